@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the debug build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON >/dev/null
+cmake --build build/debug
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+cd build/debug
+ctest --output-on-failure -j "$(nproc)"
