@@ -1,0 +1,65 @@
+// The console PRNG: seeding, repeatability and the seed registers.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "console/prng.h"
+#include "console/spend_cpu_standin.h"
+
+namespace {
+
+std::vector<uint32_t> draws(uint32_t seed, uint32_t n, int count) {
+  tovo_srand(seed);
+  std::vector<uint32_t> out;
+  for (int i = 0; i < count; i++) out.push_back(tovo_random(n));
+  return out;
+}
+
+TEST(Prng, SeedingFollowsTheStepRule) {
+  // An independent model of the generator.
+  uint32_t hi = 0x60009755u, lo = 0xdeadbeefu;
+  auto step = [&] {
+    hi = lo + (hi >> 16 | hi << 16);
+    lo += hi;
+  };
+  for (int i = 0; i < 32; i++) step();
+  tovo_srand(0);
+  EXPECT_EQ(kx_m_high, hi);
+  EXPECT_EQ(kx_m_low, lo);
+  step();
+  EXPECT_EQ(tovo_random(0xffffffffu), hi % 0xffffffffu);
+
+  hi = 1234u ^ 0xbead29bau;
+  lo = 1234u;
+  for (int i = 0; i < 32; i++) step();
+  tovo_srand(1234);
+  EXPECT_EQ(get_rand_seed(0), hi);
+  EXPECT_EQ(get_rand_seed(1), lo);
+}
+
+TEST(Prng, SameSeedSameSequenceAndRange) {
+  EXPECT_EQ(draws(0, 1000, 50), draws(0, 1000, 50));
+  EXPECT_EQ(draws(0x10000, 0x10000, 50), draws(0x10000, 0x10000, 50));
+  EXPECT_NE(draws(1, 1u << 31, 8), draws(2, 1u << 31, 8));
+  for (uint32_t v : draws(99, 7, 200)) EXPECT_LT(v, 7u);
+}
+
+TEST(Prng, ZeroRangeTakesNoStepAndSeedRegisters) {
+  tovo_srand(5);
+  uint32_t hi = kx_m_high, lo = kx_m_low;
+  EXPECT_EQ(tovo_random(0), 0u);
+  EXPECT_EQ(kx_m_high, hi);
+  EXPECT_EQ(kx_m_low, lo);
+  set_rand_seed(0, 11);
+  set_rand_seed(1, 22);
+  set_rand_seed(2, 33);
+  EXPECT_EQ(get_rand_seed(0), 11u);
+  EXPECT_EQ(get_rand_seed(1), 22u);
+  EXPECT_EQ(get_rand_seed(2), 0u);
+  int before = tovo_standin_spend_counter;
+  tovo_srand(7);
+  EXPECT_EQ(tovo_standin_spend_counter - before, 16);
+}
+
+}  // namespace
