@@ -1,6 +1,10 @@
 #pragma once
 // Engine streams: one record over a stdio file, a block of memory (owned and
 // growable, or borrowed), or a file of the virtual disk.
+//
+// Memory streams keep 0 <= pos <= size: reads stop at the size, relative seeks
+// are clamped to 0..size, and a write into a borrowed block stops at its end.
+// For memory streams tarq_fread and tarq_fwrite count bytes, not items.
 #include <cstdint>
 #include <cstdio>
 
@@ -17,7 +21,12 @@ struct tarq_file {
   int32_t capacity;     // memory kind: 0 borrowed, else owned and growable
 };
 
+// The virtual disk: owned memory streams keyed by file name without folder,
+// shared by every opener and kept until the program ends. A new file past the
+// table's end, or one whose key does not fit the name field, is refused (null).
 constexpr int TARQ_VDISK_MAX_FILES = 512;
+extern tarq_file* vdisk_file[TARQ_VDISK_MAX_FILES];
+extern int vdisk_files;
 
 tarq_file* tarq_fopen(const char* path, const char* mode);
 tarq_file* tarq_fopen_memory(const void* data, int32_t size);
@@ -28,7 +37,7 @@ int vdisk_file_owned(const tarq_file* f);
 size_t tarq_fread(void* dst, size_t size, size_t count, tarq_file* f);
 size_t tarq_fwrite(const void* src, size_t size, size_t count, tarq_file* f);
 int tarq_feof(tarq_file* f);
-int tarq_fseek(tarq_file* f, long offset, int whence);
+int tarq_fseek(tarq_file* f, long offset, int whence);  // SEEK_CUR only; -1 when clamped
 int tarq_fgetc(tarq_file* f);
 char* tarq_fgets(char* buf, int size, tarq_file* f);
 char* tarq_fgets_sensitive(char* buf, int size, tarq_file* f);
@@ -61,5 +70,8 @@ inline int32_t tarq_fix_int32(int32_t v) { return v; }
 inline uint16_t tarq_fix_uint16(uint16_t v) { return v; }
 inline int16_t tarq_fix_int16(int16_t v) { return v; }
 
+// Whole files: tarq_load_file reads a real file (no virtual disk) into a new
+// memory buffer, position at the end. tarq_copy_file: 0 copied, 1 no source,
+// 2 no destination, 3 a read or write failed on the way.
 tarq_file* tarq_load_file(const char* path);
 int tarq_copy_file(const char* from, const char* to);

@@ -2,6 +2,12 @@
 // The tracked allocator: every engine block carries a header with a magic word
 // and its size, is zero-filled when made and overwritten when freed.
 // The growable memory buffers are engine streams of the owned-memory kind.
+//
+// Header: TARQ_MEM_HEADER bytes in front of the data, ending in the magic word
+// and the size word (32 bits each). The header is as large as the host's
+// strictest fundamental alignment, so the data keeps malloc's alignment.
+// Every request whose size would pass TARQ_MEM_LIMIT (including one whose size
+// arithmetic would overflow) gives null, as does a failing system allocator.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,13 +18,25 @@ constexpr uint32_t TARQ_MEM_FREED_MAGIC = 0x00ABBA00;
 constexpr uint32_t TARQ_MEM_FREED_SIZE = 0x00CDDC00;
 constexpr uint32_t TARQ_MEM_FREED_FILL = 0xDEADBEEF;
 constexpr uint32_t TARQ_MEM_LIMIT = 0x40000000;  // largest block, 1 GiB
+constexpr size_t TARQ_MEM_HEADER = alignof(std::max_align_t) > 8 ? alignof(std::max_align_t) : 8;
+constexpr size_t TARQ_MEM_SLACK = 16;  // spare zero bytes behind every tarq_malloc block
 
-void* tarq_malloc(size_t n);
-void* tarq_calloc(size_t n);
-void* tarq_realloc(void* p, size_t n);
+void* tarq_malloc(size_t n);   // n + 16 zeroed bytes
+void* tarq_calloc(size_t n);   // exactly n zeroed bytes; 0 gives null
+void* tarq_realloc(void* p, size_t n);  // null when refused; the old block then stays
 void tarq_free(void* p);
 void tarq_memset(void* p, int byte, size_t n);
 
+// Overwrites a tracked block with the freed pattern and marks its header freed,
+// and returns the system block to release; a block without the magic word is
+// reported ("tarq_free fail") and null is returned. tarq_free is this followed
+// by the system free.
+void* tarq_mem_scrub(void* p);
+
+// A memory buffer is an owned memory stream. tarq_allocate_buffer_size returns
+// 0 when the capacity is at least n, non-zero when it cannot grow (over the
+// limit, out of memory, or a borrowed block). cbuffer_ appenders return the
+// address of the stored bytes, or null when nothing could be stored.
 tarq_file* tarq_create_buffer(int32_t capacity);
 int tarq_allocate_buffer_size(tarq_file* f, int32_t n);
 void tarq_destroy_buffer(tarq_file* f);
@@ -26,4 +44,4 @@ tarq_file* tarq_clear_buffer(tarq_file* f);
 uint8_t* cbuffer_add_uint8(tarq_file* f, uint8_t byte);
 uint8_t* cbuffer_add_data(tarq_file* f, const void* data, int32_t count);
 uint8_t* cbuffer_add_string(tarq_file* f, const char* text);
-uint8_t cbuffer_get_uint8(tarq_file* f);
+uint8_t cbuffer_get_uint8(tarq_file* f);  // 0 (and no move) at or past the end
