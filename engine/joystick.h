@@ -1,0 +1,5 @@
+#pragma once
+// Game controllers.
+
+int tarq_joystick_init();
+int tarq_joystick_exit();

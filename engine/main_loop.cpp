@@ -1,0 +1,142 @@
+// The main loop: one host frame after another until tarq_quit is set.
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "engine/events.h"
+#include "engine/gui.h"
+#include "engine/host.h"
+#include "engine/tarq.h"
+#include "engine/video.h"
+#include "sound/sound.h"
+
+int32_t tarq_argc = 0;
+char** tarq_argv = nullptr;
+char tarq_argv0[TARQ_ARGV0_SIZE];
+int32_t tarq_quit = 0;
+int32_t skip_frame = 0;
+int32_t tarq_processing_gui = 0;
+int32_t tarq_last_mouse_x = 0, tarq_last_mouse_y = 0;
+int32_t tarq_start_time = 0;
+int32_t frame_start_t = 0;
+int32_t smoothed_fps = 0;
+
+// Per-stage timing for the perf_timing report: stage 0 the frame's first
+// steps, 1 the update, 2 the draw, 3 the present.
+static int64_t stage_us[4];       // sums, microseconds
+static int32_t stage_max_ns[4];   // maxima, nanoseconds
+static int32_t stage_samples[4];
+static int32_t perf_timing_frame = 0;
+
+int32_t tarq_get_time() { return (int32_t)SDL_GetTicks(); }
+
+int32_t tarq_reset_timer() {
+  tarq_start_time = tarq_get_time();
+  return tarq_start_time;
+}
+
+int32_t tarq_get_elapsed_time() {
+  int32_t elapsed = (int32_t)((uint32_t)tarq_get_time() - (uint32_t)tarq_start_time);
+  if (elapsed < 0) {
+    tarq_reset_timer();
+    return 0;
+  }
+  return elapsed;
+}
+
+void tarq_register_frame_start_for_fps() { frame_start_t = tarq_get_time(); }
+
+int32_t tarq_register_frame_end_for_fps() {
+  int32_t d = (int32_t)((uint32_t)tarq_get_time() - (uint32_t)frame_start_t);
+  frame_start_t = tarq_get_time();
+  if (d <= 0) {
+    smoothed_fps = 1000 * 65536;
+  } else {
+    if (d > 1000) d = 1000;
+    smoothed_fps = (1000 / d) << 16;
+  }
+  return smoothed_fps;
+}
+
+int32_t tarq_get_fps() { return smoothed_fps >> 16; }
+
+int tarq_skip_frame(int n) {
+  skip_frame = 1;
+  return n;
+}
+
+static void sample_stage(int stage) {
+  int32_t reading = tarq_timer_end();
+  stage_us[stage] += reading / 1000;
+  stage_samples[stage]++;
+  int32_t fresh = tarq_timer_end();
+  if (fresh > stage_max_ns[stage]) stage_max_ns[stage] = fresh;
+  tarq_timer_start();
+}
+
+static void report_perf_timing() {
+  printf("[tarq]");
+  for (int i = 0; i < 4; i++) {
+    int64_t count = stage_samples[i] ? stage_samples[i] : 1;
+    printf(" %6.3f[%6.3f]", (double)stage_us[i] / ((double)count * 1000.0),
+           stage_max_ns[i] / 1000000.0);
+  }
+  printf("   %d/%d\n", (int)stage_samples[1], (int)stage_samples[0]);
+  for (int i = 0; i < 4; i++) {
+    stage_us[i] = 0;
+    stage_max_ns[i] = 0;
+    stage_samples[i] = 0;
+  }
+}
+
+// The frame's first steps: events, the GUI pass, the mouse and the music fade.
+static int frame_first_steps() {
+  int result = tarq_handle_system_messages();
+  if (!tarq_processing_gui) {
+    tarq_processing_gui = 1;
+    tarq_process_gui();
+    tarq_processing_gui = 0;
+  }
+  tarq_get_mouse(&tarq_last_mouse_x, &tarq_last_mouse_y, nullptr);
+  tarq_update_music_fading();
+  return result;
+}
+
+int tarq_handle_messages() { return frame_first_steps(); }
+
+static void run_frame() {
+  int32_t perf = cconfig.perf_timing;
+  tarq_register_frame_start_for_fps();
+  if (perf) tarq_timer_start();
+  frame_first_steps();
+  if (perf) sample_stage(0);
+
+  skip_frame = 0;
+  tarq_main_update();
+  if (!skip_frame) {
+    if (perf) sample_stage(1);
+    tarq_main_draw();
+    if (perf) sample_stage(2);
+    if (!cconfig.headless) tarq_blit_back_page();
+    if (perf) sample_stage(3);
+    tarq_register_frame_end_for_fps();
+  }
+
+  if (perf > 0) {
+    if (++perf_timing_frame >= perf) {
+      perf_timing_frame = 0;
+      report_perf_timing();
+    }
+  }
+}
+
+int tarq_main(int argc, char** argv) {
+  tarq_set_argv0(argc > 0 && argv && argv[0] ? argv[0] : "");
+  tarq_argv = argv;
+  tarq_argc = argc;
+  tarq_main_init(argc, argv);
+  tarq_quit = 0;
+  while (!tarq_quit) run_frame();
+  if (tarq_inited) tarq_exit();
+  return 0;
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The engine's spine: the main loop, start-up and shutdown, the engine state
+// record, frame-rate measurement and fatal errors. The application is bound by
+// the four hooks of engine/hooks.h.
+#include <cstdint>
+#include <cstdio>
+
+#include "engine/config.h"
+#include "engine/hooks.h"
+#include "engine/log.h"
+#include "engine/path.h"
+
+constexpr int TARQ_TITLE_SIZE = 256;
+constexpr int TARQ_ARGV0_SIZE = 512;
+
+// The engine state record, zeroed by tarq_init.
+struct tarq_engine_state {
+  char app_title[TARQ_TITLE_SIZE];     // names the application folder
+  char window_title[TARQ_TITLE_SIZE];
+  char* window_title_ptr;              // null: the window has no title
+  FILE* log_file;
+  FILE* log_file2;                     // never opened by the player; treated like the first
+  int32_t paused;                      // set by the application while its pause menu is open
+
+  // Audio (the sound engine and the audio device).
+  int32_t audio_pause;                 // non-zero: the mixer outputs silence
+  int32_t rate_requested, channels_requested;
+  int32_t rate, channels;              // in use
+  int32_t music_pattern_counter;
+  int32_t music_pattern;               // -1 stopped
+  int32_t recording;
+
+  // Input handed to the application, which reads and clears it each frame.
+  int32_t wheel_x, wheel_y;
+  int32_t last_wheel_x, last_wheel_y;
+  int32_t rel_pending_x, rel_pending_y;  // locked-mouse motion not yet moved to the totals
+  int32_t rel_x, rel_y;                  // locked-mouse motion totals
+  int32_t quick_click_button, quick_click_time;
+  int32_t mouse_locked;
+  int32_t lmb_key, rmb_key;            // key codes acting as mouse buttons, 0 none
+  int32_t joystick_connected;          // index | 0x100, 0 none
+  int32_t joystick_disconnected;       // 0x100 + slot, 0 none
+  char dropped_file[TARQ_PATH_MAX];    // empty when none
+  int32_t new_drop;
+  int32_t key_cursor_x, key_cursor_y;  // editor keyboard-cursor words
+
+  // Window.
+  int32_t window_size_given;           // tarq_set_window_size gave a preferred size
+};
+
+extern tarq_engine_state tarq_state;
+
+extern int32_t tarq_argc;
+extern char** tarq_argv;
+extern char tarq_argv0[TARQ_ARGV0_SIZE];
+extern int32_t tarq_inited;
+extern int32_t tarq_console;
+extern int32_t tarq_quit;
+extern int32_t skip_frame;
+extern int32_t tarq_processing_gui;
+extern int32_t tarq_last_mouse_x, tarq_last_mouse_y;
+extern int32_t tarq_start_time;
+extern char app_title_pending[TARQ_TITLE_SIZE];
+extern int32_t tarq_items_created;
+extern int32_t frame_start_t;
+extern int32_t smoothed_fps;  // 16.16
+
+// Start-up and shutdown.
+int tarq_main(int argc, char** argv);
+int tarq_init();
+int tarq_exit();
+int tarq_system_init();
+int tarq_system_exit();
+int tarq_restart();
+int tarq_console_program();
+[[noreturn]] void tarq_fatal_error(const char* message);
+
+// The main loop.
+int tarq_skip_frame(int n);
+int tarq_handle_messages();
+
+// Titles and the program name.
+void tarq_set_application_title(const char* text);
+void tarq_set_window_title(const char* text);
+void tarq_set_argv0(const char* text);
+void tarq_set_paused(int flag);
+
+// Time and frame rate.
+int32_t tarq_get_time();
+int32_t tarq_reset_timer();
+int32_t tarq_get_elapsed_time();
+void tarq_register_frame_start_for_fps();
+int32_t tarq_register_frame_end_for_fps();
+int32_t tarq_get_fps();
+
+// Command-line options into cconfig.
+void tarq_process_arguments(int argc, char** argv);
