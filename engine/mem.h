@@ -36,7 +36,7 @@ void* tarq_mem_scrub(void* p);
 // A memory buffer is an owned memory stream. tarq_allocate_buffer_size returns
 // 0 when the capacity is at least n, non-zero when it cannot grow (over the
 // limit, out of memory, or a borrowed block). cbuffer_ appenders return the
-// address of the stored bytes, or null when nothing could be stored.
+// address of the stored bytes, or null when not all of them could be stored.
 tarq_file* tarq_create_buffer(int32_t capacity);
 int tarq_allocate_buffer_size(tarq_file* f, int32_t n);
 void tarq_destroy_buffer(tarq_file* f);
