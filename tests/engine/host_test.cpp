@@ -1,0 +1,422 @@
+// Host services: folders, directory search, clipboard, external commands,
+// threads, dates, the CPU timer and string helpers.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <ctime>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/config.h"
+#include "engine/host.h"
+#include "engine/mem.h"
+#include "engine/tarq.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using tovo_test::file_exists;
+using tovo_test::is_directory;
+
+// Each folder test starts from the default settings and the title "tovo".
+struct Folders : ::testing::Test {
+  void SetUp() override {
+    tarq_config_default();
+    tarq_set_application_title("tovo");
+  }
+  void TearDown() override { tarq_config_default(); }
+  char out[TARQ_PATH_MAX];
+};
+
+TEST_F(Folders, AppdataFolderIsMadeUnderHome) {
+  tovo_test::temp_home home;
+  ASSERT_EQ(tarq_prefix_with_appdata_path("log.txt", out), 0);
+  EXPECT_EQ(std::string(out), home.path() + "/.halvorn/tovo/log.txt");
+  EXPECT_TRUE(is_directory(home.path() + "/.halvorn/tovo"));
+}
+
+TEST_F(Folders, AppdataFolderFromTheHomeSettingIsMade) {
+  tovo_test::temp_home home;
+  tovo_test::temp_dir elsewhere;
+  std::string folder = elsewhere.file("new_folder");
+  snprintf(cconfig.home_path, sizeof(cconfig.home_path), "%s", folder.c_str());
+  ASSERT_EQ(tarq_prefix_with_appdata_path("config.txt", out), 0);
+  EXPECT_EQ(std::string(out), folder + "/config.txt");
+  EXPECT_TRUE(is_directory(folder));
+
+  snprintf(cconfig.home_path, sizeof(cconfig.home_path), "%s/", folder.c_str());
+  ASSERT_EQ(tarq_prefix_with_appdata_path("config.txt", out), 0);
+  EXPECT_EQ(std::string(out), folder + "/config.txt");  // no doubled separator
+
+  // a setting that begins with a blank counts as not set
+  snprintf(cconfig.home_path, sizeof(cconfig.home_path), " %s", folder.c_str());
+  ASSERT_EQ(tarq_prefix_with_appdata_path("x", out), 0);
+  EXPECT_EQ(std::string(out), home.path() + "/.halvorn/tovo/x");
+}
+
+TEST_F(Folders, WithoutHomeTheNameStandsAlone) {
+  for (const char* value : {(const char*)nullptr, ""}) {
+    tovo_test::scoped_env home("HOME", value);
+    ASSERT_EQ(tarq_prefix_with_appdata_path("log.txt", out), 0);
+    EXPECT_STREQ(out, "log.txt");
+    ASSERT_EQ(tarq_prefix_with_desktop_path("shot.png", out), 0);
+    EXPECT_STREQ(out, "shot.png");
+  }
+}
+
+TEST_F(Folders, PathsThatDoNotFitAreRefused) {
+  tovo_test::temp_home home;
+  std::string name(TARQ_PATH_MAX, 'n');
+  strcpy(out, "old");
+  EXPECT_NE(tarq_prefix_with_appdata_path(name.c_str(), out), 0);
+  EXPECT_STREQ(out, "");
+  EXPECT_NE(tarq_prefix_with_program_path(name.c_str(), out), 0);
+  EXPECT_STREQ(out, "");
+  EXPECT_NE(tarq_prefix_with_desktop_path(name.c_str(), out), 0);
+  EXPECT_STREQ(out, "");
+  EXPECT_NE(tarq_prefix_with_current_path(name.c_str(), out), 0);
+  EXPECT_STREQ(out, "");
+
+  // a result of exactly TARQ_PATH_MAX - 1 bytes fits
+  std::string prefix = home.path() + "/.halvorn/tovo/";
+  std::string fits(TARQ_PATH_MAX - 1 - prefix.size(), 'f');
+  EXPECT_EQ(tarq_prefix_with_appdata_path(fits.c_str(), out), 0);
+  EXPECT_EQ(strlen(out), (size_t)TARQ_PATH_MAX - 1);
+  std::string one_more = fits + "g";
+  EXPECT_NE(tarq_prefix_with_appdata_path(one_more.c_str(), out), 0);
+
+  // so is a HOME too long to hold the application folder
+  std::string long_home = "/" + std::string(TARQ_PATH_MAX, 'h');
+  tovo_test::scoped_env env("HOME", long_home.c_str());
+  EXPECT_NE(tarq_prefix_with_appdata_path("log.txt", out), 0);
+  EXPECT_STREQ(out, "");
+}
+
+TEST_F(Folders, TheNameMayShareTheOutputBuffer) {
+  tovo_test::temp_home home;
+  strcpy(out, "data.pod");
+  ASSERT_EQ(tarq_prefix_with_appdata_path(out, out), 0);
+  EXPECT_EQ(std::string(out), home.path() + "/.halvorn/tovo/data.pod");
+}
+
+TEST_F(Folders, ProgramFolderIsTheRunningProgramsFolder) {
+  char exe[512];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  ASSERT_GT(n, 0);
+  exe[n] = 0;
+  std::string folder(exe, strrchr(exe, '/') + 1);
+  ASSERT_EQ(tarq_prefix_with_program_path("data.pod", out), 0);
+  EXPECT_EQ(std::string(out), folder + "data.pod");
+}
+
+TEST_F(Folders, DesktopFolder) {
+  tovo_test::temp_home home;
+  ASSERT_EQ(tarq_prefix_with_desktop_path("shot.png", out), 0);
+  EXPECT_EQ(std::string(out), home.path() + "/Desktop/shot.png");
+  EXPECT_FALSE(file_exists(home.path() + "/Desktop"));  // the default is not made
+
+  std::string folder = home.path() + "/shots";
+  snprintf(cconfig.desktop_path, sizeof(cconfig.desktop_path), "%s", folder.c_str());
+  ASSERT_EQ(tarq_prefix_with_desktop_path("shot.png", out), 0);
+  EXPECT_EQ(std::string(out), folder + "/shot.png");
+  EXPECT_TRUE(is_directory(folder));  // the configured one is
+}
+
+TEST_F(Folders, CurrentFolder) {
+  char cwd[TARQ_PATH_MAX];
+  ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+  ASSERT_EQ(tarq_prefix_with_current_path("x.kx", out), 0);
+  EXPECT_EQ(std::string(out), std::string(cwd) + (strcmp(cwd, "/") ? "/" : "") + "x.kx");
+}
+
+TEST(Files, ExistenceOfFilesAndFolders) {
+  tovo_test::temp_dir dir;
+  tovo_test::write_file(dir.file("a.txt"), "x");
+  EXPECT_EQ(tarq_file_exists(dir.file("a.txt").c_str()), 1);
+  EXPECT_EQ(tarq_file_exists(dir.file("missing.txt").c_str()), 0);
+  EXPECT_EQ(tarq_directory_exists(dir.path.c_str()), 1);
+  EXPECT_EQ(tarq_directory_exists(dir.file("missing").c_str()), 0);
+  EXPECT_EQ(tarq_mkdir(dir.file("sub").c_str()), 0);
+  EXPECT_TRUE(is_directory(dir.file("sub")));
+  EXPECT_EQ(tarq_remove(dir.file("a.txt").c_str()), 0);
+  EXPECT_FALSE(file_exists(dir.file("a.txt")));
+}
+
+// Directory search over a folder of a few files and a sub-folder.
+struct Find : ::testing::Test {
+  tovo_test::temp_dir dir;
+  void SetUp() override {
+    for (const char* name : {"a.png", "b.PNG", "c.txt", "png", "d.kx.png"})
+      tovo_test::write_file(dir.file(name), "data");
+    mkdir(dir.file("sub.png").c_str(), 0755);
+  }
+  std::set<std::string> find(const char* filter, uint32_t mask) {
+    std::set<std::string> names;
+    tarq_find f;
+    for (int r = tarq_find_first(dir.path.c_str(), filter, &f, mask); r == 0; r = tarq_find_next(&f))
+      names.insert(f.name);
+    tarq_find_close(&f);
+    return names;
+  }
+};
+
+TEST_F(Find, FiltersAndMasks) {
+  using names = std::set<std::string>;
+  const uint32_t all = 0xFFFFFFFF;
+  EXPECT_EQ(find("*.png", all), (names{"a.png", "b.PNG", "d.kx.png", "sub.png"}));
+  EXPECT_EQ(find("*.PNG", 0x8000), (names{"a.png", "b.PNG", "d.kx.png"}));
+  EXPECT_EQ(find("*.png", 0x4000), (names{"sub.png"}));
+  EXPECT_EQ(find("*", 0x4000), (names{".", "..", "sub.png"}));
+  // a filter that does not begin with '*' matches every name
+  EXPECT_EQ(find("x", all), (names{".", "..", "a.png", "b.PNG", "c.txt", "png", "d.kx.png", "sub.png"}));
+  EXPECT_EQ(find("*.none", all), names{});
+  EXPECT_EQ(find("*", 0), names{});
+}
+
+TEST_F(Find, EntryDetails) {
+  tovo_test::write_file(dir.file("ten.bin"), "0123456789");
+  tarq_find f;
+  ASSERT_EQ(tarq_find_first(dir.path.c_str(), "*ten.bin", &f, 0x8000), 0);
+  EXPECT_STREQ(f.name, "ten.bin");
+  EXPECT_EQ(f.size, 10);
+  EXPECT_NE(f.mode & 0x8000, 0u);
+  EXPECT_GT(f.mtime, 0);
+  EXPECT_EQ(tarq_find_next(&f), 1);
+  tarq_find_close(&f);
+}
+
+TEST_F(Find, MissingOrOverlongFolderFindsNothing) {
+  tarq_find f;
+  EXPECT_EQ(tarq_find_first(dir.file("missing").c_str(), "*", &f, 0xFFFFFFFF), 1);
+  EXPECT_EQ(tarq_find_next(&f), 1);
+  tarq_find_close(&f);
+  std::string long_folder(400, 'a');
+  EXPECT_EQ(tarq_find_first(long_folder.c_str(), "*", &f, 0xFFFFFFFF), 1);
+  tarq_find_close(&f);
+  tarq_find_close(nullptr);
+}
+
+std::string clipboard_text() {
+  char* text = tarq_get_clipboard_text();
+  std::string copy = text ? text : "(null)";
+  tarq_free(text);
+  return copy;
+}
+
+TEST(Clipboard, RoundTripThroughSdlsDummyVideoDriver) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  const char* text = "line one\nline \xE2\x96\xA0 two";
+  EXPECT_EQ(tarq_set_clipboard_text(text), 0);
+  EXPECT_EQ(tarq_has_clipboard_text(), 1);
+  EXPECT_EQ(clipboard_text(), text);
+  EXPECT_EQ(tarq_set_clipboard_text_preemptive(), 0);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+TEST(Clipboard, WithoutVideoTheTextStaysInTheProcess) {
+  ASSERT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+  tarq_set_clipboard_text("");
+  EXPECT_EQ(tarq_has_clipboard_text(), 0);
+  EXPECT_EQ(clipboard_text(), "");
+  tarq_set_clipboard_text("headless text");
+  EXPECT_EQ(tarq_has_clipboard_text(), 1);
+  EXPECT_EQ(clipboard_text(), "headless text");
+}
+
+TEST(Clipboard, SavedToAndLoadedFromFiles) {
+  tovo_test::temp_dir dir;
+  std::string path = dir.file("clip.txt");
+  tarq_set_clipboard_text("");
+  EXPECT_EQ(tarq_save_clipboard_to_file(path.c_str()), 1);  // nothing to save
+  tarq_set_clipboard_text("saved text");
+  EXPECT_EQ(tarq_save_clipboard_to_file(path.c_str()), 0);
+  std::string saved;
+  ASSERT_TRUE(tovo_test::read_file(path, &saved));
+  EXPECT_EQ(saved, "saved text");
+  EXPECT_EQ(tarq_save_clipboard_to_file(dir.file("no/such/folder").c_str()), 1);
+
+  tovo_test::write_file(path, "from a file");
+  EXPECT_EQ(tarq_load_clipboard_from_file(path.c_str()), 0);
+  EXPECT_EQ(clipboard_text(), "from a file");
+  EXPECT_EQ(tarq_load_clipboard_from_file(dir.file("missing").c_str()), 1);
+
+  // at most 1 MiB of a file goes on the clipboard
+  tovo_test::write_file(path, std::string(0x100000 + 10, 'z'));
+  EXPECT_EQ(tarq_load_clipboard_from_file(path.c_str()), 0);
+  EXPECT_EQ(clipboard_text().size(), 0x100000u);
+}
+
+// A stand-in command on PATH that writes each of its arguments on a line of
+// a record file.
+struct FakeCommand : ::testing::Test {
+  tovo_test::temp_dir bin;
+  tovo_test::temp_dir work;
+  std::string record;
+  std::unique_ptr<tovo_test::scoped_env> path_env;
+
+  void install(const std::string& name) {
+    record = work.file(name + ".args");
+    std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + record +
+                         ".tmp'\nmv '" + record + ".tmp' '" + record + "'\n";
+    std::string path = bin.file(name);
+    tovo_test::write_file(path, script);
+    chmod(path.c_str(), 0755);
+    std::string new_path = bin.path + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
+    path_env = std::make_unique<tovo_test::scoped_env>("PATH", new_path.c_str());
+  }
+
+  // The recorded arguments, waiting up to 10 s for a command in the background.
+  std::vector<std::string> recorded() {
+    for (int i = 0; i < 1000 && !file_exists(record); i++) SDL_Delay(10);
+    std::string text;
+    std::vector<std::string> args;
+    if (!tovo_test::read_file(record, &text)) return args;
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find('\n', start);
+      args.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    return args;
+  }
+};
+
+TEST_F(FakeCommand, OpenerGetsThePathAsOneArgumentAndRunsNothingElse) {
+  install("xdg-open");
+  std::string marker = work.file("ran");
+  std::string target = work.path + "/it's \"quoted\" $(touch " + marker + "1) `touch " + marker +
+                       "2`; touch " + marker + "3 & touch " + marker + "4 | x";
+  tarq_launch_html(target.c_str());
+  EXPECT_EQ(recorded(), std::vector<std::string>{target});
+  for (int i = 1; i <= 4; i++) EXPECT_FALSE(file_exists(marker + std::to_string(i))) << i;
+}
+
+TEST_F(FakeCommand, OpenerEscapesWebAddresses) {
+  install("xdg-open");
+  tarq_launch_html("http://tovo.invalid/a b?x=1&y=<\"z\">#top");
+  EXPECT_EQ(recorded(), std::vector<std::string>{"http://tovo.invalid/a%20b?x=1&y=%3c%22z%22%3e%23top"});
+}
+
+TEST_F(FakeCommand, OpenerNeverTakesATargetAsAnOption) {
+  install("xdg-open");
+  tarq_launch_html("--manual");
+  EXPECT_EQ(recorded(), std::vector<std::string>{"./--manual"});
+}
+
+TEST_F(FakeCommand, DownloadCommandGetsAnArgumentVector) {
+  install("wget");
+  std::string local = work.file("out $(x).txt");
+  EXPECT_EQ(tarq_wget("http://Tovo.invalid/A b?q=`x`", local.c_str()), 0);
+  EXPECT_EQ(recorded(), (std::vector<std::string>{"-q", "-O", local, "--",
+                                                  "http://tovo.invalid/a%20b?q=%60x%60"}));
+
+  std::string long_url = "http://tovo.invalid/" + std::string(300, 'a');
+  remove(record.c_str());
+  EXPECT_EQ(tarq_wget(long_url.c_str(), local.c_str()), 1);
+  SDL_Delay(50);
+  EXPECT_FALSE(file_exists(record));
+}
+
+TEST(Threads, RunToTheirEndAfterTheHandleIsGone) {
+  static std::atomic<int> ran{0};
+  static int seven = 7;
+  ran = 0;
+  tarq_thread_handle* handle = tarq_create_thread([](void* data) {
+    ran = *(int*)data;
+    return 0;
+  }, &seven);
+  ASSERT_NE(handle, nullptr);
+  tarq_destroy_thread(handle);
+  for (int i = 0; i < 1000 && ran == 0; i++) SDL_Delay(5);
+  EXPECT_EQ(ran.load(), 7);
+  tarq_destroy_thread(nullptr);
+}
+
+// The date of one moment, read until the second did not change in between.
+template <typename F>
+void same_second(F read) {
+  for (int i = 0; i < 5; i++) {
+    time_t before = time(nullptr);
+    read();
+    if (time(nullptr) == before) return;
+  }
+}
+
+TEST(Dates, UtcAndLocalFields) {
+  tovo_test::scoped_env tz("TZ", "XYZ+05:30");  // 5 h 30 min behind UTC, no summer time
+  tzset();
+  tarq_datetime utc{}, local{};
+  time_t now = 0;
+  same_second([&] {
+    now = time(nullptr);
+    tarq_get_datetime(&utc, 0);
+    tarq_get_datetime(&local, 1);
+  });
+  struct tm g;
+  gmtime_r(&now, &g);
+  EXPECT_EQ(utc.year, g.tm_year + 1900);
+  EXPECT_EQ(utc.month, g.tm_mon + 1);
+  EXPECT_EQ(utc.day, g.tm_mday);
+  EXPECT_EQ(utc.hour, g.tm_hour);
+  EXPECT_EQ(utc.minute, g.tm_min);
+  EXPECT_EQ(utc.second, g.tm_sec);
+  int utc_minutes = utc.hour * 60 + utc.minute;
+  int local_minutes = local.hour * 60 + local.minute;
+  EXPECT_EQ(((utc_minutes - local_minutes) % 1440 + 1440) % 1440, 330);
+  EXPECT_EQ(local.second, utc.second);
+
+  int32_t y = 0, m = 0, d = 0;
+  int32_t date = tarq_get_date(&y, &m, &d);
+  EXPECT_EQ(date, y * 10000 + m * 100 + d);
+  EXPECT_EQ(tarq_get_date(nullptr, nullptr, nullptr), date);
+
+  char text[32];
+  tarq_print_date(0, text);
+  EXPECT_STREQ(text, "1969-12-31 18:30:00");
+  tz.~scoped_env();
+  new (&tz) tovo_test::scoped_env("TZ", "UTC0");
+  tzset();
+  tarq_print_date(86400 + 3661, text);
+  EXPECT_STREQ(text, "1970-01-02 01:01:01");
+}
+
+TEST(CpuTimer, CountsProcessTimeNotSleep) {
+  tarq_timer_start();
+  SDL_Delay(100);
+  int32_t asleep = tarq_timer_end();
+  EXPECT_GE(asleep, 0);
+  EXPECT_LT(asleep, 50 * 1000 * 1000);
+
+  tarq_timer_start();
+  timespec t0, t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t0);
+  volatile uint32_t sink = 0;
+  do {
+    for (int i = 0; i < 10000; i++) sink = sink + (uint32_t)i;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  } while ((t.tv_sec - t0.tv_sec) * 1000000000L + (t.tv_nsec - t0.tv_nsec) < 20 * 1000 * 1000);
+  EXPECT_GE(tarq_timer_end(), 20 * 1000 * 1000);
+}
+
+TEST(Strings, CaseBlindSearchCopyAndLowercase) {
+  const char* text = "Hello World";
+  EXPECT_EQ(tarq_strcasestr(text, "WORLD"), text + 6);
+  EXPECT_EQ(tarq_strcasestr(text, "o w"), text + 4);
+  EXPECT_EQ(tarq_strcasestr(text, ""), text);
+  EXPECT_EQ(tarq_strcasestr(text, "worlds"), nullptr);
+  EXPECT_EQ(tarq_strcasestr("", "a"), nullptr);
+
+  char buf[32] = "same";
+  EXPECT_EQ(tarq_strcpy(buf, buf), buf);
+  EXPECT_STREQ(buf, "same");
+  tarq_strcpy(buf, "Other \xC3\x84 TEXT");
+  tarq_lowercase(buf);
+  EXPECT_STREQ(buf, "other \xC3\x84 text");
+}
+
+}  // namespace
