@@ -52,18 +52,23 @@ struct path_text {
   }
 };
 
+// An absolute path (or one with a drive) as it is, any other behind the
+// current folder.
+bool working_text(const char* path, char* work) {
+  if (!path) return false;
+  if (is_separator(path[0]) || (path[0] && path[1] == ':'))
+    return snprintf(work, TARQ_PATH_MAX, "%s", path) < TARQ_PATH_MAX;
+  return tarq_prefix_with_current_path(path, work) == 0;
+}
+
 }  // namespace
 
 int tarq_resolve_filename(const char* path, char* out) {
   if (!out) return 1;
-  out[0] = 0;
-  if (!path) return 1;
   char work[TARQ_PATH_MAX];
-  if (is_separator(path[0]) || (path[0] && path[1] == ':')) {
-    if (snprintf(work, sizeof work, "%s", path) >= static_cast<int>(sizeof work)) return 1;
-  } else if (tarq_prefix_with_current_path(path, work) != 0) {
-    return 1;
-  }
+  bool fits = working_text(path, work);
+  out[0] = 0;  // only now: `path` may be `out`
+  if (!fits) return 1;
   path_text o{out, 0, true};
   const char* s = work;
   if (is_separator(*s)) o.append("/", 1);

@@ -113,6 +113,9 @@ TEST(Paths, ResolveRelativePathsFromTheCurrentFolder) {
   std::string cwd = current_folder();
   EXPECT_EQ(resolved("f.txt"), cwd + "f.txt");
   EXPECT_EQ(resolved("./sub/../g"), cwd + "g");
+  char in_place[TARQ_PATH_MAX] = "h/./i";
+  EXPECT_EQ(tarq_resolve_filename(in_place, in_place), 0);
+  EXPECT_EQ(in_place, cwd + "h/i");
 }
 
 TEST(Paths, ResolveTildeAsTheHomeFolder) {
