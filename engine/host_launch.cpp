@@ -62,35 +62,39 @@ static bool starts_with_scheme(const char* text, const char* scheme) {
 }
 
 // A web address for the opener: letters, digits and - . / : = ? & _ are kept,
-// every other byte becomes '%' and two lower-case hex digits.
-static void escape_web_target(const char* target, char* out, size_t size) {
+// every other byte becomes '%' and two lower-case hex digits. False when the
+// result does not fit.
+static bool escape_web_target(const char* target, char* out, size_t size) {
   size_t o = 0;
   for (const unsigned char* p = (const unsigned char*)target; *p; p++) {
-    if (isalnum(*p) || strchr("-./:=?&_", *p)) {
-      if (o + 1 >= size - 4) break;
-      out[o++] = (char)*p;
-    } else {
-      if (o + 3 >= size - 4) break;
+    bool keep = isalnum(*p) || strchr("-./:=?&_", *p);
+    size_t need = keep ? 1 : 3;
+    if (o + need >= size) return false;
+    if (keep)
+      out[o] = (char)*p;
+    else
       snprintf(out + o, 4, "%%%02x", *p);
-      o += 3;
-    }
+    o += need;
   }
   out[o] = 0;
+  return true;
 }
 
 void tarq_launch_html(const char* target) {
   if (!target) return;
   char arg[TARQ_PATH_MAX];
+  bool fits;
   if (starts_with_scheme(target, "http")) {
-    escape_web_target(target, arg, sizeof(arg));
+    fits = escape_web_target(target, arg, sizeof(arg));
   } else {
     // A target that begins with '-' would read as an option of the opener.
     const char* prefix = target[0] == '-' ? "./" : "";
     int n = snprintf(arg, sizeof(arg), "%s%s", prefix, target);
-    if (n < 0 || n >= (int)sizeof(arg)) {
-      tarq_debug("launch: target too long; not opened\n");
-      return;
-    }
+    fits = n >= 0 && n < (int)sizeof(arg);
+  }
+  if (!fits) {
+    tarq_debug("launch: target too long; not opened\n");
+    return;
   }
   snprintf(tarq_debug_string, sizeof(tarq_debug_string), "launch: [xdg-open \"%s\"] ", arg);
   tarq_debug(tarq_debug_string);

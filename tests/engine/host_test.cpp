@@ -251,18 +251,19 @@ TEST(Clipboard, SavedToAndLoadedFromFiles) {
   EXPECT_EQ(clipboard_text().size(), 0x100000u);
 }
 
-// A stand-in command on PATH that writes each of its arguments on a line of
-// a record file.
+// A stand-in command on PATH that appends each of its arguments on a line of
+// a record file, then an end line.
 struct FakeCommand : ::testing::Test {
   tovo_test::temp_dir bin;
   tovo_test::temp_dir work;
   std::string record;
   std::unique_ptr<tovo_test::scoped_env> path_env;
+  static constexpr const char* END = "--end of call--";
 
   void install(const std::string& name) {
     record = work.file(name + ".args");
-    std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + record +
-                         ".tmp'\nmv '" + record + ".tmp' '" + record + "'\n";
+    std::string script = "#!/bin/sh\n{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; echo '" +
+                         std::string(END) + "'; } >> '" + record + "'\n";
     std::string path = bin.file(name);
     tovo_test::write_file(path, script);
     chmod(path.c_str(), 0755);
@@ -270,20 +271,31 @@ struct FakeCommand : ::testing::Test {
     path_env = std::make_unique<tovo_test::scoped_env>("PATH", new_path.c_str());
   }
 
-  // The recorded arguments, waiting up to 10 s for a command in the background.
-  std::vector<std::string> recorded() {
-    for (int i = 0; i < 1000 && !file_exists(record); i++) SDL_Delay(10);
+  // The argument lists of the calls so far, after waiting up to 10 s for a
+  // first complete call of a command run in the background.
+  std::vector<std::vector<std::string>> calls() {
     std::string text;
-    std::vector<std::string> args;
-    if (!tovo_test::read_file(record, &text)) return args;
+    for (int i = 0; i < 1000; i++) {
+      if (tovo_test::read_file(record, &text) && text.size() > strlen(END) &&
+          text.compare(text.size() - strlen(END) - 1, strlen(END), END) == 0)
+        break;
+      SDL_Delay(10);
+    }
+    std::vector<std::vector<std::string>> all(1);
     size_t start = 0;
     while (start < text.size()) {
       size_t end = text.find('\n', start);
-      args.push_back(text.substr(start, end - start));
+      std::string line = text.substr(start, end - start);
+      if (line == END)
+        all.emplace_back();
+      else
+        all.back().push_back(line);
       start = end + 1;
     }
-    return args;
+    all.pop_back();
+    return all;
   }
+  using call_list = std::vector<std::vector<std::string>>;
 };
 
 TEST_F(FakeCommand, OpenerGetsThePathAsOneArgumentAndRunsNothingElse) {
@@ -292,34 +304,46 @@ TEST_F(FakeCommand, OpenerGetsThePathAsOneArgumentAndRunsNothingElse) {
   std::string target = work.path + "/it's \"quoted\" $(touch " + marker + "1) `touch " + marker +
                        "2`; touch " + marker + "3 & touch " + marker + "4 | x";
   tarq_launch_html(target.c_str());
-  EXPECT_EQ(recorded(), std::vector<std::string>{target});
+  EXPECT_EQ(calls(), call_list{{target}});
   for (int i = 1; i <= 4; i++) EXPECT_FALSE(file_exists(marker + std::to_string(i))) << i;
 }
 
 TEST_F(FakeCommand, OpenerEscapesWebAddresses) {
   install("xdg-open");
   tarq_launch_html("http://tovo.invalid/a b?x=1&y=<\"z\">#top");
-  EXPECT_EQ(recorded(), std::vector<std::string>{"http://tovo.invalid/a%20b?x=1&y=%3c%22z%22%3e%23top"});
+  EXPECT_EQ(calls(), call_list{{"http://tovo.invalid/a%20b?x=1&y=%3c%22z%22%3e%23top"}});
+}
+
+TEST_F(FakeCommand, OpenerRefusesTargetsThatDoNotFit) {
+  install("xdg-open");
+  std::string web = "http://tovo.invalid/" + std::string(400, ' ');  // 1220 bytes escaped
+  tarq_launch_html(web.c_str());
+  std::string path = "/" + std::string(TARQ_PATH_MAX, 'p');
+  tarq_launch_html(path.c_str());
+  tarq_launch_html("/fits");
+  ASSERT_EQ(calls(), call_list{{"/fits"}});
+  SDL_Delay(100);  // time for a stray call to show
+  EXPECT_EQ(calls(), call_list{{"/fits"}});
 }
 
 TEST_F(FakeCommand, OpenerNeverTakesATargetAsAnOption) {
   install("xdg-open");
   tarq_launch_html("--manual");
-  EXPECT_EQ(recorded(), std::vector<std::string>{"./--manual"});
+  EXPECT_EQ(calls(), call_list{{"./--manual"}});
 }
 
 TEST_F(FakeCommand, DownloadCommandGetsAnArgumentVector) {
   install("wget");
   std::string local = work.file("out $(x).txt");
   EXPECT_EQ(tarq_wget("http://Tovo.invalid/A b?q=`x`", local.c_str()), 0);
-  EXPECT_EQ(recorded(), (std::vector<std::string>{"-q", "-O", local, "--",
-                                                  "http://tovo.invalid/a%20b?q=%60x%60"}));
+  std::vector<std::string> want = {"-q", "-O", local, "--", "http://tovo.invalid/a%20b?q=%60x%60"};
+  EXPECT_EQ(calls(), call_list{want});  // the download runs to its end before tarq_wget returns
 
   std::string long_url = "http://tovo.invalid/" + std::string(300, 'a');
-  remove(record.c_str());
   EXPECT_EQ(tarq_wget(long_url.c_str(), local.c_str()), 1);
-  SDL_Delay(50);
-  EXPECT_FALSE(file_exists(record));
+  EXPECT_EQ(tarq_wget_ex("http://tovo.invalid/x", local.c_str(), "/tmp/body"), 0);
+  EXPECT_EQ(calls(), (call_list{want, {"-q", "-O", local, "--post-file=/tmp/body", "--",
+                                       "http://tovo.invalid/x"}}));
 }
 
 TEST(Threads, RunToTheirEndAfterTheHandleIsGone) {

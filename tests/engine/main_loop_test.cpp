@@ -152,6 +152,14 @@ TEST_F(MainLoop, WindowedStartUsesSdlAndEndsOnWindowClose) {
   SDL_Quit();
 }
 
+TEST_F(MainLoop, RestartTakesTheEngineDownAndStartsTheApplicationAgain) {
+  engine_run::init(recording_app::plan{}, {"-headless"});
+  EXPECT_EQ(tarq_restart(), 0);
+  EXPECT_EQ(calls, (strings{"init", "exit", "init"}));
+  EXPECT_EQ(tarq_inited, 1);
+  tarq_exit();
+}
+
 TEST_F(MainLoop, PixelPerfectOffAsksForTheRpiDriverWithoutOverriding) {
   {
     tovo_test::scoped_env driver("SDL_VIDEODRIVER", nullptr);
@@ -242,6 +250,23 @@ TEST_F(FatalErrorDeathTest, EndsWithNonZeroStatusAfterShuttingDown) {
       ::testing::ExitedWithCode(1), "");
   strings lines = log();
   EXPECT_TRUE(has_line_matching(lines, R"(\s*\*\* FATAL ERROR: the sky fell)"));
+  EXPECT_EQ(count_lines(lines, "  app: exit"), 1);
+  EXPECT_EQ(count_lines(lines, "  tarq_items_created: 0"), 1);
+}
+
+TEST_F(FatalErrorDeathTest, QuitEventFromTheSystemEndsTheProgramAtOnce) {
+  recording_app::plan plan;
+  plan.quit_in_update = 0;
+  plan.on_update = [](int frame) {
+    if (frame != 1) return;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+  };
+  EXPECT_EXIT(engine_run::run(plan, {}), ::testing::ExitedWithCode(0), "");
+  strings lines = log();
+  EXPECT_EQ(count_lines(lines, "app: update 1"), 1);
+  EXPECT_EQ(count_lines(lines, "app: update 2"), 0);  // the pump of frame 2 ended the program
   EXPECT_EQ(count_lines(lines, "  app: exit"), 1);
   EXPECT_EQ(count_lines(lines, "  tarq_items_created: 0"), 1);
 }
