@@ -1,5 +1,4 @@
 // String helpers used throughout the engine.
-#include <cctype>
 #include <cstring>
 
 #include "engine/host.h"
