@@ -346,6 +346,29 @@ TEST_F(FakeCommand, DownloadCommandGetsAnArgumentVector) {
                                        "http://tovo.invalid/x"}}));
 }
 
+std::atomic<int> loaded{0};
+std::atomic<int> failed{0};
+
+TEST_F(FakeCommand, DownloadOnAThreadReportsThroughItsCallbacks) {
+  install("wget");
+  loaded = 0;
+  failed = 0;
+  std::string local = work.file("page.html");
+  auto on_load = [](const char*) { loaded++; };
+  auto on_error = [](const char*) { failed++; };
+  ASSERT_EQ(tarq_wget_with_callbacks("http://tovo.invalid/p", local.c_str(), on_load, on_error), 0);
+  for (int i = 0; i < 1000 && loaded == 0; i++) SDL_Delay(10);
+  EXPECT_EQ(loaded.load(), 1);
+  EXPECT_EQ(calls(), (call_list{{"-q", "-O", local, "--", "http://tovo.invalid/p"}}));
+
+  std::string long_url = "http://tovo.invalid/" + std::string(300, 'a');
+  ASSERT_EQ(tarq_wget_with_callbacks(long_url.c_str(), local.c_str(), on_load, on_error), 0);
+  for (int i = 0; i < 1000 && failed == 0; i++) SDL_Delay(10);
+  EXPECT_EQ(failed.load(), 1);
+  EXPECT_EQ(loaded.load(), 1);
+  EXPECT_EQ(calls().size(), 1u);
+}
+
 TEST(Threads, RunToTheirEndAfterTheHandleIsGone) {
   static std::atomic<int> ran{0};
   static int seven = 7;
