@@ -1,0 +1,186 @@
+#include "engine/voxmap.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "engine/gfx.h"
+#include "engine/mem.h"
+#include "engine/tarq.h"
+
+namespace {
+
+bool inside_clip(const tarq_voxmap* v, int32_t x, int32_t y, int32_t z) {
+  return x >= v->clip_x0 && x < v->clip_x1 && y >= v->clip_y0 && y < v->clip_y1 && z >= v->clip_z0 &&
+         z < v->clip_z1;
+}
+
+// A slice: a bitmap record whose pixels belong to the voxmap.
+tarq_bitmap* make_slice(int32_t w, int32_t h, uint8_t* pixels) {
+  auto* b = (tarq_bitmap*)tarq_calloc(sizeof(tarq_bitmap) + sizeof(uint8_t*) * (size_t)h);
+  if (!b) return nullptr;
+  b->width = w;
+  b->height = h;
+  b->depth = 8;
+  b->pixels = pixels;
+  b->rows = reinterpret_cast<uint8_t**>(b + 1);
+  for (int32_t y = 0; y < h; y++) b->rows[y] = pixels + (size_t)y * (size_t)w;
+  tarq_reset_clip(b);
+  return b;
+}
+
+using slice_copy = void (*)(tarq_bitmap*, tarq_bitmap*, int32_t, int32_t, int32_t, int32_t, int32_t,
+                            int32_t);
+
+void copy_voxmap(tarq_voxmap* src, tarq_voxmap* dst, int32_t x, int32_t y, int32_t z, slice_copy copy) {
+  if (!src || !dst) return;
+  if ((int64_t)z < (int64_t)dst->clip_z0 - src->depth || z >= dst->clip_z1) return;
+  for (int32_t i = 0; i < src->depth; i++) {
+    int64_t dz = (int64_t)z + i;
+    if (dz < dst->clip_z0 || dz >= dst->clip_z1) continue;
+    copy(src->slices[i], dst->slices[dz], 0, 0, x, y, src->width, src->height);
+  }
+}
+
+}  // namespace
+
+tarq_voxmap* tarq_create_voxmap(int32_t width, int32_t height, int32_t depth) {
+  if (width <= 0 || height <= 0 || depth <= 0) return nullptr;
+  uint64_t bytes = (uint64_t)width * (uint64_t)height * (uint64_t)depth;
+  uint64_t record = sizeof(tarq_voxmap) + sizeof(tarq_bitmap*) * (uint64_t)depth;
+  if (bytes > TARQ_MEM_LIMIT || record > TARQ_MEM_LIMIT ||
+      (uint64_t)height * sizeof(uint8_t*) > TARQ_MEM_LIMIT)
+    return nullptr;
+  auto* v = (tarq_voxmap*)tarq_calloc((size_t)record);
+  if (!v) return nullptr;
+  v->voxels = (uint8_t*)tarq_calloc((size_t)bytes);
+  if (!v->voxels) {
+    tarq_free(v);
+    return nullptr;
+  }
+  v->width = width;
+  v->height = height;
+  v->depth = depth;
+  v->slices = reinterpret_cast<tarq_bitmap**>(v + 1);
+  size_t slice_bytes = (size_t)width * (size_t)height;
+  for (int32_t z = 0; z < depth; z++) {
+    v->slices[z] = make_slice(width, height, v->voxels + slice_bytes * (size_t)z);
+    if (!v->slices[z]) {
+      for (int32_t k = 0; k < z; k++) tarq_free(v->slices[k]);
+      tarq_free(v->voxels);
+      tarq_free(v);
+      return nullptr;
+    }
+  }
+  tarq_reset_voxmap_clip(v);
+  tarq_items_created++;
+  return v;
+}
+
+int tarq_destroy_voxmap(tarq_voxmap* v) {
+  if (!v) return 0;
+  for (int32_t z = 0; z < v->depth; z++) tarq_free(v->slices[z]);
+  tarq_free(v->voxels);
+  tarq_free(v);
+  tarq_items_created--;
+  return 0;
+}
+
+void tarq_clear_voxmap(tarq_voxmap* v) {
+  if (v) memset(v->voxels, 0, (size_t)v->width * (size_t)v->height * (size_t)v->depth);
+}
+
+void tarq_putvoxel(tarq_voxmap* v, int32_t x, int32_t y, int32_t z, int32_t value) {
+  if (!v || !inside_clip(v, x, y, z)) return;
+  v->slices[z]->rows[y][x] = (uint8_t)value;
+}
+
+int32_t tarq_getvoxel(const tarq_voxmap* v, int32_t x, int32_t y, int32_t z) {
+  if (!v || x < 0 || y < 0 || z < 0 || x >= v->width || y >= v->height || z >= v->depth) return 0;
+  return v->slices[z]->rows[y][x];
+}
+
+void tarq_set_voxmap_clip(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1,
+                          int32_t z1) {
+  if (!v) return;
+  v->clip_x0 = x0 < 0 ? 0 : x0;
+  v->clip_y0 = y0 < 0 ? 0 : y0;
+  v->clip_z0 = z0 < 0 ? 0 : z0;
+  v->clip_x1 = x1 > v->width ? v->width : x1;
+  v->clip_y1 = y1 > v->height ? v->height : y1;
+  v->clip_z1 = z1 > v->depth ? v->depth : z1;
+  for (int32_t z = 0; z < v->depth; z++) {
+    if (z >= v->clip_z0 && z < v->clip_z1)
+      tarq_set_clip(v->slices[z], v->clip_x0, v->clip_y0, v->clip_x1, v->clip_y1);
+    else
+      tarq_set_clip(v->slices[z], 0, 0, 0, 0);
+  }
+}
+
+void tarq_reset_voxmap_clip(tarq_voxmap* v) {
+  if (!v) return;
+  v->clip_x0 = v->clip_y0 = v->clip_z0 = 0;
+  v->clip_x1 = v->width;
+  v->clip_y1 = v->height;
+  v->clip_z1 = v->depth;
+  for (int32_t z = 0; z < v->depth; z++) tarq_reset_clip(v->slices[z]);
+}
+
+void tarq_boxfill(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1,
+                  int32_t value) {
+  if (!v) return;
+  int32_t lo = z0 < z1 ? z0 : z1, hi = z0 < z1 ? z1 : z0;
+  if (lo < v->clip_z0) lo = v->clip_z0;
+  if (hi > v->clip_z1 - 1) hi = v->clip_z1 - 1;
+  for (int32_t z = lo; z <= hi; z++) tarq_rectfill(v->slices[z], x0, y0, x1, y1, (uint32_t)value);
+}
+
+void tarq_line3d(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1,
+                 int32_t value) {
+  if (!v) return;
+  // 16.16 stepping in 64 bits: no coordinate pair can overflow.
+  int64_t dx = ((int64_t)x1 - x0) * 65536, dy = ((int64_t)y1 - y0) * 65536, dz = ((int64_t)z1 - z0) * 65536;
+  auto mag = [](int64_t a) { return a < 0 ? -a : a; };
+  int64_t n = mag(dx);
+  if (mag(dy) > n) n = mag(dy);
+  if (mag(dz) > n) n = mag(dz);
+  n >>= 16;
+  if (n <= 0) n = 1;
+  int64_t sx = dx / n, sy = dy / n, sz = dz / n;
+  int64_t x = (int64_t)x0 * 65536, y = (int64_t)y0 * 65536, z = (int64_t)z0 * 65536;
+  for (int64_t i = 0; i < n; i++) {
+    int64_t px = x >> 16, py = y >> 16, pz = z >> 16;
+    if (px >= v->clip_x0 && px < v->clip_x1 && py >= v->clip_y0 && py < v->clip_y1 && pz >= v->clip_z0 &&
+        pz < v->clip_z1)
+      v->slices[pz]->rows[py][px] = (uint8_t)value;
+    x += sx;
+    y += sy;
+    z += sz;
+  }
+}
+
+void tarq_box(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1,
+              int32_t value) {
+  for (int32_t z : {z0, z1}) {
+    tarq_line3d(v, x0, y0, z, x1, y0, z, value);
+    tarq_line3d(v, x1, y0, z, x1, y1, z, value);
+    tarq_line3d(v, x1, y1, z, x0, y1, z, value);
+    tarq_line3d(v, x0, y1, z, x0, y0, z, value);
+  }
+  tarq_line3d(v, x0, y0, z0, x0, y0, z1, value);
+  tarq_line3d(v, x1, y0, z0, x1, y0, z1, value);
+  tarq_line3d(v, x1, y1, z0, x1, y1, z1, value);
+  tarq_line3d(v, x0, y1, z0, x0, y1, z1, value);
+}
+
+void tarq_draw_voxmap(tarq_voxmap* src, tarq_voxmap* dst, int32_t x, int32_t y, int32_t z) {
+  copy_voxmap(src, dst, x, y, z, tarq_draw_sprite);
+}
+
+void tarq_blit_voxmap(tarq_voxmap* src, tarq_voxmap* dst, int32_t x, int32_t y, int32_t z) {
+  copy_voxmap(src, dst, x, y, z, tarq_blit);
+}
+
+int32_t tarq_draw_voxmap_matrix(tarq_voxmap*, int32_t, int32_t, int32_t, int32_t, int32_t scale) {
+  if (scale == 0) return 0;
+  return (int32_t)(65536 / (int64_t)scale);
+}

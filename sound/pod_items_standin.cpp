@@ -1,0 +1,60 @@
+// Sounds and synths as pod items, until the mixer plays them: no sound is
+// ever on a mixer channel, so destroying one only frees it.
+#include "engine/mem.h"
+#include "engine/tarq.h"
+#include "sound/pod_items.h"
+
+tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits) {
+  if (sample_count < 0 || bits < 8 || bits % 8 != 0) return nullptr;
+  int64_t bytes = (int64_t)sample_count * (bits / 8);
+  if (bytes > TARQ_MEM_LIMIT) return nullptr;
+  tarq_sound* sound = (tarq_sound*)tarq_calloc(sizeof(tarq_sound));
+  if (!sound) return nullptr;
+  sound->data = (uint8_t*)tarq_malloc((size_t)bytes);
+  if (!sound->data) {
+    tarq_free(sound);
+    return nullptr;
+  }
+  sound->sample_count = sample_count;
+  sound->bits = bits;
+  sound->frequency = 22050;
+  sound->channels = 1;
+  sound->volume = 256;
+  sound->channel = -1;
+  tarq_items_created++;
+  return sound;
+}
+
+void tarq_destroy_sound(tarq_sound* sound) {
+  if (!sound) return;
+  tarq_free(sound->data);
+  tarq_free(sound);
+  tarq_items_created--;
+}
+
+uint8_t* tarq_sound_lock(tarq_sound* sound) { return sound->data; }
+tarq_sound* tarq_sound_release(tarq_sound* sound) { return sound; }
+
+void csound_set_frequency(tarq_sound* sound, int32_t frequency) {
+  if (sound) sound->frequency = frequency;
+}
+
+void tarq_stop_sound(tarq_sound*) {}
+
+tarq_synth* tarq_create_synth(int32_t length) {
+  tarq_synth* synth = (tarq_synth*)tarq_calloc(sizeof(tarq_synth));
+  if (!synth) return nullptr;
+  synth->header[0] = (int32_t)((uint32_t)length * 4u);
+  tarq_items_created++;
+  return synth;
+}
+
+int tarq_destroy_synth(tarq_synth* synth) {
+  if (!synth) return 0;
+  tarq_stop_sound(synth->sound);
+  tarq_destroy_sound(synth->sound);
+  for (tarq_synth_node& node : synth->node) tarq_free(node.buffer);
+  tarq_free(synth);
+  tarq_items_created--;
+  return 0;
+}
