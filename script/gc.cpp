@@ -601,8 +601,8 @@ void generationalcollection(lua_State* L) {
     g->GCestimate = gettotalbytes(g);
   } else {
     size_t estimate = g->GCestimate;
-    luaC_runtilstate(L, ~(1 << GCSpause));  // a whole minor cycle
-    luaC_runtilstate(L, 1 << GCSpause);
+    luaC_runtilstate(L, 1 << GCSpause);  // a whole minor cycle
+    g->gcstate = GCSpropagate;           // between cycles the mode stays in propagate
     if (gettotalbytes(g) > (estimate / 100) * static_cast<size_t>(g->gcmajorinc)) g->GCestimate = 0;
     else g->GCestimate = estimate;
   }

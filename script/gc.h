@@ -72,10 +72,12 @@ void luaC_changemode(lua_State* L, int mode);
 // runs a full collection instead (when the collector runs).
 inline void luaC_checkGC(lua_State* L) {
 #ifdef TOVO_GC_STRESS
-  if (G(L)->gcrunning) luaC_fullgc(L, 0);
-#else
-  if (G(L)->GCdebt > 0) luaC_step(L);
+  if (G(L)->gcrunning) {
+    luaC_fullgc(L, 0);
+    return;
+  }
 #endif
+  if (G(L)->GCdebt > 0) luaC_step(L);
 }
 
 // Barriers: keep a black object from pointing to a white one.

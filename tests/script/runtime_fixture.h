@@ -64,7 +64,17 @@ class RuntimeTest : public ::testing::Test {
     setsvalue(&v, s);
     return v;
   }
+  void setint(Table* t, int n, lua_Number v) {
+    TValue x = num(v);
+    luaH_setint(L, t, n, &x);
+  }
+  const TValue* getnum(Table* t, lua_Number k) {
+    TValue x = num(k);
+    return luaH_get(t, &x);
+  }
+  // A raw store, as lua_rawset does it (the metamethod cache is cleared).
   void set(Table* t, const TValue& k, const TValue& v) {
+    t->flags = 0;
     TValue* cell = luaH_set(L, t, &k);
     setobj(cell, &v);
     luaC_barrierback(L, t, &v);

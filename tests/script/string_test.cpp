@@ -1,0 +1,95 @@
+// Strings: the hash, interning of short strings, long strings, the string
+// table's growth and shrinking, and userdata.
+#include <set>
+
+#include "tests/script/runtime_fixture.h"
+
+namespace {
+
+class StringTest : public RuntimeTest {};
+
+// The hash as the runtime defines it, written out separately.
+uint32_t model_hash(const std::string& s, uint32_t seed) {
+  uint32_t h = seed ^ static_cast<uint32_t>(s.size());
+  size_t step = (s.size() >> 5) + 1;
+  for (size_t l = s.size(); l >= step; l -= step) {
+    h = h ^ ((h << 5) + (h >> 2) + static_cast<uint8_t>(s[l - 1]));
+  }
+  return h;
+}
+
+TEST(StringHash, MatchesTheDefinition) {
+  for (const std::string& s : {std::string(), std::string("a"), std::string("hello world"), std::string(31, 'x'),
+                               std::string(32, 'y'), std::string(100, '\xff'), std::string("\x80\x01\x7f")}) {
+    for (uint32_t seed : {0u, 1u, 0xdeadbeefu}) EXPECT_EQ(luaS_hash(s.data(), s.size(), seed), model_hash(s, seed));
+  }
+  EXPECT_EQ(luaS_hash("", 0, 0x1234), 0x1234u);
+}
+
+TEST_F(StringTest, ShortStringsAreInternedLongOnesNot) {
+  run_protected(L, [&] {
+    std::string s40(40, 'q'), s41(41, 'q');
+    TString* a = push_string(s40);
+    TString* b = push_string(s40);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a->tt, LUA_TSHRSTR);
+    TString* c = push_string(s41);
+    TString* d = push_string(s41);
+    EXPECT_NE(c, d);
+    EXPECT_EQ(c->tt, LUA_TLNGSTR);
+    EXPECT_TRUE(luaS_eqstr(c, d));
+    EXPECT_EQ(c->hash, G(L)->seed);  // until used as a key
+    EXPECT_EQ(push_string(""), push_string(""));
+    EXPECT_EQ(push_string("")->len, 0u);
+    TString* z = push_string(std::string("a\0b", 3));
+    EXPECT_EQ(z->len, 3u);
+    EXPECT_NE(z, push_string("a"));
+    EXPECT_EQ(getstr(z)[3], 0);
+  });
+}
+
+TEST_F(StringTest, TableGrowsAndShrinksAndDeadStringsAreRevived) {
+  run_protected(L, [&] {
+    int size0 = G(L)->strt.size;
+    for (int i = 0; i < 2000; i++) luaS_new(L, ("s" + std::to_string(i)).c_str());
+    EXPECT_GE(G(L)->strt.size, 2048);
+    EXPECT_GT(G(L)->strt.size, size0);
+    // every string still findable after the resizes
+    TString* again = luaS_new(L, "s1234");
+    EXPECT_EQ(again, luaS_new(L, "s1234"));
+    luaC_fullgc(L, 0);
+    luaC_fullgc(L, 0);
+    EXPECT_LT(G(L)->strt.size, 2048);  // halved at the end of a cycle
+    EXPECT_LT(G(L)->strt.nuse, 200u);
+  });
+}
+
+TEST_F(StringTest, InterningDuringTheStringSweep) {
+  run_protected(L, [&] {
+    for (int i = 0; i < 3000; i++) luaS_new(L, ("dead" + std::to_string(i)).c_str());
+    // run the collector up to the string sweep, then intern dead strings again
+    luaC_runtilstate(L, 1 << GCSsweepstring);
+    std::set<TString*> revived;
+    for (int i = 0; i < 3000; i += 3) {
+      TString* s = push_string("dead" + std::to_string(i));
+      revived.insert(s);
+    }
+    luaC_fullgc(L, 0);
+    for (int i = 0; i < 3000; i += 3) EXPECT_EQ(revived.count(luaS_new(L, ("dead" + std::to_string(i)).c_str())), 1u);
+  });
+}
+
+TEST_F(StringTest, Userdata) {
+  run_protected(L, [&] {
+    Udata* u = luaS_newudata(L, 100, nullptr);
+    TValue v;
+    setgcovalue(&v, u);
+    push(&v);
+    std::memset(getudatamem(u), 0xab, 100);
+    luaC_fullgc(L, 0);
+    EXPECT_EQ(static_cast<unsigned char*>(getudatamem(u))[99], 0xab);
+    EXPECT_EQ(u->len, 100u);
+  });
+}
+
+}  // namespace
