@@ -1,7 +1,9 @@
-// Square root and power of 16.16 values; both charge the cycle budget.
+// Square root, power and arctangent of 16.16 values; the root and the power
+// charge the cycle budget.
 #include "console/fixed_math.h"
 
 #include "console/spend_cpu_standin.h"
+#include "engine/math.h"
 
 namespace {
 
@@ -68,3 +70,5 @@ int32_t kx_fpow(int32_t a, int32_t b) {
   spend_cpu(8);
   return result;
 }
+
+int32_t fatan2(int32_t x, int32_t y) { return ftan2(x, y); }

@@ -36,6 +36,10 @@ int32_t kx_fsqrt(int32_t a);
 // a to the power b (fractional and negative exponents included).
 int32_t kx_fpow(int32_t a, int32_t b);
 
+// Angle of the vector (x, y) in turns, 0 up to but excluding 1.0, from the
+// engine's arctangent table.
+int32_t fatan2(int32_t x, int32_t y);
+
 // Shifts and rotates of the 32-bit word a by the integer part of b.
 inline int32_t tovo_shl(int32_t a, int32_t b) {
   int32_t n = b >> 16;

@@ -206,4 +206,14 @@ TEST(FixedMath, PowerAgreesWithFloatingPointOnModerateValues) {
   }
 }
 
+TEST(FixedMath, Atan2ForwardsToTheEngineTable) {
+  EXPECT_EQ(fatan2(ONE, 0), 0);
+  EXPECT_EQ(fatan2(0, -ONE), 0x4000);
+  EXPECT_EQ(fatan2(-ONE, 0), 0x8000);
+  EXPECT_EQ(fatan2(0, ONE), 0xc000);
+  int32_t a = fatan2(ONE, -ONE);
+  EXPECT_GE(a, 0);
+  EXPECT_LT(a, ONE);
+}
+
 }  // namespace
