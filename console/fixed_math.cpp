@@ -2,26 +2,20 @@
 // charge the cycle budget.
 #include "console/fixed_math.h"
 
+#include <cmath>
+
 #include "console/spend_cpu_standin.h"
 #include "engine/math.h"
 
 namespace {
 
-// Floor of the square root of a 64-bit value, two bits of the radicand a step.
-uint64_t isqrt64(uint64_t v) {
-  uint64_t root = 0;
-  uint64_t bit = uint64_t{1} << 62;
-  while (bit > v) bit >>= 2;
-  while (bit != 0) {
-    if (v >= root + bit) {
-      v -= root + bit;
-      root = (root >> 1) + bit;
-    } else {
-      root >>= 1;
-    }
-    bit >>= 2;
-  }
-  return root;
+// Floor of the square root of v < 2^47: the double square root is within
+// one of it (v is exact as a double), then corrected to the exact floor.
+uint64_t isqrt47(uint64_t v) {
+  uint64_t r = static_cast<uint64_t>(std::sqrt(static_cast<double>(v)));
+  while (r * r > v) r--;
+  while ((r + 1) * (r + 1) <= v) r++;
+  return r;
 }
 
 // 1/a for a negative exponent, saturated like a division.
@@ -39,7 +33,7 @@ int32_t reciprocal(int32_t a) {
 int32_t kx_fsqrt(int32_t a) {
   if (a < 0) return 0;
   spend_cpu(8);
-  return static_cast<int32_t>(isqrt64(static_cast<uint64_t>(a) << 16));
+  return static_cast<int32_t>(isqrt47(static_cast<uint64_t>(a) << 16));
 }
 
 int32_t kx_fpow(int32_t a, int32_t b) {
