@@ -7,6 +7,7 @@
 
 #include "script/func.h"
 #include "script/gc.h"
+#include "script/lex.h"
 #include "script/mem.h"
 #include "script/stack.h"
 #include "script/string.h"
@@ -83,6 +84,7 @@ void f_luaopen(lua_State* L, void*) {
   init_registry(L, g);
   luaS_resize(L, MINSTRTABSIZE);
   luaT_init(L);
+  luaX_init(L);
   g->memerrmsg = luaS_newliteral(L, "not enough memory");
   luaC_fix(g->memerrmsg);
   g->gcrunning = 1;
