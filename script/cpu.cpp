@@ -9,14 +9,17 @@ int32_t cpu_superyielded_coresume = 0;
 
 namespace {
 
-int32_t wrap_add(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+// Counter additions saturate at the ends of the 32-bit range.
+int32_t sat_add(int32_t a, int32_t b) {
+  int32_t r;
+  if (!__builtin_add_overflow(a, b, &r)) return r;
+  return b > 0 ? INT32_MAX : INT32_MIN;
 }
 
 }  // namespace
 
 void lua_cpu_prepare_for_slice() {
-  cpu_cycles_frame = wrap_add(cpu_cycles_frame, cpu_cycles_slice);
+  cpu_cycles_frame = sat_add(cpu_cycles_frame, cpu_cycles_slice);
   cpu_cycles_slice = 0;
 }
 
@@ -25,9 +28,9 @@ int lua_cpu_prepare_for_resume(int x) {
   return x;
 }
 
-int lua_get_cpu_cycles() { return wrap_add(cpu_cycles_frame, cpu_cycles_slice); }
+int lua_get_cpu_cycles() { return sat_add(cpu_cycles_frame, cpu_cycles_slice); }
 
-void lua_add_cpu_cycles(int n) { cpu_cycles_slice = wrap_add(cpu_cycles_slice, n); }
+void lua_add_cpu_cycles(int n) { cpu_cycles_slice = sat_add(cpu_cycles_slice, n); }
 
 int lua_reset_cpu_cycles(int x) {
   cpu_cycles_frame = 0;
