@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "script/do.h"
 #include "script/number.h"
 #include "script/stack.h"
 #include "script/string.h"
@@ -72,7 +73,14 @@ void luaD_seterrorobj(lua_State* L, int errcode, StkId oldtop) {
 }
 
 void luaG_errormsg(lua_State* L) {
-  // Message handlers are run by the call machinery's error path.
+  if (L->errfunc != 0) {  // the protected call's message handler makes the error value
+    StkId errfunc = restorestack(L, L->errfunc);
+    if (!ttisfunction(errfunc)) luaD_throw(L, LUA_ERRERR);
+    setobj(L->top, L->top - 1);  // the message becomes the argument
+    setobj(L->top - 1, errfunc);
+    incr_top(L);
+    luaD_call(L, L->top - 2, 1, 0);
+  }
   luaD_throw(L, LUA_ERRRUN);
 }
 
