@@ -1,0 +1,33 @@
+#pragma once
+// The budget check of the instruction loop: the cost of each opcode, and
+// what happens once the slice's count has passed its budget.
+#include <cstdint>
+
+#include "script/cpu.h"
+#include "script/opcodes.h"
+#include "script/state.h"
+
+// Cycles charged for an opcode: 1 for moves, constant loads, addition,
+// subtraction, the bitwise operators, the peeks and negation; 2 for all
+// others.
+constexpr int32_t tovo_opcode_cost(int op) {
+  return (op == OP_MOVE || op == OP_LOADK || op == OP_ADD || op == OP_SUB || (op >= OP_KXBAND && op <= OP_KXBNOT) ||
+          (op >= OP_PEEK && op <= OP_UNM))
+             ? 1
+             : 2;
+}
+
+// True once the slice is over or a superyield is pending.
+inline bool tovo_budget_spent() { return (cpu_cycles_slice | cpu_superyield) > cpu_cycles_slice_max; }
+
+// Adds an instruction's cost to the slice count, saturating.
+inline void tovo_charge(int32_t cost) {
+  int32_t r;
+  cpu_cycles_slice = __builtin_add_overflow(cpu_cycles_slice, cost, &r) ? INT32_MAX : r;
+}
+
+// Called before an instruction when the budget is spent: suspends the running
+// thread so that the instruction runs first when it is resumed. Where the
+// thread cannot yield (inside a call that does not allow it) the suspension
+// waits for the first instruction where it can, and this returns.
+void tovo_budget_suspend(lua_State* L, CallInfo* ci);

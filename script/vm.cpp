@@ -1,0 +1,467 @@
+// The instruction loop. Before each instruction it checks the cycle budget
+// and charges the instruction's cost; calls between script functions run in
+// the same loop invocation.
+#include "console/fixed_math.h"
+#include "console/peek_standin.h"
+#include "script/cpu_budget.h"
+#include "script/debug.h"
+#include "script/do.h"
+#include "script/func.h"
+#include "script/gc.h"
+#include "script/number.h"
+#include "script/opcodes.h"
+#include "script/stack.h"
+#include "script/table.h"
+#include "script/vm.h"
+
+namespace {
+
+// A closure made earlier from the prototype that has the same upvalues, or null.
+LClosure* getcached(Proto* p, UpVal** encup, StkId base) {
+  Closure* c = p->cache;
+  if (c == nullptr) return nullptr;
+  Upvaldesc* uv = p->upvalues;
+  for (int i = 0; i < p->sizeupvalues; i++) {
+    TValue* v = uv[i].instack ? base + uv[i].idx : encup[uv[i].idx]->v;
+    if (c->l.upvals[i]->v != v) return nullptr;
+  }
+  return &c->l;
+}
+
+void pushclosure(lua_State* L, Proto* p, UpVal** encup, StkId base, StkId ra) {
+  int nup = p->sizeupvalues;
+  Upvaldesc* uv = p->upvalues;
+  Closure* ncl = luaF_newLclosure(L, nup);
+  ncl->l.p = p;
+  setclLvalue(ra, &ncl->l);  // anchored while its upvalues are found
+  for (int i = 0; i < nup; i++) {
+    ncl->l.upvals[i] = uv[i].instack ? luaF_findupval(L, base + uv[i].idx) : encup[uv[i].idx];
+  }
+  luaC_barrierproto(L, p, ncl);
+  p->cache = ncl;
+}
+
+// The numeric for loop's conversions ("'for' ... must be a number").
+void forprep(lua_State* L, StkId ra) {
+  if (luaV_tonumber(ra, ra) == nullptr) luaG_runerror(L, "'for' initial value must be a number");
+  if (luaV_tonumber(ra + 1, ra + 1) == nullptr) luaG_runerror(L, "'for' limit must be a number");
+  if (luaV_tonumber(ra + 2, ra + 2) == nullptr) luaG_runerror(L, "'for' step must be a number");
+}
+
+void setlist(lua_State* L, StkId ra, int n, int c) {
+  Table* h = hvalue(ra);
+  int last = (c - 1) * LFIELDS_PER_FLUSH + n;
+  if (last > h->sizearray) luaH_resizearray(L, h, last);
+  for (; n > 0; n--) {
+    TValue* val = ra + n;
+    luaH_setint(L, h, last--, val);
+    luaC_barrierback(L, h, val);
+  }
+}
+
+}  // namespace
+
+#if defined(__GNUC__)
+#define TOVO_COMPUTED_GOTO 1
+#endif
+
+#define RA(i) (base + GETARG_A(i))
+#define RB(i) (base + GETARG_B(i))
+#define RC(i) (base + GETARG_C(i))
+#define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
+#define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
+
+// Runs x, which may move the stack, then finds the frame's base again.
+#define Protect(x) \
+  {                \
+    x;             \
+    base = ci->u.l.base; \
+  }
+
+#define dojump(i, e)                                   \
+  {                                                    \
+    int a_ = GETARG_A(i);                              \
+    if (a_ > 0) luaF_close(L, ci->u.l.base + a_ - 1); \
+    ci->u.l.savedpc += GETARG_sBx(i) + (e);            \
+  }
+// A test or comparison runs the jump that follows it at once.
+#define donextjump() \
+  {                  \
+    i = *ci->u.l.savedpc; \
+    dojump(i, 1);    \
+  }
+
+#define checkGC()                 \
+  {                               \
+    L->top = ci->top;             \
+    Protect(luaC_checkGC(L));     \
+  }
+
+// Fetch, budget check and charge.
+#define vmfetch()                                                   \
+  {                                                                 \
+    i = *(ci->u.l.savedpc++);                                       \
+    if (__builtin_expect(tovo_budget_spent(), 0)) tovo_budget_suspend(L, ci); \
+    tovo_charge(tovo_opcode_cost(GET_OPCODE(i)));                   \
+    ra = RA(i);                                                     \
+  }
+
+#ifdef TOVO_COMPUTED_GOTO
+#define vmdispatch(o) goto* disptab[o];
+#define vmcase(l) L_##l:
+#define vmbreak \
+  vmfetch();    \
+  vmdispatch(GET_OPCODE(i))
+#else
+#define vmdispatch(o) switch (o)
+#define vmcase(l) case l:
+#define vmbreak break
+#endif
+
+// An arithmetic opcode: the number fast path, else luaV_arith.
+#define arith_op(OP, TM, expr)                              \
+  vmcase(OP) {                                              \
+    const TValue* rb = RKB(i);                              \
+    const TValue* rc = RKC(i);                              \
+    if (ttisnumber(rb) && ttisnumber(rc)) {                 \
+      lua_Number nb = nvalue(rb), nc = nvalue(rc);          \
+      (void)nc;                                             \
+      setnvalue(ra, (expr));                                \
+    } else {                                                \
+      Protect(luaV_arith(L, ra, rb, rc, TM));               \
+    }                                                       \
+  }                                                         \
+  vmbreak;
+
+void luaV_execute(lua_State* L) {
+#ifdef TOVO_COMPUTED_GOTO
+  static void* const disptab[64] = {
+      &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADKX,   &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
+      &&L_OP_GETTABUP, &&L_OP_GETTABLE, &&L_OP_SETTABUP, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE,
+      &&L_OP_SELF,     &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_MOD,
+      &&L_OP_POW,      &&L_OP_KXBAND,   &&L_OP_KXBOR,    &&L_OP_KXBXOR,   &&L_OP_KXSHL,    &&L_OP_KXSHR,
+      &&L_OP_KXLSHR,   &&L_OP_KXROTL,   &&L_OP_KXROTR,   &&L_OP_KXBNOT,   &&L_OP_IDIV,     &&L_OP_PEEK,
+      &&L_OP_PEEK2,    &&L_OP_PEEK4,    &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_LEN,      &&L_OP_CONCAT,
+      &&L_OP_JMP,      &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_TESTSET,
+      &&L_OP_CALL,     &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_FORPREP,  &&L_OP_TFORCALL,
+      &&L_OP_TFORLOOP, &&L_OP_SETLIST,  &&L_OP_CLOSURE,  &&L_OP_VARARG,   &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
+      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
+      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG};
+#endif
+  CallInfo* ci = L->ci;
+  LClosure* cl;
+  TValue* k;
+  StkId base;
+  Instruction i;
+  StkId ra;
+  // A frame suspended by the budget runs its interrupted instruction first,
+  // whatever the budget says.
+  bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
+newframe:
+  cl = clLvalue(ci->func);
+  k = cl->p->k;
+  base = ci->u.l.base;
+  if (resumed) {
+    resumed = false;
+    ci->callstatus &= static_cast<uint8_t>(~CIST_HOOKYIELD);
+    if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
+    i = *(ci->u.l.savedpc++);
+    tovo_charge(tovo_opcode_cost(GET_OPCODE(i)));
+    ra = RA(i);
+    goto dispatch;
+  }
+  for (;;) {
+    vmfetch();
+  dispatch:
+    vmdispatch(GET_OPCODE(i) & 63) {
+      vmcase(OP_MOVE) { setobj(ra, RB(i)); }
+      vmbreak;
+      vmcase(OP_LOADK) { setobj(ra, k + GETARG_Bx(i)); }
+      vmbreak;
+      vmcase(OP_LOADKX) { setobj(ra, k + GETARG_Ax(*ci->u.l.savedpc++)); }
+      vmbreak;
+      vmcase(OP_LOADBOOL) {
+        setbvalue(ra, GETARG_B(i));
+        if (GETARG_C(i)) ci->u.l.savedpc++;
+      }
+      vmbreak;
+      vmcase(OP_LOADNIL) {
+        int b = GETARG_B(i);
+        do {
+          setnilvalue(ra++);
+        } while (b--);
+      }
+      vmbreak;
+      vmcase(OP_GETUPVAL) { setobj(ra, cl->upvals[GETARG_B(i)]->v); }
+      vmbreak;
+      vmcase(OP_GETTABUP) { Protect(luaV_gettable(L, cl->upvals[GETARG_B(i)]->v, RKC(i), ra)); }
+      vmbreak;
+      vmcase(OP_GETTABLE) { Protect(luaV_gettable(L, RB(i), RKC(i), ra)); }
+      vmbreak;
+      vmcase(OP_SETTABUP) { Protect(luaV_settable(L, cl->upvals[GETARG_A(i)]->v, RKB(i), RKC(i))); }
+      vmbreak;
+      vmcase(OP_SETUPVAL) {
+        UpVal* uv = cl->upvals[GETARG_B(i)];
+        setobj(uv->v, ra);
+        luaC_barrier(L, uv, ra);
+      }
+      vmbreak;
+      vmcase(OP_SETTABLE) { Protect(luaV_settable(L, ra, RKB(i), RKC(i))); }
+      vmbreak;
+      vmcase(OP_NEWTABLE) {
+        int b = GETARG_B(i);
+        int c = GETARG_C(i);
+        Table* t = luaH_new(L);
+        sethvalue(ra, t);
+        if (b != 0 || c != 0) luaH_resize(L, t, luaO_fb2int(b), luaO_fb2int(c));
+        checkGC();
+      }
+      vmbreak;
+      vmcase(OP_SELF) {
+        StkId rb = RB(i);
+        setobj(ra + 1, rb);
+        Protect(luaV_gettable(L, rb, RKC(i), ra));
+      }
+      vmbreak;
+      arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc))
+      arith_op(OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc))
+      arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc))
+      arith_op(OP_DIV, TM_DIV, kx_fdiv(nb, nc))
+      arith_op(OP_MOD, TM_MOD, kx_fmod(nb, nc))
+      arith_op(OP_POW, TM_POW, kx_fpow(nb, nc))
+      arith_op(OP_KXBAND, TM_BAND, static_cast<lua_Number>(static_cast<uint32_t>(nb) & static_cast<uint32_t>(nc)))
+      arith_op(OP_KXBOR, TM_BOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) | static_cast<uint32_t>(nc)))
+      arith_op(OP_KXBXOR, TM_BXOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) ^ static_cast<uint32_t>(nc)))
+      arith_op(OP_KXSHL, TM_SHL, tovo_shl(nb, nc))
+      arith_op(OP_KXSHR, TM_SHR, tovo_ashr(nb, nc))
+      arith_op(OP_KXLSHR, TM_LSHR, tovo_lshr(nb, nc))
+      arith_op(OP_KXROTL, TM_ROTL, tovo_rotl(nb, nc))
+      arith_op(OP_KXROTR, TM_ROTR, tovo_rotr(nb, nc))
+      arith_op(OP_KXBNOT, TM_BNOT, static_cast<lua_Number>(~static_cast<uint32_t>(nb)))
+      arith_op(OP_IDIV, TM_IDIV, static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(nb, nc)) & 0xffff0000u))
+      arith_op(OP_PEEK, TM_PEEK, tovo_peek_1(nb))
+      arith_op(OP_PEEK2, TM_PEEK2, tovo_peek_2(nb))
+      arith_op(OP_PEEK4, TM_PEEK4, tovo_peek_4(nb))
+      vmcase(OP_UNM) {
+        StkId rb = RB(i);
+        if (ttisnumber(rb)) {
+          setnvalue(ra, tovo_wrap_neg(nvalue(rb)));
+        } else {
+          Protect(luaV_arith(L, ra, rb, rb, TM_UNM));
+        }
+      }
+      vmbreak;
+      vmcase(OP_NOT) { setbvalue(ra, l_isfalse(RB(i))); }
+      vmbreak;
+      vmcase(OP_LEN) { Protect(luaV_objlen(L, ra, RB(i))); }
+      vmbreak;
+      vmcase(OP_CONCAT) {
+        int b = GETARG_B(i);
+        int c = GETARG_C(i);
+        L->top = base + c + 1;  // the values to join end at the top
+        Protect(luaV_concat(L, c - b + 1));
+        ra = RA(i);
+        setobj(ra, base + b);
+        checkGC();
+      }
+      vmbreak;
+      vmcase(OP_JMP) { dojump(i, 0); }
+      vmbreak;
+      vmcase(OP_EQ) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        Protect(if (static_cast<int>(luaV_equalobj(L, rb, rc)) != GETARG_A(i)) ci->u.l.savedpc++;
+                else donextjump());
+      }
+      vmbreak;
+      vmcase(OP_LT) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        int res;
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          res = nvalue(rb) < nvalue(rc);
+        } else {
+          Protect(res = luaV_lessthan(L, rb, rc));
+        }
+        if (res != GETARG_A(i)) {
+          ci->u.l.savedpc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_LE) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        int res;
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          res = nvalue(rb) <= nvalue(rc);
+        } else {
+          Protect(res = luaV_lessequal(L, rb, rc));
+        }
+        if (res != GETARG_A(i)) {
+          ci->u.l.savedpc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_TEST) {
+        if (GETARG_C(i) ? l_isfalse(ra) : !l_isfalse(ra)) {
+          ci->u.l.savedpc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_TESTSET) {
+        StkId rb = RB(i);
+        if (GETARG_C(i) ? l_isfalse(rb) : !l_isfalse(rb)) {
+          ci->u.l.savedpc++;
+        } else {
+          setobj(ra, rb);
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_CALL) {
+        int b = GETARG_B(i);
+        int nresults = GETARG_C(i) - 1;
+        if (b != 0) L->top = ra + b;  // else the previous instruction set the top
+        if (ttisfcf(ra)) {  // a fast native function: no frame
+          L->nargs = static_cast<int32_t>(L->top - ra) - 1;
+          lua_Number r = fvalue(ra)(L);
+          base = ci->u.l.base;
+          ra = RA(i);
+          setnvalue(ra, r);
+          for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
+          L->top = nresults >= 0 ? ci->top : ra + 1;
+        } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
+          if (nresults >= 0) L->top = ci->top;
+          base = ci->u.l.base;
+        } else {  // a script function: run it in this loop
+          ci = L->ci;
+          ci->callstatus |= CIST_REENTRY;
+          goto newframe;
+        }
+      }
+      vmbreak;
+      vmcase(OP_TAILCALL) {
+        int b = GETARG_B(i);
+        if (b != 0) L->top = ra + b;
+        if (luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
+          base = ci->u.l.base;
+        } else {  // move the called frame down over this one
+          CallInfo* nci = L->ci;
+          CallInfo* oci = nci->previous;
+          StkId nfunc = nci->func;
+          StkId ofunc = oci->func;
+          StkId lim = nci->u.l.base + getproto(nfunc)->numparams;
+          if (cl->p->sizep > 0) luaF_close(L, oci->u.l.base);
+          for (int aux = 0; nfunc + aux < lim; aux++) setobj(ofunc + aux, nfunc + aux);
+          oci->u.l.base = ofunc + (nci->u.l.base - nfunc);
+          oci->top = L->top = ofunc + (L->top - nfunc);
+          oci->u.l.savedpc = nci->u.l.savedpc;
+          oci->callstatus |= CIST_TAIL;
+          ci = L->ci = oci;
+          goto newframe;
+        }
+      }
+      vmbreak;
+      vmcase(OP_RETURN) {
+        int b = GETARG_B(i);
+        if (b != 0) L->top = ra + b - 1;
+        if (cl->p->sizep > 0) luaF_close(L, base);
+        b = luaD_poscall(L, ra);
+        if (!(ci->callstatus & CIST_REENTRY)) return;  // called from native code
+        ci = L->ci;
+        if (b) L->top = ci->top;
+        goto newframe;
+      }
+      vmcase(OP_FORLOOP) {
+        lua_Number step = nvalue(ra + 2);
+        lua_Number idx = tovo_wrap_add(nvalue(ra), step);
+        lua_Number limit = nvalue(ra + 1);
+        if (step > 0 ? idx <= limit : (step < 0 && idx >= limit)) {
+          ci->u.l.savedpc += GETARG_sBx(i);
+          setnvalue(ra, idx);
+          setnvalue(ra + 3, idx);
+          // The next index would pass the ends of the number range (or
+          // reach 0x7fffffff): this pass is the last.
+          if ((step > 0 && idx >= 0 && step >= tovo_wrap_sub(0x7fffffff, idx)) ||
+              (step < 0 && idx < 0 && step < tovo_wrap_sub(INT32_MIN, idx))) {
+            setnvalue(ra + 2, 0);
+          }
+        }
+      }
+      vmbreak;
+      vmcase(OP_FORPREP) {
+        Protect(forprep(L, ra));
+        setnvalue(ra, tovo_wrap_sub(nvalue(ra), nvalue(ra + 2)));
+        ci->u.l.savedpc += GETARG_sBx(i);
+      }
+      vmbreak;
+      vmcase(OP_TFORCALL) {
+        StkId cb = ra + 3;  // call base
+        setobj(cb + 2, ra + 2);
+        setobj(cb + 1, ra + 1);
+        setobj(cb, ra);
+        L->top = cb + 3;  // function and two arguments
+        Protect(luaD_call(L, cb, GETARG_C(i), 1));
+        L->top = ci->top;
+      }
+      vmbreak;
+      vmcase(OP_TFORLOOP) {
+        if (!ttisnil(ra + 1)) {  // go on with the loop
+          setobj(ra, ra + 1);
+          ci->u.l.savedpc += GETARG_sBx(i);
+        }
+      }
+      vmbreak;
+      vmcase(OP_SETLIST) {
+        int n = GETARG_B(i);
+        int c = GETARG_C(i);
+        if (n == 0) n = static_cast<int>(L->top - ra) - 1;
+        if (c == 0) c = GETARG_Ax(*ci->u.l.savedpc++);
+        Protect(setlist(L, ra, n, c));
+        L->top = ci->top;
+      }
+      vmbreak;
+      vmcase(OP_CLOSURE) {
+        Proto* p = cl->p->p[GETARG_Bx(i)];
+        LClosure* ncl = getcached(p, cl->upvals, base);
+        if (ncl == nullptr) {
+          Protect(pushclosure(L, p, cl->upvals, base, ra));
+        } else {
+          setclLvalue(ra, ncl);
+        }
+        checkGC();
+      }
+      vmbreak;
+      vmcase(OP_VARARG) {
+        int b = GETARG_B(i) - 1;
+        int n = static_cast<int>(base - ci->func) - cl->p->numparams - 1;
+        if (n < 0) n = 0;
+        if (b < 0) {  // all of them
+          b = n;
+          Protect(luaD_checkstack(L, n));
+          ra = RA(i);
+          L->top = ra + n;
+        }
+        for (int j = 0; j < b; j++) {
+          if (j < n) {
+            setobj(ra + j, base - n + j);
+          } else {
+            setnilvalue(ra + j);
+          }
+        }
+      }
+      vmbreak;
+#ifndef TOVO_COMPUTED_GOTO
+      default:
+#endif
+      vmcase(OP_EXTRAARG) {}  // reached as an instruction: only its charge
+      vmbreak;
+    }
+  }
+}

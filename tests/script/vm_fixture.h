@@ -1,0 +1,71 @@
+#pragma once
+// A fixture for tests that run script code: compiles text into a function
+// whose first upvalue is the globals table, runs it protected or as a
+// coroutine, and resets the process-wide cycle counters around each test.
+#include <string>
+
+#include "script/api.h"
+#include "script/cpu.h"
+#include "script/func.h"
+#include "script/gc.h"
+#include "tests/script/compile_util.h"
+#include "tests/script/runtime_fixture.h"
+
+class VmTest : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    reset_counters();
+    RuntimeTest::SetUp();
+  }
+  void TearDown() override {
+    RuntimeTest::TearDown();
+    reset_counters();
+  }
+  static void reset_counters() {
+    lua_reset_cpu_cycles(0);
+    lua_set_cpu_cycles_slice_max(INT32_MAX);
+    lua_cpu_prepare_for_resume(0);
+    lua_set_cpu_superyielded_coresume(0);
+  }
+
+  // Compiles src and pushes its function; fails the test on a syntax error.
+  void load(const std::string& src, lua_State* on = nullptr) {
+    lua_State* T = on != nullptr ? on : L;
+    int status = compile_text(T, src, "=test");
+    ASSERT_EQ(status, LUA_OK) << top_text(T);
+    LClosure* cl = clLvalue(T->top - 1);
+    for (int i = 0; i < cl->nupvalues; i++) {
+      cl->upvals[i] = luaF_newupval(T);
+      luaC_objbarrier(T, cl, cl->upvals[i]);
+    }
+    if (cl->nupvalues > 0) setobj(cl->upvals[0]->v, luaH_getint(registry_table(T), LUA_RIDX_GLOBALS));
+  }
+  // Runs src protected; its results replace the stack.
+  int run(const std::string& src, int nresults = LUA_MULTRET) {
+    lua_settop(L, 0);
+    load(src);
+    return lua_pcall(L, 0, nresults, 0);
+  }
+  // The message of the error src raises ("" when it runs without one).
+  std::string error_of(const std::string& src) {
+    int status = run(src, 0);
+    return status == LUA_OK ? "" : top_text(L);
+  }
+  // The number src returns.
+  lua_Number number_of(const std::string& src) {
+    int status = run(src, 1);
+    EXPECT_EQ(status, LUA_OK) << top_text(L);
+    return lua_tonumber(L, -1);
+  }
+  std::string text_of(int idx) {
+    size_t len = 0;
+    const char* s = lua_tolstring(L, idx, &len);
+    return s != nullptr ? std::string(s, len) : std::string("<none>");
+  }
+  void set_global_function(const char* name, lua_CFunction f, int n = 0) {
+    lua_pushcclosure(L, f, n);
+    lua_setglobal(L, name);
+  }
+};
+
+inline lua_Number I(int n) { return static_cast<lua_Number>(static_cast<uint32_t>(n) << 16); }
