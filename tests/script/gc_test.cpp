@@ -213,6 +213,32 @@ TEST_F(GcTest, PacingSetsTheThresholdFromThePause) {
               static_cast<double>(gettotalbytes(G(L))) * 0.02 + 200);
 }
 
+TEST_F(GcTest, LargerStepMultiplierFinishesACycleInFewerSteps) {
+  auto steps_for_cycle = [&](int stepmul) {
+    lua_gc(L, LUA_GCSETSTEPMUL, stepmul);
+    luaC_fullgc(L, 0);
+    lua_gc(L, LUA_GCSTOP, 0);  // each step then pays for exactly its own 8 KiB
+    int steps = 0;
+    do {
+      lua_gc(L, LUA_GCSTEP, 8);
+      steps++;
+    } while (G(L)->gcstate != GCSpause && steps < 100000);
+    lua_gc(L, LUA_GCRESTART, 0);
+    return steps;
+  };
+  run_protected(L, [&] {
+    Table* root = push_table();
+    for (int i = 1; i <= 3000; i++) {
+      TValue v;
+      sethvalue(&v, luaH_new(L));
+      luaH_setint(L, root, i, &v);
+    }
+    int slow = steps_for_cycle(40), fast = steps_for_cycle(400);
+    EXPECT_GT(slow, fast);
+    EXPECT_GT(fast, 1);
+  });
+}
+
 TEST(GcClose, ClosingFreesEverythingIncludingThreadsAndFinalizerObjects) {
   counting_alloc a;
   lua_State* L = lua_newstate(counting_alloc_fn, &a);

@@ -79,6 +79,30 @@ TEST_F(StringTest, InterningDuringTheStringSweep) {
   });
 }
 
+TEST_F(StringTest, GrowingTheTableDuringTheStringSweepFinishesTheSweepFirst) {
+  run_protected(L, [&] {
+    Table* keep = push_table();
+    for (int i = 0; i < 500; i++) {
+      TValue v;
+      setsvalue(&v, luaS_new(L, ("kept" + std::to_string(i)).c_str()));
+      luaH_setint(L, keep, i + 1, &v);
+      luaS_new(L, ("garbage" + std::to_string(i)).c_str());
+    }
+    luaC_runtilstate(L, 1 << GCSsweepstring);
+    ASSERT_EQ(G(L)->gcstate, GCSsweepstring);
+    int size = G(L)->strt.size;
+    for (int i = 0; static_cast<int>(G(L)->strt.nuse) <= size + 1; i++) luaS_new(L, ("new" + std::to_string(i)).c_str());
+    EXPECT_GT(G(L)->strt.size, size);
+    EXPECT_NE(G(L)->gcstate, GCSsweepstring);
+    luaC_fullgc(L, 0);
+    for (int i = 0; i < 500; i++) {
+      const TValue* v = luaH_getint(keep, i + 1);
+      ASSERT_TRUE(ttisstring(v));
+      EXPECT_EQ(tsvalue(v), luaS_new(L, ("kept" + std::to_string(i)).c_str()));
+    }
+  });
+}
+
 TEST_F(StringTest, Userdata) {
   run_protected(L, [&] {
     Udata* u = luaS_newudata(L, 100, nullptr);
