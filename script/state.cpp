@@ -210,13 +210,13 @@ void lua_close(lua_State* L) { close_state(G(L)->mainthread); }
 lua_State* lua_newthread(lua_State* L) {
   luaC_checkGC(L);
   lua_State* L1 = static_cast<lua_State*>(luaC_newobj(L, LUA_TTHREAD, sizeof(lua_State), nullptr));
-  setthvalue(L->top, L1);
-  incr_top(L);
-  preinit_state(L1, G(L));
+  preinit_state(L1, G(L));  // before anything can allocate (and so collect)
   L1->hookmask = L->hookmask;
   L1->basehookcount = L->basehookcount;
   L1->hook = L->hook;
   L1->hookcount = L1->basehookcount;
+  setthvalue(L->top, L1);
+  incr_top(L);
   stack_init(L1, L);
   return L1;
 }
