@@ -3,6 +3,7 @@
 // debug interface. Indices: positive from the frame's function slot, negative
 // from the top, LUA_REGISTRYINDEX, and upvalue pseudo-indices below it.
 #include "script/lua.h"
+#include "script/lex.h"  // LUA_IDSIZE, the size of a chunk id
 #include "script/zio.h"
 
 constexpr int LUA_MULTRET = -1;
@@ -88,8 +89,6 @@ int lua_status(lua_State* L);
 void lua_reset_call_state_tovo(lua_State* L);
 
 // ---- debug interface ----
-constexpr int LUA_IDSIZE = 60;
-
 constexpr int LUA_HOOKCALL = 0;
 constexpr int LUA_HOOKRET = 1;
 constexpr int LUA_HOOKLINE = 2;

@@ -84,16 +84,20 @@ bool isinstack(CallInfo* ci, const TValue* o) {
 
 }  // namespace
 
-int tovo_currentpc(const CallInfo* ci) {
-  const Proto* p = getproto(ci->func);
+StkId tovo_frame_func(lua_State* L, const CallInfo* ci) {
+  return (L->status == LUA_YIELD && ci == L->ci) ? restorestack(L, ci->extra) : ci->func;
+}
+
+int tovo_currentpc(lua_State* L, const CallInfo* ci) {
+  const Proto* p = getproto(tovo_frame_func(L, ci));
   int pc = static_cast<int>(ci->u.l.savedpc - p->code);
   return (ci->callstatus & CIST_HOOKYIELD) ? pc : pc - 1;
 }
 
-int tovo_currentline(const CallInfo* ci) {
+int tovo_currentline(lua_State* L, const CallInfo* ci) {
   if (!isLua(ci)) return -1;
-  const Proto* p = getproto(ci->func);
-  int pc = tovo_currentpc(ci);
+  const Proto* p = getproto(tovo_frame_func(L, ci));
+  int pc = tovo_currentpc(L, ci);
   if (p->lineinfo == nullptr || pc < 0 || pc >= p->sizelineinfo) return 0;
   return p->lineinfo[pc];
 }
@@ -142,7 +146,7 @@ void luaG_typeerror(lua_State* L, const TValue* o, const char* op) {
   if (isLua(ci)) {
     kind = getupvalname(ci, o, &name);
     if (kind == nullptr && isinstack(ci, o)) {
-      kind = tovo_getobjname(getproto(ci->func), tovo_currentpc(ci), static_cast<int>(o - ci->u.l.base), &name);
+      kind = tovo_getobjname(getproto(ci->func), tovo_currentpc(L, ci), static_cast<int>(o - ci->u.l.base), &name);
     }
   }
   if (kind != nullptr) luaG_runerror(L, "attempt to %s %s '%s' (a %s value)", op, kind, name, t);

@@ -3,12 +3,15 @@
 // frame, and the runtime errors that describe an operand by its variable.
 #include "script/state.h"
 
+// The function slot of a frame. While a thread is suspended its current
+// frame's slot marks the values it yielded, and the function is kept aside.
+StkId tovo_frame_func(lua_State* L, const CallInfo* ci);
 // Index of the instruction a script frame is running (or, while the frame
 // is suspended by the budget, the one it will run first).
-int tovo_currentpc(const CallInfo* ci);
+int tovo_currentpc(lua_State* L, const CallInfo* ci);
 // Source line of that instruction: 0 without line information, -1 for a
 // native frame.
-int tovo_currentline(const CallInfo* ci);
+int tovo_currentline(lua_State* L, const CallInfo* ci);
 
 // "attempt to <op> <kind> '<name>' (a <type> value)", or without the
 // description when the operand has none.

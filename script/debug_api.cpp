@@ -15,8 +15,8 @@ namespace {
 
 // How the calling instruction of a script frame names the function it called.
 const char* getfuncname(lua_State* L, CallInfo* ci, const char** name) {
-  const Proto* p = getproto(ci->func);
-  int pc = tovo_currentpc(ci);
+  const Proto* p = getproto(tovo_frame_func(L, ci));
+  int pc = tovo_currentpc(L, ci);
   if (pc < 0 || pc >= p->sizecode) return nullptr;
   Instruction i = p->code[pc];
   OpCode op = GET_OPCODE(i);
@@ -88,7 +88,7 @@ int auxgetinfo(lua_State* L, const char* what, lua_Debug* ar, const TValue* func
   for (; *what; what++) {
     switch (*what) {
       case 'S': funcinfo(ar, func); break;
-      case 'l': ar->currentline = (ci != nullptr && isLua(ci)) ? tovo_currentline(ci) : -1; break;
+      case 'l': ar->currentline = (ci != nullptr && isLua(ci)) ? tovo_currentline(L, ci) : -1; break;
       case 'u':
         ar->nups = cl == nullptr ? 0 : cl->c.nupvalues;
         if (!ttisLclosure(func)) {
@@ -118,10 +118,11 @@ int auxgetinfo(lua_State* L, const char* what, lua_Debug* ar, const TValue* func
   return status;
 }
 
-const char* findvararg(CallInfo* ci, int n, StkId* pos) {
-  int nparams = getproto(ci->func)->numparams;
-  if (n >= ci->u.l.base - ci->func - nparams) return nullptr;
-  *pos = ci->func + nparams + n;
+const char* findvararg(lua_State* L, CallInfo* ci, int n, StkId* pos) {
+  StkId func = tovo_frame_func(L, ci);
+  int nparams = getproto(func)->numparams;
+  if (n >= ci->u.l.base - func - nparams) return nullptr;
+  *pos = func + nparams + n;
   return "(*vararg)";
 }
 
@@ -129,11 +130,11 @@ const char* findlocal(lua_State* L, CallInfo* ci, int n, StkId* pos) {
   const char* name = nullptr;
   StkId base;
   if (isLua(ci)) {
-    if (n < 0) return findvararg(ci, -n, pos);
+    if (n < 0) return findvararg(L, ci, -n, pos);
     base = ci->u.l.base;
-    name = luaF_getlocalname(getproto(ci->func), n, tovo_currentpc(ci));
+    name = luaF_getlocalname(getproto(tovo_frame_func(L, ci)), n, tovo_currentpc(L, ci));
   } else {
-    base = ci->func + 1;
+    base = tovo_frame_func(L, ci) + 1;
   }
   if (name == nullptr) {
     StkId limit = ci == L->ci ? L->top : ci->next->func;
@@ -168,7 +169,7 @@ int lua_getinfo(lua_State* L, const char* what, lua_Debug* ar) {
     L->top--;
   } else {
     ci = ar->i_ci;
-    func = *ci->func;
+    func = *tovo_frame_func(L, ci);
   }
   int status = auxgetinfo(L, what, ar, &func, ci);
   if (std::strchr(what, 'f') != nullptr) {

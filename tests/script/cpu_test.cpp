@@ -1,0 +1,260 @@
+// The cycle budget: charges per opcode, suspension before the instruction
+// that finds the budget spent and resumption at that instruction,
+// superyields, slices adding up, refunds, the coresume flag, suspensions
+// postponed inside non-yieldable calls, and saturating counters.
+#include "script/cpu_budget.h"
+#include "tests/script/vm_asm.h"
+#include "tests/script/vm_fixture.h"
+
+namespace {
+
+class CpuTest : public VmTest {
+ protected:
+  void SetUp() override {
+    VmTest::SetUp();
+    co = lua_newthread(L);  // anchored on L's stack
+  }
+  // The loop "n = 0; while true do n = n + 1 end" with each instruction on
+  // its own line: LOADK (line 1), ADD (line 2), JMP back (line 3).
+  static AsmProto counting_loop() {
+    AsmProto a;
+    a.code = {ABx(OP_LOADK, 0, 0), ABC(OP_ADD, 0, 0, K(1)), AsBx(OP_JMP, 0, -2)};
+    a.lines = {1, 2, 3};
+    a.k = {Ki(0), Ki(1)};
+    return a;
+  }
+  // n and the line of the instruction the suspended thread runs next.
+  std::pair<int, int> counter_and_line() {
+    lua_Debug ar;
+    EXPECT_EQ(lua_getstack(co, 0, &ar), 1);
+    lua_getinfo(co, "l", &ar);
+    EXPECT_STREQ(lua_getlocal(co, &ar, 1), "(*temporary)");
+    int n = lua_tointeger(co, -1);
+    lua_pop(co, 1);
+    return {n, ar.currentline};
+  }
+  lua_State* co = nullptr;
+};
+
+TEST_F(CpuTest, OpcodeCosts) {
+  for (int op = 0; op < NUM_OPCODES; op++) {
+    bool cheap = op == OP_MOVE || op == OP_LOADK || op == OP_ADD || op == OP_SUB || op == OP_KXBAND ||
+                 op == OP_KXBOR || op == OP_KXBXOR || op == OP_KXSHL || op == OP_KXSHR || op == OP_KXLSHR ||
+                 op == OP_KXROTL || op == OP_KXROTR || op == OP_KXBNOT || op == OP_PEEK || op == OP_PEEK2 ||
+                 op == OP_PEEK4 || op == OP_UNM;
+    EXPECT_EQ(tovo_opcode_cost(op), cheap ? 1 : 2) << luaP_opnames[op];
+  }
+  // LOADK, ADD with a constant, MUL, RETURN: 1 + 1 + 2 + 2 whatever the operands.
+  load("local a = 1 local b = a + 2 local c = b * 'x'");
+  lua_reset_cpu_cycles(0);
+  EXPECT_NE(lua_pcall(L, 0, 0, 0), LUA_OK);  // the multiply fails after its charge
+  EXPECT_EQ(lua_get_cpu_cycles(), 1 + 1 + 2);
+}
+
+TEST_F(CpuTest, SuspendsBeforeTheInstructionThatFindsTheBudgetSpentAndRunsItFirst) {
+  lua_set_cpu_cycles_slice_max(10);
+  asm_push(co, counting_loop());
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
+  // LOADK 1, then ADD+JMP at 3 a pass: the ADD at count 10 still runs, the
+  // JMP at 11 does not.
+  EXPECT_EQ(cpu_cycles_slice, 11);
+  EXPECT_EQ(lua_gettop(co), 0);
+  EXPECT_EQ(counter_and_line(), std::make_pair(4, 3));
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+
+  lua_cpu_prepare_for_slice();
+  lua_cpu_prepare_for_resume(0);
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
+  // The JMP ran first, then three more passes.
+  EXPECT_EQ(counter_and_line(), std::make_pair(7, 2));
+  EXPECT_EQ(lua_get_cpu_cycles(), 11 + 11);
+}
+
+TEST_F(CpuTest, ResumingWithTheBudgetSpentRunsOneInstruction) {
+  lua_set_cpu_cycles_slice_max(10);
+  asm_push(co, counting_loop());
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
+  ASSERT_EQ(counter_and_line(), std::make_pair(4, 3));
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);  // the JMP only
+  EXPECT_EQ(counter_and_line(), std::make_pair(4, 2));
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);  // the ADD only
+  EXPECT_EQ(counter_and_line(), std::make_pair(5, 3));
+}
+
+TEST_F(CpuTest, AFreshBudgetAfterASuspensionKeepsCountingNormally) {
+  // Resumed with a fresh budget, the frame must not carry its mark into the
+  // next suspension (which would run one instruction too many).
+  lua_set_cpu_cycles_slice_max(10);
+  asm_push(co, counting_loop());
+  for (int slice = 0; slice < 4; slice++) {
+    lua_cpu_prepare_for_slice();
+    ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
+    EXPECT_LE(cpu_cycles_slice, 12);
+  }
+  // Slices end before the JMP, the ADD, the ADD and the ADD: 11, 11, 12, 12.
+  EXPECT_EQ(lua_get_cpu_cycles(), 11 + 11 + 12 + 12);
+}
+
+int request_superyield(lua_State*) { return lua_cpu_superyield(0); }
+
+TEST_F(CpuTest, SuperyieldSuspendsAtTheNextInstructionWithTheCountAtZero) {
+  lua_pushcclosure(L, request_superyield, TOVO_FAST_CFUNCTION);
+  lua_setglobal(L, "flip");
+  AsmProto a;
+  a.code = {ABx(OP_LOADK, 0, 0), ABC(OP_GETTABUP, 1, 0, K(2)), ABC(OP_CALL, 1, 1, 1), ABC(OP_ADD, 0, 0, K(1)),
+            ABC(OP_RETURN, 0, 2, 0)};
+  a.lines = {1, 2, 2, 3, 4};
+  a.k = {Ki(0), Ki(1), Ks("flip")};
+  asm_push(co, a);
+  lua_set_cpu_cycles_slice_max(139810);
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
+  EXPECT_EQ(counter_and_line(), std::make_pair(0, 3));
+  EXPECT_LT(cpu_cycles_slice, 10);
+  lua_cpu_prepare_for_resume(0);
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_OK);
+  EXPECT_EQ(lua_tonumber(co, -1), I(1));
+}
+
+TEST_F(CpuTest, SlicesAddUpWithinAFrame) {
+  lua_add_cpu_cycles(100);
+  lua_cpu_prepare_for_slice();
+  lua_add_cpu_cycles(50);
+  EXPECT_EQ(lua_get_cpu_cycles(), 150);
+  EXPECT_EQ(lua_reset_cpu_cycles(7), 7);
+  EXPECT_EQ(lua_get_cpu_cycles(), 0);
+}
+
+TEST_F(CpuTest, ARefundMasksASuperyieldUntilTheCountIsNonNegative) {
+  lua_add_cpu_cycles(-10);
+  lua_set_cpu_cycles_slice_max(139810);
+  lua_cpu_superyield(0);
+  asm_push(co, counting_loop());
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
+  // -10: LOADK, then three passes bring the count to 0 before an ADD.
+  EXPECT_EQ(cpu_cycles_slice, 0);
+  EXPECT_EQ(counter_and_line(), std::make_pair(3, 2));
+}
+
+TEST_F(CpuTest, TheCoresumeFlagStaysSetUntilCleared) {
+  lua_set_cpu_superyielded_coresume(0);
+  lua_set_cpu_cycles_slice_max(10);
+  asm_push(co, counting_loop());
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  EXPECT_EQ(number_of("local s = 0 for i = 1, 10 do s = s + i end return s"), I(55));
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+  lua_set_cpu_superyielded_coresume(0);
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 0);
+  lua_cpu_superyield(0);  // a request sets it too
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+}
+
+int call_inner(lua_State* L) {
+  lua_getglobal(L, "inner");
+  lua_call(L, 0, 1);  // not yieldable
+  return 1;
+}
+
+TEST_F(CpuTest, ASuspensionInsideANonYieldableCallWaitsUntilItCanYield) {
+  lua_pushcfunction(co, call_inner);
+  lua_setglobal(co, "call_inner");
+  load("function inner() local s = 0 for i = 1, 200 do s = s + 1 end done = s end", co);
+  ASSERT_EQ(lua_pcall(co, 0, 0, 0), LUA_OK);
+  lua_set_cpu_cycles_slice_max(20);
+  load("local r = call_inner()\nlocal after = 1\nreturn done", co);
+  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD) << top_text(co);
+  lua_getglobal(co, "done");
+  EXPECT_EQ(lua_tonumber(co, -1), I(200));  // the inner loop ran to its end
+  lua_pop(co, 1);
+  lua_Debug ar;
+  ASSERT_EQ(lua_getstack(co, 0, &ar), 1);
+  lua_getinfo(co, "Sl", &ar);
+  EXPECT_STREQ(ar.what, "main");  // suspended back in the outer function
+  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  lua_cpu_prepare_for_slice();
+  EXPECT_EQ(lua_resume(co, nullptr, 0), LUA_OK);
+}
+
+TEST_F(CpuTest, CountersSaturate) {
+  lua_add_cpu_cycles(INT32_MAX);
+  lua_add_cpu_cycles(5);
+  EXPECT_EQ(cpu_cycles_slice, INT32_MAX);
+  lua_cpu_prepare_for_slice();
+  lua_add_cpu_cycles(INT32_MAX);
+  lua_cpu_prepare_for_slice();
+  EXPECT_EQ(cpu_cycles_frame, INT32_MAX);
+  EXPECT_EQ(lua_get_cpu_cycles(), INT32_MAX);
+  lua_reset_cpu_cycles(0);
+  lua_add_cpu_cycles(INT32_MIN);
+  lua_add_cpu_cycles(-1);
+  EXPECT_EQ(cpu_cycles_slice, INT32_MIN);
+  // The per-instruction charge saturates too.
+  cpu_cycles_slice = INT32_MAX - 1;
+  tovo_charge(2);
+  EXPECT_EQ(cpu_cycles_slice, INT32_MAX);
+}
+
+// Programs whose metamethods and calls run long enough to be suspended in
+// the middle; each must give the same result under a tiny budget.
+const char* const kSuspendedPrograms[] = {
+    "local mt = {__rotl = function(a, b) local s = 0 for i = 1, 30 do s = s + 1 end return s + b end} "
+    "local t = setmetatable({}, mt) return (t <<> 5) + 1",
+    "local mt = {__index = function(t, k) local s = 0 for i = 1, 20 do s = s + i end return s + k end} "
+    "local t = setmetatable({}, mt) return t[4] + t[1]",
+    "local mt = {__concat = function(a, b) for i = 1, 20 do end return 'm' end} "
+    "local t = setmetatable({}, mt) return #('a' .. t .. 'b' .. 'cd')",
+    "local mt = {__lt = function(a, b) for i = 1, 20 do end return true end} "
+    "local t = setmetatable({}, mt) local n = 0 if t <= 1 then n = 1 else n = 2 end return n",
+    "local mt = {__le = function(a, b) for i = 1, 20 do end return false end} "
+    "local t = setmetatable({}, mt) local n = 0 if 5 <= t then n = 1 else n = 2 end return n",
+    "local mt = {__eq = function(a, b) for i = 1, 20 do end return true end} "
+    "local a, b = setmetatable({}, mt), setmetatable({}, mt) return a == b and 3 or 4",
+    "local mt = {__len = function(a) for i = 1, 20 do end return 9 end} "
+    "local t = setmetatable({}, mt) return #t * 2",
+    "local mt = {__newindex = function(t, k, v) for i = 1, 20 do end rawset_(t, k, v * 2) end} "
+    "local t = setmetatable({}, mt) t.x = 4 return t.x",
+    "local mt = {__call = function(self, a) for i = 1, 20 do end return a + 1 end} "
+    "local t = setmetatable({}, mt) local r = t(1) return r + t(2)",
+    "local function it(s, c) for i = 1, 10 do end if c < 5 then return c + 1 end end "
+    "local n = 0 for v in it, nil, 0 do n = n + v end return n",
+    "local function f(n) if n == 0 then return 0 end return f(n - 1) + n end return f(30)",
+    "local s = '' for i = 1, 20 do s = s .. i end return #s",
+};
+
+int test_setmetatable(lua_State* L) {
+  lua_settop(L, 2);
+  lua_setmetatable(L, 1);
+  return 1;
+}
+
+int test_rawset(lua_State* L) {
+  setobj(luaH_set(L, hvalue(L->ci->func + 1), L->ci->func + 2), L->ci->func + 3);
+  return 0;
+}
+
+TEST_F(CpuTest, InterruptedMetamethodsAndCallsFinishTheirInstructions) {
+  lua_pushcfunction(L, test_setmetatable);
+  lua_setglobal(L, "setmetatable");
+  lua_pushcfunction(L, test_rawset);
+  lua_setglobal(L, "rawset_");
+  for (const char* src : kSuspendedPrograms) {
+    lua_set_cpu_cycles_slice_max(INT32_MAX);
+    lua_Number expected = number_of(src);
+    lua_State* T = lua_newthread(L);
+    load(src, T);
+    lua_set_cpu_cycles_slice_max(7);
+    int status, slices = 0;
+    do {
+      lua_cpu_prepare_for_slice();
+      status = lua_resume(T, nullptr, 0);
+      slices++;
+    } while (status == LUA_YIELD && slices < 100000);
+    ASSERT_EQ(status, LUA_OK) << src << ": " << top_text(T);
+    EXPECT_GT(slices, 5) << src;
+    EXPECT_EQ(lua_tonumber(T, -1), expected) << src;
+    lua_pop(L, 1);
+  }
+}
+
+}  // namespace
