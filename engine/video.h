@@ -1,5 +1,9 @@
 #pragma once
-// The window and presenting the back page.
+// The video system: its start and shutdown, the SDL window, and presenting
+// the back page. The screen and window operations are in window.h, the
+// palette and the placement of the page in present.h.
+#include "engine/present.h"
+#include "engine/window.h"
 
 struct SDL_Window;
 extern SDL_Window* sdl_window;  // null when there is no window

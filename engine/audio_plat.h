@@ -1,0 +1,27 @@
+#pragma once
+// The platform side of sound: SDL's audio device running the mixer callback,
+// and the counted, re-entrant audio lock that main-thread code holds while it
+// changes anything the mixer reads.
+#include <cstdint>
+
+extern int32_t tarq_audio_is_locked;  // lock depth, 0 when unlocked (main thread only)
+extern int32_t tarq_sound_inited;     // 1 once the device is open and running
+
+typedef void (*tarq_audio_callback)(void* user, uint8_t* stream, int len);
+
+// Opens the device with the mixer's callback at the configured buffer size,
+// then applies the configured volumes. 0 when sound runs or is switched off
+// (mix_buffer_size 0); non-zero when the device could not be opened.
+int tarq_sound_init_plat(int32_t rate, int32_t channels);
+// Pauses and closes the device.
+int tarq_sound_exit_plat();
+void tarq_lock_audio_plat();
+void tarq_unlock_audio_plat();
+
+// The device step of tarq_sound_init_plat with a given callback.
+int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback callback);
+
+// Provided by the sound engine.
+void tarq_mixer_callback(void* user, uint8_t* stream, int len);
+void tarq_set_sound_volume(int32_t v);
+void tarq_set_music_volume(int32_t v);
