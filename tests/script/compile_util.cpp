@@ -11,6 +11,7 @@
 #include "script/state.h"
 #include "script/string.h"
 #include "script/table.h"
+#include "script/undump.h"
 #include "script/unwind.h"
 
 namespace {
@@ -75,7 +76,46 @@ void do_compile(lua_State* L, void* ud) {
   luaY_parser(L, &z, &job->buff, &job->dyd, job->name, zgetc(&z));
 }
 
+void do_undump(lua_State* L, void* ud) {
+  auto* job = static_cast<compile_job*>(ud);
+  Zio z;
+  luaZ_init(L, &z, read_text, &job->src);
+  zgetc(&z);  // the escape byte
+  luaU_undump(L, &z, &job->buff, job->name);
+}
+
+int write_string(lua_State*, const void* p, size_t size, void* ud) {
+  static_cast<std::string*>(ud)->append(static_cast<const char*>(p), size);
+  return 0;
+}
+
+int run_job(lua_State* L, compile_job* job, Pfunc f) {
+  luaZ_initbuffer(&job->buff);
+  ptrdiff_t old = savestack(L, L->top);  // the stack may move
+  int status = luaD_rawrunprotected(L, f, job);
+  if (status != LUA_OK)
+    luaD_seterrorobj(L, status, restorestack(L, old));
+  else
+    L->top = restorestack(L, old) + 1;  // the closure stays
+  luaZ_freebuffer(L, &job->buff);
+  luaM_freearray(L, job->dyd.actvar.arr, static_cast<size_t>(job->dyd.actvar.size));
+  luaM_freearray(L, job->dyd.gt.arr, static_cast<size_t>(job->dyd.gt.size));
+  luaM_freearray(L, job->dyd.label.arr, static_cast<size_t>(job->dyd.label.size));
+  return status;
+}
+
 }  // namespace
+
+int load_binary(lua_State* L, const std::string& bytes, const char* chunkname) {
+  compile_job job{{bytes.data(), bytes.size()}, chunkname, {}, {}};
+  return run_job(L, &job, do_undump);
+}
+
+std::string dump_proto(lua_State* L, const Proto* p, bool strip) {
+  std::string out;
+  luaU_dump(L, p, write_string, &out, strip ? 1 : 0);
+  return out;
+}
 
 int scan_text(lua_State* L, const std::string& text, std::vector<scanned_token>* out, std::string* error) {
   scan_job job{{text.data(), text.size()}, out, {}};
@@ -93,18 +133,7 @@ int scan_text(lua_State* L, const std::string& text, std::vector<scanned_token>*
 
 int compile_text(lua_State* L, const std::string& text, const char* chunkname) {
   compile_job job{{text.data(), text.size()}, chunkname, {}, {}};
-  luaZ_initbuffer(&job.buff);
-  ptrdiff_t old = savestack(L, L->top);  // the stack may move
-  int status = luaD_rawrunprotected(L, do_compile, &job);
-  if (status != LUA_OK)
-    luaD_seterrorobj(L, status, restorestack(L, old));
-  else
-    L->top = restorestack(L, old) + 1;  // the closure stays
-  luaZ_freebuffer(L, &job.buff);
-  luaM_freearray(L, job.dyd.actvar.arr, static_cast<size_t>(job.dyd.actvar.size));
-  luaM_freearray(L, job.dyd.gt.arr, static_cast<size_t>(job.dyd.gt.size));
-  luaM_freearray(L, job.dyd.label.arr, static_cast<size_t>(job.dyd.label.size));
-  return status;
+  return run_job(L, &job, do_compile);
 }
 
 Proto* top_proto(lua_State* L) { return getproto(L->top - 1); }

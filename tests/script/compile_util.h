@@ -22,6 +22,13 @@ int scan_text(lua_State* L, const std::string& text, std::vector<scanned_token>*
 // leaves the message on the stack. The stack holds one value more either way.
 int compile_text(lua_State* L, const std::string& text, const char* chunkname = "=test");
 
+// Loads a binary chunk (its first byte is the escape byte) as compile_text
+// does, through the binary loader.
+int load_binary(lua_State* L, const std::string& bytes, const char* chunkname = "=chunk");
+
+// Dumps a prototype to bytes.
+std::string dump_proto(lua_State* L, const Proto* p, bool strip);
+
 // The main prototype of the closure on top of the stack.
 Proto* top_proto(lua_State* L);
 
