@@ -57,9 +57,10 @@ class VmTest : public RuntimeTest {
     EXPECT_EQ(status, LUA_OK) << top_text(L);
     return lua_tonumber(L, -1);
   }
-  std::string text_of(int idx) {
+  std::string text_of(int idx) { return text_of_thread(L, idx); }
+  static std::string text_of_thread(lua_State* T, int idx) {
     size_t len = 0;
-    const char* s = lua_tolstring(L, idx, &len);
+    const char* s = lua_tolstring(T, idx, &len);
     return s != nullptr ? std::string(s, len) : std::string("<none>");
   }
   void set_global_function(const char* name, lua_CFunction f, int n = 0) {

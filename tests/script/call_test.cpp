@@ -1,0 +1,202 @@
+// Calls: script functions, light natives, native closures, fast natives
+// (arguments in place, one raw result, no frame), "__call", the native
+// nesting limit, stack overflow, protected calls and message handlers.
+#include "tests/script/vm_fixture.h"
+
+namespace {
+
+class CallTest : public VmTest {};
+
+int32_t seen_nargs = -1;
+bool ran_in_script_frame = false;
+
+// Sums its arguments (strings converted) and counts them.
+int fast_sum(lua_State* L) {
+  seen_nargs = L->nargs;
+  ran_in_script_frame = isLua(L->ci);
+  lua_Number s = 0;
+  for (int i = 1; i <= L->nargs; i++) s += lua_tonumber_from_tvalue(L->top - L->nargs - 1 + i);
+  return s;
+}
+
+int native_count(lua_State* L) {
+  seen_nargs = L->nargs;
+  lua_pushinteger(L, lua_gettop(L));
+  return 1;
+}
+
+int upvalue_reader(lua_State* L) {
+  lua_pushvalue(L, lua_upvalueindex(1));
+  lua_pushvalue(L, lua_upvalueindex(2));
+  return 2;
+}
+
+TEST_F(CallTest, FastNativeFunctionsReadArgumentsInPlaceAndGiveOneResult) {
+  lua_pushcclosure(L, fast_sum, TOVO_FAST_CFUNCTION);
+  EXPECT_EQ(lua_type(L, -1), LUA_TFUNCTION);
+  EXPECT_EQ(rttype(L->top - 1), 0x36);
+  lua_setglobal(L, "f");
+  struct Case {
+    const char* src;
+    int nres;
+    lua_Number r1;
+    int type2;  // type of the second result, LUA_TNONE when absent
+    int32_t nargs;
+  };
+  const Case cases[] = {
+      {"return f(1, 2, 3)", LUA_MULTRET, I(6), LUA_TNONE, 3},
+      {"local a, b = f(1, 2, 3) return a, b", LUA_MULTRET, I(6), LUA_TNIL, 3},
+      {"local t = {f(1, 2, 3)} return #t", LUA_MULTRET, I(1), LUA_TNONE, 3},
+      {"return f()", LUA_MULTRET, 0, LUA_TNONE, 0},
+      {"return f('2', 3.5)", LUA_MULTRET, I(5) + 0x8000, LUA_TNONE, 2},
+      {"return f({}, 'x', 4)", LUA_MULTRET, I(4), LUA_TNONE, 3},
+      {"local t = {f(1, f(2, 3))} return t[1]", LUA_MULTRET, I(6), LUA_TNONE, 2},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(run(c.src, c.nres), LUA_OK) << c.src << ": " << top_text(L);
+    EXPECT_EQ(lua_tonumber(L, 1), c.r1) << c.src;
+    EXPECT_EQ(lua_type(L, 2), c.type2) << c.src;
+    EXPECT_EQ(seen_nargs, c.nargs) << c.src;
+    EXPECT_TRUE(ran_in_script_frame) << c.src;  // no frame of its own
+  }
+}
+
+TEST_F(CallTest, FastNativeFunctionsCalledFromNativeCodeGiveTheWantedResults) {
+  lua_settop(L, 0);
+  for (int wanted : {0, 1, 2, 3}) {
+    lua_pushcclosure(L, fast_sum, TOVO_FAST_CFUNCTION);
+    lua_pushinteger(L, 4);
+    lua_pushinteger(L, 5);
+    lua_call(L, 2, wanted);
+    ASSERT_EQ(lua_gettop(L), wanted);
+    if (wanted > 0) {
+      EXPECT_EQ(lua_tonumber(L, 1), I(9));
+    }
+    for (int i = 2; i <= wanted; i++) EXPECT_EQ(lua_type(L, i), LUA_TNIL);
+    lua_settop(L, 0);
+  }
+  lua_pushcclosure(L, fast_sum, TOVO_FAST_CFUNCTION);
+  lua_call(L, 0, LUA_MULTRET);
+  EXPECT_EQ(lua_gettop(L), 1);
+  EXPECT_EQ(seen_nargs, 0);
+}
+
+TEST_F(CallTest, NativeFunctionsAndClosures) {
+  set_global_function("count", native_count);
+  ASSERT_EQ(run("return count(1, 'a')", 1), LUA_OK);
+  EXPECT_EQ(lua_tonumber(L, -1), I(2));
+  EXPECT_EQ(seen_nargs, 2);
+  EXPECT_EQ(L->nargs, 2);
+
+  lua_pushinteger(L, 7);
+  lua_pushstring(L, "u");
+  lua_pushcclosure(L, upvalue_reader, 2);
+  lua_setglobal(L, "g");
+  ASSERT_EQ(run("local a, b = g() return b .. a", 1), LUA_OK) << top_text(L);
+  EXPECT_EQ(text_of(-1), "u7");
+  // Inside light and fast natives the upvalue indices are "none".
+  lua_pushcclosure(L, upvalue_reader, 0);
+  lua_setglobal(L, "h");
+  ASSERT_EQ(run("local a, b = h() return a == nil and b == nil", 1), LUA_OK);
+  EXPECT_TRUE(lua_toboolean(L, -1));
+}
+
+int call_with_self(lua_State* L) {
+  lua_pushinteger(L, lua_gettop(L));
+  lua_pushboolean(L, lua_type(L, 1) == LUA_TTABLE);
+  return 2;
+}
+
+TEST_F(CallTest, CallMetamethod) {
+  lua_newtable(L);
+  lua_newtable(L);
+  lua_pushcfunction(L, call_with_self);
+  lua_setfield(L, -2, "__call");
+  lua_setmetatable(L, -2);
+  lua_setglobal(L, "t");
+  ASSERT_EQ(run("return t(5, 6)", LUA_MULTRET), LUA_OK) << top_text(L);
+  EXPECT_EQ(lua_tonumber(L, 1), I(3));  // the table comes first
+  EXPECT_TRUE(lua_toboolean(L, 2));
+
+  // A "__call" that is itself a table is not followed.
+  lua_newtable(L);
+  lua_newtable(L);
+  lua_newtable(L);
+  lua_setfield(L, -2, "__call");
+  lua_setmetatable(L, -2);
+  lua_setglobal(L, "u");
+  EXPECT_EQ(error_of("u()"), "attempt to call global 'u' (a table value)");
+  EXPECT_EQ(error_of("local x = u x()"), "attempt to call local 'x' (a table value)");
+  EXPECT_EQ(error_of("local x = {u} x[1]()"), "attempt to call field '?' (a table value)");
+  lua_settop(L, 0);
+  lua_getglobal(L, "u");
+  EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_ERRRUN);
+  EXPECT_EQ(text_of(-1), "attempt to call a table value");
+}
+
+int recurse(lua_State* L) {
+  lua_pushcfunction(L, recurse);
+  lua_call(L, 0, 0);
+  return 0;
+}
+
+TEST_F(CallTest, NestingLimitsAndStackOverflow) {
+  set_global_function("recurse", recurse);
+  EXPECT_EQ(error_of("recurse()"), "C stack overflow");
+  EXPECT_EQ(error_of("local function f() return 1 + f() end return f()"), "stack overflow");
+  // The thread is usable again afterwards.
+  EXPECT_EQ(number_of("return 2"), I(2));
+}
+
+int add_prefix(lua_State* L) {
+  lua_pushstring(L, "handled: ");
+  lua_pushvalue(L, 1);
+  lua_concat(L, 2);
+  return 1;
+}
+
+TEST_F(CallTest, ProtectedCallsAndMessageHandlers) {
+  lua_settop(L, 0);
+  lua_pushcfunction(L, add_prefix);
+  load("local x = nil return x.y");
+  EXPECT_EQ(lua_pcall(L, 0, 0, 1), LUA_ERRRUN);
+  EXPECT_EQ(text_of(-1), "handled: attempt to index local 'x' (a nil value)");
+  EXPECT_EQ(lua_gettop(L), 2);
+
+  lua_settop(L, 0);
+  lua_pushinteger(L, 3);  // not a function
+  load("return x.y");
+  EXPECT_EQ(lua_pcall(L, 0, 0, 1), LUA_ERRERR);
+  EXPECT_EQ(text_of(-1), "error in error handling");
+
+  lua_settop(L, 0);
+  lua_pushstring(L, "custom");
+  EXPECT_EQ(lua_pcall(L, 0, 0, 0) == LUA_OK, false);  // calling a string
+  lua_settop(L, 0);
+  lua_pushcfunction(L, [](lua_State* L) -> int {
+    lua_pushstring(L, "raised");
+    return lua_error(L);
+  });
+  tovo_runtime_line = 42;
+  EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_ERRRUN);
+  EXPECT_EQ(text_of(-1), "raised");
+  EXPECT_EQ(tovo_runtime_line, 42);  // lua_error leaves the line alone
+}
+
+TEST_F(CallTest, MemoryErrorsGiveTheFixedMessage) {
+  load("local t = {} for i = 1, 30000 do t[i] = i end return t");
+  alloc.fail_above = 4096;
+  EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_ERRMEM);
+  EXPECT_EQ(text_of(-1), "not enough memory");
+  alloc.fail_above = 0;
+}
+
+TEST_F(CallTest, ResetCallStateAfterAFailedCompile) {
+  L->status = LUA_ERRSYNTAX;
+  lua_reset_call_state_tovo(L);
+  EXPECT_EQ(L->status, LUA_OK);
+  EXPECT_EQ(L->ci, &L->base_ci);
+  EXPECT_EQ(number_of("return 1"), I(1));
+}
+
+}  // namespace
