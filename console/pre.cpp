@@ -111,9 +111,12 @@ bool preprocess(const char* in, output* out, tovo_pre_line* line) {
 
 int32_t tovo_pre_find(const tovo_pre_line* line, const char* pattern, int32_t from) {
   const int32_t n = static_cast<int32_t>(std::strlen(pattern));
+  const char* t = line->text;
   for (int32_t i = from < 0 ? 0 : from; i + n <= line->length; i++) {
-    if (line->text[i] != pattern[0] || std::memcmp(line->text + i, pattern, static_cast<size_t>(n)) != 0)
-      continue;
+    const void* hit = std::memchr(t + i, pattern[0], static_cast<size_t>(line->length - n + 1 - i));
+    if (!hit) return -1;
+    i = static_cast<int32_t>(static_cast<const char*>(hit) - t);
+    if (std::memcmp(t + i, pattern, static_cast<size_t>(n)) != 0) continue;
     bool in_string = false;
     for (int32_t k = 0; k < n; k++) in_string = in_string || line->mask[i + k];
     if (!in_string) return i;

@@ -10,7 +10,6 @@ namespace {
 // next operator is looked for.
 constexpr const char* compound_ops[] = {"+=",   "-=",   "*=",  "/=",   "%=",  "\\=", "&=",  "|=",
                                         "^^=",  "<<>=", ">><=", "<<=", ">>>=", ">>=", "^=", "..="};
-constexpr int compound_op_count = sizeof compound_ops / sizeof compound_ops[0];
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\b'; }
 
@@ -130,8 +129,8 @@ bool rewrite(tovo_pre_line* line, int32_t lhs, int32_t end, int32_t op, int32_t 
   const int32_t lhs_len = end - lhs, rhs_len = rhs_end - rhs, rest_len = line->length - rhs_end;
   const int64_t tail = 3 + int64_t{lhs_len} + 1 + (op_len - 1) + 2 + rhs_len + 2 + rest_len;
   if (end + tail > line->capacity) return false;
-  // The new tail "= lhs op (rhs) rest" is built in the scratch buffers, then
-  // copied over the old one; the text up to the left-hand side's end stays.
+  // "= lhs op (rhs) " is built in the scratch buffers; the rest moves to
+  // follow it, and the text up to the left-hand side's end stays.
   builder b = {line, 0};
   const char* t = line->text;
   const uint8_t* m = line->mask;
@@ -142,10 +141,12 @@ bool rewrite(tovo_pre_line* line, int32_t lhs, int32_t end, int32_t op, int32_t 
   put(&b, " (", nullptr, 2);
   put(&b, t + rhs, m + rhs, rhs_len);
   put(&b, ") ", nullptr, 2);
-  put(&b, t + rhs_end, m + rhs_end, rest_len);
+  const int32_t rest = end + b.length;
+  std::memmove(line->text + rest, line->text + rhs_end, static_cast<size_t>(rest_len));
+  std::memmove(line->mask + rest, line->mask + rhs_end, static_cast<size_t>(rest_len));
   std::memcpy(line->text + end, line->scratch, static_cast<size_t>(b.length));
   std::memcpy(line->mask + end, line->scratch_mask, static_cast<size_t>(b.length));
-  line->length = end + b.length;
+  line->length = rest + rest_len;
   line->text[line->length] = 0;
   return true;
 }

@@ -2,11 +2,11 @@
 #include "console/token.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "console/token_api_stand_in.h"
-#include "engine/log.h"
+#include "engine/tarq.h"
 
 uint32_t tovo_keyword_hash_start = 0x67d;
 
@@ -129,6 +129,8 @@ const char* read_quoted(const char* p) {
 struct op_entry {
   const char* text;
   int32_t id;
+  size_t length;
+  constexpr op_entry(const char* t, int32_t i) : text(t), id(i), length(std::char_traits<char>::length(t)) {}
 };
 
 // Longest first within each leading byte.
@@ -190,13 +192,12 @@ const char* read_token(tovo_token_state* ts, const char* p) {
     return to_line_end(p);
   }
   for (const op_entry& op : operators) {
-    const size_t n = std::strlen(op.text);
-    if (std::strncmp(p, op.text, n) == 0) {
+    if (op.text[0] == p[0] && std::strncmp(p, op.text, op.length) == 0) {
       ts->token = op.id;
-      return p + n;
+      return p + op.length;
     }
   }
-  if (std::strncmp(p, "#include ", 9) == 0) {
+  if (c == '#' && std::strncmp(p, "#include ", 9) == 0) {
     ts->token = TOVO_TOK_INCLUDE;
     return to_line_end(p);
   }
@@ -264,11 +265,10 @@ int get_token_color(const tovo_token_state* ts) {
 void add_to_keyword_hash_table(const char* name, int32_t id) {
   keyword_slot& slot = keyword_table[keyword_hash(name, std::strlen(name))];
   if (slot.name[0] != 0 || slot.id != 0) {
-    std::snprintf(tarq_debug_string, TARQ_DEBUG_STRING_SIZE, "keyword hash collision: %s %s\n",
-                  slot.name, name);
-    std::fputs(tarq_debug_string, stdout);
-    tarq_debug(tarq_debug_string);
-    std::exit(EXIT_FAILURE);
+    // Goes to standard output and the log; the program ends with a failure status.
+    char message[64];
+    std::snprintf(message, sizeof message, "keyword hash collision: %s %s", slot.name, name);
+    tarq_fatal_error(message);
   }
   std::snprintf(slot.name, sizeof slot.name, "%s", name);
   slot.id = id;

@@ -263,7 +263,8 @@ TEST(TokenApiNames, ListIsBoundedAndClearable) {
 
 TEST(TokenKeywordTableDeathTest, CollisionEndsTheProgram) {
   init_keyword_hash_table();
-  // The message goes to standard output and the log; the status is a failure.
+  // The engine's fatal error: the message goes to standard output and the
+  // log, and the status is a failure.
   EXPECT_EXIT(add_to_keyword_hash_table("end", TOVO_TOK_END), testing::ExitedWithCode(1), "");
 }
 
