@@ -1,0 +1,111 @@
+// Expressions compiled and run: operator priorities and associativity,
+// folding agreeing with the run-time operations, and the peek operators.
+#include <string>
+
+#include "console/peek_standin.h"
+#include "tests/script/vm_fixture.h"
+
+namespace {
+
+class ExprTest : public VmTest {};
+
+lua_Number raw(uint32_t v) { return static_cast<lua_Number>(v); }
+
+TEST_F(ExprTest, PrioritiesAndAssociativity) {
+  tovo_standin_ram[0x5f00] = 7;
+  tovo_standin_ram[0x5f01] = 1;
+  struct Case {
+    const char* expr;
+    lua_Number value;
+  } cases[] = {
+      {"-2^2", I(-4)},
+      {"2^3^2", I(512)},
+      {"(2^3)^2", I(64)},
+      {"-a*b", I(-6)},              // a = 2, b = 3
+      {"a | b & c", I(2 | (3 & 5))},
+      {"a ^^ b | c", I((2 ^ 3) | 5)},
+      {"a << b << c", I(2 << 3 << 5)},
+      {"1 << 2 + 1", I(8)},         // + binds tighter than <<
+      {"a & b << 1", I(2 & (3 << 1))},
+      {"x \\ y * z", I((17 / 5) * 2)},  // x = 17, y = 5, z = 2
+      {"x \\ y", I(3)},
+      {"-x \\ y", I(-4)},
+      {"x % y", I(2)},
+      {"@0x5f00 + 1", I(8)},
+      {"@a0 * 2", I(14)},           // a0 = 0x5f00
+      {"%a0", I(0x107)},
+      {"%a0 % 5", I(0x107 % 5)},
+      {"$a0", raw(0x107)},
+      {"~0", raw(0xffffffff)},
+      {"~a + 1", raw(0xfffeffff)},  // ~ applies first (to the fraction bits too): ~2 + 1
+      {"~-1", raw(0x0000ffff)},
+      {"0x10 >>> 2", I(4)},
+      {"-1 >> 40", raw(0xffffffff)},
+      {"-1 >>> 28", raw(0x0000000f)},
+      {"1 <<> 31", raw(0x8000)},
+      {"1 >>< 1", raw(0x8000)},
+      {"0x.0001 >>< 1", raw(0x80000000)},
+      {"#'abc' + 1", I(4)},
+      {"not nil == true", I(1)},    // (not nil) == true
+      {"1 < 2 and 3 or 4", I(3)},
+      {"nil or false and 1 or 9", I(9)},
+  };
+  for (const auto& c : cases) {
+    std::string expr = c.expr;
+    std::string src = "a, b, c, x, y, z, a0 = 2, 3, 5, 17, 5, 2, 0x5f00 local v = " + expr +
+                      " if v == true then return 1 elseif v == false then return 0 end return v";
+    EXPECT_EQ(number_of(src), c.value) << c.expr;
+  }
+  ASSERT_EQ(run("a, b, c = 2, 3, 2 return a & b == c", 1), LUA_OK);  // (a & b) == c
+  EXPECT_EQ(lua_toboolean(L, -1), 1);
+}
+
+TEST_F(ExprTest, ConcatenationPriorities) {
+  ASSERT_EQ(run("return 1 + 2 .. 3", 1), LUA_OK);
+  EXPECT_EQ(text_of(-1), "33");
+  ASSERT_EQ(run("local a, b = 'x', 1 return a .. b << 2", 1), LUA_ERRRUN);  // ('x' .. 1) << 2: not a number
+  ASSERT_EQ(run("local a, b = '1', 2 return a .. b << 2", 1), LUA_OK);
+  EXPECT_EQ(lua_tonumber(L, -1), I(48));
+  ASSERT_EQ(run("local a, b, c = 'p', 'q', 'r' return a .. b .. c", 1), LUA_OK);
+  EXPECT_EQ(text_of(-1), "pqr");
+}
+
+// Every binary operator folded at compile time gives what the running
+// operation gives on the same operands.
+TEST_F(ExprTest, FoldingAgreesWithTheRuntime) {
+  const char* ops[] = {"+", "-", "*", "/", "%", "^", "&", "|", "^^", "<<", ">>", ">>>", "<<>", ">><", "\\"};
+  const char* operands[][2] = {{"7", "2"}, {"-7.5", "2"}, {"0x7fff", "3"}, {"1", "0"}, {"0", "0"},
+                               {"-1", "33"}, {"0.5", "-3"}, {"-32768", "-1"}, {"3", "0.25"}};
+  for (const char* op : ops) {
+    for (const auto& v : operands) {
+      std::string folded = "return (" + std::string(v[0]) + ") " + op + " (" + v[1] + ")";
+      std::string computed = "local a, b = " + std::string(v[0]) + ", " + v[1] + " return a " + op + " b";
+      EXPECT_EQ(number_of(folded), number_of(computed)) << v[0] << " " << op << " " << v[1];
+    }
+  }
+}
+
+TEST_F(ExprTest, DivisionByConstantZeroIsNotFolded) {
+  // The instruction gives what kx_fdiv and kx_fmod give at run time.
+  EXPECT_EQ(number_of("return 1/0"), raw(0x7fffffff));
+  EXPECT_EQ(number_of("return -1/0"), raw(0x80000001));
+  EXPECT_EQ(number_of("return 5%0"), I(5));
+  EXPECT_EQ(number_of("return 1\\0"), I(32767));
+}
+
+TEST_F(ExprTest, StatementsRun) {
+  EXPECT_EQ(number_of("local s = 0 for i = 1, 10 do if i % 2 == 0 then goto continue end s = s + i ::continue:: end "
+                      "return s"),
+            I(25));
+  EXPECT_EQ(number_of("local t = {} for i = 1, 120 do t[i] = i end return #t"), I(120));
+  EXPECT_EQ(number_of("local function f(...) local a, b = ... return a * 10 + b end return f(4, 2)"), I(42));
+  EXPECT_EQ(number_of("local a, b = 1, 2 a, b = b, a return a * 10 + b"), I(21));
+  EXPECT_EQ(number_of("local t = {1, 2} local i = 1 i, t[i] = i + 1, 20 return t[1] * 100 + i"), I(2002));
+  EXPECT_EQ(number_of("local n = 0 repeat local k = n n = n + 1 until k >= 3 return n"), I(4));
+  EXPECT_EQ(number_of("local o = {v = 5} function o:get(d) return self.v + d end return o:get(1)"), I(6));
+  EXPECT_EQ(number_of("local fs = {} for i = 1, 3 do fs[i] = function() return i end end return fs[2]()"), I(2));
+  EXPECT_EQ(number_of("local t = {n = 0} while true do t.n = t.n + 1 if t.n > 4 then break end end return t.n"),
+            I(5));
+}
+
+}  // namespace
