@@ -8,7 +8,6 @@
 #include "script/cpu.h"
 #include "script/func.h"
 #include "script/gc.h"
-#include "tests/script/compile_util.h"
 #include "tests/script/runtime_fixture.h"
 
 class VmTest : public RuntimeTest {
@@ -31,14 +30,18 @@ class VmTest : public RuntimeTest {
   // Compiles src and pushes its function; fails the test on a syntax error.
   void load(const std::string& src, lua_State* on = nullptr) {
     lua_State* T = on != nullptr ? on : L;
-    int status = compile_text(T, src, "=test");
+    struct Source {
+      const std::string* text;
+      bool given;
+    } source{&src, false};
+    auto reader = [](lua_State*, void* ud, size_t* size) -> const char* {
+      auto* s = static_cast<Source*>(ud);
+      *size = s->given ? 0 : s->text->size();
+      s->given = true;
+      return *size == 0 ? nullptr : s->text->data();
+    };
+    int status = lua_load(T, reader, &source, "=test", "t");
     ASSERT_EQ(status, LUA_OK) << top_text(T);
-    LClosure* cl = clLvalue(T->top - 1);
-    for (int i = 0; i < cl->nupvalues; i++) {
-      cl->upvals[i] = luaF_newupval(T);
-      luaC_objbarrier(T, cl, cl->upvals[i]);
-    }
-    if (cl->nupvalues > 0) setobj(cl->upvals[0]->v, luaH_getint(registry_table(T), LUA_RIDX_GLOBALS));
   }
   // Runs src protected; its results replace the stack.
   int run(const std::string& src, int nresults = LUA_MULTRET) {
