@@ -79,4 +79,10 @@ TEST(Include, TheTableStaysEmpty) {
   EXPECT_EQ(included_name(-1), nullptr);
 }
 
+TEST(Include, EveryLineIsCheckedHoweverMany) {
+  const std::string lines(70000, '\n');
+  EXPECT_EQ(flatten(lines + "#include x").status, 1);
+  EXPECT_EQ(flatten(lines + "x = 1").out, lines + "x = 1");
+}
+
 }  // namespace

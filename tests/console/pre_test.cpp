@@ -178,4 +178,11 @@ TEST(Preprocess, EightThousandCompoundAssignmentsOnOneLine) {
   EXPECT_EQ(r.status, 0);
 }
 
+TEST(Preprocess, EveryLineIsProcessedHoweverMany) {
+  const std::string in = std::string(70000, '\n') + "x+=1";
+  const std::string out = preprocess(in);
+  EXPECT_EQ(out.size(), 70000 + std::string("x = x + (1 ) ").size());
+  EXPECT_EQ(tokens_of(out.substr(70000)), tokens_of("x = x + (1)"));
+}
+
 }  // namespace
