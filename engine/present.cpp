@@ -3,8 +3,11 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/config.h"
+#include "engine/tarq.h"
+#include "engine/text.h"
 #include "engine/video.h"
 
 static tarq_bitmap* bmp32 = nullptr;
@@ -128,6 +131,11 @@ static void fill_surface(SDL_Surface* surface, const tarq_bitmap* page, const ta
 }
 
 static void present_software(tarq_bitmap* page) {
+  if (cconfig.show_fps) {
+    char fps[16];
+    snprintf(fps, sizeof(fps), "%03d", int(tarq_get_fps()));
+    tarq_draw_text_phat(page, fps, tarq_font1, 1, 1, TARQ_TEXT_ONE_COLOUR, 0xFF000000, 0xFFFFFF);
+  }
   SDL_Surface* surface = SDL_GetWindowSurface(sdl_window);
   if (!surface) return;
   const tarq_rect_i r = rect_for_page(page->width, page->height);
@@ -157,6 +165,15 @@ static void present_renderer(tarq_bitmap* page) {
     const SDL_Rect dst{r.x, r.y, r.w, r.h};
     SDL_RenderCopy(sdl_renderer, sdl_texture, nullptr, &dst);
   }
+  if (cconfig.show_fps && r.w >= 128 && r.h >= 8 && fps_bmp && fps_texture) {
+    char fps[16];
+    snprintf(fps, sizeof(fps), "%03d fps", int(tarq_get_fps()));
+    tarq_clear_bitmap(fps_bmp);
+    tarq_draw_text(fps_bmp, fps, tarq_font2, 1, 1);
+    SDL_UpdateTexture(fps_texture, nullptr, fps_bmp->pixels, 4 * fps_bmp->width);
+    const SDL_Rect corner{0, 0, 128, 8};
+    SDL_RenderCopy(sdl_renderer, fps_texture, nullptr, &corner);
+  }
   SDL_RenderPresent(sdl_renderer);
 }
 
@@ -164,7 +181,7 @@ void tarq_present_bitmap(tarq_bitmap* page, int32_t preblit) {
   if (!page || !page->rows || !sdl_window) return;
   if (page->depth != 8 && page->depth != 32) return;
   const int32_t scale = preblit ? tarq_get_preblit_scale() : 1;
-  if (scale >= 2) {
+  if (scale >= 2 && int64_t(page->width) * scale <= INT32_MAX && int64_t(page->height) * scale <= INT32_MAX) {
     tarq_bitmap* big = keep_page(fattened_back_page, page->width * scale, page->height * scale, page->depth);
     if (!big) return;
     tarq_stretch_blit(page, big, 0, 0, big->width, big->height, 0);
