@@ -75,16 +75,50 @@ int luaO_str2d(const char* s, size_t len, lua_Number* result) {
   return end == s + len;
 }
 
+// The fraction digits of a 16.16 value are exact in 16 decimal places
+// (f / 65536 = f * 5^16 / 10^16), so "%0.Nf" rounding (to nearest, ties to
+// even) is done here in integers, with the same result as printf.
 int tovo_fixed_to_string(char* buf, lua_Number n) {
-  double x = n / 65536.0;
-  char text[64];
-  std::snprintf(text, sizeof text, "%0.5f", x);
-  const char* fmt = (std::strstr(text, ".9999") || std::strstr(text, ".0000")) ? "%0.3f" : "%0.4f";
-  int len = std::snprintf(text, sizeof text, fmt, x);
-  while (len > 0 && text[len - 1] == '0') len--;
-  if (len > 0 && text[len - 1] == '.') len--;
-  if (len > TOVO_NUMBER_TEXT - 1) len = TOVO_NUMBER_TEXT - 1;
-  std::memcpy(buf, text, static_cast<size_t>(len));
+  bool negative = n < 0;
+  uint32_t m = negative ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
+  uint32_t whole = m >> 16;
+  uint64_t exact = static_cast<uint64_t>(m & 0xffff) * 152587890625ull;  // fraction * 10^16
+  auto round_to = [&](int digits, uint32_t* w) {
+    uint64_t unit = 1;
+    for (int i = 0; i < 16 - digits; i++) unit *= 10;
+    uint64_t q = exact / unit, r = exact % unit;
+    if (r > unit / 2 || (r == unit / 2 && (q & 1) != 0)) q++;
+    uint64_t limit = 1;
+    for (int i = 0; i < digits; i++) limit *= 10;
+    *w = whole;
+    if (q == limit) {
+      q = 0;
+      ++*w;
+    }
+    return q;
+  };
+  uint32_t w;
+  uint64_t five = round_to(5, &w);
+  // "%0.5f" showing .9999x or .0000x selects three digits, else four.
+  int digits = (five / 10 == 9999 || five / 10 == 0) ? 3 : 4;
+  uint64_t frac = round_to(digits, &w);
+  // Sign, whole part, then the fraction digits without trailing zeros.
+  int len = 0;
+  if (negative) buf[len++] = '-';
+  char rev[8];
+  int nrev = 0;
+  do {
+    rev[nrev++] = static_cast<char>('0' + w % 10);
+    w /= 10;
+  } while (w != 0);
+  while (nrev > 0) buf[len++] = rev[--nrev];
+  if (frac != 0) {
+    buf[len++] = '.';
+    for (uint64_t unit = digits == 3 ? 100 : 1000; frac != 0; unit /= 10) {
+      buf[len++] = static_cast<char>('0' + frac / unit);
+      frac %= unit;
+    }
+  }
   buf[len] = 0;
   return len;
 }

@@ -2,7 +2,9 @@
 // codes and formatted messages.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "console/peek_standin.h"
@@ -74,6 +76,35 @@ TEST(FixedToString, TextTable) {
     int len = tovo_fixed_to_string(buf, static_cast<lua_Number>(raw));
     EXPECT_STREQ(buf, want) << std::hex << raw;
     EXPECT_EQ(len, static_cast<int>(std::strlen(want)));
+  }
+}
+
+// The text as printf's "%0.5f" then "%0.3f"/"%0.4f" route gives it.
+std::string printf_route(lua_Number n) {
+  double x = n / 65536.0;
+  char text[64];
+  std::snprintf(text, sizeof text, "%0.5f", x);
+  const char* fmt = (std::strstr(text, ".9999") || std::strstr(text, ".0000")) ? "%0.3f" : "%0.4f";
+  std::string t(text, static_cast<size_t>(std::snprintf(text, sizeof text, fmt, x)));
+  while (!t.empty() && t.back() == '0') t.pop_back();
+  if (!t.empty() && t.back() == '.') t.pop_back();
+  return t;
+}
+
+TEST(FixedToString, AgreesWithThePrintfRouteIncludingTies) {
+  char buf[TOVO_NUMBER_TEXT];
+  for (uint32_t f = 0; f < 0x10000; f++) {
+    for (uint32_t w : {0u, 0xffffu, 0x7fffu, 0x8000u, 12u}) {
+      lua_Number n = static_cast<lua_Number>(w << 16 | f);
+      tovo_fixed_to_string(buf, n);
+      ASSERT_EQ(std::string(buf), printf_route(n)) << std::hex << n;
+    }
+  }
+  std::mt19937 rng(99);
+  for (int i = 0; i < 200000; i++) {
+    lua_Number n = static_cast<lua_Number>(rng());
+    tovo_fixed_to_string(buf, n);
+    ASSERT_EQ(std::string(buf), printf_route(n)) << std::hex << n;
   }
 }
 
