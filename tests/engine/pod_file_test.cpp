@@ -1,0 +1,610 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/anim.h"
+#include "engine/config.h"
+#include "engine/file.h"
+#include "engine/gfx.h"
+#include "engine/mem.h"
+#include "engine/model.h"
+#include "engine/pod.h"
+#include "engine/pod_file.h"
+#include "engine/tarq.h"
+#include "engine/voxmap.h"
+#include "sound/pod_items.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using bytes = std::string;
+
+// Little-endian pieces for hand-made chunks.
+bytes i32(int32_t v) {
+  bytes b(4, 0);
+  for (int i = 0; i < 4; i++) b[i] = (char)((uint32_t)v >> (8 * i));
+  return b;
+}
+bytes i16(int v) { return bytes{(char)v, (char)(v >> 8)}; }
+bytes f32(float v) {
+  int32_t bits;
+  memcpy(&bits, &v, 4);
+  return i32(bits);
+}
+bytes zeros(size_t n) { return bytes(n, 0); }
+bytes chunk(const char* tag, int32_t length, const bytes& body) { return bytes(tag, 4) + i32(length) + body; }
+bytes pod_header(const char* name) {
+  bytes n(32, 0);
+  memcpy(&n[0], name, strlen(name));
+  return chunk("CPOD", 68, i32(1) + n + i32(0) + zeros(28));
+}
+bytes bitmap8(int w, int h, char fill) {
+  return chunk("CBMP", w * h + 20, i32(w) + i32(h) + i32(8) + i32(77) + i32(0) + bytes(w * h, fill));
+}
+
+// A pod read from bytes held in a memory stream; the stream is kept for the next read.
+struct memory_file {
+  bytes data;
+  tarq_file* f;
+  explicit memory_file(const bytes& d) : data(d) { f = tarq_fopen_memory(data.data(), (int32_t)data.size()); }
+  ~memory_file() { tarq_fclose(f); }
+  tarq_pod* next() { return tarq_load_pod_file("test", f); }
+};
+
+bytes save_to_bytes(tarq_pod* pod) {
+  tarq_file* f = tarq_create_buffer(64);
+  EXPECT_EQ(tarq_save_pod_file("x", pod, f), 0);
+  bytes out((const char*)f->data, (size_t)f->size);
+  tarq_destroy_buffer(f);
+  return out;
+}
+
+template <typename T>
+T* item(tarq_pod* pod, int slot, int type) {
+  return (T*)cpod_get_item(pod, slot, type);
+}
+
+void fill_channel(tarq_anim_channel* c, int n, int salt) {
+  canim_channel_set_num_states(c, n);
+  for (int i = 0; i < n * c->value_size; i++) c->values[i] = (uint8_t)(i * 3 + salt);
+  for (int i = 0; i < n; i++) {
+    c->times[i] = i * 10 + salt;
+    c->interpolation[i] = i & 1;
+  }
+}
+
+void expect_same_channel(const tarq_anim_channel* a, const tarq_anim_channel* b) {
+  ASSERT_EQ(a->count, b->count);
+  ASSERT_EQ(a->value_size, b->value_size);
+  if (a->count == 0) return;
+  EXPECT_EQ(0, memcmp(a->values, b->values, (size_t)a->count * a->value_size));
+  EXPECT_EQ(0, memcmp(a->times, b->times, sizeof(int32_t) * a->count));
+  EXPECT_EQ(0, memcmp(a->interpolation, b->interpolation, sizeof(int32_t) * a->count));
+}
+
+// One item of every kind the format knows.
+tarq_pod* make_full_pod() {
+  tarq_pod* pod = tarq_create_pod(0);
+  snprintf(pod->name, sizeof pod->name, "everything");
+
+  tarq_bitmap* b8 = tarq_create_bitmap(16, 16, 8);
+  for (int i = 0; i < 256; i++) b8->pixels[i] = (uint8_t)(i / 16);
+  b8->tag = 0x1234;
+  cpod_add_item(pod, TARQ_ITEM_BITMAP, b8);
+  tarq_bitmap* b32 = tarq_create_bitmap(3, 5, 32);
+  for (int i = 0; i < 60; i++) b32->pixels[i] = (uint8_t)(i * 7);
+  cpod_add_item(pod, TARQ_ITEM_BITMAP, b32);
+
+  tarq_voxmap* v = tarq_create_voxmap(4, 3, 2);
+  for (int i = 0; i < 24; i++) v->voxels[i] = (uint8_t)(i + 1);
+  v->tag = -5;
+  cpod_add_item(pod, TARQ_ITEM_VOXMAP, v);
+
+  tarq_palette* pal = tarq_create_palette();
+  for (int i = 0; i < 256; i++) pal->rgb[i][0] = pal->rgb[i][1] = pal->rgb[i][2] = (uint8_t)(255 - i);
+  cpod_add_item(pod, TARQ_ITEM_PALETTE, pal);
+
+  tarq_material* mat = tarq_create_material();
+  mat->word[0] = 42;
+  cpod_add_item(pod, TARQ_ITEM_MATERIAL, mat);
+
+  // Two bones (0 -> 1 -> 2) and a quad.
+  tarq_model* m = tarq_create_model();
+  m->bone_count = 2;
+  cmodel_max_vertices(m, 4);
+  cmodel_max_polygons(m, 3);
+  m->vertex_count = 4;
+  tarq_vector verts[4] = {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}, {1, 0, 0}};
+  memcpy(m->vertices, verts, sizeof verts);
+  int corners[3][4] = {{0, 1}, {1, 2}, {0, 1, 2, 3}};
+  int counts[3] = {2, 2, 4};
+  for (int p = 0; p < 3; p++) {
+    cpoly_set_num_vertices(&m->polygons[p], counts[p]);
+    for (int c = 0; c < counts[p]; c++) {
+      m->polygons[p].index[c] = corners[p][c];
+      m->polygons[p].uv[2 * c] = 0.25f * c;
+      m->polygons[p].uv[2 * c + 1] = 0.5f;
+    }
+    m->polygons[p].material = (int16_t)(p + 1);
+    m->polygons[p].flags = (int16_t)(0x100 * p);
+  }
+  m->polygon_count = 3;
+  for (int i = 0; i < 4; i++) m->bone_vertices[i] = {{(int16_t)(i & 1), 1}, 0.75f, {}};
+  cpod_add_item(pod, TARQ_ITEM_MODEL, m);
+
+  tarq_anim* anim = tarq_create_anim();
+  anim->word[0] = 11;
+  anim->word[1] = 22;
+  canim_new_actor(anim);
+  canim_new_actor(anim);
+  tarq_actor* a = &anim->actors[1];
+  snprintf(a->second_name, sizeof a->second_name, "walker");
+  a->word[0] = 1;
+  a->word_a = 7;
+  a->word_b = 9;
+  fill_channel(&a->channel[0], 2, 1);
+  fill_channel(&a->channel[2], 1, 2);
+  canim_set_bone_count(a, 2);
+  fill_channel(a->bones[1], 3, 3);
+  fill_channel(&a->command, 2, 4);
+  cpod_add_item(pod, TARQ_ITEM_ANIM, anim);
+
+  tarq_sound* s = tarq_create_sound(5, 16);
+  for (int i = 0; i < 10; i++) s->data[i] = (uint8_t)(i * 11);
+  s->frequency = 11025;
+  s->channels = 2;
+  cpod_add_item(pod, TARQ_ITEM_SOUND, s);
+
+  tarq_synth* syn = tarq_create_synth(3);
+  syn->header[1] = 99;
+  for (int n = 0; n < 16; n++) {
+    int32_t* w = syn->node[n].word;
+    w[0] = n;
+    w[1] = n * 2;
+    w[2] = -n;
+    w[TARQ_SYNTH_LAST] = 1000 + n;
+    w[TARQ_SYNTH_TABLE_COUNT] = n * 4;
+    for (int k = 0; k < n * 4; k++) ((uint8_t*)&w[TARQ_SYNTH_TABLE_FIRST])[k] = (uint8_t)(k + n);
+    for (int k = 0; k < 8; k++) {
+      w[TARQ_SYNTH_PARAM_FIRST + 4 * k] = k;
+      w[TARQ_SYNTH_PARAM_FIRST + 4 * k + 2] = k + n;
+      w[TARQ_SYNTH_PARAM_FIRST + 4 * k + 3] = -k;
+    }
+  }
+  cpod_add_item(pod, TARQ_ITEM_SYNTH, syn);
+
+  tarq_file* file = tarq_create_buffer(8);
+  cbuffer_add_data(file, "hello, cart", 11);
+  snprintf(file->name, sizeof file->name, "game.kx");
+  cpod_add_item(pod, TARQ_ITEM_FILE, file);
+  return pod;
+}
+
+void expect_same_pods(tarq_pod* a, tarq_pod* b) {
+  ASSERT_NE(b, nullptr);
+  EXPECT_STREQ(a->name, b->name);
+  ASSERT_EQ(a->count, b->count);
+  for (int i = 0; i < a->count; i++) ASSERT_EQ(a->types[i], b->types[i]) << "slot " << i;
+
+  auto* b8a = item<tarq_bitmap>(a, 0, TARQ_ITEM_BITMAP);
+  auto* b8b = item<tarq_bitmap>(b, 0, TARQ_ITEM_BITMAP);
+  EXPECT_EQ(b8b->tag, 0x1234);
+  EXPECT_EQ(0, memcmp(b8a->pixels, b8b->pixels, 256));
+  auto* b32b = item<tarq_bitmap>(b, 1, TARQ_ITEM_BITMAP);
+  EXPECT_EQ(b32b->depth, 32);
+  EXPECT_EQ(0, memcmp(item<tarq_bitmap>(a, 1, 4)->pixels, b32b->pixels, 60));
+
+  auto* vb = item<tarq_voxmap>(b, 2, TARQ_ITEM_VOXMAP);
+  EXPECT_EQ(vb->tag, -5);
+  EXPECT_EQ(tarq_getvoxel(vb, 3, 2, 1), 24);
+  EXPECT_EQ(0, memcmp(item<tarq_palette>(a, 3, 5)->rgb, item<tarq_palette>(b, 3, 5)->rgb, 768));
+  EXPECT_EQ(0, memcmp(item<tarq_material>(a, 4, 7), item<tarq_material>(b, 4, 7), 96));
+
+  auto* ma = item<tarq_model>(a, 5, TARQ_ITEM_MODEL);
+  auto* mb = item<tarq_model>(b, 5, TARQ_ITEM_MODEL);
+  ASSERT_EQ(mb->vertex_count, 4);
+  ASSERT_EQ(mb->polygon_count, 3);
+  ASSERT_EQ(mb->bone_count, 2);
+  EXPECT_EQ(0, memcmp(ma->vertices, mb->vertices, sizeof(tarq_vector) * 4));
+  for (int p = 0; p < 3; p++) {
+    ASSERT_EQ(ma->polygons[p].count, mb->polygons[p].count);
+    EXPECT_EQ(mb->polygons[p].material, p + 1);
+    EXPECT_EQ(mb->polygons[p].flags, 0x100 * p);
+    for (int c = 0; c < mb->polygons[p].count; c++) {
+      EXPECT_EQ(ma->polygons[p].index[c], mb->polygons[p].index[c]);
+      EXPECT_EQ(ma->polygons[p].uv[2 * c], mb->polygons[p].uv[2 * c]);
+    }
+  }
+  for (int i = 0; i < 4; i++) {
+    EXPECT_EQ(mb->bone_vertices[i].bone[0], i & 1);
+    EXPECT_EQ(mb->bone_vertices[i].weight, 0.75f);
+  }
+  // Decorated on reading: bone 1 hangs from bone 0.
+  ASSERT_NE(mb->bone_parents, nullptr);
+  EXPECT_EQ(mb->bone_parents[0], -1);
+  EXPECT_EQ(mb->bone_parents[1], 0);
+  EXPECT_EQ(mb->pose_size, 48);
+
+  auto* aa = item<tarq_anim>(a, 6, TARQ_ITEM_ANIM);
+  auto* ab = item<tarq_anim>(b, 6, TARQ_ITEM_ANIM);
+  ASSERT_EQ(ab->actor_count, 2);
+  EXPECT_EQ(ab->word[0], 11);
+  EXPECT_EQ(ab->word[1], 22);
+  EXPECT_STREQ(ab->actors[1].name, "actor1");
+  EXPECT_STREQ(ab->actors[1].second_name, "walker");
+  EXPECT_EQ(ab->actors[1].word[0], 1);
+  EXPECT_EQ(ab->actors[1].word_a, 7);
+  EXPECT_EQ(ab->actors[1].word_b, 9);
+  ASSERT_EQ(ab->actors[1].bone_count, 2);
+  for (int k = 0; k < 3; k++) expect_same_channel(&aa->actors[1].channel[k], &ab->actors[1].channel[k]);
+  expect_same_channel(aa->actors[1].bones[1], ab->actors[1].bones[1]);
+  expect_same_channel(&aa->actors[1].command, &ab->actors[1].command);
+
+  auto* sb = item<tarq_sound>(b, 7, TARQ_ITEM_SOUND);
+  EXPECT_EQ(sb->sample_count, 5);
+  EXPECT_EQ(sb->frequency, 11025);
+  EXPECT_EQ(sb->channels, 2);
+  EXPECT_EQ(0, memcmp(item<tarq_sound>(a, 7, 9)->data, sb->data, 10));
+
+  auto* ya = item<tarq_synth>(a, 8, TARQ_ITEM_SYNTH);
+  auto* yb = item<tarq_synth>(b, 8, TARQ_ITEM_SYNTH);
+  EXPECT_EQ(yb->header[0], 12);
+  EXPECT_EQ(yb->header[1], 99);
+  EXPECT_EQ(0, memcmp(ya->node, yb->node, sizeof ya->node));
+
+  auto* fb = item<tarq_file>(b, 9, TARQ_ITEM_FILE);
+  EXPECT_STREQ(fb->name, "game.kx");
+  EXPECT_EQ(fb->pos, 0);
+  EXPECT_EQ(bytes((const char*)fb->data, (size_t)fb->size), "hello, cart");
+}
+
+// The chunk bytes of one item: a one-item pod with its header cut off.
+bytes item_chunk(tarq_pod* source, int slot) {
+  tarq_pod* one = tarq_create_pod(0);
+  cpod_add_item(one, source->types[slot], source->items[slot]);
+  bytes b = save_to_bytes(one).substr(76);
+  cpod_delete_item_soft(one, 0);
+  tarq_destroy_pod(one);
+  return b;
+}
+
+}  // namespace
+
+TEST(EnginePodFile, EveryChunkKindRoundTripsPlainAndCompressed) {
+  int32_t before = tarq_items_created;
+  tarq_pod* pod = make_full_pod();
+  for (int compress = 0; compress <= 1; compress++) {
+    cconfig.pod_compression = compress;
+    bytes file = save_to_bytes(pod);
+    EXPECT_EQ(file.substr(0, 4), "CPOD");
+    EXPECT_EQ(file[76], compress ? 'c' : 'C');  // the first bitmap's tag
+    memory_file mf(file);
+    tarq_pod* back = mf.next();
+    expect_same_pods(pod, back);
+    tarq_destroy_pod(back);
+  }
+  cconfig.pod_compression = 0;
+  tarq_destroy_pod(pod);
+  EXPECT_EQ(tarq_items_created, before);
+}
+
+TEST(EnginePodFile, PodsInARowAndNullPods) {
+  bytes file = pod_header("A") + bitmap8(2, 2, 1) + pod_header("B") + bitmap8(1, 1, 2) + bitmap8(1, 1, 3);
+  memory_file mf(file);
+  tarq_pod* a = mf.next();
+  ASSERT_NE(a, nullptr);
+  EXPECT_STREQ(a->name, "A");
+  EXPECT_EQ(a->count, 1);
+  EXPECT_EQ(mf.f->pos, 76 + 32);  // stepped back to B's header
+  tarq_pod* b = mf.next();
+  ASSERT_NE(b, nullptr);
+  EXPECT_STREQ(b->name, "B");
+  EXPECT_EQ(b->count, 2);
+  EXPECT_EQ(mf.next(), nullptr);
+  tarq_destroy_pod(a);
+  tarq_destroy_pod(b);
+
+  memory_file nop(chunk("CNOP", 0, "") + pod_header("A") + bitmap8(1, 1, 1) + chunk("CNOP", 0, ""));
+  EXPECT_EQ(nop.next(), nullptr);
+  tarq_pod* c = nop.next();
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(nop.f->pos, (int)nop.data.size() - 8);
+  tarq_destroy_pod(c);
+  EXPECT_EQ(nop.next(), nullptr);
+
+  memory_file empty(pod_header("E"));
+  EXPECT_EQ(empty.next(), nullptr);  // a pod without items is not returned
+  memory_file zero_tag(pod_header("Z") + bitmap8(1, 1, 1) + zeros(4) + bitmap8(1, 1, 2));
+  tarq_pod* z = zero_tag.next();
+  EXPECT_EQ(z->count, 1);  // a zero tag ends the file
+  tarq_destroy_pod(z);
+  EXPECT_EQ(tarq_load_pod_file("x", nullptr), nullptr);
+}
+
+TEST(EnginePodFile, UnknownChunksAreSkippedByLength) {
+  bytes file = pod_header("U") + bitmap8(2, 2, 1) + chunk("WHAT", 5, "12345") +
+               chunk("cSND", 3, "abc") + bitmap8(1, 1, 9);
+  memory_file mf(file);
+  tarq_pod* pod = mf.next();
+  ASSERT_NE(pod, nullptr);
+  EXPECT_EQ(pod->count, 2);
+  EXPECT_EQ(item<tarq_bitmap>(pod, 1, TARQ_ITEM_BITMAP)->pixels[0], 9);
+  tarq_destroy_pod(pod);
+}
+
+namespace {
+int hook_calls = 0;
+int consume_three(tarq_file* f, tarq_pod* pod, uint32_t tag) {
+  hook_calls++;
+  if (tag != tarq_chunk_tag("XTRA")) return 1;
+  char buf[3];
+  tarq_fread(buf, 1, 3, f);
+  cpod_add_item(pod, 120, nullptr);
+  return 0;
+}
+int write_extra(tarq_file* f, tarq_pod*, int32_t) {
+  tarq_fwrite("XTRA\x03\x00\x00\x00xyz", 1, 11, f);
+  return 0;
+}
+}  // namespace
+
+TEST(EnginePodFile, ItemHooks) {
+  tarq_set_save_item_func(write_extra);
+  tarq_pod* pod = tarq_create_pod(0);
+  int x = 0;
+  cpod_add_item(pod, 120, &x);
+  bytes file = save_to_bytes(pod) + chunk("OTHR", 1, "q");
+  tarq_set_save_item_func(nullptr);
+  tarq_destroy_pod(pod);
+  EXPECT_NE(file.find("XTRA"), bytes::npos);
+  tarq_set_load_item_func(consume_three);
+  memory_file mf(file);
+  tarq_pod* back = mf.next();
+  tarq_set_load_item_func(nullptr);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(hook_calls, 2);  // XTRA consumed, OTHR refused and skipped
+  EXPECT_EQ(back->count, 1);
+  EXPECT_EQ(back->types[0], 120);
+  tarq_destroy_pod(back);
+}
+
+TEST(EnginePodFile, HandMadeLz4Bitmap) {
+  // One literal 7, a match of 250 at distance 1, five literal 7s: 256 bytes.
+  bytes block("\x1F\x07\x01\x00\xE7\x50\x07\x07\x07\x07\x07", 11);
+  bytes body = i32(16) + i32(16) + i32(8) + i32(0) + i32(0) + i32((int)block.size()) + block;
+  bytes file = pod_header("L") + chunk("cBMP", 276, body);
+  memory_file mf(file);
+  tarq_pod* pod = mf.next();
+  ASSERT_NE(pod, nullptr);
+  auto* b = item<tarq_bitmap>(pod, 0, TARQ_ITEM_BITMAP);
+  for (int i = 0; i < 256; i++) ASSERT_EQ(b->pixels[i], 7);
+  tarq_destroy_pod(pod);
+
+  // The writer's length field gives the uncompressed body size.
+  cconfig.pod_compression = 1;
+  tarq_pod* again = tarq_create_pod(0);
+  cpod_add_item(again, TARQ_ITEM_BITMAP, tarq_create_bitmap(16, 16, 8));
+  bytes saved = save_to_bytes(again);
+  cconfig.pod_compression = 0;
+  EXPECT_EQ(saved.substr(76, 4), "cBMP");
+  EXPECT_EQ(saved.substr(80, 4), i32(276));
+  tarq_destroy_pod(again);
+
+  // A block that decodes to the wrong size, or not at all, gives no pod.
+  for (bytes bad : {bytes("\x1F\x07\x01\x00\xE6\x50\x07\x07\x07\x07\x07", 11),
+                    bytes("\x1F\x07\x09\x00\xE7\x50\x07\x07\x07\x07\x07", 11), bytes("\xF0")}) {
+    bytes bb = i32(16) + i32(16) + i32(8) + i32(0) + i32(0) + i32((int)bad.size()) + bad;
+    memory_file m2(pod_header("L") + chunk("cBMP", 276, bb));
+    EXPECT_EQ(m2.next(), nullptr);
+  }
+}
+
+TEST(EnginePodFile, FieldLimits) {
+  // A file name of 64 non-NUL bytes keeps 63.
+  bytes name(64, 'n');
+  memory_file mf(pod_header("F") + chunk("CFIL", 0, i32(2) + name + "ok"));
+  tarq_pod* pod = mf.next();
+  ASSERT_NE(pod, nullptr);
+  EXPECT_EQ(strlen(item<tarq_file>(pod, 0, TARQ_ITEM_FILE)->name), 63u);
+  tarq_destroy_pod(pod);
+
+  // An actor with no extra channels and empty channels is 116 bytes.
+  bytes actor = bytes(64, 0) + zeros(36) + zeros(16);
+  ASSERT_EQ(actor.size(), 116u);
+  memory_file ani(pod_header("A") + chunk("CANI", 0, i32(1) + zeros(28) + actor) + bitmap8(1, 1, 5));
+  pod = ani.next();
+  ASSERT_NE(pod, nullptr);
+  EXPECT_EQ(pod->count, 2);
+  tarq_destroy_pod(pod);
+
+  // Bone numbers are clamped to the bones.
+  bytes verts = f32(0) + f32(0) + f32(0) + f32(0) + f32(1) + f32(0);
+  bytes bone = i16(2) + i16(0) + i16(0) + i32(0) + f32(0) + f32(0) + i32(1) + f32(0) + f32(0);
+  bytes model = i32(2) + i32(4) + i32(4) + verts + bone + bone + bone + bone +
+                i16(7) + i16(65535) + f32(1) + i16(0) + i16(1) + f32(0.5f);
+  memory_file mod(pod_header("M") + chunk("CMOD", 0, model));
+  pod = mod.next();
+  ASSERT_NE(pod, nullptr);
+  auto* m = item<tarq_model>(pod, 0, TARQ_ITEM_MODEL);
+  EXPECT_EQ(m->bone_vertices[0].bone[0], 3);
+  EXPECT_EQ(m->bone_vertices[0].bone[1], 3);
+  EXPECT_EQ(m->bone_vertices[1].bone[1], 1);
+  tarq_destroy_pod(pod);
+}
+
+TEST(EnginePodFile, SoundThatCannotBeMadeIsSkipped) {
+  bytes bad_sound = chunk("CSND", 24 + 6, i32(3) + i32(12) + i32(22050) + i32(1) + zeros(8) + zeros(6));
+  memory_file mf(pod_header("S") + bad_sound + bitmap8(1, 1, 4));
+  tarq_pod* pod = mf.next();
+  ASSERT_NE(pod, nullptr);
+  EXPECT_EQ(pod->count, 1);
+  EXPECT_EQ(pod->types[0], TARQ_ITEM_BITMAP);
+  tarq_destroy_pod(pod);
+}
+
+TEST(EnginePodFile, CorruptChunksGiveNoPod) {
+  int32_t before = tarq_items_created;
+  struct { const char* what; bytes chunk; } cases[] = {
+      {"zero width", chunk("CBMP", 20, i32(0) + i32(4) + i32(8) + i32(0) + i32(0))},
+      {"odd depth", chunk("CBMP", 32, i32(2) + i32(2) + i32(12) + i32(0) + i32(0) + zeros(12))},
+      {"huge bitmap", chunk("CBMP", 20, i32(0x10000) + i32(0x10000) + i32(32) + i32(0) + i32(0))},
+      {"short pixels", chunk("CBMP", 36, i32(4) + i32(4) + i32(8) + i32(0) + i32(0) + zeros(15))},
+      {"negative voxmap", chunk("CVMP", 20, i32(2) + i32(-2) + i32(2) + i32(0) + i32(0))},
+      {"file longer than the stream", chunk("CFIL", 0, i32(1000) + zeros(64) + "abc")},
+      {"negative file", chunk("CFIL", 0, i32(-1) + zeros(64))},
+      {"huge lz4 claim", chunk("cFIL", 0, i32(0x7000000) + zeros(64) + i32(4) + "abcd")},
+      {"lz4 length past the end", chunk("cFIL", 0, i32(10) + zeros(64) + i32(400) + "abcd")},
+      {"short palette", chunk("CPAL", 768, zeros(700))},
+      {"short material", chunk("CMAT", 96, zeros(90))},
+      {"model vertex count", chunk("CMOD", 0, i32(0x10000000) + i32(0) + i32(0))},
+      {"model negative", chunk("CMOD", 0, i32(1) + i32(-1) + i32(0) + zeros(12))},
+      {"more bones than polygons", chunk("CMOD", 0, i32(1) + i32(0) + i32(1) + zeros(12))},
+      {"corner index", chunk("CMOD", 0, i32(1) + i32(1) + i32(0) + zeros(12) + i16(1) + i32(0) + i32(5) + zeros(8))},
+      {"bone with 3 corners", chunk("CMOD", 0, i32(3) + i32(1) + i32(1) + zeros(36) + i16(3) + i32(0) + zeros(36))},
+      {"actor count", chunk("CANI", 0, i32(0x1000000) + zeros(28))},
+      {"negative extra channels", chunk("CANI", 0, i32(1) + zeros(28) + zeros(64) + zeros(16) + i32(-3) + zeros(16) + zeros(16))},
+      {"state count", chunk("CANI", 0, i32(1) + zeros(28) + zeros(64) + zeros(36) + i32(0x20000000) + zeros(12))},
+      {"synth nodes", chunk("CSYN", 0, i32(0) + i32(0) + i32(1) + i32(0) + i32(33))},
+      {"synth table", chunk("CSYN", 0, i32(0) + i32(0) + i32(1) + i32(0) + i32(1) + zeros(16) + i32(65) + zeros(65))},
+      {"synth params", chunk("CSYN", 0, i32(0) + i32(0) + i32(1) + i32(0) + i32(1) + zeros(16) + i32(0) + i32(17))},
+      {"unknown chunk past the end", chunk("ZZZZ", 100, "ab")},
+      {"negative unknown length", chunk("ZZZZ", -8, "")},
+      {"sound skip past the end", chunk("CSND", 500, i32(-1) + i32(16))},
+      {"cut header", bytes("CBM")},
+  };
+  for (auto& c : cases) {
+    memory_file mf(pod_header("X") + bitmap8(1, 1, 1) + c.chunk);
+    tarq_pod* pod = mf.next();
+    EXPECT_EQ(pod, nullptr) << c.what;
+    tarq_destroy_pod(pod);
+  }
+  EXPECT_EQ(tarq_items_created, before);
+}
+
+TEST(EnginePodFile, TruncatedFilesNeverReadPastTheirEnd) {
+  int32_t before = tarq_items_created;
+  tarq_pod* full = make_full_pod();
+  for (int compress = 0; compress <= 1; compress++) {
+    cconfig.pod_compression = compress;
+    bytes file = save_to_bytes(full);
+    std::vector<size_t> ends;  // where each item chunk ends
+    size_t at = 76;
+    for (int slot = 0; slot < full->count; slot++) {
+      at += item_chunk(full, slot).size();
+      ends.push_back(at);
+    }
+    ASSERT_EQ(at, file.size());
+    for (size_t cut = 0; cut < file.size(); cut++) {
+      // A copy of exactly `cut` bytes, so that ASan sees any read past it.
+      std::vector<char> data(file.begin(), file.begin() + (long)cut);
+      tarq_file* f = tarq_fopen_memory(data.data(), (int32_t)cut);
+      tarq_pod* pod = tarq_load_pod_file("cut", f);
+      size_t complete = 0;
+      while (complete < ends.size() && ends[complete] <= cut) complete++;
+      bool at_boundary = cut == 76 || (complete > 0 && ends[complete - 1] == cut);
+      if (at_boundary && complete > 0) {
+        ASSERT_NE(pod, nullptr) << "cut " << cut;
+        EXPECT_EQ(pod->count, (int)complete);
+      } else {
+        EXPECT_EQ(pod, nullptr) << "cut " << cut;
+      }
+      tarq_destroy_pod(pod);
+      tarq_fclose(f);
+    }
+  }
+  cconfig.pod_compression = 0;
+  tarq_destroy_pod(full);
+  EXPECT_EQ(tarq_items_created, before);
+}
+
+TEST(EnginePodFile, RandomCorruptionIsSafe) {
+  int32_t before = tarq_items_created;
+  tarq_pod* full = make_full_pod();
+  std::mt19937 rng(99);
+  for (int compress = 0; compress <= 1; compress++) {
+    cconfig.pod_compression = compress;
+    bytes file = save_to_bytes(full);
+    for (int round = 0; round < 1500; round++) {
+      std::vector<char> data(file.begin(), file.end());
+      for (int k = 0, n = 1 + (int)(rng() % 4); k < n; k++) {
+        size_t at = rng() % data.size();
+        data[at] = (char)(rng() % 3 == 0 ? 0xFF : rng());
+      }
+      tarq_file* f = tarq_fopen_memory(data.data(), (int32_t)data.size());
+      for (int i = 0; i < 3; i++) tarq_destroy_pod(tarq_load_pod_file("fuzz", f));
+      tarq_fclose(f);
+    }
+  }
+  cconfig.pod_compression = 0;
+  tarq_destroy_pod(full);
+  EXPECT_EQ(tarq_items_created, before);
+}
+
+TEST(EnginePodFile, FilesOnDiskAndPodSets) {
+  tovo_test::temp_dir dir;
+  tarq_pod* pod = make_full_pod();
+  std::string path = dir.file("one.pod");
+  EXPECT_EQ(tarq_save_pod(path.c_str(), pod), 0);
+  tarq_pod* back = tarq_load_pod(path.c_str());
+  expect_same_pods(pod, back);
+  tarq_destroy_pod(back);
+  EXPECT_EQ(tarq_load_pod(dir.file("missing.pod").c_str()), nullptr);
+  // A stdio stream cut short.
+  std::string text;
+  ASSERT_TRUE(tovo_test::read_file(path, &text));
+  ASSERT_TRUE(tovo_test::write_file(dir.file("cut.pod"), text.substr(0, text.size() - 3)));
+  EXPECT_EQ(tarq_load_pod(dir.file("cut.pod").c_str()), nullptr);
+
+  tarq_pod_set set;
+  cpod_set_init(&set);
+  set.pod[0] = pod;
+  set.pod[2] = tarq_create_pod(0);
+  cpod_add_item(set.pod[2], TARQ_ITEM_PALETTE, tarq_create_palette());
+  std::string set_path = dir.file("set.pod");
+  EXPECT_EQ(tarq_save_pod_set(set_path.c_str(), &set), 0);
+  tarq_pod_set loaded;
+  cpod_set_init(&loaded);
+  EXPECT_EQ(tarq_load_pod_set(set_path.c_str(), &loaded), 0);
+  expect_same_pods(pod, loaded.pod[0]);
+  EXPECT_EQ(loaded.pod[1], nullptr);
+  ASSERT_NE(loaded.pod[2], nullptr);
+  EXPECT_EQ(loaded.pod[2]->types[0], TARQ_ITEM_PALETTE);
+  EXPECT_EQ(loaded.pod[3], nullptr);
+  cpod_set_clear(&loaded);
+  EXPECT_EQ(tarq_load_pod_set(dir.file("none").c_str(), &loaded), 1);
+
+  std::string mem;
+  ASSERT_TRUE(tovo_test::read_file(set_path, &mem));
+  EXPECT_EQ(tarq_load_pod_set_from_memory(mem.data(), (int32_t)mem.size(), &loaded), 0);
+  ASSERT_NE(loaded.pod[2], nullptr);
+  cpod_set_clear(&loaded);
+
+  std::string list = "// pods\n3 " + path + "\n7   " + dir.file("missing.pod") + "\n999 " + path +
+                     "\n-1 " + path + "\nab\n";
+  ASSERT_TRUE(tovo_test::write_file(dir.file("list.txt"), list));
+  EXPECT_EQ(tarq_load_pod_set_from_text_file(dir.file("list.txt").c_str(), &loaded), 0);
+  expect_same_pods(pod, loaded.pod[3]);
+  EXPECT_EQ(loaded.pod[7], nullptr);
+  cpod_set_clear(&loaded);
+  EXPECT_EQ(tarq_load_pod_set_from_text_file(dir.file("nolist.txt").c_str(), &loaded), 1);
+  cpod_set_clear(&set);
+}
+
+TEST(EnginePodFile, WriterKeepsItemsAfterDeletions) {
+  tarq_pod* pod = tarq_create_pod(0);
+  for (int i = 0; i < 3; i++) cpod_add_item(pod, TARQ_ITEM_BITMAP, tarq_create_bitmap(1, 1, 8));
+  item<tarq_bitmap>(pod, 2, TARQ_ITEM_BITMAP)->pixels[0] = 55;
+  cpod_delete_item(pod, 0);  // the live slots are now 2 and 1
+  memory_file mf(save_to_bytes(pod));
+  tarq_pod* back = mf.next();
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->count, 2);
+  EXPECT_EQ(item<tarq_bitmap>(back, 1, TARQ_ITEM_BITMAP)->pixels[0], 55);
+  tarq_destroy_pod(back);
+  tarq_destroy_pod(pod);
+  EXPECT_EQ(save_to_bytes(nullptr), chunk("CNOP", 0, ""));
+  EXPECT_EQ(tarq_save_pod_file("x", nullptr, nullptr), 1);
+}
