@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/config.h"
+#include "engine/events.h"
+#include "engine/tarq.h"
+#include "engine/window.h"
+
+namespace {
+
+struct Keys : ::testing::Test {
+  uint8_t sdl[SDL_NUM_SCANCODES] = {};
+  void SetUp() override {
+    tarq_config_default();
+    cconfig.headless = 0;  // without a back page the fullscreen toggle flips the mode only
+    tarq_keys_init();
+    next_press_t = 0;
+    last_ctrl_keypress_t = -1000;
+    last_inactive_time = -1000;
+    tarq_screen_mode = 1;
+  }
+  void TearDown() override { tarq_config_default(); }
+  void frame(int32_t now, uint32_t mods = 0) { tarq_update_key_tables(sdl, SDL_NUM_SCANCODES, mods, now); }
+  static SDL_Event key(SDL_Scancode sc, SDL_Keycode sym, uint16_t mod = 0) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.scancode = sc;
+    e.key.keysym.sym = sym;
+    e.key.keysym.mod = mod;
+    return e;
+  }
+  static SDL_Event text(const char* t) {
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    snprintf(e.text.text, sizeof(e.text.text), "%s", t);
+    return e;
+  }
+  std::vector<int32_t> drain() {
+    std::vector<int32_t> out;
+    while (tarq_keypressed()) out.push_back(tarq_readkey());
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(Keys, HeldKeyPressesThenRepeatsAfterTheDelayThenEvery80ms) {
+  std::vector<std::pair<int32_t, int32_t>> seen;  // (time, state) for each frame
+  sdl[SDL_SCANCODE_A] = 1;
+  for (int32_t t = 0; t <= 700; t += 10) {
+    frame(t);
+    seen.push_back({t, tarq_get_key_state(SDL_SCANCODE_A)});
+  }
+  std::vector<int32_t> threes;
+  for (auto [t, s] : seen) {
+    ASSERT_TRUE(s == 1 || s == 3) << t;
+    if (s == 3) threes.push_back(t);
+  }
+  // The press, then the first repeat 500 ms after the frame that first saw
+  // the key held over a frame, then every 80 ms.
+  EXPECT_EQ(threes, (std::vector<int32_t>{0, 510, 590, 670}));
+  sdl[SDL_SCANCODE_A] = 0;
+  frame(710);
+  EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_A), 0);
+}
+
+TEST_F(Keys, AllHeldKeysRepeatTogetherAndBlockedKeysReadUp) {
+  sdl[SDL_SCANCODE_A] = 1;
+  frame(0);
+  frame(10);
+  sdl[SDL_SCANCODE_B] = 1;
+  sdl[SDL_SCANCODE_C] = 1;
+  frame(300);
+  block_tarqkey[SDL_SCANCODE_C] = 1;
+  frame(310);  // a new press restarts the shared delay
+  for (int32_t t = 320; t < 810; t += 10) {
+    frame(t);
+    EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_A), 1) << t;
+  }
+  frame(810);
+  EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_A), 3);
+  EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_B), 3);
+  EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_C), 0);  // blocked while held
+  EXPECT_EQ(tarq_get_any_key_down(), SDL_SCANCODE_A);
+  sdl[SDL_SCANCODE_C] = 0;
+  frame(820);
+  EXPECT_EQ(block_tarqkey[SDL_SCANCODE_C], 0);  // released: unblocked
+}
+
+TEST_F(Keys, PseudoKeysAndModifiers) {
+  frame(0, KMOD_RCTRL);
+  EXPECT_EQ(tarq_get_key_state(TARQ_KEY_CTRL), 3);
+  frame(10, KMOD_RCTRL);
+  EXPECT_EQ(tarq_get_key_state(TARQ_KEY_CTRL), 1);
+  EXPECT_EQ(tarq_get_key_state(TARQ_KEY_ALT), 0);
+  frame(20, KMOD_LGUI);
+  EXPECT_EQ(tarq_get_key_state(TARQ_KEY_GUI), 3);
+  EXPECT_EQ(tarq_get_key_state(TARQ_KEY_CTRL), 3);  // control falls back to the GUI keys
+  sdl[SDL_SCANCODE_RSHIFT] = 1;
+  frame(30);
+  EXPECT_NE(tarq_get_key_state(TARQ_KEY_SHIFT), 0);
+  EXPECT_EQ(tarq_get_key_state(512), 0);
+  EXPECT_EQ(tarq_get_key_state(-7), 0);
+  sdl[SDL_SCANCODE_CAPSLOCK] = 1;
+  sdl[SDL_SCANCODE_RSHIFT] = 0;
+  frame(40);
+  EXPECT_EQ(tarq_get_any_key_down(), 0);  // caps lock does not count
+  EXPECT_STREQ(tarq_get_key_name(SDL_SCANCODE_SPACE), "SPACE");
+  EXPECT_STREQ(tarq_get_key_name(0), "?");
+  EXPECT_STREQ(tarq_get_key_name(9999), "?");
+}
+
+TEST_F(Keys, KeyCodesAndTheNoCodePress) {
+  tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN), 0);
+  tarq_handle_event(key(SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER), 100);
+  tarq_handle_event(key(SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE), 200);
+  tarq_handle_event(key(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE), 300);
+  tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB), 400);
+  tarq_handle_event(text("z"), 500);
+  tarq_handle_event(text("zz"), 510);  // more than one byte: no code
+  tarq_handle_event(key(SDL_SCANCODE_UP, SDLK_UP), 600);
+  EXPECT_EQ(drain(), (std::vector<int32_t>{13, 13, 8, 27, 9, 'z'}));
+  EXPECT_EQ(tarqkey[SDL_SCANCODE_UP], 1);
+
+  // A press that made no code still tells the reader something happened.
+  sdl[SDL_SCANCODE_F2] = 1;
+  frame(700);
+  tarq_finish_key_pump(0);
+  EXPECT_EQ(drain(), (std::vector<int32_t>{-1}));
+  tarq_finish_key_pump(1);
+  EXPECT_TRUE(drain().empty());
+}
+
+TEST_F(Keys, TabRightAfterFocusAndTabWithAltGiveNoCode) {
+  SDL_Event focus{};
+  focus.type = SDL_WINDOWEVENT;
+  focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+  tarq_handle_event(focus, 1000);
+  EXPECT_EQ(tarq_system_active, 1);
+  tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB), 1030);
+  tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB, KMOD_LALT), 1100);
+  EXPECT_TRUE(drain().empty());
+  tarqkey[SDL_SCANCODE_LALT] = 0;
+  tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB), 1200);
+  EXPECT_EQ(drain(), (std::vector<int32_t>{9}));
+}
+
+TEST_F(Keys, ControlChordsAndDigits) {
+  tarq_handle_event(key(SDL_SCANCODE_LCTRL, SDLK_LCTRL, KMOD_LCTRL), 0);
+  tarq_handle_event(key(SDL_SCANCODE_A, 'a', KMOD_LCTRL), 100);
+  tarq_handle_event(key(SDL_SCANCODE_B, 'b', KMOD_LCTRL), 120);  // 20 ms later: dropped
+  tarq_handle_event(key(SDL_SCANCODE_C, 'c', KMOD_LCTRL), 200);
+  tarq_handle_event(key(SDL_SCANCODE_7, '7', KMOD_LCTRL), 300);
+  tarq_handle_event(key(SDL_SCANCODE_0, '0', KMOD_LCTRL), 400);
+  EXPECT_EQ(drain(), (std::vector<int32_t>{'a', 'c', '7', '0'}));
+  EXPECT_EQ(tarqkey[SDL_SCANCODE_A], 1);
+  EXPECT_EQ(tarqkey[SDL_SCANCODE_7], 1);  // a control-digit marks its own key
+  EXPECT_EQ(tarqkey[SDL_SCANCODE_0], 1);
+  EXPECT_EQ(tarqkey[SDL_SCANCODE_D], 0);
+  EXPECT_EQ(tarqkey[SDL_SCANCODE_J], 0);
+
+  // Right alt (alt-gr) takes the control keys away.
+  tarq_handle_event(key(SDL_SCANCODE_RALT, SDLK_RALT, KMOD_RALT), 500);
+  EXPECT_EQ(tarqkey[SDL_SCANCODE_LCTRL], 0);
+}
+
+TEST_F(Keys, QueueHolds32Codes) {
+  for (int i = 0; i < 33; i++) tarq_handle_event(text(i == 32 ? "!" : "x"), i * 100);
+  const std::vector<int32_t> codes = drain();
+  EXPECT_EQ(codes.size(), 32u);
+  EXPECT_EQ(codes.back(), 'x');
+}
+
+TEST_F(Keys, AltReturnAndF11ToggleOnceUntilReleased) {
+  tarq_handle_event(key(SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT), 0);
+  tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 100);
+  EXPECT_EQ(tarq_screen_mode, 0);
+  tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 200);  // held: the system repeats
+  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_EQ(drain(), (std::vector<int32_t>{13}));  // an ordinary return now
+  EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_RETURN), 0);  // consumed
+
+  sdl[SDL_SCANCODE_LALT] = 1;  // return released, alt still held
+  frame(300, KMOD_LALT);
+  tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 400);
+  EXPECT_EQ(tarq_screen_mode, 1);
+
+  sdl[SDL_SCANCODE_LALT] = 0;
+  frame(500);
+  tarq_handle_event(key(SDL_SCANCODE_F11, SDLK_F11), 600);
+  tarq_handle_event(key(SDL_SCANCODE_F11, SDLK_F11), 700);
+  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_TRUE(drain().empty());
+}
+
+TEST_F(Keys, EmulatedTextInputUsesAUsLayout) {
+  ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0);
+  cconfig.emulate_textinput = 1;
+  cconfig.foreground_sleep_ms = cconfig.background_sleep_ms = 0;
+  const SDL_Event events[] = {key(SDL_SCANCODE_0, '0'),
+                              key(SDL_SCANCODE_A, 'a', KMOD_LSHIFT),
+                              key(SDL_SCANCODE_1, '1', KMOD_LSHIFT),
+                              key(SDL_SCANCODE_SLASH, '/', KMOD_LSHIFT),
+                              key(SDL_SCANCODE_F3, SDLK_F3),
+                              text("q")};  // text events are not used now
+  for (SDL_Event e : events) SDL_PushEvent(&e);
+  tarq_handle_system_messages();
+  EXPECT_EQ(drain(), (std::vector<int32_t>{'0', 'a', '!', '?'}));
+  SDL_Quit();
+  const struct {
+    int sc, shift, c;
+  } layout[] = {{SDL_SCANCODE_A, 1, 'a'},          {SDL_SCANCODE_SPACE, 0, ' '},
+                {SDL_SCANCODE_1, 1, '!'},          {SDL_SCANCODE_2, 1, '@'},
+                {SDL_SCANCODE_0, 1, ')'},          {SDL_SCANCODE_9, 0, '9'},
+                {SDL_SCANCODE_APOSTROPHE, 1, '"'}, {SDL_SCANCODE_GRAVE, 1, '~'},
+                {SDL_SCANCODE_SEMICOLON, 0, ';'},  {SDL_SCANCODE_F1, 0, 0}};
+  for (const auto& l : layout) EXPECT_EQ(tarq_us_layout_char(l.sc, l.shift), l.c) << l.sc;
+}
+
+TEST_F(Keys, WheelDropCloseAndQuickClick) {
+  tarq_state = tarq_engine_state{};
+  SDL_Event e{};
+  e.type = SDL_MOUSEWHEEL;
+  e.wheel.x = 1;
+  e.wheel.y = -2;
+  tarq_handle_event(e, 0);
+  tarq_handle_event(e, 0);
+  EXPECT_EQ(tarq_state.wheel_y, -4);
+  EXPECT_EQ(tarq_state.last_wheel_x, 2);
+
+  char path[] = "/tmp/some cart.kx.png";
+  e = SDL_Event{};
+  e.type = SDL_DROPFILE;
+  e.drop.file = path;
+  tarq_state.new_drop = 1;
+  tarq_handle_event(e, 0);
+  EXPECT_STREQ(tarq_state.dropped_file, path);
+  EXPECT_EQ(tarq_state.new_drop, 0);
+  std::string too_long(TARQ_PATH_MAX + 10, 'a');
+  e.drop.file = too_long.data();
+  tarq_handle_event(e, 0);
+  EXPECT_STREQ(tarq_state.dropped_file, path);  // refused, not cut short
+
+  tarq_mouse_begin_pump();
+  e = SDL_Event{};
+  e.type = SDL_MOUSEBUTTONDOWN;
+  e.button.button = 3;
+  tarq_handle_event(e, 40);
+  e.type = SDL_MOUSEBUTTONUP;
+  tarq_handle_event(e, 50);
+  EXPECT_EQ(tarq_state.quick_click_button, 3);
+  EXPECT_EQ(tarq_state.quick_click_time, 50);
+
+  tarq_quit = 0;
+  e = SDL_Event{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_CLOSE;
+  tarq_handle_event(e, 60);
+  EXPECT_EQ(tarq_quit, 1);
+  tarq_quit = 0;
+}
+
+TEST_F(Keys, QuitKeysAndTheQuitEventEndTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        tarq_handle_event(key(SDL_SCANCODE_LCTRL, SDLK_LCTRL, KMOD_LCTRL), 0);
+        tarq_handle_event(key(SDL_SCANCODE_Q, 'q', KMOD_LCTRL), 100);
+        fprintf(stderr, "still running\n");
+        exit(3);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        tarq_handle_event(key(SDL_SCANCODE_F4, SDLK_F4, KMOD_LALT), 0);
+        exit(3);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        SDL_Event q{};
+        q.type = SDL_QUIT;
+        tarq_handle_event(q, 0);
+        exit(3);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
