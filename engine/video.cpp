@@ -29,7 +29,7 @@ int tarq_video_exit() {
   tarq_destroy_present_pages();
   tarq_video_palette = tarq_destroy_palette(tarq_video_palette);
   tarq_black_palette = tarq_destroy_palette(tarq_black_palette);
-  if (!cconfig.headless) tarq_destroy_video_window();
+  tarq_destroy_video_window();
   tarq_screen = nullptr;
   return 0;
 }

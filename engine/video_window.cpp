@@ -19,7 +19,8 @@ SDL_Texture* fps_texture = nullptr;
 tarq_bitmap* fps_bmp = nullptr;
 SDL_Window* sdl_window_display = nullptr;
 
-static tarq_bitmap* window_icon_bmp = nullptr;  // not owned
+// A copy of the last icon given, so that the caller may free its bitmap.
+static SDL_Surface* window_icon = nullptr;
 
 static bool driver_is_x11() {
   const char* d = SDL_GetCurrentVideoDriver();
@@ -31,18 +32,17 @@ static bool display_valid() {
 }
 
 static void apply_icon() {
-  if (!sdl_window || !window_icon_bmp) return;
-  SDL_Surface* s = SDL_CreateRGBSurfaceFrom(window_icon_bmp->pixels, window_icon_bmp->width,
-                                            window_icon_bmp->height, 32, 4 * window_icon_bmp->width,
-                                            0xFF0000, 0xFF00, 0xFF, 0xFF000000);
-  if (!s) return;
-  SDL_SetWindowIcon(sdl_window, s);
-  SDL_FreeSurface(s);
+  if (sdl_window && window_icon) SDL_SetWindowIcon(sdl_window, window_icon);
 }
 
 void tarq_set_window_icon(tarq_bitmap* icon) {
   if (!icon || icon->depth != 32 || !icon->pixels) return;
-  window_icon_bmp = icon;
+  SDL_Surface* s = SDL_CreateRGBSurface(0, icon->width, icon->height, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
+  if (!s) return;
+  for (int32_t y = 0; y < icon->height; y++)
+    memcpy(static_cast<uint8_t*>(s->pixels) + int64_t(y) * s->pitch, icon->rows[y], size_t(icon->width) * 4);
+  if (window_icon) SDL_FreeSurface(window_icon);
+  window_icon = s;
   apply_icon();
 }
 
@@ -161,4 +161,6 @@ void tarq_destroy_video_window() {
   if (sdl_window_display) SDL_DestroyWindow(sdl_window_display);
   sdl_window_display = nullptr;
   fps_bmp = tarq_destroy_bitmap(fps_bmp);
+  if (window_icon) SDL_FreeSurface(window_icon);
+  window_icon = nullptr;
 }
