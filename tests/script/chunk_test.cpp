@@ -5,17 +5,20 @@
 #include "script/undump.h"
 #include "tests/script/compile_util.h"
 #include "tests/script/runtime_fixture.h"
+#include "tests/script/vm_fixture.h"
 
 namespace {
 
 const char* const corpus[] = {
     "return 1",
     "local a, b = 1.5, 'text' return a .. b",
-    "local t = {1, 2, x = 3, [4] = {5}} for k, v in pairs(t) do t[k] = v end return #t",
+    "local t = {1, 2, x = 3, [4] = {5}} local function it(t, i) i = i + 1 if t[i] then return i, t[i] end end "
+    "for k, v in it, t, 0 do t[k] = v end return #t",
     "local function f(n, ...) if n <= 1 then return 1 end return n * f(n - 1), ... end return f(5)",
     "local x = 0 local function inc() x = x + 1 return function() return x end end return inc()()",
-    "local a = @0x5f00 + %0x10 + $0x20 + ~a return a & 1 | 2 ^^ 3 << 1 >> 1 >>> 1 <<> 2 >>< 2 \\ 2",
-    "while true do if x then break end goto skip ::skip:: end repeat local q = nil until q == false",
+    "local a = @0x5f00 + %0x10 + $0x20 + ~1 return a & 1 | 2 ^^ 3 << 1 >> 1 >>> 1 <<> 2 >>< 2 \\ 2",
+    "local x = 3 while true do x = x - 1 if x < 0 then break end goto skip ::skip:: end "
+    "repeat local q = nil until q == nil return x",
     "local s = '\\0\\1\\2' .. [[\nlong]] return s, true, false, nil, 0, -0.25",
 };
 
@@ -217,6 +220,47 @@ TEST_F(ChunkTest, UpvalueNamesBeyondTheUpvaluesAreCorrupt) {
   ASSERT_EQ(bytes.substr(count, 4), std::string("\x01\0\0\0", 4));
   bytes[count] = 2;
   EXPECT_EQ(load_error(bytes + std::string("\x02\0\0\0x\0", 6)), "chunk: corrupted precompiled chunk");
+}
+
+// A loaded chunk behaves as the compiled one: same results, in order.
+class ChunkRunTest : public VmTest {
+ protected:
+  // Runs the closure on top with fresh upvalues (the first the globals) and
+  // returns its results as text.
+  std::string results_of_top() {
+    LClosure* cl = clLvalue(L->top - 1);
+    for (int i = 0; i < cl->nupvalues; i++) {
+      cl->upvals[i] = luaF_newupval(L);
+      luaC_objbarrier(L, cl, cl->upvals[i]);
+    }
+    setobj(cl->upvals[0]->v, luaH_getint(registry_table(L), LUA_RIDX_GLOBALS));
+    int base = lua_gettop(L) - 1;
+    EXPECT_EQ(lua_pcall(L, 0, LUA_MULTRET, 0), LUA_OK) << top_text(L);
+    std::string out;
+    for (int i = base + 1; i <= lua_gettop(L); i++) {
+      if (lua_type(L, i) == LUA_TNUMBER || lua_type(L, i) == LUA_TSTRING)
+        out += text_of(i);
+      else
+        out += lua_typename(L, lua_type(L, i));
+      out += ";";
+    }
+    lua_settop(L, base);
+    return out;
+  }
+};
+
+TEST_F(ChunkRunTest, LoadedFunctionsBehaveAsCompiled) {
+  for (bool strip : {false, true}) {
+    for (const char* text : corpus) {
+      lua_settop(L, 0);
+      ASSERT_EQ(compile_text(L, text), LUA_OK) << top_text(L);
+      std::string bytes = dump_proto(L, top_proto(L), strip);
+      std::string compiled = results_of_top();
+      ASSERT_EQ(load_binary(L, bytes), LUA_OK) << top_text(L);
+      EXPECT_EQ(results_of_top(), compiled) << text;
+      EXPECT_NE(compiled, "") << text;
+    }
+  }
 }
 
 }  // namespace
