@@ -134,6 +134,34 @@ void tarq_boxfill(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1
   for (int32_t z = lo; z <= hi; z++) tarq_rectfill(v->slices[z], x0, y0, x1, y1, (uint32_t)value);
 }
 
+namespace {
+
+int64_t floor_div(int64_t a, int64_t b) {  // b > 0
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// Narrows the step range [lo, hi) to the steps i at which start + i * step,
+// taken >> 16, lies in [c0, c1).
+void clip_steps(int64_t start, int64_t step, int32_t c0, int32_t c1, int64_t* lo, int64_t* hi) {
+  int64_t low = (int64_t)c0 * 65536, high = (int64_t)c1 * 65536;
+  if (step == 0) {
+    if (start < low || start >= high) *hi = *lo;
+    return;
+  }
+  int64_t first, end;
+  if (step > 0) {
+    first = floor_div(low - start + step - 1, step);
+    end = floor_div(high - start + step - 1, step);
+  } else {
+    first = floor_div(start - high, -step) + 1;
+    end = floor_div(start - low, -step) + 1;
+  }
+  if (first > *lo) *lo = first;
+  if (end < *hi) *hi = end;
+}
+
+}  // namespace
+
 void tarq_line3d(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1,
                  int32_t value) {
   if (!v) return;
@@ -147,14 +175,16 @@ void tarq_line3d(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1,
   if (n <= 0) n = 1;
   int64_t sx = dx / n, sy = dy / n, sz = dz / n;
   int64_t x = (int64_t)x0 * 65536, y = (int64_t)y0 * 65536, z = (int64_t)z0 * 65536;
-  for (int64_t i = 0; i < n; i++) {
-    int64_t px = x >> 16, py = y >> 16, pz = z >> 16;
+  // Only the steps that land inside the clip box are walked.
+  int64_t lo = 0, hi = n;
+  clip_steps(x, sx, v->clip_x0, v->clip_x1, &lo, &hi);
+  clip_steps(y, sy, v->clip_y0, v->clip_y1, &lo, &hi);
+  clip_steps(z, sz, v->clip_z0, v->clip_z1, &lo, &hi);
+  for (int64_t i = lo; i < hi; i++) {
+    int64_t px = (x + i * sx) >> 16, py = (y + i * sy) >> 16, pz = (z + i * sz) >> 16;
     if (px >= v->clip_x0 && px < v->clip_x1 && py >= v->clip_y0 && py < v->clip_y1 && pz >= v->clip_z0 &&
         pz < v->clip_z1)
       v->slices[pz]->rows[py][px] = (uint8_t)value;
-    x += sx;
-    y += sy;
-    z += sz;
   }
 }
 
