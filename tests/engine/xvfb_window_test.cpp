@@ -1,0 +1,178 @@
+// A real window on an X server: the test starts itself again under xvfb-run
+// with the server's screen in a file (Xvfb's -fbdir), presents a pattern,
+// and reads the screen back from that file.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/config.h"
+#include "engine/events.h"
+#include "engine/tarq.h"
+#include "engine/text.h"
+#include "engine/video.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* CHILD_ENV = "TOVO_XVFB_SCREEN_DIR";
+
+bool on_path(const std::string& program) {
+  const char* path = getenv("PATH");
+  std::string dirs = path ? path : "";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    const size_t end = dirs.find(':', start);
+    const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return false;
+}
+
+// The screen as an X window dump: a big-endian header, a colour map, then rows.
+struct screen_dump {
+  std::string bytes;
+  uint32_t width = 0, height = 0, bpp = 0, line = 0, lsb_first = 0, data = 0;
+
+  uint32_t be32(size_t at) const {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + at;
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+  }
+  bool load(const std::string& path) {
+    if (!tovo_test::read_file(path, &bytes) || bytes.size() < 100) return false;
+    width = be32(16);
+    height = be32(20);
+    lsb_first = be32(28) == 0;
+    bpp = be32(44);
+    line = be32(48);
+    data = be32(0) + be32(76) * 12;
+    return bpp == 32 && uint64_t(data) + uint64_t(line) * height <= bytes.size();
+  }
+  uint32_t rgb(uint32_t x, uint32_t y) const {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + data + size_t(y) * line + size_t(x) * 4;
+    const uint32_t v = lsb_first ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
+                                 : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16;
+    return v & 0xFFFFFF;
+  }
+};
+
+// Runs inside the X server.
+void present_and_check(const std::string& dir) {
+  tarq_config_default();
+  tarq_state = tarq_engine_state{};
+  tarq_set_application_title("tovo");
+  ASSERT_EQ(tarq_system_init(), 0);
+  ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
+  EXPECT_EQ(cconfig.software_blit, 1);  // forced on x11
+  cconfig.windowed = 1;
+  cconfig.window_x = 0;
+  cconfig.window_y = 0;
+  tarq_keys_init();
+  tarq_text_init();
+  tarq_video_init();
+  tarq_set_window_size(400, 300);
+  ASSERT_EQ(tarq_set_screen(128, 128, 8, TARQ_SCREEN_USE_SETTING), 0);
+  EXPECT_EQ(tarq_get_windowed(), 1);
+
+  tarq_palette* p = tarq_create_palette();
+  p->rgb[1][0] = 255;
+  p->rgb[2][1] = 255;
+  p->rgb[3][2] = 255;
+  p->rgb[4][0] = p->rgb[4][1] = p->rgb[4][2] = 200;
+  tarq_set_palette(p);
+  tarq_destroy_palette(p);
+  tarq_rectfill(tarq_back_page, 0, 0, 63, 63, 1);
+  tarq_rectfill(tarq_back_page, 64, 0, 127, 63, 2);
+  tarq_rectfill(tarq_back_page, 0, 64, 63, 127, 3);
+  tarq_rectfill(tarq_back_page, 64, 64, 127, 127, 4);
+
+  const tarq_rect_i r = tarq_get_present_rect();
+  EXPECT_EQ(r.x, 72);  // 256x256 centred in 400x300
+  EXPECT_EQ(r.y, 22);
+  EXPECT_EQ(r.w, 256);
+  screen_dump shot;
+  int wx = 0, wy = 0;
+  bool seen = false;
+  for (int attempt = 0; attempt < 50 && !seen; attempt++) {
+    SDL_PumpEvents();
+    tarq_blit_back_page();
+    SDL_Delay(100);
+    SDL_GetWindowPosition(sdl_window, &wx, &wy);
+    seen = shot.load(dir + "/Xvfb_screen0") && shot.rgb(uint32_t(wx + r.x + 10), uint32_t(wy + r.y + 10)) == 0xFF0000;
+  }
+  ASSERT_TRUE(seen) << "the pattern never reached the screen";
+  auto at = [&](int x, int y) { return shot.rgb(uint32_t(wx + x), uint32_t(wy + y)); };
+  EXPECT_EQ(at(r.x + 200, r.y + 10), 0x00FF00u);
+  EXPECT_EQ(at(r.x + 10, r.y + 200), 0x0000FFu);
+  EXPECT_EQ(at(r.x + 200, r.y + 200), 0xC8C8C8u);
+  EXPECT_EQ(at(r.x, r.y), 0xFF0000u);                  // the rectangle's corners
+  EXPECT_EQ(at(r.x + 255, r.y + 255), 0xC8C8C8u);
+  EXPECT_EQ(at(r.x - 1, r.y + 10), 0u);                // black borders all round
+  EXPECT_EQ(at(r.x + 256, r.y + 10), 0u);
+  EXPECT_EQ(at(r.x + 10, r.y - 1), 0u);
+  EXPECT_EQ(at(r.x + 10, r.y + 256), 0u);
+  EXPECT_EQ(at(5, 150), 0u);
+  EXPECT_EQ(at(395, 150), 0u);
+  tarq_video_exit();
+  tarq_text_exit();
+  SDL_Quit();
+}
+
+}  // namespace
+
+TEST(XvfbWindow, PresentsAPatternInARealWindow) {
+  if (const char* dir = getenv(CHILD_ENV)) return present_and_check(dir);
+  if (!on_path("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+
+  tovo_test::temp_dir dir;
+  char self[1024];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
+  ASSERT_GT(n, 0);
+  self[n] = 0;
+  const std::string server = "-screen 0 640x480x24 -nolisten tcp -fbdir " + dir.path;
+  const std::string filter = "--gtest_filter=XvfbWindow.PresentsAPatternInARealWindow";
+  std::vector<std::string> args = {"timeout", "120", "xvfb-run", "-a", "-s", server, self, filter};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  std::vector<std::string> env_text;
+  for (char** e = environ; *e; e++) {
+    const std::string v = *e;
+    if (v.rfind("SDL_VIDEODRIVER=", 0) == 0 || v.rfind("ASAN_OPTIONS=", 0) == 0 || v.rfind("DISPLAY=", 0) == 0)
+      continue;
+    env_text.push_back(v);
+  }
+  env_text.push_back(std::string(CHILD_ENV) + "=" + dir.path);
+  env_text.push_back("SDL_VIDEODRIVER=x11");
+  env_text.push_back("ASAN_OPTIONS=detect_leaks=0");  // the X libraries keep some memory to the end
+  std::vector<char*> envp;
+  for (auto& v : env_text) envp.push_back(v.data());
+  envp.push_back(nullptr);
+
+  const std::string log = dir.file("child.txt");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), envp.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  std::string output;
+  tovo_test::read_file(log, &output);
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+  EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+}
