@@ -148,4 +148,25 @@ TEST_F(ParseTest, Limits) {
             std::string::npos);
 }
 
+// A large cart-like program: many functions, locals, loops, tables, string
+// building and the console's operators (the collector runs while it compiles).
+TEST_F(ParseTest, LargeProgram) {
+  std::string text;
+  for (int i = 0; text.size() < 64 * 1024; i++) {
+    std::string n = std::to_string(i);
+    text += "function update_" + n +
+            "(p, dt)\n"
+            "  local x, y = p.x + p.dx * dt, p.y + p.dy * dt\n"
+            "  if x < 0 or x > 127 then p.dx = -p.dx end\n"
+            "  for j = 1, #p.trail do local t = p.trail[j] t.age = t.age + 1 end\n"
+            "  local flags = (@0x5f00 & 0xf0) | (x << 2) ^^ (y >> 1)\n"
+            "  p.name = 'obj' .. " + n + " .. ':' .. flags\n"
+            "  return {x = x, y = y, n = " + n + ", 1, 2, 3}\n"
+            "end\n";
+  }
+  ASSERT_EQ(compile_text(L, text), LUA_OK) << top_text(L);
+  EXPECT_GT(top_proto(L)->sizep, 100);
+  L->top--;
+}
+
 }  // namespace
