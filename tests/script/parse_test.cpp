@@ -148,6 +148,18 @@ TEST_F(ParseTest, Limits) {
             std::string::npos);
 }
 
+// Lists past their limits fail in the memory module: no position prefix.
+TEST_F(ParseTest, ListLimits) {
+  EXPECT_EQ(compile_text(L, repeat("do local a end ", 32767)), LUA_OK) << top_text(L);
+  L->top--;
+  EXPECT_EQ(compile_text(L, repeat("do local a end ", 32768)), LUA_ERRRUN);
+  EXPECT_EQ(top_text(L), "too many local variables (limit is 32767)");
+  L->top--;
+  EXPECT_EQ(compile_text(L, repeat("goto x ", 32768)), LUA_ERRRUN);
+  EXPECT_EQ(top_text(L), "too many labels/gotos (limit is 32767)");
+  L->top--;
+}
+
 // A large cart-like program: many functions, locals, loops, tables, string
 // building and the console's operators (the collector runs while it compiles).
 TEST_F(ParseTest, LargeProgram) {
