@@ -95,7 +95,10 @@ int tarq_system_init() {
   if (cconfig.headless) return 0;
 
   const char* driver = SDL_GetCurrentVideoDriver();
-  log_line("Current video driver: %s\n", driver ? driver : "(none)");
+  if (cconfig.log_system_info)
+    log_system_info();
+  else
+    log_line("Current video driver: %s\n", driver ? driver : "(none)");
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
@@ -130,7 +133,8 @@ int tarq_init() {
   cconfig0 = cconfig;
   if (have_arguments) tarq_process_arguments(tarq_argc, tarq_argv);
 
-  if (cconfig.pixel_perfect == 0) {
+  // Only a driver that this SDL offers; another would keep the window from opening.
+  if (cconfig.pixel_perfect == 0 && tarq_video_driver_offered("rpi")) {
     tarq_debug("forcing driver to rpi for pixel_perfect:0\n");
     setenv("SDL_VIDEODRIVER", "rpi", 0);
   }

@@ -123,3 +123,11 @@ int32_t tarq_open_display(int32_t index, int32_t w, int32_t h) {
       SDL_CreateWindow("", bounds.x, bounds.y, w, h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
   return sdl_window_display ? 0 : -1;
 }
+
+int32_t tarq_video_driver_offered(const char* name) {
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); i++) {
+    const char* d = SDL_GetVideoDriver(i);
+    if (d && name && strcmp(d, name) == 0) return 1;
+  }
+  return 0;
+}

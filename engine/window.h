@@ -50,3 +50,6 @@ void tarq_log_renderer(SDL_Renderer* r);
 
 // Closes the windows and their renderer (video shutdown).
 void tarq_destroy_video_window();
+
+// Whether this SDL build offers a video driver of that name (asked before SDL starts).
+int32_t tarq_video_driver_offered(const char* name);

@@ -265,3 +265,21 @@ TEST_F(Video, LineEntryTypesEditsAndRestoresTheArea) {
   EXPECT_EQ(tarq_get_keyboard_string_ex(nullptr, 0, 0, tarq_font1, 3, 60), 0);
   EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 0, 0, tarq_font1, 0, 60), 0);
 }
+
+TEST_F(Video, SystemReportAndRendererDescription) {
+  FILE* log = tmpfile();
+  tarq_state.log_file = log;
+  log_system_info();
+  ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
+  tarq_state.log_file = nullptr;
+  std::string logged(16384, '\0');
+  rewind(log);
+  logged.resize(fread(logged.data(), 1, logged.size(), log));
+  fclose(log);
+  for (const char* want : {"Built-in video drivers: 0 ", "Current video driver: dummy\n", "Built-in render drivers:\n",
+                           "  Renderer software:\n", "Displays:\n", "  display_mode 0: 1024 x 768 (", "PresentVSync",
+                           "SDL_PIXELFORMAT_ARGB8888", "  setting filter to nearest (screen_mode 1  back page width: 128)\n"})
+    EXPECT_NE(logged.find(want), std::string::npos) << want << "\n" << logged;
+  EXPECT_EQ(tarq_video_driver_offered("dummy"), 1);
+  EXPECT_EQ(tarq_video_driver_offered("no-such-driver"), 0);
+}
