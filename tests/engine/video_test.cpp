@@ -283,3 +283,39 @@ TEST_F(Video, SystemReportAndRendererDescription) {
   EXPECT_EQ(tarq_video_driver_offered("dummy"), 1);
   EXPECT_EQ(tarq_video_driver_offered("no-such-driver"), 0);
 }
+
+TEST_F(Video, MouseLockParksThePointerAndSumsMotion) {
+  ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
+  int w, h;
+  SDL_GetWindowSize(sdl_window, &w, &h);
+  SDL_WarpMouseInWindow(sdl_window, 100, 200);
+  SDL_PumpEvents();
+  tarq_lock_mouse_cursor(1);
+  EXPECT_EQ(tarq_state.mouse_locked, 1);
+  int mx, my;
+  SDL_GetMouseState(&mx, &my);
+  EXPECT_EQ(mx, w / 2);
+  EXPECT_EQ(my, h / 2);
+  SDL_Event e{};
+  e.type = SDL_MOUSEMOTION;
+  e.motion.x = w / 2 + 5;
+  e.motion.y = h / 2 - 3;
+  tarq_handle_event(e, 0);
+  EXPECT_EQ(tarq_state.rel_x, 5);
+  EXPECT_EQ(tarq_state.rel_y, -3);
+  tarq_lock_mouse_cursor(0);
+  SDL_GetMouseState(&mx, &my);
+  EXPECT_EQ(mx, 105);  // back at the virtual position
+  EXPECT_EQ(my, 197);
+}
+
+TEST_F(Video, MouseCursorIsACrossHair) {
+  ASSERT_NE(tarq_mouse_bmp, nullptr);
+  EXPECT_EQ(tarq_current_mouse_bmp, tarq_mouse_bmp);
+  const struct {
+    int x, y;
+    uint32_t c;
+  } spots[] = {{16, 8, 0xFFFFFFFF}, {15, 9, 0xFFFFFFFF}, {16, 9, 0xFFA0A0A0}, {9, 16, 0xFFA0A0A0},
+               {16, 12, 0xFFFFFFFF}, {15, 12, 0}, {16, 16, 0}, {0, 0, 0}, {24, 17, 0xFFFFFFFF}};
+  for (const auto& s : spots) EXPECT_EQ(tarq_getpixel(tarq_mouse_bmp, s.x, s.y), s.c) << s.x << "," << s.y;
+}
