@@ -81,3 +81,23 @@ TEST_F(palette_fixture, FadeMixesIntoTheVideoPalette) {
   tarq_destroy_palette(tarq_video_palette);
   tarq_video_palette = saved;
 }
+
+TEST_F(palette_fixture, EmulatorColourTableAndRowConversion) {
+  tarq_palette* saved = tarq_video_palette;
+  tarq_video_palette = pal;
+  set(2, 200, 100, 50);
+  uint32_t table[256];
+  calculate_emucol(table, 2);
+  EXPECT_EQ(table[2], 0xFF643219u);
+  calculate_emucol(table, 0);  // taken as 1
+  EXPECT_EQ(table[2], 0xFFC86432u);
+  auto src = make_bitmap(3, 2);
+  paint(src.get(), "2..\n..2\n");
+  uint32_t out[2][4] = {};
+  blit_from_8_to_32(src.get(), table, &out[0][0], 16);  // a pitch wider than the row
+  EXPECT_EQ(out[0][0], 0xFFC86432u);
+  EXPECT_EQ(out[0][1], 0xFF000000u);
+  EXPECT_EQ(out[1][2], 0xFFC86432u);
+  EXPECT_EQ(out[0][3], 0u);
+  tarq_video_palette = saved;
+}
