@@ -97,6 +97,12 @@ bool block_fits(reader& r, int64_t bytes, bool compressed, int32_t* k) {
   return r.ok && fits(r, *k);
 }
 
+// a * b * c, or -1 when it passes the largest block.
+int64_t block_size(int64_t a, int64_t b, int64_t c) {
+  if (a * b > TARQ_MEM_LIMIT) return -1;
+  return a * b * c;
+}
+
 void read_bitmap(reader& r, tarq_pod* pod, bool compressed) {
   int32_t w = read_i32(r), h = read_i32(r), bpp = read_i32(r), tag = read_i32(r);
   read_i32(r);
@@ -104,7 +110,7 @@ void read_bitmap(reader& r, tarq_pod* pod, bool compressed) {
     r.ok = false;
     return;
   }
-  int64_t bytes = (int64_t)w * h * (bpp / 8);
+  int64_t bytes = block_size(w, h, bpp / 8);
   int32_t k = 0;
   if (!block_fits(r, bytes, compressed, &k)) return;
   tarq_bitmap* b = tarq_create_bitmap(w, h, bpp);
@@ -128,7 +134,7 @@ void read_voxmap(reader& r, tarq_pod* pod, bool compressed) {
     r.ok = false;
     return;
   }
-  int64_t bytes = (int64_t)w * h * d;
+  int64_t bytes = block_size(w, h, d);
   int32_t k = 0;
   if (!block_fits(r, bytes, compressed, &k)) return;
   tarq_voxmap* v = tarq_create_voxmap(w, h, d);

@@ -43,7 +43,7 @@ void put_zeros(tarq_file* f, int n) {
 // A text field of `size` bytes, NUL-padded.
 void put_text(tarq_file* f, const char* text, int size) {
   char field[TARQ_POD_FILE_NAME_SIZE] = {};
-  strncpy(field, text, (size_t)size - 1);
+  memcpy(field, text, strnlen(text, (size_t)size - 1));
   tarq_fwrite(field, 1, (size_t)size, f);
 }
 

@@ -452,6 +452,8 @@ TEST(EnginePodFile, CorruptChunksGiveNoPod) {
       {"odd depth", chunk("CBMP", 32, i32(2) + i32(2) + i32(12) + i32(0) + i32(0) + zeros(12))},
       {"huge bitmap", chunk("CBMP", 20, i32(0x10000) + i32(0x10000) + i32(32) + i32(0) + i32(0))},
       {"short pixels", chunk("CBMP", 36, i32(4) + i32(4) + i32(8) + i32(0) + i32(0) + zeros(15))},
+      {"overflowing bitmap", chunk("CBMP", 20, i32(0x7FFFFFFF) + i32(0x7FFFFFFF) + i32(32) + i32(0) + i32(0))},
+      {"overflowing voxmap", chunk("CVMP", 20, i32(0x7FFFFFFF) + i32(0x7FFFFFFF) + i32(0x7FFFFFFF) + i32(0) + i32(0))},
       {"negative voxmap", chunk("CVMP", 20, i32(2) + i32(-2) + i32(2) + i32(0) + i32(0))},
       {"file longer than the stream", chunk("CFIL", 0, i32(1000) + zeros(64) + "abc")},
       {"negative file", chunk("CFIL", 0, i32(-1) + zeros(64))},
