@@ -1,6 +1,6 @@
 // Arithmetic on 16.16 numbers by operator code, and small integer helpers.
 #include "console/fixed_math.h"
-#include "console/peek_standin.h"
+#include "console/mem.h"
 #include "script/ctype.h"
 #include "script/number.h"
 

@@ -2,7 +2,7 @@
 // and charges the instruction's cost; calls between script functions run in
 // the same loop invocation.
 #include "console/fixed_math.h"
-#include "console/peek_standin.h"
+#include "console/mem.h"
 #include "script/cpu_budget.h"
 #include "script/debug.h"
 #include "script/do.h"

@@ -1,0 +1,76 @@
+// The console allocator. Each block has a header in front of the pointer
+// handed to the runtime holding the bytes counted for it; the header is as
+// large as the host's strictest fundamental alignment, so blocks stay aligned
+// for pointers and 64-bit words.
+#include "console/alloc.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "console/print_standin.h"
+#include "console/pstate.h"
+#include "engine/mem.h"
+#include "script/cpu.h"
+
+namespace {
+
+constexpr size_t HEADER = alignof(std::max_align_t);
+constexpr int64_t SOFT_LIMIT = 0x204000;
+constexpr int64_t HARD_LIMIT = 0x4000000;
+constexpr int32_t FIXED_OBJECT_CHARGE = 32;
+
+int32_t counted_of(void* block) {
+  int32_t n;
+  std::memcpy(&n, static_cast<char*>(block) - HEADER, sizeof n);
+  return n;
+}
+
+// Bytes counted for a new block; tag is the runtime's type tag of the object
+// (0 for memory that is no object).
+int32_t count_for_new(size_t tag, size_t new_size) {
+  int32_t size = static_cast<int32_t>(new_size);
+  switch (tag) {
+    case 0: return pstate.compiling ? 0 : size;  // the program charge covers compiling
+    case 1:
+    case 3:
+    case 4:
+    case 5:
+    case 6: return size;
+    default: return tag >= 7 && tag <= 19 ? FIXED_OBJECT_CHARGE : 0;
+  }
+}
+
+// True when the allocation may go ahead.
+bool within_limits(size_t new_size) {
+  int64_t total = static_cast<int64_t>(pstate.script_memory) + pstate.code_overhead;
+  if (total <= SOFT_LIMIT) return true;
+  pstate.slice_escape = 1;
+  lua_cpu_superyield();
+  if (total <= HARD_LIMIT) return true;
+  tovo_print("host allocation error");
+  tovo_print_2("%dmb + %dk\n", pstate.script_memory / 1048576, static_cast<int32_t>(new_size >> 10));
+  pstate.alloc_error = 1;
+  return false;
+}
+
+}  // namespace
+
+void* tovo_lua_alloc(void*, void* block, size_t old_size, size_t new_size) {
+  if (new_size == 0) {
+    if (!block) return nullptr;
+    pstate.script_memory -= counted_of(block);
+    tarq_free(static_cast<char*>(block) - HEADER);
+    return nullptr;
+  }
+  // A shrink is never refused: the runtime frees and shrinks while it collects.
+  bool grows = !block || new_size > old_size;
+  if (grows && (!within_limits(new_size) || new_size > TARQ_MEM_LIMIT)) return nullptr;
+  char* base = block ? static_cast<char*>(block) - HEADER : nullptr;
+  int32_t old_count = block ? counted_of(block) : 0;
+  int32_t count = block ? (old_count == 0 ? 0 : static_cast<int32_t>(new_size)) : count_for_new(old_size, new_size);
+  char* grown = static_cast<char*>(tarq_realloc(base, new_size + HEADER));
+  if (!grown) return nullptr;
+  pstate.script_memory += count - old_count;
+  std::memcpy(grown, &count, sizeof count);
+  return grown + HEADER;
+}
