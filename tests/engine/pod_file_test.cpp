@@ -610,3 +610,39 @@ TEST(EnginePodFile, WriterKeepsItemsAfterDeletions) {
   EXPECT_EQ(save_to_bytes(nullptr), chunk("CNOP", 0, ""));
   EXPECT_EQ(tarq_save_pod_file("x", nullptr, nullptr), 1);
 }
+
+namespace {
+
+// Points the engine log at a temporary file for the object's life.
+struct log_capture {
+  tovo_test::temp_dir dir;
+  FILE* saved = tarq_state.log_file;
+  log_capture() { tarq_state.log_file = fopen(dir.file("log.txt").c_str(), "w"); }
+  ~log_capture() {
+    fclose(tarq_state.log_file);
+    tarq_state.log_file = saved;
+  }
+  std::string text() {
+    fflush(tarq_state.log_file);
+    std::string t;
+    tovo_test::read_file(dir.file("log.txt"), &t);
+    return t;
+  }
+};
+
+}  // namespace
+
+TEST(EnginePodFile, FailuresAreLogged) {
+  log_capture log;
+  memory_file unknown(pod_header("U") + chunk("WHAT", 0, "") + bitmap8(1, 1, 1));
+  tarq_destroy_pod(unknown.next());
+  EXPECT_NE(log.text().find("tarq_load_pod_file: Unknown Chunk!"), std::string::npos);
+  memory_file bad(pod_header("B") + chunk("CBMP", 20, i32(-1) + i32(1) + i32(8) + i32(0) + i32(0)));
+  EXPECT_EQ(bad.next(), nullptr);
+  EXPECT_NE(log.text().find("tarq_load_pod_file: bad CBMP chunk"), std::string::npos);
+  memory_file cut(pod_header("C") + bitmap8(4, 4, 1).substr(0, 30));
+  EXPECT_EQ(cut.next(), nullptr);
+  EXPECT_NE(log.text().find("bad CBMP chunk"), log.text().rfind("bad CBMP chunk"));
+  EXPECT_EQ(tarq_load_pod("/nonexistent/data.pod"), nullptr);
+  EXPECT_NE(log.text().find("tarq_load_pod: /nonexistent/data.pod failed"), std::string::npos);
+}
