@@ -14,8 +14,12 @@ void log_line(const char* fmt, const char* text) {
   tarq_debug(tarq_debug_string);
 }
 
+// Entries are replaced, never leaked: a pod already in the set is destroyed.
 void read_set(tarq_file* f, tarq_pod_set* set) {
-  for (tarq_pod*& p : set->pod) p = tarq_load_pod_file("", f);
+  for (tarq_pod*& p : set->pod) {
+    tarq_destroy_pod(p);
+    p = tarq_load_pod_file("", f);
+  }
 }
 
 }  // namespace

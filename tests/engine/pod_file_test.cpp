@@ -582,6 +582,9 @@ TEST(EnginePodFile, FilesOnDiskAndPodSets) {
   ASSERT_TRUE(tovo_test::read_file(set_path, &mem));
   EXPECT_EQ(tarq_load_pod_set_from_memory(mem.data(), (int32_t)mem.size(), &loaded), 0);
   ASSERT_NE(loaded.pod[2], nullptr);
+  int32_t live = tarq_items_created;
+  EXPECT_EQ(tarq_load_pod_set_from_memory(mem.data(), (int32_t)mem.size(), &loaded), 0);
+  EXPECT_EQ(tarq_items_created, live);  // the pods it replaces are destroyed
   cpod_set_clear(&loaded);
 
   std::string list = "// pods\n3 " + path + "\n7   " + dir.file("missing.pod") + "\n999 " + path +
