@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -246,17 +248,20 @@ TEST_F(EngineConfigFile, ProgramFolderFileIsReadAndTheSaveGoesToTheApplicationFo
   EXPECT_FALSE(tovo_test::file_exists(program));
 }
 
-// Runs last in this file: a virtual-disk file stays for the life of the process.
+// A virtual-disk file stays for the life of the process, so this runs in a
+// child process of its own.
 TEST_F(EngineConfigFile, VirtualDiskFileIsFoundByName) {
-  tarq_file* v = tarq_fopen_vdisk("config.txt", "w");
-  ASSERT_NE(v, nullptr);
-  const char text[] = "// from the virtual disk\nframeless 0\n";
-  tarq_fwrite(text, 1, sizeof text - 1, v);
-  tarq_fclose(v);
-  tarq_config_load();
-  EXPECT_EQ(cconfig.loaded, 1);
-  EXPECT_STREQ(cconfig.config_path, path.c_str());
-  EXPECT_STREQ(cconfig.config_sha1, "");  // no stdio file to hash
-  EXPECT_EQ(hooked_lines, (std::vector<std::string>{"// from the virtual disk"}));
-  tarq_fclose(tarq_fopen_vdisk("config.txt", "w"));  // leave it empty
+  auto run = [this] {
+    tarq_file* v = tarq_fopen_vdisk("config.txt", "w");
+    if (!v) _exit(2);
+    const char text[] = "// from the virtual disk\nframeless 1\n";
+    tarq_fwrite(text, 1, sizeof text - 1, v);
+    tarq_fclose(v);
+    tarq_config_load();
+    bool ok = cconfig.loaded == 1 && cconfig.frameless == 1 && path == cconfig.config_path &&
+              cconfig.config_sha1[0] == 0 &&  // no stdio file to hash
+              hooked_lines == std::vector<std::string>{"// from the virtual disk"};
+    _exit(ok ? 0 : 1);
+  };
+  EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
 }
