@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/config.h"
+#include "engine/config_file.h"
 #include "engine/file.h"
 #include "engine/host.h"
 #include "engine/log.h"
@@ -139,20 +140,15 @@ void take_line(const char* line) {
   }
 }
 
-// Opens the first "config.txt" found and remembers its path.
-tarq_file* open_config(char* path) {
-  char app_path[TARQ_PATH_MAX];
-  if (tarq_prefix_with_appdata_path(CONFIG_NAME, app_path) == 0) {
-    // A stdio file in the application folder, else the virtual disk's.
-    tarq_file* f = tarq_fopen(app_path, "rb");
-    if (f) {
-      snprintf(path, TARQ_PATH_MAX, "%s", app_path);
-      return f;
-    }
+// Opens the first "config.txt" found and remembers its path: a stdio file in
+// the application folder, else the virtual disk's, else the program folder's.
+tarq_file* open_config(const char* app_path, const char* program_path, char* path) {
+  tarq_file* f = app_path ? tarq_fopen(app_path, "rb") : nullptr;
+  if (f) {
+    snprintf(path, TARQ_PATH_MAX, "%s", app_path);
+    return f;
   }
-  char program_path[TARQ_PATH_MAX];
-  if (tarq_prefix_with_program_path(CONFIG_NAME, program_path) != 0) return nullptr;
-  tarq_file* f = tarq_fopen(program_path, "rb");
+  f = program_path ? tarq_fopen(program_path, "rb") : nullptr;
   if (f) snprintf(path, TARQ_PATH_MAX, "%s", program_path);
   return f;
 }
@@ -160,9 +156,16 @@ tarq_file* open_config(char* path) {
 }  // namespace
 
 void tarq_config_load() {
+  char app_path[TARQ_PATH_MAX], program_path[TARQ_PATH_MAX];
+  bool app = tarq_prefix_with_appdata_path(CONFIG_NAME, app_path) == 0;
+  bool program = tarq_prefix_with_program_path(CONFIG_NAME, program_path) == 0;
+  tarq_config_load_from(app ? app_path : nullptr, program ? program_path : nullptr);
+}
+
+void tarq_config_load_from(const char* app_path, const char* program_path) {
   cconfig.config_path[0] = 0;
   cconfig.config_sha1[0] = 0;
-  tarq_file* f = open_config(cconfig.config_path);
+  tarq_file* f = open_config(app_path, program_path, cconfig.config_path);
   if (!f) return;
   tarq_debug("Found config.txt\n");
   tarq_debug(">\n");

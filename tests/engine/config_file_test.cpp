@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/config.h"
+#include "engine/config_file.h"
 #include "engine/file.h"
 #include "engine/host.h"
 #include "engine/tarq.h"
@@ -233,19 +234,25 @@ TEST_F(EngineConfigFile, UnwritableFolderWritesNothing) {
 }
 
 TEST_F(EngineConfigFile, ProgramFolderFileIsReadAndTheSaveGoesToTheApplicationFolder) {
-  char program[TARQ_PATH_MAX];
-  ASSERT_EQ(tarq_prefix_with_program_path("config.txt", program), 0);
-  if (tovo_test::file_exists(program)) GTEST_SKIP() << "a config.txt sits beside the test program";
+  tovo_test::temp_dir program_dir;
+  std::string program = program_dir.file("config.txt");
   ASSERT_TRUE(tovo_test::write_file(program, "opengl_blit 1\n"));
-  tarq_config_load();
-  remove(program);
+  tarq_config_load_from(path.c_str(), program.c_str());
   EXPECT_EQ(cconfig.loaded, 1);
   EXPECT_EQ(cconfig.opengl_blit, 1);
-  EXPECT_STREQ(cconfig.config_path, program);
+  EXPECT_STREQ(cconfig.config_path, program.c_str());
+  EXPECT_EQ(strlen(cconfig.config_sha1), 40u);
   cconfig0 = cconfig;
   tarq_config_save();
   EXPECT_TRUE(tovo_test::file_exists(path));
-  EXPECT_FALSE(tovo_test::file_exists(program));
+  std::string text;
+  ASSERT_TRUE(tovo_test::read_file(program, &text));
+  EXPECT_EQ(text, "opengl_blit 1\n");
+  // The application folder's file comes first.
+  ASSERT_TRUE(tovo_test::write_file(path, "opengl_blit 0\n"));
+  tarq_config_load_from(path.c_str(), program.c_str());
+  EXPECT_EQ(cconfig.opengl_blit, 0);
+  EXPECT_STREQ(cconfig.config_path, path.c_str());
 }
 
 // A virtual-disk file stays for the life of the process, so this runs in a
