@@ -159,6 +159,12 @@ TEST(EngineUndoStack, RandomWalksAreByteExact) {
         int added = tarq_push_undo_state(make_state(next), st, 0);
         if (next != history[pos]) {
           ASSERT_EQ(added, 1);
+          // The newest patch rebuilds the previous state from the new one.
+          tarq_file* peek = tarq_undo_peek_patch(st->undo);
+          tarq_file* previous = apply_patch(peek, st->current);
+          ASSERT_EQ(contents(previous), history[pos]);
+          tarq_destroy_buffer(previous);
+          tarq_destroy_buffer(peek);
           history.resize(pos + 1);
           history.push_back(next);
           pos++;
