@@ -21,7 +21,7 @@ void tarq_set_load_item_func(tarq_load_item_func fn) { tarq_load_item_hook = fn;
 
 namespace {
 
-constexpr int64_t LZ4_MAX_RATIO = 255;
+constexpr int64_t LZ4_MAX_RATIO = 256;  // an LZ4 block never expands more than about 255 times
 
 struct reader {
   tarq_file* f;
@@ -93,7 +93,7 @@ bool block_fits(reader& r, int64_t bytes, bool compressed, int32_t* k) {
   if (!r.ok) return false;
   if (!compressed) return fits(r, bytes);
   *k = read_i32(r);
-  if (r.ok && (*k <= 0 || bytes > (int64_t)*k * LZ4_MAX_RATIO + 16)) r.ok = false;
+  if (r.ok && (*k <= 0 || bytes > (int64_t)*k * LZ4_MAX_RATIO + 64)) r.ok = false;
   return r.ok && fits(r, *k);
 }
 

@@ -649,3 +649,22 @@ TEST(EnginePodFile, FailuresAreLogged) {
   EXPECT_EQ(tarq_load_pod("/nonexistent/data.pod"), nullptr);
   EXPECT_NE(log.text().find("tarq_load_pod: /nonexistent/data.pod failed"), std::string::npos);
 }
+
+// Blocks that compress as well as LZ4 allows still load.
+TEST(EnginePodFile, HighlyCompressibleBlocksLoad) {
+  cconfig.pod_compression = 1;
+  tarq_pod* pod = tarq_create_pod(0);
+  tarq_file* zeros_file = tarq_create_buffer(1 << 22);
+  tarq_fwrite(nullptr, 1, 3543304, zeros_file);
+  cpod_add_item(pod, TARQ_ITEM_FILE, zeros_file);
+  cpod_add_item(pod, TARQ_ITEM_BITMAP, tarq_create_bitmap(2048, 1024, 8));
+  memory_file mf(save_to_bytes(pod));
+  cconfig.pod_compression = 0;
+  EXPECT_LT(mf.data.size(), 30000u);
+  tarq_pod* back = mf.next();
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(item<tarq_file>(back, 0, TARQ_ITEM_FILE)->size, 3543304);
+  EXPECT_EQ(back->count, 2);
+  tarq_destroy_pod(back);
+  tarq_destroy_pod(pod);
+}
