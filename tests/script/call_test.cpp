@@ -144,7 +144,9 @@ int recurse(lua_State* L) {
 TEST_F(CallTest, NestingLimitsAndStackOverflow) {
   set_global_function("recurse", recurse);
   EXPECT_EQ(error_of("recurse()"), "C stack overflow");
+#ifndef TOVO_GC_STRESS  // a full collection at every call over a million slots takes hours
   EXPECT_EQ(error_of("local function f() return 1 + f() end return f()"), "stack overflow");
+#endif
   // The thread is usable again afterwards.
   EXPECT_EQ(number_of("return 2"), I(2));
 }
