@@ -107,6 +107,9 @@ TEST(TrackedAllocator, ABlockWithoutTheMagicIsReportedAndLeftAlone) {
   testing::internal::CaptureStdout();
   tarq_free(fake + 16);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "tarq_free fail 12345678 40\n");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(tarq_realloc(fake + 16, 64), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "tarq_realloc fail 12345678 40\n");
   EXPECT_EQ(magic_of(fake + 16), magic);
   for (int i = 16; i < 32; i++) EXPECT_EQ(fake[i], 0x5A);
 }
