@@ -1,0 +1,3 @@
+#include "player/disk_state.h"
+
+tovo_disk_state disk_state;

@@ -1,0 +1,23 @@
+#pragma once
+// Stand-in for the message bar and coloured console lines until the player's
+// messages and the print engine exist: the last of each is kept so that
+// callers can be checked.
+#include <cstdint>
+
+constexpr int TOVO_STANDIN_MESSAGE_SIZE = 256;
+
+struct tovo_message_standin {
+  char message[TOVO_STANDIN_MESSAGE_SIZE];  // the last message shown
+  int32_t message_ms;
+  int32_t messages;                         // messages shown so far
+  char line[TOVO_STANDIN_MESSAGE_SIZE];     // the last console line
+  int32_t line_colour;
+  int32_t lines;                            // console lines printed so far
+};
+
+extern tovo_message_standin message_standin;
+
+// The message bar: text for ms milliseconds.
+void show_message(const char* text, int32_t ms);
+// A console line in a colour.
+void tovo_print_col(const char* text, int32_t colour);
