@@ -14,3 +14,5 @@ void tovo_budget_suspend(lua_State* L, CallInfo* ci) {
   ci->func = L->top - 1;
   luaD_throw(L, LUA_YIELD);
 }
+
+int distance(int a, int b) { return static_cast<int>(static_cast<uint32_t>(b) - static_cast<uint32_t>(a)); }

@@ -31,3 +31,6 @@ inline void tovo_charge(int32_t cost) {
 // thread cannot yield (inside a call that does not allow it) the suspension
 // waits for the first instruction where it can, and this returns.
 void tovo_budget_suspend(lua_State* L, CallInfo* ci);
+
+// b - a (wrapping); offered beside the counters.
+int distance(int a, int b);

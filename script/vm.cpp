@@ -97,24 +97,27 @@ void setlist(lua_State* L, StkId ra, int n, int c) {
     Protect(luaC_checkGC(L));     \
   }
 
-// Fetch, budget check and charge.
-#define vmfetch()                                                   \
-  {                                                                 \
-    i = *(ci->u.l.savedpc++);                                       \
+// Fetch and budget check; each opcode's case charges its constant cost.
+#define vmfetch()                                                             \
+  {                                                                           \
+    i = *(ci->u.l.savedpc++);                                                 \
     if (__builtin_expect(tovo_budget_spent(), 0)) tovo_budget_suspend(L, ci); \
-    tovo_charge(tovo_opcode_cost(GET_OPCODE(i)));                   \
-    ra = RA(i);                                                     \
+    ra = RA(i);                                                               \
   }
 
 #ifdef TOVO_COMPUTED_GOTO
 #define vmdispatch(o) goto* disptab[o];
-#define vmcase(l) L_##l:
+#define vmcase(l) \
+  L_##l:          \
+  tovo_charge(tovo_opcode_cost(l));
 #define vmbreak \
   vmfetch();    \
   vmdispatch(GET_OPCODE(i))
 #else
 #define vmdispatch(o) switch (o)
-#define vmcase(l) case l:
+#define vmcase(l) \
+  case l:         \
+    tovo_charge(tovo_opcode_cost(l));
 #define vmbreak break
 #endif
 
@@ -166,7 +169,6 @@ newframe:
     ci->callstatus &= static_cast<uint8_t>(~CIST_HOOKYIELD);
     if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
     i = *(ci->u.l.savedpc++);
-    tovo_charge(tovo_opcode_cost(GET_OPCODE(i)));
     ra = RA(i);
     goto dispatch;
   }

@@ -189,6 +189,8 @@ TEST_F(CpuTest, CountersSaturate) {
   lua_add_cpu_cycles(INT32_MIN);
   lua_add_cpu_cycles(-1);
   EXPECT_EQ(cpu_cycles_slice, INT32_MIN);
+  EXPECT_EQ(distance(5, 3), -2);
+  EXPECT_EQ(distance(INT32_MIN, INT32_MAX), -1);  // wraps
   // The per-instruction charge saturates too.
   cpu_cycles_slice = INT32_MAX - 1;
   tovo_charge(2);

@@ -1,5 +1,6 @@
 // The debug interface: frames, function information and names, locals,
 // hooks that are kept but never called, chunk ids and tracebacks.
+#include "console/find_tab_line_standin.h"
 #include "script/number.h"
 #include "tests/script/vm_fixture.h"
 
@@ -263,6 +264,16 @@ TEST_F(DebugTest, LongTracebacksLeaveOutTheMiddle) {
   int entries = 0;
   for (size_t at = text.find("\n\t"); at != std::string::npos; at = text.find("\n\t", at + 1)) entries++;
   EXPECT_EQ(entries, 10 + 1 + 11) << text;  // the first 10 frames, "...", the last 11
+}
+
+TEST_F(DebugTest, ProgramLinesAsTabLines) {
+  const int tabs[] = {3, 4};  // 2 prelude lines, tab 0 (3 lines), 2 lines, tab 1 (4 lines)
+  find_tab_line_standin_set(tabs, 2);
+  EXPECT_EQ(get_tovo_line(3), I(1));
+  EXPECT_EQ(get_tovo_tab(3), I(0));
+  EXPECT_EQ(get_tovo_line(9), I(2));
+  EXPECT_EQ(get_tovo_tab(9), I(1));
+  find_tab_line_standin_set(nullptr, 0);
 }
 
 }  // namespace
