@@ -51,13 +51,39 @@ int32_t tovo_peek_2(int32_t address) {
   return static_cast<int32_t>(byte_at(a) << 16 | byte_at(a + 1) << 24);
 }
 
-int32_t tovo_peek_4(int32_t address) {
-  uint32_t a = address_of(address);
-  uint8_t kind = mem_section[a >> 8];
-  if ((kind == TOVO_PAGE_USER || kind == TOVO_PAGE_UPPER) && (a & 0xff) <= 0xfc) {
-    const uint8_t* p = pstate.ram + a;  // four bytes of one RAM page
-    return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
+namespace {
+
+// Four bytes of one page of kind 1, 2, 8, 9 or 10, decoded once.
+bool peek_4_in_page(uint32_t a, uint32_t* out) {
+  const uint8_t* p;
+  switch (mem_section[a >> 8]) {
+    case TOVO_PAGE_USER:
+    case TOVO_PAGE_UPPER: p = pstate.ram + a; break;
+    case TOVO_PAGE_MAP:
+      if (!pstate.cart) return false;
+      p = tovo_map_cell(pstate.cart, a);
+      break;
+    case TOVO_PAGE_SHEET:
+      if (!pstate.cart) return false;
+      p = tovo_sheet_pair(pstate.cart, a);
+      *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
+      return true;
+    case TOVO_PAGE_SCREEN:
+      if (!pstate.draw_target) return false;
+      p = tovo_screen_pair(&pstate, a);
+      *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
+      return true;
+    default: return false;
   }
+  *out = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return true;
+}
+
+}  // namespace
+
+int32_t tovo_peek_4(int32_t address) {
+  uint32_t a = address_of(address), word;
+  if ((a & 0xff) <= 0xfc && peek_4_in_page(a, &word)) return static_cast<int32_t>(word);
   return static_cast<int32_t>(byte_at(a) | byte_at(a + 1) << 8 | byte_at(a + 2) << 16 | byte_at(a + 3) << 24);
 }
 

@@ -1,0 +1,196 @@
+// The console allocator: accounting by object kind, blocks made while
+// compiling, the soft limit that asks for a super-yield, the hard limit,
+// alignment and refusals; and the same driven through an interpreter state.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "console/alloc.h"
+#include "console/print_standin.h"
+#include "console/pstate.h"
+#include "script/api.h"
+#include "script/cpu.h"
+
+namespace {
+
+class AllocTest : public ::testing::Test {
+ protected:
+  void SetUp() override { clear(); }
+  void TearDown() override { clear(); }
+  static void clear() {
+    std::memset(&pstate, 0, sizeof pstate);
+    lua_reset_cpu_cycles(0);
+    lua_set_cpu_cycles_slice_max(INT32_MAX);
+    lua_cpu_prepare_for_resume(0);
+    lua_set_cpu_superyielded_coresume(0);
+  }
+  static void* make(size_t tag, size_t size) { return tovo_lua_alloc(nullptr, nullptr, tag, size); }
+  static void release(void* block) { EXPECT_EQ(tovo_lua_alloc(nullptr, block, 0, 0), nullptr); }
+};
+
+TEST_F(AllocTest, CountsByObjectKind) {
+  struct Case {
+    size_t tag;
+    int32_t counted;
+  } cases[] = {{0, 100}, {1, 100}, {3, 100}, {4, 100}, {5, 100}, {6, 100}, {7, 32},  {8, 32},
+               {9, 32},  {10, 32}, {19, 32}, {2, 0},   {20, 0},  {38, 0},  {54, 0}};
+  for (const Case& c : cases) {
+    void* block = make(c.tag, 100);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(pstate.script_memory, c.counted) << "tag " << c.tag;
+    release(block);
+    EXPECT_EQ(pstate.script_memory, 0) << "tag " << c.tag;
+  }
+}
+
+TEST_F(AllocTest, ResizeCountsTheNewSizeUnlessUncounted) {
+  void* counted = make(5, 64);
+  counted = tovo_lua_alloc(nullptr, counted, 64, 1000);
+  EXPECT_EQ(pstate.script_memory, 1000);
+  counted = tovo_lua_alloc(nullptr, counted, 1000, 10);
+  EXPECT_EQ(pstate.script_memory, 10);
+
+  pstate.compiling = 1;
+  void* quiet = make(0, 50);  // plain memory while compiling: the program charge covers it
+  EXPECT_EQ(pstate.script_memory, 10);
+  pstate.compiling = 0;
+  quiet = tovo_lua_alloc(nullptr, quiet, 50, 5000);
+  quiet = tovo_lua_alloc(nullptr, quiet, 5000, 7000);
+  EXPECT_EQ(pstate.script_memory, 10);
+  void* fixed = make(8, 500);
+  fixed = tovo_lua_alloc(nullptr, fixed, 500, 800);  // a resize counts its size
+  EXPECT_EQ(pstate.script_memory, 810);
+  release(quiet);
+  release(fixed);
+  release(counted);
+  EXPECT_EQ(pstate.script_memory, 0);
+  EXPECT_EQ(tovo_lua_alloc(nullptr, nullptr, 5, 0), nullptr);  // freeing null
+  EXPECT_EQ(pstate.script_memory, 0);
+}
+
+TEST_F(AllocTest, BlocksAreAlignedAndKeepTheirBytes) {
+  char* block = static_cast<char*>(make(4, 13));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % alignof(std::max_align_t), 0u);
+  std::memcpy(block, "hello, world", 13);
+  block = static_cast<char*>(tovo_lua_alloc(nullptr, block, 13, 4096));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % alignof(std::max_align_t), 0u);
+  EXPECT_STREQ(block, "hello, world");
+  release(block);
+}
+
+TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
+  pstate.code_overhead = 0x204000;
+  void* block = make(5, 64);
+  EXPECT_EQ(pstate.slice_escape, 0);  // at the limit, not above it
+  pstate.code_overhead = 0x204000 - 63;
+  void* more = make(5, 64);  // 64 + overhead passes the limit on the next request
+  void* third = make(5, 64);
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(pstate.slice_escape, 1);
+  EXPECT_NE(cpu_superyield, 0);
+  EXPECT_EQ(pstate.alloc_error, 0);
+  release(block);
+  release(more);
+  release(third);
+}
+
+TEST_F(AllocTest, HardLimitRefusesGrowthOnly) {
+  void* block = make(5, 4096);
+  pstate.code_overhead = 0x4000000;
+  int32_t prints = tovo_standin_print_count;
+  EXPECT_EQ(make(5, 3 << 20), nullptr);
+  EXPECT_EQ(tovo_standin_print_count - prints, 2);
+  EXPECT_STREQ(tovo_standin_last_print, "0mb + 3072k\n");
+  EXPECT_EQ(pstate.alloc_error, 1);
+  EXPECT_EQ(tovo_lua_alloc(nullptr, block, 4096, 8192), nullptr);
+  EXPECT_EQ(pstate.script_memory, 4096);
+  // Shrinking is never refused: the collector shrinks and frees while it runs.
+  block = tovo_lua_alloc(nullptr, block, 4096, 16);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(pstate.script_memory, 16);
+  release(block);
+}
+
+TEST_F(AllocTest, FailedEngineAllocationLeavesTheBlock) {
+  char* block = static_cast<char*>(make(5, 8));
+  std::memcpy(block, "kept", 5);
+  EXPECT_EQ(tovo_lua_alloc(nullptr, block, 8, 0x3ffffff8), nullptr);  // past the engine's limit
+  EXPECT_EQ(tovo_lua_alloc(nullptr, block, 8, SIZE_MAX - 4), nullptr);
+  EXPECT_EQ(make(5, SIZE_MAX), nullptr);
+  EXPECT_EQ(pstate.script_memory, 8);
+  EXPECT_STREQ(block, "kept");
+  release(block);
+}
+
+// Runs text on a state made with the console allocator.
+class AllocRuntimeTest : public AllocTest {
+ protected:
+  lua_State* L = nullptr;
+  void SetUp() override {
+    AllocTest::SetUp();
+    L = lua_newstate(tovo_lua_alloc, nullptr);
+    ASSERT_NE(L, nullptr);
+  }
+  void TearDown() override {
+    if (L) lua_close(L);
+    EXPECT_EQ(pstate.script_memory, 0);  // every count was given back
+    AllocTest::TearDown();
+  }
+  int load(const std::string& text) {
+    struct Source {
+      const std::string* text;
+      bool given;
+    } source{&text, false};
+    auto reader = [](lua_State*, void* ud, size_t* size) -> const char* {
+      auto* s = static_cast<Source*>(ud);
+      *size = s->given ? 0 : s->text->size();
+      s->given = true;
+      return s->text->data();
+    };
+    return lua_load(L, reader, &source, "=test", "t");
+  }
+};
+
+TEST_F(AllocRuntimeTest, StateObjectsAreCounted) {
+  int32_t empty = pstate.script_memory;
+  EXPECT_GE(empty, 32);
+  ASSERT_EQ(load("t = {} for i = 1, 1000 do t[i] = i end s = 'many' .. 'letters'"), LUA_OK);
+  ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_OK);
+  EXPECT_GT(pstate.script_memory, empty + 1000 * 8);
+}
+
+TEST_F(AllocRuntimeTest, CompilingLeavesPlainMemoryToTheProgramCharge) {
+  std::string text;
+  for (int i = 0; i < 200; i++) text += "local v" + std::to_string(i) + " = " + std::to_string(i) + " + x\n";
+  int32_t before = pstate.script_memory;
+  pstate.compiling = 1;
+  ASSERT_EQ(load(text), LUA_OK);
+  pstate.compiling = 0;
+  int32_t quiet = pstate.script_memory - before;
+  lua_settop(L, 0);
+  before = pstate.script_memory;
+  ASSERT_EQ(load(text), LUA_OK);
+  int32_t counted = pstate.script_memory - before;
+  EXPECT_LT(quiet, counted);
+  EXPECT_GT(counted - quiet, 200 * 4);  // at least the code words
+}
+
+TEST_F(AllocRuntimeTest, OverTheLimitTheProgramYieldsAndCanGoOn) {
+  ASSERT_EQ(load("t = {} for i = 1, 200 do t[i] = {i} end done = 1"), LUA_OK);
+  lua_set_cpu_cycles_slice_max(279620);  // a frame's budget at 30 frames a second
+  pstate.code_overhead = 0x204000;
+  ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_YIELD);
+  EXPECT_EQ(pstate.slice_escape, 1);
+  pstate.code_overhead = 0;
+  pstate.slice_escape = 0;
+  lua_cpu_prepare_for_resume(0);
+  ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_OK);
+  EXPECT_EQ(pstate.slice_escape, 0);
+  lua_getglobal(L, "done");
+  EXPECT_EQ(lua_tointegerx(L, -1, nullptr), 1);
+}
+
+}  // namespace
