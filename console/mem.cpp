@@ -22,6 +22,32 @@ uint32_t byte_at(uint32_t a) {
   return machine_complete() ? tovo_peek_byte(&pstate, pstate.cart, a) : byte_of_incomplete(a);
 }
 
+// Four bytes of one page of kind 1, 2, 8, 9 or 10, decoded once.
+bool peek_4_in_page(uint32_t a, uint32_t* out) {
+  const uint8_t* p;
+  switch (mem_section[a >> 8]) {
+    case TOVO_PAGE_USER:
+    case TOVO_PAGE_UPPER: p = pstate.ram + a; break;
+    case TOVO_PAGE_MAP:
+      if (!pstate.cart) return false;
+      p = tovo_map_cell(pstate.cart, a);
+      break;
+    case TOVO_PAGE_SHEET:
+      if (!pstate.cart) return false;
+      p = tovo_sheet_pair(pstate.cart, a);
+      *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
+      return true;
+    case TOVO_PAGE_SCREEN:
+      if (!pstate.draw_target) return false;
+      p = tovo_screen_pair(&pstate, a);
+      *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
+      return true;
+    default: return false;
+  }
+  *out = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return true;
+}
+
 }  // namespace
 
 const uint8_t mem_section[256] = {
@@ -50,36 +76,6 @@ int32_t tovo_peek_2(int32_t address) {
   uint32_t a = address_of(address);
   return static_cast<int32_t>(byte_at(a) << 16 | byte_at(a + 1) << 24);
 }
-
-namespace {
-
-// Four bytes of one page of kind 1, 2, 8, 9 or 10, decoded once.
-bool peek_4_in_page(uint32_t a, uint32_t* out) {
-  const uint8_t* p;
-  switch (mem_section[a >> 8]) {
-    case TOVO_PAGE_USER:
-    case TOVO_PAGE_UPPER: p = pstate.ram + a; break;
-    case TOVO_PAGE_MAP:
-      if (!pstate.cart) return false;
-      p = tovo_map_cell(pstate.cart, a);
-      break;
-    case TOVO_PAGE_SHEET:
-      if (!pstate.cart) return false;
-      p = tovo_sheet_pair(pstate.cart, a);
-      *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
-      return true;
-    case TOVO_PAGE_SCREEN:
-      if (!pstate.draw_target) return false;
-      p = tovo_screen_pair(&pstate, a);
-      *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
-      return true;
-    default: return false;
-  }
-  *out = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-  return true;
-}
-
-}  // namespace
 
 int32_t tovo_peek_4(int32_t address) {
   uint32_t a = address_of(address), word;
