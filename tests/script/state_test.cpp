@@ -1,4 +1,5 @@
 // States, threads, stacks, closures and upvalues, and the allocator contract.
+#include "script/api.h"
 #include "script/func.h"
 #include "script/mem.h"
 #include "tests/script/runtime_fixture.h"
@@ -216,6 +217,31 @@ TEST_F(StateTest, PrototypesAndNativeClosuresAreCollected) {
     EXPECT_EQ(rttype(&f), 0x46);
     EXPECT_EQ(rttype(&c), 0x66);
   });
+}
+
+TEST(State, ClosingFreesSuspendedCoroutinesWithoutRunningThem) {
+  static int resumed_after_yield = 0;
+  counting_alloc a;
+  lua_State* L = lua_newstate(counting_alloc_fn, &a);
+  ASSERT_NE(L, nullptr);
+  for (int i = 0; i < 3; i++) {
+    lua_State* co = lua_newthread(L);
+    lua_setfield(L, LUA_REGISTRYINDEX, ("co" + std::to_string(i)).c_str());  // keep it reachable
+    lua_pushcfunction(co, [](lua_State* T) -> int {
+      lua_pushstring(T, "a value held while suspended");
+      return lua_yieldk(T, 1, 0, [](lua_State*) -> int {
+        resumed_after_yield++;
+        return 0;
+      });
+    });
+    ASSERT_EQ(lua_resume(co, L, 0), LUA_YIELD);
+  }
+  lua_gc(L, LUA_GCCOLLECT, 0);
+  lua_close(L);
+  EXPECT_EQ(resumed_after_yield, 0);
+  EXPECT_EQ(a.in_use, 0u);
+  EXPECT_EQ(a.blocks, 0u);
+  EXPECT_EQ(a.size_mismatches, 0u);
 }
 
 }  // namespace
