@@ -1,6 +1,10 @@
 // The instruction loop. Before each instruction it checks the cycle budget
 // and charges the instruction's cost; calls between script functions run in
 // the same loop invocation.
+#if defined(__GNUC__) && !defined(__clang__)
+// Keep one indirect jump at the end of each opcode's case (threaded dispatch).
+#pragma GCC optimize("no-crossjumping", "no-gcse")
+#endif
 #include "console/fixed_math.h"
 #include "console/mem.h"
 #include "script/cpu_budget.h"
