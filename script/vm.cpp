@@ -86,12 +86,12 @@ void setlist(lua_State* L, StkId ra, int n, int c) {
   {                                                    \
     int a_ = GETARG_A(i);                              \
     if (a_ > 0) luaF_close(L, ci->u.l.base + a_ - 1); \
-    ci->u.l.savedpc += GETARG_sBx(i) + (e);            \
+    pc += GETARG_sBx(i) + (e);            \
   }
 // A test or comparison runs the jump that follows it at once.
 #define donextjump() \
   {                  \
-    i = *ci->u.l.savedpc; \
+    i = *pc; \
     dojump(i, 1);    \
   }
 
@@ -104,7 +104,8 @@ void setlist(lua_State* L, StkId ra, int n, int c) {
 // Fetch and budget check; each opcode's case charges its constant cost.
 #define vmfetch()                                                             \
   {                                                                           \
-    i = *(ci->u.l.savedpc++);                                                 \
+    i = *pc++;                                                                \
+    ci->u.l.savedpc = pc;                                                     \
     if (__builtin_expect(tovo_budget_spent(), 0)) tovo_budget_suspend(L, ci); \
     ra = RA(i);                                                               \
   }
@@ -159,6 +160,7 @@ void luaV_execute(lua_State* L) {
   LClosure* cl;
   TValue* k;
   StkId base;
+  const Instruction* pc;  // kept in ci->u.l.savedpc at every fetch
   Instruction i;
   StkId ra;
   // A frame suspended by the budget runs its interrupted instruction first,
@@ -168,11 +170,13 @@ newframe:
   cl = clLvalue(ci->func);
   k = cl->p->k;
   base = ci->u.l.base;
+  pc = ci->u.l.savedpc;
   if (resumed) {
     resumed = false;
     ci->callstatus &= static_cast<uint8_t>(~CIST_HOOKYIELD);
     if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
-    i = *(ci->u.l.savedpc++);
+    i = *pc++;
+    ci->u.l.savedpc = pc;
     ra = RA(i);
     goto dispatch;
   }
@@ -184,11 +188,11 @@ newframe:
       vmbreak;
       vmcase(OP_LOADK) { setobj(ra, k + GETARG_Bx(i)); }
       vmbreak;
-      vmcase(OP_LOADKX) { setobj(ra, k + GETARG_Ax(*ci->u.l.savedpc++)); }
+      vmcase(OP_LOADKX) { setobj(ra, k + GETARG_Ax(*pc++)); }
       vmbreak;
       vmcase(OP_LOADBOOL) {
         setbvalue(ra, GETARG_B(i));
-        if (GETARG_C(i)) ci->u.l.savedpc++;
+        if (GETARG_C(i)) pc++;
       }
       vmbreak;
       vmcase(OP_LOADNIL) {
@@ -276,7 +280,7 @@ newframe:
       vmcase(OP_EQ) {
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        Protect(if (static_cast<int>(luaV_equalobj(L, rb, rc)) != GETARG_A(i)) ci->u.l.savedpc++;
+        Protect(if (static_cast<int>(luaV_equalobj(L, rb, rc)) != GETARG_A(i)) pc++;
                 else donextjump());
       }
       vmbreak;
@@ -290,7 +294,7 @@ newframe:
           Protect(res = luaV_lessthan(L, rb, rc));
         }
         if (res != GETARG_A(i)) {
-          ci->u.l.savedpc++;
+          pc++;
         } else {
           donextjump();
         }
@@ -306,7 +310,7 @@ newframe:
           Protect(res = luaV_lessequal(L, rb, rc));
         }
         if (res != GETARG_A(i)) {
-          ci->u.l.savedpc++;
+          pc++;
         } else {
           donextjump();
         }
@@ -314,7 +318,7 @@ newframe:
       vmbreak;
       vmcase(OP_TEST) {
         if (GETARG_C(i) ? l_isfalse(ra) : !l_isfalse(ra)) {
-          ci->u.l.savedpc++;
+          pc++;
         } else {
           donextjump();
         }
@@ -323,7 +327,7 @@ newframe:
       vmcase(OP_TESTSET) {
         StkId rb = RB(i);
         if (GETARG_C(i) ? l_isfalse(rb) : !l_isfalse(rb)) {
-          ci->u.l.savedpc++;
+          pc++;
         } else {
           setobj(ra, rb);
           donextjump();
@@ -389,7 +393,7 @@ newframe:
         lua_Number idx = tovo_wrap_add(nvalue(ra), step);
         lua_Number limit = nvalue(ra + 1);
         if (step > 0 ? idx <= limit : (step < 0 && idx >= limit)) {
-          ci->u.l.savedpc += GETARG_sBx(i);
+          pc += GETARG_sBx(i);
           setnvalue(ra, idx);
           setnvalue(ra + 3, idx);
           // The next index would pass the ends of the number range (or
@@ -404,7 +408,7 @@ newframe:
       vmcase(OP_FORPREP) {
         Protect(forprep(L, ra));
         setnvalue(ra, tovo_wrap_sub(nvalue(ra), nvalue(ra + 2)));
-        ci->u.l.savedpc += GETARG_sBx(i);
+        pc += GETARG_sBx(i);
       }
       vmbreak;
       vmcase(OP_TFORCALL) {
@@ -420,7 +424,7 @@ newframe:
       vmcase(OP_TFORLOOP) {
         if (!ttisnil(ra + 1)) {  // go on with the loop
           setobj(ra, ra + 1);
-          ci->u.l.savedpc += GETARG_sBx(i);
+          pc += GETARG_sBx(i);
         }
       }
       vmbreak;
@@ -428,7 +432,7 @@ newframe:
         int n = GETARG_B(i);
         int c = GETARG_C(i);
         if (n == 0) n = static_cast<int>(L->top - ra) - 1;
-        if (c == 0) c = GETARG_Ax(*ci->u.l.savedpc++);
+        if (c == 0) c = GETARG_Ax(*pc++);
         Protect(setlist(L, ra, n, c));
         L->top = ci->top;
       }
