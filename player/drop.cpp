@@ -1,0 +1,107 @@
+// Dropped files.
+#include "player/drop.h"
+
+#include <climits>
+#include <cstring>
+
+#include "console/cart.h"
+#include "console/pstate.h"
+#include "engine/file.h"
+#include "engine/gfx.h"
+#include "engine/host.h"
+#include "engine/mem.h"
+#include "engine/png.h"
+#include "engine/present.h"
+#include "engine/tarq.h"
+#include "player/cart_image.h"
+#include "player/cart_png.h"
+#include "player/cart_text.h"
+#include "player/disk.h"
+#include "player/disk_io.h"
+#include "player/machine_mode_standin.h"
+#include "player/message_standin.h"
+#include "player/serial_drop_standin.h"
+#include "player/sheet_backup_standin.h"
+
+namespace {
+
+constexpr int32_t MESSAGE_MS = 2000;
+constexpr int32_t CONSOLE_COLOUR = 6;
+
+bool name_has(const char* name, const char* part) { return tarq_strcasestr(name, part) != nullptr; }
+
+bool reads_as_cart(const char* path) {
+  tovo_cart* cart = load_tovo_cart_png(path);
+  if (!cart) cart = tarq_load_tovo_cart(path);
+  if (!cart && name_has(path, ".rom")) cart = load_tovo_cart_rom(path);
+  if (!cart && name_has(path, ".lua")) cart = load_tovo_cart_lua(path);
+  tarq_destroy_tovo_cart(cart);
+  return cart != nullptr;
+}
+
+// The display colour nearest to a 0xAARRGGBB pixel, as an index 0-15.
+uint8_t nearest_display_colour(uint32_t argb) {
+  const tarq_palette* pal = tarq_video_palette;
+  if (!pal) return 0;
+  int32_t r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
+  int32_t best = 0, best_distance = INT_MAX;
+  for (int32_t i = 0; i < 16; i++) {
+    const uint8_t* e = pal->rgb[pstate.screen_pal[i] & 0xff];
+    int32_t d = (e[0] - r) * (e[0] - r) + (e[1] - g) * (e[1] - g) + (e[2] - b) * (e[2] - b);
+    if (d < best_distance) {
+      best_distance = d;
+      best = i;
+    }
+  }
+  return static_cast<uint8_t>(best);
+}
+
+void drop_picture(const char* path) {
+  tarq_bitmap* picture = tarq_load_png(path);
+  if (!picture) return;
+  if (picture->width > TOVO_DROP_MAX_SIDE || picture->height > TOVO_DROP_MAX_SIDE) {
+    show_message("image is too large (128 max)", MESSAGE_MS);
+    tarq_destroy_bitmap(picture);
+    return;
+  }
+  tovo_backup_sprite_sheet();
+  tarq_bitmap* image = tarq_create_bitmap(picture->width, picture->height, 8);
+  if (image) {
+    for (int32_t y = 0; y < picture->height; y++)
+      for (int32_t x = 0; x < picture->width; x++) image->rows[y][x] = nearest_display_colour(tarq_row32(picture, y)[x]);
+    serial_set_dropped_image_file(image);
+  }
+  tarq_destroy_bitmap(picture);
+}
+
+void drop_file(const char* path) {
+  tarq_file* f = tarq_fopen(path, "rb");
+  if (!f) return;
+  int32_t size = 0;
+  uint8_t* data = tovo_read_stream(f, TOVO_DROP_MAX_FILE + 1, &size);
+  tarq_fclose(f);
+  if (!data) return;
+  if (size > TOVO_DROP_MAX_FILE)
+    show_message("file is too large (256k max)", MESSAGE_MS);
+  else
+    serial_set_dropped_file(data, size);
+  tarq_free(data);
+}
+
+}  // namespace
+
+void handle_dropped_file() {
+  const char* path = tarq_state.dropped_file;
+  if (!path[0]) return;
+  if (reads_as_cart(path))
+    show_message("can not load", MESSAGE_MS);
+  else if (machine_mode.immediate && !tovo_cart_is_running())
+    tovo_print_col("could not load cartridge", CONSOLE_COLOUR);
+  else if (name_has(path, "kxm.png"))
+    show_message("kxm.png not supported", MESSAGE_MS);
+  else if (name_has(path, ".png"))
+    drop_picture(path);
+  else
+    drop_file(path);
+  tarq_state.dropped_file[0] = 0;
+}
