@@ -222,6 +222,12 @@ const char* const kSuspendedPrograms[] = {
     "local n = 0 for v in it, nil, 0 do n = n + v end return n",
     "local function f(n) if n == 0 then return 0 end return f(n - 1) + n end return f(30)",
     "local s = '' for i = 1, 20 do s = s .. i end return #s",
+    "local function f(...) return ... end local t = {f(1, 2, f(3, 4, 5))} return #t * 10 + t[5]",
+    "local function g(n, acc) if n == 0 then return acc end return g(n - 1, acc + n) end return g(40, 0)",
+    "local fs = {} for i = 1, 10 do fs[i] = function() return i end end local s = 0 "
+    "for i = 1, 10 do s = s + fs[i]() end return s",
+    "local function pair() return 3, 4 end local a, b = pair() local t = {pair(), pair()} return a * b + #t",
+    "local n = 0 for i = 10, 1, -1 do for j = i, 10 do n = n + (i << 1) - (j >> 1) end end return n",
 };
 
 int test_setmetatable(lua_State* L) {
@@ -243,19 +249,23 @@ TEST_F(CpuTest, InterruptedMetamethodsAndCallsFinishTheirInstructions) {
   for (const char* src : kSuspendedPrograms) {
     lua_set_cpu_cycles_slice_max(INT32_MAX);
     lua_Number expected = number_of(src);
-    lua_State* T = lua_newthread(L);
-    load(src, T);
-    lua_set_cpu_cycles_slice_max(7);
-    int status, slices = 0;
-    do {
-      lua_cpu_prepare_for_slice();
-      status = lua_resume(T, nullptr, 0);
-      slices++;
-    } while (status == LUA_YIELD && slices < 100000);
-    ASSERT_EQ(status, LUA_OK) << src << ": " << top_text(T);
-    EXPECT_GT(slices, 5) << src;
-    EXPECT_EQ(lua_tonumber(T, -1), expected) << src;
-    lua_pop(L, 1);
+    for (int budget : {0, 1, 3, 7, 50}) {
+      lua_State* T = lua_newthread(L);
+      load(src, T);
+      lua_set_cpu_cycles_slice_max(budget);
+      int status, slices = 0;
+      do {
+        lua_cpu_prepare_for_slice();
+        status = lua_resume(T, nullptr, 0);
+        slices++;
+      } while (status == LUA_YIELD && slices < 100000);
+      ASSERT_EQ(status, LUA_OK) << src << ": " << top_text(T);
+      if (budget <= 3) {
+        EXPECT_GT(slices, 2) << src;
+      }
+      EXPECT_EQ(lua_tonumber(T, -1), expected) << src << " with a budget of " << budget;
+      lua_pop(L, 1);
+    }
   }
 }
 
