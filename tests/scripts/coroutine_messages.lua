@@ -1,0 +1,22 @@
+-- Coroutine messages: the resume step's own refusals carry "corolib: ",
+-- those of the resume itself do not; status from inside; yielding outside.
+local done = cocreate(function() return 1 end)
+print(coresume(done))
+print(coresume(done))
+local failed = cocreate(function() error("boom", 0) end)
+print(coresume(failed))
+print(coresume(failed))
+print(costatus(failed))
+local self
+self = cocreate(function()
+  print(costatus(self))
+  print(coresume(self))
+  yield("still running")
+end)
+print(coresume(self))
+print(pcall(yield, 1))
+local co = cocreate(function(...) return select("#", ...) end)
+print(costatus(co))
+print(coresume(co, 1, 2, 3))
+print(costatus(co))
+print(coresume(cocreate(function() local t = nil; return t.x end)))

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# run_corpus.sh RUNNER [REFERENCE]
+# With RUNNER only: runs every program NAME.lua here and compares what it
+# writes (standard output, then errors) with NAME.out.
+# With REFERENCE (the stock lua5.2): runs every program whose first line is
+# "-- shared" under both and compares their standard output.
+set -u
+cd "$(dirname "$0")"
+runner=$1
+reference=${2:-}
+if [ $# -ge 2 ] && [ ! -x "$reference" ]; then
+  echo "reference interpreter not found: $reference"
+  exit 77
+fi
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failed=0
+total=0
+for prog in *.lua; do
+  [ "$prog" = reference_shim.lua ] && continue
+  name=${prog%.lua}
+  if [ -z "$reference" ]; then
+    total=$((total + 1))
+    "$runner" "$prog" > "$tmp/$name.out" 2>&1
+    if ! cmp -s "$tmp/$name.out" "$name.out"; then
+      echo "FAIL $prog"
+      diff "$name.out" "$tmp/$name.out" | head -20
+      failed=$((failed + 1))
+    fi
+  elif [ "$(head -n 1 "$prog")" = "-- shared" ]; then
+    total=$((total + 1))
+    "$runner" "$prog" > "$tmp/$name.ours" 2> /dev/null
+    "$reference" -e "dofile('reference_shim.lua')" "$prog" > "$tmp/$name.ref" 2> /dev/null
+    if ! cmp -s "$tmp/$name.ours" "$tmp/$name.ref"; then
+      echo "DIFFERS $prog (< ours, > reference)"
+      diff "$tmp/$name.ours" "$tmp/$name.ref" | head -20
+      failed=$((failed + 1))
+    fi
+  fi
+done
+echo "$((total - failed)) of $total programs agree"
+[ "$failed" -eq 0 ]

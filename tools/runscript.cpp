@@ -1,0 +1,132 @@
+// runscript FILE: runs one script file on a fresh interpreter state, with the
+// library functions that carts can reach plus the base functions and a print
+// that writes to standard output, under an unlimited cycle budget. Compile
+// and runtime errors go to standard error and end with status 1.
+// Option -m prints the peak script memory to standard error at the end.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "script/auxlib.h"
+#include "script/cpu.h"
+#include "script/lib_base.h"
+
+namespace {
+
+// Counts the bytes the state holds; each block carries its size in front.
+struct counting_alloc {
+  size_t in_use = 0;
+  size_t peak = 0;
+};
+
+void* counting_realloc(void* ud, void* block, size_t old_size, size_t new_size) {
+  counting_alloc* a = static_cast<counting_alloc*>(ud);
+  if (block == nullptr) old_size = 0;  // old size names the kind of object
+  if (new_size == 0) {
+    a->in_use -= old_size;
+    std::free(block);
+    return nullptr;
+  }
+  void* p = std::realloc(block, new_size);
+  if (p == nullptr) return nullptr;
+  a->in_use = a->in_use - old_size + new_size;
+  if (a->in_use > a->peak) a->peak = a->in_use;
+  return p;
+}
+
+int print(lua_State* L) {
+  int n = lua_gettop(L);
+  for (int i = 1; i <= n; i++) {
+    size_t len = 0;
+    const char* s = luaL_tolstring(L, i, &len);
+    if (i > 1) std::fputc('\t', stdout);
+    std::fwrite(s, 1, len, stdout);
+    lua_pop(L, 1);
+  }
+  std::fputc('\n', stdout);
+  return 0;
+}
+
+// Message handler: the message with a traceback.
+int traceback(lua_State* L) {
+  const char* msg = lua_tostring(L, 1);
+  if (msg == nullptr) msg = lua_pushfstring(L, "(error object is a %s value)", lua_typename(L, lua_type(L, 1)));
+  luaL_traceback(L, L, msg, 1);
+  return 1;
+}
+
+const luaL_Reg functions[] = {
+    {"add", tinsert},
+    {"del", tdel},
+    {"deli", tremove},
+    {"count", tcount},
+    {"pairs", luaB_pairs},
+    {"ipairs", luaB_ipairs},
+    {"type", luaB_type},
+    {"next", luaB_next},
+    {"setmetatable", luaB_setmetatable},
+    {"getmetatable", luaB_getmetatable},
+    {"rawequal", luaB_rawequal},
+    {"rawlen", luaB_rawlen},
+    {"rawget", luaB_rawget},
+    {"rawset", luaB_rawset},
+    {"assert", luaB_assert},
+    {"cocreate", luaB_cocreate},
+    {"coresume", luaB_coresume},
+    {"costatus", luaB_costatus},
+    {"yield", luaB_yield},
+    {"unpack", unpack},
+    {"pack", pack},
+    {"select", luaB_select},
+    {"tostring", luaB_tostring},
+    {"tonumber", luaB_tonumber},
+    {"error", luaB_error},
+    {"pcall", luaB_pcall},
+    {"xpcall", luaB_xpcall},
+    {"collectgarbage", luaB_collectgarbage},
+    {"load", luaB_load},
+    {"print", print},
+    {nullptr, nullptr},
+};
+
+void report(const char* what, lua_State* L) {
+  std::fflush(stdout);
+  const char* msg = lua_tostring(L, -1);
+  std::fprintf(stderr, "%s: %s\n", what, msg != nullptr ? msg : "(no message)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool show_memory = argc == 3 && std::strcmp(argv[1], "-m") == 0;
+  if (argc != 2 && !show_memory) {
+    std::fprintf(stderr, "usage: runscript [-m] FILE\n");
+    return 2;
+  }
+  const char* path = argv[argc - 1];
+  counting_alloc alloc;
+  lua_State* L = lua_newstate(counting_realloc, &alloc);
+  if (L == nullptr) {
+    std::fprintf(stderr, "runscript: cannot create a state\n");
+    return 1;
+  }
+  lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
+  luaL_setfuncs(L, functions, 0);
+  lua_pop(L, 1);
+  lua_reset_cpu_cycles(0);
+  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  int status = LUA_OK;
+  lua_pushcfunction(L, traceback);
+  if (luaL_loadfile(L, path) != LUA_OK) {
+    report("compile error", L);
+    status = 1;
+  } else if (lua_pcall(L, 0, 0, 1) != LUA_OK) {
+    report("runtime error", L);
+    status = 1;
+  }
+  std::fflush(stdout);
+  lua_close(L);
+  if (show_memory) std::fprintf(stderr, "peak script memory: %zu bytes\n", alloc.peak);
+  return status;
+}
