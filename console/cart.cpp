@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/pstate.h"
-#include "console/sound_stop_standin.h"
+#include "sound/play.h"
 #include "engine/gfx.h"
 #include "engine/mem.h"
 #include "engine/undo.h"

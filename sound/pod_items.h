@@ -10,6 +10,7 @@ struct tarq_sound {
   int32_t bits;
   int32_t frequency;
   int32_t channels;
+  int32_t loop;          // 1: starts again at its end
   int32_t volume;        // 256 = full
   int32_t channel;       // mixer channel playing it, -1 none
 };
@@ -35,10 +36,13 @@ struct tarq_synth {
 };
 
 tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits);
+// Under the audio lock, a mixer channel that plays the sound lets it go
+// before it is freed.
 void tarq_destroy_sound(tarq_sound* sound);
 uint8_t* tarq_sound_lock(tarq_sound* sound);
 tarq_sound* tarq_sound_release(tarq_sound* sound);
 void csound_set_frequency(tarq_sound* sound, int32_t frequency);
+// Clears the mixer channel that plays the sound.
 void tarq_stop_sound(tarq_sound* sound);
 
 tarq_synth* tarq_create_synth(int32_t length);

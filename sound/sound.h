@@ -1,9 +1,39 @@
 #pragma once
-// The sound engine as the engine's main loop and start-up see it: start and
-// stop, the music fade, and the audio lock.
+// The sound engine as the engine and the shell see it: start and stop, the
+// audio lock, volumes, the post-mix hook, the music fade and the clock that
+// stamps the mixer's history.
 #include <cstdint>
 
+// Clears the mixer, logs the mix buffer size and, unless headless, opens the
+// audio device. The platform's result (0 also when no device is wanted).
 int tarq_sound_init(int32_t rate, int32_t channels);
+// Pauses and closes the device: after it returns the callback never runs.
 int tarq_sound_exit();
+
+// The engine's counted, re-entrant audio lock (main thread only).
+void tarq_lock_audio();
+void tarq_unlock_audio();
+
+// Volumes 0-256 (256 = unity), read by the callback without the lock.
+// The sound volume is stored only while the device is open.
+void tarq_set_sound_volume(int32_t v);
+void tarq_set_music_volume(int32_t v);
+
+// Called on the audio thread with each mixed buffer: samples, sample count,
+// byte length. It may change the samples in place; its result is ignored.
+typedef int (*tarq_post_mix_func)(int16_t* samples, int32_t count, int32_t bytes);
+void tarq_set_post_mix_func(tarq_post_mix_func hook);
+
+// Advances a music fade by engine time; stops the music when it reaches 0.
 void tarq_update_music_fading();
+// Fades the music out over fade_ms (0: stops at once). The first argument is
+// not used.
 void cmusic_stop(int32_t music, int32_t fade_ms);
+
+// The clock of fades and of the mixer's history: tarq_get_time unless a test
+// sets another.
+typedef int32_t (*tarq_sound_clock_func)();
+extern tarq_sound_clock_func tarq_sound_clock;
+
+// Seeds the mixer's own generator (noise); sound start seeds it with 0.
+void tarq_mixer_seed(uint32_t seed);

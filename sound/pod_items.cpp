@@ -1,8 +1,21 @@
-// Sounds and synths as pod items, until the mixer plays them: no sound is
-// ever on a mixer channel, so destroying one only frees it.
+// Sounds and synths as pod items: made by the pod reader, freed with their
+// pod, and let go by any mixer channel that plays them first.
 #include "engine/mem.h"
 #include "engine/tarq.h"
+#include "sound/audio_lock.h"
+#include "sound/mixer.h"
 #include "sound/pod_items.h"
+
+namespace {
+
+// The channel that plays the sound, or null (the audio lock is held).
+tovo_mixer_channel* channel_of(const tarq_sound* sound) {
+  if (sound->channel < 0 || sound->channel >= TOVO_MIX_CHANNELS) return nullptr;
+  tovo_mixer_channel* c = &ms0.ch[sound->channel];
+  return c->sound == sound ? c : nullptr;
+}
+
+}  // namespace
 
 tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits) {
   if (sample_count < 0 || bits < 8 || bits % 8 != 0) return nullptr;
@@ -27,6 +40,13 @@ tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits) {
 
 void tarq_destroy_sound(tarq_sound* sound) {
   if (!sound) return;
+  {
+    tarq_audio_guard lock;
+    if (tovo_mixer_channel* c = channel_of(sound)) {
+      tovo_clear_channel(c);
+      sound->channel = -1;
+    }
+  }
   tarq_free(sound->data);
   tarq_free(sound);
   tarq_items_created--;
@@ -39,7 +59,11 @@ void csound_set_frequency(tarq_sound* sound, int32_t frequency) {
   if (sound) sound->frequency = frequency;
 }
 
-void tarq_stop_sound(tarq_sound*) {}
+void tarq_stop_sound(tarq_sound* sound) {
+  if (!sound) return;
+  tarq_audio_guard lock;
+  if (tovo_mixer_channel* c = channel_of(sound)) tovo_clear_channel(c);
+}
 
 tarq_synth* tarq_create_synth(int32_t length) {
   tarq_synth* synth = (tarq_synth*)tarq_calloc(sizeof(tarq_synth));

@@ -1,0 +1,48 @@
+// Sound start and stop, the audio lock, the volumes and the mixer's clock.
+#include <cstdio>
+#include <cstring>
+
+#include "engine/audio_plat.h"
+#include "engine/config.h"
+#include "engine/log.h"
+#include "engine/tarq.h"
+#include "sound/audio_lock.h"
+#include "sound/mixer.h"
+#include "sound/sound.h"
+
+tarq_sound_clock_func tarq_sound_clock = tarq_get_time;
+
+void tarq_mixer_seed(uint32_t seed) { tarq_prng_seed(&tarq_mixer_prng, seed); }
+
+int tarq_sound_init(int32_t rate, int32_t channels) {
+  {
+    tarq_audio_guard lock;
+    std::memset(&ms0, 0, sizeof ms0);
+    advanced_pattern = 0;
+    last_callback_len = 1024;
+    tarq_state.music_pattern = -1;
+    tarq_state.music_pattern_counter = 0;
+    tovo_reset_fade();
+    tarq_mixer_seed(0);
+  }
+  snprintf(tarq_debug_string, sizeof(tarq_debug_string), "tarq_sound_init mix_buffer_size: %d\n",
+           (int)cconfig.mix_buffer_size);
+  tarq_debug(tarq_debug_string);
+  if (cconfig.headless) return 0;
+  // The callback compares the format in use with the one asked for, so the
+  // request is stored before the device starts.
+  tovo_sound_word_store(tarq_state.rate_requested, rate);
+  tovo_sound_word_store(tarq_state.channels_requested, channels);
+  return tarq_sound_init_plat(rate, channels);
+}
+
+int tarq_sound_exit() { return tarq_sound_exit_plat(); }
+
+void tarq_lock_audio() { tarq_lock_audio_plat(); }
+void tarq_unlock_audio() { tarq_unlock_audio_plat(); }
+
+void tarq_set_sound_volume(int32_t v) {
+  if (tarq_sound_inited) tovo_sound_word_store(cconfig.sound_volume, v);
+}
+
+void tarq_set_music_volume(int32_t v) { tovo_sound_word_store(cconfig.music_volume, v); }

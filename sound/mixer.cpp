@@ -1,0 +1,87 @@
+// The audio callback: every channel rendered, music channels silenced under
+// their sound effects, the sum through the soft knee, the master volume, the
+// output and the post-mix hook.
+#include <cstring>
+
+#include "console/pstate.h"
+#include "engine/audio_plat.h"
+#include "engine/config.h"
+#include "engine/tarq.h"
+#include "sound/mixer.h"
+#include "sound/sound.h"
+
+tovo_mixer_state ms0;
+std::atomic<int32_t> fade_vol{0};
+int32_t advanced_pattern;
+int32_t last_callback_len = 1024;
+int32_t inside_tarq_mixer_callback;
+tarq_prng tarq_mixer_prng;
+std::atomic<tarq_post_mix_func> tarq_post_mix_hook{nullptr};
+
+namespace {
+
+int32_t load(const int32_t& word) { return tovo_sound_word_load(word); }
+
+// Mixes n <= 4096 frames into channel 0's buffer; `bytes` is the length of
+// the output they fill.
+void mix_pass(int n, int32_t bytes) {
+  last_callback_len = bytes;
+  advanced_pattern = 0;
+  for (tovo_mixer_channel& c : ms0.ch) update_mix_channel(&c, n);
+  if (advanced_pattern) tarq_state.music_pattern_counter = wrap_add(tarq_state.music_pattern_counter, 1);
+  int summed = TOVO_MIX_CHANNELS;
+  if (tovo_console_mode()) {
+    for (int i = 0; i < 4; i++)
+      if (ms0.ch[i].sfx) std::memset(ms0.ch[i + 4].out, 0, sizeof(int16_t) * (size_t)n);
+    summed = TOVO_CONSOLE_CHANNELS;
+  }
+  for (int g = 2; g <= summed; g *= 2) {
+    for (int k = 0; k * g + g / 2 < summed; k++) {
+      int16_t* dst = ms0.ch[k * g].out;
+      const int16_t* src = ms0.ch[k * g + g / 2].out;
+      for (int i = 0; i < n; i++) dst[i] = soft_knee(dst[i] + src[i]);
+    }
+  }
+  const int32_t volume = load(cconfig.sound_volume);
+  if (volume != 256) {
+    int16_t* mix = ms0.ch[0].out;
+    for (int i = 0; i < n; i++) mix[i] = (int16_t)(volume * mix[i] >> 8);
+  }
+}
+
+}  // namespace
+
+int32_t tovo_sound_reg(int index) { return load(pstate.sound_regs[index]); }
+int32_t tovo_console_mode() { return load(cconfig.console_mode); }
+int32_t tovo_music_volume() { return load(cconfig.music_volume); }
+
+void tarq_set_post_mix_func(tarq_post_mix_func hook) { tarq_post_mix_hook.store(hook); }
+
+void tarq_mixer_callback(void*, uint8_t* stream, int len) {
+  if (len <= 0) return;
+  const int32_t rate = load(tarq_state.rate), channels = load(tarq_state.channels);
+  std::memset(stream, 0, (size_t)len);
+  if (load(tarq_state.paused) || load(tarq_state.audio_pause) || rate != load(tarq_state.rate_requested) ||
+      channels != load(tarq_state.channels_requested) || channels <= 0)
+    return;
+  inside_tarq_mixer_callback = 1;
+  // Bytes of output for each mixed sample: 2 at 22050 Hz mono, 8 (two stereo
+  // frames) at 44100 Hz stereo; other formats are mixed but not written.
+  const bool mono = rate == 22050 && channels == 1, stereo = rate == 44100 && channels == 2;
+  const int32_t per_sample = 2 * channels * (rate == 44100 ? 2 : 1);
+  int32_t total = len / per_sample;
+  int16_t* out = reinterpret_cast<int16_t*>(stream);
+  while (total > 0) {
+    const int n = total < TOVO_MIX_SAMPLES ? total : TOVO_MIX_SAMPLES;
+    const int32_t bytes = n * per_sample;
+    mix_pass(n, bytes);
+    const int16_t* mix = ms0.ch[0].out;
+    if (mono) std::memcpy(out, mix, sizeof(int16_t) * (size_t)n);
+    if (stereo)
+      for (int i = 0; i < n; i++) out[4 * i] = out[4 * i + 1] = out[4 * i + 2] = out[4 * i + 3] = mix[i];
+    if (tarq_post_mix_func hook = tarq_post_mix_hook.load()) hook(out, bytes / 2, bytes);
+    out += bytes / 2;
+    total -= n;
+  }
+  inside_tarq_mixer_callback = 0;
+}

@@ -1,0 +1,142 @@
+// The eight waveforms with their second oscillator, the two noise generators
+// and the reverb that every run ends with.
+#include <cstring>
+
+#include "sound/mixer.h"
+
+namespace {
+
+int32_t tri(int32_t x) { return x < 0x8000 ? x - 0x4000 : 0xc000 - x; }
+int32_t ramp(int32_t x) { return x < 0xe000 ? x * 6143 / 14336 : (0xffff - x) * 6143 / 2048; }
+int32_t ramp_s(int32_t x) { return x < 0xf000 ? x * 6143 / 15360 : (0xffff - x) * 6143 / 1024; }
+int32_t fold(int32_t x) {
+  if (x < 0x4000) return x;
+  if (x < 0x8000) return 0x8000 - x;
+  if (x < 0xc000) return (x - 0x8000) * 2 / 3;
+  return (0x10000 - x) * 2 / 3;
+}
+int32_t tri_t(int32_t x) { return 3 * tri(x) / 4; }
+int32_t tri_u(int32_t x) { return (3 * tri_t(x) + ramp(x) - 12286) / 4; }
+int32_t pulse(int32_t ph, int32_t r2, int32_t threshold) {
+  return 9214 - 12286 * (ph < threshold) - 6142 * (r2 < threshold);
+}
+
+int32_t mixer_random(uint32_t n) { return (int32_t)tarq_prng_random(&tarq_mixer_prng, n); }
+
+// Waveforms 0-5 and 7: the value of one sample from both phases.
+template <typename Wave>
+void run_tone(tovo_osc_state* st, int16_t* buf, int count, int32_t r2_double, Wave wave) {
+  const int32_t a = st->amp * 3 / 2;
+  int32_t ph = st->ph, ph2 = st->ph2;
+  for (int i = 0; i < count; i++) {
+    const int32_t r2 = r2_double ? (ph2 * 2) & 0xffff : ph2 & 0xffff;
+    buf[i] = (int16_t)(a * wave(ph, r2, ph2) / 3072);
+    ph = (ph + st->step) & 0xffff;
+    ph2 = (ph2 + st->step2) & 0x1ffff;
+  }
+  st->ph = ph;
+  st->ph2 = ph2;
+}
+
+void run_tone_waveform(tovo_osc_state* st, int16_t* buf, int count) {
+  const int32_t s = st->shape, d2 = st->detune == 2;
+  switch (st->waveform) {
+    case 1:
+      if (s) run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (ramp_s(p) - 12286) + (ramp_s(r) - 12286) / 2; });
+      else run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (ramp(p) - 12286) + (ramp(r) - 12286) / 2; });
+      return;
+    case 2:
+      if (s)
+        run_tone(st, buf, count, d2, [d2](int32_t p, int32_t r, int32_t p2) {
+          const int32_t h2 = d2 ? p2 : p2 / 2;
+          return ((r - 0x8000) / 4 + (h2 - 0x8000) / 4) / 4 + ((p - 0x8000) / 4 + (p / 2 - 0x8000) / 4) / 2;
+        });
+      else run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return ((r - 0x8000) / 4) / 2 + (p - 0x8000) / 4; });
+      return;
+    case 3:
+    case 4: {
+      const int32_t threshold = st->waveform == 3 ? (s ? 0x9800 : 0x8000) : (s ? 0xc800 : 0xb000);
+      run_tone(st, buf, count, d2, [threshold](int32_t p, int32_t r, int32_t) { return pulse(p, r, threshold); });
+      return;
+    }
+    case 5:
+      if (s) run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (r > 0x7fff ? 1535 : -1535); });
+      else run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (fold(r) - 0x2000) / 2; });
+      return;
+    default:  // 0 and 7
+      if (s) run_tone(st, buf, count, 0, [](int32_t p, int32_t r, int32_t) { return tri_u(p) + tri_u(r) / 2; });
+      else run_tone(st, buf, count, 0, [](int32_t p, int32_t r, int32_t) { return tri_t(p) + tri_t(r) / 2; });
+  }
+}
+
+// Sample-and-hold noise: a new random level every P samples, held (mode 1)
+// or interpolated towards (mode 2).
+void run_hold_noise(tovo_osc_state* st, int16_t* buf, int count) {
+  const int32_t a = st->amp * 3 / 2;
+  int32_t p = 64 - (st->pitch >> 16);
+  if (p < 1) p = 1;
+  if (p > 63) p = (p - 48) * 4;
+  int32_t c = st->hold_count;
+  for (int i = 0; i < count; i++) {
+    int32_t v;
+    if (c == 0) {
+      st->hold_old = st->hold_new;
+      st->hold_new = mixer_random(12286) - 6143;
+      v = st->hold_old * a / 2048;
+    } else if (st->noise_mode == 1) {
+      v = st->hold_old * a / 2048;
+    } else {
+      v = (st->hold_new * (c * a / p) + st->hold_old * (a * (p - c) / p)) / 2048;
+    }
+    buf[i] = (int16_t)v;
+    c = (c + 1) % p;
+    st->ph = (st->ph + st->step) & 0xffff;
+  }
+  st->hold_count = c;
+}
+
+// Random-walk noise whose range follows the step, with spikes.
+void run_walk_noise(tovo_osc_state* st, int16_t* buf, int count) {
+  const int32_t a = st->amp * 3 / 2, step = st->step;
+  int32_t range = step < 79 ? (step - 79) * 60 + 1752 : (step + 140) * 8;
+  if (range < 0) range = 0;
+  const int32_t half = -(range >> 1);
+  const int32_t gain = st->shape ? 0 : st->spike;
+  const uint32_t threshold = (uint32_t)((step + 500) / 3);
+  const int32_t h = st->ipitch < 48 ? 80 : (2048 / (st->ipitch + 16) + 48 > 64 ? 2048 / (st->ipitch + 16) + 48 : 64);
+  int32_t walk = st->walk, toggle = st->toggle;
+  uint32_t ph = (uint32_t)st->ph;
+  for (int i = 0; i < count; i++) {
+    toggle = (toggle + 1) & 1;
+    if (toggle == 1) walk += half + mixer_random((uint32_t)range);
+    int32_t v = walk;
+    if (gain != 0 && (((ph + 316) * (ph + 101) + ph + 101) & 0x1fff) < threshold)
+      v = walk + gain * (mixer_random(12286) - 6143) / 1792;
+    walk = v < -6143 ? -6143 : v > 6143 ? 6143 : v;
+    buf[i] = (int16_t)(a * h * (v >> 6) / 2048);
+    ph = (ph + (uint32_t)step) & 0xffff;
+  }
+  st->walk = walk;
+  st->toggle = toggle;
+  st->ph = (int32_t)ph;
+}
+
+}  // namespace
+
+void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mixer_channel* c) {
+  if (st->amp == 0 && c->reverb == 0) {
+    st->ph = 0;
+    std::memset(buf, 0, sizeof(int16_t) * (size_t)count);
+    return;
+  }
+  if (st->step == st->step2) st->ph2 = st->ph;
+  if (st->waveform == 6) {
+    if (st->noise_mode >= 1) run_hold_noise(st, buf, count);
+    else run_walk_noise(st, buf, count);
+  } else {
+    run_tone_waveform(st, buf, count);
+  }
+  if (c->reverb == 0) return;
+  const int16_t* src = c->ring[(c->ring_index - (c->reverb == 1 ? 2 : 4)) & (TOVO_RING - 1)];
+  for (int i = 0; i < count; i++) buf[i] = (int16_t)((buf[i] * 4 + src[i] * 2) / 4);
+}

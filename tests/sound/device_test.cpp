@@ -1,0 +1,105 @@
+// The mixer behind a real audio device: SDL's disk driver writes what it
+// plays to a file. The second test changes sound state from the main thread
+// while the callback runs (the ThreadSanitizer build checks it).
+#include <SDL.h>
+
+#include <string>
+
+#include "engine/audio_plat.h"
+#include "tests/sound/mixer_fixture.h"
+#include "tests/support/temp_dir.h"
+
+using namespace tovo_sound_test;
+
+namespace {
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  tovo_test::temp_dir dir;
+  std::string out = dir.file("out.raw");
+  tovo_test::scoped_env driver{"SDL_AUDIODRIVER", "disk"};
+  tovo_test::scoped_env file{"SDL_DISKAUDIOFILE", out.c_str()};
+  tovo_cart* cart = nullptr;
+
+  void SetUp() override {
+    tarq_config_default();
+    tarq_state = tarq_engine_state{};
+    std::memset(&pstate, 0, sizeof pstate);
+    cconfig.headless = 0;
+    cconfig.mix_buffer_size = 512;
+    cart = pstate.cart = tarq_create_tovo_cart();
+    ASSERT_NE(cart, nullptr);
+    ASSERT_EQ(tarq_sound_init(22050, 1), 0);
+    ASSERT_EQ(tarq_sound_inited, 1);
+    tovo_sound_word_store(cconfig.console_mode, 1);
+  }
+  void TearDown() override {
+    tarq_sound_exit();
+    tarq_destroy_tovo_cart(cart);
+    SDL_Quit();
+    std::memset(&pstate, 0, sizeof pstate);
+  }
+  std::string played() const {
+    std::string s;
+    tovo_test::read_file(out, &s);
+    return s;
+  }
+  tovo_sfx* tone(int n) {
+    tovo_sfx* s = &cart->sfx[n];
+    s->speed = 2;
+    for (int i = 0; i < 32; i++) s->notes[i] = {20 + i, i % 8, 5, i % 8, 0};
+    return s;
+  }
+};
+
+}  // namespace
+
+TEST_F(DeviceTest, AnEffectMakesTheStreamNonSilent) {
+  SDL_Delay(100);
+  tarq_lock_audio();
+  const size_t silent_until = played().size();
+  tarq_unlock_audio();
+  ASSERT_GE(tarq_play_sfx(tone(3), cart), 0);
+  SDL_Delay(300);
+  tarq_sound_exit();
+  const std::string bytes = played();
+  ASSERT_GT(bytes.size(), silent_until + 4096);
+  const size_t first_sound = bytes.find_first_not_of('\0');
+  EXPECT_NE(first_sound, std::string::npos);
+  EXPECT_GE(first_sound, silent_until);  // silence until the effect starts
+}
+
+TEST_F(DeviceTest, MainThreadChangesWhileTheCallbackRuns) {
+  for (int n = 0; n < 8; n++) tone(n);
+  cart->music[0][0] = 1;
+  cart->music[0][1] = 2;
+  cart->music[1][2] = 3;
+  cart->music_flags[1] = 2;
+  tarq_prng rng{};
+  tarq_prng_seed(&rng, 5);
+  const uint32_t end = SDL_GetTicks() + 400;
+  int k = 0;
+  while (SDL_GetTicks() < end) {
+    const uint32_t r = tarq_prng_step(&rng);
+    switch (k++ % 10) {
+      case 0: tarq_play_sfx_ex(&cart->sfx[r % 8], (int32_t)(r >> 8) % 32, 0, cart, (int32_t)(r % 5) - 1); break;
+      case 1: tovo_sound_word_store(pstate.sound_regs[r % 4], (int32_t)(r >> 4) & 0xff); break;
+      case 2: tovo_sound_word_store(cart->sfx[r % 8].flags, (int32_t)(r >> 3) & 0xfe); break;
+      case 3: tovo_sound_word_store(cart->sfx[r % 8].notes[r % 32].pitch, (int32_t)(r >> 9) & 63); break;
+      case 4: if (r % 7 == 0) tarq_play_tovo_song(cart, (int32_t)(r % 2), (int32_t)(r % 300)); break;
+      case 5: tarq_update_music_fading(); break;
+      case 6: if (r % 13 == 0) cmusic_stop(0, (int32_t)(r % 200)); break;
+      case 7: {
+        tovo_mixer_snapshot snap;
+        tarq_take_mixer_snapshot(&snap, (int32_t)SDL_GetTicks());
+        for (int i = 16; i <= 26; i++) tarq_sound_stat(i, cart);
+        break;
+      }
+      case 8: tarq_set_sound_volume((int32_t)(r % 257)); tarq_set_music_volume((int32_t)(r % 257)); break;
+      default: if (r % 5 == 0) tarq_stop_all_sounds(); else tarq_release_looping_tovo_channel(-1); break;
+    }
+    if (k % 50 == 0) SDL_Delay(1);
+  }
+  tarq_sound_exit();
+  EXPECT_GT(played().size(), 4096u);
+}

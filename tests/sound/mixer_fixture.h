@@ -1,0 +1,121 @@
+#pragma once
+// The mixer driven offline: no device, 22050 Hz mono, console mode, a fixed
+// noise seed, a fake clock, and the callback called into a buffer.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "console/cart.h"
+#include "console/pstate.h"
+#include "engine/audio_plat.h"
+#include "engine/config.h"
+#include "engine/tarq.h"
+#include "sound/history.h"
+#include "sound/mixer.h"
+#include "sound/play.h"
+#include "sound/sound.h"
+
+namespace tovo_sound_test {
+
+inline int32_t fake_now = 0;
+inline int32_t fake_clock() { return fake_now; }
+
+struct note_spec {
+  int32_t pitch, waveform, volume, effect, custom;
+};
+
+class MixerTest : public ::testing::Test {
+ protected:
+  tovo_cart* cart = nullptr;
+
+  void SetUp() override {
+    tarq_config_default();
+    tarq_state = tarq_engine_state{};
+    std::memset(&pstate, 0, sizeof pstate);
+    cconfig.headless = 1;
+    fake_now = 1000;
+    tarq_sound_clock = fake_clock;
+    tarq_sound_init(22050, 1);
+    tarq_state.rate = tarq_state.rate_requested = 22050;
+    tarq_state.channels = tarq_state.channels_requested = 1;
+    cconfig.console_mode = 1;
+    cconfig.sound_volume = 256;
+    cconfig.music_volume = 256;
+    tarq_set_music_channel_mask(0);
+    tarq_mixer_seed(1234);
+    cart = pstate.cart = tarq_create_tovo_cart();
+    ASSERT_NE(cart, nullptr);
+    // A fresh mixer hands out one empty tick first: start at a tick boundary.
+    ticks(1);
+  }
+
+  void TearDown() override {
+    tarq_set_post_mix_func(nullptr);
+    tarq_destroy_tovo_cart(cart);
+    tarq_sound_clock = tarq_get_time;
+    std::memset(&pstate, 0, sizeof pstate);
+  }
+
+  // One callback of n frames; its samples.
+  std::vector<int16_t> callback(int frames) {
+    std::vector<int16_t> out((size_t)frames);
+    tarq_mixer_callback(nullptr, reinterpret_cast<uint8_t*>(out.data()), frames * 2);
+    return out;
+  }
+  // k callbacks of n frames, one after the other.
+  std::vector<int16_t> render(int k, int frames = 1024) {
+    std::vector<int16_t> all;
+    for (int i = 0; i < k; i++) {
+      std::vector<int16_t> one = callback(frames);
+      all.insert(all.end(), one.begin(), one.end());
+      fake_now += frames * 1000 / 22050;
+    }
+    return all;
+  }
+  // Runs whole ticks on every channel (183 frames each).
+  void ticks(int n) {
+    for (int i = 0; i < n; i++) callback(TOVO_TICK);
+  }
+
+  tovo_sfx* sfx(int n) { return &cart->sfx[n]; }
+  // Fills sound effect n: speed, loop, flags and notes (the rest silent).
+  tovo_sfx* make_sfx(int n, int32_t speed, std::initializer_list<note_spec> notes, int32_t flags = 0,
+                     int32_t loop_start = 0, int32_t loop_end = 0) {
+    tovo_sfx* s = sfx(n);
+    std::memset(s, 0, sizeof *s);
+    s->speed = speed;
+    s->flags = flags;
+    s->loop_start = loop_start;
+    s->loop_end = loop_end;
+    int i = 0;
+    for (const note_spec& k : notes) s->notes[i++] = {k.pitch, k.waveform, k.volume, k.effect, k.custom};
+    return s;
+  }
+  // The same note on all 32 places.
+  tovo_sfx* make_held(int n, int32_t speed, note_spec k, int32_t flags = 0) {
+    tovo_sfx* s = make_sfx(n, speed, {}, flags);
+    for (tovo_note& x : s->notes) x = {k.pitch, k.waveform, k.volume, k.effect, k.custom};
+    return s;
+  }
+  tovo_mixer_channel& chan(int i) { return ms0.ch[i]; }
+};
+
+// Flags byte for the detune, reverb and low-pass digits and the noise and
+// shape bits.
+inline int32_t sfx_flags(int detune, int reverb, int lowpass, int noise = 0, int shape = 0) {
+  return ((detune + reverb * 3 + lowpass * 9) << 3) | noise << 1 | shape << 2;
+}
+
+inline uint32_t fnv1a(const std::vector<int16_t>& v) {
+  uint32_t h = 2166136261u;
+  for (int16_t s : v) {
+    const uint16_t u = (uint16_t)s;
+    h = (h ^ (u & 0xff)) * 16777619u;
+    h = (h ^ (u >> 8)) * 16777619u;
+  }
+  return h;
+}
+
+}  // namespace tovo_sound_test

@@ -1,0 +1,142 @@
+// Waveforms, steps and noise, rendered through the offline mixer.
+#include <cmath>
+
+#include "engine/prng.h"
+#include "tests/sound/mixer_fixture.h"
+
+using namespace tovo_sound_test;
+
+TEST(SoundKnee, SumsPassASoftKneeInsteadOfClipping) {
+  struct { int32_t in, out; } cases[] = {
+      {0x5fff, 0x5fff}, {0x6000 + 5, 0x6001}, {0x7fff + 0x7fff, 0x7fff}, {-0x5fff, -0x5fff},
+      {-0x6000 - 5, -0x6001}, {-0x7fff - 0x7fff, -0x7fff}, {0x6004, 0x6000}, {-0x6004, -0x6000},
+  };
+  for (auto c : cases) EXPECT_EQ(soft_knee(c.in), c.out) << c.in;
+}
+
+TEST(SoundStep, PitchesGiveTheirPhaseSteps) {
+  struct { int32_t pitch, step; } cases[] = {
+      {33 << 16, 1307},            // A, 440 Hz: one period of 65536 a 1/440 s
+      {0, 194},                    // C three octaves down: 1554 halved three times
+      {63 << 16, 7392},            // D#, doubled twice
+      {(33 << 16) + 0x8000, 1346}, // half way to A#
+      {102 << 16, 0x8000},         // clamped above 0x7fff
+      {-36 << 16, 24},             // below zero: k wraps to C
+      {-100 << 16, 8},             // clamped below 8
+  };
+  for (auto c : cases) EXPECT_EQ(tovo_pitch_step(c.pitch), c.step) << (c.pitch >> 16);
+}
+
+// Sample j of a pulse of waveform 3 at pitch 33 from a silent channel: the
+// first 64 samples fade in from silence.
+static int32_t expected_pulse(int j) {
+  const int32_t ph = (1307 * j) & 0xffff;
+  const int32_t x = 2688 * (ph < 0x8000 ? -9214 : 9214) / 3072;  // A = 1792 * 3 / 2
+  return j < 64 ? j * x / 64 : x;
+}
+
+TEST_F(MixerTest, APulseNoteGivesTheHandComputedSamples) {
+  make_held(1, 1, {33, 3, 7, 0, 0});
+  ASSERT_EQ(tarq_play_sfx_ex(sfx(1), 0, 0, cart, -1), 0);
+  const std::vector<int16_t> out = render(2);
+  for (int j = 0; j < 2048; j++) ASSERT_EQ(out[j], expected_pulse(j)) << j;
+  EXPECT_EQ(out[100], 8062);
+}
+
+TEST_F(MixerTest, ATriangleAtPitch33HasA440HzFundamental) {
+  make_held(1, 255, {33, 0, 5, 0, 0});
+  tarq_play_sfx_ex(sfx(1), 0, 0, cart, -1);
+  const std::vector<int16_t> out = render(22, 1024);  // about one second and a bit
+  int rising = 0;
+  for (int j = 1; j < 22050; j++) rising += out[j - 1] < 0 && out[j] >= 0;
+  EXPECT_GE(rising, 439);
+  EXPECT_LE(rising, 440);
+}
+
+TEST_F(MixerTest, OctaveShiftRegisterPlaysTwelveBelow) {
+  make_held(1, 1, {63, 0, 5, 0, 0});
+  pstate.sound_regs[0] = 1 << 4;  // channel 0, octave down
+  tarq_play_sfx_ex(sfx(1), 0, 0, cart, -1);
+  callback(TOVO_TICK);
+  EXPECT_EQ(chan(0).osc.pitch, 51 << 16);
+  EXPECT_EQ(chan(0).osc.step, tovo_pitch_step(51 << 16));
+}
+
+TEST_F(MixerTest, SampleAndHoldNoisePeriodFollowsThePitch) {
+  // Pitch 63: a new level every sample; pitch 0: every 64 samples.
+  struct { int32_t pitch; int period; } cases[] = {{63, 1}, {0, 64}, {60, 4}};
+  for (auto c : cases) {
+    tarq_stop_all_sounds();
+    make_held(1, 4, {c.pitch, 6, 7, 0, 0}, sfx_flags(0, 0, 0, 1));
+    tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
+    ticks(2);
+    // Past the 64-sample crossfade, where both states' noise blend.
+    const std::vector<int16_t> out = callback(TOVO_TICK);
+    int changes = 0;
+    for (int j = 65; j < TOVO_TICK; j++) changes += out[j] != out[j - 1];
+    EXPECT_NEAR(changes, 118 / c.period, 2) << c.pitch;
+  }
+}
+
+TEST_F(MixerTest, RandomWalkStaysInsideItsRange) {
+  make_held(1, 4, {10, 6, 7, 0, 0});
+  tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
+  for (int i = 0; i < 200; i++) {
+    callback(TOVO_TICK);
+    ASSERT_LE(std::abs(chan(0).osc.walk), 6143);
+  }
+}
+
+TEST_F(MixerTest, NoiseDrawsFromTheMixersOwnGenerator) {
+  make_held(1, 4, {30, 6, 7, 0, 0});
+  tarq_srand(99);
+  const tarq_prng before = tarq_prng_shared;
+  tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
+  const std::vector<int16_t> first = render(4);
+  EXPECT_EQ(tarq_prng_shared.low, before.low);
+  EXPECT_EQ(tarq_prng_shared.high, before.high);
+  // The same seed gives the same noise.
+  tarq_sound_init(22050, 1);
+  tarq_mixer_seed(1234);
+  ticks(1);
+  tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
+  EXPECT_EQ(render(4), first);
+}
+
+TEST_F(MixerTest, DetuneSetsTheSecondStepAndLoudness) {
+  struct { int32_t waveform, detune, step2_num; bool louder; } cases[] = {
+      {3, 0, 256, false}, {3, 1, 255, true}, {0, 1, 193, true}, {0, 2, 384, true},
+      {7, 0, 254, false}, {7, 1, 250, false}, {7, 2, 508, false}, {6, 1, 255, false},
+  };
+  for (auto c : cases) {
+    make_held(1, 4, {33, c.waveform, 4, 0, 0}, sfx_flags(c.detune, 0, 0));
+    tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
+    callback(TOVO_TICK);
+    EXPECT_EQ(chan(0).osc.step2, 1307 * c.step2_num >> 8) << c.waveform << " " << c.detune;
+    EXPECT_EQ(chan(0).osc.amp, c.louder ? 1024 * 5 / 4 : 1024) << c.waveform << " " << c.detune;
+  }
+}
+
+// Regression goldens: long renders of every waveform with each detune level,
+// reverb level and noise flag (the noise flag also selects shape for tones).
+TEST_F(MixerTest, VariantChecksumsStayTheSame) {
+  static const uint32_t golden[8 * 3 * 3 * 2] = {
+#include "tests/sound/variant_goldens.inc"
+  };
+  const bool print = std::getenv("TOVO_PRINT_GOLDENS") != nullptr;
+  int k = 0;
+  for (int w = 0; w < 8; w++)
+    for (int d = 0; d < 3; d++)
+      for (int r = 0; r < 3; r++)
+        for (int n = 0; n < 2; n++, k++) {
+          tarq_sound_init(22050, 1);
+          tarq_mixer_seed(77);
+          ticks(1);
+          tovo_sfx* s = make_sfx(1, 3, {}, sfx_flags(d, r, 0, n, n));
+          for (int i = 0; i < 32; i++) s->notes[i] = {(i * 7) % 64, w, 1 + i % 7, i % 8 == 2 ? 2 : 0, 0};
+          tarq_play_sfx_ex(s, 0, 0, cart, 0);
+          const uint32_t h = fnv1a(render(6));
+          if (print) printf("0x%08x,%s", h, k % 6 == 5 ? "\n" : " ");
+          else EXPECT_EQ(h, golden[k]) << "waveform " << w << " detune " << d << " reverb " << r << " noise " << n;
+        }
+}
