@@ -85,6 +85,16 @@ void open_func(LexState* ls, FuncState* fs, BlockCnt* bl) {
   tovo_enterblock(fs, bl, 0);
 }
 
+// The current token was anchored in a function whose constants are going:
+// anchors it again in the enclosing function. A long string gets a new copy
+// there, which the token then takes.
+void anchor_token(LexState* ls) {
+  if (ls->t.token == TK_NAME || ls->t.token == TK_STRING) {
+    TString* ts = ls->t.seminfo.ts;
+    ls->t.seminfo.ts = luaX_newstring(ls, getstr(ts), ts->len);
+  }
+}
+
 void close_func(LexState* ls) {
   lua_State* L = ls->L;
   FuncState* fs = ls->fs;
@@ -104,6 +114,7 @@ void close_func(LexState* ls) {
   f->upvalues = luaM_reallocvector(L, f->upvalues, static_cast<size_t>(f->sizeupvalues), static_cast<size_t>(fs->nups));
   f->sizeupvalues = fs->nups;
   ls->fs = fs->prev;
+  if (ls->fs != nullptr) anchor_token(ls);
   L->top--;  // the constant lookup table
   luaC_checkGC(L);
 }

@@ -148,6 +148,14 @@ TEST_F(ParseTest, Limits) {
             std::string::npos);
 }
 
+// The token read just after a function body (a name no other part of the
+// program holds) stays alive when the body's constants go.
+TEST_F(ParseTest, TokenAfterAFunctionBodySurvivesACollection) {
+  compiles("local f = function() end fresh_name_after_body = 1");
+  // A name too long to be interned is a new copy when anchored again.
+  compiles("local f = function() end a_fresh_name_after_the_body_too_long_to_be_interned = 1");
+}
+
 // Lists past their limits fail in the memory module: no position prefix.
 TEST_F(ParseTest, ListLimits) {
   EXPECT_EQ(compile_text(L, repeat("do local a end ", 32767)), LUA_OK) << top_text(L);
