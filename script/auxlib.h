@@ -83,9 +83,9 @@ void luaL_requiref(lua_State* L, const char* modname, lua_CFunction openf, int g
 const char* luaL_gsub(lua_State* L, const char* s, const char* p, const char* r);
 int luaL_fileresult(lua_State* L, int stat, const char* fname);
 int luaL_execresult(lua_State* L, int stat);
-// Searches the globals (and one level of tables in them) for the function of
-// a frame found by lua_getstack; pushes "key" or "outer.inner": 1; else 0.
-int tovo_pushglobalfuncname(lua_State* L, lua_Debug* ar);
+// Searches the globals (and one level of tables in them) for the function on
+// top: replaces it by its name ("key" or "outer.inner"): 1; else pops it: 0.
+int tovo_globalfuncname(lua_State* L);
 
 // ---- references ----
 int luaL_ref(lua_State* L, int t);

@@ -35,16 +35,15 @@ int findfield(lua_State* L, int objidx, int level) {
 
 }  // namespace
 
-int tovo_pushglobalfuncname(lua_State* L, lua_Debug* ar) {
+int tovo_globalfuncname(lua_State* L) {
   int top = lua_gettop(L);
-  lua_getinfo(L, "f", ar);
   lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
-  if (findfield(L, top + 1, 2)) {
-    lua_copy(L, -1, top + 1);
+  if (findfield(L, top, 2)) {
+    lua_copy(L, -1, top);  // the name replaces the function
     lua_pop(L, 2);
     return 1;
   }
-  lua_settop(L, top);
+  lua_settop(L, top - 1);
   return 0;
 }
 
@@ -79,7 +78,10 @@ int luaL_argerror(lua_State* L, int narg, const char* extramsg) {
     narg--;
     if (narg == 0) luaL_error(L, "calling '%s' on bad self (%s)", ar.name, extramsg);
   }
-  if (ar.name == nullptr) ar.name = tovo_pushglobalfuncname(L, &ar) ? lua_tostring(L, -1) : "?";
+  if (ar.name == nullptr) {
+    lua_getinfo(L, "f", &ar);
+    ar.name = tovo_globalfuncname(L) ? lua_tostring(L, -1) : "?";
+  }
   luaL_error(L, "bad argument #%d to '%s' (%s)", tovo_int2num(narg), ar.name, extramsg);
 }
 

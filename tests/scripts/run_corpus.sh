@@ -8,6 +8,10 @@ set -u
 cd "$(dirname "$0")"
 runner=$1
 reference=${2:-}
+if [ ! -x "$runner" ]; then
+  echo "runner not found: $runner"
+  exit 1
+fi
 if [ $# -ge 2 ] && [ ! -x "$reference" ]; then
   echo "reference interpreter not found: $reference"
   exit 77
