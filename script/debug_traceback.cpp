@@ -1,6 +1,7 @@
 // Tracebacks: the text of a thread's call frames, and the debug library's
 // traceback function that the console calls after a runtime error.
 #include "script/api.h"
+#include "script/auxlib.h"
 #include "script/number.h"
 
 namespace {
@@ -26,13 +27,21 @@ int countlevels(lua_State* L) {
   return le - 1;
 }
 
-void pushfuncname(lua_State* L, const lua_Debug* ar) {
+// The description of a frame of L1, pushed on L.
+void pushfuncname(lua_State* L, lua_State* L1, lua_Debug* ar) {
   if (*ar->namewhat != '\0') {
     lua_pushfstring(L, "function '%s'", ar->name);
   } else if (*ar->what == 'm') {
     lua_pushstring(L, "main chunk");
-  } else if (*ar->what == 'C') {
-    lua_pushstring(L, "?");
+  } else if (*ar->what == 'C') {  // a native function: by its global name
+    lua_getinfo(L1, "f", ar);
+    lua_xmove(L1, L, 1);
+    if (tovo_globalfuncname(L)) {
+      lua_pushfstring(L, "function '%s'", lua_tostring(L, -1));
+      lua_remove(L, -2);
+    } else {
+      lua_pushstring(L, "?");
+    }
   } else {
     lua_pushfstring(L, "function <%s:%d>", ar->short_src, tovo_int2num(ar->linedefined));
   }
@@ -56,7 +65,7 @@ void luaL_traceback(lua_State* L, lua_State* L1, const char* msg, int level) {
       lua_pushfstring(L, "\n\t%s:", ar.short_src);
       if (ar.currentline > 0) lua_pushfstring(L, "%d:", tovo_int2num(ar.currentline));
       lua_pushstring(L, " in ");
-      pushfuncname(L, &ar);
+      pushfuncname(L, L1, &ar);
       if (ar.istailcall) lua_pushstring(L, "\n\t(...tail calls...)");
       lua_concat(L, lua_gettop(L) - top);
     }
