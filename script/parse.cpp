@@ -1,7 +1,6 @@
 // Parser: token checks, functions, statements and the chunk.
 #include <climits>
 
-#include "console/find_tab_line_standin.h"
 #include "script/func.h"
 #include "script/gc.h"
 #include "script/mem.h"

@@ -13,6 +13,10 @@ struct BlockCnt {
   uint8_t isloop;
 };
 
+// The console's line-to-tab mapping: the line within its code tab of a line
+// of the whole compiled text, and through tab (when not null) the tab index.
+int find_tab_line(int line, int* tab);
+
 // Errors.
 [[noreturn]] void tovo_error_expected(LexState* ls, int token);
 void tovo_check_match(LexState* ls, int what, int who, int where);

@@ -1,7 +1,6 @@
 // Parser: local variables, upvalues, blocks, labels and gotos.
 #include <climits>
 
-#include "console/find_tab_line_standin.h"
 #include "script/func.h"
 #include "script/gc.h"
 #include "script/mem.h"
