@@ -21,17 +21,17 @@ void lua_createtable(lua_State* L, int narr, int nrec) {
 }
 
 void lua_getfield(lua_State* L, int idx, const char* k) {
-  StkId t = tovo_index2addr(L, idx);
+  idx = lua_absindex(L, idx);  // pushing the key may move the stack
   setsvalue(L->top, luaS_new(L, k));
   incr_top(L);
-  luaV_gettable(L, t, L->top - 1, L->top - 1);
+  luaV_gettable(L, tovo_index2addr(L, idx), L->top - 1, L->top - 1);
 }
 
 void lua_setfield(lua_State* L, int idx, const char* k) {
-  StkId t = tovo_index2addr(L, idx);
+  idx = lua_absindex(L, idx);
   setsvalue(L->top, luaS_new(L, k));
   incr_top(L);
-  luaV_settable(L, t, L->top - 1, L->top - 2);
+  luaV_settable(L, tovo_index2addr(L, idx), L->top - 1, L->top - 2);
   L->top -= 2;  // the key and the value
 }
 
