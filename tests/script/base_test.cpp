@@ -1,0 +1,229 @@
+// Base, coroutine and table functions: the console's add, del, deli and
+// count with their results and cycle charges, pack and unpack, assert and
+// the console's message store, select, tostring, and coroutines suspended
+// by the cycle budget.
+#include <string>
+
+#include "console/assert_message_standin.h"
+#include "script/cpu.h"
+#include "tests/script/lib_fixture.h"
+
+namespace {
+
+class BaseTest : public LibTest {
+ protected:
+  // The elements 1..#t of the table at idx, joined with commas.
+  std::string elements(int idx) {
+    std::string out;
+    int n = static_cast<int>(lua_rawlen(L, idx));
+    for (int i = 1; i <= n; i++) {
+      lua_rawgeti(L, idx, i);
+      out += (i > 1 ? "," : "") + std::string(luaL_tolstring(L, -1, nullptr));
+      lua_pop(L, 2);
+    }
+    return out;
+  }
+};
+
+struct ChargeCase {
+  const char* name;
+  lua_CFunction f;
+  const char* args;      // script returning the arguments; the table is the first
+  int32_t cycles;        // charged
+  int nresults;          // results left
+  const char* first;     // text of the first result ("" when none)
+  const char* table;     // the table's elements afterwards
+};
+
+const ChargeCase kCharges[] = {
+    {"add appends for free", tinsert, "return {1, 2, 3}, 'v'", 0, 1, "v", "1,2,3,v"},
+    {"add at n+1", tinsert, "return {1, 2, 3}, 'v', 4", 2, 1, "v", "1,2,3,v"},
+    {"add at 1 moves three", tinsert, "return {1, 2, 3}, 'v', 1", 6, 1, "v", "v,1,2,3"},
+    {"add at a numeric string", tinsert, "return {1, 2, 3}, 'v', '2.9'", 4, 1, "v", "1,v,2,3"},
+    {"add to a table only", tinsert, "return {1}", 0, 0, "", "1"},
+    {"deli the last", tremove, "return {1, 2, 3}", 2, 1, "3", "1,2"},
+    {"deli the first", tremove, "return {1, 2, 3}, 1", 4, 1, "1", "2,3"},
+    {"deli at nil", tremove, "return {1, 2, 3}, nil", 0, 0, "", "1,2,3"},
+    {"deli at 0", tremove, "return {1, 2, 3}, 0", 0, 0, "", "1,2,3"},
+    {"deli past the end", tremove, "return {1, 2, 3}, 4", 0, 0, "", "1,2,3"},
+    {"deli of an empty table", tremove, "return {}", 0, 0, "", ""},
+    {"del the first match", tdel, "return {1, 2, 3, 2}, 2", 8, 1, "2", "1,3,2"},
+    {"del without a match", tdel, "return {1, 2, 3}, 9", 6, 0, "", "1,2,3"},
+    {"del from an empty table", tdel, "return {}, 1", 2, 0, "", ""},
+    {"del a string never matches a number", tdel, "return {1, 2}, '1'", 4, 0, "", "1,2"},
+    {"del the first hole", tdel, "return {1, nil, 3}, nil", 6, 1, "nil", "1,3"},
+    {"count a value", tcount, "return {1, 2, 1}, 1", 6, 1, "2", "1,2,1"},
+    {"count the elements", tcount, "return {1, 2, 1}", 2, 1, "3", "1,2,1"},
+    {"count in an empty table", tcount, "return {}, 1", 2, 1, "0", ""},
+    {"unpack three", unpack, "return {1, 2, 3}", 12, 3, "1", "1,2,3"},
+    {"unpack an empty range", unpack, "return {}, 2, 1", 0, 0, "", ""},
+    {"unpack a range", unpack, "return {1, 2, 3}, 2, 3", 8, 2, "2", "1,2,3"},
+};
+
+TEST_F(BaseTest, TableFunctionsResultsAndCharges) {
+  for (const ChargeCase& c : kCharges) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(run("return " + std::string(c.args).substr(7)), LUA_OK);
+    lua_pushvalue(L, 1);
+    lua_setglobal(L, "subject");  // kept to look at afterwards
+    int32_t cycles = charge_of(c.f, c.args);
+    EXPECT_EQ(cycles, c.cycles);
+    EXPECT_EQ(lua_gettop(L), c.nresults);
+    if (c.nresults > 0) {
+      EXPECT_EQ(std::string(luaL_tolstring(L, 1, nullptr)), c.first);
+    }
+    lua_settop(L, 0);
+  }
+}
+
+TEST_F(BaseTest, TableFunctionsChangeTheTable) {
+  for (const ChargeCase& c : kCharges) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(run(c.args), LUA_OK);
+    int nargs = lua_gettop(L);
+    lua_pushvalue(L, 1);
+    lua_insert(L, 1);  // a reference to the table below the call
+    lua_pushcfunction(L, c.f);
+    lua_insert(L, 2);
+    ASSERT_EQ(lua_pcall(L, nargs, 0, 0), LUA_OK) << top_text(L);
+    EXPECT_EQ(elements(1), c.table);
+    lua_settop(L, 0);
+  }
+}
+
+TEST_F(BaseTest, PackChargesTwiceItsCount) {
+  EXPECT_EQ(charge_of(pack, "return"), 2);
+  lua_getfield(L, 1, "n");
+  EXPECT_EQ(lua_tonumber(L, -1), 0);
+  EXPECT_EQ(charge_of(pack, "return 1, nil, 3"), 12);
+  lua_getfield(L, 1, "n");
+  EXPECT_EQ(lua_tonumber(L, -1), I(3));
+  lua_rawgeti(L, 1, 3);
+  EXPECT_EQ(lua_tonumber(L, -1), I(3));
+}
+
+TEST_F(BaseTest, TableFunctionErrors) {
+  EXPECT_EQ(error_of("local t = {1, 2, 3}\nadd(t, 1, 5)"), "test:2: bad argument #3 to 'add' (position out of bounds)");
+  EXPECT_EQ(error_of("add({1}, 1, 0)"), "test:1: bad argument #3 to 'add' (position out of bounds)");
+  EXPECT_EQ(error_of("add({1}, 1, nil)"), "test:1: bad argument #3 to 'add' (position out of bounds)");
+  EXPECT_EQ(error_of("add({1}, 1, {})"), "test:1: bad argument #3 to 'add' (position out of bounds)");
+  EXPECT_EQ(error_of("unpack(nil)"), "test:1: bad argument #1 to 'unpack' (table expected, got nil)");
+  const char* bad_len = "setmetatable({}, {__len = function() return {} end})";
+  for (const char* f : {"add", "deli", "del", "count"}) {
+    EXPECT_EQ(error_of(std::string(f) + "(" + bad_len + ", 1)"), "test:1: object length is not a number") << f;
+  }
+  EXPECT_EQ(number_of("return select('#', add(nil, 1)) + select('#', add()) + select('#', deli(5))"
+                      " + select('#', count('abc')) + select('#', del({}))"),
+            0);
+}
+
+TEST_F(BaseTest, DelAndCountCompareThroughEq) {
+  ASSERT_EQ(run("local E = {__eq = function(a, b) return a.k == b.k end}\n"
+                "local a, b, c = setmetatable({k = 1}, E), setmetatable({k = 2}, E), setmetatable({k = 1}, E)\n"
+                "local t = {a, b, a}\n"
+                "local n = count(t, c)\n"
+                "local removed = del(t, c)\n"
+                "return n, removed == a and rawequal(removed, a), #t, count({type, 1, type}, type),"
+                " count({type}, function() end)"),
+            LUA_OK)
+      << top_text(L);
+  EXPECT_EQ(lua_tonumber(L, 1), I(2));
+  EXPECT_TRUE(lua_toboolean(L, 2));
+  EXPECT_EQ(lua_tonumber(L, 3), I(2));
+  EXPECT_EQ(lua_tonumber(L, 4), I(2));
+  EXPECT_EQ(lua_tonumber(L, 5), 0);  // a native function never equals a closure
+}
+
+TEST_F(BaseTest, AssertHandsTheConsoleItsMessage) {
+  std::string long_message(300, 'm');
+  struct Case {
+    std::string src;
+    std::string error;
+    std::string stored;
+  } cases[] = {
+      {"assert(false, 'broken')", "test:1: broken", "broken"},
+      {"\nassert(nil)", "test:2: assertion failed!", ""},
+      {"assert(false, nil)", "test:1: assertion failed!", ""},
+      {"assert(false, 12.5)", "test:1: 12.5", "12.5"},
+      {"assert(false, {})", "test:1: bad argument #2 to 'assert' (string expected, got table)", ""},
+      {"assert(false, '" + long_message + "')", "test:1: " + long_message, long_message.substr(0, 254)},
+  };
+  for (const Case& c : cases) {
+    tovo_assert_message("stale");
+    tovo_runtime_line = 0;
+    EXPECT_EQ(error_of(c.src), c.error) << c.src;
+    EXPECT_EQ(std::string(tovo_assert_message_store), c.stored) << c.src;
+    EXPECT_GT(tovo_runtime_line, 0);
+  }
+  tovo_assert_message("kept");
+  ASSERT_EQ(run("return assert(1, 2, 3)"), LUA_OK);
+  EXPECT_EQ(lua_gettop(L), 3);
+  EXPECT_STREQ(tovo_assert_message_store, "kept");  // nothing handed on success
+}
+
+TEST_F(BaseTest, SelectAndTostring) {
+  ASSERT_EQ(run("return select('#', 'a', 'b'), select(-1, 'a', 'b'), select(1.9, 'x', 'y')"), LUA_OK);
+  ASSERT_EQ(lua_gettop(L), 4);
+  EXPECT_EQ(lua_tonumber(L, 1), I(2));
+  EXPECT_EQ(text_of(2), "b");
+  EXPECT_EQ(text_of(3), "x");
+  EXPECT_EQ(text_of(4), "y");
+  EXPECT_EQ(error_of("select(0, 'a')"), "test:1: bad argument #1 to 'select' (index out of range)");
+  EXPECT_EQ(error_of("select(-3, 'a')"), "test:1: bad argument #1 to 'select' (index out of range)");
+  EXPECT_EQ(show("0.5"), "0.5");
+  EXPECT_EQ(show("1/3"), "0.3333");
+  EXPECT_EQ(show("-32768"), "-32768");
+  EXPECT_EQ(error_of("tostring()"), "test:1: bad argument #1 to 'tostring' (value expected)");
+  EXPECT_EQ(show("type(type)"), "function");
+}
+
+TEST_F(BaseTest, TonumberReadsTextAndBases) {
+  ASSERT_EQ(run("return tonumber('0x10'), tonumber('10', 16), tonumber(' -101 ', 2), tonumber('z', 36),"
+                " tonumber('12', 2), tonumber({}), tonumber('1.5')"),
+            LUA_OK);
+  EXPECT_EQ(lua_tonumber(L, 1), I(16));
+  EXPECT_EQ(lua_tonumber(L, 2), I(16));
+  EXPECT_EQ(lua_tonumber(L, 3), I(-5));
+  EXPECT_EQ(lua_tonumber(L, 4), I(35));
+  EXPECT_TRUE(lua_isnil(L, 5));
+  EXPECT_TRUE(lua_isnil(L, 6));
+  EXPECT_EQ(lua_tonumber(L, 7), I(1) + 32768);
+  EXPECT_EQ(error_of("tonumber('1', 99)"), "test:1: bad argument #2 to 'tonumber' (base out of range)");
+}
+
+TEST_F(BaseTest, TypesOfEveryKindOfFunction) {
+  lua_pushcclosure(L, luaB_type, TOVO_FAST_CFUNCTION);
+  lua_setglobal(L, "fast");
+  ASSERT_EQ(run("return type(fast), type(type), type(function() end), type(nil), type(cocreate(type))"),
+            LUA_OK);
+  EXPECT_EQ(text_of(1), "function");
+  EXPECT_EQ(text_of(2), "function");
+  EXPECT_EQ(text_of(3), "function");
+  EXPECT_EQ(text_of(4), "nil");
+  EXPECT_EQ(text_of(5), "thread");
+  EXPECT_EQ(error_of("type()"), "test:1: bad argument #1 to 'type' (value expected)");
+}
+
+TEST_F(BaseTest, CoroutineOfANativeFunction) {
+  ASSERT_EQ(run("local co = cocreate(select) return coresume(co, 2, 'a', 'b', 'c')"), LUA_OK) << top_text(L);
+  ASSERT_EQ(lua_gettop(L), 3);
+  EXPECT_TRUE(lua_toboolean(L, 1));
+  EXPECT_EQ(text_of(2), "b");
+  EXPECT_EQ(text_of(3), "c");
+  EXPECT_EQ(error_of("cocreate({})"), "test:1: bad argument #1 to 'cocreate' (function expected, got table)");
+}
+
+TEST_F(BaseTest, ACoroutineSuspendedByTheBudgetResumesToTrueAloneAndStaysSuspended) {
+  load("local co = cocreate(function() local x = 0 for i = 1, 1000 do x = x + i end return x end)\n"
+       "local r = pack(coresume(co))\n"
+       "return r.n, r[1], costatus(co)");
+  lua_set_cpu_cycles_slice_max(50);
+  lua_set_cpu_superyielded_coresume(0);
+  ASSERT_EQ(lua_pcall(L, 0, 3, 0), LUA_OK) << top_text(L);
+  EXPECT_EQ(lua_tonumber(L, 1), I(1));
+  EXPECT_TRUE(lua_toboolean(L, 2));
+  EXPECT_EQ(text_of(3), "suspended");
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+}
+
+}  // namespace
