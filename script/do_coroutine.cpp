@@ -85,6 +85,7 @@ void resume(lua_State* L, void* ud) {
   L->status = LUA_OK;
   ci->func = restorestack(L, ci->extra);
   if (isLua(ci)) {  // suspended by the budget: go on at the interrupted instruction
+    L->top = firstArg;  // a script frame takes no values from the resume
     luaV_execute(L);
   } else {  // a native function that yielded
     if (ci->u.c.k != nullptr) {

@@ -150,6 +150,27 @@ TEST_F(CpuTest, TheCoresumeFlagStaysSetUntilCleared) {
   EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
 }
 
+TEST_F(CpuTest, ValuesPassedToABudgetSuspendedThreadAreDropped) {
+  // Suspended before every instruction, also between a call with open
+  // results and the constructor that takes them from the stack top.
+  load("local function g() return 1, 2, 3 end local t = {g()} return #t", co);
+  lua_set_cpu_cycles_slice_max(0);
+  int status, resumes = 0;
+  do {
+    lua_cpu_prepare_for_slice();
+    int nargs = 0;
+    if (resumes > 0) {
+      lua_pushinteger(co, 100);
+      lua_pushinteger(co, 200);
+      nargs = 2;
+    }
+    status = lua_resume(co, L, nargs);
+    resumes++;
+  } while (status == LUA_YIELD && resumes < 1000);
+  ASSERT_EQ(status, LUA_OK) << top_text(co);
+  EXPECT_EQ(lua_tonumber(co, -1), I(3));
+}
+
 int call_inner(lua_State* L) {
   lua_getglobal(L, "inner");
   lua_call(L, 0, 1);  // not yieldable
