@@ -179,6 +179,26 @@ TEST_F(CoroutineTest, ScriptCallsOfYieldingNativesInsideMetamethods) {
   EXPECT_EQ(text_of_thread(co, -1), "abc!?");
 }
 
+// Resumes f(depth + 1) in a new thread and returns what it returned, or its
+// error message.
+int nest(lua_State* L) {
+  int depth = lua_tointeger(L, 1);
+  lua_State* T = lua_newthread(L);
+  lua_getglobal(T, "f");
+  lua_pushinteger(T, depth + 1);
+  lua_resume(T, L, 1);
+  lua_xmove(T, L, 1);
+  return 1;
+}
+
+TEST_F(CoroutineTest, NestedResumesHitTheNativeCallLimit) {
+  set_global_function("nest", nest);
+  load("function f(d) if d > 1000 then return 'deep' end return nest(d) end");
+  ASSERT_EQ(lua_pcall(L, 0, 0, 0), LUA_OK);
+  ASSERT_EQ(run("return f(0)", 1), LUA_OK) << top_text(L);
+  EXPECT_EQ(text_of(-1), "C stack overflow");
+}
+
 TEST_F(CoroutineTest, ClosingAStateFreesSuspendedCoroutines) {
   set_global_function("yield", yield_args);
   for (int i = 0; i < 3; i++) {
