@@ -1,0 +1,208 @@
+// The data pod: the layout the player reads, from the build's own data.pod
+// and from generate_dat_file directly.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "console/cart.h"
+#include "engine/file.h"
+#include "engine/gfx.h"
+#include "engine/mem.h"
+#include "engine/pod.h"
+#include "engine/pod_file.h"
+#include "player/cart_image.h"
+#include "player/cart_text.h"
+#include "player/datapod_write.h"
+
+namespace {
+
+std::string built_datapod() {
+  const char* binary = getenv("TOVO_BINARY");
+  if (!binary) return "";
+  std::string path = binary;
+  return path.substr(0, path.rfind('/') + 1) + "data.pod";
+}
+
+tarq_file* file_item(tarq_pod* pod, int32_t i) { return (tarq_file*)cpod_get_item(pod, i, TARQ_ITEM_FILE); }
+
+tarq_pod* inner_pod(tarq_pod* pod, int32_t i) {
+  tarq_file* f = file_item(pod, i);
+  if (!f) return nullptr;
+  f->pos = 0;
+  return tarq_load_pod_file("", f);
+}
+
+struct datapod : ::testing::Test {
+  void SetUp() override {
+    std::string path = built_datapod();
+    if (path.empty()) GTEST_SKIP() << "TOVO_BINARY is not set";
+    pod = tarq_load_pod(path.c_str());
+    ASSERT_NE(pod, nullptr) << path;
+  }
+  void TearDown() override { tarq_destroy_pod(pod); }
+  tarq_pod* pod = nullptr;
+};
+
+TEST_F(datapod, ItemsAreFilesInThePlayersOrder) {
+  ASSERT_EQ(pod->count, 5);
+  const char* names[] = {nullptr, nullptr, nullptr, "tovo_game.kx", "tovo_shed.kx"};
+  for (int i = 0; i < 5; i++) {
+    tarq_file* f = file_item(pod, i);
+    ASSERT_NE(f, nullptr) << i;
+    if (names[i]) {
+      EXPECT_STREQ(f->name, names[i]);
+      EXPECT_EQ(f->size, TOVO_CART_IMAGE_SIZE);
+    }
+  }
+}
+
+TEST_F(datapod, BootCartCarriesTheBootSound) {
+  tarq_file* f = file_item(pod, 0);
+  f->pos = 0;
+  tovo_cart* boot = tarq_load_tovo_cart_from_file(f, 0);
+  ASSERT_NE(boot, nullptr);
+  int notes = 0;
+  for (const tovo_note& n : boot->sfx[0].notes) notes += n.volume > 0;
+  EXPECT_GE(notes, 4);
+  tarq_destroy_tovo_cart(boot);
+}
+
+TEST_F(datapod, EveryResourceUpToTheTemplateIsFilled) {
+  tarq_pod* res = inner_pod(pod, 1);
+  ASSERT_NE(res, nullptr);
+  ASSERT_EQ(res->count, 251);
+  EXPECT_NE(cpod_get_item(res, 1, TARQ_ITEM_PALETTE), nullptr);
+  tarq_file* title = file_item(res, 4);
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(std::string((const char*)title->data), "tovo");
+  struct expect {
+    int first, last, w, h, depth;
+  };
+  const expect table[] = {
+      {2, 2, 40, 10, 8},       {6, 6, 128, 128, 32},   {188, 188, 7, 6, 8},   {212, 223, 12, 12, 8},
+      {226, 226, 15, 15, 8},   {227, 227, 17, 15, 8},  {229, 244, 12, 12, 8}, {245, 245, 7, 7, 8},
+      {249, 249, 8, 64, 32},   {250, 250, 160, 205, 32},
+  };
+  for (const expect& e : table)
+    for (int i = e.first; i <= e.last; i++) {
+      tarq_bitmap* b = (tarq_bitmap*)cpod_get_item(res, i, TARQ_ITEM_BITMAP);
+      ASSERT_NE(b, nullptr) << i;
+      EXPECT_EQ(b->width, e.w) << i;
+      EXPECT_EQ(b->height, e.h) << i;
+      EXPECT_EQ(b->depth, e.depth) << i;
+    }
+  for (int i = 0; i < 251; i++)
+    if (i != 1 && i != 4) {
+      EXPECT_NE(cpod_get_item(res, i, TARQ_ITEM_BITMAP), nullptr) << i;
+    }
+  // Consecutive spinner frames differ.
+  tarq_bitmap* a = (tarq_bitmap*)cpod_get_item(res, 212, TARQ_ITEM_BITMAP);
+  tarq_bitmap* b = (tarq_bitmap*)cpod_get_item(res, 213, TARQ_ITEM_BITMAP);
+  EXPECT_NE(memcmp(a->pixels, b->pixels, 144), 0);
+  tarq_destroy_pod(res);
+}
+
+TEST_F(datapod, PaletteFollowsTheColourRoles) {
+  tarq_pod* res = inner_pod(pod, 1);
+  ASSERT_NE(res, nullptr);
+  tarq_palette* p = (tarq_palette*)cpod_get_item(res, 1, TARQ_ITEM_PALETTE);
+  ASSERT_NE(p, nullptr);
+  auto luma = [&](int c) { return 299 * p->rgb[c][0] + 587 * p->rgb[c][1] + 114 * p->rgb[c][2]; };
+  const int order[16] = {0, 1, 5, 2, 4, 3, 13, 8, 12, 11, 14, 6, 9, 10, 15, 7};
+  for (int i = 1; i < 16; i++) EXPECT_LT(luma(order[i - 1]), luma(order[i])) << order[i];
+  EXPECT_GT(p->rgb[8][0], 2 * p->rgb[8][1]);   // red
+  EXPECT_GT(p->rgb[12][2], p->rgb[12][0]);     // blue
+  tarq_destroy_pod(res);
+}
+
+TEST_F(datapod, FontHasNarrowAndWideGlyphs) {
+  tarq_pod* font = inner_pod(pod, 2);
+  ASSERT_NE(font, nullptr);
+  ASSERT_EQ(font->count, 256);
+  for (int c = 0; c < 256; c++) {
+    tarq_bitmap* g = (tarq_bitmap*)cpod_get_item(font, c, TARQ_ITEM_BITMAP);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->width, c < 128 ? 4 : 8) << c;
+    EXPECT_EQ(g->height, 6) << c;
+    int set = 0;
+    for (int i = 0; i < g->width * 6; i++) set += g->pixels[i] != 0;
+    if (c > 32) {
+      EXPECT_GT(set, 0) << c;  // every printable code shows something
+    }
+  }
+  tarq_destroy_pod(font);
+}
+
+TEST_F(datapod, CartImagesHoldTheGameAndTheShed) {
+  const char* starts[] = {"-- tovo garden", "-- tovo shed"};
+  for (int i = 0; i < 2; i++) {
+    tovo_cart* cart = tarq_create_tovo_cart();
+    load_tovo_cart_32k(cart, file_item(pod, 3 + i)->data);
+    EXPECT_EQ(strncmp(cart->code, starts[i], strlen(starts[i])), 0) << cart->code;
+    tarq_destroy_tovo_cart(cart);
+  }
+}
+
+struct generate : ::testing::Test {
+  void SetUp() override {
+    p.boot_cart = tarq_create_tovo_cart();
+    p.resources = tarq_create_pod(2);
+    p.font = tarq_create_pod(2);
+    p.carts[0] = tarq_create_tovo_cart();
+    p.names[0] = "head.kx";
+    p.cart_count = 1;
+  }
+  void TearDown() override {
+    tarq_destroy_tovo_cart(p.boot_cart);
+    tarq_destroy_tovo_cart(p.carts[0]);
+    tarq_destroy_pod(p.resources);
+    tarq_destroy_pod(p.font);
+  }
+  tovo_datapod_parameters p{};
+};
+
+TEST_F(generate, WritesFileItemsThatReadBack) {
+  strcpy(p.carts[0]->code, "print(1)");
+  p.carts[0]->gfx->rows[3][4] = 9;
+  tarq_pod* pod = generate_dat_file(&p);
+  ASSERT_NE(pod, nullptr);
+  tarq_file* buffer = tarq_create_buffer(0x1000);
+  ASSERT_EQ(tarq_save_pod_file("", pod, buffer), 0);
+  buffer->pos = 0;
+  tarq_pod* back = tarq_load_pod_file("", buffer);
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->count, 4);
+  tarq_file* head = file_item(back, 3);
+  EXPECT_STREQ(head->name, "head.kx");
+  tovo_cart* cart = tarq_create_tovo_cart();
+  load_tovo_cart_32k(cart, head->data);
+  EXPECT_STREQ(cart->code, "print(1)");
+  EXPECT_EQ(cart->gfx->rows[3][4], 9);
+  tarq_destroy_tovo_cart(cart);
+  tarq_destroy_pod(back);
+  tarq_destroy_buffer(buffer);
+  tarq_destroy_pod(pod);
+}
+
+TEST_F(generate, RefusesMissingPartsAndOversizedCode) {
+  tovo_datapod_parameters none = p;
+  none.font = nullptr;
+  EXPECT_EQ(generate_dat_file(&none), nullptr);
+  EXPECT_EQ(tovo_datapod_error, TOVO_DATAPOD_BAD_ARGUMENT);
+  none = p;
+  none.cart_count = TOVO_DATAPOD_MAX_CARTS + 1;
+  EXPECT_EQ(generate_dat_file(&none), nullptr);
+  // Code that no compression squeezes into the image's code area.
+  uint32_t x = 12345;
+  for (int i = 0; i < 40000; i++) {
+    x = x * 1103515245u + 12345u;
+    p.carts[0]->code[i] = (char)(33 + (x >> 16) % 90);
+  }
+  p.carts[0]->code[40000] = 0;
+  EXPECT_EQ(generate_dat_file(&p), nullptr);
+  EXPECT_EQ(tovo_datapod_error, TOVO_DATAPOD_CODE_TOO_LARGE);
+}
+
+}  // namespace
