@@ -2,7 +2,7 @@
 #include "console/registers.h"
 
 #include "console/cart.h"
-#include "console/draw_display_standin.h"
+#include "console/draw_display.h"
 #include "console/extpal_glitch_standin.h"
 #include "console/mem.h"
 #include "console/mem_bulk.h"

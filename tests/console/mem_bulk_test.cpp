@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "console/draw_display_standin.h"
+#include "console/draw_display.h"
 #include "console/mem_bulk.h"
 #include "console/prng.h"
 #include "tests/console/mem_fixture.h"

@@ -1,9 +1,12 @@
-// Stand-in display selection and clipping over pstate.
-#include "console/draw_display_standin.h"
+// Display selection and clipping over pstate.
+#include "console/draw_display.h"
 
 #include "console/cart.h"
 #include "console/pstate.h"
 #include "engine/gfx.h"
+#include "engine/window.h"
+
+int32_t tovo_display_tv_frame = 0;
 
 void set_draw_display(int display) {
   if (display < 0) display = 0;
@@ -17,9 +20,16 @@ void set_draw_display(int display) {
 }
 
 void update_gfx_clipping() {
-  if (pstate.cart) tarq_reset_clip(pstate.cart->gfx);
+  if (pstate.cart && pstate.cart->gfx) tarq_reset_clip(pstate.cart->gfx);
   tarq_bitmap* target = pstate.draw_target;
   if (!target) return;
   tarq_reset_clip(target);
   tarq_set_clip(target, pstate.clip[0], pstate.clip[1], pstate.clip[2], pstate.clip[3]);
+}
+
+int get_number_of_displays() {
+  if (tovo_display_tv_frame || !tarq_back_page) return 1;
+  int n = (tarq_back_page->width / 128) * (tarq_back_page->height / 128);
+  if (n < 1) return 1;
+  return n > TOVO_DISPLAYS ? TOVO_DISPLAYS : n;
 }
