@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev liblodepng-dev liblz4-dev nettle-dev libgif-dev zlib1g-dev libzip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  lua5.2 hyperfine
 )
 
 missing=()
