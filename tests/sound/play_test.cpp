@@ -211,3 +211,40 @@ TEST_F(MixerTest, LiveSoundQueries) {
   EXPECT_EQ(tarq_sound_stat(26, cart), -1);
   EXPECT_EQ(tarq_sound_stat(27, cart), 0);
 }
+
+TEST_F(MixerTest, VibratoAndDropBendTheStep) {
+  make_sfx(1, 16, {{33, 0, 5, 2, 0}, {33, 0, 5, 3, 0}});
+  tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
+  const int32_t vibrato[8] = {128, 129, 130, 129, 128, 127, 126, 127};
+  for (int t = 0; t < 16; t++) {
+    ticks(1);
+    ASSERT_EQ(chan(0).osc.step, 1307 * vibrato[(t >> 1) & 7] >> 7) << t;
+  }
+  for (int t = 0; t < 16; t++) {
+    ticks(1);
+    ASSERT_EQ(chan(0).osc.step, 1307 * (16 - t) / 16) << t;
+  }
+}
+
+TEST_F(MixerTest, PlayingAWholeEffectChoosesItsLength) {
+  struct { int32_t loop_start, loop_end, end; } cases[] = {
+      {8, 0, 8 * 3},    // ends at its loop start
+      {4, 12, -3},      // loops: unlimited
+      {0, 0, 32 * 3},   // the whole effect
+      {12, 4, 32 * 3},  // a loop end below its start does not loop
+  };
+  for (auto c : cases) {
+    tovo_sfx* s = make_held(1, 3, {30, 0, 3, 0, 0});
+    s->loop_start = c.loop_start;
+    s->loop_end = c.loop_end;
+    ASSERT_EQ(tarq_play_sfx(s, cart), 0);
+    EXPECT_EQ(chan(0).end, c.end) << c.loop_start << " " << c.loop_end;
+    EXPECT_EQ(chan(0).looping, 1);
+    EXPECT_EQ(tarq_play_sfx(s, cart), 0);  // stopped first, so the same channel again
+  }
+  tarq_release_looping_tovo_channel(16);
+  tarq_release_looping_tovo_channel(-2);
+  EXPECT_EQ(chan(0).looping, 1);
+  tarq_release_looping_tovo_channel(0);
+  EXPECT_EQ(chan(0).looping, 0);
+}
