@@ -9,8 +9,8 @@
 #include "console/cart.h"
 #include "console/mem.h"
 #include "console/pstate.h"
-#include "console/sound_stop_standin.h"
 #include "engine/gfx.h"
+#include "sound/play.h"
 
 namespace {
 
@@ -71,10 +71,13 @@ TEST(Cart, DestructionStopsItsSoundAndReleasesTheMachine) {
   tarq_bitmap* screen = pstate.screens[0] = tarq_create_bitmap(128, 128, 8);
   tovo_cart* cart = pstate.cart = tarq_create_tovo_cart();
   pstate.draw_target = cart->gfx;  // drawing to the sheet (0x5f55 = 0)
-  int32_t sfx_stops = tovo_standin_sfx_stops, song_stops = tovo_standin_song_stops;
+  cart->music[0][0] = 2;
+  tarq_play_tovo_song(cart, 0, 0);
+  ASSERT_GE(tarq_play_sfx_ex(&cart->sfx[5], 0, 0, cart, 3), 0);
+  ASSERT_EQ(tarq_music_is_playing(), 1);
   tarq_destroy_tovo_cart(cart);
-  EXPECT_EQ(tovo_standin_sfx_stops - sfx_stops, TOVO_SFX_COUNT);
-  EXPECT_EQ(tovo_standin_song_stops - song_stops, 1);
+  for (int channel = 0; channel < 16; channel++) EXPECT_EQ(tarq_get_tovo_channel_sfx(channel), nullptr) << channel;
+  EXPECT_EQ(tarq_music_is_playing(), 0);
   EXPECT_EQ(pstate.cart, nullptr);
   EXPECT_EQ(pstate.draw_target, screen);
 
