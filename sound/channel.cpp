@@ -141,19 +141,20 @@ void mix_sfx_channel(tovo_mixer_channel* c, int16_t* out, int n) {
 static void lay_sample_sound(tovo_mixer_channel* c, int n) {
   int done = 0;
   while (done < n && c->sound) {
-    tarq_sound* snd_ = c->sound;
-    const int32_t length = snd_->bits == 16 ? snd_->sample_count : 0;
+    const tarq_sound* sound = c->sound;
+    // Only 16-bit samples are played; any other sound ends at once.
+    const int32_t length = sound->bits == 16 ? sound->sample_count : 0;
     if (c->sound_pos < 0) c->sound_pos = 0;
     int k = length - c->sound_pos;
     if (k > n - done) k = n - done;
     if (k > 0) {
-      std::memcpy(c->out + done, snd_->data + (size_t)c->sound_pos * 2, sizeof(int16_t) * (size_t)k);
+      std::memcpy(c->out + done, sound->data + (size_t)c->sound_pos * 2, sizeof(int16_t) * (size_t)k);
       c->sound_pos += k;
       done += k;
     }
     if (c->sound_pos >= length) {
       c->sound_pos = 0;
-      if (!snd_->loop || length == 0) tovo_clear_channel(c);
+      if (!sound->loop || length == 0) tovo_clear_channel(c);
     }
   }
 }

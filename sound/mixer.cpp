@@ -14,7 +14,6 @@ tovo_mixer_state ms0;
 std::atomic<int32_t> fade_vol{0};
 int32_t advanced_pattern;
 int32_t last_callback_len = 1024;
-int32_t inside_tarq_mixer_callback;
 tarq_prng tarq_mixer_prng;
 std::atomic<tarq_post_mix_func> tarq_post_mix_hook{nullptr};
 
@@ -64,7 +63,6 @@ void tarq_mixer_callback(void*, uint8_t* stream, int len) {
   if (load(tarq_state.paused) || load(tarq_state.audio_pause) || rate != load(tarq_state.rate_requested) ||
       channels != load(tarq_state.channels_requested) || channels <= 0)
     return;
-  inside_tarq_mixer_callback = 1;
   // Bytes of output for each mixed sample: 2 at 22050 Hz mono, 8 (two stereo
   // frames) at 44100 Hz stereo; other formats are mixed but not written.
   const bool mono = rate == 22050 && channels == 1, stereo = rate == 44100 && channels == 2;
@@ -83,5 +81,4 @@ void tarq_mixer_callback(void*, uint8_t* stream, int len) {
     out += bytes / 2;
     total -= n;
   }
-  inside_tarq_mixer_callback = 0;
 }

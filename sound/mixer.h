@@ -81,7 +81,6 @@ extern tovo_mixer_state ms0;
 extern std::atomic<int32_t> fade_vol;          // 16.16, 0..0x10000
 extern int32_t advanced_pattern;               // a pattern advanced in this callback
 extern int32_t last_callback_len;              // bytes of the last mixed buffer
-extern int32_t inside_tarq_mixer_callback;
 extern tarq_prng tarq_mixer_prng;               // the mixer's noise generator
 extern int32_t tarq_music_channel_mask;
 
