@@ -248,3 +248,27 @@ TEST_F(MixerTest, PlayingAWholeEffectChoosesItsLength) {
   tarq_release_looping_tovo_channel(0);
   EXPECT_EQ(chan(0).looping, 0);
 }
+
+TEST_F(MixerTest, CustomInstrumentRestartRules) {
+  struct { int32_t pitch, waveform, effect, inst_loop_start; int32_t ticks_after; } cases[] = {
+      {30, 2, 0, 0, 5},  // same note again: goes on
+      {30, 2, 4, 0, 1},  // a fade-in restarts it
+      {31, 2, 0, 0, 1},  // a new pitch restarts it
+      {31, 2, 3, 0, 5},  // ... unless it drops on the same instrument
+      {31, 2, 1, 0, 5},  // a slide is not new: goes on
+      {30, 3, 0, 0, 1},  // another instrument restarts
+      {30, 2, 0, 2, 1},  // the instrument (2 ticks long) already ended
+      {30, 2, 3, 2, 5},  // ended, but a drop on the same instrument goes on
+  };
+  for (auto c : cases) {
+    for (int n = 2; n <= 3; n++) {
+      tovo_sfx* inst = make_held(n, 1, {24, 3, 5, 0, 0});
+      inst->loop_start = c.inst_loop_start;
+    }
+    make_sfx(1, 4, {{30, 2, 5, 0, 128}, {c.pitch, c.waveform, 5, c.effect, 128}});
+    tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
+    ticks(5);  // note 0, then the first tick of note 1
+    EXPECT_EQ(chan(0).inst_ticks, c.ticks_after) << c.pitch << " " << c.waveform << " " << c.effect << " " << c.inst_loop_start;
+    tarq_stop_all_sounds();
+  }
+}
