@@ -46,3 +46,5 @@ void tarq_set_sound_volume(int32_t v) {
 }
 
 void tarq_set_music_volume(int32_t v) { tovo_sound_word_store(cconfig.music_volume, v); }
+
+void tarq_set_console_mode(int32_t on) { tovo_sound_word_store(cconfig.console_mode, on); }

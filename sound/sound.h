@@ -14,6 +14,11 @@ int tarq_sound_exit();
 void tarq_lock_audio();
 void tarq_unlock_audio();
 
+// Console mode: mix channels 0-3 are the machine's sound-effect channels and
+// 4-7 its music channels, and only those eight are heard. Read by the
+// callback, so set through here once the device runs.
+void tarq_set_console_mode(int32_t on);
+
 // Volumes 0-256 (256 = unity), read by the callback without the lock.
 // The sound volume is stored only while the device is open.
 void tarq_set_sound_volume(int32_t v);

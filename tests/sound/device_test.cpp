@@ -31,7 +31,7 @@ class DeviceTest : public ::testing::Test {
     ASSERT_NE(cart, nullptr);
     ASSERT_EQ(tarq_sound_init(22050, 1), 0);
     ASSERT_EQ(tarq_sound_inited, 1);
-    tovo_sound_word_store(cconfig.console_mode, 1);
+    tarq_set_console_mode(1);
   }
   void TearDown() override {
     tarq_sound_exit();

@@ -55,7 +55,7 @@ TEST_F(MixerTest, ChannelsEightToFifteenAreRenderedButNotHeard) {
   looped_sound s(chan(9), 9, {1000});
   EXPECT_EQ(callback(4), (std::vector<int16_t>(4, 0)));
   EXPECT_EQ(chan(9).history_count, 2);  // the tick it made and the end of the callback
-  cconfig.console_mode = 0;
+  tarq_set_console_mode(0);
   EXPECT_EQ(callback(4), (std::vector<int16_t>(4, 1000)));
 }
 
