@@ -62,6 +62,6 @@ int save_backup(const char* name, int raw) {
   if (raw) return copy_raw(name, path);
   tovo_cart* cart = pitem[0];
   if (!cart) return 1;
-  tovo_merge_code_tabs(cart);
+  tovo_merge_code_tabs_standin(cart);
   return tarq_strcasestr(name, ".png") ? save_tovo_cart_png(cart, path) : tarq_save_tovo_cart(cart, path);
 }

@@ -297,8 +297,10 @@ tovo_cart* tarq_load_tovo_cart_from_file(tarq_file* f, int headerless) {
   if (!f) return nullptr;
   int32_t size = 0;
   uint8_t* text = tovo_read_stream(f, MAX_FILE, &size);
-  char* line = static_cast<char*>(tarq_malloc(TOVO_TEXT_CART_MAX_LINE + 1));
-  uint8_t* glyphs = static_cast<uint8_t*>(tarq_malloc(TOVO_TEXT_CART_MAX_LINE + 16));
+  // No line is longer than the text.
+  size_t longest = static_cast<size_t>(size < TOVO_TEXT_CART_MAX_LINE ? size : TOVO_TEXT_CART_MAX_LINE);
+  char* line = static_cast<char*>(tarq_malloc(longest + 1));
+  uint8_t* glyphs = static_cast<uint8_t*>(tarq_malloc(longest + 16));
   tovo_cart* cart = nullptr;
   if (text && line && glyphs) cart = read_text_cart(reinterpret_cast<char*>(text), size, headerless, line, glyphs);
   tarq_free(glyphs);

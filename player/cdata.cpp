@@ -65,18 +65,18 @@ int tovo_cdata_filename(const char* id, char* out) {
 
 int load_cdata(const char* id) {
   if (!id) return TOVO_CDATA_NO_ID;
-  if (!tovo_cart_is_running()) return TOVO_CDATA_NO_FILE;
+  if (!tovo_cart_is_running_standin()) return TOVO_CDATA_NO_FILE;
   if (disk_state.cdata_id[0]) {
-    tovo_runtime_error("cartdata() can only be called once");
+    tovo_runtime_error_standin("cartdata() can only be called once");
     return TOVO_CDATA_ERROR;
   }
   size_t n = strlen(id);
   if (n == 0 || n > TOVO_CART_DATA_ID_MAX) {
-    tovo_runtime_error("cart data id too long");
+    tovo_runtime_error_standin("cart data id too long");
     return TOVO_CDATA_ERROR;
   }
   if (!tovo_cart_data_id_ok(id)) {
-    tovo_runtime_error("cart data id: bad char");
+    tovo_runtime_error_standin("cart data id: bad char");
     return TOVO_CDATA_ERROR;
   }
   snprintf(disk_state.cdata_id, sizeof disk_state.cdata_id, "%s", id);
@@ -94,7 +94,7 @@ int load_cdata(const char* id) {
 }
 
 int save_cdata() {
-  if (!tovo_cart_is_running() || !tovo_cart_data_id_ok(disk_state.cdata_id)) {
+  if (!tovo_cart_is_running_standin() || !tovo_cart_data_id_ok(disk_state.cdata_id)) {
     pstate.cart_data_dirty = 0;
     return 0;
   }

@@ -7,12 +7,12 @@
 struct tovo_cart;
 
 // Splits the cart's code into the 16 code tabs.
-void tovo_split_code_into_tabs(tovo_cart* cart);
+void tovo_split_code_into_tabs_standin(tovo_cart* cart);
 // Merges the code tabs back into the cart's code.
-void tovo_merge_code_tabs(tovo_cart* cart);
+void tovo_merge_code_tabs_standin(tovo_cart* cart);
 // Resets the editor state, clears the code tabs' undo stacks and updates
 // the window title for a newly loaded cart.
-void tovo_reset_editor_for_new_cart();
+void tovo_reset_editor_for_new_cart_standin();
 
 extern int32_t tovo_standin_tab_splits;
 extern int32_t tovo_standin_tab_merges;

@@ -67,8 +67,8 @@ void prepare_loaded_cart(tovo_cart* cart, const char* path) {
 
   disk_state.edit_flag = 0;
   hash_cart(cart, disk_state.load_hash);
-  tovo_split_code_into_tabs(cart);
-  tovo_merge_code_tabs(cart);
+  tovo_split_code_into_tabs_standin(cart);
+  tovo_merge_code_tabs_standin(cart);
   hash_cart(cart, disk_state.saved_hash);
 
   get_sandboxed_cstore_filename(disk_state.saved_hash);
@@ -76,6 +76,6 @@ void prepare_loaded_cart(tovo_cart* cart, const char* path) {
            path && path[0] ? path : disk_state.gscf_buffer);
   apply_sandboxed_patch(cart);
 
-  tovo_reset_editor_for_new_cart();
-  if (!tovo_cart_is_running()) machine_mode.param_string[0] = 0;
+  tovo_reset_editor_for_new_cart_standin();
+  if (!tovo_cart_is_running_standin()) mode_standin.param_string[0] = 0;
 }

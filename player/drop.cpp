@@ -60,16 +60,16 @@ void drop_picture(const char* path) {
   tarq_bitmap* picture = tarq_load_png(path);
   if (!picture) return;
   if (picture->width > TOVO_DROP_MAX_SIDE || picture->height > TOVO_DROP_MAX_SIDE) {
-    show_message("image is too large (128 max)", MESSAGE_MS);
+    show_message_standin("image is too large (128 max)", MESSAGE_MS);
     tarq_destroy_bitmap(picture);
     return;
   }
-  tovo_backup_sprite_sheet();
+  tovo_backup_sprite_sheet_standin();
   tarq_bitmap* image = tarq_create_bitmap(picture->width, picture->height, 8);
   if (image) {
     for (int32_t y = 0; y < picture->height; y++)
       for (int32_t x = 0; x < picture->width; x++) image->rows[y][x] = nearest_display_colour(tarq_row32(picture, y)[x]);
-    serial_set_dropped_image_file(image);
+    serial_set_dropped_image_file_standin(image);
   }
   tarq_destroy_bitmap(picture);
 }
@@ -82,9 +82,9 @@ void drop_file(const char* path) {
   tarq_fclose(f);
   if (!data) return;
   if (size > TOVO_DROP_MAX_FILE)
-    show_message("file is too large (256k max)", MESSAGE_MS);
+    show_message_standin("file is too large (256k max)", MESSAGE_MS);
   else
-    serial_set_dropped_file(data, size);
+    serial_set_dropped_file_standin(data, size);
   tarq_free(data);
 }
 
@@ -94,11 +94,11 @@ void handle_dropped_file() {
   const char* path = tarq_state.dropped_file;
   if (!path[0]) return;
   if (reads_as_cart(path))
-    show_message("can not load", MESSAGE_MS);
-  else if (machine_mode.immediate && !tovo_cart_is_running())
-    tovo_print_col("could not load cartridge", CONSOLE_COLOUR);
+    show_message_standin("can not load", MESSAGE_MS);
+  else if (mode_standin.immediate && !tovo_cart_is_running_standin())
+    tovo_print_col_standin("could not load cartridge", CONSOLE_COLOUR);
   else if (name_has(path, "kxm.png"))
-    show_message("kxm.png not supported", MESSAGE_MS);
+    show_message_standin("kxm.png not supported", MESSAGE_MS);
   else if (name_has(path, ".png"))
     drop_picture(path);
   else

@@ -1,5 +1,5 @@
 #include "player/machine_mode_standin.h"
 
-tovo_machine_mode_standin machine_mode;
+tovo_machine_mode_standin mode_standin;
 
-bool tovo_cart_is_running() { return machine_mode.mode == TOVO_MODE_RUNNING && machine_mode.cart_started; }
+bool tovo_cart_is_running_standin() { return mode_standin.mode == TOVO_MODE_RUNNING && mode_standin.cart_started; }

@@ -14,7 +14,7 @@ struct tovo_machine_mode_standin {
   char param_string[TARQ_PATH_MAX];   // the parameter string of the run chain
 };
 
-extern tovo_machine_mode_standin machine_mode;
+extern tovo_machine_mode_standin mode_standin;
 
 // True while the machine runs a started cart.
-bool tovo_cart_is_running();
+bool tovo_cart_is_running_standin();

@@ -4,13 +4,13 @@
 
 tovo_message_standin message_standin;
 
-void show_message(const char* text, int32_t ms) {
+void show_message_standin(const char* text, int32_t ms) {
   snprintf(message_standin.message, sizeof message_standin.message, "%s", text ? text : "");
   message_standin.message_ms = ms;
   message_standin.messages++;
 }
 
-void tovo_print_col(const char* text, int32_t colour) {
+void tovo_print_col_standin(const char* text, int32_t colour) {
   snprintf(message_standin.line, sizeof message_standin.line, "%s", text ? text : "");
   message_standin.line_colour = colour;
   message_standin.lines++;

@@ -18,6 +18,6 @@ struct tovo_message_standin {
 extern tovo_message_standin message_standin;
 
 // The message bar: text for ms milliseconds.
-void show_message(const char* text, int32_t ms);
+void show_message_standin(const char* text, int32_t ms);
 // A console line in a colour.
-void tovo_print_col(const char* text, int32_t colour);
+void tovo_print_col_standin(const char* text, int32_t colour);

@@ -5,7 +5,7 @@
 char tovo_standin_runtime_error[256];
 int32_t tovo_standin_runtime_errors = 0;
 
-void tovo_runtime_error(const char* text) {
+void tovo_runtime_error_standin(const char* text) {
   snprintf(tovo_standin_runtime_error, sizeof tovo_standin_runtime_error, "%s", text);
   tovo_standin_runtime_errors++;
 }

@@ -7,4 +7,4 @@ extern char tovo_standin_runtime_error[256];
 extern int32_t tovo_standin_runtime_errors;
 
 // Raises a runtime error with a fixed message in the running cart.
-void tovo_runtime_error(const char* text);
+void tovo_runtime_error_standin(const char* text);

@@ -7,9 +7,9 @@
 struct tarq_bitmap;
 
 // Takes a copy of a dropped file's bytes for channel 0x800.
-void serial_set_dropped_file(const uint8_t* data, int32_t size);
+void serial_set_dropped_file_standin(const uint8_t* data, int32_t size);
 // Takes ownership of a dropped picture (8-bit palette indices) for channel 0x802.
-void serial_set_dropped_image_file(tarq_bitmap* image);
+void serial_set_dropped_image_file_standin(tarq_bitmap* image);
 
 extern uint8_t* tovo_standin_dropped_data;
 extern int32_t tovo_standin_dropped_size;

@@ -3,6 +3,6 @@
 // undo exist: taking a backup sets the edit flag and is counted.
 #include <cstdint>
 
-void tovo_backup_sprite_sheet();
+void tovo_backup_sprite_sheet_standin();
 
 extern int32_t tovo_standin_sheet_backups;

@@ -33,8 +33,8 @@ namespace {
 using cart_storage = disk_fixture;
 
 void run_cart() {
-  machine_mode.mode = TOVO_MODE_RUNNING;
-  machine_mode.cart_started = 1;
+  mode_standin.mode = TOVO_MODE_RUNNING;
+  mode_standin.cart_started = 1;
 }
 
 TEST_F(cart_storage, CstoreWritesMachineBytesIntoTheFileAndTheWorkingCart) {
@@ -250,7 +250,7 @@ TEST_F(cart_storage, CartDataAutosaveWhileDirty) {
   EXPECT_EQ(read_file(path).substr(0, 8), "00000002");
 
   // Not running: nothing is written, the flag is dropped.
-  machine_mode.mode = TOVO_MODE_STOPPED;
+  mode_standin.mode = TOVO_MODE_STOPPED;
   pstate.cart_data[0] = 3;
   pstate.cart_data_dirty = 1;
   EXPECT_EQ(save_cdata(), 0);
@@ -356,8 +356,8 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   drop(file("missing.txt"));
   EXPECT_EQ(message_standin.messages, 0);
 
-  machine_mode = {};
-  machine_mode.immediate = 1;
+  mode_standin = {};
+  mode_standin.immediate = 1;
   drop(file("note.txt"));
   EXPECT_STREQ(message_standin.line, "could not load cartridge");
 }

@@ -17,7 +17,7 @@
 
 void disk_fixture::SetUp() {
   memset(&disk_state, 0, sizeof disk_state);
-  machine_mode = {};
+  mode_standin = {};
   message_standin = {};
   clear_embedded_carts();
   char path[1024];
