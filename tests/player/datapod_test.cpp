@@ -124,10 +124,10 @@ TEST_F(datapod, FontHasNarrowAndWideGlyphs) {
   for (int c = 0; c < 256; c++) {
     tarq_bitmap* g = (tarq_bitmap*)cpod_get_item(font, c, TARQ_ITEM_BITMAP);
     ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->width, c < 128 ? 3 : 7) << c;  // a 4x6 or 8x6 cell less its spacing
-    EXPECT_EQ(g->height, 5) << c;
+    EXPECT_EQ(g->width, c < 128 ? 4 : 8) << c;
+    EXPECT_EQ(g->height, 6) << c;
     int set = 0;
-    for (int i = 0; i < g->width * 5; i++) set += g->pixels[i] != 0;
+    for (int i = 0; i < g->width * 6; i++) set += g->pixels[i] != 0;
     if (c > 32) {
       EXPECT_GT(set, 0) << c;  // every printable code shows something
     }
