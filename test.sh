@@ -6,6 +6,8 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON >/dev/null
 cmake --build build/debug
+# A few seconds of the cart-file readers' libFuzzer targets (clang, build/fuzz).
+scripts/fuzz.sh 3 fuzz_text_cart fuzz_picture_cart fuzz_pxa fuzz_lua_import
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd build/debug
 ctest --output-on-failure -j "$(nproc)"
