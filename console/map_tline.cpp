@@ -50,10 +50,14 @@ int32_t tovo_tline(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t mx, i
   const int32_t ox = register_byte(0x5f3a), oy = register_byte(0x5f3b);
   const bool draw_zero = (pstate.ram[0x5f36] & 8) != 0;
   const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);
+  const tovo_map_shape map = tovo_map_geometry();
+  const tarq_bitmap* source = cart->gfx_view;
   for (int64_t k = first; k <= last; k++) {
-    const int32_t v = map_getpixel(((mx >> 16) & mw) + ox, ((my >> 16) & mh) + oy);
+    const int32_t cx = ((mx >> 16) & mw) + ox, cy = ((my >> 16) & mh) + oy;
+    const int32_t v = cx < map.width && cy < map.height ? map.cells[cy * map.width + cx] : 0;
     if ((v != 0 || draw_zero) && (layers == 0 || (cart->gff[v] & layers) != 0)) {
-      const uint32_t p = tarq_getpixel(cart->gfx_view, (v % 16) * 8 + (mx >> 13 & 7), (v / 16) * 8 + (my >> 13 & 7));
+      const int32_t sx = (v % 16) * 8 + (mx >> 13 & 7), sy = (v / 16) * 8 + (my >> 13 & 7);
+      const uint32_t p = tovo_inside_clip(source, sx, sy) ? source->rows[sy][sx] : 0;
       const uint32_t c = static_cast<uint32_t>(pstate.draw_pal[p & 15]);
       const int32_t x = tovo_line_x(s, k), y = tovo_line_y(s, k);
       if (!(c & 16)) {

@@ -1,6 +1,8 @@
 // spr, sspr, sget, sset, fget and fset over pstate.
 #include "console/sprite.h"
 
+#include <cstring>
+
 #include "console/cart.h"
 #include "console/gfx_state.h"
 #include "console/map.h"
@@ -24,9 +26,7 @@ tarq_bitmap* ready(tarq_bitmap*& scratch, int32_t w, int32_t h) {
     scratch = tarq_create_bitmap(w, h, 8);
     if (!scratch) return nullptr;
   }
-  for (int32_t y = 0; y < h; y++) {
-    for (int32_t x = 0; x < w; x++) scratch->rows[y][x] = EMPTY;
-  }
+  std::memset(scratch->pixels, EMPTY, static_cast<size_t>(w) * static_cast<size_t>(h));
   return scratch;
 }
 

@@ -23,6 +23,11 @@ inline void write_sprite_pixel(tarq_bitmap* dest, int32_t x, int32_t y, uint32_t
 
 bool usable(const tarq_bitmap* b) { return b && b->rows && b->depth == 8; }
 
+// True when sprite pixels are plain stores: no sprite pattern, full masks.
+bool plain_sprites(uint32_t pattern) {
+  return !(pattern & TOVO_PATTERN_SPRITES) && (pstate.write_mask & 15) == 15 && (pstate.read_mask & 15) == 15;
+}
+
 }  // namespace
 
 void tovo_blit(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
@@ -44,10 +49,17 @@ void tovo_draw_sprite(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, 
   if (!usable(source) || !usable(dest)) return;
   tarq_clip(source, dest, sx, sy, dx, dy, w, h);
   const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);
+  const bool plain = plain_sprites(pattern);
   for (int32_t j = 0; j < h; j++) {
     const uint8_t* from = source->rows[sy + j] + sx;
+    uint8_t* to = dest->rows[dy + j] + dx;
     for (int32_t i = 0; i < w; i++) {
-      if (from[i] < 16) write_sprite_pixel(dest, dx + i, dy + j, from[i], pattern);
+      if (from[i] >= 16) continue;
+      if (plain) {
+        to[i] = from[i];
+      } else {
+        write_sprite_pixel(dest, dx + i, dy + j, from[i], pattern);
+      }
     }
   }
 }
@@ -57,11 +69,18 @@ void tovo_draw_sprite_pal(const tarq_bitmap* source, tarq_bitmap* dest, int32_t 
   if (!usable(source) || !usable(dest)) return;
   tarq_clip(source, dest, sx, sy, dx, dy, w, h);
   const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);
+  const bool plain = plain_sprites(pattern);
   for (int32_t j = 0; j < h; j++) {
     const uint8_t* from = source->rows[sy + j] + sx;
+    uint8_t* to = dest->rows[dy + j] + dx;
     for (int32_t i = 0; i < w; i++) {
       const uint32_t v = static_cast<uint32_t>(palette[from[i] & 15]);
-      if ((v & 0xf0) == 0) write_sprite_pixel(dest, dx + i, dy + j, v, pattern);
+      if (v & 0xf0) continue;
+      if (plain) {
+        to[i] = static_cast<uint8_t>(v);
+      } else {
+        write_sprite_pixel(dest, dx + i, dy + j, v, pattern);
+      }
     }
   }
 }
