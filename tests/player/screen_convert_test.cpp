@@ -1,0 +1,134 @@
+// Screen conversion through the palettes and the screen modes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "console/extpal_glitch_standin.h"
+#include "console/pstate.h"
+#include "engine/gfx.h"
+#include "player/screen_convert.h"
+#include "player/shell_state.h"
+
+namespace {
+
+struct screen : ::testing::Test {
+  void SetUp() override {
+    memset(pstate.ram, 0, sizeof pstate.ram);
+    for (int i = 0; i < 16; i++) {
+      pstate.screen_pal[i] = (i + 1) & 15;
+      pstate.secondary_pal[i] = 128 + i;
+    }
+    page = tarq_create_bitmap(128, 128, 8);
+    dst = tarq_create_bitmap(128, 128, 8);
+    for (int y = 0; y < 128; y++)
+      for (int x = 0; x < 128; x++) page->rows[y][x] = (uint8_t)((x + y) & 15);
+    saved_screen = pstate.screens[0];
+    pstate.screens[0] = page;
+    shell.mode = 1;
+    shell.program_started = 1;
+    pstate.screen_mode = 0;
+    pstate.ram[0x5f55] = 0x60;
+    tovo_extpal_glitch_end = 0;
+  }
+  void TearDown() override {
+    pstate.screens[0] = saved_screen;
+    tarq_destroy_bitmap(page);
+    tarq_destroy_bitmap(dst);
+    memset(&shell, 0, sizeof shell);
+  }
+  tarq_bitmap *page, *dst, *saved_screen;
+};
+
+TEST_F(screen, DisplayPaletteAndHighColours) {
+  page->rows[5][6] = 0x23;  // above 15: its low four bits count
+  blit_tovo_back_page_to_tovo_screen_into(0, dst);
+  for (int y = 0; y < 128; y++)
+    for (int x = 0; x < 128; x++) ASSERT_EQ(dst->rows[y][x], ((page->rows[y][x] & 15) + 1) & 15);
+  EXPECT_EQ(tovo_extpal_glitch_end, 0);
+}
+
+TEST_F(screen, RowSelectedSecondaryPaletteStartsTheGlitch) {
+  pstate.ram[0x5f5f] = 0x10;
+  blit_tovo_back_page_to_tovo_screen_into(0, dst);
+  EXPECT_EQ(dst->rows[9][3], ((9 + 3 + 1) & 15));  // no row bits: all display palette
+  EXPECT_NE(tovo_extpal_glitch_end, 0);            // yet the glitch starts
+  pstate.ram[0x5f70 + 1] = 0x02;                   // row 9
+  blit_tovo_back_page_to_tovo_screen_into(0, dst);
+  EXPECT_EQ(dst->rows[9][3], 128 + ((9 + 3) & 15));
+  EXPECT_EQ(dst->rows[8][3], (8 + 3 + 1) & 15);
+}
+
+TEST_F(screen, OneColourThroughTheSecondaryPaletteByRowBand) {
+  pstate.ram[0x5f5f] = 0x35;  // colour 5
+  pstate.ram[0x5f70 + 2] = 0x01;  // row 16 takes the next entry
+  blit_tovo_back_page_to_tovo_screen_into(0, dst);
+  EXPECT_EQ(dst->rows[0][5], 128 + 0);       // colour 5 at row 0: entry 0
+  EXPECT_EQ(dst->rows[16][5 + 16 - 16 + 5], (10 + 16 + 1) & 15);  // not colour 5
+  page->rows[16][0] = 5;
+  blit_tovo_back_page_to_tovo_screen_into(0, dst);
+  EXPECT_EQ(dst->rows[16][0], 128 + 3);  // entry 16/8 + 1
+  EXPECT_EQ(dst->rows[1][4], 128 + 0);
+}
+
+TEST_F(screen, ScreenModesAsTransforms) {
+  struct mode_case {
+    int32_t mode;
+    int sx, sy;  // where the output pixel (x, y) = (10, 20) comes from
+  };
+  const mode_case cases[] = {
+      {0, 10, 20},  {1, 5, 20},     {0x41, 5, 20},  {2, 10, 10},   {3, 5, 10},
+      {5, 10, 20},  {6, 10, 20},    {130, 10, 107}, {129, 117, 20}, {131, 117, 107},
+      {134, 117, 107}, {133, 20, 117}, {135, 107, 10}, {4, 10, 20},
+  };
+  for (const mode_case& c : cases) {
+    for (int y = 0; y < 128; y++)
+      for (int x = 0; x < 128; x++) dst->rows[y][x] = (uint8_t)((x * 7 + y * 13) & 0xff);
+    apply_draw_mode(dst, c.mode);
+    EXPECT_EQ(dst->rows[20][10], (uint8_t)((c.sx * 7 + c.sy * 13) & 0xff)) << c.mode;
+  }
+  // Mirrors copy one half onto the other.
+  for (int y = 0; y < 128; y++)
+    for (int x = 0; x < 128; x++) dst->rows[y][x] = (uint8_t)x;
+  apply_draw_mode(dst, 5);
+  EXPECT_EQ(dst->rows[0][127], 0);
+  EXPECT_EQ(dst->rows[0][64], 63);
+}
+
+TEST_F(screen, ModesApplyOnlyToARunningProgram) {
+  pstate.screen_mode = 134;
+  blit_tovo_back_page_to_tovo_screen_into(0, dst);
+  EXPECT_EQ(dst->rows[0][0], 15);  // from (127, 127), colour 14
+  shell.mode = 0;
+  blit_tovo_back_page_to_tovo_screen_into(0, dst);
+  EXPECT_EQ(dst->rows[0][0], 1);
+}
+
+TEST_F(screen, TvFrameSurroundsThePicture) {
+  tarq_bitmap* back = tarq_create_bitmap(144, 136, 8);
+  tarq_palette pal{};
+  for (int i = 0; i < 256; i++) pal.rgb[i][0] = pal.rgb[i][1] = pal.rgb[i][2] = (uint8_t)(i * 16);
+  for (int y = 0; y < 128; y++)
+    for (int x = 0; x < 128; x++) back->rows[y][x] = 7;
+  tarq_bitmap* frame = tarq_create_bitmap(8, 64, 32);
+  draw_tv_frame(back, frame, &pal);
+  EXPECT_EQ(back->rows[4][8], 7);  // the picture moved to (8, 4)
+  EXPECT_EQ(back->rows[131][135], 7);
+  EXPECT_EQ(back->rows[0][0], 255);
+  EXPECT_EQ(back->rows[68][1], 16 + 32);
+  EXPECT_EQ(back->rows[68][142], 144 + 32);
+  tarq_destroy_bitmap(frame);
+  tarq_destroy_bitmap(back);
+}
+
+TEST_F(screen, GlitchRotatesEveryOtherRow) {
+  tarq_bitmap* back = tarq_create_bitmap(128, 128, 8);
+  for (int y = 0; y < 128; y++)
+    for (int x = 0; x < 128; x++) back->rows[y][x] = (uint8_t)(x & 15);
+  draw_extpal_glitch(back, 12345);
+  EXPECT_EQ(back->rows[2][0], 1);    // rotated left
+  EXPECT_EQ(back->rows[2][127], 0);
+  EXPECT_EQ(back->rows[1][0], 0);    // odd rows untouched
+  tarq_destroy_bitmap(back);
+}
+
+}  // namespace
