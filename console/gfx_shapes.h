@@ -53,7 +53,8 @@ int32_t fill_ellipse_1(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32
 int32_t fill_ellipse_1_32bit(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int32_t ex,
                              int32_t ey, uint32_t colour);
 
-// Recolours the rectangle x0..x1, y0..y1 (inclusive, inside the bitmap) to 0
-// and 1 for the shell's dimmed backgrounds: mode 1 picks a brightness
-// threshold from the pixels, other modes split colours 0-5 from 6-15.
+// Recolours the rectangle x0..x1, y0..y1 (inclusive; the part inside the
+// bitmap, whatever its clip) to 0 and 1 for the shell's dimmed backgrounds:
+// mode 1 picks a brightness threshold from the pixels, other modes split
+// colours 0-5 from 6-15.
 void draw_tinted_rect_adaptive(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t mode);

@@ -1,4 +1,5 @@
 // Two-tone recolouring of a rectangle, behind the shell's menus and overlays.
+#include <algorithm>
 #include <cstdlib>
 
 #include "console/gfx_shapes.h"
@@ -40,6 +41,13 @@ int32_t threshold(const tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int3
 }  // namespace
 
 void draw_tinted_rect_adaptive(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t mode) {
+  if (!b || !b->rows || b->depth != 8) return;
+  // Kept inside the bitmap whatever the caller passes.
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, b->width - 1);
+  y1 = std::min(y1, b->height - 1);
+  if (x0 > x1 || y0 > y1) return;
   uint8_t table[16];
   if (mode != 1) {
     for (int i = 0; i < 16; i++) table[i] = i >= 6 ? 1 : 0;

@@ -223,6 +223,12 @@ TEST_F(ShapeTest, TintedRect) {
   for (int i = 0; i < 12; i++) screen()->pixels[128 + i] = i < 8 ? 0 : 7;
   draw_tinted_rect_adaptive(screen(), 0, 1, 11, 1, 1);
   for (int i = 0; i < 12; i++) EXPECT_EQ(px(i, 1), i < 8 ? 0 : 1) << i;
+  // A rectangle reaching outside the bitmap recolours only its inside part.
+  fill_screen(9);
+  draw_tinted_rect_adaptive(screen(), -10, 120, 200, 300, 0);
+  EXPECT_EQ(px(0, 127), 1);
+  EXPECT_EQ(px(127, 120), 1);
+  EXPECT_EQ(px(0, 119), 9);
 }
 
 }  // namespace
