@@ -3,9 +3,12 @@
 // fillp, through the bindings as scripts call them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "console/extpal_glitch_standin.h"
 #include "console/gfx_colour.h"
 #include "console/gfx_pixel.h"
+#include "console/gfx_shapes.h"
 #include "console/gfx_state.h"
 #include "tests/console/gfx_fixture.h"
 
@@ -62,7 +65,8 @@ TEST_F(PixelTest, PutpixelClips) {
   EXPECT_EQ(pixels_not(0).size(), 1u);
 }
 
-// The span writer against putpixel at every span, pattern, mask and clip.
+// The span and column writers (through draw_hline and draw_vline, which
+// clip) against putpixel at random spans, patterns, masks and clips.
 TEST_F(PixelTest, SpansMatchPutpixel) {
   uint32_t seed = 12345;
   auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, seed >> 8; };
@@ -71,22 +75,23 @@ TEST_F(PixelTest, SpansMatchPutpixel) {
     for (int i = 0; i < 128 * 128; i++) {
       screen()->pixels[i] = reference->pixels[i] = static_cast<uint8_t>(next() % 20);
     }
+    const int cx0 = static_cast<int>(next() % 128), cy0 = static_cast<int>(next() % 128);
+    const int cx1 = cx0 + static_cast<int>(next() % (129 - cx0)), cy1 = cy0 + static_cast<int>(next() % (129 - cy0));
+    tarq_set_clip(screen(), cx0, cy0, cx1, cy1);
+    tarq_set_clip(reference, cx0, cy0, cx1, cy1);
     const uint32_t pattern = next() & 0x1ffff;
     const uint32_t colour = next() & 0xff;
+    pstate.fill_pattern = static_cast<int32_t>(pattern);
     pstate.write_mask = static_cast<int32_t>(next() & 15);
     pstate.read_mask = static_cast<int32_t>(next() & 15);
-    const int y = static_cast<int>(next() % 128);
-    int x0 = static_cast<int>(next() % 128), x1 = static_cast<int>(next() % 128);
-    if (x0 > x1) std::swap(x0, x1);
-    uint32_t colours[4];
+    const int at = static_cast<int>(next() % 140) - 6;
+    const int a = static_cast<int>(next() % 160) - 16, b = static_cast<int>(next() % 160) - 16;
     if (round % 2 == 0) {
-      tovo_row_colours(colour, pattern, y, colours);
-      tovo_span(screen(), x0, x1, y, colours);
-      for (int x = x0; x <= x1; x++) tovo_putpixel(reference, x, y, colour, pattern);
+      draw_hline(screen(), a, b, at, colour);
+      for (int x = std::min(a, b); x <= std::max(a, b); x++) tovo_putpixel(reference, x, at, colour, pattern);
     } else {
-      tovo_column_colours(colour, pattern, y, colours);
-      tovo_column(screen(), y, x0, x1, colours);
-      for (int r = x0; r <= x1; r++) tovo_putpixel(reference, y, r, colour, pattern);
+      draw_vline(screen(), at, a, b, colour);
+      for (int y = std::min(a, b); y <= std::max(a, b); y++) tovo_putpixel(reference, at, y, colour, pattern);
     }
     ASSERT_EQ(0, std::memcmp(screen()->pixels, reference->pixels, 128 * 128)) << "round " << round;
   }
