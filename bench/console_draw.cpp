@@ -77,6 +77,15 @@ void BM_OvalfillLarge(benchmark::State& state) {
 }
 BENCHMARK(BM_OvalfillLarge);
 
+// A huge circle whose top arc crosses the screen: 128 rows visible.
+void BM_CircfillHugeEdge(benchmark::State& state) {
+  ensure_machine();
+  int64_t pixels = 0;
+  for (auto _ : state) pixels += draw_filloval(pstate.draw_target, 64 - 30000, 60, 64 + 30000, 60060, 9);
+  state.SetItemsProcessed(pixels);
+}
+BENCHMARK(BM_CircfillHugeEdge);
+
 void BM_Sprites1000(benchmark::State& state) {
   ensure_machine();
   for (auto _ : state) {

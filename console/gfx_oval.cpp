@@ -29,10 +29,10 @@ bool clip_inside_curve(const tarq_bitmap* t, const box& b) {
          cy - iy < t->clip_y0 && cy + iy >= t->clip_y1;
 }
 
-// The stepper's state, in T arithmetic.
+// The stepper's state, in T arithmetic; b2 * x and a2 * y are kept as sums.
 template <typename T>
 struct stepper {
-  T rx, ry, a2, b2, x, y, t, dxt, dyt, crit1, crit2, crit3;
+  T rx, ry, a2, b2, x, y, t, dxt, dyt, crit1, crit2, crit3, b2x, a2y;
 
   stepper(int32_t rx_, int32_t ry_) : rx(rx_), ry(ry_) {
     a2 = rx * rx;
@@ -45,17 +45,21 @@ struct stepper {
     crit1 = -(a2 / 4) - rx % 2 - b2;
     crit3 = -(b2 / 4) - ry % 2;
     crit2 = crit3 - a2;
+    b2x = 0;
+    a2y = a2 * ry;
   }
   bool running() const { return x <= rx && y >= 0; }
-  bool step_x_only() const { return t + b2 * x <= crit1 || t + a2 * y <= crit3; }
-  bool step_y_only() const { return t - a2 * y > crit2; }
+  bool step_x_only() const { return t + b2x <= crit1 || t + a2y <= crit3; }
+  bool step_y_only() const { return t - a2y > crit2; }
   void inc_x() {
     x += 1;
+    b2x += b2;
     dxt += 2 * b2;
     t += dxt;
   }
   void dec_y() {
     y -= 1;
+    a2y -= a2;
     dyt += 2 * a2;
     t += dyt;
   }
