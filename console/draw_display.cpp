@@ -6,8 +6,6 @@
 #include "engine/gfx.h"
 #include "engine/window.h"
 
-int32_t tovo_display_tv_frame = 0;
-
 void set_draw_display(int display) {
   if (display < 0) display = 0;
   if (display > TOVO_DISPLAYS - 1) display = TOVO_DISPLAYS - 1;
@@ -28,7 +26,7 @@ void update_gfx_clipping() {
 }
 
 int get_number_of_displays() {
-  if (tovo_display_tv_frame || !tarq_back_page) return 1;
+  if (!tarq_back_page) return 1;
   int n = (tarq_back_page->width / 128) * (tarq_back_page->height / 128);
   if (n < 1) return 1;
   return n > TOVO_DISPLAYS ? TOVO_DISPLAYS : n;

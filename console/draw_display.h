@@ -3,10 +3,6 @@
 // binding of the sprite source and the draw target, and the clip rectangle.
 #include <cstdint>
 
-// 1 while the shell shows the tv frame around a single display; the shell
-// copies its tv_frame setting here.
-extern int32_t tovo_display_tv_frame;
-
 // Clamps display to 0-3 and selects it; the cart's sprite source becomes that
 // display's screen when the RAM byte 0x5f54 is 0x60, else the cart's sheet;
 // the draw target becomes the screen when 0x5f55 is non-zero, else the
@@ -17,5 +13,6 @@ void set_draw_display(int display);
 // draw target to the clip registers.
 void update_gfx_clipping();
 
-// 1 with the tv frame; else the 128x128 tiles of the back page, 1 to 4.
+// The 128x128 tiles of the back page, 1 to 4 (1 without a back page). The
+// tv-frame page (144x136) holds one.
 int get_number_of_displays();

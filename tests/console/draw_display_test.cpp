@@ -1,5 +1,4 @@
-// Display selection: the number of displays from the back page and the tv
-// frame, and the binding of sprite source and draw target per display.
+// Display selection: the number of displays from the back page, and the binding of sprite source and draw target per display.
 #include <gtest/gtest.h>
 
 #include "console/draw_display.h"
@@ -13,17 +12,15 @@ using DisplayTest = DrawTest;
 TEST_F(DisplayTest, NumberOfDisplays) {
   tarq_bitmap* saved = tarq_back_page;
   struct Case {
-    int width, height, tv_frame, expect;
-  } cases[] = {{128, 128, 0, 1}, {256, 128, 0, 2}, {256, 256, 0, 4}, {384, 128, 0, 3},
-               {1024, 1024, 0, 4}, {100, 100, 0, 1}, {256, 256, 1, 1}};
+    int width, height, expect;
+  } cases[] = {{128, 128, 1}, {256, 128, 2}, {256, 256, 4}, {384, 128, 3},
+               {1024, 1024, 4}, {100, 100, 1}, {144, 136, 1}};
   for (const Case& c : cases) {
     tarq_back_page = tarq_create_bitmap(c.width, c.height, 8);
-    tovo_display_tv_frame = c.tv_frame;
     EXPECT_EQ(get_number_of_displays(), c.expect) << c.width << "x" << c.height;
     tarq_destroy_bitmap(tarq_back_page);
   }
   tarq_back_page = nullptr;
-  tovo_display_tv_frame = 0;
   EXPECT_EQ(get_number_of_displays(), 1);
   tarq_back_page = saved;
 }
