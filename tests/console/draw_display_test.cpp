@@ -1,4 +1,5 @@
-// Display selection: the number of displays from the back page, and the binding of sprite source and draw target per display.
+// Display selection: the number of displays from the back page, and the
+// binding of sprite source and draw target per display.
 #include <gtest/gtest.h>
 
 #include "console/draw_display.h"
