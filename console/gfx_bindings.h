@@ -39,7 +39,8 @@ int kx_mget(lua_State* L);
 int kx_mset(lua_State* L);
 int kx_tline(lua_State* L);
 
-// The drawing names with their bindings, for the API registration.
+// The drawing names with their bindings and kinds, as the API registration
+// lists them; for states that need the drawing functions alone.
 struct tovo_binding {
   const char* name;
   lua_CFunction function;
