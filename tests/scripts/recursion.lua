@@ -26,9 +26,3 @@ local function ack(m, n)
   return ack(m - 1, ack(m, n - 1))
 end
 print(ack(2, 3))
-
-local ok = pcall(function()
-  local function forever(n) return 1 + forever(n + 1) end
-  return forever(1)
-end)
-print(ok)
