@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "console/print_standin.h"
+#include "console/console_print.h"
 #include "console/pstate.h"
 #include "engine/mem.h"
 #include "script/cpu.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "console/spend_cpu_standin.h"
+#include "console/spend_cpu.h"
 #include "engine/math.h"
 
 namespace {

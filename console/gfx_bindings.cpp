@@ -6,7 +6,7 @@
 #include "console/gfx_colour.h"
 #include "console/gfx_state.h"
 #include "console/pstate.h"
-#include "console/spend_cpu_standin.h"
+#include "console/spend_cpu.h"
 #include "script/api_access.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "console/gfx_shapes.h"
 #include "console/gfx_state.h"
 #include "console/pstate.h"
-#include "console/spend_cpu_standin.h"
+#include "console/spend_cpu.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "console/gfx_bindings.h"
 #include "console/map.h"
 #include "console/pstate.h"
-#include "console/spend_cpu_standin.h"
+#include "console/spend_cpu.h"
 #include "console/sprite.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The console PRNG.
 #include "console/prng.h"
 
-#include "console/spend_cpu_standin.h"
+#include "console/spend_cpu.h"
 
 uint32_t kx_m_high = 0;
 uint32_t kx_m_low = 0;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/token_api_stand_in.h"
+#include "console/api.h"
 #include "engine/tarq.h"
 
 uint32_t tovo_keyword_hash_start = 0x67d;
@@ -277,7 +277,7 @@ void add_to_keyword_hash_table(const char* name, int32_t id) {
 void init_keyword_hash_table() {
   if (keyword_table_built) return;
   keyword_table_built = true;
-  if (api_name_count == 0) tovo_add_stand_in_api_names();
+  if (api_name_count == 0) tovo_add_api_names();
   for (const keyword_entry& k : keywords) add_to_keyword_hash_table(k.name, k.id);
   for (int i = 0; i < api_name_count; i++) {
     if (std::strlen(api_names[i]) <= static_cast<size_t>(TOVO_KEYWORD_NAME_MAX))

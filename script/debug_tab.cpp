@@ -1,5 +1,5 @@
 // Lines of the whole program text as lines of the console's code tabs.
-#include "console/find_tab_line_standin.h"
+#include "console/code_tabs.h"
 #include "script/api.h"
 #include "script/number.h"
 

@@ -1,6 +1,6 @@
 // Base functions: traversal, selection, types, metatables, raw access,
 // assert and conversion to text.
-#include "console/assert_message_standin.h"
+#include "console/assert_message.h"
 #include "script/auxlib.h"
 #include "script/lib_base.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "console/alloc.h"
-#include "console/print_standin.h"
+#include "console/run_state.h"
 #include "console/pstate.h"
 #include "script/api.h"
 #include "script/cpu.h"
@@ -100,10 +100,13 @@ TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
 TEST_F(AllocTest, HardLimitRefusesGrowthOnly) {
   void* block = make(5, 4096);
   pstate.code_overhead = 0x4000000;
-  int32_t prints = tovo_standin_print_count;
+  // Headless with exec and no program running, console lines go to standard output.
+  run_state.exec = 1;
+  run_state.running = 0;
+  testing::internal::CaptureStdout();
   EXPECT_EQ(make(5, 3 << 20), nullptr);
-  EXPECT_EQ(tovo_standin_print_count - prints, 2);
-  EXPECT_STREQ(tovo_standin_last_print, "0mb + 3072k\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "host allocation error\n0mb + 3072k\n\n");
+  run_state.exec = 0;
   EXPECT_EQ(pstate.alloc_error, 1);
   EXPECT_EQ(tovo_lua_alloc(nullptr, block, 4096, 8192), nullptr);
   EXPECT_EQ(pstate.script_memory, 4096);

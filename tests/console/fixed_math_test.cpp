@@ -7,7 +7,7 @@
 #include <random>
 
 #include "console/fixed_math.h"
-#include "console/spend_cpu_standin.h"
+#include "console/run_state.h"
 
 namespace {
 
@@ -165,11 +165,11 @@ TEST(FixedMath, SquareRootIsExactFloorAndCharges) {
   EXPECT_EQ(kx_fsqrt(2 * ONE), 0x16a09);
   EXPECT_EQ(kx_fsqrt(4 * ONE), 2 * ONE);
   EXPECT_EQ(kx_fsqrt(INT32_MAX), ref_sqrt(INT32_MAX));
-  int before = tovo_standin_spend_counter;
+  int before = run_state.spend_counter;
   EXPECT_EQ(kx_fsqrt(-ONE), 0);
-  EXPECT_EQ(tovo_standin_spend_counter, before);
+  EXPECT_EQ(run_state.spend_counter, before);
   EXPECT_EQ(kx_fsqrt(0), 0);
-  EXPECT_EQ(tovo_standin_spend_counter, before + 16);
+  EXPECT_EQ(run_state.spend_counter, before + 16);
 }
 
 TEST(FixedMath, Power) {
@@ -189,9 +189,9 @@ TEST(FixedMath, Power) {
   EXPECT_EQ(kx_fpow(ONE, MIN), ONE);
   EXPECT_EQ(kx_fpow(2 * ONE, MIN), 0);
   // Charges: one root for 0.5 plus the final charge, 8 each, doubled.
-  int before = tovo_standin_spend_counter;
+  int before = run_state.spend_counter;
   kx_fpow(2 * ONE, ONE / 2);
-  EXPECT_EQ(tovo_standin_spend_counter - before, 32);
+  EXPECT_EQ(run_state.spend_counter - before, 32);
 }
 
 TEST(FixedMath, PowerAgreesWithFloatingPointOnModerateValues) {

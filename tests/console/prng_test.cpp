@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/prng.h"
-#include "console/spend_cpu_standin.h"
+#include "console/run_state.h"
 
 namespace {
 
@@ -57,9 +57,9 @@ TEST(Prng, ZeroRangeTakesNoStepAndSeedRegisters) {
   EXPECT_EQ(get_rand_seed(0), 11u);
   EXPECT_EQ(get_rand_seed(1), 22u);
   EXPECT_EQ(get_rand_seed(2), 0u);
-  int before = tovo_standin_spend_counter;
+  int before = run_state.spend_counter;
   tovo_srand(7);
-  EXPECT_EQ(tovo_standin_spend_counter - before, 16);
+  EXPECT_EQ(run_state.spend_counter - before, 16);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/token.h"
-#include "console/token_api_stand_in.h"
+#include "console/api.h"
 
 namespace {
 
@@ -256,7 +256,7 @@ TEST(TokenApiNames, ListIsBoundedAndClearable) {
   EXPECT_EQ(std::string(tovo_api_function_name(0)), long_name.substr(0, TOVO_API_NAME_SIZE - 1));
   for (int i = 0; i < TOVO_API_NAMES_MAX + 10; i++) add_api_function_name("x");
   EXPECT_EQ(tovo_api_function_name_count(), TOVO_API_NAMES_MAX);
-  tovo_add_stand_in_api_names();
+  tovo_add_api_names();
   EXPECT_EQ(tovo_api_function_name_count(), 110);
   EXPECT_STREQ(tovo_api_function_name(0), "deli");
 }

@@ -4,7 +4,7 @@
 // by the cycle budget.
 #include <string>
 
-#include "console/assert_message_standin.h"
+#include "console/assert_message.h"
 #include "script/cpu.h"
 #include "tests/script/lib_fixture.h"
 

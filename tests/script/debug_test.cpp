@@ -1,8 +1,8 @@
 // The debug interface: frames, function information and names, locals,
 // hooks that are kept but never called, chunk ids and tracebacks.
-#include "console/find_tab_line_standin.h"
 #include "script/number.h"
 #include "tests/script/vm_fixture.h"
+#include "tests/support/code_tabs_fixture.h"
 
 namespace {
 
@@ -267,13 +267,12 @@ TEST_F(DebugTest, LongTracebacksLeaveOutTheMiddle) {
 }
 
 TEST_F(DebugTest, ProgramLinesAsTabLines) {
-  const int tabs[] = {3, 4};  // 2 prelude lines, tab 0 (3 lines), 2 lines, tab 1 (4 lines)
-  find_tab_line_standin_set(tabs, 2);
+  tovo_test::set_tab_lines({3, 4});  // 2 prelude lines, tab 0 (3 newlines), 2 lines, tab 1 (4 newlines)
   EXPECT_EQ(get_tovo_line(3), I(1));
   EXPECT_EQ(get_tovo_tab(3), I(0));
   EXPECT_EQ(get_tovo_line(9), I(2));
   EXPECT_EQ(get_tovo_tab(9), I(1));
-  find_tab_line_standin_set(nullptr, 0);
+  tovo_test::clear_tabs();
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Stand-in for the console's assert-message store.
-#include "console/assert_message_standin.h"
+#include "console/assert_message.h"
 
 #include <cstring>
 
@@ -9,6 +8,6 @@ void tovo_assert_message(const char* text) {
   std::memset(tovo_assert_message_store, 0, sizeof tovo_assert_message_store);
   if (text == nullptr) return;
   size_t n = std::strlen(text);
-  if (n > TOVO_ASSERT_MESSAGE_SIZE - 2) n = TOVO_ASSERT_MESSAGE_SIZE - 2;
+  if (n > TOVO_ASSERT_MESSAGE_SIZE - 1) n = TOVO_ASSERT_MESSAGE_SIZE - 1;
   std::memcpy(tovo_assert_message_store, text, n);
 }

@@ -1,0 +1,10 @@
+#pragma once
+// The message of the last failing assert, shown by the runtime error report.
+constexpr int TOVO_ASSERT_MESSAGE_SIZE = 255;
+
+// Empties the store and, for a non-null text, copies at most 254 characters
+// of it in.
+void tovo_assert_message(const char* text);
+
+// The stored message (empty when none).
+extern char tovo_assert_message_store[TOVO_ASSERT_MESSAGE_SIZE];

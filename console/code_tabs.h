@@ -1,0 +1,25 @@
+#pragma once
+// The cart's code as 16 code tabs: split from the working cart's code text at
+// each "\n-->8\n", joined back with it, and the mapping of a program line to
+// a line within a tab.
+struct tovo_cart;
+
+constexpr char TOVO_TAB_SEPARATOR[] = "\n-->8\n";
+
+// Joins the tabs into the cart's code: tab 0 to the last tab that is not
+// empty (or the selected tab when that is later), the separator after every
+// tab before the last.
+void merge_code_from_tabs(tovo_cart* cart);
+// Clears the tabs and cuts the cart's code into them; after the 15th cut the
+// rest, separators included, goes to tab 15.
+void split_code_to_tabs(const tovo_cart* cart);
+// The number of visible tabs: the last tab that is not empty or is
+// selected, plus one.
+int visible_code_tabs();
+
+// Maps a line of the whole compiled program (from 1) to the line within its
+// code tab, and through tab (when not null) the tab index. The two prelude
+// lines come first; each tab then counts its lines plus 2 (the separator line
+// after a tab counts as that tab's last line + 1). Past the last tab: line 0
+// in tab 0.
+int find_tab_line(int line, int* tab);

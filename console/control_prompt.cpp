@@ -1,0 +1,208 @@
+// Prompt commands, which act only when no cart runs or the player was
+// started with exec, and the stubs of services this player does not offer.
+#include <cstdio>
+#include <cstring>
+
+#include "console/api_bindings.h"
+#include "console/code_tabs.h"
+#include "console/console_print.h"
+#include "console/control.h"
+#include "console/include.h"
+#include "console/mem.h"
+#include "console/pstate.h"
+#include "console/run_state.h"
+#include "console/shell_standin.h"
+#include "console/token_limits.h"
+#include "engine/mem.h"
+#include "script/api.h"
+
+namespace {
+
+constexpr int32_t MESSAGE_MS = 2000;
+
+const char* string_arg(lua_State* L, int i) { return lua_type(L, i) == LUA_TSTRING ? lua_tostring(L, i) : nullptr; }
+
+}  // namespace
+
+bool tovo_prompt_allowed() { return !run_state.running || run_state.exec; }
+
+int kx_save(lua_State* L) {
+  if (run_state.exec && pitem[0]) {
+    for (int32_t a = 0; a < TOVO_ROM_SIZE; a++) tovo_poke(nullptr, pitem[0], a, tovo_peek(&pstate, pstate.cart, a));
+  } else if (run_state.running) {
+    tovo_print_col("can not save while running", 6);
+    return 0;
+  }
+  const char* name = string_arg(L, 1);
+  if (name && std::strlen(name) >= 512) {
+    tovo_print_col("filename too long", 6);
+    return 0;
+  }
+  tovo_shell_prompt_command("save", name);
+  return 0;
+}
+
+int kx_info(lua_State*) {
+  if (!tovo_prompt_allowed()) return 0;
+  if (shell_standin.current_filename[0]) {
+    char line[TOVO_STANDIN_TEXT + 16];
+    const char* name = shell_standin.current_filename;
+    std::snprintf(line, sizeof line, "file: %s%s", name, std::strchr(name, '.') ? "" : ".kx");
+    tovo_print_col(line, 14);
+  }
+  if (!pitem[0]) return 0;
+  merge_code_from_tabs(pitem[0]);
+  constexpr int32_t size = 262144;
+  char* flat = static_cast<char*>(tarq_malloc(size));
+  tovo_text_result result{};
+  if (flat && tovo_flatten_includes(pitem[0]->code, flat, size, &result) == 0) {
+    tovo_check_code_limits(flat, &result);
+    int32_t chars = static_cast<int32_t>(std::strlen(flat));
+    tovo_print_2_col("tokens:     %5d /  %d", result.tokens, TOVO_TOKEN_LIMIT, result.tokens <= TOVO_TOKEN_LIMIT ? 6 : 9);
+    tovo_print_2_col("chars:      %5d / %d", chars, 65535, chars < TOVO_CHAR_LIMIT ? 6 : 9);
+  }
+  tarq_free(flat);
+  return 0;
+}
+
+int kx_help(lua_State*) {
+  if (!tovo_prompt_allowed()) return 0;
+  static const struct {
+    const char* text;
+    int32_t colour;
+  } lines[] = {
+      {"", 6}, {"commands", 12}, {"", 6}, {"load <filename>  save <filename>", 6}, {"run (or ctrl-r)  resume", 6},
+      {"shutdown         reboot", 6}, {"install_demos    ls", 6}, {"cd <dirname>     mkdir <dirname>", 6},
+      {"cd ..      to go up a directory", 6}, {"keyconfig  to choose buttons", 6},
+      {"splore     to explore cartridges", 14}, {"", 6}, {"press esc to toggle editor view", 6},
+      {"alt+enter to toggle fullscreen", 6}, {"alt+f4 or ctrl-q to fastquit", 6}, {"", 6},
+      {"see tovo.txt for more info", 12}, {"or visit: tovo.invalid", 12}, {"", 6},
+  };
+  for (const auto& line : lines) tovo_print_col(line.text, line.colour);
+  return 0;
+}
+
+int kx_cd(lua_State* L) {
+  if (!tovo_prompt_allowed()) return 0;
+  const char* dir = string_arg(L, 1);
+  if (!dir) {
+    char line[TOVO_STANDIN_TEXT + 16];
+    std::snprintf(line, sizeof line, "directory: /%s", shell_standin.current_dir);
+    tovo_print_col(line, 12);
+    return 0;
+  }
+  if (std::strlen(dir) < 512) tovo_shell_prompt_command("cd", dir);
+  return 0;
+}
+
+int kx_ls(lua_State* L) {
+  if (run_state.running) return 0;
+  tovo_shell_prompt_command("ls", string_arg(L, 1));
+  return 0;
+}
+
+int kx_mkdir(lua_State* L) {
+  if (!tovo_prompt_allowed()) return 0;
+  const char* name = string_arg(L, 1);
+  if (!name) {
+    tovo_print_col("mkdir [name]", 6);
+    return 0;
+  }
+  if (std::strlen(name) >= 512) {
+    lua_pushnumber(L, 0);
+    return 1;
+  }
+  tovo_shell_prompt_command("mkdir", name);
+  return 0;
+}
+
+int kx_folder(lua_State* L) {
+  if (!tovo_prompt_allowed()) return 0;
+  const char* where = string_arg(L, 1);
+  if (where) {
+    char place[16];
+    std::snprintf(place, sizeof place, "%s", where);
+    size_t n = std::strlen(place);
+    if (n > 0 && place[n - 1] == '/') place[n - 1] = 0;
+    const char* known[] = {"backups", "config", "bbs", "desktop"};
+    bool found = false;
+    for (const char* k : known) found = found || std::strcmp(place, k) == 0;
+    if (!found || std::strlen(where) > n) {
+      tovo_print_col("useage: folder [location]", 14);
+      tovo_print_col("locations:", 6);
+      tovo_print_col("backups config bbs desktop", 6);
+      return 0;
+    }
+  }
+  tovo_shell_prompt_command("folder", where);
+  return 0;
+}
+
+int kx_backup(lua_State*) {
+  if (!tovo_prompt_allowed()) return 0;
+  tovo_shell_prompt_command("backup", shell_standin.current_filename);
+  char line[TOVO_STANDIN_TEXT + 16];
+  std::snprintf(line, sizeof line, "backed up %s", shell_standin.current_filename);
+  tovo_print_col(line, 6);
+  return 0;
+}
+
+int kx_install_demos(lua_State*) {
+  if (tovo_prompt_allowed()) tovo_shell_prompt_command("install_demos", nullptr);
+  return 0;
+}
+
+int kx_install_games(lua_State*) {
+  if (!tovo_prompt_allowed()) return 0;
+  tovo_print_col("installing games to /games/", 14);
+  tovo_shell_prompt_command("install_games", nullptr);
+  return 0;
+}
+
+int kx_keyconfig(lua_State*) {
+  if (tovo_prompt_allowed()) tovo_shell_prompt_command("keyconfig", nullptr);
+  return 0;
+}
+
+int kx_splore(lua_State*) {
+  if (!tovo_prompt_allowed()) return 0;
+  tovo_print_col("splore is not available", 6);
+  tovo_print_col("in this version.", 6);
+  return 0;
+}
+
+int kx_login(lua_State* L) {
+  tovo_print_col("login unavailable", 6);
+  lua_pushnil(L);
+  return 1;
+}
+
+int kx_logout(lua_State* L) {
+  lua_pushnil(L);
+  return 1;
+}
+
+int kx_radio(lua_State* L) {
+  lua_pushnil(L);
+  lua_pushnumber(L, 0);
+  return 2;
+}
+
+int kx_scoresub(lua_State* L) {
+  if (!run_state.scoresub_shown) tovo_shell_show_message("high scores not implemented yet!", MESSAGE_MS);
+  run_state.scoresub_shown = 1;
+  lua_pushnil(L);
+  lua_pushnumber(L, 0);
+  return 2;
+}
+
+int kx_bbsreq(lua_State* L) {
+  if (!run_state.bbsreq_shown) tovo_shell_show_message("can not connect to bbsreq host", MESSAGE_MS);
+  run_state.bbsreq_shown = 1;
+  lua_pushnil(L);
+  return 1;
+}
+
+int kx_set_draw_slice(lua_State*) { return 0; }
+int kx_export(lua_State*) { return 0; }
+int kx_import(lua_State*) { return 0; }

@@ -1,0 +1,146 @@
+// Bindings that restart, stop, reset and load: run, stop, reset, load,
+// reboot and shutdown.
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "console/api_bindings.h"
+#include "console/console_print.h"
+#include "console/control.h"
+#include "console/mem.h"
+#include "console/mem_bulk.h"
+#include "console/prng.h"
+#include "console/pstate.h"
+#include "console/run.h"
+#include "console/run_chain.h"
+#include "console/run_state.h"
+#include "console/shell_standin.h"
+#include "console/spend_cpu.h"
+#include "engine/tarq.h"
+#include "script/api.h"
+#include "script/cpu.h"
+
+namespace {
+
+constexpr int32_t RESET_QUIET = 3;
+constexpr int32_t LOAD_HOLD_TICKS = 30;
+constexpr int32_t LOAD_COST = 0x800000;
+
+// Register defaults, 0x5f00-0x5f7f.
+const uint8_t default_registers[128] = {
+    0x10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+    0, 0, 0x80, 0x80, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0x60, 0x20, 0x80, 0, 0, 0, 0, 0, 0, 0xff, 0,
+    0x00, 0x01, 0x12, 0x13, 0x24, 0x15, 0xd6, 0x67, 0x48, 0x49, 0x9a, 0x3b, 0xdc, 0x5d, 0x8e, 0xef,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+};
+
+bool clip_name(const char* name) {
+  return std::strcmp(name, "@clip") == 0 || std::strcmp(name, "@clip.kx") == 0 ||
+         std::strcmp(name, "@clip.png") == 0 || std::strcmp(name, "@clip.kx.png") == 0;
+}
+
+int32_t load_failed() {
+  if (!run_state.running) tovo_print_col("could not load", 6);
+  return 1;
+}
+
+}  // namespace
+
+void tovo_copy_cut(char* out, const char* text, int max) { std::snprintf(out, static_cast<size_t>(max) + 1, "%s", text); }
+
+int kx_run(lua_State* L) {
+  if (pstate.reset_counter > 0) return 0;
+  int type = lua_type(L, 1);
+  if (type == LUA_TSTRING || type == LUA_TNUMBER) {
+    tovo_copy_cut(run_state.pending_param, lua_tostring(L, 1), TOVO_PARAM_MAX);
+  } else if (lua_gettop(L) == 0 && !run_state.running) {
+    run_state.pending_param[0] = 0;
+    run_state.param[0] = 0;
+  }
+  pstate.reset_counter = RESET_QUIET;
+  lua_cpu_superyield();
+  return 0;
+}
+
+int kx_stop(lua_State* L) {
+  if (pstate.reset_counter > 0) return 0;
+  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  for (int a = 0x5f28; a < 0x5f2c; a++) tovo_poke(&pstate, pstate.cart, a, 0);
+  kx_print(L);
+  lua_cpu_superyield();
+  return 0;
+}
+
+int kx_reset(lua_State*) {
+  int32_t keep[3] = {pstate.ram[0x5f24], pstate.ram[0x5f26], pstate.ram[0x5f27]};
+  for (int i = 0; i < 128; i++) tovo_poke(&pstate, pstate.cart, 0x5f00 + i, default_registers[i]);
+  tovo_poke(&pstate, pstate.cart, 0x5f24, keep[0]);
+  tovo_poke(&pstate, pstate.cart, 0x5f26, keep[1]);
+  tovo_poke(&pstate, pstate.cart, 0x5f27, keep[2]);
+  tovo_srand(static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(tovo_clock()));
+  spend_cpu(16);
+  return 0;
+}
+
+int32_t kx_load_0(const char* name, const char* breadcrumb) {
+  run_state.load_status = 0;
+  char remembered[TOVO_STANDIN_TEXT];
+  std::snprintf(remembered, sizeof remembered, "%s", shell_standin.current_filename);
+  if (name[0] == '/') name++;
+  if (name[0] == '#' || clip_name(name)) return 1;
+  if (std::strncmp(name, "__", 2) == 0 || std::strcmp(name, "@dropped") == 0) return load_failed();
+  if (!tovo_shell_is_mounted(name)) return 1;
+  if (tovo_shell_load_working_cart(name) != 0) return load_failed();
+  if (!run_state.running) {
+    char line[TOVO_STANDIN_TEXT + 32];
+    std::snprintf(line, sizeof line, "loaded %s (%d chars)", name,
+                  pitem[0] ? static_cast<int>(std::strlen(pitem[0]->code)) : 0);
+    tovo_print_col(line, 6);
+  }
+  if (breadcrumb && std::strlen(breadcrumb) > 1) add_run_chain_item(remembered, breadcrumb, 0);
+  reset_runtime_state();
+  tovo_reload(&pstate, pstate.cart, 0, 0, TOVO_ROM_SIZE);
+  spend_cpu(LOAD_COST);
+  if (run_state.exec || !run_state.running) return 0;
+  run_state.pending_action = TOVO_PENDING_RUN;
+  if (std::strcmp(shell_standin.current_filename, remembered) != 0) run_state.load_delay = LOAD_HOLD_TICKS;
+  return 0;
+}
+
+int kx_load(lua_State* L) {
+  if (pstate.reset_counter > 0) return 0;
+  tovo_shell_save_cdata();
+  if (lua_type(L, 1) != LUA_TSTRING) return 0;
+  const char* breadcrumb = nullptr;
+  if (lua_gettop(L) < 2) {
+    if (!run_state.running) reset_run_chain();
+  } else {
+    breadcrumb = lua_tostring(L, 2);
+  }
+  const char* param = lua_type(L, 3) == LUA_TSTRING ? lua_tostring(L, 3) : "";
+  tovo_copy_cut(run_state.pending_param, param, TOVO_PARAM_MAX);
+  char name[TOVO_STANDIN_TEXT];
+  std::snprintf(name, sizeof name, "%s", lua_tostring(L, 1));
+  char crumb[TOVO_RUN_CHAIN_LABEL];
+  if (breadcrumb) std::snprintf(crumb, sizeof crumb, "%s", breadcrumb);
+  lua_pushboolean(L, kx_load_0(name, breadcrumb ? crumb : nullptr) == 0);
+  return 1;
+}
+
+int kx_reboot(lua_State*) {
+  if (!tovo_prompt_allowed()) return 0;
+  run_state.pending_action = TOVO_PENDING_REBOOT;
+  lua_cpu_superyield();
+  return 0;
+}
+
+int kx_shutdown(lua_State*) {
+  if (!tovo_prompt_allowed()) return 0;
+  tarq_quit = 1;
+  lua_cpu_superyield();
+  return 0;
+}

@@ -1,0 +1,194 @@
+// Making the interpreter, starting a cart and compiling its program text.
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "console/alloc.h"
+#include "console/api.h"
+#include "console/code_tabs.h"
+#include "console/console_print.h"
+#include "console/draw_display.h"
+#include "console/errors.h"
+#include "console/include.h"
+#include "console/input_standin.h"
+#include "console/mem.h"
+#include "console/mem_bulk.h"
+#include "console/pre.h"
+#include "console/prng.h"
+#include "console/program_text.h"
+#include "console/pstate.h"
+#include "console/run.h"
+#include "console/run_state.h"
+#include "console/shell_standin.h"
+#include "console/token_limits.h"
+#include "engine/log.h"
+#include "engine/mem.h"
+#include "engine/tarq.h"
+#include "script/auxlib.h"
+#include "script/cpu.h"
+
+lua_State* L0_cart = nullptr;
+lua_State* L0_command = nullptr;
+lua_State* L0 = nullptr;
+tovo_run_state run_state;
+int32_t (*tovo_clock)() = tarq_get_time;
+
+namespace {
+
+constexpr int32_t WORK_SIZE = TOVO_PROGRAM_SIZE;
+constexpr int32_t BYTES_PER_TOKEN = 12;
+
+char lua_code_buffer[TOVO_PROGRAM_SIZE];
+bool starting_cart = false;
+
+void print_refusal(const tovo_text_result& result) {
+  tovo_print_col(result.message, 6);
+  if (result.detail[0]) tovo_print_col(result.detail, 6);
+}
+
+// Flattens, checks and preprocesses a cart's text into out; false (after
+// printing the refusal) when it is refused.
+bool prepare_code(const char* text, int is_prompt_line, char* flat, char* out, int32_t* overhead) {
+  tovo_text_result result{};
+  if (tovo_flatten_includes(text, flat, WORK_SIZE, &result) != 0) {
+    print_refusal(result);
+    return false;
+  }
+  if (!is_prompt_line) {
+    if (tovo_check_code_limits(flat, &result) != 0) {
+      print_refusal(result);
+      return false;
+    }
+    *overhead = result.tokens * BYTES_PER_TOKEN;
+  }
+  if (tovo_preprocess(flat, out, WORK_SIZE, &result) != 0) {
+    print_refusal(result);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void reset_lua_machine() {
+  if (L0_cart) lua_close(L0_cart);
+  L0_cart = L0 = lua_newstate(tovo_lua_alloc, nullptr);
+  L0_command = nullptr;
+  if (!L0) return;
+  L0_command = lua_newthread(L0);
+  lua_setfield(L0, LUA_REGISTRYINDEX, "tovo_command");  // keeps the thread alive
+  add_c_functions(L0);
+  lua_gc(L0, LUA_GCSETPAUSE, 100);
+  lua_gc(L0, LUA_GCSETSTEPMUL, 200);
+}
+
+void get_lid_from_filename(const char* path, char* out, int out_size) {
+  if (out_size < 1) return;
+  out[0] = 0;
+  if (!path || !path[0]) return;
+  const char* ext = nullptr;
+  for (const char* p = path + 1; *p; p++) {
+    if (p[0] == '.' && (p[1] == 'k' || p[1] == 'K') && (p[2] == 'x' || p[2] == 'X')) {
+      ext = p;
+      break;
+    }
+  }
+  if (!ext) return;
+  const char* start = ext;
+  auto id_char = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '-';
+  };
+  while (start > path && id_char(start[-1])) start--;
+  std::snprintf(out, static_cast<size_t>(out_size), "%.*s", static_cast<int>(ext - start), start);
+}
+
+int is_sandboxed_cart_file(const char*) { return 1; }
+
+void run_cart() {
+  tovo_cart* cart = pitem[0];
+  if (cart) merge_code_from_tabs(cart);
+  std::snprintf(run_state.param, sizeof run_state.param, "%s", run_state.pending_param);
+  run_state.pending_param[0] = 0;
+  run_state.running_cart_lid[0] = 0;
+  std::snprintf(run_state.running_filename, sizeof run_state.running_filename, "%s",
+                shell_standin.current_filename);
+  char line[3 * TOVO_RUN_NAME_SIZE];
+  std::snprintf(line, sizeof line, "run_cart current_filename: %s running_filename: %s running_cart_lid: %s\n",
+                shell_standin.current_filename, run_state.running_filename, run_state.running_cart_lid);
+  tarq_debug(line);
+
+  reset_lua_machine();
+  tovo_reload(&pstate, pstate.cart, 0, 0, TOVO_ROM_SIZE);
+  for (int i = 0; i <= TOVO_MENU_ITEMS; i++) {
+    run_state.menu_label[i][0] = 0;
+    run_state.menu_selected[i] = 0;
+  }
+  tovo_srand(static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(tovo_clock()));
+
+  starting_cart = true;
+  run_program(cart ? cart->code : "", 0);
+  starting_cart = false;
+
+  tovo_shell_stop_sound();
+  for (int a = 0x5f40; a < 0x5f44; a++) tovo_poke(&pstate, pstate.cart, a, 0);
+  run_state.current_fps = run_state.target_fps = 30;
+  block_buttons_standin();
+  tovo_shell_hash_working_cart();
+  run_state.step = 0;
+  run_state.resumable = 1;
+  set_draw_display(0);
+}
+
+void run_program(const char* text, int is_prompt_line) {
+  if (!text) text = "";
+  tovo_clear_error_log();
+  run_state.has_draw = 0;
+  if (!L0_cart) reset_lua_machine();
+  if (!L0_cart) return;
+  add_c_functions_system(L0);
+  run_state.refund_allowed = std::strstr(text, "__refund_cpu__") ? 0 : 1;
+  run_state.has_draw = std::strstr(text, " _draw") ? 1 : 0;
+  run_state.spend_counter = 0;
+  run_state.skipped_cycles = 0;
+  lua_reset_cpu_cycles();
+  lua_set_cpu_cycles_slice_max(TOVO_COMPILE_SLICE_MAX);
+
+  char* flat = static_cast<char*>(tarq_malloc(WORK_SIZE));
+  char* code = static_cast<char*>(tarq_malloc(WORK_SIZE));
+  int32_t overhead = 0;
+  bool ok = flat && code && prepare_code(text, is_prompt_line, flat, code, &overhead);
+  if (ok) {
+    L0 = is_prompt_line ? L0_command : L0_cart;
+    lua_reset_call_state_tovo(L0);
+    lua_settop(L0, 0);
+    ok = tovo_assemble_program(code, is_prompt_line, run_state.global_api, run_state.running_cart_lid,
+                               lua_code_buffer, TOVO_PROGRAM_SIZE) == 0;
+    if (!ok) tovo_print_col("program too large", 6);
+  }
+  tarq_free(flat);
+  tarq_free(code);
+  if (!ok) {
+    run_state.running = 0;
+    return;
+  }
+
+  pstate.compiling = 1;
+  int status = luaL_loadstring(L0, lua_code_buffer);
+  pstate.compiling = 0;
+  pstate.code_overhead = overhead;
+  if (status != LUA_OK) {
+    tovo_report_compile_error(L0, text, is_prompt_line);
+    lua_settop(L0, 0);
+    lua_reset_call_state_tovo(L0);
+    run_state.running = 0;
+    return;
+  }
+  block_buttons_standin();
+  run_state.buttons_read = 0;
+  if (starting_cart || run_state.pending_action == TOVO_PENDING_RUN) reset_runtime_state();
+  run_state.program = is_prompt_line ? 0 : 1;
+  run_state.running = 1;
+}
+
+lua_State* get_current_L0() { return L0; }
+void set_lua_thread(int which) { L0 = which == 1 ? L0_command : L0_cart; }

@@ -1,0 +1,74 @@
+#include "console/shell_standin.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "console/cart.h"
+#include "console/pstate.h"
+
+tovo_shell_standin shell_standin;
+
+void tovo_shell_save_cdata() { shell_standin.cdata_saves++; }
+void tovo_shell_update_paused_menu() { shell_standin.paused_menu_updates++; }
+
+void tovo_shell_build_paused_menu(int32_t page, int32_t keep_selection) {
+  shell_standin.paused_menu_builds++;
+  shell_standin.paused_menu_page = page;
+  shell_standin.paused_menu_keep = keep_selection;
+}
+
+void tovo_shell_show_message(const char* text, int32_t ms) {
+  std::snprintf(shell_standin.message, sizeof shell_standin.message, "%s", text);
+  shell_standin.message_ms = ms;
+  shell_standin.messages++;
+}
+
+void tovo_shell_copy_back_page() { shell_standin.back_page_copies++; }
+void tovo_shell_set_cart_label() { shell_standin.labels++; }
+
+int32_t tovo_shell_save_screenshot(int32_t, int32_t) {
+  shell_standin.screenshots++;
+  return shell_standin.screenshot_result;
+}
+
+int32_t tovo_shell_save_video(int32_t, int32_t) { return shell_standin.video_result; }
+int32_t tovo_shell_gif_seconds() { return shell_standin.gif_seconds; }
+void tovo_shell_reset_video() { shell_standin.video_resets++; }
+void tovo_shell_record_video_frame() { shell_standin.video_frames++; }
+void tovo_shell_hash_working_cart() { shell_standin.hashes++; }
+void tovo_shell_stop_sound() { shell_standin.sound_stops++; }
+
+void tovo_shell_mount(const char* name, const char* code) {
+  if (shell_standin.mounts >= TOVO_STANDIN_MOUNTS) return;
+  int i = shell_standin.mounts++;
+  std::snprintf(shell_standin.mount_name[i], TOVO_STANDIN_TEXT, "%s", name);
+  shell_standin.mount_code[i] = code;
+}
+
+int32_t tovo_shell_is_mounted(const char* name) {
+  for (int i = 0; i < shell_standin.mounts; i++)
+    if (std::strcmp(shell_standin.mount_name[i], name) == 0) return 1;
+  return 0;
+}
+
+int32_t tovo_shell_load_working_cart(const char* name) {
+  for (int i = 0; i < shell_standin.mounts; i++) {
+    if (std::strcmp(shell_standin.mount_name[i], name) != 0) continue;
+    tovo_cart* cart = tarq_create_tovo_cart();
+    if (!cart) return 1;
+    std::snprintf(cart->code, TOVO_CODE_SIZE, "%s", shell_standin.mount_code[i] ? shell_standin.mount_code[i] : "");
+    tarq_destroy_tovo_cart(pitem[0]);
+    pitem[0] = cart;
+    if (pitems < 1) pitems = 1;
+    std::snprintf(shell_standin.current_filename, sizeof shell_standin.current_filename, "%s", name);
+    return 0;
+  }
+  return 1;
+}
+
+char tovo_standin_prompt_command[TOVO_STANDIN_TEXT];
+
+void tovo_shell_prompt_command(const char* command, const char* argument) {
+  std::snprintf(tovo_standin_prompt_command, sizeof tovo_standin_prompt_command, "%s %s", command,
+                argument ? argument : "");
+}

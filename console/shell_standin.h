@@ -1,0 +1,66 @@
+#pragma once
+// Stand-ins for the player shell's side of the run loop and the program
+// control bindings until the player builds them: cart data, the pause menu,
+// messages, the working cart and mounted carts, screenshots, video and the
+// label, and the sound stop. Each keeps what it was asked so that callers can
+// be checked; the mounted carts are a small table of names and code texts.
+#include <cstdint>
+
+constexpr int TOVO_STANDIN_TEXT = 256;
+constexpr int TOVO_STANDIN_MOUNTS = 8;
+
+struct tovo_shell_standin {
+  char message[TOVO_STANDIN_TEXT];  // the last message shown
+  int32_t message_ms;
+  int32_t messages;
+  int32_t cdata_saves;
+  int32_t paused_menu_updates;
+  int32_t paused_menu_builds;   // pause menu opened
+  int32_t paused_menu_page;     // 0 the first page, 1 the controls page
+  int32_t paused_menu_keep;     // the previous selection stays
+  int32_t pause_state;          // the pause menu's state word
+  int32_t back_page_copies;
+  int32_t labels;
+  int32_t screenshots;
+  int32_t screenshot_result;    // what the next screenshot returns (0 saved)
+  int32_t video_frames;
+  int32_t video_resets;
+  int32_t video_result;         // what the next GIF save returns (0 saved, 9 no frames)
+  int32_t gif_seconds;
+  int32_t sound_stops;
+  int32_t hashes;
+  int32_t bbs_cart;             // the running cart is a bulletin-board cart
+  char mount_name[TOVO_STANDIN_MOUNTS][TOVO_STANDIN_TEXT];
+  const char* mount_code[TOVO_STANDIN_MOUNTS];
+  int32_t mounts;
+  char current_filename[TOVO_STANDIN_TEXT];  // the current cart file
+  char current_dir[TOVO_STANDIN_TEXT];
+};
+
+extern tovo_shell_standin shell_standin;
+
+void tovo_shell_save_cdata();
+void tovo_shell_update_paused_menu();
+void tovo_shell_build_paused_menu(int32_t page, int32_t keep_selection);
+void tovo_shell_show_message(const char* text, int32_t ms);
+void tovo_shell_copy_back_page();
+void tovo_shell_set_cart_label();
+int32_t tovo_shell_save_screenshot(int32_t scale, int32_t destination);
+int32_t tovo_shell_save_video(int32_t scale, int32_t destination);
+int32_t tovo_shell_gif_seconds();
+void tovo_shell_reset_video();
+void tovo_shell_record_video_frame();
+void tovo_shell_hash_working_cart();
+void tovo_shell_stop_sound();
+
+// Mounted carts: a name mounted with its code; a load makes a new working
+// cart with that code. 0 loaded, 1 not found or no memory.
+void tovo_shell_mount(const char* name, const char* code);
+int32_t tovo_shell_is_mounted(const char* name);
+int32_t tovo_shell_load_working_cart(const char* name);
+
+// Prompt commands that reach the cart file system or the host (cd, mkdir,
+// ls, folder, backup, save, install_demos, install_games, keyconfig): the
+// command and its argument are kept.
+void tovo_shell_prompt_command(const char* command, const char* argument);
+extern char tovo_standin_prompt_command[TOVO_STANDIN_TEXT];

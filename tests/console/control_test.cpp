@@ -1,0 +1,395 @@
+// Program-control bindings: frames and CPU, run, stop, reset, load, pause
+// menu items, extcmd and the prompt commands.
+#include <string>
+
+#include "console/api_standin_bindings.h"
+#include "console/console_print.h"
+#include "console/pstate.h"
+#include "console/run_chain.h"
+#include "console/run_state.h"
+#include "console/shell_standin.h"
+#include "console/spend_cpu.h"
+#include "engine/tarq.h"
+#include "script/cpu.h"
+#include "tests/support/cart_harness.h"
+
+namespace {
+
+using tovo_test::CartHarness;
+
+class ControlTest : public CartHarness {
+ protected:
+  // Runs code as a cart's top level for one tick.
+  void run(const std::string& code, int ticks = 1) {
+    start(code);
+    tick(ticks);
+  }
+};
+
+TEST_F(ControlTest, SpendCpuDoubles) {
+  lua_reset_cpu_cycles();
+  run_state.spend_counter = 0;
+  spend_cpu(0);
+  EXPECT_EQ(run_state.spend_counter, 2);
+  spend_cpu(-1);
+  EXPECT_EQ(run_state.spend_counter, 2);
+  spend_cpu(10);
+  EXPECT_EQ(run_state.spend_counter, 22);
+  EXPECT_EQ(cpu_cycles_slice, 22);
+  spend_cpu(0x7fffffff);  // held at the largest charge, no overflow
+  EXPECT_GT(run_state.spend_counter, 0x3fffffff);
+}
+
+TEST_F(ControlTest, RefundRules) {
+  struct refund_case {
+    int allowed;
+    int32_t n;
+    int32_t change;
+  } cases[] = {{1, -20, 0}, {1, -10, -20}, {1, -17, -34}, {0, -10, 0}, {1, 3, 6}};
+  for (const refund_case& c : cases) {
+    start("");
+    run_state.refund_allowed = c.allowed;
+    run_state.refunded = 0;
+    cpu_cycles_slice_max = 1000;
+    cpu_cycles_slice = 500;
+    lua_pushinteger(L0, c.n);
+    lua_setglobal(L0, "n");
+    lua_getglobal(L0, "__refund_cpu__");
+    lua_getglobal(L0, "n");
+    int32_t before = cpu_cycles_slice;
+    lua_call(L0, 1, 0);
+    EXPECT_EQ(cpu_cycles_slice - before, c.change) << c.n;
+  }
+}
+
+TEST_F(ControlTest, RefundsNeverKeepALoopInOneSlice) {
+  // Every step of all() gives back more than it costs: without a bound the
+  // slice would never end.
+  start("t={} for i=1,20 do t[i]=i end while true do for v in all(t) do end n=(n or 0)+1 end");
+  run_state.refund_allowed = 1;
+  tick(3);
+  EXPECT_EQ(run_state.running, 1);
+  EXPECT_NE(global("n"), "nil");
+}
+
+TEST_F(ControlTest, ProgramTextWithTheRefundWordGetsNoRefunds) {
+  start("x='__refund_cpu__' function _update() end");
+  EXPECT_EQ(run_state.refund_allowed, 0);
+  start("function _update() end");
+  EXPECT_EQ(run_state.refund_allowed, 1);
+}
+
+TEST_F(ControlTest, FlipEndsTheFrame) {
+  run("a=1 flip() b=1");
+  EXPECT_EQ(global("a"), "1");
+  EXPECT_EQ(global("b"), "nil");
+  EXPECT_EQ(run_state.spend_counter, 0);
+  tick();
+  EXPECT_EQ(global("b"), "1");
+  EXPECT_GE(shell_standin.paused_menu_updates, 1);
+  // __flip ends the frame as flip does.
+  run("a=2 __flip() b=2");
+  EXPECT_EQ(global("b"), "nil");
+}
+
+TEST_F(ControlTest, FlipStepsAndRecords) {
+  start("while true do flip() end");
+  run_state.step = 1;
+  run_state.record_every_flip = 1;
+  tick();
+  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
+  EXPECT_EQ(shell_standin.video_frames, 1);
+  EXPECT_EQ(pstate.cursor_x, 0);
+  EXPECT_EQ(pstate.cursor_y, 0);
+}
+
+TEST_F(ControlTest, TimeAdvancesWithTheButtonsUpdate) {
+  run("function _update60() end");
+  tick(59);
+  run_state.frame_ticks = 60;  // what 60 frames at 60 fps add
+  lua_getglobal(L0_cart, "time");
+  lua_call(L0_cart, 0, 1);
+  EXPECT_EQ(lua_tonumber(L0_cart, -1), 0x10000);
+  lua_pop(L0_cart, 1);
+
+  start("function _update() end");
+  tick(4);  // two sixtieths a frame at 30 fps
+  EXPECT_EQ(run_state.frame_ticks, 8);
+  start("function _update60() end");
+  tick(4);
+  EXPECT_EQ(run_state.frame_ticks, 4);
+}
+
+TEST_F(ControlTest, HoldframeMarksAndMapDisplay) {
+  run("holdframe() r0=_map_display(0) r3=_map_display(3) poke(0x5f36,1) r1=_map_display(1) rn=_map_display(-2)");
+  EXPECT_EQ(run_state.frame_held, 1);
+  EXPECT_EQ(global("r0"), "true");
+  EXPECT_EQ(global("r3"), "false");
+  EXPECT_EQ(global("r1"), "true");
+  EXPECT_EQ(global("rn"), "true");
+  EXPECT_EQ(pstate.display, 0);
+}
+
+TEST_F(ControlTest, RunStopAndResetCounter) {
+  run("run('param') a=1");
+  EXPECT_EQ(pstate.reset_counter, 3);
+  EXPECT_STREQ(run_state.pending_param, "param");
+  EXPECT_EQ(global("a"), "nil");
+  pstate.reset_counter = 0;
+
+  run("stop('bye') a=1");
+  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
+  EXPECT_EQ(tovo_standin_printed, "bye\n");
+  EXPECT_EQ(global("a"), "nil");
+
+  // While the reset sequence runs, run and stop do nothing.
+  start("run() stop() a=1");
+  pstate.reset_counter = 2;
+  run_state.pending_action = 0;
+  tick();
+  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(global("a"), "1");
+  pstate.reset_counter = 0;
+}
+
+TEST_F(ControlTest, ResetWritesTheRegisterTableKeepingTheCursor) {
+  run("poke(0x5f26,9) poke(0x5f27,17) poke(0x5f24,3) poke(0x5f01,7) poke(0x5f25,2) poke(0x5f70,5) reset() while true do flip() end");
+  EXPECT_EQ(pstate.ram[0x5f01], 1);
+  EXPECT_EQ(pstate.ram[0x5f00], 0x10);
+  EXPECT_EQ(pstate.ram[0x5f25], 6);
+  EXPECT_EQ(pstate.ram[0x5f55], 0x60);
+  EXPECT_EQ(pstate.ram[0x5f5e], 0xff);
+  EXPECT_EQ(pstate.ram[0x5f70], 0);
+  EXPECT_EQ(pstate.ram[0x5f26], 9);
+  EXPECT_EQ(pstate.ram[0x5f27], 17);
+  EXPECT_EQ(pstate.ram[0x5f24], 3);
+}
+
+TEST_F(ControlTest, LoadRoad) {
+  tovo_shell_mount("b.kx", "print('b')");
+  std::snprintf(shell_standin.current_filename, sizeof shell_standin.current_filename, "a.kx");
+  struct load_case {
+    const char* code;
+    const char* result;
+    int pending;
+  } cases[] = {
+      {"r=load('#x')", "false", 0},
+      {"r=load('@clip')", "false", 0},
+      {"r=load('nothere.kx')", "false", 0},
+      {"r=load('b.kx')", "true", TOVO_PENDING_RUN},
+  };
+  for (const load_case& c : cases) {
+    run(c.code);
+    EXPECT_EQ(run_state.pending_action, c.pending) << c.code;
+    // A new file holds the slices for 30 ticks.
+    EXPECT_EQ(run_state.load_delay, c.pending ? 30 : 0) << c.code;
+    run_state.load_delay = 0;
+    tick(2);  // a load's charge ends the slice, then load() ends a frame before it answers
+    EXPECT_EQ(global("r"), c.result) << c.code;
+    run_state.pending_action = 0;
+  }
+  EXPECT_STREQ(pitem[0]->code, "print('b')");
+
+  // While the reset sequence runs load gives nothing, not false.
+  start("r=load('b.kx')");
+  pstate.reset_counter = 1;
+  tick();
+  EXPECT_EQ(global("r"), "nil");
+  pstate.reset_counter = 0;
+}
+
+TEST_F(ControlTest, LoadWithABreadcrumbAndGoingBack) {
+  tovo_shell_mount("b.kx", "x=1");
+  tovo_shell_mount("a.kx", "x=2");
+  std::snprintf(shell_standin.current_filename, sizeof shell_standin.current_filename, "a.kx");
+  start("load('b.kx','back to a','to b')");
+  std::snprintf(run_state.param, sizeof run_state.param, "from a");
+  tick(2);
+  ASSERT_EQ(run_chain_count, 1);
+  EXPECT_STREQ(get_run_chain_label(), "back to a");
+  EXPECT_STREQ(get_run_chain_filename(), "a.kx");
+  EXPECT_STREQ(get_run_chain_param_str(), "from a");
+  EXPECT_STREQ(run_state.pending_param, "to b");
+
+  // A one-character breadcrumb pushes nothing.
+  run("load('b.kx','x')");
+  EXPECT_EQ(run_chain_count, 1);
+
+  run_state.pending_action = 0;
+  run_state.load_delay = 0;
+  run("r=stat(100) extcmd('breadcrumb') s=1");
+  EXPECT_EQ(global("r"), "back to a");
+  EXPECT_EQ(global("s"), "nil");
+  EXPECT_EQ(run_chain_count, 0);
+  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  EXPECT_STREQ(run_state.pending_param, "from a");
+  EXPECT_EQ(run_state.load_delay, 20);
+  EXPECT_STREQ(pitem[0]->code, "x=2");
+  run_state.load_delay = 0;
+  run_cart();
+  EXPECT_STREQ(run_state.param, "from a");  // stat(6) of the earlier cart
+}
+
+TEST_F(ControlTest, MenuItems) {
+  run("menuitem(1,'first') menuitem(5,'a label of twenty chars') menuitem(6,'six') _menuitem(2,'two') _menuitem(2)");
+  EXPECT_STREQ(run_state.menu_label[1], "first");
+  EXPECT_EQ(std::string(run_state.menu_label[5]).size(), 16u);
+  EXPECT_STREQ(run_state.menu_label[2], "");
+  start("a=_get_menu_item_selected(3) b=_get_menu_item_selected(3) c=_get_menu_item_selected(0)");
+  run_state.menu_selected[3] = 2;
+  tick();
+  EXPECT_EQ(global("a"), "2");
+  EXPECT_EQ(global("b"), "nil");
+  EXPECT_EQ(global("c"), "nil");
+}
+
+TEST_F(ControlTest, PauseMenuCallbacksFromFlip) {
+  start("menuitem(1,'one',function(b) calls=(calls or 0)+1 got=b end) while true do flip() end");
+  tick();
+  run_state.menu_selected[1] = 32;
+  tick();
+  EXPECT_EQ(global("calls"), "1");
+  EXPECT_EQ(global("got"), "32");
+  EXPECT_EQ(shell_standin.paused_menu_builds, 0);
+  // A left or right press keeps the menu open: it is opened again.
+  run_state.menu_selected[1] = 1;
+  tick(2);
+  EXPECT_EQ(global("calls"), "2");
+  EXPECT_EQ(shell_standin.paused_menu_builds, 1);
+  EXPECT_EQ(shell_standin.paused_menu_keep, 1);
+}
+
+TEST_F(ControlTest, Extcmd) {
+  struct extcmd_case {
+    const char* code;
+    const char* message;
+  } cases[] = {
+      {"extcmd('label')", "saved label"},
+      {"extcmd('screen')", "saved screenshot to desktop"},
+      {"extcmd('screen',1,1)", "saved image"},
+      {"extcmd('video')", "saved 0 second gif to desktop"},
+      {"extcmd('go_back')", "unknown extcmd:go_back"},
+      {"extcmd('nonsense')", "unknown extcmd:nonsense"},
+      {"extcmd('shutdown')", ""},
+      {"extcmd(12)", ""},
+  };
+  for (const extcmd_case& c : cases) {
+    shell_standin.message[0] = 0;
+    run(c.code);
+    EXPECT_STREQ(shell_standin.message, c.message) << c.code;
+  }
+  EXPECT_EQ(tarq_quit, 1);
+  tarq_quit = 0;
+
+  shell_standin.bbs_cart = 1;
+  run("extcmd('folder') extcmd('set_title','t')");
+  EXPECT_STREQ(shell_standin.message, "unknown extcmd:set_title");
+  shell_standin.bbs_cart = 0;
+
+  run("extcmd('set_filename','my.cart.name')");
+  EXPECT_STREQ(run_state.set_filename, "my");
+  run("extcmd('set_filename')");
+  EXPECT_STREQ(run_state.set_filename, "");
+  run("extcmd('rec_frames')");
+  EXPECT_EQ(run_state.record_every_flip, 1);
+  run("extcmd('rec')");
+  EXPECT_EQ(run_state.record_every_flip, 0);
+  run("extcmd('pause') extcmd('controls')");
+  EXPECT_EQ(shell_standin.paused_menu_page, 1);
+
+  shell_standin.video_result = 9;
+  run("extcmd('video',2,1)");
+  EXPECT_STREQ(shell_standin.message, "no video recorded (0 frames)");
+}
+
+TEST_F(ControlTest, ExtcmdResetOncePerHalfSecond) {
+  run("extcmd('reset') extcmd('reset')");
+  EXPECT_EQ(pstate.reset_counter, 1);
+  pstate.reset_counter = 0;
+  tovo_test::fake_now += 100;
+  run("extcmd('reset')");
+  EXPECT_EQ(pstate.reset_counter, 0);
+  tovo_test::fake_now += 600;
+  run("extcmd('reset')");
+  EXPECT_EQ(pstate.reset_counter, 1);
+  pstate.reset_counter = 0;
+}
+
+TEST_F(ControlTest, PromptCommandsNeedExec) {
+  run("save('x') help() splore() cd() shutdown() reboot() info() mkdir('d') ls()");
+  EXPECT_EQ(tarq_quit, 0);
+  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_STREQ(tovo_standin_prompt_command, "");
+
+  // With exec the commands act (the console lines go to standard output once
+  // the program stopped; here the cart still runs, so they are drawn).
+  run_state.exec = 1;
+  run("mkdir('d') reboot()");
+  EXPECT_STREQ(tovo_standin_prompt_command, "mkdir d");
+  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_REBOOT);
+  run_state.pending_action = 0;
+  run("shutdown()");
+  EXPECT_EQ(tarq_quit, 1);
+  tarq_quit = 0;
+  run_state.exec = 0;
+}
+
+TEST_F(ControlTest, StubsAndTheirResults) {
+  run("a,b=radio() c=login() d,e=scoresub() f=bbsreq() g=set_draw_slice() h=export()");
+  EXPECT_EQ(global("a"), "nil");
+  EXPECT_EQ(global("b"), "0");
+  EXPECT_EQ(global("e"), "0");
+  EXPECT_STREQ(shell_standin.message, "can not connect to bbsreq host");
+  int messages = shell_standin.messages;
+  run("scoresub() bbsreq()");
+  EXPECT_EQ(shell_standin.messages, messages);
+}
+
+TEST_F(ControlTest, AliasesBehaveAlike) {
+  run("a=(t()==time()) b=(dir==ls) c=(exit==shutdown) d=(mapdraw==map) e=(__flip==flip)");
+  EXPECT_EQ(global("a"), "true");
+  EXPECT_EQ(global("b"), "true");
+  EXPECT_EQ(global("c"), "true");
+  EXPECT_EQ(global("d"), "true");
+  EXPECT_EQ(global("e"), "false");  // flip is the prelude's wrapper around __flip
+}
+
+TEST_F(ControlTest, FastBindingsReadArgumentsInPlace) {
+  run("a=abs('-12') b=abs({}) c=abs(true) d=abs() x,y=abs(-3)");
+  EXPECT_EQ(global("a"), "12");
+  EXPECT_EQ(global("b"), "0");
+  EXPECT_EQ(global("c"), "0");
+  EXPECT_EQ(global("d"), "0");
+  EXPECT_EQ(global("x"), "3");
+  EXPECT_EQ(global("y"), "nil");
+}
+
+TEST_F(ControlTest, RunChainTable) {
+  std::snprintf(run_state.param, sizeof run_state.param, "p");
+  EXPECT_EQ(get_run_chain_label(), nullptr);
+  EXPECT_EQ(get_run_chain_filename(), nullptr);
+  for (int i = 0; i < 600; i++) add_run_chain_item("f", "a label longer than thirty-one characters", i == 0);
+  EXPECT_EQ(run_chain_count, 511);
+  EXPECT_EQ(std::string(get_run_chain_label()).size(), 31u);
+  EXPECT_STREQ(get_run_chain_param_str(), "p");
+  run_chain_cancel_pending();  // the top entry is not pending
+  EXPECT_EQ(run_chain_count, 511);
+  pop_run_chain();
+  EXPECT_EQ(run_chain_count, 510);
+  reset_run_chain();
+  EXPECT_EQ(run_chain_count, 0);
+  add_run_chain_item("g", "l", 1);
+  run_chain_confirm_pending();
+  run_chain_cancel_pending();
+  EXPECT_EQ(run_chain_count, 1);
+  add_run_chain_item("h", "l", 1);
+  run_chain_cancel_pending();
+  EXPECT_EQ(run_chain_count, 1);
+  follow_current_breadcrumb();  // "g" is not mounted: the shell is still asked to run
+  EXPECT_EQ(run_chain_count, 0);
+  run_state.pending_action = 0;
+  follow_current_breadcrumb();
+  EXPECT_EQ(run_state.pending_action, 0);
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// The frame-rate governor, the performance ring, and the memory limit.
+#include <string>
+
+#include "console/console_print.h"
+#include "console/pstate.h"
+#include "console/run.h"
+#include "console/run_state.h"
+#include "tests/support/cart_harness.h"
+
+namespace {
+
+using tovo_test::CartHarness;
+
+class GovernorTest : public CartHarness {
+ protected:
+  void SetUp() override {
+    CartHarness::SetUp();
+    run_state.host_framerate_control = 1;
+  }
+  // Fills the history with one measured rate.
+  void history(int32_t fps) {
+    for (int32_t& f : run_state.fps_history) f = fps;
+  }
+  // Marks a frame that used `cost` of the budget (16.16) and took ms.
+  void marks(int32_t cost, int32_t ms) {
+    run_state.mark_cycles[0] = 0;
+    run_state.mark_cycles[2] = static_cast<int32_t>(static_cast<long long>(cost) * (TOVO_CPU_HZ / run_state.target_fps) / 65536);
+    run_state.mark_time[0] = 100;
+    run_state.mark_time[2] = 100 + ms;
+  }
+};
+
+TEST_F(GovernorTest, DecisionTable) {
+  struct governor_case {
+    const char* what;
+    int current, target;
+    int32_t fps;      // measured, whole history
+    int32_t cost;     // of the last frame
+    int32_t ms;       // between marks 0 and 2
+    int32_t sleep;
+    int control;
+    int halve;
+    int current_after;
+    int code;
+  } cases[] = {
+      {"steady at 60", 60, 60, 60, 0x8000, 5, 0, 1, 0, 60, 0},
+      {"slow host drops to 30", 60, 60, 50, 0x8000, 5, 0, 1, 0, 30, 8},
+      {"no control: never drops", 60, 60, 10, 0x8000, 5, 0, 0, 0, 60, 0},
+      {"back to 60 with room", 30, 60, 60, 0x8000, 5, 5, 1, 0, 60, 11},
+      {"no room to go back", 30, 60, 60, 0xfd00, 5, 5, 1, 0, 30, 0},
+      {"busy host: spare cpu", 30, 60, 60, 0x8000, 10, 10, 1, 0, 30, 2},
+      {"rate below target", 30, 60, 40, 0xf900, 5, 0, 1, 0, 30, 0},
+      {"halve request", 60, 60, 60, 0x8000, 5, 0, 1, 1, 30, 9},
+      {"30 fps cart steady", 30, 30, 30, 0x8000, 5, 0, 1, 0, 30, 0},
+  };
+  for (const governor_case& c : cases) {
+    run_state.current_fps = c.current;
+    run_state.target_fps = c.target;
+    run_state.host_framerate_control = c.control;
+    run_state.halve_request = c.halve;
+    run_state.last_cost = 0;
+    run_state.drop_penalty = 0;
+    run_state.drop_time = -100000;
+    history(c.fps);
+    marks(c.cost, c.ms);
+    tovo_govern_frame_rate(c.fps, 0, 1, c.sleep);
+    EXPECT_EQ(run_state.current_fps, c.current_after) << c.what;
+    EXPECT_EQ(run_state.perf[run_state.perf_index][TOVO_PERF_CODE], c.code) << c.what;
+    EXPECT_EQ(run_state.halve_request, 0) << c.what;
+  }
+}
+
+TEST_F(GovernorTest, RepeatedDropsRaiseThePenalty) {
+  run_state.current_fps = run_state.target_fps = 60;
+  history(40);
+  run_state.drop_time = -100000;
+  tovo_govern_frame_rate(40, 1000, 1, 0);
+  EXPECT_EQ(run_state.drop_penalty, 0);
+  for (int i = 0; i < 8; i++) {
+    run_state.current_fps = 60;
+    tovo_govern_frame_rate(40, 1500 + i * 100, 1, 0);
+    EXPECT_EQ(run_state.perf[run_state.perf_index][TOVO_PERF_CODE], 10);
+  }
+  EXPECT_EQ(run_state.drop_penalty, 5);
+  // An inactive window adds nothing.
+  run_state.current_fps = 60;
+  tovo_govern_frame_rate(40, 2500, 0, 0);
+  EXPECT_EQ(run_state.drop_penalty, 5);
+  EXPECT_EQ(run_state.perf[run_state.perf_index][TOVO_PERF_CODE], 8);
+}
+
+TEST_F(GovernorTest, AverageCountsMeasuredEntriesOnly) {
+  run_state.current_fps = run_state.target_fps = 60;
+  run_state.fps_history[TOVO_FPS_HISTORY - 1] = 0;
+  for (int i = 0; i < TOVO_FPS_HISTORY; i++) run_state.fps_history[i] = i < 20 ? 0 : 60;
+  tovo_govern_frame_rate(60, 0, 1, 0);
+  EXPECT_EQ(run_state.current_fps, 60);
+}
+
+TEST_F(GovernorTest, CapacityAndRing) {
+  run_state.target_fps = 30;
+  EXPECT_EQ(cycles_2_frame_capacity(279620), 0x10000);
+  run_state.target_fps = 60;
+  EXPECT_EQ(cycles_2_frame_capacity(139810 / 2), 0x8000);
+  run_state.target_fps = 0;
+  EXPECT_EQ(cycles_2_frame_capacity(279620), 0x10000);
+
+  run_state.target_fps = run_state.current_fps = 30;
+  start("while true do flip() end");
+  int index = run_state.perf_index;
+  tick();
+  EXPECT_EQ(run_state.perf_index, (index + 2) % TOVO_PERF_ENTRIES);  // two entries at 30 fps
+  int32_t* last = run_state.perf[(run_state.perf_index + TOVO_PERF_ENTRIES - 1) % TOVO_PERF_ENTRIES];
+  EXPECT_EQ(last[TOVO_PERF_COLOUR], 6);
+  EXPECT_GT(last[TOVO_PERF_MEMORY], 0);
+  tovo_register_cycles_spent_in_skipped_frames(0x9000000);
+  EXPECT_EQ(run_state.skipped_cycles, 0x8840000);
+}
+
+class MemoryLimitTest : public CartHarness {};
+
+TEST_F(MemoryLimitTest, EndlessTableGetsOutOfMemoryAndAFreshState) {
+  run_state.exec = 1;
+  testing::internal::CaptureStdout();
+  start("t={} i=0 while true do i+=1 t[i]={i,i,i,i} end");
+  lua_State* before = L0_cart;
+  tick(40);
+  std::string out = testing::internal::GetCapturedStdout();
+  run_state.exec = 0;
+  tarq_quit = 0;
+  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(out, "out of memory\n");
+  EXPECT_NE(L0_cart, before);
+  EXPECT_LE(pstate.script_memory + pstate.code_overhead, TOVO_MEMORY_LIMIT);
+  // The fresh state runs the next cart.
+  start("function _update() n=(n or 0)+1 end");
+  tick(2);
+  EXPECT_EQ(global("n"), "2");
+}
+
+TEST_F(MemoryLimitTest, GarbageIsCollectedBetweenSlices) {
+  start("function _update() for i=1,2000 do local t={i,i,i,i,i,i,i,i} end end");
+  tick(200);
+  EXPECT_EQ(run_state.running, 1);
+  EXPECT_LT(pstate.script_memory, TOVO_MEMORY_LIMIT);
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// The program text: the pieces and their layout, short commands, the code
+// tabs, and what the prelude and the epilogue do for a cart.
+#include <algorithm>
+#include <string>
+
+#include "console/api_standin_bindings.h"
+#include "console/code_tabs.h"
+#include "console/console_print.h"
+#include "console/program_text.h"
+#include "console/run_state.h"
+#include "tests/support/cart_harness.h"
+#include "tests/support/code_tabs_fixture.h"
+
+namespace {
+
+using tovo_test::CartHarness;
+
+std::string assemble(const std::string& code, int prompt = 0, int global_api = 0, const char* lid = "") {
+  static char out[TOVO_PROGRAM_SIZE];
+  EXPECT_EQ(tovo_assemble_program(code.c_str(), prompt, global_api, lid, out, TOVO_PROGRAM_SIZE), 0);
+  return out;
+}
+
+TEST(ProgramText, PiecesAndLayout) {
+  EXPECT_EQ(std::string(tovo_glyph_defaults()).size(), 357u);
+  std::string glyphs = tovo_glyph_defaults();
+  EXPECT_NE(glyphs.find("\x8b=\x8b or 0 "), std::string::npos);
+  EXPECT_NE(glyphs.find("\x97=\x97 or 5 "), std::string::npos);
+  EXPECT_EQ(glyphs.substr(glyphs.size() - 2), " ;");
+
+  std::string prelude = tovo_prelude();
+  EXPECT_EQ(prelude.rfind("-- tovo header\n", 0), 0u);
+  // Only the header line ends in a newline: the cart's first line is line 3.
+  std::string program = assemble("first");
+  size_t first = program.find("first");
+  EXPECT_EQ(std::count(program.begin(), program.begin() + static_cast<long>(first), '\n'), 2);
+  EXPECT_EQ(program.substr(first - 2, 2), ";\n");
+  EXPECT_EQ(program.find("_end_of_program = 1"), program.find("first\n_end_of_program") + 6);
+
+  std::string alias = tovo_alias_line();
+  EXPECT_EQ(alias.rfind("local time,sub,chr,", 0), 0u);
+  EXPECT_EQ(std::count(alias.begin(), alias.end(), ','), 2 * (28 + 29));
+  EXPECT_EQ(assemble("x", 0, 1).find(alias), std::string::npos);
+  EXPECT_NE(assemble("x", 0, 0).find(alias), std::string::npos);
+}
+
+TEST(ProgramText, CartIdsAndPromptLines) {
+  EXPECT_NE(assemble("x", 0, 0, "19488").find(";\n nd=0 x"), std::string::npos);
+  EXPECT_EQ(assemble("x", 0, 0, "19489").find("nd=0"), std::string::npos);
+  std::string line = assemble("x=1", 1);
+  EXPECT_EQ(line.substr(line.size() - std::string(TOVO_PROMPT_EPILOGUE).size()), TOVO_PROMPT_EPILOGUE);
+}
+
+TEST(ProgramText, ShortCommands) {
+  struct command_case {
+    const char* text;
+    int prompt;
+    const char* call;  // null: not a command
+  } cases[] = {
+      {"run", 0, " run()"},
+      {"load game.kx", 0, " load(\"game.kx\")"},
+      {"load \"game.kx\"", 0, nullptr},
+      {"loadx", 0, nullptr},
+      {"ls", 1, " ls()"},
+      {"s", 1, " splore()"},
+      {"s", 0, nullptr},
+      {"cd a b", 0, " cd(\"a b\")"},
+  };
+  for (const command_case& c : cases) {
+    char out[256] = "untouched";
+    int found = tovo_short_command(c.text, c.prompt, "P", out, sizeof out);
+    EXPECT_EQ(found, c.call != nullptr) << c.text;
+    if (c.call) EXPECT_EQ(std::string(out), std::string("P") + c.call) << c.text;
+    else EXPECT_STREQ(out, "untouched");
+  }
+  std::string program = assemble("run");
+  EXPECT_NE(program.find(";\n run()\n_end_of_program"), std::string::npos);
+}
+
+TEST(ProgramText, OversizedProgramIsRefusedWhole) {
+  std::string code(TOVO_PROGRAM_SIZE, 'x');
+  static char out[TOVO_PROGRAM_SIZE];
+  EXPECT_EQ(tovo_assemble_program(code.c_str(), 0, 0, "", out, TOVO_PROGRAM_SIZE), 1);
+  EXPECT_EQ(out[0], 0);
+}
+
+class CodeTabsTest : public CartHarness {};
+
+TEST_F(CodeTabsTest, SplitAndMerge) {
+  set_code("a\n-->8\nb\n-->8\n\n-->8\nd");
+  EXPECT_STREQ(code_tab[0], "a");
+  EXPECT_STREQ(code_tab[1], "b");
+  EXPECT_STREQ(code_tab[2], "");
+  EXPECT_STREQ(code_tab[3], "d");
+  EXPECT_EQ(visible_code_tabs(), 4);
+  merge_code_from_tabs(pitem[0]);
+  EXPECT_STREQ(pitem[0]->code, "a\n-->8\nb\n-->8\n\n-->8\nd");
+
+  code_tab_selected = 5;  // a selected tab after the last one is kept
+  merge_code_from_tabs(pitem[0]);
+  EXPECT_STREQ(pitem[0]->code, "a\n-->8\nb\n-->8\n\n-->8\nd\n-->8\n\n-->8\n");
+  code_tab_selected = 0;
+
+  std::string many;
+  for (int i = 0; i < 20; i++) many += std::to_string(i) + (i < 19 ? "\n-->8\n" : "");
+  set_code(many);
+  EXPECT_STREQ(code_tab[14], "14");
+  EXPECT_EQ(std::string(code_tab[15]), "15\n-->8\n16\n-->8\n17\n-->8\n18\n-->8\n19");
+}
+
+TEST_F(CodeTabsTest, FindTabLine) {
+  tovo_test::set_tab_lines({3, 0, 4});  // tab 0: 4 lines, tab 1: 1 line, tab 2: 5 lines
+  struct line_case {
+    int program_line, line, tab;
+  } cases[] = {
+      {3, 1, 0}, {6, 4, 0}, {7, 5, 0},  // line 5 of tab 0 is the separator after it
+      {8, 1, 1}, {9, 2, 1}, {10, 1, 2}, {14, 5, 2}, {15, 6, 2},
+      {16, 1, 3}, {1000, 0, 0},
+  };
+  for (const line_case& c : cases) {
+    int tab = -1;
+    EXPECT_EQ(find_tab_line(c.program_line, &tab), c.line) << c.program_line;
+    EXPECT_EQ(tab, c.tab) << c.program_line;
+  }
+  EXPECT_EQ(find_tab_line(9, nullptr), 2);
+}
+
+class PreludeTest : public CartHarness {
+ protected:
+  // Runs a cart that stops by itself and returns what it printed.
+  std::string printed(const std::string& code) {
+    tovo_standin_printed.clear();
+    start(code);
+    tick(3);
+    EXPECT_EQ(run_state.running, 0) << code;
+    return tovo_standin_printed;
+  }
+};
+
+TEST_F(PreludeTest, Behaviours) {
+  struct prelude_case {
+    const char* code;
+    const char* out;
+  } cases[] = {
+      {"for k in pairs(nil) do print(k) end for i in ipairs(nil) do print(i) end print('done')", "done\n"},
+      {"t={1,2,3,4} for v in all(t) do print(v) if v==2 then del(t,v) end end", "1\n2\n3\n4\n"},
+      {"t={1,nil,3} for v in all(t) do print(v) end", "1\n3\n"},
+      {"for v in all({}) do print(v) end for v in all(nil) do print(v) end print('e')", "e\n"},
+      {"foreach({5,6},print)", "5\n6\n"},
+      {"print() print(nil) print(false)", "[nil]\nfalse\n"},
+      {"t=setmetatable({},{__tostring=function() return 'meta' end}) print(tostr(t)) print(tostr(12))",
+       "meta\n12\n"},
+      {"menuitem(0,'zero') menuitem(6,'six') print(#_pausemenu)", "0\n"},
+      {"menuitem(2,'two',function() end) print(_pausemenu[2].label)", "two\n"},
+      {"print(type()) print(type(1))", "number\n"},  // type() gives no value: print() prints nothing
+      {"print(__pairs__) print(__refund_cpu__) print(__superyield)", "[nil]\n[nil]\n[nil]\n"},
+      {"print(\x8b) print(\x97) \x97=9 print(\x97)", "0\n5\n9\n"},
+      {"print(load('#none')) print(load('missing.kx'))", "false\nfalse\n"},
+      {"co=cocreate(function(a) local b=yield(a+1) return b*2 end) "
+       "print(tostr(select(2,coresume(co,1)))) print(tostr(select(2,coresume(co,5)))) print(costatus(co))",
+       "2\n10\ndead\n"},
+  };
+  for (const prelude_case& c : cases) EXPECT_EQ(printed(c.code), c.out) << c.code;
+}
+
+TEST_F(PreludeTest, MenuitemStopsOnABadIndex) {
+  start("menuitem('x','label') print('after')");
+  tick();
+  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
+  EXPECT_EQ(tovo_standin_printed, "bad menuitem index\n");
+}
+
+TEST_F(PreludeTest, MainLoopVariants) {
+  struct loop_case {
+    const char* code;
+    int fps;
+    int mainloop;
+    const char* out;  // after three ticks
+  } cases[] = {
+      {"function _update60() print('u60') end function _update() print('u') end", 60, 2, "u60\nu60\nu60\n"},
+      {"function _init() print('i') end", 30, 0, "i\n"},
+      {"function _mainloop() print('own') end function _update() print('u') end", 30, 1, "own\n"},
+      {"function _draw() print('d') end", 30, 2, "d\nd\nd\n"},
+  };
+  for (const loop_case& c : cases) {
+    tovo_standin_printed.clear();
+    start(c.code);
+    tick(3);
+    EXPECT_EQ(run_state.target_fps, c.fps) << c.code;
+    EXPECT_EQ(run_state.mainloop_exists, c.mainloop) << c.code;
+    EXPECT_EQ(tovo_standin_printed, c.out) << c.code;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+// The run loop: frame rates and budgets, pre-emption, programs without a main
+// loop, _init, the memory limit, spend_cpu and refunds.
+#include <string>
+
+#include "console/run.h"
+#include "console/run_state.h"
+#include "console/spend_cpu.h"
+#include "script/cpu.h"
+#include "tests/support/cart_harness.h"
+
+namespace {
+
+using tovo_test::CartHarness;
+
+class RunLoopTest : public CartHarness {};
+
+TEST_F(RunLoopTest, FrameRateSelectsTheSliceBudget) {
+  start("function _update60() n=(n or 0)+1 end");
+  ASSERT_EQ(run_state.running, 1);
+  tick();
+  EXPECT_EQ(run_state.current_fps, 60);
+  EXPECT_EQ(run_state.target_fps, 60);
+  tick();
+  EXPECT_EQ(cpu_cycles_slice_max, 139810);
+
+  start("function _update() n=(n or 0)+1 end");
+  tick(2);
+  EXPECT_EQ(run_state.current_fps, 30);
+  EXPECT_EQ(cpu_cycles_slice_max, 279620);
+  EXPECT_EQ(global("n"), "2");  // the first tick runs the top level and the first frame
+}
+
+TEST_F(RunLoopTest, EndlessLoopIsPreemptedEveryTick) {
+  start("n=0 while true do n+=1 end");
+  for (int i = 0; i < 3; i++) {
+    tick();
+    EXPECT_EQ(run_state.running, 1);
+  }
+  int first = std::stoi(global("n"));
+  tick();
+  EXPECT_GT(std::stoi(global("n")), first);
+}
+
+TEST_F(RunLoopTest, CartWithoutMainLoopRunsOnceAndStops) {
+  start("n=(n or 0)+1 function _init() m=1 end");
+  tick();
+  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state.resumable, 0);
+  EXPECT_EQ(global("n"), "1");
+  EXPECT_EQ(global("m"), "1");
+}
+
+TEST_F(RunLoopTest, InitRunsOnceBeforeTheFrames) {
+  start("function _init() i=(i or 0)+1 end function _update() u=(u or 0)+1 end function _draw() d=(d or 0)+1 end");
+  tick(5);
+  EXPECT_EQ(global("i"), "1");
+  EXPECT_EQ(global("u"), "5");
+  EXPECT_EQ(global("d"), "5");
+  EXPECT_EQ(run_state.mainloop_exists, 2);
+}
+
+}  // namespace

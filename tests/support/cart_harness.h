@@ -1,0 +1,113 @@
+#pragma once
+// A headless machine that runs cart code through run_cart and run_slice with
+// a fake engine clock: the machine's cart, four screens, a working cart whose
+// code the test gives, and ticks that advance the clock by one frame each.
+// Header-only, so that test programs of any subsystem that link the console
+// library can use it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "console/cart.h"
+#include "console/code_tabs.h"
+#include "console/draw_display.h"
+#include "console/pstate.h"
+#include "console/run.h"
+#include "console/run_chain.h"
+#include "console/run_state.h"
+#include "console/shell_standin.h"
+#include "console/api_standin_bindings.h"
+#include "engine/gfx.h"
+#include "engine/tarq.h"
+#include "script/api.h"
+#include "script/cpu.h"
+
+namespace tovo_test {
+
+inline int32_t fake_now = 0;
+inline int32_t fake_clock() { return fake_now; }
+
+class CartHarness : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(&run_state, 0, sizeof run_state);
+    std::memset(&shell_standin, 0, sizeof shell_standin);
+    run_state.host_framerate_control = 0;  // no measured host rate: never drop
+    reset_run_chain();
+    fake_now = 1000000;
+    tovo_clock = fake_clock;
+    pstate.cart = tarq_create_tovo_cart();
+    for (auto& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
+    pitem[0] = tarq_create_tovo_cart();
+    pitems = 1;
+    pstate.reset_counter = 0;
+    set_draw_display(0);
+    tovo_standin_printed.clear();
+  }
+
+  void TearDown() override {
+    if (L0_cart) lua_close(L0_cart);
+    L0_cart = L0_command = L0 = nullptr;
+    tarq_destroy_tovo_cart(pitem[0]);
+    pitem[0] = nullptr;
+    tarq_destroy_tovo_cart(pstate.cart);
+    pstate.cart = nullptr;
+    pstate.draw_target = nullptr;
+    for (auto& screen : pstate.screens) screen = tarq_destroy_bitmap(screen);
+    for (auto& tab : code_tab) tab[0] = 0;
+    code_tab_selected = 0;
+    pstate.script_memory = pstate.code_overhead = 0;
+    tovo_clock = tarq_get_time;
+  }
+
+  // The working cart's code, split into its tabs as loading does.
+  void set_code(const std::string& code) {
+    std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code.c_str());
+    split_code_to_tabs(pitem[0]);
+  }
+
+  // Starts the cart as the shell does for its pending run action.
+  void start(const std::string& code) {
+    set_code(code);
+    run_state.pending_action = TOVO_PENDING_RUN;
+    run_cart();
+    run_state.pending_action = TOVO_PENDING_NONE;
+  }
+
+  // Console ticks: a pending suspension is carried out as the shell does at
+  // the start of its update, the clock advances by one frame at the current
+  // rate, and a slice runs unless the shell would hold it (load delay).
+  void tick(int n = 1) {
+    for (int i = 0; i < n; i++) {
+      if (run_state.pending_action == TOVO_PENDING_SUSPEND) {
+        run_state.pending_action = TOVO_PENDING_NONE;
+        suspend_program();
+      }
+      int32_t fps = run_state.current_fps > 0 ? run_state.current_fps : 30;
+      fake_now += 1000 / fps;
+      if (run_state.load_delay > 0) {
+        run_state.load_delay--;
+        continue;
+      }
+      run_slice();
+    }
+  }
+
+  // The value of a global of the cart's state as text ("nil" when absent).
+  std::string global(const char* name) {
+    lua_getglobal(L0_cart, name);
+    std::string out;
+    if (lua_type(L0_cart, -1) == LUA_TBOOLEAN)
+      out = lua_toboolean(L0_cart, -1) ? "true" : "false";
+    else if (const char* s = lua_tostring(L0_cart, -1))
+      out = s;
+    else
+      out = "nil";
+    lua_pop(L0_cart, 1);
+    return out;
+  }
+};
+
+}  // namespace tovo_test
