@@ -60,6 +60,7 @@ int call_native(lua_State* L, StkId func, lua_CFunction f, int nresults) {
   ci->callstatus = 0;
   luaC_checkGC(L);
   int n = f(L);
+  if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
   luaD_poscall(L, L->top - n);
   return 1;
 }

@@ -11,6 +11,13 @@
 
 namespace {
 
+// The thread of the innermost running resume and its native-call depth. A
+// native function that the thread's instruction loop calls at that depth (no
+// native call in between) yields by returning through the loop instead of
+// unwinding, which is far cheaper.
+lua_State* resume_thread = nullptr;
+unsigned short resume_ccalls = 0;
+
 // Finishes a native frame interrupted by a yield or an error: completes its
 // lua_callk or lua_pcallk and runs its continuation.
 void finishCcall(lua_State* L) {
@@ -29,7 +36,7 @@ void finishCcall(lua_State* L) {
 // Runs the frames of a resumed thread down to its base frame.
 void unroll(lua_State* L, void*) {
   for (;;) {
-    if (L->ci == &L->base_ci) return;
+    if (L->ci == &L->base_ci || L->status == LUA_YIELD) return;
     if (!isLua(L->ci)) {
       finishCcall(L);
     } else {
@@ -105,11 +112,17 @@ int lua_resume(lua_State* L, lua_State* from, int nargs) {
   unsigned short oldnny = L->nny;
   L->nCcalls = static_cast<unsigned short>(from != nullptr ? from->nCcalls + 1 : 1);
   L->nny = 0;  // yields allowed
+  lua_State* old_thread = resume_thread;
+  unsigned short old_ccalls = resume_ccalls;
+  resume_thread = L;
+  resume_ccalls = L->nCcalls;
   int status = luaD_rawrunprotected(L, resume, L->top - nargs);
   if (status == -1) {  // an error of the resume call itself
     status = LUA_ERRRUN;
   } else {
-    while (status != LUA_OK && status != LUA_YIELD) {
+    for (;;) {
+      if (status == LUA_OK && L->status == LUA_YIELD) status = LUA_YIELD;  // yielded by returning
+      if (status == LUA_OK || status == LUA_YIELD) break;
       if (recover(L, status)) {
         status = luaD_rawrunprotected(L, unroll, nullptr);
       } else {  // no protected call: the thread is dead
@@ -120,6 +133,8 @@ int lua_resume(lua_State* L, lua_State* from, int nargs) {
       }
     }
   }
+  resume_thread = old_thread;
+  resume_ccalls = old_ccalls;
   L->nny = oldnny;
   L->nCcalls--;
   return status;
@@ -137,5 +152,6 @@ int lua_yieldk(lua_State* L, int nresults, int ctx, lua_CFunction k) {
   ci->u.c.k = k;
   if (k != nullptr) ci->u.c.ctx = ctx;
   ci->func = L->top - nresults - 1;  // keeps the results as the frame's only values
+  if (L == resume_thread && L->nCcalls == resume_ccalls) return nresults;  // the loop returns
   luaD_throw(L, LUA_YIELD);
 }

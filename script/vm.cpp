@@ -347,6 +347,7 @@ newframe:
           for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
           L->top = nresults >= 0 ? ci->top : ra + 1;
         } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
+          if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
           if (nresults >= 0) L->top = ci->top;
           base = ci->u.l.base;
         } else {  // a script function: run it in this loop
@@ -360,6 +361,7 @@ newframe:
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;
         if (luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
+          if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
           base = ci->u.l.base;
         } else {  // move the called frame down over this one
           CallInfo* nci = L->ci;
