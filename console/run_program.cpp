@@ -10,7 +10,8 @@
 #include "console/draw_display.h"
 #include "console/errors.h"
 #include "console/include.h"
-#include "console/input_standin.h"
+#include "console/button.h"
+#include "console/serial.h"
 #include "console/mem.h"
 #include "console/mem_bulk.h"
 #include "console/pre.h"
@@ -132,15 +133,38 @@ void run_cart() {
   tovo_shell_stop_sound();
   for (int a = 0x5f40; a < 0x5f44; a++) tovo_poke(&pstate, pstate.cart, a, 0);
   run_state.current_fps = run_state.target_fps = 30;
-  block_buttons_standin();
+  block_buttons();
   tovo_shell_hash_working_cart();
   run_state.step = 0;
   run_state.resumable = 1;
   set_draw_display(0);
 }
 
+namespace {
+
+// "resume", "resume()", "r" and "." continue a stopped cart (the last also
+// steps one frame); true when the line was such a command.
+bool resume_command(const char* text) {
+  bool step = std::strcmp(text, ".") == 0 || (text[0] == 0 && run_state.step);
+  if (!step && std::strcmp(text, "resume") != 0 && std::strcmp(text, "resume()") != 0 && std::strcmp(text, "r") != 0)
+    return false;
+  if (!L0_cart || !run_state.resumable) {
+    tovo_print_col("nothing to resume", 6);
+    return true;
+  }
+  L0 = L0_cart;
+  run_state.program = 1;
+  run_state.running = 1;
+  block_buttons();
+  run_state.step = step ? 1 : 0;
+  return true;
+}
+
+}  // namespace
+
 void run_program(const char* text, int is_prompt_line) {
   if (!text) text = "";
+  if (is_prompt_line && resume_command(text)) return;
   tovo_clear_error_log();
   run_state.has_draw = 0;
   if (!L0_cart) reset_lua_machine();
@@ -183,7 +207,7 @@ void run_program(const char* text, int is_prompt_line) {
     run_state.running = 0;
     return;
   }
-  block_buttons_standin();
+  block_buttons();
   run_state.buttons_read = 0;
   if (starting_cart || run_state.pending_action == TOVO_PENDING_RUN) reset_runtime_state();
   run_state.program = is_prompt_line ? 0 : 1;

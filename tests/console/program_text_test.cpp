@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "console/api_standin_bindings.h"
 #include "console/code_tabs.h"
 #include "console/console_print.h"
 #include "console/program_text.h"
@@ -127,13 +126,13 @@ TEST_F(CodeTabsTest, FindTabLine) {
 
 class PreludeTest : public CartHarness {
  protected:
-  // Runs a cart that stops by itself and returns what it printed.
+  // Runs a cart that stops by itself and returns what it wrote with printh.
   std::string printed(const std::string& code) {
-    tovo_standin_printed.clear();
+    testing::internal::CaptureStdout();
     start(code);
     tick(3);
     EXPECT_EQ(run_state.running, 0) << code;
-    return tovo_standin_printed;
+    return testing::internal::GetCapturedStdout();
   }
 };
 
@@ -142,32 +141,34 @@ TEST_F(PreludeTest, Behaviours) {
     const char* code;
     const char* out;
   } cases[] = {
-      {"for k in pairs(nil) do print(k) end for i in ipairs(nil) do print(i) end print('done')", "done\n"},
-      {"t={1,2,3,4} for v in all(t) do print(v) if v==2 then del(t,v) end end", "1\n2\n3\n4\n"},
-      {"t={1,nil,3} for v in all(t) do print(v) end", "1\n3\n"},
-      {"for v in all({}) do print(v) end for v in all(nil) do print(v) end print('e')", "e\n"},
-      {"foreach({5,6},print)", "5\n6\n"},
-      {"print() print(nil) print(false)", "[nil]\nfalse\n"},
-      {"t=setmetatable({},{__tostring=function() return 'meta' end}) print(tostr(t)) print(tostr(12))",
+      {"for k in pairs(nil) do printh(k) end for i in ipairs(nil) do printh(i) end printh('done')", "done\n"},
+      {"t={1,2,3,4} for v in all(t) do printh(v) if v==2 then del(t,v) end end", "1\n2\n3\n4\n"},
+      {"t={1,nil,3} for v in all(t) do printh(v) end", "1\n3\n"},
+      {"for v in all({}) do printh(v) end for v in all(nil) do printh(v) end printh('e')", "e\n"},
+      {"foreach({5,6},printh)", "5\n6\n"},
+      {"printh() printh(nil) printh(false)", "[nil]\nfalse\n"},
+      {"t=setmetatable({},{__tostring=function() return 'meta' end}) printh(tostr(t)) printh(tostr(12))",
        "meta\n12\n"},
-      {"menuitem(0,'zero') menuitem(6,'six') print(#_pausemenu)", "0\n"},
-      {"menuitem(2,'two',function() end) print(_pausemenu[2].label)", "two\n"},
-      {"print(type()) print(type(1))", "number\n"},  // type() gives no value: print() prints nothing
-      {"print(__pairs__) print(__refund_cpu__) print(__superyield)", "[nil]\n[nil]\n[nil]\n"},
-      {"print(\x8b) print(\x97) \x97=9 print(\x97)", "0\n5\n9\n"},
-      {"print(load('#none')) print(load('missing.kx'))", "false\nfalse\n"},
+      {"menuitem(0,'zero') menuitem(6,'six') printh(#_pausemenu)", "0\n"},
+      {"menuitem(2,'two',function() end) printh(_pausemenu[2].label)", "two\n"},
+      {"printh(type()) printh(type(1))", "number\n"},  // type() gives no value: printh() prints nothing
+      {"printh(__pairs__) printh(__refund_cpu__) printh(__superyield)", "[nil]\n[nil]\n[nil]\n"},
+      {"printh(\x8b) printh(\x97) \x97=9 printh(\x97)", "0\n5\n9\n"},
+      {"printh(load('#none')) printh(load('missing.kx'))", "false\nfalse\n"},
       {"co=cocreate(function(a) local b=yield(a+1) return b*2 end) "
-       "print(tostr(select(2,coresume(co,1)))) print(tostr(select(2,coresume(co,5)))) print(costatus(co))",
+       "printh(tostr(select(2,coresume(co,1)))) printh(tostr(select(2,coresume(co,5)))) printh(costatus(co))",
        "2\n10\ndead\n"},
   };
   for (const prelude_case& c : cases) EXPECT_EQ(printed(c.code), c.out) << c.code;
 }
 
 TEST_F(PreludeTest, MenuitemStopsOnABadIndex) {
-  start("menuitem('x','label') print('after')");
+  testing::internal::CaptureStdout();
+  start("menuitem('x','label') printh('after')");
   tick();
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
-  EXPECT_EQ(tovo_standin_printed, "bad menuitem index\n");
+  tick();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // stopped before the next line
 }
 
 TEST_F(PreludeTest, MainLoopVariants) {
@@ -177,18 +178,19 @@ TEST_F(PreludeTest, MainLoopVariants) {
     int mainloop;
     const char* out;  // after three ticks
   } cases[] = {
-      {"function _update60() print('u60') end function _update() print('u') end", 60, 2, "u60\nu60\nu60\n"},
-      {"function _init() print('i') end", 30, 0, "i\n"},
-      {"function _mainloop() print('own') end function _update() print('u') end", 30, 1, "own\n"},
-      {"function _draw() print('d') end", 30, 2, "d\nd\nd\n"},
+      {"function _update60() printh('u60') end function _update() printh('u') end", 60, 2, "u60\nu60\nu60\n"},
+      {"function _init() printh('i') end", 30, 0, "i\n"},
+      {"function _mainloop() printh('own') end function _update() printh('u') end", 30, 1, "own\n"},
+      {"function _draw() printh('d') end", 30, 2, "d\nd\nd\n"},
   };
   for (const loop_case& c : cases) {
-    tovo_standin_printed.clear();
+    testing::internal::CaptureStdout();
     start(c.code);
     tick(3);
+    std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(run_state.target_fps, c.fps) << c.code;
     EXPECT_EQ(run_state.mainloop_exists, c.mainloop) << c.code;
-    EXPECT_EQ(tovo_standin_printed, c.out) << c.code;
+    EXPECT_EQ(out, c.out) << c.code;
   }
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "console/run.h"
+#include "console/console_print.h"
+#include "console/pstate.h"
 #include "console/run_state.h"
 #include "console/spend_cpu.h"
 #include "script/cpu.h"
@@ -57,6 +59,52 @@ TEST_F(RunLoopTest, InitRunsOnceBeforeTheFrames) {
   EXPECT_EQ(global("u"), "5");
   EXPECT_EQ(global("d"), "5");
   EXPECT_EQ(run_state.mainloop_exists, 2);
+}
+
+}  // namespace
+
+namespace {
+
+using tovo_test::CartHarness;
+
+class PromptLineTest : public CartHarness {};
+
+TEST_F(PromptLineTest, ResumeAndStep) {
+  start("function _update() n=(n or 0)+1 end");
+  tick(2);
+  suspend_program();
+  run_program("x=5", 1);  // a line runs on the command thread
+  EXPECT_EQ(L0, L0_command);
+  tick();
+  EXPECT_EQ(global("x"), "5");
+  EXPECT_EQ(run_state.running, 0);
+  run_program("r", 1);
+  EXPECT_EQ(L0, L0_cart);
+  EXPECT_EQ(run_state.running, 1);
+  tick();
+  EXPECT_EQ(global("n"), "3");
+  run_program(".", 1);
+  EXPECT_EQ(run_state.step, 1);
+  tick(2);  // flip() asks to stop after one frame
+  EXPECT_EQ(global("n"), "4");
+  EXPECT_EQ(run_state.running, 0);
+}
+
+TEST_F(PromptLineTest, NothingToResume) {
+  run_state.exec = 1;
+  testing::internal::CaptureStdout();
+  run_program("resume", 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "nothing to resume\n");
+  run_state.exec = 0;
+}
+
+TEST_F(RunLoopTest, ErrorsDuringTheResetGlitchAreNotReported) {
+  start("x=nil+1");
+  pstate.reset_counter = 2;
+  tick();
+  EXPECT_EQ(run_state.running, 1);  // the error path does not suspend
+  EXPECT_STREQ(tovo_error_log(), "");
+  pstate.reset_counter = 0;
 }
 
 }  // namespace

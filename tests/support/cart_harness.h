@@ -18,7 +18,6 @@
 #include "console/run_chain.h"
 #include "console/run_state.h"
 #include "console/shell_standin.h"
-#include "console/api_standin_bindings.h"
 #include "engine/gfx.h"
 #include "engine/tarq.h"
 #include "script/api.h"
@@ -44,7 +43,6 @@ class CartHarness : public testing::Test {
     pitems = 1;
     pstate.reset_counter = 0;
     set_draw_display(0);
-    tovo_standin_printed.clear();
   }
 
   void TearDown() override {
