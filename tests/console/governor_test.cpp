@@ -2,6 +2,8 @@
 #include <string>
 
 #include "console/console_print.h"
+#include "engine/gfx.h"
+#include "script/cpu.h"
 #include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_state.h"
@@ -143,6 +145,68 @@ TEST_F(MemoryLimitTest, GarbageIsCollectedBetweenSlices) {
   tick(200);
   EXPECT_EQ(run_state.running, 1);
   EXPECT_LT(pstate.script_memory, TOVO_MEMORY_LIMIT);
+}
+
+}  // namespace
+
+namespace {
+
+class OverlayTest : public tovo_test::CartHarness {
+ protected:
+  void SetUp() override {
+    CartHarness::SetUp();
+    bitmap = tarq_create_bitmap(128, 128, 8);
+    for (int y = 0; y < 128; y++)
+      for (int x = 0; x < 128; x++) bitmap->rows[y][x] = 5;
+  }
+  void TearDown() override {
+    tarq_destroy_bitmap(bitmap);
+    lua_reset_cpu_cycles();
+    CartHarness::TearDown();
+  }
+  int changed_outside(int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = 0; y < 128; y++)
+      for (int x = 0; x < 128; x++)
+        if ((x < x0 || x > x1 || y < y0 || y > y1) && bitmap->rows[y][x] != 5) n++;
+    return n;
+  }
+  tarq_bitmap* bitmap = nullptr;
+};
+
+TEST_F(OverlayTest, RingGraph) {
+  run_state.target_fps = run_state.current_fps = 30;
+  for (auto& e : run_state.perf) {
+    e[TOVO_PERF_CPU] = 0x8000;
+    e[TOVO_PERF_COLOUR] = 6;
+  }
+  run_state.perf[(run_state.perf_index + 10) % TOVO_PERF_ENTRIES][TOVO_PERF_COLOUR] = 0;
+  run_state.perf[(run_state.perf_index + 11) % TOVO_PERF_ENTRIES][TOVO_PERF_CPU] = 0x40000;  // clamped
+  draw_resource_data(bitmap);
+  EXPECT_EQ(bitmap->rows[19][60], 2);
+  EXPECT_EQ(bitmap->rows[14][60], 6);   // 19 - 0x8000 * 16 / 98304
+  EXPECT_EQ(bitmap->rows[14][70], 1);   // no colour: 1
+  EXPECT_EQ(bitmap->rows[4][71], 6);    // 19 - 0x17fff * 16 / 98304
+  EXPECT_EQ(bitmap->rows[3][59], 0);    // the frame
+  EXPECT_EQ(bitmap->rows[27][124], 0);
+  EXPECT_EQ(changed_outside(59, 3, 124, 27), 0);
+}
+
+TEST_F(OverlayTest, SpinnerOnlyForABusyDrawingCart) {
+  start("function _draw() end");
+  run_state.frame_ticks = 240;
+  tovo_test::fake_now = 120 * 7;
+  draw_cpu_spinner(bitmap);
+  EXPECT_EQ(changed_outside(200, 200, 200, 200), 0);  // not busy: nothing
+  lua_add_cpu_cycles(121 * 279620);
+  draw_cpu_spinner(bitmap);
+  EXPECT_GT(changed_outside(200, 200, 200, 200), 0);
+  EXPECT_EQ(changed_outside(3, 3, 9, 9), 0);
+  run_state.frame_ticks = 239;
+  for (int y = 0; y < 128; y++)
+    for (int x = 0; x < 128; x++) bitmap->rows[y][x] = 5;
+  draw_cpu_spinner(bitmap);
+  EXPECT_EQ(changed_outside(200, 200, 200, 200), 0);
 }
 
 }  // namespace
