@@ -227,9 +227,10 @@ int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, 
   if (ok && cart_lid && (std::strcmp(cart_lid, "19488") == 0 || std::strcmp(cart_lid, "10388") == 0))
     ok = append(out, out_size, &used, " nd=0 ");
   if (ok) {
-    // A short command replaces the buffer with the text so far and the call.
+    // On a prompt line a short command stands for a call to it; a cart's
+    // code is never rewritten so.
     int32_t command_size = out_size - used;
-    if (tovo_short_command(code, is_prompt_line, "", out + used, command_size)) {
+    if (is_prompt_line && tovo_short_command(code, is_prompt_line, "", out + used, command_size)) {
       size_t n = std::strlen(out + used);
       ok = n + 1 < static_cast<size_t>(command_size);
       used += static_cast<int32_t>(n);

@@ -17,9 +17,9 @@ extern const char TOVO_PROMPT_EPILOGUE[];     // "\n _end_of_program = 1 \n"
 
 // Assembles a program into out (out_size bytes, zero-filled first) from the
 // preprocessed code: prelude, glyph defaults, the alias line unless
-// global_api, ";\n", " nd=0 " for the two cart ids that need it, the code (a
-// short command stands for a call to it) and the epilogue (for a prompt line
-// the prompt epilogue). Returns 0, or 1 when it does not fit (out is then
+// global_api, ";\n", " nd=0 " for the two cart ids that need it, the code (on
+// a prompt line a short command stands for a call to it) and the epilogue
+// (for a prompt line the prompt epilogue). Returns 0, or 1 when it does not fit (out is then
 // emptied).
 int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, const char* cart_lid,
                           char* out, int32_t out_size);
