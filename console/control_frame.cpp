@@ -3,7 +3,8 @@
 #include "console/api_bindings.h"
 #include "console/control.h"
 #include "console/draw_display.h"
-#include "console/input_standin.h"
+#include "console/button.h"
+#include "console/serial.h"
 #include "console/mem.h"
 #include "console/pstate.h"
 #include "console/run.h"
@@ -20,9 +21,9 @@ int kx_flip(lua_State*) {
   int entries = run_state.current_fps == 30 ? 2 : run_state.current_fps == 15 ? 3 : 1;
   for (int i = 0; i < entries; i++) record_resource_data();
   tovo_shell_update_paused_menu();
-  read_buttons_standin();
+  read_buttons();
   run_state.hold_frame = 0;
-  serial_end_frame_standin();
+  serial_end_frame();
   lua_reset_cpu_cycles();
   run_state.spend_counter = 0;
   if (run_state.step) {
@@ -63,7 +64,7 @@ int kx_set_mainloop_exists(lua_State* L) {
 int kx_update_buttons(lua_State* L) {
   run_state.frame_ticks = static_cast<int32_t>(static_cast<uint32_t>(run_state.frame_ticks) +
                                                static_cast<uint32_t>(tovo_arg_int(L, 1)));
-  update_buttons_standin();
+  update_buttons();
   return 0;
 }
 

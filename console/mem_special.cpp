@@ -1,6 +1,6 @@
 // The byte-by-byte pages: sprite flags, music patterns, sound effects, cart
 // data, registers and GPIO bytes.
-#include "console/gpio_standin.h"
+#include "console/gpio.h"
 #include "console/mem_decode.h"
 #include "console/registers.h"
 

@@ -8,7 +8,8 @@
 #include "console/console_print.h"
 #include "console/draw_display.h"
 #include "console/errors.h"
-#include "console/input_standin.h"
+#include "console/button.h"
+#include "console/serial.h"
 #include "console/mem.h"
 #include "console/print_standin.h"
 #include "console/pstate.h"
@@ -164,7 +165,7 @@ void reset_runtime_state() {
   tovo_reset_registers(&pstate, pstate.cart);
   update_gfx_clipping();
   for (int32_t i = 0; i < GPIO_BYTES; i++) poke(0x5f80 + i, 0);
-  reset_serial_state_standin();
+  reset_serial_state();
   run_state.frame_ticks = 0;
   tovo_assert_message(nullptr);
   run_state.mainloop_exists = 0;

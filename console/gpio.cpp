@@ -1,13 +1,13 @@
-// Stand-in GPIO bytes in the RAM image.
-#include "console/gpio_standin.h"
+// GPIO bytes in the RAM image.
+#include "console/gpio.h"
 
 #include "console/pstate.h"
 
 namespace {
 
-constexpr int32_t GPIO_BASE = 0x5f80;
+constexpr uint32_t GPIO_BASE = 0x5f80;
 
-uint32_t ram_index(int32_t index) { return static_cast<uint32_t>(GPIO_BASE + index) & 0xffff; }
+uint32_t ram_index(int32_t index) { return (GPIO_BASE + static_cast<uint32_t>(index)) & 0xffff; }
 
 }  // namespace
 

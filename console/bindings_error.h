@@ -1,0 +1,7 @@
+#pragma once
+// Raises a script runtime error with a fixed message in the running cart.
+// While the reset sequence plays the error is ignored: the binding then
+// returns no results.
+struct lua_State;
+
+int tovo_binding_error(lua_State* L, const char* message);

@@ -1,0 +1,35 @@
+#pragma once
+// Machine queries (stat): what the shell supplies besides the machine state.
+#include <cstdint>
+
+#include "sound/history.h"
+
+struct tarq_datetime;
+
+constexpr int TOVO_KEY_QUEUE = 256;
+constexpr int TOVO_BBS_ID_SIZE = 64;
+
+struct tovo_stat_inputs {
+  tovo_mixer_snapshot snapshot;       // taken by the shell at each tick
+  int32_t mouse_changes;              // bit 0 x moved, 1 y moved, 2 buttons; cleared by stat(37)
+  uint8_t key_queue[TOVO_KEY_QUEUE];  // typed characters, filled by the shell
+  int32_t key_queue_len;
+  int32_t bbs_play;                   // the shell's bulletin-board play flag
+  char bbs_id[TOVO_BBS_ID_SIZE];      // the running cart's bulletin-board id, "" none
+  int32_t devkit_message_shown;       // one devkit message a run
+  int32_t shell_word;                 // stat(122)
+  // The pause menu's item count after rebuilding it; the working cart's
+  // hash (40 hex digits). Null: 0 items, no hash.
+  int32_t (*menu_item_count)();
+  const char* (*working_cart_hash)();
+};
+
+extern tovo_stat_inputs stat_inputs;
+// The clock of the date queries (tarq_get_datetime unless a test sets one).
+extern void (*tovo_stat_datetime)(tarq_datetime* out, int local);
+
+// Appends a typed character to the queue (dropped when it is full).
+void tovo_push_typed_char(uint8_t c);
+// The answer to stat(index, x) pushed on L (x: stack index of the second
+// argument, 0 for none).
+void tovo_push_stat(struct lua_State* L, int32_t index, int x);

@@ -1,0 +1,273 @@
+// Buttons: keys and their table, controllers and the dead zone, repeat
+// timing at 30 and 60 frames a second, blocking, and the press query.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "console/button.h"
+#include "console/pstate.h"
+#include "console/run_state.h"
+#include "engine/events.h"
+#include "engine/joystick.h"
+#include "engine/tarq.h"
+
+namespace {
+
+struct fake_pad {
+  int32_t x, y, mask;
+};
+fake_pad pads[TARQ_MAX_JOYSTICKS];
+
+void read_fake_pad(int32_t n, int32_t* x, int32_t* y, int32_t* mask) {
+  *x = pads[n].x;
+  *y = pads[n].y;
+  *mask = pads[n].mask;
+}
+
+class ButtonTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(&button_state, 0, sizeof button_state);
+    std::memset(&button_config, 0, sizeof button_config);
+    for (int32_t& f : button_state.forced) f = -1;
+    std::memset(pstate.held, 0, sizeof pstate.held);
+    std::memset(tarqkey, 0, sizeof tarqkey);
+    std::memset(last_tarqkey, 0, sizeof last_tarqkey);
+    std::memset(block_tarqkey, 0, sizeof block_tarqkey);
+    std::memset(pads, 0, sizeof pads);
+    pstate.ram[0x5f5c] = pstate.ram[0x5f5d] = pstate.ram[0x5f2d] = 0;
+    tarq_state.paused = 0;
+    run_state.target_fps = 30;
+    tovo_read_controller = read_fake_pad;
+    button_config.cart_running = 1;
+  }
+  void TearDown() override {
+    tovo_read_controller = tarq_get_joystick;
+    std::memset(tarqkey, 0, sizeof tarqkey);
+  }
+
+  static void key(int32_t code, bool down) { tarqkey[code] = down ? 1 : 0; }
+
+  // Holds player 0's button 0 (left arrow) for `frames` frames and lists
+  // the frames on which it was pressed.
+  static std::vector<int> press_frames(int frames) {
+    std::vector<int> out;
+    key(80, true);
+    for (int f = 0; f < frames; f++) {
+      update_buttons();
+      if (button_state.pressed[0][0]) out.push_back(f);
+    }
+    key(80, false);
+    return out;
+  }
+};
+
+TEST_F(ButtonTest, DefaultKeysOfBothPlayers) {
+  struct {
+    int32_t code;
+    int player, button;
+  } cases[] = {
+      {80, 0, 0}, {92, 0, 0}, {79, 0, 1}, {94, 0, 1}, {82, 0, 2}, {96, 0, 2}, {81, 0, 3}, {93, 0, 3},
+      {29, 0, 4}, {6, 0, 4},  {17, 0, 4}, {89, 0, 4}, {73, 0, 4}, {27, 0, 5}, {25, 0, 5}, {90, 0, 5},
+      {76, 0, 5}, {16, 0, 5}, {19, 0, 6}, {40, 0, 6}, {41, 0, 6}, {22, 1, 0}, {9, 1, 1},  {8, 1, 2},
+      {7, 1, 3},  {225, 1, 4}, {43, 1, 4}, {26, 1, 4}, {4, 1, 5}, {20, 1, 5},
+  };
+  for (const auto& c : cases) {
+    key(c.code, true);
+    read_buttons();
+    for (int p = 0; p < TOVO_PLAYERS; p++)
+      for (int b = 0; b < TOVO_BUTTONS; b++)
+        EXPECT_EQ(pstate.held[p][b], p == c.player && b == c.button ? 1 : 0) << "key " << c.code << " p" << p << " b" << b;
+    key(c.code, false);
+  }
+}
+
+TEST_F(ButtonTest, EscapeAndMDependOnTheMachine) {
+  key(41, true);
+  button_config.menu_open = 1;
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][6], 0);  // menu open
+  button_config.menu_open = 0;
+  button_config.cart_running = 0;
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][6], 0);  // no cart running
+  key(41, false);
+
+  key(16, true);
+  key(224, true);  // left ctrl
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][5], 0);
+  key(224, false);
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][5], 1);
+}
+
+TEST_F(ButtonTest, BoundKeyReplacesEveryDefault) {
+  button_config.keys[1] = 4;    // player 0 left: A
+  button_config.keys[13] = 44;  // pause: space
+  key(80, true);
+  key(92, true);  // keypad 4 is a default of left too
+  key(19, true);
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][0], 0);
+  EXPECT_EQ(pstate.held[0][6], 0);
+  key(4, true);
+  key(44, true);
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][0], 1);
+  EXPECT_EQ(pstate.held[0][6], 1);
+  EXPECT_EQ(pstate.held[1][5], 1);  // A is still player 1's X
+  EXPECT_TRUE(is_key_bound(4));
+  EXPECT_FALSE(is_key_bound(44));  // the pause entry is not one of the six
+}
+
+TEST_F(ButtonTest, ControllerDeadZoneAndDpad) {
+  struct {
+    int32_t x, y, mask;
+    int32_t left, right, up, down;
+  } cases[] = {
+      {20000, 20000, 0, 0, 156, 0, 156},
+      {10000, 10000, 0x2000 | 0x1000, 255, 0, 0, 255},  // inside: only the d-pad
+      {10000, 10000, 0, 0, 0, 0, 0},
+      {-17000, 0, 0x4000, 132, 0, 0, 0},  // outside: the d-pad is ignored
+      {-32768, -32768, 0, 255, 0, 255, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(tovo_controller_value(0, c.x, c.y, c.mask), c.left) << c.x << "," << c.y;
+    EXPECT_EQ(tovo_controller_value(1, c.x, c.y, c.mask), c.right) << c.x << "," << c.y;
+    EXPECT_EQ(tovo_controller_value(2, c.x, c.y, c.mask), c.up) << c.x << "," << c.y;
+    EXPECT_EQ(tovo_controller_value(3, c.x, c.y, c.mask), c.down) << c.x << "," << c.y;
+  }
+  EXPECT_EQ(tovo_controller_value(4, 0, 0, 1), 255);  // A
+  EXPECT_EQ(tovo_controller_value(4, 0, 0, 8), 255);  // Y
+  EXPECT_EQ(tovo_controller_value(5, 0, 0, 2), 255);  // B
+  EXPECT_EQ(tovo_controller_value(5, 0, 0, 4), 255);  // X
+  EXPECT_EQ(tovo_controller_value(6, 0, 0, 0x40), 255);
+  EXPECT_EQ(tovo_controller_value(7, 0, 0, 0xffff), 0);
+}
+
+TEST_F(ButtonTest, ControllersMapToPlayersFromTheFirstIndex) {
+  pads[0] = {20000, 0, 0};
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][1], 1);
+  button_config.first_controller = 2;  // player 2 reads controller 0
+  read_buttons();
+  EXPECT_EQ(pstate.held[0][1], 0);
+  EXPECT_EQ(pstate.held[2][1], 1);
+  EXPECT_EQ(player_button(1, 1), 0);  // controller -1 reads nothing
+  EXPECT_EQ(player_button(1, 8), 0);
+  EXPECT_EQ(player_button(1, -1), 0);
+}
+
+TEST_F(ButtonTest, ForcedMaskHoldsButtons) {
+  button_state.forced[3] = 0x21;
+  read_buttons();
+  EXPECT_EQ(pstate.held[3][0], 1);
+  EXPECT_EQ(pstate.held[3][5], 1);
+  EXPECT_EQ(pstate.held[3][1], 0);
+}
+
+TEST_F(ButtonTest, RepeatTimingAt30And60Fps) {
+  EXPECT_EQ(press_frames(30), (std::vector<int>{0, 15, 19, 23, 27}));
+  update_buttons();  // released
+  run_state.target_fps = 60;
+  EXPECT_EQ(press_frames(50), (std::vector<int>{0, 30, 38, 46}));
+  update_buttons();
+  pstate.ram[0x5f5c] = 5;
+  pstate.ram[0x5f5d] = 1;
+  EXPECT_EQ(press_frames(17), (std::vector<int>{0, 10, 12, 14, 16}));
+  update_buttons();
+  pstate.ram[0x5f5c] = 255;
+  EXPECT_EQ(press_frames(100), (std::vector<int>{0}));
+}
+
+TEST_F(ButtonTest, PausedEngineOrNoRateScalesAt30) {
+  run_state.target_fps = 60;
+  tarq_state.paused = 1;
+  EXPECT_EQ(tovo_button_repeat_delay(), 15);
+  tarq_state.paused = 0;
+  run_state.target_fps = 0;
+  EXPECT_EQ(tovo_button_repeat_interval(), 4);
+}
+
+TEST_F(ButtonTest, MenuOpenUsesFixedTiming) {
+  button_config.menu_open = 1;
+  run_state.target_fps = 60;
+  pstate.ram[0x5f5c] = 40;
+  key(80, true);
+  std::vector<int> frames;
+  for (int f = 0; f < 26; f++) {
+    update_buttons();  // reads last while the menu is open
+    if (button_pressed(0, 0)) frames.push_back(f);
+  }
+  // The read at the end of frame 0 sees the press; button_pressed then
+  // fires at once, after 15 more frames and every 4 after that.
+  EXPECT_EQ(frames, (std::vector<int>{0, 15, 19, 23}));
+}
+
+TEST_F(ButtonTest, BlockedButtonWaitsForRelease) {
+  key(80, true);
+  update_buttons();
+  ASSERT_EQ(button_state.pressed[0][0], 1);
+  block_buttons();
+  for (int f = 0; f < 40; f++) {
+    update_buttons();
+    EXPECT_EQ(pstate.held[0][0], 0);
+    EXPECT_EQ(button_state.pressed[0][0], 0);
+  }
+  key(80, false);
+  update_buttons();
+  key(80, true);
+  update_buttons();
+  EXPECT_EQ(button_state.pressed[0][0], 1);
+}
+
+TEST_F(ButtonTest, MenuCallbackKeepsDirectionsUnblocked) {
+  button_config.menu_callback = 1;
+  key(80, true);
+  key(29, true);
+  update_buttons();
+  block_buttons();
+  update_buttons();
+  EXPECT_EQ(pstate.held[0][0], 1);
+  EXPECT_EQ(pstate.held[0][4], 0);
+}
+
+TEST_F(ButtonTest, ButtonPressedOutsideRangeIsZero) {
+  button_config.cart_running = 0;  // the shell's road: the read comes last
+  key(80, true);
+  update_buttons();
+  EXPECT_EQ(button_pressed(0, 0), 1);
+  EXPECT_EQ(button_pressed(8, 0), 0);
+  EXPECT_EQ(button_pressed(0, 8), 0);
+  EXPECT_EQ(button_pressed(-1, 0), 0);
+}
+
+TEST_F(ButtonTest, RandomInputHoldsOnlyButtons0To5) {
+  button_config.random_input = 1;
+  int seen[TOVO_BUTTONS] = {};
+  for (int i = 0; i < 64; i++) {
+    read_buttons();
+    for (int b = 0; b < TOVO_BUTTONS; b++) seen[b] += pstate.held[5][b];
+  }
+  for (int b = 0; b < 6; b++) EXPECT_GT(seen[b], 0);
+  EXPECT_EQ(seen[6], 0);
+  EXPECT_EQ(seen[7], 0);
+}
+
+TEST_F(ButtonTest, MouseSumsAreLatchedAndCleared) {
+  tarq_state.wheel_x = 2;
+  tarq_state.wheel_y = -1;
+  tarq_state.rel_x = 7;
+  tarq_state.rel_y = 9;
+  read_buttons();
+  EXPECT_EQ(button_state.wheel_x, 2);
+  EXPECT_EQ(button_state.wheel_y, -1);
+  EXPECT_EQ(button_state.rel_x, 7);
+  EXPECT_EQ(button_state.rel_y, 9);
+  EXPECT_EQ(tarq_state.wheel_x, 0);
+  EXPECT_EQ(tarq_state.rel_y, 0);
+}
+
+}  // namespace
