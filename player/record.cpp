@@ -19,11 +19,9 @@ int32_t tovo_clip_capacity(int32_t gif_len) {
 void record_video_frame(const tarq_bitmap* frame) {
   int32_t n = tovo_clip_capacity(app.gif_len);
   if (n == 0 || !frame || frame->depth != 8) return;
-  for (int32_t i = 0; i < n; i++)
-    if (!video_clip.slot[i]) {
-      video_clip.slot[i] = tarq_create_bitmap(128, 128, 8);
-      if (!video_clip.slot[i]) return;
-    }
+  for (; video_clip.made < n; video_clip.made++)
+    if (!video_clip.slot[video_clip.made] && !(video_clip.slot[video_clip.made] = tarq_create_bitmap(128, 128, 8)))
+      return;
   // gif_len lowered while the ring held more: keep within the new capacity.
   if (video_clip.index > n - 1) video_clip.index = n - 1;
   tarq_bitmap* dst = video_clip.slot[video_clip.index];

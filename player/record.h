@@ -12,6 +12,7 @@ constexpr int32_t TOVO_CLIP_FPS = 30;
 struct tovo_video_clip {
   tarq_bitmap* slot[TOVO_CLIP_SLOTS];
   int32_t index;  // frames held; the next slot to write while filling
+  int32_t made;   // slots 0..made-1 have their bitmaps
 };
 
 extern tovo_video_clip video_clip;
