@@ -1,11 +1,14 @@
 // Joins the console's storage and output bindings to the shell's cart
-// storage: installed when the program starts (the player library is linked
-// whole, so this file's initialiser always runs).
+// storage, the cart hash to the machine queries and the serial audio to the
+// mixer's post-mix hook: installed when the program starts (the player
+// library is linked whole, so this file's initialiser always runs).
 #include <cstdio>
 #include <cstring>
 
 #include "console/cdata_bindings.h"
 #include "console/host_output.h"
+#include "console/serial.h"
+#include "console/stat.h"
 #include "player/cdata.h"
 #include "player/cstore.h"
 #include "player/disk.h"
@@ -13,6 +16,7 @@
 #include "player/record_output.h"
 #include "player/runtime_error_standin.h"
 #include "engine/host.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -48,10 +52,14 @@ int cstore_hook(const char* path, int32_t dst, int32_t src, int32_t len, int own
   return cstore_cart_partial(path, dst, src, len, own, sandboxed);
 }
 
+const char* working_cart_hash_hook() { return disk_state.saved_hash; }
+
 bool install() {
   tovo_storage = {load_cdata_hook,     cdata_opened_hook,  mounted_sandboxed_file_hook, cstore_file_for_name_hook,
                   own_cstore_file_hook, tarq_file_exists,   reload_cart_partial,         cstore_hook};
   tovo_output_path_for = prefix_with_file_output_path;
+  stat_inputs.working_cart_hash = working_cart_hash_hook;
+  tarq_set_post_mix_func(mix_serial_sound_buffer);
   return true;
 }
 
