@@ -3,7 +3,6 @@
 // bitplane masks, the advance, repeats and the per-character wait.
 #include <algorithm>
 
-#include "console/gfx_pixel.h"
 #include "console/gfx_shapes.h"
 #include "console/print.h"
 #include "console/print_context.h"
@@ -56,19 +55,45 @@ void draw_box(tovo_print_context* c, const uint8_t* glyph, int32_t w, int32_t h,
   if (c->solid && bw + left > 0) {
     for (int32_t r = -top; r < bh; r++) draw_hline(t, bx - left, bx + bw - 1, by + r, static_cast<uint32_t>(c->background));
   }
+  // Scales are 1 or 2, so glyph rows and columns are box positions shifted.
+  const int32_t shift_x = s.sx - 1, shift_y = s.sy - 1;
   const int32_t rows = std::min(h, 8);
-  const uint32_t fg = static_cast<uint32_t>(c->foreground);
-  for (int32_t r = -top; r < bh; r += s.dy) {
+  const uint32_t columns = w >= 8 ? 0xffu : (1u << std::max(w, 0)) - 1;
+  const uint32_t wm = static_cast<uint32_t>(pstate.write_mask) & 15;
+  const uint32_t value = wm & static_cast<uint32_t>(pstate.read_mask) & static_cast<uint32_t>(c->foreground);
+  const bool invert = c->invert;
+  // Locals: writes through the byte rows would make the compiler re-read
+  // anything that lives in memory.
+  const int32_t cx0 = t->clip_x0, cx1 = t->clip_x1, cy0 = t->clip_y0, cy1 = t->clip_y1, dx = s.dx, dy = s.dy;
+  for (int32_t r = -top; r < bh; r += dy) {
     const int32_t y = by + r;
-    if (y < t->clip_y0 || y >= t->clip_y1) continue;
-    const int32_t gr = r < 0 ? -1 : r / s.sy;
-    const uint32_t bits = gr >= 0 && gr < rows ? glyph[gr] : 0;
-    for (int32_t k = -left; k < bw; k += s.dx) {
-      const int32_t x = bx + k;
-      if (x < t->clip_x0 || x >= t->clip_x1) continue;
-      const int32_t bit = k < 0 ? 8 : k / s.sx;
-      const bool on = bit < 8 && ((bits >> bit) & 1);
-      if (on != static_cast<bool>(c->invert)) tovo_write_masked(&t->rows[y][x], fg);
+    if (y < cy0 || y >= cy1) continue;
+    const int32_t gr = r < 0 ? -1 : r >> shift_y;
+    const uint32_t bits = gr >= 0 && gr < rows ? glyph[gr] & columns : 0;
+    uint8_t* row = t->rows[y];
+    if (!invert) {
+      // Only the set bits: each covers sx box columns, of which those on
+      // the step grid are drawn.
+      for (uint32_t b = bits; b; b &= b - 1) {
+        const int32_t j = __builtin_ctz(b);
+        for (int32_t k = j << shift_x; k < (j + 1) << shift_x; k++) {
+          const int32_t x = bx + k;
+          if (((k + left) & (dx - 1)) || x < cx0 || x >= cx1) continue;
+          row[x] = static_cast<uint8_t>((value | (row[x] & ~wm)) & 15);
+        }
+      }
+      continue;
+    }
+    // Inverted: every box column on the step grid inside the clip
+    // rectangle whose bit is 0 (border columns and columns past 7 too).
+    const int32_t lo = std::max(-left, cx0 - bx), hi = std::min(bw, cx1 - bx);
+    int32_t k = -left;
+    if (k < lo) k += (lo - k + dx - 1) / dx * dx;
+    for (; k < hi; k += dx) {
+      const int32_t j = k >> shift_x;
+      if (k >= 0 && j < 8 && (bits >> j & 1)) continue;
+      uint8_t* p = row + bx + k;
+      *p = static_cast<uint8_t>((value | (*p & ~wm)) & 15);
     }
   }
 }

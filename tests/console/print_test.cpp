@@ -167,6 +167,13 @@ TEST_F(PrintTest, WidthsAbove8ReadNoBitsPast7) {
   print("\x06xf\x06i\x7f");  // width 15, inverted: columns 8-14 show 0, so all drawn
   EXPECT_EQ(pstate.cursor_x, 15);
   EXPECT_EQ(count(7, 8, 0, 14, 5), 7 * 6);
+  // Width 35 doubled: columns 16-69 of the box lie past bit 7.
+  fill_screen(0);
+  pstate.cursor_x = 0;
+  pstate.cursor_y = 20;
+  print("\x06xz\x06w\x06i\x7f");
+  EXPECT_EQ(pstate.cursor_x, 70);
+  EXPECT_EQ(count(7, 16, 20, 69, 25), 54 * 6);
 }
 
 TEST_F(PrintTest, DecorationDrawsAtThePreviousGlyphAndReturns) {
