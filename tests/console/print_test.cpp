@@ -76,7 +76,9 @@ TEST_P(PrintCaseTest, DrawsMovesAndReturns) {
   EXPECT_EQ(print_widest_x, c.widest) << c.name;
   EXPECT_EQ(pstate.cursor_x, c.cursor_x) << c.name;
   EXPECT_EQ(pstate.cursor_y, c.cursor_y) << c.name;
-  if (c.ink7 >= 0) EXPECT_EQ(count(7), c.ink7) << c.name;
+  if (c.ink7 >= 0) {
+    EXPECT_EQ(count(7), c.ink7) << c.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, PrintCaseTest, ::testing::Range<size_t>(0, cases().size()));
