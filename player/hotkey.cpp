@@ -1,0 +1,174 @@
+#include "player/hotkey.h"
+
+#include <cstdio>
+
+#include "console/button.h"
+#include "console/cart.h"
+#include "console/run_state.h"
+#include "engine/config.h"
+#include "engine/events.h"
+#include "engine/host.h"
+#include "engine/mem.h"
+#include "player/disk.h"
+#include "player/gif.h"
+#include "player/keyqueue.h"
+#include "player/message.h"
+#include "player/pause_menu.h"
+#include "player/record.h"
+#include "player/screenshot.h"
+#include "player/shell_state.h"
+#include "sound/sound.h"
+
+tovo_hotkey_state hotkeys;
+
+namespace {
+
+constexpr int32_t KEY_M = 16, KEY_MINUS = 45, KEY_EQUALS = 46;
+constexpr int32_t KEY_F1 = 58, KEY_F6 = 63;
+constexpr int32_t KEY_6 = 35, KEY_0 = 39;
+constexpr int32_t SHORT_MS = 1000;  // on screen 1400 ms
+constexpr int32_t LONG_MS = 1500;   // on screen 1900 ms
+constexpr int32_t GLYPH_BAR = 16;
+
+bool pressed(int32_t key) { return tarq_get_key_state(key) == 3; }
+bool ctrl() { return tarq_get_key_state(TARQ_KEY_CTRL) != 0; }
+
+void empty_key_buffer() {
+  while (tarq_keypressed()) tarq_readkey();
+}
+
+void show_volume(int32_t volume) {
+  char line[32];
+  tovo_volume_line(volume, line);
+  show_message(line, LONG_MS);
+  message_bar.start -= 1000;
+}
+
+void after_volume_key() {
+  tarq_set_music_volume(256);
+  build_paused_menu();
+}
+
+void save_screenshot() {
+  if (save_png_screenshot(shell.display, 0, 0) == 0)
+    show_message("saved screenshot to desktop", SHORT_MS);
+  else
+    show_message("** failed to save screenshot", LONG_MS);
+}
+
+void save_clip() {
+  int32_t result = save_gif(0, 0);
+  if (result == TOVO_GIF_NO_FRAMES)
+    show_message("no video recorded (rec: ctrl-8)", LONG_MS);
+  else if (result != 0)
+    show_message("** failed to save video", LONG_MS);
+  else
+    show_message_2("saved %d second gif to desktop", LONG_MS, get_current_gif_len(), 0);
+  if (app.gif_reset_mode == 1) reset_video();
+}
+
+// ctrl-r: the working cart is read again when its file changed, and the cart
+// restarts through the reset glitch; at most once per 500 ms.
+void reload_and_restart() {
+  int32_t now = tovo_clock();
+  if (shell.reset_glitch != 0) return;
+  if (hotkeys.reloaded && now - hotkeys.last_reload_t <= TOVO_RELOAD_GAP_MS) return;
+  do_quick_load();
+  close_paused_menu();
+  shell.reset_glitch = 1;
+  hotkeys.reloaded = 1;
+  hotkeys.last_reload_t = now;
+  empty_key_buffer();
+  block_buttons();
+}
+
+void paste_clipboard() {
+  char* text = tarq_get_clipboard_text();
+  if (text && text[0]) tovo_set_clipboard_glyphs(text);
+  tarq_free(text);
+  block_buttons();
+}
+
+}  // namespace
+
+void tovo_set_sound_volume(int32_t v) { tovo_sound_word_store(cconfig.sound_volume, v); }
+
+int32_t tovo_volume_down(int32_t v) { return v < 32 ? 0 : v > 287 ? 256 : v - 32; }
+int32_t tovo_volume_up(int32_t v) { return v < -32 ? 0 : v > 223 ? 256 : v + 32; }
+
+void tovo_volume_line(int32_t volume, char* out) {
+  int32_t level = volume / 32;
+  char bars[9];
+  for (int32_t i = 1; i <= 8; i++) bars[i - 1] = level < i ? '-' : (char)GLYPH_BAR;
+  bars[8] = 0;
+  snprintf(out, 32, " volume:   %s   (ctrl-/+)", bars);
+}
+
+void process_volume_hotkeys() {
+  if (!ctrl()) return;
+  if (pressed(KEY_M)) {
+    if (cconfig.sound_volume != 0) {
+      tovo_set_sound_volume(0);
+      show_message("sound off (ctrl-m)", SHORT_MS);
+    } else {
+      tovo_set_sound_volume(app.volume != 0 ? app.volume : 256);
+      show_message("sound on (ctrl-m)", SHORT_MS);
+    }
+    after_volume_key();
+  }
+  bool down = pressed(KEY_MINUS), up = pressed(KEY_EQUALS);
+  if (down || up) {
+    int32_t v = down ? tovo_volume_down(app.volume) : app.volume;
+    if (up) v = tovo_volume_up(v);
+    app.volume = v;
+    tovo_set_sound_volume(v);
+    show_volume(v);
+    empty_key_buffer();
+    after_volume_key();
+  }
+}
+
+int32_t tovo_function_key_action() {
+  int32_t action = 0;
+  if (app.allow_function_keys)
+    for (int32_t i = 0; i < 5; i++)
+      if (pressed(KEY_F6 + i) || pressed(KEY_F1 + i)) action = i + 1;
+  if (ctrl())
+    for (int32_t i = 0; i < 4; i++)
+      if (pressed(KEY_6 + i)) action = i + 1;
+  if ((ctrl() && pressed(KEY_0)) || tarq_get_key_state(TARQ_KEY_ALT) != 0) action = 0;
+  return action;
+}
+
+void process_function_hotkeys() {
+  switch (tovo_function_key_action()) {
+    case 1: save_screenshot(); break;
+    case 3:
+      reset_video();
+      show_message("set video starting point", SHORT_MS);
+      break;
+    case 4: save_clip(); break;
+    default: break;
+  }
+}
+
+void process_running_keypresses() {
+  while (tarq_keypressed()) {
+    int32_t code = tarq_readkey();
+    if (!ctrl()) {
+      if (app.pause_state != 0) continue;
+      int32_t c = tovo_typed_code(code);
+      if (c >= 0) tovo_key_queue_push((uint8_t)c);
+      continue;
+    }
+    if (code == 'o' || code == 'p') {
+      hotkeys.resource_display ^= 1;
+      block_buttons();
+    } else if (code == 'r') {
+      reload_and_restart();
+    } else if (code == 'v') {
+      paste_clipboard();
+    }
+    if (code >= 'a' && code <= 'z') tovo_key_queue_push((uint8_t)(code + 95));
+  }
+}
