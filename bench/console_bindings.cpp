@@ -1,0 +1,87 @@
+// Script bindings: 1,000,000 poke4 calls into screen memory from a cart
+// against the same words written with tovo_poke; peek(0, 8192); sub(s, i, i)
+// over a 64 KiB string (from both ends: positions above 32767 are reached
+// with negative indices); stat(0) per call.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "console/api.h"
+#include "console/cart.h"
+#include "console/mem.h"
+#include "console/pstate.h"
+#include "console/registers.h"
+#include "engine/gfx.h"
+#include "script/api.h"
+#include "script/auxlib.h"
+#include "script/cpu.h"
+
+namespace {
+
+lua_State* machine_state() {
+  static lua_State* L = nullptr;
+  if (L) return L;
+  for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
+  pstate.cart = tarq_create_tovo_cart();
+  pitem[0] = tarq_create_tovo_cart();
+  tovo_reset_registers(&pstate, pstate.cart);
+  L = luaL_newstate();
+  add_c_functions(L);
+  add_c_functions_system(L);
+  return L;
+}
+
+// Compiles src once into a global function "f" and calls it each iteration
+// with an unlimited cycle budget.
+void run_script(benchmark::State& state, const char* setup, const char* body, int64_t items) {
+  lua_State* L = machine_state();
+  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  if (luaL_loadstring(L, setup) != 0 || lua_pcall(L, 0, 0, 0) != 0 || luaL_loadstring(L, body) != 0) {
+    state.SkipWithError("script did not compile");
+    return;
+  }
+  lua_setglobal(L, "bench_body");
+  for (auto _ : state) {
+    lua_reset_cpu_cycles();
+    lua_getglobal(L, "bench_body");
+    if (lua_pcall(L, 0, 0, 0) != 0) {
+      state.SkipWithError("script failed");
+      return;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * items);
+}
+
+void BM_Poke4ScreenFromScript(benchmark::State& state) {
+  run_script(state, "v = 0x1234.5678", "for j = 1, 100 do for i = 0, 9999 do poke4(0x6000 + (i & 0x1ffc), v) end end", 1000000);
+}
+
+void BM_Poke4ScreenThroughTovoPoke(benchmark::State& state) {
+  machine_state();
+  const uint32_t v = 0x12345678;
+  for (auto _ : state) {
+    for (int32_t i = 0; i < 1000000; i++) {
+      int32_t a = 0x6000 + (i & 0x1ffc);
+      for (int b = 0; b < 4; b++) tovo_poke(&pstate, pstate.cart, a + b, static_cast<int32_t>(v >> (8 * b) & 0xff));
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * 1000000);
+}
+
+void BM_Peek8192(benchmark::State& state) { run_script(state, "", "peek(0, 8192)", 8192); }
+
+void BM_SubEveryByteOf64KiB(benchmark::State& state) {
+  run_script(state, "s = 'abcdefgh' for i = 1, 13 do s = s .. s end",
+             "for i = 1, 32767 do sub(s, i, i) sub(s, -i, -i) end", 65534);
+}
+
+void BM_Stat0(benchmark::State& state) { run_script(state, "", "for i = 1, 100 do stat(0) end", 100); }
+
+BENCHMARK(BM_Poke4ScreenFromScript)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Poke4ScreenThroughTovoPoke)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Peek8192)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SubEveryByteOf64KiB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stat0)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
