@@ -4,6 +4,7 @@
 
 #include "console/button.h"
 #include "console/cart.h"
+#include "console/host_output.h"
 #include "console/run_state.h"
 #include "engine/config.h"
 #include "engine/events.h"
@@ -83,8 +84,9 @@ void reload_and_restart() {
 }
 
 void paste_clipboard() {
+  // Kept as the host gives it; stat(4) hands it to the cart as glyph codes.
   char* text = tarq_get_clipboard_text();
-  if (text && text[0]) tovo_set_clipboard_glyphs(text);
+  if (text && text[0]) tovo_set_player_clipboard(text);
   tarq_free(text);
   block_buttons();
 }

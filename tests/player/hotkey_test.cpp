@@ -7,12 +7,14 @@
 #include <string>
 
 #include "console/button.h"
+#include "console/host_output.h"
 #include "console/run_state.h"
 #include "engine/config.h"
 #include "engine/events.h"
 #include "engine/gfx.h"
 #include "engine/host.h"
 #include "player/hotkey.h"
+#include "console/stat.h"
 #include "player/keyqueue.h"
 #include "player/message.h"
 #include "player/pause_menu.h"
@@ -42,7 +44,7 @@ struct hotkey_fixture : ::testing::Test {
     message_bar = {};
     hotkeys = {};
     tovo_key_queue_clear();
-    tovo_free_clipboard();
+    tovo_set_player_clipboard(nullptr);
     app.pause_state = 0;
     app.volume = 0;
     app.allow_function_keys = 1;
@@ -57,7 +59,6 @@ struct hotkey_fixture : ::testing::Test {
     tovo_clock = old_clock;
     memset(tarqkey, 0, sizeof tarqkey);
     tarqkey_buffer_pos = 0;
-    tovo_free_clipboard();
   }
 
   void press(int32_t key) { tarqkey[key] = 3; }
@@ -205,15 +206,14 @@ TEST_F(hotkey_fixture, QueueDropsCodesWhilePausedOrFull) {
   app.pause_state = TOVO_PAUSE_MENU;
   type('q');
   process_running_keypresses();
-  EXPECT_EQ(key_queue.length, 0);
+  EXPECT_EQ(tovo_key_queue_length(), 0);
   app.pause_state = 0;
-  for (int i = 0; i < TOVO_KEY_QUEUE_SIZE; i++) tovo_key_queue_push('a');
+  for (int i = 0; i < TOVO_KEY_QUEUE; i++) tovo_key_queue_push('a');
   type('b');
   process_running_keypresses();
-  EXPECT_EQ(key_queue.length, TOVO_KEY_QUEUE_SIZE);
-  EXPECT_EQ(key_queue.code[TOVO_KEY_QUEUE_SIZE - 1], 'a');
-  EXPECT_EQ(tovo_key_queue_pop(), 'a');
-  EXPECT_EQ(key_queue.length, TOVO_KEY_QUEUE_SIZE - 1);
+  EXPECT_EQ(tovo_key_queue_length(), TOVO_KEY_QUEUE);
+    EXPECT_EQ(tovo_key_queue_pop(), 'a');
+  EXPECT_EQ(tovo_key_queue_length(), TOVO_KEY_QUEUE - 1);
 }
 
 TEST_F(hotkey_fixture, CtrlLettersEnterAsHighCodes) {
@@ -261,20 +261,20 @@ TEST_F(hotkey_fixture, CtrlRRestartsAtMostOncePer500Ms) {
   EXPECT_EQ(tarq_keypressed(), 0) << "the key buffer is emptied";
 }
 
-TEST_F(hotkey_fixture, CtrlVStoresTheClipboardAsGlyphs) {
+TEST_F(hotkey_fixture, CtrlVStoresTheClipboardForTheCart) {
   tarq_set_clipboard_text("Hi there");
   hold(CTRL);
   type('v');
   process_running_keypresses();
-  ASSERT_NE(tovo_clipboard_glyphs(), nullptr);
-  EXPECT_STREQ((const char*)tovo_clipboard_glyphs(), "Hi there");
+  ASSERT_NE(tovo_player_clipboard_text(), nullptr);
+  EXPECT_STREQ(tovo_player_clipboard_text(), "Hi there");
   EXPECT_EQ(tovo_key_queue_pop(), 'v' + 95);
 
   tarq_set_clipboard_text("");
   type('v');
   process_running_keypresses();
-  ASSERT_NE(tovo_clipboard_glyphs(), nullptr);
-  EXPECT_STREQ((const char*)tovo_clipboard_glyphs(), "Hi there") << "an empty clipboard keeps the old text";
+  ASSERT_NE(tovo_player_clipboard_text(), nullptr);
+  EXPECT_STREQ(tovo_player_clipboard_text(), "Hi there") << "an empty clipboard keeps the old text";
 }
 
 TEST_F(hotkey_fixture, MessageTimesAndSlide) {

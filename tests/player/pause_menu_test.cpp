@@ -13,6 +13,7 @@
 #include "console/pstate.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
+#include "console/stat.h"
 #include "engine/config.h"
 #include "engine/events.h"
 #include "engine/gfx.h"
@@ -212,7 +213,7 @@ TEST_F(pause_fixture, CartItemsSendEventsAndClose) {
     EXPECT_EQ(run_state.menu_selected[2], c.event) << c.button;
     EXPECT_EQ(app.menu_event, 1);
     EXPECT_EQ(app.pause_state, 0);
-    EXPECT_EQ(key_queue.length, 0) << "closing the menu empties the keyboard queue";
+    EXPECT_EQ(tovo_key_queue_length(), 0) << "closing the menu empties the keyboard queue";
   }
 }
 
@@ -221,7 +222,7 @@ TEST_F(pause_fixture, ContinueResetAndQuit) {
   tovo_key_queue_push('a');
   tick(PAUSE);
   EXPECT_EQ(app.pause_state, 0);
-  EXPECT_EQ(key_queue.length, 0);
+  EXPECT_EQ(tovo_key_queue_length(), 0);
   EXPECT_EQ(button_state.blocked[0][UP], 1) << "held buttons are blocked once the menu closes";
 
   open();
@@ -288,6 +289,17 @@ TEST_F(pause_fixture, MenuBoxIsDrawn) {
   draw_paused_controls_menu(page);
   EXPECT_EQ(page->rows[64][64], 1);
   tarq_destroy_bitmap(page);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(pause_fixture, MenuBoxQueriesCountTheRebuiltItems) {
+  ASSERT_NE(stat_inputs.menu_item_count, nullptr);
+  EXPECT_EQ(stat_inputs.menu_item_count(), 4);
+  snprintf(run_state.menu_label[1], sizeof run_state.menu_label[1], "extra");
+  EXPECT_EQ(stat_inputs.menu_item_count(), 5);
 }
 
 }  // namespace
