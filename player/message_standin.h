@@ -1,7 +1,7 @@
 #pragma once
-// Stand-in for the message bar and coloured console lines until the player's
-// messages and the print engine exist: the last of each is kept so that
-// callers can be checked.
+// Messages of the cart-storage code: shown on the message bar, and the last
+// one kept so that callers can be checked; and a stand-in for coloured
+// console lines until the print engine is joined, likewise kept.
 #include <cstdint>
 
 constexpr int TOVO_STANDIN_MESSAGE_SIZE = 256;
