@@ -226,4 +226,37 @@ TEST_F(BaseTest, ACoroutineSuspendedByTheBudgetResumesToTrueAloneAndStaysSuspend
   EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
 }
 
+TEST_F(BaseTest, LoadFromTextAndFromAReaderFunction) {
+  ASSERT_EQ(run("local f = load('return 1 + ...') return f(41)"), LUA_OK) << top_text(L);
+  EXPECT_EQ(lua_tonumber(L, 1), I(42));
+  ASSERT_EQ(run("local parts, i = {'return ', 'x', ' * 2'}, 0\n"
+                "local f = load(function() i = i + 1 return parts[i] end, '=pieces', 't', {x = 21})\n"
+                "return f()"),
+            LUA_OK)
+      << top_text(L);
+  EXPECT_EQ(lua_tonumber(L, 1), I(42));
+  ASSERT_EQ(run("return load('return +', '=broken')"), LUA_OK);
+  EXPECT_TRUE(lua_isnil(L, 1));
+  EXPECT_EQ(text_of(2).rfind("broken:1:", 0), 0u) << text_of(2);
+  ASSERT_EQ(run("return load(function() return {} end)"), LUA_OK);
+  EXPECT_TRUE(lua_isnil(L, 1));
+  EXPECT_NE(text_of(2).find("reader function must return a string"), std::string::npos) << text_of(2);
+}
+
+TEST_F(BaseTest, WrapAndRunning) {
+  set_global_function("wrap", luaB_cowrap);
+  set_global_function("running", luaB_corunning);
+  ASSERT_EQ(run("local g = wrap(function(a) local b = yield(a * 2) return b + 1 end)\n"
+                "local main, ismain = running()\n"
+                "return g(5), g(9), ismain, type(main)"),
+            LUA_OK)
+      << top_text(L);
+  EXPECT_EQ(lua_tonumber(L, 1), I(10));
+  EXPECT_EQ(lua_tonumber(L, 2), I(10));
+  EXPECT_TRUE(lua_toboolean(L, 3));
+  EXPECT_EQ(text_of(4), "thread");
+  EXPECT_EQ(error_of("local g = wrap(function() error('inside', 0) end)\ng()"), "test:2: inside");
+  EXPECT_EQ(error_of("local g = wrap(function() end)\ng()\ng()"), "test:3: corolib: cannot resume dead coroutine");
+}
+
 }  // namespace
