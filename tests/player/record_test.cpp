@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "console/cart.h"
+#include "console/pstate.h"
 #include "console/run_state.h"
 #include "engine/config.h"
 #include "engine/gfx.h"
@@ -293,6 +295,23 @@ TEST_F(record_fixture, ScreenshotScaleAndColours) {
   EXPECT_EQ(rgb(1, 1), (5u << 16) | (250u << 8) | 35u);
   EXPECT_EQ(rgb(2, 0), (16u << 16) | (239u << 8) | 112u);  // colour 0 is written as 16
   tarq_destroy_bitmap(png);
+}
+
+TEST_F(record_fixture, LabelIsACopyOfTheScreen) {
+  tarq_bitmap* old_frame = shell.video_frame;
+  tovo_cart* old_cart = pitem[0];
+  shell.video_frame = frame;
+  pitem[0] = tarq_create_tovo_cart();
+  fill(11);
+  EXPECT_EQ(set_cart_label(), 0);
+  ASSERT_NE(pitem[0]->label, nullptr);
+  EXPECT_NE(pitem[0]->label, frame);
+  EXPECT_EQ(pitem[0]->label->rows[127][127], 11);
+  fill(2);
+  EXPECT_EQ(pitem[0]->label->rows[0][0], 11) << "the label keeps its own pixels";
+  tarq_destroy_tovo_cart(pitem[0]);
+  pitem[0] = old_cart;
+  shell.video_frame = old_frame;
 }
 
 TEST(gif_alloc, RegistryIsBoundedAndFreedTogether) {
