@@ -1,0 +1,63 @@
+// Buttons and serial as a running cart sees them: btnp repeats at the
+// cart's frame rate through the epilogue's button update, and GPIO packets
+// arrive when flip ends the frame.
+#include <cstring>
+
+#include "console/button.h"
+#include "engine/events.h"
+#include "tests/support/cart_harness.h"
+
+namespace {
+
+class InputRunTest : public tovo_test::CartHarness {
+ protected:
+  void SetUp() override {
+    CartHarness::SetUp();
+    std::memset(&button_state, 0, sizeof button_state);
+    std::memset(&button_config, 0, sizeof button_config);
+    std::memset(tarqkey, 0, sizeof tarqkey);
+    std::memset(last_tarqkey, 0, sizeof last_tarqkey);
+    button_config.cart_running = 1;
+  }
+  void TearDown() override {
+    std::memset(tarqkey, 0, sizeof tarqkey);
+    CartHarness::TearDown();
+  }
+};
+
+TEST_F(InputRunTest, BtnpRepeatsAtTheCartsFrameRate) {
+  const char* carts[] = {
+      "f=0 s='' function _update() if btnp(1) then s=s..f..',' end f+=1 end",
+      "f=0 s='' function _update60() if btnp(1) then s=s..f..',' end f+=1 end",
+  };
+  const char* expected[] = {"0,15,19,23,", "0,30,38,46,"};
+  for (int i = 0; i < 2; i++) {
+    start(carts[i]);
+    tick();  // the top level and the first frame, before the key goes down
+    std::string first = global("f");
+    tarqkey[79] = 1;  // right arrow held
+    tick(i == 0 ? 26 : 50);
+    tarqkey[79] = 0;
+    std::string s = global("s");
+    // Frames counted from the first one that saw the key.
+    std::string shifted;
+    int base = std::stoi(first);
+    size_t at = 0;
+    while (at < s.size()) {
+      size_t comma = s.find(',', at);
+      shifted += std::to_string(std::stoi(s.substr(at, comma - at)) - base) + ",";
+      at = comma + 1;
+    }
+    EXPECT_EQ(shifted, expected[i]) << carts[i];
+    update_buttons();
+  }
+}
+
+TEST_F(InputRunTest, SerialPacketsArriveAtFlip) {
+  start("poke(0x8000, 0x11, 0x22) serial(3, 0x8000, 2) a=peek(0x5f83) flip() b=peek(0x5f83)");
+  tick(3);
+  EXPECT_EQ(global("a"), "0");
+  EXPECT_EQ(global("b"), "34");
+}
+
+}  // namespace
