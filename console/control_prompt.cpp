@@ -44,9 +44,9 @@ int kx_save(lua_State* L) {
 
 int kx_info(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  if (shell_standin.current_filename[0]) {
+  if (tovo_shell_current_filename()[0]) {
     char line[TOVO_STANDIN_TEXT + 16];
-    const char* name = shell_standin.current_filename;
+    const char* name = tovo_shell_current_filename();
     std::snprintf(line, sizeof line, "file: %s%s", name, std::strchr(name, '.') ? "" : ".kx");
     tovo_print_col(line, 14);
   }
@@ -140,9 +140,9 @@ int kx_folder(lua_State* L) {
 
 int kx_backup(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  tovo_shell_prompt_command("backup", shell_standin.current_filename);
+  tovo_shell_prompt_command("backup", tovo_shell_current_filename());
   char line[TOVO_STANDIN_TEXT + 16];
-  std::snprintf(line, sizeof line, "backed up %s", shell_standin.current_filename);
+  std::snprintf(line, sizeof line, "backed up %s", tovo_shell_current_filename());
   tovo_print_col(line, 6);
   return 0;
 }

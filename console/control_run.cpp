@@ -89,7 +89,7 @@ int kx_reset(lua_State*) {
 int32_t kx_load_0(const char* name, const char* breadcrumb) {
   run_state.load_status = 0;
   char remembered[TOVO_STANDIN_TEXT];
-  std::snprintf(remembered, sizeof remembered, "%s", shell_standin.current_filename);
+  std::snprintf(remembered, sizeof remembered, "%s", tovo_shell_current_filename());
   if (name[0] == '/') name++;
   if (name[0] == '#' || clip_name(name)) return 1;
   if (std::strncmp(name, "__", 2) == 0 || std::strcmp(name, "@dropped") == 0) return load_failed();
@@ -107,7 +107,7 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   spend_cpu(LOAD_COST);
   if (run_state.exec || !run_state.running) return 0;
   run_state.pending_action = TOVO_PENDING_RUN;
-  if (std::strcmp(shell_standin.current_filename, remembered) != 0) run_state.load_delay = LOAD_HOLD_TICKS;
+  if (std::strcmp(tovo_shell_current_filename(), remembered) != 0) run_state.load_delay = LOAD_HOLD_TICKS;
   return 0;
 }
 

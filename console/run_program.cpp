@@ -112,10 +112,10 @@ void run_cart() {
   run_state.pending_param[0] = 0;
   run_state.running_cart_lid[0] = 0;
   std::snprintf(run_state.running_filename, sizeof run_state.running_filename, "%s",
-                shell_standin.current_filename);
+                tovo_shell_current_filename());
   char line[3 * TOVO_RUN_NAME_SIZE];
   std::snprintf(line, sizeof line, "run_cart current_filename: %s running_filename: %s running_cart_lid: %s\n",
-                shell_standin.current_filename, run_state.running_filename, run_state.running_cart_lid);
+                tovo_shell_current_filename(), run_state.running_filename, run_state.running_cart_lid);
   tarq_debug(line);
 
   reset_lua_machine();

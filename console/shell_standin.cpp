@@ -7,36 +7,73 @@
 #include "console/pstate.h"
 
 tovo_shell_standin shell_standin;
+tovo_shell_hook_table tovo_shell_hooks;
 
-void tovo_shell_save_cdata() { shell_standin.cdata_saves++; }
-void tovo_shell_update_paused_menu() { shell_standin.paused_menu_updates++; }
+#define TOVO_HOOK(name, ...) \
+  if (tovo_shell_hooks.name) return tovo_shell_hooks.name(__VA_ARGS__)
+
+void tovo_shell_save_cdata() {
+  TOVO_HOOK(save_cdata);
+  shell_standin.cdata_saves++;
+}
+void tovo_shell_update_paused_menu() {
+  TOVO_HOOK(update_paused_menu);
+  shell_standin.paused_menu_updates++;
+}
 
 void tovo_shell_build_paused_menu(int32_t page, int32_t keep_selection) {
+  TOVO_HOOK(build_paused_menu, page, keep_selection);
   shell_standin.paused_menu_builds++;
   shell_standin.paused_menu_page = page;
   shell_standin.paused_menu_keep = keep_selection;
 }
 
 void tovo_shell_show_message(const char* text, int32_t ms) {
+  TOVO_HOOK(show_message, text, ms);
   std::snprintf(shell_standin.message, sizeof shell_standin.message, "%s", text);
   shell_standin.message_ms = ms;
   shell_standin.messages++;
 }
 
-void tovo_shell_copy_back_page() { shell_standin.back_page_copies++; }
-void tovo_shell_set_cart_label() { shell_standin.labels++; }
+void tovo_shell_copy_back_page() {
+  TOVO_HOOK(copy_back_page);
+  shell_standin.back_page_copies++;
+}
+void tovo_shell_set_cart_label() {
+  TOVO_HOOK(set_cart_label);
+  shell_standin.labels++;
+}
 
-int32_t tovo_shell_save_screenshot(int32_t, int32_t) {
+int32_t tovo_shell_save_screenshot(int32_t scale, int32_t destination) {
+  TOVO_HOOK(save_screenshot, scale, destination);
   shell_standin.screenshots++;
   return shell_standin.screenshot_result;
 }
 
-int32_t tovo_shell_save_video(int32_t, int32_t) { return shell_standin.video_result; }
-int32_t tovo_shell_gif_seconds() { return shell_standin.gif_seconds; }
-void tovo_shell_reset_video() { shell_standin.video_resets++; }
-void tovo_shell_record_video_frame() { shell_standin.video_frames++; }
-void tovo_shell_hash_working_cart() { shell_standin.hashes++; }
-void tovo_shell_stop_sound() { shell_standin.sound_stops++; }
+int32_t tovo_shell_save_video(int32_t scale, int32_t destination) {
+  TOVO_HOOK(save_video, scale, destination);
+  return shell_standin.video_result;
+}
+int32_t tovo_shell_gif_seconds() {
+  TOVO_HOOK(gif_seconds);
+  return shell_standin.gif_seconds;
+}
+void tovo_shell_reset_video() {
+  TOVO_HOOK(reset_video);
+  shell_standin.video_resets++;
+}
+void tovo_shell_record_video_frame() {
+  TOVO_HOOK(record_video_frame);
+  shell_standin.video_frames++;
+}
+void tovo_shell_hash_working_cart() {
+  TOVO_HOOK(hash_working_cart);
+  shell_standin.hashes++;
+}
+void tovo_shell_stop_sound() {
+  TOVO_HOOK(stop_sound);
+  shell_standin.sound_stops++;
+}
 
 void tovo_shell_mount(const char* name, const char* code) {
   if (shell_standin.mounts >= TOVO_STANDIN_MOUNTS) return;
@@ -46,12 +83,14 @@ void tovo_shell_mount(const char* name, const char* code) {
 }
 
 int32_t tovo_shell_is_mounted(const char* name) {
+  TOVO_HOOK(is_mounted, name);
   for (int i = 0; i < shell_standin.mounts; i++)
     if (std::strcmp(shell_standin.mount_name[i], name) == 0) return 1;
   return 0;
 }
 
 int32_t tovo_shell_load_working_cart(const char* name) {
+  TOVO_HOOK(load_working_cart, name);
   for (int i = 0; i < shell_standin.mounts; i++) {
     if (std::strcmp(shell_standin.mount_name[i], name) != 0) continue;
     tovo_cart* cart = tarq_create_tovo_cart();
@@ -69,6 +108,12 @@ int32_t tovo_shell_load_working_cart(const char* name) {
 char tovo_standin_prompt_command[TOVO_STANDIN_TEXT];
 
 void tovo_shell_prompt_command(const char* command, const char* argument) {
+  TOVO_HOOK(prompt_command, command, argument);
   std::snprintf(tovo_standin_prompt_command, sizeof tovo_standin_prompt_command, "%s %s", command,
                 argument ? argument : "");
+}
+
+const char* tovo_shell_current_filename() {
+  TOVO_HOOK(current_filename);
+  return shell_standin.current_filename;
 }

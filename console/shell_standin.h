@@ -1,10 +1,34 @@
 #pragma once
-// Stand-ins for the player shell's side of the run loop and the program
-// control bindings until the player builds them: cart data, the pause menu,
-// messages, the working cart and mounted carts, screenshots, video and the
-// label, and the sound stop. Each keeps what it was asked so that callers can
-// be checked; the mounted carts are a small table of names and code texts.
+// The player shell's side of the run loop and the program-control bindings:
+// cart data, the pause menu, messages, the working cart and mounted carts,
+// screenshots, video and the label, the sound stop and the prompt commands'
+// file work. The player installs its routines in tovo_shell_hooks at start;
+// a call whose hook is null goes to a stand-in that keeps what it was asked
+// (so that callers can be checked), with mounted carts as a small table of
+// names and code texts.
 #include <cstdint>
+
+struct tovo_shell_hook_table {
+  void (*save_cdata)();
+  void (*update_paused_menu)();
+  void (*build_paused_menu)(int32_t page, int32_t keep_selection);
+  void (*show_message)(const char* text, int32_t ms);
+  void (*copy_back_page)();
+  void (*set_cart_label)();
+  int32_t (*save_screenshot)(int32_t scale, int32_t destination);  // 0 saved
+  int32_t (*save_video)(int32_t scale, int32_t destination);       // 0 saved, 9 no frames
+  int32_t (*gif_seconds)();
+  void (*reset_video)();
+  void (*record_video_frame)();
+  void (*hash_working_cart)();
+  void (*stop_sound)();
+  int32_t (*is_mounted)(const char* name);
+  int32_t (*load_working_cart)(const char* name);  // 0 loaded
+  const char* (*current_filename)();               // the current cart file ("" when none)
+  void (*prompt_command)(const char* command, const char* argument);
+};
+
+extern tovo_shell_hook_table tovo_shell_hooks;
 
 constexpr int TOVO_STANDIN_TEXT = 256;
 constexpr int TOVO_STANDIN_MOUNTS = 8;
@@ -58,6 +82,7 @@ void tovo_shell_stop_sound();
 void tovo_shell_mount(const char* name, const char* code);
 int32_t tovo_shell_is_mounted(const char* name);
 int32_t tovo_shell_load_working_cart(const char* name);
+const char* tovo_shell_current_filename();
 
 // Prompt commands that reach the cart file system or the host (cd, mkdir,
 // ls, folder, backup, save, install_demos, install_games, keyconfig): the

@@ -362,6 +362,20 @@ TEST_F(ControlTest, FastBindingsReadArgumentsInPlace) {
   EXPECT_EQ(global("y"), "nil");
 }
 
+std::string hooked_message;
+
+TEST_F(ControlTest, ShellHooksTakeTheCalls) {
+  tovo_shell_hooks.show_message = [](const char* text, int32_t) { hooked_message = text; };
+  tovo_shell_hooks.current_filename = []() { return "hooked.kx"; };
+  tovo_shell_hooks.is_mounted = [](const char*) { return 1; };
+  tovo_shell_hooks.load_working_cart = [](const char*) { return 1; };
+  run("extcmd('nope') r=load('any.kx')", 3);
+  EXPECT_EQ(hooked_message, "unknown extcmd:nope");
+  EXPECT_STREQ(shell_standin.message, "");
+  EXPECT_EQ(global("r"), "false");  // the hook's load failed
+  tovo_shell_hooks = {};
+}
+
 TEST_F(ControlTest, RunChainTable) {
   std::snprintf(run_state.param, sizeof run_state.param, "p");
   EXPECT_EQ(get_run_chain_label(), nullptr);

@@ -33,6 +33,7 @@ class CartHarness : public testing::Test {
   void SetUp() override {
     std::memset(&run_state, 0, sizeof run_state);
     std::memset(&shell_standin, 0, sizeof shell_standin);
+    tovo_shell_hooks = {};
     run_state.host_framerate_control = 0;  // no measured host rate: never drop
     reset_run_chain();
     fake_now = 1000000;
