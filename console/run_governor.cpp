@@ -79,7 +79,7 @@ void tovo_govern_frame_rate(int32_t fps, int32_t now, int32_t active, int32_t sl
     if (r.current_fps == 60 && r.target_fps == 60 && average < 60) {
       r.current_fps = 30;
       code = CODE_DROP;
-      if (active && now - r.drop_time < DROP_WINDOW_MS) {
+      if (active && static_cast<int64_t>(now) - r.drop_time < DROP_WINDOW_MS) {
         if (r.drop_penalty < DROP_PENALTY_MAX) r.drop_penalty++;
         code = CODE_DROP_AGAIN;
       }

@@ -105,14 +105,32 @@ void get_lid_from_filename(const char* path, char* out, int out_size) {
 
 int is_sandboxed_cart_file(const char*) { return 1; }
 
+namespace {
+
+// The running file name: the current file less the root folder it lies in;
+// a bulletin-board cart has no file name but its cart id.
+void set_running_names(const char* current) {
+  const char* root = tovo_shell_root_path();
+  const char* bbs = tovo_shell_bbs_path();
+  const char* name = current;
+  if (root[0] && std::strstr(current, root)) {
+    name = current + std::strlen(root);
+  } else if (bbs[0] && std::strstr(current, bbs)) {
+    name = "";
+    get_lid_from_filename(current, run_state.running_cart_lid, sizeof run_state.running_cart_lid);
+  }
+  std::snprintf(run_state.running_filename, sizeof run_state.running_filename, "%s", name);
+}
+
+}  // namespace
+
 void run_cart() {
   tovo_cart* cart = pitem[0];
   if (cart) merge_code_from_tabs(cart);
   std::snprintf(run_state.param, sizeof run_state.param, "%s", run_state.pending_param);
   run_state.pending_param[0] = 0;
   run_state.running_cart_lid[0] = 0;
-  std::snprintf(run_state.running_filename, sizeof run_state.running_filename, "%s",
-                tovo_shell_current_filename());
+  set_running_names(tovo_shell_current_filename());
   char line[3 * TOVO_RUN_NAME_SIZE];
   std::snprintf(line, sizeof line, "run_cart current_filename: %s running_filename: %s running_cart_lid: %s\n",
                 tovo_shell_current_filename(), run_state.running_filename, run_state.running_cart_lid);

@@ -1,5 +1,6 @@
 // One console tick of the running program: collector and memory limit
 // between sections, the resume under the cycle budget, and what stops it.
+#include <cstdint>
 #include <cstdio>
 
 #include "console/alloc.h"
@@ -90,7 +91,7 @@ void run_slice_section() {
   }
 
   int32_t now = tovo_clock();
-  if (pstate.cart_data_dirty && now - run_state.cdata_saved_at > CDATA_AUTOSAVE_MS) {
+  if (pstate.cart_data_dirty && static_cast<int64_t>(now) - run_state.cdata_saved_at > CDATA_AUTOSAVE_MS) {
     tovo_shell_save_cdata();
     run_state.cdata_saved_at = now;
   }

@@ -117,3 +117,13 @@ const char* tovo_shell_current_filename() {
   TOVO_HOOK(current_filename);
   return shell_standin.current_filename;
 }
+
+const char* tovo_shell_root_path() {
+  TOVO_HOOK(root_path);
+  return "";
+}
+
+const char* tovo_shell_bbs_path() {
+  TOVO_HOOK(bbs_path);
+  return "";
+}

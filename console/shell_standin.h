@@ -25,6 +25,8 @@ struct tovo_shell_hook_table {
   int32_t (*is_mounted)(const char* name);
   int32_t (*load_working_cart)(const char* name);  // 0 loaded
   const char* (*current_filename)();               // the current cart file ("" when none)
+  const char* (*root_path)();                      // the console's root folder
+  const char* (*bbs_path)();                       // the application folder's "bbs/" path
   void (*prompt_command)(const char* command, const char* argument);
 };
 
@@ -83,6 +85,8 @@ void tovo_shell_mount(const char* name, const char* code);
 int32_t tovo_shell_is_mounted(const char* name);
 int32_t tovo_shell_load_working_cart(const char* name);
 const char* tovo_shell_current_filename();
+const char* tovo_shell_root_path();  // "" without the shell
+const char* tovo_shell_bbs_path();   // "" without the shell
 
 // Prompt commands that reach the cart file system or the host (cd, mkdir,
 // ls, folder, backup, save, install_demos, install_games, keyconfig): the

@@ -128,3 +128,51 @@ TEST_F(CoroutineSliceTest, BudgetInsideACoroutineResumesTransparently) {
 }
 
 }  // namespace
+
+namespace {
+
+class RunNamesTest : public tovo_test::CartHarness {};
+
+TEST_F(RunNamesTest, RunningFileNameAndCartId) {
+  struct names_case {
+    const char* current;
+    const char* running;
+    const char* lid;
+  } cases[] = {
+      {"/r/games/a.kx", "games/a.kx", ""},
+      {"/home/u/bbs/carts/Abc-12.KX.png", "", "Abc-12"},
+      {"other.kx", "other.kx", ""},
+  };
+  static const char* current = "";
+  tovo_shell_hooks.current_filename = []() { return current; };
+  tovo_shell_hooks.root_path = []() { return "/r/"; };
+  tovo_shell_hooks.bbs_path = []() { return "/home/u/bbs/"; };
+  for (const names_case& c : cases) {
+    current = c.current;
+    start("");
+    EXPECT_STREQ(run_state.running_filename, c.running) << c.current;
+    EXPECT_STREQ(run_state.running_cart_lid, c.lid) << c.current;
+  }
+  tovo_shell_hooks = {};
+  char lid[16];
+  get_lid_from_filename("x.kx", lid, sizeof lid);
+  EXPECT_STREQ(lid, "x");
+  get_lid_from_filename(".kx", lid, sizeof lid);  // no ".kx" after the first character
+  EXPECT_STREQ(lid, "");
+  get_lid_from_filename("a very long cart name.kx", lid, sizeof lid);
+  EXPECT_STREQ(lid, "name");
+}
+
+TEST_F(RunNamesTest, CartDataIsSavedAtMostOnceASecond) {
+  start("function _update() end");
+  pstate.cart_data_dirty = 1;
+  tick();
+  EXPECT_EQ(shell_standin.cdata_saves, 1);
+  tick(10);  // a third of a second
+  EXPECT_EQ(shell_standin.cdata_saves, 1);
+  tick(30);
+  EXPECT_EQ(shell_standin.cdata_saves, 2);
+  pstate.cart_data_dirty = 0;
+}
+
+}  // namespace
