@@ -11,6 +11,7 @@
 
 #include "engine/path.h"
 #include "player/machine_mode_standin.h"
+#include "sound/history.h"
 
 struct tarq_bitmap;
 struct tarq_pod;
@@ -65,6 +66,7 @@ struct tovo_app_state {
   int32_t first_draw_t;
   int32_t last_mouse_x, last_mouse_y;
   int32_t play_source;
+  tovo_mixer_snapshot mixer_snapshot;  // taken each running tick for the sound queries
 };
 
 struct tovo_shell_state {

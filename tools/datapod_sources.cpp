@@ -80,21 +80,28 @@ tarq_pod* tovo_read_font_source(const char* path) {
         status = bad(path, number, "expected: glyph N (each code once, 0-255)");
         break;
       }
-      glyph[code] = tarq_create_bitmap(code < 128 ? 4 : 8, 6, 8);
+      // The bitmap leaves out the cell's spacing column and row: text drawing
+      // adds the letter spacing after every glyph and the console its line height.
+      glyph[code] = tarq_create_bitmap(code < 128 ? 3 : 7, 5, 8);
       row = 0;
       continue;
     }
     tarq_bitmap* b = glyph[code];
-    if ((int)strlen(line) != b->width) {
+    if ((int)strlen(line) != b->width + 1) {
       status = bad(path, number, code < 128 ? "a narrow glyph row has 4 columns" : "a wide glyph row has 8 columns");
       break;
     }
-    for (int x = 0; x < b->width; x++) {
+    for (int x = 0; x <= b->width; x++) {
+      bool spacing = x == b->width || row == 5;
       if (line[x] != '#' && line[x] != '.') {
         status = bad(path, number, "glyph rows hold '#' and '.' only");
         break;
       }
-      b->rows[row][x] = line[x] == '#' ? 7 : 0;
+      if (spacing && line[x] == '#') {
+        status = bad(path, number, "the last column and row of a cell stay empty");
+        break;
+      }
+      if (!spacing) b->rows[row][x] = line[x] == '#' ? 7 : 0;
     }
     row++;
   }

@@ -1,0 +1,15 @@
+#pragma once
+// The boot sequence: a short noise animation, the boot sound, the banner and
+// start-up messages, then the data pod's head cart becomes the working cart,
+// it and the further carts are mounted by name, and the game is run.
+#include <cstdint>
+
+// Enters mode boot and resets the machine for a fresh boot (tick -15).
+void boot_init();
+// One boot step, keyed to the tick counter; called once per tick in mode boot.
+void move_boot();
+// Makes the pod's head cart the working cart, mounts the pod's carts (the head
+// cart first) and asks for the run.
+void boot_embedded_cart();
+// Host frames per second since the first draw.
+int32_t get_boot_fps();

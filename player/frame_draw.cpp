@@ -1,0 +1,70 @@
+// The draw half of the frame loop.
+#include <cstring>
+
+#include "console/extpal_glitch_standin.h"
+#include "console/pstate.h"
+#include "console/run.h"
+#include "console/run_state.h"
+#include "engine/gfx.h"
+#include "engine/pod.h"
+#include "engine/tarq.h"
+#include "engine/window.h"
+#include "player/frame.h"
+#include "player/screen_convert.h"
+#include "player/shell_state.h"
+#include "player/stopped.h"
+
+namespace {
+
+void draw_spinner(tarq_bitmap* page) {
+  bool busy = run_state.load_delay > 0 || shell.spinner_count > 140;
+  if (!busy || shell.mode != TOVO_MODE_RUNNING || !shell.program_started || !shell.resources) return;
+  int32_t item = 212 + (shell.spinner_frame / 2) % 12;
+  tarq_bitmap* s = (tarq_bitmap*)cpod_get_item(shell.resources, item, TARQ_ITEM_BITMAP);
+  if (s) tarq_draw_sprite(s, page, 0, 0, 3, 3, 12, 12);
+}
+
+void draw_extra_displays(tarq_bitmap* page) {
+  int32_t columns = page->width / 128, rows = page->height / 128;
+  bool extra = shell.program_started && (pstate.ram[0x5f36] & 1) && app.tv_frame == 0;
+  if (!extra) {
+    for (int32_t i = 1; i < columns * rows && i < 4; i++)
+      if (pstate.screens[i]) tarq_clear_bitmap(pstate.screens[i]);
+    return;
+  }
+  for (int32_t row = 0; row < rows; row++)
+    for (int32_t col = 0; col < columns; col++) {
+      int32_t index = row * columns + col;
+      if (index < 1 || index > 3) continue;
+      blit_tovo_back_page_to_tovo_screen(index);
+      tarq_blit(shell.display, page, 0, 0, col * 128, row * 128, 128, 128);
+    }
+}
+
+}  // namespace
+
+void tovo_frame_draw() {
+  int32_t now = tarq_get_time();
+  if (app.draw_calls++ == 0) app.first_draw_t = now;
+  if (run_state.pending_action != 0) return;
+  tarq_bitmap* page = tarq_back_page;
+  if (!page || !shell.display || !pstate.screens[0]) return;
+  tarq_clear_bitmap(page);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate.screens[0]);
+  bool raw = !shell.program_started && shell.mode == TOVO_MODE_RUNNING;
+  if (raw) memcpy(shell.display->pixels, pstate.screens[0]->pixels, 128 * 128);
+  else if (run_state.load_delay == 0 && app.menu_event == 0 && !run_state.hold_frame)
+    blit_tovo_back_page_to_tovo_screen(0);
+  tarq_blit(shell.display, page, 0, 0, 0, 0, 128, 128);
+  draw_spinner(page);
+  if (shell.video_frame) tarq_blit(page, shell.video_frame, 0, 0, 0, 0, 128, 128);
+  if (now < tovo_extpal_glitch_end && tovo_extpal_glitch_end - now <= 149) draw_extpal_glitch(page, now);
+  if (app.tv_frame) {
+    tarq_bitmap* frame = (tarq_bitmap*)cpod_get_item(shell.resources, 249, TARQ_ITEM_BITMAP);
+    tarq_palette* pal = (tarq_palette*)cpod_get_item(shell.resources, 1, TARQ_ITEM_PALETTE);
+    draw_tv_frame(page, frame, pal);
+  } else {
+    draw_extra_displays(page);
+  }
+  if (app.pause_state == 0) draw_cpu_spinner(page);
+}

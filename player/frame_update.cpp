@@ -1,0 +1,261 @@
+// The update half of the frame loop: pending actions, frame steps, ticks by
+// machine mode, the reset glitch and reboot.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "console/cart.h"
+#include "console/mem.h"
+#include "console/mem_bulk.h"
+#include "console/pstate.h"
+#include "console/run_state.h"
+#include "engine/config.h"
+#include "engine/ctext.h"
+#include "engine/events.h"
+#include "engine/prng.h"
+#include "engine/tarq.h"
+#include "player/boot.h"
+#include "player/drop.h"
+#include "player/frame.h"
+#include "player/frame_step.h"
+#include "console/console_print.h"
+#include "console/button.h"
+#include "console/run.h"
+#include "player/shell_init.h"
+#include "player/shell_state.h"
+#include "player/stopped.h"
+#include "sound/history.h"
+#include "sound/sound.h"
+
+namespace {
+
+void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
+int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
+
+void read_buttons_now() {
+  button_config.cart_running = shell.mode == TOVO_MODE_RUNNING && run_state.running;
+  button_config.menu_open = app.pause_state != 0;
+  update_buttons();
+}
+
+void stop_program() {
+  suspend_program();
+  tovo_set_mode(TOVO_MODE_STOPPED);
+}
+
+// The first tick of the reset glitch: registers and memory damaged at random.
+void damage_machine() {
+  int32_t saved = pstate.ram[0x5f2e];
+  if (r(8) == 0) pstate.screen_mode = r(4);
+  for (int i = 0; i < 4; i++) poke(0x5f40, r(256));
+  if (r(4) == 0) poke(0x5f5e, 0xf0 | r(16));
+  int32_t n = 2;
+  if (app.glitch_test == 0) {
+    for (int i = 0; i < 40; i++) {
+      int32_t v = r(256);
+      poke(r(0x3000), v);
+    }
+  } else {
+    for (int i = 0; i < 20 * app.glitch_screenshots; i++) {
+      int32_t v = r(256);
+      poke(r(0x3000), v);
+    }
+    n = app.glitch_screenshots;
+  }
+  for (int i = 0; i < 2; i++) {
+    int32_t v = r(140);
+    poke(0x5f00 + r(32), v);
+  }
+  if (r(4) == 0)
+    for (int a = 0x5f31; a <= 0x5f33; a++) poke(a, r(256));
+  if (r(4) == 0)
+    for (int a = 0x5f58; a <= 0x5f5b; a++) poke(a, r(256));
+  for (int i = 0; i < n; i++) {
+    int32_t d = 0x400 + r(0x2800);
+    int32_t s = d + r(0x800);
+    s -= r(0x800);
+    int32_t len = r(0x400);
+    tovo_memcpy(&pstate, pstate.cart, d, s, len);
+    int32_t d2 = r(0x2c00);
+    int32_t s2 = r(0x2c00);
+    int32_t len2 = r(0x400);
+    tovo_memcpy(&pstate, pstate.cart, d2, s2, len2);
+  }
+  for (int i = 0; i < n; i++) {
+    int32_t a = r(0x2e00), v = r(256), len = r(0x200);
+    tovo_memset(&pstate, pstate.cart, a, v, len);
+  }
+  poke(0x5f2e, saved);
+}
+
+// The mixer pauses while a pause page or a menu event is up (unless the cart
+// asked to keep playing with 0x5f2f = 2), or while the cart asks with 1; it
+// resumes five updates after that ends.
+void update_audio_pause() {
+  int32_t request = pstate.ram[0x5f2f];
+  int32_t& word = tarq_state.audio_pause;
+  if (app.pause_state != 0 || app.menu_event != 0) {
+    if (request != 2) word = 1;
+  } else if (request == 1) {
+    word = 1;
+  } else {
+    word = word >= 1 && word <= 4 ? word + 1 : 0;
+  }
+}
+
+void running_tick() {
+  if (run_state.load_delay > 0) return;  // counted down by the caller
+  tarq_take_mixer_snapshot(&app.mixer_snapshot, tarq_get_time());
+  shell.spinner_count = shell.spinner_count > 150 ? 150 : shell.spinner_count > 0 ? shell.spinner_count - 1 : 0;
+  if (!shell.program_started || run_state.mainloop_exists < 2) {
+    read_buttons_now();
+    if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
+  }
+  if (shell.reset_glitch < 3) run_slice();
+  if (shell.mode == TOVO_MODE_RUNNING && !run_state.running) tovo_set_mode(TOVO_MODE_STOPPED);
+}
+
+}  // namespace
+
+void update_reset_glitch() {
+  if (shell.reset_glitch == 0) return;
+  shell.reset_glitch++;
+  int32_t limit = shell.frame_rate == 60 ? 12 : 6;
+  if (shell.reset_glitch > limit) {
+    shell.reset_glitch = 0;
+    run_state.pending_action = TOVO_PENDING_RUN;
+    if (run_state.param[0] == 0) snprintf(run_state.param, sizeof run_state.param, "%s", shell.saved_param);
+    return;
+  }
+  if (shell.reset_glitch == 2) damage_machine();
+}
+
+void tovo_do_pending_action() {
+  if (run_state.pending_action == 0) return;
+  shell.reset_glitch = 0;
+  if (run_state.pending_action == TOVO_PENDING_RUN) {
+    snprintf(shell.saved_param, sizeof shell.saved_param, "%s", run_state.pending_param);
+    run_cart();
+    shell.program_started = 1;
+    tovo_set_mode(run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED);
+  }
+  if (run_state.pending_action == TOVO_PENDING_SUSPEND) stop_program();
+  if (run_state.pending_action == TOVO_PENDING_REBOOT) reboot_machine();
+  if (run_state.pending_action == TOVO_PENDING_SUSPEND_FRESH) {
+    stop_program();
+    reset_lua_machine();
+    shell.program_started = 0;
+    tovo_print_col("", 6);
+    tovo_print_col(tovo_error_log(), 6);
+  }
+  if (run_state.pending_action == TOVO_PENDING_REBOOT_QUIET) reboot_machine();
+  if (run_state.pending_action == TOVO_PENDING_FRESH) {
+    reset_lua_machine();
+    shell.program_started = 0;
+  }
+  run_state.pending_action = 0;
+}
+
+void reboot_machine() {
+  tarq_destroy_tovo_cart(pstate.cart);
+  pstate.cart = nullptr;
+  tarq_destroy_tovo_cart(pitem[0]);
+  pitem[0] = nullptr;
+  tovo_destroy_code_tabs();
+  shell.mode = 0;
+  shell.sub_mode = 0;
+  shell.reset_glitch = 0;
+  shell.program_started = 0;
+  shell.suggested_name[0] = 0;
+  shell.current_folder[0] = 0;
+  run_state.pending_action = 0;
+  memset(pstate.ram, 0, sizeof pstate.ram);
+  pstate.cursor_x = pstate.cursor_y = 0;
+  init_editor_state();
+  pstate.cart = tarq_create_tovo_cart();
+  pitem[0] = tarq_create_tovo_cart();
+  tovo_create_code_tabs();
+  boot_init();
+  tovo_suggest_file_name();
+}
+
+void tovo_tick() {
+  bool load_tick = false;
+  if (shell.mode == TOVO_MODE_RUNNING) {
+    if (run_state.load_delay > 0) {
+      run_state.load_delay--;
+      load_tick = true;
+    } else {
+      running_tick();
+    }
+  } else {
+    read_buttons_now();
+    run_state.load_delay = 0;
+  }
+  if (!load_tick && shell.mode == TOVO_MODE_BOOT) move_boot();
+  update_reset_glitch();
+  app.frame_flipper ^= 1;
+  pstate.ticks++;
+  shell.spinner_frame++;
+}
+
+void tovo_frame_update() {
+  handle_dropped_file();
+  if (shell.mode == TOVO_MODE_RUNNING) {
+    int32_t fps = run_state.target_fps;
+    shell.frame_rate = fps == 15 || fps == 60 ? fps : 30;
+  }
+  if (cconfig.sound_volume != 0) app.volume = cconfig.sound_volume;
+  tarq_set_music_volume(256);
+  tarq_lock_mouse_cursor(app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING &&
+                         (pstate.ram[0x5f2d] & 5) == 5);
+  if (app.glitch_test != 0 && shell.mode == TOVO_MODE_RUNNING) {
+    if (++app.glitch_test == 12) shell.reset_glitch = 1;
+    if (run_state.pending_action == TOVO_PENDING_RUN) {
+      // Screenshots are not saved yet; the sequence is counted as if they were.
+      app.glitch_test = 1;
+      if (++app.glitch_screenshots > 48) exit(0);
+    }
+  }
+  tovo_do_pending_action();
+  if (shell.mode != TOVO_MODE_RUNNING) {
+    tarq_state.paused = 0;
+    if (app.pause_state != 0)
+      while (tarq_keypressed()) tarq_readkey();
+    app.pause_state = 0;
+    shell.frame_rate = 30;
+  }
+  int32_t now = tarq_get_time() + TOVO_TIME_OFFSET;
+  int32_t rate = tarq_state.paused || app.pause_state != 0 ? 30 : shell.frame_rate;
+  tovo_frame_step(&app.accumulator, &app.last_t, now, rate, shell.frame_rate, app.glitch_test);
+  if (!tarq_state.paused && app.pause_state == 0) {
+    int32_t mx, my, mb;
+    tarq_get_mouse(&mx, &my, &mb);
+    bool moved = mx != app.last_mouse_x || my != app.last_mouse_y;
+    app.last_mouse_x = mx;
+    app.last_mouse_y = my;
+    int32_t due = moved && !tarq_get_key_state(225) && shell.mode != TOVO_MODE_RUNNING ? 32768 : TOVO_TICK;
+    if (app.accumulator < due) {
+      app.skipped_frames++;
+      int32_t sleep = tarq_system_active ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
+      if (app.frames_skipped_in_sequence < tovo_skip_limit(sleep)) tarq_skip_frame(1);
+      app.frames_skipped_in_sequence++;
+    } else {
+      app.frames_skipped_in_sequence = 0;
+    }
+    while (app.accumulator > 65535) {
+      tovo_tick();
+      app.accumulator -= TOVO_TICK;
+    }
+  } else if (app.accumulator > 65535) {
+    read_buttons_now();
+    tarq_take_mixer_snapshot(&app.mixer_snapshot, tarq_get_time());
+    app.accumulator -= TOVO_TICK;
+  }
+  if (shell.mode == TOVO_MODE_STOPPED) process_immediate_mode_keypresses();
+  if (run_state.load_delay == 0 && shell.spinner_count == 0) shell.spinner_frame = 0;
+  if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) update_audio_pause();
+  if (shell.mode == TOVO_MODE_BOOT) tarq_state.joystick_connected = tarq_state.joystick_disconnected = 0;
+  if (app.output_record) fflush(app.output_record);
+  fflush(stdout);
+}

@@ -1,0 +1,241 @@
+// Player start-up and shutdown.
+#include "player/shell_init.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "console/button.h"
+#include "console/cart.h"
+#include "console/console_print.h"
+#include "console/pstate.h"
+#include "console/run_state.h"
+#include "engine/config.h"
+#include "engine/ctext.h"
+#include "engine/file.h"
+#include "engine/gfx.h"
+#include "engine/host.h"
+#include "engine/path.h"
+#include "engine/pod.h"
+#include "engine/pod_file.h"
+#include "engine/present.h"
+#include "engine/tarq.h"
+#include "engine/window.h"
+#include "player/boot.h"
+#include "player/cart_image.h"
+#include "player/cart_text.h"
+#include "player/cdata.h"
+#include "player/disk.h"
+#include "player/disk_state.h"
+#include "player/shell_config.h"
+#include "player/shell_state.h"
+#include "sound/sound.h"
+
+namespace {
+
+const char* const FOLDERS[] = {"carts/", "backup/", "cdata/", "cstore/", "plates/", "bbs/", "bbs/carts/", "bbs/labels/"};
+
+tarq_pod* item_pod(tarq_pod* pod, int32_t index) {
+  tarq_file* f = (tarq_file*)cpod_get_item(pod, index, TARQ_ITEM_FILE);
+  if (!f) return nullptr;
+  f->pos = 0;
+  return tarq_load_pod_file("", f);
+}
+
+tovo_cart* item_text_cart(tarq_pod* pod, int32_t index) {
+  tarq_file* f = (tarq_file*)cpod_get_item(pod, index, TARQ_ITEM_FILE);
+  if (!f) return nullptr;
+  f->pos = 0;
+  return tarq_load_tovo_cart_from_file(f, 0);
+}
+
+void flip_ampersand_glyph() {
+  tarq_bitmap* g = shell.font ? (tarq_bitmap*)cpod_get_item(shell.font, 38, TARQ_ITEM_BITMAP) : nullptr;
+  if (!g || g->depth != 8 || g->width < 3) return;
+  for (int32_t y = 0; y < 5 && y < g->height; y++) {
+    uint8_t t = g->rows[y][0];
+    g->rows[y][0] = g->rows[y][2];
+    g->rows[y][2] = t;
+  }
+}
+
+tarq_bitmap* make_page() { return tarq_create_bitmap(128, 128, 8); }
+
+void set_window_from_pod() {
+  tarq_file* title = (tarq_file*)cpod_get_item(shell.resources, 4, TARQ_ITEM_FILE);
+  if (title && title->size > 0) {
+    char text[TARQ_TITLE_SIZE];
+    int32_t n = title->size < (int32_t)sizeof text - 1 ? title->size : (int32_t)sizeof text - 1;
+    memcpy(text, title->data, (size_t)n);
+    text[n] = 0;
+    tarq_set_window_title(text);
+  }
+  int32_t w, h;
+  tovo_back_page_size(app.tv_frame, app.displays_x, app.displays_y, &w, &h);
+  tarq_set_screen(w, h, 8, 256);
+  tarq_set_window_icon((tarq_bitmap*)cpod_get_item(shell.resources, 6, TARQ_ITEM_BITMAP));
+  tarq_palette* pal = (tarq_palette*)cpod_get_item(shell.resources, 1, TARQ_ITEM_PALETTE);
+  if (pal) tarq_set_palette(pal);
+}
+
+void make_bitmaps() {
+  for (tarq_bitmap*& s : pstate.screens) s = make_page();
+  pstate.draw_target = pstate.screens[0];
+  shell.display = make_page();
+  shell.video_frame = make_page();
+  shell.tiny[0] = tarq_create_bitmap(1, 1, 8);
+  shell.tiny[1] = tarq_create_bitmap(8, 8, 8);
+}
+
+void free_bitmaps() {
+  for (tarq_bitmap*& s : pstate.screens) s = tarq_destroy_bitmap(s);
+  pstate.draw_target = nullptr;
+  shell.display = tarq_destroy_bitmap(shell.display);
+  shell.video_frame = tarq_destroy_bitmap(shell.video_frame);
+  for (tarq_bitmap*& b : shell.tiny) b = tarq_destroy_bitmap(b);
+}
+
+}  // namespace
+
+void tovo_back_page_size(int32_t tv_frame, int32_t displays_x, int32_t displays_y, int32_t* w, int32_t* h) {
+  if (tv_frame != 0) {
+    *w = 144;
+    *h = 136;
+    return;
+  }
+  auto count = [](int32_t n) { return n < 1 ? 1 : n > 8 ? 8 : n; };
+  *w = 128 * count(displays_x);
+  *h = 128 * count(displays_y);
+}
+
+void init_editor_state() {}
+
+void tovo_create_code_tabs() {
+  for (tarq_ctext*& t : shell.tabs) {
+    t = tarq_create_ctext(nullptr, 65538);
+    if (!t) continue;
+    t->char_width = 4;
+    t->line_height = 6;
+    t->tab_width = app.tab_width >= 1 ? 4 * (app.tab_width < 4 ? app.tab_width : 4) : 4;
+  }
+}
+
+void tovo_destroy_code_tabs() {
+  for (tarq_ctext*& t : shell.tabs) {
+    if (t) tarq_destroy_ctext(t);
+    t = nullptr;
+  }
+}
+
+void tovo_suggest_file_name() {
+  char* name = shell.suggested_name;
+  const int size = (int)sizeof shell.suggested_name;
+  if (snprintf(name, size, "%suntitled.kx", shell.root_path) >= size) name[0] = 0;
+  for (int i = 1; i <= 1000 && name[0] && tarq_file_exists(name); i++)
+    if (snprintf(name, size, "%suntitled_%d.kx", shell.root_path, i) >= size) name[0] = 0;
+}
+
+void init_path(char* path, const char* dflt) {
+  tarq_find f{};
+  bool usable = path[0] != 0 && tarq_find_first(path, "*", &f, 0xFFFFFFFF) == 0;
+  if (path[0] != 0) tarq_find_close(&f);
+  if (!usable) tarq_prefix_with_appdata_path(dflt, path);
+}
+
+int tovo_shell_init(int argc, char** argv) {
+  memset(&app, 0, sizeof app);
+  set_default_app_config();
+  tarq_set_application_title("tovo");
+  tarq_set_load_config_func(tovo_load_config);
+  tarq_set_save_config_func(tovo_save_config);
+  memset(&shell, 0, sizeof shell);
+  tarq_init();
+  process_arguments(argc, argv);
+  for (const char* folder : FOLDERS) {
+    char path[TARQ_PATH_MAX];
+    tarq_prefix_with_appdata_path(folder, path);
+    tarq_mkdir(path);
+  }
+  if (cconfig.window_width < 32 || cconfig.window_height < 32) {
+    cconfig.window_width = 580;
+    cconfig.window_height = 540;
+  }
+  tarq_set_window_size(cconfig.screen_width, cconfig.screen_height);
+  init_path(shell.root_path, "carts/");
+  init_path(shell.cdata_path, "cdata/");
+  init_editor_state();
+  pstate.cart = tarq_create_tovo_cart();
+
+  char pod_path[TARQ_PATH_MAX];
+  tarq_prefix_with_program_path("data.pod", pod_path);
+  if (run_state.exec) printf("RUNNING: %s\n", app.cart_name);
+  shell.data_pod = tarq_load_pod(pod_path);
+  if (!shell.data_pod) {
+    printf("couldn't load %s\n", pod_path);
+    fflush(stdout);
+    exit(0);
+  }
+  shell.boot_cart = item_text_cart(shell.data_pod, 0);
+  shell.resources = item_pod(shell.data_pod, 1);
+  shell.font = item_pod(shell.data_pod, 2);
+  if (!shell.resources || !shell.font) {
+    printf("couldn't load %s\n", pod_path);
+    fflush(stdout);
+    exit(0);
+  }
+  if (app.flip_ampersand) flip_ampersand_glyph();
+  tovo_console_font = shell.font;
+  for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config.keys[i + 1] = app.button_keys[i];
+  button_config.first_controller = app.joystick_index;
+  set_window_from_pod();
+  make_bitmaps();
+  pitems = 1;
+  pitem[0] = tarq_create_tovo_cart();
+  boot_init();
+  tovo_create_code_tabs();
+  tovo_suggest_file_name();
+  hash_cart(pitem[0], disk_state.saved_hash);
+  tarq_sound_init(22050, 1);
+  cconfig.console_mode = 1;
+  if (!run_state.exec && app.export_name[0] == 0) {
+    cconfig.accept_future = app.accept_future;
+    app.play_source = 2;
+    return 0;
+  }
+  char path[TARQ_PATH_MAX];
+  if (tarq_resolve_filename(app.cart_name, path) != 0) snprintf(path, sizeof path, "%s", app.cart_name);
+  if (app.cart_name[0] == 0 || load_working_cart(path) != 0) {
+    printf("could not load %s\n", app.cart_name);
+    fflush(stdout);
+    exit(1);
+  }
+  if (app.export_name[0] != 0) {
+    run_state.exec = 1;
+    exit(0);
+  }
+  tovo_set_mode(TOVO_MODE_STOPPED);
+  app.play_source = 2;
+  cconfig.accept_future = app.accept_future;
+  run_state.pending_action = TOVO_PENDING_RUN;
+  return 0;
+}
+
+int tovo_shell_exit() {
+  save_cdata();
+  if (app.input_record) fclose(app.input_record);
+  if (app.output_record) fclose(app.output_record);
+  app.input_record = app.output_record = nullptr;
+  tovo_destroy_code_tabs();
+  tarq_destroy_tovo_cart(pitem[0]);
+  pitem[0] = nullptr;
+  tarq_destroy_tovo_cart(pstate.cart);
+  pstate.cart = nullptr;
+  tarq_destroy_tovo_cart(shell.boot_cart);
+  shell.boot_cart = nullptr;
+  shell.resources = tarq_destroy_pod(shell.resources);
+  shell.font = tarq_destroy_pod(shell.font);
+  shell.data_pod = tarq_destroy_pod(shell.data_pod);
+  free_bitmaps();
+  tarq_exit();
+  return 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Start-up and shutdown of the player: the application and machine records,
+// the engine, switches, folders, the machine's cart, the data pod, window,
+// back page, bitmaps, code tabs, the working cart, sound, and then the boot
+// sequence or (with exec) the command-line cart.
+#include <cstdint>
+
+int tovo_shell_init(int argc, char** argv);
+int tovo_shell_exit();
+
+// The back page for the display options: 144x136 with the tv frame, else
+// 128 x (1..8 displays across) by 128 x (1..8 down).
+void tovo_back_page_size(int32_t tv_frame, int32_t displays_x, int32_t displays_y, int32_t* w, int32_t* h);
+// Resets the editor-view fields (nothing visible in the player).
+void init_editor_state();
+void tovo_create_code_tabs();
+void tovo_destroy_code_tabs();
+// root path + "untitled.kx", or "untitled_%d.kx" (1..1000) while taken.
+void tovo_suggest_file_name();
+// Replaces an empty or unlistable path with the application folder + dflt.
+void init_path(char* path, const char* dflt);

@@ -1,0 +1,70 @@
+// The draw half of the frame loop on a back page of its own.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "console/pstate.h"
+#include "console/run_state.h"
+#include "engine/gfx.h"
+#include "engine/window.h"
+#include "player/frame.h"
+#include "player/shell_state.h"
+
+namespace {
+
+struct frame_draw : ::testing::Test {
+  void SetUp() override {
+    memset(&shell, 0, sizeof shell);
+    memset(&app, 0, sizeof app);
+    for (int i = 0; i < 4; i++) pstate.screens[i] = tarq_create_bitmap(128, 128, 8);
+    pstate.draw_target = pstate.screens[0];
+    shell.display = tarq_create_bitmap(128, 128, 8);
+    saved_back = tarq_back_page;
+    tarq_back_page = tarq_create_bitmap(256, 128, 8);
+    for (int i = 0; i < 16; i++) pstate.screen_pal[i] = i;
+    run_state.pending_action = 0;
+  }
+  void TearDown() override {
+    for (tarq_bitmap*& s : pstate.screens) s = tarq_destroy_bitmap(s);
+    pstate.draw_target = nullptr;
+    shell.display = tarq_destroy_bitmap(shell.display);
+    tarq_destroy_bitmap(tarq_back_page);
+    tarq_back_page = saved_back;
+    memset(&shell, 0, sizeof shell);
+    memset(pstate.ram, 0, sizeof pstate.ram);
+    run_state.pending_action = 0;
+  }
+  tarq_bitmap* saved_back = nullptr;
+};
+
+TEST_F(frame_draw, StoppedScreenShowsTheBar) {
+  shell.mode = TOVO_MODE_STOPPED;
+  pstate.screen_pal[6] = 13;  // through the display palette
+  tovo_frame_draw();
+  EXPECT_EQ(tarq_back_page->rows[125][10], 13);
+  EXPECT_EQ(tarq_back_page->rows[120][10], 0);
+}
+
+TEST_F(frame_draw, PendingActionKeepsThePreviousFrame) {
+  memset(tarq_back_page->pixels, 9, 256 * 128);
+  run_state.pending_action = TOVO_PENDING_RUN;
+  tovo_frame_draw();
+  EXPECT_EQ(tarq_back_page->rows[125][10], 9);
+  EXPECT_EQ(app.draw_calls, 1);  // still counted for the boot's frame rate
+}
+
+TEST_F(frame_draw, ExtraDisplaysOnlyWhenTheCartAsks) {
+  shell.mode = TOVO_MODE_RUNNING;
+  shell.program_started = 1;
+  pstate.ram[0x5f55] = 0x60;
+  memset(pstate.screens[1]->pixels, 4, 128 * 128);
+  tovo_frame_draw();
+  EXPECT_EQ(tarq_back_page->rows[5][200], 0);
+  EXPECT_EQ(pstate.screens[1]->rows[5][5], 0);  // cleared when not shown
+  memset(pstate.screens[1]->pixels, 4, 128 * 128);
+  pstate.ram[0x5f36] = 1;
+  tovo_frame_draw();
+  EXPECT_EQ(tarq_back_page->rows[5][200], 4);
+}
+
+}  // namespace
