@@ -60,6 +60,10 @@ int kx_info(lua_State*) {
     int32_t chars = static_cast<int32_t>(std::strlen(flat));
     tovo_print_2_col("tokens:     %5d /  %d", result.tokens, TOVO_TOKEN_LIMIT, result.tokens <= TOVO_TOKEN_LIMIT ? 6 : 9);
     tovo_print_2_col("chars:      %5d / %d", chars, 65535, chars < TOVO_CHAR_LIMIT ? 6 : 9);
+    constexpr int32_t CODE_AREA = 0x3d00;
+    int32_t compressed = tovo_shell_compressed_size(flat);
+    if (compressed >= 0)
+      tovo_print_2_col("compressed: %5d / %d", compressed, CODE_AREA, compressed <= CODE_AREA ? 6 : 9);
   }
   tarq_free(flat);
   return 0;
@@ -140,7 +144,7 @@ int kx_folder(lua_State* L) {
 
 int kx_backup(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  tovo_shell_prompt_command("backup", tovo_shell_current_filename());
+  tovo_shell_save_backup();
   char line[TOVO_STANDIN_TEXT + 16];
   std::snprintf(line, sizeof line, "backed up %s", tovo_shell_current_filename());
   tovo_print_col(line, 6);

@@ -44,9 +44,16 @@ bool clip_name(const char* name) {
 }
 
 int32_t load_failed() {
-  if (!run_state.running) tovo_print_col("could not load", 6);
+  int32_t reason = tovo_shell_take_load_reason();
+  if (run_state.running) return 1;
+  tovo_print_col(reason == 1   ? "could not load: future version"
+                 : reason == 2 ? "could not load: code size > 64k"
+                               : "could not load",
+                 6);
   return 1;
 }
+
+int code_length() { return pitem[0] ? static_cast<int>(std::strlen(pitem[0]->code)) : 0; }
 
 }  // namespace
 
@@ -92,14 +99,19 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   std::snprintf(remembered, sizeof remembered, "%s", tovo_shell_current_filename());
   if (name[0] == '/') name++;
   if (name[0] == '#' || clip_name(name)) return 1;
-  if (std::strncmp(name, "__", 2) == 0 || std::strcmp(name, "@dropped") == 0) return load_failed();
-  if (!tovo_shell_is_mounted(name)) return 1;
-  if (tovo_shell_load_working_cart(name) != 0) return load_failed();
-  if (!run_state.running) {
-    char line[TOVO_STANDIN_TEXT + 32];
-    std::snprintf(line, sizeof line, "loaded %s (%d chars)", name,
-                  pitem[0] ? static_cast<int>(std::strlen(pitem[0]->code)) : 0);
+  if (std::strncmp(name, "__", 2) == 0) return load_failed();
+  char line[TOVO_STANDIN_TEXT + 32];
+  if (std::strcmp(name, "@dropped") == 0) {
+    if (tovo_shell_load_dropped_cart() != 0) return load_failed();
+    std::snprintf(line, sizeof line, "loaded cartridge (%d chars)", code_length());
     tovo_print_col(line, 6);
+  } else {
+    if (!tovo_shell_is_mounted(name)) return 1;
+    if (tovo_shell_load_working_cart(name) != 0) return load_failed();
+    if (!run_state.running) {
+      std::snprintf(line, sizeof line, "loaded %s (%d chars)", name, code_length());
+      tovo_print_col(line, 6);
+    }
   }
   if (breadcrumb && std::strlen(breadcrumb) > 1) add_run_chain_item(remembered, breadcrumb, 0);
   reset_runtime_state();
@@ -133,13 +145,16 @@ int kx_load(lua_State* L) {
 
 int kx_reboot(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
+  tovo_shell_save_backup();
   run_state.pending_action = TOVO_PENDING_REBOOT;
+  tovo_shell_clear_kiosk();
   lua_cpu_superyield();
   return 0;
 }
 
 int kx_shutdown(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
+  tovo_shell_save_backup();
   tarq_quit = 1;
   lua_cpu_superyield();
   return 0;

@@ -127,3 +127,25 @@ const char* tovo_shell_bbs_path() {
   TOVO_HOOK(bbs_path);
   return "";
 }
+
+int32_t tovo_shell_load_dropped_cart() {
+  TOVO_HOOK(load_dropped_cart);
+  return 1;
+}
+
+int32_t tovo_shell_take_load_reason() {
+  TOVO_HOOK(take_load_reason);
+  return 0;
+}
+
+void tovo_shell_save_backup() {
+  TOVO_HOOK(save_backup);
+  tovo_shell_prompt_command("backup", tovo_shell_current_filename());
+}
+
+void tovo_shell_clear_kiosk() { TOVO_HOOK(clear_kiosk); }
+
+int32_t tovo_shell_compressed_size(const char* code) {
+  TOVO_HOOK(compressed_size, code);
+  return -1;
+}

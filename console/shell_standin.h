@@ -27,6 +27,15 @@ struct tovo_shell_hook_table {
   const char* (*current_filename)();               // the current cart file ("" when none)
   const char* (*root_path)();                      // the console's root folder
   const char* (*bbs_path)();                       // the application folder's "bbs/" path
+  // The cart dropped on the window becomes the working cart ("dropped.kx"):
+  // 0, or 1 when none is held.
+  int32_t (*load_dropped_cart)();
+  // Reason of the last failed cart read: 1 future version, 2 code too long;
+  // cleared by the call.
+  int32_t (*take_load_reason)();
+  void (*save_backup)();           // backs up the current cart file
+  void (*clear_kiosk)();           // reboot leaves kiosk mode
+  int32_t (*compressed_size)(const char* code);  // PXA size of code text
   void (*prompt_command)(const char* command, const char* argument);
 };
 
@@ -87,6 +96,11 @@ int32_t tovo_shell_load_working_cart(const char* name);
 const char* tovo_shell_current_filename();
 const char* tovo_shell_root_path();  // "" without the shell
 const char* tovo_shell_bbs_path();   // "" without the shell
+int32_t tovo_shell_load_dropped_cart();  // 1 (none) without the shell
+int32_t tovo_shell_take_load_reason();   // 0 without the shell
+void tovo_shell_save_backup();
+void tovo_shell_clear_kiosk();
+int32_t tovo_shell_compressed_size(const char* code);  // -1 without the shell
 
 // Prompt commands that reach the cart file system or the host (cd, mkdir,
 // ls, folder, backup, save, install_demos, install_games, keyconfig): the

@@ -2,6 +2,7 @@
 // menu items, extcmd and the prompt commands.
 #include <string>
 
+#include "console/api_bindings.h"
 #include "console/console_print.h"
 #include "console/pstate.h"
 #include "console/run_chain.h"
@@ -322,8 +323,10 @@ TEST_F(ControlTest, PromptCommandsNeedExec) {
   // With exec the commands act (the console lines go to standard output once
   // the program stopped; here the cart still runs, so they are drawn).
   run_state.exec = 1;
-  run("mkdir('d') reboot()");
+  run("mkdir('d')");
   EXPECT_STREQ(tovo_standin_prompt_command, "mkdir d");
+  run("reboot()");
+  EXPECT_STREQ(tovo_standin_prompt_command, "backup ");  // the current file is backed up first
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_REBOOT);
   run_state.pending_action = 0;
   run("shutdown()");
@@ -363,6 +366,70 @@ TEST_F(ControlTest, FastBindingsReadArgumentsInPlace) {
 }
 
 std::string hooked_message;
+
+TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
+  start("");
+  tick();
+  ASSERT_EQ(run_state.running, 0);
+  static int32_t reason = 0;
+  tovo_shell_hooks.take_load_reason = []() {
+    int32_t r = reason;
+    reason = 0;
+    return r;
+  };
+  tovo_shell_hooks.is_mounted = [](const char*) { return 1; };
+  tovo_shell_hooks.load_working_cart = [](const char*) { return 1; };
+  struct load_message_case {
+    const char* name;
+    int32_t reason;
+    const char* out;
+  } cases[] = {
+      {"a.kx", 1, "could not load: future version\n"},
+      {"a.kx", 2, "could not load: code size > 64k\n"},
+      {"a.kx", 0, "could not load\n"},
+      {"__x", 0, "could not load\n"},
+      {"@dropped", 0, "could not load\n"},
+      {"#x", 0, ""},
+  };
+  run_state.exec = 1;
+  for (const load_message_case& c : cases) {
+    reason = c.reason;
+    testing::internal::CaptureStdout();
+    lua_pushcfunction(L0_cart, kx_load);
+    lua_pushstring(L0_cart, c.name);
+    lua_call(L0_cart, 1, 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << c.name;
+    EXPECT_FALSE(lua_toboolean(L0_cart, -1)) << c.name;
+    lua_pop(L0_cart, 1);
+  }
+  tovo_shell_hooks.load_dropped_cart = []() {
+    std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "abc");
+    return 0;
+  };
+  testing::internal::CaptureStdout();
+  lua_pushcfunction(L0_cart, kx_load);
+  lua_pushstring(L0_cart, "@dropped");
+  lua_call(L0_cart, 1, 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "loaded cartridge (3 chars)\n");
+  EXPECT_TRUE(lua_toboolean(L0_cart, -1));
+  lua_pop(L0_cart, 1);
+  run_state.exec = 0;
+  tovo_shell_hooks = {};
+}
+
+TEST_F(ControlTest, InfoCountsTheCode) {
+  start("a=1 b=2");
+  tick();
+  tovo_shell_hooks.compressed_size = [](const char*) { return 20000; };
+  run_state.exec = 1;
+  testing::internal::CaptureStdout();
+  lua_pushcfunction(L0_cart, kx_info);
+  lua_call(L0_cart, 0, 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "tokens:         6 /  8192\nchars:          7 / 65535\ncompressed: 20000 / 15616\n");
+  run_state.exec = 0;
+  tovo_shell_hooks = {};
+}
 
 TEST_F(ControlTest, ShellHooksTakeTheCalls) {
   tovo_shell_hooks.show_message = [](const char* text, int32_t) { hooked_message = text; };
