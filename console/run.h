@@ -53,4 +53,6 @@ void draw_cpu_spinner(tarq_bitmap* bitmap);
 // (found after the first character, case-insensitive); "" when none. out
 // holds out_size bytes.
 void get_lid_from_filename(const char* path, char* out, int out_size);
+// 1 when the path lies in the application folder's "bbs/" path.
+int is_bbs_cart_file(const char* path);
 int is_sandboxed_cart_file(const char* path);

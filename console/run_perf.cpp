@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "console/console_print.h"
+#include "console/gfx_shapes.h"
 #include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_state.h"
@@ -52,7 +53,7 @@ void record_resource_data() {
 
 void draw_resource_data(tarq_bitmap* b) {
   if (!b) return;
-  tarq_rectfill(b, 60, 4, 123, 26, 1);
+  draw_tinted_rect_adaptive(b, 60, 4, 123, 26, 0);
   tarq_set_clip(b, 60, 4, 124, 27);
   long long cpu_sum = 0;
   for (int i = 0; i < TOVO_PERF_ENTRIES; i++) {

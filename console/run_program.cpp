@@ -103,6 +103,11 @@ void get_lid_from_filename(const char* path, char* out, int out_size) {
   std::snprintf(out, static_cast<size_t>(out_size), "%.*s", static_cast<int>(ext - start), start);
 }
 
+int is_bbs_cart_file(const char* path) {
+  const char* bbs = tovo_shell_bbs_path();
+  return path && bbs[0] && std::strstr(path, bbs) ? 1 : 0;
+}
+
 int is_sandboxed_cart_file(const char*) { return 1; }
 
 namespace {

@@ -153,7 +153,10 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
     EXPECT_STREQ(run_state.running_filename, c.running) << c.current;
     EXPECT_STREQ(run_state.running_cart_lid, c.lid) << c.current;
   }
+  EXPECT_EQ(is_bbs_cart_file("/home/u/bbs/carts/x.kx"), 1);
+  EXPECT_EQ(is_bbs_cart_file("/r/x.kx"), 0);
   tovo_shell_hooks = {};
+  EXPECT_EQ(is_bbs_cart_file("/home/u/bbs/carts/x.kx"), 0);
   char lid[16];
   get_lid_from_filename("x.kx", lid, sizeof lid);
   EXPECT_STREQ(lid, "x");
