@@ -173,6 +173,17 @@ void update_paused_menu() {
   block_buttons();
 }
 
+void tovo_open_paused_menu(int32_t page, int32_t keep_selection) {
+  int32_t previous = pause_menu.selected;
+  app.pause_state = TOVO_PAUSE_MENU;
+  build_paused_menu();
+  pause_menu.selected = keep_selection && previous < pause_menu.count ? previous : 0;
+  if (page == 1) {
+    app.pause_state = TOVO_PAUSE_CONTROLS;
+    pause_menu.selected = 0;
+  }
+}
+
 void set_paused_menu_state(int32_t state) {
   if (app.pause_state != TOVO_PAUSE_CLOSED && state == TOVO_PAUSE_CLOSED) tovo_key_queue_clear();
   app.pause_state = state;

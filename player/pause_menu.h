@@ -66,6 +66,10 @@ void build_paused_menu();
 void update_paused_menu();
 // One paused tick's navigation and actions.
 void process_paused_keypresses();
+// Opens the menu from the cart (extcmd "pause" and "controls"): page 0 the
+// menu, keeping the previous selection when keep_selection is non-zero;
+// page 1 the controls picture.
+void tovo_open_paused_menu(int32_t page, int32_t keep_selection);
 // Sets the pause state, emptying the keyboard queue when a page closes.
 void set_paused_menu_state(int32_t state);
 void close_paused_menu();

@@ -12,6 +12,7 @@
 #include "console/cart.h"
 #include "console/pstate.h"
 #include "console/run_chain.h"
+#include "console/shell_standin.h"
 #include "console/run_state.h"
 #include "console/stat.h"
 #include "engine/config.h"
@@ -29,7 +30,7 @@ enum { LEFT = 0, RIGHT = 1, UP = 2, DOWN = 3, O = 4, X = 5, PAUSE = 6 };
 
 struct pause_fixture : ::testing::Test {
   void SetUp() override {
-    if (!pstate.cart) pstate.cart = tarq_create_tovo_cart();
+    if (!pstate.cart) own_cart = pstate.cart = tarq_create_tovo_cart();
     pstate.ram[0x5f30] = 0;
     memset(pstate.held, 0, sizeof pstate.held);
     button_state = {};
@@ -53,7 +54,17 @@ struct pause_fixture : ::testing::Test {
   void TearDown() override {
     tarq_quit = 0;
     app.pause_state = 0;
+    app.menu_event = 0;
+    button_config.menu_callback = 0;
+    run_state.pending_action = 0;
+    run_state.load_delay = 0;
+    shell.reset_glitch = 0;
+    cconfig.headless = 0;
+    reset_run_chain();
+    if (own_cart && pstate.cart == own_cart) pstate.cart = nullptr;
+    tarq_destroy_tovo_cart(own_cart);
   }
+  tovo_cart* own_cart = nullptr;
 
   // One paused tick with button b of player 0 pressed this frame.
   void tick(int b) {
@@ -300,6 +311,30 @@ TEST_F(pause_fixture, MenuBoxQueriesCountTheRebuiltItems) {
   EXPECT_EQ(stat_inputs.menu_item_count(), 4);
   snprintf(run_state.menu_label[1], sizeof run_state.menu_label[1], "extra");
   EXPECT_EQ(stat_inputs.menu_item_count(), 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(pause_fixture, CartOpensTheMenuThroughTheRunLoopCalls) {
+  open();
+  tick(DOWN);
+  tick(DOWN);
+  app.pause_state = 0;
+  tovo_shell_build_paused_menu(0, 1);
+  EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
+  EXPECT_STREQ(selected(), "reset cart") << "extcmd(\"pause\", 1) keeps the selection";
+  tovo_shell_build_paused_menu(0, 0);
+  EXPECT_STREQ(selected(), "continue");
+  tovo_shell_build_paused_menu(1, 0);
+  EXPECT_EQ(app.pause_state, TOVO_PAUSE_CONTROLS);
+
+  app.pause_state = 0;
+  memset(pstate.held, 0, sizeof pstate.held);
+  pstate.held[0][PAUSE] = 1;
+  tovo_shell_update_paused_menu();
+  EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "flip checks the pause button";
 }
 
 }  // namespace
