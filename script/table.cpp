@@ -226,12 +226,7 @@ const TValue* luaH_getint(Table* t, int n) {
   return getnumkey(t, tovo_int2num(n));
 }
 
-const TValue* luaH_getstr(Table* t, TString* key) {
-  for (Node* n = hashpow2(t, key->hash); n != nullptr; n = n->next) {
-    if (ttisshrstring(&n->key) && tsvalue(&n->key) == key) return &n->val;
-  }
-  return luaO_nilobject();
-}
+const TValue* luaH_getstr(Table* t, TString* key) { return luaH_getshortstr(t, key); }
 
 const TValue* luaH_get(Table* t, const TValue* key) {
   switch (ttype(key)) {

@@ -20,6 +20,24 @@ const TValue* luaH_get(Table* t, const TValue* key);
 // number key n << 16 (computed in 32 bits).
 const TValue* luaH_getint(Table* t, int n);
 const TValue* luaH_getstr(Table* t, TString* key);
+// luaH_getstr for the instruction loop, inlined: a short string's chain.
+inline const TValue* luaH_getshortstr(Table* t, TString* key) {
+  Node* n = gnode(t, static_cast<int>(key->hash & static_cast<uint32_t>(sizenode(t) - 1)));
+  do {
+    if (ttisshrstring(&n->key) && tsvalue(&n->key) == key) return &n->val;
+    n = n->next;
+  } while (n != nullptr);
+  return luaO_nilobject();
+}
+// The array slot of a number key with no fraction and an integer part from
+// 1 to the array size, else null (the key belongs to the hash part).
+// Negative keys read as integer parts from 32768 up, past every array part.
+static_assert(MAXASIZE <= 32767);
+inline TValue* luaH_arrayslot(Table* t, lua_Number v) {
+  uint32_t n = static_cast<uint32_t>(v) >> 16;
+  if ((v & 0xffff) != 0 || n - 1u >= static_cast<uint32_t>(t->sizearray)) return nullptr;
+  return &t->array[n - 1];
+}
 // The value slot of a key, inserting the key (with a nil value) when absent.
 TValue* luaH_set(lua_State* L, Table* t, const TValue* key);
 void luaH_setint(lua_State* L, Table* t, int n, const TValue* value);

@@ -63,6 +63,44 @@ void setlist(lua_State* L, StkId ra, int n, int c) {
   }
 }
 
+// The slot of a number key in the array part or of a short-string key in the
+// hash part (luaO_nilobject() when that key is absent); null for any other
+// key, which takes the general lookup.
+inline const TValue* quickslot(Table* h, const TValue* key) {
+  if (ttisnumber(key)) return luaH_arrayslot(h, nvalue(key));
+  if (ttisshrstring(key)) return luaH_getshortstr(h, tsvalue(key));
+  return nullptr;
+}
+
+// A metatable that is absent or known to lack the event.
+inline bool notm(const Table* h, TMS event) {
+  return h->metatable == nullptr || (h->metatable->flags & (1u << event)) != 0;
+}
+
+// t[key] into val without luaV_gettable, when t is a table and the read
+// finds a value or needs no "__index"; false when the general path must run.
+inline bool quickget(const TValue* t, const TValue* key, StkId val) {
+  if (!ttistable(t)) return false;
+  Table* h = hvalue(t);
+  const TValue* slot = quickslot(h, key);
+  if (slot == nullptr || (ttisnil(slot) && !notm(h, TM_INDEX))) return false;
+  setobj(val, slot);
+  return true;
+}
+
+// t[key] = val without luaV_settable, when t is a table, the key already has
+// a slot, and the slot holds a value or no "__newindex" applies.
+inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TValue* val) {
+  if (!ttistable(t)) return false;
+  Table* h = hvalue(t);
+  const TValue* slot = quickslot(h, key);
+  if (slot == nullptr || slot == luaO_nilobject() || (ttisnil(slot) && !notm(h, TM_NEWINDEX))) return false;
+  setobj(const_cast<TValue*>(slot), val);
+  h->flags = 0;  // the key may name a metamethod
+  luaC_barrierback(L, h, val);
+  return true;
+}
+
 }  // namespace
 
 #if defined(__GNUC__)
@@ -204,11 +242,24 @@ newframe:
       vmbreak;
       vmcase(OP_GETUPVAL) { setobj(ra, cl->upvals[GETARG_B(i)]->v); }
       vmbreak;
-      vmcase(OP_GETTABUP) { Protect(luaV_gettable(L, cl->upvals[GETARG_B(i)]->v, RKC(i), ra)); }
+      vmcase(OP_GETTABUP) {
+        const TValue* t = cl->upvals[GETARG_B(i)]->v;
+        const TValue* rc = RKC(i);
+        if (!quickget(t, rc, ra)) Protect(luaV_gettable(L, t, rc, ra));
+      }
       vmbreak;
-      vmcase(OP_GETTABLE) { Protect(luaV_gettable(L, RB(i), RKC(i), ra)); }
+      vmcase(OP_GETTABLE) {
+        const TValue* rb = RB(i);
+        const TValue* rc = RKC(i);
+        if (!quickget(rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+      }
       vmbreak;
-      vmcase(OP_SETTABUP) { Protect(luaV_settable(L, cl->upvals[GETARG_A(i)]->v, RKB(i), RKC(i))); }
+      vmcase(OP_SETTABUP) {
+        const TValue* t = cl->upvals[GETARG_A(i)]->v;
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        if (!quickset(L, t, rb, rc)) Protect(luaV_settable(L, t, rb, rc));
+      }
       vmbreak;
       vmcase(OP_SETUPVAL) {
         UpVal* uv = cl->upvals[GETARG_B(i)];
@@ -216,7 +267,11 @@ newframe:
         luaC_barrier(L, uv, ra);
       }
       vmbreak;
-      vmcase(OP_SETTABLE) { Protect(luaV_settable(L, ra, RKB(i), RKC(i))); }
+      vmcase(OP_SETTABLE) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        if (!quickset(L, ra, rb, rc)) Protect(luaV_settable(L, ra, rb, rc));
+      }
       vmbreak;
       vmcase(OP_NEWTABLE) {
         int b = GETARG_B(i);
@@ -229,8 +284,9 @@ newframe:
       vmbreak;
       vmcase(OP_SELF) {
         StkId rb = RB(i);
+        const TValue* rc = RKC(i);
         setobj(ra + 1, rb);
-        Protect(luaV_gettable(L, rb, RKC(i), ra));
+        if (!quickget(rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
       }
       vmbreak;
       arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc))
