@@ -62,6 +62,22 @@ TEST_F(ControlTest, RefundRules) {
   }
 }
 
+TEST_F(ControlTest, RefundsInASliceStopAtItsBudget) {
+  start("");
+  run_state.refund_allowed = 1;
+  run_state.refunded = 0;
+  cpu_cycles_slice_max = 100;
+  cpu_cycles_slice = 500;
+  for (int i = 0; i < 10; i++) {
+    lua_getglobal(L0, "__refund_cpu__");
+    lua_pushinteger(L0, -17);
+    lua_call(L0, 1, 0);
+  }
+  EXPECT_EQ(cpu_cycles_slice, 400);  // 34 + 34 + 32, then nothing
+  run_slice();                       // a new slice may refund again
+  EXPECT_EQ(run_state.refunded, 0);
+}
+
 TEST_F(ControlTest, RefundsNeverKeepALoopInOneSlice) {
   // Every step of all() gives back more than it costs: without a bound the
   // slice would never end.
