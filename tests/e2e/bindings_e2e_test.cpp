@@ -1,0 +1,84 @@
+// A cart run headless with -x prints what the console's bindings answer
+// through printh; the lines must come out as the bindings promise.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+// Runs the player with -x on the cart, HOME in a fresh folder; its standard
+// output, or "" when it could not be started or failed.
+std::string run_cart(const std::string& binary, const std::string& cart) {
+  tovo_test::temp_dir home;
+  std::vector<std::string> env_s = {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+  for (char** e = environ; *e; e++) {
+    std::string var = *e;
+    if (var.rfind("HOME=", 0) != 0 && var.rfind("SDL_VIDEODRIVER=", 0) != 0 && var.rfind("SDL_AUDIODRIVER=", 0) != 0)
+      env_s.push_back(var);
+  }
+  std::vector<char*> envp;
+  for (std::string& e : env_s) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> args = {binary, "-x", cart};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  std::string out_path = home.file("stdout.txt");
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  int started = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (started != 0) return "";
+  int status = 0;
+  waitpid(pid, &status, 0);
+  std::string out;
+  tovo_test::read_file(out_path, &out);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : "";
+}
+
+std::string env_or(const char* name, const char* fallback) {
+  const char* v = getenv(name);
+  return v ? v : fallback;
+}
+
+TEST(BindingsE2e, CartPrintsWhatTheBindingsAnswer) {
+  std::string binary = env_or("TOVO_BINARY", TOVO_TEST_BINARY);
+  std::string source = env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR);
+  std::string out = run_cart(binary, source + "/tests/carts/bindings.kx");
+  const char* lines[] = {
+      "tostr 0x0001.8000 0xffff.0000 32768\n",
+      "tonum 255 true 0\n",
+      "sub el llo o\n",
+      "chr hi ord 98\n",
+      "split 4 b 3\n",
+      "peek 33 17185\n",
+      "pget 017\n",
+      "mem 7\n",
+      "math 3 1 -2 2 2 8 16\n",
+      "rnd true [nil]\n",
+      "stat 34 [nil] 0\n",
+      "btn 0 false\n",
+      "serial 4\n",
+      "done\n",
+  };
+  size_t at = 0;
+  for (const char* line : lines) {
+    size_t found = out.find(line, at);
+    ASSERT_NE(found, std::string::npos) << "missing: " << line << "in:\n" << out;
+    at = found;
+  }
+}
+
+}  // namespace
