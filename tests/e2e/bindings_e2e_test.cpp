@@ -1,5 +1,5 @@
-// A cart run headless with -x prints what the console's bindings answer
-// through printh; the lines must come out as the bindings promise.
+// Carts run headless with -x: one prints what the console's bindings answer
+// through printh, one writes a log file and stores and reloads cart bytes.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -16,10 +16,9 @@ extern char** environ;
 
 namespace {
 
-// Runs the player with -x on the cart, HOME in a fresh folder; its standard
-// output, or "" when it could not be started or failed.
-std::string run_cart(const std::string& binary, const std::string& cart) {
-  tovo_test::temp_dir home;
+// Runs the player with -x on the cart with HOME in the given folder; its
+// standard output, or "" when it could not be started or failed.
+std::string run_cart(const std::string& binary, const std::string& cart, const tovo_test::temp_dir& home) {
   std::vector<std::string> env_s = {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
   for (char** e = environ; *e; e++) {
     std::string var = *e;
@@ -56,7 +55,8 @@ std::string env_or(const char* name, const char* fallback) {
 TEST(BindingsE2e, CartPrintsWhatTheBindingsAnswer) {
   std::string binary = env_or("TOVO_BINARY", TOVO_TEST_BINARY);
   std::string source = env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR);
-  std::string out = run_cart(binary, source + "/tests/carts/bindings.kx");
+  tovo_test::temp_dir home;
+  std::string out = run_cart(binary, source + "/tests/carts/bindings.kx", home);
   const char* lines[] = {
       "tostr 0x0001.8000 0xffff.0000 32768\n",
       "tonum 255 true 0\n",
@@ -79,6 +79,20 @@ TEST(BindingsE2e, CartPrintsWhatTheBindingsAnswer) {
     ASSERT_NE(found, std::string::npos) << "missing: " << line << "in:\n" << out;
     at = found;
   }
+}
+
+TEST(BindingsE2e, LogFileAndCstoreRoundTrip) {
+  std::string binary = env_or("TOVO_BINARY", TOVO_TEST_BINARY);
+  std::string source = env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR);
+  tovo_test::temp_dir home;
+  std::string out = run_cart(binary, source + "/tests/carts/storage.kx", home);
+  EXPECT_NE(out.find("cstore 1\nreload 1 99\ndone\n"), std::string::npos) << out;
+  std::string log;
+  // The cart's output folder is named after the data pod's title.
+  EXPECT_TRUE(tovo_test::read_file(home.path + "/.halvorn/tovo/appdata/tovo/e2e_log.kxl", &log));
+  EXPECT_EQ(log, "log line\n");
+  std::string stored;
+  EXPECT_TRUE(tovo_test::read_file(home.path + "/.halvorn/tovo/cstore/e2e.kx", &stored));
 }
 
 }  // namespace
