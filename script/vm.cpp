@@ -77,15 +77,29 @@ inline bool notm(const Table* h, TMS event) {
   return h->metatable == nullptr || (h->metatable->flags & (1u << event)) != 0;
 }
 
+// Tables whose "__index" is a table (classes and their bases) that a quick
+// read follows before it leaves the rest of the chain to luaV_gettable.
+constexpr int QUICK_INDEX_HOPS = 8;
+
 // t[key] into val without luaV_gettable, when t is a table and the read
-// finds a value or needs no "__index"; false when the general path must run.
-inline bool quickget(const TValue* t, const TValue* key, StkId val) {
+// finds a value, or needs no "__index", or follows "__index" tables to one
+// of those; false when the general path must run (it repeats the lookups,
+// which change nothing but the metatables' caches of absent events).
+inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
   if (!ttistable(t)) return false;
   Table* h = hvalue(t);
-  const TValue* slot = quickslot(h, key);
-  if (slot == nullptr || (ttisnil(slot) && !notm(h, TM_INDEX))) return false;
-  setobj(val, slot);
-  return true;
+  for (int hop = 0; hop < QUICK_INDEX_HOPS; hop++) {
+    const TValue* slot = quickslot(h, key);
+    if (slot == nullptr) return false;
+    if (!ttisnil(slot) || notm(h, TM_INDEX)) {
+      setobj(val, slot);
+      return true;
+    }
+    const TValue* tm = luaH_getshortstr(h->metatable, G(L)->tmname[TM_INDEX]);
+    if (!ttistable(tm)) return false;  // a function, or absent and not yet cached
+    h = hvalue(tm);
+  }
+  return false;
 }
 
 // t[key] = val without luaV_settable, when t is a table, the key already has
@@ -245,13 +259,13 @@ newframe:
       vmcase(OP_GETTABUP) {
         const TValue* t = cl->upvals[GETARG_B(i)]->v;
         const TValue* rc = RKC(i);
-        if (!quickget(t, rc, ra)) Protect(luaV_gettable(L, t, rc, ra));
+        if (!quickget(L, t, rc, ra)) Protect(luaV_gettable(L, t, rc, ra));
       }
       vmbreak;
       vmcase(OP_GETTABLE) {
         const TValue* rb = RB(i);
         const TValue* rc = RKC(i);
-        if (!quickget(rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
       }
       vmbreak;
       vmcase(OP_SETTABUP) {
@@ -286,7 +300,7 @@ newframe:
         StkId rb = RB(i);
         const TValue* rc = RKC(i);
         setobj(ra + 1, rb);
-        if (!quickget(rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
       }
       vmbreak;
       arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc))

@@ -63,6 +63,21 @@ TEST_F(TableAccessTest, MissesReachTheMetamethodsAndHitsDoNot) {
                      "local t = setmetatable({5}, {__index = mid}) "
                      "assert(t[1] == 5 and t[2] == 20 and t.name == 'b' and t:get(2) == 20 and t:get(1) == 5)"),
             "");
+  // Chains longer than the quick path follows, ending in a value, a function,
+  // a missing event and a table that is not there any more.
+  EXPECT_EQ(error_of("local function chain(n, last) "
+                     "  local t = last for i = 1, n do t = setmetatable({}, {__index = t}) end return t end "
+                     "for n = 1, 20 do "
+                     "  local t = chain(n, {7, deep = 'd'}) "
+                     "  assert(t[1] == 7 and t.deep == 'd' and t[2] == nil and t.other == nil, n) "
+                     "  local f = chain(n, setmetatable({}, {__index = function(_, k) return k end})) "
+                     "  assert(f[3] == 3 and f.q == 'q', n) "
+                     "end "
+                     "local t = chain(3, {}) getmetatable(t).__index = nil "
+                     "assert(t.x == nil) getmetatable(t).__index = {x = 1} assert(t.x == 1)"),
+            "");
+  EXPECT_EQ(error_of("local t = setmetatable({}, {__index = setmetatable({}, {__index = 5})}) return t.x"),
+            "attempt to index a number value");
 }
 
 // The metatable's cache of absent events is dropped by any store into it,
