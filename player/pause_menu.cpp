@@ -30,6 +30,13 @@ constexpr char GLYPH_BAR_OFF = 18;
 
 void block_escape() { block_tarqkey[KEY_ESCAPE] = 1; }
 
+// Player 0's pause button pressed this frame while a cart runs. The buttons
+// were read and updated before this check (by the cart's epilogue, or by the
+// tick), so the frame's press flag holds the answer; button_pressed would
+// see the press only once the repeat counter came round, and a short tap
+// would never open the menu.
+bool pause_pressed() { return button_state.pressed[0][6] && pstate.held[0][6]; }
+
 // Clears this frame's press of a button of player 0 and blocks it until released.
 void swallow(int32_t b) {
   pstate.held[0][b] = 0;
@@ -161,7 +168,7 @@ void update_paused_menu() {
     block_buttons();
     return;
   }
-  if (!button_pressed(6, 0) || !shell.program_started || app.pause_state != TOVO_PAUSE_CLOSED) return;
+  if (!pause_pressed() || !shell.program_started || app.pause_state != TOVO_PAUSE_CLOSED) return;
   if (pstate.ram[0x5f30] == 1) {
     tovo_poke(&pstate, pstate.cart, 0x5f30, 0);
   } else {

@@ -74,9 +74,11 @@ struct pause_fixture : ::testing::Test {
     pstate.held[0][b] = 1;
     process_paused_keypresses();
   }
+  // The pause button as the cart's epilogue leaves it: held and pressed.
   void open() {
     memset(pstate.held, 0, sizeof pstate.held);
     pstate.held[0][PAUSE] = 1;
+    button_state.pressed[0][PAUSE] = 1;
     update_paused_menu();
   }
   std::vector<std::string> labels() const {
@@ -121,6 +123,19 @@ TEST_F(pause_fixture, PauseButtonOpensAndFirstPressCanBeSwallowed) {
   shell.program_started = 0;
   open();
   EXPECT_EQ(app.pause_state, 0) << "not before the program has started";
+}
+
+TEST_F(pause_fixture, ATapOfThePauseKeyOpensTheMenu) {
+  // The epilogue reads and updates the buttons, then flip checks the pause
+  // button: a key pressed on this frame only.
+  button_config.cart_running = 1;
+  button_config.menu_open = 0;
+  tarqkey[19] = 3;  // P
+  update_buttons();
+  tarqkey[19] = 0;
+  update_paused_menu();
+  button_config.cart_running = 0;
+  EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
 }
 
 TEST_F(pause_fixture, UpdatePromptComesFirst) {
@@ -333,6 +348,7 @@ TEST_F(pause_fixture, CartOpensTheMenuThroughTheRunLoopCalls) {
   app.pause_state = 0;
   memset(pstate.held, 0, sizeof pstate.held);
   pstate.held[0][PAUSE] = 1;
+  button_state.pressed[0][PAUSE] = 1;
   tovo_shell_update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "flip checks the pause button";
 }
