@@ -79,6 +79,19 @@ TEST_F(record_fixture, FullRingHoldsTheNewestFramesOldestFirst) {
   EXPECT_EQ(get_current_gif_len(), 2);
 }
 
+TEST_F(record_fixture, FreedRingIsMadeAgainOnTheNextFrame) {
+  app.gif_len = 1;
+  for (int i = 0; i < 40; i++) record_video_frame(frame);
+  free_video_clip();
+  EXPECT_EQ(video_clip.made, 0);
+  EXPECT_EQ(video_clip.slot[0], nullptr);
+  EXPECT_EQ(save_gif(1, 0), TOVO_GIF_NO_FRAMES);
+  frame->pixels[3] = 9;
+  record_video_frame(frame);
+  ASSERT_NE(video_clip.slot[0], nullptr);
+  EXPECT_EQ(video_clip.slot[0]->pixels[3], 9);
+}
+
 TEST_F(record_fixture, ClipLengthAndCapacity) {
   EXPECT_EQ(tovo_clip_capacity(16), 480);
   EXPECT_EQ(tovo_clip_capacity(120), 3600);
