@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "console/cart.h"
+#include "console/code_tabs.h"
 #include "console/extpal_glitch_standin.h"
 #include "console/prng.h"
 #include "console/pstate.h"
@@ -81,6 +82,7 @@ void serve_command_line_cart() {
     log_text("set current path: %s\n", shell.current_folder);
   }
   app.cart_loaded = load_working_cart(path) == 0;
+  if (app.cart_loaded) split_code_to_tabs(pitem[0]);
   if (!app.cart_loaded) {
     char line[TARQ_PATH_MAX + 32];
     snprintf(line, sizeof line, "could not load %s", app.cart_name);
@@ -207,6 +209,7 @@ void boot_embedded_cart() {
     return;
   }
   prepare_loaded_cart(cart, head->name);
+  split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
   for (int32_t i = 3; i < shell.data_pod->count; i++) {
     tarq_file* item = (tarq_file*)cpod_get_item(shell.data_pod, i, TARQ_ITEM_FILE);
     tovo_cart* c = cart_from_item(item);

@@ -16,6 +16,7 @@
 #include "engine/tarq.h"
 #include "player/boot.h"
 #include "player/drop.h"
+#include "player/record.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "console/console_print.h"
@@ -138,6 +139,7 @@ void tovo_do_pending_action() {
     run_cart();
     shell.program_started = 1;
     tovo_set_mode(run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED);
+    if (!run_state.running && run_state.exec) tarq_quit = 1;  // it did not compile: nothing runs
   }
   if (run_state.pending_action == TOVO_PENDING_SUSPEND) stop_program();
   if (run_state.pending_action == TOVO_PENDING_REBOOT) reboot_machine();
@@ -197,6 +199,7 @@ void tovo_tick() {
   app.frame_flipper ^= 1;
   pstate.ticks++;
   shell.spinner_frame++;
+  record_tick_frames(shell.video_frame, shell.frame_rate, 0, app.frame_flipper);
 }
 
 void tovo_frame_update() {
@@ -251,8 +254,10 @@ void tovo_frame_update() {
     read_buttons_now();
     tarq_take_mixer_snapshot(&app.mixer_snapshot, tarq_get_time());
     app.accumulator -= TOVO_TICK;
+    record_tick_frames(shell.video_frame, shell.frame_rate, 1, app.frame_flipper);
   }
-  if (shell.mode == TOVO_MODE_STOPPED) process_immediate_mode_keypresses();
+  // Stopped with a run pending (the boot has just handed over) is no stopped screen yet.
+  if (shell.mode == TOVO_MODE_STOPPED && run_state.pending_action == 0) process_immediate_mode_keypresses();
   if (run_state.load_delay == 0 && shell.spinner_count == 0) shell.spinner_frame = 0;
   if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) update_audio_pause();
   if (shell.mode == TOVO_MODE_BOOT) tarq_state.joystick_connected = tarq_state.joystick_disconnected = 0;

@@ -7,9 +7,11 @@
 
 #include "console/button.h"
 #include "console/cart.h"
+#include "console/code_tabs.h"
 #include "console/console_print.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
+#include "console/sprite.h"
 #include "engine/config.h"
 #include "engine/ctext.h"
 #include "engine/file.h"
@@ -27,6 +29,7 @@
 #include "player/cdata.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
+#include "player/record.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
 #include "sound/sound.h"
@@ -209,6 +212,7 @@ int tovo_shell_init(int argc, char** argv) {
     fflush(stdout);
     exit(1);
   }
+  split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
   if (app.export_name[0] != 0) {
     run_state.exec = 1;
     exit(0);
@@ -236,6 +240,10 @@ int tovo_shell_exit() {
   shell.font = tarq_destroy_pod(shell.font);
   shell.data_pod = tarq_destroy_pod(shell.data_pod);
   free_bitmaps();
+  // The clip ring keeps its bitmaps for the whole run; they go with the shell.
+  for (int32_t i = 0; i < video_clip.made; i++) video_clip.slot[i] = tarq_destroy_bitmap(video_clip.slot[i]);
+  video_clip.made = video_clip.index = 0;
+  tovo_free_sprite_scratch();
   tarq_exit();
   return 0;
 }

@@ -141,6 +141,50 @@ TEST_F(player, ExecRunsACartAndShutsDownCleanly) {
   EXPECT_NE(config.find("\nauto_hide_mouse_cursor 5\n"), std::string::npos);
 }
 
+// The lines after the "RUNNING" line and the console's empty line.
+std::string cart_output(const run_result& r) {
+  size_t start_at = r.out.find("\n\n");
+  return start_at == std::string::npos ? r.out : r.out.substr(start_at + 2);
+}
+
+TEST_F(player, FramesAndTimeAtThirtyASecond) {
+  tovo_test::temp_dir home;
+  run_result r = run_headless(binary, {"-x", cart("frames.kx")}, home);
+  EXPECT_EQ(r.status, 0);
+  std::string out = cart_output(r);
+  double first = -1, last = -1;
+  ASSERT_EQ(sscanf(out.c_str(), "top level\nupdate 1 time %lf\nupdate 30 time %lf\n", &first, &last), 2) << out;
+  EXPECT_LT(first, 0.1);
+  EXPECT_GT(last, 0.95);  // 30 frames: about a second of program time
+  EXPECT_LT(last, 1.1);
+}
+
+TEST_F(player, FramesAndDrawsAtSixtyASecond) {
+  tovo_test::temp_dir home;
+  run_result r = run_headless(binary, {"-x", cart("frames60.kx")}, home);
+  EXPECT_EQ(r.status, 0);
+  int updates = 0, draws = 0;
+  double t = 0;
+  ASSERT_EQ(sscanf(cart_output(r).c_str(), "updates %d draws %d time %lf", &updates, &draws, &t), 3) << r.out;
+  EXPECT_EQ(updates, 60);
+  EXPECT_GE(draws, 59);
+  EXPECT_GT(t, 0.95);
+  EXPECT_LT(t, 1.1);
+}
+
+TEST_F(player, ErrorsAreReportedWithTheirTabLines) {
+  tovo_test::temp_dir home;
+  run_result r = run_headless(binary, {"-x", cart("runtime_error.kx")}, home);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("runtime error line 4 tab 0\n if x==2 then x=x+nil end\n"
+                       "attempt to perform arithmetic on a nil value\nin _update line 4 (tab 0)\n"),
+            std::string::npos)
+      << r.out;
+  r = run_headless(binary, {"-x", cart("syntax_error.kx")}, home);
+  EXPECT_EQ(r.status, 0);  // nothing runs: the program ends
+  EXPECT_NE(r.out.find("syntax error\nunclosed if\n"), std::string::npos) << r.out;
+}
+
 TEST_F(player, ConfigFileValuesAreKeptAndSwitchesOverrideThem) {
   tovo_test::temp_dir home;
   std::string folder = home.path + "/.halvorn/tovo";
@@ -223,6 +267,55 @@ TEST_F(player, RealWindowShowsTheBootAndShutsDownCleanly) {
     seen = boot.load(screen) && boot.count(0xff3850) > 200 && boot.count(0xb0b2bc) > 200;
   }
   EXPECT_TRUE(seen) << "the logo's red and the banner's grey never showed";
+  // Then the game: a garden of grass.
+  auto wait_for_colour = [&](uint32_t colour, int least, screen_dump* into) {
+    for (int i = 0; i < 80; i++) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (into->load(screen) && into->count(colour) > least) return true;
+    }
+    return false;
+  };
+  constexpr uint32_t GRASS = 0x1e8850, SHED = 0x1e2446;
+  screen_dump game;
+  EXPECT_TRUE(wait_for_colour(GRASS, 50000, &game)) << "the game's first frame never showed";
+  if (on_path("xdotool")) {
+    tovo_test::temp_dir xdo;
+    auto xdotool = [&](std::vector<std::string> args) {
+      pid_t p = start("/usr/bin/env", [&] {
+        args.insert(args.begin(), "xdotool");
+        return args;
+      }(), {"DISPLAY=" + display}, xdo);
+      return p > 0 && wait_for(p, 10000) == 0;
+    };
+    ASSERT_TRUE(xdotool({"search", "--sync", "--pid", std::to_string(pid)}));
+    std::string window;
+    tovo_test::read_file(xdo.file("stdout.txt"), &window);
+    window = window.substr(0, window.find('\n'));
+    ASSERT_FALSE(window.empty());
+    xdotool({"windowfocus", window});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto press = [&](const char* key, int ms) {
+      xdotool({"keydown", key});
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      xdotool({"keyup", key});
+    };
+    // The gardener walks right: the picture changes.
+    screen_dump before, after;
+    ASSERT_TRUE(before.load(screen));
+    press("Right", 800);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(after.load(screen));
+    int changed = 0;
+    for (uint32_t y = 0; y < before.height; y++)
+      for (uint32_t x = 0; x < before.width; x++) changed += before.rgb(x, y) != after.rgb(x, y);
+    EXPECT_GT(changed, 200) << "the game did not react to the arrow key";
+    // X loads the shed, a cart mounted from the data pod, and X comes back.
+    press("x", 200);
+    screen_dump shed;
+    EXPECT_TRUE(wait_for_colour(SHED, 100000, &shed)) << "the shed never showed";
+    press("x", 200);
+    EXPECT_TRUE(wait_for_colour(GRASS, 50000, &game)) << "the garden never came back";
+  }
   kill(pid, SIGTERM);  // the system's quit: a clean shutdown
   EXPECT_EQ(wait_for(pid, 20000), 0);
   kill(server, SIGTERM);
