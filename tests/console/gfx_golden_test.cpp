@@ -19,15 +19,13 @@ namespace {
 constexpr size_t SCREEN_BYTES = 128 * 128;
 
 std::string golden_path(const std::string& name) {
-  const char* source = std::getenv("TOVO_SOURCE_DIR");
-  return std::string(source ? source : ".") + "/tests/console/golden/" + name + ".raw";
+  return std::string(TOVO_TEST_SOURCE_DIR) + "/tests/console/golden/" + name + ".raw";
 }
 
 // The base colours of data/palette.txt.
 std::vector<unsigned char> palette_rgb() {
   std::vector<unsigned char> rgb(16 * 3, 0);
-  const char* source = std::getenv("TOVO_SOURCE_DIR");
-  std::ifstream in(std::string(source ? source : ".") + "/data/palette.txt");
+  std::ifstream in(std::string(TOVO_TEST_SOURCE_DIR) + "/data/palette.txt");
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);

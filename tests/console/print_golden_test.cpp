@@ -24,8 +24,7 @@ class PrintGoldenTest : public PrintTest {
       for (size_t i = 0; i < SCREEN_BYTES; i++) grey[i] = static_cast<unsigned char>(image[i] * 17);
       lodepng_encode_file((std::string(folder) + "/" + name + ".png").c_str(), grey.data(), 128, 128, LCT_GREY, 8);
     }
-    const char* source = std::getenv("TOVO_SOURCE_DIR");
-    const std::string path = std::string(source ? source : ".") + "/tests/console/golden/" + name + ".raw";
+    const std::string path = std::string(TOVO_TEST_SOURCE_DIR) + "/tests/console/golden/" + name + ".raw";
     const char* update = std::getenv("TOVO_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
       std::ofstream out(path, std::ios::binary);
