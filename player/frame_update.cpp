@@ -22,6 +22,7 @@
 #include "console/console_print.h"
 #include "console/button.h"
 #include "console/run.h"
+#include "console/shell_standin.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "player/stopped.h"
@@ -111,8 +112,19 @@ void running_tick() {
   if (!shell.program_started || run_state.mainloop_exists < 2) {
     read_buttons_now();
     if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
+    tovo_shell_update_paused_menu();
+    record_resource_data();
   }
   if (shell.reset_glitch < 3) run_slice();
+  if (run_state.hold_frame) {
+    // A cart that holds its frame can still be paused once it has run long.
+    run_state.frame_held = 1;
+    if (shell.program_started && run_state.mainloop_exists == 2 && get_cpu_cycles_since_flip(0) > 0x200000) {
+      read_buttons();
+      tovo_shell_update_paused_menu();
+      record_resource_data();
+    }
+  }
   if (shell.mode == TOVO_MODE_RUNNING && !run_state.running) tovo_set_mode(TOVO_MODE_STOPPED);
 }
 
@@ -204,6 +216,7 @@ void tovo_tick() {
 
 void tovo_frame_update() {
   handle_dropped_file();
+  for (int32_t& mask : button_state.forced) mask = -1;  // injected buttons last one update
   if (shell.mode == TOVO_MODE_RUNNING) {
     int32_t fps = run_state.target_fps;
     shell.frame_rate = fps == 15 || fps == 60 ? fps : 30;
