@@ -150,6 +150,25 @@ TEST_F(boot, CommandLineCartThatFailsClearsTheRun) {
   EXPECT_EQ(app.run_requested, 0);
 }
 
+TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
+  boot_init();
+  tick_to(77);
+  ASSERT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  pstate.ram[0x1234] = 9;
+  snprintf(shell.current_folder, sizeof shell.current_folder, "games/");
+  run_state.pending_action = TOVO_PENDING_REBOOT;
+  tovo_do_pending_action();
+  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
+  EXPECT_EQ(pstate.ticks, -15);
+  EXPECT_EQ(pstate.ram[0x1234], 0);
+  EXPECT_STREQ(shell.current_folder, "");
+  ASSERT_NE(pitem[0], nullptr);
+  EXPECT_STREQ(pitem[0]->code, "");  // a new, empty working cart
+  EXPECT_NE(pstate.cart, nullptr);
+  tovo_destroy_code_tabs();
+}
+
 TEST_F(boot, ResetGlitchRunsSixTicksThenRestarts) {
   shell.frame_rate = 30;
   snprintf(shell.saved_param, sizeof shell.saved_param, "lvl");
