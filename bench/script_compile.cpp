@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "bench/support/plain_alloc.h"
 #include "script/buffer.h"
 #include "script/mem.h"
 #include "script/parse.h"
@@ -13,14 +13,6 @@
 #include "script/unwind.h"
 
 namespace {
-
-void* plain_alloc(void*, void* block, size_t, size_t new_size) {
-  if (new_size == 0) {
-    std::free(block);
-    return nullptr;
-  }
-  return std::realloc(block, new_size);
-}
 
 // A cart-like program: functions with locals, loops, tables, calls, string
 // building and the console's operators, repeated until it reaches size bytes.

@@ -1,10 +1,10 @@
 // Tables, interning and the collector of the script runtime.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/support/plain_alloc.h"
 #include "script/gc.h"
 #include "script/number.h"
 #include "script/stack.h"
@@ -12,14 +12,6 @@
 #include "script/table.h"
 
 namespace {
-
-void* plain_alloc(void*, void* block, size_t, size_t new_size) {
-  if (new_size == 0) {
-    std::free(block);
-    return nullptr;
-  }
-  return std::realloc(block, new_size);
-}
 
 // A state with a table anchored on its stack.
 struct Fixture {

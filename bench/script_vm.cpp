@@ -2,22 +2,14 @@
 // loops, script and fast native calls, and concatenation.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <cstring>
 
+#include "bench/support/plain_alloc.h"
 #include "script/api.h"
 #include "script/cpu.h"
 #include "script/state.h"
 
 namespace {
-
-void* plain_alloc(void*, void* block, size_t, size_t new_size) {
-  if (new_size == 0) {
-    std::free(block);
-    return nullptr;
-  }
-  return std::realloc(block, new_size);
-}
 
 int fast_add(lua_State* L) {
   const TValue* args = L->top - L->nargs;
