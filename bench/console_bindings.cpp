@@ -6,12 +6,11 @@
 
 #include <cstdint>
 
+#include "bench/support/machine.h"
 #include "console/api.h"
 #include "console/cart.h"
 #include "console/mem.h"
 #include "console/pstate.h"
-#include "console/registers.h"
-#include "engine/gfx.h"
 #include "script/api.h"
 #include "script/auxlib.h"
 #include "script/cpu.h"
@@ -21,10 +20,7 @@ namespace {
 lua_State* machine_state() {
   static lua_State* L = nullptr;
   if (L) return L;
-  for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-  pstate.cart = tarq_create_tovo_cart();
-  pitem[0] = tarq_create_tovo_cart();
-  tovo_reset_registers(&pstate, pstate.cart);
+  bench_make_machine();
   L = luaL_newstate();
   add_c_functions(L);
   add_c_functions_system(L);

@@ -5,15 +5,14 @@
 
 #include <cstdint>
 
+#include "bench/support/machine.h"
 #include "console/cart.h"
 #include "console/draw_display.h"
 #include "console/gfx_shapes.h"
 #include "console/gfx_state.h"
 #include "console/map.h"
 #include "console/pstate.h"
-#include "console/registers.h"
 #include "console/sprite.h"
-#include "engine/gfx.h"
 
 namespace {
 
@@ -22,10 +21,7 @@ constexpr int64_t SCREEN_PIXELS = 128 * 128;
 // A machine as the shell sets it up, with a busy sheet and map, made once.
 void ensure_machine() {
   if (pstate.cart) return;
-  for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-  pstate.cart = tarq_create_tovo_cart();
-  pitem[0] = tarq_create_tovo_cart();
-  tovo_reset_registers(&pstate, pstate.cart);
+  bench_make_machine();
   set_draw_display(0);
   for (int i = 0; i < 128 * 128; i++) pstate.cart->gfx->pixels[i] = static_cast<uint8_t>((i * 7 + i / 128) % 16);
   for (int y = 0; y < 32; y++) {

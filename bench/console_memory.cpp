@@ -5,22 +5,18 @@
 
 #include <cstdint>
 
+#include "bench/support/machine.h"
 #include "console/cart.h"
 #include "console/mem.h"
 #include "console/mem_bulk.h"
 #include "console/pstate.h"
-#include "console/registers.h"
-#include "engine/gfx.h"
 
 namespace {
 
 // A machine as the shell sets it up, made once.
 void ensure_machine() {
   if (pstate.cart) return;
-  for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-  pstate.cart = tarq_create_tovo_cart();
-  pitem[0] = tarq_create_tovo_cart();
-  tovo_reset_registers(&pstate, pstate.cart);
+  bench_make_machine();
 }
 
 // One base address per page kind; each run touches 1024 bytes from it.

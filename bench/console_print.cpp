@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "bench/support/machine.h"
 #include "console/cart.h"
 #include "console/console_print.h"
 #include "console/draw_display.h"
 #include "console/print.h"
 #include "console/pstate.h"
-#include "console/registers.h"
 #include "engine/gfx.h"
 #include "engine/pod.h"
 
@@ -22,10 +22,7 @@ constexpr int CHARS = 32;
 // A machine and a font pod whose glyphs have about half their pixels set.
 void ensure_machine() {
   if (pstate.cart) return;
-  for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-  pstate.cart = tarq_create_tovo_cart();
-  pitem[0] = tarq_create_tovo_cart();
-  tovo_reset_registers(&pstate, pstate.cart);
+  bench_make_machine();
   set_draw_display(0);
   tarq_pod* font = tarq_create_pod(256);
   for (int c = 0; c < 256; c++) {
