@@ -10,6 +10,9 @@
 #include "engine/tarq.h"
 #include "engine/window.h"
 #include "player/frame.h"
+#include "player/hotkey.h"
+#include "player/message.h"
+#include "player/pause_menu.h"
 #include "player/screen_convert.h"
 #include "player/shell_state.h"
 #include "player/stopped.h"
@@ -56,8 +59,10 @@ void tovo_frame_draw() {
   else if (run_state.load_delay == 0 && app.menu_event == 0 && !run_state.hold_frame)
     blit_tovo_back_page_to_tovo_screen(0);
   tarq_blit(shell.display, page, 0, 0, 0, 0, 128, 128);
+  if (app.pause_state != 0 || app.menu_event != 0) draw_paused_menu(page);
   draw_spinner(page);
   if (shell.video_frame) tarq_blit(page, shell.video_frame, 0, 0, 0, 0, 128, 128);
+  draw_message_bar(page, now);
   if (now < tovo_extpal_glitch_end && tovo_extpal_glitch_end - now <= 149) draw_extpal_glitch(page, now);
   if (app.tv_frame) {
     tarq_bitmap* frame = (tarq_bitmap*)cpod_get_item(shell.resources, 249, TARQ_ITEM_BITMAP);
@@ -66,5 +71,6 @@ void tovo_frame_draw() {
   } else {
     draw_extra_displays(page);
   }
+  if (hotkeys.resource_display && shell.mode == TOVO_MODE_RUNNING && shell.program_started) draw_resource_data(page);
   if (app.pause_state == 0) draw_cpu_spinner(page);
 }

@@ -19,6 +19,9 @@
 #include "player/record.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
+#include "player/hotkey.h"
+#include "player/keyqueue.h"
+#include "player/pause_menu.h"
 #include "console/console_print.h"
 #include "console/button.h"
 #include "console/run.h"
@@ -109,13 +112,18 @@ void running_tick() {
   if (run_state.load_delay > 0) return;  // counted down by the caller
   tarq_take_mixer_snapshot(&app.mixer_snapshot, tarq_get_time());
   shell.spinner_count = shell.spinner_count > 150 ? 150 : shell.spinner_count > 0 ? shell.spinner_count - 1 : 0;
+  process_running_keypresses();
   if (!shell.program_started || run_state.mainloop_exists < 2) {
     read_buttons_now();
     if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
     tovo_shell_update_paused_menu();
     record_resource_data();
   }
-  if (shell.reset_glitch < 3) run_slice();
+  if (shell.reset_glitch < 3) {
+    app.menu_event = 0;  // the slice serves the cart's menu event
+    button_config.menu_callback = 0;
+    run_slice();
+  }
   if (run_state.hold_frame) {
     // A cart that holds its frame can still be paused once it has run long.
     run_state.frame_held = 1;
@@ -148,6 +156,7 @@ void tovo_do_pending_action() {
   shell.reset_glitch = 0;
   if (run_state.pending_action == TOVO_PENDING_RUN) {
     snprintf(shell.saved_param, sizeof shell.saved_param, "%s", run_state.pending_param);
+    reset_video();
     run_cart();
     shell.program_started = 1;
     tovo_set_mode(run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED);
@@ -233,11 +242,11 @@ void tovo_frame_update() {
       if (++app.glitch_screenshots > 48) exit(0);
     }
   }
+  process_volume_hotkeys();
   tovo_do_pending_action();
   if (shell.mode != TOVO_MODE_RUNNING) {
     tarq_state.paused = 0;
-    if (app.pause_state != 0)
-      while (tarq_keypressed()) tarq_readkey();
+    if (app.pause_state != 0) tovo_key_queue_clear();
     app.pause_state = 0;
     shell.frame_rate = 30;
   }
@@ -266,9 +275,25 @@ void tovo_frame_update() {
   } else if (app.accumulator > 65535) {
     read_buttons_now();
     tarq_take_mixer_snapshot(&app.mixer_snapshot, tarq_get_time());
+    if (app.pause_state == TOVO_PAUSE_CONTROLS) {
+      if (button_pressed(6, 0)) {
+        tovo_key_queue_clear();
+        app.pause_state = 0;
+        block_buttons();
+      }
+    } else if (app.pause_state != TOVO_PAUSE_KEYCONFIG) {
+      process_running_keypresses();
+      process_paused_keypresses();
+    }
     app.accumulator -= TOVO_TICK;
     record_tick_frames(shell.video_frame, shell.frame_rate, 1, app.frame_flipper);
   }
+  // Escape closes any pause page.
+  if (shell.mode == TOVO_MODE_RUNNING && app.pause_state != 0 && tarq_get_key_state(41) == 3) {
+    close_paused_menu();
+    block_tarqkey[41] = 1;
+  }
+  process_function_hotkeys();
   // Stopped with a run pending (the boot has just handed over) is no stopped screen yet.
   if (shell.mode == TOVO_MODE_STOPPED && run_state.pending_action == 0) process_immediate_mode_keypresses();
   if (run_state.load_delay == 0 && shell.spinner_count == 0) shell.spinner_frame = 0;
