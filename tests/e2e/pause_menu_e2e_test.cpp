@@ -1,0 +1,219 @@
+// The pause menu of the built player in a real window under Xvfb: keys are
+// typed through the X server's test extension (loaded at run time), the
+// screen is read back from the server's frame-buffer file.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+std::string env_or_empty(const char* name) {
+  const char* v = getenv(name);
+  return v ? v : "";
+}
+
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+pid_t start(const std::vector<std::string>& args, const std::vector<std::string>& env, const tovo_test::temp_dir& dir) {
+  std::vector<std::string> argv_s = args;
+  std::vector<char*> argv;
+  for (std::string& a : argv_s) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env_s = env;
+  for (char** e = environ; *e; e++) {
+    std::string var = *e;
+    bool replaced = false;
+    for (const std::string& v : env) replaced = replaced || var.compare(0, v.find('=') + 1, v, 0, v.find('=') + 1) == 0;
+    if (!replaced) env_s.push_back(var);
+  }
+  std::vector<char*> envp;
+  for (std::string& e : env_s) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, dir.file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv_s[0].c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+int wait_for(pid_t pid, int ms) {
+  for (int waited = 0; waited < ms; waited += 10) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    sleep_ms(10);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+// The few calls of the X library and its test extension, found at run time.
+struct x_keyboard {
+  void* x11 = nullptr;
+  void* xtst = nullptr;
+  void* display = nullptr;
+  void* (*open_display)(const char*) = nullptr;
+  int (*close_display)(void*) = nullptr;
+  unsigned char (*keysym_to_keycode)(void*, unsigned long) = nullptr;
+  int (*sync)(void*, int) = nullptr;
+  int (*fake_key)(void*, unsigned int, int, unsigned long) = nullptr;
+  int (*fake_motion)(void*, int, int, int, unsigned long) = nullptr;
+
+  bool open(const std::string& name) {
+    x11 = dlopen("libX11.so.6", RTLD_NOW);
+    xtst = dlopen("libXtst.so.6", RTLD_NOW);
+    if (!x11 || !xtst) return false;
+    open_display = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
+    close_display = reinterpret_cast<int (*)(void*)>(dlsym(x11, "XCloseDisplay"));
+    keysym_to_keycode = reinterpret_cast<unsigned char (*)(void*, unsigned long)>(dlsym(x11, "XKeysymToKeycode"));
+    sync = reinterpret_cast<int (*)(void*, int)>(dlsym(x11, "XSync"));
+    fake_key = reinterpret_cast<int (*)(void*, unsigned int, int, unsigned long)>(dlsym(xtst, "XTestFakeKeyEvent"));
+    fake_motion = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst, "XTestFakeMotionEvent"));
+    if (!open_display || !close_display || !keysym_to_keycode || !sync || !fake_key || !fake_motion) return false;
+    display = open_display(name.c_str());
+    return display != nullptr;
+  }
+  void pointer_to(int x, int y) {
+    fake_motion(display, 0, x, y, 0);
+    sync(display, 0);
+  }
+  // Holds the key for a few host frames, then lets it go and waits.
+  void tap(unsigned long keysym) {
+    unsigned char code = keysym_to_keycode(display, keysym);
+    fake_key(display, code, 1, 0);
+    sync(display, 0);
+    sleep_ms(120);
+    fake_key(display, code, 0, 0);
+    sync(display, 0);
+    sleep_ms(250);
+  }
+  // Before the server goes: a lost connection would end the process.
+  void close() {
+    if (display) close_display(display);
+    display = nullptr;
+  }
+  ~x_keyboard() {
+    close();
+    if (xtst) dlclose(xtst);
+    if (x11) dlclose(x11);
+  }
+};
+
+constexpr unsigned long KEY_P = 0x70, KEY_Z = 0x7a, KEY_UP = 0xff52, KEY_DOWN = 0xff54;
+constexpr uint32_t WHITE = 0xfffcf4;  // colour 7
+
+// The screen from the server's frame-buffer file (an X window dump, 32 bits a pixel).
+struct screen_dump {
+  std::string bytes;
+  uint32_t width = 0, height = 0, line = 0, data = 0;
+  uint32_t be32(size_t at) const {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + at;
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+  }
+  bool load(const std::string& path) {
+    if (!tovo_test::read_file(path, &bytes) || bytes.size() < 100) return false;
+    width = be32(16);
+    height = be32(20);
+    line = be32(48);
+    data = be32(0) + be32(76) * 12;
+    return be32(44) == 32 && uint64_t(data) + uint64_t(line) * height <= bytes.size();
+  }
+  uint32_t rgb(uint32_t x, uint32_t y) const {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + data + y * line + x * 4;
+    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+  }
+  // The menu box: the first and last rows holding a white run as long as its
+  // 80-pixel outline at the window's scale; the box's height in console
+  // pixels (0 when there is none).
+  int menu_rows() const {
+    int first = -1, last = -1, scale = 0;
+    for (uint32_t y = 0; y < height; y++) {
+      uint32_t run = 0, best = 0;
+      for (uint32_t x = 0; x < width; x++) {
+        run = rgb(x, y) == WHITE ? run + 1 : 0;
+        best = run > best ? run : best;
+      }
+      if (best >= 160 && best % 80 == 0) {
+        if (first < 0) first = (int)y;
+        last = (int)y;
+        scale = (int)best / 80;
+      }
+    }
+    return first < 0 || scale == 0 ? 0 : (last - first + 1) / scale;
+  }
+};
+
+TEST(pause_menu_e2e, OpensMovesToOptionsAndBackAndQuits) {
+  std::string binary = env_or_empty("TOVO_BINARY");
+  if (binary.empty()) GTEST_SKIP() << "TOVO_BINARY is not set";
+  if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
+  tovo_test::temp_dir home, fb;
+  std::string display = ":" + std::to_string(440 + getpid() % 400);
+  pid_t server = start({"Xvfb", display, "-screen", "0", "800x600x24", "-fbdir", fb.path, "-nolisten", "tcp"}, {}, fb);
+  ASSERT_GT(server, 0);
+  std::string screen = fb.file("Xvfb_screen0");
+  for (int i = 0; i < 300 && !tovo_test::file_exists(screen); i++) sleep_ms(10);
+  sleep_ms(300);
+  x_keyboard keys;
+  if (!keys.open(display)) {
+    keys.close();
+    kill(server, SIGTERM);
+    wait_for(server, 5000);
+    GTEST_SKIP() << "the X test extension could not be loaded";
+  }
+  pid_t pid = start({binary}, {"HOME=" + home.path, "DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",
+                               "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"},
+                    home);
+  ASSERT_GT(pid, 0);
+  sleep_ms(500);
+  keys.pointer_to(400, 300);
+
+  // The game runs once the boot is over: press pause until the menu shows.
+  screen_dump shot;
+  int rows = 0;
+  for (int i = 0; i < 40 && rows == 0; i++) {
+    keys.tap(KEY_P);
+    if (shot.load(screen)) rows = shot.menu_rows();
+  }
+  EXPECT_EQ(rows, 40) << "continue, options, reset cart, quit";
+
+  keys.tap(KEY_DOWN);
+  keys.tap(KEY_Z);
+  ASSERT_TRUE(shot.load(screen));
+  EXPECT_EQ(shot.menu_rows(), 48) << "the options page has five items";
+
+  keys.tap(KEY_UP);  // back
+  keys.tap(KEY_Z);
+  ASSERT_TRUE(shot.load(screen));
+  EXPECT_EQ(shot.menu_rows(), 40);
+
+  keys.tap(KEY_UP);  // quit
+  keys.tap(KEY_Z);
+  EXPECT_EQ(wait_for(pid, 20000), 0) << "quit ends the program cleanly";
+  keys.close();
+  kill(server, SIGTERM);
+  wait_for(server, 5000);
+  std::string log;
+  tovo_test::read_file(home.path + "/.halvorn/tovo/log.txt", &log);
+  EXPECT_NE(log.find("tarq_items_created: 0"), std::string::npos) << log;
+}
+
+}  // namespace

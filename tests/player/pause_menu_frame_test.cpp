@@ -1,0 +1,148 @@
+// The pause menu through the frame loop with keys typed on the host keyboard:
+// opening on P, navigation, the options page, a cart item's event, Escape,
+// and typed characters dropped while the menu is open.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+
+#include "console/button.h"
+#include "console/cart.h"
+#include "console/pstate.h"
+#include "console/run_chain.h"
+#include "console/run_state.h"
+#include "engine/config.h"
+#include "engine/events.h"
+#include "engine/tarq.h"
+#include "player/frame.h"
+#include "player/frame_step.h"
+#include "player/keyqueue.h"
+#include "player/pause_menu.h"
+#include "player/shell_state.h"
+
+namespace {
+
+constexpr int32_t KEY_P = 19, KEY_Z = 29, KEY_LEFT = 80, KEY_RIGHT = 79, KEY_DOWN = 81, KEY_UP = 82,
+                  KEY_ESCAPE = 41;
+
+struct frame_menu : ::testing::Test {
+  tovo_cart* cart = nullptr;
+
+  void SetUp() override {
+    memset(tarqkey, 0, sizeof tarqkey);
+    memset(last_tarqkey, 0, sizeof last_tarqkey);
+    memset(block_tarqkey, 0, sizeof block_tarqkey);
+    tarqkey_buffer_pos = 0;
+    button_state = {};
+    memset(pstate.held, 0, sizeof pstate.held);
+    for (int32_t& k : button_config.keys) k = 0;
+    if (!pstate.cart) cart = pstate.cart = tarq_create_tovo_cart();
+    pause_menu = {};
+    for (auto& label : run_state.menu_label) label[0] = 0;
+    for (auto& s : run_state.menu_selected) s = 0;
+    reset_run_chain();
+    app.pause_state = 0;
+    app.menu_event = 0;
+    app.volume = 128;
+    cconfig.sound_volume = 128;
+    shell.mode = TOVO_MODE_RUNNING;
+    shell.program_started = 1;
+    shell.frame_rate = 30;
+    run_state.running = 1;
+    run_state.mainloop_exists = 0;  // the tick checks the pause button itself
+    run_state.pending_action = 0;
+    tovo_key_queue_clear();
+  }
+  void TearDown() override {
+    memset(tarqkey, 0, sizeof tarqkey);
+    tarqkey_buffer_pos = 0;
+    app.pause_state = 0;
+    app.menu_event = 0;
+    shell.mode = 0;
+    shell.program_started = 0;
+    run_state.running = 0;
+    tarq_quit = 0;
+    tarq_state.audio_pause = 0;
+    if (cart && pstate.cart == cart) pstate.cart = nullptr;
+    tarq_destroy_tovo_cart(cart);
+  }
+
+  // One host frame with these keys down (pressed this frame), due one tick.
+  void frame(std::initializer_list<int32_t> keys) {
+    memset(tarqkey, 0, sizeof tarqkey);
+    for (int32_t k : keys) tarqkey[k] = 3;
+    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
+      if (!tarqkey[k]) block_tarqkey[k] = 0;  // as the engine's key pump does
+    app.accumulator = 0;
+    app.last_t = tarq_get_time() + TOVO_TIME_OFFSET - 40;
+    tovo_frame_update();
+  }
+  // A key tapped: down for one frame, up for the next.
+  void tap(int32_t key) {
+    frame({key});
+    frame({});
+  }
+  const char* selected() const { return pause_menu.item[pause_menu.selected].label; }
+};
+
+TEST_F(frame_menu, OpenNavigateOptionsAndEscape) {
+  tap(KEY_P);
+  ASSERT_EQ(app.pause_state, TOVO_PAUSE_MENU);
+  EXPECT_STREQ(selected(), "continue");
+  tap(KEY_UP);
+  EXPECT_STREQ(selected(), "quit");
+  tap(KEY_DOWN);
+  tap(KEY_DOWN);
+  EXPECT_STREQ(selected(), "options");
+  tap(KEY_Z);
+  ASSERT_EQ(app.pause_state, TOVO_PAUSE_OPTIONS);
+  tap(KEY_DOWN);
+  tap(KEY_LEFT);
+  tap(KEY_LEFT);
+  tap(KEY_LEFT);
+  tap(KEY_LEFT);
+  EXPECT_EQ(app.volume, 8) << "128 - 4 x 32 stops at 8";
+  tap(KEY_RIGHT);
+  EXPECT_EQ(app.volume, 40);
+  EXPECT_EQ(cconfig.sound_volume, 40);
+  tovo_key_queue_push('q');
+  tap(KEY_ESCAPE);
+  EXPECT_EQ(app.pause_state, 0);
+  EXPECT_EQ(tovo_key_queue_length(), 0) << "closing empties the keyboard queue";
+}
+
+TEST_F(frame_menu, TypedCharactersAreDroppedWhileTheMenuIsOpen) {
+  tap(KEY_P);
+  ASSERT_EQ(app.pause_state, TOVO_PAUSE_MENU);
+  tarq_push_key_code('a');
+  frame({});
+  EXPECT_EQ(tovo_key_queue_length(), 0);
+  tap(KEY_Z);  // continue
+  EXPECT_EQ(app.pause_state, 0);
+  tarq_push_key_code('a');
+  frame({});
+  EXPECT_EQ(tovo_key_queue_pop(), 'a');
+}
+
+TEST_F(frame_menu, CartItemEventReachesTheRunLoop) {
+  snprintf(run_state.menu_label[1], sizeof run_state.menu_label[1], "sound fx");
+  tap(KEY_P);
+  tap(KEY_DOWN);
+  ASSERT_STREQ(selected(), "sound fx");
+  frame({KEY_RIGHT});
+  EXPECT_EQ(run_state.menu_selected[1], TOVO_MENU_EVENT_RIGHT);
+  EXPECT_EQ(app.menu_event, 1);
+  EXPECT_EQ(app.pause_state, 0);
+  frame({});
+  EXPECT_EQ(app.menu_event, 0) << "the next slice serves the event";
+  EXPECT_EQ(run_state.menu_selected[1], TOVO_MENU_EVENT_RIGHT) << "until the cart asks for it";
+}
+
+TEST_F(frame_menu, QuitEndsTheMainLoop) {
+  tap(KEY_P);
+  tap(KEY_UP);
+  tap(KEY_Z);
+  EXPECT_EQ(tarq_quit, 1);
+}
+
+}  // namespace
