@@ -100,10 +100,10 @@ struct x_keyboard {
     unsigned char code = keysym_to_keycode(display, keysym);
     fake_key(display, code, 1, 0);
     sync(display, 0);
-    sleep_ms(120);
+    sleep_ms(200);
     fake_key(display, code, 0, 0);
     sync(display, 0);
-    sleep_ms(250);
+    sleep_ms(200);
   }
   // Before the server goes: a lost connection would end the process.
   void close() {
@@ -159,6 +159,15 @@ struct screen_dump {
     }
     return first < 0 || scale == 0 ? 0 : (last - first + 1) / scale;
   }
+  // Waits up to two seconds for the menu box to have this height.
+  int wait_for_menu(const std::string& path, int rows) {
+    int seen = 0;
+    for (int i = 0; i < 20; i++) {
+      if (load(path) && (seen = menu_rows()) == rows) return seen;
+      sleep_ms(100);
+    }
+    return seen;
+  }
 };
 
 TEST(pause_menu_e2e, OpensMovesToOptionsAndBackAndQuits) {
@@ -197,13 +206,11 @@ TEST(pause_menu_e2e, OpensMovesToOptionsAndBackAndQuits) {
 
   keys.tap(KEY_DOWN);
   keys.tap(KEY_Z);
-  ASSERT_TRUE(shot.load(screen));
-  EXPECT_EQ(shot.menu_rows(), 48) << "the options page has five items";
+  EXPECT_EQ(shot.wait_for_menu(screen, 48), 48) << "the options page has five items";
 
   keys.tap(KEY_UP);  // back
   keys.tap(KEY_Z);
-  ASSERT_TRUE(shot.load(screen));
-  EXPECT_EQ(shot.menu_rows(), 40);
+  EXPECT_EQ(shot.wait_for_menu(screen, 40), 40);
 
   keys.tap(KEY_UP);  // quit
   keys.tap(KEY_Z);
