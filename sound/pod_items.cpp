@@ -69,15 +69,25 @@ tarq_synth* tarq_create_synth(int32_t length) {
   tarq_synth* synth = (tarq_synth*)tarq_calloc(sizeof(tarq_synth));
   if (!synth) return nullptr;
   synth->header[0] = (int32_t)((uint32_t)length * 4u);
+  synth->output = -1;
   tarq_items_created++;
   return synth;
 }
 
-int tarq_destroy_synth(tarq_synth* synth) {
-  if (!synth) return 0;
+void tarq_synth_clear_buffers(tarq_synth* synth) {
+  if (!synth) return;
   tarq_stop_sound(synth->sound);
   tarq_destroy_sound(synth->sound);
-  for (tarq_synth_node& node : synth->node) tarq_free(node.buffer);
+  synth->sound = nullptr;
+  for (tarq_synth_node& node : synth->node) {
+    tarq_free(node.buffer);
+    node.buffer = nullptr;
+  }
+}
+
+int tarq_destroy_synth(tarq_synth* synth) {
+  if (!synth) return 0;
+  tarq_synth_clear_buffers(synth);
   tarq_free(synth);
   tarq_items_created--;
   return 0;

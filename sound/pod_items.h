@@ -26,13 +26,16 @@ constexpr int TARQ_SYNTH_LAST = 85;
 
 struct tarq_synth_node {
   int32_t word[TARQ_SYNTH_NODE_WORDS];
-  int16_t* buffer;  // the node's rendered samples, or null
+  int32_t* buffer;  // the node's rendered samples (oversampled length), or null
 };
 
 struct tarq_synth {
   int32_t header[2];  // header[0]: length * 4
   tarq_synth_node node[TARQ_SYNTH_NODES];
   tarq_sound* sound;  // the rendered sound, or null
+  int32_t generating;  // 1 between the first and the last slice of a render
+  int32_t next_node;   // the node the next slice evaluates
+  int32_t output;      // the output node, -1 none
 };
 
 tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits);
@@ -44,6 +47,25 @@ tarq_sound* tarq_sound_release(tarq_sound* sound);
 void csound_set_frequency(tarq_sound* sound, int32_t frequency);
 // Clears the mixer channel that plays the sound.
 void tarq_stop_sound(tarq_sound* sound);
+// Stops the sound where it plays and starts it from its beginning on the
+// first idle channel of 8-15; with all eight busy, on the one of 12-15 whose
+// sample sound is shortest (or that holds none).
+void tarq_play_sound(tarq_sound* sound);
+// 1 while a mixer channel plays the sound.
+int tarq_sound_is_playing(tarq_sound* sound);
+void csound_set_volume(tarq_sound* sound, int32_t volume);
+// Stand-ins kept for callers: no position or status is tracked.
+int32_t tarq_get_sound_position();
+int32_t tarq_set_sound_position(int32_t position);
+int32_t tarq_sound_status();
 
 tarq_synth* tarq_create_synth(int32_t length);
 int tarq_destroy_synth(tarq_synth* synth);
+// Stops and destroys the rendered sound and frees every node buffer.
+void tarq_synth_clear_buffers(tarq_synth* synth);
+// Renders the whole graph into `sound` (null: the synth's own sound, made
+// when missing). 0 when a sound was written, 1 when the graph has no output
+// or a buffer could not be made.
+int tarq_synth_generate(tarq_synth* synth, tarq_sound* sound, int32_t flags);
+// One node per call; 1 while more slices are due, 0 after the last one.
+int tarq_synth_generate_slice(tarq_synth* synth, tarq_sound* sound, int32_t flags);
