@@ -1,20 +1,12 @@
 // Line and position mapping, pixel positions and scrolling of a code text.
-#include <cstring>
-
 #include "engine/ctext.h"
+#include "engine/gui.h"
 
 int32_t last_ctext_width = 0;
 int32_t last_ctext_height = 0;
 
 namespace {
 
-// A GUI element begins with its kind, x, y, width and height (int32 each).
-void element_size(const tarq_gui_element* element, int32_t* w, int32_t* h) {
-  int32_t head[5];
-  memcpy(head, element, sizeof head);
-  *w = head[3];
-  *h = head[4];
-}
 
 int32_t tab_stop(const tarq_ctext* ctext) { return ctext->tab_width < 4 ? 4 : ctext->tab_width; }
 
@@ -120,7 +112,8 @@ int get_line_x(const tarq_ctext* ctext) {
 void ctext_bound_scrolling_to_cursor(tarq_ctext* ctext, int32_t margin) {
   if (!ctext) return;
   if (ctext->element) {
-    element_size(ctext->element, &last_ctext_width, &last_ctext_height);
+    last_ctext_width = ctext->element->width;
+    last_ctext_height = ctext->element->height;
   }
   int32_t w = last_ctext_width, h = last_ctext_height;
   if (margin != 0 && h > 128) margin = h / 3;

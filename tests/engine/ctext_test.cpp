@@ -4,13 +4,9 @@
 
 #include "engine/ctext.h"
 #include "engine/file.h"
+#include "engine/gui.h"
 
 namespace {
-
-// The leading fields of a GUI element, as the scrolling reads them.
-struct element_head {
-  int32_t kind, x, y, width, height;
-};
 
 tarq_ctext* make_ctext(const char* text) {
   tarq_ctext* c = tarq_create_ctext(nullptr, 4000);
@@ -85,10 +81,10 @@ TEST(EngineCtext, ScrollingFollowsTheCursor) {
   std::string text;
   for (int i = 0; i < 60; i++) text += "a much longer line of text here\n";
   strcpy((char*)c->text, text.c_str());
-  element_head el = {};
+  tarq_gui_element el = {};
   el.width = 100;
   el.height = 100;
-  c->element = reinterpret_cast<tarq_gui_element*>(&el);
+  c->element = &el;
   c->cursor = ctext_get_pos_for_line_number(c->text, 30);  // y = 180
   ctext_bound_scrolling_to_cursor(c, 52);
   EXPECT_EQ(c->scroll_y, 180 - 52);
