@@ -176,7 +176,7 @@ int tovo_shell_init(int argc, char** argv) {
   if (!shell.data_pod) {
     printf("couldn't load %s\n", pod_path);
     fflush(stdout);
-    exit(0);
+    exit(1);
   }
   shell.boot_cart = item_text_cart(shell.data_pod, 0);
   shell.resources = item_pod(shell.data_pod, 1);
@@ -184,7 +184,7 @@ int tovo_shell_init(int argc, char** argv) {
   if (!shell.resources || !shell.font) {
     printf("couldn't load %s\n", pod_path);
     fflush(stdout);
-    exit(0);
+    exit(1);
   }
   if (app.flip_ampersand) flip_ampersand_glyph();
   tovo_console_font = shell.font;

@@ -113,7 +113,7 @@ TEST_F(player, WithoutTheDataPodSaysSoAndEnds) {
   ASSERT_TRUE(tovo_test::write_file(copy, bytes));
   chmod(copy.c_str(), 0755);
   run_result r = run_headless(copy, {"-headless"}, home);
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "couldn't load " + bin.path + "/data.pod\n");
 }
 
