@@ -1,5 +1,7 @@
 // Boot sequence.
 #include "player/boot.h"
+#include "player/keyqueue.h"
+#include "player/message.h"
 
 #include <cstdio>
 #include <cstring>
@@ -150,6 +152,8 @@ void boot_init() {
   tarq_stop_all_sounds();
   tarq_stop_tovo_song(nullptr);
   tovo_extpal_glitch_end = 0;
+  message_bar = {};
+  tovo_key_queue_clear();
   tarq_state.audio_pause = 0;
   while (tarq_keypressed()) tarq_readkey();
 }

@@ -22,6 +22,7 @@
 #include "player/hotkey.h"
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
+#include "player/screenshot.h"
 #include "console/console_print.h"
 #include "console/button.h"
 #include "console/run.h"
@@ -237,7 +238,7 @@ void tovo_frame_update() {
   if (app.glitch_test != 0 && shell.mode == TOVO_MODE_RUNNING) {
     if (++app.glitch_test == 12) shell.reset_glitch = 1;
     if (run_state.pending_action == TOVO_PENDING_RUN) {
-      // Screenshots are not saved yet; the sequence is counted as if they were.
+      save_png_screenshot(shell.display, 0, 0);
       app.glitch_test = 1;
       if (++app.glitch_screenshots > 48) exit(0);
     }
