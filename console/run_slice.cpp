@@ -172,5 +172,6 @@ void reset_runtime_state() {
   run_state.mainloop_exists = 0;
   run_state.gc_strikes = 0;
   run_state.set_filename[0] = 0;
+  destroy_print_buffer();
   reset_print_context();
 }

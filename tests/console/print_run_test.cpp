@@ -54,6 +54,20 @@ TEST_F(PrintRunTest, AWaitSpansTicksAndHoldsTheProgram) {
   EXPECT_EQ(global("after"), "1");
 }
 
+TEST_F(PrintRunTest, ARunDropsAWaitingPrint) {
+  start("cls() print('a\\^9b', 0, 0, 7)");
+  tick();
+  EXPECT_EQ(code_at(0, 0, 7), 'a');
+  ASSERT_TRUE(print_text_pending());
+  // A new run starts at once: the old text neither holds it nor goes on.
+  start("x = 1");
+  EXPECT_FALSE(print_text_pending());
+  tick();
+  EXPECT_EQ(global("x"), "1");
+  tick(12);
+  EXPECT_EQ(code_at(4, 0, 7), 0);
+}
+
 TEST_F(PrintRunTest, CartLinesScrollUnlessBit6Of5f36) {
   // Each scroll charges 65536 cycles (doubled): the loop spans slices.
   start("cls() for i = 1, 30 do print('x') end done = peek(0x5f27)");
