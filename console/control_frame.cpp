@@ -14,9 +14,6 @@
 #include "script/cpu.h"
 #include "script/lib_base.h"
 
-int32_t tovo_arg_num(lua_State* L, int i) { return lua_tonumberx(L, i, nullptr); }
-int32_t tovo_arg_int(lua_State* L, int i) { return tovo_arg_num(L, i) >> 16; }
-
 int kx_flip(lua_State*) {
   int entries = run_state.current_fps == 30 ? 2 : run_state.current_fps == 15 ? 3 : 1;
   for (int i = 0; i < entries; i++) record_resource_data();

@@ -1,16 +1,14 @@
 #pragma once
 // Argument reading shared by the drawing bindings. Ordinary bindings read
-// their arguments by stack index: numbers as 16.16 (0 when missing or not
-// numeric), integer parts by an arithmetic shift. Fast bindings read the
-// argument slots below the stack top directly.
+// their arguments by stack index (console/binding_args.h); fast bindings
+// read the argument slots below the stack top directly.
 #include <cstdint>
 
+#include "console/binding_args.h"
 #include "script/api.h"
 #include "script/object.h"
 #include "script/state.h"
 
-inline int32_t tovo_arg_num(lua_State* L, int i) { return lua_tonumberx(L, i, nullptr); }
-inline int32_t tovo_arg_int(lua_State* L, int i) { return lua_tonumberx(L, i, nullptr) >> 16; }
 // True for a missing or nil argument, which takes the argument's default.
 inline bool tovo_arg_absent(lua_State* L, int i) { return lua_type(L, i) <= LUA_TNIL; }
 
