@@ -9,6 +9,7 @@
 #include "console/console_print.h"
 #include "console/draw_display.h"
 #include "console/errors.h"
+#include "console/host_output.h"
 #include "console/include.h"
 #include "console/button.h"
 #include "console/serial.h"
@@ -219,6 +220,9 @@ void run_program(const char* text, int is_prompt_line) {
     return;
   }
 
+  // A program compiled while no cart runs starts the printh limits afresh; a
+  // cart loaded by a running cart keeps adding to them.
+  if (!run_state.running) tovo_reset_printh_log();
   pstate.compiling = 1;
   int status = luaL_loadstring(L0, lua_code_buffer);
   pstate.compiling = 0;

@@ -1,0 +1,61 @@
+// The printh limits over runs: a cart started while none runs begins with
+// an empty log registry and byte total; a cart that a running cart starts
+// (as load does) keeps adding to them.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "console/console_print.h"
+#include "console/host_output.h"
+#include "engine/path.h"
+#include "tests/support/cart_harness.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string out_folder;
+
+int output_path(const char* name, char* out) {
+  int n = snprintf(out, TARQ_PATH_MAX, "%s/%s", out_folder.c_str(), name);
+  return n < 0 || n >= TARQ_PATH_MAX;
+}
+
+class PrinthRunTest : public tovo_test::CartHarness {
+ protected:
+  tovo_test::temp_dir dir;
+  void SetUp() override {
+    CartHarness::SetUp();
+    out_folder = dir.path;
+    tovo_output_path_for = output_path;
+    tovo_reset_printh_log();
+  }
+  void TearDown() override {
+    tovo_output_path_for = nullptr;
+    tovo_reset_printh_log();
+    CartHarness::TearDown();
+  }
+};
+
+constexpr const char* SIXTY_FOUR_FILES = "for i = 1, 64 do printh(i, 'f'..i) end ";
+constexpr const char* ONE_MORE_FILE = "printh('x', 'f65') ok = 1";
+
+TEST_F(PrinthRunTest, ACartStartedWhileNoneRunsStartsAfresh) {
+  start(SIXTY_FOUR_FILES);
+  tick();
+  ASSERT_EQ(run_state.running, 0);  // it ran to its end
+  start(ONE_MORE_FILE);
+  tick();
+  EXPECT_EQ(global("ok"), "1");
+}
+
+TEST_F(PrinthRunTest, ACartStartedByARunningCartKeepsTheLimits) {
+  start(std::string(SIXTY_FOUR_FILES) + "while true do flip() end");
+  tick();
+  ASSERT_EQ(run_state.running, 1);
+  start(ONE_MORE_FILE);  // as load from the running cart
+  tick();
+  EXPECT_EQ(global("ok"), "nil");
+  EXPECT_NE(std::strstr(tovo_error_log(), "too many printh files"), nullptr) << tovo_error_log();
+}
+
+}  // namespace
