@@ -11,6 +11,7 @@
 #include "console/pstate.h"
 #include "engine/mem.h"
 #include "script/cpu.h"
+#include "script/object.h"
 
 namespace {
 
@@ -26,7 +27,9 @@ int32_t counted_of(void* block) {
 }
 
 // Bytes counted for a new block; tag is the runtime's type tag of the object
-// (0 for memory that is no object).
+// (0 for memory that is no object). Long strings and native closures count
+// their size: a cart could otherwise hold any amount of host memory in long
+// strings without ever reaching the limit.
 int32_t count_for_new(size_t tag, size_t new_size) {
   int32_t size = static_cast<int32_t>(new_size);
   switch (tag) {
@@ -35,7 +38,9 @@ int32_t count_for_new(size_t tag, size_t new_size) {
     case 3:
     case 4:
     case 5:
-    case 6: return size;
+    case 6:
+    case LUA_TLNGSTR:
+    case LUA_TCCL: return size;
     default: return tag >= 7 && tag <= 19 ? FIXED_OBJECT_CHARGE : 0;
   }
 }

@@ -121,23 +121,32 @@ TEST_F(GovernorTest, CapacityAndRing) {
 
 class MemoryLimitTest : public CartHarness {};
 
-TEST_F(MemoryLimitTest, EndlessTableGetsOutOfMemoryAndAFreshState) {
-  run_state.exec = 1;
-  testing::internal::CaptureStdout();
-  start("t={} i=0 while true do i+=1 t[i]={i,i,i,i} end");
-  lua_State* before = L0_cart;
-  tick(40);
-  std::string out = testing::internal::GetCapturedStdout();
-  run_state.exec = 0;
-  tarq_quit = 0;
-  EXPECT_EQ(run_state.running, 0);
-  EXPECT_EQ(out, "out of memory\n");
-  EXPECT_NE(L0_cart, before);
-  EXPECT_LE(pstate.script_memory + pstate.code_overhead, TOVO_MEMORY_LIMIT);
-  // The fresh state runs the next cart.
-  start("function _update() n=(n or 0)+1 end");
-  tick(2);
-  EXPECT_EQ(global("n"), "2");
+TEST_F(MemoryLimitTest, EndlessGrowthGetsOutOfMemoryAndAFreshState) {
+  const char* carts[] = {
+      "t={} i=0 while true do i+=1 t[i]={i,i,i,i} end",
+      // 10 KiB long strings, kept: 40 MB if they went uncounted.
+      "s='0123456789' for i=1,10 do s=s..s end t={} for i=1,4000 do t[i]=s..i end done=1",
+  };
+  for (const char* cart : carts) {
+    SCOPED_TRACE(cart);
+    run_state.exec = 1;
+    testing::internal::CaptureStdout();
+    start(cart);
+    lua_State* before = L0_cart;
+    tick(40);
+    std::string out = testing::internal::GetCapturedStdout();
+    run_state.exec = 0;
+    tarq_quit = 0;
+    EXPECT_EQ(run_state.running, 0);
+    EXPECT_EQ(out, "out of memory\n");
+    EXPECT_NE(L0_cart, before);
+    EXPECT_EQ(global("done"), "nil");
+    EXPECT_LE(pstate.script_memory + pstate.code_overhead, TOVO_MEMORY_LIMIT);
+    // The fresh state runs the next cart.
+    start("function _update() n=(n or 0)+1 end");
+    tick(2);
+    EXPECT_EQ(global("n"), "2");
+  }
 }
 
 TEST_F(MemoryLimitTest, GarbageIsCollectedBetweenSlices) {
