@@ -6,7 +6,7 @@
 #include "console/extpal_glitch_standin.h"
 #include "console/mem.h"
 #include "console/mem_bulk.h"
-#include "console/print_standin.h"
+#include "console/print.h"
 #include "console/prng.h"
 #include "console/pstate.h"
 

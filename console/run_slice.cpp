@@ -12,7 +12,7 @@
 #include "console/button.h"
 #include "console/serial.h"
 #include "console/mem.h"
-#include "console/print_standin.h"
+#include "console/print.h"
 #include "console/pstate.h"
 #include "console/registers.h"
 #include "console/run.h"
