@@ -4,15 +4,12 @@
 // reset) and an interpreter state with the whole API registered. Script
 // text runs through the state; a binding can also be called from native
 // code so that only its own charge moves the cycle counters.
-#include <cstring>
 #include <string>
 
 #include "console/api.h"
 #include "console/cart.h"
-#include "console/pstate.h"
-#include "console/registers.h"
 #include "console/run_state.h"
-#include "engine/gfx.h"
+#include "tests/console/machine_setup.h"
 #include "tests/script/vm_fixture.h"
 
 class BindingsTest : public VmTest {
@@ -21,12 +18,7 @@ class BindingsTest : public VmTest {
   tovo_cart* working = nullptr;
 
   void SetUp() override {
-    std::memset(&pstate, 0, sizeof pstate);
-    for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-    cart = pstate.cart = tarq_create_tovo_cart();
-    working = pitem[0] = tarq_create_tovo_cart();
-    pitems = 1;
-    tovo_reset_registers(&pstate, cart);
+    set_up_machine(cart, working);
     run_state.target_fps = 30;
     run_state.current_fps = 30;
     VmTest::SetUp();
@@ -36,11 +28,7 @@ class BindingsTest : public VmTest {
 
   void TearDown() override {
     VmTest::TearDown();
-    tarq_destroy_tovo_cart(cart);
-    tarq_destroy_tovo_cart(working);
-    pitem[0] = nullptr;
-    for (tarq_bitmap* screen : pstate.screens) tarq_destroy_bitmap(screen);
-    std::memset(&pstate, 0, sizeof pstate);
+    tear_down_machine(cart, working);
   }
 
   // The results of the expression list src, each as text: numbers and

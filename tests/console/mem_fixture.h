@@ -4,13 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "console/cart.h"
 #include "console/mem.h"
 #include "console/pstate.h"
-#include "console/registers.h"
 #include "engine/gfx.h"
+#include "tests/console/machine_setup.h"
 
 class MachineTest : public ::testing::Test {
  protected:
@@ -18,20 +17,11 @@ class MachineTest : public ::testing::Test {
   tovo_cart* working = nullptr;
 
   void SetUp() override {
-    std::memset(&pstate, 0, sizeof pstate);
-    for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-    cart = pstate.cart = tarq_create_tovo_cart();
-    working = pitem[0] = tarq_create_tovo_cart();
-    pitems = 1;
-    tovo_reset_registers(&pstate, cart);
+    set_up_machine(cart, working);
   }
 
   void TearDown() override {
-    tarq_destroy_tovo_cart(cart);
-    tarq_destroy_tovo_cart(working);
-    pitem[0] = nullptr;
-    for (tarq_bitmap* screen : pstate.screens) tarq_destroy_bitmap(screen);
-    std::memset(&pstate, 0, sizeof pstate);
+    tear_down_machine(cart, working);
   }
 
   int32_t peek(int32_t a) { return tovo_peek(&pstate, cart, a); }

@@ -1,0 +1,27 @@
+#pragma once
+// A machine as the shell sets it up, for test fixtures: a zeroed pstate with
+// four screens, the machine's cart, a working cart and the registers after
+// their reset; and its tear-down, which leaves pstate zeroed again.
+#include <cstring>
+
+#include "console/cart.h"
+#include "console/pstate.h"
+#include "console/registers.h"
+#include "engine/gfx.h"
+
+inline void set_up_machine(tovo_cart*& cart, tovo_cart*& working) {
+  std::memset(&pstate, 0, sizeof pstate);
+  for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
+  cart = pstate.cart = tarq_create_tovo_cart();
+  working = pitem[0] = tarq_create_tovo_cart();
+  pitems = 1;
+  tovo_reset_registers(&pstate, cart);
+}
+
+inline void tear_down_machine(tovo_cart* cart, tovo_cart* working) {
+  tarq_destroy_tovo_cart(cart);
+  tarq_destroy_tovo_cart(working);
+  pitem[0] = nullptr;
+  for (tarq_bitmap* screen : pstate.screens) tarq_destroy_bitmap(screen);
+  std::memset(&pstate, 0, sizeof pstate);
+}
