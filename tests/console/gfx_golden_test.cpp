@@ -13,14 +13,9 @@
 #include <vector>
 
 #include "tests/console/gfx_fixture.h"
+#include "tests/console/golden.h"
 
 namespace {
-
-constexpr size_t SCREEN_BYTES = 128 * 128;
-
-std::string golden_path(const std::string& name) {
-  return std::string(TOVO_TEST_SOURCE_DIR) + "/tests/console/golden/" + name + ".raw";
-}
 
 // The base colours of data/palette.txt.
 std::vector<unsigned char> palette_rgb() {
@@ -42,28 +37,9 @@ class GoldenTest : public ScriptDrawTest {
  protected:
   // Compares the screen with the golden image, or writes it when asked.
   void check(const std::string& name) {
-    const std::vector<uint8_t> image(screen()->pixels, screen()->pixels + SCREEN_BYTES);
+    const std::vector<uint8_t> image(screen()->pixels, screen()->pixels + GOLDEN_BYTES);
     if (const char* folder = std::getenv("TOVO_GOLDEN_PNG")) write_png(std::string(folder) + "/" + name + ".png", image);
-    const std::string path = golden_path(name);
-    const char* update = std::getenv("TOVO_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-      std::ofstream out(path, std::ios::binary);
-      out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-      ASSERT_TRUE(out.good()) << path;
-      return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> golden(SCREEN_BYTES);
-    in.read(reinterpret_cast<char*>(golden.data()), static_cast<std::streamsize>(golden.size()));
-    ASSERT_EQ(in.gcount(), static_cast<std::streamsize>(SCREEN_BYTES)) << "missing or short golden " << path;
-    int differing = 0, first = -1;
-    for (size_t i = 0; i < SCREEN_BYTES; i++) {
-      if (image[i] != golden[i]) {
-        if (first < 0) first = static_cast<int>(i);
-        differing++;
-      }
-    }
-    EXPECT_EQ(differing, 0) << name << ": first difference at (" << first % 128 << ", " << first / 128 << ")";
+    check_golden(name, image);
   }
 
   // The image at four times its size, to look at.

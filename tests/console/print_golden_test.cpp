@@ -5,40 +5,24 @@
 #include <lodepng.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/console/golden.h"
 #include "tests/console/print_fixture.h"
 
 namespace {
 
-constexpr size_t SCREEN_BYTES = 128 * 128;
-
 class PrintGoldenTest : public PrintTest {
  protected:
   void check(const std::string& name) {
-    const std::vector<uint8_t> image(screen()->pixels, screen()->pixels + SCREEN_BYTES);
+    const std::vector<uint8_t> image(screen()->pixels, screen()->pixels + GOLDEN_BYTES);
     if (const char* folder = std::getenv("TOVO_GOLDEN_PNG")) {
-      std::vector<unsigned char> grey(SCREEN_BYTES);
-      for (size_t i = 0; i < SCREEN_BYTES; i++) grey[i] = static_cast<unsigned char>(image[i] * 17);
+      std::vector<unsigned char> grey(GOLDEN_BYTES);
+      for (size_t i = 0; i < GOLDEN_BYTES; i++) grey[i] = static_cast<unsigned char>(image[i] * 17);
       lodepng_encode_file((std::string(folder) + "/" + name + ".png").c_str(), grey.data(), 128, 128, LCT_GREY, 8);
     }
-    const std::string path = std::string(TOVO_TEST_SOURCE_DIR) + "/tests/console/golden/" + name + ".raw";
-    const char* update = std::getenv("TOVO_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-      std::ofstream out(path, std::ios::binary);
-      out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-      ASSERT_TRUE(out.good()) << path;
-      return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> golden(SCREEN_BYTES);
-    in.read(reinterpret_cast<char*>(golden.data()), static_cast<std::streamsize>(golden.size()));
-    ASSERT_EQ(in.gcount(), static_cast<std::streamsize>(SCREEN_BYTES)) << "missing or short golden " << path;
-    int differ = 0;
-    for (size_t i = 0; i < SCREEN_BYTES; i++) differ += image[i] != golden[i];
-    EXPECT_EQ(differ, 0) << name << ": pixels that differ from the golden image";
+    check_golden(name, image);
   }
 };
 
