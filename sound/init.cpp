@@ -9,6 +9,7 @@
 #include "sound/audio_lock.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"
+#include "sound/xm.h"
 
 tarq_sound_clock_func tarq_sound_clock = tarq_get_time;
 
@@ -17,6 +18,8 @@ void tarq_mixer_seed(uint32_t seed) { tarq_prng_seed(&tarq_mixer_prng, seed); }
 int tarq_sound_init(int32_t rate, int32_t channels) {
   {
     tarq_audio_guard lock;
+    std::memset(xmbuf, 0, sizeof xmbuf);
+    tovo_xm_clear_playstate();
     std::memset(&ms0, 0, sizeof ms0);
     advanced_pattern = 0;
     last_callback_len = 1024;

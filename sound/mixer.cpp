@@ -9,6 +9,7 @@
 #include "engine/tarq.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"
+#include "sound/xm.h"
 
 tovo_mixer_state ms0;
 std::atomic<int32_t> fade_vol{0};
@@ -46,6 +47,7 @@ void mix_pass(int n, int32_t bytes) {
     int16_t* mix = ms0.ch[0].out;
     for (int i = 0; i < n; i++) mix[i] = (int16_t)(volume * mix[i] >> 8);
   }
+  mix_in_xm(ms0.ch[0].out, n);
 }
 
 }  // namespace

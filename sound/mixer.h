@@ -127,6 +127,9 @@ void update_mix_channel(tovo_mixer_channel* c, int n);
 // advance at the end of a pattern.
 int32_t tovo_pattern_length(const tovo_cart* cart, int32_t pattern);
 void tovo_advance_pattern(tovo_mixer_channel* c);
+// A fade from the current level to `level` over fade_ms; 1 while one runs.
+void tovo_fade_music_to(int32_t level, int32_t fade_ms);
+int32_t tovo_fade_running();
 // Sound start: the fade level back to 0 and no fade running.
 void tovo_reset_fade();
 

@@ -4,6 +4,7 @@
 #include "sound/audio_lock.h"
 #include "sound/mixer.h"
 #include "sound/play.h"
+#include "sound/xm.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ void clear_music(const tovo_cart* cart) {
 void stop_music() {
   tarq_audio_guard lock;
   clear_music(nullptr);
+  ps0.playing = 0;
 }
 
 // The fade's three cases; the music stops when the level arrives at 0.
@@ -162,13 +164,17 @@ int32_t tarq_get_tovo_song_ticks() {
 
 void tarq_update_music_fading() { step_fade(); }
 
-void cmusic_stop(int32_t, int32_t fade_ms) {
+void tovo_fade_music_to(int32_t level, int32_t fade_ms) {
   fade0 = fade_vol.load(std::memory_order_relaxed);
-  fade1 = 0;
+  fade1 = level;
   fade_len = fade_ms;
   fade_start_t = tarq_sound_clock();
   step_fade();
 }
+
+void cmusic_stop(int32_t, int32_t fade_ms) { tovo_fade_music_to(0, fade_ms); }
+
+int32_t tovo_fade_running() { return fade_vol.load(std::memory_order_relaxed) != fade1 ? 1 : 0; }
 
 // Sound start puts the fade back to silence.
 void tovo_reset_fade() {

@@ -17,6 +17,7 @@ constexpr int TARQ_XM_MAX_INSTRUMENTS = 128;
 constexpr int TARQ_XM_ENV_POINTS = 12;
 constexpr int TARQ_XM_SILENT_SAMPLES = 1024;  // instrument 0
 constexpr int TARQ_XM_BUFFER = 4096;
+constexpr int32_t TARQ_XM_SAMPLE_16BIT = 0x10;  // sample type bit
 
 struct tarq_xm_cell {
   uint8_t note, instrument, volume, effect, param;
@@ -100,6 +101,8 @@ extern int16_t xmbuf[TARQ_XM_BUFFER];
 
 tarq_xm* tarq_create_xm();
 void tarq_destroy_xm(tarq_xm* xm);
+// Slots for `count` file instruments behind the built-in silent one.
+bool tarq_xm_alloc_instruments(tarq_xm* xm, int32_t count);
 // Null when the file cannot be read as a module ("could not open\n" in the
 // log when it does not open).
 tarq_xm* tarq_load_xm(const char* path);
