@@ -135,10 +135,10 @@ int32_t print_audio(tovo_print_context* c, int32_t p) {
     for (int32_t i = 0; pstate.cart && i < SFX_BYTES; i++) tovo_poke(&pstate, pstate.cart, SFX_START + slot * SFX_BYTES + i, sfx[i]);
   }
   if (pstate.cart) {
-    if (!print_cart_running() && tarq_state.audio_pause) {
+    if (!print_cart_running() && tovo_sound_word_load(tarq_state.audio_pause)) {
       tarq_stop_tovo_song(nullptr);
       tarq_stop_all_sounds();
-      tarq_state.audio_pause = 0;
+      tovo_sound_word_store(tarq_state.audio_pause, 0);
     }
     tarq_play_sfx_ex(&pstate.cart->sfx[slot], 0, 0, pstate.cart, -1);
   }

@@ -1,6 +1,8 @@
 // SDL's audio device and the counted audio lock.
 #include <SDL.h>
 
+#include <atomic>
+
 #include "engine/audio_plat.h"
 #include "engine/config.h"
 #include "engine/log_format.h"
@@ -42,8 +44,10 @@ int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback c
       tarq_logf(" %s\n", SDL_GetError());
     } else {
       tarq_debug("SDL_OpenAudio ok\n");
-      tarq_state.rate = want.freq ? want.freq : rate;
-      tarq_state.channels = want.channels ? want.channels : channels;
+      // The callback reads the format in use on the audio thread.
+      std::atomic_ref<int32_t>(tarq_state.rate).store(want.freq ? want.freq : rate, std::memory_order_relaxed);
+      std::atomic_ref<int32_t>(tarq_state.channels)
+          .store(want.channels ? want.channels : channels, std::memory_order_relaxed);
       tarq_logf(" freq:%d\n channels:%d\n", tarq_state.rate, tarq_state.channels);
       SDL_PauseAudio(0);
       tarq_sound_inited = 1;

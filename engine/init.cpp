@@ -1,6 +1,7 @@
 // Start-up and shutdown of the engine, titles, and fatal errors.
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +54,8 @@ void tarq_set_window_title(const char* text) {
   if (sdl_window) SDL_SetWindowTitle(sdl_window, tarq_state.window_title);
 }
 
-void tarq_set_paused(int flag) { tarq_state.paused = flag; }
+// The mixer reads the word on the audio thread.
+void tarq_set_paused(int flag) { std::atomic_ref<int32_t>(tarq_state.paused).store(flag, std::memory_order_relaxed); }
 
 int tarq_console_program() {
   tarq_console = 1;

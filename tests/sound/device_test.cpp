@@ -1,6 +1,7 @@
 // The mixer behind a real audio device: SDL's disk driver writes what it
-// plays to a file. The second test changes sound state from the main thread
-// while the callback runs (the ThreadSanitizer build checks it).
+// plays to a file. The second test changes sound state (the engine's pause
+// word included) from the main thread while the callback runs (the
+// ThreadSanitizer build checks it).
 #include <SDL.h>
 
 #include <string>
@@ -81,7 +82,7 @@ TEST_F(DeviceTest, MainThreadChangesWhileTheCallbackRuns) {
   int k = 0;
   while (SDL_GetTicks() < end) {
     const uint32_t r = tarq_prng_step(&rng);
-    switch (k++ % 10) {
+    switch (k++ % 11) {
       case 0: tarq_play_sfx_ex(&cart->sfx[r % 8], (int32_t)(r >> 8) % 32, 0, cart, (int32_t)(r % 5) - 1); break;
       case 1: tovo_sound_word_store(pstate.sound_regs[r % 4], (int32_t)(r >> 4) & 0xff); break;
       case 2: tovo_sound_word_store(cart->sfx[r % 8].flags, (int32_t)(r >> 3) & 0xfe); break;
@@ -96,10 +97,12 @@ TEST_F(DeviceTest, MainThreadChangesWhileTheCallbackRuns) {
         break;
       }
       case 8: tarq_set_sound_volume((int32_t)(r % 257)); tarq_set_music_volume((int32_t)(r % 257)); break;
+      case 9: tarq_set_paused(r % 4 == 0); break;
       default: if (r % 5 == 0) tarq_stop_all_sounds(); else tarq_release_looping_tovo_channel(-1); break;
     }
     if (k % 50 == 0) SDL_Delay(1);
   }
+  tarq_set_paused(0);
   tarq_sound_exit();
   EXPECT_GT(played().size(), 4096u);
 }
