@@ -7,6 +7,7 @@
 #include "script/api_access.h"
 #include "script/number.h"
 #include "tests/script/lib_fixture.h"
+#include "tests/script/string_chunk.h"
 
 namespace {
 
@@ -318,17 +319,7 @@ TEST_F(ApiTest, DumpWritesScriptFunctionsOnly) {
   EXPECT_EQ(lua_dump(L, collect_writer, &out), 0);
   ASSERT_GT(out.size(), 18u);
   EXPECT_EQ(out.substr(0, 4), "\x1bLua");
-  struct Source {
-    const std::string* bytes;
-    bool given;
-  } src{&out, false};
-  auto reader = [](lua_State*, void* ud, size_t* size) -> const char* {
-    auto* s = static_cast<Source*>(ud);
-    *size = s->given ? 0 : s->bytes->size();
-    s->given = true;
-    return *size == 0 ? nullptr : s->bytes->data();
-  };
-  ASSERT_EQ(lua_load(L, reader, &src, "=dumped", "b"), LUA_OK) << top_text(L);
+  ASSERT_EQ(load_string(L, out, "=dumped", "b"), LUA_OK) << top_text(L);
   lua_pushnumber(L, I(21));
   lua_call(L, 1, 1);
   EXPECT_EQ(lua_tonumber(L, -1), I(42));

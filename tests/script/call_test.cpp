@@ -2,6 +2,7 @@
 // (arguments in place, one raw result, no frame), "__call", the native
 // nesting limit, stack overflow, protected calls and message handlers.
 #include "script/undump.h"
+#include "tests/script/string_chunk.h"
 #include "tests/script/vm_fixture.h"
 
 namespace {
@@ -202,22 +203,6 @@ TEST_F(CallTest, ResetCallStateAfterAFailedCompile) {
   EXPECT_EQ(number_of("return 1"), I(1));
 }
 
-struct Chunk {
-  std::string bytes;
-  bool given = false;
-};
-
-const char* read_chunk(lua_State*, void* ud, size_t* size) {
-  auto* c = static_cast<Chunk*>(ud);
-  if (c->given) {
-    *size = 0;
-    return nullptr;
-  }
-  c->given = true;
-  *size = c->bytes.size();
-  return c->bytes.data();
-}
-
 int write_chunk(lua_State*, const void* p, size_t size, void* ud) {
   static_cast<std::string*>(ud)->append(static_cast<const char*>(p), size);
   return 0;
@@ -225,16 +210,14 @@ int write_chunk(lua_State*, const void* p, size_t size, void* ud) {
 
 TEST_F(CallTest, LoadingTextAndBinaryChunks) {
   lua_settop(L, 0);
-  Chunk text{"local a = ... return (a or 1) * 3"};
-  ASSERT_EQ(lua_load(L, read_chunk, &text, "=chunk", nullptr), LUA_OK) << top_text(L);
+  ASSERT_EQ(load_string(L, "local a = ... return (a or 1) * 3", "=chunk", nullptr), LUA_OK) << top_text(L);
   std::string binary;
   ASSERT_EQ(luaU_dump(L, getproto(L->top - 1), write_chunk, &binary, 0), 0);
   lua_pushinteger(L, 5);
   ASSERT_EQ(lua_pcall(L, 1, 1, 0), LUA_OK);
   EXPECT_EQ(lua_tonumber(L, -1), I(15));
 
-  Chunk bin{binary};
-  ASSERT_EQ(lua_load(L, read_chunk, &bin, "=bin", "b"), LUA_OK) << top_text(L);
+  ASSERT_EQ(load_string(L, binary, "=bin", "b"), LUA_OK) << top_text(L);
   ASSERT_EQ(lua_pcall(L, 0, 1, 0), LUA_OK);
   EXPECT_EQ(lua_tonumber(L, -1), I(3));
 
@@ -248,12 +231,10 @@ TEST_F(CallTest, LoadingTextAndBinaryChunks) {
       {binary, "t", LUA_ERRSYNTAX, "attempt to load a binary chunk (mode is 't')"},
   };
   for (const auto& r : refused) {
-    Chunk c{r.bytes};
-    EXPECT_EQ(lua_load(L, read_chunk, &c, "=x", r.mode), r.status);
+    EXPECT_EQ(load_string(L, r.bytes, "=x", r.mode), r.status);
     EXPECT_EQ(top_text(L), r.message);
   }
-  Chunk bad{"return +"};
-  EXPECT_EQ(lua_load(L, read_chunk, &bad, "=x", "bt"), LUA_ERRSYNTAX);
+  EXPECT_EQ(load_string(L, "return +", "=x", "bt"), LUA_ERRSYNTAX);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "script/func.h"
 #include "script/gc.h"
 #include "tests/script/runtime_fixture.h"
+#include "tests/script/string_chunk.h"
 
 class VmTest : public RuntimeTest {
  protected:
@@ -30,17 +31,7 @@ class VmTest : public RuntimeTest {
   // Compiles src and pushes its function; fails the test on a syntax error.
   void load(const std::string& src, lua_State* on = nullptr) {
     lua_State* T = on != nullptr ? on : L;
-    struct Source {
-      const std::string* text;
-      bool given;
-    } source{&src, false};
-    auto reader = [](lua_State*, void* ud, size_t* size) -> const char* {
-      auto* s = static_cast<Source*>(ud);
-      *size = s->given ? 0 : s->text->size();
-      s->given = true;
-      return *size == 0 ? nullptr : s->text->data();
-    };
-    int status = lua_load(T, reader, &source, "=test", "t");
+    int status = load_string(T, src, "=test", "t");
     ASSERT_EQ(status, LUA_OK) << top_text(T);
   }
   // Runs src protected; its results replace the stack.
