@@ -6,6 +6,7 @@
 
 #include "console/cart.h"
 #include "console/pstate.h"
+#include "console/serial.h"
 #include "engine/file.h"
 #include "engine/gfx.h"
 #include "engine/host.h"
@@ -20,7 +21,6 @@
 #include "player/disk_io.h"
 #include "player/machine_mode_standin.h"
 #include "player/message_standin.h"
-#include "player/serial_drop_standin.h"
 #include "player/sheet_backup_standin.h"
 
 namespace {
@@ -69,7 +69,7 @@ void drop_picture(const char* path) {
   if (image) {
     for (int32_t y = 0; y < picture->height; y++)
       for (int32_t x = 0; x < picture->width; x++) image->rows[y][x] = nearest_display_colour(tarq_row32(picture, y)[x]);
-    serial_set_dropped_image_file_standin(image);
+    serial_set_dropped_image_file(image);
   }
   tarq_destroy_bitmap(picture);
 }
@@ -84,7 +84,7 @@ void drop_file(const char* path) {
   if (size > TOVO_DROP_MAX_FILE)
     show_message_standin("file is too large (256k max)", MESSAGE_MS);
   else
-    serial_set_dropped_file_standin(data, size);
+    serial_set_dropped_file(data, size);
   tarq_free(data);
 }
 

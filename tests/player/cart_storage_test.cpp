@@ -8,6 +8,8 @@
 #include "console/cart.h"
 #include "console/mem.h"
 #include "console/pstate.h"
+#include "console/serial.h"
+#include "console/serial_drop.h"
 #include "engine/gfx.h"
 #include "engine/host.h"
 #include "engine/png.h"
@@ -24,7 +26,6 @@
 #include "player/machine_mode_standin.h"
 #include "player/message_standin.h"
 #include "player/runtime_error_standin.h"
-#include "player/serial_drop_standin.h"
 #include "tests/player/cart_fixture.h"
 #include "tests/player/disk_fixture.h"
 
@@ -338,10 +339,14 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   write_png(file("small.png"), 16, 8);
   drop(file("small.png"));
   tarq_video_palette = saved;
-  ASSERT_TRUE(tovo_standin_dropped_image);
-  EXPECT_EQ(tovo_standin_dropped_image->width, 16);
-  EXPECT_EQ(tovo_standin_dropped_image->height, 8);
-  EXPECT_EQ(tovo_standin_dropped_image->rows[0][0], 0);  // black
+  // Serial channel 0x802: width and height as 16-bit words, then the pixels.
+  ASSERT_EQ(get_serial_image_file_remaining(), 4 + 16 * 8);
+  EXPECT_EQ(tovo_serial_read_dropped(true, 0x4300, 8 * 5), 8 * 5);
+  EXPECT_EQ(pstate.ram[0x4300], 16);
+  EXPECT_EQ(pstate.ram[0x4301], 0);
+  EXPECT_EQ(pstate.ram[0x4302], 8);
+  EXPECT_EQ(pstate.ram[0x4303], 0);
+  EXPECT_EQ(pstate.ram[0x4304], 0);  // black
   EXPECT_EQ(message_standin.messages, 0);
 
   write_file(file("large.bin"), std::string(300000, 'q'));
@@ -350,8 +355,11 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
 
   write_file(file("note.txt"), "hello");
   drop(file("note.txt"));
-  EXPECT_EQ(tovo_standin_dropped_size, 5);
-  EXPECT_EQ(memcmp(tovo_standin_dropped_data, "hello", 5), 0);
+  // Serial channel 0x800: the file's bytes.
+  ASSERT_EQ(get_serial_file_remaining(), 5);
+  EXPECT_EQ(tovo_serial_read_dropped(false, 0x4400, 8 * 5), 8 * 5);
+  EXPECT_EQ(memcmp(pstate.ram + 0x4400, "hello", 5), 0);
+  tovo_serial_free_dropped();
 
   drop(file("missing.txt"));
   EXPECT_EQ(message_standin.messages, 0);
