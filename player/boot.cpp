@@ -154,7 +154,7 @@ void boot_init() {
   tovo_extpal_glitch_end = 0;
   message_bar = {};
   tovo_key_queue_clear();
-  tarq_state.audio_pause = 0;
+  tovo_sound_word_store(tarq_state.audio_pause, 0);  // the mixer reads it
   while (tarq_keypressed()) tarq_readkey();
 }
 

@@ -199,7 +199,7 @@ int tovo_shell_init(int argc, char** argv) {
   tovo_suggest_file_name();
   hash_cart(pitem[0], disk_state.saved_hash);
   tarq_sound_init(22050, 1);
-  cconfig.console_mode = 1;
+  tarq_set_console_mode(1);
   if (!run_state.exec && app.export_name[0] == 0) {
     cconfig.accept_future = app.accept_future;
     app.play_source = 2;
