@@ -6,6 +6,7 @@
 
 #include "bench/support/plain_alloc.h"
 #include "script/api.h"
+#include "script/auxlib.h"
 #include "script/cpu.h"
 #include "script/state.h"
 
@@ -17,26 +18,13 @@ int fast_add(lua_State* L) {
                           static_cast<uint32_t>(lua_tonumber_from_tvalue(args + 1)));
 }
 
-struct Source {
-  const char* text;
-  bool given;
-};
-
-const char* read_source(lua_State*, void* ud, size_t* size) {
-  auto* s = static_cast<Source*>(ud);
-  *size = s->given ? 0 : std::strlen(s->text);
-  s->given = true;
-  return *size == 0 ? nullptr : s->text;
-}
-
 // Runs the program once per iteration and reports the time per cycle it
 // was charged.
 void run_program(benchmark::State& state, const char* program) {
   lua_State* L = lua_newstate(plain_alloc, nullptr);
   lua_pushcclosure(L, fast_add, TOVO_FAST_CFUNCTION);
   lua_setglobal(L, "fadd");
-  Source src{program, false};
-  if (lua_load(L, read_source, &src, "=bench", "t") != LUA_OK) {
+  if (luaL_loadbufferx(L, program, std::strlen(program), "=bench", "t") != LUA_OK) {
     state.SkipWithError(lua_tostring(L, -1));
     lua_close(L);
     return;
