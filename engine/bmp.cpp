@@ -45,8 +45,8 @@ tarq_bitmap* tarq_load_bmp_from_file(tarq_file* f) {
   const int64_t row_bytes = (int64_t)h.width * 3;
   const int64_t padded = (row_bytes + 3) & ~(int64_t)3;
   const int64_t left = tarq_image_stream_left(f);
-  if (left >= 0 && left < row_bytes * height) return nullptr;
-  const int64_t pad = left >= padded * height ? padded - row_bytes : 0;
+  if (left >= 0 && left / row_bytes < height) return nullptr;
+  const int64_t pad = left >= 0 && left / padded >= height ? padded - row_bytes : 0;
   tarq_bitmap* b = tarq_create_bitmap(h.width, height, 32);
   if (!b) return nullptr;
   // Each row is read into the back of its own 32-bit row and spread forwards.

@@ -281,6 +281,8 @@ TEST_F(Images, BadBmpFilesFail) {
   not_bm[1] = 'X';
   bytes bits32 = good;
   bits32[28] = 32;
+  bytes huge = with(18, 0x7FFFFFFF);  // a size whose byte count passes 64 bits
+  put32(huge, 22, 0x7FFFFFFF);
   const bytes cases[] = {{},
                          bytes(good.begin(), good.begin() + 53),
                          bytes(good.begin(), good.end() - 1),
@@ -294,7 +296,8 @@ TEST_F(Images, BadBmpFilesFail) {
                          with(22, 0x80000000u),
                          with(10, 20),           // data inside the header
                          with(10, 1000),         // data past the end
-                         with(18, 40000)};       // more rows than the file holds
+                         with(18, 40000),        // more rows than the file holds
+                         huge};
   for (const bytes& c : cases) EXPECT_EQ(bmp_from(c), nullptr) << c.size();
   tarq_bitmap* b = bmp_from(good);
   ASSERT_NE(b, nullptr);
