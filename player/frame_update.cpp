@@ -120,7 +120,7 @@ void running_tick() {
     tovo_shell_update_paused_menu();
     record_resource_data();
   }
-  if (shell.reset_glitch < 3) {
+  if (pstate.reset_counter < 3) {
     app.menu_event = 0;  // the slice serves the cart's menu event
     button_config.menu_callback = 0;
     run_slice();
@@ -140,21 +140,21 @@ void running_tick() {
 }  // namespace
 
 void update_reset_glitch() {
-  if (shell.reset_glitch == 0) return;
-  shell.reset_glitch++;
+  if (pstate.reset_counter == 0) return;
+  pstate.reset_counter++;
   int32_t limit = shell.frame_rate == 60 ? 12 : 6;
-  if (shell.reset_glitch > limit) {
-    shell.reset_glitch = 0;
+  if (pstate.reset_counter > limit) {
+    pstate.reset_counter = 0;
     run_state.pending_action = TOVO_PENDING_RUN;
     if (run_state.param[0] == 0) snprintf(run_state.param, sizeof run_state.param, "%s", shell.saved_param);
     return;
   }
-  if (shell.reset_glitch == 2) damage_machine();
+  if (pstate.reset_counter == 2) damage_machine();
 }
 
 void tovo_do_pending_action() {
   if (run_state.pending_action == 0) return;
-  shell.reset_glitch = 0;
+  pstate.reset_counter = 0;
   if (run_state.pending_action == TOVO_PENDING_RUN) {
     snprintf(shell.saved_param, sizeof shell.saved_param, "%s", run_state.pending_param);
     reset_video();
@@ -188,7 +188,7 @@ void reboot_machine() {
   tovo_destroy_code_tabs();
   shell.mode = 0;
   shell.sub_mode = 0;
-  shell.reset_glitch = 0;
+  pstate.reset_counter = 0;
   shell.program_started = 0;
   shell.suggested_name[0] = 0;
   shell.current_folder[0] = 0;
@@ -236,7 +236,7 @@ void tovo_frame_update() {
   tarq_lock_mouse_cursor(app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING &&
                          (pstate.ram[0x5f2d] & 5) == 5);
   if (app.glitch_test != 0 && shell.mode == TOVO_MODE_RUNNING) {
-    if (++app.glitch_test == 12) shell.reset_glitch = 1;
+    if (++app.glitch_test == 12) pstate.reset_counter = 1;
     if (run_state.pending_action == TOVO_PENDING_RUN) {
       save_png_screenshot(shell.display, 0, 0);
       app.glitch_test = 1;

@@ -85,7 +85,7 @@ void choose(int32_t type) {
     case TOVO_ITEM_CONTINUE: close_paused_menu(); break;
     case TOVO_ITEM_RESET:
       close_paused_menu();
-      shell.reset_glitch = 1;
+      pstate.reset_counter = 1;
       break;
     case TOVO_ITEM_FAVOURITE: pause_menu.favourite ^= 1; break;
     case TOVO_ITEM_SUSPEND:

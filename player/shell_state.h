@@ -73,7 +73,6 @@ struct tovo_shell_state {
   int32_t mode;            // TOVO_MODE_* (0 stopped, 1 running, 2 boot, 3 splash)
   int32_t frame_rate;      // 15, 30 or 60
   int32_t sub_mode;        // 0, 1 key config, 2 browser
-  int32_t reset_glitch;    // 0 idle
   int32_t spinner_frame;
   int32_t spinner_count;
   int32_t program_started;

@@ -46,7 +46,7 @@ struct pause_fixture : ::testing::Test {
     cconfig.sound_volume = 128;
     cconfig.headless = 1;
     shell.program_started = 1;
-    shell.reset_glitch = 0;
+    pstate.reset_counter = 0;
     tarq_quit = 0;
     tarq_state.paused = 0;
     tovo_key_queue_clear();
@@ -58,7 +58,7 @@ struct pause_fixture : ::testing::Test {
     button_config.menu_callback = 0;
     run_state.pending_action = 0;
     run_state.load_delay = 0;
-    shell.reset_glitch = 0;
+    pstate.reset_counter = 0;
     cconfig.headless = 0;
     reset_run_chain();
     if (own_cart && pstate.cart == own_cart) pstate.cart = nullptr;
@@ -257,7 +257,7 @@ TEST_F(pause_fixture, ContinueResetAndQuit) {
   ASSERT_STREQ(selected(), "reset cart");
   tick(O);
   EXPECT_EQ(app.pause_state, 0);
-  EXPECT_EQ(shell.reset_glitch, 1);
+  EXPECT_EQ(pstate.reset_counter, 1);
 
   open();
   tick(UP);

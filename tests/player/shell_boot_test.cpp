@@ -173,21 +173,21 @@ TEST_F(boot, ResetGlitchRunsSixTicksThenRestarts) {
   shell.frame_rate = 30;
   snprintf(shell.saved_param, sizeof shell.saved_param, "lvl");
   run_state.param[0] = 0;
-  shell.reset_glitch = 1;
+  pstate.reset_counter = 1;
   for (int i = 0; i < 5; i++) {
     update_reset_glitch();
-    EXPECT_NE(shell.reset_glitch, 0) << i;
+    EXPECT_NE(pstate.reset_counter, 0) << i;
   }
   EXPECT_EQ(run_state.pending_action, 0);
   update_reset_glitch();
-  EXPECT_EQ(shell.reset_glitch, 0);
+  EXPECT_EQ(pstate.reset_counter, 0);
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
   EXPECT_STREQ(run_state.param, "lvl");
   run_state.pending_action = 0;
   shell.frame_rate = 60;
-  shell.reset_glitch = 1;
+  pstate.reset_counter = 1;
   int ticks = 0;
-  while (shell.reset_glitch != 0 && ticks < 100) {
+  while (pstate.reset_counter != 0 && ticks < 100) {
     update_reset_glitch();
     ticks++;
   }

@@ -1,0 +1,110 @@
+// A cart restarting itself through the frame loop: extcmd("reset") plays the
+// glitch and run() restarts quietly; both hand over to a fresh run of the
+// working cart after the glitch's ticks, with no slice while it plays.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "console/cart.h"
+#include "console/code_tabs.h"
+#include "console/draw_display.h"
+#include "console/pstate.h"
+#include "console/run.h"
+#include "console/run_chain.h"
+#include "console/run_state.h"
+#include "engine/gfx.h"
+#include "engine/tarq.h"
+#include "player/frame.h"
+#include "player/frame_step.h"
+#include "player/shell_state.h"
+#include "script/api.h"
+
+namespace {
+
+struct reset_frames : ::testing::Test {
+  void SetUp() override {
+    memset(&run_state, 0, sizeof run_state);
+    reset_run_chain();
+    pstate.cart = tarq_create_tovo_cart();
+    for (auto& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
+    pitem[0] = tarq_create_tovo_cart();
+    pitems = 1;
+    pstate.reset_counter = 0;
+    set_draw_display(0);
+    app.pause_state = 0;
+    shell.mode = TOVO_MODE_STOPPED;
+    shell.frame_rate = 30;
+  }
+  void TearDown() override {
+    if (L0_cart) lua_close(L0_cart);
+    L0_cart = L0_command = L0 = nullptr;
+    tarq_destroy_tovo_cart(pitem[0]);
+    pitem[0] = nullptr;
+    tarq_destroy_tovo_cart(pstate.cart);
+    pstate.cart = nullptr;
+    pstate.draw_target = nullptr;
+    for (auto& screen : pstate.screens) screen = tarq_destroy_bitmap(screen);
+    for (auto& tab : code_tab) tab[0] = 0;
+    code_tab_selected = 0;
+    pstate.reset_counter = 0;
+    shell.mode = 0;
+    shell.program_started = 0;
+    run_state.running = 0;
+    run_state.pending_action = 0;
+  }
+
+  // One host frame 40 ms after the last: one tick at 30 frames a second.
+  void frame() {
+    app.accumulator = 0;
+    app.last_t = tarq_get_time() + TOVO_TIME_OFFSET - 40;
+    tovo_frame_update();
+  }
+
+  int32_t global_n() {
+    if (!L0_cart) return -1;
+    lua_getglobal(L0_cart, "n");
+    int32_t n = lua_type(L0_cart, -1) == LUA_TNUMBER ? lua_tointeger(L0_cart, -1) : -1;
+    lua_pop(L0_cart, 1);
+    return n;
+  }
+};
+
+TEST_F(reset_frames, ResetAndRunRestartTheCartAfterTheGlitch) {
+  const char* calls[] = {"extcmd(\"reset\")", "run()"};
+  for (const char* call : calls) {
+    SCOPED_TRACE(call);
+    char code[256];
+    snprintf(code, sizeof code, "n=0\nfunction _update() n+=1 if n==3 then %s end end\n", call);
+    snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
+    split_code_to_tabs(pitem[0]);
+    run_state.pending_action = TOVO_PENDING_RUN;
+    std::vector<int32_t> seen;
+    for (int i = 0; i < 14; i++) {
+      frame();
+      seen.push_back(global_n());
+    }
+    // Frames 1-3 count up; the glitch holds the count (at most the glitch's
+    // first tick still runs a slice, none once the counter reaches 3); then
+    // the cart starts afresh and counts from 1 again.
+    ASSERT_EQ(shell.mode, TOVO_MODE_RUNNING);
+    size_t three = 0;
+    while (three < seen.size() && seen[three] != 3) three++;
+    ASSERT_LT(three, seen.size());
+    size_t again = three;
+    while (again < seen.size() && seen[again] >= 3) again++;
+    std::string shown;
+    for (int32_t v : seen) shown += std::to_string(v) + " ";
+    ASSERT_LT(again, seen.size()) << "the cart never restarted: " << shown;
+    EXPECT_LE(seen[again], 1);
+    EXPECT_LE(again - three, 8u) << "six glitch ticks, then the run";
+    EXPECT_LE(seen[again - 1], 4) << "slices ran during the glitch: " << shown;
+    EXPECT_EQ(pstate.reset_counter, 0);
+    run_state.pending_action = TOVO_PENDING_SUSPEND;
+    frame();
+  }
+}
+
+}  // namespace
