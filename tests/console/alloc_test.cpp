@@ -13,6 +13,7 @@
 #include "console/pstate.h"
 #include "script/api.h"
 #include "script/cpu.h"
+#include "tests/script/string_chunk.h"
 
 namespace {
 
@@ -142,19 +143,7 @@ class AllocRuntimeTest : public AllocTest {
     EXPECT_EQ(pstate.script_memory, 0);  // every count was given back
     AllocTest::TearDown();
   }
-  int load(const std::string& text) {
-    struct Source {
-      const std::string* text;
-      bool given;
-    } source{&text, false};
-    auto reader = [](lua_State*, void* ud, size_t* size) -> const char* {
-      auto* s = static_cast<Source*>(ud);
-      *size = s->given ? 0 : s->text->size();
-      s->given = true;
-      return s->text->data();
-    };
-    return lua_load(L, reader, &source, "=test", "t");
-  }
+  int load(const std::string& text) { return load_string(L, text, "=test", "t"); }
 };
 
 TEST_F(AllocRuntimeTest, StateObjectsAreCounted) {
