@@ -1,32 +1,24 @@
 // The printh limits over runs: a cart started while none runs begins with
 // an empty log registry and byte total; a cart that a running cart starts
 // (as load does) keeps adding to them.
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "console/console_print.h"
 #include "console/host_output.h"
-#include "engine/path.h"
+#include "tests/console/output_folder.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string out_folder;
-
-int output_path(const char* name, char* out) {
-  int n = snprintf(out, TARQ_PATH_MAX, "%s/%s", out_folder.c_str(), name);
-  return n < 0 || n >= TARQ_PATH_MAX;
-}
 
 class PrinthRunTest : public tovo_test::CartHarness {
  protected:
   tovo_test::temp_dir dir;
   void SetUp() override {
     CartHarness::SetUp();
-    out_folder = dir.path;
-    tovo_output_path_for = output_path;
+    test_output_folder = dir.path;
+    tovo_output_path_for = test_output_path;
     tovo_reset_printh_log();
   }
   void TearDown() override {

@@ -1,6 +1,5 @@
 // printh: standard output, "@clip", log file names and their rules, append
 // and overwrite, the 10 MB cap and the 64-file registry.
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -11,17 +10,10 @@
 #include "engine/host.h"
 #include "engine/mem.h"
 #include "tests/console/bindings_fixture.h"
+#include "tests/console/output_folder.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string out_folder;
-
-// The cart's output folder of the tests: a folder of the temporary HOME.
-int output_path(const char* name, char* out) {
-  int n = snprintf(out, TARQ_PATH_MAX, "%s/%s", out_folder.c_str(), name);
-  return n < 0 || n >= TARQ_PATH_MAX;
-}
 
 std::string read_file(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
@@ -35,8 +27,8 @@ class PrinthTest : public BindingsTest {
   tovo_test::temp_home home;
   void SetUp() override {
     BindingsTest::SetUp();
-    out_folder = home.path();
-    tovo_output_path_for = output_path;
+    test_output_folder = home.path();
+    tovo_output_path_for = test_output_path;
     tovo_reset_printh_log();
     std::memset(&shell_standin, 0, sizeof shell_standin);
   }
@@ -112,7 +104,7 @@ TEST_F(PrinthTest, TenMegabyteCap) {
 }
 
 TEST_F(PrinthTest, UnwritableFileShowsAMessage) {
-  out_folder = home.dir.file("missing/folder");
+  test_output_folder = home.dir.file("missing/folder");
   EXPECT_EQ(error_of("printh('a', 'x')"), "");
   EXPECT_STREQ(shell_standin.message, "printh: could not write file");
   EXPECT_EQ(shell_standin.message_ms, 1500);

@@ -1,0 +1,14 @@
+#pragma once
+// The cart's output folder for tests: a fixture points test_output_folder at
+// a temporary folder and sets tovo_output_path_for to test_output_path.
+#include <cstdio>
+#include <string>
+
+#include "engine/path.h"
+
+inline std::string test_output_folder;
+
+inline int test_output_path(const char* name, char* out) {
+  int n = snprintf(out, TARQ_PATH_MAX, "%s/%s", test_output_folder.c_str(), name);
+  return n < 0 || n >= TARQ_PATH_MAX;
+}
