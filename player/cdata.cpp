@@ -10,8 +10,8 @@
 #include "engine/mem.h"
 #include "player/disk_io.h"
 #include "player/disk_state.h"
-#include "player/machine_mode_standin.h"
 #include "player/runtime_error_standin.h"
+#include "player/shell_state.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ int tovo_cdata_filename(const char* id, char* out) {
 
 int load_cdata(const char* id) {
   if (!id) return TOVO_CDATA_NO_ID;
-  if (!tovo_cart_is_running_standin()) return TOVO_CDATA_NO_FILE;
+  if (!tovo_cart_is_running()) return TOVO_CDATA_NO_FILE;
   if (disk_state.cdata_id[0]) {
     tovo_runtime_error_standin("cartdata() can only be called once");
     return TOVO_CDATA_ERROR;
@@ -94,7 +94,7 @@ int load_cdata(const char* id) {
 }
 
 int save_cdata() {
-  if (!tovo_cart_is_running_standin() || !tovo_cart_data_id_ok(disk_state.cdata_id)) {
+  if (!tovo_cart_is_running() || !tovo_cart_data_id_ok(disk_state.cdata_id)) {
     pstate.cart_data_dirty = 0;
     return 0;
   }

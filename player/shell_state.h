@@ -100,3 +100,5 @@ extern tovo_shell_state shell;
 void set_default_app_config();
 // Changes the machine mode (and what cart storage reads of it).
 void tovo_set_mode(int32_t mode);
+// True while the machine runs a started cart (cart data may be used).
+bool tovo_cart_is_running();

@@ -1,5 +1,6 @@
 // Carts run headless with -x: one prints what the console's bindings answer
-// through printh, one writes a log file and stores and reloads cart bytes.
+// through printh, one writes a log file and stores and reloads cart bytes,
+// one keeps cart data between two runs.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -93,6 +94,20 @@ TEST(BindingsE2e, LogFileAndCstoreRoundTrip) {
   EXPECT_EQ(log, "log line\n");
   std::string stored;
   EXPECT_TRUE(tovo_test::read_file(home.path + "/.halvorn/tovo/cstore/e2e.kx", &stored));
+}
+
+TEST(BindingsE2e, CartDataPersistsBetweenRuns) {
+  std::string binary = env_or("TOVO_BINARY", TOVO_TEST_BINARY);
+  std::string source = env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR);
+  tovo_test::temp_dir home;
+  std::string cart = source + "/tests/carts/cartdata.kx";
+  EXPECT_NE(run_cart(binary, cart, home).find("cartdata false\ndget 0\ndset 7\ndone\n"), std::string::npos)
+      << "first run: no file yet";
+  std::string out = run_cart(binary, cart, home);
+  EXPECT_NE(out.find("cartdata true\ndget 7\ndset 14\ndone\n"), std::string::npos) << out;
+  std::string saved;
+  EXPECT_TRUE(tovo_test::read_file(home.path + "/.halvorn/tovo/cdata/tovo_e2e_cdata.kxd.txt", &saved));
+  EXPECT_EQ(saved.substr(24, 8), "000e0000") << "slot 3 holds 14";
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "player/drop.h"
 #include "player/machine_mode_standin.h"
 #include "player/message_standin.h"
+#include "player/shell_state.h"
 #include "player/runtime_error_standin.h"
 #include "tests/player/cart_fixture.h"
 #include "tests/player/disk_fixture.h"
@@ -34,8 +35,8 @@ namespace {
 using cart_storage = disk_fixture;
 
 void run_cart() {
-  mode_standin.mode = TOVO_MODE_RUNNING;
-  mode_standin.cart_started = 1;
+  tovo_set_mode(TOVO_MODE_RUNNING);
+  shell.program_started = 1;
 }
 
 TEST_F(cart_storage, CstoreWritesMachineBytesIntoTheFileAndTheWorkingCart) {
@@ -251,7 +252,7 @@ TEST_F(cart_storage, CartDataAutosaveWhileDirty) {
   EXPECT_EQ(read_file(path).substr(0, 8), "00000002");
 
   // Not running: nothing is written, the flag is dropped.
-  mode_standin.mode = TOVO_MODE_STOPPED;
+  tovo_set_mode(TOVO_MODE_STOPPED);
   pstate.cart_data[0] = 3;
   pstate.cart_data_dirty = 1;
   EXPECT_EQ(save_cdata(), 0);

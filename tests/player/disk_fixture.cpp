@@ -14,10 +14,13 @@
 #include "player/disk_state.h"
 #include "player/machine_mode_standin.h"
 #include "player/message_standin.h"
+#include "player/shell_state.h"
 
 void disk_fixture::SetUp() {
   memset(&disk_state, 0, sizeof disk_state);
   mode_standin = {};
+  shell.mode = 0;
+  shell.program_started = 0;
   message_standin = {};
   clear_embedded_carts();
   char path[1024];
@@ -32,6 +35,8 @@ void disk_fixture::SetUp() {
 }
 
 void disk_fixture::TearDown() {
+  shell.mode = 0;
+  shell.program_started = 0;
   tarq_destroy_tovo_cart(pitem[0]);
   pitem[0] = nullptr;
   pitems = 0;
