@@ -64,6 +64,8 @@ int tarq_synth_generate_slice(tarq_synth* synth, tarq_sound* sound, int32_t) {
         if (!synth->sound) synth->sound = tarq_create_sound(synth_length(synth) / 4, 16);
         sound = synth->sound;
       }
+      // The callback must not read samples while they are rewritten.
+      tarq_stop_sound(sound);
       if (sound && sound->bits == 16) fold_down(synth, sound);
     }
   }

@@ -1,12 +1,17 @@
 // The mixer behind a real audio device: SDL's disk driver writes what it
 // plays to a file. The second test changes sound state (the engine's pause
 // word included) from the main thread while the callback runs (the
-// ThreadSanitizer build checks it).
+// ThreadSanitizer build checks it); the third does the same with sample
+// sounds, synth renders and module music.
 #include <SDL.h>
 
 #include <string>
 
 #include "engine/audio_plat.h"
+#include "engine/file.h"
+#include "engine/mem.h"
+#include "sound/pod_items.h"
+#include "sound/xm.h"
 #include "tests/sound/mixer_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -103,6 +108,92 @@ TEST_F(DeviceTest, MainThreadChangesWhileTheCallbackRuns) {
     if (k % 50 == 0) SDL_Delay(1);
   }
   tarq_set_paused(0);
+  tarq_sound_exit();
+  EXPECT_GT(played().size(), 4096u);
+}
+
+namespace {
+
+// A one-pattern, one-channel module of a looping saw, as file bytes.
+tarq_file* module_bytes() {
+  tarq_xm* xm = tarq_create_xm();
+  xm->song_length = 1;
+  xm->channels = 1;
+  xm->tempo = 2;
+  xm->bpm = 150;
+  xm->pattern_count = 1;
+  xm->patterns = (tarq_xm_pattern*)tarq_calloc(sizeof(tarq_xm_pattern));
+  xm->patterns[0].rows = 8;
+  for (int r = 0; r < 8; r += 2) xm->patterns[0].cell[r][0] = {(uint8_t)(40 + r), 1, 0x50, 0, 0};
+  tarq_xm_alloc_instruments(xm, 1);
+  tarq_xm_sample& s = xm->instruments[1].sample;
+  xm->instruments[1].sample_count = 1;
+  s.length = s.loop_length = 100;
+  s.volume = 64;
+  s.type = 1 | TARQ_XM_SAMPLE_16BIT;
+  s.data = (int16_t*)tarq_malloc(200);
+  for (int i = 0; i < 100; i++) s.data[i] = (int16_t)(i * 300 - 15000);
+  tarq_file* f = tarq_create_buffer(1024);
+  tarq_save_xm_to_file(xm, f);
+  tarq_destroy_xm(xm);
+  return f;
+}
+
+}  // namespace
+
+TEST_F(DeviceTest, SampleSoundsAndModulesChangeWhileTheCallbackRuns) {
+  tarq_set_console_mode(0);
+  tarq_file* bytes = module_bytes();
+  tarq_music* music = tarq_create_music();
+  bytes->pos = 0;
+  ASSERT_EQ(cmusic_load_from_file(music, bytes), 0);
+  tarq_sound* sounds[4];
+  auto make = [](int32_t length) {
+    tarq_sound* s = tarq_create_sound(length, 16);
+    int16_t* d = reinterpret_cast<int16_t*>(tarq_sound_lock(s));
+    for (int32_t i = 0; i < length; i++) d[i] = (int16_t)((i * 97) % 20000 - 10000);
+    return s;
+  };
+  for (int i = 0; i < 4; i++) sounds[i] = make(500 + 700 * i);
+  tarq_synth* synth = tarq_create_synth(2000);
+  synth->node[0].word[0] = 1;
+  synth->node[0].word[1] = 3;
+  synth->node[0].word[2] = 1;
+  synth->node[0].word[4 + 0] = 0x8000;  // amplitude base (parameter 1)
+  tarq_prng rng{};
+  tarq_prng_seed(&rng, 9);
+  const uint32_t end = SDL_GetTicks() + 400;
+  int k = 0;
+  while (SDL_GetTicks() < end) {
+    const uint32_t r = tarq_prng_step(&rng);
+    tarq_sound*& s = sounds[r % 4];
+    switch (k++ % 9) {
+      case 0: tarq_play_sound(s); break;
+      case 1: if (r % 3 == 0) tarq_stop_sound(s); break;
+      case 2: if (r % 5 == 0) { tarq_destroy_sound(s); s = make(300 + (int32_t)(r % 3000)); } break;
+      case 3: if (r % 4 == 0) cmusic_play(music, (int32_t)(r % 200), (int32_t)(r % 3), (int32_t)(r >> 8) % 2); break;
+      case 4: if (r % 9 == 0) cmusic_stop(0, (int32_t)(r % 100)); else tarq_update_music_fading(); break;
+      case 5: if (r % 11 == 0) disable_music(music); break;
+      case 6:
+        if (r % 17 == 0) {
+          bytes->pos = 0;
+          cmusic_load_from_file(music, bytes);
+        }
+        break;
+      case 7: tarq_sound_is_playing(s); tarq_music_get_fading_state(); break;
+      default:
+        if (r % 23 == 0) {
+          tarq_synth_generate(synth, nullptr, 0);
+          tarq_play_sound(synth->sound);
+        }
+        break;
+    }
+    if (k % 40 == 0) SDL_Delay(1);
+  }
+  tarq_destroy_synth(synth);
+  tarq_destroy_music(music);
+  for (tarq_sound* s : sounds) tarq_destroy_sound(s);
+  tarq_fclose(bytes);
   tarq_sound_exit();
   EXPECT_GT(played().size(), 4096u);
 }
