@@ -9,6 +9,7 @@
 #include "console/mem_bulk.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
+#include "console/stat.h"
 #include "engine/config.h"
 #include "engine/ctext.h"
 #include "engine/events.h"
@@ -109,11 +110,27 @@ void update_audio_pause() {
   }
 }
 
+// Bit 0 x moved, bit 1 y moved, bit 2 buttons changed since the last tick.
+void collect_mouse_changes() {
+  int32_t x, y, b;
+  tarq_get_mouse(&x, &y, &b);
+  if (app.tick_mouse_read) {
+    if (x != app.tick_mouse_x) stat_inputs.mouse_changes |= 1;
+    if (y != app.tick_mouse_y) stat_inputs.mouse_changes |= 2;
+    if (b != app.tick_mouse_b) stat_inputs.mouse_changes |= 4;
+  }
+  app.tick_mouse_x = x;
+  app.tick_mouse_y = y;
+  app.tick_mouse_b = b;
+  app.tick_mouse_read = 1;
+}
+
 void running_tick() {
   if (run_state.load_delay > 0) return;  // counted down by the caller
-  tarq_take_mixer_snapshot(&app.mixer_snapshot, tarq_get_time());
+  tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time());
   shell.spinner_count = shell.spinner_count > 150 ? 150 : shell.spinner_count > 0 ? shell.spinner_count - 1 : 0;
   process_running_keypresses();
+  collect_mouse_changes();
   if (!shell.program_started || run_state.mainloop_exists < 2) {
     read_buttons_now();
     if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
@@ -275,7 +292,7 @@ void tovo_frame_update() {
     }
   } else if (app.accumulator > 65535) {
     read_buttons_now();
-    tarq_take_mixer_snapshot(&app.mixer_snapshot, tarq_get_time());
+    tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time());
     if (app.pause_state == TOVO_PAUSE_CONTROLS) {
       if (button_pressed(6, 0)) {
         tovo_key_queue_clear();

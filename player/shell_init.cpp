@@ -11,6 +11,7 @@
 #include "console/console_print.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
+#include "console/serial.h"
 #include "console/sprite.h"
 #include "engine/config.h"
 #include "engine/ctext.h"
@@ -229,6 +230,7 @@ int tovo_shell_exit() {
   if (app.input_record) fclose(app.input_record);
   if (app.output_record) fclose(app.output_record);
   app.input_record = app.output_record = nullptr;
+  serial_free_buffers();
   tovo_destroy_code_tabs();
   tarq_destroy_tovo_cart(pitem[0]);
   pitem[0] = nullptr;

@@ -11,7 +11,6 @@
 
 #include "engine/path.h"
 #include "player/machine_mode_standin.h"
-#include "sound/history.h"
 
 struct tarq_bitmap;
 struct tarq_pod;
@@ -66,7 +65,8 @@ struct tovo_app_state {
   int32_t first_draw_t;
   int32_t last_mouse_x, last_mouse_y;
   int32_t play_source;
-  tovo_mixer_snapshot mixer_snapshot;  // taken each running tick for the sound queries
+  // The mouse as the last running tick saw it (for stat's change flags).
+  int32_t tick_mouse_x, tick_mouse_y, tick_mouse_b, tick_mouse_read;
 };
 
 struct tovo_shell_state {

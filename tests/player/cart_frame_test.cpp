@@ -1,6 +1,7 @@
-// A cart restarting itself through the frame loop: extcmd("reset") plays the
-// glitch and run() restarts quietly; both hand over to a fresh run of the
-// working cart after the glitch's ticks, with no slice while it plays.
+// Carts run through the frame loop: extcmd("reset") plays the glitch and
+// run() restarts quietly, both handing over to a fresh run of the working
+// cart after the glitch's ticks; the mouse change flags and the sound
+// snapshot that stat reads are collected at each tick.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +16,10 @@
 #include "console/run.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
+#include "console/stat.h"
+#include "engine/events.h"
 #include "engine/gfx.h"
+#include "engine/window.h"
 #include "engine/tarq.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
@@ -24,7 +28,7 @@
 
 namespace {
 
-struct reset_frames : ::testing::Test {
+struct cart_frames : ::testing::Test {
   void SetUp() override {
     memset(&run_state, 0, sizeof run_state);
     reset_run_chain();
@@ -35,6 +39,8 @@ struct reset_frames : ::testing::Test {
     pstate.reset_counter = 0;
     set_draw_display(0);
     app.pause_state = 0;
+    app.tick_mouse_read = 0;
+    stat_inputs.mouse_changes = 0;
     shell.mode = TOVO_MODE_STOPPED;
     shell.frame_rate = 30;
   }
@@ -63,24 +69,28 @@ struct reset_frames : ::testing::Test {
     tovo_frame_update();
   }
 
-  int32_t global_n() {
+  void start(const char* code) {
+    snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
+    split_code_to_tabs(pitem[0]);
+    run_state.pending_action = TOVO_PENDING_RUN;
+  }
+
+  int32_t global_n(const char* name = "n") {
     if (!L0_cart) return -1;
-    lua_getglobal(L0_cart, "n");
+    lua_getglobal(L0_cart, name);
     int32_t n = lua_type(L0_cart, -1) == LUA_TNUMBER ? lua_tointeger(L0_cart, -1) : -1;
     lua_pop(L0_cart, 1);
     return n;
   }
 };
 
-TEST_F(reset_frames, ResetAndRunRestartTheCartAfterTheGlitch) {
+TEST_F(cart_frames, ResetAndRunRestartTheCartAfterTheGlitch) {
   const char* calls[] = {"extcmd(\"reset\")", "run()"};
   for (const char* call : calls) {
     SCOPED_TRACE(call);
     char code[256];
     snprintf(code, sizeof code, "n=0\nfunction _update() n+=1 if n==3 then %s end end\n", call);
-    snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
-    split_code_to_tabs(pitem[0]);
-    run_state.pending_action = TOVO_PENDING_RUN;
+    start(code);
     std::vector<int32_t> seen;
     for (int i = 0; i < 14; i++) {
       frame();
@@ -105,6 +115,47 @@ TEST_F(reset_frames, ResetAndRunRestartTheCartAfterTheGlitch) {
     run_state.pending_action = TOVO_PENDING_SUSPEND;
     frame();
   }
+}
+
+TEST_F(cart_frames, MouseChangeFlagsAreCollectedEachTick) {
+  tarq_bitmap* saved_page = tarq_back_page;
+  tarq_back_page = tarq_create_bitmap(128, 128, 8);
+  int32_t saved_lmb = tarq_state.lmb_key;
+  tarq_state.lmb_key = 4;  // the 'a' key stands for the left button
+  tarqkey[4] = 0;
+  tarq_set_mouse(10, 10);
+  start("n=-1\nfunction _update() n=stat(37) end\n");
+  frame();
+  EXPECT_EQ(global_n(), 0) << "no comparison before the first reading";
+  tarq_set_mouse(20, 10);
+  frame();
+  EXPECT_EQ(global_n(), 1) << "x moved";
+  tarq_set_mouse(20, 30);
+  tarqkey[4] = 1;
+  frame();
+  EXPECT_EQ(global_n(), 6) << "y moved, left button down";
+  frame();
+  EXPECT_EQ(global_n(), 0) << "still: nothing changed, the last read cleared the flags";
+  tarqkey[4] = 0;
+  tarq_state.lmb_key = saved_lmb;
+  tarq_destroy_bitmap(tarq_back_page);
+  tarq_back_page = saved_page;
+  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  frame();
+}
+
+TEST_F(cart_frames, SoundQueriesReadTheSnapshotOfTheirTick) {
+  // A stale snapshot saying channel 0 plays effect 3: the tick replaces it
+  // with the mixer's present state (nothing plays) before the cart asks.
+  start("function _update() n=stat(46) m=stat(50) end\n");
+  frame();
+  stat_inputs.snapshot.voice[0].sfx = &pstate.cart->sfx[3];
+  stat_inputs.snapshot.voice[0].note = 5;
+  frame();
+  EXPECT_EQ(global_n(), -1);
+  EXPECT_EQ(global_n("m"), -1);
+  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  frame();
 }
 
 }  // namespace
