@@ -172,7 +172,7 @@ struct screen_dump {
 
 TEST(pause_menu_e2e, OpensMovesToOptionsAndBackAndQuits) {
   std::string binary = env_or_empty("TOVO_BINARY");
-  if (binary.empty()) GTEST_SKIP() << "TOVO_BINARY is not set";
+  if (binary.empty()) binary = TOVO_TEST_BINARY;
   if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
   tovo_test::temp_dir home, fb;
   std::string display = ":" + std::to_string(440 + getpid() % 400);
