@@ -13,7 +13,7 @@ namespace {
 
 constexpr int32_t POINTER = 245;
 constexpr int32_t HEART = 188;
-constexpr int32_t ARROW = 244;
+constexpr int32_t ARROW = 228;
 constexpr int32_t ADAPTIVE = 1;
 
 void text_at(tarq_bitmap* page, const char* text, int32_t x, int32_t y, int32_t colour) {

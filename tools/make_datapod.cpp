@@ -4,10 +4,11 @@
 // The resource pod holds, by number: 1 the palette, 2 the logo, 4 the window
 // title, 6 the window icon, 89 the mouse pointer, 168-175 the controller
 // pictures, 188 the heart, 212-223 the load spinner, 226 the mouse, 227 the
-// keyboard, 229-244 the download spinner, 245 the menu pointer, 246 the
-// controls picture, 247 and 248 the button lamps, 249 the tv-frame picture and
-// 250 the cart picture template; every other number up to 250 holds a picture
-// too (from pictures.txt or a small tile), so the numbers stay in step.
+// keyboard, 228 the update arrow, 229-244 the download spinner, 245 the menu
+// pointer, 246 the controls picture, 247 and 248 the button lamps, 249 the
+// tv-frame picture and 250 the cart picture template; every other number up
+// to 250 holds a picture too (from pictures.txt or a small tile), so the
+// numbers stay in step.
 #include <cstdio>
 #include <cstring>
 
