@@ -109,8 +109,10 @@ char tovo_standin_prompt_command[TOVO_STANDIN_TEXT];
 
 void tovo_shell_prompt_command(const char* command, const char* argument) {
   TOVO_HOOK(prompt_command, command, argument);
-  std::snprintf(tovo_standin_prompt_command, sizeof tovo_standin_prompt_command, "%s %s", command,
-                argument ? argument : "");
+  // A command line that does not fit is not recorded rather than cut short.
+  if (std::snprintf(tovo_standin_prompt_command, sizeof tovo_standin_prompt_command, "%s %s", command,
+                    argument ? argument : "") >= (int)sizeof tovo_standin_prompt_command)
+    tovo_standin_prompt_command[0] = 0;
 }
 
 const char* tovo_shell_current_filename() {
