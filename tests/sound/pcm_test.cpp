@@ -102,3 +102,29 @@ TEST_F(PcmTest, VolumeAndStubs) {
   EXPECT_EQ(tarq_sound_status(), 0);
   tarq_destroy_sound(s);
 }
+
+TEST_F(PcmTest, ARenderedSynthPlaysAndItsDestructionLetsTheChannelGo) {
+  const int32_t before = tarq_items_created;
+  tarq_synth* synth = tarq_create_synth(1000);
+  int32_t* w = synth->node[0].word;
+  w[0] = 1;                                   // oscillator
+  w[1] = 2;                                   // square
+  w[2] = 1;
+  w[TARQ_SYNTH_PARAM_FIRST + 4] = 0x8000;     // half amplitude: below the mixer's soft knee
+  ASSERT_EQ(tarq_synth_generate(synth, nullptr, 0), 0);
+  tarq_play_sound(synth->sound);
+  const std::vector<int16_t> out = callback(1000);
+  EXPECT_EQ(std::vector<int16_t>(out.begin(), out.end()),
+            std::vector<int16_t>(reinterpret_cast<int16_t*>(synth->sound->data),
+                                 reinterpret_cast<int16_t*>(synth->sound->data) + 1000));
+  // Rendering again while it plays stops it first.
+  tarq_play_sound(synth->sound);
+  ASSERT_EQ(tarq_synth_generate(synth, nullptr, 0), 0);
+  EXPECT_TRUE(tovo_channel_idle(&chan(8)));
+  tarq_play_sound(synth->sound);
+  callback(10);
+  tarq_destroy_synth(synth);
+  EXPECT_TRUE(tovo_channel_idle(&chan(8)));
+  EXPECT_EQ(callback(10), std::vector<int16_t>(10, 0));
+  EXPECT_EQ(tarq_items_created, before);
+}

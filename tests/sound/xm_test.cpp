@@ -313,7 +313,20 @@ TEST_F(MixerTest, ModuleStreamIsMixedWhileMusicPlays) {
   cmusic_stop(0, 0);
   EXPECT_EQ(tarq_get_xm_playstate()->playing, 0);
   EXPECT_EQ(callback(100), std::vector<int16_t>(100, 0));
+  // Loading a new module into the playing music lets go of the old one.
+  cmusic_play(m, 0, 0, 0);
+  tarq_file* f = tarq_create_buffer(1024);
+  tarq_xm* other = make_module(1);
+  tarq_save_xm_to_file(other, f);
+  tarq_destroy_xm(other);
+  f->pos = 0;
+  EXPECT_EQ(cmusic_load_from_file(m, f), 0);
+  tarq_fclose(f);
+  EXPECT_EQ(tarq_get_xm_playstate()->xm, nullptr);
+  EXPECT_EQ(m->xm->channels, 1);
+  EXPECT_EQ(callback(100), std::vector<int16_t>(100, 0));
   // Destroying the current music clears the play state.
+  cmusic_stop(0, 0);
   cmusic_play(m, 1000, 99, 1);
   EXPECT_EQ(tarq_get_xm_playstate()->order, 1);  // clamped to the last order position
   EXPECT_EQ(tarq_music_get_fading_state(), 1);
