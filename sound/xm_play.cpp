@@ -68,8 +68,10 @@ bool start_row(tarq_xm_playstate* ps) {
     tarq_xm_channel& ch = ps->ch[i];
     const tarq_xm_cell cell = pat && ps->row < pat->rows ? pat->cell[ps->row][i] : tarq_xm_cell{};
     ch.effect = cell.effect;
-    ch.param = cell.param ? cell.param : ch.last_param;
-    ch.last_param = ch.param;
+    // A zero parameter repeats the last one; an empty cell (effect 0,
+    // parameter 0) is no arpeggio.
+    ch.param = cell.param || cell.effect == FX_ARPEGGIO ? cell.param : ch.last_param;
+    if (ch.param) ch.last_param = ch.param;
     if (cell.instrument) {
       ch.instrument = cell.instrument <= xm->instrument_count ? cell.instrument : 0;
       ch.volume = instrument(xm, ch.instrument)->sample.volume;

@@ -338,3 +338,27 @@ TEST_F(MixerTest, ModuleStreamIsMixedWhileMusicPlays) {
   disable_music(nullptr);
   tarq_destroy_sound(whole);
 }
+
+TEST(XmPlayer, ZeroParameterRepeatsTheLastButAnEmptyCellIsNoArpeggio) {
+  tarq_xm* xm = make_module(1);
+  tarq_xm_pattern& p = xm->patterns[0];
+  p.cell[0][0] = {49, 1, 0, 1, 4};  // slide up by 4
+  p.cell[1][0] = {0, 0, 0, 1, 0};   // slide up again, parameter repeated
+  p.cell[2][0] = {0, 0, 0, 0, 0};   // nothing
+  tarq_xm_playstate* ps = (tarq_xm_playstate*)tarq_calloc(sizeof(tarq_xm_playstate));
+  tarq_mix_xm_init(xm, ps, 22050);
+  ps->playing = 1;
+  int16_t buf[4096];
+  const int32_t row = 3 * ps->samples_per_tick;
+  tarq_mix_xm_chunk(ps, buf, row);
+  EXPECT_EQ(ps->ch[0].fine, 3 * 4 * 16);
+  tarq_mix_xm_chunk(ps, buf, row);
+  EXPECT_EQ(ps->ch[0].fine, 6 * 4 * 16);
+  tarq_mix_xm_chunk(ps, buf, 1);
+  const int64_t step = ps->ch[0].step;
+  tarq_mix_xm_chunk(ps, buf, row);  // ticks 1 and 2 of the empty row keep the pitch
+  EXPECT_EQ(ps->ch[0].step, step);
+  EXPECT_EQ(ps->ch[0].param, 0);
+  tarq_free(ps);
+  tarq_destroy_xm(xm);
+}
