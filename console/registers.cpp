@@ -21,7 +21,6 @@ constexpr uint32_t DRAW_PAL = 0x5f00, SCREEN_PAL = 0x5f10, CLIP = 0x5f20, PRINT_
                    MASKS = 0x5f5e, SECONDARY_PAL = 0x5f60, REGISTERS_END = 0x5f80;
 
 constexpr int LIVE_BUTTONS = 6;   // buttons 0-5 live; bits 6-7 are RAM only
-constexpr int LIVE_PLAYERS = 4;   // 0x5f4c-0x5f4f write the held states
 constexpr int32_t SECONDARY_DEFAULTS[16] = {0x00, 0x01, 0x12, 0x13, 0x24, 0x15, 0xd6, 0x67,
                                             0x48, 0x49, 0x9a, 0x3b, 0xdc, 0x5d, 0x8e, 0xef};
 

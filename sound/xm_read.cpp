@@ -132,7 +132,7 @@ bool read_instrument(cursor& c, tarq_xm_instrument* ins) {
     skip(c, 96);  // note-to-sample map
     for (auto& p : ins->volume_env) p[0] = (int16_t)u16(c), p[1] = (int16_t)u16(c);
     for (auto& p : ins->panning_env) p[0] = (int16_t)u16(c), p[1] = (int16_t)u16(c);
-    uint8_t b[14];
+    uint8_t b[14] = {};
     bytes(c, b, 14);
     ins->volume_points = b[0], ins->panning_points = b[1], ins->volume_sustain = b[2];
     ins->volume_loop_start = b[3], ins->volume_loop_end = b[4], ins->panning_sustain = b[5];
