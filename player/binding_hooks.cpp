@@ -14,7 +14,6 @@
 #include "player/disk.h"
 #include "player/disk_state.h"
 #include "player/record_output.h"
-#include "player/runtime_error_standin.h"
 #include "engine/host.h"
 #include "sound/sound.h"
 
@@ -22,7 +21,7 @@ namespace {
 
 int load_cdata_hook(const char* id, const char** message) {
   int r = load_cdata(id);
-  *message = r == TOVO_CDATA_ERROR ? tovo_standin_runtime_error : nullptr;
+  *message = r == TOVO_CDATA_ERROR ? tovo_cdata_error : nullptr;
   return r;
 }
 

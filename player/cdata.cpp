@@ -10,7 +10,6 @@
 #include "engine/mem.h"
 #include "player/disk_io.h"
 #include "player/disk_state.h"
-#include "player/runtime_error_standin.h"
 #include "player/shell_state.h"
 
 namespace {
@@ -63,20 +62,22 @@ int tovo_cdata_filename(const char* id, char* out) {
   return n < 0 || n >= TARQ_PATH_MAX;
 }
 
+const char* tovo_cdata_error = "";
+
 int load_cdata(const char* id) {
   if (!id) return TOVO_CDATA_NO_ID;
   if (!tovo_cart_is_running()) return TOVO_CDATA_NO_FILE;
   if (disk_state.cdata_id[0]) {
-    tovo_runtime_error_standin("cartdata() can only be called once");
+    tovo_cdata_error = "cartdata() can only be called once";
     return TOVO_CDATA_ERROR;
   }
   size_t n = strlen(id);
   if (n == 0 || n > TOVO_CART_DATA_ID_MAX) {
-    tovo_runtime_error_standin("cart data id too long");
+    tovo_cdata_error = "cart data id too long";
     return TOVO_CDATA_ERROR;
   }
   if (!tovo_cart_data_id_ok(id)) {
-    tovo_runtime_error_standin("cart data id: bad char");
+    tovo_cdata_error = "cart data id: bad char";
     return TOVO_CDATA_ERROR;
   }
   snprintf(disk_state.cdata_id, sizeof disk_state.cdata_id, "%s", id);

@@ -12,10 +12,12 @@ bool tovo_cart_data_id_ok(const char* id);
 // The file of an id, in out (TARQ_PATH_MAX bytes); 0, or 1 when it does not fit.
 int tovo_cdata_filename(const char* id, char* out);
 
-// cartdata(id): 0 read, 1 no file (or no cart running), 2 an error was
-// raised ("cartdata() can only be called once", "cart data id too long",
-// "cart data id: bad char"), 3 no id given.
+// cartdata(id): 0 read, 1 no file (or no cart running), 2 an error for the
+// cart to raise, whose text is left in tovo_cdata_error ("cartdata() can only
+// be called once", "cart data id too long", "cart data id: bad char"), 3 no
+// id given.
 int load_cdata(const char* id);
+extern const char* tovo_cdata_error;
 // Writes the words while a cart with an id runs; the dirty flag is cleared
 // when nothing is to be written or the write succeeded. 0, or 1 when the
 // file could not be written.

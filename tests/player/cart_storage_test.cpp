@@ -26,7 +26,6 @@
 #include "player/machine_mode_standin.h"
 #include "player/message_standin.h"
 #include "player/shell_state.h"
-#include "player/runtime_error_standin.h"
 #include "tests/player/cart_fixture.h"
 #include "tests/player/disk_fixture.h"
 
@@ -182,14 +181,14 @@ TEST_F(cart_storage, CartDataIdsAndFile) {
                      {"..", "cart data id: bad char"}};
   for (const row& r : bad) {
     EXPECT_EQ(load_cdata(r.id.c_str()), TOVO_CDATA_ERROR) << r.id;
-    EXPECT_STREQ(tovo_standin_runtime_error, r.error);
+    EXPECT_STREQ(tovo_cdata_error, r.error);
     EXPECT_STREQ(disk_state.cdata_id, "");
   }
   pstate.cart_data[3] = 99;
   EXPECT_EQ(load_cdata(std::string(64, 'z').c_str()), TOVO_CDATA_NO_FILE);
   EXPECT_EQ(pstate.cart_data[3], 0);
   EXPECT_EQ(load_cdata("again"), TOVO_CDATA_ERROR);
-  EXPECT_STREQ(tovo_standin_runtime_error, "cartdata() can only be called once");
+  EXPECT_STREQ(tovo_cdata_error, "cartdata() can only be called once");
 
   disk_state.cdata_id[0] = 0;
   EXPECT_EQ(load_cdata("my_game-1"), TOVO_CDATA_NO_FILE);
