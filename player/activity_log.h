@@ -1,0 +1,14 @@
+#pragma once
+// Small services kept beside the clipboard codes: the activity-log hooks
+// (no log is written: both return their argument), the process CPU-time
+// timer and the window-title hook.
+#include <cstdint>
+
+int32_t log_activity(int32_t arg);
+int32_t flush_activity_log_buffer(int32_t arg);
+
+void timer_start();
+int32_t timer_end();  // nanoseconds of CPU time since timer_start, wraps at 32 bits
+
+void update_window_title();  // does nothing
+
