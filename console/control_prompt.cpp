@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/api_bindings.h"
+#include "console/cart.h"
 #include "console/code_tabs.h"
 #include "console/console_print.h"
 #include "console/control.h"
@@ -13,6 +14,7 @@
 #include "console/run_state.h"
 #include "console/shell_standin.h"
 #include "console/token_limits.h"
+#include "engine/gfx.h"
 #include "engine/mem.h"
 #include "script/api.h"
 
@@ -21,6 +23,23 @@ namespace {
 constexpr int32_t MESSAGE_MS = 2000;
 
 const char* string_arg(lua_State* L, int i) { return lua_type(L, i) == LUA_TSTRING ? lua_tostring(L, i) : nullptr; }
+
+// A label that is missing or of one colour throughout.
+bool label_is_blank(const tarq_bitmap* label) {
+  if (!label) return true;
+  int32_t n = label->width * label->height * (label->depth / 8);
+  for (int32_t i = 1; i < n; i++)
+    if (label->pixels[i] != label->pixels[0]) return false;
+  return true;
+}
+
+void save_to_clipboard() {
+  if (pitem[0] && label_is_blank(pitem[0]->label)) {
+    tovo_print_col("warning: label is blank", 9);
+    tovo_print_col("run cart and ctrl-7 to capture", 10);
+  }
+  tovo_print_col(tovo_shell_save_to_clipboard() == 0 ? "saved to clipboard" : "failed to save to clipboard", 6);
+}
 
 }  // namespace
 
@@ -36,6 +55,10 @@ int kx_save(lua_State* L) {
   const char* name = string_arg(L, 1);
   if (name && std::strlen(name) >= 512) {
     tovo_print_col("filename too long", 6);
+    return 0;
+  }
+  if (name && tovo_clip_name(name)) {
+    save_to_clipboard();
     return 0;
   }
   tovo_shell_prompt_command("save", name);

@@ -38,11 +38,6 @@ const uint8_t default_registers[128] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
 };
 
-bool clip_name(const char* name) {
-  return std::strcmp(name, "@clip") == 0 || std::strcmp(name, "@clip.kx") == 0 ||
-         std::strcmp(name, "@clip.png") == 0 || std::strcmp(name, "@clip.kx.png") == 0;
-}
-
 int32_t load_failed() {
   int32_t reason = tovo_shell_take_load_reason();
   if (run_state.running) return 1;
@@ -56,6 +51,11 @@ int32_t load_failed() {
 int code_length() { return pitem[0] ? static_cast<int>(std::strlen(pitem[0]->code)) : 0; }
 
 }  // namespace
+
+bool tovo_clip_name(const char* name) {
+  return std::strcmp(name, "@clip") == 0 || std::strcmp(name, "@clip.kx") == 0 ||
+         std::strcmp(name, "@clip.png") == 0 || std::strcmp(name, "@clip.kx.png") == 0;
+}
 
 void tovo_copy_cut(char* out, const char* text, int max) { std::snprintf(out, static_cast<size_t>(max) + 1, "%s", text); }
 
@@ -98,7 +98,7 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   char remembered[TOVO_STANDIN_TEXT];
   std::snprintf(remembered, sizeof remembered, "%s", tovo_shell_current_filename());
   if (name[0] == '/') name++;
-  if (name[0] == '#' || clip_name(name)) return 1;
+  if (name[0] == '#' || tovo_clip_name(name)) return 1;
   if (std::strncmp(name, "__", 2) == 0) return load_failed();
   char line[TOVO_STANDIN_TEXT + 32];
   if (std::strcmp(name, "@dropped") == 0) {

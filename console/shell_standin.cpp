@@ -147,6 +147,11 @@ void tovo_shell_save_backup() {
 
 void tovo_shell_clear_kiosk() { TOVO_HOOK(clear_kiosk); }
 
+int32_t tovo_shell_save_to_clipboard() {
+  TOVO_HOOK(save_to_clipboard);
+  return 1;
+}
+
 int32_t tovo_shell_compressed_size(const char* code) {
   TOVO_HOOK(compressed_size, code);
   return -1;

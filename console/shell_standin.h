@@ -37,6 +37,8 @@ struct tovo_shell_hook_table {
   void (*clear_kiosk)();           // reboot leaves kiosk mode
   int32_t (*compressed_size)(const char* code);  // PXA size of code text
   void (*prompt_command)(const char* command, const char* argument);
+  // The working cart as a "[cart]" code on the host clipboard: 0 saved.
+  int32_t (*save_to_clipboard)();
 };
 
 extern tovo_shell_hook_table tovo_shell_hooks;
@@ -101,6 +103,7 @@ int32_t tovo_shell_take_load_reason();   // 0 without the shell
 void tovo_shell_save_backup();
 void tovo_shell_clear_kiosk();
 int32_t tovo_shell_compressed_size(const char* code);  // -1 without the shell
+int32_t tovo_shell_save_to_clipboard();                 // 1 (failed) without the shell
 
 // Prompt commands that reach the cart file system or the host (cd, mkdir,
 // ls, folder, backup, save, install_demos, install_games, keyconfig): the

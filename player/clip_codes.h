@@ -32,6 +32,11 @@ tovo_cart* convert_bbs_code_to_song(const char* text);
 // without a code, with a zero width or height, or without memory.
 tarq_bitmap* convert_bbs_code_to_bmp(const char* text);
 
+// save("@clip"): the cart saved as "_clip.kx.png" in the application folder,
+// that file's "[cart]" code written beside it as "_clip.kx.png.hex" and put
+// on the host clipboard. 0 saved, 1 when any step fails.
+int32_t save_cart_to_clipboard(tovo_cart* cart);
+
 // "[cart]" code of a file (at most 1 MiB read): 0 written, 1 the input cannot
 // be opened, 2 the output cannot be created.
 int32_t convert_binary_file_to_hex(const char* in_path, const char* out_path);

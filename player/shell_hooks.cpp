@@ -11,6 +11,7 @@
 #include "engine/path.h"
 #include "player/cart_image.h"
 #include "player/cdata.h"
+#include "player/clip_codes.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
 #include "player/shell_state.h"
@@ -56,6 +57,8 @@ int32_t take_load_reason() {
 
 void clear_kiosk() { app.kiosk = 0; }
 
+int32_t save_to_clipboard() { return save_cart_to_clipboard(pitem[0]); }
+
 bool install() {
   tovo_shell_hooks.is_mounted = is_mounted;
   tovo_shell_hooks.load_working_cart = load_mounted;
@@ -67,6 +70,7 @@ bool install() {
   tovo_shell_hooks.stop_sound = stop_sound;
   tovo_shell_hooks.take_load_reason = take_load_reason;
   tovo_shell_hooks.clear_kiosk = clear_kiosk;
+  tovo_shell_hooks.save_to_clipboard = save_to_clipboard;
   return true;
 }
 

@@ -24,6 +24,7 @@
 #include "engine/present.h"
 #include "engine/tarq.h"
 #include "engine/window.h"
+#include "player/activity_log.h"
 #include "player/boot.h"
 #include "player/cart_image.h"
 #include "player/cart_text.h"
@@ -227,6 +228,7 @@ int tovo_shell_init(int argc, char** argv) {
 
 int tovo_shell_exit() {
   save_cdata();
+  flush_activity_log_buffer(0);
   if (app.input_record) fclose(app.input_record);
   if (app.output_record) fclose(app.output_record);
   app.input_record = app.output_record = nullptr;

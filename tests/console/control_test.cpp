@@ -1,14 +1,17 @@
 // Program-control bindings: frames and CPU, run, stop, reset, load, pause
 // menu items, extcmd and the prompt commands.
 #include <string>
+#include <utility>
 
 #include "console/api_bindings.h"
+#include "console/cart.h"
 #include "console/console_print.h"
 #include "console/pstate.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
 #include "console/shell_standin.h"
 #include "console/spend_cpu.h"
+#include "engine/gfx.h"
 #include "engine/tarq.h"
 #include "script/cpu.h"
 #include "tests/support/cart_harness.h"
@@ -349,6 +352,42 @@ TEST_F(ControlTest, PromptCommandsNeedExec) {
   EXPECT_EQ(tarq_quit, 1);
   tarq_quit = 0;
   run_state.exec = 0;
+}
+
+TEST_F(ControlTest, SaveToClipboardWarnsOfABlankLabelAndReportsTheShell) {
+  start("");
+  tick();
+  run_state.exec = 1;
+  run_state.running = 0;
+  auto save = [&](const char* name) {
+    testing::internal::CaptureStdout();
+    lua_pushcfunction(L0_cart, kx_save);
+    lua_pushstring(L0_cart, name);
+    lua_call(L0_cart, 1, 0);
+    return testing::internal::GetCapturedStdout();
+  };
+  const std::string blank = "warning: label is blank\nrun cart and ctrl-7 to capture\n";
+  EXPECT_EQ(save("@clip"), blank + "failed to save to clipboard\n");  // no shell
+  static int saves;
+  saves = 0;
+  tovo_shell_hooks.save_to_clipboard = []() {
+    saves++;
+    return 0;
+  };
+  for (const char* name : {"@clip", "@clip.kx", "@clip.png", "@clip.kx.png"})
+    EXPECT_EQ(save(name), blank + "saved to clipboard\n") << name;
+  EXPECT_EQ(saves, 4);
+  tarq_bitmap* label = tarq_create_bitmap(128, 128, 8);
+  label->pixels[500] = 3;
+  std::swap(pitem[0]->label, label);
+  EXPECT_EQ(save("@clip"), "saved to clipboard\n");
+  std::swap(pitem[0]->label, label);
+  tarq_destroy_bitmap(label);
+  EXPECT_EQ(save("@clipx"), "");  // an ordinary name goes to the shell's save
+  EXPECT_STREQ(tovo_standin_prompt_command, "save @clipx");
+  EXPECT_EQ(saves, 5);
+  run_state.exec = 0;
+  tovo_shell_hooks = {};
 }
 
 TEST_F(ControlTest, StubsAndTheirResults) {

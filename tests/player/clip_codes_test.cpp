@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,8 +13,11 @@
 #include "engine/host.h"
 #include "engine/mem.h"
 #include "player/activity_log.h"
+#include "player/cart_png.h"
 #include "player/clip_codes.h"
 #include "tests/player/cart_fixture.h"
+#include "tests/player/disk_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -213,27 +214,24 @@ TEST(clip_writer, given_buffer_is_cut_to_fit_and_clipboard_used_otherwise) {
   tarq_destroy_tovo_cart(cart);
 }
 
+std::string read_bytes(const std::string& path) {
+  std::string s;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return "<missing>";
+  for (int c; (c = fgetc(f)) != EOF;) s += (char)c;
+  fclose(f);
+  return s;
+}
+
 struct clip_files : ::testing::Test {
-  void SetUp() override {
-    char pattern[] = "/tmp/clip_codes_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string read(const std::string& path) {
-    std::string s;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return "<missing>";
-    for (int c; (c = fgetc(f)) != EOF;) s += (char)c;
-    fclose(f);
-    return s;
-  }
+  std::string read(const std::string& path) { return read_bytes(path); }
   void write(const std::string& path, const std::string& bytes) {
     FILE* f = fopen(path.c_str(), "wb");
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
   }
-  std::string dir;
+  tovo_test::temp_dir tmp;
+  std::string dir = tmp.path;
 };
 
 TEST_F(clip_files, cart_file_round_trips_through_its_hex_code) {
@@ -271,6 +269,31 @@ TEST_F(clip_files, converters_report_files_they_cannot_open) {
   EXPECT_EQ(convert_hex_to_binary_file("[cart]00", (dir + "/no/out").c_str()), 1);
   EXPECT_EQ(read(dir + "/out"), "<missing>");
 }
+
+struct clip_cart : disk_fixture {};
+
+TEST_F(clip_cart, saved_cart_goes_on_the_clipboard_as_its_picture_file_code) {
+  tovo_cart* cart = tovo_test::make_full_cart();
+  ASSERT_EQ(save_cart_to_clipboard(cart), 0);
+  std::string png = read_bytes(appdata + "_clip.kx.png");
+  ASSERT_NE(png, "<missing>");
+  std::string code = "[cart]" + hex_of(png) + "[/cart]";
+  EXPECT_EQ(read_bytes(appdata + "_clip.kx.png.hex"), code);
+  char* clip = tarq_get_clipboard_text();
+  ASSERT_NE(clip, nullptr);
+  EXPECT_EQ(std::string(clip), code);
+  // Pasted back, the code gives the same cart.
+  ASSERT_EQ(convert_hex_to_binary_file(clip, file("pasted.kx.png").c_str()), 0);
+  tarq_free(clip);
+  tovo_cart* back = load_tovo_cart_png(file("pasted.kx.png").c_str());
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(tovo_test::rom_bytes(back), tovo_test::rom_bytes(cart));
+  EXPECT_STREQ(back->code, cart->code);
+  tarq_destroy_tovo_cart(back);
+  tarq_destroy_tovo_cart(cart);
+}
+
+TEST_F(clip_cart, nothing_to_save_fails) { EXPECT_EQ(save_cart_to_clipboard(nullptr), 1); }
 
 TEST(activity_log, hooks_return_their_argument_and_timer_counts_cpu_time) {
   EXPECT_EQ(log_activity(7), 7);
