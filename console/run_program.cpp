@@ -6,6 +6,7 @@
 #include "console/alloc.h"
 #include "console/api.h"
 #include "console/code_tabs.h"
+#include "console/config_command.h"
 #include "console/console_print.h"
 #include "console/draw_display.h"
 #include "console/errors.h"
@@ -189,6 +190,11 @@ bool resume_command(const char* text) {
 void run_program(const char* text, int is_prompt_line) {
   if (!text) text = "";
   if (is_prompt_line && resume_command(text)) return;
+  // The config command runs here; an empty program is compiled in its place.
+  if (const char* args = tovo_config_args(text)) {
+    run_config(args);
+    text = "";
+  }
   tovo_clear_error_log();
   run_state.has_draw = 0;
   if (!L0_cart) reset_lua_machine();

@@ -152,6 +152,39 @@ int32_t tovo_shell_save_to_clipboard() {
   return 1;
 }
 
+namespace {
+
+struct standin_setting {
+  char name[32];
+  int32_t value;
+};
+standin_setting standin_settings[TOVO_STANDIN_SETTINGS];
+
+standin_setting* find_setting(const char* name, bool make) {
+  for (standin_setting& s : standin_settings) {
+    if (!s.name[0]) {
+      if (!make || std::strlen(name) >= sizeof s.name) return nullptr;
+      std::snprintf(s.name, sizeof s.name, "%s", name);
+      return &s;
+    }
+    if (std::strcmp(s.name, name) == 0) return &s;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int32_t tovo_shell_get_setting(const char* name) {
+  TOVO_HOOK(get_setting, name);
+  standin_setting* s = find_setting(name, false);
+  return s ? s->value : 0;
+}
+
+void tovo_shell_set_setting(const char* name, int32_t value) {
+  TOVO_HOOK(set_setting, name, value);
+  if (standin_setting* s = find_setting(name, true)) s->value = value;
+}
+
 int32_t tovo_shell_compressed_size(const char* code) {
   TOVO_HOOK(compressed_size, code);
   return -1;

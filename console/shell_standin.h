@@ -39,6 +39,10 @@ struct tovo_shell_hook_table {
   void (*prompt_command)(const char* command, const char* argument);
   // The working cart as a "[cart]" code on the host clipboard: 0 saved.
   int32_t (*save_to_clipboard)();
+  // The shell's settings by their "config.txt" names ("volume", "theme",
+  // "gif_len", ...); a set carries the setting's own effects.
+  int32_t (*get_setting)(const char* name);
+  void (*set_setting)(const char* name, int32_t value);
 };
 
 extern tovo_shell_hook_table tovo_shell_hooks;
@@ -104,6 +108,11 @@ void tovo_shell_save_backup();
 void tovo_shell_clear_kiosk();
 int32_t tovo_shell_compressed_size(const char* code);  // -1 without the shell
 int32_t tovo_shell_save_to_clipboard();                 // 1 (failed) without the shell
+// Without the shell a setting keeps the last value set (0 before), for up to
+// TOVO_STANDIN_SETTINGS names.
+constexpr int TOVO_STANDIN_SETTINGS = 16;
+int32_t tovo_shell_get_setting(const char* name);
+void tovo_shell_set_setting(const char* name, int32_t value);
 
 // Prompt commands that reach the cart file system or the host (cd, mkdir,
 // ls, folder, backup, save, install_demos, install_games, keyconfig): the

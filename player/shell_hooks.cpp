@@ -14,6 +14,7 @@
 #include "player/clip_codes.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
+#include "player/shell_settings.h"
 #include "player/shell_state.h"
 #include "sound/play.h"
 
@@ -71,6 +72,8 @@ bool install() {
   tovo_shell_hooks.take_load_reason = take_load_reason;
   tovo_shell_hooks.clear_kiosk = clear_kiosk;
   tovo_shell_hooks.save_to_clipboard = save_to_clipboard;
+  tovo_shell_hooks.get_setting = tovo_get_shell_setting;
+  tovo_shell_hooks.set_setting = tovo_set_shell_setting;
   return true;
 }
 
