@@ -9,6 +9,9 @@
 
 #include "console/cart.h"
 #include "console/mem.h"
+#include "console/run_state.h"
+#include "engine/ctext.h"
+#include "player/shell_state.h"
 #include "engine/gfx.h"
 #include "engine/host.h"
 #include "engine/mem.h"
@@ -302,6 +305,38 @@ TEST(activity_log, hooks_return_their_argument_and_timer_counts_cpu_time) {
   volatile uint32_t x = 1;
   for (int i = 0; i < 2000000; i++) x = x * 1103515245u + 12345u;
   EXPECT_GT(timer_end(), 0);
+}
+
+TEST(help_topic, prints_the_topic_or_the_word_at_the_cursor) {
+  int32_t saved_exec = run_state.exec, saved_running = run_state.running, saved_tab = code_tab_selected;
+  tarq_ctext* saved = shell.tabs[2];
+  run_state.exec = 1;  // console lines go to standard output
+  run_state.running = 0;
+  auto printed = [](const char* topic) {
+    testing::internal::CaptureStdout();
+    print_help_topic(topic);
+    return testing::internal::GetCapturedStdout();
+  };
+  EXPECT_EQ(printed("spr"), "help topic: spr\nblah\n");
+  uint8_t text[] = "x=Circfill(1) rect_fill2(0)";
+  tarq_ctext tab{};
+  tab.text = text;
+  shell.tabs[2] = &tab;
+  code_tab_selected = 2;
+  const struct {
+    int32_t cursor;
+    const char* out;
+  } cases[] = {{5, "help topic: ircfill\nblah\n"},     {18, "help topic: rect_fill2\nblah\n"},
+               {14, "help topic: rect_fill2\nblah\n"}, {1, "help topic: x\nblah\n"},
+               {-4, "help topic: x\nblah\n"},          {999, "help topic: \nblah\n"}};
+  for (const auto& c : cases) {
+    tab.cursor = c.cursor;
+    EXPECT_EQ(printed(nullptr), c.out) << c.cursor;
+  }
+  shell.tabs[2] = saved;
+  code_tab_selected = saved_tab;
+  run_state.exec = saved_exec;
+  run_state.running = saved_running;
 }
 
 }  // namespace
