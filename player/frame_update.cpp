@@ -15,6 +15,7 @@
 #include "engine/events.h"
 #include "engine/prng.h"
 #include "engine/tarq.h"
+#include "player/activity_log.h"
 #include "player/boot.h"
 #include "player/drop.h"
 #include "player/record.h"
@@ -243,6 +244,7 @@ void tovo_tick() {
 
 void tovo_frame_update() {
   handle_dropped_file();
+  log_activity(0);
   for (int32_t& mask : button_state.forced) mask = -1;  // injected buttons last one update
   if (shell.mode == TOVO_MODE_RUNNING) {
     int32_t fps = run_state.target_fps;
