@@ -9,5 +9,10 @@ cmake --build build/debug
 # A few seconds of the cart-file readers' libFuzzer targets (clang, build/fuzz).
 scripts/fuzz.sh 3 fuzz_text_cart fuzz_picture_cart fuzz_pxa fuzz_lua_import
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The script conformance corpus once more with a full collection at every
+# allocation point of the runtime.
+cmake -S . -B build/stress -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON -DTOVO_GC_STRESS=ON >/dev/null
+cmake --build build/stress --target runscript
+(cd build/stress && ctest --output-on-failure -R '^script_corpus')
 cd build/debug
 ctest --output-on-failure -j "$(nproc)"
