@@ -14,5 +14,9 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktra
 cmake -S . -B build/stress -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON -DTOVO_GC_STRESS=ON >/dev/null
 cmake --build build/stress --target runscript
 (cd build/stress && ctest --output-on-failure -R '^script_corpus')
+# The threads that meet the audio callback, under ThreadSanitizer: the mixer
+# against the main thread, and the serial sample ring.
+tests/sound/tsan.sh build/tsan
+tests/console/tsan.sh build/tsan
 cd build/debug
 ctest --output-on-failure -j "$(nproc)"
