@@ -3,49 +3,24 @@
 // one keeps cart data between two runs.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <string>
-#include <vector>
 
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
 // Runs the player with -x on the cart with HOME in the given folder; its
 // standard output, or "" when it could not be started or failed.
 std::string run_cart(const std::string& binary, const std::string& cart, const tovo_test::temp_dir& home) {
-  std::vector<std::string> env_s = {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
-  for (char** e = environ; *e; e++) {
-    std::string var = *e;
-    if (var.rfind("HOME=", 0) != 0 && var.rfind("SDL_VIDEODRIVER=", 0) != 0 && var.rfind("SDL_AUDIODRIVER=", 0) != 0)
-      env_s.push_back(var);
-  }
-  std::vector<char*> envp;
-  for (std::string& e : env_s) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> args = {binary, "-x", cart};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  std::string out_path = home.file("stdout.txt");
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  int started = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (started != 0) return "";
-  int status = 0;
-  waitpid(pid, &status, 0);
+  pid_t pid = tovo_test::start_process({binary, "-x", cart},
+                                       {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
+  if (pid < 0) return "";
+  int status = tovo_test::wait_for(pid, 60000);
   std::string out;
-  tovo_test::read_file(out_path, &out);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : "";
+  tovo_test::read_file(home.file("stdout.txt"), &out);
+  return status == 0 ? out : "";
 }
 
 std::string env_or(const char* name, const char* fallback) {

@@ -4,21 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
+#include "tests/support/xvfb.h"
 
 namespace {
 
@@ -27,43 +21,8 @@ std::string env_or_empty(const char* name) {
   return v ? v : "";
 }
 
-void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-pid_t start(const std::vector<std::string>& args, const std::vector<std::string>& env, const tovo_test::temp_dir& dir) {
-  std::vector<std::string> argv_s = args;
-  std::vector<char*> argv;
-  for (std::string& a : argv_s) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> env_s = env;
-  for (char** e = environ; *e; e++) {
-    std::string var = *e;
-    bool replaced = false;
-    for (const std::string& v : env) replaced = replaced || var.compare(0, v.find('=') + 1, v, 0, v.find('=') + 1) == 0;
-    if (!replaced) env_s.push_back(var);
-  }
-  std::vector<char*> envp;
-  for (std::string& e : env_s) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, dir.file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv_s[0].c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-int wait_for(pid_t pid, int ms) {
-  for (int waited = 0; waited < ms; waited += 10) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    sleep_ms(10);
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1;
-}
+using tovo_test::sleep_ms;
+using tovo_test::wait_for;
 
 // The few calls of the X library and its test extension, found at run time.
 struct x_keyboard {
@@ -120,26 +79,8 @@ struct x_keyboard {
 constexpr unsigned long KEY_P = 0x70, KEY_Z = 0x7a, KEY_UP = 0xff52, KEY_DOWN = 0xff54;
 constexpr uint32_t WHITE = 0xfffcf4;  // colour 7
 
-// The screen from the server's frame-buffer file (an X window dump, 32 bits a pixel).
-struct screen_dump {
-  std::string bytes;
-  uint32_t width = 0, height = 0, line = 0, data = 0;
-  uint32_t be32(size_t at) const {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + at;
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-  }
-  bool load(const std::string& path) {
-    if (!tovo_test::read_file(path, &bytes) || bytes.size() < 100) return false;
-    width = be32(16);
-    height = be32(20);
-    line = be32(48);
-    data = be32(0) + be32(76) * 12;
-    return be32(44) == 32 && uint64_t(data) + uint64_t(line) * height <= bytes.size();
-  }
-  uint32_t rgb(uint32_t x, uint32_t y) const {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + data + y * line + x * 4;
-    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-  }
+// The screen from the server's frame-buffer file.
+struct screen_dump : tovo_test::screen_dump {
   // The menu box: the first and last rows holding a white run as long as its
   // 80-pixel outline at the window's scale; the box's height in console
   // pixels (0 when there is none).
@@ -176,11 +117,9 @@ TEST(pause_menu_e2e, OpensMovesToOptionsAndBackAndQuits) {
   if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
   tovo_test::temp_dir home, fb;
   std::string display = ":" + std::to_string(440 + getpid() % 400);
-  pid_t server = start({"Xvfb", display, "-screen", "0", "800x600x24", "-fbdir", fb.path, "-nolisten", "tcp"}, {}, fb);
+  std::string screen;
+  pid_t server = tovo_test::start_xvfb(display, fb, &screen);
   ASSERT_GT(server, 0);
-  std::string screen = fb.file("Xvfb_screen0");
-  for (int i = 0; i < 300 && !tovo_test::file_exists(screen); i++) sleep_ms(10);
-  sleep_ms(300);
   x_keyboard keys;
   if (!keys.open(display)) {
     keys.close();
@@ -188,9 +127,10 @@ TEST(pause_menu_e2e, OpensMovesToOptionsAndBackAndQuits) {
     wait_for(server, 5000);
     GTEST_SKIP() << "the X test extension could not be loaded";
   }
-  pid_t pid = start({binary}, {"HOME=" + home.path, "DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",
-                               "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"},
-                    home);
+  pid_t pid = tovo_test::start_process({binary},
+                                       {"HOME=" + home.path, "DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",
+                                        "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"},
+                                       home);
   ASSERT_GT(pid, 0);
   sleep_ms(500);
   keys.pointer_to(400, 300);

@@ -3,11 +3,8 @@
 // file. Each test runs the program with its own HOME.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,16 +13,11 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
+#include "tests/support/xvfb.h"
 
 namespace {
-
-std::string env_or_empty(const char* name) {
-  const char* v = getenv(name);
-  return v ? v : "";
-}
 
 std::string env_or(const char* name, const char* built_in) {
   const char* v = getenv(name);
@@ -37,46 +29,14 @@ struct run_result {
   std::string out;
 };
 
+using tovo_test::wait_for;
+
 // Starts program with args and the extra environment; stdout and stderr go
 // to files in dir. Returns the child's pid (or -1).
-pid_t start(const std::string& program, const std::vector<std::string>& args, const std::vector<std::string>& env,
+pid_t start(const std::string& program, std::vector<std::string> args, const std::vector<std::string>& env,
             const tovo_test::temp_dir& dir) {
-  std::vector<std::string> argv_s = {program};
-  argv_s.insert(argv_s.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : argv_s) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  // The given variables replace those of the same name.
-  std::vector<std::string> env_s = env;
-  for (char** e = environ; *e; e++) {
-    std::string var = *e;
-    bool replaced = false;
-    for (const std::string& v : env) replaced = replaced || var.compare(0, v.find('=') + 1, v, 0, v.find('=') + 1) == 0;
-    if (!replaced) env_s.push_back(var);
-  }
-  std::vector<char*> envp;
-  for (std::string& e : env_s) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, dir.file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-// Waits up to ms for the child; its exit status, or -1 after killing it.
-int wait_for(pid_t pid, int ms) {
-  for (int waited = 0; waited < ms; waited += 10) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1;
+  args.insert(args.begin(), program);
+  return tovo_test::start_process(args, env, dir);
 }
 
 run_result run_headless(const std::string& program, const std::vector<std::string>& args,
@@ -200,59 +160,16 @@ TEST_F(player, ConfigFileValuesAreKeptAndSwitchesOverrideThem) {
 
 // ---- A real window under Xvfb ----
 
-bool on_path(const std::string& program) {
-  std::string dirs = env_or_empty("PATH");
-  size_t start_at = 0;
-  while (start_at <= dirs.size()) {
-    size_t end = dirs.find(':', start_at);
-    std::string dir = dirs.substr(start_at, end == std::string::npos ? std::string::npos : end - start_at);
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-    if (end == std::string::npos) break;
-    start_at = end + 1;
-  }
-  return false;
-}
-
-// The screen from an X window dump (32 bits a pixel): counts of pixels by colour.
-struct screen_dump {
-  std::string bytes;
-  uint32_t width = 0, height = 0, line = 0, data = 0;
-  uint32_t be32(size_t at) const {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + at;
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-  }
-  bool load(const std::string& path) {
-    if (!tovo_test::read_file(path, &bytes) || bytes.size() < 100) return false;
-    width = be32(16);
-    height = be32(20);
-    line = be32(48);
-    data = be32(0) + be32(76) * 12;
-    return be32(44) == 32 && uint64_t(data) + uint64_t(line) * height <= bytes.size();
-  }
-  uint32_t rgb(uint32_t x, uint32_t y) const {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + data + y * line + x * 4;
-    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-  }
-  int count(uint32_t colour) const {
-    int n = 0;
-    for (uint32_t y = 0; y < height; y++)
-      for (uint32_t x = 0; x < width; x++) n += rgb(x, y) == colour;
-    return n;
-  }
-};
+using tovo_test::on_path;
+using tovo_test::screen_dump;
 
 TEST_F(player, RealWindowShowsTheBootAndShutsDownCleanly) {
   if (!on_path("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
   tovo_test::temp_dir home, fb;
   std::string display = ":" + std::to_string(40 + getpid() % 400);
-  pid_t server = start("/usr/bin/env", {"Xvfb", display, "-screen", "0", "800x600x24", "-fbdir", fb.path,
-                                        "-nolisten", "tcp"},
-                       {}, fb);
+  std::string screen;
+  pid_t server = tovo_test::start_xvfb(display, fb, &screen);
   ASSERT_GT(server, 0);
-  std::string screen = fb.file("Xvfb_screen0");
-  for (int i = 0; i < 300 && !tovo_test::file_exists(screen); i++)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   // The X libraries keep some memory to the end: the engine's own count of
   // live items in the log stands for the leak check here.
   pid_t pid = start(binary, {}, {"HOME=" + home.path, "DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",

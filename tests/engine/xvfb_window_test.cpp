@@ -17,7 +17,9 @@
 #include "engine/tarq.h"
 #include "engine/text.h"
 #include "engine/video.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/xvfb.h"
 
 extern char** environ;
 
@@ -25,46 +27,8 @@ namespace {
 
 constexpr const char* CHILD_ENV = "TOVO_XVFB_SCREEN_DIR";
 
-bool on_path(const std::string& program) {
-  const char* path = getenv("PATH");
-  std::string dirs = path ? path : "";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    const size_t end = dirs.find(':', start);
-    const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return false;
-}
-
-// The screen as an X window dump: a big-endian header, a colour map, then rows.
-struct screen_dump {
-  std::string bytes;
-  uint32_t width = 0, height = 0, bpp = 0, line = 0, lsb_first = 0, data = 0;
-
-  uint32_t be32(size_t at) const {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + at;
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-  }
-  bool load(const std::string& path) {
-    if (!tovo_test::read_file(path, &bytes) || bytes.size() < 100) return false;
-    width = be32(16);
-    height = be32(20);
-    lsb_first = be32(28) == 0;
-    bpp = be32(44);
-    line = be32(48);
-    data = be32(0) + be32(76) * 12;
-    return bpp == 32 && uint64_t(data) + uint64_t(line) * height <= bytes.size();
-  }
-  uint32_t rgb(uint32_t x, uint32_t y) const {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + data + size_t(y) * line + size_t(x) * 4;
-    const uint32_t v = lsb_first ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
-                                 : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16;
-    return v & 0xFFFFFF;
-  }
-};
+using tovo_test::on_path;
+using tovo_test::screen_dump;
 
 // Runs inside the X server.
 void present_and_check(const std::string& dir) {

@@ -1,0 +1,28 @@
+#pragma once
+// Test helpers for running programs: start one with extra environment, wait
+// for it with a time limit, find one on PATH.
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+namespace tovo_test {
+
+// Starts args[0] (looked up on PATH when it has no slash) with args and the
+// environment, where the given "NAME=value" variables replace those of the
+// same name; stdout and stderr go to stdout.txt and stderr.txt in dir.
+// Returns the child's pid (or -1).
+pid_t start_process(const std::vector<std::string>& args, const std::vector<std::string>& env, const temp_dir& dir);
+
+// Waits up to ms for the child: its exit status (128 when a signal ended
+// it), or -1 after killing it.
+int wait_for(pid_t pid, int ms);
+
+// Whether an executable of this name is in one of PATH's folders.
+bool on_path(const std::string& program);
+
+void sleep_ms(int ms);
+
+}  // namespace tovo_test
