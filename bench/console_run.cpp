@@ -3,18 +3,12 @@
 // per-frame work (a cart with empty _update and _draw).
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
 
-#include "console/cart.h"
-#include "console/code_tabs.h"
-#include "console/draw_display.h"
-#include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_state.h"
-#include "engine/gfx.h"
-#include "script/api.h"
 #include "script/cpu.h"
+#include "tests/support/cart_machine.h"
 
 namespace {
 
@@ -25,26 +19,12 @@ struct Machine {
   explicit Machine(const char* code) {
     std::memset(&run_state, 0, sizeof run_state);
     tovo_clock = fixed_clock;
-    pstate.cart = tarq_create_tovo_cart();
-    for (auto& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-    pitem[0] = tarq_create_tovo_cart();
-    pitems = 1;
-    set_draw_display(0);
-    std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
-    split_code_to_tabs(pitem[0]);
+    tovo_test::create_cart_machine();
+    tovo_test::set_cart_code(code);
     run_cart();
     run_slice();  // the top level and the first frame
   }
-  ~Machine() {
-    if (L0_cart) lua_close(L0_cart);
-    L0_cart = L0_command = L0 = nullptr;
-    tarq_destroy_tovo_cart(pitem[0]);
-    pitem[0] = nullptr;
-    tarq_destroy_tovo_cart(pstate.cart);
-    pstate.cart = nullptr;
-    pstate.draw_target = nullptr;
-    for (auto& screen : pstate.screens) screen = tarq_destroy_bitmap(screen);
-  }
+  ~Machine() { tovo_test::destroy_cart_machine(); }
 };
 
 void BM_TightLoopSlice(benchmark::State& state) {

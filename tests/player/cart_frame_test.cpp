@@ -25,6 +25,7 @@
 #include "player/frame_step.h"
 #include "player/shell_state.h"
 #include "script/api.h"
+#include "tests/support/cart_machine.h"
 
 namespace {
 
@@ -32,12 +33,7 @@ struct cart_frames : ::testing::Test {
   void SetUp() override {
     memset(&run_state, 0, sizeof run_state);
     reset_run_chain();
-    pstate.cart = tarq_create_tovo_cart();
-    for (auto& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-    pitem[0] = tarq_create_tovo_cart();
-    pitems = 1;
-    pstate.reset_counter = 0;
-    set_draw_display(0);
+    tovo_test::create_cart_machine();
     app.pause_state = 0;
     app.tick_mouse_read = 0;
     stat_inputs.mouse_changes = 0;
@@ -45,16 +41,7 @@ struct cart_frames : ::testing::Test {
     shell.frame_rate = 30;
   }
   void TearDown() override {
-    if (L0_cart) lua_close(L0_cart);
-    L0_cart = L0_command = L0 = nullptr;
-    tarq_destroy_tovo_cart(pitem[0]);
-    pitem[0] = nullptr;
-    tarq_destroy_tovo_cart(pstate.cart);
-    pstate.cart = nullptr;
-    pstate.draw_target = nullptr;
-    for (auto& screen : pstate.screens) screen = tarq_destroy_bitmap(screen);
-    for (auto& tab : code_tab) tab[0] = 0;
-    code_tab_selected = 0;
+    tovo_test::destroy_cart_machine();
     pstate.reset_counter = 0;
     shell.mode = 0;
     shell.program_started = 0;
@@ -70,8 +57,7 @@ struct cart_frames : ::testing::Test {
   }
 
   void start(const char* code) {
-    snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
-    split_code_to_tabs(pitem[0]);
+    tovo_test::set_cart_code(code);
     run_state.pending_action = TOVO_PENDING_RUN;
   }
 

@@ -10,18 +10,15 @@
 #include <cstring>
 #include <string>
 
-#include "console/cart.h"
-#include "console/code_tabs.h"
-#include "console/draw_display.h"
 #include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
 #include "console/shell_standin.h"
-#include "engine/gfx.h"
 #include "engine/tarq.h"
 #include "script/api.h"
 #include "script/cpu.h"
+#include "tests/support/cart_machine.h"
 
 namespace tovo_test {
 
@@ -38,34 +35,17 @@ class CartHarness : public testing::Test {
     reset_run_chain();
     fake_now = 1000000;
     tovo_clock = fake_clock;
-    pstate.cart = tarq_create_tovo_cart();
-    for (auto& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
-    pitem[0] = tarq_create_tovo_cart();
-    pitems = 1;
-    pstate.reset_counter = 0;
-    set_draw_display(0);
+    create_cart_machine();
   }
 
   void TearDown() override {
-    if (L0_cart) lua_close(L0_cart);
-    L0_cart = L0_command = L0 = nullptr;
-    tarq_destroy_tovo_cart(pitem[0]);
-    pitem[0] = nullptr;
-    tarq_destroy_tovo_cart(pstate.cart);
-    pstate.cart = nullptr;
-    pstate.draw_target = nullptr;
-    for (auto& screen : pstate.screens) screen = tarq_destroy_bitmap(screen);
-    for (auto& tab : code_tab) tab[0] = 0;
-    code_tab_selected = 0;
+    destroy_cart_machine();
     pstate.script_memory = pstate.code_overhead = 0;
     tovo_clock = tarq_get_time;
   }
 
   // The working cart's code, split into its tabs as loading does.
-  void set_code(const std::string& code) {
-    std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code.c_str());
-    split_code_to_tabs(pitem[0]);
-  }
+  void set_code(const std::string& code) { set_cart_code(code); }
 
   // Starts the cart as the shell does for its pending run action.
   void start(const std::string& code) {

@@ -1,0 +1,48 @@
+#pragma once
+// The console's machine as tests and benchmarks set it up: the machine's
+// cart, four screens and one working cart. Header-only, without a test
+// framework, so that any program that links the console library can use it.
+#include <cstdio>
+#include <string>
+
+#include "console/cart.h"
+#include "console/code_tabs.h"
+#include "console/draw_display.h"
+#include "console/pstate.h"
+#include "engine/gfx.h"
+#include "script/api.h"
+#include "script/cpu.h"
+
+namespace tovo_test {
+
+inline void create_cart_machine() {
+  pstate.cart = tarq_create_tovo_cart();
+  for (auto& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
+  pitem[0] = tarq_create_tovo_cart();
+  pitems = 1;
+  pstate.reset_counter = 0;
+  set_draw_display(0);
+}
+
+// Closes the cart's state, frees what create_cart_machine made and empties
+// the code tabs.
+inline void destroy_cart_machine() {
+  if (L0_cart) lua_close(L0_cart);
+  L0_cart = L0_command = L0 = nullptr;
+  tarq_destroy_tovo_cart(pitem[0]);
+  pitem[0] = nullptr;
+  tarq_destroy_tovo_cart(pstate.cart);
+  pstate.cart = nullptr;
+  pstate.draw_target = nullptr;
+  for (auto& screen : pstate.screens) screen = tarq_destroy_bitmap(screen);
+  for (auto& tab : code_tab) tab[0] = 0;
+  code_tab_selected = 0;
+}
+
+// The working cart's code, split into its tabs as loading does.
+inline void set_cart_code(const std::string& code) {
+  std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code.c_str());
+  split_code_to_tabs(pitem[0]);
+}
+
+}  // namespace tovo_test
