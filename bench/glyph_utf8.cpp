@@ -11,7 +11,7 @@ namespace {
 
 // Mostly ASCII code with some glyphs, kana and capitals, as cart code has.
 std::string cart_text() {
-  std::string line = "function _update() x+=1 if btn(\x8b) then y-=1 end -- \x9a\xcc PICO \x80\x81\n";
+  std::string line = "function _update() x+=1 if btn(\x8b) then y-=1 end -- \x9a\xcc TOVO \x80\x81\n";
   std::string text;
   while (text.size() + line.size() < 65536) text += line;
   return text;
