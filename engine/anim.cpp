@@ -22,7 +22,9 @@ void free_channel_arrays(tarq_anim_channel* c) {
   c->count = c->capacity = 0;
 }
 
-void destroy_actor_channels(tarq_actor* a) {
+}  // namespace
+
+void cactor_destroy_channels(tarq_actor* a) {
   for (tarq_anim_channel& c : a->channel) free_channel_arrays(&c);
   free_channel_arrays(&a->command);
   for (int32_t i = 0; i < a->bone_count; i++) tarq_destroy_anim_channel(a->bones[i]);
@@ -30,8 +32,6 @@ void destroy_actor_channels(tarq_actor* a) {
   a->bones = nullptr;
   a->bone_count = 0;
 }
-
-}  // namespace
 
 tarq_anim* tarq_create_anim() {
   tarq_anim* anim = (tarq_anim*)tarq_calloc(sizeof(tarq_anim));
@@ -41,7 +41,7 @@ tarq_anim* tarq_create_anim() {
 
 void tarq_destroy_anim(tarq_anim* anim) {
   if (!anim) return;
-  for (int32_t i = 0; i < anim->actor_count; i++) destroy_actor_channels(&anim->actors[i]);
+  for (int32_t i = 0; i < anim->actor_count; i++) cactor_destroy_channels(&anim->actors[i]);
   tarq_free(anim->actors);
   tarq_free(anim);
   tarq_items_created--;

@@ -37,6 +37,8 @@ struct tarq_anim {
 tarq_anim* tarq_create_anim();
 void tarq_destroy_anim(tarq_anim* anim);
 int32_t canim_new_actor(tarq_anim* anim);
+// Frees an actor's channels and its bone-channel array.
+void cactor_destroy_channels(tarq_actor* actor);
 int canim_set_bone_count(tarq_actor* actor, int32_t n);
 tarq_anim_channel* tarq_create_anim_channel(int32_t value_size);
 void tarq_destroy_anim_channel(tarq_anim_channel* channel);
