@@ -125,7 +125,18 @@ bool is_key_bound(int32_t code) {
   return false;
 }
 
+void latch_key_taps() {
+  for (int p = 0; p < 2; p++)
+    for (int b = 0; b < TOVO_BUTTONS; b++)
+      if (keyboard_holds(b, p)) button_state.tapped[p] |= 1 << b;
+}
+
 void read_buttons() {
+  int32_t tapped[TOVO_PLAYERS];
+  for (int p = 0; p < TOVO_PLAYERS; p++) {
+    tapped[p] = button_state.tapped[p];
+    button_state.tapped[p] = 0;
+  }
   for (auto& row : pstate.held)
     for (int32_t& h : row) h = 0;
   if (button_config.random_input > 0) {
@@ -135,7 +146,7 @@ void read_buttons() {
   }
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     for (int b = 0; b < TOVO_BUTTONS; b++) {
-      bool held = player_key(b, p) || player_button(b, p) > 128;
+      bool held = player_key(b, p) || (tapped[p] >> b & 1) || player_button(b, p) > 128;
       if (!held) {
         button_state.blocked[p][b] = 0;
       } else if (!button_state.blocked[p][b]) {

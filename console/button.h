@@ -15,6 +15,7 @@ struct tovo_button_state {
   int32_t pressed[TOVO_PLAYERS][TOVO_BUTTONS];   // the btnp flag of this frame
   int32_t counter[TOVO_PLAYERS][TOVO_BUTTONS];   // repeat counter, in frames
   int32_t forced[TOVO_PLAYERS];                  // buttons forced held (bit b); -1 none
+  int32_t tapped[TOVO_PLAYERS];                  // keys seen down since the last read (bit b)
   // Mouse sums latched from the engine by the last read (machine queries).
   int32_t wheel_x, wheel_y;
   int32_t rel_x, rel_y;
@@ -40,6 +41,10 @@ extern tovo_button_config button_config;
 typedef void (*tovo_controller_reader)(int32_t n, int32_t* x, int32_t* y, int32_t* mask);
 extern tovo_controller_reader tovo_read_controller;
 
+// Notes the buttons whose keys are down in this host frame, so that a key
+// tapped between two reads still counts as held by the next read. Called
+// once per host frame, whether or not the frame reads the buttons.
+void latch_key_taps();
 // Fills pstate.held for this frame.
 void read_buttons();
 // Computes the pressed flags and steps the repeat counters; reads the

@@ -136,6 +136,7 @@ void run_cart() {
   if (cart) merge_code_from_tabs(cart);
   std::snprintf(run_state.param, sizeof run_state.param, "%s", run_state.pending_param);
   run_state.pending_param[0] = 0;
+  run_state.end_error = TOVO_END_NORMAL;
   run_state.running_cart_lid[0] = 0;
   set_running_names(tovo_shell_current_filename());
   char line[3 * TOVO_RUN_NAME_SIZE];
@@ -222,6 +223,7 @@ void run_program(const char* text, int is_prompt_line) {
   tarq_free(flat);
   tarq_free(code);
   if (!ok) {
+    if (!is_prompt_line) run_state.end_error = TOVO_END_COMPILE_ERROR;
     run_state.running = 0;
     return;
   }
@@ -235,6 +237,7 @@ void run_program(const char* text, int is_prompt_line) {
   pstate.code_overhead = overhead;
   if (status != LUA_OK) {
     tovo_report_compile_error(L0, text, is_prompt_line);
+    if (!is_prompt_line) run_state.end_error = TOVO_END_COMPILE_ERROR;
     lua_settop(L0, 0);
     lua_reset_call_state_tovo(L0);
     run_state.running = 0;

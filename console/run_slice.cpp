@@ -86,6 +86,7 @@ void run_slice_section() {
       if (L0 == L0_cart) run_state.resumable = 0;
     } else if (status != LUA_YIELD && pstate.reset_counter <= 0) {
       suspend_program();
+      if (L0 == L0_cart) run_state.end_error = TOVO_END_RUNTIME_ERROR;
       tovo_report_runtime_error(L0, pitem[0] ? pitem[0]->code : "");
     }
   }

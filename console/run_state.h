@@ -38,6 +38,13 @@ enum {
   TOVO_PENDING_FRESH = 6,
 };
 
+// How the last cart program ended, when it did not end normally.
+enum {
+  TOVO_END_NORMAL = 0,
+  TOVO_END_COMPILE_ERROR = 1,
+  TOVO_END_RUNTIME_ERROR = 2,
+};
+
 // Words of a performance-ring entry.
 enum {
   TOVO_PERF_MEMORY = 0,
@@ -64,6 +71,7 @@ struct tovo_run_state {
   int32_t section_count;    // sections run
   int32_t global_api;       // the global_api switch: no alias line
   int32_t load_delay;       // ticks without a run slice after a load
+  int32_t end_error;        // TOVO_END_*: how the cart's last program ended
 
   // CPU.
   int32_t frame_ticks;      // program time in 60ths of a second

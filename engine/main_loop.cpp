@@ -14,6 +14,7 @@ int32_t tarq_argc = 0;
 char** tarq_argv = nullptr;
 char tarq_argv0[TARQ_ARGV0_SIZE];
 int32_t tarq_quit = 0;
+int32_t tarq_exit_status = 0;
 int32_t skip_frame = 0;
 int32_t tarq_processing_gui = 0;
 int32_t tarq_last_mouse_x = 0, tarq_last_mouse_y = 0;
@@ -138,5 +139,5 @@ int tarq_main(int argc, char** argv) {
   tarq_quit = 0;
   while (!tarq_quit) run_frame();
   if (tarq_inited) tarq_exit();
-  return 0;
+  return tarq_exit_status;
 }

@@ -56,6 +56,7 @@ extern char tarq_argv0[TARQ_ARGV0_SIZE];
 extern int32_t tarq_inited;
 extern int32_t tarq_console;
 extern int32_t tarq_quit;
+extern int32_t tarq_exit_status;  // what tarq_main returns; the application sets it
 extern int32_t skip_frame;
 extern int32_t tarq_processing_gui;
 extern int32_t tarq_last_mouse_x, tarq_last_mouse_y;

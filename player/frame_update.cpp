@@ -243,6 +243,7 @@ void tovo_tick() {
 }
 
 void tovo_frame_update() {
+  latch_key_taps();
   handle_dropped_file();
   log_activity(0);
   for (int32_t& mask : button_state.forced) mask = -1;  // injected buttons last one update

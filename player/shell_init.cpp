@@ -178,7 +178,7 @@ int tovo_shell_init(int argc, char** argv) {
   if (!shell.data_pod) {
     printf("couldn't load %s\n", pod_path);
     fflush(stdout);
-    exit(1);
+    exit(TOVO_EXIT_CANNOT_START);
   }
   shell.boot_cart = item_text_cart(shell.data_pod, 0);
   shell.resources = item_pod(shell.data_pod, 1);
@@ -186,7 +186,7 @@ int tovo_shell_init(int argc, char** argv) {
   if (!shell.resources || !shell.font) {
     printf("couldn't load %s\n", pod_path);
     fflush(stdout);
-    exit(1);
+    exit(TOVO_EXIT_CANNOT_START);
   }
   if (app.flip_ampersand) flip_ampersand_glyph();
   tovo_console_font = shell.font;
@@ -212,7 +212,7 @@ int tovo_shell_init(int argc, char** argv) {
   if (app.cart_name[0] == 0 || load_working_cart(path) != 0) {
     printf("could not load %s\n", app.cart_name);
     fflush(stdout);
-    exit(1);
+    exit(TOVO_EXIT_CANNOT_START);
   }
   split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
   if (app.export_name[0] != 0) {
@@ -227,6 +227,9 @@ int tovo_shell_init(int argc, char** argv) {
 }
 
 int tovo_shell_exit() {
+  // With -x the exit status tells how the cart's program ended.
+  if (run_state.exec && run_state.end_error == TOVO_END_COMPILE_ERROR) tarq_exit_status = TOVO_EXIT_COMPILE_ERROR;
+  if (run_state.exec && run_state.end_error == TOVO_END_RUNTIME_ERROR) tarq_exit_status = TOVO_EXIT_RUNTIME_ERROR;
   save_cdata();
   flush_activity_log_buffer(0);
   if (app.input_record) fclose(app.input_record);

@@ -5,6 +5,17 @@
 // sequence or (with exec) the command-line cart.
 #include <cstdint>
 
+// The program's exit status: 0 when it ended normally (also when a cart run
+// with -x stopped or returned), 1 when it could not start (no data.pod, a
+// command-line cart that could not be loaded), and with -x 2 or 3 when the
+// cart ended in a compile error or a runtime error.
+enum {
+  TOVO_EXIT_OK = 0,
+  TOVO_EXIT_CANNOT_START = 1,
+  TOVO_EXIT_COMPILE_ERROR = 2,
+  TOVO_EXIT_RUNTIME_ERROR = 3,
+};
+
 int tovo_shell_init(int argc, char** argv);
 int tovo_shell_exit();
 

@@ -127,9 +127,10 @@ void update_mix_channel(tovo_mixer_channel* c, int n);
 // advance at the end of a pattern.
 int32_t tovo_pattern_length(const tovo_cart* cart, int32_t pattern);
 void tovo_advance_pattern(tovo_mixer_channel* c);
-// A fade from the current level to `level` over fade_ms; 1 while one runs.
+// A fade from the current level to `level` over fade_ms; the direction of
+// the fade under way: 1 fading in, 2 fading out, 0 none.
 void tovo_fade_music_to(int32_t level, int32_t fade_ms);
-int32_t tovo_fade_running();
+int32_t tovo_fade_direction();
 // Sound start: the fade level back to 0 and no fade running.
 void tovo_reset_fade();
 

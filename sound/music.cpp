@@ -174,7 +174,12 @@ void tovo_fade_music_to(int32_t level, int32_t fade_ms) {
 
 void cmusic_stop(int32_t, int32_t fade_ms) { tovo_fade_music_to(0, fade_ms); }
 
-int32_t tovo_fade_running() { return fade_vol.load(std::memory_order_relaxed) != fade1 ? 1 : 0; }
+int32_t tovo_fade_direction() {
+  const int32_t level = fade_vol.load(std::memory_order_relaxed);
+  if (fade1 > 0 && level < fade1) return 1;
+  if (fade1 == 0 && level > 0) return 2;
+  return 0;
+}
 
 // Sound start puts the fade back to silence.
 void tovo_reset_fade() {

@@ -120,7 +120,7 @@ void cmusic_play(tarq_music* music, int32_t fade_ms, int32_t order, int32_t loop
 void disable_music(tarq_music* music);
 tarq_music* tarq_get_current_music();
 tarq_xm_playstate* tarq_get_xm_playstate();
-// 1 while a music fade runs.
+// While music plays (patterns or a module): 1 fading in, 2 fading out, else 0.
 int32_t tarq_music_get_fading_state();
 
 void tarq_mix_xm_init(tarq_xm* xm, tarq_xm_playstate* ps, int32_t rate);

@@ -90,7 +90,10 @@ tarq_xm_playstate* tarq_get_xm_playstate() { return &ps0; }
 
 int32_t tarq_music_get_fading_state() {
   tarq_audio_guard lock;
-  return tovo_fade_running();
+  bool playing = ps0.playing && ps0.xm;
+  for (const tovo_mixer_channel& c : ms0.ch)
+    if (c.music && c.cart && c.pattern != -1) playing = true;
+  return playing ? tovo_fade_direction() : 0;
 }
 
 void mix_in_xm(int16_t* mix, int n) {

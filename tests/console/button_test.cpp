@@ -223,6 +223,25 @@ TEST_F(ButtonTest, BlockedButtonWaitsForRelease) {
   EXPECT_EQ(button_state.pressed[0][0], 1);
 }
 
+// A key pressed and released between two reads (a host frame without a
+// tick sees it) is held for the next read only: the O button and the pause
+// key alike.
+TEST_F(ButtonTest, KeyTappedBetweenReadsIsHeldForOneRead) {
+  update_buttons();
+  for (int32_t code : {29, 19}) {  // z: O; p: pause
+    key(code, true);
+    latch_key_taps();
+    key(code, false);
+    latch_key_taps();
+    update_buttons();
+    int b = code == 29 ? 4 : 6;
+    EXPECT_EQ(pstate.held[0][b], 1) << code;
+    EXPECT_EQ(button_state.pressed[0][b], 1) << code;
+    update_buttons();
+    EXPECT_EQ(pstate.held[0][b], 0) << code;
+  }
+}
+
 TEST_F(ButtonTest, MenuCallbackKeepsDirectionsUnblocked) {
   button_config.menu_callback = 1;
   key(80, true);

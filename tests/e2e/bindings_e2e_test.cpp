@@ -43,7 +43,7 @@ TEST(BindingsE2e, CartPrintsWhatTheBindingsAnswer) {
       "pget 017\n",
       "mem 7\n",
       "math 3 1 -2 2 2 8 16\n",
-      "rnd true [nil]\n",
+      "rnd 0x0009.d5de [nil]\n",  // the draw that seed 7 gives
       "stat 34 [nil] 0\n",
       "btn 0 false\n",
       "serial 4\n",
@@ -67,8 +67,12 @@ TEST(BindingsE2e, LogFileAndCstoreRoundTrip) {
   // The cart's output folder is named after the data pod's title.
   EXPECT_TRUE(tovo_test::read_file(home.path + "/.halvorn/tovo/appdata/tovo/e2e_log.kxl", &log));
   EXPECT_EQ(log, "log line\n");
+  // The stored cart holds the one byte 99 at 0x10: the sprite sheet's
+  // first row, low nibble first.
   std::string stored;
   EXPECT_TRUE(tovo_test::read_file(home.path + "/.halvorn/tovo/cstore/e2e.kx", &stored));
+  EXPECT_EQ(stored, "tovo cartridge // tovo.invalid\nversion 34\n__gfx__\n" + std::string(32, '0') + "36" +
+                        std::string(94, '0') + "\n");
 }
 
 TEST(BindingsE2e, CartDataPersistsBetweenRuns) {

@@ -135,14 +135,31 @@ TEST_F(player, FramesAndDrawsAtSixtyASecond) {
 TEST_F(player, ErrorsAreReportedWithTheirTabLines) {
   tovo_test::temp_dir home;
   run_result r = run_headless(binary, {"-x", cart("runtime_error.kx")}, home);
-  EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("runtime error line 4 tab 0\n if x==2 then x=x+nil end\n"
                        "attempt to perform arithmetic on a nil value\nin _update line 4 (tab 0)\n"),
             std::string::npos)
       << r.out;
   r = run_headless(binary, {"-x", cart("syntax_error.kx")}, home);
-  EXPECT_EQ(r.status, 0);  // nothing runs: the program ends
   EXPECT_NE(r.out.find("syntax error\nunclosed if\n"), std::string::npos) << r.out;
+}
+
+// The exit status with -x tells how the cart ended: a stop or a normal end
+// is a success, an error is not.
+TEST_F(player, ExecExitStatusTellsHowTheCartEnded) {
+  const struct {
+    const char* cart;
+    int status;
+  } cases[] = {
+      {"ends_at_once.kx", 0},
+      {"stops.kx", 0},
+      {"syntax_error.kx", 2},
+      {"runtime_error.kx", 3},
+  };
+  for (const auto& c : cases) {
+    tovo_test::temp_dir home;
+    run_result r = run_headless(binary, {"-x", cart(c.cart)}, home);
+    EXPECT_EQ(r.status, c.status) << c.cart << "\n" << r.out;
+  }
 }
 
 TEST_F(player, ConfigFileValuesAreKeptAndSwitchesOverrideThem) {
@@ -165,6 +182,7 @@ using tovo_test::screen_dump;
 
 TEST_F(player, RealWindowShowsTheBootAndShutsDownCleanly) {
   if (!on_path("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(on_path("xdotool")) << "xdotool presses the keys here: scripts/install-deps.sh installs it";
   tovo_test::temp_dir home, fb;
   std::string display = ":" + std::to_string(40 + getpid() % 400);
   std::string screen;
@@ -195,44 +213,42 @@ TEST_F(player, RealWindowShowsTheBootAndShutsDownCleanly) {
   constexpr uint32_t GRASS = 0x1e8850, SHED = 0x1e2446;
   screen_dump game;
   EXPECT_TRUE(wait_for_colour(GRASS, 50000, &game)) << "the game's first frame never showed";
-  if (on_path("xdotool")) {
-    tovo_test::temp_dir xdo;
-    auto xdotool = [&](std::vector<std::string> args) {
-      pid_t p = start("/usr/bin/env", [&] {
-        args.insert(args.begin(), "xdotool");
-        return args;
-      }(), {"DISPLAY=" + display}, xdo);
-      return p > 0 && wait_for(p, 10000) == 0;
-    };
-    ASSERT_TRUE(xdotool({"search", "--sync", "--pid", std::to_string(pid)}));
-    std::string window;
-    tovo_test::read_file(xdo.file("stdout.txt"), &window);
-    window = window.substr(0, window.find('\n'));
-    ASSERT_FALSE(window.empty());
-    xdotool({"windowfocus", window});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    auto press = [&](const char* key, int ms) {
-      xdotool({"keydown", key});
-      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-      xdotool({"keyup", key});
-    };
-    // The gardener walks right: the picture changes.
-    screen_dump before, after;
-    ASSERT_TRUE(before.load(screen));
-    press("Right", 800);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ASSERT_TRUE(after.load(screen));
-    int changed = 0;
-    for (uint32_t y = 0; y < before.height; y++)
-      for (uint32_t x = 0; x < before.width; x++) changed += before.rgb(x, y) != after.rgb(x, y);
-    EXPECT_GT(changed, 200) << "the game did not react to the arrow key";
-    // X loads the shed, a cart mounted from the data pod, and X comes back.
-    press("x", 200);
-    screen_dump shed;
-    EXPECT_TRUE(wait_for_colour(SHED, 100000, &shed)) << "the shed never showed";
-    press("x", 200);
-    EXPECT_TRUE(wait_for_colour(GRASS, 50000, &game)) << "the garden never came back";
-  }
+  tovo_test::temp_dir xdo;
+  auto xdotool = [&](std::vector<std::string> args) {
+    pid_t p = start("/usr/bin/env", [&] {
+      args.insert(args.begin(), "xdotool");
+      return args;
+    }(), {"DISPLAY=" + display}, xdo);
+    return p > 0 && wait_for(p, 10000) == 0;
+  };
+  ASSERT_TRUE(xdotool({"search", "--sync", "--pid", std::to_string(pid)}));
+  std::string window;
+  tovo_test::read_file(xdo.file("stdout.txt"), &window);
+  window = window.substr(0, window.find('\n'));
+  ASSERT_FALSE(window.empty());
+  xdotool({"windowfocus", window});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  auto press = [&](const char* key, int ms) {
+    xdotool({"keydown", key});
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    xdotool({"keyup", key});
+  };
+  // The gardener walks right: the picture changes.
+  screen_dump before, after;
+  ASSERT_TRUE(before.load(screen));
+  press("Right", 800);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(after.load(screen));
+  int changed = 0;
+  for (uint32_t y = 0; y < before.height; y++)
+    for (uint32_t x = 0; x < before.width; x++) changed += before.rgb(x, y) != after.rgb(x, y);
+  EXPECT_GT(changed, 200) << "the game did not react to the arrow key";
+  // X loads the shed, a cart mounted from the data pod, and X comes back.
+  press("x", 200);
+  screen_dump shed;
+  EXPECT_TRUE(wait_for_colour(SHED, 100000, &shed)) << "the shed never showed";
+  press("x", 200);
+  EXPECT_TRUE(wait_for_colour(GRASS, 50000, &game)) << "the garden never came back";
   kill(pid, SIGTERM);  // the system's quit: a clean shutdown
   EXPECT_EQ(wait_for(pid, 20000), 0);
   kill(server, SIGTERM);

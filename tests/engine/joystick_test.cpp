@@ -156,3 +156,27 @@ TEST_F(Joystick, MappingFilesAreReadAndTheUserFileIsMade) {
   EXPECT_NE(logged.find(" failed to add controller mapping: not a mapping"), std::string::npos);
   EXPECT_EQ(logged.find("// x"), std::string::npos);
 }
+
+// The built-in table is a full set of Linux mapping strings (GUID, name,
+// bindings, platform), with one catch-all for HIDAPI devices at the end.
+TEST(JoystickTable, HoldsAFullSetOfLinuxMappings) {
+  int count = 0, catch_all = 0;
+  bool xbox360 = false;
+  for (int i = 0; controller_db_mapping[i]; i++) {
+    std::string m = controller_db_mapping[i];
+    count++;
+    if (m.rfind("hidapi,*,", 0) == 0) {
+      catch_all++;
+      continue;
+    }
+    ASSERT_GT(m.size(), 34u) << m;
+    EXPECT_EQ(m.find_first_not_of("0123456789abcdef"), 32u) << m;
+    EXPECT_EQ(m[32], ',') << m;
+    EXPECT_NE(m.find(",platform:Linux,"), std::string::npos) << m;
+    EXPECT_NE(m.find(",a:"), std::string::npos) << m;
+    xbox360 |= m.rfind("030000005e0400008e02000010010000,", 0) == 0;
+  }
+  EXPECT_GT(count, 200);
+  EXPECT_EQ(catch_all, 1);
+  EXPECT_TRUE(xbox360);
+}
