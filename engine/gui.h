@@ -42,6 +42,8 @@ struct tarq_gui_element {
   uint32_t flags;
   void* user;  // its first int32 is the reference width for double clicks
   tarq_gui_handler handler;
+  void* record;         // what the element shows (a code text field's record), or null
+  struct tarq_bitmap* target;  // the bitmap it draws into, or null
 };
 
 constexpr int32_t TARQ_GUI_SLOTS = 1024;

@@ -1,0 +1,54 @@
+#pragma once
+// A code text record with a given text and a fresh history, and the keyboard
+// state the editing operations read.
+#include <SDL_scancode.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/ctext.h"
+#include "engine/events.h"
+#include "engine/file.h"
+#include "engine/undo.h"
+
+inline tarq_ctext* make_ctext(const char* text, int32_t capacity = 1000) {
+  tarq_ctext* c = tarq_create_ctext(nullptr, capacity);
+  strcpy((char*)c->text, text);
+  c->char_width = 4;
+  c->line_height = 6;
+  c->tab_width = 16;
+  tarq_clear_undo_stack(c->undo);
+  tarq_backup_ctext(c);
+  return c;
+}
+
+inline std::string text_of(const tarq_ctext* c) { return (const char*)c->text; }
+
+// The texts that undo steps back to, newest first; leaves the record at the oldest.
+inline std::vector<std::string> undo_all(tarq_ctext* c) {
+  std::vector<std::string> seen;
+  tarq_backup_ctext(c);
+  while (tarq_file* state = tarq_undo(c->undo)) {
+    restore_undo_ctext_state(state, c);
+    seen.push_back(text_of(c));
+  }
+  return seen;
+}
+
+// Modifier keys held (left ctrl, shift, alt) and keys pressed this frame.
+struct key_state {
+  explicit key_state(std::vector<int32_t> held, std::vector<int32_t> pressed = {}) {
+    reset();
+    for (int32_t k : held) tarqkey[k] = last_tarqkey[k] = 1;
+    for (int32_t k : pressed) tarqkey[k] = 3;
+  }
+  ~key_state() { reset(); }
+  static void reset() {
+    memset(tarqkey, 0, sizeof tarqkey);
+    memset(last_tarqkey, 0, sizeof last_tarqkey);
+    memset(block_tarqkey, 0, sizeof block_tarqkey);
+  }
+};
+
+constexpr int32_t CTRL = SDL_SCANCODE_LCTRL, SHIFT = SDL_SCANCODE_LSHIFT, ALT = SDL_SCANCODE_LALT;
