@@ -214,15 +214,20 @@ void boot_embedded_cart() {
   }
   prepare_loaded_cart(cart, head->name);
   split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
-  for (int32_t i = 3; i < shell.data_pod->count; i++) {
+  mount_data_pod_carts();
+  tovo_set_mode(TOVO_MODE_STOPPED);
+  run_state.pending_action = TOVO_PENDING_RUN;
+}
+
+void mount_data_pod_carts() {
+  clear_embedded_carts();
+  for (int32_t i = 3; shell.data_pod && i < shell.data_pod->count; i++) {
     tarq_file* item = (tarq_file*)cpod_get_item(shell.data_pod, i, TARQ_ITEM_FILE);
     tovo_cart* c = cart_from_item(item);
     if (!c) continue;
     mount_embedded_cart(c, item->name);
     tarq_destroy_tovo_cart(c);
   }
-  tovo_set_mode(TOVO_MODE_STOPPED);
-  run_state.pending_action = TOVO_PENDING_RUN;
 }
 
 int32_t get_boot_fps() {

@@ -11,5 +11,8 @@ void move_boot();
 // Makes the pod's head cart the working cart, mounts the pod's carts (the head
 // cart first) and asks for the run.
 void boot_embedded_cart();
+// Mounts the data pod's carts (the head cart first) by their names, so that
+// a cart named on the command line or passed to load is found among them.
+void mount_data_pod_carts();
 // Host frames per second since the first draw.
 int32_t get_boot_fps();

@@ -207,6 +207,7 @@ int tovo_shell_init(int argc, char** argv) {
     app.play_source = 2;
     return 0;
   }
+  mount_data_pod_carts();  // a command-line cart may be one of the pod's
   char path[TARQ_PATH_MAX];
   if (tarq_resolve_filename(app.cart_name, path) != 0) snprintf(path, sizeof path, "%s", app.cart_name);
   if (app.cart_name[0] == 0 || load_working_cart(path) != 0) {

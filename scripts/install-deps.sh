@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev liblodepng-dev liblz4-dev nettle-dev libgif-dev zlib1g-dev libzip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool wget unzip
   lua5.2 hyperfine
 )
 
