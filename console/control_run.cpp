@@ -83,11 +83,16 @@ int kx_stop(lua_State* L) {
 }
 
 int kx_reset(lua_State*) {
-  int32_t keep[3] = {pstate.ram[0x5f24], pstate.ram[0x5f26], pstate.ram[0x5f27]};
+  // The print cursor (line-start x, x, y) lives in the machine's fields, which
+  // cursor() and print move without touching the bytes behind them.
+  const int32_t home_x = pstate.print_home_x, x = pstate.cursor_x, y = pstate.cursor_y;
   for (int i = 0; i < 128; i++) tovo_poke(&pstate, pstate.cart, 0x5f00 + i, default_registers[i]);
-  tovo_poke(&pstate, pstate.cart, 0x5f24, keep[0]);
-  tovo_poke(&pstate, pstate.cart, 0x5f26, keep[1]);
-  tovo_poke(&pstate, pstate.cart, 0x5f27, keep[2]);
+  tovo_poke(&pstate, pstate.cart, 0x5f24, home_x & 0xff);
+  tovo_poke(&pstate, pstate.cart, 0x5f26, x & 0xff);
+  tovo_poke(&pstate, pstate.cart, 0x5f27, y & 0xff);
+  pstate.print_home_x = home_x;
+  pstate.cursor_x = x;
+  pstate.cursor_y = y;
   tovo_srand(static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(tovo_clock()));
   spend_cpu(16);
   return 0;

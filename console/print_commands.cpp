@@ -136,8 +136,8 @@ int32_t print_command(tovo_print_context* c, int32_t p, int* stop) {
       if (!have(c, q, 4)) return c->end - p;
       const int32_t address = hex_number(c, q, 4);
       q += 4;
-      // The caller's bytes only: the newline added to the text is no data.
-      if (c->given > q) poke_bytes(c, q, c->given - q, address);
+      // Every byte to the end, with the newline that print adds.
+      if (c->end > q) poke_bytes(c, q, c->end - q, address);
       return c->end - p;
     }
     default:

@@ -9,7 +9,6 @@ struct tovo_print_context {
   uint8_t* text;          // owned copy: length bytes and 4 zero bytes
   int32_t position;       // next byte to read
   int32_t end;            // the text's own length (with the added newline)
-  int32_t given;          // the caller's bytes, without the added newline
   const uint8_t* font;    // the font in use (2048 bytes)
   int32_t scroll;         // newlines use the console scrolling newline
   int32_t wrap;           // glyphs past the right edge start a new line

@@ -27,7 +27,7 @@ int32_t high(uint8_t v) { return v >> 4; }
 void free_text(tovo_print_context* c) {
   tarq_free(c->text);
   c->text = nullptr;
-  c->position = c->end = c->given = 0;
+  c->position = c->end = 0;
   c->wait_frames = 0;
 }
 
@@ -190,7 +190,6 @@ int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, i
   std::memset(c->text + end, 0, PADDING);
   c->position = 0;
   c->end = end;
-  c->given = length;
   c->target = target;
   c->scroll = (mode & TOVO_PRINT_SCROLL) != 0;
   c->wrap = (mode & TOVO_PRINT_WRAP) != 0;

@@ -198,6 +198,12 @@ const char* tovo_glyph_defaults() { return glyph_defaults_text; }
 const char* tovo_alias_line() { return alias_line_text; }
 const char* tovo_epilogue() { return epilogue_text; }
 
+bool tovo_is_short_word(const char* text) {
+  for (const char* word : short_words)
+    if (std::strcmp(text, word) == 0) return true;
+  return false;
+}
+
 int tovo_short_command(const char* text, int is_prompt_line, const char* prefix, char* out, int32_t out_size) {
   int found = 0;
   size_t text_len = std::strlen(text);
@@ -227,10 +233,11 @@ int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, 
   if (ok && cart_lid && (std::strcmp(cart_lid, "19488") == 0 || std::strcmp(cart_lid, "10388") == 0))
     ok = append(out, out_size, &used, " nd=0 ");
   if (ok) {
-    // On a prompt line a short command stands for a call to it; a cart's
-    // code is never rewritten so.
+    // A short command stands for a call to it. A cart's code is rewritten
+    // only when it is the bare word: "cd = 1" stays an assignment.
     int32_t command_size = out_size - used;
-    if (is_prompt_line && tovo_short_command(code, is_prompt_line, "", out + used, command_size)) {
+    bool command = is_prompt_line || tovo_is_short_word(code);
+    if (command && tovo_short_command(code, is_prompt_line, "", out + used, command_size)) {
       size_t n = std::strlen(out + used);
       ok = n + 1 < static_cast<size_t>(command_size);
       used += static_cast<int32_t>(n);

@@ -29,3 +29,5 @@ int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, 
 // prompt line also "s" -> "splore()". Returns 1 when the text is such a
 // command, else 0 (out untouched).
 int tovo_short_command(const char* text, int is_prompt_line, const char* prefix, char* out, int32_t out_size);
+// True when the text is exactly one of the short-command words.
+bool tovo_is_short_word(const char* text);

@@ -143,6 +143,9 @@ void suspend_program() {
   const int32_t clip[4] = {0, 0, 128, 128};
   for (int i = 0; i < 4; i++) poke(0x5f20 + i, clip[i]);
   run_state.running = 0;
+  // A stopped program holds no frame: the stopped screen and the error
+  // report show at once.
+  run_state.hold_frame = 0;
   for (int a = 0x5f28; a < 0x5f2c; a++) poke(a, 0);
   poke(0x5f26, 0);
   int32_t y = pstate.cursor_y;

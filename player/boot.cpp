@@ -27,6 +27,7 @@
 #include "player/cart_image.h"
 #include "player/cart_text.h"
 #include "player/disk.h"
+#include "player/load_reason.h"
 #include "console/console_print.h"
 #include "player/shell_state.h"
 #include "sound/play.h"
@@ -89,6 +90,7 @@ void serve_command_line_cart() {
     char line[TARQ_PATH_MAX + 32];
     snprintf(line, sizeof line, "could not load %s", app.cart_name);
     tovo_print_col(line, 6);
+    tovo_report_load_failure(app.cart_name, path);
     app.run_requested = 0;
   }
 }
@@ -212,8 +214,14 @@ void boot_embedded_cart() {
     tovo_print_col("head cart not found\n", 6);
     return;
   }
-  prepare_loaded_cart(cart, head->name);
-  split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
+  // A cart from the command line that is to run stays the working cart; the
+  // pod's carts are mounted all the same.
+  if (app.cart_loaded && app.run_requested) {
+    tarq_destroy_tovo_cart(cart);
+  } else {
+    prepare_loaded_cart(cart, head->name);
+    split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
+  }
   mount_data_pod_carts();
   tovo_set_mode(TOVO_MODE_STOPPED);
   run_state.pending_action = TOVO_PENDING_RUN;

@@ -22,6 +22,9 @@ extern const char* tovo_cdata_error;
 // when nothing is to be written or the write succeeded. 0, or 1 when the
 // file could not be written.
 int save_cdata();
+// Saves the running cart's data and forgets its id, so that the next cart
+// (or the same one run again) can open its own.
+void close_cdata();
 // save_cdata when the words are dirty and more than 1000 ms passed since the
 // last save (now: engine milliseconds).
 void autosave_cdata(int32_t now);

@@ -17,6 +17,7 @@
 #include "engine/tarq.h"
 #include "player/activity_log.h"
 #include "player/boot.h"
+#include "player/cdata.h"
 #include "player/drop.h"
 #include "player/record.h"
 #include "player/frame.h"
@@ -176,6 +177,7 @@ void tovo_do_pending_action() {
   if (run_state.pending_action == TOVO_PENDING_RUN) {
     snprintf(shell.saved_param, sizeof shell.saved_param, "%s", run_state.pending_param);
     reset_video();
+    close_cdata();
     run_cart();
     shell.program_started = 1;
     tovo_set_mode(run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED);

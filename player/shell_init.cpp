@@ -31,6 +31,7 @@
 #include "player/cdata.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
+#include "player/load_reason.h"
 #include "player/record.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
@@ -208,9 +209,11 @@ int tovo_shell_init(int argc, char** argv) {
     return 0;
   }
   mount_data_pod_carts();  // a command-line cart may be one of the pod's
+  cconfig.accept_future = app.accept_future;  // the switch applies to the cart named with it
   char path[TARQ_PATH_MAX];
   if (tarq_resolve_filename(app.cart_name, path) != 0) snprintf(path, sizeof path, "%s", app.cart_name);
   if (app.cart_name[0] == 0 || load_working_cart(path) != 0) {
+    tovo_report_load_failure(app.cart_name, path);
     printf("could not load %s\n", app.cart_name);
     fflush(stdout);
     exit(TOVO_EXIT_CANNOT_START);
@@ -222,7 +225,6 @@ int tovo_shell_init(int argc, char** argv) {
   }
   tovo_set_mode(TOVO_MODE_STOPPED);
   app.play_source = 2;
-  cconfig.accept_future = app.accept_future;
   run_state.pending_action = TOVO_PENDING_RUN;
   return 0;
 }

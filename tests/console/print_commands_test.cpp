@@ -170,7 +170,8 @@ TEST_F(PrintTest, PokeRestOfTextEndsIt) {
   EXPECT_EQ(peek(0x4401), 'i');
   EXPECT_EQ(peek(0x4402), 0);
   EXPECT_EQ(peek(0x4403), '!');
-  EXPECT_EQ(peek(0x4404), 0);  // the added newline is not poked
+  EXPECT_EQ(peek(0x4404), '\n');  // the newline print adds is poked too
+  EXPECT_EQ(peek(0x4405), 0);
   EXPECT_EQ(global("w"), 0);
   EXPECT_EQ(ink(), 0);
 }

@@ -72,9 +72,12 @@ TEST(ProgramText, ShortCommands) {
     if (c.call) EXPECT_EQ(std::string(out), std::string("P") + c.call) << c.text;
     else EXPECT_STREQ(out, "untouched");
   }
-  // Only prompt lines: a cart whose code is "run" is compiled as written.
+  // A cart whose code is the bare word is rewritten as a prompt line is; a
+  // cart's longer text that begins with a word stays as written.
   EXPECT_NE(assemble("run", 1).find(";\n run()\n _end_of_program"), std::string::npos);
-  EXPECT_NE(assemble("run", 0).find(";\nrun\n_end_of_program"), std::string::npos);
+  EXPECT_NE(assemble("help", 0).find(";\n help()\n_end_of_program"), std::string::npos);
+  EXPECT_NE(assemble("cd = 1", 0).find(";\ncd = 1\n_end_of_program"), std::string::npos);
+  EXPECT_NE(assemble("cd = 1", 1).find(" cd(\"= 1\")"), std::string::npos);
 }
 
 TEST(ProgramText, OversizedProgramIsRefusedWhole) {

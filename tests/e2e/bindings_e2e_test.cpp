@@ -89,4 +89,23 @@ TEST(BindingsE2e, CartDataPersistsBetweenRuns) {
   EXPECT_EQ(saved.substr(24, 8), "000e0000") << "slot 3 holds 14";
 }
 
+// run() starts the cart afresh, and the new run opens its cart data again.
+TEST(BindingsE2e, CartDataOpensAgainAfterRun) {
+  std::string binary = env_or("TOVO_BINARY", TOVO_TEST_BINARY);
+  std::string source = env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR);
+  tovo_test::temp_dir home;
+  std::string out = run_cart(binary, source + "/tests/carts/cartdata_rerun.kx", home);
+  EXPECT_NE(out.find("run 0 cartdata false\nrun 1 cartdata true\n"), std::string::npos) << out;
+}
+
+// reset() keeps the print cursor that cursor() set; "\^!" pokes every byte
+// after its address, the newline print adds among them.
+TEST(BindingsE2e, ResetKeepsThePrintCursorAndPokesTakeTheNewline) {
+  std::string binary = env_or("TOVO_BINARY", TOVO_TEST_BINARY);
+  std::string source = env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR);
+  tovo_test::temp_dir home;
+  std::string out = run_cart(binary, source + "/tests/carts/print_cursor.kx", home);
+  EXPECT_NE(out.find("cursor 10 10 20\npoked 97 98 10\n"), std::string::npos) << out;
+}
+
 }  // namespace

@@ -85,6 +85,42 @@ TEST_F(player, ExecWithAMissingCartEndsWithStatusOne) {
   EXPECT_NE(r.out.find("could not load /no/such/cart.kx\n"), std::string::npos) << r.out;
 }
 
+// The console says only "could not load"; the reason goes to standard
+// error and the log.
+TEST_F(player, ExecTellsWhyACartDoesNotLoad) {
+  tovo_test::temp_dir home, carts;
+  std::string empty = carts.file("empty.kx"), text = carts.file("notes.kx");
+  ASSERT_TRUE(tovo_test::write_file(empty, ""));
+  ASSERT_TRUE(tovo_test::write_file(text, "shopping list\n"));
+  const struct {
+    std::string cart;
+    const char* reason;
+  } cases[] = {
+      {"/no/such/cart.kx", "there is no such file"},
+      {empty, "the file is empty"},
+      {text, "it is not a cart"},
+      {cart("future.kx"), "made for a newer version"},
+  };
+  for (const auto& c : cases) {
+    run_result r = run_headless(binary, {"-x", c.cart}, home);
+    EXPECT_EQ(r.status, 1) << c.cart;
+    EXPECT_NE(r.out.find("could not load " + c.cart + "\n"), std::string::npos) << r.out;
+    std::string err;
+    tovo_test::read_file(home.file("stderr.txt"), &err);
+    EXPECT_NE(err.find("could not load " + c.cart + ": "), std::string::npos) << err;
+    EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+    EXPECT_NE(log_text(home).find(c.reason), std::string::npos) << c.cart;
+  }
+}
+
+// -accept_future 1 lets a cart from a newer version load from the command line.
+TEST_F(player, AcceptFutureAppliesToTheCommandLineCart) {
+  tovo_test::temp_dir home;
+  run_result r = run_headless(binary, {"-accept_future", "1", "-x", cart("future.kx")}, home);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("from the future\n"), std::string::npos) << r.out;
+}
+
 TEST_F(player, ExecRunsACartAndShutsDownCleanly) {
   tovo_test::temp_dir home;
   run_result r = run_headless(binary, {"-x", cart("ends_at_once.kx")}, home);

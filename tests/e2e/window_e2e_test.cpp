@@ -1,0 +1,103 @@
+// Carts given on the command line, played in a real window under Xvfb; the
+// screen is read back from the server's frame-buffer file.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/xvfb.h"
+
+namespace {
+
+using tovo_test::screen_dump;
+using tovo_test::sleep_ms;
+using tovo_test::wait_for;
+
+constexpr uint32_t FOLDER_BLUE = 0x3ca0f5;  // colour 12
+constexpr uint32_t LIGHT_GREY = 0xb0b2bc;   // colour 6: the stopped bar
+constexpr uint32_t GRASS = 0x1e8850;        // the built-in game's garden
+
+std::string env_or(const char* name, const char* built_in) {
+  const char* v = getenv(name);
+  return v ? v : built_in;
+}
+
+// The player in a window on its own X server, with its own HOME.
+struct window : ::testing::Test {
+  tovo_test::temp_dir home, fb;
+  std::string screen;
+  pid_t server = -1, pid = -1;
+
+  void SetUp() override {
+    if (!tovo_test::on_path("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    std::string display = ":" + std::to_string(840 + getpid() % 400);
+    server = tovo_test::start_xvfb(display, fb, &screen);
+    ASSERT_GT(server, 0);
+    display_name = display;
+  }
+  void TearDown() override {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      EXPECT_EQ(wait_for(pid, 20000), 0);
+    }
+    if (server > 0) {
+      kill(server, SIGTERM);
+      wait_for(server, 5000);
+    }
+  }
+  void play(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {env_or("TOVO_BINARY", TOVO_TEST_BINARY)};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid = tovo_test::start_process(argv,
+                                   {"HOME=" + home.path, "DISPLAY=" + display_name, "SDL_AUDIODRIVER=dummy",
+                                    "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"},
+                                   home);
+    ASSERT_GT(pid, 0);
+  }
+  // Waits up to `seconds` for more than `least` pixels of the colour.
+  bool wait_for_colour(uint32_t colour, int least, int seconds, screen_dump* shot) {
+    for (int i = 0; i < seconds * 10; i++) {
+      sleep_ms(100);
+      if (shot->load(screen) && shot->count(colour) > least) return true;
+    }
+    return false;
+  }
+  std::string cart(const char* name) const {
+    return env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR) + std::string("/tests/carts/") + name;
+  }
+  std::string display_name;
+};
+
+// With -run the command-line cart plays after the boot, not the data pod's
+// own game.
+TEST_F(window, RunSwitchPlaysTheCommandLineCart) {
+  play({"-run", cart("blue_screen.kx")});
+  screen_dump shot;
+  EXPECT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << "the cart's blue screen never showed";
+  sleep_ms(1500);  // well past the moment the pod's game would start
+  ASSERT_TRUE(shot.load(screen));
+  EXPECT_GT(shot.count(FOLDER_BLUE), 40000);
+  EXPECT_LT(shot.count(GRASS), 1000) << "the built-in game took over";
+}
+
+// A cart that draws every frame and then stops or fails leaves the stopped
+// screen: its bar shows, the last frame does not stay frozen.
+TEST_F(window, StopAndRuntimeErrorShowTheStoppedScreen) {
+  for (const char* name : {"stops_in_window.kx", "fails_in_window.kx"}) {
+    play({"-run", cart(name)});
+    screen_dump shot;
+    ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << name << ": the cart never showed";
+    EXPECT_TRUE(wait_for_colour(LIGHT_GREY, 3000, 5, &shot)) << name << ": the stopped bar never showed";
+    kill(pid, SIGTERM);
+    EXPECT_EQ(wait_for(pid, 20000), 0) << name;
+    pid = -1;
+  }
+}
+
+}  // namespace
