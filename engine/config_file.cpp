@@ -71,6 +71,24 @@ void read_one(const char* values, int32_t* field) {
   if (sscanf(values, " %d", &v) == 1) *field = v;
 }
 
+// A window or screen size: 0 0, or both sides within the window limits.
+// Any other value is refused with a word on standard error, and the field
+// keeps its value (so the refused one is not written back). True when taken.
+bool read_size(const char* key, const char* values, int32_t* w, int32_t* h) {
+  int x, y;
+  if (sscanf(values, " %d %d", &x, &y) != 2) return false;
+  auto side_ok = [](int v) { return v >= TARQ_WINDOW_SIDE_MIN && v <= TARQ_WINDOW_SIDE_MAX; };
+  if ((x == 0 && y == 0) || (side_ok(x) && side_ok(y))) {
+    *w = x;
+    *h = y;
+    return true;
+  }
+  log_format("config.txt: %s %d %d cannot be used (each side %d to %d); the default is used\n", key, x, y,
+             (int)TARQ_WINDOW_SIDE_MIN, (int)TARQ_WINDOW_SIDE_MAX);
+  fputs(tarq_debug_string, stderr);
+  return false;
+}
+
 void read_pair(const char* values, int32_t* a, int32_t* b) {
   int x, y;
   if (sscanf(values, " %d %d", &x, &y) == 2) {
@@ -93,15 +111,15 @@ void take_line(const char* line) {
   const char* v;
   tarq_config& c = cconfig;
   if (starts_with(line, "video_mode", &v)) {
-    int w, h;
-    if (sscanf(v, " %d %d", &w, &h) == 2) {
+    int32_t w, h;
+    if (read_size("video_mode", v, &w, &h)) {
       c.window_width = c.screen_width = w;
       c.window_height = c.screen_height = h;
     }
   } else if (starts_with(line, "window_size", &v)) {
-    read_pair(v, &c.window_width, &c.window_height);
+    read_size("window_size", v, &c.window_width, &c.window_height);
   } else if (starts_with(line, "screen_size", &v)) {
-    read_pair(v, &c.screen_width, &c.screen_height);
+    read_size("screen_size", v, &c.screen_width, &c.screen_height);
   } else if (starts_with(line, "windowed", &v)) {
     read_one(v, &c.windowed);
   } else if (starts_with(line, "foreground_sleep_ms", &v)) {

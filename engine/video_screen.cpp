@@ -36,9 +36,9 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
     tarq_logf("retrieving desktop resolution: %d %d\n", w, h);
   }
   if (tarq_state.window_size_given) {
-    if (cconfig.window_width < 32 || cconfig.window_height < 32) {
-      cconfig.window_width = 640;
-      cconfig.window_height = 540;
+    if (cconfig.window_width < TARQ_WINDOW_SIDE_MIN || cconfig.window_height < TARQ_WINDOW_SIDE_MIN) {
+      cconfig.window_width = TARQ_DEFAULT_WINDOW_W;
+      cconfig.window_height = TARQ_DEFAULT_WINDOW_H;
       tarq_logf(" window size: %d %d\n", cconfig.window_width, cconfig.window_height);
     }
   } else {

@@ -2,6 +2,7 @@
 // software path that writes into the window surface.
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "engine/config.h"
@@ -105,7 +106,19 @@ static void make_window(int32_t win_w, int32_t win_h) {
     flags = 0x24u | (cconfig.frameless ? 0x10u : 0u);
   const char* title = tarq_state.window_title_ptr ? tarq_state.window_title_ptr : "";
   sdl_window = SDL_CreateWindow(title, x, y, win_w, win_h, flags);
-  if (!sdl_window) tarq_fatal_error("Unable to create window");
+  if (!sdl_window && !fullscreen && (win_w != TARQ_DEFAULT_WINDOW_W || win_h != TARQ_DEFAULT_WINDOW_H)) {
+    // The size config.txt asked for cannot be made: the default one instead,
+    // and that is the size written back.
+    fprintf(stderr, "config.txt: a window of %d x %d cannot be made (%s); using %d x %d\n", (int)win_w,
+            (int)win_h, SDL_GetError(), (int)TARQ_DEFAULT_WINDOW_W, (int)TARQ_DEFAULT_WINDOW_H);
+    tarq_logf("config.txt: a window of %d x %d cannot be made (%s); using %d x %d\n", (int)win_w, (int)win_h,
+              SDL_GetError(), (int)TARQ_DEFAULT_WINDOW_W, (int)TARQ_DEFAULT_WINDOW_H);
+    cconfig.window_width = TARQ_DEFAULT_WINDOW_W;
+    cconfig.window_height = TARQ_DEFAULT_WINDOW_H;
+    cconfig.screen_width = cconfig.screen_height = 0;
+    sdl_window = SDL_CreateWindow(title, x, y, TARQ_DEFAULT_WINDOW_W, TARQ_DEFAULT_WINDOW_H, flags);
+  }
+  if (!sdl_window) tarq_fatal_error("Unable to create window (check the window sizes in config.txt)");
 }
 
 int tarq_set_screen_software(int32_t win_w, int32_t win_h, int32_t, int32_t, int32_t, int32_t) {

@@ -19,6 +19,11 @@ extern SDL_Texture* fps_texture;
 extern tarq_bitmap* fps_bmp;
 extern SDL_Window* sdl_window_display;  // only after tarq_open_display
 
+// Window sizes config.txt may ask for: 0 0 (the default), or each side in
+// this range; the default window when the asked one cannot be made.
+constexpr int32_t TARQ_WINDOW_SIDE_MIN = 32, TARQ_WINDOW_SIDE_MAX = 8192;
+constexpr int32_t TARQ_DEFAULT_WINDOW_W = 640, TARQ_DEFAULT_WINDOW_H = 540;
+
 // tarq_set_screen flags
 constexpr int32_t TARQ_SCREEN_WINDOWED = 4;
 constexpr int32_t TARQ_SCREEN_FULLSCREEN = 8;

@@ -38,9 +38,29 @@ TEST(Prng, SeedingFollowsTheStepRule) {
   EXPECT_EQ(get_rand_seed(1), lo);
 }
 
-TEST(Prng, SameSeedSameSequenceAndRange) {
-  EXPECT_EQ(draws(0, 1000, 50), draws(0, 1000, 50));
-  EXPECT_EQ(draws(0x10000, 0x10000, 50), draws(0x10000, 0x10000, 50));
+// The draws an independent model of seeding and stepping gives.
+std::vector<uint32_t> model_draws(uint32_t seed, uint32_t n, int count) {
+  uint32_t hi = seed ? seed ^ 0xbead29bau : 0x60009755u, lo = seed ? seed : 0xdeadbeefu;
+  auto step = [&] {
+    hi = lo + (hi >> 16 | hi << 16);
+    lo += hi;
+  };
+  for (int i = 0; i < 32; i++) step();
+  std::vector<uint32_t> out;
+  for (int i = 0; i < count; i++) {
+    step();
+    out.push_back(hi % n);
+  }
+  return out;
+}
+
+TEST(Prng, SeededSequencesFollowTheModelAndStayInRange) {
+  const struct {
+    uint32_t seed, n;
+  } cases[] = {{0, 1000}, {0x10000, 0x10000}, {7, 3}, {0xffffffffu, 1u << 31}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(draws(c.seed, c.n, 50), model_draws(c.seed, c.n, 50)) << c.seed << " " << c.n;
+  }
   EXPECT_NE(draws(1, 1u << 31, 8), draws(2, 1u << 31, 8));
   for (uint32_t v : draws(99, 7, 200)) EXPECT_LT(v, 7u);
 }

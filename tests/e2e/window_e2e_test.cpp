@@ -100,4 +100,28 @@ TEST_F(window, StopAndRuntimeErrorShowTheStoppedScreen) {
   }
 }
 
+// A window size in config.txt that cannot be made is refused with a word
+// naming config.txt: the player starts with the default window and does not
+// write the refused size back.
+TEST_F(window, ImpossibleWindowSizeInConfigFallsBackToTheDefault) {
+  std::string folder = home.path + "/.halvorn/tovo";
+  ASSERT_EQ(system(("mkdir -p '" + folder + "'").c_str()), 0);
+  ASSERT_TRUE(tovo_test::write_file(folder + "/config.txt", "screen_size 100000 100000\nwindow_size 100000 100000\n"));
+  for (int start = 0; start < 2; start++) {
+    play({"-run", cart("blue_screen.kx")});
+    screen_dump shot;
+    EXPECT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << "start " << start;
+    kill(pid, SIGTERM);
+    EXPECT_EQ(wait_for(pid, 20000), 0) << "start " << start;
+    pid = -1;
+    std::string config, err;
+    ASSERT_TRUE(tovo_test::read_file(folder + "/config.txt", &config));
+    EXPECT_EQ(config.find("100000"), std::string::npos) << config;
+    tovo_test::read_file(home.file("stderr.txt"), &err);
+    if (start == 0) {
+      EXPECT_NE(err.find("config.txt: screen_size 100000 100000 cannot be used"), std::string::npos) << err;
+    }
+  }
+}
+
 }  // namespace

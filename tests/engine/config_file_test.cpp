@@ -109,10 +109,35 @@ TEST_F(EngineConfigFile, KeysValuesAndClamps) {
   EXPECT_STREQ(cconfig.config_path, path.c_str());
   EXPECT_EQ(strlen(cconfig.config_sha1), 40u);
 
-  load("video_mode 320 240\nmix_buffer_size 2048\nwindow_size 1 2 3\nscreen_size x\n");
-  EXPECT_EQ(cconfig.window_width, 1);  // later keys win
+  load("video_mode 320 240\nmix_buffer_size 2048\nwindow_size 100 200 3\nscreen_size x\n");
+  EXPECT_EQ(cconfig.window_width, 100);  // later keys win
   EXPECT_EQ(cconfig.screen_width, 320);
   EXPECT_EQ(cconfig.mix_buffer_size, 2048);
+}
+
+// Window and screen sizes no window can have are refused: the value read
+// before stays, and so the refused one is never written back.
+TEST_F(EngineConfigFile, WindowSizesThatCannotWorkAreRefused) {
+  const struct {
+    const char* text;
+    int32_t window_w, window_h, screen_w, screen_h;
+  } cases[] = {
+      {"window_size 640 480\nscreen_size 512 512\n", 640, 480, 512, 512},
+      {"window_size 640 480\nwindow_size 1 2\n", 640, 480, 0, 0},
+      {"screen_size 512 512\nscreen_size 100000 100000\n", 0, 0, 512, 512},
+      {"screen_size -128 -128\n", 0, 0, 0, 0},
+      {"screen_size 0 0\n", 0, 0, 0, 0},
+      {"video_mode 9000 400\n", 0, 0, 0, 0},
+      {"video_mode 8192 32\n", 8192, 32, 8192, 32},
+  };
+  for (const auto& c : cases) {
+    cconfig.window_width = cconfig.window_height = cconfig.screen_width = cconfig.screen_height = 0;
+    load(c.text);
+    EXPECT_EQ(cconfig.window_width, c.window_w) << c.text;
+    EXPECT_EQ(cconfig.window_height, c.window_h) << c.text;
+    EXPECT_EQ(cconfig.screen_width, c.screen_w) << c.text;
+    EXPECT_EQ(cconfig.screen_height, c.screen_h) << c.text;
+  }
 }
 
 TEST_F(EngineConfigFile, OtherLinesGoToTheHook) {

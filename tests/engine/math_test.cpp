@@ -83,7 +83,9 @@ TEST(EngineMath, DistanceAndMangle) {
   EXPECT_EQ(tarq_mangle_int32(0), 1945140682);
   EXPECT_EQ(tarq_mangle_int32(1), -67212397);
   EXPECT_EQ(tarq_mangle_int32(123456), -973016135);
-  EXPECT_EQ(tarq_mangle_int32(0x7FFFFFFF), tarq_mangle_int32(0x7FFFFFFF));
+  EXPECT_EQ(tarq_mangle_int32(0x7FFFFFFF), -67212397);  // products wrap
+  EXPECT_EQ(tarq_mangle_int32(0x12345678), -871839654);
+  EXPECT_EQ(tarq_mangle_int32(-123456), -1499567727);  // the shifts keep the sign
 }
 
 TEST(EngineMath, VectorsAndMatrices) {
