@@ -11,6 +11,8 @@
 // Every address is taken & 0xffff and every value & 0xff.
 #include <cstdint>
 
+#include "script/console_services.h"
+
 struct tovo_cart;
 struct tovo_machine_state;
 
@@ -28,12 +30,8 @@ extern const uint8_t mem_section[256];
 void tovo_poke(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value);
 int32_t tovo_peek(tovo_machine_state* machine, tovo_cart* cart, int32_t address);
 
-// The script runtime's peek operators: a 16.16 address (integer part taken,
-// wrapping), read through pstate and its cart, a 16.16 result. peek_2 is the
-// signed little-endian 16-bit value, peek_4 the four bytes as a 16.16 word.
-int32_t tovo_peek_1(int32_t address);
-int32_t tovo_peek_2(int32_t address);
-int32_t tovo_peek_4(int32_t address);
+// The script runtime's peek operators (tovo_peek_1, _2 and _4, declared with
+// its console services) read through pstate and its cart.
 
 // Does nothing: the font is read from memory when it is drawn.
 void reload_font();

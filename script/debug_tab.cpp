@@ -1,6 +1,6 @@
 // Lines of the whole program text as lines of the console's code tabs.
-#include "console/code_tabs.h"
 #include "script/api.h"
+#include "script/console_services.h"
 #include "script/number.h"
 
 int get_tovo_line(int line) { return tovo_int2num(find_tab_line(line, nullptr)); }

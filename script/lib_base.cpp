@@ -1,7 +1,7 @@
 // Base functions: traversal, selection, types, metatables, raw access,
 // assert and conversion to text.
-#include "console/assert_message.h"
 #include "script/auxlib.h"
+#include "script/console_services.h"
 #include "script/lib_base.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Table functions with the console's semantics: add, deli, del and count
 // charge the cycle budget for the elements they move or compare; pack and
 // unpack for the values they copy.
-#include "console/spend_cpu.h"
 #include "script/auxlib.h"
+#include "script/console_services.h"
 #include "script/lib_base.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // Arithmetic on 16.16 numbers by operator code, and small integer helpers.
-#include "console/fixed_math.h"
-#include "console/mem.h"
+#include "script/console_services.h"
 #include "script/ctype.h"
 #include "script/number.h"
 

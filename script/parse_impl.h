@@ -2,6 +2,7 @@
 // Shared by the parser's files: scopes, variables, error helpers and the
 // mutual recursion between expressions and statements.
 #include "script/code.h"
+#include "script/console_services.h"
 
 // A block of statements; blocks nest through previous.
 struct BlockCnt {
@@ -12,10 +13,6 @@ struct BlockCnt {
   uint8_t upval;     // some local of the block is an upvalue
   uint8_t isloop;
 };
-
-// The console's line-to-tab mapping: the line within its code tab of a line
-// of the whole compiled text, and through tab (when not null) the tab index.
-int find_tab_line(int line, int* tab);
 
 // Errors.
 [[noreturn]] void tovo_error_expected(LexState* ls, int token);

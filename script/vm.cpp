@@ -5,8 +5,7 @@
 // Keep one indirect jump at the end of each opcode's case (threaded dispatch).
 #pragma GCC optimize("no-crossjumping", "no-gcse")
 #endif
-#include "console/fixed_math.h"
-#include "console/mem.h"
+#include "script/console_services.h"
 #include "script/cpu_budget.h"
 #include "script/debug.h"
 #include "script/do.h"

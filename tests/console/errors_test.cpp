@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "console/assert_message.h"
 #include "console/console_print.h"
 #include "console/errors.h"
 #include "console/run_state.h"
@@ -106,6 +107,22 @@ TEST_F(ErrorsTest, LongRuntimeMessagesAreCut) {
   std::string out = testing::internal::GetCapturedStdout();
   run_state.exec = 0;
   EXPECT_EQ(out, std::string(8191, 'm') + "\n");
+}
+
+// The store the report reads: emptied on every call, at most 254 characters
+// kept, always terminated.
+TEST(AssertMessage, KeepsAtMost254Characters) {
+  struct Case {
+    const char* text;
+    std::string kept;
+  };
+  const std::string long_text(300, 'x');
+  const Case cases[] = {{"broken", "broken"}, {nullptr, ""}, {"", ""}, {long_text.c_str(), long_text.substr(0, 254)}};
+  for (const Case& c : cases) {
+    tovo_assert_message("stale");
+    tovo_assert_message(c.text);
+    EXPECT_EQ(std::string(tovo_assert_message_store), c.kept);
+  }
 }
 
 }  // namespace

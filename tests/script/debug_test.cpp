@@ -1,8 +1,8 @@
 // The debug interface: frames, function information and names, locals,
 // hooks that are kept but never called, chunk ids and tracebacks.
 #include "script/number.h"
+#include "tests/script/console_double.h"
 #include "tests/script/vm_fixture.h"
-#include "tests/support/code_tabs_fixture.h"
 
 namespace {
 

@@ -2,8 +2,7 @@
 // folding agreeing with the run-time operations, and the peek operators.
 #include <string>
 
-#include "console/mem.h"
-#include "console/pstate.h"
+#include "tests/script/console_double.h"
 #include "tests/script/vm_fixture.h"
 
 namespace {
@@ -13,8 +12,8 @@ class ExprTest : public VmTest {};
 lua_Number raw(uint32_t v) { return static_cast<lua_Number>(v); }
 
 TEST_F(ExprTest, PrioritiesAndAssociativity) {
-  tovo_poke(&pstate, pstate.cart, 0x5f00, 7);
-  tovo_poke(&pstate, pstate.cart, 0x5f01, 1);
+  tovo_test::console_memory[0x5f00] = 7;
+  tovo_test::console_memory[0x5f01] = 1;
   struct Case {
     const char* expr;
     lua_Number value;

@@ -7,11 +7,9 @@
 #include <random>
 #include <string>
 
-#include "console/cart.h"
-#include "console/mem.h"
-#include "console/pstate.h"
 #include "script/cpu.h"
 #include "script/number.h"
+#include "tests/script/console_double.h"
 #include "tests/script/runtime_fixture.h"
 
 namespace {
@@ -121,12 +119,11 @@ TEST(FixedToString, RoundTripsWholeNumbers) {
 }
 
 TEST(Arith, EveryCode) {
-  tovo_cart* cart = tarq_create_tovo_cart();
-  pstate.cart = cart;
-  tovo_poke(&pstate, cart, 0x100, 0x34);
-  tovo_poke(&pstate, cart, 0x101, 0x12);
-  tovo_poke(&pstate, cart, 0x102, 0x78);
-  tovo_poke(&pstate, cart, 0x103, 0x56);
+  uint8_t* memory = tovo_test::console_memory;
+  memory[0x100] = 0x34;
+  memory[0x101] = 0x12;
+  memory[0x102] = 0x78;
+  memory[0x103] = 0x56;
   struct Case {
     int op;
     lua_Number a, b, want;
@@ -147,9 +144,8 @@ TEST(Arith, EveryCode) {
       {LUA_OPUNM, INT32_MIN, 0, INT32_MIN},      {LUA_OPUNM, ONE, 0, -ONE},
       {LUA_NUMARITH, ONE, ONE, 0},               {-1, ONE, ONE, 0},
   };
-  tovo_poke(&pstate, cart, 0xffff, 0x77);
+  memory[0xffff] = 0x77;
   for (const Case& c : cases) EXPECT_EQ(luaO_arith(c.op, c.a, c.b), c.want) << "code " << c.op;
-  tarq_destroy_tovo_cart(cart);
 }
 
 TEST(Helpers, FloatingBytesAndLogs) {

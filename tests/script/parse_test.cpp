@@ -4,8 +4,8 @@
 
 #include "script/parse.h"
 #include "tests/script/compile_util.h"
+#include "tests/script/console_double.h"
 #include "tests/script/runtime_fixture.h"
-#include "tests/support/code_tabs_fixture.h"
 
 namespace {
 

@@ -3,8 +3,7 @@
 // length, concatenation and comparison.
 #include <cstring>
 
-#include "console/mem.h"
-#include "console/pstate.h"
+#include "tests/script/console_double.h"
 #include "tests/script/vm_fixture.h"
 
 namespace {
@@ -42,8 +41,8 @@ struct NumberCase {
 };
 
 TEST_F(VmOpTest, ArithmeticOpcodesOnNumbersAndStrings) {
-  tovo_poke(&pstate, pstate.cart, 0x5f00, 7);
-  tovo_poke(&pstate, pstate.cart, 0x5f01, 1);
+  tovo_test::console_memory[0x5f00] = 7;
+  tovo_test::console_memory[0x5f01] = 1;
   const NumberCase cases[] = {
       {"local a, b = 2, 3 return a + b", I(5)},
       {"local a, b = 32767, 1 return a + b", I(-32768)},

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Fails when a library includes a header of a library above it. Each line of
+# the table names a folder and the folders it must not include from.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rules=(
+  "script engine sound console player"
+  "console player"
+)
+status=0
+for rule in "${rules[@]}"; do
+  read -r layer above <<< "$rule"
+  for up in $above; do
+    if grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]+\"$up/" "$layer"; then
+      echo "$layer/ must not include headers of $up/"
+      status=1
+    fi
+  done
+done
+exit $status
