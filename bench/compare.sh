@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # compare.sh [RUNNER]
 # Runs every program in bench/scripts under our script runner (a release
-# build; built in build/release when no runner is given) and under the stock
-# lua5.2, checks that both print the same checksum, times each with
-# hyperfine and prints the time ratio ours / stock for each program and the
-# geometric mean of the ratios. RUNS sets the timed runs per program (5).
-# Times are the fastest run of each, which other load on the machine
-# disturbs least.
+# build; built in build/release when no runner is given), under the stock
+# lua5.2 and under LuaJIT's interpreter (luajit -joff), and checks that all
+# three print the same output on every run. The runs are interleaved: each
+# round runs every program once under each interpreter, so that other load on
+# the machine falls on all of them alike. Each run is timed by the CPU time
+# (user + system) of its process; the fastest of RUNS rounds (5) counts.
+# Prints per program the times and the ratios ours / lua5.2 and
+# ours / luajit -joff, then the geometric mean of each ratio.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-5}
@@ -18,30 +20,58 @@ if [ -z "$runner" ]; then
 fi
 [ -x "$runner" ] || { echo "runner not found: $runner"; exit 1; }
 runner="$(cd "$(dirname "$runner")" && pwd)/$(basename "$runner")"
-for tool in lua5.2 hyperfine; do
+for tool in lua5.2 luajit; do
   command -v "$tool" > /dev/null || { echo "$tool is missing (scripts/install-deps.sh installs it)"; exit 1; }
 done
 shim="dofile('$root/tests/scripts/reference_shim.lua')"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cd "$root/bench/scripts"
-printf '%-16s %10s %10s %8s\n' program "ours ms" "stock ms" ratio
+programs=(*.lua)
+kinds=(ours lua52 luajit)
+
+# run KIND PROGRAM: runs it once, its output to $tmp/out, and prints the CPU
+# time in milliseconds.
+run() {
+  local -a cmd
+  case $1 in
+    ours) cmd=("$runner" "$2") ;;
+    lua52) cmd=(lua5.2 -e "$shim" "$2") ;;
+    luajit) cmd=(luajit -joff -e "$shim" "$2") ;;
+  esac
+  local TIMEFORMAT='%3U %3S' t
+  t=$({ time "${cmd[@]}" > "$tmp/out" 2> /dev/null; } 2>&1)
+  awk -v t="$t" 'BEGIN { split(t, f, " "); printf "%.1f", (f[1] + f[2]) * 1000 }'
+}
+
+declare -A best
 status=0
-for prog in *.lua; do
-  name=${prog%.lua}
-  ours=$("$runner" "$prog")
-  stock=$(lua5.2 -e "$shim" "$prog")
-  if [ "$ours" != "$stock" ]; then
-    echo "$name: checksums differ: ours '$ours', stock '$stock'"
-    status=1
-    continue
-  fi
-  hyperfine -N --warmup 1 --runs "$runs" --export-csv "$tmp/$name.csv" \
-    "$runner $prog" "lua5.2 -e \"$shim\" $prog" > /dev/null 2>&1
-  # The csv has a header line, then one line per command:
-  # command,mean,stddev,median,user,system,min,max.
-  awk -F, -v name="$name" 'NR == 2 { a = $7 } NR == 3 { b = $7 }
-    END { printf "%-16s %10.1f %10.1f %8.3f\n", name, a * 1000, b * 1000, a / b }' "$tmp/$name.csv" | tee -a "$tmp/ratios"
+for ((round = 1; round <= runs; round++)); do
+  for prog in "${programs[@]}"; do
+    name=${prog%.lua}
+    for kind in "${kinds[@]}"; do
+      ms=$(run "$kind" "$prog")
+      if [ ! -f "$tmp/$name.expected" ]; then
+        cp "$tmp/out" "$tmp/$name.expected"
+      elif ! cmp -s "$tmp/out" "$tmp/$name.expected"; then
+        echo "$name: $kind printed '$(cat "$tmp/out")', not '$(cat "$tmp/$name.expected")'"
+        status=1
+      fi
+      key="$name/$kind"
+      if [ -z "${best[$key]:-}" ] || awk -v a="$ms" -v b="${best[$key]}" 'BEGIN { exit !(a < b) }'; then
+        best[$key]=$ms
+      fi
+    done
+  done
 done
-awk '{ s += log($4); n++ } END { if (n) printf "geometric mean of the ratios: %.3f (%d programs)\n", exp(s / n), n }' "$tmp/ratios"
+
+printf '%-12s %9s %9s %9s %11s %11s\n' program "ours ms" "lua5.2" "luajit" "ours/lua5.2" "ours/luajit"
+for prog in "${programs[@]}"; do
+  name=${prog%.lua}
+  echo "$name ${best[$name/ours]} ${best[$name/lua52]} ${best[$name/luajit]}"
+done | awk '{
+    r1 = $2 / $3; r2 = $2 / $4; s1 += log(r1); s2 += log(r2); n++
+    printf "%-12s %9.1f %9.1f %9.1f %11.3f %11.3f\n", $1, $2, $3, $4, r1, r2
+  }
+  END { if (n) printf "%-12s %9s %9s %9s %11.3f %11.3f\n", "geomean", "", "", "", exp(s1 / n), exp(s2 / n) }'
 exit $status

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool wget unzip
-  lua5.2 hyperfine
+  lua5.2 luajit hyperfine
 )
 
 missing=()
