@@ -3,6 +3,9 @@
 // that writes to standard output, under an unlimited cycle budget. Compile
 // and runtime errors go to standard error and end with status 1.
 // Option -m prints the peak script memory to standard error at the end.
+// Option -l also opens the runtime's standard libraries (string, table, math,
+// os, bit32, package, debug, ...), so that scripts written for stock Lua 5.2
+// run; carts never get them.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +14,7 @@
 #include "script/auxlib.h"
 #include "script/cpu.h"
 #include "script/lib_base.h"
+#include "script/lualib.h"
 
 namespace {
 
@@ -99,9 +103,19 @@ void report(const char* what, lua_State* L) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool show_memory = argc == 3 && std::strcmp(argv[1], "-m") == 0;
-  if (argc != 2 && !show_memory) {
-    std::fprintf(stderr, "usage: runscript [-m] FILE\n");
+  bool show_memory = false, open_libraries = false;
+  int first = 1;
+  for (; first < argc - 1; first++) {
+    if (std::strcmp(argv[first], "-m") == 0) {
+      show_memory = true;
+    } else if (std::strcmp(argv[first], "-l") == 0) {
+      open_libraries = true;
+    } else {
+      break;
+    }
+  }
+  if (first != argc - 1) {
+    std::fprintf(stderr, "usage: runscript [-m] [-l] FILE\n");
     return 2;
   }
   const char* path = argv[argc - 1];
@@ -114,6 +128,7 @@ int main(int argc, char** argv) {
   lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
   luaL_setfuncs(L, functions, 0);
   lua_pop(L, 1);
+  if (open_libraries) tovo_open_standard_libs(L);
   lua_reset_cpu_cycles(0);
   lua_set_cpu_cycles_slice_max(INT32_MAX);
   int status = LUA_OK;

@@ -4,6 +4,8 @@
 # writes (standard output, then errors) with NAME.out.
 # With REFERENCE (the stock lua5.2): runs every program whose first line is
 # "-- shared" under both and compares their standard output.
+# A program with a line "-- libraries" runs with the runner's standard
+# libraries opened (-l).
 # With TOVO_CORPUS_SKIP_HEAVY=1 (the collector-stress build) the programs
 # that have a line starting "-- heavy" are left out.
 set -u
@@ -29,9 +31,11 @@ for prog in *.lua; do
     continue
   fi
   name=${prog%.lua}
+  options=()
+  grep -q '^-- libraries' "$prog" && options=(-l)
   if [ -z "$reference" ]; then
     total=$((total + 1))
-    "$runner" "$prog" > "$tmp/$name.out" 2>&1
+    "$runner" "${options[@]}" "$prog" > "$tmp/$name.out" 2>&1
     if ! cmp -s "$tmp/$name.out" "$name.out"; then
       echo "FAIL $prog"
       diff "$name.out" "$tmp/$name.out" | head -20
@@ -39,7 +43,7 @@ for prog in *.lua; do
     fi
   elif [ "$(head -n 1 "$prog")" = "-- shared" ]; then
     total=$((total + 1))
-    "$runner" "$prog" > "$tmp/$name.ours" 2> /dev/null
+    "$runner" "${options[@]}" "$prog" > "$tmp/$name.ours" 2> /dev/null
     "$reference" -e "dofile('reference_shim.lua')" "$prog" > "$tmp/$name.ref" 2> /dev/null
     if ! cmp -s "$tmp/$name.ours" "$tmp/$name.ref"; then
       echo "DIFFERS $prog (< ours, > reference)"
