@@ -1,6 +1,6 @@
 // The audio callback: every channel rendered, music channels silenced under
 // their sound effects, the sum through the soft knee, the master volume, the
-// output and the post-mix hook.
+// output, the post-mix hook and the recording.
 #include <cstring>
 
 #include "console/pstate.h"
@@ -37,9 +37,7 @@ void mix_pass(int n, int32_t bytes) {
   }
   for (int g = 2; g <= summed; g *= 2) {
     for (int k = 0; k * g + g / 2 < summed; k++) {
-      int16_t* dst = ms0.ch[k * g].out;
-      const int16_t* src = ms0.ch[k * g + g / 2].out;
-      for (int i = 0; i < n; i++) dst[i] = soft_knee(dst[i] + src[i]);
+      mix_down(ms0.ch[k * g].out, ms0.ch[k * g + g / 2].out, n);
     }
   }
   const int32_t volume = load(cconfig.sound_volume);
@@ -55,6 +53,10 @@ void mix_pass(int n, int32_t bytes) {
 int32_t tovo_sound_reg(int index) { return load(pstate.sound_regs[index]); }
 int32_t tovo_console_mode() { return load(cconfig.console_mode); }
 int32_t tovo_music_volume() { return load(cconfig.music_volume); }
+
+void mix_down(int16_t* dst, const int16_t* src, int n) {
+  for (int i = 0; i < n; i++) dst[i] = soft_knee(dst[i] + src[i]);
+}
 
 void tarq_set_post_mix_func(tarq_post_mix_func hook) { tarq_post_mix_hook.store(hook); }
 
@@ -80,6 +82,7 @@ void tarq_mixer_callback(void*, uint8_t* stream, int len) {
     if (stereo)
       for (int i = 0; i < n; i++) out[4 * i] = out[4 * i + 1] = out[4 * i + 2] = out[4 * i + 3] = mix[i];
     if (tarq_post_mix_func hook = tarq_post_mix_hook.load()) hook(out, bytes / 2, bytes);
+    if (channels == 1) tovo_record_output(out, bytes / 2);
     out += bytes / 2;
     total -= n;
   }

@@ -11,6 +11,7 @@
 #include "sound/history.h"
 
 struct tarq_sound;
+struct tarq_file;
 
 constexpr int TOVO_MIX_CHANNELS = 16;
 constexpr int TOVO_CONSOLE_CHANNELS = 8;   // summed in console mode
@@ -144,3 +145,11 @@ inline int16_t soft_knee(int32_t s) {
   else if (s < -0x5fff) s = (s + 0x6000) / 5 - 0x6000;
   return (int16_t)s;
 }
+
+// Adds n samples of src into dst, each sum through the soft knee.
+void mix_down(int16_t* dst, const int16_t* src, int n);
+
+// The recording target (null until the first recording) and the callback's
+// recording step, which appends the output samples while recording.
+extern tarq_file* tarq_audio_buffer;
+void tovo_record_output(const int16_t* samples, int n);
