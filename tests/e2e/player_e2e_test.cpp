@@ -211,6 +211,19 @@ TEST_F(player, ConfigFileValuesAreKeptAndSwitchesOverrideThem) {
   EXPECT_NE(config.find("\nscreenshot_scale 5\n"), std::string::npos) << config;
 }
 
+// The demonstration run.sh shows without a display: it draws, plays a tune,
+// saves a screenshot and says so.
+TEST_F(player, HeadlessDemonstrationSavesAScreenshot) {
+  tovo_test::temp_dir home, desktop;
+  run_result r = run_headless(binary, {"-desktop", desktop.path + "/", "-x", source + "/scripts/headless_demo.kx"}, home);
+  EXPECT_EQ(r.status, 0);
+  for (const char* line : {"drew the sixteen colours", "played a four-note tune", "saved a screenshot"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+  std::string png;
+  ASSERT_TRUE(tovo_test::read_file(desktop.file("tovo_demo.png"), &png));
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
 // ---- A real window under Xvfb ----
 
 using tovo_test::on_path;

@@ -60,6 +60,47 @@ TEST_F(ExprTest, PrioritiesAndAssociativity) {
   EXPECT_EQ(lua_toboolean(L, -1), 1);
 }
 
+// Every pair of binary operators, "a op1 b op2 c", groups as a reference
+// parser with its own copy of the priority table groups it: the expression
+// gives what its explicitly bracketed form gives.
+TEST_F(ExprTest, EveryOperatorPairGroupsByThePriorityTable) {
+  struct Op {
+    const char* token;
+    int left, right;
+  } ops[] = {
+      {"+", 16, 16},  {"-", 16, 16},  {"*", 17, 17},  {"/", 17, 17},  {"%", 17, 17},  {"^", 20, 19},
+      {"&", 8, 8},    {"|", 6, 6},    {"^^", 7, 7},   {"<<", 9, 9},   {">>", 9, 9},   {">>>", 9, 9},
+      {"<<>", 9, 9},  {">><", 9, 9},  {"\\", 17, 17}, {"..", 15, 14}, {"==", 3, 3},   {"<", 3, 3},
+      {"<=", 3, 3},   {"~=", 3, 3},   {">", 3, 3},    {">=", 3, 3},   {"and", 2, 2},  {"or", 1, 1},
+  };
+  // The value as text, "error" when it raises one.
+  auto value_of = [&](const std::string& expr) -> std::string {
+    if (run("local a, b, c = 6, 3, 5 return " + expr, 1) != LUA_OK) return "error";
+    switch (lua_type(L, -1)) {
+      case LUA_TNUMBER: return "number " + std::to_string(static_cast<int64_t>(lua_tonumber(L, -1)));
+      case LUA_TBOOLEAN: return lua_toboolean(L, -1) ? "true" : "false";
+      case LUA_TSTRING: return "string " + text_of(-1);
+      default: return "other";
+    }
+  };
+  int telling = 0;  // pairs whose two groupings give different values
+  for (const Op& o1 : ops) {
+    for (const Op& o2 : ops) {
+      std::string t1 = o1.token, t2 = o2.token;
+      std::string plain = "a " + t1 + " b " + t2 + " c";
+      // The right operand of o1 is parsed with o1's right priority as its
+      // limit: it takes o2 only when o2's left priority exceeds that.
+      bool right_first = o2.left > o1.right;
+      std::string left_grouped = "(a " + t1 + " b) " + t2 + " c";
+      std::string right_grouped = "a " + t1 + " (b " + t2 + " c)";
+      std::string want = value_of(right_first ? right_grouped : left_grouped);
+      EXPECT_EQ(value_of(plain), want) << plain;
+      telling += value_of(left_grouped) != value_of(right_grouped);
+    }
+  }
+  EXPECT_GT(telling, 300);
+}
+
 TEST_F(ExprTest, ConcatenationPriorities) {
   ASSERT_EQ(run("return 1 + 2 .. 3", 1), LUA_OK);
   EXPECT_EQ(text_of(-1), "33");
