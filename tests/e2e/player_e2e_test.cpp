@@ -179,6 +179,15 @@ TEST_F(player, ErrorsAreReportedWithTheirTabLines) {
   EXPECT_NE(r.out.find("syntax error\nunclosed if\n"), std::string::npos) << r.out;
 }
 
+// A cart whose whole code is a short-command word runs that command, as a
+// prompt line would, instead of failing to compile.
+TEST_F(player, CartThatIsAShortCommandRunsIt) {
+  tovo_test::temp_dir home;
+  run_result r = run_headless(binary, {"-x", cart("short_command.kx")}, home);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.find("syntax error"), std::string::npos) << r.out;
+}
+
 // The exit status with -x tells how the cart ended: a stop or a normal end
 // is a success, an error is not.
 TEST_F(player, ExecExitStatusTellsHowTheCartEnded) {
