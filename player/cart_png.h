@@ -37,3 +37,6 @@ tovo_cart* load_tovo_cart_png(const char* path);
 // The 128x128 area at (16, 24) of a 160x205 picture as an 8-bit label of
 // the nearest console colours (0-15, 128-143); null for other pictures.
 tarq_bitmap* create_label_from_picture(const tarq_bitmap* picture);
+// The nearest of the console colours 0-15 and 128-143 to a 0xAARRGGBB colour,
+// through the video palette (0 without one).
+int32_t nearest_console_colour(uint32_t argb);

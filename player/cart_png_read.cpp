@@ -73,23 +73,6 @@ tovo_cart* cart_from_picture(const tarq_bitmap* picture) {
   return cart;
 }
 
-int32_t nearest_console_colour(uint32_t argb) {
-  const tarq_palette* pal = tarq_video_palette;
-  if (!pal) return 0;
-  int32_t r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
-  int32_t best = 0;
-  int32_t best_distance = INT32_MAX;
-  for (int32_t i = 0; i < 32; i++) {
-    int32_t index = i < 16 ? i : i + 112;
-    const uint8_t* e = pal->rgb[index];
-    int32_t d = (e[0] - r) * (e[0] - r) + (e[1] - g) * (e[1] - g) + (e[2] - b) * (e[2] - b);
-    if (d < best_distance) {
-      best_distance = d;
-      best = index;
-    }
-  }
-  return best;
-}
 
 // The cart in a picture stream, and the decoded picture for the caller
 // (destroyed when `picture` is null).
@@ -118,6 +101,24 @@ tovo_cart* read_picture_cart(tarq_file* f, tarq_bitmap** picture_out) {
 }
 
 }  // namespace
+
+int32_t nearest_console_colour(uint32_t argb) {
+  const tarq_palette* pal = tarq_video_palette;
+  if (!pal) return 0;
+  int32_t r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
+  int32_t best = 0;
+  int32_t best_distance = INT32_MAX;
+  for (int32_t i = 0; i < 32; i++) {
+    int32_t index = i < 16 ? i : i + 112;
+    const uint8_t* e = pal->rgb[index];
+    int32_t d = (e[0] - r) * (e[0] - r) + (e[1] - g) * (e[1] - g) + (e[2] - b) * (e[2] - b);
+    if (d < best_distance) {
+      best_distance = d;
+      best = index;
+    }
+  }
+  return best;
+}
 
 tovo_cart* load_tovo_cart_png_from_file(tarq_file* f) { return read_picture_cart(f, nullptr); }
 

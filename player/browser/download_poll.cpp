@@ -1,0 +1,188 @@
+// The bulletin-board download poller of the running tick: time-out, cancel,
+// and loading what arrived.
+#include <SDL_scancode.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "console/button.h"
+#include "console/cart.h"
+#include "console/code_tabs.h"
+#include "console/console_print.h"
+#include "console/pstate.h"
+#include "console/run.h"
+#include "console/run_chain.h"
+#include "console/run_state.h"
+#include "engine/config.h"
+#include "engine/events.h"
+#include "engine/host.h"
+#include "engine/stable.h"
+#include "engine/tarq.h"
+#include "player/browser/splore_download.h"
+#include "player/cart_png.h"
+#include "player/disk.h"
+#include "player/disk_state.h"
+#include "player/message.h"
+#include "player/shell_state.h"
+
+namespace {
+
+constexpr int32_t MESSAGE_MS = 1900;
+constexpr int32_t PAUSE_BUTTON = 6;
+
+bool before_start() { return !shell.program_started; }
+
+// Printed on the console before the program started, else on the message bar.
+void tell(const char* text) {
+  if (before_start())
+    tovo_print_col(text, 6);
+  else
+    show_message(text, MESSAGE_MS);
+}
+
+void give_up(const char* message) {
+  cancel_download(nullptr);
+  run_chain_cancel_pending();
+  if (before_start()) {
+    if (std::strcmp(message, "download timed out") == 0) pstate.cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
+    tovo_print_col(message, 6);
+  }
+}
+
+// Reports the loaded cart before the program started (or with exec), else
+// starts it after a short load delay.
+void report_or_start(const char* id, const char* title) {
+  if (pitem[0]) split_code_to_tabs(pitem[0]);  // a run takes the code from the tabs
+  if (before_start() || run_state.exec) {
+    tovo_print_col("downloading.. ok", 6);
+    tovo_print_col(title, 14);
+    int32_t chars = pitem[0] && pitem[0]->code ? (int32_t)strlen(pitem[0]->code) : 0;
+    char line[SPLORE_TEXT + 32];
+    snprintf(line, sizeof line, "loaded #%s (%d chars)", id, chars);
+    tovo_print_col(line, 6);
+    return;
+  }
+  run_chain_confirm_pending();
+  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state.load_delay = 20;
+}
+
+// The information table, or the same path without its "temp-" prefix.
+tarq_stable* load_info(const char* path) {
+  tarq_stable* table = tarq_load_stable_config(path);
+  if (table) return table;
+  std::string other = path;
+  size_t at = other.rfind("/temp-");
+  if (at == std::string::npos) return nullptr;
+  other.erase(at + 1, 5);
+  return tarq_load_stable_config(other.c_str());
+}
+
+void finish_info(const char* path) {
+  tarq_stable* table = load_info(path);
+  if (!table) {
+    if (before_start()) tovo_print_col("could not connect to bbs", 6);
+    run_chain_cancel_pending();
+    app.play_source = -3;
+    return;
+  }
+  const char* lid = tarq_sts(table, "lid", 0);
+  if (strlen(lid) < 2) {
+    bool unknown = strcmp(tarq_sts(table, "catsub", 0), "0") == 0;
+    if (unknown) {
+      if (before_start()) tovo_print_col("could not find cart", 6);
+      app.play_source = -1;
+    } else {
+      tell("could not fetch cart");
+      app.play_source = -2;
+    }
+    run_chain_cancel_pending();
+    run_state.load_delay = 0;
+    tarq_destroy_stable(table);
+    return;
+  }
+  char id[SPLORE_TEXT];
+  snprintf(id, sizeof id, "%s", lid);
+  tarq_destroy_stable(table);
+  set_running_item_from_nfo(path);
+  char cart[TARQ_PATH_MAX];
+  get_bbs_cart_filename(id, cart);
+  if (cart[0] && tarq_file_exists(cart) && load_working_cart(cart) == 0) {
+    app.play_source = 5;
+    report_or_start(id, running_item.title);
+  } else {
+    snprintf(splore_download.title, sizeof splore_download.title, "%s", running_item.title);
+    clean_tovo_string(splore_download.title);
+    download_bbs_cart(id);
+  }
+  shell.spinner_frame = 0;
+}
+
+void finish_cart(const char* path) {
+  tovo_cart* cart = load_tovo_cart_png(path);
+  if (!cart) {
+    int32_t reason = disk_state.png_cart_reason;
+    app.play_source = -10 - reason;
+    static const char* const reasons[] = {"could not load", "could not connect to bbs", "could not load",
+                                          "future version. please update!", "cartridge data is corrupted",
+                                          "wrong size for a tovo cart"};
+    show_message(reasons[reason >= 1 && reason <= 5 ? reason : 0], MESSAGE_MS);
+    return;
+  }
+  prepare_loaded_cart(cart, path);
+  app.play_source = 6;
+  char id[SPLORE_TEXT];
+  get_lid_from_filename(path, id, sizeof id);
+  report_or_start(id, splore_download.title);
+}
+
+}  // namespace
+
+bool set_running_item_from_nfo(const char* path) {
+  tarq_stable* table = load_info(path);
+  if (!table) return false;
+  splore_item item{};
+  snprintf(item.title, sizeof item.title, "%s", tarq_sts(table, "title", 0));
+  snprintf(item.author, sizeof item.author, "%s", tarq_sts(table, "author", 0));
+  snprintf(item.lid, sizeof item.lid, "%s", tarq_sts(table, "lid", 0));
+  snprintf(item.mid, sizeof item.mid, "%s", tarq_sts(table, "mid", 0));
+  if (sscanf(tarq_sts(table, "catsub", 0), "%d", &item.catsub) != 1) item.catsub = 0;
+  tarq_destroy_stable(table);
+  item.kind = SPLORE_KIND_CART;
+  item.icon = SPLORE_ICON_CART;
+  sanitise_splore_item(&item);
+  running_item = item;
+  return true;
+}
+
+void update_load_download() {
+  int32_t state = splore_download_state();
+  bool running = state == SPLORE_DOWNLOAD_RUNNING || state == SPLORE_DOWNLOAD_QUIET;
+  if (running && tarq_get_time() > splore_download.start + 1000 * cconfig.timeout) {
+    give_up("download timed out");
+    return;
+  }
+  bool pause = shell.program_started && button_pressed(PAUSE_BUTTON, 0);
+  if (running && (tarqkey[SDL_SCANCODE_ESCAPE] || pause)) {
+    give_up("downloading.. cancelled");
+    button_state.pressed[0][PAUSE_BUTTON] = 0;
+    button_state.blocked[0][PAUSE_BUTTON] = 1;
+    return;
+  }
+  if (state == SPLORE_DOWNLOAD_DONE) {
+    set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
+    if (tarq_strcasestr(splore_download.file, ".nfo")) {
+      if (splore_download.kind == SPLORE_AWAIT_INFO) finish_info(splore_download.file);
+      return;
+    }
+    finish_cart(splore_download.file);
+    return;
+  }
+  if (state == SPLORE_DOWNLOAD_FAILED) {
+    set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
+    app.play_source = -3;
+    run_chain_cancel_pending();
+    tell("download failed");
+  }
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Bulletin-board downloads: one at a time, fetched by the download command on
+// a worker thread into a cache file. The main thread starts and cancels them
+// and reads their state each frame; the worker only runs the fetch and then
+// reports done or failed, unless the download was cancelled meanwhile.
+#include <cstdint>
+
+#include "engine/path.h"
+#include "player/browser/splore.h"
+
+enum : int32_t {
+  SPLORE_DOWNLOAD_IDLE = 0,
+  SPLORE_DOWNLOAD_RUNNING = 1,
+  SPLORE_DOWNLOAD_DONE = 2,
+  SPLORE_DOWNLOAD_FAILED = 3,
+  SPLORE_DOWNLOAD_QUIET = -1,  // running, for an update check nobody waits for
+};
+
+enum : int32_t {
+  SPLORE_AWAIT_INFO = 0,    // a cart, a cart's information file or a list page
+  SPLORE_AWAIT_UPDATE = 1,  // the update check of a running cart's information file
+};
+
+constexpr int SPLORE_URL_MAX = 256;
+
+// The main thread's view of the download (the state word itself is shared
+// with the worker and read through splore_download_state).
+struct splore_download_record {
+  int32_t start;      // engine ms
+  int32_t kind;       // SPLORE_AWAIT_*
+  char url[SPLORE_URL_MAX + 1];
+  char file[TARQ_PATH_MAX];     // the local file written
+  char copy_to[TARQ_PATH_MAX];  // where a finished first list page is copied
+  char title[SPLORE_TEXT];      // the cart being fetched
+};
+extern splore_download_record splore_download;
+
+int32_t splore_download_state();
+// Main thread only: 0 cancels (a running worker then leaves the word alone).
+void set_splore_download_state(int32_t state);
+
+// The server's base address (no trailing '/'); the default is a placeholder.
+void splore_set_bbs_base(const char* base);
+const char* splore_bbs_base();
+
+// Starts a download when none runs: 0 started, 1 refused (busy, a URL over
+// 256 characters, a path that does not fit, or no thread).
+int download_file(const char* url, const char* path, int32_t kind);
+// The first page (start_index 0) or a further page of a list.
+int download_list(const char* name, const char* request, int32_t start_index);
+// A cart into its cache file; says "download failed" for a lid that names none.
+int download_bbs_cart(const char* lid);
+// A cart's information file (the lid cut at its first '-').
+int download_bbs_cart_nfo(const char* lid, int32_t kind);
+// Idle again; the message (may be null) shown for 1500 ms.
+void cancel_download(const char* message);
+
+// The cart URL: base + "/bbs/get_cart.php?cat=7&play_src=%d&lid=%s"; "" when it does not fit.
+void get_bbs_cart_url(const char* base, const char* lid, char* out, int out_size);
+// Whether a fetched file counts: it exists and is not empty, and a ".png"
+// loads as a picture.
+bool check_bbs_file_ok(const char* path);
+
+// The bulletin-board download poller, once per running tick while a download
+// is under way: times it out, lets the user cancel it, and loads and reports
+// or starts what arrived.
+void update_load_download();
+// The running item's fields from a cart information table's file; false when
+// it cannot be read.
+bool set_running_item_from_nfo(const char* path);
