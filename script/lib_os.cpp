@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cstdint>
 #include <ctime>
 
 #include "script/auxlib.h"
@@ -23,9 +24,16 @@ namespace {
 
 constexpr const char* DATE_CONVERSIONS = "aAbBcdHIjmMpSUwWxXyYz%";
 
+// A raw value from a double, saturating at the ends of the range.
+lua_Number saturate(double d) {
+  if (d >= 2147483647.0) return INT32_MAX;
+  if (d <= -2147483648.0) return INT32_MIN;
+  return static_cast<lua_Number>(d);
+}
+
 int os_clock(lua_State* L) {
   double seconds = static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-  lua_pushnumber(L, static_cast<lua_Number>(seconds * 65536.0));
+  lua_pushnumber(L, saturate(seconds * 65536.0));
   return 1;
 }
 
@@ -137,7 +145,7 @@ int os_time(lua_State* L) {
 int os_difftime(lua_State* L) {
   time_t t1 = static_cast<time_t>(luaL_checknumber(L, 1));
   time_t t2 = static_cast<time_t>(luaL_optnumber(L, 2, 0));
-  lua_pushnumber(L, static_cast<lua_Number>(std::difftime(t1, t2)));
+  lua_pushnumber(L, saturate(std::difftime(t1, t2)));
   return 1;
 }
 

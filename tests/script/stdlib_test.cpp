@@ -246,6 +246,11 @@ TEST_F(StdLibTest, OsDatesAndTimes) {
   lua_pushnumber(L, 40);
   ASSERT_EQ(lua_pcall(L, 2, 1, 0), LUA_OK) << top_text(L);
   EXPECT_EQ(lua_tonumber(L, -1), 60);
+  lua_getfield(L, 1, "difftime");
+  lua_pushnumber(L, INT32_MAX);
+  lua_pushnumber(L, INT32_MIN);
+  ASSERT_EQ(lua_pcall(L, 2, 1, 0), LUA_OK) << top_text(L);
+  EXPECT_EQ(lua_tonumber(L, -1), INT32_MAX);  // saturated, not wrapped
 }
 
 TEST_F(StdLibTest, OsFilesAndCommands) {
