@@ -90,7 +90,12 @@ TEST_F(DeviceTest, ARecordingHoldsWhatTheDevicePlayed) {
   }
   ASSERT_EQ(tarq_audio_end(), rec);
   const std::string recorded((const char*)rec->data, (size_t)rec->size);
-  SDL_Delay(50);  // the device goes on playing after the recording ended
+  // The device goes on playing; the ended recording does not grow.
+  const size_t file_at_end = played().size();
+  for (int i = 0; i < 300 && played().size() < file_at_end + 8192; i++) SDL_Delay(10);
+  tarq_lock_audio();
+  EXPECT_EQ((size_t)rec->size, recorded.size());
+  tarq_unlock_audio();
   tarq_sound_exit();
   const std::string bytes = played();
   ASSERT_GE(recorded.size(), 16384u);
@@ -98,8 +103,6 @@ TEST_F(DeviceTest, ARecordingHoldsWhatTheDevicePlayed) {
   EXPECT_NE(recorded.find_first_not_of('\0'), std::string::npos);
   const size_t at = bytes.find(recorded);
   ASSERT_NE(at, std::string::npos);
-  EXPECT_EQ(at % 1024, 0u);
-  EXPECT_GT(bytes.size(), at + recorded.size());
 }
 
 TEST_F(DeviceTest, MainThreadChangesWhileTheCallbackRuns) {
