@@ -20,10 +20,10 @@ constexpr int32_t tovo_opcode_cost(int op) {
 // True once the slice is over or a superyield is pending.
 inline bool tovo_budget_spent() { return (cpu_cycles_slice | cpu_superyield) > cpu_cycles_slice_max; }
 
-// Adds an instruction's cost to the slice count, saturating.
-inline void tovo_charge(int32_t cost) {
+// A slice count with an instruction's cost added, saturating.
+inline int32_t tovo_charged(int32_t slice, int32_t cost) {
   int32_t r;
-  cpu_cycles_slice = __builtin_add_overflow(cpu_cycles_slice, cost, &r) ? INT32_MAX : r;
+  return __builtin_add_overflow(slice, cost, &r) ? INT32_MAX : r;
 }
 
 // Called before an instruction when the budget is spent: suspends the running

@@ -1,6 +1,13 @@
 // The instruction loop. Before each instruction it checks the cycle budget
 // and charges the instruction's cost; calls between script functions run in
 // the same loop invocation.
+//
+// While the loop runs, the slice's cycle count and the frame's pc live in
+// locals, which the compiler keeps in registers; they are written back
+// (savestate) before anything outside the loop can read them: every call out
+// of the loop, everything that may allocate or raise an error, the budget's
+// suspension and every change of frame. After such a call the count and the
+// budget are read again (loadbudget).
 #if defined(__GNUC__) && !defined(__clang__)
 // Keep one indirect jump at the end of each opcode's case (threaded dispatch).
 #pragma GCC optimize("no-crossjumping", "no-gcse")
@@ -126,10 +133,28 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
 #define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
 #define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
 
-// Runs x, which may move the stack, then finds the frame's base again.
-#define Protect(x) \
-  {                \
-    x;             \
+#define savestate()             \
+  {                             \
+    cpu_cycles_slice = slice;   \
+    ci->u.l.savedpc = pc;       \
+  }
+
+// The budget check is slice > limit. Without a superyield pending it is
+// exactly "slice > cpu_cycles_slice_max"; with one pending every instruction
+// takes the exact check (which then suspends, unless the thread cannot yield).
+#define loadbudget()                                                                           \
+  {                                                                                            \
+    slice = cpu_cycles_slice;                                                                  \
+    limit = cpu_superyield == 0 ? static_cast<int64_t>(cpu_cycles_slice_max) : INT64_MIN;      \
+  }
+
+// Runs x, which may run code outside the loop or move the stack, then reads
+// the budget and finds the frame's base again.
+#define Protect(x)       \
+  {                      \
+    savestate();         \
+    x;                   \
+    loadbudget();        \
     base = ci->u.l.base; \
   }
 
@@ -153,19 +178,24 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
   }
 
 // Fetch and budget check; each opcode's case charges its constant cost.
-#define vmfetch()                                                             \
-  {                                                                           \
-    i = *pc++;                                                                \
-    ci->u.l.savedpc = pc;                                                     \
-    if (__builtin_expect(tovo_budget_spent(), 0)) tovo_budget_suspend(L, ci); \
-    ra = RA(i);                                                               \
+#define vmfetch()                                       \
+  {                                                     \
+    i = *pc++;                                          \
+    if (__builtin_expect(slice > limit, 0)) {           \
+      savestate();                                      \
+      if (tovo_budget_spent()) tovo_budget_suspend(L, ci); \
+      loadbudget();                                     \
+    }                                                   \
+    ra = RA(i);                                         \
   }
+
+#define charge(cost) slice = tovo_charged(slice, (cost));
 
 #ifdef TOVO_COMPUTED_GOTO
 #define vmdispatch(o) goto* disptab[o];
 #define vmcase(l) \
   L_##l:          \
-  tovo_charge(tovo_opcode_cost(l));
+  charge(tovo_opcode_cost(l));
 #define vmbreak \
   vmfetch();    \
   vmdispatch(GET_OPCODE(i))
@@ -173,7 +203,7 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
 #define vmdispatch(o) switch (o)
 #define vmcase(l) \
   case l:         \
-    tovo_charge(tovo_opcode_cost(l));
+    charge(tovo_opcode_cost(l));
 #define vmbreak break
 #endif
 
@@ -211,13 +241,16 @@ void luaV_execute(lua_State* L) {
   LClosure* cl;
   TValue* k;
   StkId base;
-  const Instruction* pc;  // kept in ci->u.l.savedpc at every fetch
+  const Instruction* pc;
   Instruction i;
   StkId ra;
+  int32_t slice;  // cpu_cycles_slice while the loop runs
+  int64_t limit;  // slice > limit: the budget may be spent
   // A frame suspended by the budget runs its interrupted instruction first,
   // whatever the budget says.
   bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
-newframe:
+newframe:  // here cpu_cycles_slice and every frame's saved pc are current
+  loadbudget();
   cl = clLvalue(ci->func);
   k = cl->p->k;
   base = ci->u.l.base;
@@ -227,7 +260,6 @@ newframe:
     ci->callstatus &= static_cast<uint8_t>(~CIST_HOOKYIELD);
     if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
     i = *pc++;
-    ci->u.l.savedpc = pc;
     ra = RA(i);
     goto dispatch;
   }
@@ -289,9 +321,8 @@ newframe:
       vmcase(OP_NEWTABLE) {
         int b = GETARG_B(i);
         int c = GETARG_C(i);
-        Table* t = luaH_new(L);
-        sethvalue(ra, t);
-        if (b != 0 || c != 0) luaH_resize(L, t, luaO_fb2int(b), luaO_fb2int(c));
+        Protect(Table* t = luaH_new(L); sethvalue(ra, t);
+                if (b != 0 || c != 0) luaH_resize(L, t, luaO_fb2int(b), luaO_fb2int(c)));
         checkGC();
       }
       vmbreak;
@@ -307,7 +338,16 @@ newframe:
       arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc))
       arith_op(OP_DIV, TM_DIV, kx_fdiv(nb, nc))
       arith_op(OP_MOD, TM_MOD, kx_fmod(nb, nc))
-      arith_op(OP_POW, TM_POW, kx_fpow(nb, nc))
+      vmcase(OP_POW) {  // the power charges the budget itself
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          Protect(setnvalue(ra, kx_fpow(nvalue(rb), nvalue(rc))));
+        } else {
+          Protect(luaV_arith(L, ra, rb, rc, TM_POW));
+        }
+      }
+      vmbreak;
       arith_op(OP_KXBAND, TM_BAND, static_cast<lua_Number>(static_cast<uint32_t>(nb) & static_cast<uint32_t>(nc)))
       arith_op(OP_KXBOR, TM_BOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) | static_cast<uint32_t>(nc)))
       arith_op(OP_KXBXOR, TM_BXOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) ^ static_cast<uint32_t>(nc)))
@@ -407,9 +447,11 @@ newframe:
         int b = GETARG_B(i);
         int nresults = GETARG_C(i) - 1;
         if (b != 0) L->top = ra + b;  // else the previous instruction set the top
+        savestate();
         if (ttisfcf(ra)) {  // a fast native function: no frame
           L->nargs = static_cast<int32_t>(L->top - ra) - 1;
           lua_Number r = fvalue(ra)(L);
+          loadbudget();
           base = ci->u.l.base;
           ra = RA(i);
           setnvalue(ra, r);
@@ -418,6 +460,7 @@ newframe:
         } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
           if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
           if (nresults >= 0) L->top = ci->top;
+          loadbudget();
           base = ci->u.l.base;
         } else {  // a script function: run it in this loop
           ci = L->ci;
@@ -429,8 +472,10 @@ newframe:
       vmcase(OP_TAILCALL) {
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;
+        savestate();
         if (luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
           if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
+          loadbudget();
           base = ci->u.l.base;
         } else {  // move the called frame down over this one
           CallInfo* nci = L->ci;
@@ -452,6 +497,7 @@ newframe:
       vmcase(OP_RETURN) {
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b - 1;
+        savestate();
         if (cl->p->sizep > 0) luaF_close(L, base);
         b = luaD_poscall(L, ra);
         if (!(ci->callstatus & CIST_REENTRY)) return;  // called from native code

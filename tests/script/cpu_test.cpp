@@ -213,9 +213,8 @@ TEST_F(CpuTest, CountersSaturate) {
   EXPECT_EQ(distance(5, 3), -2);
   EXPECT_EQ(distance(INT32_MIN, INT32_MAX), -1);  // wraps
   // The per-instruction charge saturates too.
-  cpu_cycles_slice = INT32_MAX - 1;
-  tovo_charge(2);
-  EXPECT_EQ(cpu_cycles_slice, INT32_MAX);
+  EXPECT_EQ(tovo_charged(INT32_MAX - 1, 2), INT32_MAX);
+  EXPECT_EQ(tovo_charged(5, 2), 7);
 }
 
 // Programs whose metamethods and calls run long enough to be suspended in
