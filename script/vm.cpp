@@ -251,6 +251,7 @@ void luaV_execute(lua_State* L) {
   bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
 newframe:  // here cpu_cycles_slice and every frame's saved pc are current
   loadbudget();
+returned:  // here slice is current, and the frame's saved pc
   cl = clLvalue(ci->func);
   k = cl->p->k;
   base = ci->u.l.base;
@@ -448,6 +449,25 @@ newframe:  // here cpu_cycles_slice and every frame's saved pc are current
         int nresults = GETARG_C(i) - 1;
         if (b != 0) L->top = ra + b;  // else the previous instruction set the top
         savestate();
+        if (ttisLclosure(ra)) {
+          Proto* p = clLvalue(ra)->p;
+          if (!p->is_vararg && L->stack_last - L->top > p->maxstacksize) {
+            // A script function with fixed parameters and room on the stack:
+            // its frame is made here, as luaD_precall would make it.
+            for (int n = static_cast<int>(L->top - ra) - 1; n < p->numparams; n++) setnilvalue(L->top++);
+            CallInfo* nci = next_ci(L);
+            nci->nresults = static_cast<short>(nresults);
+            nci->func = ra;
+            nci->u.l.base = ra + 1;
+            nci->top = ra + 1 + p->maxstacksize;
+            nci->u.l.savedpc = p->code;
+            nci->callstatus = CIST_LUA | CIST_REENTRY;
+            L->top = nci->top;
+            luaC_checkGC(L);
+            ci = nci;
+            goto newframe;
+          }
+        }
         if (ttisfcf(ra)) {  // a fast native function: no frame
           L->nargs = static_cast<int32_t>(L->top - ra) - 1;
           lua_Number r = fvalue(ra)(L);
@@ -497,13 +517,22 @@ newframe:  // here cpu_cycles_slice and every frame's saved pc are current
       vmcase(OP_RETURN) {
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b - 1;
-        savestate();
         if (cl->p->sizep > 0) luaF_close(L, base);
-        b = luaD_poscall(L, ra);
-        if (!(ci->callstatus & CIST_REENTRY)) return;  // called from native code
+        // The results to the called function's slot, as luaD_poscall does.
+        StkId res = ci->func;
+        int wanted = ci->nresults;
+        L->ci = ci->previous;
+        int n = wanted;
+        for (; n != 0 && ra < L->top; n--) setobj(res++, ra++);
+        while (n-- > 0) setnilvalue(res++);
+        L->top = res;
+        if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
+          cpu_cycles_slice = slice;
+          return;
+        }
         ci = L->ci;
-        if (b) L->top = ci->top;
-        goto newframe;
+        if (wanted != LUA_MULTRET) L->top = ci->top;
+        goto returned;
       }
       vmcase(OP_FORLOOP) {
         lua_Number step = nvalue(ra + 2);
