@@ -15,24 +15,51 @@
 #include "script/cpu.h"
 #include "script/lib_base.h"
 #include "script/lualib.h"
+#include "script/small_alloc.h"
 
 namespace {
 
-// Counts the bytes the state holds; each block carries its size in front.
+// Counts the bytes the state holds (the runtime names a block's size when
+// it resizes or frees it); small blocks come from a pool.
 struct counting_alloc {
   size_t in_use = 0;
   size_t peak = 0;
+  tovo_small_pool pool;
 };
+
+bool small(size_t size) { return size <= TOVO_SMALL_MAX; }
+
+void release(counting_alloc* a, void* block, size_t size) {
+  if (small(size)) {
+    tovo_small_free(&a->pool, block, size);
+  } else {
+    std::free(block);
+  }
+}
+
+// The block (of old_size bytes, or null) resized to new_size bytes.
+void* resize(counting_alloc* a, void* block, size_t old_size, size_t new_size) {
+  if (block != nullptr && small(old_size) && small(new_size) &&
+      tovo_small_capacity(old_size) == tovo_small_capacity(new_size)) {
+    return block;
+  }
+  if (!small(new_size) && (block == nullptr || !small(old_size))) return std::realloc(block, new_size);
+  void* p = small(new_size) ? tovo_small_alloc(&a->pool, new_size) : std::malloc(new_size);
+  if (p == nullptr || block == nullptr) return p;
+  std::memcpy(p, block, old_size < new_size ? old_size : new_size);
+  release(a, block, old_size);
+  return p;
+}
 
 void* counting_realloc(void* ud, void* block, size_t old_size, size_t new_size) {
   counting_alloc* a = static_cast<counting_alloc*>(ud);
   if (block == nullptr) old_size = 0;  // old size names the kind of object
   if (new_size == 0) {
     a->in_use -= old_size;
-    std::free(block);
+    if (block != nullptr) release(a, block, old_size);
     return nullptr;
   }
-  void* p = std::realloc(block, new_size);
+  void* p = resize(a, block, old_size, new_size);
   if (p == nullptr) return nullptr;
   a->in_use = a->in_use - old_size + new_size;
   if (a->in_use > a->peak) a->peak = a->in_use;
@@ -142,6 +169,7 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
   lua_close(L);
+  tovo_small_release(&alloc.pool);
   if (show_memory) std::fprintf(stderr, "peak script memory: %zu bytes\n", alloc.peak);
   return status;
 }
