@@ -5,11 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL_scancode.h>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstring>
@@ -32,64 +28,13 @@
 #include "player/shell_state.h"
 #include "script/api.h"
 #include "tests/support/cart_machine.h"
+#include "tests/support/http_server.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using tovo_test::temp_dir;
-
-int free_port() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t n = sizeof a;
-  int port = -1;
-  if (bind(s, (sockaddr*)&a, sizeof a) == 0 && getsockname(s, (sockaddr*)&a, &n) == 0) port = ntohs(a.sin_port);
-  close(s);
-  return port;
-}
-
-bool accepts(int port) {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons((uint16_t)port);
-  bool ok = connect(s, (sockaddr*)&a, sizeof a) == 0;
-  close(s);
-  return ok;
-}
-
-// A server on a free loopback port: python's file server over `root`, or
-// (slow) one that takes a connection and never answers.
-struct local_server {
-  temp_dir logs;
-  pid_t pid = -1;
-  int port = -1;
-  local_server(const std::string& root, bool slow = false) {
-    port = free_port();
-    std::string p = std::to_string(port);
-    if (slow)
-      pid = tovo_test::start_process(
-          {"python3", "-c",
-           "import socket,time\ns=socket.socket()\ns.setsockopt(socket.SOL_SOCKET,socket.SO_REUSEADDR,1)\n"
-           "s.bind(('127.0.0.1'," + p + "))\ns.listen(8)\nc=[]\nwhile True:\n c.append(s.accept())\n"},
-          {}, logs);
-    else
-      pid = tovo_test::start_process({"python3", "-m", "http.server", "--bind", "127.0.0.1", p, "--directory", root},
-                                     {}, logs);
-    for (int i = 0; i < 200 && pid > 0 && !accepts(port); i++) tovo_test::sleep_ms(25);
-  }
-  ~local_server() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      tovo_test::wait_for(pid, 5000);
-    }
-  }
-  std::string base() const { return "http://127.0.0.1:" + std::to_string(port); }
-};
 
 struct splore_download_test : ::testing::Test {
   tovo_test::temp_home home;
@@ -171,8 +116,8 @@ TEST_F(splore_download_test, ARunningCartFetchesAnotherThatThenRuns) {
   serve_cart("n=40\nfunction _update() n+=1 end\n");
   tovo_test::write_file(served.path + "/bbs/cpost_lister3.php",
                         "lid: 4321\ntitle: Far Cart\nauthor: Some One\nmid: 9\ncatsub: 2\n");
-  local_server server(served.path);
-  ASSERT_TRUE(accepts(server.port));
+  tovo_test::http_server server(served.path);
+  ASSERT_TRUE(server.up());
   splore_set_bbs_base(server.base().c_str());
   shell.program_started = 1;  // a cart runs and asked for another
   add_run_chain_item("asker.kx", "back", 1);
@@ -199,7 +144,7 @@ TEST_F(splore_download_test, ARunningCartFetchesAnotherThatThenRuns) {
 
 TEST_F(splore_download_test, BeforeTheStartTheLoadedCartIsReported) {
   serve_cart("-- a cached cart\nprint(1)\n");
-  local_server server(served.path);
+  tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
   run_state.exec = 1;  // console lines go to standard output
   snprintf(splore_download.title, sizeof splore_download.title, "far cart");
@@ -213,8 +158,8 @@ TEST_F(splore_download_test, BeforeTheStartTheLoadedCartIsReported) {
 }
 
 TEST_F(splore_download_test, ASilentServerTimesOut) {
-  local_server server(served.path, true);
-  ASSERT_TRUE(accepts(server.port));
+  tovo_test::http_server server(served.path, true);
+  ASSERT_TRUE(server.up());
   splore_set_bbs_base(server.base().c_str());
   cconfig.timeout = 1;
   run_state.exec = 1;
@@ -230,7 +175,7 @@ TEST_F(splore_download_test, ASilentServerTimesOut) {
 
 TEST_F(splore_download_test, ACancelledDownloadStaysCancelledWhenItsFetchEnds) {
   serve_cart("n=1\n");
-  local_server server(served.path);
+  tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
   ASSERT_EQ(download_bbs_cart("9001"), 0);
   tarqkey[SDL_SCANCODE_ESCAPE] = 1;
@@ -251,7 +196,7 @@ TEST_F(splore_download_test, ACancelledDownloadStaysCancelledWhenItsFetchEnds) {
 }
 
 TEST_F(splore_download_test, AMissingCartFails) {
-  local_server server(served.path);  // nothing served: 404
+  tovo_test::http_server server(served.path);  // nothing served: 404
   splore_set_bbs_base(server.base().c_str());
   shell.program_started = 1;
   ASSERT_EQ(download_bbs_cart("31337"), 0);

@@ -1,0 +1,194 @@
+// The cart browser's actions: the per-cart menu, entering folders, starting
+// local carts, searches, and list pages fetched from a local server.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "console/run_state.h"
+#include "engine/config.h"
+#include "engine/gfx.h"
+#include "engine/host.h"
+#include "engine/png.h"
+#include "engine/tarq.h"
+#include "player/browser/splore.h"
+#include "player/browser/splore_download.h"
+#include "player/browser/splore_menu.h"
+#include "player/message.h"
+#include "player/shell_state.h"
+#include "tests/player/disk_fixture.h"
+#include "tests/support/http_server.h"
+#include "tests/support/process.h"
+
+namespace {
+
+struct splore_menu_test : disk_fixture {
+  int32_t saved_timeout = 0;
+  void SetUp() override {
+    disk_fixture::SetUp();
+    splore_shutdown();
+    cancel_download(nullptr);
+    app.kiosk = 0;
+    list_index = SPLORE_LIST_LOCAL;
+    snprintf(shell.root_path, sizeof shell.root_path, "%s/", dir.path.c_str());
+    shell.current_folder[0] = 0;
+    shell.sub_mode = 2;
+    run_state.pending_action = 0;
+    cart_menu = {};
+    message_bar = {};
+    saved_timeout = cconfig.timeout;
+    cconfig.timeout = 30;
+  }
+  void TearDown() override {
+    cancel_download(nullptr);
+    cconfig.timeout = saved_timeout;
+    splore_shutdown();
+    shell.root_path[0] = shell.current_folder[0] = 0;
+    shell.sub_mode = 0;
+    run_state.pending_action = 0;
+    disk_fixture::TearDown();
+  }
+  std::vector<std::string> menu_labels() const {
+    std::vector<std::string> out;
+    for (int32_t i = 0; i < cart_menu.count; i++) out.push_back(cart_menu.items[i].label);
+    return out;
+  }
+  void select(int32_t list, int32_t index) {
+    list_index = list;
+    splore_lists[list].selected = index;
+  }
+};
+
+TEST_F(splore_menu_test, CartMenusFollowTheItemAndTheList) {
+  write_file(appdata + "favourites.txt", "|4321 |9 |2 |maker |  |far cart\n|  |  |0 |x |mine.kx |mine\n");
+  splore_enter();
+  select(SPLORE_LIST_FAVOURITES, 0);
+  ASSERT_TRUE(cart_menu_pop());
+  EXPECT_EQ(menu_labels(), (std::vector<std::string>{"run cart", "options", "remove from favourites",
+                                                     "carts by @maker", "similar carts", "search bbs thread",
+                                                     "open thread in browser", "[back]"}));
+  select(SPLORE_LIST_FAVOURITES, 1);
+  ASSERT_TRUE(cart_menu_pop());
+  EXPECT_EQ(menu_labels(), (std::vector<std::string>{"run cart", "options", "remove from favourites", "[back]"}));
+
+  process_cart_menu_action(SPLORE_ACT_OPTIONS);
+  EXPECT_EQ(cart_menu.which, SPLORE_MENU_OPTIONS);
+  EXPECT_EQ(menu_labels().back(), "back");
+  process_cart_menu_action(SPLORE_ACT_BACK);
+  EXPECT_EQ(cart_menu.which, SPLORE_MENU_CART);
+  process_cart_menu_action(SPLORE_ACT_BACK);
+  EXPECT_EQ(cart_menu.which, SPLORE_MENU_NONE);
+
+  // Removing a favourite closes the menu inside the favourites list.
+  ASSERT_TRUE(cart_menu_pop());
+  process_cart_menu_action(SPLORE_ACT_FAVOURITE);
+  EXPECT_EQ(cart_menu.which, SPLORE_MENU_NONE);
+  EXPECT_EQ(is_favourite("", "mine.kx"), 0);
+  EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321"), 0u);
+}
+
+TEST_F(splore_menu_test, FoldersAreEnteredAndLeftButNeverEscaped) {
+  mkdir(file("games").c_str(), 0755);
+  write_file(file("games/inner.kx"), "x");
+  splore_enter();
+  ASSERT_STREQ(splore_lists[SPLORE_LIST_LOCAL].items[0].title, "games");
+  select(SPLORE_LIST_LOCAL, 0);
+  action_current_splore_item();
+  EXPECT_STREQ(shell.current_folder, "games/");
+  ASSERT_STREQ(splore_lists[SPLORE_LIST_LOCAL].items[0].title, "..");
+  action_current_splore_item();  // ".." goes back up
+  EXPECT_STREQ(shell.current_folder, "");
+
+  // A folder item that would lead outside the cart folder is ignored.
+  splore_item& first = splore_lists[SPLORE_LIST_LOCAL].items[0];
+  strcpy(first.title, "../..");
+  action_current_splore_item();
+  EXPECT_STREQ(shell.current_folder, "");
+}
+
+TEST_F(splore_menu_test, LocalCartsRunOrSayTheyCannotLoad) {
+  write_text_cart(file("hello.kx"), "print(\"hi\")");
+  write_file(file("broken.kx"), "not a cart");
+  splore_enter();
+  ASSERT_EQ(splore_lists[SPLORE_LIST_LOCAL].count, 2);
+  select(SPLORE_LIST_LOCAL, 1);  // "hello", after "broken"
+  action_current_splore_item();
+  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  EXPECT_EQ(shell.sub_mode, 0);
+  EXPECT_EQ(working_code().find("print(\"hi\")"), 0u);
+
+  run_state.pending_action = 0;
+  shell.sub_mode = 2;
+  select(SPLORE_LIST_LOCAL, 0);
+  action_current_splore_item();
+  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_STREQ(message_bar.text, "could not load");
+}
+
+// A list page with `cells` carts.
+void write_page(const std::string& path, int cells) {
+  tarq_bitmap* page = tarq_create_bitmap(1024, 544, 32);
+  memset(page->pixels, 0, 1024 * 544 * 4);
+  for (int c = 0; c < cells; c++) {
+    std::string numbers = std::to_string(500 + c) + " 1 2", title = "page cart " + std::to_string(c);
+    int x0 = (c % 8) * 128, y0 = (c / 8) * 136;
+    for (size_t i = 0; i < numbers.size(); i++) tarq_row32(page, y0 + 128)[x0 + i] = 0xFF000000u | (uint8_t)numbers[i] << 8;
+    for (size_t i = 0; i < title.size(); i++) tarq_row32(page, y0 + 129)[x0 + i] = 0xFF000000u | (uint8_t)title[i] << 8;
+  }
+  ASSERT_EQ(tarq_save_png(path.c_str(), page), 0);
+  tarq_destroy_bitmap(page);
+}
+
+TEST_F(splore_menu_test, ListPagesAndSearchesComeFromTheServer) {
+  if (!tovo_test::on_path("python3") || !tovo_test::on_path("wget")) GTEST_SKIP() << "needs python3 and wget";
+  tovo_test::temp_dir served;
+  mkdir((served.path + "/bbs").c_str(), 0755);
+  write_page(served.path + "/bbs/cpost_lister3.php", 32);
+  tovo_test::http_server server(served.path);
+  ASSERT_TRUE(server.up());
+  splore_set_bbs_base(server.base().c_str());
+  splore_enter();
+
+  auto fetch = [&] {
+    auto start = std::chrono::steady_clock::now();
+    while (splore_download_state() != SPLORE_DOWNLOAD_IDLE && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+      update_splore_download();
+      tovo_test::sleep_ms(20);
+    }
+  };
+  select(2, 0);  // "new": "[update]"
+  ASSERT_STREQ(splore_lists[2].items[0].title, "[update]");
+  action_current_splore_item();
+  EXPECT_NE(std::string(splore_download.url).find("/bbs/cpost_lister3.php?max=32&start_index=0&cat=7&sub=2&version=000204r&cfil="),
+            std::string::npos)
+      << splore_download.url;
+  fetch();
+  ASSERT_EQ(splore_lists[2].count, 34) << message_bar.text;
+  EXPECT_STREQ(splore_lists[2].items[1].title, "page cart 0");
+  EXPECT_EQ(splore_lists[2].selected, 1);
+  EXPECT_TRUE(tovo_test::file_exists(appdata + "bbs/new.pip.png"));
+
+  // "[load more]" asks for the next page from the count less 2 and appends it.
+  select(2, 33);
+  action_current_splore_item();
+  EXPECT_NE(std::string(splore_download.url).find("start_index=32&"), std::string::npos) << splore_download.url;
+  fetch();
+  EXPECT_EQ(splore_lists[2].count, 66);
+
+  // "carts by @author" searches the search list.
+  select(2, 1);
+  strcpy(splore_lists[2].items[1].author, "someone");
+  ASSERT_TRUE(cart_menu_pop());
+  process_cart_menu_action(SPLORE_ACT_BY_AUTHOR);
+  EXPECT_EQ(list_index, SPLORE_LIST_SEARCH);
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].request, "cat=7&search=by:someone&max=32");
+  fetch();
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].items[0].title, "[search]");
+  EXPECT_EQ(splore_lists[SPLORE_LIST_SEARCH].count, 34);
+}
+
+}  // namespace

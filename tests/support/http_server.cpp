@@ -1,0 +1,63 @@
+#include "tests/support/http_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "tests/support/process.h"
+
+namespace tovo_test {
+
+namespace {
+
+sockaddr_in loopback(int port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons((uint16_t)port);
+  return a;
+}
+
+int free_port() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a = loopback(0);
+  socklen_t n = sizeof a;
+  int port = -1;
+  if (bind(s, (sockaddr*)&a, sizeof a) == 0 && getsockname(s, (sockaddr*)&a, &n) == 0) port = ntohs(a.sin_port);
+  close(s);
+  return port;
+}
+
+}  // namespace
+
+bool port_accepts(int port) {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a = loopback(port);
+  bool ok = connect(s, (sockaddr*)&a, sizeof a) == 0;
+  close(s);
+  return ok;
+}
+
+http_server::http_server(const std::string& root, bool silent) {
+  port = free_port();
+  if (port <= 0) return;
+  std::string p = std::to_string(port);
+  if (silent)
+    pid = start_process({"python3", "-c",
+                         "import socket\ns=socket.socket()\ns.setsockopt(socket.SOL_SOCKET,socket.SO_REUSEADDR,1)\n"
+                         "s.bind(('127.0.0.1'," + p + "))\ns.listen(8)\nc=[]\nwhile True:\n c.append(s.accept())\n"},
+                        {}, logs);
+  else
+    pid = start_process({"python3", "-m", "http.server", "--bind", "127.0.0.1", p, "--directory", root}, {}, logs);
+  for (int i = 0; i < 400 && pid > 0 && !port_accepts(port); i++) sleep_ms(25);
+}
+
+http_server::~http_server() {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  wait_for(pid, 5000);
+}
+
+}  // namespace tovo_test
