@@ -17,6 +17,7 @@
 #include "engine/tarq.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
+#include "player/browser/splore_keys.h"
 #include "player/browser/splore_menu.h"
 #include "player/message.h"
 #include "player/shell_state.h"
@@ -32,6 +33,7 @@ struct splore_menu_test : disk_fixture {
     disk_fixture::SetUp();
     splore_shutdown();
     cancel_download(nullptr);
+    splore_set_bbs_base("http://127.0.0.1:9");  // nothing listens: no request leaves the machine
     app.kiosk = 0;
     list_index = SPLORE_LIST_LOCAL;
     snprintf(shell.root_path, sizeof shell.root_path, "%s/", dir.path.c_str());
@@ -189,6 +191,42 @@ TEST_F(splore_menu_test, ListPagesAndSearchesComeFromTheServer) {
   fetch();
   EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].items[0].title, "[search]");
   EXPECT_EQ(splore_lists[SPLORE_LIST_SEARCH].count, 34);
+}
+
+TEST_F(splore_menu_test, KeysAndButtonsEnterSearchesAndChangeLists) {
+  splore_enter();
+  select(SPLORE_LIST_SEARCH, 0);
+  ASSERT_STREQ(splore_lists[SPLORE_LIST_SEARCH].items[0].title, "[search]");
+  action_current_splore_item();
+  EXPECT_EQ(splore_entering_text(), 1);
+  for (char c : std::string("abc")) splore_keypress(c);
+  splore_keypress(8);
+  splore_controls(1 << 1);  // right at the end adds a blank
+  splore_keypress('z');
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].entry_text, "ab z");
+  splore_keypress(13);
+  EXPECT_EQ(splore_entering_text(), 0);
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].request, "cat=7&search=ab z&max=32");
+  EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_RUNNING);
+  splore_keypress(27);  // Escape cancels the running download first
+  EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
+  EXPECT_STREQ(message_bar.text, "download cancelled");
+
+  splore_controls(1 << 1);  // right wraps from the search list to the local one
+  EXPECT_EQ(list_index, SPLORE_LIST_LOCAL);
+  splore_controls(1 << 0);
+  EXPECT_EQ(list_index, SPLORE_LIST_SEARCH);
+
+  app.kiosk = 1;  // lists stay put; Escape opens the exit menu
+  splore_controls(1 << 1);
+  EXPECT_EQ(list_index, SPLORE_LIST_SEARCH);
+  splore_keypress(27);
+  EXPECT_EQ(splore_exit_menu, 0);
+  splore_controls(1 << 3);
+  splore_controls(1 << 3);
+  splore_controls(1 << 4);  // "close the menu"
+  EXPECT_EQ(splore_exit_menu, -1);
+  EXPECT_EQ(tarq_quit, 0);
 }
 
 }  // namespace
