@@ -1,15 +1,15 @@
 // Bindings that pace frames and count CPU: flip, the epilogue's helpers,
 // refunds, time, and the coroutine functions.
 #include "console/api_bindings.h"
+#include "console/button.h"
 #include "console/control.h"
 #include "console/draw_display.h"
-#include "console/button.h"
-#include "console/serial.h"
 #include "console/mem.h"
 #include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/serial.h"
+#include "console/shell_port.h"
 #include "script/api.h"
 #include "script/cpu.h"
 #include "script/lib_base.h"
@@ -17,7 +17,7 @@
 int kx_flip(lua_State*) {
   int entries = run_state.current_fps == 30 ? 2 : run_state.current_fps == 15 ? 3 : 1;
   for (int i = 0; i < entries; i++) record_resource_data();
-  tovo_shell_update_paused_menu();
+  tovo_shell.update_paused_menu();
   read_buttons();
   run_state.hold_frame = 0;
   serial_end_frame();
@@ -30,8 +30,8 @@ int kx_flip(lua_State*) {
     run_state.pending_action = TOVO_PENDING_SUSPEND;
   }
   if (run_state.record_every_flip) {
-    tovo_shell_copy_back_page();
-    tovo_shell_record_video_frame();
+    tovo_shell.copy_back_page();
+    tovo_shell.record_video_frame();
   }
   lua_cpu_superyield();
   return 0;

@@ -8,7 +8,9 @@
 #include "console/pstate.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
+#include "console/stat.h"
+#include "engine/path.h"
 #include "engine/tarq.h"
 #include "script/api.h"
 #include "script/cpu.h"
@@ -27,17 +29,17 @@ int32_t menu_index(lua_State* L) {
 }
 
 void screen_command(int32_t a, int32_t b) {
-  tovo_shell_copy_back_page();
-  if (tovo_shell_save_screenshot(a, b) != 0)
-    tovo_shell_show_message("** could not save screenshot", SHORT_MS);
+  tovo_shell.copy_back_page();
+  if (tovo_shell.save_screenshot(a, b) != 0)
+    tovo_shell.show_message("** could not save screenshot", SHORT_MS);
   else
-    tovo_shell_show_message(b < 1 ? "saved screenshot to desktop" : "saved image", SHORT_MS);
+    tovo_shell.show_message(b < 1 ? "saved screenshot to desktop" : "saved image", SHORT_MS);
 }
 
 void video_command(int32_t a, int32_t b) {
   run_state.record_every_flip = 0;
-  tovo_shell_copy_back_page();
-  int32_t result = tovo_shell_save_video(a, b);
+  tovo_shell.copy_back_page();
+  int32_t result = tovo_shell.save_video(a, b);
   char text[64];
   if (result == 9)
     std::snprintf(text, sizeof text, "no video recorded (0 frames)");
@@ -45,8 +47,8 @@ void video_command(int32_t a, int32_t b) {
     std::snprintf(text, sizeof text, "** could not save gif");
   else
     std::snprintf(text, sizeof text, b < 1 ? "saved %d second gif to desktop" : "saved %d second gif",
-                  tovo_shell_gif_seconds());
-  tovo_shell_show_message(text, SHORT_MS);
+                  tovo_shell.gif_seconds());
+  tovo_shell.show_message(text, SHORT_MS);
 }
 
 void reset_command() {
@@ -56,6 +58,12 @@ void reset_command() {
   pstate.reset_counter = 1;
   run_state.reset_requested = 1;
   run_state.reset_request_time = now;
+}
+
+// extcmd("folder"): the cart's output folder.
+void open_output_folder() {
+  char path[TARQ_PATH_MAX];
+  if (tovo_shell.output_path_for("", path) == 0) tovo_shell.open_folder(path);
 }
 
 void set_filename(lua_State* L) {
@@ -92,25 +100,25 @@ int kx_extcmd(lua_State* L) {
   std::snprintf(cmd, sizeof cmd, "%s", lua_tostring(L, 1));
   int32_t a = tovo_arg_int(L, 2);
   int32_t b = tovo_arg_int(L, 3);
-  bool bbs = shell_standin.bbs_cart != 0;
+  bool bbs = tovo_bbs_cart_running();
   auto is = [&](const char* word) { return std::strcmp(cmd, word) == 0; };
   if (is("label")) {
-    tovo_shell_copy_back_page();
-    tovo_shell_set_cart_label();
-    tovo_shell_show_message("saved label", SHORT_MS);
+    tovo_shell.copy_back_page();
+    tovo_shell.set_cart_label();
+    tovo_shell.show_message("saved label", SHORT_MS);
   } else if (is("screen")) {
     screen_command(a, b);
   } else if (is("rec") || is("rec_frames")) {
-    tovo_shell_reset_video();
+    tovo_shell.reset_video();
     run_state.record_every_flip = is("rec_frames");
   } else if (is("video")) {
     video_command(a, b);
   } else if (is("folder") && !bbs) {
-    tovo_shell_prompt_command("folder", "output");
+    open_output_folder();
   } else if (is("pause")) {
-    tovo_shell_build_paused_menu(0, a != 0);
+    tovo_shell.build_paused_menu(0, a != 0);
   } else if (is("controls")) {
-    tovo_shell_build_paused_menu(1, 0);
+    tovo_shell.build_paused_menu(1, 0);
   } else if (is("reset")) {
     reset_command();
   } else if ((is("breadcrumb") || is("go_back")) && get_run_chain_filename()) {
@@ -125,7 +133,7 @@ int kx_extcmd(lua_State* L) {
   } else {
     char text[96];
     std::snprintf(text, sizeof text, "unknown extcmd:%s", cmd);
-    tovo_shell_show_message(text, LONG_MS);
+    tovo_shell.show_message(text, LONG_MS);
   }
   return 0;
 }

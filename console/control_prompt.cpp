@@ -12,15 +12,20 @@
 #include "console/mem.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
+#include "console/spend_cpu.h"
 #include "console/token_limits.h"
 #include "engine/gfx.h"
+#include "engine/host.h"
 #include "engine/mem.h"
+#include "engine/path.h"
 #include "script/api.h"
+#include "script/api_access.h"
 
 namespace {
 
 constexpr int32_t MESSAGE_MS = 2000;
+constexpr uint32_t FILES = 0x8000;  // directory search: plain files
 
 const char* string_arg(lua_State* L, int i) { return lua_type(L, i) == LUA_TSTRING ? lua_tostring(L, i) : nullptr; }
 
@@ -33,12 +38,48 @@ bool label_is_blank(const tarq_bitmap* label) {
   return true;
 }
 
+constexpr size_t MAX_NAME = 512;  // names of this length or longer are refused
+constexpr int TOVO_LIST_FILTER_MAX = 1023;
+
 void save_to_clipboard() {
   if (pitem[0] && label_is_blank(pitem[0]->label)) {
     tovo_print_col("warning: label is blank", 9);
     tovo_print_col("run cart and ctrl-7 to capture", 10);
   }
-  tovo_print_col(tovo_shell_save_to_clipboard() == 0 ? "saved to clipboard" : "failed to save to clipboard", 6);
+  tovo_print_col(tovo_shell.save_to_clipboard() == 0 ? "saved to clipboard" : "failed to save to clipboard", 6);
+}
+
+// ls() while a cart runs: a table of the names in the current folder that
+// hold ".kx" and no "~".
+void push_cart_names(lua_State* L) {
+  char folder[TARQ_PATH_MAX];
+  lua_createtable(L, 0, 0);
+  if (std::snprintf(folder, sizeof folder, "%s%s", tovo_shell.root_path(), tovo_shell.current_folder()) >=
+      (int)sizeof folder)
+    return;
+  tarq_find found;
+  int32_t n = 0;
+  for (int r = tarq_find_first(folder, "*", &found, FILES); r == 0; r = tarq_find_next(&found)) {
+    if (!std::strstr(found.name, ".kx") || std::strchr(found.name, '~')) continue;
+    spend_cpu(32);
+    lua_pushstring(L, found.name);
+    lua_rawseti(L, -2, ++n);
+  }
+  tarq_find_close(&found);
+}
+
+// folder(location): the folder a location names (a trailing "/" cut), in
+// path; 1 for an unknown location.
+int location_path(const char* where, char* path) {
+  char place[16];
+  if (std::snprintf(place, sizeof place, "%s", where) >= (int)sizeof place) return 1;
+  size_t n = std::strlen(place);
+  if (n > 0 && place[n - 1] == '/') place[n - 1] = 0;
+  if (std::strcmp(place, "backups") == 0) return tarq_prefix_with_appdata_path("backup", path);
+  if (std::strcmp(place, "config") == 0) return tarq_prefix_with_appdata_path("", path);
+  if (std::strcmp(place, "bbs") == 0) return tarq_prefix_with_appdata_path("bbs", path);
+  if (std::strcmp(place, "desktop") == 0) return tarq_prefix_with_desktop_path("", path);
+  return 1;
 }
 
 }  // namespace
@@ -53,23 +94,27 @@ int kx_save(lua_State* L) {
     return 0;
   }
   const char* name = string_arg(L, 1);
-  if (name && std::strlen(name) >= 512) {
+  if (!name || !name[0]) {
+    tovo_shell.quick_save();
+    return 0;
+  }
+  if (std::strlen(name) >= MAX_NAME) {
     tovo_print_col("filename too long", 6);
     return 0;
   }
-  if (name && tovo_clip_name(name)) {
+  if (tovo_clip_name(name)) {
     save_to_clipboard();
     return 0;
   }
-  tovo_shell_prompt_command("save", name);
+  tovo_shell.save_cart(name);
   return 0;
 }
 
 int kx_info(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  if (tovo_shell_current_filename()[0]) {
-    char line[TOVO_STANDIN_TEXT + 16];
-    const char* name = tovo_shell_current_filename();
+  const char* name = tovo_shell.current_filename();
+  if (name[0]) {
+    char line[TARQ_PATH_MAX + 16];
     std::snprintf(line, sizeof line, "file: %s%s", name, std::strchr(name, '.') ? "" : ".kx");
     tovo_print_col(line, 14);
   }
@@ -84,11 +129,11 @@ int kx_info(lua_State*) {
     tovo_print_2_col("tokens:     %5d /  %d", result.tokens, TOVO_TOKEN_LIMIT, result.tokens <= TOVO_TOKEN_LIMIT ? 6 : 9);
     tovo_print_2_col("chars:      %5d / %d", chars, 65535, chars < TOVO_CHAR_LIMIT ? 6 : 9);
     constexpr int32_t CODE_AREA = 0x3d00;
-    int32_t compressed = tovo_shell_compressed_size(flat);
-    if (compressed >= 0)
-      tovo_print_2_col("compressed: %5d / %d", compressed, CODE_AREA, compressed <= CODE_AREA ? 6 : 9);
+    int32_t compressed = tovo_shell.compressed_size(flat);
+    tovo_print_2_col("compressed: %5d / %d", compressed, CODE_AREA, compressed <= CODE_AREA ? 6 : 9);
   }
   tarq_free(flat);
+  if (tovo_shell.external_changes()) tovo_print_col("external changes", 6);
   return 0;
 }
 
@@ -113,19 +158,26 @@ int kx_cd(lua_State* L) {
   if (!tovo_prompt_allowed()) return 0;
   const char* dir = string_arg(L, 1);
   if (!dir) {
-    char line[TOVO_STANDIN_TEXT + 16];
-    std::snprintf(line, sizeof line, "directory: /%s", shell_standin.current_dir);
+    char line[TARQ_PATH_MAX + 16];
+    std::snprintf(line, sizeof line, "directory: /%s", tovo_shell.current_folder());
     tovo_print_col(line, 12);
     return 0;
   }
-  if (std::strlen(dir) < 512) tovo_shell_prompt_command("cd", dir);
+  if (std::strlen(dir) < MAX_NAME) tovo_shell.change_folder(dir);
   return 0;
 }
 
 int kx_ls(lua_State* L) {
-  if (run_state.running) return 0;
-  tovo_shell_prompt_command("ls", string_arg(L, 1));
-  return 0;
+  if (!run_state.running) {
+    char filter[TOVO_LIST_FILTER_MAX + 1];
+    const char* given = string_arg(L, 1);
+    tovo_copy_cut(filter, given ? given : "", TOVO_LIST_FILTER_MAX);
+    tovo_shell.list_files(given ? filter : nullptr);
+    return 0;
+  }
+  if (lua_gettop(L) > 0 || !run_state.list_to_table) return 0;
+  push_cart_names(L);
+  return 1;
 }
 
 int kx_mkdir(lua_State* L) {
@@ -135,59 +187,57 @@ int kx_mkdir(lua_State* L) {
     tovo_print_col("mkdir [name]", 6);
     return 0;
   }
-  if (std::strlen(name) >= 512) {
+  if (std::strlen(name) >= MAX_NAME) {
     lua_pushnumber(L, 0);
     return 1;
   }
-  tovo_shell_prompt_command("mkdir", name);
+  tovo_shell.make_folder(name);
   return 0;
 }
 
 int kx_folder(lua_State* L) {
   if (!tovo_prompt_allowed()) return 0;
   const char* where = string_arg(L, 1);
-  if (where) {
-    char place[16];
-    std::snprintf(place, sizeof place, "%s", where);
-    size_t n = std::strlen(place);
-    if (n > 0 && place[n - 1] == '/') place[n - 1] = 0;
-    const char* known[] = {"backups", "config", "bbs", "desktop"};
-    bool found = false;
-    for (const char* k : known) found = found || std::strcmp(place, k) == 0;
-    if (!found || std::strlen(where) > n) {
-      tovo_print_col("useage: folder [location]", 14);
-      tovo_print_col("locations:", 6);
-      tovo_print_col("backups config bbs desktop", 6);
-      return 0;
-    }
+  char path[TARQ_PATH_MAX];
+  if (!where) {
+    if (std::snprintf(path, sizeof path, "%s%s", tovo_shell.root_path(), tovo_shell.current_folder()) < (int)sizeof path)
+      tovo_shell.open_folder(path);
+    return 0;
   }
-  tovo_shell_prompt_command("folder", where);
+  if (location_path(where, path) != 0) {
+    tovo_print_col("useage: folder [location]", 14);
+    tovo_print_col("locations:", 6);
+    tovo_print_col("backups config bbs desktop", 6);
+    return 0;
+  }
+  tovo_shell.open_folder(path);
   return 0;
 }
 
 int kx_backup(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  tovo_shell_save_backup();
-  char line[TOVO_STANDIN_TEXT + 16];
-  std::snprintf(line, sizeof line, "backed up %s", tovo_shell_current_filename());
+  tovo_shell.save_backup();
+  char folder[TARQ_PATH_MAX], base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX], line[2 * TARQ_PATH_MAX + 16];
+  tarq_split_filename(tovo_shell.current_filename(), folder, base, ext);
+  std::snprintf(line, sizeof line, "backed up %s%s", base, ext);
   tovo_print_col(line, 6);
   return 0;
 }
 
 int kx_install_demos(lua_State*) {
-  if (tovo_prompt_allowed()) tovo_shell_prompt_command("install_demos", nullptr);
+  if (tovo_prompt_allowed()) tovo_shell.install_demos();
   return 0;
 }
 
 int kx_install_games(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
   tovo_print_col("installing games to /games/", 14);
-  tovo_shell_prompt_command("install_games", nullptr);
+  tovo_shell.install_games();
   return 0;
 }
 
 int kx_keyconfig(lua_State*) {
-  if (tovo_prompt_allowed()) tovo_shell_prompt_command("keyconfig", nullptr);
+  if (tovo_prompt_allowed()) tovo_shell.open_keyconfig();
   return 0;
 }
 
@@ -216,7 +266,7 @@ int kx_radio(lua_State* L) {
 }
 
 int kx_scoresub(lua_State* L) {
-  if (!run_state.scoresub_shown) tovo_shell_show_message("high scores not implemented yet!", MESSAGE_MS);
+  if (!run_state.scoresub_shown) tovo_shell.show_message("high scores not implemented yet!", MESSAGE_MS);
   run_state.scoresub_shown = 1;
   lua_pushnil(L);
   lua_pushnumber(L, 0);
@@ -224,7 +274,7 @@ int kx_scoresub(lua_State* L) {
 }
 
 int kx_bbsreq(lua_State* L) {
-  if (!run_state.bbsreq_shown) tovo_shell_show_message("can not connect to bbsreq host", MESSAGE_MS);
+  if (!run_state.bbsreq_shown) tovo_shell.show_message("can not connect to bbsreq host", MESSAGE_MS);
   run_state.bbsreq_shown = 1;
   lua_pushnil(L);
   return 1;

@@ -14,8 +14,9 @@
 #include "console/run.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
 #include "console/spend_cpu.h"
+#include "engine/path.h"
 #include "engine/tarq.h"
 #include "script/api.h"
 #include "script/cpu.h"
@@ -39,7 +40,7 @@ const uint8_t default_registers[128] = {
 };
 
 int32_t load_failed() {
-  int32_t reason = tovo_shell_take_load_reason();
+  int32_t reason = tovo_shell.take_load_reason();
   if (run_state.running) return 1;
   tovo_print_col(reason == 1   ? "could not load: future version"
                  : reason == 2 ? "could not load: code size > 64k"
@@ -100,19 +101,19 @@ int kx_reset(lua_State*) {
 
 int32_t kx_load_0(const char* name, const char* breadcrumb) {
   run_state.load_status = 0;
-  char remembered[TOVO_STANDIN_TEXT];
-  std::snprintf(remembered, sizeof remembered, "%s", tovo_shell_current_filename());
+  char remembered[TARQ_PATH_MAX];
+  std::snprintf(remembered, sizeof remembered, "%s", tovo_shell.current_filename());
   if (name[0] == '/') name++;
   if (name[0] == '#' || tovo_clip_name(name)) return 1;
   if (std::strncmp(name, "__", 2) == 0) return load_failed();
-  char line[TOVO_STANDIN_TEXT + 32];
+  char line[TARQ_PATH_MAX + 32];
   if (std::strcmp(name, "@dropped") == 0) {
-    if (tovo_shell_load_dropped_cart() != 0) return load_failed();
+    if (tovo_shell.load_dropped_cart() != 0) return load_failed();
     std::snprintf(line, sizeof line, "loaded cartridge (%d chars)", code_length());
     tovo_print_col(line, 6);
   } else {
-    if (!tovo_shell_is_mounted(name)) return 1;
-    if (tovo_shell_load_working_cart(name) != 0) return load_failed();
+    if (!tovo_shell.is_mounted(name)) return 1;
+    if (tovo_shell.load_working_cart(name) != 0) return load_failed();
     if (!run_state.running) {
       std::snprintf(line, sizeof line, "loaded %s (%d chars)", name, code_length());
       tovo_print_col(line, 6);
@@ -124,13 +125,13 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   spend_cpu(LOAD_COST);
   if (run_state.exec || !run_state.running) return 0;
   run_state.pending_action = TOVO_PENDING_RUN;
-  if (std::strcmp(tovo_shell_current_filename(), remembered) != 0) run_state.load_delay = LOAD_HOLD_TICKS;
+  if (std::strcmp(tovo_shell.current_filename(), remembered) != 0) run_state.load_delay = LOAD_HOLD_TICKS;
   return 0;
 }
 
 int kx_load(lua_State* L) {
   if (pstate.reset_counter > 0) return 0;
-  tovo_shell_save_cdata();
+  tovo_shell.save_cdata();
   if (lua_type(L, 1) != LUA_TSTRING) return 0;
   const char* breadcrumb = nullptr;
   if (lua_gettop(L) < 2) {
@@ -140,7 +141,7 @@ int kx_load(lua_State* L) {
   }
   const char* param = lua_type(L, 3) == LUA_TSTRING ? lua_tostring(L, 3) : "";
   tovo_copy_cut(run_state.pending_param, param, TOVO_PARAM_MAX);
-  char name[TOVO_STANDIN_TEXT];
+  char name[TARQ_PATH_MAX];
   std::snprintf(name, sizeof name, "%s", lua_tostring(L, 1));
   char crumb[TOVO_RUN_CHAIN_LABEL];
   if (breadcrumb) std::snprintf(crumb, sizeof crumb, "%s", breadcrumb);
@@ -150,16 +151,16 @@ int kx_load(lua_State* L) {
 
 int kx_reboot(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  tovo_shell_save_backup();
+  tovo_shell.save_backup();
   run_state.pending_action = TOVO_PENDING_REBOOT;
-  tovo_shell_clear_kiosk();
+  tovo_shell.clear_kiosk();
   lua_cpu_superyield();
   return 0;
 }
 
 int kx_shutdown(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  tovo_shell_save_backup();
+  tovo_shell.save_backup();
   tarq_quit = 1;
   lua_cpu_superyield();
   return 0;

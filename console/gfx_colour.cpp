@@ -1,7 +1,7 @@
 // Colour resolution and the palettes.
 #include "console/gfx_colour.h"
 
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 #include "console/gfx_pixel.h"
 #include "console/pstate.h"
 

@@ -7,10 +7,6 @@
 constexpr int32_t TOVO_LOG_BYTES_MAX = 10485759;
 constexpr int TOVO_LOG_FILES_MAX = 64;
 
-// The cart's output folder + name in out (TARQ_PATH_MAX bytes): 0, or 1
-// when it does not fit. Set by the player; null refuses every log file.
-extern int (*tovo_output_path_for)(const char* name, char* out);
-
 // The log file of a name: 0 with the path in out (TARQ_PATH_MAX bytes), or 1
 // when the name is refused (empty, leading "/", "..", a character other than
 // a-z, 0-9, "_", ".", "/" and blank, or a path that does not fit). Names

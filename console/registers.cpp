@@ -3,7 +3,7 @@
 
 #include "console/cart.h"
 #include "console/draw_display.h"
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 #include "console/mem.h"
 #include "console/mem_bulk.h"
 #include "console/print.h"

@@ -4,7 +4,7 @@
 
 #include "console/control.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
 
 run_chain_entry run_chain[TOVO_RUN_CHAIN_SIZE];
 int32_t run_chain_count = 0;
@@ -51,10 +51,10 @@ void run_chain_confirm_pending() {
 void follow_current_breadcrumb() {
   const run_chain_entry* e = top();
   if (!e) return;
-  tovo_shell_load_working_cart(e->file);
+  tovo_shell.load_working_cart(e->file);
   run_state.pending_action = TOVO_PENDING_RUN;
   tovo_copy_cut(run_state.pending_param, e->param, TOVO_PARAM_MAX);
   run_state.load_delay = LOAD_DELAY_TICKS;
   pop_run_chain();
-  shell_standin.pause_state = 0;
+  tovo_shell.close_paused_menu();
 }

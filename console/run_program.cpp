@@ -5,6 +5,7 @@
 
 #include "console/alloc.h"
 #include "console/api.h"
+#include "console/button.h"
 #include "console/code_tabs.h"
 #include "console/config_command.h"
 #include "console/console_print.h"
@@ -12,8 +13,6 @@
 #include "console/errors.h"
 #include "console/host_output.h"
 #include "console/include.h"
-#include "console/button.h"
-#include "console/serial.h"
 #include "console/mem.h"
 #include "console/mem_bulk.h"
 #include "console/pre.h"
@@ -22,7 +21,8 @@
 #include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/serial.h"
+#include "console/shell_port.h"
 #include "console/token_limits.h"
 #include "engine/log.h"
 #include "engine/mem.h"
@@ -106,7 +106,7 @@ void get_lid_from_filename(const char* path, char* out, int out_size) {
 }
 
 int is_bbs_cart_file(const char* path) {
-  const char* bbs = tovo_shell_bbs_path();
+  const char* bbs = tovo_shell.bbs_path();
   return path && bbs[0] && std::strstr(path, bbs) ? 1 : 0;
 }
 
@@ -117,8 +117,8 @@ namespace {
 // The running file name: the current file less the root folder it lies in;
 // a bulletin-board cart has no file name but its cart id.
 void set_running_names(const char* current) {
-  const char* root = tovo_shell_root_path();
-  const char* bbs = tovo_shell_bbs_path();
+  const char* root = tovo_shell.root_path();
+  const char* bbs = tovo_shell.bbs_path();
   const char* name = current;
   if (root[0] && std::strstr(current, root)) {
     name = current + std::strlen(root);
@@ -138,10 +138,10 @@ void run_cart() {
   run_state.pending_param[0] = 0;
   run_state.end_error = TOVO_END_NORMAL;
   run_state.running_cart_lid[0] = 0;
-  set_running_names(tovo_shell_current_filename());
+  set_running_names(tovo_shell.current_filename());
   char line[3 * TOVO_RUN_NAME_SIZE];
   std::snprintf(line, sizeof line, "run_cart current_filename: %s running_filename: %s running_cart_lid: %s\n",
-                tovo_shell_current_filename(), run_state.running_filename, run_state.running_cart_lid);
+                tovo_shell.current_filename(), run_state.running_filename, run_state.running_cart_lid);
   tarq_debug(line);
 
   reset_lua_machine();
@@ -156,11 +156,11 @@ void run_cart() {
   run_program(cart ? cart->code : "", 0);
   starting_cart = false;
 
-  tovo_shell_stop_sound();
+  tovo_shell.stop_sound();
   for (int a = 0x5f40; a < 0x5f44; a++) tovo_poke(&pstate, pstate.cart, a, 0);
   run_state.current_fps = run_state.target_fps = 30;
   block_buttons();
-  tovo_shell_hash_working_cart();
+  tovo_shell.hash_working_cart();
   run_state.step = 0;
   run_state.resumable = 1;
   set_draw_display(0);

@@ -6,18 +6,18 @@
 #include "console/alloc.h"
 #include "console/api.h"
 #include "console/assert_message.h"
+#include "console/button.h"
 #include "console/console_print.h"
 #include "console/draw_display.h"
 #include "console/errors.h"
-#include "console/button.h"
-#include "console/serial.h"
 #include "console/mem.h"
 #include "console/print.h"
 #include "console/pstate.h"
 #include "console/registers.h"
 #include "console/run.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/serial.h"
+#include "console/shell_port.h"
 #include "engine/events.h"
 #include "engine/log.h"
 #include "engine/tarq.h"
@@ -93,7 +93,7 @@ void run_slice_section() {
 
   int32_t now = tovo_clock();
   if (pstate.cart_data_dirty && static_cast<int64_t>(now) - run_state.cdata_saved_at > CDATA_AUTOSAVE_MS) {
-    tovo_shell_save_cdata();
+    tovo_shell.save_cdata();
     run_state.cdata_saved_at = now;
   }
 }
@@ -118,7 +118,7 @@ void suspend_program() {
   if (pstate.reset_counter > 0) return;
   if (run_state.program) {
     L0_cart = L0;
-    tovo_shell_save_cdata();
+    tovo_shell.save_cdata();
     int32_t keep = pstate.ram[0x5f2e];
     if (!(keep & 0x01))
       for (int c = 0; c < 16; c++) poke(0x5f00 + c, c == 0 ? 0x10 : c);

@@ -72,6 +72,7 @@ struct tovo_run_state {
   int32_t global_api;       // the global_api switch: no alias line
   int32_t load_delay;       // ticks without a run slice after a load
   int32_t end_error;        // TOVO_END_*: how the cart's last program ended
+  int32_t list_to_table;    // the shell's listing-to-table word: ls() in a running cart gives a table
 
   // CPU.
   int32_t frame_ticks;      // program time in 60ths of a second

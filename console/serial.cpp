@@ -10,7 +10,7 @@
 #include "console/pstate.h"
 #include "console/serial_audio.h"
 #include "console/serial_drop.h"
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
 #include "engine/mem.h"
 
 namespace {
@@ -108,7 +108,7 @@ int64_t bytes_needed(int64_t bits) {
 
 int32_t write_gpio_stream(int32_t ch, int32_t address, int64_t bits) {
   if (packets->start + bytes_needed(bits) > TOVO_SERIAL_PACKET_LIMIT) {
-    tovo_shell_show_message("serial buffer overflow", 1000);
+    tovo_shell.show_message("serial buffer overflow", 1000);
     packets->bit_pos = 0;
     return 0;
   }

@@ -13,7 +13,7 @@
 #include "console/run_chain.h"
 #include "console/run_state.h"
 #include "console/serial.h"
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
 #include "console/spend_cpu.h"
 #include "engine/config.h"
 #include "engine/events.h"
@@ -39,12 +39,10 @@ void push_int(lua_State* L, int32_t v) { lua_pushnumber(L, whole(v)); }
 
 bool devkit() { return pstate.ram[0x5f2d] & 1; }
 bool relative() { return pstate.ram[0x5f2d] & 4; }
-bool bbs_cart() { return stat_inputs.bbs_id[0] != 0 || stat_inputs.bbs_play; }
-
 void devkit_message(const char* text) {
-  if (stat_inputs.devkit_message_shown || !bbs_cart()) return;
+  if (stat_inputs.devkit_message_shown || !tovo_bbs_cart_running()) return;
   stat_inputs.devkit_message_shown = 1;
-  tovo_shell_show_message(text, 2000);
+  tovo_shell.show_message(text, 2000);
 }
 
 int32_t memory_in_use() {
@@ -53,9 +51,9 @@ int32_t memory_in_use() {
   return bytes < 0 ? 0 : static_cast<int32_t>(bytes * 64);
 }
 
-int32_t menu_items() { return stat_inputs.menu_item_count ? stat_inputs.menu_item_count() : 0; }
+int32_t menu_items() { return tovo_shell.menu_item_count(); }
 const char* cart_hash() {
-  const char* h = stat_inputs.working_cart_hash ? stat_inputs.working_cart_hash() : nullptr;
+  const char* h = tovo_shell.working_cart_hash();
   return h ? h : "";
 }
 
@@ -104,6 +102,8 @@ void push_mouse(lua_State* L, int32_t index) {
 }
 
 }  // namespace
+
+bool tovo_bbs_cart_running() { return stat_inputs.bbs_id[0] != 0 || stat_inputs.bbs_play; }
 
 void tovo_push_typed_char(uint8_t c) {
   if (stat_inputs.key_queue_len < TOVO_KEY_QUEUE) stat_inputs.key_queue[stat_inputs.key_queue_len++] = c;

@@ -18,16 +18,15 @@ struct tovo_stat_inputs {
   char bbs_id[TOVO_BBS_ID_SIZE];      // the running cart's bulletin-board id, "" none
   int32_t devkit_message_shown;       // one devkit message a run
   int32_t shell_word;                 // stat(122)
-  // The pause menu's item count after rebuilding it; the working cart's
-  // hash (40 hex digits). Null: 0 items, no hash.
-  int32_t (*menu_item_count)();
-  const char* (*working_cart_hash)();
 };
 
 extern tovo_stat_inputs stat_inputs;
 // The clock of the date queries (tarq_get_datetime unless a test sets one).
 extern void (*tovo_stat_datetime)(tarq_datetime* out, int local);
 
+// True when the running cart has a bulletin-board id or the shell plays
+// bulletin-board carts.
+bool tovo_bbs_cart_running();
 // Appends a typed character to the queue (dropped when it is full).
 void tovo_push_typed_char(uint8_t c);
 // The answer to stat(index, x) pushed on L (x: stack index of the second

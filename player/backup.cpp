@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/code_tabs.h"
 #include "console/pstate.h"
 #include "engine/file.h"
 #include "engine/host.h"
 #include "engine/mem.h"
 #include "player/cart_png.h"
 #include "player/cart_text.h"
-#include "player/code_tabs_standin.h"
 #include "player/disk_io.h"
 
 namespace {
@@ -62,6 +62,6 @@ int save_backup(const char* name, int raw) {
   if (raw) return copy_raw(name, path);
   tovo_cart* cart = pitem[0];
   if (!cart) return 1;
-  tovo_merge_code_tabs_standin(cart);
+  merge_code_from_tabs(cart);
   return tarq_strcasestr(name, ".png") ? save_tovo_cart_png(cart, path) : tarq_save_tovo_cart(cart, path);
 }

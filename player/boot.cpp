@@ -8,8 +8,9 @@
 #include <ctime>
 
 #include "console/cart.h"
-#include "console/code_tabs.h"
-#include "console/extpal_glitch_standin.h"
+#include "console/console_print.h"
+#include "console/console_print.h"
+#include "console/extpal_glitch.h"
 #include "console/prng.h"
 #include "console/pstate.h"
 #include "console/run.h"
@@ -28,7 +29,6 @@
 #include "player/cart_text.h"
 #include "player/disk.h"
 #include "player/load_reason.h"
-#include "console/console_print.h"
 #include "player/shell_state.h"
 #include "sound/play.h"
 
@@ -85,7 +85,6 @@ void serve_command_line_cart() {
     log_text("set current path: %s\n", shell.current_folder);
   }
   app.cart_loaded = load_working_cart(path) == 0;
-  if (app.cart_loaded) split_code_to_tabs(pitem[0]);
   if (!app.cart_loaded) {
     char line[TARQ_PATH_MAX + 32];
     snprintf(line, sizeof line, "could not load %s", app.cart_name);
@@ -137,7 +136,7 @@ tovo_cart* cart_from_item(tarq_file* item) {
 
 void boot_init() {
   pstate.ticks = -15;
-  tovo_set_mode(TOVO_MODE_BOOT);
+  shell.mode = TOVO_MODE_BOOT;
   reset_lua_machine();
   reset_runtime_state();
   shell.program_started = 0;
@@ -194,10 +193,10 @@ void move_boot() {
     draw_logo();
   }
   if (t == 36) step_36();
-  if (t == 56 && app.cart_loaded && !app.run_requested) tovo_set_mode(TOVO_MODE_STOPPED);
+  if (t == 56 && app.cart_loaded && !app.run_requested) shell.mode = TOVO_MODE_STOPPED;
   if (shell.mode != TOVO_MODE_BOOT) return;
   if (t == 66 && app.browser_requested) {
-    tovo_set_mode(TOVO_MODE_STOPPED);
+    shell.mode = TOVO_MODE_STOPPED;
     pstate.pen = 6;
     shell.sub_mode = 2;
   }
@@ -220,10 +219,9 @@ void boot_embedded_cart() {
     tarq_destroy_tovo_cart(cart);
   } else {
     prepare_loaded_cart(cart, head->name);
-    split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
   }
   mount_data_pod_carts();
-  tovo_set_mode(TOVO_MODE_STOPPED);
+  shell.mode = TOVO_MODE_STOPPED;
   run_state.pending_action = TOVO_PENDING_RUN;
 }
 

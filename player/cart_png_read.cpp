@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/cart.h"
+#include "console/console_print.h"
 #include "engine/config.h"
 #include "engine/file.h"
 #include "engine/gfx.h"
@@ -14,7 +15,7 @@
 #include "player/cart_png.h"
 #include "player/cart_text.h"
 #include "player/disk_state.h"
-#include "player/message_standin.h"
+#include "player/message.h"
 
 namespace {
 
@@ -54,17 +55,17 @@ tovo_cart* cart_from_picture(const tarq_bitmap* picture) {
     if (!cconfig.accept_future) {
       char line[64];
       snprintf(line, sizeof line, "future version: %d", cart->version);
-      tovo_print_col_standin(line, CONSOLE_COLOUR);
+      tovo_print_col(line, CONSOLE_COLOUR);
       disk_state.png_cart_reason = TOVO_PNG_CART_FUTURE;
       tarq_destroy_tovo_cart(cart);
       tarq_free(payload);
       return nullptr;
     }
-    show_message_standin("loading future cart version", 1500);
+    show_message("loading future cart version", 1500);
   }
   load_tovo_cart_32k(cart, payload);
   if (!digest_accepted(payload)) {
-    tovo_print_col_standin("cartridge data is corrupted", CONSOLE_COLOUR);
+    tovo_print_col("cartridge data is corrupted", CONSOLE_COLOUR);
     disk_state.png_cart_reason = TOVO_PNG_CART_CORRUPT;
     tarq_destroy_tovo_cart(cart);
     cart = nullptr;

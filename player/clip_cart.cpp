@@ -1,11 +1,11 @@
 // save("@clip"): the working cart as a picture cart in the application
 // folder, that file as a "[cart]" code, and the code on the host clipboard.
 #include "console/cart.h"
+#include "console/code_tabs.h"
 #include "engine/host.h"
 #include "engine/path.h"
 #include "player/cart_png.h"
 #include "player/clip_codes.h"
-#include "player/code_tabs_standin.h"
 
 int32_t save_cart_to_clipboard(tovo_cart* cart) {
   char png[TARQ_PATH_MAX];
@@ -13,7 +13,7 @@ int32_t save_cart_to_clipboard(tovo_cart* cart) {
   if (!cart || tarq_prefix_with_appdata_path("_clip.kx.png", png) != 0 ||
       tarq_prefix_with_appdata_path("_clip.kx.png.hex", hex) != 0)
     return 1;
-  tovo_merge_code_tabs_standin(cart);
+  merge_code_from_tabs(cart);
   if (save_tovo_cart_png(cart, png) != 0) return 1;
   if (convert_binary_file_to_hex(png, hex) != 0) return 1;
   return tarq_load_clipboard_from_file(hex) != 0 ? 1 : 0;

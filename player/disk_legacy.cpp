@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "console/cart.h"
+#include "console/console_print.h"
 #include "player/disk.h"
-#include "player/message_standin.h"
+#include "player/message.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void swap_pattern_channels(tovo_cart* cart) {
       cart->music[p][c] = t;
       char line[64];
       snprintf(line, sizeof line, "legacy: pat %d swap chan: %d %d", p, 0, c);
-      tovo_print_col_standin(line, CONSOLE_COLOUR);
+      tovo_print_col(line, CONSOLE_COLOUR);
       break;
     }
   }
@@ -59,7 +60,7 @@ bool uses_newer_sfx_features(const tovo_cart* cart) {
 void apply_legacy_changes(tovo_cart* cart) {
   cart->legacy_done = 1;
   int32_t v = cart->version;
-  if (v >= 19 && v <= 23 && strstr(cart->code, "@@")) show_message_standin("warning: possible deprecated @@", 3000);
+  if (v >= 19 && v <= 23 && strstr(cart->code, "@@")) show_message("warning: possible deprecated @@", 3000);
   if (v <= 4) {
     swap_pattern_channels(cart);
     for (tovo_sfx& s : cart->sfx)

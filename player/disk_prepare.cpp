@@ -3,17 +3,19 @@
 #include <cstring>
 
 #include "console/cart.h"
+#include "console/code_tabs.h"
 #include "console/mem.h"
 #include "console/pstate.h"
+#include "console/run_state.h"
 #include "engine/gfx.h"
 #include "engine/log.h"
 #include "player/cart_image.h"
 #include "player/cart_text.h"
-#include "player/code_tabs_standin.h"
 #include "player/cstore.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
-#include "player/machine_mode_standin.h"
+#include "player/shell_init.h"
+#include "player/shell_state.h"
 
 namespace {
 
@@ -67,8 +69,8 @@ void prepare_loaded_cart(tovo_cart* cart, const char* path) {
 
   disk_state.edit_flag = 0;
   hash_cart(cart, disk_state.load_hash);
-  tovo_split_code_into_tabs_standin(cart);
-  tovo_merge_code_tabs_standin(cart);
+  split_code_to_tabs(cart);
+  merge_code_from_tabs(cart);
   hash_cart(cart, disk_state.saved_hash);
 
   get_sandboxed_cstore_filename(disk_state.saved_hash);
@@ -76,6 +78,6 @@ void prepare_loaded_cart(tovo_cart* cart, const char* path) {
            path && path[0] ? path : disk_state.gscf_buffer);
   apply_sandboxed_patch(cart);
 
-  tovo_reset_editor_for_new_cart_standin();
-  if (!tovo_cart_is_running_standin()) mode_standin.param_string[0] = 0;
+  reset_editor_for_new_cart();
+  if (!tovo_cart_is_running()) run_state.param[0] = 0;
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "console/cart.h"
+#include "console/code_tabs.h"
+#include "console/console_print.h"
 #include "console/include.h"
 #include "console/pstate.h"
 #include "engine/gfx.h"
@@ -12,11 +14,10 @@
 #include "player/cart_image.h"
 #include "player/cart_png.h"
 #include "player/cart_text.h"
-#include "player/code_tabs_standin.h"
 #include "player/compress.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
-#include "player/message_standin.h"
+#include "player/message.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ bool name_has(const char* name, const char* part) { return tarq_strcasestr(name,
 void print_sizes(int32_t size, int32_t colour) {
   char line[64];
   snprintf(line, sizeof line, "%d / %d bytes", size, TOVO_CODE_AREA_SIZE);
-  tovo_print_col_standin(line, colour);
+  tovo_print_col(line, colour);
 }
 
 bool label_is_blank(const tarq_bitmap* label) {
@@ -46,9 +47,9 @@ bool label_is_blank(const tarq_bitmap* label) {
 // the cart is written. 0 written.
 int save_image_form(tovo_cart* cart, const char* name, const char* flat, bool flattened) {
   snprintf(cart->code, TOVO_CODE_SIZE, "%s", flat);
-  tovo_split_code_into_tabs_standin(cart);
+  split_code_to_tabs(cart);
   int result = name_has(name, ".rom") ? save_tovo_cart_rom(cart, name) : save_tovo_cart_png(cart, name);
-  if (flattened) tovo_print_col_standin("flattened #includes", WARNING);
+  if (flattened) tovo_print_col("flattened #includes", WARNING);
   return result;
 }
 
@@ -56,7 +57,7 @@ int save_image_form(tovo_cart* cart, const char* name, const char* flat, bool fl
 bool code_fits(const tovo_cart* cart, const char* name, const char* flat) {
   int32_t length = static_cast<int32_t>(strlen(flat));
   if (length > MAX_SAVED_CODE) {
-    tovo_print_col_standin("program over size limit\n", PLAIN);
+    tovo_print_col("program over size limit\n", PLAIN);
     return false;
   }
   uint8_t* block = static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(length) + 1));
@@ -65,25 +66,25 @@ bool code_fits(const tovo_cart* cart, const char* name, const char* flat) {
   tarq_free(block);
   bool image = name_has(name, ".png") || name_has(name, ".rom");
   if (image && size > TOVO_CODE_AREA_SIZE) {
-    tovo_print_col_standin("compressed code size too large\n", ERROR);
+    tovo_print_col("compressed code size too large\n", ERROR);
     print_sizes(size, ERROR);
     return false;
   }
   if (name_has(name, ".png") && label_is_blank(cart->label)) {
-    tovo_print_col_standin("warning: label is blank", WARNING);
-    tovo_print_col_standin("run cart and ctrl-7 to capture", HINT);
+    tovo_print_col("warning: label is blank", WARNING);
+    tovo_print_col("run cart and ctrl-7 to capture", HINT);
   }
   if (!image && size > TOVO_CODE_AREA_SIZE) {
-    tovo_print_col_standin("warning: compressed code too big", WARNING);
-    tovo_print_col_standin("to be exported or saved as png", WARNING);
+    tovo_print_col("warning: compressed code too big", WARNING);
+    tovo_print_col("to be exported or saved as png", WARNING);
     print_sizes(size, PLAIN);
-    tovo_print_col_standin("(saving .kx anyway)", PLAIN);
+    tovo_print_col("(saving .kx anyway)", PLAIN);
   }
   return true;
 }
 
 int write_working_cart(tovo_cart* cart, const char* name) {
-  tovo_merge_code_tabs_standin(cart);
+  merge_code_from_tabs(cart);
   char* flat = static_cast<char*>(tarq_malloc(TOVO_CODE_SIZE));
   if (!flat) return 1;
   tovo_text_result result = {};
@@ -115,7 +116,7 @@ int write_working_cart(tovo_cart* cart, const char* name) {
 int save_working_cart(const char* name) {
   tovo_cart* cart = pitem[0];
   if (!cart || !name || write_working_cart(cart, name) != 0) {
-    show_message_standin("** failed to save **", 1500);
+    show_message("** failed to save **", 1500);
     return 1;
   }
   hash_cart(cart, disk_state.saved_hash);
@@ -126,36 +127,36 @@ void do_quick_save(int from_prompt) {
   const char* name = disk_state.cart_filename;
   if (!name[0]) {
     if (from_prompt)
-      tovo_print_col_standin("please speficy a filename", PLAIN);
+      tovo_print_col("please speficy a filename", PLAIN);
     else
-      show_message_standin("*** no filename. not saved! ***", 1500);
+      show_message("*** no filename. not saved! ***", 1500);
     return;
   }
   char bbs[TARQ_PATH_MAX];
   if (tarq_prefix_with_appdata_path("bbs/", bbs) == 0 && strncmp(name, bbs, strlen(bbs)) == 0) {
     if (from_prompt)
-      tovo_print_col_standin("can not overwrite bbs cart", PLAIN);
+      tovo_print_col("can not overwrite bbs cart", PLAIN);
     else
-      show_message_standin("* can not overwrite bbs cart! *", 1500);
+      show_message("* can not overwrite bbs cart! *", 1500);
     return;
   }
   char saving[TARQ_PATH_MAX];
   snprintf(saving, sizeof saving, "%s", name);
   if (save_working_cart(saving) != 0) {
     if (from_prompt)
-      tovo_print_col_standin("save failed", PLAIN);
+      tovo_print_col("save failed", PLAIN);
     else
-      show_message_standin("** save failed **", 1500);
+      show_message("** save failed **", 1500);
     return;
   }
   char folder[TARQ_PATH_MAX], base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX], line[4 * TARQ_PATH_MAX];
   tarq_split_filename(disk_state.cart_filename, folder, base, ext);
   if (from_prompt) {
     snprintf(line, sizeof line, "saved %s%s%s", folder, base, ext);
-    tovo_print_col_standin(line, PLAIN);
+    tovo_print_col(line, PLAIN);
   } else {
     snprintf(line, sizeof line, "saved %s%s", base, ext);
-    show_message_standin(line, 1000);
+    show_message(line, 1000);
   }
 }
 
@@ -191,7 +192,7 @@ int detect_external_changes() {
 void do_quick_load() {
   tovo_cart* copy = read_changed_file();
   if (!copy) return;
-  show_message_standin("loaded external changes", 1000);
+  show_message("loaded external changes", 1000);
   char path[TARQ_PATH_MAX];
   snprintf(path, sizeof path, "%s", disk_state.cart_filename);
   prepare_loaded_cart(copy, path);

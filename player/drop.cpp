@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/cart.h"
+#include "console/console_print.h"
 #include "console/pstate.h"
 #include "console/serial.h"
 #include "engine/file.h"
@@ -19,9 +20,10 @@
 #include "player/cart_text.h"
 #include "player/disk.h"
 #include "player/disk_io.h"
-#include "player/machine_mode_standin.h"
-#include "player/message_standin.h"
-#include "player/sheet_backup_standin.h"
+#include "player/disk_state.h"
+#include "player/message.h"
+#include "player/sheet_backup.h"
+#include "player/shell_state.h"
 
 namespace {
 
@@ -30,13 +32,15 @@ constexpr int32_t CONSOLE_COLOUR = 6;
 
 bool name_has(const char* name, const char* part) { return tarq_strcasestr(name, part) != nullptr; }
 
-bool reads_as_cart(const char* path) {
+// The cart dropped last, kept for load("@dropped").
+tovo_cart* dropped_cart;
+
+tovo_cart* read_cart(const char* path) {
   tovo_cart* cart = load_tovo_cart_png(path);
   if (!cart) cart = tarq_load_tovo_cart(path);
   if (!cart && name_has(path, ".rom")) cart = load_tovo_cart_rom(path);
   if (!cart && name_has(path, ".lua")) cart = load_tovo_cart_lua(path);
-  tarq_destroy_tovo_cart(cart);
-  return cart != nullptr;
+  return cart;
 }
 
 // The display colour nearest to a 0xAARRGGBB pixel, as an index 0-15.
@@ -60,11 +64,11 @@ void drop_picture(const char* path) {
   tarq_bitmap* picture = tarq_load_png(path);
   if (!picture) return;
   if (picture->width > TOVO_DROP_MAX_SIDE || picture->height > TOVO_DROP_MAX_SIDE) {
-    show_message_standin("image is too large (128 max)", MESSAGE_MS);
+    show_message("image is too large (128 max)", MESSAGE_MS);
     tarq_destroy_bitmap(picture);
     return;
   }
-  tovo_backup_sprite_sheet_standin();
+  backup_gfx();
   tarq_bitmap* image = tarq_create_bitmap(picture->width, picture->height, 8);
   if (image) {
     for (int32_t y = 0; y < picture->height; y++)
@@ -82,7 +86,7 @@ void drop_file(const char* path) {
   tarq_fclose(f);
   if (!data) return;
   if (size > TOVO_DROP_MAX_FILE)
-    show_message_standin("file is too large (256k max)", MESSAGE_MS);
+    show_message("file is too large (256k max)", MESSAGE_MS);
   else
     serial_set_dropped_file(data, size);
   tarq_free(data);
@@ -93,15 +97,31 @@ void drop_file(const char* path) {
 void handle_dropped_file() {
   const char* path = tarq_state.dropped_file;
   if (!path[0]) return;
-  if (reads_as_cart(path))
-    show_message_standin("can not load", MESSAGE_MS);
-  else if (mode_standin.immediate && !tovo_cart_is_running_standin())
-    tovo_print_col_standin("could not load cartridge", CONSOLE_COLOUR);
+  if (tovo_cart* cart = read_cart(path)) {
+    show_message("can not load", MESSAGE_MS);
+    tarq_destroy_tovo_cart(dropped_cart);
+    dropped_cart = cart;
+  } else if (shell.mode == TOVO_MODE_STOPPED && !tovo_cart_is_running())
+    tovo_print_col("could not load cartridge", CONSOLE_COLOUR);
   else if (name_has(path, "kxm.png"))
-    show_message_standin("kxm.png not supported", MESSAGE_MS);
+    show_message("kxm.png not supported", MESSAGE_MS);
   else if (name_has(path, ".png"))
     drop_picture(path);
   else
     drop_file(path);
   tarq_state.dropped_file[0] = 0;
+}
+
+int32_t load_dropped_cart() {
+  if (!dropped_cart) return 1;
+  tovo_cart* cart = dropped_cart;
+  dropped_cart = nullptr;
+  prepare_loaded_cart(cart, "dropped.kx");
+  disk_state.cart_filename[0] = 0;
+  return 0;
+}
+
+void forget_dropped_cart() {
+  tarq_destroy_tovo_cart(dropped_cart);
+  dropped_cart = nullptr;
 }

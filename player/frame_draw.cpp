@@ -1,7 +1,7 @@
 // The draw half of the frame loop.
 #include <cstring>
 
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 #include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_state.h"

@@ -4,11 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/button.h"
 #include "console/cart.h"
+#include "console/console_print.h"
 #include "console/mem.h"
 #include "console/mem_bulk.h"
 #include "console/pstate.h"
+#include "console/run.h"
 #include "console/run_state.h"
+#include "console/shell_port.h"
 #include "console/stat.h"
 #include "engine/config.h"
 #include "engine/ctext.h"
@@ -19,17 +23,13 @@
 #include "player/boot.h"
 #include "player/cdata.h"
 #include "player/drop.h"
-#include "player/record.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/hotkey.h"
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
+#include "player/record.h"
 #include "player/screenshot.h"
-#include "console/console_print.h"
-#include "console/button.h"
-#include "console/run.h"
-#include "console/shell_standin.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "player/stopped.h"
@@ -49,7 +49,7 @@ void read_buttons_now() {
 
 void stop_program() {
   suspend_program();
-  tovo_set_mode(TOVO_MODE_STOPPED);
+  shell.mode = TOVO_MODE_STOPPED;
 }
 
 // The first tick of the reset glitch: registers and memory damaged at random.
@@ -136,7 +136,7 @@ void running_tick() {
   if (!shell.program_started || run_state.mainloop_exists < 2) {
     read_buttons_now();
     if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
-    tovo_shell_update_paused_menu();
+    tovo_shell.update_paused_menu();
     record_resource_data();
   }
   if (pstate.reset_counter < 3) {
@@ -149,11 +149,11 @@ void running_tick() {
     run_state.frame_held = 1;
     if (shell.program_started && run_state.mainloop_exists == 2 && get_cpu_cycles_since_flip(0) > 0x200000) {
       read_buttons();
-      tovo_shell_update_paused_menu();
+      tovo_shell.update_paused_menu();
       record_resource_data();
     }
   }
-  if (shell.mode == TOVO_MODE_RUNNING && !run_state.running) tovo_set_mode(TOVO_MODE_STOPPED);
+  if (shell.mode == TOVO_MODE_RUNNING && !run_state.running) shell.mode = TOVO_MODE_STOPPED;
 }
 
 }  // namespace
@@ -165,7 +165,10 @@ void update_reset_glitch() {
   if (pstate.reset_counter > limit) {
     pstate.reset_counter = 0;
     run_state.pending_action = TOVO_PENDING_RUN;
-    if (run_state.param[0] == 0) snprintf(run_state.param, sizeof run_state.param, "%s", shell.saved_param);
+    // The cart starts again with the parameter string it was started with,
+    // unless run() gave a new one.
+    if (run_state.pending_param[0] == 0)
+      snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", run_state.param);
     return;
   }
   if (pstate.reset_counter == 2) damage_machine();
@@ -175,12 +178,11 @@ void tovo_do_pending_action() {
   if (run_state.pending_action == 0) return;
   pstate.reset_counter = 0;
   if (run_state.pending_action == TOVO_PENDING_RUN) {
-    snprintf(shell.saved_param, sizeof shell.saved_param, "%s", run_state.pending_param);
     reset_video();
     close_cdata();
     run_cart();
     shell.program_started = 1;
-    tovo_set_mode(run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED);
+    shell.mode = run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED;
     if (!run_state.running && run_state.exec) tarq_quit = 1;  // it did not compile: nothing runs
   }
   if (run_state.pending_action == TOVO_PENDING_SUSPEND) stop_program();

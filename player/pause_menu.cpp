@@ -96,7 +96,7 @@ void choose(int32_t type) {
       close_paused_menu();
       suspend_program();
       shell.sub_mode = 0;
-      tovo_set_mode(TOVO_MODE_STOPPED);
+      shell.mode = TOVO_MODE_STOPPED;
       pstate.pen = 6;
       break;
     case TOVO_ITEM_RUN_CHAIN:

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 #include "console/run_state.h"
 #include "engine/gfx.h"
 #include "engine/tarq.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/cart.h"
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 #include "console/pstate.h"
 #include "engine/gfx.h"
 #include "engine/present.h"

@@ -7,7 +7,6 @@
 
 #include "console/button.h"
 #include "console/cart.h"
-#include "console/code_tabs.h"
 #include "console/console_print.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
@@ -23,15 +22,19 @@
 #include "engine/pod_file.h"
 #include "engine/present.h"
 #include "engine/tarq.h"
+#include "engine/undo.h"
 #include "engine/window.h"
 #include "player/activity_log.h"
 #include "player/boot.h"
 #include "player/cart_image.h"
 #include "player/cart_text.h"
 #include "player/cdata.h"
+#include "player/console_port.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
+#include "player/drop.h"
 #include "player/load_reason.h"
+#include "player/prompt_files.h"
 #include "player/record.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
@@ -65,17 +68,21 @@ void flip_ampersand_glyph() {
   }
 }
 
+// The window title: the text of the resource pod's item 4.
+void set_window_title_from_pod() {
+  tarq_file* title = shell.resources ? (tarq_file*)cpod_get_item(shell.resources, 4, TARQ_ITEM_FILE) : nullptr;
+  if (!title || title->size <= 0) return;
+  char text[TARQ_TITLE_SIZE];
+  int32_t n = title->size < (int32_t)sizeof text - 1 ? title->size : (int32_t)sizeof text - 1;
+  memcpy(text, title->data, (size_t)n);
+  text[n] = 0;
+  tarq_set_window_title(text);
+}
+
 tarq_bitmap* make_page() { return tarq_create_bitmap(128, 128, 8); }
 
 void set_window_from_pod() {
-  tarq_file* title = (tarq_file*)cpod_get_item(shell.resources, 4, TARQ_ITEM_FILE);
-  if (title && title->size > 0) {
-    char text[TARQ_TITLE_SIZE];
-    int32_t n = title->size < (int32_t)sizeof text - 1 ? title->size : (int32_t)sizeof text - 1;
-    memcpy(text, title->data, (size_t)n);
-    text[n] = 0;
-    tarq_set_window_title(text);
-  }
+  set_window_title_from_pod();
   int32_t w, h;
   tovo_back_page_size(app.tv_frame, app.displays_x, app.displays_y, &w, &h);
   tarq_set_screen(w, h, 8, 256);
@@ -115,6 +122,13 @@ void tovo_back_page_size(int32_t tv_frame, int32_t displays_x, int32_t displays_
 }
 
 void init_editor_state() {}
+
+void reset_editor_for_new_cart() {
+  init_editor_state();
+  for (tarq_ctext* t : shell.tabs)
+    if (t) tarq_clear_undo_stack(t->undo);
+  set_window_title_from_pod();
+}
 
 void tovo_create_code_tabs() {
   for (tarq_ctext*& t : shell.tabs) {
@@ -157,6 +171,11 @@ int tovo_shell_init(int argc, char** argv) {
   memset(&shell, 0, sizeof shell);
   tarq_init();
   process_arguments(argc, argv);
+  // The console reaches the shell only through its port; an entry left unset
+  // is a fault of this program, reported here before anything runs.
+  if (connect_console_to_shell() != 0) exit(1);
+  run_state.list_to_table = run_state.exec;
+  tarq_set_post_mix_func(mix_serial_sound_buffer);
   for (const char* folder : FOLDERS) {
     char path[TARQ_PATH_MAX];
     tarq_prefix_with_appdata_path(folder, path);
@@ -218,12 +237,11 @@ int tovo_shell_init(int argc, char** argv) {
     fflush(stdout);
     exit(TOVO_EXIT_CANNOT_START);
   }
-  split_code_to_tabs(pitem[0]);  // run_cart takes the code from the tabs
   if (app.export_name[0] != 0) {
     run_state.exec = 1;
     exit(0);
   }
-  tovo_set_mode(TOVO_MODE_STOPPED);
+  shell.mode = TOVO_MODE_STOPPED;
   app.play_source = 2;
   run_state.pending_action = TOVO_PENDING_RUN;
   return 0;
@@ -235,6 +253,8 @@ int tovo_shell_exit() {
   if (run_state.exec && run_state.end_error == TOVO_END_RUNTIME_ERROR) tarq_exit_status = TOVO_EXIT_RUNTIME_ERROR;
   save_cdata();
   flush_activity_log_buffer(0);
+  tovo_close_listing();
+  forget_dropped_cart();
   if (app.input_record) fclose(app.input_record);
   if (app.output_record) fclose(app.output_record);
   app.input_record = app.output_record = nullptr;

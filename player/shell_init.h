@@ -24,6 +24,9 @@ int tovo_shell_exit();
 void tovo_back_page_size(int32_t tv_frame, int32_t displays_x, int32_t displays_y, int32_t* w, int32_t* h);
 // Resets the editor-view fields (nothing visible in the player).
 void init_editor_state();
+// For a newly loaded cart: the editor state reset, the code tabs' undo
+// stacks cleared and the window title set again.
+void reset_editor_for_new_cart();
 void tovo_create_code_tabs();
 void tovo_destroy_code_tabs();
 // root path + "untitled.kx", or "untitled_%d.kx" (1..1000) while taken.

@@ -23,9 +23,4 @@ void set_default_app_config() {
   app.splore_filter = 0;
 }
 
-void tovo_set_mode(int32_t mode) {
-  shell.mode = mode;
-  mode_standin.mode = mode;
-}
-
 bool tovo_cart_is_running() { return shell.mode == TOVO_MODE_RUNNING && shell.program_started != 0; }

@@ -10,9 +10,11 @@
 #include <cstdio>
 
 #include "engine/path.h"
-#include "player/machine_mode_standin.h"
 
 struct tarq_bitmap;
+
+// Machine modes.
+enum { TOVO_MODE_STOPPED = 0, TOVO_MODE_RUNNING = 1, TOVO_MODE_BOOT = 2, TOVO_MODE_SPLASH = 3 };
 struct tarq_pod;
 struct tovo_cart;
 struct tarq_ctext;
@@ -76,7 +78,6 @@ struct tovo_shell_state {
   int32_t spinner_frame;
   int32_t spinner_count;
   int32_t program_started;
-  char saved_param[1025];  // the parameter string the cart started with (as run_state.param)
 
   tarq_bitmap* display;    // the converted screen
   tarq_bitmap* video_frame;
@@ -98,7 +99,5 @@ extern tovo_shell_state shell;
 
 // Sets the shell's defaults of the application record (the rest zero).
 void set_default_app_config();
-// Changes the machine mode (and what cart storage reads of it).
-void tovo_set_mode(int32_t mode);
 // True while the machine runs a started cart (cart data may be used).
 bool tovo_cart_is_running();

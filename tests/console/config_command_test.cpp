@@ -8,8 +8,8 @@
 #include "console/console_print.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
 #include "tests/support/cart_harness.h"
+#include "tests/support/fake_shell.h"
 
 namespace {
 
@@ -56,26 +56,26 @@ TEST_F(ConfigTest, SettingsAreClampedAndSet) {
       {"splore_filter off", "splore_filter", 0, "filter off\n"},
   };
   for (const auto& c : cases) {
-    tovo_shell_set_setting(c.setting, -99);
+    tovo_shell.set_setting(c.setting, -99);
     EXPECT_EQ(config(c.args), c.out) << c.args;
-    EXPECT_EQ(tovo_shell_get_setting(c.setting), c.value) << c.args;
+    EXPECT_EQ(tovo_shell.get_setting(c.setting), c.value) << c.args;
     EXPECT_EQ(pstate.pen, 6) << c.args;
   }
 }
 
 TEST_F(ConfigTest, GifLengthRestartsTheRecording) {
-  int resets = shell_standin.video_resets;
+  int resets = fake_shell.video_resets;
   config("gif_len 8");
-  EXPECT_EQ(shell_standin.video_resets, resets + 1);
+  EXPECT_EQ(fake_shell.video_resets, resets + 1);
   config("gif_scale 2");
-  EXPECT_EQ(shell_standin.video_resets, resets + 1);
+  EXPECT_EQ(fake_shell.video_resets, resets + 1);
 }
 
 TEST_F(ConfigTest, BareSettingsShowTheirHelp) {
-  tovo_shell_set_setting("volume", 64);
-  tovo_shell_set_setting("gif_reset_mode", 1);
-  tovo_shell_set_setting("enable_gpio", 1);
-  tovo_shell_set_setting("splore_filter", 0);
+  tovo_shell.set_setting("volume", 64);
+  tovo_shell.set_setting("gif_reset_mode", 1);
+  tovo_shell.set_setting("enable_gpio", 1);
+  tovo_shell.set_setting("splore_filter", 0);
   const std::string themes = "config theme [value]\n\navailable themes:\nauto\nblue\nclassic\n\n";
   const struct {
     const char* args;
@@ -99,7 +99,7 @@ TEST_F(ConfigTest, BareSettingsShowTheirHelp) {
     EXPECT_EQ(config(c.args), c.out) << c.args;
     EXPECT_EQ(pstate.pen, 6) << c.args;
   }
-  EXPECT_EQ(tovo_shell_get_setting("volume"), 64);  // help changes nothing
+  EXPECT_EQ(tovo_shell.get_setting("volume"), 64);  // help changes nothing
 }
 
 TEST_F(ConfigTest, AnythingElseListsTheSettingsAndLeavesThePenAt14) {
@@ -115,14 +115,14 @@ TEST_F(ConfigTest, AnythingElseListsTheSettingsAndLeavesThePenAt14) {
 TEST_F(ConfigTest, SettingsGoThroughTheShellHooks) {
   static std::string seen;
   seen.clear();
-  tovo_shell_hooks.get_setting = [](const char*) { return 42; };
-  tovo_shell_hooks.set_setting = [](const char* name, int32_t value) {
+  tovo_shell.get_setting = [](const char*) { return 42; };
+  tovo_shell.set_setting = [](const char* name, int32_t value) {
     seen += std::string(name) + "=" + std::to_string(value) + ";";
   };
   EXPECT_EQ(config("gif_scale"), "config gif_scale [size]\ncurrent gif_scale: 42\n");
   config("tab_width 3");
   EXPECT_EQ(seen, "tab_width=3;");
-  tovo_shell_hooks = {};
+  install_fake_shell();
 }
 
 TEST(ConfigArgs, OnlyTheWordAndABlankOrTheEnd) {
@@ -150,7 +150,7 @@ TEST_F(ConfigTest, ACartWhoseCodeIsAConfigCommandCompilesAnEmptyProgram) {
   start("config screenshot_scale 4\nprinth('ran')");
   tick(3);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(tovo_shell_get_setting("screenshot_scale"), 4);
+  EXPECT_EQ(tovo_shell.get_setting("screenshot_scale"), 4);
   EXPECT_STREQ(tovo_error_log(), "");
 }
 

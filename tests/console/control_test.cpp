@@ -9,12 +9,15 @@
 #include "console/pstate.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
 #include "console/spend_cpu.h"
+#include "console/stat.h"
 #include "engine/gfx.h"
 #include "engine/tarq.h"
+#include "script/auxlib.h"
 #include "script/cpu.h"
 #include "tests/support/cart_harness.h"
+#include "tests/support/fake_shell.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -105,7 +108,7 @@ TEST_F(ControlTest, FlipEndsTheFrame) {
   EXPECT_EQ(run_state.spend_counter, 0);
   tick();
   EXPECT_EQ(global("b"), "1");
-  EXPECT_GE(shell_standin.paused_menu_updates, 1);
+  EXPECT_GE(fake_shell.paused_menu_updates, 1);
   // __flip ends the frame as flip does.
   run("a=2 __flip() b=2");
   EXPECT_EQ(global("b"), "nil");
@@ -117,7 +120,7 @@ TEST_F(ControlTest, FlipStepsAndRecords) {
   run_state.record_every_flip = 1;
   tick();
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
-  EXPECT_EQ(shell_standin.video_frames, 1);
+  EXPECT_EQ(fake_shell.video_frames, 1);
   EXPECT_EQ(pstate.cursor_x, 0);
   EXPECT_EQ(pstate.cursor_y, 0);
 }
@@ -184,8 +187,8 @@ TEST_F(ControlTest, ResetWritesTheRegisterTableKeepingTheCursor) {
 }
 
 TEST_F(ControlTest, LoadRoad) {
-  tovo_shell_mount("b.kx", "print('b')");
-  std::snprintf(shell_standin.current_filename, sizeof shell_standin.current_filename, "a.kx");
+  fake_shell_mount("b.kx", "print('b')");
+  std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "a.kx");
   struct load_case {
     const char* code;
     const char* result;
@@ -217,9 +220,9 @@ TEST_F(ControlTest, LoadRoad) {
 }
 
 TEST_F(ControlTest, LoadWithABreadcrumbAndGoingBack) {
-  tovo_shell_mount("b.kx", "x=1");
-  tovo_shell_mount("a.kx", "x=2");
-  std::snprintf(shell_standin.current_filename, sizeof shell_standin.current_filename, "a.kx");
+  fake_shell_mount("b.kx", "x=1");
+  fake_shell_mount("a.kx", "x=2");
+  std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "a.kx");
   start("load('b.kx','back to a','to b')");
   std::snprintf(run_state.param, sizeof run_state.param, "from a");
   tick(2);
@@ -268,13 +271,13 @@ TEST_F(ControlTest, PauseMenuCallbacksFromFlip) {
   tick();
   EXPECT_EQ(global("calls"), "1");
   EXPECT_EQ(global("got"), "32");
-  EXPECT_EQ(shell_standin.paused_menu_builds, 0);
+  EXPECT_EQ(fake_shell.paused_menu_builds, 0);
   // A left or right press keeps the menu open: it is opened again.
   run_state.menu_selected[1] = 1;
   tick(2);
   EXPECT_EQ(global("calls"), "2");
-  EXPECT_EQ(shell_standin.paused_menu_builds, 1);
-  EXPECT_EQ(shell_standin.paused_menu_keep, 1);
+  EXPECT_EQ(fake_shell.paused_menu_builds, 1);
+  EXPECT_EQ(fake_shell.paused_menu_keep, 1);
 }
 
 TEST_F(ControlTest, Extcmd) {
@@ -292,17 +295,17 @@ TEST_F(ControlTest, Extcmd) {
       {"extcmd(12)", ""},
   };
   for (const extcmd_case& c : cases) {
-    shell_standin.message[0] = 0;
+    fake_shell.message[0] = 0;
     run(c.code);
-    EXPECT_STREQ(shell_standin.message, c.message) << c.code;
+    EXPECT_STREQ(fake_shell.message, c.message) << c.code;
   }
   EXPECT_EQ(tarq_quit, 1);
   tarq_quit = 0;
 
-  shell_standin.bbs_cart = 1;
+  stat_inputs.bbs_play = 1;
   run("extcmd('folder') extcmd('set_title','t')");
-  EXPECT_STREQ(shell_standin.message, "unknown extcmd:set_title");
-  shell_standin.bbs_cart = 0;
+  EXPECT_STREQ(fake_shell.message, "unknown extcmd:set_title");
+  stat_inputs.bbs_play = 0;
 
   run("extcmd('set_filename','my.cart.name')");
   EXPECT_STREQ(run_state.set_filename, "my");
@@ -313,11 +316,11 @@ TEST_F(ControlTest, Extcmd) {
   run("extcmd('rec')");
   EXPECT_EQ(run_state.record_every_flip, 0);
   run("extcmd('pause') extcmd('controls')");
-  EXPECT_EQ(shell_standin.paused_menu_page, 1);
+  EXPECT_EQ(fake_shell.paused_menu_page, 1);
 
-  shell_standin.video_result = 9;
+  fake_shell.video_result = 9;
   run("extcmd('video',2,1)");
-  EXPECT_STREQ(shell_standin.message, "no video recorded (0 frames)");
+  EXPECT_STREQ(fake_shell.message, "no video recorded (0 frames)");
 }
 
 TEST_F(ControlTest, ExtcmdResetOncePerHalfSecond) {
@@ -337,15 +340,15 @@ TEST_F(ControlTest, PromptCommandsNeedExec) {
   run("save('x') help() splore() cd() shutdown() reboot() info() mkdir('d') ls()");
   EXPECT_EQ(tarq_quit, 0);
   EXPECT_EQ(run_state.pending_action, 0);
-  EXPECT_STREQ(tovo_standin_prompt_command, "");
+  EXPECT_STREQ(fake_shell.command, "");
 
   // With exec the commands act (the console lines go to standard output once
   // the program stopped; here the cart still runs, so they are drawn).
   run_state.exec = 1;
   run("mkdir('d')");
-  EXPECT_STREQ(tovo_standin_prompt_command, "mkdir d");
+  EXPECT_STREQ(fake_shell.command, "mkdir d");
   run("reboot()");
-  EXPECT_STREQ(tovo_standin_prompt_command, "backup ");  // the current file is backed up first
+  EXPECT_EQ(fake_shell.backups, 1);  // the current file is backed up first
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_REBOOT);
   run_state.pending_action = 0;
   run("shutdown()");
@@ -370,7 +373,7 @@ TEST_F(ControlTest, SaveToClipboardWarnsOfABlankLabelAndReportsTheShell) {
   EXPECT_EQ(save("@clip"), blank + "failed to save to clipboard\n");  // no shell
   static int saves;
   saves = 0;
-  tovo_shell_hooks.save_to_clipboard = []() {
+  tovo_shell.save_to_clipboard = []() {
     saves++;
     return 0;
   };
@@ -384,10 +387,101 @@ TEST_F(ControlTest, SaveToClipboardWarnsOfABlankLabelAndReportsTheShell) {
   std::swap(pitem[0]->label, label);
   tarq_destroy_bitmap(label);
   EXPECT_EQ(save("@clipx"), "");  // an ordinary name goes to the shell's save
-  EXPECT_STREQ(tovo_standin_prompt_command, "save @clipx");
+  EXPECT_STREQ(fake_shell.command, "save @clipx");
   EXPECT_EQ(saves, 5);
   run_state.exec = 0;
-  tovo_shell_hooks = {};
+  install_fake_shell();
+}
+
+// With exec and no program running: each prompt command reaches its shell
+// routine with its argument, or prints what the console itself answers.
+TEST_F(ControlTest, PromptCommandsReachTheShell) {
+  start("");
+  tick();
+  run_state.exec = 1;
+  run_state.running = 0;
+  std::snprintf(fake_shell.current_folder, sizeof fake_shell.current_folder, "sub/");
+  std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "/r/sub/game.kx.png");
+  const struct {
+    const char* code;
+    const char* command;  // what reached the shell ("" nothing)
+    const char* printed;
+  } cases[] = {
+      {"cd()", "", "directory: /sub/\n"},
+      {"cd('d')", "cd d", ""},
+      {"cd('/')", "cd /", ""},
+      {"mkdir('d')", "mkdir d", ""},
+      {"mkdir()", "", "mkdir [name]\n"},
+      {"ls('*.p8')", "ls *.p8", ""},
+      {"ls()", "ls ", ""},
+      {"folder()", "open sub/", ""},
+      {"folder('elsewhere')", "", "useage: folder [location]\nlocations:\nbackups config bbs desktop\n"},
+      {"save('game')", "save game", ""},
+      {"backup()", "", "backed up game.kx.png\n"},
+      {"install_demos()", "install_demos ", ""},
+      {"install_games()", "install_games ", "installing games to /games/\n"},
+      {"keyconfig()", "keyconfig ", ""},
+  };
+  for (const auto& c : cases) {
+    fake_shell.command[0] = 0;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(luaL_loadstring(L0_cart, c.code), 0) << c.code;
+    lua_call(L0_cart, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.code;
+    EXPECT_STREQ(fake_shell.command, c.command) << c.code;
+  }
+  EXPECT_EQ(fake_shell.backups, 1);
+  ASSERT_EQ(luaL_loadstring(L0_cart, "save() save('')"), 0);
+  lua_call(L0_cart, 0, 0);
+  EXPECT_EQ(fake_shell.quick_saves, 2);
+
+  // The known locations open folders of the host.
+  for (const char* where : {"backups", "config/", "bbs", "desktop"}) {
+    fake_shell.command[0] = 0;
+    lua_pushcfunction(L0_cart, kx_folder);
+    lua_pushstring(L0_cart, where);
+    lua_call(L0_cart, 1, 0);
+    EXPECT_EQ(std::string(fake_shell.command).rfind("open /", 0), 0u) << where << ": " << fake_shell.command;
+  }
+  run_state.exec = 0;
+}
+
+// extcmd("folder") opens the cart's output folder; it and "set_title" are
+// refused (and so unknown) while a bulletin-board cart runs.
+TEST_F(ControlTest, ExtcmdFolderAndTheBulletinBoardCondition) {
+  tovo_shell.output_path_for = [](const char* name, char* out) {
+    std::snprintf(out, 64, "/out/%s", name);
+    return 0;
+  };
+  run("extcmd('folder')");
+  EXPECT_STREQ(fake_shell.command, "open /out/");
+  EXPECT_EQ(fake_shell.messages, 0);
+  fake_shell.command[0] = 0;
+  std::snprintf(stat_inputs.bbs_id, sizeof stat_inputs.bbs_id, "somecart-0");
+  run("extcmd('folder')");
+  EXPECT_STREQ(fake_shell.command, "");
+  EXPECT_STREQ(fake_shell.message, "unknown extcmd:folder");
+  stat_inputs.bbs_id[0] = 0;
+}
+
+// ls() in a running cart lists the current folder's carts only when the
+// shell's listing-to-table word is set (the player sets it with exec).
+TEST_F(ControlTest, LsInARunningCartGivesATableOfCartNames) {
+  tovo_test::temp_dir dir;
+  static std::string root;
+  root = dir.path + "/";
+  for (const char* name : {"a.kx", "b.kx.png", "c.txt", "d~.kx"}) tovo_test::write_file(dir.file(name), "x");
+  tovo_shell.root_path = [] { return root.c_str(); };
+  run("none=ls()==nil");
+  EXPECT_EQ(global("none"), "true");
+  run_state.list_to_table = 1;
+  run("t=ls() n=#t s=t[1]..' '..t[2] u=ls('*')");
+  EXPECT_EQ(global("n"), "2");
+  std::string s = global("s");
+  EXPECT_TRUE(s == "a.kx b.kx.png" || s == "b.kx.png a.kx") << s;
+  EXPECT_EQ(global("u"), "nil");  // with an argument: nothing
+  EXPECT_STREQ(fake_shell.command, "");  // a running cart never starts a listing
+  run_state.list_to_table = 0;
 }
 
 TEST_F(ControlTest, StubsAndTheirResults) {
@@ -395,10 +489,10 @@ TEST_F(ControlTest, StubsAndTheirResults) {
   EXPECT_EQ(global("a"), "nil");
   EXPECT_EQ(global("b"), "0");
   EXPECT_EQ(global("e"), "0");
-  EXPECT_STREQ(shell_standin.message, "can not connect to bbsreq host");
-  int messages = shell_standin.messages;
+  EXPECT_STREQ(fake_shell.message, "can not connect to bbsreq host");
+  int messages = fake_shell.messages;
   run("scoresub() bbsreq()");
-  EXPECT_EQ(shell_standin.messages, messages);
+  EXPECT_EQ(fake_shell.messages, messages);
 }
 
 TEST_F(ControlTest, AliasesBehaveAlike) {
@@ -427,13 +521,13 @@ TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
   tick();
   ASSERT_EQ(run_state.running, 0);
   static int32_t reason = 0;
-  tovo_shell_hooks.take_load_reason = []() {
+  tovo_shell.take_load_reason = []() {
     int32_t r = reason;
     reason = 0;
     return r;
   };
-  tovo_shell_hooks.is_mounted = [](const char*) { return 1; };
-  tovo_shell_hooks.load_working_cart = [](const char*) { return 1; };
+  tovo_shell.is_mounted = [](const char*) { return 1; };
+  tovo_shell.load_working_cart = [](const char*) { return 1; };
   struct load_message_case {
     const char* name;
     int32_t reason;
@@ -457,7 +551,7 @@ TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
     EXPECT_FALSE(lua_toboolean(L0_cart, -1)) << c.name;
     lua_pop(L0_cart, 1);
   }
-  tovo_shell_hooks.load_dropped_cart = []() {
+  tovo_shell.load_dropped_cart = []() {
     std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "abc");
     return 0;
   };
@@ -469,13 +563,13 @@ TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
   EXPECT_TRUE(lua_toboolean(L0_cart, -1));
   lua_pop(L0_cart, 1);
   run_state.exec = 0;
-  tovo_shell_hooks = {};
+  install_fake_shell();
 }
 
 TEST_F(ControlTest, InfoCountsTheCode) {
   start("a=1 b=2");
   tick();
-  tovo_shell_hooks.compressed_size = [](const char*) { return 20000; };
+  tovo_shell.compressed_size = [](const char*) { return 20000; };
   run_state.exec = 1;
   testing::internal::CaptureStdout();
   lua_pushcfunction(L0_cart, kx_info);
@@ -483,19 +577,19 @@ TEST_F(ControlTest, InfoCountsTheCode) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "tokens:         6 /  8192\nchars:          7 / 65535\ncompressed: 20000 / 15616\n");
   run_state.exec = 0;
-  tovo_shell_hooks = {};
+  install_fake_shell();
 }
 
 TEST_F(ControlTest, ShellHooksTakeTheCalls) {
-  tovo_shell_hooks.show_message = [](const char* text, int32_t) { hooked_message = text; };
-  tovo_shell_hooks.current_filename = []() { return "hooked.kx"; };
-  tovo_shell_hooks.is_mounted = [](const char*) { return 1; };
-  tovo_shell_hooks.load_working_cart = [](const char*) { return 1; };
+  tovo_shell.show_message = [](const char* text, int32_t) { hooked_message = text; };
+  tovo_shell.current_filename = []() { return "hooked.kx"; };
+  tovo_shell.is_mounted = [](const char*) { return 1; };
+  tovo_shell.load_working_cart = [](const char*) { return 1; };
   run("extcmd('nope') r=load('any.kx')", 3);
   EXPECT_EQ(hooked_message, "unknown extcmd:nope");
-  EXPECT_STREQ(shell_standin.message, "");
+  EXPECT_STREQ(fake_shell.message, "");
   EXPECT_EQ(global("r"), "false");  // the hook's load failed
-  tovo_shell_hooks = {};
+  install_fake_shell();
 }
 
 TEST_F(ControlTest, RunChainTable) {

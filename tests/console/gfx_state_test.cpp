@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 #include "console/gfx_colour.h"
 #include "console/gfx_pixel.h"
 #include "console/gfx_shapes.h"

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "console/button.h"
-#include "console/cdata_bindings.h"
 #include "console/mem.h"
 #include "console/serial.h"
 #include "sound/play.h"
 #include "sound/sound.h"
 #include "tests/console/bindings_fixture.h"
+#include "tests/support/fake_shell.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ class IoBindingsTest : public BindingsTest {
     serial_free_buffers();
     tarq_stop_all_sounds();
     cmusic_stop(0, 0);
-    tovo_storage = {};
+    install_fake_shell();
     BindingsTest::TearDown();
   }
 };
@@ -140,7 +140,15 @@ class StorageBindingsTest : public IoBindingsTest {
   void SetUp() override {
     IoBindingsTest::SetUp();
     storage = {};
-    tovo_storage = {fake_load, fake_opened, fake_mounted, fake_cstore_file, fake_own, fake_exists, fake_reload, fake_cstore};
+    install_fake_shell();
+    tovo_shell.load_cdata = fake_load;
+    tovo_shell.cdata_opened = fake_opened;
+    tovo_shell.mounted_sandboxed_file = fake_mounted;
+    tovo_shell.cstore_file_for_name = fake_cstore_file;
+    tovo_shell.own_cstore_file = fake_own;
+    tovo_shell.file_exists = fake_exists;
+    tovo_shell.reload_cart_partial = fake_reload;
+    tovo_shell.cstore_cart_partial = fake_cstore;
   }
 };
 

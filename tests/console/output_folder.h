@@ -1,6 +1,6 @@
 #pragma once
 // The cart's output folder for tests: a fixture points test_output_folder at
-// a temporary folder and sets tovo_output_path_for to test_output_path.
+// a temporary folder and makes test_output_path the port's output_path_for.
 #include <cstdio>
 #include <string>
 

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "console/host_output.h"
-#include "console/shell_standin.h"
 #include "console/stat.h"
 #include "engine/host.h"
 #include "engine/mem.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/console/output_folder.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -28,12 +28,11 @@ class PrinthTest : public BindingsTest {
   void SetUp() override {
     BindingsTest::SetUp();
     test_output_folder = home.path();
-    tovo_output_path_for = test_output_path;
     tovo_reset_printh_log();
-    std::memset(&shell_standin, 0, sizeof shell_standin);
+    install_fake_shell();
+    tovo_shell.output_path_for = test_output_path;
   }
   void TearDown() override {
-    tovo_output_path_for = nullptr;
     tovo_set_player_clipboard(nullptr);
     BindingsTest::TearDown();
   }
@@ -106,8 +105,8 @@ TEST_F(PrinthTest, TenMegabyteCap) {
 TEST_F(PrinthTest, UnwritableFileShowsAMessage) {
   test_output_folder = home.dir.file("missing/folder");
   EXPECT_EQ(error_of("printh('a', 'x')"), "");
-  EXPECT_STREQ(shell_standin.message, "printh: could not write file");
-  EXPECT_EQ(shell_standin.message_ms, 1500);
+  EXPECT_STREQ(fake_shell.message, "printh: could not write file");
+  EXPECT_EQ(fake_shell.message_ms, 1500);
 }
 
 TEST_F(PrinthTest, LongNamesAreRefused) {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "console/extpal_glitch_standin.h"
 #include "console/draw_display.h"
+#include "console/extpal_glitch.h"
 #include "console/prng.h"
 #include "console/registers.h"
 #include "tests/console/mem_fixture.h"

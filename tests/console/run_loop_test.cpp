@@ -2,9 +2,9 @@
 // loop, _init, the memory limit, spend_cpu and refunds.
 #include <string>
 
-#include "console/run.h"
 #include "console/console_print.h"
 #include "console/pstate.h"
+#include "console/run.h"
 #include "console/run_state.h"
 #include "console/spend_cpu.h"
 #include "script/cpu.h"
@@ -144,9 +144,9 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
       {"other.kx", "other.kx", ""},
   };
   static const char* current = "";
-  tovo_shell_hooks.current_filename = []() { return current; };
-  tovo_shell_hooks.root_path = []() { return "/r/"; };
-  tovo_shell_hooks.bbs_path = []() { return "/home/u/bbs/"; };
+  tovo_shell.current_filename = []() { return current; };
+  tovo_shell.root_path = []() { return "/r/"; };
+  tovo_shell.bbs_path = []() { return "/home/u/bbs/"; };
   for (const names_case& c : cases) {
     current = c.current;
     start("");
@@ -155,7 +155,7 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
   }
   EXPECT_EQ(is_bbs_cart_file("/home/u/bbs/carts/x.kx"), 1);
   EXPECT_EQ(is_bbs_cart_file("/r/x.kx"), 0);
-  tovo_shell_hooks = {};
+  install_fake_shell();
   EXPECT_EQ(is_bbs_cart_file("/home/u/bbs/carts/x.kx"), 0);
   char lid[16];
   get_lid_from_filename("x.kx", lid, sizeof lid);
@@ -170,11 +170,11 @@ TEST_F(RunNamesTest, CartDataIsSavedAtMostOnceASecond) {
   start("function _update() end");
   pstate.cart_data_dirty = 1;
   tick();
-  EXPECT_EQ(shell_standin.cdata_saves, 1);
+  EXPECT_EQ(fake_shell.cdata_saves, 1);
   tick(10);  // a third of a second
-  EXPECT_EQ(shell_standin.cdata_saves, 1);
+  EXPECT_EQ(fake_shell.cdata_saves, 1);
   tick(30);
-  EXPECT_EQ(shell_standin.cdata_saves, 2);
+  EXPECT_EQ(fake_shell.cdata_saves, 2);
   pstate.cart_data_dirty = 0;
 }
 

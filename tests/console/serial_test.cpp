@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "console/mem.h"
-#include "tests/console/mem_fixture.h"
 #include "console/pstate.h"
 #include "console/serial.h"
-#include "console/shell_standin.h"
 #include "engine/config.h"
 #include "engine/gfx.h"
 #include "engine/tarq.h"
 #include "script/cpu.h"
+#include "tests/console/mem_fixture.h"
+#include "tests/support/fake_shell.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ class SerialTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
-    std::memset(&shell_standin, 0, sizeof shell_standin);
+    install_fake_shell();
     serial_free_buffers();
     drain_flush();
     tarq_state.audio_pause = 0;
@@ -100,8 +100,8 @@ TEST_F(SerialTest, OverflowIsReportedAndLaterPacketsStillArrive) {
   int32_t written = 0;
   for (int i = 0; i < 40; i++) written += write_to_serial_channel(i & 1, SRC, 8 * 8192) > 0;
   EXPECT_LT(written, 40);
-  EXPECT_STREQ(shell_standin.message, "serial buffer overflow");
-  EXPECT_EQ(shell_standin.message_ms, 1000);
+  EXPECT_STREQ(fake_shell.message, "serial buffer overflow");
+  EXPECT_EQ(fake_shell.message_ms, 1000);
   pstate.ram[SRC] = 0x42;
   write_to_serial_channel(9, SRC, 8);
   serial_end_frame();

@@ -8,12 +8,12 @@
 #include "console/run.h"
 #include "console/run_chain.h"
 #include "console/serial.h"
-#include "console/shell_standin.h"
 #include "console/stat.h"
 #include "engine/host.h"
 #include "engine/joystick.h"
 #include "script/cpu.h"
 #include "tests/console/bindings_fixture.h"
+#include "tests/support/fake_shell.h"
 
 namespace {
 
@@ -27,10 +27,10 @@ class StatTest : public BindingsTest {
   void SetUp() override {
     BindingsTest::SetUp();
     std::memset(&stat_inputs, 0, sizeof stat_inputs);
-    std::memset(&shell_standin, 0, sizeof shell_standin);
+    install_fake_shell();
     tovo_stat_datetime = fixed_clock;
-    stat_inputs.menu_item_count = item_count;
-    stat_inputs.working_cart_hash = hash;
+    tovo_shell.menu_item_count = item_count;
+    tovo_shell.working_cart_hash = hash;
     std::memset(run_state.param, 0, sizeof run_state.param);
     run_state.running = 1;
   }
@@ -83,16 +83,16 @@ TEST_F(StatTest, DevkitGating) {
   EXPECT_EQ(results("stat(38)"), "0");  // needs the relative bit too
   pstate.ram[0x5f2d] = 5;
   EXPECT_EQ(results("stat(38)"), "5");
-  EXPECT_EQ(shell_standin.messages, 0);  // messages only for bulletin-board carts
+  EXPECT_EQ(fake_shell.messages, 0);  // messages only for bulletin-board carts
 }
 
 TEST_F(StatTest, DevkitMessageOnceForBulletinBoardCarts) {
   stat_inputs.bbs_play = 1;
   pstate.ram[0x5f2d] = 1;
   run("stat(30) stat(31) stat(32)");
-  EXPECT_EQ(shell_standin.messages, 1);
-  EXPECT_STREQ(shell_standin.message, "devkit keyboard enabled");
-  EXPECT_EQ(shell_standin.message_ms, 2000);
+  EXPECT_EQ(fake_shell.messages, 1);
+  EXPECT_STREQ(fake_shell.message, "devkit keyboard enabled");
+  EXPECT_EQ(fake_shell.message_ms, 2000);
 }
 
 TEST_F(StatTest, MouseChangesClearOnRead) {

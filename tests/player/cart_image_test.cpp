@@ -19,8 +19,8 @@
 #include "player/cart_png.h"
 #include "player/compress.h"
 #include "player/disk_state.h"
-#include "player/message_standin.h"
 #include "tests/player/cart_fixture.h"
+#include "tests/player/console_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -198,18 +198,19 @@ TEST(PictureCart, ReasonCodes) {
   cart_ptr unsigned_cart(load_tovo_cart_png(dir.file("unsigned.kx.png").c_str()));
   EXPECT_EQ(tovo_peek(nullptr, unsigned_cart.get(), 0x100), static_cast<uint8_t>(good[0x100] ^ 1));
 
+  console_capture console;
   cart_ptr refused(load_tovo_cart_png(dir.file("future.kx.png").c_str()));
-  EXPECT_STREQ(message_standin.line, "future version: 35");
+  EXPECT_EQ(console.lines(), "future version: 35\n");
   cart_ptr edited_cart(load_tovo_cart_png(dir.file("edited.kx.png").c_str()));
-  EXPECT_STREQ(message_standin.line, "cartridge data is corrupted");
+  EXPECT_EQ(console.lines(), "cartridge data is corrupted\n");
 
   cconfig.accept_future = 1;
   cart_ptr accepted(load_tovo_cart_png(dir.file("future.kx.png").c_str()));
   cconfig.accept_future = 0;
   ASSERT_TRUE(accepted.get());
   EXPECT_EQ(accepted->version, 35);
-  EXPECT_STREQ(message_standin.message, "loading future cart version");
-  EXPECT_EQ(message_standin.message_ms, 1500);
+  EXPECT_STREQ(message_bar.text, "loading future cart version");
+  EXPECT_EQ(console.message_ms(), 1500);
 }
 
 TEST(RomFile, RoundTripAndShortOrLongFiles) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/cart.h"
+#include "console/code_tabs.h"
 #include "console/mem.h"
 #include "console/pstate.h"
 #include "console/serial.h"
@@ -23,10 +24,9 @@
 #include "player/disk.h"
 #include "player/disk_state.h"
 #include "player/drop.h"
-#include "player/machine_mode_standin.h"
-#include "player/message_standin.h"
 #include "player/shell_state.h"
 #include "tests/player/cart_fixture.h"
+#include "tests/player/console_capture.h"
 #include "tests/player/disk_fixture.h"
 
 namespace {
@@ -34,7 +34,7 @@ namespace {
 using cart_storage = disk_fixture;
 
 void run_cart() {
-  tovo_set_mode(TOVO_MODE_RUNNING);
+  shell.mode = TOVO_MODE_RUNNING;
   shell.program_started = 1;
 }
 
@@ -251,7 +251,7 @@ TEST_F(cart_storage, CartDataAutosaveWhileDirty) {
   EXPECT_EQ(read_file(path).substr(0, 8), "00000002");
 
   // Not running: nothing is written, the flag is dropped.
-  tovo_set_mode(TOVO_MODE_STOPPED);
+  shell.mode = TOVO_MODE_STOPPED;
   pstate.cart_data[0] = 3;
   pstate.cart_data_dirty = 1;
   EXPECT_EQ(save_cdata(), 0);
@@ -302,9 +302,10 @@ TEST_F(cart_storage, BackupsRawAndOfTheWorkingCart) {
 }
 
 struct drop_case : cart_storage {
+  console_capture console;
   void drop(const std::string& path) {
     snprintf(tarq_state.dropped_file, sizeof tarq_state.dropped_file, "%s", path.c_str());
-    message_standin = {};
+    message_bar = {};
     handle_dropped_file();
     EXPECT_EQ(tarq_state.dropped_file[0], 0);
   }
@@ -320,16 +321,16 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   run_cart();
   write_text_cart(file("game.kx"), "x");
   drop(file("game.kx"));
-  EXPECT_STREQ(message_standin.message, "can not load");
-  EXPECT_EQ(message_standin.message_ms, 2000);
+  EXPECT_STREQ(message_bar.text, "can not load");
+  EXPECT_EQ(console.message_ms(), 2000);
 
   write_png(file("big.png"), 200, 100);
   drop(file("big.png"));
-  EXPECT_STREQ(message_standin.message, "image is too large (128 max)");
+  EXPECT_STREQ(message_bar.text, "image is too large (128 max)");
 
   write_png(file("thing.kxm.png"), 8, 8);
   drop(file("thing.kxm.png"));
-  EXPECT_STREQ(message_standin.message, "kxm.png not supported");
+  EXPECT_STREQ(message_bar.text, "kxm.png not supported");
 
   tarq_palette palette = {};
   tarq_palette* saved = tarq_video_palette;
@@ -347,11 +348,11 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   EXPECT_EQ(pstate.ram[0x4302], 8);
   EXPECT_EQ(pstate.ram[0x4303], 0);
   EXPECT_EQ(pstate.ram[0x4304], 0);  // black
-  EXPECT_EQ(message_standin.messages, 0);
+  EXPECT_STREQ(message_bar.text, "");
 
   write_file(file("large.bin"), std::string(300000, 'q'));
   drop(file("large.bin"));
-  EXPECT_STREQ(message_standin.message, "file is too large (256k max)");
+  EXPECT_STREQ(message_bar.text, "file is too large (256k max)");
 
   write_file(file("note.txt"), "hello");
   drop(file("note.txt"));
@@ -362,15 +363,17 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   tovo_serial_free_dropped();
 
   drop(file("missing.txt"));
-  EXPECT_EQ(message_standin.messages, 0);
+  EXPECT_STREQ(message_bar.text, "");
 
-  mode_standin = {};
-  mode_standin.immediate = 1;
+  shell.mode = TOVO_MODE_STOPPED;  // the machine waits at its prompt
+  shell.program_started = 0;
+  console.lines();
   drop(file("note.txt"));
-  EXPECT_STREQ(message_standin.line, "could not load cartridge");
+  EXPECT_EQ(console.lines(), "could not load cartridge\n");
 }
 
 TEST_F(cart_storage, SaveRoadWritesEachFormAndBacksUpOtherFiles) {
+  console_capture console;
   prepare_loaded_cart(tovo_test::make_full_cart(500), file("game.kx").c_str());
   ASSERT_EQ(save_working_cart(file("game").c_str()), 0);
   EXPECT_STREQ(disk_state.cart_filename, file("game.kx").c_str());
@@ -398,36 +401,41 @@ TEST_F(cart_storage, SaveRoadWritesEachFormAndBacksUpOtherFiles) {
   std::string noise(0x3e00, 'x');
   for (char& c : noise) c = static_cast<char>(1 + rng() % 255);
   strcpy(pitem[0]->code, noise.c_str());
+  split_code_to_tabs(pitem[0]);  // the save road takes the code from the tabs
+  console.lines();
   EXPECT_EQ(save_working_cart(file("big.png").c_str()), 1);
-  EXPECT_STREQ(message_standin.message, "** failed to save **");
+  EXPECT_STREQ(message_bar.text, "** failed to save **");
   EXPECT_EQ(read_file(file("big.kx.png")), "<missing>");
   EXPECT_EQ(save_working_cart(file("big.kx").c_str()), 0);  // ".kx" anyway
-  EXPECT_STREQ(message_standin.line, "(saving .kx anyway)");
+  std::string lines = console.lines();
+  EXPECT_NE(lines.find("compressed code size too large\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("(saving .kx anyway)\n"), std::string::npos) << lines;
 }
 
 TEST_F(cart_storage, QuickSaveAndExternalChanges) {
+  console_capture console;
   do_quick_save(0);
-  EXPECT_STREQ(message_standin.message, "*** no filename. not saved! ***");
+  EXPECT_STREQ(message_bar.text, "*** no filename. not saved! ***");
   do_quick_save(1);
-  EXPECT_STREQ(message_standin.line, "please speficy a filename");
+  EXPECT_EQ(console.lines(), "please speficy a filename\n");
 
   write_text_cart(file("game.kx"), "print(1)");
   ASSERT_EQ(load_working_cart(file("game.kx").c_str()), 0);
   do_quick_save(0);
-  EXPECT_STREQ(message_standin.message, "saved game.kx");
+  EXPECT_STREQ(message_bar.text, "saved game.kx");
   EXPECT_EQ(detect_external_changes(), 0);
 
   write_text_cart(file("game.kx"), "print(2)");
   EXPECT_EQ(detect_external_changes(), 1);
   EXPECT_EQ(working_code(), "print(1)");
   do_quick_load();
-  EXPECT_STREQ(message_standin.message, "loaded external changes");
+  EXPECT_STREQ(message_bar.text, "loaded external changes");
   EXPECT_EQ(working_code(), "print(2)");
   EXPECT_EQ(detect_external_changes(), 0);
 
   snprintf(disk_state.cart_filename, sizeof disk_state.cart_filename, "%s", (appdata + "bbs/x.kx").c_str());
   do_quick_save(0);
-  EXPECT_STREQ(message_standin.message, "* can not overwrite bbs cart! *");
+  EXPECT_STREQ(message_bar.text, "* can not overwrite bbs cart! *");
 }
 
 }  // namespace

@@ -12,16 +12,12 @@
 #include "player/cart_text.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
-#include "player/machine_mode_standin.h"
-#include "player/message_standin.h"
 #include "player/shell_state.h"
 
 void disk_fixture::SetUp() {
   memset(&disk_state, 0, sizeof disk_state);
-  mode_standin = {};
   shell.mode = 0;
   shell.program_started = 0;
-  message_standin = {};
   clear_embedded_carts();
   char path[1024];
   tarq_prefix_with_appdata_path("", path);

@@ -9,6 +9,7 @@
 #include "console/cart.h"
 #include "console/mem.h"
 #include "console/pstate.h"
+#include "console/run_state.h"
 #include "engine/file.h"
 #include "engine/gfx.h"
 #include "engine/host.h"
@@ -19,9 +20,9 @@
 #include "player/cstore.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
-#include "player/machine_mode_standin.h"
-#include "player/message_standin.h"
+#include "player/shell_state.h"
 #include "tests/player/cart_fixture.h"
+#include "tests/player/console_capture.h"
 #include "tests/player/disk_fixture.h"
 
 namespace {
@@ -161,7 +162,7 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   tovo_cart* cart = cart_with_code("print(1)");
   cart->gfx->rows[64][0] = 5;
   cart->gfx->rows[64][1] = 3;
-  mode_standin.param_string[0] = 'p';
+  run_state.param[0] = 'p';
   prepare_loaded_cart(cart, "here.kx");
   EXPECT_EQ(pitem[0], cart);
   EXPECT_EQ(cart->map->rows[32][0], 0x35);  // the sheet's half onto the map
@@ -172,22 +173,23 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   hash_cart(cart, hash);
   EXPECT_STREQ(disk_state.saved_hash, hash);
   EXPECT_EQ(std::string(disk_state.gscf_buffer), appdata + "cstore/__" + hash + ".kx");
-  EXPECT_EQ(mode_standin.param_string[0], 0);
+  EXPECT_EQ(run_state.param[0], 0);  // no cart runs: the parameter string is cleared
 
   // The map's half wins when any of its cells is set; the old cart is destroyed.
   tovo_cart* second = cart_with_code("");
   second->gfx->rows[64][0] = 5;
   second->map->rows[63][127] = 0x9a;
-  mode_standin.mode = TOVO_MODE_RUNNING;
-  mode_standin.cart_started = 1;
-  mode_standin.param_string[0] = 'p';
+  shell.mode = TOVO_MODE_RUNNING;
+  shell.program_started = 1;
+  run_state.param[0] = 'p';
   prepare_loaded_cart(second, nullptr);
   EXPECT_EQ(pitem[0], second);
   EXPECT_EQ(second->gfx->rows[64][0], 0);
   EXPECT_EQ(second->gfx->rows[127][126], 0x0a);
   EXPECT_EQ(second->gfx->rows[127][127], 0x09);
   EXPECT_STREQ(disk_state.cart_filename, disk_state.gscf_buffer);
-  EXPECT_EQ(mode_standin.param_string[0], 'p');
+  EXPECT_EQ(run_state.param[0], 'p');
+  run_state.param[0] = 0;
   prepare_loaded_cart(nullptr, "x");
   EXPECT_EQ(pitem[0], second);
 }
@@ -234,20 +236,20 @@ TEST_F(disk_load, LegacyPatternSwap) {
     cart->music[0][3] = 0x43;
     return cart;
   };
+  console_capture console;
   tovo_cart* cart = old_cart(false);
   apply_legacy_changes(cart);
   EXPECT_EQ(cart->music[0][0], 2);
   EXPECT_EQ(cart->music[0][2], 1);
-  EXPECT_STREQ(message_standin.line, "legacy: pat 0 swap chan: 0 2");
+  EXPECT_EQ(console.lines(), "legacy: pat 0 swap chan: 0 2\n");
   EXPECT_EQ(cart->legacy_done, 1);
   tarq_destroy_tovo_cart(cart);
 
-  message_standin = {};
   cart = old_cart(true);
   apply_legacy_changes(cart);
   EXPECT_EQ(cart->music[0][0], 1);
   EXPECT_EQ(cart->music[0][2], 2);
-  EXPECT_EQ(message_standin.lines, 0);
+  EXPECT_EQ(console.lines(), "");
   tarq_destroy_tovo_cart(cart);
 }
 
@@ -272,11 +274,12 @@ TEST_F(disk_load, LegacyNoteChangesByVersion) {
     EXPECT_EQ(cart->sfx[3].notes[5].volume, r.volume_after) << r.version;
     tarq_destroy_tovo_cart(cart);
   }
+  console_capture console;
   tovo_cart* cart = cart_with_code("a @@ b");
   cart->version = 20;
   apply_legacy_changes(cart);
-  EXPECT_STREQ(message_standin.message, "warning: possible deprecated @@");
-  EXPECT_EQ(message_standin.message_ms, 3000);
+  EXPECT_STREQ(message_bar.text, "warning: possible deprecated @@");
+  EXPECT_EQ(console.message_ms(), 3000);
   tarq_destroy_tovo_cart(cart);
 }
 

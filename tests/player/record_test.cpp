@@ -10,7 +10,7 @@
 #include "console/cart.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
 #include "engine/config.h"
 #include "engine/gfx.h"
 #include "engine/png.h"
@@ -332,16 +332,16 @@ TEST_F(record_fixture, ProgramControlCallsReachTheClip) {
   tarq_bitmap* old_frame = shell.video_frame;
   shell.video_frame = frame;
   fill(4);
-  EXPECT_EQ(tovo_shell_save_video(1, 0), TOVO_GIF_NO_FRAMES);
-  for (int i = 0; i < 45; i++) tovo_shell_record_video_frame();
+  EXPECT_EQ(tovo_shell.save_video(1, 0), TOVO_GIF_NO_FRAMES);
+  for (int i = 0; i < 45; i++) tovo_shell.record_video_frame();
   EXPECT_EQ(video_clip.index, 45);
-  EXPECT_EQ(tovo_shell_gif_seconds(), 2);
-  EXPECT_EQ(tovo_shell_save_video(1, 0), 0);
+  EXPECT_EQ(tovo_shell.gif_seconds(), 2);
+  EXPECT_EQ(tovo_shell.save_video(1, 0), 0);
   EXPECT_TRUE(tovo_test::file_exists(desktop("TOVO_0.gif")));
-  EXPECT_EQ(tovo_shell_save_screenshot(1, 0), 0);
+  EXPECT_EQ(tovo_shell.save_screenshot(1, 0), 0);
   EXPECT_TRUE(tovo_test::file_exists(desktop("TOVO_0.png")));
   run_state.record_every_flip = 1;
-  tovo_shell_reset_video();
+  tovo_shell.reset_video();
   EXPECT_EQ(video_clip.index, 0);
   EXPECT_EQ(run_state.record_every_flip, 0);
   shell.video_frame = old_frame;

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 #include "console/pstate.h"
 #include "engine/gfx.h"
 #include "player/screen_convert.h"

@@ -171,8 +171,8 @@ TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
 
 TEST_F(boot, ResetGlitchRunsSixTicksThenRestarts) {
   shell.frame_rate = 30;
-  snprintf(shell.saved_param, sizeof shell.saved_param, "lvl");
-  run_state.param[0] = 0;
+  snprintf(run_state.param, sizeof run_state.param, "lvl");  // the cart was started with it
+  run_state.pending_param[0] = 0;
   pstate.reset_counter = 1;
   for (int i = 0; i < 5; i++) {
     update_reset_glitch();
@@ -182,7 +182,7 @@ TEST_F(boot, ResetGlitchRunsSixTicksThenRestarts) {
   update_reset_glitch();
   EXPECT_EQ(pstate.reset_counter, 0);
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
-  EXPECT_STREQ(run_state.param, "lvl");
+  EXPECT_STREQ(run_state.pending_param, "lvl");  // run_cart makes it current again
   run_state.pending_action = 0;
   shell.frame_rate = 60;
   pstate.reset_counter = 1;

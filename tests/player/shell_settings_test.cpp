@@ -2,7 +2,7 @@
 // volume following the remembered one, and the code tabs' tab stops.
 #include <gtest/gtest.h>
 
-#include "console/shell_standin.h"
+#include "console/shell_port.h"
 #include "engine/config.h"
 #include "engine/ctext.h"
 #include "player/shell_settings.h"
@@ -39,13 +39,13 @@ TEST_F(shell_settings, names_reach_their_fields_through_the_hooks) {
   };
   int32_t value = 3;
   for (const auto& c : cases) {
-    tovo_shell_set_setting(c.name, value);
+    tovo_shell.set_setting(c.name, value);
     EXPECT_EQ(app.*c.field, value) << c.name;
-    EXPECT_EQ(tovo_shell_get_setting(c.name), value) << c.name;
+    EXPECT_EQ(tovo_shell.get_setting(c.name), value) << c.name;
     value += 2;
   }
-  tovo_shell_set_setting("sfx_filters", 1);  // not a shell setting: not kept
-  EXPECT_EQ(tovo_shell_get_setting("sfx_filters"), 0);
+  tovo_shell.set_setting("sfx_filters", 1);  // not a shell setting: not kept
+  EXPECT_EQ(tovo_shell.get_setting("sfx_filters"), 0);
 }
 
 TEST_F(shell_settings, volume_becomes_the_sound_volume_unless_sound_is_off) {

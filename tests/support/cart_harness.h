@@ -14,11 +14,11 @@
 #include "console/run.h"
 #include "console/run_chain.h"
 #include "console/run_state.h"
-#include "console/shell_standin.h"
 #include "engine/tarq.h"
 #include "script/api.h"
 #include "script/cpu.h"
 #include "tests/support/cart_machine.h"
+#include "tests/support/fake_shell.h"
 
 namespace tovo_test {
 
@@ -29,8 +29,7 @@ class CartHarness : public testing::Test {
  protected:
   void SetUp() override {
     std::memset(&run_state, 0, sizeof run_state);
-    std::memset(&shell_standin, 0, sizeof shell_standin);
-    tovo_shell_hooks = {};
+    install_fake_shell();
     run_state.host_framerate_control = 0;  // no measured host rate: never drop
     reset_run_chain();
     fake_now = 1000000;

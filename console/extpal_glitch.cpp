@@ -1,5 +1,4 @@
-// Stand-in glitch start.
-#include "console/extpal_glitch_standin.h"
+#include "console/extpal_glitch.h"
 
 #include "engine/tarq.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// Stand-in for the shell's extended-palette glitch until the screen
-// conversion exists: only its start is needed by the screen-palette register.
+// The extended-palette glitch: a short burst of wrong colours the first time
+// since boot that a colour of the extended palette reaches the screen palette.
 #include <cstdint>
 
 // Engine milliseconds at which the glitch ends; 0 when none since boot.
