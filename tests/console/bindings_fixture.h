@@ -11,6 +11,7 @@
 #include "console/run_state.h"
 #include "tests/console/machine_setup.h"
 #include "tests/script/vm_fixture.h"
+#include "tests/support/fake_shell.h"
 
 class BindingsTest : public VmTest {
  protected:
@@ -19,6 +20,7 @@ class BindingsTest : public VmTest {
 
   void SetUp() override {
     set_up_machine(cart, working);
+    install_fake_shell();
     run_state.target_fps = 30;
     run_state.current_fps = 30;
     VmTest::SetUp();

@@ -194,7 +194,7 @@ TEST_F(StorageBindingsTest, ReloadAndCstoreByName) {
   EXPECT_EQ(charge("cstore", ""), 2 * 0x40000);
 }
 
-TEST_F(IoBindingsTest, StorageWithoutHooksFails) {
+TEST_F(IoBindingsTest, StorageTheShellRefusesFails) {
   EXPECT_EQ(results("cartdata('x')"), "false");
   EXPECT_EQ(results("reload(0, 0, 16, 'x.kx'), cstore(0, 0, 16, 'x.kx'), cstore()"), "0,0,0");
 }

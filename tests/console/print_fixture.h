@@ -13,6 +13,7 @@
 #include "engine/pod.h"
 #include "script/cpu.h"
 #include "tests/console/gfx_fixture.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/synthetic_font.h"
 
 class PrintTest : public ScriptDrawTest {
@@ -26,6 +27,7 @@ class PrintTest : public ScriptDrawTest {
     saved_font = tovo_console_font;
     tovo_console_font = font;
     init_print_context();
+    install_fake_shell();  // a waiting print ends the frame, which asks the pause menu
     run_state.running = run_state.program = 0;
     lua_pushcfunction(L, kx_print);
     lua_setglobal(L, "print");

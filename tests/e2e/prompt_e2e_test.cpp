@@ -1,0 +1,101 @@
+// Prompt commands and cart loading end to end, headless with -x: a cart
+// makes a folder, enters it, saves itself there and lists what it saved; the
+// saved picture cart runs again with its code and data; a damaged and a
+// future-version picture cart and an old text cart print the loader's lines.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "engine/gfx.h"
+#include "engine/png.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+struct run_result {
+  int status;
+  std::string out;
+};
+
+// Runs the player with -x on the cart with HOME in the given folder.
+run_result run_cart(const std::string& cart, const tovo_test::temp_dir& home) {
+  const char* binary = getenv("TOVO_BINARY");
+  pid_t pid = tovo_test::start_process({binary ? binary : TOVO_TEST_BINARY, "-x", cart},
+                                       {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
+  if (pid < 0) return {-1, ""};
+  run_result r{tovo_test::wait_for(pid, 60000), ""};
+  tovo_test::read_file(home.file("stdout.txt"), &r.out);
+  return r;
+}
+
+std::string source_cart(const char* name) {
+  const char* dir = getenv("TOVO_SOURCE_DIR");
+  return std::string(dir ? dir : TOVO_TEST_SOURCE_DIR) + "/tests/carts/" + name;
+}
+
+// Byte i of a picture cart lives in the low two bits of each channel of
+// pixel i.
+void set_payload_byte(tarq_bitmap* picture, int32_t i, uint8_t v) {
+  uint32_t& p = reinterpret_cast<uint32_t*>(picture->pixels)[i];
+  uint32_t spread = (v & 3u) | ((v >> 2) & 3u) << 8 | ((v >> 4) & 3u) << 16 | ((v >> 6) & 3u) << 24;
+  p = (p & ~0x03030303u) | spread;
+}
+
+struct PromptE2e : testing::Test {
+  tovo_test::temp_dir home;
+  std::string carts() const { return home.path + "/.halvorn/tovo/carts/"; }
+};
+
+TEST_F(PromptE2e, FoldersSaveListAndTheSavedCartRunsAgain) {
+  run_result first = run_cart(source_cart("prompt_files.kx"), home);
+  EXPECT_EQ(first.status, 0) << first.out;
+  EXPECT_NE(first.out.find("ls 1 a.kx.png\nls 2\ndone\n"), std::string::npos) << first.out;
+  EXPECT_TRUE(tovo_test::is_directory(carts() + "d/e"));
+  EXPECT_TRUE(tovo_test::file_exists(carts() + "d/b.kx"));
+  ASSERT_TRUE(tovo_test::file_exists(carts() + "d/a.kx.png"));
+
+  run_result second = run_cart(carts() + "d/a.kx.png", home);
+  EXPECT_EQ(second.status, 0) << second.out;
+  EXPECT_NE(second.out.find("round trip 7\ndone\n"), std::string::npos) << second.out;
+}
+
+TEST_F(PromptE2e, DamagedAndFuturePictureCartsSayWhyTheyDoNotLoad) {
+  ASSERT_EQ(run_cart(source_cart("prompt_files.kx"), home).status, 0);
+  std::string saved = carts() + "d/a.kx.png";
+  const struct {
+    const char* name;
+    int32_t byte;
+    uint8_t value;
+    const char* line;
+  } cases[] = {
+      {"damaged.kx.png", 0x10, 0x5a, "cartridge data is corrupted\n"},
+      {"future.kx.png", 0x8000, 99, "future version: 99\n"},
+  };
+  for (const auto& c : cases) {
+    tarq_bitmap* picture = tarq_load_png(saved.c_str());
+    ASSERT_NE(picture, nullptr);
+    ASSERT_EQ(picture->depth, 32);
+    set_payload_byte(picture, c.byte, c.value);
+    std::string path = carts() + c.name;
+    ASSERT_EQ(tarq_save_png(path.c_str(), picture), 0);
+    tarq_destroy_bitmap(picture);
+    run_result r = run_cart(path, home);
+    EXPECT_NE(r.status, 0) << c.name;
+    size_t line = r.out.find(c.line);
+    EXPECT_NE(line, std::string::npos) << c.name << ":\n" << r.out;
+    EXPECT_GT(r.out.find("could not load " + path), line) << c.name << ":\n" << r.out;
+  }
+}
+
+TEST_F(PromptE2e, AnOldCartPrintsItsLegacyChange) {
+  run_result r = run_cart(source_cart("legacy_v4.kx"), home);
+  EXPECT_EQ(r.status, 0) << r.out;
+  size_t legacy = r.out.find("legacy: pat 0 swap chan: 0 2\n");
+  EXPECT_NE(legacy, std::string::npos) << r.out;
+  EXPECT_GT(r.out.find("music 2 65 1\n"), legacy) << r.out;
+}
+
+}  // namespace

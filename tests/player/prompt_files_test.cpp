@@ -1,0 +1,118 @@
+// The shell's side of the prompt commands: cd inside the root path, mkdir,
+// save under a name with its overwrite question, the directory listing,
+// info's compressed size and load("@dropped") of a dropped cart.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "console/api_bindings.h"
+#include "console/cart.h"
+#include "console/code_tabs.h"
+#include "console/pstate.h"
+#include "console/run_state.h"
+#include "console/shell_port.h"
+#include "engine/host.h"
+#include "engine/tarq.h"
+#include "player/compress.h"
+#include "player/disk.h"
+#include "player/disk_state.h"
+#include "player/drop.h"
+#include "player/prompt_files.h"
+#include "player/shell_state.h"
+#include "script/api.h"
+#include "script/auxlib.h"
+#include "tests/player/console_capture.h"
+#include "tests/player/disk_fixture.h"
+
+namespace {
+
+struct prompt_files : disk_fixture {
+  console_capture console;
+  std::string root;
+  void SetUp() override {
+    disk_fixture::SetUp();
+    root = dir.path + "/";
+    std::snprintf(shell.root_path, sizeof shell.root_path, "%s", root.c_str());
+    shell.current_folder[0] = 0;
+    prepare_loaded_cart(tarq_create_tovo_cart(), nullptr);
+  }
+  void TearDown() override {
+    shell.root_path[0] = shell.current_folder[0] = 0;
+    disk_fixture::TearDown();
+  }
+};
+
+TEST_F(prompt_files, CdStaysInsideTheRootAndNeedsAFolder) {
+  tovo_make_folder("levels");
+  tovo_make_folder("levels/deep");
+  ASSERT_TRUE(tarq_directory_exists((root + "levels/deep").c_str()));
+  const struct {
+    const char* name;
+    const char* printed;
+    const char* folder;  // the current folder after it
+  } steps[] = {
+      {"levels", "/levels/\n", "levels/"},
+      {"deep", "/levels/deep/\n", "levels/deep/"},
+      {"../..", "/\n", ""},
+      {"..", "cd: failed\n", ""},
+      {"nowhere", "directory not found\n", ""},
+      {"/levels/deep", "/levels/deep/\n", "levels/deep/"},
+      {"/", "/\n", ""},
+  };
+  for (const auto& s : steps) {
+    tovo_change_folder(s.name);
+    EXPECT_EQ(console.lines(), s.printed) << s.name;
+    EXPECT_STREQ(shell.current_folder, s.folder) << s.name;
+  }
+}
+
+TEST_F(prompt_files, SaveAsksBeforeOverwritingAndListingShowsCartsAfterFolders) {
+  tovo_make_folder("sub");
+  tovo_change_folder("sub");
+  console.lines();
+  tovo_save_named_cart("game");
+  EXPECT_EQ(console.lines(), "saved game.kx\n");
+  EXPECT_STREQ(disk_state.cart_filename, (root + "sub/game.kx").c_str());
+  tovo_save_named_cart("game.kx");
+  EXPECT_EQ(console.lines(), "file already exists\noverwrite? [y/n]\n");
+  tovo_save_named_cart("game.kx");
+  EXPECT_EQ(console.lines(), "saved game.kx\n");
+
+  write_file(root + "sub/notes.txt", "x");
+  tovo_make_folder("art");
+  tovo_list_files(nullptr);
+  EXPECT_EQ(console.lines(), "directory: /sub/\nart\ngame.kx\n");
+  tovo_list_files("*");
+  EXPECT_EQ(console.lines().substr(0, 21), "directory: /sub/\nart\n");
+}
+
+TEST_F(prompt_files, InfoPrintsTheCompressedSizeOfTheCode) {
+  const char* code = "for i=1,10 do print(i) end -- counting counting counting";
+  std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
+  split_code_to_tabs(pitem[0]);
+  lua_State* L = luaL_newstate();
+  ASSERT_NE(L, nullptr);
+  lua_pushcfunction(L, kx_info);
+  lua_call(L, 0, 0);
+  lua_close(L);
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "compressed: %5d / 15616\n", tovo_shell.compressed_size(code));
+  std::string lines = console.lines();
+  EXPECT_NE(lines.find(expected), std::string::npos) << lines;
+  EXPECT_GT(tovo_shell.compressed_size(code), 0);
+}
+
+TEST_F(prompt_files, ADroppedCartIsKeptForLoad) {
+  EXPECT_EQ(load_dropped_cart(), 1);  // none kept
+  write_text_cart(file("dropped_game.kx"), "print('dropped')");
+  std::snprintf(tarq_state.dropped_file, sizeof tarq_state.dropped_file, "%s", file("dropped_game.kx").c_str());
+  handle_dropped_file();
+  EXPECT_STREQ(message_bar.text, "can not load");
+  EXPECT_EQ(load_dropped_cart(), 0);
+  EXPECT_EQ(working_code(), "print('dropped')");
+  EXPECT_STREQ(disk_state.cart_filename, "");
+  EXPECT_EQ(load_dropped_cart(), 1);  // taken once
+}
+
+}  // namespace
