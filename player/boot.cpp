@@ -25,6 +25,7 @@
 #include "engine/pod.h"
 #include "engine/prng.h"
 #include "engine/tarq.h"
+#include "player/browser/splore.h"
 #include "player/cart_image.h"
 #include "player/cart_text.h"
 #include "player/disk.h"
@@ -198,6 +199,7 @@ void move_boot() {
   if (t == 66 && app.browser_requested) {
     shell.mode = TOVO_MODE_STOPPED;
     pstate.pen = 6;
+    splore_enter();
     shell.sub_mode = 2;
   }
   if (shell.mode != TOVO_MODE_BOOT) return;

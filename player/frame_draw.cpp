@@ -9,6 +9,7 @@
 #include "engine/pod.h"
 #include "engine/tarq.h"
 #include "engine/window.h"
+#include "player/browser/splore_download.h"
 #include "player/frame.h"
 #include "player/hotkey.h"
 #include "player/message.h"
@@ -22,7 +23,8 @@ namespace {
 void draw_spinner(tarq_bitmap* page) {
   bool busy = run_state.load_delay > 0 || shell.spinner_count > 140;
   if (!busy || shell.mode != TOVO_MODE_RUNNING || !shell.program_started || !shell.resources) return;
-  int32_t item = 212 + (shell.spinner_frame / 2) % 12;
+  bool download = splore_download_state() != SPLORE_DOWNLOAD_IDLE || strcmp(message_bar.text, "download failed") == 0;
+  int32_t item = download ? 229 + (shell.spinner_frame / 2) % 16 : 212 + (shell.spinner_frame / 2) % 12;
   tarq_bitmap* s = (tarq_bitmap*)cpod_get_item(shell.resources, item, TARQ_ITEM_BITMAP);
   if (s) tarq_draw_sprite(s, page, 0, 0, 3, 3, 12, 12);
 }

@@ -21,6 +21,7 @@
 #include "engine/tarq.h"
 #include "player/activity_log.h"
 #include "player/boot.h"
+#include "player/browser/splore_download.h"
 #include "player/cdata.h"
 #include "player/drop.h"
 #include "player/frame.h"
@@ -127,6 +128,14 @@ void collect_mouse_changes() {
   app.tick_mouse_read = 1;
 }
 
+// A download the running tick waits for: running, or finished and not yet
+// looked at. A quiet update check runs beside the cart without stopping it
+// until its result is in.
+bool download_awaited() {
+  int32_t state = splore_download_state();
+  return state == SPLORE_DOWNLOAD_RUNNING || state == SPLORE_DOWNLOAD_DONE || state == SPLORE_DOWNLOAD_FAILED;
+}
+
 void running_tick() {
   if (run_state.load_delay > 0) return;  // counted down by the caller
   tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time());
@@ -228,7 +237,11 @@ void reboot_machine() {
 void tovo_tick() {
   bool load_tick = false;
   if (shell.mode == TOVO_MODE_RUNNING) {
-    if (run_state.load_delay > 0) {
+    if (download_awaited()) {
+      read_buttons_now();
+      update_load_download();
+      if (run_state.load_delay > 10) run_state.load_delay--;
+    } else if (run_state.load_delay > 0) {
       run_state.load_delay--;
       load_tick = true;
     } else {
@@ -321,7 +334,8 @@ void tovo_frame_update() {
   process_function_hotkeys();
   // Stopped with a run pending (the boot has just handed over) is no stopped screen yet.
   if (shell.mode == TOVO_MODE_STOPPED && run_state.pending_action == 0) process_immediate_mode_keypresses();
-  if (run_state.load_delay == 0 && shell.spinner_count == 0) shell.spinner_frame = 0;
+  if (run_state.load_delay == 0 && splore_download_state() == SPLORE_DOWNLOAD_IDLE && shell.spinner_count == 0)
+    shell.spinner_frame = 0;
   if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) update_audio_pause();
   if (shell.mode == TOVO_MODE_BOOT) tarq_state.joystick_connected = tarq_state.joystick_disconnected = 0;
   if (app.output_record) fflush(app.output_record);

@@ -20,6 +20,7 @@
 #include "engine/stable.h"
 #include "engine/tarq.h"
 #include "player/browser/splore_download.h"
+#include "player/browser/splore_menu.h"
 #include "player/cart_png.h"
 #include "player/disk.h"
 #include "player/disk_state.h"
@@ -173,7 +174,10 @@ void update_load_download() {
   if (state == SPLORE_DOWNLOAD_DONE) {
     set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
     if (tarq_strcasestr(splore_download.file, ".nfo")) {
-      if (splore_download.kind == SPLORE_AWAIT_INFO) finish_info(splore_download.file);
+      if (splore_download.kind == SPLORE_AWAIT_INFO)
+        finish_info(splore_download.file);
+      else
+        check_cart_update_nfo(splore_download.file);
       return;
     }
     finish_cart(splore_download.file);
