@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "engine/file.h"
 #include "engine/gfx.h"
 #include "engine/host.h"
 #include "engine/mem.h"
@@ -67,14 +69,23 @@ void splore_set_bbs_base(const char* base) {
 
 const char* splore_bbs_base() { return bbs_base; }
 
+// Runs on the worker thread: plain stdio and a memory stream only, nothing
+// that touches the engine's shared tables.
 bool check_bbs_file_ok(const char* path) {
   FILE* f = fopen(path, "rb");
   if (!f) return false;
-  int c = fgetc(f);
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
   fclose(f);
-  if (c == EOF) return false;  // the download command leaves an empty file when the fetch fails
+  if (bytes.empty()) return false;  // the download command leaves an empty file when the fetch fails
   if (!tarq_strcasestr(path, ".png")) return true;
-  tarq_bitmap* picture = tarq_load_png(path);
+  if (bytes.size() > (size_t)INT32_MAX) return false;
+  tarq_file* stream = tarq_fopen_memory(bytes.data(), (int32_t)bytes.size());
+  if (!stream) return false;
+  tarq_bitmap* picture = tarq_load_png_from_file(stream);
+  tarq_free(stream);  // a borrowed block: only the record is freed
   bool ok = picture != nullptr;
   tarq_destroy_bitmap(picture);
   return ok;
