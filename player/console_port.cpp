@@ -173,7 +173,7 @@ int connect_console_to_shell() {
   port.list_files = tovo_list_files;
   port.open_folder = open_folder;
   port.install_demos = install_demo_carts;
-  port.install_games = install_preloaded_bbs_carts;
+  port.install_games = install_games;
   port.open_keyconfig = keyconfig_init;
 
   port.stop_sound = stop_sound;

@@ -14,6 +14,7 @@
 #include "engine/png.h"
 #include "engine/present.h"
 #include "player/browser/splore.h"
+#include "player/cart_installers.h"
 #include "player/shell_state.h"
 #include "tests/player/disk_fixture.h"
 
@@ -120,6 +121,22 @@ TEST_F(splore_lists_test, FavouritesAreNotWrittenBeforeTheyWereRead) {
   write_file(favourites_file(), "|500 |  |0 |old |  |keep me\n");
   EXPECT_EQ(save_splore_favourites(), 1);
   EXPECT_EQ(read_file(favourites_file()), "|500 |  |0 |old |  |keep me\n");
+}
+
+TEST_F(splore_lists_test, InstallingGamesKeepsTheFavourites) {
+  write_file(favourites_file(), "|500 |  |0 |old |  |keep me\n");
+  install_games();  // the lists were never set up: the file stays as it is
+  EXPECT_EQ(read_file(favourites_file()), "|500 |  |0 |old |  |keep me\n");
+  splore_init();
+  running_item = {};
+  strcpy(running_item.lid, "600");
+  splore_toggle_favourite_ingame("600", "");
+  write_file(favourites_file(), "|700 |  |0 |x |  |written meanwhile\n");
+  install_games();  // saved first, then read back
+  EXPECT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 2);
+  EXPECT_EQ(is_favourite("600", ""), 1);
+  EXPECT_EQ(is_favourite("500", ""), 1);
+  EXPECT_EQ(is_favourite("700", ""), 0);
 }
 
 TEST_F(splore_lists_test, LocalFolderListsFoldersFirstThenCarts) {
