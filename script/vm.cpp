@@ -121,6 +121,26 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
   return true;
 }
 
+// Makes the frame of a call of a script function with fixed parameters when
+// the stack has room for it, as luaD_precall would make it (with status as
+// its call status): the new frame, or null when not made.
+inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t status) {
+  if (!ttisLclosure(func)) return nullptr;
+  Proto* p = clLvalue(func)->p;
+  if (p->is_vararg || L->stack_last - L->top <= p->maxstacksize) return nullptr;
+  for (int n = static_cast<int>(L->top - func) - 1; n < p->numparams; n++) setnilvalue(L->top++);
+  CallInfo* ci = next_ci(L);
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->u.l.base = func + 1;
+  ci->top = func + 1 + p->maxstacksize;
+  ci->u.l.savedpc = p->code;
+  ci->callstatus = status;
+  L->top = ci->top;
+  luaC_checkGC(L);
+  return ci;
+}
+
 }  // namespace
 
 #if defined(__GNUC__)
@@ -449,24 +469,9 @@ returned:  // here slice is current, and the frame's saved pc
         int nresults = GETARG_C(i) - 1;
         if (b != 0) L->top = ra + b;  // else the previous instruction set the top
         savestate();
-        if (ttisLclosure(ra)) {
-          Proto* p = clLvalue(ra)->p;
-          if (!p->is_vararg && L->stack_last - L->top > p->maxstacksize) {
-            // A script function with fixed parameters and room on the stack:
-            // its frame is made here, as luaD_precall would make it.
-            for (int n = static_cast<int>(L->top - ra) - 1; n < p->numparams; n++) setnilvalue(L->top++);
-            CallInfo* nci = next_ci(L);
-            nci->nresults = static_cast<short>(nresults);
-            nci->func = ra;
-            nci->u.l.base = ra + 1;
-            nci->top = ra + 1 + p->maxstacksize;
-            nci->u.l.savedpc = p->code;
-            nci->callstatus = CIST_LUA | CIST_REENTRY;
-            L->top = nci->top;
-            luaC_checkGC(L);
-            ci = nci;
-            goto newframe;
-          }
+        if (CallInfo* nci = quickframe(L, ra, nresults, CIST_LUA | CIST_REENTRY)) {
+          ci = nci;
+          goto newframe;
         }
         if (ttisfcf(ra)) {  // a fast native function: no frame
           L->nargs = static_cast<int32_t>(L->top - ra) - 1;
@@ -493,7 +498,7 @@ returned:  // here slice is current, and the frame's saved pc
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;
         savestate();
-        if (luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
+        if (!quickframe(L, ra, LUA_MULTRET, CIST_LUA) && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
           if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
           loadbudget();
           base = ci->u.l.base;
