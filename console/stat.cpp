@@ -103,7 +103,7 @@ void push_mouse(lua_State* L, int32_t index) {
 
 }  // namespace
 
-bool tovo_bbs_cart_running() { return stat_inputs.bbs_id[0] != 0 || stat_inputs.bbs_play; }
+bool tovo_bbs_cart_running() { return run_state.running_cart_lid[0] != 0 || stat_inputs.bbs_play; }
 
 void tovo_push_typed_char(uint8_t c) {
   if (stat_inputs.key_queue_len < TOVO_KEY_QUEUE) stat_inputs.key_queue[stat_inputs.key_queue_len++] = c;
@@ -181,7 +181,7 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 99: lua_pushnumber(L, memory_in_use()); return;
     case 100: lua_pushstring(L, get_run_chain_label()); return;
     case 101:
-      if (run_state.running && stat_inputs.bbs_id[0]) lua_pushstring(L, stat_inputs.bbs_id); else lua_pushnil(L);
+      if (run_state.running && run_state.running_cart_lid[0]) lua_pushstring(L, run_state.running_cart_lid); else lua_pushnil(L);
       return;
     case 103: lua_pushstring(L, cart_hash()); return;
     case 104: lua_pushboolean(L, 0); return;

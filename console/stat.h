@@ -7,7 +7,6 @@
 struct tarq_datetime;
 
 constexpr int TOVO_KEY_QUEUE = 256;
-constexpr int TOVO_BBS_ID_SIZE = 64;
 
 struct tovo_stat_inputs {
   tovo_mixer_snapshot snapshot;       // taken by the shell at each tick
@@ -15,7 +14,6 @@ struct tovo_stat_inputs {
   uint8_t key_queue[TOVO_KEY_QUEUE];  // typed characters, filled by the shell
   int32_t key_queue_len;
   int32_t bbs_play;                   // the shell's bulletin-board play flag
-  char bbs_id[TOVO_BBS_ID_SIZE];      // the running cart's bulletin-board id, "" none
   int32_t devkit_message_shown;       // one devkit message a run
   int32_t shell_word;                 // stat(122)
 };
@@ -24,8 +22,8 @@ extern tovo_stat_inputs stat_inputs;
 // The clock of the date queries (tarq_get_datetime unless a test sets one).
 extern void (*tovo_stat_datetime)(tarq_datetime* out, int local);
 
-// True when the running cart has a bulletin-board id or the shell plays
-// bulletin-board carts.
+// True when the running cart has a bulletin-board id (run_state's running
+// cart id) or the shell plays bulletin-board carts.
 bool tovo_bbs_cart_running();
 // Appends a typed character to the queue (dropped when it is full).
 void tovo_push_typed_char(uint8_t c);

@@ -18,6 +18,7 @@
 #include "player/disk.h"
 #include "player/disk_state.h"
 #include "player/message.h"
+#include "player/shell_state.h"
 
 namespace {
 
@@ -152,7 +153,12 @@ void do_quick_save(int from_prompt) {
   char folder[TARQ_PATH_MAX], base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX], line[4 * TARQ_PATH_MAX];
   tarq_split_filename(disk_state.cart_filename, folder, base, ext);
   if (from_prompt) {
-    snprintf(line, sizeof line, "saved %s%s%s", folder, base, ext);
+    // The folder as seen from the current folder.
+    char here[2 * TARQ_PATH_MAX];
+    snprintf(here, sizeof here, "%s%s", shell.root_path, shell.current_folder);
+    size_t n = strlen(here);
+    const char* shown = strncmp(folder, here, n) == 0 ? folder + n : folder;
+    snprintf(line, sizeof line, "saved %s%s%s", shown, base, ext);
     tovo_print_col(line, PLAIN);
   } else {
     snprintf(line, sizeof line, "saved %s%s", base, ext);

@@ -12,7 +12,6 @@
 #include "console/pstate.h"
 #include "console/run.h"
 #include "console/run_state.h"
-#include "console/shell_port.h"
 #include "console/stat.h"
 #include "engine/config.h"
 #include "engine/ctext.h"
@@ -145,7 +144,7 @@ void running_tick() {
   if (!shell.program_started || run_state.mainloop_exists < 2) {
     read_buttons_now();
     if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
-    tovo_shell.update_paused_menu();
+    update_paused_menu();
     record_resource_data();
   }
   if (pstate.reset_counter < 3) {
@@ -158,7 +157,7 @@ void running_tick() {
     run_state.frame_held = 1;
     if (shell.program_started && run_state.mainloop_exists == 2 && get_cpu_cycles_since_flip(0) > 0x200000) {
       read_buttons();
-      tovo_shell.update_paused_menu();
+      update_paused_menu();
       record_resource_data();
     }
   }

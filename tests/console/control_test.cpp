@@ -457,11 +457,17 @@ TEST_F(ControlTest, ExtcmdFolderAndTheBulletinBoardCondition) {
   EXPECT_STREQ(fake_shell.command, "open /out/");
   EXPECT_EQ(fake_shell.messages, 0);
   fake_shell.command[0] = 0;
-  std::snprintf(stat_inputs.bbs_id, sizeof stat_inputs.bbs_id, "somecart-0");
-  run("extcmd('folder')");
+  // A cart from the bulletin-board cache runs under its cart id.
+  tovo_shell.bbs_path = [] { return "/app/bbs/"; };
+  std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "/app/bbs/carts/somecart-0.kx.png");
+  run("extcmd('folder') extcmd('set_title', 'mine')");
+  EXPECT_STREQ(run_state.running_cart_lid, "somecart-0");
   EXPECT_STREQ(fake_shell.command, "");
-  EXPECT_STREQ(fake_shell.message, "unknown extcmd:folder");
-  stat_inputs.bbs_id[0] = 0;
+  EXPECT_STREQ(fake_shell.message, "unknown extcmd:set_title");
+  EXPECT_EQ(fake_shell.messages, 2);
+  fake_shell.current_filename[0] = 0;
+  run("extcmd('folder')");
+  EXPECT_STREQ(fake_shell.command, "open /out/");
 }
 
 // ls() in a running cart lists the current folder's carts only when the

@@ -124,10 +124,11 @@ TEST_F(StatTest, TextsAndFlags) {
   std::string s106 = results("stat(106)");
   EXPECT_EQ(s106.size(), 42u);
   EXPECT_EQ(results("stat(101)"), "nil");
-  std::strcpy(stat_inputs.bbs_id, "mycart-3");
+  std::strcpy(run_state.running_cart_lid, "mycart-3");
   EXPECT_EQ(results("stat(101)"), "\"mycart-3\"");
   run_state.running = 0;
   EXPECT_EQ(results("stat(101)"), "nil");
+  run_state.running_cart_lid[0] = 0;
   EXPECT_EQ(results("stat(100)"), "nil");
   run_state.load_status = 3;
   run_state.step = 1;

@@ -78,6 +78,14 @@ TEST_F(prompt_files, SaveAsksBeforeOverwritingAndListingShowsCartsAfterFolders) 
   EXPECT_EQ(console.lines(), "file already exists\noverwrite? [y/n]\n");
   tovo_save_named_cart("game.kx");
   EXPECT_EQ(console.lines(), "saved game.kx\n");
+  do_quick_save(1);  // save() without a name: the current file
+  EXPECT_EQ(console.lines(), "saved game.kx\n");
+  tovo_change_folder("/");
+  console.lines();
+  do_quick_save(1);
+  EXPECT_EQ(console.lines(), "saved sub/game.kx\n");
+  tovo_change_folder("sub");
+  console.lines();
 
   write_file(root + "sub/notes.txt", "x");
   tovo_make_folder("art");
