@@ -20,5 +20,7 @@ cmake --build build/stress --target runscript
 # against the main thread, and the serial sample ring.
 tests/sound/tsan.sh build/tsan
 tests/console/tsan.sh build/tsan
+# The bulletin-board download worker against the main thread.
+tests/player/tsan.sh build/tsan
 cd build/debug
 ctest --output-on-failure -j "$(nproc)"

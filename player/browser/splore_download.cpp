@@ -3,14 +3,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "engine/file.h"
-#include "engine/gfx.h"
 #include "engine/host.h"
+#include "engine/lodepng_adapter.h"
 #include "engine/mem.h"
-#include "engine/png.h"
 #include "engine/tarq.h"
 #include "player/message.h"
 #include "player/shell_state.h"
@@ -69,8 +68,8 @@ void splore_set_bbs_base(const char* base) {
 
 const char* splore_bbs_base() { return bbs_base; }
 
-// Runs on the worker thread: plain stdio and a memory stream only, nothing
-// that touches the engine's shared tables.
+// Runs on the worker thread: plain stdio and the PNG decoder only, nothing
+// that touches the engine's shared tables or counters.
 bool check_bbs_file_ok(const char* path) {
   FILE* f = fopen(path, "rb");
   if (!f) return false;
@@ -81,13 +80,10 @@ bool check_bbs_file_ok(const char* path) {
   fclose(f);
   if (bytes.empty()) return false;  // the download command leaves an empty file when the fetch fails
   if (!tarq_strcasestr(path, ".png")) return true;
-  if (bytes.size() > (size_t)INT32_MAX) return false;
-  tarq_file* stream = tarq_fopen_memory(bytes.data(), (int32_t)bytes.size());
-  if (!stream) return false;
-  tarq_bitmap* picture = tarq_load_png_from_file(stream);
-  tarq_free(stream);  // a borrowed block: only the record is freed
-  bool ok = picture != nullptr;
-  tarq_destroy_bitmap(picture);
+  unsigned char* pixels = nullptr;
+  unsigned w = 0, h = 0;
+  bool ok = LodePNG_decode(&pixels, &w, &h, bytes.data(), bytes.size(), LODEPNG_COLOUR_RGBA, 8) == 0;
+  free(pixels);
   return ok;
 }
 
