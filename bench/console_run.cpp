@@ -7,6 +7,7 @@
 
 #include "console/run.h"
 #include "console/run_state.h"
+#include "player/console_port.h"
 #include "script/cpu.h"
 #include "tests/support/cart_machine.h"
 
@@ -19,6 +20,7 @@ struct Machine {
   explicit Machine(const char* code) {
     std::memset(&run_state, 0, sizeof run_state);
     tovo_clock = fixed_clock;
+    connect_console_to_shell();  // the run loop reaches the shell as in the player
     tovo_test::create_cart_machine();
     tovo_test::set_cart_code(code);
     run_cart();

@@ -173,7 +173,7 @@ int tovo_shell_init(int argc, char** argv) {
   process_arguments(argc, argv);
   // The console reaches the shell only through its port; an entry left unset
   // is a fault of this program, reported here before anything runs.
-  if (connect_console_to_shell() != 0) exit(1);
+  if (connect_console_to_shell() != 0) tarq_fatal_error("the console's port to the shell is incomplete");
   run_state.list_to_table = run_state.exec;
   tarq_set_post_mix_func(mix_serial_sound_buffer);
   for (const char* folder : FOLDERS) {
