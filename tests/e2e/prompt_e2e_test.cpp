@@ -1,6 +1,7 @@
 // Prompt commands and cart loading end to end, headless with -x: a cart
 // makes a folder, enters it, saves itself there and lists what it saved; the
-// saved picture cart runs again with its code and data; a damaged and a
+// saved picture cart runs again with its code and data; info() draws its
+// lines, the compressed size among them; a damaged and a
 // future-version picture cart and an old text cart print the loader's lines.
 #include <gtest/gtest.h>
 
@@ -88,6 +89,14 @@ TEST_F(PromptE2e, DamagedAndFuturePictureCartsSayWhyTheyDoNotLoad) {
     EXPECT_NE(line, std::string::npos) << c.name << ":\n" << r.out;
     EXPECT_GT(r.out.find("could not load " + path), line) << c.name << ":\n" << r.out;
   }
+}
+
+TEST_F(PromptE2e, InfoDrawsTheFileTokensCharsAndCompressedLines) {
+  run_result r = run_cart(source_cart("info.kx"), home);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("file: found\ntokens: found\nchars: found\ncompressed: found\n"),
+            std::string::npos)
+      << r.out;
 }
 
 TEST_F(PromptE2e, AnOldCartPrintsItsLegacyChange) {
