@@ -20,11 +20,11 @@ constexpr int32_t tovo_opcode_cost(int op) {
 // True once the slice is over or a superyield is pending.
 inline bool tovo_budget_spent() { return (cpu_cycles_slice | cpu_superyield) > cpu_cycles_slice_max; }
 
-// A slice count with an instruction's cost added, saturating.
-inline int32_t tovo_charged(int32_t slice, int32_t cost) {
-  int32_t r;
-  return __builtin_add_overflow(slice, cost, &r) ? INT32_MAX : r;
-}
+// The instruction loop adds the costs to a 64-bit count without saturating
+// and stores it back held at INT32_MAX, which gives the same value as adding
+// each cost to the 32-bit counter with saturation (the count only grows
+// between two stores, from a 32-bit value by a few cycles at a time).
+inline int32_t tovo_held_slice(int64_t slice) { return slice > INT32_MAX ? INT32_MAX : static_cast<int32_t>(slice); }
 
 // Called before an instruction when the budget is spent: suspends the running
 // thread so that the instruction runs first when it is resumed. Where the

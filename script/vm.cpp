@@ -155,17 +155,20 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
 
 #define savestate()             \
   {                             \
-    cpu_cycles_slice = slice;   \
+    cpu_cycles_slice = tovo_held_slice(slice); \
     ci->u.l.savedpc = pc;       \
   }
 
 // The budget check is slice > limit. Without a superyield pending it is
-// exactly "slice > cpu_cycles_slice_max"; with one pending every instruction
-// takes the exact check (which then suspends, unless the thread cannot yield).
-#define loadbudget()                                                                           \
-  {                                                                                            \
-    slice = cpu_cycles_slice;                                                                  \
-    limit = cpu_superyield == 0 ? static_cast<int64_t>(cpu_cycles_slice_max) : INT64_MIN;      \
+// exactly "held slice > cpu_cycles_slice_max" (never true when the budget is
+// INT32_MAX); with one pending every instruction takes the exact check (which
+// then suspends, unless the thread cannot yield).
+#define loadbudget()                                                                             \
+  {                                                                                              \
+    slice = cpu_cycles_slice;                                                                    \
+    limit = cpu_superyield != 0                      ? INT64_MIN                                 \
+            : cpu_cycles_slice_max == INT32_MAX      ? INT64_MAX                                 \
+                                                     : static_cast<int64_t>(cpu_cycles_slice_max); \
   }
 
 // Runs x, which may run code outside the loop or move the stack, then reads
@@ -209,7 +212,7 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
     ra = RA(i);                                         \
   }
 
-#define charge(cost) slice = tovo_charged(slice, (cost));
+#define charge(cost) slice += (cost);
 
 #ifdef TOVO_COMPUTED_GOTO
 #define vmdispatch(o) goto* disptab[o];
@@ -264,7 +267,7 @@ void luaV_execute(lua_State* L) {
   const Instruction* pc;
   Instruction i;
   StkId ra;
-  int32_t slice;  // cpu_cycles_slice while the loop runs
+  int64_t slice;  // cpu_cycles_slice while the loop runs, not yet held
   int64_t limit;  // slice > limit: the budget may be spent
   // A frame suspended by the budget runs its interrupted instruction first,
   // whatever the budget says.
@@ -532,7 +535,7 @@ returned:  // here slice is current, and the frame's saved pc
         while (n-- > 0) setnilvalue(res++);
         L->top = res;
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
-          cpu_cycles_slice = slice;
+          cpu_cycles_slice = tovo_held_slice(slice);
           return;
         }
         ci = L->ci;

@@ -212,9 +212,30 @@ TEST_F(CpuTest, CountersSaturate) {
   EXPECT_EQ(cpu_cycles_slice, INT32_MIN);
   EXPECT_EQ(distance(5, 3), -2);
   EXPECT_EQ(distance(INT32_MIN, INT32_MAX), -1);  // wraps
-  // The per-instruction charge saturates too.
-  EXPECT_EQ(tovo_charged(INT32_MAX - 1, 2), INT32_MAX);
-  EXPECT_EQ(tovo_charged(5, 2), 7);
+}
+
+// The instruction charges saturate too, whether the count is stored at a
+// call out of the loop or at the return, and a budget of INT32_MAX is never
+// spent while one just below it is.
+TEST_F(CpuTest, InstructionChargesSaturate) {
+  struct Case {
+    const char* src;
+    int32_t budget;
+    int status;
+  } cases[] = {
+      {"local a = 1 local b = 2 local c = 3", INT32_MAX, LUA_OK},
+      {"local a = 1 local t = {} local b = 2 local c = 3", INT32_MAX, LUA_OK},
+      {"local a = 1 local b = 2 local c = 3", INT32_MAX - 1, LUA_YIELD},
+  };
+  for (const Case& c : cases) {
+    lua_set_cpu_cycles_slice_max(c.budget);
+    lua_reset_cpu_cycles(0);
+    lua_add_cpu_cycles(INT32_MAX - 2);
+    load(c.src, co);
+    EXPECT_EQ(lua_resume(co, nullptr, 0), c.status) << c.src;
+    EXPECT_EQ(cpu_cycles_slice, INT32_MAX) << c.src;
+    lua_settop(co, 0);
+  }
 }
 
 // Programs whose metamethods and calls run long enough to be suspended in
