@@ -1,10 +1,22 @@
 #pragma once
-// The cart installers behind install_demos() and install_games().
+// The cart installers behind install_demos() and install_games(): they copy
+// carts kept in the data pod's resources into the console's folders.
+//
+// Resource 251 holds a pod of demo carts, one text cart a file item named by
+// its file name. Resource 252 holds a pod of preloaded games: item 0 a text
+// index of one line a game, "id|file name|title", then one picture cart a
+// game in the index's order.
+#include <cstdint>
 
-// Installs the demo carts of the data file under root path + "demos/".
+constexpr int32_t TOVO_DEMO_CARTS_RESOURCE = 251;
+constexpr int32_t TOVO_PRELOADED_GAMES_RESOURCE = 252;
+constexpr int32_t TOVO_DEMO_CARTS = 12;
+constexpr int32_t TOVO_PRELOADED_GAMES = 7;
+
+// Writes the demo carts to root path + "demos/", printing each name.
 void install_demo_carts();
-// Installs the preloaded bulletin-board carts under root path + "games/".
+// Writes each preloaded game to its bulletin-board cache file and to root
+// path + "games/", printing each title.
 void install_preloaded_bbs_carts();
-// install_games(): the browser's favourites are saved, the preloaded carts
-// installed and the favourites read again.
+// install_games(): the browser's favourites kept around the installing.
 void install_games();

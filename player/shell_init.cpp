@@ -36,6 +36,7 @@
 #include "player/load_reason.h"
 #include "player/prompt_files.h"
 #include "player/record.h"
+#include "player/selection_sets.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
 #include "sound/sound.h"
@@ -189,6 +190,7 @@ int tovo_shell_init(int argc, char** argv) {
   init_path(shell.root_path, "carts/");
   init_path(shell.cdata_path, "cdata/");
   init_editor_state();
+  tovo_create_selection_sets();
   pstate.cart = tarq_create_tovo_cart();
 
   char pod_path[TARQ_PATH_MAX];
@@ -260,6 +262,7 @@ int tovo_shell_exit() {
   app.input_record = app.output_record = nullptr;
   serial_free_buffers();
   tovo_destroy_code_tabs();
+  tovo_destroy_selection_sets();
   tarq_destroy_tovo_cart(pitem[0]);
   pitem[0] = nullptr;
   tarq_destroy_tovo_cart(pstate.cart);

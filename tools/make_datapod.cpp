@@ -8,9 +8,11 @@
 // pointer, 246 the controls picture, 247 and 248 the button lamps, 249 the
 // tv-frame picture and 250 the cart picture template; every other number up
 // to 250 holds a picture too (from pictures.txt or a small tile), so the
-// numbers stay in step.
+// numbers stay in step. 251 and 252 hold the installers' pods of demo carts
+// (data/demos) and preloaded games (data/games).
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "console/cart.h"
 #include "engine/file.h"
@@ -23,6 +25,7 @@
 #include "player/cart_text.h"
 #include "player/datapod_write.h"
 #include "tools/datapod_art.h"
+#include "tools/datapod_installers.h"
 #include "tools/datapod_sources.h"
 
 namespace {
@@ -125,6 +128,8 @@ int main(int argc, char** argv) {
   snprintf(path, sizeof path, "%s/pictures.txt", folder);
   int status = tovo_read_picture_source(path, pictures);
   tarq_pod* resources = status == 0 ? build_resources(pictures, &pal, font) : nullptr;
+  std::string scratch = std::string(argv[2]) + ".scratch.png";
+  if (resources && tovo_add_installer_pods(resources, folder, scratch.c_str()) != 0) resources = tarq_destroy_pod(resources);
 
   tovo_datapod_parameters p{};
   p.boot_cart = read_cart(folder, "tovo_boot.kx");

@@ -70,7 +70,7 @@ TEST_F(datapod, BootCartCarriesTheBootSound) {
 TEST_F(datapod, EveryResourceUpToTheTemplateIsFilled) {
   tarq_pod* res = inner_pod(pod, 1);
   ASSERT_NE(res, nullptr);
-  ASSERT_EQ(res->count, 251);
+  ASSERT_EQ(res->count, 253);  // the pictures up to the template, then the installers' two pods
   EXPECT_NE(cpod_get_item(res, 1, TARQ_ITEM_PALETTE), nullptr);
   tarq_file* title = file_item(res, 4);
   ASSERT_NE(title, nullptr);
