@@ -174,7 +174,7 @@ int connect_console_to_shell() {
   port.open_folder = open_folder;
   port.install_demos = install_demo_carts;
   port.install_games = install_games;
-  port.open_keyconfig = keyconfig_init;
+  port.open_keyconfig = keyconfig_open;
 
   port.stop_sound = stop_sound;
   port.clear_kiosk = clear_kiosk;

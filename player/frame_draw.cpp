@@ -12,6 +12,7 @@
 #include "player/browser/splore_download.h"
 #include "player/frame.h"
 #include "player/hotkey.h"
+#include "player/keyconfig_screen.h"
 #include "player/message.h"
 #include "player/pause_menu.h"
 #include "player/screen_convert.h"
@@ -56,6 +57,7 @@ void tovo_frame_draw() {
   if (!page || !shell.display || !pstate.screens[0]) return;
   tarq_clear_bitmap(page);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate.screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate.screens[0]);
   bool raw = !shell.program_started && shell.mode == TOVO_MODE_RUNNING;
   if (raw) memcpy(shell.display->pixels, pstate.screens[0]->pixels, 128 * 128);
   else if (run_state.load_delay == 0 && app.menu_event == 0 && !run_state.hold_frame)

@@ -26,6 +26,7 @@
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/hotkey.h"
+#include "player/keyconfig_screen.h"
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
 #include "player/record.h"
@@ -248,6 +249,7 @@ void tovo_tick() {
     }
   } else {
     read_buttons_now();
+    if (shell.sub_mode == 1) keyconfig_update();
     run_state.load_delay = 0;
   }
   if (!load_tick && shell.mode == TOVO_MODE_BOOT) move_boot();
@@ -318,7 +320,9 @@ void tovo_frame_update() {
         app.pause_state = 0;
         block_buttons();
       }
-    } else if (app.pause_state != TOVO_PAUSE_KEYCONFIG) {
+    } else if (app.pause_state == TOVO_PAUSE_KEYCONFIG) {
+      keyconfig_update();
+    } else {
       process_running_keypresses();
       process_paused_keypresses();
     }
@@ -327,6 +331,7 @@ void tovo_frame_update() {
   }
   // Escape closes any pause page.
   if (shell.mode == TOVO_MODE_RUNNING && app.pause_state != 0 && tarq_get_key_state(41) == 3) {
+    if (app.pause_state == TOVO_PAUSE_KEYCONFIG) keyconfig_close();
     close_paused_menu();
     block_tarqkey[41] = 1;
   }

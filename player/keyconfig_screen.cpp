@@ -55,6 +55,13 @@ void keyconfig_init() {
   keyconfig.ready = 0;
 }
 
+void keyconfig_open() {
+  keyconfig_init();
+  shell.sub_mode = 1;
+  block_buttons();
+  keyconfig_draw(pstate.screens[0]);
+}
+
 void keyconfig_update() {
   if (!keyconfig.ready) {
     keyconfig.ready = keyconfig.key_index < TOVO_KEYCONFIG_DONE;

@@ -20,6 +20,9 @@ extern tovo_keyconfig_state keyconfig;
 constexpr int32_t TOVO_KEYCONFIG_DONE = TOVO_BUTTON_KEYS;
 
 void keyconfig_init();
+// keyconfig(): the screen opened as sub-mode 1, the buttons blocked, and the
+// screen drawn at once on screen page 0.
+void keyconfig_open();
 // Once a tick while the screen is open: binds the next key held down.
 void keyconfig_update();
 // A typed key code while the screen is a sub-mode: Escape leaves (restoring

@@ -14,6 +14,7 @@
 #include "engine/tarq.h"
 #include "engine/window.h"
 #include "player/hotkey.h"
+#include "player/keyconfig_screen.h"
 #include "player/keyqueue.h"
 #include "player/shell_state.h"
 
@@ -112,6 +113,7 @@ void choose(int32_t type) {
       break;
     case TOVO_ITEM_BACK: open_state(TOVO_PAUSE_MENU); break;
     case TOVO_ITEM_KEYCONFIG:
+      keyconfig_init();
       app.pause_state = TOVO_PAUSE_KEYCONFIG;
       block_buttons();
       break;

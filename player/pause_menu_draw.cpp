@@ -6,6 +6,7 @@
 #include "engine/pod.h"
 #include "engine/tarq.h"
 #include "engine/text.h"
+#include "player/keyconfig_screen.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
 
@@ -52,7 +53,10 @@ void draw_update_prompt(tarq_bitmap* page) {
 
 void draw_paused_menu(tarq_bitmap* page) {
   if (!page) return;
-  if (app.pause_state == TOVO_PAUSE_KEYCONFIG) return;  // no key configuration screen in the player
+  if (app.pause_state == TOVO_PAUSE_KEYCONFIG) {
+    keyconfig_draw(page);
+    return;
+  }
   if (app.pause_state == TOVO_PAUSE_CONTROLS) {
     draw_paused_controls_menu(page);
     return;

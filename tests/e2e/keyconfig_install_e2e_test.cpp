@@ -25,10 +25,11 @@ bool exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-// The first screenshot the cart saved under the application folder.
-std::string find_screenshot(const std::string& appdata) {
+// The first picture under the home folder that is not an installed cart
+// (the screenshot goes to the desktop folder).
+std::string find_screenshot(const std::string& home) {
   namespace fs = std::filesystem;
-  for (const auto& entry : fs::recursive_directory_iterator(appdata)) {
+  for (const auto& entry : fs::recursive_directory_iterator(home)) {
     std::string path = entry.path().string();
     bool installed = path.find("/carts/") != std::string::npos || path.find("/bbs/") != std::string::npos;
     if (!installed && entry.path().extension() == ".png") return path;
@@ -65,8 +66,8 @@ TEST(KeyconfigInstallE2e, InstallsCartsAndShowsTheKeyConfigurationScreen) {
   EXPECT_TRUE(exists(appdata + "bbs/0/1003.kx.png"));
   EXPECT_TRUE(exists(appdata + "bbs/2/20417.kx.png"));
 
-  std::string shot = find_screenshot(appdata);
-  ASSERT_FALSE(shot.empty()) << "no screenshot under " << appdata;
+  std::string shot = find_screenshot(home.path);
+  ASSERT_FALSE(shot.empty()) << "no screenshot under " << home.path;
   tarq_bitmap* b = tarq_load_png(shot.c_str());
   ASSERT_NE(b, nullptr) << shot;
   ASSERT_GE(b->width, 128);

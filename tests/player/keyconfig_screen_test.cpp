@@ -11,6 +11,7 @@
 #include "engine/events.h"
 #include "engine/gfx.h"
 #include "player/keyconfig_screen.h"
+#include "player/pause_menu.h"
 #include "player/shell_state.h"
 
 namespace {
@@ -107,4 +108,27 @@ TEST_F(keyconfig_screen, DrawsTheScreenWithTheAskedRowHighlighted) {
   EXPECT_EQ(tarq_getpixel(b, 119, asked_y + 2), 14u);  // the bar of the key asked for
   EXPECT_EQ(tarq_getpixel(b, 119, asked_y + 8), 6u);
   tarq_destroy_bitmap(b);
+}
+
+TEST_F(keyconfig_screen, OpeningAsSubModeDrawsTheScreenAtOnce) {
+  tarq_bitmap* saved_screen = pstate.screens[0];
+  pstate.screens[0] = tarq_create_bitmap(128, 128, 8);
+  shell.sub_mode = 0;
+  keyconfig_open();
+  EXPECT_EQ(shell.sub_mode, 1);
+  EXPECT_EQ(keyconfig.key_index, 0);
+  EXPECT_EQ(tarq_getpixel(pstate.screens[0], 119, 45), 14u);
+  tarq_destroy_bitmap(pstate.screens[0]);
+  pstate.screens[0] = saved_screen;
+}
+
+TEST_F(keyconfig_screen, ThePausePageDrawsTheScreen) {
+  tarq_bitmap* page = tarq_create_bitmap(128, 128, 8);
+  int32_t saved_state = app.pause_state;
+  app.pause_state = TOVO_PAUSE_KEYCONFIG;
+  draw_paused_menu(page);
+  EXPECT_EQ(tarq_getpixel(page, 0, 127), 1u);
+  EXPECT_EQ(tarq_getpixel(page, 119, 45), 14u);
+  app.pause_state = saved_state;
+  tarq_destroy_bitmap(page);
 }
