@@ -318,6 +318,26 @@ void update_splore_download() {
     finish_cart(file);
 }
 
+void splore_update_cartridge_to_newer_version() {
+  if (!splore_list_count) return;
+  splore_item* item = selected_item();
+  char nfo[TARQ_PATH_MAX];
+  get_bbs_cart_filename_nfo(item->lid, nfo);
+  tarq_stable* table = nfo[0] ? tarq_load_stable_config(nfo) : nullptr;
+  if (!table) return;
+  snprintf(item->title, sizeof item->title, "%s", tarq_sts(table, "title", 0));
+  snprintf(item->author, sizeof item->author, "%s", tarq_sts(table, "author", 0));
+  snprintf(item->lid, sizeof item->lid, "%s", tarq_sts(table, "lid", 0));
+  snprintf(item->mid, sizeof item->mid, "%s", tarq_sts(table, "mid", 0));
+  if (sscanf(tarq_sts(table, "catsub", 0), "%d", &item->catsub) != 1) item->catsub = 0;
+  tarq_destroy_stable(table);
+  sanitise_splore_item(item);
+  splore_newer_version = 0;
+  if (list_index == SPLORE_LIST_FAVOURITES) save_splore_favourites();
+  suspend_program();
+  action_current_splore_item();
+}
+
 void check_cart_update_nfo(const char* path) {
   if (!is_bbs_cart_file(run_state.running_filename) && !app.kiosk) return;
   tarq_stable* table = tarq_load_stable_config(path);

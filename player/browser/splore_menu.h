@@ -58,6 +58,10 @@ void update_splore_download();
 // Reads a fetched information file and sets the newer-version flag when the
 // running bulletin-board cart has another version.
 void check_cart_update_nfo(const char* path);
+// Takes the newer version of the selected cart: its fields from its
+// information file, the favourites written when they are the current list,
+// the program suspended and the item acted on again (fetching the cart).
+void splore_update_cartridge_to_newer_version();
 // Starts a search of the search list ("cat=7&search=%s&max=32", first page).
 void splore_search(const char* text);
 int32_t splore_entering_text();

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "console/cart.h"
@@ -43,6 +44,18 @@ void put32be(std::vector<uint8_t>* out, uint32_t v) {
 }
 
 void put_tag(std::vector<uint8_t>* out, const char* tag) { out->insert(out->end(), tag, tag + 4); }
+
+// The name as XML character data: a name with '&' or '<' must not break the list.
+std::string xml_text(const char* text) {
+  std::string out;
+  for (const char* c = text; *c; c++) {
+    if (*c == '&') out += "&amp;";
+    else if (*c == '<') out += "&lt;";
+    else if (*c == '>') out += "&gt;";
+    else out += *c;
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -137,19 +150,19 @@ int create_plist_file(const char* path, const char* name) {
           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
           "<plist version=\"1.0\">\n<dict>\n");
-  char icon[300], identifier[300];
-  snprintf(icon, sizeof icon, "%s.icns", name);
-  snprintf(identifier, sizeof identifier, "com.%s.%s", "tovo_author", name);
-  const char* const keys[][2] = {{"CFBundleExecutable", name},
-                                 {"CFBundleGetInfoString", name},
-                                 {"CFBundleIconFile", icon},
-                                 {"CFBundleIdentifier", identifier},
+  std::string safe = xml_text(name);
+  const char* n = safe.c_str();
+  std::string icon = safe + ".icns", identifier = "com.tovo_author." + safe;
+  const char* const keys[][2] = {{"CFBundleExecutable", n},
+                                 {"CFBundleGetInfoString", n},
+                                 {"CFBundleIconFile", icon.c_str()},
+                                 {"CFBundleIdentifier", identifier.c_str()},
                                  {"CFBundleInfoDictionaryVersion", "6.0"},
-                                 {"CFBundleName", name},
+                                 {"CFBundleName", n},
                                  {"CFBundlePackageType", "APPL"},
-                                 {"CFBundleShortVersionString", name},
+                                 {"CFBundleShortVersionString", n},
                                  {"CFBundleSignature", "????"},
-                                 {"CFBundleVersion", name},
+                                 {"CFBundleVersion", n},
                                  {"LSMinimumSystemVersion", "10.6"},
                                  {"NSHighResolutionCapable", "YES"},
                                  {"NSSupportsAutomaticGraphicsSwitching", "TRUE"}};

@@ -91,7 +91,9 @@ TEST(ExportCommand, LinuxPackagePlaysTheExportedCart) {
                                     "printh(\"exported \"..(6*7))\n"));
   std::string out;
   std::string output = dir.file("game");
-  ASSERT_EQ(run({TOVO_TEST_EXPORT_TOOL, data_pod_path(), TOVO_TEST_BINARY, dir.file("game.kx"), output, "-i", "0"},
+  ASSERT_TRUE(tovo_test::write_file(dir.file("readme"), "how to play\n"));
+  ASSERT_EQ(run({TOVO_TEST_EXPORT_TOOL, data_pod_path(), TOVO_TEST_BINARY, dir.file("game.kx"), output, "-i", "0",
+                 "-e", dir.file("readme")},
                 dir, &out),
             0)
       << out;
@@ -107,7 +109,8 @@ TEST(ExportCommand, LinuxPackagePlaysTheExportedCart) {
   ASSERT_TRUE(tovo_test::read_file(dir.file("game.bin/raspi/game_64"), &runtime));
   EXPECT_EQ(runtime, "empty");
 
-  // The archive lists its three files with their modes, and no top folder.
+  // The archive lists its files with their modes (the extra file, with no
+  // '.' in its name, as an executable), and no top folder.
   temp_dir listing;
   ASSERT_EQ(run({"unzip", "-Z", dir.file("game.bin/game_linux.zip")}, listing, &out), 0);
   std::vector<std::string> entries;
@@ -121,7 +124,8 @@ TEST(ExportCommand, LinuxPackagePlaysTheExportedCart) {
   }
   EXPECT_EQ(entries, (std::vector<std::string>{"-rw-r--r--  3.0 unx game_linux/data.pod",
                                                "-rwxrwxr-x  3.0 unx game_linux/game",
-                                               "-rw-r--r--  3.0 unx game_linux/game.png"}));
+                                               "-rw-r--r--  3.0 unx game_linux/game.png",
+                                               "-rwxrwxr-x  3.0 unx game_linux/readme"}));
 
   // Unpacked elsewhere, the package's program plays the cart from its own data pod.
   temp_dir unpacked;

@@ -140,6 +140,10 @@ TEST(ExportPlist, NamesTheApplication) {
   EXPECT_NE(text.find("<string>com.tovo_author.game</string>"), std::string::npos);
   EXPECT_NE(text.find("\t<key>NSSupportsAutomaticGraphicsSwitching</key>\n\t<string>TRUE</string>"),
             std::string::npos);
+
+  ASSERT_EQ(create_plist_file(path.c_str(), "r&d <1>"), 0);
+  ASSERT_TRUE(tovo_test::read_file(path, &text));
+  EXPECT_NE(text.find("<string>r&amp;d &lt;1&gt;.icns</string>"), std::string::npos) << text;
 }
 
 }  // namespace

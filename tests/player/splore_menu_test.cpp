@@ -93,6 +93,23 @@ TEST_F(splore_menu_test, CartMenusFollowTheItemAndTheList) {
   EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321"), 0u);
 }
 
+TEST_F(splore_menu_test, ANewerVersionReplacesTheFavouriteAndIsFetched) {
+  write_file(appdata + "favourites.txt", "|4321 |9 |2 |maker |  |far cart\n");
+  splore_enter();
+  select(SPLORE_LIST_FAVOURITES, 0);
+  char nfo[TARQ_PATH_MAX];
+  get_bbs_cart_filename_nfo("4321", nfo);
+  write_file(nfo, "lid: 4321-2\ntitle: Far Cart Two\nauthor: maker\nmid: 10\ncatsub: 2\n");
+  splore_newer_version = 1;
+  splore_update_cartridge_to_newer_version();
+  EXPECT_EQ(splore_newer_version, 0);
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_FAVOURITES].items[0].title, "far cart two");
+  EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321-2 "), 0u);
+  EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_RUNNING);
+  EXPECT_NE(std::string(splore_download.file).find("bbs/carts/4321-2.kx.png"), std::string::npos)
+      << splore_download.file;
+}
+
 TEST_F(splore_menu_test, FoldersAreEnteredAndLeftButNeverEscaped) {
   mkdir(file("games").c_str(), 0755);
   write_file(file("games/inner.kx"), "x");
