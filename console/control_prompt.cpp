@@ -26,6 +26,8 @@ namespace {
 
 constexpr int32_t MESSAGE_MS = 2000;
 constexpr uint32_t FILES = 0x8000;  // directory search: plain files
+constexpr size_t MAX_NAME = 512;     // names of this length or longer are refused
+constexpr int LIST_FILTER_MAX = 1023;
 
 const char* string_arg(lua_State* L, int i) { return lua_type(L, i) == LUA_TSTRING ? lua_tostring(L, i) : nullptr; }
 
@@ -37,9 +39,6 @@ bool label_is_blank(const tarq_bitmap* label) {
     if (label->pixels[i] != label->pixels[0]) return false;
   return true;
 }
-
-constexpr size_t MAX_NAME = 512;  // names of this length or longer are refused
-constexpr int TOVO_LIST_FILTER_MAX = 1023;
 
 void save_to_clipboard() {
   if (pitem[0] && label_is_blank(pitem[0]->label)) {
@@ -169,9 +168,9 @@ int kx_cd(lua_State* L) {
 
 int kx_ls(lua_State* L) {
   if (!run_state.running) {
-    char filter[TOVO_LIST_FILTER_MAX + 1];
+    char filter[LIST_FILTER_MAX + 1];
     const char* given = string_arg(L, 1);
-    tovo_copy_cut(filter, given ? given : "", TOVO_LIST_FILTER_MAX);
+    tovo_copy_cut(filter, given ? given : "", LIST_FILTER_MAX);
     tovo_shell.list_files(given ? filter : nullptr);
     return 0;
   }

@@ -144,7 +144,7 @@ void tovo_change_folder(const char* name) {
 
 void tovo_make_folder(const char* name) {
   char path[TARQ_PATH_MAX];
-  if (strlen(name) + 1 < TARQ_PATH_MAX && in_current_folder(name, path) && strlen(path) + 1 < TARQ_PATH_MAX) {
+  if (in_current_folder(name, path) && strlen(path) + 1 < TARQ_PATH_MAX) {
     strcat(path, "/");
     tarq_mkdir(path);
   }
