@@ -80,6 +80,14 @@ inline void luaC_checkGC(lua_State* L) {
   if (G(L)->GCdebt > 0) luaC_step(L);
 }
 
+// True when luaC_checkGC would run the collector now.
+inline bool luaC_stepdue(lua_State* L) {
+#ifdef TOVO_GC_STRESS
+  if (G(L)->gcrunning) return true;
+#endif
+  return G(L)->GCdebt > 0;
+}
+
 // Barriers: keep a black object from pointing to a white one.
 void luaC_barrier_(lua_State* L, GCObject* o, GCObject* v);
 void luaC_barrierback_(lua_State* L, GCObject* o);

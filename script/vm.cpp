@@ -123,12 +123,13 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
 
 // Makes the frame of a call of a script function with fixed parameters when
 // the stack has room for it, as luaD_precall would make it (with status as
-// its call status): the new frame, or null when not made.
+// its call status) but for the collector's check, which the caller makes:
+// the new frame, or null when not made.
 inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t status) {
   if (!ttisLclosure(func)) return nullptr;
   Proto* p = clLvalue(func)->p;
   if (p->is_vararg || L->stack_last - L->top <= p->maxstacksize) return nullptr;
-  for (int n = static_cast<int>(L->top - func) - 1; n < p->numparams; n++) setnilvalue(L->top++);
+  for (StkId need = func + 1 + p->numparams; L->top < need;) setnilvalue(L->top++);  // missing parameters
   CallInfo* ci = next_ci(L);
   ci->nresults = static_cast<short>(nresults);
   ci->func = func;
@@ -137,7 +138,6 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
   ci->u.l.savedpc = p->code;
   ci->callstatus = status;
   L->top = ci->top;
-  luaC_checkGC(L);
   return ci;
 }
 
@@ -274,7 +274,7 @@ void luaV_execute(lua_State* L) {
   bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
 newframe:  // here cpu_cycles_slice and every frame's saved pc are current
   loadbudget();
-returned:  // here slice is current, and the frame's saved pc
+enterframe:  // here slice is current, and every frame's saved pc
   cl = clLvalue(ci->func);
   k = cl->p->k;
   base = ci->u.l.base;
@@ -474,6 +474,8 @@ returned:  // here slice is current, and the frame's saved pc
         savestate();
         if (CallInfo* nci = quickframe(L, ra, nresults, CIST_LUA | CIST_REENTRY)) {
           ci = nci;
+          if (!luaC_stepdue(L)) goto enterframe;  // nothing runs outside the loop
+          luaC_checkGC(L);
           goto newframe;
         }
         if (ttisfcf(ra)) {  // a fast native function: no frame
@@ -501,7 +503,9 @@ returned:  // here slice is current, and the frame's saved pc
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;
         savestate();
-        if (!quickframe(L, ra, LUA_MULTRET, CIST_LUA) && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
+        CallInfo* qci = quickframe(L, ra, LUA_MULTRET, CIST_LUA);
+        if (qci != nullptr) luaC_checkGC(L);
+        if (qci == nullptr && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
           if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
           loadbudget();
           base = ci->u.l.base;
@@ -524,23 +528,23 @@ returned:  // here slice is current, and the frame's saved pc
       vmbreak;
       vmcase(OP_RETURN) {
         int b = GETARG_B(i);
-        if (b != 0) L->top = ra + b - 1;
+        StkId top = b != 0 ? ra + b - 1 : L->top;  // the results are ra up to top
         if (cl->p->sizep > 0) luaF_close(L, base);
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
         int wanted = ci->nresults;
         L->ci = ci->previous;
         int n = wanted;
-        for (; n != 0 && ra < L->top; n--) setobj(res++, ra++);
+        for (; n != 0 && ra < top; n--) setobj(res++, ra++);
         while (n-- > 0) setnilvalue(res++);
-        L->top = res;
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
+          L->top = res;
           cpu_cycles_slice = tovo_held_slice(slice);
           return;
         }
         ci = L->ci;
-        if (wanted != LUA_MULTRET) L->top = ci->top;
-        goto returned;
+        L->top = wanted != LUA_MULTRET ? ci->top : res;
+        goto enterframe;
       }
       vmcase(OP_FORLOOP) {
         lua_Number step = nvalue(ra + 2);
