@@ -413,8 +413,19 @@ enterframe:  // here slice is current, and every frame's saved pc
       vmcase(OP_EQ) {
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        Protect(if (static_cast<int>(luaV_equalobj(L, rb, rc)) != GETARG_A(i)) pc++;
-                else donextjump());
+        int res;
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          res = nvalue(rb) == nvalue(rc);
+        } else if (rttype(rb) != rttype(rc)) {
+          res = 0;
+        } else {
+          Protect(res = luaV_equalobj_(L, rb, rc));
+        }
+        if (res != GETARG_A(i)) {
+          pc++;
+        } else {
+          donextjump();
+        }
       }
       vmbreak;
       vmcase(OP_LT) {
