@@ -11,13 +11,16 @@ lua_State* getco(lua_State* L) {
 }
 
 // Resumes co with narg values from L's top: the count of results moved back
-// to L, or -1 with the error message on top of L.
-int auxresume(lua_State* L, lua_State* co, int narg) {
+// to L, or -1 with the error message on top of L. With with_status, a true
+// (or, before the message, a false) goes below what is moved back.
+int auxresume(lua_State* L, lua_State* co, int narg, bool with_status) {
   if (!lua_checkstack(co, narg)) {
+    if (with_status) lua_pushboolean(L, 0);
     lua_pushstring(L, "corolib: too many arguments to resume");
     return -1;
   }
   if (lua_status(co) == LUA_OK && lua_gettop(co) == 0) {
+    if (with_status) lua_pushboolean(L, 0);
     lua_pushstring(L, "corolib: cannot resume dead coroutine");
     return -1;
   }
@@ -27,19 +30,25 @@ int auxresume(lua_State* L, lua_State* co, int narg) {
     int nres = lua_gettop(co);
     if (!lua_checkstack(L, nres + 1)) {
       lua_pop(co, nres);
+      if (with_status) lua_pushboolean(L, 0);
       lua_pushstring(L, "corolib: too many results to resume");
       return -1;
     }
+    if (with_status) lua_pushboolean(L, 1);
     lua_xmove(co, L, nres);
     return nres;
   }
-  lua_xmove(co, L, 1);  // the error value
+  lua_xmove(co, L, 1);  // the error value (already on top when co is L)
+  if (with_status) {
+    lua_pushboolean(L, 0);
+    lua_insert(L, -2);
+  }
   return -1;
 }
 
 int auxwrap(lua_State* L) {
   lua_State* co = lua_tothread(L, lua_upvalueindex(1));
-  int r = auxresume(L, co, lua_gettop(L));
+  int r = auxresume(L, co, lua_gettop(L), false);
   if (r < 0) {
     if (lua_isstring(L, -1)) {  // the position of the wrapping call in front
       luaL_where(L, 1);
@@ -63,15 +72,8 @@ int luaB_cocreate(lua_State* L) {
 
 int luaB_coresume(lua_State* L) {
   lua_State* co = getco(L);
-  int r = auxresume(L, co, lua_gettop(L) - 1);
-  if (r < 0) {
-    lua_pushboolean(L, 0);
-    lua_insert(L, -2);
-    return 2;
-  }
-  lua_pushboolean(L, 1);
-  lua_insert(L, -(r + 1));
-  return r + 1;
+  int r = auxresume(L, co, lua_gettop(L) - 1, true);
+  return r < 0 ? 2 : r + 1;
 }
 
 int luaB_costatus(lua_State* L) {
