@@ -1,6 +1,6 @@
 -- String building: joining pieces, numbers into text, lengths and equality.
 local total = 0
-for rep = 1, 600 do
+for rep = 1, 1500 do
   local s = ""
   for i = 1, 200 do s = s .. (i % 10) end
   local parts = {}
