@@ -2,43 +2,27 @@
 // and the favourites listed, and the game is never started.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdio>
 #include <string>
 
-#include "console/cart.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
 #include "engine/host.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
+#include "engine/path.h"
 #include "player/boot.h"
 #include "player/browser/splore.h"
-#include "player/disk.h"
 #include "player/shell_state.h"
+#include "tests/player/boot_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-TEST(splore_boot, KioskBootEndsInTheBrowser) {
+struct splore_boot : boot_fixture {
   tovo_test::temp_home home;
   tovo_test::temp_dir carts;
-  std::string pod = TOVO_TEST_BINARY;
-  pod = pod.substr(0, pod.rfind('/') + 1) + "data.pod";
-  memset(&app, 0, sizeof app);
-  memset(&shell, 0, sizeof shell);
-  shell.data_pod = tarq_load_pod(pod.c_str());
-  ASSERT_NE(shell.data_pod, nullptr);
-  tarq_file* f = (tarq_file*)cpod_get_item(shell.data_pod, 1, TARQ_ITEM_FILE);
-  f->pos = 0;
-  shell.resources = tarq_load_pod_file("", f);
-  tarq_bitmap* screen = tarq_create_bitmap(128, 128, 8);
-  pstate.draw_target = pstate.screens[0] = screen;
-  pstate.cart = tarq_create_tovo_cart();
-  pitems = 1;
-  pitem[0] = tarq_create_tovo_cart();
+};
+
+TEST_F(splore_boot, KioskBootEndsInTheBrowser) {
   char app_folder[TARQ_PATH_MAX];
   tarq_prefix_with_appdata_path("", app_folder);
   tarq_mkdir(app_folder);
@@ -65,17 +49,6 @@ TEST(splore_boot, KioskBootEndsInTheBrowser) {
   EXPECT_STREQ(splore_lists[SPLORE_LIST_LOCAL].items[0].title, "mine");
 
   splore_shutdown();
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = nullptr;
-  tarq_destroy_tovo_cart(pstate.cart);
-  pstate.cart = nullptr;
-  pstate.draw_target = pstate.screens[0] = nullptr;
-  tarq_destroy_bitmap(screen);
-  tarq_destroy_pod(shell.resources);
-  tarq_destroy_pod(shell.data_pod);
-  clear_embedded_carts();
-  memset(&shell, 0, sizeof shell);
-  memset(&app, 0, sizeof app);
 }
 
 }  // namespace
