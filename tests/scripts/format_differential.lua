@@ -5,20 +5,7 @@
 -- whole numbers and on halves and quarters (exact in both number models):
 -- the texts go into a hash printed for each conversion, which must agree
 -- with stock Lua 5.2.
--- Two small hashes of the text (every step stays below 32768).
-local h1, h2, lines = 0, 0, 0
-local function out(text)
-  for i = 1, #text do
-    local b = text:byte(i)
-    h1 = (h1 * 5 + b) % 4091
-    h2 = (h2 * 7 + b) % 4093
-  end
-  lines = lines + 1
-end
-local function report(label)
-  print(label, h1, h2, lines)
-  h1, h2, lines = 0, 0, 0
-end
+local out, report = dofile("differential_hash.lua")
 local flags = {"", "-", "+", " ", "#", "0", "-+", "0 "}
 local widths = {"", "1", "7", "12"}
 local precs = {"", ".0", ".3", ".10"}
