@@ -37,17 +37,6 @@ void say(const tovo_export_context* ctx, const char* text, int32_t colour = -1) 
   if (ctx->print) ctx->print(text, colour);
 }
 
-bool read_whole_file(const std::string& path, std::vector<uint8_t>* out) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return false;
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out->insert(out->end(), chunk, chunk + n);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
-
 struct exporter {
   const tovo_export_context* ctx;
   std::string out_dir;  // the output name's folder, with its '/' (or empty)
@@ -361,8 +350,8 @@ int add_to_zip_file(const char* zip, const char* folder, const char* prefix, int
       if (add_to_zip_file(zip, path.c_str(), entry.c_str(), depth + 1) != 0) status = 1;
       continue;
     }
-    std::vector<uint8_t> data;
-    if (!read_whole_file(path, &data)) {
+    tarq_file* data = tarq_load_file(path.c_str());
+    if (!data) {
       printf("** export error: couldn't read: %s\n", path.c_str());
       status = 1;
       continue;
@@ -370,8 +359,9 @@ int add_to_zip_file(const char* zip, const char* folder, const char* prefix, int
     if (name.find('.') == std::string::npos || name.find(".exe") != std::string::npos)
       mz_set_executable_bit_on_next_file();
     std::string entry = std::string(prefix) + name;
-    if (!mz_zip_add_mem_to_archive_file_in_place(zip, entry.c_str(), data.data(), data.size(), nullptr, 0, 9))
+    if (!mz_zip_add_mem_to_archive_file_in_place(zip, entry.c_str(), data->data, (size_t)data->size, nullptr, 0, 9))
       status = 1;
+    tarq_fclose(data);
   }
   return status;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/file.h"
 #include "engine/host.h"
 
 namespace {
@@ -21,37 +22,35 @@ constexpr uint32_t EXECUTABLE_MODE = 0x81FD0000;  // regular file, rwxrwxr-x
 uint16_t read16(const uint8_t* p) { return (uint16_t)(p[0] | p[1] << 8); }
 uint32_t read32(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24; }
 
-bool read_whole(const char* path, std::vector<uint8_t>* out) {
-  FILE* f = fopen(path, "rb");
-  if (!f) return false;
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out->insert(out->end(), chunk, chunk + n);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
-
-// libzip writes its own version into the "made by" field of the central
-// directory; this rewrites it to ours in every entry. False when the archive
-// is not laid out as expected (nothing is then changed).
-bool mark_made_by(const char* path) {
-  std::vector<uint8_t> zip;
-  if (!read_whole(path, &zip) || zip.size() < 22) return false;
-  size_t end = zip.size() - 22;
-  size_t lowest = zip.size() > 22 + 0xFFFF ? zip.size() - 22 - 0xFFFF : 0;
+// The offsets of the "made by" field of every central-directory entry of
+// the archive's bytes. False when they are not laid out as expected.
+bool find_made_by_fields(const uint8_t* zip, size_t size, std::vector<size_t>* fields) {
+  if (size < 22) return false;
+  size_t end = size - 22;
+  size_t lowest = size > 22 + 0xFFFF ? size - 22 - 0xFFFF : 0;
   while (read32(&zip[end]) != 0x06054b50) {
     if (end == lowest) return false;
     end--;
   }
   uint32_t count = read16(&zip[end + 10]);
   size_t at = read32(&zip[end + 16]);
-  std::vector<size_t> fields;
   for (uint32_t i = 0; i < count; i++) {
     if (at + 46 > end || read32(&zip[at]) != 0x02014b50) return false;
-    fields.push_back(at + 4);
+    fields->push_back(at + 4);
     at += 46 + (size_t)read16(&zip[at + 28]) + read16(&zip[at + 30]) + read16(&zip[at + 32]);
   }
+  return true;
+}
+
+// libzip writes its own version into the "made by" field of the central
+// directory; this rewrites it to ours in every entry. False when the archive
+// is not laid out as expected (nothing is then changed).
+bool mark_made_by(const char* path) {
+  std::vector<size_t> fields;
+  tarq_file* zip = tarq_load_file(path);
+  bool found = zip && find_made_by_fields(zip->data, (size_t)zip->size, &fields);
+  tarq_fclose(zip);
+  if (!found) return false;
   FILE* f = fopen(path, "r+b");
   if (!f) return false;
   bool ok = true;
