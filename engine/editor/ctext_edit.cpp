@@ -16,28 +16,14 @@ namespace {
 
 using bytes = std::basic_string<uint8_t>;
 
-int32_t length_of(const tarq_ctext* c) { return (int32_t)strlen((const char*)c->text); }
-
 int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 // The ordered selection, within the text.
 void selection(const tarq_ctext* c, int32_t* a, int32_t* b) {
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   *a = clamp(c->select_start < c->select_end ? c->select_start : c->select_end, 0, len);
   *b = clamp(c->select_start < c->select_end ? c->select_end : c->select_start, 0, len);
 }
-
-int32_t line_start(const uint8_t* t, int32_t pos) {
-  while (pos > 0 && t[pos - 1] != '\n') pos--;
-  return pos;
-}
-
-int32_t line_end(const uint8_t* t, int32_t pos) {
-  while (t[pos] && t[pos] != '\n') pos++;
-  return pos;
-}
-
-void collapse(tarq_ctext* c, int32_t pos) { c->cursor = c->select_start = c->select_end = pos; }
 
 // Replaces the whole text with one of the same capacity.
 void set_text(tarq_ctext* c, const bytes& text) {
@@ -82,6 +68,20 @@ void clear_search(tarq_ctext* c) {
 
 }  // namespace
 
+int32_t ctext_length(const tarq_ctext* c) { return (int32_t)strlen((const char*)c->text); }
+
+int32_t ctext_line_start(const uint8_t* t, int32_t pos) {
+  while (pos > 0 && t[pos - 1] != '\n') pos--;
+  return pos;
+}
+
+int32_t ctext_line_end(const uint8_t* t, int32_t pos) {
+  while (t[pos] && t[pos] != '\n') pos++;
+  return pos;
+}
+
+void ctext_collapse(tarq_ctext* c, int32_t pos) { c->cursor = c->select_start = c->select_end = pos; }
+
 int get_char_cat(uint8_t ch) {
   if (ch >= 128 || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_')
     return 1;
@@ -91,7 +91,7 @@ int get_char_cat(uint8_t ch) {
 
 void ctext_insert_text_ex(tarq_ctext* c, const uint8_t* text, int32_t pos, int move_cursor) {
   if (!c || !text) return;
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   int32_t add = (int32_t)strlen((const char*)text);
   if ((int64_t)len + add > c->capacity) return;
   pos = clamp(pos, 0, len);
@@ -107,13 +107,13 @@ void ctext_insert_text_ex(tarq_ctext* c, const uint8_t* text, int32_t pos, int m
       kept.push_back(joined[i]);
   }
   set_text(c, kept);
-  if (move_cursor) collapse(c, clamp(c->cursor + inserted, 0, c->capacity));
+  if (move_cursor) ctext_collapse(c, clamp(c->cursor + inserted, 0, c->capacity));
 }
 
 void ctext_insert_text(tarq_ctext* c, const uint8_t* text, int32_t pos) { ctext_insert_text_ex(c, text, pos, 1); }
 
 void ctext_remove_text(tarq_ctext* c, int32_t pos, int32_t count) {
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   pos = clamp(pos, 0, len);
   count = clamp(count, 0, len - pos);
   memmove(c->text + pos, c->text + pos + count, (size_t)(len - pos - count + 1));
@@ -126,11 +126,11 @@ void ctextfield_delete_selected(tarq_ctext* c) {
   if (a == b) return;
   tarq_backup_ctext(c);
   ctext_remove_text(c, a, b - a);
-  collapse(c, a);
+  ctext_collapse(c, a);
 }
 
 void ctext_insert_character(tarq_ctext* c, uint8_t code) {
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   if (len >= c->capacity) return;
   int cat = get_char_cat(code);
   if (cat == 1 && last_insert_char_cat == 1 && c->cursor != 0)
@@ -141,7 +141,7 @@ void ctext_insert_character(tarq_ctext* c, uint8_t code) {
   int32_t at = clamp(c->cursor, 0, len);
   memmove(c->text + at + 1, c->text + at, (size_t)(len - at + 1));
   c->text[at] = code;
-  collapse(c, at + 1);
+  ctext_collapse(c, at + 1);
 }
 
 void ctext_move_line(tarq_ctext* c, int32_t direction) {
@@ -151,32 +151,32 @@ void ctext_move_line(tarq_ctext* c, int32_t direction) {
   bool added = text.empty() || text.back() != '\n';
   if (added) text.push_back('\n');
   int32_t cursor = clamp(c->cursor, 0, (int32_t)text.size() - 1);
-  int32_t start = line_start(text.c_str(), cursor);
-  int32_t end = line_end(text.c_str(), cursor) + 1;  // with its newline
+  int32_t start = ctext_line_start(text.c_str(), cursor);
+  int32_t end = ctext_line_end(text.c_str(), cursor) + 1;  // with its newline
   int32_t a, b, mid;  // the two blocks [a, mid) and [mid, b)
   if (direction < 0) {
     if (start == 0) return;
-    a = line_start(text.c_str(), start - 1);
+    a = ctext_line_start(text.c_str(), start - 1);
     mid = start;
     b = end;
   } else {
     if (end >= (int32_t)text.size()) return;
     a = start;
     mid = end;
-    b = line_end(text.c_str(), end) + 1;
+    b = ctext_line_end(text.c_str(), end) + 1;
   }
   bytes swapped = text.substr(0, a) + text.substr(mid, b - mid) + text.substr(a, mid - a) + text.substr(b);
   if (added) swapped.pop_back();
   set_text(c, swapped);
   int32_t moved = direction < 0 ? -(mid - a) : (b - mid);
-  collapse(c, c->cursor + moved);
+  ctext_collapse(c, c->cursor + moved);
 }
 
 void ctext_duplicate_line(tarq_ctext* c) {
   tarq_backup_ctext_if_editing_newline(c);
-  int32_t start = line_start(c->text, clamp(c->cursor, 0, length_of(c)));
+  int32_t start = ctext_line_start(c->text, clamp(c->cursor, 0, ctext_length(c)));
   if (c->text[start] == '\n') return;
-  int32_t end = line_end(c->text, start);
+  int32_t end = ctext_line_end(c->text, start);
   tarq_backup_ctext(c);
   bytes line(c->text + start, (size_t)(end - start));
   line.push_back('\n');
@@ -196,7 +196,7 @@ void toggle_block_comment(tarq_ctext* c) {
     int32_t s = ctext_get_pos_for_line_number(c->text, l);
     if (c->text[s] != '-' || c->text[s + 1] != '-') all = false;
   }
-  if (!all && length_of(c) + 2 * (last - first + 1) > c->capacity) return;
+  if (!all && ctext_length(c) + 2 * (last - first + 1) > c->capacity) return;
   int32_t* positions[3] = {&c->cursor, &c->select_start, &c->select_end};
   for (int l = last; l >= first; l--) {
     int32_t s = ctext_get_pos_for_line_number(c->text, l);
@@ -218,7 +218,7 @@ void toggle_block_comment(tarq_ctext* c) {
 
 int32_t calculate_skip_steps(const tarq_ctext* c, int32_t direction) {
   const uint8_t* t = c->text;
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   int32_t pos = clamp(c->cursor, 0, len);
   if (!tarq_get_key_state(TARQ_KEY_CTRL)) {
     if (direction < 0) return pos > 0 ? -1 : 0;
@@ -242,7 +242,7 @@ int32_t calculate_skip_steps(const tarq_ctext* c, int32_t direction) {
 }
 
 void ctext_select_from_double_click(tarq_ctext* c, int32_t pos) {
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   pos = clamp(pos, 0, len);
   int cat = get_char_cat(c->text[pos]);
   int32_t a = pos, b = pos;
@@ -255,9 +255,9 @@ void ctext_select_from_double_click(tarq_ctext* c, int32_t pos) {
 }
 
 void ctext_select_from_triple_click(tarq_ctext* c, int32_t pos) {
-  pos = clamp(pos, 0, length_of(c));
-  int32_t end = line_end(c->text, pos);
-  c->select_start = line_start(c->text, pos);
+  pos = clamp(pos, 0, ctext_length(c));
+  int32_t end = ctext_line_end(c->text, pos);
+  c->select_start = ctext_line_start(c->text, pos);
   c->select_end = c->text[end] == '\n' ? end + 1 : end;
   c->cursor = c->select_end;
   clear_search(c);
@@ -293,7 +293,7 @@ void ctext_search_for_line(tarq_ctext* c) {
   int line;
   if (sscanf(c->search_text, "%d", &line) != 1 || line == -1) return;
   int lines = ctext_get_line_number_for_pos(c->text, 0x7FFFFFFF) + 1;
-  c->cursor = line < 1 || line > lines ? length_of(c) : ctext_get_pos_for_line_number(c->text, line - 1);
+  c->cursor = line < 1 || line > lines ? ctext_length(c) : ctext_get_pos_for_line_number(c->text, line - 1);
   ctext_bound_scrolling_to_cursor(c, 52);
 }
 
@@ -315,13 +315,13 @@ void ctext_search_for_bookmark(tarq_ctext* c, int32_t direction) {
       to = at[k - 1];
   }
   if (to < 0) return;
-  collapse(c, to);
+  ctext_collapse(c, to);
   ctext_bound_scrolling_to_cursor(c, c->line_height);
 }
 
 int start_of_block(const tarq_ctext* c) {
   const uint8_t* t = c->text;
-  int32_t pos = clamp(c->cursor, 0, length_of(c));
+  int32_t pos = clamp(c->cursor, 0, ctext_length(c));
   auto lower = [](uint8_t ch) { return ch >= 'a' && ch <= 'z'; };
   int32_t end = pos;
   if (!lower(t[end])) {
@@ -338,7 +338,7 @@ int start_of_block(const tarq_ctext* c) {
   // The nearest line before the cursor with something on it.
   int32_t stop = pos;
   for (;;) {
-    int32_t s = line_start(t, stop);
+    int32_t s = ctext_line_start(t, stop);
     int32_t i = s;
     while (i < stop && (is_space(t[i]) || t[i] == '\r')) i++;
     if (i < stop) {

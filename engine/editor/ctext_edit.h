@@ -8,6 +8,13 @@
 
 #include "engine/ctext.h"
 
+// The text's length; the start and the end (its '\n' or NUL) of the line
+// that holds `pos`; the cursor at `pos` with the selection collapsed onto it.
+int32_t ctext_length(const tarq_ctext* ctext);
+int32_t ctext_line_start(const uint8_t* text, int32_t pos);
+int32_t ctext_line_end(const uint8_t* text, int32_t pos);
+void ctext_collapse(tarq_ctext* ctext, int32_t pos);
+
 // Character categories: 1 word (letters, digits, '_', codes of 128 and up),
 // 2 punctuation, 0 anything else.
 int get_char_cat(uint8_t code);

@@ -25,18 +25,6 @@ constexpr uint32_t BACKGROUND = 0x404040;
 
 bool pressed(int32_t scancode) { return (tarq_get_key_state(scancode) & 2) != 0; }
 
-int32_t length_of(const tarq_ctext* c) { return (int32_t)strlen((const char*)c->text); }
-
-int32_t line_start(const uint8_t* t, int32_t pos) {
-  while (pos > 0 && t[pos - 1] != '\n') pos--;
-  return pos;
-}
-
-int32_t line_end(const uint8_t* t, int32_t pos) {
-  while (t[pos] && t[pos] != '\n') pos++;
-  return pos;
-}
-
 int32_t line_of(const tarq_ctext* c) { return ctext_get_line_number_for_pos(c->text, c->cursor); }
 
 int32_t step_height(const tarq_ctext* c) { return c->line_height > 4 ? c->line_height : 4; }
@@ -55,8 +43,6 @@ bool ctrl_letter(int32_t ch, char letter) {
 int32_t mouse_pos(const tarq_gui_element* e, const tarq_ctext* c, int32_t mx, int32_t my) {
   return tarq_get_ctextfield_pos_for_cursor(c, mx - e->x + c->scroll_x, my - e->y + c->scroll_y);
 }
-
-void collapse(tarq_ctext* c, int32_t pos) { c->cursor = c->select_start = c->select_end = pos; }
 
 void open_search(tarq_ctext* c, int by_line) {
   if (c->search_active) {
@@ -120,16 +106,16 @@ void delete_at_cursor(tarq_ctext* c) {
 
 void vertical_step(tarq_ctext* c, int32_t direction) {
   const uint8_t* t = c->text;
-  int32_t start = line_start(t, c->cursor);
+  int32_t start = ctext_line_start(t, c->cursor);
   if (direction < 0) {
     if (start == 0) {
       c->cursor = 0;
       return;
     }
-    c->cursor = line_x_to_cpos(c, line_start(t, start - 1), c->remembered_x);
+    c->cursor = line_x_to_cpos(c, ctext_line_start(t, start - 1), c->remembered_x);
   } else {
-    int32_t end = line_end(t, c->cursor);
-    if (c->cursor >= length_of(c)) return;
+    int32_t end = ctext_line_end(t, c->cursor);
+    if (c->cursor >= ctext_length(c)) return;
     if (t[end] == 0) {
       c->cursor = end;
       return;
@@ -142,7 +128,7 @@ void indent_selection(tarq_ctext* c, bool unindent) {
   tarq_backup_ctext(c);
   int32_t a = c->select_start < c->select_end ? c->select_start : c->select_end;
   int32_t b = c->select_start < c->select_end ? c->select_end : c->select_start;
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   if (b > len) b = len;
   int first = ctext_get_line_number_for_pos(c->text, a);
   int last = ctext_get_line_number_for_pos(c->text, b > a ? b - 1 : a);
@@ -172,7 +158,7 @@ void indent_selection(tarq_ctext* c, bool unindent) {
 
 void newline(tarq_ctext* c, bool shift) {
   ctextfield_delete_selected(c);
-  int32_t start = line_start(c->text, c->cursor);
+  int32_t start = ctext_line_start(c->text, c->cursor);
   std::basic_string<uint8_t> indent;
   for (int32_t i = start; i < c->cursor && (c->text[i] == ' ' || c->text[i] == '\t'); i++) indent.push_back(c->text[i]);
   ctext_insert_character(c, '\n');
@@ -184,9 +170,9 @@ void newline(tarq_ctext* c, bool shift) {
   closing += indent;
   closing += (const uint8_t*)(block == 2 ? "until " : "end");
   int32_t at = c->cursor;
-  int32_t before = length_of(c);
+  int32_t before = ctext_length(c);
   ctext_insert_text_ex(c, closing.c_str(), at, 0);
-  if (length_of(c) != before) collapse(c, at + 1);
+  if (ctext_length(c) != before) ctext_collapse(c, at + 1);
 }
 
 void backspace(tarq_ctext* c) {
@@ -207,15 +193,15 @@ void text_key(tarq_gui_element* e, tarq_ctext* c, int32_t ch) {
   const bool ctrl = tarq_get_key_state(TARQ_KEY_CTRL) != 0;
   const bool shift = tarq_get_key_state(TARQ_KEY_SHIFT) != 0;
   const bool alt = tarq_get_key_state(TARQ_KEY_ALT) != 0;
-  const int32_t len = length_of(c);
+  const int32_t len = ctext_length(c);
   const int32_t line_before = line_of(c);
   bool vertical = false, moves_selection = false;
 
   if (pressed(SDL_SCANCODE_HOME)) {
-    c->cursor = ctrl ? 0 : line_start(c->text, c->cursor);
+    c->cursor = ctrl ? 0 : ctext_line_start(c->text, c->cursor);
     moves_selection = true;
   } else if (pressed(SDL_SCANCODE_END)) {
-    c->cursor = ctrl ? len : line_end(c->text, c->cursor);
+    c->cursor = ctrl ? len : ctext_line_end(c->text, c->cursor);
     moves_selection = true;
   } else if (ctrl && ctrl_letter(ch, '1')) {
     ctext_move_line(c, -1);
@@ -242,9 +228,9 @@ void text_key(tarq_gui_element* e, tarq_ctext* c, int32_t ch) {
   } else if (ctrl && ctrl_letter(ch, 'b')) {
     toggle_block_comment(c);
   } else if (ctrl && ctrl_letter(ch, 'e')) {
-    c->cursor = line_end(c->text, c->cursor);
+    c->cursor = ctext_line_end(c->text, c->cursor);
   } else if (ctrl && ctrl_letter(ch, 'w')) {
-    c->cursor = line_start(c->text, c->cursor);
+    c->cursor = ctext_line_start(c->text, c->cursor);
   } else if (ctrl && ctrl_letter(ch, 'f')) {
     open_search(c, 0);
   } else if (ctrl && (ctrl_letter(ch, 'l') || ctrl_letter(ch, 'i'))) {
@@ -351,7 +337,7 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
       c->cursor = c->select_end = pos;
       c->remembered_x = get_line_x(c);
     } else {
-      collapse(c, pos);
+      ctext_collapse(c, pos);
       c->search_highlight = 0;
     }
   } else if (message == TARQ_GUI_HOLD && double_clicked == 0) {
@@ -369,7 +355,7 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
       text_key(e, c, a);
   }
 
-  int32_t len = length_of(c);
+  int32_t len = ctext_length(c);
   if (c->cursor < 0) c->cursor = 0;
   if (c->cursor > len) c->cursor = len;
   if (c->cursor != cursor_before) ctext_bound_scrolling_to_cursor(c, 0);
