@@ -1,4 +1,4 @@
-// Making and destroying cart objects.
+// Making and destroying cart objects, and the blank-label test.
 #include "console/cart.h"
 
 #include <cstring>
@@ -57,4 +57,12 @@ void tarq_destroy_tovo_cart(tovo_cart* cart) {
   tarq_destroy_bitmap(cart->label);
   for (tarq_undo_stack* stack : cart->undo) tarq_destroy_undo_stack(stack);
   tarq_free(cart);
+}
+
+bool label_is_blank(const tarq_bitmap* label) {
+  if (!label) return true;
+  int32_t n = label->width * label->height * (label->depth / 8);
+  for (int32_t i = 1; i < n; i++)
+    if (label->pixels[i] != label->pixels[0]) return false;
+  return true;
 }

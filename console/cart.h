@@ -79,3 +79,6 @@ tovo_cart* tarq_create_tovo_cart();
 // the cart and, when it is the machine's cart, clears the machine's pointer.
 // A null cart is ignored.
 void tarq_destroy_tovo_cart(tovo_cart* cart);
+
+// A label that is missing or of one colour throughout.
+bool label_is_blank(const tarq_bitmap* label);

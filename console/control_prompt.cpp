@@ -31,15 +31,6 @@ constexpr int LIST_FILTER_MAX = 1023;
 
 const char* string_arg(lua_State* L, int i) { return lua_type(L, i) == LUA_TSTRING ? lua_tostring(L, i) : nullptr; }
 
-// A label that is missing or of one colour throughout.
-bool label_is_blank(const tarq_bitmap* label) {
-  if (!label) return true;
-  int32_t n = label->width * label->height * (label->depth / 8);
-  for (int32_t i = 1; i < n; i++)
-    if (label->pixels[i] != label->pixels[0]) return false;
-  return true;
-}
-
 void save_to_clipboard() {
   if (pitem[0] && label_is_blank(pitem[0]->label)) {
     tovo_print_col("warning: label is blank", 9);

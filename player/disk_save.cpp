@@ -36,14 +36,6 @@ void print_sizes(int32_t size, int32_t colour) {
   tovo_print_col(line, colour);
 }
 
-bool label_is_blank(const tarq_bitmap* label) {
-  if (!label) return true;
-  int32_t n = label->width * label->height * (label->depth / 8);
-  for (int32_t i = 1; i < n; i++)
-    if (label->pixels[i] != label->pixels[0]) return false;
-  return true;
-}
-
 // The image forms: the flattened code goes into the cart and its tabs, then
 // the cart is written. 0 written.
 int save_image_form(tovo_cart* cart, const char* name, const char* flat, bool flattened) {
