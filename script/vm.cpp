@@ -485,11 +485,16 @@ enterframe:  // here slice is current, and every frame's saved pc
         savestate();
         if (CallInfo* nci = quickframe(L, ra, nresults, CIST_LUA | CIST_REENTRY)) {
           ci = nci;
-          if (!luaC_stepdue(L)) goto enterframe;  // nothing runs outside the loop
-          luaC_checkGC(L);
-          goto newframe;
-        }
-        if (ttisfcf(ra)) {  // a fast native function: no frame
+          if (luaC_stepdue(L)) {
+            luaC_checkGC(L);
+            goto newframe;
+          }
+          // Nothing ran outside the loop: the new frame starts here.
+          cl = clLvalue(ra);
+          k = cl->p->k;
+          base = ra + 1;
+          pc = cl->p->code;
+        } else if (ttisfcf(ra)) {  // a fast native function: no frame
           L->nargs = static_cast<int32_t>(L->top - ra) - 1;
           lua_Number r = fvalue(ra)(L);
           loadbudget();
