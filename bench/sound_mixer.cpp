@@ -59,6 +59,7 @@ void fill_busy_sfx(tovo_sfx* s, int seed, bool custom) {
 void BM_MixerCallbackEightBusyChannels(benchmark::State& state) {
   tarq_config_default();
   cconfig.headless = 1;
+  tovo_set_sound_machine({pstate.sound_regs});
   tarq_sound_init(22050, 1);
   tarq_state.rate = tarq_state.rate_requested = 22050;
   tarq_state.channels = tarq_state.channels_requested = 1;

@@ -34,7 +34,7 @@ int32_t min_4096(int32_t n) { return n > 4096 ? 4096 : n; }
 // file (or the mounted cart itself when that file does not exist), else the
 // name inside the cstore folder. False when the name is refused.
 bool reload_file(const char* name, char* path) {
-  if (tovo_shell.mounted_sandboxed_file(name, path, TARQ_PATH_MAX)) {
+  if (tovo_shell.mounted_sandboxed_file(name, path, TARQ_PATH_MAX) == 0) {
     if (tovo_shell.file_exists(path)) return true;
     tarq_logf("sandboxed_cstore file not found: %s\n", path);
     snprintf(path, TARQ_PATH_MAX, "%s", name);
@@ -123,7 +123,7 @@ int kx_cstore(lua_State* L) {
       return 1;
     }
     if (name[0] == '/') name++;
-    bool mounted = tovo_shell.mounted_sandboxed_file(name, path, TARQ_PATH_MAX);
+    bool mounted = tovo_shell.mounted_sandboxed_file(name, path, TARQ_PATH_MAX) == 0;
     if (!mounted) {
       sandboxed = 0;
       if (tovo_shell.cstore_file_for_name(name, path, TARQ_PATH_MAX) != 0) {

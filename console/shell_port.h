@@ -12,8 +12,8 @@ struct tovo_shell_port {
   // *message, 3 no id.
   int (*load_cdata)(const char* id, const char** message);
   int (*cdata_opened)();  // 1 once cartdata() was called in this run
-  // A cart mounted from the data file under this name: 1, with its sandboxed
-  // cstore file in out (size bytes); else 0.
+  // A cart mounted from the data file under this name: 0, with its sandboxed
+  // cstore file in out (size bytes); 1 when the name is no mounted cart.
   int (*mounted_sandboxed_file)(const char* name, char* out, int size);
   // The file of a name inside the cstore folder: 0, or 1 when refused.
   int (*cstore_file_for_name)(const char* name, char* out, int size);

@@ -1,6 +1,7 @@
 // Starting sound: the device runs the sound engine's mixer callback.
 #include "engine/audio_plat.h"
 #include "engine/config.h"
+#include "engine/services.h"
 
 int tarq_sound_init_plat(int32_t rate, int32_t channels) {
   if (cconfig.mix_buffer_size == 0) return 0;

@@ -20,8 +20,3 @@ void tarq_unlock_audio_plat();
 
 // The device step of tarq_sound_init_plat with a given callback.
 int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback callback);
-
-// Provided by the sound engine.
-void tarq_mixer_callback(void* user, uint8_t* stream, int len);
-void tarq_set_sound_volume(int32_t v);
-void tarq_set_music_volume(int32_t v);

@@ -12,10 +12,10 @@
 #include "engine/host.h"
 #include "engine/joystick.h"
 #include "engine/prng.h"
+#include "engine/services.h"
 #include "engine/tarq.h"
 #include "engine/text.h"
 #include "engine/video.h"
-#include "sound/sound.h"
 
 tarq_engine_state tarq_state;
 int32_t tarq_inited = 0;

@@ -9,9 +9,9 @@
 #include "engine/log.h"
 #include "engine/mem.h"
 #include "engine/model.h"
+#include "engine/services.h"
 #include "engine/tarq.h"
 #include "engine/voxmap.h"
-#include "sound/pod_items.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "engine/model.h"
 #include "engine/pod.h"
 #include "engine/pod_file.h"
+#include "engine/services.h"
 #include "engine/voxmap.h"
-#include "sound/pod_items.h"
 
 tarq_save_item_func tarq_save_item_hook = nullptr;
 

@@ -1,5 +1,5 @@
 // The application hooks that the engine calls by name.
-#include "engine/hooks.h"
+#include "engine/services.h"
 #include "player/frame.h"
 #include "player/shell_init.h"
 

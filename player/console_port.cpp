@@ -51,7 +51,8 @@ int cdata_opened() { return disk_state.cdata_id[0] != 0; }
 
 int mounted_sandboxed_file(const char* name, char* out, int size) {
   const tovo_mounted_cart* mounted = get_embedded_cart_hash_for_filename(name, 0);
-  return mounted && copy_path(get_sandboxed_cstore_filename(mounted->hash), out, size) == 0;
+  if (!mounted) return 1;
+  return copy_path(get_sandboxed_cstore_filename(mounted->hash), out, size);
 }
 
 int cstore_file_for_name(const char* name, char* out, int size) {

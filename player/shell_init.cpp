@@ -39,6 +39,7 @@
 #include "player/selection_sets.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
+#include "sound/machine.h"
 #include "sound/sound.h"
 
 namespace {
@@ -192,6 +193,7 @@ int tovo_shell_init(int argc, char** argv) {
   init_editor_state();
   tovo_create_selection_sets();
   pstate.cart = tarq_create_tovo_cart();
+  tovo_set_sound_machine({pstate.sound_regs});
 
   char pod_path[TARQ_PATH_MAX];
   tarq_prefix_with_program_path("data.pod", pod_path);

@@ -20,7 +20,7 @@ void statement(LexState* ls);
   lua_State* L = fs->ls->L;
   int line = fs->f->linedefined;
   const char* where = line == 0 ? "main function"
-                                : luaO_pushfstring(L, "function at line %s", tovo_line_and_tab(fs->ls, line));
+                                : luaO_pushfstring(L, "function at line %s", luaY_line_and_tab(fs->ls, line));
   const char* msg = luaO_pushfstring(L, "too many %s (limit is %d) in %s", what, tovo_int2num(limit), where);
   luaX_syntaxerror(fs->ls, msg);
 }
@@ -55,7 +55,7 @@ Proto* addprototype(LexState* ls) {
 
 void codeclosure(LexState* ls, expdesc* v) {
   FuncState* fs = ls->fs->prev;  // the closure is made in the enclosing function
-  tovo_init_exp(v, VRELOCABLE, luaK_codeABx(fs, OP_CLOSURE, 0, static_cast<unsigned int>(fs->np - 1)));
+  luaY_init_exp(v, VRELOCABLE, luaK_codeABx(fs, OP_CLOSURE, 0, static_cast<unsigned int>(fs->np - 1)));
   luaK_exp2nextreg(fs, v);
 }
 
@@ -81,7 +81,7 @@ void open_func(LexState* ls, FuncState* fs, BlockCnt* bl) {
   fs->h = luaH_new(L);
   sethvalue(L->top, fs->h);  // anchored for the whole compile of the function
   incr_top(L);
-  tovo_enterblock(fs, bl, 0);
+  luaY_enterblock(fs, bl, 0);
 }
 
 // The current token was anchored in a function whose constants are going:
@@ -99,7 +99,7 @@ void close_func(LexState* ls) {
   FuncState* fs = ls->fs;
   Proto* f = fs->f;
   luaK_ret(fs, 0, 0);  // final return
-  tovo_leaveblock(fs);
+  luaY_leaveblock(fs);
   f->code = luaM_reallocvector(L, f->code, static_cast<size_t>(f->sizecode), static_cast<size_t>(fs->pc));
   f->sizecode = fs->pc;
   f->lineinfo = luaM_reallocvector(L, f->lineinfo, static_cast<size_t>(f->sizelineinfo), static_cast<size_t>(fs->pc));
@@ -127,7 +127,7 @@ void parlist(LexState* ls) {
     do {
       switch (ls->t.token) {
         case TK_NAME:
-          tovo_new_localvar(ls, tovo_str_checkname(ls));
+          luaY_new_localvar(ls, luaY_str_checkname(ls));
           nparams++;
           break;
         case TK_DOTS:
@@ -136,9 +136,9 @@ void parlist(LexState* ls) {
           break;
         default: luaX_syntaxerror(ls, "<name> or '...' expected");
       }
-    } while (!f->is_vararg && tovo_testnext(ls, ','));
+    } while (!f->is_vararg && luaY_testnext(ls, ','));
   }
-  tovo_adjustlocalvars(ls, nparams);
+  luaY_adjustlocalvars(ls, nparams);
   f->numparams = fs->nactvar;
   luaK_reserveregs(fs, fs->nactvar);
 }
@@ -148,9 +148,9 @@ void parlist(LexState* ls) {
 void block(LexState* ls) {
   FuncState* fs = ls->fs;
   BlockCnt bl;
-  tovo_enterblock(fs, &bl, 0);
-  tovo_statlist(ls);
-  tovo_leaveblock(fs);
+  luaY_enterblock(fs, &bl, 0);
+  luaY_statlist(ls);
+  luaY_leaveblock(fs);
 }
 
 // The targets of a multiple assignment, chained from the last to the first.
@@ -189,18 +189,18 @@ void check_conflict(LexState* ls, LHS_assign* lh, expdesc* v) {
 void assignment(LexState* ls, LHS_assign* lh, int nvars) {
   expdesc e;
   if (!vkisvar(lh->v.k)) luaX_syntaxerror(ls, "syntax error");
-  if (tovo_testnext(ls, ',')) {
+  if (luaY_testnext(ls, ',')) {
     LHS_assign nv;
     nv.prev = lh;
-    tovo_suffixedexp(ls, &nv.v);
+    luaY_suffixedexp(ls, &nv.v);
     if (nv.v.k != VINDEXED) check_conflict(ls, lh, &nv.v);
-    tovo_checklimit(ls->fs, nvars + ls->L->nCcalls, LUAI_MAXCCALLS, "C levels");
+    luaY_checklimit(ls->fs, nvars + ls->L->nCcalls, LUAI_MAXCCALLS, "C levels");
     assignment(ls, &nv, nvars + 1);
   } else {
-    tovo_checknext(ls, '=');
-    int nexps = tovo_explist(ls, &e);
+    luaY_checknext(ls, '=');
+    int nexps = luaY_explist(ls, &e);
     if (nexps != nvars) {
-      tovo_adjust_assign(ls, nvars, nexps, &e);
+      luaY_adjust_assign(ls, nvars, nexps, &e);
       if (nexps > nvars) ls->fs->freereg = static_cast<uint8_t>(ls->fs->freereg - (nexps - nvars));
     } else {
       luaK_setoneret(ls->fs, &e);
@@ -208,13 +208,13 @@ void assignment(LexState* ls, LHS_assign* lh, int nvars) {
       return;
     }
   }
-  tovo_init_exp(&e, VNONRELOC, ls->fs->freereg - 1);  // the default assignment
+  luaY_init_exp(&e, VNONRELOC, ls->fs->freereg - 1);  // the default assignment
   luaK_storevar(ls->fs, &lh->v, &e);
 }
 
 int cond(LexState* ls) {
   expdesc v;
-  tovo_expr(ls, &v);
+  luaY_expr(ls, &v);
   if (v.k == VNIL) v.k = VFALSE;  // falses are all equal here
   luaK_goiftrue(ls->fs, &v);
   return v.f;
@@ -223,14 +223,14 @@ int cond(LexState* ls) {
 void gotostat(LexState* ls, int pc) {
   int line = ls->linenumber;
   TString* label;
-  if (tovo_testnext(ls, TK_GOTO)) {
-    label = tovo_str_checkname(ls);
+  if (luaY_testnext(ls, TK_GOTO)) {
+    label = luaY_str_checkname(ls);
   } else {
     luaX_next(ls);  // skip "break"
     label = luaS_newliteral(ls->L, "break");
   }
-  int g = tovo_newlabelentry(ls, &ls->dyd->gt, label, line, pc);
-  tovo_findlabel(ls, g);
+  int g = luaY_newlabelentry(ls, &ls->dyd->gt, label, line, pc);
+  luaY_findlabel(ls, g);
 }
 
 void skipnoopstat(LexState* ls) {
@@ -240,12 +240,12 @@ void skipnoopstat(LexState* ls) {
 void labelstat(LexState* ls, TString* label, int line) {
   FuncState* fs = ls->fs;
   Labellist* ll = &ls->dyd->label;
-  tovo_checkrepeated(fs, ll, label);
-  tovo_checknext(ls, TK_DBCOLON);
-  int l = tovo_newlabelentry(ls, ll, label, line, fs->pc);
+  luaY_checkrepeated(fs, ll, label);
+  luaY_checknext(ls, TK_DBCOLON);
+  int l = luaY_newlabelentry(ls, ll, label, line, fs->pc);
   skipnoopstat(ls);
   if (block_follow(ls, false)) ll->arr[l].nactvar = fs->bl->nactvar;  // the block's locals are dead here
-  tovo_findgotos(ls, &ll->arr[l]);
+  luaY_findgotos(ls, &ll->arr[l]);
 }
 
 void whilestat(LexState* ls, int line) {
@@ -254,12 +254,12 @@ void whilestat(LexState* ls, int line) {
   luaX_next(ls);
   int whileinit = luaK_getlabel(fs);
   int condexit = cond(ls);
-  tovo_enterblock(fs, &bl, 1);
-  tovo_checknext(ls, TK_DO);
+  luaY_enterblock(fs, &bl, 1);
+  luaY_checknext(ls, TK_DO);
   block(ls);
   luaK_patchlist(fs, luaK_jump(fs), whileinit);
-  tovo_check_match(ls, TK_END, TK_WHILE, line);
-  tovo_leaveblock(fs);
+  luaY_check_match(ls, TK_END, TK_WHILE, line);
+  luaY_leaveblock(fs);
   luaK_patchtohere(fs, condexit);
 }
 
@@ -268,21 +268,21 @@ void repeatstat(LexState* ls, int line) {
   int repeat_init = luaK_getlabel(fs);
   BlockCnt bl1;
   BlockCnt bl2;
-  tovo_enterblock(fs, &bl1, 1);  // the loop
-  tovo_enterblock(fs, &bl2, 0);  // its scope
+  luaY_enterblock(fs, &bl1, 1);  // the loop
+  luaY_enterblock(fs, &bl2, 0);  // its scope
   luaX_next(ls);
-  tovo_statlist(ls);
-  tovo_check_match(ls, TK_UNTIL, TK_REPEAT, line);
+  luaY_statlist(ls);
+  luaY_check_match(ls, TK_UNTIL, TK_REPEAT, line);
   int condexit = cond(ls);  // may see the scope's locals
   if (bl2.upval) luaK_patchclose(fs, condexit, bl2.nactvar);
-  tovo_leaveblock(fs);
+  luaY_leaveblock(fs);
   luaK_patchlist(fs, condexit, repeat_init);
-  tovo_leaveblock(fs);
+  luaY_leaveblock(fs);
 }
 
 int exp1(LexState* ls) {
   expdesc e;
-  tovo_expr(ls, &e);
+  luaY_expr(ls, &e);
   luaK_exp2nextreg(ls->fs, &e);
   return e.u.info;
 }
@@ -290,14 +290,14 @@ int exp1(LexState* ls) {
 void forbody(LexState* ls, int base, int line, int nvars, bool isnum) {
   BlockCnt bl;
   FuncState* fs = ls->fs;
-  tovo_adjustlocalvars(ls, 3);  // the control variables
-  tovo_checknext(ls, TK_DO);
+  luaY_adjustlocalvars(ls, 3);  // the control variables
+  luaY_checknext(ls, TK_DO);
   int prep = isnum ? luaK_codeAsBx(fs, OP_FORPREP, base, NO_JUMP) : luaK_jump(fs);
-  tovo_enterblock(fs, &bl, 0);
-  tovo_adjustlocalvars(ls, nvars);
+  luaY_enterblock(fs, &bl, 0);
+  luaY_adjustlocalvars(ls, nvars);
   luaK_reserveregs(fs, nvars);
   block(ls);
-  tovo_leaveblock(fs);
+  luaY_leaveblock(fs);
   luaK_patchtohere(fs, prep);
   int endfor;
   if (isnum) {
@@ -312,7 +312,7 @@ void forbody(LexState* ls, int base, int line, int nvars, bool isnum) {
 }
 
 void new_localvarliteral(LexState* ls, const char* name, size_t len) {
-  tovo_new_localvar(ls, luaX_newstring(ls, name, len));
+  luaY_new_localvar(ls, luaX_newstring(ls, name, len));
 }
 
 void fornum(LexState* ls, TString* varname, int line) {
@@ -321,12 +321,12 @@ void fornum(LexState* ls, TString* varname, int line) {
   new_localvarliteral(ls, "(for index)", 11);
   new_localvarliteral(ls, "(for limit)", 11);
   new_localvarliteral(ls, "(for step)", 10);
-  tovo_new_localvar(ls, varname);
-  tovo_checknext(ls, '=');
+  luaY_new_localvar(ls, varname);
+  luaY_checknext(ls, '=');
   exp1(ls);  // initial value
-  tovo_checknext(ls, ',');
+  luaY_checknext(ls, ',');
   exp1(ls);  // limit
-  if (tovo_testnext(ls, ',')) {
+  if (luaY_testnext(ls, ',')) {
     exp1(ls);  // step
   } else {     // default step 1
     luaK_codek(fs, fs->freereg, luaK_numberK(fs, tovo_int2num(1)));
@@ -343,14 +343,14 @@ void forlist(LexState* ls, TString* indexname) {
   new_localvarliteral(ls, "(for generator)", 15);
   new_localvarliteral(ls, "(for state)", 11);
   new_localvarliteral(ls, "(for control)", 13);
-  tovo_new_localvar(ls, indexname);
-  while (tovo_testnext(ls, ',')) {
-    tovo_new_localvar(ls, tovo_str_checkname(ls));
+  luaY_new_localvar(ls, indexname);
+  while (luaY_testnext(ls, ',')) {
+    luaY_new_localvar(ls, luaY_str_checkname(ls));
     nvars++;
   }
-  tovo_checknext(ls, TK_IN);
+  luaY_checknext(ls, TK_IN);
   int line = ls->linenumber;
-  tovo_adjust_assign(ls, 3, tovo_explist(ls, &e), &e);
+  luaY_adjust_assign(ls, 3, luaY_explist(ls, &e), &e);
   luaK_checkstack(fs, 3);  // room for the call of the generator
   forbody(ls, base, line, nvars - 3, false);
 }
@@ -358,17 +358,17 @@ void forlist(LexState* ls, TString* indexname) {
 void forstat(LexState* ls, int line) {
   FuncState* fs = ls->fs;
   BlockCnt bl;
-  tovo_enterblock(fs, &bl, 1);  // the loop and its control variables
+  luaY_enterblock(fs, &bl, 1);  // the loop and its control variables
   luaX_next(ls);
-  TString* varname = tovo_str_checkname(ls);
+  TString* varname = luaY_str_checkname(ls);
   switch (ls->t.token) {
     case '=': fornum(ls, varname, line); break;
     case ',':
     case TK_IN: forlist(ls, varname); break;
     default: luaX_syntaxerror(ls, "'=' or 'in' expected");
   }
-  tovo_check_match(ls, TK_END, TK_FOR, line);
-  tovo_leaveblock(fs);
+  luaY_check_match(ls, TK_END, TK_FOR, line);
+  luaY_leaveblock(fs);
 }
 
 void test_then_block(LexState* ls, int* escapelist) {
@@ -377,25 +377,25 @@ void test_then_block(LexState* ls, int* escapelist) {
   expdesc v;
   int jf;  // jump over the block when the condition is false
   luaX_next(ls);  // skip "if" or "elseif"
-  tovo_expr(ls, &v);
-  tovo_checknext(ls, TK_THEN);
+  luaY_expr(ls, &v);
+  luaY_checknext(ls, TK_THEN);
   if (ls->t.token == TK_GOTO || ls->t.token == TK_BREAK) {
     luaK_goiffalse(ls->fs, &v);  // jump to the target when true
-    tovo_enterblock(fs, &bl, 0);
+    luaY_enterblock(fs, &bl, 0);
     gotostat(ls, v.t);
     skipnoopstat(ls);
     if (block_follow(ls, false)) {  // nothing else in the block
-      tovo_leaveblock(fs);
+      luaY_leaveblock(fs);
       return;
     }
     jf = luaK_jump(fs);
   } else {
     luaK_goiftrue(ls->fs, &v);
-    tovo_enterblock(fs, &bl, 0);
+    luaY_enterblock(fs, &bl, 0);
     jf = v.f;
   }
-  tovo_statlist(ls);
-  tovo_leaveblock(fs);
+  luaY_statlist(ls);
+  luaY_leaveblock(fs);
   if (ls->t.token == TK_ELSE || ls->t.token == TK_ELSEIF) luaK_concat(fs, escapelist, luaK_jump(fs));
   luaK_patchtohere(fs, jf);
 }
@@ -405,18 +405,18 @@ void ifstat(LexState* ls, int line) {
   int escapelist = NO_JUMP;  // exits of the blocks
   test_then_block(ls, &escapelist);
   while (ls->t.token == TK_ELSEIF) test_then_block(ls, &escapelist);
-  if (tovo_testnext(ls, TK_ELSE)) block(ls);
-  tovo_check_match(ls, TK_END, TK_IF, line);
+  if (luaY_testnext(ls, TK_ELSE)) block(ls);
+  luaY_check_match(ls, TK_END, TK_IF, line);
   luaK_patchtohere(fs, escapelist);
 }
 
 void localfunc(LexState* ls) {
   expdesc b;
   FuncState* fs = ls->fs;
-  tovo_new_localvar(ls, tovo_str_checkname(ls));
-  tovo_adjustlocalvars(ls, 1);  // visible inside its own body
-  tovo_body(ls, &b, false, ls->linenumber);
-  tovo_getlocvar(fs, b.u.info)->startpc = fs->pc;  // debug information sees it only now
+  luaY_new_localvar(ls, luaY_str_checkname(ls));
+  luaY_adjustlocalvars(ls, 1);  // visible inside its own body
+  luaY_body(ls, &b, false, ls->linenumber);
+  luaY_getlocvar(fs, b.u.info)->startpc = fs->pc;  // debug information sees it only now
 }
 
 void localstat(LexState* ls) {
@@ -424,26 +424,26 @@ void localstat(LexState* ls) {
   int nexps;
   expdesc e;
   do {
-    tovo_new_localvar(ls, tovo_str_checkname(ls));
+    luaY_new_localvar(ls, luaY_str_checkname(ls));
     nvars++;
-  } while (tovo_testnext(ls, ','));
-  if (tovo_testnext(ls, '=')) {
-    nexps = tovo_explist(ls, &e);
+  } while (luaY_testnext(ls, ','));
+  if (luaY_testnext(ls, '=')) {
+    nexps = luaY_explist(ls, &e);
   } else {
     e.k = VVOID;
     nexps = 0;
   }
-  tovo_adjust_assign(ls, nvars, nexps, &e);
-  tovo_adjustlocalvars(ls, nvars);
+  luaY_adjust_assign(ls, nvars, nexps, &e);
+  luaY_adjustlocalvars(ls, nvars);
 }
 
 bool funcname(LexState* ls, expdesc* v) {
   bool ismethod = false;
-  tovo_singlevar(ls, v);
-  while (ls->t.token == '.') tovo_fieldsel(ls, v);
+  luaY_singlevar(ls, v);
+  while (ls->t.token == '.') luaY_fieldsel(ls, v);
   if (ls->t.token == ':') {
     ismethod = true;
-    tovo_fieldsel(ls, v);
+    luaY_fieldsel(ls, v);
   }
   return ismethod;
 }
@@ -453,7 +453,7 @@ void funcstat(LexState* ls, int line) {
   expdesc b;
   luaX_next(ls);  // skip "function"
   bool ismethod = funcname(ls, &v);
-  tovo_body(ls, &b, ismethod, line);
+  luaY_body(ls, &b, ismethod, line);
   luaK_storevar(ls->fs, &v, &b);
   luaK_fixline(ls->fs, line);  // the definition happens on the first line
 }
@@ -461,7 +461,7 @@ void funcstat(LexState* ls, int line) {
 void exprstat(LexState* ls) {
   FuncState* fs = ls->fs;
   LHS_assign v;
-  tovo_suffixedexp(ls, &v.v);
+  luaY_suffixedexp(ls, &v.v);
   if (ls->t.token == '=' || ls->t.token == ',') {
     v.prev = nullptr;
     assignment(ls, &v, 1);
@@ -479,7 +479,7 @@ void retstat(LexState* ls) {
   if (block_follow(ls, true) || ls->t.token == ';') {
     first = nret = 0;
   } else {
-    nret = tovo_explist(ls, &e);
+    nret = luaY_explist(ls, &e);
     if (e.k == VCALL || e.k == VVARARG) {
       luaK_setmultret(fs, &e);
       if (e.k == VCALL && nret == 1) SET_OPCODE(getcode(fs, &e), OP_TAILCALL);
@@ -493,13 +493,13 @@ void retstat(LexState* ls) {
     }
   }
   luaK_ret(fs, first, nret);
-  tovo_testnext(ls, ';');
+  luaY_testnext(ls, ';');
 }
 
 void statement(LexState* ls) {
   int line = ls->linenumber;
   tovo_last_line_number = line;
-  tovo_enterlevel(ls);
+  luaY_enterlevel(ls);
   switch (ls->t.token) {
     case ';': luaX_next(ls); break;
     case TK_IF: ifstat(ls, line); break;
@@ -507,21 +507,21 @@ void statement(LexState* ls) {
     case TK_DO:
       luaX_next(ls);
       block(ls);
-      tovo_check_match(ls, TK_END, TK_DO, line);
+      luaY_check_match(ls, TK_END, TK_DO, line);
       break;
     case TK_FOR: forstat(ls, line); break;
     case TK_REPEAT: repeatstat(ls, line); break;
     case TK_FUNCTION: funcstat(ls, line); break;
     case TK_LOCAL:
       luaX_next(ls);
-      if (tovo_testnext(ls, TK_FUNCTION))
+      if (luaY_testnext(ls, TK_FUNCTION))
         localfunc(ls);
       else
         localstat(ls);
       break;
     case TK_DBCOLON:
       luaX_next(ls);
-      labelstat(ls, tovo_str_checkname(ls), line);
+      labelstat(ls, luaY_str_checkname(ls), line);
       break;
     case TK_RETURN:
       luaX_next(ls);
@@ -532,7 +532,7 @@ void statement(LexState* ls) {
     default: exprstat(ls); break;
   }
   ls->fs->freereg = ls->fs->nactvar;  // free the statement's temporaries
-  tovo_leavelevel(ls);
+  luaY_leavelevel(ls);
 }
 
 void mainfunc(LexState* ls, FuncState* fs) {
@@ -540,11 +540,11 @@ void mainfunc(LexState* ls, FuncState* fs) {
   expdesc v;
   open_func(ls, fs, &bl);
   fs->f->is_vararg = 1;
-  tovo_init_exp(&v, VLOCAL, 0);  // _ENV is the chunk's one upvalue
-  tovo_newupvalue(fs, ls->envn, &v);
+  luaY_init_exp(&v, VLOCAL, 0);  // _ENV is the chunk's one upvalue
+  luaY_newupvalue(fs, ls->envn, &v);
   luaX_next(ls);
-  tovo_statlist(ls);
-  tovo_check(ls, TK_EOS);
+  luaY_statlist(ls);
+  luaY_check(ls, TK_EOS);
   close_func(ls);
 }
 
@@ -552,70 +552,70 @@ void mainfunc(LexState* ls, FuncState* fs) {
 
 // ---- shared helpers ----
 
-const char* tovo_line_and_tab(LexState* ls, int line) {
+const char* luaY_line_and_tab(LexState* ls, int line) {
   int tab = 0;
   int tab_line = find_tab_line(line, &tab);
   return luaO_pushfstring(ls->L, "%d (tab %d)", tovo_int2num(tab_line), tovo_int2num(tab));
 }
 
-void tovo_error_expected(LexState* ls, int token) {
+void luaY_error_expected(LexState* ls, int token) {
   luaX_syntaxerror(ls, luaO_pushfstring(ls->L, "%s expected", luaX_token2str(ls, token)));
 }
 
-void tovo_check_match(LexState* ls, int what, int who, int where) {
-  if (tovo_testnext(ls, what)) return;
-  if (where == ls->linenumber) tovo_error_expected(ls, what);
+void luaY_check_match(LexState* ls, int what, int who, int where) {
+  if (luaY_testnext(ls, what)) return;
+  if (where == ls->linenumber) luaY_error_expected(ls, what);
   const char* what_text = luaX_token2str(ls, what);
   const char* who_text = luaX_token2str(ls, who);
-  const char* at = tovo_line_and_tab(ls, where);
+  const char* at = luaY_line_and_tab(ls, where);
   luaX_syntaxerror(ls, luaO_pushfstring(ls->L, "%s expected (to close %s at line %s)", what_text, who_text, at));
 }
 
-void tovo_checklimit(FuncState* fs, int v, int l, const char* what) {
+void luaY_checklimit(FuncState* fs, int v, int l, const char* what) {
   if (v > l) errorlimit(fs, l, what);
 }
 
-bool tovo_testnext(LexState* ls, int c) {
+bool luaY_testnext(LexState* ls, int c) {
   if (ls->t.token != c) return false;
   luaX_next(ls);
   return true;
 }
 
-void tovo_check(LexState* ls, int c) {
-  if (ls->t.token != c) tovo_error_expected(ls, c);
+void luaY_check(LexState* ls, int c) {
+  if (ls->t.token != c) luaY_error_expected(ls, c);
 }
 
-void tovo_checknext(LexState* ls, int c) {
-  tovo_check(ls, c);
+void luaY_checknext(LexState* ls, int c) {
+  luaY_check(ls, c);
   luaX_next(ls);
 }
 
-TString* tovo_str_checkname(LexState* ls) {
-  tovo_check(ls, TK_NAME);
+TString* luaY_str_checkname(LexState* ls) {
+  luaY_check(ls, TK_NAME);
   TString* ts = ls->t.seminfo.ts;
   luaX_next(ls);
   return ts;
 }
 
-void tovo_init_exp(expdesc* e, expkind k, int i) {
+void luaY_init_exp(expdesc* e, expkind k, int i) {
   e->f = e->t = NO_JUMP;
   e->k = k;
   e->u.info = i;
 }
 
-void tovo_codestring(LexState* ls, expdesc* e, TString* s) { tovo_init_exp(e, VK, luaK_stringK(ls->fs, s)); }
+void luaY_codestring(LexState* ls, expdesc* e, TString* s) { luaY_init_exp(e, VK, luaK_stringK(ls->fs, s)); }
 
-void tovo_checkname(LexState* ls, expdesc* e) { tovo_codestring(ls, e, tovo_str_checkname(ls)); }
+void luaY_checkname(LexState* ls, expdesc* e) { luaY_codestring(ls, e, luaY_str_checkname(ls)); }
 
-void tovo_enterlevel(LexState* ls) {
+void luaY_enterlevel(LexState* ls) {
   lua_State* L = ls->L;
   ++L->nCcalls;
-  tovo_checklimit(ls->fs, L->nCcalls, LUAI_MAXCCALLS, "C levels");
+  luaY_checklimit(ls->fs, L->nCcalls, LUAI_MAXCCALLS, "C levels");
 }
 
-void tovo_leavelevel(LexState* ls) { ls->L->nCcalls--; }
+void luaY_leavelevel(LexState* ls) { ls->L->nCcalls--; }
 
-void tovo_statlist(LexState* ls) {
+void luaY_statlist(LexState* ls) {
   while (!block_follow(ls, true)) {
     if (ls->t.token == TK_RETURN) {
       statement(ls);
@@ -625,22 +625,22 @@ void tovo_statlist(LexState* ls) {
   }
 }
 
-void tovo_body(LexState* ls, expdesc* e, bool ismethod, int line) {
+void luaY_body(LexState* ls, expdesc* e, bool ismethod, int line) {
   FuncState new_fs;
   BlockCnt bl;
   new_fs.f = addprototype(ls);
   new_fs.f->linedefined = line;
   open_func(ls, &new_fs, &bl);
-  tovo_checknext(ls, '(');
+  luaY_checknext(ls, '(');
   if (ismethod) {
     new_localvarliteral(ls, "self", 4);
-    tovo_adjustlocalvars(ls, 1);
+    luaY_adjustlocalvars(ls, 1);
   }
   parlist(ls);
-  tovo_checknext(ls, ')');
-  tovo_statlist(ls);
+  luaY_checknext(ls, ')');
+  luaY_statlist(ls);
   new_fs.f->lastlinedefined = ls->linenumber;
-  tovo_check_match(ls, TK_END, TK_FUNCTION, line);
+  luaY_check_match(ls, TK_END, TK_FUNCTION, line);
   codeclosure(ls, e);
   close_func(ls);
 }

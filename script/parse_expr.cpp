@@ -78,9 +78,9 @@ bool hasmultret(expkind k) { return k == VCALL || k == VVARARG; }
 
 void yindex(LexState* ls, expdesc* v) {
   luaX_next(ls);  // skip '['
-  tovo_expr(ls, v);
+  luaY_expr(ls, v);
   luaK_exp2val(ls->fs, v);
-  tovo_checknext(ls, ']');
+  luaY_checknext(ls, ']');
 }
 
 // ---- table constructors ----
@@ -99,15 +99,15 @@ void recfield(LexState* ls, ConsControl* cc) {
   expdesc key;
   expdesc val;
   if (ls->t.token == TK_NAME) {
-    tovo_checklimit(fs, cc->nh, MAX_INT, "items in a constructor");
-    tovo_checkname(ls, &key);
+    luaY_checklimit(fs, cc->nh, MAX_INT, "items in a constructor");
+    luaY_checkname(ls, &key);
   } else {
     yindex(ls, &key);
   }
   cc->nh++;
-  tovo_checknext(ls, '=');
+  luaY_checknext(ls, '=');
   int rkkey = luaK_exp2RK(fs, &key);
-  tovo_expr(ls, &val);
+  luaY_expr(ls, &val);
   luaK_codeABC(fs, OP_SETTABLE, cc->t->u.info, rkkey, luaK_exp2RK(fs, &val));
   fs->freereg = static_cast<uint8_t>(reg);
 }
@@ -135,8 +135,8 @@ void lastlistfield(FuncState* fs, ConsControl* cc) {
 }
 
 void listfield(LexState* ls, ConsControl* cc) {
-  tovo_expr(ls, &cc->v);
-  tovo_checklimit(ls->fs, cc->na, MAX_INT, "items in a constructor");
+  luaY_expr(ls, &cc->v);
+  luaY_checklimit(ls->fs, cc->na, MAX_INT, "items in a constructor");
   cc->na++;
   cc->tostore++;
 }
@@ -161,16 +161,16 @@ void constructor(LexState* ls, expdesc* t) {
   ConsControl cc;
   cc.na = cc.nh = cc.tostore = 0;
   cc.t = t;
-  tovo_init_exp(t, VRELOCABLE, pc);
-  tovo_init_exp(&cc.v, VVOID, 0);
+  luaY_init_exp(t, VRELOCABLE, pc);
+  luaY_init_exp(&cc.v, VVOID, 0);
   luaK_exp2nextreg(fs, t);
-  tovo_checknext(ls, '{');
+  luaY_checknext(ls, '{');
   do {
     if (ls->t.token == '}') break;
     closelistfield(fs, &cc);
     field(ls, &cc);
-  } while (tovo_testnext(ls, ',') || tovo_testnext(ls, ';'));
-  tovo_check_match(ls, '}', '{', line);
+  } while (luaY_testnext(ls, ',') || luaY_testnext(ls, ';'));
+  luaY_check_match(ls, '}', '{', line);
   lastlistfield(fs, &cc);
   SETARG_B(fs->f->code[pc], luaO_int2fb(static_cast<unsigned int>(cc.na)));
   SETARG_C(fs->f->code[pc], luaO_int2fb(static_cast<unsigned int>(cc.nh)));
@@ -187,14 +187,14 @@ void funcargs(LexState* ls, expdesc* f, int line) {
       if (ls->t.token == ')') {
         args.k = VVOID;
       } else {
-        tovo_explist(ls, &args);
+        luaY_explist(ls, &args);
         luaK_setmultret(fs, &args);
       }
-      tovo_check_match(ls, ')', '(', line);
+      luaY_check_match(ls, ')', '(', line);
       break;
     case '{': constructor(ls, &args); break;
     case TK_STRING:
-      tovo_codestring(ls, &args, ls->t.seminfo.ts);
+      luaY_codestring(ls, &args, ls->t.seminfo.ts);
       luaX_next(ls);
       break;
     default: luaX_syntaxerror(ls, "function arguments expected");
@@ -207,7 +207,7 @@ void funcargs(LexState* ls, expdesc* f, int line) {
     if (args.k != VVOID) luaK_exp2nextreg(fs, &args);
     nparams = fs->freereg - (base + 1);
   }
-  tovo_init_exp(f, VCALL, luaK_codeABC(fs, OP_CALL, base, nparams + 1, 2));
+  luaY_init_exp(f, VCALL, luaK_codeABC(fs, OP_CALL, base, nparams + 1, 2));
   luaK_fixline(fs, line);
   fs->freereg = static_cast<uint8_t>(base + 1);  // the call leaves one result by default
 }
@@ -217,12 +217,12 @@ void primaryexp(LexState* ls, expdesc* v) {
     case '(': {
       int line = ls->linenumber;
       luaX_next(ls);
-      tovo_expr(ls, v);
-      tovo_check_match(ls, ')', '(', line);
+      luaY_expr(ls, v);
+      luaY_check_match(ls, ')', '(', line);
       luaK_dischargevars(ls->fs, v);
       return;
     }
-    case TK_NAME: tovo_singlevar(ls, v); return;
+    case TK_NAME: luaY_singlevar(ls, v); return;
     default: luaX_syntaxerror(ls, "unexpected symbol");
   }
 }
@@ -230,25 +230,25 @@ void primaryexp(LexState* ls, expdesc* v) {
 void simpleexp(LexState* ls, expdesc* v) {
   switch (ls->t.token) {
     case TK_NUMBER:
-      tovo_init_exp(v, VKNUM, 0);
+      luaY_init_exp(v, VKNUM, 0);
       v->u.nval = ls->t.seminfo.r;
       break;
-    case TK_STRING: tovo_codestring(ls, v, ls->t.seminfo.ts); break;
-    case TK_NIL: tovo_init_exp(v, VNIL, 0); break;
-    case TK_TRUE: tovo_init_exp(v, VTRUE, 0); break;
-    case TK_FALSE: tovo_init_exp(v, VFALSE, 0); break;
+    case TK_STRING: luaY_codestring(ls, v, ls->t.seminfo.ts); break;
+    case TK_NIL: luaY_init_exp(v, VNIL, 0); break;
+    case TK_TRUE: luaY_init_exp(v, VTRUE, 0); break;
+    case TK_FALSE: luaY_init_exp(v, VFALSE, 0); break;
     case TK_DOTS: {
       FuncState* fs = ls->fs;
       if (!fs->f->is_vararg) luaX_syntaxerror(ls, "cannot use '...' outside a vararg function");
-      tovo_init_exp(v, VVARARG, luaK_codeABC(fs, OP_VARARG, 0, 1, 0));
+      luaY_init_exp(v, VVARARG, luaK_codeABC(fs, OP_VARARG, 0, 1, 0));
       break;
     }
     case '{': constructor(ls, v); return;
     case TK_FUNCTION:
       luaX_next(ls);
-      tovo_body(ls, v, false, ls->linenumber);
+      luaY_body(ls, v, false, ls->linenumber);
       return;
-    default: tovo_suffixedexp(ls, v); return;
+    default: luaY_suffixedexp(ls, v); return;
   }
   luaX_next(ls);
 }
@@ -256,7 +256,7 @@ void simpleexp(LexState* ls, expdesc* v) {
 // Parses an expression whose binary operators bind tighter than limit;
 // returns the first operator not taken.
 BinOpr subexpr(LexState* ls, expdesc* v, int limit) {
-  tovo_enterlevel(ls);
+  luaY_enterlevel(ls);
   UnOpr uop = getunopr(ls->t.token);
   if (uop != OPR_NOUNOPR) {
     int line = ls->linenumber;
@@ -276,30 +276,30 @@ BinOpr subexpr(LexState* ls, expdesc* v, int limit) {
     luaK_posfix(ls->fs, op, v, &v2, line);
     op = nextop;
   }
-  tovo_leavelevel(ls);
+  luaY_leavelevel(ls);
   return op;
 }
 
 }  // namespace
 
-void tovo_expr(LexState* ls, expdesc* v) { subexpr(ls, v, 0); }
+void luaY_expr(LexState* ls, expdesc* v) { subexpr(ls, v, 0); }
 
-void tovo_fieldsel(LexState* ls, expdesc* v) {
+void luaY_fieldsel(LexState* ls, expdesc* v) {
   FuncState* fs = ls->fs;
   expdesc key;
   luaK_exp2anyregup(fs, v);
   luaX_next(ls);  // skip '.' or ':'
-  tovo_checkname(ls, &key);
+  luaY_checkname(ls, &key);
   luaK_indexed(fs, v, &key);
 }
 
-void tovo_suffixedexp(LexState* ls, expdesc* v) {
+void luaY_suffixedexp(LexState* ls, expdesc* v) {
   FuncState* fs = ls->fs;
   int line = ls->linenumber;
   primaryexp(ls, v);
   for (;;) {
     switch (ls->t.token) {
-      case '.': tovo_fieldsel(ls, v); break;
+      case '.': luaY_fieldsel(ls, v); break;
       case '[': {
         expdesc key;
         luaK_exp2anyregup(fs, v);
@@ -310,7 +310,7 @@ void tovo_suffixedexp(LexState* ls, expdesc* v) {
       case ':': {
         expdesc key;
         luaX_next(ls);
-        tovo_checkname(ls, &key);
+        luaY_checkname(ls, &key);
         luaK_self(fs, v, &key);
         funcargs(ls, v, line);
         break;
@@ -326,18 +326,18 @@ void tovo_suffixedexp(LexState* ls, expdesc* v) {
   }
 }
 
-int tovo_explist(LexState* ls, expdesc* v) {
+int luaY_explist(LexState* ls, expdesc* v) {
   int n = 1;
-  tovo_expr(ls, v);
-  while (tovo_testnext(ls, ',')) {
+  luaY_expr(ls, v);
+  while (luaY_testnext(ls, ',')) {
     luaK_exp2nextreg(ls->fs, v);
-    tovo_expr(ls, v);
+    luaY_expr(ls, v);
     n++;
   }
   return n;
 }
 
-void tovo_adjust_assign(LexState* ls, int nvars, int nexps, expdesc* e) {
+void luaY_adjust_assign(LexState* ls, int nvars, int nexps, expdesc* e) {
   FuncState* fs = ls->fs;
   int extra = nvars - nexps;
   if (hasmultret(e->k)) {

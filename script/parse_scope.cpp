@@ -26,7 +26,7 @@ int registerlocalvar(LexState* ls, TString* varname) {
 
 void removevars(FuncState* fs, int tolevel) {
   fs->ls->dyd->actvar.n -= fs->nactvar - tolevel;
-  while (fs->nactvar > tolevel) tovo_getlocvar(fs, --fs->nactvar)->endpc = fs->pc;
+  while (fs->nactvar > tolevel) luaY_getlocvar(fs, --fs->nactvar)->endpc = fs->pc;
 }
 
 int searchupvalue(FuncState* fs, TString* name) {
@@ -38,7 +38,7 @@ int searchupvalue(FuncState* fs, TString* name) {
 
 int searchvar(FuncState* fs, TString* n) {
   for (int i = static_cast<int>(fs->nactvar) - 1; i >= 0; i--)
-    if (luaS_eqstr(n, tovo_getlocvar(fs, i)->varname)) return i;
+    if (luaS_eqstr(n, luaY_getlocvar(fs, i)->varname)) return i;
   return -1;
 }
 
@@ -55,16 +55,16 @@ expkind singlevaraux(FuncState* fs, TString* n, expdesc* var, bool base) {
   if (fs == nullptr) return VVOID;
   int v = searchvar(fs, n);
   if (v >= 0) {
-    tovo_init_exp(var, VLOCAL, v);
+    luaY_init_exp(var, VLOCAL, v);
     if (!base) markupval(fs, v);  // used as an upvalue by an inner function
     return VLOCAL;
   }
   int idx = searchupvalue(fs, n);
   if (idx < 0) {
     if (singlevaraux(fs->prev, n, var, false) == VVOID) return VVOID;
-    idx = tovo_newupvalue(fs, n, var);
+    idx = luaY_newupvalue(fs, n, var);
   }
-  tovo_init_exp(var, VUPVAL, idx);
+  luaY_init_exp(var, VUPVAL, idx);
   return VUPVAL;
 }
 
@@ -73,11 +73,11 @@ void closegoto(LexState* ls, int g, Labeldesc* label) {
   Labellist* gl = &ls->dyd->gt;
   Labeldesc* gt = &gl->arr[g];
   if (gt->nactvar < label->nactvar) {
-    TString* vname = tovo_getlocvar(fs, gt->nactvar)->varname;
-    const char* where = tovo_line_and_tab(ls, gt->line);
+    TString* vname = luaY_getlocvar(fs, gt->nactvar)->varname;
+    const char* where = luaY_line_and_tab(ls, gt->line);
     const char* msg = luaO_pushfstring(ls->L, "<goto %s> at line %s jumps into the scope of local '%s'",
                                        getstr(gt->name), where, getstr(vname));
-    tovo_semerror(ls, msg);
+    luaY_semerror(ls, msg);
   }
   luaK_patchlist(fs, gt->pc, label->pc);
   for (int i = g; i < gl->n - 1; i++) gl->arr[i] = gl->arr[i + 1];
@@ -94,14 +94,14 @@ void movegotosout(FuncState* fs, BlockCnt* bl) {
       if (bl->upval) luaK_patchclose(fs, gt->pc, bl->nactvar);
       gt->nactvar = bl->nactvar;
     }
-    if (!tovo_findlabel(fs->ls, i)) i++;
+    if (!luaY_findlabel(fs->ls, i)) i++;
   }
 }
 
 void breaklabel(LexState* ls) {
   TString* n = luaS_newliteral(ls->L, "break");
-  int l = tovo_newlabelentry(ls, &ls->dyd->label, n, 0, ls->fs->pc);
-  tovo_findgotos(ls, &ls->dyd->label.arr[l]);
+  int l = luaY_newlabelentry(ls, &ls->dyd->label, n, 0, ls->fs->pc);
+  luaY_findgotos(ls, &ls->dyd->label.arr[l]);
 }
 
 [[noreturn]] void undefgoto(LexState* ls, Labeldesc* gt) {
@@ -110,43 +110,43 @@ void breaklabel(LexState* ls) {
     int line = find_tab_line(gt->line, nullptr);
     msg = luaO_pushfstring(ls->L, "<%s> at line %d not inside a loop", getstr(gt->name), tovo_int2num(line));
   } else {
-    const char* where = tovo_line_and_tab(ls, gt->line);
+    const char* where = luaY_line_and_tab(ls, gt->line);
     msg = luaO_pushfstring(ls->L, "no visible label '%s' for <goto> at line %s", getstr(gt->name), where);
   }
-  tovo_semerror(ls, msg);
+  luaY_semerror(ls, msg);
 }
 
 }  // namespace
 
-void tovo_semerror(LexState* ls, const char* msg) {
+void luaY_semerror(LexState* ls, const char* msg) {
   ls->t.token = 0;  // no "near" part
   luaX_syntaxerror(ls, msg);
 }
 
-LocVar* tovo_getlocvar(FuncState* fs, int i) {
+LocVar* luaY_getlocvar(FuncState* fs, int i) {
   int idx = fs->ls->dyd->actvar.arr[fs->firstlocal + i].idx;
   return &fs->f->locvars[idx];
 }
 
-void tovo_new_localvar(LexState* ls, TString* name) {
+void luaY_new_localvar(LexState* ls, TString* name) {
   FuncState* fs = ls->fs;
   Dyndata* dyd = ls->dyd;
   int reg = registerlocalvar(ls, name);
-  tovo_checklimit(fs, dyd->actvar.n + 1 - fs->firstlocal, MAXVARS, "local variables");
+  luaY_checklimit(fs, dyd->actvar.n + 1 - fs->firstlocal, MAXVARS, "local variables");
   luaM_growvector(ls->L, dyd->actvar.arr, dyd->actvar.n + 1, dyd->actvar.size, INT_MAX - 2, "local variables");
   dyd->actvar.arr[dyd->actvar.n++].idx = static_cast<short>(reg);
 }
 
-void tovo_adjustlocalvars(LexState* ls, int nvars) {
+void luaY_adjustlocalvars(LexState* ls, int nvars) {
   FuncState* fs = ls->fs;
   fs->nactvar = static_cast<uint8_t>(fs->nactvar + nvars);
-  for (; nvars > 0; nvars--) tovo_getlocvar(fs, fs->nactvar - nvars)->startpc = fs->pc;
+  for (; nvars > 0; nvars--) luaY_getlocvar(fs, fs->nactvar - nvars)->startpc = fs->pc;
 }
 
-int tovo_newupvalue(FuncState* fs, TString* name, expdesc* v) {
+int luaY_newupvalue(FuncState* fs, TString* name, expdesc* v) {
   Proto* f = fs->f;
   int oldsize = f->sizeupvalues;
-  tovo_checklimit(fs, fs->nups + 1, MAXUPVAL, "upvalues");
+  luaY_checklimit(fs, fs->nups + 1, MAXUPVAL, "upvalues");
   luaM_growvector(fs->ls->L, f->upvalues, fs->nups, f->sizeupvalues, MAXUPVAL, "upvalues");
   while (oldsize < f->sizeupvalues) f->upvalues[oldsize++].name = nullptr;
   f->upvalues[fs->nups].instack = v->k == VLOCAL;
@@ -156,18 +156,18 @@ int tovo_newupvalue(FuncState* fs, TString* name, expdesc* v) {
   return fs->nups++;
 }
 
-void tovo_singlevar(LexState* ls, expdesc* var) {
-  TString* varname = tovo_str_checkname(ls);
+void luaY_singlevar(LexState* ls, expdesc* var) {
+  TString* varname = luaY_str_checkname(ls);
   FuncState* fs = ls->fs;
   if (singlevaraux(fs, varname, var, true) == VVOID) {  // a global: _ENV[name]
     expdesc key;
     singlevaraux(fs, ls->envn, var, true);
-    tovo_codestring(ls, &key, varname);
+    luaY_codestring(ls, &key, varname);
     luaK_indexed(fs, var, &key);
   }
 }
 
-void tovo_enterblock(FuncState* fs, BlockCnt* bl, uint8_t isloop) {
+void luaY_enterblock(FuncState* fs, BlockCnt* bl, uint8_t isloop) {
   bl->isloop = isloop;
   bl->nactvar = fs->nactvar;
   bl->firstlabel = static_cast<short>(fs->ls->dyd->label.n);
@@ -177,7 +177,7 @@ void tovo_enterblock(FuncState* fs, BlockCnt* bl, uint8_t isloop) {
   fs->bl = bl;
 }
 
-void tovo_leaveblock(FuncState* fs) {
+void luaY_leaveblock(FuncState* fs) {
   BlockCnt* bl = fs->bl;
   LexState* ls = fs->ls;
   if (bl->previous != nullptr && bl->upval) {  // close the block's upvalues on the way out
@@ -196,7 +196,7 @@ void tovo_leaveblock(FuncState* fs) {
     undefgoto(ls, &ls->dyd->gt.arr[bl->firstgoto]);
 }
 
-int tovo_newlabelentry(LexState* ls, Labellist* l, TString* name, int line, int pc) {
+int luaY_newlabelentry(LexState* ls, Labellist* l, TString* name, int line, int pc) {
   int n = l->n;
   luaM_growvector(ls->L, l->arr, n, l->size, SHRT_MAX, "labels/gotos");
   l->arr[n].name = name;
@@ -207,7 +207,7 @@ int tovo_newlabelentry(LexState* ls, Labellist* l, TString* name, int line, int 
   return n;
 }
 
-bool tovo_findlabel(LexState* ls, int g) {
+bool luaY_findlabel(LexState* ls, int g) {
   FuncState* fs = ls->fs;
   BlockCnt* bl = fs->bl;
   Dyndata* dyd = ls->dyd;
@@ -224,7 +224,7 @@ bool tovo_findlabel(LexState* ls, int g) {
   return false;
 }
 
-void tovo_findgotos(LexState* ls, Labeldesc* lb) {
+void luaY_findgotos(LexState* ls, Labeldesc* lb) {
   Labellist* gl = &ls->dyd->gt;
   int i = ls->fs->bl->firstgoto;
   while (i < gl->n) {
@@ -235,12 +235,12 @@ void tovo_findgotos(LexState* ls, Labeldesc* lb) {
   }
 }
 
-void tovo_checkrepeated(FuncState* fs, Labellist* ll, TString* label) {
+void luaY_checkrepeated(FuncState* fs, Labellist* ll, TString* label) {
   for (int i = fs->bl->firstlabel; i < ll->n; i++) {
     if (luaS_eqstr(label, ll->arr[i].name)) {
-      const char* where = tovo_line_and_tab(fs->ls, ll->arr[i].line);
+      const char* where = luaY_line_and_tab(fs->ls, ll->arr[i].line);
       const char* msg = luaO_pushfstring(fs->ls->L, "label '%s' already defined on line %s", getstr(label), where);
-      tovo_semerror(fs->ls, msg);
+      luaY_semerror(fs->ls, msg);
     }
   }
 }

@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rules=(
+  "engine script sound console player"
   "script engine sound console player"
+  "sound script console player"
   "console player"
 )
 status=0

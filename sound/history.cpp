@@ -76,7 +76,7 @@ void tarq_take_mixer_snapshot(tovo_mixer_snapshot* snapshot, int32_t now_ms) {
   snapshot->music = tarq_get_tovo_mixer_state(-1, now_ms);
 }
 
-int32_t tarq_snapshot_stat(const tovo_mixer_snapshot* snapshot, int32_t index, const tovo_cart* cart) {
+int32_t tarq_snapshot_stat(const tovo_mixer_snapshot* snapshot, int32_t index, const tovo_cart_sound* cart) {
   if (index >= 46 && index <= 49) return tovo_sfx_number(snapshot->voice[index - 46].sfx, cart);
   if (index >= 50 && index <= 53) {
     const tovo_mixer_state_record& r = snapshot->voice[index - 50];

@@ -3,7 +3,7 @@
 // and the snapshot that the sound queries read.
 #include <cstdint>
 
-struct tovo_cart;
+struct tovo_cart_sound;
 struct tovo_sfx;
 
 struct tovo_mixer_state_record {
@@ -26,4 +26,4 @@ struct tovo_mixer_snapshot {
 };
 void tarq_take_mixer_snapshot(tovo_mixer_snapshot* snapshot, int32_t now_ms);
 // The machine queries 46-56 from a snapshot, as integers; 0 for other indices.
-int32_t tarq_snapshot_stat(const tovo_mixer_snapshot* snapshot, int32_t index, const tovo_cart* cart);
+int32_t tarq_snapshot_stat(const tovo_mixer_snapshot* snapshot, int32_t index, const tovo_cart_sound* cart);

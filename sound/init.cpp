@@ -16,6 +16,7 @@ tarq_sound_clock_func tarq_sound_clock = tarq_get_time;
 void tarq_mixer_seed(uint32_t seed) { tarq_prng_seed(&tarq_mixer_prng, seed); }
 
 int tarq_sound_init(int32_t rate, int32_t channels) {
+  if (!tovo_sound_view.regs) tarq_fatal_error("sound started before the machine was set up");
   {
     tarq_audio_guard lock;
     std::memset(xmbuf, 0, sizeof xmbuf);

@@ -3,7 +3,6 @@
 // output, the post-mix hook and the recording.
 #include <cstring>
 
-#include "console/pstate.h"
 #include "engine/audio_plat.h"
 #include "engine/config.h"
 #include "engine/tarq.h"
@@ -17,6 +16,7 @@ int32_t advanced_pattern;
 int32_t last_callback_len = 1024;
 tarq_prng tarq_mixer_prng;
 std::atomic<tarq_post_mix_func> tarq_post_mix_hook{nullptr};
+tovo_sound_machine tovo_sound_view;
 
 namespace {
 
@@ -50,7 +50,9 @@ void mix_pass(int n, int32_t bytes) {
 
 }  // namespace
 
-int32_t tovo_sound_reg(int index) { return load(pstate.sound_regs[index]); }
+void tovo_set_sound_machine(const tovo_sound_machine& machine) { tovo_sound_view = machine; }
+
+int32_t tovo_sound_reg(int index) { return load(tovo_sound_view.regs[index]); }
 int32_t tovo_console_mode() { return load(cconfig.console_mode); }
 int32_t tovo_music_volume() { return load(cconfig.music_volume); }
 

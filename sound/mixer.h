@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "console/cart.h"
+#include "sound/machine.h"
 #include "engine/prng.h"
 #include "sound/history.h"
 
@@ -51,7 +51,7 @@ struct tovo_mixer_channel {
   int16_t out[TOVO_MIX_SAMPLES];
   tarq_sound* sound;      // sample sound playing, or null
   int32_t sound_pos;
-  tovo_cart* cart;        // whose sound block the channel plays from
+  tovo_cart_sound* cart;  // whose sound block the channel plays from
   tovo_sfx* sfx;          // null: no sound effect
   int32_t tick_pos;       // ticks since the sound effect started
   int32_t looping;        // 1 while the loop is honoured
@@ -84,6 +84,7 @@ extern int32_t advanced_pattern;               // a pattern advanced in this cal
 extern int32_t last_callback_len;              // bytes of the last mixed buffer
 extern tarq_prng tarq_mixer_prng;               // the mixer's noise generator
 extern int32_t tarq_music_channel_mask;
+extern tovo_sound_machine tovo_sound_view;     // set by tovo_set_sound_machine
 
 // Reads a word that the main thread may write while the mixer plays.
 inline int32_t snd(const int32_t& word) { return tovo_sound_word_load(word); }
@@ -113,7 +114,7 @@ inline int32_t flag_digit(int32_t flags, int digit) {
 void tovo_clear_channel(tovo_mixer_channel* c);
 bool tovo_channel_idle(const tovo_mixer_channel* c);
 // The number of the record among the cart's sound effects, -1 none.
-int32_t tovo_sfx_number(const tovo_sfx* sfx, const tovo_cart* cart);
+int32_t tovo_sfx_number(const tovo_sfx* sfx, const tovo_cart_sound* cart);
 
 // One run of samples from the oscillator state.
 void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mixer_channel* c);
@@ -126,7 +127,7 @@ void update_mix_channel(tovo_mixer_channel* c, int n);
 
 // Music: the pattern length in ticks (-1 with all four channels off) and the
 // advance at the end of a pattern.
-int32_t tovo_pattern_length(const tovo_cart* cart, int32_t pattern);
+int32_t tovo_pattern_length(const tovo_cart_sound* cart, int32_t pattern);
 void tovo_advance_pattern(tovo_mixer_channel* c);
 // A fade from the current level to `level` over fade_ms; the direction of
 // the fade under way: 1 fading in, 2 fading out, 0 none.

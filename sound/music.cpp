@@ -13,19 +13,19 @@ constexpr int32_t FULL = 0x10000;
 
 int32_t fade0, fade1, fade_start_t, fade_len;
 
-int32_t pattern_sfx(const tovo_cart* cart, int32_t pattern, int32_t channel) {
+int32_t pattern_sfx(const tovo_cart_sound* cart, int32_t pattern, int32_t channel) {
   return snd(cart->music[pattern][channel]);
 }
-int32_t pattern_flags(const tovo_cart* cart, int32_t pattern) { return snd(cart->music_flags[pattern]); }
+int32_t pattern_flags(const tovo_cart_sound* cart, int32_t pattern) { return snd(cart->music_flags[pattern]); }
 bool channel_on(int32_t n) { return n >= 0 && n < TOVO_SFX_COUNT; }
-bool all_off(const tovo_cart* cart, int32_t pattern) {
+bool all_off(const tovo_cart_sound* cart, int32_t pattern) {
   for (int i = 0; i < TOVO_PATTERN_CHANNELS; i++)
     if (channel_on(pattern_sfx(cart, pattern, i))) return false;
   return true;
 }
 
 // Clears the music channels of the cart (null: every music channel).
-void clear_music(const tovo_cart* cart) {
+void clear_music(const tovo_cart_sound* cart) {
   for (tovo_mixer_channel& c : ms0.ch)
     if (c.music && (!cart || c.cart == cart)) tovo_clear_channel(&c);
 }
@@ -61,7 +61,7 @@ void step_fade() {
 
 }  // namespace
 
-int32_t tovo_pattern_length(const tovo_cart* cart, int32_t pattern) {
+int32_t tovo_pattern_length(const tovo_cart_sound* cart, int32_t pattern) {
   int32_t longest = -1;
   for (int i = 0; i < TOVO_PATTERN_CHANNELS; i++) {
     const int32_t n = pattern_sfx(cart, pattern, i);
@@ -75,7 +75,7 @@ int32_t tovo_pattern_length(const tovo_cart* cart, int32_t pattern) {
 }
 
 void tovo_advance_pattern(tovo_mixer_channel* c) {
-  const tovo_cart* cart = c->cart;
+  const tovo_cart_sound* cart = c->cart;
   const int32_t now = c->pattern, flags = pattern_flags(cart, now);
   advanced_pattern = 1;
   int32_t next;
@@ -110,7 +110,7 @@ void tovo_advance_pattern(tovo_mixer_channel* c) {
   c->end = tovo_pattern_length(cart, next);
 }
 
-void tarq_play_tovo_song(tovo_cart* cart, int32_t pattern, int32_t fade_ms) {
+void tarq_play_tovo_song(tovo_cart_sound* cart, int32_t pattern, int32_t fade_ms) {
   tarq_audio_guard lock;
   {
     tarq_audio_guard clearing;
@@ -142,7 +142,7 @@ void tarq_play_tovo_song(tovo_cart* cart, int32_t pattern, int32_t fade_ms) {
   tarq_update_music_fading();
 }
 
-void tarq_stop_tovo_song(tovo_cart* cart) {
+void tarq_stop_tovo_song(tovo_cart_sound* cart) {
   tarq_audio_guard lock;
   clear_music(cart);
 }

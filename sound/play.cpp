@@ -60,7 +60,7 @@ void stop_record(const tovo_sfx* sfx) {
 
 }  // namespace
 
-int32_t tovo_sfx_number(const tovo_sfx* sfx, const tovo_cart* cart) {
+int32_t tovo_sfx_number(const tovo_sfx* sfx, const tovo_cart_sound* cart) {
   if (!sfx || !cart) return -1;
   int32_t found = -1;
   for (int32_t i = 0; i < TOVO_SFX_COUNT; i++)
@@ -68,7 +68,7 @@ int32_t tovo_sfx_number(const tovo_sfx* sfx, const tovo_cart* cart) {
   return found;
 }
 
-int tarq_play_sfx_ex(tovo_sfx* sfx, int32_t offset, int32_t length, tovo_cart* cart, int32_t channel) {
+int tarq_play_sfx_ex(tovo_sfx* sfx, int32_t offset, int32_t length, tovo_cart_sound* cart, int32_t channel) {
   tarq_audio_guard lock;
   if (length == 0) length = -1;
   if (channel < -1 || channel >= TOVO_MIX_CHANNELS) return -1;
@@ -93,7 +93,7 @@ int tarq_play_sfx_ex(tovo_sfx* sfx, int32_t offset, int32_t length, tovo_cart* c
   return channel;
 }
 
-int tarq_play_sfx(tovo_sfx* sfx, tovo_cart* cart) {
+int tarq_play_sfx(tovo_sfx* sfx, tovo_cart_sound* cart) {
   {
     tarq_audio_guard lock;
     stop_record(sfx);
@@ -140,7 +140,7 @@ int32_t tarq_get_sfx_playing_note(const tovo_sfx* sfx) {
 
 void tarq_set_music_channel_mask(int32_t mask) { tarq_music_channel_mask = mask; }
 
-int32_t tarq_sound_stat(int32_t index, const tovo_cart* cart) {
+int32_t tarq_sound_stat(int32_t index, const tovo_cart_sound* cart) {
   tarq_audio_guard lock;
   if (index >= 16 && index <= 19) {
     const int32_t n = tovo_sfx_number(tarq_get_tovo_channel_sfx(index - 16), cart);

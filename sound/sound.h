@@ -1,14 +1,15 @@
 #pragma once
-// The sound engine as the engine and the shell see it: start and stop, the
-// audio lock, volumes, the post-mix hook, the music fade and the clock that
-// stamps the mixer's history.
+// The sound engine as the shell sees it: start, the audio lock, the post-mix
+// hook, recording and the clock that stamps the mixer's history. What the
+// engine itself calls (stop, volumes, the music fade, the callback) is named
+// in engine/services.h.
 #include <cstdint>
+
+#include "engine/services.h"
 
 // Clears the mixer, logs the mix buffer size and, unless headless, opens the
 // audio device. The platform's result (0 also when no device is wanted).
 int tarq_sound_init(int32_t rate, int32_t channels);
-// Pauses and closes the device: after it returns the callback never runs.
-int tarq_sound_exit();
 
 // The engine's counted, re-entrant audio lock (main thread only).
 void tarq_lock_audio();
@@ -18,11 +19,6 @@ void tarq_unlock_audio();
 // 4-7 its music channels, and only those eight are heard. Read by the
 // callback, so set through here once the device runs.
 void tarq_set_console_mode(int32_t on);
-
-// Volumes 0-256 (256 = unity), read by the callback without the lock.
-// The sound volume is stored only while the device is open.
-void tarq_set_sound_volume(int32_t v);
-void tarq_set_music_volume(int32_t v);
 
 // Called on the audio thread with each mixed buffer: samples, sample count,
 // byte length. It may change the samples in place; its result is ignored.
@@ -39,11 +35,6 @@ struct tarq_file;
 tarq_file* tarq_audio_rec();
 tarq_file* tarq_audio_end();
 
-// Advances a music fade by engine time; stops the music when it reaches 0.
-void tarq_update_music_fading();
-// Fades the music out over fade_ms (0: stops at once). The first argument is
-// not used.
-void cmusic_stop(int32_t music, int32_t fade_ms);
 
 // The clock of fades and of the mixer's history: tarq_get_time unless a test
 // sets another.

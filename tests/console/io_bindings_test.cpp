@@ -107,9 +107,9 @@ int fake_load(const char* id, const char** message) {
 }
 int fake_opened() { return storage.opened; }
 int fake_mounted(const char* name, char* out, int size) {
-  if (std::strcmp(name, "mounted.kx") != 0) return 0;
+  if (std::strcmp(name, "mounted.kx") != 0) return 1;
   snprintf(out, static_cast<size_t>(size), "cstore/__hash.kx");
-  return 1;
+  return 0;
 }
 int fake_cstore_file(const char* name, char* out, int size) {
   if (std::strchr(name, '/')) return 1;

@@ -32,6 +32,7 @@ class DeviceTest : public ::testing::Test {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
     std::memset(&pstate, 0, sizeof pstate);
+    tovo_set_sound_machine({pstate.sound_regs});
     cconfig.headless = 0;
     cconfig.mix_buffer_size = 512;
     cart = pstate.cart = tarq_create_tovo_cart();

@@ -34,6 +34,7 @@ class MixerTest : public ::testing::Test {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
     std::memset(&pstate, 0, sizeof pstate);
+    tovo_set_sound_machine({pstate.sound_regs});
     cconfig.headless = 1;
     fake_now = 1000;
     tarq_sound_clock = fake_clock;

@@ -1,6 +1,6 @@
 // Application hooks that do nothing, for test programs that never run the
 // main loop but link code that names the hooks.
-#include "engine/hooks.h"
+#include "engine/services.h"
 
 int tarq_main_init(int, char**) { return 0; }
 int tarq_main_update() { return 0; }
