@@ -66,6 +66,7 @@ int mix_serial_sound_buffer(int16_t* out, int32_t n, int32_t) {
     tail.store(r, std::memory_order_release);
   }
   uint32_t avail = head.load(std::memory_order_acquire) - r;
+  if (avail == 0) previous_c = 0;  // the ring ran dry: the output was silent
   if (avail == 0 || n < 4) return 0;
   int32_t v = tovo_sound_word_load(cconfig.sound_volume);
   v = v < 0 ? 0 : v > 256 ? 256 : v;

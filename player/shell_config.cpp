@@ -203,7 +203,7 @@ void switch_with_value(const switch_def* s, const char* value) {
   const char* name = s->name;
   if (strcmp(name, "volume") == 0) apply_volume(n < 0 ? 0 : n > 256 ? 256 : n);
   else if (strcmp(name, "p") == 0 || strcmp(name, "param") == 0)
-    snprintf(run_state.param, sizeof run_state.param, "%s", value);
+    snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", value);  // for the first run
   else if (strcmp(name, "root_path") == 0) set_path(shell.root_path, value);
   else if (strcmp(name, "cdata_path") == 0) set_path(shell.cdata_path, value);
   else if (strcmp(name, "export") == 0) {

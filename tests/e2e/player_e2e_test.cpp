@@ -113,6 +113,16 @@ TEST_F(player, ExecTellsWhyACartDoesNotLoad) {
   }
 }
 
+// The -p switch gives the cart its parameter string.
+TEST_F(player, ParamSwitchReachesTheCart) {
+  tovo_test::temp_dir home;
+  run_result r = run_headless(binary, {"-p", "level 3", "-x", cart("param.kx")}, home);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("param [level 3]\n"), std::string::npos) << r.out;
+  r = run_headless(binary, {"-x", cart("param.kx")}, home);
+  EXPECT_NE(r.out.find("param []\n"), std::string::npos) << r.out;
+}
+
 // -accept_future 1 lets a cart from a newer version load from the command line.
 TEST_F(player, AcceptFutureAppliesToTheCommandLineCart) {
   tovo_test::temp_dir home;

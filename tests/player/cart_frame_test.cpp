@@ -24,6 +24,7 @@
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/shell_state.h"
+#include "tests/player/player_reset.h"
 #include "script/api.h"
 #include "tests/support/cart_machine.h"
 
@@ -31,12 +32,8 @@ namespace {
 
 struct cart_frames : ::testing::Test {
   void SetUp() override {
-    memset(&run_state, 0, sizeof run_state);
-    reset_run_chain();
+    tovo_test::reset_player_globals();
     tovo_test::create_cart_machine();
-    app.pause_state = 0;
-    app.tick_mouse_read = 0;
-    stat_inputs.mouse_changes = 0;
     shell.mode = TOVO_MODE_STOPPED;
     shell.frame_rate = 30;
   }

@@ -13,12 +13,11 @@
 #include "player/disk.h"
 #include "player/disk_state.h"
 #include "player/shell_state.h"
+#include "tests/player/player_reset.h"
+
+disk_fixture::disk_fixture() { tovo_test::reset_player_globals(); }
 
 void disk_fixture::SetUp() {
-  memset(&disk_state, 0, sizeof disk_state);
-  shell.mode = 0;
-  shell.program_started = 0;
-  clear_embedded_carts();
   char path[1024];
   tarq_prefix_with_appdata_path("", path);
   appdata = path;
@@ -26,8 +25,6 @@ void disk_fixture::SetUp() {
   pstate.cart = tarq_create_tovo_cart();
   for (auto& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);
   pstate.draw_target = pstate.screens[0];
-  memset(pstate.cart_data, 0, sizeof pstate.cart_data);
-  pstate.cart_data_dirty = 0;
 }
 
 void disk_fixture::TearDown() {

@@ -11,6 +11,9 @@
 struct tovo_cart;
 
 struct disk_fixture : ::testing::Test {
+  // Before any member of a derived fixture (a console capture) is made.
+  disk_fixture();
+
   tovo_test::temp_home home;
   tovo_test::temp_dir dir;
   std::string appdata;  // ends in '/'

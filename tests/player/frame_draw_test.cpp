@@ -9,13 +9,13 @@
 #include "engine/window.h"
 #include "player/frame.h"
 #include "player/shell_state.h"
+#include "tests/player/player_reset.h"
 
 namespace {
 
 struct frame_draw : ::testing::Test {
   void SetUp() override {
-    memset(&shell, 0, sizeof shell);
-    memset(&app, 0, sizeof app);
+    tovo_test::reset_player_globals();
     for (int i = 0; i < 4; i++) pstate.screens[i] = tarq_create_bitmap(128, 128, 8);
     pstate.draw_target = pstate.screens[0];
     shell.display = tarq_create_bitmap(128, 128, 8);

@@ -19,6 +19,7 @@
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
+#include "tests/player/player_reset.h"
 
 namespace {
 
@@ -29,20 +30,8 @@ struct frame_menu : ::testing::Test {
   tovo_cart* cart = nullptr;
 
   void SetUp() override {
-    memset(tarqkey, 0, sizeof tarqkey);
-    memset(last_tarqkey, 0, sizeof last_tarqkey);
-    memset(block_tarqkey, 0, sizeof block_tarqkey);
-    tarqkey_buffer_pos = 0;
-    button_state = {};
-    memset(pstate.held, 0, sizeof pstate.held);
-    for (int32_t& k : button_config.keys) k = 0;
-    if (!pstate.cart) cart = pstate.cart = tarq_create_tovo_cart();
-    pause_menu = {};
-    for (auto& label : run_state.menu_label) label[0] = 0;
-    for (auto& s : run_state.menu_selected) s = 0;
-    reset_run_chain();
-    app.pause_state = 0;
-    app.menu_event = 0;
+    tovo_test::reset_player_globals();
+    cart = pstate.cart = tarq_create_tovo_cart();
     app.volume = 128;
     cconfig.sound_volume = 128;
     shell.mode = TOVO_MODE_RUNNING;
@@ -50,8 +39,6 @@ struct frame_menu : ::testing::Test {
     shell.frame_rate = 30;
     run_state.running = 1;
     run_state.mainloop_exists = 0;  // the tick checks the pause button itself
-    run_state.pending_action = 0;
-    tovo_key_queue_clear();
   }
   void TearDown() override {
     memset(tarqkey, 0, sizeof tarqkey);

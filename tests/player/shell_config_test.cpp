@@ -115,7 +115,7 @@ TEST_F(shell_config, SwitchesTakeTheirValues) {
   args({"game.kx", "-p", "level2", "more.kx", "-volume", "300", "-tv_frame", "1", "-displays_x", "3",
         "-glitch_test", "2", "-joystick", "4", "-accept_future", "1", "-gpio_base", "x"});
   EXPECT_STREQ(app.cart_name, "game.kx");
-  EXPECT_STREQ(run_state.param, "level2");
+  EXPECT_STREQ(run_state.pending_param, "level2");  // made current when the cart first runs
   ASSERT_EQ(app.further_count, 1);
   EXPECT_STREQ(app.further_names[0], "more.kx");
   EXPECT_EQ(app.volume, 256);  // the switch clamps

@@ -1,0 +1,60 @@
+#pragma once
+// The player's and the console's process-wide records as they are before
+// start-up, for the player's test fixtures: each fixture starts from this and
+// sets only what it needs, so that no test depends on the ones run before it.
+#include <cstring>
+
+#include "console/button.h"
+#include "console/extpal_glitch.h"
+#include "console/pstate.h"
+#include "console/run_chain.h"
+#include "console/run_state.h"
+#include "console/stat.h"
+#include "engine/events.h"
+#include "engine/tarq.h"
+#include "script/api.h"
+#include "player/disk.h"
+#include "player/disk_state.h"
+#include "player/drop.h"
+#include "player/hotkey.h"
+#include "player/keyqueue.h"
+#include "player/message.h"
+#include "player/pause_menu.h"
+#include "player/shell_state.h"
+
+namespace tovo_test {
+
+// Zeroes the records and closes a cart's script state left behind (by the
+// boot, for one); pstate's screens and carts must have been freed.
+inline void reset_player_globals() {
+  if (L0_cart) lua_close(L0_cart);
+  L0_cart = L0_command = L0 = nullptr;
+  for (auto& tab : code_tab) tab[0] = 0;
+  code_tab_selected = 0;
+  std::memset(&pstate, 0, sizeof pstate);
+  std::memset(&run_state, 0, sizeof run_state);
+  std::memset(&app, 0, sizeof app);
+  std::memset(&shell, 0, sizeof shell);
+  std::memset(&disk_state, 0, sizeof disk_state);
+  button_state = {};
+  for (int32_t& f : button_state.forced) f = -1;
+  button_config = {};
+  pause_menu = {};
+  hotkeys = {};
+  stat_inputs = {};
+  message_bar = {};
+  tovo_extpal_glitch_end = 0;
+  std::memset(tarqkey, 0, sizeof tarqkey);
+  std::memset(last_tarqkey, 0, sizeof last_tarqkey);
+  std::memset(block_tarqkey, 0, sizeof block_tarqkey);
+  tarqkey_buffer_pos = 0;
+  tarq_quit = 0;
+  tarq_state.paused = 0;
+  tarq_state.audio_pause = 0;
+  reset_run_chain();
+  tovo_key_queue_clear();
+  clear_embedded_carts();
+  forget_dropped_cart();
+}
+
+}  // namespace tovo_test
