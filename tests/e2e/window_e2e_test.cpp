@@ -124,4 +124,30 @@ TEST_F(window, ImpossibleWindowSizeInConfigFallsBackToTheDefault) {
   }
 }
 
+// A key tapped faster than a frame (xdotool's "key" presses and releases at
+// once) still reaches the buttons: the pause key opens the menu.
+TEST_F(window, QuickTapOfThePauseKeyOpensTheMenu) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  play({"-run", cart("blue_screen.kx")});
+  screen_dump shot;
+  ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << "the cart never showed";
+  tovo_test::temp_dir xdo;
+  auto xdotool = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    pid_t p = tovo_test::start_process(args, {"DISPLAY=" + display_name}, xdo);
+    return p > 0 && wait_for(p, 10000) == 0;
+  };
+  ASSERT_TRUE(xdotool({"search", "--sync", "--pid", std::to_string(pid)}));
+  std::string window_id;
+  tovo_test::read_file(xdo.file("stdout.txt"), &window_id);
+  window_id = window_id.substr(0, window_id.find('\n'));
+  ASSERT_FALSE(window_id.empty());
+  xdotool({"windowfocus", "--sync", window_id});
+  constexpr uint32_t WHITE = 0xfffcf4;  // the menu's outline and text
+  ASSERT_TRUE(shot.load(screen));
+  ASSERT_LT(shot.count(WHITE), 500);
+  xdotool({"key", "p"});
+  EXPECT_TRUE(wait_for_colour(WHITE, 500, 2, &shot)) << "the tap was lost";
+}
+
 }  // namespace
