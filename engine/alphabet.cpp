@@ -8,7 +8,7 @@ static_assert(sizeof(symbols) == 65);
 struct reverse_table {
   unsigned char index[128] = {};
   constexpr reverse_table() {
-    for (int i = 0; i < 64; i++) index[(unsigned char)symbols[i]] = (unsigned char)i;
+    for (int i = 0; i < 64; i++) index[static_cast<unsigned char>(symbols[i])] = static_cast<unsigned char>(i);
   }
 };
 

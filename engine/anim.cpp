@@ -34,7 +34,7 @@ void cactor_destroy_channels(tarq_actor* a) {
 }
 
 tarq_anim* tarq_create_anim() {
-  tarq_anim* anim = (tarq_anim*)tarq_calloc(sizeof(tarq_anim));
+  tarq_anim* anim = static_cast<tarq_anim*>(tarq_calloc(sizeof(tarq_anim)));
   if (anim) tarq_items_created++;
   return anim;
 }
@@ -49,12 +49,13 @@ void tarq_destroy_anim(tarq_anim* anim) {
 
 int32_t canim_new_actor(tarq_anim* anim) {
   int32_t n = anim->actor_count;
-  tarq_actor* actors = (tarq_actor*)tarq_realloc(anim->actors, sizeof(tarq_actor) * (size_t)(n + 1));
+  tarq_actor* actors =
+      static_cast<tarq_actor*>(tarq_realloc(anim->actors, sizeof(tarq_actor) * static_cast<size_t>(n + 1)));
   if (!actors) return -1;
   anim->actors = actors;
   tarq_actor* a = &actors[n];
   memset(a, 0, sizeof *a);
-  snprintf(a->name, sizeof a->name, "actor%d", (int)n);
+  snprintf(a->name, sizeof a->name, "actor%d", static_cast<int>(n));
   for (int32_t& w : a->word) w = -1;
   for (tarq_anim_channel& c : a->channel) init_channel(&c, TARQ_ANIM_VECTOR_SIZE);
   init_channel(&a->command, TARQ_ANIM_COMMAND_SIZE);
@@ -69,7 +70,7 @@ int canim_set_bone_count(tarq_actor* a, int32_t n) {
   a->bones = nullptr;
   a->bone_count = 0;
   if (n <= 0) return 1;
-  a->bones = (tarq_anim_channel**)tarq_calloc(sizeof(tarq_anim_channel*) * (size_t)n);
+  a->bones = static_cast<tarq_anim_channel**>(tarq_calloc(sizeof(tarq_anim_channel*) * static_cast<size_t>(n)));
   if (!a->bones) return 0;
   a->bone_count = n;
   for (int32_t i = 0; i < n; i++) {
@@ -80,7 +81,7 @@ int canim_set_bone_count(tarq_actor* a, int32_t n) {
 }
 
 tarq_anim_channel* tarq_create_anim_channel(int32_t value_size) {
-  tarq_anim_channel* c = (tarq_anim_channel*)tarq_calloc(sizeof(tarq_anim_channel));
+  tarq_anim_channel* c = static_cast<tarq_anim_channel*>(tarq_calloc(sizeof(tarq_anim_channel)));
   if (c) c->value_size = value_size;
   return c;
 }
@@ -94,13 +95,14 @@ void tarq_destroy_anim_channel(tarq_anim_channel* c) {
 int canim_channel_set_num_states(tarq_anim_channel* c, int32_t n) {
   if (n < 0) return 0;
   if (n > c->capacity) {
-    uint8_t* values = (uint8_t*)tarq_realloc(c->values, (size_t)n * (size_t)c->value_size);
+    uint8_t* values =
+        static_cast<uint8_t*>(tarq_realloc(c->values, static_cast<size_t>(n) * static_cast<size_t>(c->value_size)));
     if (!values) return 0;
     c->values = values;
-    int32_t* times = (int32_t*)tarq_realloc(c->times, sizeof(int32_t) * (size_t)n);
+    int32_t* times = static_cast<int32_t*>(tarq_realloc(c->times, sizeof(int32_t) * static_cast<size_t>(n)));
     if (!times) return 0;
     c->times = times;
-    int32_t* interp = (int32_t*)tarq_realloc(c->interpolation, sizeof(int32_t) * (size_t)n);
+    int32_t* interp = static_cast<int32_t*>(tarq_realloc(c->interpolation, sizeof(int32_t) * static_cast<size_t>(n)));
     if (!interp) return 0;
     c->interpolation = interp;
     c->capacity = n;

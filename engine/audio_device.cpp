@@ -35,8 +35,8 @@ int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback c
     SDL_zero(want);
     want.freq = rate;
     want.format = AUDIO_S16LSB;
-    want.channels = Uint8(channels);
-    want.samples = Uint16(cconfig.mix_buffer_size);
+    want.channels = static_cast<Uint8>(channels);
+    want.samples = static_cast<Uint16>(cconfig.mix_buffer_size);
     want.callback = callback;
     want.userdata = nullptr;
     if (SDL_OpenAudio(&want, nullptr) != 0) {

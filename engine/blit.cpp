@@ -5,9 +5,7 @@
 #include "engine/gfx.h"
 #include "engine/present.h"
 
-static int32_t saturate(int64_t v) {
-  return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
+static int32_t saturate(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 void tarq_clip(const tarq_bitmap* src, const tarq_bitmap* dst, int32_t& sx, int32_t& sy, int32_t& dx,
                int32_t& dy, int32_t& w, int32_t& h) {
@@ -66,12 +64,13 @@ void tarq_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
   if (src->depth == dst->depth) {
-    const size_t bpp = size_t(src->depth / 8);
+    const size_t bpp = static_cast<size_t>(src->depth / 8);
     // Rows are walked away from the overlap when a bitmap copies onto itself.
     const bool upward = src == dst && dy > sy;
     for (int32_t i = 0; i < h; i++) {
       const int32_t r = upward ? h - 1 - i : i;
-      memmove(dst->rows[dy + r] + size_t(dx) * bpp, src->rows[sy + r] + size_t(sx) * bpp, size_t(w) * bpp);
+      memmove(dst->rows[dy + r] + static_cast<size_t>(dx) * bpp, src->rows[sy + r] + static_cast<size_t>(sx) * bpp,
+              static_cast<size_t>(w) * bpp);
     }
   } else if (src->depth == 8 && dst->depth == 32 && tarq_video_palette) {
     const uint8_t(*pal)[3] = tarq_video_palette->rgb;
@@ -80,7 +79,7 @@ void tarq_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32
       uint32_t* d = tarq_row32(dst, dy + r) + dx;
       for (int32_t c = 0; c < w; c++) {
         const uint8_t* e = pal[s[c]];
-        d[c] = 0xFF000000u | uint32_t(e[0]) << 16 | uint32_t(e[1]) << 8 | e[2];
+        d[c] = 0xFF000000u | static_cast<uint32_t>(e[0]) << 16 | static_cast<uint32_t>(e[1]) << 8 | e[2];
       }
     }
   }
@@ -173,7 +172,7 @@ void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, 
       if (!source_set(src, sx + i, sy + r)) continue;
       const int32_t x = mirror ? dx + w - 1 - i : dx + i;
       if (dst->depth == 8)
-        dst->rows[dy + r][x] = uint8_t(colour);
+        dst->rows[dy + r][x] = static_cast<uint8_t>(colour);
       else
         tarq_row32(dst, dy + r)[x] = colour;
     }

@@ -18,8 +18,8 @@ void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y,
   if (src->depth != 8 && src->depth != 32) return;
   if (w < 0 || h < 0) return;
 
-  const int64_t xstep = int64_t(src->width) * 65536 / w;
-  const int64_t ystep = int64_t(src->height) * 65536 / h;
+  const int64_t xstep = static_cast<int64_t>(src->width) * 65536 / w;
+  const int64_t ystep = static_cast<int64_t>(src->height) * 65536 / h;
   int64_t sx = xstep / 2, sy = ystep / 2;
   int64_t X = x, Y = y, W = w, H = h;
   if (Y < dst->clip_y0) {
@@ -39,8 +39,8 @@ void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y,
   const bool sprite = flags & 1;
   int64_t ypos = sy;
   for (int64_t r = 0; r < H; r++, ypos += ystep) {
-    const int32_t srow = int32_t(ypos >> 16);
-    const int32_t drow = int32_t(Y + r);
+    const int32_t srow = static_cast<int32_t>(ypos >> 16);
+    const int32_t drow = static_cast<int32_t>(Y + r);
     int64_t xpos = sx;
     if (src->depth == 8) {
       const uint8_t* s = src->rows[srow];

@@ -38,7 +38,7 @@ void hash_file(const char* path, char* out) {
   out[0] = 0;
   tarq_file* f = tarq_load_file(path);
   if (!f) return;
-  tarq_sha1(f->data, (size_t)f->size, out);
+  tarq_sha1(f->data, static_cast<size_t>(f->size), out);
   tarq_fclose(f);
 }
 
@@ -52,7 +52,7 @@ void set_desktop_path(const char* value) {
   size_t n = 0;
   for (const char* p = value; *p; p++) {
     char c = *p == '\\' ? '/' : *p;
-    if ((unsigned char)c < 32) continue;
+    if (static_cast<unsigned char>(c) < 32) continue;
     if (c == '/' && n > 0 && path[n - 1] == '/') continue;
     if (n + 2 >= sizeof path) {
       tarq_debug("config.txt: desktop_path too long; ignored\n");
@@ -84,7 +84,7 @@ bool read_size(const char* key, const char* values, int32_t* w, int32_t* h) {
     return true;
   }
   log_format("config.txt: %s %d %d cannot be used (each side %d to %d); the default is used\n", key, x, y,
-             (int)TARQ_WINDOW_SIDE_MIN, (int)TARQ_WINDOW_SIDE_MAX);
+             static_cast<int>(TARQ_WINDOW_SIDE_MIN), static_cast<int>(TARQ_WINDOW_SIDE_MAX));
   fputs(tarq_debug_string, stderr);
   return false;
 }
@@ -144,7 +144,7 @@ void take_line(const char* line) {
     read_one(v, &c.frameless);
   } else if (starts_with(line, "window_position", &v)) {
     read_pair(v, &c.window_x, &c.window_y);
-    log_format("new window position: %d, %d\n", (int)c.window_x, (int)c.window_y);
+    log_format("new window position: %d, %d\n", static_cast<int>(c.window_x), static_cast<int>(c.window_y));
   } else if (starts_with(line, "sessions", &v)) {
     read_one(after_separator(v), &c.sessions);
   } else if (starts_with(line, "rmb_key", &v)) {
@@ -218,40 +218,41 @@ void write_settings(FILE* out) {
   fputs("// To generate the default config.txt, delete this file.\n// \n", out);
   fputs(rule, out);
   fputs("\n\n// :: Video Settings\n\n", out);
-  fprintf(out, "window_size %d %d // window width, height\n", (int)f.window_width, (int)f.window_height);
-  fprintf(out, "screen_size %d %d // screen width, height (stretched to window) \n", (int)f.screen_width,
-          (int)f.screen_height);
-  fprintf(out, "show_fps %d // Draw frames per second in the corner\n", (int)f.show_fps);
+  fprintf(out, "window_size %d %d // window width, height\n", static_cast<int>(f.window_width),
+          static_cast<int>(f.window_height));
+  fprintf(out, "screen_size %d %d // screen width, height (stretched to window) \n", static_cast<int>(f.screen_width),
+          static_cast<int>(f.screen_height));
+  fprintf(out, "show_fps %d // Draw frames per second in the corner\n", static_cast<int>(f.show_fps));
   fputs("\n\n// :: Window Settings\n\n", out);
-  fprintf(out, "windowed %d // 1 to start up in windowed mode\n", (int)live.windowed);
+  fprintf(out, "windowed %d // 1 to start up in windowed mode\n", static_cast<int>(live.windowed));
   fprintf(out,
           "window_position %d %d // x and y position of window (-1, -1 to let the window manager "
           "decide)\n",
-          (int)live.window_x, (int)live.window_y);
-  fprintf(out, "frameless %d // 1 to use a window with no frame\n", (int)f.frameless);
+          static_cast<int>(live.window_x), static_cast<int>(live.window_y));
+  fprintf(out, "frameless %d // 1 to use a window with no frame\n", static_cast<int>(f.frameless));
   fprintf(out,
           "fullscreen_method %d // 0 maximized window (linux)  1 borderless desktop-sized window  2 "
           "hardware fullscreen (warning: erratic behaviour under some drivers)\n",
-          (int)live.fullscreen_method);
+          static_cast<int>(live.fullscreen_method));
   fputs("\n\n// :: System Settings\n\n", out);
   fprintf(out,
           "foreground_sleep_ms %d // number of milliseconds to sleep each frame. Try 10 to conserve "
           "battery power\n\n",
-          (int)f.foreground_sleep_ms);
+          static_cast<int>(f.foreground_sleep_ms));
   fprintf(out,
           "background_sleep_ms %d // number of milliseconds to sleep each frame when running in the "
           "background\n\n",
-          (int)f.background_sleep_ms);
-  fprintf(out, "sessions %d // number of times program has been run\n\n", (int)live.sessions);
+          static_cast<int>(f.background_sleep_ms));
+  fprintf(out, "sessions %d // number of times program has been run\n\n", static_cast<int>(live.sessions));
   fputs("// (scancode) hold this key down and left-click to simulate right-click\n", out);
-  fprintf(out, "rmb_key %d // 0 for none  226 for LALT\n\n", (int)f.rmb_key);
+  fprintf(out, "rmb_key %d // 0 for none  226 for LALT\n\n", static_cast<int>(f.rmb_key));
   fputs("// Desktop for saving screenshots etc. Defaults to $HOME/Desktop\n", out);
   fprintf(out, "desktop_path %s\n\n", f.desktop_path);
   fputs("\n\n// :: Audio Settings (use \"volume\" for TOVO)\n\n", out);
-  fprintf(out, "sound_volume %d // 0..256\n", (int)live.sound_volume);
-  fprintf(out, "music_volume %d // 0..256\n", (int)live.music_volume);
+  fprintf(out, "sound_volume %d // 0..256\n", static_cast<int>(live.sound_volume));
+  fprintf(out, "music_volume %d // 0..256\n", static_cast<int>(live.music_volume));
   fputs("\n\n// :: usually 1024. Try 2048 if you get choppy sound\n\n", out);
-  fprintf(out, "mix_buffer_size %d\n", (int)live.mix_buffer_size);
+  fprintf(out, "mix_buffer_size %d\n", static_cast<int>(live.mix_buffer_size));
   fputs("\n\n// :: \n\n", out);
 }
 
@@ -267,7 +268,7 @@ void tarq_config_save() {
 
   char temp[TARQ_PATH_MAX];
   int n = snprintf(temp, sizeof temp, "%s.tmp", path);
-  if (n < 0 || n >= (int)sizeof temp) return;
+  if (n < 0 || n >= static_cast<int>(sizeof temp)) return;
   tarq_file* f = tarq_fopen(temp, "w");
   if (!f) return;
   if (sdl_window) cconfig.windowed = tarq_get_windowed();

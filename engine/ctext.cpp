@@ -8,7 +8,7 @@
 namespace {
 
 int32_t text_length(const tarq_ctext* ctext) {
-  return ctext->text ? (int32_t)strlen((const char*)ctext->text) : 0;
+  return ctext->text ? static_cast<int32_t>(strlen(reinterpret_cast<const char*>(ctext->text))) : 0;
 }
 
 tarq_file* make_snapshot(const tarq_ctext* ctext) {
@@ -36,7 +36,7 @@ void push_snapshot(tarq_ctext* ctext, int compare) {
 
 tarq_ctext* tarq_create_ctext(uint8_t* text, int32_t capacity) {
   if (capacity < 0) capacity = 0;
-  tarq_ctext* ctext = (tarq_ctext*)tarq_calloc(sizeof(tarq_ctext));
+  tarq_ctext* ctext = static_cast<tarq_ctext*>(tarq_calloc(sizeof(tarq_ctext)));
   if (!ctext) return nullptr;
   if (text) {
     ctext->text = text;
@@ -78,15 +78,15 @@ int restore_undo_ctext_state(tarq_file* snapshot, tarq_ctext* ctext) {
   // A snapshot is the text, its NUL and the view fields; anything else is refused.
   const uint8_t* data = snapshot->data;
   int32_t text_bytes = snapshot->size - TARQ_CTEXT_TRAILER;
-  if (text_bytes < 1 || memchr(data, 0, (size_t)text_bytes) == nullptr) return 0;
-  int32_t length = (int32_t)strlen((const char*)data);
+  if (text_bytes < 1 || memchr(data, 0, static_cast<size_t>(text_bytes)) == nullptr) return 0;
+  int32_t length = static_cast<int32_t>(strlen(reinterpret_cast<const char*>(data)));
   if (ctext->buffer) {
     tarq_clear_buffer(ctext->buffer);
     cbuffer_add_data(ctext->buffer, data, length + 1);
     ctext->text = ctext->buffer->data;
   } else {
     if (length > ctext->capacity) length = ctext->capacity;
-    memcpy(ctext->text, data, (size_t)length);
+    memcpy(ctext->text, data, static_cast<size_t>(length));
     ctext->text[length] = 0;
   }
   int32_t view[6];

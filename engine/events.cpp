@@ -31,7 +31,7 @@ static bool alt_held() { return held(SDL_SCANCODE_LALT, SDL_SCANCODE_RALT); }
 static bool shift_held() { return held(SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT); }
 
 static bool elapsed_below(int32_t now, int32_t since, int32_t ms) {
-  return int32_t(uint32_t(now) - uint32_t(since)) < ms;
+  return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(since)) < ms;
 }
 
 static void mark_down(int sc) {
@@ -94,7 +94,7 @@ static void key_down(const SDL_KeyboardEvent& k, int32_t now) {
 
   if (cconfig.emulate_textinput && code == 0) {
     const int32_t c = tarq_us_layout_char(sc, shift_held());
-    if (c && typed_count < TEXT_PER_PUMP) typed[typed_count++] = char(c);
+    if (c && typed_count < TEXT_PER_PUMP) typed[typed_count++] = static_cast<char>(c);
   }
   hotkey_step(sc, code, now);
 }
@@ -122,7 +122,7 @@ static void window_event(const SDL_WindowEvent& w, int32_t now) {
       break;
     case SDL_WINDOWEVENT_CLOSE:
       tarq_quit = 1;
-      tarq_logf("window closed (%d)\n", int(w.event));
+      tarq_logf("window closed (%d)\n", static_cast<int>(w.event));
       break;
     default:
       break;
@@ -179,7 +179,7 @@ void tarq_handle_event(const SDL_Event& e, int32_t now) {
 int tarq_handle_system_messages() {
   const int32_t sleep_ms = (cconfig.framebuffer || tarq_is_app_active()) ? cconfig.foreground_sleep_ms
                                                                          : cconfig.background_sleep_ms;
-  SDL_Delay(uint32_t(sleep_ms < 0 ? 0 : sleep_ms > 200 ? 200 : sleep_ms));
+  SDL_Delay(static_cast<uint32_t>(sleep_ms < 0 ? 0 : sleep_ms > 200 ? 200 : sleep_ms));
   const bool video = SDL_WasInit(SDL_INIT_VIDEO);
   if (video) SDL_ShowCursor(0);
   const int32_t now = tarq_get_time();

@@ -10,14 +10,14 @@ tarq_clip_rect tarq_clipdat;
 tarq_bitmap* tarq_create_bitmap(int32_t width, int32_t height, int32_t depth) {
   if (width <= 0 || height <= 0) return nullptr;
   if (depth != 8 && depth != 16 && depth != 24 && depth != 32) return nullptr;
-  const uint64_t row_bytes = uint64_t(width) * uint64_t(depth / 8);
-  const uint64_t bytes = row_bytes * uint64_t(height);
-  const uint64_t record = sizeof(tarq_bitmap) + uint64_t(height) * sizeof(uint8_t*);
+  const uint64_t row_bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(depth / 8);
+  const uint64_t bytes = row_bytes * static_cast<uint64_t>(height);
+  const uint64_t record = sizeof(tarq_bitmap) + static_cast<uint64_t>(height) * sizeof(uint8_t*);
   if (bytes > TARQ_MEM_LIMIT || record > TARQ_MEM_LIMIT) return nullptr;
 
-  auto* b = static_cast<tarq_bitmap*>(tarq_calloc(size_t(record)));
+  auto* b = static_cast<tarq_bitmap*>(tarq_calloc(static_cast<size_t>(record)));
   if (!b) return nullptr;
-  b->pixels = static_cast<uint8_t*>(tarq_calloc(size_t(bytes)));
+  b->pixels = static_cast<uint8_t*>(tarq_calloc(static_cast<size_t>(bytes)));
   if (!b->pixels) {
     tarq_free(b);
     return nullptr;
@@ -26,7 +26,7 @@ tarq_bitmap* tarq_create_bitmap(int32_t width, int32_t height, int32_t depth) {
   b->height = height;
   b->depth = depth;
   b->rows = reinterpret_cast<uint8_t**>(b + 1);
-  for (int32_t y = 0; y < height; y++) b->rows[y] = b->pixels + uint64_t(y) * row_bytes;
+  for (int32_t y = 0; y < height; y++) b->rows[y] = b->pixels + static_cast<uint64_t>(y) * row_bytes;
   b->tag = 0;
   tarq_reset_clip(b);
   tarq_items_created++;
@@ -43,7 +43,7 @@ tarq_bitmap* tarq_destroy_bitmap(tarq_bitmap* b) {
 
 void tarq_clear_bitmap(tarq_bitmap* b) {
   if (!b || b == tarq_screen || !b->rows) return;
-  const size_t row_bytes = size_t(b->width) * size_t(b->depth / 8);
+  const size_t row_bytes = static_cast<size_t>(b->width) * static_cast<size_t>(b->depth / 8);
   for (int32_t y = 0; y < b->height; y++) memset(b->rows[y], 0, row_bytes);
 }
 
@@ -67,7 +67,7 @@ static bool inside_clip(const tarq_bitmap* b, int32_t x, int32_t y) {
 void tarq_putpixel(tarq_bitmap* b, int32_t x, int32_t y, uint32_t colour) {
   if (!b->rows || !inside_clip(b, x, y)) return;
   if (b->depth == 8)
-    b->rows[y][x] = uint8_t(colour);
+    b->rows[y][x] = static_cast<uint8_t>(colour);
   else if (b->depth == 32)
     tarq_row32(b, y)[x] = colour;
 }

@@ -11,7 +11,7 @@ static bool drawable(const tarq_bitmap* b) {
 // Fills columns x0..x1 (inclusive, already inside the clip) of row y.
 static void fill_row(tarq_bitmap* b, int32_t x0, int32_t x1, int32_t y, uint32_t colour) {
   if (b->depth == 8) {
-    memset(b->rows[y] + x0, int(colour & 0xff), size_t(x1 - x0 + 1));
+    memset(b->rows[y] + x0, static_cast<int>(colour & 0xff), static_cast<size_t>(x1 - x0 + 1));
   } else {
     uint32_t* row = tarq_row32(b, y);
     std::fill(row + x0, row + x1 + 1, colour);
@@ -33,7 +33,7 @@ void tarq_vline(tarq_bitmap* b, int32_t x, int32_t y0, int32_t y1, uint32_t colo
   y0 = std::max(y0, b->clip_y0);
   y1 = std::min(y1, b->clip_y1 - 1);
   if (b->depth == 8) {
-    for (int32_t y = y0; y <= y1; y++) b->rows[y][x] = uint8_t(colour);
+    for (int32_t y = y0; y <= y1; y++) b->rows[y][x] = static_cast<uint8_t>(colour);
   } else {
     for (int32_t y = y0; y <= y1; y++) tarq_row32(b, y)[x] = colour;
   }

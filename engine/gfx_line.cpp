@@ -43,9 +43,9 @@ void narrow(int64_t v0, int64_t s, int64_t lo, int64_t hi, int64_t& lo_i, int64_
 void plot(tarq_bitmap* b, int64_t x, int64_t y, uint32_t colour) {
   if (x < b->clip_x0 || x >= b->clip_x1 || y < b->clip_y0 || y >= b->clip_y1) return;
   if (b->depth == 8)
-    b->rows[y][x] = uint8_t(colour);
+    b->rows[y][x] = static_cast<uint8_t>(colour);
   else
-    tarq_row32(b, int32_t(y))[x] = colour;
+    tarq_row32(b, static_cast<int32_t>(y))[x] = colour;
 }
 
 void step_line(tarq_bitmap* b, point p, point q, uint32_t colour) {
@@ -108,11 +108,13 @@ void tarq_line(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, u
   point end[2] = {{x0, y0}, {x1, y1}};
   auto span = [&]() {
     if (end[0].x == end[1].x) {
-      tarq_vline(b, int32_t(end[0].x), int32_t(end[0].y), int32_t(end[1].y), colour);
+      tarq_vline(b, static_cast<int32_t>(end[0].x), static_cast<int32_t>(end[0].y), static_cast<int32_t>(end[1].y),
+                 colour);
       return true;
     }
     if (end[0].y == end[1].y) {
-      tarq_hline(b, int32_t(end[0].x), int32_t(end[1].x), int32_t(end[0].y), colour);
+      tarq_hline(b, static_cast<int32_t>(end[0].x), static_cast<int32_t>(end[1].x), static_cast<int32_t>(end[0].y),
+                 colour);
       return true;
     }
     return false;

@@ -13,24 +13,24 @@ struct utf8_entry {
 
 constexpr int encode(uint32_t cp, uint8_t* out) {
   if (cp < 0x80) {
-    out[0] = (uint8_t)cp;
+    out[0] = static_cast<uint8_t>(cp);
     return 1;
   }
   if (cp < 0x800) {
-    out[0] = (uint8_t)(0xC0 | cp >> 6);
-    out[1] = (uint8_t)(0x80 | (cp & 0x3F));
+    out[0] = static_cast<uint8_t>(0xC0 | cp >> 6);
+    out[1] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
     return 2;
   }
   if (cp < 0x10000) {
-    out[0] = (uint8_t)(0xE0 | cp >> 12);
-    out[1] = (uint8_t)(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = (uint8_t)(0x80 | (cp & 0x3F));
+    out[0] = static_cast<uint8_t>(0xE0 | cp >> 12);
+    out[1] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
     return 3;
   }
-  out[0] = (uint8_t)(0xF0 | cp >> 18);
-  out[1] = (uint8_t)(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = (uint8_t)(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = (uint8_t)(0x80 | (cp & 0x3F));
+  out[0] = static_cast<uint8_t>(0xF0 | cp >> 18);
+  out[1] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
   return 4;
 }
 
@@ -38,7 +38,7 @@ constexpr utf8_entry make_entry(uint32_t first, uint32_t second = 0) {
   utf8_entry e{};
   int n = encode(first, e.bytes);
   if (second) n += encode(second, e.bytes + n);
-  e.length = (uint8_t)n;
+  e.length = static_cast<uint8_t>(n);
   return e;
 }
 
@@ -62,17 +62,17 @@ struct symbol_table {
     for (int i = 0; i < 16; i++) entry[26 + i] = make_entry(narrow[i]);
     entry[42] = make_entry(0x25DC);
     entry[43] = make_entry(0x25DD);
-    for (int i = 0; i < 26; i++) entry[44 + i] = make_entry(0x1D622 + (uint32_t)i);
+    for (int i = 0; i < 26; i++) entry[44 + i] = make_entry(0x1D622 + static_cast<uint32_t>(i));
   }
 };
 
 constexpr symbol_table symbols;
 
 constexpr uint8_t symbol_code(int index) {
-  if (index < 26) return (uint8_t)(128 + index);
-  if (index < 42) return (uint8_t)(16 + index - 26);
-  if (index < 44) return (uint8_t)(254 + index - 42);
-  return (uint8_t)(65 + index - 44);
+  if (index < 26) return static_cast<uint8_t>(128 + index);
+  if (index < 42) return static_cast<uint8_t>(16 + index - 26);
+  if (index < 44) return static_cast<uint8_t>(254 + index - 42);
+  return static_cast<uint8_t>(65 + index - 44);
 }
 
 // Superscripts by glyph code; 0, 9, 10 and 13 are never produced.
@@ -119,9 +119,9 @@ bool matches(const uint8_t* in, const uint8_t* bytes, int length) {
 }  // namespace
 
 char* convert_glyphs_to_escaped_ex(const uint8_t* text, char* out, int keep_capitals) {
-  size_t length = strlen((const char*)text);
+  size_t length = strlen(reinterpret_cast<const char*>(text));
   if (!out) {
-    out = (char*)tarq_malloc(7 * length + 1);
+    out = static_cast<char*>(tarq_malloc(7 * length + 1));
     if (!out) return nullptr;
   }
   char* o = out;
@@ -132,22 +132,22 @@ char* convert_glyphs_to_escaped_ex(const uint8_t* text, char* out, int keep_capi
     } else if (c >= 16 && c <= 31) {
       o = put_entry(o, symbols.entry[26 + c - 16]);
     } else if (c == 127) {
-      *o++ = (char)0xE2;
-      *o++ = (char)0x97;
-      *o++ = (char)0x8B;
+      *o++ = static_cast<char>(0xE2);
+      *o++ = static_cast<char>(0x97);
+      *o++ = static_cast<char>(0x8B);
     } else if (c >= 128 && c <= 153) {
       o = put_entry(o, symbols.entry[c - 128]);
     } else if (c >= 154 && c <= 253) {
       const uint8_t* k = c < 204 ? kana(hiragana_text, c - 154) : kana(katakana_text, c - 204);
-      *o++ = (char)0xE3;
-      *o++ = (char)k[1];
-      *o++ = (char)k[2];
+      *o++ = static_cast<char>(0xE3);
+      *o++ = static_cast<char>(k[1]);
+      *o++ = static_cast<char>(k[2]);
     } else if (c >= 254) {
       o = put_entry(o, symbols.entry[42 + c - 254]);
     } else if (c >= 'A' && c <= 'Z' && !keep_capitals) {
       o = put_entry(o, symbols.entry[44 + c - 'A']);
     } else {
-      *o++ = (char)c;
+      *o++ = static_cast<char>(c);
     }
   }
   *o = 0;
@@ -161,10 +161,10 @@ char* convert_glyphs_to_escaped(const uint8_t* text, char* out) {
 uint8_t* convert_escaped_to_glyphs(const char* text, uint8_t* out) {
   size_t length = strlen(text);
   if (!out) {
-    out = (uint8_t*)tarq_malloc(length + 1);
+    out = static_cast<uint8_t*>(tarq_malloc(length + 1));
     if (!out) return nullptr;
   }
-  const uint8_t* p = (const uint8_t*)text;
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(text);
   uint8_t* o = out;
   while (*p) {
     if (*p >= 128) {
@@ -184,7 +184,7 @@ uint8_t* convert_escaped_to_glyphs(const char* text, uint8_t* out) {
         else if (matches(p + 1, kana(katakana_text, i) + 1, 2)) code = 204 + i;
       }
       if (code) {
-        *o++ = (uint8_t)code;
+        *o++ = static_cast<uint8_t>(code);
         p += 3;
         continue;
       }
@@ -200,7 +200,7 @@ uint8_t* convert_escaped_to_glyphs(const char* text, uint8_t* out) {
         if (is_superscript(i) && matches(p, superscripts.entry[i].bytes, superscripts.entry[i].length))
           found = i;
       if (found) {
-        *o++ = (uint8_t)found;
+        *o++ = static_cast<uint8_t>(found);
         p += superscripts.entry[found].length;
         continue;
       }

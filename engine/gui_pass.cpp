@@ -22,16 +22,18 @@ struct audio_lock_guard {
   audio_lock_guard& operator=(const audio_lock_guard&) = delete;
 };
 
-bool within(int32_t now, int32_t then, uint32_t ms) { return (uint32_t)now - (uint32_t)then < ms; }
+bool within(int32_t now, int32_t then, uint32_t ms) {
+  return static_cast<uint32_t>(now) - static_cast<uint32_t>(then) < ms;
+}
 
 int64_t dist_sq(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  const int64_t dx = (int64_t)x0 - x1, dy = (int64_t)y0 - y1;
+  const int64_t dx = static_cast<int64_t>(x0) - x1, dy = static_cast<int64_t>(y0) - y1;
   return dx * dx + dy * dy;
 }
 
 bool contains(const tarq_gui_element* e, int32_t mx, int32_t my) {
-  return (int64_t)mx >= e->x && (int64_t)mx < (int64_t)e->x + e->width && (int64_t)my >= e->y &&
-         (int64_t)my < (int64_t)e->y + e->height;
+  return static_cast<int64_t>(mx) >= e->x && static_cast<int64_t>(mx) < static_cast<int64_t>(e->x) + e->width &&
+         static_cast<int64_t>(my) >= e->y && static_cast<int64_t>(my) < static_cast<int64_t>(e->y) + e->height;
 }
 
 // Double clicks count within a sixty-fourth of the reference width; an

@@ -16,7 +16,7 @@ static bool sdl_clipboard_available() { return SDL_WasInit(SDL_INIT_VIDEO) != 0;
 
 static char* tracked_copy(const char* text) {
   size_t len = strlen(text);
-  char* copy = (char*)tarq_malloc(len + 1);
+  char* copy = static_cast<char*>(tarq_malloc(len + 1));
   if (copy) memcpy(copy, text, len + 1);
   return copy;
 }
@@ -62,7 +62,7 @@ int tarq_save_clipboard_to_file(const char* path) {
 int tarq_load_clipboard_from_file(const char* path) {
   FILE* f = fopen(path, "rb");
   if (!f) return 1;
-  char* text = (char*)tarq_malloc(TARQ_CLIPBOARD_FILE_MAX + 1);
+  char* text = static_cast<char*>(tarq_malloc(TARQ_CLIPBOARD_FILE_MAX + 1));
   if (!text) {
     fclose(f);
     return 1;

@@ -11,7 +11,7 @@
 static int32_t clamp_to_int32(long long v) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
-  return (int32_t)v;
+  return static_cast<int32_t>(v);
 }
 
 static bool name_passes_filter(const tarq_find* f, const char* name) {
@@ -28,7 +28,7 @@ int tarq_find_first(const char* folder, const char* filter, tarq_find* f, uint32
   snprintf(f->path, sizeof(f->path), "%s", folder);
   if (filter && filter[0] == '*' && strlen(filter + 1) < sizeof(f->filter)) {
     snprintf(f->filter, sizeof(f->filter), "%s", filter + 1);
-    f->filter_len = (uint32_t)strlen(f->filter);
+    f->filter_len = static_cast<uint32_t>(strlen(f->filter));
   }
   f->dir = opendir(f->path);
   return tarq_find_next(f);
@@ -45,9 +45,9 @@ int tarq_find_next(tarq_find* f) {
     snprintf(full, sizeof(full), "%s/%s", f->path, f->name);
     struct stat st;
     if (stat(full, &st) == 0) {
-      f->mode = (uint32_t)st.st_mode;
-      f->size = clamp_to_int32((long long)st.st_size);
-      f->mtime = clamp_to_int32((long long)st.st_mtime);
+      f->mode = static_cast<uint32_t>(st.st_mode);
+      f->size = clamp_to_int32(static_cast<long long>(st.st_size));
+      f->mtime = clamp_to_int32(static_cast<long long>(st.st_mtime));
     }
     if (name_passes_filter(f, f->name) && (f->mode & f->mask) != 0) return 0;
   }

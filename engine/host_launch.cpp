@@ -27,7 +27,7 @@ static pid_t spawn_command(char* const argv[], int* err) {
 }
 
 static void* reap_child(void* arg) {
-  pid_t pid = (pid_t)(intptr_t)arg;
+  pid_t pid = static_cast<pid_t>((intptr_t)arg);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
@@ -41,7 +41,7 @@ static void reap_in_background(pid_t pid) {
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-  if (pthread_create(&thread, &attr, reap_child, (void*)(intptr_t)pid) != 0) {
+  if (pthread_create(&thread, &attr, reap_child, reinterpret_cast<void*>(static_cast<intptr_t>(pid))) != 0) {
     int status = 0;
     waitpid(pid, &status, 0);
   }
@@ -66,12 +66,12 @@ static bool starts_with_scheme(const char* text, const char* scheme) {
 // result does not fit.
 static bool escape_web_target(const char* target, char* out, size_t size) {
   size_t o = 0;
-  for (const unsigned char* p = (const unsigned char*)target; *p; p++) {
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(target); *p; p++) {
     bool keep = isalnum(*p) || strchr("-./:=?&_", *p);
     size_t need = keep ? 1 : 3;
     if (o + need >= size) return false;
     if (keep)
-      out[o] = (char)*p;
+      out[o] = static_cast<char>(*p);
     else
       snprintf(out + o, 4, "%%%02x", *p);
     o += need;
@@ -90,7 +90,7 @@ void tarq_launch_html(const char* target) {
     // A target that begins with '-' would read as an option of the opener.
     const char* prefix = target[0] == '-' ? "./" : "";
     int n = snprintf(arg, sizeof(arg), "%s%s", prefix, target);
-    fits = n >= 0 && n < (int)sizeof(arg);
+    fits = n >= 0 && n < static_cast<int>(sizeof(arg));
   }
   if (!fits) {
     tarq_debug("launch: target too long; not opened\n");
@@ -112,12 +112,12 @@ void tarq_launch_html(const char* target) {
 // becomes '%' and two hex digits.
 static void escape_url(const char* url, char* out, size_t size) {
   size_t o = 0;
-  for (const unsigned char* p = (const unsigned char*)url; *p; p++) {
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(url); *p; p++) {
     unsigned char c = *p;
-    if (c >= 'A' && c <= 'Z') c = (unsigned char)(c - 'A' + 'a');
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
     if ((c >= 'a' && c <= 'z') || isdigit(c) || strchr("_-./:&=?", c)) {
       if (o + 1 >= size) break;
-      out[o++] = (char)c;
+      out[o++] = static_cast<char>(c);
     } else {
       if (o + 3 >= size) break;
       snprintf(out + o, 4, "%%%02x", c);
@@ -145,10 +145,10 @@ int tarq_wget_ex(const char* url, const char* local_file, const char* post_file)
   argv[n++] = program;
   argv[n++] = quiet;
   argv[n++] = output;
-  argv[n++] = (char*)local_file;
+  argv[n++] = const_cast<char*>(local_file);
   if (post_file) {
     int len = snprintf(post_option, sizeof(post_option), "--post-file=%s", post_file);
-    if (len < 0 || len >= (int)sizeof(post_option)) return 1;
+    if (len < 0 || len >= static_cast<int>(sizeof(post_option))) return 1;
     argv[n++] = post_option;
   }
   argv[n++] = end_of_options;
@@ -173,7 +173,7 @@ struct wget_job {
 };
 
 static int run_wget_job(void* data) {
-  wget_job* job = (wget_job*)data;
+  wget_job* job = static_cast<wget_job*>(data);
   if (job->too_long) {
     if (job->on_error) job->on_error(job->local_file);
   } else {
@@ -187,7 +187,7 @@ static int run_wget_job(void* data) {
 int tarq_wget_with_callbacks(const char* url, const char* local_file, tarq_wget_callback on_load,
                              tarq_wget_callback on_error) {
   if (!url || !local_file || strlen(local_file) >= TARQ_PATH_MAX) return 1;
-  wget_job* job = (wget_job*)tarq_malloc(sizeof(wget_job));
+  wget_job* job = static_cast<wget_job*>(tarq_malloc(sizeof(wget_job)));
   if (!job) return 1;
   job->too_long = strlen(url) > TARQ_URL_MAX;
   if (!job->too_long) snprintf(job->url, sizeof(job->url), "%s", url);

@@ -26,7 +26,7 @@ static int join_path(const char* folder, const char* name, char* out) {
     out[0] = 0;
     return 1;
   }
-  memcpy(out, joined, (size_t)n + 1);
+  memcpy(out, joined, static_cast<size_t>(n) + 1);
   return 0;
 }
 
@@ -58,7 +58,7 @@ int tarq_prefix_with_appdata_path(const char* name, char* out) {
 
   char folder[TARQ_PATH_MAX];
   int n = snprintf(folder, sizeof(folder), "%s/%s/", home, TARQ_APPDATA_FOLDER);
-  if (n < 0 || n >= (int)sizeof(folder)) {
+  if (n < 0 || n >= static_cast<int>(sizeof(folder))) {
     out[0] = 0;
     return 1;
   }
@@ -66,7 +66,7 @@ int tarq_prefix_with_appdata_path(const char* name, char* out) {
   const char* title = tarq_state.app_title;
   if (title[0]) {
     n = snprintf(folder, sizeof(folder), "%s/%s/%s/", home, TARQ_APPDATA_FOLDER, title);
-    if (n < 0 || n >= (int)sizeof(folder)) {
+    if (n < 0 || n >= static_cast<int>(sizeof(folder))) {
       out[0] = 0;
       return 1;
     }
@@ -78,7 +78,7 @@ int tarq_prefix_with_appdata_path(const char* name, char* out) {
 int tarq_prefix_with_program_path(const char* name, char* out) {
   char exe[512];
   ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe));
-  if (n <= 0 || n >= (ssize_t)sizeof(exe)) {
+  if (n <= 0 || n >= static_cast<ssize_t>(sizeof(exe))) {
     tarq_debug("** ERROR: tarq_prefix_with_program_path failed.\n");
     return join_path("./", name, out);
   }
@@ -100,7 +100,7 @@ int tarq_prefix_with_desktop_path(const char* name, char* out) {
   if (!home) return join_path("", name, out);
   char folder[TARQ_PATH_MAX];
   int n = snprintf(folder, sizeof(folder), "%s/Desktop/", home);
-  if (n < 0 || n >= (int)sizeof(folder)) {
+  if (n < 0 || n >= static_cast<int>(sizeof(folder))) {
     out[0] = 0;
     return 1;
   }

@@ -15,12 +15,13 @@ char* tarq_strcasestr(const char* text, const char* pattern) {
   size_t n = strlen(pattern);
   for (const char* p = text;; p++) {
     size_t i = 0;
-    while (i < n && p[i] && lower((unsigned char)p[i]) == lower((unsigned char)pattern[i])) i++;
-    if (i == n) return (char*)p;
+    while (i < n && p[i] && lower(static_cast<unsigned char>(p[i])) == lower(static_cast<unsigned char>(pattern[i])))
+      i++;
+    if (i == n) return const_cast<char*>(p);
     if (!*p) return nullptr;
   }
 }
 
 void tarq_lowercase(char* text) {
-  for (; *text; text++) *text = (char)lower((unsigned char)*text);
+  for (; *text; text++) *text = static_cast<char>(lower(static_cast<unsigned char>(*text)));
 }

@@ -9,7 +9,7 @@ struct tarq_thread_handle {
 };
 
 tarq_thread_handle* tarq_create_thread(int (*fn)(void*), void* data) {
-  tarq_thread_handle* handle = (tarq_thread_handle*)tarq_calloc(sizeof(tarq_thread_handle));
+  tarq_thread_handle* handle = static_cast<tarq_thread_handle*>(tarq_calloc(sizeof(tarq_thread_handle)));
   if (!handle) return nullptr;
   handle->thread = SDL_CreateThread(fn, "tarq_thread", data);
   if (!handle->thread) {

@@ -51,11 +51,11 @@ void tarq_timer_start() { clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &tarq_timer_t0
 int32_t tarq_timer_end() {
   timespec now;
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  int64_t ns = (int64_t)(now.tv_sec - tarq_timer_t0.tv_sec) * 1000000000 +
-               (now.tv_nsec - tarq_timer_t0.tv_nsec);
-  return (int32_t)(uint32_t)(uint64_t)ns;
+  int64_t ns =
+      static_cast<int64_t>(now.tv_sec - tarq_timer_t0.tv_sec) * 1000000000 + (now.tv_nsec - tarq_timer_t0.tv_nsec);
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(ns)));
 }
 
 void tarq_delay(int32_t ms) {
-  if (ms > 0) SDL_Delay((Uint32)ms);
+  if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
 }

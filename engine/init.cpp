@@ -191,7 +191,7 @@ int tarq_exit() {
     tarq_gui_exit();
     tarq_system_exit();
   }
-  log_line("tarq_items_created: %d\n", (int)tarq_items_created);
+  log_line("tarq_items_created: %d\n", static_cast<int>(tarq_items_created));
   tarq_debug("<ok\n");
   close_log();
   tarq_inited = 0;

@@ -122,7 +122,7 @@ static int32_t read_axis(int32_t n, int32_t axis, const char* which) {
   int32_t v = 0;
   if (axis < 0 || axis >= TARQ_JOYSTICK_AXES) return 0;
   if (s.controller && SDL_GameControllerGetAttached(s.controller)) {
-    v = SDL_GameControllerGetAxis(s.controller, SDL_GameControllerAxis(axis));
+    v = SDL_GameControllerGetAxis(s.controller, static_cast<SDL_GameControllerAxis>(axis));
   } else if (s.joystick) {
     v = SDL_JoystickGetAxis(s.joystick, axis);
   } else {
@@ -150,7 +150,7 @@ static int32_t read_buttons(int32_t n) {
   const int32_t count = controller ? TARQ_JOYSTICK_BUTTONS : SDL_JoystickNumButtons(s.joystick);
   int32_t mask = 0;
   for (int32_t b = 0; b < count && b < TARQ_JOYSTICK_BUTTONS; b++) {
-    const bool down = controller ? SDL_GameControllerGetButton(s.controller, SDL_GameControllerButton(b))
+    const bool down = controller ? SDL_GameControllerGetButton(s.controller, static_cast<SDL_GameControllerButton>(b))
                                  : SDL_JoystickGetButton(s.joystick, b);
     const uint32_t bit = 1u << b;
     if (!down) {
@@ -158,7 +158,7 @@ static int32_t read_buttons(int32_t n) {
       continue;
     }
     if (s.buttons_validated & bit) {
-      mask |= int32_t(bit);
+      mask |= static_cast<int32_t>(bit);
     } else if (controller && !said_button[n][b]) {
       tarq_logf("** button %d not validated on joystick %d\n", b, n);
       said_button[n][b] = true;

@@ -25,13 +25,16 @@ int tarq_keys_init() {
 int tarq_keys_exit() { return 0; }
 
 // Time differences wrap like the engine clock.
-static bool reached(int32_t now, int32_t t) { return int32_t(uint32_t(now) - uint32_t(t)) >= 0; }
+static bool reached(int32_t now, int32_t t) {
+  return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(t)) >= 0;
+}
 
 void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl_mods, int32_t now) {
   const int32_t n = count < TARQ_NUM_KEYS ? count : TARQ_NUM_KEYS;
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
     const uint8_t down = k < n && sdl_keys[k] ? 1 : 0;
-    if (down && last_tarqkey[k] == 0) next_press_t = int32_t(uint32_t(now) + TARQ_KEY_REPEAT_DELAY_MS);
+    if (down && last_tarqkey[k] == 0)
+      next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_DELAY_MS);
     last_tarqkey[k] = tarqkey[k];
     tarqkey[k] = down;
   }
@@ -45,7 +48,7 @@ void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl
   if (reached(now, next_press_t)) {
     for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
       if (tarqkey[k] == 1 && !block_tarqkey[k]) tarqkey[k] = 3;
-    next_press_t = int32_t(uint32_t(now) + TARQ_KEY_REPEAT_MS);
+    next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_MS);
   }
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
     if (tarqkey[k] == 0) block_tarqkey[k] = 0;
@@ -107,16 +110,17 @@ int32_t tarq_readkey() {
   while (tarqkey_buffer_pos == 0) tarq_handle_messages();
   const int32_t code = tarqkey_buffer[0];
   tarqkey_buffer_pos--;
-  memmove(tarqkey_buffer, tarqkey_buffer + 1, sizeof(int32_t) * size_t(tarqkey_buffer_pos));
+  memmove(tarqkey_buffer, tarqkey_buffer + 1, sizeof(int32_t) * static_cast<size_t>(tarqkey_buffer_pos));
   return code;
 }
 
 const char* tarq_get_key_name(int32_t scancode) {
   static char name[64];
-  const char* n = scancode >= 0 && scancode < SDL_NUM_SCANCODES ? SDL_GetScancodeName(SDL_Scancode(scancode)) : "";
+  const char* n =
+      scancode >= 0 && scancode < SDL_NUM_SCANCODES ? SDL_GetScancodeName(static_cast<SDL_Scancode>(scancode)) : "";
   if (!n || !*n) return "?";
   snprintf(name, sizeof(name), "%s", n);
-  for (char* p = name; *p; p++) *p = char(toupper(static_cast<unsigned char>(*p)));
+  for (char* p = name; *p; p++) *p = static_cast<char>(toupper(static_cast<unsigned char>(*p)));
   return name;
 }
 

@@ -7,7 +7,7 @@
 unsigned LodePNG_decode(unsigned char** out, unsigned* w, unsigned* h, const unsigned char* in,
                         size_t insize, unsigned colortype, unsigned bitdepth) {
   *out = nullptr;
-  return lodepng_decode_memory(out, w, h, in, insize, (LodePNGColorType)colortype, bitdepth);
+  return lodepng_decode_memory(out, w, h, in, insize, static_cast<LodePNGColorType>(colortype), bitdepth);
 }
 
 unsigned LodePNG_inspect(unsigned* w, unsigned* h, const unsigned char* in, size_t insize) {
@@ -20,7 +20,7 @@ unsigned LodePNG_inspect(unsigned* w, unsigned* h, const unsigned char* in, size
 
 unsigned LodePNG_encode_file(const char* filename, const unsigned char* image, unsigned w, unsigned h,
                              unsigned colortype, unsigned bitdepth) {
-  return lodepng_encode_file(filename, image, w, h, (LodePNGColorType)colortype, bitdepth);
+  return lodepng_encode_file(filename, image, w, h, static_cast<LodePNGColorType>(colortype), bitdepth);
 }
 
 unsigned LodeZlib_compress(unsigned char** out, size_t* outsize, const unsigned char* in, size_t insize,

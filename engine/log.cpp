@@ -22,7 +22,7 @@ int tarq_debug(const char* text) {
   if (!text) return 0;
   if (print_debug_timestamp) {
     char stamp[32];
-    snprintf(stamp, sizeof(stamp), "[%06d] ", (int)tarq_get_time());
+    snprintf(stamp, sizeof(stamp), "[%06d] ", static_cast<int>(tarq_get_time()));
     log_write(stamp);
   }
   size_t len = strlen(text);

@@ -11,7 +11,7 @@
 int64_t tarq_stream_remaining(tarq_file* f) {
   if (!f) return 0;
   if (f->kind == TARQ_FILE_MEMORY) {
-    int64_t left = (int64_t)f->size - f->pos;
+    int64_t left = static_cast<int64_t>(f->size) - f->pos;
     return left > 0 ? left : 0;
   }
   if (f->kind != TARQ_FILE_STDIO || !f->fp) return 0;
@@ -19,21 +19,21 @@ int64_t tarq_stream_remaining(tarq_file* f) {
   if (here < 0 || fseek(f->fp, 0, SEEK_END) != 0) return 0;
   long end = ftell(f->fp);
   fseek(f->fp, here, SEEK_SET);
-  return end > here ? (int64_t)end - here : 0;
+  return end > here ? static_cast<int64_t>(end) - here : 0;
 }
 
 int32_t tarq_fwrite_lz4(const void* data, int32_t n, tarq_file* f) {
   if (n < 0 || n > TARQ_LZ4_MAX_INPUT) return -1;
   int bound = LZ4_compressBound(n);
-  char* scratch = (char*)tarq_malloc((size_t)bound);
+  char* scratch = static_cast<char*>(tarq_malloc(static_cast<size_t>(bound)));
   if (!scratch) return -1;
-  int k = LZ4_compress_HC((const char*)data, scratch, n, bound, LZ4HC_CLEVEL_DEFAULT);
+  int k = LZ4_compress_HC(static_cast<const char*>(data), scratch, n, bound, LZ4HC_CLEVEL_DEFAULT);
   if (k <= 0) {
     tarq_free(scratch);
     return -1;
   }
   tarq_fwrite_int32(k, f);
-  tarq_fwrite(scratch, 1, (size_t)k, f);
+  tarq_fwrite(scratch, 1, static_cast<size_t>(k), f);
   tarq_free(scratch);
   return k;
 }
@@ -41,11 +41,11 @@ int32_t tarq_fwrite_lz4(const void* data, int32_t n, tarq_file* f) {
 int32_t tarq_fread_lz4_block(void* dst, int32_t capacity, int32_t k, tarq_file* f) {
   if (k < 0 || k > LZ4_compressBound(TARQ_LZ4_MAX_INPUT) || capacity < 0) return -1;
   if (k > tarq_stream_remaining(f)) return -1;
-  char* scratch = (char*)tarq_malloc((size_t)k);
+  char* scratch = static_cast<char*>(tarq_malloc(static_cast<size_t>(k)));
   if (!scratch) return -1;
-  int32_t got = (int32_t)tarq_fread(scratch, 1, (size_t)k, f);
+  int32_t got = static_cast<int32_t>(tarq_fread(scratch, 1, static_cast<size_t>(k), f));
   int32_t result = -1;
-  if (got == k && k > 0) result = LZ4_decompress_safe(scratch, (char*)dst, k, capacity);
+  if (got == k && k > 0) result = LZ4_decompress_safe(scratch, static_cast<char*>(dst), k, capacity);
   tarq_free(scratch);
   return result;
 }
@@ -53,7 +53,7 @@ int32_t tarq_fread_lz4_block(void* dst, int32_t capacity, int32_t k, tarq_file* 
 int32_t tarq_fread_lz4(void* dst, int32_t capacity, tarq_file* f) {
   uint8_t word[4] = {};
   if (tarq_fread(word, 1, 4, f) != 4) return -1;
-  int32_t k = (int32_t)((uint32_t)word[0] | (uint32_t)word[1] << 8 | (uint32_t)word[2] << 16 |
-                        (uint32_t)word[3] << 24);
+  int32_t k = static_cast<int32_t>(static_cast<uint32_t>(word[0]) | static_cast<uint32_t>(word[1]) << 8 |
+                                   static_cast<uint32_t>(word[2]) << 16 | static_cast<uint32_t>(word[3]) << 24);
   return tarq_fread_lz4_block(dst, capacity, k, f);
 }

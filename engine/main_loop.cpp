@@ -29,7 +29,7 @@ static int32_t stage_max_ns[4];   // maxima, nanoseconds
 static int32_t stage_samples[4];
 static int32_t perf_timing_frame = 0;
 
-int32_t tarq_get_time() { return (int32_t)SDL_GetTicks(); }
+int32_t tarq_get_time() { return static_cast<int32_t>(SDL_GetTicks()); }
 
 int32_t tarq_reset_timer() {
   tarq_start_time = tarq_get_time();
@@ -37,7 +37,8 @@ int32_t tarq_reset_timer() {
 }
 
 int32_t tarq_get_elapsed_time() {
-  int32_t elapsed = (int32_t)((uint32_t)tarq_get_time() - (uint32_t)tarq_start_time);
+  int32_t elapsed =
+      static_cast<int32_t>(static_cast<uint32_t>(tarq_get_time()) - static_cast<uint32_t>(tarq_start_time));
   if (elapsed < 0) {
     tarq_reset_timer();
     return 0;
@@ -48,7 +49,7 @@ int32_t tarq_get_elapsed_time() {
 void tarq_register_frame_start_for_fps() { tarq_frame_start_t = tarq_get_time(); }
 
 int32_t tarq_register_frame_end_for_fps() {
-  int32_t d = (int32_t)((uint32_t)tarq_get_time() - (uint32_t)tarq_frame_start_t);
+  int32_t d = static_cast<int32_t>(static_cast<uint32_t>(tarq_get_time()) - static_cast<uint32_t>(tarq_frame_start_t));
   tarq_frame_start_t = tarq_get_time();
   if (d <= 0) {
     tarq_smoothed_fps = 1000 * 65536;
@@ -79,10 +80,10 @@ static void report_perf_timing() {
   printf("[tarq]");
   for (int i = 0; i < 4; i++) {
     int64_t count = stage_samples[i] ? stage_samples[i] : 1;
-    printf(" %6.3f[%6.3f]", (double)stage_us[i] / ((double)count * 1000.0),
+    printf(" %6.3f[%6.3f]", static_cast<double>(stage_us[i]) / (static_cast<double>(count) * 1000.0),
            stage_max_ns[i] / 1000000.0);
   }
-  printf("   %d/%d\n", (int)stage_samples[1], (int)stage_samples[0]);
+  printf("   %d/%d\n", static_cast<int>(stage_samples[1]), static_cast<int>(stage_samples[0]));
   for (int i = 0; i < 4; i++) {
     stage_us[i] = 0;
     stage_max_ns[i] = 0;

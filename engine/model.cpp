@@ -16,7 +16,7 @@ void log_assertion(const char* what) {
 
 int32_t grown_capacity(int32_t capacity, int32_t n) {
   if (n == capacity + 1) {
-    int32_t more = (int32_t)((int64_t)n * 5 / 4);
+    int32_t more = static_cast<int32_t>(static_cast<int64_t>(n) * 5 / 4);
     return more > n ? more : n;
   }
   return n;
@@ -34,8 +34,8 @@ void free_poly_arrays(tarq_poly* p) {
 }
 
 bool grow_bone_vertices(tarq_model* m, int32_t capacity) {
-  tarq_bone_vertex* bv =
-      (tarq_bone_vertex*)tarq_realloc(m->bone_vertices, sizeof(tarq_bone_vertex) * (size_t)capacity);
+  tarq_bone_vertex* bv = static_cast<tarq_bone_vertex*>(
+      tarq_realloc(m->bone_vertices, sizeof(tarq_bone_vertex) * static_cast<size_t>(capacity)));
   if (!bv) {
     log_assertion("Could not allocate bone_vertex");
     return false;
@@ -47,7 +47,7 @@ bool grow_bone_vertices(tarq_model* m, int32_t capacity) {
 }  // namespace
 
 tarq_model* tarq_create_model() {
-  tarq_model* m = (tarq_model*)tarq_calloc(sizeof(tarq_model));
+  tarq_model* m = static_cast<tarq_model*>(tarq_calloc(sizeof(tarq_model)));
   if (m) tarq_items_created++;
   return m;
 }
@@ -69,12 +69,13 @@ void tarq_destroy_model(tarq_model* m) {
 int cmodel_max_vertices(tarq_model* m, int32_t n) {
   if (n > m->vertex_capacity) {
     int32_t capacity = grown_capacity(m->vertex_capacity, n);
-    tarq_vector* v = (tarq_vector*)tarq_realloc(m->vertices, sizeof(tarq_vector) * (size_t)capacity);
+    tarq_vector* v =
+        static_cast<tarq_vector*>(tarq_realloc(m->vertices, sizeof(tarq_vector) * static_cast<size_t>(capacity)));
     if (!v) {
       log_assertion("Could not allocate vertex");
       return 0;
     }
-    memset(v + m->vertex_capacity, 0, sizeof(tarq_vector) * (size_t)(capacity - m->vertex_capacity));
+    memset(v + m->vertex_capacity, 0, sizeof(tarq_vector) * static_cast<size_t>(capacity - m->vertex_capacity));
     m->vertices = v;
     if (m->bone_vertices && !grow_bone_vertices(m, capacity)) return 0;
     m->vertex_capacity = capacity;
@@ -89,7 +90,7 @@ int cmodel_max_vertices(tarq_model* m, int32_t n) {
 int cmodel_max_polygons(tarq_model* m, int32_t n) {
   if (n <= m->polygon_capacity) return 1;
   int32_t capacity = grown_capacity(m->polygon_capacity, n);
-  tarq_poly* p = (tarq_poly*)tarq_realloc(m->polygons, sizeof(tarq_poly) * (size_t)capacity);
+  tarq_poly* p = static_cast<tarq_poly*>(tarq_realloc(m->polygons, sizeof(tarq_poly) * static_cast<size_t>(capacity)));
   if (!p) {
     log_assertion("Could not allocate poly");
     return 0;
@@ -111,33 +112,33 @@ int cpoly_set_num_vertices(tarq_poly* p, int32_t n) {
   if (n < 0 || n > 0x7FFE) return 0;
   int32_t need = (n + 1) & ~1;
   if (need > p->capacity && need > 4) {
-    int32_t* index = (int32_t*)tarq_calloc(sizeof(int32_t) * (size_t)need);
-    float* uv = (float*)tarq_calloc(sizeof(float) * 2 * (size_t)need);
+    int32_t* index = static_cast<int32_t*>(tarq_calloc(sizeof(int32_t) * static_cast<size_t>(need)));
+    float* uv = static_cast<float*>(tarq_calloc(sizeof(float) * 2 * static_cast<size_t>(need)));
     if (!index || !uv) {
       tarq_free(index);
       tarq_free(uv);
       return 0;
     }
-    memcpy(index, p->index, sizeof(int32_t) * (size_t)p->count);
-    memcpy(uv, p->uv, sizeof(float) * 2 * (size_t)p->count);
+    memcpy(index, p->index, sizeof(int32_t) * static_cast<size_t>(p->count));
+    memcpy(uv, p->uv, sizeof(float) * 2 * static_cast<size_t>(p->count));
     free_poly_arrays(p);
     p->index = index;
     p->uv = uv;
-    p->capacity = (int16_t)need;
+    p->capacity = static_cast<int16_t>(need);
   }
   for (int32_t i = p->count; i < n; i++) {
     p->index[i] = 0;
     p->uv[2 * i] = p->uv[2 * i + 1] = 0;
   }
-  p->count = (int16_t)n;
+  p->count = static_cast<int16_t>(n);
   return 1;
 }
 
 tarq_material* tarq_create_material() {
-  tarq_material* mat = (tarq_material*)tarq_calloc(sizeof(tarq_material));
+  tarq_material* mat = static_cast<tarq_material*>(tarq_calloc(sizeof(tarq_material)));
   if (!mat) return nullptr;
-  mat->word[8] = (int32_t)0xff336699u;
-  mat->word[9] = (int32_t)0xff606060u;
+  mat->word[8] = static_cast<int32_t>(0xff336699u);
+  mat->word[9] = static_cast<int32_t>(0xff606060u);
   tarq_items_created++;
   return mat;
 }

@@ -56,9 +56,9 @@ void cmodel_calculate_bone_parents(tarq_model* m) {
   tarq_free(m->bone_order);
   m->bone_parents = m->bone_order = nullptr;
   if (bones <= 0) return;
-  m->bone_parents = (int32_t*)tarq_calloc(sizeof(int32_t) * (size_t)bones);
-  m->bone_order = (int32_t*)tarq_calloc(sizeof(int32_t) * (size_t)bones);
-  uint8_t* listed = (uint8_t*)tarq_calloc((size_t)bones);
+  m->bone_parents = static_cast<int32_t*>(tarq_calloc(sizeof(int32_t) * static_cast<size_t>(bones)));
+  m->bone_order = static_cast<int32_t*>(tarq_calloc(sizeof(int32_t) * static_cast<size_t>(bones)));
+  uint8_t* listed = static_cast<uint8_t*>(tarq_calloc(static_cast<size_t>(bones)));
   if (!m->bone_parents || !m->bone_order || !listed) {
     tarq_free(listed);
     return;
@@ -89,7 +89,7 @@ void cmodel_calculate_matrices(tarq_model* m, const float* pose) {
   int32_t bones = m->bone_count;
   if (bones <= 0) return;
   tarq_matrix* matrices =
-      (tarq_matrix*)tarq_realloc(m->bone_matrices, sizeof(tarq_matrix) * (size_t)bones);
+      static_cast<tarq_matrix*>(tarq_realloc(m->bone_matrices, sizeof(tarq_matrix) * static_cast<size_t>(bones)));
   if (!matrices) return;
   m->bone_matrices = matrices;
   for (int32_t b = 0; b < bones; b++) {
@@ -144,11 +144,11 @@ void cmodel_calculate_bone_vertices(tarq_model* m, float* pose_out) {
   // Present bone-vertex arrays follow the vertex capacity (cmodel_max_vertices).
   if (!m->bone_vertices) {
     int32_t n = m->vertex_capacity > 0 ? m->vertex_capacity : 1;
-    m->bone_vertices = (tarq_bone_vertex*)tarq_malloc(sizeof(tarq_bone_vertex) * (size_t)n);
+    m->bone_vertices = static_cast<tarq_bone_vertex*>(tarq_malloc(sizeof(tarq_bone_vertex) * static_cast<size_t>(n)));
     if (!m->bone_vertices) return;
     for (int32_t i = 0; i < n; i++) m->bone_vertices[i] = {{0, 0}, 1.0f, {}};
   }
-  float* pose = (float*)tarq_calloc(sizeof(float) * 4 * (size_t)(bones + 1));
+  float* pose = static_cast<float*>(tarq_calloc(sizeof(float) * 4 * static_cast<size_t>(bones + 1)));
   if (!pose) return;
   for (int32_t b = 0; b < bones; b++) {
     tarq_vector start = vertex(m, bone_start(m, b));
@@ -157,10 +157,11 @@ void cmodel_calculate_bone_vertices(tarq_model* m, float* pose_out) {
     tarq_normalize(&d);
     float yaw = std::atan2(d.z, d.x);
     float root = std::sqrt(d.x * d.x + d.z * d.z);
-    float pitch = root != 0.0f ? std::atan(d.y / root) : (d.y >= 0 ? (float)M_PI_2 : -(float)M_PI_2);
+    float pitch =
+        root != 0.0f ? std::atan(d.y / root) : (d.y >= 0 ? static_cast<float>(M_PI_2) : -static_cast<float>(M_PI_2));
     if (d.z < 0) {
-      yaw += (float)M_PI;
-      pitch += ((float)M_PI_2 - std::fabs(pitch)) * 2.0f * (d.y >= 0 ? 1.0f : -1.0f);
+      yaw += static_cast<float>(M_PI);
+      pitch += (static_cast<float>(M_PI_2) - std::fabs(pitch)) * 2.0f * (d.y >= 0 ? 1.0f : -1.0f);
     }
     float* q = pose + 4 * b;
     q[0] = yaw;
@@ -176,7 +177,7 @@ void cmodel_calculate_bone_vertices(tarq_model* m, float* pose_out) {
     }
   }
   if (pose_out) {
-    memcpy(pose_out, pose, sizeof(float) * 4 * (size_t)(bones + 1));
+    memcpy(pose_out, pose, sizeof(float) * 4 * static_cast<size_t>(bones + 1));
     tarq_free(pose);
     return;
   }

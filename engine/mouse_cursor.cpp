@@ -50,6 +50,7 @@ void tarq_draw_mouse_cursor(tarq_bitmap* b) {
   int32_t x = 0, y = 0;
   tarq_get_mouse(&x, &y, nullptr);
   tarq_bitmap* c = tarq_current_mouse_bmp;
-  tarq_draw_sprite(c, b, 0, 0, int32_t(uint32_t(x) - uint32_t(focus_x)), int32_t(uint32_t(y) - uint32_t(focus_y)),
-                   c->width, c->height);
+  tarq_draw_sprite(c, b, 0, 0, static_cast<int32_t>(static_cast<uint32_t>(x) - static_cast<uint32_t>(focus_x)),
+                   static_cast<int32_t>(static_cast<uint32_t>(y) - static_cast<uint32_t>(focus_y)), c->width,
+                   c->height);
 }

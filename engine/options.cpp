@@ -72,7 +72,7 @@ int32_t read_int(const char* text, const char** end) {
   if (end) *end = stop;
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
-  return (int32_t)v;
+  return static_cast<int32_t>(v);
 }
 
 void set_flag(option_id id) {
@@ -85,7 +85,7 @@ void set_flag(option_id id) {
 // Paths given as options must fit their 1024-byte settings; a longer text
 // is refused and the setting keeps its value.
 void set_text(char* dst, const char* option, const char* text) {
-  if (strlen(text) >= (size_t)TARQ_PATH_MAX) {
+  if (strlen(text) >= static_cast<size_t>(TARQ_PATH_MAX)) {
     snprintf(tarq_debug_string, sizeof(tarq_debug_string),
              "** option -%s: text of %zu bytes is too long; ignored\n", option, strlen(text));
     tarq_debug(tarq_debug_string);

@@ -32,10 +32,10 @@ tarq_bitmap* tarq_load_png_from_file(tarq_file* f) {
     free(pixels);
     return nullptr;
   }
-  tarq_bitmap* b = tarq_create_bitmap((int32_t)w, (int32_t)h, 32);
+  tarq_bitmap* b = tarq_create_bitmap(static_cast<int32_t>(w), static_cast<int32_t>(h), 32);
   if (b) {
-    memcpy(b->pixels, pixels, (size_t)w * h * 4);
-    swap_red_blue(b->pixels, (size_t)w * h);
+    memcpy(b->pixels, pixels, static_cast<size_t>(w) * h * 4);
+    swap_red_blue(b->pixels, static_cast<size_t>(w) * h);
   }
   free(pixels);
   return b;
@@ -59,17 +59,17 @@ int tarq_save_png(const char* path, tarq_bitmap* bitmap) {
     tarq_convert_bitmap(bitmap, copy, tarq_video_palette);
   } else {
     tarq_palette grey;  // before the video starts: the grey ramp it starts with
-    for (int i = 0; i < 256; i++) grey.rgb[i][0] = grey.rgb[i][1] = grey.rgb[i][2] = (uint8_t)i;
+    for (int i = 0; i < 256; i++) grey.rgb[i][0] = grey.rgb[i][1] = grey.rgb[i][2] = static_cast<uint8_t>(i);
     tarq_convert_bitmap(bitmap, copy, &grey);
   }
-  swap_red_blue(copy->pixels, (size_t)copy->width * copy->height);
-  unsigned result = LodePNG_encode_file(path, copy->pixels, (unsigned)copy->width, (unsigned)copy->height,
-                                        LODEPNG_COLOUR_RGBA, 8);
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_save_png result: %d  file: %s\n", (int)result,
-           path);
+  swap_red_blue(copy->pixels, static_cast<size_t>(copy->width) * copy->height);
+  unsigned result = LodePNG_encode_file(path, copy->pixels, static_cast<unsigned>(copy->width),
+                                        static_cast<unsigned>(copy->height), LODEPNG_COLOUR_RGBA, 8);
+  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_save_png result: %d  file: %s\n",
+           static_cast<int>(result), path);
   tarq_debug(tarq_debug_string);
   tarq_destroy_bitmap(copy);
-  return (int)result;
+  return static_cast<int>(result);
 }
 
 unsigned tarq_compress(const unsigned char* in, size_t insize, unsigned char** out, size_t* outsize) {

@@ -27,7 +27,7 @@ unsigned LodePNG_decode_tarq_file(unsigned char** out, unsigned* w, unsigned* h,
   if (f->kind == TARQ_FILE_MEMORY) {
     f->pos = 0;
     if (!f->data || f->size <= 0) return decode_block(out, w, h, nullptr, 0, colortype, bitdepth);
-    return decode_block(out, w, h, f->data, (size_t)f->size, colortype, bitdepth);
+    return decode_block(out, w, h, f->data, static_cast<size_t>(f->size), colortype, bitdepth);
   }
   if (f->kind != TARQ_FILE_STDIO || !f->fp) return TARQ_PNG_NO_STREAM;
   if (fseek(f->fp, 0, SEEK_END) != 0) return TARQ_PNG_NO_STREAM;
@@ -35,9 +35,9 @@ unsigned LodePNG_decode_tarq_file(unsigned char** out, unsigned* w, unsigned* h,
   if (size < 0) return TARQ_PNG_NO_STREAM;
   if (size > TARQ_PNG_MAX_FILE) return TARQ_PNG_FILE_TOO_LARGE;
   rewind(f->fp);
-  unsigned char* block = (unsigned char*)tarq_malloc((size_t)size);
+  unsigned char* block = static_cast<unsigned char*>(tarq_malloc(static_cast<size_t>(size)));
   if (!block) return TARQ_PNG_FILE_TOO_LARGE;
-  size_t got = fread(block, 1, (size_t)size, f->fp);
+  size_t got = fread(block, 1, static_cast<size_t>(size), f->fp);
   unsigned error = decode_block(out, w, h, block, got, colortype, bitdepth);
   tarq_free(block);
   return error;

@@ -29,16 +29,16 @@ bool valid_slot(const tarq_pod* pod, int32_t slot) {
 void destroy_item(void* item, int32_t type) {
   switch (type) {
     case TARQ_ITEM_MEMORY: tarq_free(item); break;
-    case TARQ_ITEM_POD: tarq_destroy_pod((tarq_pod*)item); break;
-    case TARQ_ITEM_BITMAP: tarq_destroy_bitmap((tarq_bitmap*)item); break;
-    case TARQ_ITEM_PALETTE: tarq_destroy_palette((tarq_palette*)item); break;
-    case TARQ_ITEM_MODEL: tarq_destroy_model((tarq_model*)item); break;
-    case TARQ_ITEM_MATERIAL: tarq_destroy_material((tarq_material*)item); break;
-    case TARQ_ITEM_ANIM: tarq_destroy_anim((tarq_anim*)item); break;
-    case TARQ_ITEM_SOUND: tarq_destroy_sound((tarq_sound*)item); break;
-    case TARQ_ITEM_VOXMAP: tarq_destroy_voxmap((tarq_voxmap*)item); break;
-    case TARQ_ITEM_SYNTH: tarq_destroy_synth((tarq_synth*)item); break;
-    case TARQ_ITEM_FILE: tarq_fclose((tarq_file*)item); break;
+    case TARQ_ITEM_POD: tarq_destroy_pod(static_cast<tarq_pod*>(item)); break;
+    case TARQ_ITEM_BITMAP: tarq_destroy_bitmap(static_cast<tarq_bitmap*>(item)); break;
+    case TARQ_ITEM_PALETTE: tarq_destroy_palette(static_cast<tarq_palette*>(item)); break;
+    case TARQ_ITEM_MODEL: tarq_destroy_model(static_cast<tarq_model*>(item)); break;
+    case TARQ_ITEM_MATERIAL: tarq_destroy_material(static_cast<tarq_material*>(item)); break;
+    case TARQ_ITEM_ANIM: tarq_destroy_anim(static_cast<tarq_anim*>(item)); break;
+    case TARQ_ITEM_SOUND: tarq_destroy_sound(static_cast<tarq_sound*>(item)); break;
+    case TARQ_ITEM_VOXMAP: tarq_destroy_voxmap(static_cast<tarq_voxmap*>(item)); break;
+    case TARQ_ITEM_SYNTH: tarq_destroy_synth(static_cast<tarq_synth*>(item)); break;
+    case TARQ_ITEM_FILE: tarq_fclose(static_cast<tarq_file*>(item)); break;
     default:
       if (type >= TARQ_ITEM_APPLICATION && destroy_item_hook) destroy_item_hook(item, type);
       break;
@@ -75,12 +75,12 @@ void destroy_all_items(tarq_pod* pod) {
 
 bool grow(tarq_pod* pod, int32_t n) {
   if (n <= pod->capacity) return true;
-  void** items = (void**)tarq_realloc(pod->items, sizeof(void*) * (size_t)n);
+  void** items = static_cast<void**>(tarq_realloc(pod->items, sizeof(void*) * static_cast<size_t>(n)));
   if (!items) return false;
   pod->items = items;
   int32_t* arrays[3] = {pod->types, pod->order, pod->position};
   for (int32_t*& a : arrays) {
-    int32_t* grown = (int32_t*)tarq_realloc(a, sizeof(int32_t) * (size_t)n);
+    int32_t* grown = static_cast<int32_t*>(tarq_realloc(a, sizeof(int32_t) * static_cast<size_t>(n)));
     if (!grown) return false;
     a = grown;
   }
@@ -98,7 +98,7 @@ bool grow(tarq_pod* pod, int32_t n) {
 }
 
 tarq_pod* new_pod() {
-  tarq_pod* pod = (tarq_pod*)tarq_calloc(sizeof(tarq_pod));
+  tarq_pod* pod = static_cast<tarq_pod*>(tarq_calloc(sizeof(tarq_pod)));
   if (pod) tarq_items_created++;
   return pod;
 }
@@ -117,9 +117,10 @@ tarq_pod* tarq_create_pea_pod(int32_t n, int32_t element_size) {
   if (!pod) return nullptr;
   pod->pea = 1;
   pod->element_size = element_size;
-  pod->block = (uint8_t*)tarq_calloc((size_t)n * (size_t)element_size);
+  pod->block = static_cast<uint8_t*>(tarq_calloc(static_cast<size_t>(n) * static_cast<size_t>(element_size)));
   if (!pod->block || !grow(pod, n)) return tarq_destroy_pod(pod);
-  for (int32_t i = 0; i < n; i++) pod->items[i] = pod->block + (size_t)i * (size_t)element_size;
+  for (int32_t i = 0; i < n; i++)
+    pod->items[i] = pod->block + static_cast<size_t>(i) * static_cast<size_t>(element_size);
   return pod;
 }
 
@@ -200,9 +201,9 @@ void* cpod_first(const tarq_pod* pod) {
 
 void* cpod_next(const tarq_pod* pod, const void* element) {
   if (!pod || !pod->pea || !element) return nullptr;
-  ptrdiff_t offset = (const uint8_t*)element - pod->block;
+  ptrdiff_t offset = static_cast<const uint8_t*>(element) - pod->block;
   if (offset < 0) return nullptr;
-  int32_t s = (int32_t)(offset / pod->element_size);
+  int32_t s = static_cast<int32_t>(offset / pod->element_size);
   if (s >= pod->capacity) return nullptr;
   int32_t p = pod->position[s];
   if (p <= 0 || p > pod->count) return nullptr;
@@ -211,10 +212,10 @@ void* cpod_next(const tarq_pod* pod, const void* element) {
 
 int32_t cpod_get_item_index(const tarq_pod* pod, const void* element) {
   if (!pod || pod->capacity < 2) return -1;
-  const uint8_t* first = (const uint8_t*)pod->items[0];
-  const uint8_t* second = (const uint8_t*)pod->items[1];
+  const uint8_t* first = static_cast<const uint8_t*>(pod->items[0]);
+  const uint8_t* second = static_cast<const uint8_t*>(pod->items[1]);
   if (first == second) return -1;
-  return (int32_t)(((const uint8_t*)element - first) / (second - first));
+  return static_cast<int32_t>((static_cast<const uint8_t*>(element) - first) / (second - first));
 }
 
 void cpod_set_init(tarq_pod_set* set) {

@@ -10,8 +10,9 @@ struct tarq_pod;
 struct tarq_pod_set;
 
 constexpr uint32_t tarq_chunk_tag(const char (&t)[5]) {
-  return (uint32_t)(uint8_t)t[0] | (uint32_t)(uint8_t)t[1] << 8 | (uint32_t)(uint8_t)t[2] << 16 |
-         (uint32_t)(uint8_t)t[3] << 24;
+  return static_cast<uint32_t>(static_cast<uint8_t>(t[0])) | static_cast<uint32_t>(static_cast<uint8_t>(t[1])) << 8 |
+         static_cast<uint32_t>(static_cast<uint8_t>(t[2])) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(t[3])) << 24;
 }
 
 constexpr uint32_t TARQ_TAG_CPOD = tarq_chunk_tag("CPOD");

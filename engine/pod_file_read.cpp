@@ -44,20 +44,21 @@ bool fits(reader& r, int64_t bytes) {
 
 bool read_bytes(reader& r, void* dst, int64_t n) {
   if (!r.ok || !fits(r, n)) return false;
-  if (n > 0 && (int64_t)tarq_fread(dst, 1, (size_t)n, r.f) != n) r.ok = false;
+  if (n > 0 && static_cast<int64_t>(tarq_fread(dst, 1, static_cast<size_t>(n), r.f)) != n) r.ok = false;
   return r.ok;
 }
 
 int32_t read_i32(reader& r) {
   uint8_t b[4] = {};
   if (!read_bytes(r, b, 4)) return 0;
-  return (int32_t)((uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24);
+  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                              static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
 }
 
 int16_t read_i16(reader& r) {
   uint8_t b[2] = {};
   if (!read_bytes(r, b, 2)) return 0;
-  return (int16_t)(uint16_t)((uint32_t)b[0] | (uint32_t)b[1] << 8);
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8));
 }
 
 float read_float(reader& r) {
@@ -68,7 +69,7 @@ float read_float(reader& r) {
 }
 
 void skip(reader& r, int64_t n) {
-  if (fits(r, n) && n > 0) tarq_fseek(r.f, (long)n, SEEK_CUR);
+  if (fits(r, n) && n > 0) tarq_fseek(r.f, static_cast<long>(n), SEEK_CUR);
 }
 
 void read_text(reader& r, char* dst, int size) {
@@ -84,7 +85,7 @@ void read_block(reader& r, uint8_t* dst, int64_t bytes, bool compressed, int32_t
     read_bytes(r, dst, bytes);
     return;
   }
-  if (tarq_fread_lz4_block(dst, (int32_t)bytes, k, r.f) != bytes) r.ok = false;
+  if (tarq_fread_lz4_block(dst, static_cast<int32_t>(bytes), k, r.f) != bytes) r.ok = false;
 }
 
 // Checks the size of a data block before its object is made; reads the LZ4 length word.
@@ -93,7 +94,7 @@ bool block_fits(reader& r, int64_t bytes, bool compressed, int32_t* k) {
   if (!r.ok) return false;
   if (!compressed) return fits(r, bytes);
   *k = read_i32(r);
-  if (r.ok && (*k <= 0 || bytes > (int64_t)*k * LZ4_MAX_RATIO + 64)) r.ok = false;
+  if (r.ok && (*k <= 0 || bytes > static_cast<int64_t>(*k) * LZ4_MAX_RATIO + 64)) r.ok = false;
   return r.ok && fits(r, *k);
 }
 
@@ -209,7 +210,7 @@ bool read_model_body(reader& r, tarq_model* m, int32_t v, int32_t p, int32_t bon
     int32_t n = read_i16(r);
     poly->material = read_i16(r);
     poly->flags = read_i16(r);
-    if (!r.ok || n < 0 || (i < bones && n != 2) || !fits(r, (int64_t)n * 12)) return false;
+    if (!r.ok || n < 0 || (i < bones && n != 2) || !fits(r, static_cast<int64_t>(n) * 12)) return false;
     m->polygon_count = i + 1;
     if (!cpoly_set_num_vertices(poly, n)) return false;
     for (int32_t c = 0; c < n; c++) {
@@ -224,8 +225,8 @@ bool read_model_body(reader& r, tarq_model* m, int32_t v, int32_t p, int32_t bon
     for (int32_t i = 0; i < v && r.ok; i++) {
       tarq_bone_vertex& bv = m->bone_vertices[i];
       for (int k = 0; k < 2; k++) {
-        int32_t b = (uint16_t)read_i16(r);
-        bv.bone[k] = (int16_t)(b < bones ? b : bones - 1);
+        int32_t b = static_cast<uint16_t>(read_i16(r));
+        bv.bone[k] = static_cast<int16_t>(b < bones ? b : bones - 1);
       }
       bv.weight = read_float(r);
     }
@@ -237,7 +238,7 @@ void read_model(reader& r, tarq_pod* pod) {
   int32_t v = read_i32(r), p = read_i32(r), bones = read_i32(r);
   // Each vertex takes 12 bytes (and 8 more with bones), each polygon at least 6.
   if (!r.ok || v < 0 || p < 0 || bones < 0 || bones > p || bones > 0x7FFF ||
-      !fits(r, (int64_t)v * (bones > 0 ? 20 : 12) + (int64_t)p * 6)) {
+      !fits(r, static_cast<int64_t>(v) * (bones > 0 ? 20 : 12) + static_cast<int64_t>(p) * 6)) {
     r.ok = false;
     return;
   }
@@ -253,9 +254,9 @@ void read_model(reader& r, tarq_pod* pod) {
 
 bool read_channel(reader& r, tarq_anim_channel* c) {
   int32_t n = read_i32(r);
-  if (!r.ok || n < 0 || !fits(r, (int64_t)n * (c->value_size + 8))) return false;
+  if (!r.ok || n < 0 || !fits(r, static_cast<int64_t>(n) * (c->value_size + 8))) return false;
   if (!canim_channel_set_num_states(c, n)) return false;
-  read_bytes(r, c->values, (int64_t)n * c->value_size);
+  read_bytes(r, c->values, static_cast<int64_t>(n) * c->value_size);
   for (int32_t i = 0; i < n; i++) c->times[i] = read_i32(r);
   for (int32_t i = 0; i < n; i++) c->interpolation[i] = read_i32(r);
   return r.ok;
@@ -271,7 +272,7 @@ bool read_actor(reader& r, tarq_actor* a) {
   int32_t extra = read_i32(r);
   a->word_b = read_i32(r);
   for (int i = 0; i < 3; i++) read_i32(r);
-  if (!r.ok || extra < 0 || !fits(r, (int64_t)extra * 4 + 16)) return false;
+  if (!r.ok || extra < 0 || !fits(r, static_cast<int64_t>(extra) * 4 + 16)) return false;
   if (!canim_set_bone_count(a, extra)) return false;
   for (tarq_anim_channel& c : a->channel)
     if (!read_channel(r, &c)) return false;
@@ -284,7 +285,7 @@ void read_anim(reader& r, tarq_pod* pod) {
   int32_t actors = read_i32(r);
   int32_t w0 = read_i32(r), w1 = read_i32(r);
   for (int i = 0; i < 5; i++) read_i32(r);
-  if (!r.ok || actors < 0 || !fits(r, (int64_t)actors * EMPTY_ACTOR_BYTES)) {
+  if (!r.ok || actors < 0 || !fits(r, static_cast<int64_t>(actors) * EMPTY_ACTOR_BYTES)) {
     r.ok = false;
     return;
   }
@@ -309,11 +310,11 @@ void read_anim(reader& r, tarq_pod* pod) {
 void read_sound(reader& r, tarq_pod* pod, int32_t length) {
   int32_t samples = read_i32(r), bits = read_i32(r);
   if (!r.ok) return;
-  int64_t bytes = (bits > 0 && samples >= 0) ? (int64_t)samples * (bits / 8) : -1;
+  int64_t bytes = (bits > 0 && samples >= 0) ? static_cast<int64_t>(samples) * (bits / 8) : -1;
   tarq_sound* s = nullptr;
   if (bytes >= 0 && bytes + 16 <= remaining(r)) s = tarq_create_sound(samples, bits);
   if (!s) {
-    skip(r, (int64_t)length - 8);  // the rest of the chunk
+    skip(r, static_cast<int64_t>(length) - 8);  // the rest of the chunk
     return;
   }
   int32_t frequency = read_i32(r);
@@ -377,7 +378,7 @@ void read_synth(reader& r, tarq_pod* pod) {
 void log_bad_chunk(uint32_t tag) {
   char name[5];
   for (int i = 0; i < 4; i++) {
-    char c = (char)(tag >> (8 * i));
+    char c = static_cast<char>(tag >> (8 * i));
     name[i] = (c >= 32 && c < 127) ? c : '?';
   }
   name[4] = 0;
@@ -426,8 +427,8 @@ tarq_pod* tarq_load_pod_file(const char*, tarq_file* f) {
       log_bad_chunk(0);
       return tarq_destroy_pod(pod);
     }
-    uint32_t tag = (uint32_t)head[0] | (uint32_t)head[1] << 8 | (uint32_t)head[2] << 16 |
-                   (uint32_t)head[3] << 24;
+    uint32_t tag = static_cast<uint32_t>(head[0]) | static_cast<uint32_t>(head[1]) << 8 |
+                   static_cast<uint32_t>(head[2]) << 16 | static_cast<uint32_t>(head[3]) << 24;
     if (tag == 0) break;
     int32_t length = read_i32(r);
     if (!r.ok) {

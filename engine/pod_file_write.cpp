@@ -20,12 +20,13 @@ void tarq_set_save_item_func(tarq_save_item_func fn) { tarq_save_item_hook = fn;
 namespace {
 
 void put_i32(tarq_file* f, int32_t v) {
-  uint8_t b[4] = {(uint8_t)v, (uint8_t)(v >> 8), (uint8_t)(v >> 16), (uint8_t)(v >> 24)};
+  uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                  static_cast<uint8_t>(v >> 24)};
   tarq_fwrite(b, 1, 4, f);
 }
 
 void put_i16(tarq_file* f, int32_t v) {
-  uint8_t b[2] = {(uint8_t)v, (uint8_t)(v >> 8)};
+  uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
   tarq_fwrite(b, 1, 2, f);
 }
 
@@ -37,30 +38,32 @@ void put_float(tarq_file* f, float v) {
 
 void put_zeros(tarq_file* f, int n) {
   static const uint8_t zeros[32] = {};
-  tarq_fwrite(zeros, 1, (size_t)n, f);
+  tarq_fwrite(zeros, 1, static_cast<size_t>(n), f);
 }
 
 // A text field of `size` bytes, NUL-padded.
 void put_text(tarq_file* f, const char* text, int size) {
   char field[TARQ_POD_FILE_NAME_SIZE] = {};
-  memcpy(field, text, strnlen(text, (size_t)size - 1));
-  tarq_fwrite(field, 1, (size_t)size, f);
+  memcpy(field, text, strnlen(text, static_cast<size_t>(size) - 1));
+  tarq_fwrite(field, 1, static_cast<size_t>(size), f);
 }
 
 void put_header(tarq_file* f, uint32_t tag, int64_t length) {
-  put_i32(f, (int32_t)tag);
-  put_i32(f, (int32_t)length);
+  put_i32(f, static_cast<int32_t>(tag));
+  put_i32(f, static_cast<int32_t>(length));
 }
 
 void put_block(tarq_file* f, const void* data, int64_t n, bool compressed) {
-  if (compressed) tarq_fwrite_lz4(data, (int32_t)n, f);
-  else tarq_fwrite(data, 1, (size_t)n, f);
+  if (compressed)
+    tarq_fwrite_lz4(data, static_cast<int32_t>(n), f);
+  else
+    tarq_fwrite(data, 1, static_cast<size_t>(n), f);
 }
 
 uint32_t lowered(uint32_t tag, bool compressed) { return compressed ? tag | TARQ_TAG_LOWER : tag; }
 
 void write_bitmap(tarq_file* f, const tarq_bitmap* b, bool compressed) {
-  int64_t bytes = (int64_t)b->width * b->height * (b->depth / 8);
+  int64_t bytes = static_cast<int64_t>(b->width) * b->height * (b->depth / 8);
   put_header(f, lowered(TARQ_TAG_CBMP, compressed), bytes + 20);
   put_i32(f, b->width);
   put_i32(f, b->height);
@@ -71,7 +74,7 @@ void write_bitmap(tarq_file* f, const tarq_bitmap* b, bool compressed) {
 }
 
 void write_voxmap(tarq_file* f, const tarq_voxmap* v, bool compressed) {
-  int64_t bytes = (int64_t)v->width * v->height * v->depth;
+  int64_t bytes = static_cast<int64_t>(v->width) * v->height * v->depth;
   put_header(f, lowered(TARQ_TAG_CVMP, compressed), bytes + 20);
   put_i32(f, v->width);
   put_i32(f, v->height);
@@ -128,8 +131,8 @@ void write_model(tarq_file* f, const tarq_model* m) {
   if (m->bone_count > 0 && m->vertex_count > 0) {
     for (int32_t i = 0; i < m->vertex_count; i++) {
       tarq_bone_vertex bv = m->bone_vertices ? m->bone_vertices[i] : tarq_bone_vertex{{0, 0}, 1.0f, {}};
-      put_i16(f, (uint16_t)bv.bone[0]);
-      put_i16(f, (uint16_t)bv.bone[1]);
+      put_i16(f, static_cast<uint16_t>(bv.bone[0]));
+      put_i16(f, static_cast<uint16_t>(bv.bone[1]));
       put_float(f, bv.weight);
     }
   }
@@ -142,8 +145,9 @@ void write_channel(tarq_file* f, const tarq_anim_channel* c, int32_t value_size)
   for (int32_t i = 0; i < n; i++) {
     uint8_t value[TARQ_ANIM_COMMAND_SIZE] = {};
     int32_t have = c->value_size < value_size ? c->value_size : value_size;
-    if (have > 0) memcpy(value, c->values + (size_t)i * (size_t)c->value_size, (size_t)have);
-    tarq_fwrite(value, 1, (size_t)value_size, f);
+    if (have > 0)
+      memcpy(value, c->values + static_cast<size_t>(i) * static_cast<size_t>(c->value_size), static_cast<size_t>(have));
+    tarq_fwrite(value, 1, static_cast<size_t>(value_size), f);
   }
   for (int32_t i = 0; i < n; i++) put_i32(f, c->times[i]);
   for (int32_t i = 0; i < n; i++) put_i32(f, c->interpolation[i]);
@@ -171,14 +175,14 @@ void write_anim(tarq_file* f, const tarq_anim* anim) {
 }
 
 void write_sound(tarq_file* f, tarq_sound* s) {
-  int64_t bytes = (int64_t)s->sample_count * (s->bits / 8);
+  int64_t bytes = static_cast<int64_t>(s->sample_count) * (s->bits / 8);
   put_header(f, TARQ_TAG_CSND, bytes + 24);
   put_i32(f, s->sample_count);
   put_i32(f, s->bits);
   put_i32(f, s->frequency);
   put_i32(f, s->channels);
   put_zeros(f, 8);
-  tarq_fwrite(tarq_sound_lock(s), 1, (size_t)bytes, f);
+  tarq_fwrite(tarq_sound_lock(s), 1, static_cast<size_t>(bytes), f);
   tarq_sound_release(s);
 }
 
@@ -202,7 +206,7 @@ void write_synth(tarq_file* f, const tarq_synth* s) {
     if (table < 0) table = 0;
     if (table > TARQ_SYNTH_TABLE_BYTES) table = TARQ_SYNTH_TABLE_BYTES;
     put_i32(f, table);
-    tarq_fwrite(&w[TARQ_SYNTH_TABLE_FIRST], 1, (size_t)table, f);
+    tarq_fwrite(&w[TARQ_SYNTH_TABLE_FIRST], 1, static_cast<size_t>(table), f);
     put_i32(f, SYNTH_FILE_PARAMS);
     for (int32_t k = 0; k < SYNTH_FILE_PARAMS; k++) {
       const int32_t* slot = &w[TARQ_SYNTH_PARAM_FIRST + 4 * k];
@@ -219,15 +223,15 @@ void write_item(tarq_file* f, tarq_pod* pod, int32_t slot) {
   void* item = pod->items[slot];
   if (!item) return;
   switch (pod->types[slot]) {
-    case TARQ_ITEM_BITMAP: write_bitmap(f, (tarq_bitmap*)item, compressed); break;
-    case TARQ_ITEM_VOXMAP: write_voxmap(f, (tarq_voxmap*)item, compressed); break;
-    case TARQ_ITEM_PALETTE: write_palette(f, (tarq_palette*)item); break;
-    case TARQ_ITEM_MODEL: write_model(f, (tarq_model*)item); break;
-    case TARQ_ITEM_MATERIAL: write_material(f, (tarq_material*)item); break;
-    case TARQ_ITEM_ANIM: write_anim(f, (tarq_anim*)item); break;
-    case TARQ_ITEM_SOUND: write_sound(f, (tarq_sound*)item); break;
-    case TARQ_ITEM_SYNTH: write_synth(f, (tarq_synth*)item); break;
-    case TARQ_ITEM_FILE: write_file(f, (tarq_file*)item, compressed); break;
+    case TARQ_ITEM_BITMAP: write_bitmap(f, static_cast<tarq_bitmap*>(item), compressed); break;
+    case TARQ_ITEM_VOXMAP: write_voxmap(f, static_cast<tarq_voxmap*>(item), compressed); break;
+    case TARQ_ITEM_PALETTE: write_palette(f, static_cast<tarq_palette*>(item)); break;
+    case TARQ_ITEM_MODEL: write_model(f, static_cast<tarq_model*>(item)); break;
+    case TARQ_ITEM_MATERIAL: write_material(f, static_cast<tarq_material*>(item)); break;
+    case TARQ_ITEM_ANIM: write_anim(f, static_cast<tarq_anim*>(item)); break;
+    case TARQ_ITEM_SOUND: write_sound(f, static_cast<tarq_sound*>(item)); break;
+    case TARQ_ITEM_SYNTH: write_synth(f, static_cast<tarq_synth*>(item)); break;
+    case TARQ_ITEM_FILE: write_file(f, static_cast<tarq_file*>(item), compressed); break;
     default: break;
   }
 }

@@ -37,7 +37,7 @@ int tarq_load_pod_set(const char* path, tarq_pod_set* set) {
 
 int tarq_load_pod_set_from_memory(const void* data, int32_t length, tarq_pod_set* set) {
   snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod_set_from_memory  len %d ",
-           (int)length);
+           static_cast<int>(length));
   tarq_debug(tarq_debug_string);
   tarq_file* f = tarq_fopen_memory(data, length);
   if (f) {

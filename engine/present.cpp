@@ -77,7 +77,8 @@ void tarq_destroy_present_pages() {
 static void palette_to_argb(uint32_t* table) {
   for (int i = 0; i < 256; i++) {
     const uint8_t* e = tarq_video_palette ? tarq_video_palette->rgb[i] : nullptr;
-    table[i] = e ? 0xFF000000u | uint32_t(e[0]) << 16 | uint32_t(e[1]) << 8 | e[2] : 0xFF000000u;
+    table[i] =
+        e ? 0xFF000000u | static_cast<uint32_t>(e[0]) << 16 | static_cast<uint32_t>(e[1]) << 8 | e[2] : 0xFF000000u;
   }
 }
 
@@ -94,7 +95,7 @@ void blit_from_8_to_32(const tarq_bitmap* src, const uint32_t* table, uint32_t* 
   if (!src || !src->rows || src->depth != 8 || !dst) return;
   auto* out = reinterpret_cast<uint8_t*>(dst);
   for (int32_t y = 0; y < src->height; y++) {
-    uint32_t* d = reinterpret_cast<uint32_t*>(out + int64_t(y) * pitch);
+    uint32_t* d = reinterpret_cast<uint32_t*>(out + static_cast<int64_t>(y) * pitch);
     const uint8_t* s = src->rows[y];
     for (int32_t x = 0; x < src->width; x++) d[x] = table[s[x]];
   }
@@ -105,22 +106,23 @@ static void fill_surface(SDL_Surface* surface, const tarq_bitmap* page, const ta
   SDL_FillRect(surface, nullptr, 0);
   if (r.w <= 0 || r.h <= 0) return;
   const int32_t x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-  const int32_t x1 = std::min<int64_t>(int64_t(r.x) + r.w, surface->w);
-  const int32_t y1 = std::min<int64_t>(int64_t(r.y) + r.h, surface->h);
+  const int32_t x1 = std::min<int64_t>(static_cast<int64_t>(r.x) + r.w, surface->w);
+  const int32_t y1 = std::min<int64_t>(static_cast<int64_t>(r.y) + r.h, surface->h);
   if (x0 >= x1 || y0 >= y1) return;
-  const int64_t xstep = int64_t(page->width) * 65536 / r.w;
+  const int64_t xstep = static_cast<int64_t>(page->width) * 65536 / r.w;
   const bool direct = surface->format->BytesPerPixel == 4 && surface->format->Rmask == 0xFF0000 &&
                       surface->format->Gmask == 0xFF00 && surface->format->Bmask == 0xFF;
   // Other surface formats go through one converted row at a time.
   SDL_Surface* row = direct ? nullptr : SDL_CreateRGBSurfaceWithFormat(0, x1 - x0, 1, 32, SDL_PIXELFORMAT_ARGB8888);
   if (!direct && !row) return;
   for (int32_t y = y0; y < y1; y++) {
-    const int32_t sy = int32_t(int64_t(y - r.y) * page->height / r.h);
+    const int32_t sy = static_cast<int32_t>(static_cast<int64_t>(y - r.y) * page->height / r.h);
     const uint32_t* s = tarq_row32(page, sy);
     uint32_t* d = direct ? reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
-                                                       int64_t(y) * surface->pitch) + x0
+                                                       static_cast<int64_t>(y) * surface->pitch) +
+                               x0
                          : static_cast<uint32_t*>(row->pixels);
-    int64_t pos = int64_t(x0 - r.x) * xstep;
+    int64_t pos = static_cast<int64_t>(x0 - r.x) * xstep;
     for (int32_t x = x0; x < x1; x++, pos += xstep) *d++ = s[std::min<int64_t>(pos >> 16, page->width - 1)];
     if (!direct) {
       SDL_Rect to{x0, y, x1 - x0, 1};
@@ -133,7 +135,7 @@ static void fill_surface(SDL_Surface* surface, const tarq_bitmap* page, const ta
 static void present_software(tarq_bitmap* page) {
   if (cconfig.show_fps) {
     char fps[16];
-    snprintf(fps, sizeof(fps), "%03d", int(tarq_get_fps()));
+    snprintf(fps, sizeof(fps), "%03d", static_cast<int>(tarq_get_fps()));
     tarq_draw_text_phat(page, fps, tarq_font1, 1, 1, TARQ_TEXT_ONE_COLOUR, 0xFF000000, 0xFFFFFF);
   }
   SDL_Surface* surface = SDL_GetWindowSurface(sdl_window);
@@ -167,7 +169,7 @@ static void present_renderer(tarq_bitmap* page) {
   }
   if (cconfig.show_fps && r.w >= 128 && r.h >= 8 && fps_bmp && fps_texture) {
     char fps[16];
-    snprintf(fps, sizeof(fps), "%03d fps", int(tarq_get_fps()));
+    snprintf(fps, sizeof(fps), "%03d fps", static_cast<int>(tarq_get_fps()));
     tarq_clear_bitmap(fps_bmp);
     tarq_draw_text(fps_bmp, fps, tarq_font2, 1, 1);
     SDL_UpdateTexture(fps_texture, nullptr, fps_bmp->pixels, 4 * fps_bmp->width);
@@ -181,7 +183,8 @@ void tarq_present_bitmap(tarq_bitmap* page, int32_t preblit) {
   if (!page || !page->rows || !sdl_window) return;
   if (page->depth != 8 && page->depth != 32) return;
   const int32_t scale = preblit ? tarq_get_preblit_scale() : 1;
-  if (scale >= 2 && int64_t(page->width) * scale <= INT32_MAX && int64_t(page->height) * scale <= INT32_MAX) {
+  if (scale >= 2 && static_cast<int64_t>(page->width) * scale <= INT32_MAX &&
+      static_cast<int64_t>(page->height) * scale <= INT32_MAX) {
     tarq_bitmap* big = keep_page(fattened_back_page, page->width * scale, page->height * scale, page->depth);
     if (!big) return;
     tarq_stretch_blit(page, big, 0, 0, big->width, big->height, 0);

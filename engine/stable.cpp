@@ -11,9 +11,9 @@ const char tarq_no_stable_string[] = " ";
 namespace {
 
 char* copy_text(const char* text, int32_t length) {
-  char* s = static_cast<char*>(tarq_malloc((size_t)length + 1));
+  char* s = static_cast<char*>(tarq_malloc(static_cast<size_t>(length) + 1));
   if (!s) return nullptr;
-  memcpy(s, text, (size_t)length);
+  memcpy(s, text, static_cast<size_t>(length));
   s[length] = 0;
   return s;
 }
@@ -26,10 +26,10 @@ bool reserve_key(tarq_stable* table) {
   if (table->key_count < table->key_capacity) return true;
   const int32_t n = grown_capacity(table->key_capacity);
   if (n < 0) return false;
-  void* keys = tarq_realloc(table->keys, (size_t)n * sizeof(char*));
+  void* keys = tarq_realloc(table->keys, static_cast<size_t>(n) * sizeof(char*));
   if (!keys) return false;
   table->keys = static_cast<char**>(keys);
-  void* first = tarq_realloc(table->first, (size_t)n * sizeof(int32_t));
+  void* first = tarq_realloc(table->first, static_cast<size_t>(n) * sizeof(int32_t));
   if (!first) return false;
   table->first = static_cast<int32_t*>(first);
   table->key_capacity = n;
@@ -40,7 +40,7 @@ bool reserve_string(tarq_stable* table) {
   if (table->string_count < table->string_capacity) return true;
   const int32_t n = grown_capacity(table->string_capacity);
   if (n < 0) return false;
-  void* strings = tarq_realloc(table->strings, (size_t)n * sizeof(char*));
+  void* strings = tarq_realloc(table->strings, static_cast<size_t>(n) * sizeof(char*));
   if (!strings) return false;
   table->strings = static_cast<char**>(strings);
   table->string_capacity = n;
@@ -70,7 +70,7 @@ void tarq_stable_add_key(tarq_stable* table, const char* key, int32_t length) {
   if (!table || length < 0) return;
   if (table->key_count > 0) {
     const char* last = table->keys[table->key_count - 1];
-    if ((int32_t)strlen(last) == length && memcmp(last, key, (size_t)length) == 0) return;
+    if (static_cast<int32_t>(strlen(last)) == length && memcmp(last, key, static_cast<size_t>(length)) == 0) return;
   }
   if (!reserve_key(table)) return;
   char* copy = copy_text(key, length);

@@ -9,12 +9,12 @@ namespace {
 constexpr int LINE_SIZE = 1024;
 
 const char* skip_to_key(const char* p) {
-  while (*p && *p != '/' && !is_key_char((unsigned char)*p)) p++;
+  while (*p && *p != '/' && !is_key_char(static_cast<unsigned char>(*p))) p++;
   return p;
 }
 
 const char* key_end(const char* p) {
-  while (is_key_char((unsigned char)*p)) p++;
+  while (is_key_char(static_cast<unsigned char>(*p))) p++;
   return p;
 }
 
@@ -27,7 +27,7 @@ void read_block_strings(tarq_stable* table, const char* p) {
     }
     const char* start = ++p;
     while (*p && *p != '"') p++;
-    tarq_stable_add_string(table, start, (int32_t)(p - start));
+    tarq_stable_add_string(table, start, static_cast<int32_t>(p - start));
     if (*p == '"') p++;
   }
 }
@@ -39,9 +39,9 @@ const char* skip_spaces_and_colons(const char* p) {
 
 void read_config_line(tarq_stable* table, const char* line) {
   const char* key = skip_to_key(line);
-  if (!is_key_char((unsigned char)*key)) return;
+  if (!is_key_char(static_cast<unsigned char>(*key))) return;
   const char* p = key_end(key);
-  tarq_stable_add_key(table, key, (int32_t)(p - key));
+  tarq_stable_add_key(table, key, static_cast<int32_t>(p - key));
   bool words = false;
   if (p[0] == ':' && (p[1] == ':' || p[1] == ' ')) {
     words = p[1] == ':';
@@ -52,14 +52,14 @@ void read_config_line(tarq_stable* table, const char* line) {
     p = skip_spaces_and_colons(p);
   }
   if (!words) {
-    if (*p) tarq_stable_add_string(table, p, (int32_t)strlen(p));
+    if (*p) tarq_stable_add_string(table, p, static_cast<int32_t>(strlen(p)));
     return;
   }
   while (*p) {
     while (*p == ' ') p++;
     const char* start = p;
     while (*p && *p != ' ') p++;
-    if (p > start) tarq_stable_add_string(table, start, (int32_t)(p - start));
+    if (p > start) tarq_stable_add_string(table, start, static_cast<int32_t>(p - start));
   }
 }
 
@@ -80,8 +80,8 @@ tarq_stable* tarq_load_stable_from_file(tarq_file* f) {
       continue;
     }
     const char* key = skip_to_key(line);
-    if (!is_key_char((unsigned char)*key)) continue;
-    tarq_stable_add_key(table, key, (int32_t)(key_end(key) - key));
+    if (!is_key_char(static_cast<unsigned char>(*key))) continue;
+    tarq_stable_add_key(table, key, static_cast<int32_t>(key_end(key) - key));
     inside = true;
   }
   return table;

@@ -24,7 +24,7 @@ int32_t advance_of(const tarq_bitmap* g) { return g ? g->width + tarq_font_spaci
 int32_t total_width(const char* text, const tarq_pod* font) {
   int64_t total = 0;
   for (const char* p = text; *p; p++) total += advance_of(tarq_font_glyph(font, 0, static_cast<unsigned char>(*p)));
-  return int32_t(std::min<int64_t>(total, INT32_MAX));
+  return static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX));
 }
 
 // The depth of a set: that of its first glyph, or of the first glyph it has
@@ -72,15 +72,16 @@ int32_t tarq_draw_text_ex(tarq_bitmap* b, const char* text, tarq_pod* font, int3
   const int32_t start_x = x;
   const int32_t saved_clip_x0 = b->clip_x0;
   bool kept_inside = false;
-  if ((flags & TARQ_TEXT_KEEP_INSIDE) && int64_t(b->clip_x1) - x < int64_t(total) - tarq_font_spacing) {
+  if ((flags & TARQ_TEXT_KEEP_INSIDE) &&
+      static_cast<int64_t>(b->clip_x1) - x < static_cast<int64_t>(total) - tarq_font_spacing) {
     x = b->clip_x1 + tarq_font_spacing - total;
     b->clip_x0 = std::min(b->clip_x0 + 15, b->clip_x1);
     kept_inside = true;
   }
   int64_t aligned = x;
-  if (flags & TARQ_TEXT_CENTRE) aligned -= (int64_t(total) - tarq_font_spacing) / 2;
-  if (flags & TARQ_TEXT_RIGHT) aligned -= int64_t(total) - tarq_font_spacing;
-  x = int32_t(std::clamp<int64_t>(aligned, INT32_MIN, INT32_MAX));
+  if (flags & TARQ_TEXT_CENTRE) aligned -= (static_cast<int64_t>(total) - tarq_font_spacing) / 2;
+  if (flags & TARQ_TEXT_RIGHT) aligned -= static_cast<int64_t>(total) - tarq_font_spacing;
+  x = static_cast<int32_t>(std::clamp<int64_t>(aligned, INT32_MIN, INT32_MAX));
 
   bool one_colour = flags & TARQ_TEXT_ONE_COLOUR;
   const int32_t set = one_colour ? 0 : choose_set(font, b->depth, &one_colour);
@@ -96,11 +97,11 @@ int32_t tarq_draw_text_ex(tarq_bitmap* b, const char* text, tarq_pod* font, int3
         tarq_draw_sprite(g, b, 0, 0, x, y, g->width, g->height);
       line_height = std::max(line_height, g->height);
       w = g->width + tarq_font_spacing;
-      x = int32_t(uint32_t(x) + uint32_t(w));
+      x = static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(w));
     }
-    if (c == '\n' || ((flags & TARQ_TEXT_WRAP) && int64_t(b->clip_x1) - w < x)) {
+    if (c == '\n' || ((flags & TARQ_TEXT_WRAP) && static_cast<int64_t>(b->clip_x1) - w < x)) {
       x = start_x;
-      y = int32_t(uint32_t(y) + uint32_t(line_height + tarq_font_spacing));
+      y = static_cast<int32_t>(static_cast<uint32_t>(y) + static_cast<uint32_t>(line_height + tarq_font_spacing));
       line_height = 0;
     }
   }
@@ -123,7 +124,8 @@ int32_t tarq_draw_text_phat(tarq_bitmap* b, const char* text, tarq_pod* font, in
                             uint32_t outline, uint32_t colour) {
   for (int32_t dy = -1; dy <= 1; dy++)
     for (int32_t dx = -1; dx <= 1; dx++)
-      tarq_draw_text_ex(b, text, font, int32_t(uint32_t(x) + uint32_t(dx)), int32_t(uint32_t(y) + uint32_t(dy)),
+      tarq_draw_text_ex(b, text, font, static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(dx)),
+                        static_cast<int32_t>(static_cast<uint32_t>(y) + static_cast<uint32_t>(dy)),
                         flags | TARQ_TEXT_ONE_COLOUR, outline);
   return tarq_draw_text_ex(b, text, font, x, y, flags, colour);
 }

@@ -34,7 +34,7 @@ int32_t tarq_get_keyboard_string_ex(char* buffer, int32_t x, int32_t y, tarq_pod
   int32_t len = 0;
   for (;;) {
     tarq_blit(saved, work, 0, 0, 0, 0, work->width, work->height);
-    const std::string shown = std::string(buffer, size_t(len)) + char(127);
+    const std::string shown = std::string(buffer, static_cast<size_t>(len)) + static_cast<char>(127);
     tarq_draw_text(work, shown.c_str(), font, 0, 0);
     if (tarq_back_page) {
       tarq_blit(work, tarq_back_page, 0, 0, x, y, work->width, work->height);
@@ -49,9 +49,9 @@ int32_t tarq_get_keyboard_string_ex(char* buffer, int32_t x, int32_t y, tarq_pod
     if (key < 1 || key > 255 || max_len < 2) continue;
     // At the length limit a new key replaces the last character.
     if (len < max_len - 1)
-      buffer[len++] = char(key);
+      buffer[len++] = static_cast<char>(key);
     else
-      buffer[len - 1] = char(key);
+      buffer[len - 1] = static_cast<char>(key);
     buffer[len] = 0;
     if (tarq_get_text_width(buffer, font) >= room && len > 0) buffer[--len] = 0;
   }

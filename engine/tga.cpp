@@ -33,8 +33,8 @@ bool read_header(tarq_file* f, tga_header* h, int32_t types[2]) {
   if (!tarq_image_read(f, b + 3, TARQ_TGA_HEADER - 3)) return false;
   h->map_length = tarq_le16(b + 5);
   h->map_entry_bits = b[7];
-  h->width = (int32_t)tarq_le16(b + 12);
-  h->height = (int32_t)tarq_le16(b + 14);
+  h->width = static_cast<int32_t>(tarq_le16(b + 12));
+  h->height = static_cast<int32_t>(tarq_le16(b + 14));
   h->depth = b[16];
   h->descriptor = b[17];
   return true;
@@ -46,7 +46,8 @@ bool read_header(tarq_file* f, tga_header* h, int32_t types[2]) {
 bool read_colour_map(tarq_file* f, const tga_header& h, tarq_palette* map, bool* has_map) {
   *has_map = false;
   if (h.map_type != 1 || h.map_length == 0) return true;
-  if (h.map_entry_bits != 24) return tarq_image_skip(f, (int64_t)h.map_length * ((h.map_entry_bits + 7) / 8));
+  if (h.map_entry_bits != 24)
+    return tarq_image_skip(f, static_cast<int64_t>(h.map_length) * ((h.map_entry_bits + 7) / 8));
   for (uint32_t i = 0; i < h.map_length; i++) {
     uint8_t bgr[3];
     if (!tarq_image_read(f, bgr, 3)) return false;
@@ -60,13 +61,13 @@ bool read_colour_map(tarq_file* f, const tga_header& h, tarq_palette* map, bool*
 }
 
 bool read_rows(tarq_file* f, const tga_header& h, tarq_bitmap* b) {
-  const size_t row_bytes = (size_t)h.width * (h.depth / 8);
+  const size_t row_bytes = static_cast<size_t>(h.width) * (h.depth / 8);
   for (int32_t i = 0; i < h.height; i++) {
     const int32_t y = (h.descriptor & 0x20) ? i : h.height - 1 - i;
     if (!tarq_image_read(f, b->rows[y], row_bytes)) return false;
     if (h.depth == 32) {
       uint32_t* row = tarq_row32(b, y);
-      for (int32_t x = 0; x < h.width; x++) row[x] = tarq_le32(b->rows[y] + 4 * (size_t)x);
+      for (int32_t x = 0; x < h.width; x++) row[x] = tarq_le32(b->rows[y] + 4 * static_cast<size_t>(x));
     }
   }
   return true;
@@ -79,9 +80,9 @@ bool write_header(tarq_file* f, const tarq_bitmap* b) {
   h[2] = mapped ? 1 : 2;
   tarq_put_le16(h + 5, mapped ? 256 : 0);
   h[7] = mapped ? 24 : 0;
-  tarq_put_le16(h + 12, (uint32_t)b->width);
-  tarq_put_le16(h + 14, (uint32_t)b->height);
-  h[16] = (uint8_t)b->depth;
+  tarq_put_le16(h + 12, static_cast<uint32_t>(b->width));
+  tarq_put_le16(h + 14, static_cast<uint32_t>(b->height));
+  h[16] = static_cast<uint8_t>(b->depth);
   if (!tarq_image_write(f, h, sizeof h)) return false;
   if (!mapped) return true;
   uint8_t map[256 * 3] = {};
@@ -96,7 +97,7 @@ bool write_header(tarq_file* f, const tarq_bitmap* b) {
 }
 
 bool write_rows(tarq_file* f, const tarq_bitmap* b) {
-  const size_t row_bytes = (size_t)b->width * (size_t)(b->depth / 8);
+  const size_t row_bytes = static_cast<size_t>(b->width) * static_cast<size_t>(b->depth / 8);
   auto* row = static_cast<uint8_t*>(tarq_malloc(row_bytes));
   if (!row) return false;
   bool ok = true;
@@ -105,7 +106,7 @@ bool write_rows(tarq_file* f, const tarq_bitmap* b) {
       memcpy(row, b->rows[y], row_bytes);
     } else {
       const uint32_t* src = tarq_row32(b, y);
-      for (int32_t x = 0; x < b->width; x++) tarq_put_le32(row + 4 * (size_t)x, src[x]);
+      for (int32_t x = 0; x < b->width; x++) tarq_put_le32(row + 4 * static_cast<size_t>(x), src[x]);
     }
     ok = tarq_image_write(f, row, row_bytes);
   }
@@ -131,8 +132,8 @@ tarq_bitmap* tarq_load_tga_from_file(tarq_file* f, int32_t types[2]) {
   if (!read_colour_map(f, h, &map, &has_map)) return nullptr;
   // Refuse sizes the file cannot hold before making the bitmap.
   const int64_t left = tarq_image_stream_left(f);
-  if (left >= 0 && left < (int64_t)h.width * h.height * (h.depth / 8)) return nullptr;
-  tarq_bitmap* b = tarq_create_bitmap(h.width, h.height, (int32_t)h.depth);
+  if (left >= 0 && left < static_cast<int64_t>(h.width) * h.height * (h.depth / 8)) return nullptr;
+  tarq_bitmap* b = tarq_create_bitmap(h.width, h.height, static_cast<int32_t>(h.depth));
   if (!b) return nullptr;
   if (!read_rows(f, h, b)) return tarq_destroy_bitmap(b);
   if (has_map) tga_palette = map;
@@ -150,7 +151,8 @@ tarq_bitmap* tarq_load_tga(const char* path) {
   tarq_bitmap* b = tarq_load_tga_from_file(f, types);
   tarq_fclose(f);
   if (types[0] >= 0) {
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "[%d %d]", (int)types[0], (int)types[1]);
+    snprintf(tarq_debug_string, sizeof tarq_debug_string, "[%d %d]", static_cast<int>(types[0]),
+             static_cast<int>(types[1]));
     tarq_debug(tarq_debug_string);
   }
   tarq_debug(b ? "ok\n" : "failed\n");

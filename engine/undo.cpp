@@ -9,31 +9,32 @@ namespace {
 
 uint32_t read_length_word(const tarq_file* list) {
   const uint8_t* p = list->data + list->size - 4;
-  return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
 }
 
 // The start of the newest record of a list, or -1 when the list is empty or broken.
 int64_t newest_record_start(const tarq_file* list) {
   if (!list || list->size < 4) return -1;
   uint32_t length = read_length_word(list);
-  if (length > (uint32_t)(list->size - 4)) return -1;
-  return (int64_t)list->size - 4 - length;
+  if (length > static_cast<uint32_t>(list->size - 4)) return -1;
+  return static_cast<int64_t>(list->size) - 4 - length;
 }
 
 void append_record(tarq_file* list, tarq_file* patch) {
   list->pos = list->size;
   cbuffer_add_data(list, patch->data, patch->size);
-  uint32_t length = (uint32_t)patch->size;
-  uint8_t word[4] = {(uint8_t)length, (uint8_t)(length >> 8), (uint8_t)(length >> 16),
-                     (uint8_t)(length >> 24)};
+  uint32_t length = static_cast<uint32_t>(patch->size);
+  uint8_t word[4] = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
+                     static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
   cbuffer_add_data(list, word, 4);
 }
 
 tarq_file* copy_record(const tarq_file* list, int64_t start) {
-  int32_t length = (int32_t)(list->size - 4 - start);
+  int32_t length = static_cast<int32_t>(list->size - 4 - start);
   tarq_file* patch = tarq_create_buffer(length);
   if (!patch) return nullptr;
-  if (length > 0) memcpy(patch->data, list->data + start, (size_t)length);
+  if (length > 0) memcpy(patch->data, list->data + start, static_cast<size_t>(length));
   patch->size = length;
   patch->pos = 0;
   return patch;
@@ -50,8 +51,8 @@ tarq_file* step(tarq_undo_stack* stack, tarq_file* from, tarq_file* to) {
     tarq_destroy_buffer(patch);
     return nullptr;
   }
-  from->size = (int32_t)start;
-  from->pos = (int32_t)start;
+  from->size = static_cast<int32_t>(start);
+  from->pos = static_cast<int32_t>(start);
   if (stack->last_patch) tarq_destroy_buffer(stack->last_patch);
   stack->last_patch = patch;
   tarq_file* back = generate_patch(earlier, stack->current, stack->trailer_length);
@@ -66,7 +67,7 @@ tarq_file* step(tarq_undo_stack* stack, tarq_file* from, tarq_file* to) {
 }  // namespace
 
 tarq_undo_stack* tarq_create_undo_stack() {
-  tarq_undo_stack* stack = (tarq_undo_stack*)tarq_calloc(sizeof(tarq_undo_stack));
+  tarq_undo_stack* stack = static_cast<tarq_undo_stack*>(tarq_calloc(sizeof(tarq_undo_stack)));
   if (!stack) return nullptr;
   stack->redo = tarq_create_buffer(0);
   stack->undo = tarq_create_buffer(0);
@@ -101,9 +102,9 @@ int tarq_push_undo_state(tarq_file* state, tarq_undo_stack* stack, int compare) 
     return 0;
   }
   if (state->size == current->size) {
-    int64_t range = compare > 0 ? compare : (int64_t)state->size + compare;
+    int64_t range = compare > 0 ? compare : static_cast<int64_t>(state->size) + compare;
     if (range > state->size) range = state->size;
-    if (range <= 0 || memcmp(state->data, current->data, (size_t)range) == 0) {
+    if (range <= 0 || memcmp(state->data, current->data, static_cast<size_t>(range)) == 0) {
       tarq_destroy_buffer(state);
       return 0;
     }

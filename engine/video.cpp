@@ -12,7 +12,8 @@ int tarq_video_init() {
   tarq_black_palette = tarq_create_palette();
   if (tarq_video_palette)
     for (int i = 0; i < 256; i++)
-      tarq_video_palette->rgb[i][0] = tarq_video_palette->rgb[i][1] = tarq_video_palette->rgb[i][2] = uint8_t(i);
+      tarq_video_palette->rgb[i][0] = tarq_video_palette->rgb[i][1] = tarq_video_palette->rgb[i][2] =
+          static_cast<uint8_t>(i);
   if (!cconfig.headless) {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {

@@ -10,7 +10,7 @@
 
 static void log_renderer_info(const SDL_RendererInfo& info) {
   tarq_logf("  Renderer %s:\n", info.name ? info.name : "?");
-  tarq_logf("    Flags: 0x%8.8X", unsigned(info.flags));
+  tarq_logf("    Flags: 0x%8.8X", static_cast<unsigned>(info.flags));
   const char* sep = " (";
   if (info.flags & SDL_RENDERER_PRESENTVSYNC) {
     tarq_logf("%sPresentVSync", sep);
@@ -21,7 +21,7 @@ static void log_renderer_info(const SDL_RendererInfo& info) {
     sep = " | ";
   }
   tarq_debug(sep[1] == '|' ? ")\n" : "\n");
-  tarq_logf("    Texture formats (%u): ", unsigned(info.num_texture_formats));
+  tarq_logf("    Texture formats (%u): ", static_cast<unsigned>(info.num_texture_formats));
   for (Uint32 i = 0; i < info.num_texture_formats && i < 16; i++) {
     const char* name = SDL_GetPixelFormatName(info.texture_formats[i]);
     if (!name || strcmp(name, "SDL_PIXELFORMAT_UNKNOWN") == 0) name = "Unknwon";
@@ -89,7 +89,7 @@ static bool has_mode(int display, int32_t w, int32_t h) {
 static bool name_matches(int display, const char* pattern) {
   char name[256] = "";
   if (const char* n = SDL_GetDisplayName(display)) snprintf(name, sizeof(name), "%s", n);
-  for (char* p = name; *p; p++) *p = char(tolower(static_cast<unsigned char>(*p)));
+  for (char* p = name; *p; p++) *p = static_cast<char>(tolower(static_cast<unsigned char>(*p)));
   if (strstr(name, pattern)) return true;
   if (strcmp(pattern, "looking") == 0)
     return strstr(name, "holoplay") || strstr(name, "generic pnp monitor") || strstr(name, "lkg");

@@ -41,7 +41,8 @@ void tarq_set_window_icon(tarq_bitmap* icon) {
   SDL_Surface* s = SDL_CreateRGBSurface(0, icon->width, icon->height, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
   if (!s) return;
   for (int32_t y = 0; y < icon->height; y++)
-    memcpy(static_cast<uint8_t*>(s->pixels) + int64_t(y) * s->pitch, icon->rows[y], size_t(icon->width) * 4);
+    memcpy(static_cast<uint8_t*>(s->pixels) + static_cast<int64_t>(y) * s->pitch, icon->rows[y],
+           static_cast<size_t>(icon->width) * 4);
   if (window_icon) SDL_FreeSurface(window_icon);
   window_icon = s;
   apply_icon();
@@ -68,14 +69,14 @@ static void make_window(int32_t win_w, int32_t win_h) {
   const bool fullscreen = tarq_screen_mode == 1;
   int x = 0, y = 0;
   if (!fullscreen) {
-    x = cconfig.window_x == -1 ? int(SDL_WINDOWPOS_UNDEFINED) : cconfig.window_x;
-    y = cconfig.window_y == -1 ? int(SDL_WINDOWPOS_UNDEFINED) : cconfig.window_y;
+    x = cconfig.window_x == -1 ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : cconfig.window_x;
+    y = cconfig.window_y == -1 ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : cconfig.window_y;
   }
   if (display_valid()) {
     SDL_Rect bounds;
     if (SDL_GetDisplayBounds(cconfig.display, &bounds) == 0) {
-      if (x == int(SDL_WINDOWPOS_UNDEFINED)) x = 0;
-      if (y == int(SDL_WINDOWPOS_UNDEFINED)) y = 0;
+      if (x == static_cast<int>(SDL_WINDOWPOS_UNDEFINED)) x = 0;
+      if (y == static_cast<int>(SDL_WINDOWPOS_UNDEFINED)) y = 0;
       x += bounds.x;
       y += bounds.y;
       tarq_logf("adding display boundary offset: %d %d (%d %d)\n", bounds.x, bounds.y, x, y);
@@ -109,10 +110,12 @@ static void make_window(int32_t win_w, int32_t win_h) {
   if (!sdl_window && !fullscreen && (win_w != TARQ_DEFAULT_WINDOW_W || win_h != TARQ_DEFAULT_WINDOW_H)) {
     // The size config.txt asked for cannot be made: the default one instead,
     // and that is the size written back.
-    fprintf(stderr, "config.txt: a window of %d x %d cannot be made (%s); using %d x %d\n", (int)win_w,
-            (int)win_h, SDL_GetError(), (int)TARQ_DEFAULT_WINDOW_W, (int)TARQ_DEFAULT_WINDOW_H);
-    tarq_logf("config.txt: a window of %d x %d cannot be made (%s); using %d x %d\n", (int)win_w, (int)win_h,
-              SDL_GetError(), (int)TARQ_DEFAULT_WINDOW_W, (int)TARQ_DEFAULT_WINDOW_H);
+    fprintf(stderr, "config.txt: a window of %d x %d cannot be made (%s); using %d x %d\n", static_cast<int>(win_w),
+            static_cast<int>(win_h), SDL_GetError(), static_cast<int>(TARQ_DEFAULT_WINDOW_W),
+            static_cast<int>(TARQ_DEFAULT_WINDOW_H));
+    tarq_logf("config.txt: a window of %d x %d cannot be made (%s); using %d x %d\n", static_cast<int>(win_w),
+              static_cast<int>(win_h), SDL_GetError(), static_cast<int>(TARQ_DEFAULT_WINDOW_W),
+              static_cast<int>(TARQ_DEFAULT_WINDOW_H));
     cconfig.window_width = TARQ_DEFAULT_WINDOW_W;
     cconfig.window_height = TARQ_DEFAULT_WINDOW_H;
     cconfig.screen_width = cconfig.screen_height = 0;

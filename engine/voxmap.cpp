@@ -16,14 +16,14 @@ bool inside_clip(const tarq_voxmap* v, int32_t x, int32_t y, int32_t z) {
 
 // A slice: a bitmap record whose pixels belong to the voxmap.
 tarq_bitmap* make_slice(int32_t w, int32_t h, uint8_t* pixels) {
-  auto* b = (tarq_bitmap*)tarq_calloc(sizeof(tarq_bitmap) + sizeof(uint8_t*) * (size_t)h);
+  auto* b = static_cast<tarq_bitmap*>(tarq_calloc(sizeof(tarq_bitmap) + sizeof(uint8_t*) * static_cast<size_t>(h)));
   if (!b) return nullptr;
   b->width = w;
   b->height = h;
   b->depth = 8;
   b->pixels = pixels;
   b->rows = reinterpret_cast<uint8_t**>(b + 1);
-  for (int32_t y = 0; y < h; y++) b->rows[y] = pixels + (size_t)y * (size_t)w;
+  for (int32_t y = 0; y < h; y++) b->rows[y] = pixels + static_cast<size_t>(y) * static_cast<size_t>(w);
   tarq_reset_clip(b);
   return b;
 }
@@ -33,9 +33,9 @@ using slice_copy = void (*)(tarq_bitmap*, tarq_bitmap*, int32_t, int32_t, int32_
 
 void copy_voxmap(tarq_voxmap* src, tarq_voxmap* dst, int32_t x, int32_t y, int32_t z, slice_copy copy) {
   if (!src || !dst) return;
-  if ((int64_t)z < (int64_t)dst->clip_z0 - src->depth || z >= dst->clip_z1) return;
+  if (static_cast<int64_t>(z) < static_cast<int64_t>(dst->clip_z0) - src->depth || z >= dst->clip_z1) return;
   for (int32_t i = 0; i < src->depth; i++) {
-    int64_t dz = (int64_t)z + i;
+    int64_t dz = static_cast<int64_t>(z) + i;
     if (dz < dst->clip_z0 || dz >= dst->clip_z1) continue;
     copy(src->slices[i], dst->slices[dz], 0, 0, x, y, src->width, src->height);
   }
@@ -45,14 +45,14 @@ void copy_voxmap(tarq_voxmap* src, tarq_voxmap* dst, int32_t x, int32_t y, int32
 
 tarq_voxmap* tarq_create_voxmap(int32_t width, int32_t height, int32_t depth) {
   if (width <= 0 || height <= 0 || depth <= 0) return nullptr;
-  uint64_t bytes = (uint64_t)width * (uint64_t)height * (uint64_t)depth;
-  uint64_t record = sizeof(tarq_voxmap) + sizeof(tarq_bitmap*) * (uint64_t)depth;
+  uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * static_cast<uint64_t>(depth);
+  uint64_t record = sizeof(tarq_voxmap) + sizeof(tarq_bitmap*) * static_cast<uint64_t>(depth);
   if (bytes > TARQ_MEM_LIMIT || record > TARQ_MEM_LIMIT ||
-      (uint64_t)height * sizeof(uint8_t*) > TARQ_MEM_LIMIT)
+      static_cast<uint64_t>(height) * sizeof(uint8_t*) > TARQ_MEM_LIMIT)
     return nullptr;
-  auto* v = (tarq_voxmap*)tarq_calloc((size_t)record);
+  auto* v = static_cast<tarq_voxmap*>(tarq_calloc(static_cast<size_t>(record)));
   if (!v) return nullptr;
-  v->voxels = (uint8_t*)tarq_calloc((size_t)bytes);
+  v->voxels = static_cast<uint8_t*>(tarq_calloc(static_cast<size_t>(bytes)));
   if (!v->voxels) {
     tarq_free(v);
     return nullptr;
@@ -61,9 +61,9 @@ tarq_voxmap* tarq_create_voxmap(int32_t width, int32_t height, int32_t depth) {
   v->height = height;
   v->depth = depth;
   v->slices = reinterpret_cast<tarq_bitmap**>(v + 1);
-  size_t slice_bytes = (size_t)width * (size_t)height;
+  size_t slice_bytes = static_cast<size_t>(width) * static_cast<size_t>(height);
   for (int32_t z = 0; z < depth; z++) {
-    v->slices[z] = make_slice(width, height, v->voxels + slice_bytes * (size_t)z);
+    v->slices[z] = make_slice(width, height, v->voxels + slice_bytes * static_cast<size_t>(z));
     if (!v->slices[z]) {
       for (int32_t k = 0; k < z; k++) tarq_free(v->slices[k]);
       tarq_free(v->voxels);
@@ -86,12 +86,14 @@ int tarq_destroy_voxmap(tarq_voxmap* v) {
 }
 
 void tarq_clear_voxmap(tarq_voxmap* v) {
-  if (v) memset(v->voxels, 0, (size_t)v->width * (size_t)v->height * (size_t)v->depth);
+  if (v)
+    memset(v->voxels, 0,
+           static_cast<size_t>(v->width) * static_cast<size_t>(v->height) * static_cast<size_t>(v->depth));
 }
 
 void tarq_putvoxel(tarq_voxmap* v, int32_t x, int32_t y, int32_t z, int32_t value) {
   if (!v || !inside_clip(v, x, y, z)) return;
-  v->slices[z]->rows[y][x] = (uint8_t)value;
+  v->slices[z]->rows[y][x] = static_cast<uint8_t>(value);
 }
 
 int32_t tarq_getvoxel(const tarq_voxmap* v, int32_t x, int32_t y, int32_t z) {
@@ -131,7 +133,7 @@ void tarq_boxfill(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1
   int32_t lo = z0 < z1 ? z0 : z1, hi = z0 < z1 ? z1 : z0;
   if (lo < v->clip_z0) lo = v->clip_z0;
   if (hi > v->clip_z1 - 1) hi = v->clip_z1 - 1;
-  for (int32_t z = lo; z <= hi; z++) tarq_rectfill(v->slices[z], x0, y0, x1, y1, (uint32_t)value);
+  for (int32_t z = lo; z <= hi; z++) tarq_rectfill(v->slices[z], x0, y0, x1, y1, static_cast<uint32_t>(value));
 }
 
 namespace {
@@ -143,7 +145,7 @@ int64_t floor_div(int64_t a, int64_t b) {  // b > 0
 // Narrows the step range [lo, hi) to the steps i at which start + i * step,
 // taken >> 16, lies in [c0, c1).
 void clip_steps(int64_t start, int64_t step, int32_t c0, int32_t c1, int64_t* lo, int64_t* hi) {
-  int64_t low = (int64_t)c0 * 65536, high = (int64_t)c1 * 65536;
+  int64_t low = static_cast<int64_t>(c0) * 65536, high = static_cast<int64_t>(c1) * 65536;
   if (step == 0) {
     if (start < low || start >= high) *hi = *lo;
     return;
@@ -166,7 +168,8 @@ void tarq_line3d(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1,
                  int32_t value) {
   if (!v) return;
   // 16.16 stepping in 64 bits: no coordinate pair can overflow.
-  int64_t dx = ((int64_t)x1 - x0) * 65536, dy = ((int64_t)y1 - y0) * 65536, dz = ((int64_t)z1 - z0) * 65536;
+  int64_t dx = (static_cast<int64_t>(x1) - x0) * 65536, dy = (static_cast<int64_t>(y1) - y0) * 65536,
+          dz = (static_cast<int64_t>(z1) - z0) * 65536;
   auto mag = [](int64_t a) { return a < 0 ? -a : a; };
   int64_t n = mag(dx);
   if (mag(dy) > n) n = mag(dy);
@@ -174,7 +177,8 @@ void tarq_line3d(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1,
   n >>= 16;
   if (n <= 0) n = 1;
   int64_t sx = dx / n, sy = dy / n, sz = dz / n;
-  int64_t x = (int64_t)x0 * 65536, y = (int64_t)y0 * 65536, z = (int64_t)z0 * 65536;
+  int64_t x = static_cast<int64_t>(x0) * 65536, y = static_cast<int64_t>(y0) * 65536,
+          z = static_cast<int64_t>(z0) * 65536;
   // Only the steps that land inside the clip box are walked.
   int64_t lo = 0, hi = n;
   clip_steps(x, sx, v->clip_x0, v->clip_x1, &lo, &hi);
@@ -184,7 +188,7 @@ void tarq_line3d(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1,
     int64_t px = (x + i * sx) >> 16, py = (y + i * sy) >> 16, pz = (z + i * sz) >> 16;
     if (px >= v->clip_x0 && px < v->clip_x1 && py >= v->clip_y0 && py < v->clip_y1 && pz >= v->clip_z0 &&
         pz < v->clip_z1)
-      v->slices[pz]->rows[py][px] = (uint8_t)value;
+      v->slices[pz]->rows[py][px] = static_cast<uint8_t>(value);
   }
 }
 
@@ -212,5 +216,5 @@ void tarq_blit_voxmap(tarq_voxmap* src, tarq_voxmap* dst, int32_t x, int32_t y, 
 
 int32_t tarq_draw_voxmap_matrix(tarq_voxmap*, int32_t, int32_t, int32_t, int32_t, int32_t scale) {
   if (scale == 0) return 0;
-  return (int32_t)(65536 / (int64_t)scale);
+  return static_cast<int32_t>(65536 / static_cast<int64_t>(scale));
 }

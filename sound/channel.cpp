@@ -28,9 +28,9 @@ bool sfx_goes_on(const tovo_mixer_channel* c, int32_t b) {
 void bit_crush(const tovo_mixer_channel* c, int16_t* t) {
   const int32_t r = tovo_sound_reg(2);
   if (r >> c->number & 1) {
-    for (int i = 0; i < TOVO_TICK; i++) t[i] = (int16_t)(t[i] >= 0 ? t[i] & 0xf000 : -((-t[i]) & 0xf000));
+    for (int i = 0; i < TOVO_TICK; i++) t[i] = static_cast<int16_t>(t[i] >= 0 ? t[i] & 0xf000 : -((-t[i]) & 0xf000));
   } else if (r >> (c->number + 4) & 1) {
-    for (int i = 0; i < TOVO_TICK; i++) t[i] = (int16_t)((uint16_t)t[i] & 0xf007);
+    for (int i = 0; i < TOVO_TICK; i++) t[i] = static_cast<int16_t>(static_cast<uint16_t>(t[i]) & 0xf007);
   }
 }
 
@@ -38,7 +38,7 @@ void low_pass(const tovo_mixer_channel* c, int16_t* t) {
   const int32_t k = c->lowpass;
   if (k <= 0) return;
   int32_t y = c->ring[(c->ring_index - 1) & (TOVO_RING - 1)][TOVO_TICK - 1];
-  for (int i = 0; i < TOVO_TICK; i++) t[i] = (int16_t)(y = ((16 - k) * t[i] + k * y) / 16);
+  for (int i = 0; i < TOVO_TICK; i++) t[i] = static_cast<int16_t>(y = ((16 - k) * t[i] + k * y) / 16);
 }
 
 int32_t larger(int32_t a, int32_t b) { return a > b ? a : b; }
@@ -92,7 +92,8 @@ void mix_sfx_tick(tovo_mixer_channel* c) {
     mix_osc_tick_new(&c->osc, t, TOVO_TICK, c);
     std::memset(ramp_buf, 0, sizeof ramp_buf);
     mix_osc_tick_new(&old, ramp_buf, TOVO_RAMP, c);
-    for (int i = 0; i < TOVO_RAMP; i++) t[i] = (int16_t)((ramp_buf[i] * (TOVO_RAMP - i) + i * t[i]) / TOVO_RAMP);
+    for (int i = 0; i < TOVO_RAMP; i++)
+      t[i] = static_cast<int16_t>((ramp_buf[i] * (TOVO_RAMP - i) + i * t[i]) / TOVO_RAMP);
     c->tick_pos = wrap_add(c->tick_pos, 1);
     c->end = wrap_add(c->end, -1);
     c->inst_ticks = wrap_add(c->inst_ticks, 1);
@@ -103,7 +104,7 @@ void mix_sfx_tick(tovo_mixer_channel* c) {
   } else {
     if (c->osc.step != 0 && c->osc.amp != 0) {
       mix_osc_tick_new(&c->osc, t, TOVO_RAMP, c);
-      for (int i = 0; i < TOVO_RAMP; i++) t[i] = (int16_t)(t[i] * (TOVO_RAMP - i) / TOVO_RAMP);
+      for (int i = 0; i < TOVO_RAMP; i++) t[i] = static_cast<int16_t>(t[i] * (TOVO_RAMP - i) / TOVO_RAMP);
     }
     c->tick_pos = wrap_add(c->tick_pos, 1);
     c->end = wrap_add(c->end, -1);
@@ -120,7 +121,7 @@ void mix_sfx_channel(tovo_mixer_channel* c, int16_t* out, int n) {
     if (c->tick_read < TOVO_TICK) {
       int k = TOVO_TICK - c->tick_read;
       if (k > n - done) k = n - done;
-      std::memcpy(out + done, c->tick + c->tick_read, sizeof(int16_t) * (size_t)k);
+      std::memcpy(out + done, c->tick + c->tick_read, sizeof(int16_t) * static_cast<size_t>(k));
       c->tick_read += k;
       done += k;
       continue;
@@ -148,7 +149,8 @@ static void lay_sample_sound(tovo_mixer_channel* c, int n) {
     int k = length - c->sound_pos;
     if (k > n - done) k = n - done;
     if (k > 0) {
-      std::memcpy(c->out + done, sound->data + (size_t)c->sound_pos * 2, sizeof(int16_t) * (size_t)k);
+      std::memcpy(c->out + done, sound->data + static_cast<size_t>(c->sound_pos) * 2,
+                  sizeof(int16_t) * static_cast<size_t>(k));
       c->sound_pos += k;
       done += k;
     }
@@ -160,7 +162,7 @@ static void lay_sample_sound(tovo_mixer_channel* c, int n) {
 }
 
 void update_mix_channel(tovo_mixer_channel* c, int n) {
-  std::memset(c->out, 0, sizeof(int16_t) * (size_t)n);
+  std::memset(c->out, 0, sizeof(int16_t) * static_cast<size_t>(n));
   if (tovo_sound_reg(0) >> c->number & 1) {
     mix_sfx_channel(c, c->out, n / 2 + 1);
     for (int j = n - 1; j >= 0; j--) c->out[j] = c->out[j / 2];

@@ -24,11 +24,11 @@ int64_t duration_ms(int64_t bytes) {
 
 void tovo_history_begin(tovo_mixer_channel* c, int n) {
   c->history_prev_t = c->history_t;
-  const int64_t d = duration_ms(2 * (int64_t)n);
+  const int64_t d = duration_ms(2 * static_cast<int64_t>(n));
   const int64_t now = tarq_sound_clock();
   int64_t t = ((d + c->history_prev_t) * 3 + now) / 4;
   if (t < now - 199) t = now - 200;
-  c->history_t = (int32_t)t;
+  c->history_t = static_cast<int32_t>(t);
   c->history_count = 0;
   std::memset(c->history, 0, sizeof c->history);
 }
@@ -60,7 +60,7 @@ tovo_mixer_state_record tarq_get_tovo_mixer_state(int32_t channel, int32_t now_m
   const int64_t span = duration_ms(last_callback_len);
   int64_t i = last;
   if (span > 0) {
-    const int64_t since = (int64_t)now_ms - c->history_t;
+    const int64_t since = static_cast<int64_t>(now_ms) - c->history_t;
     i = (since > 0 ? since : 0) * last / span;
     if (i > last) i = last;
   }

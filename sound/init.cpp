@@ -30,7 +30,7 @@ int tarq_sound_init(int32_t rate, int32_t channels) {
     tarq_mixer_seed(0);
   }
   snprintf(tarq_debug_string, sizeof(tarq_debug_string), "tarq_sound_init mix_buffer_size: %d\n",
-           (int)cconfig.mix_buffer_size);
+           static_cast<int>(cconfig.mix_buffer_size));
   tarq_debug(tarq_debug_string);
   if (cconfig.headless) return 0;
   // The callback compares the format in use with the one asked for, so the

@@ -32,7 +32,7 @@ void mix_pass(int n, int32_t bytes) {
   int summed = TOVO_MIX_CHANNELS;
   if (tovo_console_mode()) {
     for (int i = 0; i < 4; i++)
-      if (ms0.ch[i].sfx) std::memset(ms0.ch[i + 4].out, 0, sizeof(int16_t) * (size_t)n);
+      if (ms0.ch[i].sfx) std::memset(ms0.ch[i + 4].out, 0, sizeof(int16_t) * static_cast<size_t>(n));
     summed = TOVO_CONSOLE_CHANNELS;
   }
   for (int g = 2; g <= summed; g *= 2) {
@@ -43,7 +43,7 @@ void mix_pass(int n, int32_t bytes) {
   const int32_t volume = load(cconfig.sound_volume);
   if (volume != 256) {
     int16_t* mix = ms0.ch[0].out;
-    for (int i = 0; i < n; i++) mix[i] = (int16_t)(volume * mix[i] >> 8);
+    for (int i = 0; i < n; i++) mix[i] = static_cast<int16_t>(volume * mix[i] >> 8);
   }
   mix_in_xm(ms0.ch[0].out, n);
 }
@@ -65,7 +65,7 @@ void tarq_set_post_mix_func(tarq_post_mix_func hook) { tarq_post_mix_hook.store(
 void tarq_mixer_callback(void*, uint8_t* stream, int len) {
   if (len <= 0) return;
   const int32_t rate = load(tarq_state.rate), channels = load(tarq_state.channels);
-  std::memset(stream, 0, (size_t)len);
+  std::memset(stream, 0, static_cast<size_t>(len));
   if (load(tarq_state.paused) || load(tarq_state.audio_pause) || rate != load(tarq_state.rate_requested) ||
       channels != load(tarq_state.channels_requested) || channels <= 0)
     return;
@@ -80,7 +80,7 @@ void tarq_mixer_callback(void*, uint8_t* stream, int len) {
     const int32_t bytes = n * per_sample;
     mix_pass(n, bytes);
     const int16_t* mix = ms0.ch[0].out;
-    if (mono) std::memcpy(out, mix, sizeof(int16_t) * (size_t)n);
+    if (mono) std::memcpy(out, mix, sizeof(int16_t) * static_cast<size_t>(n));
     if (stereo)
       for (int i = 0; i < n; i++) out[4 * i] = out[4 * i + 1] = out[4 * i + 2] = out[4 * i + 3] = mix[i];
     if (tarq_post_mix_func hook = tarq_post_mix_hook.load()) hook(out, bytes / 2, bytes);

@@ -93,7 +93,9 @@ int32_t tovo_console_mode();
 int32_t tovo_music_volume();
 
 // Wrapping tick arithmetic (counters run for as long as the program does).
-inline int32_t wrap_add(int32_t a, int32_t b) { return (int32_t)((uint32_t)a + (uint32_t)b); }
+inline int32_t wrap_add(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
 
 inline int32_t sfx_speed(const tovo_sfx* s) { int32_t v = snd(s->speed); return v < 1 ? 1 : v; }
 inline bool sfx_loops(const tovo_sfx* s) { return snd(s->loop_start) < snd(s->loop_end); }
@@ -144,7 +146,7 @@ void tovo_history_add(tovo_mixer_channel* c);
 inline int16_t soft_knee(int32_t s) {
   if (s > 0x5fff) s = (s - 0x6000) / 5 + 0x6000;
   else if (s < -0x5fff) s = (s + 0x6000) / 5 - 0x6000;
-  return (int16_t)s;
+  return static_cast<int16_t>(s);
 }
 
 // Adds n samples of src into dst, each sum through the soft knee.

@@ -48,11 +48,11 @@ void step_fade() {
     if (fade1 == 0) stop_music();
     return;
   }
-  const int64_t d = (int64_t)tarq_sound_clock() - fade_start_t;
+  const int64_t d = static_cast<int64_t>(tarq_sound_clock()) - fade_start_t;
   if (d < fade_len) {
-    int64_t v = ((int64_t)fade0 * (fade_len - d) + (int64_t)fade1 * d) / fade_len;
+    int64_t v = (static_cast<int64_t>(fade0) * (fade_len - d) + static_cast<int64_t>(fade1) * d) / fade_len;
     v = v < 0 ? 0 : v > FULL ? FULL : v;
-    fade_vol.store((int32_t)v, std::memory_order_relaxed);
+    fade_vol.store(static_cast<int32_t>(v), std::memory_order_relaxed);
     return;
   }
   fade_vol.store(fade1, std::memory_order_relaxed);

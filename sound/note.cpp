@@ -9,7 +9,7 @@ constexpr int32_t note_dx[13] = {523, 554, 587, 622, 659, 698, 740, 784, 831, 88
 constexpr int32_t vibrato_both[8] = {128, 130, 132, 130, 128, 126, 124, 126};
 constexpr int32_t vibrato_one[8] = {128, 129, 130, 129, 128, 127, 126, 127};
 
-int32_t quot(int64_t a, int64_t b) { return (int32_t)(a / b); }
+int32_t quot(int64_t a, int64_t b) { return static_cast<int32_t>(a / b); }
 
 // The pitch of an arpeggio note: note (i & 0x1c) + (position / rate) mod 4.
 int32_t arpeggio_pitch(const tovo_sfx* s, int32_t i, int32_t position, int32_t rate) {
@@ -42,13 +42,13 @@ void apply_meta_instrument(tovo_mixer_channel* c, const tovo_note* note, tovo_os
   switch (ie) {
     case 1: {
       const int32_t from_p = h == 0 ? 24 : c->prev_inst_pitch, from_v = h == 0 ? iv : c->prev_inst_volume;
-      m = quot((int64_t)m * u + (int64_t)(f - u) * from_v * 256, f);
-      o = quot(((int64_t)ip * u << 16) + ((int64_t)from_p << 16) * (f - u), f);
+      m = quot(static_cast<int64_t>(m) * u + static_cast<int64_t>(f - u) * from_v * 256, f);
+      o = quot((static_cast<int64_t>(ip) * u << 16) + (static_cast<int64_t>(from_p) << 16) * (f - u), f);
       break;
     }
     case 3: st->inst_drop = (f - u) * 256 / f; break;
-    case 4: m = quot((int64_t)m * u, f); break;
-    case 5: m = quot((int64_t)(f - u) * m, f); break;
+    case 4: m = quot(static_cast<int64_t>(m) * u, f); break;
+    case 5: m = quot(static_cast<int64_t>(f - u) * m, f); break;
     case 6: o = arpeggio_pitch(inst, h, g, raw_speed < 9 ? 2 : 4); break;
     case 7: o = arpeggio_pitch(inst, h, g, raw_speed < 9 ? 4 : 8); break;
     default: break;
@@ -80,12 +80,13 @@ int32_t tovo_pitch_step(int32_t pitch) {
   const int32_t q = pitch >> 16, frac = pitch & 0xffff;
   const int32_t octave = (q + 48) / 12 - 4;
   const int32_t k = q >= 0 ? q % 12 : (12 - (-q) % 12) % 12;
-  int64_t step = ((int64_t)note_dx[k] * (0x10000 - frac) + (int64_t)note_dx[k + 1] * frac) / 22050;
+  int64_t step =
+      (static_cast<int64_t>(note_dx[k]) * (0x10000 - frac) + static_cast<int64_t>(note_dx[k + 1]) * frac) / 22050;
   for (int o = octave; o < 3; o++) step /= 2;
   for (int o = 3; o < octave && step <= 0x7fff; o++) step *= 2;
   if (step < 8) return 8;
   if (step > 0x7fff) return 0x8000;
-  return (int32_t)step;
+  return static_cast<int32_t>(step);
 }
 
 void calculate_osc_state(tovo_mixer_channel* c, tovo_osc_state* st) {
@@ -112,12 +113,12 @@ void calculate_osc_state(tovo_mixer_channel* c, tovo_osc_state* st) {
   switch (effect) {
     case 1: {
       const int32_t from_p = i == 0 ? 24 : c->prev_pitch, from_v = i == 0 ? v : c->prev_volume;
-      st->pitch = quot(((int64_t)from_p << 16) * (s - t) + ((int64_t)p << 16) * t, s);
-      st->amp = quot((int64_t)v * 256 * t + (int64_t)(s - t) * from_v * 256, s);
+      st->pitch = quot((static_cast<int64_t>(from_p) << 16) * (s - t) + (static_cast<int64_t>(p) << 16) * t, s);
+      st->amp = quot(static_cast<int64_t>(v) * 256 * t + static_cast<int64_t>(s - t) * from_v * 256, s);
       break;
     }
-    case 4: st->amp = quot((int64_t)v * 256 * t, s); break;
-    case 5: st->amp = quot((int64_t)(s - t) * v * 256, s); break;
+    case 4: st->amp = quot(static_cast<int64_t>(v) * 256 * t, s); break;
+    case 5: st->amp = quot(static_cast<int64_t>(s - t) * v * 256, s); break;
     case 6: st->pitch = arpeggio_pitch(sfx, i, c->tick_pos, fast); break;
     case 7: st->pitch = arpeggio_pitch(sfx, i, c->tick_pos, slow); break;
     default: break;
@@ -140,7 +141,7 @@ void calculate_osc_state(tovo_mixer_channel* c, tovo_osc_state* st) {
   if (effect == 2 || st->inst_effect == 2)
     step = step * (effect == 2 && st->inst_effect == 2 ? vibrato_both : vibrato_one)[phase] >> 7;
   if (effect != 2) {
-    if (!custom && effect == 3) step = quot((int64_t)step * (s - t), s);
+    if (!custom && effect == 3) step = quot(static_cast<int64_t>(step) * (s - t), s);
     if (st->inst_effect == 3) step = step * st->inst_drop / 256;
   }
   st->step = step;
@@ -159,7 +160,7 @@ void calculate_osc_state(tovo_mixer_channel* c, tovo_osc_state* st) {
   }
 
   const int32_t d = st->detune;
-  auto scale = [step](int32_t num) { return (int32_t)(((int64_t)step * num) >> 8); };
+  auto scale = [step](int32_t num) { return static_cast<int32_t>((static_cast<int64_t>(step) * num) >> 8); };
   if (d == 0) st->step2 = st->waveform == 7 ? scale(254) : step;
   else if (st->waveform == 0) st->step2 = scale(d == 1 ? 193 : 384);
   else if (st->waveform == 7) st->step2 = scale(d == 1 ? 250 : 508);

@@ -21,7 +21,7 @@ int32_t pulse(int32_t ph, int32_t r2, int32_t threshold) {
   return 9214 - 12286 * (ph < threshold) - 6142 * (r2 < threshold);
 }
 
-int32_t mixer_random(uint32_t n) { return (int32_t)tarq_prng_random(&tarq_mixer_prng, n); }
+int32_t mixer_random(uint32_t n) { return static_cast<int32_t>(tarq_prng_random(&tarq_mixer_prng, n)); }
 
 // Waveforms 0-5 and 7: the value of one sample from both phases.
 template <typename Wave>
@@ -30,7 +30,7 @@ void run_tone(tovo_osc_state* st, int16_t* buf, int count, int32_t r2_double, Wa
   int32_t ph = st->ph, ph2 = st->ph2;
   for (int i = 0; i < count; i++) {
     const int32_t r2 = r2_double ? (ph2 * 2) & 0xffff : ph2 & 0xffff;
-    buf[i] = (int16_t)(a * wave(ph, r2, ph2) / 3072);
+    buf[i] = static_cast<int16_t>(a * wave(ph, r2, ph2) / 3072);
     ph = (ph + st->step) & 0xffff;
     ph2 = (ph2 + st->step2) & 0x1ffff;
   }
@@ -88,7 +88,7 @@ void run_hold_noise(tovo_osc_state* st, int16_t* buf, int count) {
     } else {
       v = (st->hold_new * (c * a / p) + st->hold_old * (a * (p - c) / p)) / 2048;
     }
-    buf[i] = (int16_t)v;
+    buf[i] = static_cast<int16_t>(v);
     c = (c + 1) % p;
     st->ph = (st->ph + st->step) & 0xffff;
   }
@@ -102,23 +102,23 @@ void run_walk_noise(tovo_osc_state* st, int16_t* buf, int count) {
   if (range < 0) range = 0;
   const int32_t half = -(range >> 1);
   const int32_t gain = st->shape ? 0 : st->spike;
-  const uint32_t threshold = (uint32_t)((step + 500) / 3);
+  const uint32_t threshold = static_cast<uint32_t>((step + 500) / 3);
   const int32_t h = st->ipitch < 48 ? 80 : (2048 / (st->ipitch + 16) + 48 > 64 ? 2048 / (st->ipitch + 16) + 48 : 64);
   int32_t walk = st->walk, toggle = st->toggle;
-  uint32_t ph = (uint32_t)st->ph;
+  uint32_t ph = static_cast<uint32_t>(st->ph);
   for (int i = 0; i < count; i++) {
     toggle = (toggle + 1) & 1;
-    if (toggle == 1) walk += half + mixer_random((uint32_t)range);
+    if (toggle == 1) walk += half + mixer_random(static_cast<uint32_t>(range));
     int32_t v = walk;
     if (gain != 0 && (((ph + 316) * (ph + 101) + ph + 101) & 0x1fff) < threshold)
       v = walk + gain * (mixer_random(12286) - 6143) / 1792;
     walk = v < -6143 ? -6143 : v > 6143 ? 6143 : v;
-    buf[i] = (int16_t)(a * h * (v >> 6) / 2048);
-    ph = (ph + (uint32_t)step) & 0xffff;
+    buf[i] = static_cast<int16_t>(a * h * (v >> 6) / 2048);
+    ph = (ph + static_cast<uint32_t>(step)) & 0xffff;
   }
   st->walk = walk;
   st->toggle = toggle;
-  st->ph = (int32_t)ph;
+  st->ph = static_cast<int32_t>(ph);
 }
 
 }  // namespace
@@ -126,7 +126,7 @@ void run_walk_noise(tovo_osc_state* st, int16_t* buf, int count) {
 void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mixer_channel* c) {
   if (st->amp == 0 && c->reverb == 0) {
     st->ph = 0;
-    std::memset(buf, 0, sizeof(int16_t) * (size_t)count);
+    std::memset(buf, 0, sizeof(int16_t) * static_cast<size_t>(count));
     return;
   }
   if (st->step == st->step2) st->ph2 = st->ph;
@@ -138,5 +138,5 @@ void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mi
   }
   if (c->reverb == 0) return;
   const int16_t* src = c->ring[(c->ring_index - (c->reverb == 1 ? 2 : 4)) & (TOVO_RING - 1)];
-  for (int i = 0; i < count; i++) buf[i] = (int16_t)((buf[i] * 4 + src[i] * 2) / 4);
+  for (int i = 0; i < count; i++) buf[i] = static_cast<int16_t>((buf[i] * 4 + src[i] * 2) / 4);
 }

@@ -51,7 +51,7 @@ int choose_free_channel() {
   return best;
 }
 
-int32_t saturate(int64_t v) { return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v; }
+int32_t saturate(int64_t v) { return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v); }
 
 void stop_record(const tovo_sfx* sfx) {
   for (tovo_mixer_channel& c : ms0.ch)
@@ -83,10 +83,10 @@ int tarq_play_sfx_ex(tovo_sfx* sfx, int32_t offset, int32_t length, tovo_cart_so
   if (channel < 0) return -1;
   tovo_mixer_channel& c = ms0.ch[channel];
   const int32_t s = sfx_speed(sfx);
-  c.tick_pos = saturate((int64_t)s * (offset < 0 ? 0 : offset));
+  c.tick_pos = saturate(static_cast<int64_t>(s) * (offset < 0 ? 0 : offset));
   c.cart = cart;
   c.sfx = sfx;
-  c.end = saturate((int64_t)s * length);
+  c.end = saturate(static_cast<int64_t>(s) * length);
   c.music = 0;
   c.looping = 1;
   c.number = channel & 3;

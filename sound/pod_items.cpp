@@ -19,11 +19,11 @@ tovo_mixer_channel* channel_of(const tarq_sound* sound) {
 
 tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits) {
   if (sample_count < 0 || bits < 8 || bits % 8 != 0) return nullptr;
-  int64_t bytes = (int64_t)sample_count * (bits / 8);
+  int64_t bytes = static_cast<int64_t>(sample_count) * (bits / 8);
   if (bytes > TARQ_MEM_LIMIT) return nullptr;
-  tarq_sound* sound = (tarq_sound*)tarq_calloc(sizeof(tarq_sound));
+  tarq_sound* sound = static_cast<tarq_sound*>(tarq_calloc(sizeof(tarq_sound)));
   if (!sound) return nullptr;
-  sound->data = (uint8_t*)tarq_malloc((size_t)bytes);
+  sound->data = static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(bytes)));
   if (!sound->data) {
     tarq_free(sound);
     return nullptr;
@@ -66,9 +66,9 @@ void tarq_stop_sound(tarq_sound* sound) {
 }
 
 tarq_synth* tarq_create_synth(int32_t length) {
-  tarq_synth* synth = (tarq_synth*)tarq_calloc(sizeof(tarq_synth));
+  tarq_synth* synth = static_cast<tarq_synth*>(tarq_calloc(sizeof(tarq_synth)));
   if (!synth) return nullptr;
-  synth->header[0] = (int32_t)((uint32_t)length * 4u);
+  synth->header[0] = static_cast<int32_t>(static_cast<uint32_t>(length) * 4u);
   synth->output = -1;
   tarq_items_created++;
   return synth;

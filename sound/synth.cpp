@@ -28,7 +28,7 @@ void fold_down(tarq_synth* synth, tarq_sound* sound) {
       if (i < FADE) sum = sum * i / FADE;
       if (n - 1 - i < FADE) sum = sum * (n - 1 - i) / FADE;
     }
-    out[i] = (int16_t)(sum > 0x7fff ? 0x7fff : sum < -0x7fff ? -0x7fff : sum);
+    out[i] = static_cast<int16_t>(sum > 0x7fff ? 0x7fff : sum < -0x7fff ? -0x7fff : sum);
   }
 }
 
@@ -38,7 +38,7 @@ int tarq_synth_generate_slice(tarq_synth* synth, tarq_sound* sound, int32_t) {
   if (!synth) return 0;
   uint32_t high, low;
   tarq_random_get_seeds(&high, &low);
-  tarq_srand((uint32_t)synth->header[1]);
+  tarq_srand(static_cast<uint32_t>(synth->header[1]));
   if (!synth->generating || synth->next_node <= 0) {
     synth->generating = 1;
     synth->next_node = 0;

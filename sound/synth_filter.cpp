@@ -36,13 +36,13 @@ void delay(tarq_synth* s, int32_t n, const int32_t* x, int32_t* y, int32_t len) 
     const bool stretch = p4 != 0 && p4 != 0x10000;
     int64_t gain = 0x4000, factor = 0x10000, sum = 0;
     for (int32_t j = 0; j < taps && gain > 64; j++) {
-      const int64_t at = (int64_t)i - (int64_t)j * d;
+      const int64_t at = static_cast<int64_t>(i) - static_cast<int64_t>(j) * d;
       if (at < 0) break;
       const int64_t k = stretch ? at * factor >> 16 : at;
       if (k >= 0 && k < len) sum += gain * x[k] / 0x4000;
       gain = gain * feedback / 0x10000;
       if (stretch) factor = factor * p4 >> 16;
-      if (factor > ((int64_t)1 << 40) || factor < -((int64_t)1 << 40)) break;
+      if (factor > (static_cast<int64_t>(1) << 40) || factor < -(static_cast<int64_t>(1) << 40)) break;
     }
     y[i] = clamp32(sum);
   }
@@ -54,7 +54,7 @@ void reduce(tarq_synth* s, int32_t n, const int32_t* x, int32_t* y, int32_t len)
     const int32_t q = synth_param(s, n, 3, i);
     int64_t v = x[i] < floor ? floor : x[i];
     if (v > ceiling) v = ceiling;
-    if ((q < -3 || q > 3) && q / 4 != 0) v = (int64_t)(q / 4) * v / 0x4000 * 0x4000 / (q / 4);
+    if ((q < -3 || q > 3) && q / 4 != 0) v = static_cast<int64_t>(q / 4) * v / 0x4000 * 0x4000 / (q / 4);
     y[i] = clamp32(v);
   }
 }
@@ -71,7 +71,7 @@ void mix(tarq_synth* s, int32_t n, int32_t* y, int32_t len) {
   const int32_t half = len / 2;
   if (half == 0) return;
   for (int32_t i = 0; i < half; i++) {
-    const int64_t a = (int64_t)y[i] * i / half, b = (int64_t)y[i + half] * (half - i) / half;
+    const int64_t a = static_cast<int64_t>(y[i]) * i / half, b = static_cast<int64_t>(y[i + half]) * (half - i) / half;
     y[i] = clamp32(a + b);
   }
   for (int32_t i = 0; i < half; i++) y[i + half] = y[i];

@@ -18,7 +18,7 @@ void evaluate(tarq_synth* s, int32_t n, uint32_t visiting) {
   }
   const int32_t length = synth_length(s);
   if (length == 0) return;
-  node.buffer = (int32_t*)tarq_calloc(sizeof(int32_t) * (size_t)length);
+  node.buffer = static_cast<int32_t*>(tarq_calloc(sizeof(int32_t) * static_cast<size_t>(length)));
   if (!node.buffer) return;
   if (node.word[0] == SYNTH_OSC) synth_render_osc(s, n);
   else if (node.word[0] == SYNTH_FILTER) synth_render_filter(s, n);
@@ -37,8 +37,10 @@ int32_t synth_param(tarq_synth* s, int32_t n, int k, int32_t i) {
   const int32_t* src = synth_source(s, slot[2], n);
   const int32_t x = src ? src[i] : 0;
   int32_t v = base;
-  if (mode == 1) v = (int32_t)((uint32_t)base + (uint32_t)x);
-  else if (mode == 2) v = clamp32((int64_t)(base >> 4) * (x >> 4) >> 8);
+  if (mode == 1)
+    v = static_cast<int32_t>(static_cast<uint32_t>(base) + static_cast<uint32_t>(x));
+  else if (mode == 2)
+    v = clamp32(static_cast<int64_t>(base >> 4) * (x >> 4) >> 8);
   slot[1] = v;
   return v;
 }

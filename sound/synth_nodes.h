@@ -23,7 +23,9 @@ inline int32_t synth_length(const tarq_synth* s) {
 inline int32_t* param_slot(int32_t* w, int k) { return &w[TARQ_SYNTH_PARAM_FIRST + 4 * k]; }
 inline int32_t param_base(const int32_t* w, int k) { return w[TARQ_SYNTH_PARAM_FIRST + 4 * k]; }
 inline int32_t param_source(const int32_t* w, int k) { return w[TARQ_SYNTH_PARAM_FIRST + 4 * k + 2]; }
-inline int32_t clamp32(int64_t v) { return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v; }
+inline int32_t clamp32(int64_t v) {
+  return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
+}
 
 // A node's rendered buffer when `index` names another node that has one.
 const int32_t* synth_source(const tarq_synth* s, int32_t index, int32_t self);

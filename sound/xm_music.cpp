@@ -43,7 +43,7 @@ void tovo_xm_clear_playstate() {
   tarq_current_music = nullptr;
 }
 
-tarq_music* tarq_create_music() { return (tarq_music*)tarq_calloc(sizeof(tarq_music)); }
+tarq_music* tarq_create_music() { return static_cast<tarq_music*>(tarq_calloc(sizeof(tarq_music))); }
 
 void tarq_destroy_music(tarq_music* music) {
   if (!music) return;
@@ -102,10 +102,10 @@ void mix_in_xm(int16_t* mix, int n) {
   if (fade == 0) return;
   if (n > TARQ_XM_BUFFER) n = TARQ_XM_BUFFER;
   tarq_mix_xm_chunk(&ps0, xmbuf, n);
-  const int32_t gain = (int32_t)(((int64_t)fade * tovo_music_volume()) >> 16);
+  const int32_t gain = static_cast<int32_t>((static_cast<int64_t>(fade) * tovo_music_volume()) >> 16);
   for (int i = 0; i < n; i++) {
     const int32_t v = gain * xmbuf[i] >> 8;
-    xmbuf[i] = (int16_t)(v > 0x7fff ? 0x7fff : v < -0x7fff ? -0x7fff : v);
+    xmbuf[i] = static_cast<int16_t>(v > 0x7fff ? 0x7fff : v < -0x7fff ? -0x7fff : v);
     mix[i] = soft_knee(mix[i] + xmbuf[i]);
   }
 }

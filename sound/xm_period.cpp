@@ -26,6 +26,6 @@ int64_t tarq_xm_step(int32_t fine) {
   const int32_t octave = eighth / 96, k = eighth % 96;
   const double a = period_table[k], b = k < 95 ? period_table[k + 1] : period_table[0] / 2.0;
   const double p = a + (b - a) * frac / 16.0;
-  const double period = p * 16.0 * 64.0 / (double)(1 << octave);
-  return (int64_t)(0.5 + 916317184.0 / period / 44742.0 * 65536.0 * 256.0);
+  const double period = p * 16.0 * 64.0 / static_cast<double>(1 << octave);
+  return static_cast<int64_t>(0.5 + 916317184.0 / period / 44742.0 * 65536.0 * 256.0);
 }

@@ -114,7 +114,8 @@ void apply_effects(tarq_xm_playstate* ps) {
       }
       case FX_VIBRATO:
         ch.vibrato_pos = (ch.vibrato_pos + (prm >> 4)) & 63;
-        extra = (int32_t)std::lround(std::sin(ch.vibrato_pos * 6.283185307179586 / 64.0) * (prm & 15) * 16);
+        extra =
+            static_cast<int32_t>(std::lround(std::sin(ch.vibrato_pos * 6.283185307179586 / 64.0) * (prm & 15) * 16));
         break;
       case FX_VOLUME_DOWN: ch.volume = ch.volume - prm < 0 ? 0 : ch.volume - prm; break;
       default: break;
@@ -133,7 +134,7 @@ void apply_effects(tarq_xm_playstate* ps) {
 void render_channel(tarq_xm_playstate* ps, int32_t i, int16_t* out, int32_t n) {
   tarq_xm_channel& ch = ps->ch[i];
   const tarq_xm_sample& s = instrument(ps->xm, ch.instrument)->sample;
-  const int64_t loop_end = (int64_t)s.loop_start + s.loop_length;
+  const int64_t loop_end = static_cast<int64_t>(s.loop_start) + s.loop_length;
   const bool loops = (s.type & 3) != 0 && s.loop_length > 0;
   for (int32_t k = 0; k < n; k++) {
     if (!ch.active || !s.data || s.length <= 0) {
@@ -146,21 +147,21 @@ void render_channel(tarq_xm_playstate* ps, int32_t i, int16_t* out, int32_t n) {
         out[k] = 0;
         continue;
       }
-      ch.pos = (int64_t)s.loop_start << 24;
+      ch.pos = static_cast<int64_t>(s.loop_start) << 24;
     }
     const int64_t idx = ch.pos >> 24;
     int32_t value;
     if (!(s.type & TARQ_XM_SAMPLE_16BIT)) {
-      value = (int32_t)tarq_prng_random(&ps->noise, 32000);
+      value = static_cast<int32_t>(tarq_prng_random(&ps->noise, 32000));
     } else {
       const int64_t next = idx + 1 < (loops ? loop_end : s.length) ? idx + 1 : loops ? s.loop_start : idx;
       const int32_t a = s.data[idx], b = s.data[next];
-      value = a + (int32_t)(((int64_t)(b - a) * ((ch.pos >> 8) & 0xffff)) >> 16);
+      value = a + static_cast<int32_t>((static_cast<int64_t>(b - a) * ((ch.pos >> 8) & 0xffff)) >> 16);
     }
-    out[k] = (int16_t)(ch.gain * value >> 12);
+    out[k] = static_cast<int16_t>(ch.gain * value >> 12);
     ch.pos += ch.step;
     if (loops) {
-      while ((ch.pos >> 24) >= loop_end) ch.pos -= (int64_t)s.loop_length << 24;
+      while ((ch.pos >> 24) >= loop_end) ch.pos -= static_cast<int64_t>(s.loop_length) << 24;
     } else if ((ch.pos >> 24) >= s.length) {
       ch.active = 0;
     }
@@ -200,7 +201,7 @@ int32_t tarq_mix_xm_chunk(tarq_xm_playstate* ps, int16_t* buffer, int32_t sample
       int32_t sum = 0;
       for (int32_t i = 0; i < channels; i++) sum += ps->buf[i][k];
       sum /= 3;
-      buffer[done + k] = (int16_t)(sum > 0x7fff ? 0x7fff : sum < -0x7fff ? -0x7fff : sum);
+      buffer[done + k] = static_cast<int16_t>(sum > 0x7fff ? 0x7fff : sum < -0x7fff ? -0x7fff : sum);
     }
     done += n;
     ps->samples_left -= n;
@@ -221,7 +222,7 @@ int32_t tarq_mix_xm_chunk(tarq_xm_playstate* ps, int16_t* buffer, int32_t sample
 
 int tarq_mix_xm(tarq_xm* xm, tarq_sound* sound) {
   if (!xm || !sound || sound->bits != 16) return 1;
-  tarq_xm_playstate* ps = (tarq_xm_playstate*)tarq_calloc(sizeof(tarq_xm_playstate));
+  tarq_xm_playstate* ps = static_cast<tarq_xm_playstate*>(tarq_calloc(sizeof(tarq_xm_playstate)));
   if (!ps) return 1;
   tarq_mix_xm_init(xm, ps, 22050);
   ps->playing = 1;
@@ -236,6 +237,6 @@ int tarq_mix_xm(tarq_xm* xm, tarq_sound* sound) {
 
 int32_t tarq_calculate_xm_length(const tarq_xm* xm) {
   if (!xm) return 0;
-  const int64_t n = (int64_t)xm->song_length * (110250 / (bpm_of(xm->bpm) * 2)) * tempo_of(xm->tempo) * 64;
-  return n > INT32_MAX ? INT32_MAX : (int32_t)n;
+  const int64_t n = static_cast<int64_t>(xm->song_length) * (110250 / (bpm_of(xm->bpm) * 2)) * tempo_of(xm->tempo) * 64;
+  return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
 }

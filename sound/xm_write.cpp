@@ -16,20 +16,21 @@ void put(writer& w, const void* p, size_t n) {
   if (w.ok && n > 0 && tarq_fwrite(p, 1, n, w.f) != n) w.ok = false;
 }
 void put8(writer& w, uint32_t v) {
-  const uint8_t b = (uint8_t)v;
+  const uint8_t b = static_cast<uint8_t>(v);
   put(w, &b, 1);
 }
 void put16(writer& w, uint32_t v) {
-  const uint8_t b[2] = {(uint8_t)v, (uint8_t)(v >> 8)};
+  const uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
   put(w, b, 2);
 }
 void put32(writer& w, uint32_t v) {
-  const uint8_t b[4] = {(uint8_t)v, (uint8_t)(v >> 8), (uint8_t)(v >> 16), (uint8_t)(v >> 24)};
+  const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                        static_cast<uint8_t>(v >> 24)};
   put(w, b, 4);
 }
 void zeros(writer& w, int n) {
   static const uint8_t none[96] = {};
-  put(w, none, (size_t)n);
+  put(w, none, static_cast<size_t>(n));
 }
 
 void write_pattern(writer& w, const tarq_xm* xm, const tarq_xm_pattern* pat) {
@@ -48,7 +49,7 @@ void write_pattern(writer& w, const tarq_xm* xm, const tarq_xm_pattern* pat) {
       }
       uint8_t flag = 0x80;
       for (int k = 0; k < 5; k++)
-        if (f[k]) flag |= (uint8_t)(1 << k);
+        if (f[k]) flag |= static_cast<uint8_t>(1 << k);
       packed[n++] = flag;
       for (int k = 0; k < 5; k++)
         if (f[k]) packed[n++] = f[k];
@@ -56,46 +57,46 @@ void write_pattern(writer& w, const tarq_xm* xm, const tarq_xm_pattern* pat) {
   }
   put32(w, 9);
   put8(w, 0);
-  put16(w, (uint32_t)rows);
-  put16(w, (uint32_t)n);
-  put(w, packed, (size_t)n);
+  put16(w, static_cast<uint32_t>(rows));
+  put16(w, static_cast<uint32_t>(n));
+  put(w, packed, static_cast<size_t>(n));
 }
 
 void write_instrument(writer& w, const tarq_xm_instrument* ins) {
   const bool has_sample = ins->sample_count > 0;
   put32(w, has_sample ? 263 : 29);
   put(w, ins->name, 22);
-  put8(w, (uint32_t)ins->type);
+  put8(w, static_cast<uint32_t>(ins->type));
   put16(w, has_sample ? 1 : 0);
   if (!has_sample) return;
   put32(w, 40);
   zeros(w, 96);
-  for (const auto& p : ins->volume_env) put16(w, (uint16_t)p[0]), put16(w, (uint16_t)p[1]);
-  for (const auto& p : ins->panning_env) put16(w, (uint16_t)p[0]), put16(w, (uint16_t)p[1]);
+  for (const auto& p : ins->volume_env) put16(w, static_cast<uint16_t>(p[0])), put16(w, static_cast<uint16_t>(p[1]));
+  for (const auto& p : ins->panning_env) put16(w, static_cast<uint16_t>(p[0])), put16(w, static_cast<uint16_t>(p[1]));
   const uint8_t b[14] = {ins->volume_points,    ins->panning_points,     ins->volume_sustain,
                          ins->volume_loop_start, ins->volume_loop_end,    ins->panning_sustain,
                          ins->panning_loop_start, ins->panning_loop_end,  ins->volume_type,
                          ins->panning_type,      ins->vibrato_type,       ins->vibrato_sweep,
                          ins->vibrato_depth,     ins->vibrato_rate};
   put(w, b, 14);
-  put16(w, (uint32_t)ins->fadeout);
+  put16(w, static_cast<uint32_t>(ins->fadeout));
   zeros(w, 22);
   const tarq_xm_sample& s = ins->sample;
   const int32_t n = s.data && s.length > 0 ? s.length : 0;
-  put32(w, (uint32_t)n * 2);
-  put32(w, (uint32_t)s.loop_start * 2);
-  put32(w, (uint32_t)s.loop_length * 2);
-  put8(w, (uint32_t)s.volume);
-  put8(w, (uint32_t)s.finetune);
-  put8(w, (uint32_t)s.type | TARQ_XM_SAMPLE_16BIT);
-  put8(w, (uint32_t)s.panning);
-  put8(w, (uint32_t)s.relative_note);
-  put8(w, (uint32_t)s.reserved);
+  put32(w, static_cast<uint32_t>(n) * 2);
+  put32(w, static_cast<uint32_t>(s.loop_start) * 2);
+  put32(w, static_cast<uint32_t>(s.loop_length) * 2);
+  put8(w, static_cast<uint32_t>(s.volume));
+  put8(w, static_cast<uint32_t>(s.finetune));
+  put8(w, static_cast<uint32_t>(s.type) | TARQ_XM_SAMPLE_16BIT);
+  put8(w, static_cast<uint32_t>(s.panning));
+  put8(w, static_cast<uint32_t>(s.relative_note));
+  put8(w, static_cast<uint32_t>(s.reserved));
   put(w, s.name, 22);
   uint16_t prev = 0;
   for (int32_t i = 0; i < n; i++) {
-    const uint16_t v = (uint16_t)s.data[i];
-    put16(w, (uint16_t)(v - prev));
+    const uint16_t v = static_cast<uint16_t>(s.data[i]);
+    put16(w, static_cast<uint16_t>(v - prev));
     prev = v;
   }
 }
@@ -115,7 +116,7 @@ int tarq_save_xm_to_file(const tarq_xm* xm, tarq_file* f) {
   const int32_t patterns = xm->patterns ? xm->pattern_count : 0;
   const int32_t values[8] = {xm->song_length, xm->restart, xm->channels, patterns,
                              instruments,     xm->flags,   xm->tempo,    xm->bpm};
-  for (int32_t v : values) put16(w, (uint32_t)v);
+  for (int32_t v : values) put16(w, static_cast<uint32_t>(v));
   put(w, xm->orders, TARQ_XM_ORDERS);
   for (int32_t i = 0; i < patterns; i++) write_pattern(w, xm, &xm->patterns[i]);
   for (int32_t i = 1; i <= instruments; i++) write_instrument(w, &xm->instruments[i]);
