@@ -18,8 +18,6 @@ int kx_map_display(lua_State* L);
 int kx_refund_cpu(lua_State* L);
 int kx__yielded_to_escape_slice(lua_State* L);
 int kx_time(lua_State* L);
-int kx_yield(lua_State* L);
-int kx_coresume(lua_State* L);
 int kx_type(lua_State* L);
 int kx_run(lua_State* L);
 int kx_stop(lua_State* L);

@@ -123,10 +123,6 @@ int kx_time(lua_State* L) {
   return 1;
 }
 
-int kx_yield(lua_State* L) { return lua_yield(L, lua_gettop(L)); }
-
-int kx_coresume(lua_State* L) { return luaB_coresume(L); }
-
 int kx_type(lua_State* L) {
   if (lua_gettop(L) == 0) return 0;
   return luaB_type(L);

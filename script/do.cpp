@@ -50,15 +50,7 @@ int call_fast(lua_State* L, StkId func, int nresults) {
 }
 
 int call_native(lua_State* L, StkId func, lua_CFunction f, int nresults) {
-  ptrdiff_t funcr = savestack(L, func);
-  L->nargs = static_cast<int32_t>(L->top - func) - 1;
-  luaD_checkstack(L, LUA_MINSTACK);
-  CallInfo* ci = next_ci(L);
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = restorestack(L, funcr);
-  ci->top = L->top + LUA_MINSTACK;
-  ci->callstatus = 0;
-  luaC_checkGC(L);
+  luaD_nativeframe(L, func, nresults);
   int n = f(L);
   if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
   luaD_poscall(L, L->top - n);
@@ -91,6 +83,19 @@ int call_script(lua_State* L, StkId func, int nresults) {
 }
 
 }  // namespace
+
+CallInfo* luaD_nativeframe(lua_State* L, StkId func, int nresults) {
+  ptrdiff_t funcr = savestack(L, func);
+  L->nargs = static_cast<int32_t>(L->top - func) - 1;
+  luaD_checkstack(L, LUA_MINSTACK);
+  CallInfo* ci = next_ci(L);
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = restorestack(L, funcr);
+  ci->top = L->top + LUA_MINSTACK;
+  ci->callstatus = 0;
+  luaC_checkGC(L);
+  return ci;
+}
 
 int luaD_precall(lua_State* L, StkId func, int nresults) {
   for (;;) {

@@ -15,6 +15,21 @@ constexpr int TOVO_MAXCCALLS_ERR = LUAI_MAXCCALLS + (LUAI_MAXCCALLS >> 3);
 // functions (ordinary and fast) run at once: 1. A script function gets its
 // frame and becomes the current frame: 0, and the caller runs the loop.
 int luaD_precall(lua_State* L, StkId func, int nresults);
+// The frame of a call of a native function, made as luaD_precall makes it
+// before the function runs (the collector's check included): the stack may
+// have moved, the function is at the new frame's func.
+CallInfo* luaD_nativeframe(lua_State* L, StkId func, int nresults);
+// A call of the resume function of the coroutine library (luaB_coresume)
+// with a thread as its first argument, from the instruction loop: runs it as
+// luaD_precall would (its frame, the resume, the results moved to the
+// function's slot) with fewer steps. Defined beside the coroutine functions.
+void luaD_coresumecall(lua_State* L, StkId func, int nresults);
+// A call of the plain yield function from the instruction loop of the thread
+// the innermost resume runs, where it may yield by returning: makes its frame
+// and suspends the thread with all the arguments as the yield's values
+// (true: the loop returns to the resume). False, with nothing done, where the
+// general call must run.
+bool luaD_yieldcall(lua_State* L, StkId func, int nresults);
 // Moves the results from firstResult up to the top into the finished frame's
 // function slot, filling missing wanted results with nil, and pops the frame.
 // 0 when the frame wanted all results.

@@ -140,6 +140,15 @@ int lua_resume(lua_State* L, lua_State* from, int nargs) {
   return status;
 }
 
+bool luaD_yieldcall(lua_State* L, StkId func, int nresults) {
+  if (L != resume_thread || L->nCcalls != resume_ccalls || L->nny > 0) return false;
+  CallInfo* ci = luaD_nativeframe(L, func, nresults);  // a finalizer it runs leaves the resume as it was
+  L->status = LUA_YIELD;
+  ci->extra = savestack(L, ci->func);
+  ci->u.c.k = nullptr;  // the frame's values are all the arguments
+  return true;
+}
+
 int lua_yieldk(lua_State* L, int nresults, int ctx, lua_CFunction k) {
   CallInfo* ci = L->ci;
   if (L->nny > 0) {

@@ -18,6 +18,7 @@
 #include "script/do.h"
 #include "script/func.h"
 #include "script/gc.h"
+#include "script/lib_base.h"
 #include "script/number.h"
 #include "script/opcodes.h"
 #include "script/stack.h"
@@ -503,6 +504,13 @@ enterframe:  // here slice is current, and every frame's saved pc
           setnvalue(ra, r);
           for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
           L->top = nresults >= 0 ? ci->top : ra + 1;
+        } else if (ttislcf(ra) && fvalue(ra) == luaB_coresume && ttisthread(ra + 1)) {
+          luaD_coresumecall(L, ra, nresults);
+          if (nresults >= 0) L->top = ci->top;
+          loadbudget();
+          base = ci->u.l.base;
+        } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
+          return;  // the resume ends here
         } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
           if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
           if (nresults >= 0) L->top = ci->top;
