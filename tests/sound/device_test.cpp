@@ -26,16 +26,16 @@ class DeviceTest : public ::testing::Test {
   std::string out = dir.file("out.raw");
   tovo_test::scoped_env driver{"SDL_AUDIODRIVER", "disk"};
   tovo_test::scoped_env file{"SDL_DISKAUDIOFILE", out.c_str()};
-  tovo_cart* cart = nullptr;
+  tovo_cart_sound* cart = nullptr;
 
   void SetUp() override {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
-    std::memset(&pstate, 0, sizeof pstate);
-    tovo_set_sound_machine({pstate.sound_regs});
+    std::memset(sound_regs, 0, sizeof sound_regs);
+    tovo_set_sound_machine({sound_regs});
     cconfig.headless = 0;
     cconfig.mix_buffer_size = 512;
-    cart = pstate.cart = tarq_create_tovo_cart();
+    cart = make_cart();
     ASSERT_NE(cart, nullptr);
     ASSERT_EQ(tarq_sound_init(22050, 1), 0);
     ASSERT_EQ(tarq_sound_inited, 1);
@@ -43,9 +43,9 @@ class DeviceTest : public ::testing::Test {
   }
   void TearDown() override {
     tarq_sound_exit();
-    tarq_destroy_tovo_cart(cart);
+    destroy_cart(cart);
     SDL_Quit();
-    std::memset(&pstate, 0, sizeof pstate);
+    std::memset(sound_regs, 0, sizeof sound_regs);
   }
   std::string played() const {
     std::string s;
@@ -120,7 +120,7 @@ TEST_F(DeviceTest, MainThreadChangesWhileTheCallbackRuns) {
     const uint32_t r = tarq_prng_step(&rng);
     switch (k++ % 11) {
       case 0: tarq_play_sfx_ex(&cart->sfx[r % 8], (int32_t)(r >> 8) % 32, 0, cart, (int32_t)(r % 5) - 1); break;
-      case 1: tovo_sound_word_store(pstate.sound_regs[r % 4], (int32_t)(r >> 4) & 0xff); break;
+      case 1: tovo_sound_word_store(sound_regs[r % 4], (int32_t)(r >> 4) & 0xff); break;
       case 2: tovo_sound_word_store(cart->sfx[r % 8].flags, (int32_t)(r >> 3) & 0xfe); break;
       case 3: tovo_sound_word_store(cart->sfx[r % 8].notes[r % 32].pitch, (int32_t)(r >> 9) & 63); break;
       case 4: if (r % 7 == 0) tarq_play_tovo_song(cart, (int32_t)(r % 2), (int32_t)(r % 300)); break;

@@ -7,12 +7,11 @@
 #include <cstring>
 #include <vector>
 
-#include "console/cart.h"
-#include "console/pstate.h"
 #include "engine/audio_plat.h"
 #include "engine/config.h"
 #include "engine/tarq.h"
 #include "sound/history.h"
+#include "sound/machine.h"
 #include "sound/mixer.h"
 #include "sound/play.h"
 #include "sound/sound.h"
@@ -22,19 +21,39 @@ namespace tovo_sound_test {
 inline int32_t fake_now = 0;
 inline int32_t fake_clock() { return fake_now; }
 
+// The machine's sound registers 0x5f40-0x5f43 as the mixer reads them.
+inline int32_t sound_regs[4];
+
+// A cart's sound records with a new cart's defaults: sound effect 0 at speed
+// 1, the others at 16, every music channel off.
+inline tovo_cart_sound* make_cart() {
+  tovo_cart_sound* c = new tovo_cart_sound{};
+  for (int i = 0; i < TOVO_SFX_COUNT; i++) c->sfx[i].speed = i == 0 ? 1 : 16;
+  for (auto& pattern : c->music)
+    for (int ch = 0; ch < TOVO_PATTERN_CHANNELS; ch++) pattern[ch] = TOVO_MUSIC_CHANNEL_OFF + ch;
+  return c;
+}
+
+// Stops what plays from the cart, as its owner does, and frees it.
+inline void destroy_cart(tovo_cart_sound* c) {
+  tarq_stop_tovo_song(c);
+  for (tovo_sfx& s : c->sfx) tarq_stop_sfx(&s);
+  delete c;
+}
+
 struct note_spec {
   int32_t pitch, waveform, volume, effect, custom;
 };
 
 class MixerTest : public ::testing::Test {
  protected:
-  tovo_cart* cart = nullptr;
+  tovo_cart_sound* cart = nullptr;
 
   void SetUp() override {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
-    std::memset(&pstate, 0, sizeof pstate);
-    tovo_set_sound_machine({pstate.sound_regs});
+    std::memset(sound_regs, 0, sizeof sound_regs);
+    tovo_set_sound_machine({sound_regs});
     cconfig.headless = 1;
     fake_now = 1000;
     tarq_sound_clock = fake_clock;
@@ -46,7 +65,7 @@ class MixerTest : public ::testing::Test {
     cconfig.music_volume = 256;
     tarq_set_music_channel_mask(0);
     tarq_mixer_seed(1234);
-    cart = pstate.cart = tarq_create_tovo_cart();
+    cart = make_cart();
     ASSERT_NE(cart, nullptr);
     // A fresh mixer hands out one empty tick first: start at a tick boundary.
     ticks(1);
@@ -54,9 +73,9 @@ class MixerTest : public ::testing::Test {
 
   void TearDown() override {
     tarq_set_post_mix_func(nullptr);
-    tarq_destroy_tovo_cart(cart);
+    destroy_cart(cart);
     tarq_sound_clock = tarq_get_time;
-    std::memset(&pstate, 0, sizeof pstate);
+    std::memset(sound_regs, 0, sizeof sound_regs);
   }
 
   // One callback of n frames; its samples.

@@ -73,7 +73,7 @@ TEST_F(MixerTest, AMusicChannelIsSilentWhileItsSoundChannelPlaysAnEffect) {
 TEST_F(MixerTest, HalfSpeedOutputsEachSampleTwice) {
   make_held(1, 1, {33, 3, 7, 0, 0});
   tarq_play_sfx_ex(sfx(1), 0, 0, cart, 1);
-  pstate.sound_regs[0] = 1 << 1;  // channel 1 at half speed
+  sound_regs[0] = 1 << 1;  // channel 1 at half speed
   const std::vector<int16_t> out = callback(300);
   for (int j = 0; j < 300; j++) ASSERT_EQ(out[j], out[j / 2 * 2]) << j;
   EXPECT_EQ(chan(1).tick_read, 151);  // 300 / 2 + 1 samples of the first tick
@@ -123,10 +123,10 @@ TEST_F(MixerTest, BitCrushKeepsTheTopBits) {
   make_held(1, 1, {33, 3, 7, 0, 0});
   tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
   ticks(1);
-  pstate.sound_regs[2] = 1;  // coarse
+  sound_regs[2] = 1;  // coarse
   std::vector<int16_t> out = callback(TOVO_TICK);
   for (int16_t v : out) ASSERT_TRUE(v == 0x1000 || v == -0x1000) << v;
-  pstate.sound_regs[2] = 1 << 4;  // fine: the 16 bits & 0xf007
+  sound_regs[2] = 1 << 4;  // fine: the 16 bits & 0xf007
   out = callback(TOVO_TICK);
   for (int16_t v : out) ASSERT_TRUE(v == 0x1006 || v == (int16_t)0xe002) << v;
 }
@@ -139,19 +139,19 @@ TEST_F(MixerTest, LowPassLevelsFromRegisterAndFlags) {
       {0, sfx_flags(0, 0, 2), 12}, {1 << 4, sfx_flags(0, 0, 2), 12},
   };
   for (auto c : cases) {
-    pstate.sound_regs[3] = c.reg;
+    sound_regs[3] = c.reg;
     sfx(1)->flags = c.flags;
     ticks(1);
     EXPECT_EQ(chan(0).lowpass, c.level) << c.reg << " " << c.flags;
   }
   // y = ((16 - k) x + k y_prev) / 16 from the previous tick's last output.
-  pstate.sound_regs[3] = 0;
+  sound_regs[3] = 0;
   sfx(1)->flags = 0;
   ticks(1);
   const tovo_mixer_state saved = ms0;
   const std::vector<int16_t> plain = callback(TOVO_TICK);
   ms0 = saved;
-  pstate.sound_regs[3] = 1 | 1 << 4;  // level 15
+  sound_regs[3] = 1 | 1 << 4;  // level 15
   const std::vector<int16_t> out = callback(TOVO_TICK);
   int32_t y = saved.ch[0].ring[(saved.ch[0].ring_index - 1) & 7][TOVO_TICK - 1];
   for (int i = 0; i < TOVO_TICK; i++) {

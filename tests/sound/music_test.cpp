@@ -163,13 +163,13 @@ TEST_F(MusicTest, FadesFollowTheClock) {
 }
 
 TEST_F(MusicTest, StopsByCart) {
-  tovo_cart* other = tarq_create_tovo_cart();
+  tovo_cart_sound* other = make_cart();
   make_held(1, 1, {30, 0, 3, 0, 0});
   pattern(0, 1);
   tarq_play_tovo_song(cart, 0, 0);
   tarq_stop_tovo_song(other);
   EXPECT_TRUE(chan(4).music);
-  tarq_destroy_tovo_cart(other);
+  destroy_cart(other);
   EXPECT_TRUE(chan(4).music);
   EXPECT_GT(tarq_get_tovo_song_ticks(), -1);
   ticks(5);
@@ -179,15 +179,15 @@ TEST_F(MusicTest, StopsByCart) {
   EXPECT_EQ(tarq_get_tovo_song_ticks(), 0);
 }
 
-TEST_F(MusicTest, DestroyingACartStopsWhatPlaysFromIt) {
-  tovo_cart* other = tarq_create_tovo_cart();
+TEST_F(MusicTest, StoppingWhatPlaysFromACartLetsItBeFreed) {
+  tovo_cart_sound* other = make_cart();
   other->sfx[1].speed = 1;
   other->sfx[1].notes[0] = {30, 0, 5, 0, 0};
   other->music[0][0] = 1;
   tarq_play_tovo_song(other, 0, 0);
   tarq_play_sfx_ex(&other->sfx[1], 0, 0, other, 0);
   ASSERT_TRUE(chan(4).music);
-  tarq_destroy_tovo_cart(other);
+  destroy_cart(other);
   for (const tovo_mixer_channel& c : ms0.ch) {
     EXPECT_EQ(c.sfx, nullptr);
     EXPECT_FALSE(c.music);

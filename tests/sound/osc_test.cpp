@@ -55,7 +55,7 @@ TEST_F(MixerTest, ATriangleAtPitch33HasA440HzFundamental) {
 
 TEST_F(MixerTest, OctaveShiftRegisterPlaysTwelveBelow) {
   make_held(1, 1, {63, 0, 5, 0, 0});
-  pstate.sound_regs[0] = 1 << 4;  // channel 0, octave down
+  sound_regs[0] = 1 << 4;  // channel 0, octave down
   tarq_play_sfx_ex(sfx(1), 0, 0, cart, -1);
   callback(TOVO_TICK);
   EXPECT_EQ(chan(0).osc.pitch, 51 << 16);
