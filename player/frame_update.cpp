@@ -42,9 +42,16 @@ namespace {
 void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
 
-void read_buttons_now() {
+// What the buttons need to know of the machine: whether a cart runs and
+// whether the pause menu is open (the order of reading and the repeat timing
+// depend on it).
+void tell_buttons_the_machine() {
   button_config.cart_running = shell.mode == TOVO_MODE_RUNNING && run_state.running;
   button_config.menu_open = app.pause_state != 0;
+}
+
+void read_buttons_now() {
+  tell_buttons_the_machine();
   update_buttons();
 }
 
@@ -341,6 +348,9 @@ void tovo_frame_update() {
   if (run_state.load_delay == 0 && splore_download_state() == SPLORE_DOWNLOAD_IDLE && shell.spinner_count == 0)
     shell.spinner_frame = 0;
   if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) update_audio_pause();
+  // The cart's own frames read the buttons too: they must not see the menu
+  // as still open once it closed in this update.
+  tell_buttons_the_machine();
   if (shell.mode == TOVO_MODE_BOOT) tarq_state.joystick_connected = tarq_state.joystick_disconnected = 0;
   if (app.output_record) fflush(app.output_record);
   fflush(stdout);
