@@ -97,11 +97,15 @@ int tovo_fixed_to_string(char* buf, lua_Number n) {
     }
     return q;
   };
-  uint32_t w;
-  uint64_t five = round_to(5, &w);
-  // "%0.5f" showing .9999x or .0000x selects three digits, else four.
-  int digits = (five / 10 == 9999 || five / 10 == 0) ? 3 : 4;
-  uint64_t frac = round_to(digits, &w);
+  uint32_t w = whole;
+  uint64_t frac = 0;
+  int digits = 3;
+  if (exact != 0) {  // a whole number needs no rounding
+    uint64_t five = round_to(5, &w);
+    // "%0.5f" showing .9999x or .0000x selects three digits, else four.
+    digits = (five / 10 == 9999 || five / 10 == 0) ? 3 : 4;
+    frac = round_to(digits, &w);
+  }
   // Sign, whole part, then the fraction digits without trailing zeros.
   int len = 0;
   if (negative) buf[len++] = '-';
