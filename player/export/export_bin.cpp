@@ -37,6 +37,11 @@ void say(const tovo_export_context* ctx, const char* text, int32_t colour = -1) 
   if (ctx->print) ctx->print(text, colour);
 }
 
+std::string file_name_of(const char* path) {
+  const char* slash = strrchr(path, '/');
+  return slash ? slash + 1 : path;
+}
+
 struct exporter {
   const tovo_export_context* ctx;
   std::string out_dir;  // the output name's folder, with its '/' (or empty)
@@ -58,41 +63,46 @@ struct exporter {
     if (colour >= 0) show(path, colour);
   }
 
+  // Says that a file of the package could not be written.
+  void not_written(const std::string& name) {
+    std::string line = "could not write " + name;
+    say(ctx, line.c_str());
+    failed = true;
+  }
+
   // save_binary_file: writes the block, with mode 0775 when executable.
   void save_binary_file(const std::string& path, const void* data, size_t size, bool executable) {
     FILE* f = fopen(path.c_str(), "wb");
     bool ok = f && fwrite(data, 1, size, f) == size;
     if (f && fclose(f) != 0) ok = false;
     if (ok && executable) ok = chmod(path.c_str(), 0775) == 0;
-    if (!ok) {
-      std::string line = "could not write " + path.substr(path.find_last_of('/') + 1);
-      say(ctx, line.c_str());
-      failed = true;
-    }
+    if (!ok) not_written(file_name_of(path.c_str()));
   }
 
-  void save_runtime(const std::string& path, int32_t slot) {
+  // The runtime in the slot, or a stand-in text when the slot is empty.
+  void save_runtime(const std::string& path, int32_t slot, bool executable = true) {
     const tarq_file* r = ctx->runtimes[slot];
     if (r && r->data && r->size > 0)
-      save_binary_file(path, r->data, (size_t)r->size, true);
+      save_binary_file(path, r->data, (size_t)r->size, executable);
     else
-      save_binary_file(path, EMPTY_RUNTIME, strlen(EMPTY_RUNTIME), true);
+      save_binary_file(path, EMPTY_RUNTIME, strlen(EMPTY_RUNTIME), executable);
+  }
+
+  // A platform's folder in the package, with the -e file and the data pod.
+  std::string platform_folder(const char* name) {
+    std::string dir = package + "/" + name;
+    make_folder(dir, 14);
+    save_extras(dir);
+    save_pod(dir + "/data.pod");
+    return dir;
   }
 
   void save_pod(const std::string& path) {
-    if (tarq_save_pod(path.c_str(), pod) != 0) {
-      std::string line = "could not write " + path.substr(path.find_last_of('/') + 1);
-      say(ctx, line.c_str());
-      failed = true;
-    }
+    if (tarq_save_pod(path.c_str(), pod) != 0) not_written(file_name_of(path.c_str()));
   }
 
   void save_png(const std::string& path) {
-    if (tarq_save_png(path.c_str(), icon) != 0) {
-      std::string line = "could not write " + path.substr(path.find_last_of('/') + 1);
-      say(ctx, line.c_str());
-      failed = true;
-    }
+    if (tarq_save_png(path.c_str(), icon) != 0) not_written(file_name_of(path.c_str()));
   }
 
   // save_extras: the -e file copied into the folder under its own name.
@@ -101,18 +111,11 @@ struct exporter {
     char name[TARQ_PATH_MAX], ext[TARQ_PATH_MAX];
     tarq_split_filename(extra.c_str(), nullptr, name, ext);
     std::string to = folder + "/" + name + ext;
-    if (tarq_copy_file(extra.c_str(), to.c_str()) != 0) {
-      std::string line = "could not write " + std::string(name) + ext;
-      say(ctx, line.c_str());
-      failed = true;
-    }
+    if (tarq_copy_file(extra.c_str(), to.c_str()) != 0) not_written(std::string(name) + ext);
   }
 
   void windows() {
-    std::string dir = package + "/windows";
-    make_folder(dir, 14);
-    save_extras(dir);
-    save_pod(dir + "/data.pod");
+    std::string dir = platform_folder("windows");
     const tarq_file* r = ctx->runtimes[TOVO_RUNTIME_WINDOWS];
     if (r && r->data && r->size > 0) {
       std::vector<uint8_t> program(r->data, r->data + r->size);
@@ -121,18 +124,11 @@ struct exporter {
     } else {
       save_runtime(dir + "/" + base + ".exe", TOVO_RUNTIME_WINDOWS);
     }
-    const tarq_file* dll = ctx->runtimes[TOVO_RUNTIME_SDL_DLL];
-    if (dll && dll->data && dll->size > 0)
-      save_binary_file(dir + "/SDL2.dll", dll->data, (size_t)dll->size, false);
-    else
-      save_binary_file(dir + "/SDL2.dll", EMPTY_RUNTIME, strlen(EMPTY_RUNTIME), false);
+    save_runtime(dir + "/SDL2.dll", TOVO_RUNTIME_SDL_DLL, false);
   }
 
   void linux_package() {
-    std::string dir = package + "/linux";
-    make_folder(dir, 14);
-    save_extras(dir);
-    save_pod(dir + "/data.pod");
+    std::string dir = platform_folder("linux");
     save_runtime(dir + "/" + base, TOVO_RUNTIME_LINUX);
     save_png(dir + "/" + base + ".png");
   }
@@ -150,23 +146,13 @@ struct exporter {
     save_extras(app);
     save_pod(contents + "/MacOS/data.pod");
     save_runtime(contents + "/MacOS/" + base, TOVO_RUNTIME_MACOS);
-    if (save_icns(icon, (contents + "/Resources/" + base + ".icns").c_str()) != 0) {
-      std::string line = "could not write " + base + ".icns";
-      say(ctx, line.c_str());
-      failed = true;
-    }
+    if (save_icns(icon, (contents + "/Resources/" + base + ".icns").c_str()) != 0) not_written(base + ".icns");
     save_osx_framework(framework.c_str(), ctx->framework, ctx);
-    if (create_plist_file((contents + "/Info.plist").c_str(), base.c_str()) != 0) {
-      say(ctx, "could not write Info.plist");
-      failed = true;
-    }
+    if (create_plist_file((contents + "/Info.plist").c_str(), base.c_str()) != 0) not_written("Info.plist");
   }
 
   void raspi() {
-    std::string dir = package + "/raspi";
-    make_folder(dir, 14);
-    save_extras(dir);
-    save_pod(dir + "/data.pod");
+    std::string dir = platform_folder("raspi");
     save_runtime(dir + "/" + base, TOVO_RUNTIME_RASPI);
     save_runtime(dir + "/" + base + "_dyn", TOVO_RUNTIME_RASPI_DYN);
     save_runtime(dir + "/" + base + "_64", TOVO_RUNTIME_RASPI_64);
@@ -193,11 +179,6 @@ void set_title(tarq_pod* resources, const char* title) {
   f->size = f->pos = 0;
   cbuffer_add_data(f, title, (int32_t)strlen(title) + 1);
   f->pos = 0;
-}
-
-std::string file_name_of(const char* path) {
-  const char* slash = strrchr(path, '/');
-  return slash ? slash + 1 : path;
 }
 
 std::string folder_of(const char* path) {
