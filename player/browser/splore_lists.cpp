@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file.h"
 #include "engine/gfx.h"
 #include "engine/host.h"
 #include "engine/log.h"
@@ -17,6 +18,7 @@
 #include "engine/path.h"
 #include "engine/png.h"
 #include "player/browser/splore.h"
+#include "player/disk_io.h"
 #include "player/shell_state.h"
 
 splore_list splore_lists[SPLORE_LIST_SLOTS];
@@ -295,22 +297,16 @@ int populate_splore_list_from_text_file(splore_list* list, const char* path) {
 
 int save_splore_list_to_file(const splore_list* list, const char* path) {
   char temp[TARQ_PATH_MAX];
-  if (snprintf(temp, sizeof temp, "%s.new", path) >= (int)sizeof temp) return 1;
-  FILE* f = fopen(temp, "w");
+  tarq_file* f = tovo_open_temp_for(path, temp);
   if (!f) return 1;
   bool ok = true;
   for (int32_t i = 0; i < list->count; i++) {
     const splore_item* it = &list->items[i];
     if (it->kind != SPLORE_KIND_CART) continue;
-    ok = ok && fprintf(f, "|%-20s |%-20s |%-6d |%-16s |%-20s |%s\n", it->lid, it->mid, it->catsub, it->author,
+    ok = ok && fprintf(f->fp, "|%-20s |%-20s |%-6d |%-16s |%-20s |%s\n", it->lid, it->mid, it->catsub, it->author,
                        it->file, it->title) > 0;
   }
-  if (fclose(f) != 0) ok = false;
-  if (!ok || rename(temp, path) != 0) {
-    remove(temp);
-    return 1;
-  }
-  return 0;
+  return tovo_commit_temp(f, temp, path, ok);
 }
 
 int save_splore_favourites() {
