@@ -38,6 +38,9 @@ using tarq_save_item_func = int (*)(tarq_file* f, tarq_pod* pod, int32_t slot);
 
 tarq_pod* tarq_load_pod_file(const char* name, tarq_file* f);
 tarq_pod* tarq_load_pod(const char* path);
+// The pod stored in file item `slot` of a pod (null pod allowed), read from
+// the item's start; null when there is no such item.
+tarq_pod* tarq_load_pod_item(const tarq_pod* pod, int32_t slot);
 int tarq_save_pod_file(const char* name, tarq_pod* pod, tarq_file* f);
 int tarq_save_pod(const char* path, tarq_pod* pod);
 

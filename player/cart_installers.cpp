@@ -19,14 +19,6 @@ constexpr int32_t HIGHLIGHT = 14;
 constexpr int32_t WARNING = 8;
 constexpr int32_t NAME_COLOUR = 6;
 
-// The pod held in a resource file item, read afresh; null when missing.
-tarq_pod* resource_pod(int32_t index) {
-  tarq_file* f = shell.resources ? (tarq_file*)cpod_get_item(shell.resources, index, TARQ_ITEM_FILE) : nullptr;
-  if (!f) return nullptr;
-  f->pos = 0;
-  return tarq_load_pod_file("", f);
-}
-
 // root path + folder, made; false when it does not fit.
 bool root_folder(const char* folder, char* out) {
   int n = snprintf(out, TARQ_PATH_MAX, "%s%s", shell.root_path, folder);
@@ -65,7 +57,7 @@ bool split_index_line(char* line, char** lid, char** file, char** title) {
 }  // namespace
 
 void install_demo_carts() {
-  tarq_pod* pod = resource_pod(TOVO_DEMO_CARTS_RESOURCE);
+  tarq_pod* pod = tarq_load_pod_item(shell.resources, TOVO_DEMO_CARTS_RESOURCE);
   tovo_print_col("installing demo carts to /demos/", HIGHLIGHT);
   char folder[TARQ_PATH_MAX], path[TARQ_PATH_MAX];
   for (int32_t i = 0; pod && i < TOVO_DEMO_CARTS; i++) {
@@ -81,7 +73,7 @@ void install_demo_carts() {
 }
 
 void install_preloaded_bbs_carts() {
-  tarq_pod* pod = resource_pod(TOVO_PRELOADED_GAMES_RESOURCE);
+  tarq_pod* pod = tarq_load_pod_item(shell.resources, TOVO_PRELOADED_GAMES_RESOURCE);
   tarq_file* index = pod ? (tarq_file*)cpod_get_item(pod, 0, TARQ_ITEM_FILE) : nullptr;
   if (!index) {
     tarq_destroy_pod(pod);

@@ -46,13 +46,6 @@ namespace {
 
 const char* const FOLDERS[] = {"carts/", "backup/", "cdata/", "cstore/", "plates/", "bbs/", "bbs/carts/", "bbs/labels/"};
 
-tarq_pod* item_pod(tarq_pod* pod, int32_t index) {
-  tarq_file* f = (tarq_file*)cpod_get_item(pod, index, TARQ_ITEM_FILE);
-  if (!f) return nullptr;
-  f->pos = 0;
-  return tarq_load_pod_file("", f);
-}
-
 tovo_cart* item_text_cart(tarq_pod* pod, int32_t index) {
   tarq_file* f = (tarq_file*)cpod_get_item(pod, index, TARQ_ITEM_FILE);
   if (!f) return nullptr;
@@ -205,8 +198,8 @@ int tovo_shell_init(int argc, char** argv) {
     exit(TOVO_EXIT_CANNOT_START);
   }
   shell.boot_cart = item_text_cart(shell.data_pod, 0);
-  shell.resources = item_pod(shell.data_pod, 1);
-  shell.font = item_pod(shell.data_pod, 2);
+  shell.resources = tarq_load_pod_item(shell.data_pod, 1);
+  shell.font = tarq_load_pod_item(shell.data_pod, 2);
   if (!shell.resources || !shell.font) {
     printf("couldn't load %s\n", pod_path);
     fflush(stdout);

@@ -36,10 +36,8 @@ int main(int argc, char** argv) {
   tarq_pod* data = tarq_load_pod(argv[1]);
   tarq_file* item = pod_file_item(data, 0);
   tovo_cart* boot = item ? tarq_load_tovo_cart_from_file(item, 0) : nullptr;
-  item = pod_file_item(data, 1);
-  tarq_pod* resources = item ? tarq_load_pod_file("", item) : nullptr;
-  item = pod_file_item(data, 2);
-  tarq_pod* font = item ? tarq_load_pod_file("", item) : nullptr;
+  tarq_pod* resources = tarq_load_pod_item(data, 1);
+  tarq_pod* font = tarq_load_pod_item(data, 2);
   tarq_palette* palette = resources ? (tarq_palette*)cpod_get_item(resources, 1, TARQ_ITEM_PALETTE) : nullptr;
   if (!boot || !resources || !font || !palette) {
     fprintf(stderr, "export_cart: %s is not a readable data pod\n", argv[1]);

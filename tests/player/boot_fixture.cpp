@@ -7,7 +7,6 @@
 #include "console/cart.h"
 #include "console/pstate.h"
 #include "console/run_state.h"
-#include "engine/file.h"
 #include "engine/gfx.h"
 #include "engine/pod.h"
 #include "engine/pod_file.h"
@@ -23,9 +22,7 @@ void boot_fixture::SetUp() {
   memset(&shell, 0, sizeof shell);
   shell.data_pod = tarq_load_pod(path.c_str());
   ASSERT_NE(shell.data_pod, nullptr);
-  tarq_file* f = (tarq_file*)cpod_get_item(shell.data_pod, 1, TARQ_ITEM_FILE);
-  f->pos = 0;
-  shell.resources = tarq_load_pod_file("", f);
+  shell.resources = tarq_load_pod_item(shell.data_pod, 1);
   screen = tarq_create_bitmap(128, 128, 8);
   pstate.draw_target = pstate.screens[0] = screen;
   pstate.cart = tarq_create_tovo_cart();

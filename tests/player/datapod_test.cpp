@@ -26,13 +26,6 @@ std::string built_datapod() {
 
 tarq_file* file_item(tarq_pod* pod, int32_t i) { return (tarq_file*)cpod_get_item(pod, i, TARQ_ITEM_FILE); }
 
-tarq_pod* inner_pod(tarq_pod* pod, int32_t i) {
-  tarq_file* f = file_item(pod, i);
-  if (!f) return nullptr;
-  f->pos = 0;
-  return tarq_load_pod_file("", f);
-}
-
 struct datapod : ::testing::Test {
   void SetUp() override {
     std::string path = built_datapod();
@@ -68,7 +61,7 @@ TEST_F(datapod, BootCartCarriesTheBootSound) {
 }
 
 TEST_F(datapod, EveryResourceUpToTheTemplateIsFilled) {
-  tarq_pod* res = inner_pod(pod, 1);
+  tarq_pod* res = tarq_load_pod_item(pod, 1);
   ASSERT_NE(res, nullptr);
   ASSERT_EQ(res->count, 253);  // the pictures up to the template, then the installers' two pods
   EXPECT_NE(cpod_get_item(res, 1, TARQ_ITEM_PALETTE), nullptr);
@@ -103,7 +96,7 @@ TEST_F(datapod, EveryResourceUpToTheTemplateIsFilled) {
 }
 
 TEST_F(datapod, PaletteFollowsTheColourRoles) {
-  tarq_pod* res = inner_pod(pod, 1);
+  tarq_pod* res = tarq_load_pod_item(pod, 1);
   ASSERT_NE(res, nullptr);
   tarq_palette* p = (tarq_palette*)cpod_get_item(res, 1, TARQ_ITEM_PALETTE);
   ASSERT_NE(p, nullptr);
@@ -116,7 +109,7 @@ TEST_F(datapod, PaletteFollowsTheColourRoles) {
 }
 
 TEST_F(datapod, FontHasNarrowAndWideGlyphs) {
-  tarq_pod* font = inner_pod(pod, 2);
+  tarq_pod* font = tarq_load_pod_item(pod, 2);
   ASSERT_NE(font, nullptr);
   ASSERT_EQ(font->count, 256);
   for (int c = 0; c < 256; c++) {
