@@ -1,8 +1,6 @@
 #include "tests/player/boot_fixture.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "console/cart.h"
 #include "console/pstate.h"
@@ -13,14 +11,12 @@
 #include "player/boot.h"
 #include "player/disk.h"
 #include "player/shell_state.h"
+#include "tests/player/built_datapod.h"
 
 void boot_fixture::SetUp() {
-  const char* binary = getenv("TOVO_BINARY");
-  std::string path = binary ? binary : TOVO_TEST_BINARY;
-  path = path.substr(0, path.rfind('/') + 1) + "data.pod";
   memset(&app, 0, sizeof app);
   memset(&shell, 0, sizeof shell);
-  shell.data_pod = tarq_load_pod(path.c_str());
+  shell.data_pod = tarq_load_pod(built_datapod().c_str());
   ASSERT_NE(shell.data_pod, nullptr);
   shell.resources = tarq_load_pod_item(shell.data_pod, 1);
   screen = tarq_create_bitmap(128, 128, 8);

@@ -3,7 +3,6 @@
 // root path's games/.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "console/cart.h"
@@ -16,15 +15,10 @@
 #include "player/cart_text.h"
 #include "player/cart_installers.h"
 #include "player/shell_state.h"
+#include "tests/player/built_datapod.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string built_datapod() {
-  const char* binary = getenv("TOVO_BINARY");
-  std::string path = binary ? binary : TOVO_TEST_BINARY;
-  return path.substr(0, path.rfind('/') + 1) + "data.pod";
-}
 
 struct installers : ::testing::Test {
   tovo_test::temp_home home;

@@ -2,7 +2,6 @@
 // and from generate_dat_file directly.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -15,14 +14,9 @@
 #include "player/cart_image.h"
 #include "player/cart_text.h"
 #include "player/datapod_write.h"
+#include "tests/player/built_datapod.h"
 
 namespace {
-
-std::string built_datapod() {
-  const char* binary = getenv("TOVO_BINARY");
-  std::string path = binary ? binary : TOVO_TEST_BINARY;
-  return path.substr(0, path.rfind('/') + 1) + "data.pod";
-}
 
 tarq_file* file_item(tarq_pod* pod, int32_t i) { return (tarq_file*)cpod_get_item(pod, i, TARQ_ITEM_FILE); }
 
