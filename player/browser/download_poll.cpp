@@ -125,10 +125,7 @@ void finish_cart(const char* path) {
   if (!cart) {
     int32_t reason = disk_state.png_cart_reason;
     app.play_source = -10 - reason;
-    static const char* const reasons[] = {"could not load", "could not connect to bbs", "could not load",
-                                          "future version. please update!", "cartridge data is corrupted",
-                                          "wrong size for a tovo cart"};
-    show_message(reasons[reason >= 1 && reason <= 5 ? reason : 0], MESSAGE_MS);
+    show_message(splore_cart_failure_text(reason), MESSAGE_MS);
     return;
   }
   prepare_loaded_cart(cart, path);

@@ -87,6 +87,13 @@ bool check_bbs_file_ok(const char* path) {
   return ok;
 }
 
+const char* splore_cart_failure_text(int32_t reason) {
+  static const char* const reasons[] = {"could not load", "could not connect to bbs", "could not load",
+                                        "future version. please update!", "cartridge data is corrupted",
+                                        "wrong size for a tovo cart"};
+  return reasons[reason >= 1 && reason <= 5 ? reason : 0];
+}
+
 int download_file(const char* url, const char* path, int32_t kind) {
   if (splore_download_state() != SPLORE_DOWNLOAD_IDLE) return 1;
   if (!url || !path || !path[0] || strlen(url) > SPLORE_URL_MAX || strlen(path) >= TARQ_PATH_MAX) return 1;

@@ -61,6 +61,10 @@ void get_bbs_cart_url(const char* base, const char* lid, char* out, int out_size
 // loads as a picture.
 bool check_bbs_file_ok(const char* path);
 
+// The message for a fetched picture cart that does not load, by the picture
+// reader's reason code.
+const char* splore_cart_failure_text(int32_t reason);
+
 // The bulletin-board download poller, once per running tick while a download
 // is under way: times it out, lets the user cancel it, and loads and reports
 // or starts what arrived.

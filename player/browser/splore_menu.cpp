@@ -140,11 +140,7 @@ void finish_page(const char* file) {
 void finish_cart(const char* file) {
   tovo_cart* cart = load_tovo_cart_png(file);
   if (!cart) {
-    static const char* const reasons[] = {"could not load", "could not connect to bbs", "could not load",
-                                          "future version. please update!", "cartridge data is corrupted",
-                                          "wrong size for a tovo cart"};
-    int32_t reason = disk_state.png_cart_reason;
-    show_message(reasons[reason >= 1 && reason <= 5 ? reason : 0], 1500);
+    show_message(splore_cart_failure_text(disk_state.png_cart_reason), 1500);
     return;
   }
   prepare_loaded_cart(cart, file);
