@@ -37,6 +37,9 @@ tovo_cart* load_tovo_cart_png(const char* path);
 // The 128x128 area at (16, 24) of a 160x205 picture as an 8-bit label of
 // the nearest console colours (0-15, 128-143); null for other pictures.
 tarq_bitmap* create_label_from_picture(const tarq_bitmap* picture);
+// A new 128x128 8-bit label from the area at (x0, y0) of a 32-bit picture
+// that holds it, each pixel the nearest console colour; null without memory.
+tarq_bitmap* label_from_picture_area(const tarq_bitmap* picture, int32_t x0, int32_t y0);
 // The nearest of the console colours 0-15 and 128-143 to a 0xAARRGGBB colour,
 // through the video palette (0 without one).
 int32_t nearest_console_colour(uint32_t argb);

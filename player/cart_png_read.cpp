@@ -127,11 +127,15 @@ tarq_bitmap* create_label_from_picture(const tarq_bitmap* picture) {
   if (!picture || picture->depth != 32 || picture->width != TOVO_CART_PNG_WIDTH ||
       picture->height != TOVO_CART_PNG_HEIGHT)
     return nullptr;
+  return label_from_picture_area(picture, 16, 24);
+}
+
+tarq_bitmap* label_from_picture_area(const tarq_bitmap* picture, int32_t x0, int32_t y0) {
   tarq_bitmap* label = tarq_create_bitmap(128, 128, 8);
   if (!label) return nullptr;
   for (int32_t y = 0; y < 128; y++)
     for (int32_t x = 0; x < 128; x++)
-      label->rows[y][x] = static_cast<uint8_t>(nearest_console_colour(tarq_row32(picture, y + 24)[x + 16]));
+      label->rows[y][x] = static_cast<uint8_t>(nearest_console_colour(tarq_row32(picture, y0 + y)[x0 + x]));
   return label;
 }
 

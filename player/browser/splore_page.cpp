@@ -23,13 +23,7 @@ void read_text_row(const tarq_bitmap* page, int32_t cell, int32_t row, char* out
 }
 
 tarq_bitmap* cell_label(const tarq_bitmap* page, int32_t cell) {
-  tarq_bitmap* label = tarq_create_bitmap(128, 128, 8);
-  if (!label) return nullptr;
-  int32_t x0 = (cell % 8) * CELL_WIDTH, y0 = (cell / 8) * CELL_HEIGHT;
-  for (int32_t y = 0; y < 128; y++)
-    for (int32_t x = 0; x < 128; x++)
-      label->rows[y][x] = (uint8_t)nearest_console_colour(tarq_row32(page, y0 + y)[x0 + x]);
-  return label;
+  return label_from_picture_area(page, (cell % 8) * CELL_WIDTH, (cell / 8) * CELL_HEIGHT);
 }
 
 bool is_favourites_list(const splore_list* list) { return strcmp(list->name, "fav") == 0; }

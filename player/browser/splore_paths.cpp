@@ -102,11 +102,8 @@ tarq_bitmap* create_label_from_cart_lid(const char* lid) {
   snprintf(name, sizeof name, "bbs/labels/%s.png", lid);
   if (tarq_prefix_with_appdata_path(name, path) != 0 || !tarq_file_exists(path)) return nullptr;
   tarq_bitmap* picture = tarq_load_png(path);
-  if (picture && picture->depth == 32 && picture->width == 128 && picture->height == 128) {
-    label = tarq_create_bitmap(128, 128, 8);
-    for (int32_t y = 0; label && y < 128; y++)
-      for (int32_t x = 0; x < 128; x++) label->rows[y][x] = (uint8_t)nearest_console_colour(tarq_row32(picture, y)[x]);
-  }
+  if (picture && picture->depth == 32 && picture->width == 128 && picture->height == 128)
+    label = label_from_picture_area(picture, 0, 0);
   tarq_destroy_bitmap(picture);
   return label;
 }
