@@ -23,10 +23,7 @@ std::string run_cart(const std::string& binary, const std::string& cart, const t
   return status == 0 ? out : "";
 }
 
-std::string env_or(const char* name, const char* fallback) {
-  const char* v = getenv(name);
-  return v ? v : fallback;
-}
+using tovo_test::env_or;
 
 TEST(BindingsE2e, CartPrintsWhatTheBindingsAnswer) {
   std::string binary = env_or("TOVO_BINARY", TOVO_TEST_BINARY);

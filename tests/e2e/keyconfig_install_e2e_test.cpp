@@ -15,10 +15,7 @@
 
 namespace {
 
-std::string env_or(const char* name, const char* fallback) {
-  const char* v = getenv(name);
-  return v ? v : fallback;
-}
+using tovo_test::env_or;
 
 bool exists(const std::string& path) {
   struct stat st;

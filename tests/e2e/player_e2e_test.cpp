@@ -19,10 +19,7 @@
 
 namespace {
 
-std::string env_or(const char* name, const char* built_in) {
-  const char* v = getenv(name);
-  return v ? v : built_in;
-}
+using tovo_test::env_or;
 
 struct run_result {
   int status = -1;

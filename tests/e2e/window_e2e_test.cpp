@@ -23,10 +23,7 @@ constexpr uint32_t FOLDER_BLUE = 0x3ca0f5;  // colour 12
 constexpr uint32_t LIGHT_GREY = 0xb0b2bc;   // colour 6: the stopped bar
 constexpr uint32_t GRASS = 0x1e8850;        // the built-in game's garden
 
-std::string env_or(const char* name, const char* built_in) {
-  const char* v = getenv(name);
-  return v ? v : built_in;
-}
+using tovo_test::env_or;
 
 // The player in a window on its own X server, with its own HOME.
 struct window : ::testing::Test {

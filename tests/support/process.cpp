@@ -67,4 +67,9 @@ bool on_path(const std::string& program) {
 
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+std::string env_or(const char* name, const char* fallback) {
+  const char* v = getenv(name);
+  return v ? v : fallback;
+}
+
 }  // namespace tovo_test

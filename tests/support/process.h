@@ -25,4 +25,7 @@ bool on_path(const std::string& program);
 
 void sleep_ms(int ms);
 
+// The environment variable's value, or the fallback when it is not set.
+std::string env_or(const char* name, const char* fallback);
+
 }  // namespace tovo_test
