@@ -25,8 +25,7 @@
 namespace {
 
 constexpr int32_t MESSAGE_MS = 2000;
-constexpr uint32_t FILES = 0x8000;  // directory search: plain files
-constexpr size_t MAX_NAME = 512;     // names of this length or longer are refused
+constexpr size_t MAX_NAME = 512;  // names of this length or longer are refused
 constexpr int LIST_FILTER_MAX = 1023;
 
 const char* string_arg(lua_State* L, int i) { return lua_type(L, i) == LUA_TSTRING ? lua_tostring(L, i) : nullptr; }
@@ -49,7 +48,7 @@ void push_cart_names(lua_State* L) {
     return;
   tarq_find found;
   int32_t n = 0;
-  for (int r = tarq_find_first(folder, "*", &found, FILES); r == 0; r = tarq_find_next(&found)) {
+  for (int r = tarq_find_first(folder, "*", &found, TARQ_FIND_FILES); r == 0; r = tarq_find_next(&found)) {
     if (!std::strstr(found.name, ".kx") || std::strchr(found.name, '~')) continue;
     spend_cpu(32);
     lua_pushstring(L, found.name);

@@ -26,6 +26,9 @@ int tarq_directory_exists(const char* path);
 // matched without regard to case; any other filter matches every name. An
 // entry passes when (st_mode & mask) is non-zero (0x4000 folders, 0x8000
 // files, 0xFFFFFFFF both).
+constexpr uint32_t TARQ_FIND_FOLDERS = 0x4000;
+constexpr uint32_t TARQ_FIND_FILES = 0x8000;
+constexpr uint32_t TARQ_FIND_ALL = 0xFFFFFFFF;
 struct tarq_find {
   char path[256];
   char name[256];

@@ -62,7 +62,7 @@ void tarq_find_close(tarq_find* f) {
 
 int tarq_directory_exists(const char* path) {
   tarq_find f;
-  int found = tarq_find_first(path, "", &f, 0x4000) == 0;
+  int found = tarq_find_first(path, "", &f, TARQ_FIND_FOLDERS) == 0;
   tarq_find_close(&f);
   return found;
 }

@@ -18,8 +18,6 @@ constexpr int32_t FAILED = 7;
 constexpr int32_t FOLDER = 12;
 constexpr int32_t FOLDER_NAME = 14;
 constexpr int32_t OTHER_FILE = 5;
-constexpr uint32_t FOLDERS = 0x4000;
-constexpr uint32_t FILES = 0x8000;
 
 enum { IDLE = 0, LISTING_FOLDERS = 1, START_FILES = 2, LISTING_FILES = 3 };
 
@@ -79,7 +77,7 @@ void list_step() {
     return;
   }
   if (listing.phase == START_FILES) {
-    listing.phase = open_search(FILES) ? LISTING_FILES : IDLE;
+    listing.phase = open_search(TARQ_FIND_FILES) ? LISTING_FILES : IDLE;
     if (listing.phase == IDLE) close_search();
     return;
   }
@@ -155,7 +153,7 @@ void tovo_list_files(const char* filter) {
   listing.filter = filter ? filter[0] : 0;
   listing.lines_left = TOVO_LIST_PAGE_LINES;
   print_line("directory: /%s", shell.current_folder, FOLDER);
-  listing.phase = open_search(FOLDERS) ? LISTING_FOLDERS : START_FILES;
+  listing.phase = open_search(TARQ_FIND_FOLDERS) ? LISTING_FOLDERS : START_FILES;
   if (listing.phase == START_FILES) close_search();
   while (listing.phase != IDLE && listing.lines_left > 0) list_step();
 }

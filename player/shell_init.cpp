@@ -152,7 +152,7 @@ void tovo_suggest_file_name() {
 
 void init_path(char* path, const char* dflt) {
   tarq_find f{};
-  bool usable = path[0] != 0 && tarq_find_first(path, "*", &f, 0xFFFFFFFF) == 0;
+  bool usable = path[0] != 0 && tarq_find_first(path, "*", &f, TARQ_FIND_ALL) == 0;
   if (path[0] != 0) tarq_find_close(&f);
   if (!usable) tarq_prefix_with_appdata_path(dflt, path);
 }
