@@ -38,14 +38,19 @@ void save_to_clipboard() {
   tovo_print_col(tovo_shell.save_to_clipboard() == 0 ? "saved to clipboard" : "failed to save to clipboard", 6);
 }
 
+// The shell's root path and current folder joined (TARQ_PATH_MAX bytes);
+// false when they do not fit.
+bool current_folder_path(char* out) {
+  int n = std::snprintf(out, TARQ_PATH_MAX, "%s%s", tovo_shell.root_path(), tovo_shell.current_folder());
+  return n >= 0 && n < TARQ_PATH_MAX;
+}
+
 // ls() while a cart runs: a table of the names in the current folder that
 // hold ".kx" and no "~".
 void push_cart_names(lua_State* L) {
   char folder[TARQ_PATH_MAX];
   lua_createtable(L, 0, 0);
-  if (std::snprintf(folder, sizeof folder, "%s%s", tovo_shell.root_path(), tovo_shell.current_folder()) >=
-      (int)sizeof folder)
-    return;
+  if (!current_folder_path(folder)) return;
   tarq_find found;
   int32_t n = 0;
   for (int r = tarq_find_first(folder, "*", &found, TARQ_FIND_FILES); r == 0; r = tarq_find_next(&found)) {
@@ -189,8 +194,7 @@ int kx_folder(lua_State* L) {
   const char* where = string_arg(L, 1);
   char path[TARQ_PATH_MAX];
   if (!where) {
-    if (std::snprintf(path, sizeof path, "%s%s", tovo_shell.root_path(), tovo_shell.current_folder()) < (int)sizeof path)
-      tovo_shell.open_folder(path);
+    if (current_folder_path(path)) tovo_shell.open_folder(path);
     return 0;
   }
   if (location_path(where, path) != 0) {
