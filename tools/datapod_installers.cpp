@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "console/cart.h"
 #include "engine/file.h"
@@ -23,18 +22,11 @@ const char* const DEMOS[TOVO_DEMO_CARTS] = {"hello.kx", "circles.kx", "lines.kx"
 
 // The whole file as a named memory stream, or null.
 tarq_file* file_item(const std::string& path, const char* name) {
-  FILE* in = fopen(path.c_str(), "rb");
-  if (!in) {
+  tarq_file* f = tarq_load_file(path.c_str());
+  if (!f) {
     fprintf(stderr, "make_datapod: cannot read %s\n", path.c_str());
     return nullptr;
   }
-  std::vector<char> bytes;
-  char chunk[4096];
-  for (size_t n; (n = fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
-  fclose(in);
-  tarq_file* f = tarq_create_buffer((int32_t)bytes.size() + 1);
-  if (!f) return nullptr;
-  cbuffer_add_data(f, bytes.data(), (int32_t)bytes.size());
   snprintf(f->name, sizeof f->name, "%s", name);
   f->pos = 0;
   return f;
