@@ -29,9 +29,5 @@ tarq_file* tarq_audio_end() {
 
 void tovo_record_output(const int16_t* samples, int n) {
   if (!tovo_sound_word_load(tarq_state.recording) || tarq_audio_buffer == nullptr) return;
-  for (int i = 0; i < n; i++) {
-    const uint16_t v = static_cast<uint16_t>(samples[i]);
-    const uint8_t bytes[2] = {static_cast<uint8_t>(v & 0xff), static_cast<uint8_t>(v >> 8)};
-    cbuffer_add_data(tarq_audio_buffer, bytes, 2);
-  }
+  tarq_fwrite_int16s(samples, n, tarq_audio_buffer);
 }
