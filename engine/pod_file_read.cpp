@@ -471,7 +471,7 @@ tarq_pod* tarq_load_pod(const char* path) {
 }
 
 tarq_pod* tarq_load_pod_item(const tarq_pod* pod, int32_t slot) {
-  tarq_file* f = (tarq_file*)cpod_get_item(pod, slot, TARQ_ITEM_FILE);
+  tarq_file* f = static_cast<tarq_file*>(cpod_get_item(pod, slot, TARQ_ITEM_FILE));
   if (!f) return nullptr;
   f->pos = 0;
   return tarq_load_pod_file("", f);
