@@ -15,9 +15,6 @@
 #include "engine/png.h"
 #include "engine/present.h"
 #include "engine/tarq.h"
-#include "player/cart_image.h"
-#include "player/cart_png.h"
-#include "player/cart_text.h"
 #include "player/disk.h"
 #include "player/disk_io.h"
 #include "player/disk_state.h"
@@ -34,14 +31,6 @@ bool name_has(const char* name, const char* part) { return tarq_strcasestr(name,
 
 // The cart dropped last, kept for load("@dropped").
 tovo_cart* dropped_cart;
-
-tovo_cart* read_cart(const char* path) {
-  tovo_cart* cart = load_tovo_cart_png(path);
-  if (!cart) cart = tarq_load_tovo_cart(path);
-  if (!cart && name_has(path, ".rom")) cart = load_tovo_cart_rom(path);
-  if (!cart && name_has(path, ".lua")) cart = load_tovo_cart_lua(path);
-  return cart;
-}
 
 // The display colour nearest to a 0xAARRGGBB pixel, as an index 0-15.
 uint8_t nearest_display_colour(uint32_t argb) {
@@ -97,7 +86,7 @@ void drop_file(const char* path) {
 void handle_dropped_file() {
   const char* path = tarq_state.dropped_file;
   if (!path[0]) return;
-  if (tovo_cart* cart = read_cart(path)) {
+  if (tovo_cart* cart = load_tovo_cart_any_format(path)) {
     show_message("can not load", MESSAGE_MS);
     tarq_destroy_tovo_cart(dropped_cart);
     dropped_cart = cart;
