@@ -9,7 +9,6 @@
 
 #include "console/cart.h"
 #include "console/console_print.h"
-#include "console/console_print.h"
 #include "console/extpal_glitch.h"
 #include "console/prng.h"
 #include "console/pstate.h"
