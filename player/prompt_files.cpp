@@ -127,7 +127,8 @@ void tovo_change_folder(const char* name) {
     return;
   }
   size_t root_length = strlen(root);
-  if (shell.root_path[0] != '.' && strncmp(resolved, root, root_length) != 0) {
+  bool under_root = strncmp(resolved, root, root_length) == 0;
+  if (shell.root_path[0] != '.' && !under_root) {
     tovo_print_col("cd: failed", FAILED);
     return;
   }
@@ -135,7 +136,7 @@ void tovo_change_folder(const char* name) {
     tovo_print_col("directory not found", FAILED);
     return;
   }
-  const char* inside = strncmp(resolved, root, root_length) == 0 ? resolved + root_length : "";
+  const char* inside = under_root ? resolved + root_length : "";
   snprintf(shell.current_folder, sizeof shell.current_folder, "%s", inside);
   print_line("/%s", shell.current_folder, FOLDER);
 }
