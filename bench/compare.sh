@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # compare.sh [RUNNER]
 # Runs every program in bench/scripts under our script runner (a release
-# build; built in build/release when no runner is given), under the stock
-# lua5.2 and under LuaJIT's interpreter (luajit -joff), and checks that all
-# three print the same output on every run. The runs are interleaved: each
-# round runs every program once under each interpreter, so that other load on
-# the machine falls on all of them alike. Each run is timed by the CPU time
-# (user + system) of its process; the fastest of RUNS rounds (5) counts.
+# build; when no runner is given, a profile-guided one built in build/pgo),
+# under the stock lua5.2 and under LuaJIT's interpreter (luajit -joff), and
+# checks that all three print the same output on every run. The runs are
+# interleaved: each round runs every program once under each interpreter, so
+# that other load on the machine falls on all of them alike. Each run is timed
+# by the CPU time (user + system) of its process; the fastest of RUNS rounds
+# (5) counts.
 # Prints per program the times and the ratios ours / lua5.2 and
 # ours / luajit -joff, then the geometric mean of each ratio.
 set -euo pipefail
@@ -14,9 +15,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-5}
 runner=${1:-}
 if [ -z "$runner" ]; then
-  cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVO_TESTS=OFF > /dev/null
-  cmake --build "$root/build/release" --target runscript > /dev/null
-  runner="$root/build/release/tools/runscript"
+  # A release build optimised from profiles of these programs: an instrumented
+  # build runs each once, then the same folder is built again from the profiles.
+  build="$root/build/pgo"
+  rm -rf "$build/pgo-profiles"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVO_TESTS=OFF -DTOVO_PGO=generate > /dev/null
+  cmake --build "$build" --target runscript > /dev/null
+  for prog in "$root"/bench/scripts/*.lua; do
+    (cd "$root/bench/scripts" && "$build/tools/runscript" "$prog" > /dev/null)
+  done
+  cmake -S "$root" -B "$build" -DTOVO_PGO=use > /dev/null
+  cmake --build "$build" --target runscript > /dev/null
+  runner="$build/tools/runscript"
 fi
 [ -x "$runner" ] || { echo "runner not found: $runner"; exit 1; }
 runner="$(cd "$(dirname "$runner")" && pwd)/$(basename "$runner")"
