@@ -41,10 +41,13 @@ struct Audio : ::testing::Test {
     for (int i = 0; i < 200 && callbacks < n; i++) SDL_Delay(10);
     return callbacks >= n;
   }
+  // What the driver wrote once the callback first ran: before the device is
+  // unpaused, SDL's audio thread may already write silence to the file.
   std::string played() const {
     std::string s;
     tovo_test::read_file(out, &s);
-    return s;
+    const size_t first = s.find_first_not_of('\0');
+    return first == std::string::npos ? std::string() : s.substr(first);
   }
 };
 
