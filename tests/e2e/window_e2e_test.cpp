@@ -76,7 +76,7 @@ struct window : ::testing::Test {
 TEST_F(window, RunSwitchPlaysTheCommandLineCart) {
   play({"-run", cart("blue_screen.kx")});
   screen_dump shot;
-  EXPECT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << "the cart's blue screen never showed";
+  EXPECT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 40, &shot)) << "the cart's blue screen never showed";
   sleep_ms(1500);  // well past the moment the pod's game would start
   ASSERT_TRUE(shot.load(screen));
   EXPECT_GT(shot.count(FOLDER_BLUE), 40000);
@@ -89,7 +89,7 @@ TEST_F(window, StopAndRuntimeErrorShowTheStoppedScreen) {
   for (const char* name : {"stops_in_window.kx", "fails_in_window.kx"}) {
     play({"-run", cart(name)});
     screen_dump shot;
-    ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << name << ": the cart never showed";
+    ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 40, &shot)) << name << ": the cart never showed";
     EXPECT_TRUE(wait_for_colour(LIGHT_GREY, 3000, 5, &shot)) << name << ": the stopped bar never showed";
     kill(pid, SIGTERM);
     EXPECT_EQ(wait_for(pid, 20000), 0) << name;
@@ -107,7 +107,7 @@ TEST_F(window, ImpossibleWindowSizeInConfigFallsBackToTheDefault) {
   for (int start = 0; start < 2; start++) {
     play({"-run", cart("blue_screen.kx")});
     screen_dump shot;
-    EXPECT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << "start " << start;
+    EXPECT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 40, &shot)) << "start " << start;
     kill(pid, SIGTERM);
     EXPECT_EQ(wait_for(pid, 20000), 0) << "start " << start;
     pid = -1;
@@ -128,7 +128,7 @@ TEST_F(window, QuickTapOfThePauseKeyOpensTheMenu) {
   ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
   play({"-run", cart("blue_screen.kx")});
   screen_dump shot;
-  ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 15, &shot)) << "the cart never showed";
+  ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 40, &shot)) << "the cart never showed";
   tovo_test::temp_dir xdo;
   auto xdotool = [&](std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");
