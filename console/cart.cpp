@@ -11,12 +11,9 @@
 
 namespace {
 
-constexpr int32_t SFX0_SPEED = 1;
-constexpr int32_t SFX_SPEED = 16;
-
 void set_defaults(tovo_cart* cart) {
   cart->gfx_view = cart->gfx;
-  for (int i = 0; i < TOVO_SFX_COUNT; i++) cart->sfx[i].speed = i == 0 ? SFX0_SPEED : SFX_SPEED;
+  for (int i = 0; i < TOVO_SFX_COUNT; i++) cart->sfx[i].speed = tovo_default_sfx_speed(i);
   for (auto& pattern : cart->music)
     for (int c = 0; c < TOVO_PATTERN_CHANNELS; c++) pattern[c] = TOVO_MUSIC_CHANNEL_OFF + c;
   std::memset(cart->change_mask, 0xff, sizeof cart->change_mask);

@@ -33,6 +33,9 @@ struct tovo_cart : tovo_cart_sound {
   uint8_t change_mask[TOVO_CHANGE_MASK_SIZE];  // bit a & 7 of byte a >> 3
 };
 
+// The speed of a fresh sound effect: 1 for sfx 0, 16 for the others.
+constexpr int32_t tovo_default_sfx_speed(int32_t index) { return index == 0 ? 1 : 16; }
+
 // A new cart with the defaults: empty code, blank sheet and map, sfx speeds
 // 1 (sfx 0) and 16 (the others), music channels 0x41-0x44, a full change
 // mask and four empty undo stacks. Null when memory runs out.

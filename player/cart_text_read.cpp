@@ -111,7 +111,7 @@ int32_t parse_version(const char* line) {
 void reset_cart(tovo_cart* cart) {
   for (int32_t i = 0; i < TOVO_SFX_COUNT; i++) {
     memset(&cart->sfx[i], 0, sizeof cart->sfx[i]);
-    cart->sfx[i].speed = i == 0 ? 1 : 16;
+    cart->sfx[i].speed = tovo_default_sfx_speed(i);
   }
   tarq_clear_bitmap(cart->gfx);
   tarq_clear_bitmap(cart->map);

@@ -45,7 +45,7 @@ struct writer {
 
 bool sfx_is_default(const tovo_sfx& s, int32_t index) {
   // Every field counts, the flag bits 1-7 too, so that no setting is lost.
-  if (s.flags != 0 || s.flag0 != 0 || s.speed != (index == 0 ? 1 : 16)) return false;
+  if (s.flags != 0 || s.flag0 != 0 || s.speed != tovo_default_sfx_speed(index)) return false;
   if (s.loop_start != 0 || s.loop_end != 0) return false;
   for (const tovo_note& n : s.notes)
     if (n.pitch || n.waveform || n.volume || n.effect || n.custom) return false;

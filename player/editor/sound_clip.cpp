@@ -53,7 +53,7 @@ void message(const char* format, int32_t a, int32_t b = 0) { show_message_2(form
 
 void default_sfx(tovo_sfx* sfx, int32_t index) {
   memset(sfx, 0, sizeof *sfx);
-  sfx->speed = index == 0 ? 1 : 16;
+  sfx->speed = tovo_default_sfx_speed(index);
 }
 
 bool same_sfx(const tovo_sfx& a, const tovo_sfx& b) { return memcmp(&a, &b, sizeof a) == 0; }
