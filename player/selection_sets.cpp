@@ -15,7 +15,6 @@ dbmp* sfx_set = nullptr;
 namespace {
 
 constexpr int32_t SHEET_SIDE = 128;
-constexpr int32_t MAP_HEIGHT = 64;
 
 void copy_pixels(const tarq_bitmap* from, tarq_bitmap* to) {
   if (!from || !to) return;
@@ -84,7 +83,7 @@ tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {
   tarq_file* state = tarq_create_buffer(bitmap->width * bitmap->height + 2048);
   if (!state) return nullptr;
   cbuffer_add_data(state, bitmap->pixels, bitmap->width * bitmap->height);
-  if (bitmap->height == MAP_HEIGHT) {
+  if (bitmap->height == TOVO_UNDO_MAP_HEIGHT) {
     tarq_fwrite_int32(1, state);
     add_mask(state, map_set);
     add_zeros(state, TOVO_MAP_VIEW_VALUES);

@@ -18,6 +18,8 @@ struct dbmp {
 constexpr int32_t TOVO_SHEET_VIEW_VALUES = 8;
 constexpr int32_t TOVO_MAP_VIEW_VALUES = 4;
 constexpr int32_t TOVO_SOUND_VIEW_VALUES = 13;
+// The height that tells a map's undo state from a sprite sheet's.
+constexpr int32_t TOVO_UNDO_MAP_HEIGHT = 64;
 
 // The sets: sprite sheet and map 128x128, the sound editor's 8x32.
 extern dbmp* gfx_set;

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int32_t MAP_HEIGHT = 64;
 constexpr int32_t PATCH_HEADER = 12;
 
 // Which body bytes of a state a patch marks as changed: unchanged prefix and
@@ -91,7 +90,7 @@ int restore_undo_bmp_state(tarq_file* state, tarq_bitmap* bitmap, tarq_file* pat
   patch_marks marks;
   if (patch && !marks.read(patch)) return 0;
   const uint32_t pixels = (uint32_t)(bitmap->width * bitmap->height);
-  const bool map = bitmap->height == MAP_HEIGHT;
+  const bool map = bitmap->height == TOVO_UNDO_MAP_HEIGHT;
   const dbmp* set = map ? map_set : gfx_set;
   const uint32_t mask_bytes = set ? (uint32_t)(set->mask->width * set->mask->height) : 0;
   const uint32_t extra = map ? 4 + mask_bytes : 4 + TOVO_SPRITES + mask_bytes;
