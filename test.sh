@@ -23,7 +23,6 @@ tests/console/tsan.sh build/tsan
 # The bulletin-board download worker against the main thread.
 tests/player/tsan.sh build/tsan
 cd build/debug
-ctest --output-on-failure -j "$(nproc)"
 # Every unit-test program once more as one process, its tests in a random
 # order: no test may lean on what the tests before it left behind. (The
 # end-to-end tests each start programs of their own.)
@@ -31,3 +30,5 @@ for program in tests/tovo_*_tests; do
   [ "$program" = tests/tovo_e2e_tests ] && continue
   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$program" --gtest_shuffle --gtest_brief=1
 done
+# Last, so that its summary closes the run.
+ctest --output-on-failure -j "$(nproc)"
