@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "console/cart.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
-#include "player/cart_image.h"
-#include "player/cart_text.h"
-#include "player/compress.h"
-#include "player/disk.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
+#include "engine/io/file.h"
+#include "player/cart/cart_image.h"
+#include "player/cart/cart_text.h"
+#include "player/cart/compress.h"
+#include "player/cart/disk.h"
 
 namespace {
 

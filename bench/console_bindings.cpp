@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "bench/support/machine.h"
-#include "console/api.h"
-#include "console/cart.h"
-#include "console/mem.h"
-#include "console/pstate.h"
+#include "console/bindings/api.h"
+#include "console/machine/cart.h"
+#include "console/machine/mem.h"
+#include "console/machine/pstate.h"
 #include "script/api.h"
 #include "script/auxlib.h"
 #include "script/cpu.h"

@@ -6,13 +6,13 @@
 #include <cstdint>
 
 #include "bench/support/machine.h"
-#include "console/cart.h"
-#include "console/draw_display.h"
-#include "console/gfx_shapes.h"
-#include "console/gfx_state.h"
-#include "console/map.h"
-#include "console/pstate.h"
-#include "console/sprite.h"
+#include "console/draw/draw_display.h"
+#include "console/draw/gfx_shapes.h"
+#include "console/draw/gfx_state.h"
+#include "console/draw/map.h"
+#include "console/draw/sprite.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
 
 namespace {
 

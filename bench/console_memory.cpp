@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "bench/support/machine.h"
-#include "console/cart.h"
-#include "console/mem.h"
-#include "console/mem_bulk.h"
-#include "console/pstate.h"
+#include "console/machine/cart.h"
+#include "console/machine/mem.h"
+#include "console/machine/mem_bulk.h"
+#include "console/machine/pstate.h"
 
 namespace {
 

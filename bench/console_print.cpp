@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "bench/support/machine.h"
-#include "console/cart.h"
-#include "console/console_print.h"
-#include "console/draw_display.h"
-#include "console/print.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
-#include "engine/pod.h"
+#include "console/draw/draw_display.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/print/console_print.h"
+#include "console/print/print.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "console/run.h"
-#include "console/run_state.h"
+#include "console/run/run.h"
+#include "console/run/run_state.h"
 #include "player/console_port.h"
 #include "script/cpu.h"
 #include "tests/support/cart_machine.h"

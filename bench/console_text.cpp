@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "console/pre.h"
-#include "console/token.h"
+#include "console/run/pre.h"
+#include "console/run/token.h"
 
 namespace {
 

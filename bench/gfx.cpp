@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "engine/config.h"
-#include "engine/text.h"
-#include "engine/video.h"
+#include "engine/data/text.h"
+#include "engine/platform/video.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/glyph_utf8.h"
+#include "engine/formats/glyph_utf8.h"
 #include "engine/mem.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "engine/config.h"
-#include "engine/gfx.h"
-#include "engine/present.h"
-#include "player/gif.h"
-#include "player/record.h"
+#include "engine/data/gfx.h"
+#include "engine/platform/present.h"
+#include "player/capture/gif.h"
+#include "player/capture/record.h"
 #include "player/shell_state.h"
 
 namespace {

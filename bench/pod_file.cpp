@@ -4,11 +4,11 @@
 #include <string>
 
 #include "engine/config.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/formats/pod_file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "console/fixed_math.h"
+#include "console/machine/fixed_math.h"
 #include "script/number.h"
 
 namespace {

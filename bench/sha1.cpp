@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "engine/sha1.h"
+#include "engine/formats/sha1.h"
 
 namespace {
 

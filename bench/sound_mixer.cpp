@@ -8,10 +8,10 @@
 #include <atomic>
 #include <cstring>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "engine/audio_plat.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
 #include "engine/config.h"
+#include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 #include "sound/play.h"
 #include "sound/sound.h"

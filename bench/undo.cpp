@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "engine/file.h"
+#include "engine/data/undo.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/undo.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "engine/host.h"
 #include "engine/log.h"
+#include "engine/platform/host.h"
 
 tarq_config cconfig;
 tarq_config cconfig0;

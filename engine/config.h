@@ -4,7 +4,7 @@
 // was read (before the second option pass); the file is written back from it.
 #include <cstdint>
 
-#include "engine/path.h"
+#include "engine/io/path.h"
 
 struct tarq_file;
 

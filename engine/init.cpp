@@ -7,15 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/events.h"
-#include "engine/gui.h"
-#include "engine/host.h"
-#include "engine/joystick.h"
-#include "engine/prng.h"
+#include "engine/data/prng.h"
+#include "engine/data/text.h"
+#include "engine/platform/events.h"
+#include "engine/platform/gui.h"
+#include "engine/platform/host.h"
+#include "engine/platform/joystick.h"
+#include "engine/platform/video.h"
 #include "engine/services.h"
 #include "engine/tarq.h"
-#include "engine/text.h"
-#include "engine/video.h"
 
 tarq_engine_state tarq_state;
 int32_t tarq_inited = 0;

@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
-#include "engine/events.h"
-#include "engine/gui.h"
-#include "engine/host.h"
+#include "engine/platform/events.h"
+#include "engine/platform/gui.h"
+#include "engine/platform/host.h"
+#include "engine/platform/video.h"
 #include "engine/services.h"
 #include "engine/tarq.h"
-#include "engine/video.h"
 
 int32_t tarq_argc = 0;
 char** tarq_argv = nullptr;

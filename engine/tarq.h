@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "engine/config.h"
+#include "engine/io/path.h"
 #include "engine/log.h"
-#include "engine/path.h"
 #include "engine/services.h"
 
 constexpr int TARQ_TITLE_SIZE = 256;

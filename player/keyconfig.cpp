@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/button.h"
-#include "console/gfx_shapes.h"
-#include "engine/events.h"
-#include "engine/gfx.h"
-#include "engine/joystick.h"
-#include "engine/pod.h"
-#include "engine/text.h"
+#include "console/draw/gfx_shapes.h"
+#include "console/machine/button.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/data/text.h"
+#include "engine/platform/events.h"
+#include "engine/platform/joystick.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
 

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/button.h"
-#include "console/pstate.h"
-#include "engine/events.h"
-#include "engine/gfx.h"
-#include "engine/pod.h"
-#include "engine/text.h"
+#include "console/machine/button.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/data/text.h"
+#include "engine/platform/events.h"
 
 tovo_keyconfig_state keyconfig;
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "console/stat.h"
+#include "console/bindings/stat.h"
 
 bool tovo_key_queue_push(uint8_t code) {
   if (stat_inputs.key_queue_len >= TOVO_KEY_QUEUE) return false;

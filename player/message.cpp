@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/run_state.h"
-#include "engine/gfx.h"
-#include "engine/pod.h"
-#include "engine/text.h"
+#include "console/run/run_state.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/data/text.h"
 #include "player/shell_state.h"
 
 tovo_message_bar message_bar;

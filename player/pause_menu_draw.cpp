@@ -1,11 +1,11 @@
 // Drawing the pause menu and its options page over the game picture.
 #include <cmath>
 
-#include "console/gfx_shapes.h"
-#include "engine/gfx.h"
-#include "engine/pod.h"
+#include "console/draw/gfx_shapes.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/data/text.h"
 #include "engine/tarq.h"
-#include "engine/text.h"
 #include "player/keyconfig_screen.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/run_state.h"
+#include "console/run/run_state.h"
 #include "engine/config.h"
-#include "engine/file.h"
-#include "engine/path.h"
+#include "engine/io/file.h"
+#include "engine/io/path.h"
 #include "player/shell_state.h"
 #include "sound/sound.h"
 

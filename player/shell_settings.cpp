@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/config.h"
-#include "engine/ctext.h"
+#include "engine/data/ctext.h"
 #include "player/hotkey.h"
 #include "player/shell_state.h"
 

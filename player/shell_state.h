@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "engine/path.h"
+#include "engine/io/path.h"
 
 struct tarq_bitmap;
 

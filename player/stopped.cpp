@@ -3,12 +3,12 @@
 
 #include <cstring>
 
-#include "console/pstate.h"
-#include "console/spend_cpu.h"
-#include "engine/gfx.h"
+#include "console/machine/button.h"
+#include "console/machine/pstate.h"
+#include "console/run/spend_cpu.h"
+#include "engine/data/gfx.h"
+#include "engine/data/text.h"
 #include "engine/tarq.h"
-#include "engine/text.h"
-#include "console/button.h"
 #include "player/shell_state.h"
 
 void process_immediate_mode_keypresses() {

@@ -19,4 +19,11 @@ for rule in "${rules[@]}"; do
     fi
   done
 done
+# The code the player runs includes nothing of what only an editor calls
+# (editor/ folders) or what the player never calls (extra/ folders).
+if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[a-z]+/(editor|extra)/' engine script sound console player |
+    grep -vE '^[a-z]+/(editor|extra)/'; then
+  echo "only editor/ and extra/ code may include editor/ and extra/ headers"
+  status=1
+fi
 exit $status

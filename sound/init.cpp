@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/audio_plat.h"
 #include "engine/config.h"
 #include "engine/log.h"
+#include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 #include "sound/audio_lock.h"
 #include "sound/mixer.h"

@@ -3,8 +3,8 @@
 // output, the post-mix hook and the recording.
 #include <cstring>
 
-#include "engine/audio_plat.h"
 #include "engine/config.h"
+#include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"

@@ -6,9 +6,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "sound/machine.h"
-#include "engine/prng.h"
+#include "engine/data/prng.h"
 #include "sound/history.h"
+#include "sound/machine.h"
 
 struct tarq_sound;
 struct tarq_file;

@@ -2,7 +2,7 @@
 // the callback appends every output sample to one growable buffer as a
 // little-endian 16-bit value. The main thread starts and ends a recording
 // under the audio lock, so the callback never sees the buffer change.
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
 #include "sound/audio_lock.h"

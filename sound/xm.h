@@ -4,7 +4,7 @@
 // object that names the module to play.
 #include <cstdint>
 
-#include "engine/prng.h"
+#include "engine/data/prng.h"
 
 struct tarq_file;
 struct tarq_sound;
@@ -109,8 +109,6 @@ tarq_xm* tarq_load_xm(const char* path);
 tarq_xm* tarq_load_xm_from_file(tarq_file* f);
 // From a block of bytes; the reader behind both loaders.
 tarq_xm* tarq_read_xm(const uint8_t* data, int32_t size);
-int tarq_save_xm(const char* path, const tarq_xm* xm);
-int tarq_save_xm_to_file(const tarq_xm* xm, tarq_file* f);
 
 tarq_music* tarq_create_music();
 void tarq_destroy_music(tarq_music* music);

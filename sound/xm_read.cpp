@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/log.h"
 #include "engine/mem.h"
 #include "sound/xm.h"

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   std::string text =
       "// Generated at build time from the SDL library's own game-controller\n"
       "// mappings for Linux, and a catch-all entry for HIDAPI devices.\n"
-      "#include \"engine/joystick.h\"\n\n"
+      "#include \"engine/platform/joystick.h\"\n\n"
       "const char* const controller_db_mapping[] = {\n";
   for (const std::string& m : mappings) text += "    " + literal(m) + ",\n";
   text += "    nullptr,\n};\n";

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/gfx.h"
-#include "engine/text.h"
+#include "engine/data/gfx.h"
+#include "engine/data/text.h"
 
 namespace {
 

@@ -4,15 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "console/cart.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/formats/pod_file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
-#include "player/cart_png.h"
-#include "player/cart_text.h"
-#include "player/cart_installers.h"
+#include "player/cart/cart_installers.h"
+#include "player/cart/cart_png.h"
+#include "player/cart/cart_text.h"
 
 namespace {
 

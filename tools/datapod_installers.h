@@ -1,6 +1,6 @@
 #pragma once
 // The two pods of carts that the player's installers copy out: the demo
-// carts and the preloaded games (see player/installers.h for their layout).
+// carts and the preloaded games (see player/cart/cart_installers.h for their layout).
 struct tarq_pod;
 
 // Adds both pods, as file items, to the resource pod at their numbers; 0

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/gfx.h"
-#include "engine/pod.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
 
 namespace {
 

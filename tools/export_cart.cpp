@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <string>
 
-#include "console/cart.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/formats/pod_file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
-#include "player/cart_text.h"
-#include "player/disk.h"
+#include "player/cart/cart_text.h"
+#include "player/cart/disk.h"
 #include "player/export/export_bin.h"
 
 namespace {

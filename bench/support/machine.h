@@ -2,10 +2,10 @@
 // A machine as the shell sets it up: four screens, the machine's cart, a
 // working cart and the registers after their reset. Benchmarks make it once
 // and keep it for the whole program.
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "console/registers.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/machine/registers.h"
+#include "engine/data/gfx.h"
 
 inline void bench_make_machine() {
   for (tarq_bitmap*& screen : pstate.screens) screen = tarq_create_bitmap(128, 128, 8);

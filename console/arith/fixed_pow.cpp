@@ -1,7 +1,7 @@
 // Square root and power of 16.16 values; both charge the cycle budget. Kept
 // apart from the rest of the console, with nothing of the machine in it, so
 // that a host of the script runtime without a machine links the same power.
-#include "console/fixed_math.h"
+#include "console/machine/fixed_math.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 // actors (three fixed vectors, or a pose for a model's bones).
 #include <cstdint>
 
-#include "engine/anim.h"
+#include "engine/data/anim.h"
 
 void tarq_clear_anim(tarq_anim* anim);
 void canim_delete_actor(tarq_anim* anim, int32_t index);

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/events.h"
-#include "engine/glyph_utf8.h"
-#include "engine/host.h"
+#include "engine/formats/glyph_utf8.h"
 #include "engine/mem.h"
+#include "engine/platform/events.h"
+#include "engine/platform/host.h"
 
 int32_t last_insert_char_cat = 0;
 

@@ -6,7 +6,7 @@
 // longer than the record's capacity.
 #include <cstdint>
 
-#include "engine/ctext.h"
+#include "engine/data/ctext.h"
 
 // The text's length; the start and the end (its '\n' or NUL) of the line
 // that holds `pos`; the cursor at `pos` with the selection collapsed onto it.

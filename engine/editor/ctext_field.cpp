@@ -5,15 +5,15 @@
 #include <cstring>
 #include <string>
 
+#include "engine/data/gfx.h"
+#include "engine/data/text.h"
 #include "engine/editor/ctext_edit.h"
-#include "engine/events.h"
-#include "engine/gfx.h"
-#include "engine/glyph_utf8.h"
-#include "engine/gui.h"
-#include "engine/host.h"
+#include "engine/formats/glyph_utf8.h"
 #include "engine/mem.h"
+#include "engine/platform/events.h"
+#include "engine/platform/gui.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
-#include "engine/text.h"
 
 int32_t double_clicked = 0;
 int32_t last_ctext_drag_scroll_t = 0;

@@ -5,7 +5,7 @@
 // undo and redo, and drawing with a blinking cursor.
 #include <cstdint>
 
-#include "engine/ctext.h"
+#include "engine/data/ctext.h"
 
 struct tarq_bitmap;
 struct tarq_gui_element;

@@ -3,7 +3,7 @@
 // bones, deletion, stand-alone polygons, vertex normals and posed vertices.
 #include <cstdint>
 
-#include "engine/model.h"
+#include "engine/data/model.h"
 
 void cmodel_clear(tarq_model* model);
 int32_t cmodel_new_vertex(tarq_model* model, float x, float y, float z);

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/host.h"
-#include "engine/lodepng_adapter.h"
+#include "engine/formats/lodepng_adapter.h"
 #include "engine/mem.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "player/message.h"
 #include "player/shell_state.h"

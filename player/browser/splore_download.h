@@ -5,7 +5,7 @@
 // reports done or failed, unless the download was cancelled meanwhile.
 #include <cstdint>
 
-#include "engine/path.h"
+#include "engine/io/path.h"
 #include "player/browser/splore.h"
 
 enum : int32_t {

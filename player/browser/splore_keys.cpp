@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "console/console_print.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
+#include "console/machine/pstate.h"
+#include "console/print/console_print.h"
+#include "engine/data/gfx.h"
 #include "engine/tarq.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"

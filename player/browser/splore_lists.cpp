@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/file.h"
-#include "engine/gfx.h"
-#include "engine/host.h"
+#include "engine/data/gfx.h"
+#include "engine/formats/png.h"
+#include "engine/io/file.h"
+#include "engine/io/path.h"
 #include "engine/log.h"
 #include "engine/mem.h"
-#include "engine/path.h"
-#include "engine/png.h"
+#include "engine/platform/host.h"
 #include "player/browser/splore.h"
-#include "player/disk_io.h"
+#include "player/cart/disk_io.h"
 #include "player/shell_state.h"
 
 splore_list splore_lists[SPLORE_LIST_SLOTS];

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/gfx.h"
-#include "engine/host.h"
-#include "engine/png.h"
+#include "engine/data/gfx.h"
+#include "engine/formats/png.h"
+#include "engine/platform/host.h"
 #include "player/browser/splore.h"
-#include "player/cart_png.h"
+#include "player/cart/cart_png.h"
 
 namespace {
 

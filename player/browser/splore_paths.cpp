@@ -3,13 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/gfx.h"
-#include "engine/host.h"
-#include "engine/png.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
+#include "engine/formats/png.h"
+#include "engine/platform/host.h"
 #include "player/browser/splore.h"
-#include "player/cart_png.h"
-#include "player/cart_text.h"
-#include "console/cart.h"
+#include "player/cart/cart_png.h"
+#include "player/cart/cart_text.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <utility>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
 #include "sound/audio_lock.h"
 

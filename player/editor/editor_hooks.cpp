@@ -1,6 +1,6 @@
 #include "player/editor/editor_hooks.h"
 
-#include "console/code_tabs.h"
+#include "console/run/code_tabs.h"
 
 int32_t set_view(int32_t view) { return view; }
 void move_keyboard_cursor() {}

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <utility>
 
-#include "console/cart.h"
-#include "engine/gfx.h"
-#include "player/clip_codes.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
+#include "player/clipboard/clip_codes.h"
 #include "player/message.h"
 #include "player/selection_sets.h"
 #include "sound/audio_lock.h"

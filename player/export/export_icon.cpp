@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "console/cart.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
 #include "engine/log.h"
 
 namespace {

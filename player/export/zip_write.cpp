@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/file.h"
-#include "engine/host.h"
+#include "engine/io/file.h"
+#include "engine/platform/host.h"
 
 namespace {
 

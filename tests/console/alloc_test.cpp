@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "console/alloc.h"
-#include "console/run_state.h"
-#include "console/pstate.h"
+#include "console/machine/alloc.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_state.h"
 #include "script/api.h"
 #include "script/cpu.h"
 #include "tests/script/string_chunk.h"

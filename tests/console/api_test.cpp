@@ -3,9 +3,9 @@
 #include <set>
 #include <string>
 
-#include "console/api.h"
-#include "console/run_state.h"
-#include "console/token.h"
+#include "console/bindings/api.h"
+#include "console/run/run_state.h"
+#include "console/run/token.h"
 #include "tests/support/cart_harness.h"
 
 namespace {

@@ -6,9 +6,9 @@
 // code so that only its own charge moves the cycle counters.
 #include <string>
 
-#include "console/api.h"
-#include "console/cart.h"
-#include "console/run_state.h"
+#include "console/bindings/api.h"
+#include "console/machine/cart.h"
+#include "console/run/run_state.h"
 #include "tests/console/machine_setup.h"
 #include "tests/script/vm_fixture.h"
 #include "tests/support/fake_shell.h"

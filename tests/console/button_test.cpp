@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "console/button.h"
-#include "console/pstate.h"
-#include "console/run_state.h"
-#include "engine/events.h"
-#include "engine/joystick.h"
+#include "console/machine/button.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_state.h"
+#include "engine/platform/events.h"
+#include "engine/platform/joystick.h"
 #include "engine/tarq.h"
 
 namespace {

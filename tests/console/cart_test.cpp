@@ -6,10 +6,10 @@
 #include <cstring>
 #include <random>
 
-#include "console/cart.h"
-#include "console/mem.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "console/machine/mem.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
 #include "sound/play.h"
 
 namespace {

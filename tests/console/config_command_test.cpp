@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "console/config_command.h"
-#include "console/console_print.h"
-#include "console/pstate.h"
-#include "console/run_state.h"
+#include "console/machine/pstate.h"
+#include "console/print/console_print.h"
+#include "console/run/config_command.h"
+#include "console/run/run_state.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/fake_shell.h"
 

@@ -2,8 +2,8 @@
 // binding of sprite source and draw target per display.
 #include <gtest/gtest.h>
 
-#include "console/draw_display.h"
-#include "engine/window.h"
+#include "console/draw/draw_display.h"
+#include "engine/platform/window.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

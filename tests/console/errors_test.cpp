@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "console/assert_message.h"
-#include "console/console_print.h"
-#include "console/errors.h"
-#include "console/run_state.h"
+#include "console/print/console_print.h"
+#include "console/run/assert_message.h"
+#include "console/run/errors.h"
+#include "console/run/run_state.h"
 #include "engine/tarq.h"
 #include "tests/support/cart_harness.h"
 

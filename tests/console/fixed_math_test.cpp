@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <random>
 
-#include "console/fixed_math.h"
-#include "console/run_state.h"
+#include "console/machine/fixed_math.h"
+#include "console/run/run_state.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The built-in font made from a font pod's glyph bitmaps, and its header.
 #include <gtest/gtest.h>
 
-#include "console/console_print.h"
-#include "console/font.h"
-#include "engine/gfx.h"
-#include "engine/pod.h"
+#include "console/print/console_print.h"
+#include "console/print/font.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
 #include "tests/support/synthetic_font.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "console/draw_display.h"
-#include "console/gfx_bindings.h"
-#include "console/sprite.h"
+#include "console/bindings/gfx_bindings.h"
+#include "console/draw/draw_display.h"
+#include "console/draw/sprite.h"
 #include "script/api.h"
 #include "script/auxlib.h"
 #include "script/cpu.h"

@@ -9,7 +9,7 @@
 #include <set>
 #include <utility>
 
-#include "console/gfx_shapes.h"
+#include "console/draw/gfx_shapes.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "console/extpal_glitch.h"
-#include "console/gfx_colour.h"
-#include "console/gfx_pixel.h"
-#include "console/gfx_shapes.h"
-#include "console/gfx_state.h"
+#include "console/draw/extpal_glitch.h"
+#include "console/draw/gfx_colour.h"
+#include "console/draw/gfx_pixel.h"
+#include "console/draw/gfx_shapes.h"
+#include "console/draw/gfx_state.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // The frame-rate governor, the performance ring, and the memory limit.
 #include <string>
 
-#include "console/console_print.h"
-#include "engine/gfx.h"
+#include "console/machine/pstate.h"
+#include "console/print/console_print.h"
+#include "console/run/run.h"
+#include "console/run/run_state.h"
+#include "engine/data/gfx.h"
 #include "script/cpu.h"
-#include "console/pstate.h"
-#include "console/run.h"
-#include "console/run_state.h"
 #include "tests/support/cart_harness.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "console/include.h"
+#include "console/run/include.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // arrive when flip ends the frame.
 #include <cstring>
 
-#include "console/button.h"
-#include "engine/events.h"
+#include "console/machine/button.h"
+#include "engine/platform/events.h"
 #include "tests/support/cart_harness.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "console/button.h"
-#include "console/mem.h"
-#include "console/serial.h"
+#include "console/machine/button.h"
+#include "console/machine/mem.h"
+#include "console/machine/serial.h"
 #include "sound/play.h"
 #include "sound/sound.h"
 #include "tests/console/bindings_fixture.h"

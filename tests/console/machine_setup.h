@@ -4,11 +4,11 @@
 // their reset; and its tear-down, which leaves pstate zeroed again.
 #include <cstring>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "console/registers.h"
-#include "console/run_state.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/machine/registers.h"
+#include "console/run/run_state.h"
+#include "engine/data/gfx.h"
 
 inline void set_up_machine(tovo_cart*& cart, tovo_cart*& working) {
   std::memset(&pstate, 0, sizeof pstate);

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "console/map.h"
+#include "console/draw/map.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

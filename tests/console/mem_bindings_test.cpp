@@ -2,7 +2,7 @@
 // argument conventions and charges (slice-counter deltas).
 #include <string>
 
-#include "console/mem.h"
+#include "console/machine/mem.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "console/draw_display.h"
-#include "console/mem_bulk.h"
-#include "console/prng.h"
+#include "console/draw/draw_display.h"
+#include "console/machine/mem_bulk.h"
+#include "console/machine/prng.h"
 #include "tests/console/mem_fixture.h"
 
 namespace {

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "console/cart.h"
-#include "console/mem.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "console/machine/mem.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
 #include "tests/console/machine_setup.h"
 
 class MachineTest : public ::testing::Test {

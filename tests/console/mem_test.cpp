@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "console/mem.h"
+#include "console/machine/mem.h"
 #include "tests/console/mem_fixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/path.h"
+#include "engine/io/path.h"
 
 inline std::string test_output_folder;
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "console/include.h"
-#include "console/pre.h"
-#include "console/token.h"
-#include "console/token_limits.h"
+#include "console/run/include.h"
+#include "console/run/pre.h"
+#include "console/run/token.h"
+#include "console/run/token_limits.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 // functions. No program runs unless a test says so.
 #include <string>
 
-#include "console/api_bindings.h"
-#include "console/console_print.h"
-#include "console/font.h"
-#include "console/gfx_state.h"
-#include "console/print.h"
-#include "console/run_state.h"
-#include "engine/pod.h"
+#include "console/bindings/api_bindings.h"
+#include "console/draw/gfx_state.h"
+#include "console/print/console_print.h"
+#include "console/print/font.h"
+#include "console/print/print.h"
+#include "console/run/run_state.h"
+#include "engine/data/pod.h"
 #include "script/cpu.h"
 #include "tests/console/gfx_fixture.h"
 #include "tests/support/fake_shell.h"

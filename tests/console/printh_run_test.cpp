@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "console/console_print.h"
-#include "console/host_output.h"
+#include "console/print/console_print.h"
+#include "console/print/host_output.h"
 #include "tests/console/output_folder.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/temp_dir.h"

@@ -4,10 +4,10 @@
 #include <sstream>
 #include <string>
 
-#include "console/host_output.h"
-#include "console/stat.h"
-#include "engine/host.h"
+#include "console/bindings/stat.h"
+#include "console/print/host_output.h"
 #include "engine/mem.h"
+#include "engine/platform/host.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/console/output_folder.h"
 #include "tests/support/fake_shell.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "console/prng.h"
-#include "console/run_state.h"
+#include "console/machine/prng.h"
+#include "console/run/run_state.h"
 
 namespace {
 

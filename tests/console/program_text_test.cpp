@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "console/code_tabs.h"
-#include "console/console_print.h"
-#include "console/program_text.h"
-#include "console/run_state.h"
+#include "console/print/console_print.h"
+#include "console/run/code_tabs.h"
+#include "console/run/program_text.h"
+#include "console/run/run_state.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/code_tabs_fixture.h"
 

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "console/draw_display.h"
-#include "console/extpal_glitch.h"
-#include "console/prng.h"
-#include "console/registers.h"
+#include "console/draw/draw_display.h"
+#include "console/draw/extpal_glitch.h"
+#include "console/machine/prng.h"
+#include "console/machine/registers.h"
 #include "tests/console/mem_fixture.h"
 
 namespace {

@@ -2,11 +2,11 @@
 // loop, _init, the memory limit, spend_cpu and refunds.
 #include <string>
 
-#include "console/console_print.h"
-#include "console/pstate.h"
-#include "console/run.h"
-#include "console/run_state.h"
-#include "console/spend_cpu.h"
+#include "console/machine/pstate.h"
+#include "console/print/console_print.h"
+#include "console/run/run.h"
+#include "console/run/run_state.h"
+#include "console/run/spend_cpu.h"
 #include "script/cpu.h"
 #include "tests/support/cart_harness.h"
 

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "console/serial.h"
-#include "console/serial_audio.h"
+#include "console/machine/serial.h"
+#include "console/machine/serial_audio.h"
 #include "engine/config.h"
 #include "engine/tarq.h"
 

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "console/mem.h"
-#include "console/pstate.h"
-#include "console/serial.h"
+#include "console/machine/mem.h"
+#include "console/machine/pstate.h"
+#include "console/machine/serial.h"
 #include "engine/config.h"
-#include "engine/gfx.h"
+#include "engine/data/gfx.h"
 #include "engine/tarq.h"
 #include "script/cpu.h"
 #include "tests/console/mem_fixture.h"

@@ -6,9 +6,10 @@
 #include <set>
 #include <utility>
 
-#include "console/map.h"
-#include "console/sprite.h"
-#include "console/sprite_blit.h"
+#include "console/draw/map.h"
+#include "console/draw/sprite.h"
+#include "console/draw/sprite_blit.h"
+#include "console/extra/sprite_convert.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

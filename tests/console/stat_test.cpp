@@ -3,14 +3,14 @@
 #include <cstring>
 #include <string>
 
-#include "console/button.h"
-#include "console/host_output.h"
-#include "console/run.h"
-#include "console/run_chain.h"
-#include "console/serial.h"
-#include "console/stat.h"
-#include "engine/host.h"
-#include "engine/joystick.h"
+#include "console/bindings/stat.h"
+#include "console/machine/button.h"
+#include "console/machine/serial.h"
+#include "console/print/host_output.h"
+#include "console/run/run.h"
+#include "console/run/run_chain.h"
+#include "engine/platform/host.h"
+#include "engine/platform/joystick.h"
 #include "script/cpu.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/support/fake_shell.h"

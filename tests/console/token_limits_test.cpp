@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "console/token.h"
-#include "console/token_limits.h"
+#include "console/run/token.h"
+#include "console/run/token_limits.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "console/token.h"
-#include "console/api.h"
+#include "console/bindings/api.h"
+#include "console/run/token.h"
 
 namespace {
 

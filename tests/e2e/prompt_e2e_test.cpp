@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/gfx.h"
-#include "engine/png.h"
+#include "engine/data/gfx.h"
+#include "engine/formats/png.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 

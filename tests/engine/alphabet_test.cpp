@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/alphabet.h"
+#include "engine/extra/alphabet.h"
 
 TEST(EngineAlphabet, BothDirections) {
   EXPECT_EQ(tarq_int6_to_ascii(0), '.');

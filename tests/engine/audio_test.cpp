@@ -5,8 +5,8 @@
 #include <atomic>
 #include <string>
 
-#include "engine/audio_plat.h"
 #include "engine/config.h"
+#include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/config_file.h"
-#include "engine/file.h"
-#include "engine/host.h"
+#include "engine/formats/config_file.h"
+#include "engine/io/file.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "engine/ctext.h"
-#include "engine/file.h"
-#include "engine/gui.h"
+#include "engine/data/ctext.h"
+#include "engine/io/file.h"
+#include "engine/platform/gui.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "engine/present.h"
+#include "engine/platform/present.h"
 #include "tests/engine/gfx_test_util.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/gfx.h"
+#include "engine/data/gfx.h"
 
 struct bitmap_deleter {
   void operator()(tarq_bitmap* b) const { tarq_destroy_bitmap(b); }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/glyph_utf8.h"
+#include "engine/formats/glyph_utf8.h"
 #include "engine/mem.h"
 
 namespace {

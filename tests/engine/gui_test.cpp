@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "engine/audio_plat.h"
-#include "engine/gui.h"
+#include "engine/platform/audio_plat.h"
+#include "engine/platform/gui.h"
 #include "engine/tarq.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/host.h"
 #include "engine/mem.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 

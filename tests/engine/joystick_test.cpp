@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/config.h"
-#include "engine/joystick.h"
+#include "engine/platform/joystick.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/events.h"
+#include "engine/platform/events.h"
+#include "engine/platform/window.h"
 #include "engine/tarq.h"
-#include "engine/window.h"
 
 namespace {
 

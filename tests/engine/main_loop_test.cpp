@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/host.h"
+#include "engine/platform/host.h"
+#include "engine/platform/window.h"
 #include "engine/tarq.h"
-#include "engine/window.h"
 #include "tests/engine/engine_run.h"
 #include "tests/engine/recording_app.h"
 #include "tests/support/temp_dir.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/math.h"
+#include "engine/data/math.h"
 
 TEST(EngineMath, FixedMultiplyWrapsAndDivideSaturates) {
   EXPECT_EQ(tarq_fmul(0x10000, 0x10000), 0x10000);

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/anim.h"
-#include "engine/model.h"
+#include "engine/data/anim.h"
+#include "engine/data/model.h"
 #include "engine/tarq.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/path.h"
+#include "engine/io/path.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/file.h"
-#include "engine/gfx.h"
-#include "engine/png.h"
-#include "engine/present.h"
+#include "engine/data/gfx.h"
+#include "engine/formats/png.h"
+#include "engine/io/file.h"
+#include "engine/platform/present.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "engine/anim.h"
 #include "engine/config.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "engine/data/anim.h"
+#include "engine/data/gfx.h"
+#include "engine/data/model.h"
+#include "engine/data/pod.h"
+#include "engine/data/voxmap.h"
+#include "engine/extra/pod_set.h"
+#include "engine/formats/pod_file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/model.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
 #include "engine/tarq.h"
-#include "engine/voxmap.h"
 #include "sound/pod_items.h"
 #include "tests/support/temp_dir.h"
 

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/pod.h"
 #include "engine/tarq.h"
 
 namespace {

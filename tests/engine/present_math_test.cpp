@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/present.h"
+#include "engine/platform/present.h"
 
 namespace {
 

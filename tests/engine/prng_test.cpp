@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/prng.h"
+#include "engine/data/prng.h"
 
 TEST(EnginePrng, SeedsAndKnownSequence) {
   tarq_srand(0);

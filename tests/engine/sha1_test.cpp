@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/sha1.h"
+#include "engine/formats/sha1.h"
 
 // Digests made by sha1sum of the bytes (i * 7 + 3) & 0xFF, i = 0..n-1.
 TEST(EngineSha1, MatchesReferenceDigestsAtBlockEdges) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/file.h"
-#include "engine/stable.h"
+#include "engine/formats/stable.h"
+#include "engine/io/file.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "engine/data/pod.h"
+#include "engine/data/text.h"
 #include "engine/mem.h"
-#include "engine/pod.h"
-#include "engine/text.h"
 #include "tests/engine/gfx_test_util.h"
 
 namespace {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/bmp.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
-#include "engine/present.h"
+#include "engine/data/gfx.h"
+#include "engine/extra/bmp.h"
+#include "engine/extra/tga.h"
+#include "engine/io/file.h"
+#include "engine/platform/present.h"
 #include "engine/tarq.h"
-#include "engine/tga.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/file.h"
+#include "engine/data/undo.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/undo.h"
 
 namespace {
 

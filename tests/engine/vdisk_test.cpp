@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 
 namespace {
 

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/events.h"
+#include "engine/data/text.h"
+#include "engine/extra/text_entry.h"
+#include "engine/platform/events.h"
+#include "engine/platform/video.h"
 #include "engine/tarq.h"
-#include "engine/text.h"
-#include "engine/video.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstdint>
 
-#include "engine/gfx.h"
+#include "engine/data/gfx.h"
+#include "engine/data/voxmap.h"
 #include "engine/tarq.h"
-#include "engine/voxmap.h"
 
 TEST(EngineVoxmap, CreationSlicesAndVoxels) {
   int32_t before = tarq_items_created;

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/events.h"
+#include "engine/data/text.h"
+#include "engine/platform/events.h"
+#include "engine/platform/video.h"
 #include "engine/tarq.h"
-#include "engine/text.h"
-#include "engine/video.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/xvfb.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/cart.h"
+#include "console/machine/cart.h"
 #include "player/export/export_args.h"
 #include "player/export/export_bin.h"
 #include "tests/support/process.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "console/cart.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
 #include "player/export/export_icon.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/bmp.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "engine/data/gfx.h"
+#include "engine/extra/bmp.h"
+#include "engine/io/file.h"
 #include "engine/tarq.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

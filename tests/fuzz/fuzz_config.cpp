@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "engine/config.h"
-#include "engine/file.h"
+#include "engine/io/file.h"
 
 namespace {
 int lines = 0;

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "console/token.h"
-#include "console/token_limits.h"
+#include "console/run/token.h"
+#include "console/run/token_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);  // ends at its first NUL

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/glyph_utf8.h"
+#include "engine/formats/glyph_utf8.h"
 #include "engine/mem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

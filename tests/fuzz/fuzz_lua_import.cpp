@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/cart.h"
-#include "engine/file.h"
-#include "player/disk.h"
+#include "console/machine/cart.h"
+#include "engine/io/file.h"
+#include "player/cart/disk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 200000) return 0;

@@ -10,11 +10,11 @@
 #include <cstring>
 #include <vector>
 
-#include "console/cart.h"
+#include "console/machine/cart.h"
 #include "engine/config.h"
-#include "engine/file.h"
-#include "player/cart_png.h"
-#include "player/disk_state.h"
+#include "engine/io/file.h"
+#include "player/cart/cart_png.h"
+#include "player/cart/disk_state.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/file.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
+#include "engine/data/pod.h"
+#include "engine/formats/pod_file.h"
+#include "engine/io/file.h"
 #include "engine/tarq.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "console/include.h"
-#include "console/pre.h"
-#include "console/token.h"
+#include "console/run/include.h"
+#include "console/run/pre.h"
+#include "console/run/token.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "player/compress.h"
+#include "player/cart/compress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3 || size > 0x3d00 + 3) return 0;

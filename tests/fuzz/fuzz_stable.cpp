@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/file.h"
-#include "engine/stable.h"
+#include "engine/formats/stable.h"
+#include "engine/io/file.h"
 #include "engine/tarq.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/cart.h"
+#include "console/machine/cart.h"
 #include "engine/config.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
-#include "player/cart_text.h"
+#include "engine/data/gfx.h"
+#include "engine/io/file.h"
+#include "player/cart/cart_text.h"
 
 namespace {
 

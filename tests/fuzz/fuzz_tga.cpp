@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "engine/data/gfx.h"
+#include "engine/extra/tga.h"
+#include "engine/io/file.h"
 #include "engine/tarq.h"
-#include "engine/tga.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;

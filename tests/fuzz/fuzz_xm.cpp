@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
+#include "sound/extra/xm_write.h"
 #include "sound/pod_items.h"
 #include "sound/xm.h"
 

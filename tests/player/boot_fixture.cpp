@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "console/run_state.h"
-#include "engine/gfx.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_state.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/formats/pod_file.h"
 #include "player/boot.h"
-#include "player/disk.h"
+#include "player/cart/disk.h"
 #include "player/shell_state.h"
 #include "tests/player/built_datapod.h"
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <random>
 
-#include "console/cart.h"
-#include "console/mem.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "console/machine/mem.h"
+#include "engine/data/gfx.h"
 
 namespace tovo_test {
 

@@ -5,15 +5,15 @@
 
 #include <string>
 
-#include "console/cart.h"
-#include "engine/file.h"
-#include "engine/host.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
+#include "console/machine/cart.h"
+#include "engine/data/pod.h"
+#include "engine/formats/pod_file.h"
+#include "engine/io/file.h"
+#include "engine/platform/host.h"
 #include "player/browser/splore.h"
-#include "player/cart_png.h"
-#include "player/cart_text.h"
-#include "player/cart_installers.h"
+#include "player/cart/cart_installers.h"
+#include "player/cart/cart_png.h"
+#include "player/cart/cart_text.h"
 #include "player/shell_state.h"
 #include "tests/player/built_datapod.h"
 #include "tests/support/temp_dir.h"

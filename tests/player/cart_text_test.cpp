@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
-#include "console/cart.h"
+#include "console/machine/cart.h"
 #include "engine/config.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
-#include "engine/host.h"
-#include "player/cart_text.h"
-#include "player/disk_state.h"
+#include "engine/data/gfx.h"
+#include "engine/io/file.h"
+#include "engine/platform/host.h"
+#include "player/cart/cart_text.h"
+#include "player/cart/disk_state.h"
 #include "tests/player/cart_fixture.h"
 #include "tests/support/temp_dir.h"
 

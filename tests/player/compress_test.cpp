@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "player/compress.h"
+#include "player/cart/compress.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "console/run_state.h"
+#include "console/run/run_state.h"
 #include "player/message.h"
 
 struct console_capture {

@@ -2,7 +2,7 @@
 // program is at start-up; and that join leaves no entry of the port unset.
 #include <gtest/gtest.h>
 
-#include "console/shell_port.h"
+#include "console/run/shell_port.h"
 #include "player/console_port.h"
 
 namespace {

@@ -5,15 +5,15 @@
 #include <cstring>
 #include <string>
 
-#include "console/cart.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
+#include "engine/formats/pod_file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/pod.h"
-#include "engine/pod_file.h"
-#include "player/cart_image.h"
-#include "player/cart_text.h"
-#include "player/datapod_write.h"
+#include "player/cart/cart_image.h"
+#include "player/cart/cart_text.h"
+#include "player/cart/datapod_write.h"
 #include "tests/player/built_datapod.h"
 
 namespace {

@@ -4,14 +4,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
-#include "engine/host.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
 #include "engine/mem.h"
-#include "player/cart_text.h"
-#include "player/disk.h"
-#include "player/disk_state.h"
+#include "engine/platform/host.h"
+#include "player/cart/cart_text.h"
+#include "player/cart/disk.h"
+#include "player/cart/disk_state.h"
 #include "player/shell_state.h"
 #include "tests/player/player_reset.h"
 

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "console/pstate.h"
-#include "console/run_state.h"
-#include "engine/gfx.h"
-#include "engine/window.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_state.h"
+#include "engine/data/gfx.h"
+#include "engine/platform/window.h"
 #include "player/frame.h"
 #include "player/shell_state.h"
 #include "tests/player/player_reset.h"

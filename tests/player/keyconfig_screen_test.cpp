@@ -6,10 +6,10 @@
 
 #include <cstring>
 
-#include "console/button.h"
-#include "console/pstate.h"
-#include "engine/events.h"
-#include "engine/gfx.h"
+#include "console/machine/button.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
+#include "engine/platform/events.h"
 #include "player/keyconfig_screen.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "console/button.h"
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "console/run_chain.h"
-#include "console/run_state.h"
+#include "console/machine/button.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_chain.h"
+#include "console/run/run_state.h"
 #include "engine/config.h"
-#include "engine/events.h"
+#include "engine/platform/events.h"
 #include "engine/tarq.h"
 #include "player/frame.h"
 #include "player/frame_step.h"

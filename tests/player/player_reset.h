@@ -4,23 +4,23 @@
 // sets only what it needs, so that no test depends on the ones run before it.
 #include <cstring>
 
-#include "console/button.h"
-#include "console/extpal_glitch.h"
-#include "console/pstate.h"
-#include "console/run_chain.h"
-#include "console/run_state.h"
-#include "console/stat.h"
-#include "engine/events.h"
+#include "console/bindings/stat.h"
+#include "console/draw/extpal_glitch.h"
+#include "console/machine/button.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_chain.h"
+#include "console/run/run_state.h"
+#include "engine/platform/events.h"
 #include "engine/tarq.h"
-#include "script/api.h"
-#include "player/disk.h"
-#include "player/disk_state.h"
-#include "player/drop.h"
+#include "player/cart/disk.h"
+#include "player/cart/disk_state.h"
+#include "player/cart/drop.h"
 #include "player/hotkey.h"
 #include "player/keyqueue.h"
 #include "player/message.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
+#include "script/api.h"
 
 namespace tovo_test {
 

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "console/extpal_glitch.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
-#include "player/screen_convert.h"
+#include "console/draw/extpal_glitch.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
+#include "player/capture/screen_convert.h"
 #include "player/shell_state.h"
 
 namespace {

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <string>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "console/run_state.h"
-#include "engine/gfx.h"
-#include "engine/pod.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_state.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
 #include "player/boot.h"
-#include "player/disk.h"
+#include "player/cart/disk.h"
 #include "player/frame.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "console/run_state.h"
+#include "console/run/run_state.h"
 #include "engine/config.h"
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"

@@ -2,9 +2,9 @@
 // volume following the remembered one, and the code tabs' tab stops.
 #include <gtest/gtest.h>
 
-#include "console/shell_port.h"
+#include "console/run/shell_port.h"
 #include "engine/config.h"
-#include "engine/ctext.h"
+#include "engine/data/ctext.h"
 #include "player/shell_settings.h"
 #include "player/shell_state.h"
 

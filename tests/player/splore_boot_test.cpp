@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "console/pstate.h"
-#include "console/run_state.h"
-#include "engine/host.h"
-#include "engine/path.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_state.h"
+#include "engine/io/path.h"
+#include "engine/platform/host.h"
 #include "player/boot.h"
 #include "player/browser/splore.h"
 #include "player/shell_state.h"

@@ -12,16 +12,16 @@
 #include <functional>
 #include <string>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "console/run_chain.h"
-#include "console/run_state.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/run/run_chain.h"
+#include "console/run/run_state.h"
 #include "engine/config.h"
-#include "engine/events.h"
-#include "engine/host.h"
+#include "engine/platform/events.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "player/browser/splore_download.h"
-#include "player/cart_png.h"
+#include "player/cart/cart_png.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/message.h"

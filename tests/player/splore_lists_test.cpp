@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/gfx.h"
-#include "engine/host.h"
+#include "engine/data/gfx.h"
+#include "engine/formats/png.h"
 #include "engine/mem.h"
-#include "engine/png.h"
-#include "engine/present.h"
+#include "engine/platform/host.h"
+#include "engine/platform/present.h"
 #include "player/browser/splore.h"
-#include "player/cart_installers.h"
+#include "player/cart/cart_installers.h"
 #include "player/shell_state.h"
 #include "tests/player/disk_fixture.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "console/run_state.h"
+#include "console/run/run_state.h"
 #include "engine/config.h"
-#include "engine/gfx.h"
-#include "engine/host.h"
-#include "engine/png.h"
+#include "engine/data/gfx.h"
+#include "engine/formats/png.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"

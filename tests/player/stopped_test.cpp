@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "console/button.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
+#include "console/machine/button.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
 #include "engine/tarq.h"
 #include "player/shell_state.h"
 #include "player/stopped.h"

@@ -8,9 +8,12 @@
 
 #include <string>
 
-#include "engine/audio_plat.h"
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
+#include "engine/platform/audio_plat.h"
+#include "sound/extra/pcm.h"
+#include "sound/extra/synth.h"
+#include "sound/extra/xm_write.h"
 #include "sound/pod_items.h"
 #include "sound/xm.h"
 #include "tests/sound/mixer_fixture.h"

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/audio_plat.h"
 #include "engine/config.h"
+#include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 #include "sound/history.h"
 #include "sound/machine.h"

@@ -1,7 +1,7 @@
 // Waveforms, steps and noise, rendered through the offline mixer.
 #include <cmath>
 
-#include "engine/prng.h"
+#include "engine/data/prng.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

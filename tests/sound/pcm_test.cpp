@@ -1,5 +1,7 @@
 // Sample sounds on mix channels 8-15: what the callback plays, where a new
 // sound goes, and letting go of a sound that is destroyed while it plays.
+#include "sound/extra/pcm.h"
+#include "sound/extra/synth.h"
 #include "sound/pod_items.h"
 #include "tests/sound/mixer_fixture.h"
 

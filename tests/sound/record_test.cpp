@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

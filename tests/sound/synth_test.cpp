@@ -4,11 +4,12 @@
 
 #include <cstring>
 
+#include "engine/data/prng.h"
 #include "engine/mem.h"
-#include "engine/prng.h"
 #include "engine/tarq.h"
+#include "sound/extra/synth.h"
+#include "sound/extra/synth_nodes.h"
 #include "sound/pod_items.h"
-#include "sound/synth_nodes.h"
 
 namespace {
 

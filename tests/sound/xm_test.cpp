@@ -8,8 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "engine/file.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
+#include "sound/extra/xm_write.h"
 #include "sound/pod_items.h"
 #include "sound/xm.h"
 #include "tests/sound/mixer_fixture.h"

@@ -10,10 +10,10 @@
 #include <cstring>
 #include <string>
 
-#include "console/pstate.h"
-#include "console/run.h"
-#include "console/run_chain.h"
-#include "console/run_state.h"
+#include "console/machine/pstate.h"
+#include "console/run/run.h"
+#include "console/run/run_chain.h"
+#include "console/run/run_state.h"
 #include "engine/tarq.h"
 #include "script/api.h"
 #include "script/cpu.h"

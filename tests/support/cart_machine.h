@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <string>
 
-#include "console/cart.h"
-#include "console/code_tabs.h"
-#include "console/draw_display.h"
-#include "console/pstate.h"
-#include "engine/gfx.h"
+#include "console/draw/draw_display.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "console/run/code_tabs.h"
+#include "engine/data/gfx.h"
 #include "script/api.h"
 #include "script/cpu.h"
 

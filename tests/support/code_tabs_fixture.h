@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "console/code_tabs.h"
-#include "console/run_state.h"
+#include "console/run/code_tabs.h"
+#include "console/run/run_state.h"
 
 namespace tovo_test {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/cart.h"
-#include "console/pstate.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
 
 tovo_fake_shell fake_shell;
 

@@ -5,7 +5,7 @@
 // code texts. Tests may then replace single entries of tovo_shell.
 #include <cstdint>
 
-#include "console/shell_port.h"
+#include "console/run/shell_port.h"
 
 constexpr int TOVO_FAKE_TEXT = 256;
 constexpr int TOVO_FAKE_MOUNTS = 8;

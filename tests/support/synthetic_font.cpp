@@ -1,8 +1,8 @@
 // The synthetic font pod of the print tests.
 #include "tests/support/synthetic_font.h"
 
-#include "engine/gfx.h"
-#include "engine/pod.h"
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
 
 uint8_t synthetic_glyph_row(int32_t code, int32_t row) {
   const uint8_t c = static_cast<uint8_t>(code);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/editor/ctext_edit.h"
-#include "engine/host.h"
 #include "engine/mem.h"
+#include "engine/platform/host.h"
 #include "tests/engine/editor/ctext_fixture.h"
 
 namespace {

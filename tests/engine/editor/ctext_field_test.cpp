@@ -2,13 +2,13 @@
 // messages in, text, cursor, selection and drawn pixels out.
 #include <gtest/gtest.h>
 
+#include "engine/data/gfx.h"
+#include "engine/data/pod.h"
 #include "engine/editor/ctext_edit.h"
 #include "engine/editor/ctext_field.h"
-#include "engine/gfx.h"
-#include "engine/gui.h"
-#include "engine/host.h"
 #include "engine/mem.h"
-#include "engine/pod.h"
+#include "engine/platform/gui.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "tests/engine/editor/ctext_fixture.h"
 #include "tests/support/synthetic_font.h"

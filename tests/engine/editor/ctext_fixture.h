@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/ctext.h"
-#include "engine/events.h"
-#include "engine/file.h"
-#include "engine/undo.h"
+#include "engine/data/ctext.h"
+#include "engine/data/undo.h"
+#include "engine/io/file.h"
+#include "engine/platform/events.h"
 
 inline tarq_ctext* make_ctext(const char* text, int32_t capacity = 1000) {
   tarq_ctext* c = tarq_create_ctext(nullptr, capacity);

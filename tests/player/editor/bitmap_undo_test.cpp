@@ -2,15 +2,15 @@
 
 #include <cstring>
 
-#include "console/cart.h"
-#include "console/pstate.h"
-#include "engine/file.h"
-#include "engine/gfx.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
+#include "engine/data/undo.h"
+#include "engine/io/file.h"
 #include "engine/mem.h"
-#include "engine/undo.h"
-#include "player/disk_state.h"
+#include "player/cart/disk_state.h"
+#include "player/cart/sheet_backup.h"
 #include "player/editor/bitmap_undo.h"
-#include "player/sheet_backup.h"
 
 namespace {
 

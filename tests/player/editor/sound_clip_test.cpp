@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "console/cart.h"
-#include "engine/gfx.h"
-#include "engine/host.h"
+#include "console/machine/cart.h"
+#include "engine/data/gfx.h"
 #include "engine/mem.h"
+#include "engine/platform/host.h"
 #include "player/editor/sound_clip.h"
 #include "player/message.h"
 

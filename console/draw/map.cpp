@@ -1,0 +1,102 @@
+// Map geometry, cells, the shared half and map drawing.
+#include "console/draw/map.h"
+
+#include <algorithm>
+
+#include "console/draw/gfx_state.h"
+#include "console/draw/sprite_blit.h"
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
+
+namespace {
+
+constexpr int32_t CART_MAP_BYTES = 8192;
+constexpr int32_t SHARED_START = 0x1000;
+constexpr int32_t SHARED_END = 0x2000;
+constexpr int32_t SHEET_END = 0x2000;
+
+bool draws_cell(int32_t v, int32_t layers) {
+  if (v == 0 && !(pstate.ram[0x5f36] & 8)) return false;
+  return layers == 0 || (pstate.cart->gff[v] & layers) != 0;
+}
+
+}  // namespace
+
+tovo_map_shape tovo_map_geometry() {
+  const int32_t base = pstate.ram[0x5f56];
+  const int32_t width = pstate.ram[0x5f57] ? pstate.ram[0x5f57] : 256;
+  if (base >= 0x80) return {pstate.ram + base * 256, width, (0x10000 - base * 256) / width};
+  if (!pstate.cart || !pstate.cart->map) return {nullptr, width, 0};
+  return {pstate.cart->map->pixels, width, CART_MAP_BYTES / width};
+}
+
+int32_t map_getpixel(int32_t x, int32_t y) {
+  const tovo_map_shape m = tovo_map_geometry();
+  if (x < 0 || x >= m.width || y < 0 || y >= m.height) return 0;
+  return m.cells[y * m.width + x];
+}
+
+void map_putpixel(int32_t x, int32_t y, int32_t value) {
+  const tovo_map_shape m = tovo_map_geometry();
+  if (x < 0 || x >= m.width || y < 0 || y >= m.height) return;
+  const int32_t index = y * m.width + x;
+  m.cells[index] = static_cast<uint8_t>(value);
+  if (pstate.ram[0x5f56] < 0x80 && index >= SHARED_START) tovo_write_shared_byte(pstate.cart, index, value);
+}
+
+void tovo_write_shared_byte(tovo_cart* cart, int32_t address, int32_t v) {
+  if (address < 0 || address >= SHEET_END) return;
+  pstate.ram[address] = static_cast<uint8_t>(v);
+  uint8_t* pair = cart->gfx->pixels + 2 * address;
+  pair[0] = static_cast<uint8_t>(v & 15);
+  pair[1] = static_cast<uint8_t>(v >> 4 & 15);
+  if (address >= SHARED_START) cart->map->pixels[address] = static_cast<uint8_t>(v);
+}
+
+void sync_shared_gfx_to_map(tovo_cart* cart) {
+  for (int32_t a = SHARED_START; a < SHARED_END; a++) {
+    const uint8_t* pair = cart->gfx->pixels + 2 * a;
+    cart->map->pixels[a] = static_cast<uint8_t>((pair[0] & 15) | (pair[1] & 15) << 4);
+  }
+}
+
+void sync_shared_map_to_gfx(tovo_cart* cart) {
+  for (int32_t a = SHARED_START; a < SHARED_END; a++) {
+    const uint8_t v = cart->map->pixels[a];
+    cart->gfx->pixels[2 * a] = v & 15;
+    cart->gfx->pixels[2 * a + 1] = v >> 4;
+  }
+}
+
+int32_t tovo_map_draw(int32_t cx, int32_t cy, int32_t sx, int32_t sy, int32_t cw, int32_t ch, int32_t layers) {
+  tarq_bitmap* target = pstate.draw_target;
+  if (cw <= 0 || ch <= 0 || !target || !pstate.cart || !pstate.cart->gfx_view) return 0;
+  sx = tovo_target_x(sx);
+  sy = tovo_target_y(sy);
+  if (sx < target->clip_x0 - 7) {
+    const int32_t k = (target->clip_x0 - sx) / 8;
+    cx += k;
+    sx += 8 * k;
+    cw -= k;
+  }
+  if (sy < target->clip_y0 - 7) {
+    const int32_t k = (target->clip_y0 - sy) / 8;
+    cy += k;
+    sy += 8 * k;
+    ch -= k;
+  }
+  const int32_t columns = std::min(cw, (target->clip_x1 - target->clip_x0 + 7) / 8 + 1);
+  const int32_t rows = std::min(ch, (target->clip_y1 - target->clip_y0 + 7) / 8 + 1);
+  int32_t area = 0;
+  for (int32_t j = 0; j < rows; j++) {
+    for (int32_t i = 0; i < columns; i++) {
+      const int32_t v = map_getpixel(cx + i, cy + j);
+      if (!draws_cell(v, layers)) continue;
+      const int32_t x = sx + 8 * i, y = sy + 8 * j;
+      tovo_draw_sprite_pal(pstate.cart->gfx_view, target, (v & 15) * 8, (v >> 4) * 8, x, y, 8, 8, pstate.draw_pal);
+      area += tovo_clipped_area(target, x, y, 8, 8);
+    }
+  }
+  return area;
+}

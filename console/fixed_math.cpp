@@ -1,6 +1,0 @@
-// Arctangent of 16.16 values (the root and the power are in arith/).
-#include "console/fixed_math.h"
-
-#include "engine/math.h"
-
-int32_t fatan2(int32_t x, int32_t y) { return ftan2(x, y); }

@@ -1,0 +1,202 @@
+// The button reader and updater.
+#include "console/machine/button.h"
+
+#include "console/run/run_state.h"
+#include "engine/data/prng.h"
+#include "engine/platform/events.h"
+#include "engine/platform/joystick.h"
+#include "engine/tarq.h"
+
+tovo_button_state button_state;
+tovo_button_config button_config;
+tovo_controller_reader tovo_read_controller = tarq_get_joystick;
+
+namespace {
+
+constexpr int32_t REPEAT_DELAY_REG = 0x5f5c;
+constexpr int32_t REPEAT_INTERVAL_REG = 0x5f5d;
+constexpr int32_t MOUSE_REG = 0x5f2d;
+constexpr int32_t MENU_DELAY = 16;
+constexpr int32_t MENU_INTERVAL = 4;
+constexpr int32_t KEY_ESCAPE = 41;
+constexpr int32_t KEY_M = 16;
+constexpr int MAX_DEFAULTS = 5;
+
+// Default scancodes of players 0 and 1, buttons 0-6 (0 ends a list).
+constexpr int32_t DEFAULT_KEYS[2][7][MAX_DEFAULTS] = {
+    {{80, 92}, {79, 94}, {82, 96}, {81, 93}, {29, 6, 17, 89, 73}, {27, 25, 90, 76}, {19, 40}},
+    {{22}, {9}, {8}, {7}, {225, 43, 26}, {4, 20}, {}},
+};
+
+bool key_down(int32_t code) { return tarq_get_key_state(code) != 0; }
+
+// The cart's frame rate used for scaling the repeat timing.
+int32_t scaling_rate() {
+  int32_t f = run_state.target_fps;
+  if (f <= 0 || tarq_state.paused) return 30;
+  return f;
+}
+
+// The key-table entry of a button of player 0 or 1, 0 when none applies.
+int32_t table_entry(int32_t b, int32_t p) {
+  if (b == 6) return p == 0 ? button_config.keys[13] : 0;
+  if (b > 5) return 0;
+  return button_config.keys[1 + p * 6 + b];
+}
+
+bool keyboard_holds(int32_t b, int32_t p) {
+  if (p > 1 || b > 6) return false;
+  int32_t bound = table_entry(b, p);
+  if (bound != 0) return key_down(bound);
+  for (int32_t code : DEFAULT_KEYS[p][b])
+    if (code != 0 && key_down(code)) return true;
+  if (p == 0 && b == 5 && key_down(KEY_M) && !key_down(TARQ_KEY_CTRL)) return true;
+  if (p == 0 && b == 6 && button_config.cart_running && !button_config.menu_open && key_down(KEY_ESCAPE))
+    return true;
+  return false;
+}
+
+bool mouse_holds(int32_t b, int32_t p) {
+  if (p != 0 || (pstate.ram[MOUSE_REG] & 3) != 3) return false;
+  int32_t x = 0, y = 0, mb = 0;
+  tarq_get_mouse(&x, &y, &mb);
+  switch (b) {
+    case 4: return (mb & 2) != 0;  // right
+    case 5: return (mb & 1) != 0;  // left
+    case 6: return (mb & 4) != 0;  // middle
+    default: return false;
+  }
+}
+
+int32_t new_press_count() { return button_config.menu_open ? MENU_DELAY : tovo_button_repeat_delay() + 1; }
+
+}  // namespace
+
+int32_t tovo_button_repeat_delay() {
+  if (button_config.menu_open) return MENU_DELAY - 1;
+  int32_t d = pstate.ram[REPEAT_DELAY_REG];
+  if (d == 0) d = 15;
+  return d * scaling_rate() / 30;
+}
+
+int32_t tovo_button_repeat_interval() {
+  if (button_config.menu_open) return MENU_INTERVAL;
+  int32_t r = pstate.ram[REPEAT_INTERVAL_REG];
+  if (r == 0) r = 4;
+  return r * scaling_rate() / 30;
+}
+
+int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask) {
+  if (b < 4) {
+    int64_t dist = static_cast<int64_t>(x / 2) * x + static_cast<int64_t>(y / 2) * y;
+    if (dist < 0x8000001) {
+      static const int32_t pad[4] = {0x2000, 0x4000, 0x800, 0x1000};
+      return (mask & pad[b]) ? 255 : 0;
+    }
+    int32_t v = b == 0 ? -x / 128 : b == 1 ? x / 128 : b == 2 ? -y / 128 : y / 128;
+    return v < 0 ? 0 : v > 255 ? 255 : v;
+  }
+  if (b == 4) return (mask & 9) ? 255 : 0;
+  if (b == 5) return (mask & 6) ? 255 : 0;
+  if (b == 6) return (mask & 0x40) ? 255 : 0;
+  return 0;
+}
+
+int32_t player_button(int32_t b, int32_t p) {
+  if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
+  int32_t n = p - button_config.first_controller;
+  if (n < 0 || n >= TARQ_MAX_JOYSTICKS) return 0;
+  int32_t x = 0, y = 0, mask = 0;
+  tovo_read_controller(n, &x, &y, &mask);
+  return tovo_controller_value(b, x, y, mask);
+}
+
+int32_t player_key(int32_t b, int32_t p) {
+  if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
+  if (keyboard_holds(b, p)) return 1;
+  int32_t forced = button_state.forced[p];
+  if (forced != -1 && (forced >> b & 1)) return 1;
+  return mouse_holds(b, p) ? 1 : 0;
+}
+
+bool is_key_bound(int32_t code) {
+  for (int i = 1; i <= 6; i++)
+    if (button_config.keys[i] == code) return true;
+  return false;
+}
+
+void latch_key_taps() {
+  for (int p = 0; p < 2; p++)
+    for (int b = 0; b < TOVO_BUTTONS; b++)
+      if (keyboard_holds(b, p)) button_state.tapped[p] |= 1 << b;
+}
+
+void read_buttons() {
+  int32_t tapped[TOVO_PLAYERS];
+  for (int p = 0; p < TOVO_PLAYERS; p++) {
+    tapped[p] = button_state.tapped[p];
+    button_state.tapped[p] = 0;
+  }
+  for (auto& row : pstate.held)
+    for (int32_t& h : row) h = 0;
+  if (button_config.random_input > 0) {
+    for (auto& row : pstate.held)
+      for (int b = 0; b < 6; b++) row[b] = tarq_random(2);
+    return;
+  }
+  for (int p = 0; p < TOVO_PLAYERS; p++) {
+    for (int b = 0; b < TOVO_BUTTONS; b++) {
+      bool held = player_key(b, p) || (tapped[p] >> b & 1) || player_button(b, p) > 128;
+      if (!held) {
+        button_state.blocked[p][b] = 0;
+      } else if (!button_state.blocked[p][b]) {
+        pstate.held[p][b] = 1;
+        if (!button_state.previous[p][b]) button_state.counter[p][b] = new_press_count();
+      }
+    }
+  }
+  button_state.wheel_x = tarq_state.wheel_x;
+  button_state.wheel_y = tarq_state.wheel_y;
+  button_state.rel_x = tarq_state.rel_x;
+  button_state.rel_y = tarq_state.rel_y;
+  tarq_state.wheel_x = tarq_state.wheel_y = 0;
+  tarq_state.rel_x = tarq_state.rel_y = 0;
+}
+
+void update_buttons() {
+  bool read_first = button_config.cart_running && !button_config.menu_open;
+  if (read_first) read_buttons();
+  for (int p = 0; p < TOVO_PLAYERS; p++) {
+    for (int b = 0; b < TOVO_BUTTONS; b++) {
+      int32_t held = pstate.held[p][b];
+      button_state.pressed[p][b] = held && !button_state.blocked[p][b] &&
+                                   (!button_state.previous[p][b] || button_state.counter[p][b] == 1);
+      button_state.previous[p][b] = held;
+    }
+  }
+  if (pstate.ram[REPEAT_DELAY_REG] != 255) {
+    int32_t interval = tovo_button_repeat_interval();
+    for (auto& row : button_state.counter)
+      for (int32_t& c : row)
+        if (c > 0 && --c == 0) c = interval;
+  }
+  if (!read_first) read_buttons();
+}
+
+void block_buttons() {
+  int first = button_config.menu_callback ? 2 : 0;
+  int32_t count = new_press_count();
+  for (int p = 0; p < TOVO_PLAYERS; p++) {
+    for (int b = first; b < TOVO_BUTTONS; b++) {
+      button_state.blocked[p][b] = 1;
+      pstate.held[p][b] = 0;
+      button_state.counter[p][b] = count;
+    }
+  }
+}
+
+int32_t button_pressed(int32_t b, int32_t p) {
+  if (b < 0 || b > 7 || p < 0 || p > 7) return 0;
+  if (!button_state.previous[p][b]) return pstate.held[p][b];
+  return button_state.counter[p][b] == 1 ? pstate.held[p][b] : 0;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Buttons: 8 players with 8 buttons each (0 left, 1 right, 2 up, 3 down,
+// 4 O, 5 X, 6 pause, 7 unmapped). The reader turns the host keyboard, mouse
+// and game controllers into held states (pstate.held); the updater turns
+// held states into pressed flags with auto-repeat.
+#include <cstdint>
+
+#include "console/machine/pstate.h"
+
+constexpr int TOVO_KEY_TABLE_SIZE = 13;
+
+struct tovo_button_state {
+  int32_t previous[TOVO_PLAYERS][TOVO_BUTTONS];  // held when the updater last ran
+  int32_t blocked[TOVO_PLAYERS][TOVO_BUTTONS];   // 1 until the button is seen released
+  int32_t pressed[TOVO_PLAYERS][TOVO_BUTTONS];   // the btnp flag of this frame
+  int32_t counter[TOVO_PLAYERS][TOVO_BUTTONS];   // repeat counter, in frames
+  int32_t forced[TOVO_PLAYERS];                  // buttons forced held (bit b); -1 none
+  int32_t tapped[TOVO_PLAYERS];                  // keys seen down since the last read (bit b)
+  // Mouse sums latched from the engine by the last read (machine queries).
+  int32_t wheel_x, wheel_y;
+  int32_t rel_x, rel_y;
+};
+
+// What the shell tells the buttons about itself.
+struct tovo_button_config {
+  // SDL scancodes, 0 the default key: entries 1-6 player 0 buttons 0-5,
+  // 7-12 player 1 buttons 0-5, 13 the pause button (entry 0 unused).
+  int32_t keys[TOVO_KEY_TABLE_SIZE + 1];
+  int32_t first_controller;  // player p reads controller p - first_controller
+  int32_t random_input;      // above 0: buttons 0-5 held at random
+  int32_t menu_open;         // the pause menu is open
+  int32_t menu_callback;     // a menu item took a press (cleared every run slice)
+  int32_t cart_running;      // machine mode 1 with a program running
+};
+
+extern tovo_button_state button_state;
+extern tovo_button_config button_config;
+
+// Reads a controller: signed axes and the SDL game-controller button mask.
+// The engine's reader unless a test sets another.
+typedef void (*tovo_controller_reader)(int32_t n, int32_t* x, int32_t* y, int32_t* mask);
+extern tovo_controller_reader tovo_read_controller;
+
+// Notes the buttons whose keys are down in this host frame, so that a key
+// tapped between two reads still counts as held by the next read. Called
+// once per host frame, whether or not the frame reads the buttons.
+void latch_key_taps();
+// Fills pstate.held for this frame.
+void read_buttons();
+// Computes the pressed flags and steps the repeat counters; reads the
+// buttons first while a cart runs with the menu closed, else last.
+void update_buttons();
+// Every held button counts as released until it is let go.
+void block_buttons();
+// The press of a button for the menu and the shell (0 for b or p above 7).
+int32_t button_pressed(int32_t b, int32_t p);
+// The keyboard (with mouse buttons and forced mask) state of a button.
+int32_t player_key(int32_t b, int32_t p);
+// The controller state of a button, 0-255.
+int32_t player_button(int32_t b, int32_t p);
+// The controller rule alone: button b from stick (x, y) and button mask.
+int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask);
+// True when the scancode is one of player 0's entries 1-6.
+bool is_key_bound(int32_t code);
+// Repeat delay and interval in frames at the cart's frame rate.
+int32_t tovo_button_repeat_delay();
+int32_t tovo_button_repeat_interval();

@@ -1,0 +1,13 @@
+#include "console/run/assert_message.h"
+
+#include <cstring>
+
+char tovo_assert_message_store[TOVO_ASSERT_MESSAGE_SIZE] = {};
+
+void tovo_assert_message(const char* text) {
+  std::memset(tovo_assert_message_store, 0, sizeof tovo_assert_message_store);
+  if (text == nullptr) return;
+  size_t n = std::strlen(text);
+  if (n > TOVO_ASSERT_MESSAGE_SIZE - 1) n = TOVO_ASSERT_MESSAGE_SIZE - 1;
+  std::memcpy(tovo_assert_message_store, text, n);
+}

@@ -1,0 +1,181 @@
+// One console tick of the running program: collector and memory limit
+// between sections, the resume under the cycle budget, and what stops it.
+#include <cstdint>
+#include <cstdio>
+
+#include "console/bindings/api.h"
+#include "console/draw/draw_display.h"
+#include "console/machine/alloc.h"
+#include "console/machine/button.h"
+#include "console/machine/mem.h"
+#include "console/machine/pstate.h"
+#include "console/machine/registers.h"
+#include "console/machine/serial.h"
+#include "console/print/console_print.h"
+#include "console/print/print.h"
+#include "console/run/assert_message.h"
+#include "console/run/errors.h"
+#include "console/run/run.h"
+#include "console/run/run_state.h"
+#include "console/run/shell_port.h"
+#include "engine/log.h"
+#include "engine/platform/events.h"
+#include "engine/tarq.h"
+#include "script/api.h"
+#include "script/cpu.h"
+#include "script/gc.h"
+
+namespace {
+
+constexpr int32_t GC_STEP = 200;
+constexpr int32_t GC_STRIKES_STEPPED = 64;
+constexpr int32_t CDATA_AUTOSAVE_MS = 1000;
+constexpr int32_t CURSOR_Y_MAX = 122;
+constexpr int32_t GPIO_BYTES = 128;
+
+int32_t saved_camera_x = 0;
+int32_t saved_camera_y = 0;
+
+int32_t script_total() { return pstate.script_memory + pstate.code_overhead; }
+
+void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
+
+// Collects when the memory limit is passed; false when memory stays above it
+// and the state was replaced by a fresh one.
+bool hold_memory_limit() {
+  if (script_total() <= TOVO_MEMORY_LIMIT || !lua_gc(L0, LUA_GCISRUNNING, 0)) return true;
+  if (run_state.gc_strike_ticks != run_state.frame_ticks || run_state.gc_strikes == 0) {
+    run_state.gc_strikes++;
+    run_state.gc_strike_ticks = run_state.frame_ticks;
+  }
+  lua_gc(L0, LUA_GCCOLLECT, 0);
+  if (script_total() <= TOVO_MEMORY_LIMIT) return true;
+  int32_t before = script_total();
+  if (lua_gc(L0, LUA_GCISRUNNING, 0))
+    luaC_fullgc(L0, 1);
+  else
+    tarq_debug("gc not running; could not perform emergency collection\n");
+  char line[96];
+  std::snprintf(line, sizeof line, "gc hard collect: %d -> %d (overhead:%d)\n", before, script_total(),
+                pstate.code_overhead);
+  tarq_debug(line);
+  if (script_total() <= TOVO_MEMORY_LIMIT) return true;
+  reset_lua_machine();
+  suspend_program();
+  tovo_print_col("out of memory", 6);
+  return false;
+}
+
+void run_slice_section() {
+  if (!L0) return;
+  lua_gc(L0, LUA_GCRESTART, 0);
+  if (lua_gc(L0, LUA_GCISRUNNING, 0)) {
+    if (run_state.gc_strikes <= GC_STRIKES_STEPPED)
+      lua_gc(L0, LUA_GCSTEP, GC_STEP);
+    else
+      lua_gc(L0, LUA_GCCOLLECT, 0);
+  }
+  if (!hold_memory_limit()) return;
+  lua_gc(L0, LUA_GCSTOP, 0);
+
+  if (run_state.running == 1 && run_state.editor_view == 0) {
+    lua_cpu_prepare_for_resume(0);
+    int status = lua_resume(L0, nullptr, 0);
+    if (status == LUA_OK) {
+      suspend_program();
+      if (L0 == L0_cart) run_state.resumable = 0;
+    } else if (status != LUA_YIELD && pstate.reset_counter <= 0) {
+      suspend_program();
+      if (L0 == L0_cart) run_state.end_error = TOVO_END_RUNTIME_ERROR;
+      tovo_report_runtime_error(L0, pitem[0] ? pitem[0]->code : "");
+    }
+  }
+
+  int32_t now = tovo_clock();
+  if (pstate.cart_data_dirty && static_cast<int64_t>(now) - run_state.cdata_saved_at > CDATA_AUTOSAVE_MS) {
+    tovo_shell.save_cdata();
+    run_state.cdata_saved_at = now;
+  }
+}
+
+}  // namespace
+
+void run_slice() {
+  int32_t fps = run_state.current_fps > 0 ? run_state.current_fps : 30;
+  lua_set_cpu_cycles_slice_max(TOVO_CPU_HZ / fps);
+  lua_cpu_prepare_for_slice();
+  run_state.refunded = 0;
+  if (continue_print_text()) return;
+  for (int i = 0; i < TOVO_SECTIONS_MAX; i++) {
+    pstate.slice_escape = 0;
+    run_state.section_count++;
+    run_slice_section();
+    if (!pstate.slice_escape) break;
+  }
+}
+
+void suspend_program() {
+  if (pstate.reset_counter > 0) return;
+  if (run_state.program) {
+    L0_cart = L0;
+    tovo_shell.save_cdata();
+    int32_t keep = pstate.ram[0x5f2e];
+    if (!(keep & 0x01))
+      for (int c = 0; c < 16; c++) poke(0x5f00 + c, c == 0 ? 0x10 : c);
+    if (!(keep & 0x02)) poke(0x5f5f, 0);
+    if (!(keep & 0x04))
+      for (int a = 0x5f40; a < 0x5f44; a++) poke(a, 0);
+    if (!(keep & 0x08)) poke(0x5f5e, 0xff);
+    if (!(keep & 0x10)) {
+      for (int a = 0x5f58; a < 0x5f5c; a++) poke(a, 0);
+      reset_print_context();
+    }
+    if (!(keep & 0x20))
+      for (int a = 0x5f31; a < 0x5f34; a++) poke(a, 0);
+    if (!(keep & 0x40)) poke(0x5f25, 6);
+    if (!(keep & 0x80)) {
+      poke(0x5f54, 0);
+      poke(0x5f55, 0x60);
+    }
+  }
+  saved_camera_x = pstate.camera_x;
+  saved_camera_y = pstate.camera_y;
+  const int32_t clip[4] = {0, 0, 128, 128};
+  for (int i = 0; i < 4; i++) poke(0x5f20 + i, clip[i]);
+  run_state.running = 0;
+  // A stopped program holds no frame: the stopped screen and the error
+  // report show at once.
+  run_state.hold_frame = 0;
+  for (int a = 0x5f28; a < 0x5f2c; a++) poke(a, 0);
+  poke(0x5f26, 0);
+  int32_t y = pstate.cursor_y;
+  poke(0x5f27, y < 0 ? 0 : y > CURSOR_Y_MAX ? CURSOR_Y_MAX : y);
+  set_draw_display(0);
+  if (run_state.program)
+    while (tarq_keypressed()) tarq_readkey();
+  if (run_state.exec) tarq_quit = 1;
+}
+
+void continue_program() {
+  poke(0x5f28, saved_camera_x & 0xff);
+  poke(0x5f29, (saved_camera_x >> 8) & 0xff);
+  poke(0x5f2a, saved_camera_y & 0xff);
+  poke(0x5f2b, (saved_camera_y >> 8) & 0xff);
+  update_gfx_clipping();
+  set_draw_display(0);
+  run_state.running = 1;
+}
+
+void reset_runtime_state() {
+  tovo_reset_registers(&pstate, pstate.cart);
+  update_gfx_clipping();
+  for (int32_t i = 0; i < GPIO_BYTES; i++) poke(0x5f80 + i, 0);
+  reset_serial_state();
+  run_state.frame_ticks = 0;
+  tovo_assert_message(nullptr);
+  run_state.mainloop_exists = 0;
+  run_state.gc_strikes = 0;
+  run_state.set_filename[0] = 0;
+  destroy_print_buffer();
+  reset_print_context();
+}

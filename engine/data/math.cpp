@@ -1,0 +1,95 @@
+#include "engine/data/math.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+struct trig_tables {
+  int32_t cos_table[TARQ_COS_TABLE_SIZE];
+  int32_t atan_table[TARQ_ATAN_TABLE_SIZE];
+  trig_tables() {
+    const double turn = 2.0 * M_PI;
+    for (int i = 0; i < TARQ_COS_TABLE_SIZE; i++)
+      cos_table[i] = static_cast<int32_t>(std::lround(std::cos(turn * i / 16384.0) * 65536.0));
+    for (int i = 0; i < TARQ_ATAN_TABLE_SIZE; i++)
+      atan_table[i] = static_cast<int32_t>(std::lround(std::atan(i / 2048.0) / turn * 65536.0));
+  }
+};
+
+const trig_tables tables;
+
+int32_t wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
+
+int32_t atan_entry(uint64_t i) { return tables.atan_table[i < 2048 ? i : 2048]; }
+
+// Angle of a non-negative ratio e (16.16) in 0..16384.
+int32_t atan_of_ratio(uint64_t e) {
+  if (e <= 65536) return atan_entry(e >> 5);
+  return 16384 - atan_entry((0x100000000ull / e) >> 5);
+}
+
+}  // namespace
+
+const int32_t* const cos_val = tables.cos_table;
+const int32_t* const atan_val = tables.atan_table;
+
+int32_t tarq_fmul(int32_t a, int32_t b) { return wrap32((static_cast<int64_t>(a) * static_cast<int64_t>(b)) >> 16); }
+
+int32_t tarq_fdiv(int32_t a, int32_t b) {
+  if (b == 0) return a >= 0 ? 0x7FFFFFFF : static_cast<int32_t>(0x80000001);
+  int64_t q = (static_cast<int64_t>(a) * 65536) / b;
+  if (q > 0x7FFFFFFF) return 0x7FFFFFFF;
+  if (q < -0x7FFFFFFF) return static_cast<int32_t>(0x80000001);
+  return static_cast<int32_t>(q);
+}
+
+int32_t fcos(int32_t angle) {
+  uint32_t b = (static_cast<uint32_t>(angle) + 2) & 0xFFFF;
+  uint32_t i = b >> 2;
+  if (i >= 8192) i = 16384 - i;
+  if (i < 4096) return tables.cos_table[i];
+  return -tables.cos_table[8192 - i];
+}
+
+int32_t fsin(int32_t angle) { return fcos(wrap32(static_cast<int64_t>(angle) + 16384)); }
+
+int32_t ftan(int32_t ratio) {
+  int64_t r = ratio;
+  int32_t angle = atan_of_ratio(static_cast<uint64_t>(r < 0 ? -r : r));
+  return r < 0 ? -angle : angle;
+}
+
+int32_t ftan2(int32_t x, int32_t y) {
+  int64_t ny = -static_cast<int64_t>(y);
+  int64_t base = x < 0 ? 32768 : 0;
+  if (x == 0) return ny >= 0 ? 16384 : 49152;
+  int64_t q = ny * 65536 / x;
+  int64_t e = q < 0 ? -q : q;
+  if (e > 0x7FFFFFFF) e = 0x7FFFFFFF;
+  int64_t angle = atan_of_ratio(static_cast<uint64_t>(e));
+  int64_t s = q > 0 ? 1 : (q < 0 ? -1 : 0);
+  return static_cast<int32_t>((base + s * angle) & 0xFFFF);
+}
+
+int32_t fdist(int32_t a, int32_t b) {
+  int64_t ua = a < 0 ? -static_cast<int64_t>(a) : a;
+  int64_t ub = b < 0 ? -static_cast<int64_t>(b) : b;
+  int64_t hi = ua > ub ? ua : ub;
+  int64_t lo = ua > ub ? ub : ua;
+  return wrap32(hi + (lo >> 1));
+}
+
+int32_t tarq_mangle_int32(int32_t a) {
+  auto mul = [](int32_t x, int32_t y) {
+    return static_cast<int32_t>(static_cast<uint32_t>(x) * static_cast<uint32_t>(y));
+  };
+  auto add_shifted = [](int32_t x) {
+    return static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(x >> 8));
+  };
+  a = mul(a ^ 0x59C, a ^ 0x158);
+  a = add_shifted(a);
+  a = mul(a ^ 0x59C, a ^ 0x52D);
+  a = add_shifted(a);
+  return add_shifted(a);
+}

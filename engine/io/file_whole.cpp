@@ -1,0 +1,51 @@
+// Whole files: loading a file into a memory buffer, copying a file.
+#include "engine/io/file.h"
+#include "engine/mem.h"
+
+namespace {
+
+constexpr size_t CHUNK = 65536;
+
+}  // namespace
+
+tarq_file* tarq_load_file(const char* path) {
+  if (!path) return nullptr;
+  FILE* fp = fopen(path, "rb");
+  if (!fp) return nullptr;
+  tarq_file* buffer = tarq_create_buffer(1024);
+  void* chunk = tarq_malloc(CHUNK);
+  bool ok = buffer && chunk;
+  while (ok) {
+    size_t got = fread(chunk, 1, CHUNK, fp);
+    if (got == 0) break;
+    ok = tarq_fwrite(chunk, 1, got, buffer) == got;
+  }
+  if (ferror(fp)) ok = false;
+  fclose(fp);
+  tarq_free(chunk);
+  if (!ok) buffer = tarq_fclose(buffer);
+  return buffer;
+}
+
+int tarq_copy_file(const char* from, const char* to) {
+  if (!from || !to) return 1;
+  FILE* in = fopen(from, "rb");
+  if (!in) return 1;
+  FILE* out = fopen(to, "wb");
+  if (!out) {
+    fclose(in);
+    return 2;
+  }
+  void* chunk = tarq_malloc(CHUNK);
+  bool ok = chunk != nullptr;
+  while (ok) {
+    size_t got = fread(chunk, 1, CHUNK, in);
+    if (got == 0) break;
+    ok = fwrite(chunk, 1, got, out) == got;
+  }
+  if (ferror(in)) ok = false;
+  fclose(in);
+  if (fclose(out) != 0) ok = false;
+  tarq_free(chunk);
+  return ok ? 0 : 3;
+}

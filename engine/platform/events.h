@@ -1,0 +1,69 @@
+#pragma once
+// The event pump, keyboard and mouse. Keys are SDL scancodes; the pump keeps
+// a state per key (0 up, 1 down, 3 pressed this frame or auto-repeated) and a
+// small queue of typed codes.
+#include <cstdint>
+
+#include "engine/data/gfx.h"
+
+union SDL_Event;
+
+constexpr int TARQ_NUM_KEYS = 512;
+constexpr int TARQ_KEY_QUEUE = 32;
+constexpr int32_t TARQ_KEY_REPEAT_DELAY_MS = 500;
+constexpr int32_t TARQ_KEY_REPEAT_MS = 80;
+
+// Pseudo keys for tarq_get_key_state.
+constexpr int32_t TARQ_KEY_SHIFT = -6, TARQ_KEY_CTRL = -5, TARQ_KEY_ALT = -4, TARQ_KEY_GUI = -3, TARQ_KEY_EXTRA = -2;
+
+extern uint8_t tarqkey[TARQ_NUM_KEYS];
+extern uint8_t last_tarqkey[TARQ_NUM_KEYS];
+extern uint8_t block_tarqkey[TARQ_NUM_KEYS];
+extern int32_t tarqkey_buffer[TARQ_KEY_QUEUE];
+extern int32_t tarqkey_buffer_pos;
+extern int32_t next_press_t;
+extern int32_t last_ctrl_keypress_t;
+extern int32_t last_inactive_time;
+extern int32_t tarq_system_active;  // 1 while the window is shown and focused
+extern int32_t tarq_touch_active;   // a finger is down
+
+int tarq_handle_system_messages();
+// One platform event as the pump handles it, at engine time `now`.
+void tarq_handle_event(const SDL_Event& e, int32_t now);
+
+// The key tables' per-frame step: SDL's key states (count entries) and
+// modifier state go in; presses, holds and the shared auto-repeat come out.
+void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl_mods, int32_t now);
+// Ends a pump: a press that gave no code still pushes -1.
+void tarq_finish_key_pump(int32_t codes_this_pump);
+
+int tarq_keys_init();
+int tarq_keys_exit();
+int32_t tarq_get_key_state(int32_t k);
+int32_t tarq_get_any_key_down();
+int32_t tarq_keypressed();
+int32_t tarq_readkey();
+int32_t tarq_push_key_code(int32_t code);  // 1 when it fitted in the queue
+const char* tarq_get_key_name(int32_t scancode);
+// The character that a US layout gives for a key, 0 for none.
+int32_t tarq_us_layout_char(int32_t scancode, int32_t shift);
+
+// Mouse
+extern tarq_bitmap* tarq_mouse_bmp;
+extern tarq_bitmap* tarq_current_mouse_bmp;
+extern int32_t mouse_visible;
+int tarq_mouse_init();
+void tarq_destroy_mouse_bmp();
+tarq_bitmap* tarq_create_mouse_bmp();
+void tarq_get_mouse(int32_t* x, int32_t* y, int32_t* buttons);
+void tarq_get_mouse_deltas(int32_t* dx, int32_t* dy);
+void tarq_set_mouse(int32_t x, int32_t y);
+void tarq_lock_mouse_cursor(int32_t flag);
+void tarq_set_mouse_bmp(tarq_bitmap* b);
+void tarq_set_mouse_focus(int32_t x, int32_t y);
+void tarq_draw_mouse_cursor(tarq_bitmap* b);
+void tarq_hide_mouse();
+void tarq_show_mouse();
+// Mouse events of the pump.
+void tarq_mouse_begin_pump();
+void tarq_mouse_event(const SDL_Event& e, int32_t now);

@@ -1,0 +1,204 @@
+// External commands: the desktop opener and the download command. Both are
+// started with posix_spawnp and an argument vector, never through a shell, so
+// nothing in a path or URL is ever run as a command.
+#include <pthread.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/log.h"
+#include "engine/mem.h"
+#include "engine/platform/host.h"
+
+extern char** environ;
+
+constexpr size_t TARQ_URL_MAX = 256;
+
+// Starts argv[0] found on PATH; gives the child's id, or -1 with the error in *err.
+static pid_t spawn_command(char* const argv[], int* err) {
+  pid_t pid = -1;
+  *err = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ);
+  return *err == 0 ? pid : -1;
+}
+
+static void* reap_child(void* arg) {
+  pid_t pid = static_cast<pid_t>((intptr_t)arg);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return nullptr;
+}
+
+// The opener runs in the background; a small detached thread waits for it
+// so that it leaves no zombie behind.
+static void reap_in_background(pid_t pid) {
+  pthread_t thread;
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+  if (pthread_create(&thread, &attr, reap_child, reinterpret_cast<void*>(static_cast<intptr_t>(pid))) != 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
+  pthread_attr_destroy(&attr);
+}
+
+static int wait_for(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return status;
+}
+
+static bool starts_with_scheme(const char* text, const char* scheme) {
+  size_t n = strlen(scheme);
+  return strncmp(text, scheme, n) == 0 && text[n] == ':';
+}
+
+// A web address for the opener: letters, digits and - . / : = ? & _ are kept,
+// every other byte becomes '%' and two lower-case hex digits. False when the
+// result does not fit.
+static bool escape_web_target(const char* target, char* out, size_t size) {
+  size_t o = 0;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(target); *p; p++) {
+    bool keep = isalnum(*p) || strchr("-./:=?&_", *p);
+    size_t need = keep ? 1 : 3;
+    if (o + need >= size) return false;
+    if (keep)
+      out[o] = static_cast<char>(*p);
+    else
+      snprintf(out + o, 4, "%%%02x", *p);
+    o += need;
+  }
+  out[o] = 0;
+  return true;
+}
+
+void tarq_launch_html(const char* target) {
+  if (!target) return;
+  char arg[TARQ_PATH_MAX];
+  bool fits;
+  if (starts_with_scheme(target, "http")) {
+    fits = escape_web_target(target, arg, sizeof(arg));
+  } else {
+    // A target that begins with '-' would read as an option of the opener.
+    const char* prefix = target[0] == '-' ? "./" : "";
+    int n = snprintf(arg, sizeof(arg), "%s%s", prefix, target);
+    fits = n >= 0 && n < static_cast<int>(sizeof(arg));
+  }
+  if (!fits) {
+    tarq_debug("launch: target too long; not opened\n");
+    return;
+  }
+  snprintf(tarq_debug_string, sizeof(tarq_debug_string), "launch: [xdg-open \"%s\"] ", arg);
+  tarq_debug(tarq_debug_string);
+  char program[] = "xdg-open";
+  char* argv[] = {program, arg, nullptr};
+  int err = 0;
+  pid_t pid = spawn_command(argv, &err);
+  if (pid > 0) reap_in_background(pid);
+  snprintf(tarq_debug_string, sizeof(tarq_debug_string), "result: %d\n", err);
+  tarq_debug(tarq_debug_string);
+}
+
+// A web URL for the download command: upper-case letters become lower case;
+// lower-case letters, digits and _ - . / : & = ? are kept; anything else
+// becomes '%' and two hex digits.
+static void escape_url(const char* url, char* out, size_t size) {
+  size_t o = 0;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(url); *p; p++) {
+    unsigned char c = *p;
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+    if ((c >= 'a' && c <= 'z') || isdigit(c) || strchr("_-./:&=?", c)) {
+      if (o + 1 >= size) break;
+      out[o++] = static_cast<char>(c);
+    } else {
+      if (o + 3 >= size) break;
+      snprintf(out + o, 4, "%%%02x", c);
+      o += 3;
+    }
+  }
+  out[o] = 0;
+}
+
+int tarq_wget_ex(const char* url, const char* local_file, const char* post_file) {
+  if (!url || !local_file || strlen(url) > TARQ_URL_MAX) return 1;
+  char address[TARQ_URL_MAX * 3 + 1];
+  if (strncmp(url, "http://", 7) == 0 || strncmp(url, "https://", 8) == 0)
+    escape_url(url, address, sizeof(address));
+  else
+    snprintf(address, sizeof(address), "%s", url);
+
+  char post_option[TARQ_PATH_MAX + 16];
+  char program[] = "wget";
+  char quiet[] = "-q";
+  char output[] = "-O";
+  char end_of_options[] = "--";
+  char* argv[8];
+  int n = 0;
+  argv[n++] = program;
+  argv[n++] = quiet;
+  argv[n++] = output;
+  argv[n++] = const_cast<char*>(local_file);
+  if (post_file) {
+    int len = snprintf(post_option, sizeof(post_option), "--post-file=%s", post_file);
+    if (len < 0 || len >= static_cast<int>(sizeof(post_option))) return 1;
+    argv[n++] = post_option;
+  }
+  argv[n++] = end_of_options;
+  argv[n++] = address;
+  argv[n] = nullptr;
+  int err = 0;
+  pid_t pid = spawn_command(argv, &err);
+  if (pid > 0) wait_for(pid);
+  return 0;
+}
+
+int tarq_wget(const char* url, const char* local_file) {
+  return tarq_wget_ex(url, local_file, nullptr);
+}
+
+struct wget_job {
+  char url[TARQ_URL_MAX + 2];
+  char local_file[TARQ_PATH_MAX];
+  tarq_wget_callback on_load;
+  tarq_wget_callback on_error;
+  bool too_long;
+};
+
+static int run_wget_job(void* data) {
+  wget_job* job = static_cast<wget_job*>(data);
+  if (job->too_long) {
+    if (job->on_error) job->on_error(job->local_file);
+  } else {
+    tarq_wget(job->url, job->local_file);
+    if (job->on_load) job->on_load(job->local_file);
+  }
+  tarq_free(job);
+  return 0;
+}
+
+int tarq_wget_with_callbacks(const char* url, const char* local_file, tarq_wget_callback on_load,
+                             tarq_wget_callback on_error) {
+  if (!url || !local_file || strlen(local_file) >= TARQ_PATH_MAX) return 1;
+  wget_job* job = static_cast<wget_job*>(tarq_malloc(sizeof(wget_job)));
+  if (!job) return 1;
+  job->too_long = strlen(url) > TARQ_URL_MAX;
+  if (!job->too_long) snprintf(job->url, sizeof(job->url), "%s", url);
+  snprintf(job->local_file, sizeof(job->local_file), "%s", local_file);
+  job->on_load = on_load;
+  job->on_error = on_error;
+  tarq_thread_handle* thread = tarq_create_thread(run_wget_job, job);
+  if (!thread) {
+    tarq_free(job);
+    return 1;
+  }
+  tarq_destroy_thread(thread);
+  return 0;
+}

@@ -1,0 +1,144 @@
+// Key state tables with press, hold and auto-repeat, and the queue of typed codes.
+#include <SDL.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "engine/platform/events.h"
+#include "engine/tarq.h"
+
+uint8_t tarqkey[TARQ_NUM_KEYS];
+uint8_t last_tarqkey[TARQ_NUM_KEYS];
+uint8_t block_tarqkey[TARQ_NUM_KEYS];
+int32_t tarqkey_buffer[TARQ_KEY_QUEUE];
+int32_t tarqkey_buffer_pos = 0;
+int32_t next_press_t = 0;
+
+int tarq_keys_init() {
+  memset(tarqkey, 0, sizeof(tarqkey));
+  memset(last_tarqkey, 0, sizeof(last_tarqkey));
+  memset(block_tarqkey, 0, sizeof(block_tarqkey));
+  tarqkey_buffer_pos = 0;
+  return 0;
+}
+
+int tarq_keys_exit() { return 0; }
+
+// Time differences wrap like the engine clock.
+static bool reached(int32_t now, int32_t t) {
+  return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(t)) >= 0;
+}
+
+void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl_mods, int32_t now) {
+  const int32_t n = count < TARQ_NUM_KEYS ? count : TARQ_NUM_KEYS;
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
+    const uint8_t down = k < n && sdl_keys[k] ? 1 : 0;
+    if (down && last_tarqkey[k] == 0)
+      next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_DELAY_MS);
+    last_tarqkey[k] = tarqkey[k];
+    tarqkey[k] = down;
+  }
+  const struct {
+    uint32_t mod;
+    int key;
+  } mods[] = {{KMOD_LCTRL, 224}, {KMOD_RCTRL, 228}, {KMOD_LALT, 226},
+              {KMOD_RALT, 230},  {KMOD_LGUI, 500},  {KMOD_RGUI, 501}};
+  for (const auto& m : mods)
+    if (sdl_mods & m.mod) tarqkey[m.key] = 1;
+  if (reached(now, next_press_t)) {
+    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
+      if (tarqkey[k] == 1 && !block_tarqkey[k]) tarqkey[k] = 3;
+    next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_MS);
+  }
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
+    if (tarqkey[k] == 0) block_tarqkey[k] = 0;
+}
+
+static int32_t state_of(int32_t k) {
+  if (!tarqkey[k]) return 0;
+  if (block_tarqkey[k]) return 0;
+  if (tarqkey[k] == 3 || last_tarqkey[k] == 0) return 3;
+  return 1;
+}
+
+static int32_t either(int32_t a, int32_t b) {
+  const int32_t s = state_of(a);
+  return s ? s : state_of(b);
+}
+
+int32_t tarq_get_key_state(int32_t k) {
+  switch (k) {
+    case TARQ_KEY_SHIFT: return either(225, 229);
+    case TARQ_KEY_CTRL: {
+      const int32_t s = either(224, 228);
+      return s ? s : either(500, 501);
+    }
+    case TARQ_KEY_ALT: return either(226, 230);
+    case TARQ_KEY_GUI: return either(500, 501);
+    case TARQ_KEY_EXTRA: return either(502, 503);
+    default: break;
+  }
+  if (k < 0 || k >= TARQ_NUM_KEYS) return 0;
+  return state_of(k);
+}
+
+int32_t tarq_get_any_key_down() {
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
+    if (tarqkey[k] && k != SDL_SCANCODE_CAPSLOCK) return k;
+  return 0;
+}
+
+void tarq_finish_key_pump(int32_t codes_this_pump) {
+  if (codes_this_pump) return;
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
+    if (state_of(k) == 3) {
+      tarq_push_key_code(-1);
+      return;
+    }
+  }
+}
+
+int32_t tarq_push_key_code(int32_t code) {
+  if (tarqkey_buffer_pos >= TARQ_KEY_QUEUE) return 0;
+  tarqkey_buffer[tarqkey_buffer_pos++] = code;
+  return 1;
+}
+
+int32_t tarq_keypressed() { return tarqkey_buffer_pos > 0; }
+
+int32_t tarq_readkey() {
+  while (tarqkey_buffer_pos == 0) tarq_handle_messages();
+  const int32_t code = tarqkey_buffer[0];
+  tarqkey_buffer_pos--;
+  memmove(tarqkey_buffer, tarqkey_buffer + 1, sizeof(int32_t) * static_cast<size_t>(tarqkey_buffer_pos));
+  return code;
+}
+
+const char* tarq_get_key_name(int32_t scancode) {
+  static char name[64];
+  const char* n =
+      scancode >= 0 && scancode < SDL_NUM_SCANCODES ? SDL_GetScancodeName(static_cast<SDL_Scancode>(scancode)) : "";
+  if (!n || !*n) return "?";
+  snprintf(name, sizeof(name), "%s", n);
+  for (char* p = name; *p; p++) *p = static_cast<char>(toupper(static_cast<unsigned char>(*p)));
+  return name;
+}
+
+int32_t tarq_us_layout_char(int32_t sc, int32_t shift) {
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'a' + (sc - SDL_SCANCODE_A);
+  if (sc == SDL_SCANCODE_SPACE) return ' ';
+  static const char digits[] = "1234567890", shifted_digits[] = "!@#$%^&*()";
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return (shift ? shifted_digits : digits)[sc - SDL_SCANCODE_1];
+  static const struct {
+    int sc;
+    char plain, shifted;
+  } keys[] = {{SDL_SCANCODE_APOSTROPHE, '\'', '"'}, {SDL_SCANCODE_COMMA, ',', '<'},
+              {SDL_SCANCODE_MINUS, '-', '_'},       {SDL_SCANCODE_PERIOD, '.', '>'},
+              {SDL_SCANCODE_SLASH, '/', '?'},       {SDL_SCANCODE_SEMICOLON, ';', ':'},
+              {SDL_SCANCODE_EQUALS, '=', '+'},      {SDL_SCANCODE_LEFTBRACKET, '[', '{'},
+              {SDL_SCANCODE_BACKSLASH, '\\', '|'},  {SDL_SCANCODE_RIGHTBRACKET, ']', '}'},
+              {SDL_SCANCODE_GRAVE, '`', '~'}};
+  for (const auto& k : keys)
+    if (k.sc == sc) return shift ? k.shifted : k.plain;
+  return 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The back page, the screen record that stands for the window, and the SDL
+// window with its renderer. The back page is presented through present.h.
+#include <cstdint>
+
+#include "engine/data/gfx.h"
+
+struct SDL_Renderer;
+struct SDL_Texture;
+struct SDL_Window;
+
+extern tarq_bitmap* tarq_back_page;
+extern int32_t tarq_screen_mode;  // 1 fullscreen, 0 windowed
+extern int32_t tarq_desktop_w, tarq_desktop_h;
+extern SDL_Renderer* sdl_renderer;  // null on the software path
+extern SDL_Texture* sdl_texture;
+extern int32_t sdl_texture_w, sdl_texture_h;
+extern SDL_Texture* fps_texture;
+extern tarq_bitmap* fps_bmp;
+extern SDL_Window* sdl_window_display;  // only after tarq_open_display
+
+// Window sizes config.txt may ask for: 0 0 (the default), or each side in
+// this range; the default window when the asked one cannot be made.
+constexpr int32_t TARQ_WINDOW_SIDE_MIN = 32, TARQ_WINDOW_SIDE_MAX = 8192;
+constexpr int32_t TARQ_DEFAULT_WINDOW_W = 640, TARQ_DEFAULT_WINDOW_H = 540;
+
+// tarq_set_screen flags
+constexpr int32_t TARQ_SCREEN_WINDOWED = 4;
+constexpr int32_t TARQ_SCREEN_FULLSCREEN = 8;
+constexpr int32_t TARQ_SCREEN_USE_SETTING = 0x100;
+
+void tarq_set_window_size(int32_t w, int32_t h);
+int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags);
+int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth,
+                         int32_t flags);
+int tarq_set_screen_software(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth,
+                             int32_t flags);
+void tarq_toggle_fullscreen();
+void tarq_set_windowed(int32_t flag);
+int32_t tarq_get_windowed();
+void tarq_set_window_icon(tarq_bitmap* icon);
+
+void tarq_flip_screen();
+int32_t tarq_get_desktop_width();
+int32_t tarq_get_desktop_height();
+int32_t tarq_get_window_width();
+int32_t tarq_get_window_height();
+int32_t tarq_num_video_displays();
+int32_t tarq_choose_display(const char* pattern, int32_t w, int32_t h);
+int32_t tarq_open_display(int32_t index, int32_t w, int32_t h);
+
+// The video part of the system report, and the description of one renderer.
+void log_system_info();
+void tarq_log_renderer(SDL_Renderer* r);
+
+// Closes the windows and their renderer (video shutdown).
+void tarq_destroy_video_window();
+
+// Whether this SDL build offers a video driver of that name (asked before SDL starts).
+int32_t tarq_video_driver_offered(const char* name);

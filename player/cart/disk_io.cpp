@@ -1,0 +1,49 @@
+#include "player/cart/disk_io.h"
+
+#include <cstdio>
+
+#include "engine/io/file.h"
+#include "engine/io/path.h"
+#include "engine/mem.h"
+
+uint8_t* tovo_read_stream(tarq_file* f, int32_t max, int32_t* size) {
+  *size = 0;
+  int32_t capacity = 4096;
+  uint8_t* data = static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(capacity) + 1));
+  if (!data || !f) return data;
+  for (;;) {
+    if (*size == capacity) {
+      if (capacity >= max) break;
+      int32_t grown = capacity > max / 2 ? max : capacity * 2;
+      uint8_t* bigger = static_cast<uint8_t*>(tarq_realloc(data, static_cast<size_t>(grown) + 1));
+      if (!bigger) break;
+      data = bigger;
+      capacity = grown;
+    }
+    int32_t want = (capacity < max ? capacity : max) - *size;
+    if (want <= 0) break;
+    size_t got = tarq_fread(data + *size, 1, static_cast<size_t>(want), f);
+    if (got == 0) break;
+    *size += static_cast<int32_t>(got);
+  }
+  data[*size] = 0;
+  return data;
+}
+
+tarq_file* tovo_open_temp_for(const char* path, char* temp) {
+  int n = snprintf(temp, TARQ_PATH_MAX, "%s.tmp", path);
+  if (n < 0 || n >= TARQ_PATH_MAX) {
+    temp[0] = 0;
+    return nullptr;
+  }
+  return tarq_fopen(temp, "wb");
+}
+
+int tovo_commit_temp(tarq_file* f, const char* temp, const char* path, bool ok) {
+  if (!f) return 1;
+  ok = ok && f->kind == TARQ_FILE_STDIO && f->fp && fflush(f->fp) == 0 && !ferror(f->fp);
+  tarq_fclose(f);
+  if (ok && rename(temp, path) == 0) return 0;
+  remove(temp);
+  return 1;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The player's cart-storage state: the reason codes of the last cart reads,
+// the current cart file and its hashes, the sandboxed cstore file name, the
+// cart data id and folder, the files that reload and cstore last touched and
+// the names that cstore wrote. One plain record, zeroed at start.
+#include <cstdint>
+
+#include "engine/io/path.h"
+
+constexpr int TOVO_HASH_SIZE = 41;           // 40 hex digits and a NUL
+constexpr int TOVO_CART_DATA_ID_MAX = 64;    // characters
+constexpr int TOVO_CSTORE_MAX_NAMES = 256;
+
+// Text-cart reason codes.
+enum { TOVO_TEXT_CART_OK = 0, TOVO_TEXT_CART_FUTURE = 1, TOVO_TEXT_CART_TOO_LONG = 2 };
+// Picture-cart reason codes.
+enum {
+  TOVO_PNG_CART_OK = 0,
+  TOVO_PNG_CART_NOT_PNG = 1,
+  TOVO_PNG_CART_NO_FILE = 2,
+  TOVO_PNG_CART_FUTURE = 3,
+  TOVO_PNG_CART_CORRUPT = 4,
+  TOVO_PNG_CART_WRONG_SIZE = 5,
+};
+
+struct tovo_disk_state {
+  int32_t text_cart_reason;
+  int32_t png_cart_reason;
+
+  char cart_filename[TARQ_PATH_MAX];   // the current cart file, empty when none
+  char saved_hash[TOVO_HASH_SIZE];     // hash_cart after loading or the last save
+  char load_hash[TOVO_HASH_SIZE];      // hash_cart of the cart as it was read
+  char gscf_buffer[TARQ_PATH_MAX];     // the last sandboxed cstore file name built
+  int32_t edit_flag;                   // set by a sprite-sheet backup
+
+  char cdata_id[TOVO_CART_DATA_ID_MAX + 1];  // empty until cartdata() was called
+  char cdata_path[TARQ_PATH_MAX];            // folder of cart data files, ends in '/'
+  int32_t cdata_saved_at;                    // engine time of the last save
+
+  char last_file[TARQ_PATH_MAX];  // the last file reload or cstore used
+  int32_t run_pause;              // ticks without run slices
+  int32_t recent_access;          // ticks the disk indicator stays on
+
+  char cstore_names[TOVO_CSTORE_MAX_NAMES][TARQ_PATH_MAX];  // files cstore wrote
+  int32_t cstore_name_count;
+};
+
+extern tovo_disk_state disk_state;

@@ -1,0 +1,24 @@
+#include "player/cart/sheet_backup.h"
+
+#include <cstring>
+
+#include "console/machine/cart.h"
+#include "console/machine/pstate.h"
+#include "engine/data/gfx.h"
+#include "engine/data/undo.h"
+#include "engine/io/file.h"
+#include "player/cart/disk_state.h"
+#include "player/selection_sets.h"
+
+void backup_gfx() {
+  tovo_cart* cart = pitem[0];
+  if (cart) {
+    tarq_file* state = create_undo_bmp_state(cart->gfx, 0);
+    if (state) tarq_push_undo_state(state, cart->undo[0], 0);
+    if (gfx_set && gfx_set->work) {
+      for (int32_t y = 0; y < cart->gfx->height && y < gfx_set->work->height; y++)
+        memcpy(gfx_set->work->rows[y], cart->gfx->rows[y], (size_t)gfx_set->work->width);
+    }
+  }
+  disk_state.edit_flag = 1;
+}

@@ -1,3 +1,0 @@
-#include "player/disk_state.h"
-
-tovo_disk_state disk_state;
