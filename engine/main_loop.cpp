@@ -15,12 +15,12 @@ char** tarq_argv = nullptr;
 char tarq_argv0[TARQ_ARGV0_SIZE];
 int32_t tarq_quit = 0;
 int32_t tarq_exit_status = 0;
-int32_t tarq_skip_request = 0;
+int32_t skip_frame = 0;
 int32_t tarq_processing_gui = 0;
 int32_t tarq_last_mouse_x = 0, tarq_last_mouse_y = 0;
 int32_t tarq_start_time = 0;
-int32_t tarq_frame_start_t = 0;
-int32_t tarq_smoothed_fps = 0;
+int32_t frame_start_t = 0;
+int32_t smoothed_fps = 0;
 
 // Per-stage timing for the perf_timing report: stage 0 the frame's first
 // steps, 1 the update, 2 the draw, 3 the present.
@@ -46,24 +46,24 @@ int32_t tarq_get_elapsed_time() {
   return elapsed;
 }
 
-void tarq_register_frame_start_for_fps() { tarq_frame_start_t = tarq_get_time(); }
+void tarq_register_frame_start_for_fps() { frame_start_t = tarq_get_time(); }
 
 int32_t tarq_register_frame_end_for_fps() {
-  int32_t d = static_cast<int32_t>(static_cast<uint32_t>(tarq_get_time()) - static_cast<uint32_t>(tarq_frame_start_t));
-  tarq_frame_start_t = tarq_get_time();
+  int32_t d = static_cast<int32_t>(static_cast<uint32_t>(tarq_get_time()) - static_cast<uint32_t>(frame_start_t));
+  frame_start_t = tarq_get_time();
   if (d <= 0) {
-    tarq_smoothed_fps = 1000 * 65536;
+    smoothed_fps = 1000 * 65536;
   } else {
     if (d > 1000) d = 1000;
-    tarq_smoothed_fps = (1000 / d) << 16;
+    smoothed_fps = (1000 / d) << 16;
   }
-  return tarq_smoothed_fps;
+  return smoothed_fps;
 }
 
-int32_t tarq_get_fps() { return tarq_smoothed_fps >> 16; }
+int32_t tarq_get_fps() { return smoothed_fps >> 16; }
 
 int tarq_skip_frame(int n) {
-  tarq_skip_request = 1;
+  skip_frame = 1;
   return n;
 }
 
@@ -113,9 +113,9 @@ static void run_frame() {
   frame_first_steps();
   if (perf) sample_stage(0);
 
-  tarq_skip_request = 0;
+  skip_frame = 0;
   tarq_main_update();
-  if (!tarq_skip_request) {
+  if (!skip_frame) {
     if (perf) sample_stage(1);
     tarq_main_draw();
     if (perf) sample_stage(2);

@@ -57,14 +57,14 @@ extern int32_t tarq_inited;
 extern int32_t tarq_console;
 extern int32_t tarq_quit;
 extern int32_t tarq_exit_status;  // what tarq_main returns; the application sets it
-extern int32_t tarq_skip_request;
+extern int32_t skip_frame;
 extern int32_t tarq_processing_gui;
 extern int32_t tarq_last_mouse_x, tarq_last_mouse_y;
 extern int32_t tarq_start_time;
 extern char app_title_pending[TARQ_TITLE_SIZE];
 extern int32_t tarq_items_created;
-extern int32_t tarq_frame_start_t;
-extern int32_t tarq_smoothed_fps;  // 16.16
+extern int32_t frame_start_t;
+extern int32_t smoothed_fps;  // 16.16
 
 // Start-up and shutdown.
 int tarq_main(int argc, char** argv);

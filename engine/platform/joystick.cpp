@@ -9,7 +9,7 @@
 #include "engine/platform/joystick.h"
 #include "engine/tarq.h"
 
-tarq_joystick_slot tarq_joystick_slots[TARQ_MAX_JOYSTICKS];
+tarq_joystick_slot metacon[TARQ_MAX_JOYSTICKS];
 int32_t tarq_joystick_inited = 0;
 
 constexpr int32_t AXIS_REST = 16383;
@@ -28,7 +28,7 @@ static void close_slot(tarq_joystick_slot& s) {
 }
 
 static void connect_joystick(int32_t slot, int32_t device) {
-  tarq_joystick_slot& s = tarq_joystick_slots[slot];
+  tarq_joystick_slot& s = metacon[slot];
   close_slot(s);
   tarq_logf("connecting joystick %d\n", device);
   SDL_Joystick* j = nullptr;
@@ -56,17 +56,17 @@ static void connect_joystick(int32_t slot, int32_t device) {
 static void compact_slots() {
   int32_t to = 0;
   for (int32_t from = 0; from < TARQ_MAX_JOYSTICKS; from++) {
-    if (!slot_used(tarq_joystick_slots[from])) continue;
+    if (!slot_used(metacon[from])) continue;
     if (from != to) {
-      tarq_joystick_slots[to] = tarq_joystick_slots[from];
-      memset(&tarq_joystick_slots[from], 0, sizeof(tarq_joystick_slots[from]));
+      metacon[to] = metacon[from];
+      memset(&metacon[from], 0, sizeof(metacon[from]));
     }
     to++;
   }
 }
 
 int tarq_joystick_init() {
-  memset(tarq_joystick_slots, 0, sizeof(tarq_joystick_slots));
+  memset(metacon, 0, sizeof(metacon));
   for (int i = 0; controller_db_mapping[i]; i++) SDL_GameControllerAddMapping(controller_db_mapping[i]);
   add_sdl_controllers();
   tarq_debug(">searching for joysticks\n");
@@ -79,7 +79,7 @@ int tarq_joystick_init() {
 }
 
 int tarq_joystick_exit() {
-  for (auto& s : tarq_joystick_slots) close_slot(s);
+  for (auto& s : metacon) close_slot(s);
   tarq_joystick_inited = 0;
   return 0;
 }
@@ -93,19 +93,19 @@ void tarq_joystick_added(int32_t device) {
   const int32_t id = SDL_JoystickGetDeviceInstanceID(device);
   int32_t free_slot = -1;
   for (int32_t i = 0; i < TARQ_MAX_JOYSTICKS; i++) {
-    if (slot_used(tarq_joystick_slots[i]) && tarq_joystick_slots[i].instance_id == id) return;
-    if (!slot_used(tarq_joystick_slots[i]) && free_slot < 0) free_slot = i;
+    if (slot_used(metacon[i]) && metacon[i].instance_id == id) return;
+    if (!slot_used(metacon[i]) && free_slot < 0) free_slot = i;
   }
   if (free_slot < 0 || id < 0) return;
   connect_joystick(free_slot, device);
-  if (slot_used(tarq_joystick_slots[free_slot])) tarq_state.joystick_connected = device | 0x100;
+  if (slot_used(metacon[free_slot])) tarq_state.joystick_connected = device | 0x100;
 }
 
 void tarq_joystick_removed(int32_t instance_id) {
   bool found = false;
   for (int32_t i = 0; i < TARQ_MAX_JOYSTICKS; i++) {
-    if (!slot_used(tarq_joystick_slots[i]) || tarq_joystick_slots[i].instance_id != instance_id) continue;
-    close_slot(tarq_joystick_slots[i]);
+    if (!slot_used(metacon[i]) || metacon[i].instance_id != instance_id) continue;
+    close_slot(metacon[i]);
     tarq_state.joystick_disconnected = 0x100 + i;
     found = true;
     break;
@@ -118,7 +118,7 @@ void tarq_joystick_removed(int32_t instance_id) {
 }
 
 static int32_t read_axis(int32_t n, int32_t axis, const char* which) {
-  tarq_joystick_slot& s = tarq_joystick_slots[n];
+  tarq_joystick_slot& s = metacon[n];
   int32_t v = 0;
   if (axis < 0 || axis >= TARQ_JOYSTICK_AXES) return 0;
   if (s.controller && SDL_GameControllerGetAttached(s.controller)) {
@@ -144,7 +144,7 @@ static int32_t read_axis(int32_t n, int32_t axis, const char* which) {
 }
 
 static int32_t read_buttons(int32_t n) {
-  tarq_joystick_slot& s = tarq_joystick_slots[n];
+  tarq_joystick_slot& s = metacon[n];
   const bool controller = s.controller && SDL_GameControllerGetAttached(s.controller);
   if (!controller && !s.joystick) return 0;
   const int32_t count = controller ? TARQ_JOYSTICK_BUTTONS : SDL_JoystickNumButtons(s.joystick);
@@ -170,7 +170,7 @@ static int32_t read_buttons(int32_t n) {
 // Index n must name a used slot; an index of 8 or more reads nothing.
 static bool readable(int32_t n) {
   return tarq_joystick_inited && n >= 0 && n < TARQ_MAX_JOYSTICKS && n < SDL_NumJoysticks() &&
-         slot_used(tarq_joystick_slots[n]);
+         slot_used(metacon[n]);
 }
 
 void tarq_get_joystick_axes(int32_t n, int32_t ax, int32_t ay, int32_t* x, int32_t* y) {
@@ -189,13 +189,13 @@ void tarq_get_joystick(int32_t n, int32_t* x, int32_t* y, int32_t* buttons) {
 }
 
 int32_t tarq_count_joystick_buttons(int32_t n) {
-  if (n < 0 || n >= TARQ_MAX_JOYSTICKS || !tarq_joystick_slots[n].joystick) return 0;
-  return SDL_JoystickNumButtons(tarq_joystick_slots[n].joystick);
+  if (n < 0 || n >= TARQ_MAX_JOYSTICKS || !metacon[n].joystick) return 0;
+  return SDL_JoystickNumButtons(metacon[n].joystick);
 }
 
 void debug_metacon_state() {
   printf(":: controllers:");
   for (int32_t i = 0; i < TARQ_MAX_JOYSTICKS; i++)
-    if (slot_used(tarq_joystick_slots[i])) printf(" %d: %s\n", i, tarq_joystick_slots[i].controller ? "controller" : "joystick");
+    if (slot_used(metacon[i])) printf(" %d: %s\n", i, metacon[i].controller ? "controller" : "joystick");
   fflush(stdout);
 }

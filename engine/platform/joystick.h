@@ -20,7 +20,7 @@ struct tarq_joystick_slot {
   uint32_t buttons_validated;       // bit i: button i was seen released
 };
 
-extern tarq_joystick_slot tarq_joystick_slots[TARQ_MAX_JOYSTICKS];
+extern tarq_joystick_slot metacon[TARQ_MAX_JOYSTICKS];
 extern int32_t tarq_joystick_inited;
 extern const char* const controller_db_mapping[];  // ends with a null entry
 

@@ -17,8 +17,8 @@ int tarq_video_init() {
   if (!cconfig.headless) {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
-      tarq_desktop_w = mode.w;
-      tarq_desktop_h = mode.h;
+      desktop_w = mode.w;
+      desktop_h = mode.h;
     }
   }
   return 0;

@@ -10,7 +10,7 @@
 tarq_bitmap* tarq_back_page = nullptr;
 tarq_bitmap* tarq_screen = nullptr;
 int32_t tarq_screen_mode = 1;
-int32_t tarq_desktop_w = 0, tarq_desktop_h = 0;
+int32_t desktop_w = 0, desktop_h = 0;
 
 static tarq_bitmap screen_record;
 
@@ -31,8 +31,8 @@ static void apply_mode_flags(int32_t flags) {
 int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
   tarq_logf("tarq_set_screen %d %d %d %x\n", w, h, depth, flags);
   if (w == 0 || h == 0) {
-    w = tarq_desktop_w;
-    h = tarq_desktop_h;
+    w = desktop_w;
+    h = desktop_h;
     tarq_logf("retrieving desktop resolution: %d %d\n", w, h);
   }
   if (tarq_state.window_size_given) {
@@ -68,7 +68,7 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
   screen_record.depth = depth;
   tarq_reset_clip(&screen_record);
   tarq_screen = &screen_record;
-  tarq_logf(" desktop size: %d %d\n", tarq_desktop_w, tarq_desktop_h);
+  tarq_logf(" desktop size: %d %d\n", desktop_w, desktop_h);
   tarq_debug("ok\n");
   return 0;
 }
@@ -95,15 +95,15 @@ int32_t tarq_get_windowed() { return tarq_screen_mode == 0; }
 
 void tarq_flip_screen() {}
 
-int32_t tarq_get_desktop_width() { return tarq_desktop_w; }
-int32_t tarq_get_desktop_height() { return tarq_desktop_h; }
+int32_t tarq_get_desktop_width() { return desktop_w; }
+int32_t tarq_get_desktop_height() { return desktop_h; }
 
 int32_t tarq_get_window_width() {
-  if (tarq_screen_mode) return tarq_desktop_w;
+  if (tarq_screen_mode) return desktop_w;
   return tarq_screen ? tarq_screen->width : 0;
 }
 
 int32_t tarq_get_window_height() {
-  if (tarq_screen_mode) return tarq_desktop_h;
+  if (tarq_screen_mode) return desktop_h;
   return tarq_screen ? tarq_screen->height : 0;
 }

@@ -85,18 +85,18 @@ static void make_window(int32_t win_w, int32_t win_h) {
   if (fullscreen) {
     SDL_DisplayMode mode;
     if (display_valid() && SDL_GetCurrentDisplayMode(cconfig.display, &mode) == 0) {
-      tarq_desktop_w = mode.w;
-      tarq_desktop_h = mode.h;
-      tarq_logf("fullscreen; updated desktop of display %d to %d %d\n", cconfig.display, tarq_desktop_w, tarq_desktop_h);
+      desktop_w = mode.w;
+      desktop_h = mode.h;
+      tarq_logf("fullscreen; updated desktop of display %d to %d %d\n", cconfig.display, desktop_w, desktop_h);
     }
     if (cconfig.fullscreen_width && cconfig.fullscreen_height) {
-      tarq_desktop_w = cconfig.fullscreen_width;
-      tarq_desktop_h = cconfig.fullscreen_height;
-      tarq_logf("overriding with preferred window size: %d %d\n", tarq_desktop_w, tarq_desktop_h);
+      desktop_w = cconfig.fullscreen_width;
+      desktop_h = cconfig.fullscreen_height;
+      tarq_logf("overriding with preferred window size: %d %d\n", desktop_w, desktop_h);
     }
-    tarq_logf("setting fullscreen window size to %d %d\n", tarq_desktop_w, tarq_desktop_h);
-    win_w = tarq_desktop_w;
-    win_h = tarq_desktop_h;
+    tarq_logf("setting fullscreen window size to %d %d\n", desktop_w, desktop_h);
+    win_w = desktop_w;
+    win_h = desktop_h;
   }
   destroy_window();
 

@@ -11,7 +11,7 @@ struct SDL_Window;
 
 extern tarq_bitmap* tarq_back_page;
 extern int32_t tarq_screen_mode;  // 1 fullscreen, 0 windowed
-extern int32_t tarq_desktop_w, tarq_desktop_h;
+extern int32_t desktop_w, desktop_h;
 extern SDL_Renderer* sdl_renderer;  // null on the software path
 extern SDL_Texture* sdl_texture;
 extern int32_t sdl_texture_w, sdl_texture_h;

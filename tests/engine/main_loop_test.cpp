@@ -214,20 +214,20 @@ TEST(FrameRate, IsThousandOverTheFrameTime) {
       {5000, 1, 1},
   };
   for (const fps_case& c : cases) {
-    tarq_frame_start_t = tarq_get_time() - c.ms_ago;
+    frame_start_t = tarq_get_time() - c.ms_ago;
     int32_t fps = tarq_register_frame_end_for_fps();
     EXPECT_EQ(fps & 0xFFFF, 0);
     EXPECT_GE(tarq_get_fps(), c.want_min) << c.ms_ago << " ms";
     EXPECT_LE(tarq_get_fps(), c.want_max) << c.ms_ago << " ms";
-    EXPECT_LE(tarq_get_time() - tarq_frame_start_t, 1);  // the frame start restarts now
+    EXPECT_LE(tarq_get_time() - frame_start_t, 1);  // the frame start restarts now
   }
 }
 
 TEST(MainLoopSkip, SkipFrameReturnsItsArgument) {
-  tarq_skip_request = 0;
+  skip_frame = 0;
   EXPECT_EQ(tarq_skip_frame(42), 42);
-  EXPECT_EQ(tarq_skip_request, 1);
-  tarq_skip_request = 0;
+  EXPECT_EQ(skip_frame, 1);
+  skip_frame = 0;
 }
 
 TEST(Titles, WindowTitleAndApplicationTitle) {

@@ -38,16 +38,16 @@ int tarq_main_init(int, char**) {
   tarq_set_application_title(current.title.c_str());
   if (current.init_engine) tarq_init();
   record("init");
-  tarq_smoothed_fps = FPS_SENTINEL;
+  smoothed_fps = FPS_SENTINEL;
   tarq_last_mouse_x = MOUSE_SENTINEL;
   return 0;
 }
 
 int tarq_main_update() {
   frame++;
-  updates.push_back(update_view{frame, tarq_skip_request, tarq_smoothed_fps != FPS_SENTINEL,
+  updates.push_back(update_view{frame, skip_frame, smoothed_fps != FPS_SENTINEL,
                                 tarq_last_mouse_x != MOUSE_SENTINEL});
-  tarq_smoothed_fps = FPS_SENTINEL;
+  smoothed_fps = FPS_SENTINEL;
   tarq_last_mouse_x = MOUSE_SENTINEL;
   record("update " + std::to_string(frame));
   if (current.skip_frames.count(frame)) tarq_skip_frame(frame);
