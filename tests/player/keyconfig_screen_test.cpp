@@ -18,8 +18,10 @@ namespace {
 
 struct keyconfig_screen : ::testing::Test {
   int32_t saved[TOVO_BUTTON_KEYS];
+  tovo_button_config saved_config;  // the screen binds the keys of the buttons too
   void SetUp() override {
     memcpy(saved, app.button_keys, sizeof saved);
+    saved_config = button_config;
     for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) app.button_keys[i] = 100 + i;
     memset(tarqkey, 0, sizeof tarqkey);
     shell.sub_mode = 1;
@@ -27,6 +29,7 @@ struct keyconfig_screen : ::testing::Test {
   }
   void TearDown() override {
     memcpy(app.button_keys, saved, sizeof saved);
+    button_config = saved_config;
     memset(tarqkey, 0, sizeof tarqkey);
     shell.sub_mode = 0;
   }
