@@ -6,6 +6,8 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 # No library includes a header of a library above it.
 scripts/check_layers.sh
+# Every source file is formatted as .clang-format says.
+scripts/check_format.sh
 cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON >/dev/null
 cmake --build build/debug
 # A few seconds of the cart-file readers' libFuzzer targets (clang, build/fuzz).

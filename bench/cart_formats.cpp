@@ -20,10 +20,10 @@ namespace {
 // Program-like text: keywords, names, numbers and calls.
 std::string code_text(size_t size, uint32_t seed) {
   static const char* const words[] = {
-      "function ", "end\n", "local ", "if ", " then\n", "else\n", "for i=1,", " do\n", "return ",
-      "spr(",      "map(",  "print(", "btn(",  "x",        "y",      "dx",       "player.", "enemies[",
-      "]",         "+=",    "-=",     "==",    " ",        "\n  ",   "(",        ")",       "0",
-      "1",         "128",   "0x5f00", "-- ",   "\"",       "sfx(",   "music(",   "add(",    ",",
+      "function ", "end\n", "local ", "if ",  " then\n", "else\n", "for i=1,", " do\n",   "return ",
+      "spr(",      "map(",  "print(", "btn(", "x",       "y",      "dx",       "player.", "enemies[",
+      "]",         "+=",    "-=",     "==",   " ",       "\n  ",   "(",        ")",       "0",
+      "1",         "128",   "0x5f00", "-- ",  "\"",      "sfx(",   "music(",   "add(",    ",",
   };
   std::mt19937 rng(seed);
   std::string s;

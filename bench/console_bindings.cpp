@@ -49,7 +49,8 @@ void run_script(benchmark::State& state, const char* setup, const char* body, in
 }
 
 void BM_Poke4ScreenFromScript(benchmark::State& state) {
-  run_script(state, "v = 0x1234.5678", "for j = 1, 100 do for i = 0, 9999 do poke4(0x6000 + (i & 0x1ffc), v) end end", 1000000);
+  run_script(state, "v = 0x1234.5678", "for j = 1, 100 do for i = 0, 9999 do poke4(0x6000 + (i & 0x1ffc), v) end end",
+             1000000);
 }
 
 void BM_Poke4ScreenThroughTovoPoke(benchmark::State& state) {

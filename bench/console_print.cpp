@@ -40,7 +40,9 @@ void ensure_machine() {
 // a per-line colour code.
 void BM_PrintFrame(benchmark::State& state) {
   ensure_machine();
+  // clang-format off
   static const char* prefix[] = {"", "\x06#\x06i", "\x06w\x06t\x0c" "9"};
+  // clang-format on
   char lines[LINES][64];
   for (int i = 0; i < LINES; i++) {
     int n = std::snprintf(lines[i], sizeof lines[i], "%s", prefix[state.range(0)]);

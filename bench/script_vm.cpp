@@ -70,7 +70,9 @@ void BM_FastNativeCalls(benchmark::State& state) {
 BENCHMARK(BM_FastNativeCalls);
 
 void BM_Concatenation(benchmark::State& state) {
-  run_program(state, "local n = 0 for j = 1, 20 do local s = '' for i = 1, 50 do s = s .. 'ab' .. i end n = n + #s end return n");
+  run_program(
+      state,
+      "local n = 0 for j = 1, 20 do local s = '' for i = 1, 50 do s = s .. 'ab' .. i end n = n + #s end return n");
 }
 BENCHMARK(BM_Concatenation);
 

@@ -52,7 +52,8 @@ void fill_busy_sfx(tovo_sfx* s, int seed, bool custom) {
   s->loop_end = 32;
   for (int i = 0; i < 32; i++) {
     const int32_t w = (i + seed) % 8;
-    s->notes[i] = {(i * 5 + seed) % 64, custom ? w : (w == 6 ? 6 : w), 7, (i % 3 == 0) ? 2 : 1, custom && w < 8 ? 128 : 0};
+    s->notes[i] = {(i * 5 + seed) % 64, custom ? w : (w == 6 ? 6 : w), 7, (i % 3 == 0) ? 2 : 1,
+                   custom && w < 8 ? 128 : 0};
   }
 }
 
@@ -91,7 +92,8 @@ void BM_MixerCallbackEightBusyChannels(benchmark::State& state) {
   const double seconds_of_audio = FRAMES / 22050.0;  // 46.4 ms
   // The Time column is the time of one callback; this is the audio it made
   // per second of mixing.
-  state.counters["realtime_factor"] = benchmark::Counter(seconds_of_audio, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["realtime_factor"] =
+      benchmark::Counter(seconds_of_audio, benchmark::Counter::kIsIterationInvariantRate);
   state.counters["allocations"] = (double)allocations.load();
   tarq_stop_all_sounds();
   tarq_destroy_tovo_cart(cart);

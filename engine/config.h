@@ -9,33 +9,33 @@
 struct tarq_file;
 
 struct tarq_config {
-  int32_t loaded;                // 1 once a file was read
+  int32_t loaded;  // 1 once a file was read
   int32_t screen_width, screen_height;
-  int32_t word32;                // set to 32 by the defaults, read by nobody
+  int32_t word32;  // set to 32 by the defaults, read by nobody
   int32_t window_width, window_height;
   int32_t windowed;
-  int32_t sound_volume;          // 0..256
-  int32_t music_volume;          // 0..256
-  int32_t foreground_sleep_ms;   // 0..200
-  int32_t background_sleep_ms;   // 0..200
+  int32_t sound_volume;         // 0..256
+  int32_t music_volume;         // 0..256
+  int32_t foreground_sleep_ms;  // 0..200
+  int32_t background_sleep_ms;  // 0..200
   int32_t emulate_textinput;
   int32_t frameless;
-  int32_t window_x, window_y;    // -1: the window manager decides
-  int32_t display;               // display index, -1 none
+  int32_t window_x, window_y;  // -1: the window manager decides
+  int32_t display;             // display index, -1 none
   int32_t fullscreen_width, fullscreen_height;
-  int32_t mix_buffer_size;       // samples, 512..8192
+  int32_t mix_buffer_size;  // samples, 512..8192
   int32_t windib;
   int32_t opengl_blit;
   int32_t show_fps;
   int32_t pod_compression;
   int32_t large_window;
-  int32_t console_mode;          // set by the player at start-up, read by the mixer
-  int32_t rmb_key;               // scancode held for a right click, 0 none
-  int32_t fullscreen_method;     // 0 maximised, 1 desktop-sized borderless, 2 hardware
+  int32_t console_mode;       // set by the player at start-up, read by the mixer
+  int32_t rmb_key;            // scancode held for a right click, 0 none
+  int32_t fullscreen_method;  // 0 maximised, 1 desktop-sized borderless, 2 hardware
   int32_t software_blit;
   int32_t preblit_scale;
   int32_t opengl_context;
-  int32_t pixel_perfect;         // -1 automatic
+  int32_t pixel_perfect;  // -1 automatic
   int32_t keep_aspect;
   int32_t draw_rect_x, draw_rect_y, draw_rect_w, draw_rect_h;
   int32_t sessions;
@@ -49,9 +49,9 @@ struct tarq_config {
   int32_t ext_display;
   int32_t cabinet;
   int32_t log_system_info;
-  int32_t accept_future;         // copied from the player's own settings
-  char config_path[TARQ_PATH_MAX];   // the file that was read
-  char config_sha1[41];              // its SHA-1 as read, 40 hex digits
+  int32_t accept_future;            // copied from the player's own settings
+  char config_path[TARQ_PATH_MAX];  // the file that was read
+  char config_sha1[41];             // its SHA-1 as read, 40 hex digits
 };
 
 extern tarq_config cconfig;

@@ -48,8 +48,7 @@ void tarq_set_window_title(const char* text) {
     tarq_state.window_title_ptr = nullptr;
     return;
   }
-  if (text != tarq_state.window_title)
-    snprintf(tarq_state.window_title, sizeof(tarq_state.window_title), "%s", text);
+  if (text != tarq_state.window_title) snprintf(tarq_state.window_title, sizeof(tarq_state.window_title), "%s", text);
   tarq_state.window_title_ptr = tarq_state.window_title;
   if (sdl_window) SDL_SetWindowTitle(sdl_window, tarq_state.window_title);
 }
@@ -97,10 +96,8 @@ int tarq_system_init() {
   if (cconfig.headless) return 0;
 
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (cconfig.log_system_info)
-    log_system_info();
-  else
-    log_line("Current video driver: %s\n", driver ? driver : "(none)");
+  if (cconfig.log_system_info) log_system_info();
+  else log_line("Current video driver: %s\n", driver ? driver : "(none)");
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);

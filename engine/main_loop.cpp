@@ -24,8 +24,8 @@ int32_t smoothed_fps = 0;
 
 // Per-stage timing for the perf_timing report: stage 0 the frame's first
 // steps, 1 the update, 2 the draw, 3 the present.
-static int64_t stage_us[4];       // sums, microseconds
-static int32_t stage_max_ns[4];   // maxima, nanoseconds
+static int64_t stage_us[4];      // sums, microseconds
+static int32_t stage_max_ns[4];  // maxima, nanoseconds
 static int32_t stage_samples[4];
 static int32_t perf_timing_frame = 0;
 

@@ -21,8 +21,8 @@ constexpr uint32_t TARQ_MEM_LIMIT = 0x40000000;  // largest block, 1 GiB
 constexpr size_t TARQ_MEM_HEADER = alignof(std::max_align_t) > 8 ? alignof(std::max_align_t) : 8;
 constexpr size_t TARQ_MEM_SLACK = 16;  // spare zero bytes behind every tarq_malloc block
 
-void* tarq_malloc(size_t n);   // n + 16 zeroed bytes
-void* tarq_calloc(size_t n);   // exactly n zeroed bytes; 0 gives null
+void* tarq_malloc(size_t n);            // n + 16 zeroed bytes
+void* tarq_calloc(size_t n);            // exactly n zeroed bytes; 0 gives null
 void* tarq_realloc(void* p, size_t n);  // null when refused; the old block then stays
 void tarq_free(void* p);
 void tarq_memset(void* p, int byte, size_t n);

@@ -15,11 +15,34 @@ namespace {
 enum option_kind { OPT_NUMBER, OPT_TEXT, OPT_RECT, OPT_FLAG };
 
 enum option_id {
-  O_WIDTH, O_HEIGHT, O_SHOW_FPS, O_WINDOWED, O_WINDOW_X, O_WINDOW_Y, O_FRAMELESS,
-  O_FULLSCREEN_METHOD, O_FOREGROUND_SLEEP_MS, O_SOUND_VOLUME, O_MUSIC_VOLUME,
-  O_MIX_BUFFER_SIZE, O_SOFTWARE_BLIT, O_HOME, O_DESKTOP, O_PIXEL_PERFECT, O_DRAW_RECT,
-  O_TIMEOUT, O_HEADLESS, O_PERF_TIMING, O_FRAMEBUFFER, O_X, O_BACKGROUND_SLEEP_MS,
-  O_EMULATE_TEXTINPUT, O_DEFERRED_DEALLOC, O_EXT_DISPLAY, O_PREBLIT_SCALE, O_DISPLAY,
+  O_WIDTH,
+  O_HEIGHT,
+  O_SHOW_FPS,
+  O_WINDOWED,
+  O_WINDOW_X,
+  O_WINDOW_Y,
+  O_FRAMELESS,
+  O_FULLSCREEN_METHOD,
+  O_FOREGROUND_SLEEP_MS,
+  O_SOUND_VOLUME,
+  O_MUSIC_VOLUME,
+  O_MIX_BUFFER_SIZE,
+  O_SOFTWARE_BLIT,
+  O_HOME,
+  O_DESKTOP,
+  O_PIXEL_PERFECT,
+  O_DRAW_RECT,
+  O_TIMEOUT,
+  O_HEADLESS,
+  O_PERF_TIMING,
+  O_FRAMEBUFFER,
+  O_X,
+  O_BACKGROUND_SLEEP_MS,
+  O_EMULATE_TEXTINPUT,
+  O_DEFERRED_DEALLOC,
+  O_EXT_DISPLAY,
+  O_PREBLIT_SCALE,
+  O_DISPLAY,
   O_LOG_SYSTEM_INFO,
 };
 
@@ -29,6 +52,7 @@ struct option_row {
   option_kind kind;
 };
 
+// clang-format off
 const option_row option_table[] = {
     {"width", O_WIDTH, OPT_NUMBER},
     {"height", O_HEIGHT, OPT_NUMBER},
@@ -63,6 +87,7 @@ const option_row option_table[] = {
     {"display", O_DISPLAY, OPT_NUMBER},
     {"log_system_info", O_LOG_SYSTEM_INFO, OPT_NUMBER},
 };
+// clang-format on
 
 // A decimal integer at the start of the text, 0 when there is none; values
 // beyond the int32 range are held at its ends. `end` gets the first unread byte.
@@ -76,18 +101,16 @@ int32_t read_int(const char* text, const char** end) {
 }
 
 void set_flag(option_id id) {
-  if (id == O_FRAMEBUFFER)
-    cconfig.framebuffer = 1;
-  else
-    cconfig.headless = 1;
+  if (id == O_FRAMEBUFFER) cconfig.framebuffer = 1;
+  else cconfig.headless = 1;
 }
 
 // Paths given as options must fit their 1024-byte settings; a longer text
 // is refused and the setting keeps its value.
 void set_text(char* dst, const char* option, const char* text) {
   if (strlen(text) >= static_cast<size_t>(TARQ_PATH_MAX)) {
-    snprintf(tarq_debug_string, sizeof(tarq_debug_string),
-             "** option -%s: text of %zu bytes is too long; ignored\n", option, strlen(text));
+    snprintf(tarq_debug_string, sizeof(tarq_debug_string), "** option -%s: text of %zu bytes is too long; ignored\n",
+             option, strlen(text));
     tarq_debug(tarq_debug_string);
     return;
   }
@@ -96,8 +119,7 @@ void set_text(char* dst, const char* option, const char* text) {
 
 // "x,y,w,h": as many of the four numbers as the text holds.
 void set_draw_rect(const char* text) {
-  int32_t* fields[4] = {&cconfig.draw_rect_x, &cconfig.draw_rect_y, &cconfig.draw_rect_w,
-                        &cconfig.draw_rect_h};
+  int32_t* fields[4] = {&cconfig.draw_rect_x, &cconfig.draw_rect_y, &cconfig.draw_rect_w, &cconfig.draw_rect_h};
   cconfig.draw_rect_x = 0;
   cconfig.draw_rect_y = 0;
   cconfig.draw_rect_w = 4096;

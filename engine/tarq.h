@@ -15,19 +15,19 @@ constexpr int TARQ_ARGV0_SIZE = 512;
 
 // The engine state record, zeroed by tarq_init.
 struct tarq_engine_state {
-  char app_title[TARQ_TITLE_SIZE];     // names the application folder
+  char app_title[TARQ_TITLE_SIZE];  // names the application folder
   char window_title[TARQ_TITLE_SIZE];
-  char* window_title_ptr;              // null: the window has no title
+  char* window_title_ptr;  // null: the window has no title
   FILE* log_file;
-  FILE* log_file2;                     // never opened by the player; treated like the first
-  int32_t paused;                      // set by the application while its pause menu is open
+  FILE* log_file2;  // never opened by the player; treated like the first
+  int32_t paused;   // set by the application while its pause menu is open
 
   // Audio (the sound engine and the audio device).
-  int32_t audio_pause;                 // non-zero: the mixer outputs silence
+  int32_t audio_pause;  // non-zero: the mixer outputs silence
   int32_t rate_requested, channels_requested;
-  int32_t rate, channels;              // in use
+  int32_t rate, channels;  // in use
   int32_t music_pattern_counter;
-  int32_t music_pattern;               // -1 stopped
+  int32_t music_pattern;  // -1 stopped
   int32_t recording;
 
   // Input handed to the application, which reads and clears it each frame.
@@ -37,15 +37,15 @@ struct tarq_engine_state {
   int32_t rel_x, rel_y;                  // locked-mouse motion totals
   int32_t quick_click_button, quick_click_time;
   int32_t mouse_locked;
-  int32_t lmb_key, rmb_key;            // key codes acting as mouse buttons, 0 none
-  int32_t joystick_connected;          // index | 0x100, 0 none
-  int32_t joystick_disconnected;       // 0x100 + slot, 0 none
-  char dropped_file[TARQ_PATH_MAX];    // empty when none
+  int32_t lmb_key, rmb_key;          // key codes acting as mouse buttons, 0 none
+  int32_t joystick_connected;        // index | 0x100, 0 none
+  int32_t joystick_disconnected;     // 0x100 + slot, 0 none
+  char dropped_file[TARQ_PATH_MAX];  // empty when none
   int32_t new_drop;
   int32_t key_cursor_x, key_cursor_y;  // editor keyboard-cursor words
 
   // Window.
-  int32_t window_size_given;           // tarq_set_window_size gave a preferred size
+  int32_t window_size_given;  // tarq_set_window_size gave a preferred size
 };
 
 extern tarq_engine_state tarq_state;

@@ -3,8 +3,8 @@
 // frame rate, and the rule for host frames that are not drawn.
 #include <cstdint>
 
-constexpr int32_t TOVO_TICK = 65536;          // one console tick, 16.16
-constexpr int32_t TOVO_TIME_OFFSET = 72000000; // added to engine time
+constexpr int32_t TOVO_TICK = 65536;            // one console tick, 16.16
+constexpr int32_t TOVO_TIME_OFFSET = 72000000;  // added to engine time
 
 // Adds the ticks due since *last_t to the accumulator: now is the offset
 // engine time, rate the ticks a second (30 while paused), frame_rate the

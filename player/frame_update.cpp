@@ -278,8 +278,7 @@ void tovo_frame_update() {
   }
   if (cconfig.sound_volume != 0) app.volume = cconfig.sound_volume;
   tarq_set_music_volume(256);
-  tarq_lock_mouse_cursor(app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING &&
-                         (pstate.ram[0x5f2d] & 5) == 5);
+  tarq_lock_mouse_cursor(app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING && (pstate.ram[0x5f2d] & 5) == 5);
   if (app.glitch_test != 0 && shell.mode == TOVO_MODE_RUNNING) {
     if (++app.glitch_test == 12) pstate.reset_counter = 1;
     if (run_state.pending_action == TOVO_PENDING_RUN) {

@@ -52,20 +52,15 @@ void after_volume_key() {
 }
 
 void save_screenshot() {
-  if (save_png_screenshot(shell.display, 0, 0) == 0)
-    show_message("saved screenshot to desktop", SHORT_MS);
-  else
-    show_message("** failed to save screenshot", LONG_MS);
+  if (save_png_screenshot(shell.display, 0, 0) == 0) show_message("saved screenshot to desktop", SHORT_MS);
+  else show_message("** failed to save screenshot", LONG_MS);
 }
 
 void save_clip() {
   int32_t result = save_gif(0, 0);
-  if (result == TOVO_GIF_NO_FRAMES)
-    show_message("no video recorded (rec: ctrl-8)", LONG_MS);
-  else if (result != 0)
-    show_message("** failed to save video", LONG_MS);
-  else
-    show_message_2("saved %d second gif to desktop", LONG_MS, get_current_gif_len(), 0);
+  if (result == TOVO_GIF_NO_FRAMES) show_message("no video recorded (rec: ctrl-8)", LONG_MS);
+  else if (result != 0) show_message("** failed to save video", LONG_MS);
+  else show_message_2("saved %d second gif to desktop", LONG_MS, get_current_gif_len(), 0);
   if (app.gif_reset_mode == 1) reset_video();
 }
 

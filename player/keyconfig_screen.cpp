@@ -22,12 +22,10 @@ constexpr int32_t PICTURE_DONE = 168, PICTURE_FIRST = 169, PICTURE_PAUSE = 175;
 
 // Row labels, padded to 11 characters; 142 and 151 are the O and X glyphs.
 const char* const BUTTON_NAME[TOVO_BUTTON_KEYS] = {
-    "p1 left    ", "p1 right   ", "p1 up      ", "p1 down    ", "p1 \x8e      ", "p1 \x97      ",
-    "p2 left    ", "p2 right   ", "p2 up      ", "p2 down    ", "p2 \x8e      ", "p2 \x97      ",
-    "pause      "};
-const char* const DEFAULT_KEY_NAME[TOVO_BUTTON_KEYS] = {"left", "right", "up", "down", "z / c / n", "x / v / m",
-                                                        "s",    "f",     "e",  "d",    "tab",       "q",
-                                                        "p / enter"};
+    "p1 left    ", "p1 right   ", "p1 up      ", "p1 down    ",   "p1 \x8e      ", "p1 \x97      ", "p2 left    ",
+    "p2 right   ", "p2 up      ", "p2 down    ", "p2 \x8e      ", "p2 \x97      ", "pause      "};
+const char* const DEFAULT_KEY_NAME[TOVO_BUTTON_KEYS] = {"left", "right", "up", "down", "z / c / n", "x / v / m", "s",
+                                                        "f",    "e",     "d",  "tab",  "q",         "p / enter"};
 
 // The live button table follows the configured keys.
 void apply_keys() {
@@ -104,7 +102,8 @@ void keyconfig_draw(tarq_bitmap* b) {
   tarq_rectfill(b, 0, 0, 127, 6, 7);
   text_at(b, "player key config", 6, 1, 12);
   int32_t item = done ? PICTURE_DONE : index == TOVO_BUTTON_KEYS - 1 ? PICTURE_PAUSE : PICTURE_FIRST + index % 6;
-  tarq_bitmap* picture = shell.resources ? (tarq_bitmap*)cpod_get_item(shell.resources, item, TARQ_ITEM_BITMAP) : nullptr;
+  tarq_bitmap* picture =
+      shell.resources ? (tarq_bitmap*)cpod_get_item(shell.resources, item, TARQ_ITEM_BITMAP) : nullptr;
   if (picture) tarq_draw_sprite(picture, b, 0, 0, 6, 8, picture->width, picture->height);
   if (!done) {
     text_at(b, "press key for:", 60, 12, 6);

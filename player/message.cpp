@@ -32,10 +32,8 @@ void draw_devkit_bar(tarq_bitmap* page, int32_t o, bool mouse) {
   tarq_rect(page, 0, 119 + o, 101, 127 + o, 0);
   tarq_rectfill(page, 1, 120 + o, mouse ? 100 : 127, 126 + o, 6);
   text_at(page, message_bar.text, mouse ? 19 : 3, 122 + o, 1);
-  if (mouse)
-    picture_at(page, MOUSE_PICTURE, 2, 112 + o);
-  else
-    picture_at(page, KEYBOARD_PICTURE, 109, 112 + o);
+  if (mouse) picture_at(page, MOUSE_PICTURE, 2, 112 + o);
+  else picture_at(page, KEYBOARD_PICTURE, 109, 112 + o);
 }
 
 }  // namespace
@@ -59,8 +57,7 @@ void show_message_2(const char* format, int32_t ms, int32_t a, int32_t b) {
 int32_t tovo_message_offset(int32_t now) {
   if (message_bar.start == 0) return 0;
   if (now > message_bar.end - TOVO_MESSAGE_SLIDE_MS) return (now - message_bar.end + TOVO_MESSAGE_SLIDE_MS) / 20;
-  if (now < message_bar.start + TOVO_MESSAGE_SLIDE_MS)
-    return (message_bar.start - now + TOVO_MESSAGE_SLIDE_MS) / 20;
+  if (now < message_bar.start + TOVO_MESSAGE_SLIDE_MS) return (message_bar.start - now + TOVO_MESSAGE_SLIDE_MS) / 20;
   return 0;
 }
 

@@ -5,7 +5,7 @@
 
 struct tarq_bitmap;
 
-constexpr int TOVO_MESSAGE_SIZE = 256;   // up to 255 characters
+constexpr int TOVO_MESSAGE_SIZE = 256;  // up to 255 characters
 constexpr int32_t TOVO_MESSAGE_EXTRA_MS = 400;
 constexpr int32_t TOVO_MESSAGE_SLIDE_MS = 200;
 

@@ -68,10 +68,8 @@ void change_volume(int32_t delta) {
 }
 
 void toggle_sound() {
-  if (cconfig.sound_volume != 0)
-    tovo_set_sound_volume(0);
-  else
-    tovo_set_sound_volume(app.volume != 0 ? app.volume : 256);
+  if (cconfig.sound_volume != 0) tovo_set_sound_volume(0);
+  else tovo_set_sound_volume(app.volume != 0 ? app.volume : 256);
   build_paused_menu();
 }
 
@@ -220,8 +218,7 @@ void process_paused_keypresses() {
   }
   if (button_pressed(4, 0) || button_pressed(5, 0) || button_pressed(6, 0)) {
     for (int32_t b = 4; b <= 6; b++) swallow(b);
-    if (pause_menu.count > 0 && app.pause_state != TOVO_PAUSE_CLOSED)
-      choose(pause_menu.item[pause_menu.selected].type);
+    if (pause_menu.count > 0 && app.pause_state != TOVO_PAUSE_CLOSED) choose(pause_menu.item[pause_menu.selected].type);
   }
   if (!tarq_state.paused && app.pause_state == TOVO_PAUSE_CLOSED) block_buttons();
 }

@@ -75,10 +75,8 @@ void draw_paused_menu(tarq_bitmap* page) {
     if (selected) sprite_at(page, POINTER, 25, y - 1);
     if (pause_menu.item[i].type == TOVO_ITEM_FAVOURITE) {
       tarq_bitmap* heart = resource(HEART);
-      if (heart && pause_menu.favourite)
-        tarq_draw_sprite(heart, page, 0, 0, 74, y, heart->width, heart->height);
-      else if (heart)
-        tarq_draw_sprite_col(heart, page, 0, 0, 74, y, heart->width, heart->height, 13, 0);
+      if (heart && pause_menu.favourite) tarq_draw_sprite(heart, page, 0, 0, 74, y, heart->width, heart->height);
+      else if (heart) tarq_draw_sprite_col(heart, page, 0, 0, 74, y, heart->width, heart->height, 13, 0);
     }
   }
 }

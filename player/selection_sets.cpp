@@ -74,8 +74,7 @@ void backup_bmp(const tarq_bitmap* bitmap, dbmp* set) {
   if (!set) return;
   copy_pixels(bitmap, set->backup);
   copy_pixels(set->mask, set->mask_backup);
-  if (set == gfx_set && pitem[0])
-    memcpy(set->gff_backup, pitem[0]->gff, sizeof set->gff_backup);
+  if (set == gfx_set && pitem[0]) memcpy(set->gff_backup, pitem[0]->gff, sizeof set->gff_backup);
 }
 
 tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {

@@ -64,8 +64,8 @@ int tovo_load_config(const char* line) {
       p += used;
     }
   }
-  const int_key before_volume[] = {{"live_notes", &app.live_notes}, {"cursor_snap", &app.cursor_snap},
-                                   {"gif_len", &app.gif_len}};
+  const int_key before_volume[] = {
+      {"live_notes", &app.live_notes}, {"cursor_snap", &app.cursor_snap}, {"gif_len", &app.gif_len}};
   for (const int_key& k : before_volume)
     if (has_key(line, k.key)) read_number(line, k.key, k.value);
   int32_t v;
@@ -160,6 +160,7 @@ struct switch_def {
 };
 
 const switch_def* find_switch(const char* name) {
+  // clang-format off
   static const switch_def table[] = {
       {"run", NONE, nullptr},           {"x", NONE, nullptr},
       {"exec", NONE, nullptr},          {"global_api", NONE, nullptr},
@@ -175,6 +176,7 @@ const switch_def* find_switch(const char* name) {
       {"displays_y", NUMBER, &app.displays_y}, {"gif_reset_mode", NUMBER, &app.gif_reset_mode},
       {"i", TEXT, nullptr},             {"o", TEXT, nullptr},
   };
+  // clang-format on
   for (const switch_def& s : table)
     if (strcmp(s.name, name) == 0) return &s;
   return nullptr;

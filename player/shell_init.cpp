@@ -44,7 +44,8 @@
 
 namespace {
 
-const char* const FOLDERS[] = {"carts/", "backup/", "cdata/", "cstore/", "plates/", "bbs/", "bbs/carts/", "bbs/labels/"};
+const char* const FOLDERS[] = {"carts/",  "backup/", "cdata/",     "cstore/",
+                               "plates/", "bbs/",    "bbs/carts/", "bbs/labels/"};
 
 tovo_cart* item_text_cart(tarq_pod* pod, int32_t index) {
   tarq_file* f = (tarq_file*)cpod_get_item(pod, index, TARQ_ITEM_FILE);
@@ -224,7 +225,7 @@ int tovo_shell_init(int argc, char** argv) {
     app.play_source = 2;
     return 0;
   }
-  mount_data_pod_carts();  // a command-line cart may be one of the pod's
+  mount_data_pod_carts();                     // a command-line cart may be one of the pod's
   cconfig.accept_future = app.accept_future;  // the switch applies to the cart named with it
   char path[TARQ_PATH_MAX];
   if (tarq_resolve_filename(app.cart_name, path) != 0) snprintf(path, sizeof path, "%s", app.cart_name);

@@ -54,13 +54,13 @@ struct tovo_app_state {
   int32_t tv_frame, displays_x, displays_y;
 
   // Frame loop.
-  int32_t pause_state;       // 0 none, 1 menu, 2 key config, 3 controls, 4 options
+  int32_t pause_state;  // 0 none, 1 menu, 2 key config, 3 controls, 4 options
   int32_t menu_event;
-  int32_t accumulator;       // 16.16 console ticks
+  int32_t accumulator;  // 16.16 console ticks
   int32_t last_t;
   int32_t frames_skipped_in_sequence;
   int32_t frame_flipper;
-  int32_t skipped_frames;    // frame statistics
+  int32_t skipped_frames;  // frame statistics
   int32_t glitch_test;
   int32_t glitch_screenshots;
   int32_t draw_calls;
@@ -72,16 +72,16 @@ struct tovo_app_state {
 };
 
 struct tovo_shell_state {
-  int32_t mode;            // TOVO_MODE_* (0 stopped, 1 running, 2 boot, 3 splash)
-  int32_t frame_rate;      // 15, 30 or 60
-  int32_t sub_mode;        // 0, 1 key config, 2 browser
+  int32_t mode;        // TOVO_MODE_* (0 stopped, 1 running, 2 boot, 3 splash)
+  int32_t frame_rate;  // 15, 30 or 60
+  int32_t sub_mode;    // 0, 1 key config, 2 browser
   int32_t spinner_frame;
   int32_t spinner_count;
   int32_t program_started;
 
-  tarq_bitmap* display;    // the converted screen
+  tarq_bitmap* display;  // the converted screen
   tarq_bitmap* video_frame;
-  tarq_bitmap* tiny[2];    // 1x1 and 8x8
+  tarq_bitmap* tiny[2];  // 1x1 and 8x8
   tarq_pod* data_pod;
   tovo_cart* boot_cart;
   tarq_pod* resources;

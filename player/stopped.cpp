@@ -31,5 +31,6 @@ void draw_stopped_bar(tarq_bitmap* page) {
   if (!page) return;
   tarq_rectfill(page, 0, 121, 127, 127, 6);
   tarq_line(page, 0, 120, 127, 120, 0);
-  if (shell.font) tarq_draw_text_ex(page, " stopped. press button to exit", shell.font, 1, 122, TARQ_TEXT_ONE_COLOUR, 1);
+  if (shell.font)
+    tarq_draw_text_ex(page, " stopped. press button to exit", shell.font, 1, 122, TARQ_TEXT_ONE_COLOUR, 1);
 }

@@ -2,8 +2,8 @@
 // The native interface: stack access, calls, coroutines, errors and the
 // debug interface. Indices: positive from the frame's function slot, negative
 // from the top, LUA_REGISTRYINDEX, and upvalue pseudo-indices below it.
-#include "script/lua.h"
 #include "script/lex.h"  // LUA_IDSIZE, the size of a chunk id
+#include "script/lua.h"
 #include "script/zio.h"
 
 constexpr int LUA_MULTRET = -1;
@@ -103,19 +103,19 @@ struct CallInfo;
 
 struct lua_Debug {
   int event;
-  const char* name;      // (n)
-  const char* namewhat;  // (n) "global", "local", "field", "method", "upvalue", "constant", ...
-  const char* what;      // (S) "Lua", "C" or "main"
-  const char* source;    // (S)
-  int currentline;       // (l)
-  int linedefined;       // (S)
-  int lastlinedefined;   // (S)
-  unsigned char nups;    // (u)
-  unsigned char nparams; // (u)
-  char isvararg;         // (u)
-  char istailcall;       // (t)
+  const char* name;            // (n)
+  const char* namewhat;        // (n) "global", "local", "field", "method", "upvalue", "constant", ...
+  const char* what;            // (S) "Lua", "C" or "main"
+  const char* source;          // (S)
+  int currentline;             // (l)
+  int linedefined;             // (S)
+  int lastlinedefined;         // (S)
+  unsigned char nups;          // (u)
+  unsigned char nparams;       // (u)
+  char isvararg;               // (u)
+  char istailcall;             // (t)
   char short_src[LUA_IDSIZE];  // (S)
-  CallInfo* i_ci;        // the frame (private)
+  CallInfo* i_ci;              // the frame (private)
 };
 
 int lua_getstack(lua_State* L, int level, lua_Debug* ar);

@@ -21,9 +21,7 @@ const char* luaL_tolstring(lua_State* L, int idx, size_t* len) {
       case LUA_TSTRING: lua_pushvalue(L, idx); break;
       case LUA_TBOOLEAN: lua_pushstring(L, lua_toboolean(L, idx) ? "true" : "false"); break;
       case LUA_TNIL: lua_pushstring(L, "nil"); break;
-      default:
-        lua_pushfstring(L, "%s: %p", lua_typename(L, lua_type(L, idx)), lua_topointer(L, idx));
-        break;
+      default: lua_pushfstring(L, "%s: %p", lua_typename(L, lua_type(L, idx)), lua_topointer(L, idx)); break;
     }
   }
   return lua_tolstring(L, -1, len);
@@ -167,5 +165,5 @@ void luaL_unref(lua_State* L, int t, int ref) {
   lua_rawgeti(L, t, 0);
   lua_rawseti(L, t, ref);  // t[ref] = the old head
   lua_pushinteger(L, ref);
-  lua_rawseti(L, t, 0);    // the head = ref
+  lua_rawseti(L, t, 0);  // the head = ref
 }

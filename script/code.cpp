@@ -40,20 +40,16 @@ Instruction* getjumpcontrol(FuncState* fs, int pc) {
 bool patchtestreg(FuncState* fs, int node, int reg) {
   Instruction* i = getjumpcontrol(fs, node);
   if (GET_OPCODE(*i) != OP_TESTSET) return false;
-  if (reg != NO_REG && reg != GETARG_B(*i))
-    SETARG_A(*i, reg);
-  else
-    *i = CREATE_ABC(OP_TEST, GETARG_B(*i), 0, GETARG_C(*i));
+  if (reg != NO_REG && reg != GETARG_B(*i)) SETARG_A(*i, reg);
+  else *i = CREATE_ABC(OP_TEST, GETARG_B(*i), 0, GETARG_C(*i));
   return true;
 }
 
 void patchlistaux(FuncState* fs, int list, int vtarget, int reg, int dtarget) {
   while (list != NO_JUMP) {
     int next = getjump(fs, list);
-    if (patchtestreg(fs, list, reg))
-      fixjump(fs, list, vtarget);
-    else
-      fixjump(fs, list, dtarget);
+    if (patchtestreg(fs, list, reg)) fixjump(fs, list, vtarget);
+    else fixjump(fs, list, dtarget);
     list = next;
   }
 }
@@ -159,10 +155,8 @@ int luaK_getlabel(FuncState* fs) {
 }
 
 void luaK_patchlist(FuncState* fs, int list, int target) {
-  if (target == fs->pc)
-    luaK_patchtohere(fs, list);
-  else
-    patchlistaux(fs, list, target, NO_REG, target);
+  if (target == fs->pc) luaK_patchtohere(fs, list);
+  else patchlistaux(fs, list, target, NO_REG, target);
 }
 
 void luaK_patchclose(FuncState* fs, int list, int level) {

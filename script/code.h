@@ -5,17 +5,35 @@
 #include "script/opcodes.h"
 #include "script/parse.h"
 
-constexpr int NO_JUMP = -1;  // ends a jump list
+constexpr int NO_JUMP = -1;   // ends a jump list
 constexpr int MAXREGS = 250;  // a function may use registers 0..248
 
 // Binary operators; codes 0-18 are opcode - OP_ADD.
 enum BinOpr {
-  OPR_ADD, OPR_SUB, OPR_MUL, OPR_DIV, OPR_MOD, OPR_POW,
-  OPR_BAND, OPR_BOR, OPR_BXOR, OPR_SHL, OPR_SHR, OPR_LSHR, OPR_ROTL, OPR_ROTR,
+  OPR_ADD,
+  OPR_SUB,
+  OPR_MUL,
+  OPR_DIV,
+  OPR_MOD,
+  OPR_POW,
+  OPR_BAND,
+  OPR_BOR,
+  OPR_BXOR,
+  OPR_SHL,
+  OPR_SHR,
+  OPR_LSHR,
+  OPR_ROTL,
+  OPR_ROTR,
   OPR_IDIV = 15,
   OPR_CONCAT = 19,
-  OPR_EQ, OPR_LT, OPR_LE, OPR_NE, OPR_GT, OPR_GE,
-  OPR_AND, OPR_OR,
+  OPR_EQ,
+  OPR_LT,
+  OPR_LE,
+  OPR_NE,
+  OPR_GT,
+  OPR_GE,
+  OPR_AND,
+  OPR_OR,
   OPR_NOBINOPR
 };
 static_assert(OPR_NOBINOPR == 28);

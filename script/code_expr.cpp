@@ -227,10 +227,8 @@ void luaK_exp2anyregup(FuncState* fs, expdesc* e) {
 }
 
 void luaK_exp2val(FuncState* fs, expdesc* e) {
-  if (hasjumps(e))
-    luaK_exp2anyreg(fs, e);
-  else
-    luaK_dischargevars(fs, e);
+  if (hasjumps(e)) luaK_exp2anyreg(fs, e);
+  else luaK_dischargevars(fs, e);
 }
 
 int luaK_exp2RK(FuncState* fs, expdesc* e) {

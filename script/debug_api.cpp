@@ -46,9 +46,7 @@ const char* getfuncname(lua_State* L, CallInfo* ci, const char** name) {
 }
 
 // The closure in a function slot, or null for light and fast native functions.
-Closure* closure_of(const TValue* func) {
-  return (ttisLclosure(func) || ttisCclosure(func)) ? clvalue(func) : nullptr;
-}
+Closure* closure_of(const TValue* func) { return (ttisLclosure(func) || ttisCclosure(func)) ? clvalue(func) : nullptr; }
 
 void funcinfo(lua_Debug* ar, const TValue* func) {
   if (!ttisLclosure(func)) {

@@ -91,7 +91,7 @@ void resume(lua_State* L, void* ud) {
   if (L->status != LUA_YIELD) resume_error(L, "cannot resume dead coroutine", firstArg);
   L->status = LUA_OK;
   ci->func = restorestack(L, ci->extra);
-  if (isLua(ci)) {  // suspended by the budget: go on at the interrupted instruction
+  if (isLua(ci)) {      // suspended by the budget: go on at the interrupted instruction
     L->top = firstArg;  // a script frame takes no values from the resume
     luaV_execute(L);
   } else {  // a native function that yielded

@@ -17,11 +17,11 @@
 
 namespace {
 
-const char* const luaX_tokens[] = {
-    "and", "break", "do", "else", "elseif", "end", "false", "for", "function", "goto", "if", "in",
-    "local", "nil", "not", "or", "repeat", "return", "then", "true", "until", "while",
-    "..", "...", "==", ">=", "<=", "~=", "::", "<eof>", "<number>", "<name>", "<string>",
-    "<<", ">>", ">>>", "<<>", ">><", "^^"};
+const char* const luaX_tokens[] = {"and",      "break",  "do",   "else", "elseif", "end",   "false",    "for",
+                                   "function", "goto",   "if",   "in",   "local",  "nil",   "not",      "or",
+                                   "repeat",   "return", "then", "true", "until",  "while", "..",       "...",
+                                   "==",       ">=",     "<=",   "~=",   "::",     "<eof>", "<number>", "<name>",
+                                   "<string>", "<<",     ">>",   ">>>",  "<<>",    ">><",   "^^"};
 static_assert(sizeof(luaX_tokens) / sizeof(luaX_tokens[0]) == TK_BXOR - FIRST_RESERVED + 1);
 
 constexpr int MAX_LINE = INT_MAX - 2;
@@ -50,11 +50,8 @@ const char* txtToken(LexState* ls, int token) {
   switch (token) {
     case TK_NAME:
     case TK_STRING:
-    case TK_NUMBER:
-      save(ls, '\0');
-      return luaO_pushfstring(ls->L, "'%s'", luaZ_buffer(ls->buff));
-    default:
-      return luaX_token2str(ls, token);
+    case TK_NUMBER: save(ls, '\0'); return luaO_pushfstring(ls->L, "'%s'", luaZ_buffer(ls->buff));
+    default: return luaX_token2str(ls, token);
   }
 }
 
@@ -101,10 +98,8 @@ void read_numeral(LexState* ls, SemInfo* seminfo) {
   if (first == '0' && check_next(ls, "Xx")) expo = "Pp";
   for (;;) {
     if (check_next(ls, expo)) check_next(ls, "+-");
-    if (lisxdigit(ls->current) || ls->current == '.')
-      save_and_next(ls);
-    else
-      break;
+    if (lisxdigit(ls->current) || ls->current == '.') save_and_next(ls);
+    else break;
   }
   save(ls, '\0');
   buffreplace(ls, '.', ls->decpoint);
@@ -129,8 +124,7 @@ void read_long_string(LexState* ls, SemInfo* seminfo, int sep) {
   if (currIsNewline(ls)) inclinenumber(ls);
   for (;;) {
     switch (ls->current) {
-      case EOZ:
-        luaX_lexerror(ls, seminfo != nullptr ? "unfinished long string" : "unfinished long comment", TK_EOS);
+      case EOZ: luaX_lexerror(ls, seminfo != nullptr ? "unfinished long string" : "unfinished long comment", TK_EOS);
       case ']':
         if (skip_sep(ls) == sep) {
           save_and_next(ls);  // second ']'
@@ -148,10 +142,8 @@ void read_long_string(LexState* ls, SemInfo* seminfo, int sep) {
         if (seminfo == nullptr) luaZ_resetbuffer(ls->buff);
         break;
       default:
-        if (seminfo != nullptr)
-          save_and_next(ls);
-        else
-          next(ls);
+        if (seminfo != nullptr) save_and_next(ls);
+        else next(ls);
     }
   }
 }
@@ -194,11 +186,9 @@ void read_string(LexState* ls, int del, SemInfo* seminfo) {
   save_and_next(ls);  // the opening quote stays in the buffer
   while (ls->current != del) {
     switch (ls->current) {
-      case EOZ:
-        luaX_lexerror(ls, "unfinished string", TK_EOS);
+      case EOZ: luaX_lexerror(ls, "unfinished string", TK_EOS);
       case '\n':
-      case '\r':
-        luaX_lexerror(ls, "unfinished string", TK_STRING);
+      case '\r': luaX_lexerror(ls, "unfinished string", TK_STRING);
       case '\\': {
         int c;
         next(ls);
@@ -225,15 +215,12 @@ void read_string(LexState* ls, int del, SemInfo* seminfo) {
             inclinenumber(ls);
             save(ls, '\n');
             continue;
-          case EOZ:
-            continue;  // the loop then reports the unfinished string
+          case EOZ: continue;  // the loop then reports the unfinished string
           case 'z':
             next(ls);
             while (lisspace(ls->current)) {
-              if (currIsNewline(ls))
-                inclinenumber(ls);
-              else
-                next(ls);
+              if (currIsNewline(ls)) inclinenumber(ls);
+              else next(ls);
             }
             continue;
           default:
@@ -245,8 +232,7 @@ void read_string(LexState* ls, int del, SemInfo* seminfo) {
         save(ls, c);
         break;
       }
-      default:
-        save_and_next(ls);
+      default: save_and_next(ls);
     }
   }
   save_and_next(ls);  // closing quote
@@ -258,15 +244,11 @@ int llex(LexState* ls, SemInfo* seminfo) {
   for (;;) {
     switch (ls->current) {
       case '\n':
-      case '\r':
-        inclinenumber(ls);
-        break;
+      case '\r': inclinenumber(ls); break;
       case ' ':
       case '\t':
       case '\v':
-      case '\f':
-        next(ls);
-        break;
+      case '\f': next(ls); break;
       case '-': {
         next(ls);
         if (ls->current != '-') return '-';
@@ -341,21 +323,24 @@ int llex(LexState* ls, SemInfo* seminfo) {
         next(ls);
         return TK_DBCOLON;
       case '"':
-      case '\'':
-        read_string(ls, ls->current, seminfo);
-        return TK_STRING;
+      case '\'': read_string(ls, ls->current, seminfo); return TK_STRING;
       case '.':
         save_and_next(ls);
         if (check_next(ls, ".")) return check_next(ls, ".") ? TK_DOTS : TK_CONCAT;
         if (!lisdigit(ls->current)) return '.';
         read_numeral(ls, seminfo);
         return TK_NUMBER;
-      case '0': case '1': case '2': case '3': case '4':
-      case '5': case '6': case '7': case '8': case '9':
-        read_numeral(ls, seminfo);
-        return TK_NUMBER;
-      case EOZ:
-        return TK_EOS;
+      case '0':
+      case '1':
+      case '2':
+      case '3':
+      case '4':
+      case '5':
+      case '6':
+      case '7':
+      case '8':
+      case '9': read_numeral(ls, seminfo); return TK_NUMBER;
+      case EOZ: return TK_EOS;
       default: {
         if (lislalpha(ls->current)) {
           do {

@@ -10,11 +10,40 @@ constexpr int FIRST_RESERVED = 257;
 // Tokens other than single characters (a single character is its own code).
 enum RESERVED {
   // reserved words
-  TK_AND = FIRST_RESERVED, TK_BREAK, TK_DO, TK_ELSE, TK_ELSEIF, TK_END, TK_FALSE, TK_FOR, TK_FUNCTION,
-  TK_GOTO, TK_IF, TK_IN, TK_LOCAL, TK_NIL, TK_NOT, TK_OR, TK_REPEAT, TK_RETURN, TK_THEN, TK_TRUE,
-  TK_UNTIL, TK_WHILE,
+  TK_AND = FIRST_RESERVED,
+  TK_BREAK,
+  TK_DO,
+  TK_ELSE,
+  TK_ELSEIF,
+  TK_END,
+  TK_FALSE,
+  TK_FOR,
+  TK_FUNCTION,
+  TK_GOTO,
+  TK_IF,
+  TK_IN,
+  TK_LOCAL,
+  TK_NIL,
+  TK_NOT,
+  TK_OR,
+  TK_REPEAT,
+  TK_RETURN,
+  TK_THEN,
+  TK_TRUE,
+  TK_UNTIL,
+  TK_WHILE,
   // other multi-character tokens
-  TK_CONCAT, TK_DOTS, TK_EQ, TK_GE, TK_LE, TK_NE, TK_DBCOLON, TK_EOS, TK_NUMBER, TK_NAME, TK_STRING,
+  TK_CONCAT,
+  TK_DOTS,
+  TK_EQ,
+  TK_GE,
+  TK_LE,
+  TK_NE,
+  TK_DBCOLON,
+  TK_EOS,
+  TK_NUMBER,
+  TK_NAME,
+  TK_STRING,
   TK_SHL,   // <<
   TK_SHR,   // >>
   TK_LSHR,  // >>>
@@ -43,18 +72,18 @@ struct Dyndata;
 
 // One per compile.
 struct LexState {
-  int current;     // current character (a byte or EOZ)
-  int linenumber;  // input line counter
-  int lastline;    // line of the last token consumed
-  Token t;         // current token
+  int current;      // current character (a byte or EOZ)
+  int linenumber;   // input line counter
+  int lastline;     // line of the last token consumed
+  Token t;          // current token
   Token lookahead;  // look-ahead token (TK_EOS when none)
-  FuncState* fs;   // function being compiled
+  FuncState* fs;    // function being compiled
   lua_State* L;
   Zio* z;
-  Mbuffer* buff;   // token text
-  Dyndata* dyd;    // the parser's lists of locals, gotos and labels
+  Mbuffer* buff;  // token text
+  Dyndata* dyd;   // the parser's lists of locals, gotos and labels
   TString* source;
-  TString* envn;   // "_ENV"
+  TString* envn;  // "_ENV"
   char decpoint;
 };
 

@@ -1,8 +1,8 @@
 // Base functions: traversal, selection, types, metatables, raw access,
 // assert and conversion to text.
+#include "script/lib_base.h"
 #include "script/auxlib.h"
 #include "script/console_services.h"
-#include "script/lib_base.h"
 
 namespace {
 

@@ -126,11 +126,12 @@ int luaB_tonumber(lua_State* L) {
 }
 
 int luaB_collectgarbage(lua_State* L) {
-  static const char* const opts[] = {"stop",     "restart",     "collect",   "count",        "step",        "setpause",
-                                     "setstepmul", "setmajorinc", "isrunning", "generational", "incremental", nullptr};
-  static const int optsnum[] = {LUA_GCSTOP,       LUA_GCRESTART,     LUA_GCCOLLECT,   LUA_GCCOUNT,
-                                LUA_GCSTEP,       LUA_GCSETPAUSE,    LUA_GCSETSTEPMUL, LUA_GCSETMAJORINC,
-                                LUA_GCISRUNNING,  LUA_GCGEN,         LUA_GCINC};
+  static const char* const opts[] = {"stop",      "restart",      "collect",     "count",
+                                     "step",      "setpause",     "setstepmul",  "setmajorinc",
+                                     "isrunning", "generational", "incremental", nullptr};
+  static const int optsnum[] = {LUA_GCSTOP,      LUA_GCRESTART,  LUA_GCCOLLECT,    LUA_GCCOUNT,
+                                LUA_GCSTEP,      LUA_GCSETPAUSE, LUA_GCSETSTEPMUL, LUA_GCSETMAJORINC,
+                                LUA_GCISRUNNING, LUA_GCGEN,      LUA_GCINC};
   int o = optsnum[luaL_checkoption(L, 1, "collect", opts)];
   int ex = luaL_optinteger(L, 2, 0);
   int res = lua_gc(L, o, ex);

@@ -101,9 +101,9 @@ int b_replace(lua_State* L) {
 }
 
 const luaL_Reg bitlib[] = {
-    {"arshift", b_arshift}, {"band", b_and},         {"bnot", b_not},       {"bor", b_or},
-    {"bxor", b_xor},        {"btest", b_test},       {"extract", b_extract}, {"lrotate", b_lrotate},
-    {"lshift", b_lshift},   {"replace", b_replace},  {"rrotate", b_rrotate}, {"rshift", b_rshift},
+    {"arshift", b_arshift}, {"band", b_and},        {"bnot", b_not},        {"bor", b_or},
+    {"bxor", b_xor},        {"btest", b_test},      {"extract", b_extract}, {"lrotate", b_lrotate},
+    {"lshift", b_lshift},   {"replace", b_replace}, {"rrotate", b_rrotate}, {"rshift", b_rshift},
     {nullptr, nullptr},
 };
 

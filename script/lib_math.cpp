@@ -94,7 +94,8 @@ int math_fmod(lua_State* L) {
 // The whole part toward zero and the fraction, both with the sign of x.
 int math_modf(lua_State* L) {
   lua_Number v = luaL_checknumber(L, 1);
-  int64_t whole = v >= 0 ? (static_cast<int64_t>(v) & ~int64_t{0xffff}) : -((-static_cast<int64_t>(v)) & ~int64_t{0xffff});
+  int64_t whole =
+      v >= 0 ? (static_cast<int64_t>(v) & ~int64_t{0xffff}) : -((-static_cast<int64_t>(v)) & ~int64_t{0xffff});
   lua_pushnumber(L, static_cast<lua_Number>(whole));
   lua_pushnumber(L, static_cast<lua_Number>(v - whole));
   return 2;
@@ -153,13 +154,20 @@ int math_randomseed(lua_State* L) {
 }
 
 const luaL_Reg mathlib[] = {
-    {"abs", math_abs},     {"acos", math_acos},   {"asin", math_asin},   {"atan2", math_atan2},
-    {"atan", math_atan},   {"ceil", math_ceil},   {"cosh", math_cosh},   {"cos", math_cos},
-    {"deg", math_deg},     {"exp", math_exp},     {"floor", math_floor}, {"fmod", math_fmod},
-    {"frexp", math_frexp}, {"ldexp", math_ldexp}, {"log", math_log},     {"max", math_max},
-    {"min", math_min},     {"modf", math_modf},   {"pow", math_pow},     {"rad", math_rad},
-    {"random", math_random}, {"randomseed", math_randomseed}, {"sinh", math_sinh}, {"sin", math_sin},
-    {"sqrt", math_sqrt},   {"tanh", math_tanh},   {"tan", math_tan},     {nullptr, nullptr},
+    {"abs", math_abs},       {"acos", math_acos},
+    {"asin", math_asin},     {"atan2", math_atan2},
+    {"atan", math_atan},     {"ceil", math_ceil},
+    {"cosh", math_cosh},     {"cos", math_cos},
+    {"deg", math_deg},       {"exp", math_exp},
+    {"floor", math_floor},   {"fmod", math_fmod},
+    {"frexp", math_frexp},   {"ldexp", math_ldexp},
+    {"log", math_log},       {"max", math_max},
+    {"min", math_min},       {"modf", math_modf},
+    {"pow", math_pow},       {"rad", math_rad},
+    {"random", math_random}, {"randomseed", math_randomseed},
+    {"sinh", math_sinh},     {"sin", math_sin},
+    {"sqrt", math_sqrt},     {"tanh", math_tanh},
+    {"tan", math_tan},       {nullptr, nullptr},
 };
 
 }  // namespace

@@ -34,13 +34,8 @@ const luaL_Reg base_funcs[] = {
 };
 
 const luaL_Reg co_funcs[] = {
-    {"create", luaB_cocreate},
-    {"resume", luaB_coresume},
-    {"running", luaB_corunning},
-    {"status", luaB_costatus},
-    {"wrap", luaB_cowrap},
-    {"yield", luaB_yield},
-    {nullptr, nullptr},
+    {"create", luaB_cocreate}, {"resume", luaB_coresume}, {"running", luaB_corunning}, {"status", luaB_costatus},
+    {"wrap", luaB_cowrap},     {"yield", luaB_yield},     {nullptr, nullptr},
 };
 
 const luaL_Reg dblib_funcs[] = {
@@ -87,16 +82,9 @@ int luaopen_debug(lua_State* L) { return new_library(L, dblib_funcs); }
 
 void tovo_open_standard_libs(lua_State* L) {
   static const luaL_Reg libs[] = {
-      {"_G", luaopen_base},
-      {"package", luaopen_package},
-      {"coroutine", luaopen_coroutine},
-      {"table", luaopen_table},
-      {"io", luaopen_io},
-      {"os", luaopen_os},
-      {"string", luaopen_string},
-      {"bit32", luaopen_bit32},
-      {"math", luaopen_math},
-      {"debug", luaopen_debug},
+      {"_G", luaopen_base},   {"package", luaopen_package}, {"coroutine", luaopen_coroutine}, {"table", luaopen_table},
+      {"io", luaopen_io},     {"os", luaopen_os},           {"string", luaopen_string},       {"bit32", luaopen_bit32},
+      {"math", luaopen_math}, {"debug", luaopen_debug},
   };
   for (const luaL_Reg& lib : libs) {
     luaL_requiref(L, lib.name, lib.func, 1);

@@ -9,10 +9,10 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cstdint>
 #include <ctime>
 
 #include "script/auxlib.h"
@@ -215,17 +215,16 @@ int os_setlocale(lua_State* L) {
 
 int os_exit(lua_State* L) {
   int status = lua_type(L, 1) == LUA_TBOOLEAN ? (lua_toboolean(L, 1) ? EXIT_SUCCESS : EXIT_FAILURE)
-                                   : luaL_optinteger(L, 1, EXIT_SUCCESS);
+                                              : luaL_optinteger(L, 1, EXIT_SUCCESS);
   if (lua_toboolean(L, 2)) lua_close(L);
   std::fflush(nullptr);
   std::exit(status);
 }
 
 const luaL_Reg syslib[] = {
-    {"clock", os_clock},       {"date", os_date},       {"difftime", os_difftime},
-    {"execute", os_execute},   {"exit", os_exit},       {"getenv", os_getenv},
-    {"remove", os_remove},     {"rename", os_rename},   {"setlocale", os_setlocale},
-    {"time", os_time},         {"tmpname", os_tmpname}, {nullptr, nullptr},
+    {"clock", os_clock},         {"date", os_date},     {"difftime", os_difftime}, {"execute", os_execute},
+    {"exit", os_exit},           {"getenv", os_getenv}, {"remove", os_remove},     {"rename", os_rename},
+    {"setlocale", os_setlocale}, {"time", os_time},     {"tmpname", os_tmpname},   {nullptr, nullptr},
 };
 
 }  // namespace

@@ -77,8 +77,7 @@ const char* find_file(lua_State* L, const char* name, const char* pname) {
 }
 
 [[noreturn]] void load_failed(lua_State* L, const char* filename) {
-  luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", lua_tostring(L, 1), filename,
-             lua_tostring(L, -1));
+  luaL_error(L, "error loading module '%s' from file '%s':\n\t%s", lua_tostring(L, 1), filename, lua_tostring(L, -1));
 }
 
 int searcher_preload(lua_State* L) {
@@ -195,8 +194,7 @@ const luaL_Reg pk_funcs[] = {
 int luaopen_package(lua_State* L) {
   lua_newtable(L);
   luaL_setfuncs(L, pk_funcs, 0);
-  static const lua_CFunction searchers[] = {searcher_preload, searcher_script, searcher_native,
-                                            searcher_native_root};
+  static const lua_CFunction searchers[] = {searcher_preload, searcher_script, searcher_native, searcher_native_root};
   lua_createtable(L, 4, 0);
   for (int i = 0; i < 4; i++) {
     lua_pushvalue(L, -2);  // the package table as upvalue

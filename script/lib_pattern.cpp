@@ -19,12 +19,12 @@ constexpr char ESC = '%';
 constexpr const char* SPECIALS = "^$*+?.([%-";
 
 struct matcher {
-  const char* subject;      // start of the subject
+  const char* subject;  // start of the subject
   const char* subject_end;
   const char* pattern_end;
   lua_State* L;
-  int depth;                // recursion left before "pattern too complex"
-  int level;                // captures started
+  int depth;  // recursion left before "pattern too complex"
+  int level;  // captures started
   struct {
     const char* start;
     ptrdiff_t len;

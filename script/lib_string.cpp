@@ -53,8 +53,12 @@ int change_case(lua_State* L, int (*convert)(int)) {
   return 1;
 }
 
-int str_lower(lua_State* L) { return change_case(L, [](int c) { return std::tolower(c); }); }
-int str_upper(lua_State* L) { return change_case(L, [](int c) { return std::toupper(c); }); }
+int str_lower(lua_State* L) {
+  return change_case(L, [](int c) { return std::tolower(c); });
+}
+int str_upper(lua_State* L) {
+  return change_case(L, [](int c) { return std::toupper(c); });
+}
 
 int str_rep(lua_State* L) {
   size_t l = 0, lsep = 0;
@@ -127,21 +131,9 @@ int str_dump(lua_State* L) {
 }
 
 const luaL_Reg strlib[] = {
-    {"byte", str_byte},
-    {"char", str_char},
-    {"dump", str_dump},
-    {"find", str_find},
-    {"format", str_format},
-    {"gmatch", str_gmatch},
-    {"gsub", str_gsub},
-    {"len", str_len},
-    {"lower", str_lower},
-    {"match", str_match},
-    {"rep", str_rep},
-    {"reverse", str_reverse},
-    {"sub", str_sub},
-    {"upper", str_upper},
-    {nullptr, nullptr},
+    {"byte", str_byte},     {"char", str_char},       {"dump", str_dump}, {"find", str_find},   {"format", str_format},
+    {"gmatch", str_gmatch}, {"gsub", str_gsub},       {"len", str_len},   {"lower", str_lower}, {"match", str_match},
+    {"rep", str_rep},       {"reverse", str_reverse}, {"sub", str_sub},   {"upper", str_upper}, {nullptr, nullptr},
 };
 
 }  // namespace

@@ -127,10 +127,12 @@ int str_format(lua_State* L) {
         lua_pop(L, 1);
         break;
       }
-      default:
-        luaL_error(L, "invalid option '%%%c' to 'format'", conversion);
+      default: luaL_error(L, "invalid option '%%%c' to 'format'", conversion);
     }
-    luaL_addlstring(&b, item, n < 0 ? 0 : static_cast<size_t>(n) < sizeof item ? static_cast<size_t>(n) : sizeof item - 1);
+    luaL_addlstring(&b, item,
+                    n < 0                                  ? 0
+                    : static_cast<size_t>(n) < sizeof item ? static_cast<size_t>(n)
+                                                           : sizeof item - 1);
   }
   luaL_pushresult(&b);
   return 1;

@@ -171,13 +171,8 @@ int tab_sort(lua_State* L) {
 }
 
 const luaL_Reg tab_funcs[] = {
-    {"concat", tab_concat},
-    {"insert", tab_insert},
-    {"pack", pack},
-    {"unpack", unpack},
-    {"remove", tab_remove},
-    {"sort", tab_sort},
-    {nullptr, nullptr},
+    {"concat", tab_concat}, {"insert", tab_insert}, {"pack", pack},     {"unpack", unpack},
+    {"remove", tab_remove}, {"sort", tab_sort},     {nullptr, nullptr},
 };
 
 }  // namespace

@@ -8,8 +8,8 @@
 struct lua_State;
 struct lua_Debug;
 
-typedef int32_t lua_Number;    // 16.16 fixed point
-typedef int32_t lua_Integer;   // a plain int at the interface
+typedef int32_t lua_Number;   // 16.16 fixed point
+typedef int32_t lua_Integer;  // a plain int at the interface
 typedef uint32_t lua_Unsigned;
 typedef int (*lua_CFunction)(lua_State* L);
 typedef void (*lua_Hook)(lua_State* L, lua_Debug* ar);

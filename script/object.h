@@ -55,7 +55,7 @@ typedef TValue* StkId;  // index into a thread's stack
 
 // ---- tag tests ----
 inline int rttype(const TValue* o) { return o->tt_; }
-inline int ttype(const TValue* o) { return o->tt_ & 0x3f; }  // tag without the collectable bit
+inline int ttype(const TValue* o) { return o->tt_ & 0x3f; }    // tag without the collectable bit
 inline int ttypenv(const TValue* o) { return o->tt_ & 0x0f; }  // basic type
 inline bool checktag(const TValue* o, int t) { return o->tt_ == t; }
 inline bool ttisnil(const TValue* o) { return o->tt_ == LUA_TNIL; }

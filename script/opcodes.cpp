@@ -2,12 +2,12 @@
 #include "script/opcodes.h"
 
 const char* const luaP_opnames[NUM_OPCODES + 1] = {
-    "MOVE",    "LOADK",    "LOADKX",  "LOADBOOL", "LOADNIL",  "GETUPVAL", "GETTABUP", "GETTABLE", "SETTABUP",
-    "SETUPVAL", "SETTABLE", "NEWTABLE", "SELF",    "ADD",      "SUB",      "MUL",      "DIV",      "MOD",
-    "POW",     "KXBAND",   "KXBOR",   "KXBXOR",   "KXSHL",    "KXSHR",    "KXLSHR",   "KXROTL",   "KXROTR",
-    "KXBNOT",  "IDIV",     "PEEK",    "PEEK2",    "PEEK4",    "UNM",      "NOT",      "LEN",      "CONCAT",
-    "JMP",     "EQ",       "LT",      "LE",       "TEST",     "TESTSET",  "CALL",     "TAILCALL", "RETURN",
-    "FORLOOP", "FORPREP",  "TFORCALL", "TFORLOOP", "SETLIST", "CLOSURE",  "VARARG",   "EXTRAARG", nullptr};
+    "MOVE",     "LOADK",    "LOADKX",   "LOADBOOL", "LOADNIL", "GETUPVAL", "GETTABUP", "GETTABLE", "SETTABUP",
+    "SETUPVAL", "SETTABLE", "NEWTABLE", "SELF",     "ADD",     "SUB",      "MUL",      "DIV",      "MOD",
+    "POW",      "KXBAND",   "KXBOR",    "KXBXOR",   "KXSHL",   "KXSHR",    "KXLSHR",   "KXROTL",   "KXROTR",
+    "KXBNOT",   "IDIV",     "PEEK",     "PEEK2",    "PEEK4",   "UNM",      "NOT",      "LEN",      "CONCAT",
+    "JMP",      "EQ",       "LT",       "LE",       "TEST",    "TESTSET",  "CALL",     "TAILCALL", "RETURN",
+    "FORLOOP",  "FORPREP",  "TFORCALL", "TFORLOOP", "SETLIST", "CLOSURE",  "VARARG",   "EXTRAARG", nullptr};
 
 namespace {
 constexpr uint8_t opmode(int t, int a, OpArgMask b, OpArgMask c, OpMode m) {

@@ -33,9 +33,9 @@ constexpr int POS_Ax = POS_A;
 constexpr int MAXARG_A = (1 << SIZE_A) - 1;
 constexpr int MAXARG_B = (1 << SIZE_B) - 1;
 constexpr int MAXARG_C = (1 << SIZE_C) - 1;
-constexpr int MAXARG_Bx = (1 << SIZE_Bx) - 1;   // 262143
-constexpr int MAXARG_sBx = MAXARG_Bx >> 1;      // 131071
-constexpr int MAXARG_Ax = (1 << SIZE_Ax) - 1;   // 67108863
+constexpr int MAXARG_Bx = (1 << SIZE_Bx) - 1;  // 262143
+constexpr int MAXARG_sBx = MAXARG_Bx >> 1;     // 131071
+constexpr int MAXARG_Ax = (1 << SIZE_Ax) - 1;  // 67108863
 
 // Mask of n one-bits starting at bit p.
 constexpr uint32_t op_mask1(int n, int p) { return (~((~uint32_t{0}) << n)) << p; }

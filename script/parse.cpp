@@ -19,8 +19,8 @@ void statement(LexState* ls);
 [[noreturn]] void errorlimit(FuncState* fs, int limit, const char* what) {
   lua_State* L = fs->ls->L;
   int line = fs->f->linedefined;
-  const char* where = line == 0 ? "main function"
-                                : luaO_pushfstring(L, "function at line %s", luaY_line_and_tab(fs->ls, line));
+  const char* where =
+      line == 0 ? "main function" : luaO_pushfstring(L, "function at line %s", luaY_line_and_tab(fs->ls, line));
   const char* msg = luaO_pushfstring(L, "too many %s (limit is %d) in %s", what, tovo_int2num(limit), where);
   luaX_syntaxerror(fs->ls, msg);
 }
@@ -108,7 +108,8 @@ void close_func(LexState* ls) {
   f->sizek = fs->nk;
   f->p = luaM_reallocvector(L, f->p, static_cast<size_t>(f->sizep), static_cast<size_t>(fs->np));
   f->sizep = fs->np;
-  f->locvars = luaM_reallocvector(L, f->locvars, static_cast<size_t>(f->sizelocvars), static_cast<size_t>(fs->nlocvars));
+  f->locvars =
+      luaM_reallocvector(L, f->locvars, static_cast<size_t>(f->sizelocvars), static_cast<size_t>(fs->nlocvars));
   f->sizelocvars = fs->nlocvars;
   f->upvalues = luaM_reallocvector(L, f->upvalues, static_cast<size_t>(f->sizeupvalues), static_cast<size_t>(fs->nups));
   f->sizeupvalues = fs->nups;
@@ -375,7 +376,7 @@ void test_then_block(LexState* ls, int* escapelist) {
   BlockCnt bl;
   FuncState* fs = ls->fs;
   expdesc v;
-  int jf;  // jump over the block when the condition is false
+  int jf;         // jump over the block when the condition is false
   luaX_next(ls);  // skip "if" or "elseif"
   luaY_expr(ls, &v);
   luaY_checknext(ls, TK_THEN);
@@ -514,10 +515,8 @@ void statement(LexState* ls) {
     case TK_FUNCTION: funcstat(ls, line); break;
     case TK_LOCAL:
       luaX_next(ls);
-      if (luaY_testnext(ls, TK_FUNCTION))
-        localfunc(ls);
-      else
-        localstat(ls);
+      if (luaY_testnext(ls, TK_FUNCTION)) localfunc(ls);
+      else localstat(ls);
       break;
     case TK_DBCOLON:
       luaX_next(ls);

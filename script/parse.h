@@ -9,20 +9,20 @@
 
 // Kinds of expression descriptors.
 enum expkind {
-  VVOID,      // no value (an empty expression list)
+  VVOID,  // no value (an empty expression list)
   VNIL,
   VTRUE,
   VFALSE,
-  VK,         // info = constant index
-  VKNUM,      // nval = 16.16 value not yet in the constant table
-  VNONRELOC,  // info = result register
-  VLOCAL,     // info = local register
-  VUPVAL,     // info = upvalue index
-  VINDEXED,   // ind.t = table register or upvalue, ind.idx = key RK, ind.vt = VLOCAL or VUPVAL
-  VJMP,       // info = pc of the jump
-  VRELOCABLE, // info = pc of the instruction whose A is still open
-  VCALL,      // info = pc of the call
-  VVARARG     // info = pc of the VARARG
+  VK,          // info = constant index
+  VKNUM,       // nval = 16.16 value not yet in the constant table
+  VNONRELOC,   // info = result register
+  VLOCAL,      // info = local register
+  VUPVAL,      // info = upvalue index
+  VINDEXED,    // ind.t = table register or upvalue, ind.idx = key RK, ind.vt = VLOCAL or VUPVAL
+  VJMP,        // info = pc of the jump
+  VRELOCABLE,  // info = pc of the instruction whose A is still open
+  VCALL,       // info = pc of the call
+  VVARARG      // info = pc of the VARARG
 };
 
 inline bool vkisvar(expkind k) { return k >= VLOCAL && k <= VINDEXED; }
@@ -83,16 +83,16 @@ struct FuncState {
   FuncState* prev;
   LexState* ls;
   BlockCnt* bl;
-  int pc;          // next instruction
-  int lasttarget;  // pc of the last jump target
-  int jpc;         // jumps pending to pc
-  int nk;          // constants
-  int np;          // nested prototypes
-  int firstlocal;  // first active local in Dyndata.actvar
-  short nlocvars;  // local records
-  uint8_t nactvar; // active locals
-  uint8_t nups;    // upvalues
-  uint8_t freereg; // first free register
+  int pc;           // next instruction
+  int lasttarget;   // pc of the last jump target
+  int jpc;          // jumps pending to pc
+  int nk;           // constants
+  int np;           // nested prototypes
+  int firstlocal;   // first active local in Dyndata.actvar
+  short nlocvars;   // local records
+  uint8_t nactvar;  // active locals
+  uint8_t nups;     // upvalues
+  uint8_t freereg;  // first free register
 };
 
 // Start line of the statement being parsed (whole compiled text), -1 until

@@ -17,17 +17,17 @@ struct Priority {
 
 // By binary operator code; codes 14 and 16-18 are unary operators only.
 constexpr Priority priority[] = {
-    {16, 16}, {16, 16},                        // + -
-    {17, 17}, {17, 17}, {17, 17},              // * / %
-    {20, 19},                                  // ^ (right associative)
-    {8, 8}, {6, 6}, {7, 7},                    // & | ^^
-    {9, 9}, {9, 9}, {9, 9}, {9, 9}, {9, 9},    // << >> >>> <<> >><
-    {0, 0},                                    // (14: unary)
-    {17, 17},                                  // '\'
-    {0, 0}, {0, 0}, {0, 0},                    // (16-18: unary)
-    {15, 14},                                  // .. (right associative)
-    {3, 3}, {3, 3}, {3, 3}, {3, 3}, {3, 3}, {3, 3},  // == < <= ~= > >=
-    {2, 2}, {1, 1}                             // and or
+    {16, 16}, {16, 16},                                    // + -
+    {17, 17}, {17, 17}, {17, 17},                          // * / %
+    {20, 19},                                              // ^ (right associative)
+    {8, 8},   {6, 6},   {7, 7},                            // & | ^^
+    {9, 9},   {9, 9},   {9, 9},   {9, 9}, {9, 9},          // << >> >>> <<> >><
+    {0, 0},                                                // (14: unary)
+    {17, 17},                                              // '\'
+    {0, 0},   {0, 0},   {0, 0},                            // (16-18: unary)
+    {15, 14},                                              // .. (right associative)
+    {3, 3},   {3, 3},   {3, 3},   {3, 3}, {3, 3}, {3, 3},  // == < <= ~= > >=
+    {2, 2},   {1, 1}                                       // and or
 };
 static_assert(sizeof(priority) / sizeof(priority[0]) == OPR_NOBINOPR);
 
@@ -86,11 +86,11 @@ void yindex(LexState* ls, expdesc* v) {
 // ---- table constructors ----
 
 struct ConsControl {
-  expdesc v;   // last list item read
-  expdesc* t;  // the table
-  int nh;      // record items
-  int na;      // list items
-  int tostore; // list items waiting for a SETLIST
+  expdesc v;    // last list item read
+  expdesc* t;   // the table
+  int nh;       // record items
+  int na;       // list items
+  int tostore;  // list items waiting for a SETLIST
 };
 
 void recfield(LexState* ls, ConsControl* cc) {
@@ -144,10 +144,8 @@ void listfield(LexState* ls, ConsControl* cc) {
 void field(LexState* ls, ConsControl* cc) {
   switch (ls->t.token) {
     case TK_NAME:
-      if (luaX_lookahead(ls) != '=')
-        listfield(ls, cc);
-      else
-        recfield(ls, cc);
+      if (luaX_lookahead(ls) != '=') listfield(ls, cc);
+      else recfield(ls, cc);
       break;
     case '[': recfield(ls, cc); break;
     default: listfield(ls, cc); break;

@@ -190,8 +190,7 @@ void luaY_leaveblock(FuncState* fs) {
   removevars(fs, bl->nactvar);
   fs->freereg = fs->nactvar;
   ls->dyd->label.n = bl->firstlabel;
-  if (bl->previous != nullptr)
-    movegotosout(fs, bl);
+  if (bl->previous != nullptr) movegotosout(fs, bl);
   else if (bl->firstgoto < ls->dyd->gt.n)  // a goto left pending at the end of a function
     undefgoto(ls, &ls->dyd->gt.arr[bl->firstgoto]);
 }
@@ -228,10 +227,8 @@ void luaY_findgotos(LexState* ls, Labeldesc* lb) {
   Labellist* gl = &ls->dyd->gt;
   int i = ls->fs->bl->firstgoto;
   while (i < gl->n) {
-    if (luaS_eqstr(gl->arr[i].name, lb->name))
-      closegoto(ls, i, lb);
-    else
-      i++;
+    if (luaS_eqstr(gl->arr[i].name, lb->name)) closegoto(ls, i, lb);
+    else i++;
   }
 }
 

@@ -227,6 +227,4 @@ lua_CFunction lua_atpanic(lua_State* L, lua_CFunction panicf) {
   return old;
 }
 
-const lua_Number* lua_version(lua_State* L) {
-  return L == nullptr ? &version_number : G(L)->version;
-}
+const lua_Number* lua_version(lua_State* L) { return L == nullptr ? &version_number : G(L)->version; }

@@ -10,7 +10,7 @@
 
 struct lua_longjmp;  // the chain of protected-call boundaries (unwind.h)
 
-constexpr int EXTRA_STACK = 5;                       // spare slots past stack_last
+constexpr int EXTRA_STACK = 5;                      // spare slots past stack_last
 constexpr int BASIC_STACK_SIZE = 2 * LUA_MINSTACK;  // 40 slots at start
 constexpr int LUAI_MAXCCALLS = 200;                 // native-call depth limit
 
@@ -38,9 +38,9 @@ struct CallInfo {
       StkId base;
       const Instruction* savedpc;
     } l;
-    struct {  // native functions
-      int ctx;            // continuation context
-      lua_CFunction k;    // continuation
+    struct {            // native functions
+      int ctx;          // continuation context
+      lua_CFunction k;  // continuation
       ptrdiff_t old_errfunc;
       uint8_t old_allowhook;
       uint8_t status;
@@ -65,10 +65,10 @@ struct stringtable {
 struct global_State {
   lua_Alloc frealloc;
   void* ud;
-  size_t totalbytes;   // bytes counted so far (in use = totalbytes + GCdebt)
-  ptrdiff_t GCdebt;    // bytes allocated and not yet paid for by collector work
-  size_t GCmemtrav;    // memory traversed by the current single step
-  size_t GCestimate;   // estimate of live memory
+  size_t totalbytes;  // bytes counted so far (in use = totalbytes + GCdebt)
+  ptrdiff_t GCdebt;   // bytes allocated and not yet paid for by collector work
+  size_t GCmemtrav;   // memory traversed by the current single step
+  size_t GCestimate;  // estimate of live memory
   stringtable strt;
   TValue l_registry;
   uint32_t seed;  // hash seed
@@ -76,19 +76,19 @@ struct global_State {
   uint8_t gcstate;
   uint8_t gckind;
   uint8_t gcrunning;
-  int sweepstrgc;        // next string-table bucket to sweep
-  GCObject* allgc;       // every collectable object
-  GCObject* finobj;      // objects whose metatable has "__gc"
-  GCObject** sweepgc;    // sweep position in allgc
-  GCObject** sweepfin;   // sweep position in finobj
-  GCObject* gray;        // gray objects
-  GCObject* grayagain;   // objects to traverse again in the atomic phase
-  GCObject* weak;        // tables with weak values
-  GCObject* ephemeron;   // tables with weak keys
-  GCObject* allweak;     // tables with weak keys and values
-  GCObject* tobefnz;     // objects with "__gc" found unreachable
-  UpVal uvhead;          // head of the list of all open upvalues
-  Mbuffer buff;          // scratch buffer for joining strings
+  int sweepstrgc;       // next string-table bucket to sweep
+  GCObject* allgc;      // every collectable object
+  GCObject* finobj;     // objects whose metatable has "__gc"
+  GCObject** sweepgc;   // sweep position in allgc
+  GCObject** sweepfin;  // sweep position in finobj
+  GCObject* gray;       // gray objects
+  GCObject* grayagain;  // objects to traverse again in the atomic phase
+  GCObject* weak;       // tables with weak values
+  GCObject* ephemeron;  // tables with weak keys
+  GCObject* allweak;    // tables with weak keys and values
+  GCObject* tobefnz;    // objects with "__gc" found unreachable
+  UpVal uvhead;         // head of the list of all open upvalues
+  Mbuffer buff;         // scratch buffer for joining strings
   int gcpause;
   int gcmajorinc;
   int gcstepmul;

@@ -27,7 +27,9 @@ int arrayindex(const TValue* key) {
 Node* hashmod(const Table* t, uint32_t n) {
   return gnode(t, static_cast<int>(n % static_cast<uint32_t>((sizenode(t) - 1) | 1)));
 }
-Node* hashpow2(const Table* t, uint32_t n) { return gnode(t, static_cast<int>(n & static_cast<uint32_t>(sizenode(t) - 1))); }
+Node* hashpow2(const Table* t, uint32_t n) {
+  return gnode(t, static_cast<int>(n & static_cast<uint32_t>(sizenode(t) - 1)));
+}
 Node* hashpointer(const Table* t, const void* p) {
   uintptr_t u = reinterpret_cast<uintptr_t>(p);
   return gnode(t, static_cast<int>(u % static_cast<uintptr_t>((sizenode(t) - 1) | 1)));

@@ -8,7 +8,7 @@
 // its own (32768 << 16 is the key -32768).
 constexpr int MAXASIZE = 32767;
 constexpr int TOVO_MAXINTKEY = 32767;
-constexpr int MAXBITS = 30;     // hash part: at most 2^30 nodes
+constexpr int MAXBITS = 30;  // hash part: at most 2^30 nodes
 
 inline Node* gnode(const Table* t, int i) { return &t->node[i]; }
 

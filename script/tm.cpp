@@ -5,15 +5,13 @@
 #include "script/string.h"
 #include "script/table.h"
 
-const char* const luaT_typenames_[LUA_TOTALTAGS] = {
-    "no value", "nil",      "boolean", "userdata", "number", "string",
-    "table",    "function", "userdata", "thread",  "proto",  "upval"};
+const char* const luaT_typenames_[LUA_TOTALTAGS] = {"no value", "nil",      "boolean",  "userdata", "number", "string",
+                                                    "table",    "function", "userdata", "thread",   "proto",  "upval"};
 
 const char* const luaT_eventname[TM_N] = {
-    "__index", "__newindex", "__gc",    "__mode",  "__len",   "__eq",    "__add",   "__sub",
-    "__mul",   "__div",      "__mod",   "__pow",   "__and",   "__or",    "__xor",   "__shl",
-    "__shr",   "__lshr",     "__rotl",  "__rotr",  "__not",   "__idiv",  "__peek",  "__peek2",
-    "__peek4", "__unm",      "__lt",    "__le",    "__concat", "__call"};
+    "__index", "__newindex", "__gc",   "__mode",  "__len",   "__eq",  "__add", "__sub",  "__mul",    "__div",
+    "__mod",   "__pow",      "__and",  "__or",    "__xor",   "__shl", "__shr", "__lshr", "__rotl",   "__rotr",
+    "__not",   "__idiv",     "__peek", "__peek2", "__peek4", "__unm", "__lt",  "__le",   "__concat", "__call"};
 
 const char* objtypename(const TValue* o) { return ttypename(ttypenv(o)); }
 

@@ -190,12 +190,9 @@ void LoadHeader(LoadState* S) {
 
 LClosure* luaU_undump(lua_State* L, Zio* z, Mbuffer* buff, const char* name) {
   LoadState S;
-  if (*name == '@' || *name == '=')
-    S.name = name + 1;
-  else if (*name == LUA_SIGNATURE[0])
-    S.name = "binary string";
-  else
-    S.name = name;
+  if (*name == '@' || *name == '=') S.name = name + 1;
+  else if (*name == LUA_SIGNATURE[0]) S.name = "binary string";
+  else S.name = name;
   S.L = L;
   S.Z = z;
   S.b = buff;

@@ -12,6 +12,7 @@
 // Keep one indirect jump at the end of each opcode's case (threaded dispatch).
 #pragma GCC optimize("no-crossjumping", "no-gcse")
 #endif
+#include "script/vm.h"
 #include "script/console_services.h"
 #include "script/cpu_budget.h"
 #include "script/debug.h"
@@ -23,7 +24,6 @@
 #include "script/opcodes.h"
 #include "script/stack.h"
 #include "script/table.h"
-#include "script/vm.h"
 
 namespace {
 
@@ -154,22 +154,22 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
 #define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
 #define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
 
-#define savestate()             \
-  {                             \
+#define savestate()                            \
+  {                                            \
     cpu_cycles_slice = tovo_held_slice(slice); \
-    ci->u.l.savedpc = pc;       \
+    ci->u.l.savedpc = pc;                      \
   }
 
 // The budget check is slice > limit. Without a superyield pending it is
 // exactly "held slice > cpu_cycles_slice_max" (never true when the budget is
 // INT32_MAX); with one pending every instruction takes the exact check (which
 // then suspends, unless the thread cannot yield).
-#define loadbudget()                                                                             \
-  {                                                                                              \
-    slice = cpu_cycles_slice;                                                                    \
-    limit = cpu_superyield != 0                      ? INT64_MIN                                 \
-            : cpu_cycles_slice_max == INT32_MAX      ? INT64_MAX                                 \
-                                                     : static_cast<int64_t>(cpu_cycles_slice_max); \
+#define loadbudget()                                                                          \
+  {                                                                                           \
+    slice = cpu_cycles_slice;                                                                 \
+    limit = cpu_superyield != 0                 ? INT64_MIN                                   \
+            : cpu_cycles_slice_max == INT32_MAX ? INT64_MAX                                   \
+                                                : static_cast<int64_t>(cpu_cycles_slice_max); \
   }
 
 // Runs x, which may run code outside the loop or move the stack, then reads
@@ -182,44 +182,42 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
     base = ci->u.l.base; \
   }
 
-#define dojump(i, e)                                   \
-  {                                                    \
-    int a_ = GETARG_A(i);                              \
+#define dojump(i, e)                                  \
+  {                                                   \
+    int a_ = GETARG_A(i);                             \
     if (a_ > 0) luaF_close(L, ci->u.l.base + a_ - 1); \
-    pc += GETARG_sBx(i) + (e);            \
+    pc += GETARG_sBx(i) + (e);                        \
   }
 // A test or comparison runs the jump that follows it at once.
 #define donextjump() \
   {                  \
-    i = *pc; \
+    i = *pc;         \
     dojump(i, 1);    \
   }
 
-#define checkGC()                 \
-  {                               \
-    L->top = ci->top;             \
-    Protect(luaC_checkGC(L));     \
+#define checkGC()             \
+  {                           \
+    L->top = ci->top;         \
+    Protect(luaC_checkGC(L)); \
   }
 
 // Fetch and budget check; each opcode's case charges its constant cost.
-#define vmfetch()                                       \
-  {                                                     \
-    i = *pc++;                                          \
-    if (__builtin_expect(slice > limit, 0)) {           \
-      savestate();                                      \
+#define vmfetch()                                          \
+  {                                                        \
+    i = *pc++;                                             \
+    if (__builtin_expect(slice > limit, 0)) {              \
+      savestate();                                         \
       if (tovo_budget_spent()) tovo_budget_suspend(L, ci); \
-      loadbudget();                                     \
-    }                                                   \
-    ra = RA(i);                                         \
+      loadbudget();                                        \
+    }                                                      \
+    ra = RA(i);                                            \
   }
 
 #define charge(cost) slice += (cost);
 
 #ifdef TOVO_COMPUTED_GOTO
 #define vmdispatch(o) goto* disptab[o];
-#define vmcase(l) \
-  L_##l:          \
-  charge(tovo_opcode_cost(l));
+#define vmcase(l) L_##l : charge(tovo_opcode_cost(l));
 #define vmbreak \
   vmfetch();    \
   vmdispatch(GET_OPCODE(i))
@@ -232,18 +230,18 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
 #endif
 
 // An arithmetic opcode: the number fast path, else luaV_arith.
-#define arith_op(OP, TM, expr)                              \
-  vmcase(OP) {                                              \
-    const TValue* rb = RKB(i);                              \
-    const TValue* rc = RKC(i);                              \
-    if (ttisnumber(rb) && ttisnumber(rc)) {                 \
-      lua_Number nb = nvalue(rb), nc = nvalue(rc);          \
-      (void)nc;                                             \
-      setnvalue(ra, (expr));                                \
-    } else {                                                \
-      Protect(luaV_arith(L, ra, rb, rc, TM));               \
-    }                                                       \
-  }                                                         \
+#define arith_op(OP, TM, expr)                     \
+  vmcase(OP) {                                     \
+    const TValue* rb = RKB(i);                     \
+    const TValue* rc = RKC(i);                     \
+    if (ttisnumber(rb) && ttisnumber(rc)) {        \
+      lua_Number nb = nvalue(rb), nc = nvalue(rc); \
+      (void)nc;                                    \
+      setnvalue(ra, (expr));                       \
+    } else {                                       \
+      Protect(luaV_arith(L, ra, rb, rc, TM));      \
+    }                                              \
+  }                                                \
   vmbreak;
 
 void luaV_execute(lua_State* L) {
@@ -358,12 +356,9 @@ enterframe:  // here slice is current, and every frame's saved pc
         if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
       }
       vmbreak;
-      arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc))
-      arith_op(OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc))
-      arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc))
-      arith_op(OP_DIV, TM_DIV, kx_fdiv(nb, nc))
-      arith_op(OP_MOD, TM_MOD, kx_fmod(nb, nc))
-      vmcase(OP_POW) {  // the power charges the budget itself
+      arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc)) arith_op(OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc))
+          arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc)) arith_op(OP_DIV, TM_DIV, kx_fdiv(nb, nc))
+              arith_op(OP_MOD, TM_MOD, kx_fmod(nb, nc)) vmcase(OP_POW) {  // the power charges the budget itself
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         if (ttisnumber(rb) && ttisnumber(rc)) {
@@ -374,19 +369,18 @@ enterframe:  // here slice is current, and every frame's saved pc
       }
       vmbreak;
       arith_op(OP_KXBAND, TM_BAND, static_cast<lua_Number>(static_cast<uint32_t>(nb) & static_cast<uint32_t>(nc)))
-      arith_op(OP_KXBOR, TM_BOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) | static_cast<uint32_t>(nc)))
-      arith_op(OP_KXBXOR, TM_BXOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) ^ static_cast<uint32_t>(nc)))
-      arith_op(OP_KXSHL, TM_SHL, tovo_shl(nb, nc))
-      arith_op(OP_KXSHR, TM_SHR, tovo_ashr(nb, nc))
-      arith_op(OP_KXLSHR, TM_LSHR, tovo_lshr(nb, nc))
-      arith_op(OP_KXROTL, TM_ROTL, tovo_rotl(nb, nc))
-      arith_op(OP_KXROTR, TM_ROTR, tovo_rotr(nb, nc))
-      arith_op(OP_KXBNOT, TM_BNOT, static_cast<lua_Number>(~static_cast<uint32_t>(nb)))
-      arith_op(OP_IDIV, TM_IDIV, static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(nb, nc)) & 0xffff0000u))
-      arith_op(OP_PEEK, TM_PEEK, tovo_peek_1(nb))
-      arith_op(OP_PEEK2, TM_PEEK2, tovo_peek_2(nb))
-      arith_op(OP_PEEK4, TM_PEEK4, tovo_peek_4(nb))
-      vmcase(OP_UNM) {
+          arith_op(OP_KXBOR, TM_BOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) | static_cast<uint32_t>(nc)))
+              arith_op(OP_KXBXOR, TM_BXOR,
+                       static_cast<lua_Number>(static_cast<uint32_t>(nb) ^ static_cast<uint32_t>(nc)))
+                  arith_op(OP_KXSHL, TM_SHL, tovo_shl(nb, nc)) arith_op(OP_KXSHR, TM_SHR, tovo_ashr(nb, nc))
+                      arith_op(OP_KXLSHR, TM_LSHR, tovo_lshr(nb, nc)) arith_op(OP_KXROTL, TM_ROTL, tovo_rotl(nb, nc))
+                          arith_op(OP_KXROTR, TM_ROTR, tovo_rotr(nb, nc)) arith_op(
+                              OP_KXBNOT, TM_BNOT, static_cast<lua_Number>(~static_cast<uint32_t>(nb)))
+                              arith_op(OP_IDIV, TM_IDIV,
+                                       static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(nb, nc)) & 0xffff0000u))
+                                  arith_op(OP_PEEK, TM_PEEK, tovo_peek_1(nb))
+                                      arith_op(OP_PEEK2, TM_PEEK2, tovo_peek_2(nb))
+                                          arith_op(OP_PEEK4, TM_PEEK4, tovo_peek_4(nb)) vmcase(OP_UNM) {
         StkId rb = RB(i);
         if (ttisnumber(rb)) {
           setnvalue(ra, tovo_wrap_neg(nvalue(rb)));
@@ -510,9 +504,9 @@ enterframe:  // here slice is current, and every frame's saved pc
           loadbudget();
           base = ci->u.l.base;
         } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
-          return;  // the resume ends here
+          return;                                    // the resume ends here
         } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
-          if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
+          if (L->status == LUA_YIELD) return;        // it yielded: the resume ends here
           if (nresults >= 0) L->top = ci->top;
           loadbudget();
           base = ci->u.l.base;
@@ -530,7 +524,7 @@ enterframe:  // here slice is current, and every frame's saved pc
         CallInfo* qci = quickframe(L, ra, LUA_MULTRET, CIST_LUA);
         if (qci != nullptr) luaC_checkGC(L);
         if (qci == nullptr && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
-          if (L->status == LUA_YIELD) return;  // it yielded: the resume ends here
+          if (L->status == LUA_YIELD) return;                      // it yielded: the resume ends here
           loadbudget();
           base = ci->u.l.base;
         } else {  // move the called frame down over this one
@@ -652,8 +646,8 @@ enterframe:  // here slice is current, and every frame's saved pc
 #ifndef TOVO_COMPUTED_GOTO
       default:
 #endif
-      vmcase(OP_EXTRAARG) {}  // reached as an instruction: only its charge
-      vmbreak;
+        vmcase(OP_EXTRAARG) {}  // reached as an instruction: only its charge
+        vmbreak;
     }
   }
 }

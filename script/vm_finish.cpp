@@ -7,9 +7,7 @@
 
 namespace {
 
-const TValue* rk(const CallInfo* ci, int x) {
-  return ISK(x) ? getproto(ci->func)->k + INDEXK(x) : ci->u.l.base + x;
-}
+const TValue* rk(const CallInfo* ci, int x) { return ISK(x) ? getproto(ci->func)->k + INDEXK(x) : ci->u.l.base + x; }
 
 }  // namespace
 
@@ -38,10 +36,10 @@ void luaV_finishOp(lua_State* L) {
       break;
     }
     case OP_CONCAT: {
-      StkId top = L->top - 1;  // the top when the metamethod was called
-      int b = GETARG_B(inst);  // first value of the join
+      StkId top = L->top - 1;                              // the top when the metamethod was called
+      int b = GETARG_B(inst);                              // first value of the join
       int total = static_cast<int>(top - 1 - (base + b));  // values still to join
-      setobj(top - 2, top);  // the metamethod's result in its place
+      setobj(top - 2, top);                                // the metamethod's result in its place
       if (total > 1) {
         L->top = top - 1;
         luaV_concat(L, total);  // may yield again

@@ -145,9 +145,7 @@ void luaV_objlen(lua_State* L, StkId ra, const TValue* rb) {
       setnvalue(ra, tovo_int2num(luaH_getn(h)));
       return;
     }
-    case LUA_TSTRING:
-      setnvalue(ra, static_cast<lua_Number>(tsvalue(rb)->len << 16));
-      return;
+    case LUA_TSTRING: setnvalue(ra, static_cast<lua_Number>(tsvalue(rb)->len << 16)); return;
     default:
       tm = luaT_gettmbyobj(L, rb, TM_LEN);
       if (ttisnil(tm)) luaG_typeerror(L, rb, "get length of");

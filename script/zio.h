@@ -13,10 +13,10 @@ typedef int (*lua_Writer)(lua_State* L, const void* p, size_t size, void* ud);
 constexpr int EOZ = -1;  // end of input
 
 struct Zio {
-  size_t n;        // bytes left in the current piece
-  const char* p;   // next byte of the current piece
+  size_t n;       // bytes left in the current piece
+  const char* p;  // next byte of the current piece
   lua_Reader reader;
-  void* data;      // the reader's data
+  void* data;  // the reader's data
   lua_State* L;
 };
 

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev liblodepng-dev liblz4-dev nettle-dev libgif-dev zlib1g-dev libzip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   xvfb xauth xdotool wget unzip
   lua5.2 luajit hyperfine
 )

@@ -40,7 +40,7 @@ struct tovo_sfx {
 struct tovo_cart_sound {
   tovo_sfx sfx[TOVO_SFX_COUNT];
   int32_t music[TOVO_PATTERNS][TOVO_PATTERN_CHANNELS];  // sfx index; above 63: none
-  int32_t music_flags[TOVO_PATTERNS];  // bit c: bit 7 of channel c's memory byte
+  int32_t music_flags[TOVO_PATTERNS];                   // bit c: bit 7 of channel c's memory byte
 };
 
 static_assert(sizeof(tovo_note) == 5 * sizeof(int32_t));

@@ -14,42 +14,42 @@ struct tarq_sound;
 struct tarq_file;
 
 constexpr int TOVO_MIX_CHANNELS = 16;
-constexpr int TOVO_CONSOLE_CHANNELS = 8;   // summed in console mode
-constexpr int TOVO_MIX_SAMPLES = 4096;     // most frames one pass mixes
-constexpr int TOVO_TICK = 183;             // samples a tick
-constexpr int TOVO_RING = 8;               // finished ticks kept for reverb
-constexpr int TOVO_RAMP = 64;              // crossfade and fade-tail samples
+constexpr int TOVO_CONSOLE_CHANNELS = 8;  // summed in console mode
+constexpr int TOVO_MIX_SAMPLES = 4096;    // most frames one pass mixes
+constexpr int TOVO_TICK = 183;            // samples a tick
+constexpr int TOVO_RING = 8;              // finished ticks kept for reverb
+constexpr int TOVO_RAMP = 64;             // crossfade and fade-tail samples
 constexpr int TOVO_HISTORY = 64;
-constexpr int TOVO_FULL_AMP = 1792;        // volume 7 x 256
+constexpr int TOVO_FULL_AMP = 1792;  // volume 7 x 256
 
 // The oscillator of one channel, set per tick from the note.
 struct tovo_osc_state {
-  int32_t waveform;       // 0-7
-  int32_t ph;             // 16-bit main phase
-  int32_t step;           // main step, 8-0x8000
-  int32_t ph2;            // 17-bit second phase
+  int32_t waveform;  // 0-7
+  int32_t ph;        // 16-bit main phase
+  int32_t step;      // main step, 8-0x8000
+  int32_t ph2;       // 17-bit second phase
   int32_t step2;
-  int32_t walk;           // noise random walk, +-6143
-  int32_t toggle;         // noise: 0/1
-  int32_t amp;            // 1792 at full scale
-  int32_t pitch;          // 16.16, after octave shift
-  int32_t ipitch;         // integer pitch with the instrument offset
-  int32_t spike;          // noise spike gain
-  int32_t hold_count;     // sample-and-hold counter
+  int32_t walk;        // noise random walk, +-6143
+  int32_t toggle;      // noise: 0/1
+  int32_t amp;         // 1792 at full scale
+  int32_t pitch;       // 16.16, after octave shift
+  int32_t ipitch;      // integer pitch with the instrument offset
+  int32_t spike;       // noise spike gain
+  int32_t hold_count;  // sample-and-hold counter
   int32_t hold_old, hold_new;
   int32_t note_volume, note_pitch, note_waveform;
-  int32_t inst_effect;    // 0-7, 0 none
-  int32_t inst_flags;     // the instrument's flags word, 0 none
-  int32_t inst_drop;      // 0-256
-  int32_t detune;         // 0-2
-  int32_t shape;          // 0/1
-  int32_t noise_mode;     // 0, 1, 2
-  int32_t reverb;         // 0-2
+  int32_t inst_effect;  // 0-7, 0 none
+  int32_t inst_flags;   // the instrument's flags word, 0 none
+  int32_t inst_drop;    // 0-256
+  int32_t detune;       // 0-2
+  int32_t shape;        // 0/1
+  int32_t noise_mode;   // 0, 1, 2
+  int32_t reverb;       // 0-2
 };
 
 struct tovo_mixer_channel {
   int16_t out[TOVO_MIX_SAMPLES];
-  tarq_sound* sound;      // sample sound playing, or null
+  tarq_sound* sound;  // sample sound playing, or null
   int32_t sound_pos;
   tovo_cart_sound* cart;  // whose sound block the channel plays from
   tovo_sfx* sfx;          // null: no sound effect
@@ -59,16 +59,16 @@ struct tovo_mixer_channel {
   int16_t tick[TOVO_TICK];
   int16_t ring[TOVO_RING][TOVO_TICK];
   int32_t ring_index;
-  int32_t tick_read;      // samples of `tick` handed out
-  int32_t music;          // 1 while playing a music pattern
-  int32_t pattern;        // -1 none
+  int32_t tick_read;  // samples of `tick` handed out
+  int32_t music;      // 1 while playing a music pattern
+  int32_t pattern;    // -1 none
   tovo_osc_state osc;
   int32_t prev_pitch, prev_waveform, prev_volume;
   int32_t prev_inst_pitch, prev_inst_waveform, prev_inst_volume;
-  int32_t inst_ticks;     // ticks since the current note's instrument started
-  int32_t reverb;         // 0-2, this tick
-  int32_t lowpass;        // 0, 8, 12, 15, this tick
-  int32_t end;            // ticks left; negative: unlimited
+  int32_t inst_ticks;  // ticks since the current note's instrument started
+  int32_t reverb;      // 0-2, this tick
+  int32_t lowpass;     // 0, 8, 12, 15, this tick
+  int32_t end;         // ticks left; negative: unlimited
   int32_t history_count;
   int32_t history_prev_t, history_t;
   tovo_mixer_state_record history[TOVO_HISTORY];
@@ -79,16 +79,16 @@ struct tovo_mixer_state {
 };
 
 extern tovo_mixer_state ms0;
-extern std::atomic<int32_t> fade_vol;          // 16.16, 0..0x10000
-extern int32_t advanced_pattern;               // a pattern advanced in this callback
-extern int32_t last_callback_len;              // bytes of the last mixed buffer
-extern tarq_prng tarq_mixer_prng;               // the mixer's noise generator
+extern std::atomic<int32_t> fade_vol;  // 16.16, 0..0x10000
+extern int32_t advanced_pattern;       // a pattern advanced in this callback
+extern int32_t last_callback_len;      // bytes of the last mixed buffer
+extern tarq_prng tarq_mixer_prng;      // the mixer's noise generator
 extern int32_t tarq_music_channel_mask;
-extern tovo_sound_machine tovo_sound_view;     // set by tovo_set_sound_machine
+extern tovo_sound_machine tovo_sound_view;  // set by tovo_set_sound_machine
 
 // Reads a word that the main thread may write while the mixer plays.
 inline int32_t snd(const int32_t& word) { return tovo_sound_word_load(word); }
-int32_t tovo_sound_reg(int index);            // register 0x5f40 + index
+int32_t tovo_sound_reg(int index);  // register 0x5f40 + index
 int32_t tovo_console_mode();
 int32_t tovo_music_volume();
 
@@ -97,7 +97,10 @@ inline int32_t wrap_add(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-inline int32_t sfx_speed(const tovo_sfx* s) { int32_t v = snd(s->speed); return v < 1 ? 1 : v; }
+inline int32_t sfx_speed(const tovo_sfx* s) {
+  int32_t v = snd(s->speed);
+  return v < 1 ? 1 : v;
+}
 inline bool sfx_loops(const tovo_sfx* s) { return snd(s->loop_start) < snd(s->loop_end); }
 // Length in notes: 32, or the loop start when it ends the sound.
 inline int32_t sfx_length(const tovo_sfx* s) {

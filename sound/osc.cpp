@@ -42,8 +42,12 @@ void run_tone_waveform(tovo_osc_state* st, int16_t* buf, int count) {
   const int32_t s = st->shape, d2 = st->detune == 2;
   switch (st->waveform) {
     case 1:
-      if (s) run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (ramp_s(p) - 12286) + (ramp_s(r) - 12286) / 2; });
-      else run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (ramp(p) - 12286) + (ramp(r) - 12286) / 2; });
+      if (s)
+        run_tone(st, buf, count, d2,
+                 [](int32_t p, int32_t r, int32_t) { return (ramp_s(p) - 12286) + (ramp_s(r) - 12286) / 2; });
+      else
+        run_tone(st, buf, count, d2,
+                 [](int32_t p, int32_t r, int32_t) { return (ramp(p) - 12286) + (ramp(r) - 12286) / 2; });
       return;
     case 2:
       if (s)
@@ -51,7 +55,9 @@ void run_tone_waveform(tovo_osc_state* st, int16_t* buf, int count) {
           const int32_t h2 = d2 ? p2 : p2 / 2;
           return ((r - 0x8000) / 4 + (h2 - 0x8000) / 4) / 4 + ((p - 0x8000) / 4 + (p / 2 - 0x8000) / 4) / 2;
         });
-      else run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return ((r - 0x8000) / 4) / 2 + (p - 0x8000) / 4; });
+      else
+        run_tone(st, buf, count, d2,
+                 [](int32_t p, int32_t r, int32_t) { return ((r - 0x8000) / 4) / 2 + (p - 0x8000) / 4; });
       return;
     case 3:
     case 4: {
@@ -60,8 +66,12 @@ void run_tone_waveform(tovo_osc_state* st, int16_t* buf, int count) {
       return;
     }
     case 5:
-      if (s) run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (r > 0x7fff ? 1535 : -1535); });
-      else run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (fold(r) - 0x2000) / 2; });
+      if (s)
+        run_tone(st, buf, count, d2,
+                 [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (r > 0x7fff ? 1535 : -1535); });
+      else
+        run_tone(st, buf, count, d2,
+                 [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (fold(r) - 0x2000) / 2; });
       return;
     default:  // 0 and 7
       if (s) run_tone(st, buf, count, 0, [](int32_t p, int32_t r, int32_t) { return tri_u(p) + tri_u(r) / 2; });

@@ -121,8 +121,7 @@ void tarq_release_looping_tovo_channel(int32_t channel) {
   tarq_audio_guard lock;
   if (channel == -1)
     for (tovo_mixer_channel& c : ms0.ch) c.looping = 0;
-  else if (channel >= 0 && channel < TOVO_MIX_CHANNELS)
-    ms0.ch[channel].looping = 0;
+  else if (channel >= 0 && channel < TOVO_MIX_CHANNELS) ms0.ch[channel].looping = 0;
 }
 
 tovo_sfx* tarq_get_tovo_channel_sfx(int32_t channel) {

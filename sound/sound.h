@@ -35,7 +35,6 @@ struct tarq_file;
 tarq_file* tarq_audio_rec();
 tarq_file* tarq_audio_end();
 
-
 // The clock of fades and of the mixer's history: tarq_get_time unless a test
 // sets another.
 typedef int32_t (*tarq_sound_clock_func)();

@@ -1,6 +1,6 @@
 // Module records: creation with the built-in silent instrument, and freeing.
-#include "engine/mem.h"
 #include "sound/xm.h"
+#include "engine/mem.h"
 
 tarq_xm* tarq_create_xm() { return static_cast<tarq_xm*>(tarq_calloc(sizeof(tarq_xm))); }
 

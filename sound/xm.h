@@ -38,8 +38,8 @@ struct tarq_xm_sample {
 struct tarq_xm_instrument {
   char name[22];
   int32_t type;
-  int32_t sample_count;  // 0 or 1
-  int16_t volume_env[TARQ_XM_ENV_POINTS][2];   // {tick, value 0-64}
+  int32_t sample_count;                       // 0 or 1
+  int16_t volume_env[TARQ_XM_ENV_POINTS][2];  // {tick, value 0-64}
   int16_t panning_env[TARQ_XM_ENV_POINTS][2];
   // Counts, sustain and loop points, types and vibrato, as stored.
   uint8_t volume_points, panning_points, volume_sustain, volume_loop_start, volume_loop_end;
@@ -54,8 +54,8 @@ struct tarq_xm {
   int32_t song_length, restart, channels, flags, tempo, bpm;
   int32_t pattern_count;
   tarq_xm_pattern* patterns;
-  int32_t instrument_count;           // instruments in the file; slot 0 is built in
-  tarq_xm_instrument* instruments;    // instrument_count + 1 slots
+  int32_t instrument_count;         // instruments in the file; slot 0 is built in
+  tarq_xm_instrument* instruments;  // instrument_count + 1 slots
   uint8_t orders[TARQ_XM_ORDERS];
 };
 
@@ -70,8 +70,8 @@ struct tarq_xm_channel {
   int32_t last_param;
   int32_t vibrato_pos;
   int32_t env_tick;
-  int32_t gain;           // 0-4096, this tick
-  int64_t pos;            // sample position, 8.24
+  int32_t gain;  // 0-4096, this tick
+  int64_t pos;   // sample position, 8.24
   int64_t step;
 };
 
@@ -82,12 +82,12 @@ struct tarq_xm_playstate {
   tarq_xm_channel ch[TARQ_XM_CHANNELS];
   int16_t buf[TARQ_XM_CHANNELS][TARQ_XM_BUFFER];
   int32_t order, row, tick, tempo, samples_per_tick;
-  int32_t jump;           // pending order position, -1 none
-  int32_t samples_left;   // in the current tick
+  int32_t jump;          // pending order position, -1 none
+  int32_t samples_left;  // in the current tick
   tarq_music* music;
   int32_t playing;
   int32_t loop;
-  tarq_prng noise;        // for samples still marked 8-bit
+  tarq_prng noise;  // for samples still marked 8-bit
 };
 
 struct tarq_music {

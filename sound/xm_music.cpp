@@ -59,9 +59,7 @@ int cmusic_load_from_file(tarq_music* music, tarq_file* f) {
   return music ? replace_module(music, tarq_load_xm_from_file(f)) : 1;
 }
 
-int cmusic_load(tarq_music* music, const char* path) {
-  return music ? replace_module(music, tarq_load_xm(path)) : 1;
-}
+int cmusic_load(tarq_music* music, const char* path) { return music ? replace_module(music, tarq_load_xm(path)) : 1; }
 
 void disable_music(tarq_music* music) {
   if (!music || music == tarq_current_music) clear_locked();

@@ -40,8 +40,7 @@ int32_t envelope(const tarq_xm_instrument* ins, tarq_xm_channel* ch) {
   if ((ins->volume_type & 4) && ins->volume_loop_end < points && ins->volume_loop_start <= ins->volume_loop_end &&
       t >= ins->volume_env[ins->volume_loop_end][0])
     ch->env_tick = ins->volume_env[ins->volume_loop_start][0];
-  else if (t < last)
-    ch->env_tick++;
+  else if (t < last) ch->env_tick++;
   return value < 0 ? 0 : value > 64 ? 64 : value;
 }
 
@@ -125,7 +124,8 @@ void apply_effects(tarq_xm_playstate* ps) {
     if (ch.fine > 0x100000) ch.fine = 0x100000;
     if (ch.fine < -0x100000) ch.fine = -0x100000;
     const tarq_xm_instrument* ins = instrument(xm, ch.instrument);
-    const int32_t pitch = (ch.note - 1 + ins->sample.relative_note) * FINE_PER_NOTE + ins->sample.finetune + ch.fine + extra;
+    const int32_t pitch =
+        (ch.note - 1 + ins->sample.relative_note) * FINE_PER_NOTE + ins->sample.finetune + ch.fine + extra;
     ch.step = tarq_xm_step(pitch);
     ch.gain = ch.volume * envelope(ins, &ch);  // 0-4096
   }

@@ -128,7 +128,7 @@ bool read_instrument(cursor& c, tarq_xm_instrument* ins) {
     return c.ok;
   }
   for (uint32_t k = 0; k < samples && c.ok; k++) {
-    u32(c);      // sample header size
+    u32(c);       // sample header size
     skip(c, 96);  // note-to-sample map
     for (auto& p : ins->volume_env) p[0] = static_cast<int16_t>(u16(c)), p[1] = static_cast<int16_t>(u16(c));
     for (auto& p : ins->panning_env) p[0] = static_cast<int16_t>(u16(c)), p[1] = static_cast<int16_t>(u16(c));

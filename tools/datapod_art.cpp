@@ -44,10 +44,11 @@ tarq_bitmap* tovo_art_controller(const tarq_bitmap* base, int32_t k) {
   struct area {
     int x0, y0, x1, y1, from;
   };
-  static const area areas[7] = {{4, 5, 4, 5, 7},     {6, 5, 6, 5, 7},     {5, 4, 5, 4, 7},  {5, 6, 5, 6, 7},
-                                {18, 7, 21, 9, 8},   {21, 3, 24, 6, 8},   {12, 6, 17, 7, 1}};
+  static const area areas[7] = {{4, 5, 4, 5, 7},   {6, 5, 6, 5, 7},   {5, 4, 5, 4, 7},  {5, 6, 5, 6, 7},
+                                {18, 7, 21, 9, 8}, {21, 3, 24, 6, 8}, {12, 6, 17, 7, 1}};
   for (int i = 0; i < 7; i++)
-    if (k == i || k == 7) recolour(b, areas[i].x0, areas[i].y0, areas[i].x1, areas[i].y1, areas[i].from, k == 7 ? 11 : 10);
+    if (k == i || k == 7)
+      recolour(b, areas[i].x0, areas[i].y0, areas[i].x1, areas[i].y1, areas[i].from, k == 7 ? 11 : 10);
   return b;
 }
 

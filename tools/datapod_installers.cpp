@@ -16,9 +16,9 @@
 
 namespace {
 
-const char* const DEMOS[TOVO_DEMO_CARTS] = {"hello.kx", "circles.kx", "lines.kx", "rects.kx",
-                                            "stars.kx", "bounce.kx",  "buttons.kx", "mouse.kx",
-                                            "palette.kx", "text.kx", "clock.kx",  "worm.kx"};
+const char* const DEMOS[TOVO_DEMO_CARTS] = {"hello.kx",   "circles.kx", "lines.kx",   "rects.kx",
+                                            "stars.kx",   "bounce.kx",  "buttons.kx", "mouse.kx",
+                                            "palette.kx", "text.kx",    "clock.kx",   "worm.kx"};
 
 // The whole file as a named memory stream, or null.
 tarq_file* file_item(const std::string& path, const char* name) {
@@ -87,8 +87,8 @@ tarq_pod* games_pod(const std::string& folder, const char* scratch) {
   fclose(index);
   remove(scratch);
   if (!ok || games != TOVO_PRELOADED_GAMES) {
-    if (ok) fprintf(stderr, "make_datapod: %s lists %d games, not %d\n", index_path.c_str(), games,
-                    TOVO_PRELOADED_GAMES);
+    if (ok)
+      fprintf(stderr, "make_datapod: %s lists %d games, not %d\n", index_path.c_str(), games, TOVO_PRELOADED_GAMES);
     return tarq_destroy_pod(pod);
   }
   return pod;

@@ -48,8 +48,8 @@ int tovo_read_palette_source(const char* path, tarq_palette* out) {
   while (status == 0 && next_line(f, line, &number)) {
     if (skip_line(line)) continue;
     int i, r, g, b;
-    if (sscanf(line, "%d %d %d %d", &i, &r, &g, &b) != 4 || i < 0 || i > 255 || r < 0 || r > 255 ||
-        g < 0 || g > 255 || b < 0 || b > 255) {
+    if (sscanf(line, "%d %d %d %d", &i, &r, &g, &b) != 4 || i < 0 || i > 255 || r < 0 || r > 255 || g < 0 || g > 255 ||
+        b < 0 || b > 255) {
       status = bad(path, number, "expected: index red green blue name");
       break;
     }

@@ -36,7 +36,7 @@ constexpr const char* HEAD_CART = "tovo_game.kx";
 constexpr const char* FURTHER_CARTS[] = {"tovo_shed.kx"};
 
 // What each resource number holds, as the player's pictures are laid out.
-void *resource(int n, tarq_bitmap** pictures, tarq_palette* pal, tarq_pod* font, int32_t* type) {
+void* resource(int n, tarq_bitmap** pictures, tarq_palette* pal, tarq_pod* font, int32_t* type) {
   *type = TARQ_ITEM_BITMAP;
   if (n == 1) {
     tarq_palette* p = tarq_create_palette();
@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
   int status = tovo_read_picture_source(path, pictures);
   tarq_pod* resources = status == 0 ? build_resources(pictures, &pal, font) : nullptr;
   std::string scratch = std::string(argv[2]) + ".scratch.png";
-  if (resources && tovo_add_installer_pods(resources, folder, scratch.c_str()) != 0) resources = tarq_destroy_pod(resources);
+  if (resources && tovo_add_installer_pods(resources, folder, scratch.c_str()) != 0)
+    resources = tarq_destroy_pod(resources);
 
   tovo_datapod_parameters p{};
   p.boot_cart = read_cart(folder, "tovo_boot.kx");

@@ -19,6 +19,7 @@ void register_entry(lua_State* L, const tovo_api_entry& e) {
 
 }  // namespace
 
+// clang-format off
 const tovo_api_entry tovo_api_list[TOVO_API_COUNT] = {
     ord("deli", tremove), ord("add", tinsert), ord("del", tdel), ord("count", tcount),
     ord("flip", kx_flip), hidden("__flip", kx_flip), hidden("__superyield", kx_superyield),
@@ -63,7 +64,9 @@ const tovo_api_entry tovo_api_list[TOVO_API_COUNT] = {
     hidden("_mark_cpu", kx_mark_cpu), hidden("_map_display", kx_map_display),
     hidden("__refund_cpu__", kx_refund_cpu),
 };
+// clang-format on
 
+// clang-format off
 const tovo_api_entry tovo_api_system_list[TOVO_API_SYSTEM_COUNT] = {
     hidden("__refund_cpu__", kx_refund_cpu), hidden("__pairs__", luaB_pairs), hidden("__ipairs__", luaB_ipairs),
     hidden("__stop", kx_stop), hidden("__print", kx_print), hidden("__printh", kx_printh),
@@ -76,6 +79,7 @@ const tovo_api_entry tovo_api_system_list[TOVO_API_SYSTEM_COUNT] = {
     hidden("reset", kx_reset), hidden("shutdown", kx_shutdown), hidden("exit", kx_shutdown),
     hidden("info", kx_info), hidden("export", kx_export), hidden("import", kx_import),
 };
+// clang-format on
 
 void tovo_add_api_names() {
   init_api_function_names();

@@ -59,8 +59,8 @@ int kx_set_mainloop_exists(lua_State* L) {
 }
 
 int kx_update_buttons(lua_State* L) {
-  run_state.frame_ticks = static_cast<int32_t>(static_cast<uint32_t>(run_state.frame_ticks) +
-                                               static_cast<uint32_t>(tovo_arg_int(L, 1)));
+  run_state.frame_ticks =
+      static_cast<int32_t>(static_cast<uint32_t>(run_state.frame_ticks) + static_cast<uint32_t>(tovo_arg_int(L, 1)));
   update_buttons();
   return 0;
 }

@@ -30,10 +30,8 @@ int32_t menu_index(lua_State* L) {
 
 void screen_command(int32_t a, int32_t b) {
   tovo_shell.copy_back_page();
-  if (tovo_shell.save_screenshot(a, b) != 0)
-    tovo_shell.show_message("** could not save screenshot", SHORT_MS);
-  else
-    tovo_shell.show_message(b < 1 ? "saved screenshot to desktop" : "saved image", SHORT_MS);
+  if (tovo_shell.save_screenshot(a, b) != 0) tovo_shell.show_message("** could not save screenshot", SHORT_MS);
+  else tovo_shell.show_message(b < 1 ? "saved screenshot to desktop" : "saved image", SHORT_MS);
 }
 
 void video_command(int32_t a, int32_t b) {
@@ -41,10 +39,8 @@ void video_command(int32_t a, int32_t b) {
   tovo_shell.copy_back_page();
   int32_t result = tovo_shell.save_video(a, b);
   char text[64];
-  if (result == 9)
-    std::snprintf(text, sizeof text, "no video recorded (0 frames)");
-  else if (result != 0)
-    std::snprintf(text, sizeof text, "** could not save gif");
+  if (result == 9) std::snprintf(text, sizeof text, "no video recorded (0 frames)");
+  else if (result != 0) std::snprintf(text, sizeof text, "** could not save gif");
   else
     std::snprintf(text, sizeof text, b < 1 ? "saved %d second gif to desktop" : "saved %d second gif",
                   tovo_shell.gif_seconds());
@@ -81,8 +77,7 @@ int kx_menuitem(lua_State* L) {
   int type = lua_type(L, 2);
   if (type == LUA_TSTRING || type == LUA_TNUMBER)
     tovo_copy_cut(run_state.menu_label[n], lua_tostring(L, 2), TOVO_MENU_LABEL);
-  else
-    run_state.menu_label[n][0] = 0;
+  else run_state.menu_label[n][0] = 0;
   return 0;
 }
 

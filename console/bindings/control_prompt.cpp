@@ -120,7 +120,8 @@ int kx_info(lua_State*) {
   if (flat && tovo_flatten_includes(pitem[0]->code, flat, size, &result) == 0) {
     tovo_check_code_limits(flat, &result);
     int32_t chars = static_cast<int32_t>(std::strlen(flat));
-    tovo_print_2_col("tokens:     %5d /  %d", result.tokens, TOVO_TOKEN_LIMIT, result.tokens <= TOVO_TOKEN_LIMIT ? 6 : 9);
+    tovo_print_2_col("tokens:     %5d /  %d", result.tokens, TOVO_TOKEN_LIMIT,
+                     result.tokens <= TOVO_TOKEN_LIMIT ? 6 : 9);
     tovo_print_2_col("chars:      %5d / %d", chars, 65535, chars < TOVO_CHAR_LIMIT ? 6 : 9);
     constexpr int32_t CODE_AREA = 0x3d00;
     int32_t compressed = tovo_shell.compressed_size(flat);
@@ -136,6 +137,7 @@ int kx_help(lua_State*) {
   static const struct {
     const char* text;
     int32_t colour;
+    // clang-format off
   } lines[] = {
       {"", 6}, {"commands", 12}, {"", 6}, {"load <filename>  save <filename>", 6}, {"run (or ctrl-r)  resume", 6},
       {"shutdown         reboot", 6}, {"install_demos    ls", 6}, {"cd <dirname>     mkdir <dirname>", 6},
@@ -144,6 +146,7 @@ int kx_help(lua_State*) {
       {"alt+enter to toggle fullscreen", 6}, {"alt+f4 or ctrl-q to fastquit", 6}, {"", 6},
       {"see tovo.txt for more info", 12}, {"or visit: tovo.invalid", 12}, {"", 6},
   };
+  // clang-format on
   for (const auto& line : lines) tovo_print_col(line.text, line.colour);
   return 0;
 }

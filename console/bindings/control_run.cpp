@@ -29,14 +29,13 @@ constexpr int32_t LOAD_COST = 0x800000;
 
 // Register defaults, 0x5f00-0x5f7f.
 const uint8_t default_registers[128] = {
-    0x10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
-    0, 0, 0x80, 0x80, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0x60, 0x20, 0x80, 0, 0, 0, 0, 0, 0, 0xff, 0,
-    0x00, 0x01, 0x12, 0x13, 0x24, 0x15, 0xd6, 0x67, 0x48, 0x49, 0x9a, 0x3b, 0xdc, 0x5d, 0x8e, 0xef,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x10, 1,    2,    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,   0,    1,    2,
+    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,   0,    0,    0x80, 0x80, 0,    6,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21, 0x21,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0x60, 0x20, 0x80, 0,    0,    0,    0,    0,    0,    0xff,
+    0,    0x00, 0x01, 0x12, 0x13, 0x24, 0x15, 0xd6, 0x67, 0x48, 0x49, 0x9a, 0x3b, 0xdc, 0x5d, 0x8e, 0xef, 0,    0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
 };
 
 int32_t load_failed() {
@@ -54,11 +53,13 @@ int code_length() { return pitem[0] ? static_cast<int>(std::strlen(pitem[0]->cod
 }  // namespace
 
 bool tovo_clip_name(const char* name) {
-  return std::strcmp(name, "@clip") == 0 || std::strcmp(name, "@clip.kx") == 0 ||
-         std::strcmp(name, "@clip.png") == 0 || std::strcmp(name, "@clip.kx.png") == 0;
+  return std::strcmp(name, "@clip") == 0 || std::strcmp(name, "@clip.kx") == 0 || std::strcmp(name, "@clip.png") == 0 ||
+         std::strcmp(name, "@clip.kx.png") == 0;
 }
 
-void tovo_copy_cut(char* out, const char* text, int max) { std::snprintf(out, static_cast<size_t>(max) + 1, "%s", text); }
+void tovo_copy_cut(char* out, const char* text, int max) {
+  std::snprintf(out, static_cast<size_t>(max) + 1, "%s", text);
+}
 
 int kx_run(lua_State* L) {
   if (pstate.reset_counter > 0) return 0;

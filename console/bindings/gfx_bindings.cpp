@@ -63,10 +63,9 @@ int kx_color(lua_State* L) {
 
 int kx_clip(lua_State* L) {
   const int n = lua_gettop(L);
-  const tovo_clip_rect old =
-      n < 4 ? tovo_clip_reset()
-            : tovo_clip_set(tovo_arg_int(L, 1), tovo_arg_int(L, 2), tovo_arg_int(L, 3), tovo_arg_int(L, 4),
-                            n >= 5 && lua_toboolean(L, 5));
+  const tovo_clip_rect old = n < 4 ? tovo_clip_reset()
+                                   : tovo_clip_set(tovo_arg_int(L, 1), tovo_arg_int(L, 2), tovo_arg_int(L, 3),
+                                                   tovo_arg_int(L, 4), n >= 5 && lua_toboolean(L, 5));
   lua_pushnumber(L, tovo_fix(old.x0));
   lua_pushnumber(L, tovo_fix(old.y0));
   lua_pushnumber(L, tovo_fix(old.x1 - old.x0));
@@ -123,15 +122,15 @@ int kx_palt(lua_State* L) {
 }
 
 const tovo_binding tovo_draw_bindings[] = {
-    {"camera", kx_camera, false},   {"clip", kx_clip, false},       {"cls", kx_cls, false},
-    {"pset", kxf_pset, true},       {"pget", kxf_pget, true},       {"color", kx_color, false},
-    {"spr", kx_spr, false},         {"sspr", kx_sspr, false},       {"rect", kxf_rect, true},
-    {"rectfill", kxf_rectfill, true}, {"circ", kx_circ, false},     {"circfill", kx_circfill, false},
-    {"oval", kx_oval, false},       {"ovalfill", kx_ovalfill, false}, {"line", kx_line, false},
-    {"tline", kx_tline, false},     {"pal", kx_pal, false},         {"palt", kx_palt, false},
-    {"fillp", kx_fillp, false},     {"mapdraw", kx_map, false},     {"map", kx_map, false},
-    {"mget", kx_mget, false},       {"mset", kx_mset, false},       {"fget", kx_fget, false},
-    {"fset", kx_fset, false},       {"sget", kx_sget, false},       {"sset", kx_sset, false},
+    {"camera", kx_camera, false},     {"clip", kx_clip, false},         {"cls", kx_cls, false},
+    {"pset", kxf_pset, true},         {"pget", kxf_pget, true},         {"color", kx_color, false},
+    {"spr", kx_spr, false},           {"sspr", kx_sspr, false},         {"rect", kxf_rect, true},
+    {"rectfill", kxf_rectfill, true}, {"circ", kx_circ, false},         {"circfill", kx_circfill, false},
+    {"oval", kx_oval, false},         {"ovalfill", kx_ovalfill, false}, {"line", kx_line, false},
+    {"tline", kx_tline, false},       {"pal", kx_pal, false},           {"palt", kx_palt, false},
+    {"fillp", kx_fillp, false},       {"mapdraw", kx_map, false},       {"map", kx_map, false},
+    {"mget", kx_mget, false},         {"mset", kx_mset, false},         {"fget", kx_fget, false},
+    {"fset", kx_fset, false},         {"sget", kx_sget, false},         {"sset", kx_sset, false},
 };
 const int tovo_draw_binding_count = sizeof tovo_draw_bindings / sizeof tovo_draw_bindings[0];
 

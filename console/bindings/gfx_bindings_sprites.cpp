@@ -87,8 +87,8 @@ int kx_map(lua_State* L) {
   const int32_t ch = tovo_arg_absent(L, 6) ? shape.height : tovo_arg_int(L, 6);
   if (cw <= 0 || ch <= 0) return 0;
   const int32_t layers = tovo_arg_int(L, 7) & 0xffff;
-  spend_cpu(tovo_map_draw(tovo_arg_int(L, 1), tovo_arg_int(L, 2), tovo_arg_int(L, 3), tovo_arg_int(L, 4), cw, ch,
-                          layers));
+  spend_cpu(
+      tovo_map_draw(tovo_arg_int(L, 1), tovo_arg_int(L, 2), tovo_arg_int(L, 3), tovo_arg_int(L, 4), cw, ch, layers));
   return 0;
 }
 
@@ -104,9 +104,9 @@ int kx_mset(lua_State* L) {
 
 int kx_tline(lua_State* L) {
   const int32_t mdx = tovo_arg_absent(L, 7) ? DEFAULT_MDX : tovo_arg_num(L, 7);
-  const int32_t count = tovo_tline(tovo_arg_num(L, 1), tovo_arg_num(L, 2), tovo_arg_num(L, 3), tovo_arg_num(L, 4),
-                                   tovo_arg_num(L, 5), tovo_arg_num(L, 6), mdx, tovo_arg_num(L, 8),
-                                   tovo_arg_int(L, 9) & 0xffff);
+  const int32_t count =
+      tovo_tline(tovo_arg_num(L, 1), tovo_arg_num(L, 2), tovo_arg_num(L, 3), tovo_arg_num(L, 4), tovo_arg_num(L, 5),
+                 tovo_arg_num(L, 6), mdx, tovo_arg_num(L, 8), tovo_arg_int(L, 9) & 0xffff);
   spend_cpu(2 * count);
   return 0;
 }

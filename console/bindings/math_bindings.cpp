@@ -113,7 +113,9 @@ int kx_rnd(lua_State* L) {
     lua_gettable(L, 1);
     return 1;
   }
-  uint32_t range = lua_gettop(L) == 0 ? ONE : lua_type(L, 1) == LUA_TNUMBER ? static_cast<uint32_t>(lua_tonumberx(L, 1, nullptr)) : 0;
+  uint32_t range = lua_gettop(L) == 0              ? ONE
+                   : lua_type(L, 1) == LUA_TNUMBER ? static_cast<uint32_t>(lua_tonumberx(L, 1, nullptr))
+                                                   : 0;
   lua_pushnumber(L, static_cast<int32_t>(tovo_random(range)));
   return 1;
 }

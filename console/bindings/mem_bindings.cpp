@@ -25,7 +25,9 @@ uint32_t wrap(int32_t address, int64_t offset) {
 }
 
 int32_t peek_byte(uint32_t a) { return tovo_peek(&pstate, pstate.cart, static_cast<int32_t>(a)); }
-void poke_byte(uint32_t a, uint32_t v) { tovo_poke(&pstate, pstate.cart, static_cast<int32_t>(a), static_cast<int32_t>(v & 0xff)); }
+void poke_byte(uint32_t a, uint32_t v) {
+  tovo_poke(&pstate, pstate.cart, static_cast<int32_t>(a), static_cast<int32_t>(v & 0xff));
+}
 
 // Common part of the three peeks: the count, or -1 for no results.
 int32_t peek_count(lua_State* L) {
@@ -46,7 +48,8 @@ int peek_multiple(lua_State* L) {
   int32_t addr = int_arg(L, 1);
   for (int32_t k = 0; k < n; k++) {
     uint32_t word = 0;
-    for (int b = 0; b < Size; b++) word |= static_cast<uint32_t>(peek_byte(wrap(addr, int64_t{k} * Size + b))) << (8 * b);
+    for (int b = 0; b < Size; b++)
+      word |= static_cast<uint32_t>(peek_byte(wrap(addr, int64_t{k} * Size + b))) << (8 * b);
     uint32_t raw = Size == 4 ? word : word << 16;
     lua_pushnumber(L, static_cast<int32_t>(raw));
   }

@@ -50,8 +50,9 @@ int kx_print(lua_State* L) {
   size_t length = 0;
   const char* text = lua_tolstring(L, -1, &length);
   print_widest_x = 0;
-  const int32_t waiting = tovo_print_text(pstate.draw_target, text ? text : "",
-                                          static_cast<int32_t>(length < 0x7fffffff ? length : 0x7fffffff), mode, colour);
+  const int32_t waiting =
+      tovo_print_text(pstate.draw_target, text ? text : "",
+                      static_cast<int32_t>(length < 0x7fffffff ? length : 0x7fffffff), mode, colour);
   lua_pop(L, 1);
   if (waiting) {
     kx_flip(L);

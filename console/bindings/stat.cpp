@@ -138,8 +138,7 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
         devkit_message("devkit keyboard enabled");
         if (x && lua_type(L, x) == LUA_TNUMBER)
           lua_pushboolean(L, tarq_get_key_state(lua_tonumberx(L, x, nullptr) >> 16) != 0);
-        else
-          lua_pushnumber(L, 0);
+        else lua_pushnumber(L, 0);
       }
       return;
     case 29: lua_pushnumber(L, tarq_count_joysticks()); return;
@@ -158,7 +157,8 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 32:
     case 33:
     case 34:
-      if (devkit()) push_mouse(L, n); else lua_pushnumber(L, 0);
+      if (devkit()) push_mouse(L, n);
+      else lua_pushnumber(L, 0);
       return;
     case 35:
     case 36:
@@ -181,7 +181,8 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 99: lua_pushnumber(L, memory_in_use()); return;
     case 100: lua_pushstring(L, get_run_chain_label()); return;
     case 101:
-      if (run_state.running && run_state.running_cart_lid[0]) lua_pushstring(L, run_state.running_cart_lid); else lua_pushnil(L);
+      if (run_state.running && run_state.running_cart_lid[0]) lua_pushstring(L, run_state.running_cart_lid);
+      else lua_pushnil(L);
       return;
     case 103: lua_pushstring(L, cart_hash()); return;
     case 104: lua_pushboolean(L, 0); return;

@@ -13,9 +13,9 @@ struct tovo_stat_inputs {
   int32_t mouse_changes;              // bit 0 x moved, 1 y moved, 2 buttons; cleared by stat(37)
   uint8_t key_queue[TOVO_KEY_QUEUE];  // typed characters, filled by the shell
   int32_t key_queue_len;
-  int32_t bbs_play;                   // the shell's bulletin-board play flag
-  int32_t devkit_message_shown;       // one devkit message a run
-  int32_t shell_word;                 // stat(122)
+  int32_t bbs_play;              // the shell's bulletin-board play flag
+  int32_t devkit_message_shown;  // one devkit message a run
+  int32_t shell_word;            // stat(122)
 };
 
 extern tovo_stat_inputs stat_inputs;

@@ -99,9 +99,7 @@ int kx_tonum(lua_State* L) {
   int32_t flags = int_arg(L, 2);
   switch (lua_type(L, 1)) {
     case LUA_TNUMBER: lua_pushvalue(L, 1); return 1;
-    case LUA_TBOOLEAN:
-      lua_pushnumber(L, !lua_toboolean(L, 1) ? 0 : (flags & 2) ? 1 : ONE);
-      return 1;
+    case LUA_TBOOLEAN: lua_pushnumber(L, !lua_toboolean(L, 1) ? 0 : (flags & 2) ? 1 : ONE); return 1;
     case LUA_TSTRING: break;
     default: return 0;
   }
@@ -179,8 +177,7 @@ int kx_ord(lua_State* L) {
   for (int32_t k = i; k < i + n; k++) {
     if (s && k >= 1 && static_cast<size_t>(k) <= len)
       lua_pushnumber(L, static_cast<int32_t>(static_cast<uint8_t>(s[k - 1])) << 16);
-    else
-      lua_pushnil(L);
+    else lua_pushnil(L);
   }
   return n;
 }
@@ -212,10 +209,8 @@ int kx_split(lua_State* L) {
   if (sep_len == 0) {
     for (size_t at = 0; at < len; at++) {
       char c = s[at];
-      if (convert && c >= '0' && c <= '9')
-        lua_pushnumber(L, (c - '0') << 16);
-      else
-        lua_pushlstring(L, s + at, 1);
+      if (convert && c >= '0' && c <= '9') lua_pushnumber(L, (c - '0') << 16);
+      else lua_pushlstring(L, s + at, 1);
       lua_rawseti(L, table, index++);
     }
     return 1;

@@ -134,8 +134,8 @@ int32_t fill_ellipse_1(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32
   return fill_ellipse<int64_t>(t, cx, cy, rx, ry, ex, ey, colour);
 }
 
-int32_t fill_ellipse_1_32bit(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int32_t ex,
-                             int32_t ey, uint32_t colour) {
+int32_t fill_ellipse_1_32bit(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int32_t ex, int32_t ey,
+                             uint32_t colour) {
   return fill_ellipse<int32_t>(t, cx, cy, rx, ry, ex, ey, colour);
 }
 

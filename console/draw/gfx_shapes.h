@@ -50,8 +50,8 @@ int32_t draw_ellipse_1(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32
                        uint32_t colour);
 int32_t fill_ellipse_1(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int32_t ex, int32_t ey,
                        uint32_t colour);
-int32_t fill_ellipse_1_32bit(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int32_t ex,
-                             int32_t ey, uint32_t colour);
+int32_t fill_ellipse_1_32bit(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int32_t ex, int32_t ey,
+                             uint32_t colour);
 
 // Recolours the rectangle x0..x1, y0..y1 (inclusive; the part inside the
 // bitmap, whatever its clip) to 0 and 1 for the shell's dimmed backgrounds:

@@ -93,6 +93,4 @@ void tovo_pset(int32_t x, int32_t y, uint32_t colour) {
   }
 }
 
-int32_t tovo_pget(int32_t x, int32_t y) {
-  return static_cast<int32_t>(tarq_getpixel(pstate.draw_target, x, y) & 15);
-}
+int32_t tovo_pget(int32_t x, int32_t y) { return static_cast<int32_t>(tarq_getpixel(pstate.draw_target, x, y) & 15); }

@@ -30,8 +30,8 @@ bool plain_sprites(uint32_t pattern) {
 
 }  // namespace
 
-void tovo_blit(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-               int32_t w, int32_t h, bool flip_x, bool flip_y, const int32_t* palette) {
+void tovo_blit(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
+               int32_t h, bool flip_x, bool flip_y, const int32_t* palette) {
   if (!usable(source) || !usable(dest)) return;
   tarq_clip(source, dest, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
@@ -64,8 +64,8 @@ void tovo_draw_sprite(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, 
   }
 }
 
-void tovo_draw_sprite_pal(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx,
-                          int32_t dy, int32_t w, int32_t h, const int32_t* palette) {
+void tovo_draw_sprite_pal(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                          int32_t w, int32_t h, const int32_t* palette) {
   if (!usable(source) || !usable(dest)) return;
   tarq_clip(source, dest, sx, sy, dx, dy, w, h);
   const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);

@@ -10,8 +10,8 @@
 // Copies a w x h rectangle through palette (each pixel palette[p & 15] as a
 // byte), clipped to the whole source and the destination's clip rectangle;
 // the flips mirror inside what is left after clipping.
-void tovo_blit(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-               int32_t w, int32_t h, bool flip_x, bool flip_y, const int32_t* palette);
+void tovo_blit(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
+               int32_t h, bool flip_x, bool flip_y, const int32_t* palette);
 
 // Draws a source rectangle, skipping values of 16 and more.
 void tovo_draw_sprite(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
@@ -19,8 +19,8 @@ void tovo_draw_sprite(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, 
 
 // As tovo_draw_sprite with each pixel mapped through palette on the way;
 // entries with any of bits 4-7 set are skipped.
-void tovo_draw_sprite_pal(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx,
-                          int32_t dy, int32_t w, int32_t h, const int32_t* palette);
+void tovo_draw_sprite_pal(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                          int32_t w, int32_t h, const int32_t* palette);
 
 // Scales the whole source to dw x dh at (dx, dy), sampling at half a step.
 void tovo_stretch_blit(const tarq_bitmap* source, tarq_bitmap* dest, int32_t dx, int32_t dy, int32_t dw, int32_t dh);

@@ -51,8 +51,7 @@ bool keyboard_holds(int32_t b, int32_t p) {
   for (int32_t code : DEFAULT_KEYS[p][b])
     if (code != 0 && key_down(code)) return true;
   if (p == 0 && b == 5 && key_down(KEY_M) && !key_down(TARQ_KEY_CTRL)) return true;
-  if (p == 0 && b == 6 && button_config.cart_running && !button_config.menu_open && key_down(KEY_ESCAPE))
-    return true;
+  if (p == 0 && b == 6 && button_config.cart_running && !button_config.menu_open && key_down(KEY_ESCAPE)) return true;
   return false;
 }
 
@@ -169,8 +168,8 @@ void update_buttons() {
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     for (int b = 0; b < TOVO_BUTTONS; b++) {
       int32_t held = pstate.held[p][b];
-      button_state.pressed[p][b] = held && !button_state.blocked[p][b] &&
-                                   (!button_state.previous[p][b] || button_state.counter[p][b] == 1);
+      button_state.pressed[p][b] =
+          held && !button_state.blocked[p][b] && (!button_state.previous[p][b] || button_state.counter[p][b] == 1);
       button_state.previous[p][b] = held;
     }
   }

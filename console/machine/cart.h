@@ -14,19 +14,19 @@
 struct tarq_bitmap;
 struct tarq_undo_stack;
 
-constexpr int TOVO_CODE_SIZE = 65538;         // code buffer bytes
+constexpr int TOVO_CODE_SIZE = 65538;  // code buffer bytes
 constexpr int TOVO_SPRITES = 256;
 constexpr int TOVO_UNDO_STACKS = 4;
-constexpr int TOVO_ROM_SIZE = 0x4300;         // ROM bytes 0x0000-0x42ff
+constexpr int TOVO_ROM_SIZE = 0x4300;  // ROM bytes 0x0000-0x42ff
 constexpr int TOVO_CHANGE_MASK_SIZE = TOVO_ROM_SIZE / 8;
 
 struct tovo_cart : tovo_cart_sound {
-  char* code;              // TOVO_CODE_SIZE bytes, NUL-terminated
-  tarq_bitmap* gfx;        // 128x128 8-bit sprite sheet, pixels 0-15
-  tarq_bitmap* gfx_view;   // the sheet that drawing and memory reach (not owned)
-  tarq_bitmap* map;        // 128x64 8-bit, one byte per cell
-  int32_t gff[TOVO_SPRITES];           // sprite flags, low 8 bits used
-  tarq_bitmap* label;                  // 128x128 8-bit, or null
+  char* code;                 // TOVO_CODE_SIZE bytes, NUL-terminated
+  tarq_bitmap* gfx;           // 128x128 8-bit sprite sheet, pixels 0-15
+  tarq_bitmap* gfx_view;      // the sheet that drawing and memory reach (not owned)
+  tarq_bitmap* map;           // 128x64 8-bit, one byte per cell
+  int32_t gff[TOVO_SPRITES];  // sprite flags, low 8 bits used
+  tarq_bitmap* label;         // 128x128 8-bit, or null
   int32_t version;
   int32_t legacy_done;
   tarq_undo_stack* undo[TOVO_UNDO_STACKS];

@@ -50,6 +50,7 @@ bool peek_4_in_page(uint32_t a, uint32_t* out) {
 
 }  // namespace
 
+// clang-format off
 const uint8_t mem_section[256] = {
 #define P16(k) k, k, k, k, k, k, k, k, k, k, k, k, k, k, k, k
     P16(1), P16(1),                                      // 0x00-0x1f sheet
@@ -61,6 +62,7 @@ const uint8_t mem_section[256] = {
     P16(10), P16(10), P16(10), P16(10), P16(10), P16(10), P16(10), P16(10),  // 0x80-0xff upper
 #undef P16
 };
+// clang-format on
 
 void tovo_poke(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value) {
   tovo_poke_byte(machine, cart, static_cast<uint32_t>(address) & 0xffff, static_cast<uint32_t>(value) & 0xff);

@@ -148,8 +148,7 @@ void tovo_memcpy_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t
                 static_cast<uint32_t>(n));
 }
 
-void tovo_memset_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value,
-                           int32_t n) {
+void tovo_memset_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n) {
   uint32_t a = static_cast<uint32_t>(address), v = static_cast<uint32_t>(value) & 0xff;
   for (int32_t i = 0; i < n; i++) tovo_poke_byte(machine, cart, (a + static_cast<uint32_t>(i)) & 0xffff, v);
 }

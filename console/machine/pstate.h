@@ -53,14 +53,14 @@ struct tovo_machine_state {
   int32_t cart_data[TOVO_CART_DATA_WORDS];
   int32_t cart_data_dirty;
 
-  int32_t reset_counter;      // above 0 while the reset sequence runs
+  int32_t reset_counter;  // above 0 while the reset sequence runs
 
   // Script memory, kept by the console allocator.
-  int32_t script_memory;      // bytes counted for the running interpreter
-  int32_t code_overhead;      // charge for the compiled program text
-  int32_t compiling;          // 1 while the program text compiles
-  int32_t slice_escape;       // the allocator forced a super-yield
-  int32_t alloc_error;        // "host allocation error" was printed
+  int32_t script_memory;  // bytes counted for the running interpreter
+  int32_t code_overhead;  // charge for the compiled program text
+  int32_t compiling;      // 1 while the program text compiles
+  int32_t slice_escape;   // the allocator forced a super-yield
+  int32_t alloc_error;    // "host allocation error" was printed
 };
 
 extern tovo_machine_state pstate;

@@ -13,14 +13,14 @@
 namespace {
 
 constexpr uint32_t DRAW_PAL = 0x5f00, SCREEN_PAL = 0x5f10, CLIP = 0x5f20, PRINT_HOME_X = 0x5f24, PEN = 0x5f25,
-                   CURSOR_X = 0x5f26, CURSOR_Y = 0x5f27, CAMERA_X = 0x5f28, CAMERA_Y = 0x5f2a,
-                   SCREEN_MODE = 0x5f2c, FILL_PATTERN = 0x5f31, DRAWING_FLAG = 0x5f34, LINE_FLAG = 0x5f35,
-                   KEPT_BYTE = 0x5f37, LINE_END_X = 0x5f3c, LINE_END_Y = 0x5f3e, SOUND = 0x5f40, PRNG_HIGH = 0x5f44,
-                   PRNG_LOW = 0x5f48, BUTTONS = 0x5f4c, BUTTONS_LIVE_END = 0x5f50, BUTTONS_END = 0x5f54,
-                   SPRITE_SOURCE = 0x5f54, DRAW_TARGET = 0x5f55, MAP_BASE = 0x5f56, MAP_WIDTH = 0x5f57,
-                   MASKS = 0x5f5e, SECONDARY_PAL = 0x5f60, REGISTERS_END = 0x5f80;
+                   CURSOR_X = 0x5f26, CURSOR_Y = 0x5f27, CAMERA_X = 0x5f28, CAMERA_Y = 0x5f2a, SCREEN_MODE = 0x5f2c,
+                   FILL_PATTERN = 0x5f31, DRAWING_FLAG = 0x5f34, LINE_FLAG = 0x5f35, KEPT_BYTE = 0x5f37,
+                   LINE_END_X = 0x5f3c, LINE_END_Y = 0x5f3e, SOUND = 0x5f40, PRNG_HIGH = 0x5f44, PRNG_LOW = 0x5f48,
+                   BUTTONS = 0x5f4c, BUTTONS_LIVE_END = 0x5f50, BUTTONS_END = 0x5f54, SPRITE_SOURCE = 0x5f54,
+                   DRAW_TARGET = 0x5f55, MAP_BASE = 0x5f56, MAP_WIDTH = 0x5f57, MASKS = 0x5f5e, SECONDARY_PAL = 0x5f60,
+                   REGISTERS_END = 0x5f80;
 
-constexpr int LIVE_BUTTONS = 6;   // buttons 0-5 live; bits 6-7 are RAM only
+constexpr int LIVE_BUTTONS = 6;  // buttons 0-5 live; bits 6-7 are RAM only
 constexpr int32_t SECONDARY_DEFAULTS[16] = {0x00, 0x01, 0x12, 0x13, 0x24, 0x15, 0xd6, 0x67,
                                             0x48, 0x49, 0x9a, 0x3b, 0xdc, 0x5d, 0x8e, 0xef};
 

@@ -132,7 +132,8 @@ void loop_back(int32_t address, int64_t bits) {
   for (int64_t done = 0; done < n; done += TOVO_SERIAL_LOOPBACK_BYTES) {
     int32_t part = static_cast<int32_t>(n - done < TOVO_SERIAL_LOOPBACK_BYTES ? n - done : TOVO_SERIAL_LOOPBACK_BYTES);
     int32_t at = offset(address, done);
-    for (int32_t i = 0; i < part; i++) loopback[i] = static_cast<uint8_t>(tovo_peek(&pstate, pstate.cart, offset(at, i)));
+    for (int32_t i = 0; i < part; i++)
+      loopback[i] = static_cast<uint8_t>(tovo_peek(&pstate, pstate.cart, offset(at, i)));
     for (int32_t i = 0; i < part; i++) tovo_poke(&pstate, pstate.cart, offset(at, i), loopback[i]);
   }
 }
@@ -152,9 +153,9 @@ void set_field(tovo_serial_channel* c, const char* name, size_t len, int32_t v) 
     int32_t tovo_serial_channel::*member;
   };
   static const field fields[] = {
-      {"freq", &tovo_serial_channel::freq},         {"dma", &tovo_serial_channel::dma},
-      {"type", &tovo_serial_channel::type},         {"brightness", &tovo_serial_channel::brightness},
-      {"invert", &tovo_serial_channel::invert},     {"leds", &tovo_serial_channel::leds},
+      {"freq", &tovo_serial_channel::freq},     {"dma", &tovo_serial_channel::dma},
+      {"type", &tovo_serial_channel::type},     {"brightness", &tovo_serial_channel::brightness},
+      {"invert", &tovo_serial_channel::invert}, {"leds", &tovo_serial_channel::leds},
   };
   for (const field& f : fields)
     if (strlen(f.name) == len && memcmp(f.name, name, len) == 0) c->*f.member = v;

@@ -44,7 +44,8 @@ void serial_set_dropped_image_file(tarq_bitmap* image) {
   if (!image) return;
   int64_t w = image->width, h = image->height;
   int64_t size = 4 + w * h;
-  auto* copy = image->depth == 8 && size <= INT32_MAX ? static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(size))) : nullptr;
+  auto* copy =
+      image->depth == 8 && size <= INT32_MAX ? static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(size))) : nullptr;
   if (copy) {
     copy[0] = static_cast<uint8_t>(w);
     copy[1] = static_cast<uint8_t>(w / 256);

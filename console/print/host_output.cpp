@@ -13,7 +13,6 @@
 #include "engine/platform/host.h"
 #include "script/api.h"
 
-
 namespace {
 
 const char* const KEPT_EXTENSIONS[] = {".kxl", ".txt", ".obj", ".mtl", ".svg", ".pov", ".sfd", ".csv", ".ppm"};
@@ -23,7 +22,9 @@ char registry[TOVO_LOG_FILES_MAX][TARQ_PATH_MAX];
 int registry_count = 0;
 char* clipboard_text = nullptr;
 
-bool name_char_ok(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '/' || c == ' '; }
+bool name_char_ok(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '/' || c == ' ';
+}
 
 bool kept_extension(const char* name) {
   const char* last_part = strrchr(name, '/');

@@ -132,7 +132,8 @@ int32_t print_audio(tovo_print_context* c, int32_t p) {
   if (!as_it_is) {
     uint8_t sfx[SFX_BYTES];
     build(r, sfx);
-    for (int32_t i = 0; pstate.cart && i < SFX_BYTES; i++) tovo_poke(&pstate, pstate.cart, SFX_START + slot * SFX_BYTES + i, sfx[i]);
+    for (int32_t i = 0; pstate.cart && i < SFX_BYTES; i++)
+      tovo_poke(&pstate, pstate.cart, SFX_START + slot * SFX_BYTES + i, sfx[i]);
   }
   if (pstate.cart) {
     if (!print_cart_running() && tovo_sound_word_load(tarq_state.audio_pause)) {

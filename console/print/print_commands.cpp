@@ -140,8 +140,6 @@ int32_t print_command(tovo_print_context* c, int32_t p, int* stop) {
       if (c->end > q) poke_bytes(c, q, c->end - q, address);
       return c->end - p;
     }
-    default:
-      set_style(c, ch, on);
-      return q - p;
+    default: set_style(c, ch, on); return q - p;
   }
 }

@@ -6,17 +6,17 @@
 struct tarq_bitmap;
 
 struct tovo_print_context {
-  uint8_t* text;          // owned copy: length bytes and 4 zero bytes
-  int32_t position;       // next byte to read
-  int32_t end;            // the text's own length (with the added newline)
-  const uint8_t* font;    // the font in use (2048 bytes)
-  int32_t scroll;         // newlines use the console scrolling newline
-  int32_t wrap;           // glyphs past the right edge start a new line
+  uint8_t* text;        // owned copy: length bytes and 4 zero bytes
+  int32_t position;     // next byte to read
+  int32_t end;          // the text's own length (with the added newline)
+  const uint8_t* font;  // the font in use (2048 bytes)
+  int32_t scroll;       // newlines use the console scrolling newline
+  int32_t wrap;         // glyphs past the right edge start a new line
   int32_t right_edge;
   int32_t home_x, home_y;
   int32_t foreground, background;
   tarq_bitmap* target;
-  int32_t line_height;    // tallest glyph of the line
+  int32_t line_height;  // tallest glyph of the line
   int32_t wait_frames;
   int32_t wide, tall, stripe, pinball, border, solid, invert;
   int32_t char_width, wide_width, char_height, x_offset, y_offset;
@@ -25,7 +25,7 @@ struct tovo_print_context {
   int32_t repeat;
   int32_t decoration, saved_x, saved_y;
   int32_t last_advance;
-  int32_t char_wait;      // frames to wait after every glyph
+  int32_t char_wait;  // frames to wait after every glyph
 };
 
 extern tovo_print_context print_context;

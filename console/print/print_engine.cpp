@@ -55,16 +55,20 @@ int step(tovo_print_context* c) {
   bool glyph = code >= 16;
   switch (code) {
     case 1:
-      if (a) c->repeat = print_digit(a), used = 2; else glyph = true;
+      if (a) c->repeat = print_digit(a), used = 2;
+      else glyph = true;
       break;
     case 2:
-      if (a) c->background = print_digit(a) & 15, c->solid = 1, used = 2; else glyph = true;
+      if (a) c->background = print_digit(a) & 15, c->solid = 1, used = 2;
+      else glyph = true;
       break;
     case 3:
-      if (a) pstate.cursor_x += print_offset(a), used = 2; else glyph = true;
+      if (a) pstate.cursor_x += print_offset(a), used = 2;
+      else glyph = true;
       break;
     case 4:
-      if (a) pstate.cursor_y += print_offset(a), used = 2; else glyph = true;
+      if (a) pstate.cursor_y += print_offset(a), used = 2;
+      else glyph = true;
       break;
     case 5:
       if (a && b) pstate.cursor_x += print_offset(a), pstate.cursor_y += print_offset(b), used = 3;
@@ -72,7 +76,8 @@ int step(tovo_print_context* c) {
       break;
     case 6:
       used = a ? print_command(c, p + 1, &stop) : 0;
-      if (used) used += 1; else glyph = true;
+      if (used) used += 1;
+      else glyph = true;
       break;
     case 7: used = 1 + print_audio(c, p + 1); break;
     case 8: pstate.cursor_x -= c->last_advance; break;

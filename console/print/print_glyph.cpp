@@ -53,7 +53,8 @@ void draw_box(tovo_print_context* c, const uint8_t* glyph, int32_t w, int32_t h,
   const int32_t by = cut16(pstate.cursor_y + c->y_offset - pstate.camera_y);
   const int32_t bw = w * s.sx, bh = h * s.sy;
   if (c->solid && bw + left > 0) {
-    for (int32_t r = -top; r < bh; r++) draw_hline(t, bx - left, bx + bw - 1, by + r, static_cast<uint32_t>(c->background));
+    for (int32_t r = -top; r < bh; r++)
+      draw_hline(t, bx - left, bx + bw - 1, by + r, static_cast<uint32_t>(c->background));
   }
   // Scales are 1 or 2, so glyph rows and columns are box positions shifted.
   const int32_t shift_x = s.sx - 1, shift_y = s.sy - 1;

@@ -87,8 +87,13 @@ bool theme_command(const char* args) {
     }
   }
   if (!starts(args, "theme")) return false;
-  const line help[] = {{"config theme [value]", HEAD}, {"", TEXT}, {"available themes:", NOTE}, {"auto", TEXT},
-                       {"blue", TEXT},                 {"classic", TEXT}, {"", TEXT}};
+  const line help[] = {{"config theme [value]", HEAD},
+                       {"", TEXT},
+                       {"available themes:", NOTE},
+                       {"auto", TEXT},
+                       {"blue", TEXT},
+                       {"classic", TEXT},
+                       {"", TEXT}};
   print_lines(help, sizeof help / sizeof help[0]);
   return true;
 }

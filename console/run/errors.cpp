@@ -29,10 +29,8 @@ char* line_buffer = nullptr;
 void print_pair(const char* format, int a, int b, int colour, bool logged) {
   char text[128];
   std::snprintf(text, sizeof text, format, a, b);
-  if (logged)
-    error_tovo_print_col(text, colour);
-  else
-    tovo_print_col(text, colour);
+  if (logged) error_tovo_print_col(text, colour);
+  else tovo_print_col(text, colour);
 }
 
 const char* message_on_top(lua_State* L) {

@@ -41,8 +41,7 @@ int32_t count_newlines(const char* p, int32_t n) {
 
 // Gathers the tokens of one line (up to and including the next newline token)
 // into line. Returns false when the line outgrows its capacity.
-bool gather_line(tovo_token_state* ts, const char** pos, tovo_pre_line* line, int32_t* newlines,
-                 bool* at_end) {
+bool gather_line(tovo_token_state* ts, const char** pos, tovo_pre_line* line, int32_t* newlines, bool* at_end) {
   line->length = 0;
   line->text[0] = 0;
   line->print_pending = line->has_then = line->has_do = false;
@@ -125,8 +124,7 @@ int32_t tovo_pre_find(const tovo_pre_line* line, const char* pattern, int32_t fr
 }
 
 void tovo_pre_replace_not_equal(tovo_pre_line* line) {
-  for (int32_t at = tovo_pre_find(line, "!=", 0); at >= 0; at = tovo_pre_find(line, "!=", at + 2))
-    line->text[at] = '~';
+  for (int32_t at = tovo_pre_find(line, "!=", 0); at >= 0; at = tovo_pre_find(line, "!=", at + 2)) line->text[at] = '~';
 }
 
 int tovo_preprocess(const char* in, char* out, int32_t out_size, tovo_text_result* result) {
@@ -142,8 +140,8 @@ int tovo_preprocess(const char* in, char* out, int32_t out_size, tovo_text_resul
   line.scratch = static_cast<char*>(tarq_malloc(bytes));
   line.scratch_mask = static_cast<uint8_t*>(tarq_malloc(bytes));
   output o = {out, out_size, 0};
-  const bool done = line.text && line.mask && line.scratch && line.scratch_mask && out_size > 0 &&
-                    preprocess(in, &o, &line);
+  const bool done =
+      line.text && line.mask && line.scratch && line.scratch_mask && out_size > 0 && preprocess(in, &o, &line);
   tarq_free(line.text);
   tarq_free(line.mask);
   tarq_free(line.scratch);

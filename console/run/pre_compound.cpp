@@ -8,8 +8,8 @@ namespace {
 
 // In search order: every occurrence of one operator is rewritten before the
 // next operator is looked for.
-constexpr const char* compound_ops[] = {"+=",   "-=",   "*=",  "/=",   "%=",  "\\=", "&=",  "|=",
-                                        "^^=",  "<<>=", ">><=", "<<=", ">>>=", ">>=", "^=", "..="};
+constexpr const char* compound_ops[] = {
+    "+=", "-=", "*=", "/=", "%=", "\\=", "&=", "|=", "^^=", "<<>=", ">><=", "<<=", ">>>=", ">>=", "^=", "..="};
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\b'; }
 
@@ -51,14 +51,38 @@ int32_t lhs_start(const tovo_pre_line* line, int32_t end, int32_t op) {
 
 bool is_rhs_operator(int32_t id) {
   switch (id) {
-    case '+': case '-': case '*': case '/': case '%': case '\\': case '^': case '&': case '|':
-    case '~': case '#': case '$': case '@': case '<': case '>': case '.': case ':':
-    case TOVO_TOK_XOR: case TOVO_TOK_CONCAT: case TOVO_TOK_LE: case TOVO_TOK_GE: case TOVO_TOK_EQ:
-    case TOVO_TOK_NE: case TOVO_TOK_SHL: case TOVO_TOK_SHR: case TOVO_TOK_LSHR: case TOVO_TOK_ROTL:
-    case TOVO_TOK_ROTR: case TOVO_TOK_NOT: case TOVO_TOK_AND: case TOVO_TOK_OR:
-      return true;
-    default:
-      return false;
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '%':
+    case '\\':
+    case '^':
+    case '&':
+    case '|':
+    case '~':
+    case '#':
+    case '$':
+    case '@':
+    case '<':
+    case '>':
+    case '.':
+    case ':':
+    case TOVO_TOK_XOR:
+    case TOVO_TOK_CONCAT:
+    case TOVO_TOK_LE:
+    case TOVO_TOK_GE:
+    case TOVO_TOK_EQ:
+    case TOVO_TOK_NE:
+    case TOVO_TOK_SHL:
+    case TOVO_TOK_SHR:
+    case TOVO_TOK_LSHR:
+    case TOVO_TOK_ROTL:
+    case TOVO_TOK_ROTR:
+    case TOVO_TOK_NOT:
+    case TOVO_TOK_AND:
+    case TOVO_TOK_OR: return true;
+    default: return false;
   }
 }
 
@@ -114,10 +138,8 @@ struct builder {
 
 void put(builder* b, const char* bytes, const uint8_t* mask, int32_t n) {
   std::memcpy(b->line->scratch + b->length, bytes, static_cast<size_t>(n));
-  if (mask)
-    std::memcpy(b->line->scratch_mask + b->length, mask, static_cast<size_t>(n));
-  else
-    std::memset(b->line->scratch_mask + b->length, 0, static_cast<size_t>(n));
+  if (mask) std::memcpy(b->line->scratch_mask + b->length, mask, static_cast<size_t>(n));
+  else std::memset(b->line->scratch_mask + b->length, 0, static_cast<size_t>(n));
   b->length += n;
 }
 

@@ -50,8 +50,7 @@ bool tovo_pre_rewrite_if_while(tovo_pre_line* line) {
     block = " do ";
   }
   // Only this one candidate is tried: inside a name (as in "gif (x)") it blocks the rule.
-  if (at < 0 || (at > 0 && tovo_is_name_char(static_cast<unsigned char>(line->text[at - 1]))))
-    return true;
+  if (at < 0 || (at > 0 && tovo_is_name_char(static_cast<unsigned char>(line->text[at - 1])))) return true;
   int32_t open = at + keyword_len;
   while (open < line->length && is_blank(line->text[open])) open++;
   if (open >= line->length || line->text[open] != '(' || line->mask[open]) return true;

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 struct tovo_pre_line {
-  char* text;         // NUL-terminated, capacity + 1 bytes
-  uint8_t* mask;      // 1 for every byte inside a string token
-  char* scratch;      // room to rebuild a line: capacity + 1 bytes
+  char* text;     // NUL-terminated, capacity + 1 bytes
+  uint8_t* mask;  // 1 for every byte inside a string token
+  char* scratch;  // room to rebuild a line: capacity + 1 bytes
   uint8_t* scratch_mask;
   int32_t length;
   int32_t capacity;

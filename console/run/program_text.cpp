@@ -129,10 +129,10 @@ const char glyph_defaults_text[] =
     "\x93=\x93 or 6943.5 \x94=\x94 or 2 \x95=\x95 or -2624.5 \x96=\x96 or 31455.5 \x97=\x97 or 5 "
     "\x98=\x98 or 3855.5 \x99=\x99 or 21845.5 ;";
 
-#define TOVO_ALIASES_1 \
+#define TOVO_ALIASES_1                                                                                      \
   "time,sub,chr,ord,tostr,tonum,add,del,deli,clip,color,pal,palt,fillp,pget,pset,sget,sset,fget,fset,circ," \
   "circfill,rect,rectfill,oval,ovalfill,line,spr,sspr"
-#define TOVO_ALIASES_2 \
+#define TOVO_ALIASES_2                                                                                       \
   "mget,mset,tline,peek,poke,peek2,poke2,peek4,poke4,memcpy,memset,max,min,mid,flr,ceil,cos,sin,atan2,rand," \
   "srand,band,bor,bxor,bnot,shl,shr,lshr,rotl,rotr"
 
@@ -177,9 +177,9 @@ const char epilogue_text[] =
     "if _mainloop then _mainloop() end\n";
 
 const char* const short_words[] = {
-    "help", "run", "cls", "folder", "reboot", "shutdown", "ls", "dir", "mkdir", "cd", "load", "save",
-    "install_demos", "install_games", "info", "export", "keyconfig", "splore", "import", "login", "logout",
-    "upload", "backup", "reset",
+    "help",      "run",    "cls",    "folder", "reboot",        "shutdown",      "ls",     "dir",
+    "mkdir",     "cd",     "load",   "save",   "install_demos", "install_games", "info",   "export",
+    "keyconfig", "splore", "import", "login",  "logout",        "upload",        "backup", "reset",
 };
 
 // Appends text at *used; false when it does not fit.
@@ -224,8 +224,8 @@ int tovo_short_command(const char* text, int is_prompt_line, const char* prefix,
   return found;
 }
 
-int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, const char* cart_lid,
-                          char* out, int32_t out_size) {
+int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, const char* cart_lid, char* out,
+                          int32_t out_size) {
   std::memset(out, 0, static_cast<size_t>(out_size));
   int32_t used = 0;
   bool ok = append(out, out_size, &used, prelude_text) && append(out, out_size, &used, glyph_defaults_text) &&

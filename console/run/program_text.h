@@ -8,12 +8,12 @@
 constexpr int32_t TOVO_PROGRAM_SIZE = 262144;
 
 // The pieces, as NUL-terminated texts.
-const char* tovo_prelude();          // "-- tovo header\n" and the rest of line 2
-const char* tovo_glyph_defaults();   // 26 "G=G or V" statements and " ;"
-const char* tovo_alias_line();       // locals for 59 API names
-const char* tovo_epilogue();         // starts a new line with "_end_of_program = 1"
-extern const char TOVO_PROGRAM_HEADER[];      // "-- tovo header"
-extern const char TOVO_PROMPT_EPILOGUE[];     // "\n _end_of_program = 1 \n"
+const char* tovo_prelude();                // "-- tovo header\n" and the rest of line 2
+const char* tovo_glyph_defaults();         // 26 "G=G or V" statements and " ;"
+const char* tovo_alias_line();             // locals for 59 API names
+const char* tovo_epilogue();               // starts a new line with "_end_of_program = 1"
+extern const char TOVO_PROGRAM_HEADER[];   // "-- tovo header"
+extern const char TOVO_PROMPT_EPILOGUE[];  // "\n _end_of_program = 1 \n"
 
 // Assembles a program into out (out_size bytes, zero-filled first) from the
 // preprocessed code: prelude, glyph defaults, the alias line unless
@@ -21,8 +21,8 @@ extern const char TOVO_PROMPT_EPILOGUE[];     // "\n _end_of_program = 1 \n"
 // a prompt line a short command stands for a call to it) and the epilogue
 // (for a prompt line the prompt epilogue). Returns 0, or 1 when it does not fit (out is then
 // emptied).
-int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, const char* cart_lid,
-                          char* out, int32_t out_size);
+int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, const char* cart_lid, char* out,
+                          int32_t out_size);
 
 // The short-command call that stands for a whole text, written after prefix
 // into out: "run" -> "<prefix> run()", "load x" -> "<prefix> load(\"x\")"; for a

@@ -24,9 +24,7 @@ int32_t frame_budget() { return run_state.target_fps > 0 ? TOVO_CPU_HZ / run_sta
 
 }  // namespace
 
-int32_t get_cpu_cycles_since_flip(int which) {
-  return which == 0 ? lua_get_cpu_cycles() : run_state.spend_counter;
-}
+int32_t get_cpu_cycles_since_flip(int which) { return which == 0 ? lua_get_cpu_cycles() : run_state.spend_counter; }
 
 int32_t cycles_2_frame_capacity(int32_t cycles) {
   long long q = static_cast<long long>(cycles) * 65536 / frame_budget();
@@ -62,8 +60,8 @@ void tovo_govern_frame_rate(int32_t fps, int32_t now, int32_t active, int32_t sl
   }
   long long host = 0;
   if (r.mark_time[0] <= r.mark_time[2])
-    host = static_cast<long long>(sleep_ms) + r.drop_penalty + (static_cast<long long>(r.mark_time[2]) - r.mark_time[0]) +
-           (r.host_draw_ms > 0 ? r.host_draw_ms : 0);
+    host = static_cast<long long>(sleep_ms) + r.drop_penalty +
+           (static_cast<long long>(r.mark_time[2]) - r.mark_time[0]) + (r.host_draw_ms > 0 ? r.host_draw_ms : 0);
   if (r.host_framerate_control == 0) {
     average = 10000;
     host = 0;

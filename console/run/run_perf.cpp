@@ -65,7 +65,8 @@ void draw_resource_data(tarq_bitmap* b) {
     if (cpu < 0) cpu = 0;
     if (cpu > 0x17fff) cpu = 0x17fff;
     int32_t colour = e[TOVO_PERF_COLOUR] ? e[TOVO_PERF_COLOUR] : 1;
-    tarq_putpixel(b, x, 19 - static_cast<int32_t>(static_cast<long long>(cpu) * 16 / 98304), static_cast<uint32_t>(colour));
+    tarq_putpixel(b, x, 19 - static_cast<int32_t>(static_cast<long long>(cpu) * 16 / 98304),
+                  static_cast<uint32_t>(colour));
     if (i >= 1) {
       int32_t timing = e[TOVO_PERF_TIMING];
       tarq_putpixel(b, x, 2 + timing / 0x8000, timing > 0x1ffff ? 8 : 2);

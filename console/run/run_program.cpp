@@ -216,8 +216,8 @@ void run_program(const char* text, int is_prompt_line) {
     L0 = is_prompt_line ? L0_command : L0_cart;
     lua_reset_call_state_tovo(L0);
     lua_settop(L0, 0);
-    ok = tovo_assemble_program(code, is_prompt_line, run_state.global_api, run_state.running_cart_lid,
-                               lua_code_buffer, TOVO_PROGRAM_SIZE) == 0;
+    ok = tovo_assemble_program(code, is_prompt_line, run_state.global_api, run_state.running_cart_lid, lua_code_buffer,
+                               TOVO_PROGRAM_SIZE) == 0;
     if (!ok) tovo_print_col("program too large", 6);
   }
   tarq_free(flat);

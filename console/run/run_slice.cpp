@@ -51,10 +51,8 @@ bool hold_memory_limit() {
   lua_gc(L0, LUA_GCCOLLECT, 0);
   if (script_total() <= TOVO_MEMORY_LIMIT) return true;
   int32_t before = script_total();
-  if (lua_gc(L0, LUA_GCISRUNNING, 0))
-    luaC_fullgc(L0, 1);
-  else
-    tarq_debug("gc not running; could not perform emergency collection\n");
+  if (lua_gc(L0, LUA_GCISRUNNING, 0)) luaC_fullgc(L0, 1);
+  else tarq_debug("gc not running; could not perform emergency collection\n");
   char line[96];
   std::snprintf(line, sizeof line, "gc hard collect: %d -> %d (overhead:%d)\n", before, script_total(),
                 pstate.code_overhead);
@@ -70,10 +68,8 @@ void run_slice_section() {
   if (!L0) return;
   lua_gc(L0, LUA_GCRESTART, 0);
   if (lua_gc(L0, LUA_GCISRUNNING, 0)) {
-    if (run_state.gc_strikes <= GC_STRIKES_STEPPED)
-      lua_gc(L0, LUA_GCSTEP, GC_STEP);
-    else
-      lua_gc(L0, LUA_GCCOLLECT, 0);
+    if (run_state.gc_strikes <= GC_STRIKES_STEPPED) lua_gc(L0, LUA_GCSTEP, GC_STEP);
+    else lua_gc(L0, LUA_GCCOLLECT, 0);
   }
   if (!hold_memory_limit()) return;
   lua_gc(L0, LUA_GCSTOP, 0);

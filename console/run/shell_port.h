@@ -55,12 +55,12 @@ struct tovo_shell_port {
   // Reason of the last failed cart read: 1 future version, 2 code too long;
   // cleared by the call.
   int32_t (*take_load_reason)();
-  const char* (*current_filename)();  // the current cart file ("" when none)
-  const char* (*root_path)();         // the console's root folder, ending in "/"
-  const char* (*current_folder)();    // below the root: "" or ending in "/"
-  const char* (*bbs_path)();          // the application folder's "bbs/" path
+  const char* (*current_filename)();             // the current cart file ("" when none)
+  const char* (*root_path)();                    // the console's root folder, ending in "/"
+  const char* (*current_folder)();               // below the root: "" or ending in "/"
+  const char* (*bbs_path)();                     // the application folder's "bbs/" path
   int32_t (*compressed_size)(const char* code);  // compressed size of code text
-  int32_t (*external_changes)();  // 1 when the current cart file changed on disk
+  int32_t (*external_changes)();                 // 1 when the current cart file changed on disk
   // save with a name (the save road, with its messages) and without one.
   void (*save_cart)(const char* name);
   void (*quick_save)();

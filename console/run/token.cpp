@@ -28,6 +28,7 @@ struct keyword_entry {
   int32_t id;
 };
 
+// clang-format off
 constexpr keyword_entry keywords[] = {
     {"function", TOVO_TOK_FUNCTION}, {"end", TOVO_TOK_END},         {"for", TOVO_TOK_FOR},
     {"if", TOVO_TOK_IF},             {"then", TOVO_TOK_THEN},       {"else", TOVO_TOK_ELSE},
@@ -39,6 +40,7 @@ constexpr keyword_entry keywords[] = {
     {"in", TOVO_TOK_IN},             {"foreach", TOVO_TOK_API_NAME}, {"all", TOVO_TOK_API_NAME},
     {"menuitem", TOVO_TOK_API_NAME}, {"pairs", TOVO_TOK_API_NAME},  {"ipairs", TOVO_TOK_API_NAME},
 };
+// clang-format on
 
 uint32_t keyword_hash(const char* name, size_t len) {
   uint32_t h = tovo_keyword_hash_start;
@@ -56,30 +58,46 @@ int32_t keyword_lookup(const char* name, size_t len) {
 
 bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-bool is_hex_digit(unsigned char c) {
-  return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool is_hex_digit(unsigned char c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool is_blank(char c) { return c == ' ' || c == '\r' || c == '\t' || c == '\b'; }
 
 // Tokens after which "-" or "~" followed by a number is the number's sign.
 bool sign_may_follow(int32_t id) {
   switch (id) {
-    case '(': case '{': case '[': case ',': case '?': case '~': case '*': case '/':
-    case '+': case '-': case '^': case '%': case '<': case '>': case '=':
-    case TOVO_TOK_LE: case TOVO_TOK_GE: case TOVO_TOK_NE: case TOVO_TOK_EQ:
-    case TOVO_TOK_OP_ASSIGN: case TOVO_TOK_NOT: case TOVO_TOK_AND: case TOVO_TOK_OR:
-    case TOVO_TOK_IF: case TOVO_TOK_ELSEIF: case TOVO_TOK_WHILE: case TOVO_TOK_UNTIL:
-    case TOVO_TOK_RETURN:
-      return true;
-    default:
-      return false;
+    case '(':
+    case '{':
+    case '[':
+    case ',':
+    case '?':
+    case '~':
+    case '*':
+    case '/':
+    case '+':
+    case '-':
+    case '^':
+    case '%':
+    case '<':
+    case '>':
+    case '=':
+    case TOVO_TOK_LE:
+    case TOVO_TOK_GE:
+    case TOVO_TOK_NE:
+    case TOVO_TOK_EQ:
+    case TOVO_TOK_OP_ASSIGN:
+    case TOVO_TOK_NOT:
+    case TOVO_TOK_AND:
+    case TOVO_TOK_OR:
+    case TOVO_TOK_IF:
+    case TOVO_TOK_ELSEIF:
+    case TOVO_TOK_WHILE:
+    case TOVO_TOK_UNTIL:
+    case TOVO_TOK_RETURN: return true;
+    default: return false;
   }
 }
 
-bool starts_number(const char* p) {
-  return is_digit(p[0]) || (p[0] == '.' && is_digit(p[1]));
-}
+bool starts_number(const char* p) { return is_digit(p[0]) || (p[0] == '.' && is_digit(p[1])); }
 
 const char* read_number(const char* p) {
   if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
@@ -134,6 +152,7 @@ struct op_entry {
 };
 
 // Longest first within each leading byte.
+// clang-format off
 constexpr op_entry operators[] = {
     {">>>=", TOVO_TOK_OP_ASSIGN}, {"...", TOVO_TOK_DOTS},  {"..=", TOVO_TOK_OP_ASSIGN},
     {"<<=", TOVO_TOK_OP_ASSIGN},  {"<<>", TOVO_TOK_ROTL},  {">>=", TOVO_TOK_OP_ASSIGN},
@@ -145,6 +164,7 @@ constexpr op_entry operators[] = {
     {"&=", TOVO_TOK_OP_ASSIGN},   {"|=", TOVO_TOK_OP_ASSIGN}, {"\\=", TOVO_TOK_OP_ASSIGN},
     {"<<", TOVO_TOK_SHL},         {">>", TOVO_TOK_SHR},    {"^^", TOVO_TOK_XOR},
 };
+// clang-format on
 
 const char* read_token(tovo_token_state* ts, const char* p) {
   const unsigned char c = static_cast<unsigned char>(*p);
@@ -208,8 +228,7 @@ const char* read_token(tovo_token_state* ts, const char* p) {
 }  // namespace
 
 bool tovo_is_name_start(unsigned char c) {
-  return c == 0x1e || c == 0x1f || (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') ||
-         c >= 0x80;
+  return c == 0x1e || c == 0x1f || (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') || c >= 0x80;
 }
 
 bool tovo_is_name_char(unsigned char c) { return tovo_is_name_start(c) || is_digit(c); }
@@ -231,12 +250,21 @@ const char* get_next_token(tovo_token_state* ts, const char* pos) {
 
 bool is_free_token(int32_t id) {
   switch (id) {
-    case ')': case ',': case '.': case ':': case ';': case ']': case '}':
-    case TOVO_TOK_END: case TOVO_TOK_LOCAL: case TOVO_TOK_LABEL: case TOVO_TOK_COMMENT:
-    case TOVO_TOK_INCLUDE: case TOVO_TOK_NEWLINE: case TOVO_TOK_END_OF_TEXT:
-      return true;
-    default:
-      return false;
+    case ')':
+    case ',':
+    case '.':
+    case ':':
+    case ';':
+    case ']':
+    case '}':
+    case TOVO_TOK_END:
+    case TOVO_TOK_LOCAL:
+    case TOVO_TOK_LABEL:
+    case TOVO_TOK_COMMENT:
+    case TOVO_TOK_INCLUDE:
+    case TOVO_TOK_NEWLINE:
+    case TOVO_TOK_END_OF_TEXT: return true;
+    default: return false;
   }
 }
 
@@ -294,6 +322,4 @@ void add_api_function_name(const char* name) {
 
 int tovo_api_function_name_count() { return api_name_count; }
 
-const char* tovo_api_function_name(int i) {
-  return i >= 0 && i < api_name_count ? api_names[i] : nullptr;
-}
+const char* tovo_api_function_name(int i) { return i >= 0 && i < api_name_count ? api_names[i] : nullptr; }

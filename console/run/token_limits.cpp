@@ -32,8 +32,7 @@ int tovo_check_code_limits(const char* code, tovo_text_result* result) {
   result->tokens = count_tokens(code);
   if (result->tokens > TOVO_TOKEN_LIMIT) {
     tovo_text_refuse(result, "program too large");
-    std::snprintf(result->detail, sizeof result->detail, "%d / %d tokens\n", result->tokens,
-                  TOVO_TOKEN_LIMIT);
+    std::snprintf(result->detail, sizeof result->detail, "%d / %d tokens\n", result->tokens, TOVO_TOKEN_LIMIT);
   }
   return result->status;
 }

@@ -8,10 +8,10 @@ constexpr int TOVO_CHAR_LIMIT = 65536;
 constexpr int TOVO_TOKEN_LIMIT = 8192;
 
 struct tovo_text_result {
-  int32_t status;     // 0 accepted, otherwise refused
-  int32_t tokens;     // counted tokens (set by the limit check)
-  char message[32];   // first line of a refusal, e.g. "program too large"
-  char detail[32];    // second line, with its newline, or empty
+  int32_t status;    // 0 accepted, otherwise refused
+  int32_t tokens;    // counted tokens (set by the limit check)
+  char message[32];  // first line of a refusal, e.g. "program too large"
+  char detail[32];   // second line, with its newline, or empty
 };
 
 // Checks the include-flattened code: more than 65536 characters refuse it with

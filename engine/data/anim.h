@@ -5,10 +5,10 @@
 struct tarq_anim_channel {
   int32_t count;
   int32_t capacity;
-  int32_t value_size;     // bytes per state value
-  uint8_t* values;        // count * value_size bytes
-  int32_t* times;         // ascending
-  int32_t* interpolation; // 0 interpolate to the next state, 1 hold
+  int32_t value_size;      // bytes per state value
+  uint8_t* values;         // count * value_size bytes
+  int32_t* times;          // ascending
+  int32_t* interpolation;  // 0 interpolate to the next state, 1 hold
 };
 
 constexpr int TARQ_ACTOR_NAME_SIZE = 32;
@@ -19,9 +19,9 @@ constexpr int TARQ_ANIM_COMMAND_SIZE = 24;
 struct tarq_actor {
   char name[TARQ_ACTOR_NAME_SIZE];
   char second_name[TARQ_ACTOR_NAME_SIZE];
-  int32_t word[4];             // -1 at creation
+  int32_t word[4];               // -1 at creation
   tarq_anim_channel channel[3];  // scale (1, 1, 1), then two vectors (0, 0, 0)
-  tarq_anim_channel** bones;   // bone_count channels, entries may be null
+  tarq_anim_channel** bones;     // bone_count channels, entries may be null
   tarq_anim_channel command;
   int32_t word_a;
   int32_t bone_count;

@@ -7,8 +7,8 @@
 
 static int32_t saturate(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-void tarq_clip(const tarq_bitmap* src, const tarq_bitmap* dst, int32_t& sx, int32_t& sy, int32_t& dx,
-               int32_t& dy, int32_t& w, int32_t& h) {
+void tarq_clip(const tarq_bitmap* src, const tarq_bitmap* dst, int32_t& sx, int32_t& sy, int32_t& dx, int32_t& dy,
+               int32_t& w, int32_t& h) {
   if (sx >= src->width || sy >= src->height || dx >= dst->clip_x1 || dy >= dst->clip_y1) {
     h = 0;
     return;
@@ -48,8 +48,7 @@ void tarq_clip(const tarq_bitmap* src, const tarq_bitmap* dst, int32_t& sx, int3
   h = saturate(hh);
 }
 
-static bool whole_page(const tarq_bitmap* src, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
-                       int32_t h) {
+static bool whole_page(const tarq_bitmap* src, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w, int32_t h) {
   return sx == 0 && sy == 0 && dx == 0 && dy == 0 && w == src->width && h == src->height;
 }
 
@@ -96,8 +95,8 @@ uint32_t tarq_blend32(uint32_t dst, uint32_t src, uint32_t alpha) {
   return out;
 }
 
-void tarq_draw_sprite8(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                       int32_t dy, int32_t w, int32_t h) {
+void tarq_draw_sprite8(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                       int32_t w, int32_t h) {
   for (int32_t r = 0; r < h; r++) {
     const uint8_t* s = src->rows[sy + r] + sx;
     uint8_t* d = dst->rows[dy + r] + dx;
@@ -106,8 +105,8 @@ void tarq_draw_sprite8(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int
   }
 }
 
-void tarq_draw_sprite8_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                         int32_t dy, int32_t w, int32_t h) {
+void tarq_draw_sprite8_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                         int32_t w, int32_t h) {
   for (int32_t r = 0; r < h; r++) {
     const uint8_t* s = src->rows[sy + r] + sx;
     uint8_t* d = dst->rows[dy + r] + dx + w - 1;
@@ -116,8 +115,8 @@ void tarq_draw_sprite8_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, i
   }
 }
 
-void tarq_draw_sprite32(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                        int32_t dy, int32_t w, int32_t h) {
+void tarq_draw_sprite32(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                        int32_t w, int32_t h) {
   for (int32_t r = 0; r < h; r++) {
     const uint32_t* s = tarq_row32(src, sy + r) + sx;
     uint32_t* d = tarq_row32(dst, dy + r) + dx;
@@ -129,12 +128,10 @@ void tarq_draw_sprite32(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, in
   }
 }
 
-static bool pixels_of(const tarq_bitmap* b, int32_t depth) {
-  return b && b->rows && b->depth == depth;
-}
+static bool pixels_of(const tarq_bitmap* b, int32_t depth) { return b && b->rows && b->depth == depth; }
 
-void tarq_draw_sprite(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-                      int32_t w, int32_t h) {
+void tarq_draw_sprite(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
+                      int32_t h) {
   if (!src || !dst || src == tarq_screen || !src->rows || src->depth != dst->depth) return;
   if (dst == tarq_screen) {
     if (whole_page(src, sx, sy, dx, dy, w, h)) tarq_present_bitmap(src, 0);
@@ -143,10 +140,8 @@ void tarq_draw_sprite(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy
   if (!dst->rows) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
-  if (src->depth == 8)
-    tarq_draw_sprite8(src, dst, sx, sy, dx, dy, w, h);
-  else if (src->depth == 32)
-    tarq_draw_sprite32(src, dst, sx, sy, dx, dy, w, h);
+  if (src->depth == 8) tarq_draw_sprite8(src, dst, sx, sy, dx, dy, w, h);
+  else if (src->depth == 32) tarq_draw_sprite32(src, dst, sx, sy, dx, dy, w, h);
 }
 
 // A source pixel is set when it is non-zero at the source's own depth.
@@ -154,8 +149,8 @@ static bool source_set(const tarq_bitmap* src, int32_t x, int32_t y) {
   return src->depth == 32 ? tarq_row32(src, y)[x] != 0 : src->rows[y][x] != 0;
 }
 
-void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                          int32_t dy, int32_t w, int32_t h, uint32_t colour, int32_t flags) {
+void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                          int32_t w, int32_t h, uint32_t colour, int32_t flags) {
   if (!src || !dst || dst == tarq_screen || src == tarq_screen) return;
   if (!(pixels_of(src, 8) || pixels_of(src, 32))) return;
   if (!(pixels_of(dst, 8) || pixels_of(dst, 32))) return;
@@ -171,10 +166,8 @@ void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, 
     for (int32_t i = 0; i < w; i++) {
       if (!source_set(src, sx + i, sy + r)) continue;
       const int32_t x = mirror ? dx + w - 1 - i : dx + i;
-      if (dst->depth == 8)
-        dst->rows[dy + r][x] = static_cast<uint8_t>(colour);
-      else
-        tarq_row32(dst, dy + r)[x] = colour;
+      if (dst->depth == 8) dst->rows[dy + r][x] = static_cast<uint8_t>(colour);
+      else tarq_row32(dst, dy + r)[x] = colour;
     }
   }
 }
@@ -182,8 +175,8 @@ void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, 
 // Where the sprite pixel is not 0, the destination takes map's entry for the
 // sprite's colour or, with ByDestination, for the colour already there.
 template <bool ByDestination>
-static void draw_sprite_mapped(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                               int32_t dy, int32_t w, int32_t h, const uint8_t* map) {
+static void draw_sprite_mapped(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                               int32_t w, int32_t h, const uint8_t* map) {
   if (!map || !pixels_of(src, 8) || !pixels_of(dst, 8) || dst == tarq_screen) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
@@ -195,18 +188,18 @@ static void draw_sprite_mapped(const tarq_bitmap* src, tarq_bitmap* dst, int32_t
   }
 }
 
-void tarq_draw_sprite_pal(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                          int32_t dy, int32_t w, int32_t h, const uint8_t* map) {
+void tarq_draw_sprite_pal(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                          int32_t w, int32_t h, const uint8_t* map) {
   draw_sprite_mapped<false>(src, dst, sx, sy, dx, dy, w, h, map);
 }
 
-void tarq_draw_sprite_shadow(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                             int32_t dy, int32_t w, int32_t h, const uint8_t* map) {
+void tarq_draw_sprite_shadow(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                             int32_t w, int32_t h, const uint8_t* map) {
   draw_sprite_mapped<true>(src, dst, sx, sy, dx, dy, w, h, map);
 }
 
-void tarq_draw_sprite_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                        int32_t dy, int32_t w, int32_t h) {
+void tarq_draw_sprite_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                        int32_t w, int32_t h) {
   if (!pixels_of(src, 8) || !pixels_of(dst, 8) || dst == tarq_screen) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;

@@ -4,14 +4,11 @@
 
 #include "engine/data/gfx.h"
 
-void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                       int32_t flags) {
+void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y, int32_t w, int32_t h, int32_t flags) {
   if (!src || !dst || w == 0 || h == 0) return;
   if (w == src->width && h == src->height) {
-    if (flags & 1)
-      tarq_draw_sprite(src, dst, 0, 0, x, y, w, h);
-    else
-      tarq_blit(src, dst, 0, 0, x, y, w, h);
+    if (flags & 1) tarq_draw_sprite(src, dst, 0, 0, x, y, w, h);
+    else tarq_blit(src, dst, 0, 0, x, y, w, h);
     return;
   }
   if (src->depth != dst->depth || dst == tarq_screen || src == tarq_screen || !src->rows || !dst->rows) return;
@@ -54,10 +51,8 @@ void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y,
       uint32_t* d = tarq_row32(dst, drow) + X;
       for (int64_t c = 0; c < W; c++, xpos += xstep) {
         const uint32_t v = s[xpos >> 16];
-        if (!sprite)
-          d[c] = v;
-        else if (v >> 24)
-          d[c] = (d[c] & 0xFF000000u) | tarq_blend32(d[c], v, v >> 24);
+        if (!sprite) d[c] = v;
+        else if (v >> 24) d[c] = (d[c] & 0xFF000000u) | tarq_blend32(d[c], v, v >> 24);
       }
     }
   }

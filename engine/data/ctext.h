@@ -13,15 +13,15 @@ struct tarq_bitmap;
 struct tarq_gui_element;
 struct tarq_ctext;
 
-using tarq_ctext_draw_func = void (*)(tarq_bitmap* target, int32_t x, int32_t y, int32_t w,
-                                      int32_t h, tarq_ctext* ctext);
+using tarq_ctext_draw_func = void (*)(tarq_bitmap* target, int32_t x, int32_t y, int32_t w, int32_t h,
+                                      tarq_ctext* ctext);
 
 constexpr int TARQ_CTEXT_TRAILER = 24;  // six int32 view fields after the text
 
 struct tarq_ctext {
-  uint8_t* text;             // NUL-terminated glyph codes
-  tarq_file* buffer;         // owns the text, or null when the caller does
-  int32_t capacity;          // longest text, without the NUL
+  uint8_t* text;      // NUL-terminated glyph codes
+  tarq_file* buffer;  // owns the text, or null when the caller does
+  int32_t capacity;   // longest text, without the NUL
   int32_t reserved0;
   int32_t search_active;
   int32_t search_by_line;
@@ -31,11 +31,11 @@ struct tarq_ctext {
   int32_t reserved1;
   tarq_gui_element* element;  // the element that shows the record, or null
   void* reserved2;
-  tarq_pod* font;             // glyph bitmaps by code; null: the second built-in font
+  tarq_pod* font;  // glyph bitmaps by code; null: the second built-in font
   tarq_ctext_draw_func draw_override;
   int32_t char_width;
   int32_t line_height;
-  int32_t tab_width;          // pixels between tab stops; below 4 counts as 4
+  int32_t tab_width;  // pixels between tab stops; below 4 counts as 4
   int32_t scroll_x, scroll_y;
   int32_t cursor_colour;
   int32_t keep_capitals;

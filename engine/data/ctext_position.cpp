@@ -7,7 +7,6 @@ int32_t last_ctext_height = 0;
 
 namespace {
 
-
 int32_t tab_stop(const tarq_ctext* ctext) { return ctext->tab_width < 4 ? 4 : ctext->tab_width; }
 
 // The pixel position of character `end` of the text, or (0, 0) when the text ends first.
@@ -97,15 +96,12 @@ int tarq_get_ctextfield_pos_for_cursor(const tarq_ctext* ctext, int32_t x, int32
   return line_x_to_cpos(ctext, i, x);
 }
 
-int get_line_cpos(const tarq_ctext* ctext) {
-  return ctext->cursor - line_start_of(ctext->text, ctext->cursor);
-}
+int get_line_cpos(const tarq_ctext* ctext) { return ctext->cursor - line_start_of(ctext->text, ctext->cursor); }
 
 int get_line_x(const tarq_ctext* ctext) {
   int32_t start = line_start_of(ctext->text, ctext->cursor);
   int32_t px = 0;
-  for (int32_t i = start; i < ctext->cursor && ctext->text[i]; i++)
-    px += get_char_width(ctext, ctext->text[i], px);
+  for (int32_t i = start; i < ctext->cursor && ctext->text[i]; i++) px += get_char_width(ctext, ctext->text[i], px);
   return px;
 }
 

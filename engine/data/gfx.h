@@ -7,10 +7,10 @@
 struct tarq_bitmap {
   int32_t width;
   int32_t height;
-  int32_t depth;     // bits per pixel: 8 or 32 are drawn on
-  uint8_t* pixels;   // width * height * depth/8 bytes, row 0 first
-  uint8_t** rows;    // height row pointers, in the record's own allocation
-  int32_t tag;       // kept for pod files; no bitmap operation reads it
+  int32_t depth;             // bits per pixel: 8 or 32 are drawn on
+  uint8_t* pixels;           // width * height * depth/8 bytes, row 0 first
+  uint8_t** rows;            // height row pointers, in the record's own allocation
+  int32_t tag;               // kept for pod files; no bitmap operation reads it
   int32_t clip_x0, clip_x1;  // x0 inclusive, x1 exclusive
   int32_t clip_y0, clip_y1;  // y0 inclusive, y1 exclusive
 };
@@ -29,9 +29,7 @@ extern tarq_clip_rect tarq_clipdat;
 // the first tarq_set_screen.
 extern tarq_bitmap* tarq_screen;
 
-inline uint32_t* tarq_row32(const tarq_bitmap* b, int32_t y) {
-  return reinterpret_cast<uint32_t*>(b->rows[y]);
-}
+inline uint32_t* tarq_row32(const tarq_bitmap* b, int32_t y) { return reinterpret_cast<uint32_t*>(b->rows[y]); }
 
 // Creation and access
 tarq_bitmap* tarq_create_bitmap(int32_t width, int32_t height, int32_t depth);
@@ -55,37 +53,36 @@ void tarq_hline(tarq_bitmap* b, int32_t x0, int32_t x1, int32_t y, uint32_t colo
 void tarq_vline(tarq_bitmap* b, int32_t x, int32_t y0, int32_t y1, uint32_t colour);
 void tarq_rect(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
 void tarq_rectfill(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
-void tarq_rect_lit(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t edge_a,
-                   uint32_t fill, uint32_t edge_b);
+void tarq_rect_lit(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t edge_a, uint32_t fill,
+                   uint32_t edge_b);
 void tarq_line(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
 void tarq_line_noclip(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
 
 // Blits and sprites: source, destination, source x, y, destination x, y, size.
-void tarq_clip(const tarq_bitmap* src, const tarq_bitmap* dst, int32_t& sx, int32_t& sy, int32_t& dx,
-               int32_t& dy, int32_t& w, int32_t& h);
+void tarq_clip(const tarq_bitmap* src, const tarq_bitmap* dst, int32_t& sx, int32_t& sy, int32_t& dx, int32_t& dy,
+               int32_t& w, int32_t& h);
 void tarq_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
                int32_t h);
-void tarq_draw_sprite(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-                      int32_t w, int32_t h);
-void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                          int32_t dy, int32_t w, int32_t h, uint32_t colour, int32_t flags);
-void tarq_draw_sprite_pal(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                          int32_t dy, int32_t w, int32_t h, const uint8_t* map);
-void tarq_draw_sprite_shadow(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                             int32_t dy, int32_t w, int32_t h, const uint8_t* map);
-void tarq_draw_sprite_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                        int32_t dy, int32_t w, int32_t h);
-void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y, int32_t w, int32_t h,
-                       int32_t flags);
+void tarq_draw_sprite(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
+                      int32_t h);
+void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                          int32_t w, int32_t h, uint32_t colour, int32_t flags);
+void tarq_draw_sprite_pal(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                          int32_t w, int32_t h, const uint8_t* map);
+void tarq_draw_sprite_shadow(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                             int32_t w, int32_t h, const uint8_t* map);
+void tarq_draw_sprite_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                        int32_t w, int32_t h);
+void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y, int32_t w, int32_t h, int32_t flags);
 uint32_t tarq_blend32(uint32_t dst, uint32_t src, uint32_t alpha);
 
 // Row loops behind the sprite draws; the rectangle is already clipped.
-void tarq_draw_sprite8(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                       int32_t dy, int32_t w, int32_t h);
-void tarq_draw_sprite8_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                         int32_t dy, int32_t w, int32_t h);
-void tarq_draw_sprite32(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx,
-                        int32_t dy, int32_t w, int32_t h);
+void tarq_draw_sprite8(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                       int32_t w, int32_t h);
+void tarq_draw_sprite8_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                         int32_t w, int32_t h);
+void tarq_draw_sprite32(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                        int32_t w, int32_t h);
 
 // Palette tools
 void tarq_fade_palette_moment(const tarq_palette* a, const tarq_palette* b, int32_t t);

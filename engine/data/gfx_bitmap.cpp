@@ -66,10 +66,8 @@ static bool inside_clip(const tarq_bitmap* b, int32_t x, int32_t y) {
 
 void tarq_putpixel(tarq_bitmap* b, int32_t x, int32_t y, uint32_t colour) {
   if (!b->rows || !inside_clip(b, x, y)) return;
-  if (b->depth == 8)
-    b->rows[y][x] = static_cast<uint8_t>(colour);
-  else if (b->depth == 32)
-    tarq_row32(b, y)[x] = colour;
+  if (b->depth == 8) b->rows[y][x] = static_cast<uint8_t>(colour);
+  else if (b->depth == 32) tarq_row32(b, y)[x] = colour;
 }
 
 void tarq_put_pixel(tarq_bitmap* b, int32_t x, int32_t y, uint32_t colour) {
@@ -109,9 +107,7 @@ void tarq_reset_clip(tarq_bitmap* b) {
   b->clip_y1 = b->height;
 }
 
-void tarq_save_clip(const tarq_bitmap* b) {
-  tarq_clipdat = {b->clip_x0, b->clip_x1, b->clip_y0, b->clip_y1};
-}
+void tarq_save_clip(const tarq_bitmap* b) { tarq_clipdat = {b->clip_x0, b->clip_x1, b->clip_y0, b->clip_y1}; }
 
 // The slot may come from a larger bitmap: the rectangle is kept inside this one.
 void tarq_restore_clip(tarq_bitmap* b) {

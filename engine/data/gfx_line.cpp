@@ -42,10 +42,8 @@ void narrow(int64_t v0, int64_t s, int64_t lo, int64_t hi, int64_t& lo_i, int64_
 
 void plot(tarq_bitmap* b, int64_t x, int64_t y, uint32_t colour) {
   if (x < b->clip_x0 || x >= b->clip_x1 || y < b->clip_y0 || y >= b->clip_y1) return;
-  if (b->depth == 8)
-    b->rows[y][x] = static_cast<uint8_t>(colour);
-  else
-    tarq_row32(b, static_cast<int32_t>(y))[x] = colour;
+  if (b->depth == 8) b->rows[y][x] = static_cast<uint8_t>(colour);
+  else tarq_row32(b, static_cast<int32_t>(y))[x] = colour;
 }
 
 void step_line(tarq_bitmap* b, point p, point q, uint32_t colour) {
@@ -60,9 +58,7 @@ void step_line(tarq_bitmap* b, point p, point q, uint32_t colour) {
   for (int64_t i = lo; i <= hi; i++) plot(b, (x + i * xs) >> 16, (y + i * ys) >> 16, colour);
 }
 
-bool drawable(const tarq_bitmap* b) {
-  return b && b != tarq_screen && b->rows && (b->depth == 8 || b->depth == 32);
-}
+bool drawable(const tarq_bitmap* b) { return b && b != tarq_screen && b->rows && (b->depth == 8 || b->depth == 32); }
 
 enum { LEFT = 1, TOP = 2, RIGHT = 4, BOTTOM = 8 };
 
@@ -87,10 +83,8 @@ void clip_end(point& p, const point& q, int64_t edge, bool along_x) {
   t = std::clamp<int64_t>(t, -65536, 65536);
   p.x = (q.x * t + (65536 - t) * p.x) >> 16;
   p.y = (q.y * t + (65536 - t) * p.y) >> 16;
-  if (along_x)
-    p.x = edge;
-  else
-    p.y = edge;
+  if (along_x) p.x = edge;
+  else p.y = edge;
 }
 
 }  // namespace

@@ -37,6 +37,6 @@ void tarq_get_identity_matrix(tarq_matrix* m);
 void tarq_matrix_mul(const tarq_matrix* a, const tarq_matrix* b, tarq_matrix* out);
 void tarq_apply_matrix(const tarq_matrix* m, const tarq_vector* p, tarq_vector* out);
 void tarq_apply_matrix_inverse(const tarq_matrix* m, const tarq_vector* p, tarq_vector* out);
-void tarq_get_transformation_matrix(tarq_matrix* m, const tarq_vector* scale,
-                                    const tarq_vector* angles, const tarq_vector* pos);
+void tarq_get_transformation_matrix(tarq_matrix* m, const tarq_vector* scale, const tarq_vector* angles,
+                                    const tarq_vector* pos);
 void tarq_get_vector_rotation_matrix(tarq_matrix* m, tarq_vector* axis, float angle);

@@ -14,14 +14,11 @@ void tarq_normalize(tarq_vector* v) {
 }
 
 void tarq_cross_product(const tarq_vector* a, const tarq_vector* b, tarq_vector* out) {
-  tarq_vector r = {a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z,
-                   a->x * b->y - a->y * b->x};
+  tarq_vector r = {a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x};
   *out = r;
 }
 
-void tarq_get_identity_matrix(tarq_matrix* m) {
-  *m = {{1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}};
-}
+void tarq_get_identity_matrix(tarq_matrix* m) { *m = {{1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}}; }
 
 void tarq_matrix_mul(const tarq_matrix* a, const tarq_matrix* b, tarq_matrix* out) {
   tarq_matrix r;
@@ -48,14 +45,13 @@ void tarq_apply_matrix(const tarq_matrix* m, const tarq_vector* p, tarq_vector* 
 void tarq_apply_matrix_inverse(const tarq_matrix* m, const tarq_vector* p, tarq_vector* out) {
   float dx = p->x - m->t[0], dy = p->y - m->t[1], dz = p->z - m->t[2];
   float k = m->m[0] * m->m[0] + m->m[3] * m->m[3] + m->m[6] * m->m[6];
-  tarq_vector r = {(m->m[0] * dx + m->m[3] * dy + m->m[6] * dz) / k,
-                   (m->m[1] * dx + m->m[4] * dy + m->m[7] * dz) / k,
+  tarq_vector r = {(m->m[0] * dx + m->m[3] * dy + m->m[6] * dz) / k, (m->m[1] * dx + m->m[4] * dy + m->m[7] * dz) / k,
                    (m->m[2] * dx + m->m[5] * dy + m->m[8] * dz) / k};
   *out = r;
 }
 
-void tarq_get_transformation_matrix(tarq_matrix* m, const tarq_vector* scale,
-                                    const tarq_vector* angles, const tarq_vector* pos) {
+void tarq_get_transformation_matrix(tarq_matrix* m, const tarq_vector* scale, const tarq_vector* angles,
+                                    const tarq_vector* pos) {
   float sx = std::sin(angles->x), cx = std::cos(angles->x);
   float sy = std::sin(angles->y), cy = std::cos(angles->y);
   float sz = std::sin(angles->z), cz = std::cos(angles->z);
@@ -79,8 +75,7 @@ void tarq_get_vector_rotation_matrix(tarq_matrix* m, tarq_vector* axis, float an
   tarq_normalize(axis);
   float x = axis->x, y = axis->y, z = axis->z;
   float c = std::cos(angle), s = std::sin(angle), u = 1.0f - c;
-  *m = {{c + u * x * x, u * x * y + z * s, u * x * z - y * s,
-         u * x * y - z * s, c + u * y * y, x * s + u * y * z,
+  *m = {{c + u * x * x, u * x * y + z * s, u * x * z - y * s, u * x * y - z * s, c + u * y * y, x * s + u * y * z,
          u * x * z + y * s, u * y * z - x * s, c + u * z * z},
         {0, 0, 0}};
 }

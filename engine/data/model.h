@@ -8,10 +8,10 @@
 struct tarq_poly {
   int32_t inline_index[4];
   float inline_uv[4][2];
-  int32_t* index;   // inline_index, or an allocated array
-  float* uv;        // inline_uv, or an allocated array of (u, v) pairs
-  int16_t count;    // a bone has 2: its start and end vertex
-  int16_t capacity; // 4 while inline
+  int32_t* index;    // inline_index, or an allocated array
+  float* uv;         // inline_uv, or an allocated array of (u, v) pairs
+  int16_t count;     // a bone has 2: its start and end vertex
+  int16_t capacity;  // 4 while inline
   tarq_vector normal;
   int16_t material;
   int16_t flags;
@@ -26,7 +26,7 @@ struct tarq_bone_vertex {
 struct tarq_model {
   tarq_vector* vertices;
   int32_t vertex_count, vertex_capacity;
-  tarq_poly* polygons;   // the first bone_count entries are the bones
+  tarq_poly* polygons;  // the first bone_count entries are the bones
   int32_t polygon_count, polygon_capacity;
   int32_t bone_count;
   tarq_bone_vertex* bone_vertices;  // one per vertex, only with bones

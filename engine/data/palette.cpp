@@ -69,7 +69,6 @@ void tarq_convert_bitmap(tarq_bitmap* src, tarq_bitmap* dst, const tarq_palette*
     }
   } else if (src->depth == 32 && dst->depth == 8) {
     for (int32_t y = dst->clip_y0; y < dst->clip_y1; y++)
-      for (int32_t x = dst->clip_x0; x < dst->clip_x1; x++)
-        dst->rows[y][x] = match_colour(tarq_getpixel(src, x, y), p);
+      for (int32_t x = dst->clip_x0; x < dst->clip_x1; x++) dst->rows[y][x] = match_colour(tarq_getpixel(src, x, y), p);
   }
 }

@@ -22,9 +22,7 @@ void log_assertion(const char* what) {
   tarq_debug(tarq_debug_string);
 }
 
-bool valid_slot(const tarq_pod* pod, int32_t slot) {
-  return pod && slot >= 0 && slot < pod->capacity;
-}
+bool valid_slot(const tarq_pod* pod, int32_t slot) { return pod && slot >= 0 && slot < pod->capacity; }
 
 void destroy_item(void* item, int32_t type) {
   switch (type) {

@@ -26,16 +26,16 @@ constexpr int TARQ_POD_NAME_SIZE = 32;
 constexpr int TARQ_POD_SET_SIZE = 256;
 
 struct tarq_pod {
-  void** items;      // item pointer per slot
-  int32_t* types;    // item type per slot; 0 = free
-  int32_t* order;    // positions 0..count-1: live slots; the rest: free slots
-  int32_t* position; // inverse of order
+  void** items;       // item pointer per slot
+  int32_t* types;     // item type per slot; 0 = free
+  int32_t* order;     // positions 0..count-1: live slots; the rest: free slots
+  int32_t* position;  // inverse of order
   int32_t count;
   int32_t capacity;
   int32_t pea;
   int32_t element_size;
   char name[TARQ_POD_NAME_SIZE];
-  uint8_t* block;    // a pea pod's elements
+  uint8_t* block;  // a pea pod's elements
 };
 
 struct tarq_pod_set {

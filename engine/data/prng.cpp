@@ -1,7 +1,7 @@
 #include "engine/data/prng.h"
 
-tarq_prng tarq_prng_shared = {TARQ_PRNG_INITIAL_LOW, TARQ_PRNG_INITIAL_HIGH,
-                              TARQ_PRNG_INITIAL_LOW, TARQ_PRNG_INITIAL_HIGH};
+tarq_prng tarq_prng_shared = {TARQ_PRNG_INITIAL_LOW, TARQ_PRNG_INITIAL_HIGH, TARQ_PRNG_INITIAL_LOW,
+                              TARQ_PRNG_INITIAL_HIGH};
 
 void tarq_prng_seed(tarq_prng* p, uint32_t seed) {
   if (seed == 0) seed = 0xDEADBEEF;

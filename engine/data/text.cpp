@@ -91,10 +91,8 @@ int32_t tarq_draw_text_ex(tarq_bitmap* b, const char* text, tarq_pod* font, int3
     tarq_bitmap* g = tarq_font_glyph(font, set, c);
     int32_t w = 0;
     if (g) {
-      if (one_colour)
-        tarq_draw_sprite_col(g, b, 0, 0, x, y, g->width, g->height, colour, 0);
-      else
-        tarq_draw_sprite(g, b, 0, 0, x, y, g->width, g->height);
+      if (one_colour) tarq_draw_sprite_col(g, b, 0, 0, x, y, g->width, g->height, colour, 0);
+      else tarq_draw_sprite(g, b, 0, 0, x, y, g->width, g->height);
       line_height = std::max(line_height, g->height);
       w = g->width + tarq_font_spacing;
       x = static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(w));

@@ -119,13 +119,9 @@ int tarq_push_undo_state(tarq_file* state, tarq_undo_stack* stack, int compare) 
   return 1;
 }
 
-tarq_file* tarq_undo(tarq_undo_stack* stack) {
-  return stack ? step(stack, stack->undo, stack->redo) : nullptr;
-}
+tarq_file* tarq_undo(tarq_undo_stack* stack) { return stack ? step(stack, stack->undo, stack->redo) : nullptr; }
 
-tarq_file* tarq_redo(tarq_undo_stack* stack) {
-  return stack ? step(stack, stack->redo, stack->undo) : nullptr;
-}
+tarq_file* tarq_redo(tarq_undo_stack* stack) { return stack ? step(stack, stack->redo, stack->undo) : nullptr; }
 
 tarq_file* tarq_undo_peek_patch(tarq_file* list) {
   int64_t start = newest_record_start(list);

@@ -10,8 +10,7 @@
 namespace {
 
 bool inside_clip(const tarq_voxmap* v, int32_t x, int32_t y, int32_t z) {
-  return x >= v->clip_x0 && x < v->clip_x1 && y >= v->clip_y0 && y < v->clip_y1 && z >= v->clip_z0 &&
-         z < v->clip_z1;
+  return x >= v->clip_x0 && x < v->clip_x1 && y >= v->clip_y0 && y < v->clip_y1 && z >= v->clip_z0 && z < v->clip_z1;
 }
 
 // A slice: a bitmap record whose pixels belong to the voxmap.
@@ -28,8 +27,7 @@ tarq_bitmap* make_slice(int32_t w, int32_t h, uint8_t* pixels) {
   return b;
 }
 
-using slice_copy = void (*)(tarq_bitmap*, tarq_bitmap*, int32_t, int32_t, int32_t, int32_t, int32_t,
-                            int32_t);
+using slice_copy = void (*)(tarq_bitmap*, tarq_bitmap*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t);
 
 void copy_voxmap(tarq_voxmap* src, tarq_voxmap* dst, int32_t x, int32_t y, int32_t z, slice_copy copy) {
   if (!src || !dst) return;
@@ -101,8 +99,7 @@ int32_t tarq_getvoxel(const tarq_voxmap* v, int32_t x, int32_t y, int32_t z) {
   return v->slices[z]->rows[y][x];
 }
 
-void tarq_set_voxmap_clip(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1,
-                          int32_t z1) {
+void tarq_set_voxmap_clip(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1) {
   if (!v) return;
   v->clip_x0 = x0 < 0 ? 0 : x0;
   v->clip_y0 = y0 < 0 ? 0 : y0;
@@ -111,10 +108,8 @@ void tarq_set_voxmap_clip(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, in
   v->clip_y1 = y1 > v->height ? v->height : y1;
   v->clip_z1 = z1 > v->depth ? v->depth : z1;
   for (int32_t z = 0; z < v->depth; z++) {
-    if (z >= v->clip_z0 && z < v->clip_z1)
-      tarq_set_clip(v->slices[z], v->clip_x0, v->clip_y0, v->clip_x1, v->clip_y1);
-    else
-      tarq_set_clip(v->slices[z], 0, 0, 0, 0);
+    if (z >= v->clip_z0 && z < v->clip_z1) tarq_set_clip(v->slices[z], v->clip_x0, v->clip_y0, v->clip_x1, v->clip_y1);
+    else tarq_set_clip(v->slices[z], 0, 0, 0, 0);
   }
 }
 
@@ -192,8 +187,7 @@ void tarq_line3d(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1,
   }
 }
 
-void tarq_box(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1,
-              int32_t value) {
+void tarq_box(tarq_voxmap* v, int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1, int32_t value) {
   for (int32_t z : {z0, z1}) {
     tarq_line3d(v, x0, y0, z, x1, y0, z, value);
     tarq_line3d(v, x1, y0, z, x1, y1, z, value);

@@ -70,10 +70,8 @@ int32_t canim_channel_index_for_t(const tarq_anim_channel* c, int32_t t) {
   if (c->count <= 1 || t <= c->times[0]) return 0;
   int32_t lo = 0, hi = c->count, mid = c->count / 2;
   while (hi - lo > 1) {
-    if (t < c->times[mid])
-      hi = mid;
-    else
-      lo = mid;
+    if (t < c->times[mid]) hi = mid;
+    else lo = mid;
     mid = lo + (hi - lo) / 2;
   }
   return lo;

@@ -101,10 +101,8 @@ void ctext_insert_text_ex(tarq_ctext* c, const uint8_t* text, int32_t pos, int m
   bytes kept;
   int32_t inserted = add;
   for (size_t i = 0; i < joined.size(); i++) {
-    if (joined[i] == '\r')
-      inserted--;
-    else
-      kept.push_back(joined[i]);
+    if (joined[i] == '\r') inserted--;
+    else kept.push_back(joined[i]);
   }
   set_text(c, kept);
   if (move_cursor) ctext_collapse(c, clamp(c->cursor + inserted, 0, c->capacity));
@@ -133,10 +131,8 @@ void ctext_insert_character(tarq_ctext* c, uint8_t code) {
   int32_t len = ctext_length(c);
   if (len >= c->capacity) return;
   int cat = get_char_cat(code);
-  if (cat == 1 && last_insert_char_cat == 1 && c->cursor != 0)
-    tarq_backup_ctext_if_editing_newline(c);
-  else
-    tarq_backup_ctext(c);
+  if (cat == 1 && last_insert_char_cat == 1 && c->cursor != 0) tarq_backup_ctext_if_editing_newline(c);
+  else tarq_backup_ctext(c);
   last_insert_char_cat = cat;
   int32_t at = clamp(c->cursor, 0, len);
   memmove(c->text + at + 1, c->text + at, (size_t)(len - at + 1));
@@ -153,7 +149,7 @@ void ctext_move_line(tarq_ctext* c, int32_t direction) {
   int32_t cursor = clamp(c->cursor, 0, (int32_t)text.size() - 1);
   int32_t start = ctext_line_start(text.c_str(), cursor);
   int32_t end = ctext_line_end(text.c_str(), cursor) + 1;  // with its newline
-  int32_t a, b, mid;  // the two blocks [a, mid) and [mid, b)
+  int32_t a, b, mid;                                       // the two blocks [a, mid) and [mid, b)
   if (direction < 0) {
     if (start == 0) return;
     a = ctext_line_start(text.c_str(), start - 1);
@@ -203,10 +199,8 @@ void toggle_block_comment(tarq_ctext* c) {
     if (all) {
       ctext_remove_text(c, s, 2);
       for (int32_t* p : positions) {
-        if (*p >= s + 2)
-          *p -= 2;
-        else if (*p > s)
-          *p = s;
+        if (*p >= s + 2) *p -= 2;
+        else if (*p > s) *p = s;
       }
     } else {
       ctext_insert_text_ex(c, (const uint8_t*)"--", s, 0);
@@ -309,10 +303,8 @@ void ctext_search_for_bookmark(tarq_ctext* c, int32_t direction) {
   } else {
     size_t k = 0;
     while (k < at.size() && at[k] < c->cursor - 1) k++;
-    if (k == at.size())
-      to = at.empty() ? -1 : at.back();
-    else if (k > 0)
-      to = at[k - 1];
+    if (k == at.size()) to = at.empty() ? -1 : at.back();
+    else if (k > 0) to = at[k - 1];
   }
   if (to < 0) return;
   ctext_collapse(c, to);

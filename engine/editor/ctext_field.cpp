@@ -34,7 +34,7 @@ int32_t step_height(const tarq_ctext* c) { return c->line_height > 4 ? c->line_h
 bool ctrl_letter(int32_t ch, char letter) {
   if (ch == letter || ch == letter - 'a' + 'A') return true;
   if (ch > 0) return false;
-  int32_t scancode = letter >= 'a' ? SDL_SCANCODE_A + (letter - 'a')
+  int32_t scancode = letter >= 'a'   ? SDL_SCANCODE_A + (letter - 'a')
                      : letter == '0' ? SDL_SCANCODE_0
                                      : SDL_SCANCODE_1 + (letter - '1');
   return pressed(scancode);
@@ -73,10 +73,8 @@ void search_key(tarq_ctext* c, int32_t ch, bool ctrl) {
     at = (int32_t)strlen(s);
   } else if (ch == 13 || ch == 10) {
     c->search_active = 0;
-    if (c->search_by_line)
-      ctext_search_for_line(c);
-    else if (s[0])
-      ctext_search_for_string(c, 1);
+    if (c->search_by_line) ctext_search_for_line(c);
+    else if (s[0]) ctext_search_for_string(c, 1);
   } else if (ch == 27) {
   } else if (pressed(SDL_SCANCODE_LEFT)) {
     if (at > 0) at--;
@@ -97,10 +95,8 @@ void search_key(tarq_ctext* c, int32_t ch, bool ctrl) {
 
 // Removes the character at the cursor, one undo step per run of printable ones.
 void delete_at_cursor(tarq_ctext* c) {
-  if (c->text[c->cursor] >= '!')
-    tarq_backup_ctext_if_editing_newline(c);
-  else
-    tarq_backup_ctext(c);
+  if (c->text[c->cursor] >= '!') tarq_backup_ctext_if_editing_newline(c);
+  else tarq_backup_ctext(c);
   ctext_remove_text(c, c->cursor, 1);
 }
 
@@ -182,10 +178,8 @@ void backspace(tarq_ctext* c) {
   }
   if (c->cursor <= 0) return;
   c->cursor--;
-  if (c->text[c->cursor] == '\n')
-    c->scroll_y -= c->line_height;
-  else
-    c->scroll_x -= c->char_width;
+  if (c->text[c->cursor] == '\n') c->scroll_y -= c->line_height;
+  else c->scroll_x -= c->char_width;
   delete_at_cursor(c);
 }
 
@@ -246,10 +240,8 @@ void text_key(tarq_gui_element* e, tarq_ctext* c, int32_t ch) {
   } else if (ch == 8 || (ch == 127 && !pressed(SDL_SCANCODE_DELETE))) {
     backspace(c);
   } else if (pressed(SDL_SCANCODE_DELETE)) {
-    if (c->select_start != c->select_end)
-      ctextfield_delete_selected(c);
-    else if (c->cursor < len)
-      delete_at_cursor(c);
+    if (c->select_start != c->select_end) ctextfield_delete_selected(c);
+    else if (c->cursor < len) delete_at_cursor(c);
   } else if (!alt && (pressed(SDL_SCANCODE_LEFT) || pressed(SDL_SCANCODE_RIGHT))) {
     c->cursor += calculate_skip_steps(c, pressed(SDL_SCANCODE_LEFT) ? -1 : 1);
     moves_selection = true;
@@ -309,8 +301,8 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
   if (!c || !c->text) return;
   const int32_t cursor_before = c->cursor;
   const bool shift = tarq_get_key_state(TARQ_KEY_SHIFT) != 0;
-  const bool mouse = message == TARQ_GUI_PRESS || message == TARQ_GUI_HOLD || message == TARQ_GUI_RELEASE ||
-                     message == TARQ_GUI_HOVER;
+  const bool mouse =
+      message == TARQ_GUI_PRESS || message == TARQ_GUI_HOLD || message == TARQ_GUI_RELEASE || message == TARQ_GUI_HOVER;
   if (mouse && buttons == 0) double_clicked = 0;
 
   if (message == TARQ_GUI_PRESS || message == TARQ_GUI_RELEASE || message == TARQ_GUI_CLICK ||
@@ -349,10 +341,8 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
       c->remembered_x = get_line_x(c);
     }
   } else if (message == TARQ_GUI_KEY) {
-    if (c->search_active)
-      search_key(c, a, tarq_get_key_state(TARQ_KEY_CTRL) != 0);
-    else
-      text_key(e, c, a);
+    if (c->search_active) search_key(c, a, tarq_get_key_state(TARQ_KEY_CTRL) != 0);
+    else text_key(e, c, a);
   }
 
   int32_t len = ctext_length(c);
@@ -362,10 +352,8 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
 
   if (message == TARQ_GUI_DRAW && e->target) {
     tarq_set_clip(e->target, e->x, e->y, e->x + e->width, e->y + e->height);
-    if (c->draw_override)
-      c->draw_override(e->target, e->x, e->y, e->width, e->height, c);
-    else
-      draw_ctext(e->target, e->x, e->y, e->width, e->height, c);
+    if (c->draw_override) c->draw_override(e->target, e->x, e->y, e->width, e->height, c);
+    else draw_ctext(e->target, e->x, e->y, e->width, e->height, c);
     tarq_reset_clip(e->target);
   }
   if (c->select_start == c->select_end) c->select_start = c->select_end = c->cursor;

@@ -19,7 +19,6 @@ extern int32_t last_ctext_drag_scroll_t;
 
 // Adds the field drawing into `target` and gives it the keyboard focus; the
 // caller keeps the record. Returns the element index, -1 when there is no room.
-int32_t tarq_gui_add_ctext_field(tarq_bitmap* target, int32_t x, int32_t y, int32_t w, int32_t h,
-                                 tarq_ctext* ctext);
+int32_t tarq_gui_add_ctext_field(tarq_bitmap* target, int32_t x, int32_t y, int32_t w, int32_t h, tarq_ctext* ctext);
 void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t c, int32_t message);
 void draw_ctext(tarq_bitmap* b, int32_t x, int32_t y, int32_t w, int32_t h, tarq_ctext* ctext);

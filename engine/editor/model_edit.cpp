@@ -120,10 +120,8 @@ void cmodel_delete_vertex(tarq_model* m, int32_t index) {
   for (int32_t p = 0; p < m->polygon_count; p++) {
     tarq_poly* poly = &m->polygons[p];
     for (int32_t k = 0; k < poly->count; k++) {
-      if (poly->index[k] == index)
-        poly->index[k] = -1;
-      else if (poly->index[k] == last)
-        poly->index[k] = index;
+      if (poly->index[k] == index) poly->index[k] = -1;
+      else if (poly->index[k] == last) poly->index[k] = index;
     }
   }
   m->vertex_count--;

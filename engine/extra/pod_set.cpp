@@ -69,8 +69,7 @@ int tarq_load_pod_set_from_text_file(const char* path, tarq_pod_set* set) {
     }
     tarq_destroy_pod(set->pod[index]);
     set->pod[index] = pod;
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod: %s %s \n", file,
-             pod ? "ok" : "failed");
+    snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod: %s %s \n", file, pod ? "ok" : "failed");
     tarq_debug(tarq_debug_string);
   }
   tarq_fclose(list);

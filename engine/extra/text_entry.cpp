@@ -49,10 +49,8 @@ int32_t tarq_get_keyboard_string_ex(char* buffer, int32_t x, int32_t y, tarq_pod
     }
     if (key < 1 || key > 255 || max_len < 2) continue;
     // At the length limit a new key replaces the last character.
-    if (len < max_len - 1)
-      buffer[len++] = static_cast<char>(key);
-    else
-      buffer[len - 1] = static_cast<char>(key);
+    if (len < max_len - 1) buffer[len++] = static_cast<char>(key);
+    else buffer[len - 1] = static_cast<char>(key);
     buffer[len] = 0;
     if (tarq_get_text_width(buffer, font) >= room && len > 0) buffer[--len] = 0;
   }

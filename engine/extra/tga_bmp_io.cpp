@@ -17,9 +17,7 @@ int64_t tarq_image_stream_left(tarq_file* f) {
   return static_cast<int64_t>(end) - here;
 }
 
-bool tarq_image_read(tarq_file* f, void* dst, size_t n) {
-  return n == 0 || tarq_fread(dst, 1, n, f) == n;
-}
+bool tarq_image_read(tarq_file* f, void* dst, size_t n) { return n == 0 || tarq_fread(dst, 1, n, f) == n; }
 
 bool tarq_image_skip(tarq_file* f, int64_t n) {
   uint8_t scratch[256];
@@ -31,9 +29,7 @@ bool tarq_image_skip(tarq_file* f, int64_t n) {
   return n == 0;
 }
 
-bool tarq_image_write(tarq_file* f, const void* src, size_t n) {
-  return n == 0 || tarq_fwrite(src, 1, n, f) == n;
-}
+bool tarq_image_write(tarq_file* f, const void* src, size_t n) { return n == 0 || tarq_fwrite(src, 1, n, f) == n; }
 
 void tarq_image_log(const char* fmt, const char* text) {
   snprintf(tarq_debug_string, sizeof tarq_debug_string, fmt, text ? text : "");

@@ -50,12 +50,10 @@ struct symbol_table {
   utf8_entry entry[70];
   constexpr symbol_table() : entry{} {
     const uint32_t wide[26][2] = {
-        {0x2588, 0},   {0x2592, 0},    {0x1F431, 0},   {0x2B07, VS16}, {0x2591, 0},
-        {0x273D, 0},   {0x25CF, 0},    {0x2665, 0},    {0x2609, 0},    {0xC6C3, 0},
-        {0x2302, 0},   {0x2B05, VS16}, {0x1F610, 0},   {0x266A, 0},    {0x1F17E, VS16},
-        {0x25C6, 0},   {0x2026, 0},    {0x27A1, VS16}, {0x2605, 0},    {0x29D7, 0},
-        {0x2B06, VS16}, {0x02C7, 0},   {0x2227, 0},    {0x274E, 0},    {0x25A4, 0},
-        {0x25A5, 0}};
+        {0x2588, 0},     {0x2592, 0}, {0x1F431, 0}, {0x2B07, VS16}, {0x2591, 0},    {0x273D, 0},  {0x25CF, 0},
+        {0x2665, 0},     {0x2609, 0}, {0xC6C3, 0},  {0x2302, 0},    {0x2B05, VS16}, {0x1F610, 0}, {0x266A, 0},
+        {0x1F17E, VS16}, {0x25C6, 0}, {0x2026, 0},  {0x27A1, VS16}, {0x2605, 0},    {0x29D7, 0},  {0x2B06, VS16},
+        {0x02C7, 0},     {0x2227, 0}, {0x274E, 0},  {0x25A4, 0},    {0x25A5, 0}};
     const uint32_t narrow[16] = {0x25AE, 0x25A0, 0x25A1, 0x2059, 0x2058, 0x2016, 0x25C0, 0x25B6,
                                  0x300C, 0x300D, 0x00A5, 0x2022, 0x3001, 0x3002, 0x309B, 0x309C};
     for (int i = 0; i < 26; i++) entry[i] = make_entry(wide[i][0], wide[i][1]);
@@ -97,13 +95,9 @@ constexpr char katakana_text[] =
     "ッャュョ";
 static_assert(sizeof(hiragana_text) == 50 * 3 + 1 && sizeof(katakana_text) == 50 * 3 + 1);
 
-const uint8_t* kana(const char* table, int index) {
-  return reinterpret_cast<const uint8_t*>(table) + index * 3;
-}
+const uint8_t* kana(const char* table, int index) { return reinterpret_cast<const uint8_t*>(table) + index * 3; }
 
-bool is_superscript(int code) {
-  return code >= 1 && code <= 15 && code != 9 && code != 10 && code != 13;
-}
+bool is_superscript(int code) { return code >= 1 && code <= 15 && code != 9 && code != 10 && code != 13; }
 
 char* put_entry(char* out, const utf8_entry& e) {
   memcpy(out, e.bytes, e.length);
@@ -154,9 +148,7 @@ char* convert_glyphs_to_escaped_ex(const uint8_t* text, char* out, int keep_capi
   return out;
 }
 
-char* convert_glyphs_to_escaped(const uint8_t* text, char* out) {
-  return convert_glyphs_to_escaped_ex(text, out, 1);
-}
+char* convert_glyphs_to_escaped(const uint8_t* text, char* out) { return convert_glyphs_to_escaped_ex(text, out, 1); }
 
 uint8_t* convert_escaped_to_glyphs(const char* text, uint8_t* out) {
   size_t length = strlen(text);
@@ -197,8 +189,7 @@ uint8_t* convert_escaped_to_glyphs(const char* text, uint8_t* out) {
     if (*p >= 128) {
       int found = 0;
       for (int i = 1; i < 16 && !found; i++)
-        if (is_superscript(i) && matches(p, superscripts.entry[i].bytes, superscripts.entry[i].length))
-          found = i;
+        if (is_superscript(i) && matches(p, superscripts.entry[i].bytes, superscripts.entry[i].length)) found = i;
       if (found) {
         *o++ = static_cast<uint8_t>(found);
         p += superscripts.entry[found].length;

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-unsigned LodePNG_decode(unsigned char** out, unsigned* w, unsigned* h, const unsigned char* in,
-                        size_t insize, unsigned colortype, unsigned bitdepth) {
+unsigned LodePNG_decode(unsigned char** out, unsigned* w, unsigned* h, const unsigned char* in, size_t insize,
+                        unsigned colortype, unsigned bitdepth) {
   *out = nullptr;
   return lodepng_decode_memory(out, w, h, in, insize, static_cast<LodePNGColorType>(colortype), bitdepth);
 }

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 struct LodeZlib_DeflateSettings {
-  unsigned btype;       // 2: dynamic Huffman
+  unsigned btype;  // 2: dynamic Huffman
   unsigned useLZ77;
   unsigned windowSize;  // a power of two up to 32768
 };
@@ -14,8 +14,8 @@ struct LodeZlib_DeflateSettings {
 constexpr unsigned LODEPNG_COLOUR_RGBA = 6;
 
 // Decodes a PNG into pixels of the given colour type and bit depth.
-unsigned LodePNG_decode(unsigned char** out, unsigned* w, unsigned* h, const unsigned char* in,
-                        size_t insize, unsigned colortype, unsigned bitdepth);
+unsigned LodePNG_decode(unsigned char** out, unsigned* w, unsigned* h, const unsigned char* in, size_t insize,
+                        unsigned colortype, unsigned bitdepth);
 // Reads only the picture's size from its header.
 unsigned LodePNG_inspect(unsigned* w, unsigned* h, const unsigned char* in, size_t insize);
 unsigned LodePNG_encode_file(const char* filename, const unsigned char* image, unsigned w, unsigned h,

@@ -15,8 +15,8 @@ constexpr long TARQ_PNG_MAX_FILE = 0x10000000;
 // Decodes a whole stream (from its start) into a malloc'ed pixel block of the
 // given colour type and depth; LodePNG's error code, or one of the codes above.
 // Pictures with a side outside 1..16384 are refused before their pixels are decoded.
-unsigned LodePNG_decode_tarq_file(unsigned char** out, unsigned* w, unsigned* h, tarq_file* f,
-                                  unsigned colortype, unsigned bitdepth);
+unsigned LodePNG_decode_tarq_file(unsigned char** out, unsigned* w, unsigned* h, tarq_file* f, unsigned colortype,
+                                  unsigned bitdepth);
 unsigned LodePNG_decode32_tarq_file(unsigned char** out, unsigned* w, unsigned* h, tarq_file* f);
 
 // A 32-bit bitmap (0xAARRGGBB) from a PNG stream or file; null when it cannot be decoded.

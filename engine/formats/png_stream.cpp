@@ -19,8 +19,8 @@ unsigned decode_block(unsigned char** out, unsigned* w, unsigned* h, const unsig
 
 }  // namespace
 
-unsigned LodePNG_decode_tarq_file(unsigned char** out, unsigned* w, unsigned* h, tarq_file* f,
-                                  unsigned colortype, unsigned bitdepth) {
+unsigned LodePNG_decode_tarq_file(unsigned char** out, unsigned* w, unsigned* h, tarq_file* f, unsigned colortype,
+                                  unsigned bitdepth) {
   *out = nullptr;
   *w = *h = 0;
   if (!f) return TARQ_PNG_NO_STREAM;

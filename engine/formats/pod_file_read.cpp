@@ -464,8 +464,7 @@ tarq_pod* tarq_load_pod(const char* path) {
   tarq_file* f = tarq_fopen(path, "rb");
   tarq_pod* pod = f ? tarq_load_pod_file(path, f) : nullptr;
   if (f) tarq_fclose(f);
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod: %s %s \n", path,
-           pod ? "ok" : "failed");
+  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod: %s %s \n", path, pod ? "ok" : "failed");
   tarq_debug(tarq_debug_string);
   return pod;
 }

@@ -54,10 +54,8 @@ void put_header(tarq_file* f, uint32_t tag, int64_t length) {
 }
 
 void put_block(tarq_file* f, const void* data, int64_t n, bool compressed) {
-  if (compressed)
-    tarq_fwrite_lz4(data, static_cast<int32_t>(n), f);
-  else
-    tarq_fwrite(data, 1, static_cast<size_t>(n), f);
+  if (compressed) tarq_fwrite_lz4(data, static_cast<int32_t>(n), f);
+  else tarq_fwrite(data, 1, static_cast<size_t>(n), f);
 }
 
 uint32_t lowered(uint32_t tag, bool compressed) { return compressed ? tag | TARQ_TAG_LOWER : tag; }

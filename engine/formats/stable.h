@@ -9,9 +9,9 @@ struct tarq_file;
 struct tarq_stable {
   int32_t key_count;
   int32_t string_count;
-  char** keys;      // in the order read
-  char** strings;   // the strings of all keys, in the order read
-  int32_t* first;   // per key: the index in strings of its first string
+  char** keys;     // in the order read
+  char** strings;  // the strings of all keys, in the order read
+  int32_t* first;  // per key: the index in strings of its first string
   int32_t key_capacity;
   int32_t string_capacity;
 };

@@ -73,10 +73,8 @@ tarq_stable* tarq_load_stable_from_file(tarq_file* f) {
   while (tarq_fgets_sensitive(line, LINE_SIZE, f)) {
     if (line[0] == 0 || line[0] == '/') continue;
     if (inside) {
-      if (strchr(line, '}'))
-        inside = false;
-      else
-        read_block_strings(table, line);
+      if (strchr(line, '}')) inside = false;
+      else read_block_strings(table, line);
       continue;
     }
     const char* key = skip_to_key(line);

@@ -76,10 +76,8 @@ size_t tarq_fwrite(const void* src, size_t size, size_t count, tarq_file* f) {
     if (tarq_allocate_buffer_size(f, f->pos + static_cast<int32_t>(n)) != 0) return 0;
   }
   if (n == 0) return 0;
-  if (src)
-    memcpy(f->data + f->pos, src, n);
-  else
-    memset(f->data + f->pos, 0, n);
+  if (src) memcpy(f->data + f->pos, src, n);
+  else memset(f->data + f->pos, 0, n);
   f->pos += static_cast<int32_t>(n);
   if (f->size < f->pos) f->size = f->pos;
   return n;

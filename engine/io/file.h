@@ -11,14 +11,14 @@
 enum : int32_t { TARQ_FILE_STDIO = 0, TARQ_FILE_MEMORY = 1 };
 
 struct tarq_file {
-  int32_t kind;         // TARQ_FILE_STDIO, TARQ_FILE_MEMORY; anything else does nothing
-  int32_t vdisk;        // 1 for virtual-disk files
-  FILE* fp;             // stdio kind
-  uint8_t* data;        // memory kind: start of the block
-  int32_t size;         // memory kind: valid bytes
-  int32_t pos;          // memory kind: read/write offset
-  char name[64];        // virtual-disk key, or the name of a file read from a pod
-  int32_t capacity;     // memory kind: 0 borrowed, else owned and growable
+  int32_t kind;      // TARQ_FILE_STDIO, TARQ_FILE_MEMORY; anything else does nothing
+  int32_t vdisk;     // 1 for virtual-disk files
+  FILE* fp;          // stdio kind
+  uint8_t* data;     // memory kind: start of the block
+  int32_t size;      // memory kind: valid bytes
+  int32_t pos;       // memory kind: read/write offset
+  char name[64];     // virtual-disk key, or the name of a file read from a pod
+  int32_t capacity;  // memory kind: 0 borrowed, else owned and growable
 };
 
 // The virtual disk: owned memory streams keyed by file name without folder,

@@ -1,6 +1,6 @@
 // Starting sound: the device runs the sound engine's mixer callback.
-#include "engine/config.h"
 #include "engine/platform/audio_plat.h"
+#include "engine/config.h"
 #include "engine/services.h"
 
 int tarq_sound_init_plat(int32_t rate, int32_t channels) {

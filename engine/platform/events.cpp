@@ -99,9 +99,7 @@ static void key_down(const SDL_KeyboardEvent& k, int32_t now) {
   hotkey_step(sc, code, now);
 }
 
-static bool from_display_window(uint32_t id) {
-  return sdl_window_display && id == SDL_GetWindowID(sdl_window_display);
-}
+static bool from_display_window(uint32_t id) { return sdl_window_display && id == SDL_GetWindowID(sdl_window_display); }
 
 static void window_event(const SDL_WindowEvent& w, int32_t now) {
   // The player has one window of its own; every other event is the main window's.
@@ -109,9 +107,7 @@ static void window_event(const SDL_WindowEvent& w, int32_t now) {
   switch (w.event) {
     case SDL_WINDOWEVENT_HIDDEN:
     case SDL_WINDOWEVENT_MINIMIZED:
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-      tarq_system_active = 0;
-      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: tarq_system_active = 0; break;
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED:
@@ -124,8 +120,7 @@ static void window_event(const SDL_WindowEvent& w, int32_t now) {
       tarq_quit = 1;
       tarq_logf("window closed (%d)\n", static_cast<int>(w.event));
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -143,42 +138,25 @@ static void drop_file(const char* path) {
 
 void tarq_handle_event(const SDL_Event& e, int32_t now) {
   switch (e.type) {
-    case SDL_QUIT:
-      quit_now();
-    case SDL_WINDOWEVENT:
-      window_event(e.window, now);
-      break;
-    case SDL_KEYDOWN:
-      key_down(e.key, now);
-      break;
+    case SDL_QUIT: quit_now();
+    case SDL_WINDOWEVENT: window_event(e.window, now); break;
+    case SDL_KEYDOWN: key_down(e.key, now); break;
     case SDL_TEXTINPUT:
       if (!cconfig.emulate_textinput && e.text.text[0] && !e.text.text[1])
         hotkey_step(-1, static_cast<unsigned char>(e.text.text[0]), now);
       break;
-    case SDL_CONTROLLERDEVICEADDED:
-      tarq_joystick_added(e.cdevice.which);
-      break;
-    case SDL_CONTROLLERDEVICEREMOVED:
-      tarq_joystick_removed(e.cdevice.which);
-      break;
-    case SDL_FINGERDOWN:
-      tarq_touch_active = 1;
-      break;
-    case SDL_FINGERUP:
-      tarq_touch_active = 0;
-      break;
-    case SDL_DROPFILE:
-      drop_file(e.drop.file);
-      break;
-    default:
-      tarq_mouse_event(e, now);
-      break;
+    case SDL_CONTROLLERDEVICEADDED: tarq_joystick_added(e.cdevice.which); break;
+    case SDL_CONTROLLERDEVICEREMOVED: tarq_joystick_removed(e.cdevice.which); break;
+    case SDL_FINGERDOWN: tarq_touch_active = 1; break;
+    case SDL_FINGERUP: tarq_touch_active = 0; break;
+    case SDL_DROPFILE: drop_file(e.drop.file); break;
+    default: tarq_mouse_event(e, now); break;
   }
 }
 
 int tarq_handle_system_messages() {
-  const int32_t sleep_ms = (cconfig.framebuffer || tarq_is_app_active()) ? cconfig.foreground_sleep_ms
-                                                                         : cconfig.background_sleep_ms;
+  const int32_t sleep_ms =
+      (cconfig.framebuffer || tarq_is_app_active()) ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
   SDL_Delay(static_cast<uint32_t>(sleep_ms < 0 ? 0 : sleep_ms > 200 ? 200 : sleep_ms));
   const bool video = SDL_WasInit(SDL_INIT_VIDEO);
   if (video) SDL_ShowCursor(0);

@@ -39,8 +39,7 @@ int tarq_gui_exit() {
   return 0;
 }
 
-int32_t tarq_add_guie(void* user, int32_t x, int32_t y, int32_t w, int32_t h, int32_t kind,
-                      tarq_gui_handler handler) {
+int32_t tarq_add_guie(void* user, int32_t x, int32_t y, int32_t w, int32_t h, int32_t kind, tarq_gui_handler handler) {
   const int32_t slot = cpod_get_free_item(tarq_gui);
   if (slot < 0) return -1;
   auto* e = static_cast<tarq_gui_element*>(tarq_gui->items[slot]);
@@ -122,10 +121,8 @@ void tarq_gui_set_keyboard_focus(tarq_gui_element* element) {
   const int32_t kind = element->kind;
   for (int32_t i = 0; i < tarq_gui->count; i++) {
     tarq_gui_element* e = tarq_get_gui_element(tarq_gui->order[i]);
-    if (e->kind == kind)
-      e->flags |= TARQ_GUI_FOCUS;
-    else
-      e->flags &= ~TARQ_GUI_FOCUS;
+    if (e->kind == kind) e->flags |= TARQ_GUI_FOCUS;
+    else e->flags &= ~TARQ_GUI_FOCUS;
   }
 }
 

@@ -8,11 +8,10 @@ struct tarq_pod;
 struct tarq_gui_element;
 
 // Handler: element, x (or wheel x, or key), y (or wheel y), buttons, message.
-using tarq_gui_handler = void (*)(tarq_gui_element* element, int32_t a, int32_t b, int32_t c,
-                                  int32_t message);
+using tarq_gui_handler = void (*)(tarq_gui_element* element, int32_t a, int32_t b, int32_t c, int32_t message);
 
 enum : uint32_t {
-  TARQ_GUI_OVER = 0x01,      // the mouse is over the element
+  TARQ_GUI_OVER = 0x01,  // the mouse is over the element
   TARQ_GUI_PRESSED = 0x02,
   TARQ_GUI_FOCUS = 0x10,     // keyboard focus
   TARQ_GUI_ELEVATED = 0x20,  // wins the hit test over later elements
@@ -42,7 +41,7 @@ struct tarq_gui_element {
   uint32_t flags;
   void* user;  // its first int32 is the reference width for double clicks
   tarq_gui_handler handler;
-  void* record;         // what the element shows (a code text field's record), or null
+  void* record;                // what the element shows (a code text field's record), or null
   struct tarq_bitmap* target;  // the bitmap it draws into, or null
 };
 
@@ -56,8 +55,7 @@ int tarq_gui_init();
 int tarq_gui_exit();
 
 // The slot index of the new element, -1 when there is no pod or it is full.
-int32_t tarq_add_guie(void* user, int32_t x, int32_t y, int32_t w, int32_t h, int32_t kind,
-                      tarq_gui_handler handler);
+int32_t tarq_add_guie(void* user, int32_t x, int32_t y, int32_t w, int32_t h, int32_t kind, tarq_gui_handler handler);
 void tarq_delete_guie(int32_t index);
 // Empties the pod; a button held now does not count as a new press.
 void tarq_gui_clear();

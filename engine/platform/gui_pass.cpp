@@ -138,10 +138,8 @@ void tarq_gui_pass(int32_t mx, int32_t my, int32_t buttons, int32_t now) {
   for (int32_t i = n - 1; i >= 0; i--) {
     tarq_gui_element* e = tarq_get_gui_element(slots[i]);
     if (!e) continue;
-    if (slots[i] == winner)
-      visit_winner(e, in);
-    else
-      visit_other(e, in);
+    if (slots[i] == winner) visit_winner(e, in);
+    else visit_other(e, in);
   }
   for (int32_t i = 0; i < n; i++) {
     tarq_gui_element* e = tarq_get_gui_element(slots[i]);

@@ -6,7 +6,7 @@
 #include "engine/platform/gui.h"
 
 struct tarq_gui_clicks {
-  int32_t first_x, first_y, first_t;    // the last press
+  int32_t first_x, first_y, first_t;     // the last press
   int32_t second_x, second_y, second_t;  // the last completed click
   int32_t double_t;                      // the last double click
   int32_t lmb;                           // buttons of the last pass

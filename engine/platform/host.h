@@ -6,9 +6,9 @@
 // Each prefix operation writes folder + '/' + name into `out` (TARQ_PATH_MAX
 // bytes) and returns 0; a result that does not fit is refused: `out` becomes
 // the empty string and the result is non-zero.
+#include <dirent.h>
 #include <cstdint>
 #include <ctime>
-#include <dirent.h>
 
 #include "engine/io/path.h"
 

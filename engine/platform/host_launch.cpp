@@ -70,10 +70,8 @@ static bool escape_web_target(const char* target, char* out, size_t size) {
     bool keep = isalnum(*p) || strchr("-./:=?&_", *p);
     size_t need = keep ? 1 : 3;
     if (o + need >= size) return false;
-    if (keep)
-      out[o] = static_cast<char>(*p);
-    else
-      snprintf(out + o, 4, "%%%02x", *p);
+    if (keep) out[o] = static_cast<char>(*p);
+    else snprintf(out + o, 4, "%%%02x", *p);
     o += need;
   }
   out[o] = 0;
@@ -130,10 +128,8 @@ static void escape_url(const char* url, char* out, size_t size) {
 int tarq_wget_ex(const char* url, const char* local_file, const char* post_file) {
   if (!url || !local_file || strlen(url) > TARQ_URL_MAX) return 1;
   char address[TARQ_URL_MAX * 3 + 1];
-  if (strncmp(url, "http://", 7) == 0 || strncmp(url, "https://", 8) == 0)
-    escape_url(url, address, sizeof(address));
-  else
-    snprintf(address, sizeof(address), "%s", url);
+  if (strncmp(url, "http://", 7) == 0 || strncmp(url, "https://", 8) == 0) escape_url(url, address, sizeof(address));
+  else snprintf(address, sizeof(address), "%s", url);
 
   char post_option[TARQ_PATH_MAX + 16];
   char program[] = "wget";
@@ -160,9 +156,7 @@ int tarq_wget_ex(const char* url, const char* local_file, const char* post_file)
   return 0;
 }
 
-int tarq_wget(const char* url, const char* local_file) {
-  return tarq_wget_ex(url, local_file, nullptr);
-}
+int tarq_wget(const char* url, const char* local_file) { return tarq_wget_ex(url, local_file, nullptr); }
 
 struct wget_job {
   char url[TARQ_URL_MAX + 2];

@@ -84,10 +84,8 @@ int tarq_prefix_with_program_path(const char* name, char* out) {
   }
   exe[n] = 0;
   char* slash = strrchr(exe, '/');
-  if (slash)
-    slash[1] = 0;
-  else
-    snprintf(exe, sizeof(exe), "./");
+  if (slash) slash[1] = 0;
+  else snprintf(exe, sizeof(exe), "./");
   return join_path(exe, name, out);
 }
 

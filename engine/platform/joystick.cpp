@@ -169,8 +169,7 @@ static int32_t read_buttons(int32_t n) {
 
 // Index n must name a used slot; an index of 8 or more reads nothing.
 static bool readable(int32_t n) {
-  return tarq_joystick_inited && n >= 0 && n < TARQ_MAX_JOYSTICKS && n < SDL_NumJoysticks() &&
-         slot_used(metacon[n]);
+  return tarq_joystick_inited && n >= 0 && n < TARQ_MAX_JOYSTICKS && n < SDL_NumJoysticks() && slot_used(metacon[n]);
 }
 
 void tarq_get_joystick_axes(int32_t n, int32_t ax, int32_t ay, int32_t* x, int32_t* y) {

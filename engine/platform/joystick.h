@@ -17,7 +17,7 @@ struct tarq_joystick_slot {
   _SDL_Joystick* joystick;          // null for a game controller
   int32_t instance_id;
   int32_t axis_validated[TARQ_JOYSTICK_AXES];
-  uint32_t buttons_validated;       // bit i: button i was seen released
+  uint32_t buttons_validated;  // bit i: button i was seen released
 };
 
 extern tarq_joystick_slot metacon[TARQ_MAX_JOYSTICKS];

@@ -36,12 +36,9 @@ static bool read_mappings(const char* path) {
     char* line = trim(buf);
     if (!*line || *line == '/') continue;
     const int r = SDL_GameControllerAddMapping(line);
-    if (r == 1)
-      tarq_logf(" added controller mapping: %s\n", line);
-    else if (r == 0)
-      tarq_logf(" updated controller mapping: %s\n", line);
-    else
-      tarq_logf(" failed to add controller mapping: %s\n", line);
+    if (r == 1) tarq_logf(" added controller mapping: %s\n", line);
+    else if (r == 0) tarq_logf(" updated controller mapping: %s\n", line);
+    else tarq_logf(" failed to add controller mapping: %s\n", line);
   }
   fclose(f);
   return true;

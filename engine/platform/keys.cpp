@@ -132,12 +132,11 @@ int32_t tarq_us_layout_char(int32_t sc, int32_t shift) {
   static const struct {
     int sc;
     char plain, shifted;
-  } keys[] = {{SDL_SCANCODE_APOSTROPHE, '\'', '"'}, {SDL_SCANCODE_COMMA, ',', '<'},
-              {SDL_SCANCODE_MINUS, '-', '_'},       {SDL_SCANCODE_PERIOD, '.', '>'},
-              {SDL_SCANCODE_SLASH, '/', '?'},       {SDL_SCANCODE_SEMICOLON, ';', ':'},
-              {SDL_SCANCODE_EQUALS, '=', '+'},      {SDL_SCANCODE_LEFTBRACKET, '[', '{'},
-              {SDL_SCANCODE_BACKSLASH, '\\', '|'},  {SDL_SCANCODE_RIGHTBRACKET, ']', '}'},
-              {SDL_SCANCODE_GRAVE, '`', '~'}};
+  } keys[] = {
+      {SDL_SCANCODE_APOSTROPHE, '\'', '"'},  {SDL_SCANCODE_COMMA, ',', '<'},       {SDL_SCANCODE_MINUS, '-', '_'},
+      {SDL_SCANCODE_PERIOD, '.', '>'},       {SDL_SCANCODE_SLASH, '/', '?'},       {SDL_SCANCODE_SEMICOLON, ';', ':'},
+      {SDL_SCANCODE_EQUALS, '=', '+'},       {SDL_SCANCODE_LEFTBRACKET, '[', '{'}, {SDL_SCANCODE_BACKSLASH, '\\', '|'},
+      {SDL_SCANCODE_RIGHTBRACKET, ']', '}'}, {SDL_SCANCODE_GRAVE, '`', '~'}};
   for (const auto& k : keys)
     if (k.sc == sc) return shift ? k.shifted : k.plain;
   return 0;

@@ -10,7 +10,7 @@
 #include "engine/tarq.h"
 
 static int32_t virtual_x = 0, virtual_y = 0;  // the position while locked
-static bool set_active = false;                // a position from tarq_set_mouse is in force
+static bool set_active = false;               // a position from tarq_set_mouse is in force
 static int32_t set_x = 0, set_y = 0, set_from_x = 0, set_from_y = 0;
 static bool button_down_this_pump = false;
 
@@ -117,9 +117,7 @@ void tarq_mouse_begin_pump() { button_down_this_pump = false; }
 
 void tarq_mouse_event(const SDL_Event& e, int32_t now) {
   switch (e.type) {
-    case SDL_MOUSEBUTTONDOWN:
-      button_down_this_pump = true;
-      break;
+    case SDL_MOUSEBUTTONDOWN: button_down_this_pump = true; break;
     case SDL_MOUSEBUTTONUP:
       if (button_down_this_pump) {
         tarq_state.quick_click_button = e.button.button;
@@ -147,7 +145,6 @@ void tarq_mouse_event(const SDL_Event& e, int32_t now) {
       tarq_state.last_wheel_x = tarq_state.wheel_x;
       tarq_state.last_wheel_y = tarq_state.wheel_y;
       break;
-    default:
-      break;
+    default: break;
   }
 }

@@ -27,8 +27,7 @@ tarq_view_settings tarq_current_view_settings() {
 // The window's size: the live window's when there is one, else the screen record's.
 static void window_size(int32_t* w, int32_t* h) {
   int ww = 0, wh = 0;
-  if (sdl_window)
-    SDL_GetWindowSize(sdl_window, &ww, &wh);
+  if (sdl_window) SDL_GetWindowSize(sdl_window, &ww, &wh);
   else if (tarq_screen) {
     ww = tarq_screen->width;
     wh = tarq_screen->height;
@@ -150,8 +149,8 @@ static void present_software(tarq_bitmap* page) {
 static void present_renderer(tarq_bitmap* page) {
   if (!sdl_texture || sdl_texture_w != page->width || sdl_texture_h != page->height) {
     if (sdl_texture) SDL_DestroyTexture(sdl_texture);
-    sdl_texture = SDL_CreateTexture(sdl_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                    page->width, page->height);
+    sdl_texture = SDL_CreateTexture(sdl_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, page->width,
+                                    page->height);
     sdl_texture_w = sdl_texture ? page->width : 0;
     sdl_texture_h = sdl_texture ? page->height : 0;
   }
@@ -202,8 +201,6 @@ void tarq_present_bitmap(tarq_bitmap* page, int32_t preblit) {
     }
     page = out;
   }
-  if (cconfig.software_blit || !sdl_renderer)
-    present_software(page);
-  else
-    present_renderer(page);
+  if (cconfig.software_blit || !sdl_renderer) present_software(page);
+  else present_renderer(page);
 }

@@ -30,14 +30,14 @@ struct tarq_view_settings {
 int32_t tarq_pixel_perfect_for(const tarq_view_settings& s, int32_t page_w, int32_t page_h, int32_t win_w,
                                int32_t win_h, int32_t windowed);
 // The factor by which the page is enlarged before it is handed to the window.
-int32_t tarq_preblit_scale_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w,
-                               int32_t page_h, int32_t screen_w, int32_t screen_h);
+int32_t tarq_preblit_scale_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w, int32_t page_h,
+                               int32_t screen_w, int32_t screen_h);
 // Where the page lands in a window of the given size; w or h 0 means nothing.
-tarq_rect_i tarq_present_rect_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w,
-                                  int32_t page_h, int32_t win_w, int32_t win_h);
+tarq_rect_i tarq_present_rect_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w, int32_t page_h,
+                                  int32_t win_w, int32_t win_h);
 // A window position mapped back into page pixels through that rectangle.
-void tarq_map_to_page(const tarq_rect_i& r, int32_t page_w, int32_t page_h, int32_t mx, int32_t my,
-                      int32_t* x, int32_t* y);
+void tarq_map_to_page(const tarq_rect_i& r, int32_t page_w, int32_t page_h, int32_t mx, int32_t my, int32_t* x,
+                      int32_t* y);
 
 // The same decisions for the live window and settings.
 tarq_view_settings tarq_current_view_settings();

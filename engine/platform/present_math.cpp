@@ -21,8 +21,8 @@ int32_t tarq_pixel_perfect_for(const tarq_view_settings& s, int32_t page_w, int3
   return static_cast<int64_t>(page_h) * (win_h / page_h) >= static_cast<int64_t>(win_h) * 9 / 10;
 }
 
-int32_t tarq_preblit_scale_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w,
-                               int32_t page_h, int32_t screen_w, int32_t screen_h) {
+int32_t tarq_preblit_scale_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w, int32_t page_h,
+                               int32_t screen_w, int32_t screen_h) {
   if (pixel_perfect || s.software_blit || s.framebuffer) return 1;
   if (s.preblit_scale > 0) return std::min(s.preblit_scale, 8);
   if (static_cast<int64_t>(page_w) * 3 < screen_w || static_cast<int64_t>(page_h) * 3 < screen_h) return 3;
@@ -30,8 +30,8 @@ int32_t tarq_preblit_scale_for(const tarq_view_settings& s, int32_t pixel_perfec
   return 1;
 }
 
-tarq_rect_i tarq_present_rect_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w,
-                                  int32_t page_h, int32_t win_w, int32_t win_h) {
+tarq_rect_i tarq_present_rect_for(const tarq_view_settings& s, int32_t pixel_perfect, int32_t page_w, int32_t page_h,
+                                  int32_t win_w, int32_t win_h) {
   if (s.draw_rect.w > 0 && s.draw_rect.h > 0) return s.draw_rect;
   if (win_w <= 0 || win_h <= 0 || page_w <= 0 || page_h <= 0) return {0, 0, 0, 0};
   if (pixel_perfect) {
@@ -49,8 +49,8 @@ tarq_rect_i tarq_present_rect_for(const tarq_view_settings& s, int32_t pixel_per
   return {(win_w - w) / 2, 0, w, win_h};
 }
 
-void tarq_map_to_page(const tarq_rect_i& r, int32_t page_w, int32_t page_h, int32_t mx, int32_t my,
-                      int32_t* x, int32_t* y) {
+void tarq_map_to_page(const tarq_rect_i& r, int32_t page_w, int32_t page_h, int32_t mx, int32_t my, int32_t* x,
+                      int32_t* y) {
   if (r.w <= 0 || r.h <= 0) {
     *x = mx;
     *y = my;

@@ -53,8 +53,7 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
     w = 384;
     h = 216;
   }
-  if (tarq_back_page &&
-      (tarq_back_page->width != w || tarq_back_page->height != h || tarq_back_page->depth != depth))
+  if (tarq_back_page && (tarq_back_page->width != w || tarq_back_page->height != h || tarq_back_page->depth != depth))
     tarq_back_page = tarq_destroy_bitmap(tarq_back_page);
   if (!tarq_back_page) tarq_back_page = tarq_create_bitmap(w, h, depth);
 
@@ -75,8 +74,8 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
 
 static void remake_window() {
   if (cconfig.headless || cconfig.framebuffer || !tarq_back_page) return;
-  tarq_set_screen_plat(cconfig.window_width, cconfig.window_height, tarq_back_page->width,
-                       tarq_back_page->height, tarq_back_page->depth, 0);
+  tarq_set_screen_plat(cconfig.window_width, cconfig.window_height, tarq_back_page->width, tarq_back_page->height,
+                       tarq_back_page->depth, 0);
 }
 
 void tarq_toggle_fullscreen() {

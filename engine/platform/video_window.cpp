@@ -28,9 +28,7 @@ static bool driver_is_x11() {
   return d && strcmp(d, "x11") == 0;
 }
 
-static bool display_valid() {
-  return cconfig.display >= 0 && cconfig.display < SDL_GetNumVideoDisplays();
-}
+static bool display_valid() { return cconfig.display >= 0 && cconfig.display < SDL_GetNumVideoDisplays(); }
 
 static void apply_icon() {
   if (sdl_window && window_icon) SDL_SetWindowIcon(sdl_window, window_icon);
@@ -101,10 +99,8 @@ static void make_window(int32_t win_w, int32_t win_h) {
   destroy_window();
 
   uint32_t flags;
-  if (fullscreen)
-    flags = cconfig.fullscreen_method == 0 ? 0x194u : cconfig.fullscreen_method == 1 ? 0x1001u : 0x1u;
-  else
-    flags = 0x24u | (cconfig.frameless ? 0x10u : 0u);
+  if (fullscreen) flags = cconfig.fullscreen_method == 0 ? 0x194u : cconfig.fullscreen_method == 1 ? 0x1001u : 0x1u;
+  else flags = 0x24u | (cconfig.frameless ? 0x10u : 0u);
   const char* title = tarq_state.window_title_ptr ? tarq_state.window_title_ptr : "";
   sdl_window = SDL_CreateWindow(title, x, y, win_w, win_h, flags);
   if (!sdl_window && !fullscreen && (win_w != TARQ_DEFAULT_WINDOW_W || win_h != TARQ_DEFAULT_WINDOW_H)) {
@@ -135,8 +131,7 @@ int tarq_set_screen_software(int32_t win_w, int32_t win_h, int32_t, int32_t, int
   return 0;
 }
 
-int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth,
-                         int32_t flags) {
+int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth, int32_t flags) {
   tarq_system_active = 1;
   if (!driver_is_x11()) {
     tarq_screen_mode = 1;
@@ -159,8 +154,7 @@ int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t p
   SDL_RenderClear(sdl_renderer);
   SDL_RenderPresent(sdl_renderer);
 
-  sdl_texture = SDL_CreateTexture(sdl_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, page_w,
-                                  page_h);
+  sdl_texture = SDL_CreateTexture(sdl_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, page_w, page_h);
   sdl_texture_w = sdl_texture ? page_w : 0;
   sdl_texture_h = sdl_texture ? page_h : 0;
   fps_texture = SDL_CreateTexture(sdl_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, 128, 8);

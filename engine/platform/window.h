@@ -31,8 +31,7 @@ constexpr int32_t TARQ_SCREEN_USE_SETTING = 0x100;
 
 void tarq_set_window_size(int32_t w, int32_t h);
 int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags);
-int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth,
-                         int32_t flags);
+int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth, int32_t flags);
 int tarq_set_screen_software(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth,
                              int32_t flags);
 void tarq_toggle_fullscreen();

@@ -36,10 +36,8 @@ bool before_start() { return !shell.program_started; }
 
 // Printed on the console before the program started, else on the message bar.
 void tell(const char* text) {
-  if (before_start())
-    tovo_print_col(text, 6);
-  else
-    show_message(text, MESSAGE_MS);
+  if (before_start()) tovo_print_col(text, 6);
+  else show_message(text, MESSAGE_MS);
 }
 
 void give_up(const char* message) {
@@ -171,10 +169,8 @@ void update_load_download() {
   if (state == SPLORE_DOWNLOAD_DONE) {
     set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
     if (tarq_strcasestr(splore_download.file, ".nfo")) {
-      if (splore_download.kind == SPLORE_AWAIT_INFO)
-        finish_info(splore_download.file);
-      else
-        check_cart_update_nfo(splore_download.file);
+      if (splore_download.kind == SPLORE_AWAIT_INFO) finish_info(splore_download.file);
+      else check_cart_update_nfo(splore_download.file);
       return;
     }
     finish_cart(splore_download.file);

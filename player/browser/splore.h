@@ -44,13 +44,13 @@ struct splore_item {
   int32_t icon;
   char title[SPLORE_TEXT];
   char author[SPLORE_TEXT];
-  char file[SPLORE_TEXT];    // relative to the root cart folder
-  char lid[SPLORE_TEXT];     // bulletin-board cart id, maybe with a "-version" suffix
-  char mid[SPLORE_TEXT];     // bulletin-board post id
+  char file[SPLORE_TEXT];  // relative to the root cart folder
+  char lid[SPLORE_TEXT];   // bulletin-board cart id, maybe with a "-version" suffix
+  char mid[SPLORE_TEXT];   // bulletin-board post id
   int32_t catsub;
-  tarq_bitmap* label;        // 128x128 8-bit, owned by the item, or null
-  uint8_t label_colours[32]; // 16 display slots, then the slot of each extended colour
-  int32_t kind;              // SPLORE_KIND_*
+  tarq_bitmap* label;         // 128x128 8-bit, owned by the item, or null
+  uint8_t label_colours[32];  // 16 display slots, then the slot of each extended colour
+  int32_t kind;               // SPLORE_KIND_*
   int32_t favourite;
 };
 
@@ -58,14 +58,14 @@ struct splore_list {
   splore_item* items;
   int32_t count;
   int32_t capacity;
-  char name[16];                      // short name: "local", "fav", "new", ...
+  char name[16];  // short name: "local", "fav", "new", ...
   char request[SPLORE_REQUEST_SIZE];
   int32_t icon;
   char title[32];
   int32_t selected;
   int32_t scroll;
-  int32_t search;                     // the list starts with "[update]" or "[search]"
-  int32_t entry_state;                // search entry: 0 none, 1 started, 2 typing, 3 letter wheel
+  int32_t search;       // the list starts with "[update]" or "[search]"
+  int32_t entry_state;  // search entry: 0 none, 1 started, 2 typing, 3 letter wheel
   char entry_text[SPLORE_SEARCH_TEXT_MAX + 2];
   int32_t entry_cursor;
 };

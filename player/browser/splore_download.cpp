@@ -56,9 +56,7 @@ bool app_path(const char* name, char* out) { return tarq_prefix_with_appdata_pat
 
 int32_t splore_download_state() { return state_of(download_word.load()); }
 
-void set_splore_download_state(int32_t state) {
-  download_word.store(pack(generation_of(download_word.load()), state));
-}
+void set_splore_download_state(int32_t state) { download_word.store(pack(generation_of(download_word.load()), state)); }
 
 void splore_set_bbs_base(const char* base) {
   snprintf(bbs_base, sizeof bbs_base, "%s", base);
@@ -88,8 +86,11 @@ bool check_bbs_file_ok(const char* path) {
 }
 
 const char* splore_cart_failure_text(int32_t reason) {
-  static const char* const reasons[] = {"could not load", "could not connect to bbs", "could not load",
-                                        "future version. please update!", "cartridge data is corrupted",
+  static const char* const reasons[] = {"could not load",
+                                        "could not connect to bbs",
+                                        "could not load",
+                                        "future version. please update!",
+                                        "cartridge data is corrupted",
                                         "wrong size for a tovo cart"};
   return reasons[reason >= 1 && reason <= 5 ? reason : 0];
 }

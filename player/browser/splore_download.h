@@ -26,8 +26,8 @@ constexpr int SPLORE_URL_MAX = 256;
 // The main thread's view of the download (the state word itself is shared
 // with the worker and read through splore_download_state).
 struct splore_download_record {
-  int32_t start;      // engine ms
-  int32_t kind;       // SPLORE_AWAIT_*
+  int32_t start;  // engine ms
+  int32_t kind;   // SPLORE_AWAIT_*
   char url[SPLORE_URL_MAX + 1];
   char file[TARQ_PATH_MAX];     // the local file written
   char copy_to[TARQ_PATH_MAX];  // where a finished first list page is copied

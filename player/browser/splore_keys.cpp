@@ -96,14 +96,10 @@ void splore_keypress(int32_t code) {
     return;
   }
   if (code == 27) {
-    if (splore_download_state() != SPLORE_DOWNLOAD_IDLE)
-      cancel_download("download cancelled");
-    else if (app.kiosk)
-      splore_exit_menu = splore_exit_menu < 0 ? 0 : -1;
-    else if (cart_menu.which)
-      cart_menu.which = SPLORE_MENU_NONE;
-    else
-      shell.sub_mode = 0;
+    if (splore_download_state() != SPLORE_DOWNLOAD_IDLE) cancel_download("download cancelled");
+    else if (app.kiosk) splore_exit_menu = splore_exit_menu < 0 ? 0 : -1;
+    else if (cart_menu.which) cart_menu.which = SPLORE_MENU_NONE;
+    else shell.sub_mode = 0;
     return;
   }
   if (code == 'f' && list_index != SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
@@ -118,7 +114,8 @@ void splore_controls(int32_t pressed) {
     return;
   }
   if (splore_exit_menu >= 0) {
-    if (pressed_bit(pressed, 2)) splore_exit_menu = (splore_exit_menu + SPLORE_EXIT_MENU_ENTRIES - 1) % SPLORE_EXIT_MENU_ENTRIES;
+    if (pressed_bit(pressed, 2))
+      splore_exit_menu = (splore_exit_menu + SPLORE_EXIT_MENU_ENTRIES - 1) % SPLORE_EXIT_MENU_ENTRIES;
     if (pressed_bit(pressed, 3)) splore_exit_menu = (splore_exit_menu + 1) % SPLORE_EXIT_MENU_ENTRIES;
     if (pressed_bit(pressed, 4) || pressed_bit(pressed, 5)) splore_exit_menu_action(splore_exit_menu);
     return;

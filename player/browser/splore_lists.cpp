@@ -281,7 +281,7 @@ int populate_splore_list_from_text_file(splore_list* list, const char* path) {
     if (sscanf(catsub, "%d", &item.catsub) != 1) item.catsub = 0;
     sanitise_splore_item(&item);
     item.kind = SPLORE_KIND_CART;
-    item.icon = item.lid[0] || item.mid[0] ? SPLORE_ICON_CART
+    item.icon = item.lid[0] || item.mid[0]           ? SPLORE_ICON_CART
                 : tarq_strcasestr(item.file, ".png") ? SPLORE_ICON_PICTURE_CART
                                                      : SPLORE_ICON_TEXT_CART;
     // Kept only when the first item matching it would be itself: a repeated
@@ -337,7 +337,8 @@ int is_favourite(const char* lid, const char* file) {
 }
 
 void update_list_favourites(splore_list* list) {
-  for (int32_t i = 0; i < list->count; i++) list->items[i].favourite = is_favourite(list->items[i].lid, list->items[i].file);
+  for (int32_t i = 0; i < list->count; i++)
+    list->items[i].favourite = is_favourite(list->items[i].lid, list->items[i].file);
 }
 
 // Removes the favourite matching (lid, file), or inserts a new one before the
@@ -376,8 +377,8 @@ void splore_toggle_favourite() {
       char name[TARQ_PATH_MAX], path[TARQ_PATH_MAX], folder[TARQ_PATH_MAX];
       if (copy.lid[0] && tarq_prefix_with_appdata_path("bbs/labels", folder) == 0 &&
           snprintf(name, sizeof name, "bbs/labels/%s.png", copy.lid) < (int)sizeof name &&
-          tarq_prefix_with_appdata_path(name, path) == 0 && !tarq_file_exists(path) &&
-          !strchr(copy.lid, '/') && added->label) {
+          tarq_prefix_with_appdata_path(name, path) == 0 && !tarq_file_exists(path) && !strchr(copy.lid, '/') &&
+          added->label) {
         char bbs[TARQ_PATH_MAX];
         tarq_prefix_with_appdata_path("bbs", bbs);
         tarq_mkdir(bbs);

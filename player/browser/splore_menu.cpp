@@ -170,26 +170,17 @@ void action_current_splore_item() {
   splore_list* list = current_list();
   splore_item* item = selected_item();
   switch (item->kind) {
-    case SPLORE_KIND_FOLDER:
-      enter_folder(item);
-      break;
-    case SPLORE_KIND_CART:
-      act_on_cart(item);
-      break;
-    case SPLORE_KIND_UPDATE:
-      download_list(list->name, list->request, 0);
-      break;
-    case SPLORE_KIND_LOAD_MORE:
-      download_list(list->name, list->request, list->count - 2);
-      break;
+    case SPLORE_KIND_FOLDER: enter_folder(item); break;
+    case SPLORE_KIND_CART: act_on_cart(item); break;
+    case SPLORE_KIND_UPDATE: download_list(list->name, list->request, 0); break;
+    case SPLORE_KIND_LOAD_MORE: download_list(list->name, list->request, list->count - 2); break;
     case SPLORE_KIND_SEARCH:
       list->entry_state = 1;
       list->entry_text[0] = 0;
       list->entry_cursor = 0;
       tovo_key_queue_clear();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -242,14 +233,10 @@ void process_cart_menu_action(int32_t type) {
       if (list_index == SPLORE_LIST_FAVOURITES) cart_menu.which = SPLORE_MENU_NONE;
       break;
     case SPLORE_ACT_CART_OPTIONS:
-    case SPLORE_ACT_OPTIONS:
-      open_menu(type);
-      break;
+    case SPLORE_ACT_OPTIONS: open_menu(type); break;
     case SPLORE_ACT_BACK:
-      if (cart_menu.which == SPLORE_MENU_CART)
-        cart_menu.which = SPLORE_MENU_NONE;
-      else
-        open_menu(SPLORE_MENU_CART);
+      if (cart_menu.which == SPLORE_MENU_CART) cart_menu.which = SPLORE_MENU_NONE;
+      else open_menu(SPLORE_MENU_CART);
       break;
     case SPLORE_ACT_EDIT:
       cart_menu.which = SPLORE_MENU_NONE;
@@ -282,9 +269,7 @@ void process_cart_menu_action(int32_t type) {
       tarq_toggle_fullscreen();
       generate_cart_menu(&cart_menu);
       break;
-    case SPLORE_ACT_SHUTDOWN:
-      tarq_quit = 1;
-      break;
+    case SPLORE_ACT_SHUTDOWN: tarq_quit = 1; break;
     default:  // 17: re-download does nothing
       break;
   }
@@ -306,12 +291,9 @@ void update_splore_download() {
   if (state != SPLORE_DOWNLOAD_DONE) return;
   set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
   const char* file = splore_download.file;
-  if (strstr(file, ".pip"))
-    finish_page(file);
-  else if (strstr(file, ".nfo"))
-    check_cart_update_nfo(file);
-  else if (tarq_strcasestr(file, ".kx.png"))
-    finish_cart(file);
+  if (strstr(file, ".pip")) finish_page(file);
+  else if (strstr(file, ".nfo")) check_cart_update_nfo(file);
+  else if (tarq_strcasestr(file, ".kx.png")) finish_cart(file);
 }
 
 void splore_update_cartridge_to_newer_version() {

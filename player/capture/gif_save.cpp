@@ -31,10 +31,8 @@ const GifByteType FRAME_CONTROL[4] = {1, 3, 0, TOVO_GIF_TRANSPARENT};  // transp
 
 void log_line(const char* format, int32_t code, const char* path) {
   char line[TARQ_PATH_MAX + 64];
-  if (code < 0)
-    snprintf(line, sizeof line, format, path);
-  else
-    snprintf(line, sizeof line, format, code, path);
+  if (code < 0) snprintf(line, sizeof line, format, path);
+  else snprintf(line, sizeof line, format, code, path);
   tarq_debug(line);
 }
 
@@ -71,8 +69,8 @@ void scale_row(GifByteType* out, int32_t i, int32_t y, int32_t s, int32_t colour
   }
 }
 
-bool write_frame(GifFileType* g, int32_t i, int32_t s, int32_t colours, const ColorMapObject* table,
-                 GifByteType* row, GifByteType* control) {
+bool write_frame(GifFileType* g, int32_t i, int32_t s, int32_t colours, const ColorMapObject* table, GifByteType* row,
+                 GifByteType* control) {
   int32_t side = SIDE * s;
   if (i == 0) {
     GifByteType* name = (GifByteType*)gif_malloc(sizeof LOOP_NAME);

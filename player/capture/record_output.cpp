@@ -16,8 +16,7 @@ namespace {
 constexpr int32_t MAX_NUMBER = 1000000;
 
 bool name_char(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         c == ' ';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ' ';
 }
 
 // The desktop folder is made when it is missing (a fresh home has none).

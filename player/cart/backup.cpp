@@ -48,8 +48,8 @@ int tovo_backup_filename(const char* name, char* out) {
   tarq_datetime t;
   tarq_get_datetime(&t, 1);
   char file[TARQ_PATH_MAX];
-  int n = snprintf(file, sizeof file, "backup/%4d%02d%02d_%02d%02d%02d_%s%s", t.year, t.month, t.day, t.hour,
-                   t.minute, t.second, base, ext);
+  int n = snprintf(file, sizeof file, "backup/%4d%02d%02d_%02d%02d%02d_%s%s", t.year, t.month, t.day, t.hour, t.minute,
+                   t.second, base, ext);
   if (n < 0 || n >= TARQ_PATH_MAX) return 1;
   return tarq_prefix_with_appdata_path(file, out) != 0;
 }

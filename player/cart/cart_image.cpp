@@ -48,8 +48,7 @@ void load_tovo_cart_32k(tovo_cart* cart, const uint8_t* image) {
   const uint8_t* area = image + TOVO_CODE_AREA_START;
   if (is_compressed_format_header(area, TOVO_CODE_AREA_SIZE))
     decompress_mini(area, TOVO_CODE_AREA_SIZE, cart->code, TOVO_CODE_SIZE);
-  else
-    memcpy(cart->code, area, TOVO_CODE_AREA_SIZE);
+  else memcpy(cart->code, area, TOVO_CODE_AREA_SIZE);
 }
 
 tovo_cart* load_tovo_cart_rom(const char* path) {
@@ -92,9 +91,7 @@ void hash_cart(tovo_cart* cart, char* out) {
   uint8_t* image = static_cast<uint8_t*>(tarq_calloc(TOVO_CART_IMAGE_SIZE));
   if (!image) return;
   store_rom(cart, image);
-  if (store_code(code_hash, 40, image))
-    tarq_sha1(image, TOVO_CART_IMAGE_SIZE, out);
-  else
-    memcpy(out, code_hash, TARQ_SHA1_TEXT_SIZE);
+  if (store_code(code_hash, 40, image)) tarq_sha1(image, TOVO_CART_IMAGE_SIZE, out);
+  else memcpy(out, code_hash, TARQ_SHA1_TEXT_SIZE);
   tarq_free(image);
 }

@@ -74,7 +74,6 @@ tovo_cart* cart_from_picture(const tarq_bitmap* picture) {
   return cart;
 }
 
-
 // The cart in a picture stream, and the decoded picture for the caller
 // (destroyed when `picture` is null).
 tovo_cart* read_picture_cart(tarq_file* f, tarq_bitmap** picture_out) {
@@ -92,12 +91,9 @@ tovo_cart* read_picture_cart(tarq_file* f, tarq_bitmap** picture_out) {
   tovo_cart* cart = nullptr;
   if (picture->width != TOVO_CART_PNG_WIDTH || picture->height != TOVO_CART_PNG_HEIGHT)
     disk_state.png_cart_reason = TOVO_PNG_CART_WRONG_SIZE;
-  else
-    cart = cart_from_picture(picture);
-  if (cart && picture_out)
-    *picture_out = picture;
-  else
-    tarq_destroy_bitmap(picture);
+  else cart = cart_from_picture(picture);
+  if (cart && picture_out) *picture_out = picture;
+  else tarq_destroy_bitmap(picture);
   return cart;
 }
 

@@ -54,10 +54,8 @@ bool tovo_cart_data_id_ok(const char* id) {
 
 int tovo_cdata_filename(const char* id, char* out) {
   char folder[TARQ_PATH_MAX];
-  if (disk_state.cdata_path[0])
-    snprintf(folder, sizeof folder, "%s", disk_state.cdata_path);
-  else if (tarq_prefix_with_appdata_path("cdata/", folder) != 0)
-    return 1;
+  if (disk_state.cdata_path[0]) snprintf(folder, sizeof folder, "%s", disk_state.cdata_path);
+  else if (tarq_prefix_with_appdata_path("cdata/", folder) != 0) return 1;
   int n = snprintf(out, TARQ_PATH_MAX, "%s%s.kxd.txt", folder, id);
   return n < 0 || n >= TARQ_PATH_MAX;
 }
@@ -103,8 +101,9 @@ int save_cdata() {
   char text[TOVO_CDATA_FILE_SIZE + 1];
   int32_t pos = 0;
   for (int32_t line = 0; line < 8; line++) {
-    for (int32_t w = 0; w < 8; w++) pos += snprintf(text + pos, sizeof text - static_cast<size_t>(pos), "%08x",
-                                                    static_cast<uint32_t>(pstate.cart_data[line * 8 + w]));
+    for (int32_t w = 0; w < 8; w++)
+      pos += snprintf(text + pos, sizeof text - static_cast<size_t>(pos), "%08x",
+                      static_cast<uint32_t>(pstate.cart_data[line * 8 + w]));
     text[pos++] = '\n';
   }
   if (tovo_cdata_filename(disk_state.cdata_id, path) != 0) return 1;

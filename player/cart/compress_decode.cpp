@@ -130,11 +130,8 @@ int32_t old_format_decompress(const uint8_t* data, int32_t size, char* out, int3
 
 int32_t decompress_mini(const uint8_t* data, int32_t size, char* out, int32_t capacity) {
   switch (is_compressed_format_header(data, size)) {
-    case TOVO_PXA_FORMAT:
-      return pxa_decompress(data, size, out, capacity);
-    case TOVO_OLD_FORMAT:
-      return old_format_decompress(data, size, out, capacity);
-    default:
-      return 0;
+    case TOVO_PXA_FORMAT: return pxa_decompress(data, size, out, capacity);
+    case TOVO_OLD_FORMAT: return old_format_decompress(data, size, out, capacity);
+    default: return 0;
   }
 }

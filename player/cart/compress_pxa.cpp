@@ -15,9 +15,7 @@ constexpr int32_t MAX_OFFSET = 32767;
 uint16_t index_positions[TOVO_PXA_MAX_TEXT];
 int32_t index_start[HASH_BUCKETS + 1];
 
-int32_t hash_key(const uint8_t* s) {
-  return (7 * s[0] + 1503 * s[1] + 51717 * s[2]) % HASH_BUCKETS;
-}
+int32_t hash_key(const uint8_t* s) { return (7 * s[0] + 1503 * s[1] + 51717 * s[2]) % HASH_BUCKETS; }
 
 void build_index(const uint8_t* text, int32_t len) {
   int32_t count[HASH_BUCKETS] = {};
@@ -32,7 +30,7 @@ void build_index(const uint8_t* text, int32_t len) {
 struct match {
   int32_t offset;  // p - q
   int32_t length;
-  int32_t score;   // length * 256 / cost in bits
+  int32_t score;  // length * 256 / cost in bits
 };
 
 int32_t match_cost(int32_t offset) {

@@ -96,7 +96,8 @@ int cstore_cart_partial(const char* name, int32_t dest, int32_t src, int32_t len
     uint32_t a = static_cast<uint32_t>(dest + i) & 0xffff;
     tovo_poke(nullptr, cart, static_cast<int32_t>(a), v);
     if (working) tovo_poke(nullptr, working, static_cast<int32_t>(a), v);
-    if (sandboxed && a < static_cast<uint32_t>(TOVO_ROM_SIZE)) cart->change_mask[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
+    if (sandboxed && a < static_cast<uint32_t>(TOVO_ROM_SIZE))
+      cart->change_mask[a >> 3] |= static_cast<uint8_t>(1 << (a & 7));
   }
   int written = name_has(name, ".png") || name_has(name, ".rom") ? save_tovo_cart_png(cart, name)
                                                                  : tarq_save_tovo_cart(cart, name);

@@ -88,16 +88,14 @@ int save_cart_to_file_as_32k_flattened_block(tovo_cart* cart, uint8_t* image) {
 tarq_pod* generate_dat_file(const tovo_datapod_parameters* p) {
   tovo_datapod_error = TOVO_DATAPOD_OK;
   tovo_datapod_error_cart = 0;
-  if (!p || !p->boot_cart || !p->resources || !p->font || p->cart_count < 1 ||
-      p->cart_count > TOVO_DATAPOD_MAX_CARTS) {
+  if (!p || !p->boot_cart || !p->resources || !p->font || p->cart_count < 1 || p->cart_count > TOVO_DATAPOD_MAX_CARTS) {
     tovo_datapod_error = TOVO_DATAPOD_BAD_ARGUMENT;
     return nullptr;
   }
   tarq_pod* pod = tarq_create_pod(3 + p->cart_count);
   if (!pod) return fail(nullptr, TOVO_DATAPOD_NO_MEMORY);
   if (!add_file(pod, text_cart_buffer(p->boot_cart), "boot.kx") ||
-      !add_file(pod, pod_buffer(p->resources), "resources.pod") ||
-      !add_file(pod, pod_buffer(p->font), "font.pod"))
+      !add_file(pod, pod_buffer(p->resources), "resources.pod") || !add_file(pod, pod_buffer(p->font), "font.pod"))
     return fail(pod, TOVO_DATAPOD_NO_MEMORY);
   for (int32_t i = 0; i < p->cart_count; i++) {
     if (!p->carts[i] || !p->names[i]) return fail(pod, TOVO_DATAPOD_BAD_ARGUMENT);

@@ -13,19 +13,19 @@ struct tovo_cart;
 constexpr int TOVO_DATAPOD_MAX_CARTS = 16;
 
 struct tovo_datapod_parameters {
-  tovo_cart* boot_cart;                          // sfx 0 is the boot sound
-  tarq_pod* resources;                           // saved as it is
-  tarq_pod* font;                                // 256 glyph bitmaps
-  tovo_cart* carts[TOVO_DATAPOD_MAX_CARTS];      // carts[0] is the head cart
-  const char* names[TOVO_DATAPOD_MAX_CARTS];     // the names they are mounted under
+  tovo_cart* boot_cart;                       // sfx 0 is the boot sound
+  tarq_pod* resources;                        // saved as it is
+  tarq_pod* font;                             // 256 glyph bitmaps
+  tovo_cart* carts[TOVO_DATAPOD_MAX_CARTS];   // carts[0] is the head cart
+  const char* names[TOVO_DATAPOD_MAX_CARTS];  // the names they are mounted under
   int32_t cart_count;
 };
 
 // Which step refused the last generate_dat_file, for the caller's message.
 enum {
   TOVO_DATAPOD_OK = 0,
-  TOVO_DATAPOD_BAD_ARGUMENT = 1,   // a missing part, or too many carts
-  TOVO_DATAPOD_CODE_TOO_LARGE = 2, // a cart's code does not fit its image
+  TOVO_DATAPOD_BAD_ARGUMENT = 1,    // a missing part, or too many carts
+  TOVO_DATAPOD_CODE_TOO_LARGE = 2,  // a cart's code does not fit its image
   TOVO_DATAPOD_NO_MEMORY = 3,
 };
 extern int32_t tovo_datapod_error;

@@ -14,9 +14,9 @@ constexpr int32_t READ_MAX = 131071;
 constexpr int32_t WIDE_UNIT_MAX = 2 + 2 * 4;  // "_x" and four bytes in hex
 
 struct encoding {
-  int32_t unit;     // bytes per unit
+  int32_t unit;  // bytes per unit
   bool big_endian;
-  int32_t skip;     // byte-order mark bytes
+  int32_t skip;  // byte-order mark bytes
 };
 
 encoding detect(const uint8_t* d, int32_t n) {

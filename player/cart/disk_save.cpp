@@ -119,27 +119,21 @@ int save_working_cart(const char* name) {
 void do_quick_save(int from_prompt) {
   const char* name = disk_state.cart_filename;
   if (!name[0]) {
-    if (from_prompt)
-      tovo_print_col("please speficy a filename", PLAIN);
-    else
-      show_message("*** no filename. not saved! ***", 1500);
+    if (from_prompt) tovo_print_col("please speficy a filename", PLAIN);
+    else show_message("*** no filename. not saved! ***", 1500);
     return;
   }
   char bbs[TARQ_PATH_MAX];
   if (tarq_prefix_with_appdata_path("bbs/", bbs) == 0 && strncmp(name, bbs, strlen(bbs)) == 0) {
-    if (from_prompt)
-      tovo_print_col("can not overwrite bbs cart", PLAIN);
-    else
-      show_message("* can not overwrite bbs cart! *", 1500);
+    if (from_prompt) tovo_print_col("can not overwrite bbs cart", PLAIN);
+    else show_message("* can not overwrite bbs cart! *", 1500);
     return;
   }
   char saving[TARQ_PATH_MAX];
   snprintf(saving, sizeof saving, "%s", name);
   if (save_working_cart(saving) != 0) {
-    if (from_prompt)
-      tovo_print_col("save failed", PLAIN);
-    else
-      show_message("** save failed **", 1500);
+    if (from_prompt) tovo_print_col("save failed", PLAIN);
+    else show_message("** save failed **", 1500);
     return;
   }
   char folder[TARQ_PATH_MAX], base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX], line[4 * TARQ_PATH_MAX];
@@ -171,7 +165,8 @@ tovo_cart* read_changed_file() {
   char hash[TOVO_HASH_SIZE], working[TOVO_HASH_SIZE];
   hash_cart(copy, hash);
   hash_cart(pitem[0], working);
-  if (strcmp(hash, working) == 0 || strcmp(hash, disk_state.saved_hash) == 0 || strcmp(hash, disk_state.load_hash) == 0) {
+  if (strcmp(hash, working) == 0 || strcmp(hash, disk_state.saved_hash) == 0 ||
+      strcmp(hash, disk_state.load_hash) == 0) {
     tarq_destroy_tovo_cart(copy);
     return nullptr;
   }

@@ -7,8 +7,8 @@
 
 #include "engine/io/path.h"
 
-constexpr int TOVO_HASH_SIZE = 41;           // 40 hex digits and a NUL
-constexpr int TOVO_CART_DATA_ID_MAX = 64;    // characters
+constexpr int TOVO_HASH_SIZE = 41;         // 40 hex digits and a NUL
+constexpr int TOVO_CART_DATA_ID_MAX = 64;  // characters
 constexpr int TOVO_CSTORE_MAX_NAMES = 256;
 
 // Text-cart reason codes.
@@ -27,11 +27,11 @@ struct tovo_disk_state {
   int32_t text_cart_reason;
   int32_t png_cart_reason;
 
-  char cart_filename[TARQ_PATH_MAX];   // the current cart file, empty when none
-  char saved_hash[TOVO_HASH_SIZE];     // hash_cart after loading or the last save
-  char load_hash[TOVO_HASH_SIZE];      // hash_cart of the cart as it was read
-  char gscf_buffer[TARQ_PATH_MAX];     // the last sandboxed cstore file name built
-  int32_t edit_flag;                   // set by a sprite-sheet backup
+  char cart_filename[TARQ_PATH_MAX];  // the current cart file, empty when none
+  char saved_hash[TOVO_HASH_SIZE];    // hash_cart after loading or the last save
+  char load_hash[TOVO_HASH_SIZE];     // hash_cart of the cart as it was read
+  char gscf_buffer[TARQ_PATH_MAX];    // the last sandboxed cstore file name built
+  int32_t edit_flag;                  // set by a sprite-sheet backup
 
   char cdata_id[TOVO_CART_DATA_ID_MAX + 1];  // empty until cartdata() was called
   char cdata_path[TARQ_PATH_MAX];            // folder of cart data files, ends in '/'

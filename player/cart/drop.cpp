@@ -61,7 +61,8 @@ void drop_picture(const char* path) {
   tarq_bitmap* image = tarq_create_bitmap(picture->width, picture->height, 8);
   if (image) {
     for (int32_t y = 0; y < picture->height; y++)
-      for (int32_t x = 0; x < picture->width; x++) image->rows[y][x] = nearest_display_colour(tarq_row32(picture, y)[x]);
+      for (int32_t x = 0; x < picture->width; x++)
+        image->rows[y][x] = nearest_display_colour(tarq_row32(picture, y)[x]);
     serial_set_dropped_image_file(image);
   }
   tarq_destroy_bitmap(picture);
@@ -74,10 +75,8 @@ void drop_file(const char* path) {
   uint8_t* data = tovo_read_stream(f, TOVO_DROP_MAX_FILE + 1, &size);
   tarq_fclose(f);
   if (!data) return;
-  if (size > TOVO_DROP_MAX_FILE)
-    show_message("file is too large (256k max)", MESSAGE_MS);
-  else
-    serial_set_dropped_file(data, size);
+  if (size > TOVO_DROP_MAX_FILE) show_message("file is too large (256k max)", MESSAGE_MS);
+  else serial_set_dropped_file(data, size);
   tarq_free(data);
 }
 
@@ -92,12 +91,9 @@ void handle_dropped_file() {
     dropped_cart = cart;
   } else if (shell.mode == TOVO_MODE_STOPPED && !tovo_cart_is_running())
     tovo_print_col("could not load cartridge", CONSOLE_COLOUR);
-  else if (name_has(path, "kxm.png"))
-    show_message("kxm.png not supported", MESSAGE_MS);
-  else if (name_has(path, ".png"))
-    drop_picture(path);
-  else
-    drop_file(path);
+  else if (name_has(path, "kxm.png")) show_message("kxm.png not supported", MESSAGE_MS);
+  else if (name_has(path, ".png")) drop_picture(path);
+  else drop_file(path);
   tarq_state.dropped_file[0] = 0;
 }
 

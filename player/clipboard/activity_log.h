@@ -12,7 +12,6 @@ int32_t timer_end();  // nanoseconds of CPU time since timer_start, wraps at 32 
 
 void update_window_title();  // does nothing
 
-
 // Prints "help topic: %s" and "blah"; a null topic takes the lower-case word
 // (a-z, 0-9, '_', at most 63 characters) at the cursor of the current code
 // tab.

@@ -174,7 +174,8 @@ tovo_cart* convert_bbs_code_to_song(const char* text) {
   for (int i = 0; i < k; i++) {
     int32_t index = hex_pair(s) & 0x3f;
     s += 2;
-    for (int32_t b = 0; b < SFX_BYTES; b++, s += 2) tovo_poke(nullptr, cart, SFX_BASE + SFX_BYTES * index + b, hex_pair(s));
+    for (int32_t b = 0; b < SFX_BYTES; b++, s += 2)
+      tovo_poke(nullptr, cart, SFX_BASE + SFX_BYTES * index + b, hex_pair(s));
   }
   for (int i = 0; i < p; i++, s += 9) {
     int flags = hex_value(s[8]);

@@ -113,7 +113,8 @@ int restore_undo_bmp_state(tarq_file* state, tarq_bitmap* bitmap, tarq_file* pat
 
 tarq_file* create_undo_sfx64_state(const tovo_cart* cart) {
   if (!cart) return nullptr;
-  tarq_file* state = tarq_create_buffer((int32_t)(sizeof cart->sfx + sizeof cart->music + sizeof cart->music_flags) + 64);
+  tarq_file* state =
+      tarq_create_buffer((int32_t)(sizeof cart->sfx + sizeof cart->music + sizeof cart->music_flags) + 64);
   if (!state) return nullptr;
   cbuffer_add_data(state, cart->sfx, sizeof cart->sfx);
   cbuffer_add_data(state, cart->music, sizeof cart->music);

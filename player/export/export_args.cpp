@@ -11,7 +11,7 @@ namespace {
 std::vector<std::string> split_tokens(const char* text) {
   std::vector<std::string> tokens;
   std::string token;
-  for (const char* c = text; ; c++) {
+  for (const char* c = text;; c++) {
     if (*c == 0 || *c == ' ' || *c == ',' || *c == '\t') {
       if (!token.empty()) tokens.push_back(token);
       token.clear();

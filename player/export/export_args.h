@@ -13,7 +13,7 @@ struct tovo_export_parameters {
   int32_t option[26];                             // by letter; -1 when not given
   char option_text[26][TOVO_EXPORT_OPTION_TEXT];  // the value's text for p and e
   char names[TOVO_EXPORT_MAX_NAMES][TOVO_EXPORT_NAME_SIZE];
-  int32_t name_count;                             // names given (only the first 31 are kept)
+  int32_t name_count;  // names given (only the first 31 are kept)
 };
 
 // Fills p from the text; false when an option letter is not a lower-case

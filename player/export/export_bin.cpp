@@ -82,10 +82,8 @@ struct exporter {
   // The runtime in the slot, or a stand-in text when the slot is empty.
   void save_runtime(const std::string& path, int32_t slot, bool executable = true) {
     const tarq_file* r = ctx->runtimes[slot];
-    if (r && r->data && r->size > 0)
-      save_binary_file(path, r->data, (size_t)r->size, executable);
-    else
-      save_binary_file(path, EMPTY_RUNTIME, strlen(EMPTY_RUNTIME), executable);
+    if (r && r->data && r->size > 0) save_binary_file(path, r->data, (size_t)r->size, executable);
+    else save_binary_file(path, EMPTY_RUNTIME, strlen(EMPTY_RUNTIME), executable);
   }
 
   // A platform's folder in the package, with the -e file and the data pod.
@@ -271,8 +269,8 @@ int export_bin(const char* arguments, const tovo_export_context* ctx) {
 
   bool icon_owned = false;
   e.icon = icon_bitmap(ctx->resources, &icon_owned);
-  if (!e.icon || !tovo_make_export_icon(e.icon, ctx->cart, ctx->palette, sprite, export_option(&p, 's'),
-                                        export_option(&p, 'c'))) {
+  if (!e.icon ||
+      !tovo_make_export_icon(e.icon, ctx->cart, ctx->palette, sprite, export_option(&p, 's'), export_option(&p, 'c'))) {
     say(ctx, "no icon found");
     if (icon_owned) tarq_destroy_bitmap(e.icon);
     return 1;

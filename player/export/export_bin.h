@@ -15,21 +15,20 @@ struct tovo_cart;
 // Raspberry Pi programs (plain, "_dyn", "_64"). Slot 5 is the SDL2
 // framework's pod of files.
 constexpr int TOVO_EXPORT_RUNTIMES = 9;
-constexpr int TOVO_RUNTIME_WINDOWS = 0, TOVO_RUNTIME_SDL_DLL = 1, TOVO_RUNTIME_LINUX = 2,
-              TOVO_RUNTIME_MACOS = 3, TOVO_RUNTIME_RASPI = 6, TOVO_RUNTIME_RASPI_DYN = 7,
-              TOVO_RUNTIME_RASPI_64 = 8;
+constexpr int TOVO_RUNTIME_WINDOWS = 0, TOVO_RUNTIME_SDL_DLL = 1, TOVO_RUNTIME_LINUX = 2, TOVO_RUNTIME_MACOS = 3,
+              TOVO_RUNTIME_RASPI = 6, TOVO_RUNTIME_RASPI_DYN = 7, TOVO_RUNTIME_RASPI_64 = 8;
 
 // What the export works from. Nothing is owned; the resource pod gets the
 // icon (item 6) and the output's title (item 4).
 struct tovo_export_context {
-  tovo_cart* cart;         // the working cart
-  tovo_cart* boot_cart;    // its sfx 0 is the boot sound
+  tovo_cart* cart;       // the working cart
+  tovo_cart* boot_cart;  // its sfx 0 is the boot sound
   tarq_pod* resources;
   tarq_pod* font;
-  const tarq_palette* palette;                       // console colours as RGB
-  const tarq_file* runtimes[TOVO_EXPORT_RUNTIMES];   // memory files; null ones are written as "empty"
-  tarq_pod* framework;                               // file items, or null
-  const char* folder;      // prefix of names (with its '/'), or "" for names as passed
+  const tarq_palette* palette;                      // console colours as RGB
+  const tarq_file* runtimes[TOVO_EXPORT_RUNTIMES];  // memory files; null ones are written as "empty"
+  tarq_pod* framework;                              // file items, or null
+  const char* folder;                               // prefix of names (with its '/'), or "" for names as passed
   // Progress and messages; colour -1 for a plain line.
   void (*print)(const char* text, int32_t colour);
 };

@@ -17,8 +17,8 @@ uint32_t opaque(const tarq_palette* pal, int32_t c) {
   return 0xFF000000u | (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
 }
 
-void icon_from_sprites(tarq_bitmap* icon, const tarq_bitmap* sheet, const tarq_palette* pal, int32_t sprite,
-                       int32_t s, int32_t transparent) {
+void icon_from_sprites(tarq_bitmap* icon, const tarq_bitmap* sheet, const tarq_palette* pal, int32_t sprite, int32_t s,
+                       int32_t transparent) {
   int32_t side = s == 3 || s == 5 ? 120 : s == 4 ? 128 : 112;
   int32_t offset = (TOVO_ICON_SIZE - side) / 2;
   int32_t src = s * 8;
@@ -59,8 +59,8 @@ std::string xml_text(const char* text) {
 
 }  // namespace
 
-bool tovo_make_export_icon(tarq_bitmap* icon, tovo_cart* cart, const tarq_palette* pal, int32_t sprite,
-                           int32_t size, int32_t transparent) {
+bool tovo_make_export_icon(tarq_bitmap* icon, tovo_cart* cart, const tarq_palette* pal, int32_t sprite, int32_t size,
+                           int32_t transparent) {
   if (!icon || icon->depth != 32 || icon->width != TOVO_ICON_SIZE || icon->height != TOVO_ICON_SIZE) return false;
   memset(icon->pixels, 0, (size_t)TOVO_ICON_SIZE * TOVO_ICON_SIZE * 4);
   if (sprite >= 0 && (size < 0 || size >= 1) && cart && cart->gfx) {
@@ -147,9 +147,11 @@ int create_plist_file(const char* path, const char* name) {
   if (!f) return 1;
   fprintf(f,
           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          // clang-format off
           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
           "<plist version=\"1.0\">\n<dict>\n");
+  // clang-format on
   std::string safe = xml_text(name);
   const char* n = safe.c_str();
   std::string icon = safe + ".icns", identifier = "com.tovo_author." + safe;

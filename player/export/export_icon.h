@@ -19,8 +19,8 @@ constexpr int32_t TOVO_ICNS_SIZE = 65948;
 // label. Colours come through pal; pixels of the transparent colour (< 0:
 // none for a label, 0 for sprites) become 0, all others opaque. Returns false
 // when there is neither a sprite choice nor a label.
-bool tovo_make_export_icon(tarq_bitmap* icon, tovo_cart* cart, const tarq_palette* pal, int32_t sprite,
-                           int32_t size, int32_t transparent);
+bool tovo_make_export_icon(tarq_bitmap* icon, tovo_cart* cart, const tarq_palette* pal, int32_t sprite, int32_t size,
+                           int32_t transparent);
 
 // Gives every transparent pixel a soft shadow of the opaque ones above and
 // to its left.

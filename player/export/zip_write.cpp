@@ -20,7 +20,9 @@ constexpr uint32_t FILE_MODE = 0x81A40000;        // regular file, rw-r--r--
 constexpr uint32_t EXECUTABLE_MODE = 0x81FD0000;  // regular file, rwxrwxr-x
 
 uint16_t read16(const uint8_t* p) { return (uint16_t)(p[0] | p[1] << 8); }
-uint32_t read32(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24; }
+uint32_t read32(const uint8_t* p) {
+  return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
 
 // The offsets of the "made by" field of every central-directory entry of
 // the archive's bytes. False when they are not laid out as expected.
@@ -55,8 +57,7 @@ bool mark_made_by(const char* path) {
   if (!f) return false;
   bool ok = true;
   uint8_t made_by[2] = {(uint8_t)(TOVO_ZIP_VERSION_MADE_BY & 0xFF), (uint8_t)(TOVO_ZIP_VERSION_MADE_BY >> 8)};
-  for (size_t field : fields)
-    ok = ok && fseek(f, (long)field, SEEK_SET) == 0 && fwrite(made_by, 1, 2, f) == 2;
+  for (size_t field : fields) ok = ok && fseek(f, (long)field, SEEK_SET) == 0 && fwrite(made_by, 1, 2, f) == 2;
   return fclose(f) == 0 && ok;
 }
 
@@ -67,17 +68,14 @@ void mz_set_force_create_new_file() { force_new_next = true; }
 
 uint32_t tovo_zip_entry_attributes(uint32_t own) {
   uint32_t attributes;
-  if (own & TOVO_ZIP_DIRECTORY_BIT)
-    attributes = own + FOLDER_MODE;
-  else
-    attributes = executable_next ? EXECUTABLE_MODE : FILE_MODE;
+  if (own & TOVO_ZIP_DIRECTORY_BIT) attributes = own + FOLDER_MODE;
+  else attributes = executable_next ? EXECUTABLE_MODE : FILE_MODE;
   executable_next = false;
   return attributes;
 }
 
-bool mz_zip_add_mem_to_archive_file_in_place_v2(const char* zip_path, const char* name, const void* data,
-                                                size_t size, const char* comment, uint16_t comment_size,
-                                                int32_t level, int* error) {
+bool mz_zip_add_mem_to_archive_file_in_place_v2(const char* zip_path, const char* name, const void* data, size_t size,
+                                                const char* comment, uint16_t comment_size, int32_t level, int* error) {
   int err = 0;
   if (error) *error = 0;
   size_t name_len = name ? strlen(name) : 0;
@@ -131,6 +129,5 @@ bool mz_zip_add_mem_to_archive_file_in_place_v2(const char* zip_path, const char
 
 bool mz_zip_add_mem_to_archive_file_in_place(const char* zip_path, const char* name, const void* data, size_t size,
                                              const char* comment, uint16_t comment_size, int32_t level) {
-  return mz_zip_add_mem_to_archive_file_in_place_v2(zip_path, name, data, size, comment, comment_size, level,
-                                                    nullptr);
+  return mz_zip_add_mem_to_archive_file_in_place_v2(zip_path, name, data, size, comment, comment_size, level, nullptr);
 }

@@ -26,8 +26,7 @@ uint32_t tovo_zip_entry_attributes(uint32_t own);
 // switch); otherwise the entry is appended to the existing archive and its
 // central directory written again. Returns true when done; *error (may be
 // null) gets the libzip error code on failure.
-bool mz_zip_add_mem_to_archive_file_in_place_v2(const char* zip_path, const char* name, const void* data,
-                                                size_t size, const char* comment, uint16_t comment_size,
-                                                int32_t level, int* error);
+bool mz_zip_add_mem_to_archive_file_in_place_v2(const char* zip_path, const char* name, const void* data, size_t size,
+                                                const char* comment, uint16_t comment_size, int32_t level, int* error);
 bool mz_zip_add_mem_to_archive_file_in_place(const char* zip_path, const char* name, const void* data, size_t size,
                                              const char* comment, uint16_t comment_size, int32_t level);

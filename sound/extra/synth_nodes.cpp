@@ -1,6 +1,6 @@
 // Synth node evaluation: sources first, depth first, each node once.
-#include "engine/mem.h"
 #include "sound/extra/synth_nodes.h"
+#include "engine/mem.h"
 
 namespace {
 
@@ -37,10 +37,8 @@ int32_t synth_param(tarq_synth* s, int32_t n, int k, int32_t i) {
   const int32_t* src = synth_source(s, slot[2], n);
   const int32_t x = src ? src[i] : 0;
   int32_t v = base;
-  if (mode == 1)
-    v = static_cast<int32_t>(static_cast<uint32_t>(base) + static_cast<uint32_t>(x));
-  else if (mode == 2)
-    v = clamp32(static_cast<int64_t>(base >> 4) * (x >> 4) >> 8);
+  if (mode == 1) v = static_cast<int32_t>(static_cast<uint32_t>(base) + static_cast<uint32_t>(x));
+  else if (mode == 2) v = clamp32(static_cast<int64_t>(base >> 4) * (x >> 4) >> 8);
   slot[1] = v;
   return v;
 }

@@ -32,9 +32,7 @@ int32_t table_len(const int32_t* w) {
   const int32_t n = w[TARQ_SYNTH_TABLE_COUNT];
   return n <= 0 || n > TARQ_SYNTH_TABLE_BYTES ? TARQ_SYNTH_TABLE_BYTES : n;
 }
-int32_t table_at(const int32_t* w, int32_t k) {
-  return reinterpret_cast<const int8_t*>(&w[TARQ_SYNTH_TABLE_FIRST])[k];
-}
+int32_t table_at(const int32_t* w, int32_t k) { return reinterpret_cast<const int8_t*>(&w[TARQ_SYNTH_TABLE_FIRST])[k]; }
 
 // One voice's value (+-0x7fff) at a 16-bit phase.
 int32_t shape(osc_run* r, int32_t x, int32_t duty) {

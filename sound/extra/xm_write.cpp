@@ -74,11 +74,10 @@ void write_instrument(writer& w, const tarq_xm_instrument* ins) {
   zeros(w, 96);
   for (const auto& p : ins->volume_env) put16(w, static_cast<uint16_t>(p[0])), put16(w, static_cast<uint16_t>(p[1]));
   for (const auto& p : ins->panning_env) put16(w, static_cast<uint16_t>(p[0])), put16(w, static_cast<uint16_t>(p[1]));
-  const uint8_t b[14] = {ins->volume_points,    ins->panning_points,     ins->volume_sustain,
-                         ins->volume_loop_start, ins->volume_loop_end,    ins->panning_sustain,
-                         ins->panning_loop_start, ins->panning_loop_end,  ins->volume_type,
-                         ins->panning_type,      ins->vibrato_type,       ins->vibrato_sweep,
-                         ins->vibrato_depth,     ins->vibrato_rate};
+  const uint8_t b[14] = {ins->volume_points,   ins->panning_points,  ins->volume_sustain,     ins->volume_loop_start,
+                         ins->volume_loop_end, ins->panning_sustain, ins->panning_loop_start, ins->panning_loop_end,
+                         ins->volume_type,     ins->panning_type,    ins->vibrato_type,       ins->vibrato_sweep,
+                         ins->vibrato_depth,   ins->vibrato_rate};
   put(w, b, 14);
   put16(w, static_cast<uint32_t>(ins->fadeout));
   zeros(w, 22);

@@ -36,7 +36,7 @@ TEST_F(AllocTest, CountsByObjectKind) {
   struct Case {
     size_t tag;
     int32_t counted;
-  } cases[] = {{0, 100}, {1, 100}, {3, 100}, {4, 100}, {5, 100}, {6, 100}, {7, 32},  {8, 32},
+  } cases[] = {{0, 100}, {1, 100}, {3, 100}, {4, 100}, {5, 100},  {6, 100},  {7, 32}, {8, 32},
                {9, 32},  {10, 32}, {19, 32}, {2, 0},   {20, 100}, {38, 100}, {54, 0}};
   for (const Case& c : cases) {
     void* block = make(c.tag, 100);

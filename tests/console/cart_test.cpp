@@ -36,7 +36,8 @@ TEST(Cart, Defaults) {
     const tovo_sfx& sfx = cart->sfx[i];
     EXPECT_EQ(sfx.speed, i == 0 ? 1 : 16) << i;
     EXPECT_EQ(sfx.flags | sfx.flag0 | sfx.loop_start | sfx.loop_end, 0) << i;
-    for (const tovo_note& note : sfx.notes) EXPECT_EQ(note.pitch | note.waveform | note.volume | note.effect | note.custom, 0);
+    for (const tovo_note& note : sfx.notes)
+      EXPECT_EQ(note.pitch | note.waveform | note.volume | note.effect | note.custom, 0);
   }
   for (int p = 0; p < TOVO_PATTERNS; p++) {
     for (int c = 0; c < 4; c++) EXPECT_EQ(cart->music[p][c], 0x41 + c);

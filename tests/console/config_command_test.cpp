@@ -130,8 +130,10 @@ TEST(ConfigArgs, OnlyTheWordAndABlankOrTheEnd) {
     const char* text;
     const char* args;  // null: not a config command
   } cases[] = {
-      {"config", ""},         {"config volume 9", "volume 9"}, {"config\tx", "x"}, {"config\n", ""},
-      {"configx", nullptr},   {"conf", nullptr},               {"", nullptr},      {" config", nullptr},
+      {"config", ""},       {"config volume 9", "volume 9"},
+      {"config\tx", "x"},   {"config\n", ""},
+      {"configx", nullptr}, {"conf", nullptr},
+      {"", nullptr},        {" config", nullptr},
   };
   for (const auto& c : cases) {
     const char* args = tovo_config_args(c.text);

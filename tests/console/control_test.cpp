@@ -174,7 +174,8 @@ TEST_F(ControlTest, RunStopAndResetCounter) {
 }
 
 TEST_F(ControlTest, ResetWritesTheRegisterTableKeepingTheCursor) {
-  run("poke(0x5f26,9) poke(0x5f27,17) poke(0x5f24,3) poke(0x5f01,7) poke(0x5f25,2) poke(0x5f70,5) reset() while true do flip() end");
+  run("poke(0x5f26,9) poke(0x5f27,17) poke(0x5f24,3) poke(0x5f01,7) poke(0x5f25,2) poke(0x5f70,5) reset() while true "
+      "do flip() end");
   EXPECT_EQ(pstate.ram[0x5f01], 1);
   EXPECT_EQ(pstate.ram[0x5f00], 0x10);
   EXPECT_EQ(pstate.ram[0x5f25], 6);
@@ -485,7 +486,7 @@ TEST_F(ControlTest, LsInARunningCartGivesATableOfCartNames) {
   EXPECT_EQ(global("n"), "2");
   std::string s = global("s");
   EXPECT_TRUE(s == "a.kx b.kx.png" || s == "b.kx.png a.kx") << s;
-  EXPECT_EQ(global("u"), "nil");  // with an argument: nothing
+  EXPECT_EQ(global("u"), "nil");         // with an argument: nothing
   EXPECT_STREQ(fake_shell.command, "");  // a running cart never starts a listing
   run_state.list_to_table = 0;
 }

@@ -14,7 +14,7 @@ TEST_F(DisplayTest, NumberOfDisplays) {
   tarq_bitmap* saved = tarq_back_page;
   struct Case {
     int width, height, expect;
-  } cases[] = {{128, 128, 1}, {256, 128, 2}, {256, 256, 4}, {384, 128, 3},
+  } cases[] = {{128, 128, 1},   {256, 128, 2}, {256, 256, 4}, {384, 128, 3},
                {1024, 1024, 4}, {100, 100, 1}, {144, 136, 1}};
   for (const Case& c : cases) {
     tarq_back_page = tarq_create_bitmap(c.width, c.height, 8);

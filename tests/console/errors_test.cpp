@@ -51,7 +51,8 @@ TEST_F(ErrorsTest, ReportsByLineAndTab) {
       {"function f()\n return nil+1\nend\nfunction _update() f() end",
        "runtime error line 2 tab 0\n return nil+1\nattempt to perform arithmetic on a nil value\n"
        "in f line 2 (tab 0)\nin _update line 4 (tab 0)\nat line 0 (tab 0)\n"},
-      {"a=1\n-->8\nb=1\n-->8\n\nc=#nil", "runtime error line 2 tab 2\nc=#nil\nattempt to get length of a nil value\nat line 2 (tab 2)\n"},
+      {"a=1\n-->8\nb=1\n-->8\n\nc=#nil",
+       "runtime error line 2 tab 2\nc=#nil\nattempt to get length of a nil value\nat line 2 (tab 2)\n"},
       {"assert(false)", "runtime error line 1 tab 0\nassert(false)\nassertion failed\nat line 1 (tab 0)\n"},
       {"assert(false, \"boom\")", "runtime error line 1 tab 0\nassert(false, \"boom\")\nboom\nat line 1 (tab 0)\n"},
   };
@@ -74,7 +75,8 @@ TEST_F(ErrorsTest, TracebackLinesOfFunctionsAreNotLogged) {
 }
 
 TEST_F(ErrorsTest, SyntaxDetails) {
-  EXPECT_STREQ(extract_syntax_error("[string \"x\"]:3: unexpected symbol near 'end'", 0), "unexpected symbol near 'end'");
+  EXPECT_STREQ(extract_syntax_error("[string \"x\"]:3: unexpected symbol near 'end'", 0),
+               "unexpected symbol near 'end'");
   EXPECT_STREQ(extract_syntax_error("no colon here", 0), "no colon here");
   EXPECT_EQ(extract_syntax_error("x:9: 'x' expected near '_end_of_program'", 0), nullptr);
   run_state.exec = 1;

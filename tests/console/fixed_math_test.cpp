@@ -89,7 +89,8 @@ int32_t draw(std::mt19937_64& rng) {
     case 0: return static_cast<int32_t>(static_cast<uint32_t>(r >> 8) & 0xffff0000u);
     case 1: return static_cast<int32_t>(static_cast<int64_t>((r >> 8) % 200001) - 100000);
     case 2: {
-      static const int32_t edges[] = {0, 1, -1, ONE, -ONE, INT32_MAX, MIN, MIN + 1, 0x7fff0000, 31 * ONE, 32 * ONE, -32 * ONE};
+      static const int32_t edges[] = {0,   1,       -1,         ONE,      -ONE,     INT32_MAX,
+                                      MIN, MIN + 1, 0x7fff0000, 31 * ONE, 32 * ONE, -32 * ONE};
       return edges[(r >> 8) % 12];
     }
     default: return static_cast<int32_t>(static_cast<uint32_t>(r >> 16));
@@ -120,19 +121,23 @@ struct Case {
 
 TEST(FixedMath, DivideEdges) {
   const Case cases[] = {
-      {ONE, 0, INT32_MAX},        {-ONE, 0, MIN + 1},          {0, 0, INT32_MAX},
-      {7 * ONE, 2 * ONE, fix(3.5)}, {ONE, 3 * ONE, 0x5555},    {-ONE, 3 * ONE, -0x5555},
-      {ONE, -2 * ONE, -ONE / 2},  {INT32_MAX, ONE / 2, INT32_MAX}, {MIN, ONE / 2, MIN + 1},
-      {MIN, -ONE, INT32_MAX},     {MIN, ONE, MIN},
+      {ONE, 0, INT32_MAX},     {-ONE, 0, MIN + 1},       {0, 0, INT32_MAX},         {7 * ONE, 2 * ONE, fix(3.5)},
+      {ONE, 3 * ONE, 0x5555},  {-ONE, 3 * ONE, -0x5555}, {ONE, -2 * ONE, -ONE / 2}, {INT32_MAX, ONE / 2, INT32_MAX},
+      {MIN, ONE / 2, MIN + 1}, {MIN, -ONE, INT32_MAX},   {MIN, ONE, MIN},
   };
   for (const Case& c : cases) EXPECT_EQ(kx_fdiv(c.a, c.b), c.want) << c.a << " / " << c.b;
 }
 
 TEST(FixedMath, ModuloEdges) {
   const Case cases[] = {
-      {-ONE, 3 * ONE, 2 * ONE}, {5 * ONE, -3 * ONE, 2 * ONE}, {5 * ONE, 0, 5 * ONE},
-      {MIN, 0, MIN},           {MIN, 3 * ONE, ref_mod(MIN, 3 * ONE)}, {MIN, MIN, 0},
-      {fix(-0.5), ONE, fix(0.5)}, {7, MIN, 7},
+      {-ONE, 3 * ONE, 2 * ONE},
+      {5 * ONE, -3 * ONE, 2 * ONE},
+      {5 * ONE, 0, 5 * ONE},
+      {MIN, 0, MIN},
+      {MIN, 3 * ONE, ref_mod(MIN, 3 * ONE)},
+      {MIN, MIN, 0},
+      {fix(-0.5), ONE, fix(0.5)},
+      {7, MIN, 7},
   };
   for (const Case& c : cases) {
     int32_t r = kx_fmod(c.a, c.b);
@@ -144,8 +149,8 @@ TEST(FixedMath, ModuloEdges) {
 }
 
 TEST(FixedMath, ShiftsAndRotates) {
-  const Case shl[] = {{ONE, 4 * ONE, 16 * ONE}, {ONE, 32 * ONE, 0}, {0x12345678, -4 * ONE, 0x01234567},
-                      {ONE, -32 * ONE, 0}, {ONE, fix(1.5), 2 * ONE}, {ONE, fix(-0.5), ONE / 2}};
+  const Case shl[] = {{ONE, 4 * ONE, 16 * ONE}, {ONE, 32 * ONE, 0},       {0x12345678, -4 * ONE, 0x01234567},
+                      {ONE, -32 * ONE, 0},      {ONE, fix(1.5), 2 * ONE}, {ONE, fix(-0.5), ONE / 2}};
   for (const Case& c : shl) EXPECT_EQ(tovo_shl(c.a, c.b), c.want) << c.a << " << " << c.b;
   EXPECT_EQ(tovo_lshr(-ONE, 28 * ONE), 0xf);
   EXPECT_EQ(tovo_lshr(-1, 32 * ONE), 0);
@@ -197,7 +202,7 @@ TEST(FixedMath, Power) {
 TEST(FixedMath, PowerAgreesWithFloatingPointOnModerateValues) {
   std::mt19937 rng(7);
   for (int i = 0; i < 2000; i++) {
-    double base = 0.5 + (rng() % 1000) / 200.0;  // 0.5 .. 5.5
+    double base = 0.5 + (rng() % 1000) / 200.0;                // 0.5 .. 5.5
     double e = (static_cast<int>(rng() % 600) - 300) / 100.0;  // -3 .. 3
     double want = std::pow(fix(base) / 65536.0, fix(e) / 65536.0);
     if (want > 30000 || want < 0.01) continue;

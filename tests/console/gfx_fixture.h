@@ -97,7 +97,8 @@ class ScriptDrawTest : public DrawTest {
     for (int i = 0; i < tovo_draw_binding_count; i++) {
       if (name == tovo_draw_bindings[i].name) fast = tovo_draw_bindings[i].fast;
     }
-    lua_pushcclosure(L, [](lua_State*) { return 0; }, fast ? TOVO_FAST_CFUNCTION : 0);
+    lua_pushcclosure(
+        L, [](lua_State*) { return 0; }, fast ? TOVO_FAST_CFUNCTION : 0);
     lua_setglobal(L, "__nothing");
     const int start = lua_get_cpu_cycles();
     EXPECT_EQ(run("__nothing(" + args + ")"), "");

@@ -38,7 +38,8 @@ class GoldenTest : public ScriptDrawTest {
   // Compares the screen with the golden image, or writes it when asked.
   void check(const std::string& name) {
     const std::vector<uint8_t> image(screen()->pixels, screen()->pixels + GOLDEN_BYTES);
-    if (const char* folder = std::getenv("TOVO_GOLDEN_PNG")) write_png(std::string(folder) + "/" + name + ".png", image);
+    if (const char* folder = std::getenv("TOVO_GOLDEN_PNG"))
+      write_png(std::string(folder) + "/" + name + ".png", image);
     check_golden(name, image);
   }
 
@@ -112,7 +113,10 @@ TEST_F(GoldenTest, MapAndTexturedFloor) {
   for (int n = 0; n < 4; n++) {
     for (int y = 0; y < 8; y++) {
       for (int x = 0; x < 8; x++) {
-        const int v = n == 0 ? ((x ^ y) & 4 ? 3 : 11) : n == 1 ? (x == 0 || y == 0 ? 5 : 4) : n == 2 ? 12 + (x + y) % 3 : ((x * y) & 3) + 8;
+        const int v = n == 0   ? ((x ^ y) & 4 ? 3 : 11)
+                      : n == 1 ? (x == 0 || y == 0 ? 5 : 4)
+                      : n == 2 ? 12 + (x + y) % 3
+                               : ((x * y) & 3) + 8;
         sheet(8 + n * 8 + x, y, static_cast<uint8_t>(v));
       }
     }

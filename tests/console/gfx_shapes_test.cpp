@@ -55,8 +55,8 @@ TEST_F(ShapeTableTest, DocumentedShapes) {
   EXPECT_EQ(after("clip(0,1,128,126) line(0,0,10,5,7)").count({1, 1}), 1u);
   EXPECT_EQ(after("clip(0,1,128,126) line(0,0,10,5,7)").count({0, 0}), 0u);
   EXPECT_EQ(after("clip() rect(5,5,5,5,7)"), (Points{{5, 5}}));
-  EXPECT_EQ(after("rect(0,0,4,2,7)"), (Points{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {4, 1}, {0, 2}, {1, 2},
-                                             {2, 2}, {3, 2}, {4, 2}}));
+  EXPECT_EQ(after("rect(0,0,4,2,7)"),
+            (Points{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {4, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}));
   EXPECT_EQ(after("circ(64,64,0,7)"), (Points{{64, 64}}));
   EXPECT_EQ(after("circ(64,64,1,7)"), (Points{{64, 63}, {63, 64}, {65, 64}, {64, 65}}));
   EXPECT_EQ(after("oval(0,0,1,10,7)"), box(0, 0, 1, 10));
@@ -131,7 +131,9 @@ TEST_F(ShapeTest, ClippedLineMatchesNaiveStepper) {
         naive++;
       }
     }
+    // clang-format off
     ASSERT_EQ(count, naive) << x0 << "," << y0 << " " << x1 << "," << y1;
+    // clang-format on
     ASSERT_EQ(0, std::memcmp(screen()->pixels, reference->pixels, 128 * 128)) << round;
   }
   tarq_destroy_bitmap(reference);
@@ -206,8 +208,8 @@ TEST_F(ShapeTest, HugeOvalsAreExactWhereVisible) {
 }
 
 TEST_F(ShapeScriptTest, OvalChargesFollowTheirCounts) {
-  poke(0x5f5e, 0);  // nothing changes, only the charges
-  EXPECT_EQ(cost("circ", "64,64,300"), 2);       // culled: spend_cpu(0)
+  poke(0x5f5e, 0);                          // nothing changes, only the charges
+  EXPECT_EQ(cost("circ", "64,64,300"), 2);  // culled: spend_cpu(0)
   EXPECT_EQ(cost("circfill", "64,64,300"), 2 * (128 * 128 / 16));
   EXPECT_EQ(cost("oval", "0,0,1,10"), 2 * (22 / 2));
   EXPECT_EQ(cost("circ", "64,64,-2"), 0);

@@ -36,21 +36,22 @@ TEST_F(PixelTest, PutpixelRule) {
     int x, y;
     uint8_t expect;
   } cases[] = {
-      {0x07, 0, 0xff, 3, 5, 5, 7},              // plain
-      {0x12, 0x8000, 0xff, 0, 0, 0, 1},         // pattern bit 1: high nibble
-      {0x12, 0x8000, 0xff, 0, 1, 0, 2},         // pattern bit 0: low nibble
-      {0x07, 0x18000, 0xff, 9, 0, 0, 9},        // transparent bit skips bit-1 pixels
-      {0x07, 0x18000, 0xff, 9, 1, 0, 7},
-      {0x0f, 0, 0x33, 8, 2, 2, 11},             // write mask 3, read mask 3: 3 | 8
-      {0x0c, 0, 0x3f, 0, 2, 2, 0},              // read mask 3 over 12
-      {0x05, 0, 0xff, 0x1c, 2, 2, 5},           // old value above 15 is masked away
-      {0x05, 0, 0xf1, 0x1c, 2, 2, 13},          // kept bits of an old 0x1c: 12, plus 1
+      {0x07, 0, 0xff, 3, 5, 5, 7},                                      // plain
+      {0x12, 0x8000, 0xff, 0, 0, 0, 1},                                 // pattern bit 1: high nibble
+      {0x12, 0x8000, 0xff, 0, 1, 0, 2},                                 // pattern bit 0: low nibble
+      {0x07, 0x18000, 0xff, 9, 0, 0, 9},                                // transparent bit skips bit-1 pixels
+      {0x07, 0x18000, 0xff, 9, 1, 0, 7}, {0x0f, 0, 0x33, 8, 2, 2, 11},  // write mask 3, read mask 3: 3 | 8
+      {0x0c, 0, 0x3f, 0, 2, 2, 0},                                      // read mask 3 over 12
+      {0x05, 0, 0xff, 0x1c, 2, 2, 5},                                   // old value above 15 is masked away
+      {0x05, 0, 0xf1, 0x1c, 2, 2, 13},                                  // kept bits of an old 0x1c: 12, plus 1
   };
   for (const Case& c : cases) {
     poke(0x5f5e, c.mask_byte);
     screen()->pixels[c.y * 128 + c.x] = c.old;
     tovo_putpixel(screen(), c.x, c.y, c.colour, c.pattern);
+    // clang-format off
     EXPECT_EQ(px(c.x, c.y), c.expect) << std::hex << c.colour << " " << c.pattern << " " << c.mask_byte;
+    // clang-format on
   }
 }
 
@@ -260,7 +261,7 @@ TEST_F(DrawStateTest, FastArgumentsReadAsNumbers) {
   ASSERT_EQ(run("pset('3', 1, 7) pset({}, 2, 7) pset(4, 4, 'x') pset(5, 5, 9) pset(6, 6, true)"), "");
   EXPECT_EQ(px(3, 1), 7);
   EXPECT_EQ(px(0, 2), 7);
-  EXPECT_EQ(px(4, 4), 0);  // a colour that is no number draws colour 0
+  EXPECT_EQ(px(4, 4), 0);    // a colour that is no number draws colour 0
   EXPECT_EQ(pstate.pen, 9);  // ... and leaves the pen alone
   ASSERT_EQ(run("pset(7, 7)"), "");
   EXPECT_EQ(px(7, 7), 9);

@@ -26,7 +26,8 @@ class GovernorTest : public CartHarness {
   // Marks a frame that used `cost` of the budget (16.16) and took ms.
   void marks(int32_t cost, int32_t ms) {
     run_state.mark_cycles[0] = 0;
-    run_state.mark_cycles[2] = static_cast<int32_t>(static_cast<long long>(cost) * (TOVO_CPU_HZ / run_state.target_fps) / 65536);
+    run_state.mark_cycles[2] =
+        static_cast<int32_t>(static_cast<long long>(cost) * (TOVO_CPU_HZ / run_state.target_fps) / 65536);
     run_state.mark_time[0] = 100;
     run_state.mark_time[2] = 100 + ms;
   }
@@ -36,9 +37,9 @@ TEST_F(GovernorTest, DecisionTable) {
   struct governor_case {
     const char* what;
     int current, target;
-    int32_t fps;      // measured, whole history
-    int32_t cost;     // of the last frame
-    int32_t ms;       // between marks 0 and 2
+    int32_t fps;   // measured, whole history
+    int32_t cost;  // of the last frame
+    int32_t ms;    // between marks 0 and 2
     int32_t sleep;
     int control;
     int halve;
@@ -193,10 +194,10 @@ TEST_F(OverlayTest, RingGraph) {
   run_state.perf[(run_state.perf_index + 11) % TOVO_PERF_ENTRIES][TOVO_PERF_CPU] = 0x40000;  // clamped
   draw_resource_data(bitmap);
   EXPECT_EQ(bitmap->rows[19][60], 2);
-  EXPECT_EQ(bitmap->rows[14][60], 6);   // 19 - 0x8000 * 16 / 98304
-  EXPECT_EQ(bitmap->rows[14][70], 1);   // no colour: 1
-  EXPECT_EQ(bitmap->rows[4][71], 6);    // 19 - 0x17fff * 16 / 98304
-  EXPECT_EQ(bitmap->rows[3][59], 0);    // the frame
+  EXPECT_EQ(bitmap->rows[14][60], 6);  // 19 - 0x8000 * 16 / 98304
+  EXPECT_EQ(bitmap->rows[14][70], 1);  // no colour: 1
+  EXPECT_EQ(bitmap->rows[4][71], 6);   // 19 - 0x17fff * 16 / 98304
+  EXPECT_EQ(bitmap->rows[3][59], 0);   // the frame
   EXPECT_EQ(bitmap->rows[27][124], 0);
   EXPECT_EQ(changed_outside(59, 3, 124, 27), 0);
 }

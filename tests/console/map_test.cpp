@@ -122,18 +122,18 @@ TEST_F(MapTest, WholeMapCellZeroAndLayers) {
   }
   fill_screen(9);
   ASSERT_EQ(run("map()"), "");
-  EXPECT_EQ(px(0, 0), 9);    // cell 0 transparent
+  EXPECT_EQ(px(0, 0), 9);  // cell 0 transparent
   EXPECT_EQ(px(8, 0), 1);
   EXPECT_EQ(px(16, 0), 2);
   EXPECT_EQ(px(127, 127), 9);  // cell (15, 15) holds 0
   poke(0x5f36, 8);
   ASSERT_EQ(run("palt(0, false) mapdraw() palt()"), "");
-  EXPECT_EQ(px(0, 0), 0);    // cell 0 drawn (sprite 0 is colour 0, opaque after palt)
+  EXPECT_EQ(px(0, 0), 0);  // cell 0 drawn (sprite 0 is colour 0, opaque after palt)
   poke(0x5f36, 0);
   fill_screen(9);
   cart->gff[2] = 0x4;
   ASSERT_EQ(run("map(0,0,0,0,nil,nil,0x4)"), "");
-  EXPECT_EQ(px(8, 0), 9);    // sprite 1 has no flag in common
+  EXPECT_EQ(px(8, 0), 9);  // sprite 1 has no flag in common
   EXPECT_EQ(px(16, 0), 2);
 }
 

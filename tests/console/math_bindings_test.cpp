@@ -12,6 +12,7 @@ TEST_F(MathBindingsTest, Results) {
   struct {
     const char* src;
     int32_t raw;
+    // clang-format off
   } cases[] = {
       {"abs(0x8000.0000)", 0x7fffffff}, {"abs(-3)", 3 << 16},          {"abs()", 0},
       {"sgn(0)", 0x10000},              {"sgn()", 0x10000},            {"sgn(-0.1)", -0x10000},
@@ -24,6 +25,7 @@ TEST_F(MathBindingsTest, Results) {
       {"sqrt(16)", 4 << 16},            {"sin(0.25)", -0x10000},       {"cos(0)", 0x10000},
       {"abs('12')", 12 << 16},          {"abs({})", 0},                {"srand(5)", 0},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(raw(c.src), c.raw) << c.src;
   EXPECT_EQ(results("abs(-3)"), "3");
   EXPECT_EQ(run("a, b = abs(-3) return a, b"), LUA_OK);

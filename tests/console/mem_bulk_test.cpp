@@ -134,8 +134,8 @@ class Snapshot {
     std::memcpy(machine.data(), &pstate, sizeof pstate);
     cart_words.assign(reinterpret_cast<uint8_t*>(&cart->sfx), reinterpret_cast<uint8_t*>(&cart->label));
     bitmaps.clear();
-    for (tarq_bitmap* b : {cart->gfx, cart->map, pstate.screens[0], pstate.screens[1], pstate.screens[2],
-                           pstate.screens[3]})
+    for (tarq_bitmap* b :
+         {cart->gfx, cart->map, pstate.screens[0], pstate.screens[1], pstate.screens[2], pstate.screens[3]})
       bitmaps.emplace_back(b->pixels, b->pixels + b->width * b->height);
     prng[0] = kx_m_high;
     prng[1] = kx_m_low;
@@ -144,8 +144,8 @@ class Snapshot {
   void restore(tovo_cart* cart) const {
     std::memcpy(&pstate, machine.data(), sizeof pstate);
     std::memcpy(&cart->sfx, cart_words.data(), cart_words.size());
-    tarq_bitmap* targets[] = {cart->gfx, cart->map, pstate.screens[0], pstate.screens[1], pstate.screens[2],
-                              pstate.screens[3]};
+    tarq_bitmap* targets[] = {cart->gfx,         cart->map,         pstate.screens[0],
+                              pstate.screens[1], pstate.screens[2], pstate.screens[3]};
     for (size_t i = 0; i < bitmaps.size(); i++) std::memcpy(targets[i]->pixels, bitmaps[i].data(), bitmaps[i].size());
     kx_m_high = prng[0];
     kx_m_low = prng[1];
@@ -160,7 +160,8 @@ class Snapshot {
       if (machine[ram_start + a] != other.machine[ram_start + a]) return static_cast<ptrdiff_t>(a);
     }
     const size_t fields = offsetof(tovo_machine_state, cart);
-    if (std::memcmp(machine.data() + fields, other.machine.data() + fields, machine.size() - fields) != 0) return 0x10000;
+    if (std::memcmp(machine.data() + fields, other.machine.data() + fields, machine.size() - fields) != 0)
+      return 0x10000;
     if (cart_words != other.cart_words) return 0x10001;
     for (size_t i = 0; i < bitmaps.size(); i++)
       if (bitmaps[i] != other.bitmaps[i]) return static_cast<ptrdiff_t>(0x10002 + i);
@@ -182,9 +183,9 @@ class BulkDifferentialTest : public MachineTest {
   uint32_t pick(uint32_t n) { return rng() % n; }
 
   int32_t random_address() {
-    static const int32_t edges[] = {0x0000, 0x0ff0, 0x1000, 0x1ff0, 0x2000, 0x2ff0, 0x3000, 0x30f8, 0x31fc,
-                                    0x3200, 0x42f0, 0x4300, 0x5df0, 0x5e00, 0x5ef0, 0x5f00, 0x5f60, 0x5ff0,
-                                    0x6000, 0x7ff0, 0x8000, 0xfff0};
+    static const int32_t edges[] = {0x0000, 0x0ff0, 0x1000, 0x1ff0, 0x2000, 0x2ff0, 0x3000, 0x30f8,
+                                    0x31fc, 0x3200, 0x42f0, 0x4300, 0x5df0, 0x5e00, 0x5ef0, 0x5f00,
+                                    0x5f60, 0x5ff0, 0x6000, 0x7ff0, 0x8000, 0xfff0};
     if (pick(3) == 0) return edges[pick(sizeof edges / sizeof edges[0])] + static_cast<int32_t>(pick(32));
     return static_cast<int32_t>(pick(0x10000));
   }

@@ -16,13 +16,9 @@ class MachineTest : public ::testing::Test {
   tovo_cart* cart = nullptr;
   tovo_cart* working = nullptr;
 
-  void SetUp() override {
-    set_up_machine(cart, working);
-  }
+  void SetUp() override { set_up_machine(cart, working); }
 
-  void TearDown() override {
-    tear_down_machine(cart, working);
-  }
+  void TearDown() override { tear_down_machine(cart, working); }
 
   int32_t peek(int32_t a) { return tovo_peek(&pstate, cart, a); }
   void poke(int32_t a, int32_t v) { tovo_poke(&pstate, cart, a, v); }

@@ -43,7 +43,8 @@ TEST_F(MemTest, EveryAddressReadsBackWhatWasPoked) {
       poke(a, value);
       int32_t got = peek(a);
       if (got != readback(a, value) || pstate.ram[a] != value) {
-        if (mismatches++ == 0) first = std::to_string(a) + " <- " + std::to_string(value) + " gave " + std::to_string(got);
+        if (mismatches++ == 0)
+          first = std::to_string(a) + " <- " + std::to_string(value) + " gave " + std::to_string(got);
       }
     }
   }
@@ -139,7 +140,7 @@ TEST_F(MemTest, SfxTailBytes) {
   EXPECT_EQ(cart->sfx[63].loop_start, 3);
   EXPECT_EQ(cart->sfx[63].loop_end, 250);
   EXPECT_EQ(peek(base + 64), 0xb7);
-  EXPECT_EQ(peek(0x3200 + 65), 1);       // sfx 0 speed default
+  EXPECT_EQ(peek(0x3200 + 65), 1);        // sfx 0 speed default
   EXPECT_EQ(peek(0x3200 + 68 + 65), 16);  // sfx 1
 }
 
@@ -212,7 +213,7 @@ TEST_F(MemTest, PeekOperators) {
   poke(0x4403, 0x80);
   poke(0x4404, 0x01);
   poke(0x4405, 0x00);
-  EXPECT_EQ(tovo_peek_4(0x4402 * ONE), 0x18000);  // 1.5
+  EXPECT_EQ(tovo_peek_4(0x4402 * ONE), 0x18000);              // 1.5
   EXPECT_EQ(tovo_peek_1(0x4400 * ONE + 0xffff), 0xff * ONE);  // the fraction is ignored
   poke(0xffff, 0x34);
   poke(0x0000, 0x12);
@@ -225,7 +226,7 @@ TEST_F(MemTest, PeekOperators) {
 TEST_F(MemTest, PeekOperatorsAgreeWithPeekEverywhere) {
   std::mt19937 rng(9);
   for (int32_t a = 0; a < 0x10000; a++) poke(a, static_cast<int32_t>(rng() & 0xff));
-  poke(0x5f54, 0);     // keep the default binding for the sweep
+  poke(0x5f54, 0);  // keep the default binding for the sweep
   poke(0x5f55, 0x60);
   int mismatches = 0;
   for (int32_t n = 0; n < 0x10000; n++) {

@@ -167,11 +167,11 @@ TEST(PreprocessProperty, Corpus) {
 // mutated corpus entries, run through every text pass with small and large
 // output buffers.
 TEST(PreprocessProperty, FuzzedInput) {
-  const char* pieces[] = {"x", "t", "a.b", "f", "(", ")", "[", "]", "{", "}", "+=", "-=", "..=",
-                          ">>>=", "<<>=", "^=", "^^=", "\\=", "!=", "?", "if", "if ", "if(",
-                          "while ", "then", "do", "end", "and", "or", "not", " ", " ", "\t", "\n",
-                          "\"", "'", "\\", "[[", "]]", "--", "--[[", "//", "1", "0x1f", ".5", "-",
-                          "~", ".", ":", "::", ";", ",", "=", "#include ", "\r", "\x80", "gif"};
+  const char* pieces[] = {
+      "x",  "t",   "a.b", "f",  "(",  ")",  "[",   "]",   "{",         "}",    "+=",   "-=",  "..=", ">>>=", "<<>=",
+      "^=", "^^=", "\\=", "!=", "?",  "if", "if ", "if(", "while ",    "then", "do",   "end", "and", "or",   "not",
+      " ",  " ",   "\t",  "\n", "\"", "'",  "\\",  "[[",  "]]",        "--",   "--[[", "//",  "1",   "0x1f", ".5",
+      "-",  "~",   ".",   ":",  "::", ";",  ",",   "=",   "#include ", "\r",   "\x80", "gif"};
   std::mt19937 rng(20261210);
   auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
   for (int iteration = 0; iteration < 3000; iteration++) {
@@ -188,10 +188,8 @@ TEST(PreprocessProperty, FuzzedInput) {
       for (size_t m = 1 + pick(8); m > 0; m--) {
         const size_t at = pick(text.size() + 1);
         const std::string piece = pieces[pick(sizeof pieces / sizeof pieces[0])];
-        if (pick(2) == 0 || at == text.size())
-          text.insert(at, piece);
-        else
-          text.erase(at, 1 + pick(8));
+        if (pick(2) == 0 || at == text.size()) text.insert(at, piece);
+        else text.erase(at, 1 + pick(8));
       }
     }
     const int32_t size = pick(4) == 0 ? 16 + static_cast<int32_t>(pick(64)) : 8192;

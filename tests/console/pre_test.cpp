@@ -9,8 +9,7 @@
 
 namespace {
 
-std::string preprocess(const std::string& in, int32_t size = TOVO_PRE_OUT_SIZE,
-                       tovo_text_result* result = nullptr) {
+std::string preprocess(const std::string& in, int32_t size = TOVO_PRE_OUT_SIZE, tovo_text_result* result = nullptr) {
   std::vector<char> out(static_cast<size_t>(size > 0 ? size : 1), 'x');
   tovo_text_result r;
   tovo_preprocess(in.c_str(), out.data(), size, result ? result : &r);
@@ -31,7 +30,9 @@ std::vector<std::string> tokens_of(const std::string& text) {
 
 std::string joined(const std::vector<std::string>& tokens) {
   std::string s;
+  // clang-format off
   for (const std::string& t : tokens) s += (s.empty() ? "" : " ") + t;
+  // clang-format on
   return s;
 }
 
@@ -58,8 +59,7 @@ TEST(Preprocess, PrintAndNotEqual) {
 }
 
 TEST(Preprocess, EveryCompoundOperator) {
-  const char* ops[] = {"+", "-", "*", "/", "%", "\\", "&", "|", "^^", "<<>", ">><", "<<", ">>>",
-                       ">>", "^", ".."};
+  const char* ops[] = {"+", "-", "*", "/", "%", "\\", "&", "|", "^^", "<<>", ">><", "<<", ">>>", ">>", "^", ".."};
   for (const char* op : ops) {
     const std::string in = std::string("x ") + op + "= y";
     const std::string out = std::string("x = x ") + op + " (y)";
@@ -89,8 +89,8 @@ TEST(Preprocess, CompoundAssignmentExtents) {
       {"p.x += p.dx * 2", "p.x = p.x + (p.dx * 2)"},
       {"t[i] += @a + $b", "t[i] = t[i] + (@a + $b)"},
       {"if c then x += 1 end", "if c then x = x + (1) end"},
-      {"9x += 1", "9 x = x + (1)"},   // a left-hand side starts with a name byte
-      {"+= 1", "+= 1"},             // at the line start: left alone
+      {"9x += 1", "9 x = x + (1)"},  // a left-hand side starts with a name byte
+      {"+= 1", "+= 1"},              // at the line start: left alone
       {"y=1\n+= 1 x += 2", "y=1\n+= 1 x += 2"},
   };
   for (const rewrite_case& c : cases) check(c);
@@ -103,7 +103,7 @@ TEST(Preprocess, OneLineIfAndWhile) {
       {"if (x) and y then z() end", "if (x) and y then z() end"},
       {"if (x) or y", "if (x) or y"},
       {"if (x) then y() end", "if (x) then y() end"},
-      {"gif (x) y=1", "gif (x) y=1"},                 // "if " inside a name blocks the line
+      {"gif (x) y=1", "gif (x) y=1"},  // "if " inside a name blocks the line
       {"elseif (x) y=1", "elseif (x) y=1"},
       {"while (i < 5) i += 1", "while (i < 5) do i = i + (1) end"},
       {"while(x)y()", "while(x) do y() end"},
@@ -112,9 +112,9 @@ TEST(Preprocess, OneLineIfAndWhile) {
       {"if (a) ; b()", "if (a) then ; b() end"},
       {"if (a) b() else c()", "if (a) then b() else c() end"},
       {"x = 1 if (a) y = 2", "x = 1 if (a) then y = 2 end"},
-      {"if (a)", "if (a)"},                           // nothing follows
-      {"if (a) .5", "if (a) .5"},                     // not a name or ";"
-      {"if (a b = 1", "if (a b = 1"},                 // unbalanced: left as it is
+      {"if (a)", "if (a)"},                                                        // nothing follows
+      {"if (a) .5", "if (a) .5"},                                                  // not a name or ";"
+      {"if (a b = 1", "if (a b = 1"},                                              // unbalanced: left as it is
       {"if (a) x += 1 if (b) y = 2", "if (a) then x = x + (1) if (b) y = 2 end"},  // one per line
       {"s = \"if (x) y\"", "s = \"if (x) y\""},
   };

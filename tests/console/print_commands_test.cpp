@@ -33,7 +33,9 @@ TEST_F(PrintTest, ValuesBecomeText) {
   const struct {
     const char* code;
     std::string text;
-  } table[] = {{"print(12.5, 0, 0)", "12.5"}, {"print(true, 0, 0)", "true"}, {"print({}, 0, 0)", "[table]"},
+  } table[] = {{"print(12.5, 0, 0)", "12.5"},
+               {"print(true, 0, 0)", "true"},
+               {"print({}, 0, 0)", "[table]"},
                {"print(nil, 0, 0)", "[nil]"}};
   for (const auto& t : table) {
     fill_screen(0);
@@ -110,7 +112,9 @@ TEST_F(PrintTest, WaitLengthsDoubleByDigit) {
   const struct {
     const char* text;
     int frames;
+    // clang-format off
   } table[] = {{"\x06" "1a", 0}, {"\x06" "2a", 1}, {"\x06" "4a", 7}, {"\x06" "9a", 255}};
+  // clang-format on
   for (const auto& t : table) {
     ASSERT_EQ(print(t.text), 1) << t.text;
     int ticks = 0;
@@ -121,7 +125,9 @@ TEST_F(PrintTest, WaitLengthsDoubleByDigit) {
 
 TEST_F(PrintTest, PerCharacterWaitStopsAfterEveryGlyph) {
   poke(0x5f36, 0x04);
+  // clang-format off
   ASSERT_EQ(print("\x06" "d3abc"), 1);
+  // clang-format on
   EXPECT_EQ(pstate.cursor_x, 4);
   EXPECT_EQ(continue_print_text(), 1);
   EXPECT_EQ(continue_print_text(), 1);
@@ -130,7 +136,9 @@ TEST_F(PrintTest, PerCharacterWaitStopsAfterEveryGlyph) {
   // A repeated glyph waits after each of its copies.
   destroy_print_buffer();
   pstate.cursor_x = 0;
+  // clang-format off
   ASSERT_EQ(print("\x06" "d1\x01" "3x"), 1);
+  // clang-format on
   EXPECT_EQ(continue_print_text(), 1);
   EXPECT_EQ(continue_print_text(), 1);
   EXPECT_EQ(pstate.cursor_x, 12);
@@ -138,10 +146,14 @@ TEST_F(PrintTest, PerCharacterWaitStopsAfterEveryGlyph) {
 }
 
 TEST_F(PrintTest, ANewPrintOrAResetDropsAWaitingText) {
+  // clang-format off
   ASSERT_EQ(print("\x06" "9a"), 1);
+  // clang-format on
   EXPECT_EQ(print("b"), 0);
   EXPECT_EQ(print_text_pending(), 0);
+  // clang-format off
   ASSERT_EQ(print("\x06" "9a"), 1);
+  // clang-format on
   destroy_print_buffer();
   EXPECT_EQ(continue_print_text(), 0);
   EXPECT_EQ(code_at(0, 0), 'b');
@@ -226,28 +238,37 @@ class PrintAudioTest : public PrintTest {
 
 TEST_F(PrintAudioTest, CegBuildsSfx63AndPlaysIt) {
   for (int i = 0; i < 68; i++) poke(0x3200 + 68 * 63 + i, 0x55);
+  // clang-format off
   EXPECT_EQ(print("\x07" "ceg"), 0);
+  // clang-format on
   EXPECT_EQ(sfx_bytes(63), expected({note(36, 5, 5, 0), note(40, 5, 5, 0), note(43, 5, 5, 0)}, 0, 4, 0, 0));
   EXPECT_TRUE(playing(63));
   EXPECT_EQ(ink(), 0);
   // With 63 busy the next free slot is 62.
+  // clang-format off
   EXPECT_EQ(print("\x07" "c"), 0);
+  // clang-format on
   EXPECT_TRUE(playing(62));
 }
 
 TEST_F(PrintAudioTest, SettingsAndNoteModifiers) {
   poke(0x5f36, 0x04);
+  // clang-format off
   print("\x07" "40s9l28z3i2v7x3c#4<d-.]b[[[a0i9>>>e");
+  // clang-format on
   // b in octave 5 is clamped to 63; a0 sets octave 0; instrument 9 is kept as 1.
-  EXPECT_EQ(sfx_bytes(40), expected({note(49, 2, 7, 3), note(49, 2, 6, 3), {0, 0}, note(63, 2, 6, 3),
-                                     note(9, 2, 6, 3), note(4, 1, 7, 3)},
-                                    6, 9, 2, 8));
+  EXPECT_EQ(
+      sfx_bytes(40),
+      expected({note(49, 2, 7, 3), note(49, 2, 6, 3), {0, 0}, note(63, 2, 6, 3), note(9, 2, 6, 3), note(4, 1, 7, 3)}, 6,
+               9, 2, 8));
   EXPECT_TRUE(playing(40));
 }
 
 TEST_F(PrintAudioTest, SettingsAloneGiveOneDefaultNote) {
   poke(0x5f36, 0x04);
+  // clang-format off
   print("\x07" "7s3 b");
+  // clang-format on
   EXPECT_EQ(sfx_bytes(7), expected({note(46, 0, 5, 0)}, 0, 16, 0, 0));
   EXPECT_EQ(code_at(0, 0), 'b');  // the space was consumed
   // A bare code 7 rings the same note in a free slot.
@@ -257,18 +278,24 @@ TEST_F(PrintAudioTest, SettingsAloneGiveOneDefaultNote) {
 
 TEST_F(PrintAudioTest, ANumberAloneKeepsTheEffectAsItIs) {
   for (int i = 0; i < 68; i++) poke(0x3200 + 68 * 12 + i, i);
+  // clang-format off
   print("\x07" "12\nz");
+  // clang-format on
   EXPECT_EQ(sfx_bytes(12)[10], 10);
   EXPECT_TRUE(playing(12));
   // The newline was left to act: z on the next line.
   EXPECT_EQ(code_at(0, 6), 'z');
+  // clang-format off
   print("\x07" "99 ");  // capped at 63
+  // clang-format on
   EXPECT_TRUE(playing(63));
 }
 
 TEST_F(PrintAudioTest, MoreThan32NotesAreReadButNotStored) {
   poke(0x5f36, 0x04);
+  // clang-format off
   print("\x07" "5" + std::string(40, 'd') + " q");
+  // clang-format on
   EXPECT_EQ(sfx_bytes(5)[62], note(38, 5, 5, 0).first);
   EXPECT_EQ(code_at(0, 0), 'q');
   EXPECT_EQ(ink(), 4 + __builtin_popcount('q'));
@@ -276,12 +303,16 @@ TEST_F(PrintAudioTest, MoreThan32NotesAreReadButNotStored) {
 
 TEST_F(PrintAudioTest, AtThePromptAnAudioPauseStopsEverythingFirst) {
   tarq_state.audio_pause = 1;
+  // clang-format off
   print("\x07" "c");
+  // clang-format on
   EXPECT_EQ(tarq_state.audio_pause, 0);
   EXPECT_TRUE(playing(63));
   run_state.running = run_state.program = 1;
   tarq_state.audio_pause = 1;
+  // clang-format off
   print("\x07" "c");
+  // clang-format on
   EXPECT_EQ(tarq_state.audio_pause, 1);
   tarq_state.audio_pause = 0;
 }

@@ -20,6 +20,7 @@ struct print_case {
 int narrow_ink(int c) { return __builtin_popcount(c) + 4; }
 
 const std::vector<print_case>& cases() {
+  // clang-format off
   static const std::vector<print_case> table = {
       {"two glyphs", "ab", 8, 8, 0, narrow_ink('a') + narrow_ink('b')},
       {"repeat 3", "\x01" "3x", 12, 12, 0, 3 * narrow_ink('x')},
@@ -64,6 +65,7 @@ const std::vector<print_case>& cases() {
       {"custom then built-in", "\x0e\x0f" "a", 4, 4, 0, narrow_ink('a')},
       {"zero byte ends the text", "a\0b"s, 4, 4, 0, narrow_ink('a')},
   };
+  // clang-format on
   return table;
 }
 
@@ -88,14 +90,16 @@ TEST_F(PrintTest, GlyphsLandWhereTheirCodesSay) {
   print("ab\x03kc\x04kd");
   EXPECT_EQ(code_at(0, 0), 'a');
   EXPECT_EQ(code_at(4, 0), 'b');
-  EXPECT_EQ(code_at(12, 0), 'c');   // 8 + offset('k') = 4 more
+  EXPECT_EQ(code_at(12, 0), 'c');  // 8 + offset('k') = 4 more
   EXPECT_EQ(code_at(16, 4), 'd');
   EXPECT_EQ(count(7, 0, 0, 127, 127), narrow_ink('a') + narrow_ink('b') + narrow_ink('c') + narrow_ink('d'));
 }
 
 TEST_F(PrintTest, ColourCodeSetsForegroundAndPen) {
   poke(0x5f36, 0x04);
+  // clang-format off
   print("\x0c" "8a\x0c" "cb");
+  // clang-format on
   EXPECT_EQ(code_at(0, 0, 8), 'a');
   EXPECT_EQ(code_at(4, 0, 12), 'b');
   EXPECT_EQ(pstate.pen, 12);
@@ -103,7 +107,9 @@ TEST_F(PrintTest, ColourCodeSetsForegroundAndPen) {
 
 TEST_F(PrintTest, WideAndTallScaleEachGlyphPixel) {
   poke(0x5f36, 0x04);
+  // clang-format off
   print("\x06w\x06t" "h");
+  // clang-format on
   // Every pixel of h becomes a 2x2 block.
   for (int r = 0; r < 6; r++) {
     for (int j = 0; j < 4; j++) {
@@ -116,7 +122,7 @@ TEST_F(PrintTest, WideAndTallScaleEachGlyphPixel) {
 TEST_F(PrintTest, StripeDrawsEveryOtherRowAndColumn) {
   poke(0x5f36, 0x04);
   poke(0x5f58, 0x01 | 0x04 | 0x08 | 0x40);  // styled: wide, tall, stripe
-  print("\x7f");  // rows 0 and 1 full (0xf, 0x7)
+  print("\x7f");                            // rows 0 and 1 full (0xf, 0x7)
   EXPECT_EQ(px(0, 0), 7);
   EXPECT_EQ(px(1, 0), 0);
   EXPECT_EQ(px(0, 1), 0);
@@ -144,13 +150,17 @@ TEST_F(PrintTest, BorderOffLeavesTheBorderAlone) {
 TEST_F(PrintTest, SolidBackgroundCoversBoxAndBorderThroughTheFillPattern) {
   poke(0x5f36, 0x04);
   pstate.cursor_x = pstate.cursor_y = 1;
+  // clang-format off
   print("\x02" "9a");
+  // clang-format on
   EXPECT_EQ(count(9) + count(7), 5 * 7);
   EXPECT_EQ(count(7), narrow_ink('a'));
   fill_screen(0);
   pstate.fill_pattern = 0x1ffff;  // every pixel's bit is 1, transparent
   pstate.cursor_x = pstate.cursor_y = 1;
+  // clang-format off
   print("\x02" "9a");
+  // clang-format on
   EXPECT_EQ(count(9), 0);
   EXPECT_EQ(count(7), narrow_ink('a'));
 }
@@ -182,7 +192,9 @@ TEST_F(PrintTest, DecorationDrawsAtThePreviousGlyphAndReturns) {
   poke(0x5f36, 0x04);
   pstate.cursor_y = 20;
   // o = 'a' (10): dx = (10 & 3) - 2 = 0, dy = (10 >> 2) - 8 = -6.
+  // clang-format off
   print("b\x0b" "acd");
+  // clang-format on
   EXPECT_EQ(code_at(0, 20), 'b');
   EXPECT_EQ(code_at(0, 14), 'c');
   EXPECT_EQ(code_at(4, 20), 'd');
@@ -192,7 +204,9 @@ TEST_F(PrintTest, DecorationDrawsAtThePreviousGlyphAndReturns) {
 TEST_F(PrintTest, RepeatAfterADecorationStaysForTheNextGlyph) {
   poke(0x5f36, 0x04);
   pstate.cursor_y = 20;
+  // clang-format off
   print("b\x01" "2\x0b" "acd");
+  // clang-format on
   EXPECT_EQ(code_at(0, 14), 'c');
   EXPECT_EQ(code_at(4, 20), 'd');
   EXPECT_EQ(code_at(8, 20), 'd');
@@ -206,7 +220,9 @@ TEST_F(PrintTest, CustomFontIsReadFromMemory) {
   for (int i = 0; i < 5; i++) poke(0x5600 + i, header[i]);
   poke(0x5600 + 'a' * 8, 7);
   poke(0x5600 + 'a' * 8 + 1, 5);
+  // clang-format off
   print("\x0e" "aa\x0f\x03" "ka");
+  // clang-format on
   EXPECT_EQ(cell_row(1, 1, 0, 3), 7);
   EXPECT_EQ(cell_row(1, 1, 1, 3), 5);
   EXPECT_EQ(cell_row(4, 1, 0, 3), 7);
@@ -224,7 +240,9 @@ TEST_F(PrintTest, AttributeRegistersSetTheContext) {
   poke(0x5f59, 0x35);  // width 5, height 3
   poke(0x5f5a, 0x17);  // wide width 7, tab (1 + 1) * 4 = 8
   pstate.cursor_x = pstate.cursor_y = 0;
+  // clang-format off
   print("a\x80\x09" "b\n");
+  // clang-format on
   EXPECT_EQ(print_widest_x, 5 + 7 + 4 + 5);
   EXPECT_EQ(pstate.cursor_y, 3);
   poke(0x5f5b, 0x21);  // x offset 1, y offset 2
@@ -245,7 +263,9 @@ TEST_F(PrintTest, NewlineIsAddedUnlessBit2Of5f36) {
 }
 
 TEST_F(PrintTest, LineHeightIsTheTallestGlyphOfTheLine) {
+  // clang-format off
   print("a\x06t" "b\x06-tc\nd");
+  // clang-format on
   EXPECT_EQ(code_at(0, 12), 'd');
   EXPECT_EQ(pstate.cursor_y, 12 + 6);
 }
@@ -254,7 +274,9 @@ TEST_F(PrintTest, ClearCommandFillsWithinClipAndHomesTheCursor) {
   poke(0x5f36, 0x04);
   pstate.cursor_x = pstate.cursor_y = 50;
   tovo_clip_set(0, 0, 64, 128, false);
+  // clang-format off
   print("\x06" "c5");
+  // clang-format on
   EXPECT_EQ(count(5), 64 * 128);
   EXPECT_EQ(pstate.cursor_x, 0);
   EXPECT_EQ(pstate.cursor_y, 0);
@@ -274,7 +296,9 @@ TEST_F(PrintTest, GlyphChargeCountsItsPixels) {
   print("a");
   const int plain = lua_get_cpu_cycles();
   lua_reset_cpu_cycles();
+  // clang-format off
   print("\x06w\x06t" "a");
+  // clang-format on
   const int big = lua_get_cpu_cycles();
   // (24 + 1) / 2 = 12 against (96 + 1) / 2 = 48, doubled; two more steps of
   // two bytes each.

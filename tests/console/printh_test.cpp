@@ -58,9 +58,9 @@ TEST_F(PrinthTest, NameRules) {
     const char* name;
     const char* error;  // "" accepted
   } cases[] = {
-      {"My log", "printh: bad log file name"}, {"my-log", "printh: bad log file name"},
-      {"../x", "printh: bad log file name"},   {"/abs", "printh: bad log file name"},
-      {"", "printh: bad log file name"},       {"my log", ""},
+      {"My log", "printh: bad log file name"},  {"my-log", "printh: bad log file name"},
+      {"../x", "printh: bad log file name"},    {"/abs", "printh: bad log file name"},
+      {"", "printh: bad log file name"},        {"my log", ""},
       {"sub/..x", "printh: bad log file name"},
   };
   for (const auto& c : cases) EXPECT_EQ(error_of(std::string("printh('a', '") + c.name + "')"), c.error) << c.name;

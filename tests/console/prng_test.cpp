@@ -55,9 +55,7 @@ std::vector<uint32_t> model_draws(uint32_t seed, uint32_t n, int count) {
 }
 
 TEST(Prng, SeededSequencesFollowTheModelAndStayInRange) {
-  const struct {
-    uint32_t seed, n;
-  } cases[] = {{0, 1000}, {0x10000, 0x10000}, {7, 3}, {0xffffffffu, 1u << 31}};
+  const struct { uint32_t seed, n; } cases[] = {{0, 1000}, {0x10000, 0x10000}, {7, 3}, {0xffffffffu, 1u << 31}};
   for (const auto& c : cases) {
     EXPECT_EQ(draws(c.seed, c.n, 50), model_draws(c.seed, c.n, 50)) << c.seed << " " << c.n;
   }

@@ -117,8 +117,7 @@ TEST_F(CodeTabsTest, FindTabLine) {
     int program_line, line, tab;
   } cases[] = {
       {3, 1, 0}, {6, 4, 0}, {7, 5, 0},  // line 5 of tab 0 is the separator after it
-      {8, 1, 1}, {9, 2, 1}, {10, 1, 2}, {14, 5, 2}, {15, 6, 2},
-      {16, 1, 3}, {1000, 0, 0},
+      {8, 1, 1}, {9, 2, 1}, {10, 1, 2}, {14, 5, 2}, {15, 6, 2}, {16, 1, 3}, {1000, 0, 0},
   };
   for (const line_case& c : cases) {
     int tab = -1;
@@ -151,8 +150,7 @@ TEST_F(PreludeTest, Behaviours) {
       {"for v in all({}) do printh(v) end for v in all(nil) do printh(v) end printh('e')", "e\n"},
       {"foreach({5,6},printh)", "5\n6\n"},
       {"printh() printh(nil) printh(false)", "[nil]\nfalse\n"},
-      {"t=setmetatable({},{__tostring=function() return 'meta' end}) printh(tostr(t)) printh(tostr(12))",
-       "meta\n12\n"},
+      {"t=setmetatable({},{__tostring=function() return 'meta' end}) printh(tostr(t)) printh(tostr(12))", "meta\n12\n"},
       {"menuitem(0,'zero') menuitem(6,'six') printh(#_pausemenu)", "0\n"},
       {"menuitem(2,'two',function() end) printh(_pausemenu[2].label)", "two\n"},
       {"printh(type()) printh(type(1))", "number\n"},  // type() gives no value: printh() prints nothing

@@ -21,6 +21,7 @@ TEST_F(RegisterTest, Table) {
     int32_t address, value;
     const int32_t* field;  // null: RAM only
     int32_t field_value;
+    // clang-format off
   } cases[] = {
       {0x5f00, 0x13, &m.draw_pal[0], 0x13},   {0x5f0f, 0xff, &m.draw_pal[15], 0xff},
       {0x5f11, 0x05, &m.screen_pal[1], 0x05}, {0x5f22, 0x40, &m.clip[2], 0x40},
@@ -39,6 +40,7 @@ TEST_F(RegisterTest, Table) {
       {0x5f5c, 0xff, nullptr, 0}, {0x5f5d, 0x02, nullptr, 0}, {0x5f5f, 0x10, nullptr, 0},
       {0x5f70, 0xaa, nullptr, 0}, {0x5f7f, 0x55, nullptr, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     tovo_reset_registers(&pstate, cart);
     poke(c.address, c.value);

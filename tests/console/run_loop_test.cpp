@@ -114,8 +114,9 @@ namespace {
 class CoroutineSliceTest : public tovo_test::CartHarness {};
 
 TEST_F(CoroutineSliceTest, BudgetInsideACoroutineResumesTransparently) {
-  start("co=cocreate(function() local n=0 for k=1,20 do for i=1,30000 do n=i end end yield(7) return n end) "
-        "ok,r=coresume(co) ok2,r2=coresume(co) done=1");
+  start(
+      "co=cocreate(function() local n=0 for k=1,20 do for i=1,30000 do n=i end end yield(7) return n end) "
+      "ok,r=coresume(co) ok2,r2=coresume(co) done=1");
   int ticks = 0;
   while (global("done") != "1" && ticks < 200) {
     tick();

@@ -42,7 +42,7 @@ TEST_F(SpriteTest, SizesAndArgumentCounts) {
   EXPECT_EQ(area("spr(1,0,0)"), 64u);
   EXPECT_EQ(px(0, 0), value(8, 0));
   EXPECT_EQ(area("spr(1,0,0,1,1)"), 64u);
-  EXPECT_EQ(area("spr(1,0,0,1)"), 0u);   // height missing reads 0
+  EXPECT_EQ(area("spr(1,0,0,1)"), 0u);  // height missing reads 0
   EXPECT_EQ(area("spr(0,0,0,0.5,0.5)"), 16u);
   EXPECT_EQ(px(3, 3), value(3, 3));
   EXPECT_EQ(area("spr(0,0,0,20,20)"), 128u * 128u);
@@ -76,7 +76,7 @@ TEST_F(SpriteTest, PalettesAndTransparency) {
 
 TEST_F(SpriteTest, MasksAndSpritePatterns) {
   fill_screen(8);
-  poke(0x5f5e, 0x33);  // write mask 3, read mask 3
+  poke(0x5f5e, 0x33);                                // write mask 3, read mask 3
   ASSERT_EQ(run("fillp(0xffff.8) spr(0,0,0)"), "");  // the pattern does not reach sprites
   EXPECT_EQ(px(0, 0), (value(0, 0) & 3) | 8);
   EXPECT_EQ(px(5, 2), (value(5, 2) & 3) | 8);
@@ -84,9 +84,9 @@ TEST_F(SpriteTest, MasksAndSpritePatterns) {
   pstate.secondary_pal[value(0, 0)] = 0xa5;
   pstate.secondary_pal[value(1, 0)] = 0x3c;
   ASSERT_EQ(run("fillp(0x8000.4) spr(0,0,0) map(0,0,64,0,1,1)"), "");  // bit 17: pattern and pairs
-  EXPECT_EQ(px(0, 0), 0xa);  // pattern bit 1: high nibble
-  EXPECT_EQ(px(1, 0), 0xc);  // pattern bit 0: low nibble
-  ASSERT_EQ(run("fillp(0x8000.c) spr(0,20,0)"), "");  // with the transparent bit
+  EXPECT_EQ(px(0, 0), 0xa);                                            // pattern bit 1: high nibble
+  EXPECT_EQ(px(1, 0), 0xc);                                            // pattern bit 0: low nibble
+  ASSERT_EQ(run("fillp(0x8000.c) spr(0,20,0)"), "");                   // with the transparent bit
   EXPECT_EQ(px(20, 0), 8);
   EXPECT_EQ(px(21, 0), 0xc);
 }
@@ -123,7 +123,7 @@ TEST_F(SpriteTest, StretchSampling) {
   // Left and top clipping keep the sampling of the whole rectangle.
   fill_screen(0);
   ASSERT_EQ(run("sspr(0,0,8,8,-3,-5,24,24)"), "");
-  EXPECT_EQ(px(0, 0), value(1, 1));   // destination (3, 5) of 24 samples 1, 1
+  EXPECT_EQ(px(0, 0), value(1, 1));  // destination (3, 5) of 24 samples 1, 1
   EXPECT_EQ(px(20, 18), value(7, 7));
   // Stretching 8x8 to 256: only the visible quarter is drawn.
   EXPECT_EQ(area("sspr(0,0,8,8,0,0,256,256)"), 128u * 128u);
@@ -165,8 +165,8 @@ TEST_F(SpriteTest, SpriteSourceOnTheScreen) {
   poke(0x5f54, 0x60);
   ASSERT_EQ(run("a = sget(0,0) spr(0,64,64) sset(0,0,11) sset(0,100,12)"), "");
   EXPECT_EQ(global("a"), 4 << 16);
-  EXPECT_EQ(px(64, 64), 4);   // spr read the screen
-  EXPECT_EQ(px(0, 0), 4);     // sset wrote the sheet, not the screen
+  EXPECT_EQ(px(64, 64), 4);  // spr read the screen
+  EXPECT_EQ(px(0, 0), 4);    // sset wrote the sheet, not the screen
   EXPECT_EQ(sheet_pixel(0, 0), 11);
   EXPECT_EQ(sheet_pixel(0, 100), 12);
   EXPECT_EQ(px(0, 100), 0);

@@ -36,6 +36,7 @@ struct count_case {
 };
 
 TEST(TokenCount, CountsTheListedCases) {
+  // clang-format off
   const count_case cases[] = {
       {"x = -1", 3},              // the sign joins the number after "="
       {"a - 1", 3},               // after a name "-" is an operator
@@ -72,6 +73,7 @@ TEST(TokenCount, CountsTheListedCases) {
       {"\"a\\\"b\" x", 2},          // the escaped quote stays in the string
       {"", 0},
   };
+  // clang-format on
   for (const count_case& c : cases) EXPECT_EQ(count_tokens(c.text), c.tokens) << c.text;
 }
 
@@ -79,6 +81,7 @@ TEST(TokenRead, KeywordsAndTheirIds) {
   const struct {
     const char* text;
     int32_t id;
+    // clang-format off
   } cases[] = {
       {"function", TOVO_TOK_FUNCTION}, {"end", TOVO_TOK_END},       {"for", TOVO_TOK_FOR},
       {"if", TOVO_TOK_IF},             {"then", TOVO_TOK_THEN},     {"else", TOVO_TOK_ELSE},
@@ -96,6 +99,7 @@ TEST(TokenRead, KeywordsAndTheirIds) {
       {"\x80\x81z9", TOVO_TOK_NAME},   // glyph characters start names
       {"\x1e" "a", TOVO_TOK_NAME},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(single_id(c.text), c.id) << c.text;
 }
 
@@ -123,6 +127,7 @@ TEST(TokenRead, OperatorsTakeTheLongestMatch) {
   const struct {
     const char* text;
     std::vector<int32_t> ids;
+    // clang-format off
   } cases[] = {
       {"...", {TOVO_TOK_DOTS}},
       {"..=", {TOVO_TOK_OP_ASSIGN}},
@@ -151,6 +156,7 @@ TEST(TokenRead, OperatorsTakeTheLongestMatch) {
       {"\n", {TOVO_TOK_NEWLINE}},
       {"@$%", {'@', '$', '%'}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<int32_t> ids;
     for (const read_token& t : read_all(c.text)) ids.push_back(t.id);
@@ -162,6 +168,7 @@ TEST(TokenRead, StringsCommentsAndNumbersKeepTheirExtent) {
   const struct {
     const char* text;
     const char* first;
+    // clang-format off
   } cases[] = {
       {"\"abc\" x", "\"abc\""},
       {"'a\\'b' x", "'a\\'b'"},
@@ -178,6 +185,7 @@ TEST(TokenRead, StringsCommentsAndNumbersKeepTheirExtent) {
       {"12.5.6x", "12.5.6"},
       {".5x", ".5"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const std::vector<read_token> t = read_all(c.text);
     ASSERT_FALSE(t.empty()) << c.text;
@@ -186,9 +194,9 @@ TEST(TokenRead, StringsCommentsAndNumbersKeepTheirExtent) {
 }
 
 TEST(TokenRead, SignJoinsTheNumberOnlyAfterTheListedTokens) {
-  const char* joined[] = {"(", "{", "[", ",", "?", "~", "*", "/", "+", "-", "^", "%", "<", ">",
-                          "<=", ">=", "~=", "==", "=", "+=", "not", "and", "or", "if", "elseif",
-                          "while", "until", "return"};
+  const char* joined[] = {
+      "(",  "{",  "[",  ",",  "?", "~",  "*",   "/",   "+",  "-",  "^",      "%",     "<",     ">",
+      "<=", ">=", "~=", "==", "=", "+=", "not", "and", "or", "if", "elseif", "while", "until", "return"};
   for (const char* before : joined) {
     for (const char* number : {"-1", "~2", "-.5"}) {
       const std::string text = std::string(before) + " " + number;
@@ -225,12 +233,14 @@ TEST(TokenColor, FollowsTheTokenClass) {
   const struct {
     const char* text;
     int color;
+    // clang-format off
   } cases[] = {
       {"-- c", 13},     {"\"s\"", 12}, {"[[s]]", 12}, {"12", 12},      {"nil", 12},
       {"true", 12},     {"function", 14}, {"end", 14}, {"break", 14},  {"spr", 11},
       {"foreach", 11},  {"#include x", 9}, {"and", 7}, {"+", 7},       {"<=", 7},
       {"^^", 7},        {"(", 7},      {"x", 6},       {"\n", 6},
   };
+  // clang-format on
   for (const auto& c : cases) {
     tovo_token_state ts;
     get_first_token(&ts, c.text);
@@ -239,11 +249,29 @@ TEST(TokenColor, FollowsTheTokenClass) {
 }
 
 TEST(TokenFree, TheFreeTokenRule) {
-  const int32_t free_ids[] = {')', ',', '.', ':', ';', ']', '}', TOVO_TOK_END, TOVO_TOK_LOCAL,
-                              TOVO_TOK_LABEL, TOVO_TOK_COMMENT, TOVO_TOK_INCLUDE, TOVO_TOK_NEWLINE,
+  const int32_t free_ids[] = {')',
+                              ',',
+                              '.',
+                              ':',
+                              ';',
+                              ']',
+                              '}',
+                              TOVO_TOK_END,
+                              TOVO_TOK_LOCAL,
+                              TOVO_TOK_LABEL,
+                              TOVO_TOK_COMMENT,
+                              TOVO_TOK_INCLUDE,
+                              TOVO_TOK_NEWLINE,
                               TOVO_TOK_END_OF_TEXT};
-  const int32_t counted_ids[] = {'(', '[', '{', TOVO_TOK_NAME, TOVO_TOK_FUNCTION, TOVO_TOK_STRING,
-                                 TOVO_TOK_NUMBER, TOVO_TOK_DOTS, TOVO_TOK_API_NAME};
+  const int32_t counted_ids[] = {'(',
+                                 '[',
+                                 '{',
+                                 TOVO_TOK_NAME,
+                                 TOVO_TOK_FUNCTION,
+                                 TOVO_TOK_STRING,
+                                 TOVO_TOK_NUMBER,
+                                 TOVO_TOK_DOTS,
+                                 TOVO_TOK_API_NAME};
   for (int32_t id : free_ids) EXPECT_TRUE(is_free_token(id)) << id;
   for (int32_t id : counted_ids) EXPECT_FALSE(is_free_token(id)) << id;
 }

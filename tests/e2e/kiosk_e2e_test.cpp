@@ -21,8 +21,8 @@ TEST(kiosk, BootEndsInTheBrowserWithTheFavouritesRead) {
   mkdir(app.c_str(), 0755);
   const std::string favourites = "|4321 |9 |2 |maker |  |far cart\n";
   ASSERT_TRUE(tovo_test::write_file(app + "/favourites.txt", favourites));
-  pid_t pid = tovo_test::start_process(
-      {TOVO_TEST_BINARY, "-kiosk"}, {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
+  pid_t pid = tovo_test::start_process({TOVO_TEST_BINARY, "-kiosk"},
+                                       {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
   ASSERT_GT(pid, 0);
   std::string log;
   auto start = std::chrono::steady_clock::now();

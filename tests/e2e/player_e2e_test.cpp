@@ -39,8 +39,7 @@ pid_t start(const std::string& program, std::vector<std::string> args, const std
 run_result run_headless(const std::string& program, const std::vector<std::string>& args,
                         const tovo_test::temp_dir& home) {
   run_result r;
-  pid_t pid = start(program, args,
-                    {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
+  pid_t pid = start(program, args, {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
   if (pid < 0) return r;
   r.status = wait_for(pid, 60000);
   tovo_test::read_file(home.file("stdout.txt"), &r.out);
@@ -231,7 +230,8 @@ TEST_F(player, ConfigFileValuesAreKeptAndSwitchesOverrideThem) {
 // saves a screenshot and says so.
 TEST_F(player, HeadlessDemonstrationSavesAScreenshot) {
   tovo_test::temp_dir home, desktop;
-  run_result r = run_headless(binary, {"-desktop", desktop.path + "/", "-x", source + "/scripts/headless_demo.kx"}, home);
+  run_result r =
+      run_headless(binary, {"-desktop", desktop.path + "/", "-x", source + "/scripts/headless_demo.kx"}, home);
   EXPECT_EQ(r.status, 0);
   for (const char* line : {"drew the sixteen colours", "played a four-note tune", "saved a screenshot"})
     EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
@@ -255,8 +255,9 @@ TEST_F(player, RealWindowShowsTheBootAndShutsDownCleanly) {
   ASSERT_GT(server, 0);
   // The X libraries keep some memory to the end: the engine's own count of
   // live items in the log stands for the leak check here.
-  pid_t pid = start(binary, {}, {"HOME=" + home.path, "DISPLAY=" + display, "SDL_AUDIODRIVER=dummy",
-                                 "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"},
+  pid_t pid = start(binary, {},
+                    {"HOME=" + home.path, "DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER=x11",
+                     "ASAN_OPTIONS=detect_leaks=0"},
                     home);
   ASSERT_GT(pid, 0);
   // The banner is printed about 1.5 s into the boot; the logo stays.
@@ -280,10 +281,13 @@ TEST_F(player, RealWindowShowsTheBootAndShutsDownCleanly) {
   EXPECT_TRUE(wait_for_colour(GRASS, 50000, &game)) << "the game's first frame never showed";
   tovo_test::temp_dir xdo;
   auto xdotool = [&](std::vector<std::string> args) {
-    pid_t p = start("/usr/bin/env", [&] {
-      args.insert(args.begin(), "xdotool");
-      return args;
-    }(), {"DISPLAY=" + display}, xdo);
+    pid_t p = start(
+        "/usr/bin/env",
+        [&] {
+          args.insert(args.begin(), "xdotool");
+          return args;
+        }(),
+        {"DISPLAY=" + display}, xdo);
     return p > 0 && wait_for(p, 10000) == 0;
   };
   ASSERT_TRUE(xdotool({"search", "--sync", "--pid", std::to_string(pid)}));
@@ -329,9 +333,9 @@ TEST_F(player, RealWindowShowsTheBootAndShutsDownCleanly) {
 TEST_F(player, BootSoundIsHeardInTheFirstSeconds) {
   tovo_test::temp_dir home;
   std::string raw = home.file("audio.raw");
-  pid_t pid = start(binary, {},
-                    {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw},
-                    home);
+  pid_t pid =
+      start(binary, {},
+            {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw}, home);
   ASSERT_GT(pid, 0);
   std::this_thread::sleep_for(std::chrono::seconds(3));
   kill(pid, SIGTERM);

@@ -94,9 +94,7 @@ TEST_F(PromptE2e, DamagedAndFuturePictureCartsSayWhyTheyDoNotLoad) {
 TEST_F(PromptE2e, InfoDrawsTheFileTokensCharsAndCompressedLines) {
   run_result r = run_cart(source_cart("info.kx"), home);
   EXPECT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("file: found\ntokens: found\nchars: found\ncompressed: found\n"),
-            std::string::npos)
-      << r.out;
+  EXPECT_NE(r.out.find("file: found\ntokens: found\nchars: found\ncompressed: found\n"), std::string::npos) << r.out;
 }
 
 TEST_F(PromptE2e, AnOldCartPrintsItsLegacyChange) {

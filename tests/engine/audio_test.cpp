@@ -64,7 +64,7 @@ TEST_F(Audio, OpensAtTheRequestedFormatAndPlaysTheCallback) {
   EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_STOPPED);
   EXPECT_EQ(tarq_sound_inited, 0);
   const std::string bytes = played();  // complete once the device is closed
-  ASSERT_GE(bytes.size(), 3 * 1024u);    // 512 samples of 2 bytes a buffer
+  ASSERT_GE(bytes.size(), 3 * 1024u);  // 512 samples of 2 bytes a buffer
   EXPECT_EQ(bytes.find_first_not_of('\x11'), std::string::npos);
 }
 

@@ -9,9 +9,7 @@
 namespace {
 
 TEST(MemoryBuffer, CreationTable) {
-  const struct {
-    int32_t asked, capacity;
-  } cases[] = {{-5, 4}, {0, 4}, {1, 4}, {4, 4}, {100, 100}};
+  const struct { int32_t asked, capacity; } cases[] = {{-5, 4}, {0, 4}, {1, 4}, {4, 4}, {100, 100}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.asked);
     tarq_file* b = tarq_create_buffer(c.asked);

@@ -68,23 +68,24 @@ TEST_F(EngineConfigFile, NoFileKeepsTheDefaults) {
 }
 
 TEST_F(EngineConfigFile, KeysValuesAndClamps) {
-  load("window_size 640 480 // window width, height\r\n"
-       "screen_size 128 128\n"
-       "sound_volume 300\n"
-       "music_volume -4\n"
-       "mix_buffer_size 100\n"
-       "foreground_sleep_ms 500\n"
-       "background_sleep_ms 7\n"
-       "windowed 1\n"
-       "window_position 10 20\n"
-       "sessions 41\n"
-       "rmb_key 226\n"
-       "fullscreen_method 2\n"
-       "show_fps_please\n"          // a key by prefix with no number: unchanged
-       "frameless1\n"               // a key by prefix: the number right after it
-       "windib 3\n"
-       "opengl_blit 1\n"
-       "large_window 1\n");
+  load(
+      "window_size 640 480 // window width, height\r\n"
+      "screen_size 128 128\n"
+      "sound_volume 300\n"
+      "music_volume -4\n"
+      "mix_buffer_size 100\n"
+      "foreground_sleep_ms 500\n"
+      "background_sleep_ms 7\n"
+      "windowed 1\n"
+      "window_position 10 20\n"
+      "sessions 41\n"
+      "rmb_key 226\n"
+      "fullscreen_method 2\n"
+      "show_fps_please\n"  // a key by prefix with no number: unchanged
+      "frameless1\n"       // a key by prefix: the number right after it
+      "windib 3\n"
+      "opengl_blit 1\n"
+      "large_window 1\n");
   EXPECT_EQ(cconfig.loaded, 1);
   EXPECT_EQ(cconfig.window_width, 640);
   EXPECT_EQ(cconfig.window_height, 480);
@@ -157,7 +158,10 @@ TEST_F(EngineConfigFile, OtherLinesGoToTheHook) {
 }
 
 TEST_F(EngineConfigFile, DesktopPath) {
-  struct { const char* line; const char* want; } cases[] = {
+  struct {
+    const char* line;
+    const char* want;
+  } cases[] = {
       {"desktop_path  C:\\Users\\\\me//pics  ", "C:/Users/me/pics/"},
       {"desktop_path /home/me/", "/home/me/"},
       {"desktop_path    ", ""},

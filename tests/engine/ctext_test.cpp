@@ -35,9 +35,10 @@ TEST(EngineCtext, LineAndPositionMapping) {
 TEST(EngineCtext, CursorPixelsAndTabStops) {
   tarq_ctext* c = make_ctext("\tx\x80y\nab");
   int32_t x, y;
-  struct { int cursor, x, y; } cases[] = {
-      {0, 0, 0}, {1, 16, 0}, {2, 20, 0}, {3, 28, 0}, {4, 32, 0},
-      {5, 0, 6}, {7, 8, 6}, {8, 0, 0},  // beyond the text
+  struct {
+    int cursor, x, y;
+  } cases[] = {
+      {0, 0, 0}, {1, 16, 0}, {2, 20, 0}, {3, 28, 0}, {4, 32, 0}, {5, 0, 6}, {7, 8, 6}, {8, 0, 0},  // beyond the text
   };
   for (auto& k : cases) {
     c->cursor = k.cursor;
@@ -62,13 +63,14 @@ TEST(EngineCtext, CursorPixelsAndTabStops) {
 
 TEST(EngineCtext, PositionUnderPixel) {
   tarq_ctext* c = make_ctext("\tx\x80y\nab\nlast");
-  struct { int x, y, want; } cases[] = {
-      {0, 1, 0},   {15, 1, 0},  {16, 1, 1},  {19, 1, 1},  {20, 1, 2}, {27, 1, 2},
-      {28, 1, 3},  {99, 1, 4},  {-3, 7, 5},  {5, 7, 6},   {0, 0, 0}, {50, -1, 0},
-      {0, 14, 8},  {999, 14, 12}, {0, 60, 12},  // below the last line: the length
+  struct {
+    int x, y, want;
+  } cases[] = {
+      {0, 1, 0},  {15, 1, 0}, {16, 1, 1}, {19, 1, 1},  {20, 1, 2}, {27, 1, 2},    {28, 1, 3},  {99, 1, 4},
+      {-3, 7, 5}, {5, 7, 6},  {0, 0, 0},  {50, -1, 0}, {0, 14, 8}, {999, 14, 12}, {0, 60, 12},  // below the last line:
+                                                                                                // the length
   };
-  for (auto& k : cases)
-    EXPECT_EQ(tarq_get_ctextfield_pos_for_cursor(c, k.x, k.y), k.want) << k.x << "," << k.y;
+  for (auto& k : cases) EXPECT_EQ(tarq_get_ctextfield_pos_for_cursor(c, k.x, k.y), k.want) << k.x << "," << k.y;
   EXPECT_EQ(line_x_to_cpos(c, 5, 4), 6);
   c->line_height = 0;
   EXPECT_EQ(tarq_get_ctextfield_pos_for_cursor(c, 5, 5), 0);

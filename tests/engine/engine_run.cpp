@@ -44,10 +44,8 @@ bool log_lines(const std::string& log_path, std::vector<std::string>* lines) {
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     std::smatch m;
-    if (std::regex_search(line, m, stamp))
-      line = line.substr(m.length());
-    else
-      all_stamped = false;
+    if (std::regex_search(line, m, stamp)) line = line.substr(m.length());
+    else all_stamped = false;
     lines->push_back(line);
     start = end + 1;
   }

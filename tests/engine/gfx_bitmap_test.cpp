@@ -8,9 +8,9 @@
 TEST(EngineBitmap, CreationRefusesBadSizesAndCountsLiveBitmaps) {
   const struct {
     int w, h, depth;
-  } refused[] = {{0, 5, 8},       {5, 0, 8},          {-1, 5, 8},        {5, -7, 32},
-                 {4, 4, 0},       {4, 4, 7},          {4, 4, -8},        {4, 4, 64},
-                 {65536, 65536, 32}, {INT_MAX, INT_MAX, 32}, {INT_MAX, 2, 8}};
+  } refused[] = {{0, 5, 8},      {5, 0, 8},  {-1, 5, 8}, {5, -7, 32},        {4, 4, 0},
+                 {4, 4, 7},      {4, 4, -8}, {4, 4, 64}, {65536, 65536, 32}, {INT_MAX, INT_MAX, 32},
+                 {INT_MAX, 2, 8}};
   for (const auto& c : refused)
     EXPECT_EQ(tarq_create_bitmap(c.w, c.h, c.depth), nullptr) << c.w << "x" << c.h << "x" << c.depth;
 

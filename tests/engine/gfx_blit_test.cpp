@@ -12,8 +12,8 @@ const char* const kSprite =
     "3.4\n";
 
 struct clip_case {
-  int sx, sy, dx, dy, w, h;         // in
-  int osx, osy, odx, ody, ow, oh;   // out
+  int sx, sy, dx, dy, w, h;        // in
+  int osx, osy, odx, ody, ow, oh;  // out
 };
 
 }  // namespace
@@ -23,13 +23,13 @@ TEST(EngineBlit, ClipTable) {
   auto dst = make_bitmap(20, 20);
   tarq_set_clip(dst.get(), 2, 3, 18, 15);
   const clip_case cases[] = {
-      {0, 0, 5, 5, 4, 4, 0, 0, 5, 5, 4, 4},          // inside: unchanged
-      {-2, -1, 5, 5, 4, 4, 0, 0, 7, 6, 2, 3},        // negative source position
-      {8, 6, 5, 5, 4, 4, 8, 6, 5, 5, 2, 2},          // cut by the source's size
-      {0, 0, 0, 0, 6, 6, 2, 3, 2, 3, 4, 3},          // cut by the clip's top-left
-      {0, 0, 16, 13, 6, 6, 0, 0, 16, 13, 2, 2},      // cut by the clip's bottom-right
-      {10, 0, 5, 5, 4, 4, 10, 0, 5, 5, 4, 0},        // source x past the source: height 0
-      {0, 0, 18, 5, 4, 4, 0, 0, 18, 5, 4, 0},        // destination past the clip
+      {0, 0, 5, 5, 4, 4, 0, 0, 5, 5, 4, 4},      // inside: unchanged
+      {-2, -1, 5, 5, 4, 4, 0, 0, 7, 6, 2, 3},    // negative source position
+      {8, 6, 5, 5, 4, 4, 8, 6, 5, 5, 2, 2},      // cut by the source's size
+      {0, 0, 0, 0, 6, 6, 2, 3, 2, 3, 4, 3},      // cut by the clip's top-left
+      {0, 0, 16, 13, 6, 6, 0, 0, 16, 13, 2, 2},  // cut by the clip's bottom-right
+      {10, 0, 5, 5, 4, 4, 10, 0, 5, 5, 4, 0},    // source x past the source: height 0
+      {0, 0, 18, 5, 4, 4, 0, 0, 18, 5, 4, 0},    // destination past the clip
   };
   for (const auto& c : cases) {
     int sx = c.sx, sy = c.sy, dx = c.dx, dy = c.dy, w = c.w, h = c.h;
@@ -111,8 +111,10 @@ TEST(EngineBlit, Blend32Table) {
   const struct {
     uint32_t dst, src, alpha, out;
   } cases[] = {
-      {0xAA102030, 0x55FFFFFF, 0, 0x102030},   {0xAA102030, 0x55405060, 255, 0x405060},
-      {0x00000000, 0x00FFFFFF, 128, 0x808080}, {0x00FF0000, 0x0000FF00, 51, 0xCC3300},
+      {0xAA102030, 0x55FFFFFF, 0, 0x102030},
+      {0xAA102030, 0x55405060, 255, 0x405060},
+      {0x00000000, 0x00FFFFFF, 128, 0x808080},
+      {0x00FF0000, 0x0000FF00, 51, 0xCC3300},
   };
   for (const auto& c : cases) EXPECT_EQ(tarq_blend32(c.dst, c.src, c.alpha), c.out) << c.alpha;
 }

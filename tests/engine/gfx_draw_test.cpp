@@ -122,7 +122,9 @@ TEST(EngineLine, RandomLinesStayInsideTheClip) {
     for (int y = 0; y < 24; y++)
       for (int x = 0; x < 32; x++) {
         if (!b->rows[y][x]) continue;
+        // clang-format off
         ASSERT_TRUE(x >= 3 && x < 29 && y >= 4 && y < 20) << x0 << "," << y0 << " " << x1 << "," << y1;
+        // clang-format on
       }
     if (x0 >= 3 && x0 < 29 && x1 >= 3 && x1 < 29 && y0 >= 4 && y0 < 20 && y1 >= 4 && y1 < 20) {
       EXPECT_EQ(b->rows[y0][x0], 9);

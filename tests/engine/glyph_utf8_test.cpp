@@ -31,10 +31,10 @@ TEST(EngineGlyphUtf8, KnownCodes) {
   EXPECT_EQ(to_utf8("Z", 0), "\xF0\x9D\x98\xBB");  // U+1D63B
   EXPECT_EQ(to_utf8("\x01\x04", 1), "\xC2\xB9\xE2\x81\xB4");
   EXPECT_EQ(to_utf8("\x7F", 1), "\xE2\x97\x8B");
-  EXPECT_EQ(to_utf8("\x9A", 1), "\xE3\x81\x82");    // あ
-  EXPECT_EQ(to_utf8("\xCB", 1), "\xE3\x82\x87");    // ょ
-  EXPECT_EQ(to_utf8("\xCC", 1), "\xE3\x82\xA2");    // ア
-  EXPECT_EQ(to_utf8("\xFD", 1), "\xE3\x83\xA7");    // ョ
+  EXPECT_EQ(to_utf8("\x9A", 1), "\xE3\x81\x82");              // あ
+  EXPECT_EQ(to_utf8("\xCB", 1), "\xE3\x82\x87");              // ょ
+  EXPECT_EQ(to_utf8("\xCC", 1), "\xE3\x82\xA2");              // ア
+  EXPECT_EQ(to_utf8("\xFD", 1), "\xE3\x83\xA7");              // ョ
   EXPECT_EQ(to_utf8("\x83", 1), "\xE2\xAC\x87\xEF\xB8\x8F");  // ⬇️ with its selector
   EXPECT_EQ(to_utf8("a\tb\nc", 0), "a\tb\nc");
   // ⁰ has no glyph: its bytes arrive raw. A carriage return disappears.

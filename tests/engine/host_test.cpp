@@ -262,8 +262,8 @@ struct FakeCommand : ::testing::Test {
 
   void install(const std::string& name) {
     record = work.file(name + ".args");
-    std::string script = "#!/bin/sh\n{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; echo '" +
-                         std::string(END) + "'; } >> '" + record + "'\n";
+    std::string script = "#!/bin/sh\n{ for a in \"$@\"; do printf '%s\\n' \"$a\"; done; echo '" + std::string(END) +
+                         "'; } >> '" + record + "'\n";
     std::string path = bin.file(name);
     tovo_test::write_file(path, script);
     chmod(path.c_str(), 0755);
@@ -286,10 +286,8 @@ struct FakeCommand : ::testing::Test {
     while (start < text.size()) {
       size_t end = text.find('\n', start);
       std::string line = text.substr(start, end - start);
-      if (line == END)
-        all.emplace_back();
-      else
-        all.back().push_back(line);
+      if (line == END) all.emplace_back();
+      else all.back().push_back(line);
       start = end + 1;
     }
     all.pop_back();
@@ -301,8 +299,8 @@ struct FakeCommand : ::testing::Test {
 TEST_F(FakeCommand, OpenerGetsThePathAsOneArgumentAndRunsNothingElse) {
   install("xdg-open");
   std::string marker = work.file("ran");
-  std::string target = work.path + "/it's \"quoted\" $(touch " + marker + "1) `touch " + marker +
-                       "2`; touch " + marker + "3 & touch " + marker + "4 | x";
+  std::string target = work.path + "/it's \"quoted\" $(touch " + marker + "1) `touch " + marker + "2`; touch " +
+                       marker + "3 & touch " + marker + "4 | x";
   tarq_launch_html(target.c_str());
   EXPECT_EQ(calls(), call_list{{target}});
   for (int i = 1; i <= 4; i++) EXPECT_FALSE(file_exists(marker + std::to_string(i))) << i;
@@ -342,8 +340,7 @@ TEST_F(FakeCommand, DownloadCommandGetsAnArgumentVector) {
   std::string long_url = "http://tovo.invalid/" + std::string(300, 'a');
   EXPECT_EQ(tarq_wget(long_url.c_str(), local.c_str()), 1);
   EXPECT_EQ(tarq_wget_ex("http://tovo.invalid/x", local.c_str(), "/tmp/body"), 0);
-  EXPECT_EQ(calls(), (call_list{want, {"-q", "-O", local, "--post-file=/tmp/body", "--",
-                                       "http://tovo.invalid/x"}}));
+  EXPECT_EQ(calls(), (call_list{want, {"-q", "-O", local, "--post-file=/tmp/body", "--", "http://tovo.invalid/x"}}));
 }
 
 std::atomic<int> loaded{0};
@@ -373,10 +370,12 @@ TEST(Threads, RunToTheirEndAfterTheHandleIsGone) {
   static std::atomic<int> ran{0};
   static int seven = 7;
   ran = 0;
-  tarq_thread_handle* handle = tarq_create_thread([](void* data) {
-    ran = *(int*)data;
-    return 0;
-  }, &seven);
+  tarq_thread_handle* handle = tarq_create_thread(
+      [](void* data) {
+        ran = *(int*)data;
+        return 0;
+      },
+      &seven);
   ASSERT_NE(handle, nullptr);
   tarq_destroy_thread(handle);
   for (int i = 0; i < 1000 && ran == 0; i++) SDL_Delay(5);

@@ -181,7 +181,7 @@ TEST_F(Keys, AltReturnAndF11ToggleOnceUntilReleased) {
   EXPECT_EQ(tarq_screen_mode, 0);
   tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 200);  // held: the system repeats
   EXPECT_EQ(tarq_screen_mode, 0);
-  EXPECT_EQ(drain(), (std::vector<int32_t>{13}));  // an ordinary return now
+  EXPECT_EQ(drain(), (std::vector<int32_t>{13}));         // an ordinary return now
   EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_RETURN), 0);  // consumed
 
   sdl[SDL_SCANCODE_LALT] = 1;  // return released, alt still held

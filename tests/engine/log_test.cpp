@@ -37,9 +37,7 @@ struct log_to_file : ::testing::Test {
   }
 };
 
-std::string strip_stamps(const std::string& text) {
-  return std::regex_replace(text, std::regex(R"(\[\d{6}\] )"), "");
-}
+std::string strip_stamps(const std::string& text) { return std::regex_replace(text, std::regex(R"(\[\d{6}\] )"), ""); }
 
 TEST_F(log_to_file, StepsIndentTheLinesInside) {
   tarq_debug(">outer\n");
@@ -50,8 +48,7 @@ TEST_F(log_to_file, StepsIndentTheLinesInside) {
   tarq_debug("<done outer\n");
   tarq_debug("<extra close stays at 0\n");
   tarq_debug("c\n");
-  EXPECT_EQ(strip_stamps(text()),
-            "outer\n  a\n  inner\n    b\n  done inner\ndone outer\nextra close stays at 0\nc\n");
+  EXPECT_EQ(strip_stamps(text()), "outer\n  a\n  inner\n    b\n  done inner\ndone outer\nextra close stays at 0\nc\n");
   EXPECT_EQ(tarq_debug_indentation, 0);
 }
 
@@ -69,8 +66,8 @@ TEST_F(log_to_file, MessageWithoutNewlineIsContinuedWithoutStamp) {
   tarq_debug("next\n");
   std::string t = text();
   // the continuation gets no stamp, but its indentation spaces are written
-  EXPECT_TRUE(std::regex_match(
-      t, std::regex(R"(\[\d{6}\] step\n\[\d{6}\]   launch: \[x\]   result: 0\n\[\d{6}\]   next\n)")))
+  EXPECT_TRUE(
+      std::regex_match(t, std::regex(R"(\[\d{6}\] step\n\[\d{6}\]   launch: \[x\]   result: 0\n\[\d{6}\]   next\n)")))
       << t;
 }
 

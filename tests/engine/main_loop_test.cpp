@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <regex>
 #include <string>
 #include <vector>
@@ -50,8 +50,8 @@ TEST_F(MainLoop, HooksRunInFrameOrderWithSkipAndQuit) {
 
   // A skipped frame is not drawn; the frame that sets tarq_quit is finished,
   // then the loop ends and the engine shuts down with one call of the exit hook.
-  EXPECT_EQ(calls, (strings{"init", "update 1", "draw 1", "update 2", "update 3", "update 4",
-                            "draw 4", "update 5", "draw 5", "exit"}));
+  EXPECT_EQ(calls, (strings{"init", "update 1", "draw 1", "update 2", "update 3", "update 4", "draw 4", "update 5",
+                            "draw 5", "exit"}));
   ASSERT_EQ(updates.size(), 5u);
   for (const recording_app::update_view& u : updates) {
     SCOPED_TRACE("frame " + std::to_string(u.frame));
@@ -80,10 +80,17 @@ TEST_F(MainLoop, ShutdownRunsInOrderAndOnlyOnce) {
   EXPECT_EQ(tarq_state.log_file, nullptr);
 
   strings lines = log();
-  const strings order = {"tarq_exit",         "  cmusic_stop",        "  tarq_main_exit",
-                         "  app: exit",       "  tarq_config_save",   "  tarq_sound_exit",
-                         "  tarq_video_exit", "  tarq_joystick_exit", "  tarq_system_exit",
-                         "  tarq_items_created: 0", "ok"};
+  const strings order = {"tarq_exit",
+                         "  cmusic_stop",
+                         "  tarq_main_exit",
+                         "  app: exit",
+                         "  tarq_config_save",
+                         "  tarq_sound_exit",
+                         "  tarq_video_exit",
+                         "  tarq_joystick_exit",
+                         "  tarq_system_exit",
+                         "  tarq_items_created: 0",
+                         "ok"};
   auto start = std::find(lines.begin(), lines.end(), "tarq_exit");
   ASSERT_NE(start, lines.end());
   EXPECT_EQ(strings(start, lines.end()), order);
@@ -167,10 +174,8 @@ TEST_F(MainLoop, PixelPerfectOffAsksForTheRpiDriverWithoutOverriding) {
     tovo_test::scoped_env driver("SDL_VIDEODRIVER", nullptr);
     engine_run::init(recording_app::plan{}, {"-headless", "-pixel_perfect", "0"});
     const bool offered = tarq_video_driver_offered("rpi");
-    if (offered)
-      EXPECT_STREQ(getenv("SDL_VIDEODRIVER"), "rpi");
-    else
-      EXPECT_EQ(getenv("SDL_VIDEODRIVER"), nullptr);
+    if (offered) EXPECT_STREQ(getenv("SDL_VIDEODRIVER"), "rpi");
+    else EXPECT_EQ(getenv("SDL_VIDEODRIVER"), nullptr);
     tarq_exit();
     EXPECT_EQ(count_lines(log(), "  forcing driver to rpi for pixel_perfect:0"), offered ? 1 : 0);
   }
@@ -196,8 +201,10 @@ TEST_F(MainLoop, PerfTimingReportsEveryNFrames) {
   engine_run::run(plan, {"-headless", "-perf_timing", "2"});
   std::string out = testing::internal::GetCapturedStdout();
   const std::string pair = R"( *\d+\.\d{3}\[ *\d+\.\d{3}\])";
+  // clang-format off
   std::regex report("\\[tarq\\] " + pair + " " + pair + " " + pair + " " + pair + "   1/2\n" +
                     "\\[tarq\\] " + pair + " " + pair + " " + pair + " " + pair + "   2/2\n");
+  // clang-format on
   EXPECT_TRUE(std::regex_match(out, report)) << out;
 }
 
@@ -206,12 +213,9 @@ TEST(FrameRate, IsThousandOverTheFrameTime) {
     int32_t ms_ago;
     int32_t want_min, want_max;
   } cases[] = {
-      {0, 1000, 1000},   // 0 ms (or 1 ms, should the clock tick) reads 1000
-      {-50, 1000, 1000}, // a start in the future reads as 0 ms
-      {4, 200, 250},
-      {500, 1, 2},
-      {1000, 1, 1},
-      {5000, 1, 1},
+      {0, 1000, 1000},    // 0 ms (or 1 ms, should the clock tick) reads 1000
+      {-50, 1000, 1000},  // a start in the future reads as 0 ms
+      {4, 200, 250},     {500, 1, 2}, {1000, 1, 1}, {5000, 1, 1},
   };
   for (const fps_case& c : cases) {
     frame_start_t = tarq_get_time() - c.ms_ago;

@@ -9,12 +9,17 @@ TEST(EngineMath, FixedMultiplyWrapsAndDivideSaturates) {
   EXPECT_EQ(tarq_fmul(0x10000, 0x10000), 0x10000);
   EXPECT_EQ(tarq_fmul(-0x18000, 0x20000), -0x30000);
   EXPECT_EQ(tarq_fmul(0x7FFF0000, 0x20000), (int32_t)0xFFFE0000);  // wraps, no saturation
-  struct { int32_t a, b, want; } divs[] = {
-      {1, 0, 0x7FFFFFFF},        {-1, 0, (int32_t)0x80000001},
-      {0, 0, 0x7FFFFFFF},        {0x7FFFFFFF, 1, 0x7FFFFFFF},
-      {65536, 131072, 32768},    {-65536, 131072, -32768},
+  struct {
+    int32_t a, b, want;
+  } divs[] = {
+      {1, 0, 0x7FFFFFFF},
+      {-1, 0, (int32_t)0x80000001},
+      {0, 0, 0x7FFFFFFF},
+      {0x7FFFFFFF, 1, 0x7FFFFFFF},
+      {65536, 131072, 32768},
+      {-65536, 131072, -32768},
       {(int32_t)0x80000000, 1, (int32_t)0x80000001},
-      {-3, 65536 * 2, -1},       // truncation toward zero
+      {-3, 65536 * 2, -1},  // truncation toward zero
   };
   for (auto& d : divs) EXPECT_EQ(tarq_fdiv(d.a, d.b), d.want) << d.a << " / " << d.b;
 }

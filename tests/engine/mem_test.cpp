@@ -31,8 +31,7 @@ struct block_case {
 };
 
 TEST(TrackedAllocator, BlocksCarryHeaderAreZeroedAndAligned) {
-  const block_case cases[] = {{0, true}, {1, true}, {15, true}, {100, true},
-                              {1, false}, {16, false}, {1000, false}};
+  const block_case cases[] = {{0, true}, {1, true}, {15, true}, {100, true}, {1, false}, {16, false}, {1000, false}};
   for (const block_case& c : cases) {
     SCOPED_TRACE(testing::Message() << "request " << c.request << (c.slack ? " malloc" : " calloc"));
     void* p = c.slack ? tarq_malloc(c.request) : tarq_calloc(c.request);
@@ -48,8 +47,10 @@ TEST(TrackedAllocator, BlocksCarryHeaderAreZeroedAndAligned) {
 }
 
 TEST(TrackedAllocator, RefusesRequestsPastTheLimitOrOverflowingTheSize) {
-  const size_t big[] = {TARQ_MEM_LIMIT - 15, TARQ_MEM_LIMIT + size_t{1}, 0xFFFFFFF0u, 0xFFFFFFF8u, 0xFFFFFFFFu,
-                        SIZE_MAX - 15, SIZE_MAX - 7, SIZE_MAX};
+  const size_t big[] = {TARQ_MEM_LIMIT - 15, TARQ_MEM_LIMIT + size_t{1},
+                        0xFFFFFFF0u,         0xFFFFFFF8u,
+                        0xFFFFFFFFu,         SIZE_MAX - 15,
+                        SIZE_MAX - 7,        SIZE_MAX};
   for (size_t n : big) {
     SCOPED_TRACE(n);
     EXPECT_EQ(tarq_malloc(n), nullptr);

@@ -121,8 +121,8 @@ TEST(Options, NoArgumentsChangeNothing) {
 // tarq_init parses the arguments twice (around reading "config.txt"): a
 // second pass over the same arguments must leave the same settings.
 TEST(Options, SecondPassGivesTheSameSettings) {
-  const std::vector<std::string> args = {"-width", "320", "-draw_rect", "1,2", "-home", "/tmp/h",
-                                         "-desktop", "/tmp/d/", "-sound", "12", "-xyz"};
+  const std::vector<std::string> args = {"-width",   "320",     "-draw_rect", "1,2", "-home", "/tmp/h",
+                                         "-desktop", "/tmp/d/", "-sound",     "12",  "-xyz"};
   tarq_config_default();
   parse(args);
   tarq_config once = cconfig;

@@ -13,8 +13,8 @@ namespace {
 
 struct split_case {
   const char* path;
-  const char *dir, *name, *ext;    // plain
-  const char *dname, *dext;        // with the double extension
+  const char *dir, *name, *ext;  // plain
+  const char *dname, *dext;      // with the double extension
 };
 
 TEST(Paths, SplitTable) {
@@ -63,10 +63,8 @@ class HomeGuard {
     if (const char* h = getenv("HOME")) saved_ = h;
   }
   ~HomeGuard() {
-    if (saved_)
-      setenv("HOME", saved_->c_str(), 1);
-    else
-      unsetenv("HOME");
+    if (saved_) setenv("HOME", saved_->c_str(), 1);
+    else unsetenv("HOME");
   }
 
  private:

@@ -326,8 +326,8 @@ TEST(EnginePodFile, PodsInARowAndNullPods) {
 }
 
 TEST(EnginePodFile, UnknownChunksAreSkippedByLength) {
-  bytes file = pod_header("U") + bitmap8(2, 2, 1) + chunk("WHAT", 5, "12345") +
-               chunk("cSND", 3, "abc") + bitmap8(1, 1, 9);
+  bytes file =
+      pod_header("U") + bitmap8(2, 2, 1) + chunk("WHAT", 5, "12345") + chunk("cSND", 3, "abc") + bitmap8(1, 1, 9);
   memory_file mf(file);
   tarq_pod* pod = mf.next();
   ASSERT_NE(pod, nullptr);
@@ -424,8 +424,8 @@ TEST(EnginePodFile, FieldLimits) {
   // Bone numbers are clamped to the bones.
   bytes verts = f32(0) + f32(0) + f32(0) + f32(0) + f32(1) + f32(0);
   bytes bone = i16(2) + i16(0) + i16(0) + i32(0) + f32(0) + f32(0) + i32(1) + f32(0) + f32(0);
-  bytes model = i32(2) + i32(4) + i32(4) + verts + bone + bone + bone + bone +
-                i16(7) + i16(65535) + f32(1) + i16(0) + i16(1) + f32(0.5f);
+  bytes model = i32(2) + i32(4) + i32(4) + verts + bone + bone + bone + bone + i16(7) + i16(65535) + f32(1) + i16(0) +
+                i16(1) + f32(0.5f);
   memory_file mod(pod_header("M") + chunk("CMOD", 0, model));
   pod = mod.next();
   ASSERT_NE(pod, nullptr);
@@ -448,7 +448,10 @@ TEST(EnginePodFile, SoundThatCannotBeMadeIsSkipped) {
 
 TEST(EnginePodFile, CorruptChunksGiveNoPod) {
   int32_t before = tarq_items_created;
-  struct { const char* what; bytes chunk; } cases[] = {
+  struct {
+    const char* what;
+    bytes chunk;
+  } cases[] = {
       {"zero width", chunk("CBMP", 20, i32(0) + i32(4) + i32(8) + i32(0) + i32(0))},
       {"odd depth", chunk("CBMP", 32, i32(2) + i32(2) + i32(12) + i32(0) + i32(0) + zeros(12))},
       {"huge bitmap", chunk("CBMP", 20, i32(0x10000) + i32(0x10000) + i32(32) + i32(0) + i32(0))},
@@ -468,7 +471,8 @@ TEST(EnginePodFile, CorruptChunksGiveNoPod) {
       {"corner index", chunk("CMOD", 0, i32(1) + i32(1) + i32(0) + zeros(12) + i16(1) + i32(0) + i32(5) + zeros(8))},
       {"bone with 3 corners", chunk("CMOD", 0, i32(3) + i32(1) + i32(1) + zeros(36) + i16(3) + i32(0) + zeros(36))},
       {"actor count", chunk("CANI", 0, i32(0x1000000) + zeros(28))},
-      {"negative extra channels", chunk("CANI", 0, i32(1) + zeros(28) + zeros(64) + zeros(16) + i32(-3) + zeros(16) + zeros(16))},
+      {"negative extra channels",
+       chunk("CANI", 0, i32(1) + zeros(28) + zeros(64) + zeros(16) + i32(-3) + zeros(16) + zeros(16))},
       {"state count", chunk("CANI", 0, i32(1) + zeros(28) + zeros(64) + zeros(36) + i32(0x20000000) + zeros(12))},
       {"synth nodes", chunk("CSYN", 0, i32(0) + i32(0) + i32(1) + i32(0) + i32(33))},
       {"synth table", chunk("CSYN", 0, i32(0) + i32(0) + i32(1) + i32(0) + i32(1) + zeros(16) + i32(65) + zeros(65))},
@@ -588,8 +592,8 @@ TEST(EnginePodFile, FilesOnDiskAndPodSets) {
   EXPECT_EQ(tarq_items_created, live);  // the pods it replaces are destroyed
   cpod_set_clear(&loaded);
 
-  std::string list = "// pods\n3 " + path + "\n7   " + dir.file("missing.pod") + "\n999 " + path +
-                     "\n-1 " + path + "\nab\n";
+  std::string list =
+      "// pods\n3 " + path + "\n7   " + dir.file("missing.pod") + "\n999 " + path + "\n-1 " + path + "\nab\n";
   ASSERT_TRUE(tovo_test::write_file(dir.file("list.txt"), list));
   EXPECT_EQ(tarq_load_pod_set_from_text_file(dir.file("list.txt").c_str(), &loaded), 0);
   expect_same_pods(pod, loaded.pod[3]);

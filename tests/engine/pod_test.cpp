@@ -16,9 +16,7 @@ void* block(int tag) {
   return p;
 }
 
-std::vector<int> live_slots(const tarq_pod* pod) {
-  return std::vector<int>(pod->order, pod->order + pod->count);
-}
+std::vector<int> live_slots(const tarq_pod* pod) { return std::vector<int>(pod->order, pod->order + pod->count); }
 
 void expect_invariants(const tarq_pod* pod) {
   for (int i = 0; i < pod->capacity; i++) {
@@ -156,8 +154,8 @@ TEST(EnginePod, PeaPods) {
   EXPECT_EQ(cpod_first(pea), nullptr);
   EXPECT_EQ(cpod_get_free_item(pea), 0);  // the last freed slot comes first
   EXPECT_EQ(cpod_get_free_item(pea), 1);
-  EXPECT_EQ(pea->items[1], base + 24);    // a pea slot keeps its element
-  cpod_set_size(pea, 10);                 // a pea pod does not grow
+  EXPECT_EQ(pea->items[1], base + 24);  // a pea slot keeps its element
+  cpod_set_size(pea, 10);               // a pea pod does not grow
   EXPECT_EQ(pea->capacity, 4);
   tarq_destroy_pod(pea);
   EXPECT_EQ(tarq_items_created, before);

@@ -45,8 +45,7 @@ int tarq_main_init(int, char**) {
 
 int tarq_main_update() {
   frame++;
-  updates.push_back(update_view{frame, skip_frame, smoothed_fps != FPS_SENTINEL,
-                                tarq_last_mouse_x != MOUSE_SENTINEL});
+  updates.push_back(update_view{frame, skip_frame, smoothed_fps != FPS_SENTINEL, tarq_last_mouse_x != MOUSE_SENTINEL});
   smoothed_fps = FPS_SENTINEL;
   tarq_last_mouse_x = MOUSE_SENTINEL;
   record("update " + std::to_string(frame));

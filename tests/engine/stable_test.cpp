@@ -115,7 +115,7 @@ TEST(EngineStable, LongLinesAreSplitAtTheBuffer) {
   std::string text = "k: " + std::string(1500, 'v');
   tarq_stable* t = config(text);
   EXPECT_EQ(strlen(tarq_sts(t, "k", 0)), 1020u);  // 1023 characters a line
-  EXPECT_EQ(t->key_count, 2);                      // the rest reads as a line of its own
+  EXPECT_EQ(t->key_count, 2);                     // the rest reads as a line of its own
   tarq_destroy_stable(t);
 }
 

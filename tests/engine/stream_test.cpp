@@ -61,6 +61,7 @@ struct line_case {
   lines stdio;   // what a stdio file gives: its end shows only after a failed read
 };
 
+// clang-format off
 const line_case line_cases[] = {
     {"mixed ends", "a\r\nb\rc\n\nd", 256, {"a", "b", "c", "", "d"}, {"a", "b", "c", "", "d"}},
     {"ends in CR", "x\r", 256, {"x"}, {"x"}},
@@ -73,6 +74,7 @@ const line_case line_cases[] = {
     {"long line continues", "abcdefg\nh", 4, {"abc", "def", "g", "h"}, {"abc", "def", "g", "h"}},
     {"limit two", "ab\n", 2, {"a", "b", ""}, {"a", "b", "", ""}},
 };
+// clang-format on
 
 TEST_F(StreamFiles, LineReaderTableOnMemoryAndStdio) {
   for (const line_case& c : line_cases) {
@@ -173,9 +175,9 @@ TEST(MemoryStream, RelativeSeeksAreClampedToTheBlock) {
     int whence;
     int result;
     int32_t pos;
-  } cases[] = {{3, SEEK_CUR, 0, 8},  {5, SEEK_CUR, 0, 10},      {6, SEEK_CUR, -1, 10},
-               {-5, SEEK_CUR, 0, 0}, {-6, SEEK_CUR, -1, 0},     {LONG_MAX, SEEK_CUR, -1, 10},
-               {LONG_MIN, SEEK_CUR, -1, 0}, {2, SEEK_SET, 0, 5}, {10, SEEK_END, 0, 5}};
+  } cases[] = {{3, SEEK_CUR, 0, 8},         {5, SEEK_CUR, 0, 10},  {6, SEEK_CUR, -1, 10},
+               {-5, SEEK_CUR, 0, 0},        {-6, SEEK_CUR, -1, 0}, {LONG_MAX, SEEK_CUR, -1, 10},
+               {LONG_MIN, SEEK_CUR, -1, 0}, {2, SEEK_SET, 0, 5},   {10, SEEK_END, 0, 5}};
   char block[10] = {};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.offset << " whence " << c.whence);
@@ -219,9 +221,9 @@ void write_binary(tarq_file* f) {
   tarq_fwrite_int16s(i16, 2, f);
 }
 
-const uint8_t binary_bytes[] = {0xA1, 0xFE, 0xC3, 0xB2, 0xFD, 0xFF, 0x07, 0xF6, 0xE5, 0xD4, 0xFC, 0xFF,
-                                0xFF, 0xFF, 0x00, 0x00, 0xC0, 0x3F, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
-                                0x02, 0x01, 0xFE, 0xFF};
+const uint8_t binary_bytes[] = {0xA1, 0xFE, 0xC3, 0xB2, 0xFD, 0xFF, 0x07, 0xF6, 0xE5, 0xD4,
+                                0xFC, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xC0, 0x3F, 1,    0,
+                                0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x01, 0xFE, 0xFF};
 
 void check_binary(tarq_file* f) {
   EXPECT_EQ(tarq_fread_uint8(f), 0xA1);

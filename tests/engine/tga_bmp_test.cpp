@@ -108,9 +108,9 @@ TEST_F(Images, Tga8BitSavesWithTheVideoPaletteAndLoadsBack) {
   EXPECT_EQ(f[1], 1);
   EXPECT_EQ(f[2], 1);
   EXPECT_EQ(f[16], 8);
-  EXPECT_EQ(f[18 + 3 * 5], 7);      // entry 5: blue, green, red
+  EXPECT_EQ(f[18 + 3 * 5], 7);  // entry 5: blue, green, red
   EXPECT_EQ(f[18 + 3 * 5 + 2], 5);
-  EXPECT_EQ(f[18 + 768], 3);        // the bottom-left pixel first
+  EXPECT_EQ(f[18 + 768], 3);  // the bottom-left pixel first
 
   tarq_bitmap* back = tarq_load_tga(path.c_str());
   ASSERT_NE(back, nullptr);
@@ -189,8 +189,8 @@ TEST_F(Images, BadTgaFilesFailAndKeepThePalette) {
   bytes huge = tga_header(2, 32, 65535, 65535);
   bytes id_past_end = tga_header(2, 32, 1, 1);
   id_past_end[0] = 200;
-  const bytes cases[] = {{},        bytes(good.begin(), good.begin() + 10), truncated_pixels, bad_type,
-                         bad_depth, zero_width, huge, id_past_end};
+  const bytes cases[] = {
+      {}, bytes(good.begin(), good.begin() + 10), truncated_pixels, bad_type, bad_depth, zero_width, huge, id_past_end};
   for (const bytes& c : cases) EXPECT_EQ(tga_from(c), nullptr) << c.size();
   EXPECT_EQ(memcmp(get_tga_palette(), &before, sizeof before), 0);
 
@@ -294,9 +294,9 @@ TEST_F(Images, BadBmpFilesFail) {
                          with(18, 0x80000000u),  // negative width
                          with(22, 0),            // zero height
                          with(22, 0x80000000u),
-                         with(10, 20),           // data inside the header
-                         with(10, 1000),         // data past the end
-                         with(18, 40000),        // more rows than the file holds
+                         with(10, 20),     // data inside the header
+                         with(10, 1000),   // data past the end
+                         with(18, 40000),  // more rows than the file holds
                          huge};
   for (const bytes& c : cases) EXPECT_EQ(bmp_from(c), nullptr) << c.size();
   tarq_bitmap* b = bmp_from(good);

@@ -78,7 +78,7 @@ TEST(EngineUndoPatch, MalformedPatchIsRefused) {
   tarq_file* patch = generate_patch(src, dst, 0);
   tarq_file* shorter = make_state("he");
   EXPECT_EQ(apply_patch(patch, shorter), nullptr);  // prefix longer than the source
-  patch->size = 14;                                  // cut through the mask
+  patch->size = 14;                                 // cut through the mask
   EXPECT_EQ(apply_patch(patch, src), nullptr);
   patch->size = 3;
   EXPECT_EQ(apply_patch(patch, src), nullptr);

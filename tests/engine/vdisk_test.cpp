@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string contents(tarq_file* f) { return std::string(reinterpret_cast<char*>(f->data), static_cast<size_t>(f->size)); }
+std::string contents(tarq_file* f) {
+  return std::string(reinterpret_cast<char*>(f->data), static_cast<size_t>(f->size));
+}
 
 TEST(VirtualDisk, FilesAreSharedByNameAcrossFolders) {
   tarq_file* w = tarq_fopen_vdisk("/some/folder/h2_share.kx", "w");

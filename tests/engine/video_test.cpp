@@ -60,7 +60,8 @@ struct Video : ::testing::Test {
     } else {
       SDL_Surface* s = SDL_GetWindowSurface(sdl_window);
       SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ARGB8888, 0);
-      for (int y = 0; y < *h; y++) memcpy(&px[size_t(y) * size_t(*w)], (uint8_t*)c->pixels + y * c->pitch, 4 * size_t(*w));
+      for (int y = 0; y < *h; y++)
+        memcpy(&px[size_t(y) * size_t(*w)], (uint8_t*)c->pixels + y * c->pitch, 4 * size_t(*w));
       SDL_FreeSurface(c);
     }
     for (auto& p : px) p &= 0xFFFFFF;
@@ -277,9 +278,10 @@ TEST_F(Video, SystemReportAndRendererDescription) {
   rewind(log);
   logged.resize(fread(logged.data(), 1, logged.size(), log));
   fclose(log);
-  for (const char* want : {"Built-in video drivers: 0 ", "Current video driver: dummy\n", "Built-in render drivers:\n",
-                           "  Renderer software:\n", "Displays:\n", "  display_mode 0: 1024 x 768 (", "PresentVSync",
-                           "SDL_PIXELFORMAT_ARGB8888", "  setting filter to nearest (screen_mode 1  back page width: 128)\n"})
+  for (const char* want :
+       {"Built-in video drivers: 0 ", "Current video driver: dummy\n", "Built-in render drivers:\n",
+        "  Renderer software:\n", "Displays:\n", "  display_mode 0: 1024 x 768 (", "PresentVSync",
+        "SDL_PIXELFORMAT_ARGB8888", "  setting filter to nearest (screen_mode 1  back page width: 128)\n"})
     EXPECT_NE(logged.find(want), std::string::npos) << want << "\n" << logged;
   EXPECT_EQ(tarq_video_driver_offered("dummy"), 1);
   EXPECT_EQ(tarq_video_driver_offered("no-such-driver"), 0);
@@ -316,7 +318,7 @@ TEST_F(Video, MouseCursorIsACrossHair) {
   const struct {
     int x, y;
     uint32_t c;
-  } spots[] = {{16, 8, 0xFFFFFFFF}, {15, 9, 0xFFFFFFFF}, {16, 9, 0xFFA0A0A0}, {9, 16, 0xFFA0A0A0},
-               {16, 12, 0xFFFFFFFF}, {15, 12, 0}, {16, 16, 0}, {0, 0, 0}, {24, 17, 0xFFFFFFFF}};
+  } spots[] = {{16, 8, 0xFFFFFFFF}, {15, 9, 0xFFFFFFFF}, {16, 9, 0xFFA0A0A0}, {9, 16, 0xFFA0A0A0}, {16, 12, 0xFFFFFFFF},
+               {15, 12, 0},         {16, 16, 0},         {0, 0, 0},           {24, 17, 0xFFFFFFFF}};
   for (const auto& s : spots) EXPECT_EQ(tarq_getpixel(tarq_mouse_bmp, s.x, s.y), s.c) << s.x << "," << s.y;
 }

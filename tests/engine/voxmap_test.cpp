@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 
 #include "engine/data/gfx.h"
 #include "engine/data/voxmap.h"

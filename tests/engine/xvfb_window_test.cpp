@@ -79,9 +79,9 @@ void present_and_check(const std::string& dir) {
   EXPECT_EQ(at(r.x + 200, r.y + 10), 0x00FF00u);
   EXPECT_EQ(at(r.x + 10, r.y + 200), 0x0000FFu);
   EXPECT_EQ(at(r.x + 200, r.y + 200), 0xC8C8C8u);
-  EXPECT_EQ(at(r.x, r.y), 0xFF0000u);                  // the rectangle's corners
+  EXPECT_EQ(at(r.x, r.y), 0xFF0000u);  // the rectangle's corners
   EXPECT_EQ(at(r.x + 255, r.y + 255), 0xC8C8C8u);
-  EXPECT_EQ(at(r.x - 1, r.y + 10), 0u);                // black borders all round
+  EXPECT_EQ(at(r.x - 1, r.y + 10), 0u);  // black borders all round
   EXPECT_EQ(at(r.x + 256, r.y + 10), 0u);
   EXPECT_EQ(at(r.x + 10, r.y - 1), 0u);
   EXPECT_EQ(at(r.x + 10, r.y + 256), 0u);

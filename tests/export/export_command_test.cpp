@@ -33,7 +33,9 @@ TEST(ExportArguments, OptionsSwitchesAndNames) {
   EXPECT_FALSE(extract_parameters("game -1", &p));
 
   std::string many;
+  // clang-format off
   for (int i = 0; i < 40; i++) many += "c" + std::to_string(i) + " ";
+  // clang-format on
   ASSERT_TRUE(extract_parameters(many.c_str(), &p));
   EXPECT_EQ(p.name_count, 40);
   EXPECT_STREQ(p.names[30], "c30");
@@ -92,8 +94,8 @@ TEST(ExportCommand, LinuxPackagePlaysTheExportedCart) {
   std::string out;
   std::string output = dir.file("game");
   ASSERT_TRUE(tovo_test::write_file(dir.file("readme"), "how to play\n"));
-  ASSERT_EQ(run({TOVO_TEST_EXPORT_TOOL, data_pod_path(), TOVO_TEST_BINARY, dir.file("game.kx"), output, "-i", "0",
-                 "-e", dir.file("readme")},
+  ASSERT_EQ(run({TOVO_TEST_EXPORT_TOOL, data_pod_path(), TOVO_TEST_BINARY, dir.file("game.kx"), output, "-i", "0", "-e",
+                 dir.file("readme")},
                 dir, &out),
             0)
       << out;
@@ -122,10 +124,9 @@ TEST(ExportCommand, LinuxPackagePlaysTheExportedCart) {
       entries.push_back(line.substr(0, 20) + line.substr(line.find_last_of(' ') + 1));
     at++;
   }
-  EXPECT_EQ(entries, (std::vector<std::string>{"-rw-r--r--  3.0 unx game_linux/data.pod",
-                                               "-rwxrwxr-x  3.0 unx game_linux/game",
-                                               "-rw-r--r--  3.0 unx game_linux/game.png",
-                                               "-rwxrwxr-x  3.0 unx game_linux/readme"}));
+  EXPECT_EQ(entries, (std::vector<std::string>{
+                         "-rw-r--r--  3.0 unx game_linux/data.pod", "-rwxrwxr-x  3.0 unx game_linux/game",
+                         "-rw-r--r--  3.0 unx game_linux/game.png", "-rwxrwxr-x  3.0 unx game_linux/readme"}));
 
   // Unpacked elsewhere, the package's program plays the cart from its own data pod.
   temp_dir unpacked;

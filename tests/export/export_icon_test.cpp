@@ -110,7 +110,7 @@ TEST_F(icon_fixture, IcnsFileHasItsFixedLayout) {
 
 TEST_F(icon_fixture, WindowsIconGoesBeforeItsMarker) {
   memset(icon->pixels, 0, 128 * 128 * 4);
-  tarq_row32(icon, 127)[0] = 0x80102030u;  // the bottom row comes first
+  tarq_row32(icon, 127)[0] = 0x80102030u;      // the bottom row comes first
   std::vector<uint8_t> program(120000, 0xAA);  // the block runs on past the marker
   const uint8_t marker[16] = {0xE8, 0xF1, 0xFF, 0xFF, 0xE8, 0xF1, 0xFF, 0xFF,
                               0x9C, 0x76, 0x83, 0xFF, 0x9C, 0x76, 0x83, 0xFF};
@@ -138,8 +138,7 @@ TEST(ExportPlist, NamesTheApplication) {
   EXPECT_NE(text.find("<plist version=\"1.0\">"), std::string::npos);
   EXPECT_NE(text.find("\t<key>CFBundleIconFile</key>\n\t<string>game.icns</string>"), std::string::npos);
   EXPECT_NE(text.find("<string>com.tovo_author.game</string>"), std::string::npos);
-  EXPECT_NE(text.find("\t<key>NSSupportsAutomaticGraphicsSwitching</key>\n\t<string>TRUE</string>"),
-            std::string::npos);
+  EXPECT_NE(text.find("\t<key>NSSupportsAutomaticGraphicsSwitching</key>\n\t<string>TRUE</string>"), std::string::npos);
 
   ASSERT_EQ(create_plist_file(path.c_str(), "r&d <1>"), 0);
   ASSERT_TRUE(tovo_test::read_file(path, &text));

@@ -33,7 +33,9 @@ std::map<std::string, std::string> list_archive(const std::string& zip) {
     std::string perms, version, system, size, kind, method, date, time, name;
     if (!(fields >> perms >> version >> system >> size >> kind >> method >> date >> time >> name)) continue;
     if (perms.size() != 10) continue;  // the header and total lines
+    // clang-format off
     entries[name] = perms + " " + version + " " + system;
+    // clang-format on
   }
   return entries;
 }
@@ -57,9 +59,9 @@ TEST(ExportArchive, ModesFollowNamesAndFolders) {
   ASSERT_EQ(generate_zip_file(zip.c_str(), pkg.c_str(), "game_linux/"), 0);
 
   std::map<std::string, std::string> want = {
-      {"game_linux/data.pod", "-rw-r--r-- 3.0 unx"},   {"game_linux/game", "-rwxrwxr-x 3.0 unx"},
-      {"game_linux/game.png", "-rw-r--r-- 3.0 unx"},   {"game_linux/readme", "-rwxrwxr-x 3.0 unx"},
-      {"game_linux/tool.exe", "-rwxrwxr-x 3.0 unx"},   {"game_linux/docs/", "drwxrwxr-x 3.0 unx"},
+      {"game_linux/data.pod", "-rw-r--r-- 3.0 unx"},       {"game_linux/game", "-rwxrwxr-x 3.0 unx"},
+      {"game_linux/game.png", "-rw-r--r-- 3.0 unx"},       {"game_linux/readme", "-rwxrwxr-x 3.0 unx"},
+      {"game_linux/tool.exe", "-rwxrwxr-x 3.0 unx"},       {"game_linux/docs/", "drwxrwxr-x 3.0 unx"},
       {"game_linux/docs/notes.txt", "-rw-r--r-- 3.0 unx"},
   };
   EXPECT_EQ(list_archive(zip), want);

@@ -50,10 +50,8 @@ void compile(lua_State* L, void* ud) {
   Zio z;
   luaZ_init(L, &z, read_all, in);
   int c = zgetc(&z);
-  if (c == LUA_SIGNATURE[0])
-    luaU_undump(L, &z, &in->buff, "=fuzz");
-  else
-    luaY_parser(L, &z, &in->buff, &in->dyd, "=fuzz", c);
+  if (c == LUA_SIGNATURE[0]) luaU_undump(L, &z, &in->buff, "=fuzz");
+  else luaY_parser(L, &z, &in->buff, &in->dyd, "=fuzz", c);
 }
 
 }  // namespace

@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char> out(static_cast<size_t>(out_size));
 
   tovo_text_result result;
-  if (tovo_flatten_includes(in, out.data(), out_size, &result) == 0 && std::strcmp(out.data(), in) != 0)
-    std::abort();
+  if (tovo_flatten_includes(in, out.data(), out_size, &result) == 0 && std::strcmp(out.data(), in) != 0) std::abort();
 
   if (tovo_preprocess(in, out.data(), out_size, &result) != 0) {
     if (out[0] != 0) std::abort();

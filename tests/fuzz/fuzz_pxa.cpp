@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   std::vector<char> back(text_length + 1);
-  if (decompress_mini(block.data(), m, back.data(), static_cast<int32_t>(back.size())) != static_cast<int32_t>(text_length))
+  if (decompress_mini(block.data(), m, back.data(), static_cast<int32_t>(back.size())) !=
+      static_cast<int32_t>(text_length))
     std::abort();
   if (memcmp(back.data(), text, text_length) != 0) std::abort();
   return 0;

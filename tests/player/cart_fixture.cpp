@@ -14,7 +14,8 @@ namespace tovo_test {
 tovo_cart* make_full_cart(size_t code_size) {
   tovo_cart* cart = tarq_create_tovo_cart();
   std::mt19937 rng(11);
-  std::string code = "-- a full cart\n-- by the tests\n\nfunction _draw()\n\tcls(1) print(\"Hi \x80\x99\xfe\x10\x05\")\nend\n";
+  std::string code =
+      "-- a full cart\n-- by the tests\n\nfunction _draw()\n\tcls(1) print(\"Hi \x80\x99\xfe\x10\x05\")\nend\n";
   while (code.size() < code_size) code += static_cast<char>(rng() % 8 == 0 ? '\n' : 32 + rng() % 95);
   code.resize(code_size);
   code += "\n\n";  // ends in blank lines
@@ -62,7 +63,8 @@ void expect_same_cart(const tovo_cart* a, const tovo_cart* b) {
   EXPECT_EQ(memcmp(a->gfx->pixels, b->gfx->pixels, 128 * 128), 0) << "sprite sheet";
   EXPECT_EQ(memcmp(a->map->pixels, b->map->pixels, 128 * 64), 0) << "map";
   EXPECT_EQ(memcmp(a->gff, b->gff, sizeof a->gff), 0) << "sprite flags";
-  for (int i = 0; i < TOVO_SFX_COUNT; i++) EXPECT_EQ(memcmp(&a->sfx[i], &b->sfx[i], sizeof a->sfx[i]), 0) << "sfx " << i;
+  for (int i = 0; i < TOVO_SFX_COUNT; i++)
+    EXPECT_EQ(memcmp(&a->sfx[i], &b->sfx[i], sizeof a->sfx[i]), 0) << "sfx " << i;
   EXPECT_EQ(memcmp(a->music, b->music, sizeof a->music), 0) << "music";
   EXPECT_EQ(memcmp(a->music_flags, b->music_flags, sizeof a->music_flags), 0) << "music flags";
   EXPECT_EQ(memcmp(a->change_mask, b->change_mask, sizeof a->change_mask), 0) << "change mask";

@@ -161,9 +161,7 @@ TEST(PictureCart, ReasonCodes) {
   std::vector<uint8_t> good(TOVO_CART_PAYLOAD_SIZE);
   ASSERT_EQ(save_tovo_cart_32k(source.get(), good.data()), 0);
   good[0x8000] = 34;
-  {
-    std::ofstream(dir.file("text.kx.png")) << "not a picture at all";
-  }
+  { std::ofstream(dir.file("text.kx.png")) << "not a picture at all"; }
   write_picture(dir.file("short.kx.png"), good, 160, 204);
   std::vector<uint8_t> future = good;
   future[0x8000] = 35;
@@ -171,7 +169,8 @@ TEST(PictureCart, ReasonCodes) {
   std::vector<uint8_t> digest = good;
   char hex[41];
   tarq_sha1(good.data(), TOVO_CART_IMAGE_SIZE, hex);
-  for (int i = 0; i < 20; i++) digest[0x8006 + i] = static_cast<uint8_t>(std::stoi(std::string(hex + i * 2, 2), nullptr, 16));
+  for (int i = 0; i < 20; i++)
+    digest[0x8006 + i] = static_cast<uint8_t>(std::stoi(std::string(hex + i * 2, 2), nullptr, 16));
   write_picture(dir.file("signed.kx.png"), digest);
   std::vector<uint8_t> edited = digest;
   edited[0x100] ^= 1;
@@ -185,7 +184,7 @@ TEST(PictureCart, ReasonCodes) {
     int reason;
   };
   const row rows[] = {
-      {"missing.kx.png", TOVO_PNG_CART_NO_FILE}, {"text.kx.png", TOVO_PNG_CART_NOT_PNG},
+      {"missing.kx.png", TOVO_PNG_CART_NO_FILE},  {"text.kx.png", TOVO_PNG_CART_NOT_PNG},
       {"short.kx.png", TOVO_PNG_CART_WRONG_SIZE}, {"future.kx.png", TOVO_PNG_CART_FUTURE},
       {"edited.kx.png", TOVO_PNG_CART_CORRUPT},   {"signed.kx.png", TOVO_PNG_CART_OK},
       {"unsigned.kx.png", TOVO_PNG_CART_OK},

@@ -45,8 +45,8 @@ struct installers : ::testing::Test {
 
 TEST_F(installers, DemoCartsAreReadableTextCarts) {
   install_demo_carts();
-  const char* names[] = {"hello.kx", "circles.kx", "lines.kx", "rects.kx", "stars.kx", "bounce.kx",
-                         "buttons.kx", "mouse.kx", "palette.kx", "text.kx", "clock.kx", "worm.kx"};
+  const char* names[] = {"hello.kx",   "circles.kx", "lines.kx",   "rects.kx", "stars.kx", "bounce.kx",
+                         "buttons.kx", "mouse.kx",   "palette.kx", "text.kx",  "clock.kx", "worm.kx"};
   for (const char* name : names) {
     std::string path = root.path + "/demos/" + name;
     tovo_cart* cart = tarq_load_tovo_cart(path.c_str());
@@ -61,8 +61,9 @@ TEST_F(installers, GamesGoToTheCacheAndToGames) {
   const struct {
     const char* lid;
     const char* file;
-  } games[] = {{"tovo_hop", "tovo_hop.kx.png"},   {"1003", "tovo_catch.kx.png"},   {"tovo_maze-2", "tovo_maze.kx.png"},
-               {"20417", "tovo_pong.kx.png"},     {"tovo_rain", "tovo_rain.kx.png"},  {"tovo_dodge", "tovo_dodge.kx.png"},
+  } games[] = {{"tovo_hop", "tovo_hop.kx.png"},      {"1003", "tovo_catch.kx.png"},
+               {"tovo_maze-2", "tovo_maze.kx.png"},  {"20417", "tovo_pong.kx.png"},
+               {"tovo_rain", "tovo_rain.kx.png"},    {"tovo_dodge", "tovo_dodge.kx.png"},
                {"tovo_garden", "tovo_garden.kx.png"}};
   for (const auto& g : games) {
     std::string installed = root.path + "/games/" + g.file;

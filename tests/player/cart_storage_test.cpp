@@ -148,10 +148,10 @@ TEST_F(cart_storage, CstoreNamesStayInsideTheFolder) {
     bool accepted;
   };
   const row rows[] = {
-      {"save.kx", true},   {"/save.kx", true},       {"my level-2_b.kx.png", true},
-      {"../x.kx", false},  {"a/../../x.kx", false},  {"//etc/passwd", false},
-      {"sub/x.kx", false}, {"..", false},            {"", false},
-      {"/", false},        {"a\\b.kx", false},       {"x\n.kx", false},
+      {"save.kx", true},   {"/save.kx", true},      {"my level-2_b.kx.png", true},
+      {"../x.kx", false},  {"a/../../x.kx", false}, {"//etc/passwd", false},
+      {"sub/x.kx", false}, {"..", false},           {"", false},
+      {"/", false},        {"a\\b.kx", false},      {"x\n.kx", false},
   };
   for (const row& r : rows) {
     char out[1024];

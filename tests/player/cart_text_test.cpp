@@ -108,7 +108,9 @@ TEST(TextCart, CustomNotesAndLabelLetters) {
   cart->label->rows[0][0] = 130;
   cart->label->rows[0][1] = 15;
   std::string text = write_text(cart.get());
+  // clang-format off
   EXPECT_NE(text.find("__sfx__\n00010000" "0cb52"), std::string::npos);
+  // clang-format on
   EXPECT_NE(text.find("__label__\nif0"), std::string::npos);
   cart_ptr back(read_text(text));
   ASSERT_TRUE(back.get());
@@ -126,10 +128,14 @@ TEST(TextCart, HeaderRules) {
   const row rows[] = {
       {"tovo cartridge // tovo.invalid", true},
       {"tovo cartridge", true},
+      // clang-format off
       {"xy" "tovo cartridge // anything", true},
+      // clang-format on
       {"\xef\xbb\xbftovo cartridge", true},  // a byte-order mark before it
+      // clang-format off
       {"at" "tovo cartridge", false},            // the first 't' must start the words
       {"tovo cart", false},
+      // clang-format on
       {"", false},
   };
   for (const row& r : rows) {
@@ -182,12 +188,10 @@ TEST(TextCart, NoCodeCharacterIsLostAtTheEndOfTheStream) {
     std::string code;
   };
   const row rows[] = {
-      {"print(1)", "print(1)"},       // no newline before the end of the file
-      {"print(1)\n", "print(1)"},
-      {"print(1)\n\n", "print(1)\n"},
-      {"a\r\nb\r\n", "a\nb"},          // CR LF line ends
-      {"a\rb", "a\nb"},
-      {"\n", ""},
+      {"print(1)", "print(1)"},  // no newline before the end of the file
+      {"print(1)\n", "print(1)"}, {"print(1)\n\n", "print(1)\n"},
+      {"a\r\nb\r\n", "a\nb"},  // CR LF line ends
+      {"a\rb", "a\nb"},           {"\n", ""},
   };
   for (const row& r : rows) {
     cart_ptr cart(read_text(HEAD + "__lua__\n" + r.file_code));
@@ -207,9 +211,8 @@ TEST(TextCart, GlyphsAndCapitalsSurviveTheTextForm) {
 }
 
 TEST(TextCart, OldVersionsAndShortLines) {
-  std::string text =
-      "tovo cartridge\nversion 2\n__gff__\n0123456789abcdef" + std::string(112, '1') +
-      "\n__music__\n00010203\n05000000\n__sfx__\n0a10\n__gfx__\n12x4\n__map__\n0a0G\n";
+  std::string text = "tovo cartridge\nversion 2\n__gff__\n0123456789abcdef" + std::string(112, '1') +
+                     "\n__music__\n00010203\n05000000\n__sfx__\n0a10\n__gfx__\n12x4\n__map__\n0a0G\n";
   cart_ptr cart(read_text(text));
   ASSERT_TRUE(cart.get());
   for (int i = 0; i < 16; i++) EXPECT_EQ(cart->gff[i], i);
@@ -245,8 +248,8 @@ TEST(TextCart, MusicKeepsItsDefaultsOnEmptyLines) {
 TEST(TextCart, SectionNamesEndMarkAndChangeMask) {
   std::string mask(TOVO_CHANGE_MASK_SIZE * 2, '0');
   mask.replace(0, 4, "ff7f");
-  std::string text = HEAD + "ignored\n__lua__ trailing words\ncode\n__change_mask__\n" +
-                     mask + "\nnot code\n__lua__\nmore\n##end_kx\n__gfx__\n1111\n";
+  std::string text = HEAD + "ignored\n__lua__ trailing words\ncode\n__change_mask__\n" + mask +
+                     "\nnot code\n__lua__\nmore\n##end_kx\n__gfx__\n1111\n";
   cart_ptr cart(read_text(text));
   ASSERT_TRUE(cart.get());
   EXPECT_STREQ(cart->code, "code\nmore");
@@ -290,9 +293,8 @@ TEST(TextCart, VersionGuess) {
     int32_t version;
   };
   const row rows[] = {
-      {"[[text]]", 9},     {"x = [[a]]", 9},          {"--[[ comment ]]", 8},
-      {"printh(a, b)", 10}, {"printh(f(a, b))", 8},    {"printh \"x\"", 8},
-      {"printh\"x\"", 10},  {"printh(\"a,b\")", 10},  {"print(1)", 8},
+      {"[[text]]", 9},     {"x = [[a]]", 9},    {"--[[ comment ]]", 8},  {"printh(a, b)", 10}, {"printh(f(a, b))", 8},
+      {"printh \"x\"", 8}, {"printh\"x\"", 10}, {"printh(\"a,b\")", 10}, {"print(1)", 8},
   };
   for (const row& r : rows) EXPECT_EQ(tarq_determine_cart_version(r.code), r.version) << r.code;
 }

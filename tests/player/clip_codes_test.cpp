@@ -143,12 +143,12 @@ TEST_F(clip_codes, malformed_sound_codes_are_refused) {
       "[sfx]",
       "[sfx]01",
       "[sfx]0g00",
-      "[sfx]4100",                               // more effects than there are
-      "[sfx]0041",                               // more patterns than there are
-      "[sfx]0100" + block.substr(0, 100),        // block cut short
+      "[sfx]4100",                         // more effects than there are
+      "[sfx]0041",                         // more patterns than there are
+      "[sfx]0100" + block.substr(0, 100),  // block cut short
       "[sfx]0100" + block.substr(0, 137) + "[/sfx]",
       "[sfx]0100" + block.substr(0, 50) + "x" + block.substr(51),
-      "[sfx]000141424344[/sfx]",                 // pattern without its flag digit
+      "[sfx]000141424344[/sfx]",  // pattern without its flag digit
       "[sfx]000141424g440[/sfx]",
   };
   for (const std::string& text : cases) {

@@ -53,8 +53,13 @@ struct stream_builder {
   }
   std::vector<uint8_t> block(int32_t text_len) const {
     int32_t total = static_cast<int32_t>(bytes.size()) + 8;
-    std::vector<uint8_t> b = {0, 0x70, 0x78, 0x61, static_cast<uint8_t>(text_len >> 8),
-                              static_cast<uint8_t>(text_len), static_cast<uint8_t>(total >> 8),
+    std::vector<uint8_t> b = {0,
+                              0x70,
+                              0x78,
+                              0x61,
+                              static_cast<uint8_t>(text_len >> 8),
+                              static_cast<uint8_t>(text_len),
+                              static_cast<uint8_t>(total >> 8),
                               static_cast<uint8_t>(total)};
     b.insert(b.end(), bytes.begin(), bytes.end());
     return b;
@@ -63,10 +68,9 @@ struct stream_builder {
 
 std::string code_like_text(size_t size, uint32_t seed) {
   static const char* const words[] = {
-      "function", "end",   "local",  "if",     "then",    "else", "for",   "in",    "pairs",
-      "return",   "spr(",  "map(",  "print(", "btn(",    "x",    "y",     "dx",    "player",
-      "enemies",  "+=",    "-=",     "==",     " ",       "\n",   "\n  ",  "(",     ")",
-      "0",        "1",     "128",    "0x5f00", "--",      "\"",   "sfx(",  "music(", "add(",
+      "function", "end",  "local", "if", "then", "else",   "for",     "in", "pairs", "return", "spr(",   "map(",
+      "print(",   "btn(", "x",     "y",  "dx",   "player", "enemies", "+=", "-=",    "==",     " ",      "\n",
+      "\n  ",     "(",    ")",     "0",  "1",    "128",    "0x5f00",  "--", "\"",    "sfx(",   "music(", "add(",
   };
   std::mt19937 rng(seed);
   std::string s;
@@ -104,12 +108,8 @@ TEST(PxaCompress, TextsAboveTheLengthFieldArePlacedAsTheyAre) {
 TEST(PxaCompress, RoundTripsOverACorpus) {
   std::mt19937 rng(7);
   std::vector<std::string> corpus = {
-      std::string(100, 'a'),
-      "abcabcabcabcabcabcabc",
-      std::string(TOVO_PXA_MAX_TEXT, 'q'),
-      code_like_text(65535, 1),
-      code_like_text(3000, 2),
-      code_like_text(40000, 3),
+      std::string(100, 'a'),    "abcabcabcabcabcabcabc", std::string(TOVO_PXA_MAX_TEXT, 'q'),
+      code_like_text(65535, 1), code_like_text(3000, 2), code_like_text(40000, 3),
   };
   for (int alphabet : {2, 4, 16, 95, 256}) {
     std::string s;
@@ -210,7 +210,8 @@ TEST(PxaDecompress, RecognisesBothHeaders) {
 }
 
 std::vector<uint8_t> old_block(int32_t declared, std::vector<uint8_t> codes) {
-  std::vector<uint8_t> b = {':', 'c', ':', 0, static_cast<uint8_t>(declared >> 8), static_cast<uint8_t>(declared), 0, 0};
+  std::vector<uint8_t> b = {':', 'c', ':', 0, static_cast<uint8_t>(declared >> 8), static_cast<uint8_t>(declared),
+                            0,   0};
   b.insert(b.end(), codes.begin(), codes.end());
   return b;
 }
@@ -230,9 +231,9 @@ TEST(OldFormat, LengthsThatDoNotFitAndBadReferencesGiveShortTexts) {
   EXPECT_EQ(old_format_decompress(block.data(), static_cast<int32_t>(block.size()), out.data(), 8), 0);
   EXPECT_EQ(std::string(out.begin(), out.end()), std::string(8, '\0'));
 
-  EXPECT_EQ(decompress(old_block(10, {3, 60, 0x02}), 64), "0");    // 2 back after one byte
-  EXPECT_EQ(decompress(old_block(10, {3, 60, 0x00}), 64), "0");    // offset 0
-  EXPECT_EQ(decompress(old_block(10, {3, 4, 0}), 64), "01");       // data ends inside a code
+  EXPECT_EQ(decompress(old_block(10, {3, 60, 0x02}), 64), "0");  // 2 back after one byte
+  EXPECT_EQ(decompress(old_block(10, {3, 60, 0x00}), 64), "0");  // offset 0
+  EXPECT_EQ(decompress(old_block(10, {3, 4, 0}), 64), "01");     // data ends inside a code
 }
 
 TEST(OldFormat, TheMainLoopTailsAreRemoved) {

@@ -66,9 +66,9 @@ TEST_F(datapod, EveryResourceUpToTheTemplateIsFilled) {
     int first, last, w, h, depth;
   };
   const expect table[] = {
-      {2, 2, 40, 10, 8},       {6, 6, 128, 128, 32},   {188, 188, 7, 6, 8},   {212, 223, 12, 12, 8},
-      {226, 226, 15, 15, 8},   {227, 227, 17, 15, 8},  {228, 228, 10, 10, 8},  {229, 244, 12, 12, 8}, {245, 245, 7, 7, 8},
-      {249, 249, 8, 64, 32},   {250, 250, 160, 205, 32},
+      {2, 2, 40, 10, 8},     {6, 6, 128, 128, 32},  {188, 188, 7, 6, 8},      {212, 223, 12, 12, 8},
+      {226, 226, 15, 15, 8}, {227, 227, 17, 15, 8}, {228, 228, 10, 10, 8},    {229, 244, 12, 12, 8},
+      {245, 245, 7, 7, 8},   {249, 249, 8, 64, 32}, {250, 250, 160, 205, 32},
   };
   for (const expect& e : table)
     for (int i = e.first; i <= e.last; i++) {
@@ -97,8 +97,8 @@ TEST_F(datapod, PaletteFollowsTheColourRoles) {
   auto luma = [&](int c) { return 299 * p->rgb[c][0] + 587 * p->rgb[c][1] + 114 * p->rgb[c][2]; };
   const int order[16] = {0, 1, 5, 2, 4, 3, 13, 8, 12, 11, 14, 6, 9, 10, 15, 7};
   for (int i = 1; i < 16; i++) EXPECT_LT(luma(order[i - 1]), luma(order[i])) << order[i];
-  EXPECT_GT(p->rgb[8][0], 2 * p->rgb[8][1]);   // red
-  EXPECT_GT(p->rgb[12][2], p->rgb[12][0]);     // blue
+  EXPECT_GT(p->rgb[8][0], 2 * p->rgb[8][1]);  // red
+  EXPECT_GT(p->rgb[12][2], p->rgb[12][0]);    // blue
   tarq_destroy_pod(res);
 }
 

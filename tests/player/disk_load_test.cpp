@@ -62,14 +62,10 @@ TEST_F(disk_load, NameFormsInOrder) {
     for (const std::string& f : r.files) {
       tovo_cart* cart = cart_with_code(f.c_str());
       std::string path = file(sub + f);
-      if (f.find(".png") != std::string::npos)
-        ASSERT_EQ(save_tovo_cart_png(cart, path.c_str()), 0);
-      else if (f.find(".rom") != std::string::npos)
-        ASSERT_EQ(save_tovo_cart_rom(cart, path.c_str()), 0);
-      else if (f.find(".lua") == f.size() - 4)
-        write_file(path, f);
-      else
-        ASSERT_EQ(tarq_save_tovo_cart(cart, path.c_str()), 0);
+      if (f.find(".png") != std::string::npos) ASSERT_EQ(save_tovo_cart_png(cart, path.c_str()), 0);
+      else if (f.find(".rom") != std::string::npos) ASSERT_EQ(save_tovo_cart_rom(cart, path.c_str()), 0);
+      else if (f.find(".lua") == f.size() - 4) write_file(path, f);
+      else ASSERT_EQ(tarq_save_tovo_cart(cart, path.c_str()), 0);
       tarq_destroy_tovo_cart(cart);
     }
     tarq_destroy_tovo_cart(pitem[0]);
@@ -109,9 +105,10 @@ TEST_F(disk_load, FutureVersionsStopTheSearch) {
 
 TEST_F(disk_load, InjectKxExtension) {
   const char* rows[][2] = {
-      {"game.png", "game.kx.png"}, {"game", "game.kx"},         {"game.lua", "game.lua.kx"},
-      {"game.rom", "game.kx.rom"}, {"dir.v2/game", "dir.v2/game.kx"}, {"game.KX", "game.KX"},
-      {"game.kx.png", "game.kx.png"}, {"a/b.PNG", "a/b.kx.PNG"},
+      {"game.png", "game.kx.png"},       {"game", "game.kx"},
+      {"game.lua", "game.lua.kx"},       {"game.rom", "game.kx.rom"},
+      {"dir.v2/game", "dir.v2/game.kx"}, {"game.KX", "game.KX"},
+      {"game.kx.png", "game.kx.png"},    {"a/b.PNG", "a/b.kx.PNG"},
   };
   for (auto& r : rows) {
     char out[1024];
@@ -215,10 +212,8 @@ TEST_F(disk_load, TheSandboxedPatchChangesOnlyTheMarkedBytes) {
   prepare_loaded_cart(cart, "game.kx");
   std::string after = tovo_test::rom_bytes(cart);
   for (int a = 0; a < 0x4300; a++) {
-    if (a >= 0x3000 && a < 0x3100)
-      ASSERT_EQ(static_cast<uint8_t>(after[a]), 0xa5) << a;
-    else
-      ASSERT_EQ(after[a], before[a]) << a;
+    if (a >= 0x3000 && a < 0x3100) ASSERT_EQ(static_cast<uint8_t>(after[a]), 0xa5) << a;
+    else ASSERT_EQ(after[a], before[a]) << a;
   }
   for (int i = 0; i < 256; i++) EXPECT_EQ(cart->gff[i], 0xa5);
 }
@@ -257,8 +252,8 @@ TEST_F(disk_load, LegacyNoteChangesByVersion) {
   struct row {
     int version;
     bool custom_note;
-    int effect_after;   // of a note with effect 1, volume 0
-    int volume_after;   // of a note with waveform 6, volume 7
+    int effect_after;  // of a note with effect 1, volume 0
+    int volume_after;  // of a note with waveform 6, volume 7
   };
   const row rows[] = {
       {4, false, 0, 5}, {10, false, 0, 7}, {10, true, 1, 7}, {11, false, 1, 7}, {0, false, 0, 5},

@@ -12,16 +12,16 @@ struct step_case {
 
 TEST(frame_step, TicksFromElapsedTime) {
   const step_case cases[] = {
-      {0, 0, 1000, 30, 30, 0, 131071},          // first update: the longest step, capped
-      {0, 1000, 1033, 30, 30, 0, 64860},        // 33 ms at 30: just short of a tick
-      {0, 1000, 1034, 30, 30, 0, 66840},        // 34 ms: one tick
-      {0, 1000, 1017, 60, 60, 0, 66840},        // 17 ms at 60
-      {0, 1000, 1050, 60, 60, 0, 131072},       // 3 ticks of credit at 60, two kept
-      {0, 1000, 1100, 30, 30, 0, 131071},       // at 30 the cap keeps it under two ticks
-      {1000, 2000, 1990, 30, 30, 0, 0},         // time going back: never negative
-      {0, 0, 40000, 60, 60, 0, 131072},         // elapsed over 32000 ms counts as 32000
-      {70000, 1000, 1500, 30, 30, 5, 65536},    // the glitch test forces one tick
-      {0, 1000, 1010, 30, 60, 0, 19650},        // paused at 30 while the cart runs at 60
+      {0, 0, 1000, 30, 30, 0, 131071},        // first update: the longest step, capped
+      {0, 1000, 1033, 30, 30, 0, 64860},      // 33 ms at 30: just short of a tick
+      {0, 1000, 1034, 30, 30, 0, 66840},      // 34 ms: one tick
+      {0, 1000, 1017, 60, 60, 0, 66840},      // 17 ms at 60
+      {0, 1000, 1050, 60, 60, 0, 131072},     // 3 ticks of credit at 60, two kept
+      {0, 1000, 1100, 30, 30, 0, 131071},     // at 30 the cap keeps it under two ticks
+      {1000, 2000, 1990, 30, 30, 0, 0},       // time going back: never negative
+      {0, 0, 40000, 60, 60, 0, 131072},       // elapsed over 32000 ms counts as 32000
+      {70000, 1000, 1500, 30, 30, 5, 65536},  // the glitch test forces one tick
+      {0, 1000, 1010, 30, 60, 0, 19650},      // paused at 30 while the cart runs at 60
   };
   for (const step_case& c : cases) {
     int32_t acc = c.accumulator, last = c.last_t;

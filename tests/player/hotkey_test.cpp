@@ -26,8 +26,8 @@
 namespace {
 
 constexpr int32_t CTRL = 224, ALT = 226;
-constexpr int32_t KEY_M = 16, KEY_MINUS = 45, KEY_EQUALS = 46, KEY_F1 = 58, KEY_F4 = 61, KEY_F6 = 63,
-                  KEY_F7 = 64, KEY_F9 = 66, KEY_6 = 35, KEY_8 = 37, KEY_9 = 38, KEY_0 = 39;
+constexpr int32_t KEY_M = 16, KEY_MINUS = 45, KEY_EQUALS = 46, KEY_F1 = 58, KEY_F4 = 61, KEY_F6 = 63, KEY_F7 = 64,
+                  KEY_F9 = 66, KEY_6 = 35, KEY_8 = 37, KEY_9 = 38, KEY_0 = 39;
 
 int32_t fake_now;
 int32_t fake_clock() { return fake_now; }
@@ -131,19 +131,25 @@ TEST_F(hotkey_fixture, FunctionKeyActions) {
     int32_t allow;
     int32_t want;
   } cases[] = {
-      {{KEY_F6}, 1, 1},         {{KEY_F1}, 1, 1},          {{KEY_F7}, 1, 2},
-      {{KEY_F9}, 1, 4},         {{KEY_F4}, 1, 4},          {{KEY_F6}, 0, 0},
-      {{CTRL, KEY_6}, 0, 1},    {{CTRL, KEY_8}, 1, 3},     {{CTRL, KEY_9, KEY_F6}, 1, 4},
-      {{CTRL, KEY_0, KEY_F9}, 1, 0}, {{ALT, KEY_F6}, 1, 0}, {{KEY_9}, 1, 0},
+      {{KEY_F6}, 1, 1},
+      {{KEY_F1}, 1, 1},
+      {{KEY_F7}, 1, 2},
+      {{KEY_F9}, 1, 4},
+      {{KEY_F4}, 1, 4},
+      {{KEY_F6}, 0, 0},
+      {{CTRL, KEY_6}, 0, 1},
+      {{CTRL, KEY_8}, 1, 3},
+      {{CTRL, KEY_9, KEY_F6}, 1, 4},
+      {{CTRL, KEY_0, KEY_F9}, 1, 0},
+      {{ALT, KEY_F6}, 1, 0},
+      {{KEY_9}, 1, 0},
   };
   for (auto& c : cases) {
     release_all();
     app.allow_function_keys = c.allow;
     for (int32_t k : c.keys)
-      if (k == CTRL || k == ALT)
-        hold(k);
-      else if (k)
-        press(k);
+      if (k == CTRL || k == ALT) hold(k);
+      else if (k) press(k);
     EXPECT_EQ(tovo_function_key_action(), c.want) << c.keys[0] << " " << c.keys[1];
   }
 }
@@ -192,7 +198,7 @@ TEST_F(hotkey_fixture, ClipAndScreenshotKeys) {
 }
 
 TEST_F(hotkey_fixture, TypedCharactersEnterTheQueue) {
-  const int32_t typed[][2] = {{'a', 'a'}, {'A', 128}, {'Z', 153}, {127, 8}, {153, 153},
+  const int32_t typed[][2] = {{'a', 'a'}, {'A', 128}, {'Z', 153}, {127, 8},   {153, 153},
                               {154, -1},  {200, -1},  {-1, -1},   {' ', ' '}, {'\r', '\r'}};
   for (auto& t : typed) {
     tovo_key_queue_clear();
@@ -213,7 +219,7 @@ TEST_F(hotkey_fixture, QueueDropsCodesWhilePausedOrFull) {
   type('b');
   process_running_keypresses();
   EXPECT_EQ(tovo_key_queue_length(), TOVO_KEY_QUEUE);
-    EXPECT_EQ(tovo_key_queue_pop(), 'a');
+  EXPECT_EQ(tovo_key_queue_pop(), 'a');
   EXPECT_EQ(tovo_key_queue_length(), TOVO_KEY_QUEUE - 1);
 }
 

@@ -23,8 +23,7 @@
 
 namespace {
 
-constexpr int32_t KEY_P = 19, KEY_Z = 29, KEY_LEFT = 80, KEY_RIGHT = 79, KEY_DOWN = 81, KEY_UP = 82,
-                  KEY_ESCAPE = 41;
+constexpr int32_t KEY_P = 19, KEY_Z = 29, KEY_LEFT = 80, KEY_RIGHT = 79, KEY_DOWN = 81, KEY_UP = 82, KEY_ESCAPE = 41;
 
 struct frame_menu : ::testing::Test {
   tovo_cart* cart = nullptr;

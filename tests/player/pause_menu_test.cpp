@@ -94,7 +94,8 @@ TEST_F(pause_fixture, ItemsInOrder) {
   EXPECT_EQ(labels(), (std::vector<std::string>{"continue", "options", "reset cart", "quit"}));
 
   const char* cart_items[] = {"one", "two", "", "four", "five-is-sixteen!"};
-  for (int i = 0; i < 5; i++) snprintf(run_state.menu_label[i + 1], sizeof run_state.menu_label[i + 1], "%s", cart_items[i]);
+  for (int i = 0; i < 5; i++)
+    snprintf(run_state.menu_label[i + 1], sizeof run_state.menu_label[i + 1], "%s", cart_items[i]);
   add_run_chain_item("a.kx", "back to a", 0);
   app.run_requested = 1;
   build_paused_menu();
@@ -156,8 +157,8 @@ TEST_F(pause_fixture, NavigationWraps) {
   struct {
     int button;
     const char* want;
-  } steps[] = {{UP, "quit"}, {UP, "reset cart"}, {DOWN, "quit"}, {DOWN, "continue"}, {DOWN, "options"},
-               {LEFT, "options"}, {RIGHT, "options"}};
+  } steps[] = {{UP, "quit"},      {UP, "reset cart"}, {DOWN, "quit"},    {DOWN, "continue"},
+               {DOWN, "options"}, {LEFT, "options"},  {RIGHT, "options"}};
   for (auto& s : steps) {
     tick(s.button);
     EXPECT_STREQ(selected(), s.want);

@@ -59,10 +59,10 @@ TEST_F(screen, RowSelectedSecondaryPaletteStartsTheGlitch) {
 }
 
 TEST_F(screen, OneColourThroughTheSecondaryPaletteByRowBand) {
-  pstate.ram[0x5f5f] = 0x35;  // colour 5
+  pstate.ram[0x5f5f] = 0x35;      // colour 5
   pstate.ram[0x5f70 + 2] = 0x01;  // row 16 takes the next entry
   blit_tovo_back_page_to_tovo_screen_into(0, dst);
-  EXPECT_EQ(dst->rows[0][5], 128 + 0);       // colour 5 at row 0: entry 0
+  EXPECT_EQ(dst->rows[0][5], 128 + 0);                            // colour 5 at row 0: entry 0
   EXPECT_EQ(dst->rows[16][5 + 16 - 16 + 5], (10 + 16 + 1) & 15);  // not colour 5
   page->rows[16][0] = 5;
   blit_tovo_back_page_to_tovo_screen_into(0, dst);
@@ -76,9 +76,8 @@ TEST_F(screen, ScreenModesAsTransforms) {
     int sx, sy;  // where the output pixel (x, y) = (10, 20) comes from
   };
   const mode_case cases[] = {
-      {0, 10, 20},  {1, 5, 20},     {0x41, 5, 20},  {2, 10, 10},   {3, 5, 10},
-      {5, 10, 20},  {6, 10, 20},    {130, 10, 107}, {129, 117, 20}, {131, 117, 107},
-      {134, 117, 107}, {133, 20, 117}, {135, 107, 10}, {4, 10, 20},
+      {0, 10, 20},    {1, 5, 20},     {0x41, 5, 20},   {2, 10, 10},     {3, 5, 10},     {5, 10, 20},    {6, 10, 20},
+      {130, 10, 107}, {129, 117, 20}, {131, 117, 107}, {134, 117, 107}, {133, 20, 117}, {135, 107, 10}, {4, 10, 20},
   };
   for (const mode_case& c : cases) {
     for (int y = 0; y < 128; y++)
@@ -125,9 +124,9 @@ TEST_F(screen, GlitchRotatesEveryOtherRow) {
   for (int y = 0; y < 128; y++)
     for (int x = 0; x < 128; x++) back->rows[y][x] = (uint8_t)(x & 15);
   draw_extpal_glitch(back, 12345);
-  EXPECT_EQ(back->rows[2][0], 1);    // rotated left
+  EXPECT_EQ(back->rows[2][0], 1);  // rotated left
   EXPECT_EQ(back->rows[2][127], 0);
-  EXPECT_EQ(back->rows[1][0], 0);    // odd rows untouched
+  EXPECT_EQ(back->rows[1][0], 0);  // odd rows untouched
   tarq_destroy_bitmap(back);
 }
 

@@ -21,13 +21,15 @@ namespace {
 
 TEST(shell_init, BackPageForTheDisplayOptions) {
   const int32_t cases[][5] = {
-      {0, 0, 0, 128, 128}, {0, 3, 0, 384, 128}, {0, 9, 9, 1024, 1024},
+      {0, 0, 0, 128, 128}, {0, 3, 0, 384, 128},  {0, 9, 9, 1024, 1024},
       {1, 3, 2, 144, 136}, {0, -4, 2, 128, 256}, {0, 1, 1, 128, 128},
   };
   for (const auto& c : cases) {
     int32_t w, h;
     tovo_back_page_size(c[0], c[1], c[2], &w, &h);
+    // clang-format off
     EXPECT_EQ(w, c[3]) << c[0] << " " << c[1] << " " << c[2];
+    // clang-format on
     EXPECT_EQ(h, c[4]);
   }
 }
@@ -55,7 +57,7 @@ TEST_F(boot, StepsByTickThenTheGameIsBootedAndRunAsked) {
   tick_to(1);
   EXPECT_GT(lit_pixels(), 1000);  // noise and stripes
   tick_to(12);
-  EXPECT_EQ(lit_pixels(), 0);     // cleared at 11
+  EXPECT_EQ(lit_pixels(), 0);  // cleared at 11
   tick_to(27);
   EXPECT_EQ(screen->rows[1][2], 8);  // the logo's top row at (1,1)
   EXPECT_EQ(run_state.pending_action, 0);

@@ -84,10 +84,18 @@ TEST_F(shell_config, WritesTheExactSectionWithTheDefaults) {
 
 TEST_F(shell_config, ReadsKeysByPrefixAndKeepsFileValues) {
   cconfig.sound_volume = 100;
-  const char* lines[] = {"volume 300",     "gif_len 30",        "button_keys 1 2 3 4 5 6 7 8 9 10 11 12 13",
-                         "gif_reset_mode 1", "content_filter 2", "splore_filter 0",
-                         "tab_width 3",    "flip_ampersand 1",  "gif_len_extra nothing",
-                         "root_path /tmp/carts/", "unknown_key 5", "auto_hide_mouse_cursor"};
+  const char* lines[] = {"volume 300",
+                         "gif_len 30",
+                         "button_keys 1 2 3 4 5 6 7 8 9 10 11 12 13",
+                         "gif_reset_mode 1",
+                         "content_filter 2",
+                         "splore_filter 0",
+                         "tab_width 3",
+                         "flip_ampersand 1",
+                         "gif_len_extra nothing",
+                         "root_path /tmp/carts/",
+                         "unknown_key 5",
+                         "auto_hide_mouse_cursor"};
   for (const char* line : lines) EXPECT_EQ(tovo_load_config(line), 0) << line;
   EXPECT_EQ(app.volume, 300);  // the file value is not clamped
   EXPECT_EQ(cconfig.sound_volume, 300);
@@ -112,8 +120,8 @@ TEST_F(shell_config, VolumeLineLeavesMutedSoundMuted) {
 
 TEST_F(shell_config, SwitchesTakeTheirValues) {
   cconfig.sound_volume = 50;
-  args({"game.kx", "-p", "level2", "more.kx", "-volume", "300", "-tv_frame", "1", "-displays_x", "3",
-        "-glitch_test", "2", "-joystick", "4", "-accept_future", "1", "-gpio_base", "x"});
+  args({"game.kx", "-p", "level2", "more.kx", "-volume", "300", "-tv_frame", "1", "-displays_x", "3", "-glitch_test",
+        "2", "-joystick", "4", "-accept_future", "1", "-gpio_base", "x"});
   EXPECT_STREQ(app.cart_name, "game.kx");
   EXPECT_STREQ(run_state.pending_param, "level2");  // made current when the cart first runs
   ASSERT_EQ(app.further_count, 1);

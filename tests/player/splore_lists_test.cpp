@@ -113,8 +113,9 @@ TEST_F(splore_lists_test, TogglingFavouritesInGameWritesTheFile) {
 
   splore_toggle_favourite_ingame("600", "");
   EXPECT_EQ(is_favourite("600", ""), 0);
-  EXPECT_EQ(read_file(favourites_file()), "|500                  |                     |0      |old              |"
-                                           "                     |older cart\n");
+  EXPECT_EQ(read_file(favourites_file()),
+            "|500                  |                     |0      |old              |"
+            "                     |older cart\n");
 }
 
 TEST_F(splore_lists_test, FavouritesAreNotWrittenBeforeTheyWereRead) {
@@ -240,8 +241,8 @@ TEST_F(splore_lists_test, LabelColoursGiveExtendedColoursFreeSlots) {
   splore_item item{};
   item.label = tarq_create_bitmap(128, 128, 8);
   memset(item.label->pixels, 2, 128 * 128);  // colour 2 is used a lot
-  item.label->rows[0][0] = 128 + 3;           // colour 3 is unused
-  item.label->rows[0][1] = 128 + 2;           // colour 2 is used
+  item.label->rows[0][0] = 128 + 3;          // colour 3 is unused
+  item.label->rows[0][1] = 128 + 2;          // colour 2 is used
   item.label->rows[0][2] = 5;
   splore_item_label_colours(&item);
   // 130 comes first: the least-used free slot, the lowest on a tie (3); slot

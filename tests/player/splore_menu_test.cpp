@@ -70,9 +70,9 @@ TEST_F(splore_menu_test, CartMenusFollowTheItemAndTheList) {
   splore_enter();
   select(SPLORE_LIST_FAVOURITES, 0);
   ASSERT_TRUE(cart_menu_pop());
-  EXPECT_EQ(menu_labels(), (std::vector<std::string>{"run cart", "options", "remove from favourites",
-                                                     "carts by @maker", "similar carts", "search bbs thread",
-                                                     "open thread in browser", "[back]"}));
+  EXPECT_EQ(menu_labels(),
+            (std::vector<std::string>{"run cart", "options", "remove from favourites", "carts by @maker",
+                                      "similar carts", "search bbs thread", "open thread in browser", "[back]"}));
   select(SPLORE_LIST_FAVOURITES, 1);
   ASSERT_TRUE(cart_menu_pop());
   EXPECT_EQ(menu_labels(), (std::vector<std::string>{"run cart", "options", "remove from favourites", "[back]"}));
@@ -155,7 +155,8 @@ void write_page(const std::string& path, int cells) {
   for (int c = 0; c < cells; c++) {
     std::string numbers = std::to_string(500 + c) + " 1 2", title = "page cart " + std::to_string(c);
     int x0 = (c % 8) * 128, y0 = (c / 8) * 136;
-    for (size_t i = 0; i < numbers.size(); i++) tarq_row32(page, y0 + 128)[x0 + i] = 0xFF000000u | (uint8_t)numbers[i] << 8;
+    for (size_t i = 0; i < numbers.size(); i++)
+      tarq_row32(page, y0 + 128)[x0 + i] = 0xFF000000u | (uint8_t)numbers[i] << 8;
     for (size_t i = 0; i < title.size(); i++) tarq_row32(page, y0 + 129)[x0 + i] = 0xFF000000u | (uint8_t)title[i] << 8;
   }
   ASSERT_EQ(tarq_save_png(path.c_str(), page), 0);
@@ -174,7 +175,8 @@ TEST_F(splore_menu_test, ListPagesAndSearchesComeFromTheServer) {
 
   auto fetch = [&] {
     auto start = std::chrono::steady_clock::now();
-    while (splore_download_state() != SPLORE_DOWNLOAD_IDLE && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+    while (splore_download_state() != SPLORE_DOWNLOAD_IDLE &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
       update_splore_download();
       tovo_test::sleep_ms(20);
     }
@@ -182,7 +184,8 @@ TEST_F(splore_menu_test, ListPagesAndSearchesComeFromTheServer) {
   select(2, 0);  // "new": "[update]"
   ASSERT_STREQ(splore_lists[2].items[0].title, "[update]");
   action_current_splore_item();
-  EXPECT_NE(std::string(splore_download.url).find("/bbs/cpost_lister3.php?max=32&start_index=0&cat=7&sub=2&version=000204r&cfil="),
+  EXPECT_NE(std::string(splore_download.url)
+                .find("/bbs/cpost_lister3.php?max=32&start_index=0&cat=7&sub=2&version=000204r&cfil="),
             std::string::npos)
       << splore_download.url;
   fetch();

@@ -18,7 +18,7 @@ TEST_F(ApiTest, IntegersCrossTheBoundaryAsFloors) {
     lua_Number value;
     int expected;
   } cases[] = {
-      {-32768, -1},                            // -0.5
+      {-32768, -1},                                  // -0.5
       {static_cast<lua_Number>(0x7FFFFD70), 32767},  // 32767.99
       {I(5), 5},
       {I(-1) - 1, -2},  // just below -1
@@ -249,13 +249,8 @@ TEST_F(ApiTest, CompareAndArithmeticUseMetamethods) {
     lua_Number expected;
   } cases[] = {
       {3, 4, LUA_OPADD, I(3) + I(4)},  // the string converts
-      {3, 3, LUA_OPMUL, I(9)},
-      {3, 4, LUA_OPSUB, I(-1)},
-      {3, 3, LUA_OPSHL, I(24)},
-      {3, 3, LUA_OPIDIV, I(1)},
-      {3, 3, LUA_OPBXOR, 0},
-      {1, 3, LUA_OPADD, I(99)},
-      {1, 3, LUA_OPSHL, I(5)},
+      {3, 3, LUA_OPMUL, I(9)},        {3, 4, LUA_OPSUB, I(-1)}, {3, 3, LUA_OPSHL, I(24)}, {3, 3, LUA_OPIDIV, I(1)},
+      {3, 3, LUA_OPBXOR, 0},          {1, 3, LUA_OPADD, I(99)}, {1, 3, LUA_OPSHL, I(5)},
   };
   for (const Case& c : cases) {
     lua_pushvalue(L, c.a);

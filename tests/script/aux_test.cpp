@@ -54,8 +54,7 @@ TEST_F(AuxTest, ArgumentErrorsNameTheFunctionAndRecordTheLine) {
             "test:2: bad argument #1 to 'f' (number expected, got table)");
   EXPECT_EQ(error_of("local o = {f = check_first}\no:f()"),
             "test:2: calling 'f' on bad self (number expected, got table)");
-  EXPECT_EQ(error_of("local g = check_first\ng(nil)"),
-            "test:2: bad argument #1 to 'g' (number expected, got nil)");
+  EXPECT_EQ(error_of("local g = check_first\ng(nil)"), "test:2: bad argument #1 to 'g' (number expected, got nil)");
   // Called from native code: no position, the name found among the globals.
   ASSERT_EQ(run("return pcall(check_first)"), LUA_OK);
   EXPECT_EQ(text_of(2), "bad argument #1 to 'check_first' (number expected, got no value)");
@@ -186,19 +185,20 @@ TEST_F(AuxTest, LoadFileSkipsAMarkAndACommentLine) {
 }
 
 TEST_F(AuxTest, BuffersGrowIntoTheStackAndJoinValues) {
-  ASSERT_EQ(run_protected(L, [&] {
-    luaL_Buffer b;
-    luaL_buffinit(L, &b);
-    for (int i = 0; i < 20000; i++) luaL_addchar(&b, static_cast<char>('a' + i % 26));
-    luaL_addstring(&b, "|end");
-    lua_pushnumber(L, I(12));
-    luaL_addvalue(&b);
-    char* room = luaL_prepbuffsize(&b, 3);
-    room[0] = 'x';
-    room[1] = 'y';
-    luaL_addsize(&b, 2);
-    luaL_pushresult(&b);
-  }),
+  ASSERT_EQ(run_protected(L,
+                          [&] {
+                            luaL_Buffer b;
+                            luaL_buffinit(L, &b);
+                            for (int i = 0; i < 20000; i++) luaL_addchar(&b, static_cast<char>('a' + i % 26));
+                            luaL_addstring(&b, "|end");
+                            lua_pushnumber(L, I(12));
+                            luaL_addvalue(&b);
+                            char* room = luaL_prepbuffsize(&b, 3);
+                            room[0] = 'x';
+                            room[1] = 'y';
+                            luaL_addsize(&b, 2);
+                            luaL_pushresult(&b);
+                          }),
             LUA_OK);
   ASSERT_EQ(lua_gettop(L), 1);  // the box is gone
   std::string s = text_of(1);
@@ -248,7 +248,8 @@ TEST_F(AuxTest, MetatablesByNameAndUserdataChecks) {
   EXPECT_EQ(luaL_getmetafield(L, 1, "__name"), 0);
   EXPECT_EQ(luaL_getsubtable(L, LUA_REGISTRYINDEX, "sub"), 0);
   EXPECT_EQ(luaL_getsubtable(L, LUA_REGISTRYINDEX, "sub"), 1);
-  EXPECT_EQ(error_of("collectgarbage('bogus')"), "test:1: bad argument #1 to 'collectgarbage' (invalid option 'bogus')");
+  EXPECT_EQ(error_of("collectgarbage('bogus')"),
+            "test:1: bad argument #1 to 'collectgarbage' (invalid option 'bogus')");
   EXPECT_NE(run_protected(L, [&] { luaL_checkstack(L, LUAI_MAXSTACK, "too many"); }), LUA_OK);
   EXPECT_EQ(top_text(L), "stack overflow (too many)");
   EXPECT_EQ(run_protected(L, [&] { luaL_checkversion(L); }), LUA_OK);

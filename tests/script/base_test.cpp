@@ -29,11 +29,11 @@ class BaseTest : public LibTest {
 struct ChargeCase {
   const char* name;
   lua_CFunction f;
-  const char* args;      // script returning the arguments; the table is the first
-  int32_t cycles;        // charged
-  int nresults;          // results left
-  const char* first;     // text of the first result ("" when none)
-  const char* table;     // the table's elements afterwards
+  const char* args;   // script returning the arguments; the table is the first
+  int32_t cycles;     // charged
+  int nresults;       // results left
+  const char* first;  // text of the first result ("" when none)
+  const char* table;  // the table's elements afterwards
 };
 
 const ChargeCase kCharges[] = {
@@ -195,8 +195,7 @@ TEST_F(BaseTest, TonumberReadsTextAndBases) {
 TEST_F(BaseTest, TypesOfEveryKindOfFunction) {
   lua_pushcclosure(L, luaB_type, TOVO_FAST_CFUNCTION);
   lua_setglobal(L, "fast");
-  ASSERT_EQ(run("return type(fast), type(type), type(function() end), type(nil), type(cocreate(type))"),
-            LUA_OK);
+  ASSERT_EQ(run("return type(fast), type(type), type(function() end), type(nil), type(cocreate(type))"), LUA_OK);
   EXPECT_EQ(text_of(1), "function");
   EXPECT_EQ(text_of(2), "function");
   EXPECT_EQ(text_of(3), "function");
@@ -215,9 +214,10 @@ TEST_F(BaseTest, CoroutineOfANativeFunction) {
 }
 
 TEST_F(BaseTest, ACoroutineSuspendedByTheBudgetResumesToTrueAloneAndStaysSuspended) {
-  load("local co = cocreate(function() local x = 0 for i = 1, 1000 do x = x + i end return x end)\n"
-       "local r = pack(coresume(co))\n"
-       "return r.n, r[1], costatus(co)");
+  load(
+      "local co = cocreate(function() local x = 0 for i = 1, 1000 do x = x + i end return x end)\n"
+      "local r = pack(coresume(co))\n"
+      "return r.n, r[1], costatus(co)");
   lua_set_cpu_cycles_slice_max(50);
   lua_set_cpu_superyielded_coresume(0);
   ASSERT_EQ(lua_pcall(L, 0, 3, 0), LUA_OK) << top_text(L);

@@ -40,10 +40,8 @@ void expect_same(const Proto* a, const Proto* b, bool strip) {
   for (int i = 0; i < a->sizeupvalues; i++) {
     EXPECT_EQ(a->upvalues[i].instack, b->upvalues[i].instack);
     EXPECT_EQ(a->upvalues[i].idx, b->upvalues[i].idx);
-    if (strip)
-      EXPECT_EQ(b->upvalues[i].name, nullptr);
-    else
-      EXPECT_TRUE(luaS_eqstr(a->upvalues[i].name, b->upvalues[i].name));
+    if (strip) EXPECT_EQ(b->upvalues[i].name, nullptr);
+    else EXPECT_TRUE(luaS_eqstr(a->upvalues[i].name, b->upvalues[i].name));
   }
   if (strip) {
     EXPECT_EQ(b->source, nullptr);
@@ -82,8 +80,8 @@ class ChunkTest : public RuntimeTest {
 TEST_F(ChunkTest, HeaderBytes) {
   uint8_t h[LUAC_HEADERSIZE];
   luaU_header(h);
-  const uint8_t expected[LUAC_HEADERSIZE] = {0x1b, 'L', 'u', 'a', 0x52, 0, 1, 4, 4, 4, 4, 1,
-                                             0x19, 0x93, 0x0d, 0x0a, 0x1a, 0x0a};
+  const uint8_t expected[LUAC_HEADERSIZE] = {0x1b, 'L', 'u', 'a',  0x52, 0,    1,    4,    4,
+                                             4,    4,   1,   0x19, 0x93, 0x0d, 0x0a, 0x1a, 0x0a};
   for (int i = 0; i < LUAC_HEADERSIZE; i++) EXPECT_EQ(h[i], expected[i]) << i;
 }
 
@@ -208,7 +206,7 @@ TEST_F(ChunkTest, StringLengthsOneAndZero) {
   ASSERT_EQ(p->sizek, 1);
   ASSERT_TRUE(ttisstring(&p->k[0]));
   EXPECT_EQ(tsvalue(&p->k[0])->len, 0u);  // length field 1: the empty string
-  EXPECT_EQ(p->source, nullptr);           // length field 0: no string
+  EXPECT_EQ(p->source, nullptr);          // length field 0: no string
   L->top--;
 }
 
@@ -238,10 +236,8 @@ class ChunkRunTest : public VmTest {
     EXPECT_EQ(lua_pcall(L, 0, LUA_MULTRET, 0), LUA_OK) << top_text(L);
     std::string out;
     for (int i = base + 1; i <= lua_gettop(L); i++) {
-      if (lua_type(L, i) == LUA_TNUMBER || lua_type(L, i) == LUA_TSTRING)
-        out += text_of(i);
-      else
-        out += lua_typename(L, lua_type(L, i));
+      if (lua_type(L, i) == LUA_TNUMBER || lua_type(L, i) == LUA_TSTRING) out += text_of(i);
+      else out += lua_typename(L, lua_type(L, i));
       out += ";";
     }
     lua_settop(L, base);

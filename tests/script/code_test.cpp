@@ -34,12 +34,10 @@ TEST_F(CodeTest, Listings) {
     std::string code;
   } cases[] = {
       // Folding: every binary operator but '/' and '%' by a constant 0.
-      {"local x, y, z = 1/0, 1%0, 1\\0",
-       "DIV 0 k1 k0\nMOD 1 k1 k0\nLOADK 2 k2\nRETURN 0 1\n; k: 0 1 32767\n"},
+      {"local x, y, z = 1/0, 1%0, 1\\0", "DIV 0 k1 k0\nMOD 1 k1 k0\nLOADK 2 k2\nRETURN 0 1\n; k: 0 1 32767\n"},
       {"local a, b, c, d = 3 << 2, 0x10 ^^ 1, 2^3, (1 << 4) \\ 3",
        "LOADK 0 k0\nLOADK 1 k1\nLOADK 2 k2\nLOADK 3 k3\nRETURN 0 1\n; k: 12 17 8 5\n"},
-      {"local a = 6 & 3 | 8 >> 1 >>> 1 <<> 1 >>< 1 - 0.5 * 2",
-       "LOADK 0 k0\nRETURN 0 1\n; k: 6\n"},
+      {"local a = 6 & 3 | 8 >> 1 >>> 1 <<> 1 >>< 1 - 0.5 * 2", "LOADK 0 k0\nRETURN 0 1\n; k: 6\n"},
       // Unary: '-' folds a numeral; the new unary operators never fold and
       // read the constant 0 as C.
       {"local x local y, z = -x, -3", "LOADNIL 0 0\nUNM 1 0\nLOADK 2 k0\nRETURN 0 1\n; k: -3\n"},
@@ -52,10 +50,8 @@ TEST_F(CodeTest, Listings) {
       {"local a, b local c = %a % b", "LOADNIL 0 1\nPEEK2 2 0 k0\nMOD 2 2 1\nRETURN 0 1\n; k: 0\n"},
       {"local a local b = @a * 2", "LOADNIL 0 0\nPEEK 1 0 k0\nMUL 1 1 k1\nRETURN 0 1\n; k: 0 2\n"},
       // Comparisons: '>' exchanges its operands.
-      {"local a, b local c = a > b",
-       "LOADNIL 0 1\nLT 1 1 0\nJMP 0 1\nLOADBOOL 2 0 1\nLOADBOOL 2 1 0\nRETURN 0 1\n"},
-      {"local a, b local c = a ~= b",
-       "LOADNIL 0 1\nEQ 0 0 1\nJMP 0 1\nLOADBOOL 2 0 1\nLOADBOOL 2 1 0\nRETURN 0 1\n"},
+      {"local a, b local c = a > b", "LOADNIL 0 1\nLT 1 1 0\nJMP 0 1\nLOADBOOL 2 0 1\nLOADBOOL 2 1 0\nRETURN 0 1\n"},
+      {"local a, b local c = a ~= b", "LOADNIL 0 1\nEQ 0 0 1\nJMP 0 1\nLOADBOOL 2 0 1\nLOADBOOL 2 1 0\nRETURN 0 1\n"},
       // LOADNIL merging, CONCAT widening.
       {"local a, b, c", "LOADNIL 0 2\nRETURN 0 1\n"},
       {"x = a .. b .. c",

@@ -93,10 +93,8 @@ int run_job(lua_State* L, compile_job* job, Pfunc f) {
   luaZ_initbuffer(&job->buff);
   ptrdiff_t old = savestack(L, L->top);  // the stack may move
   int status = luaD_rawrunprotected(L, f, job);
-  if (status != LUA_OK)
-    luaD_seterrorobj(L, status, restorestack(L, old));
-  else
-    L->top = restorestack(L, old) + 1;  // the closure stays
+  if (status != LUA_OK) luaD_seterrorobj(L, status, restorestack(L, old));
+  else L->top = restorestack(L, old) + 1;  // the closure stays
   luaZ_freebuffer(L, &job->buff);
   luaM_freearray(L, job->dyd.actvar.arr, static_cast<size_t>(job->dyd.actvar.size));
   luaM_freearray(L, job->dyd.gt.arr, static_cast<size_t>(job->dyd.gt.size));
@@ -171,7 +169,9 @@ std::string listing(const Proto* p) {
         if (o == OP_LOADK) text += " k" + std::to_string(GETARG_Bx(i));
         else if (getBMode(o) != OpArgN) text += " " + std::to_string(GETARG_Bx(i));
         break;
+      // clang-format off
       case iAsBx: text += " " + std::to_string(GETARG_A(i)) + " " + std::to_string(GETARG_sBx(i)); break;
+      // clang-format on
       case iAx: text += " " + std::to_string(GETARG_Ax(i)); break;
     }
     out += text + "\n";

@@ -38,10 +38,10 @@ class CpuTest : public VmTest {
 
 TEST_F(CpuTest, OpcodeCosts) {
   for (int op = 0; op < NUM_OPCODES; op++) {
-    bool cheap = op == OP_MOVE || op == OP_LOADK || op == OP_ADD || op == OP_SUB || op == OP_KXBAND ||
-                 op == OP_KXBOR || op == OP_KXBXOR || op == OP_KXSHL || op == OP_KXSHR || op == OP_KXLSHR ||
-                 op == OP_KXROTL || op == OP_KXROTR || op == OP_KXBNOT || op == OP_PEEK || op == OP_PEEK2 ||
-                 op == OP_PEEK4 || op == OP_UNM;
+    bool cheap = op == OP_MOVE || op == OP_LOADK || op == OP_ADD || op == OP_SUB || op == OP_KXBAND || op == OP_KXBOR ||
+                 op == OP_KXBXOR || op == OP_KXSHL || op == OP_KXSHR || op == OP_KXLSHR || op == OP_KXROTL ||
+                 op == OP_KXROTR || op == OP_KXBNOT || op == OP_PEEK || op == OP_PEEK2 || op == OP_PEEK4 ||
+                 op == OP_UNM;
     EXPECT_EQ(tovo_opcode_cost(op), cheap ? 1 : 2) << luaP_opnames[op];
   }
   // LOADK, ADD with a constant, MUL, RETURN: 1 + 1 + 2 + 2 whatever the operands.

@@ -9,10 +9,10 @@ class DblibTest : public VmTest {
   void SetUp() override {
     VmTest::SetUp();
     const std::pair<const char*, lua_CFunction> fns[] = {
-        {"getinfo", db_getinfo},         {"getlocal", db_getlocal},       {"setlocal", db_setlocal},
-        {"getupvalue", db_getupvalue},   {"setupvalue", db_setupvalue},   {"upvalueid", db_upvalueid},
-        {"upvaluejoin", db_upvaluejoin}, {"sethook", db_sethook},         {"gethook", db_gethook},
-        {"getregistry", db_getregistry}, {"getmetatable", db_getmetatable}, {"setmetatable", db_setmetatable},
+        {"getinfo", db_getinfo},           {"getlocal", db_getlocal},         {"setlocal", db_setlocal},
+        {"getupvalue", db_getupvalue},     {"setupvalue", db_setupvalue},     {"upvalueid", db_upvalueid},
+        {"upvaluejoin", db_upvaluejoin},   {"sethook", db_sethook},           {"gethook", db_gethook},
+        {"getregistry", db_getregistry},   {"getmetatable", db_getmetatable}, {"setmetatable", db_setmetatable},
         {"getuservalue", db_getuservalue}, {"traceback", db_traceback},
     };
     for (const auto& f : fns) set_global_function(f.first, f.second);
@@ -41,8 +41,7 @@ TEST_F(DblibTest, LocalsAndUpvalues) {
       {"local a = 7 local n, v = getlocal(1, 1) return n == 'a' and v or -1", I(7)},
       {"local a = 7 setlocal(1, 1, 9) return a", I(9)},
       {"local function f(x, y) end return getlocal(f, 2) == 'y' and 1 or 0", I(1)},
-      {"local u = 4 local function f() return u end local n, v = getupvalue(f, 1) return n == 'u' and v or -1",
-       I(4)},
+      {"local u = 4 local function f() return u end local n, v = getupvalue(f, 1) return n == 'u' and v or -1", I(4)},
       {"local u = 4 local function f() return u end setupvalue(f, 1, 6) return f()", I(6)},
       {"local u = 1 local function f() return u end local function g() return u end "
        "return upvalueid(f, 1) == upvalueid(g, 1) and 1 or 0",
@@ -65,13 +64,13 @@ TEST_F(DblibTest, UpvalueJoinRefusesNativeFunctions) {
   lua_pushinteger(L, 1);
   lua_pushcclosure(L, fast_zero, 1);
   lua_setglobal(L, "closure");
-  EXPECT_NE(error_of("local u local function f() return u end upvaluejoin(closure, 1, f, 1)")
-                .find("Lua function expected"),
-            std::string::npos);
+  EXPECT_NE(
+      error_of("local u local function f() return u end upvaluejoin(closure, 1, f, 1)").find("Lua function expected"),
+      std::string::npos);
   // A fast native function has no upvalues at all.
-  EXPECT_NE(error_of("local u local function f() return u end upvaluejoin(f, 1, fast, 1)")
-                .find("invalid upvalue index"),
-            std::string::npos);
+  EXPECT_NE(
+      error_of("local u local function f() return u end upvaluejoin(f, 1, fast, 1)").find("invalid upvalue index"),
+      std::string::npos);
 }
 
 TEST_F(DblibTest, HooksAreStoredAndReportedButNeverRun) {
@@ -85,7 +84,8 @@ TEST_F(DblibTest, HooksAreStoredAndReportedButNeverRun) {
   EXPECT_TRUE(lua_toboolean(L, 2));
   EXPECT_EQ(text_of(3), "crl");
   EXPECT_EQ(lua_tonumber(L, 4), I(3));
-  lua_sethook(L, [](lua_State*, lua_Debug*) {}, LUA_MASKLINE, 0);
+  lua_sethook(
+      L, [](lua_State*, lua_Debug*) {}, LUA_MASKLINE, 0);
   ASSERT_EQ(run("return gethook()", 1), LUA_OK);
   EXPECT_EQ(text_of(1), "external hook");
   ASSERT_EQ(run("sethook() local f, m, c = gethook() return f == nil, m, c", 3), LUA_OK);

@@ -92,8 +92,8 @@ TEST_F(DebugTest, FunctionsCalledByInstructionsAreNamedByTheirEvent) {
   lua_setmetatable(L, -2);
   lua_setglobal(L, "t");
   const std::pair<const char*, const char*> cases[] = {
-      {"local x = t <<> 1", "__rotl"},  {"local x = %t", "__peek2"},    {"local x = t.k", "__index"},
-      {"t.k = 1", "__newindex"},        {"local x = t .. 'a'", "__concat"}, {"local x = t <= t", "__le"},
+      {"local x = t <<> 1", "__rotl"}, {"local x = %t", "__peek2"},        {"local x = t.k", "__index"},
+      {"t.k = 1", "__newindex"},       {"local x = t .. 'a'", "__concat"}, {"local x = t <= t", "__le"},
       {"local x = #t", "__len"},
   };
   for (const auto& c : cases) {
@@ -155,9 +155,9 @@ int read_locals(lua_State* L) {
 
 TEST_F(DebugTest, LocalsTemporariesAndVarargs) {
   set_global_function("locals", read_locals);
-  ASSERT_EQ(run("local function f(a, ...) local b = 5 local s = locals(3) return s, a end return f(1, 7, 8)",
-                LUA_MULTRET),
-            LUA_OK)
+  ASSERT_EQ(
+      run("local function f(a, ...) local b = 5 local s = locals(3) return s, a end return f(1, 7, 8)", LUA_MULTRET),
+      LUA_OK)
       << top_text(L);
   EXPECT_EQ(text_of(1), "(*temporary)=3 a=1 b=5 (*vararg)=7 (*vararg)=8 ");
   EXPECT_EQ(lua_tonumber(L, 2), I(99));

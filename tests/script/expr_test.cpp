@@ -21,18 +21,18 @@ TEST_F(ExprTest, PrioritiesAndAssociativity) {
       {"-2^2", I(-4)},
       {"2^3^2", I(512)},
       {"(2^3)^2", I(64)},
-      {"-a*b", I(-6)},              // a = 2, b = 3
+      {"-a*b", I(-6)},  // a = 2, b = 3
       {"a | b & c", I(2 | (3 & 5))},
       {"a ^^ b | c", I((2 ^ 3) | 5)},
       {"a << b << c", I(2 << 3 << 5)},
-      {"1 << 2 + 1", I(8)},         // + binds tighter than <<
+      {"1 << 2 + 1", I(8)},  // + binds tighter than <<
       {"a & b << 1", I(2 & (3 << 1))},
       {"x \\ y * z", I((17 / 5) * 2)},  // x = 17, y = 5, z = 2
       {"x \\ y", I(3)},
       {"-x \\ y", I(-4)},
       {"x % y", I(2)},
       {"@0x5f00 + 1", I(8)},
-      {"@a0 * 2", I(14)},           // a0 = 0x5f00
+      {"@a0 * 2", I(14)},  // a0 = 0x5f00
       {"%a0", I(0x107)},
       {"%a0 % 5", I(0x107 % 5)},
       {"$a0", raw(0x107)},
@@ -46,7 +46,7 @@ TEST_F(ExprTest, PrioritiesAndAssociativity) {
       {"1 >>< 1", raw(0x8000)},
       {"0x.0001 >>< 1", raw(0x80000000)},
       {"#'abc' + 1", I(4)},
-      {"not nil == true", I(1)},    // (not nil) == true
+      {"not nil == true", I(1)},  // (not nil) == true
       {"1 < 2 and 3 or 4", I(3)},
       {"nil or false and 1 or 9", I(9)},
   };
@@ -68,10 +68,10 @@ TEST_F(ExprTest, EveryOperatorPairGroupsByThePriorityTable) {
     const char* token;
     int left, right;
   } ops[] = {
-      {"+", 16, 16},  {"-", 16, 16},  {"*", 17, 17},  {"/", 17, 17},  {"%", 17, 17},  {"^", 20, 19},
-      {"&", 8, 8},    {"|", 6, 6},    {"^^", 7, 7},   {"<<", 9, 9},   {">>", 9, 9},   {">>>", 9, 9},
-      {"<<>", 9, 9},  {">><", 9, 9},  {"\\", 17, 17}, {"..", 15, 14}, {"==", 3, 3},   {"<", 3, 3},
-      {"<=", 3, 3},   {"~=", 3, 3},   {">", 3, 3},    {">=", 3, 3},   {"and", 2, 2},  {"or", 1, 1},
+      {"+", 16, 16}, {"-", 16, 16}, {"*", 17, 17},  {"/", 17, 17},  {"%", 17, 17}, {"^", 20, 19},
+      {"&", 8, 8},   {"|", 6, 6},   {"^^", 7, 7},   {"<<", 9, 9},   {">>", 9, 9},  {">>>", 9, 9},
+      {"<<>", 9, 9}, {">><", 9, 9}, {"\\", 17, 17}, {"..", 15, 14}, {"==", 3, 3},  {"<", 3, 3},
+      {"<=", 3, 3},  {"~=", 3, 3},  {">", 3, 3},    {">=", 3, 3},   {"and", 2, 2}, {"or", 1, 1},
   };
   // The value as text, "error" when it raises one.
   auto value_of = [&](const std::string& expr) -> std::string {
@@ -115,13 +115,15 @@ TEST_F(ExprTest, ConcatenationPriorities) {
 // operation gives on the same operands.
 TEST_F(ExprTest, FoldingAgreesWithTheRuntime) {
   const char* ops[] = {"+", "-", "*", "/", "%", "^", "&", "|", "^^", "<<", ">>", ">>>", "<<>", ">><", "\\"};
-  const char* operands[][2] = {{"7", "2"}, {"-7.5", "2"}, {"0x7fff", "3"}, {"1", "0"}, {"0", "0"},
+  const char* operands[][2] = {{"7", "2"},   {"-7.5", "2"}, {"0x7fff", "3"},  {"1", "0"},   {"0", "0"},
                                {"-1", "33"}, {"0.5", "-3"}, {"-32768", "-1"}, {"3", "0.25"}};
   for (const char* op : ops) {
     for (const auto& v : operands) {
       std::string folded = "return (" + std::string(v[0]) + ") " + op + " (" + v[1] + ")";
       std::string computed = "local a, b = " + std::string(v[0]) + ", " + v[1] + " return a " + op + " b";
+      // clang-format off
       EXPECT_EQ(number_of(folded), number_of(computed)) << v[0] << " " << op << " " << v[1];
+      // clang-format on
     }
   }
 }
@@ -145,8 +147,7 @@ TEST_F(ExprTest, StatementsRun) {
   EXPECT_EQ(number_of("local n = 0 repeat local k = n n = n + 1 until k >= 3 return n"), I(4));
   EXPECT_EQ(number_of("local o = {v = 5} function o:get(d) return self.v + d end return o:get(1)"), I(6));
   EXPECT_EQ(number_of("local fs = {} for i = 1, 3 do fs[i] = function() return i end end return fs[2]()"), I(2));
-  EXPECT_EQ(number_of("local t = {n = 0} while true do t.n = t.n + 1 if t.n > 4 then break end end return t.n"),
-            I(5));
+  EXPECT_EQ(number_of("local t = {n = 0} while true do t.n = t.n + 1 if t.n > 4 then break end end return t.n"), I(5));
 }
 
 }  // namespace

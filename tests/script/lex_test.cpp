@@ -50,6 +50,7 @@ TEST_F(LexTest, OperatorStreams) {
   struct Case {
     const char* text;
     std::vector<int> expected;
+    // clang-format off
   } cases[] = {
       {"a<<>b", {TK_NAME, TK_ROTL, TK_NAME}},
       {"x>>>=1", {TK_NAME, TK_LSHR, '=', TK_NUMBER}},
@@ -74,6 +75,7 @@ TEST_F(LexTest, OperatorStreams) {
       {"a - -b", {TK_NAME, '-', '-', TK_NAME}},
       {"[[x]] [=[y]=] [ [", {TK_STRING, TK_STRING, '[', '['}},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(tokens(c.text), c.expected) << c.text;
 }
 
@@ -81,6 +83,7 @@ TEST_F(LexTest, NamesTakeGlyphBytes) {
   struct Case {
     std::string text;
     std::string name;
+    // clang-format off
   } cases[] = {
       {"\x80", "\x80"},
       {"\xff" "9", "\xff" "9"},
@@ -88,13 +91,16 @@ TEST_F(LexTest, NamesTakeGlyphBytes) {
       {"_x1\x9a", "_x1\x9a"},
       {"endx", "endx"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     scanned_token t = only(c.text);
     EXPECT_EQ(t.token, TK_NAME) << c.text;
     EXPECT_EQ(t.text, c.name);
   }
   // 0x7f is never part of a name; a name ends at the end of input.
+  // clang-format off
   EXPECT_EQ(tokens("ab\x7f" "cd"), (std::vector<int>{TK_NAME, 0x7f, TK_NAME}));
+  // clang-format on
   // A long name (not interned) is a name too, never a reserved word.
   EXPECT_EQ(only(std::string(60, 'w')).token, TK_NAME);
 }
@@ -103,6 +109,7 @@ TEST_F(LexTest, StringEscapes) {
   struct Case {
     std::string text;
     std::string value;
+    // clang-format off
   } cases[] = {
       {"'\\*\\#\\-\\|\\+\\^'", std::string("\x01\x02\x03\x04\x05\x06", 6)},
       {"\"\\a\\b\\f\\n\\r\\t\\v\"", "\a\b\f\n\r\t\v"},
@@ -116,6 +123,7 @@ TEST_F(LexTest, StringEscapes) {
       {"[==[a]]b]==]", "a]]b"},
       {"''", ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     scanned_token t = only(c.text);
     EXPECT_EQ(t.token, TK_STRING) << c.text;
@@ -135,6 +143,7 @@ TEST_F(LexTest, Numerals) {
   struct Case {
     const char* text;
     lua_Number value;
+    // clang-format off
   } cases[] = {
       {"12", N(12)},
       {"0x10", N(16)},
@@ -148,6 +157,7 @@ TEST_F(LexTest, Numerals) {
       {"0xffff.ffff", static_cast<lua_Number>(0xffffffffu)},
       {"32768", static_cast<lua_Number>(0x80000000u)},
   };
+  // clang-format on
   for (const auto& c : cases) {
     scanned_token t = only(c.text);
     EXPECT_EQ(t.token, TK_NUMBER) << c.text;
@@ -159,6 +169,7 @@ TEST_F(LexTest, ErrorMessages) {
   struct Case {
     std::string text;
     const char* message;
+    // clang-format off
   } cases[] = {
       {"x = 'abc", "scan:1: unfinished string near <eof>"},
       {"x = 'abc\ny'", "scan:1: unfinished string near ''abc'"},
@@ -176,6 +187,7 @@ TEST_F(LexTest, ErrorMessages) {
       {"0xg", "scan:1: malformed number near '0x'"},
       {"\n\n\n\n\n\n\n\n\n\n\n'\\q'", "scan:12: invalid escape sequence near '\\q'"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(error_of(c.text), c.message) << c.text;
 }
 
@@ -183,11 +195,13 @@ TEST_F(LexTest, TokenDisplayTexts) {
   struct Case {
     int token;
     const char* text;
+    // clang-format off
   } cases[] = {
       {'+', "'+'"}, {1, "'\x01'"}, {TK_AND, "'and'"}, {TK_DBCOLON, "'::'"}, {TK_EOS, "<eof>"},
       {TK_NUMBER, "<number>"}, {TK_NAME, "<name>"}, {TK_STRING, "<string>"}, {TK_SHL, "'<<'"},
       {TK_ROTR, "'>><'"}, {TK_BXOR, "'^^'"},
   };
+  // clang-format on
   LexState ls;
   ls.L = L;
   for (const auto& c : cases) {

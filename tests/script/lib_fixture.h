@@ -13,6 +13,7 @@ class LibTest : public VmTest {
  protected:
   void SetUp() override {
     VmTest::SetUp();
+    // clang-format off
     static const luaL_Reg functions[] = {
         {"add", tinsert},          {"del", tdel},
         {"deli", tremove},         {"count", tcount},
@@ -30,6 +31,7 @@ class LibTest : public VmTest {
         {"xpcall", luaB_xpcall},   {"load", luaB_load},
         {"collectgarbage", luaB_collectgarbage}, {nullptr, nullptr},
     };
+    // clang-format on
     lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
     luaL_setfuncs(L, functions, 0);
     lua_pop(L, 1);

@@ -23,6 +23,7 @@ struct Numeral {
 };
 
 TEST(Str2d, NumeralTable) {
+  // clang-format off
   const Numeral cases[] = {
       // hexadecimal
       {"0x10", true, 0x100000}, {"0x.8", true, 0x8000}, {"-0x1.8", true, 0xfffe8000u},
@@ -45,6 +46,7 @@ TEST(Str2d, NumeralTable) {
       {"3.5z", false, 0}, {"", false, 0}, {"   ", false, 0}, {"nan", false, 0}, {"inf", false, 0},
       {"-infinity", false, 0}, {"1.0.0", false, 0}, {"1 2", false, 0}, {"\xce", false, 0},
   };
+  // clang-format on
   for (const Numeral& c : cases) {
     lua_Number n = 0x12345;
     int ok = luaO_str2d(c.text.c_str(), c.text.size(), &n);
@@ -64,6 +66,7 @@ TEST(Str2d, EmbeddedZeroAndLengthMustMatch) {
 }
 
 TEST(FixedToString, TextTable) {
+  // clang-format off
   const std::pair<uint32_t, const char*> cases[] = {
       {0x10000, "1"},        {0x8000, "0.5"},        {6554, "0.1"},        {0x5555, "0.3333"},
       {0x80000000u, "-32768"}, {0x7fffffff, "32768"}, {1, "0"},             {0xffffffffu, "-0"},
@@ -71,6 +74,7 @@ TEST(FixedToString, TextTable) {
       {0xfffa, "1"},         {10 * 0x10000 + 3, "10"}, {0, "0"},          {0x7fff0000, "32767"},
       {0x1999, "0.1"},       {0x4000, "0.25"},       {0x28f5c, "2.56"},
   };
+  // clang-format on
   for (const auto& [raw, want] : cases) {
     char buf[TOVO_NUMBER_TEXT];
     int len = tovo_fixed_to_string(buf, static_cast<lua_Number>(raw));
@@ -128,6 +132,7 @@ TEST(Arith, EveryCode) {
     int op;
     lua_Number a, b, want;
   };
+  // clang-format off
   const Case cases[] = {
       {LUA_OPADD, 0x7fffffff, 1, INT32_MIN},     {LUA_OPSUB, INT32_MIN, 1, 0x7fffffff},
       {LUA_OPMUL, 3 * ONE, ONE / 2, 0x18000},    {LUA_OPDIV, 7 * ONE, 2 * ONE, 0x38000},
@@ -144,6 +149,7 @@ TEST(Arith, EveryCode) {
       {LUA_OPUNM, INT32_MIN, 0, INT32_MIN},      {LUA_OPUNM, ONE, 0, -ONE},
       {LUA_NUMARITH, ONE, ONE, 0},               {-1, ONE, ONE, 0},
   };
+  // clang-format on
   memory[0xffff] = 0x77;
   for (const Case& c : cases) EXPECT_EQ(luaO_arith(c.op, c.a, c.b), c.want) << "code " << c.op;
 }
@@ -151,7 +157,7 @@ TEST(Arith, EveryCode) {
 TEST(Helpers, FloatingBytesAndLogs) {
   for (unsigned x : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 100u, 1000u, 50000u}) {
     int back = luaO_fb2int(luaO_int2fb(x));
-    EXPECT_GE(static_cast<unsigned>(back), x);        // rounds up
+    EXPECT_GE(static_cast<unsigned>(back), x);  // rounds up
     EXPECT_LE(static_cast<unsigned>(back), x + x / 8 + 1);
   }
   EXPECT_EQ(luaO_ceillog2(1), 0);

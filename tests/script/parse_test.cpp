@@ -127,7 +127,9 @@ TEST_F(ParseTest, Limits) {
     std::string uses;
     for (int i = 0; i < n; i++) {
       std::string name = "v" + std::to_string(i);
+      // clang-format off
       (i < 150 ? locals1 : locals2) += "local " + name + " ";
+      // clang-format on
       uses += name + " = 1 ";
     }
     return locals1 + "\nfunction g()\n" + locals2 + "\nreturn function()\n" + uses + "end end";
@@ -176,8 +178,12 @@ TEST_F(ParseTest, LargeProgram) {
             "  if x < 0 or x > 127 then p.dx = -p.dx end\n"
             "  for j = 1, #p.trail do local t = p.trail[j] t.age = t.age + 1 end\n"
             "  local flags = (@0x5f00 & 0xf0) | (x << 2) ^^ (y >> 1)\n"
-            "  p.name = 'obj' .. " + n + " .. ':' .. flags\n"
-            "  return {x = x, y = y, n = " + n + ", 1, 2, 3}\n"
+            "  p.name = 'obj' .. " +
+            n +
+            " .. ':' .. flags\n"
+            "  return {x = x, y = y, n = " +
+            n +
+            ", 1, 2, 3}\n"
             "end\n";
   }
   ASSERT_EQ(compile_text(L, text), LUA_OK) << top_text(L);

@@ -81,7 +81,8 @@ TEST_F(StdLibTest, PatternsFindMatchGmatchAndGsub) {
 
 TEST_F(StdLibTest, GlyphBytesAreLettersAndNothingElse) {
   for (const char* byte : {"\\128", "\\200", "\\255", "\\30", "\\31"}) {
-    std::string s = std::string("local c = '") + byte + "' local r = {} "
+    std::string s = std::string("local c = '") + byte +
+                    "' local r = {} "
                     "for _, k in ipairs({'a','l','w','A','L','W','c','d','g','p','s','u','x','z','C','P','S','U'}) do "
                     "  r[#r+1] = string.find(c, '%' .. k) and k or '.' end "
                     "r[#r+1] = string.find(c, '[%a]') and '+' or '-' "
@@ -90,7 +91,8 @@ TEST_F(StdLibTest, GlyphBytesAreLettersAndNothingElse) {
     EXPECT_EQ(results(s), "alw...............+-") << byte;
   }
   // Other bytes keep the C library's classes.
-  EXPECT_EQ(results("return string.find('\\1', '%c'), string.find('\\127', '%C'), string.find('A', '%u')"), "1\tnil\t1\t1");
+  EXPECT_EQ(results("return string.find('\\1', '%c'), string.find('\\127', '%C'), string.find('A', '%u')"),
+            "1\tnil\t1\t1");
 }
 
 TEST_F(StdLibTest, PatternErrors) {
@@ -226,7 +228,8 @@ TEST_F(StdLibTest, OsDatesAndTimes) {
   static const Case cases[] = {
       {"return os.date('%Q')", "error: test:1: bad argument #1 to 'date' (invalid conversion specifier '%Q')"},
       {"local now = os.time() return os.time(os.date('*t', now)) == now, type(os.date('*t').isdst)", "true\tboolean"},
-      {"local t = os.date('!*t', 0) return t.year, t.month, t.day, t.hour, t.min, t.wday, t.yday", "1970\t1\t1\t0\t0\t5\t1"},
+      {"local t = os.date('!*t', 0) return t.year, t.month, t.day, t.hour, t.min, t.wday, t.yday",
+       "1970\t1\t1\t0\t0\t5\t1"},
       {"return os.date('!%Y-%m-%d %H:%M:%S|%%|%j', 0)", "1970-01-01 00:00:00|%|001"},
       {"return os.time({year = 2000})", "error: test:1: field 'day' missing in date table"},
       {"return os.getenv('TOVO_SURELY_UNSET_VARIABLE'), os.setlocale(), os.setlocale('de_DE')", "nil\tC\tnil"},
@@ -263,7 +266,8 @@ TEST_F(StdLibTest, OsFilesAndCommands) {
   lua_setglobal(L, "B");
   EXPECT_EQ(results("return os.rename(A, B), os.remove(B)"), "true\ttrue");
   EXPECT_EQ(results("local ok, msg = os.remove(B) return ok, msg == B .. ': No such file or directory'"), "nil\ttrue");
-  EXPECT_EQ(results("local n = os.tmpname() local ok = os.remove(n) return n:sub(1, 9), #n, ok"), "/tmp/lua_\t15\ttrue");
+  EXPECT_EQ(results("local n = os.tmpname() local ok = os.remove(n) return n:sub(1, 9), #n, ok"),
+            "/tmp/lua_\t15\ttrue");
   EXPECT_EQ(results("return os.execute()"), "true");
   EXPECT_EQ(results("return os.execute('true')"), "true\texit\t0");
   EXPECT_EQ(results("return os.execute('exit 3')"), "nil\texit\t768");  // the status word, not decoded
@@ -293,7 +297,8 @@ TEST_F(StdLibTest, PackageFindsScriptModulesButNoNativeOnes) {
   EXPECT_NE(results("return require('broken')").find("error loading module 'broken' from file"), std::string::npos);
   EXPECT_EQ(results("return package.loadlib('x.so', 'f')"),
             "nil\tdynamic libraries not enabled; check your Lua installation\tabsent");
-  EXPECT_EQ(results("return package.searchpath('a.b', 'x/?.lua;y/?.x')"), "nil\t\n\tno file 'x/a/b.lua'\n\tno file 'y/a/b.x'");
+  EXPECT_EQ(results("return package.searchpath('a.b', 'x/?.lua;y/?.x')"),
+            "nil\t\n\tno file 'x/a/b.lua'\n\tno file 'y/a/b.x'");
   EXPECT_EQ(results("return package.searchpath('mymod', package.path) == package.path:gsub('?', 'mymod')"), "true");
   EXPECT_EQ(results("return package.config"), "/\n;\n?\n!\n-\n");
 }
@@ -307,8 +312,9 @@ TEST(StdLibPaths, DefaultsAndEnvironment) {
        "/usr/local/share/lua/5.2/?.lua;/usr/local/share/lua/5.2/?/init.lua;/usr/local/lib/lua/5.2/?.lua;"
        "/usr/local/lib/lua/5.2/?/init.lua;./?.lua"},
       {"/a/?.lua", "/a/?.lua"},
-      {"/a/?.lua;;", "/a/?.lua;/usr/local/share/lua/5.2/?.lua;/usr/local/share/lua/5.2/?/init.lua;"
-                     "/usr/local/lib/lua/5.2/?.lua;/usr/local/lib/lua/5.2/?/init.lua;./?.lua;"},
+      {"/a/?.lua;;",
+       "/a/?.lua;/usr/local/share/lua/5.2/?.lua;/usr/local/share/lua/5.2/?/init.lua;"
+       "/usr/local/lib/lua/5.2/?.lua;/usr/local/lib/lua/5.2/?/init.lua;./?.lua;"},
   };
   for (const auto& c : cases) {
     tovo_test::scoped_env env{"LUA_PATH_5_2", c.env};

@@ -91,7 +91,8 @@ TEST_F(StringTest, GrowingTheTableDuringTheStringSweepFinishesTheSweepFirst) {
     luaC_runtilstate(L, 1 << GCSsweepstring);
     ASSERT_EQ(G(L)->gcstate, GCSsweepstring);
     int size = G(L)->strt.size;
-    for (int i = 0; static_cast<int>(G(L)->strt.nuse) <= size + 1; i++) luaS_new(L, ("new" + std::to_string(i)).c_str());
+    for (int i = 0; static_cast<int>(G(L)->strt.nuse) <= size + 1; i++)
+      luaS_new(L, ("new" + std::to_string(i)).c_str());
     EXPECT_GT(G(L)->strt.size, size);
     EXPECT_NE(G(L)->gcstate, GCSsweepstring);
     luaC_fullgc(L, 0);

@@ -190,12 +190,13 @@ TEST_F(TableTest, Errors) {
   setnilvalue(&nil);
   EXPECT_EQ(run_protected(L, [&] { luaH_set(L, t, &nil); }), LUA_ERRRUN);
   EXPECT_EQ(top_text(L), "table index is nil");
-  EXPECT_EQ(run_protected(L, [&] {
-              TValue k = num(77);
-              StkId key = push(&k);
-              push(&k);
-              luaH_next(L, t, key);
-            }),
+  EXPECT_EQ(run_protected(L,
+                          [&] {
+                            TValue k = num(77);
+                            StkId key = push(&k);
+                            push(&k);
+                            luaH_next(L, t, key);
+                          }),
             LUA_ERRRUN);
   EXPECT_EQ(top_text(L), "invalid key to 'next'");
 }
@@ -221,7 +222,7 @@ TEST_F(TableTest, NextSkipsDeadKeysAndAcceptsThem) {
     ASSERT_TRUE(found);
     setnilvalue(const_cast<TValue*>(luaH_get(t, key)));
     ptrdiff_t at = savestack(L, key);
-    luaC_fullgc(L, 0);  // the key is still on the stack, so it lives, but its entry is dead
+    luaC_fullgc(L, 0);          // the key is still on the stack, so it lives, but its entry is dead
     key = restorestack(L, at);  // the collector may have shrunk the stack
     int rest = 0;
     while (luaH_next(L, t, key)) rest++;

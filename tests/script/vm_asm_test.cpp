@@ -28,9 +28,8 @@ TEST_F(VmAsmTest, LoadkxTakesItsIndexFromTheExtraArgument) {
 
 TEST_F(VmAsmTest, SetlistWithTheBatchInTheExtraArgument) {
   AsmProto a;
-  a.code = {ABC(OP_NEWTABLE, 0, 0, 0),  ABx(OP_LOADK, 1, 0),           ABx(OP_LOADK, 2, 1),
-            ABC(OP_SETLIST, 0, 2, 0),   Ax(OP_EXTRAARG, 3),            ABC(OP_GETTABLE, 3, 0, K(2)),
-            ABC(OP_RETURN, 3, 2, 0)};
+  a.code = {ABC(OP_NEWTABLE, 0, 0, 0), ABx(OP_LOADK, 1, 0),          ABx(OP_LOADK, 2, 1),    ABC(OP_SETLIST, 0, 2, 0),
+            Ax(OP_EXTRAARG, 3),        ABC(OP_GETTABLE, 3, 0, K(2)), ABC(OP_RETURN, 3, 2, 0)};
   a.k = {Ki(5), Ki(6), Ki(102)};  // batch 3 starts at index 101
   run_asm(a);
   EXPECT_EQ(lua_tonumber(L, -1), I(6));
@@ -44,9 +43,9 @@ TEST_F(VmAsmTest, ExtraargAndUnknownOpcodesOnlyCharge) {
 
 TEST_F(VmAsmTest, LoadnilLoadboolAndTestset) {
   AsmProto a;
-  a.code = {ABx(OP_LOADK, 0, 0),         ABx(OP_LOADK, 1, 0),        ABC(OP_LOADNIL, 0, 1, 0),
-            ABC(OP_LOADBOOL, 2, 1, 1),   ABC(OP_LOADBOOL, 2, 0, 0),  ABC(OP_TESTSET, 3, 2, 1),
-            AsBx(OP_JMP, 0, 1),          ABx(OP_LOADK, 3, 1),        ABC(OP_RETURN, 0, 5, 0)};
+  a.code = {ABx(OP_LOADK, 0, 0),       ABx(OP_LOADK, 1, 0),       ABC(OP_LOADNIL, 0, 1, 0),
+            ABC(OP_LOADBOOL, 2, 1, 1), ABC(OP_LOADBOOL, 2, 0, 0), ABC(OP_TESTSET, 3, 2, 1),
+            AsBx(OP_JMP, 0, 1),        ABx(OP_LOADK, 3, 1),       ABC(OP_RETURN, 0, 5, 0)};
   a.k = {Ki(1), Ki(9)};
   run_asm(a, 4);
   EXPECT_EQ(lua_type(L, 1), LUA_TNIL);  // LOADNIL cleared registers 0 and 1
@@ -61,9 +60,8 @@ TEST_F(VmAsmTest, AJumpClosesUpvalues) {
   inner.upvalues = {{true, 0, "x"}};
   for (int close : {1, 0}) {
     AsmProto a;
-    a.code = {ABx(OP_LOADK, 0, 0),        ABx(OP_CLOSURE, 1, 0),   AsBx(OP_JMP, close, 0),
-              ABx(OP_LOADK, 0, 1),        ABC(OP_MOVE, 2, 1, 0),   ABC(OP_CALL, 2, 1, 2),
-              ABC(OP_RETURN, 2, 2, 0)};
+    a.code = {ABx(OP_LOADK, 0, 0),   ABx(OP_CLOSURE, 1, 0), AsBx(OP_JMP, close, 0), ABx(OP_LOADK, 0, 1),
+              ABC(OP_MOVE, 2, 1, 0), ABC(OP_CALL, 2, 1, 2), ABC(OP_RETURN, 2, 2, 0)};
     a.k = {Ki(10), Ki(20)};
     a.protos = {inner};
     run_asm(a);
@@ -77,7 +75,7 @@ TEST_F(VmAsmTest, ClosuresWithTheSameUpvaluesAreReused) {
   inner.code = {ABC(OP_RETURN, 0, 1, 0)};
   inner.upvalues = {{true, 0, "x"}};
   AsmProto a;
-  a.code = {ABx(OP_CLOSURE, 1, 0), ABx(OP_CLOSURE, 2, 0), ABC(OP_EQ, 1, 1, 2), AsBx(OP_JMP, 0, 1),
+  a.code = {ABx(OP_CLOSURE, 1, 0),     ABx(OP_CLOSURE, 2, 0),     ABC(OP_EQ, 1, 1, 2),    AsBx(OP_JMP, 0, 1),
             ABC(OP_LOADBOOL, 3, 0, 1), ABC(OP_LOADBOOL, 3, 1, 0), ABC(OP_RETURN, 3, 2, 0)};
   a.protos = {inner};
   run_asm(a);

@@ -17,8 +17,11 @@ TEST_F(TableAccessTest, InstructionAndRawAccessAgreeForEveryKeyKind) {
       "local t = {} for i = 1, 32767 do t[i] = i end",
       "local t = setmetatable({10, 20, 30}, {}) local _ = t.nothing",
   };
-  const char* keys[] = {"1",   "3",   "4",      "0",      "-1",    "0.5",   "1.5",  "-0.5",     "2.0001",
-                        "32767", "-32768", "32767.5", "32766", "'x'", "'__index'", "'long-key-long-key-long-key-long-key-long-key-long-key'", "true"};
+  const char* keys[] = {"1",      "3",     "4",         "0",
+                        "-1",     "0.5",   "1.5",       "-0.5",
+                        "2.0001", "32767", "-32768",    "32767.5",
+                        "32766",  "'x'",   "'__index'", "'long-key-long-key-long-key-long-key-long-key-long-key'",
+                        "true"};
   for (const char* setup : tables) {
     for (const char* key : keys) {
       std::string src = std::string(setup) + " local k = " + key +

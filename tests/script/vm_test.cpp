@@ -86,15 +86,15 @@ TEST_F(VmOpTest, ArithmeticOpcodesOnNumbersAndStrings) {
 TEST_F(VmOpTest, EveryArithmeticEventCallsItsMetamethod) {
   make_meta_table("t");
   const std::pair<const char*, const char*> cases[] = {
-      {"return t + 1", "__add"},     {"return 1 - t", "__sub"},     {"return t * 1", "__mul"},
-      {"return t / 1", "__div"},     {"return t % 1", "__mod"},     {"return t ^ 1", "__pow"},
-      {"return t & 1", "__and"},     {"return t | 1", "__or"},      {"return t ^^ 1", "__xor"},
-      {"return t << 1", "__shl"},    {"return t >> 1", "__shr"},    {"return t >>> 1", "__lshr"},
-      {"return t <<> 1", "__rotl"},  {"return t >>< 1", "__rotr"},  {"return ~t", "__not"},
-      {"return t \\ 1", "__idiv"},   {"return @t", "__peek"},       {"return %t", "__peek2"},
-      {"return $t", "__peek4"},      {"return -t", "__unm"},        {"return #t", "__len"},
-      {"return t .. 'x'", "__concat"}, {"return t < 1", "__lt"},    {"return t <= 1", "__le"},
-      {"return t.x", "__index"},     {"return t()", "__call"},
+      {"return t + 1", "__add"},       {"return 1 - t", "__sub"},    {"return t * 1", "__mul"},
+      {"return t / 1", "__div"},       {"return t % 1", "__mod"},    {"return t ^ 1", "__pow"},
+      {"return t & 1", "__and"},       {"return t | 1", "__or"},     {"return t ^^ 1", "__xor"},
+      {"return t << 1", "__shl"},      {"return t >> 1", "__shr"},   {"return t >>> 1", "__lshr"},
+      {"return t <<> 1", "__rotl"},    {"return t >>< 1", "__rotr"}, {"return ~t", "__not"},
+      {"return t \\ 1", "__idiv"},     {"return @t", "__peek"},      {"return %t", "__peek2"},
+      {"return $t", "__peek4"},        {"return -t", "__unm"},       {"return #t", "__len"},
+      {"return t .. 'x'", "__concat"}, {"return t < 1", "__lt"},     {"return t <= 1", "__le"},
+      {"return t.x", "__index"},       {"return t()", "__call"},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(run(c.first, 1), LUA_OK) << c.first << ": " << top_text(L);
@@ -156,8 +156,7 @@ TEST_F(VmOpTest, ArithmeticOnValuesWithoutMetamethodsNamesTheOperand) {
 
 TEST_F(VmOpTest, RuntimeErrorsHaveNoPositionAndSetTheRuntimeLine) {
   tovo_runtime_line = 0;
-  EXPECT_EQ(error_of("local a = 1\n\n\n\n\n\nlocal b = a + nil"),
-            "attempt to perform arithmetic on a nil value");
+  EXPECT_EQ(error_of("local a = 1\n\n\n\n\n\nlocal b = a + nil"), "attempt to perform arithmetic on a nil value");
   EXPECT_EQ(tovo_runtime_line, 7);
 }
 
@@ -261,8 +260,7 @@ TEST_F(VmOpTest, TablesFieldsUpvaluesClosuresAndVarargs) {
       {"local t = {} for i = 1, 60 do t[i] = i end return #t", I(60)},
       {"local function f() return 1, 2, 3 end local t = {f()} return #t", I(3)},
       {"local function f(n) if n == 0 then return 0 end return f(n - 1) + 1 end return f(50)", I(50)},
-      {"local function f(n, acc) if n == 0 then return acc end return f(n - 1, acc + 1) end return f(500, 0)",
-       I(500)},
+      {"local function f(n, acc) if n == 0 then return acc end return f(n - 1, acc + 1) end return f(500, 0)", I(500)},
       {"local a = true local b = not a return b and 1 or 2", I(2)},
       {"local x local y = x or 4 return y", I(4)},
       {"local s = 0 for k, v in next, {5, 6} do s = s + v end return s", I(11)},

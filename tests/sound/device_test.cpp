@@ -126,18 +126,28 @@ TEST_F(DeviceTest, MainThreadChangesWhileTheCallbackRuns) {
       case 1: tovo_sound_word_store(sound_regs[r % 4], (int32_t)(r >> 4) & 0xff); break;
       case 2: tovo_sound_word_store(cart->sfx[r % 8].flags, (int32_t)(r >> 3) & 0xfe); break;
       case 3: tovo_sound_word_store(cart->sfx[r % 8].notes[r % 32].pitch, (int32_t)(r >> 9) & 63); break;
-      case 4: if (r % 7 == 0) tarq_play_tovo_song(cart, (int32_t)(r % 2), (int32_t)(r % 300)); break;
+      case 4:
+        if (r % 7 == 0) tarq_play_tovo_song(cart, (int32_t)(r % 2), (int32_t)(r % 300));
+        break;
       case 5: tarq_update_music_fading(); break;
-      case 6: if (r % 13 == 0) cmusic_stop(0, (int32_t)(r % 200)); break;
+      case 6:
+        if (r % 13 == 0) cmusic_stop(0, (int32_t)(r % 200));
+        break;
       case 7: {
         tovo_mixer_snapshot snap;
         tarq_take_mixer_snapshot(&snap, (int32_t)SDL_GetTicks());
         for (int i = 16; i <= 26; i++) tarq_sound_stat(i, cart);
         break;
       }
-      case 8: tarq_set_sound_volume((int32_t)(r % 257)); tarq_set_music_volume((int32_t)(r % 257)); break;
+      case 8:
+        tarq_set_sound_volume((int32_t)(r % 257));
+        tarq_set_music_volume((int32_t)(r % 257));
+        break;
       case 9: tarq_set_paused(r % 4 == 0); break;
-      default: if (r % 5 == 0) tarq_stop_all_sounds(); else tarq_release_looping_tovo_channel(-1); break;
+      default:
+        if (r % 5 == 0) tarq_stop_all_sounds();
+        else tarq_release_looping_tovo_channel(-1);
+        break;
     }
     if (k % 50 == 0) SDL_Delay(1);
   }
@@ -203,18 +213,35 @@ TEST_F(DeviceTest, SampleSoundsAndModulesChangeWhileTheCallbackRuns) {
     tarq_sound*& s = sounds[r % 4];
     switch (k++ % 9) {
       case 0: tarq_play_sound(s); break;
-      case 1: if (r % 3 == 0) tarq_stop_sound(s); break;
-      case 2: if (r % 5 == 0) { tarq_destroy_sound(s); s = make(300 + (int32_t)(r % 3000)); } break;
-      case 3: if (r % 4 == 0) cmusic_play(music, (int32_t)(r % 200), (int32_t)(r % 3), (int32_t)(r >> 8) % 2); break;
-      case 4: if (r % 9 == 0) cmusic_stop(0, (int32_t)(r % 100)); else tarq_update_music_fading(); break;
-      case 5: if (r % 11 == 0) disable_music(music); break;
+      case 1:
+        if (r % 3 == 0) tarq_stop_sound(s);
+        break;
+      case 2:
+        if (r % 5 == 0) {
+          tarq_destroy_sound(s);
+          s = make(300 + (int32_t)(r % 3000));
+        }
+        break;
+      case 3:
+        if (r % 4 == 0) cmusic_play(music, (int32_t)(r % 200), (int32_t)(r % 3), (int32_t)(r >> 8) % 2);
+        break;
+      case 4:
+        if (r % 9 == 0) cmusic_stop(0, (int32_t)(r % 100));
+        else tarq_update_music_fading();
+        break;
+      case 5:
+        if (r % 11 == 0) disable_music(music);
+        break;
       case 6:
         if (r % 17 == 0) {
           bytes->pos = 0;
           cmusic_load_from_file(music, bytes);
         }
         break;
-      case 7: tarq_sound_is_playing(s); tarq_music_get_fading_state(); break;
+      case 7:
+        tarq_sound_is_playing(s);
+        tarq_music_get_fading_state();
+        break;
       default:
         if (r % 23 == 0) {
           tarq_synth_generate(synth, nullptr, 0);

@@ -13,9 +13,9 @@ TEST_F(MixerTest, TheQueryInterpolatesOverTheCallback) {
   // The stamp: ((33 + previous) x 3 + now) / 4, not below now - 200.
   EXPECT_EQ(c.history_t, 4800);
   const int32_t t0 = c.history_t;
-  EXPECT_EQ(tarq_get_tovo_mixer_state(0, t0 - 50).tick, 0);  // earlier: record 0
-  EXPECT_EQ(tarq_get_tovo_mixer_state(0, t0 + 1000).tick, 4);  // later: the last
-  EXPECT_EQ(tarq_get_tovo_mixer_state(0, t0 + 17).tick, 2);   // 17 x 4 / 33 = 2
+  EXPECT_EQ(tarq_get_tovo_mixer_state(0, t0 - 50).tick, 0);                 // earlier: record 0
+  EXPECT_EQ(tarq_get_tovo_mixer_state(0, t0 + 1000).tick, 4);               // later: the last
+  EXPECT_EQ(tarq_get_tovo_mixer_state(0, t0 + 17).tick, 2);                 // 17 x 4 / 33 = 2
   const tovo_mixer_state_record r = tarq_get_tovo_mixer_state(0, t0 + 25);  // 25 x 4 / 33 = 3
   EXPECT_EQ(r.sfx, sfx(1));
   EXPECT_EQ(r.note, 3);

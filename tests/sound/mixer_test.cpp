@@ -134,9 +134,16 @@ TEST_F(MixerTest, BitCrushKeepsTheTopBits) {
 TEST_F(MixerTest, LowPassLevelsFromRegisterAndFlags) {
   make_held(1, 1, {33, 3, 7, 0, 0});
   tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
-  struct { int32_t reg, flags, level; } cases[] = {
-      {0, 0, 0}, {1 << 4, 0, 8}, {1, 0, 12}, {1 | 1 << 4, 0, 15}, {0, sfx_flags(0, 0, 1), 8},
-      {0, sfx_flags(0, 0, 2), 12}, {1 << 4, sfx_flags(0, 0, 2), 12},
+  struct {
+    int32_t reg, flags, level;
+  } cases[] = {
+      {0, 0, 0},
+      {1 << 4, 0, 8},
+      {1, 0, 12},
+      {1 | 1 << 4, 0, 15},
+      {0, sfx_flags(0, 0, 1), 8},
+      {0, sfx_flags(0, 0, 2), 12},
+      {1 << 4, sfx_flags(0, 0, 2), 12},
   };
   for (auto c : cases) {
     sound_regs[3] = c.reg;

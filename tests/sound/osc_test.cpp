@@ -7,14 +7,17 @@
 using namespace tovo_sound_test;
 
 TEST(SoundKnee, SumsPassASoftKneeInsteadOfClipping) {
+  // clang-format off
   struct { int32_t in, out; } cases[] = {
       {0x5fff, 0x5fff}, {0x6000 + 5, 0x6001}, {0x7fff + 0x7fff, 0x7fff}, {-0x5fff, -0x5fff},
       {-0x6000 - 5, -0x6001}, {-0x7fff - 0x7fff, -0x7fff}, {0x6004, 0x6000}, {-0x6004, -0x6000},
   };
+  // clang-format on
   for (auto c : cases) EXPECT_EQ(soft_knee(c.in), c.out) << c.in;
 }
 
 TEST(SoundStep, PitchesGiveTheirPhaseSteps) {
+  // clang-format off
   struct { int32_t pitch, step; } cases[] = {
       {33 << 16, 1307},            // A, 440 Hz: one period of 65536 a 1/440 s
       {0, 194},                    // C three octaves down: 1554 halved three times
@@ -24,6 +27,7 @@ TEST(SoundStep, PitchesGiveTheirPhaseSteps) {
       {-36 << 16, 24},             // below zero: k wraps to C
       {-100 << 16, 8},             // clamped below 8
   };
+  // clang-format on
   for (auto c : cases) EXPECT_EQ(tovo_pitch_step(c.pitch), c.step) << (c.pitch >> 16);
 }
 
@@ -64,7 +68,10 @@ TEST_F(MixerTest, OctaveShiftRegisterPlaysTwelveBelow) {
 
 TEST_F(MixerTest, SampleAndHoldNoisePeriodFollowsThePitch) {
   // Pitch 63: a new level every sample; pitch 0: every 64 samples.
-  struct { int32_t pitch; int period; } cases[] = {{63, 1}, {0, 64}, {60, 4}};
+  struct {
+    int32_t pitch;
+    int period;
+  } cases[] = {{63, 1}, {0, 64}, {60, 4}};
   for (auto c : cases) {
     tarq_stop_all_sounds();
     make_held(1, 4, {c.pitch, 6, 7, 0, 0}, sfx_flags(0, 0, 0, 1));
@@ -104,10 +111,12 @@ TEST_F(MixerTest, NoiseDrawsFromTheMixersOwnGenerator) {
 }
 
 TEST_F(MixerTest, DetuneSetsTheSecondStepAndLoudness) {
+  // clang-format off
   struct { int32_t waveform, detune, step2_num; bool louder; } cases[] = {
       {3, 0, 256, false}, {3, 1, 255, true}, {0, 1, 193, true}, {0, 2, 384, true},
       {7, 0, 254, false}, {7, 1, 250, false}, {7, 2, 508, false}, {6, 1, 255, false},
   };
+  // clang-format on
   for (auto c : cases) {
     make_held(1, 4, {33, c.waveform, 4, 0, 0}, sfx_flags(c.detune, 0, 0));
     tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
@@ -136,7 +145,9 @@ TEST_F(MixerTest, VariantChecksumsStayTheSame) {
           for (int i = 0; i < 32; i++) s->notes[i] = {(i * 7) % 64, w, 1 + i % 7, i % 8 == 2 ? 2 : 0, 0};
           tarq_play_sfx_ex(s, 0, 0, cart, 0);
           const uint32_t h = fnv1a(render(6));
+          // clang-format off
           if (print) printf("0x%08x,%s", h, k % 6 == 5 ? "\n" : " ");
+          // clang-format on
           else EXPECT_EQ(h, golden[k]) << "waveform " << w << " detune " << d << " reverb " << r << " noise " << n;
         }
 }

@@ -109,10 +109,10 @@ TEST_F(PcmTest, ARenderedSynthPlaysAndItsDestructionLetsTheChannelGo) {
   const int32_t before = tarq_items_created;
   tarq_synth* synth = tarq_create_synth(1000);
   int32_t* w = synth->node[0].word;
-  w[0] = 1;                                   // oscillator
-  w[1] = 2;                                   // square
+  w[0] = 1;  // oscillator
+  w[1] = 2;  // square
   w[2] = 1;
-  w[TARQ_SYNTH_PARAM_FIRST + 4] = 0x8000;     // half amplitude: below the mixer's soft knee
+  w[TARQ_SYNTH_PARAM_FIRST + 4] = 0x8000;  // half amplitude: below the mixer's soft knee
   ASSERT_EQ(tarq_synth_generate(synth, nullptr, 0), 0);
   tarq_play_sound(synth->sound);
   const std::vector<int16_t> out = callback(1000);

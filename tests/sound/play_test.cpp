@@ -95,12 +95,14 @@ static int ticks_until_end(tovo_mixer_channel& c, int limit) {
 }
 
 TEST_F(MixerTest, EndRulesOfASoundEffect) {
+  // clang-format off
   struct { int32_t speed, loop_start, loop_end, flags, loud_notes; int ticks; } cases[] = {
       {2, 8, 0, 0, 32, 16},                  // loop start 8, no loop end: notes 0-7
       {0, 0, 0, 0, 32, 32},                  // speed 0 plays as 1
       {3, 0, 0, 0, 5, 15},                   // trailing silence ends it early
       {3, 0, 0, sfx_flags(0, 1, 0), 5, 96},  // unless reverb holds it, here to its end
   };
+  // clang-format on
   for (auto c : cases) {
     tarq_stop_all_sounds();
     tovo_sfx* s = make_sfx(1, c.speed, {}, c.flags, c.loop_start, c.loop_end);
@@ -227,12 +229,14 @@ TEST_F(MixerTest, VibratoAndDropBendTheStep) {
 }
 
 TEST_F(MixerTest, PlayingAWholeEffectChoosesItsLength) {
+  // clang-format off
   struct { int32_t loop_start, loop_end, end; } cases[] = {
       {8, 0, 8 * 3},    // ends at its loop start
       {4, 12, -3},      // loops: unlimited
       {0, 0, 32 * 3},   // the whole effect
       {12, 4, 32 * 3},  // a loop end below its start does not loop
   };
+  // clang-format on
   for (auto c : cases) {
     tovo_sfx* s = make_held(1, 3, {30, 0, 3, 0, 0});
     s->loop_start = c.loop_start;
@@ -250,6 +254,7 @@ TEST_F(MixerTest, PlayingAWholeEffectChoosesItsLength) {
 }
 
 TEST_F(MixerTest, CustomInstrumentRestartRules) {
+  // clang-format off
   struct { int32_t pitch, waveform, effect, inst_loop_start; int32_t ticks_after; } cases[] = {
       {30, 2, 0, 0, 5},  // same note again: goes on
       {30, 2, 4, 0, 1},  // a fade-in restarts it
@@ -260,6 +265,7 @@ TEST_F(MixerTest, CustomInstrumentRestartRules) {
       {30, 2, 0, 2, 1},  // the instrument (2 ticks long) already ended
       {30, 2, 3, 2, 5},  // ended, but a drop on the same instrument goes on
   };
+  // clang-format on
   for (auto c : cases) {
     for (int n = 2; n <= 3; n++) {
       tovo_sfx* inst = make_held(n, 1, {24, 3, 5, 0, 0});
@@ -268,7 +274,9 @@ TEST_F(MixerTest, CustomInstrumentRestartRules) {
     make_sfx(1, 4, {{30, 2, 5, 0, 128}, {c.pitch, c.waveform, 5, c.effect, 128}});
     tarq_play_sfx_ex(sfx(1), 0, 0, cart, 0);
     ticks(5);  // note 0, then the first tick of note 1
+    // clang-format off
     EXPECT_EQ(chan(0).inst_ticks, c.ticks_after) << c.pitch << " " << c.waveform << " " << c.effect << " " << c.inst_loop_start;
+    // clang-format on
     tarq_stop_all_sounds();
   }
 }

@@ -20,8 +20,7 @@ struct param {
   int32_t base, source, mode;
 };
 
-void set_node(tarq_synth* s, int n, int32_t kind, int32_t type, std::initializer_list<param> params,
-              int32_t loop = 1) {
+void set_node(tarq_synth* s, int n, int32_t kind, int32_t type, std::initializer_list<param> params, int32_t loop = 1) {
   int32_t* w = s->node[n].word;
   w[0] = kind;
   w[1] = type;
@@ -69,12 +68,12 @@ TEST_F(SynthTest, SquareOverTheWholeSoundWithFadedEnds) {
   ASSERT_NE(s->sound, nullptr);
   ASSERT_EQ(s->sound->sample_count, LEN);
   const int16_t* d = samples(s);
-  EXPECT_EQ(d[0], 0);                 // faded in
-  EXPECT_GT(d[128], 0x3000);          // half way up the fade
+  EXPECT_EQ(d[0], 0);         // faded in
+  EXPECT_GT(d[128], 0x3000);  // half way up the fade
   EXPECT_LT(d[128], 0x5000);
-  EXPECT_EQ(d[400], 0x7fff);          // first half high
-  EXPECT_EQ(d[LEN - 400], -0x7fff);   // second half low
-  EXPECT_EQ(d[LEN - 1], 0);           // faded out
+  EXPECT_EQ(d[400], 0x7fff);         // first half high
+  EXPECT_EQ(d[LEN - 400], -0x7fff);  // second half low
+  EXPECT_EQ(d[LEN - 1], 0);          // faded out
 }
 
 TEST_F(SynthTest, OutputIsTheLastNodeOfTheFirstRun) {
@@ -147,8 +146,13 @@ TEST_F(SynthTest, EveryShapeAndFilterRendersInBounds) {
     std::memset(s->node, 0, sizeof s->node);
     square(0);
     set_node(s, 1, SYNTH_OSC, type,
-             {{0, 0x200000, 0, 0}, {1, 0x10000, 0, 0}, {2, 0x4000, 0, 0}, {3, 4, 0, 0}, {5, 0x1000, 0, 0},
-              {6, 0, 0, 0}, {7, 100, 0, 0}});
+             {{0, 0x200000, 0, 0},
+              {1, 0x10000, 0, 0},
+              {2, 0x4000, 0, 0},
+              {3, 4, 0, 0},
+              {5, 0x1000, 0, 0},
+              {6, 0, 0, 0},
+              {7, 100, 0, 0}});
     int8_t* table = reinterpret_cast<int8_t*>(&s->node[1].word[TARQ_SYNTH_TABLE_FIRST]);
     for (int k = 0; k < 64; k++) table[k] = (int8_t)(k * 4 - 128);
     set_node(s, 2, SYNTH_FILTER, FILTER_DELAY,

@@ -36,10 +36,10 @@ tarq_xm* make_module(int32_t channels = 2) {
   xm->pattern_count = 2;
   xm->patterns = (tarq_xm_pattern*)tarq_calloc(sizeof(tarq_xm_pattern) * 2);
   xm->patterns[0].rows = 4;
-  xm->patterns[0].cell[0][0] = {49, 1, 0x50, 0, 0};      // C-4 at full volume
-  xm->patterns[0].cell[2][1] = {61, 1, 0x30, 4, 0x38};   // every field set: five plain bytes
+  xm->patterns[0].cell[0][0] = {49, 1, 0x50, 0, 0};     // C-4 at full volume
+  xm->patterns[0].cell[2][1] = {61, 1, 0x30, 4, 0x38};  // every field set: five plain bytes
   xm->patterns[1].rows = 2;
-  xm->patterns[1].cell[1][0] = {97, 0, 0, 0, 0};         // key off
+  xm->patterns[1].cell[1][0] = {97, 0, 0, 0, 0};  // key off
   EXPECT_TRUE(tarq_xm_alloc_instruments(xm, 1));
   tarq_xm_instrument& ins = xm->instruments[1];
   std::memcpy(ins.name, "square", 6);
@@ -191,10 +191,10 @@ TEST(XmFile, OddButReadableFilesAreKeptInBounds) {
   tarq_xm* xm = make_module();
   std::string b = to_bytes(xm);
   tarq_destroy_xm(xm);
-  b[PATTERNS_AT] = 7;                     // header length other than 9: warned, read on
-  put16(b, PATTERNS_AT + 5, 300);         // more rows than kept
+  b[PATTERNS_AT] = 7;              // header length other than 9: warned, read on
+  put16(b, PATTERNS_AT + 5, 300);  // more rows than kept
   const size_t sample = instrument_at(b) + 263;
-  put16(b, sample + 4, 0xfff0);           // loop start past the end
+  put16(b, sample + 4, 0xfff0);  // loop start past the end
   tarq_xm* t = from_bytes(b);
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->patterns[0].rows, TARQ_XM_ROWS);
@@ -247,7 +247,7 @@ TEST(XmPlayer, RowsTicksAndTheEndOfTheSong) {
     peak = std::max<int32_t>(peak, std::abs(out[i]));
     if (out[i] != 0) last_sound = i;
   }
-  EXPECT_GT(peak, 20000 / 3 / 2);     // the square at full volume over three
+  EXPECT_GT(peak, 20000 / 3 / 2);  // the square at full volume over three
   EXPECT_LE(peak, 20000 / 3 + 1);
   EXPECT_LT(last_sound, 5 * 3 * ps->samples_per_tick);  // the key off at row 5 silences it
   EXPECT_GT(last_sound, 4 * 3 * ps->samples_per_tick);
@@ -328,7 +328,7 @@ TEST_F(MixerTest, ModuleStreamIsMixedWhileMusicPlays) {
   cmusic_stop(0, 0);
   cmusic_play(m, 1000, 99, 1);
   EXPECT_EQ(tarq_get_xm_playstate()->order, 1);  // clamped to the last order position
-  EXPECT_EQ(tarq_music_get_fading_state(), 1);  // fading in
+  EXPECT_EQ(tarq_music_get_fading_state(), 1);   // fading in
   cmusic_play(m, 0, 0, 1);
   EXPECT_EQ(tarq_music_get_fading_state(), 0);  // at full level
   cmusic_stop(0, 1000);

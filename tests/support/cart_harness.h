@@ -77,12 +77,9 @@ class CartHarness : public testing::Test {
   std::string global(const char* name) {
     lua_getglobal(L0_cart, name);
     std::string out;
-    if (lua_type(L0_cart, -1) == LUA_TBOOLEAN)
-      out = lua_toboolean(L0_cart, -1) ? "true" : "false";
-    else if (const char* s = lua_tostring(L0_cart, -1))
-      out = s;
-    else
-      out = "nil";
+    if (lua_type(L0_cart, -1) == LUA_TBOOLEAN) out = lua_toboolean(L0_cart, -1) ? "true" : "false";
+    else if (const char* s = lua_tostring(L0_cart, -1)) out = s;
+    else out = "nil";
     lua_pop(L0_cart, 1);
     return out;
   }

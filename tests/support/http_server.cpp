@@ -47,10 +47,10 @@ http_server::http_server(const std::string& root, bool silent) {
   if (silent)
     pid = start_process({"python3", "-c",
                          "import socket\ns=socket.socket()\ns.setsockopt(socket.SOL_SOCKET,socket.SO_REUSEADDR,1)\n"
-                         "s.bind(('127.0.0.1'," + p + "))\ns.listen(8)\nc=[]\nwhile True:\n c.append(s.accept())\n"},
+                         "s.bind(('127.0.0.1'," +
+                             p + "))\ns.listen(8)\nc=[]\nwhile True:\n c.append(s.accept())\n"},
                         {}, logs);
-  else
-    pid = start_process({"python3", "-m", "http.server", "--bind", "127.0.0.1", p, "--directory", root}, {}, logs);
+  else pid = start_process({"python3", "-m", "http.server", "--bind", "127.0.0.1", p, "--directory", root}, {}, logs);
   for (int i = 0; i < 400 && pid > 0 && !port_accepts(port); i++) sleep_ms(25);
 }
 

@@ -27,34 +27,26 @@ temp_home::temp_home(mode m) {
   const char* home = getenv("HOME");
   had_home = home != nullptr;
   if (home) old_home = home;
-  if (m == unset)
-    unsetenv("HOME");
-  else
-    setenv("HOME", dir.path.c_str(), 1);
+  if (m == unset) unsetenv("HOME");
+  else setenv("HOME", dir.path.c_str(), 1);
 }
 
 temp_home::~temp_home() {
-  if (had_home)
-    setenv("HOME", old_home.c_str(), 1);
-  else
-    unsetenv("HOME");
+  if (had_home) setenv("HOME", old_home.c_str(), 1);
+  else unsetenv("HOME");
 }
 
 scoped_env::scoped_env(const char* n, const char* value) : name(n) {
   const char* old = getenv(n);
   had_value = old != nullptr;
   if (old) old_value = old;
-  if (value)
-    setenv(n, value, 1);
-  else
-    unsetenv(n);
+  if (value) setenv(n, value, 1);
+  else unsetenv(n);
 }
 
 scoped_env::~scoped_env() {
-  if (had_value)
-    setenv(name.c_str(), old_value.c_str(), 1);
-  else
-    unsetenv(name.c_str());
+  if (had_value) setenv(name.c_str(), old_value.c_str(), 1);
+  else unsetenv(name.c_str());
 }
 
 bool read_file(const std::string& path, std::string* out) {

@@ -20,10 +20,8 @@ tarq_anim_channel* keys(const std::vector<std::pair<int, float>>& k, int32_t siz
 
 float x_at(const tarq_anim_channel* c, int t, bool smooth = false) {
   float out[3] = {-99, -99, -99};
-  if (smooth)
-    canim_channel_evaluate_nonlinear(c, t, out);
-  else
-    canim_channel_evaluate(c, t, out);
+  if (smooth) canim_channel_evaluate_nonlinear(c, t, out);
+  else canim_channel_evaluate(c, t, out);
   return out[0];
 }
 
@@ -48,9 +46,7 @@ TEST(EditorAnim, LinearValueClampsOutsideTheKeys) {
 
 TEST(EditorAnim, KeyIndexAndInsertionOrder) {
   tarq_anim_channel* c = keys({{0, 0}, {10, 1}, {20, 2}, {30, 3}});
-  const struct {
-    int t, index;
-  } cases[] = {{-5, 0}, {0, 0}, {9, 0}, {10, 1}, {29, 2}, {30, 3}, {99, 3}};
+  const struct { int t, index; } cases[] = {{-5, 0}, {0, 0}, {9, 0}, {10, 1}, {29, 2}, {30, 3}, {99, 3}};
   for (auto cs : cases) EXPECT_EQ(canim_channel_index_for_t(c, cs.t), cs.index) << cs.t;
   // A state at an existing key's time goes after it.
   EXPECT_EQ(canim_channel_insert_state(c, 10), 2);

@@ -68,11 +68,11 @@ TEST_F(CtextEdit, ToggleComments) {
     const char* after;
     int32_t cursor_after;
   } cases[] = {
-      {"--a\nb\nc", 0, 5, 5, "----a\n--b\nc", 9},      // one line commented: both get "--"
-      {"--a\n--b\nc", 0, 7, 0, "a\nb\nc", 0},          // both commented: one pair off each
-      {"a\nb\nc", 0, 2, 2, "--a\nb\nc", 4},            // a selection ending at a line start leaves it out
-      {"x\n--yz", 0, 0, 5, "x\nyz", 3},                // no selection: the cursor's line
-      {"x\n--yz", 0, 0, 3, "x\nyz", 2},                // a cursor inside the pair goes to the line start
+      {"--a\nb\nc", 0, 5, 5, "----a\n--b\nc", 9},  // one line commented: both get "--"
+      {"--a\n--b\nc", 0, 7, 0, "a\nb\nc", 0},      // both commented: one pair off each
+      {"a\nb\nc", 0, 2, 2, "--a\nb\nc", 4},        // a selection ending at a line start leaves it out
+      {"x\n--yz", 0, 0, 5, "x\nyz", 3},            // no selection: the cursor's line
+      {"x\n--yz", 0, 0, 3, "x\nyz", 2},            // a cursor inside the pair goes to the line start
   };
   for (const auto& t : cases) {
     tarq_destroy_ctext(c);
@@ -210,9 +210,15 @@ TEST_F(CtextEdit, BlockOpeners) {
     const char* text;
     int block;
   } cases[] = {
-      {"if x then\n", 1},        {"while x do\n\t", 1},   {"else", 1},
-      {"repeat\n  ", 2},          {"x = 1\n", 0},          {"function f(a)\n", 1},
-      {"local  function f()\n\n", 1}, {"local x = function\n", 0}, {"done\n", 0},
+      {"if x then\n", 1},
+      {"while x do\n\t", 1},
+      {"else", 1},
+      {"repeat\n  ", 2},
+      {"x = 1\n", 0},
+      {"function f(a)\n", 1},
+      {"local  function f()\n\n", 1},
+      {"local x = function\n", 0},
+      {"done\n", 0},
   };
   for (const auto& t : cases) {
     tarq_destroy_ctext(c);

@@ -262,9 +262,9 @@ TEST_F(CtextField, DrawsGlyphsInsideItsRectangle) {
     EXPECT_EQ(tarq_getpixel(page, 12 + col, 4), (synthetic_glyph_row('b', 0) >> col) & 1 ? 1u : 0u) << col;
     EXPECT_EQ(tarq_getpixel(page, 8 + col, 10), (synthetic_glyph_row('c', 0) >> col) & 1 ? 1u : 0u) << col;
   }
-  EXPECT_EQ(tarq_getpixel(page, 8, 16), 0x40u);  // the background, under the text
-  EXPECT_EQ(tarq_getpixel(page, 71, 33), 0x40u);  // the field's last pixel
+  EXPECT_EQ(tarq_getpixel(page, 8, 16), 0x40u);                                     // the background, under the text
+  EXPECT_EQ(tarq_getpixel(page, 71, 33), 0x40u);                                    // the field's last pixel
   for (int32_t y = 0; y < 64; y++) EXPECT_EQ(tarq_getpixel(page, 72, y), 0u) << y;  // nothing past its edge
-  EXPECT_EQ(page->clip_x1, 128);  // the clip is reset
+  EXPECT_EQ(page->clip_x1, 128);                                                    // the clip is reset
   tarq_destroy_pod(font);
 }
