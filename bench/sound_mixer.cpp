@@ -13,7 +13,7 @@
 #include "engine/config.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 #include "sound/sound.h"
 
 extern "C" void* __libc_malloc(size_t);

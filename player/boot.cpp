@@ -30,7 +30,7 @@
 #include "player/cart/disk.h"
 #include "player/cart/load_reason.h"
 #include "player/shell_state.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 
 namespace {
 

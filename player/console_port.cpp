@@ -30,7 +30,7 @@
 #include "player/pause_menu.h"
 #include "player/shell_settings.h"
 #include "player/shell_state.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 
 namespace {
 

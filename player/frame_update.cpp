@@ -34,7 +34,7 @@
 #include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "player/stopped.h"
-#include "sound/history.h"
+#include "sound/mixer/history.h"
 #include "sound/sound.h"
 
 namespace {

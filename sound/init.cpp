@@ -6,10 +6,10 @@
 #include "engine/log.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
-#include "sound/audio_lock.h"
-#include "sound/mixer.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/mixer.h"
 #include "sound/sound.h"
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 
 tarq_sound_clock_func tarq_sound_clock = tarq_get_time;
 

@@ -6,7 +6,7 @@
 #include "console/run/spend_cpu.h"
 #include "engine/tarq.h"
 #include "script/api.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 #include "sound/sound.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "engine/platform/joystick.h"
 #include "engine/tarq.h"
 #include "script/api.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 
 tovo_stat_inputs stat_inputs;
 void (*tovo_stat_datetime)(tarq_datetime* out, int local) = tarq_get_datetime;

@@ -2,7 +2,7 @@
 // Machine queries (stat): what the shell supplies besides the machine state.
 #include <cstdint>
 
-#include "sound/history.h"
+#include "sound/mixer/history.h"
 
 struct tarq_datetime;
 

@@ -7,7 +7,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/undo.h"
 #include "engine/mem.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "console/print/font.h"
 #include "console/print/print_context.h"
 #include "engine/tarq.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 
 namespace {
 

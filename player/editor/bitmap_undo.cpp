@@ -8,7 +8,7 @@
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
-#include "sound/audio_lock.h"
+#include "sound/mixer/audio_lock.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "player/clipboard/clip_codes.h"
 #include "player/message.h"
 #include "player/selection_sets.h"
-#include "sound/audio_lock.h"
+#include "sound/mixer/audio_lock.h"
 
 tarq_bitmap* note_clipboard = nullptr;
 

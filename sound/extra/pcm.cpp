@@ -1,10 +1,10 @@
 // Sample sounds on the mixer's channels 8-15: play, query and volume.
 #include <cstdint>
 
-#include "sound/audio_lock.h"
 #include "sound/extra/pcm.h"
-#include "sound/mixer.h"
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/mixer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // the two node renderers.
 #include <cstdint>
 
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
 
 enum : int32_t { SYNTH_EMPTY = 0, SYNTH_OSC = 1, SYNTH_FILTER = 2 };
 enum : int32_t { FILTER_PASS = 1, FILTER_DELAY = 2, FILTER_REDUCE = 3, FILTER_MIX = 4 };

@@ -4,7 +4,7 @@
 #include "engine/data/prng.h"
 #include "engine/mem.h"
 #include "sound/extra/synth_nodes.h"
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "engine/io/file.h"
 #include "sound/extra/xm_write.h"
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 
 namespace {
 

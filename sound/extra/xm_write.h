@@ -1,7 +1,7 @@
 #pragma once
 // Writing XM modules: the header, packed patterns and one sample an
 // instrument. The player writes none.
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 
 struct tarq_file;
 

@@ -10,7 +10,7 @@
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 
 namespace {
 

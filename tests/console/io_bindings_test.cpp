@@ -6,7 +6,7 @@
 #include "console/machine/button.h"
 #include "console/machine/mem.h"
 #include "console/machine/serial.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 #include "sound/sound.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/support/fake_shell.h"

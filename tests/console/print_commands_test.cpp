@@ -2,7 +2,7 @@
 // text, and audio strings that build and play a sound effect.
 #include "console/machine/mem.h"
 #include "engine/tarq.h"
-#include "sound/play.h"
+#include "sound/play/play.h"
 #include "tests/console/print_fixture.h"
 
 using namespace std::string_literals;

@@ -16,7 +16,7 @@
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "sound/extra/xm_write.h"
-#include "sound/pod_items.h"
-#include "sound/xm.h"
+#include "sound/items/pod_items.h"
+#include "sound/xm/xm.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;

@@ -14,8 +14,8 @@
 #include "sound/extra/pcm.h"
 #include "sound/extra/synth.h"
 #include "sound/extra/xm_write.h"
-#include "sound/pod_items.h"
-#include "sound/xm.h"
+#include "sound/items/pod_items.h"
+#include "sound/xm/xm.h"
 #include "tests/sound/mixer_fixture.h"
 #include "tests/support/temp_dir.h"
 

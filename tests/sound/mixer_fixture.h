@@ -10,10 +10,10 @@
 #include "engine/config.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
-#include "sound/history.h"
 #include "sound/machine.h"
-#include "sound/mixer.h"
-#include "sound/play.h"
+#include "sound/mixer/history.h"
+#include "sound/mixer/mixer.h"
+#include "sound/play/play.h"
 #include "sound/sound.h"
 
 namespace tovo_sound_test {

@@ -1,6 +1,6 @@
 // The callback: volume, console-mode channels, half speed, pause, chunks,
 // the post-mix hook, filters and sample sounds.
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

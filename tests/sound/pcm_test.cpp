@@ -2,7 +2,7 @@
 // sound goes, and letting go of a sound that is destroyed while it plays.
 #include "sound/extra/pcm.h"
 #include "sound/extra/synth.h"
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

@@ -9,7 +9,7 @@
 #include "engine/tarq.h"
 #include "sound/extra/synth.h"
 #include "sound/extra/synth_nodes.h"
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "sound/extra/xm_write.h"
-#include "sound/pod_items.h"
-#include "sound/xm.h"
+#include "sound/items/pod_items.h"
+#include "sound/xm/xm.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

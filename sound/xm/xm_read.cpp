@@ -6,7 +6,7 @@
 #include "engine/io/file.h"
 #include "engine/log.h"
 #include "engine/mem.h"
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
-#include "sound/audio_lock.h"
-#include "sound/mixer.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/mixer.h"
 #include "sound/sound.h"
 
 tarq_file* tarq_audio_buffer;

@@ -1,5 +1,5 @@
 // Module records: creation with the built-in silent instrument, and freeing.
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 #include "engine/mem.h"
 
 tarq_xm* tarq_create_xm() { return static_cast<tarq_xm*>(tarq_calloc(sizeof(tarq_xm))); }

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "engine/tarq.h"
-#include "sound/audio_lock.h"
-#include "sound/history.h"
-#include "sound/mixer.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/history.h"
+#include "sound/mixer/mixer.h"
 
 namespace {
 

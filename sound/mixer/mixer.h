@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "engine/data/prng.h"
-#include "sound/history.h"
 #include "sound/machine.h"
+#include "sound/mixer/history.h"
 
 struct tarq_sound;
 struct tarq_file;

@@ -1,10 +1,10 @@
 // Sounds and synths as pod items: made by the pod reader, freed with their
 // pod, and let go by any mixer channel that plays them first.
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
-#include "sound/audio_lock.h"
-#include "sound/mixer.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/mixer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "engine/mem.h"
-#include "sound/pod_items.h"
-#include "sound/xm.h"
+#include "sound/items/pod_items.h"
+#include "sound/xm/xm.h"
 
 namespace {
 

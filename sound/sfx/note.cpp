@@ -1,6 +1,6 @@
 // The oscillator state of one tick: the note at the tick position with its
 // effect, its custom instrument, the registers and the flags of the sound.
-#include "sound/mixer.h"
+#include "sound/mixer/mixer.h"
 
 namespace {
 

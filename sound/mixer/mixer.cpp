@@ -6,9 +6,9 @@
 #include "engine/config.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
-#include "sound/mixer.h"
+#include "sound/mixer/mixer.h"
 #include "sound/sound.h"
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 
 tovo_mixer_state ms0;
 std::atomic<int32_t> fade_vol{0};

@@ -2,7 +2,7 @@
 // and the reverb that every run ends with.
 #include <cstring>
 
-#include "sound/mixer.h"
+#include "sound/mixer/mixer.h"
 
 namespace {
 

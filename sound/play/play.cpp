@@ -2,9 +2,9 @@
 #include <climits>
 
 #include "engine/tarq.h"
-#include "sound/audio_lock.h"
-#include "sound/mixer.h"
-#include "sound/play.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/mixer.h"
+#include "sound/play/play.h"
 
 int32_t tarq_music_channel_mask;
 

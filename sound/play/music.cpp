@@ -1,10 +1,10 @@
 // Music: patterns of four sound effects on the music channels, the advance
 // from pattern to pattern by the pattern flags, and the fade.
 #include "engine/tarq.h"
-#include "sound/audio_lock.h"
-#include "sound/mixer.h"
-#include "sound/play.h"
-#include "sound/xm.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/mixer.h"
+#include "sound/play/play.h"
+#include "sound/xm/xm.h"
 
 namespace {
 

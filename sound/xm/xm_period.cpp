@@ -1,7 +1,7 @@
 // The module period table and the step of a pitch: notes to sample steps.
 #include <cstdint>
 
-#include "sound/xm.h"
+#include "sound/xm/xm.h"
 
 namespace {
 

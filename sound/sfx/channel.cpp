@@ -3,8 +3,8 @@
 // registers, half speed and the sample sound laid over it.
 #include <cstring>
 
-#include "sound/mixer.h"
-#include "sound/pod_items.h"
+#include "sound/items/pod_items.h"
+#include "sound/mixer/mixer.h"
 
 namespace {
 

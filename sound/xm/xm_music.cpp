@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "engine/mem.h"
-#include "sound/audio_lock.h"
-#include "sound/mixer.h"
-#include "sound/xm.h"
+#include "sound/mixer/audio_lock.h"
+#include "sound/mixer/mixer.h"
+#include "sound/xm/xm.h"
 
 tarq_xm_playstate ps0;
 tarq_music* tarq_current_music;
