@@ -11,9 +11,9 @@
 #include "console/machine/cart.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
-#include "script/api.h"
-#include "script/auxlib.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/api/auxlib.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "console/run/run.h"
 #include "console/run/run_state.h"
 #include "player/console_port.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 #include "tests/support/cart_machine.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "bench/support/plain_alloc.h"
-#include "script/buffer.h"
-#include "script/mem.h"
-#include "script/parse.h"
-#include "script/state.h"
-#include "script/unwind.h"
+#include "script/compiler/parse.h"
+#include "script/value/buffer.h"
+#include "script/value/mem.h"
+#include "script/vm/state.h"
+#include "script/vm/unwind.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "console/machine/fixed_math.h"
-#include "script/number.h"
+#include "script/value/number.h"
 
 namespace {
 

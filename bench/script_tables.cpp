@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "bench/support/plain_alloc.h"
-#include "script/gc.h"
-#include "script/number.h"
-#include "script/stack.h"
-#include "script/string.h"
-#include "script/table.h"
+#include "script/value/gc.h"
+#include "script/value/number.h"
+#include "script/value/string.h"
+#include "script/value/table.h"
+#include "script/vm/stack.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "bench/support/plain_alloc.h"
-#include "script/api.h"
-#include "script/auxlib.h"
-#include "script/cpu.h"
-#include "script/state.h"
+#include "script/api/api.h"
+#include "script/api/auxlib.h"
+#include "script/vm/cpu.h"
+#include "script/vm/state.h"
 
 namespace {
 

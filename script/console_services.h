@@ -72,11 +72,17 @@ inline int32_t tovo_rotr(int32_t a, int32_t b) {
   return static_cast<int32_t>(n == 0 ? ua : (ua >> n) | (ua << (32 - n)));
 }
 
-// The services the host defines.
+// Defined by the runtime (value/fixed_pow.cpp), out of line: both loop and
+// charge the cycle budget through spend_cpu.
 
-// a to the power b (fractional and negative exponents included); charges
-// the cycle budget through spend_cpu.
+// a to the power b (fractional and negative exponents included).
 int32_t kx_fpow(int32_t a, int32_t b);
+
+// Square root: the exact floor of sqrt(a) in 16.16; a negative a gives 0 and
+// charges nothing, any other charges spend_cpu(8).
+int32_t kx_fsqrt(int32_t a);
+
+// The services the host defines.
 
 // The peek operators: a 16.16 address (integer part taken, wrapping), read
 // through the machine's memory map, a 16.16 result. peek_2 is the signed

@@ -2,7 +2,7 @@
 // The standard libraries that the runtime carries for hosts that want them
 // (the script runner's switch). Each opener pushes its library table; carts
 // get none of them, and luaL_openlibs opens nothing.
-#include "script/api.h"
+#include "script/api/api.h"
 
 int luaopen_base(lua_State* L);  // the globals table, with "_G" and "_VERSION"
 int luaopen_coroutine(lua_State* L);

@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "script/auxlib.h"
-#include "script/cpu.h"
-#include "script/lib_base.h"
+#include "script/api/auxlib.h"
+#include "script/lib/lib_base.h"
 #include "script/lualib.h"
-#include "script/small_alloc.h"
+#include "script/value/small_alloc.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // to the interpreter's slice counter alone, a script file is one code tab
 // without a prelude, and an assert's message is reported with its error.
 #include "script/console_services.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 
 int32_t tovo_peek_1(int32_t) { return 0; }
 int32_t tovo_peek_2(int32_t) { return 0; }

@@ -3,8 +3,8 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/run/token.h"
-#include "script/api.h"
-#include "script/lib_base.h"
+#include "script/api/api.h"
+#include "script/lib/lib_base.h"
 
 namespace {
 

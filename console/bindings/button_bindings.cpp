@@ -4,7 +4,7 @@
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
-#include "script/api.h"
+#include "script/api/api.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "console/run/spend_cpu.h"
 #include "engine/io/path.h"
 #include "engine/log_format.h"
-#include "script/api.h"
+#include "script/api/api.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "console/run/run.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
-#include "script/api.h"
-#include "script/cpu.h"
-#include "script/lib_base.h"
+#include "script/api/api.h"
+#include "script/lib/lib_base.h"
+#include "script/vm/cpu.h"
 
 int kx_flip(lua_State*) {
   int entries = run_state.current_fps == 30 ? 2 : run_state.current_fps == 15 ? 3 : 1;

@@ -12,8 +12,8 @@
 #include "console/run/shell_port.h"
 #include "engine/io/path.h"
 #include "engine/tarq.h"
-#include "script/api.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "engine/io/path.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
-#include "script/api.h"
-#include "script/api_access.h"
+#include "script/api/api.h"
+#include "script/api/api_access.h"
 
 namespace {
 

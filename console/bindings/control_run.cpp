@@ -18,8 +18,8 @@
 #include "console/run/spend_cpu.h"
 #include "engine/io/path.h"
 #include "engine/tarq.h"
-#include "script/api.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "console/bindings/binding_args.h"
-#include "script/api.h"
-#include "script/object.h"
-#include "script/state.h"
+#include "script/api/api.h"
+#include "script/value/object.h"
+#include "script/vm/state.h"
 
 // True for a missing or nil argument, which takes the argument's default.
 inline bool tovo_arg_absent(lua_State* L, int i) { return lua_type(L, i) <= LUA_TNIL; }

@@ -7,7 +7,7 @@
 #include "console/draw/gfx_state.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
-#include "script/api_access.h"
+#include "script/api/api_access.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "console/machine/prng.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/math.h"
-#include "script/api.h"
-#include "script/api_access.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/api/api_access.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"
-#include "script/api.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

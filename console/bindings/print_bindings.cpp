@@ -7,7 +7,7 @@
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"
-#include "script/api.h"
+#include "script/api/api.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/machine/serial.h"
 #include "console/run/spend_cpu.h"
-#include "script/api.h"
+#include "script/api/api.h"
 
 int kx_serial(lua_State* L) {
   int top = lua_gettop(L);

@@ -5,7 +5,7 @@
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/tarq.h"
-#include "script/api.h"
+#include "script/api/api.h"
 #include "sound/play/play.h"
 #include "sound/sound.h"
 

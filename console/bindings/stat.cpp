@@ -23,7 +23,7 @@
 #include "engine/platform/host.h"
 #include "engine/platform/joystick.h"
 #include "engine/tarq.h"
-#include "script/api.h"
+#include "script/api/api.h"
 #include "sound/play/play.h"
 
 tovo_stat_inputs stat_inputs;

@@ -5,9 +5,9 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/bindings_error.h"
 #include "console/run/spend_cpu.h"
-#include "script/api.h"
-#include "script/api_access.h"
-#include "script/auxlib.h"
+#include "script/api/api.h"
+#include "script/api/api_access.h"
+#include "script/api/auxlib.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/mem.h"
-#include "script/cpu.h"
-#include "script/object.h"
-#include "script/small_alloc.h"
+#include "script/value/object.h"
+#include "script/value/small_alloc.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

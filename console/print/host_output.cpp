@@ -11,7 +11,7 @@
 #include "engine/io/path.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
-#include "script/api.h"
+#include "script/api/api.h"
 
 namespace {
 

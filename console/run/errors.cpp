@@ -14,8 +14,8 @@
 #include "console/run/program_text.h"
 #include "console/run/run_state.h"
 #include "engine/mem.h"
-#include "script/api.h"
-#include "script/parse.h"
+#include "script/api/api.h"
+#include "script/compiler/parse.h"
 
 namespace {
 

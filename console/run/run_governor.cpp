@@ -6,7 +6,7 @@
 #include "engine/config.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "engine/data/text.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -27,8 +27,8 @@
 #include "engine/log.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
-#include "script/auxlib.h"
-#include "script/cpu.h"
+#include "script/api/auxlib.h"
+#include "script/vm/cpu.h"
 
 lua_State* L0_cart = nullptr;
 lua_State* L0_command = nullptr;

@@ -21,9 +21,9 @@
 #include "engine/log.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
-#include "script/api.h"
-#include "script/cpu.h"
-#include "script/gc.h"
+#include "script/api/api.h"
+#include "script/value/gc.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

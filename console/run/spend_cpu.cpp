@@ -1,7 +1,7 @@
 #include "console/run/spend_cpu.h"
 
 #include "console/run/run_state.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "console/machine/alloc.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
-#include "script/api.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/vm/cpu.h"
 #include "tests/script/string_chunk.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/draw_display.h"
 #include "console/draw/sprite.h"
-#include "script/api.h"
-#include "script/auxlib.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/api/auxlib.h"
+#include "script/vm/cpu.h"
 #include "tests/console/mem_fixture.h"
 #include "tests/support/counting_alloc.h"
 

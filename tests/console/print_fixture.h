@@ -11,7 +11,7 @@
 #include "console/print/print.h"
 #include "console/run/run_state.h"
 #include "engine/data/pod.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 #include "tests/console/gfx_fixture.h"
 #include "tests/support/fake_shell.h"
 #include "tests/support/synthetic_font.h"

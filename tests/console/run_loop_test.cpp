@@ -7,7 +7,7 @@
 #include "console/run/run.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 #include "tests/support/cart_harness.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 #include "tests/console/mem_fixture.h"
 #include "tests/support/fake_shell.h"
 

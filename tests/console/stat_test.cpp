@@ -11,7 +11,7 @@
 #include "console/run/run_chain.h"
 #include "engine/platform/host.h"
 #include "engine/platform/joystick.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/support/fake_shell.h"
 

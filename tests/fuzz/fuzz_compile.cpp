@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "script/buffer.h"
-#include "script/mem.h"
-#include "script/parse.h"
-#include "script/state.h"
-#include "script/undump.h"
-#include "script/unwind.h"
+#include "script/compiler/parse.h"
+#include "script/compiler/undump.h"
+#include "script/value/buffer.h"
+#include "script/value/mem.h"
+#include "script/vm/state.h"
+#include "script/vm/unwind.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/shell_state.h"
-#include "script/api.h"
+#include "script/api/api.h"
 #include "tests/player/player_reset.h"
 #include "tests/support/cart_machine.h"
 

@@ -20,7 +20,7 @@
 #include "player/message.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
-#include "script/api.h"
+#include "script/api/api.h"
 
 namespace tovo_test {
 

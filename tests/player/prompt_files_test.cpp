@@ -20,8 +20,8 @@
 #include "player/cart/drop.h"
 #include "player/cart/prompt_files.h"
 #include "player/shell_state.h"
-#include "script/api.h"
-#include "script/auxlib.h"
+#include "script/api/api.h"
+#include "script/api/auxlib.h"
 #include "tests/player/console_capture.h"
 #include "tests/player/disk_fixture.h"
 

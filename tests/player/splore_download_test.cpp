@@ -26,7 +26,7 @@
 #include "player/frame_step.h"
 #include "player/message.h"
 #include "player/shell_state.h"
-#include "script/api.h"
+#include "script/api/api.h"
 #include "tests/support/cart_machine.h"
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"

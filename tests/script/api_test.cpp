@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "script/api_access.h"
-#include "script/number.h"
+#include "script/api/api_access.h"
+#include "script/value/number.h"
 #include "tests/script/lib_fixture.h"
 #include "tests/script/string_chunk.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "script/number.h"
+#include "script/value/number.h"
 #include "tests/script/lib_fixture.h"
 #include "tests/support/temp_dir.h"
 

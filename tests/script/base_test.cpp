@@ -5,7 +5,7 @@
 #include <string>
 
 #include "script/console_services.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 #include "tests/script/console_double.h"
 #include "tests/script/lib_fixture.h"
 

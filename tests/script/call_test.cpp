@@ -1,7 +1,7 @@
 // Calls: script functions, light natives, native closures, fast natives
 // (arguments in place, one raw result, no frame), "__call", the native
 // nesting limit, stack overflow, protected calls and message handlers.
-#include "script/undump.h"
+#include "script/compiler/undump.h"
 #include "tests/script/string_chunk.h"
 #include "tests/script/vm_fixture.h"
 

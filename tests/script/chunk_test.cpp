@@ -2,7 +2,7 @@
 // every length and corrupt input.
 #include <string>
 
-#include "script/undump.h"
+#include "script/compiler/undump.h"
 #include "tests/script/compile_util.h"
 #include "tests/script/runtime_fixture.h"
 #include "tests/script/vm_fixture.h"

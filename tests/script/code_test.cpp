@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "script/opcodes.h"
+#include "script/vm/opcodes.h"
 #include "tests/script/compile_util.h"
 #include "tests/script/runtime_fixture.h"
 

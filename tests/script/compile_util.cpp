@@ -1,18 +1,18 @@
 // Helpers for compiler tests.
 #include "tests/script/compile_util.h"
 
-#include "script/gc.h"
-#include "script/lex.h"
-#include "script/mem.h"
-#include "script/number.h"
-#include "script/opcodes.h"
-#include "script/parse.h"
-#include "script/stack.h"
-#include "script/state.h"
-#include "script/string.h"
-#include "script/table.h"
-#include "script/undump.h"
-#include "script/unwind.h"
+#include "script/compiler/lex.h"
+#include "script/compiler/parse.h"
+#include "script/compiler/undump.h"
+#include "script/value/gc.h"
+#include "script/value/mem.h"
+#include "script/value/number.h"
+#include "script/value/string.h"
+#include "script/value/table.h"
+#include "script/vm/opcodes.h"
+#include "script/vm/stack.h"
+#include "script/vm/state.h"
+#include "script/vm/unwind.h"
 
 namespace {
 

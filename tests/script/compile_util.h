@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "script/object.h"
+#include "script/value/object.h"
 
 // One scanned token: its code and, for numerals, names and strings, its value.
 struct scanned_token {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "script/console_services.h"
-#include "script/cpu.h"
+#include "script/vm/cpu.h"
 
 namespace tovo_test {
 

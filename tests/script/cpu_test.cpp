@@ -2,7 +2,7 @@
 // that finds the budget spent and resumption at that instruction,
 // superyields, slices adding up, refunds, the coresume flag, suspensions
 // postponed inside non-yieldable calls, and saturating counters.
-#include "script/cpu_budget.h"
+#include "script/vm/cpu_budget.h"
 #include "tests/script/vm_asm.h"
 #include "tests/script/vm_fixture.h"
 

@@ -1,5 +1,5 @@
 // The debug library's functions, called from scripts that register them.
-#include "script/dblib.h"
+#include "script/debug/dblib.h"
 #include "tests/script/vm_fixture.h"
 
 namespace {

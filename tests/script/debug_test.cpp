@@ -1,6 +1,6 @@
 // The debug interface: frames, function information and names, locals,
 // hooks that are kept but never called, chunk ids and tracebacks.
-#include "script/number.h"
+#include "script/value/number.h"
 #include "tests/script/console_double.h"
 #include "tests/script/vm_fixture.h"
 

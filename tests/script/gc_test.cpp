@@ -1,8 +1,8 @@
 // The collector: reachability, incremental steps with barriers, weak tables,
 // "__gc" never called, the stopped collector and pacing.
-#include "script/func.h"
-#include "script/mem.h"
-#include "script/number.h"
+#include "script/value/mem.h"
+#include "script/value/number.h"
+#include "script/vm/func.h"
 #include "tests/script/runtime_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "script/lex.h"
+#include "script/compiler/lex.h"
 #include "tests/script/compile_util.h"
 #include "tests/script/runtime_fixture.h"
 

@@ -5,8 +5,8 @@
 // the cycles it charged.
 #include <string>
 
-#include "script/auxlib.h"
-#include "script/lib_base.h"
+#include "script/api/auxlib.h"
+#include "script/lib/lib_base.h"
 #include "tests/script/vm_fixture.h"
 
 class LibTest : public VmTest {

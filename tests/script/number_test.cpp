@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "script/cpu.h"
-#include "script/number.h"
+#include "script/value/number.h"
+#include "script/vm/cpu.h"
 #include "tests/script/console_double.h"
 #include "tests/script/runtime_fixture.h"
 

@@ -2,7 +2,7 @@
 // statement line record, and every message with its line and code tab.
 #include <string>
 
-#include "script/parse.h"
+#include "script/compiler/parse.h"
 #include "tests/script/compile_util.h"
 #include "tests/script/console_double.h"
 #include "tests/script/runtime_fixture.h"

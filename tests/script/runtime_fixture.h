@@ -6,12 +6,12 @@
 #include <functional>
 #include <string>
 
-#include "script/gc.h"
-#include "script/stack.h"
-#include "script/state.h"
-#include "script/string.h"
-#include "script/table.h"
-#include "script/unwind.h"
+#include "script/value/gc.h"
+#include "script/value/string.h"
+#include "script/value/table.h"
+#include "script/vm/stack.h"
+#include "script/vm/state.h"
+#include "script/vm/unwind.h"
 #include "tests/support/counting_alloc.h"
 
 // Runs f behind a protected-call boundary; returns the status.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "script/small_alloc.h"
+#include "script/value/small_alloc.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // States, threads, stacks, closures and upvalues, and the allocator contract.
-#include "script/api.h"
-#include "script/func.h"
-#include "script/mem.h"
+#include "script/api/api.h"
+#include "script/value/mem.h"
+#include "script/vm/func.h"
 #include "tests/script/runtime_fixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "script/api.h"
+#include "script/api/api.h"
 
 struct string_chunk {
   const std::string* bytes;

@@ -4,7 +4,7 @@
 #include <random>
 #include <set>
 
-#include "script/number.h"
+#include "script/value/number.h"
 #include "tests/script/runtime_fixture.h"
 
 namespace {

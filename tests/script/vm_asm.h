@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "script/api.h"
-#include "script/func.h"
-#include "script/mem.h"
-#include "script/opcodes.h"
-#include "script/stack.h"
-#include "script/string.h"
-#include "script/table.h"
+#include "script/api/api.h"
+#include "script/value/mem.h"
+#include "script/value/string.h"
+#include "script/value/table.h"
+#include "script/vm/func.h"
+#include "script/vm/opcodes.h"
+#include "script/vm/stack.h"
 
 struct AsmK {
   enum Kind { NUM, STR, NIL, BOOL } kind;

@@ -4,10 +4,10 @@
 // coroutine, and resets the process-wide cycle counters around each test.
 #include <string>
 
-#include "script/api.h"
-#include "script/cpu.h"
-#include "script/func.h"
-#include "script/gc.h"
+#include "script/api/api.h"
+#include "script/value/gc.h"
+#include "script/vm/cpu.h"
+#include "script/vm/func.h"
 #include "tests/script/runtime_fixture.h"
 #include "tests/script/string_chunk.h"
 

@@ -15,8 +15,8 @@
 #include "console/run/run_chain.h"
 #include "console/run/run_state.h"
 #include "engine/tarq.h"
-#include "script/api.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/vm/cpu.h"
 #include "tests/support/cart_machine.h"
 #include "tests/support/fake_shell.h"
 

@@ -10,8 +10,8 @@
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "engine/data/gfx.h"
-#include "script/api.h"
-#include "script/cpu.h"
+#include "script/api/api.h"
+#include "script/vm/cpu.h"
 
 namespace tovo_test {
 

@@ -1,0 +1,123 @@
+// Table functions with the console's semantics: add, deli, del and count
+// charge the cycle budget for the elements they move or compare; pack and
+// unpack for the values they copy.
+#include "script/api/auxlib.h"
+#include "script/console_services.h"
+#include "script/lib/lib_base.h"
+
+namespace {
+
+// t[to] = t[from] for the table in slot 1, raw.
+void move_element(lua_State* L, int from, int to) {
+  lua_rawgeti(L, 1, from);
+  lua_rawseti(L, 1, to);
+}
+
+// Closes the gap at pos: t[pos..n-1] = t[pos+1..n], t[n] = nil.
+void close_gap(lua_State* L, int pos, int n) {
+  for (int i = pos; i < n; i++) move_element(L, i + 1, i);
+  lua_pushnil(L);
+  lua_rawseti(L, 1, n);
+}
+
+}  // namespace
+
+int tinsert(lua_State* L) {
+  if (lua_type(L, 1) != LUA_TTABLE) return 0;
+  int n = luaL_len(L, 1);
+  int top = lua_gettop(L);
+  if (top == 1) return 0;
+  if (top == 2) {
+    lua_pushvalue(L, 2);
+    lua_rawseti(L, 1, n + 1);
+    lua_pushvalue(L, 2);
+    return 1;
+  }
+  int pos = lua_tointeger(L, 3);  // not a number: 0
+  lua_settop(L, 2);
+  luaL_argcheck(L, pos >= 1 && pos <= n + 1, 3, "position out of bounds");
+  for (int i = n + 1; i > pos; i--) move_element(L, i - 1, i);
+  spend_cpu(n + 1 - pos);
+  lua_pushvalue(L, 2);
+  lua_rawseti(L, 1, pos);
+  lua_pushvalue(L, 2);
+  return 1;
+}
+
+int tremove(lua_State* L) {
+  if (lua_type(L, 1) != LUA_TTABLE) return 0;
+  int n = luaL_len(L, 1);
+  int pos = lua_gettop(L) == 1 ? n : lua_tointeger(L, 2);
+  if (pos < 1 || pos > n) return 0;
+  lua_rawgeti(L, 1, pos);  // the result
+  spend_cpu(n - pos);
+  close_gap(L, pos, n);
+  return 1;
+}
+
+int tdel(lua_State* L) {
+  if (lua_gettop(L) < 2 || lua_type(L, 1) != LUA_TTABLE) return 0;
+  int n = luaL_len(L, 1);
+  if (n <= 0) {
+    spend_cpu(n);
+    return 0;
+  }
+  for (int i = 1; i <= n; i++) {
+    lua_rawgeti(L, 1, i);
+    if (lua_compare(L, -1, 2, LUA_OPEQ)) {  // the element stays on top as the result
+      spend_cpu(n);
+      close_gap(L, i, n);
+      return 1;
+    }
+    lua_pop(L, 1);
+  }
+  spend_cpu(n);
+  return 0;
+}
+
+int tcount(lua_State* L) {
+  if (lua_type(L, 1) != LUA_TTABLE) return 0;
+  int n = luaL_len(L, 1);
+  if (lua_gettop(L) == 1) {
+    spend_cpu(0);
+    lua_pushinteger(L, n);
+    return 1;
+  }
+  if (n <= 0) {
+    spend_cpu(0);
+    lua_pushinteger(L, 0);
+    return 1;
+  }
+  int count = 0;
+  for (int i = 1; i <= n; i++) {
+    lua_rawgeti(L, 1, i);
+    if (lua_compare(L, -1, 2, LUA_OPEQ)) count++;
+    lua_pop(L, 1);
+  }
+  spend_cpu(n);
+  lua_pushinteger(L, count);
+  return 1;
+}
+
+int pack(lua_State* L) {
+  int n = lua_gettop(L);
+  lua_createtable(L, n, 1);
+  lua_insert(L, 1);
+  for (int i = n; i >= 1; i--) lua_rawseti(L, 1, i);
+  lua_pushinteger(L, n);
+  lua_setfield(L, 1, "n");
+  spend_cpu(2 * n);
+  return 1;
+}
+
+int unpack(lua_State* L) {
+  luaL_checktype(L, 1, LUA_TTABLE);
+  int i = luaL_optinteger(L, 2, 1);
+  int e = lua_isnoneornil(L, 3) ? luaL_len(L, 1) : luaL_checkinteger(L, 3);
+  if (i > e) return 0;
+  int n = e - i + 1;
+  if (n <= 0 || !lua_checkstack(L, n)) luaL_error(L, "too many results to unpack");
+  for (int k = i; k <= e; k++) lua_rawgeti(L, 1, k);
+  spend_cpu(2 * n);
+  return n;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Script strings (short ones interned in the state's string table, long
+// ones separate objects) and full userdata.
+#include <cstring>
+
+#include "script/vm/state.h"
+
+constexpr size_t LUAI_MAXSHORTLEN = 40;  // longer strings are not interned
+constexpr int MINSTRTABSIZE = 32;
+
+inline size_t sizestring(size_t len) { return sizeof(TString) + len + 1; }
+inline size_t sizeudata(size_t len) { return sizeof(Udata) + len; }
+
+uint32_t luaS_hash(const char* str, size_t l, uint32_t seed);
+// Re-buckets the string table to newsize buckets (a power of two).
+void luaS_resize(lua_State* L, int newsize);
+// A string of l bytes: interned when short, a new long string otherwise.
+TString* luaS_newlstr(lua_State* L, const char* str, size_t l);
+TString* luaS_new(lua_State* L, const char* str);
+template <size_t N>
+TString* luaS_newliteral(lua_State* L, const char (&s)[N]) {
+  return luaS_newlstr(L, s, N - 1);
+}
+Udata* luaS_newudata(lua_State* L, size_t s, Table* env);
+
+inline bool eqshrstr(const TString* a, const TString* b) { return a == b; }
+bool luaS_eqlngstr(TString* a, TString* b);
+bool luaS_eqstr(TString* a, TString* b);
+// A long string's hash, computed on first use and kept.
+uint32_t luaS_lnghash(TString* s);
+// Reserved words carry their index in extra.
+inline bool isreserved(const TString* s) { return s->tt == LUA_TSHRSTR && s->extra > 0; }

@@ -1,0 +1,351 @@
+// Tables: array part, chained hash part with Brent's variation, rehash by a
+// census of integer keys, border search and traversal.
+#include "script/value/table.h"
+
+#include <cstdio>
+
+#include "script/value/gc.h"
+#include "script/value/mem.h"
+#include "script/value/number.h"
+#include "script/value/string.h"
+#include "script/vm/unwind.h"
+
+namespace {
+
+Node dummynode_ = {{{nullptr}, LUA_TNIL}, {{nullptr}, LUA_TNIL}, nullptr};
+Node* const dummynode = &dummynode_;
+
+// The integer part of an integer key (1..32767, no fraction), else 0.
+int arrayindex(const TValue* key) {
+  if (!ttisnumber(key)) return 0;
+  lua_Number v = nvalue(key);
+  return (v > 0 && (v & 0xffff) == 0) ? v >> 16 : 0;
+}
+
+// Node counts are powers of two; numbers and pointers hash modulo an odd
+// number so that their low bits (all zero for whole numbers) do not decide.
+Node* hashmod(const Table* t, uint32_t n) {
+  return gnode(t, static_cast<int>(n % static_cast<uint32_t>((sizenode(t) - 1) | 1)));
+}
+Node* hashpow2(const Table* t, uint32_t n) {
+  return gnode(t, static_cast<int>(n & static_cast<uint32_t>(sizenode(t) - 1)));
+}
+Node* hashpointer(const Table* t, const void* p) {
+  uintptr_t u = reinterpret_cast<uintptr_t>(p);
+  return gnode(t, static_cast<int>(u % static_cast<uintptr_t>((sizenode(t) - 1) | 1)));
+}
+
+Node* hashnum(const Table* t, lua_Number v) {
+  if (v == INT32_MIN) return gnode(t, 0);
+  return hashmod(t, static_cast<uint32_t>(v < 0 ? -v : v));
+}
+
+const TValue* getgeneric(Table* t, const TValue* key) {
+  for (Node* n = luaH_mainposition(t, key); n != nullptr; n = n->next) {
+    if (luaO_rawequalObj(&n->key, key)) return &n->val;
+  }
+  return luaO_nilobject();
+}
+
+// A number key lookup in the hash part.
+const TValue* getnumkey(Table* t, lua_Number v) {
+  for (Node* n = hashnum(t, v); n != nullptr; n = n->next) {
+    if (ttisnumber(&n->key) && nvalue(&n->key) == v) return &n->val;
+  }
+  return luaO_nilobject();
+}
+
+Node* getfreepos(Table* t) {
+  while (t->lastfree > t->node) {
+    t->lastfree--;
+    if (ttisnil(&t->lastfree->key)) return t->lastfree;
+  }
+  return nullptr;
+}
+
+void setnodevector(lua_State* L, Table* t, int size) {
+  if (size == 0) {
+    t->node = dummynode;
+    t->lsizenode = 0;
+    t->lastfree = dummynode;  // no free position
+    return;
+  }
+  int lsize = luaO_ceillog2(static_cast<unsigned>(size));
+  if (lsize > MAXBITS) luaG_runerror(L, "table overflow");
+  size = twoto(lsize);
+  Node* nodes = luaM_newvector<Node>(L, static_cast<size_t>(size));
+  for (int i = 0; i < size; i++) {
+    nodes[i].next = nullptr;
+    setnilvalue(&nodes[i].key);
+    setnilvalue(&nodes[i].val);
+  }
+  t->node = nodes;
+  t->lsizenode = static_cast<uint8_t>(lsize);
+  t->lastfree = nodes + size;  // every position is free
+}
+
+void setarrayvector(lua_State* L, Table* t, int size) {
+  t->array = luaM_reallocvector<TValue>(L, t->array, static_cast<size_t>(t->sizearray), static_cast<size_t>(size));
+  for (int i = t->sizearray; i < size; i++) setnilvalue(&t->array[i]);
+  t->sizearray = size;
+}
+
+// ---- rehash census: nums[i] counts integer keys in (2^(i-1), 2^i] ----
+
+int countint(const TValue* key, int* nums) {
+  int k = arrayindex(key);
+  if (k == 0) return 0;
+  nums[luaO_ceillog2(static_cast<unsigned>(k))]++;
+  return 1;
+}
+
+int numusearray(const Table* t, int* nums) {
+  int ause = 0;
+  int i = 1;
+  for (int lg = 0, ttlg = 1; lg <= MAXBITS; lg++, ttlg *= 2) {
+    int lc = 0;
+    int lim = ttlg;
+    if (lim > t->sizearray) {
+      lim = t->sizearray;
+      if (i > lim) break;
+    }
+    for (; i <= lim; i++) {
+      if (!ttisnil(&t->array[i - 1])) lc++;
+    }
+    nums[lg] += lc;
+    ause += lc;
+  }
+  return ause;
+}
+
+int numusehash(const Table* t, int* nums, int* pnasize) {
+  int totaluse = 0, ause = 0;
+  for (int i = sizenode(t) - 1; i >= 0; i--) {
+    const Node* n = &t->node[i];
+    if (!ttisnil(&n->val)) {
+      ause += countint(&n->key, nums);
+      totaluse++;
+    }
+  }
+  *pnasize += ause;
+  return totaluse;
+}
+
+// The largest power of two n for which more than n/2 of the slots 1..n
+// would be used; returns how many keys go to the array part.
+int computesizes(const int* nums, int* narray) {
+  int a = 0, na = 0, n = 0;
+  for (int i = 0, twotoi = 1; twotoi / 2 < *narray; i++, twotoi *= 2) {
+    if (nums[i] > 0) {
+      a += nums[i];
+      if (a > twotoi / 2) {
+        n = twotoi;
+        na = a;
+      }
+    }
+    if (a == *narray) break;
+  }
+  *narray = n;
+  return na;
+}
+
+void rehash(lua_State* L, Table* t, const TValue* ek) {
+  int nums[MAXBITS + 1] = {};
+  int nasize = numusearray(t, nums);
+  int totaluse = nasize;
+  totaluse += numusehash(t, nums, &nasize);
+  nasize += countint(ek, nums);
+  totaluse++;
+  int na = computesizes(nums, &nasize);
+  luaH_resize(L, t, nasize, totaluse - na);
+}
+
+// Border search past the array part; indices above 32767 count as absent.
+int unbound_search(Table* t, int j) {
+  int i = j;
+  j++;
+  while (j <= TOVO_MAXINTKEY && !ttisnil(luaH_getint(t, j))) {
+    i = j;
+    j = j > TOVO_MAXINTKEY / 2 ? TOVO_MAXINTKEY + 1 : j * 2;
+  }
+  while (j - i > 1) {
+    int m = (i + j) / 2;
+    if (ttisnil(luaH_getint(t, m))) j = m;
+    else i = m;
+  }
+  return i;
+}
+
+int findindex(lua_State* L, Table* t, StkId key) {
+  if (ttisnil(key)) return -1;
+  int i = arrayindex(key);
+  if (i > 0 && i <= t->sizearray) return i - 1;
+  for (Node* n = luaH_mainposition(t, key); n != nullptr; n = n->next) {
+    if (luaO_rawequalObj(&n->key, key) ||
+        (ttisdeadkey(&n->key) && iscollectable(key) && gcvalue(&n->key) == gcvalue(key))) {
+      return static_cast<int>(n - t->node) + t->sizearray;
+    }
+  }
+  luaG_runerror(L, "invalid key to 'next'");
+}
+
+}  // namespace
+
+bool luaH_isdummy(const Node* n) { return n == dummynode; }
+
+Node* luaH_mainposition(const Table* t, const TValue* key) {
+  switch (ttype(key)) {
+    case LUA_TNUMBER: return hashnum(t, nvalue(key));
+    case LUA_TSHRSTR: return hashpow2(t, tsvalue(key)->hash);
+    case LUA_TLNGSTR: return hashpow2(t, luaS_lnghash(tsvalue(key)));
+    case LUA_TBOOLEAN: return hashpow2(t, static_cast<uint32_t>(bvalue(key)));
+    case LUA_TLIGHTUSERDATA: return hashpointer(t, pvalue(key));
+    case LUA_TLCF:
+    case LUA_TFCF: return hashpointer(t, reinterpret_cast<const void*>(fvalue(key)));
+    default: return hashpointer(t, gcvalue(key));
+  }
+}
+
+Table* luaH_new(lua_State* L) {
+  Table* t = static_cast<Table*>(luaC_newobj(L, LUA_TTABLE, sizeof(Table), nullptr));
+  t->metatable = nullptr;
+  t->flags = 0xff;
+  t->array = nullptr;
+  t->sizearray = 0;
+  t->gclist = nullptr;
+  setnodevector(L, t, 0);
+  return t;
+}
+
+void luaH_free(lua_State* L, Table* t) {
+  if (!luaH_isdummy(t->node)) luaM_freearray(L, t->node, static_cast<size_t>(sizenode(t)));
+  luaM_freearray(L, t->array, static_cast<size_t>(t->sizearray));
+  luaM_free(L, t);
+}
+
+const TValue* luaH_getint(Table* t, int n) {
+  if (static_cast<uint32_t>(n) - 1u < static_cast<uint32_t>(t->sizearray)) return &t->array[n - 1];
+  return getnumkey(t, tovo_int2num(n));
+}
+
+const TValue* luaH_getstr(Table* t, TString* key) { return luaH_getshortstr(t, key); }
+
+const TValue* luaH_get(Table* t, const TValue* key) {
+  switch (ttype(key)) {
+    case LUA_TNIL: return luaO_nilobject();
+    case LUA_TSHRSTR: return luaH_getstr(t, tsvalue(key));
+    case LUA_TNUMBER: {
+      int k = arrayindex(key);
+      return k != 0 ? luaH_getint(t, k) : getnumkey(t, nvalue(key));
+    }
+    default: return getgeneric(t, key);
+  }
+}
+
+TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key) {
+  if (ttisnil(key)) luaG_runerror(L, "table index is nil");
+  Node* mp = luaH_mainposition(t, key);
+  if (!ttisnil(&mp->val) || luaH_isdummy(mp)) {
+    Node* f = getfreepos(t);
+    if (f == nullptr) {
+      rehash(L, t, key);
+      return luaH_set(L, t, key);
+    }
+    Node* othern = luaH_mainposition(t, &mp->key);
+    if (othern != mp) {
+      // The occupant is not in its main position: move it to the free node.
+      while (othern->next != mp) othern = othern->next;
+      othern->next = f;
+      *f = *mp;
+      mp->next = nullptr;
+      setnilvalue(&mp->val);
+    } else {
+      // The occupant is: the new key goes to the free node, chained after it.
+      f->next = mp->next;
+      mp->next = f;
+      mp = f;
+    }
+  }
+  setobj(&mp->key, key);
+  luaC_barrierback(L, t, key);
+  return &mp->val;
+}
+
+TValue* luaH_set(lua_State* L, Table* t, const TValue* key) {
+  const TValue* p = luaH_get(t, key);
+  if (p != luaO_nilobject()) return const_cast<TValue*>(p);
+  return luaH_newkey(L, t, key);
+}
+
+void luaH_setint(lua_State* L, Table* t, int n, const TValue* value) {
+  const TValue* p = luaH_getint(t, n);
+  TValue* cell;
+  if (p != luaO_nilobject()) {
+    cell = const_cast<TValue*>(p);
+  } else {
+    TValue k;
+    setnvalue(&k, tovo_int2num(n));
+    cell = luaH_newkey(L, t, &k);
+  }
+  setobj(cell, value);
+}
+
+void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize) {
+  if (nasize > MAXASIZE) nasize = MAXASIZE;
+  int oldhsize = t->lsizenode;
+  Node* nold = t->node;
+  if (nasize > t->sizearray) setarrayvector(L, t, nasize);  // the array part never shrinks
+  setnodevector(L, t, nhsize);
+  for (int j = twoto(oldhsize) - 1; j >= 0; j--) {
+    Node* old = nold + j;
+    if (!ttisnil(&old->val)) setobj(luaH_set(L, t, &old->key), &old->val);
+  }
+  if (nold != dummynode) luaM_freearray(L, nold, static_cast<size_t>(twoto(oldhsize)));
+}
+
+void luaH_resizearray(lua_State* L, Table* t, int nasize) {
+  int nsize = luaH_isdummy(t->node) ? 0 : sizenode(t);
+  luaH_resize(L, t, nasize, nsize);
+}
+
+int luaH_getn(Table* t) {
+  int j = t->sizearray;
+  if (j > 0 && ttisnil(&t->array[j - 1])) {
+    int i = 0;
+    while (j - i > 1) {
+      int m = (i + j) / 2;
+      if (ttisnil(&t->array[m - 1])) j = m;
+      else i = m;
+    }
+    return i;
+  }
+  if (luaH_isdummy(t->node)) return j;
+  return unbound_search(t, j);
+}
+
+int luaH_next(lua_State* L, Table* t, StkId key) {
+  int i = findindex(L, t, key);
+  for (i++; i < t->sizearray; i++) {
+    if (!ttisnil(&t->array[i])) {
+      setnvalue(key, tovo_int2num(i + 1));
+      setobj(key + 1, &t->array[i]);
+      return 1;
+    }
+  }
+  for (i -= t->sizearray; i < sizenode(t); i++) {
+    if (!ttisnil(&t->node[i].val)) {
+      setobj(key, &t->node[i].key);
+      setobj(key + 1, &t->node[i].val);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int luaH_next_tovo_all(lua_State* L, Table* t, StkId key) { return luaH_next(L, t, key); }
+
+void print_table_state(Table* t) {
+  for (int i = 0; i < t->sizearray; i++) {
+    std::printf("  table el %d: %s\n", i, ttisnil(luaH_getint(t, i)) ? "-" : "!nill");
+  }
+}

@@ -1,0 +1,58 @@
+#pragma once
+// Tables: an array part for the integer keys 1..32767 and a hash part of
+// chained nodes. Number keys are 16.16 values; an integer key has a zero
+// fraction and an integer part from 1 to 32767.
+#include "script/vm/state.h"
+
+// The array part holds at most the slots 1..32767: index 32768 has no key of
+// its own (32768 << 16 is the key -32768).
+constexpr int MAXASIZE = 32767;
+constexpr int TOVO_MAXINTKEY = 32767;
+constexpr int MAXBITS = 30;  // hash part: at most 2^30 nodes
+
+inline Node* gnode(const Table* t, int i) { return &t->node[i]; }
+
+Table* luaH_new(lua_State* L);
+void luaH_free(lua_State* L, Table* t);
+// The value slot of a key, or luaO_nilobject() when absent.
+const TValue* luaH_get(Table* t, const TValue* key);
+// Integer-index lookup: array slot n-1 when 1 <= n <= array size, else the
+// number key n << 16 (computed in 32 bits).
+const TValue* luaH_getint(Table* t, int n);
+const TValue* luaH_getstr(Table* t, TString* key);
+// luaH_getstr for the instruction loop, inlined: a short string's chain.
+inline const TValue* luaH_getshortstr(Table* t, TString* key) {
+  Node* n = gnode(t, static_cast<int>(key->hash & static_cast<uint32_t>(sizenode(t) - 1)));
+  do {
+    if (ttisshrstring(&n->key) && tsvalue(&n->key) == key) return &n->val;
+    n = n->next;
+  } while (n != nullptr);
+  return luaO_nilobject();
+}
+// The array slot of a number key with no fraction and an integer part from
+// 1 to the array size, else null (the key belongs to the hash part).
+// Negative keys read as integer parts from 32768 up, past every array part.
+static_assert(MAXASIZE <= 32767);
+inline TValue* luaH_arrayslot(Table* t, lua_Number v) {
+  uint32_t n = static_cast<uint32_t>(v) >> 16;
+  if ((v & 0xffff) != 0 || n - 1u >= static_cast<uint32_t>(t->sizearray)) return nullptr;
+  return &t->array[n - 1];
+}
+// The value slot of a key, inserting the key (with a nil value) when absent.
+TValue* luaH_set(lua_State* L, Table* t, const TValue* key);
+void luaH_setint(lua_State* L, Table* t, int n, const TValue* value);
+TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key);
+void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize);
+void luaH_resizearray(lua_State* L, Table* t, int nasize);
+// A border: an index i with t[i] present and t[i+1] absent (0 when t[1] is).
+int luaH_getn(Table* t);
+// Traversal: replaces the key at key with the next key and puts its value at
+// key+1; 0 at the end. Raises "invalid key to 'next'" for a key not present.
+int luaH_next(lua_State* L, Table* t, StkId key);
+int luaH_next_tovo_all(lua_State* L, Table* t, StkId key);
+// Debugging aid: one line per array index to standard output.
+void print_table_state(Table* t);
+
+// The main position of a key in the hash part (exposed for tests).
+Node* luaH_mainposition(const Table* t, const TValue* key);
+bool luaH_isdummy(const Node* n);

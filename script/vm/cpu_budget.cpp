@@ -1,0 +1,18 @@
+// Suspending a script frame when the cycle budget is spent.
+#include "script/vm/cpu_budget.h"
+
+#include "script/api/api.h"
+#include "script/vm/unwind.h"
+
+void tovo_budget_suspend(lua_State* L, CallInfo* ci) {
+  cpu_superyielded_coresume = 1;
+  if (L->nny > 0) return;  // not yieldable here: try again at the next instruction
+  lua_yieldk(L, 0, 0, nullptr);
+  L->oldpc = ci->u.l.savedpc;
+  ci->u.l.savedpc--;  // the instruction runs again when the thread resumes
+  ci->callstatus |= CIST_HOOKYIELD;
+  ci->func = L->top - 1;
+  luaD_throw(L, LUA_YIELD);
+}
+
+int distance(int a, int b) { return static_cast<int>(static_cast<uint32_t>(b) - static_cast<uint32_t>(a)); }

@@ -1,0 +1,653 @@
+// The instruction loop. Before each instruction it checks the cycle budget
+// and charges the instruction's cost; calls between script functions run in
+// the same loop invocation.
+//
+// While the loop runs, the slice's cycle count and the frame's pc live in
+// locals, which the compiler keeps in registers; they are written back
+// (savestate) before anything outside the loop can read them: every call out
+// of the loop, everything that may allocate or raise an error, the budget's
+// suspension and every change of frame. After such a call the count and the
+// budget are read again (loadbudget).
+#if defined(__GNUC__) && !defined(__clang__)
+// Keep one indirect jump at the end of each opcode's case (threaded dispatch).
+#pragma GCC optimize("no-crossjumping", "no-gcse")
+#endif
+#include "script/vm/vm.h"
+#include "script/console_services.h"
+#include "script/debug/debug.h"
+#include "script/lib/lib_base.h"
+#include "script/value/gc.h"
+#include "script/value/number.h"
+#include "script/value/table.h"
+#include "script/vm/cpu_budget.h"
+#include "script/vm/do.h"
+#include "script/vm/func.h"
+#include "script/vm/opcodes.h"
+#include "script/vm/stack.h"
+
+namespace {
+
+// A closure made earlier from the prototype that has the same upvalues, or null.
+LClosure* getcached(Proto* p, UpVal** encup, StkId base) {
+  Closure* c = p->cache;
+  if (c == nullptr) return nullptr;
+  Upvaldesc* uv = p->upvalues;
+  for (int i = 0; i < p->sizeupvalues; i++) {
+    TValue* v = uv[i].instack ? base + uv[i].idx : encup[uv[i].idx]->v;
+    if (c->l.upvals[i]->v != v) return nullptr;
+  }
+  return &c->l;
+}
+
+void pushclosure(lua_State* L, Proto* p, UpVal** encup, StkId base, StkId ra) {
+  int nup = p->sizeupvalues;
+  Upvaldesc* uv = p->upvalues;
+  Closure* ncl = luaF_newLclosure(L, nup);
+  ncl->l.p = p;
+  setclLvalue(ra, &ncl->l);  // anchored while its upvalues are found
+  for (int i = 0; i < nup; i++) {
+    ncl->l.upvals[i] = uv[i].instack ? luaF_findupval(L, base + uv[i].idx) : encup[uv[i].idx];
+  }
+  luaC_barrierproto(L, p, ncl);
+  p->cache = ncl;
+}
+
+// The numeric for loop's conversions ("'for' ... must be a number").
+void forprep(lua_State* L, StkId ra) {
+  if (luaV_tonumber(ra, ra) == nullptr) luaG_runerror(L, "'for' initial value must be a number");
+  if (luaV_tonumber(ra + 1, ra + 1) == nullptr) luaG_runerror(L, "'for' limit must be a number");
+  if (luaV_tonumber(ra + 2, ra + 2) == nullptr) luaG_runerror(L, "'for' step must be a number");
+}
+
+void setlist(lua_State* L, StkId ra, int n, int c) {
+  Table* h = hvalue(ra);
+  int last = (c - 1) * LFIELDS_PER_FLUSH + n;
+  if (last > h->sizearray) luaH_resizearray(L, h, last);
+  for (; n > 0; n--) {
+    TValue* val = ra + n;
+    luaH_setint(L, h, last--, val);
+    luaC_barrierback(L, h, val);
+  }
+}
+
+// The slot of a number key in the array part or of a short-string key in the
+// hash part (luaO_nilobject() when that key is absent); null for any other
+// key, which takes the general lookup.
+inline const TValue* quickslot(Table* h, const TValue* key) {
+  if (ttisnumber(key)) return luaH_arrayslot(h, nvalue(key));
+  if (ttisshrstring(key)) return luaH_getshortstr(h, tsvalue(key));
+  return nullptr;
+}
+
+// A metatable that is absent or known to lack the event.
+inline bool notm(const Table* h, TMS event) {
+  return h->metatable == nullptr || (h->metatable->flags & (1u << event)) != 0;
+}
+
+// Tables whose "__index" is a table (classes and their bases) that a quick
+// read follows before it leaves the rest of the chain to luaV_gettable.
+constexpr int QUICK_INDEX_HOPS = 8;
+
+// t[key] into val without luaV_gettable, when t is a table and the read
+// finds a value, or needs no "__index", or follows "__index" tables to one
+// of those; false when the general path must run (it repeats the lookups,
+// which change nothing but the metatables' caches of absent events).
+inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
+  if (!ttistable(t)) return false;
+  Table* h = hvalue(t);
+  for (int hop = 0; hop < QUICK_INDEX_HOPS; hop++) {
+    const TValue* slot = quickslot(h, key);
+    if (slot == nullptr) return false;
+    if (!ttisnil(slot) || notm(h, TM_INDEX)) {
+      setobj(val, slot);
+      return true;
+    }
+    const TValue* tm = luaH_getshortstr(h->metatable, G(L)->tmname[TM_INDEX]);
+    if (!ttistable(tm)) return false;  // a function, or absent and not yet cached
+    h = hvalue(tm);
+  }
+  return false;
+}
+
+// t[key] = val without luaV_settable, when t is a table, the key already has
+// a slot, and the slot holds a value or no "__newindex" applies.
+inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TValue* val) {
+  if (!ttistable(t)) return false;
+  Table* h = hvalue(t);
+  const TValue* slot = quickslot(h, key);
+  if (slot == nullptr || slot == luaO_nilobject() || (ttisnil(slot) && !notm(h, TM_NEWINDEX))) return false;
+  setobj(const_cast<TValue*>(slot), val);
+  h->flags = 0;  // the key may name a metamethod
+  luaC_barrierback(L, h, val);
+  return true;
+}
+
+// Makes the frame of a call of a script function with fixed parameters when
+// the stack has room for it, as luaD_precall would make it (with status as
+// its call status) but for the collector's check, which the caller makes:
+// the new frame, or null when not made.
+inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t status) {
+  if (!ttisLclosure(func)) return nullptr;
+  Proto* p = clLvalue(func)->p;
+  if (p->is_vararg || L->stack_last - L->top <= p->maxstacksize) return nullptr;
+  for (StkId need = func + 1 + p->numparams; L->top < need;) setnilvalue(L->top++);  // missing parameters
+  CallInfo* ci = next_ci(L);
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->u.l.base = func + 1;
+  ci->top = func + 1 + p->maxstacksize;
+  ci->u.l.savedpc = p->code;
+  ci->callstatus = status;
+  L->top = ci->top;
+  return ci;
+}
+
+}  // namespace
+
+#if defined(__GNUC__)
+#define TOVO_COMPUTED_GOTO 1
+#endif
+
+#define RA(i) (base + GETARG_A(i))
+#define RB(i) (base + GETARG_B(i))
+#define RC(i) (base + GETARG_C(i))
+#define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
+#define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
+
+#define savestate()                            \
+  {                                            \
+    cpu_cycles_slice = tovo_held_slice(slice); \
+    ci->u.l.savedpc = pc;                      \
+  }
+
+// The budget check is slice > limit. Without a superyield pending it is
+// exactly "held slice > cpu_cycles_slice_max" (never true when the budget is
+// INT32_MAX); with one pending every instruction takes the exact check (which
+// then suspends, unless the thread cannot yield).
+#define loadbudget()                                                                          \
+  {                                                                                           \
+    slice = cpu_cycles_slice;                                                                 \
+    limit = cpu_superyield != 0                 ? INT64_MIN                                   \
+            : cpu_cycles_slice_max == INT32_MAX ? INT64_MAX                                   \
+                                                : static_cast<int64_t>(cpu_cycles_slice_max); \
+  }
+
+// Runs x, which may run code outside the loop or move the stack, then reads
+// the budget and finds the frame's base again.
+#define Protect(x)       \
+  {                      \
+    savestate();         \
+    x;                   \
+    loadbudget();        \
+    base = ci->u.l.base; \
+  }
+
+#define dojump(i, e)                                  \
+  {                                                   \
+    int a_ = GETARG_A(i);                             \
+    if (a_ > 0) luaF_close(L, ci->u.l.base + a_ - 1); \
+    pc += GETARG_sBx(i) + (e);                        \
+  }
+// A test or comparison runs the jump that follows it at once.
+#define donextjump() \
+  {                  \
+    i = *pc;         \
+    dojump(i, 1);    \
+  }
+
+#define checkGC()             \
+  {                           \
+    L->top = ci->top;         \
+    Protect(luaC_checkGC(L)); \
+  }
+
+// Fetch and budget check; each opcode's case charges its constant cost.
+#define vmfetch()                                          \
+  {                                                        \
+    i = *pc++;                                             \
+    if (__builtin_expect(slice > limit, 0)) {              \
+      savestate();                                         \
+      if (tovo_budget_spent()) tovo_budget_suspend(L, ci); \
+      loadbudget();                                        \
+    }                                                      \
+    ra = RA(i);                                            \
+  }
+
+#define charge(cost) slice += (cost);
+
+#ifdef TOVO_COMPUTED_GOTO
+#define vmdispatch(o) goto* disptab[o];
+#define vmcase(l) L_##l : charge(tovo_opcode_cost(l));
+#define vmbreak \
+  vmfetch();    \
+  vmdispatch(GET_OPCODE(i))
+#else
+#define vmdispatch(o) switch (o)
+#define vmcase(l) \
+  case l:         \
+    charge(tovo_opcode_cost(l));
+#define vmbreak break
+#endif
+
+// An arithmetic opcode: the number fast path, else luaV_arith.
+#define arith_op(OP, TM, expr)                     \
+  vmcase(OP) {                                     \
+    const TValue* rb = RKB(i);                     \
+    const TValue* rc = RKC(i);                     \
+    if (ttisnumber(rb) && ttisnumber(rc)) {        \
+      lua_Number nb = nvalue(rb), nc = nvalue(rc); \
+      (void)nc;                                    \
+      setnvalue(ra, (expr));                       \
+    } else {                                       \
+      Protect(luaV_arith(L, ra, rb, rc, TM));      \
+    }                                              \
+  }                                                \
+  vmbreak;
+
+void luaV_execute(lua_State* L) {
+#ifdef TOVO_COMPUTED_GOTO
+  static void* const disptab[64] = {
+      &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADKX,   &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
+      &&L_OP_GETTABUP, &&L_OP_GETTABLE, &&L_OP_SETTABUP, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE,
+      &&L_OP_SELF,     &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_MOD,
+      &&L_OP_POW,      &&L_OP_KXBAND,   &&L_OP_KXBOR,    &&L_OP_KXBXOR,   &&L_OP_KXSHL,    &&L_OP_KXSHR,
+      &&L_OP_KXLSHR,   &&L_OP_KXROTL,   &&L_OP_KXROTR,   &&L_OP_KXBNOT,   &&L_OP_IDIV,     &&L_OP_PEEK,
+      &&L_OP_PEEK2,    &&L_OP_PEEK4,    &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_LEN,      &&L_OP_CONCAT,
+      &&L_OP_JMP,      &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_TESTSET,
+      &&L_OP_CALL,     &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_FORPREP,  &&L_OP_TFORCALL,
+      &&L_OP_TFORLOOP, &&L_OP_SETLIST,  &&L_OP_CLOSURE,  &&L_OP_VARARG,   &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
+      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
+      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG};
+#endif
+  CallInfo* ci = L->ci;
+  LClosure* cl;
+  TValue* k;
+  StkId base;
+  const Instruction* pc;
+  Instruction i;
+  StkId ra;
+  int64_t slice;  // cpu_cycles_slice while the loop runs, not yet held
+  int64_t limit;  // slice > limit: the budget may be spent
+  // A frame suspended by the budget runs its interrupted instruction first,
+  // whatever the budget says.
+  bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
+newframe:  // here cpu_cycles_slice and every frame's saved pc are current
+  loadbudget();
+enterframe:  // here slice is current, and every frame's saved pc
+  cl = clLvalue(ci->func);
+  k = cl->p->k;
+  base = ci->u.l.base;
+  pc = ci->u.l.savedpc;
+  if (resumed) {
+    resumed = false;
+    ci->callstatus &= static_cast<uint8_t>(~CIST_HOOKYIELD);
+    if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
+    i = *pc++;
+    ra = RA(i);
+    goto dispatch;
+  }
+  for (;;) {
+    vmfetch();
+  dispatch:
+    vmdispatch(GET_OPCODE(i) & 63) {
+      vmcase(OP_MOVE) { setobj(ra, RB(i)); }
+      vmbreak;
+      vmcase(OP_LOADK) { setobj(ra, k + GETARG_Bx(i)); }
+      vmbreak;
+      vmcase(OP_LOADKX) { setobj(ra, k + GETARG_Ax(*pc++)); }
+      vmbreak;
+      vmcase(OP_LOADBOOL) {
+        setbvalue(ra, GETARG_B(i));
+        if (GETARG_C(i)) pc++;
+      }
+      vmbreak;
+      vmcase(OP_LOADNIL) {
+        int b = GETARG_B(i);
+        do {
+          setnilvalue(ra++);
+        } while (b--);
+      }
+      vmbreak;
+      vmcase(OP_GETUPVAL) { setobj(ra, cl->upvals[GETARG_B(i)]->v); }
+      vmbreak;
+      vmcase(OP_GETTABUP) {
+        const TValue* t = cl->upvals[GETARG_B(i)]->v;
+        const TValue* rc = RKC(i);
+        if (!quickget(L, t, rc, ra)) Protect(luaV_gettable(L, t, rc, ra));
+      }
+      vmbreak;
+      vmcase(OP_GETTABLE) {
+        const TValue* rb = RB(i);
+        const TValue* rc = RKC(i);
+        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+      }
+      vmbreak;
+      vmcase(OP_SETTABUP) {
+        const TValue* t = cl->upvals[GETARG_A(i)]->v;
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        if (!quickset(L, t, rb, rc)) Protect(luaV_settable(L, t, rb, rc));
+      }
+      vmbreak;
+      vmcase(OP_SETUPVAL) {
+        UpVal* uv = cl->upvals[GETARG_B(i)];
+        setobj(uv->v, ra);
+        luaC_barrier(L, uv, ra);
+      }
+      vmbreak;
+      vmcase(OP_SETTABLE) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        if (!quickset(L, ra, rb, rc)) Protect(luaV_settable(L, ra, rb, rc));
+      }
+      vmbreak;
+      vmcase(OP_NEWTABLE) {
+        int b = GETARG_B(i);
+        int c = GETARG_C(i);
+        Protect(Table* t = luaH_new(L); sethvalue(ra, t);
+                if (b != 0 || c != 0) luaH_resize(L, t, luaO_fb2int(b), luaO_fb2int(c)));
+        checkGC();
+      }
+      vmbreak;
+      vmcase(OP_SELF) {
+        StkId rb = RB(i);
+        const TValue* rc = RKC(i);
+        setobj(ra + 1, rb);
+        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+      }
+      vmbreak;
+      arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc)) arith_op(OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc))
+          arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc)) arith_op(OP_DIV, TM_DIV, kx_fdiv(nb, nc))
+              arith_op(OP_MOD, TM_MOD, kx_fmod(nb, nc)) vmcase(OP_POW) {  // the power charges the budget itself
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          Protect(setnvalue(ra, kx_fpow(nvalue(rb), nvalue(rc))));
+        } else {
+          Protect(luaV_arith(L, ra, rb, rc, TM_POW));
+        }
+      }
+      vmbreak;
+      arith_op(OP_KXBAND, TM_BAND, static_cast<lua_Number>(static_cast<uint32_t>(nb) & static_cast<uint32_t>(nc)))
+          arith_op(OP_KXBOR, TM_BOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) | static_cast<uint32_t>(nc)))
+              arith_op(OP_KXBXOR, TM_BXOR,
+                       static_cast<lua_Number>(static_cast<uint32_t>(nb) ^ static_cast<uint32_t>(nc)))
+                  arith_op(OP_KXSHL, TM_SHL, tovo_shl(nb, nc)) arith_op(OP_KXSHR, TM_SHR, tovo_ashr(nb, nc))
+                      arith_op(OP_KXLSHR, TM_LSHR, tovo_lshr(nb, nc)) arith_op(OP_KXROTL, TM_ROTL, tovo_rotl(nb, nc))
+                          arith_op(OP_KXROTR, TM_ROTR, tovo_rotr(nb, nc)) arith_op(
+                              OP_KXBNOT, TM_BNOT, static_cast<lua_Number>(~static_cast<uint32_t>(nb)))
+                              arith_op(OP_IDIV, TM_IDIV,
+                                       static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(nb, nc)) & 0xffff0000u))
+                                  arith_op(OP_PEEK, TM_PEEK, tovo_peek_1(nb))
+                                      arith_op(OP_PEEK2, TM_PEEK2, tovo_peek_2(nb))
+                                          arith_op(OP_PEEK4, TM_PEEK4, tovo_peek_4(nb)) vmcase(OP_UNM) {
+        StkId rb = RB(i);
+        if (ttisnumber(rb)) {
+          setnvalue(ra, tovo_wrap_neg(nvalue(rb)));
+        } else {
+          Protect(luaV_arith(L, ra, rb, rb, TM_UNM));
+        }
+      }
+      vmbreak;
+      vmcase(OP_NOT) { setbvalue(ra, l_isfalse(RB(i))); }
+      vmbreak;
+      vmcase(OP_LEN) { Protect(luaV_objlen(L, ra, RB(i))); }
+      vmbreak;
+      vmcase(OP_CONCAT) {
+        int b = GETARG_B(i);
+        int c = GETARG_C(i);
+        L->top = base + c + 1;  // the values to join end at the top
+        Protect(luaV_concat(L, c - b + 1));
+        ra = RA(i);
+        setobj(ra, base + b);
+        checkGC();
+      }
+      vmbreak;
+      vmcase(OP_JMP) { dojump(i, 0); }
+      vmbreak;
+      vmcase(OP_EQ) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        int res;
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          res = nvalue(rb) == nvalue(rc);
+        } else if (rttype(rb) != rttype(rc)) {
+          res = 0;
+        } else {
+          Protect(res = luaV_equalobj_(L, rb, rc));
+        }
+        if (res != GETARG_A(i)) {
+          pc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_LT) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        int res;
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          res = nvalue(rb) < nvalue(rc);
+        } else {
+          Protect(res = luaV_lessthan(L, rb, rc));
+        }
+        if (res != GETARG_A(i)) {
+          pc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_LE) {
+        const TValue* rb = RKB(i);
+        const TValue* rc = RKC(i);
+        int res;
+        if (ttisnumber(rb) && ttisnumber(rc)) {
+          res = nvalue(rb) <= nvalue(rc);
+        } else {
+          Protect(res = luaV_lessequal(L, rb, rc));
+        }
+        if (res != GETARG_A(i)) {
+          pc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_TEST) {
+        if (GETARG_C(i) ? l_isfalse(ra) : !l_isfalse(ra)) {
+          pc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_TESTSET) {
+        StkId rb = RB(i);
+        if (GETARG_C(i) ? l_isfalse(rb) : !l_isfalse(rb)) {
+          pc++;
+        } else {
+          setobj(ra, rb);
+          donextjump();
+        }
+      }
+      vmbreak;
+      vmcase(OP_CALL) {
+        int b = GETARG_B(i);
+        int nresults = GETARG_C(i) - 1;
+        if (b != 0) L->top = ra + b;  // else the previous instruction set the top
+        savestate();
+        if (CallInfo* nci = quickframe(L, ra, nresults, CIST_LUA | CIST_REENTRY)) {
+          ci = nci;
+          if (luaC_stepdue(L)) {
+            luaC_checkGC(L);
+            goto newframe;
+          }
+          // Nothing ran outside the loop: the new frame starts here.
+          cl = clLvalue(ra);
+          k = cl->p->k;
+          base = ra + 1;
+          pc = cl->p->code;
+        } else if (ttisfcf(ra)) {  // a fast native function: no frame
+          L->nargs = static_cast<int32_t>(L->top - ra) - 1;
+          lua_Number r = fvalue(ra)(L);
+          loadbudget();
+          base = ci->u.l.base;
+          ra = RA(i);
+          setnvalue(ra, r);
+          for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
+          L->top = nresults >= 0 ? ci->top : ra + 1;
+        } else if (ttislcf(ra) && fvalue(ra) == luaB_coresume && ttisthread(ra + 1)) {
+          luaD_coresumecall(L, ra, nresults);
+          if (nresults >= 0) L->top = ci->top;
+          loadbudget();
+          base = ci->u.l.base;
+        } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
+          return;                                    // the resume ends here
+        } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
+          if (L->status == LUA_YIELD) return;        // it yielded: the resume ends here
+          if (nresults >= 0) L->top = ci->top;
+          loadbudget();
+          base = ci->u.l.base;
+        } else {  // a script function: run it in this loop
+          ci = L->ci;
+          ci->callstatus |= CIST_REENTRY;
+          goto newframe;
+        }
+      }
+      vmbreak;
+      vmcase(OP_TAILCALL) {
+        int b = GETARG_B(i);
+        if (b != 0) L->top = ra + b;
+        savestate();
+        CallInfo* qci = quickframe(L, ra, LUA_MULTRET, CIST_LUA);
+        if (qci != nullptr) luaC_checkGC(L);
+        if (qci == nullptr && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
+          if (L->status == LUA_YIELD) return;                      // it yielded: the resume ends here
+          loadbudget();
+          base = ci->u.l.base;
+        } else {  // move the called frame down over this one
+          CallInfo* nci = L->ci;
+          CallInfo* oci = nci->previous;
+          StkId nfunc = nci->func;
+          StkId ofunc = oci->func;
+          StkId lim = nci->u.l.base + getproto(nfunc)->numparams;
+          if (cl->p->sizep > 0) luaF_close(L, oci->u.l.base);
+          for (int aux = 0; nfunc + aux < lim; aux++) setobj(ofunc + aux, nfunc + aux);
+          oci->u.l.base = ofunc + (nci->u.l.base - nfunc);
+          oci->top = L->top = ofunc + (L->top - nfunc);
+          oci->u.l.savedpc = nci->u.l.savedpc;
+          oci->callstatus |= CIST_TAIL;
+          ci = L->ci = oci;
+          goto newframe;
+        }
+      }
+      vmbreak;
+      vmcase(OP_RETURN) {
+        int b = GETARG_B(i);
+        StkId top = b != 0 ? ra + b - 1 : L->top;  // the results are ra up to top
+        if (cl->p->sizep > 0) luaF_close(L, base);
+        // The results to the called function's slot, as luaD_poscall does.
+        StkId res = ci->func;
+        int wanted = ci->nresults;
+        L->ci = ci->previous;
+        int n = wanted;
+        for (; n != 0 && ra < top; n--) setobj(res++, ra++);
+        while (n-- > 0) setnilvalue(res++);
+        if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
+          L->top = res;
+          cpu_cycles_slice = tovo_held_slice(slice);
+          return;
+        }
+        ci = L->ci;
+        L->top = wanted != LUA_MULTRET ? ci->top : res;
+        goto enterframe;
+      }
+      vmcase(OP_FORLOOP) {
+        lua_Number step = nvalue(ra + 2);
+        lua_Number idx = tovo_wrap_add(nvalue(ra), step);
+        lua_Number limit = nvalue(ra + 1);
+        if (step > 0 ? idx <= limit : (step < 0 && idx >= limit)) {
+          pc += GETARG_sBx(i);
+          setnvalue(ra, idx);
+          setnvalue(ra + 3, idx);
+          // The next index would pass the ends of the number range (or
+          // reach 0x7fffffff): this pass is the last.
+          if ((step > 0 && idx >= 0 && step >= tovo_wrap_sub(0x7fffffff, idx)) ||
+              (step < 0 && idx < 0 && step < tovo_wrap_sub(INT32_MIN, idx))) {
+            setnvalue(ra + 2, 0);
+          }
+        }
+      }
+      vmbreak;
+      vmcase(OP_FORPREP) {
+        Protect(forprep(L, ra));
+        setnvalue(ra, tovo_wrap_sub(nvalue(ra), nvalue(ra + 2)));
+        pc += GETARG_sBx(i);
+      }
+      vmbreak;
+      vmcase(OP_TFORCALL) {
+        StkId cb = ra + 3;  // call base
+        setobj(cb + 2, ra + 2);
+        setobj(cb + 1, ra + 1);
+        setobj(cb, ra);
+        L->top = cb + 3;  // function and two arguments
+        Protect(luaD_call(L, cb, GETARG_C(i), 1));
+        L->top = ci->top;
+      }
+      vmbreak;
+      vmcase(OP_TFORLOOP) {
+        if (!ttisnil(ra + 1)) {  // go on with the loop
+          setobj(ra, ra + 1);
+          pc += GETARG_sBx(i);
+        }
+      }
+      vmbreak;
+      vmcase(OP_SETLIST) {
+        int n = GETARG_B(i);
+        int c = GETARG_C(i);
+        if (n == 0) n = static_cast<int>(L->top - ra) - 1;
+        if (c == 0) c = GETARG_Ax(*pc++);
+        Protect(setlist(L, ra, n, c));
+        L->top = ci->top;
+      }
+      vmbreak;
+      vmcase(OP_CLOSURE) {
+        Proto* p = cl->p->p[GETARG_Bx(i)];
+        LClosure* ncl = getcached(p, cl->upvals, base);
+        if (ncl == nullptr) {
+          Protect(pushclosure(L, p, cl->upvals, base, ra));
+        } else {
+          setclLvalue(ra, ncl);
+        }
+        checkGC();
+      }
+      vmbreak;
+      vmcase(OP_VARARG) {
+        int b = GETARG_B(i) - 1;
+        int n = static_cast<int>(base - ci->func) - cl->p->numparams - 1;
+        if (n < 0) n = 0;
+        if (b < 0) {  // all of them
+          b = n;
+          Protect(luaD_checkstack(L, n));
+          ra = RA(i);
+          L->top = ra + n;
+        }
+        for (int j = 0; j < b; j++) {
+          if (j < n) {
+            setobj(ra + j, base - n + j);
+          } else {
+            setnilvalue(ra + j);
+          }
+        }
+      }
+      vmbreak;
+#ifndef TOVO_COMPUTED_GOTO
+      default:
+#endif
+        vmcase(OP_EXTRAARG) {}  // reached as an instruction: only its charge
+        vmbreak;
+    }
+  }
+}

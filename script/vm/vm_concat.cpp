@@ -1,0 +1,55 @@
+// Concatenation: joins runs of strings and numbers in one copy, calls
+// "__concat" for other values, and charges the copied bytes to the budget.
+#include <cstring>
+
+#include "script/debug/debug.h"
+#include "script/value/number.h"
+#include "script/value/string.h"
+#include "script/vm/cpu.h"
+#include "script/vm/unwind.h"
+#include "script/vm/vm.h"
+
+namespace {
+
+// Longest string a join may make (lengths are kept in 32 bits).
+constexpr size_t MAX_JOIN = 0xfffffff0u;
+
+bool tostring(lua_State* L, StkId o) { return ttisstring(o) || luaV_tostring(L, o); }
+
+}  // namespace
+
+void luaV_concat(lua_State* L, int total) {
+  do {
+    StkId top = L->top;
+    int n = 2;  // values joined by this pass
+    if (!(ttisstring(top - 2) || ttisnumber(top - 2)) || !tostring(L, top - 1)) {
+      if (!luaT_callbinTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) luaG_concaterror(L, top - 2, top - 1);
+    } else if (tsvalue(top - 1)->len == 0) {  // the result is the first operand
+      tostring(L, top - 2);
+    } else if (ttisstring(top - 2) && tsvalue(top - 2)->len == 0) {  // the result is the second
+      setobj(top - 2, top - 1);
+    } else {  // join as many strings and numbers as there are in a row
+      size_t tl = tsvalue(top - 1)->len;
+      int i;
+      for (i = 1; i < total && tostring(L, top - i - 1); i++) {
+        size_t l = tsvalue(top - i - 1)->len;
+        if (l >= MAX_JOIN - tl) luaG_runerror(L, "string length overflow");
+        tl += l;
+      }
+      char* buffer = luaZ_openspace(L, &G(L)->buff, tl);
+      int32_t charge = 0;
+      tl = 0;
+      n = i;
+      do {
+        size_t l = tsvalue(top - i)->len;
+        std::memcpy(buffer + tl, svalue(top - i), l);
+        tl += l;
+        charge += static_cast<int32_t>(l / 32);
+      } while (--i > 0);
+      lua_add_cpu_cycles(charge);
+      setsvalue(top - n, luaS_newlstr(L, buffer, tl));
+    }
+    total -= n - 1;
+    L->top -= n - 1;
+  } while (total > 1);
+}
