@@ -16,7 +16,7 @@ int luaopen_debug(lua_State* L);
 int luaopen_package(lua_State* L);  // also the global "require"
 
 // Opens all ten as globals (and in package.loaded).
-void tovo_open_standard_libs(lua_State* L);
+void luaL_openalllibs(lua_State* L);
 
 // Base functions that only the opened base library holds.
 int luaB_print(lua_State* L);

@@ -44,7 +44,7 @@ void* resize(counting_alloc* a, void* block, size_t old_size, size_t new_size) {
     return block;
   }
   if (!small(new_size) && (block == nullptr || !small(old_size))) return std::realloc(block, new_size);
-  void* p = small(new_size) ? tovo_small_alloc(&a->pool, new_size) : std::malloc(new_size);
+  void* p = small(new_size) ? luaM_small_alloc(&a->pool, new_size) : std::malloc(new_size);
   if (p == nullptr || block == nullptr) return p;
   std::memcpy(p, block, old_size < new_size ? old_size : new_size);
   release(a, block, old_size);
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
   lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
   luaL_setfuncs(L, functions, 0);
   lua_pop(L, 1);
-  if (open_libraries) tovo_open_standard_libs(L);
+  if (open_libraries) luaL_openalllibs(L);
   lua_reset_cpu_cycles(0);
   lua_set_cpu_cycles_slice_max(INT32_MAX);
   int status = LUA_OK;
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
   lua_close(L);
-  tovo_small_release(&alloc.pool);
+  luaM_small_release(&alloc.pool);
   if (show_memory) std::fprintf(stderr, "peak script memory: %zu bytes\n", alloc.peak);
   return status;
 }

@@ -54,7 +54,7 @@ char* new_base(size_t total) {
   uint32_t pooled = 0;
   char* base;
   if (total <= TOVO_SMALL_MAX) {
-    base = static_cast<char*>(tovo_small_alloc(&small_blocks, total));
+    base = static_cast<char*>(luaM_small_alloc(&small_blocks, total));
     pooled = static_cast<uint32_t>(tovo_small_capacity(total));
   } else {
     base = static_cast<char*>(tarq_malloc(total));

@@ -29,7 +29,7 @@ void lua_callk(lua_State* L, int nargs, int nresults, int ctx, lua_CFunction k) 
 }
 
 int lua_pcallk(lua_State* L, int nargs, int nresults, int errfunc, int ctx, lua_CFunction k) {
-  ptrdiff_t func = errfunc == 0 ? 0 : savestack(L, tovo_index2addr(L, errfunc));
+  ptrdiff_t func = errfunc == 0 ? 0 : savestack(L, luaA_index2addr(L, errfunc));
   CallS c;
   c.func = L->top - (nargs + 1);
   int status;

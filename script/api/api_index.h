@@ -5,5 +5,5 @@
 
 // The slot of an index, or the shared read-only nil ("none") when there is
 // no value there.
-TValue* tovo_index2addr(lua_State* L, int idx);
+TValue* luaA_index2addr(lua_State* L, int idx);
 inline bool tovo_isvalid(const TValue* o) { return o != luaO_nilobject(); }

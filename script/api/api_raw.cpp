@@ -44,7 +44,7 @@ const char* aux_upvalue(const TValue* fi, int n, TValue** val, GCObject** owner)
 }  // namespace
 
 size_t lua_rawlen(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   if (ttisstring(o)) return tsvalue(o)->len;
   if (ttisuserdata(o)) return uvalue(o)->len;
   if (ttistable(o)) return static_cast<size_t>(luaH_getn(hvalue(o)));
@@ -52,29 +52,29 @@ size_t lua_rawlen(lua_State* L, int idx) {
 }
 
 void lua_gettable(lua_State* L, int idx) {
-  StkId t = tovo_index2addr(L, idx);
+  StkId t = luaA_index2addr(L, idx);
   luaV_gettable(L, t, L->top - 1, L->top - 1);
 }
 
 void lua_settable(lua_State* L, int idx) {
-  StkId t = tovo_index2addr(L, idx);
+  StkId t = luaA_index2addr(L, idx);
   luaV_settable(L, t, L->top - 2, L->top - 1);
   L->top -= 2;
 }
 
 void lua_rawget(lua_State* L, int idx) {
-  StkId t = tovo_index2addr(L, idx);
+  StkId t = luaA_index2addr(L, idx);
   setobj(L->top - 1, luaH_get(hvalue(t), L->top - 1));
 }
 
 void lua_rawgeti(lua_State* L, int idx, int n) {
-  StkId t = tovo_index2addr(L, idx);
+  StkId t = luaA_index2addr(L, idx);
   setobj(L->top, luaH_getint(hvalue(t), n));
   incr_top(L);
 }
 
 void lua_rawgetp(lua_State* L, int idx, const void* p) {
-  StkId t = tovo_index2addr(L, idx);
+  StkId t = luaA_index2addr(L, idx);
   TValue k;
   setpvalue(&k, const_cast<void*>(p));
   setobj(L->top, luaH_get(hvalue(t), &k));
@@ -82,20 +82,20 @@ void lua_rawgetp(lua_State* L, int idx, const void* p) {
 }
 
 void lua_rawset(lua_State* L, int idx) {
-  Table* t = hvalue(tovo_index2addr(L, idx));
+  Table* t = hvalue(luaA_index2addr(L, idx));
   raw_store(L, t, luaH_set(L, t, L->top - 2), L->top - 1);
   L->top -= 2;
 }
 
 void lua_rawseti(lua_State* L, int idx, int n) {
-  Table* t = hvalue(tovo_index2addr(L, idx));
+  Table* t = hvalue(luaA_index2addr(L, idx));
   luaH_setint(L, t, n, L->top - 1);
   luaC_barrierback(L, t, L->top - 1);
   L->top--;
 }
 
 void lua_rawsetp(lua_State* L, int idx, const void* p) {
-  Table* t = hvalue(tovo_index2addr(L, idx));
+  Table* t = hvalue(luaA_index2addr(L, idx));
   TValue k;
   setpvalue(&k, const_cast<void*>(p));
   raw_store(L, t, luaH_set(L, t, &k), L->top - 1);
@@ -103,7 +103,7 @@ void lua_rawsetp(lua_State* L, int idx, const void* p) {
 }
 
 int lua_next(lua_State* L, int idx) {
-  StkId t = tovo_index2addr(L, idx);
+  StkId t = luaA_index2addr(L, idx);
   int more = luaH_next(L, hvalue(t), L->top - 1);
   if (more) {
     incr_top(L);
@@ -114,13 +114,13 @@ int lua_next(lua_State* L, int idx) {
 }
 
 void lua_len(lua_State* L, int idx) {
-  StkId t = tovo_index2addr(L, idx);
+  StkId t = luaA_index2addr(L, idx);
   luaV_objlen(L, L->top, t);
   incr_top(L);
 }
 
 int lua_getmetatable(lua_State* L, int objindex) {
-  const TValue* obj = tovo_index2addr(L, objindex);
+  const TValue* obj = luaA_index2addr(L, objindex);
   Table* mt;
   switch (ttypenv(obj)) {
     case LUA_TTABLE: mt = hvalue(obj)->metatable; break;
@@ -142,7 +142,7 @@ void* lua_newuserdata(lua_State* L, size_t size) {
 }
 
 void lua_getuservalue(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   Table* env = uvalue(o)->env;
   if (env == nullptr) {
     setnilvalue(L->top);
@@ -153,7 +153,7 @@ void lua_getuservalue(lua_State* L, int idx) {
 }
 
 void lua_setuservalue(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   if (ttisnil(L->top - 1)) {
     uvalue(o)->env = nullptr;
   } else {
@@ -165,7 +165,7 @@ void lua_setuservalue(lua_State* L, int idx) {
 
 const char* lua_getupvalue(lua_State* L, int funcindex, int n) {
   TValue* val = nullptr;
-  const char* name = aux_upvalue(tovo_index2addr(L, funcindex), n, &val, nullptr);
+  const char* name = aux_upvalue(luaA_index2addr(L, funcindex), n, &val, nullptr);
   if (name != nullptr) {
     setobj(L->top, val);
     incr_top(L);
@@ -176,7 +176,7 @@ const char* lua_getupvalue(lua_State* L, int funcindex, int n) {
 const char* lua_setupvalue(lua_State* L, int funcindex, int n) {
   TValue* val = nullptr;
   GCObject* owner = nullptr;
-  const char* name = aux_upvalue(tovo_index2addr(L, funcindex), n, &val, &owner);
+  const char* name = aux_upvalue(luaA_index2addr(L, funcindex), n, &val, &owner);
   if (name != nullptr) {
     L->top--;
     setobj(val, L->top);
@@ -186,7 +186,7 @@ const char* lua_setupvalue(lua_State* L, int funcindex, int n) {
 }
 
 void* lua_upvalueid(lua_State* L, int fidx, int n) {
-  const TValue* fi = tovo_index2addr(L, fidx);
+  const TValue* fi = luaA_index2addr(L, fidx);
   if (ttisLclosure(fi)) {
     LClosure* f = clLvalue(fi);
     return (n >= 1 && n <= f->p->sizeupvalues) ? f->upvals[n - 1] : nullptr;
@@ -199,8 +199,8 @@ void* lua_upvalueid(lua_State* L, int fidx, int n) {
 }
 
 void lua_upvaluejoin(lua_State* L, int fidx1, int n1, int fidx2, int n2) {
-  LClosure* f1 = clLvalue(tovo_index2addr(L, fidx1));
-  LClosure* f2 = clLvalue(tovo_index2addr(L, fidx2));
+  LClosure* f1 = clLvalue(luaA_index2addr(L, fidx1));
+  LClosure* f2 = clLvalue(luaA_index2addr(L, fidx2));
   f1->upvals[n1 - 1] = f2->upvals[n2 - 1];
   luaC_objbarrier(L, f1, f2->upvals[n2 - 1]);
 }

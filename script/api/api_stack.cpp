@@ -11,7 +11,7 @@
 #include "script/vm/tm.h"
 #include "script/vm/unwind.h"
 
-TValue* tovo_index2addr(lua_State* L, int idx) {
+TValue* luaA_index2addr(lua_State* L, int idx) {
   CallInfo* ci = L->ci;
   TValue* none = const_cast<TValue*>(luaO_nilobject());
   if (idx > 0) {
@@ -43,18 +43,18 @@ void lua_settop(lua_State* L, int idx) {
 }
 
 void lua_pushvalue(lua_State* L, int idx) {
-  setobj(L->top, tovo_index2addr(L, idx));
+  setobj(L->top, luaA_index2addr(L, idx));
   incr_top(L);
 }
 
 void lua_insert(lua_State* L, int idx) {
-  StkId p = tovo_index2addr(L, idx);
+  StkId p = luaA_index2addr(L, idx);
   for (StkId q = L->top; q > p; q--) setobj(q, q - 1);
   setobj(p, L->top);
 }
 
 void lua_remove(lua_State* L, int idx) {
-  StkId p = tovo_index2addr(L, idx);
+  StkId p = luaA_index2addr(L, idx);
   while (++p < L->top) setobj(p - 1, p);
   L->top--;
 }
@@ -82,17 +82,17 @@ void lua_xmove(lua_State* from, lua_State* to, int n) {
 }
 
 int lua_type(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   return tovo_isvalid(o) ? ttypenv(o) : LUA_TNONE;
 }
 
 const char* lua_typename(lua_State*, int t) { return ttypename(t); }
 
-int lua_toboolean(lua_State* L, int idx) { return !l_isfalse(tovo_index2addr(L, idx)); }
+int lua_toboolean(lua_State* L, int idx) { return !l_isfalse(luaA_index2addr(L, idx)); }
 
 lua_Number lua_tonumberx(lua_State* L, int idx, int* isnum) {
   TValue n;
-  const TValue* o = luaV_tonumber(tovo_index2addr(L, idx), &n);
+  const TValue* o = luaV_tonumber(luaA_index2addr(L, idx), &n);
   if (isnum != nullptr) *isnum = o != nullptr;
   return o != nullptr ? nvalue(o) : 0;
 }
@@ -105,7 +105,7 @@ lua_Integer lua_tointegerx(lua_State* L, int idx, int* isnum) {
 }
 
 const char* lua_tolstring(lua_State* L, int idx, size_t* len) {
-  StkId o = tovo_index2addr(L, idx);
+  StkId o = luaA_index2addr(L, idx);
   if (!ttisstring(o)) {
     if (!ttisnumber(o)) {
       if (len != nullptr) *len = 0;
@@ -113,14 +113,14 @@ const char* lua_tolstring(lua_State* L, int idx, size_t* len) {
     }
     luaV_tostring(L, o);
     luaC_checkGC(L);
-    o = tovo_index2addr(L, idx);  // the collector may have moved the stack
+    o = luaA_index2addr(L, idx);  // the collector may have moved the stack
   }
   if (len != nullptr) *len = tsvalue(o)->len;
   return svalue(o);
 }
 
 lua_State* lua_tothread(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   return ttisthread(o) ? thvalue(o) : nullptr;
 }
 

@@ -24,14 +24,14 @@ void lua_getfield(lua_State* L, int idx, const char* k) {
   idx = lua_absindex(L, idx);  // pushing the key may move the stack
   setsvalue(L->top, luaS_new(L, k));
   incr_top(L);
-  luaV_gettable(L, tovo_index2addr(L, idx), L->top - 1, L->top - 1);
+  luaV_gettable(L, luaA_index2addr(L, idx), L->top - 1, L->top - 1);
 }
 
 void lua_setfield(lua_State* L, int idx, const char* k) {
   idx = lua_absindex(L, idx);
   setsvalue(L->top, luaS_new(L, k));
   incr_top(L);
-  luaV_settable(L, tovo_index2addr(L, idx), L->top - 1, L->top - 2);
+  luaV_settable(L, luaA_index2addr(L, idx), L->top - 1, L->top - 2);
   L->top -= 2;  // the key and the value
 }
 
@@ -51,7 +51,7 @@ void lua_setglobal(lua_State* L, const char* name) {
 }
 
 int lua_setmetatable(lua_State* L, int objindex) {
-  TValue* obj = tovo_index2addr(L, objindex);
+  TValue* obj = luaA_index2addr(L, objindex);
   Table* mt = ttisnil(L->top - 1) ? nullptr : hvalue(L->top - 1);
   switch (ttypenv(obj)) {
     case LUA_TTABLE:

@@ -16,15 +16,15 @@ void lua_replace(lua_State* L, int idx) {
 }
 
 void lua_copy(lua_State* L, int fromidx, int toidx) {
-  TValue* fr = tovo_index2addr(L, fromidx);
-  TValue* to = tovo_index2addr(L, toidx);
+  TValue* fr = luaA_index2addr(L, fromidx);
+  TValue* to = luaA_index2addr(L, toidx);
   setobj(to, fr);
   if (toidx < LUA_REGISTRYINDEX) luaC_barrier(L, clCvalue(L->ci->func), fr);  // an upvalue
 }
 
 int lua_isnumber(lua_State* L, int idx) {
   TValue n;
-  return luaV_tonumber(tovo_index2addr(L, idx), &n) != nullptr;
+  return luaV_tonumber(luaA_index2addr(L, idx), &n) != nullptr;
 }
 
 int lua_isstring(lua_State* L, int idx) {
@@ -33,12 +33,12 @@ int lua_isstring(lua_State* L, int idx) {
 }
 
 int lua_iscfunction(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   return ttislcf(o) || ttisfcf(o) || ttisCclosure(o);
 }
 
 int lua_isuserdata(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   return ttisuserdata(o) || ttislightuserdata(o);
 }
 
@@ -47,21 +47,21 @@ lua_Unsigned lua_tounsignedx(lua_State* L, int idx, int* isnum) {
 }
 
 lua_CFunction lua_tocfunction(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   if (ttislcf(o) || ttisfcf(o)) return fvalue(o);
   if (ttisCclosure(o)) return clCvalue(o)->f;
   return nullptr;
 }
 
 void* lua_touserdata(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   if (ttisuserdata(o)) return getudatamem(uvalue(o));
   if (ttislightuserdata(o)) return pvalue(o);
   return nullptr;
 }
 
 const void* lua_topointer(lua_State* L, int idx) {
-  const TValue* o = tovo_index2addr(L, idx);
+  const TValue* o = luaA_index2addr(L, idx);
   if (ttistable(o) || ttisLclosure(o) || ttisCclosure(o) || ttisthread(o)) return gcvalue(o);
   if (ttislcf(o) || ttisfcf(o)) return reinterpret_cast<const void*>(fvalue(o));
   if (ttisuserdata(o) || ttislightuserdata(o)) return lua_touserdata(L, idx);
@@ -69,14 +69,14 @@ const void* lua_topointer(lua_State* L, int idx) {
 }
 
 int lua_rawequal(lua_State* L, int idx1, int idx2) {
-  const TValue* o1 = tovo_index2addr(L, idx1);
-  const TValue* o2 = tovo_index2addr(L, idx2);
+  const TValue* o1 = luaA_index2addr(L, idx1);
+  const TValue* o2 = luaA_index2addr(L, idx2);
   return tovo_isvalid(o1) && tovo_isvalid(o2) && luaV_rawequalobj(o1, o2);
 }
 
 int lua_compare(lua_State* L, int idx1, int idx2, int op) {
-  const TValue* o1 = tovo_index2addr(L, idx1);
-  const TValue* o2 = tovo_index2addr(L, idx2);
+  const TValue* o1 = luaA_index2addr(L, idx1);
+  const TValue* o2 = luaA_index2addr(L, idx2);
   if (!tovo_isvalid(o1) || !tovo_isvalid(o2)) return 0;
   switch (op) {
     case LUA_OPEQ: return luaV_equalobj(L, o1, o2);

@@ -38,7 +38,7 @@ void luaL_where(lua_State* L, int level);
 [[noreturn]] int luaL_error(lua_State* L, const char* fmt, ...);
 [[noreturn]] int luaL_argerror(lua_State* L, int narg, const char* extramsg);
 // "%s expected, got %s" for argument narg.
-[[noreturn]] int tovo_typeerror(lua_State* L, int narg, const char* tname);
+[[noreturn]] int luaL_typeerror(lua_State* L, int narg, const char* tname);
 inline void luaL_argcheck(lua_State* L, bool cond, int narg, const char* extramsg) {
   if (!cond) luaL_argerror(L, narg, extramsg);
 }
@@ -85,7 +85,7 @@ int luaL_fileresult(lua_State* L, int stat, const char* fname);
 int luaL_execresult(lua_State* L, int stat);
 // Searches the globals (and one level of tables in them) for the function on
 // top: replaces it by its name ("key" or "outer.inner"): 1; else pops it: 0.
-int tovo_globalfuncname(lua_State* L);
+int luaL_globalfuncname(lua_State* L);
 
 // ---- references ----
 int luaL_ref(lua_State* L, int t);

@@ -6,7 +6,7 @@
 lua_Number luaL_checknumber(lua_State* L, int narg) {
   int isnum = 0;
   lua_Number d = lua_tonumberx(L, narg, &isnum);
-  if (!isnum) tovo_typeerror(L, narg, "number");
+  if (!isnum) luaL_typeerror(L, narg, "number");
   return d;
 }
 
@@ -17,7 +17,7 @@ lua_Number luaL_optnumber(lua_State* L, int narg, lua_Number def) {
 lua_Integer luaL_checkinteger(lua_State* L, int narg) {
   int isnum = 0;
   lua_Integer d = lua_tointegerx(L, narg, &isnum);
-  if (!isnum) tovo_typeerror(L, narg, "number");
+  if (!isnum) luaL_typeerror(L, narg, "number");
   return d;
 }
 
@@ -35,7 +35,7 @@ lua_Unsigned luaL_optunsigned(lua_State* L, int narg, lua_Unsigned def) {
 
 const char* luaL_checklstring(lua_State* L, int narg, size_t* len) {
   const char* s = lua_tolstring(L, narg, len);
-  if (s == nullptr) tovo_typeerror(L, narg, "string");
+  if (s == nullptr) luaL_typeerror(L, narg, "string");
   return s;
 }
 
@@ -48,7 +48,7 @@ const char* luaL_optlstring(lua_State* L, int narg, const char* def, size_t* len
 }
 
 void luaL_checktype(lua_State* L, int narg, int t) {
-  if (lua_type(L, narg) != t) tovo_typeerror(L, narg, lua_typename(L, t));
+  if (lua_type(L, narg) != t) luaL_typeerror(L, narg, lua_typename(L, t));
 }
 
 void luaL_checkany(lua_State* L, int narg) {
@@ -80,7 +80,7 @@ void* luaL_testudata(lua_State* L, int ud, const char* tname) {
 
 void* luaL_checkudata(lua_State* L, int ud, const char* tname) {
   void* p = luaL_testudata(L, ud, tname);
-  if (p == nullptr) tovo_typeerror(L, ud, tname);
+  if (p == nullptr) luaL_typeerror(L, ud, tname);
   return p;
 }
 

@@ -35,7 +35,7 @@ int findfield(lua_State* L, int objidx, int level) {
 
 }  // namespace
 
-int tovo_globalfuncname(lua_State* L) {
+int luaL_globalfuncname(lua_State* L) {
   int top = lua_gettop(L);
   lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
   if (findfield(L, top, 2)) {
@@ -80,12 +80,12 @@ int luaL_argerror(lua_State* L, int narg, const char* extramsg) {
   }
   if (ar.name == nullptr) {
     lua_getinfo(L, "f", &ar);
-    ar.name = tovo_globalfuncname(L) ? lua_tostring(L, -1) : "?";
+    ar.name = luaL_globalfuncname(L) ? lua_tostring(L, -1) : "?";
   }
   luaL_error(L, "bad argument #%d to '%s' (%s)", tovo_int2num(narg), ar.name, extramsg);
 }
 
-int tovo_typeerror(lua_State* L, int narg, const char* tname) {
+int luaL_typeerror(lua_State* L, int narg, const char* tname) {
   const char* msg = lua_pushfstring(L, "%s expected, got %s", tname, lua_typename(L, lua_type(L, narg)));
   luaL_argerror(L, narg, msg);
 }

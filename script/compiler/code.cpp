@@ -186,21 +186,21 @@ void luaK_concat(FuncState* fs, int* l1, int l2) {
 }
 
 // True when a jump list holds a jump whose value is needed (not a TESTSET).
-bool tovo_need_value(FuncState* fs, int list) {
+bool luaK_need_value(FuncState* fs, int list) {
   for (; list != NO_JUMP; list = getjump(fs, list))
     if (GET_OPCODE(*getjumpcontrol(fs, list)) != OP_TESTSET) return true;
   return false;
 }
 
-void tovo_patchlistaux(FuncState* fs, int list, int vtarget, int reg, int dtarget) {
+void luaK_patchlistaux(FuncState* fs, int list, int vtarget, int reg, int dtarget) {
   patchlistaux(fs, list, vtarget, reg, dtarget);
 }
 
-void tovo_removevalues(FuncState* fs, int list) {
+void luaK_removevalues(FuncState* fs, int list) {
   for (; list != NO_JUMP; list = getjump(fs, list)) patchtestreg(fs, list, NO_REG);
 }
 
-Instruction* tovo_getjumpcontrol(FuncState* fs, int pc) { return getjumpcontrol(fs, pc); }
+Instruction* luaK_getjumpcontrol(FuncState* fs, int pc) { return getjumpcontrol(fs, pc); }
 
 int luaK_stringK(FuncState* fs, TString* s) {
   TValue o;
@@ -224,13 +224,13 @@ int luaK_numberK(FuncState* fs, lua_Number r) {
   return k;
 }
 
-int tovo_boolK(FuncState* fs, int b) {
+int luaK_boolK(FuncState* fs, int b) {
   TValue o;
   setbvalue(&o, b);
   return addk(fs, &o, &o);
 }
 
-int tovo_nilK(FuncState* fs) {
+int luaK_nilK(FuncState* fs) {
   TValue k;
   TValue v;
   setnilvalue(&v);

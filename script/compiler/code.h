@@ -96,10 +96,10 @@ void luaK_posfix(FuncState* fs, BinOpr op, expdesc* v1, expdesc* v2, int line);
 void luaK_setlist(FuncState* fs, int base, int nelems, int tostore);
 
 // ---- shared by the code generator's files ----
-bool tovo_need_value(FuncState* fs, int list);
-void tovo_patchlistaux(FuncState* fs, int list, int vtarget, int reg, int dtarget);
+bool luaK_need_value(FuncState* fs, int list);
+void luaK_patchlistaux(FuncState* fs, int list, int vtarget, int reg, int dtarget);
 // Turns the TESTSETs of a jump list into TESTs.
-void tovo_removevalues(FuncState* fs, int list);
-Instruction* tovo_getjumpcontrol(FuncState* fs, int pc);
-int tovo_boolK(FuncState* fs, int b);
-int tovo_nilK(FuncState* fs);
+void luaK_removevalues(FuncState* fs, int list);
+Instruction* luaK_getjumpcontrol(FuncState* fs, int pc);
+int luaK_boolK(FuncState* fs, int b);
+int luaK_nilK(FuncState* fs);

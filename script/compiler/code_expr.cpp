@@ -59,15 +59,15 @@ void exp2reg(FuncState* fs, expdesc* e, int reg) {
   if (hasjumps(e)) {
     int p_f = NO_JUMP;  // position of an eventual LOADBOOL false
     int p_t = NO_JUMP;  // and of a LOADBOOL true
-    if (tovo_need_value(fs, e->t) || tovo_need_value(fs, e->f)) {
+    if (luaK_need_value(fs, e->t) || luaK_need_value(fs, e->f)) {
       int fj = e->k == VJMP ? NO_JUMP : luaK_jump(fs);
       p_f = code_label(fs, reg, 0, 1);
       p_t = code_label(fs, reg, 1, 0);
       luaK_patchtohere(fs, fj);
     }
     int final = luaK_getlabel(fs);
-    tovo_patchlistaux(fs, e->f, final, reg, p_f);
-    tovo_patchlistaux(fs, e->t, final, reg, p_t);
+    luaK_patchlistaux(fs, e->f, final, reg, p_f);
+    luaK_patchlistaux(fs, e->t, final, reg, p_t);
   }
   e->f = e->t = NO_JUMP;
   e->u.info = reg;
@@ -75,7 +75,7 @@ void exp2reg(FuncState* fs, expdesc* e, int reg) {
 }
 
 void invertjump(FuncState* fs, expdesc* e) {
-  Instruction* pc = tovo_getjumpcontrol(fs, e->u.info);
+  Instruction* pc = luaK_getjumpcontrol(fs, e->u.info);
   SETARG_A(*pc, !GETARG_A(*pc));
 }
 
@@ -113,8 +113,8 @@ void codenot(FuncState* fs, expdesc* e) {
   int temp = e->f;  // exchange the jump lists
   e->f = e->t;
   e->t = temp;
-  tovo_removevalues(fs, e->f);
-  tovo_removevalues(fs, e->t);
+  luaK_removevalues(fs, e->f);
+  luaK_removevalues(fs, e->t);
 }
 
 // Folds two numerals; DIV and MOD by a constant 0 stay instructions.
@@ -238,7 +238,7 @@ int luaK_exp2RK(FuncState* fs, expdesc* e) {
     case VFALSE:
     case VNIL:
       if (fs->nk <= MAXINDEXRK) {  // room for one more constant operand
-        e->u.info = e->k == VNIL ? tovo_nilK(fs) : tovo_boolK(fs, e->k == VTRUE);
+        e->u.info = e->k == VNIL ? luaK_nilK(fs) : luaK_boolK(fs, e->k == VTRUE);
         e->k = VK;
         return RKASK(e->u.info);
       }

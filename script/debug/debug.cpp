@@ -27,7 +27,7 @@ void kname(const Proto* p, int pc, int c, const char** name) {
       return;
     }
   } else {
-    const char* what = tovo_getobjname(p, pc, c, name);
+    const char* what = luaG_getobjname(p, pc, c, name);
     if (what != nullptr && *what == 'c') return;  // a constant: its text names the key
   }
   *name = "?";
@@ -84,25 +84,25 @@ bool isinstack(CallInfo* ci, const TValue* o) {
 
 }  // namespace
 
-StkId tovo_frame_func(lua_State* L, const CallInfo* ci) {
+StkId luaG_frame_func(lua_State* L, const CallInfo* ci) {
   return (L->status == LUA_YIELD && ci == L->ci) ? restorestack(L, ci->extra) : ci->func;
 }
 
-int tovo_currentpc(lua_State* L, const CallInfo* ci) {
-  const Proto* p = getproto(tovo_frame_func(L, ci));
+int luaG_currentpc(lua_State* L, const CallInfo* ci) {
+  const Proto* p = getproto(luaG_frame_func(L, ci));
   int pc = static_cast<int>(ci->u.l.savedpc - p->code);
   return (ci->callstatus & CIST_HOOKYIELD) ? pc : pc - 1;
 }
 
-int tovo_currentline(lua_State* L, const CallInfo* ci) {
+int luaG_currentline(lua_State* L, const CallInfo* ci) {
   if (!isLua(ci)) return -1;
-  const Proto* p = getproto(tovo_frame_func(L, ci));
-  int pc = tovo_currentpc(L, ci);
+  const Proto* p = getproto(luaG_frame_func(L, ci));
+  int pc = luaG_currentpc(L, ci);
   if (p->lineinfo == nullptr || pc < 0 || pc >= p->sizelineinfo) return 0;
   return p->lineinfo[pc];
 }
 
-const char* tovo_getobjname(const Proto* p, int lastpc, int reg, const char** name) {
+const char* luaG_getobjname(const Proto* p, int lastpc, int reg, const char** name) {
   *name = luaF_getlocalname(p, reg + 1, lastpc);
   if (*name != nullptr) return "local";
   int pc = findsetreg(p, lastpc, reg);
@@ -112,7 +112,7 @@ const char* tovo_getobjname(const Proto* p, int lastpc, int reg, const char** na
   switch (op) {
     case OP_MOVE: {
       int b = GETARG_B(i);  // moved from register b
-      if (b < GETARG_A(i)) return tovo_getobjname(p, pc, b, name);
+      if (b < GETARG_A(i)) return luaG_getobjname(p, pc, b, name);
       break;
     }
     case OP_GETTABUP:
@@ -141,12 +141,12 @@ const char* tovo_getobjname(const Proto* p, int lastpc, int reg, const char** na
 void luaG_typeerror(lua_State* L, const TValue* o, const char* op) {
   CallInfo* ci = L->ci;
   const char* name = nullptr;
-  const char* t = objtypename(o);
+  const char* t = luaT_objtypename(o);
   const char* kind = nullptr;
   if (isLua(ci)) {
     kind = getupvalname(ci, o, &name);
     if (kind == nullptr && isinstack(ci, o)) {
-      kind = tovo_getobjname(getproto(ci->func), tovo_currentpc(L, ci), static_cast<int>(o - ci->u.l.base), &name);
+      kind = luaG_getobjname(getproto(ci->func), luaG_currentpc(L, ci), static_cast<int>(o - ci->u.l.base), &name);
     }
   }
   if (kind != nullptr) luaG_runerror(L, "attempt to %s %s '%s' (a %s value)", op, kind, name, t);
@@ -165,8 +165,8 @@ void luaG_aritherror(lua_State* L, const TValue* p1, const TValue* p2) {
 }
 
 void luaG_ordererror(lua_State* L, const TValue* p1, const TValue* p2) {
-  const char* t1 = objtypename(p1);
-  const char* t2 = objtypename(p2);
+  const char* t1 = luaT_objtypename(p1);
+  const char* t2 = luaT_objtypename(p2);
   if (std::strcmp(t1, t2) == 0) luaG_runerror(L, "attempt to compare two %s values", t1);
   luaG_runerror(L, "attempt to compare %s with %s", t1, t2);
 }

@@ -5,13 +5,13 @@
 
 // The function slot of a frame. While a thread is suspended its current
 // frame's slot marks the values it yielded, and the function is kept aside.
-StkId tovo_frame_func(lua_State* L, const CallInfo* ci);
+StkId luaG_frame_func(lua_State* L, const CallInfo* ci);
 // Index of the instruction a script frame is running (or, while the frame
 // is suspended by the budget, the one it will run first).
-int tovo_currentpc(lua_State* L, const CallInfo* ci);
+int luaG_currentpc(lua_State* L, const CallInfo* ci);
 // Source line of that instruction: 0 without line information, -1 for a
 // native frame.
-int tovo_currentline(lua_State* L, const CallInfo* ci);
+int luaG_currentline(lua_State* L, const CallInfo* ci);
 
 // "attempt to <op> <kind> '<name>' (a <type> value)", or without the
 // description when the operand has none.
@@ -22,4 +22,4 @@ int tovo_currentline(lua_State* L, const CallInfo* ci);
 
 // The kind ("local", "global", "field", "upvalue", "constant", "method") and
 // name of the value register reg holds at instruction lastpc, or null.
-const char* tovo_getobjname(const Proto* p, int lastpc, int reg, const char** name);
+const char* luaG_getobjname(const Proto* p, int lastpc, int reg, const char** name);

@@ -15,8 +15,8 @@ namespace {
 
 // How the calling instruction of a script frame names the function it called.
 const char* getfuncname(lua_State* L, CallInfo* ci, const char** name) {
-  const Proto* p = getproto(tovo_frame_func(L, ci));
-  int pc = tovo_currentpc(L, ci);
+  const Proto* p = getproto(luaG_frame_func(L, ci));
+  int pc = luaG_currentpc(L, ci);
   if (pc < 0 || pc >= p->sizecode) return nullptr;
   Instruction i = p->code[pc];
   OpCode op = GET_OPCODE(i);
@@ -26,7 +26,7 @@ const char* getfuncname(lua_State* L, CallInfo* ci, const char** name) {
   } else {
     switch (op) {
       case OP_CALL:
-      case OP_TAILCALL: return tovo_getobjname(p, pc, GETARG_A(i), name);
+      case OP_TAILCALL: return luaG_getobjname(p, pc, GETARG_A(i), name);
       case OP_TFORCALL: *name = "for iterator"; return "for iterator";
       case OP_SELF:
       case OP_GETTABUP:
@@ -86,7 +86,7 @@ int auxgetinfo(lua_State* L, const char* what, lua_Debug* ar, const TValue* func
   for (; *what; what++) {
     switch (*what) {
       case 'S': funcinfo(ar, func); break;
-      case 'l': ar->currentline = (ci != nullptr && isLua(ci)) ? tovo_currentline(L, ci) : -1; break;
+      case 'l': ar->currentline = (ci != nullptr && isLua(ci)) ? luaG_currentline(L, ci) : -1; break;
       case 'u':
         ar->nups = cl == nullptr ? 0 : cl->c.nupvalues;
         if (!ttisLclosure(func)) {
@@ -117,7 +117,7 @@ int auxgetinfo(lua_State* L, const char* what, lua_Debug* ar, const TValue* func
 }
 
 const char* findvararg(lua_State* L, CallInfo* ci, int n, StkId* pos) {
-  StkId func = tovo_frame_func(L, ci);
+  StkId func = luaG_frame_func(L, ci);
   int nparams = getproto(func)->numparams;
   if (n >= ci->u.l.base - func - nparams) return nullptr;
   *pos = func + nparams + n;
@@ -130,9 +130,9 @@ const char* findlocal(lua_State* L, CallInfo* ci, int n, StkId* pos) {
   if (isLua(ci)) {
     if (n < 0) return findvararg(L, ci, -n, pos);
     base = ci->u.l.base;
-    name = luaF_getlocalname(getproto(tovo_frame_func(L, ci)), n, tovo_currentpc(L, ci));
+    name = luaF_getlocalname(getproto(luaG_frame_func(L, ci)), n, luaG_currentpc(L, ci));
   } else {
-    base = tovo_frame_func(L, ci) + 1;
+    base = luaG_frame_func(L, ci) + 1;
   }
   if (name == nullptr) {
     StkId limit = ci == L->ci ? L->top : ci->next->func;
@@ -167,7 +167,7 @@ int lua_getinfo(lua_State* L, const char* what, lua_Debug* ar) {
     L->top--;
   } else {
     ci = ar->i_ci;
-    func = *tovo_frame_func(L, ci);
+    func = *luaG_frame_func(L, ci);
   }
   int status = auxgetinfo(L, what, ar, &func, ci);
   if (std::strchr(what, 'f') != nullptr) {

@@ -36,7 +36,7 @@ void pushfuncname(lua_State* L, lua_State* L1, lua_Debug* ar) {
   } else if (*ar->what == 'C') {  // a native function: by its global name
     lua_getinfo(L1, "f", ar);
     lua_xmove(L1, L, 1);
-    if (tovo_globalfuncname(L)) {
+    if (luaL_globalfuncname(L)) {
       lua_pushfstring(L, "function '%s'", lua_tostring(L, -1));
       lua_remove(L, -2);
     } else {

@@ -80,7 +80,7 @@ int luaopen_coroutine(lua_State* L) { return new_library(L, co_funcs); }
 int luaopen_io(lua_State*) { return 0; }
 int luaopen_debug(lua_State* L) { return new_library(L, dblib_funcs); }
 
-void tovo_open_standard_libs(lua_State* L) {
+void luaL_openalllibs(lua_State* L) {
   static const luaL_Reg libs[] = {
       {"_G", luaopen_base},   {"package", luaopen_package}, {"coroutine", luaopen_coroutine}, {"table", luaopen_table},
       {"io", luaopen_io},     {"os", luaopen_os},           {"string", luaopen_string},       {"bit32", luaopen_bit32},

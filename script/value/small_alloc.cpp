@@ -9,7 +9,7 @@ constexpr size_t CHUNK = 64 * 1024;
 
 }  // namespace
 
-void* tovo_small_alloc(tovo_small_pool* pool, size_t size) {
+void* luaM_small_alloc(tovo_small_pool* pool, size_t size) {
   void** list = &pool->free_list[(size - 1) / TOVO_SMALL_GRAIN];
   size_t capacity = tovo_small_capacity(size);
   if (void* block = *list) {
@@ -39,7 +39,7 @@ void* tovo_small_alloc(tovo_small_pool* pool, size_t size) {
   return block;
 }
 
-void tovo_small_release(tovo_small_pool* pool) {
+void luaM_small_release(tovo_small_pool* pool) {
   for (void* chunk = pool->chunks; chunk != nullptr;) {
     void* next = *static_cast<void**>(chunk);
     TOVO_SMALL_UNPOISON(chunk, CHUNK);

@@ -35,7 +35,7 @@ inline size_t tovo_small_capacity(size_t size) { return (size + TOVO_SMALL_GRAIN
 
 // A block of size bytes (1..TOVO_SMALL_MAX), aligned to TOVO_SMALL_GRAIN;
 // null when no chunk can be had.
-void* tovo_small_alloc(tovo_small_pool* pool, size_t size);
+void* luaM_small_alloc(tovo_small_pool* pool, size_t size);
 
 // Gives back a block made for size bytes (any size of the same class).
 inline void tovo_small_free(tovo_small_pool* pool, void* block, size_t size) {
@@ -46,4 +46,4 @@ inline void tovo_small_free(tovo_small_pool* pool, void* block, size_t size) {
 }
 
 // Frees every chunk: every block of the pool is gone.
-void tovo_small_release(tovo_small_pool* pool);
+void luaM_small_release(tovo_small_pool* pool);

@@ -4,7 +4,7 @@
 #include "script/api/api.h"
 #include "script/vm/unwind.h"
 
-void tovo_budget_suspend(lua_State* L, CallInfo* ci) {
+void luaV_budget_suspend(lua_State* L, CallInfo* ci) {
   cpu_superyielded_coresume = 1;
   if (L->nny > 0) return;  // not yieldable here: try again at the next instruction
   lua_yieldk(L, 0, 0, nullptr);

@@ -30,7 +30,7 @@ inline int32_t tovo_held_slice(int64_t slice) { return slice > INT32_MAX ? INT32
 // thread so that the instruction runs first when it is resumed. Where the
 // thread cannot yield (inside a call that does not allow it) the suspension
 // waits for the first instruction where it can, and this returns.
-void tovo_budget_suspend(lua_State* L, CallInfo* ci);
+void luaV_budget_suspend(lua_State* L, CallInfo* ci);
 
 // b - a (wrapping); offered beside the counters.
 int distance(int a, int b);

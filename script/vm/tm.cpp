@@ -13,7 +13,7 @@ const char* const luaT_eventname[TM_N] = {
     "__mod",   "__pow",      "__and",  "__or",    "__xor",   "__shl", "__shr", "__lshr", "__rotl",   "__rotr",
     "__not",   "__idiv",     "__peek", "__peek2", "__peek4", "__unm", "__lt",  "__le",   "__concat", "__call"};
 
-const char* objtypename(const TValue* o) { return ttypename(ttypenv(o)); }
+const char* luaT_objtypename(const TValue* o) { return ttypename(ttypenv(o)); }
 
 void luaT_init(lua_State* L) {
   for (int i = 0; i < TM_N; i++) {
@@ -31,7 +31,7 @@ const TValue* luaT_gettm(Table* events, TMS event, TString* ename) {
   return tm;
 }
 
-const TValue* fasttm(lua_State* L, Table* et, TMS e) {
+const TValue* luaT_fasttm(lua_State* L, Table* et, TMS e) {
   if (et == nullptr || (et->flags & (1u << e)) != 0) return nullptr;
   return luaT_gettm(et, e, G(L)->tmname[e]);
 }

@@ -43,7 +43,7 @@ extern const char* const luaT_eventname[TM_N];
 extern const char* const luaT_typenames_[LUA_TOTALTAGS];  // indexed by type + 1
 
 inline const char* ttypename(int t) { return luaT_typenames_[t + 1]; }
-const char* objtypename(const TValue* o);
+const char* luaT_objtypename(const TValue* o);
 
 // Interns the event names and fixes them against collection.
 void luaT_init(lua_State* L);
@@ -52,4 +52,4 @@ void luaT_init(lua_State* L);
 const TValue* luaT_gettm(Table* events, TMS event, TString* ename);
 const TValue* luaT_gettmbyobj(lua_State* L, const TValue* o, TMS event);
 // The cached form: null when the metatable is null or the event known absent.
-const TValue* fasttm(lua_State* L, Table* et, TMS e);
+const TValue* luaT_fasttm(lua_State* L, Table* et, TMS e);

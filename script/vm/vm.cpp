@@ -207,7 +207,7 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
     i = *pc++;                                             \
     if (__builtin_expect(slice > limit, 0)) {              \
       savestate();                                         \
-      if (tovo_budget_spent()) tovo_budget_suspend(L, ci); \
+      if (tovo_budget_spent()) luaV_budget_suspend(L, ci); \
       loadbudget();                                        \
     }                                                      \
     ra = RA(i);                                            \

@@ -44,10 +44,10 @@ int call_orderTM(lua_State* L, const TValue* p1, const TValue* p2, TMS event) {
 
 // The "__eq" metamethod shared by two metatables, or null.
 const TValue* get_equalTM(lua_State* L, Table* mt1, Table* mt2) {
-  const TValue* tm1 = fasttm(L, mt1, TM_EQ);
+  const TValue* tm1 = luaT_fasttm(L, mt1, TM_EQ);
   if (tm1 == nullptr) return nullptr;
   if (mt1 == mt2) return tm1;
-  const TValue* tm2 = fasttm(L, mt2, TM_EQ);
+  const TValue* tm2 = luaT_fasttm(L, mt2, TM_EQ);
   if (tm2 == nullptr) return nullptr;
   return luaV_rawequalobj(tm1, tm2) ? tm1 : nullptr;
 }
@@ -82,7 +82,7 @@ void luaV_gettable(lua_State* L, const TValue* t, const TValue* key, StkId val) 
     if (ttistable(t)) {
       Table* h = hvalue(t);
       const TValue* res = luaH_get(h, key);
-      if (!ttisnil(res) || (tm = fasttm(L, h->metatable, TM_INDEX)) == nullptr) {
+      if (!ttisnil(res) || (tm = luaT_fasttm(L, h->metatable, TM_INDEX)) == nullptr) {
         setobj(val, res);
         return;
       }
@@ -105,7 +105,7 @@ void luaV_settable(lua_State* L, const TValue* t, const TValue* key, const TValu
       Table* h = hvalue(t);
       TValue* oldval = const_cast<TValue*>(luaH_get(h, key));
       // A present value is replaced; an absent one only without "__newindex".
-      if (!ttisnil(oldval) || (tm = fasttm(L, h->metatable, TM_NEWINDEX)) == nullptr) {
+      if (!ttisnil(oldval) || (tm = luaT_fasttm(L, h->metatable, TM_NEWINDEX)) == nullptr) {
         if (oldval == luaO_nilobject()) oldval = luaH_newkey(L, h, key);
         setobj(oldval, val);
         h->flags = 0;  // the key may name a metamethod
@@ -140,7 +140,7 @@ void luaV_objlen(lua_State* L, StkId ra, const TValue* rb) {
   switch (ttypenv(rb)) {
     case LUA_TTABLE: {
       Table* h = hvalue(rb);
-      tm = fasttm(L, h->metatable, TM_LEN);
+      tm = luaT_fasttm(L, h->metatable, TM_LEN);
       if (tm != nullptr) break;
       setnvalue(ra, tovo_int2num(luaH_getn(h)));
       return;

@@ -14,7 +14,7 @@ class StdLibTest : public LibTest {
  protected:
   void SetUp() override {
     LibTest::SetUp();
-    tovo_open_standard_libs(L);
+    luaL_openalllibs(L);
   }
   // The results of src as texts joined by tabs (or the error message).
   std::string results(const std::string& src) {
@@ -320,7 +320,7 @@ TEST(StdLibPaths, DefaultsAndEnvironment) {
     tovo_test::scoped_env env{"LUA_PATH_5_2", c.env};
     lua_State* L = luaL_newstate();
     ASSERT_NE(L, nullptr);
-    tovo_open_standard_libs(L);
+    luaL_openalllibs(L);
     lua_getglobal(L, "package");
     lua_getfield(L, -1, "path");
     EXPECT_STREQ(lua_tostring(L, -1), c.expected);
