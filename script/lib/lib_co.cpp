@@ -11,46 +11,13 @@ lua_State* getco(lua_State* L) {
   return co;
 }
 
-// lua_checkstack(L, n), without the call when the stack and the frame have
-// the room already.
-inline bool room(lua_State* L, int n) {
-  return (L->stack_last - L->top > n && L->ci->top >= L->top + n) || lua_checkstack(L, n);
-}
-
 // Resumes co with narg values from L's top: the count of results moved back
 // to L, or -1 with the error message on top of L. With with_status, a true
-// (or, before the message, a false) goes below what is moved back.
+// (or, before the message, a false) goes below them.
 int auxresume(lua_State* L, lua_State* co, int narg, bool with_status) {
-  if (!room(co, narg)) {
-    if (with_status) lua_pushboolean(L, 0);
-    lua_pushstring(L, "corolib: too many arguments to resume");
-    return -1;
-  }
-  if (co->status == LUA_OK && co->top == co->ci->func + 1) {
-    if (with_status) lua_pushboolean(L, 0);
-    lua_pushstring(L, "corolib: cannot resume dead coroutine");
-    return -1;
-  }
+  if (!luaD_resumeready(L, co, narg, with_status)) return -1;
   lua_xmove(L, co, narg);
-  int status = lua_resume(co, L, narg);
-  if (status == LUA_OK || status == LUA_YIELD) {
-    int nres = static_cast<int>(co->top - (co->ci->func + 1));
-    if (!room(L, nres + 1)) {
-      co->top -= nres;
-      if (with_status) lua_pushboolean(L, 0);
-      lua_pushstring(L, "corolib: too many results to resume");
-      return -1;
-    }
-    if (with_status) setbvalue(L->top++, 1);
-    lua_xmove(co, L, nres);
-    return nres;
-  }
-  lua_xmove(co, L, 1);  // the error value (already on top when co is L)
-  if (with_status) {
-    lua_pushboolean(L, 0);
-    lua_insert(L, -2);
-  }
-  return -1;
+  return luaD_resumeresults(L, co, lua_resume(co, L, narg), with_status);
 }
 
 int auxwrap(lua_State* L) {
@@ -81,12 +48,6 @@ int luaB_coresume(lua_State* L) {
   lua_State* co = getco(L);
   int r = auxresume(L, co, lua_gettop(L) - 1, true);
   return r < 0 ? 2 : r + 1;
-}
-
-void luaD_coresumecall(lua_State* L, StkId func, int nresults) {
-  CallInfo* ci = luaD_nativeframe(L, func, nresults);
-  int r = auxresume(L, thvalue(ci->func + 1), static_cast<int>(L->top - ci->func) - 2, true);
-  luaD_poscall(L, L->top - (r < 0 ? 2 : r + 1));
 }
 
 int luaB_costatus(lua_State* L) {

@@ -84,19 +84,6 @@ int call_script(lua_State* L, StkId func, int nresults) {
 
 }  // namespace
 
-CallInfo* luaD_nativeframe(lua_State* L, StkId func, int nresults) {
-  ptrdiff_t funcr = savestack(L, func);
-  L->nargs = static_cast<int32_t>(L->top - func) - 1;
-  luaD_checkstack(L, LUA_MINSTACK);
-  CallInfo* ci = next_ci(L);
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = restorestack(L, funcr);
-  ci->top = L->top + LUA_MINSTACK;
-  ci->callstatus = 0;
-  luaC_checkGC(L);
-  return ci;
-}
-
 int luaD_precall(lua_State* L, StkId func, int nresults) {
   for (;;) {
     switch (rttype(func)) {

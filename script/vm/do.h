@@ -4,6 +4,8 @@
 // yield.
 #include "script/api/api.h"
 #include "script/compiler/zio.h"
+#include "script/value/gc.h"
+#include "script/vm/stack.h"
 #include "script/vm/state.h"
 #include "script/vm/unwind.h"
 
@@ -18,12 +20,45 @@ int luaD_precall(lua_State* L, StkId func, int nresults);
 // The frame of a call of a native function, made as luaD_precall makes it
 // before the function runs (the collector's check included): the stack may
 // have moved, the function is at the new frame's func.
-CallInfo* luaD_nativeframe(lua_State* L, StkId func, int nresults);
+inline CallInfo* luaD_nativeframe(lua_State* L, StkId func, int nresults) {
+  L->nargs = static_cast<int32_t>(L->top - func) - 1;
+  if (L->stack_last - L->top <= LUA_MINSTACK) {
+    ptrdiff_t funcr = savestack(L, func);
+    luaD_growstack(L, LUA_MINSTACK);
+    func = restorestack(L, funcr);
+  }
+  CallInfo* ci = next_ci(L);
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->top = L->top + LUA_MINSTACK;
+  ci->callstatus = 0;
+  luaC_checkGC(L);
+  return ci;
+}
 // A call of the resume function of the coroutine library (luaB_coresume)
-// with a thread as its first argument, from the instruction loop: runs it as
-// luaD_precall would (its frame, the resume, the results moved to the
-// function's slot) with fewer steps. Defined beside the coroutine functions.
-void luaD_coresumecall(lua_State* L, StkId func, int nresults);
+// with a thread as its first argument, from the instruction loop of thread
+// L: makes its frame and checks the coroutine as luaD_precall and the
+// function would. Where both are script code the coroutine is readied to run
+// in the loop, whose boundary lj then catches its errors (*running names it
+// from the point where an error would be its own): returns it, its frame
+// current. Otherwise runs the resume as the function would, with fewer steps,
+// and returns null with the results in the function's slot and L's top set
+// as after any call. Defined beside the coroutine functions.
+lua_State* luaD_coresumecall(lua_State* L, StkId func, int nresults, lua_longjmp* lj, lua_State** running);
+// Ends the resume of co that the instruction loop ran, once co has yielded
+// by returning, returned, or thrown status to the loop's boundary, as the
+// general resume would: the resumer's frame is current again with the
+// results in place (*running names the resumer from the point where an error
+// would be its own). Returns the resumer.
+lua_State* luaD_coresumeend(lua_State* co, int status, lua_State** running);
+// The checks before a resume of co with narg values from L's top: false,
+// with the error message pushed on L (with with_status, a false below it),
+// where it cannot run.
+bool luaD_resumeready(lua_State* L, lua_State* co, int narg, bool with_status);
+// Moves the results of a resume of co that ended with status back to L: their
+// count, or -1 with the error message on top of L. With with_status, a true
+// (or, before the message, a false) goes below them.
+int luaD_resumeresults(lua_State* L, lua_State* co, int status, bool with_status);
 // A call of the plain yield function from the instruction loop of the thread
 // the innermost resume runs, where it may yield by returning: makes its frame
 // and suspends the thread with all the arguments as the yield's values

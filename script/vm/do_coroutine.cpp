@@ -6,6 +6,7 @@
 #include "script/value/string.h"
 #include "script/vm/do.h"
 #include "script/vm/func.h"
+#include "script/vm/opcodes.h"
 #include "script/vm/stack.h"
 #include "script/vm/vm.h"
 
@@ -106,38 +107,199 @@ void resume(lua_State* L, void* ud) {
   unroll(L, nullptr);
 }
 
+// What a resume of L by from (null: by the host) sets up: yields allowed,
+// a native-call depth one above from's, L the thread of the innermost resume.
+// saved keeps what resume_leave gives back.
+inline void resume_enter(lua_State* L, lua_State* from, LoopResume* saved) {
+  saved->nny = L->nny;
+  L->nCcalls = static_cast<unsigned short>(from != nullptr ? from->nCcalls + 1 : 1);
+  L->nny = 0;  // yields allowed
+  saved->outer_thread = resume_thread;
+  saved->outer_ccalls = resume_ccalls;
+  resume_thread = L;
+  resume_ccalls = L->nCcalls;
+}
+
+// Ends a resume of L whose run ended with an error status: the error goes to
+// the innermost yieldable protected call, whose frame and those below it run
+// on (until the thread yields, returns, or fails with no such call left,
+// which leaves it dead). The resume's status.
+int resume_recover(lua_State* L, int status) {
+  for (;;) {
+    if (status == LUA_OK && L->status == LUA_YIELD) status = LUA_YIELD;  // yielded by returning
+    if (status == LUA_OK || status == LUA_YIELD) return status;
+    if (recover(L, status)) {
+      status = luaD_rawrunprotected(L, unroll, nullptr);
+    } else {  // no protected call: the thread is dead
+      L->status = static_cast<uint8_t>(status);
+      luaD_seterrorobj(L, status, L->top);
+      L->ci->top = L->top;
+      return status;
+    }
+  }
+}
+
+// Gives back what resume_enter changed, once the resume of L has ended.
+inline void resume_leave(lua_State* L, const LoopResume* saved) {
+  resume_thread = saved->outer_thread;
+  resume_ccalls = saved->outer_ccalls;
+  L->nny = saved->nny;
+  L->nCcalls--;
+}
+
+// lua_checkstack(L, n), without the call when the stack and the frame have
+// the room already.
+inline bool room(lua_State* L, int n) {
+  return (L->stack_last - L->top > n && L->ci->top >= L->top + n) || lua_checkstack(L, n);
+}
+
+inline bool resume_ready(lua_State* L, lua_State* co, int narg, bool with_status) {
+  const char* msg;
+  if (!room(co, narg)) {
+    msg = "corolib: too many arguments to resume";
+  } else if (co->status == LUA_OK && co->top == co->ci->func + 1) {
+    msg = "corolib: cannot resume dead coroutine";
+  } else {
+    return true;
+  }
+  if (with_status) lua_pushboolean(L, 0);
+  lua_pushstring(L, msg);
+  return false;
+}
+
+// n values from from's top to to's (two different threads).
+inline void move_values(lua_State* from, lua_State* to, int n) {
+  from->top -= n;
+  for (int i = 0; i < n; i++) setobj(to->top++, from->top + i);
+}
+
+inline int resume_results(lua_State* L, lua_State* co, int status, bool with_status) {
+  if (status == LUA_OK || status == LUA_YIELD) {
+    int nres = static_cast<int>(co->top - (co->ci->func + 1));
+    if (!room(L, nres + 1)) {
+      co->top -= nres;
+      if (with_status) lua_pushboolean(L, 0);
+      lua_pushstring(L, "corolib: too many results to resume");
+      return -1;
+    }
+    if (with_status) setbvalue(L->top++, 1);
+    if (co != L) move_values(co, L, nres);
+    return nres;
+  }
+  lua_xmove(co, L, 1);  // the error value (already on top when co is L)
+  if (with_status) {
+    lua_pushboolean(L, 0);
+    lua_insert(L, -2);
+  }
+  return -1;
+}
+
+// The return of the resume function called from the instruction loop, whose
+// resume gave r: its results to the function's slot, L's top as after a call.
+inline void coresume_return(lua_State* L, int r) {
+  CallInfo* ci = L->ci;
+  StkId res = ci->func;
+  int wanted = ci->nresults;
+  StkId first = L->top - (r < 0 ? 2 : r + 1);
+  L->ci = ci->previous;
+  int n = wanted;
+  for (; n != 0 && first < L->top; n--) setobj(res++, first++);
+  while (n-- > 0) setnilvalue(res++);
+  L->top = wanted >= 0 ? L->ci->top : res;
+}
+
+// Whether the resume of L by from's script frame, with nargs values on L's
+// top, can run in from's instruction loop: L is a script function to start,
+// or a native function without continuation yielded over script frames only,
+// and the resume would not overflow the native-call depth.
+inline bool resumable_in_loop(lua_State* L, lua_State* from, StkId firstArg) {
+  if (from->nCcalls + 1 >= LUAI_MAXCCALLS) return false;  // the general resume raises the error
+  CallInfo* ci = L->ci;
+  if (L->status == LUA_OK) return ci == &L->base_ci && ttisLclosure(firstArg - 1);
+  if (L->status != LUA_YIELD || isLua(ci) || ci->u.c.k != nullptr || ci->previous == &L->base_ci) return false;
+  for (CallInfo* below = ci->previous; below != &L->base_ci; below = below->previous) {
+    if (!isLua(below)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int lua_resume(lua_State* L, lua_State* from, int nargs) {
-  unsigned short oldnny = L->nny;
-  L->nCcalls = static_cast<unsigned short>(from != nullptr ? from->nCcalls + 1 : 1);
-  L->nny = 0;  // yields allowed
-  lua_State* old_thread = resume_thread;
-  unsigned short old_ccalls = resume_ccalls;
-  resume_thread = L;
-  resume_ccalls = L->nCcalls;
+  LoopResume saved;
+  resume_enter(L, from, &saved);
   int status = luaD_rawrunprotected(L, resume, L->top - nargs);
-  if (status == -1) {  // an error of the resume call itself
-    status = LUA_ERRRUN;
-  } else {
-    for (;;) {
-      if (status == LUA_OK && L->status == LUA_YIELD) status = LUA_YIELD;  // yielded by returning
-      if (status == LUA_OK || status == LUA_YIELD) break;
-      if (recover(L, status)) {
-        status = luaD_rawrunprotected(L, unroll, nullptr);
-      } else {  // no protected call: the thread is dead
-        L->status = static_cast<uint8_t>(status);
-        luaD_seterrorobj(L, status, L->top);
-        L->ci->top = L->top;
-        break;
-      }
-    }
-  }
-  resume_thread = old_thread;
-  resume_ccalls = old_ccalls;
-  L->nny = oldnny;
-  L->nCcalls--;
+  status = status == -1 ? LUA_ERRRUN : resume_recover(L, status);  // -1: an error of the resume call itself
+  resume_leave(L, &saved);
   return status;
+}
+
+bool luaD_resumeready(lua_State* L, lua_State* co, int narg, bool with_status) {
+  return resume_ready(L, co, narg, with_status);
+}
+
+int luaD_resumeresults(lua_State* L, lua_State* co, int status, bool with_status) {
+  return resume_results(L, co, status, with_status);
+}
+
+lua_State* luaD_coresumecall(lua_State* L, StkId func, int nresults, lua_longjmp* lj, lua_State** running) {
+  CallInfo* ci = luaD_nativeframe(L, func, nresults);
+  lua_State* co = thvalue(ci->func + 1);
+  int narg = static_cast<int>(L->top - ci->func) - 2;
+  if (!resume_ready(L, co, narg, true)) {
+    coresume_return(L, -1);
+    return nullptr;
+  }
+  if (co != L) move_values(L, co, narg);
+  StkId firstArg = co->top - narg;
+  if (!resumable_in_loop(co, L, firstArg)) {
+    coresume_return(L, resume_results(L, co, lua_resume(co, L, narg), true));
+    return nullptr;
+  }
+  LoopResume* r = &co->loop_resume;
+  resume_enter(co, L, r);
+  r->resumer = L;
+  r->errorJmp = co->errorJmp;
+  co->errorJmp = lj;
+  *running = co;  // from here on an error is the coroutine's
+  if (co->status == LUA_OK) {
+    luaD_precall(co, firstArg - 1, LUA_MULTRET);
+    return co;
+  }
+  // The resume's values are the yield's results; then the instruction that
+  // called the native function is finished.
+  co->status = LUA_OK;
+  ci = co->ci;
+  StkId res = ci->func = restorestack(co, ci->extra);
+  int n = ci->nresults;
+  ci = co->ci = ci->previous;
+  for (; n != 0 && firstArg < co->top; n--) setobj(res++, firstArg++);
+  while (n-- > 0) setnilvalue(res++);
+  co->top = res;
+  Instruction inst = *(ci->u.l.savedpc - 1);
+  if (GET_OPCODE(inst) != OP_CALL) {
+    luaV_finishOp(co);
+  } else if (GETARG_C(inst) - 1 >= 0) {
+    co->top = ci->top;  // fixed results
+  }
+  return co;
+}
+
+lua_State* luaD_coresumeend(lua_State* co, int status, lua_State** running) {
+  LoopResume* r = &co->loop_resume;
+  lua_State* L = r->resumer;
+  co->errorJmp = r->errorJmp;
+  co->nCcalls = static_cast<unsigned short>(L->nCcalls + 1);  // as the resume's boundary leaves it
+  r->resumer = nullptr;
+  if (status != LUA_OK) {
+    status = resume_recover(co, status);
+  } else if (co->status == LUA_YIELD) {
+    status = LUA_YIELD;
+  }
+  resume_leave(co, r);
+  *running = L;
+  coresume_return(L, resume_results(L, co, status, true));
+  return L;
 }
 
 bool luaD_yieldcall(lua_State* L, StkId func, int nresults) {

@@ -110,6 +110,7 @@ void preinit_state(lua_State* L, global_State* g) {
   L->errfunc = 0;
   L->oldpc = nullptr;
   L->nargs = 0;
+  L->loop_resume = LoopResume{};
 }
 
 void close_state(lua_State* L) {

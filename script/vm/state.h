@@ -100,6 +100,16 @@ struct global_State {
   Table* mt[LUA_NUMTAGS];  // metatables of the basic types
 };
 
+// What a resume changes and gives back when it ends, kept with the thread
+// while it runs in the instruction loop of the script frame that resumed it.
+struct LoopResume {
+  lua_State* resumer;       // that frame's thread; null when the thread runs otherwise
+  lua_State* outer_thread;  // the thread of the enclosing resume
+  lua_longjmp* errorJmp;    // the thread's boundary before the resume
+  unsigned short outer_ccalls;
+  unsigned short nny;
+};
+
 struct lua_State : GCObject {
   uint8_t status;
   StkId top;
@@ -122,6 +132,7 @@ struct lua_State : GCObject {
   ptrdiff_t errfunc;      // stack offset of the message handler
   CallInfo base_ci;
   int32_t nargs;  // argument count of the native call entered last
+  LoopResume loop_resume;
 };
 
 inline global_State* G(lua_State* L) { return L->l_G; }

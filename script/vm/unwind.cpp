@@ -1,5 +1,5 @@
 // Raising and catching runtime errors. The exception type is private to this
-// file: only luaD_rawrunprotected catches it.
+// file: only luaD_rawrunprotected and luaD_runbehind catch it.
 #include "script/vm/unwind.h"
 
 #include <cstdarg>
@@ -61,6 +61,16 @@ int luaD_rawrunprotected(lua_State* L, Pfunc f, void* ud) {
   L->errorJmp = lj.previous;
   L->nCcalls = old_ccalls;
   return lj.status;
+}
+
+int luaD_runbehind(lua_longjmp* lj, void (*f)(void* ud), void* ud) {
+  lj->status = LUA_OK;
+  try {
+    f(ud);
+  } catch (const script_unwind& u) {
+    if (u.target != lj) throw;
+  }
+  return lj->status;
 }
 
 void luaD_seterrorobj(lua_State* L, int errcode, StkId oldtop) {

@@ -8,6 +8,11 @@
 // of the loop, everything that may allocate or raise an error, the budget's
 // suspension and every change of frame. After such a call the count and the
 // budget are read again (loadbudget).
+//
+// A script frame's resume of a coroutine that runs script code switches the
+// loop to that thread, and its yield or return switches back; an error of
+// such a coroutine is caught at the loop's own boundary, which ends the
+// resume as the general resume would and goes on with the resumer.
 #if defined(__GNUC__) && !defined(__clang__)
 // Keep one indirect jump at the end of each opcode's case (threaded dispatch).
 #pragma GCC optimize("no-crossjumping", "no-gcse")
@@ -142,7 +147,30 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
   return ci;
 }
 
+// One invocation of the loop: the thread it was called to run, the thread it
+// runs now, the boundary that catches the errors of the coroutines it
+// switched to, and the status with which one of those ended by an error or
+// a suspension thrown to that boundary (LUA_OK when none did).
+struct LoopRun {
+  lua_State* L0;
+  lua_State* running;
+  lua_longjmp lj;
+  int ended;
+};
+
+void execute(void* ud);
+
 }  // namespace
+
+void luaV_execute(lua_State* L) {
+  LoopRun run;
+  run.L0 = L;
+  run.running = L;
+  run.lj.previous = nullptr;
+  run.ended = LUA_OK;
+  while ((run.ended = luaD_runbehind(&run.lj, execute, &run)) != LUA_OK) {
+  }
+}
 
 #if defined(__GNUC__)
 #define TOVO_COMPUTED_GOTO 1
@@ -244,7 +272,9 @@ inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t stat
   }                                                \
   vmbreak;
 
-void luaV_execute(lua_State* L) {
+namespace {
+
+void execute(void* ud) {
 #ifdef TOVO_COMPUTED_GOTO
   static void* const disptab[64] = {
       &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADKX,   &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
@@ -259,6 +289,10 @@ void luaV_execute(lua_State* L) {
       &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
       &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG};
 #endif
+  LoopRun* run = static_cast<LoopRun*>(ud);
+  lua_State* const L0 = run->L0;
+  lua_State* L = run->running;
+  if (run->ended != LUA_OK) L = luaD_coresumeend(L, run->ended, &run->running);
   CallInfo* ci = L->ci;
   LClosure* cl;
   TValue* k;
@@ -499,14 +533,17 @@ enterframe:  // here slice is current, and every frame's saved pc
           for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
           L->top = nresults >= 0 ? ci->top : ra + 1;
         } else if (ttislcf(ra) && fvalue(ra) == luaB_coresume && ttisthread(ra + 1)) {
-          luaD_coresumecall(L, ra, nresults);
-          if (nresults >= 0) L->top = ci->top;
+          if (lua_State* co = luaD_coresumecall(L, ra, nresults, &run->lj, &run->running)) {
+            L = co;  // run the coroutine here
+            ci = L->ci;
+            goto newframe;
+          }
           loadbudget();
           base = ci->u.l.base;
         } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
-          return;                                    // the resume ends here
+          goto yielded;
         } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
-          if (L->status == LUA_YIELD) return;        // it yielded: the resume ends here
+          if (L->status == LUA_YIELD) goto yielded;
           if (nresults >= 0) L->top = ci->top;
           loadbudget();
           base = ci->u.l.base;
@@ -524,7 +561,7 @@ enterframe:  // here slice is current, and every frame's saved pc
         CallInfo* qci = quickframe(L, ra, LUA_MULTRET, CIST_LUA);
         if (qci != nullptr) luaC_checkGC(L);
         if (qci == nullptr && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
-          if (L->status == LUA_YIELD) return;                      // it yielded: the resume ends here
+          if (L->status == LUA_YIELD) goto yielded;
           loadbudget();
           base = ci->u.l.base;
         } else {  // move the called frame down over this one
@@ -558,7 +595,17 @@ enterframe:  // here slice is current, and every frame's saved pc
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
           L->top = res;
           cpu_cycles_slice = tovo_held_slice(slice);
-          return;
+          if (L == L0) return;
+          // A coroutine this loop switched to: its first frame has returned,
+          // or a frame a native call made before a yield, whose caller's
+          // instruction is finished as a resume would finish it.
+          if (L->ci == &L->base_ci) {
+            L = luaD_coresumeend(L, LUA_OK, &run->running);
+          } else {
+            luaV_finishOp(L);
+          }
+          ci = L->ci;
+          goto newframe;
         }
         ci = L->ci;
         L->top = wanted != LUA_MULTRET ? ci->top : res;
@@ -650,4 +697,11 @@ enterframe:  // here slice is current, and every frame's saved pc
         vmbreak;
     }
   }
+yielded:  // the running thread yielded by returning: its resume ends
+  if (L == L0) return;
+  L = luaD_coresumeend(L, LUA_OK, &run->running);
+  ci = L->ci;
+  goto newframe;
 }
+
+}  // namespace

@@ -2,6 +2,7 @@
 // that finds the budget spent and resumption at that instruction,
 // superyields, slices adding up, refunds, the coresume flag, suspensions
 // postponed inside non-yieldable calls, and saturating counters.
+#include "script/lib/lib_base.h"
 #include "script/vm/cpu_budget.h"
 #include "tests/script/vm_asm.h"
 #include "tests/script/vm_fixture.h"
@@ -269,6 +270,19 @@ const char* const kSuspendedPrograms[] = {
     "for i = 1, 10 do s = s + fs[i]() end return s",
     "local function pair() return 3, 4 end local a, b = pair() local t = {pair(), pair()} return a * b + #t",
     "local n = 0 for i = 10, 1, -1 do for j = i, 10 do n = n + (i << 1) - (j >> 1) end end return n",
+    // Coroutines resumed by script code, suspended while they run: their
+    // resume gives no values, and resuming them again goes on.
+    "local co = cocreate(function(a) for i = 1, 6 do a = yield(a + i) end return a * 2 end) local s = 0 "
+    "for i = 1, 7 do local ok, v = coresume(co, i) while v == nil do ok, v = coresume(co) end s = s + v end "
+    "return s",
+    "local inner = cocreate(function(n) while true do local m = yield(n * 2) n = n + m end end) "
+    "local outer = cocreate(function() local t = 0 for i = 1, 4 do local _, v = coresume(inner, i) "
+    "while v == nil do _, v = coresume(inner) end t = t + v yield(t) end return -t end) local s = 0 "
+    "for i = 1, 5 do local ok, v = coresume(outer) while v == nil do ok, v = coresume(outer) end s = s * 3 + v end "
+    "return s",
+    "local bad = cocreate(function(x) for i = 1, 3 do x = x + yield(x) end return x.field end) local s = 0 "
+    "for i = 1, 5 do local ok, v = coresume(bad, i) while ok and v == nil do ok, v = coresume(bad) end "
+    "s = s + (ok and v or 100) end return s",
 };
 
 int test_setmetatable(lua_State* L) {
@@ -287,6 +301,9 @@ TEST_F(CpuTest, InterruptedMetamethodsAndCallsFinishTheirInstructions) {
   lua_setglobal(L, "setmetatable");
   lua_pushcfunction(L, test_rawset);
   lua_setglobal(L, "rawset_");
+  set_global_function("cocreate", luaB_cocreate);
+  set_global_function("coresume", luaB_coresume);
+  set_global_function("yield", luaB_yield);
   for (const char* src : kSuspendedPrograms) {
     lua_set_cpu_cycles_slice_max(INT32_MAX);
     lua_Number expected = number_of(src);
