@@ -11,7 +11,7 @@
 #include "sound/sound.h"
 #include "sound/xm/xm.h"
 
-tarq_sound_clock_func tarq_sound_clock = tarq_get_time;
+int32_t tarq_sound_clock() { return ms0.clock_held ? ms0.held_clock_ms : tarq_get_time(); }
 
 void tarq_mixer_seed(uint32_t seed) { tarq_prng_seed(&tarq_mixer_prng, seed); }
 
@@ -21,7 +21,7 @@ int tarq_sound_init(int32_t rate, int32_t channels) {
     tarq_audio_guard lock;
     std::memset(xmbuf, 0, sizeof xmbuf);
     tovo_xm_clear_playstate();
-    std::memset(&ms0, 0, sizeof ms0);
+    std::memset(ms0.ch, 0, sizeof ms0.ch);
     advanced_pattern = 0;
     last_callback_len = 1024;
     tarq_state.music_pattern = -1;

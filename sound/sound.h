@@ -1,8 +1,7 @@
 #pragma once
 // The sound engine as the shell sees it: start, the audio lock, the post-mix
-// hook, recording and the clock that stamps the mixer's history. What the
-// engine itself calls (stop, volumes, the music fade, the callback) is named
-// in engine/services.h.
+// hook and recording. What the engine itself calls (stop, volumes, the music
+// fade, the callback) is named in engine/services.h.
 #include <cstdint>
 
 #include "engine/services.h"
@@ -34,11 +33,6 @@ void tarq_set_post_mix_func(tarq_post_mix_func hook);
 struct tarq_file;
 tarq_file* tarq_audio_rec();
 tarq_file* tarq_audio_end();
-
-// The clock of fades and of the mixer's history: tarq_get_time unless a test
-// sets another.
-typedef int32_t (*tarq_sound_clock_func)();
-extern tarq_sound_clock_func tarq_sound_clock;
 
 // Seeds the mixer's own generator (noise); sound start seeds it with 0.
 void tarq_mixer_seed(uint32_t seed);

@@ -27,7 +27,6 @@
 #include "sound/play/play.h"
 
 tovo_stat_inputs stat_inputs;
-void (*tovo_stat_datetime)(tarq_datetime* out, int local) = tarq_get_datetime;
 
 namespace {
 
@@ -81,7 +80,7 @@ void push_next_typed_char(lua_State* L) {
 
 void push_date(lua_State* L, int32_t field, int local) {
   tarq_datetime d{};
-  tovo_stat_datetime(&d, local);
+  tarq_get_datetime(&d, local);
   const int32_t values[6] = {d.year, d.month, d.day, d.hour, d.minute, d.second};
   push_int(L, values[field]);
 }

@@ -19,8 +19,6 @@ struct tovo_stat_inputs {
 };
 
 extern tovo_stat_inputs stat_inputs;
-// The clock of the date queries (tarq_get_datetime unless a test sets one).
-extern void (*tovo_stat_datetime)(tarq_datetime* out, int local);
 
 // True when the running cart has a bulletin-board id (run_state's running
 // cart id) or the shell plays bulletin-board carts.

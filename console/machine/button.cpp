@@ -9,7 +9,6 @@
 
 tovo_button_state button_state;
 tovo_button_config button_config;
-tovo_controller_reader tovo_read_controller = tarq_get_joystick;
 
 namespace {
 
@@ -106,7 +105,7 @@ int32_t player_button(int32_t b, int32_t p) {
   int32_t n = p - button_config.first_controller;
   if (n < 0 || n >= TARQ_MAX_JOYSTICKS) return 0;
   int32_t x = 0, y = 0, mask = 0;
-  tovo_read_controller(n, &x, &y, &mask);
+  tarq_get_joystick(n, &x, &y, &mask);
   return tovo_controller_value(b, x, y, mask);
 }
 

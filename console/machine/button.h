@@ -36,11 +36,6 @@ struct tovo_button_config {
 extern tovo_button_state button_state;
 extern tovo_button_config button_config;
 
-// Reads a controller: signed axes and the SDL game-controller button mask.
-// The engine's reader unless a test sets another.
-typedef void (*tovo_controller_reader)(int32_t n, int32_t* x, int32_t* y, int32_t* mask);
-extern tovo_controller_reader tovo_read_controller;
-
 // Notes the buttons whose keys are down in this host frame, so that a key
 // tapped between two reads still counts as held by the next read. Called
 // once per host frame, whether or not the frame reads the buttons.

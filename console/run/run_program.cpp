@@ -34,7 +34,8 @@ lua_State* L0_cart = nullptr;
 lua_State* L0_command = nullptr;
 lua_State* L0 = nullptr;
 tovo_run_state run_state;
-int32_t (*tovo_clock)() = tarq_get_time;
+
+int32_t tovo_clock() { return run_state.clock_held ? run_state.held_clock_ms : tarq_get_time(); }
 
 namespace {
 

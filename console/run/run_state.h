@@ -125,6 +125,11 @@ struct tovo_run_state {
   // First-time flags of scoresub and bbsreq (for the whole run of the program).
   int32_t scoresub_shown;
   int32_t bbsreq_shown;
+
+  // The run loop's clock: the engine's milliseconds, unless whoever steps the
+  // frames itself (a test, a benchmark) holds it still at held_clock_ms.
+  int32_t clock_held;
+  int32_t held_clock_ms;
 };
 
 extern tovo_run_state run_state;
@@ -133,6 +138,6 @@ extern tovo_run_state run_state;
 extern char code_tab[TOVO_CODE_TABS][TOVO_CODE_SIZE];
 extern int32_t code_tab_selected;
 
-// The engine clock the run loop and the bindings read (engine milliseconds);
-// tests may point it at a fake clock.
-extern int32_t (*tovo_clock)();
+// The clock the run loop, the bindings and the shell read: engine
+// milliseconds, or the held time while run_state.clock_held is set.
+int32_t tovo_clock();

@@ -76,6 +76,11 @@ struct tovo_mixer_channel {
 
 struct tovo_mixer_state {
   tovo_mixer_channel ch[TOVO_MIX_CHANNELS];
+  // The clock of fades and of the history: the engine's milliseconds, unless
+  // whoever calls the callback itself (offline rendering in the sound tests)
+  // holds it still at held_clock_ms. Sound start keeps both.
+  int32_t clock_held;
+  int32_t held_clock_ms;
 };
 
 extern tovo_mixer_state ms0;
@@ -91,6 +96,8 @@ inline int32_t snd(const int32_t& word) { return tovo_sound_word_load(word); }
 int32_t tovo_sound_reg(int index);  // register 0x5f40 + index
 int32_t tovo_console_mode();
 int32_t tovo_music_volume();
+// The mixer's clock (see tovo_mixer_state).
+int32_t tarq_sound_clock();
 
 // Wrapping tick arithmetic (counters run for as long as the program does).
 inline int32_t wrap_add(int32_t a, int32_t b) {

@@ -2,6 +2,8 @@
 // timing at 30 and 60 frames a second, blocking, and the press query.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstring>
 #include <vector>
 
@@ -11,19 +13,9 @@
 #include "engine/platform/events.h"
 #include "engine/platform/joystick.h"
 #include "engine/tarq.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
-
-struct fake_pad {
-  int32_t x, y, mask;
-};
-fake_pad pads[TARQ_MAX_JOYSTICKS];
-
-void read_fake_pad(int32_t n, int32_t* x, int32_t* y, int32_t* mask) {
-  *x = pads[n].x;
-  *y = pads[n].y;
-  *mask = pads[n].mask;
-}
 
 class ButtonTest : public testing::Test {
  protected:
@@ -35,17 +27,12 @@ class ButtonTest : public testing::Test {
     std::memset(tarqkey, 0, sizeof tarqkey);
     std::memset(last_tarqkey, 0, sizeof last_tarqkey);
     std::memset(block_tarqkey, 0, sizeof block_tarqkey);
-    std::memset(pads, 0, sizeof pads);
     pstate.ram[0x5f5c] = pstate.ram[0x5f5d] = pstate.ram[0x5f2d] = 0;
     tarq_state.paused = 0;
     run_state.target_fps = 30;
-    tovo_read_controller = read_fake_pad;
     button_config.cart_running = 1;
   }
-  void TearDown() override {
-    tovo_read_controller = tarq_get_joystick;
-    std::memset(tarqkey, 0, sizeof tarqkey);
-  }
+  void TearDown() override { std::memset(tarqkey, 0, sizeof tarqkey); }
 
   static void key(int32_t code, bool down) { tarqkey[code] = down ? 1 : 0; }
 
@@ -146,8 +133,36 @@ TEST_F(ButtonTest, ControllerDeadZoneAndDpad) {
   EXPECT_EQ(tovo_controller_value(7, 0, 0, 0xffff), 0);
 }
 
-TEST_F(ButtonTest, ControllersMapToPlayersFromTheFirstIndex) {
-  pads[0] = {20000, 0, 0};
+// A game controller plugged in as SDL's virtual device, read through the
+// engine's controller slots as in the player (with a fresh application
+// folder, where the slots look for extra mappings).
+class ControllerButtonTest : public ButtonTest {
+ protected:
+  tovo_test::temp_home home;
+
+  void SetUp() override {
+    ButtonTest::SetUp();
+    ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS), 0);
+    ASSERT_GE(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0), 0);
+    tarq_joystick_init();
+    ASSERT_NE(metacon[0].controller, nullptr);
+  }
+  void TearDown() override {
+    tarq_joystick_exit();
+    SDL_Quit();
+    ButtonTest::TearDown();
+  }
+  // Moves the x axis of controller 0's stick (the device's axis 0).
+  static void stick_x(int16_t v) {
+    SDL_JoystickSetVirtualAxis(SDL_GameControllerGetJoystick(metacon[0].controller), 0, v);
+    SDL_JoystickUpdate();
+  }
+};
+
+TEST_F(ControllerButtonTest, ControllersMapToPlayersFromTheFirstIndex) {
+  read_buttons();  // the stick is seen at rest first, so that it counts
+  EXPECT_EQ(pstate.held[0][1], 0);
+  stick_x(20000);
   read_buttons();
   EXPECT_EQ(pstate.held[0][1], 1);
   button_config.first_controller = 2;  // player 2 reads controller 0

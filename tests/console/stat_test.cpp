@@ -1,6 +1,7 @@
 // stat: every index group, the devkit gating, clear-on-read, the memory and
-// CPU arithmetic, dates from an injected clock, and its charge.
+// CPU arithmetic, dates in UTC and local time, and its charge.
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "console/bindings/stat.h"
@@ -14,13 +15,13 @@
 #include "script/vm/cpu.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/support/fake_shell.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 int32_t items = 0;
 int32_t item_count() { return items; }
 const char* hash() { return "0123456789abcdef0123456789abcdef01234567"; }
-void fixed_clock(tarq_datetime* out, int local) { *out = {2026, 12, 10, local ? 15 : 14, 30, 5}; }
 
 class StatTest : public BindingsTest {
  protected:
@@ -28,14 +29,12 @@ class StatTest : public BindingsTest {
     BindingsTest::SetUp();
     std::memset(&stat_inputs, 0, sizeof stat_inputs);
     install_fake_shell();
-    tovo_stat_datetime = fixed_clock;
     tovo_shell.menu_item_count = item_count;
     tovo_shell.working_cart_hash = hash;
     std::memset(run_state.param, 0, sizeof run_state.param);
     run_state.running = 1;
   }
   void TearDown() override {
-    tovo_stat_datetime = tarq_get_datetime;
     std::memset(&stat_inputs, 0, sizeof stat_inputs);
     run_state.running = 0;
     BindingsTest::TearDown();
@@ -111,9 +110,34 @@ TEST_F(StatTest, SoundQueriesWithoutMusic) {
   EXPECT_EQ(results("stat(24), stat(25), stat(26), stat(54), stat(16), stat(20), stat(46)"), "-1,-1,-1,0,-1,-1,-1");
 }
 
-TEST_F(StatTest, DatesFromTheClock) {
-  EXPECT_EQ(results("stat(80), stat(81), stat(82), stat(83), stat(84), stat(85)"), "2026,12,10,14,30,5");
-  EXPECT_EQ(results("stat(93)"), "15");
+// The six date fields of a moment as the stat queries give them.
+std::string date_fields(const struct tm& t) {
+  return std::to_string(t.tm_year + 1900) + "," + std::to_string(t.tm_mon + 1) + "," + std::to_string(t.tm_mday) + "," +
+         std::to_string(t.tm_hour) + "," + std::to_string(t.tm_min) + "," + std::to_string(t.tm_sec);
+}
+
+TEST_F(StatTest, DatesInUtcAndLocalTime) {
+  // Local time 9 h 45 min ahead of UTC, no summer time: the hour, the
+  // minute and mostly the day differ between the two groups.
+  std::string utc, local;
+  struct tm g, l;
+  {
+    tovo_test::scoped_env tz("TZ", "XYZ-09:45");
+    tzset();
+    time_t now = 0;
+    for (int i = 0; i < 5; i++) {  // until the second did not change in between
+      now = time(nullptr);
+      utc = results("stat(80), stat(81), stat(82), stat(83), stat(84), stat(85)");
+      local = results("stat(90), stat(91), stat(92), stat(93), stat(94), stat(95)");
+      if (time(nullptr) == now) break;
+    }
+    gmtime_r(&now, &g);
+    localtime_r(&now, &l);
+  }
+  tzset();  // the process's own zone again
+  EXPECT_EQ(utc, date_fields(g));
+  EXPECT_EQ(local, date_fields(l));
+  EXPECT_NE(utc, local);
 }
 
 TEST_F(StatTest, TextsAndFlags) {

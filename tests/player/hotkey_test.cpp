@@ -29,14 +29,12 @@ constexpr int32_t CTRL = 224, ALT = 226;
 constexpr int32_t KEY_M = 16, KEY_MINUS = 45, KEY_EQUALS = 46, KEY_F1 = 58, KEY_F4 = 61, KEY_F6 = 63, KEY_F7 = 64,
                   KEY_F9 = 66, KEY_6 = 35, KEY_8 = 37, KEY_9 = 38, KEY_0 = 39;
 
-int32_t fake_now;
-int32_t fake_clock() { return fake_now; }
+// The run loop's clock, which the tests hold and move themselves.
+int32_t& fake_now = run_state.held_clock_ms;
 
 struct hotkey_fixture : ::testing::Test {
-  int32_t (*old_clock)() = tovo_clock;
-
   void SetUp() override {
-    tovo_clock = fake_clock;
+    run_state.clock_held = 1;
     fake_now = 100000;
     memset(tarqkey, 0, sizeof tarqkey);
     memset(last_tarqkey, 0, sizeof last_tarqkey);
@@ -57,7 +55,7 @@ struct hotkey_fixture : ::testing::Test {
     reset_video();
   }
   void TearDown() override {
-    tovo_clock = old_clock;
+    run_state.clock_held = 0;
     memset(tarqkey, 0, sizeof tarqkey);
     tarqkey_buffer_pos = 0;
   }

@@ -18,8 +18,8 @@
 
 namespace tovo_sound_test {
 
-inline int32_t fake_now = 0;
-inline int32_t fake_clock() { return fake_now; }
+// The mixer's clock, which the tests hold and move themselves.
+inline int32_t& fake_now = ms0.held_clock_ms;
 
 // The machine's sound registers 0x5f40-0x5f43 as the mixer reads them.
 inline int32_t sound_regs[4];
@@ -55,8 +55,8 @@ class MixerTest : public ::testing::Test {
     std::memset(sound_regs, 0, sizeof sound_regs);
     tovo_set_sound_machine({sound_regs});
     cconfig.headless = 1;
+    ms0.clock_held = 1;
     fake_now = 1000;
-    tarq_sound_clock = fake_clock;
     tarq_sound_init(22050, 1);
     tarq_state.rate = tarq_state.rate_requested = 22050;
     tarq_state.channels = tarq_state.channels_requested = 1;
@@ -74,7 +74,7 @@ class MixerTest : public ::testing::Test {
   void TearDown() override {
     tarq_set_post_mix_func(nullptr);
     destroy_cart(cart);
-    tarq_sound_clock = tarq_get_time;
+    ms0.clock_held = 0;
     std::memset(sound_regs, 0, sizeof sound_regs);
   }
 

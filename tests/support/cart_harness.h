@@ -22,8 +22,8 @@
 
 namespace tovo_test {
 
-inline int32_t fake_now = 0;
-inline int32_t fake_clock() { return fake_now; }
+// The run loop's clock, which the harness holds and moves itself.
+inline int32_t& fake_now = run_state.held_clock_ms;
 
 class CartHarness : public testing::Test {
  protected:
@@ -32,15 +32,15 @@ class CartHarness : public testing::Test {
     install_fake_shell();
     run_state.host_framerate_control = 0;  // no measured host rate: never drop
     reset_run_chain();
+    run_state.clock_held = 1;
     fake_now = 1000000;
-    tovo_clock = fake_clock;
     create_cart_machine();
   }
 
   void TearDown() override {
     destroy_cart_machine();
     pstate.script_memory = pstate.code_overhead = 0;
-    tovo_clock = tarq_get_time;
+    run_state.clock_held = 0;
   }
 
   // The working cart's code, split into its tabs as loading does.
