@@ -35,6 +35,7 @@ struct screen : ::testing::Test {
     tarq_destroy_bitmap(page);
     tarq_destroy_bitmap(dst);
     memset(&shell, 0, sizeof shell);
+    tovo_extpal_glitch_end = 0;  // no glitch left running for the tests after
   }
   tarq_bitmap *page, *dst, *saved_screen;
 };
