@@ -357,21 +357,54 @@ void clearvalues(GCObject* l, GCObject* f) {
 
 // ---- sweeping ----
 
+// Frees an object's block of size bytes, as luaM_freemem does, without the
+// failure handling that a free never needs.
+void freeblock(global_State* g, GCObject* o, size_t size) {
+  g->frealloc(g->ud, o, size, 0);
+  g->GCdebt -= static_cast<ptrdiff_t>(size);
+}
+
 void freeobj(lua_State* L, GCObject* o) {
+  global_State* g = G(L);
   switch (o->tt) {
     case LUA_TPROTO: luaF_freeproto(L, static_cast<Proto*>(o)); break;
-    case LUA_TLCL: luaM_freemem(L, o, sizeLclosure(static_cast<LClosure*>(o)->nupvalues)); break;
-    case LUA_TCCL: luaM_freemem(L, o, sizeCclosure(static_cast<CClosure*>(o)->nupvalues)); break;
+    case LUA_TLCL: freeblock(g, o, sizeLclosure(static_cast<LClosure*>(o)->nupvalues)); break;
+    case LUA_TCCL: freeblock(g, o, sizeCclosure(static_cast<CClosure*>(o)->nupvalues)); break;
     case LUA_TUPVAL: luaF_freeupval(L, static_cast<UpVal*>(o)); break;
     case LUA_TTABLE: luaH_free(L, static_cast<Table*>(o)); break;
     case LUA_TTHREAD: luaE_freethread(L, static_cast<lua_State*>(o)); break;
-    case LUA_TUSERDATA: luaM_freemem(L, o, sizeudata(static_cast<Udata*>(o)->len)); break;
+    case LUA_TUSERDATA: freeblock(g, o, sizeudata(static_cast<Udata*>(o)->len)); break;
     case LUA_TSHRSTR:
-      G(L)->strt.nuse--;
-      luaM_freemem(L, o, sizestring(static_cast<TString*>(o)->len));
+      g->strt.nuse--;
+      freeblock(g, o, sizestring(static_cast<TString*>(o)->len));
       break;
-    case LUA_TLNGSTR: luaM_freemem(L, o, sizestring(static_cast<TString*>(o)->len)); break;
+    case LUA_TLNGSTR: freeblock(g, o, sizestring(static_cast<TString*>(o)->len)); break;
     default: break;
+  }
+}
+
+// Sweeps a chain of the string table as sweeplist sweeps a whole list: dead
+// strings are freed, live ones made white (in generational mode: old,
+// stopping at the first old one).
+void sweepstrings(global_State* g, GCObject** p) {
+  uint8_t ow = otherwhite(g);
+  uint8_t toclear = maskcolors, toset = luaC_white(g), tostop = 0;
+  if (isgenerational(g)) {
+    toclear = 0xff;
+    toset = bitmask(OLDBIT);
+    tostop = bitmask(OLDBIT);
+  }
+  for (GCObject* curr; (curr = *p) != nullptr;) {
+    uint8_t marked = curr->marked;
+    if (isdeadm(ow, marked)) {
+      *p = curr->next;
+      g->strt.nuse--;
+      freeblock(g, curr, sizestring(static_cast<TString*>(curr)->len));
+    } else {
+      if ((marked & tostop) != 0) return;
+      curr->marked = static_cast<uint8_t>((marked & toclear) | toset);
+      p = &curr->next;
+    }
   }
 }
 
@@ -546,8 +579,12 @@ size_t singlestep(lua_State* L) {
     }
     case GCSsweepstring: {
       int i;
-      for (i = 0; i < GCSWEEPMAX && g->sweepstrgc + i < g->strt.size; i++) {
-        sweepwholelist(L, &g->strt.hash[g->sweepstrgc + i]);
+      GCObject** hash = g->strt.hash;
+      int size = g->strt.size;
+      for (i = 0; i < GCSWEEPMAX && g->sweepstrgc + i < size; i++) {
+        int b = g->sweepstrgc + i;
+        if (b + 8 < size && hash[b + 8] != nullptr) __builtin_prefetch(hash[b + 8]);
+        if (hash[b] != nullptr) sweepstrings(g, &hash[b]);
       }
       g->sweepstrgc += i;
       if (g->sweepstrgc >= g->strt.size) g->gcstate = GCSsweepudata;
