@@ -2,8 +2,10 @@
 // The object model: tagged values and the collectable objects (strings,
 // userdata, prototypes, closures, upvalues, tables). A value is a
 // pointer-wide value word and a 32-bit tag; numbers are 16.16 in the word.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "script/lua.h"
 
@@ -86,14 +88,20 @@ inline GCObject* gcvalue(const TValue* o) { return o->value_.gc; }
 
 // ---- value writers ----
 inline void setnilvalue(TValue* o) { o->tt_ = LUA_TNIL; }
+// Numbers and booleans fill the whole value word, their 32 bits at its start
+// and zeros after them, in one store: a copy of the value that follows reads
+// the word back from that one store.
+static_assert(std::endian::native == std::endian::little && sizeof(Value) == sizeof(uint64_t));
+inline void setword32(TValue* o, int32_t v) {
+  uint64_t word = static_cast<uint32_t>(v);
+  std::memcpy(&o->value_, &word, sizeof word);
+}
 inline void setnvalue(TValue* o, lua_Number n) {
-  o->value_.gc = nullptr;  // keeps the whole word defined
-  o->value_.n = n;
+  setword32(o, n);
   o->tt_ = LUA_TNUMBER;
 }
 inline void setbvalue(TValue* o, int b) {
-  o->value_.gc = nullptr;
-  o->value_.b = b != 0;
+  setword32(o, b != 0);
   o->tt_ = LUA_TBOOLEAN;
 }
 inline void setpvalue(TValue* o, void* p) {
@@ -113,7 +121,12 @@ inline void setgcovalue(TValue* o, GCObject* g) {  // any collectable, by its ow
   o->tt_ = ctb(g->tt);
 }
 inline void setdeadvalue(TValue* o) { o->tt_ = LUA_TDEADKEY; }
-inline void setobj(TValue* dst, const TValue* src) { *dst = *src; }
+// Member by member: one 16-byte copy of a value just written by two stores
+// would wait for both to reach the cache.
+inline void setobj(TValue* dst, const TValue* src) {
+  dst->value_ = src->value_;
+  dst->tt_ = src->tt_;
+}
 
 // The shared read-only nil.
 extern const TValue luaO_nilobject_;
