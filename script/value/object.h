@@ -243,8 +243,9 @@ struct Node {
 };
 
 struct Table : GCObject {
-  uint8_t flags;      // 1 << event: the metamethod is known absent
-  uint8_t lsizenode;  // log2 of the node count
+  uint8_t flags;       // 1 << event: the metamethod is known absent
+  uint8_t lsizenode;   // log2 of the node count
+  uint32_t indexnode;  // 1 + the node holding the key "__index", or 0 when not known
   Table* metatable;
   TValue* array;
   Node* node;
@@ -252,6 +253,9 @@ struct Table : GCObject {
   GCObject* gclist;
   int sizearray;
 };
+
+// The node cache lies in padding: a table still counts as many bytes.
+static_assert(sizeof(void*) != 8 || sizeof(Table) == 72);
 
 inline Table* hvalue(const TValue* o) { return static_cast<Table*>(o->value_.gc); }
 inline void sethvalue(TValue* o, Table* t) { setgcovalue(o, t); }

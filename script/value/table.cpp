@@ -64,6 +64,7 @@ Node* getfreepos(Table* t) {
 }
 
 void setnodevector(lua_State* L, Table* t, int size) {
+  t->indexnode = 0;
   if (size == 0) {
     t->node = dummynode;
     t->lsizenode = 0;
@@ -230,6 +231,15 @@ const TValue* luaH_getint(Table* t, int n) {
 
 const TValue* luaH_getstr(Table* t, TString* key) { return luaH_getshortstr(t, key); }
 
+const TValue* luaH_getindexslot(Table* t, TString* index) {
+  const TValue* slot = luaH_getshortstr(t, index);
+  if (slot != luaO_nilobject()) {
+    // The value is the first member of its node.
+    t->indexnode = static_cast<uint32_t>(reinterpret_cast<const Node*>(slot) - t->node) + 1;
+  }
+  return slot;
+}
+
 const TValue* luaH_get(Table* t, const TValue* key) {
   switch (ttype(key)) {
     case LUA_TNIL: return luaO_nilobject();
@@ -244,6 +254,7 @@ const TValue* luaH_get(Table* t, const TValue* key) {
 
 TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key) {
   if (ttisnil(key)) luaG_runerror(L, "table index is nil");
+  t->indexnode = 0;  // a new key may take or move any node
   Node* mp = luaH_mainposition(t, key);
   if (!ttisnil(&mp->val) || luaH_isdummy(mp)) {
     Node* f = getfreepos(t);

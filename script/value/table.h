@@ -29,6 +29,15 @@ inline const TValue* luaH_getshortstr(Table* t, TString* key) {
   } while (n != nullptr);
   return luaO_nilobject();
 }
+// The value slot of the key "__index" (index, the interned name) in a
+// metatable, or luaO_nilobject() when absent. Where the key lies is kept in
+// the table until a new key or a new node vector may move it; a value
+// changed or cleared in place is read through the slot.
+const TValue* luaH_getindexslot(Table* t, TString* index);
+inline const TValue* luaH_indexslot(Table* t, TString* index) {
+  if (t->indexnode != 0) return &gnode(t, static_cast<int>(t->indexnode - 1))->val;
+  return luaH_getindexslot(t, index);
+}
 // The array slot of a number key with no fraction and an integer part from
 // 1 to the array size, else null (the key belongs to the hash part).
 // Negative keys read as integer parts from 32768 up, past every array part.

@@ -107,7 +107,7 @@ inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val
       setobj(val, slot);
       return true;
     }
-    const TValue* tm = luaH_getshortstr(h->metatable, G(L)->tmname[TM_INDEX]);
+    const TValue* tm = luaH_indexslot(h->metatable, G(L)->tmname[TM_INDEX]);
     if (!ttistable(tm)) return false;  // a function, or absent and not yet cached
     h = hvalue(tm);
   }

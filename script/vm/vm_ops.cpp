@@ -42,6 +42,17 @@ int call_orderTM(lua_State* L, const TValue* p1, const TValue* p2, TMS event) {
   return !l_isfalse(L->top);
 }
 
+// luaT_fasttm for "__index", through the metatable's record of where that key lies.
+const TValue* indextm(lua_State* L, Table* mt) {
+  if (mt == nullptr || (mt->flags & (1u << TM_INDEX)) != 0) return nullptr;
+  const TValue* tm = luaH_indexslot(mt, G(L)->tmname[TM_INDEX]);
+  if (ttisnil(tm)) {
+    mt->flags |= static_cast<uint8_t>(1u << TM_INDEX);  // remember the absence
+    return nullptr;
+  }
+  return tm;
+}
+
 // The "__eq" metamethod shared by two metatables, or null.
 const TValue* get_equalTM(lua_State* L, Table* mt1, Table* mt2) {
   const TValue* tm1 = luaT_fasttm(L, mt1, TM_EQ);
@@ -82,7 +93,7 @@ void luaV_gettable(lua_State* L, const TValue* t, const TValue* key, StkId val) 
     if (ttistable(t)) {
       Table* h = hvalue(t);
       const TValue* res = luaH_get(h, key);
-      if (!ttisnil(res) || (tm = luaT_fasttm(L, h->metatable, TM_INDEX)) == nullptr) {
+      if (!ttisnil(res) || (tm = indextm(L, h->metatable)) == nullptr) {
         setobj(val, res);
         return;
       }

@@ -97,6 +97,32 @@ TEST_F(TableAccessTest, StoresIntoAMetatableDropItsCache) {
             "");
 }
 
+// A metatable remembers where its "__index" key lies; the value read through
+// it follows every change: in place, after new keys move or replace the
+// metatable's nodes (also integer keys stored raw, which no instruction
+// sees), after the key is cleared and another key takes its node, and after
+// a weak metatable loses the value to the collector.
+TEST_F(TableAccessTest, AMetatablesIndexFollowsEveryChange) {
+  EXPECT_EQ(error_of("local mt = {__index = {x = 1}} local t = setmetatable({}, mt) "
+                     "assert(t.x == 1) mt.__index = {x = 2} assert(t.x == 2) local x = 2 "
+                     "for i = 1, 100 do "
+                     "  mt['k' .. i] = i assert(t.x == x, i) "
+                     "  rawset(mt, 1000 + i, i) assert(t.x == x, i) "
+                     "  if i % 10 == 0 then x = i mt.__index = {x = i} assert(t.x == i, i) end "
+                     "end "
+                     "for i = 1, 100 do mt['k' .. i] = nil end "
+                     "mt.__index = nil assert(t.x == nil) "
+                     "for i = 1, 40 do mt['n' .. i] = i assert(t.x == nil and t.n1 == nil, i) end "
+                     "mt.__index = function(_, k) return k end assert(t.x == 'x') "
+                     "mt.__index = {x = 'last'} assert(t.x == 'last')"),
+            "");
+  EXPECT_EQ(error_of("local mt = setmetatable({}, {__mode = 'v'}) mt.__index = {x = 1} "
+                     "local t = setmetatable({}, mt) assert(t.x == 1) "
+                     "collectgarbage() collectgarbage() assert(rawget(mt, '__index') == nil and t.x == nil) "
+                     "mt.__index = {x = 3} assert(t.x == 3)"),
+            "");
+}
+
 // Fresh values stored into old tables while the collector runs in small
 // steps stay reachable, through array slots and short-string keys alike.
 TEST_F(TableAccessTest, StoresKeepTheCollectorBarrier) {
