@@ -182,22 +182,28 @@ void luaV_execute(lua_State* L) {
 #define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
 #define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
 
-#define savestate()                            \
-  {                                            \
-    cpu_cycles_slice = tovo_held_slice(slice); \
-    ci->u.l.savedpc = pc;                      \
+#define savestate()                                   \
+  {                                                   \
+    cpu_cycles_slice = tovo_held_slice(over + limit); \
+    ci->u.l.savedpc = pc;                             \
   }
 
-// The budget check is slice > limit. Without a superyield pending it is
-// exactly "held slice > cpu_cycles_slice_max" (never true when the budget is
-// INT32_MAX); with one pending every instruction takes the exact check (which
-// then suspends, unless the thread cannot yield).
+// The loop keeps the slice's count as its excess over a limit (over = slice
+// - limit), so that the check before each instruction reads one register:
+// the budget may be spent once over > 0. Without a superyield pending that
+// is exactly "held slice > cpu_cycles_slice_max" (never true when the budget
+// is INT32_MAX: the limit is then beyond any count); with one pending the
+// limit is below any count, and every instruction takes the exact check
+// (which then suspends, unless the thread cannot yield). The limit is read
+// only where the count is stored or loaded.
+constexpr int64_t LIMIT_EVERY_INSTRUCTION = -(int64_t{1} << 40);
+constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
 #define loadbudget()                                                                          \
   {                                                                                           \
-    slice = cpu_cycles_slice;                                                                 \
-    limit = cpu_superyield != 0                 ? INT64_MIN                                   \
-            : cpu_cycles_slice_max == INT32_MAX ? INT64_MAX                                   \
+    limit = cpu_superyield != 0                 ? LIMIT_EVERY_INSTRUCTION                     \
+            : cpu_cycles_slice_max == INT32_MAX ? LIMIT_NEVER                                 \
                                                 : static_cast<int64_t>(cpu_cycles_slice_max); \
+    over = cpu_cycles_slice - limit;                                                          \
   }
 
 // Runs x, which may run code outside the loop or move the stack, then reads
@@ -233,7 +239,7 @@ void luaV_execute(lua_State* L) {
 #define vmfetch()                                          \
   {                                                        \
     i = *pc++;                                             \
-    if (__builtin_expect(slice > limit, 0)) {              \
+    if (__builtin_expect(over > 0, 0)) {                   \
       savestate();                                         \
       if (tovo_budget_spent()) luaV_budget_suspend(L, ci); \
       loadbudget();                                        \
@@ -241,7 +247,7 @@ void luaV_execute(lua_State* L) {
     ra = RA(i);                                            \
   }
 
-#define charge(cost) slice += (cost);
+#define charge(cost) over += (cost);
 
 #ifdef TOVO_COMPUTED_GOTO
 #define vmdispatch(o) goto* disptab[o];
@@ -300,14 +306,14 @@ void execute(void* ud) {
   const Instruction* pc;
   Instruction i;
   StkId ra;
-  int64_t slice;  // cpu_cycles_slice while the loop runs, not yet held
-  int64_t limit;  // slice > limit: the budget may be spent
+  int64_t over;   // cpu_cycles_slice - limit while the loop runs, not yet held
+  int64_t limit;  // over > 0: the budget may be spent
   // A frame suspended by the budget runs its interrupted instruction first,
   // whatever the budget says.
   bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
 newframe:  // here cpu_cycles_slice and every frame's saved pc are current
   loadbudget();
-enterframe:  // here slice is current, and every frame's saved pc
+enterframe:  // here over is current, and every frame's saved pc
   cl = clLvalue(ci->func);
   k = cl->p->k;
   base = ci->u.l.base;
@@ -594,7 +600,7 @@ enterframe:  // here slice is current, and every frame's saved pc
         while (n-- > 0) setnilvalue(res++);
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
           L->top = res;
-          cpu_cycles_slice = tovo_held_slice(slice);
+          cpu_cycles_slice = tovo_held_slice(over + limit);
           if (L == L0) return;
           // A coroutine this loop switched to: its first frame has returned,
           // or a frame a native call made before a yield, whose caller's
