@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # compare.sh [RUNNER]
 # Runs every program in bench/scripts under our script runner (a release
-# build; when no runner is given, a profile-guided one built in build/pgo),
+# build; when no runner is given, a profile-guided one built in build/pgo and
+# trained on the other programs in bench/training),
 # under the stock lua5.2 and under LuaJIT's interpreter (luajit -joff), and
 # checks that all three print the same output on every run. The runs are
 # interleaved: each round runs every program once under each interpreter, so
@@ -14,18 +15,20 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-5}
 runner=${1:-}
+jobs=${JOBS:-4}  # build jobs for the runner
 if [ -z "$runner" ]; then
-  # A release build optimised from profiles of these programs: an instrumented
-  # build runs each once, then the same folder is built again from the profiles.
+  # A release build optimised from profiles of the training programs (not the
+  # measured ones): an instrumented build runs each once, then the same folder
+  # is built again from the profiles.
   build="$root/build/pgo"
   rm -rf "$build/pgo-profiles"
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVO_TESTS=OFF -DTOVO_PGO=generate > /dev/null
-  cmake --build "$build" --target runscript > /dev/null
-  for prog in "$root"/bench/scripts/*.lua; do
-    (cd "$root/bench/scripts" && "$build/tools/runscript" "$prog" > /dev/null)
+  cmake --build "$build" --target runscript -j "$jobs" > /dev/null
+  for prog in "$root"/bench/training/*.lua; do
+    (cd "$root/bench/training" && "$build/tools/runscript" "$prog" > /dev/null)
   done
   cmake -S "$root" -B "$build" -DTOVO_PGO=use > /dev/null
-  cmake --build "$build" --target runscript > /dev/null
+  cmake --build "$build" --target runscript -j "$jobs" > /dev/null
   runner="$build/tools/runscript"
 fi
 [ -x "$runner" ] || { echo "runner not found: $runner"; exit 1; }
