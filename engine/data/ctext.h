@@ -48,25 +48,9 @@ struct tarq_ctext {
   tarq_undo_stack* undo;
 };
 
-// Width and height of the last element seen by the scrolling, for records without one.
-extern int32_t last_ctext_width;
-extern int32_t last_ctext_height;
-
 tarq_ctext* tarq_create_ctext(uint8_t* text, int32_t capacity);
 void tarq_destroy_ctext(tarq_ctext* ctext);
 
-int ctext_get_line_number_for_pos(const uint8_t* text, int32_t pos);
-int ctext_get_pos_for_line_number(const uint8_t* text, int32_t line);
-void tarq_get_ctextfield_cursor_pos(const tarq_ctext* ctext, int32_t* x, int32_t* y);
-int tarq_get_ctextfield_pos_for_cursor(const tarq_ctext* ctext, int32_t x, int32_t y);
-void ctext_bound_scrolling_to_cursor(tarq_ctext* ctext, int32_t margin);
-
-int get_char_width(const tarq_ctext* ctext, uint8_t code, int32_t x);
-int get_line_cpos(const tarq_ctext* ctext);
-int get_line_x(const tarq_ctext* ctext);
-int line_x_to_cpos(const tarq_ctext* ctext, int32_t line_start, int32_t x);
-
-void tarq_backup_ctext(tarq_ctext* ctext);
-void tarq_backup_ctext_allow_view(tarq_ctext* ctext);
-void tarq_backup_ctext_if_editing_newline(tarq_ctext* ctext);
-int restore_undo_ctext_state(tarq_file* snapshot, tarq_ctext* ctext);
+// Pushes the record's text and view fields onto its undo stack; `compare` as
+// in tarq_push_undo_state.
+void tarq_push_ctext_snapshot(tarq_ctext* ctext, int compare);

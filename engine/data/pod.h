@@ -55,10 +55,3 @@ void cpod_delete_item(tarq_pod* pod, int32_t slot);
 void cpod_delete_item_soft(tarq_pod* pod, int32_t slot);
 void cpod_clear(tarq_pod* pod);
 void tarq_set_destroy_item_func(tarq_destroy_item_func fn);
-
-void* cpod_first(const tarq_pod* pod);
-void* cpod_next(const tarq_pod* pod, const void* element);
-int32_t cpod_get_item_index(const tarq_pod* pod, const void* element);
-
-void cpod_set_init(tarq_pod_set* set);
-void cpod_set_clear(tarq_pod_set* set);

@@ -23,14 +23,8 @@ void tarq_clear_undo_stack(tarq_undo_stack* stack);
 // `compare`. Returns 1 when an undo step was added.
 int tarq_push_undo_state(tarq_file* state, tarq_undo_stack* stack, int compare);
 
-// Step back or forward; the result is the stack's (new) current state,
-// positioned at 0, or null when there is nothing to undo or redo.
-tarq_file* tarq_undo(tarq_undo_stack* stack);
-tarq_file* tarq_redo(tarq_undo_stack* stack);
-
-// A copy of the newest patch of a list (without its length word), or null.
-tarq_file* tarq_undo_peek_patch(tarq_file* list);
-
-// The patch that turns `source` into `target`, and its application.
+// The patch that turns `source` into `target`.
 tarq_file* generate_patch(tarq_file* source, tarq_file* target, int32_t trailer_length);
-tarq_file* apply_patch(tarq_file* patch, tarq_file* source);
+
+// Appends a patch to a patch list, followed by its length word.
+void tarq_append_undo_record(tarq_file* list, tarq_file* patch);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/editor/ctext_position.h"
+#include "engine/editor/ctext_snapshot.h"
 #include "engine/formats/glyph_utf8.h"
 #include "engine/mem.h"
 #include "engine/platform/events.h"

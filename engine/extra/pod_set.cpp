@@ -1,4 +1,5 @@
-// Files of 256 pods in a row, and list files that name one pod file per set entry.
+// Sets of 256 pods: emptying a set, files of 256 pods in a row, and list files
+// that name one pod file per set entry.
 #include <cstdio>
 #include <cstring>
 
@@ -83,4 +84,12 @@ int tarq_save_pod_set(const char* path, tarq_pod_set* set) {
   for (tarq_pod* p : set->pod) result = tarq_save_pod_file(path, p, f);
   tarq_fclose(f);
   return result;
+}
+
+void cpod_set_init(tarq_pod_set* set) {
+  for (tarq_pod*& p : set->pod) p = nullptr;
+}
+
+void cpod_set_clear(tarq_pod_set* set) {
+  for (tarq_pod*& p : set->pod) p = tarq_destroy_pod(p);
 }

@@ -46,22 +46,7 @@ int tarq_fprintf_1d(tarq_file* f, const char* fmt, int a);
 int tarq_fprintf_4x(tarq_file* f, const char* fmt, int a, int b, int c, int d);
 int tarq_fprintf_1s(tarq_file* f, const char* fmt, const char* text);
 
-uint8_t tarq_fread_uint8(tarq_file* f);
-int8_t tarq_fread_int8(tarq_file* f);
-uint16_t tarq_fread_uint16(tarq_file* f);
-int16_t tarq_fread_int16(tarq_file* f);
-uint32_t tarq_fread_uint32(tarq_file* f);
-int32_t tarq_fread_int32(tarq_file* f);
-float tarq_fread_float(tarq_file* f);
-void tarq_fread_int32s(int32_t* dst, int n, tarq_file* f);
-void tarq_fread_int16s(int16_t* dst, int n, tarq_file* f);
-void tarq_fwrite_uint8(uint8_t v, tarq_file* f);
-void tarq_fwrite_int8(int8_t v, tarq_file* f);
-void tarq_fwrite_uint16(uint16_t v, tarq_file* f);
-void tarq_fwrite_int16(int16_t v, tarq_file* f);
-void tarq_fwrite_uint32(uint32_t v, tarq_file* f);
 void tarq_fwrite_int32(int32_t v, tarq_file* f);
-void tarq_fwrite_float(float v, tarq_file* f);
 void tarq_fwrite_int32s(const int32_t* src, int n, tarq_file* f);
 void tarq_fwrite_int16s(const int16_t* src, int n, tarq_file* f);
 

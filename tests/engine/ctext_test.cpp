@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "engine/data/ctext.h"
+#include "engine/editor/ctext_position.h"
+#include "engine/editor/ctext_snapshot.h"
+#include "engine/editor/undo_step.h"
 #include "engine/io/file.h"
 #include "engine/platform/gui.h"
 

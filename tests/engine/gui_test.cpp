@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "engine/extra/gui_elements.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/platform/gui.h"
 #include "engine/tarq.h"

@@ -12,6 +12,7 @@
 #include "engine/data/pod.h"
 #include "engine/data/voxmap.h"
 #include "engine/extra/pod_set.h"
+#include "engine/extra/voxmap_draw.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"

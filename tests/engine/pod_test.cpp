@@ -4,6 +4,8 @@
 
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
+#include "engine/extra/pod_set.h"
+#include "engine/extra/pod_walk.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/data/undo.h"
+#include "engine/editor/undo_step.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/editor/ctext_edit.h"
+#include "engine/editor/undo_step.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
 #include "tests/engine/editor/ctext_fixture.h"

@@ -6,6 +6,7 @@
 #include "engine/data/pod.h"
 #include "engine/editor/ctext_edit.h"
 #include "engine/editor/ctext_field.h"
+#include "engine/extra/gui_elements.h"
 #include "engine/mem.h"
 #include "engine/platform/gui.h"
 #include "engine/platform/host.h"

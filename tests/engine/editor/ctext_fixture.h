@@ -9,6 +9,8 @@
 
 #include "engine/data/ctext.h"
 #include "engine/data/undo.h"
+#include "engine/editor/ctext_snapshot.h"
+#include "engine/editor/undo_step.h"
 #include "engine/io/file.h"
 #include "engine/platform/events.h"
 

@@ -6,6 +6,7 @@
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/data/undo.h"
+#include "engine/editor/undo_step.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "player/cart/disk_state.h"

@@ -1,4 +1,6 @@
 // Line and position mapping, pixel positions and scrolling of a code text.
+#include "engine/editor/ctext_position.h"
+
 #include "engine/data/ctext.h"
 #include "engine/platform/gui.h"
 
