@@ -34,16 +34,6 @@ int32_t atan_of_ratio(uint64_t e) {
 const int32_t* const cos_val = tables.cos_table;
 const int32_t* const atan_val = tables.atan_table;
 
-int32_t tarq_fmul(int32_t a, int32_t b) { return wrap32((static_cast<int64_t>(a) * static_cast<int64_t>(b)) >> 16); }
-
-int32_t tarq_fdiv(int32_t a, int32_t b) {
-  if (b == 0) return a >= 0 ? 0x7FFFFFFF : static_cast<int32_t>(0x80000001);
-  int64_t q = (static_cast<int64_t>(a) * 65536) / b;
-  if (q > 0x7FFFFFFF) return 0x7FFFFFFF;
-  if (q < -0x7FFFFFFF) return static_cast<int32_t>(0x80000001);
-  return static_cast<int32_t>(q);
-}
-
 int32_t fcos(int32_t angle) {
   uint32_t b = (static_cast<uint32_t>(angle) + 2) & 0xFFFF;
   uint32_t i = b >> 2;
@@ -70,26 +60,4 @@ int32_t ftan2(int32_t x, int32_t y) {
   int64_t angle = atan_of_ratio(static_cast<uint64_t>(e));
   int64_t s = q > 0 ? 1 : (q < 0 ? -1 : 0);
   return static_cast<int32_t>((base + s * angle) & 0xFFFF);
-}
-
-int32_t fdist(int32_t a, int32_t b) {
-  int64_t ua = a < 0 ? -static_cast<int64_t>(a) : a;
-  int64_t ub = b < 0 ? -static_cast<int64_t>(b) : b;
-  int64_t hi = ua > ub ? ua : ub;
-  int64_t lo = ua > ub ? ub : ua;
-  return wrap32(hi + (lo >> 1));
-}
-
-int32_t tarq_mangle_int32(int32_t a) {
-  auto mul = [](int32_t x, int32_t y) {
-    return static_cast<int32_t>(static_cast<uint32_t>(x) * static_cast<uint32_t>(y));
-  };
-  auto add_shifted = [](int32_t x) {
-    return static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(x >> 8));
-  };
-  a = mul(a ^ 0x59C, a ^ 0x158);
-  a = add_shifted(a);
-  a = mul(a ^ 0x59C, a ^ 0x52D);
-  a = add_shifted(a);
-  return add_shifted(a);
 }

@@ -21,9 +21,4 @@ uint32_t tarq_prng_random(tarq_prng* p, uint32_t n);
 extern tarq_prng tarq_prng_shared;
 
 void tarq_srand(uint32_t seed);
-uint32_t tarq_rand();
 uint32_t tarq_random(uint32_t n);
-void tarq_random_save();
-void tarq_random_restore();
-void tarq_random_get_seeds(uint32_t* high, uint32_t* low);
-void tarq_random_set_seeds(uint32_t high, uint32_t low);

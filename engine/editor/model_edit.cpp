@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/extra/matrix.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
 

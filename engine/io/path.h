@@ -16,11 +16,3 @@ int tarq_resolve_filename(const char* path, char* out);
 int tarq_unroll_filename(const char* path, char* out);
 // A cleaned folder path ending in '/', in `out` or (null) an internal buffer.
 char* tarq_fix_path_string(const char* path, char* out);
-void tarq_fix_backslashes(char* text);
-// The text without leading and trailing bytes below 0x21, in an internal copy
-// that the next call replaces.
-const char* tarq_trim(const char* text);
-void tarq_get_filename_extension(const char* path, char* out);
-const char* tarq_get_filename_without_path(const char* path);
-// The folder part, in an internal buffer that the next call overwrites.
-const char* tarq_get_path_without_filename(const char* path);

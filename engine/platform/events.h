@@ -52,6 +52,7 @@ int32_t tarq_us_layout_char(int32_t scancode, int32_t shift);
 extern tarq_bitmap* tarq_mouse_bmp;
 extern tarq_bitmap* tarq_current_mouse_bmp;
 extern int32_t mouse_visible;
+extern int32_t mouse_focus_x, mouse_focus_y;  // the cursor bitmap's point that marks the mouse
 int tarq_mouse_init();
 void tarq_destroy_mouse_bmp();
 tarq_bitmap* tarq_create_mouse_bmp();
@@ -59,11 +60,6 @@ void tarq_get_mouse(int32_t* x, int32_t* y, int32_t* buttons);
 void tarq_get_mouse_deltas(int32_t* dx, int32_t* dy);
 void tarq_set_mouse(int32_t x, int32_t y);
 void tarq_lock_mouse_cursor(int32_t flag);
-void tarq_set_mouse_bmp(tarq_bitmap* b);
-void tarq_set_mouse_focus(int32_t x, int32_t y);
-void tarq_draw_mouse_cursor(tarq_bitmap* b);
-void tarq_hide_mouse();
-void tarq_show_mouse();
 // Mouse events of the pump.
 void tarq_mouse_begin_pump();
 void tarq_mouse_event(const SDL_Event& e, int32_t now);

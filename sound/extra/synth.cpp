@@ -6,6 +6,7 @@
 #include "engine/mem.h"
 #include "sound/extra/synth.h"
 #include "sound/extra/synth_nodes.h"
+#include "engine/extra/prng_state.h"
 
 namespace {
 

@@ -4,6 +4,9 @@
 #include <cstdlib>
 
 #include "engine/data/math.h"
+#include "engine/extra/fixed_math.h"
+#include "engine/extra/int_hash.h"
+#include "engine/extra/matrix.h"
 
 TEST(EngineMath, FixedMultiplyWrapsAndDivideSaturates) {
   EXPECT_EQ(tarq_fmul(0x10000, 0x10000), 0x10000);

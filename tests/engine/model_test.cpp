@@ -8,6 +8,7 @@
 #include "engine/data/anim.h"
 #include "engine/data/model.h"
 #include "engine/tarq.h"
+#include "engine/extra/matrix.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/io/path.h"
+#include "engine/extra/path_parts.h"
 
 namespace {
 

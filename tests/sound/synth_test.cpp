@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/data/prng.h"
+#include "engine/extra/prng_state.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
 #include "sound/extra/synth.h"
