@@ -19,12 +19,6 @@ struct tarq_palette {
   uint8_t rgb[256][3];
 };
 
-// The single saved clip rectangle of tarq_save_clip / tarq_restore_clip.
-struct tarq_clip_rect {
-  int32_t x0, x1, y0, y1;
-};
-extern tarq_clip_rect tarq_clipdat;
-
 // The window's stand-in bitmap (no pixels); blits to it present. Null until
 // the first tarq_set_screen.
 extern tarq_bitmap* tarq_screen;
@@ -45,8 +39,6 @@ int32_t code_point(const tarq_bitmap* b, int32_t x, int32_t y);
 // Clip rectangle
 void tarq_set_clip(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 void tarq_reset_clip(tarq_bitmap* b);
-void tarq_save_clip(const tarq_bitmap* b);
-void tarq_restore_clip(tarq_bitmap* b);
 
 // Spans, rectangles and lines: ends and corners in any order, both inclusive.
 void tarq_hline(tarq_bitmap* b, int32_t x0, int32_t x1, int32_t y, uint32_t colour);
@@ -67,25 +59,15 @@ void tarq_draw_sprite(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy
                       int32_t h);
 void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                           int32_t w, int32_t h, uint32_t colour, int32_t flags);
-void tarq_draw_sprite_pal(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-                          int32_t w, int32_t h, const uint8_t* map);
-void tarq_draw_sprite_shadow(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-                             int32_t w, int32_t h, const uint8_t* map);
-void tarq_draw_sprite_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-                        int32_t w, int32_t h);
 void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y, int32_t w, int32_t h, int32_t flags);
 uint32_t tarq_blend32(uint32_t dst, uint32_t src, uint32_t alpha);
 
 // Row loops behind the sprite draws; the rectangle is already clipped.
 void tarq_draw_sprite8(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                        int32_t w, int32_t h);
-void tarq_draw_sprite8_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-                         int32_t w, int32_t h);
 void tarq_draw_sprite32(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                         int32_t w, int32_t h);
 
-// Palette tools
-void tarq_fade_palette_moment(const tarq_palette* a, const tarq_palette* b, int32_t t);
 int32_t tarq_find_colour(int32_t r, int32_t g, int32_t b, const tarq_palette* p);
 void tarq_convert_bitmap(tarq_bitmap* src, tarq_bitmap* dst, const tarq_palette* p);
 int32_t tarq_draw_texture(int32_t n);

@@ -5,8 +5,6 @@
 #include "engine/mem.h"
 #include "engine/tarq.h"
 
-tarq_clip_rect tarq_clipdat;
-
 tarq_bitmap* tarq_create_bitmap(int32_t width, int32_t height, int32_t depth) {
   if (width <= 0 || height <= 0) return nullptr;
   if (depth != 8 && depth != 16 && depth != 24 && depth != 32) return nullptr;
@@ -105,13 +103,6 @@ void tarq_reset_clip(tarq_bitmap* b) {
   b->clip_x1 = b->width;
   b->clip_y0 = 0;
   b->clip_y1 = b->height;
-}
-
-void tarq_save_clip(const tarq_bitmap* b) { tarq_clipdat = {b->clip_x0, b->clip_x1, b->clip_y0, b->clip_y1}; }
-
-// The slot may come from a larger bitmap: the rectangle is kept inside this one.
-void tarq_restore_clip(tarq_bitmap* b) {
-  tarq_set_clip(b, tarq_clipdat.x0, tarq_clipdat.y0, tarq_clipdat.x1, tarq_clipdat.y1);
 }
 
 int32_t tarq_draw_texture(int32_t n) { return n; }

@@ -91,18 +91,3 @@ void tarq_set_windowed(int32_t flag) {
 }
 
 int32_t tarq_get_windowed() { return tarq_screen_mode == 0; }
-
-void tarq_flip_screen() {}
-
-int32_t tarq_get_desktop_width() { return desktop_w; }
-int32_t tarq_get_desktop_height() { return desktop_h; }
-
-int32_t tarq_get_window_width() {
-  if (tarq_screen_mode) return desktop_w;
-  return tarq_screen ? tarq_screen->width : 0;
-}
-
-int32_t tarq_get_window_height() {
-  if (tarq_screen_mode) return desktop_h;
-  return tarq_screen ? tarq_screen->height : 0;
-}

@@ -39,15 +39,6 @@ void tarq_set_windowed(int32_t flag);
 int32_t tarq_get_windowed();
 void tarq_set_window_icon(tarq_bitmap* icon);
 
-void tarq_flip_screen();
-int32_t tarq_get_desktop_width();
-int32_t tarq_get_desktop_height();
-int32_t tarq_get_window_width();
-int32_t tarq_get_window_height();
-int32_t tarq_num_video_displays();
-int32_t tarq_choose_display(const char* pattern, int32_t w, int32_t h);
-int32_t tarq_open_display(int32_t index, int32_t w, int32_t h);
-
 // The video part of the system report, and the description of one renderer.
 void log_system_info();
 void tarq_log_renderer(SDL_Renderer* r);

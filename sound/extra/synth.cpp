@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "engine/data/prng.h"
+#include "engine/extra/prng_state.h"
 #include "engine/mem.h"
 #include "sound/extra/synth.h"
 #include "sound/extra/synth_nodes.h"
-#include "engine/extra/prng_state.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "engine/data/anim.h"
 #include "engine/data/model.h"
-#include "engine/tarq.h"
 #include "engine/extra/matrix.h"
+#include "engine/tarq.h"
 
 namespace {
 
