@@ -23,7 +23,7 @@
 #include "engine/io/path.h"
 #include "engine/mem.h"
 #include "player/cart/cart_text.h"
-#include "player/cart/datapod_write.h"
+#include "player/extra/datapod_write.h"
 #include "tools/datapod_art.h"
 #include "tools/datapod_installers.h"
 #include "tools/datapod_sources.h"

@@ -1,4 +1,4 @@
-// Map geometry, cells, the shared half and map drawing.
+// Map geometry, cells, writes to the shared half and map drawing.
 #include "console/draw/map.h"
 
 #include <algorithm>
@@ -13,7 +13,6 @@ namespace {
 
 constexpr int32_t CART_MAP_BYTES = 8192;
 constexpr int32_t SHARED_START = 0x1000;
-constexpr int32_t SHARED_END = 0x2000;
 constexpr int32_t SHEET_END = 0x2000;
 
 bool draws_cell(int32_t v, int32_t layers) {
@@ -52,21 +51,6 @@ void tovo_write_shared_byte(tovo_cart* cart, int32_t address, int32_t v) {
   pair[0] = static_cast<uint8_t>(v & 15);
   pair[1] = static_cast<uint8_t>(v >> 4 & 15);
   if (address >= SHARED_START) cart->map->pixels[address] = static_cast<uint8_t>(v);
-}
-
-void sync_shared_gfx_to_map(tovo_cart* cart) {
-  for (int32_t a = SHARED_START; a < SHARED_END; a++) {
-    const uint8_t* pair = cart->gfx->pixels + 2 * a;
-    cart->map->pixels[a] = static_cast<uint8_t>((pair[0] & 15) | (pair[1] & 15) << 4);
-  }
-}
-
-void sync_shared_map_to_gfx(tovo_cart* cart) {
-  for (int32_t a = SHARED_START; a < SHARED_END; a++) {
-    const uint8_t v = cart->map->pixels[a];
-    cart->gfx->pixels[2 * a] = v & 15;
-    cart->gfx->pixels[2 * a + 1] = v >> 4;
-  }
 }
 
 int32_t tovo_map_draw(int32_t cx, int32_t cy, int32_t sx, int32_t sy, int32_t cw, int32_t ch, int32_t layers) {

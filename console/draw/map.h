@@ -26,10 +26,6 @@ void map_putpixel(int32_t x, int32_t y, int32_t value);
 // the map cell for 0x1000-0x1fff and the RAM image byte.
 void tovo_write_shared_byte(tovo_cart* cart, int32_t address, int32_t v);
 
-// Map rows 32-63 from sheet rows 64-127, and the reverse.
-void sync_shared_gfx_to_map(tovo_cart* cart);
-void sync_shared_map_to_gfx(tovo_cart* cart);
-
 // map(cx, cy, sx, sy, cw, ch, layers): cw x ch cells from cell (cx, cy) drawn
 // as sprites at (sx, sy) before the camera; cells holding 0 are skipped unless
 // 0x5f36 bit 3 is set; with layers, only sprites whose flags share a bit with

@@ -74,7 +74,6 @@ const char* get_next_token(tovo_token_state* ts, const char* pos);
 
 int count_tokens(const char* text);
 bool is_free_token(int32_t id);
-int get_token_color(const tovo_token_state* ts);  // syntax colour of the current token
 
 // Character classes of names.
 bool tovo_is_name_start(unsigned char c);

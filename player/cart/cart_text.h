@@ -28,6 +28,3 @@ int tarq_save_tovo_cart_to_file(tovo_cart* cart, tarq_file* f, int headerless);
 // falls back to the virtual disk.
 tovo_cart* tarq_load_tovo_cart(const char* path);
 tovo_cart* tarq_load_tovo_cart_from_file(tarq_file* f, int headerless);
-
-// A cart-format version guessed from a program text: 9, 10 or 8.
-int32_t tarq_determine_cart_version(const char* code);

@@ -20,11 +20,11 @@
 #include "engine/io/path.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
-#include "player/cart/datapod_write.h"
 #include "player/cart/disk.h"
 #include "player/export/export_args.h"
 #include "player/export/export_icon.h"
 #include "player/export/zip_write.h"
+#include "player/extra/datapod_write.h"
 
 namespace {
 

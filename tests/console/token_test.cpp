@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/bindings/api.h"
+#include "console/extra/token_colour.h"
 #include "console/run/token.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "engine/platform/host.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/disk_state.h"
+#include "player/extra/cart_version.h"
 #include "tests/player/cart_fixture.h"
 #include "tests/support/temp_dir.h"
 

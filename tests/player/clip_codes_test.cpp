@@ -17,6 +17,8 @@
 #include "player/cart/cart_png.h"
 #include "player/clipboard/activity_log.h"
 #include "player/clipboard/clip_codes.h"
+#include "player/extra/cpu_timer.h"
+#include "player/extra/help_topic.h"
 #include "player/shell_state.h"
 #include "tests/player/cart_fixture.h"
 #include "tests/player/disk_fixture.h"

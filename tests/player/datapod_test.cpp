@@ -13,7 +13,7 @@
 #include "engine/mem.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_text.h"
-#include "player/cart/datapod_write.h"
+#include "player/extra/datapod_write.h"
 #include "tests/player/built_datapod.h"
 
 namespace {

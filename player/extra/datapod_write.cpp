@@ -1,5 +1,5 @@
 // Building a data pod of file items from carts and pods.
-#include "player/cart/datapod_write.h"
+#include "player/extra/datapod_write.h"
 
 #include <cstdio>
 #include <cstring>

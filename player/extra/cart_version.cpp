@@ -1,7 +1,7 @@
 // Guessing the cart-format version of a program text.
 #include <cstring>
 
-#include "player/cart/cart_text.h"
+#include "player/extra/cart_version.h"
 
 namespace {
 
