@@ -18,6 +18,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
+#include "engine/extra/pod_file_write.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"

@@ -1,6 +1,5 @@
 // LZ4 records inside pod-file chunks.
 #include <lz4.h>
-#include <lz4hc.h>
 
 #include <cstdio>
 
@@ -22,22 +21,6 @@ int64_t tarq_stream_remaining(tarq_file* f) {
   return end > here ? static_cast<int64_t>(end) - here : 0;
 }
 
-int32_t tarq_fwrite_lz4(const void* data, int32_t n, tarq_file* f) {
-  if (n < 0 || n > TARQ_LZ4_MAX_INPUT) return -1;
-  int bound = LZ4_compressBound(n);
-  char* scratch = static_cast<char*>(tarq_malloc(static_cast<size_t>(bound)));
-  if (!scratch) return -1;
-  int k = LZ4_compress_HC(static_cast<const char*>(data), scratch, n, bound, LZ4HC_CLEVEL_DEFAULT);
-  if (k <= 0) {
-    tarq_free(scratch);
-    return -1;
-  }
-  tarq_fwrite_int32(k, f);
-  tarq_fwrite(scratch, 1, static_cast<size_t>(k), f);
-  tarq_free(scratch);
-  return k;
-}
-
 int32_t tarq_fread_lz4_block(void* dst, int32_t capacity, int32_t k, tarq_file* f) {
   if (k < 0 || k > LZ4_compressBound(TARQ_LZ4_MAX_INPUT) || capacity < 0) return -1;
   if (k > tarq_stream_remaining(f)) return -1;
@@ -48,12 +31,4 @@ int32_t tarq_fread_lz4_block(void* dst, int32_t capacity, int32_t k, tarq_file* 
   if (got == k && k > 0) result = LZ4_decompress_safe(scratch, static_cast<char*>(dst), k, capacity);
   tarq_free(scratch);
   return result;
-}
-
-int32_t tarq_fread_lz4(void* dst, int32_t capacity, tarq_file* f) {
-  uint8_t word[4] = {};
-  if (tarq_fread(word, 1, 4, f) != 4) return -1;
-  int32_t k = static_cast<int32_t>(static_cast<uint32_t>(word[0]) | static_cast<uint32_t>(word[1]) << 8 |
-                                   static_cast<uint32_t>(word[2]) << 16 | static_cast<uint32_t>(word[3]) << 24);
-  return tarq_fread_lz4_block(dst, capacity, k, f);
 }

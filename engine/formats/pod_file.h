@@ -33,23 +33,15 @@ constexpr int32_t TARQ_LZ4_MAX_INPUT = 0x7E000000;
 
 // fn(stream, pod, tag): 0 when it consumed the chunk's body.
 using tarq_load_item_func = int (*)(tarq_file* f, tarq_pod* pod, uint32_t tag);
-// fn(stream, pod, slot): writes the chunks of an application item (type 100 and up).
-using tarq_save_item_func = int (*)(tarq_file* f, tarq_pod* pod, int32_t slot);
 
 tarq_pod* tarq_load_pod_file(const char* name, tarq_file* f);
 tarq_pod* tarq_load_pod(const char* path);
 // The pod stored in file item `slot` of a pod (null pod allowed), read from
 // the item's start; null when there is no such item.
 tarq_pod* tarq_load_pod_item(const tarq_pod* pod, int32_t slot);
-int tarq_save_pod_file(const char* name, tarq_pod* pod, tarq_file* f);
-int tarq_save_pod(const char* path, tarq_pod* pod);
 
 void tarq_set_load_item_func(tarq_load_item_func fn);
-void tarq_set_save_item_func(tarq_save_item_func fn);
 
-// LZ4 records: int32 compressed length k, then one LZ4 block of k bytes.
-int32_t tarq_fwrite_lz4(const void* data, int32_t n, tarq_file* f);
-int32_t tarq_fread_lz4(void* dst, int32_t capacity, tarq_file* f);
 // The bytes left in a stream from its position (0 when unknown).
 int64_t tarq_stream_remaining(tarq_file* f);
 // Reads the block of an LZ4 record whose length word k was already read;

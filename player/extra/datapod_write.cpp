@@ -7,6 +7,7 @@
 #include "console/machine/cart.h"
 #include "console/run/include.h"
 #include "engine/data/pod.h"
+#include "engine/extra/pod_file_write.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"

@@ -8,6 +8,9 @@
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
 #include "engine/data/voxmap.h"
+#include "engine/extra/pod_file_write.h"
+
+#include "engine/extra/lz4_record.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
