@@ -70,5 +70,3 @@ typedef int (*tarq_load_config_func)(const char* line);
 typedef int (*tarq_save_config_func)(tarq_file* f);
 void tarq_set_load_config_func(tarq_load_config_func fn);
 void tarq_set_save_config_func(tarq_save_config_func fn);
-extern tarq_load_config_func tarq_load_config_hook;
-extern tarq_save_config_func tarq_save_config_hook;

@@ -14,13 +14,11 @@
 #include "engine/platform/video.h"
 #include "engine/tarq.h"
 
+namespace {
+
+// The application's hooks, set only through the two calls below.
 tarq_load_config_func tarq_load_config_hook = nullptr;
 tarq_save_config_func tarq_save_config_hook = nullptr;
-
-void tarq_set_load_config_func(tarq_load_config_func fn) { tarq_load_config_hook = fn; }
-void tarq_set_save_config_func(tarq_save_config_func fn) { tarq_save_config_hook = fn; }
-
-namespace {
 
 constexpr const char* CONFIG_NAME = "config.txt";
 constexpr int LINE_LIMIT = 255;
@@ -172,6 +170,9 @@ tarq_file* open_config(const char* app_path, const char* program_path, char* pat
 }
 
 }  // namespace
+
+void tarq_set_load_config_func(tarq_load_config_func fn) { tarq_load_config_hook = fn; }
+void tarq_set_save_config_func(tarq_save_config_func fn) { tarq_save_config_hook = fn; }
 
 void tarq_config_load() {
   char app_path[TARQ_PATH_MAX], program_path[TARQ_PATH_MAX];

@@ -15,10 +15,12 @@ std::atomic<int32_t> fade_vol{0};
 int32_t advanced_pattern;
 int32_t last_callback_len = 1024;
 tarq_prng tarq_mixer_prng;
-std::atomic<tarq_post_mix_func> tarq_post_mix_hook{nullptr};
 tovo_sound_machine tovo_sound_view;
 
 namespace {
+
+// The application's post-mix hook, set only through tarq_set_post_mix_func.
+std::atomic<tarq_post_mix_func> tarq_post_mix_hook{nullptr};
 
 int32_t load(const int32_t& word) { return tovo_sound_word_load(word); }
 
