@@ -182,10 +182,12 @@ void luaV_execute(lua_State* L) {
 #define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
 #define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
 
-#define savestate()                                   \
-  {                                                   \
-    cpu_cycles_slice = tovo_held_slice(over + limit); \
-    ci->u.l.savedpc = pc;                             \
+// Stores the count, which what runs outside the loop may read.
+#define savecount() cpu_cycles_slice = tovo_held_slice(over + limit);
+#define savestate()       \
+  {                       \
+    savecount();          \
+    ci->u.l.savedpc = pc; \
   }
 
 // The loop keeps the slice's count as its excess over a limit (over = slice
@@ -517,10 +519,11 @@ enterframe:  // here over is current, and every frame's saved pc
         int b = GETARG_B(i);
         int nresults = GETARG_C(i) - 1;
         if (b != 0) L->top = ra + b;  // else the previous instruction set the top
-        savestate();
+        ci->u.l.savedpc = pc;
         if (CallInfo* nci = quickframe(L, ra, nresults, CIST_LUA | CIST_REENTRY)) {
           ci = nci;
           if (luaC_stepdue(L)) {
+            savecount();
             luaC_checkGC(L);
             goto newframe;
           }
@@ -529,34 +532,37 @@ enterframe:  // here over is current, and every frame's saved pc
           k = cl->p->k;
           base = ra + 1;
           pc = cl->p->code;
-        } else if (ttisfcf(ra)) {  // a fast native function: no frame
-          L->nargs = static_cast<int32_t>(L->top - ra) - 1;
-          lua_Number r = fvalue(ra)(L);
-          loadbudget();
-          base = ci->u.l.base;
-          ra = RA(i);
-          setnvalue(ra, r);
-          for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
-          L->top = nresults >= 0 ? ci->top : ra + 1;
-        } else if (ttislcf(ra) && fvalue(ra) == luaB_coresume && ttisthread(ra + 1)) {
-          if (lua_State* co = luaD_coresumecall(L, ra, nresults, &run->lj, &run->running)) {
-            L = co;  // run the coroutine here
+        } else {
+          savecount();        // what runs outside the loop may read it
+          if (ttisfcf(ra)) {  // a fast native function: no frame
+            L->nargs = static_cast<int32_t>(L->top - ra) - 1;
+            lua_Number r = fvalue(ra)(L);
+            loadbudget();
+            base = ci->u.l.base;
+            ra = RA(i);
+            setnvalue(ra, r);
+            for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
+            L->top = nresults >= 0 ? ci->top : ra + 1;
+          } else if (ttislcf(ra) && fvalue(ra) == luaB_coresume && ttisthread(ra + 1)) {
+            if (lua_State* co = luaD_coresumecall(L, ra, nresults, &run->lj, &run->running)) {
+              L = co;  // run the coroutine here
+              ci = L->ci;
+              goto newframe;
+            }
+            loadbudget();
+            base = ci->u.l.base;
+          } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
+            goto yielded;
+          } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
+            if (L->status == LUA_YIELD) goto yielded;
+            if (nresults >= 0) L->top = ci->top;
+            loadbudget();
+            base = ci->u.l.base;
+          } else {  // a script function: run it in this loop
             ci = L->ci;
+            ci->callstatus |= CIST_REENTRY;
             goto newframe;
           }
-          loadbudget();
-          base = ci->u.l.base;
-        } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
-          goto yielded;
-        } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
-          if (L->status == LUA_YIELD) goto yielded;
-          if (nresults >= 0) L->top = ci->top;
-          loadbudget();
-          base = ci->u.l.base;
-        } else {  // a script function: run it in this loop
-          ci = L->ci;
-          ci->callstatus |= CIST_REENTRY;
-          goto newframe;
         }
       }
       vmbreak;
@@ -594,13 +600,19 @@ enterframe:  // here over is current, and every frame's saved pc
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
         int wanted = ci->nresults;
+        if (b == 2 && wanted == 1 && (ci->callstatus & CIST_REENTRY)) {  // the common case: one result
+          setobj(res, ra);
+          ci = L->ci = ci->previous;
+          L->top = ci->top;
+          goto enterframe;
+        }
         L->ci = ci->previous;
         int n = wanted;
         for (; n != 0 && ra < top; n--) setobj(res++, ra++);
         while (n-- > 0) setnilvalue(res++);
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
           L->top = res;
-          cpu_cycles_slice = tovo_held_slice(over + limit);
+          savecount();
           if (L == L0) return;
           // A coroutine this loop switched to: its first frame has returned,
           // or a frame a native call made before a yield, whose caller's
