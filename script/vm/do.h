@@ -20,7 +20,7 @@ int luaD_precall(lua_State* L, StkId func, int nresults);
 // The frame of a call of a native function, made as luaD_precall makes it
 // before the function runs (the collector's check included): the stack may
 // have moved, the function is at the new frame's func.
-inline CallInfo* luaD_nativeframe(lua_State* L, StkId func, int nresults) {
+[[gnu::always_inline]] inline CallInfo* luaD_nativeframe(lua_State* L, StkId func, int nresults) {
   L->nargs = static_cast<int32_t>(L->top - func) - 1;
   if (L->stack_last - L->top <= LUA_MINSTACK) {
     ptrdiff_t funcr = savestack(L, func);

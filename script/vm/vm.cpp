@@ -131,20 +131,21 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
 // the stack has room for it, as luaD_precall would make it (with status as
 // its call status) but for the collector's check, which the caller makes:
 // the new frame, or null when not made.
-inline CallInfo* quickframe(lua_State* L, StkId func, int nresults, uint8_t status) {
+inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, int nresults, uint8_t status) {
   if (!ttisLclosure(func)) return nullptr;
   Proto* p = clLvalue(func)->p;
-  if (p->is_vararg || L->stack_last - L->top <= p->maxstacksize) return nullptr;
-  for (StkId need = func + 1 + p->numparams; L->top < need;) setnilvalue(L->top++);  // missing parameters
-  CallInfo* ci = next_ci(L);
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = func;
-  ci->u.l.base = func + 1;
-  ci->top = func + 1 + p->maxstacksize;
-  ci->u.l.savedpc = p->code;
-  ci->callstatus = status;
-  L->top = ci->top;
-  return ci;
+  if (p->is_vararg || L->stack_last - top <= p->maxstacksize) return nullptr;
+  for (StkId need = func + 1 + p->numparams; top < need;) setnilvalue(top++);  // missing parameters
+  CallInfo* nci = ci->next != nullptr ? ci->next : luaE_extendCI(L);
+  L->ci = nci;
+  nci->nresults = static_cast<short>(nresults);
+  nci->func = func;
+  nci->u.l.base = func + 1;
+  nci->top = func + 1 + p->maxstacksize;
+  nci->u.l.savedpc = p->code;
+  nci->callstatus = status;
+  L->top = nci->top;
+  return nci;
 }
 
 // One invocation of the loop: the thread it was called to run, the thread it
@@ -518,9 +519,9 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_CALL) {
         int b = GETARG_B(i);
         int nresults = GETARG_C(i) - 1;
-        if (b != 0) L->top = ra + b;  // else the previous instruction set the top
+        StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
         ci->u.l.savedpc = pc;
-        if (CallInfo* nci = quickframe(L, ra, nresults, CIST_LUA | CIST_REENTRY)) {
+        if (CallInfo* nci = quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)) {
           ci = nci;
           if (luaC_stepdue(L)) {
             savecount();
@@ -533,7 +534,8 @@ enterframe:  // here over is current, and every frame's saved pc
           base = ra + 1;
           pc = cl->p->code;
         } else {
-          savecount();        // what runs outside the loop may read it
+          L->top = top;
+          savecount();
           if (ttisfcf(ra)) {  // a fast native function: no frame
             L->nargs = static_cast<int32_t>(L->top - ra) - 1;
             lua_Number r = fvalue(ra)(L);
@@ -570,7 +572,7 @@ enterframe:  // here over is current, and every frame's saved pc
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;
         savestate();
-        CallInfo* qci = quickframe(L, ra, LUA_MULTRET, CIST_LUA);
+        CallInfo* qci = quickframe(L, ci, ra, L->top, LUA_MULTRET, CIST_LUA);
         if (qci != nullptr) luaC_checkGC(L);
         if (qci == nullptr && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
           if (L->status == LUA_YIELD) goto yielded;
