@@ -22,21 +22,3 @@ unsigned LodePNG_encode_file(const char* filename, const unsigned char* image, u
                              unsigned colortype, unsigned bitdepth) {
   return lodepng_encode_file(filename, image, w, h, static_cast<LodePNGColorType>(colortype), bitdepth);
 }
-
-unsigned LodeZlib_compress(unsigned char** out, size_t* outsize, const unsigned char* in, size_t insize,
-                           const LodeZlib_DeflateSettings* settings) {
-  LodePNGCompressSettings s;
-  lodepng_compress_settings_init(&s);
-  s.btype = settings->btype;
-  s.use_lz77 = settings->useLZ77;
-  s.windowsize = settings->windowSize;
-  *out = nullptr;
-  *outsize = 0;
-  return lodepng_zlib_compress(out, outsize, in, insize, &s);
-}
-
-unsigned LodeZlib_decompress(unsigned char** out, size_t* outsize, const unsigned char* in, size_t insize) {
-  *out = nullptr;
-  *outsize = 0;
-  return lodepng_zlib_decompress(out, outsize, in, insize, &lodepng_default_decompress_settings);
-}

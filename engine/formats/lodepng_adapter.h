@@ -1,14 +1,8 @@
 #pragma once
-// The PNG and zlib entry points the engine calls, in their old form, over
+// The PNG entry points the engine calls, in their old form, over
 // the current LodePNG library. Every block handed out is malloc'ed by LodePNG
 // and released with free().
 #include <cstddef>
-
-struct LodeZlib_DeflateSettings {
-  unsigned btype;  // 2: dynamic Huffman
-  unsigned useLZ77;
-  unsigned windowSize;  // a power of two up to 32768
-};
 
 // Colour types
 constexpr unsigned LODEPNG_COLOUR_RGBA = 6;
@@ -20,6 +14,3 @@ unsigned LodePNG_decode(unsigned char** out, unsigned* w, unsigned* h, const uns
 unsigned LodePNG_inspect(unsigned* w, unsigned* h, const unsigned char* in, size_t insize);
 unsigned LodePNG_encode_file(const char* filename, const unsigned char* image, unsigned w, unsigned h,
                              unsigned colortype, unsigned bitdepth);
-unsigned LodeZlib_compress(unsigned char** out, size_t* outsize, const unsigned char* in, size_t insize,
-                           const LodeZlib_DeflateSettings* settings);
-unsigned LodeZlib_decompress(unsigned char** out, size_t* outsize, const unsigned char* in, size_t insize);

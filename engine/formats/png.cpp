@@ -12,8 +12,6 @@
 
 namespace {
 
-LodeZlib_DeflateSettings deflate_settings = {2, 1, 512};
-
 // 0xAARRGGBB words in memory are B, G, R, A; PNG pixels are R, G, B, A.
 void swap_red_blue(uint8_t* p, size_t pixels) {
   for (size_t i = 0; i < pixels; i++, p += 4) {
@@ -71,13 +69,3 @@ int tarq_save_png(const char* path, tarq_bitmap* bitmap) {
   tarq_destroy_bitmap(copy);
   return static_cast<int>(result);
 }
-
-unsigned tarq_compress(const unsigned char* in, size_t insize, unsigned char** out, size_t* outsize) {
-  return LodeZlib_compress(out, outsize, in, insize, &deflate_settings);
-}
-
-unsigned tarq_decompress(const unsigned char* in, size_t insize, unsigned char** out, size_t* outsize) {
-  return LodeZlib_decompress(out, outsize, in, insize);
-}
-
-void tarq_set_zlib_window_size(unsigned n) { deflate_settings.windowSize = n; }

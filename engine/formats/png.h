@@ -1,5 +1,5 @@
 #pragma once
-// PNG files as engine bitmaps, zlib blocks, and PNG decoding from streams.
+// PNG files as engine bitmaps, and PNG decoding from streams.
 #include <cstddef>
 #include <cstdint>
 
@@ -25,8 +25,3 @@ tarq_bitmap* tarq_load_png(const char* path);
 // Writes an 8-bit bitmap through the current video palette, a 32-bit one as
 // it is; 0 on success, else LodePNG's error code.
 int tarq_save_png(const char* path, tarq_bitmap* bitmap);
-
-// zlib streams; the output block is malloc'ed (release it with free()).
-unsigned tarq_compress(const unsigned char* in, size_t insize, unsigned char** out, size_t* outsize);
-unsigned tarq_decompress(const unsigned char* in, size_t insize, unsigned char** out, size_t* outsize);
-void tarq_set_zlib_window_size(unsigned n);

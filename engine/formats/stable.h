@@ -1,7 +1,7 @@
 #pragma once
-// String tables: keys, each with a list of strings, read from a block form
-// (a key line, then quoted strings until a closing brace) or a configuration
-// form (lines "key: value", "key:: word word" and "key value").
+// String tables: keys, each with a list of strings, read from a configuration
+// form (lines "key: value", "key:: word word" and "key value") or a block form
+// (engine/extra/stable_blocks.h).
 #include <cstdint>
 
 struct tarq_file;
@@ -21,10 +21,8 @@ struct tarq_stable {
 extern const char tarq_no_stable_string[];
 
 // Null when the file cannot be opened (plain files, then the virtual disk).
-tarq_stable* tarq_load_stable(const char* path);
 tarq_stable* tarq_load_stable_config(const char* path);
 // From the stream's position to its end; null only when out of memory.
-tarq_stable* tarq_load_stable_from_file(tarq_file* f);
 tarq_stable* tarq_load_stable_config_from_file(tarq_file* f);
 
 // The n-th string (from 0) of the first key equal to key, or the placeholder.
@@ -34,6 +32,17 @@ int32_t cdict_entries(const tarq_stable* table, const char* key);
 void tarq_destroy_stable(tarq_stable* table);
 
 int is_key_char(int c);
+
+// Scanning a line: the first key character (or the end, or a '/' that starts
+// a comment), and the end of the key that starts at p.
+inline const char* tarq_stable_skip_to_key(const char* p) {
+  while (*p && *p != '/' && !is_key_char(static_cast<unsigned char>(*p))) p++;
+  return p;
+}
+inline const char* tarq_stable_key_end(const char* p) {
+  while (is_key_char(static_cast<unsigned char>(*p))) p++;
+  return p;
+}
 
 // Building a table. A key equal to the key added just before is not added
 // again, so the strings that follow continue its list. Both copy the text;

@@ -1,4 +1,4 @@
-// Reading string tables from their two text forms.
+// Reading string tables from their configuration form.
 #include <cstring>
 
 #include "engine/formats/stable.h"
@@ -8,39 +8,15 @@ namespace {
 
 constexpr int LINE_SIZE = 1024;
 
-const char* skip_to_key(const char* p) {
-  while (*p && *p != '/' && !is_key_char(static_cast<unsigned char>(*p))) p++;
-  return p;
-}
-
-const char* key_end(const char* p) {
-  while (is_key_char(static_cast<unsigned char>(*p))) p++;
-  return p;
-}
-
-// One line inside a block: the quoted strings up to a '/' or the line's end.
-void read_block_strings(tarq_stable* table, const char* p) {
-  while (*p && *p != '/') {
-    if (*p != '"') {
-      p++;
-      continue;
-    }
-    const char* start = ++p;
-    while (*p && *p != '"') p++;
-    tarq_stable_add_string(table, start, static_cast<int32_t>(p - start));
-    if (*p == '"') p++;
-  }
-}
-
 const char* skip_spaces_and_colons(const char* p) {
   while (*p == ' ' || *p == ':') p++;
   return p;
 }
 
 void read_config_line(tarq_stable* table, const char* line) {
-  const char* key = skip_to_key(line);
+  const char* key = tarq_stable_skip_to_key(line);
   if (!is_key_char(static_cast<unsigned char>(*key))) return;
-  const char* p = key_end(key);
+  const char* p = tarq_stable_key_end(key);
   tarq_stable_add_key(table, key, static_cast<int32_t>(p - key));
   bool words = false;
   if (p[0] == ':' && (p[1] == ':' || p[1] == ' ')) {
@@ -65,39 +41,11 @@ void read_config_line(tarq_stable* table, const char* line) {
 
 }  // namespace
 
-tarq_stable* tarq_load_stable_from_file(tarq_file* f) {
-  tarq_stable* table = tarq_create_stable();
-  if (!table) return nullptr;
-  char line[LINE_SIZE];
-  bool inside = false;
-  while (tarq_fgets_sensitive(line, LINE_SIZE, f)) {
-    if (line[0] == 0 || line[0] == '/') continue;
-    if (inside) {
-      if (strchr(line, '}')) inside = false;
-      else read_block_strings(table, line);
-      continue;
-    }
-    const char* key = skip_to_key(line);
-    if (!is_key_char(static_cast<unsigned char>(*key))) continue;
-    tarq_stable_add_key(table, key, static_cast<int32_t>(key_end(key) - key));
-    inside = true;
-  }
-  return table;
-}
-
 tarq_stable* tarq_load_stable_config_from_file(tarq_file* f) {
   tarq_stable* table = tarq_create_stable();
   if (!table) return nullptr;
   char line[LINE_SIZE];
   while (tarq_fgets_sensitive(line, LINE_SIZE, f)) read_config_line(table, line);
-  return table;
-}
-
-tarq_stable* tarq_load_stable(const char* path) {
-  tarq_file* f = tarq_fopen(path, "rb");
-  if (!f) return nullptr;
-  tarq_stable* table = tarq_load_stable_from_file(f);
-  tarq_fclose(f);
   return table;
 }
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-bool is_separator(char c) { return c == '/' || c == '\\'; }
-
 void copy_part(char* out, const char* from, size_t n) {
   if (!out) return;
   memcpy(out, from, n);
