@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "engine/extra/buffer_bytes.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 

@@ -6,6 +6,7 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
+#include "engine/extra/buffer_bytes.h"
 #include "engine/extra/pod_file_write.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"

@@ -53,14 +53,6 @@ void tarq_set_window_title(const char* text) {
   if (sdl_window) SDL_SetWindowTitle(sdl_window, tarq_state.window_title);
 }
 
-// The mixer reads the word on the audio thread.
-void tarq_set_paused(int flag) { std::atomic_ref<int32_t>(tarq_state.paused).store(flag, std::memory_order_relaxed); }
-
-int tarq_console_program() {
-  tarq_console = 1;
-  return 0;
-}
-
 static void open_log() {
   char path[TARQ_PATH_MAX];
   if (tarq_prefix_with_appdata_path("log.txt", path) != 0) return;
@@ -192,12 +184,6 @@ int tarq_exit() {
   tarq_debug("<ok\n");
   close_log();
   tarq_inited = 0;
-  return 0;
-}
-
-int tarq_restart() {
-  if (tarq_inited) tarq_exit();
-  tarq_main_init(tarq_argc, tarq_argv);
   return 0;
 }
 

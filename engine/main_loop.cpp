@@ -31,21 +31,6 @@ static int32_t perf_timing_frame = 0;
 
 int32_t tarq_get_time() { return static_cast<int32_t>(SDL_GetTicks()); }
 
-int32_t tarq_reset_timer() {
-  tarq_start_time = tarq_get_time();
-  return tarq_start_time;
-}
-
-int32_t tarq_get_elapsed_time() {
-  int32_t elapsed =
-      static_cast<int32_t>(static_cast<uint32_t>(tarq_get_time()) - static_cast<uint32_t>(tarq_start_time));
-  if (elapsed < 0) {
-    tarq_reset_timer();
-    return 0;
-  }
-  return elapsed;
-}
-
 void tarq_register_frame_start_for_fps() { frame_start_t = tarq_get_time(); }
 
 int32_t tarq_register_frame_end_for_fps() {

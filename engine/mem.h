@@ -41,7 +41,4 @@ tarq_file* tarq_create_buffer(int32_t capacity);
 int tarq_allocate_buffer_size(tarq_file* f, int32_t n);
 void tarq_destroy_buffer(tarq_file* f);
 tarq_file* tarq_clear_buffer(tarq_file* f);
-uint8_t* cbuffer_add_uint8(tarq_file* f, uint8_t byte);
 uint8_t* cbuffer_add_data(tarq_file* f, const void* data, int32_t count);
-uint8_t* cbuffer_add_string(tarq_file* f, const char* text);
-uint8_t cbuffer_get_uint8(tarq_file* f);  // 0 (and no move) at or past the end

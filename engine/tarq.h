@@ -72,8 +72,6 @@ int tarq_init();
 int tarq_exit();
 int tarq_system_init();
 int tarq_system_exit();
-int tarq_restart();
-int tarq_console_program();
 [[noreturn]] void tarq_fatal_error(const char* message);
 
 // The main loop.
@@ -84,12 +82,9 @@ int tarq_handle_messages();
 void tarq_set_application_title(const char* text);
 void tarq_set_window_title(const char* text);
 void tarq_set_argv0(const char* text);
-void tarq_set_paused(int flag);
 
 // Time and frame rate.
 int32_t tarq_get_time();
-int32_t tarq_reset_timer();
-int32_t tarq_get_elapsed_time();
 void tarq_register_frame_start_for_fps();
 int32_t tarq_register_frame_end_for_fps();
 int32_t tarq_get_fps();

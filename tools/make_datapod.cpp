@@ -19,6 +19,7 @@
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
 #include "engine/extra/pod_file_write.h"
+#include "engine/extra/text_spacing.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"

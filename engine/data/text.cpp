@@ -57,9 +57,6 @@ tarq_bitmap* tarq_font_glyph(const tarq_pod* font, int32_t set, int32_t code) {
   return static_cast<tarq_bitmap*>(cpod_get_item(font, set + code - s.first, TARQ_ITEM_BITMAP));
 }
 
-void tarq_set_text_spacing(int32_t n) { tarq_font_spacing = std::max(n, 0); }
-int32_t tarq_get_text_spacing() { return tarq_font_spacing; }
-
 int32_t tarq_get_text_width(const char* text, tarq_pod* font) {
   if (!text || !font) return 0;
   return total_width(text, font) - tarq_font_spacing;

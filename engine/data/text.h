@@ -30,8 +30,6 @@ int32_t tarq_draw_text_c(tarq_bitmap* b, const char* text, tarq_pod* font, int32
 int32_t tarq_draw_text_phat(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y, int32_t flags,
                             uint32_t outline, uint32_t colour);
 int32_t tarq_get_text_width(const char* text, tarq_pod* font);
-void tarq_set_text_spacing(int32_t n);
-int32_t tarq_get_text_spacing();
 
 // The glyph of `code` in the set that starts at item `set`; null when the
 // code is outside the set's range or the font has no such glyph.

@@ -46,31 +46,9 @@ tarq_file* tarq_clear_buffer(tarq_file* f) {
   return f;
 }
 
-uint8_t* cbuffer_add_uint8(tarq_file* f, uint8_t byte) {
-  if (!f || f->kind != TARQ_FILE_MEMORY || f->pos < 0) return nullptr;
-  if (f->capacity != 0 ? tarq_allocate_buffer_size(f, f->pos + 1) != 0 : f->pos >= f->size) return nullptr;
-  uint8_t* at = f->data + f->pos;
-  *at = byte;
-  f->pos++;
-  if (f->size < f->pos) f->size = f->pos;
-  return at;
-}
-
 uint8_t* cbuffer_add_data(tarq_file* f, const void* data, int32_t count) {
   if (!f || f->kind != TARQ_FILE_MEMORY || f->pos < 0 || count < 0) return nullptr;
   int32_t at = f->pos;
   if (tarq_fwrite(data, 1, static_cast<size_t>(count), f) != static_cast<size_t>(count) || !f->data) return nullptr;
   return f->data + at;
-}
-
-uint8_t* cbuffer_add_string(tarq_file* f, const char* text) {
-  if (!text) return nullptr;
-  size_t n = strlen(text) + 1;
-  if (n > TARQ_MEM_LIMIT) return nullptr;
-  return cbuffer_add_data(f, text, static_cast<int32_t>(n));
-}
-
-uint8_t cbuffer_get_uint8(tarq_file* f) {
-  if (!f || f->kind != TARQ_FILE_MEMORY || f->pos < 0 || f->pos >= f->size) return 0;
-  return f->data[f->pos++];
 }

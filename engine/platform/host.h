@@ -7,6 +7,7 @@
 // bytes) and returns 0; a result that does not fit is refused: `out` becomes
 // the empty string and the result is non-zero.
 #include <dirent.h>
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 
@@ -50,16 +51,13 @@ int tarq_set_clipboard_text(const char* text);
 char* tarq_get_clipboard_text();  // a tracked copy; the caller frees it
 int tarq_has_clipboard_text();
 int tarq_set_clipboard_text_preemptive();
-int tarq_save_clipboard_to_file(const char* path);
 int tarq_load_clipboard_from_file(const char* path);
 
 // External commands, started with an argument vector (never a shell).
 void tarq_launch_html(const char* target);
 int tarq_wget(const char* url, const char* local_file);
 int tarq_wget_ex(const char* url, const char* local_file, const char* post_file);
-typedef void (*tarq_wget_callback)(const char* local_file);
-int tarq_wget_with_callbacks(const char* url, const char* local_file, tarq_wget_callback on_load,
-                             tarq_wget_callback on_error);
+constexpr size_t TARQ_URL_MAX = 256;  // the longest URL a download takes
 
 // Threads.
 struct tarq_thread_handle;

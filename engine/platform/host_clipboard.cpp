@@ -44,21 +44,6 @@ int tarq_has_clipboard_text() {
 
 int tarq_set_clipboard_text_preemptive() { return 0; }
 
-int tarq_save_clipboard_to_file(const char* path) {
-  if (!tarq_has_clipboard_text()) return 1;
-  char* text = tarq_get_clipboard_text();
-  if (!text) return 1;
-  FILE* f = fopen(path, "wb");
-  if (!f) {
-    tarq_free(text);
-    return 1;
-  }
-  fwrite(text, 1, strlen(text), f);
-  fclose(f);
-  tarq_free(text);
-  return 0;
-}
-
 int tarq_load_clipboard_from_file(const char* path) {
   FILE* f = fopen(path, "rb");
   if (!f) return 1;

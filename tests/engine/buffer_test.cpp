@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/extra/buffer_bytes.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "engine/config.h"
+#include "engine/extra/clipboard_save.h"
+#include "engine/extra/wget_job.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/extra/elapsed_timer.h"
 #include "engine/log.h"
 #include "engine/tarq.h"
 #include "tests/engine/engine_run.h"

@@ -2,6 +2,7 @@
 
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
+#include "engine/extra/text_spacing.h"
 #include "engine/mem.h"
 #include "tests/engine/gfx_test_util.h"
 

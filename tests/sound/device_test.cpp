@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "engine/extra/engine_control.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "engine/platform/audio_plat.h"
