@@ -9,6 +9,7 @@
 
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/io/file.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_text.h"

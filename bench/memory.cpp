@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/extra/buffer_bytes.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 

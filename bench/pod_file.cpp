@@ -7,6 +7,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/extra/buffer_bytes.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/pod_file_write.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"

@@ -32,9 +32,7 @@ void tarq_clear_bitmap(tarq_bitmap* b);
 tarq_palette* tarq_create_palette();
 tarq_palette* tarq_destroy_palette(tarq_palette* p);
 void tarq_putpixel(tarq_bitmap* b, int32_t x, int32_t y, uint32_t colour);
-void tarq_put_pixel(tarq_bitmap* b, int32_t x, int32_t y, uint32_t colour);
 uint32_t tarq_getpixel(const tarq_bitmap* b, int32_t x, int32_t y);
-int32_t code_point(const tarq_bitmap* b, int32_t x, int32_t y);
 
 // Clip rectangle
 void tarq_set_clip(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
@@ -45,8 +43,6 @@ void tarq_hline(tarq_bitmap* b, int32_t x0, int32_t x1, int32_t y, uint32_t colo
 void tarq_vline(tarq_bitmap* b, int32_t x, int32_t y0, int32_t y1, uint32_t colour);
 void tarq_rect(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
 void tarq_rectfill(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
-void tarq_rect_lit(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t edge_a, uint32_t fill,
-                   uint32_t edge_b);
 void tarq_line(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
 void tarq_line_noclip(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour);
 

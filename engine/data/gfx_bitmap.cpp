@@ -68,24 +68,11 @@ void tarq_putpixel(tarq_bitmap* b, int32_t x, int32_t y, uint32_t colour) {
   else if (b->depth == 32) tarq_row32(b, y)[x] = colour;
 }
 
-void tarq_put_pixel(tarq_bitmap* b, int32_t x, int32_t y, uint32_t colour) {
-  if (b) tarq_putpixel(b, x, y, colour);
-}
-
 uint32_t tarq_getpixel(const tarq_bitmap* b, int32_t x, int32_t y) {
   if (!b || !b->rows || !inside_clip(b, x, y)) return 0;
   if (b->depth == 8) return b->rows[y][x];
   if (b->depth == 32) return tarq_row32(b, y)[x];
   return 0;
-}
-
-int32_t code_point(const tarq_bitmap* b, int32_t x, int32_t y) {
-  int32_t code = 0;
-  if (x < b->clip_x0) code |= 1;
-  if (y < b->clip_y0) code |= 2;
-  if (x >= b->clip_x1) code |= 4;
-  if (y >= b->clip_y1) code |= 8;
-  return code;
 }
 
 static int32_t clamp_to(int32_t v, int32_t hi) { return v < 0 ? 0 : (v > hi ? hi : v); }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/data/pod.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/pod_file_write.h"
 #include "engine/extra/pod_set.h"
 #include "engine/formats/pod_file.h"

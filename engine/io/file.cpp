@@ -34,16 +34,6 @@ tarq_file* tarq_fopen(const char* path, const char* mode) {
   return mode[0] == 'r' ? tarq_fopen_vdisk(path, mode) : nullptr;
 }
 
-tarq_file* tarq_fopen_memory(const void* data, int32_t size) {
-  if (size < 0 || (size > 0 && !data)) return nullptr;
-  tarq_file* f = static_cast<tarq_file*>(tarq_calloc(sizeof(tarq_file)));
-  if (!f) return nullptr;
-  f->kind = TARQ_FILE_MEMORY;
-  f->data = static_cast<uint8_t*>(const_cast<void*>(data));
-  f->size = size;
-  return f;
-}
-
 tarq_file* tarq_fclose(tarq_file* f) {
   if (!f || vdisk_file_owned(f)) return nullptr;
   if (f->kind == TARQ_FILE_STDIO && f->fp) fclose(f->fp);

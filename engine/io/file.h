@@ -29,7 +29,6 @@ extern tarq_file* vdisk_file[TARQ_VDISK_MAX_FILES];
 extern int vdisk_files;
 
 tarq_file* tarq_fopen(const char* path, const char* mode);
-tarq_file* tarq_fopen_memory(const void* data, int32_t size);
 tarq_file* tarq_fopen_vdisk(const char* path, const char* mode);
 tarq_file* tarq_fclose(tarq_file* f);
 int vdisk_file_owned(const tarq_file* f);

@@ -70,10 +70,8 @@ struct tarq_datetime {
 };
 int32_t tarq_get_date(int32_t* year, int32_t* month, int32_t* day);
 void tarq_get_datetime(tarq_datetime* out, int local);
-void tarq_print_date(time_t t, char* out);  // 32 bytes, "%Y-%m-%d %H:%M:%S" local
 void tarq_timer_start();
 int32_t tarq_timer_end();  // nanoseconds of CPU time since the start, wraps at 32 bits
-void tarq_delay(int32_t ms);
 
 int tarq_is_app_active();
 

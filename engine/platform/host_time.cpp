@@ -41,11 +41,6 @@ void tarq_get_datetime(tarq_datetime* out, int local) {
   out->second = t.tm_sec;
 }
 
-void tarq_print_date(time_t when, char* out) {
-  struct tm t;
-  if (!localtime_r(&when, &t) || strftime(out, 32, "%Y-%m-%d %H:%M:%S", &t) == 0) out[0] = 0;
-}
-
 void tarq_timer_start() { clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &tarq_timer_t0); }
 
 int32_t tarq_timer_end() {
@@ -54,8 +49,4 @@ int32_t tarq_timer_end() {
   int64_t ns =
       static_cast<int64_t>(now.tv_sec - tarq_timer_t0.tv_sec) * 1000000000 + (now.tv_nsec - tarq_timer_t0.tv_nsec);
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(ns)));
-}
-
-void tarq_delay(int32_t ms) {
-  if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
 }

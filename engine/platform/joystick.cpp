@@ -186,15 +186,3 @@ void tarq_get_joystick(int32_t n, int32_t* x, int32_t* y, int32_t* buttons) {
   tarq_get_joystick_axes(n, 0, 1, x, y);
   if (readable(n) && buttons) *buttons = read_buttons(n);
 }
-
-int32_t tarq_count_joystick_buttons(int32_t n) {
-  if (n < 0 || n >= TARQ_MAX_JOYSTICKS || !metacon[n].joystick) return 0;
-  return SDL_JoystickNumButtons(metacon[n].joystick);
-}
-
-void debug_metacon_state() {
-  printf(":: controllers:");
-  for (int32_t i = 0; i < TARQ_MAX_JOYSTICKS; i++)
-    if (slot_used(metacon[i])) printf(" %d: %s\n", i, metacon[i].controller ? "controller" : "joystick");
-  fflush(stdout);
-}

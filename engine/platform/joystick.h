@@ -29,8 +29,6 @@ int tarq_joystick_exit();
 int32_t tarq_count_joysticks();
 void tarq_get_joystick(int32_t n, int32_t* x, int32_t* y, int32_t* buttons);
 void tarq_get_joystick_axes(int32_t n, int32_t ax, int32_t ay, int32_t* x, int32_t* y);
-int32_t tarq_count_joystick_buttons(int32_t n);
-void debug_metacon_state();
 
 // Hot-plug, from the event pump: a device index that arrived, an instance id
 // that left.

@@ -51,9 +51,3 @@ void tarq_present_bitmap(tarq_bitmap* page, int32_t preblit);
 
 // The 32-bit conversion page and the enlarged page, kept between frames.
 void tarq_destroy_present_pages();
-
-// A 256-entry colour table from the video palette, each component divided by
-// `divisor` (at least 1); and rows of an 8-bit bitmap converted through such a
-// table into 32-bit pixels of the given pitch in bytes.
-void calculate_emucol(uint32_t* table, int32_t divisor);
-void blit_from_8_to_32(const tarq_bitmap* src, const uint32_t* table, uint32_t* dst, int32_t pitch);

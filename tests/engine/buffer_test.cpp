@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/extra/buffer_bytes.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "engine/extra/bitmap_points.h"
 #include "engine/extra/clip_save.h"
 #include "engine/tarq.h"
 #include "tests/engine/gfx_test_util.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/extra/colour_table.h"
 #include "engine/extra/palette_fade.h"
 #include "engine/platform/present.h"
 #include "tests/engine/gfx_test_util.h"

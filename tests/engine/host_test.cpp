@@ -14,6 +14,7 @@
 
 #include "engine/config.h"
 #include "engine/extra/clipboard_save.h"
+#include "engine/extra/date_text.h"
 #include "engine/extra/wget_job.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/zlib_blocks.h"
 #include "engine/formats/png.h"
 #include "engine/io/file.h"

@@ -11,6 +11,7 @@
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
 #include "engine/data/voxmap.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/pod_file_write.h"
 #include "engine/extra/pod_set.h"
 #include "engine/extra/voxmap_draw.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/stable_blocks.h"
 #include "engine/formats/stable.h"
 #include "engine/io/file.h"

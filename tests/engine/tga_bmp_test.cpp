@@ -8,6 +8,7 @@
 
 #include "engine/data/gfx.h"
 #include "engine/extra/bmp.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/tga.h"
 #include "engine/io/file.h"
 #include "engine/platform/present.h"

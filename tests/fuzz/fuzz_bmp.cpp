@@ -7,6 +7,7 @@
 
 #include "engine/data/gfx.h"
 #include "engine/extra/bmp.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/io/file.h"
 #include "engine/tarq.h"
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/stable_blocks.h"
 #include "engine/formats/stable.h"
 #include "engine/io/file.h"

@@ -10,6 +10,7 @@
 #include "console/machine/cart.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/io/file.h"
 #include "player/cart/cart_text.h"
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "engine/data/gfx.h"
+#include "engine/extra/memory_stream.h"
 #include "engine/extra/tga.h"
 #include "engine/io/file.h"
 #include "engine/tarq.h"
