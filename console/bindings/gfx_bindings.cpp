@@ -133,10 +133,3 @@ const tovo_binding tovo_draw_bindings[] = {
     {"fset", kx_fset, false},         {"sget", kx_sget, false},         {"sset", kx_sset, false},
 };
 const int tovo_draw_binding_count = sizeof tovo_draw_bindings / sizeof tovo_draw_bindings[0];
-
-void tovo_register_draw_functions(lua_State* L) {
-  for (const tovo_binding& b : tovo_draw_bindings) {
-    lua_pushcclosure(L, b.function, b.fast ? TOVO_FAST_CFUNCTION : 0);
-    lua_setglobal(L, b.name);
-  }
-}

@@ -48,6 +48,3 @@ struct tovo_binding {
 };
 extern const tovo_binding tovo_draw_bindings[];
 extern const int tovo_draw_binding_count;
-
-// Stores every drawing binding as a global of L.
-void tovo_register_draw_functions(lua_State* L);

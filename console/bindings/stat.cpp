@@ -104,10 +104,6 @@ void push_mouse(lua_State* L, int32_t index) {
 
 bool tovo_bbs_cart_running() { return run_state.running_cart_lid[0] != 0 || stat_inputs.bbs_play; }
 
-void tovo_push_typed_char(uint8_t c) {
-  if (stat_inputs.key_queue_len < TOVO_KEY_QUEUE) stat_inputs.key_queue[stat_inputs.key_queue_len++] = c;
-}
-
 void tovo_push_stat(lua_State* L, int32_t n, int x) {
   const tovo_cart* cart = pstate.cart;
   switch (n) {

@@ -23,8 +23,6 @@ extern tovo_stat_inputs stat_inputs;
 // True when the running cart has a bulletin-board id (run_state's running
 // cart id) or the shell plays bulletin-board carts.
 bool tovo_bbs_cart_running();
-// Appends a typed character to the queue (dropped when it is full).
-void tovo_push_typed_char(uint8_t c);
 // The answer to stat(index, x) pushed on L (x: stack index of the second
 // argument, 0 for none).
 void tovo_push_stat(struct lua_State* L, int32_t index, int x);

@@ -141,14 +141,3 @@ void tovo_reload(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int3
     tovo_poke_byte(machine, cart, h, tovo_peek_byte(nullptr, working, g));
   }
 }
-
-void tovo_memcpy_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t n) {
-  if (n <= 0 || n > LONGEST_RUN) return;
-  copy_bytewise(machine, cart, static_cast<uint32_t>(dst) & 0xffff, static_cast<uint32_t>(src) & 0xffff,
-                static_cast<uint32_t>(n));
-}
-
-void tovo_memset_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n) {
-  uint32_t a = static_cast<uint32_t>(address), v = static_cast<uint32_t>(value) & 0xff;
-  for (int32_t i = 0; i < n; i++) tovo_poke_byte(machine, cart, (a + static_cast<uint32_t>(i)) & 0xffff, v);
-}

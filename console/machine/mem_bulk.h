@@ -27,13 +27,6 @@ void tovo_memset(tovo_machine_state* machine, tovo_cart* cart, int32_t address, 
 // Nothing when size <= 0 or size >= 0x8000, or when there is no working cart.
 void tovo_reload(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t size);
 
-// The byte-by-byte routines that the fast paths must agree with: every byte
-// read as tovo_peek reads it and written as tovo_poke writes it. The copy
-// goes forward when dst < src, else backward, and does nothing for more than
-// 0x7fff bytes.
-void tovo_memcpy_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t n);
-void tovo_memset_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n);
-
 // The storage behind address a for its page kind: the pixel pair (kinds 1
 // and 2), the map cell (8) or the RAM image byte (9, 10); null for kind 0.
 uint8_t* tovo_mem_place(tovo_machine_state* machine, tovo_cart* cart, uint32_t a);

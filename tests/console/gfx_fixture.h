@@ -55,7 +55,11 @@ class ScriptDrawTest : public DrawTest {
     DrawTest::SetUp();
     L = lua_newstate(counting_alloc_fn, &alloc);
     ASSERT_NE(L, nullptr);
-    tovo_register_draw_functions(L);
+    // Every drawing binding as a global of L.
+    for (int i = 0; i < tovo_draw_binding_count; i++) {
+      lua_pushcclosure(L, tovo_draw_bindings[i].function, tovo_draw_bindings[i].fast ? TOVO_FAST_CFUNCTION : 0);
+      lua_setglobal(L, tovo_draw_bindings[i].name);
+    }
   }
   void TearDown() override {
     lua_close(L);

@@ -11,10 +11,34 @@
 
 #include "console/draw/draw_display.h"
 #include "console/machine/mem_bulk.h"
+#include "console/machine/mem_decode.h"
 #include "console/machine/prng.h"
 #include "tests/console/mem_fixture.h"
 
 namespace {
+
+// The byte-by-byte routines that the fast paths must agree with: every byte
+// read as tovo_peek reads it and written as tovo_poke writes it. The copy
+// goes forward when dst < src, else backward, and does nothing for more than
+// 0x7fff bytes.
+void tovo_memcpy_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t n) {
+  if (n <= 0 || n > 0x7fff) return;
+  const uint32_t d = static_cast<uint32_t>(dst) & 0xffff, s = static_cast<uint32_t>(src) & 0xffff;
+  const uint32_t len = static_cast<uint32_t>(n);
+  auto copy = [&](uint32_t i) {
+    tovo_poke_byte(machine, cart, (d + i) & 0xffff, tovo_peek_byte(machine, cart, (s + i) & 0xffff));
+  };
+  if (d < s) {
+    for (uint32_t i = 0; i < len; i++) copy(i);
+  } else {
+    for (uint32_t i = len; i-- > 0;) copy(i);
+  }
+}
+
+void tovo_memset_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n) {
+  const uint32_t a = static_cast<uint32_t>(address), v = static_cast<uint32_t>(value) & 0xff;
+  for (int32_t i = 0; i < n; i++) tovo_poke_byte(machine, cart, (a + static_cast<uint32_t>(i)) & 0xffff, v);
+}
 
 using BulkTest = MachineTest;
 

@@ -72,7 +72,7 @@ TEST_F(StatTest, MemoryIsCappedAndCpuIsAFractionOfTheFrame) {
 }
 
 TEST_F(StatTest, DevkitGating) {
-  tovo_push_typed_char('q');
+  stat_inputs.key_queue[stat_inputs.key_queue_len++] = 'q';  // a typed character, as the shell queues it
   EXPECT_EQ(results("stat(30), stat(31), stat(28, 4), stat(32), stat(35)"), "false,\"\",false,0,0");
   pstate.ram[0x5f2d] = 1;
   EXPECT_EQ(results("stat(28, 'a')"), "0");
