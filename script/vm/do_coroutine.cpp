@@ -153,6 +153,7 @@ inline bool room(lua_State* L, int n) {
   return (L->stack_last - L->top > n && L->ci->top >= L->top + n) || lua_checkstack(L, n);
 }
 
+// As luaD_resumeready.
 inline bool resume_ready(lua_State* L, lua_State* co, int narg, bool with_status) {
   const char* msg;
   if (!room(co, narg)) {
@@ -173,6 +174,7 @@ inline void move_values(lua_State* from, lua_State* to, int n) {
   for (int i = 0; i < n; i++) setobj(to->top++, from->top + i);
 }
 
+// As luaD_resumeresults.
 inline int resume_results(lua_State* L, lua_State* co, int status, bool with_status) {
   if (status == LUA_OK || status == LUA_YIELD) {
     int nres = static_cast<int>(co->top - (co->ci->func + 1));

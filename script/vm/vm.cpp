@@ -127,21 +127,32 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
   return true;
 }
 
-// Makes the frame of a call of a script function with fixed parameters when
-// the stack has room for it, as luaD_precall would make it (with status as
-// its call status) but for the collector's check, which the caller makes:
-// the new frame, or null when not made.
+// Makes the frame of a call of a script function when the stack has room
+// for it, as luaD_precall would make it (with status as its call status) but
+// for the collector's check, which the caller makes: the new frame, or null
+// when not made. top is the call's top; a function with variable arguments
+// has its fixed parameters moved above the actual arguments.
 inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, int nresults, uint8_t status) {
   if (!ttisLclosure(func)) return nullptr;
   Proto* p = clLvalue(func)->p;
-  if (p->is_vararg || L->stack_last - top <= p->maxstacksize) return nullptr;
-  for (StkId need = func + 1 + p->numparams; top < need;) setnilvalue(top++);  // missing parameters
+  if (L->stack_last - top <= p->maxstacksize) return nullptr;
+  StkId need = func + 1 + p->numparams;
+  if (p->is_vararg && L->stack_last - (top > need ? top : need) <= p->maxstacksize) return nullptr;
+  for (; top < need;) setnilvalue(top++);  // missing parameters
+  StkId base = func + 1;
+  if (p->is_vararg) {
+    base = top;
+    for (int n = 0; n < p->numparams; n++) {
+      setobj(top++, func + 1 + n);
+      setnilvalue(func + 1 + n);
+    }
+  }
   CallInfo* nci = ci->next != nullptr ? ci->next : luaE_extendCI(L);
   L->ci = nci;
   nci->nresults = static_cast<short>(nresults);
   nci->func = func;
-  nci->u.l.base = func + 1;
-  nci->top = func + 1 + p->maxstacksize;
+  nci->u.l.base = base;
+  nci->top = base + p->maxstacksize;
   nci->u.l.savedpc = p->code;
   nci->callstatus = status;
   L->top = nci->top;
@@ -531,7 +542,7 @@ enterframe:  // here over is current, and every frame's saved pc
           // Nothing ran outside the loop: the new frame starts here.
           cl = clLvalue(ra);
           k = cl->p->k;
-          base = ra + 1;
+          base = ci->u.l.base;
           pc = cl->p->code;
         } else {
           L->top = top;

@@ -42,3 +42,15 @@ print(varfirst(1, 2, 3, 4, 5))
 
 print(select(2, "a", "b", "c"))
 print(select("#"))
+
+-- Frames of functions with variable arguments, growing the stack as they go.
+local function deep(n, ...)
+  if n == 0 then return select("#", ...) end
+  return deep(n - 1, n, ...)
+end
+local function deeper(n, a, ...)
+  if n == 0 then return select("#", ...), a end
+  local c, x = deeper(n - 1, n, a, ...)
+  return c, x + n
+end
+print(deep(150), deeper(120, 0))
