@@ -24,7 +24,7 @@
 #include "player/cart/disk_state.h"
 #include "player/cart/drop.h"
 #include "player/cart/prompt_files.h"
-#include "player/clipboard/clip_codes.h"
+#include "player/clipboard/clip_cart.h"
 #include "player/keyconfig_screen.h"
 #include "player/message.h"
 #include "player/pause_menu.h"

@@ -3,6 +3,8 @@
 // cart files as plain text, a bracketed tag, lower-case hexadecimal digits
 // and a closing tag ("[sfx]", "[gfx]", "[cart]"). Readers accept both cases
 // and refuse a code whose counts or blocks are cut short or not hexadecimal.
+// The player itself writes only the "[cart]" code of save("@clip")
+// (player/clipboard/clip_cart.h); the editors copy and paste the others.
 #include <cstddef>
 #include <cstdint>
 
@@ -32,14 +34,6 @@ tovo_cart* convert_bbs_code_to_song(const char* text);
 // without a code, with a zero width or height, or without memory.
 tarq_bitmap* convert_bbs_code_to_bmp(const char* text);
 
-// save("@clip"): the cart saved as "_clip.kx.png" in the application folder,
-// that file's "[cart]" code written beside it as "_clip.kx.png.hex" and put
-// on the host clipboard. 0 saved, 1 when any step fails.
-int32_t save_cart_to_clipboard(tovo_cart* cart);
-
-// "[cart]" code of a file (at most 1 MiB read): 0 written, 1 the input cannot
-// be opened, 2 the output cannot be created.
-int32_t convert_binary_file_to_hex(const char* in_path, const char* out_path);
 // The bytes of a "[cart]" code, read in pairs from after the tag up to the
 // end, a '[' or a pair that is not two digits: 0 written, 1 the output cannot
 // be created.

@@ -1,4 +1,4 @@
-#include "player/clipboard/clip_codes.h"
+#include "player/extra/clip_codes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,7 +14,6 @@ namespace {
 constexpr int32_t SFX_BYTES = 68;
 constexpr int32_t SFX_BASE = 0x3200;
 constexpr int32_t MUSIC_BASE = 0x3100;
-constexpr long CART_FILE_LIMIT = 1 << 20;
 const char HEX[] = "0123456789abcdef";
 
 // Appends to a fixed buffer, dropping what does not fit; always terminated.
@@ -204,26 +203,6 @@ tarq_bitmap* convert_bbs_code_to_bmp(const char* text) {
     bitmap->rows[k / width][k % width] = (uint8_t)(v < 0 ? 0 : v);
   }
   return bitmap;
-}
-
-int32_t convert_binary_file_to_hex(const char* in_path, const char* out_path) {
-  FILE* in = fopen(in_path, "rb");
-  if (!in) return 1;
-  FILE* out = fopen(out_path, "wb");
-  if (!out) {
-    fclose(in);
-    return 2;
-  }
-  fputs("[cart]", out);
-  int c;
-  for (long n = 0; n < CART_FILE_LIMIT && (c = fgetc(in)) != EOF; n++) {
-    fputc(HEX[(c >> 4) & 15], out);
-    fputc(HEX[c & 15], out);
-  }
-  fputs("[/cart]", out);
-  fclose(in);
-  fclose(out);
-  return 0;
 }
 
 int32_t convert_hex_to_binary_file(const char* text, const char* out_path) {
