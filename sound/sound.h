@@ -24,15 +24,5 @@ void tarq_set_console_mode(int32_t on);
 typedef int (*tarq_post_mix_func)(int16_t* samples, int32_t count, int32_t bytes);
 void tarq_set_post_mix_func(tarq_post_mix_func hook);
 
-// Recording the output (mono devices only): tarq_audio_rec empties the
-// recording buffer (made at the first call) and starts appending every mixed
-// output sample to it as a little-endian 16-bit value; null when the buffer
-// cannot be made. tarq_audio_end stops and returns the buffer, or null when
-// no recording ran. The buffer stays the sound engine's; it holds the samples
-// until the next recording starts.
-struct tarq_file;
-tarq_file* tarq_audio_rec();
-tarq_file* tarq_audio_end();
-
 // Seeds the mixer's own generator (noise); sound start seeds it with 0.
 void tarq_mixer_seed(uint32_t seed);

@@ -99,35 +99,9 @@ extern tarq_xm_playstate ps0;
 extern tarq_music* tarq_current_music;
 extern int16_t xmbuf[TARQ_XM_BUFFER];
 
-tarq_xm* tarq_create_xm();
-void tarq_destroy_xm(tarq_xm* xm);
-// Slots for `count` file instruments behind the built-in silent one.
-bool tarq_xm_alloc_instruments(tarq_xm* xm, int32_t count);
-// Null when the file cannot be read as a module ("could not open\n" in the
-// log when it does not open).
-tarq_xm* tarq_load_xm(const char* path);
-tarq_xm* tarq_load_xm_from_file(tarq_file* f);
-// From a block of bytes; the reader behind both loaders.
-tarq_xm* tarq_read_xm(const uint8_t* data, int32_t size);
-
-tarq_music* tarq_create_music();
-void tarq_destroy_music(tarq_music* music);
-int cmusic_load(tarq_music* music, const char* path);
-int cmusic_load_from_file(tarq_music* music, tarq_file* f);
-void cmusic_play(tarq_music* music, int32_t fade_ms, int32_t order, int32_t loop);
-void disable_music(tarq_music* music);
-tarq_music* tarq_get_current_music();
-tarq_xm_playstate* tarq_get_xm_playstate();
-// While music plays (patterns or a module): 1 fading in, 2 fading out, else 0.
-int32_t tarq_music_get_fading_state();
-
-void tarq_mix_xm_init(tarq_xm* xm, tarq_xm_playstate* ps, int32_t rate);
 // Renders up to `samples` (at most 4096) into buffer; the samples after the
 // module's end are zero. The count rendered before the end.
 int32_t tarq_mix_xm_chunk(tarq_xm_playstate* ps, int16_t* buffer, int32_t samples);
-// Renders the module from its start into the sound (its length). 0 done.
-int tarq_mix_xm(tarq_xm* xm, tarq_sound* sound);
-int32_t tarq_calculate_xm_length(const tarq_xm* xm);
 
 // The step (8.24 samples per output sample) of a pitch in 1/128 semitones
 // above the lowest note.

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/mem.h"
-#include "sound/items/pod_items.h"
 #include "sound/xm/xm.h"
 
 namespace {
@@ -13,9 +11,6 @@ constexpr int32_t FINE_PER_NOTE = 128;
 constexpr int32_t KEY_OFF = 96;  // notes above this silence the channel
 constexpr int32_t FX_ARPEGGIO = 0, FX_SLIDE_UP = 1, FX_SLIDE_DOWN = 2, FX_PORTAMENTO = 3, FX_VIBRATO = 4,
                   FX_VOLUME_DOWN = 10, FX_JUMP = 11;
-
-int32_t bpm_of(int32_t bpm) { return bpm < 1 ? 1 : bpm; }
-int32_t tempo_of(int32_t tempo) { return tempo < 1 ? 1 : tempo; }
 
 const tarq_xm_instrument* instrument(const tarq_xm* xm, int32_t i) {
   return i >= 0 && i <= xm->instrument_count ? &xm->instruments[i] : &xm->instruments[0];
@@ -170,18 +165,6 @@ void render_channel(tarq_xm_playstate* ps, int32_t i, int16_t* out, int32_t n) {
 
 }  // namespace
 
-void tarq_mix_xm_init(tarq_xm* xm, tarq_xm_playstate* ps, int32_t rate) {
-  std::memset(ps->ch, 0, sizeof ps->ch);
-  ps->xm = xm;
-  ps->order = ps->row = ps->tick = 0;
-  ps->jump = -1;
-  ps->samples_left = 0;
-  ps->tempo = xm ? tempo_of(xm->tempo) : 1;
-  ps->samples_per_tick = xm ? rate * 5 / (bpm_of(xm->bpm) * 2) : 0;
-  if (ps->samples_per_tick < 1) ps->samples_per_tick = 1;
-  tarq_prng_seed(&ps->noise, 0);
-}
-
 int32_t tarq_mix_xm_chunk(tarq_xm_playstate* ps, int16_t* buffer, int32_t samples) {
   if (samples > TARQ_XM_BUFFER) samples = TARQ_XM_BUFFER;
   int32_t done = 0;
@@ -218,25 +201,4 @@ int32_t tarq_mix_xm_chunk(tarq_xm_playstate* ps, int16_t* buffer, int32_t sample
   }
   for (int32_t k = done; k < samples; k++) buffer[k] = 0;
   return done;
-}
-
-int tarq_mix_xm(tarq_xm* xm, tarq_sound* sound) {
-  if (!xm || !sound || sound->bits != 16) return 1;
-  tarq_xm_playstate* ps = static_cast<tarq_xm_playstate*>(tarq_calloc(sizeof(tarq_xm_playstate)));
-  if (!ps) return 1;
-  tarq_mix_xm_init(xm, ps, 22050);
-  ps->playing = 1;
-  int16_t* out = reinterpret_cast<int16_t*>(sound->data);
-  for (int32_t at = 0; at < sound->sample_count; at += TARQ_XM_BUFFER) {
-    const int32_t n = sound->sample_count - at < TARQ_XM_BUFFER ? sound->sample_count - at : TARQ_XM_BUFFER;
-    tarq_mix_xm_chunk(ps, out + at, n);
-  }
-  tarq_free(ps);
-  return 0;
-}
-
-int32_t tarq_calculate_xm_length(const tarq_xm* xm) {
-  if (!xm) return 0;
-  const int64_t n = static_cast<int64_t>(xm->song_length) * (110250 / (bpm_of(xm->bpm) * 2)) * tempo_of(xm->tempo) * 64;
-  return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
 }

@@ -10,6 +10,10 @@
 
 #include "engine/io/file.h"
 #include "engine/mem.h"
+#include "sound/extra/xm_module.h"
+#include "sound/extra/xm_music.h"
+#include "sound/extra/xm_read.h"
+#include "sound/extra/xm_render.h"
 #include "sound/extra/xm_write.h"
 #include "sound/items/pod_items.h"
 #include "sound/xm/xm.h"

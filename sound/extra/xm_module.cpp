@@ -1,6 +1,8 @@
 // Module records: creation with the built-in silent instrument, and freeing.
-#include "sound/xm/xm.h"
+#include "sound/extra/xm_module.h"
+
 #include "engine/mem.h"
+#include "sound/xm/xm.h"
 
 tarq_xm* tarq_create_xm() { return static_cast<tarq_xm*>(tarq_calloc(sizeof(tarq_xm))); }
 

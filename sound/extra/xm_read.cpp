@@ -1,11 +1,14 @@
 // The XM reader: every length, count and offset is checked against the bytes
 // that are there; a file that ends early or overstates a count is refused.
+#include "sound/extra/xm_read.h"
+
 #include <cstdio>
 #include <cstring>
 
 #include "engine/io/file.h"
 #include "engine/log.h"
 #include "engine/mem.h"
+#include "sound/extra/xm_module.h"
 #include "sound/xm/xm.h"
 
 namespace {
