@@ -46,7 +46,7 @@ int lua_pcallk(lua_State* L, int nargs, int nresults, int errfunc, int ctx, lua_
     L->errfunc = func;
     ci->callstatus |= CIST_YPCALL;
     luaD_call(L, c.func, nresults, 1);
-    ci->callstatus &= static_cast<uint8_t>(~CIST_YPCALL);
+    ci->callstatus &= static_cast<uint16_t>(~CIST_YPCALL);
     L->errfunc = ci->u.c.old_errfunc;
     status = LUA_OK;
   }

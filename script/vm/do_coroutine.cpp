@@ -24,12 +24,12 @@ unsigned short resume_ccalls = 0;
 void finishCcall(lua_State* L) {
   CallInfo* ci = L->ci;
   if (ci->callstatus & CIST_YPCALL) {  // a lua_pcallk: finish it
-    ci->callstatus &= static_cast<uint8_t>(~CIST_YPCALL);
+    ci->callstatus &= static_cast<uint16_t>(~CIST_YPCALL);
     L->errfunc = ci->u.c.old_errfunc;
   }
   adjustresults(L, ci->nresults);
   if (!(ci->callstatus & CIST_STAT)) ci->u.c.status = LUA_YIELD;  // no error status: a yield
-  ci->callstatus = static_cast<uint8_t>((ci->callstatus & ~CIST_STAT) | CIST_YIELDED);
+  ci->callstatus = static_cast<uint16_t>((ci->callstatus & ~CIST_STAT) | CIST_YIELDED);
   int n = ci->u.c.k(L);
   luaD_poscall(L, L->top - n);
 }
@@ -120,12 +120,21 @@ inline void resume_enter(lua_State* L, lua_State* from, LoopResume* saved) {
   resume_ccalls = L->nCcalls;
 }
 
+// After the resume's boundary caught a yield or an error of L, which left
+// L's native-call depth at the resume's level: no frame counts in it.
+void uncount_frames(lua_State* L) {
+  for (CallInfo* ci = L->ci; ci != &L->base_ci; ci = ci->previous) {
+    ci->callstatus &= static_cast<uint16_t>(~CIST_COUNTED);
+  }
+}
+
 // Ends a resume of L whose run ended with an error status: the error goes to
 // the innermost yieldable protected call, whose frame and those below it run
 // on (until the thread yields, returns, or fails with no such call left,
 // which leaves it dead). The resume's status.
 int resume_recover(lua_State* L, int status) {
   for (;;) {
+    if (status != LUA_OK) uncount_frames(L);
     if (status == LUA_OK && L->status == LUA_YIELD) status = LUA_YIELD;  // yielded by returning
     if (status == LUA_OK || status == LUA_YIELD) return status;
     if (recover(L, status)) {

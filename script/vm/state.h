@@ -15,14 +15,18 @@ constexpr int BASIC_STACK_SIZE = 2 * LUA_MINSTACK;  // 40 slots at start
 constexpr int LUAI_MAXCCALLS = 200;                 // native-call depth limit
 
 // Call-status bits of a call frame.
-constexpr uint8_t CIST_LUA = 1 << 0;        // a script function
-constexpr uint8_t CIST_HOOKED = 1 << 1;     // running a debug hook
-constexpr uint8_t CIST_REENTRY = 1 << 2;    // running on the same loop invocation as its caller
-constexpr uint8_t CIST_YIELDED = 1 << 3;    // a native call that yielded
-constexpr uint8_t CIST_YPCALL = 1 << 4;     // a yieldable protected call
-constexpr uint8_t CIST_STAT = 1 << 5;       // the call status (protected calls)
-constexpr uint8_t CIST_TAIL = 1 << 6;       // a tail call
-constexpr uint8_t CIST_HOOKYIELD = 1 << 7;  // the instruction a budget suspension interrupted
+constexpr uint16_t CIST_LUA = 1 << 0;        // a script function
+constexpr uint16_t CIST_HOOKED = 1 << 1;     // running a debug hook
+constexpr uint16_t CIST_REENTRY = 1 << 2;    // running on the same loop invocation as its caller
+constexpr uint16_t CIST_YIELDED = 1 << 3;    // a native call that yielded
+constexpr uint16_t CIST_YPCALL = 1 << 4;     // a yieldable protected call
+constexpr uint16_t CIST_STAT = 1 << 5;       // the call status (protected calls)
+constexpr uint16_t CIST_TAIL = 1 << 6;       // a tail call
+constexpr uint16_t CIST_HOOKYIELD = 1 << 7;  // the instruction a budget suspension interrupted
+// A script frame the loop made for a call that native code would make (a
+// generic for's iterator): it counts in the native-call depth until it
+// returns, or until a resume's boundary resets that depth.
+constexpr uint16_t CIST_COUNTED = 1 << 8;
 
 // One call frame; frames form a doubly linked list that grows on demand.
 struct CallInfo {
@@ -31,7 +35,7 @@ struct CallInfo {
   CallInfo* previous;
   CallInfo* next;
   short nresults;  // wanted results
-  uint8_t callstatus;
+  uint16_t callstatus;
   ptrdiff_t extra;
   union {
     struct {  // script functions

@@ -132,7 +132,7 @@ inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TVa
 // for the collector's check, which the caller makes: the new frame, or null
 // when not made. top is the call's top; a function with variable arguments
 // has its fixed parameters moved above the actual arguments.
-inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, int nresults, uint8_t status) {
+inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, int nresults, uint16_t status) {
   if (!ttisLclosure(func)) return nullptr;
   Proto* p = clLvalue(func)->p;
   if (L->stack_last - top <= p->maxstacksize) return nullptr;
@@ -334,7 +334,7 @@ enterframe:  // here over is current, and every frame's saved pc
   pc = ci->u.l.savedpc;
   if (resumed) {
     resumed = false;
-    ci->callstatus &= static_cast<uint8_t>(~CIST_HOOKYIELD);
+    ci->callstatus &= static_cast<uint16_t>(~CIST_HOOKYIELD);
     if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
     i = *pc++;
     ra = RA(i);
@@ -613,7 +613,8 @@ enterframe:  // here over is current, and every frame's saved pc
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
         int wanted = ci->nresults;
-        if (b == 2 && wanted == 1 && (ci->callstatus & CIST_REENTRY)) {  // the common case: one result
+        if (b == 2 && wanted == 1 &&
+            (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: one result
           setobj(res, ra);
           ci = L->ci = ci->previous;
           L->top = ci->top;
@@ -623,6 +624,7 @@ enterframe:  // here over is current, and every frame's saved pc
         int n = wanted;
         for (; n != 0 && ra < top; n--) setobj(res++, ra++);
         while (n-- > 0) setnilvalue(res++);
+        if (ci->callstatus & CIST_COUNTED) L->nCcalls--;
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
           L->top = res;
           savecount();
@@ -670,9 +672,30 @@ enterframe:  // here over is current, and every frame's saved pc
         setobj(cb + 2, ra + 2);
         setobj(cb + 1, ra + 1);
         setobj(cb, ra);
-        L->top = cb + 3;  // function and two arguments
-        Protect(luaD_call(L, cb, GETARG_C(i), 1));
-        L->top = ci->top;
+        StkId top = cb + 3;  // function and two arguments
+        ci->u.l.savedpc = pc;
+        // A script iterator runs in this loop, counted in the native-call
+        // depth as the call from native code would count it.
+        CallInfo* nci = L->nCcalls + 1 < LUAI_MAXCCALLS
+                            ? quickframe(L, ci, cb, top, GETARG_C(i), CIST_LUA | CIST_REENTRY | CIST_COUNTED)
+                            : nullptr;
+        if (nci != nullptr) {
+          L->nCcalls++;
+          ci = nci;
+          if (luaC_stepdue(L)) {
+            savecount();
+            luaC_checkGC(L);
+            goto newframe;
+          }
+          cl = clLvalue(cb);
+          k = cl->p->k;
+          base = ci->u.l.base;
+          pc = cl->p->code;
+        } else {
+          L->top = top;
+          Protect(luaD_call(L, cb, GETARG_C(i), 1));
+          L->top = ci->top;
+        }
       }
       vmbreak;
       vmcase(OP_TFORLOOP) {

@@ -270,6 +270,12 @@ const char* const kSuspendedPrograms[] = {
     "for i = 1, 10 do s = s + fs[i]() end return s",
     "local function pair() return 3, 4 end local a, b = pair() local t = {pair(), pair()} return a * b + #t",
     "local n = 0 for i = 10, 1, -1 do for j = i, 10 do n = n + (i << 1) - (j >> 1) end end return n",
+    // Suspended inside iterators, which count in the native-call depth: the
+    // depth is right again after them.
+    "local function nest(n) if n == 0 then return 0 end local r = 0 "
+    "for v in function(_, c) if c == nil then return nest(n - 1) + 1 end end do r = v end return r end "
+    "local s = 0 for v in function(_, c) for i = 1, 5 do end if c < 6 then return c + 1 end end, nil, 0 do "
+    "s = s + v end return s + nest(150)",
     // Coroutines resumed by script code, suspended while they run: their
     // resume gives no values, and resuming them again goes on.
     "local co = cocreate(function(a) for i = 1, 6 do a = yield(a + i) end return a * 2 end) local s = 0 "
