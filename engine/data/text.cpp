@@ -111,10 +111,6 @@ int32_t tarq_draw_text(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t
   return tarq_draw_text_ex(b, text, font, x, y, 0, 0);
 }
 
-int32_t tarq_draw_text_c(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y) {
-  return tarq_draw_text_ex(b, text, font, x, y, TARQ_TEXT_CENTRE, 0);
-}
-
 int32_t tarq_draw_text_phat(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y, int32_t flags,
                             uint32_t outline, uint32_t colour) {
   for (int32_t dy = -1; dy <= 1; dy++)

@@ -26,7 +26,6 @@ int tarq_text_exit();
 int32_t tarq_draw_text_ex(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y, int32_t flags,
                           uint32_t colour);
 int32_t tarq_draw_text(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y);
-int32_t tarq_draw_text_c(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y);
 int32_t tarq_draw_text_phat(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y, int32_t flags,
                             uint32_t outline, uint32_t colour);
 int32_t tarq_get_text_width(const char* text, tarq_pod* font);

@@ -50,7 +50,6 @@ void tarq_find_close(tarq_find* f);
 int tarq_set_clipboard_text(const char* text);
 char* tarq_get_clipboard_text();  // a tracked copy; the caller frees it
 int tarq_has_clipboard_text();
-int tarq_set_clipboard_text_preemptive();
 int tarq_load_clipboard_from_file(const char* path);
 
 // External commands, started with an argument vector (never a shell).

@@ -42,8 +42,6 @@ int tarq_has_clipboard_text() {
   return SDL_HasClipboardText() ? 1 : 0;
 }
 
-int tarq_set_clipboard_text_preemptive() { return 0; }
-
 int tarq_load_clipboard_from_file(const char* path) {
   FILE* f = fopen(path, "rb");
   if (!f) return 1;

@@ -6,6 +6,7 @@
 #include "console/machine/cart.h"
 #include "console/machine/mem.h"
 #include "engine/data/gfx.h"
+#include "engine/extra/clipboard_preemptive.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
 

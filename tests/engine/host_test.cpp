@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/config.h"
+#include "engine/extra/clipboard_preemptive.h"
 #include "engine/extra/clipboard_save.h"
 #include "engine/extra/date_text.h"
 #include "engine/extra/wget_job.h"
