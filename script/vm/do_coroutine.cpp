@@ -31,6 +31,7 @@ void finishCcall(lua_State* L) {
   if (!(ci->callstatus & CIST_STAT)) ci->u.c.status = LUA_YIELD;  // no error status: a yield
   ci->callstatus = static_cast<uint16_t>((ci->callstatus & ~CIST_STAT) | CIST_YIELDED);
   int n = ci->u.c.k(L);
+  if (L->status == LUA_YIELD) return;  // it yielded again, by returning: its frame stays
   luaD_poscall(L, L->top - n);
 }
 
@@ -100,6 +101,7 @@ void resume(lua_State* L, void* ud) {
       ci->u.c.status = LUA_YIELD;
       ci->callstatus |= CIST_YIELDED;
       int n = ci->u.c.k(L);
+      if (L->status == LUA_YIELD) return;  // it yielded again, by returning: its frame stays
       firstArg = L->top - n;
     }
     luaD_poscall(L, firstArg);  // the resume's arguments are the yield's results

@@ -137,6 +137,62 @@ TEST_F(CoroutineTest, NativeFramesContinueAfterAYield) {
   EXPECT_EQ(lua_tointeger(co, 3), 77);
 }
 
+// Native functions whose continuations yield again: the first yields 1 and
+// its continuation 2, whose continuation returns 3; the second calls body,
+// which yields, and its continuation yields 6, whose continuation returns 7.
+int return_3(lua_State* L) {
+  lua_pushinteger(L, 3);
+  return 1;
+}
+int return_7(lua_State* L) {
+  lua_pushinteger(L, 7);
+  return 1;
+}
+int yield_again(lua_State* L) {
+  lua_settop(L, 0);
+  lua_pushinteger(L, 2);
+  return lua_yieldk(L, 1, 0, return_3);
+}
+int yield_twice(lua_State* L) {
+  lua_pushinteger(L, 1);
+  return lua_yieldk(L, 1, 0, yield_again);
+}
+int yield_after_call(lua_State* L) {
+  lua_settop(L, 0);
+  lua_pushinteger(L, 6);
+  return lua_yieldk(L, 1, 0, return_7);
+}
+int call_then_yield(lua_State* L) {
+  lua_getglobal(L, "body");
+  lua_callk(L, 0, 0, 0, yield_after_call);
+  return yield_after_call(L);
+}
+
+TEST_F(CoroutineTest, ContinuationsYieldAgain) {
+  set_global_function("yield", yield_args);
+  set_global_function("twice", yield_twice);
+  set_global_function("after_call", call_then_yield);
+  load("function body() yield(5) end");
+  ASSERT_EQ(lua_pcall(L, 0, 0, 0), LUA_OK);
+  struct Case {
+    const char* src;
+    int yields[2];
+    int result;
+  } cases[] = {{"return twice() + 10", {1, 2}, 13}, {"return after_call() + 20", {5, 6}, 27}};
+  for (const Case& c : cases) {
+    lua_State* T = lua_newthread(L);
+    load(c.src, T);
+    for (int y : c.yields) {
+      ASSERT_EQ(lua_resume(T, L, 0), LUA_YIELD) << c.src << ": " << top_text(T);
+      EXPECT_EQ(lua_tonumber(T, -1), I(y)) << c.src;
+      lua_settop(T, 0);
+    }
+    ASSERT_EQ(lua_resume(T, L, 0), LUA_OK) << c.src << ": " << top_text(T);
+    EXPECT_EQ(lua_tonumber(T, -1), I(c.result)) << c.src;
+    lua_pop(L, 1);
+  }
+}
+
 TEST_F(CoroutineTest, AnErrorAfterAYieldReachesTheYieldableProtectedCall) {
   set_global_function("yield", yield_args);
   set_global_function("pcallk", pcall_with_continuation);
