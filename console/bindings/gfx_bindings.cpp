@@ -120,16 +120,3 @@ int kx_palt(lua_State* L) {
   lua_pushnumber(L, tovo_fix(old));
   return 1;
 }
-
-const tovo_binding tovo_draw_bindings[] = {
-    {"camera", kx_camera, false},     {"clip", kx_clip, false},         {"cls", kx_cls, false},
-    {"pset", kxf_pset, true},         {"pget", kxf_pget, true},         {"color", kx_color, false},
-    {"spr", kx_spr, false},           {"sspr", kx_sspr, false},         {"rect", kxf_rect, true},
-    {"rectfill", kxf_rectfill, true}, {"circ", kx_circ, false},         {"circfill", kx_circfill, false},
-    {"oval", kx_oval, false},         {"ovalfill", kx_ovalfill, false}, {"line", kx_line, false},
-    {"tline", kx_tline, false},       {"pal", kx_pal, false},           {"palt", kx_palt, false},
-    {"fillp", kx_fillp, false},       {"mapdraw", kx_map, false},       {"map", kx_map, false},
-    {"mget", kx_mget, false},         {"mset", kx_mset, false},         {"fget", kx_fget, false},
-    {"fset", kx_fset, false},         {"sget", kx_sget, false},         {"sset", kx_sset, false},
-};
-const int tovo_draw_binding_count = sizeof tovo_draw_bindings / sizeof tovo_draw_bindings[0];

@@ -38,13 +38,3 @@ int kx_map(lua_State* L);
 int kx_mget(lua_State* L);
 int kx_mset(lua_State* L);
 int kx_tline(lua_State* L);
-
-// The drawing names with their bindings and kinds, as the API registration
-// lists them; for states that need the drawing functions alone.
-struct tovo_binding {
-  const char* name;
-  lua_CFunction function;
-  bool fast;  // registered as a fast native function
-};
-extern const tovo_binding tovo_draw_bindings[];
-extern const int tovo_draw_binding_count;

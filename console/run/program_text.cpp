@@ -196,7 +196,6 @@ bool append(char* out, int32_t out_size, int32_t* used, const char* text) {
 const char* tovo_prelude() { return prelude_text; }
 const char* tovo_glyph_defaults() { return glyph_defaults_text; }
 const char* tovo_alias_line() { return alias_line_text; }
-const char* tovo_epilogue() { return epilogue_text; }
 
 bool tovo_is_short_word(const char* text) {
   for (const char* word : short_words)

@@ -11,7 +11,6 @@ constexpr int32_t TOVO_PROGRAM_SIZE = 262144;
 const char* tovo_prelude();                // "-- tovo header\n" and the rest of line 2
 const char* tovo_glyph_defaults();         // 26 "G=G or V" statements and " ;"
 const char* tovo_alias_line();             // locals for 59 API names
-const char* tovo_epilogue();               // starts a new line with "_end_of_program = 1"
 extern const char TOVO_PROGRAM_HEADER[];   // "-- tovo header"
 extern const char TOVO_PROMPT_EPILOGUE[];  // "\n _end_of_program = 1 \n"
 

@@ -22,6 +22,10 @@ void run_cart();
 void run_program(const char* text, int is_prompt_line);
 // Runs the program for one console tick.
 void run_slice();
+// Saves the cart data through the shell when the words are dirty and more
+// than 1000 ms passed since the last save (now: engine milliseconds); the
+// run loop calls it after every slice.
+void autosave_cdata(int32_t now);
 // Stops the program and returns the machine to the console view.
 void suspend_program();
 // Restores what suspend_program saved of the view and sets the running flag.

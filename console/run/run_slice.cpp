@@ -87,14 +87,17 @@ void run_slice_section() {
     }
   }
 
-  int32_t now = tovo_clock();
+  autosave_cdata(tovo_clock());
+}
+
+}  // namespace
+
+void autosave_cdata(int32_t now) {
   if (pstate.cart_data_dirty && static_cast<int64_t>(now) - run_state.cdata_saved_at > CDATA_AUTOSAVE_MS) {
     tovo_shell.save_cdata();
     run_state.cdata_saved_at = now;
   }
 }
-
-}  // namespace
 
 void run_slice() {
   int32_t fps = run_state.current_fps > 0 ? run_state.current_fps : 30;

@@ -119,9 +119,3 @@ void close_cdata() {
   save_cdata();
   disk_state.cdata_id[0] = 0;
 }
-
-void autosave_cdata(int32_t now) {
-  if (!pstate.cart_data_dirty || int64_t{now} - disk_state.cdata_saved_at <= TOVO_CDATA_AUTOSAVE_MS) return;
-  disk_state.cdata_saved_at = now;
-  save_cdata();
-}

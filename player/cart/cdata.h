@@ -5,7 +5,6 @@
 
 enum { TOVO_CDATA_READ = 0, TOVO_CDATA_NO_FILE = 1, TOVO_CDATA_ERROR = 2, TOVO_CDATA_NO_ID = 3 };
 constexpr int32_t TOVO_CDATA_FILE_SIZE = 520;
-constexpr int32_t TOVO_CDATA_AUTOSAVE_MS = 1000;
 
 // True for ids of 1-64 characters of a-z, 0-9, "_" and "-".
 bool tovo_cart_data_id_ok(const char* id);
@@ -25,6 +24,3 @@ int save_cdata();
 // Saves the running cart's data and forgets its id, so that the next cart
 // (or the same one run again) can open its own.
 void close_cdata();
-// save_cdata when the words are dirty and more than 1000 ms passed since the
-// last save (now: engine milliseconds).
-void autosave_cdata(int32_t now);

@@ -35,7 +35,6 @@ struct tovo_disk_state {
 
   char cdata_id[TOVO_CART_DATA_ID_MAX + 1];  // empty until cartdata() was called
   char cdata_path[TARQ_PATH_MAX];            // folder of cart data files, ends in '/'
-  int32_t cdata_saved_at;                    // engine time of the last save
 
   char last_file[TARQ_PATH_MAX];  // the last file reload or cstore used
   int32_t run_pause;              // ticks without run slices

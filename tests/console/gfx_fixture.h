@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "console/bindings/api.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/draw_display.h"
 #include "console/draw/sprite.h"
@@ -55,10 +56,11 @@ class ScriptDrawTest : public DrawTest {
     DrawTest::SetUp();
     L = lua_newstate(counting_alloc_fn, &alloc);
     ASSERT_NE(L, nullptr);
-    // Every drawing binding as a global of L.
-    for (int i = 0; i < tovo_draw_binding_count; i++) {
-      lua_pushcclosure(L, tovo_draw_bindings[i].function, tovo_draw_bindings[i].fast ? TOVO_FAST_CFUNCTION : 0);
-      lua_setglobal(L, tovo_draw_bindings[i].name);
+    // Every binding of the console's API as a global of L, registered as
+    // the console registers it.
+    for (const tovo_api_entry& e : tovo_api_list) {
+      lua_pushcclosure(L, e.binding, e.kind == TOVO_API_FAST ? TOVO_FAST_CFUNCTION : 0);
+      lua_setglobal(L, e.name);
     }
   }
   void TearDown() override {
@@ -98,8 +100,8 @@ class ScriptDrawTest : public DrawTest {
   // the call less those of the same call to a binding that does nothing.
   int cost(const std::string& name, const std::string& args) {
     bool fast = false;
-    for (int i = 0; i < tovo_draw_binding_count; i++) {
-      if (name == tovo_draw_bindings[i].name) fast = tovo_draw_bindings[i].fast;
+    for (const tovo_api_entry& e : tovo_api_list) {
+      if (name == e.name) fast = e.kind == TOVO_API_FAST;
     }
     lua_pushcclosure(
         L, [](lua_State*) { return 0; }, fast ? TOVO_FAST_CFUNCTION : 0);

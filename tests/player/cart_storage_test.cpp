@@ -11,6 +11,7 @@
 #include "console/machine/serial.h"
 #include "console/machine/serial_drop.h"
 #include "console/run/code_tabs.h"
+#include "console/run/run.h"
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
 #include "engine/platform/host.h"
