@@ -1,5 +1,5 @@
 // The bulletin-board download poller of the running tick: time-out, cancel,
-// and loading what arrived.
+// loading what arrived, and the update check of a running cart.
 #include <SDL_scancode.h>
 
 #include <cstdio>
@@ -20,15 +20,17 @@
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "player/browser/splore_download.h"
-#include "player/browser/splore_menu.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_state.h"
 #include "player/message.h"
 #include "player/shell_state.h"
 
+int32_t splore_newer_version = 0;
+
 namespace {
 
+constexpr int32_t BROWSER_SUB_MODE = 2;
 constexpr int32_t MESSAGE_MS = 1900;
 constexpr int32_t PAUSE_BUTTON = 6;
 
@@ -182,4 +184,19 @@ void update_load_download() {
     run_chain_cancel_pending();
     tell("download failed");
   }
+}
+
+void check_cart_update_nfo(const char* path) {
+  if (!is_bbs_cart_file(run_state.running_filename) && !app.kiosk) return;
+  tarq_stable* table = tarq_load_stable_config(path);
+  if (!table) return;
+  char lid[SPLORE_TEXT], cache[TARQ_PATH_MAX];
+  snprintf(lid, sizeof lid, "%s", tarq_sts(table, "lid", 0));
+  tarq_destroy_stable(table);
+  get_bbs_cart_filename(lid, cache);
+  bool pending = false;
+  for (int32_t i = 0; i < run_chain_count; i++) pending = pending || run_chain[i].pending;
+  if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !pending && cache[0] &&
+      strcmp(cache, run_state.running_filename) != 0)
+    splore_newer_version = 1;
 }

@@ -82,8 +82,6 @@ void splore_init();
 // selection and marks its favourites. Sets the lists up first when they do
 // not exist yet.
 void splore_enter();
-// Frees every list's items (the lists themselves stay).
-void splore_shutdown();
 
 // 0 done (also for a missing folder, which leaves the list with only "..").
 int populate_splore_list_from_directory(splore_list* list, const char* folder);
@@ -121,12 +119,8 @@ void splore_item_label_colours(splore_item* item);
 void get_bbs_cart_filename(const char* lid, char* out);
 void get_bbs_cart_filename_nfo(const char* lid, char* out);
 void get_bbs_cart_filename_legacy(int32_t number, int nfo, char* out);
-// The lid without its "-version" suffix (out: SPLORE_TEXT bytes).
-void strip_lid_version(const char* lid, char* out);
 
 // A 128x128 8-bit label of a cart file (picture carts and text carts), or null.
 tarq_bitmap* create_label_from_file(const char* path);
 // The label of a cached bulletin-board cart, else its saved label, or null.
 tarq_bitmap* create_label_from_cart_lid(const char* lid);
-// The platform letter of picture carts and requests.
-char get_platform_char();

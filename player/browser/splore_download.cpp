@@ -18,8 +18,6 @@ splore_download_record splore_download;
 
 namespace {
 
-constexpr const char* VERSION_TEXT = "000204";
-
 // The state word and the number of the download it belongs to, in one
 // atomic: generation in the upper 32 bits, state in the lower.
 std::atomic<uint64_t> download_word{0};
@@ -49,8 +47,6 @@ int download_worker(void* data) {
   tarq_free(job);
   return 0;
 }
-
-bool app_path(const char* name, char* out) { return tarq_prefix_with_appdata_path(name, out) == 0; }
 
 }  // namespace
 
@@ -128,18 +124,6 @@ void cancel_download(const char* message) {
   if (message) show_message(message, 1500);
 }
 
-int download_list(const char* name, const char* request, int32_t start_index) {
-  char url[SPLORE_URL_MAX * 2], local[TARQ_PATH_MAX], file[TARQ_PATH_MAX], copy[TARQ_PATH_MAX], bbs[TARQ_PATH_MAX];
-  int n = snprintf(url, sizeof url, "%s/bbs/cpost_lister3.php?max=32&start_index=%d&%s&version=%s%c&cfil=%d", bbs_base,
-                   start_index, request, VERSION_TEXT, get_platform_char(), app.splore_filter);
-  if (n < 0 || n >= (int)sizeof url) return 1;
-  snprintf(local, sizeof local, start_index > 0 ? "bbs/temp_%s__.pip.png" : "bbs/temp_%s.pip.png", name);
-  snprintf(copy, sizeof copy, "bbs/%s.pip.png", name);
-  if (!app_path("bbs", bbs) || !app_path(local, file) || !app_path(copy, splore_download.copy_to)) return 1;
-  tarq_mkdir(bbs);
-  return download_file(url, file, SPLORE_AWAIT_INFO);
-}
-
 void get_bbs_cart_url(const char* base, const char* lid, char* out, int out_size) {
   int n = snprintf(out, (size_t)out_size, "%s/bbs/get_cart.php?cat=7&play_src=%d&lid=%s", base, app.play_source, lid);
   if (n < 0 || n >= out_size) out[0] = 0;
@@ -154,14 +138,4 @@ int download_bbs_cart(const char* lid) {
     return 1;
   }
   return download_file(url, path, SPLORE_AWAIT_INFO);
-}
-
-int download_bbs_cart_nfo(const char* lid, int32_t kind) {
-  char path[TARQ_PATH_MAX], url[SPLORE_URL_MAX * 2], bare[SPLORE_TEXT];
-  strip_lid_version(lid, bare);
-  get_bbs_cart_filename_nfo(lid, path);
-  int n = snprintf(url, sizeof url, "%s/bbs/cpost_lister3.php?nfo=1&version=%s%c&lid=%s", bbs_base, VERSION_TEXT,
-                   get_platform_char(), bare);
-  if (!path[0] || n < 0 || n >= (int)sizeof url) return 1;
-  return download_file(url, path, kind);
 }

@@ -46,12 +46,8 @@ const char* splore_bbs_base();
 // Starts a download when none runs: 0 started, 1 refused (busy, a URL over
 // 256 characters, a path that does not fit, or no thread).
 int download_file(const char* url, const char* path, int32_t kind);
-// The first page (start_index 0) or a further page of a list.
-int download_list(const char* name, const char* request, int32_t start_index);
 // A cart into its cache file; says "download failed" for a lid that names none.
 int download_bbs_cart(const char* lid);
-// A cart's information file (the lid cut at its first '-').
-int download_bbs_cart_nfo(const char* lid, int32_t kind);
 // Idle again; the message (may be null) shown for 1500 ms.
 void cancel_download(const char* message);
 
@@ -72,3 +68,10 @@ void update_load_download();
 // The running item's fields from a cart information table's file; false when
 // it cannot be read.
 bool set_running_item_from_nfo(const char* path);
+
+// Set when the running bulletin-board cart has a newer version (the pause
+// menu offers "update cart").
+extern int32_t splore_newer_version;
+// Reads a fetched information file and sets the newer-version flag when the
+// running bulletin-board cart has another version.
+void check_cart_update_nfo(const char* path);

@@ -195,16 +195,6 @@ void splore_init() {
   tarq_debug("splore_init\n");
 }
 
-void splore_shutdown() {
-  for (splore_list& list : splore_lists) {
-    clear_splore_list(&list);
-    tarq_free(list.items);
-    list.items = nullptr;
-    list.capacity = 0;
-  }
-  splore_list_count = 0;
-}
-
 void splore_enter() {
   splore_init();  // the kiosk boot road enters before anything set the lists up
   if (app.kiosk) list_index = SPLORE_LIST_FAVOURITES;

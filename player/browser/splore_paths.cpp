@@ -69,13 +69,6 @@ void get_bbs_cart_filename(const char* lid, char* out) { cart_path(lid, 0, out);
 
 void get_bbs_cart_filename_nfo(const char* lid, char* out) { cart_path(lid, 1, out); }
 
-void strip_lid_version(const char* lid, char* out) {
-  snprintf(out, SPLORE_TEXT, "%s", lid);
-  if (char* dash = strchr(out, '-')) *dash = 0;
-}
-
-char get_platform_char() { return 'r'; }
-
 tarq_bitmap* create_label_from_file(const char* path) {
   if (tarq_strcasestr(path, ".png")) {
     tarq_bitmap* picture = tarq_load_png(path);

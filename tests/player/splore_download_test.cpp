@@ -22,6 +22,7 @@
 #include "engine/tarq.h"
 #include "player/browser/splore_download.h"
 #include "player/cart/cart_png.h"
+#include "player/extra/splore_requests.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/message.h"

@@ -15,6 +15,8 @@
 #include "engine/platform/present.h"
 #include "player/browser/splore.h"
 #include "player/cart/cart_installers.h"
+#include "player/extra/splore_requests.h"
+#include "player/extra/splore_shutdown.h"
 #include "player/shell_state.h"
 #include "tests/player/disk_fixture.h"
 

@@ -1,7 +1,9 @@
 #pragma once
 // The cart browser's actions: acting on the selected item, the per-cart menu,
-// finishing the browser's own downloads and the update check of a running
-// bulletin-board cart.
+// finishing the browser's own downloads and taking a cart's newer version.
+// Nothing in the player calls them; the update check of a running
+// bulletin-board cart, which the player's download poller makes, is in
+// player/browser/splore_download.h.
 #include <cstdint>
 
 constexpr int SPLORE_MENU_ITEMS = 8;
@@ -43,10 +45,6 @@ struct splore_menu {
 };
 extern splore_menu cart_menu;
 
-// Set when the running bulletin-board cart has a newer version (the pause
-// menu offers "update cart").
-extern int32_t splore_newer_version;
-
 void action_current_splore_item();
 // Fills the menu's items for its `which`.
 void generate_cart_menu(splore_menu* menu);
@@ -55,9 +53,6 @@ void process_cart_menu_action(int32_t type);
 bool cart_menu_pop();
 // The browser's own download finisher: list pages, information files and carts.
 void update_splore_download();
-// Reads a fetched information file and sets the newer-version flag when the
-// running bulletin-board cart has another version.
-void check_cart_update_nfo(const char* path);
 // Takes the newer version of the selected cart: its fields from its
 // information file, the favourites written when they are the current list,
 // the program suspended and the item acted on again (fetching the cart).

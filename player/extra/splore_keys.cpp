@@ -1,6 +1,6 @@
 // The cart browser's keys and buttons: search entry, favourites, selection,
 // list changes, the cart menu and the kiosk exit menu.
-#include "player/browser/splore_keys.h"
+#include "player/extra/splore_keys.h"
 
 #include <cstring>
 
@@ -10,7 +10,7 @@
 #include "engine/tarq.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
-#include "player/browser/splore_menu.h"
+#include "player/extra/splore_menu.h"
 #include "player/message.h"
 #include "player/shell_state.h"
 

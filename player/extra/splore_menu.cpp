@@ -1,5 +1,7 @@
 // Acting on browser items, the per-cart menu and the browser's downloads.
-#include "player/browser/splore_menu.h"
+// The player never reaches them: the browser's key handler and buttons call
+// them (player/extra/splore_keys).
+#include "player/extra/splore_menu.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,7 +10,6 @@
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run.h"
-#include "console/run/run_chain.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/formats/stable.h"
@@ -22,17 +23,15 @@
 #include "player/cart/cart_png.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_state.h"
+#include "player/extra/splore_requests.h"
 #include "player/hotkey.h"
 #include "player/keyqueue.h"
 #include "player/message.h"
 #include "player/shell_state.h"
 
 splore_menu cart_menu;
-int32_t splore_newer_version = 0;
 
 namespace {
-
-constexpr int32_t BROWSER_SUB_MODE = 2;
 
 splore_list* current_list() { return &splore_lists[list_index]; }
 splore_item* selected_item() { return get_splore_item(current_list(), current_list()->selected); }
@@ -314,19 +313,4 @@ void splore_update_cartridge_to_newer_version() {
   if (list_index == SPLORE_LIST_FAVOURITES) save_splore_favourites();
   suspend_program();
   action_current_splore_item();
-}
-
-void check_cart_update_nfo(const char* path) {
-  if (!is_bbs_cart_file(run_state.running_filename) && !app.kiosk) return;
-  tarq_stable* table = tarq_load_stable_config(path);
-  if (!table) return;
-  char lid[SPLORE_TEXT], cache[TARQ_PATH_MAX];
-  snprintf(lid, sizeof lid, "%s", tarq_sts(table, "lid", 0));
-  tarq_destroy_stable(table);
-  get_bbs_cart_filename(lid, cache);
-  bool pending = false;
-  for (int32_t i = 0; i < run_chain_count; i++) pending = pending || run_chain[i].pending;
-  if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !pending && cache[0] &&
-      strcmp(cache, run_state.running_filename) != 0)
-    splore_newer_version = 1;
 }
