@@ -66,4 +66,3 @@ void tarq_draw_sprite32(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, in
 
 int32_t tarq_find_colour(int32_t r, int32_t g, int32_t b, const tarq_palette* p);
 void tarq_convert_bitmap(tarq_bitmap* src, tarq_bitmap* dst, const tarq_palette* p);
-int32_t tarq_draw_texture(int32_t n);

@@ -91,5 +91,3 @@ void tarq_reset_clip(tarq_bitmap* b) {
   b->clip_y0 = 0;
   b->clip_y1 = b->height;
 }
-
-int32_t tarq_draw_texture(int32_t n) { return n; }

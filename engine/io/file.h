@@ -55,7 +55,5 @@ inline uint16_t tarq_fix_uint16(uint16_t v) { return v; }
 inline int16_t tarq_fix_int16(int16_t v) { return v; }
 
 // Whole files: tarq_load_file reads a real file (no virtual disk) into a new
-// memory buffer, position at the end. tarq_copy_file: 0 copied, 1 no source,
-// 2 no destination, 3 a read or write failed on the way.
+// memory buffer, position at the end.
 tarq_file* tarq_load_file(const char* path);
-int tarq_copy_file(const char* from, const char* to);

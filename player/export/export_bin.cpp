@@ -14,6 +14,7 @@
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
+#include "engine/extra/file_copy.h"
 #include "engine/extra/pod_file_write.h"
 #include "engine/formats/png.h"
 #include "engine/formats/pod_file.h"

@@ -12,6 +12,7 @@
 #include "console/run/run.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
+#include "engine/extra/file_copy.h"
 #include "engine/formats/stable.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"

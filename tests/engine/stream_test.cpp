@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/extra/file_copy.h"
 #include "engine/extra/memory_stream.h"
 #include "engine/extra/stream_values.h"
 #include "engine/io/file.h"
