@@ -117,12 +117,6 @@ int32_t player_key(int32_t b, int32_t p) {
   return mouse_holds(b, p) ? 1 : 0;
 }
 
-bool is_key_bound(int32_t code) {
-  for (int i = 1; i <= 6; i++)
-    if (button_config.keys[i] == code) return true;
-  return false;
-}
-
 void latch_key_taps() {
   for (int p = 0; p < 2; p++)
     for (int b = 0; b < TOVO_BUTTONS; b++)

@@ -55,8 +55,6 @@ int32_t player_key(int32_t b, int32_t p);
 int32_t player_button(int32_t b, int32_t p);
 // The controller rule alone: button b from stick (x, y) and button mask.
 int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask);
-// True when the scancode is one of player 0's entries 1-6.
-bool is_key_bound(int32_t code);
 // Repeat delay and interval in frames at the cart's frame rate.
 int32_t tovo_button_repeat_delay();
 int32_t tovo_button_repeat_interval();

@@ -29,5 +29,3 @@ void init_print_context();
 void reset_print_context();
 // Drops a waiting text.
 void destroy_print_buffer();
-// 1 while a text waits to be printed on.
-int print_text_pending();

@@ -180,8 +180,6 @@ void reset_print_context() {
 
 void destroy_print_buffer() { free_text(&print_context); }
 
-int print_text_pending() { return print_context.text != nullptr; }
-
 int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, int32_t mode, int32_t colour) {
   tovo_print_context* c = &print_context;
   free_text(c);

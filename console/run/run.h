@@ -38,9 +38,6 @@ void reset_runtime_state();
 int32_t get_cpu_cycles_since_flip(int which);
 // cycles as a 16.16 fraction of one frame's budget at the target rate.
 int32_t cycles_2_frame_capacity(int32_t cycles);
-void tovo_register_cycles_spent_in_skipped_frames(int32_t n);
-lua_State* get_current_L0();
-void set_lua_thread(int which);  // 1 the command thread, 0 the cart state
 
 // The frame-rate governor, once per frame (the epilogue's _update_framerate).
 void update_frame_rate();
@@ -59,4 +56,3 @@ void draw_cpu_spinner(tarq_bitmap* bitmap);
 void get_lid_from_filename(const char* path, char* out, int out_size);
 // 1 when the path lies in the application folder's "bbs/" path.
 int is_bbs_cart_file(const char* path);
-int is_sandboxed_cart_file(const char* path);

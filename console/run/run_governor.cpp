@@ -31,13 +31,6 @@ int32_t cycles_2_frame_capacity(int32_t cycles) {
   return q > INT32_MAX ? INT32_MAX : q < INT32_MIN ? INT32_MIN : static_cast<int32_t>(q);
 }
 
-void tovo_register_cycles_spent_in_skipped_frames(int32_t n) {
-  constexpr int32_t MAX = 0x8840000;
-  if (n < 0) return;
-  long long total = static_cast<long long>(run_state.skipped_cycles) + n;
-  run_state.skipped_cycles = total > MAX ? MAX : static_cast<int32_t>(total);
-}
-
 void tovo_govern_frame_rate(int32_t fps, int32_t now, int32_t active, int32_t sleep_ms) {
   tovo_run_state& r = run_state;
   for (int i = 0; i + 1 < TOVO_FPS_HISTORY; i++) r.fps_history[i] = r.fps_history[i + 1];

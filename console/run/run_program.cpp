@@ -111,8 +111,6 @@ int is_bbs_cart_file(const char* path) {
   return path && bbs[0] && std::strstr(path, bbs) ? 1 : 0;
 }
 
-int is_sandboxed_cart_file(const char*) { return 1; }
-
 namespace {
 
 // The running file name: the current file less the root folder it lies in;
@@ -250,6 +248,3 @@ void run_program(const char* text, int is_prompt_line) {
   run_state.program = is_prompt_line ? 0 : 1;
   run_state.running = 1;
 }
-
-lua_State* get_current_L0() { return L0; }
-void set_lua_thread(int which) { L0 = which == 1 ? L0_command : L0_cart; }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "console/extra/key_bound.h"
 #include "console/machine/button.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"

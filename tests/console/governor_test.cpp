@@ -1,6 +1,7 @@
 // The frame-rate governor, the performance ring, and the memory limit.
 #include <string>
 
+#include "console/extra/skipped_cycles.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"

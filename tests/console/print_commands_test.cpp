@@ -1,5 +1,6 @@
 // The print and cursor bindings, waits over several ticks, pokes from the
 // text, and audio strings that build and play a sound effect.
+#include "console/extra/print_pending.h"
 #include "console/machine/mem.h"
 #include "engine/tarq.h"
 #include "sound/play/play.h"
