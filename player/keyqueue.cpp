@@ -1,7 +1,5 @@
 #include "player/keyqueue.h"
 
-#include <cstring>
-
 #include "console/bindings/stat.h"
 
 bool tovo_key_queue_push(uint8_t code) {
@@ -9,16 +7,6 @@ bool tovo_key_queue_push(uint8_t code) {
   stat_inputs.key_queue[stat_inputs.key_queue_len++] = code;
   return true;
 }
-
-int32_t tovo_key_queue_pop() {
-  if (stat_inputs.key_queue_len <= 0) return -1;
-  int32_t code = stat_inputs.key_queue[0];
-  stat_inputs.key_queue_len--;
-  memmove(stat_inputs.key_queue, stat_inputs.key_queue + 1, (size_t)stat_inputs.key_queue_len);
-  return code;
-}
-
-int32_t tovo_key_queue_length() { return stat_inputs.key_queue_len; }
 
 void tovo_key_queue_clear() { stat_inputs.key_queue_len = 0; }
 

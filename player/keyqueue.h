@@ -6,9 +6,6 @@
 
 // Appends a code; false when the queue is full.
 bool tovo_key_queue_push(uint8_t code);
-// Takes the oldest code; -1 when the queue is empty.
-int32_t tovo_key_queue_pop();
-int32_t tovo_key_queue_length();
 void tovo_key_queue_clear();
 // The code a typed character enters the queue as: 'A'-'Z' become 128-153,
 // delete (127) becomes 8, codes above 153 (and below 0) are dropped (-1).

@@ -16,8 +16,6 @@ void* gif_malloc(size_t n) {
   return p;
 }
 
-void* gif_calloc(size_t n) { return gif_malloc(n); }
-
 void gif_free_all() {
   while (block_count > 0) {
     block_count--;

@@ -10,8 +10,6 @@ constexpr int32_t TOVO_GIF_BLOCKS = 16384;
 // A zero-filled block of n bytes (at least one), or null when the registry is
 // full or memory runs out.
 void* gif_malloc(size_t n);
-// The same routine, for the library's decoder side.
-void* gif_calloc(size_t n);
 // Frees every recorded block, newest first, and empties the registry.
 void gif_free_all();
 // Blocks recorded now.

@@ -40,12 +40,6 @@ void record_video_frame(const tarq_bitmap* frame) {
   video_clip.slot[n - 1] = oldest;
 }
 
-void free_video_clip() {
-  for (int32_t i = 0; i < video_clip.made; i++) video_clip.slot[i] = tarq_destroy_bitmap(video_clip.slot[i]);
-  video_clip.made = 0;
-  video_clip.index = 0;
-}
-
 void reset_video() {
   video_clip.index = 0;
   run_state.record_every_flip = 0;

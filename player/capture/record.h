@@ -22,8 +22,6 @@ extern tovo_video_clip video_clip;
 int32_t tovo_clip_capacity(int32_t gif_len);
 // Stores one 128x128 frame into the ring (nothing when gif_len is 0 or below).
 void record_video_frame(const tarq_bitmap* frame);
-// Frees the ring's bitmaps (at shutdown).
-void free_video_clip();
 // Empties the ring (its bitmaps stay) and turns recording at each flip off.
 void reset_video();
 // The clip's length in whole seconds, rounded to nearest.

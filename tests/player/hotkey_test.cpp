@@ -16,6 +16,7 @@
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
 #include "player/capture/record.h"
+#include "player/extra/key_queue_read.h"
 #include "player/hotkey.h"
 #include "player/keyqueue.h"
 #include "player/message.h"

@@ -14,6 +14,7 @@
 #include "engine/config.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
+#include "player/extra/key_queue_read.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/keyqueue.h"

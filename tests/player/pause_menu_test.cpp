@@ -20,6 +20,7 @@
 #include "engine/platform/events.h"
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
+#include "player/extra/key_queue_read.h"
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"

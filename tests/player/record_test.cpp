@@ -21,6 +21,8 @@
 #include "player/capture/record.h"
 #include "player/capture/record_output.h"
 #include "player/capture/screenshot.h"
+#include "player/extra/gif_calloc.h"
+#include "player/extra/video_clip_free.h"
 #include "player/shell_state.h"
 #include "tests/support/temp_dir.h"
 
