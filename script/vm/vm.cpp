@@ -566,15 +566,6 @@ enterframe:  // here over is current, and every frame's saved pc
             base = ci->u.l.base;
           } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
             goto yielded;
-          } else if (ttislcf(ra)) {  // a light native function, called as luaD_precall calls it
-            lua_CFunction f = fvalue(ra);
-            luaD_nativeframe(L, ra, nresults);
-            int n = f(L);
-            if (L->status == LUA_YIELD) goto yielded;
-            luaD_poscall(L, L->top - n);
-            if (nresults >= 0) L->top = ci->top;
-            loadbudget();
-            base = ci->u.l.base;
           } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
             if (L->status == LUA_YIELD) goto yielded;
             if (nresults >= 0) L->top = ci->top;
