@@ -94,14 +94,15 @@ int kx_save(lua_State* L) {
   }
   if (std::strlen(name) >= MAX_NAME) {
     tovo_print_col("filename too long", 6);
-    return 0;
+    lua_pushboolean(L, false);
+    return 1;
   }
   if (tovo_clip_name(name)) {
     save_to_clipboard();
     return 0;
   }
-  tovo_shell.save_cart(name);
-  return 0;
+  lua_pushboolean(L, tovo_shell.save_cart(name) == 0);
+  return 1;
 }
 
 int kx_info(lua_State*) {
@@ -184,11 +185,10 @@ int kx_mkdir(lua_State* L) {
     tovo_print_col("mkdir [name]", 6);
     return 0;
   }
-  if (std::strlen(name) >= MAX_NAME) {
+  if (std::strlen(name) >= MAX_NAME || tovo_shell.make_folder(name) != 0) {
     lua_pushnumber(L, 0);
     return 1;
   }
-  tovo_shell.make_folder(name);
   return 0;
 }
 

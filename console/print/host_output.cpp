@@ -72,6 +72,7 @@ void write_log(lua_State* L, const char* text, size_t len, const char* file, boo
     tovo_binding_error(L, "too many printh files");
     return;
   }
+  if (desktop) tarq_make_parent_folder(path);  // a fresh home has no desktop folder
   FILE* f = fopen(path, overwrite ? "w" : "a");
   if (!f) {
     tovo_shell.show_message("printh: could not write file", 1500);

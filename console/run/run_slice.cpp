@@ -58,6 +58,8 @@ bool hold_memory_limit() {
                 pstate.code_overhead);
   tarq_debug(line);
   if (script_total() <= TOVO_MEMORY_LIMIT) return true;
+  // Running out of memory ends the cart as a runtime error does.
+  if (run_state.running && L0 == L0_cart) run_state.end_error = TOVO_END_RUNTIME_ERROR;
   reset_lua_machine();
   suspend_program();
   tovo_print_col("out of memory", 6);

@@ -61,16 +61,17 @@ struct tovo_shell_port {
   const char* (*bbs_path)();                     // the application folder's "bbs/" path
   int32_t (*compressed_size)(const char* code);  // compressed size of code text
   int32_t (*external_changes)();                 // 1 when the current cart file changed on disk
-  // save with a name (the save road, with its messages) and without one.
-  void (*save_cart)(const char* name);
+  // save with a name (the save road, with its messages; 0 saved) and
+  // without one.
+  int (*save_cart)(const char* name);
   void (*quick_save)();
   void (*save_backup)();  // backs up the current cart file
   // The working cart as a "[cart]" code on the host clipboard: 0 saved.
   int32_t (*save_to_clipboard)();
-  // cd with a name, mkdir with a name, ls while no cart runs (filter or
-  // null); each prints its own lines.
+  // cd with a name, mkdir with a name (0 made or there, 1 refused), ls
+  // while no cart runs (filter or null); each prints its own lines.
   void (*change_folder)(const char* name);
-  void (*make_folder)(const char* name);
+  int (*make_folder)(const char* name);
   void (*list_files)(const char* filter);
   // Opens a folder with the host's desktop opener.
   void (*open_folder)(const char* path);

@@ -19,6 +19,9 @@ int tarq_prefix_with_desktop_path(const char* name, char* out);
 int tarq_prefix_with_current_path(const char* name, char* out);
 
 int tarq_mkdir(const char* path);
+// Makes the folder that holds the file at path when it is missing (one
+// level: a fresh home has no desktop folder).
+void tarq_make_parent_folder(const char* path);
 int tarq_remove(const char* path);
 int tarq_file_exists(const char* path);
 int tarq_directory_exists(const char* path);

@@ -39,6 +39,15 @@ static const char* home_folder() {
 
 int tarq_mkdir(const char* path) { return mkdir(path, 0755); }
 
+void tarq_make_parent_folder(const char* path) {
+  char folder[TARQ_PATH_MAX];
+  if (snprintf(folder, sizeof folder, "%s", path) >= (int)sizeof folder) return;
+  char* slash = strrchr(folder, '/');
+  if (!slash || slash == folder) return;
+  *slash = 0;
+  if (!tarq_directory_exists(folder)) tarq_mkdir(folder);
+}
+
 int tarq_remove(const char* path) { return remove(path); }
 
 int tarq_file_exists(const char* path) {

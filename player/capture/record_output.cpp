@@ -23,13 +23,7 @@ bool name_char(char c) {
 int place(const char* name, int32_t destination, char* out) {
   if (destination != 0) return prefix_with_file_output_path(name, out);
   if (tarq_prefix_with_desktop_path(name, out) != 0) return 1;
-  char folder[TARQ_PATH_MAX];
-  snprintf(folder, sizeof folder, "%s", out);
-  char* slash = strrchr(folder, '/');
-  if (slash && slash != folder) {
-    *slash = 0;
-    if (!tarq_directory_exists(folder)) tarq_mkdir(folder);
-  }
+  tarq_make_parent_folder(out);
   return 0;
 }
 

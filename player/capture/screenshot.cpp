@@ -11,6 +11,7 @@
 #include "engine/platform/host.h"
 #include "engine/platform/window.h"
 #include "player/capture/record_output.h"
+#include "player/capture/screen_convert.h"
 #include "player/shell_state.h"
 
 int32_t tovo_screenshot_scale(int32_t scale) {
@@ -42,8 +43,10 @@ int32_t save_png_screenshot(const tarq_bitmap* bitmap, int32_t scale, int32_t de
   return tarq_file_exists(path) ? 0 : 1;
 }
 
+// The cart's screen as it stands now, converted as the draw step converts it
+// (a cart may ask for a screenshot before its first frame was drawn).
 void tovo_copy_back_page() {
-  if (tarq_back_page && shell.video_frame) tarq_blit(tarq_back_page, shell.video_frame, 0, 0, 0, 0, 128, 128);
+  if (shell.video_frame) blit_tovo_back_page_to_tovo_screen_into(0, shell.video_frame);
 }
 
 int32_t set_cart_label() {

@@ -14,7 +14,8 @@ int32_t tovo_screenshot_scale(int32_t scale);
 // file exists afterwards, else 1. Destination 0 is the desktop folder, any
 // other the cart's output folder.
 int32_t save_png_screenshot(const tarq_bitmap* bitmap, int32_t scale, int32_t destination);
-// Copies the back page's top-left 128x128 into the video-frame bitmap.
+// Converts screen page 0 (the cart's screen as drawn so far) into the
+// video-frame bitmap, through the display palette and screen modes.
 void tovo_copy_back_page();
 // The working cart's label becomes a copy of the video-frame bitmap; 0.
 int32_t set_cart_label();

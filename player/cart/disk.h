@@ -34,8 +34,9 @@ void apply_legacy_changes(tovo_cart* cart);
 // else the sheet's lower half onto the map.
 void tovo_agree_shared_half(tovo_cart* cart);
 
-// out (TARQ_PATH_MAX bytes) = name with ".kx" put in when it holds none:
-// game.png -> game.kx.png, game -> game.kx, game.lua -> game.lua.kx.
+// out (TARQ_PATH_MAX bytes) = name with ".kx" put in when its last component
+// holds none: game.png -> game.kx.png, game -> game.kx, game.lua ->
+// game.lua.kx, d.kx/game -> d.kx/game.kx.
 void inject_kx_extention(const char* name, char* out);
 
 // Writes the cart as a text cart onto the virtual disk under `name` and

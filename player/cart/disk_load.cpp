@@ -65,7 +65,12 @@ int load_working_cart(const char* path) {
 void inject_kx_extention(const char* name, char* out) {
   out[0] = 0;
   if (strnlen(name, TARQ_PATH_MAX) >= static_cast<size_t>(TARQ_PATH_MAX)) return;
-  if (name_has(name, ".kx")) {
+  // Only the file's own name counts: a folder named "x.kx" does not make
+  // every name below it a cart name.
+  const char* last = name;
+  for (const char* c = name; *c; c++)
+    if (*c == '/' || *c == '\\') last = c + 1;
+  if (name_has(last, ".kx")) {
     tarq_strcpy(out, name);
     return;
   }

@@ -38,6 +38,31 @@ bool in_current_folder(const char* name, char* out) {
   return n >= 0 && n < TARQ_PATH_MAX;
 }
 
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+// Whether a name steps up a folder anywhere ("..", "a/../..", "x\\..").
+bool steps_up(const char* name) {
+  for (const char* s = name; *s;) {
+    const char* start = s;
+    while (*s && !is_separator(*s)) s++;
+    if (s - start == 2 && start[0] == '.' && start[1] == '.') return true;
+    while (is_separator(*s)) s++;
+  }
+  return false;
+}
+
+// A name a cart gives to save or mkdir, as a path below the root into out:
+// a leading "/" counts from the root, any other name from the current folder.
+// False for a name that steps up a folder (so that nothing a cart names can
+// leave the root) and for one that does not fit.
+bool below_root(const char* name, char* out) {
+  if (steps_up(name)) return false;
+  if (!is_separator(name[0])) return in_current_folder(name, out);
+  while (is_separator(*name)) name++;
+  int n = snprintf(out, TARQ_PATH_MAX, "%s%s", shell.root_path, name);
+  return n >= 0 && n < TARQ_PATH_MAX;
+}
+
 void print_line(const char* format, const char* text, int32_t colour) {
   char line[TARQ_PATH_MAX + 32];
   snprintf(line, sizeof line, format, text);
@@ -95,26 +120,34 @@ void list_step() {
 
 }  // namespace
 
-void tovo_save_named_cart(const char* name) {
+int tovo_save_named_cart(const char* name) {
   char joined[TARQ_PATH_MAX], path[TARQ_PATH_MAX];
-  if (!in_current_folder(name, joined)) {
+  if (steps_up(name)) {
+    tovo_print_col("could not save", FAILED);
+    return 1;
+  }
+  if (!below_root(name, joined)) {
     tovo_print_col("filename too long", PLAIN);
-    return;
+    return 1;
   }
   inject_kx_extention(joined, path);
-  if (!path[0]) return;
+  if (!path[0]) {
+    tovo_print_col("filename too long", PLAIN);
+    return 1;
+  }
   if (tarq_file_exists(path) && !overwrite_pending) {
     tovo_print_col("file already exists", PLAIN);
     tovo_print_col("overwrite? [y/n]", QUESTION);
     overwrite_pending = 1;
-    return;
+    return 1;
   }
   overwrite_pending = 0;
-  if (save_working_cart(path) != 0) return;
+  if (save_working_cart(path) != 0) return 1;
   char base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX], line[2 * TARQ_PATH_MAX + 8];
   tarq_split_filename(path, nullptr, base, ext);
   snprintf(line, sizeof line, "saved %s%s", base, ext);
   tovo_print_col(line, PLAIN);
+  return 0;
 }
 
 void tovo_change_folder(const char* name) {
@@ -141,12 +174,12 @@ void tovo_change_folder(const char* name) {
   print_line("/%s", shell.current_folder, FOLDER);
 }
 
-void tovo_make_folder(const char* name) {
+int tovo_make_folder(const char* name) {
   char path[TARQ_PATH_MAX];
-  if (in_current_folder(name, path) && strlen(path) + 1 < TARQ_PATH_MAX) {
-    strcat(path, "/");
-    tarq_mkdir(path);
-  }
+  if (!below_root(name, path) || strlen(path) + 1 >= TARQ_PATH_MAX) return 1;
+  strcat(path, "/");
+  tarq_mkdir(path);
+  return 0;
 }
 
 void tovo_list_files(const char* filter) {

@@ -64,6 +64,10 @@ TEST(BindingsE2e, LogFileAndCstoreRoundTrip) {
   // The cart's output folder is named after the data pod's title.
   EXPECT_TRUE(tovo_test::read_file(home.path + "/.halvorn/tovo/appdata/tovo/e2e_log.kxl", &log));
   EXPECT_EQ(log, "log line\n");
+  // The desktop folder is made when a fresh home has none.
+  log.clear();
+  EXPECT_TRUE(tovo_test::read_file(home.path + "/Desktop/e2e_desk.kxl", &log));
+  EXPECT_EQ(log, "desk line\n");
   // The stored cart holds the one byte 99 at 0x10: the sprite sheet's
   // first row, low nibble first.
   std::string stored;

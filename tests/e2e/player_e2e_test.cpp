@@ -201,10 +201,7 @@ TEST_F(player, ExecExitStatusTellsHowTheCartEnded) {
     const char* cart;
     int status;
   } cases[] = {
-      {"ends_at_once.kx", 0},
-      {"stops.kx", 0},
-      {"syntax_error.kx", 2},
-      {"runtime_error.kx", 3},
+      {"ends_at_once.kx", 0}, {"stops.kx", 0}, {"syntax_error.kx", 2}, {"runtime_error.kx", 3}, {"out_of_memory.kx", 3},
   };
   for (const auto& c : cases) {
     tovo_test::temp_dir home;

@@ -63,6 +63,39 @@ TEST_F(PromptE2e, FoldersSaveListAndTheSavedCartRunsAgain) {
   EXPECT_NE(second.out.find("round trip 7\ndone\n"), std::string::npos) << second.out;
 }
 
+TEST_F(PromptE2e, SaveAndMkdirStayInsideTheCartsFolder) {
+  run_result r = run_cart(source_cart("save_outside.kx"), home);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("up false\nup2 false\nmkdir 0\ntop true\ndone\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(tovo_test::file_exists(carts() + "top.kx"));
+  for (const char* outside : {"/.halvorn/tovo/escape.kx", "/.halvorn/escape2.kx", "/.halvorn/tovo/made"})
+    EXPECT_FALSE(tovo_test::file_exists(home.path + outside) || tovo_test::is_directory(home.path + outside))
+        << outside;
+}
+
+// extcmd("screen") shows what the cart has drawn, in the console's colours,
+// even before the first frame was presented.
+TEST_F(PromptE2e, AScreenshotInTheFirstFrameShowsTheCartsScreen) {
+  run_result r = run_cart(source_cart("first_frame_screen.kx"), home);
+  EXPECT_EQ(r.status, 0) << r.out;
+  tarq_bitmap* shot = tarq_load_png((home.path + "/Desktop/tovo_0.png").c_str());
+  ASSERT_NE(shot, nullptr);
+  ASSERT_EQ(shot->width, 128);
+  auto rgb = [&](int32_t x, int32_t y) {
+    uint32_t p = shot->depth == 32 ? reinterpret_cast<uint32_t*>(shot->rows[y])[x] : shot->rows[y][x];
+    return p & 0xffffffu;
+  };
+  uint32_t blue = rgb(10, 10), red = rgb(100, 100);
+  tarq_destroy_bitmap(shot);
+  EXPECT_NE(blue, red);
+  for (uint32_t c : {blue, red}) {
+    uint32_t r8 = c >> 16 & 0xff, g8 = c >> 8 & 0xff, b8 = c & 0xff;
+    EXPECT_FALSE(r8 == g8 && g8 == b8) << std::hex << c;  // a colour, not a grey
+  }
+  EXPECT_GT(blue & 0xff, blue >> 16 & 0xff);  // colour 12 is a blue
+  EXPECT_GT(red >> 16 & 0xff, red & 0xff);    // colour 8 a red
+}
+
 TEST_F(PromptE2e, DamagedAndFuturePictureCartsSayWhyTheyDoNotLoad) {
   ASSERT_EQ(run_cart(source_cart("prompt_files.kx"), home).status, 0);
   std::string saved = carts() + "d/a.kx.png";

@@ -105,10 +105,17 @@ TEST_F(disk_load, FutureVersionsStopTheSearch) {
 
 TEST_F(disk_load, InjectKxExtension) {
   const char* rows[][2] = {
-      {"game.png", "game.kx.png"},       {"game", "game.kx"},
-      {"game.lua", "game.lua.kx"},       {"game.rom", "game.kx.rom"},
-      {"dir.v2/game", "dir.v2/game.kx"}, {"game.KX", "game.KX"},
-      {"game.kx.png", "game.kx.png"},    {"a/b.PNG", "a/b.kx.PNG"},
+      {"game.png", "game.kx.png"},
+      {"game", "game.kx"},
+      {"game.lua", "game.lua.kx"},
+      {"game.rom", "game.kx.rom"},
+      {"dir.v2/game", "dir.v2/game.kx"},
+      {"game.KX", "game.KX"},
+      {"game.kx.png", "game.kx.png"},
+      {"a/b.PNG", "a/b.kx.PNG"},
+      // only the file's own name counts, not the folders above it
+      {"d.kx/game", "d.kx/game.kx"},
+      {".kx/../.bashrc", ".kx/../.bashrc.kx"},
   };
   for (auto& r : rows) {
     char out[1024];

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <set>
 #include <string>
 
 #include "console/bindings/api_bindings.h"
@@ -93,6 +95,71 @@ TEST_F(prompt_files, SaveAsksBeforeOverwritingAndListingShowsCartsAfterFolders) 
   EXPECT_EQ(console.lines(), "directory: /sub/\nart\ngame.kx\n");
   tovo_list_files("*");
   EXPECT_EQ(console.lines().substr(0, 21), "directory: /sub/\nart\n");
+}
+
+// Every file below a folder, as relative paths (folders end in "/").
+std::set<std::string> tree(const std::string& top) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(top)) {
+    std::string name = e.path().string().substr(top.size());
+    names.insert(e.is_directory() ? name + "/" : name);
+  }
+  return names;
+}
+
+// Nothing a cart names for save or mkdir lands outside the root: the folders
+// above the root hold the same files before and after every attempt, and
+// the refused ones report it.
+TEST_F(prompt_files, SaveAndMkdirNeverLeaveTheRoot) {
+  // The root three folders down, so that every ".." would land in the test's
+  // own folder.
+  std::string top = dir.path + "/";
+  root = top + "home/user/carts/";
+  std::filesystem::create_directories(root + "d");
+  std::snprintf(shell.root_path, sizeof shell.root_path, "%s", root.c_str());
+  auto outside = [&] {
+    std::set<std::string> names;
+    for (const auto& name : tree(top))
+      if (name.rfind("home/user/carts/", 0) != 0) names.insert(name);
+    return names;
+  };
+  const std::set<std::string> before = outside();
+  const char* escapes[] = {"../x",        "../../x", "d/../../x",    "/../x",
+                           ".kx/../../x", "..\\x",   "../../../.kx", ".kx/../../../.bashrc"};
+  for (const char* name : escapes) {
+    EXPECT_EQ(tovo_make_folder(name), 1) << name;
+    console.lines();
+    EXPECT_EQ(tovo_save_named_cart(name), 1) << name;
+    EXPECT_EQ(console.lines(), "could not save\n") << name;
+    EXPECT_EQ(outside(), before) << name;
+  }
+  tovo_change_folder("d");
+  for (const char* name : {"../x", "../../x"}) {
+    EXPECT_EQ(tovo_make_folder(name), 1) << name;
+    EXPECT_EQ(tovo_save_named_cart(name), 1) << name;
+  }
+  EXPECT_EQ(outside(), before);
+  EXPECT_FALSE(std::filesystem::exists(root + "x.kx"));
+
+  // Names inside the root still work, from the current folder or from "/".
+  const struct {
+    const char* name;
+    const char* made;
+  } inside[] = {{"game", "d/game.kx"},
+                {"/top", "top.kx"},
+                {"/d/inner.png", "d/inner.kx.png"},
+                {"sub.v2", "d/sub.v2.kx"},
+                {"./dot", "d/./dot.kx"}};
+  for (const auto& row : inside) {
+    console.lines();
+    EXPECT_EQ(tovo_save_named_cart(row.name), 0) << row.name << console.lines();
+    EXPECT_TRUE(std::filesystem::exists(root + row.made)) << row.name;
+  }
+  EXPECT_EQ(tovo_make_folder("/made"), 0);
+  EXPECT_EQ(tovo_make_folder("here"), 0);
+  EXPECT_TRUE(tarq_directory_exists((root + "made").c_str()));
+  EXPECT_TRUE(tarq_directory_exists((root + "d/here").c_str()));
+  EXPECT_EQ(outside(), before);
 }
 
 TEST_F(prompt_files, InfoPrintsTheCompressedSizeOfTheCode) {

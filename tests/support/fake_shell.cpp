@@ -111,12 +111,18 @@ void install_fake_shell() {
   p.bbs_path = [] { return ""; };
   p.compressed_size = [](const char* code) { return static_cast<int32_t>(std::strlen(code)); };
   p.external_changes = [] { return 0; };
-  p.save_cart = [](const char* name) { keep_command("save", name); };
+  p.save_cart = [](const char* name) {
+    keep_command("save", name);
+    return 0;
+  };
   p.quick_save = [] { fake_shell.quick_saves++; };
   p.save_backup = [] { fake_shell.backups++; };
   p.save_to_clipboard = [] { return 1; };
   p.change_folder = [](const char* name) { keep_command("cd", name); };
-  p.make_folder = [](const char* name) { keep_command("mkdir", name); };
+  p.make_folder = [](const char* name) {
+    keep_command("mkdir", name);
+    return 0;
+  };
   p.list_files = [](const char* filter) { keep_command("ls", filter); };
   p.open_folder = [](const char* path) { keep_command("open", path); };
   p.install_demos = [] { keep_command("install_demos", nullptr); };
