@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/data/ctext.h"
+#include "engine/data/ctext_cursor.h"
 #include "engine/editor/ctext_position.h"
 #include "engine/editor/ctext_snapshot.h"
 #include "engine/editor/undo_step.h"
