@@ -35,7 +35,8 @@ int32_t lhs_start(const tovo_pre_line* line, int32_t end, int32_t op) {
     int32_t open = -1;
     if (tovo_is_name_char(c) || c == '.') {
       open = i - 1;
-    } else if (c == ':' && op >= 2 && t[op - 2] == ':') {
+    } else if (c == ':' && op >= 2 && t[op - 2] == ':' && !(i >= 2 && t[i - 2] == ':') && t[i] != ':') {
+      // A single ':' only: "::" closes a label, which the statement follows.
       open = i - 1;
     } else if (c == ']' && (i == end || after == '.' || after == '[' || after == '(')) {
       open = match_open(line, i - 1, '[', ']');

@@ -89,8 +89,10 @@ TEST(Preprocess, CompoundAssignmentExtents) {
       {"p.x += p.dx * 2", "p.x = p.x + (p.dx * 2)"},
       {"t[i] += @a + $b", "t[i] = t[i] + (@a + $b)"},
       {"if c then x += 1 end", "if c then x = x + (1) end"},
-      {"9x += 1", "9 x = x + (1)"},  // a left-hand side starts with a name byte
-      {"+= 1", "+= 1"},              // at the line start: left alone
+      {"9x += 1", "9 x = x + (1)"},                 // a left-hand side starts with a name byte
+      {"::_::g+=r(.01)", "::_::g = g + (r(.01))"},  // a label's "::" ends the left-hand side
+      {"::a::x-=1 ::b::y*=2", "::a::x = x - (1) ::b::y = y * (2)"},
+      {"+= 1", "+= 1"},  // at the line start: left alone
       {"y=1\n+= 1 x += 2", "y=1\n+= 1 x += 2"},
   };
   for (const rewrite_case& c : cases) check(c);
