@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "console/machine/pstate.h"
+#include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/io/path.h"
 #include "engine/mem.h"
@@ -124,6 +125,8 @@ void stop_sound() {
 
 void clear_kiosk() { app.kiosk = 0; }
 
+tarq_ctext* code_tab_record(int32_t tab) { return tab >= 0 && tab < TOVO_CODE_TABS ? shell.tabs[tab] : nullptr; }
+
 }  // namespace
 
 int connect_console_to_shell() {
@@ -177,6 +180,7 @@ int connect_console_to_shell() {
   port.install_games = install_games;
   port.open_keyconfig = keyconfig_open;
 
+  port.code_tab_record = code_tab_record;
   port.stop_sound = stop_sound;
   port.clear_kiosk = clear_kiosk;
   port.get_setting = tovo_get_shell_setting;

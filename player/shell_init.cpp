@@ -126,9 +126,12 @@ void reset_editor_for_new_cart() {
   set_window_title_from_pod();
 }
 
+// Each code tab's record holds the tab's own text (the console's tab buffer),
+// so that the cursor an error report puts on a line stands in that text.
 void tovo_create_code_tabs() {
-  for (tarq_ctext*& t : shell.tabs) {
-    t = tarq_create_ctext(nullptr, 65538);
+  for (int i = 0; i < TOVO_CODE_TABS; i++) {
+    tarq_ctext*& t = shell.tabs[i];
+    t = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab[i]), TOVO_CODE_SIZE - 1);
     if (!t) continue;
     t->char_width = 4;
     t->line_height = 6;

@@ -27,6 +27,8 @@ void init_editor_state();
 // For a newly loaded cart: the editor state reset, the code tabs' undo
 // stacks cleared and the window title set again.
 void reset_editor_for_new_cart();
+// The 16 code tabs' records, each over its tab's text (4x6 cells, the tab
+// width setting); tovo_destroy_code_tabs leaves the texts alone.
 void tovo_create_code_tabs();
 void tovo_destroy_code_tabs();
 // root path + "untitled.kx", or "untitled_%d.kx" (1..1000) while taken.

@@ -25,3 +25,14 @@ int visible_code_tabs();
 // come first; each tab then counts its lines plus 2 (the separator line after
 // a tab counts as that tab's last line + 1). Past the last tab: line 0 in
 // tab 0.
+
+// The line within its code tab (from 1) of a program line that stands in the
+// cart's own code, with the tab through tab (when not null); 0 for a line of
+// the prelude, of a separator between tabs, of the epilogue or past the
+// visible tabs.
+int find_cart_line(int program_line, int* tab);
+
+// Selects a code tab and puts the cursor of its code text at the start of
+// line (from 1; clamped to the text's lines), scrolled into view. Error
+// reports call it for the line they name.
+void select_code_tab_line(int tab, int line);

@@ -44,6 +44,25 @@ int line_after_colon(const char* text) {
   return colon ? std::atoi(colon + 1) : 0;
 }
 
+// The start of a message's text after its position ("chunk:line: "), or the
+// whole message when it carries none.
+const char* after_position(const char* msg) {
+  for (const char* c = std::strchr(msg, ':'); c; c = std::strchr(c + 1, ':')) {
+    const char* d = c + 1;
+    while (*d >= '0' && *d <= '9') d++;
+    if (d > c + 1 && d[0] == ':' && d[1] == ' ') return d + 2;
+  }
+  return msg;
+}
+
+// The cart line and tab that a compiler message names ("... at line 3 (tab
+// 1) ..."): true when it names one.
+bool named_line_of(const char* msg, int* line, int* tab) {
+  const char* at = std::strstr(msg, "at line ");
+  return at && std::sscanf(at, "at line %d (tab %d)", line, tab) == 2 && *line > 0 && *tab >= 0 &&
+         *tab < TOVO_CODE_TABS;
+}
+
 void report_syntax_detail(const char* msg, const char* source) {
   const char* detail = extract_syntax_error(msg, 0);
   if (!detail) return;
@@ -98,10 +117,7 @@ const char* extract_syntax_error(const char* msg, int with_position) {
     error_tovo_print_col(text, DETAIL);
     return nullptr;
   }
-  const char* colon = std::strrchr(msg, ':');
-  const char* start = msg;
-  if (colon) start = colon[1] ? colon + 2 : colon + 1;
-  std::snprintf(detail, sizeof detail, "%s", start);
+  std::snprintf(detail, sizeof detail, "%s", after_position(msg));
   return detail;
 }
 
@@ -141,10 +157,10 @@ void print_traceback(lua_State* L) {
     char* next = std::strchr(line, '\n');
     if (next) *next++ = 0;
     if (!std::strstr(line, "stack traceback") && !std::strstr(line, "'_mainloop")) {
-      int program_line = line_after_colon(line);
-      if (program_line > 0) {
-        int tab = 0;
-        int tab_line = find_tab_line(program_line, &tab);
+      // Frames of the prelude and the epilogue are not the cart's: left out.
+      int tab = 0;
+      int tab_line = find_cart_line(line_after_colon(line), &tab);
+      if (tab_line > 0) {
         if (const char* fn = std::strstr(line, "in function '")) {
           fn += std::strlen("in function '");
           const char* quote = std::strchr(fn, '\'');
@@ -152,7 +168,7 @@ void print_traceback(lua_State* L) {
           char out[160];
           std::snprintf(out, sizeof out, "in %.*s line %d (tab %d)", n, fn, tab_line, tab);
           tovo_print_col(out, TRACE);
-        } else if (std::strstr(line, "in main chunk") && tab_line >= 0) {
+        } else if (std::strstr(line, "in main chunk")) {
           print_pair("at line %d (tab %d)", tab_line, tab, TRACE, true);
         }
       }
@@ -166,16 +182,34 @@ void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_lin
   tovo_poke(&pstate, pstate.cart, 0x5f25, 6);
   const char* msg = message_on_top(L);
   int tab = 0;
-  int line = is_prompt_line ? 0 : find_tab_line(tovo_last_line_number, &tab);
+  int line = 0;
   const char* source = "";
+  bool detail = true;
+  if (!is_prompt_line) {
+    line = find_cart_line(tovo_last_line_number, &tab);
+    if (line > 0) {
+      source = get_nth_line_ex(code, tovo_last_line_number - 2, 1);
+    } else if (named_line_of(msg, &line, &tab)) {
+      // The parser stopped past the cart's code (a block left open took in
+      // the epilogue, or the end of the program found a goto without its
+      // label): the report names the cart's line that the message names. For
+      // a block left open that is all.
+      source = get_nth_line_ex(code_tab[tab], line, 0);
+      detail = !std::strstr(msg, "to close '");
+    } else {
+      line = find_tab_line(tovo_last_line_number, &tab);
+      if (line > 0) source = get_nth_line_ex(code, tovo_last_line_number - 2, 1);
+      else line = 0;
+    }
+  }
   if (line == 0) {
     error_tovo_print_col("syntax error", HEADING);
   } else {
     print_pair("syntax error line %d (tab %d)", line, tab, HEADING, true);
-    source = get_nth_line_ex(code, tovo_last_line_number - 2, 1);
     error_tovo_print_col(source, SOURCE);
+    select_code_tab_line(tab, line);
   }
-  report_syntax_detail(msg, source);
+  if (detail) report_syntax_detail(msg, source);
 }
 
 void tovo_report_runtime_error(lua_State* L, const char* code) {
@@ -187,10 +221,11 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
     error_tovo_print_col("runtime error", HEADING);
   } else if (at > 2) {
     int tab = 0;
-    int line = find_tab_line(at, &tab);
-    if (tab < visible_code_tabs()) {
+    int line = find_cart_line(at, &tab);
+    if (line > 0) {
       print_pair("runtime error line %d tab %d", line, tab, HEADING, true);
       error_tovo_print_col(get_nth_line_ex(code, at - 2, 1), SOURCE);
+      select_code_tab_line(tab, line);
     } else {
       error_tovo_print_col("runtime error", HEADING);
     }

@@ -1,12 +1,26 @@
 #include "console/run/code_tabs.h"
 
 #include "console/run/run_state.h"
+#include "console/run/shell_port.h"
+#include "engine/data/ctext_cursor.h"
+
+namespace {
+
+// A position past the end of any code text: counting up to it counts every newline.
+constexpr int32_t WHOLE_TEXT = 0x100000;
+// Pixels between the top of a code view and the line an error report shows.
+constexpr int32_t ERROR_LINE_MARGIN = 52;
+
+int tab_newlines(int tab) {
+  return ctext_get_line_number_for_pos(reinterpret_cast<const uint8_t*>(code_tab[tab]), WHOLE_TEXT);
+}
+
+}  // namespace
 
 int find_tab_line(int line, int* tab) {
   line -= 2;
   for (int i = 0; i < TOVO_CODE_TABS; i++) {
-    int n = 0;
-    for (const char* c = code_tab[i]; *c; c++) n += *c == '\n';
+    int n = tab_newlines(i);
     if (n + 2 >= line) {
       if (tab) *tab = i;
       return line;
@@ -15,4 +29,26 @@ int find_tab_line(int line, int* tab) {
   }
   if (tab) *tab = 0;
   return 0;
+}
+
+int find_cart_line(int program_line, int* tab) {
+  int in_tab = 0;
+  int line = find_tab_line(program_line, &in_tab);
+  if (tab) *tab = in_tab;
+  if (line < 1 || in_tab >= visible_code_tabs() || line > tab_newlines(in_tab) + 1) return 0;
+  return line;
+}
+
+void select_code_tab_line(int tab, int line) {
+  if (tab < 0 || tab >= TOVO_CODE_TABS) return;
+  code_tab_selected = tab;
+  tarq_ctext* record = tovo_shell.code_tab_record(tab);
+  if (!record || !record->text) return;
+  int last = ctext_get_line_number_for_pos(record->text, WHOLE_TEXT);
+  int target = line - 1 < 0 ? 0 : line - 1 > last ? last : line - 1;
+  int32_t pos = ctext_get_pos_for_line_number(record->text, target);
+  record->cursor = pos;
+  record->select_start = pos;
+  record->select_end = pos;
+  ctext_bound_scrolling_to_cursor(record, ERROR_LINE_MARGIN);
 }

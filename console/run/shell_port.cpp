@@ -52,6 +52,7 @@ const char* tovo_shell_port_missing(const tovo_shell_port& port) {
   CHECK(install_demos);
   CHECK(install_games);
   CHECK(open_keyconfig);
+  CHECK(code_tab_record);
   CHECK(stop_sound);
   CHECK(clear_kiosk);
   CHECK(get_setting);

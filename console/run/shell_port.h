@@ -5,6 +5,8 @@
 // a fatal start-up error; nothing in the console stands in for a missing one.
 #include <cstdint>
 
+struct tarq_ctext;
+
 struct tovo_shell_port {
   // Cart data and storage (cartdata, dget, dset, reload, cstore).
   void (*save_cdata)();
@@ -78,6 +80,10 @@ struct tovo_shell_port {
   void (*install_demos)();
   void (*install_games)();
   void (*open_keyconfig)();
+
+  // The code text record of a code tab (0 to 15), whose text is the tab's
+  // text; null when the shell holds none.
+  tarq_ctext* (*code_tab_record)(int32_t tab);
 
   // Machine.
   void (*stop_sound)();

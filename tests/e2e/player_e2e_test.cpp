@@ -182,7 +182,30 @@ TEST_F(player, ErrorsAreReportedWithTheirTabLines) {
             std::string::npos)
       << r.out;
   r = run_headless(binary, {"-x", cart("syntax_error.kx")}, home);
-  EXPECT_NE(r.out.find("syntax error\nunclosed if\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("syntax error line 2 (tab 0)\nif x then\n"), std::string::npos) << r.out;
+}
+
+// Each error names the line of the cart's code where it lies: a binding's
+// error the line that called it (even after a coroutine caught an error on
+// another line), a block left open the line that opened it. The report is the
+// last thing printed, and the traceback holds only the cart's own calls.
+TEST_F(player, ErrorReportsEndTheOutputWithTheCartsLine) {
+  const struct {
+    const char* cart;
+    int status;
+    const char* report;
+  } cases[] = {
+      {"binding_error.kx", 3,
+       "runtime error line 6 tab 0\n if x==3 then print(dget(0)) end\ndget called before cartdata()\n"
+       "in _update line 6 (tab 0)\n"},
+      {"unclosed_block.kx", 2, "syntax error line 1 (tab 1)\nfunction _update()\n"},
+  };
+  for (const auto& c : cases) {
+    tovo_test::temp_dir home;
+    run_result r = run_headless(binary, {"-x", cart(c.cart)}, home);
+    EXPECT_EQ(r.status, c.status) << c.cart;
+    EXPECT_EQ(cart_output(r), c.report) << c.cart << "\n" << r.out;
+  }
 }
 
 // A cart whose whole code is a short-command word runs that command, as a

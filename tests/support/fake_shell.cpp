@@ -5,6 +5,8 @@
 
 #include "console/machine/cart.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_state.h"
+#include "engine/data/ctext.h"
 
 tovo_fake_shell fake_shell;
 
@@ -33,6 +35,21 @@ int32_t* find_setting(const char* name, bool make) {
     return &fake_shell.setting_value[i];
   }
   return nullptr;
+}
+
+// One code text record per code tab over the tab's text, as the shell keeps
+// them; made on first use and kept for the whole test program.
+tarq_ctext* code_tab_record(int32_t tab) {
+  static tarq_ctext* records[TOVO_CODE_TABS];
+  if (tab < 0 || tab >= TOVO_CODE_TABS) return nullptr;
+  if (!records[tab]) {
+    records[tab] = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab[tab]), TOVO_CODE_SIZE - 1);
+    if (records[tab]) {
+      records[tab]->char_width = 4;
+      records[tab]->line_height = 6;
+    }
+  }
+  return records[tab];
 }
 
 int32_t load_mounted(const char* name) {
@@ -128,6 +145,7 @@ void install_fake_shell() {
   p.install_demos = [] { keep_command("install_demos", nullptr); };
   p.install_games = [] { keep_command("install_games", nullptr); };
   p.open_keyconfig = [] { keep_command("keyconfig", nullptr); };
+  p.code_tab_record = code_tab_record;
   p.stop_sound = [] { fake_shell.sound_stops++; };
   p.clear_kiosk = [] { fake_shell.kiosk_clears++; };
   p.get_setting = [](const char* name) {
