@@ -2,8 +2,14 @@
 // program is at start-up; and that join leaves no entry of the port unset.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "console/run/run_state.h"
 #include "console/run/shell_port.h"
+#include "engine/data/ctext.h"
 #include "player/console_port.h"
+#include "player/shell_init.h"
+#include "player/shell_state.h"
 
 namespace {
 
@@ -17,6 +23,28 @@ struct console_port_environment : testing::Environment {
 TEST(console_port, the_shell_fills_every_entry) {
   EXPECT_EQ(connect_console_to_shell(), 0);
   EXPECT_EQ(tovo_shell_port_missing(tovo_shell), nullptr);
+}
+
+// The code text record the console reaches for a tab is the shell's record of
+// that tab, and its text is the tab's text.
+TEST(console_port, code_tab_records_hold_the_tabs_texts) {
+  tarq_ctext* kept[TOVO_CODE_TABS];
+  std::memcpy(kept, shell.tabs, sizeof kept);
+  tovo_create_code_tabs();
+  std::strcpy(code_tab[3], "x=1\ny=2");
+  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) {
+    tarq_ctext* record = tovo_shell.code_tab_record(tab);
+    ASSERT_NE(record, nullptr) << tab;
+    EXPECT_EQ(record, shell.tabs[tab]);
+    EXPECT_EQ(reinterpret_cast<char*>(record->text), code_tab[tab]);
+  }
+  EXPECT_STREQ(reinterpret_cast<const char*>(tovo_shell.code_tab_record(3)->text), "x=1\ny=2");
+  EXPECT_EQ(tovo_shell.code_tab_record(16), nullptr);
+  EXPECT_EQ(tovo_shell.code_tab_record(-1), nullptr);
+  tovo_destroy_code_tabs();
+  EXPECT_STREQ(code_tab[3], "x=1\ny=2");  // the texts stay
+  code_tab[3][0] = 0;
+  std::memcpy(shell.tabs, kept, sizeof kept);
 }
 
 }  // namespace
