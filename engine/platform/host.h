@@ -57,6 +57,9 @@ int tarq_load_clipboard_from_file(const char* path);
 
 // External commands, started with an argument vector (never a shell).
 void tarq_launch_html(const char* target);
+// Fetches a URL into a file with the limits of TARQ_FETCH_DEFAULTS
+// (engine/platform/fetch.h): 0 when the body arrived, 1 otherwise (the file
+// is then removed).
 int tarq_wget(const char* url, const char* local_file);
 int tarq_wget_ex(const char* url, const char* local_file, const char* post_file);
 constexpr size_t TARQ_URL_MAX = 256;  // the longest URL a download takes
@@ -64,7 +67,10 @@ constexpr size_t TARQ_URL_MAX = 256;  // the longest URL a download takes
 // Threads.
 struct tarq_thread_handle;
 tarq_thread_handle* tarq_create_thread(int (*fn)(void*), void* data = nullptr);
+// Lets the thread run on alone and frees the handle.
 void tarq_destroy_thread(tarq_thread_handle* handle);
+// Waits for the thread to end and frees the handle.
+void tarq_join_thread(tarq_thread_handle* handle);
 
 // Dates and timers.
 struct tarq_datetime {

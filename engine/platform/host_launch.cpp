@@ -1,6 +1,6 @@
-// External commands: the desktop opener and the download command. Both are
-// started with posix_spawnp and an argument vector, never through a shell, so
-// nothing in a path or URL is ever run as a command.
+// The desktop opener, started with posix_spawnp and an argument vector, never
+// through a shell, so nothing in a path or URL is ever run as a command (the
+// download command is started the same way, in fetch.cpp).
 #include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -44,14 +44,6 @@ static void reap_in_background(pid_t pid) {
     waitpid(pid, &status, 0);
   }
   pthread_attr_destroy(&attr);
-}
-
-static int wait_for(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return status;
 }
 
 static bool starts_with_scheme(const char* text, const char* scheme) {
@@ -102,56 +94,3 @@ void tarq_launch_html(const char* target) {
   snprintf(tarq_debug_string, sizeof(tarq_debug_string), "result: %d\n", err);
   tarq_debug(tarq_debug_string);
 }
-
-// A web URL for the download command: upper-case letters become lower case;
-// lower-case letters, digits and _ - . / : & = ? are kept; anything else
-// becomes '%' and two hex digits.
-static void escape_url(const char* url, char* out, size_t size) {
-  size_t o = 0;
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(url); *p; p++) {
-    unsigned char c = *p;
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-    if ((c >= 'a' && c <= 'z') || isdigit(c) || strchr("_-./:&=?", c)) {
-      if (o + 1 >= size) break;
-      out[o++] = static_cast<char>(c);
-    } else {
-      if (o + 3 >= size) break;
-      snprintf(out + o, 4, "%%%02x", c);
-      o += 3;
-    }
-  }
-  out[o] = 0;
-}
-
-int tarq_wget_ex(const char* url, const char* local_file, const char* post_file) {
-  if (!url || !local_file || strlen(url) > TARQ_URL_MAX) return 1;
-  char address[TARQ_URL_MAX * 3 + 1];
-  if (strncmp(url, "http://", 7) == 0 || strncmp(url, "https://", 8) == 0) escape_url(url, address, sizeof(address));
-  else snprintf(address, sizeof(address), "%s", url);
-
-  char post_option[TARQ_PATH_MAX + 16];
-  char program[] = "wget";
-  char quiet[] = "-q";
-  char output[] = "-O";
-  char end_of_options[] = "--";
-  char* argv[8];
-  int n = 0;
-  argv[n++] = program;
-  argv[n++] = quiet;
-  argv[n++] = output;
-  argv[n++] = const_cast<char*>(local_file);
-  if (post_file) {
-    int len = snprintf(post_option, sizeof(post_option), "--post-file=%s", post_file);
-    if (len < 0 || len >= static_cast<int>(sizeof(post_option))) return 1;
-    argv[n++] = post_option;
-  }
-  argv[n++] = end_of_options;
-  argv[n++] = address;
-  argv[n] = nullptr;
-  int err = 0;
-  pid_t pid = spawn_command(argv, &err);
-  if (pid > 0) wait_for(pid);
-  return 0;
-}
-
-int tarq_wget(const char* url, const char* local_file) { return tarq_wget_ex(url, local_file, nullptr); }

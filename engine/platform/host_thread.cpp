@@ -24,3 +24,9 @@ void tarq_destroy_thread(tarq_thread_handle* handle) {
   SDL_DetachThread(handle->thread);
   tarq_free(handle);
 }
+
+void tarq_join_thread(tarq_thread_handle* handle) {
+  if (!handle) return;
+  SDL_WaitThread(handle->thread, nullptr);
+  tarq_free(handle);
+}

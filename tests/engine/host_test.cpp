@@ -8,8 +8,10 @@
 #include <atomic>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/config.h"
@@ -18,8 +20,10 @@
 #include "engine/extra/date_text.h"
 #include "engine/extra/wget_job.h"
 #include "engine/mem.h"
+#include "engine/platform/fetch.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -338,13 +342,104 @@ TEST_F(FakeCommand, DownloadCommandGetsAnArgumentVector) {
   install("wget");
   std::string local = work.file("out $(x).txt");
   EXPECT_EQ(tarq_wget("http://Tovo.invalid/A b?q=`x`", local.c_str()), 0);
-  std::vector<std::string> want = {"-q", "-O", local, "--", "http://tovo.invalid/a%20b?q=%60x%60"};
+  // The body comes on standard output; the local path never reaches the command.
+  std::vector<std::string> want = {
+      "-q", "-O", "-", "--timeout=15", "--tries=1", "--", "http://tovo.invalid/a%20b?q=%60x%60"};
   EXPECT_EQ(calls(), call_list{want});  // the download runs to its end before tarq_wget returns
+  EXPECT_TRUE(file_exists(local));
 
   std::string long_url = "http://tovo.invalid/" + std::string(300, 'a');
   EXPECT_EQ(tarq_wget(long_url.c_str(), local.c_str()), 1);
   EXPECT_EQ(tarq_wget_ex("http://tovo.invalid/x", local.c_str(), "/tmp/body"), 0);
-  EXPECT_EQ(calls(), (call_list{want, {"-q", "-O", local, "--post-file=/tmp/body", "--", "http://tovo.invalid/x"}}));
+  EXPECT_EQ(calls(), (call_list{want,
+                                {"-q", "-O", "-", "--timeout=15", "--tries=1", "--post-file=/tmp/body", "--",
+                                 "http://tovo.invalid/x"}}));
+}
+
+// A download command whose behaviour is a shell script body; what it writes
+// to standard output is the downloaded body.
+struct FetchCommand : FakeCommand {
+  void install_body(const std::string& body) {
+    std::string path = bin.file("wget");
+    tovo_test::write_file(path, "#!/bin/sh\n" + body + "\n");
+    chmod(path.c_str(), 0755);
+    if (path_env) return;  // already first on PATH
+    std::string new_path = bin.path + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
+    path_env = std::make_unique<tovo_test::scoped_env>("PATH", new_path.c_str());
+  }
+  static std::vector<pid_t> children(const char* name) { return tovo_test::children_named(getpid(), name); }
+};
+
+TEST_F(FetchCommand, ResultsByWhatTheCommandDoes) {
+  struct fetch_case {
+    const char* body;
+    int64_t max_bytes;
+    int32_t deadline_ms;
+    int32_t result;
+    long kept;  // bytes in the local file afterwards, -1 none
+  };
+  const fetch_case cases[] = {
+      {"head -c 100 /dev/zero", 100, 0, TARQ_FETCH_OK, 100},
+      {"printf ''", 100, 0, TARQ_FETCH_OK, 0},
+      {"head -c 101 /dev/zero", 100, 0, TARQ_FETCH_TOO_LARGE, -1},
+      {"exec cat /dev/zero", 1 << 20, 0, TARQ_FETCH_TOO_LARGE, -1},  // endless
+      {"printf partial; exit 4", 100, 0, TARQ_FETCH_FAILED, -1},     // the connection broke
+      {"exit 8", 100, 0, TARQ_FETCH_FAILED, -1},                     // the server said no
+      {"kill -9 $$", 100, 0, TARQ_FETCH_FAILED, -1},
+      {"exec sleep 600", 100, 200, TARQ_FETCH_TIMED_OUT, -1},
+      {"printf x; exec sleep 600", 100, 200, TARQ_FETCH_TIMED_OUT, -1},
+  };
+  for (const fetch_case& c : cases) {
+    install_body(c.body);
+    std::string local = work.file("body");
+    tovo_test::write_file(local, "left from before");
+    tarq_fetch fetch;
+    tarq_fetch_limits limits = {5, 1, c.max_bytes, c.deadline_ms};
+    EXPECT_EQ(tarq_fetch_run(&fetch, "http://tovo.invalid/b", local.c_str(), nullptr, &limits), c.result) << c.body;
+    struct stat st;
+    EXPECT_EQ(stat(local.c_str(), &st) == 0 ? (long)st.st_size : -1L, c.kept) << c.body;
+    EXPECT_EQ(tarq_fetch_pid(&fetch), 0) << c.body;
+    EXPECT_TRUE(children("wget").empty() && children("sleep").empty() && children("cat").empty()) << c.body;
+  }
+  // A command that cannot be started.
+  path_env.reset();
+  path_env = std::make_unique<tovo_test::scoped_env>("PATH", bin.path.c_str());
+  remove(bin.file("wget").c_str());
+  tarq_fetch fetch;
+  EXPECT_EQ(tarq_fetch_run(&fetch, "http://tovo.invalid/b", work.file("none").c_str(), nullptr, &TARQ_FETCH_DEFAULTS),
+            TARQ_FETCH_FAILED);
+  EXPECT_FALSE(file_exists(work.file("none")));
+}
+
+TEST_F(FetchCommand, AnotherThreadEndsTheCommand) {
+  install_body("exec sleep 600");
+  std::string local = work.file("body");
+  tarq_fetch fetch;
+  std::atomic<int32_t> result{-1};
+  std::thread runner(
+      [&] { result = tarq_fetch_run(&fetch, "http://tovo.invalid/b", local.c_str(), nullptr, &TARQ_FETCH_DEFAULTS); });
+  pid_t pid = 0;
+  for (int i = 0; i < 2000 && pid == 0; i++) {
+    pid = tarq_fetch_pid(&fetch);
+    if (pid == 0) SDL_Delay(5);
+  }
+  EXPECT_GT(pid, 0);
+  tarq_fetch_end(&fetch);
+  runner.join();
+  EXPECT_EQ(result.load(), TARQ_FETCH_ENDED);
+  EXPECT_EQ(tarq_fetch_pid(&fetch), 0);
+  EXPECT_FALSE(file_exists(local));
+  EXPECT_TRUE(children("sleep").empty()) << "killed and reaped";
+
+  // Once ended, nothing more starts until it is reset.
+  install_body("head -c 3 /dev/zero");
+  EXPECT_EQ(tarq_fetch_run(&fetch, "http://tovo.invalid/b", local.c_str(), nullptr, &TARQ_FETCH_DEFAULTS),
+            TARQ_FETCH_ENDED);
+  EXPECT_FALSE(file_exists(local));
+  tarq_fetch_reset(&fetch);
+  EXPECT_EQ(tarq_fetch_run(&fetch, "http://tovo.invalid/b", local.c_str(), nullptr, &TARQ_FETCH_DEFAULTS),
+            TARQ_FETCH_OK);
+  EXPECT_TRUE(file_exists(local));
 }
 
 std::atomic<int> loaded{0};
@@ -360,7 +455,7 @@ TEST_F(FakeCommand, DownloadOnAThreadReportsThroughItsCallbacks) {
   ASSERT_EQ(tarq_wget_with_callbacks("http://tovo.invalid/p", local.c_str(), on_load, on_error), 0);
   for (int i = 0; i < 1000 && loaded == 0; i++) SDL_Delay(10);
   EXPECT_EQ(loaded.load(), 1);
-  EXPECT_EQ(calls(), (call_list{{"-q", "-O", local, "--", "http://tovo.invalid/p"}}));
+  EXPECT_EQ(calls(), (call_list{{"-q", "-O", "-", "--timeout=15", "--tries=1", "--", "http://tovo.invalid/p"}}));
 
   std::string long_url = "http://tovo.invalid/" + std::string(300, 'a');
   ASSERT_EQ(tarq_wget_with_callbacks(long_url.c_str(), local.c_str(), on_load, on_error), 0);

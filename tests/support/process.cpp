@@ -6,8 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 extern char** environ;
@@ -71,5 +75,61 @@ std::string env_or(const char* name, const char* fallback) {
   const char* v = getenv(name);
   return v ? v : fallback;
 }
+
+namespace {
+
+// A "Name:   value kB" line of /proc/self/status, or -1.
+long status_kb(const char* name) {
+  FILE* f = fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long kb = -1;
+  size_t n = strlen(name);
+  while (fgets(line, sizeof line, f))
+    if (strncmp(line, name, n) == 0 && line[n] == ':') kb = strtol(line + n + 1, nullptr, 10);
+  fclose(f);
+  return kb;
+}
+
+}  // namespace
+
+std::vector<pid_t> children_named(pid_t parent, const std::string& name) {
+  std::vector<pid_t> found;
+  DIR* proc = opendir("/proc");
+  if (!proc) return found;
+  while (dirent* e = readdir(proc)) {
+    char* end = nullptr;
+    long pid = strtol(e->d_name, &end, 10);
+    if (pid <= 0 || *end) continue;
+    FILE* f = fopen(("/proc/" + std::string(e->d_name) + "/stat").c_str(), "r");
+    if (!f) continue;
+    char buffer[512];
+    size_t n = fread(buffer, 1, sizeof buffer - 1, f);
+    fclose(f);
+    buffer[n] = 0;
+    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+    char* open = strchr(buffer, '(');
+    char* close = strrchr(buffer, ')');
+    if (!open || !close || close < open) continue;
+    std::string comm(open + 1, close);
+    char state = 0;
+    long ppid = 0;
+    if (sscanf(close + 1, " %c %ld", &state, &ppid) != 2) continue;
+    if (ppid == parent && comm == name) found.push_back((pid_t)pid);
+  }
+  closedir(proc);
+  return found;
+}
+
+bool reset_peak_resident() {
+  FILE* f = fopen("/proc/self/clear_refs", "w");
+  if (!f) return false;
+  bool ok = fputs("5", f) >= 0;
+  return fclose(f) == 0 && ok;
+}
+
+long peak_resident_kb() { return status_kb("VmHWM"); }
+
+long resident_kb() { return status_kb("VmRSS"); }
 
 }  // namespace tovo_test

@@ -28,4 +28,15 @@ void sleep_ms(int ms);
 // The environment variable's value, or the fallback when it is not set.
 std::string env_or(const char* name, const char* fallback);
 
+// The processes (zombies too) whose parent is `parent` and whose command
+// name is `name`, from /proc.
+std::vector<pid_t> children_named(pid_t parent, const std::string& name);
+
+// This process's peak resident memory: reset_peak_resident() makes the peak
+// the present size; peak_resident_kb() gives it in KiB since then (-1 when
+// /proc cannot tell).
+bool reset_peak_resident();
+long peak_resident_kb();
+long resident_kb();
+
 }  // namespace tovo_test
