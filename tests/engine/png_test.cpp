@@ -11,9 +11,12 @@
 #include "engine/data/gfx.h"
 #include "engine/extra/memory_stream.h"
 #include "engine/extra/zlib_blocks.h"
+#include "engine/formats/lodepng_adapter.h"
 #include "engine/formats/png.h"
 #include "engine/io/file.h"
 #include "engine/platform/present.h"
+#include "tests/support/png_forge.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -187,4 +190,60 @@ TEST(EnginePng, ZlibBlocks) {
     free(z);
   }
   tarq_set_zlib_window_size(512);
+}
+
+// The decoder stops inflating a picture's data at the size its header
+// allows: a small file whose data inflates to 128 MiB costs no more memory
+// than the picture it claims to be.
+TEST(EnginePng, DataInflatingPastItsHeaderIsStoppedEarly) {
+  const size_t inflated = 128u << 20;
+  std::string png = tovo_test::forged_png(160, 205, 8, 6, inflated);
+  ASSERT_LT(png.size(), 512u * 1024);
+  ASSERT_TRUE(tovo_test::reset_peak_resident());
+  const long before = tovo_test::resident_kb();
+  unsigned char* px = nullptr;
+  unsigned w = 0, h = 0;
+  EXPECT_NE(LodePNG_decode(&px, &w, &h, (const unsigned char*)png.data(), png.size(), LODEPNG_COLOUR_RGBA, 8), 0u);
+  EXPECT_EQ(px, nullptr);
+  const long grown_kb = tovo_test::peak_resident_kb() - before;
+  EXPECT_LT(grown_kb, 32 * 1024) << "KiB more at the peak";
+}
+
+// The limit leaves every honest picture alone: interlaced or not, at any
+// bit depth.
+TEST(EnginePng, PicturesOfEveryLayoutStillDecode) {
+  struct layout {
+    LodePNGColorType colour;
+    unsigned depth;
+  };
+  for (layout l : {layout{LCT_RGBA, 8}, layout{LCT_RGBA, 16}, layout{LCT_GREY, 1}, layout{LCT_GREY, 4}}) {
+    for (unsigned interlace : {0u, 1u}) {
+      for (auto size : {std::pair<unsigned, unsigned>{1, 1}, {7, 3}, {33, 17}, {160, 205}}) {
+        LodePNGState state;
+        lodepng_state_init(&state);
+        state.info_raw.colortype = LCT_RGBA;
+        state.info_raw.bitdepth = 8;
+        state.info_png.color.colortype = l.colour;
+        state.info_png.color.bitdepth = l.depth;
+        state.info_png.interlace_method = interlace;
+        state.encoder.auto_convert = 0;
+        std::vector<unsigned char> rgba((size_t)size.first * size.second * 4, 255);
+        for (size_t i = 0; i < rgba.size(); i += 4) rgba[i] = (unsigned char)((i / 4 % 2) * 16);
+        if (l.colour == LCT_GREY)
+          for (size_t i = 0; i < rgba.size(); i += 4) rgba[i] = rgba[i + 1] = rgba[i + 2] = rgba[i] ? 255 : 0;
+        unsigned char* out = nullptr;
+        size_t out_size = 0;
+        ASSERT_EQ(lodepng_encode(&out, &out_size, rgba.data(), size.first, size.second, &state), 0u);
+        lodepng_state_cleanup(&state);
+        unsigned char* px = nullptr;
+        unsigned w = 0, h = 0;
+        EXPECT_EQ(LodePNG_decode(&px, &w, &h, out, out_size, LODEPNG_COLOUR_RGBA, 8), 0u)
+            << l.colour << "/" << l.depth << " interlace " << interlace << " " << size.first << "x" << size.second;
+        EXPECT_EQ(w, size.first);
+        EXPECT_EQ(h, size.second);
+        free(px);
+        free(out);
+      }
+    }
+  }
 }
