@@ -25,6 +25,7 @@
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
 #include "player/boot.h"
+#include "player/browser/splore_download.h"
 #include "player/capture/record.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_text.h"
@@ -252,6 +253,7 @@ int tovo_shell_exit() {
   // With -x the exit status tells how the cart's program ended.
   if (run_state.exec && run_state.end_error == TOVO_END_COMPILE_ERROR) tarq_exit_status = TOVO_EXIT_COMPILE_ERROR;
   if (run_state.exec && run_state.end_error == TOVO_END_RUNTIME_ERROR) tarq_exit_status = TOVO_EXIT_RUNTIME_ERROR;
+  cancel_download(nullptr);  // no download command outlives the player
   save_cdata();
   flush_activity_log_buffer(0);
   tovo_close_listing();

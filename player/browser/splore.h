@@ -15,6 +15,9 @@ constexpr int SPLORE_LIST_SLOTS = 16;
 constexpr int SPLORE_LISTS_USED = 8;
 constexpr int SPLORE_REQUEST_SIZE = 1024;
 constexpr int SPLORE_SEARCH_TEXT_MAX = 22;
+// A list page: 32 cells of 128x136 pixels, 8 a row.
+constexpr int32_t SPLORE_PAGE_WIDTH = 1024;
+constexpr int32_t SPLORE_PAGE_HEIGHT = 544;
 
 enum : int32_t {
   SPLORE_ICON_CART = 176,

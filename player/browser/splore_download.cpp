@@ -2,15 +2,18 @@
 #include "player/browser/splore_download.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "engine/config.h"
 #include "engine/formats/lodepng_adapter.h"
-#include "engine/mem.h"
+#include "engine/platform/fetch.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
+#include "player/cart/cart_png.h"
 #include "player/message.h"
 #include "player/shell_state.h"
 
@@ -28,24 +31,56 @@ uint64_t pack(uint32_t generation, int32_t state) { return (uint64_t)generation 
 uint32_t generation_of(uint64_t word) { return (uint32_t)(word >> 32); }
 int32_t state_of(uint64_t word) { return (int32_t)(uint32_t)word; }
 
+// What the worker runs. The main thread fills it before it starts the worker
+// and touches it again only after the worker has ended, apart from the fetch
+// record, which has a lock of its own.
 struct download_job {
   char url[SPLORE_URL_MAX + 1];
   char file[TARQ_PATH_MAX];
   uint32_t generation;
+  int32_t deadline_ms;
+  tarq_fetch fetch;
+};
+download_job job;
+
+// The limits of a fetched file by its name: the most bytes, and the picture
+// size of a ".png" (0 for other files; a ".png" of no known kind is refused).
+struct file_rule {
+  int64_t max_bytes;
+  int32_t width, height;
+  bool refused;
 };
 
-int download_worker(void* data) {
-  download_job* job = (download_job*)data;
-  tarq_wget(job->url, job->file);
-  int32_t result = check_bbs_file_ok(job->file) ? SPLORE_DOWNLOAD_DONE : SPLORE_DOWNLOAD_FAILED;
+file_rule rule_for(const char* path) {
+  if (tarq_strcasestr(path, ".kx.png")) return {SPLORE_CART_FILE_MAX, TOVO_CART_PNG_WIDTH, TOVO_CART_PNG_HEIGHT, false};
+  if (tarq_strcasestr(path, ".pip.png")) return {SPLORE_PAGE_FILE_MAX, SPLORE_PAGE_WIDTH, SPLORE_PAGE_HEIGHT, false};
+  if (tarq_strcasestr(path, ".png")) return {0, 0, 0, true};
+  return {SPLORE_INFO_FILE_MAX, 0, 0, false};
+}
+
+int download_worker(void*) {
+  tarq_fetch_limits limits = {SPLORE_FETCH_TIMEOUT_S, SPLORE_FETCH_TRIES, rule_for(job.file).max_bytes,
+                              job.deadline_ms};
+  bool ok =
+      tarq_fetch_run(&job.fetch, job.url, job.file, nullptr, &limits) == TARQ_FETCH_OK && check_bbs_file_ok(job.file);
+  if (!ok) remove(job.file);  // nothing refused stays in the cache
+  int32_t result = ok ? SPLORE_DOWNLOAD_DONE : SPLORE_DOWNLOAD_FAILED;
   uint64_t word = download_word.load();
   // A cancelled (or replaced) download leaves the word alone.
-  while (generation_of(word) == job->generation &&
+  while (generation_of(word) == job.generation &&
          (state_of(word) == SPLORE_DOWNLOAD_RUNNING || state_of(word) == SPLORE_DOWNLOAD_QUIET)) {
-    if (download_word.compare_exchange_weak(word, pack(job->generation, result))) break;
+    if (download_word.compare_exchange_weak(word, pack(job.generation, result))) break;
   }
-  tarq_free(job);
   return 0;
+}
+
+// Ends the worker of the last download, whether it still runs or has
+// reported: its command is killed and the worker waited for.
+void end_worker() {
+  if (!download_thread) return;
+  tarq_fetch_end(&job.fetch);
+  tarq_join_thread(download_thread);
+  download_thread = nullptr;
 }
 
 }  // namespace
@@ -65,18 +100,22 @@ const char* splore_bbs_base() { return bbs_base; }
 // Runs on the worker thread: plain stdio and the PNG decoder only, nothing
 // that touches the engine's shared tables or counters.
 bool check_bbs_file_ok(const char* path) {
+  file_rule rule = rule_for(path);
+  if (rule.refused) return false;
   FILE* f = fopen(path, "rb");
   if (!f) return false;
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  // One byte more than allowed tells a file that is too long.
+  std::vector<uint8_t> bytes((size_t)rule.max_bytes + 1);
+  size_t n = fread(bytes.data(), 1, bytes.size(), f);
   fclose(f);
-  if (bytes.empty()) return false;  // the download command leaves an empty file when the fetch fails
-  if (!tarq_strcasestr(path, ".png")) return true;
-  unsigned char* pixels = nullptr;
+  if (n == 0) return false;  // an empty body is no file
+  if (n > (size_t)rule.max_bytes) return false;
+  if (!rule.width) return true;
   unsigned w = 0, h = 0;
-  bool ok = LodePNG_decode(&pixels, &w, &h, bytes.data(), bytes.size(), LODEPNG_COLOUR_RGBA, 8) == 0;
+  if (LodePNG_inspect(&w, &h, bytes.data(), n) != 0 || w != (unsigned)rule.width || h != (unsigned)rule.height)
+    return false;
+  unsigned char* pixels = nullptr;
+  bool ok = LodePNG_decode(&pixels, &w, &h, bytes.data(), n, LODEPNG_COLOUR_RGBA, 8) == 0;
   free(pixels);
   return ok;
 }
@@ -94,23 +133,23 @@ const char* splore_cart_failure_text(int32_t reason) {
 int download_file(const char* url, const char* path, int32_t kind) {
   if (splore_download_state() != SPLORE_DOWNLOAD_IDLE) return 1;
   if (!url || !path || !path[0] || strlen(url) > SPLORE_URL_MAX || strlen(path) >= TARQ_PATH_MAX) return 1;
-  download_job* job = (download_job*)tarq_malloc(sizeof(download_job));
-  if (!job) return 1;
-  snprintf(job->url, sizeof job->url, "%s", url);
-  snprintf(job->file, sizeof job->file, "%s", path);
+  end_worker();  // the worker of the last download, done or abandoned
+  snprintf(job.url, sizeof job.url, "%s", url);
+  snprintf(job.file, sizeof job.file, "%s", path);
+  int32_t timeout = cconfig.timeout > 0 && cconfig.timeout < INT32_MAX / 1000 ? cconfig.timeout : 0;
+  job.deadline_ms = 1000 * timeout > SPLORE_FETCH_DEADLINE_MS ? 1000 * timeout : SPLORE_FETCH_DEADLINE_MS;
+  tarq_fetch_reset(&job.fetch);
   snprintf(splore_download.url, sizeof splore_download.url, "%s", url);
   snprintf(splore_download.file, sizeof splore_download.file, "%s", path);
   splore_download.kind = kind;
   splore_download.start = tarq_get_time();
   remove(path);  // a file left by an earlier fetch must not count as this one
   uint32_t generation = generation_of(download_word.load()) + 1;
-  job->generation = generation;
+  job.generation = generation;
   int32_t state = kind == SPLORE_AWAIT_UPDATE ? SPLORE_DOWNLOAD_QUIET : SPLORE_DOWNLOAD_RUNNING;
   download_word.store(pack(generation, state));
-  tarq_destroy_thread(download_thread);
-  download_thread = tarq_create_thread(download_worker, job);
+  download_thread = tarq_create_thread(download_worker, nullptr);
   if (!download_thread) {
-    tarq_free(job);
     download_word.store(pack(generation, SPLORE_DOWNLOAD_IDLE));
     return 1;
   }
@@ -119,10 +158,11 @@ int download_file(const char* url, const char* path, int32_t kind) {
 
 void cancel_download(const char* message) {
   set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
-  tarq_destroy_thread(download_thread);
-  download_thread = nullptr;
+  end_worker();
   if (message) show_message(message, 1500);
 }
+
+pid_t splore_download_pid() { return tarq_fetch_pid(&job.fetch); }
 
 void get_bbs_cart_url(const char* base, const char* lid, char* out, int out_size) {
   int n = snprintf(out, (size_t)out_size, "%s/bbs/get_cart.php?cat=7&play_src=%d&lid=%s", base, app.play_source, lid);

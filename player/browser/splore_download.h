@@ -1,8 +1,12 @@
 #pragma once
 // Bulletin-board downloads: one at a time, fetched by the download command on
 // a worker thread into a cache file. The main thread starts and cancels them
-// and reads their state each frame; the worker only runs the fetch and then
-// reports done or failed, unless the download was cancelled meanwhile.
+// and reads their state each frame; the worker only runs the fetch, checks
+// the file and then reports done or failed, unless the download was cancelled
+// meanwhile. Cancelling kills the download command and waits for the worker,
+// so no command or worker outlives a cancelled download or the player.
+#include <sys/types.h>
+
 #include <cstdint>
 
 #include "engine/io/path.h"
@@ -22,6 +26,21 @@ enum : int32_t {
 };
 
 constexpr int SPLORE_URL_MAX = 256;
+
+// The largest files a download may bring; a longer one is refused and
+// removed from the cache. A picture cart is a 160x205 picture (some 130 KB
+// even stored without compression), a list page a 1024x544 one, and an
+// information file a few short lines.
+constexpr int64_t SPLORE_CART_FILE_MAX = 512 * 1024;
+constexpr int64_t SPLORE_PAGE_FILE_MAX = 4 * 1024 * 1024;
+constexpr int64_t SPLORE_INFO_FILE_MAX = 64 * 1024;
+// The download command's time-out for connecting and for each wait for data,
+// and its number of tries.
+constexpr int32_t SPLORE_FETCH_TIMEOUT_S = 15;
+constexpr int32_t SPLORE_FETCH_TRIES = 1;
+// The worker itself ends a download that outlives this (or the engine's
+// time-out when that is longer), even when nothing polls it.
+constexpr int32_t SPLORE_FETCH_DEADLINE_MS = 120000;
 
 // The main thread's view of the download (the state word itself is shared
 // with the worker and read through splore_download_state).
@@ -48,13 +67,19 @@ const char* splore_bbs_base();
 int download_file(const char* url, const char* path, int32_t kind);
 // A cart into its cache file; says "download failed" for a lid that names none.
 int download_bbs_cart(const char* lid);
-// Idle again; the message (may be null) shown for 1500 ms.
+// Idle again: the download command is killed and the worker waited for, and
+// the message (may be null) shown for 1500 ms.
 void cancel_download(const char* message);
+// The running download command's pid, 0 when none runs.
+pid_t splore_download_pid();
 
 // The cart URL: base + "/bbs/get_cart.php?cat=7&play_src=%d&lid=%s"; "" when it does not fit.
 void get_bbs_cart_url(const char* base, const char* lid, char* out, int out_size);
-// Whether a fetched file counts: it exists and is not empty, and a ".png"
-// loads as a picture.
+// Whether a fetched file counts: it exists, is not empty and not longer than
+// the largest file of its kind (".kx.png" a cart, ".pip.png" a list page,
+// anything else an information file); a ".png" must be a picture of its
+// kind's size (its header is read before anything is decoded) that loads.
+// No other picture is ever fetched, so any other ".png" is refused.
 bool check_bbs_file_ok(const char* path);
 
 // The message for a fetched picture cart that does not load, by the picture

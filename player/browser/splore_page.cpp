@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int32_t PAGE_WIDTH = 1024, PAGE_HEIGHT = 544;
 constexpr int32_t CELL_WIDTH = 128, CELL_HEIGHT = 136, CELLS = 32;
 
 void read_text_row(const tarq_bitmap* page, int32_t cell, int32_t row, char* out) {
@@ -53,7 +52,7 @@ int populate_splore_list_from_png_file(splore_list* list, const char* path, int 
     if (!exists) return 1;
   }
   tarq_bitmap* page = tarq_load_png(path);
-  if (!page || page->depth != 32 || page->width != PAGE_WIDTH || page->height != PAGE_HEIGHT) {
+  if (!page || page->depth != 32 || page->width != SPLORE_PAGE_WIDTH || page->height != SPLORE_PAGE_HEIGHT) {
     tarq_destroy_bitmap(page);
     return 2;
   }

@@ -1,16 +1,24 @@
 // Bulletin-board downloads against a local HTTP server started by the test:
 // a cart fetched by its information file, loaded and started; a server that
-// never answers timing out; a cancelled download whose worker finishes
-// later; a fetch the server refuses.
+// never answers timing out; cancelled downloads; a fetch the server refuses;
+// files of the wrong size or shape refused and kept out of the cache; no
+// download command left running after a time-out, a cancel or the player's
+// exit.
 #include <gtest/gtest.h>
 
 #include <SDL_scancode.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "console/machine/cart.h"
 #include "console/machine/pstate.h"
@@ -19,6 +27,7 @@
 #include "engine/config.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
+#include "engine/services.h"
 #include "engine/tarq.h"
 #include "player/browser/splore_download.h"
 #include "player/cart/cart_png.h"
@@ -30,12 +39,31 @@
 #include "script/api/api.h"
 #include "tests/support/cart_machine.h"
 #include "tests/support/http_server.h"
+#include "tests/support/png_forge.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using tovo_test::temp_dir;
+
+std::vector<pid_t> wget_children() { return tovo_test::children_named(getpid(), "wget"); }
+
+// Waits up to ms for the download command to start; its pid or 0.
+pid_t wait_for_download_command(int ms) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  while ((pid = splore_download_pid()) == 0 && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(ms))
+    tovo_test::sleep_ms(5);
+  return pid;
+}
+
+long file_size(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? (long)st.st_size : -1;
+}
+
+constexpr const char* EXIT_CHILD_ENV = "TOVO_TEST_DOWNLOAD_EXIT_BASE";
 
 struct splore_download_test : ::testing::Test {
   tovo_test::temp_home home;
@@ -166,7 +194,7 @@ TEST_F(splore_download_test, BeforeTheStartTheLoadedCartIsReported) {
 }
 
 TEST_F(splore_download_test, ASilentServerTimesOut) {
-  tovo_test::http_server server(served.path, true);
+  tovo_test::http_server server(served.path, tovo_test::http_server::silent);
   ASSERT_TRUE(server.up());
   splore_set_bbs_base(server.base().c_str());
   cconfig.timeout = 1;
@@ -174,6 +202,8 @@ TEST_F(splore_download_test, ASilentServerTimesOut) {
   testing::internal::CaptureStdout();
   const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(download_bbs_cart("55"), 0);
+  EXPECT_GT(wait_for_download_command(20000), 0);
+  EXPECT_EQ(wget_children().size(), 1u);
   poll_until([] { return splore_download_state() == SPLORE_DOWNLOAD_IDLE; }, 10000);
   const auto waited =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
@@ -184,9 +214,13 @@ TEST_F(splore_download_test, ASilentServerTimesOut) {
   EXPECT_GE(waited, 990);
   EXPECT_NE(out.find("download timed out"), std::string::npos) << out;
   EXPECT_EQ(app.play_source, 2);
+  // The time-out ended the command, which the server would have kept waiting.
+  EXPECT_EQ(splore_download_pid(), 0);
+  EXPECT_TRUE(wget_children().empty());
+  EXPECT_FALSE(tovo_test::file_exists(app_file("bbs/0/55.kx.png")));
 }
 
-TEST_F(splore_download_test, ACancelledDownloadStaysCancelledWhenItsFetchEnds) {
+TEST_F(splore_download_test, ACancelledDownloadNeverReportsAndANewOneStartsAtOnce) {
   serve_cart("n=1\n");
   tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
@@ -195,17 +229,145 @@ TEST_F(splore_download_test, ACancelledDownloadStaysCancelledWhenItsFetchEnds) {
   update_load_download();
   tarqkey[SDL_SCANCODE_ESCAPE] = 0;
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
-  // The worker still finishes its fetch, and must not report it.
-  std::string cache = app_file("bbs/0/9001.kx.png");
-  for (int i = 0; i < 400 && !tovo_test::file_exists(cache); i++) tovo_test::sleep_ms(25);
-  tovo_test::sleep_ms(300);
-  EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
+  // The fetch has ended with the cancel; its worker never reports it.
+  EXPECT_EQ(splore_download_pid(), 0);
+  EXPECT_FALSE(tovo_test::file_exists(app_file("bbs/0/9001.kx.png")));
   update_load_download();
+  EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
   EXPECT_EQ(app.play_source, 2);
   // A new download may start at once.
   EXPECT_EQ(download_bbs_cart("9001"), 0);
   poll_until([] { return app.play_source != 2; }, 20000);
   EXPECT_EQ(app.play_source, 6);
+}
+
+TEST_F(splore_download_test, CancellingMidDownloadEndsTheCommand) {
+  tovo_test::http_server server(served.path, tovo_test::http_server::trickle);
+  ASSERT_TRUE(server.up());
+  splore_set_bbs_base(server.base().c_str());
+  run_state.exec = 1;
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(download_bbs_cart("4242"), 0);
+  const pid_t pid = wait_for_download_command(20000);
+  EXPECT_GT(pid, 0);
+  // Wait until the body is coming in.
+  const std::string cache = app_file("bbs/0/4242.kx.png");
+  for (int i = 0; i < 2000 && file_size(cache) <= 0; i++) tovo_test::sleep_ms(10);
+  EXPECT_GT(file_size(cache), 0);
+  tarqkey[SDL_SCANCODE_ESCAPE] = 1;
+  update_load_download();
+  tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("downloading.. cancelled"), std::string::npos) << out;
+  EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
+  // Killed and reaped by the time the cancel returns, and the part that
+  // came is not kept.
+  EXPECT_EQ(splore_download_pid(), 0);
+  EXPECT_TRUE(wget_children().empty());
+  EXPECT_FALSE(tovo_test::file_exists(cache));
+}
+
+// The player's exit ends a running download. A copy of this test program
+// starts the download, runs the exit hook that every way out of the player
+// takes and ends as the player does; this process adopts its orphans, so a
+// download command that outlived it would show up here as a child.
+TEST(splore_download_exit, ThePlayersExitEndsARunningDownload) {
+  if (const char* base = getenv(EXIT_CHILD_ENV)) {  // the copy; HOME is the first one's temporary home
+    splore_set_bbs_base(base);
+    ASSERT_EQ(download_bbs_cart("31"), 0);
+    const pid_t pid = wait_for_download_command(20000);
+    ASSERT_GT(pid, 0);
+    printf("command %d\n", (int)pid);
+    fflush(stdout);
+    tarq_main_exit();
+    exit(0);
+  }
+  if (!tovo_test::on_path("python3") || !tovo_test::on_path("wget")) GTEST_SKIP() << "needs python3 and wget";
+  tovo_test::temp_home home;
+  temp_dir served;
+  tovo_test::http_server server(served.path, tovo_test::http_server::silent);
+  ASSERT_TRUE(server.up());
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  char self[1024];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  ASSERT_GT(n, 0);
+  self[n] = 0;
+  temp_dir logs;
+  const pid_t child = tovo_test::start_process(
+      {self, "--gtest_filter=splore_download_exit.ThePlayersExitEndsARunningDownload"},
+      {std::string(EXIT_CHILD_ENV) + "=" + server.base(), "ASAN_OPTIONS=detect_leaks=0"}, logs);
+  ASSERT_GT(child, 0);
+  const int status = tovo_test::wait_for(child, 60000);
+  std::string out;
+  tovo_test::read_file(logs.file("stdout.txt"), &out);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_NE(out.find("command "), std::string::npos) << out;
+  const std::vector<pid_t> left = wget_children();
+  EXPECT_TRUE(left.empty()) << out;
+  for (pid_t pid : left) {  // adopted: end them here
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
+// Files a server may send that are refused: the download fails, the file is
+// not kept in the cache, and this process's memory stays small whatever the
+// file claims or holds.
+TEST_F(splore_download_test, RefusedFilesAreNotKept) {
+  tovo_test::http_server server(served.path);
+  ASSERT_TRUE(server.up());
+  splore_set_bbs_base(server.base().c_str());
+  const std::string cart = served.path + "/bbs/get_cart.php";
+  const std::string lister = served.path + "/bbs/cpost_lister3.php";
+  const auto write_png = [](const std::string& path, uint32_t w, uint32_t h, uint8_t depth, uint8_t colour,
+                            uint32_t bits) {
+    tovo_test::write_file(path, tovo_test::forged_png(w, h, depth, colour, tovo_test::png_scanline_bytes(w, h, bits)));
+  };
+  struct refused_case {
+    const char* name;
+    std::function<void()> serve;
+    std::function<int()> start;
+    const char* cache;
+  };
+  const refused_case cases[] = {
+      {"a cart picture declaring 8000x8000", [&] { write_png(cart, 8000, 8000, 1, 0, 1); },
+       [] { return download_bbs_cart("777"); }, "bbs/0/777.kx.png"},
+      {"a cart picture of 128x128", [&] { write_png(cart, 128, 128, 8, 6, 32); },
+       [] { return download_bbs_cart("777"); }, "bbs/0/777.kx.png"},
+      {"a cart body of 256 MiB",
+       [&] {
+         tovo_test::write_file(cart, "x");
+         ASSERT_EQ(truncate(cart.c_str(), 256l << 20), 0);  // sparse: costs no disk
+       },
+       [] { return download_bbs_cart("777"); }, "bbs/0/777.kx.png"},
+      {"an information file of 8 MiB",
+       [&] {
+         tovo_test::write_file(lister,
+                               "lid: 4321\ntitle: big\nauthor: x\nmid: 9\ncatsub: 2\n" + std::string(8 << 20, '\n'));
+       },
+       [] { return download_bbs_cart_nfo("4321", SPLORE_AWAIT_INFO); }, "bbs/0/temp-4321.nfo"},
+      {"a list page of 1024x543", [&] { write_png(lister, 1024, 543, 8, 6, 32); },
+       [] { return download_list("new", "cat=7&sub=2", 0); }, "bbs/temp_new.pip.png"},
+  };
+  shell.program_started = 1;  // results show on the message bar
+  for (const refused_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.serve();
+    app.play_source = 2;
+    message_bar = {};
+    running_item = {};
+    ASSERT_TRUE(tovo_test::reset_peak_resident());
+    const long before = tovo_test::resident_kb();
+    ASSERT_EQ(c.start(), 0);
+    poll_until([] { return app.play_source != 2; }, 30000);
+    EXPECT_EQ(app.play_source, -3);
+    EXPECT_STREQ(message_bar.text, "download failed");
+    EXPECT_STREQ(running_item.lid, "");
+    EXPECT_FALSE(tovo_test::file_exists(app_file(c.cache)));
+    EXPECT_LT(tovo_test::peak_resident_kb() - before, 64 * 1024) << "KiB more at the peak";
+    EXPECT_TRUE(wget_children().empty());
+  }
 }
 
 TEST_F(splore_download_test, AMissingCartFails) {

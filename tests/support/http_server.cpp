@@ -40,15 +40,23 @@ bool port_accepts(int port) {
   return ok;
 }
 
-http_server::http_server(const std::string& root, bool silent) {
+http_server::http_server(const std::string& root, kind k) {
   port = free_port();
   if (port <= 0) return;
   std::string p = std::to_string(port);
-  if (silent)
+  const std::string listen =
+      "import socket,threading,time\ns=socket.socket()\ns.setsockopt(socket.SOL_SOCKET,socket.SO_REUSEADDR,1)\n"
+      "s.bind(('127.0.0.1'," +
+      p + "))\ns.listen(8)\n";
+  if (k == silent)
+    pid = start_process({"python3", "-c", listen + "c=[]\nwhile True:\n c.append(s.accept())\n"}, {}, logs);
+  else if (k == trickle)
     pid = start_process({"python3", "-c",
-                         "import socket\ns=socket.socket()\ns.setsockopt(socket.SOL_SOCKET,socket.SO_REUSEADDR,1)\n"
-                         "s.bind(('127.0.0.1'," +
-                             p + "))\ns.listen(8)\nc=[]\nwhile True:\n c.append(s.accept())\n"},
+                         listen + "def serve(c):\n try:\n  c.recv(4096)\n"
+                                  "  c.sendall(b'HTTP/1.0 200 OK\\r\\nContent-Length: 100000000\\r\\n\\r\\n')\n"
+                                  "  while True:\n   c.sendall(b'x')\n   time.sleep(0.05)\n except OSError:\n  pass\n"
+                                  "while True:\n c,_=s.accept()\n"
+                                  " threading.Thread(target=serve,args=(c,),daemon=True).start()\n"},
                         {}, logs);
   else pid = start_process({"python3", "-m", "http.server", "--bind", "127.0.0.1", p, "--directory", root}, {}, logs);
   for (int i = 0; i < 400 && pid > 0 && !port_accepts(port); i++) sleep_ms(25);

@@ -1,7 +1,8 @@
 #pragma once
 // A web server on a free loopback port for tests that fetch over HTTP:
-// python's file server over a folder, or a silent one that takes connections
-// and never answers. Stopped when the object goes away.
+// python's file server over a folder; a silent one that takes connections
+// and never answers; or a trickling one that answers every request with a
+// long body, one byte every 50 ms. Stopped when the object goes away.
 #include <sys/types.h>
 
 #include <string>
@@ -14,7 +15,8 @@ namespace tovo_test {
 bool port_accepts(int port);
 
 struct http_server {
-  explicit http_server(const std::string& root, bool silent = false);
+  enum kind { files, silent, trickle };
+  explicit http_server(const std::string& root, kind k = files);
   ~http_server();
   http_server(const http_server&) = delete;
   http_server& operator=(const http_server&) = delete;
