@@ -83,20 +83,14 @@ int tarq_fseek(tarq_file* f, long offset, int whence) {
   if (whence != SEEK_CUR) return 0;
   if (is_stdio(f)) return fseek(f->fp, offset, SEEK_CUR);
   if (!is_memory(f)) return 0;
-  int64_t pos = f->pos < 0 ? 0 : (f->pos > f->size ? f->size : f->pos);
+  // Past the end is allowed (nothing is read there); before the start, or
+  // beyond what the position can hold, is refused as stdio refuses it.
   int64_t target;
-  int result = 0;
-  if (offset < -pos) {
-    target = 0;
-    result = -1;
-  } else if (offset > f->size - pos) {
-    target = f->size;
-    result = -1;
-  } else {
-    target = pos + offset;
-  }
+  if (__builtin_add_overflow(static_cast<int64_t>(f->pos), static_cast<int64_t>(offset), &target) || target < 0 ||
+      target > INT32_MAX)
+    return -1;
   f->pos = static_cast<int32_t>(target);
-  return result;
+  return 0;
 }
 
 int tarq_fgetc(tarq_file* f) {

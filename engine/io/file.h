@@ -2,8 +2,9 @@
 // Engine streams: one record over a stdio file, a block of memory (owned and
 // growable, or borrowed), or a file of the virtual disk.
 //
-// Memory streams keep 0 <= pos <= size: reads stop at the size, relative seeks
-// are clamped to 0..size, and a write into a borrowed block stops at its end.
+// Memory streams keep 0 <= pos: reads stop at the size, a relative seek may
+// move past the end (the stream is then at its end and reads give nothing),
+// and a write into a borrowed block stops at its end.
 // For memory streams tarq_fread and tarq_fwrite count bytes, not items.
 #include <cstdint>
 #include <cstdio>
@@ -36,7 +37,7 @@ int vdisk_file_owned(const tarq_file* f);
 size_t tarq_fread(void* dst, size_t size, size_t count, tarq_file* f);
 size_t tarq_fwrite(const void* src, size_t size, size_t count, tarq_file* f);
 int tarq_feof(tarq_file* f);
-int tarq_fseek(tarq_file* f, long offset, int whence);  // SEEK_CUR only; -1 when clamped
+int tarq_fseek(tarq_file* f, long offset, int whence);  // SEEK_CUR only; -1 when refused
 int tarq_fgetc(tarq_file* f);
 char* tarq_fgets(char* buf, int size, tarq_file* f);
 char* tarq_fgets_sensitive(char* buf, int size, tarq_file* f);

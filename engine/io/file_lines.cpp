@@ -1,4 +1,6 @@
 // The line reader: CR, LF and CR LF end a line; the terminator is not stored.
+// A line that begins with byte 255 is read as an empty line (the byte is
+// consumed); further on in a line the byte is text.
 #include <cstring>
 
 #include "engine/io/file.h"
@@ -7,6 +9,7 @@ namespace {
 
 constexpr int CR = '\r';
 constexpr int LF = '\n';
+constexpr int EMPTY_LINE_MARK = 255;
 
 // The next byte of a stdio or memory stream, or -1 at its end.
 int next_byte(tarq_file* f) {
@@ -43,7 +46,7 @@ char* read_line(char* buf, int size, tarq_file* f) {
   int c = next_byte(f);
   if (c == CR || c == LF) {
     end = c;
-  } else if (c >= 0) {
+  } else if (c >= 0 && c != EMPTY_LINE_MARK) {
     buf[len++] = static_cast<char>(c);
     while (len < size - 1) {
       c = next_byte(f);

@@ -73,7 +73,9 @@ const line_case line_cases[] = {
     {"empty", "", 256, {}, {""}},
     {"only ends", "\r\n\n\r", 256, {"", "", ""}, {"", "", ""}},
     {"CR then text", "a\rb", 256, {"a", "b"}, {"a", "b"}},
-    {"byte 255 is text", "\xff" "ab\n\xff", 256, {"\xff" "ab", "\xff"}, {"\xff" "ab", "\xff"}},
+    {"byte 255 first is an empty line", "\xff" "ab\n\xff", 256, {"", "ab", ""}, {"", "ab", "", ""}},
+    {"byte 255 inside is text", "a\xff" "b\n", 256, {"a\xff" "b"}, {"a\xff" "b", ""}},
+    {"byte 255 after CR", "a\r\xff" "b", 256, {"a", "", "b"}, {"a", "", "b"}},
     {"long line continues", "abcdefg\nh", 4, {"abc", "def", "g", "h"}, {"abc", "def", "g", "h"}},
     {"limit two", "ab\n", 2, {"a", "b", ""}, {"a", "b", "", ""}},
 };
@@ -172,15 +174,25 @@ TEST(MemoryStream, OwnedWritesGrowBorrowedWritesStopAtTheEnd) {
   tarq_fclose(f);
 }
 
-TEST(MemoryStream, RelativeSeeksAreClampedToTheBlock) {
+// A relative seek may pass the end; one before the start, or beyond what the
+// position can hold, is refused and leaves the position.
+TEST(MemoryStream, RelativeSeeksMayPassTheEndButNotTheStart) {
   const struct {
     long offset;
     int whence;
     int result;
     int32_t pos;
-  } cases[] = {{3, SEEK_CUR, 0, 8},         {5, SEEK_CUR, 0, 10},  {6, SEEK_CUR, -1, 10},
-               {-5, SEEK_CUR, 0, 0},        {-6, SEEK_CUR, -1, 0}, {LONG_MAX, SEEK_CUR, -1, 10},
-               {LONG_MIN, SEEK_CUR, -1, 0}, {2, SEEK_SET, 0, 5},   {10, SEEK_END, 0, 5}};
+  } cases[] = {{3, SEEK_CUR, 0, 8},
+               {5, SEEK_CUR, 0, 10},
+               {6, SEEK_CUR, 0, 11},
+               {-5, SEEK_CUR, 0, 0},
+               {-6, SEEK_CUR, -1, 5},
+               {INT32_MAX - 5, SEEK_CUR, 0, INT32_MAX},
+               {INT32_MAX - 4, SEEK_CUR, -1, 5},
+               {LONG_MAX, SEEK_CUR, -1, 5},
+               {LONG_MIN, SEEK_CUR, -1, 5},
+               {2, SEEK_SET, 0, 5},
+               {10, SEEK_END, 0, 5}};
   char block[10] = {};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.offset << " whence " << c.whence);
@@ -190,6 +202,28 @@ TEST(MemoryStream, RelativeSeeksAreClampedToTheBlock) {
     EXPECT_EQ(f->pos, c.pos);
     tarq_fclose(f);
   }
+}
+
+TEST(MemoryStream, PastTheEndNothingIsReadOrWrittenInABorrowedBlock) {
+  // A block of exactly its size, so that ASan sees any access past it.
+  std::vector<char> block{'a', 'b', 'c', 'd'};
+  tarq_file* f = tarq_fopen_memory(block.data(), 4);
+  ASSERT_EQ(tarq_fseek(f, 6, SEEK_CUR), 0);
+  EXPECT_TRUE(tarq_feof(f));
+  char out[8] = {};
+  EXPECT_EQ(tarq_fread(out, 1, 4, f), 0u);
+  EXPECT_EQ(tarq_fgetc(f), 0);
+  EXPECT_EQ(tarq_fgets(out, 8, f), nullptr);
+  EXPECT_EQ(tarq_fgets_sensitive(out, 8, f), nullptr);
+  EXPECT_EQ(tarq_fread_uint32(f), 0u);
+  EXPECT_EQ(tarq_fwrite("xy", 1, 2, f), 0u);
+  EXPECT_EQ(f->pos, 6);
+  EXPECT_EQ(f->size, 4);
+  EXPECT_EQ(std::string(block.data(), 4), "abcd");
+  ASSERT_EQ(tarq_fseek(f, -4, SEEK_CUR), 0);  // back inside, the bytes are there again
+  EXPECT_EQ(tarq_fread(out, 1, 4, f), 2u);
+  EXPECT_EQ(std::string(out, 2), "cd");
+  tarq_fclose(f);
 }
 
 TEST(MemoryStream, OtherKindsDoNothing) {
