@@ -10,6 +10,7 @@
 int64_t tarq_stream_remaining(tarq_file* f) {
   if (!f) return 0;
   if (f->kind == TARQ_FILE_MEMORY) {
+    if (f->pos < 0) return 0;
     int64_t left = static_cast<int64_t>(f->size) - f->pos;
     return left > 0 ? left : 0;
   }
@@ -22,13 +23,18 @@ int64_t tarq_stream_remaining(tarq_file* f) {
 }
 
 int32_t tarq_fread_lz4_block(void* dst, int32_t capacity, int32_t k, tarq_file* f) {
-  if (k < 0 || k > LZ4_compressBound(TARQ_LZ4_MAX_INPUT) || capacity < 0) return -1;
-  if (k > tarq_stream_remaining(f)) return -1;
-  char* scratch = static_cast<char*>(tarq_malloc(static_cast<size_t>(k)));
-  if (!scratch) return -1;
-  int32_t got = static_cast<int32_t>(tarq_fread(scratch, 1, static_cast<size_t>(k), f));
-  int32_t result = -1;
-  if (got == k && k > 0) result = LZ4_decompress_safe(scratch, static_cast<char*>(dst), k, capacity);
+  if (k <= 0 || capacity < 0 || !dst) return -1;
+  // A record cut short by the end of the stream decodes as far as it goes.
+  int64_t left = tarq_stream_remaining(f);
+  int32_t n = k < left ? k : static_cast<int32_t>(left);
+  if (n <= 0) return -1;
+  char* scratch = static_cast<char*>(tarq_malloc(static_cast<size_t>(n)));
+  if (!scratch) {
+    tarq_fseek(f, n, SEEK_CUR);  // the record is passed over all the same
+    return -1;
+  }
+  int32_t got = static_cast<int32_t>(tarq_fread(scratch, 1, static_cast<size_t>(n), f));
+  int32_t result = got > 0 ? LZ4_decompress_safe(scratch, static_cast<char*>(dst), got, capacity) : -1;
   tarq_free(scratch);
   return result;
 }

@@ -44,6 +44,8 @@ void tarq_set_load_item_func(tarq_load_item_func fn);
 
 // The bytes left in a stream from its position (0 when unknown).
 int64_t tarq_stream_remaining(tarq_file* f);
-// Reads the block of an LZ4 record whose length word k was already read;
-// the decompressed size, or negative when the record is bad.
+// Reads the block of an LZ4 record whose length word k was already read (as
+// much of it as the stream holds) and decodes it into dst; the decompressed
+// size, or negative when the record is bad. A bad record leaves in dst what
+// was decoded before the fault.
 int32_t tarq_fread_lz4_block(void* dst, int32_t capacity, int32_t k, tarq_file* f);

@@ -1,6 +1,22 @@
-// Reading one pod from a pod file. Every count, length and index is checked
-// against the bytes the stream still holds before it is used; a chunk that
-// does not hold together fails the whole pod with a log line.
+// Reading one pod from a pod file. Every field is read at the stream's
+// position: one cut short by the end of the stream reads as zero (the bytes
+// that were there are its low bytes), and a data block keeps the bytes that
+// were there, the rest zero. A block cut short leaves the stream at its end,
+// so a pod holds at most one such item.
+//
+// The reader trusts no size or count further than memory allows:
+// - a list of model or animation records (vertices, polygons, actors, extra
+//   channels) is cut to the records that can begin before the stream's end;
+//   the records dropped would have read as zero in full;
+// - a data block cut short is made only while the part missing is at most
+//   CUT_BLOCK_MAX_MISSING bytes (else the chunk is lost, a sound skipped);
+// - a block or an object past the allocator's limit, a compressed block
+//   larger than its LZ4 record can decode to, a voxmap of more slices than
+//   VOXMAP_MAX_SLICES, a corner index outside the model's vertices, and
+//   fields outside their objects' limits give up the pod (no message). When
+//   such a chunk was cut short by the end of the stream, only the chunk is
+//   given up: nothing can follow it.
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -15,17 +31,29 @@
 #include "engine/mem.h"
 #include "engine/services.h"
 
+static_assert(std::endian::native == std::endian::little, "pod-file values are stored in host order");
+
 tarq_load_item_func tarq_load_item_hook = nullptr;
 
 void tarq_set_load_item_func(tarq_load_item_func fn) { tarq_load_item_hook = fn; }
 
 namespace {
 
-constexpr int64_t LZ4_MAX_RATIO = 256;  // an LZ4 block never expands more than about 255 times
+// An LZ4 record of k bytes decodes to at most about 255 bytes for each of them.
+constexpr int64_t LZ4_MAX_RATIO = 256;
+constexpr int64_t LZ4_SLACK = 64;
+// A block cut short by the end of the stream is made in full only while the
+// part missing is at most this large: more would make memory out of all
+// proportion to the file.
+constexpr int64_t CUT_BLOCK_MAX_MISSING = 1 << 20;
+// Every slice of a voxmap is a record of its own.
+constexpr int32_t VOXMAP_MAX_SLICES = 65536;
+constexpr int64_t SOUND_FIELD_BYTES = 16;               // frequency, channels and reserved, before the samples
+constexpr int64_t EMPTY_ACTOR_BYTES = 64 + 36 + 4 * 4;  // two names, six words, three reserved, four channels
 
 struct reader {
   tarq_file* f;
-  bool ok;
+  bool ok;            // false once the pod must be given up
   int64_t stdio_end;  // the size of a stdio file, found once
 };
 
@@ -37,27 +65,26 @@ int64_t remaining(reader& r) {
   return tarq_stream_remaining(r.f);
 }
 
-bool fits(reader& r, int64_t bytes) {
-  if (bytes < 0 || bytes > remaining(r)) r.ok = false;
-  return r.ok;
-}
+void refuse(reader& r) { r.ok = false; }
 
-bool read_bytes(reader& r, void* dst, int64_t n) {
-  if (!r.ok || !fits(r, n)) return false;
-  if (n > 0 && static_cast<int64_t>(tarq_fread(dst, 1, static_cast<size_t>(n), r.f)) != n) r.ok = false;
-  return r.ok;
+// Reads up to n bytes; with `fill`, the bytes the stream no longer holds are
+// zeroed (a block made zeroed needs no filling).
+void read_bytes(reader& r, void* dst, int64_t n, bool fill = true) {
+  if (n <= 0) return;
+  size_t got = tarq_fread(dst, 1, static_cast<size_t>(n), r.f);
+  if (fill && static_cast<int64_t>(got) < n) memset(static_cast<uint8_t*>(dst) + got, 0, static_cast<size_t>(n) - got);
 }
 
 int32_t read_i32(reader& r) {
-  uint8_t b[4] = {};
-  if (!read_bytes(r, b, 4)) return 0;
+  uint8_t b[4];
+  read_bytes(r, b, 4);
   return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
                               static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
 }
 
 int16_t read_i16(reader& r) {
-  uint8_t b[2] = {};
-  if (!read_bytes(r, b, 2)) return 0;
+  uint8_t b[2];
+  read_bytes(r, b, 2);
   return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8));
 }
 
@@ -68,87 +95,99 @@ float read_float(reader& r) {
   return v;
 }
 
-void skip(reader& r, int64_t n) {
-  if (fits(r, n) && n > 0) tarq_fseek(r.f, static_cast<long>(n), SEEK_CUR);
-}
-
 void read_text(reader& r, char* dst, int size) {
   read_bytes(r, dst, size);
   dst[size - 1] = 0;
 }
 
-// A data block of `bytes` bytes: raw, or an LZ4 record that must decompress
-// to exactly that size. `k` is the record's length word, read beforehand.
-void read_block(reader& r, uint8_t* dst, int64_t bytes, bool compressed, int32_t k) {
-  if (!r.ok) return;
-  if (!compressed) {
-    read_bytes(r, dst, bytes);
-    return;
+// Skips n bytes; past the end leaves the stream at its end. A backward skip
+// could read the same chunk for ever, so it gives up the pod.
+void skip(reader& r, int64_t n) {
+  if (n < 0) return refuse(r);
+  if (n == 0) return;
+  if (n > INT32_MAX || tarq_fseek(r.f, static_cast<long>(n), SEEK_CUR) != 0) {
+    int64_t left = remaining(r);
+    if (left > 0) tarq_fseek(r.f, static_cast<long>(left), SEEK_CUR);
   }
-  if (tarq_fread_lz4_block(dst, static_cast<int32_t>(bytes), k, r.f) != bytes) r.ok = false;
 }
 
-// Checks the size of a data block before its object is made; reads the LZ4 length word.
-bool block_fits(reader& r, int64_t bytes, bool compressed, int32_t* k) {
-  if (bytes < 0 || bytes > TARQ_MEM_LIMIT) r.ok = false;
-  if (!r.ok) return false;
-  if (!compressed) return fits(r, bytes);
+// `count` records of at least `least` bytes each, cut to those that can
+// begin before the stream's end.
+int32_t records_in_stream(reader& r, int32_t count, int64_t least) {
+  int64_t room = (remaining(r) + least - 1) / least;
+  return count < room ? count : static_cast<int32_t>(room);
+}
+
+// Whether a block of `bytes` bytes that the stream holds `held` bytes of
+// may be made: in full, or cut short by the end of the stream by at most
+// CUT_BLOCK_MAX_MISSING bytes. A block refused for that leaves the stream at
+// its end, so that only its chunk is lost.
+bool cut_block_allowed(reader& r, int64_t bytes, int64_t held) {
+  if (bytes <= held + CUT_BLOCK_MAX_MISSING) return true;
+  skip(r, remaining(r));
+  refuse(r);
+  return false;
+}
+
+// Whether a data block of `bytes` bytes may be made; a compressed one's LZ4
+// length word is read into k first. A whole LZ4 record may not promise more
+// than it can decode to; one cut short by the end of the stream is measured
+// by what the bytes still there could decode to.
+bool block_allowed(reader& r, int64_t bytes, bool compressed, int32_t* k) {
+  if (!compressed) return cut_block_allowed(r, bytes, remaining(r));
   *k = read_i32(r);
-  if (r.ok && (*k <= 0 || bytes > static_cast<int64_t>(*k) * LZ4_MAX_RATIO + 64)) r.ok = false;
-  return r.ok && fits(r, *k);
+  int64_t record = *k > 0 ? *k : 0;
+  int64_t left = remaining(r);
+  if (record > left) return cut_block_allowed(r, bytes, left * LZ4_MAX_RATIO);
+  if (bytes > record * LZ4_MAX_RATIO + LZ4_SLACK) refuse(r);
+  return r.ok;
+}
+
+// A data block of `bytes` bytes into a zeroed object: raw, or an LZ4 record
+// of k bytes. Either keeps what it could read or decode.
+void read_block(reader& r, uint8_t* dst, int64_t bytes, bool compressed, int32_t k) {
+  if (compressed) tarq_fread_lz4_block(dst, static_cast<int32_t>(bytes), k, r.f);
+  else read_bytes(r, dst, bytes, false);
 }
 
 // a * b * c, or -1 when it passes the largest block.
 int64_t block_size(int64_t a, int64_t b, int64_t c) {
   if (a * b > TARQ_MEM_LIMIT) return -1;
-  return a * b * c;
+  int64_t n = a * b * c;
+  return n > TARQ_MEM_LIMIT ? -1 : n;
 }
 
 void read_bitmap(reader& r, tarq_pod* pod, bool compressed) {
   int32_t w = read_i32(r), h = read_i32(r), bpp = read_i32(r), tag = read_i32(r);
   read_i32(r);
-  if (!r.ok || w < 1 || h < 1 || (bpp != 8 && bpp != 32)) {
-    r.ok = false;
-    return;
-  }
+  if (w < 1 || h < 1 || (bpp != 8 && bpp != 32)) return refuse(r);
+  // The pixels and the record with its row table share the limit.
   int64_t bytes = block_size(w, h, bpp / 8);
+  int64_t record = static_cast<int64_t>(sizeof(tarq_bitmap)) + static_cast<int64_t>(h) * sizeof(uint8_t*);
+  if (bytes < 0 || bytes + record > TARQ_MEM_LIMIT) return refuse(r);
   int32_t k = 0;
-  if (!block_fits(r, bytes, compressed, &k)) return;
+  if (!block_allowed(r, bytes, compressed, &k)) return;
   tarq_bitmap* b = tarq_create_bitmap(w, h, bpp);
-  if (!b) {
-    r.ok = false;
-    return;
-  }
+  if (!b) return refuse(r);
   b->tag = tag;
   read_block(r, b->pixels, bytes, compressed, k);
-  if (!r.ok) {
-    tarq_destroy_bitmap(b);
-    return;
-  }
   cpod_add_item(pod, TARQ_ITEM_BITMAP, b);
 }
 
 void read_voxmap(reader& r, tarq_pod* pod, bool compressed) {
   int32_t w = read_i32(r), h = read_i32(r), d = read_i32(r), tag = read_i32(r);
   read_i32(r);
-  if (!r.ok || w < 1 || h < 1 || d < 1) {
-    r.ok = false;
-    return;
-  }
+  if (w < 1 || h < 1 || d < 1 || d > VOXMAP_MAX_SLICES) return refuse(r);
+  // The voxels and every slice record with its row table share the limit.
   int64_t bytes = block_size(w, h, d);
+  int64_t slice = static_cast<int64_t>(sizeof(tarq_bitmap)) + static_cast<int64_t>(h) * sizeof(uint8_t*);
+  if (bytes < 0 || bytes + d * (slice + static_cast<int64_t>(sizeof(tarq_bitmap*))) > TARQ_MEM_LIMIT) return refuse(r);
   int32_t k = 0;
-  if (!block_fits(r, bytes, compressed, &k)) return;
+  if (!block_allowed(r, bytes, compressed, &k)) return;
   tarq_voxmap* v = tarq_create_voxmap(w, h, d);
-  if (!v) {
-    r.ok = false;
-    return;
-  }
+  if (!v) return refuse(r);
   v->tag = tag;
   read_block(r, v->voxels, bytes, compressed, k);
-  if (!r.ok) {
-    tarq_destroy_voxmap(v);
-    return;
-  }
   cpod_add_item(pod, TARQ_ITEM_VOXMAP, v);
 }
 
@@ -156,18 +195,12 @@ void read_file(reader& r, tarq_pod* pod, bool compressed) {
   int32_t m = read_i32(r);
   char name[TARQ_POD_FILE_NAME_SIZE];
   read_text(r, name, sizeof name);
+  if (m < 0) return refuse(r);
   int32_t k = 0;
-  if (!r.ok || !block_fits(r, m, compressed, &k)) return;
+  if (!block_allowed(r, m, compressed, &k)) return;
   tarq_file* f = tarq_create_buffer(m);
-  if (!f) {
-    r.ok = false;
-    return;
-  }
+  if (!f) return refuse(r);
   read_block(r, f->data, m, compressed, k);
-  if (!r.ok) {
-    tarq_destroy_buffer(f);
-    return;
-  }
   f->size = m;
   f->pos = 0;
   memcpy(f->name, name, sizeof name);
@@ -175,23 +208,15 @@ void read_file(reader& r, tarq_pod* pod, bool compressed) {
 }
 
 void read_palette(reader& r, tarq_pod* pod) {
-  if (!fits(r, 768)) return;
   tarq_palette* p = tarq_create_palette();
-  if (!p) {
-    r.ok = false;
-    return;
-  }
-  read_bytes(r, p->rgb, 768);
+  if (!p) return refuse(r);
+  read_bytes(r, p->rgb, sizeof p->rgb);
   cpod_add_item(pod, TARQ_ITEM_PALETTE, p);
 }
 
 void read_material(reader& r, tarq_pod* pod) {
-  if (!fits(r, 96)) return;
   tarq_material* m = tarq_create_material();
-  if (!m) {
-    r.ok = false;
-    return;
-  }
+  if (!m) return refuse(r);
   for (int32_t& w : m->word) w = read_i32(r);
   cpod_add_item(pod, TARQ_ITEM_MATERIAL, m);
 }
@@ -199,18 +224,19 @@ void read_material(reader& r, tarq_pod* pod) {
 bool read_model_body(reader& r, tarq_model* m, int32_t v, int32_t p, int32_t bones) {
   m->bone_count = bones;
   if (!cmodel_max_vertices(m, v) || !cmodel_max_polygons(m, p)) return false;
-  for (int32_t i = 0; i < v && r.ok; i++) {
+  for (int32_t i = 0; i < v; i++) {
     m->vertices[i].x = read_float(r);
     m->vertices[i].y = read_float(r);
     m->vertices[i].z = read_float(r);
   }
   m->vertex_count = v;
-  for (int32_t i = 0; i < p && r.ok; i++) {
+  for (int32_t i = 0; i < p; i++) {
     tarq_poly* poly = &m->polygons[i];
     int32_t n = read_i16(r);
     poly->material = read_i16(r);
     poly->flags = read_i16(r);
-    if (!r.ok || n < 0 || (i < bones && n != 2) || !fits(r, static_cast<int64_t>(n) * 12)) return false;
+    // A bone is a polygon of two corners, the bone's ends.
+    if (n < 0 || (i < bones && n != 2)) return false;
     m->polygon_count = i + 1;
     if (!cpoly_set_num_vertices(poly, n)) return false;
     for (int32_t c = 0; c < n; c++) {
@@ -222,7 +248,7 @@ bool read_model_body(reader& r, tarq_model* m, int32_t v, int32_t p, int32_t bon
     }
   }
   if (bones > 0 && v > 0) {
-    for (int32_t i = 0; i < v && r.ok; i++) {
+    for (int32_t i = 0; i < v; i++) {
       tarq_bone_vertex& bv = m->bone_vertices[i];
       for (int k = 0; k < 2; k++) {
         int32_t b = static_cast<uint16_t>(read_i16(r));
@@ -231,22 +257,27 @@ bool read_model_body(reader& r, tarq_model* m, int32_t v, int32_t p, int32_t bon
       bv.weight = read_float(r);
     }
   }
-  return r.ok;
+  return true;
 }
+
+constexpr int64_t VERTEX_BYTES = 12;
+constexpr int64_t POLYGON_HEAD_BYTES = 6;  // corner count, material and flags words
 
 void read_model(reader& r, tarq_pod* pod) {
   int32_t v = read_i32(r), p = read_i32(r), bones = read_i32(r);
-  // Each vertex takes 12 bytes (and 8 more with bones), each polygon at least 6.
-  if (!r.ok || v < 0 || p < 0 || bones < 0 || bones > p || bones > 0x7FFF ||
-      !fits(r, static_cast<int64_t>(v) * (bones > 0 ? 20 : 12) + static_cast<int64_t>(p) * 6)) {
-    r.ok = false;
-    return;
-  }
+  // Bones are the first polygons, numbered in 16 bits.
+  if (v < 0 || p < 0 || bones < 0 || bones > p || bones > 0x7FFF) return refuse(r);
+  int64_t left = remaining(r);
+  v = records_in_stream(r, v, VERTEX_BYTES);
+  int64_t after_vertices = left - v * VERTEX_BYTES;
+  int64_t room = after_vertices > 0 ? (after_vertices + POLYGON_HEAD_BYTES - 1) / POLYGON_HEAD_BYTES : 0;
+  if (p > room) p = static_cast<int32_t>(room);
+  if (bones > p) bones = p;
   tarq_model* m = tarq_create_model();
-  if (!m || !read_model_body(r, m, v, p, bones)) {
-    r.ok = false;
+  if (!m) return refuse(r);
+  if (!read_model_body(r, m, v, p, bones)) {
     tarq_destroy_model(m);
-    return;
+    return refuse(r);
   }
   cmodel_decorate(m);
   cpod_add_item(pod, TARQ_ITEM_MODEL, m);
@@ -254,15 +285,14 @@ void read_model(reader& r, tarq_pod* pod) {
 
 bool read_channel(reader& r, tarq_anim_channel* c) {
   int32_t n = read_i32(r);
-  if (!r.ok || n < 0 || !fits(r, static_cast<int64_t>(n) * (c->value_size + 8))) return false;
+  // The states are blocks of the channel: made in full, kept as far as read.
+  if (n < 0 || !cut_block_allowed(r, static_cast<int64_t>(n) * (c->value_size + 8), remaining(r))) return false;
   if (!canim_channel_set_num_states(c, n)) return false;
   read_bytes(r, c->values, static_cast<int64_t>(n) * c->value_size);
-  for (int32_t i = 0; i < n; i++) c->times[i] = read_i32(r);
-  for (int32_t i = 0; i < n; i++) c->interpolation[i] = read_i32(r);
-  return r.ok;
+  read_bytes(r, c->times, static_cast<int64_t>(n) * 4);
+  read_bytes(r, c->interpolation, static_cast<int64_t>(n) * 4);
+  return true;
 }
-
-constexpr int64_t EMPTY_ACTOR_BYTES = 64 + 36 + 4 * 4;
 
 bool read_actor(reader& r, tarq_actor* a) {
   read_text(r, a->name, sizeof a->name);
@@ -272,7 +302,9 @@ bool read_actor(reader& r, tarq_actor* a) {
   int32_t extra = read_i32(r);
   a->word_b = read_i32(r);
   for (int i = 0; i < 3; i++) read_i32(r);
-  if (!r.ok || extra < 0 || !fits(r, static_cast<int64_t>(extra) * 4 + 16)) return false;
+  // Every extra channel is a record of its own, at least its state count.
+  if (extra < 0) return false;
+  extra = records_in_stream(r, extra, 4);
   if (!canim_set_bone_count(a, extra)) return false;
   for (tarq_anim_channel& c : a->channel)
     if (!read_channel(r, &c)) return false;
@@ -285,20 +317,15 @@ void read_anim(reader& r, tarq_pod* pod) {
   int32_t actors = read_i32(r);
   int32_t w0 = read_i32(r), w1 = read_i32(r);
   for (int i = 0; i < 5; i++) read_i32(r);
-  if (!r.ok || actors < 0 || !fits(r, static_cast<int64_t>(actors) * EMPTY_ACTOR_BYTES)) {
-    r.ok = false;
-    return;
-  }
+  if (actors < 0) return refuse(r);
+  actors = records_in_stream(r, actors, EMPTY_ACTOR_BYTES);
   tarq_anim* anim = tarq_create_anim();
-  if (!anim) {
-    r.ok = false;
-    return;
-  }
+  if (!anim) return refuse(r);
   anim->word[0] = w0;
   anim->word[1] = w1;
   for (int32_t i = 0; i < actors && r.ok; i++) {
     int32_t index = canim_new_actor(anim);
-    if (index < 0 || !read_actor(r, &anim->actors[index])) r.ok = false;
+    if (index < 0 || !read_actor(r, &anim->actors[index])) refuse(r);
   }
   if (!r.ok) {
     tarq_destroy_anim(anim);
@@ -309,63 +336,42 @@ void read_anim(reader& r, tarq_pod* pod) {
 
 void read_sound(reader& r, tarq_pod* pod, int32_t length) {
   int32_t samples = read_i32(r), bits = read_i32(r);
-  if (!r.ok) return;
-  int64_t bytes = (bits > 0 && samples >= 0) ? static_cast<int64_t>(samples) * (bits / 8) : -1;
+  // A sample block cut short by more than a block may miss is not made either.
   tarq_sound* s = nullptr;
-  if (bytes >= 0 && bytes + 16 <= remaining(r)) s = tarq_create_sound(samples, bits);
-  if (!s) {
-    skip(r, static_cast<int64_t>(length) - 8);  // the rest of the chunk
-    return;
-  }
+  if (bits > 0 && samples >= 0 &&
+      static_cast<int64_t>(samples) * (bits / 8) <= remaining(r) - SOUND_FIELD_BYTES + CUT_BLOCK_MAX_MISSING)
+    s = tarq_create_sound(samples, bits);
+  if (!s) return skip(r, static_cast<int64_t>(length) - 8);  // the rest of the chunk
   int32_t frequency = read_i32(r);
   s->channels = read_i32(r);
   read_i32(r);
   read_i32(r);
-  read_bytes(r, tarq_sound_lock(s), bytes);
+  read_bytes(r, tarq_sound_lock(s), static_cast<int64_t>(samples) * (bits / 8), false);
   tarq_sound_release(s);
-  if (!r.ok) {
-    tarq_destroy_sound(s);
-    return;
-  }
   csound_set_frequency(s, frequency);
   cpod_add_item(pod, TARQ_ITEM_SOUND, s);
 }
 
-void read_synth(reader& r, tarq_pod* pod) {
-  tarq_synth* s = tarq_create_synth(0);
-  if (!s) {
-    r.ok = false;
-    return;
-  }
-  cpod_add_item(pod, TARQ_ITEM_SYNTH, s);  // the pod owns it from here on
+// The synth's fields; false when one is outside the synth's limits.
+bool read_synth_body(reader& r, tarq_synth* s) {
   s->header[0] = read_i32(r);
   s->header[1] = read_i32(r);
   if (read_i32(r) == 0) s->header[0] /= 2;
   read_i32(r);
   int32_t nodes = read_i32(r);
-  if (!r.ok || nodes < 1) return;
-  if (nodes > TARQ_SYNTH_NODES) {
-    r.ok = false;
-    return;
-  }
-  for (int32_t i = 0; i < nodes && r.ok; i++) {
+  if (nodes > TARQ_SYNTH_NODES) return false;
+  for (int32_t i = 0; i < nodes; i++) {
     int32_t* w = s->node[i].word;
     w[0] = read_i32(r);
     w[1] = read_i32(r);
     w[2] = read_i32(r);
     w[TARQ_SYNTH_LAST] = read_i32(r);
     int32_t table = read_i32(r);
-    if (!r.ok || table < 0 || table > TARQ_SYNTH_TABLE_BYTES) {
-      r.ok = false;
-      return;
-    }
+    if (table < 0 || table > TARQ_SYNTH_TABLE_BYTES) return false;
     read_bytes(r, &w[TARQ_SYNTH_TABLE_FIRST], table);
     w[TARQ_SYNTH_TABLE_COUNT] = table;
     int32_t params = read_i32(r);
-    if (!r.ok || params < 0 || params > TARQ_SYNTH_PARAMS) {
-      r.ok = false;
-      return;
-    }
+    if (params < 0 || params > TARQ_SYNTH_PARAMS) return false;
     for (int32_t k = 0; k < params; k++) {
       int32_t* slot = &w[TARQ_SYNTH_PARAM_FIRST + 4 * k];
       slot[0] = read_i32(r);
@@ -373,17 +379,17 @@ void read_synth(reader& r, tarq_pod* pod) {
       slot[3] = read_i32(r);
     }
   }
+  return true;
 }
 
-void log_bad_chunk(uint32_t tag) {
-  char name[5];
-  for (int i = 0; i < 4; i++) {
-    char c = static_cast<char>(tag >> (8 * i));
-    name[i] = (c >= 32 && c < 127) ? c : '?';
+void read_synth(reader& r, tarq_pod* pod) {
+  tarq_synth* s = tarq_create_synth(0);
+  if (!s) return refuse(r);
+  if (!read_synth_body(r, s)) {
+    tarq_destroy_synth(s);
+    return refuse(r);
   }
-  name[4] = 0;
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod_file: bad %s chunk\n", name);
-  tarq_debug(tarq_debug_string);
+  cpod_add_item(pod, TARQ_ITEM_SYNTH, s);
 }
 
 // Reads one chunk body into the pod; false when the pod must be given up.
@@ -403,7 +409,10 @@ bool read_chunk(reader& r, tarq_pod* pod, uint32_t tag, int32_t length) {
     tarq_debug("tarq_load_pod_file: Unknown Chunk!\n");
     skip(r, length);
   }
-  if (!r.ok) log_bad_chunk(tag);
+  if (!r.ok && remaining(r) == 0) {  // cut short: the chunk is lost, the items before it are kept
+    r.ok = true;
+    return true;
+  }
   return r.ok;
 }
 
@@ -421,33 +430,17 @@ tarq_pod* tarq_load_pod_file(const char*, tarq_file* f) {
   for (int chunk = 0;; chunk++) {
     if (tarq_feof(f)) break;
     uint8_t head[4] = {};
-    size_t got = tarq_fread(head, 1, 4, f);
-    if (got == 0) break;
-    if (got != 4) {  // a file cut inside a chunk header
-      log_bad_chunk(0);
-      return tarq_destroy_pod(pod);
-    }
+    if (tarq_fread(head, 1, 4, f) != 4) break;  // a tag cut short reads as 0
     uint32_t tag = static_cast<uint32_t>(head[0]) | static_cast<uint32_t>(head[1]) << 8 |
                    static_cast<uint32_t>(head[2]) << 16 | static_cast<uint32_t>(head[3]) << 24;
     if (tag == 0) break;
     int32_t length = read_i32(r);
-    if (!r.ok) {
-      log_bad_chunk(tag);
-      return tarq_destroy_pod(pod);
-    }
     if (chunk == 0) {
-      if (tag != TARQ_TAG_CPOD) {
-        if (tag != TARQ_TAG_CNOP) log_bad_chunk(tag);
-        return tarq_destroy_pod(pod);
-      }
-      read_i32(r);  // format version
+      if (tag != TARQ_TAG_CPOD) return tarq_destroy_pod(pod);  // a null pod, or no pod
+      read_i32(r);                                             // format version
       read_text(r, pod->name, TARQ_POD_NAME_SIZE);
       read_i32(r);  // item count
       skip(r, 28);
-      if (!r.ok) {
-        log_bad_chunk(tag);
-        return tarq_destroy_pod(pod);
-      }
       continue;
     }
     if (tag == TARQ_TAG_CPOD || tag == TARQ_TAG_CNOP) {
