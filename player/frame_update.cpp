@@ -14,7 +14,6 @@
 #include "console/run/run.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
-#include "engine/data/ctext.h"
 #include "engine/data/prng.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
@@ -30,14 +29,16 @@
 #include "player/hotkey.h"
 #include "player/keyconfig_screen.h"
 #include "player/keyqueue.h"
+#include "player/message.h"
 #include "player/pause_menu.h"
-#include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "player/stopped.h"
 #include "sound/mixer/history.h"
 #include "sound/sound.h"
 
 namespace {
+
+constexpr int32_t JOYSTICK_MESSAGE_MS = 1400;
 
 void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
@@ -218,27 +219,14 @@ void tovo_do_pending_action() {
   run_state.pending_action = 0;
 }
 
-void reboot_machine() {
-  tarq_destroy_tovo_cart(pstate.cart);
-  pstate.cart = nullptr;
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = nullptr;
-  tovo_destroy_code_tabs();
-  shell.mode = 0;
-  shell.sub_mode = 0;
-  pstate.reset_counter = 0;
-  shell.program_started = 0;
-  shell.suggested_name[0] = 0;
-  shell.current_folder[0] = 0;
-  run_state.pending_action = 0;
-  memset(pstate.ram, 0, sizeof pstate.ram);
-  pstate.cursor_x = pstate.cursor_y = 0;
-  init_editor_state();
-  pstate.cart = tarq_create_tovo_cart();
-  pitem[0] = tarq_create_tovo_cart();
-  tovo_create_code_tabs();
-  boot_init();
-  tovo_suggest_file_name();
+void serve_joystick_reports() {
+  int32_t& connected = tarq_state.joystick_connected;
+  int32_t& disconnected = tarq_state.joystick_disconnected;
+  if (shell.mode != TOVO_MODE_BOOT && shell.mode != TOVO_MODE_SPLASH) {
+    if (connected) show_message_2("joystick %d connected", JOYSTICK_MESSAGE_MS, connected & 0xff, 0);
+    if (disconnected) show_message_2("joystick %d disconnected", JOYSTICK_MESSAGE_MS, disconnected & 0xff, 0);
+  }
+  connected = disconnected = 0;
 }
 
 void tovo_tick() {
@@ -350,7 +338,7 @@ void tovo_frame_update() {
   // The cart's own frames read the buttons too: they must not see the menu
   // as still open once it closed in this update.
   tell_buttons_the_machine();
-  if (shell.mode == TOVO_MODE_BOOT) tarq_state.joystick_connected = tarq_state.joystick_disconnected = 0;
+  serve_joystick_reports();
   if (app.output_record) fflush(app.output_record);
   fflush(stdout);
 }

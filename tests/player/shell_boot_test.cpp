@@ -4,13 +4,16 @@
 #include <cstring>
 #include <string>
 
+#include "console/draw/draw_display.h"
 #include "console/machine/cart.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "player/boot.h"
+#include "player/cart/cart_image.h"
 #include "player/cart/disk.h"
+#include "player/cart/disk_state.h"
 #include "player/frame.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
@@ -112,6 +115,15 @@ TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
   ASSERT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
   pstate.ram[0x1234] = 9;
   snprintf(shell.current_folder, sizeof shell.current_folder, "games/");
+  // What the cart that ran left behind: a second display selected, cart data,
+  // the parameter string, a code tab, the hashes of the cart it loaded.
+  set_draw_display(2);
+  pstate.cart_data[3] = 7;
+  snprintf(run_state.param, sizeof run_state.param, "level 2");
+  code_tab_selected = 3;
+  snprintf(code_tab[3], sizeof code_tab[3], "x=1");
+  snprintf(disk_state.load_hash, sizeof disk_state.load_hash, "%s", disk_state.saved_hash);
+  const std::string old_hash = disk_state.saved_hash;
   run_state.pending_action = TOVO_PENDING_REBOOT;
   tovo_do_pending_action();
   EXPECT_EQ(run_state.pending_action, 0);
@@ -122,6 +134,18 @@ TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
   ASSERT_NE(pitem[0], nullptr);
   EXPECT_STREQ(pitem[0]->code, "");  // a new, empty working cart
   EXPECT_NE(pstate.cart, nullptr);
+  EXPECT_EQ(pstate.display, 0);
+  EXPECT_EQ(pstate.draw_target, pstate.screens[0]) << "the boot draws on the first screen";
+  EXPECT_EQ(pstate.cart_data[3], 0);
+  EXPECT_STREQ(run_state.param, "");
+  EXPECT_EQ(code_tab_selected, 0);
+  EXPECT_STREQ(code_tab[3], "");
+  EXPECT_STREQ(disk_state.load_hash, "");
+  char hash[TOVO_HASH_SIZE];
+  hash_cart(pitem[0], hash);
+  EXPECT_STREQ(disk_state.saved_hash, hash) << "the new working cart is hashed";
+  EXPECT_NE(old_hash, hash);
+  EXPECT_NE(std::string(shell.suggested_name).find("untitled"), std::string::npos);
   tovo_destroy_code_tabs();
 }
 
