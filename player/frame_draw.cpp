@@ -1,6 +1,8 @@
 // The draw half of the frame loop.
 #include <cstring>
 
+#include "console/bindings/stat.h"
+#include "console/draw/draw_display.h"
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
@@ -30,11 +32,16 @@ void draw_spinner(tarq_bitmap* page) {
   if (s) tarq_draw_sprite(s, page, 0, 0, 3, 3, 12, 12);
 }
 
+// The back page as a grid of 128x128 cells, cells 1-3 showing screens 1-3,
+// when the running cart asks for them (not a bulletin-board cart, and not
+// under the tv frame). Otherwise drawing goes to display 0 and the other
+// screens are emptied.
 void draw_extra_displays(tarq_bitmap* page) {
   int32_t columns = page->width / 128, rows = page->height / 128;
-  bool extra = shell.program_started && (pstate.ram[0x5f36] & 1) && app.tv_frame == 0;
+  bool extra = shell.program_started && (pstate.ram[0x5f36] & 1) && app.tv_frame == 0 && !tovo_bbs_cart_running();
   if (!extra) {
-    for (int32_t i = 1; i < columns * rows && i < 4; i++)
+    set_draw_display(0);
+    for (int32_t i = 1; i < get_number_of_displays(); i++)
       if (pstate.screens[i]) tarq_clear_bitmap(pstate.screens[i]);
     return;
   }
@@ -72,9 +79,8 @@ void tovo_frame_draw() {
     tarq_bitmap* frame = (tarq_bitmap*)cpod_get_item(shell.resources, 249, TARQ_ITEM_BITMAP);
     tarq_palette* pal = (tarq_palette*)cpod_get_item(shell.resources, 1, TARQ_ITEM_PALETTE);
     draw_tv_frame(page, frame, pal);
-  } else {
-    draw_extra_displays(page);
   }
+  draw_extra_displays(page);
   if (hotkeys.resource_display && shell.mode == TOVO_MODE_RUNNING && shell.program_started) draw_resource_data(page);
   if (app.pause_state == 0) draw_cpu_spinner(page);
 }

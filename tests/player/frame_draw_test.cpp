@@ -1,8 +1,10 @@
 // The draw half of the frame loop on a back page of its own.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
+#include "console/draw/draw_display.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
@@ -55,16 +57,40 @@ TEST_F(frame_draw, PendingActionKeepsThePreviousFrame) {
 
 TEST_F(frame_draw, ExtraDisplaysOnlyWhenTheCartAsks) {
   shell.mode = TOVO_MODE_RUNNING;
-  shell.program_started = 1;
   pstate.ram[0x5f55] = 0x60;
-  memset(pstate.screens[1]->pixels, 4, 128 * 128);
-  tovo_frame_draw();
-  EXPECT_EQ(tarq_back_page->rows[5][200], 0);
-  EXPECT_EQ(pstate.screens[1]->rows[5][5], 0);  // cleared when not shown
-  memset(pstate.screens[1]->pixels, 4, 128 * 128);
-  pstate.ram[0x5f36] = 1;
-  tovo_frame_draw();
-  EXPECT_EQ(tarq_back_page->rows[5][200], 4);
+  const struct {
+    const char* what;
+    int32_t started, bit, tv_frame;
+    const char* lid;
+    bool shown;
+  } cases[] = {
+      {"asked", 1, 1, 0, "", true},
+      {"not asked", 1, 0, 0, "", false},
+      {"not started", 0, 1, 0, "", false},
+      {"tv frame", 1, 1, 1, "", false},
+      {"bulletin-board cart", 1, 1, 0, "4321", false},
+  };
+  for (const auto& c : cases) {
+    shell.program_started = c.started;
+    pstate.ram[0x5f36] = (uint8_t)c.bit;
+    app.tv_frame = c.tv_frame;
+    snprintf(run_state.running_cart_lid, sizeof run_state.running_cart_lid, "%s", c.lid);
+    memset(pstate.screens[1]->pixels, 4, 128 * 128);
+    memset(tarq_back_page->pixels, 9, 256 * 128);
+    set_draw_display(1);  // where the cart's _draw left it
+    tovo_frame_draw();
+    if (c.shown) {
+      EXPECT_EQ(tarq_back_page->rows[5][200], 4) << c.what;
+      EXPECT_EQ(pstate.display, 1) << c.what;
+      continue;
+    }
+    EXPECT_NE(tarq_back_page->rows[5][200], 4) << c.what;
+    EXPECT_EQ(pstate.screens[1]->rows[5][5], 0) << c.what << ": the other displays emptied";
+    EXPECT_EQ(pstate.display, 0) << c.what;
+    EXPECT_EQ(pstate.draw_target, pstate.screens[0]) << c.what;
+  }
+  app.tv_frame = 0;
+  run_state.running_cart_lid[0] = 0;
 }
 
 }  // namespace
