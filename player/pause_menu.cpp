@@ -13,6 +13,8 @@
 #include "engine/platform/events.h"
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
+#include "player/browser/splore.h"
+#include "player/browser/splore_download.h"
 #include "player/hotkey.h"
 #include "player/keyconfig_screen.h"
 #include "player/keyqueue.h"
@@ -86,7 +88,7 @@ void choose(int32_t type) {
       close_paused_menu();
       pstate.reset_counter = 1;
       break;
-    case TOVO_ITEM_FAVOURITE: pause_menu.favourite ^= 1; break;
+    case TOVO_ITEM_FAVOURITE: splore_toggle_favourite_ingame(running_item.lid, running_item.file); break;
     case TOVO_ITEM_SUSPEND:
       close_paused_menu();
       run_state.pending_action = TOVO_PENDING_SUSPEND;
@@ -157,8 +159,8 @@ void build_paused_menu() {
 }
 
 void update_paused_menu() {
-  if (pause_menu.update_flag) {
-    pause_menu.update_flag = 0;
+  if (splore_newer_version) {
+    splore_newer_version = 0;
     app.pause_state = TOVO_PAUSE_MENU;
     pause_menu.count = 0;
     add_paused_menu_item("update cart", TOVO_ITEM_UPDATE);

@@ -53,8 +53,6 @@ struct tovo_pause_menu {
   paused_menu_item item[TOVO_PAUSE_ITEMS];
   int32_t count;
   int32_t selected;
-  int32_t update_flag;  // a newer version of the running cart was found
-  int32_t favourite;    // the running cart's favourite mark
 };
 
 extern tovo_pause_menu pause_menu;
@@ -62,7 +60,8 @@ extern tovo_pause_menu pause_menu;
 void add_paused_menu_item(const char* label, int32_t type);
 // Refills the items for the current pause state.
 void build_paused_menu();
-// Opens the menu on player 0's pause button (or shows the update prompt).
+// Opens the menu on player 0's pause button, or offers the update of the
+// running cart when a newer version was found (splore_newer_version).
 void update_paused_menu();
 // One paused tick's navigation and actions.
 void process_paused_keypresses();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "console/bindings/stat.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/pstate.h"
@@ -187,7 +188,7 @@ void update_load_download() {
 }
 
 void check_cart_update_nfo(const char* path) {
-  if (!is_bbs_cart_file(run_state.running_filename) && !app.kiosk) return;
+  if (!tovo_bbs_cart_running() && !app.kiosk) return;
   tarq_stable* table = tarq_load_stable_config(path);
   if (!table) return;
   char lid[SPLORE_TEXT], cache[TARQ_PATH_MAX];
@@ -197,6 +198,6 @@ void check_cart_update_nfo(const char* path) {
   bool pending = false;
   for (int32_t i = 0; i < run_chain_count; i++) pending = pending || run_chain[i].pending;
   if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !pending && cache[0] &&
-      strcmp(cache, run_state.running_filename) != 0)
+      strcmp(cache, disk_state.cart_filename) != 0)
     splore_newer_version = 1;
 }

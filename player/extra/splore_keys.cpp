@@ -2,11 +2,15 @@
 // list changes, the cart menu and the kiosk exit menu.
 #include "player/extra/splore_keys.h"
 
+#include <SDL_scancode.h>
+
 #include <cstring>
 
+#include "console/extra/key_bound.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"
+#include "engine/platform/events.h"
 #include "engine/tarq.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
@@ -19,6 +23,23 @@ int32_t splore_exit_menu = -1;
 namespace {
 
 constexpr const char* WHEEL = " abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int32_t CODE_NONE = -1;  // a key went down that gives no code
+constexpr int32_t CODE_BACKSPACE = 8;
+constexpr int32_t CODE_DELETE = 127;
+constexpr int32_t PAGE_ITEMS = 6;
+
+// Delete, Home, End and the page keys give the engine's queue no code of
+// their own: their key states tell which one went down (or repeated).
+bool key_hit(int32_t scancode) { return tarq_get_key_state(scancode) == 3; }
+
+bool is_delete(int32_t code) { return (code == CODE_NONE || code == CODE_DELETE) && key_hit(SDL_SCANCODE_DELETE); }
+
+bool is_backspace(int32_t code) { return code == CODE_BACKSPACE || (code == CODE_DELETE && !is_delete(code)); }
+
+// A browsing key that no console button has been bound to.
+bool free_key_hit(int32_t code, int32_t scancode) {
+  return code == CODE_NONE && key_hit(scancode) && !is_key_bound(scancode);
+}
 
 splore_list* current() { return &splore_lists[list_index]; }
 
@@ -30,13 +51,22 @@ void move_selection(int32_t by) {
   validate_current_list();
 }
 
+void select_item(int32_t index) {
+  current()->selected = index;
+  validate_current_list();
+}
+
 void entry_key(splore_list* list, int32_t code) {
   size_t len = strlen(list->entry_text);
   if (code == 13) {
     splore_search(list->entry_text);
   } else if (code == 27) {
     splore_cancel_text_entry();
-  } else if (code == 8) {
+  } else if (is_delete(code)) {
+    if ((size_t)list->entry_cursor < len)
+      memmove(list->entry_text + list->entry_cursor, list->entry_text + list->entry_cursor + 1,
+              len - (size_t)list->entry_cursor);
+  } else if (is_backspace(code)) {
     if (list->entry_cursor > 0) {
       memmove(list->entry_text + list->entry_cursor - 1, list->entry_text + list->entry_cursor,
               len - (size_t)list->entry_cursor + 1);
@@ -103,7 +133,11 @@ void splore_keypress(int32_t code) {
     return;
   }
   if (code == 'f' && list_index != SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
-  if (code == 8 && list_index == SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
+  if ((is_backspace(code) || is_delete(code)) && list_index == SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
+  if (free_key_hit(code, SDL_SCANCODE_PAGEUP)) move_selection(-PAGE_ITEMS);
+  if (free_key_hit(code, SDL_SCANCODE_PAGEDOWN)) move_selection(PAGE_ITEMS);
+  if (free_key_hit(code, SDL_SCANCODE_HOME)) select_item(0);
+  if (free_key_hit(code, SDL_SCANCODE_END)) select_item(list->count - 1);
 }
 
 void splore_controls(int32_t pressed) {

@@ -11,7 +11,9 @@ constexpr int32_t SPLORE_EXIT_MENU_ENTRIES = 3;
 extern int32_t splore_exit_menu;
 
 // One code of the engine's key queue (13 Enter, 8 Backspace, 27 Escape,
-// printable characters as themselves).
+// printable characters as themselves, -1 for a key that gives no code:
+// Delete, Home, End, Page Up and Page Down are then told by their key
+// states).
 void splore_keypress(int32_t code);
 // Buttons of player 0 pressed this frame, as bits (0 left, 1 right, 2 up,
 // 3 down, 4 O, 5 X, 6 pause).

@@ -2,6 +2,7 @@
 // local carts, searches, and list pages fetched from a local server.
 #include <gtest/gtest.h>
 
+#include <SDL_scancode.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -9,18 +10,24 @@
 #include <string>
 #include <vector>
 
+#include "console/bindings/stat.h"
+#include "console/machine/button.h"
+#include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
+#include "engine/platform/events.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
+#include "player/cart/disk_state.h"
 #include "player/extra/splore_keys.h"
 #include "player/extra/splore_menu.h"
 #include "player/extra/splore_shutdown.h"
 #include "player/message.h"
+#include "player/pause_menu.h"
 #include "player/shell_state.h"
 #include "tests/player/disk_fixture.h"
 #include "tests/support/http_server.h"
@@ -248,6 +255,130 @@ TEST_F(splore_menu_test, KeysAndButtonsEnterSearchesAndChangeLists) {
   splore_controls(1 << 4);  // "close the menu"
   EXPECT_EQ(splore_exit_menu, -1);
   EXPECT_EQ(tarq_quit, 0);
+}
+
+// A key that gives the engine's queue no code, pressed this frame: the queue
+// holds -1 for it and the key's state tells which it was.
+void press_codeless_key(int32_t scancode) {
+  tarqkey[scancode] = 3;
+  splore_keypress(-1);
+  tarqkey[scancode] = 0;
+}
+
+TEST_F(splore_menu_test, PageHomeAndEndKeysMoveTheSelectionUnlessBoundToAButton) {
+  for (int i = 0; i < 10; i++) write_text_cart(file("cart" + std::to_string(i) + ".kx"), "x=1");
+  splore_enter();
+  select(SPLORE_LIST_LOCAL, 0);
+  ASSERT_EQ(splore_lists[SPLORE_LIST_LOCAL].count, 10);
+  const struct {
+    int32_t scancode;
+    int32_t want;
+  } steps[] = {{SDL_SCANCODE_PAGEDOWN, 6}, {SDL_SCANCODE_PAGEDOWN, 9}, {SDL_SCANCODE_PAGEUP, 3},
+               {SDL_SCANCODE_PAGEUP, 0},   {SDL_SCANCODE_END, 9},      {SDL_SCANCODE_HOME, 0}};
+  for (const auto& step : steps) {
+    press_codeless_key(step.scancode);
+    EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, step.want) << step.scancode;
+  }
+  // Bound to a console button, the key drives that button instead.
+  const tovo_button_config saved = button_config;
+  for (const auto& step : steps) {
+    button_config.keys[3] = step.scancode;  // player 0's up
+    select(SPLORE_LIST_LOCAL, 5);
+    press_codeless_key(step.scancode);
+    EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, 5) << step.scancode;
+  }
+  button_config = saved;
+  splore_keypress(-1);  // no key down: nothing moves
+  EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, 5);
+}
+
+TEST_F(splore_menu_test, BackspaceOrDeleteRemovesAFavouriteAndDeleteEditsTheSearch) {
+  write_file(appdata + "favourites.txt", "|4321 |9 |2 |maker |  |far cart\n|1234 |8 |2 |maker |  |near cart\n");
+  splore_enter();
+  select(SPLORE_LIST_FAVOURITES, 0);
+  ASSERT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 2);
+  press_codeless_key(SDL_SCANCODE_DELETE);
+  ASSERT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 1);
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_FAVOURITES].items[0].lid, "1234");
+  EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321"), std::string::npos);
+  splore_keypress(8);
+  EXPECT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 0);
+
+  // In the search entry Delete takes the character at the cursor, Backspace
+  // the one before it.
+  select(SPLORE_LIST_SEARCH, 0);
+  action_current_splore_item();
+  for (char c : std::string("abcd")) splore_keypress(c);
+  splore_controls(1 << 0);
+  splore_controls(1 << 0);  // the cursor before "c"
+  press_codeless_key(SDL_SCANCODE_DELETE);
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].entry_text, "abd");
+  splore_keypress(8);
+  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].entry_text, "ad");
+  splore_keypress(27);
+}
+
+TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
+  char nfo[TARQ_PATH_MAX], running[TARQ_PATH_MAX];
+  get_bbs_cart_filename_nfo("4321", nfo);
+  get_bbs_cart_filename("4321", running);
+  const struct {
+    const char* info_lid;
+    const char* running_lid;
+    int32_t kiosk;
+    bool offered;
+  } cases[] = {
+      {"4321-2", "4321", 0, true},  // a bulletin-board cart with a newer version
+      {"4321", "4321", 0, false},   // the version that runs
+      {"4321-2", "", 0, false},     // a cart of the local folder
+      {"4321-2", "", 1, true},      // kiosk mode checks whatever runs
+      {"4", "4321", 0, false},      // an id too short
+  };
+  for (const auto& c : cases) {
+    write_file(nfo, std::string("lid: ") + c.info_lid + "\ntitle: far cart\n");
+    snprintf(run_state.running_cart_lid, sizeof run_state.running_cart_lid, "%s", c.running_lid);
+    snprintf(disk_state.cart_filename, sizeof disk_state.cart_filename, "%s", running);
+    app.kiosk = c.kiosk;
+    app.pause_state = 0;
+    shell.program_started = 1;
+    check_cart_update_nfo(nfo);
+    update_paused_menu();
+    EXPECT_EQ(app.pause_state == TOVO_PAUSE_MENU, c.offered) << c.info_lid << " " << c.running_lid;
+    if (c.offered) {
+      EXPECT_STREQ(pause_menu.item[0].label, "update cart");
+      EXPECT_STREQ(pause_menu.item[1].label, "skip");
+    }
+    EXPECT_EQ(splore_newer_version, 0);
+  }
+  app.kiosk = 0;
+  app.pause_state = 0;
+  run_state.running_cart_lid[0] = disk_state.cart_filename[0] = 0;
+  button_state = {};
+  memset(block_tarqkey, 0, sizeof block_tarqkey);
+}
+
+TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
+  write_file(appdata + "favourites.txt", "|1234 |8 |2 |maker |  |near cart\n");
+  splore_enter();
+  running_item = {};
+  snprintf(running_item.lid, sizeof running_item.lid, "4321");
+  snprintf(running_item.title, sizeof running_item.title, "far cart");
+  running_item.kind = SPLORE_KIND_CART;
+  for (bool want : {true, false}) {
+    pause_menu = {};
+    app.pause_state = TOVO_PAUSE_MENU;
+    add_paused_menu_item("favourite", TOVO_ITEM_FAVOURITE);
+    button_state = {};
+    memset(pstate.held, 0, sizeof pstate.held);
+    pstate.held[0][4] = 1;  // O
+    process_paused_keypresses();
+    EXPECT_EQ(is_favourite("4321", ""), want ? 1 : 0);
+    EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321 ") != std::string::npos, want);
+  }
+  memset(pstate.held, 0, sizeof pstate.held);
+  button_state = {};
+  app.pause_state = 0;
+  running_item = {};
 }
 
 }  // namespace
