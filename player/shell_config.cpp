@@ -210,6 +210,7 @@ void switch_with_value(const switch_def* s, const char* value) {
   else if (strcmp(name, "cdata_path") == 0) set_path(shell.cdata_path, value);
   else if (strcmp(name, "export") == 0) {
     snprintf(app.export_name, sizeof app.export_name, "%s", value);
+    run_state.export_target = value[0] != 0;
     cconfig.headless = 1;
   } else if (strcmp(name, "i") == 0 && !app.input_record) app.input_record = fopen(value, "rb");
   else if (strcmp(name, "o") == 0 && !app.output_record) app.output_record = fopen(value, "wb");

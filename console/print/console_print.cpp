@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/machine/pstate.h"
+#include "console/print/print_context.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/config.h"
@@ -57,7 +58,10 @@ void log_append(const char* msg) {
 
 void cursor_cr() {
   pstate.cursor_y += TOVO_CONSOLE_LINE_HEIGHT;
-  if (pstate.cursor_y > pstate.camera_y + SCROLL_LIMIT && !(pstate.ram[0x5f36] & NO_SCROLL_BIT)) {
+  // A running cart may turn scrolling off; once it stopped, the console's
+  // own lines (its error report among them) scroll again.
+  bool locked = print_cart_running() && (pstate.ram[0x5f36] & NO_SCROLL_BIT);
+  if (pstate.cursor_y > pstate.camera_y + SCROLL_LIMIT && !locked) {
     scroll_up(console_target());
     pstate.cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
     spend_cpu(SCROLL_COST);
@@ -66,7 +70,7 @@ void cursor_cr() {
 
 void tovo_print_col(const char* msg, int32_t colour) {
   if (!msg) msg = "";
-  if (run_state.exec && !run_state.running) {
+  if ((run_state.exec && !run_state.running) || run_state.export_target) {
     std::puts(msg);
     std::fflush(stdout);
     return;

@@ -2,7 +2,8 @@
 // Console printing: coloured lines at the console text cursor (the print
 // cursor of the machine state), 32 characters a line, 6-pixel lines,
 // scrolling the screen when the cursor passes the bottom; standard output
-// when the player runs headless with exec and no program runs.
+// when the player runs headless with exec and no program runs, or was given
+// an export target.
 #include <cstdint>
 
 struct tarq_pod;
@@ -23,8 +24,8 @@ void tovo_print_2(const char* format, int32_t a, int32_t b);
 void tovo_print_2_col(const char* format, int32_t a, int32_t b, int32_t colour);
 
 // Moves the cursor down a line, scrolling the screen up 6 pixels (and
-// charging for it) when it passes camera y + 122, unless bit 6 of 0x5f36
-// turns scrolling off.
+// charging for it) when it passes camera y + 122, unless a cart's program
+// runs and bit 6 of 0x5f36 turns scrolling off.
 void cursor_cr();
 
 // The error log: every error line with a newline; empty when none.

@@ -63,6 +63,7 @@ struct tovo_run_state {
   int32_t program;         // 1 when the thread in use runs a cart, 0 a prompt line
   int32_t resumable;       // 1 after run_cart until the main thread finished
   int32_t exec;            // the shell's exec switch: quit when the program stops
+  int32_t export_target;   // the shell was given an export target: console lines go to standard output
   int32_t editor_view;     // never set in the player; no slice while non-zero
   int32_t pending_action;  // TOVO_PENDING_*
   int32_t step;            // prompt stepping: flip() stops after one frame

@@ -1,6 +1,6 @@
 // print inside a running cart: a wait ends the frame, the run loop finishes
 // the text on later ticks before the program goes on, and the cart's console
-// lines scroll unless it turns scrolling off.
+// lines scroll unless it turns scrolling off while it runs.
 #include "console/extra/print_pending.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"
@@ -77,6 +77,31 @@ TEST_F(PrintRunTest, CartLinesScrollUnlessBit6Of5f36) {
   start("cls() poke(0x5f36, 0x40) for i = 1, 30 do print('x') end done = peek(0x5f27)");
   tick();
   EXPECT_EQ(global("done"), "180");
+}
+
+TEST_F(PrintRunTest, OnlyARunningCartKeepsConsoleLinesFromScrolling) {
+  start("poke(0x5f36, 0x40)");
+  tick();
+  ASSERT_EQ(pstate.ram[0x5f36], 0x40);
+  const int32_t running = run_state.running, program = run_state.program;
+  const struct {
+    const char* what;
+    int32_t running, program, cursor_y;
+  } cases[] = {
+      {"the cart runs", 1, 1, 126},
+      {"the cart has stopped", 0, 1, 120},
+      {"a prompt line", 1, 0, 120},
+  };
+  for (const auto& c : cases) {
+    run_state.running = c.running;
+    run_state.program = c.program;
+    pstate.camera_y = 0;
+    pstate.cursor_y = 120;
+    tovo_print_col("x", 7);
+    EXPECT_EQ(pstate.cursor_y, c.cursor_y) << c.what;
+  }
+  run_state.running = running;
+  run_state.program = program;
 }
 
 }  // namespace
