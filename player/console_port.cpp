@@ -168,6 +168,7 @@ int connect_console_to_shell() {
   port.bbs_path = bbs_path;
   port.compressed_size = compressed_size;
   port.external_changes = external_changes;
+  port.unsaved_changes = detect_unsaved_changes;
   port.save_cart = tovo_save_named_cart;
   port.quick_save = quick_save;
   port.save_backup = backup_current_file;

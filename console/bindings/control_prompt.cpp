@@ -129,6 +129,7 @@ int kx_info(lua_State*) {
     tovo_print_2_col("compressed: %5d / %d", compressed, CODE_AREA, compressed <= CODE_AREA ? 6 : 9);
   }
   tarq_free(flat);
+  if (tovo_shell.unsaved_changes()) tovo_print_col("unsaved changes", 6);
   if (tovo_shell.external_changes()) tovo_print_col("external changes", 6);
   return 0;
 }

@@ -16,6 +16,7 @@
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "console/run/spend_cpu.h"
+#include "engine/data/ctext.h"
 #include "engine/io/path.h"
 #include "engine/tarq.h"
 #include "script/api/api.h"
@@ -107,7 +108,7 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   if (name[0] == '/') name++;
   if (name[0] == '#' || tovo_clip_name(name)) return 1;
   if (std::strncmp(name, "__", 2) == 0) return load_failed();
-  char line[TARQ_PATH_MAX + 32];
+  char line[2 * TARQ_PATH_MAX + 32];
   if (std::strcmp(name, "@dropped") == 0) {
     if (tovo_shell.load_dropped_cart() != 0) return load_failed();
     std::snprintf(line, sizeof line, "loaded cartridge (%d chars)", code_length());
@@ -116,12 +117,18 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
     if (!tovo_shell.is_mounted(name)) return 1;
     if (tovo_shell.load_working_cart(name) != 0) return load_failed();
     if (!run_state.running) {
-      std::snprintf(line, sizeof line, "loaded %s (%d chars)", name, code_length());
+      char base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX];
+      tarq_split_filename(tovo_shell.current_filename(), nullptr, base, ext);
+      std::snprintf(line, sizeof line, "loaded %s%s (%d chars)", base, ext, code_length());
       tovo_print_col(line, 6);
     }
   }
   if (breadcrumb && std::strlen(breadcrumb) > 1) add_run_chain_item(remembered, breadcrumb, 0);
   reset_runtime_state();
+  if (tarq_ctext* text = tovo_shell.code_tab_record(code_tab_selected)) {
+    text->cursor = 0;
+    text->select_start = text->select_end = 0;
+  }
   tovo_reload(&pstate, pstate.cart, 0, 0, TOVO_ROM_SIZE);
   spend_cpu(LOAD_COST);
   if (run_state.exec || !run_state.running) return 0;

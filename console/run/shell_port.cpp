@@ -41,6 +41,7 @@ const char* tovo_shell_port_missing(const tovo_shell_port& port) {
   CHECK(bbs_path);
   CHECK(compressed_size);
   CHECK(external_changes);
+  CHECK(unsaved_changes);
   CHECK(save_cart);
   CHECK(quick_save);
   CHECK(save_backup);

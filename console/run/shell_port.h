@@ -63,6 +63,7 @@ struct tovo_shell_port {
   const char* (*bbs_path)();                     // the application folder's "bbs/" path
   int32_t (*compressed_size)(const char* code);  // compressed size of code text
   int32_t (*external_changes)();                 // 1 when the current cart file changed on disk
+  int32_t (*unsaved_changes)();                  // 1 when the working cart has changes not saved
   // save with a name (the save road, with its messages; 0 saved) and
   // without one.
   int (*save_cart)(const char* name);

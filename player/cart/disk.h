@@ -55,6 +55,9 @@ tovo_cart* load_tovo_cart_lua(const char* path);
 int detect_external_changes();
 // Makes the current cart file the working cart when it changed (ctrl-r).
 void do_quick_load();
+// 1 when the working cart has changes that were not saved; the player edits
+// no cart, so always 0.
+int32_t detect_unsaved_changes();
 
 // 0 saved, 1 failed.
 int save_working_cart(const char* name);

@@ -11,6 +11,32 @@ namespace {
 
 constexpr int32_t CONSOLE_COLOUR = 6;
 
+// The one old cart that needs its api put back is told by this line of its
+// code. It was written for the 0.1.1 api, whose random numbers came from
+// rand(), a name the api no longer has: the prelude, a line of its own put
+// before the code, gives it that name again.
+constexpr const char* OLD_API_LINE = "-- tovo 0.1.1";
+constexpr const char* OLD_API_PRELUDE = "rand=rnd\n";
+
+bool has_line(const char* code, const char* line) {
+  size_t n = strlen(line);
+  for (const char* at = strstr(code, line); at; at = strstr(at + 1, line)) {
+    bool starts = at == code || at[-1] == '\n';
+    bool ends = at[n] == 0 || at[n] == '\n' || at[n] == '\r';
+    if (starts && ends) return true;
+  }
+  return false;
+}
+
+void inject_old_api(tovo_cart* cart) {
+  if (!has_line(cart->code, OLD_API_LINE)) return;
+  size_t prelude = strlen(OLD_API_PRELUDE), code = strlen(cart->code);
+  if (prelude + code + 1 > (size_t)TOVO_CODE_SIZE) return;  // no room: the code stays whole
+  memmove(cart->code + prelude, cart->code, code + 1);
+  memcpy(cart->code, OLD_API_PRELUDE, prelude);
+  tovo_print_col("legacy: 0.1.1 api injected", CONSOLE_COLOUR);
+}
+
 int32_t sfx_duration(const tovo_sfx& s) { return 32 * (s.speed > 1 ? s.speed : 1); }
 bool sfx_loops(const tovo_sfx& s) { return s.loop_end > s.loop_start; }
 
@@ -66,6 +92,7 @@ void apply_legacy_changes(tovo_cart* cart) {
     for (tovo_sfx& s : cart->sfx)
       for (tovo_note& n : s.notes)
         if (n.waveform == 6 && n.volume > 5) n.volume = 5;
+    inject_old_api(cart);
   }
   if (v <= 10 && !uses_newer_sfx_features(cart)) {
     for (tovo_sfx& s : cart->sfx)

@@ -182,6 +182,8 @@ int detect_external_changes() {
   return changed;
 }
 
+int32_t detect_unsaved_changes() { return 0; }
+
 void do_quick_load() {
   tovo_cart* copy = read_changed_file();
   if (!copy) return;

@@ -11,6 +11,7 @@
 #include "console/run/run_chain.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
+#include "engine/data/ctext.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
 #include "script/api/auxlib.h"
@@ -578,13 +579,51 @@ TEST_F(ControlTest, InfoCountsTheCode) {
   tick();
   tovo_shell.compressed_size = [](const char*) { return 20000; };
   run_state.exec = 1;
-  testing::internal::CaptureStdout();
-  lua_pushcfunction(L0_cart, kx_info);
-  lua_call(L0_cart, 0, 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "tokens:         6 /  8192\nchars:          7 / 65535\ncompressed: 20000 / 15616\n");
+  const std::string counts = "tokens:         6 /  8192\nchars:          7 / 65535\ncompressed: 20000 / 15616\n";
+  const struct {
+    int32_t unsaved, external;
+    const char* after;
+  } cases[] = {
+      {0, 0, ""},
+      {1, 0, "unsaved changes\n"},
+      {1, 1, "unsaved changes\nexternal changes\n"},
+  };
+  for (const auto& c : cases) {
+    fake_shell.unsaved = c.unsaved;
+    static int32_t external;
+    external = c.external;
+    tovo_shell.external_changes = [] { return external; };
+    testing::internal::CaptureStdout();
+    lua_pushcfunction(L0_cart, kx_info);
+    lua_call(L0_cart, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), counts + c.after);
+  }
   run_state.exec = 0;
   install_fake_shell();
+}
+
+TEST_F(ControlTest, LoadSaysWhichFileItLoadedAndPutsTheCodeCursorAtTheStart) {
+  start("");
+  tick();
+  ASSERT_EQ(run_state.running, 0);
+  fake_shell_mount("sub/level2.kx", "x=1 y=2");
+  tarq_ctext* text = tovo_shell.code_tab_record(code_tab_selected);
+  ASSERT_NE(text, nullptr);
+  text->cursor = 5;
+  text->select_start = 2;
+  text->select_end = 6;
+  run_state.exec = 1;
+  testing::internal::CaptureStdout();
+  lua_pushcfunction(L0_cart, kx_load);
+  lua_pushstring(L0_cart, "sub/level2.kx");
+  lua_call(L0_cart, 1, 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "loaded level2.kx (7 chars)\n");
+  EXPECT_TRUE(lua_toboolean(L0_cart, -1));
+  lua_pop(L0_cart, 1);
+  EXPECT_EQ(text->cursor, 0);
+  EXPECT_EQ(text->select_start, 0);
+  EXPECT_EQ(text->select_end, 0);
+  run_state.exec = 0;
 }
 
 TEST_F(ControlTest, ShellHooksTakeTheCalls) {

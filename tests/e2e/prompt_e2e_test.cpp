@@ -1,11 +1,13 @@
 // Prompt commands and cart loading end to end, headless with -x: a cart
 // makes a folder, enters it, saves itself there and lists what it saved; the
-// saved picture cart runs again with its code and data; info() draws its
-// lines, the compressed size among them; a damaged and a
-// future-version picture cart and an old text cart print the loader's lines.
+// saved picture cart runs again with its code and data; info() draws the
+// file name and the cart's counts; a damaged and a future-version picture
+// cart and old text carts print the loader's lines, also when the player
+// was only asked to export.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -124,10 +126,31 @@ TEST_F(PromptE2e, DamagedAndFuturePictureCartsSayWhyTheyDoNotLoad) {
   }
 }
 
-TEST_F(PromptE2e, InfoDrawsTheFileTokensCharsAndCompressedLines) {
-  run_result r = run_cart(source_cart("info.kx"), home);
-  EXPECT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("file: found\ntokens: found\nchars: found\ncompressed: found\n"), std::string::npos) << r.out;
+TEST_F(PromptE2e, InfoDrawsTheFileAndTheCartsCounts) {
+  std::string code;
+  ASSERT_TRUE(tovo_test::read_file(source_cart("info.kx"), &code));
+  std::string cart = home.file("info.kx");
+  ASSERT_TRUE(tovo_test::write_file(cart, code));
+  // The lines info() is to draw, "colour:text", for the cart to compare with
+  // what it drew: the file, then this cart's own tokens, characters and
+  // packed size.
+  char counts[160];
+  snprintf(counts, sizeof counts, "6:tokens:     %5d /  8192|6:chars:      %5d / 65535|6:compressed: %5d / 15616", 272,
+           1688, 815);
+  std::string lines = "14:file: " + cart + "|" + counts;
+  const char* binary = getenv("TOVO_BINARY");
+  pid_t pid = tovo_test::start_process({binary ? binary : TOVO_TEST_BINARY, "-x", cart, "-p", lines},
+                                       {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
+  ASSERT_GE(pid, 0);
+  EXPECT_EQ(tovo_test::wait_for(pid, 60000), 0);
+  std::string out;
+  tovo_test::read_file(home.file("stdout.txt"), &out);
+  // The file takes a console row per 32 characters.
+  std::string want;
+  size_t file_rows = ((std::string("file: ") + cart).size() + 31) / 32;
+  for (size_t i = 0; i < file_rows + 3; i++) want += "same\n";
+  want += "then nothing\n";
+  EXPECT_NE(out.find(want), std::string::npos) << out;
 }
 
 TEST_F(PromptE2e, AnOldCartPrintsItsLegacyChange) {
@@ -136,6 +159,29 @@ TEST_F(PromptE2e, AnOldCartPrintsItsLegacyChange) {
   size_t legacy = r.out.find("legacy: pat 0 swap chan: 0 2\n");
   EXPECT_NE(legacy, std::string::npos) << r.out;
   EXPECT_GT(r.out.find("music 2 65 1\n"), legacy) << r.out;
+  EXPECT_EQ(r.out.find("api injected"), std::string::npos) << r.out;
+}
+
+TEST_F(PromptE2e, TheOldApiCartGetsItsNamesBack) {
+  run_result r = run_cart(source_cart("legacy_api.kx"), home);
+  EXPECT_EQ(r.status, 0) << r.out;
+  size_t legacy = r.out.find("legacy: 0.1.1 api injected\n");
+  EXPECT_NE(legacy, std::string::npos) << r.out;
+  size_t ran = r.out.find("rand is rnd\n");
+  EXPECT_NE(ran, std::string::npos) << r.out;
+  EXPECT_GT(ran, legacy) << r.out;
+}
+
+TEST_F(PromptE2e, ExportingPrintsTheLoadersLinesAndEnds) {
+  const char* binary = getenv("TOVO_BINARY");
+  pid_t pid = tovo_test::start_process(
+      {binary ? binary : TOVO_TEST_BINARY, "-export", home.file("out.html"), source_cart("legacy_v4.kx")},
+      {"HOME=" + home.path, "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"}, home);
+  ASSERT_GE(pid, 0);
+  EXPECT_EQ(tovo_test::wait_for(pid, 60000), 0);
+  std::string out;
+  tovo_test::read_file(home.file("stdout.txt"), &out);
+  EXPECT_NE(out.find("legacy: pat 0 swap chan: 0 2\n"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -285,6 +285,40 @@ TEST_F(disk_load, LegacyNoteChangesByVersion) {
   tarq_destroy_tovo_cart(cart);
 }
 
+TEST_F(disk_load, OnlyTheOldApiCartGetsThePrelude) {
+  const struct {
+    const char* code;
+    int version;
+    const char* after;  // "" when left alone
+  } rows[] = {
+      {"-- tovo 0.1.1\nx=rand(4)", 4, "rand=rnd\n-- tovo 0.1.1\nx=rand(4)"},
+      {"x=1\n-- tovo 0.1.1", 0, "rand=rnd\nx=1\n-- tovo 0.1.1"},
+      {"-- tovo 0.1.1\nx=1", 5, ""},   // a newer cart
+      {"-- tovo 0.1.12\nx=1", 4, ""},  // not that line
+      {"x=1 -- tovo 0.1.1\n", 4, ""},  // nor a line that only ends with it
+  };
+  for (const auto& r : rows) {
+    console_capture console;
+    tovo_cart* cart = cart_with_code(r.code);
+    cart->version = r.version;
+    apply_legacy_changes(cart);
+    bool injected = r.after[0] != 0;
+    EXPECT_STREQ(cart->code, injected ? r.after : r.code) << r.code;
+    EXPECT_EQ(console.lines(), injected ? "legacy: 0.1.1 api injected\n" : "") << r.code;
+    tarq_destroy_tovo_cart(cart);
+  }
+  // A code that fills the buffer has no room: it stays whole.
+  tovo_cart* full = tarq_create_tovo_cart();
+  full->version = 4;
+  std::string code = "-- tovo 0.1.1\n" + std::string(TOVO_CODE_SIZE - 20, 'x');
+  snprintf(full->code, TOVO_CODE_SIZE, "%s", code.c_str());
+  console_capture console;
+  apply_legacy_changes(full);
+  EXPECT_EQ(std::string(full->code), code);
+  EXPECT_EQ(console.lines(), "");
+  tarq_destroy_tovo_cart(full);
+}
+
 TEST_F(disk_load, LuaImportEncodings) {
   struct row {
     std::string bytes;

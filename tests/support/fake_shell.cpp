@@ -128,6 +128,7 @@ void install_fake_shell() {
   p.bbs_path = [] { return ""; };
   p.compressed_size = [](const char* code) { return static_cast<int32_t>(std::strlen(code)); };
   p.external_changes = [] { return 0; };
+  p.unsaved_changes = [] { return fake_shell.unsaved; };
   p.save_cart = [](const char* name) {
     keep_command("save", name);
     return 0;
