@@ -18,14 +18,16 @@ void* luaM_small_alloc(tovo_small_pool* pool, size_t size) {
     return block;
   }
   if (pool->fresh_left < capacity) {
+    // The new chunk first: when it cannot be had the rest of the old one
+    // stays where it is, served by nothing else.
+    char* chunk = static_cast<char*>(pool->chunk_source ? pool->chunk_source(CHUNK) : std::malloc(CHUNK));
+    if (chunk == nullptr) return nullptr;
     // The rest of the old chunk (a whole number of grains, less than one
     // block of this class) becomes a free block of a smaller class.
     if (pool->fresh_left != 0) {
       TOVO_SMALL_UNPOISON(pool->fresh, pool->fresh_left);
       tovo_small_free(pool, pool->fresh, pool->fresh_left);
     }
-    char* chunk = static_cast<char*>(std::malloc(CHUNK));
-    if (chunk == nullptr) return nullptr;
     *reinterpret_cast<void**>(chunk) = pool->chunks;
     pool->chunks = chunk;
     pool->fresh = chunk + TOVO_SMALL_GRAIN;  // the link word's grain
@@ -46,5 +48,7 @@ void luaM_small_release(tovo_small_pool* pool) {
     std::free(chunk);
     chunk = next;
   }
+  void* (*source)(size_t) = pool->chunk_source;
   *pool = tovo_small_pool{};
+  pool->chunk_source = source;
 }

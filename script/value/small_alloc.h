@@ -28,13 +28,16 @@ struct tovo_small_pool {
   char* fresh = nullptr;                     // the unused rest of the newest chunk
   size_t fresh_left = 0;
   void* chunks = nullptr;  // every chunk, linked through its first word
+  // Where chunks come from: null for std::malloc; any other source must hand
+  // out blocks that std::free releases (tests put one here that fails).
+  void* (*chunk_source)(size_t) = nullptr;
 };
 
 // The bytes a block of size bytes (1..TOVO_SMALL_MAX) really has: its class.
 inline size_t tovo_small_capacity(size_t size) { return (size + TOVO_SMALL_GRAIN - 1) & ~(TOVO_SMALL_GRAIN - 1); }
 
 // A block of size bytes (1..TOVO_SMALL_MAX), aligned to TOVO_SMALL_GRAIN;
-// null when no chunk can be had.
+// null when no chunk can be had, and the pool is then as it was.
 void* luaM_small_alloc(tovo_small_pool* pool, size_t size);
 
 // Gives back a block made for size bytes (any size of the same class).
@@ -45,5 +48,5 @@ inline void tovo_small_free(tovo_small_pool* pool, void* block, size_t size) {
   TOVO_SMALL_POISON(static_cast<char*>(block) + sizeof(void*), tovo_small_capacity(size) - sizeof(void*));
 }
 
-// Frees every chunk: every block of the pool is gone.
+// Frees every chunk: every block of the pool is gone (the chunk source stays).
 void luaM_small_release(tovo_small_pool* pool);
