@@ -1,9 +1,13 @@
 // Loading binary chunks. Every count and length is checked against what the
 // input actually holds: arrays and strings grow as their items arrive, so a
 // corrupt count fails with "truncated" instead of asking for its whole size.
+// The loaded code is checked before any of it can run: code that breaks a
+// rule the instruction loop relies on is "corrupted".
 #include "script/compiler/undump.h"
 
 #include <cstring>
+
+#include "script/compiler/verify.h"
 
 #include "script/value/gc.h"
 #include "script/value/mem.h"
@@ -203,6 +207,7 @@ LClosure* luaU_undump(lua_State* L, Zio* z, Mbuffer* buff, const char* name) {
   incr_top(L);
   cl->p = luaF_newproto(L);
   LoadFunction(&S, cl->p);
+  if (!luaU_verify(L, buff, cl->p)) error(&S, "corrupted");
   if (cl->p->sizeupvalues != 1) {
     Proto* p = cl->p;
     cl = &luaF_newLclosure(L, p->sizeupvalues)->l;
