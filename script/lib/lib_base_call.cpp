@@ -150,7 +150,8 @@ int luaB_load(lua_State* L) {
   int top = lua_gettop(L);
   size_t l = 0;
   const char* s = lua_tolstring(L, 1, &l);
-  const char* mode = luaL_optstring(L, 3, "bt");
+  // Text only unless the caller asks for binary chunks by the mode.
+  const char* mode = luaL_optstring(L, 3, "t");
   int status;
   if (s != nullptr) {
     const char* chunkname = luaL_optstring(L, 2, s);

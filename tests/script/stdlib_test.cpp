@@ -155,7 +155,13 @@ TEST_F(StdLibTest, PlainStringFunctions) {
 }
 
 TEST_F(StdLibTest, DumpWritesAChunkThatLoadsBack) {
-  EXPECT_EQ(results("local f = load(string.dump(function(a, b) return a * b + 1 end)) return f(6, 7)"), "43");
+  EXPECT_EQ(results("local f = load(string.dump(function(a, b) return a * b + 1 end), 'd', 'b') return f(6, 7)"), "43");
+  EXPECT_EQ(results("local f = load(string.dump(function(...) local t = {...} return #t, t[3] end), 'd', 'bt') "
+                    "return f(4, 5, 6)"),
+            "3\t6");
+  // Without a mode, load takes text only.
+  EXPECT_EQ(results("return load(string.dump(function() end))"), "nil\tattempt to load a binary chunk (mode is 't')");
+  EXPECT_EQ(results("return load('return 2')()"), "2");
   EXPECT_EQ(results("local d = string.dump(function() end) return d:byte(1), d:sub(2, 4)"), "27\tLua");
 }
 
