@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "script/api/auxlib.h"
+
 const char TOVO_PROGRAM_HEADER[] = "-- tovo header";
 const char TOVO_PROMPT_EPILOGUE[] = "\n _end_of_program = 1 \n";
 
@@ -250,4 +252,8 @@ int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, 
     return 1;
   }
   return 0;
+}
+
+int tovo_compile_program(lua_State* L, const char* text) {
+  return luaL_loadbufferx(L, text, std::strlen(text), text, "t");
 }

@@ -5,6 +5,8 @@
 // preprocessed cart code and the epilogue that supplies the main loop.
 #include <cstdint>
 
+struct lua_State;
+
 constexpr int32_t TOVO_PROGRAM_SIZE = 262144;
 
 // The pieces, as NUL-terminated texts.
@@ -22,6 +24,11 @@ extern const char TOVO_PROMPT_EPILOGUE[];  // "\n _end_of_program = 1 \n"
 // emptied).
 int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, const char* cart_lid, char* out,
                           int32_t out_size);
+
+// Compiles an assembled program on L, as text only: a program can never be
+// taken for a binary chunk. The chunk name is the text itself. Returns the
+// status and leaves the function, or the message, on the stack.
+int tovo_compile_program(lua_State* L, const char* text);
 
 // The short-command call that stands for a whole text, written after prefix
 // into out: "run" -> "<prefix> run()", "load x" -> "<prefix> load(\"x\")"; for a

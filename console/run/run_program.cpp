@@ -231,7 +231,7 @@ void run_program(const char* text, int is_prompt_line) {
   // cart loaded by a running cart keeps adding to them.
   if (!run_state.running) tovo_reset_printh_log();
   pstate.compiling = 1;
-  int status = luaL_loadstring(L0, lua_code_buffer);
+  int status = tovo_compile_program(L0, lua_code_buffer);
   pstate.compiling = 0;
   pstate.code_overhead = overhead;
   if (status != LUA_OK) {

@@ -7,8 +7,10 @@
 #include "console/run/code_tabs.h"
 #include "console/run/program_text.h"
 #include "console/run/run_state.h"
+#include "script/api/api.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/code_tabs_fixture.h"
+#include "tests/support/counting_alloc.h"
 
 namespace {
 
@@ -88,6 +90,20 @@ TEST(ProgramText, OversizedProgramIsRefusedWhole) {
 }
 
 class CodeTabsTest : public CartHarness {};
+
+TEST(ProgramText, CompilesAsTextOnly) {
+  counting_alloc alloc;
+  lua_State* L = lua_newstate(counting_alloc_fn, &alloc);
+  ASSERT_NE(L, nullptr);
+  std::string program = assemble("x = 1");
+  EXPECT_EQ(tovo_compile_program(L, program.c_str()), LUA_OK);
+  EXPECT_EQ(lua_type(L, -1), LUA_TFUNCTION);
+  lua_settop(L, 0);
+  // A text that begins as a binary chunk does is refused, not loaded as one.
+  EXPECT_EQ(tovo_compile_program(L, "\x1bLua\x52"), LUA_ERRSYNTAX);
+  EXPECT_STREQ(lua_tostring(L, -1), "attempt to load a binary chunk (mode is 't')");
+  lua_close(L);
+}
 
 TEST_F(CodeTabsTest, SplitAndMerge) {
   set_code("a\n-->8\nb\n-->8\n\n-->8\nd");
