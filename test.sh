@@ -10,8 +10,9 @@ scripts/check_layers.sh
 scripts/check_format.sh
 cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON >/dev/null
 cmake --build build/debug
-# A few seconds of the cart-file readers' libFuzzer targets (clang, build/fuzz).
-scripts/fuzz.sh 3 fuzz_text_cart fuzz_picture_cart fuzz_pxa fuzz_lua_import
+# A few seconds of the cart-file readers' and the binary-chunk loader's
+# libFuzzer targets (clang, build/fuzz).
+scripts/fuzz.sh 3 fuzz_text_cart fuzz_picture_cart fuzz_pxa fuzz_lua_import fuzz_binary_chunk
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The script conformance corpus once more with a full collection at every
 # allocation point of the runtime.
