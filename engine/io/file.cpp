@@ -66,6 +66,10 @@ size_t tarq_fwrite(const void* src, size_t size, size_t count, tarq_file* f) {
     if (tarq_allocate_buffer_size(f, f->pos + static_cast<int32_t>(n)) != 0) return 0;
   }
   if (n == 0) return 0;
+  // A write after a seek past the end of an owned buffer leaves a gap: it
+  // reads as zeros, whatever the block held there before (a cleared buffer
+  // keeps its old bytes).
+  if (f->capacity != 0 && f->pos > f->size) memset(f->data + f->size, 0, static_cast<size_t>(f->pos - f->size));
   if (src) memcpy(f->data + f->pos, src, n);
   else memset(f->data + f->pos, 0, n);
   f->pos += static_cast<int32_t>(n);

@@ -204,6 +204,22 @@ TEST(MemoryStream, RelativeSeeksMayPassTheEndButNotTheStart) {
   }
 }
 
+// An owned buffer written after a seek past its end: the gap reads as zeros,
+// even where the block held other bytes before it was cleared.
+TEST(MemoryStream, AGapWrittenPastTheEndOfAnOwnedBufferIsZero) {
+  tarq_file* b = tarq_create_buffer(16);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(tarq_fwrite("secret!!", 1, 8, b), 8u);
+  b = tarq_clear_buffer(b);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(tarq_fwrite("ab", 1, 2, b), 2u);
+  ASSERT_EQ(tarq_fseek(b, 4, SEEK_CUR), 0);
+  EXPECT_EQ(tarq_fwrite("z", 1, 1, b), 1u);
+  EXPECT_EQ(b->size, 7);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(b->data), 7), std::string("ab\0\0\0\0z", 7));
+  tarq_fclose(b);
+}
+
 TEST(MemoryStream, PastTheEndNothingIsReadOrWrittenInABorrowedBlock) {
   // A block of exactly its size, so that ASan sees any access past it.
   std::vector<char> block{'a', 'b', 'c', 'd'};
