@@ -6,8 +6,7 @@
 
 void luaV_budget_suspend(lua_State* L, CallInfo* ci) {
   cpu_superyielded_coresume = 1;
-  if (L->nny > 0) return;  // not yieldable here: try again at the next instruction
-  lua_yieldk(L, 0, 0, nullptr);
+  lua_yieldk(L, 0, 0, nullptr);  // raises the yield error where the thread cannot yield
   L->oldpc = ci->u.l.savedpc;
   ci->u.l.savedpc--;  // the instruction runs again when the thread resumes
   ci->callstatus |= CIST_HOOKYIELD;

@@ -28,8 +28,13 @@ inline int32_t tovo_held_slice(int64_t slice) { return slice > INT32_MAX ? INT32
 
 // Called before an instruction when the budget is spent: suspends the running
 // thread so that the instruction runs first when it is resumed. Where the
-// thread cannot yield (inside a call that does not allow it) the suspension
-// waits for the first instruction where it can, and this returns.
+// thread cannot yield (a script function under a native call that does not
+// allow it, such as a "__tostring" called by tostring or a sort comparator)
+// the suspension is a runtime error raised at that instruction: "attempt to
+// yield from outside a coroutine" on the state's main thread, "attempt to
+// yield across a C-call boundary" on any other. Waiting for a point where
+// the thread can yield would let a function that never returns keep the host
+// from ever getting control back. Never returns.
 void luaV_budget_suspend(lua_State* L, CallInfo* ci);
 
 // b - a (wrapping); offered beside the counters.

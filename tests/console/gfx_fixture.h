@@ -56,6 +56,11 @@ class ScriptDrawTest : public DrawTest {
     DrawTest::SetUp();
     L = lua_newstate(counting_alloc_fn, &alloc);
     ASSERT_NE(L, nullptr);
+    // Chunks run as plain protected calls, where the program cannot be
+    // suspended: an unlimited budget never asks for it, also when a binding
+    // requests a superyield.
+    lua_set_cpu_cycles_slice_max(INT32_MAX);
+    lua_cpu_prepare_for_resume(0);
     // Every binding of the console's API as a global of L, registered as
     // the console registers it.
     for (const tovo_api_entry& e : tovo_api_list) {

@@ -43,6 +43,29 @@ TEST_F(RunLoopTest, EndlessLoopIsPreemptedEveryTick) {
   EXPECT_GT(std::stoi(global("n")), first);
 }
 
+// A script function that a native function calls (here a __tostring that
+// needs dozens of frames' budgets) cannot be suspended: the tick that runs
+// out of budget inside it ends the program with a runtime error on the
+// loop's line, instead of running on past the frame.
+TEST_F(RunLoopTest, BudgetSpentInsideANonYieldableCallFailsInThatTick) {
+  start(
+      "t=setmetatable({},{__tostring=function()\n"
+      "for i=1,3000 do for j=1,1000 do end end\n"
+      "end})\n"
+      "function _update() n=(n or 0)+1 if n==2 then tostr(t) end end");
+  tick();
+  EXPECT_EQ(run_state.running, 1);
+  tick();
+  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(global("n"), "2");
+  EXPECT_LT(lua_get_cpu_cycles(), 2 * cpu_cycles_slice_max);  // not dozens of frames
+  EXPECT_NE(std::string(tovo_error_log())
+                .find("runtime error line 2 tab 0\nfor i=1,3000 do for j=1,1000 do end end\n"
+                      "attempt to yield from outside a coroutine\n"),
+            std::string::npos)
+      << tovo_error_log();
+}
+
 TEST_F(RunLoopTest, CartWithoutMainLoopRunsOnceAndStops) {
   start("n=(n or 0)+1 function _init() m=1 end");
   tick();

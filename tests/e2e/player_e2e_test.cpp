@@ -208,6 +208,32 @@ TEST_F(player, ErrorReportsEndTheOutputWithTheCartsLine) {
   }
 }
 
+// A script function that a native function calls and that never returns
+// (a __tostring looping forever) fails within the frame that called it, with
+// the error of a suspension that cannot happen there: on the cart's own
+// thread the cart stops with a runtime error; inside a coroutine only the
+// coroutine fails and the cart goes on.
+TEST_F(player, BudgetSpentInsideANonYieldableCallIsARuntimeError) {
+  const struct {
+    const char* cart;
+    int status;
+    const char* output;
+  } cases[] = {
+      {"tostring_forever.kx", 3,
+       "frame 1\nframe 2\nruntime error line 3 tab 0\n while true do end\n"
+       "attempt to yield from outside a coroutine\n"},
+      {"tostring_forever_coroutine.kx", 0,
+       "frame 1\nframe 2\nresumed false attempt to yield across a C-call boundary\nframe 3\nframe 4\n"},
+  };
+  for (const auto& c : cases) {
+    tovo_test::temp_dir home;
+    run_result r = run_headless(binary, {"-x", cart(c.cart)}, home);
+    EXPECT_EQ(r.status, c.status) << c.cart << "\n" << r.out;
+    std::string out = cart_output(r);
+    EXPECT_EQ(out.substr(0, std::string(c.output).size()), c.output) << c.cart;
+  }
+}
+
 // A cart whose whole code is a short-command word runs that command, as a
 // prompt line would, instead of failing to compile.
 TEST_F(player, CartThatIsAShortCommandRunsIt) {

@@ -65,10 +65,25 @@ struct window : ::testing::Test {
     }
     return false;
   }
+  // Runs xdotool with args on the server; true when it succeeded.
+  bool xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    pid_t p = tovo_test::start_process(args, {"DISPLAY=" + display_name}, xdo);
+    return p > 0 && wait_for(p, 10000) == 0;
+  }
+  // Finds the player's window and gives it the keyboard.
+  bool focus_player_window() {
+    if (!xdotool({"search", "--sync", "--pid", std::to_string(pid)})) return false;
+    std::string window_id;
+    tovo_test::read_file(xdo.file("stdout.txt"), &window_id);
+    window_id = window_id.substr(0, window_id.find('\n'));
+    return !window_id.empty() && xdotool({"windowfocus", "--sync", window_id});
+  }
   std::string cart(const char* name) const {
     return env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR) + std::string("/tests/carts/") + name;
   }
   std::string display_name;
+  tovo_test::temp_dir xdo;
 };
 
 // With -run the command-line cart plays after the boot, not the data pod's
@@ -95,6 +110,21 @@ TEST_F(window, StopAndRuntimeErrorShowTheStoppedScreen) {
     EXPECT_EQ(wait_for(pid, 20000), 0) << name;
     pid = -1;
   }
+}
+
+// A cart whose __tostring never returns gets its runtime error within the
+// frame that called it, and the player stays responsive: the stopped screen
+// shows and ctrl-q ends the program.
+TEST_F(window, ScriptThatNeverReturnsInsideANativeCallLeavesThePlayerResponsive) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  play({"-run", cart("tostring_forever_window.kx")});
+  screen_dump shot;
+  ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 40, &shot)) << "the cart never showed";
+  EXPECT_TRUE(wait_for_colour(LIGHT_GREY, 3000, 20, &shot)) << "the stopped bar never showed";
+  ASSERT_TRUE(focus_player_window());
+  ASSERT_TRUE(xdotool({"key", "ctrl+q"}));
+  EXPECT_EQ(wait_for(pid, 20000), 0) << "ctrl-q did not end the player";
+  pid = -1;
 }
 
 // A window size in config.txt that cannot be made is refused with a word
@@ -129,18 +159,7 @@ TEST_F(window, QuickTapOfThePauseKeyOpensTheMenu) {
   play({"-run", cart("blue_screen.kx")});
   screen_dump shot;
   ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 40000, 40, &shot)) << "the cart never showed";
-  tovo_test::temp_dir xdo;
-  auto xdotool = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), "xdotool");
-    pid_t p = tovo_test::start_process(args, {"DISPLAY=" + display_name}, xdo);
-    return p > 0 && wait_for(p, 10000) == 0;
-  };
-  ASSERT_TRUE(xdotool({"search", "--sync", "--pid", std::to_string(pid)}));
-  std::string window_id;
-  tovo_test::read_file(xdo.file("stdout.txt"), &window_id);
-  window_id = window_id.substr(0, window_id.find('\n'));
-  ASSERT_FALSE(window_id.empty());
-  xdotool({"windowfocus", "--sync", window_id});
+  ASSERT_TRUE(focus_player_window());
   constexpr uint32_t WHITE = 0xfffcf4;  // the menu's outline and text
   ASSERT_TRUE(shot.load(screen));
   ASSERT_LT(shot.count(WHITE), 500);

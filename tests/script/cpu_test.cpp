@@ -1,8 +1,12 @@
 // The cycle budget: charges per opcode, suspension before the instruction
 // that finds the budget spent and resumption at that instruction,
-// superyields, slices adding up, refunds, the coresume flag, suspensions
-// postponed inside non-yieldable calls, and saturating counters.
+// superyields, slices adding up, refunds, the coresume flag, runtime errors
+// for suspensions inside non-yieldable calls, and saturating counters.
+#include <iterator>
+#include <string>
+
 #include "script/lib/lib_base.h"
+#include "script/lualib.h"
 #include "script/vm/cpu_budget.h"
 #include "tests/script/vm_asm.h"
 #include "tests/script/vm_fixture.h"
@@ -172,30 +176,119 @@ TEST_F(CpuTest, ValuesPassedToABudgetSuspendedThreadAreDropped) {
   EXPECT_EQ(lua_tonumber(co, -1), I(3));
 }
 
-int call_inner(lua_State* L) {
-  lua_getglobal(L, "inner");
-  lua_call(L, 0, 1);  // not yieldable
-  return 1;
+// Script functions that native functions call without allowing yields. In
+// each, line 2 loops far past any of the budgets below while the global
+// "long" is true, and does nothing more otherwise.
+struct NonYieldableCall {
+  const char* what;
+  const char* src;
+};
+const NonYieldableCall kNonYieldableCalls[] = {
+    {"tostring of a table with __tostring",
+     "local t = setmetatable({}, {__tostring = function()\nif long then for i = 1, 30000 do end end\n"
+     "return 'shown' end})\nreturn tostring(t)"},
+    {"pairs of a table with __pairs",
+     "local t = setmetatable({}, {__pairs = function(t)\nif long then for i = 1, 30000 do end end\n"
+     "return next, {5, 6}, nil end})\nlocal s = 0 for k, v in pairs(t) do s = s + v end return s"},
+    {"table.sort with a comparator",
+     "local t = {3, 1, 2}\ntable.sort(t, function(a, b) if long then for i = 1, 30000 do end end\n"
+     "return a > b end)\nreturn t[1] * 100 + t[2] * 10 + t[3]"},
+    {"string.gsub with a function",
+     "return (string.gsub('ab', '%w', function(c)\nif long then for i = 1, 30000 do end end\n"
+     "return c .. c end))"},
+};
+
+class NonYieldableBudgetTest : public CpuTest {
+ protected:
+  void SetUp() override {
+    CpuTest::SetUp();
+    luaL_openalllibs(L);
+    lua_settop(L, 0);
+  }
+  // Runs src on T as the console runs a program: a resume per slice, each
+  // with a fresh budget. The final status; *slices counts the resumes.
+  int run_in_slices(lua_State* T, const char* src, int budget, int* slices) {
+    load(src, T);
+    lua_set_cpu_cycles_slice_max(budget);
+    int status;
+    *slices = 0;
+    do {
+      lua_cpu_prepare_for_slice();
+      lua_cpu_prepare_for_resume(0);
+      status = lua_resume(T, nullptr, 0);
+      ++*slices;
+    } while (status == LUA_YIELD && *slices < 100000);
+    return status;
+  }
+};
+
+// A budget that runs out inside a script function that a native function
+// called is a runtime error at the instruction that was about to run: the
+// suspension is never put off until the function returns (one that never
+// returns would otherwise keep the host from ever getting control back).
+TEST_F(NonYieldableBudgetTest, ABudgetSpentInsideIsARuntimeErrorAtOnce) {
+  for (const NonYieldableCall& c : kNonYieldableCalls) {
+    for (bool main_thread : {true, false}) {
+      for (int budget : {0, 1, 3, 50}) {
+        SCOPED_TRACE(std::string(c.what) + (main_thread ? " on the main thread" : " on another thread") +
+                     " with a budget of " + std::to_string(budget));
+        lua_set_cpu_cycles_slice_max(INT32_MAX);
+        lua_pushboolean(L, 1);
+        lua_setglobal(L, "long");
+        lua_State* T = main_thread ? L : lua_newthread(L);
+        tovo_runtime_line = 0;
+        int slices = 0;
+        ASSERT_EQ(run_in_slices(T, c.src, budget, &slices), LUA_ERRRUN) << top_text(T);
+        EXPECT_EQ(top_text(T), main_thread ? "attempt to yield from outside a coroutine"
+                                           : "attempt to yield across a C-call boundary");
+        EXPECT_EQ(tovo_runtime_line, 2);
+        // The error comes in the slice that reached the loop: the few
+        // instructions before it take at most one slice each.
+        EXPECT_LT(slices, 40);
+        if (main_thread) lua_reset_call_state_tovo(L);
+        lua_settop(L, 0);
+      }
+    }
+  }
 }
 
-TEST_F(CpuTest, ASuspensionInsideANonYieldableCallWaitsUntilItCanYield) {
-  lua_pushcfunction(co, call_inner);
-  lua_setglobal(co, "call_inner");
-  load("function inner() local s = 0 for i = 1, 200 do s = s + 1 end done = s end", co);
-  ASSERT_EQ(lua_pcall(co, 0, 0, 0), LUA_OK);
-  lua_set_cpu_cycles_slice_max(20);
-  load("local r = call_inner()\nlocal after = 1\nreturn done", co);
-  ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD) << top_text(co);
-  lua_getglobal(co, "done");
-  EXPECT_EQ(lua_tonumber(co, -1), I(200));  // the inner loop ran to its end
-  lua_pop(co, 1);
-  lua_Debug ar;
-  ASSERT_EQ(lua_getstack(co, 0, &ar), 1);
-  lua_getinfo(co, "Sl", &ar);
-  EXPECT_STREQ(ar.what, "main");  // suspended back in the outer function
-  lua_set_cpu_cycles_slice_max(INT32_MAX);
-  lua_cpu_prepare_for_slice();
-  EXPECT_EQ(lua_resume(co, nullptr, 0), LUA_OK);
+// Calls that return before the budget runs out give their results as
+// before, on either thread; only a call in which the budget runs out fails,
+// however short the call: with a budget of 0 even the cheap forms find it
+// spent inside.
+TEST_F(NonYieldableBudgetTest, CallsThatReturnWithinTheBudgetAreUnchanged) {
+  const char* const expected[] = {"shown", "11", "321", "aabb"};
+  for (size_t i = 0; i < std::size(kNonYieldableCalls); i++) {
+    const NonYieldableCall& c = kNonYieldableCalls[i];
+    for (bool main_thread : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (main_thread ? " on the main thread" : " on another thread"));
+      lua_State* T = main_thread ? L : lua_newthread(L);
+      int slices = 0;
+      ASSERT_EQ(run_in_slices(T, c.src, 1000, &slices), LUA_OK) << top_text(T);
+      EXPECT_EQ(text_of_thread(T, -1), expected[i]);
+      EXPECT_EQ(slices, 1);
+      lua_settop(T, 0);
+      ASSERT_EQ(run_in_slices(T, c.src, 0, &slices), LUA_ERRRUN);
+      EXPECT_EQ(tovo_runtime_line, 2) << top_text(T);
+      if (main_thread) lua_reset_call_state_tovo(L);
+      lua_settop(L, 0);
+    }
+  }
+}
+
+// A superyield requested by a native function that a non-yieldable call ran
+// (as the console's flip() or stop() request one) is refused the same way.
+TEST_F(NonYieldableBudgetTest, ASuperyieldRequestedInsideIsARuntimeError) {
+  lua_pushcclosure(L, request_superyield, TOVO_FAST_CFUNCTION);
+  lua_setglobal(L, "flip");
+  int slices = 0;
+  ASSERT_EQ(run_in_slices(co,
+                          "local t = setmetatable({}, {__tostring = function()\nflip()\nreturn 'x' end})\n"
+                          "return tostring(t)",
+                          139810, &slices),
+            LUA_ERRRUN);
+  EXPECT_EQ(top_text(co), "attempt to yield across a C-call boundary");
+  EXPECT_EQ(tovo_runtime_line, 3);
 }
 
 TEST_F(CpuTest, CountersSaturate) {
