@@ -128,6 +128,30 @@ TEST_F(ExprTest, FoldingAgreesWithTheRuntime) {
   }
 }
 
+// Inexact products keep the floor of the exact value (toward minus
+// infinity, ties included); inexact quotients are cut toward zero; integer
+// division clears the fraction of that quotient. Folded and computed alike.
+TEST_F(ExprTest, InexactProductsAndQuotients) {
+  const struct {
+    const char* a;
+    const char* op;
+    const char* b;
+    uint32_t want;
+  } cases[] = {
+      {"0.1", "*", "0.1", 0x0000028f},  {"-0.1", "*", "0.1", 0xfffffd70}, {"0.3", "*", "0.3", 0x00001709},
+      {"-0.3", "*", "0.3", 0xffffe8f6}, {"-7.5", "*", "0.1", 0xffff4004}, {"1/3", "*", "3", 0x0000ffff},
+      {"1", "/", "3", 0x00005555},      {"-1", "/", "3", 0xffffaaab},     {"1", "/", "-3", 0xffffaaab},
+      {"2", "/", "3", 0x0000aaaa},      {"-7.5", "/", "2", 0xfffc4000},   {"-7.5", "/", "0.7", 0xfff54922},
+      {"-2", "/", "0.3", 0xfff95544},   {"-7.5", "\\", "2", 0xfffc0000},  {"-7.5", "\\", "0.7", 0xfff50000},
+  };
+  for (const auto& c : cases) {
+    std::string folded = "return (" + std::string(c.a) + ") " + c.op + " (" + c.b + ")";
+    std::string computed = "local a, b = " + std::string(c.a) + ", " + c.b + " return a " + c.op + " b";
+    EXPECT_EQ(number_of(folded), raw(c.want)) << folded;
+    EXPECT_EQ(number_of(computed), raw(c.want)) << computed;
+  }
+}
+
 TEST_F(ExprTest, DivisionByConstantZeroIsNotFolded) {
   // The instruction gives what kx_fdiv and kx_fmod give at run time.
   EXPECT_EQ(number_of("return 1/0"), raw(0x7fffffff));
