@@ -1,5 +1,9 @@
-// The collector: reachability, incremental steps with barriers, weak tables,
-// "__gc" never called, the stopped collector and pacing.
+// The collector: reachability, incremental steps with barriers, forward
+// barriers at every step of a cycle, weak tables, "__gc" never called, the
+// stopped collector and pacing.
+#include "script/api/api.h"
+#include "script/api/api_index.h"
+#include "script/api/auxlib.h"
 #include "script/value/mem.h"
 #include "script/value/number.h"
 #include "script/vm/func.h"
@@ -65,6 +69,105 @@ TEST_F(GcTest, IncrementalStepsWithBarriersKeepNewObjects) {
       ASSERT_EQ(nvalue(luaH_getstr(hvalue(t), k)), round);
     }
   });
+}
+
+// Ways to store a table into an object the collector may already have
+// marked, where the store's barrier must mark the table (forward barriers).
+struct ForwardStore {
+  const char* what;
+  void (*make)(lua_State* L);              // pushes a new owner
+  void (*store)(lua_State* L, int owner);  // stores the table on top (popped)
+  void (*fetch)(lua_State* L, int owner);  // pushes what the owner holds
+  GCObject* (*object)(lua_State* L, int owner);
+};
+
+void make_setter(lua_State* L) {
+  // A closure whose upvalue is closed once the chunk has returned.
+  ASSERT_EQ(luaL_loadstring(L, "local v return function(x) v = x end"), LUA_OK);
+  lua_call(L, 0, 1);
+}
+GCObject* the_upvalue(lua_State* L, int owner) { return clLvalue(luaA_index2addr(L, owner))->upvals[0]; }
+GCObject* the_object(lua_State* L, int owner) { return gcvalue(luaA_index2addr(L, owner)); }
+void get_upvalue(lua_State* L, int owner) { lua_getupvalue(L, owner, 1); }
+
+const ForwardStore kForwardStores[] = {
+    {"a closed upvalue set by the script", make_setter,
+     [](lua_State* L, int owner) {
+       lua_pushvalue(L, owner);
+       lua_insert(L, -2);
+       lua_call(L, 1, 0);
+     },
+     get_upvalue, the_upvalue},
+    {"a closed upvalue set through the native interface", make_setter,
+     [](lua_State* L, int owner) { lua_setupvalue(L, owner, 1); }, get_upvalue, the_upvalue},
+    {"a userdata's user value", [](lua_State* L) { lua_newuserdata(L, 16); },
+     [](lua_State* L, int owner) { lua_setuservalue(L, owner); },
+     [](lua_State* L, int owner) { lua_getuservalue(L, owner); }, the_object},
+    {"a userdata's metatable", [](lua_State* L) { lua_newuserdata(L, 16); },
+     [](lua_State* L, int owner) { lua_setmetatable(L, owner); },
+     [](lua_State* L, int owner) {
+       if (!lua_getmetatable(L, owner)) lua_pushnil(L);
+     },
+     the_object},
+};
+
+// One store of a fresh table per collector step, through two whole cycles,
+// each into one of N owners in turn. While the collector marks, no marked
+// (black) owner may be left pointing to an unmarked (white) table; and the
+// last table stored into each owner, reachable through it alone, must
+// outlive the cycles. Each kind of store gets a state of its own.
+TEST(GcBarriers, ForwardBarriersAtEveryStepOfACycle) {
+  constexpr int N = 64;
+  for (const ForwardStore& kind : kForwardStores) {
+    SCOPED_TRACE(kind.what);
+    counting_alloc a;
+    lua_State* L = lua_newstate(counting_alloc_fn, &a);
+    ASSERT_NE(L, nullptr);
+    lua_createtable(L, N, 0);  // the owners, at index 1
+    for (int i = 1; i <= N; i++) {
+      kind.make(L);
+      lua_rawseti(L, 1, i);
+    }
+    lua_createtable(L, 1000, 0);  // ballast, so that marking takes many steps
+    for (int i = 1; i <= 1000; i++) {
+      lua_createtable(L, 4, 0);
+      lua_rawseti(L, -2, i);
+    }
+    lua_rawseti(L, 1, N + 1);
+    lua_gc(L, LUA_GCCOLLECT, 0);
+    lua_gc(L, LUA_GCSTOP, 0);  // only the steps below do collector work
+    int steps = 0, cycles = 0;
+    bool white_behind_black = false;
+    while (cycles < 2 && steps < 100000 && !white_behind_black) {
+      int k = steps % N + 1;
+      steps++;
+      lua_rawgeti(L, 1, k);
+      int owner = lua_gettop(L);
+      lua_createtable(L, 1, 0);
+      lua_pushinteger(L, k);
+      lua_rawseti(L, -2, 1);
+      kind.store(L, owner);
+      kind.fetch(L, owner);
+      ASSERT_TRUE(lua_istable(L, -1));
+      white_behind_black = keepinvariant(G(L)) && isblack(kind.object(L, owner)) && iswhite(gcvalue(L->top - 1));
+      lua_settop(L, 1);
+      if (lua_gc(L, LUA_GCSTEP, 0)) cycles++;
+    }
+    if (white_behind_black) {  // the table may be freed already: look no further
+      ADD_FAILURE() << "a marked owner points to an unmarked table after the store of step " << steps;
+    } else {
+      EXPECT_GT(steps, 2 * N);
+      for (int k = 1; k <= N; k++) {
+        lua_rawgeti(L, 1, k);
+        kind.fetch(L, lua_gettop(L));
+        ASSERT_TRUE(lua_istable(L, -1)) << k;
+        lua_rawgeti(L, -1, 1);
+        EXPECT_EQ(lua_tointeger(L, -1), k);
+        lua_settop(L, 1);
+      }
+    }
+    lua_close(L);
+  }
 }
 
 TEST_F(GcTest, WeakTables) {
