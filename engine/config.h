@@ -62,7 +62,11 @@ constexpr const char* TARQ_CABINET_MARKER = "/boot/config.txt.picade-preinstall"
 
 void tarq_config_default();
 void tarq_config_load();
-void tarq_config_save();
+// Writes "config.txt" in the application folder: TARQ_CONFIG_SAVED,
+// TARQ_CONFIG_CHANGED_BY_HAND (a file changed on disk since it was read is
+// left as it is) or TARQ_CONFIG_NOT_WRITTEN (the old file stays).
+enum : int { TARQ_CONFIG_SAVED = 0, TARQ_CONFIG_NOT_WRITTEN = 1, TARQ_CONFIG_CHANGED_BY_HAND = 2 };
+int tarq_config_save();
 
 // The application's hooks for the lines of "config.txt" the engine does not
 // take, and for appending its own lines when the file is written.

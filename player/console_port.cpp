@@ -117,6 +117,7 @@ void quick_save() { do_quick_save(1); }
 void backup_current_file() { save_backup(disk_state.cart_filename, 0); }
 int32_t save_to_clipboard() { return save_cart_to_clipboard(pitem[0]); }
 void open_folder(const char* path) { tarq_launch_html(path); }
+void install_demos() { install_demo_carts(); }  // failures are printed
 
 void stop_sound() {
   tarq_stop_all_sounds();
@@ -177,7 +178,7 @@ int connect_console_to_shell() {
   port.make_folder = tovo_make_folder;
   port.list_files = tovo_list_files;
   port.open_folder = open_folder;
-  port.install_demos = install_demo_carts;
+  port.install_demos = install_demos;
   port.install_games = install_games;
   port.open_keyconfig = keyconfig_open;
 

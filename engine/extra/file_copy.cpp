@@ -3,6 +3,9 @@
 
 #include <cstdio>
 
+#include "engine/io/file.h"
+#include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/mem.h"
 
 namespace {
@@ -15,7 +18,8 @@ int tarq_copy_file(const char* from, const char* to) {
   if (!from || !to) return 1;
   FILE* in = fopen(from, "rb");
   if (!in) return 1;
-  FILE* out = fopen(to, "wb");
+  char temp[TARQ_PATH_MAX];
+  tarq_file* out = tarq_open_replacement(to, temp);
   if (!out) {
     fclose(in);
     return 2;
@@ -25,11 +29,10 @@ int tarq_copy_file(const char* from, const char* to) {
   while (ok) {
     size_t got = fread(chunk, 1, CHUNK, in);
     if (got == 0) break;
-    ok = fwrite(chunk, 1, got, out) == got;
+    ok = fwrite(chunk, 1, got, out->fp) == got;
   }
   if (ferror(in)) ok = false;
   fclose(in);
-  if (fclose(out) != 0) ok = false;
   tarq_free(chunk);
-  return ok ? 0 : 3;
+  return tarq_commit_replacement(out, temp, to, ok) == 0 ? 0 : 3;
 }

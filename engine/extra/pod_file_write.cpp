@@ -13,6 +13,8 @@
 #include "engine/extra/lz4_record.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
+#include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/log.h"
 #include "engine/services.h"
 
@@ -257,12 +259,10 @@ int tarq_save_pod_file(const char*, tarq_pod* pod, tarq_file* f) {
 }
 
 int tarq_save_pod(const char* path, tarq_pod* pod) {
-  tarq_file* f = tarq_fopen(path, "wb");
-  int result = 0;
-  if (f) {
-    result = tarq_save_pod_file(path, pod, f);
-    tarq_fclose(f);
-  }
+  char temp[TARQ_PATH_MAX];
+  tarq_file* f = tarq_open_replacement(path, temp);
+  int result = f ? tarq_save_pod_file(path, pod, f) : 1;
+  if (tarq_commit_replacement(f, temp, path, result == 0) != 0) result = 1;
   snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_save_pod: %s %d \n", path, result);
   tarq_debug(tarq_debug_string);
   return result;

@@ -9,6 +9,8 @@
 #include "engine/extra/pod_set.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
+#include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/log.h"
 
 namespace {
@@ -80,12 +82,12 @@ int tarq_load_pod_set_from_text_file(const char* path, tarq_pod_set* set) {
 }
 
 int tarq_save_pod_set(const char* path, tarq_pod_set* set) {
-  tarq_file* f = tarq_fopen(path, "wb");
-  if (!f) return 0;
+  char temp[TARQ_PATH_MAX];
+  tarq_file* f = tarq_open_replacement(path, temp);
+  if (!f) return 1;
   int result = 0;
-  for (tarq_pod* p : set->pod) result = tarq_save_pod_file(path, p, f);
-  tarq_fclose(f);
-  return result;
+  for (tarq_pod* p : set->pod) result |= tarq_save_pod_file(path, p, f);
+  return tarq_commit_replacement(f, temp, path, result == 0);
 }
 
 void cpod_set_init(tarq_pod_set* set) {

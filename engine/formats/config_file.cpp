@@ -9,6 +9,7 @@
 #include "engine/formats/config_file.h"
 #include "engine/formats/sha1.h"
 #include "engine/io/file.h"
+#include "engine/io/replace.h"
 #include "engine/log.h"
 #include "engine/platform/host.h"
 #include "engine/platform/video.h"
@@ -259,27 +260,25 @@ void write_settings(FILE* out) {
 
 }  // namespace
 
-void tarq_config_save() {
+int tarq_config_save() {
   char path[TARQ_PATH_MAX];
-  if (tarq_prefix_with_appdata_path(CONFIG_NAME, path) != 0) return;
+  if (tarq_prefix_with_appdata_path(CONFIG_NAME, path) != 0) return TARQ_CONFIG_NOT_WRITTEN;
   char now[TARQ_SHA1_TEXT_SIZE];
   hash_file(path, now);
   // A file changed by hand since it was read is left as it is.
-  if (now[0] && cconfig.config_sha1[0] && strcmp(now, cconfig.config_sha1) != 0) return;
+  if (now[0] && cconfig.config_sha1[0] && strcmp(now, cconfig.config_sha1) != 0) return TARQ_CONFIG_CHANGED_BY_HAND;
 
   char temp[TARQ_PATH_MAX];
-  int n = snprintf(temp, sizeof temp, "%s.tmp", path);
-  if (n < 0 || n >= static_cast<int>(sizeof temp)) return;
-  tarq_file* f = tarq_fopen(temp, "w");
-  if (!f) return;
-  if (sdl_window) cconfig.windowed = tarq_get_windowed();
-  write_settings(f->fp);
-  if (tarq_save_config_hook) tarq_save_config_hook(f);
-  bool ok = fflush(f->fp) == 0 && ferror(f->fp) == 0;
-  tarq_fclose(f);
-  if (!ok || rename(temp, path) != 0) {
-    remove(temp);
-    return;
+  tarq_file* f = tarq_open_replacement(path, temp);
+  if (f) {
+    if (sdl_window) cconfig.windowed = tarq_get_windowed();
+    write_settings(f->fp);
+    if (tarq_save_config_hook) tarq_save_config_hook(f);
+  }
+  if (tarq_commit_replacement(f, temp, path, true) != 0) {
+    log_format("could not write %s\n", path);
+    return TARQ_CONFIG_NOT_WRITTEN;
   }
   hash_file(path, cconfig.config_sha1);  // later saves compare with what was written
+  return TARQ_CONFIG_SAVED;
 }

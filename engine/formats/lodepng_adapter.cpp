@@ -48,7 +48,9 @@ unsigned LodePNG_inspect(unsigned* w, unsigned* h, const unsigned char* in, size
   return error;
 }
 
-unsigned LodePNG_encode_file(const char* filename, const unsigned char* image, unsigned w, unsigned h,
-                             unsigned colortype, unsigned bitdepth) {
-  return lodepng_encode_file(filename, image, w, h, static_cast<LodePNGColorType>(colortype), bitdepth);
+unsigned LodePNG_encode(unsigned char** out, size_t* outsize, const unsigned char* image, unsigned w, unsigned h,
+                        unsigned colortype, unsigned bitdepth) {
+  *out = nullptr;
+  *outsize = 0;
+  return lodepng_encode_memory(out, outsize, image, w, h, static_cast<LodePNGColorType>(colortype), bitdepth);
 }

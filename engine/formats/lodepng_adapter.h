@@ -12,5 +12,6 @@ unsigned LodePNG_decode(unsigned char** out, unsigned* w, unsigned* h, const uns
                         unsigned colortype, unsigned bitdepth);
 // Reads only the picture's size from its header.
 unsigned LodePNG_inspect(unsigned* w, unsigned* h, const unsigned char* in, size_t insize);
-unsigned LodePNG_encode_file(const char* filename, const unsigned char* image, unsigned w, unsigned h,
-                             unsigned colortype, unsigned bitdepth);
+// Encodes pixels of the given colour type and bit depth into a new PNG block.
+unsigned LodePNG_encode(unsigned char** out, size_t* outsize, const unsigned char* image, unsigned w, unsigned h,
+                        unsigned colortype, unsigned bitdepth);

@@ -7,6 +7,7 @@
 #include "engine/data/gfx.h"
 #include "engine/formats/lodepng_adapter.h"
 #include "engine/io/file.h"
+#include "engine/io/replace.h"
 #include "engine/log.h"
 #include "engine/platform/present.h"
 
@@ -61,8 +62,12 @@ int tarq_save_png(const char* path, tarq_bitmap* bitmap) {
     tarq_convert_bitmap(bitmap, copy, &grey);
   }
   swap_red_blue(copy->pixels, static_cast<size_t>(copy->width) * copy->height);
-  unsigned result = LodePNG_encode_file(path, copy->pixels, static_cast<unsigned>(copy->width),
-                                        static_cast<unsigned>(copy->height), LODEPNG_COLOUR_RGBA, 8);
+  unsigned char* png = nullptr;
+  size_t size = 0;
+  unsigned result = LodePNG_encode(&png, &size, copy->pixels, static_cast<unsigned>(copy->width),
+                                   static_cast<unsigned>(copy->height), LODEPNG_COLOUR_RGBA, 8);
+  if (result == 0 && tarq_replace_file(path, png, size) != 0) result = TARQ_PNG_NOT_WRITTEN;
+  free(png);
   snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_save_png result: %d  file: %s\n",
            static_cast<int>(result), path);
   tarq_debug(tarq_debug_string);

@@ -11,7 +11,9 @@
 #include <cstring>
 
 #include "engine/data/gfx.h"
+#include "engine/io/file.h"
 #include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/log.h"
 #include "engine/platform/host.h"
 #include "engine/platform/present.h"
@@ -34,6 +36,11 @@ void log_line(const char* format, int32_t code, const char* path) {
   if (code < 0) snprintf(line, sizeof line, format, path);
   else snprintf(line, sizeof line, format, code, path);
   tarq_debug(line);
+}
+
+// The library's output: bytes to the stdio stream in its user data.
+int write_bytes(GifFileType* g, const GifByteType* bytes, int n) {
+  return n > 0 ? (int)fwrite(bytes, 1, (size_t)n, (FILE*)g->UserData) : 0;
 }
 
 // 18, or 256 when any held frame has a pixel of colour 16 or above.
@@ -132,16 +139,21 @@ int32_t save_gif(int32_t scale, int32_t destination) {
     if (!video_clip.slot[i] && !(video_clip.slot[i] = tarq_create_bitmap(SIDE, SIDE, 8))) return 1;
   char path[TARQ_PATH_MAX];
   if (tovo_output_path(".gif", destination, path) != 0) return 1;
-  int error = 0;
-  GifFileType* g = EGifOpenFileName(path, false, &error);
+  // The clip goes to a temporary file renamed over the name once whole, so
+  // a failed write never leaves a broken clip (nor empties one set by name).
+  char temp[TARQ_PATH_MAX];
+  tarq_file* out = tarq_open_replacement(path, temp);
+  int error = E_GIF_ERR_OPEN_FAILED;
+  GifFileType* g = out ? EGifOpen(out->fp, write_bytes, &error) : nullptr;
   if (!g) {
     log_line("** EGifOpenFileName error %d: %s\n", error, path);
+    tarq_commit_replacement(out, temp, path, false);
     return 1;
   }
   log_line("saving gif to: %s\n", -1, path);
-  if (!write_gif(g, frames, tovo_gif_scale(scale))) {
+  bool ok = write_gif(g, frames, tovo_gif_scale(scale));
+  if (tarq_commit_replacement(out, temp, path, ok) != 0) {
     log_line("** gif write error: %s\n", -1, path);
-    tarq_remove(path);
     return 1;
   }
   return 0;

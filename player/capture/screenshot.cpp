@@ -38,9 +38,9 @@ int32_t save_png_screenshot(const tarq_bitmap* bitmap, int32_t scale, int32_t de
   char line[TARQ_PATH_MAX + 32];
   snprintf(line, sizeof line, "saving screenshot to: %s\n", path);
   tarq_debug(line);
-  tarq_save_png(path, big);
+  int32_t result = tarq_save_png(path, big) == 0 ? 0 : 1;
   tarq_destroy_bitmap(big);
-  return tarq_file_exists(path) ? 0 : 1;
+  return result;
 }
 
 // The cart's screen as it stands now, converted as the draw step converts it

@@ -11,7 +11,7 @@ constexpr int32_t TOVO_SCREENSHOT_MAX_SCALE = 32;
 // most 32), else screenshot_scale clamped to 1..32.
 int32_t tovo_screenshot_scale(int32_t scale);
 // Saves the bitmap enlarged by the scale, colour 0 written as 16: 0 when the
-// file exists afterwards, else 1. Destination 0 is the desktop folder, any
+// whole file was written, else 1. Destination 0 is the desktop folder, any
 // other the cart's output folder.
 int32_t save_png_screenshot(const tarq_bitmap* bitmap, int32_t scale, int32_t destination);
 // Converts screen page 0 (the cart's screen as drawn so far) into the

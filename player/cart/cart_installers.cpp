@@ -9,6 +9,7 @@
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/platform/host.h"
 #include "player/browser/splore.h"
 #include "player/shell_state.h"
@@ -27,13 +28,10 @@ bool root_folder(const char* folder, char* out) {
   return true;
 }
 
+// The item's bytes replace the file whole: a failed write leaves the file
+// that was there.
 bool write_bytes(const char* path, const tarq_file* item) {
-  tarq_file* out = tarq_fopen(path, "wb");
-  if (!out) return false;
-  size_t n = (size_t)item->size;
-  bool ok = tarq_fwrite(item->data, 1, n, out) == n;
-  tarq_fclose(out);
-  return ok;
+  return item->size >= 0 && tarq_replace_file(path, item->data, (size_t)item->size) == 0;
 }
 
 bool join(char* out, const char* folder, const char* name) {
@@ -56,33 +54,37 @@ bool split_index_line(char* line, char** lid, char** file, char** title) {
 
 }  // namespace
 
-void install_demo_carts() {
+int install_demo_carts() {
   tarq_pod* pod = tarq_load_pod_item(shell.resources, TOVO_DEMO_CARTS_RESOURCE);
   tovo_print_col("installing demo carts to /demos/", HIGHLIGHT);
   char folder[TARQ_PATH_MAX], path[TARQ_PATH_MAX];
+  int result = 0;
   for (int32_t i = 0; pod && i < TOVO_DEMO_CARTS; i++) {
     tarq_file* item = (tarq_file*)cpod_get_item(pod, i, TARQ_ITEM_FILE);
     if (!item) break;
     if (!root_folder("demos/", folder) || !join(path, folder, item->name) || !write_bytes(path, item)) {
       tovo_print_col("could not write to disk", WARNING);
+      result = 1;
       break;
     }
     tovo_print_col(item->name, NAME_COLOUR);
   }
   tarq_destroy_pod(pod);
+  return result;
 }
 
-void install_preloaded_bbs_carts() {
+int install_preloaded_bbs_carts() {
   tarq_pod* pod = tarq_load_pod_item(shell.resources, TOVO_PRELOADED_GAMES_RESOURCE);
   tarq_file* index = pod ? (tarq_file*)cpod_get_item(pod, 0, TARQ_ITEM_FILE) : nullptr;
   if (!index) {
     tarq_destroy_pod(pod);
-    return;
+    return 0;
   }
   // The index as a terminated text, read line by line.
   std::string text((const char*)index->data, (size_t)index->size);
   char folder[TARQ_PATH_MAX], path[TARQ_PATH_MAX];
   size_t at = 0;
+  int result = 0;
   for (int32_t i = 1; i <= TOVO_PRELOADED_GAMES && at < text.size(); i++) {
     size_t end = text.find('\n', at);
     if (end == std::string::npos) end = text.size();
@@ -95,12 +97,18 @@ void install_preloaded_bbs_carts() {
     get_bbs_cart_filename(lid, cache);
     if (!cache[0] || !write_bytes(cache, item)) {
       tovo_print_col("could not write to disk", WARNING);
+      result = 1;
       break;
     }
     tovo_print_col(title, NAME_COLOUR);
-    if (root_folder("games/", folder) && join(path, folder, file)) write_bytes(path, item);
+    if (!root_folder("games/", folder) || !join(path, folder, file) || !write_bytes(path, item)) {
+      tovo_print_col("could not write to disk", WARNING);
+      result = 1;
+      break;
+    }
   }
   tarq_destroy_pod(pod);
+  return result;
 }
 
 void install_games() {

@@ -88,10 +88,7 @@ int save_tovo_cart_png(tovo_cart* cart, const char* path) {
     tarq_bitmap* picture = draw_picture(cart);
     if (picture) {
       hide_payload(picture, payload);
-      char temp[TARQ_PATH_MAX];
-      int n = snprintf(temp, sizeof temp, "%s.tmp", path);
-      if (n > 0 && n < TARQ_PATH_MAX && tarq_save_png(temp, picture) == 0) result = rename(temp, path) == 0 ? 0 : 1;
-      if (result != 0 && n > 0 && n < TARQ_PATH_MAX) remove(temp);
+      result = tarq_save_png(path, picture) == 0 ? 0 : 1;
       tarq_destroy_bitmap(picture);
     }
   }

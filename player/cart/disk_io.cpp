@@ -4,6 +4,7 @@
 
 #include "engine/io/file.h"
 #include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/mem.h"
 
 uint8_t* tovo_read_stream(tarq_file* f, int32_t max, int32_t* size) {
@@ -30,20 +31,8 @@ uint8_t* tovo_read_stream(tarq_file* f, int32_t max, int32_t* size) {
   return data;
 }
 
-tarq_file* tovo_open_temp_for(const char* path, char* temp) {
-  int n = snprintf(temp, TARQ_PATH_MAX, "%s.tmp", path);
-  if (n < 0 || n >= TARQ_PATH_MAX) {
-    temp[0] = 0;
-    return nullptr;
-  }
-  return tarq_fopen(temp, "wb");
-}
+tarq_file* tovo_open_temp_for(const char* path, char* temp) { return tarq_open_replacement(path, temp); }
 
 int tovo_commit_temp(tarq_file* f, const char* temp, const char* path, bool ok) {
-  if (!f) return 1;
-  ok = ok && f->kind == TARQ_FILE_STDIO && f->fp && fflush(f->fp) == 0 && !ferror(f->fp);
-  tarq_fclose(f);
-  if (ok && rename(temp, path) == 0) return 0;
-  remove(temp);
-  return 1;
+  return tarq_commit_replacement(f, temp, path, ok);
 }

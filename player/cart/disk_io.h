@@ -1,6 +1,7 @@
 #pragma once
 // Small file helpers for cart storage: reading a bounded stream into memory
-// and writing a file through a temporary file beside it.
+// and writing a file through a temporary file beside it (the engine's
+// replacement of a file whole, engine/io/replace.h).
 #include <cstdint>
 
 struct tarq_file;
@@ -10,10 +11,10 @@ struct tarq_file;
 // could be allocated. *size receives the bytes read.
 uint8_t* tovo_read_stream(tarq_file* f, int32_t max, int32_t* size);
 
-// A stream on "<path>.tmp" for writing, or null; temp receives that name
-// (TARQ_PATH_MAX bytes).
+// A stream on a new "<path>.tmp" for writing, or null; temp receives that
+// name (TARQ_PATH_MAX bytes).
 tarq_file* tovo_open_temp_for(const char* path, char* temp);
-// Closes the stream and renames the temporary file over `path` when every
-// write went through (ok) and the close succeeded; otherwise removes it.
+// Renames the temporary file over `path` when every write went through (ok)
+// and the flush to the disk and the close succeeded; otherwise removes it.
 // 0 when the file is in place.
 int tovo_commit_temp(tarq_file* f, const char* temp, const char* path, bool ok);

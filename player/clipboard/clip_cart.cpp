@@ -6,7 +6,9 @@
 
 #include "console/machine/cart.h"
 #include "console/run/code_tabs.h"
+#include "engine/io/file.h"
 #include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/platform/host.h"
 #include "player/cart/cart_png.h"
 
@@ -32,11 +34,13 @@ int32_t save_cart_to_clipboard(tovo_cart* cart) {
 int32_t convert_binary_file_to_hex(const char* in_path, const char* out_path) {
   FILE* in = fopen(in_path, "rb");
   if (!in) return 1;
-  FILE* out = fopen(out_path, "wb");
-  if (!out) {
+  char temp[TARQ_PATH_MAX];
+  tarq_file* replacement = tarq_open_replacement(out_path, temp);
+  if (!replacement) {
     fclose(in);
     return 2;
   }
+  FILE* out = replacement->fp;
   fputs("[cart]", out);
   int c;
   for (long n = 0; n < CART_FILE_LIMIT && (c = fgetc(in)) != EOF; n++) {
@@ -44,7 +48,7 @@ int32_t convert_binary_file_to_hex(const char* in_path, const char* out_path) {
     fputc(HEX[c & 15], out);
   }
   fputs("[/cart]", out);
+  bool ok = !ferror(in);
   fclose(in);
-  fclose(out);
-  return 0;
+  return tarq_commit_replacement(replacement, temp, out_path, ok) == 0 ? 0 : 3;
 }

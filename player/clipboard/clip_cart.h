@@ -10,5 +10,6 @@ struct tovo_cart;
 int32_t save_cart_to_clipboard(tovo_cart* cart);
 
 // "[cart]" code of a file (at most 1 MiB read): 0 written, 1 the input cannot
-// be opened, 2 the output cannot be created.
+// be opened, 2 the output cannot be created, 3 a read or write failed (the
+// output is left as it was).
 int32_t convert_binary_file_to_hex(const char* in_path, const char* out_path);

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
 #include "player/cart/disk.h"
@@ -44,6 +46,27 @@ std::string file_name_of(const char* path) {
   return slash ? slash + 1 : path;
 }
 
+// Makes a folder of the package; a link standing under its name is removed
+// first, so that nothing of the package is written through it.
+void make_package_folder(const std::string& path) {
+  std::string name = path;  // a trailing '/' would look through the link
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  struct stat st;
+  if (lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(name.c_str());
+  tarq_mkdir(path.c_str());
+}
+
+// Writes a file of the package anew (engine/io/replace.h: whatever stands
+// under its name, a link among others, is replaced, not written through),
+// with `mode` when it is not 0; false when it could not be written whole.
+bool write_whole(const std::string& path, const void* data, size_t size, mode_t mode) {
+  char temp[TARQ_PATH_MAX];
+  tarq_file* f = tarq_open_replacement(path.c_str(), temp);
+  bool ok = f && fwrite(data, 1, size, f->fp) == size;
+  if (ok && mode != 0) ok = fchmod(fileno(f->fp), mode) == 0;
+  return tarq_commit_replacement(f, temp, path.c_str(), ok) == 0;
+}
+
 struct exporter {
   const tovo_export_context* ctx;
   std::string out_dir;  // the output name's folder, with its '/' (or empty)
@@ -61,7 +84,7 @@ struct exporter {
   }
 
   void make_folder(const std::string& path, int32_t colour) {
-    tarq_mkdir(path.c_str());
+    make_package_folder(path);
     if (colour >= 0) show(path, colour);
   }
 
@@ -74,11 +97,7 @@ struct exporter {
 
   // save_binary_file: writes the block, with mode 0775 when executable.
   void save_binary_file(const std::string& path, const void* data, size_t size, bool executable) {
-    FILE* f = fopen(path.c_str(), "wb");
-    bool ok = f && fwrite(data, 1, size, f) == size;
-    if (f && fclose(f) != 0) ok = false;
-    if (ok && executable) ok = chmod(path.c_str(), 0775) == 0;
-    if (!ok) not_written(file_name_of(path.c_str()));
+    if (!write_whole(path, data, size, executable ? 0775 : 0)) not_written(file_name_of(path.c_str()));
   }
 
   // The runtime in the slot, or a stand-in text when the slot is empty.
@@ -323,8 +342,9 @@ int add_to_zip_file(const char* zip, const char* folder, const char* prefix, int
   int status = 0;
   for (const std::string& name : names) {
     std::string path = std::string(folder) + "/" + name;
+    // Links are left out: the archive holds what the package folder itself holds.
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) continue;
+    if (lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) continue;
     if (S_ISDIR(st.st_mode)) {
       std::string entry = std::string(prefix) + name + "/";
       if (!mz_zip_add_mem_to_archive_file_in_place(zip, entry.c_str(), nullptr, 0, nullptr, 0, 9)) status = 1;
@@ -349,9 +369,9 @@ int add_to_zip_file(const char* zip, const char* folder, const char* prefix, int
 
 void save_osx_framework(const char* folder, tarq_pod* framework, const tovo_export_context* ctx) {
   std::string top = folder;
-  tarq_mkdir((top + "Versions").c_str());
-  tarq_mkdir((top + "Versions/A").c_str());
-  tarq_mkdir((top + "Versions/Current").c_str());
+  make_package_folder(top + "Versions");
+  make_package_folder(top + "Versions/A");
+  make_package_folder(top + "Versions/Current");
   if (!framework) return;
   for (int32_t i = 0; i < framework->count; i++) {
     int32_t slot = framework->order[i];
@@ -363,14 +383,10 @@ void save_osx_framework(const char* folder, tarq_pod* framework, const tovo_expo
     targets.push_back(top + "Versions/Current/" + f->name);
     for (const std::string& path : targets) {
       if (f->size <= 0 || !f->data) {
-        tarq_mkdir(path.c_str());
+        make_package_folder(path);
         continue;
       }
-      FILE* out = fopen(path.c_str(), "wb");
-      bool ok = out && fwrite(f->data, 1, (size_t)f->size, out) == (size_t)f->size;
-      if (out && fclose(out) != 0) ok = false;
-      if (ok && f->size > 1024 * 1024) chmod(path.c_str(), 0755);
-      if (!ok) {
+      if (!write_whole(path, f->data, (size_t)f->size, f->size > 1024 * 1024 ? 0755 : 0)) {
         std::string line = "could not write " + std::string(f->name);
         say(ctx, line.c_str());
       }

@@ -8,6 +8,9 @@
 
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
+#include "engine/io/file.h"
+#include "engine/io/path.h"
+#include "engine/io/replace.h"
 #include "engine/log.h"
 
 namespace {
@@ -111,10 +114,7 @@ int save_icns(const tarq_bitmap* icon, const char* path) {
   put32be(&out, 0x00004008);
   for (int32_t y = 0; y < TOVO_ICON_SIZE; y++)
     for (int32_t x = 0; x < TOVO_ICON_SIZE; x++) out.push_back(tarq_row32(icon, y)[x] >> 24 ? 0xFF : 0x00);
-  FILE* f = fopen(path, "wb");
-  if (!f) return 1;
-  bool ok = fwrite(out.data(), 1, out.size(), f) == out.size();
-  return fclose(f) == 0 && ok ? 0 : 1;
+  return tarq_replace_file(path, out.data(), out.size());
 }
 
 bool inject_windows_icon(const tarq_bitmap* icon, uint8_t* program, size_t size) {
@@ -143,8 +143,10 @@ bool inject_windows_icon(const tarq_bitmap* icon, uint8_t* program, size_t size)
 }
 
 int create_plist_file(const char* path, const char* name) {
-  FILE* f = fopen(path, "wb");
-  if (!f) return 1;
+  char temp[TARQ_PATH_MAX];
+  tarq_file* out = tarq_open_replacement(path, temp);
+  if (!out) return 1;
+  FILE* f = out->fp;
   fprintf(f,
           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
           // clang-format off
@@ -170,5 +172,5 @@ int create_plist_file(const char* path, const char* name) {
                                  {"NSSupportsAutomaticGraphicsSwitching", "TRUE"}};
   for (const auto& k : keys) fprintf(f, "\t<key>%s</key>\n\t<string>%s</string>\n", k[0], k[1]);
   fprintf(f, "</dict>\n</plist>\n");
-  return fclose(f) == 0 ? 0 : 1;
+  return tarq_commit_replacement(out, temp, path, true);
 }

@@ -14,6 +14,7 @@
 #include "engine/extra/stream_values.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
+#include "tests/support/disk_full.h"
 
 namespace {
 
@@ -380,7 +381,14 @@ TEST_F(StreamFiles, CopyFileResults) {
   EXPECT_EQ(tarq_copy_file(none.c_str(), made.c_str()), 1);
   EXPECT_FALSE(fs::exists(made));
   EXPECT_EQ(tarq_copy_file(from.c_str(), (dir_ / "no/such/folder.txt").c_str()), 2);
-  EXPECT_EQ(tarq_copy_file(from.c_str(), "/dev/full"), 3);
+  // A copy that fails on the way (a full disk) leaves the old file.
+  std::string old_file = write_file("old.txt", "old bytes");
+  {
+    tovo_test::disk_full full(100);
+    EXPECT_EQ(tarq_copy_file(from.c_str(), old_file.c_str()), 3);
+  }
+  EXPECT_EQ(read_file(old_file), "old bytes");
+  EXPECT_FALSE(fs::exists(old_file + ".tmp"));
 }
 
 TEST_F(StreamFiles, WritingNeverFallsBackToTheVirtualDisk) {
