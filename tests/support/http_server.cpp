@@ -4,7 +4,10 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include "tests/support/process.h"
 
@@ -59,7 +62,16 @@ http_server::http_server(const std::string& root, kind k) {
                                   " threading.Thread(target=serve,args=(c,),daemon=True).start()\n"},
                         {}, logs);
   else pid = start_process({"python3", "-m", "http.server", "--bind", "127.0.0.1", p, "--directory", root}, {}, logs);
-  for (int i = 0; i < 400 && pid > 0 && !port_accepts(port); i++) sleep_ms(25);
+  // Python may take long to start on a loaded machine: a generous deadline,
+  // left early once the port accepts or the server has ended.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+  while (pid > 0 && !port_accepts(port) && std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) {
+      pid = -1;
+      break;
+    }
+    sleep_ms(25);
+  }
 }
 
 http_server::~http_server() {
