@@ -40,14 +40,18 @@ int32_t count_newlines(const char* p, int32_t n) {
 }
 
 // Gathers the tokens of one line (up to and including the next newline token)
-// into line. Returns false when the line outgrows its capacity.
+// into line. A line longer than a segment ends after the segment's last token,
+// with no newline: the rest of it is gathered as a line of its own. Returns
+// false when the line outgrows its capacity.
 bool gather_line(tovo_token_state* ts, const char** pos, tovo_pre_line* line, int32_t* newlines, bool* at_end) {
   line->length = 0;
   line->text[0] = 0;
   line->print_pending = line->has_then = line->has_do = false;
   *newlines = 0;
   *at_end = false;
+  int32_t tokens = 0;
   for (;;) {
+    if (tokens == TOVO_PRE_SEGMENT_TOKENS) return true;
     const char* before = *pos;
     *pos = get_next_token(ts, before);
     const int32_t id = ts->token;
@@ -77,6 +81,7 @@ bool gather_line(tovo_token_state* ts, const char** pos, tovo_pre_line* line, in
     if (!ok) return false;
     if (id == TOVO_TOK_THEN) line->has_then = true;
     if (id == TOVO_TOK_DO) line->has_do = true;
+    tokens++;
   }
 }
 

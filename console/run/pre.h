@@ -8,6 +8,13 @@
 #include "console/run/token_limits.h"
 
 constexpr int32_t TOVO_PRE_OUT_SIZE = 262144;
+// A line of more tokens (comments aside) is rewritten in segments of this many
+// tokens, each segment as a line of its own: the newlines of its comments stay
+// with it, but it ends in no newline of its own. So every rule sees one segment
+// at a time: a "?" print is closed at the end of its segment, a compound
+// assignment's right-hand side ends there, and each segment may have its own
+// one-line if or while.
+constexpr int32_t TOVO_PRE_SEGMENT_TOKENS = 16384;
 
 // Rewrites the NUL-terminated text in into out (out_size bytes, NUL included).
 // Returns 0 when done; 1 when the rewritten text would not fit, refused with

@@ -1,6 +1,7 @@
 // The preprocessor's rewrite rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -173,11 +174,69 @@ TEST(Preprocess, TextThatWouldNotFitIsRefused) {
 TEST(Preprocess, EightThousandCompoundAssignmentsOnOneLine) {
   std::string in;
   for (int i = 0; i < 8192; i++) in += "a+=1 ";
+  // 24576 tokens: the first segment ends after the "a" of the 5462nd statement,
+  // so the second segment starts with "+=", which is then left alone all
+  // through that segment.
   std::string expected;
-  for (int i = 0; i < 8192; i++) expected += "a = a + (1) ";
+  for (int i = 0; i < 5461; i++) expected += "a = a + (1) ";
+  expected += "a +=1";
+  for (int i = 5462; i < 8192; i++) expected += " a+=1";
   tovo_text_result r;
   EXPECT_EQ(tokens_of(preprocess(in, TOVO_PRE_OUT_SIZE, &r)), tokens_of(expected));
   EXPECT_EQ(r.status, 0);
+}
+
+// n empty statements: one token each.
+std::string fill(int n) { return std::string(static_cast<size_t>(n), ';'); }
+
+// The tokens of a text that count towards a segment: comments and newlines not.
+size_t code_tokens(const std::string& text) {
+  size_t n = 0;
+  tovo_token_state ts;
+  const char* p = get_first_token(&ts, text.c_str());
+  while (ts.token != TOVO_TOK_END_OF_TEXT) {
+    n += ts.token != TOVO_TOK_COMMENT && ts.token != TOVO_TOK_NEWLINE;
+    p = get_next_token(&ts, p);
+  }
+  return n;
+}
+
+TEST(Preprocess, LongLinesAreRewrittenInSegments) {
+  struct segment_case {
+    std::string head;      // the first segment: TOVO_PRE_SEGMENT_TOKENS tokens
+    std::string tail;      // the rest of the line
+    const char* tail_out;  // the tail rewritten as a line of its own, blanks aside
+  };
+  const int32_t n = TOVO_PRE_SEGMENT_TOKENS;
+  const segment_case cases[] = {
+      // The print is closed at the end of its segment.
+      {"?x" + fill(n - 2), ";", ";"},
+      // The right-hand side ends at the cut; the tail follows it.
+      {fill(n - 3) + "x*=2", "+1", "+1"},
+      // A tail that starts with the operator leaves every one of it alone.
+      {fill(n - 1) + "x", "+=1 y+=2", "+=1 y+=2"},
+      // Each segment has a one-line if of its own.
+      {"if (a) b=1" + fill(n - 7), "if (c) d=2", "if (c) then d=2 end"},
+      // The newlines of a comment stay with the segment that holds it.
+      {fill(n - 1) + "--[[a\nb]] x", " y=1\nz=2", "y=1\nz=2"},
+  };
+  for (const segment_case& c : cases) {
+    ASSERT_EQ(code_tokens(c.head), static_cast<size_t>(n));
+    EXPECT_EQ(preprocess(c.head + c.tail), preprocess(c.head) + preprocess(c.tail)) << c.tail;
+    check({c.tail.c_str(), c.tail_out});
+  }
+  // Spelt out: "?x" and 16382 empty statements, then one more.
+  EXPECT_EQ(preprocess("?x" + fill(n - 2) + ";"), " print(x" + fill(n - 2) + ");");
+  EXPECT_EQ(tokens_of(preprocess(fill(n - 3) + "x*=2+1")), tokens_of(fill(n - 3) + "x = x * (2) + 1"));
+  EXPECT_EQ(tokens_of(preprocess("if (a) b=1" + fill(n - 7) + "if (c) d=2")),
+            tokens_of("if (a) then b=1" + fill(n - 7) + " end if (c) then d=2 end"));
+  EXPECT_EQ(preprocess(fill(n - 1) + "--[[a\nb]] x y=1\nz=2"), fill(n - 1) + "  x\n y=1 \nz=2 ");
+  // A line of exactly one segment is not cut, nor is one that only its
+  // comments make longer.
+  EXPECT_EQ(preprocess("?x" + fill(n - 2)), " print(x" + fill(n - 2) + ")");
+  EXPECT_EQ(preprocess("?x--[[c]]" + fill(n - 2)), " print(x " + fill(n - 2) + ")");
+  EXPECT_EQ(preprocess("?x" + fill(n - 3) + "--c\n;"), " print(x" + fill(n - 3) + " )\n;");
+  EXPECT_EQ(tokens_of(preprocess(fill(n - 5) + "x*=2+1")), tokens_of(fill(n - 5) + "x = x * (2+1)"));
 }
 
 TEST(Preprocess, EveryLineIsProcessedHoweverMany) {
