@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "console/extra/pstrstr.h"
 #include "console/run/pre.h"
 #include "console/run/token.h"
 
@@ -237,6 +238,32 @@ TEST(Preprocess, LongLinesAreRewrittenInSegments) {
   EXPECT_EQ(preprocess("?x--[[c]]" + fill(n - 2)), " print(x " + fill(n - 2) + ")");
   EXPECT_EQ(preprocess("?x" + fill(n - 3) + "--c\n;"), " print(x" + fill(n - 3) + " )\n;");
   EXPECT_EQ(tokens_of(preprocess(fill(n - 5) + "x*=2+1")), tokens_of(fill(n - 5) + "x = x * (2+1)"));
+}
+
+// The search that skips strings: the mask marks string bytes with 1.
+TEST(Preprocess, SearchSkipsMatchesThatTouchAString) {
+  struct search_case {
+    const char* text;
+    const char* mask;  // '1' for a string byte
+    const char* pattern;
+    int at;  // -1: none
+  };
+  const search_case cases[] = {
+      {"a != b", "000000", "!=", 2},
+      {"s=\"!=\" != t", "00111100000", "!=", 7},  // the first lies inside the string
+      {"s=\"!=\"", "001111", "!=", -1},
+      {"x=\"a\"+=1", "00111000", "\"+=", -1},  // touches the string's last byte
+      {"x=\"a\"+=1", "00111000", "+=", 5},
+      {"abc", "000", "abd", -1},
+      {"abc", "111", "", 0},
+  };
+  for (const search_case& c : cases) {
+    std::vector<uint8_t> mask;
+    for (const char* m = c.mask; *m; m++) mask.push_back(*m == '1');
+    ASSERT_EQ(mask.size(), std::string(c.text).size()) << c.text;
+    const char* hit = pstrstr(c.text, c.pattern, mask.data());
+    EXPECT_EQ(hit ? static_cast<int>(hit - c.text) : -1, c.at) << c.text << " / " << c.pattern;
+  }
 }
 
 TEST(Preprocess, EveryLineIsProcessedHoweverMany) {

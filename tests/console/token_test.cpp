@@ -6,6 +6,7 @@
 
 #include "console/bindings/api.h"
 #include "console/extra/token_colour.h"
+#include "console/extra/token_state.h"
 #include "console/run/token.h"
 
 namespace {
@@ -247,6 +248,26 @@ TEST(TokenColor, FollowsTheTokenClass) {
     get_first_token(&ts, c.text);
     EXPECT_EQ(get_token_color(&ts), c.color) << c.text;
   }
+}
+
+// The reading state field by field, as a token is read and then the next.
+TEST(TokenColour, StateReadersFollowTheReading) {
+  const char* text = "x = 12 -- c\ny";
+  tovo_token_state ts;
+  const char* p = get_first_token(&ts, text);
+  EXPECT_EQ(get_token(&ts), TOVO_TOK_NAME);
+  EXPECT_EQ(get_token_ident(&ts), text);
+  p = get_next_token(&ts, p);
+  p = get_next_token(&ts, p);
+  EXPECT_EQ(get_token(&ts), TOVO_TOK_NUMBER);
+  EXPECT_EQ(get_token_ident(&ts), text + 4);
+  EXPECT_EQ(get_last_token(&ts), '=');
+  p = get_next_token(&ts, p);
+  EXPECT_EQ(get_token(&ts), TOVO_TOK_COMMENT);
+  p = get_next_token(&ts, p);
+  get_next_token(&ts, p);
+  EXPECT_EQ(get_token(&ts), TOVO_TOK_NAME);
+  EXPECT_EQ(get_last_token(&ts), TOVO_TOK_NUMBER);  // comments and newlines do not replace it
 }
 
 TEST(TokenFree, TheFreeTokenRule) {
