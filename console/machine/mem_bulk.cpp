@@ -24,16 +24,6 @@ void resync_map(tovo_cart* cart, uint32_t d, uint32_t len) {
   for (uint32_t i = 0; i < len; i++) cells[i] = static_cast<uint8_t>(tovo_pair_byte(pairs + 2 * i));
 }
 
-void copy_bytewise(tovo_machine_state* machine, tovo_cart* cart, uint32_t d, uint32_t s, uint32_t len) {
-  if (d < s) {
-    for (uint32_t i = 0; i < len; i++)
-      tovo_poke_byte(machine, cart, (d + i) & 0xffff, tovo_peek_byte(machine, cart, (s + i) & 0xffff));
-  } else {
-    for (uint32_t i = len; i-- > 0;)
-      tovo_poke_byte(machine, cart, (d + i) & 0xffff, tovo_peek_byte(machine, cart, (s + i) & 0xffff));
-  }
-}
-
 void copy_fast(tovo_machine_state* machine, tovo_cart* cart, uint32_t d, uint32_t s, uint32_t len, uint8_t kd,
                uint8_t ks) {
   uint8_t* dp = tovo_mem_place(machine, cart, d);
@@ -52,7 +42,7 @@ void copy_fast(tovo_machine_state* machine, tovo_cart* cart, uint32_t d, uint32_
 void set_page(tovo_machine_state* machine, tovo_cart* cart, uint32_t a, uint32_t v, uint32_t len) {
   uint8_t kind = mem_section[a >> 8];
   if (kind == TOVO_PAGE_SPECIAL) {
-    for (uint32_t i = 0; i < len; i++) tovo_poke_byte(machine, cart, a + i, v);
+    tovo_memset_bytewise(machine, cart, static_cast<int32_t>(a), static_cast<int32_t>(v), static_cast<int32_t>(len));
     return;
   }
   if (!machine && needs_machine(kind)) return;  // pokes there do nothing
@@ -78,6 +68,25 @@ uint8_t* tovo_mem_place(tovo_machine_state* machine, tovo_cart* cart, uint32_t a
   }
 }
 
+void tovo_memcpy_bytewise(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t n) {
+  if (n <= 0 || n > LONGEST_RUN) return;
+  const uint32_t d = static_cast<uint32_t>(dst) & 0xffff, s = static_cast<uint32_t>(src) & 0xffff;
+  const uint32_t len = static_cast<uint32_t>(n);
+  auto copy = [&](uint32_t i) {
+    tovo_poke_byte(machine, cart, (d + i) & 0xffff, tovo_peek_byte(machine, cart, (s + i) & 0xffff));
+  };
+  if (d < s) {
+    for (uint32_t i = 0; i < len; i++) copy(i);
+  } else {
+    for (uint32_t i = len; i-- > 0;) copy(i);
+  }
+}
+
+void tovo_memset_bytewise(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n) {
+  const uint32_t a = static_cast<uint32_t>(address), v = static_cast<uint32_t>(value) & 0xff;
+  for (int32_t i = 0; i < n; i++) tovo_poke_byte(machine, cart, (a + static_cast<uint32_t>(i)) & 0xffff, v);
+}
+
 void tovo_memcpy_segment(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t len) {
   if (len <= 0 || len > LONGEST_RUN) return;
   uint32_t d = static_cast<uint32_t>(dst) & 0xffff, s = static_cast<uint32_t>(src) & 0xffff;
@@ -89,7 +98,7 @@ void tovo_memcpy_segment(tovo_machine_state* machine, tovo_cart* cart, int32_t d
   if (fast) {
     copy_fast(machine, cart, d, s, n, kd, ks);
   } else {
-    copy_bytewise(machine, cart, d, s, n);
+    tovo_memcpy_bytewise(machine, cart, static_cast<int32_t>(d), static_cast<int32_t>(s), len);
   }
 }
 

@@ -27,6 +27,13 @@ void tovo_memset(tovo_machine_state* machine, tovo_cart* cart, int32_t address, 
 // Nothing when size <= 0 or size >= 0x8000, or when there is no working cart.
 void tovo_reload(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t size);
 
+// The same as peeking and poking each byte in turn over the whole range: the
+// copy goes forward when dst < src, else backward from the last byte, and
+// does nothing for n <= 0 or n > 0x7fff; the fill sets n bytes (nothing when
+// n <= 0). Pages of kind 0 are copied and filled this way.
+void tovo_memcpy_bytewise(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t n);
+void tovo_memset_bytewise(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n);
+
 // The storage behind address a for its page kind: the pixel pair (kinds 1
 // and 2), the map cell (8) or the RAM image byte (9, 10); null for kind 0.
 uint8_t* tovo_mem_place(tovo_machine_state* machine, tovo_cart* cart, uint32_t a);

@@ -10,35 +10,14 @@
 #include <vector>
 
 #include "console/draw/draw_display.h"
+#include "console/extra/cstore_cart.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/mem_decode.h"
 #include "console/machine/prng.h"
 #include "tests/console/mem_fixture.h"
+#include "tests/support/fake_shell.h"
 
 namespace {
-
-// The byte-by-byte routines that the fast paths must agree with: every byte
-// read as tovo_peek reads it and written as tovo_poke writes it. The copy
-// goes forward when dst < src, else backward, and does nothing for more than
-// 0x7fff bytes.
-void tovo_memcpy_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t n) {
-  if (n <= 0 || n > 0x7fff) return;
-  const uint32_t d = static_cast<uint32_t>(dst) & 0xffff, s = static_cast<uint32_t>(src) & 0xffff;
-  const uint32_t len = static_cast<uint32_t>(n);
-  auto copy = [&](uint32_t i) {
-    tovo_poke_byte(machine, cart, (d + i) & 0xffff, tovo_peek_byte(machine, cart, (s + i) & 0xffff));
-  };
-  if (d < s) {
-    for (uint32_t i = 0; i < len; i++) copy(i);
-  } else {
-    for (uint32_t i = len; i-- > 0;) copy(i);
-  }
-}
-
-void tovo_memset_reference(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n) {
-  const uint32_t a = static_cast<uint32_t>(address), v = static_cast<uint32_t>(value) & 0xff;
-  for (int32_t i = 0; i < n; i++) tovo_poke_byte(machine, cart, (a + static_cast<uint32_t>(i)) & 0xffff, v);
-}
 
 using BulkTest = MachineTest;
 
@@ -146,6 +125,65 @@ TEST_F(BulkTest, ReloadReadsTheWorkingCart) {
   tovo_reload(&pstate, cart, 0xffff, 0x0000, 2);  // the destination wraps
   EXPECT_EQ(pstate.ram[0xffff], 0);
   EXPECT_EQ(peek(0x0000), 13);
+}
+
+// The byte-by-byte routines poke every byte: unlike the fast paths they write
+// the RAM image of the sheet page and drop writes to user memory while the
+// reset runs; the copy does nothing past 0x7fff bytes.
+TEST_F(BulkTest, BytewiseRoutinesPokeEveryByte) {
+  tovo_memset_bytewise(&pstate, cart, 0x0010, 0xa5, 2);
+  EXPECT_EQ(pstate.ram[0x0010], 0xa5);
+  EXPECT_EQ(sheet_pixel(32, 0), 5);
+  EXPECT_EQ(sheet_pixel(33, 0), 10);
+  tovo_memset(&pstate, cart, 0x0020, 0xa5, 2);
+  EXPECT_EQ(pstate.ram[0x0020], 0);  // the fast path leaves the image alone
+  EXPECT_EQ(peek(0x0020), 0xa5);
+
+  tovo_memcpy_bytewise(&pstate, cart, 0x0030, 0x0010, 2);
+  EXPECT_EQ(pstate.ram[0x0031], 0xa5);
+  tovo_memcpy_bytewise(&pstate, cart, 0x8000, 0x0010, 0x8000);  // too long: nothing
+  EXPECT_EQ(peek(0x8000), 0);
+  tovo_memcpy_bytewise(&pstate, cart, 0x8000, 0x0010, 0x7fff);
+  EXPECT_EQ(peek(0x8000), 0xa5);
+
+  // Overlapping both ways: the run order keeps the source whole.
+  for (int32_t i = 0; i < 8; i++) poke(0x9000 + i, i + 1);
+  tovo_memcpy_bytewise(&pstate, cart, 0x9002, 0x9000, 6);
+  EXPECT_EQ(peek(0x9007), 6);
+  tovo_memcpy_bytewise(&pstate, cart, 0x9000, 0x9002, 6);
+  EXPECT_EQ(peek(0x9000), 1);
+  EXPECT_EQ(peek(0x9005), 6);
+
+  pstate.reset_counter = 1;
+  tovo_memset_bytewise(&pstate, cart, 0x4300, 7, 4);
+  EXPECT_EQ(peek(0x4300), 0);
+  tovo_memset(&pstate, cart, 0x4300, 7, 4);
+  EXPECT_EQ(peek(0x4300), 7);
+  pstate.reset_counter = 0;
+  tovo_memset_bytewise(&pstate, cart, 0xffff, 9, 2);  // wraps to 0x0000
+  EXPECT_EQ(peek(0x0000), 9);
+}
+
+// cstore is reload the other way: memory into the working cart's ROM, then
+// the working cart is saved.
+TEST_F(BulkTest, CstoreWritesTheWorkingCartAndSavesIt) {
+  install_fake_shell();
+  for (int32_t a = 0; a < 0x100; a++) poke(0x8000 + a, a ^ 0x5a);
+  poke(0x5e00, 0x42);  // cart data reads through tovo_peek
+  tovo_cstore(&pstate, cart, 0x0000, 0x8000, 0x100);
+  for (int32_t a = 0; a < 0x100; a++) ASSERT_EQ(tovo_peek(nullptr, working, a), a ^ 0x5a) << a;
+  EXPECT_EQ(working->gfx->pixels[0], 0xa);  // byte 0x5a: the left pixel is the low nibble
+  EXPECT_EQ(working->gfx->pixels[1], 0x5);
+  EXPECT_EQ(fake_shell.quick_saves, 1);
+  tovo_cstore(&pstate, cart, 0x3000, 0x5e00, 1);
+  EXPECT_EQ(working->gff[0], 0x42);
+  EXPECT_EQ(fake_shell.quick_saves, 2);
+  // At and above 0x4300 the cart has no bytes; the wrong lengths do nothing.
+  tovo_cstore(&pstate, cart, 0x42ff, 0x8000, 2);
+  EXPECT_EQ(tovo_peek(nullptr, working, 0x42ff), 0x5a);
+  for (int32_t size : {0, -1, 0x8000}) tovo_cstore(&pstate, cart, 0x0000, 0x9000, size);
+  EXPECT_EQ(tovo_peek(nullptr, working, 0x0000), 0x5a);
+  EXPECT_EQ(fake_shell.quick_saves, 3);
 }
 
 // Everything that a read of the machine can see, plus the live structures
@@ -258,7 +296,7 @@ TEST_F(BulkDifferentialTest, MemcpyMatchesTheReference) {
     tovo_memcpy(&pstate, cart, d, s, n);
     fast.take(cart);
     start.restore(cart);
-    tovo_memcpy_reference(&pstate, cart, d, s, n);
+    tovo_memcpy_bytewise(&pstate, cart, d, s, n);
     reference.take(cart);
     ASSERT_EQ(fast.differs_from(reference), -1) << "memcpy(" << d << ", " << s << ", " << n << ")";
     fast.restore(cart);
@@ -278,7 +316,7 @@ TEST_F(BulkDifferentialTest, MemsetMatchesTheReferenceWithTheMapRule) {
     tovo_memset(&pstate, cart, a, v, n);
     fast.take(cart);
     start.restore(cart);
-    tovo_memset_reference(&pstate, cart, a, v, n);
+    tovo_memset_bytewise(&pstate, cart, a, v, n);
     for (int32_t i = 0; i < n; i++) {
       uint32_t at = static_cast<uint32_t>(a + i) & 0xffff;
       if (at >= 0x1000 && at < 0x2000) cart->map->pixels[at] = static_cast<uint8_t>((v & 15) * 17);
