@@ -29,13 +29,6 @@ constexpr int32_t DEFAULT_KEYS[2][7][MAX_DEFAULTS] = {
 
 bool key_down(int32_t code) { return tarq_get_key_state(code) != 0; }
 
-// The cart's frame rate used for scaling the repeat timing.
-int32_t scaling_rate() {
-  int32_t f = run_state.target_fps;
-  if (f <= 0 || tarq_state.paused) return 30;
-  return f;
-}
-
 // The key-table entry of a button of player 0 or 1, 0 when none applies.
 int32_t table_entry(int32_t b, int32_t p) {
   if (b == 6) return p == 0 ? button_config.keys[13] : 0;
@@ -70,18 +63,24 @@ int32_t new_press_count() { return button_config.menu_open ? MENU_DELAY : tovo_b
 
 }  // namespace
 
+int32_t tovo_button_update_rate() {
+  int32_t f = run_state.target_fps;
+  if (f <= 0 || tarq_state.paused || button_config.menu_open) return 30;
+  return f;
+}
+
 int32_t tovo_button_repeat_delay() {
   if (button_config.menu_open) return MENU_DELAY - 1;
   int32_t d = pstate.ram[REPEAT_DELAY_REG];
   if (d == 0) d = 15;
-  return d * scaling_rate() / 30;
+  return d * tovo_button_update_rate() / 30;
 }
 
 int32_t tovo_button_repeat_interval() {
   if (button_config.menu_open) return MENU_INTERVAL;
   int32_t r = pstate.ram[REPEAT_INTERVAL_REG];
   if (r == 0) r = 4;
-  return r * scaling_rate() / 30;
+  return r * tovo_button_update_rate() / 30;
 }
 
 int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask) {

@@ -55,6 +55,11 @@ int32_t player_key(int32_t b, int32_t p);
 int32_t player_button(int32_t b, int32_t p);
 // The controller rule alone: button b from stick (x, y) and button mask.
 int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask);
-// Repeat delay and interval in frames at the cart's frame rate.
+// The frame rate that the repeat timing is scaled to: the cart's target
+// rate, or 30 while the engine is paused, the menu is open or the rate is 0
+// or less.
+int32_t tovo_button_update_rate();
+// Repeat delay and interval in frames at that rate (15 and 4 while the menu
+// is open).
 int32_t tovo_button_repeat_delay();
 int32_t tovo_button_repeat_interval();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "console/extra/button_nok.h"
 #include "console/extra/key_bound.h"
 #include "console/machine/button.h"
 #include "console/machine/pstate.h"
@@ -175,6 +176,26 @@ TEST_F(ControllerButtonTest, ControllersMapToPlayersFromTheFirstIndex) {
   EXPECT_EQ(player_button(1, -1), 0);
 }
 
+// A press that only the controller may give: the right arrow key alone
+// presses button 1 for the menu, but not for the controller-only query.
+TEST_F(ControllerButtonTest, ControllerOnlyPressIgnoresKeys) {
+  button_config.menu_open = 1;  // the menu's reading: the buttons are read last
+  read_buttons();
+  key(79, true);
+  update_buttons();
+  EXPECT_EQ(button_pressed(1, 0), 1);
+  EXPECT_EQ(button_pressed_nok(1, 0), 0);
+  key(79, false);
+  update_buttons();
+  update_buttons();
+  stick_x(20000);
+  update_buttons();
+  EXPECT_EQ(button_pressed(1, 0), 1);
+  EXPECT_EQ(button_pressed_nok(1, 0), 1);
+  EXPECT_EQ(button_pressed_nok(0, 0), 0);
+  EXPECT_EQ(button_pressed_nok(8, 0), 0);
+}
+
 TEST_F(ButtonTest, ForcedMaskHoldsButtons) {
   button_state.forced[3] = 0x21;
   read_buttons();
@@ -201,8 +222,14 @@ TEST_F(ButtonTest, PausedEngineOrNoRateScalesAt30) {
   run_state.target_fps = 60;
   tarq_state.paused = 1;
   EXPECT_EQ(tovo_button_repeat_delay(), 15);
+  EXPECT_EQ(tovo_button_update_rate(), 30);
   tarq_state.paused = 0;
+  EXPECT_EQ(tovo_button_update_rate(), 60);
+  button_config.menu_open = 1;
+  EXPECT_EQ(tovo_button_update_rate(), 30);
+  button_config.menu_open = 0;
   run_state.target_fps = 0;
+  EXPECT_EQ(tovo_button_update_rate(), 30);
   EXPECT_EQ(tovo_button_repeat_interval(), 4);
 }
 
