@@ -8,6 +8,7 @@
 #include "console/draw/sprite.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/gpio.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
@@ -257,6 +258,7 @@ int tovo_shell_exit() {
   save_cdata();
   flush_activity_log_buffer(0);
   tovo_close_listing();
+  gpio_close();
   forget_dropped_cart();
   if (app.input_record) fclose(app.input_record);
   if (app.output_record) fclose(app.output_record);

@@ -6,3 +6,7 @@
 
 int32_t gpio_read(int32_t index);
 void gpio_write(int32_t index, int32_t value);
+
+// Called by the register reset and at exit; they do nothing.
+void gpio_open();
+void gpio_close();

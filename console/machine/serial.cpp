@@ -65,6 +65,7 @@ bool ensure_serial() {
 }
 
 tovo_serial_channel* ensure_channel(int32_t ch) {
+  if (!valid_channel(ch) || !ensure_serial()) return nullptr;
   if (channels[ch]) return channels[ch];
   auto* c = static_cast<tovo_serial_channel*>(tarq_malloc(sizeof(tovo_serial_channel)));
   if (!c) return nullptr;
@@ -188,7 +189,7 @@ const tovo_serial_channel* tovo_serial_channel_record(int32_t channel) {
 }
 
 int32_t write_to_serial_channel(int32_t ch, int32_t address, int64_t bits) {
-  if (bits < 1 || !valid_channel(ch) || !ensure_serial()) return 0;
+  if (bits < 1) return 0;
   tovo_serial_channel* record = ensure_channel(ch);
   if (!record) return 0;
   int32_t result = 0;
@@ -208,7 +209,7 @@ int32_t write_to_serial_channel(int32_t ch, int32_t address, int64_t bits) {
 }
 
 void set_serial_parameters(int32_t ch, const char* text) {
-  if (!text || !valid_channel(ch) || !ensure_serial()) return;
+  if (!text) return;
   tovo_serial_channel* c = ensure_channel(ch);
   if (!c || c->used) return;
   if (text[0] < '0') {
@@ -233,9 +234,16 @@ void serial_end_frame() {
       for (int32_t i = 0; i < n && at + i < packets->start; i++) gpio_write(ch, packets->bytes[at + i]);
     at += n;
   }
+  serial_reset_frame();
+}
+
+void serial_reset_frame() {
+  if (!packets) return;
   clear_packets();
   memset(loopback, 0, sizeof loopback);
 }
+
+const tovo_serial_channel* tovo_serial_make_channel(int32_t channel) { return ensure_channel(channel); }
 
 void serial_init_runtime() {
   tovo_serial_audio_flush();

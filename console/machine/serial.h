@@ -43,8 +43,16 @@ const tovo_serial_channel* tovo_serial_channel_record(int32_t channel);
 int32_t write_to_serial_channel(int32_t channel, int32_t address, int64_t bits);
 // Parses a parameter text ("freq:400000 leds:30", or a bare frequency).
 void set_serial_parameters(int32_t channel, const char* text);
-// Delivers the frame's packets to the GPIO bytes (flip and print call it).
+// The channel's record, made with the defaults when it has none (serial
+// starts on the first such call); null outside 0-4095.
+const tovo_serial_channel* tovo_serial_make_channel(int32_t channel);
+// Delivers the frame's packets to the GPIO bytes (flip and print call it),
+// then drops them as serial_reset_frame does.
 void serial_end_frame();
+// Drops the frame's packets and the loop-back bytes undelivered.
+void serial_reset_frame();
+// Charges 8 cycles for each bit and returns bits.
+int64_t serial_charge_bits(int64_t bits);
 // Register reset: empties the audio buffer and, once serial was used,
 // zeroes every channel record and clears the packets.
 void serial_init_runtime();

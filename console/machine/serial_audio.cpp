@@ -5,6 +5,7 @@
 
 #include "console/machine/cart.h"
 #include "console/machine/serial.h"
+#include "console/machine/serial_knee.h"
 #include "engine/config.h"
 #include "engine/tarq.h"
 
@@ -23,13 +24,6 @@ std::atomic<int32_t> raw_mode{0};
 int32_t previous_c = 0;  // audio thread only: smoothing across buffers
 
 bool after(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) > 0; }
-
-int16_t add_with_knee(int32_t out, int32_t s) {
-  int32_t t = out + s;
-  if (t > 0x5fff) t = (t - 0x6000) / 5 + 0x6000;
-  if (t < -0x5fff) t = (t + 0x6000) / 5 - 0x6000;
-  return static_cast<int16_t>(t);
-}
 
 }  // namespace
 
@@ -77,7 +71,7 @@ int mix_serial_sound_buffer(int16_t* out, int32_t n, int32_t) {
     int32_t c = (static_cast<int32_t>(ring[(r + (k >> 2)) & RING_MASK]) - 128) * v;
     int32_t s = raw ? c : (previous_c + c) / 2;
     previous_c = c;
-    out[k] = add_with_knee(out[k], s);
+    out[k] = tovo_add_with_knee(out[k], s);
   }
   tail.store(r + m, std::memory_order_release);
   return 0;

@@ -68,10 +68,7 @@ int32_t get_serial_image_file_remaining() { return dropped_image.length - droppe
 int32_t tovo_serial_read_dropped(bool image, int32_t address, int64_t bits) {
   dropped_buffer& b = image ? dropped_image : dropped_file;
   int64_t n = bits / 8;
-  if (n < 1) {
-    spend_cpu(charge_of(8 * bits));
-    return static_cast<int32_t>(bits);
-  }
+  if (n < 1) return static_cast<int32_t>(serial_charge_bits(bits));
   if (b.pos >= b.length) return 0;
   for (int64_t i = 0; i < n; i++) {
     if (b.pos >= b.length) {
@@ -81,8 +78,12 @@ int32_t tovo_serial_read_dropped(bool image, int32_t address, int64_t bits) {
     int32_t at = static_cast<int32_t>(static_cast<uint32_t>(address) + static_cast<uint32_t>(i));
     tovo_poke(&pstate, pstate.cart, at, b.data[b.pos++]);
   }
+  return static_cast<int32_t>(serial_charge_bits(bits));
+}
+
+int64_t serial_charge_bits(int64_t bits) {
   spend_cpu(charge_of(8 * bits));
-  return static_cast<int32_t>(bits);
+  return bits;
 }
 
 void tovo_serial_free_dropped() {

@@ -7,6 +7,7 @@
 #include "console/draw/draw_display.h"
 #include "console/machine/alloc.h"
 #include "console/machine/button.h"
+#include "console/machine/gpio.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/registers.h"
@@ -171,6 +172,7 @@ void reset_runtime_state() {
   tovo_reset_registers(&pstate, pstate.cart);
   update_gfx_clipping();
   for (int32_t i = 0; i < GPIO_BYTES; i++) poke(0x5f80 + i, 0);
+  gpio_open();
   reset_serial_state();
   run_state.frame_ticks = 0;
   tovo_assert_message(nullptr);

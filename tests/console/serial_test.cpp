@@ -6,6 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "console/extra/serial_exit.h"
+#include "console/extra/serial_mix.h"
+#include "console/machine/gpio.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
@@ -226,6 +229,73 @@ TEST_F(SerialTest, AudioPauseAndVolume) {
   cconfig.sound_volume = 999;  // clamped to 256
   mix_serial_sound_buffer(out.data(), 4, 8);
   EXPECT_EQ(out[1], 72 * 256);
+}
+
+// The frame's packets can also be dropped undelivered; later writes then
+// start afresh and arrive.
+TEST_F(SerialTest, FrameResetDropsThePackets) {
+  put(SRC, {0x12, 0x34});
+  write_to_serial_channel(3, SRC, 8);
+  serial_reset_frame();
+  serial_end_frame();
+  EXPECT_EQ(gpio(3), 0);
+  write_to_serial_channel(3, SRC + 1, 8);
+  serial_end_frame();
+  EXPECT_EQ(gpio(3), 0x34);
+  serial_free_buffers();
+  serial_reset_frame();  // before serial is used: nothing to drop
+  EXPECT_EQ(tovo_serial_channel_record(3), nullptr);
+}
+
+TEST_F(SerialTest, MadeChannelsHaveTheDefaults) {
+  const tovo_serial_channel* c = tovo_serial_make_channel(0x305);
+  ASSERT_NE(c, nullptr);
+  const tovo_serial_channel expected = {0x305, 3, 5, 10, 800000, 0x100800, 55, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(c, &expected, sizeof expected), 0);
+  EXPECT_EQ(tovo_serial_make_channel(0x305), c);  // made once
+  EXPECT_EQ(tovo_serial_channel_record(0x305), c);
+  write_to_serial_channel(0x305, SRC, 8);  // a channel that does nothing is still used
+  EXPECT_EQ(c->used, 1);
+  EXPECT_EQ(tovo_serial_make_channel(-1), nullptr);
+  EXPECT_EQ(tovo_serial_make_channel(4096), nullptr);
+}
+
+TEST_F(SerialTest, ChargeOfBitsIsEightCyclesEach) {
+  int32_t before = lua_get_cpu_cycles();
+  EXPECT_EQ(serial_charge_bits(12), 12);
+  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 8 * 12);  // spend_cpu counts double
+}
+
+// Adding one buffer into another bends each sum as the audio hook does.
+TEST_F(SerialTest, MixDownAddsThroughTheKnee) {
+  const struct {
+    int16_t dst, src, out;
+  } cases[] = {
+      {100, -300, -200},           {0x5000, 0x0fff, 0x5fff},  // just below the knee
+      {0x5000, 0x1005, 0x6001},                               // (0x6005 - 0x6000) / 5 + 0x6000
+      {0x7fff, 0x7fff, 0x7fff},                               // full scale stays inside 16 bits
+      {-0x7fff, -0x7fff, -0x7fff}, {-0x5000, -0x1005, -0x6001},
+  };
+  std::vector<int16_t> dst, src;
+  for (const auto& c : cases) {
+    dst.push_back(c.dst);
+    src.push_back(c.src);
+  }
+  serial_mix_down(dst.data(), src.data(), static_cast<int32_t>(dst.size()));
+  for (size_t i = 0; i < dst.size(); i++) EXPECT_EQ(dst[i], cases[i].out) << i;
+}
+
+// GPIO has no device: opening and closing it, and the run's exit step, leave
+// the bytes and the channels as they are.
+TEST_F(SerialTest, GpioOpenCloseAndRunExitChangeNothing) {
+  gpio_write(5, 0x99);
+  set_serial_parameters(7, "dma:3");
+  gpio_open();
+  serial_exit_runtime();
+  gpio_close();
+  EXPECT_EQ(gpio_read(5), 0x99);
+  ASSERT_NE(tovo_serial_channel_record(7), nullptr);
+  EXPECT_EQ(tovo_serial_channel_record(7)->dma, 3);
 }
 
 }  // namespace
