@@ -173,6 +173,7 @@ int connect_console_to_shell() {
   port.save_cart = tovo_save_named_cart;
   port.quick_save = quick_save;
   port.save_backup = backup_current_file;
+  port.unsaved_changes_confirmation = unsaved_changes_confirmation;
   port.save_to_clipboard = save_to_clipboard;
   port.change_folder = tovo_change_folder;
   port.make_folder = tovo_make_folder;

@@ -159,6 +159,7 @@ int kx_load(lua_State* L) {
 
 int kx_reboot(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
+  if (tovo_shell.unsaved_changes_confirmation("continue with reboot? [y/n]") != 0) return 0;
   tovo_shell.save_backup();
   run_state.pending_action = TOVO_PENDING_REBOOT;
   tovo_shell.clear_kiosk();
@@ -168,6 +169,7 @@ int kx_reboot(lua_State*) {
 
 int kx_shutdown(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
+  if (tovo_shell.unsaved_changes_confirmation("continue with shutdown? [y/n]") != 0) return 0;
   tovo_shell.save_backup();
   tarq_quit = 1;
   lua_cpu_superyield();

@@ -45,6 +45,7 @@ const char* tovo_shell_port_missing(const tovo_shell_port& port) {
   CHECK(save_cart);
   CHECK(quick_save);
   CHECK(save_backup);
+  CHECK(unsaved_changes_confirmation);
   CHECK(save_to_clipboard);
   CHECK(change_folder);
   CHECK(make_folder);

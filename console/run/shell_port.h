@@ -69,6 +69,9 @@ struct tovo_shell_port {
   int (*save_cart)(const char* name);
   void (*quick_save)();
   void (*save_backup)();  // backs up the current cart file
+  // Asks before reboot or shutdown when there are unsaved changes, with the
+  // prompt; non-zero when the user declined.
+  int (*unsaved_changes_confirmation)(const char* prompt);
   // The working cart as a "[cart]" code on the host clipboard: 0 saved.
   int32_t (*save_to_clipboard)();
   // cd with a name, mkdir with a name (0 made or there, 1 refused), ls

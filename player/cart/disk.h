@@ -59,6 +59,11 @@ void do_quick_load();
 // no cart, so always 0.
 int32_t detect_unsaved_changes();
 
+// Asks before reboot or shutdown when there are unsaved changes; non-zero
+// when declined. The player has none, so it never asks: always 0 (the prompt
+// is not shown).
+int unsaved_changes_confirmation(const char* prompt);
+
 // 0 saved, 1 failed.
 int save_working_cart(const char* name);
 void do_quick_save(int from_prompt);

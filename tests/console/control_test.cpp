@@ -350,12 +350,28 @@ TEST_F(ControlTest, PromptCommandsNeedExec) {
   run("mkdir('d')");
   EXPECT_STREQ(fake_shell.command, "mkdir d");
   run("reboot()");
+  EXPECT_STREQ(fake_shell.confirm_prompt, "continue with reboot? [y/n]");
   EXPECT_EQ(fake_shell.backups, 1);  // the current file is backed up first
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_REBOOT);
   run_state.pending_action = 0;
   run("shutdown()");
+  EXPECT_STREQ(fake_shell.confirm_prompt, "continue with shutdown? [y/n]");
   EXPECT_EQ(tarq_quit, 1);
   tarq_quit = 0;
+
+  // The shell asks first when there are unsaved changes: declined, nothing
+  // is backed up and nothing happens.
+  fake_shell.confirm_answer = 1;
+  run("reboot()");
+  EXPECT_STREQ(fake_shell.confirm_prompt, "continue with reboot? [y/n]");
+  EXPECT_EQ(run_state.pending_action, 0);
+  // A cart that keeps running, so that only a shutdown would end the program.
+  tarq_quit = 0;
+  run("function _update() shutdown() exit() end", 3);
+  EXPECT_STREQ(fake_shell.confirm_prompt, "continue with shutdown? [y/n]");
+  EXPECT_EQ(tarq_quit, 0);
+  EXPECT_EQ(fake_shell.backups, 2);
+  fake_shell.confirm_answer = 0;
   run_state.exec = 0;
 }
 

@@ -25,6 +25,12 @@ TEST(console_port, the_shell_fills_every_entry) {
   EXPECT_EQ(tovo_shell_port_missing(tovo_shell), nullptr);
 }
 
+// The player keeps no edits, so reboot and shutdown never wait for an answer.
+TEST(console_port, reboot_and_shutdown_are_never_held_back) {
+  EXPECT_EQ(tovo_shell.unsaved_changes_confirmation("continue with reboot? [y/n]"), 0);
+  EXPECT_EQ(tovo_shell.unsaved_changes_confirmation("continue with shutdown? [y/n]"), 0);
+}
+
 // The code text record the console reaches for a tab is the shell's record of
 // that tab, and its text is the tab's text.
 TEST(console_port, code_tab_records_hold_the_tabs_texts) {

@@ -135,6 +135,10 @@ void install_fake_shell() {
   };
   p.quick_save = [] { fake_shell.quick_saves++; };
   p.save_backup = [] { fake_shell.backups++; };
+  p.unsaved_changes_confirmation = [](const char* prompt) {
+    std::snprintf(fake_shell.confirm_prompt, sizeof fake_shell.confirm_prompt, "%s", prompt);
+    return static_cast<int>(fake_shell.confirm_answer);
+  };
   p.save_to_clipboard = [] { return 1; };
   p.change_folder = [](const char* name) { keep_command("cd", name); };
   p.make_folder = [](const char* name) {

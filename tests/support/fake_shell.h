@@ -32,6 +32,8 @@ struct tovo_fake_shell {
   int32_t sound_stops;
   int32_t hashes;
   int32_t backups;
+  char confirm_prompt[TOVO_FAKE_TEXT];  // the last question before reboot or shutdown
+  int32_t confirm_answer;               // what it answers: non-zero declines
   int32_t quick_saves;
   int32_t kiosk_clears;
   int32_t unsaved;  // what unsaved_changes answers
