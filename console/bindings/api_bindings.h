@@ -17,6 +17,8 @@ int kx_mark_cpu(lua_State* L);
 int kx_map_display(lua_State* L);
 int kx_refund_cpu(lua_State* L);
 int kx__yielded_to_escape_slice(lua_State* L);
+int kx_yield(lua_State* L);     // yields the running coroutine with its arguments
+int kx_coresume(lua_State* L);  // the runtime's coroutine resume
 int kx_time(lua_State* L);
 int kx_type(lua_State* L);
 int kx_run(lua_State* L);

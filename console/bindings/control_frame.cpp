@@ -117,6 +117,17 @@ int kx__yielded_to_escape_slice(lua_State* L) {
   return 1;
 }
 
+int kx_yield(lua_State* L) {
+  const int n = lua_gettop(L);
+  // Copies of the arguments are yielded; when the stack cannot take them,
+  // the arguments themselves, which are the same values.
+  if (n > 0 && lua_checkstack(L, n))
+    for (int i = 1; i <= n; i++) lua_pushvalue(L, i);
+  return lua_yieldk(L, n, 0, nullptr);
+}
+
+int kx_coresume(lua_State* L) { return luaB_coresume(L); }
+
 int kx_time(lua_State* L) {
   long long t = static_cast<long long>(run_state.frame_ticks) * 65536 / 60;
   lua_pushnumber(L, static_cast<int32_t>(static_cast<uint32_t>(t)));

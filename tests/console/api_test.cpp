@@ -4,6 +4,7 @@
 #include <string>
 
 #include "console/bindings/api.h"
+#include "console/bindings/api_bindings.h"
 #include "console/run/run_state.h"
 #include "console/run/token.h"
 #include "tests/support/cart_harness.h"
@@ -26,6 +27,15 @@ TEST(ApiRegistration, Lists) {
   EXPECT_STREQ(tovo_api_list[0].name, "deli");
   EXPECT_STREQ(tovo_api_list[150].name, "__refund_cpu__");
   for (const tovo_api_entry& e : tovo_api_system_list) EXPECT_EQ(e.kind, TOVO_API_ORDINARY) << e.name;
+  // The coroutine calls are the console's own bindings.
+  auto binding_of = [](const auto& list, const char* name) -> lua_CFunction {
+    for (const tovo_api_entry& e : list)
+      if (std::string(e.name) == name) return e.binding;
+    return nullptr;
+  };
+  EXPECT_EQ(binding_of(tovo_api_list, "coresume"), kx_coresume);
+  EXPECT_EQ(binding_of(tovo_api_list, "yield"), kx_yield);
+  EXPECT_EQ(binding_of(tovo_api_system_list, "__coresume"), kx_coresume);
 
   tovo_add_api_names();
   ASSERT_EQ(tovo_api_function_name_count(), 110);

@@ -176,6 +176,8 @@ TEST_F(PreludeTest, Behaviours) {
       {"co=cocreate(function(a) local b=yield(a+1) return b*2 end) "
        "printh(tostr(select(2,coresume(co,1)))) printh(tostr(select(2,coresume(co,5)))) printh(costatus(co))",
        "2\n10\ndead\n"},
+      // yield hands back the values it was given, a table as the same table.
+      {"t={} co=cocreate(function(a) yield(a, 2) end) ok,r=coresume(co,t) printh(tostr(r==t))", "true\n"},
   };
   for (const prelude_case& c : cases) EXPECT_EQ(printed(c.code), c.out) << c.code;
 }
