@@ -1,6 +1,9 @@
-// tostr, tonum, sub, chr, ord and split: results and charges.
+// tostr, tonum, sub, chr, ord and split: results and charges; and values
+// written back as source text.
+#include <cstring>
 #include <string>
 
+#include "console/extra/stringify.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {
@@ -127,6 +130,63 @@ TEST_F(StringBindingsTest, Charges) {
   EXPECT_EQ(charge("chr", "65, 66, 67"), 6);
   EXPECT_EQ(charge("ord", "'abc', 1, 3"), 6);
   EXPECT_EQ(charge("split", "'a,b,c,d'"), 14);
+}
+
+// Quotes escaped with a backslash, nothing else touched.
+TEST(StringifyTest, EscapeStringQuotesQuotes) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"plain", "plain"}, {"a\"b", "a\\\"b"}, {"\"\"", "\\\"\\\""}, {"", ""}, {"back\\slash", "back\\slash"},
+  };
+  for (const auto& c : cases) EXPECT_STREQ(escape_string(c.in), c.out) << c.in;
+  const std::string long_text(5000, '"');
+  EXPECT_EQ(std::string(escape_string(long_text.c_str())).size(), 10000u);  // the buffer grows
+}
+
+// Values written back as source text.
+TEST_F(StringBindingsTest, StringifyWritesValuesAsSource) {
+  const struct {
+    const char* src;
+    int32_t depth;
+    const char* text;
+  } cases[] = {
+      {"'hi'", 1, "\"hi\""},
+      {"'say \"x\"'", 1, "\"say \\\"x\\\"\""},
+      {"true", 1, "true"},
+      {"false", 1, "false"},
+      {"nil", 1, "nil"},
+      {"1.5", 1, "1.5"},
+      {"-3", 1, "-3"},
+      {"print", 1, "nil"},  // a type it does not write
+      {"{}", 1, "{}"},
+      {"{1,2,3}", 1, "{1,2,3}"},
+      {"{1,nil,3}", 1, "{1,[3]=3}"},  // the next index is 2, not 3
+      {"{[2]=5}", 1, "{[2]=5}"},
+      {"{x='a'}", 1, "{x=\"a\"}"},
+      {"{[true]=1}", 1, "{true=1}"},
+      {"{{1},{2,{3}}}", 1, "{nil,nil}"},  // below the depth limit
+      {"{{1},{2,{3}}}", 2, "{{1},{2,nil}}"},
+      {"{{1},{2,{3}}}", 3, "{{1},{2,{3}}}"},
+      {"{}", 0, "nil"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(run("return " + std::string(c.src)), LUA_OK) << c.src;
+    char out[256];
+    const int32_t n = stringify_object(L, 1, out, sizeof out, c.depth);
+    EXPECT_STREQ(out, c.text) << c.src;
+    EXPECT_EQ(n, static_cast<int32_t>(std::strlen(c.text))) << c.src;
+    lua_settop(L, 0);
+  }
+  // A text that does not fit is refused whole, and the stack is left as it was.
+  ASSERT_EQ(run("return {1,2,3,4,5,6,7,8,9}"), LUA_OK);
+  char small[8];
+  EXPECT_EQ(stringify_object(L, 1, small, sizeof small, 2), -1);
+  EXPECT_STREQ(small, "");
+  EXPECT_EQ(lua_gettop(L), 1);
+  char exact[20];  // "{1,2,3,4,5,6,7,8,9}" and its NUL
+  EXPECT_EQ(stringify_object(L, -1, exact, sizeof exact, 2), 19);
 }
 
 }  // namespace
