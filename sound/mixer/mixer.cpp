@@ -16,6 +16,7 @@ int32_t advanced_pattern;
 int32_t last_callback_len = 1024;
 tarq_prng tarq_mixer_prng;
 tovo_sound_machine tovo_sound_view;
+std::atomic<int32_t> inside_tarq_mixer_callback{0};
 
 namespace {
 
@@ -71,6 +72,13 @@ void tarq_mixer_callback(void*, uint8_t* stream, int len) {
   if (load(tarq_state.paused) || load(tarq_state.audio_pause) || rate != load(tarq_state.rate_requested) ||
       channels != load(tarq_state.channels_requested) || channels <= 0)
     return;
+  tarq_mixer_callback_0(stream, len);
+}
+
+void tarq_mixer_callback_0(uint8_t* stream, int len) {
+  const int32_t rate = load(tarq_state.rate), channels = load(tarq_state.channels);
+  if (channels <= 0) return;
+  inside_tarq_mixer_callback.store(1, std::memory_order_relaxed);
   // Bytes of output for each mixed sample: 2 at 22050 Hz mono, 8 (two stereo
   // frames) at 44100 Hz stereo; other formats are mixed but not written.
   const bool mono = rate == 22050 && channels == 1, stereo = rate == 44100 && channels == 2;
@@ -90,4 +98,5 @@ void tarq_mixer_callback(void*, uint8_t* stream, int len) {
     out += bytes / 2;
     total -= n;
   }
+  inside_tarq_mixer_callback.store(0, std::memory_order_relaxed);
 }

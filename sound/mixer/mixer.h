@@ -89,7 +89,12 @@ extern int32_t advanced_pattern;       // a pattern advanced in this callback
 extern int32_t last_callback_len;      // bytes of the last mixed buffer
 extern tarq_prng tarq_mixer_prng;      // the mixer's noise generator
 extern int32_t tarq_music_channel_mask;
-extern tovo_sound_machine tovo_sound_view;  // set by tovo_set_sound_machine
+extern tovo_sound_machine tovo_sound_view;               // set by tovo_set_sound_machine
+extern std::atomic<int32_t> inside_tarq_mixer_callback;  // 1 while the callback mixes
+
+// The callback's mixing once it found the device's format as asked (stream
+// zeroed): every channel, the sum, the output, the hook and the recording.
+void tarq_mixer_callback_0(uint8_t* stream, int len);
 
 // Reads a word that the main thread may write while the mixer plays.
 inline int32_t snd(const int32_t& word) { return tovo_sound_word_load(word); }
@@ -128,6 +133,10 @@ bool tovo_channel_idle(const tovo_mixer_channel* c);
 // The number of the record among the cart's sound effects, -1 none.
 int32_t tovo_sfx_number(const tovo_sfx* sfx, const tovo_cart_sound* cart);
 
+// The folded triangle of waveform 5 over a 16-bit phase: rises to 0x4000 in
+// the first quarter, falls back to 0 in the second, then a smaller bump two
+// thirds as high over the second half.
+int32_t inst5(int32_t x);
 // One run of samples from the oscillator state.
 void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mixer_channel* c);
 // The step of a 16.16 pitch.

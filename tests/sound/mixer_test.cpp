@@ -30,7 +30,28 @@ int hook(int16_t* samples, int32_t count, int32_t bytes) {
   return 0;
 }
 
+int inside_seen;
+int hook_sees_inside(int16_t*, int32_t, int32_t) {
+  inside_seen = inside_tarq_mixer_callback.load();
+  return 0;
+}
+
 }  // namespace
+
+// The mixer marks itself busy while it mixes (the hook runs inside it), and
+// not when it only outputs silence.
+TEST_F(MixerTest, TheCallbackMarksWhileItMixes) {
+  tarq_set_post_mix_func(hook_sees_inside);
+  inside_seen = -1;
+  callback(16);
+  EXPECT_EQ(inside_seen, 1);
+  EXPECT_EQ(inside_tarq_mixer_callback.load(), 0);
+  tarq_state.paused = 1;
+  inside_seen = -1;
+  callback(16);
+  EXPECT_EQ(inside_seen, -1);
+  tarq_state.paused = 0;
+}
 
 TEST_F(MixerTest, MasterVolumeShiftsEachSample) {
   looped_sound s(chan(0), 0, {-3, 100, 0x5000});
