@@ -3,20 +3,10 @@
 #include <cstring>
 
 #include "sound/mixer/mixer.h"
+#include "sound/sfx/shapes.h"
 
 namespace {
 
-int32_t tri(int32_t x) { return x < 0x8000 ? x - 0x4000 : 0xc000 - x; }
-int32_t ramp(int32_t x) { return x < 0xe000 ? x * 6143 / 14336 : (0xffff - x) * 6143 / 2048; }
-int32_t ramp_s(int32_t x) { return x < 0xf000 ? x * 6143 / 15360 : (0xffff - x) * 6143 / 1024; }
-int32_t fold(int32_t x) {
-  if (x < 0x4000) return x;
-  if (x < 0x8000) return 0x8000 - x;
-  if (x < 0xc000) return (x - 0x8000) * 2 / 3;
-  return (0x10000 - x) * 2 / 3;
-}
-int32_t tri_t(int32_t x) { return 3 * tri(x) / 4; }
-int32_t tri_u(int32_t x) { return (3 * tri_t(x) + ramp(x) - 12286) / 4; }
 int32_t pulse(int32_t ph, int32_t r2, int32_t threshold) {
   return 9214 - 12286 * (ph < threshold) - 6142 * (r2 < threshold);
 }
@@ -68,10 +58,10 @@ void run_tone_waveform(tovo_osc_state* st, int16_t* buf, int count) {
     case 5:
       if (s)
         run_tone(st, buf, count, d2,
-                 [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (r > 0x7fff ? 1535 : -1535); });
+                 [](int32_t p, int32_t r, int32_t) { return (inst5(p) - 0x2000) + (r > 0x7fff ? 1535 : -1535); });
       else
         run_tone(st, buf, count, d2,
-                 [](int32_t p, int32_t r, int32_t) { return (fold(p) - 0x2000) + (fold(r) - 0x2000) / 2; });
+                 [](int32_t p, int32_t r, int32_t) { return (inst5(p) - 0x2000) + (inst5(r) - 0x2000) / 2; });
       return;
     default:  // 0 and 7
       if (s) run_tone(st, buf, count, 0, [](int32_t p, int32_t r, int32_t) { return tri_u(p) + tri_u(r) / 2; });
@@ -132,6 +122,13 @@ void run_walk_noise(tovo_osc_state* st, int16_t* buf, int count) {
 }
 
 }  // namespace
+
+int32_t inst5(int32_t x) {
+  if (x < 0x4000) return x;
+  if (x < 0x8000) return 0x8000 - x;
+  if (x < 0xc000) return (x - 0x8000) * 2 / 3;
+  return (0x10000 - x) * 2 / 3;
+}
 
 void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mixer_channel* c) {
   if (st->amp == 0 && c->reverb == 0) {

@@ -2,6 +2,9 @@
 #include <cmath>
 
 #include "engine/data/prng.h"
+#include "sound/extra/note_step.h"
+#include "sound/extra/osc_old.h"
+#include "sound/sfx/shapes.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;
@@ -29,6 +32,95 @@ TEST(SoundStep, PitchesGiveTheirPhaseSteps) {
   };
   // clang-format on
   for (auto c : cases) EXPECT_EQ(tovo_pitch_step(c.pitch), c.step) << (c.pitch >> 16);
+}
+
+// The step of a whole pitch agrees with the mixer's step of that pitch for
+// every note a sound effect holds; the fine one is the mixer's own.
+TEST(SoundStep, StepRoutinesAgreeWithTheMixer) {
+  for (int32_t p = 0; p < 64; p++) EXPECT_EQ(get_dx_for_note(p), tovo_pitch_step(p << 16)) << p;
+  // clang-format off
+  struct { int32_t pitch, step; } whole[] = {
+      {33, 1307}, {0, 194}, {63, 7392}, {12, 388},
+      {-1, 182},         // B below C: note 11 in octave -1, 2924 halved four times
+      {-12, 97},         // C an octave down
+      {200, 2469 << 13}, // G# in octave 16: doubled 13 times, unclamped
+  };
+  // clang-format on
+  for (auto c : whole) EXPECT_EQ(get_dx_for_note(c.pitch), c.step) << c.pitch;
+  EXPECT_EQ(get_dx_for_note(-1), tovo_pitch_step(-1 << 16));
+  for (int32_t pitch : {33 << 16, (33 << 16) + 0x8000, 102 << 16, -100 << 16, 0})
+    EXPECT_EQ(get_dx_for_note_fine(pitch), tovo_pitch_step(pitch)) << (pitch >> 16);
+}
+
+// The folded triangle of waveform 5 at its corners.
+TEST(SoundShape, Inst5IsTheFoldedTriangle) {
+  // clang-format off
+  struct { int32_t x, y; } cases[] = {
+      {0, 0}, {0x2000, 0x2000}, {0x4000, 0x4000}, {0x6000, 0x2000}, {0x8000, 0},
+      {0xa000, 0x1555}, {0xc000, 0x2aaa}, {0xe000, 0x1555}, {0xffff, 0},
+  };
+  // clang-format on
+  for (auto c : cases) EXPECT_EQ(inst5(c.x), c.y) << c.x;
+}
+
+// The older renderer: the main phase alone, scaled by the amplitude / 2048.
+TEST(SoundOldRenderer, MainPhaseShapesScaledBy2048) {
+  // clang-format off
+  struct { int32_t waveform, shape; int32_t first, at_half; } cases[] = {
+      {0, 0, 1792 * tri_t(0) / 2048, 1792 * tri_t(0x8000) / 2048},
+      {1, 0, 1792 * (ramp(0) - 12286) / 2048, 1792 * (ramp(0x8000) - 12286) / 2048},
+      {2, 0, 1792 * (-0x8000 / 4) / 2048, 0},
+      {3, 0, -5375, 5375},                 // +-6143 about 0x8000
+      {3, 1, -5375, -5375},                // about 0x9800: still low at half
+      {4, 0, -5375, -5375},
+      {5, 0, 1792 * -0x2000 / 2048, 1792 * -0x2000 / 2048},
+      {7, 1, 1792 * tri_u(0) / 2048, 1792 * tri_u(0x8000) / 2048},
+  };
+  // clang-format on
+  for (auto c : cases) {
+    tovo_osc_state st{};
+    st.waveform = c.waveform;
+    st.shape = c.shape;
+    st.amp = TOVO_FULL_AMP;
+    st.step = 0x400;  // 64 samples a period
+    st.ph2 = 0x1234;
+    std::vector<int16_t> buf(64);
+    mix_osc_tick_old(&st, buf.data(), 64);
+    EXPECT_EQ(buf[0], c.first) << c.waveform;
+    EXPECT_EQ(buf[32], c.at_half) << c.waveform;
+    EXPECT_EQ(st.ph, 0) << c.waveform;        // a whole period
+    EXPECT_EQ(st.ph2, 0x1234) << c.waveform;  // no second oscillator
+  }
+  tovo_osc_state quiet{};
+  quiet.ph = 0x1000;
+  quiet.step = 0x400;
+  std::vector<int16_t> buf(8, 1);
+  mix_osc_tick_old(&quiet, buf.data(), 8);
+  EXPECT_EQ(buf, std::vector<int16_t>(8, 0));
+  EXPECT_EQ(quiet.ph, 0);
+  tovo_osc_state noise{};
+  noise.waveform = 6;
+  noise.amp = TOVO_FULL_AMP;
+  mix_osc_tick_old(&noise, buf.data(), 8);
+  for (int16_t v : buf) EXPECT_LE(std::abs(v), 1792 * 6143 / 2048);
+}
+
+// One note rendered on its own: its pitch sets the period, its volume the
+// level, and the mixer's channels are left alone.
+TEST_F(MixerTest, OneNoteOfAWaveformRendersOnItsOwn) {
+  const tovo_mixer_state before = ms0;
+  std::vector<int16_t> loud(22050), soft(2205), silent(64, 1);
+  generate_sfx_inst_note(loud.data(), 22050, 33, 3, 7);
+  int rising = 0;
+  for (int j = 1; j < 22050; j++) rising += loud[j - 1] < 0 && loud[j] >= 0;
+  EXPECT_GE(rising, 439);  // A: 440 Hz
+  EXPECT_LE(rising, 440);
+  EXPECT_EQ(loud[0], 2688 * -9214 / 3072);  // the pulse of both phases, A = 1792 * 3 / 2
+  generate_sfx_inst_note(soft.data(), 2205, 33, 3, 1);
+  EXPECT_EQ(soft[0], 384 * -9214 / 3072);
+  generate_sfx_inst_note(silent.data(), 64, 33, 3, 0);
+  EXPECT_EQ(silent, std::vector<int16_t>(64, 0));
+  EXPECT_EQ(std::memcmp(&before, &ms0, sizeof ms0), 0);
 }
 
 // Sample j of a pulse of waveform 3 at pitch 33 from a silent channel: the
