@@ -1,4 +1,5 @@
 // The mixer's history and the snapshot behind the sound queries.
+#include "sound/extra/history_record.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;
@@ -80,4 +81,30 @@ TEST_F(MixerTest, ChannelMinusOneFindsTheFirstMusicChannel) {
   callback(TOVO_TICK);
   tarq_take_mixer_snapshot(&snap, fake_now);
   EXPECT_EQ(tarq_snapshot_stat(&snap, 54, cart), 0);
+}
+
+// One record as the channel fill writes it, up to 64 a callback.
+TEST_F(MixerTest, AHistoryRecordOnItsOwn) {
+  make_held(1, 3, {30, 0, 3, 0, 0});
+  tarq_play_sfx_ex(sfx(1), 0, 0, cart, 2);
+  tovo_mixer_channel& c = chan(2);
+  c.tick_pos = 7;
+  c.pattern = 4;
+  c.history_count = 0;
+  tarq_state.music_pattern_counter = 11;
+  add_mixer_state_history_record(2);
+  ASSERT_EQ(c.history_count, 1);
+  const tovo_mixer_state_record& r = c.history[0];
+  EXPECT_EQ(r.tick, 7);
+  EXPECT_EQ(r.sfx, sfx(1));
+  EXPECT_EQ(r.note, 2);  // 7 / speed 3
+  EXPECT_EQ(r.pattern, 4);
+  EXPECT_EQ(r.counter, 11);
+  c.sfx = nullptr;
+  add_mixer_state_history_record(2);
+  EXPECT_EQ(c.history[1].note, 0);
+  c.history_count = TOVO_HISTORY;
+  add_mixer_state_history_record(2);
+  EXPECT_EQ(c.history_count, TOVO_HISTORY);
+  for (int32_t channel : {-1, 16}) add_mixer_state_history_record(channel);
 }

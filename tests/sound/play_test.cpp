@@ -1,5 +1,9 @@
 // Channel allocation, the end of a sound effect, stops, releases and the
 // live sound queries.
+#include "engine/data/gfx.h"
+#include "engine/data/text.h"
+#include "engine/platform/window.h"
+#include "sound/extra/channel_queries.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;
@@ -279,4 +283,65 @@ TEST_F(MixerTest, CustomInstrumentRestartRules) {
     // clang-format on
     tarq_stop_all_sounds();
   }
+}
+
+// The questions nothing in the player asks: is a record playing, is anything,
+// which pattern of a cart's music, and the debug lines of the channels.
+TEST_F(MixerTest, WhatPlaysAskedFromTheMainThread) {
+  EXPECT_EQ(tarq_any_sound_is_playing(), 0);
+  EXPECT_EQ(tarq_sfx_is_playing(sfx(5)), 0);
+  EXPECT_EQ(tarq_tovo_song_is_playing(cart), -1);
+  make_held(5, 4, {30, 0, 3, 0, 0});
+  tarq_play_sfx_ex(sfx(5), 0, 0, cart, 9);
+  EXPECT_EQ(tarq_sfx_is_playing(sfx(5)), 1);
+  EXPECT_EQ(tarq_sfx_is_playing(sfx(6)), 0);
+  EXPECT_EQ(tarq_sfx_is_playing(nullptr), 0);
+  EXPECT_EQ(tarq_any_sound_is_playing(), 1);
+  tarq_stop_sfx(sfx(5));
+  EXPECT_EQ(tarq_any_sound_is_playing(), 0);
+
+  tovo_cart_sound* other = make_cart();
+  chan(5).music = 1;
+  chan(5).cart = other;
+  chan(5).pattern = 3;
+  chan(6).music = 1;
+  chan(6).cart = cart;
+  chan(6).pattern = 7;
+  EXPECT_EQ(tarq_tovo_song_is_playing(cart), 7);
+  EXPECT_EQ(tarq_tovo_song_is_playing(other), 3);
+  EXPECT_EQ(tarq_any_sound_is_playing(), 0);  // music on an empty slot plays nothing
+  chan(6).sfx = sfx(5);
+  chan(6).end = 12;
+  EXPECT_EQ(tarq_any_sound_is_playing(), 1);
+
+  // clang-format off
+  struct { int32_t channel; const char* line; } lines[] = {
+      {0, "chan 0 - - 0"}, {5, "chan 5 - S 0"}, {6, "chan 6 P S 12"}, {16, ""}, {-1, ""},
+  };
+  // clang-format on
+  char out[48];
+  for (auto l : lines) {
+    tovo_channel_debug_line(l.channel, out, sizeof out);
+    EXPECT_STREQ(out, l.line) << l.channel;
+  }
+  tarq_stop_tovo_song(other);
+  destroy_cart(other);
+}
+
+TEST_F(MixerTest, DebugLinesAreDrawnOntoTheBackPage) {
+  debug_tovo_channels();  // no back page: nothing
+  ASSERT_EQ(tarq_text_init(), 0);
+  tarq_bitmap* page = tarq_create_bitmap(128, 128, 8);
+  tarq_back_page = page;
+  debug_tovo_channels();
+  // One line a channel, from the top: every line's band holds ink.
+  for (int line = 0; line < TOVO_MIX_CHANNELS; line++) {
+    int ink = 0;
+    for (int y = 2 + line * 7; y < 2 + line * 7 + 5; y++)
+      for (int x = 0; x < 128; x++) ink += page->pixels[y * 128 + x] != 0;
+    EXPECT_GT(ink, 0) << line;
+  }
+  tarq_back_page = nullptr;
+  tarq_destroy_bitmap(page);
+  tarq_text_exit();
 }
