@@ -30,8 +30,8 @@ struct packet_buffer {
   int32_t last_channel;  // -1 after a reset
 };
 
-packet_buffer* packets = nullptr;
-tovo_serial_channel* channels[TOVO_SERIAL_CHANNELS];
+packet_buffer* gpio_out = nullptr;                          // the frame's packets, made on first use
+tovo_serial_channel* serial_channel[TOVO_SERIAL_CHANNELS];  // the channel table
 uint8_t loopback[TOVO_SERIAL_LOOPBACK_BYTES];
 
 // Address arithmetic wraps (memory access masks it to 16 bits).
@@ -42,81 +42,81 @@ int32_t offset(int32_t address, int64_t i) {
 bool valid_channel(int32_t ch) { return ch >= 0 && ch < TOVO_SERIAL_CHANNELS; }
 
 void put16(int32_t at, int32_t v) {
-  packets->bytes[at] = static_cast<uint8_t>(v);
-  packets->bytes[at + 1] = static_cast<uint8_t>(v >> 8);
+  gpio_out->bytes[at] = static_cast<uint8_t>(v);
+  gpio_out->bytes[at + 1] = static_cast<uint8_t>(v >> 8);
 }
-int32_t get16(int32_t at) { return packets->bytes[at] | packets->bytes[at + 1] << 8; }
+int32_t get16(int32_t at) { return gpio_out->bytes[at] | gpio_out->bytes[at + 1] << 8; }
 
 void clear_packets() {
-  packets->start = 0;
-  packets->bit_pos = 0;
-  packets->count_field = -1;
-  packets->last_channel = -1;
+  gpio_out->start = 0;
+  gpio_out->bit_pos = 0;
+  gpio_out->count_field = -1;
+  gpio_out->last_channel = -1;
 }
 
 // First use of any serial operation: the packet buffer and an empty table.
 bool ensure_serial() {
-  if (packets) return true;
-  packets = static_cast<packet_buffer*>(tarq_malloc(sizeof(packet_buffer)));
-  if (!packets) return false;
+  if (gpio_out) return true;
+  gpio_out = static_cast<packet_buffer*>(tarq_malloc(sizeof(packet_buffer)));
+  if (!gpio_out) return false;
   clear_packets();
-  for (auto& c : channels) c = nullptr;
+  for (auto& c : serial_channel) c = nullptr;
   return true;
 }
 
 tovo_serial_channel* ensure_channel(int32_t ch) {
   if (!valid_channel(ch) || !ensure_serial()) return nullptr;
-  if (channels[ch]) return channels[ch];
+  if (serial_channel[ch]) return serial_channel[ch];
   auto* c = static_cast<tovo_serial_channel*>(tarq_malloc(sizeof(tovo_serial_channel)));
   if (!c) return nullptr;
   *c = {ch, ch / 256, ch & 0xff, 10, 800000, 0x100800, 55, 0, 0, 0};
-  channels[ch] = c;
+  serial_channel[ch] = c;
   return c;
 }
 
 void close_packet() {
-  if (packets->count_field < 0) return;
-  put16(packets->count_field, packets->bit_pos);
-  packets->start += (packets->bit_pos + 7) / 8;
-  packets->bit_pos = 0;
-  packets->count_field = -1;
+  if (gpio_out->count_field < 0) return;
+  put16(gpio_out->count_field, gpio_out->bit_pos);
+  gpio_out->start += (gpio_out->bit_pos + 7) / 8;
+  gpio_out->bit_pos = 0;
+  gpio_out->count_field = -1;
 }
 
 void open_packet(int32_t ch) {
   close_packet();
-  put16(packets->start, ch);
-  put16(packets->start + 2, 0);
-  packets->count_field = packets->start + 2;
-  packets->start += HEADER;
-  packets->bit_pos = 0;
-  packets->last_channel = ch;
+  put16(gpio_out->start, ch);
+  put16(gpio_out->start + 2, 0);
+  gpio_out->count_field = gpio_out->start + 2;
+  gpio_out->start += HEADER;
+  gpio_out->bit_pos = 0;
+  gpio_out->last_channel = ch;
 }
 
 void append_bit(int bit) {
-  if (packets->bit_pos == PACKET_MAX_BITS) open_packet(packets->last_channel);
-  uint8_t& byte = packets->bytes[packets->start + packets->bit_pos / 8];
-  if ((packets->bit_pos & 7) == 0) byte = 0;
-  byte = static_cast<uint8_t>(byte | bit << (packets->bit_pos & 7));
-  packets->bit_pos++;
+  if (gpio_out->bit_pos == PACKET_MAX_BITS) open_packet(gpio_out->last_channel);
+  uint8_t& byte = gpio_out->bytes[gpio_out->start + gpio_out->bit_pos / 8];
+  if ((gpio_out->bit_pos & 7) == 0) byte = 0;
+  byte = static_cast<uint8_t>(byte | bit << (gpio_out->bit_pos & 7));
+  gpio_out->bit_pos++;
 }
 
 // Bytes the write needs past the open packet's data start, headers of
 // continuation packets included.
 int64_t bytes_needed(int64_t bits) {
-  int64_t total = packets->bit_pos + bits;
+  int64_t total = gpio_out->bit_pos + bits;
   return (total + 7) / 8 + HEADER * (total / PACKET_MAX_BITS);
 }
 
 int32_t write_gpio_stream(int32_t ch, int32_t address, int64_t bits) {
-  if (packets->start + bytes_needed(bits) > TOVO_SERIAL_PACKET_LIMIT) {
+  if (gpio_out->start + bytes_needed(bits) > TOVO_SERIAL_PACKET_LIMIT) {
     tovo_shell.show_message("serial buffer overflow", 1000);
-    packets->bit_pos = 0;
+    gpio_out->bit_pos = 0;
     return 0;
   }
-  if (ch != packets->last_channel || ch == 0xff) open_packet(ch);
+  if (ch != gpio_out->last_channel || ch == 0xff) open_packet(ch);
   if (ch == 0xff) {
-    put16(packets->start, static_cast<int32_t>(bits / 8));
-    packets->bit_pos = 16;
+    put16(gpio_out->start, static_cast<int32_t>(bits / 8));
+    gpio_out->bit_pos = 16;
     return static_cast<int32_t>(bits);
   }
   for (int64_t i = 0; i < bits; i++) {
@@ -184,8 +184,8 @@ void read_words(tovo_serial_channel* c, const char* p) {
 }  // namespace
 
 const tovo_serial_channel* tovo_serial_channel_record(int32_t channel) {
-  if (!packets || !valid_channel(channel)) return nullptr;
-  return channels[channel];
+  if (!gpio_out || !valid_channel(channel)) return nullptr;
+  return serial_channel[channel];
 }
 
 int32_t write_to_serial_channel(int32_t ch, int32_t address, int64_t bits) {
@@ -223,22 +223,22 @@ void set_serial_parameters(int32_t ch, const char* text) {
 }
 
 void serial_end_frame() {
-  if (!packets) return;
+  if (!gpio_out) return;
   close_packet();
   int32_t at = 0;
-  while (at + HEADER <= packets->start) {
+  while (at + HEADER <= gpio_out->start) {
     int32_t ch = get16(at);
     int32_t n = (get16(at + 2) + 7) / 8;
     at += HEADER;
     if (ch != 0xff)
-      for (int32_t i = 0; i < n && at + i < packets->start; i++) gpio_write(ch, packets->bytes[at + i]);
+      for (int32_t i = 0; i < n && at + i < gpio_out->start; i++) gpio_write(ch, gpio_out->bytes[at + i]);
     at += n;
   }
   serial_reset_frame();
 }
 
 void serial_reset_frame() {
-  if (!packets) return;
+  if (!gpio_out) return;
   clear_packets();
   memset(loopback, 0, sizeof loopback);
 }
@@ -247,8 +247,8 @@ const tovo_serial_channel* tovo_serial_make_channel(int32_t channel) { return en
 
 void serial_init_runtime() {
   tovo_serial_audio_flush();
-  if (!packets) return;
-  for (tovo_serial_channel* c : channels)
+  if (!gpio_out) return;
+  for (tovo_serial_channel* c : serial_channel)
     if (c) memset(c, 0, sizeof *c);
   clear_packets();
 }
@@ -259,11 +259,11 @@ void reset_serial_state() {
 }
 
 void serial_free_buffers() {
-  for (auto& c : channels) {
-    if (packets) tarq_free(c);
+  for (auto& c : serial_channel) {
+    if (gpio_out) tarq_free(c);
     c = nullptr;
   }
-  tarq_free(packets);
-  packets = nullptr;
+  tarq_free(gpio_out);
+  gpio_out = nullptr;
   tovo_serial_free_dropped();
 }
