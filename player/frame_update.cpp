@@ -11,6 +11,7 @@
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
+#include "console/run/code_tabs.h"
 #include "console/run/run.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
@@ -259,6 +260,7 @@ void tovo_frame_update() {
   latch_key_taps();
   handle_dropped_file();
   log_activity(0);
+  update_punycode_encoding();
   for (int32_t& mask : button_state.forced) mask = -1;  // injected buttons last one update
   if (shell.mode == TOVO_MODE_RUNNING) {
     int32_t fps = run_state.target_fps;

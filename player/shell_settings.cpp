@@ -24,6 +24,7 @@ const named_setting settings[] = {
     {"screenshot_scale", &tovo_app_state::screenshot_scale},
     {"tab_width", &tovo_app_state::tab_width},
     {"enable_gpio", &tovo_app_state::enable_gpio},
+    {"punycode_encoding", &tovo_app_state::punycode_encoding},
 };
 
 int32_t* field_of(const char* name) {

@@ -49,6 +49,7 @@ struct tovo_app_state {
   int32_t allow_function_keys, check_for_cart_updates, enable_gpio;
   int32_t flip_ampersand, auto_hide_mouse_cursor;
   int32_t gpio_base;
+  int32_t punycode_encoding;  // code texts keep capitals when they cross to the host
 
   // Display options.
   int32_t tv_frame, displays_x, displays_y;

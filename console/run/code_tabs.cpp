@@ -4,6 +4,8 @@
 
 #include "console/machine/cart.h"
 #include "console/run/run_state.h"
+#include "console/run/shell_port.h"
+#include "engine/data/ctext.h"
 
 char code_tab[TOVO_CODE_TABS][TOVO_CODE_SIZE];
 int32_t code_tab_selected;
@@ -60,4 +62,10 @@ void split_code_to_tabs(const tovo_cart* cart) {
     at = cut + SEPARATOR_LEN;
   }
   set_tab(TOVO_CODE_TABS - 1, at, std::strlen(at));
+}
+
+void update_punycode_encoding() {
+  const int32_t encoding = tovo_shell.get_setting("punycode_encoding");
+  for (int32_t tab = 0; tab < TOVO_CODE_TABS; tab++)
+    if (tarq_ctext* record = tovo_shell.code_tab_record(tab)) record->keep_capitals = encoding;
 }

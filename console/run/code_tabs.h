@@ -32,6 +32,11 @@ int visible_code_tabs();
 // visible tabs.
 int find_cart_line(int program_line, int* tab);
 
+// Copies the shell's punycode-encoding setting into the keep-capitals
+// setting of each code tab's code text record (those the shell holds); the
+// shell calls it once per update.
+void update_punycode_encoding();
+
 // Selects a code tab and puts the cursor of its code text at the start of
 // line (from 1; clamped to the text's lines), scrolled into view. Error
 // reports call it for the line they name.

@@ -7,6 +7,8 @@
 #include "console/run/code_tabs.h"
 #include "console/run/program_text.h"
 #include "console/run/run_state.h"
+#include "console/run/shell_port.h"
+#include "engine/data/ctext.h"
 #include "script/api/api.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/code_tabs_fixture.h"
@@ -141,6 +143,24 @@ TEST_F(CodeTabsTest, FindTabLine) {
     EXPECT_EQ(tab, c.tab) << c.program_line;
   }
   EXPECT_EQ(find_tab_line(9, nullptr), 2);
+}
+
+// The shell's punycode-encoding setting reaches every tab's code text, and
+// follows the setting back.
+TEST_F(CodeTabsTest, PunycodeEncodingReachesEveryTabRecord) {
+  tovo_shell.set_setting("punycode_encoding", 1);
+  update_punycode_encoding();
+  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell.code_tab_record(tab)->keep_capitals, 1) << tab;
+  tovo_shell.set_setting("punycode_encoding", 0);
+  update_punycode_encoding();
+  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell.code_tab_record(tab)->keep_capitals, 0) << tab;
+  // A shell that holds no record for a tab is passed over.
+  auto kept = tovo_shell.code_tab_record;
+  tovo_shell.code_tab_record = [](int32_t) -> tarq_ctext* { return nullptr; };
+  tovo_shell.set_setting("punycode_encoding", 1);
+  update_punycode_encoding();
+  tovo_shell.code_tab_record = kept;
+  EXPECT_EQ(tovo_shell.code_tab_record(0)->keep_capitals, 0);
 }
 
 class PreludeTest : public CartHarness {
