@@ -238,7 +238,9 @@ void mount_data_pod_carts() {
 }
 
 int32_t get_boot_fps() {
-  if (app.draw_calls <= 0) return 0;
-  int32_t mean = (tarq_get_time() - app.first_draw_t) / app.draw_calls;
+  // Host frames, not draws: a frame with no tick due is not drawn, so draws
+  // never outnumber ticks and would put any machine at 30 or just below.
+  if (app.draw_calls <= 0 || app.host_frames <= 0) return 0;
+  int32_t mean = (tovo_clock() - app.first_draw_t) / app.host_frames;
   return mean > 0 ? 1000 / mean : 1000;
 }

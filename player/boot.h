@@ -14,5 +14,5 @@ void boot_embedded_cart();
 // Mounts the data pod's carts (the head cart first) by their names, so that
 // a cart named on the command line or passed to load is found among them.
 void mount_data_pod_carts();
-// Host frames per second since the first draw.
+// Host frames per second since the first draw (drawn or not).
 int32_t get_boot_fps();

@@ -58,7 +58,7 @@ void draw_extra_displays(tarq_bitmap* page) {
 
 void tovo_frame_draw() {
   int32_t now = tarq_get_time();
-  if (app.draw_calls++ == 0) app.first_draw_t = now;
+  if (app.draw_calls++ == 0) app.first_draw_t = tovo_clock();
   if (run_state.pending_action != 0) return;
   tarq_bitmap* page = tarq_back_page;
   if (!page || !shell.display || !pstate.screens[0]) return;

@@ -9,8 +9,10 @@ constexpr int32_t TOVO_TIME_OFFSET = 72000000;  // added to engine time
 // Adds the ticks due since *last_t to the accumulator: now is the offset
 // engine time, rate the ticks a second (30 while paused), frame_rate the
 // frame-rate word (the cap is 131072 at 60, else 131071), glitch_test the
-// glitch-test counter (the accumulator is then exactly one tick).
-void tovo_frame_step(int32_t* accumulator, int32_t* last_t, int32_t now, int32_t rate, int32_t frame_rate,
-                     int32_t glitch_test);
+// glitch-test counter (the accumulator is then exactly one tick). *rest
+// carries the fraction of a 16.16 unit (in thousandths) from one frame to
+// the next, so that the average rate is exact however short the frames.
+void tovo_frame_step(int32_t* accumulator, int32_t* rest, int32_t* last_t, int32_t now, int32_t rate,
+                     int32_t frame_rate, int32_t glitch_test);
 // How many host frames in a row may go undrawn at this sleep time (ms).
 int32_t tovo_skip_limit(int32_t sleep_ms);

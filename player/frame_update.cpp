@@ -257,6 +257,7 @@ void tovo_tick() {
 }
 
 void tovo_frame_update() {
+  if (app.draw_calls > 0) app.host_frames++;
   latch_key_taps();
   handle_dropped_file();
   log_activity(0);
@@ -285,9 +286,9 @@ void tovo_frame_update() {
     app.pause_state = 0;
     shell.frame_rate = 30;
   }
-  int32_t now = tarq_get_time() + TOVO_TIME_OFFSET;
+  int32_t now = tovo_clock() + TOVO_TIME_OFFSET;
   int32_t rate = tarq_state.paused || app.pause_state != 0 ? 30 : shell.frame_rate;
-  tovo_frame_step(&app.accumulator, &app.last_t, now, rate, shell.frame_rate, app.glitch_test);
+  tovo_frame_step(&app.accumulator, &app.accumulator_rest, &app.last_t, now, rate, shell.frame_rate, app.glitch_test);
   if (!tarq_state.paused && app.pause_state == 0) {
     int32_t mx, my, mb;
     tarq_get_mouse(&mx, &my, &mb);

@@ -57,7 +57,8 @@ struct tovo_app_state {
   // Frame loop.
   int32_t pause_state;  // 0 none, 1 menu, 2 key config, 3 controls, 4 options
   int32_t menu_event;
-  int32_t accumulator;  // 16.16 console ticks
+  int32_t accumulator;       // 16.16 console ticks
+  int32_t accumulator_rest;  // thousandths of a 16.16 unit carried to the next frame
   int32_t last_t;
   int32_t frames_skipped_in_sequence;
   int32_t frame_flipper;
@@ -66,6 +67,7 @@ struct tovo_app_state {
   int32_t glitch_screenshots;
   int32_t draw_calls;
   int32_t first_draw_t;
+  int32_t host_frames;  // host frames since the first draw, drawn or not
   int32_t last_mouse_x, last_mouse_y;
   int32_t play_source;
   // The mouse as the last running tick saw it (for stat's change flags).

@@ -21,6 +21,7 @@
 #include "engine/platform/events.h"
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
+#include "player/boot.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/shell_state.h"
@@ -139,6 +140,78 @@ TEST_F(cart_frames, SoundQueriesReadTheSnapshotOfTheirTick) {
   EXPECT_EQ(global_n("m"), -1);
   run_state.pending_action = TOVO_PENDING_SUSPEND;
   frame();
+}
+
+// With the run loop's clock held, host frames of any length give the cart
+// exactly its frame rate: ten seconds of one-millisecond frames are 300
+// updates at 30 frames a second and 600 at 60.
+TEST_F(cart_frames, ShortHostFramesKeepTheCartsFrameRate) {
+  struct rate_case {
+    const char* code;
+    int32_t per_second;
+  };
+  const rate_case cases[] = {
+      {"n=0\nfunction _update() n+=1 end\n", 30},
+      {"n=0\nfunction _update60() n+=1 end\n", 60},
+  };
+  for (const rate_case& c : cases) {
+    SCOPED_TRACE(c.code);
+    start(c.code);
+    frame();
+    ASSERT_EQ(shell.mode, TOVO_MODE_RUNNING);
+    frame();  // the frame rate word follows the cart from its first frame on
+    run_state.clock_held = 1;
+    run_state.held_clock_ms = 500000;
+    app.last_t = run_state.held_clock_ms + TOVO_TIME_OFFSET;
+    app.accumulator = app.accumulator_rest = 0;
+    int32_t before = global_n();
+    for (int ms = 0; ms < 10000; ms++) {
+      run_state.held_clock_ms++;
+      tovo_frame_update();
+    }
+    EXPECT_EQ(global_n() - before, 10 * c.per_second);
+    run_state.clock_held = 0;
+    run_state.pending_action = TOVO_PENDING_SUSPEND;
+    frame();
+  }
+}
+
+// The boot's frame-rate figure counts host frames, drawn or not: an idle
+// machine whose loop runs every few milliseconds (most frames have no tick
+// due and are not drawn) is well above 30; one whose every frame takes
+// longer than a tick is below.
+TEST_F(cart_frames, BootFrameRateCountsHostFramesNotDraws) {
+  struct fps_case {
+    int32_t slow_ms;  // the frame after the first draw (the window still being made)
+    std::vector<int32_t> frame_ms;
+    bool below_30;
+  };
+  const fps_case cases[] = {
+      {1, {1}, false},   {150, {1}, false}, {150, {2, 1}, false}, {16, {16, 17}, false},
+      {33, {33}, false}, {34, {34}, true},  {40, {40}, true},     {60, {60, 20}, true},
+  };
+  tarq_bitmap* saved_page = tarq_back_page;
+  tarq_back_page = tarq_create_bitmap(128, 128, 8);
+  shell.display = tarq_create_bitmap(128, 128, 8);
+  run_state.clock_held = 1;
+  for (const fps_case& c : cases) {
+    run_state.held_clock_ms = 300000;
+    app.draw_calls = app.host_frames = 0;
+    app.last_t = 0;  // as at start: the first update counts as the longest step and draws
+    app.accumulator = app.accumulator_rest = 0;
+    // The engine's loop: an update, then a draw unless the update skipped it.
+    for (size_t i = 0; run_state.held_clock_ms < 300000 + 1700; i++) {
+      run_state.held_clock_ms += i == 1 ? c.slow_ms : c.frame_ms[i % c.frame_ms.size()];
+      skip_frame = 0;
+      tovo_frame_update();
+      if (!skip_frame) tovo_frame_draw();
+    }
+    EXPECT_EQ(get_boot_fps() <= 29, c.below_30) << "frames of " << c.frame_ms[0] << " ms: " << get_boot_fps();
+  }
+  run_state.clock_held = 0;
+  shell.display = tarq_destroy_bitmap(shell.display);
+  tarq_destroy_bitmap(tarq_back_page);
+  tarq_back_page = saved_page;
 }
 
 }  // namespace

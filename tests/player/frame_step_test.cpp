@@ -1,42 +1,71 @@
 // Frame steps: elapsed time into console ticks, and the skip limit.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "player/frame_step.h"
 
 namespace {
 
 struct step_case {
   int32_t accumulator, last_t, now, rate, frame_rate, glitch_test;
-  int32_t want_accumulator;
+  int32_t want_accumulator, want_rest;
 };
 
 TEST(frame_step, TicksFromElapsedTime) {
   const step_case cases[] = {
-      {0, 0, 1000, 30, 30, 0, 131071},        // first update: the longest step, capped
-      {0, 1000, 1033, 30, 30, 0, 64860},      // 33 ms at 30: just short of a tick
-      {0, 1000, 1034, 30, 30, 0, 66840},      // 34 ms: one tick
-      {0, 1000, 1017, 60, 60, 0, 66840},      // 17 ms at 60
-      {0, 1000, 1050, 60, 60, 0, 131072},     // 3 ticks of credit at 60, two kept
-      {0, 1000, 1100, 30, 30, 0, 131071},     // at 30 the cap keeps it under two ticks
-      {1000, 2000, 1990, 30, 30, 0, 0},       // time going back: never negative
-      {0, 0, 40000, 60, 60, 0, 131072},       // elapsed over 32000 ms counts as 32000
-      {70000, 1000, 1500, 30, 30, 5, 65536},  // the glitch test forces one tick
-      {0, 1000, 1010, 30, 60, 0, 19650},      // paused at 30 while the cart runs at 60
+      {0, 0, 1000, 30, 30, 0, 131071, 0},        // first update: the longest step, capped
+      {0, 1000, 1033, 30, 30, 0, 64880, 640},    // 33 ms at 30: just short of a tick
+      {0, 1000, 1034, 30, 30, 0, 66846, 720},    // 34 ms: one tick
+      {0, 1000, 1017, 60, 60, 0, 66846, 720},    // 17 ms at 60
+      {0, 1000, 1050, 60, 60, 0, 131072, 0},     // 3 ticks of credit at 60, two kept
+      {0, 1000, 1100, 30, 30, 0, 131071, 0},     // at 30 the cap keeps it under two ticks
+      {1000, 2000, 1990, 30, 30, 0, 0, 0},       // time going back: never negative
+      {0, 0, 40000, 60, 60, 0, 131072, 0},       // elapsed over 32000 ms counts as 32000
+      {70000, 1000, 1500, 30, 30, 5, 65536, 0},  // the glitch test forces one tick
+      {0, 1000, 1010, 30, 60, 0, 19660, 800},    // paused at 30 while the cart runs at 60
+      {0, 1000, 1001, 30, 30, 0, 1966, 80},      // one millisecond: the fraction is kept
   };
   for (const step_case& c : cases) {
-    int32_t acc = c.accumulator, last = c.last_t;
-    tovo_frame_step(&acc, &last, c.now, c.rate, c.frame_rate, c.glitch_test);
+    int32_t acc = c.accumulator, rest = 0, last = c.last_t;
+    tovo_frame_step(&acc, &rest, &last, c.now, c.rate, c.frame_rate, c.glitch_test);
     EXPECT_EQ(acc, c.want_accumulator) << c.now - c.last_t << " ms at " << c.rate;
+    EXPECT_EQ(rest, c.want_rest) << c.now - c.last_t << " ms at " << c.rate;
     EXPECT_EQ(last, c.now);
   }
 }
 
+// However short the host frames, the ticks keep the cart's rate exactly on
+// average: what one frame's division leaves over counts in the next.
+TEST(frame_step, AverageTickRateIsExactForAnyFrameLength) {
+  struct rate_case {
+    int32_t rate;
+    std::vector<int32_t> frame_ms;  // repeated for a minute
+  };
+  const rate_case cases[] = {
+      {30, {1}}, {30, {2}}, {30, {16, 17}}, {30, {1, 3, 7, 2}}, {60, {1}}, {60, {16, 17, 17}}, {60, {5}}, {15, {1}},
+  };
+  for (const rate_case& c : cases) {
+    int32_t acc = 0, rest = 0, last = 100000, ticks = 0, now = 100000;
+    for (size_t i = 0; now < 100000 + 60000; i++) {
+      now += c.frame_ms[i % c.frame_ms.size()];
+      if (now > 100000 + 60000) now = 100000 + 60000;
+      tovo_frame_step(&acc, &rest, &last, now, c.rate, c.rate, 0);
+      while (acc > 65535) {
+        ticks++;
+        acc -= TOVO_TICK;
+      }
+    }
+    EXPECT_EQ(ticks, 60 * c.rate) << c.rate << " a second, first frame " << c.frame_ms[0] << " ms";
+  }
+}
+
 TEST(frame_step, ThirtyOnASixtyHertzHostRunsEveryOtherFrame) {
-  int32_t acc = 0, last = 0, ticks = 0, drawn = 0;
-  tovo_frame_step(&acc, &last, 100000, 30, 30, 0);
+  int32_t acc = 0, rest = 0, last = 0, ticks = 0, drawn = 0;
+  tovo_frame_step(&acc, &rest, &last, 100000, 30, 30, 0);
   acc = 0;
   for (int frame = 1; frame <= 60; frame++) {
-    tovo_frame_step(&acc, &last, 100000 + frame * 1000 / 60, 30, 30, 0);
+    tovo_frame_step(&acc, &rest, &last, 100000 + frame * 1000 / 60, 30, 30, 0);
     if (acc >= TOVO_TICK) drawn++;
     while (acc > 65535) {
       ticks++;
