@@ -29,6 +29,7 @@
 #include "player/cart/cart_text.h"
 #include "player/cart/disk.h"
 #include "player/cart/load_reason.h"
+#include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "sound/play/play.h"
 
@@ -70,26 +71,14 @@ void serve_command_line_cart() {
     app.run_requested = 0;
     return;
   }
-  char name[TARQ_PATH_MAX], path[TARQ_PATH_MAX];
-  const char* n = app.cart_name;
-  if (n[0] == '/' || n[0] == '\\' || (n[0] && n[1] == ':')) snprintf(name, sizeof name, "%s", n);
-  else if (snprintf(name, sizeof name, "%s%s", shell.current_folder, n) >= (int)sizeof name) name[0] = 0;
-  if (tarq_resolve_filename(name, path) != 0) snprintf(path, sizeof path, "%s", name);
-  log_text("loading %s\n", path);
-  const char* inside = shell.root_path[0] ? strstr(path, shell.root_path) : nullptr;
-  if (inside) {
-    snprintf(shell.current_folder, sizeof shell.current_folder, "%s", inside + strlen(shell.root_path));
-    char* slash = strrchr(shell.current_folder, '/');
-    if (slash) slash[1] = 0;
-    else shell.current_folder[0] = 0;
-    log_text("set current path: %s\n", shell.current_folder);
-  }
-  app.cart_loaded = load_working_cart(path) == 0;
+  app.cart_loaded = load_command_line_cart() == 0;
   if (!app.cart_loaded) {
-    char line[TARQ_PATH_MAX + 32];
-    snprintf(line, sizeof line, "could not load %s", app.cart_name);
-    tovo_print_col(line, 6);
-    tovo_report_load_failure(app.cart_name, path);
+    // A cart that was asked to run and cannot be loaded ends the boot on
+    // this message; the program then ends with the status of a failed start.
+    if (app.run_requested) {
+      app.run_failed = 1;
+      tarq_exit_status = TOVO_EXIT_CANNOT_START;
+    }
     app.run_requested = 0;
   }
 }
@@ -110,7 +99,9 @@ void step_36() {
     tovo_print_col("** warning: no permanent storage", 8);
     print_line("");
   }
-  if (app.browser_requested) {
+  if (app.run_failed) {
+    shell.mode = TOVO_MODE_STOPPED;
+  } else if (app.browser_requested) {
     print_line("booting splore..");
   } else if (app.cart_loaded) {
     char line[TARQ_PATH_MAX + 16];
@@ -120,6 +111,33 @@ void step_36() {
     print_line("");
   }
 }
+
+}  // namespace
+
+int32_t load_command_line_cart() {
+  char name[TARQ_PATH_MAX], path[TARQ_PATH_MAX];
+  const char* n = app.cart_name;
+  if (n[0] == '/' || n[0] == '\\' || (n[0] && n[1] == ':')) snprintf(name, sizeof name, "%s", n);
+  else if (snprintf(name, sizeof name, "%s%s", shell.current_folder, n) >= (int)sizeof name) name[0] = 0;
+  if (tarq_resolve_filename(name, path) != 0) snprintf(path, sizeof path, "%s", name);
+  log_text("loading %s\n", path);
+  const char* inside = shell.root_path[0] ? strstr(path, shell.root_path) : nullptr;
+  if (inside) {
+    snprintf(shell.current_folder, sizeof shell.current_folder, "%s", inside + strlen(shell.root_path));
+    char* slash = strrchr(shell.current_folder, '/');
+    if (slash) slash[1] = 0;
+    else shell.current_folder[0] = 0;
+    log_text("set current path: %s\n", shell.current_folder);
+  }
+  if (load_working_cart(path) == 0) return 0;
+  char line[TARQ_PATH_MAX + 32];
+  snprintf(line, sizeof line, "could not load %s", app.cart_name);
+  tovo_print_col(line, 6);
+  tovo_report_load_failure(app.cart_name, path);
+  return 1;
+}
+
+namespace {
 
 // A cart from the 32 KiB image of a data-pod item; null when it is no image.
 tovo_cart* cart_from_item(tarq_file* item) {
@@ -137,6 +155,7 @@ tovo_cart* cart_from_item(tarq_file* item) {
 void boot_init() {
   pstate.ticks = -15;
   shell.mode = TOVO_MODE_BOOT;
+  run_state.echo_reports = 0;  // the boot's lines are for the screen only
   reset_lua_machine();
   reset_runtime_state();
   shell.program_started = 0;

@@ -14,5 +14,9 @@ void boot_embedded_cart();
 // Mounts the data pod's carts (the head cart first) by their names, so that
 // a cart named on the command line or passed to load is found among them.
 void mount_data_pod_carts();
+// Loads the cart named on the command line (against the current folder) as
+// the working cart: 0 when it loaded; else "could not load" on the console
+// and the reason in the log and on standard error, and 1.
+int32_t load_command_line_cart();
 // Host frames per second since the first draw (drawn or not).
 int32_t get_boot_fps();

@@ -196,6 +196,9 @@ void tovo_do_pending_action() {
   if (run_state.pending_action == 0) return;
   pstate.reset_counter = 0;
   if (run_state.pending_action == TOVO_PENDING_RUN) {
+    // From now on what the console prints while no program runs (errors,
+    // tracebacks) reaches the terminal too.
+    run_state.echo_reports = 1;
     reset_video();
     close_cdata();
     run_cart();

@@ -5,19 +5,25 @@
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/pstate.h"
+#include "console/print/console_print.h"
 #include "console/print/host_output.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/mem.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
+#include "engine/tarq.h"
+#include "player/boot.h"
 #include "player/capture/gif.h"
 #include "player/capture/record.h"
 #include "player/capture/screenshot.h"
 #include "player/cart/disk.h"
+#include "player/cart/disk_state.h"
+#include "player/cart/load_reason.h"
 #include "player/keyqueue.h"
 #include "player/message.h"
 #include "player/pause_menu.h"
+#include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "sound/sound.h"
 
@@ -77,6 +83,28 @@ void reload_and_restart() {
   hotkeys.last_reload_t = now;
   empty_key_buffer();
   block_buttons();
+}
+
+// The cart file read again for a run from the stopped screen: the working
+// cart's file, or the command-line cart that did not load. False when it
+// still does not load (the console and standard error say why).
+bool read_cart_file_again() {
+  if (app.run_failed) {
+    if (load_command_line_cart() != 0) return false;
+    app.run_failed = 0;
+    app.cart_loaded = 1;
+    tarq_exit_status = TOVO_EXIT_OK;
+    return true;
+  }
+  if (!disk_state.cart_filename[0]) return true;  // no file: the working cart runs as it is
+  char path[TARQ_PATH_MAX];
+  snprintf(path, sizeof path, "%s", disk_state.cart_filename);
+  if (load_working_cart(path) == 0) return true;
+  char line[TARQ_PATH_MAX + 32];
+  snprintf(line, sizeof line, "could not load %s", path);
+  tovo_print_col(line, 6);
+  tovo_report_load_failure(path, path);
+  return false;
 }
 
 void paste_clipboard() {
@@ -148,6 +176,21 @@ void process_function_hotkeys() {
     case 4: save_clip(); break;
     default: break;
   }
+}
+
+void restart_stopped_cart() {
+  int32_t now = tovo_clock();
+  if (hotkeys.reloaded && now - hotkeys.last_reload_t <= TOVO_RELOAD_GAP_MS) return;
+  hotkeys.reloaded = 1;
+  hotkeys.last_reload_t = now;
+  empty_key_buffer();
+  block_buttons();
+  if (!read_cart_file_again()) return;
+  if (mounted_carts == 0) mount_data_pod_carts();  // a boot that stopped early mounted none
+  // The cart starts again with the parameter string it was started with.
+  if (run_state.pending_param[0] == 0)
+    snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", run_state.param);
+  run_state.pending_action = TOVO_PENDING_RUN;
 }
 
 void process_running_keypresses() {

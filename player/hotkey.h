@@ -29,5 +29,9 @@ void process_volume_hotkeys();
 int32_t tovo_function_key_action();
 // Carries out that action, once per update after the ticks.
 void process_function_hotkeys();
+// ctrl-r on the stopped screen: the cart file is read again (changed or
+// not; a command-line cart that did not load is tried again) and run on the
+// next update; at most once per 500 ms.
+void restart_stopped_cart();
 // Serves the engine's key buffer once per running or paused tick.
 void process_running_keypresses();

@@ -182,11 +182,17 @@ int tovo_shell_init(int argc, char** argv) {
     tarq_prefix_with_appdata_path(folder, path);
     tarq_mkdir(path);
   }
+  // The window: the size of -width/-height or config.txt's window_size,
+  // else its screen_size, else 580 x 540.
+  if (cconfig.window_width < 32 || cconfig.window_height < 32) {
+    cconfig.window_width = cconfig.screen_width;
+    cconfig.window_height = cconfig.screen_height;
+  }
   if (cconfig.window_width < 32 || cconfig.window_height < 32) {
     cconfig.window_width = 580;
     cconfig.window_height = 540;
   }
-  tarq_set_window_size(cconfig.screen_width, cconfig.screen_height);
+  tarq_set_window_size(cconfig.window_width, cconfig.window_height);
   init_path(shell.root_path, "carts/");
   init_path(shell.cdata_path, "cdata/");
   init_editor_state();

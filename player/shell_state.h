@@ -30,6 +30,7 @@ struct tovo_app_state {
   int32_t further_count;
   int32_t cart_loaded;
   int32_t run_requested;
+  int32_t run_failed;  // the cart asked to run did not load: the boot stops on the message
   int32_t browser_requested;
   int32_t kiosk;
   int32_t global_api;

@@ -4,10 +4,21 @@
 #include "console/machine/button.h"
 #include "engine/data/gfx.h"
 #include "engine/data/text.h"
+#include "engine/platform/events.h"
 #include "engine/tarq.h"
+#include "player/hotkey.h"
 #include "player/shell_state.h"
 
 void process_immediate_mode_keypresses() {
+  // ctrl-r reads the cart file again and runs it (after an error, say);
+  // other typed keys are dropped.
+  while (shell.sub_mode == 0 && tarq_keypressed()) {
+    int32_t code = tarq_readkey();
+    if (code == 'r' && tarq_get_key_state(TARQ_KEY_CTRL) != 0) {
+      restart_stopped_cart();
+      return;
+    }
+  }
   for (int b = 0; b < 6; b++)
     if (button_pressed(b, 0)) tarq_quit = 1;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The stopped screen: with no cart running any of buttons 0-5 of player 0
-// ends the program.
+// ends the program, and ctrl-r reads the cart file again and runs it.
 
 struct tarq_bitmap;
 

@@ -1,4 +1,5 @@
-// Console lines on the machine screen, or on standard output when headless.
+// Console lines on the machine screen, or on standard output when headless;
+// reports also on standard error in a window.
 #include "console/print/console_print.h"
 
 #include <cstdarg>
@@ -70,10 +71,18 @@ void cursor_cr() {
 
 void tovo_print_col(const char* msg, int32_t colour) {
   if (!msg) msg = "";
-  if ((run_state.exec && !run_state.running) || run_state.export_target) {
-    std::puts(msg);
-    std::fflush(stdout);
-    return;
+  // A line printed while no program runs is a report of the player's (a
+  // load failure, an error and its traceback, a stop): headless it goes to
+  // standard output in place of the screen; in a window, when the shell
+  // asks, to standard error as well.
+  // (An export target prints to standard output whatever runs.)
+  bool headless = (run_state.exec && !run_state.running) || run_state.export_target;
+  if (headless || (!run_state.running && run_state.echo_reports)) {
+    std::FILE* out = headless ? stdout : stderr;
+    std::fputs(msg, out);
+    std::fputc('\n', out);
+    std::fflush(out);
+    if (headless) return;
   }
   size_t n = std::strlen(msg);
   int32_t extra = n <= TOVO_CONSOLE_LINE_CHARS ? 0 : static_cast<int32_t>((n - 33) / 32 + 1);

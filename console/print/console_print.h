@@ -3,7 +3,9 @@
 // cursor of the machine state), 32 characters a line, 6-pixel lines,
 // scrolling the screen when the cursor passes the bottom; standard output
 // when the player runs headless with exec and no program runs, or was given
-// an export target.
+// an export target, and standard error as well as the screen while no
+// program runs and the shell set run_state.echo_reports (a cart has been run
+// in a window).
 #include <cstdint>
 
 struct tarq_pod;

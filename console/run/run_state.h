@@ -74,6 +74,7 @@ struct tovo_run_state {
   int32_t load_delay;      // ticks without a run slice after a load
   int32_t end_error;       // TOVO_END_*: how the cart's last program ended
   int32_t list_to_table;   // the shell's listing-to-table word: ls() in a running cart gives a table
+  int32_t echo_reports;    // the shell's word: console lines printed while no program runs go to stderr too
 
   // CPU.
   int32_t frame_ticks;    // program time in 60ths of a second

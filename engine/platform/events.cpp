@@ -11,6 +11,7 @@
 #include "engine/platform/host.h"
 #include "engine/platform/joystick.h"
 #include "engine/platform/video.h"
+#include "engine/platform/window.h"
 #include "engine/tarq.h"
 
 int32_t tarq_system_active = 0;
@@ -40,7 +41,7 @@ static void mark_down(int sc) {
 
 [[noreturn]] static void quit_now() {
   tarq_exit();
-  exit(0);
+  exit(tarq_exit_status);
 }
 
 // The hotkeys and the queue for one code (0: a key event that gave none).
@@ -115,6 +116,10 @@ static void window_event(const SDL_WindowEvent& w, int32_t now) {
       tarq_system_active = 1;
       last_inactive_time = now;
       if (from_display_window(w.windowID) && sdl_window) SDL_RaiseWindow(sdl_window);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // Only the present window's: a window just replaced may still report.
+      if (sdl_window && w.windowID == SDL_GetWindowID(sdl_window)) tarq_note_window_resized(w.data1, w.data2);
       break;
     case SDL_WINDOWEVENT_CLOSE:
       tarq_quit = 1;

@@ -72,6 +72,19 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
   return 0;
 }
 
+void tarq_note_window_resized(int32_t w, int32_t h) {
+  if (tarq_screen_mode != 0 || cconfig.headless || cconfig.framebuffer) return;
+  if (w < TARQ_WINDOW_SIDE_MIN || h < TARQ_WINDOW_SIDE_MIN || w > TARQ_WINDOW_SIDE_MAX || h > TARQ_WINDOW_SIDE_MAX)
+    return;
+  if (w == cconfig.window_width && h == cconfig.window_height) return;
+  tarq_logf("window resized to %d %d\n", w, h);
+  cconfig.window_width = cconfig0.window_width = w;
+  cconfig.window_height = cconfig0.window_height = h;
+  screen_record.width = w;
+  screen_record.height = h;
+  tarq_reset_clip(&screen_record);
+}
+
 static void remake_window() {
   if (cconfig.headless || cconfig.framebuffer || !tarq_back_page) return;
   tarq_set_screen_plat(cconfig.window_width, cconfig.window_height, tarq_back_page->width, tarq_back_page->height,

@@ -97,6 +97,7 @@ static void make_window(int32_t win_w, int32_t win_h) {
     win_h = desktop_h;
   }
   destroy_window();
+  if (!fullscreen) tarq_logf("setting window size to %d %d\n", win_w, win_h);
 
   uint32_t flags;
   if (fullscreen) flags = cconfig.fullscreen_method == 0 ? 0x194u : cconfig.fullscreen_method == 1 ? 0x1001u : 0x1u;

@@ -34,6 +34,10 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags);
 int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth, int32_t flags);
 int tarq_set_screen_software(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth,
                              int32_t flags);
+// The user resized the window to w x h: in windowed mode the size becomes
+// the window's size from now on (also after a trip to fullscreen) and is
+// the window_size that config.txt keeps for the next start.
+void tarq_note_window_resized(int32_t w, int32_t h);
 void tarq_toggle_fullscreen();
 void tarq_set_windowed(int32_t flag);
 int32_t tarq_get_windowed();

@@ -22,6 +22,10 @@ using tovo_test::wait_for;
 constexpr uint32_t FOLDER_BLUE = 0x3ca0f5;  // colour 12
 constexpr uint32_t LIGHT_GREY = 0xb0b2bc;   // colour 6: the stopped bar
 constexpr uint32_t GRASS = 0x1e8850;        // the built-in game's garden
+// Light grey pixels of the whole stopped bar (128 x 7 console pixels, 16
+// screen pixels each at the fullscreen scale, less its text): more than the
+// boot's stripes ever show.
+constexpr int STOPPED_BAR = 10000;
 
 using tovo_test::env_or;
 
@@ -65,19 +69,56 @@ struct window : ::testing::Test {
     }
     return false;
   }
-  // Runs xdotool with args on the server; true when it succeeded.
+  // Runs xdotool with args on the player's display; true when it succeeded.
+  // What it printed is in xdo's stdout.txt.
   bool xdotool(std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");
     pid_t p = tovo_test::start_process(args, {"DISPLAY=" + display_name}, xdo);
     return p > 0 && wait_for(p, 10000) == 0;
   }
-  // Finds the player's window and gives it the keyboard.
-  bool focus_player_window() {
-    if (!xdotool({"search", "--sync", "--pid", std::to_string(pid)})) return false;
-    std::string window_id;
-    tovo_test::read_file(xdo.file("stdout.txt"), &window_id);
-    window_id = window_id.substr(0, window_id.find('\n'));
-    return !window_id.empty() && xdotool({"windowfocus", "--sync", window_id});
+  // Finds the player's window and gives it the keyboard; its id, or "".
+  std::string focus_window() {
+    if (!xdotool({"search", "--sync", "--pid", std::to_string(pid)})) return "";
+    std::string id;
+    tovo_test::read_file(xdo.file("stdout.txt"), &id);
+    id = id.substr(0, id.find('\n'));
+    if (!id.empty()) xdotool({"windowfocus", "--sync", id});
+    return id;
+  }
+  bool focus_player_window() { return !focus_window().empty(); }
+  std::string err() const {
+    std::string text;
+    tovo_test::read_file(home.file("stderr.txt"), &text);
+    return text;
+  }
+  // Waits up to `seconds` for the text on the player's standard error.
+  bool wait_for_text(const std::string& text, int seconds) {
+    for (int i = 0; i < seconds * 10; i++) {
+      if (err().find(text) != std::string::npos) return true;
+      sleep_ms(100);
+    }
+    return false;
+  }
+  // Waits up to ms for the player to end: its exit status, or -1.
+  int ended(int ms) {
+    int status = wait_for(pid, ms);
+    pid = -1;
+    return status;
+  }
+  // The size of the player's window as the X server has it ("WxH"), or "".
+  std::string window_size() {
+    std::string id = focus_window();
+    if (id.empty() || !xdotool({"getwindowgeometry", id})) return "";
+    std::string text;
+    tovo_test::read_file(xdo.file("stdout.txt"), &text);
+    size_t at = text.find("Geometry: ");
+    return at == std::string::npos ? "" : text.substr(at + 10, text.find('\n', at) - at - 10);
+  }
+  std::string folder() const { return home.path + "/.halvorn/tovo"; }
+  std::string log() const {
+    std::string text;
+    tovo_test::read_file(folder() + "/log.txt", &text);
+    return text;
   }
   std::string cart(const char* name) const {
     return env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR) + std::string("/tests/carts/") + name;
@@ -170,6 +211,117 @@ TEST_F(window, QuickTapOfThePauseKeyOpensTheMenu) {
     for (int j = 0; j < 60 && shot.load(screen) && shot.count(WHITE) >= 500; j++) sleep_ms(100);
     EXPECT_LT(shot.count(WHITE), 500) << "the menu did not close after tap " << i;
   }
+}
+
+// A cart with a syntax error stops on the stopped screen and its report
+// reaches the terminal; once the file is mended on disk, ctrl-r on the
+// stopped screen reads it again and runs it.
+TEST_F(window, CtrlROnTheStoppedScreenRunsTheMendedCart) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  const std::string head = "tovo cartridge // tovo.invalid\nversion 34\n__lua__\n";
+  const std::string file = home.file("mend.kx");
+  ASSERT_TRUE(tovo_test::write_file(file, head + "function _draw()\n cls(12)\nif true then\nend\n"));
+  play({"-run", file});
+  // The report reaches standard error as the cart stops.
+  ASSERT_TRUE(wait_for_text("syntax error", 40)) << err();
+  EXPECT_NE(err().find("syntax error line 1 (tab 0)\nfunction _draw()\n"), std::string::npos) << err();
+  screen_dump shot;
+  ASSERT_TRUE(wait_for_colour(LIGHT_GREY, STOPPED_BAR, 10, &shot)) << "the stopped bar never showed";
+  EXPECT_LT(shot.count(FOLDER_BLUE), 20000) << "the broken cart drew";
+  ASSERT_TRUE(tovo_test::write_file(file, head + "function _draw()\n cls(12)\nend\n"));
+  ASSERT_FALSE(focus_window().empty());
+  // A tap may come while the window is still settling: tap again until the
+  // cart shows, for a generous while.
+  bool shown = false;
+  for (int tap = 0; tap < 5 && !shown; tap++) {
+    xdotool({"key", "ctrl+r"});
+    shown = wait_for_colour(FOLDER_BLUE, 40000, 8, &shot);
+  }
+  EXPECT_TRUE(shown) << "ctrl-r did not run the mended cart";
+}
+
+// With -run, a cart that does not load keeps the player on its message (the
+// built-in game does not start) and the program ends with status 1.
+TEST_F(window, RunOfAMissingCartStaysOnTheMessageAndEndsWithOne) {
+  play({"-run", home.file("missing.kx")});
+  // The boot tries the cart at the same tick as it would print its messages.
+  ASSERT_TRUE(wait_for_text("could not load", 40)) << err();
+  EXPECT_NE(err().find("could not load " + home.file("missing.kx") + ": there is no such file"), std::string::npos)
+      << err();
+  screen_dump shot;
+  ASSERT_TRUE(wait_for_colour(LIGHT_GREY, STOPPED_BAR, 10, &shot)) << "the stopped bar never showed";
+  for (int i = 0; i < 30; i++) {  // three seconds: well past the moment the game would start
+    ASSERT_TRUE(shot.load(screen));
+    ASSERT_LT(shot.count(GRASS), 1000) << "the built-in game started";
+    sleep_ms(100);
+  }
+  EXPECT_EQ(err().find("booting"), std::string::npos) << "the boot's lines are for the screen: " << err();
+  kill(pid, SIGTERM);
+  EXPECT_EQ(ended(20000), 1);
+}
+
+// The window takes the size that -width/-height or config.txt ask for; the
+// first start, without config.txt, is fullscreen.
+TEST_F(window, WindowSizeFromSwitchesAndConfig) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  struct size_case {
+    const char* config;  // null: no config.txt
+    std::vector<std::string> args;
+    const char* size;      // as the X server has the window
+    const char* log_line;  // in log.txt
+  };
+  const size_case cases[] = {
+      {nullptr, {}, "800x600", "setting fullscreen window size to 800 600"},
+      {nullptr, {"-windowed", "1", "-width", "400", "-height", "300"}, "400x300", "setting window size to 400 300"},
+      {"windowed 1\nwindow_size 500 350\n", {}, "500x350", "setting window size to 500 350"},
+      {"windowed 1\nwindow_size 500 350\n",
+       {"-width", "420", "-height", "310"},
+       "420x310",
+       "setting window size to 420 310"},
+      {"windowed 1\nscreen_size 450 320\n", {}, "450x320", "setting window size to 450 320"},
+      {"windowed 1\n", {}, "580x540", "setting window size to 580 540"},
+  };
+  for (const size_case& c : cases) {
+    SCOPED_TRACE(c.size);
+    ASSERT_EQ(system(("rm -rf '" + folder() + "' && mkdir -p '" + folder() + "'").c_str()), 0);
+    if (c.config) {
+      ASSERT_TRUE(tovo_test::write_file(folder() + "/config.txt", c.config));
+    }
+    std::vector<std::string> args = c.args;
+    args.push_back("-run");
+    args.push_back(cart("blue_screen.kx"));
+    play(args);
+    screen_dump shot;
+    EXPECT_TRUE(wait_for_colour(FOLDER_BLUE, 10000, 40, &shot)) << "the cart never showed";
+    EXPECT_EQ(window_size(), c.size);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(ended(20000), 0);
+    EXPECT_NE(log().find(c.log_line), std::string::npos) << log();
+  }
+}
+
+// A window the user resized opens at that size on the next start:
+// config.txt keeps it as window_size.
+TEST_F(window, ResizedWindowIsRememberedForTheNextStart) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  ASSERT_EQ(system(("mkdir -p '" + folder() + "'").c_str()), 0);
+  ASSERT_TRUE(tovo_test::write_file(folder() + "/config.txt", "windowed 1\nwindow_size 400 300\n"));
+  play({"-run", cart("blue_screen.kx")});
+  screen_dump shot;
+  ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 10000, 40, &shot)) << "the cart never showed";
+  std::string id = focus_window();
+  ASSERT_FALSE(id.empty());
+  ASSERT_TRUE(xdotool({"windowsize", "--sync", id, "520", "360"}));
+  // The player notes the new size when its next frame reads the event.
+  for (int i = 0; i < 100 && log().find("window resized to 520 360") == std::string::npos; i++) sleep_ms(100);
+  kill(pid, SIGTERM);
+  EXPECT_EQ(ended(20000), 0);
+  std::string config;
+  ASSERT_TRUE(tovo_test::read_file(folder() + "/config.txt", &config));
+  EXPECT_NE(config.find("window_size 520 360 "), std::string::npos) << config;
+  play({"-run", cart("blue_screen.kx")});
+  ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 10000, 40, &shot)) << "the cart never showed again";
+  EXPECT_EQ(window_size(), "520x360");
 }
 
 }  // namespace
