@@ -119,6 +119,9 @@ void draw_tv_frame(tarq_bitmap* b, const tarq_bitmap* frame, const tarq_palette*
   if (!b || b->depth != 8 || b->width < N || b->height < N || !pal) return;
   int32_t ox = (b->width - N) / 2, oy = (b->height - N) / 2;
   for (int32_t y = N - 1; y >= 0; y--) memmove(b->rows[y + oy] + ox, b->rows[y], N);
+  // What the picture left behind at the top and the left is cleared.
+  for (int32_t y = 0; y < oy; y++) memset(b->rows[y], 0, (size_t)b->width);
+  for (int32_t y = oy; y < oy + N; y++) memset(b->rows[y], 0, (size_t)ox);
   tarq_palette out;
   memcpy(&out, tarq_video_palette ? tarq_video_palette : pal, sizeof out);
   out.rgb[255][0] = 73;
