@@ -121,6 +121,31 @@ TEST_F(datapod, FontHasNarrowAndWideGlyphs) {
   tarq_destroy_pod(font);
 }
 
+// The glyphs the player's own screens draw (the volume bar's on and off
+// marks, the controls page's arrow, O and X lamps) must not read as text:
+// none looks like a printable character, and no two look alike.
+TEST_F(datapod, UiGlyphsDifferFromPrintableCharacters) {
+  tarq_pod* font = tarq_load_pod_item(pod, 2);
+  ASSERT_NE(font, nullptr);
+  auto glyph = [&](int c) { return (tarq_bitmap*)cpod_get_item(font, c, TARQ_ITEM_BITMAP); };
+  auto same = [&](int a, int b) {
+    tarq_bitmap *x = glyph(a), *y = glyph(b);
+    if (!x || !y || x->width != y->width || x->height != y->height) return false;
+    for (int i = 0; i < x->width * x->height; i++)
+      if ((x->pixels[i] != 0) != (y->pixels[i] != 0)) return false;
+    return true;
+  };
+  const int ui[] = {16, 18, 131, 139, 145, 148, 142, 151};  // bar on/off; down, left, right, up; O, X
+  for (int u : ui) {
+    for (int c = 32; c < 127; c++) EXPECT_FALSE(same(u, c)) << "glyph " << u << " looks like '" << (char)c << "'";
+    for (int v : ui)
+      if (v != u) {
+        EXPECT_FALSE(same(u, v)) << "glyphs " << u << " and " << v << " look alike";
+      }
+  }
+  tarq_destroy_pod(font);
+}
+
 TEST_F(datapod, CartImagesHoldTheGameAndTheShed) {
   const char* starts[] = {"-- tovo garden", "-- tovo shed"};
   for (int i = 0; i < 2; i++) {
