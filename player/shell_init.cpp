@@ -29,6 +29,7 @@
 #include "player/browser/splore_download.h"
 #include "player/capture/record.h"
 #include "player/cart/cart_image.h"
+#include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/cdata.h"
 #include "player/cart/disk.h"
@@ -217,6 +218,8 @@ int tovo_shell_init(int argc, char** argv) {
     fflush(stdout);
     exit(TOVO_EXIT_CANNOT_START);
   }
+  // Picture carts the player saves start from the data pod's template.
+  tovo_cart_template = (tarq_bitmap*)cpod_get_item(shell.resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
   if (app.flip_ampersand) flip_ampersand_glyph();
   tovo_console_font = shell.font;
   for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config.keys[i + 1] = app.button_keys[i];
@@ -278,6 +281,7 @@ int tovo_shell_exit() {
   pstate.cart = nullptr;
   tarq_destroy_tovo_cart(shell.boot_cart);
   shell.boot_cart = nullptr;
+  tovo_cart_template = nullptr;  // it lives in the resource pod
   shell.resources = tarq_destroy_pod(shell.resources);
   shell.font = tarq_destroy_pod(shell.font);
   shell.data_pod = tarq_destroy_pod(shell.data_pod);

@@ -7,15 +7,20 @@
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
+#include "engine/data/text.h"
 #include "engine/extra/pod_file_write.h"
+#include "engine/extra/text_spacing.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
+#include "engine/platform/present.h"
 #include "player/cart/cart_installers.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
 
 namespace {
+
+constexpr int32_t PLAYER_TEXT_SPACING = 1;  // the engine's spacing, which the player keeps
 
 const char* const DEMOS[TOVO_DEMO_CARTS] = {"hello.kx",   "circles.kx", "lines.kx",   "rects.kx",
                                             "stars.kx",   "bounce.kx",  "buttons.kx", "mouse.kx",
@@ -95,13 +100,36 @@ tarq_pod* games_pod(const std::string& folder, const char* scratch) {
   return pod;
 }
 
+// What the player has when it saves a picture cart: the template, the
+// console palette as the video palette (labels are drawn through it) and
+// its built-in font at its own spacing (the title lines).
+struct picture_writer {
+  tarq_palette* saved_palette = tarq_video_palette;
+  int32_t saved_spacing = tarq_get_text_spacing();
+  bool own_fonts = tarq_font1 == nullptr;
+  explicit picture_writer(tarq_pod* resources) {
+    tovo_cart_template = (tarq_bitmap*)cpod_get_item(resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
+    tarq_video_palette = (tarq_palette*)cpod_get_item(resources, 1, TARQ_ITEM_PALETTE);
+    tarq_set_text_spacing(PLAYER_TEXT_SPACING);
+    if (own_fonts) tarq_text_init();
+  }
+  ~picture_writer() {
+    if (own_fonts) tarq_text_exit();
+    tarq_set_text_spacing(saved_spacing);
+    tarq_video_palette = saved_palette;
+    tovo_cart_template = nullptr;
+  }
+};
+
 }  // namespace
 
 int tovo_add_installer_pods(tarq_pod* resources, const char* data_folder, const char* scratch) {
-  tovo_cart_template = (tarq_bitmap*)cpod_get_item(resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
   tarq_pod* demos = demo_pod(data_folder);
-  tarq_pod* games = demos ? games_pod(data_folder, scratch) : nullptr;
-  tovo_cart_template = nullptr;
+  tarq_pod* games = nullptr;
+  if (demos) {
+    picture_writer writer(resources);
+    games = games_pod(data_folder, scratch);
+  }
   tarq_file* demo_file = games ? pod_item(demos, "demos") : nullptr;
   tarq_file* games_file = demo_file ? pod_item(games, "games") : nullptr;
   tarq_destroy_pod(demos);

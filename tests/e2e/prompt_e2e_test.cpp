@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "engine/data/gfx.h"
+#include "engine/data/pod.h"
 #include "engine/formats/png.h"
+#include "engine/formats/pod_file.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -47,6 +50,21 @@ void set_payload_byte(tarq_bitmap* picture, int32_t i, uint8_t v) {
   p = (p & ~0x03030303u) | spread;
 }
 
+// A copy of the cart picture template of the data pod beside the player.
+tarq_bitmap* cart_template() {
+  const char* binary = getenv("TOVO_BINARY");
+  std::string path = binary ? binary : TOVO_TEST_BINARY;
+  path = path.substr(0, path.rfind('/') + 1) + "data.pod";
+  tarq_pod* pod = tarq_load_pod(path.c_str());
+  tarq_pod* resources = pod ? tarq_load_pod_item(pod, 1) : nullptr;
+  tarq_bitmap* t = resources ? (tarq_bitmap*)cpod_get_item(resources, 250, TARQ_ITEM_BITMAP) : nullptr;
+  tarq_bitmap* copy = t && t->depth == 32 ? tarq_create_bitmap(t->width, t->height, 32) : nullptr;
+  if (copy) memcpy(copy->pixels, t->pixels, (size_t)t->width * t->height * 4);
+  tarq_destroy_pod(resources);
+  tarq_destroy_pod(pod);
+  return copy;
+}
+
 struct PromptE2e : testing::Test {
   tovo_test::temp_dir home;
   std::string carts() const { return home.path + "/.halvorn/tovo/carts/"; }
@@ -59,6 +77,18 @@ TEST_F(PromptE2e, FoldersSaveListAndTheSavedCartRunsAgain) {
   EXPECT_TRUE(tovo_test::is_directory(carts() + "d/e"));
   EXPECT_TRUE(tovo_test::file_exists(carts() + "d/b.kx"));
   ASSERT_TRUE(tovo_test::file_exists(carts() + "d/a.kx.png"));
+
+  // The saved picture shows the data pod's cart template around the label.
+  tarq_bitmap* picture = tarq_load_png((carts() + "d/a.kx.png").c_str());
+  tarq_bitmap* templ = cart_template();
+  ASSERT_TRUE(picture && templ);
+  for (int y : {2, 100, 160, 202})
+    for (int x : {2, 8, 150}) {
+      EXPECT_EQ(tarq_row32(picture, y)[x] & 0xfcfcfcfc, tarq_row32(templ, y)[x] & 0xfcfcfcfc) << x << ", " << y;
+    }
+  EXPECT_NE(tarq_row32(templ, 100)[2] & 0xfcfcfc, 0u) << "the template's frame is not black";
+  tarq_destroy_bitmap(picture);
+  tarq_destroy_bitmap(templ);
 
   run_result second = run_cart(carts() + "d/a.kx.png", home);
   EXPECT_EQ(second.status, 0) << second.out;

@@ -3,16 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/extra/pod_file_write.h"
+#include "engine/formats/png.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "player/cart/cart_image.h"
+#include "player/cart/cart_installers.h"
+#include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
 #include "player/extra/datapod_write.h"
 #include "tests/player/built_datapod.h"
@@ -154,6 +158,44 @@ TEST_F(datapod, CartImagesHoldTheGameAndTheShed) {
     EXPECT_EQ(strncmp(cart->code, starts[i], strlen(starts[i])), 0) << cart->code;
     tarq_destroy_tovo_cart(cart);
   }
+}
+
+// The preloaded games' pictures: the cart template around them, a label of
+// their own in the label window and their title lines written under it.
+TEST_F(datapod, PreloadedGamesHaveLabelsAndTitles) {
+  tarq_pod* res = tarq_load_pod_item(pod, 1);
+  ASSERT_NE(res, nullptr);
+  tarq_bitmap* templ = (tarq_bitmap*)cpod_get_item(res, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
+  tarq_pod* games = tarq_load_pod_item(res, TOVO_PRELOADED_GAMES_RESOURCE);
+  ASSERT_TRUE(templ && games);
+  ASSERT_EQ(games->count, TOVO_PRELOADED_GAMES + 1);  // the index, then the pictures
+  auto visible = [](tarq_bitmap* b, int x, int y) { return tarq_row32(b, y)[x] & 0xfcfcfcfc; };
+  for (int i = 1; i < games->count; i++) {
+    tarq_file* f = file_item(games, i);
+    ASSERT_NE(f, nullptr) << i;
+    f->pos = 0;
+    tarq_bitmap* picture = tarq_load_png_from_file(f);
+    ASSERT_NE(picture, nullptr) << f->name;
+    EXPECT_EQ(visible(picture, 2, 100), visible(templ, 2, 100)) << f->name << ": the template's frame";
+    // The label window holds a picture: more than one colour, not the template's.
+    std::set<uint32_t> colours;
+    int differ = 0;
+    for (int y = 24; y < 152; y++)
+      for (int x = 16; x < 144; x++) {
+        colours.insert(visible(picture, x, y));
+        differ += visible(picture, x, y) != visible(templ, x, y);
+      }
+    EXPECT_GT(colours.size(), 2u) << f->name << ": an empty label";
+    EXPECT_GT(differ, 200) << f->name << ": an empty label";
+    // The first title line, in the title colour, at (18, 167).
+    int title = 0;
+    for (int y = 167; y < 172; y++)
+      for (int x = 18; x < 144; x++) title += visible(picture, x, y) == (0xfffff8f0u & 0xfcfcfcfc);
+    EXPECT_GT(title, 10) << f->name << ": no title line";
+    tarq_destroy_bitmap(picture);
+  }
+  tarq_destroy_pod(games);
+  tarq_destroy_pod(res);
 }
 
 struct generate : ::testing::Test {
