@@ -154,6 +154,7 @@ int connect_console_to_shell() {
   port.save_screenshot = save_screen;
   port.save_video = save_gif;
   port.gif_seconds = get_current_gif_len;
+  port.capture_name = tovo_capture_name;
   port.reset_video = reset_video;
   port.record_video_frame = record_screen;
 

@@ -16,6 +16,7 @@
 #include "player/boot.h"
 #include "player/capture/gif.h"
 #include "player/capture/record.h"
+#include "player/capture/record_output.h"
 #include "player/capture/screenshot.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_state.h"
@@ -57,16 +58,24 @@ void after_volume_key() {
   build_paused_menu();
 }
 
+// The messages name the file written (in the desktop folder).
 void save_screenshot() {
-  if (save_png_screenshot(shell.display, 0, 0) == 0) show_message("saved screenshot to desktop", SHORT_MS);
-  else show_message("** failed to save screenshot", LONG_MS);
+  if (save_png_screenshot(shell.display, 0, 0) == 0) {
+    char line[TARQ_PATH_MAX + 32];
+    snprintf(line, sizeof line, "saved screenshot: %s", tovo_capture_name());
+    show_message(line, SHORT_MS);
+  } else {
+    show_message("** failed to save screenshot", LONG_MS);
+  }
 }
 
 void save_clip() {
   int32_t result = save_gif(0, 0);
+  char line[TARQ_PATH_MAX + 32];
+  snprintf(line, sizeof line, "saved %d second gif: %s", get_current_gif_len(), tovo_capture_name());
   if (result == TOVO_GIF_NO_FRAMES) show_message("no video recorded (rec: ctrl-8)", LONG_MS);
   else if (result != 0) show_message("** failed to save video", LONG_MS);
-  else show_message_2("saved %d second gif to desktop", LONG_MS, get_current_gif_len(), 0);
+  else show_message(line, LONG_MS);
   if (app.gif_reset_mode == 1) reset_video();
 }
 

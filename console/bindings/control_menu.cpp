@@ -30,20 +30,24 @@ int32_t menu_index(lua_State* L) {
 
 void screen_command(int32_t a, int32_t b) {
   tovo_shell.copy_back_page();
-  if (tovo_shell.save_screenshot(a, b) != 0) tovo_shell.show_message("** could not save screenshot", SHORT_MS);
-  else tovo_shell.show_message(b < 1 ? "saved screenshot to desktop" : "saved image", SHORT_MS);
+  if (tovo_shell.save_screenshot(a, b) != 0) {
+    tovo_shell.show_message("** could not save screenshot", SHORT_MS);
+    return;
+  }
+  // The message names the file written.
+  char text[128];
+  std::snprintf(text, sizeof text, b < 1 ? "saved screenshot: %s" : "saved image: %s", tovo_shell.capture_name());
+  tovo_shell.show_message(text, SHORT_MS);
 }
 
 void video_command(int32_t a, int32_t b) {
   run_state.record_every_flip = 0;
   tovo_shell.copy_back_page();
   int32_t result = tovo_shell.save_video(a, b);
-  char text[64];
+  char text[128];
   if (result == 9) std::snprintf(text, sizeof text, "no video recorded (0 frames)");
   else if (result != 0) std::snprintf(text, sizeof text, "** could not save gif");
-  else
-    std::snprintf(text, sizeof text, b < 1 ? "saved %d second gif to desktop" : "saved %d second gif",
-                  tovo_shell.gif_seconds());
+  else std::snprintf(text, sizeof text, "saved %d second gif: %s", tovo_shell.gif_seconds(), tovo_shell.capture_name());
   tovo_shell.show_message(text, SHORT_MS);
 }
 

@@ -27,6 +27,7 @@ const char* tovo_shell_port_missing(const tovo_shell_port& port) {
   CHECK(save_screenshot);
   CHECK(save_video);
   CHECK(gif_seconds);
+  CHECK(capture_name);
   CHECK(reset_video);
   CHECK(record_video_frame);
   CHECK(hash_working_cart);

@@ -42,6 +42,7 @@ struct tovo_shell_port {
   int32_t (*save_screenshot)(int32_t scale, int32_t destination);  // 0 saved
   int32_t (*save_video)(int32_t scale, int32_t destination);       // 0 saved, 9 no frames
   int32_t (*gif_seconds)();
+  const char* (*capture_name)();  // the file name of the last screenshot or clip
   void (*reset_video)();
   void (*record_video_frame)();
 

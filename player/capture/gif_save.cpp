@@ -2,7 +2,8 @@
 // 18 colours (32 entries) or of all 256 when a frame uses the extended
 // colours; frame 0 carries the looping extension and the same table as its
 // own; every frame has a graphic control extension with transparent index 17,
-// which marks pixels unchanged since the previous frame. Frames are encoded
+// which marks pixels unchanged since the previous frame, and a delay of 3 or
+// 4 hundredths of a second (3, 3, 4, ...: 30 frames a second). Frames are encoded
 // one after another through one scaled raster, so the memory needed does not
 // grow with the clip's length.
 #include <gif_lib.h>
@@ -30,6 +31,7 @@ constexpr int32_t SIDE = 128;
 const GifByteType LOOP_NAME[11] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
 const GifByteType LOOP_FOREVER[3] = {1, 0, 0};
 const GifByteType FRAME_CONTROL[4] = {1, 3, 0, TOVO_GIF_TRANSPARENT};  // transparency on, 3/100 s
+constexpr int32_t CLIP_FPS = 30;                                       // frames the clip holds per second of play
 
 void log_line(const char* format, int32_t code, const char* path) {
   char line[TARQ_PATH_MAX + 64];
@@ -90,6 +92,7 @@ bool write_frame(GifFileType* g, int32_t i, int32_t s, int32_t colours, const Co
         EGifPutExtensionBlock(g, sizeof LOOP_FOREVER, loop) == GIF_ERROR || EGifPutExtensionTrailer(g) == GIF_ERROR)
       return false;
   }
+  control[1] = (GifByteType)tovo_gif_frame_delay(i);
   if (EGifPutExtension(g, GRAPHICS_EXT_FUNC_CODE, sizeof FRAME_CONTROL, control) == GIF_ERROR) return false;
   if (i > 0 && g->Image.ColorMap) {
     // The library drops its copy of frame 0's table without freeing it.
@@ -125,6 +128,8 @@ bool write_gif(GifFileType* g, int32_t frames, int32_t s) {
 }
 
 }  // namespace
+
+int32_t tovo_gif_frame_delay(int32_t i) { return 100 * (i + 1) / CLIP_FPS - 100 * i / CLIP_FPS; }
 
 int32_t tovo_gif_scale(int32_t scale) {
   int32_t s = scale >= 1 ? scale : app.gif_scale;

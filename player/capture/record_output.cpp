@@ -15,12 +15,15 @@ namespace {
 
 constexpr int32_t MAX_NUMBER = 1000000;
 
+char capture_name[TARQ_PATH_MAX];
+
 bool name_char(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ' ';
 }
 
 // The desktop folder is made when it is missing (a fresh home has none).
 int place(const char* name, int32_t destination, char* out) {
+  snprintf(capture_name, sizeof capture_name, "%s", name);
   if (destination != 0) return prefix_with_file_output_path(name, out);
   if (tarq_prefix_with_desktop_path(name, out) != 0) return 1;
   tarq_make_parent_folder(out);
@@ -60,6 +63,8 @@ int prefix_with_file_output_path(const char* name, char* out) {
   tarq_debug(line);
   return 0;
 }
+
+const char* tovo_capture_name() { return capture_name; }
 
 bool tovo_output_name_allowed(const char* name) {
   if (!name || !name[0]) return false;

@@ -19,3 +19,6 @@ bool tovo_output_name_allowed(const char* name);
 // file does not exist. Destination 0 is the desktop folder, else the cart's
 // output folder. 0, or 1 when the set name is refused or the path does not fit.
 int tovo_output_path(const char* extension, int32_t destination, char* out);
+// The file name (without its folder) that tovo_output_path last gave, for
+// the messages that say what was written; "" before the first.
+const char* tovo_capture_name();

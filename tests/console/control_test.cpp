@@ -288,9 +288,9 @@ TEST_F(ControlTest, Extcmd) {
     const char* message;
   } cases[] = {
       {"extcmd('label')", "saved label"},
-      {"extcmd('screen')", "saved screenshot to desktop"},
-      {"extcmd('screen',1,1)", "saved image"},
-      {"extcmd('video')", "saved 0 second gif to desktop"},
+      {"extcmd('screen')", "saved screenshot: shot_0.png"},
+      {"extcmd('screen',1,1)", "saved image: shot_0.png"},
+      {"extcmd('video')", "saved 0 second gif: shot_0.png"},
       {"extcmd('go_back')", "unknown extcmd:go_back"},
       {"extcmd('nonsense')", "unknown extcmd:nonsense"},
       {"extcmd('shutdown')", ""},

@@ -178,7 +178,7 @@ TEST_F(hotkey_fixture, ClipAndScreenshotKeys) {
   hold(CTRL);
   press(KEY_9);
   process_function_hotkeys();
-  EXPECT_STREQ(message_bar.text, "saved 1 second gif to desktop");
+  EXPECT_STREQ(message_bar.text, "saved 1 second gif: TOVO_0.gif");
   EXPECT_TRUE(tovo_test::file_exists(home.path() + "/Desktop/TOVO_0.gif"));
   EXPECT_EQ(video_clip.index, 0) << "gif_reset_mode 1 empties the clip after saving";
 
@@ -186,7 +186,7 @@ TEST_F(hotkey_fixture, ClipAndScreenshotKeys) {
   press(KEY_F6);
   shell.display = frame;
   process_function_hotkeys();
-  EXPECT_STREQ(message_bar.text, "saved screenshot to desktop");
+  EXPECT_STREQ(message_bar.text, "saved screenshot: TOVO_0.png");
   EXPECT_TRUE(tovo_test::file_exists(home.path() + "/Desktop/TOVO_0.png"));
   shell.display = nullptr;
   process_function_hotkeys();

@@ -2,7 +2,9 @@
 // screenshot files and names in a temporary home.
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -149,10 +151,13 @@ TEST_F(record_fixture, GifLayoutDecodesBack) {
   EXPECT_EQ(bytes.substr(0, 6), "GIF89a");
   const char first[] = "\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00\x21\xF9\x04\x01\x03\x00\x11\x00\x2C";
   EXPECT_NE(bytes.find(std::string(first, sizeof first - 1)), std::string::npos);
-  const std::string control("\x21\xF9\x04\x01\x03\x00\x11\x00\x2C", 9);
-  size_t count = 0;
-  for (size_t at = bytes.find(control); at != std::string::npos; at = bytes.find(control, at + 1)) count++;
-  EXPECT_EQ(count, 3u);
+  // Frames last 3, 3 and then 4 hundredths of a second.
+  for (char delay : {'\x03', '\x04'}) {
+    const std::string control = std::string("\x21\xF9\x04\x01", 4) + delay + std::string("\x00\x11\x00\x2C", 4);
+    size_t count = 0;
+    for (size_t at = bytes.find(control); at != std::string::npos; at = bytes.find(control, at + 1)) count++;
+    EXPECT_EQ(count, delay == 3 ? 2u : 1u) << (int)delay;
+  }
 
   GifFileType* g = slurp(desktop("TOVO_0.gif"));
   ASSERT_NE(g, nullptr);
@@ -182,7 +187,7 @@ TEST_F(record_fixture, GifLayoutDecodesBack) {
     const SavedImage& f = g->SavedImages[i];
     const ExtensionBlock& gce = f.ExtensionBlocks[f.ExtensionBlockCount - 1];
     EXPECT_EQ(gce.Function, GRAPHICS_EXT_FUNC_CODE);
-    EXPECT_EQ(std::string((char*)gce.Bytes, 4), std::string("\x01\x03\x00\x11", 4));
+    EXPECT_EQ(std::string((char*)gce.Bytes, 4), std::string(i == 2 ? "\x01\x04\x00\x11" : "\x01\x03\x00\x11", 4));
     EXPECT_EQ(f.ImageDesc.Left, 0);
     EXPECT_EQ(f.ImageDesc.Width, 256);
     EXPECT_FALSE(f.ImageDesc.Interlace);
@@ -230,8 +235,37 @@ TEST_F(record_fixture, FullSixteenSecondRingSavesFourHundredSeventyNineFrames) {
   ASSERT_NE(g, nullptr);
   EXPECT_EQ(g->ImageCount, 479);
   EXPECT_EQ(g->SavedImages[0].RasterBits[0], (600 - 479) % 16);
+  // The clip plays at the game's speed: 479 frames of 30 a second are
+  // 15.97 seconds, each frame 3 or 4 hundredths.
+  int total = 0;
+  for (int i = 0; i < g->ImageCount; i++) {
+    const SavedImage& f = g->SavedImages[i];
+    const ExtensionBlock& gce = f.ExtensionBlocks[f.ExtensionBlockCount - 1];
+    int delay = gce.Bytes[1] | gce.Bytes[2] << 8;
+    EXPECT_TRUE(delay == 3 || delay == 4) << i << ": " << delay;
+    total += delay;
+  }
+  EXPECT_EQ(total, 479 * 100 / 30);
   close_gif(g);
   EXPECT_EQ(video_clip.index, 479);  // saving leaves the clip as it was
+}
+
+// Clips and screenshots are made as other files are: 0666 less the umask.
+TEST_F(record_fixture, CaptureFilesFollowTheUmask) {
+  fill(5);
+  record_video_frame(frame);
+  for (mode_t mask : {027, 022, 077}) {
+    mode_t old = umask(mask);
+    ASSERT_EQ(save_gif(1, 0), 0);
+    ASSERT_EQ(save_png_screenshot(frame, 1, 0), 0);
+    umask(old);
+    for (const char* name : {"TOVO_0.gif", "TOVO_0.png"}) {
+      struct stat st {};
+      ASSERT_EQ(stat(desktop(name).c_str(), &st), 0) << name;
+      EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << name << " under umask " << std::oct << mask;
+      std::remove(desktop(name).c_str());
+    }
+  }
 }
 
 TEST_F(record_fixture, ScaleOfClips) {

@@ -114,6 +114,7 @@ void install_fake_shell() {
   };
   p.save_video = [](int32_t, int32_t) { return fake_shell.video_result; };
   p.gif_seconds = [] { return fake_shell.gif_seconds; };
+  p.capture_name = [] { return "shot_0.png"; };
   p.reset_video = [] { fake_shell.video_resets++; };
   p.record_video_frame = [] { fake_shell.video_frames++; };
   p.hash_working_cart = [] { fake_shell.hashes++; };
