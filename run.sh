@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release build and plays the built-in
-# game in a window. Without a display it says so and runs a short headless
-# demonstration of the console instead.
+# Installs what the player needs when it is missing, builds the player (and
+# its data.pod) in the release build and plays the built-in game in a window.
+# Without a display it says so and runs a short headless demonstration of the
+# console instead. The tests, tools and benchmarks are test.sh's.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVO_TESTS=OFF -DTOVO_BENCH=ON >/dev/null
-cmake --build build/release
+scripts/install-deps.sh player
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVO_TESTS=OFF -DTOVO_BENCH=OFF >/dev/null
+cmake --build build/release --target tovo
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
   demo=build/release/demo
   mkdir -p "$demo"

@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer, and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+scripts/install-deps.sh test
 # No library includes a header of a library above it.
 scripts/check_layers.sh
 # Every source file is formatted as .clang-format says.

@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
-# Runs apt-get only when something is missing, and then updates its lists once.
+# Installs the Debian packages of one set, when any is missing (apt-get then
+# updates its lists once):
+#   scripts/install-deps.sh player   building and running the player (run.sh)
+#   scripts/install-deps.sh test     that, and the tests, the exporter, the
+#                                    fuzzers, the benchmarks and their
+#                                    reference interpreters (test.sh)
 set -euo pipefail
 
-packages=(
+player=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev liblodepng-dev liblz4-dev nettle-dev libgif-dev zlib1g-dev libzip-dev
+  libsdl2-dev liblodepng-dev liblz4-dev nettle-dev libgif-dev zlib1g-dev
+  wget
+)
+test=(
+  "${player[@]}"
+  libzip-dev unzip
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format-14
-  xvfb xauth xdotool wget unzip
+  xvfb xauth xdotool
   lua5.2 luajit hyperfine
 )
+
+case "${1:-}" in
+  player) packages=("${player[@]}") ;;
+  test) packages=("${test[@]}") ;;
+  *)
+    echo "usage: $0 player|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
