@@ -179,7 +179,10 @@ void block_buttons() {
   int32_t count = new_press_count();
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     for (int b = first; b < TOVO_BUTTONS; b++) {
-      button_state.blocked[p][b] = 1;
+      // Only a press under way is swallowed: a button that is up now is
+      // free, and a tap of it before the next read is a press of its own.
+      bool down = pstate.held[p][b] || player_key(b, p) || player_button(b, p) > 128;
+      button_state.blocked[p][b] = down ? 1 : 0;
       pstate.held[p][b] = 0;
       button_state.counter[p][b] = count;
     }

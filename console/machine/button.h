@@ -45,7 +45,8 @@ void read_buttons();
 // Computes the pressed flags and steps the repeat counters; reads the
 // buttons first while a cart runs with the menu closed, else last.
 void update_buttons();
-// Every held button counts as released until it is let go.
+// Every held button counts as released until it is let go; a button that
+// is up is left as it is.
 void block_buttons();
 // The press of a button for the menu and the shell (0 for b or p above 7).
 int32_t button_pressed(int32_t b, int32_t p);

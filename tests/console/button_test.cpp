@@ -284,6 +284,33 @@ TEST_F(ButtonTest, KeyTappedBetweenReadsIsHeldForOneRead) {
   }
 }
 
+// Blocking swallows the presses under way, nothing more: a button that is
+// up when the block comes (the pause key after "continue" was chosen with
+// O) is free, so a tap of it that comes before the next read still counts.
+TEST_F(ButtonTest, BlockLeavesButtonsThatAreUpFree) {
+  key(29, true);  // z: O chooses "continue"
+  update_buttons();
+  ASSERT_EQ(button_state.pressed[0][4], 1);
+  block_buttons();
+  key(29, false);
+  key(19, true);  // p: tapped before the next read
+  latch_key_taps();
+  key(19, false);
+  latch_key_taps();
+  update_buttons();
+  EXPECT_EQ(pstate.held[0][6], 1);
+  EXPECT_EQ(button_state.pressed[0][6], 1);
+  EXPECT_EQ(pstate.held[0][4], 0);
+  // The O key still held through a block stays swallowed until let go.
+  key(29, true);
+  update_buttons();
+  block_buttons();
+  for (int f = 0; f < 5; f++) {
+    update_buttons();
+    EXPECT_EQ(button_state.pressed[0][4], 0) << f;
+  }
+}
+
 TEST_F(ButtonTest, MenuCallbackKeepsDirectionsUnblocked) {
   button_config.menu_callback = 1;
   key(80, true);

@@ -206,9 +206,9 @@ TEST_F(window, QuickTapOfThePauseKeyOpensTheMenu) {
   ASSERT_LT(shot.count(WHITE), 500);
   for (int i = 0; i < 3; i++) {
     xdotool({"key", "p"});
-    EXPECT_TRUE(wait_for_colour(WHITE, 500, 6, &shot)) << "tap " << i << " was lost";
+    EXPECT_TRUE(wait_for_colour(WHITE, 500, 20, &shot)) << "tap " << i << " was lost";
     xdotool({"key", "z"});  // "continue"
-    for (int j = 0; j < 60 && shot.load(screen) && shot.count(WHITE) >= 500; j++) sleep_ms(100);
+    for (int j = 0; j < 200 && shot.load(screen) && shot.count(WHITE) >= 500; j++) sleep_ms(100);
     EXPECT_LT(shot.count(WHITE), 500) << "the menu did not close after tap " << i;
   }
 }

@@ -69,11 +69,14 @@ struct pause_fixture : ::testing::Test {
   tovo_cart* own_cart = nullptr;
 
   // One paused tick with button b of player 0 pressed this frame.
-  void tick(int b) {
+  void tick(int b) { tick_holding(b, b); }
+  // A paused tick with buttons b and also held.
+  void tick_holding(int b, int also) {
     memset(pstate.held, 0, sizeof pstate.held);
     memset(button_state.previous, 0, sizeof button_state.previous);
     memset(button_state.blocked, 0, sizeof button_state.blocked);
     pstate.held[0][b] = 1;
+    pstate.held[0][also] = 1;
     process_paused_keypresses();
   }
   // The pause button as the cart's epilogue leaves it: held and pressed.
@@ -249,10 +252,11 @@ TEST_F(pause_fixture, CartItemsSendEventsAndClose) {
 TEST_F(pause_fixture, ContinueResetAndQuit) {
   open();
   tovo_key_queue_push('a');
-  tick(PAUSE);
+  tick_holding(PAUSE, LEFT);  // left (which "continue" ignores) held with the pause button
   EXPECT_EQ(app.pause_state, 0);
   EXPECT_EQ(tovo_key_queue_length(), 0);
-  EXPECT_EQ(button_state.blocked[0][UP], 1) << "held buttons are blocked once the menu closes";
+  EXPECT_EQ(button_state.blocked[0][LEFT], 1) << "held buttons are blocked once the menu closes";
+  EXPECT_EQ(button_state.blocked[0][UP], 0) << "a button that is up stays free";
 
   open();
   tick(DOWN);
