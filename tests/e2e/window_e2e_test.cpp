@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -322,6 +323,24 @@ TEST_F(window, ResizedWindowIsRememberedForTheNextStart) {
   play({"-run", cart("blue_screen.kx")});
   ASSERT_TRUE(wait_for_colour(FOLDER_BLUE, 10000, 40, &shot)) << "the cart never showed again";
   EXPECT_EQ(window_size(), "520x360");
+}
+
+// An idle machine boots without "warning: running below 30fps" (the only
+// text the boot writes in pink) before the built-in game starts.
+TEST_F(window, IdleBootShowsNoSlowMachineWarning) {
+  constexpr uint32_t PINK = 0xff78b4;  // colour 14
+  play({});
+  screen_dump shot;
+  int most_pink = 0;
+  bool game = false;
+  for (int i = 0; i < 600 && !game; i++) {
+    sleep_ms(50);
+    if (!shot.load(screen)) continue;
+    game = shot.count(GRASS) > 20000;  // the game has flowers of that pink
+    if (!game) most_pink = std::max(most_pink, shot.count(PINK));
+  }
+  EXPECT_TRUE(game) << "the built-in game never started";
+  EXPECT_LT(most_pink, 100) << "the boot warned of a slow machine";
 }
 
 }  // namespace
