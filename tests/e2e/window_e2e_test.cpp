@@ -23,10 +23,19 @@ using tovo_test::wait_for;
 constexpr uint32_t FOLDER_BLUE = 0x3ca0f5;  // colour 12
 constexpr uint32_t LIGHT_GREY = 0xb0b2bc;   // colour 6: the stopped bar
 constexpr uint32_t GRASS = 0x1e8850;        // the built-in game's garden
-// Light grey pixels of the whole stopped bar (128 x 7 console pixels, 16
-// screen pixels each at the fullscreen scale, less its text): more than the
-// boot's stripes ever show.
-constexpr int STOPPED_BAR = 10000;
+// The stopped bar's bottom row is light grey from edge to edge (128 console
+// pixels, 512 screen pixels at the fullscreen scale); no other screen of
+// the boot has a whole grey row.
+constexpr int STOPPED_BAR_ROW = 400;
+
+bool shows_stopped_bar(const screen_dump& shot) {
+  for (uint32_t y = 0; y < shot.height; y++) {
+    int grey = 0;
+    for (uint32_t x = 0; x < shot.width; x++) grey += shot.rgb(x, y) == LIGHT_GREY;
+    if (grey >= STOPPED_BAR_ROW) return true;
+  }
+  return false;
+}
 
 using tovo_test::env_or;
 
@@ -61,6 +70,14 @@ struct window : ::testing::Test {
                                     "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"},
                                    home);
     ASSERT_GT(pid, 0);
+  }
+  // Waits up to `seconds` for the stopped screen's bar.
+  bool wait_for_stopped_bar(int seconds, screen_dump* shot) {
+    for (int i = 0; i < seconds * 10; i++) {
+      sleep_ms(100);
+      if (shot->load(screen) && shows_stopped_bar(*shot)) return true;
+    }
+    return false;
   }
   // Waits up to `seconds` for more than `least` pixels of the colour.
   bool wait_for_colour(uint32_t colour, int least, int seconds, screen_dump* shot) {
@@ -227,7 +244,7 @@ TEST_F(window, CtrlROnTheStoppedScreenRunsTheMendedCart) {
   ASSERT_TRUE(wait_for_text("syntax error", 40)) << err();
   EXPECT_NE(err().find("syntax error line 1 (tab 0)\nfunction _draw()\n"), std::string::npos) << err();
   screen_dump shot;
-  ASSERT_TRUE(wait_for_colour(LIGHT_GREY, STOPPED_BAR, 10, &shot)) << "the stopped bar never showed";
+  ASSERT_TRUE(wait_for_stopped_bar(10, &shot)) << "the stopped bar never showed";
   EXPECT_LT(shot.count(FOLDER_BLUE), 20000) << "the broken cart drew";
   ASSERT_TRUE(tovo_test::write_file(file, head + "function _draw()\n cls(12)\nend\n"));
   ASSERT_FALSE(focus_window().empty());
@@ -241,6 +258,23 @@ TEST_F(window, CtrlROnTheStoppedScreenRunsTheMendedCart) {
   EXPECT_TRUE(shown) << "ctrl-r did not run the mended cart";
 }
 
+// A cart named without -run is loaded by the boot and not run; ctrl-r on
+// the stopped screen runs it.
+TEST_F(window, CtrlRRunsACartLoadedWithoutRun) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  play({cart("blue_screen.kx")});
+  screen_dump shot;
+  ASSERT_TRUE(wait_for_stopped_bar(40, &shot)) << "the stopped bar never showed";
+  EXPECT_LT(shot.count(FOLDER_BLUE), 20000) << "the cart ran without -run";
+  ASSERT_FALSE(focus_window().empty());
+  bool shown = false;
+  for (int tap = 0; tap < 5 && !shown; tap++) {
+    xdotool({"key", "ctrl+r"});
+    shown = wait_for_colour(FOLDER_BLUE, 40000, 8, &shot);
+  }
+  EXPECT_TRUE(shown) << "ctrl-r did not run the loaded cart";
+}
+
 // With -run, a cart that does not load keeps the player on its message (the
 // built-in game does not start) and the program ends with status 1.
 TEST_F(window, RunOfAMissingCartStaysOnTheMessageAndEndsWithOne) {
@@ -250,7 +284,7 @@ TEST_F(window, RunOfAMissingCartStaysOnTheMessageAndEndsWithOne) {
   EXPECT_NE(err().find("could not load " + home.file("missing.kx") + ": there is no such file"), std::string::npos)
       << err();
   screen_dump shot;
-  ASSERT_TRUE(wait_for_colour(LIGHT_GREY, STOPPED_BAR, 10, &shot)) << "the stopped bar never showed";
+  ASSERT_TRUE(wait_for_stopped_bar(10, &shot)) << "the stopped bar never showed";
   for (int i = 0; i < 30; i++) {  // three seconds: well past the moment the game would start
     ASSERT_TRUE(shot.load(screen));
     ASSERT_LT(shot.count(GRASS), 1000) << "the built-in game started";
