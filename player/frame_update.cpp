@@ -174,6 +174,17 @@ void running_tick() {
   if (shell.mode == TOVO_MODE_RUNNING && !run_state.running) shell.mode = TOVO_MODE_STOPPED;
 }
 
+// A host frame in which no tick ran waits (waking early for any input)
+// until the next host frame will find its tick due, instead of coming round
+// every millisecond to find nothing to do. Nothing waits with a quit or an
+// action pending, or while the clock is held.
+void wait_for_next_tick() {
+  if (tarq_quit || run_state.pending_action != 0 || run_state.clock_held) return;
+  int32_t rate = tarq_state.paused || app.pause_state != 0 ? 30 : shell.frame_rate;
+  int32_t until_due = tovo_ms_until_due(app.accumulator, app.accumulator_rest, app.last_t, rate, shell.frame_rate, TOVO_TICK);
+  tarq_wait_for_event(tovo_idle_wait_ms(until_due, tarq_pump_sleep_ms()));
+}
+
 }  // namespace
 
 void update_reset_glitch() {
@@ -292,6 +303,7 @@ void tovo_frame_update() {
   int32_t now = tovo_clock() + TOVO_TIME_OFFSET;
   int32_t rate = tarq_state.paused || app.pause_state != 0 ? 30 : shell.frame_rate;
   tovo_frame_step(&app.accumulator, &app.accumulator_rest, &app.last_t, now, rate, shell.frame_rate, app.glitch_test);
+  bool nothing_due = false;  // no tick ran in this host frame
   if (!tarq_state.paused && app.pause_state == 0) {
     int32_t mx, my, mb;
     tarq_get_mouse(&mx, &my, &mb);
@@ -302,7 +314,10 @@ void tovo_frame_update() {
     if (app.accumulator < due) {
       app.skipped_frames++;
       int32_t sleep = tarq_system_active ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
-      if (app.frames_skipped_in_sequence < tovo_skip_limit(sleep)) tarq_skip_frame(1);
+      if (app.frames_skipped_in_sequence < tovo_skip_limit(sleep)) {
+        tarq_skip_frame(1);
+        nothing_due = true;
+      }
       app.frames_skipped_in_sequence++;
     } else {
       app.frames_skipped_in_sequence = 0;
@@ -328,6 +343,8 @@ void tovo_frame_update() {
     }
     app.accumulator -= TOVO_TICK;
     record_tick_frames(shell.video_frame, shell.frame_rate, 1, app.frame_flipper);
+  } else {
+    nothing_due = true;
   }
   // Escape closes any pause page.
   if (shell.mode == TOVO_MODE_RUNNING && app.pause_state != 0 && tarq_get_key_state(41) == 3) {
@@ -347,4 +364,5 @@ void tovo_frame_update() {
   serve_joystick_reports();
   if (app.output_record) fflush(app.output_record);
   fflush(stdout);
+  if (nothing_due) wait_for_next_tick();
 }

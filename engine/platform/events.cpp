@@ -159,10 +159,21 @@ void tarq_handle_event(const SDL_Event& e, int32_t now) {
   }
 }
 
-int tarq_handle_system_messages() {
+int32_t tarq_pump_sleep_ms() {
   const int32_t sleep_ms =
       (cconfig.framebuffer || tarq_is_app_active()) ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
-  SDL_Delay(static_cast<uint32_t>(sleep_ms < 0 ? 0 : sleep_ms > 200 ? 200 : sleep_ms));
+  return sleep_ms < 0 ? 0 : sleep_ms > TARQ_PUMP_SLEEP_MAX_MS ? TARQ_PUMP_SLEEP_MAX_MS : sleep_ms;
+}
+
+void tarq_wait_for_event(int32_t ms) {
+  if (ms <= 0) return;
+  // A null event leaves whatever arrives in the queue for the next pump.
+  if (SDL_WasInit(SDL_INIT_EVENTS)) SDL_WaitEventTimeout(nullptr, ms);
+  else SDL_Delay(static_cast<uint32_t>(ms));
+}
+
+int tarq_handle_system_messages() {
+  SDL_Delay(static_cast<uint32_t>(tarq_pump_sleep_ms()));
   const bool video = SDL_WasInit(SDL_INIT_VIDEO);
   if (video) SDL_ShowCursor(0);
   const int32_t now = tarq_get_time();

@@ -27,7 +27,17 @@ extern int32_t last_inactive_time;
 extern int32_t tarq_system_active;  // 1 while the window is shown and focused
 extern int32_t tarq_touch_active;   // a finger is down
 
+constexpr int32_t TARQ_PUMP_SLEEP_MAX_MS = 200;
+
 int tarq_handle_system_messages();
+// The sleep that starts each pump: the foreground or background setting
+// (foreground with a framebuffer or while the application is active),
+// clamped to 0..TARQ_PUMP_SLEEP_MAX_MS.
+int32_t tarq_pump_sleep_ms();
+// Waits up to ms milliseconds, ending early when a platform event arrives
+// (the event stays queued for the next pump); without an event queue it
+// sleeps the whole time. Nothing for ms <= 0.
+void tarq_wait_for_event(int32_t ms);
 // One platform event as the pump handles it, at engine time `now`.
 void tarq_handle_event(const SDL_Event& e, int32_t now);
 

@@ -240,6 +240,41 @@ TEST_F(Video, ThePumpHandlesPushedEvents) {
   tarq_quit = 0;
 }
 
+// The pump's sleep follows the window's focus, within 0..200 ms; a wait
+// between frames ends as soon as an event is there, and leaves it queued.
+TEST_F(Video, PumpSleepAndTheWaitForEvents) {
+  cconfig.foreground_sleep_ms = 1;
+  cconfig.background_sleep_ms = 10;
+  tarq_system_active = 1;
+  EXPECT_EQ(tarq_pump_sleep_ms(), 1);
+  tarq_system_active = 0;
+  EXPECT_EQ(tarq_pump_sleep_ms(), 10);  // no window: nothing has the focus
+  cconfig.framebuffer = 1;
+  EXPECT_EQ(tarq_pump_sleep_ms(), 1);
+  cconfig.framebuffer = 0;
+  const int32_t clamped[][2] = {{-5, 0}, {0, 0}, {200, 200}, {201, 200}, {100000, 200}};
+  for (const auto& c : clamped) {
+    cconfig.background_sleep_ms = c[0];
+    EXPECT_EQ(tarq_pump_sleep_ms(), c[1]) << c[0];
+  }
+
+  ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  SDL_Event e{};
+  e.type = SDL_USEREVENT;
+  e.user.code = 42;
+  SDL_PushEvent(&e);
+  // With an event waiting the wait ends at once, not after a minute.
+  tarq_wait_for_event(60000);
+  SDL_Event got{};
+  ASSERT_EQ(SDL_PollEvent(&got), 1);
+  EXPECT_EQ(got.type, static_cast<uint32_t>(SDL_USEREVENT));
+  EXPECT_EQ(got.user.code, 42);
+  tarq_wait_for_event(0);   // nothing to wait for
+  tarq_wait_for_event(-7);  // nor here
+}
+
 TEST_F(Video, LineEntryTypesEditsAndRestoresTheArea) {
   cconfig.foreground_sleep_ms = cconfig.background_sleep_ms = 0;
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
