@@ -127,6 +127,10 @@ int tarq_set_screen_software(int32_t win_w, int32_t win_h, int32_t, int32_t, int
     win_h = 480;
     tarq_logf(" tarq_set_screen_software() window size: %d %d\n", win_w, win_h);
   }
+  // The window surface is written in memory and handed to the window system
+  // as it is: left to itself, SDL may put a renderer texture behind it,
+  // which without a graphics card is drawn by a slow software OpenGL.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   make_window(win_w, win_h);
   apply_icon();
   return 0;

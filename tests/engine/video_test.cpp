@@ -98,6 +98,8 @@ TEST_F(Video, RendererPathPresentsThePalettePatternPixelPerfect) {
   ASSERT_NE(sdl_window, nullptr);
   ASSERT_NE(sdl_renderer, nullptr);
   EXPECT_EQ(tarq_screen_mode, 1);  // not x11: always fullscreen
+  // Only the software path asks for a plain window surface.
+  EXPECT_EQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
   pattern();
   tarq_blit_back_page();
   const tarq_rect_i r = tarq_get_present_rect();
@@ -121,9 +123,14 @@ TEST_F(Video, RendererPathPresentsThePalettePatternPixelPerfect) {
 }
 
 TEST_F(Video, SoftwarePathFillsTheWindowSurface) {
+  EXPECT_EQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
   cconfig.software_blit = 1;
   ASSERT_EQ(tarq_set_screen(128, 96, 8, 0), 0);
   ASSERT_EQ(sdl_renderer, nullptr);
+  // The surface is handed to the window system as it is, with no renderer
+  // texture behind it.
+  ASSERT_NE(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
+  EXPECT_STREQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), "0");
   pattern();
   tarq_blit_back_page();
   expect_pattern(tarq_get_present_rect());
