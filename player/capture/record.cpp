@@ -19,12 +19,13 @@ int32_t tovo_clip_capacity(int32_t gif_len) {
 void record_video_frame(const tarq_bitmap* frame) {
   int32_t n = tovo_clip_capacity(app.gif_len);
   if (n == 0 || !frame || frame->depth != 8) return;
-  for (; video_clip.made < n; video_clip.made++)
-    if (!video_clip.slot[video_clip.made] && !(video_clip.slot[video_clip.made] = tarq_create_bitmap(128, 128, 8)))
-      return;
   // gif_len lowered while the ring held more: keep within the new capacity.
   if (video_clip.index > n - 1) video_clip.index = n - 1;
-  tarq_bitmap* dst = video_clip.slot[video_clip.index];
+  // A slot's bitmap is made when the slot is first written, so a short run
+  // never holds the memory of a full clip.
+  tarq_bitmap*& dst = video_clip.slot[video_clip.index];
+  if (!dst && !(dst = tarq_create_bitmap(128, 128, 8))) return;
+  if (video_clip.made < video_clip.index + 1) video_clip.made = video_clip.index + 1;
   int32_t w = frame->width < 128 ? frame->width : 128;
   int32_t h = frame->height < 128 ? frame->height : 128;
   if (w < 128 || h < 128) tarq_clear_bitmap(dst);

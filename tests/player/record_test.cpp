@@ -98,6 +98,39 @@ TEST_F(record_fixture, FreedRingIsMadeAgainOnTheNextFrame) {
   EXPECT_EQ(video_clip.slot[0]->pixels[3], 9);
 }
 
+// A slot's bitmap is made when the ring first writes it: a short run holds
+// the frames it recorded, not the memory of a whole clip.
+TEST_F(record_fixture, SlotsAreMadeAsTheRingFirstWritesThem) {
+  free_video_clip();
+  app.gif_len = 16;
+  for (int k = 0; k < 3; k++) {
+    frame->pixels[0] = (uint8_t)(k + 1);
+    record_video_frame(frame);
+  }
+  EXPECT_EQ(video_clip.made, 3);
+  for (int i = 0; i < 3; i++) {
+    ASSERT_NE(video_clip.slot[i], nullptr) << i;
+    EXPECT_EQ(video_clip.slot[i]->pixels[0], i + 1);
+  }
+  for (int i = 3; i < TOVO_CLIP_SLOTS; i++) ASSERT_EQ(video_clip.slot[i], nullptr) << i;
+
+  // A clip started again reuses its bitmaps; a full ring at one second made
+  // 30, and a longer clip after it makes the rest one by one.
+  reset_video();
+  app.gif_len = 1;
+  for (int k = 0; k < 45; k++) record_video_frame(frame);
+  EXPECT_EQ(video_clip.made, 30);
+  EXPECT_EQ(video_clip.index, 29);
+  app.gif_len = 2;
+  record_video_frame(frame);
+  record_video_frame(frame);
+  EXPECT_EQ(video_clip.made, 31);
+  EXPECT_EQ(video_clip.index, 31);
+  EXPECT_EQ(video_clip.slot[32], nullptr);
+  EXPECT_EQ(save_gif(1, 0), 0);
+  free_video_clip();
+}
+
 TEST_F(record_fixture, ClipLengthAndCapacity) {
   EXPECT_EQ(tovo_clip_capacity(16), 480);
   EXPECT_EQ(tovo_clip_capacity(120), 3600);
