@@ -71,21 +71,26 @@ void* tarq_realloc(void* p, size_t n) {
   return q;
 }
 
-void* tarq_mem_scrub(void* p) {
+void* tarq_mem_release(void* p) {
   if (magic_of(p) != TARQ_MEM_MAGIC) {
     report_bad_block("tarq_free", p);
     return nullptr;
   }
-  uint32_t words = size_of(p) / 4;
-  uint8_t* data = static_cast<uint8_t*>(p);
-  for (uint32_t i = 0; i < words; i++) memcpy(data + 4 * size_t{i}, &TARQ_MEM_FREED_FILL, 4);
   set_header(p, TARQ_MEM_FREED_MAGIC, TARQ_MEM_FREED_SIZE);
   return system_block(p);
 }
 
+void* tarq_mem_scrub(void* p) {
+  if (magic_of(p) != TARQ_MEM_MAGIC) return tarq_mem_release(p);
+  uint32_t words = size_of(p) / 4;
+  uint8_t* data = static_cast<uint8_t*>(p);
+  for (uint32_t i = 0; i < words; i++) memcpy(data + 4 * size_t{i}, &TARQ_MEM_FREED_FILL, 4);
+  return tarq_mem_release(p);
+}
+
 void tarq_free(void* p) {
   if (!p || cconfig.deferred_dealloc) return;
-  free(tarq_mem_scrub(p));
+  free(TARQ_MEM_FILL_FREED ? tarq_mem_scrub(p) : tarq_mem_release(p));
 }
 
 void tarq_memset(void* p, int byte, size_t n) {

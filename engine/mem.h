@@ -1,6 +1,7 @@
 #pragma once
 // The tracked allocator: every engine block carries a header with a magic word
-// and its size, is zero-filled when made and overwritten when freed.
+// and its size, is zero-filled when made and marked (in debug builds also
+// overwritten) when freed.
 // The growable memory buffers are engine streams of the owned-memory kind.
 //
 // Header: TARQ_MEM_HEADER bytes in front of the data, ending in the magic word
@@ -27,10 +28,28 @@ void* tarq_realloc(void* p, size_t n);  // null when refused; the old block then
 void tarq_free(void* p);
 void tarq_memset(void* p, int byte, size_t n);
 
-// Overwrites a tracked block with the freed pattern and marks its header freed,
-// and returns the system block to release; a block without the magic word is
-// reported ("tarq_free fail") and null is returned. tarq_free is this followed
-// by the system free.
+// Whether tarq_free overwrites a block's data with the freed pattern. Debug
+// and sanitizer builds do, so that a stale pointer reads an unmistakable
+// pattern; a release build only marks the header, so that freeing large
+// blocks (at exit above all) does not write through all of their memory.
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool TARQ_MEM_FILL_FREED = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool TARQ_MEM_FILL_FREED = true;
+#else
+constexpr bool TARQ_MEM_FILL_FREED = false;
+#endif
+#else
+constexpr bool TARQ_MEM_FILL_FREED = false;
+#endif
+
+// Marks a tracked block's header freed and returns the system block to
+// release; a block without the magic word is reported ("tarq_free fail") and
+// null is returned. tarq_mem_scrub first overwrites every whole word of the
+// data with the freed pattern. tarq_free is one of them (as
+// TARQ_MEM_FILL_FREED says) followed by the system free.
+void* tarq_mem_release(void* p);
 void* tarq_mem_scrub(void* p);
 
 // A memory buffer is an owned memory stream. tarq_allocate_buffer_size returns

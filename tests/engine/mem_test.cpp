@@ -99,6 +99,20 @@ TEST(TrackedAllocator, FreeingOverwritesWholeWordsAndMarksTheHeader) {
   free(base);
 }
 
+// What a release build's tarq_free does before the system free: the header
+// is marked, the data left as it was (overwriting it is for debug builds).
+TEST(TrackedAllocator, ReleasingMarksTheHeaderAndLeavesTheData) {
+  uint8_t* p = static_cast<uint8_t*>(tarq_calloc(10));
+  ASSERT_NE(p, nullptr);
+  memset(p, 0x11, 10);
+  void* base = tarq_mem_release(p);
+  EXPECT_EQ(base, p - TARQ_MEM_HEADER);
+  for (int i = 0; i < 10; i++) EXPECT_EQ(p[i], 0x11) << i;
+  EXPECT_EQ(magic_of(p), TARQ_MEM_FREED_MAGIC);
+  EXPECT_EQ(size_of(p), TARQ_MEM_FREED_SIZE);
+  free(base);
+}
+
 TEST(TrackedAllocator, ABlockWithoutTheMagicIsReportedAndLeftAlone) {
   alignas(16) uint8_t fake[32] = {};
   const uint32_t magic = 0x12345678, size = 0x40;
@@ -108,6 +122,11 @@ TEST(TrackedAllocator, ABlockWithoutTheMagicIsReportedAndLeftAlone) {
   testing::internal::CaptureStdout();
   tarq_free(fake + 16);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "tarq_free fail 12345678 40\n");
+  for (void* (*release)(void*) : {tarq_mem_release, tarq_mem_scrub}) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(release(fake + 16), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "tarq_free fail 12345678 40\n");
+  }
   testing::internal::CaptureStdout();
   EXPECT_EQ(tarq_realloc(fake + 16, 64), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "tarq_realloc fail 12345678 40\n");
