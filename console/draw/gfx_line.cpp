@@ -44,9 +44,20 @@ int32_t draw_hline(tarq_bitmap* t, int32_t x0, int32_t x1, int32_t y, uint32_t c
   const int32_t lo = std::max(std::min(x0, x1), t->clip_x0);
   const int32_t hi = std::min(std::max(x0, x1), t->clip_x1 - 1);
   if (lo > hi) return 0;
-  uint32_t colours[4];
-  tovo_row_colours(colour, pattern(), y, colours);
-  tovo_span(t, lo, hi, y, colours);
+  // A row whose pattern bits are all equal is one colour (or left alone):
+  // no per-pixel colour table to set up, which counts for the short rows
+  // of small circles.
+  const uint32_t p = pattern();
+  const uint32_t bits = p >> ((3 - (y & 3)) * 4) & 15;
+  if (bits == 0) {
+    tovo_span_solid(t, lo, hi, y, colour & 15);
+  } else if (bits == 15) {
+    if (!(p & TOVO_PATTERN_TRANSPARENT)) tovo_span_solid(t, lo, hi, y, colour >> 4 & 15);
+  } else {
+    uint32_t colours[4];
+    tovo_row_colours(colour, p, y, colours);
+    tovo_span(t, lo, hi, y, colours);
+  }
   return hi - lo + 1;
 }
 

@@ -50,4 +50,6 @@ void tovo_column_colours(uint32_t colour, uint32_t pattern, int32_t x, uint32_t 
 // Pixels x0..x1 of row y, and rows y0..y1 of column x, both inside the
 // target (the caller clips), with the colours from above and the masks.
 void tovo_span(tarq_bitmap* t, int32_t x0, int32_t x1, int32_t y, const uint32_t colours[4]);
+// The same for a row of one colour (0..15), through the masks.
+void tovo_span_solid(tarq_bitmap* t, int32_t x0, int32_t x1, int32_t y, uint32_t colour);
 void tovo_column(tarq_bitmap* t, int32_t x, int32_t y0, int32_t y1, const uint32_t colours[4]);

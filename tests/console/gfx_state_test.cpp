@@ -80,10 +80,13 @@ TEST_F(PixelTest, SpansMatchPutpixel) {
     const int cx1 = cx0 + static_cast<int>(next() % (129 - cx0)), cy1 = cy0 + static_cast<int>(next() % (129 - cy0));
     tarq_set_clip(screen(), cx0, cy0, cx1, cy1);
     tarq_set_clip(reference, cx0, cy0, cx1, cy1);
-    const uint32_t pattern = next() & 0x1ffff;
+    // Every third round a pattern with whole rows of one bit (rows of one
+    // colour, or left alone), every fourth all bitplanes written.
+    const uint32_t whole_rows[] = {0, 0xffff, 0x1ffff, 0xf0f0, 0x10f0f, 0xff00};
+    const uint32_t pattern = round % 3 == 0 ? whole_rows[next() % 6] : next() & 0x1ffff;
     const uint32_t colour = next() & 0xff;
     pstate.fill_pattern = static_cast<int32_t>(pattern);
-    pstate.write_mask = static_cast<int32_t>(next() & 15);
+    pstate.write_mask = static_cast<int32_t>(round % 4 == 0 ? 15 : next() & 15);
     pstate.read_mask = static_cast<int32_t>(next() & 15);
     const int at = static_cast<int>(next() % 140) - 6;
     const int a = static_cast<int>(next() % 160) - 16, b = static_cast<int>(next() % 160) - 16;
