@@ -1,16 +1,13 @@
-// Path texts: slashes, trimming, and a path's extension, name and folder.
+// Path texts: slashes, and a path's extension, name and folder.
 #include "engine/extra/path_parts.h"
 
 #include <cstring>
 
 #include "engine/io/path.h"
-#include "engine/mem.h"
 
 namespace {
 
 bool is_separator(char c) { return c == '/' || c == '\\'; }
-
-char* trimmed_copy;  // the result of the last tarq_trim
 
 }  // namespace
 
@@ -18,21 +15,6 @@ void tarq_fix_backslashes(char* text) {
   if (!text) return;
   for (; *text; text++)
     if (*text == '\\') *text = '/';
-}
-
-const char* tarq_trim(const char* text) {
-  if (!text) return nullptr;
-  const unsigned char* start = reinterpret_cast<const unsigned char*>(text);
-  while (*start && *start < 0x21) start++;
-  size_t n = strlen(reinterpret_cast<const char*>(start));
-  while (n > 0 && start[n - 1] < 0x21) n--;
-  // The text may be the previous result: copy it before that is freed.
-  char* copy = static_cast<char*>(tarq_malloc(n));
-  if (!copy) return nullptr;
-  memcpy(copy, start, n);
-  tarq_free(trimmed_copy);
-  trimmed_copy = copy;
-  return copy;
 }
 
 void tarq_get_filename_extension(const char* path, char* out) {

@@ -10,6 +10,8 @@
 
 namespace {
 
+char* trimmed_copy;  // the result of the last tarq_trim
+
 void copy_part(char* out, const char* from, size_t n) {
   if (!out) return;
   memcpy(out, from, n);
@@ -46,4 +48,19 @@ void tarq_split_filename_ex(const char* path, char* dir, char* name, char* ext, 
 
 void tarq_split_filename(const char* path, char* dir, char* name, char* ext) {
   tarq_split_filename_ex(path, dir, name, ext, 0);
+}
+
+const char* tarq_trim(const char* text) {
+  if (!text) return nullptr;
+  const unsigned char* start = reinterpret_cast<const unsigned char*>(text);
+  while (*start && *start < 0x21) start++;
+  size_t n = strlen(reinterpret_cast<const char*>(start));
+  while (n > 0 && start[n - 1] < 0x21) n--;
+  // The text may be the previous result: copy it before that is freed.
+  char* copy = static_cast<char*>(tarq_malloc(n));
+  if (!copy) return nullptr;
+  memcpy(copy, start, n);
+  tarq_free(trimmed_copy);
+  trimmed_copy = copy;
+  return copy;
 }

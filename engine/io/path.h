@@ -16,3 +16,7 @@ int tarq_resolve_filename(const char* path, char* out);
 int tarq_unroll_filename(const char* path, char* out);
 // A cleaned folder path ending in '/', in `out` or (null) an internal buffer.
 char* tarq_fix_path_string(const char* path, char* out);
+// The text without leading and trailing bytes below 0x21 (blanks and control
+// characters), in an internal copy that the next call replaces; null for
+// null or when no memory is left.
+const char* tarq_trim(const char* text);

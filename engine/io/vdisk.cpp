@@ -36,8 +36,9 @@ tarq_file* tarq_fopen_vdisk(const char* path, const char* mode) {
   tarq_file* f = vdisk_find(key);
   if (f) {
     if (mode[0] == 'w') {
-      memset(f->data, 0, static_cast<size_t>(f->capacity));
-      f->size = 0;
+      // Emptied in place: the capacity stays, the old bytes read 0.
+      if (f->data) tarq_memset(f->data, 0, static_cast<size_t>(f->capacity));
+      tarq_clear_buffer(f);
     } else if (mode[0] != 'r') {
       return nullptr;
     }

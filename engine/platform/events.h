@@ -50,6 +50,8 @@ void tarq_finish_key_pump(int32_t codes_this_pump);
 int tarq_keys_init();
 int tarq_keys_exit();
 int32_t tarq_get_key_state(int32_t k);
+// The lowest scancode held down, caps lock aside; 0 when none.
+int32_t tarq_get_any_key_down();
 int32_t tarq_keypressed();
 int32_t tarq_readkey();
 int32_t tarq_push_key_code(int32_t code);  // 1 when it fitted in the queue

@@ -82,6 +82,12 @@ int32_t tarq_get_key_state(int32_t k) {
   return state_of(k);
 }
 
+int32_t tarq_get_any_key_down() {
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
+    if (tarqkey[k] && k != SDL_SCANCODE_CAPSLOCK) return k;
+  return 0;
+}
+
 void tarq_finish_key_pump(int32_t codes_this_pump) {
   if (codes_this_pump) return;
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/extra/any_key.h"
 #include "engine/platform/events.h"
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
