@@ -29,6 +29,7 @@
 #include "player/cart/cart_text.h"
 #include "player/cart/disk.h"
 #include "player/cart/load_reason.h"
+#include "player/command_history.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "sound/play/play.h"
@@ -173,6 +174,7 @@ void boot_init() {
   tarq_stop_tovo_song(nullptr);
   tovo_extpal_glitch_end = 0;
   message_bar = {};
+  clear_command_history();
   tovo_key_queue_clear();
   tovo_sound_word_store(tarq_state.audio_pause, 0);  // the mixer reads it
   while (tarq_keypressed()) tarq_readkey();

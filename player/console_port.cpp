@@ -11,6 +11,7 @@
 #include "engine/io/path.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "player/browser/splore.h"
 #include "player/capture/gif.h"
 #include "player/capture/record.h"
 #include "player/capture/record_output.h"
@@ -187,6 +188,7 @@ int connect_console_to_shell() {
   port.code_tab_record = code_tab_record;
   port.stop_sound = stop_sound;
   port.clear_kiosk = clear_kiosk;
+  port.reset_splore_animation = reset_splore_animation;
   port.get_setting = tovo_get_shell_setting;
   port.set_setting = tovo_set_shell_setting;
   return tovo_connect_shell(port);

@@ -11,6 +11,7 @@
 #include "engine/data/pod.h"
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
+#include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
 #include "player/capture/screen_convert.h"
 #include "player/frame.h"
@@ -65,6 +66,7 @@ void tovo_frame_draw() {
   tarq_clear_bitmap(page);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate.screens[0]);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate.screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate.screens[0]);
   bool raw = !shell.program_started && shell.mode == TOVO_MODE_RUNNING;
   if (raw) memcpy(shell.display->pixels, pstate.screens[0]->pixels, 128 * 128);
   else if (run_state.load_delay == 0 && app.menu_event == 0 && !run_state.hold_frame)

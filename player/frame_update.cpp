@@ -19,6 +19,7 @@
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
 #include "player/boot.h"
+#include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
 #include "player/capture/record.h"
 #include "player/capture/screenshot.h"
@@ -26,6 +27,7 @@
 #include "player/cart/drop.h"
 #include "player/clipboard/activity_log.h"
 #include "player/frame.h"
+#include "player/frame_parts.h"
 #include "player/frame_step.h"
 #include "player/hotkey.h"
 #include "player/keyconfig_screen.h"
@@ -33,6 +35,7 @@
 #include "player/message.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
+#include "player/splash.h"
 #include "player/stopped.h"
 #include "sound/mixer/history.h"
 #include "sound/sound.h"
@@ -107,36 +110,6 @@ void damage_machine() {
   poke(0x5f2e, saved);
 }
 
-// The mixer pauses while a pause page or a menu event is up (unless the cart
-// asked to keep playing with 0x5f2f = 2), or while the cart asks with 1; it
-// resumes five updates after that ends.
-void update_audio_pause() {
-  int32_t request = pstate.ram[0x5f2f];
-  int32_t& word = tarq_state.audio_pause;
-  if (app.pause_state != 0 || app.menu_event != 0) {
-    if (request != 2) word = 1;
-  } else if (request == 1) {
-    word = 1;
-  } else {
-    word = word >= 1 && word <= 4 ? word + 1 : 0;
-  }
-}
-
-// Bit 0 x moved, bit 1 y moved, bit 2 buttons changed since the last tick.
-void collect_mouse_changes() {
-  int32_t x, y, b;
-  tarq_get_mouse(&x, &y, &b);
-  if (app.tick_mouse_read) {
-    if (x != app.tick_mouse_x) stat_inputs.mouse_changes |= 1;
-    if (y != app.tick_mouse_y) stat_inputs.mouse_changes |= 2;
-    if (b != app.tick_mouse_b) stat_inputs.mouse_changes |= 4;
-  }
-  app.tick_mouse_x = x;
-  app.tick_mouse_y = y;
-  app.tick_mouse_b = b;
-  app.tick_mouse_read = 1;
-}
-
 // A download the running tick waits for: running, or finished and not yet
 // looked at. A quiet update check runs beside the cart without stopping it
 // until its result is in.
@@ -147,10 +120,10 @@ bool download_awaited() {
 
 void running_tick() {
   if (run_state.load_delay > 0) return;  // counted down by the caller
-  tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time());
+  update_audio_moment_cache();
   shell.spinner_count = shell.spinner_count > 150 ? 150 : shell.spinner_count > 0 ? shell.spinner_count - 1 : 0;
   process_running_keypresses();
-  collect_mouse_changes();
+  process_devkit_mouse_activity();
   if (!shell.program_started || run_state.mainloop_exists < 2) {
     read_buttons_now();
     if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
@@ -260,9 +233,11 @@ void tovo_tick() {
   } else {
     read_buttons_now();
     if (shell.sub_mode == 1) keyconfig_update();
+    if (shell.sub_mode == 2) splore_update();
     run_state.load_delay = 0;
   }
   if (!load_tick && shell.mode == TOVO_MODE_BOOT) move_boot();
+  if (!load_tick && shell.mode == TOVO_MODE_SPLASH) move_splash();
   update_reset_glitch();
   app.frame_flipper ^= 1;
   pstate.ticks++;
@@ -283,7 +258,7 @@ void tovo_frame_update() {
   }
   if (cconfig.sound_volume != 0) app.volume = cconfig.sound_volume;
   tarq_set_music_volume(256);
-  tarq_lock_mouse_cursor(app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING && (pstate.ram[0x5f2d] & 5) == 5);
+  tarq_lock_mouse_cursor(should_be_pointer_locked());
   if (app.glitch_test != 0 && shell.mode == TOVO_MODE_RUNNING) {
     if (++app.glitch_test == 12) pstate.reset_counter = 1;
     if (run_state.pending_action == TOVO_PENDING_RUN) {
@@ -328,7 +303,7 @@ void tovo_frame_update() {
     }
   } else if (app.accumulator > 65535) {
     read_buttons_now();
-    tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time());
+    update_audio_moment_cache();
     if (app.pause_state == TOVO_PAUSE_CONTROLS) {
       if (button_pressed(6, 0)) {
         tovo_key_queue_clear();
@@ -357,7 +332,7 @@ void tovo_frame_update() {
   if (shell.mode == TOVO_MODE_STOPPED && run_state.pending_action == 0) process_immediate_mode_keypresses();
   if (run_state.load_delay == 0 && splore_download_state() == SPLORE_DOWNLOAD_IDLE && shell.spinner_count == 0)
     shell.spinner_frame = 0;
-  if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) update_audio_pause();
+  if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) determine_audio_pause_state();
   // The cart's own frames read the buttons too: they must not see the menu
   // as still open once it closed in this update.
   tell_buttons_the_machine();

@@ -46,13 +46,6 @@ void empty_key_buffer() {
   while (tarq_keypressed()) tarq_readkey();
 }
 
-void show_volume(int32_t volume) {
-  char line[32];
-  tovo_volume_line(volume, line);
-  show_message(line, LONG_MS);
-  message_bar.start -= 1000;
-}
-
 void after_volume_key() {
   tarq_set_music_volume(256);
   build_paused_menu();
@@ -142,13 +135,7 @@ void tovo_volume_line(int32_t volume, char* out) {
 void process_volume_hotkeys() {
   if (!ctrl()) return;
   if (pressed(KEY_M)) {
-    if (cconfig.sound_volume != 0) {
-      tovo_set_sound_volume(0);
-      show_message("sound off (ctrl-m)", SHORT_MS);
-    } else {
-      tovo_set_sound_volume(app.volume != 0 ? app.volume : 256);
-      show_message("sound on (ctrl-m)", SHORT_MS);
-    }
+    toggle_mute();
     after_volume_key();
   }
   bool down = pressed(KEY_MINUS), up = pressed(KEY_EQUALS);
@@ -157,10 +144,27 @@ void process_volume_hotkeys() {
     if (up) v = tovo_volume_up(v);
     app.volume = v;
     tovo_set_sound_volume(v);
-    show_volume(v);
+    display_system_volume();
     empty_key_buffer();
     after_volume_key();
   }
+}
+
+void toggle_mute() {
+  if (cconfig.sound_volume != 0) {
+    tovo_set_sound_volume(0);
+    show_message("sound off (ctrl-m)", SHORT_MS);
+  } else {
+    tovo_set_sound_volume(app.volume != 0 ? app.volume : 256);
+    show_message("sound on (ctrl-m)", SHORT_MS);
+  }
+}
+
+void display_system_volume() {
+  char line[32];
+  tovo_volume_line(app.volume, line);
+  show_message(line, LONG_MS);
+  message_bar.start -= 1000;  // already in place: no slide in
 }
 
 int32_t tovo_function_key_action() {

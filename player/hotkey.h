@@ -24,6 +24,12 @@ int32_t tovo_volume_up(int32_t v);
 void tovo_volume_line(int32_t volume, char* out);
 // ctrl-m, ctrl-minus and ctrl-equals, once per update before the pending action.
 void process_volume_hotkeys();
+// Sound off when on (the message "sound off (ctrl-m)"); else on at the
+// remembered volume, or 256 when that is 0 ("sound on (ctrl-m)").
+void toggle_mute();
+// The volume line of the remembered volume on the message bar, already slid
+// in (started 1000 ms ago) and shown for 1900 ms more.
+void display_system_volume();
 // The action the function keys and ctrl-digits choose this frame (0 none,
 // 1 screenshot, 3 clip start, 4 save clip; 2 and 5 do nothing).
 int32_t tovo_function_key_action();

@@ -25,7 +25,9 @@ constexpr int32_t ROW_Y[4] = {34, 44, 61, 72};
 const char* const ROW_DEFAULT[4] = {"cursors", "z x/c v", "s f e d", "tab q w"};
 constexpr int32_t ROW_FIRST[4] = {1, 5, 7, 11};  // entries of button_config.keys
 constexpr int32_t ROW_KEYS[4] = {4, 2, 4, 2};
-constexpr uint8_t LAMP_GLYPH[6] = {'l' + 31, 'r' + 31, 'u' + 31, 'd' + 31, 142, 151};
+constexpr int32_t LAMP_GLYPHS = 6;
+constexpr uint8_t LAMP_GLYPH[LAMP_GLYPHS] = {'l' + 31, 'r' + 31, 'u' + 31, 'd' + 31, 142, 151};
+constexpr int32_t LAMP_LAST = 6;  // the pause button; buttons above draw nothing
 
 tarq_bitmap* resource(int32_t item) {
   return shell.resources ? (tarq_bitmap*)cpod_get_item(shell.resources, item, TARQ_ITEM_BITMAP) : nullptr;
@@ -47,15 +49,17 @@ bool row_is_custom(int32_t row) {
   return false;
 }
 
-void draw_lamp(tarq_bitmap* page, int32_t b, int32_t p, int32_t x, int32_t y) {
+}  // namespace
+
+void draw_controls_button(tarq_bitmap* page, int32_t b, int32_t p, int32_t x, int32_t y) {
+  if (!page || b < 0 || b > LAMP_LAST || p < 0 || p >= TOVO_PLAYERS) return;
   bool lit = player_key(b, p) != 0 || player_button(b, p) > 128;
   tarq_bitmap* lamp = resource(lit ? LAMP_LIT : LAMP_OFF);
   if (lamp) tarq_draw_sprite(lamp, page, 0, 0, x, y, lamp->width, lamp->height);
+  if (b >= LAMP_GLYPHS) return;  // the pause button's lamp carries no glyph
   char glyph[2] = {(char)LAMP_GLYPH[b], 0};
   text_at(page, glyph, x, y + (lit ? 1 : 0), 7);
 }
-
-}  // namespace
 
 void tovo_controls_row_text(int32_t row, char* out, int32_t size) {
   if (size < 1) return;
@@ -90,9 +94,9 @@ void draw_paused_controls_menu(tarq_bitmap* page) {
   }
   for (int32_t p = 0; p < 2; p++) {
     int32_t dy = 27 * p;
-    for (int32_t j = 0; j < 4; j++) draw_lamp(page, j, p, 82 - w / 2 + 8 * j, 78 - h / 2 + dy);
-    draw_lamp(page, 4, p, 82 - w / 2, 89 - h / 2 + dy);
-    draw_lamp(page, 5, p, 90 - w / 2, 89 - h / 2 + dy);
+    for (int32_t j = 0; j < 4; j++) draw_controls_button(page, j, p, 82 - w / 2 + 8 * j, 78 - h / 2 + dy);
+    draw_controls_button(page, 4, p, 82 - w / 2, 89 - h / 2 + dy);
+    draw_controls_button(page, 5, p, 90 - w / 2, 89 - h / 2 + dy);
   }
   char joysticks[32];
   snprintf(joysticks, sizeof joysticks, "%d joysticks detected", tarq_count_joysticks());

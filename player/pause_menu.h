@@ -76,6 +76,11 @@ void close_paused_menu();
 void draw_paused_menu(tarq_bitmap* page);
 // The controls picture: key rows and button lamps.
 void draw_paused_controls_menu(tarq_bitmap* page);
+// One button lamp of the controls picture at (x, y): lit (sprite 248) while
+// button b of player p is held, else sprite 247, with the button's glyph one
+// pixel lower when lit. Buttons 0-5 carry a glyph, the pause button (6)
+// none; buttons above 6 draw nothing.
+void draw_controls_button(tarq_bitmap* page, int32_t b, int32_t p, int32_t x, int32_t y);
 // The text of a key row of the controls picture: row 0 player 0 directions,
 // 1 player 0 O and X, 2 player 1 directions, 3 player 1 O and X.
 void tovo_controls_row_text(int32_t row, char* out, int32_t size);

@@ -8,6 +8,7 @@
 #include "player/boot.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/disk_state.h"
+#include "player/clipboard/activity_log.h"
 #include "player/frame.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
@@ -67,6 +68,7 @@ void reboot_machine() {
   pitem[0] = tarq_create_tovo_cart();
   tovo_create_code_tabs();
   boot_init();
-  tovo_suggest_file_name();
+  set_untitled_filename();
   if (pitem[0]) hash_cart(pitem[0], disk_state.saved_hash);
+  update_window_title();
 }

@@ -12,6 +12,7 @@
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
+#include "console/print/print.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/ctext.h"
@@ -35,13 +36,16 @@
 #include "player/cart/disk.h"
 #include "player/cart/disk_state.h"
 #include "player/cart/drop.h"
+#include "player/cart/export_step.h"
 #include "player/cart/load_reason.h"
 #include "player/cart/prompt_files.h"
 #include "player/clipboard/activity_log.h"
 #include "player/console_port.h"
+#include "player/pod_title.h"
 #include "player/selection_sets.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
+#include "player/splash.h"
 #include "sound/machine.h"
 #include "sound/sound.h"
 
@@ -67,14 +71,12 @@ void flip_ampersand_glyph() {
   }
 }
 
-// The window title: the text of the resource pod's item 4.
+// The window title: the data pod's title.
 void set_window_title_from_pod() {
-  tarq_file* title = shell.resources ? (tarq_file*)cpod_get_item(shell.resources, 4, TARQ_ITEM_FILE) : nullptr;
-  if (!title || title->size <= 0) return;
+  const char* title = get_embedded_cart_title();
+  if (!title[0]) return;
   char text[TARQ_TITLE_SIZE];
-  int32_t n = title->size < (int32_t)sizeof text - 1 ? title->size : (int32_t)sizeof text - 1;
-  memcpy(text, title->data, (size_t)n);
-  text[n] = 0;
+  snprintf(text, sizeof text, "%s", title);
   tarq_set_window_title(text);
 }
 
@@ -126,7 +128,7 @@ void reset_editor_for_new_cart() {
   init_editor_state();
   for (tarq_ctext* t : shell.tabs)
     if (t) tarq_clear_undo_stack(t->undo);
-  set_window_title_from_pod();
+  update_window_title();
 }
 
 // Each code tab's record holds the tab's own text (the console's tab buffer),
@@ -149,7 +151,7 @@ void tovo_destroy_code_tabs() {
   }
 }
 
-void tovo_suggest_file_name() {
+void set_untitled_filename() {
   char* name = shell.suggested_name;
   const int size = (int)sizeof shell.suggested_name;
   if (snprintf(name, size, "%suntitled.kx", shell.root_path) >= size) name[0] = 0;
@@ -166,6 +168,7 @@ void init_path(char* path, const char* dflt) {
 
 int tovo_shell_init(int argc, char** argv) {
   memset(&app, 0, sizeof app);
+  init_print_context();
   set_default_app_config();
   tarq_set_application_title("tovo");
   tarq_set_load_config_func(tovo_load_config);
@@ -228,9 +231,10 @@ int tovo_shell_init(int argc, char** argv) {
   make_bitmaps();
   pitems = 1;
   pitem[0] = tarq_create_tovo_cart();
-  boot_init();
+  if (load_splash_bmp()) shell.mode = TOVO_MODE_SPLASH;
+  else boot_init();
   tovo_create_code_tabs();
-  tovo_suggest_file_name();
+  set_untitled_filename();
   hash_cart(pitem[0], disk_state.saved_hash);
   tarq_sound_init(22050, 1);
   tarq_set_console_mode(1);
@@ -251,6 +255,7 @@ int tovo_shell_init(int argc, char** argv) {
   }
   if (app.export_name[0] != 0) {
     run_state.exec = 1;
+    do_export(app.export_name);
     exit(0);
   }
   shell.mode = TOVO_MODE_STOPPED;

@@ -32,6 +32,6 @@ void reset_editor_for_new_cart();
 void tovo_create_code_tabs();
 void tovo_destroy_code_tabs();
 // root path + "untitled.kx", or "untitled_%d.kx" (1..1000) while taken.
-void tovo_suggest_file_name();
+void set_untitled_filename();
 // Replaces an empty or unlistable path with the application folder + dflt.
 void init_path(char* path, const char* dflt);

@@ -121,6 +121,7 @@ void suspend_program() {
   if (run_state.program) {
     L0_cart = L0;
     tovo_shell.save_cdata();
+    tovo_shell.reset_splore_animation();
     int32_t keep = pstate.ram[0x5f2e];
     if (!(keep & 0x01))
       for (int c = 0; c < 16; c++) poke(0x5f00 + c, c == 0 ? 0x10 : c);
@@ -131,6 +132,7 @@ void suspend_program() {
     if (!(keep & 0x10)) {
       for (int a = 0x5f58; a < 0x5f5c; a++) poke(a, 0);
       reset_print_context();
+      reload_font();
     }
     if (!(keep & 0x20))
       for (int a = 0x5f31; a < 0x5f34; a++) poke(a, 0);

@@ -58,6 +58,7 @@ const char* tovo_shell_port_missing(const tovo_shell_port& port) {
   CHECK(code_tab_record);
   CHECK(stop_sound);
   CHECK(clear_kiosk);
+  CHECK(reset_splore_animation);
   CHECK(get_setting);
   CHECK(set_setting);
 #undef CHECK

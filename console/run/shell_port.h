@@ -93,6 +93,8 @@ struct tovo_shell_port {
   // Machine.
   void (*stop_sound)();
   void (*clear_kiosk)();  // reboot leaves kiosk mode
+  // A program was suspended: the cart browser's scroll animation starts over.
+  void (*reset_splore_animation)();
 
   // The shell's settings by their "config.txt" names ("volume", "theme",
   // "gif_len", ...); a set carries the setting's own effects.

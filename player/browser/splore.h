@@ -66,7 +66,7 @@ struct splore_list {
   int32_t icon;
   char title[32];
   int32_t selected;
-  int32_t scroll;
+  int32_t scroll;       // where the drawn list stands; it glides towards the selection
   int32_t search;       // the list starts with "[update]" or "[search]"
   int32_t entry_state;  // search entry: 0 none, 1 started, 2 typing, 3 letter wheel
   char entry_text[SPLORE_SEARCH_TEXT_MAX + 2];
@@ -85,6 +85,13 @@ void splore_init();
 // selection and marks its favourites. Sets the lists up first when they do
 // not exist yet.
 void splore_enter();
+// The browser's update and drawing while it is the machine's sub-mode: both
+// do nothing in the player.
+void splore_update();
+void splore_draw(tarq_bitmap* page);
+// Puts every list's scroll position at its selection, so that the browser
+// shows its lists at rest when it is drawn again (a program was suspended).
+void reset_splore_animation();
 
 // 0 done (also for a missing folder, which leaves the list with only "..").
 int populate_splore_list_from_directory(splore_list* list, const char* folder);

@@ -63,15 +63,19 @@ int download_worker(void*) {
                               job.deadline_ms};
   bool ok =
       tarq_fetch_run(&job.fetch, job.url, job.file, nullptr, &limits) == TARQ_FETCH_OK && check_bbs_file_ok(job.file);
-  if (!ok) remove(job.file);  // nothing refused stays in the cache
-  int32_t result = ok ? SPLORE_DOWNLOAD_DONE : SPLORE_DOWNLOAD_FAILED;
+  if (ok) dl_on_load();
+  else dl_on_error();
+  return 0;
+}
+
+// Reports the end of the worker's download, unless it was cancelled (or
+// replaced) meanwhile: then the word is left alone.
+void report_download(int32_t result) {
   uint64_t word = download_word.load();
-  // A cancelled (or replaced) download leaves the word alone.
   while (generation_of(word) == job.generation &&
          (state_of(word) == SPLORE_DOWNLOAD_RUNNING || state_of(word) == SPLORE_DOWNLOAD_QUIET)) {
     if (download_word.compare_exchange_weak(word, pack(job.generation, result))) break;
   }
-  return 0;
 }
 
 // Ends the worker of the last download, whether it still runs or has
@@ -84,6 +88,13 @@ void end_worker() {
 }
 
 }  // namespace
+
+void dl_on_load() { report_download(SPLORE_DOWNLOAD_DONE); }
+
+void dl_on_error() {
+  remove(job.file);  // nothing refused stays in the cache
+  report_download(SPLORE_DOWNLOAD_FAILED);
+}
 
 int32_t splore_download_state() { return state_of(download_word.load()); }
 

@@ -81,6 +81,11 @@ void get_bbs_cart_url(const char* base, const char* lid, char* out, int out_size
 // kind's size (its header is read before anything is decoded) that loads.
 // No other picture is ever fetched, so any other ".png" is refused.
 bool check_bbs_file_ok(const char* path);
+// The worker's end of a download whose file passed that check (done) or did
+// not (the file is removed; failed). Neither touches a download that was
+// cancelled or replaced meanwhile.
+void dl_on_load();
+void dl_on_error();
 
 // The message for a fetched picture cart that does not load, by the picture
 // reader's reason code.

@@ -56,11 +56,12 @@ void trim_trailing(char* text) {
   while (n > 0 && (unsigned char)text[n - 1] <= ' ') text[--n] = 0;
 }
 
+// Without leading and trailing blanks and control characters (the field's
+// text can only shrink).
 void trim_both(char* text) {
-  trim_trailing(text);
-  size_t start = 0;
-  while (text[start] && (unsigned char)text[start] <= ' ') start++;
-  if (start) memmove(text, text + start, strlen(text + start) + 1);
+  const char* trimmed = tarq_trim(text);
+  if (trimmed) memmove(text, trimmed, strlen(trimmed) + 1);
+  else trim_trailing(text);
 }
 
 // The cart title of a file name: no folder and no last extension, and a

@@ -4,11 +4,10 @@
 #include <cstring>
 
 #include "console/run/run_state.h"
-#include "engine/data/pod.h"
-#include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
 #include "engine/platform/host.h"
+#include "player/pod_title.h"
 #include "player/shell_state.h"
 
 namespace {
@@ -34,13 +33,7 @@ int place(const char* name, int32_t destination, char* out) {
 
 const char* get_output_file_name_base() {
   static char base[TARQ_PATH_MAX];
-  base[0] = 0;
-  tarq_file* title = shell.resources ? (tarq_file*)cpod_get_item(shell.resources, 4, TARQ_ITEM_FILE) : nullptr;
-  if (title && title->data && title->size > 0) {
-    int32_t n = title->size < TARQ_PATH_MAX - 1 ? title->size : TARQ_PATH_MAX - 1;
-    memcpy(base, title->data, (size_t)n);
-    base[n] = 0;
-  }
+  snprintf(base, sizeof base, "%s", get_embedded_cart_title());
   if (base[0] == 0) snprintf(base, sizeof base, "TOVO");
   for (char* c = base; *c; c++)
     if (!name_char(*c)) *c = ' ';

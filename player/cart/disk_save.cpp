@@ -17,6 +17,7 @@
 #include "player/cart/compress.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_state.h"
+#include "player/clipboard/activity_log.h"
 #include "player/message.h"
 #include "player/shell_state.h"
 
@@ -115,6 +116,7 @@ int save_working_cart(const char* name) {
     return 1;
   }
   hash_cart(cart, disk_state.saved_hash);
+  update_window_title();
   return 0;
 }
 

@@ -102,6 +102,33 @@ TEST_F(hotkey_fixture, MuteAndVolumeKeys) {
   }
 }
 
+TEST_F(hotkey_fixture, MuteToggleAndVolumeLineOnTheirOwn) {
+  struct {
+    int32_t volume, sound, want_sound;
+    const char* message;
+  } cases[] = {
+      {100, 100, 0, "sound off (ctrl-m)"},
+      {0, 0, 256, "sound on (ctrl-m)"},
+      {64, 0, 64, "sound on (ctrl-m)"},
+  };
+  for (auto& c : cases) {
+    SetUp();
+    app.volume = c.volume;
+    cconfig.sound_volume = c.sound;
+    toggle_mute();
+    EXPECT_EQ(cconfig.sound_volume, c.want_sound) << c.message;
+    EXPECT_EQ(app.volume, c.volume) << "the remembered volume stays";
+    EXPECT_STREQ(message_bar.text, c.message);
+    EXPECT_EQ(message_bar.end, fake_now + 1400);
+  }
+  SetUp();
+  app.volume = 100;
+  display_system_volume();
+  EXPECT_STREQ(message_bar.text, " volume:   \x10\x10\x10-----   (ctrl-/+)");
+  EXPECT_EQ(message_bar.start, fake_now - 1000) << "already slid in";
+  EXPECT_EQ(message_bar.end, fake_now + 1900);
+}
+
 TEST_F(hotkey_fixture, VolumeKeysNeedCtrl) {
   app.volume = 100;
   cconfig.sound_volume = 100;

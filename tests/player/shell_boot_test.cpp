@@ -5,18 +5,22 @@
 #include <string>
 
 #include "console/draw/draw_display.h"
+#include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
+#include "engine/platform/events.h"
 #include "player/boot.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_state.h"
+#include "player/command_history.h"
 #include "player/frame.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
+#include "player/splash.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -40,11 +44,11 @@ TEST(shell_init, BackPageForTheDisplayOptions) {
 TEST(shell_init, SuggestedNameSkipsTakenNames) {
   tovo_test::temp_dir dir;
   snprintf(shell.root_path, sizeof shell.root_path, "%s/", dir.path.c_str());
-  tovo_suggest_file_name();
+  set_untitled_filename();
   EXPECT_EQ(std::string(shell.suggested_name), dir.path + "/untitled.kx");
   tovo_test::write_file(dir.file("untitled.kx"), "x");
   tovo_test::write_file(dir.file("untitled_1.kx"), "x");
-  tovo_suggest_file_name();
+  set_untitled_filename();
   EXPECT_EQ(std::string(shell.suggested_name), dir.path + "/untitled_2.kx");
   memset(&shell, 0, sizeof shell);
 }
@@ -172,6 +176,51 @@ TEST_F(boot, ResetGlitchRunsSixTicksThenRestarts) {
     ticks++;
   }
   EXPECT_EQ(ticks, 12);
+}
+
+TEST_F(boot, TheBootForgetsTheCommandHistory) {
+  command_history.count = 4;
+  command_history.position = 2;
+  snprintf(command_history.line[1], TOVO_HISTORY_LINE, "run");
+  boot_init();
+  EXPECT_EQ(command_history.count, 0);
+  EXPECT_EQ(command_history.position, 0);
+  command_history = {};
+}
+
+TEST_F(boot, SplashRestartsTheBootOnAnyKeyOrButton) {
+  struct {
+    int32_t key;     // scancode held, 0 none
+    int32_t button;  // of player 0 pressed this frame, -1 none
+    bool restarts;
+  } cases[] = {
+      {0, -1, false}, {4, -1, true}, {57, -1, false},  // caps lock is no key here
+      {0, 0, true},   {0, 6, true},  {0, 7, false},
+  };
+  for (const auto& c : cases) {
+    memset(tarqkey, 0, sizeof tarqkey);
+    memset(pstate.held, 0, sizeof pstate.held);
+    button_state = {};
+    shell.mode = TOVO_MODE_SPLASH;
+    pstate.ticks = 40;
+    if (c.key) tarqkey[c.key] = 1;
+    if (c.button >= 0) pstate.held[0][c.button] = 1;
+    move_splash();
+    EXPECT_EQ(shell.mode, c.restarts ? TOVO_MODE_BOOT : TOVO_MODE_SPLASH) << c.key << " " << c.button;
+    EXPECT_EQ(pstate.ticks, c.restarts ? -15 : 40);
+  }
+  // The frame loop's tick serves the splash mode: a key held restarts it.
+  memset(pstate.held, 0, sizeof pstate.held);
+  button_state = {};
+  shell.mode = TOVO_MODE_SPLASH;
+  pstate.ticks = 40;
+  tarqkey[4] = 1;
+  tovo_tick();
+  EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
+  EXPECT_EQ(pstate.ticks, -14) << "boot_init, then the tick's own count";
+  memset(tarqkey, 0, sizeof tarqkey);
+  memset(pstate.held, 0, sizeof pstate.held);
+  button_state = {};
 }
 
 }  // namespace

@@ -154,6 +154,7 @@ void install_fake_shell() {
   p.code_tab_record = code_tab_record;
   p.stop_sound = [] { fake_shell.sound_stops++; };
   p.clear_kiosk = [] { fake_shell.kiosk_clears++; };
+  p.reset_splore_animation = [] { fake_shell.splore_animation_resets++; };
   p.get_setting = [](const char* name) {
     int32_t* v = find_setting(name, false);
     return v ? *v : 0;

@@ -36,6 +36,7 @@ struct tovo_fake_shell {
   int32_t confirm_answer;               // what it answers: non-zero declines
   int32_t quick_saves;
   int32_t kiosk_clears;
+  int32_t splore_animation_resets;
   int32_t unsaved;  // what unsaved_changes answers
   char mount_name[TOVO_FAKE_MOUNTS][TOVO_FAKE_TEXT];
   const char* mount_code[TOVO_FAKE_MOUNTS];

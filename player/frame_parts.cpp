@@ -1,0 +1,55 @@
+// Single steps of the frame update.
+#include "player/frame_parts.h"
+
+#include "console/bindings/stat.h"
+#include "console/machine/pstate.h"
+#include "engine/platform/events.h"
+#include "engine/tarq.h"
+#include "player/shell_state.h"
+#include "sound/machine.h"
+#include "sound/mixer/history.h"
+
+namespace {
+
+constexpr int32_t MOUSE_FLAGS = 0x5f2d;
+constexpr int32_t MOUSE_LOCK_BITS = 5;  // bits 0 and 2
+constexpr int32_t AUDIO_REQUEST = 0x5f2f;
+constexpr int32_t AUDIO_KEEP_PLAYING = 2;
+constexpr int32_t AUDIO_PAUSE = 1;
+constexpr int32_t AUDIO_RESUME_STEPS = 4;
+
+}  // namespace
+
+bool should_be_pointer_locked() {
+  return app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING &&
+         (pstate.ram[MOUSE_FLAGS] & MOUSE_LOCK_BITS) == MOUSE_LOCK_BITS;
+}
+
+void update_audio_moment_cache() { tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time()); }
+
+void process_devkit_mouse_activity() {
+  int32_t x, y, b;
+  tarq_get_mouse(&x, &y, &b);
+  if (app.tick_mouse_read) {
+    if (x != app.tick_mouse_x) stat_inputs.mouse_changes |= 1;
+    if (y != app.tick_mouse_y) stat_inputs.mouse_changes |= 2;
+    if (b != app.tick_mouse_b) stat_inputs.mouse_changes |= 4;
+  }
+  app.tick_mouse_x = x;
+  app.tick_mouse_y = y;
+  app.tick_mouse_b = b;
+  app.tick_mouse_read = 1;
+}
+
+void determine_audio_pause_state() {
+  int32_t request = pstate.ram[AUDIO_REQUEST];
+  int32_t word = tarq_state.audio_pause;  // only this thread writes it
+  if (app.pause_state != 0 || app.menu_event != 0) {
+    if (request != AUDIO_KEEP_PLAYING) word = AUDIO_PAUSE;
+  } else if (request == AUDIO_PAUSE) {
+    word = AUDIO_PAUSE;
+  } else {
+    word = word >= 1 && word <= AUDIO_RESUME_STEPS ? word + 1 : 0;
+  }
+  tovo_sound_word_store(tarq_state.audio_pause, word);  // the mixer reads it
+}
