@@ -75,7 +75,7 @@ int save_cart_to_file_as_32k_flattened_block(tovo_cart* cart, uint8_t* image) {
   if (!flat) return 1;
   tovo_text_result result{};
   int refused = tovo_flatten_includes(cart->code, flat, TOVO_CODE_SIZE, &result);
-  int status = 1;
+  int status = TOVO_FLATTEN_REFUSED;
   if (refused == 0) {
     char* code = cart->code;
     cart->code = flat;

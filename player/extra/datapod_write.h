@@ -36,5 +36,7 @@ extern int32_t tovo_datapod_error_cart;  // the cart index for CODE_TOO_LARGE
 tarq_pod* generate_dat_file(const tovo_datapod_parameters* p);
 
 // Fills the 32768-byte image with the cart, its code flattened of include
-// lines; 0 done, 1 when the code does not fit.
+// lines; 0 done, 1 when the code does not fit (or there is no cart), 2 when
+// flattening refused an include line or the text grew too long.
+constexpr int TOVO_FLATTEN_REFUSED = 2;
 int save_cart_to_file_as_32k_flattened_block(tovo_cart* cart, uint8_t* image);

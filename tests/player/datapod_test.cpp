@@ -258,4 +258,28 @@ TEST_F(generate, RefusesMissingPartsAndOversizedCode) {
   EXPECT_EQ(tovo_datapod_error, TOVO_DATAPOD_CODE_TOO_LARGE);
 }
 
+TEST_F(generate, FlattenedImageTellsARefusedIncludeFromCodeTooLarge) {
+  uint8_t image[TOVO_CART_IMAGE_SIZE];
+  struct {
+    const char* code;
+    int want;
+  } cases[] = {
+      {"print(1)", 0},
+      {"x = 1\n#include lib.lua\ny = 2", TOVO_FLATTEN_REFUSED},
+  };
+  for (const auto& c : cases) {
+    snprintf(p.carts[0]->code, TOVO_CODE_SIZE, "%s", c.code);
+    EXPECT_EQ(save_cart_to_file_as_32k_flattened_block(p.carts[0], image), c.want) << c.code;
+    EXPECT_STREQ(p.carts[0]->code, c.code) << "the cart's own code is left as it was";
+  }
+  uint32_t x = 12345;
+  for (int i = 0; i < 40000; i++) {
+    x = x * 1103515245u + 12345u;
+    p.carts[0]->code[i] = (char)(33 + (x >> 16) % 90);
+  }
+  p.carts[0]->code[40000] = 0;
+  EXPECT_EQ(save_cart_to_file_as_32k_flattened_block(p.carts[0], image), 1);
+  EXPECT_EQ(save_cart_to_file_as_32k_flattened_block(nullptr, image), 1);
+}
+
 }  // namespace
