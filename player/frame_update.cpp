@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/bindings/stat.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/mem.h"
@@ -37,7 +36,6 @@
 #include "player/shell_state.h"
 #include "player/splash.h"
 #include "player/stopped.h"
-#include "sound/mixer/history.h"
 #include "sound/sound.h"
 
 namespace {

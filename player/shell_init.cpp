@@ -128,6 +128,8 @@ void reset_editor_for_new_cart() {
   init_editor_state();
   for (tarq_ctext* t : shell.tabs)
     if (t) tarq_clear_undo_stack(t->undo);
+  // The pod's title again (a cart may have set its own), then the hook.
+  set_window_title_from_pod();
   update_window_title();
 }
 
