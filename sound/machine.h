@@ -19,11 +19,37 @@ constexpr int TOVO_PATTERNS = 64;
 constexpr int TOVO_PATTERN_CHANNELS = 4;
 constexpr int32_t TOVO_MUSIC_CHANNEL_OFF = 0x41;  // default channel value (above 63: no sfx)
 
+// The waveforms of a note. A custom note's waveform names instead the sound
+// effect 0-7 that it plays as its instrument.
+enum tovo_waveform : int32_t {
+  TOVO_WAVE_TRIANGLE = 0,
+  TOVO_WAVE_RAMP = 1,  // rises over most of the period, falls over the rest
+  TOVO_WAVE_SAW = 2,
+  TOVO_WAVE_SQUARE = 3,
+  TOVO_WAVE_PULSE = 4,  // a narrower pulse
+  TOVO_WAVE_FOLD = 5,   // a folded triangle
+  TOVO_WAVE_NOISE = 6,
+  TOVO_WAVE_DETUNED_TRIANGLE = 7,  // a triangle beating against a flatter one
+};
+constexpr int32_t TOVO_INSTRUMENTS = 8;  // sound effects 0-7 double as instruments
+
+// The effects of a note.
+enum tovo_note_effect : int32_t {
+  TOVO_EFFECT_NONE = 0,
+  TOVO_EFFECT_SLIDE = 1,  // from the previous note's pitch and volume
+  TOVO_EFFECT_VIBRATO = 2,
+  TOVO_EFFECT_DROP = 3,  // the pitch falls to nothing over the note
+  TOVO_EFFECT_FADE_IN = 4,
+  TOVO_EFFECT_FADE_OUT = 5,
+  TOVO_EFFECT_ARPEGGIO_FAST = 6,  // through the four notes of its group
+  TOVO_EFFECT_ARPEGGIO_SLOW = 7,
+};
+
 struct tovo_note {
   int32_t pitch;     // 0-63
-  int32_t waveform;  // 0-7
+  int32_t waveform;  // 0-7, a tovo_waveform or an instrument
   int32_t volume;    // 0-7
-  int32_t effect;    // 0-7
+  int32_t effect;    // 0-7, a tovo_note_effect
   int32_t custom;    // 0, or 128 when the note plays the custom instrument
 };
 
@@ -54,9 +80,21 @@ inline void tovo_sound_word_store(int32_t& word, int32_t value) {
   std::atomic_ref<int32_t>(word).store(value, std::memory_order_relaxed);
 }
 
+// The sound registers, in the order in which the machine maps them into its
+// memory. Each has one bit per channel of a group of four: bit c for channel
+// c and a second one, bit c + TOVO_SOUND_REG_SECOND, with a milder effect.
+enum tovo_sound_register : int {
+  TOVO_SOUND_REG_SPEED = 0,    // bit c: half speed; second bit: an octave down
+  TOVO_SOUND_REG_REVERB = 1,   // bit c: long reverb; second bit: at least short reverb
+  TOVO_SOUND_REG_CRUSH = 2,    // bit c: coarse bit crush; second bit: fine bit crush
+  TOVO_SOUND_REG_LOWPASS = 3,  // bit c: strong low-pass; second bit: at least mild; both: strongest
+};
+constexpr int TOVO_SOUND_REGISTERS = 4;
+constexpr int TOVO_SOUND_REG_SECOND = 4;
+
 // What the mixer reads of the machine besides the carts it plays.
 struct tovo_sound_machine {
-  const int32_t* regs;  // the four sound registers, 0x5f40-0x5f43
+  const int32_t* regs;  // the TOVO_SOUND_REGISTERS sound registers
 };
 
 // Points the sound engine at the machine; the shell calls it before sound

@@ -12,12 +12,12 @@ namespace {
 int32_t main_shape(const tovo_osc_state* st, int32_t ph) {
   const bool s = st->shape != 0;
   switch (st->waveform) {
-    case 1: return (s ? ramp_s(ph) : ramp(ph)) - 12286;
-    case 2: return s ? ((ph - 0x8000) / 4 + (ph / 2 - 0x8000) / 4) / 2 : (ph - 0x8000) / 4;
-    case 3: return 6143 - 12286 * (ph < (s ? 0x9800 : 0x8000));
-    case 4: return 6143 - 12286 * (ph < (s ? 0xc800 : 0xb000));
-    case 5: return inst5(ph) - 0x2000;
-    case 6: return static_cast<int32_t>(tarq_prng_random(&tarq_mixer_prng, 12286)) - 6143;
+    case TOVO_WAVE_RAMP: return (s ? ramp_s(ph) : ramp(ph)) - CENTRE;
+    case TOVO_WAVE_SAW: return s ? ((ph - 0x8000) / 4 + (ph / 2 - 0x8000) / 4) / 2 : (ph - 0x8000) / 4;
+    case TOVO_WAVE_SQUARE: return LEVEL - 2 * LEVEL * (ph < (s ? 0x9800 : 0x8000));
+    case TOVO_WAVE_PULSE: return LEVEL - 2 * LEVEL * (ph < (s ? 0xc800 : 0xb000));
+    case TOVO_WAVE_FOLD: return inst5(ph) - 0x2000;
+    case TOVO_WAVE_NOISE: return static_cast<int32_t>(tarq_prng_random(&tarq_mixer_prng, CENTRE)) - LEVEL;
     default: return s ? tri_u(ph) : tri_t(ph);  // 0 and 7
   }
 }

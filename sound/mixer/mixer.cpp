@@ -55,7 +55,7 @@ void mix_pass(int n, int32_t bytes) {
 
 void tovo_set_sound_machine(const tovo_sound_machine& machine) { tovo_sound_view = machine; }
 
-int32_t tovo_sound_reg(int index) { return load(tovo_sound_view.regs[index]); }
+int32_t tovo_sound_reg(tovo_sound_register reg) { return load(tovo_sound_view.regs[reg]); }
 int32_t tovo_console_mode() { return load(cconfig.console_mode); }
 int32_t tovo_music_volume() { return load(cconfig.music_volume); }
 

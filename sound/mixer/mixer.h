@@ -98,7 +98,11 @@ void tarq_mixer_callback_0(uint8_t* stream, int len);
 
 // Reads a word that the main thread may write while the mixer plays.
 inline int32_t snd(const int32_t& word) { return tovo_sound_word_load(word); }
-int32_t tovo_sound_reg(int index);  // register 0x5f40 + index
+int32_t tovo_sound_reg(tovo_sound_register reg);
+// A channel's two bits of a sound register: bit `number`, and the second bit
+// (TOVO_SOUND_REG_SECOND above it).
+inline bool sound_reg_bit(int32_t reg, int32_t number) { return reg >> number & 1; }
+inline bool sound_reg_second_bit(int32_t reg, int32_t number) { return reg >> (number + TOVO_SOUND_REG_SECOND) & 1; }
 int32_t tovo_console_mode();
 int32_t tovo_music_volume();
 // The mixer's clock (see tovo_mixer_state).
@@ -161,10 +165,12 @@ void tovo_reset_fade();
 void tovo_history_begin(tovo_mixer_channel* c, int n);
 void tovo_history_add(tovo_mixer_channel* c);
 
-// The soft knee over a 32-bit sum.
+// The soft knee over a 32-bit sum: what lies beyond +-TOVO_KNEE is squeezed
+// to a fifth.
+constexpr int32_t TOVO_KNEE = 0x6000;
 inline int16_t soft_knee(int32_t s) {
-  if (s > 0x5fff) s = (s - 0x6000) / 5 + 0x6000;
-  else if (s < -0x5fff) s = (s + 0x6000) / 5 - 0x6000;
+  if (s >= TOVO_KNEE) s = (s - TOVO_KNEE) / 5 + TOVO_KNEE;
+  else if (s <= -TOVO_KNEE) s = (s + TOVO_KNEE) / 5 - TOVO_KNEE;
   return static_cast<int16_t>(s);
 }
 

@@ -16,7 +16,7 @@ bool sfx_goes_on(const tovo_mixer_channel* c, int32_t b) {
   if (c->end == 0) return false;
   if (c->looping && sfx_loops(s)) return true;
   if (b >= sfx_length(s)) return false;
-  if (b < 31 && snd(s->notes[b].effect) == 1) return true;
+  if (b < 31 && snd(s->notes[b].effect) == TOVO_EFFECT_SLIDE) return true;
   const int32_t speed = snd(s->speed);
   if (c->reverb != 0 && c->tick_pos < (speed < 1 ? 5 : speed + 4) * 32) return true;
   for (int k = b < 0 ? 0 : b; k < TOVO_SFX_NOTES; k++)
@@ -24,12 +24,13 @@ bool sfx_goes_on(const tovo_mixer_channel* c, int32_t b) {
   return false;
 }
 
-// Register 0x5f42: a coarse crush of the channel's bit, a fine one of bit + 4.
+// The crush register: a coarse crush of the channel's bit, a fine one of its
+// second bit.
 void bit_crush(const tovo_mixer_channel* c, int16_t* t) {
-  const int32_t r = tovo_sound_reg(2);
-  if (r >> c->number & 1) {
+  const int32_t r = tovo_sound_reg(TOVO_SOUND_REG_CRUSH);
+  if (sound_reg_bit(r, c->number)) {
     for (int i = 0; i < TOVO_TICK; i++) t[i] = static_cast<int16_t>(t[i] >= 0 ? t[i] & 0xf000 : -((-t[i]) & 0xf000));
-  } else if (r >> (c->number + 4) & 1) {
+  } else if (sound_reg_second_bit(r, c->number)) {
     for (int i = 0; i < TOVO_TICK; i++) t[i] = static_cast<int16_t>(static_cast<uint16_t>(t[i]) & 0xf007);
   }
 }
@@ -49,16 +50,16 @@ void tick_filters(tovo_mixer_channel* c) {
   const int32_t n = c->number;
   int32_t reverb = c->sfx ? flag_digit(flags, 1) : 0;
   reverb = larger(reverb, flag_digit(iflags, 1));
-  const int32_t r1 = tovo_sound_reg(1);
-  if (r1 >> (n + 4) & 1) reverb = larger(reverb, 1);
-  if (r1 >> n & 1) reverb = 2;
+  const int32_t r1 = tovo_sound_reg(TOVO_SOUND_REG_REVERB);
+  if (sound_reg_second_bit(r1, n)) reverb = larger(reverb, 1);
+  if (sound_reg_bit(r1, n)) reverb = 2;
   c->reverb = reverb;
 
   static constexpr int32_t lowpass_of_digit[3] = {0, 8, 12};
   int32_t lp = c->sfx ? flag_digit(flags, 2) : 0;
   lp = lowpass_of_digit[larger(lp, flag_digit(iflags, 2))];
-  const int32_t r3 = tovo_sound_reg(3);
-  const bool fine = r3 >> (n + 4) & 1, coarse = r3 >> n & 1;
+  const int32_t r3 = tovo_sound_reg(TOVO_SOUND_REG_LOWPASS);
+  const bool fine = sound_reg_second_bit(r3, n), coarse = sound_reg_bit(r3, n);
   if (fine) lp = larger(lp, 8);
   if (coarse) lp = 12;
   if (fine && coarse) lp = 15;
@@ -163,7 +164,7 @@ static void lay_sample_sound(tovo_mixer_channel* c, int n) {
 
 void update_mix_channel(tovo_mixer_channel* c, int n) {
   std::memset(c->out, 0, sizeof(int16_t) * static_cast<size_t>(n));
-  if (tovo_sound_reg(0) >> c->number & 1) {
+  if (sound_reg_bit(tovo_sound_reg(TOVO_SOUND_REG_SPEED), c->number)) {
     mix_sfx_channel(c, c->out, n / 2 + 1);
     for (int j = n - 1; j >= 0; j--) c->out[j] = c->out[j / 2];
   } else {

@@ -7,9 +7,20 @@
 
 namespace {
 
+// Every waveform's amplitude is raised by half (amp * 3 / 2). Amplitude 2048
+// (volume 8 at 256 a step) would be a gain of one: the noise divides by that
+// and keeps the extra half, the tones divide by 2048 * 3 / 2 and do not.
+constexpr int32_t UNIT_AMP = 2048;
+constexpr int32_t TONE_DIVISOR = UNIT_AMP * 3 / 2;  // 3072
+
+// The main oscillator's square swings +-LEVEL and the second's +-LEVEL / 2
+// (3071), so the sum is +-9214 or +-3072.
 int32_t pulse(int32_t ph, int32_t r2, int32_t threshold) {
-  return 9214 - 12286 * (ph < threshold) - 6142 * (r2 < threshold);
+  constexpr int32_t SECOND = LEVEL / 2;
+  return (LEVEL + SECOND) - 2 * LEVEL * (ph < threshold) - 2 * SECOND * (r2 < threshold);
 }
+// Instrument 5's square second oscillator: +-LEVEL / 4 (1535).
+constexpr int32_t FOLD_SQUARE = LEVEL / 4;
 
 int32_t mixer_random(uint32_t n) { return static_cast<int32_t>(tarq_prng_random(&tarq_mixer_prng, n)); }
 
@@ -20,7 +31,7 @@ void run_tone(tovo_osc_state* st, int16_t* buf, int count, int32_t r2_double, Wa
   int32_t ph = st->ph, ph2 = st->ph2;
   for (int i = 0; i < count; i++) {
     const int32_t r2 = r2_double ? (ph2 * 2) & 0xffff : ph2 & 0xffff;
-    buf[i] = static_cast<int16_t>(a * wave(ph, r2, ph2) / 3072);
+    buf[i] = static_cast<int16_t>(a * wave(ph, r2, ph2) / TONE_DIVISOR);
     ph = (ph + st->step) & 0xffff;
     ph2 = (ph2 + st->step2) & 0x1ffff;
   }
@@ -31,15 +42,15 @@ void run_tone(tovo_osc_state* st, int16_t* buf, int count, int32_t r2_double, Wa
 void run_tone_waveform(tovo_osc_state* st, int16_t* buf, int count) {
   const int32_t s = st->shape, d2 = st->detune == 2;
   switch (st->waveform) {
-    case 1:
+    case TOVO_WAVE_RAMP:
       if (s)
         run_tone(st, buf, count, d2,
-                 [](int32_t p, int32_t r, int32_t) { return (ramp_s(p) - 12286) + (ramp_s(r) - 12286) / 2; });
+                 [](int32_t p, int32_t r, int32_t) { return (ramp_s(p) - CENTRE) + (ramp_s(r) - CENTRE) / 2; });
       else
         run_tone(st, buf, count, d2,
-                 [](int32_t p, int32_t r, int32_t) { return (ramp(p) - 12286) + (ramp(r) - 12286) / 2; });
+                 [](int32_t p, int32_t r, int32_t) { return (ramp(p) - CENTRE) + (ramp(r) - CENTRE) / 2; });
       return;
-    case 2:
+    case TOVO_WAVE_SAW:
       if (s)
         run_tone(st, buf, count, d2, [d2](int32_t p, int32_t r, int32_t p2) {
           const int32_t h2 = d2 ? p2 : p2 / 2;
@@ -49,21 +60,22 @@ void run_tone_waveform(tovo_osc_state* st, int16_t* buf, int count) {
         run_tone(st, buf, count, d2,
                  [](int32_t p, int32_t r, int32_t) { return ((r - 0x8000) / 4) / 2 + (p - 0x8000) / 4; });
       return;
-    case 3:
-    case 4: {
-      const int32_t threshold = st->waveform == 3 ? (s ? 0x9800 : 0x8000) : (s ? 0xc800 : 0xb000);
+    case TOVO_WAVE_SQUARE:
+    case TOVO_WAVE_PULSE: {
+      const int32_t threshold = st->waveform == TOVO_WAVE_SQUARE ? (s ? 0x9800 : 0x8000) : (s ? 0xc800 : 0xb000);
       run_tone(st, buf, count, d2, [threshold](int32_t p, int32_t r, int32_t) { return pulse(p, r, threshold); });
       return;
     }
-    case 5:
+    case TOVO_WAVE_FOLD:
       if (s)
-        run_tone(st, buf, count, d2,
-                 [](int32_t p, int32_t r, int32_t) { return (inst5(p) - 0x2000) + (r > 0x7fff ? 1535 : -1535); });
+        run_tone(st, buf, count, d2, [](int32_t p, int32_t r, int32_t) {
+          return (inst5(p) - 0x2000) + (r > 0x7fff ? FOLD_SQUARE : -FOLD_SQUARE);
+        });
       else
         run_tone(st, buf, count, d2,
                  [](int32_t p, int32_t r, int32_t) { return (inst5(p) - 0x2000) + (inst5(r) - 0x2000) / 2; });
       return;
-    default:  // 0 and 7
+    default:  // the triangles
       if (s) run_tone(st, buf, count, 0, [](int32_t p, int32_t r, int32_t) { return tri_u(p) + tri_u(r) / 2; });
       else run_tone(st, buf, count, 0, [](int32_t p, int32_t r, int32_t) { return tri_t(p) + tri_t(r) / 2; });
   }
@@ -81,12 +93,12 @@ void run_hold_noise(tovo_osc_state* st, int16_t* buf, int count) {
     int32_t v;
     if (c == 0) {
       st->hold_old = st->hold_new;
-      st->hold_new = mixer_random(12286) - 6143;
-      v = st->hold_old * a / 2048;
+      st->hold_new = mixer_random(CENTRE) - LEVEL;
+      v = st->hold_old * a / UNIT_AMP;
     } else if (st->noise_mode == 1) {
-      v = st->hold_old * a / 2048;
+      v = st->hold_old * a / UNIT_AMP;
     } else {
-      v = (st->hold_new * (c * a / p) + st->hold_old * (a * (p - c) / p)) / 2048;
+      v = (st->hold_new * (c * a / p) + st->hold_old * (a * (p - c) / p)) / UNIT_AMP;
     }
     buf[i] = static_cast<int16_t>(v);
     c = (c + 1) % p;
@@ -95,7 +107,9 @@ void run_hold_noise(tovo_osc_state* st, int16_t* buf, int count) {
   st->hold_count = c;
 }
 
-// Random-walk noise whose range follows the step, with spikes.
+// Random-walk noise whose range follows the step, with spikes. The range,
+// the spike threshold and the gain h are curves fitted to the step and the
+// pitch; the spikes come where a hash of the phase falls below the threshold.
 void run_walk_noise(tovo_osc_state* st, int16_t* buf, int count) {
   const int32_t a = st->amp * 3 / 2, step = st->step;
   int32_t range = step < 79 ? (step - 79) * 60 + 1752 : (step + 140) * 8;
@@ -111,9 +125,9 @@ void run_walk_noise(tovo_osc_state* st, int16_t* buf, int count) {
     if (toggle == 1) walk += half + mixer_random(static_cast<uint32_t>(range));
     int32_t v = walk;
     if (gain != 0 && (((ph + 316) * (ph + 101) + ph + 101) & 0x1fff) < threshold)
-      v = walk + gain * (mixer_random(12286) - 6143) / 1792;
-    walk = v < -6143 ? -6143 : v > 6143 ? 6143 : v;
-    buf[i] = static_cast<int16_t>(a * h * (v >> 6) / 2048);
+      v = walk + gain * (mixer_random(CENTRE) - LEVEL) / TOVO_FULL_AMP;
+    walk = v < -LEVEL ? -LEVEL : v > LEVEL ? LEVEL : v;
+    buf[i] = static_cast<int16_t>(a * h * (v >> 6) / UNIT_AMP);
     ph = (ph + static_cast<uint32_t>(step)) & 0xffff;
   }
   st->walk = walk;
@@ -127,7 +141,7 @@ int32_t inst5(int32_t x) {
   if (x < 0x4000) return x;
   if (x < 0x8000) return 0x8000 - x;
   if (x < 0xc000) return (x - 0x8000) * 2 / 3;
-  return (0x10000 - x) * 2 / 3;
+  return (PERIOD - x) * 2 / 3;
 }
 
 void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mixer_channel* c) {
@@ -137,7 +151,7 @@ void mix_osc_tick_new(tovo_osc_state* st, int16_t* buf, int count, const tovo_mi
     return;
   }
   if (st->step == st->step2) st->ph2 = st->ph;
-  if (st->waveform == 6) {
+  if (st->waveform == TOVO_WAVE_NOISE) {
     if (st->noise_mode >= 1) run_hold_noise(st, buf, count);
     else run_walk_noise(st, buf, count);
   } else {
