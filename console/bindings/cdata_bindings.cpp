@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int32_t WORD_LIMIT = TOVO_CART_DATA_WORDS << 16;
-constexpr int32_t ALL_BYTES = 0x4300;
 constexpr size_t NAME_LIMIT = 512;
 
 int32_t int_arg(lua_State* L, int i) { return lua_tonumberx(L, i, nullptr) >> 16; }
@@ -77,7 +76,7 @@ int kx_dset(lua_State* L) {
 
 int kx_reload(lua_State* L) {
   int top = lua_gettop(L);
-  int32_t dst = 0, src = 0, len = ALL_BYTES, cost = 32768;
+  int32_t dst = 0, src = 0, len = TOVO_ROM_SIZE, cost = 32768;
   if (top >= 3) {
     dst = int_arg(L, 1);
     src = int_arg(L, 2);
@@ -105,7 +104,7 @@ int kx_reload(lua_State* L) {
 
 int kx_cstore(lua_State* L) {
   int top = lua_gettop(L);
-  int32_t dst = 0, src = 0, len = ALL_BYTES, cost = 0x40000;
+  int32_t dst = 0, src = 0, len = TOVO_ROM_SIZE, cost = 0x40000;
   if (top >= 3) {
     dst = int_arg(L, 1);
     src = int_arg(L, 2);

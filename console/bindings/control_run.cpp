@@ -28,8 +28,8 @@ constexpr int32_t RESET_QUIET = 3;
 constexpr int32_t LOAD_HOLD_TICKS = 30;
 constexpr int32_t LOAD_COST = 0x800000;
 
-// Register defaults, 0x5f00-0x5f7f.
-const uint8_t default_registers[128] = {
+// The registers' bytes after reset(), from TOVO_REGISTERS_START.
+const uint8_t default_registers[TOVO_REGISTERS_END - TOVO_REGISTERS_START] = {
     0x10, 1,    2,    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,   0,    1,    2,
     3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,   0,    0,    0x80, 0x80, 0,    6,
     0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
@@ -79,7 +79,7 @@ int kx_run(lua_State* L) {
 int kx_stop(lua_State* L) {
   if (pstate.reset_counter > 0) return 0;
   run_state.pending_action = TOVO_PENDING_SUSPEND;
-  for (int a = 0x5f28; a < 0x5f2c; a++) tovo_poke(&pstate, pstate.cart, a, 0);
+  for (int a = TOVO_REG_CAMERA_X; a < TOVO_REG_CAMERA_Y + 2; a++) tovo_poke(&pstate, pstate.cart, a, 0);
   kx_print(L);
   lua_cpu_superyield();
   return 0;
@@ -89,10 +89,11 @@ int kx_reset(lua_State*) {
   // The print cursor (line-start x, x, y) lives in the machine's fields, which
   // cursor() and print move without touching the bytes behind them.
   const int32_t home_x = pstate.print_home_x, x = pstate.cursor_x, y = pstate.cursor_y;
-  for (int i = 0; i < 128; i++) tovo_poke(&pstate, pstate.cart, 0x5f00 + i, default_registers[i]);
-  tovo_poke(&pstate, pstate.cart, 0x5f24, home_x & 0xff);
-  tovo_poke(&pstate, pstate.cart, 0x5f26, x & 0xff);
-  tovo_poke(&pstate, pstate.cart, 0x5f27, y & 0xff);
+  for (int i = 0; i < TOVO_REGISTERS_END - TOVO_REGISTERS_START; i++)
+    tovo_poke(&pstate, pstate.cart, TOVO_REGISTERS_START + i, default_registers[i]);
+  tovo_poke(&pstate, pstate.cart, TOVO_REG_PRINT_HOME_X, home_x & 0xff);
+  tovo_poke(&pstate, pstate.cart, TOVO_REG_CURSOR_X, x & 0xff);
+  tovo_poke(&pstate, pstate.cart, TOVO_REG_CURSOR_Y, y & 0xff);
   pstate.print_home_x = home_x;
   pstate.cursor_x = x;
   pstate.cursor_y = y;

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int32_t DEFAULT_RADIUS = 4 << 16;
-constexpr int32_t EVEN_DIAMETER_BIT = 2;  // 0x5f36: x.5 radii give even diameters
 
 int32_t to_int16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 
@@ -32,7 +31,7 @@ int circle_binding(lua_State* L, box_routine draw, int32_t divisor) {
   const int32_t radius = tovo_arg_absent(L, 3) ? DEFAULT_RADIUS : tovo_arg_num(L, 3);
   if (radius < 0) return 0;
   const int32_t r = radius >> 16;
-  const int32_t e = (pstate.ram[0x5f36] & EVEN_DIAMETER_BIT) && (radius & 0x8000) ? 1 : 0;
+  const int32_t e = (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_EVEN_CIRCLES) && (radius & 0x8000) ? 1 : 0;
   const int32_t x = tovo_target_x(tovo_arg_int(L, 1)), y = tovo_target_y(tovo_arg_int(L, 2));
   const uint32_t colour = getp_col(L, 4);
   if (pstate.draw_target) spend_cpu(draw(pstate.draw_target, x - r, y - r, x + r + e, y + r + e, colour) / divisor);

@@ -15,8 +15,6 @@
 namespace {
 
 constexpr int32_t MAX_COUNT = 8192;
-constexpr uint32_t SCREEN_START = 0x6000;
-constexpr uint32_t SCREEN_END = 0x8000;
 
 int32_t int_arg(lua_State* L, int i) { return lua_tonumberx(L, i, nullptr) >> 16; }
 
@@ -63,8 +61,8 @@ int peek_multiple(lua_State* L) {
 template <int Size>
 void poke_value(uint32_t a, uint32_t v) {
   tarq_bitmap* target = pstate.draw_target;
-  if (target && a >= SCREEN_START && a + Size <= SCREEN_END) {
-    uint8_t* pixels = target->pixels + 2 * (a - SCREEN_START);
+  if (target && a >= TOVO_SCREEN_START && a + Size <= TOVO_UPPER_START) {
+    uint8_t* pixels = target->pixels + 2 * (a - TOVO_SCREEN_START);
     for (int i = 0; i < 2 * Size; i++) pixels[i] = static_cast<uint8_t>(v >> (4 * i) & 15);
     return;
   }

@@ -36,8 +36,8 @@ constexpr int32_t MEMORY_CAP = 2097152;
 int32_t whole(int32_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v) << 16); }
 void push_int(lua_State* L, int32_t v) { lua_pushnumber(L, whole(v)); }
 
-bool devkit() { return pstate.ram[0x5f2d] & 1; }
-bool relative() { return pstate.ram[0x5f2d] & 4; }
+bool devkit() { return pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_ON; }
+bool relative() { return pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_LOCK; }
 void devkit_message(const char* text) {
   if (stat_inputs.devkit_message_shown || !tovo_bbs_cart_running()) return;
   stat_inputs.devkit_message_shown = 1;

@@ -12,8 +12,8 @@ void set_draw_display(int display) {
   pstate.display = display;
   tarq_bitmap* screen = pstate.screens[display];
   tarq_bitmap* sheet = pstate.cart ? pstate.cart->gfx : nullptr;
-  if (pstate.cart) pstate.cart->gfx_view = pstate.ram[0x5f54] == 0x60 ? screen : sheet;
-  pstate.draw_target = pstate.ram[0x5f55] != 0 ? screen : sheet;
+  if (pstate.cart) pstate.cart->gfx_view = pstate.ram[TOVO_REG_SPRITE_SOURCE] == TOVO_SOURCE_SCREEN ? screen : sheet;
+  pstate.draw_target = pstate.ram[TOVO_REG_DRAW_TARGET] != TOVO_TARGET_SHEET ? screen : sheet;
   update_gfx_clipping();
 }
 

@@ -70,10 +70,10 @@ tovo_clip_rect tovo_clip_set(int32_t x, int32_t y, int32_t w, int32_t h, bool in
 }
 
 void tovo_camera(int32_t x, int32_t y, int32_t* old_x, int32_t* old_y) {
-  *old_x = signed_word(0x5f28);
-  *old_y = signed_word(0x5f2a);
-  poke_word(0x5f28, x);
-  poke_word(0x5f2a, y);
+  *old_x = signed_word(TOVO_REG_CAMERA_X);
+  *old_y = signed_word(TOVO_REG_CAMERA_Y);
+  poke_word(TOVO_REG_CAMERA_X, x);
+  poke_word(TOVO_REG_CAMERA_Y, y);
 }
 
 int32_t tovo_fillp(bool given, int32_t value) {

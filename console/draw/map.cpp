@@ -12,20 +12,20 @@
 namespace {
 
 constexpr int32_t CART_MAP_BYTES = 8192;
-constexpr int32_t SHARED_START = 0x1000;
-constexpr int32_t SHEET_END = 0x2000;
+constexpr int32_t UPPER_PAGE = TOVO_UPPER_START / TOVO_PAGE_SIZE;
 
 bool draws_cell(int32_t v, int32_t layers) {
-  if (v == 0 && !(pstate.ram[0x5f36] & 8)) return false;
+  if (v == 0 && !(pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DRAW_ZERO)) return false;
   return layers == 0 || (pstate.cart->gff[v] & layers) != 0;
 }
 
 }  // namespace
 
 tovo_map_shape tovo_map_geometry() {
-  const int32_t base = pstate.ram[0x5f56];
-  const int32_t width = pstate.ram[0x5f57] ? pstate.ram[0x5f57] : 256;
-  if (base >= 0x80) return {pstate.ram + base * 256, width, (0x10000 - base * 256) / width};
+  const int32_t base = pstate.ram[TOVO_REG_MAP_BASE];
+  const int32_t width = pstate.ram[TOVO_REG_MAP_WIDTH] ? pstate.ram[TOVO_REG_MAP_WIDTH] : 256;
+  if (base >= UPPER_PAGE)
+    return {pstate.ram + base * TOVO_PAGE_SIZE, width, (TOVO_RAM_SIZE - base * TOVO_PAGE_SIZE) / width};
   if (!pstate.cart || !pstate.cart->map) return {nullptr, width, 0};
   return {pstate.cart->map->pixels, width, CART_MAP_BYTES / width};
 }
@@ -41,16 +41,17 @@ void map_putpixel(int32_t x, int32_t y, int32_t value) {
   if (x < 0 || x >= m.width || y < 0 || y >= m.height) return;
   const int32_t index = y * m.width + x;
   m.cells[index] = static_cast<uint8_t>(value);
-  if (pstate.ram[0x5f56] < 0x80 && index >= SHARED_START) tovo_write_shared_byte(pstate.cart, index, value);
+  if (pstate.ram[TOVO_REG_MAP_BASE] < UPPER_PAGE && index >= TOVO_SHARED_START)
+    tovo_write_shared_byte(pstate.cart, index, value);
 }
 
 void tovo_write_shared_byte(tovo_cart* cart, int32_t address, int32_t v) {
-  if (address < 0 || address >= SHEET_END) return;
+  if (address < 0 || address >= TOVO_SHEET_BYTES) return;
   pstate.ram[address] = static_cast<uint8_t>(v);
   uint8_t* pair = cart->gfx->pixels + 2 * address;
   pair[0] = static_cast<uint8_t>(v & 15);
   pair[1] = static_cast<uint8_t>(v >> 4 & 15);
-  if (address >= SHARED_START) cart->map->pixels[address] = static_cast<uint8_t>(v);
+  if (address >= TOVO_SHARED_START) cart->map->pixels[address] = static_cast<uint8_t>(v);
 }
 
 int32_t tovo_map_draw(int32_t cx, int32_t cy, int32_t sx, int32_t sy, int32_t cw, int32_t ch, int32_t layers) {

@@ -46,9 +46,10 @@ int32_t tovo_tline(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t mx, i
   mx = wrapping_add(mx, int64_t(mdx) * first);
   my = wrapping_add(my, int64_t(mdy) * first);
 
-  const int32_t mw = (register_byte(0x5f38) - 1) & 0xff, mh = (register_byte(0x5f39) - 1) & 0xff;
-  const int32_t ox = register_byte(0x5f3a), oy = register_byte(0x5f3b);
-  const bool draw_zero = (pstate.ram[0x5f36] & 8) != 0;
+  const int32_t mw = (register_byte(TOVO_REG_TLINE_WRAP_W) - 1) & 0xff;
+  const int32_t mh = (register_byte(TOVO_REG_TLINE_WRAP_H) - 1) & 0xff;
+  const int32_t ox = register_byte(TOVO_REG_TLINE_OFFSET_X), oy = register_byte(TOVO_REG_TLINE_OFFSET_Y);
+  const bool draw_zero = (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DRAW_ZERO) != 0;
   const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);
   const tovo_map_shape map = tovo_map_geometry();
   const tarq_bitmap* source = cart->gfx_view;

@@ -12,9 +12,8 @@ tovo_button_config button_config;
 
 namespace {
 
-constexpr int32_t REPEAT_DELAY_REG = 0x5f5c;
-constexpr int32_t REPEAT_INTERVAL_REG = 0x5f5d;
-constexpr int32_t MOUSE_REG = 0x5f2d;
+// With both bits set the mouse buttons hold X, O and pause.
+constexpr int32_t MOUSE_BUTTONS = TOVO_MOUSE_KEYBOARD_ON | TOVO_MOUSE_KEYBOARD_BUTTONS;
 constexpr int32_t MENU_DELAY = 16;
 constexpr int32_t MENU_INTERVAL = 4;
 constexpr int32_t KEY_ESCAPE = 41;
@@ -48,7 +47,7 @@ bool keyboard_holds(int32_t b, int32_t p) {
 }
 
 bool mouse_holds(int32_t b, int32_t p) {
-  if (p != 0 || (pstate.ram[MOUSE_REG] & 3) != 3) return false;
+  if (p != 0 || (pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_BUTTONS) != MOUSE_BUTTONS) return false;
   int32_t x = 0, y = 0, mb = 0;
   tarq_get_mouse(&x, &y, &mb);
   switch (b) {
@@ -71,14 +70,14 @@ int32_t tovo_button_update_rate() {
 
 int32_t tovo_button_repeat_delay() {
   if (button_config.menu_open) return MENU_DELAY - 1;
-  int32_t d = pstate.ram[REPEAT_DELAY_REG];
+  int32_t d = pstate.ram[TOVO_REG_REPEAT_DELAY];
   if (d == 0) d = 15;
   return d * tovo_button_update_rate() / 30;
 }
 
 int32_t tovo_button_repeat_interval() {
   if (button_config.menu_open) return MENU_INTERVAL;
-  int32_t r = pstate.ram[REPEAT_INTERVAL_REG];
+  int32_t r = pstate.ram[TOVO_REG_REPEAT_INTERVAL];
   if (r == 0) r = 4;
   return r * tovo_button_update_rate() / 30;
 }
@@ -165,7 +164,7 @@ void update_buttons() {
       button_state.previous[p][b] = held;
     }
   }
-  if (pstate.ram[REPEAT_DELAY_REG] != 255) {
+  if (pstate.ram[TOVO_REG_REPEAT_DELAY] != 255) {
     int32_t interval = tovo_button_repeat_interval();
     for (auto& row : button_state.counter)
       for (int32_t& c : row)

@@ -9,6 +9,7 @@
 // thread only through tovo_sound_word_store.
 #include <cstdint>
 
+#include "console/machine/memory_map.h"
 #include "sound/machine.h"
 
 struct tarq_bitmap;
@@ -17,7 +18,6 @@ struct tarq_undo_stack;
 constexpr int TOVO_CODE_SIZE = 65538;  // code buffer bytes
 constexpr int TOVO_SPRITES = 256;
 constexpr int TOVO_UNDO_STACKS = 4;
-constexpr int TOVO_ROM_SIZE = 0x4300;  // ROM bytes 0x0000-0x42ff
 constexpr int TOVO_CHANGE_MASK_SIZE = TOVO_ROM_SIZE / 8;
 
 struct tovo_cart : tovo_cart_sound {

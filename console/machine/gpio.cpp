@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr uint32_t GPIO_BASE = 0x5f80;
+constexpr uint32_t GPIO_BASE = TOVO_GPIO_START;
 
 uint32_t ram_index(int32_t index) { return (GPIO_BASE + static_cast<uint32_t>(index)) & 0xffff; }
 

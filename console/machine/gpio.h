@@ -1,7 +1,7 @@
 #pragma once
-// The 128 GPIO bytes: the RAM image bytes 0x5f80-0x5fff (serial channels
-// 0x80 and up reach on into the screen range of the image; the index is
-// wrapped so that it stays inside the image).
+// The GPIO bytes: TOVO_GPIO_BYTES bytes of the RAM image from
+// TOVO_GPIO_START (serial channels 0x80 and up reach on into the screen range
+// of the image; the index is wrapped so that it stays inside the image).
 #include <cstdint>
 
 int32_t gpio_read(int32_t index);

@@ -6,11 +6,13 @@
 // the structure where there is one.
 //
 // machine is &pstate, or null for the cart loaders' conversions between a
-// cart's structures and its ROM bytes: then only 0x0000-0x42ff has effect
-// (pokes above do nothing, peeks above read 0) and no RAM image is touched.
+// cart's structures and its ROM bytes: then only the first TOVO_ROM_SIZE
+// bytes have effect (pokes above do nothing, peeks above read 0) and no RAM
+// image is touched.
 // Every address is taken & 0xffff and every value & 0xff.
 #include <cstdint>
 
+#include "console/machine/memory_map.h"
 #include "script/console_services.h"
 
 struct tovo_cart;
@@ -18,12 +20,12 @@ struct tovo_machine_state;
 
 // Page kinds of the 256-byte pages, one entry a page.
 enum tovo_page_kind : uint8_t {
-  TOVO_PAGE_SPECIAL = 0,  // 0x3000-0x42ff, 0x5e00-0x5fff: byte by byte
-  TOVO_PAGE_SHEET = 1,    // 0x0000-0x1fff: two pixels of the sprite source
-  TOVO_PAGE_SCREEN = 2,   // 0x6000-0x7fff: two pixels of the draw target
-  TOVO_PAGE_MAP = 8,      // 0x2000-0x2fff: one map cell
-  TOVO_PAGE_USER = 9,     // 0x4300-0x5dff: RAM image
-  TOVO_PAGE_UPPER = 10,   // 0x8000-0xffff: RAM image
+  TOVO_PAGE_SPECIAL = 0,  // flags to sound effects, cart data to GPIO: byte by byte
+  TOVO_PAGE_SHEET = 1,    // the sheet: two pixels of the sprite source
+  TOVO_PAGE_SCREEN = 2,   // the screen: two pixels of the draw target
+  TOVO_PAGE_MAP = 8,      // the map's own rows: one map cell
+  TOVO_PAGE_USER = 9,     // user memory: RAM image
+  TOVO_PAGE_UPPER = 10,   // upper memory: RAM image
 };
 extern const uint8_t mem_section[256];
 

@@ -3,8 +3,8 @@
 // that of peeking and poking byte by byte, except that the fast paths write
 // the live structures of the sheet, map and screen pages alone (their RAM
 // image, which no read sees, keeps its bytes), do not test the reset counter,
-// and memset gives the map cells of the shared half (0x1000-0x1fff) the low
-// nibble of the value in both halves.
+// and memset gives the map cells of the shared half (from TOVO_SHARED_START)
+// the low nibble of the value in both halves.
 #include <cstdint>
 
 struct tovo_cart;
@@ -23,7 +23,7 @@ void tovo_memcpy_segment(tovo_machine_state* machine, tovo_cart* cart, int32_t d
 void tovo_memset(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value, int32_t n);
 
 // Copies size bytes from the working cart's ROM (as read through a null
-// machine: 0 at and above 0x4300) at src upward into memory at dst upward.
+// machine: 0 at and above TOVO_ROM_SIZE) at src upward into memory at dst upward.
 // Nothing when size <= 0 or size >= 0x8000, or when there is no working cart.
 void tovo_reload(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t size);
 

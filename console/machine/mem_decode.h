@@ -7,27 +7,16 @@
 
 #include "console/machine/cart.h"
 #include "console/machine/mem.h"
+#include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
-
-constexpr uint32_t TOVO_SHARED_START = 0x1000;  // sheet rows 64-127 = map rows 32-63
-constexpr uint32_t TOVO_MAP_START = 0x2000;
-constexpr uint32_t TOVO_FLAGS_START = 0x3000;
-constexpr uint32_t TOVO_MUSIC_START = 0x3100;
-constexpr uint32_t TOVO_SFX_START = 0x3200;
-constexpr uint32_t TOVO_SFX_BYTES = 68;
-constexpr uint32_t TOVO_USER_START = 0x4300;
-constexpr uint32_t TOVO_CART_DATA_START = 0x5e00;
-constexpr uint32_t TOVO_REGISTERS_START = 0x5f00;
-constexpr uint32_t TOVO_GPIO_START = 0x5f80;
-constexpr uint32_t TOVO_SCREEN_START = 0x6000;
-constexpr uint32_t TOVO_UPPER_START = 0x8000;
 
 inline uint8_t* tovo_sheet_pair(tovo_cart* cart, uint32_t a) { return cart->gfx_view->pixels + 2 * a; }
 inline uint8_t* tovo_screen_pair(tovo_machine_state* machine, uint32_t a) {
   return machine->draw_target->pixels + 2 * (a - TOVO_SCREEN_START);
 }
-// a in 0x1000-0x2fff: map rows 32-63 for the shared half, rows 0-31 above it.
+// a in the shared half or the map: map rows 32-63 for the shared half, rows
+// 0-31 above it.
 inline uint8_t* tovo_map_cell(tovo_cart* cart, uint32_t a) {
   return cart->map->pixels + (a < TOVO_MAP_START ? a : a - TOVO_MAP_START);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The console PRNG: two 32-bit words of state, also visible to carts as the
-// registers 0x5f44-0x5f4b.
+// registers TOVO_REG_PRNG_HIGH and TOVO_REG_PRNG_LOW.
 #include <cstdint>
 
 extern uint32_t kx_m_high;

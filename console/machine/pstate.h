@@ -7,14 +7,14 @@
 // it. A plain record, zeroed at start.
 #include <cstdint>
 
+#include "console/machine/memory_map.h"
+
 struct tarq_bitmap;
 struct tovo_cart;
 
-constexpr int TOVO_RAM_SIZE = 0x10000;
 constexpr int TOVO_DISPLAYS = 4;
 constexpr int TOVO_PLAYERS = 8;
 constexpr int TOVO_BUTTONS = 8;
-constexpr int TOVO_CART_DATA_WORDS = 64;
 
 struct tovo_machine_state {
   int32_t ticks;                        // console ticks run (first word)
@@ -24,32 +24,33 @@ struct tovo_machine_state {
   int32_t display;                      // the selected display, 0-3
   tarq_bitmap* draw_target;             // a screen page or the cart's sheet
 
-  // Draw state, the live side of registers 0x5f00-0x5f7f.
-  int32_t draw_pal[16];       // 0x5f00: bits 0-3 colour, bit 4 transparent
-  int32_t screen_pal[16];     // 0x5f10
-  int32_t clip[4];            // 0x5f20: x0, y0, x1, y1 (x1, y1 exclusive)
-  int32_t print_home_x;       // 0x5f24
-  int32_t pen;                // 0x5f25
-  int32_t cursor_x;           // 0x5f26
-  int32_t cursor_y;           // 0x5f27
-  int32_t camera_x;           // 0x5f28-0x5f29, signed 16-bit
-  int32_t camera_y;           // 0x5f2a-0x5f2b
-  int32_t screen_mode;        // 0x5f2c
-  int32_t fill_pattern;       // 0x5f31-0x5f33, bits 0-23
-  int32_t drawing_flag;       // 0x5f34
-  int32_t line_flag;          // 0x5f35
-  int32_t line_end_x;         // 0x5f3c-0x5f3d, signed 16-bit
-  int32_t line_end_y;         // 0x5f3e-0x5f3f
-  int32_t sound_regs[4];      // 0x5f40-0x5f43; read by the mixer (tovo_sound_word_load)
-  int32_t mask_byte;          // 0x5f5e as stored
+  // Draw state, the live side of the registers (memory_map.h).
+  int32_t draw_pal[16];    // TOVO_REG_DRAW_PAL: bits 0-3 colour, bit 4 transparent
+  int32_t screen_pal[16];  // TOVO_REG_SCREEN_PAL
+  int32_t clip[4];         // TOVO_REG_CLIP: x0, y0, x1, y1 (x1, y1 exclusive)
+  int32_t print_home_x;    // TOVO_REG_PRINT_HOME_X
+  int32_t pen;             // TOVO_REG_PEN
+  int32_t cursor_x;        // TOVO_REG_CURSOR_X
+  int32_t cursor_y;        // TOVO_REG_CURSOR_Y
+  int32_t camera_x;        // TOVO_REG_CAMERA_X, both bytes, signed 16-bit
+  int32_t camera_y;        // TOVO_REG_CAMERA_Y, both bytes
+  int32_t screen_mode;     // TOVO_REG_SCREEN_MODE
+  int32_t fill_pattern;    // TOVO_REG_FILL_PATTERN, all three bytes: bits 0-23
+  int32_t drawing_flag;    // TOVO_REG_DRAWING_FLAG
+  int32_t line_flag;       // TOVO_REG_LINE_FLAG
+  int32_t line_end_x;      // TOVO_REG_LINE_END_X, both bytes, signed 16-bit
+  int32_t line_end_y;      // TOVO_REG_LINE_END_Y, both bytes
+  // TOVO_REG_SOUND on; read by the mixer (tovo_sound_word_load).
+  int32_t sound_regs[TOVO_SOUND_REGISTERS];
+  int32_t mask_byte;          // TOVO_REG_MASKS as stored
   int32_t write_mask;         // its bits 0-3
   int32_t read_mask;          // its bits 4-7
-  int32_t secondary_pal[16];  // 0x5f60
+  int32_t secondary_pal[16];  // TOVO_REG_SECONDARY_PAL
 
   // Buttons: 1 while held this frame.
   int32_t held[TOVO_PLAYERS][TOVO_BUTTONS];
 
-  // Cart data, 0x5e00-0x5eff.
+  // Cart data, the words at TOVO_CART_DATA_START.
   int32_t cart_data[TOVO_CART_DATA_WORDS];
   int32_t cart_data_dirty;
 

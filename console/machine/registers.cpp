@@ -6,19 +6,25 @@
 #include "console/machine/cart.h"
 #include "console/machine/mem.h"
 #include "console/machine/mem_bulk.h"
+#include "console/machine/memory_map.h"
 #include "console/machine/prng.h"
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 
 namespace {
 
-constexpr uint32_t DRAW_PAL = 0x5f00, SCREEN_PAL = 0x5f10, CLIP = 0x5f20, PRINT_HOME_X = 0x5f24, PEN = 0x5f25,
-                   CURSOR_X = 0x5f26, CURSOR_Y = 0x5f27, CAMERA_X = 0x5f28, CAMERA_Y = 0x5f2a, SCREEN_MODE = 0x5f2c,
-                   FILL_PATTERN = 0x5f31, DRAWING_FLAG = 0x5f34, LINE_FLAG = 0x5f35, KEPT_BYTE = 0x5f37,
-                   LINE_END_X = 0x5f3c, LINE_END_Y = 0x5f3e, SOUND = 0x5f40, PRNG_HIGH = 0x5f44, PRNG_LOW = 0x5f48,
-                   BUTTONS = 0x5f4c, BUTTONS_LIVE_END = 0x5f50, BUTTONS_END = 0x5f54, SPRITE_SOURCE = 0x5f54,
-                   DRAW_TARGET = 0x5f55, MAP_BASE = 0x5f56, MAP_WIDTH = 0x5f57, MASKS = 0x5f5e, SECONDARY_PAL = 0x5f60,
-                   REGISTERS_END = 0x5f80;
+constexpr uint32_t DRAW_PAL = TOVO_REG_DRAW_PAL, SCREEN_PAL = TOVO_REG_SCREEN_PAL, CLIP = TOVO_REG_CLIP,
+                   PRINT_HOME_X = TOVO_REG_PRINT_HOME_X, PEN = TOVO_REG_PEN, CURSOR_X = TOVO_REG_CURSOR_X,
+                   CURSOR_Y = TOVO_REG_CURSOR_Y, CAMERA_X = TOVO_REG_CAMERA_X, CAMERA_Y = TOVO_REG_CAMERA_Y,
+                   SCREEN_MODE = TOVO_REG_SCREEN_MODE, FILL_PATTERN = TOVO_REG_FILL_PATTERN,
+                   DRAWING_FLAG = TOVO_REG_DRAWING_FLAG, LINE_FLAG = TOVO_REG_LINE_FLAG, KEPT_BYTE = TOVO_REG_KEPT_BYTE,
+                   LINE_END_X = TOVO_REG_LINE_END_X, LINE_END_Y = TOVO_REG_LINE_END_Y, SOUND = TOVO_REG_SOUND,
+                   PRNG_HIGH = TOVO_REG_PRNG_HIGH, PRNG_LOW = TOVO_REG_PRNG_LOW, BUTTONS = TOVO_REG_BUTTONS,
+                   BUTTONS_LIVE_END = TOVO_REG_BUTTONS + TOVO_LIVE_BUTTON_PLAYERS,
+                   BUTTONS_END = TOVO_REG_BUTTONS + TOVO_BUTTON_PLAYERS, SPRITE_SOURCE = TOVO_REG_SPRITE_SOURCE,
+                   DRAW_TARGET = TOVO_REG_DRAW_TARGET, MAP_BASE = TOVO_REG_MAP_BASE, MAP_WIDTH = TOVO_REG_MAP_WIDTH,
+                   MASKS = TOVO_REG_MASKS, SECONDARY_PAL = TOVO_REG_SECONDARY_PAL, REGISTERS_END = TOVO_REGISTERS_END;
+static_assert(BUTTONS_END == SPRITE_SOURCE);
 
 constexpr int LIVE_BUTTONS = 6;  // buttons 0-5 live; bits 6-7 are RAM only
 constexpr int32_t SECONDARY_DEFAULTS[16] = {0x00, 0x01, 0x12, 0x13, 0x24, 0x15, 0xd6, 0x67,
@@ -63,7 +69,7 @@ void tovo_register_write(tovo_machine_state* m, uint32_t a, uint32_t v) {
     m->draw_pal[a - DRAW_PAL] = value;
   } else if (a < CLIP) {
     m->screen_pal[a - SCREEN_PAL] = value;
-    if (v & 0x80) activate_extpal_glitch();
+    if (v & TOVO_SCREEN_PAL_EXTENDED) activate_extpal_glitch();
   } else if (a < PRINT_HOME_X) {
     m->clip[a - CLIP] = value;
     update_gfx_clipping();
@@ -133,7 +139,7 @@ uint32_t tovo_register_read(const tovo_machine_state* m, uint32_t a) {
     case LINE_END_Y:
     case LINE_END_Y + 1: return byte_of(static_cast<uint32_t>(m->line_end_y), a - LINE_END_Y);
     case MASKS: return low(m->mask_byte);
-    default: return m->ram[a];  // RAM only, and 0x5f34, 0x5f54, 0x5f55
+    default: return m->ram[a];  // RAM only, and the drawing flag, sprite source and draw target
   }
 }
 
@@ -144,9 +150,9 @@ void tovo_reset_registers(tovo_machine_state* m, tovo_cart* cart) {
 
   tovo_memset(m, cart, DRAW_PAL, 0, static_cast<int32_t>(REGISTERS_END - DRAW_PAL));
   tovo_poke(m, cart, SPRITE_SOURCE, 0);
-  tovo_poke(m, cart, DRAW_TARGET, 0x60);
-  tovo_poke(m, cart, MAP_BASE, 0x20);
-  tovo_poke(m, cart, MAP_WIDTH, 0x80);
+  tovo_poke(m, cart, DRAW_TARGET, TOVO_DEFAULT_DRAW_TARGET);
+  tovo_poke(m, cart, MAP_BASE, TOVO_DEFAULT_MAP_BASE);
+  tovo_poke(m, cart, MAP_WIDTH, TOVO_DEFAULT_MAP_WIDTH);
 
   m->cursor_y = cursor_y;
   set_rand_seed(0, prng_high);
@@ -155,20 +161,20 @@ void tovo_reset_registers(tovo_machine_state* m, tovo_cart* cart) {
 
   // Defaults straight into the live fields; the RAM image keeps 0 there.
   for (int i = 0; i < 16; i++) {
-    m->draw_pal[i] = i == 0 ? 0x10 : i;
+    m->draw_pal[i] = i == 0 ? TOVO_DRAW_PAL_TRANSPARENT : i;
     m->screen_pal[i] = i;
     m->secondary_pal[i] = SECONDARY_DEFAULTS[i];
   }
   m->clip[0] = m->clip[1] = 0;
   m->clip[2] = m->clip[3] = 128;
   update_gfx_clipping();
-  m->pen = 6;
+  m->pen = TOVO_DEFAULT_PEN;
   m->cursor_x = 0;
   m->print_home_x = 0;
   m->camera_x = m->camera_y = 0;
   m->line_end_x = m->line_end_y = 0;
   m->screen_mode = 0;
-  m->mask_byte = 0xff;
+  m->mask_byte = TOVO_DEFAULT_MASKS;
   m->write_mask = m->read_mask = 15;
   m->fill_pattern = 0;
 

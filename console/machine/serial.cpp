@@ -144,7 +144,8 @@ void write_audio(int32_t address, int64_t bits) {
   if (n > TOVO_SERIAL_AUDIO_BYTES) n = TOVO_SERIAL_AUDIO_BYTES;
   uint8_t bytes[TOVO_SERIAL_AUDIO_BYTES];
   for (int32_t i = 0; i < n; i++) bytes[i] = static_cast<uint8_t>(tovo_peek(&pstate, pstate.cart, offset(address, i)));
-  tovo_serial_audio_push(bytes, static_cast<int32_t>(n), pstate.ram[0x5f36] >> 5 & 1);
+  const bool raw = (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_RAW_SERIAL_AUDIO) != 0;
+  tovo_serial_audio_push(bytes, static_cast<int32_t>(n), raw);
 }
 
 // Sets a field by its name; false for an unknown name.

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int32_t SCROLL_LIMIT = 122;
 constexpr int32_t TEXT_FLAGS = 17;  // one colour, wrapped
-constexpr uint8_t NO_SCROLL_BIT = 0x40;
 constexpr int32_t SCROLL_COST = 0x10000;
 
 char* error_log = nullptr;
@@ -61,7 +60,7 @@ void cursor_cr() {
   pstate.cursor_y += TOVO_CONSOLE_LINE_HEIGHT;
   // A running cart may turn scrolling off; once it stopped, the console's
   // own lines (its error report among them) scroll again.
-  bool locked = print_cart_running() && (pstate.ram[0x5f36] & NO_SCROLL_BIT);
+  bool locked = print_cart_running() && (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_SCROLL);
   if (pstate.cursor_y > pstate.camera_y + SCROLL_LIMIT && !locked) {
     scroll_up(console_target());
     pstate.cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;

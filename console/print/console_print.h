@@ -27,7 +27,7 @@ void tovo_print_2_col(const char* format, int32_t a, int32_t b, int32_t colour);
 
 // Moves the cursor down a line, scrolling the screen up 6 pixels (and
 // charging for it) when it passes camera y + 122, unless a cart's program
-// runs and bit 6 of 0x5f36 turns scrolling off.
+// runs and TOVO_FEATURE_NO_SCROLL turns scrolling off.
 void cursor_cr();
 
 // The error log: every error line with a newline; empty when none.

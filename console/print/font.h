@@ -4,13 +4,14 @@
 // byte 3 x offset, byte 4 y offset); entry c is the glyph of code c, 8 row
 // bytes from the top, bit j of a row being column j. The built-in font is
 // made from the glyph bitmaps of the console font pod; the custom font is
-// the RAM image at 0x5600, read in place.
+// the RAM image at TOVO_CUSTOM_FONT, read in place.
 #include <cstdint>
+
+#include "console/machine/memory_map.h"
 
 struct tarq_pod;
 
 constexpr int TOVO_FONT_BYTES = 2048;
-constexpr int32_t TOVO_CUSTOM_FONT = 0x5600;
 
 enum {
   TOVO_FONT_WIDTH = 0,
@@ -29,7 +30,7 @@ void init_bitwise_font(const tarq_pod* glyphs);
 // The built-in font, built from tovo_console_font the first time (and again
 // when the shell installs another font pod).
 const uint8_t* tovo_builtin_font();
-// The custom font at 0x5600 of the RAM image.
+// The custom font at TOVO_CUSTOM_FONT of the RAM image.
 const uint8_t* tovo_custom_font();
 
 // Value of a control-code argument character: '0'-'9' 0-9, 'a' and above

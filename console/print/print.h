@@ -25,7 +25,8 @@ int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, i
 int continue_print_text();
 // Zeroes the context (start-up).
 void init_print_context();
-// Re-reads the print attribute registers 0x5f58-0x5f5b and the font.
+// Re-reads the print attribute registers from TOVO_REG_PRINT_STYLE and the
+// font.
 void reset_print_context();
 // Drops a waiting text.
 void destroy_print_buffer();

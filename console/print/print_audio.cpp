@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int32_t SFX_START = 0x3200;
-constexpr int32_t SFX_BYTES = 68;
 constexpr int32_t NOTES = 32;
 constexpr const char* SEMITONES = "c d ef g a b";
 
@@ -61,9 +59,9 @@ void set_note(uint8_t* sfx, int32_t n, int32_t pitch, int32_t instrument, int32_
 
 int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-// Settings, then notes, into the 68 bytes of a sound effect.
+// Settings, then notes, into the TOVO_SFX_BYTES bytes of a sound effect.
 void build(reader& r, uint8_t* sfx) {
-  std::memset(sfx, 0, SFX_BYTES);
+  std::memset(sfx, 0, TOVO_SFX_BYTES);
   sfx[65] = 4;
   for (;;) {
     const uint8_t ch = r.peek();
@@ -130,10 +128,10 @@ int32_t print_audio(tovo_print_context* c, int32_t p) {
   const bool as_it_is = slot >= 0 && ends_audio(r.peek());
   if (slot < 0) slot = free_slot();
   if (!as_it_is) {
-    uint8_t sfx[SFX_BYTES];
+    uint8_t sfx[TOVO_SFX_BYTES];
     build(r, sfx);
-    for (int32_t i = 0; pstate.cart && i < SFX_BYTES; i++)
-      tovo_poke(&pstate, pstate.cart, SFX_START + slot * SFX_BYTES + i, sfx[i]);
+    for (int32_t i = 0; pstate.cart && i < TOVO_SFX_BYTES; i++)
+      tovo_poke(&pstate, pstate.cart, TOVO_SFX_START + slot * TOVO_SFX_BYTES + i, sfx[i]);
   }
   if (pstate.cart) {
     if (!print_cart_running() && tovo_sound_word_load(tarq_state.audio_pause)) {

@@ -1,6 +1,7 @@
 #pragma once
 // The print context record and the steps of the print engine shared by its
-// files. The cursor, pen and print home (0x5f24) are the draw state's.
+// files. The cursor, pen and print home (TOVO_REG_PRINT_HOME_X) are the draw
+// state's.
 #include <cstdint>
 
 struct tarq_bitmap;

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int32_t PADDING = 4;
 constexpr int32_t DEFAULT_TAB = 16;
-constexpr uint8_t NO_NEWLINE = 0x04;  // 0x5f36 bit 2
 
 int32_t low(uint8_t v) { return v & 15; }
 int32_t high(uint8_t v) { return v >> 4; }
@@ -159,22 +158,24 @@ void init_print_context() {
 void reset_print_context() {
   tovo_print_context* c = &print_context;
   const uint8_t* r = pstate.ram;
-  const uint8_t style = r[0x5f58];
-  const bool custom = (style & 0x81) == 0x81;
+  const uint8_t style = r[TOVO_REG_PRINT_STYLE];
+  constexpr int32_t CUSTOM = TOVO_PRINT_STYLED | TOVO_PRINT_CUSTOM_FONT;
+  const bool custom = (style & CUSTOM) == CUSTOM;
   print_use_font(c, custom ? tovo_custom_font() : tovo_builtin_font());
-  if (low(r[0x5f59])) c->char_width = low(r[0x5f59]);
-  if (high(r[0x5f59])) c->char_height = high(r[0x5f59]);
-  if (low(r[0x5f5a])) c->wide_width = low(r[0x5f5a]);
-  c->tab_width = high(r[0x5f5a]) ? (high(r[0x5f5a]) + 1) * 4 : DEFAULT_TAB;
-  if (low(r[0x5f5b])) c->x_offset = low(r[0x5f5b]);
-  if (high(r[0x5f5b])) c->y_offset = high(r[0x5f5b]);
-  const bool styled = style & 0x01;
-  c->wide = styled && (style & 0x04);
-  c->tall = styled && (style & 0x08);
-  c->solid = styled && (style & 0x10);
-  c->invert = styled && (style & 0x20);
-  c->stripe = styled && (style & 0x40);
-  c->border = !styled || (style & 0x02);
+  const uint8_t size = r[TOVO_REG_PRINT_SIZE], wide_tab = r[TOVO_REG_PRINT_WIDE_TAB], offset = r[TOVO_REG_PRINT_OFFSET];
+  if (low(size)) c->char_width = low(size);
+  if (high(size)) c->char_height = high(size);
+  if (low(wide_tab)) c->wide_width = low(wide_tab);
+  c->tab_width = high(wide_tab) ? (high(wide_tab) + 1) * 4 : DEFAULT_TAB;
+  if (low(offset)) c->x_offset = low(offset);
+  if (high(offset)) c->y_offset = high(offset);
+  const bool styled = style & TOVO_PRINT_STYLED;
+  c->wide = styled && (style & TOVO_PRINT_WIDE);
+  c->tall = styled && (style & TOVO_PRINT_TALL);
+  c->solid = styled && (style & TOVO_PRINT_SOLID);
+  c->invert = styled && (style & TOVO_PRINT_INVERT);
+  c->stripe = styled && (style & TOVO_PRINT_STRIPE);
+  c->border = !styled || (style & TOVO_PRINT_BORDER);
   c->pinball = 0;
 }
 
@@ -184,7 +185,7 @@ int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, i
   tovo_print_context* c = &print_context;
   free_text(c);
   if (length < 0) length = 0;
-  const bool newline = !(pstate.ram[0x5f36] & NO_NEWLINE);
+  const bool newline = !(pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_NEWLINE);
   const int32_t end = length + (newline ? 1 : 0);
   c->text = static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(end) + PADDING));
   if (!c->text) return 0;

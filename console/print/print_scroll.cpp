@@ -11,10 +11,9 @@ namespace {
 constexpr int32_t SCREEN = 128;
 constexpr int32_t NEWLINE_LIMIT = 122;
 constexpr int32_t NEWLINE_SCROLL = 6;
-constexpr uint8_t NO_SCROLL = 0x40;
 constexpr int SCROLL_COST = 65536;
 
-bool scroll_locked() { return print_cart_running() && (pstate.ram[0x5f36] & NO_SCROLL); }
+bool scroll_locked() { return print_cart_running() && (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_SCROLL); }
 
 // Rows n-127 to 0-(127 - n), the freed rows cleared to 0 (both within the
 // target's clip rectangle).

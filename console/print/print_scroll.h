@@ -1,7 +1,7 @@
 #pragma once
 // Console scrolling of the print engine: the console newline and the scroll
 // before a glyph that would pass the bottom of the screen. Neither scrolls
-// while a cart program runs with bit 6 of 0x5f36 set.
+// while a cart program runs with TOVO_FEATURE_NO_SCROLL set.
 #include <cstdint>
 
 struct tarq_bitmap;

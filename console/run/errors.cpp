@@ -179,7 +179,7 @@ void print_traceback(lua_State* L) {
 }
 
 void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_line) {
-  tovo_poke(&pstate, pstate.cart, 0x5f25, 6);
+  tovo_poke(&pstate, pstate.cart, TOVO_REG_PEN, 6);
   const char* msg = message_on_top(L);
   int tab = 0;
   int line = 0;

@@ -156,7 +156,7 @@ void run_cart() {
   starting_cart = false;
 
   tovo_shell.stop_sound();
-  for (int a = 0x5f40; a < 0x5f44; a++) tovo_poke(&pstate, pstate.cart, a, 0);
+  for (int a = TOVO_REG_SOUND; a < TOVO_REG_SOUND + TOVO_SOUND_REGISTERS; a++) tovo_poke(&pstate, pstate.cart, a, 0);
   run_state.current_fps = run_state.target_fps = 30;
   block_buttons();
   tovo_shell.hash_working_cart();

@@ -32,7 +32,6 @@ constexpr int32_t GC_STEP = 200;
 constexpr int32_t GC_STRIKES_STEPPED = 64;
 constexpr int32_t CDATA_AUTOSAVE_MS = 1000;
 constexpr int32_t CURSOR_Y_MAX = 122;
-constexpr int32_t GPIO_BYTES = 128;
 
 int32_t saved_camera_x = 0;
 int32_t saved_camera_y = 0;
@@ -122,38 +121,39 @@ void suspend_program() {
     L0_cart = L0;
     tovo_shell.save_cdata();
     tovo_shell.reset_splore_animation();
-    int32_t keep = pstate.ram[0x5f2e];
-    if (!(keep & 0x01))
-      for (int c = 0; c < 16; c++) poke(0x5f00 + c, c == 0 ? 0x10 : c);
-    if (!(keep & 0x02)) poke(0x5f5f, 0);
-    if (!(keep & 0x04))
-      for (int a = 0x5f40; a < 0x5f44; a++) poke(a, 0);
-    if (!(keep & 0x08)) poke(0x5f5e, 0xff);
-    if (!(keep & 0x10)) {
-      for (int a = 0x5f58; a < 0x5f5c; a++) poke(a, 0);
+    int32_t keep = pstate.ram[TOVO_REG_PERSIST];
+    if (!(keep & TOVO_KEEP_DRAW_PAL))
+      for (int c = 0; c < TOVO_PALETTE_ENTRIES; c++)
+        poke(TOVO_REG_DRAW_PAL + c, c == 0 ? TOVO_DRAW_PAL_TRANSPARENT : c);
+    if (!(keep & TOVO_KEEP_PAL_MODE)) poke(TOVO_REG_PAL_MODE, 0);
+    if (!(keep & TOVO_KEEP_SOUND))
+      for (int a = TOVO_REG_SOUND; a < TOVO_REG_SOUND + TOVO_SOUND_REGISTERS; a++) poke(a, 0);
+    if (!(keep & TOVO_KEEP_MASKS)) poke(TOVO_REG_MASKS, TOVO_DEFAULT_MASKS);
+    if (!(keep & TOVO_KEEP_PRINT)) {
+      for (int a = TOVO_REG_PRINT_STYLE; a < TOVO_REG_PRINT_STYLE + TOVO_PRINT_REGISTERS; a++) poke(a, 0);
       reset_print_context();
       reload_font();
     }
-    if (!(keep & 0x20))
-      for (int a = 0x5f31; a < 0x5f34; a++) poke(a, 0);
-    if (!(keep & 0x40)) poke(0x5f25, 6);
-    if (!(keep & 0x80)) {
-      poke(0x5f54, 0);
-      poke(0x5f55, 0x60);
+    if (!(keep & TOVO_KEEP_FILL_PATTERN))
+      for (int a = TOVO_REG_FILL_PATTERN; a < TOVO_REG_FILL_PATTERN + TOVO_FILL_PATTERN_BYTES; a++) poke(a, 0);
+    if (!(keep & TOVO_KEEP_PEN)) poke(TOVO_REG_PEN, TOVO_DEFAULT_PEN);
+    if (!(keep & TOVO_KEEP_MAPPING)) {
+      poke(TOVO_REG_SPRITE_SOURCE, 0);
+      poke(TOVO_REG_DRAW_TARGET, TOVO_DEFAULT_DRAW_TARGET);
     }
   }
   saved_camera_x = pstate.camera_x;
   saved_camera_y = pstate.camera_y;
   const int32_t clip[4] = {0, 0, 128, 128};
-  for (int i = 0; i < 4; i++) poke(0x5f20 + i, clip[i]);
+  for (int i = 0; i < 4; i++) poke(TOVO_REG_CLIP + i, clip[i]);
   run_state.running = 0;
   // A stopped program holds no frame: the stopped screen and the error
   // report show at once.
   run_state.hold_frame = 0;
-  for (int a = 0x5f28; a < 0x5f2c; a++) poke(a, 0);
-  poke(0x5f26, 0);
+  for (int a = TOVO_REG_CAMERA_X; a < TOVO_REG_CAMERA_Y + 2; a++) poke(a, 0);
+  poke(TOVO_REG_CURSOR_X, 0);
   int32_t y = pstate.cursor_y;
-  poke(0x5f27, y < 0 ? 0 : y > CURSOR_Y_MAX ? CURSOR_Y_MAX : y);
+  poke(TOVO_REG_CURSOR_Y, y < 0 ? 0 : y > CURSOR_Y_MAX ? CURSOR_Y_MAX : y);
   set_draw_display(0);
   if (run_state.program)
     while (tarq_keypressed()) tarq_readkey();
@@ -161,10 +161,10 @@ void suspend_program() {
 }
 
 void continue_program() {
-  poke(0x5f28, saved_camera_x & 0xff);
-  poke(0x5f29, (saved_camera_x >> 8) & 0xff);
-  poke(0x5f2a, saved_camera_y & 0xff);
-  poke(0x5f2b, (saved_camera_y >> 8) & 0xff);
+  poke(TOVO_REG_CAMERA_X, saved_camera_x & 0xff);
+  poke(TOVO_REG_CAMERA_X + 1, (saved_camera_x >> 8) & 0xff);
+  poke(TOVO_REG_CAMERA_Y, saved_camera_y & 0xff);
+  poke(TOVO_REG_CAMERA_Y + 1, (saved_camera_y >> 8) & 0xff);
   update_gfx_clipping();
   set_draw_display(0);
   run_state.running = 1;
@@ -173,7 +173,7 @@ void continue_program() {
 void reset_runtime_state() {
   tovo_reset_registers(&pstate, pstate.cart);
   update_gfx_clipping();
-  for (int32_t i = 0; i < GPIO_BYTES; i++) poke(0x5f80 + i, 0);
+  for (int32_t i = 0; i < TOVO_GPIO_BYTES; i++) poke(TOVO_GPIO_START + i, 0);
   gpio_open();
   reset_serial_state();
   run_state.frame_ticks = 0;
