@@ -39,7 +39,8 @@ void draw_spinner(tarq_bitmap* page) {
 // screens are emptied.
 void draw_extra_displays(tarq_bitmap* page) {
   int32_t columns = page->width / 128, rows = page->height / 128;
-  bool extra = shell.program_started && (pstate.ram[0x5f36] & 1) && app.tv_frame == 0 && !tovo_bbs_cart_running();
+  bool extra = shell.program_started && (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DISPLAYS) && app.tv_frame == 0 &&
+               !tovo_bbs_cart_running();
   if (!extra) {
     set_draw_display(0);
     for (int32_t i = 1; i < get_number_of_displays(); i++)

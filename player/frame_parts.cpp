@@ -2,6 +2,7 @@
 #include "player/frame_parts.h"
 
 #include "console/bindings/stat.h"
+#include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
@@ -11,18 +12,14 @@
 
 namespace {
 
-constexpr int32_t MOUSE_FLAGS = 0x5f2d;
-constexpr int32_t MOUSE_LOCK_BITS = 5;  // bits 0 and 2
-constexpr int32_t AUDIO_REQUEST = 0x5f2f;
-constexpr int32_t AUDIO_KEEP_PLAYING = 2;
-constexpr int32_t AUDIO_PAUSE = 1;
+constexpr int32_t MOUSE_LOCK_BITS = TOVO_MOUSE_KEYBOARD_ON | TOVO_MOUSE_KEYBOARD_LOCK;
 constexpr int32_t AUDIO_RESUME_STEPS = 4;
 
 }  // namespace
 
 bool should_be_pointer_locked() {
   return app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING &&
-         (pstate.ram[MOUSE_FLAGS] & MOUSE_LOCK_BITS) == MOUSE_LOCK_BITS;
+         (pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_LOCK_BITS) == MOUSE_LOCK_BITS;
 }
 
 void update_audio_moment_cache() { tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time()); }
@@ -42,12 +39,12 @@ void process_devkit_mouse_activity() {
 }
 
 void determine_audio_pause_state() {
-  int32_t request = pstate.ram[AUDIO_REQUEST];
+  int32_t request = pstate.ram[TOVO_REG_AUDIO_PAUSE];
   int32_t word = tarq_state.audio_pause;  // only this thread writes it
   if (app.pause_state != 0 || app.menu_event != 0) {
-    if (request != AUDIO_KEEP_PLAYING) word = AUDIO_PAUSE;
-  } else if (request == AUDIO_PAUSE) {
-    word = AUDIO_PAUSE;
+    if (request != TOVO_AUDIO_PAUSE_NEVER) word = 1;
+  } else if (request == TOVO_AUDIO_PAUSE_NOW) {
+    word = 1;
   } else {
     word = word >= 1 && word <= AUDIO_RESUME_STEPS ? word + 1 : 0;
   }

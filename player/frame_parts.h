@@ -4,7 +4,7 @@
 // flags of the running tick and the audio pause.
 
 // The mouse cursor is locked while a cart runs with no pause page open and
-// bits 0 and 2 of 0x5f2d are both set.
+// the mouse-and-keyboard register's on and lock bits are both set.
 bool should_be_pointer_locked();
 // The mixer snapshot that the running program's sound queries read.
 void update_audio_moment_cache();
@@ -12,7 +12,7 @@ void update_audio_moment_cache();
 // what differs from the last running tick; nothing before the first reading.
 void process_devkit_mouse_activity();
 // The engine's audio-pause word: 1 while a pause page or a menu event is up
-// (unless the cart keeps playing with 0x5f2f = 2), or while the cart asks
-// with 0x5f2f = 1; a word of 1 to 4 then counts up and any other becomes 0,
-// so sound comes back five updates after that ends.
+// (unless the cart keeps playing with TOVO_AUDIO_PAUSE_NEVER), or while the
+// cart asks with TOVO_AUDIO_PAUSE_NOW; a word of 1 to 4 then counts up and
+// any other becomes 0, so sound comes back five updates after that ends.
 void determine_audio_pause_state();

@@ -41,6 +41,7 @@
 namespace {
 
 constexpr int32_t JOYSTICK_MESSAGE_MS = 1400;
+// With both bits set a running cart has the mouse cursor locked.
 
 void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
@@ -65,31 +66,31 @@ void stop_program() {
 
 // The first tick of the reset glitch: registers and memory damaged at random.
 void damage_machine() {
-  int32_t saved = pstate.ram[0x5f2e];
+  int32_t saved = pstate.ram[TOVO_REG_PERSIST];
   if (r(8) == 0) pstate.screen_mode = r(4);
-  for (int i = 0; i < 4; i++) poke(0x5f40, r(256));
-  if (r(4) == 0) poke(0x5f5e, 0xf0 | r(16));
+  for (int i = 0; i < TOVO_SOUND_REGISTERS; i++) poke(TOVO_REG_SOUND, r(256));
+  if (r(4) == 0) poke(TOVO_REG_MASKS, 0xf0 | r(16));
   int32_t n = 2;
   if (app.glitch_test == 0) {
     for (int i = 0; i < 40; i++) {
       int32_t v = r(256);
-      poke(r(0x3000), v);
+      poke(r(TOVO_FLAGS_START), v);  // somewhere in the sheet or the map
     }
   } else {
     for (int i = 0; i < 20 * app.glitch_screenshots; i++) {
       int32_t v = r(256);
-      poke(r(0x3000), v);
+      poke(r(TOVO_FLAGS_START), v);  // somewhere in the sheet or the map
     }
     n = app.glitch_screenshots;
   }
   for (int i = 0; i < 2; i++) {
     int32_t v = r(140);
-    poke(0x5f00 + r(32), v);
+    poke(TOVO_REG_DRAW_PAL + r(2 * TOVO_PALETTE_ENTRIES), v);  // either palette
   }
   if (r(4) == 0)
-    for (int a = 0x5f31; a <= 0x5f33; a++) poke(a, r(256));
+    for (int a = TOVO_REG_FILL_PATTERN; a < TOVO_REG_FILL_PATTERN + TOVO_FILL_PATTERN_BYTES; a++) poke(a, r(256));
   if (r(4) == 0)
-    for (int a = 0x5f58; a <= 0x5f5b; a++) poke(a, r(256));
+    for (int a = TOVO_REG_PRINT_STYLE; a < TOVO_REG_PRINT_STYLE + TOVO_PRINT_REGISTERS; a++) poke(a, r(256));
   for (int i = 0; i < n; i++) {
     int32_t d = 0x400 + r(0x2800);
     int32_t s = d + r(0x800);
@@ -105,7 +106,7 @@ void damage_machine() {
     int32_t a = r(0x2e00), v = r(256), len = r(0x200);
     tovo_memset(&pstate, pstate.cart, a, v, len);
   }
-  poke(0x5f2e, saved);
+  poke(TOVO_REG_PERSIST, saved);
 }
 
 // A download the running tick waits for: running, or finished and not yet

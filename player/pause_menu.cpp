@@ -171,8 +171,8 @@ void update_paused_menu() {
     return;
   }
   if (!pause_pressed() || !shell.program_started || app.pause_state != TOVO_PAUSE_CLOSED) return;
-  if (pstate.ram[0x5f30] == 1) {
-    tovo_poke(&pstate, pstate.cart, 0x5f30, 0);
+  if (pstate.ram[TOVO_REG_PAUSE_SUPPRESS] == TOVO_PAUSE_SUPPRESS_ONCE) {
+    tovo_poke(&pstate, pstate.cart, TOVO_REG_PAUSE_SUPPRESS, 0);
   } else {
     app.pause_state = TOVO_PAUSE_MENU;
     build_paused_menu();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/machine/memory_map.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/io/file.h"
@@ -141,7 +142,8 @@ int tovo_save_config(tarq_file* f) {
   print_d(f, "allow_function_keys %d\n\n", app.allow_function_keys);
   print(f, "// 0 off 1 on: automatically check for a newer version of a BBS cart each time it is run.\n");
   print_d(f, "check_for_cart_updates %d\n\n", app.check_for_cart_updates);
-  print(f, "// 0 off 1 on: allow access to hardware GPIO at 0x5f80..0x5fff (might need to sudo tovo)\n");
+  print_d(f, "// 0 off 1 on: allow access to hardware GPIO at 0x%04x..", TOVO_GPIO_START);
+  print_d(f, "0x%04x (might need to sudo tovo)\n", TOVO_GPIO_START + TOVO_GPIO_BYTES - 1);
   print_d(f, "enable_gpio %d\n\n", app.enable_gpio);
   if (app.flip_ampersand != 0) print(f, "flip_ampersand 1\n\n");
   print(f, "// hide mouse cursor for n seconds when typing.\n");

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int N = 128;
 
-bool row_bit(int32_t y) { return (pstate.ram[0x5f70 + y / 8] >> (y % 8)) & 1; }
+bool row_bit(int32_t y) { return (pstate.ram[TOVO_REG_ROW_BITS + y / 8] >> (y % 8)) & 1; }
 
 void swap_rows(tarq_bitmap* b, int32_t a, int32_t c) {
   uint8_t tmp[N];
@@ -29,10 +29,11 @@ void swap_rows(tarq_bitmap* b, int32_t a, int32_t c) {
 void blit_tovo_back_page_to_tovo_screen_into(int32_t page, tarq_bitmap* dst) {
   if (!dst) return;
   const tarq_bitmap* src = pstate.screens[page & 3];
-  if (shell.program_started && pstate.ram[0x5f55] == 0 && pstate.cart && pstate.cart->gfx) src = pstate.cart->gfx;
+  if (shell.program_started && pstate.ram[TOVO_REG_DRAW_TARGET] == TOVO_TARGET_SHEET && pstate.cart && pstate.cart->gfx)
+    src = pstate.cart->gfx;
   if (!shell.program_started) src = pstate.screens[0];
   if (!src) return;
-  int32_t mode = pstate.ram[0x5f5f];
+  int32_t mode = pstate.ram[TOVO_REG_PAL_MODE];
   const int32_t* display = pstate.screen_pal;
   const int32_t* second = pstate.secondary_pal;
   bool glitch = false;
@@ -40,15 +41,15 @@ void blit_tovo_back_page_to_tovo_screen_into(int32_t page, tarq_bitmap* dst) {
   for (int32_t y = 0; y < N; y++) {
     const uint8_t* s = src->rows[y];
     uint8_t* d = dst->rows[y];
-    if (mode == 0x10) {
+    if (mode == TOVO_PAL_MODE_ROWS) {
       const int32_t* pal = row_bit(y) ? second : display;
       for (int32_t x = 0; x < N; x++) d[x] = (uint8_t)(pal[s[x] & 15] & 0x8f);
       glitch = true;
-    } else if (mode == 0x20 && pstate.screen_mode == 1 && running) {
+    } else if (mode == TOVO_PAL_MODE_HALVES && pstate.screen_mode == 1 && running) {
       for (int32_t x = 0; x < 64; x++) d[x] = (uint8_t)((s[x + 64] ? second : display)[s[x] & 15] & 0x8f);
       glitch = true;
-    } else if (mode >= 0x30 && mode <= 0x3f) {
-      int32_t colour = mode - 0x30;
+    } else if (mode >= TOVO_PAL_MODE_COLOUR && mode <= TOVO_PAL_MODE_COLOUR_LAST) {
+      int32_t colour = mode - TOVO_PAL_MODE_COLOUR;
       int32_t entry = row_bit(y) ? (y / 8 + 1) % 16 : y / 8;
       for (int32_t x = 0; x < N; x++)
         d[x] = (uint8_t)(((s[x] & 15) == colour ? second[entry] : display[s[x] & 15]) & 0x8f);

@@ -1,16 +1,19 @@
 #pragma once
-// The cart image: 32768 bytes, the cart's ROM bytes 0x0000-0x42ff as the
+// The cart image: 32768 bytes, the cart's TOVO_ROM_SIZE ROM bytes as the
 // memory map shows them, then a 0x3d00-byte code area holding the code
 // compressed (or as plain text when it does not begin with a compressed
 // header), zero-filled after the data. It is the body of ROM files and
 // picture carts, and what the cart hash digests.
 #include <cstdint>
 
+#include "console/machine/memory_map.h"
+
 struct tovo_cart;
 
 constexpr int32_t TOVO_CART_IMAGE_SIZE = 0x8000;
-constexpr int32_t TOVO_CODE_AREA_START = 0x4300;
+constexpr int32_t TOVO_CODE_AREA_START = TOVO_ROM_SIZE;
 constexpr int32_t TOVO_CODE_AREA_SIZE = 0x3d00;
+static_assert(TOVO_CODE_AREA_START + TOVO_CODE_AREA_SIZE == TOVO_CART_IMAGE_SIZE);
 
 // Fills image with the cart's ROM bytes and compressed code; 1 (image
 // unspecified) when the compressed code does not fit the code area, else 0.

@@ -91,12 +91,12 @@ void apply_legacy_changes(tovo_cart* cart) {
     swap_pattern_channels(cart);
     for (tovo_sfx& s : cart->sfx)
       for (tovo_note& n : s.notes)
-        if (n.waveform == 6 && n.volume > 5) n.volume = 5;
+        if (n.waveform == TOVO_WAVE_NOISE && n.volume > 5) n.volume = 5;
     inject_old_api(cart);
   }
   if (v <= 10 && !uses_newer_sfx_features(cart)) {
     for (tovo_sfx& s : cart->sfx)
       for (tovo_note& n : s.notes)
-        if (n.effect == 1 && n.volume == 0) n.effect = 0;
+        if (n.effect == TOVO_EFFECT_SLIDE && n.volume == 0) n.effect = TOVO_EFFECT_NONE;
   }
 }

@@ -19,9 +19,6 @@
 
 namespace {
 
-constexpr int32_t SHARED_START = 0x1000;
-constexpr int32_t SHARED_END = 0x2000;
-
 void log_line(const char* format, const char* text) {
   char line[TARQ_PATH_MAX + 128];
   snprintf(line, sizeof line, format, text);
@@ -53,9 +50,9 @@ void apply_sandboxed_patch(tovo_cart* cart) {
 
 void tovo_agree_shared_half(tovo_cart* cart) {
   bool map_used = false;
-  for (int32_t a = SHARED_START; a < SHARED_END && !map_used; a++) map_used = cart->map->pixels[a] != 0;
+  for (int32_t a = TOVO_SHARED_START; a < TOVO_MAP_START && !map_used; a++) map_used = cart->map->pixels[a] != 0;
   // A poke of the shared half writes both the sheet's pixels and the map cell.
-  for (int32_t a = SHARED_START; a < SHARED_END; a++)
+  for (int32_t a = TOVO_SHARED_START; a < TOVO_MAP_START; a++)
     tovo_poke(nullptr, cart, a, map_used ? cart->map->pixels[a] : tovo_peek(nullptr, cart, a));
 }
 

@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr int32_t SFX_BYTES = 68;
-constexpr int32_t SFX_BASE = 0x3200;
-constexpr int32_t MUSIC_BASE = 0x3100;
 const char HEX[] = "0123456789abcdef";
 
 // Appends to a fixed buffer, dropping what does not fit; always terminated.
@@ -61,12 +58,13 @@ int32_t clamp_count(int32_t n, int32_t hi) { return n < 0 ? 0 : n > hi ? hi : n;
 
 void put_sfx_block(code_writer* w, tovo_cart* cart, int32_t index) {
   put_hex2(w, index);
-  for (int32_t i = 0; i < SFX_BYTES; i++) put_hex2(w, tovo_peek(nullptr, cart, SFX_BASE + SFX_BYTES * index + i));
+  for (int32_t i = 0; i < TOVO_SFX_BYTES; i++)
+    put_hex2(w, tovo_peek(nullptr, cart, TOVO_SFX_START + TOVO_SFX_BYTES * index + i));
 }
 
 // A pattern channel's sound effect, 0x40 and above when the channel is off.
 int32_t channel_byte(tovo_cart* cart, int32_t pattern, int32_t channel) {
-  return tovo_peek(nullptr, cart, MUSIC_BASE + 4 * pattern + channel) & 0x7f;
+  return tovo_peek(nullptr, cart, TOVO_MUSIC_START + 4 * pattern + channel) & 0x7f;
 }
 
 int hex_value(char c) {
@@ -161,7 +159,7 @@ tovo_cart* convert_bbs_code_to_song(const char* text) {
   s += 4;
   // Every block and pattern must be whole before anything is made.
   const char* body = s;
-  for (int i = 0; i < k * (1 + SFX_BYTES); i++, s += 2)
+  for (int i = 0; i < k * (1 + TOVO_SFX_BYTES); i++, s += 2)
     if (hex_pair(s) < 0) return nullptr;
   for (int i = 0; i < p; i++, s += 9) {
     for (int c = 0; c < TOVO_PATTERN_CHANNELS; c++)
@@ -174,14 +172,14 @@ tovo_cart* convert_bbs_code_to_song(const char* text) {
   for (int i = 0; i < k; i++) {
     int32_t index = hex_pair(s) & 0x3f;
     s += 2;
-    for (int32_t b = 0; b < SFX_BYTES; b++, s += 2)
-      tovo_poke(nullptr, cart, SFX_BASE + SFX_BYTES * index + b, hex_pair(s));
+    for (int32_t b = 0; b < TOVO_SFX_BYTES; b++, s += 2)
+      tovo_poke(nullptr, cart, TOVO_SFX_START + TOVO_SFX_BYTES * index + b, hex_pair(s));
   }
   for (int i = 0; i < p; i++, s += 9) {
     int flags = hex_value(s[8]);
     for (int c = 0; c < TOVO_PATTERN_CHANNELS; c++) {
       int32_t byte = (hex_pair(s + 2 * c) & 0x7f) | (((flags >> c) & 1) << 7);
-      tovo_poke(nullptr, cart, MUSIC_BASE + 4 * i + c, byte);
+      tovo_poke(nullptr, cart, TOVO_MUSIC_START + 4 * i + c, byte);
     }
   }
   cart->gff[0] = p > 0 ? TOVO_SFX_COUNT : k;

@@ -10,7 +10,8 @@
 
 void scroll_immediate_mode_screen(int32_t n) {
   tarq_bitmap* t = pstate.draw_target;
-  bool locked = shell.program_started && shell.mode == TOVO_MODE_RUNNING && (pstate.ram[0x5f36] & 0x40);
+  bool locked = shell.program_started && shell.mode == TOVO_MODE_RUNNING &&
+                (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_SCROLL);
   if (!t || locked || n <= 0) return;
   pstate.cursor_y -= n;
   int32_t h = t->height < 128 ? t->height : 128;

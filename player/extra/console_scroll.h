@@ -4,5 +4,5 @@
 #include <cstdint>
 
 // Moves the console text up n rows, clearing the rows freed at the bottom;
-// not while a running cart has turned scrolling off (bit 6 of 0x5f36).
+// not while a running cart has turned scrolling off (TOVO_FEATURE_NO_SCROLL).
 void scroll_immediate_mode_screen(int32_t n);
