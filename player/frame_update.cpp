@@ -41,7 +41,6 @@
 namespace {
 
 constexpr int32_t JOYSTICK_MESSAGE_MS = 1400;
-// With both bits set a running cart has the mouse cursor locked.
 
 void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
@@ -284,7 +283,8 @@ void tovo_frame_update() {
     bool moved = mx != app.last_mouse_x || my != app.last_mouse_y;
     app.last_mouse_x = mx;
     app.last_mouse_y = my;
-    int32_t due = moved && !tarq_get_key_state(225) && shell.mode != TOVO_MODE_RUNNING ? 32768 : TOVO_TICK;
+    int32_t due =
+        moved && !tarq_get_key_state(SDL_SCANCODE_LSHIFT) && shell.mode != TOVO_MODE_RUNNING ? 32768 : TOVO_TICK;
     if (app.accumulator < due) {
       app.skipped_frames++;
       int32_t sleep = tarq_system_active ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
@@ -321,10 +321,10 @@ void tovo_frame_update() {
     nothing_due = true;
   }
   // Escape closes any pause page.
-  if (shell.mode == TOVO_MODE_RUNNING && app.pause_state != 0 && tarq_get_key_state(41) == 3) {
+  if (shell.mode == TOVO_MODE_RUNNING && app.pause_state != 0 && tarq_get_key_state(SDL_SCANCODE_ESCAPE) == 3) {
     if (app.pause_state == TOVO_PAUSE_KEYCONFIG) keyconfig_close();
     close_paused_menu();
-    block_tarqkey[41] = 1;
+    block_tarqkey[SDL_SCANCODE_ESCAPE] = 1;
   }
   process_function_hotkeys();
   // Stopped with a run pending (the boot has just handed over) is no stopped screen yet.

@@ -32,9 +32,6 @@ tovo_hotkey_state hotkeys;
 
 namespace {
 
-constexpr int32_t KEY_M = 16, KEY_MINUS = 45, KEY_EQUALS = 46;
-constexpr int32_t KEY_F1 = 58, KEY_F6 = 63;
-constexpr int32_t KEY_6 = 35, KEY_0 = 39;
 constexpr int32_t SHORT_MS = 1000;  // on screen 1400 ms
 constexpr int32_t LONG_MS = 1500;   // on screen 1900 ms
 constexpr int32_t GLYPH_BAR = 16;
@@ -134,11 +131,11 @@ void tovo_volume_line(int32_t volume, char* out) {
 
 void process_volume_hotkeys() {
   if (!ctrl()) return;
-  if (pressed(KEY_M)) {
+  if (pressed(SDL_SCANCODE_M)) {
     toggle_mute();
     after_volume_key();
   }
-  bool down = pressed(KEY_MINUS), up = pressed(KEY_EQUALS);
+  bool down = pressed(SDL_SCANCODE_MINUS), up = pressed(SDL_SCANCODE_EQUALS);
   if (down || up) {
     int32_t v = down ? tovo_volume_down(app.volume) : app.volume;
     if (up) v = tovo_volume_up(v);
@@ -171,11 +168,11 @@ int32_t tovo_function_key_action() {
   int32_t action = 0;
   if (app.allow_function_keys)
     for (int32_t i = 0; i < 5; i++)
-      if (pressed(KEY_F6 + i) || pressed(KEY_F1 + i)) action = i + 1;
+      if (pressed(SDL_SCANCODE_F6 + i) || pressed(SDL_SCANCODE_F1 + i)) action = i + 1;
   if (ctrl())
     for (int32_t i = 0; i < 4; i++)
-      if (pressed(KEY_6 + i)) action = i + 1;
-  if ((ctrl() && pressed(KEY_0)) || tarq_get_key_state(TARQ_KEY_ALT) != 0) action = 0;
+      if (pressed(SDL_SCANCODE_6 + i)) action = i + 1;
+  if ((ctrl() && pressed(SDL_SCANCODE_0)) || tarq_get_key_state(TARQ_KEY_ALT) != 0) action = 0;
   return action;
 }
 

@@ -24,14 +24,13 @@ tovo_pause_menu pause_menu;
 
 namespace {
 
-constexpr int32_t KEY_ESCAPE = 41;
 constexpr int32_t VOLUME_STEP = 32;
 constexpr int32_t VOLUME_MIN = 8;
 constexpr int32_t VOLUME_MAX = 256;
 constexpr char GLYPH_BAR_ON = 16;
 constexpr char GLYPH_BAR_OFF = 18;
 
-void block_escape() { block_tarqkey[KEY_ESCAPE] = 1; }
+void block_escape() { block_tarqkey[SDL_SCANCODE_ESCAPE] = 1; }
 
 // Player 0's pause button pressed this frame while a cart runs. The buttons
 // were read and updated before this check (by the cart's epilogue, or by the

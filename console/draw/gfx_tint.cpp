@@ -12,7 +12,6 @@ constexpr int32_t RANKS = 16;
 constexpr int32_t COL_TO_B[16] = {0, 1, 3, 5, 4, 2, 11, 15, 7, 12, 13, 9, 8, 6, 10, 14};
 // Colour table used instead while the left shift key is held.
 constexpr uint8_t SHIFT_TABLE[16] = {0, 0, 1, 1, 0, 0, 1, 5, 1, 5, 5, 5, 1, 1, 1, 5};
-constexpr int32_t LEFT_SHIFT = 225;
 
 // The rank from which colours become 1: the rank count whose running total
 // comes nearest two thirds of the pixels.
@@ -51,7 +50,7 @@ void draw_tinted_rect_adaptive(tarq_bitmap* b, int32_t x0, int32_t y0, int32_t x
   uint8_t table[16];
   if (mode != 1) {
     for (int i = 0; i < 16; i++) table[i] = i >= 6 ? 1 : 0;
-  } else if (tarq_get_key_state(LEFT_SHIFT) != 0) {
+  } else if (tarq_get_key_state(SDL_SCANCODE_LSHIFT) != 0) {
     for (int i = 0; i < 16; i++) table[i] = SHIFT_TABLE[i];
   } else {
     const int32_t h = threshold(b, x0, y0, x1, y1);

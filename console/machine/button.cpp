@@ -16,14 +16,24 @@ namespace {
 constexpr int32_t MOUSE_BUTTONS = TOVO_MOUSE_KEYBOARD_ON | TOVO_MOUSE_KEYBOARD_BUTTONS;
 constexpr int32_t MENU_DELAY = 16;
 constexpr int32_t MENU_INTERVAL = 4;
-constexpr int32_t KEY_ESCAPE = 41;
-constexpr int32_t KEY_M = 16;
 constexpr int MAX_DEFAULTS = 5;
 
 // Default scancodes of players 0 and 1, buttons 0-6 (0 ends a list).
 constexpr int32_t DEFAULT_KEYS[2][7][MAX_DEFAULTS] = {
-    {{80, 92}, {79, 94}, {82, 96}, {81, 93}, {29, 6, 17, 89, 73}, {27, 25, 90, 76}, {19, 40}},
-    {{22}, {9}, {8}, {7}, {225, 43, 26}, {4, 20}, {}},
+    {{SDL_SCANCODE_LEFT, SDL_SCANCODE_KP_4},
+     {SDL_SCANCODE_RIGHT, SDL_SCANCODE_KP_6},
+     {SDL_SCANCODE_UP, SDL_SCANCODE_KP_8},
+     {SDL_SCANCODE_DOWN, SDL_SCANCODE_KP_5},
+     {SDL_SCANCODE_Z, SDL_SCANCODE_C, SDL_SCANCODE_N, SDL_SCANCODE_KP_1, SDL_SCANCODE_INSERT},
+     {SDL_SCANCODE_X, SDL_SCANCODE_V, SDL_SCANCODE_KP_2, SDL_SCANCODE_DELETE},
+     {SDL_SCANCODE_P, SDL_SCANCODE_RETURN}},
+    {{SDL_SCANCODE_S},
+     {SDL_SCANCODE_F},
+     {SDL_SCANCODE_E},
+     {SDL_SCANCODE_D},
+     {SDL_SCANCODE_LSHIFT, SDL_SCANCODE_TAB, SDL_SCANCODE_W},
+     {SDL_SCANCODE_A, SDL_SCANCODE_Q},
+     {}},
 };
 
 bool key_down(int32_t code) { return tarq_get_key_state(code) != 0; }
@@ -41,8 +51,9 @@ bool keyboard_holds(int32_t b, int32_t p) {
   if (bound != 0) return key_down(bound);
   for (int32_t code : DEFAULT_KEYS[p][b])
     if (code != 0 && key_down(code)) return true;
-  if (p == 0 && b == 5 && key_down(KEY_M) && !key_down(TARQ_KEY_CTRL)) return true;
-  if (p == 0 && b == 6 && button_config.cart_running && !button_config.menu_open && key_down(KEY_ESCAPE)) return true;
+  if (p == 0 && b == 5 && key_down(SDL_SCANCODE_M) && !key_down(TARQ_KEY_CTRL)) return true;
+  if (p == 0 && b == 6 && button_config.cart_running && !button_config.menu_open && key_down(SDL_SCANCODE_ESCAPE))
+    return true;
   return false;
 }
 

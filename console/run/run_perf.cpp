@@ -19,7 +19,6 @@ constexpr int32_t MEMORY_CAP = 0x200000;
 constexpr int32_t SPINNER_MIN_TICKS = 239;
 constexpr int32_t SPINNER_MIN_LOAD = 0x780000;
 constexpr int32_t SPINNER_STEP_MS = 120;
-constexpr int LEFT_SHIFT = 225;
 
 int32_t* entry(int i) { return run_state.perf[(run_state.perf_index + i) % TOVO_PERF_ENTRIES]; }
 
@@ -74,7 +73,7 @@ void draw_resource_data(tarq_bitmap* b) {
   }
   const int32_t* newest = entry(TOVO_PERF_ENTRIES - 1);
   char text[64];
-  if (tarq_get_key_state(LEFT_SHIFT))
+  if (tarq_get_key_state(SDL_SCANCODE_LSHIFT))
     std::snprintf(text, sizeof text, "%d/%d %3.1f fps", run_state.current_fps, run_state.target_fps,
                   static_cast<double>(newest[TOVO_PERF_FPS]));
   else

@@ -2,6 +2,8 @@
 // The event pump, keyboard and mouse. Keys are SDL scancodes; the pump keeps
 // a state per key (0 up, 1 down, 3 pressed this frame or auto-repeated) and a
 // small queue of typed codes.
+#include <SDL_scancode.h>
+
 #include <cstdint>
 
 #include "engine/data/gfx.h"
@@ -15,6 +17,12 @@ constexpr int32_t TARQ_KEY_REPEAT_MS = 80;
 
 // Pseudo keys for tarq_get_key_state.
 constexpr int32_t TARQ_KEY_SHIFT = -6, TARQ_KEY_CTRL = -5, TARQ_KEY_ALT = -4, TARQ_KEY_GUI = -3, TARQ_KEY_EXTRA = -2;
+// Table entries that stand for no SDL scancode: the GUI (command) modifiers,
+// which the modifier state marks down, and a pair that nothing sets, read
+// through TARQ_KEY_EXTRA.
+constexpr int32_t TARQ_KEY_LEFT_GUI = 500, TARQ_KEY_RIGHT_GUI = 501;
+constexpr int32_t TARQ_KEY_EXTRA_FIRST = 502, TARQ_KEY_EXTRA_SECOND = 503;
+static_assert(TARQ_KEY_EXTRA_SECOND < TARQ_NUM_KEYS);
 
 extern uint8_t tarqkey[TARQ_NUM_KEYS];
 extern uint8_t last_tarqkey[TARQ_NUM_KEYS];

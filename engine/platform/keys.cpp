@@ -41,8 +41,8 @@ void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl
   const struct {
     uint32_t mod;
     int key;
-  } mods[] = {{KMOD_LCTRL, 224}, {KMOD_RCTRL, 228}, {KMOD_LALT, 226},
-              {KMOD_RALT, 230},  {KMOD_LGUI, 500},  {KMOD_RGUI, 501}};
+  } mods[] = {{KMOD_LCTRL, SDL_SCANCODE_LCTRL}, {KMOD_RCTRL, SDL_SCANCODE_RCTRL}, {KMOD_LALT, SDL_SCANCODE_LALT},
+              {KMOD_RALT, SDL_SCANCODE_RALT},   {KMOD_LGUI, TARQ_KEY_LEFT_GUI},   {KMOD_RGUI, TARQ_KEY_RIGHT_GUI}};
   for (const auto& m : mods)
     if (sdl_mods & m.mod) tarqkey[m.key] = 1;
   if (reached(now, next_press_t)) {
@@ -68,14 +68,14 @@ static int32_t either(int32_t a, int32_t b) {
 
 int32_t tarq_get_key_state(int32_t k) {
   switch (k) {
-    case TARQ_KEY_SHIFT: return either(225, 229);
+    case TARQ_KEY_SHIFT: return either(SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT);
     case TARQ_KEY_CTRL: {
-      const int32_t s = either(224, 228);
-      return s ? s : either(500, 501);
+      const int32_t s = either(SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL);
+      return s ? s : either(TARQ_KEY_LEFT_GUI, TARQ_KEY_RIGHT_GUI);
     }
-    case TARQ_KEY_ALT: return either(226, 230);
-    case TARQ_KEY_GUI: return either(500, 501);
-    case TARQ_KEY_EXTRA: return either(502, 503);
+    case TARQ_KEY_ALT: return either(SDL_SCANCODE_LALT, SDL_SCANCODE_RALT);
+    case TARQ_KEY_GUI: return either(TARQ_KEY_LEFT_GUI, TARQ_KEY_RIGHT_GUI);
+    case TARQ_KEY_EXTRA: return either(TARQ_KEY_EXTRA_FIRST, TARQ_KEY_EXTRA_SECOND);
     default: break;
   }
   if (k < 0 || k >= TARQ_NUM_KEYS) return 0;
