@@ -26,17 +26,17 @@ uint32_t peek_sfx(tovo_cart* cart, uint32_t a) {
   uint32_t offset = a - TOVO_SFX_START;
   tovo_sfx& sfx = cart->sfx[offset / TOVO_SFX_BYTES];
   uint32_t k = offset % TOVO_SFX_BYTES;
-  if (k < 64) {
+  if (k < TOVO_SFX_FLAGS_BYTE) {
     const tovo_note& note = sfx.notes[k >> 1];
     if ((k & 1) == 0) return (load(note.waveform) & 3) << 6 | (load(note.pitch) & 63);
     return (load(note.volume) & 7) << 1 | (load(note.waveform) & 4) >> 2 | (load(note.effect) & 7) << 4 |
            (load(note.custom) & 0x80);
   }
   switch (k) {
-    case 64: return (load(sfx.flags) & 0xfe) | (load(sfx.flag0) & 1);
-    case 65: return load(sfx.speed) & 0xff;
-    case 66: return load(sfx.loop_start) & 0xff;
-    default: return load(sfx.loop_end) & 0xff;
+    case TOVO_SFX_FLAGS_BYTE: return (load(sfx.flags) & 0xfe) | (load(sfx.flag0) & 1);
+    case TOVO_SFX_SPEED_BYTE: return load(sfx.speed) & 0xff;
+    case TOVO_SFX_LOOP_START_BYTE: return load(sfx.loop_start) & 0xff;
+    default: return load(sfx.loop_end) & 0xff;  // TOVO_SFX_LOOP_END_BYTE
   }
 }
 
@@ -44,7 +44,7 @@ void poke_sfx(tovo_cart* cart, uint32_t a, uint32_t v) {
   uint32_t offset = a - TOVO_SFX_START;
   tovo_sfx& sfx = cart->sfx[offset / TOVO_SFX_BYTES];
   uint32_t k = offset % TOVO_SFX_BYTES;
-  if (k < 64) {
+  if (k < TOVO_SFX_FLAGS_BYTE) {
     tovo_note& note = sfx.notes[k >> 1];
     if ((k & 1) == 0) {
       store(note.pitch, v & 63);
@@ -58,13 +58,13 @@ void poke_sfx(tovo_cart* cart, uint32_t a, uint32_t v) {
     return;
   }
   switch (k) {
-    case 64:
+    case TOVO_SFX_FLAGS_BYTE:
       store(sfx.flags, v & 0xfe);
       store(sfx.flag0, v & 1);
       return;
-    case 65: store(sfx.speed, v); return;
-    case 66: store(sfx.loop_start, v); return;
-    default: store(sfx.loop_end, v);
+    case TOVO_SFX_SPEED_BYTE: store(sfx.speed, v); return;
+    case TOVO_SFX_LOOP_START_BYTE: store(sfx.loop_start, v); return;
+    default: store(sfx.loop_end, v);  // TOVO_SFX_LOOP_END_BYTE
   }
 }
 

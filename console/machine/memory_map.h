@@ -18,6 +18,12 @@ constexpr int32_t TOVO_FLAGS_START = 0x3000;   // sprite flags, a byte a sprite
 constexpr int32_t TOVO_MUSIC_START = 0x3100;   // music patterns, 4 bytes each
 constexpr int32_t TOVO_SFX_START = 0x3200;     // sound effects, TOVO_SFX_BYTES each
 constexpr int32_t TOVO_SFX_BYTES = 68;
+// A sound effect's bytes: two a note, then its settings.
+constexpr int32_t TOVO_SFX_FLAGS_BYTE = 64;  // the flags, bit 0 kept apart
+constexpr int32_t TOVO_SFX_SPEED_BYTE = 65;
+constexpr int32_t TOVO_SFX_LOOP_START_BYTE = 66;
+constexpr int32_t TOVO_SFX_LOOP_END_BYTE = 67;
+static_assert(TOVO_SFX_FLAGS_BYTE == 2 * TOVO_SFX_NOTES && TOVO_SFX_LOOP_END_BYTE + 1 == TOVO_SFX_BYTES);
 constexpr int32_t TOVO_USER_START = 0x4300;         // user memory
 constexpr int32_t TOVO_CUSTOM_FONT = 0x5600;        // a custom font, in user memory
 constexpr int32_t TOVO_CART_DATA_START = 0x5e00;    // 64 cart data words, little endian

@@ -62,25 +62,25 @@ int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ?
 // Settings, then notes, into the TOVO_SFX_BYTES bytes of a sound effect.
 void build(reader& r, uint8_t* sfx) {
   std::memset(sfx, 0, TOVO_SFX_BYTES);
-  sfx[65] = 4;
+  sfx[TOVO_SFX_SPEED_BYTE] = 4;
   for (;;) {
     const uint8_t ch = r.peek();
     if (ch == 's') {
-      sfx[65] = static_cast<uint8_t>(r.argument());
+      sfx[TOVO_SFX_SPEED_BYTE] = static_cast<uint8_t>(r.argument());
     } else if (ch == 'l') {
-      sfx[66] = static_cast<uint8_t>(r.argument());
+      sfx[TOVO_SFX_LOOP_START_BYTE] = static_cast<uint8_t>(r.argument());
       if (ends_audio(r.peek())) break;
-      sfx[67] = static_cast<uint8_t>(print_digit(r.peek()));
+      sfx[TOVO_SFX_LOOP_END_BYTE] = static_cast<uint8_t>(print_digit(r.peek()));
       r.q++;
     } else if (ch == 'z') {
-      sfx[64] = static_cast<uint8_t>(r.argument() * 2);
+      sfx[TOVO_SFX_FLAGS_BYTE] = static_cast<uint8_t>(r.argument() * 2);
     } else {
       break;
     }
   }
   if (ends_audio(r.peek())) {
     set_note(sfx, 0, 46, 0, 5, 0);
-    sfx[65] = 16;
+    sfx[TOVO_SFX_SPEED_BYTE] = 16;
     return;
   }
   int32_t instrument = 5, volume = 5, effect = 0, octave = 3, n = 0;
