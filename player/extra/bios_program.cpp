@@ -15,7 +15,7 @@ namespace {
 
 constexpr int32_t START_COLOUR = 6;
 constexpr int32_t FOLDER_COLOUR = 12;
-constexpr int32_t CHAR_WIDTH = 4, GLYPH_WIDTH = 8;
+constexpr int32_t NARROW_WIDTH = 4, GLYPH_WIDTH = 8;
 constexpr int32_t GLYPHS_FROM = 128;
 
 bool hex_digit(int32_t c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
@@ -30,7 +30,7 @@ void type_character(uint8_t c) {
   if (pstate.draw_target && tovo_console_font)
     tarq_draw_text_ex(pstate.draw_target, text, tovo_console_font, pstate.cursor_x, pstate.cursor_y,
                       TARQ_TEXT_ONE_COLOUR, (uint32_t)bios_program.colour);
-  pstate.cursor_x += c >= GLYPHS_FROM ? GLYPH_WIDTH : CHAR_WIDTH;
+  pstate.cursor_x += c >= GLYPHS_FROM ? GLYPH_WIDTH : NARROW_WIDTH;
 }
 
 void finish() {
