@@ -152,7 +152,8 @@ void running_tick() {
 void wait_for_next_tick() {
   if (tarq_quit || run_state.pending_action != 0 || run_state.clock_held) return;
   int32_t rate = tarq_state.paused || app.pause_state != 0 ? 30 : shell.frame_rate;
-  int32_t until_due = tovo_ms_until_due(app.accumulator, app.accumulator_rest, app.last_t, rate, shell.frame_rate, TOVO_TICK);
+  int32_t until_due =
+      tovo_ms_until_due(app.accumulator, app.accumulator_rest, app.last_t, rate, shell.frame_rate, TOVO_TICK);
   tarq_wait_for_event(tovo_idle_wait_ms(until_due, tarq_pump_sleep_ms()));
 }
 

@@ -3,5 +3,5 @@
 // samples. The hook adds them one at a time; nothing in the player calls it.
 #include <cstdint>
 
-// Adds n samples of src into dst, each sum bent by the knee above 0x5fff.
+// Adds n samples of src into dst, each sum bent by the knee (see serial_knee.h).
 void serial_mix_down(int16_t* dst, const int16_t* src, int32_t n);

@@ -1,6 +1,6 @@
 #pragma once
-// The knee that the serial audio bends its sums with, above 0x5fff either
-// way, so that a loud sample stays within 16 bits.
+// The knee that the serial audio bends its sums with, beyond
+// TOVO_SERIAL_KNEE either way, so that a loud sample stays within 16 bits.
 #include <cstdint>
 
 // What lies beyond +-TOVO_SERIAL_KNEE is squeezed to a fifth.

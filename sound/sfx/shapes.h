@@ -23,7 +23,9 @@ constexpr int32_t RISE = 0xe000, RISE_SHAPED = 0xf000;
 
 // Triangle, +-0x4000.
 inline int32_t tri(int32_t x) { return x < 0x8000 ? x - 0x4000 : 0xc000 - x; }
-inline int32_t ramp(int32_t x) { return x < RISE ? x * LEVEL / (RISE / 4) : (0xffff - x) * LEVEL / ((PERIOD - RISE) / 4); }
+inline int32_t ramp(int32_t x) {
+  return x < RISE ? x * LEVEL / (RISE / 4) : (0xffff - x) * LEVEL / ((PERIOD - RISE) / 4);
+}
 inline int32_t ramp_s(int32_t x) {
   return x < RISE_SHAPED ? x * LEVEL / (RISE_SHAPED / 4) : (0xffff - x) * LEVEL / ((PERIOD - RISE_SHAPED) / 4);
 }
