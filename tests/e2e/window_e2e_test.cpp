@@ -87,6 +87,16 @@ struct window : ::testing::Test {
     }
     return false;
   }
+  // Taps key until more than `least` pixels show colour: a tap may come
+  // while the window is still settling, so it is tried again, for a
+  // generous while.
+  bool tap_until_colour(const std::string& key, uint32_t colour, int least, screen_dump* shot) {
+    for (int tap = 0; tap < 5; tap++) {
+      xdotool({"key", key});
+      if (wait_for_colour(colour, least, 8, shot)) return true;
+    }
+    return false;
+  }
   // Runs xdotool with args on the player's display; true when it succeeded.
   // What it printed is in xdo's stdout.txt.
   bool xdotool(std::vector<std::string> args) {
@@ -248,14 +258,7 @@ TEST_F(window, CtrlROnTheStoppedScreenRunsTheMendedCart) {
   EXPECT_LT(shot.count(FOLDER_BLUE), 20000) << "the broken cart drew";
   ASSERT_TRUE(tovo_test::write_file(file, head + "function _draw()\n cls(12)\nend\n"));
   ASSERT_FALSE(focus_window().empty());
-  // A tap may come while the window is still settling: tap again until the
-  // cart shows, for a generous while.
-  bool shown = false;
-  for (int tap = 0; tap < 5 && !shown; tap++) {
-    xdotool({"key", "ctrl+r"});
-    shown = wait_for_colour(FOLDER_BLUE, 40000, 8, &shot);
-  }
-  EXPECT_TRUE(shown) << "ctrl-r did not run the mended cart";
+  EXPECT_TRUE(tap_until_colour("ctrl+r", FOLDER_BLUE, 40000, &shot)) << "ctrl-r did not run the mended cart";
 }
 
 // A cart named without -run is loaded by the boot and not run; ctrl-r on
@@ -267,12 +270,7 @@ TEST_F(window, CtrlRRunsACartLoadedWithoutRun) {
   ASSERT_TRUE(wait_for_stopped_bar(40, &shot)) << "the stopped bar never showed";
   EXPECT_LT(shot.count(FOLDER_BLUE), 20000) << "the cart ran without -run";
   ASSERT_FALSE(focus_window().empty());
-  bool shown = false;
-  for (int tap = 0; tap < 5 && !shown; tap++) {
-    xdotool({"key", "ctrl+r"});
-    shown = wait_for_colour(FOLDER_BLUE, 40000, 8, &shot);
-  }
-  EXPECT_TRUE(shown) << "ctrl-r did not run the loaded cart";
+  EXPECT_TRUE(tap_until_colour("ctrl+r", FOLDER_BLUE, 40000, &shot)) << "ctrl-r did not run the loaded cart";
 }
 
 // With -run, a cart that does not load keeps the player on its message (the
