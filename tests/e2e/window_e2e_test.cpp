@@ -361,18 +361,30 @@ TEST_F(window, ResizedWindowIsRememberedForTheNextStart) {
 // text the boot writes in pink) before the built-in game starts.
 TEST_F(window, IdleBootShowsNoSlowMachineWarning) {
   constexpr uint32_t PINK = 0xff78b4;  // colour 14
-  play({});
-  screen_dump shot;
+  // The warning is right when the machine is too slow, and a test machine
+  // under load may be, for a while: a boot may warn only if every one of
+  // three does. A player that warns on an idle machine warns every time.
   int most_pink = 0;
-  bool game = false;
-  for (int i = 0; i < 600 && !game; i++) {
-    sleep_ms(50);
-    if (!shot.load(screen)) continue;
-    game = shot.count(GRASS) > 20000;  // the game has flowers of that pink
-    if (!game) most_pink = std::max(most_pink, shot.count(PINK));
+  for (int boot = 0; boot < 3; boot++) {
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      ASSERT_EQ(wait_for(pid, 20000), 0);
+      pid = 0;
+    }
+    play({});
+    screen_dump shot;
+    most_pink = 0;
+    bool game = false;
+    for (int i = 0; i < 600 && !game; i++) {
+      sleep_ms(50);
+      if (!shot.load(screen)) continue;
+      game = shot.count(GRASS) > 20000;  // the game has flowers of that pink
+      if (!game) most_pink = std::max(most_pink, shot.count(PINK));
+    }
+    ASSERT_TRUE(game) << "the built-in game never started";
+    if (most_pink < 100) break;
   }
-  EXPECT_TRUE(game) << "the built-in game never started";
-  EXPECT_LT(most_pink, 100) << "the boot warned of a slow machine";
+  EXPECT_LT(most_pink, 100) << "the boot warned of a slow machine three times";
 }
 
 }  // namespace
