@@ -10,11 +10,12 @@
 
 dbmp* gfx_set = nullptr;
 dbmp* map_set = nullptr;
-dbmp* sfx_set = nullptr;
+dbmp* sfx_set[TOVO_SFX_COUNT] = {};
 
 namespace {
 
 constexpr int32_t SHEET_SIDE = 128;
+constexpr int32_t SFX_SET_WIDTH = 8;  // a note's fields, one a column
 
 void copy_pixels(const tarq_bitmap* from, tarq_bitmap* to) {
   if (!from || !to) return;
@@ -60,14 +61,17 @@ void tovo_create_selection_sets() {
   tovo_destroy_selection_sets();
   gfx_set = create_dbmp(SHEET_SIDE, SHEET_SIDE);
   map_set = create_dbmp(SHEET_SIDE, SHEET_SIDE);
-  sfx_set = create_dbmp(8, 32);
+  for (dbmp*& set : sfx_set) set = create_dbmp(SFX_SET_WIDTH, TOVO_SFX_NOTES);
 }
 
 void tovo_destroy_selection_sets() {
   destroy_dbmp(gfx_set);
   destroy_dbmp(map_set);
-  destroy_dbmp(sfx_set);
-  gfx_set = map_set = sfx_set = nullptr;
+  gfx_set = map_set = nullptr;
+  for (dbmp*& set : sfx_set) {
+    destroy_dbmp(set);
+    set = nullptr;
+  }
 }
 
 void backup_bmp(const tarq_bitmap* bitmap, dbmp* set) {

@@ -3,6 +3,8 @@
 // made at start-up, and the undo state of a sprite sheet or map.
 #include <cstdint>
 
+#include "sound/machine.h"
+
 struct tarq_bitmap;
 struct tarq_file;
 
@@ -21,10 +23,11 @@ constexpr int32_t TOVO_SOUND_VIEW_VALUES = 13;
 // The height that tells a map's undo state from a sprite sheet's.
 constexpr int32_t TOVO_UNDO_MAP_HEIGHT = 64;
 
-// The sets: sprite sheet and map 128x128, the sound editor's 8x32.
+// The sets: sprite sheet and map 128x128, and one 8x32 set per sound effect
+// for the sound editor.
 extern dbmp* gfx_set;
 extern dbmp* map_set;
-extern dbmp* sfx_set;
+extern dbmp* sfx_set[TOVO_SFX_COUNT];
 
 dbmp* create_dbmp(int32_t width, int32_t height);
 void destroy_dbmp(dbmp* set);

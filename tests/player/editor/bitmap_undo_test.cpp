@@ -36,8 +36,11 @@ TEST_F(BitmapUndo, SetsHaveTheirSizes) {
   ASSERT_NE(gfx_set, nullptr);
   EXPECT_EQ(gfx_set->mask->width, 128);
   EXPECT_EQ(map_set->work->height, 128);
-  EXPECT_EQ(sfx_set->backup->width, 8);
-  EXPECT_EQ(sfx_set->backup->height, 32);
+  for (const dbmp* set : sfx_set) {
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->backup->width, 8);
+    EXPECT_EQ(set->backup->height, 32);
+  }
 }
 
 TEST_F(BitmapUndo, BackupSwapsBackAndClearsTheMask) {

@@ -8,6 +8,7 @@
 #include "engine/platform/host.h"
 #include "player/editor/sound_clip.h"
 #include "player/message.h"
+#include "player/selection_sets.h"
 
 namespace {
 
@@ -140,4 +141,34 @@ TEST_F(SoundClip, BackupAndSwapAudio) {
   EXPECT_EQ(cart->sfx[7].speed, 21);
   EXPECT_EQ(clip->sfx[7].speed, 40);
   EXPECT_EQ(cart->music[1][1], 7);
+}
+
+// A sound effect's set holds one row per note, its columns the note's pitch,
+// waveform, volume, effect and custom flag; restoring writes every row back,
+// each field cut to its width.
+TEST_F(SoundClip, AnSfxSetWritesItsNotesBack) {
+  tovo_create_selection_sets();
+  ASSERT_NE(sfx_set[12], nullptr);
+  fill(12, 30);
+  tarq_bitmap* notes = sfx_set[12]->backup;
+  const uint8_t rows[][5] = {{0, 0, 0, 0, 0}, {12, 3, 7, 5, 1}, {63, 7, 1, 2, 0}, {64 + 9, 8 + 2, 8 + 4, 9, 200}};
+  for (int32_t r = 0; r < 32; r++) memcpy(notes->rows[r], rows[r % 4], 5);
+  backup_sfx();  // keeps nothing of its own
+  restore_sfx(&cart->sfx[12], sfx_set[12]);
+  const tovo_note want[] = {{0, 0, 0, 0, 0}, {12, 3, 7, 5, 128}, {63, 7, 1, 2, 0}, {9, 2, 4, 1, 128}};
+  for (int32_t n = 0; n < 32; n++) {
+    const tovo_note& got = cart->sfx[12].notes[n];
+    const tovo_note& w = want[n % 4];
+    EXPECT_EQ(got.pitch, w.pitch) << n;
+    EXPECT_EQ(got.waveform, w.waveform) << n;
+    EXPECT_EQ(got.volume, w.volume) << n;
+    EXPECT_EQ(got.effect, w.effect) << n;
+    EXPECT_EQ(got.custom, w.custom) << n;
+  }
+  EXPECT_EQ(cart->sfx[12].speed, 30) << "the notes alone";
+  EXPECT_EQ(cart->sfx[11].notes[1].volume, 0) << "no other sfx";
+  restore_sfx(&cart->sfx[13], nullptr);  // no set: nothing
+  EXPECT_EQ(cart->sfx[13].notes[0].pitch, 0);
+  tovo_destroy_selection_sets();
+  for (const dbmp* set : sfx_set) EXPECT_EQ(set, nullptr);
 }
