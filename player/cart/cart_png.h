@@ -30,8 +30,8 @@ int save_tovo_cart_png(tovo_cart* cart, const char* path);
 // 4 digest mismatch, 5 wrong picture size. A stored digest of zeros is not
 // checked.
 tovo_cart* load_tovo_cart_png_from_file(tarq_file* f);
-// As above from a file (or the virtual disk), and the cart's label taken
-// from the picture.
+// As above from a file (or the virtual disk); the cart's label is then read
+// from the same file by the cart browser's label routine.
 tovo_cart* load_tovo_cart_png(const char* path);
 
 // The 128x128 area at (16, 24) of a 160x205 picture as an 8-bit label of

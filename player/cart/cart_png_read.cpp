@@ -11,6 +11,7 @@
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "engine/platform/present.h"
+#include "player/browser/splore.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
@@ -74,29 +75,6 @@ tovo_cart* cart_from_picture(const tarq_bitmap* picture) {
   return cart;
 }
 
-// The cart in a picture stream, and the decoded picture for the caller
-// (destroyed when `picture` is null).
-tovo_cart* read_picture_cart(tarq_file* f, tarq_bitmap** picture_out) {
-  disk_state.png_cart_reason = TOVO_PNG_CART_OK;
-  if (!f) {
-    disk_state.png_cart_reason = TOVO_PNG_CART_NO_FILE;
-    return nullptr;
-  }
-  tarq_bitmap* picture = tarq_load_png_from_file(f);
-  if (!picture || picture->depth != 32) {
-    tarq_destroy_bitmap(picture);
-    disk_state.png_cart_reason = TOVO_PNG_CART_NOT_PNG;
-    return nullptr;
-  }
-  tovo_cart* cart = nullptr;
-  if (picture->width != TOVO_CART_PNG_WIDTH || picture->height != TOVO_CART_PNG_HEIGHT)
-    disk_state.png_cart_reason = TOVO_PNG_CART_WRONG_SIZE;
-  else cart = cart_from_picture(picture);
-  if (cart && picture_out) *picture_out = picture;
-  else tarq_destroy_bitmap(picture);
-  return cart;
-}
-
 }  // namespace
 
 int32_t nearest_console_colour(uint32_t argb) {
@@ -117,7 +95,25 @@ int32_t nearest_console_colour(uint32_t argb) {
   return best;
 }
 
-tovo_cart* load_tovo_cart_png_from_file(tarq_file* f) { return read_picture_cart(f, nullptr); }
+tovo_cart* load_tovo_cart_png_from_file(tarq_file* f) {
+  disk_state.png_cart_reason = TOVO_PNG_CART_OK;
+  if (!f) {
+    disk_state.png_cart_reason = TOVO_PNG_CART_NO_FILE;
+    return nullptr;
+  }
+  tarq_bitmap* picture = tarq_load_png_from_file(f);
+  if (!picture || picture->depth != 32) {
+    tarq_destroy_bitmap(picture);
+    disk_state.png_cart_reason = TOVO_PNG_CART_NOT_PNG;
+    return nullptr;
+  }
+  tovo_cart* cart = nullptr;
+  if (picture->width != TOVO_CART_PNG_WIDTH || picture->height != TOVO_CART_PNG_HEIGHT)
+    disk_state.png_cart_reason = TOVO_PNG_CART_WRONG_SIZE;
+  else cart = cart_from_picture(picture);
+  tarq_destroy_bitmap(picture);
+  return cart;
+}
 
 tarq_bitmap* create_label_from_picture(const tarq_bitmap* picture) {
   if (!picture || picture->depth != 32 || picture->width != TOVO_CART_PNG_WIDTH ||
@@ -137,13 +133,11 @@ tarq_bitmap* label_from_picture_area(const tarq_bitmap* picture, int32_t x0, int
 
 tovo_cart* load_tovo_cart_png(const char* path) {
   tarq_file* f = tarq_fopen(path, "rb");
-  tarq_bitmap* picture = nullptr;
-  tovo_cart* cart = read_picture_cart(f, &picture);
+  tovo_cart* cart = load_tovo_cart_png_from_file(f);
+  tarq_fclose(f);
   if (cart) {
     tarq_destroy_bitmap(cart->label);
-    cart->label = create_label_from_picture(picture);
+    cart->label = create_label_from_file(path);
   }
-  tarq_destroy_bitmap(picture);
-  tarq_fclose(f);
   return cart;
 }
