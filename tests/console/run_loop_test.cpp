@@ -1,7 +1,10 @@
 // The run loop: frame rates and budgets, pre-emption, programs without a main
 // loop, _init, the memory limit, spend_cpu and refunds.
+#include <cstdio>
 #include <string>
 
+#include "console/machine/mem.h"
+#include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
@@ -119,6 +122,38 @@ TEST_F(PromptLineTest, NothingToResume) {
   run_program("resume", 1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "nothing to resume\n");
   run_state.exec = 0;
+}
+
+// When a program stops, each group of registers that 0x5f2e does not keep
+// goes back to its start value; the print group's font is read from memory
+// when drawn, so a custom font the cart poked stays in memory either way.
+TEST_F(RunLoopTest, AStopResetsTheGroupsThatAreNotKept) {
+  const struct {
+    int32_t keep_bit, address, value, reset;
+  } cases[] = {
+      {TOVO_KEEP_DRAW_PAL, TOVO_REG_DRAW_PAL + 3, 9, 3},
+      {TOVO_KEEP_DRAW_PAL, TOVO_REG_DRAW_PAL, 4, TOVO_DRAW_PAL_TRANSPARENT},
+      {TOVO_KEEP_PAL_MODE, TOVO_REG_PAL_MODE, 0x10, 0},
+      {TOVO_KEEP_SOUND, TOVO_REG_SOUND + 2, 0x33, 0},
+      {TOVO_KEEP_MASKS, TOVO_REG_MASKS, 0x37, TOVO_DEFAULT_MASKS},
+      {TOVO_KEEP_PRINT, TOVO_REG_PRINT_STYLE, 0x81, 0},
+      {TOVO_KEEP_PRINT, TOVO_REG_PRINT_STYLE + 3, 5, 0},
+      {TOVO_KEEP_FILL_PATTERN, TOVO_REG_FILL_PATTERN + 1, 0xa5, 0},
+      {TOVO_KEEP_PEN, TOVO_REG_PEN, 9, TOVO_DEFAULT_PEN},
+      {TOVO_KEEP_MAPPING, TOVO_REG_SPRITE_SOURCE, TOVO_DEFAULT_DRAW_TARGET, 0},
+      {TOVO_KEEP_MAPPING, TOVO_REG_DRAW_TARGET, 0, TOVO_DEFAULT_DRAW_TARGET},
+  };
+  for (const auto& c : cases)
+    for (bool kept : {false, true}) {
+      char code[200];
+      snprintf(code, sizeof code, "poke(%d, %d) poke(%d, %d) poke(%d, 8, 9)", TOVO_REG_PERSIST, kept ? c.keep_bit : 0,
+               c.address, c.value, TOVO_CUSTOM_FONT);
+      start(code);
+      tick(2);
+      ASSERT_EQ(run_state.running, 0) << code;
+      EXPECT_EQ(tovo_peek(&pstate, pstate.cart, c.address), kept ? c.value : c.reset) << code;
+      EXPECT_EQ(tovo_peek(&pstate, pstate.cart, TOVO_CUSTOM_FONT + 1), 9) << code;
+    }
 }
 
 TEST_F(RunLoopTest, ErrorsDuringTheResetGlitchAreNotReported) {

@@ -359,4 +359,38 @@ TEST_F(pause_fixture, CartOpensTheMenuThroughTheRunLoopCalls) {
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "flip checks the pause button";
 }
 
+// Items are kept up to sixteen, their labels cut to sixteen characters and
+// zero-filled behind.
+TEST_F(pause_fixture, ItemsAreAddedUpToSixteen) {
+  for (int i = 0; i < 18; i++) add_paused_menu_item(i == 0 ? "a label longer than sixteen" : "x", 257 + i);
+  ASSERT_EQ(pause_menu.count, 16);
+  EXPECT_STREQ(pause_menu.item[0].label, "a label longer t");
+  EXPECT_EQ(pause_menu.item[15].type, 257 + 15);
+  EXPECT_EQ(pause_menu.item[1].label[1], 0);
+  EXPECT_EQ(pause_menu.item[1].label[16], 0);
+}
+
+// Setting the pause state empties the keyboard queue when it closes an open
+// page, and only then.
+TEST_F(pause_fixture, ClosingAPageEmptiesTheKeyboardQueue) {
+  const struct {
+    int32_t from, to;
+    bool emptied;
+  } cases[] = {
+      {TOVO_PAUSE_MENU, TOVO_PAUSE_CLOSED, true},     {TOVO_PAUSE_OPTIONS, TOVO_PAUSE_CLOSED, true},
+      {TOVO_PAUSE_CONTROLS, TOVO_PAUSE_CLOSED, true}, {TOVO_PAUSE_KEYCONFIG, TOVO_PAUSE_CLOSED, true},
+      {TOVO_PAUSE_CLOSED, TOVO_PAUSE_CLOSED, false},  {TOVO_PAUSE_CLOSED, TOVO_PAUSE_MENU, false},
+      {TOVO_PAUSE_MENU, TOVO_PAUSE_OPTIONS, false},   {TOVO_PAUSE_OPTIONS, TOVO_PAUSE_CONTROLS, false},
+  };
+  for (const auto& c : cases) {
+    tovo_key_queue_clear();
+    tovo_key_queue_push('a');
+    tovo_key_queue_push('b');
+    app.pause_state = c.from;
+    set_paused_menu_state(c.to);
+    EXPECT_EQ(app.pause_state, c.to);
+    EXPECT_EQ(stat_inputs.key_queue_len, c.emptied ? 0 : 2) << c.from << " -> " << c.to;
+  }
+}
+
 }  // namespace

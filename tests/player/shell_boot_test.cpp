@@ -11,13 +11,17 @@
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
+#include "engine/io/path.h"
 #include "engine/platform/events.h"
+#include "engine/platform/host.h"
+#include "engine/tarq.h"
 #include "player/boot.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_state.h"
 #include "player/command_history.h"
 #include "player/frame.h"
+#include "player/pod_title.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "player/splash.h"
@@ -51,6 +55,30 @@ TEST(shell_init, SuggestedNameSkipsTakenNames) {
   set_untitled_filename();
   EXPECT_EQ(std::string(shell.suggested_name), dir.path + "/untitled_2.kx");
   memset(&shell, 0, sizeof shell);
+}
+
+// A configured folder stays when it can be listed; an empty one, a missing
+// one or a file in its place gives the application folder's default.
+TEST(shell_init, UnusableFoldersFallBackToTheApplicationFolder) {
+  tovo_test::temp_dir dir;
+  tovo_test::write_file(dir.file("plain.txt"), "x");
+  char fallback[TARQ_PATH_MAX];
+  tarq_prefix_with_appdata_path("carts/", fallback);
+  const struct {
+    std::string configured;
+    std::string kept;
+  } cases[] = {
+      {dir.path + "/", dir.path + "/"},
+      {"", fallback},
+      {dir.path + "/missing/", fallback},
+      {dir.file("plain.txt"), fallback},
+  };
+  for (const auto& c : cases) {
+    char path[TARQ_PATH_MAX];
+    snprintf(path, sizeof path, "%s", c.configured.c_str());
+    init_path(path, "carts/");
+    EXPECT_EQ(std::string(path), c.kept) << "configured: " << c.configured;
+  }
 }
 
 using boot = boot_fixture;
@@ -113,6 +141,23 @@ TEST_F(boot, CommandLineCartThatFailsClearsTheRun) {
   EXPECT_EQ(app.run_requested, 0);
 }
 
+// Loading a cart sets the data pod's title on the window again, over one a
+// cart set for itself; saving and rebooting leave the window's title alone.
+TEST_F(boot, ALoadPutsThePodsTitleBackOnTheWindow) {
+  const std::string pod_title = get_embedded_cart_title();
+  ASSERT_FALSE(pod_title.empty());
+  tovo_test::temp_dir dir;
+  std::string cart = dir.file("mine.kx");
+  tovo_test::write_file(cart, "tovo cartridge // tovo.invalid\nversion 34\n__lua__\nx=1\n");
+  tarq_set_window_title("the cart's own");
+  ASSERT_EQ(load_working_cart(cart.c_str()), 0);
+  EXPECT_EQ(std::string(tarq_state.window_title), pod_title);
+  tarq_set_window_title("the cart's own");
+  ASSERT_EQ(save_working_cart(dir.file("copy.kx").c_str()), 0);
+  EXPECT_STREQ(tarq_state.window_title, "the cart's own");
+  tarq_set_window_title(nullptr);
+}
+
 TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
   boot_init();
   tick_to(77);
@@ -128,9 +173,12 @@ TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
   snprintf(code_tab[3], sizeof code_tab[3], "x=1");
   snprintf(disk_state.load_hash, sizeof disk_state.load_hash, "%s", disk_state.saved_hash);
   const std::string old_hash = disk_state.saved_hash;
+  tarq_set_window_title("the cart's own");
   run_state.pending_action = TOVO_PENDING_REBOOT;
   tovo_do_pending_action();
   EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_STREQ(tarq_state.window_title, "the cart's own");
+  tarq_set_window_title(nullptr);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
   EXPECT_EQ(pstate.ticks, -15);
   EXPECT_EQ(pstate.ram[0x1234], 0);
