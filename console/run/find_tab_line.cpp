@@ -1,5 +1,9 @@
 #include "console/run/code_tabs.h"
 
+#include <cstdio>
+
+#include "console/print/console_print.h"
+#include "console/run/include.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext_cursor.h"
@@ -10,9 +14,28 @@ namespace {
 constexpr int32_t WHOLE_TEXT = 0x100000;
 // Pixels between the top of a code view and the line an error report shows.
 constexpr int32_t ERROR_LINE_MARGIN = 52;
+constexpr int32_t INCLUDE_NOTE_COLOUR = 9;
 
 int tab_newlines(int tab) {
   return ctext_get_line_number_for_pos(reinterpret_cast<const uint8_t*>(code_tab[tab]), WHOLE_TEXT);
+}
+
+// A line of flattened code back to its line in the tab: a line inside an
+// included text is named with the file and its line there, and counts as the
+// include line; each included text before the line takes its extra lines away.
+int unflatten_line(int line) {
+  int extra = 0;
+  for (int i = 0; i < last_included_files(); i++) {
+    const int32_t first = included_start(i), last = included_end(i);
+    if (line >= first && line <= last) {
+      char note[TOVO_INCLUDE_NAME_SIZE + 32];
+      std::snprintf(note, sizeof note, "%s line %d", included_name(i), line - first + 1);
+      tovo_print_col(note, INCLUDE_NOTE_COLOUR);
+      return first - extra;
+    }
+    if (last < line) extra += last - first;
+  }
+  return line - extra;
 }
 
 }  // namespace
@@ -23,7 +46,7 @@ int find_tab_line(int line, int* tab) {
     int n = tab_newlines(i);
     if (n + 2 >= line) {
       if (tab) *tab = i;
-      return line;
+      return unflatten_line(line);
     }
     line -= n + 2;
   }

@@ -9,7 +9,7 @@
 namespace {
 
 struct include_entry {
-  char name[256];
+  char name[TOVO_INCLUDE_NAME_SIZE];
   int32_t first_line;
   int32_t last_line;
 };

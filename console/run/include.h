@@ -7,6 +7,7 @@
 #include "console/run/token_limits.h"
 
 constexpr int TOVO_INCLUDES_MAX = 257;
+constexpr int TOVO_INCLUDE_NAME_SIZE = 256;
 
 // Copies text into out (out_size bytes, NUL included) line by line.
 // Returns 0 when it was copied whole; 1 when an include line was refused with

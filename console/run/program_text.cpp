@@ -229,8 +229,8 @@ int tovo_assemble_program(const char* code, int is_prompt_line, int global_api, 
                           int32_t out_size) {
   std::memset(out, 0, static_cast<size_t>(out_size));
   int32_t used = 0;
-  bool ok = append(out, out_size, &used, prelude_text) && append(out, out_size, &used, glyph_defaults_text) &&
-            (global_api || append(out, out_size, &used, alias_line_text)) && append(out, out_size, &used, ";\n");
+  bool ok = append(out, out_size, &used, tovo_prelude()) && append(out, out_size, &used, tovo_glyph_defaults()) &&
+            (global_api || append(out, out_size, &used, tovo_alias_line())) && append(out, out_size, &used, ";\n");
   if (ok && cart_lid && (std::strcmp(cart_lid, "19488") == 0 || std::strcmp(cart_lid, "10388") == 0))
     ok = append(out, out_size, &used, " nd=0 ");
   if (ok) {

@@ -296,9 +296,10 @@ void init_keyword_hash_table() {
   keyword_table_built = true;
   if (api_name_count == 0) tovo_add_api_names();
   for (const keyword_entry& k : keywords) add_to_keyword_hash_table(k.name, k.id);
-  for (int i = 0; i < api_name_count; i++) {
-    if (std::strlen(api_names[i]) <= static_cast<size_t>(TOVO_KEYWORD_NAME_MAX))
-      add_to_keyword_hash_table(api_names[i], TOVO_TOK_API_NAME);
+  for (int i = 0; i < tovo_api_function_name_count(); i++) {
+    const char* name = tovo_api_function_name(i);
+    if (std::strlen(name) <= static_cast<size_t>(TOVO_KEYWORD_NAME_MAX))
+      add_to_keyword_hash_table(name, TOVO_TOK_API_NAME);
   }
 }
 

@@ -183,7 +183,7 @@ void get_bbs_cart_url(const char* base, const char* lid, char* out, int out_size
 int download_bbs_cart(const char* lid) {
   char path[TARQ_PATH_MAX], url[SPLORE_URL_MAX * 2];
   get_bbs_cart_filename(lid, path);
-  get_bbs_cart_url(bbs_base, lid, url, sizeof url);
+  get_bbs_cart_url(splore_bbs_base(), lid, url, sizeof url);
   if (!path[0] || !url[0]) {
     show_message("download failed", 1500);
     return 1;
