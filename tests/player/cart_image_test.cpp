@@ -15,8 +15,10 @@
 #include "engine/formats/sha1.h"
 #include "engine/platform/host.h"
 #include "engine/platform/present.h"
+#include "player/browser/splore.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_png.h"
+#include "player/cart/cart_text.h"
 #include "player/cart/compress.h"
 #include "player/cart/disk_state.h"
 #include "tests/player/cart_fixture.h"
@@ -104,6 +106,37 @@ TEST(PictureCart, RoundTripKeepsRomCodeLabelAndVersion) {
     EXPECT_EQ(std::string(back->code), code);
     ASSERT_TRUE(back->label);
     EXPECT_EQ(memcmp(back->label->pixels, cart->label->pixels, 128 * 128), 0);
+  }
+}
+
+// The label of a cart file, as loading and the cart browser read it: a
+// picture cart's label area (its name may end in ".png" in any case), a text
+// cart's own label, and nothing for a text cart without one, a picture of
+// another size or a missing file.
+TEST(PictureCart, TheLabelOfACartFile) {
+  console_palette palette;
+  tovo_test::temp_dir dir;
+  cart_ptr cart(tovo_test::make_full_cart(2000));
+  ASSERT_TRUE(cart->label);
+  ASSERT_EQ(save_tovo_cart_png(cart.get(), dir.file("game.kx.png").c_str()), 0);
+  ASSERT_EQ(save_tovo_cart_png(cart.get(), dir.file("game.kx.PNG").c_str()), 0);
+  ASSERT_EQ(tarq_save_tovo_cart(cart.get(), dir.file("game.kx").c_str()), 0);
+  cart_ptr plain(tarq_create_tovo_cart());
+  ASSERT_EQ(tarq_save_tovo_cart(plain.get(), dir.file("plain.kx").c_str()), 0);
+  write_picture(dir.file("small.png"), {}, 128, 128);
+  const struct {
+    const char* name;
+    bool has_label;
+  } cases[] = {{"game.kx.png", true}, {"game.kx.PNG", true}, {"game.kx", true},
+               {"plain.kx", false},   {"small.png", false},  {"missing.kx.png", false}};
+  for (const auto& c : cases) {
+    tarq_bitmap* label = create_label_from_file(dir.file(c.name).c_str());
+    ASSERT_EQ(label != nullptr, c.has_label) << c.name;
+    if (label) {
+      EXPECT_EQ(label->width, 128) << c.name;
+      EXPECT_EQ(memcmp(label->pixels, cart->label->pixels, 128 * 128), 0) << c.name;
+    }
+    tarq_destroy_bitmap(label);
   }
 }
 
