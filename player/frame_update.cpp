@@ -45,18 +45,17 @@ constexpr int32_t JOYSTICK_MESSAGE_MS = 1400;
 void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
 
-// What the buttons need to know of the machine: whether a cart runs and
-// whether the pause menu is open (the order of reading and the repeat timing
-// depend on it).
-void tell_buttons_the_machine() {
-  button_config.cart_running = shell.mode == TOVO_MODE_RUNNING && run_state.running;
-  button_config.menu_open = app.pause_state != 0;
+// Who turns this tick's held buttons into presses: the pause menu while a
+// page is open, else a running cart (through its own frames when a slice
+// runs its main loop), else the shell.
+tovo_input_mode tick_input_mode(bool cart_frames) {
+  if (app.pause_state != 0) return TOVO_INPUT_MENU;
+  if (shell.mode != TOVO_MODE_RUNNING || !run_state.running) return TOVO_INPUT_SHELL;
+  return cart_frames ? TOVO_INPUT_CART_FRAMES : TOVO_INPUT_CART;
 }
 
-void read_buttons_now() {
-  tell_buttons_the_machine();
-  update_buttons();
-}
+// The cart's epilogue decides the presses once its main loop runs.
+bool main_loop_runs() { return shell.program_started && run_state.mainloop_exists >= 2; }
 
 void stop_program() {
   suspend_program();
@@ -116,14 +115,19 @@ bool download_awaited() {
   return state == SPLORE_DOWNLOAD_RUNNING || state == SPLORE_DOWNLOAD_DONE || state == SPLORE_DOWNLOAD_FAILED;
 }
 
-void running_tick() {
-  if (run_state.load_delay > 0) return;  // counted down by the caller
+// What a running tick serves before its input step: the sound snapshot, the
+// spinner, the keyboard and the mouse changes.
+void serve_running_tick() {
   update_audio_moment_cache();
   shell.spinner_count = shell.spinner_count > 150 ? 150 : shell.spinner_count > 0 ? shell.spinner_count - 1 : 0;
   process_running_keypresses();
   process_devkit_mouse_activity();
-  if (!shell.program_started || run_state.mainloop_exists < 2) {
-    read_buttons_now();
+}
+
+// A running tick after its input step: without a main loop the tick checks
+// the pause button itself; then the cart's slice.
+void run_cart_tick() {
+  if (!main_loop_runs()) {
     if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
     update_paused_menu();
     record_resource_data();
@@ -137,7 +141,6 @@ void running_tick() {
     // A cart that holds its frame can still be paused once it has run long.
     run_state.frame_held = 1;
     if (shell.program_started && run_state.mainloop_exists == 2 && get_cpu_cycles_since_flip(0) > 0x200000) {
-      read_buttons();
       update_paused_menu();
       record_resource_data();
     }
@@ -217,20 +220,21 @@ void serve_joystick_reports() {
 }
 
 void tovo_tick() {
-  bool load_tick = false;
-  if (shell.mode == TOVO_MODE_RUNNING) {
-    if (download_awaited()) {
-      read_buttons_now();
-      update_load_download();
-      if (run_state.load_delay > 10) run_state.load_delay--;
-    } else if (run_state.load_delay > 0) {
-      run_state.load_delay--;
-      load_tick = true;
-    } else {
-      running_tick();
-    }
+  bool running = shell.mode == TOVO_MODE_RUNNING;
+  bool waiting = running && download_awaited();
+  // A tick of the load delay does nothing at all, and reads no buttons.
+  bool load_tick = running && !waiting && run_state.load_delay > 0;
+  bool cart_tick = running && !waiting && !load_tick;
+  if (cart_tick) serve_running_tick();
+  if (!load_tick) step_input(tick_input_mode(cart_tick && main_loop_runs()));
+  if (waiting) {
+    update_load_download();
+    if (run_state.load_delay > 10) run_state.load_delay--;
+  } else if (load_tick) {
+    run_state.load_delay--;
+  } else if (cart_tick) {
+    run_cart_tick();
   } else {
-    read_buttons_now();
     if (shell.sub_mode == 1) keyconfig_update();
     if (shell.sub_mode == 2) splore_update();
     run_state.load_delay = 0;
@@ -246,7 +250,7 @@ void tovo_tick() {
 
 void tovo_frame_update() {
   if (app.draw_calls > 0) app.host_frames++;
-  latch_key_taps();
+  latch_key_taps(tick_input_mode(main_loop_runs()));
   handle_dropped_file();
   log_activity(0);
   update_punycode_encoding();
@@ -302,7 +306,9 @@ void tovo_frame_update() {
       app.accumulator -= TOVO_TICK;
     }
   } else if (app.accumulator > 65535) {
-    read_buttons_now();
+    // The paused tick: the menu (or the shell, while the engine is paused)
+    // turns the buttons into presses.
+    step_input(tick_input_mode(false));
     update_audio_moment_cache();
     if (app.pause_state == TOVO_PAUSE_CONTROLS) {
       if (button_pressed(6, 0)) {
@@ -333,9 +339,6 @@ void tovo_frame_update() {
   if (run_state.load_delay == 0 && splore_download_state() == SPLORE_DOWNLOAD_IDLE && shell.spinner_count == 0)
     shell.spinner_frame = 0;
   if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) determine_audio_pause_state();
-  // The cart's own frames read the buttons too: they must not see the menu
-  // as still open once it closed in this update.
-  tell_buttons_the_machine();
   serve_joystick_reports();
   if (app.output_record) fflush(app.output_record);
   fflush(stdout);

@@ -17,8 +17,9 @@
 int kx_flip(lua_State*) {
   int entries = run_state.current_fps == 30 ? 2 : run_state.current_fps == 15 ? 3 : 1;
   for (int i = 0; i < entries; i++) record_resource_data();
+  // The buttons are read by the next tick's input step, before the cart
+  // goes on: flip ends the slice.
   tovo_shell.update_paused_menu();
-  read_buttons();
   run_state.hold_frame = 0;
   serial_end_frame();
   lua_reset_cpu_cycles();
@@ -58,6 +59,8 @@ int kx_set_mainloop_exists(lua_State* L) {
   return 0;
 }
 
+// One frame of the cart's main loop: its presses come from what the tick's
+// input step read.
 int kx_update_buttons(lua_State* L) {
   run_state.frame_ticks =
       static_cast<int32_t>(static_cast<uint32_t>(run_state.frame_ticks) + static_cast<uint32_t>(tovo_arg_int(L, 1)));

@@ -45,15 +45,19 @@ int32_t table_entry(int32_t b, int32_t p) {
   return button_config.keys[1 + p * 6 + b];
 }
 
-bool keyboard_holds(int32_t b, int32_t p) {
+bool menu_open() { return button_state.mode == TOVO_INPUT_MENU; }
+
+// Escape is a pause key only while a cart runs with the menu closed.
+bool escape_pauses(int32_t mode) { return mode == TOVO_INPUT_CART || mode == TOVO_INPUT_CART_FRAMES; }
+
+bool keyboard_holds(int32_t b, int32_t p, int32_t mode) {
   if (p > 1 || b > 6) return false;
   int32_t bound = table_entry(b, p);
   if (bound != 0) return key_down(bound);
   for (int32_t code : DEFAULT_KEYS[p][b])
     if (code != 0 && key_down(code)) return true;
   if (p == 0 && b == 5 && key_down(SDL_SCANCODE_M) && !key_down(TARQ_KEY_CTRL)) return true;
-  if (p == 0 && b == 6 && button_config.cart_running && !button_config.menu_open && key_down(SDL_SCANCODE_ESCAPE))
-    return true;
+  if (p == 0 && b == 6 && escape_pauses(mode) && key_down(SDL_SCANCODE_ESCAPE)) return true;
   return false;
 }
 
@@ -69,25 +73,25 @@ bool mouse_holds(int32_t b, int32_t p) {
   }
 }
 
-int32_t new_press_count() { return button_config.menu_open ? MENU_DELAY : tovo_button_repeat_delay() + 1; }
+int32_t new_press_count() { return menu_open() ? MENU_DELAY : tovo_button_repeat_delay() + 1; }
 
 }  // namespace
 
 int32_t tovo_button_update_rate() {
   int32_t f = run_state.target_fps;
-  if (f <= 0 || tarq_state.paused || button_config.menu_open) return 30;
+  if (f <= 0 || tarq_state.paused || menu_open()) return 30;
   return f;
 }
 
 int32_t tovo_button_repeat_delay() {
-  if (button_config.menu_open) return MENU_DELAY - 1;
+  if (menu_open()) return MENU_DELAY - 1;
   int32_t d = pstate.ram[TOVO_REG_REPEAT_DELAY];
   if (d == 0) d = 15;
   return d * tovo_button_update_rate() / 30;
 }
 
 int32_t tovo_button_repeat_interval() {
-  if (button_config.menu_open) return MENU_INTERVAL;
+  if (menu_open()) return MENU_INTERVAL;
   int32_t r = pstate.ram[TOVO_REG_REPEAT_INTERVAL];
   if (r == 0) r = 4;
   return r * tovo_button_update_rate() / 30;
@@ -120,16 +124,33 @@ int32_t player_button(int32_t b, int32_t p) {
 
 int32_t player_key(int32_t b, int32_t p) {
   if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  if (keyboard_holds(b, p)) return 1;
+  if (keyboard_holds(b, p, button_state.mode)) return 1;
   int32_t forced = button_state.forced[p];
   if (forced != -1 && (forced >> b & 1)) return 1;
   return mouse_holds(b, p) ? 1 : 0;
 }
 
-void latch_key_taps() {
+void latch_key_taps(tovo_input_mode mode) {
   for (int p = 0; p < 2; p++)
     for (int b = 0; b < TOVO_BUTTONS; b++)
-      if (keyboard_holds(b, p)) button_state.tapped[p] |= 1 << b;
+      if (keyboard_holds(b, p, mode)) button_state.tapped[p] |= 1 << b;
+}
+
+void step_input(tovo_input_mode mode) {
+  button_state.mode = mode;
+  switch (mode) {
+    case TOVO_INPUT_CART:
+      read_buttons();
+      update_buttons();
+      break;
+    case TOVO_INPUT_CART_FRAMES: read_buttons(); break;
+    default:
+      // button_pressed compares this read with the held states that the
+      // update has just made the previous ones.
+      update_buttons();
+      read_buttons();
+      break;
+  }
 }
 
 void read_buttons() {
@@ -165,8 +186,6 @@ void read_buttons() {
 }
 
 void update_buttons() {
-  bool read_first = button_config.cart_running && !button_config.menu_open;
-  if (read_first) read_buttons();
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     for (int b = 0; b < TOVO_BUTTONS; b++) {
       int32_t held = pstate.held[p][b];
@@ -181,7 +200,6 @@ void update_buttons() {
       for (int32_t& c : row)
         if (c > 0 && --c == 0) c = interval;
   }
-  if (!read_first) read_buttons();
 }
 
 void block_buttons() {

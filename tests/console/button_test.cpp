@@ -32,7 +32,7 @@ class ButtonTest : public testing::Test {
     pstate.ram[0x5f5c] = pstate.ram[0x5f5d] = pstate.ram[0x5f2d] = 0;
     tarq_state.paused = 0;
     run_state.target_fps = 30;
-    button_config.cart_running = 1;
+    button_state.mode = TOVO_INPUT_CART;
   }
   void TearDown() override { std::memset(tarqkey, 0, sizeof tarqkey); }
 
@@ -44,7 +44,7 @@ class ButtonTest : public testing::Test {
     std::vector<int> out;
     key(80, true);
     for (int f = 0; f < frames; f++) {
-      update_buttons();
+      step_input(TOVO_INPUT_CART);
       if (button_state.pressed[0][0]) out.push_back(f);
     }
     key(80, false);
@@ -75,14 +75,21 @@ TEST_F(ButtonTest, DefaultKeysOfBothPlayers) {
 
 TEST_F(ButtonTest, EscapeAndMDependOnTheMachine) {
   key(41, true);
-  button_config.menu_open = 1;
-  read_buttons();
-  EXPECT_EQ(pstate.held[0][6], 0);  // menu open
-  button_config.menu_open = 0;
-  button_config.cart_running = 0;
-  read_buttons();
-  EXPECT_EQ(pstate.held[0][6], 0);  // no cart running
+  struct {
+    tovo_input_mode mode;
+    int32_t held;
+  } modes[] = {{TOVO_INPUT_MENU, 0}, {TOVO_INPUT_SHELL, 0}, {TOVO_INPUT_CART, 1}, {TOVO_INPUT_CART_FRAMES, 1}};
+  for (const auto& m : modes) {
+    step_input(m.mode);
+    EXPECT_EQ(pstate.held[0][6], m.held) << "mode " << m.mode;
+    button_state.tapped[0] = 0;
+    latch_key_taps(m.mode);
+    EXPECT_EQ(button_state.tapped[0] >> 6 & 1, m.held) << "latched in mode " << m.mode;
+    button_state.tapped[0] = 0;
+    step_input(TOVO_INPUT_SHELL);  // let go of it in between
+  }
   key(41, false);
+  button_state.mode = TOVO_INPUT_CART;
 
   key(16, true);
   key(224, true);  // left ctrl
@@ -179,17 +186,16 @@ TEST_F(ControllerButtonTest, ControllersMapToPlayersFromTheFirstIndex) {
 // A press that only the controller may give: the right arrow key alone
 // presses button 1 for the menu, but not for the controller-only query.
 TEST_F(ControllerButtonTest, ControllerOnlyPressIgnoresKeys) {
-  button_config.menu_open = 1;  // the menu's reading: the buttons are read last
-  read_buttons();
+  step_input(TOVO_INPUT_MENU);  // the menu's reading: the buttons are read last
   key(79, true);
-  update_buttons();
+  step_input(TOVO_INPUT_MENU);
   EXPECT_EQ(button_pressed(1, 0), 1);
   EXPECT_EQ(button_pressed_nok(1, 0), 0);
   key(79, false);
-  update_buttons();
-  update_buttons();
+  step_input(TOVO_INPUT_MENU);
+  step_input(TOVO_INPUT_MENU);
   stick_x(20000);
-  update_buttons();
+  step_input(TOVO_INPUT_MENU);
   EXPECT_EQ(button_pressed(1, 0), 1);
   EXPECT_EQ(button_pressed_nok(1, 0), 1);
   EXPECT_EQ(button_pressed_nok(0, 0), 0);
@@ -206,14 +212,14 @@ TEST_F(ButtonTest, ForcedMaskHoldsButtons) {
 
 TEST_F(ButtonTest, RepeatTimingAt30And60Fps) {
   EXPECT_EQ(press_frames(30), (std::vector<int>{0, 15, 19, 23, 27}));
-  update_buttons();  // released
+  step_input(TOVO_INPUT_CART);  // released
   run_state.target_fps = 60;
   EXPECT_EQ(press_frames(50), (std::vector<int>{0, 30, 38, 46}));
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   pstate.ram[0x5f5c] = 5;
   pstate.ram[0x5f5d] = 1;
   EXPECT_EQ(press_frames(17), (std::vector<int>{0, 10, 12, 14, 16}));
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   pstate.ram[0x5f5c] = 255;
   EXPECT_EQ(press_frames(100), (std::vector<int>{0}));
 }
@@ -225,22 +231,21 @@ TEST_F(ButtonTest, PausedEngineOrNoRateScalesAt30) {
   EXPECT_EQ(tovo_button_update_rate(), 30);
   tarq_state.paused = 0;
   EXPECT_EQ(tovo_button_update_rate(), 60);
-  button_config.menu_open = 1;
+  button_state.mode = TOVO_INPUT_MENU;
   EXPECT_EQ(tovo_button_update_rate(), 30);
-  button_config.menu_open = 0;
+  button_state.mode = TOVO_INPUT_CART;
   run_state.target_fps = 0;
   EXPECT_EQ(tovo_button_update_rate(), 30);
   EXPECT_EQ(tovo_button_repeat_interval(), 4);
 }
 
 TEST_F(ButtonTest, MenuOpenUsesFixedTiming) {
-  button_config.menu_open = 1;
   run_state.target_fps = 60;
   pstate.ram[0x5f5c] = 40;
   key(80, true);
   std::vector<int> frames;
   for (int f = 0; f < 26; f++) {
-    update_buttons();  // reads last while the menu is open
+    step_input(TOVO_INPUT_MENU);  // reads last while the menu is open
     if (button_pressed(0, 0)) frames.push_back(f);
   }
   // The read at the end of frame 0 sees the press; button_pressed then
@@ -250,18 +255,18 @@ TEST_F(ButtonTest, MenuOpenUsesFixedTiming) {
 
 TEST_F(ButtonTest, BlockedButtonWaitsForRelease) {
   key(80, true);
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   ASSERT_EQ(button_state.pressed[0][0], 1);
   block_buttons();
   for (int f = 0; f < 40; f++) {
-    update_buttons();
+    step_input(TOVO_INPUT_CART);
     EXPECT_EQ(pstate.held[0][0], 0);
     EXPECT_EQ(button_state.pressed[0][0], 0);
   }
   key(80, false);
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   key(80, true);
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   EXPECT_EQ(button_state.pressed[0][0], 1);
 }
 
@@ -269,17 +274,17 @@ TEST_F(ButtonTest, BlockedButtonWaitsForRelease) {
 // tick sees it) is held for the next read only: the O button and the pause
 // key alike.
 TEST_F(ButtonTest, KeyTappedBetweenReadsIsHeldForOneRead) {
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   for (int32_t code : {29, 19}) {  // z: O; p: pause
     key(code, true);
-    latch_key_taps();
+    latch_key_taps(TOVO_INPUT_CART);
     key(code, false);
-    latch_key_taps();
-    update_buttons();
+    latch_key_taps(TOVO_INPUT_CART);
+    step_input(TOVO_INPUT_CART);
     int b = code == 29 ? 4 : 6;
     EXPECT_EQ(pstate.held[0][b], 1) << code;
     EXPECT_EQ(button_state.pressed[0][b], 1) << code;
-    update_buttons();
+    step_input(TOVO_INPUT_CART);
     EXPECT_EQ(pstate.held[0][b], 0) << code;
   }
 }
@@ -289,43 +294,73 @@ TEST_F(ButtonTest, KeyTappedBetweenReadsIsHeldForOneRead) {
 // O) is free, so a tap of it that comes before the next read still counts.
 TEST_F(ButtonTest, BlockLeavesButtonsThatAreUpFree) {
   key(29, true);  // z: O chooses "continue"
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   ASSERT_EQ(button_state.pressed[0][4], 1);
   block_buttons();
   key(29, false);
   key(19, true);  // p: tapped before the next read
-  latch_key_taps();
+  latch_key_taps(TOVO_INPUT_CART);
   key(19, false);
-  latch_key_taps();
-  update_buttons();
+  latch_key_taps(TOVO_INPUT_CART);
+  step_input(TOVO_INPUT_CART);
   EXPECT_EQ(pstate.held[0][6], 1);
   EXPECT_EQ(button_state.pressed[0][6], 1);
   EXPECT_EQ(pstate.held[0][4], 0);
   // The O key still held through a block stays swallowed until let go.
   key(29, true);
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   block_buttons();
   for (int f = 0; f < 5; f++) {
-    update_buttons();
+    step_input(TOVO_INPUT_CART);
     EXPECT_EQ(button_state.pressed[0][4], 0) << f;
   }
+}
+
+// While a cart runs its main loop the tick only reads: each frame of the
+// cart decides on that read, so two frames in one tick (an _update60 cart
+// at 30 frames a second) see one press, and a tapped key is held for the
+// tick that read it.
+TEST_F(ButtonTest, CartFramesDecideOnTheTicksRead) {
+  key(29, true);  // z: O
+  step_input(TOVO_INPUT_CART_FRAMES);
+  EXPECT_EQ(pstate.held[0][4], 1);
+  EXPECT_EQ(button_state.pressed[0][4], 0) << "the tick decides nothing";
+  update_buttons();
+  EXPECT_EQ(button_state.pressed[0][4], 1);
+  update_buttons();  // the tick's second frame
+  EXPECT_EQ(button_state.pressed[0][4], 0);
+  EXPECT_EQ(pstate.held[0][4], 1);
+  key(29, false);
+  key(27, true);  // x: X, tapped between two ticks
+  latch_key_taps(TOVO_INPUT_CART_FRAMES);
+  key(27, false);
+  step_input(TOVO_INPUT_CART_FRAMES);
+  update_buttons();
+  EXPECT_EQ(button_state.pressed[0][5], 1);
+  EXPECT_EQ(pstate.held[0][4], 0);
+  update_buttons();
+  EXPECT_EQ(pstate.held[0][5], 1) << "held for the whole tick";
+  EXPECT_EQ(button_state.pressed[0][5], 0);
+  step_input(TOVO_INPUT_CART_FRAMES);
+  update_buttons();
+  EXPECT_EQ(pstate.held[0][5], 0);
+  EXPECT_EQ(button_state.pressed[0][5], 0);
 }
 
 TEST_F(ButtonTest, MenuCallbackKeepsDirectionsUnblocked) {
   button_config.menu_callback = 1;
   key(80, true);
   key(29, true);
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   block_buttons();
-  update_buttons();
+  step_input(TOVO_INPUT_CART);
   EXPECT_EQ(pstate.held[0][0], 1);
   EXPECT_EQ(pstate.held[0][4], 0);
 }
 
 TEST_F(ButtonTest, ButtonPressedOutsideRangeIsZero) {
-  button_config.cart_running = 0;  // the shell's road: the read comes last
   key(80, true);
-  update_buttons();
+  step_input(TOVO_INPUT_SHELL);  // the shell's road: the read comes last
   EXPECT_EQ(button_pressed(0, 0), 1);
   EXPECT_EQ(button_pressed(8, 0), 0);
   EXPECT_EQ(button_pressed(0, 8), 0);

@@ -132,15 +132,13 @@ TEST_F(pause_fixture, PauseButtonOpensAndFirstPressCanBeSwallowed) {
 }
 
 TEST_F(pause_fixture, ATapOfThePauseKeyOpensTheMenu) {
-  // The epilogue reads and updates the buttons, then flip checks the pause
-  // button: a key pressed on this frame only.
-  button_config.cart_running = 1;
-  button_config.menu_open = 0;
+  // The tick reads the buttons and the epilogue updates them, then flip
+  // checks the pause button: a key pressed on this frame only.
   tarqkey[19] = 3;  // P
+  step_input(TOVO_INPUT_CART_FRAMES);
   update_buttons();
   tarqkey[19] = 0;
   update_paused_menu();
-  button_config.cart_running = 0;
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
 }
 

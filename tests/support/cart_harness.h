@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "console/machine/button.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
@@ -56,7 +57,8 @@ class CartHarness : public testing::Test {
 
   // Console ticks: a pending suspension is carried out as the shell does at
   // the start of its update, the clock advances by one frame at the current
-  // rate, and a slice runs unless the shell would hold it (load delay).
+  // rate, and unless the shell would hold it (load delay) the tick takes its
+  // input step, as a running cart's tick does, and runs a slice.
   void tick(int n = 1) {
     for (int i = 0; i < n; i++) {
       if (run_state.pending_action == TOVO_PENDING_SUSPEND) {
@@ -69,6 +71,7 @@ class CartHarness : public testing::Test {
         run_state.load_delay--;
         continue;
       }
+      step_input(run_state.mainloop_exists >= 2 ? TOVO_INPUT_CART_FRAMES : TOVO_INPUT_CART);
       run_slice();
     }
   }
