@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/draw/extpal_glitch.h"
+#include "console/machine/cart.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "player/capture/screen_convert.h"
@@ -102,6 +103,73 @@ TEST_F(screen, ModesApplyOnlyToARunningProgram) {
   shell.mode = 0;
   blit_tovo_back_page_to_tovo_screen_into(0, dst);
   EXPECT_EQ(dst->rows[0][0], 1);
+}
+
+// Every palette mode, with and without a screen mode, from a screen page,
+// from the sprite sheet as draw target, and before the program started: the
+// rendered bytes stay those of the golden, one 128x128 picture per case.
+TEST_F(screen, RenderedBytesForEachDisplayMode) {
+  struct render_case {
+    const char* name;
+    uint8_t pal_mode;     // the extended palette mode byte
+    int32_t screen_mode;  // stretch, mirror, flip or rotation
+    int32_t machine_mode;
+    int32_t started;
+    int32_t page;
+    bool sheet;  // the sprite sheet is the draw target
+  };
+  const render_case cases[] = {
+      {"display palette", 0x00, 0, 1, 1, 0, false},
+      {"display palette, turned", 0x00, 133, 1, 1, 0, false},
+      {"rows through the secondary palette", 0x10, 0, 1, 1, 0, false},
+      {"rows, stretched both ways", 0x10, 3, 1, 1, 0, false},
+      {"halves in screen mode 1", 0x20, 1, 1, 1, 0, false},
+      {"halves while stopped", 0x20, 1, 0, 1, 0, false},
+      {"one colour by row band, flipped", 0x37, 130, 1, 1, 0, false},
+      {"one colour, mirrored", 0x30, 7, 1, 1, 0, false},
+      {"page 2 before the program started", 0x00, 129, 1, 0, 2, false},
+      {"page 2 of a started program", 0x00, 135, 1, 1, 2, false},
+      {"the sprite sheet as draw target", 0x10, 5, 1, 1, 1, true},
+  };
+  tarq_bitmap* page2 = tarq_create_bitmap(128, 128, 8);
+  tarq_bitmap* sheet = tarq_create_bitmap(128, 128, 8);
+  static tovo_cart cart;
+  cart.gfx = sheet;
+  tovo_cart* saved_cart = pstate.cart;
+  tarq_bitmap* saved_page2 = pstate.screens[2];
+  pstate.screens[2] = page2;
+  for (int y = 0; y < 128; y++)
+    for (int x = 0; x < 128; x++) {
+      // Bands, a diagonal and a corner mark, so that turns and mirrors show.
+      page->rows[y][x] = (uint8_t)(x < 64 ? (y / 8 + x / 16) & 15 : (x * y / 64) & 15);
+      if (x + y < 24) page->rows[y][x] = (uint8_t)(0x10 | (x & 7));
+      if ((x / 4 + y / 4) % 5 == 0) page->rows[y][x] = 0;
+      page2->rows[y][x] = (uint8_t)((x ^ y) & 15);
+      sheet->rows[y][x] = (uint8_t)(((x / 3) * (y / 5)) & 15);
+    }
+  for (int i = 0; i < 16; i++) {
+    pstate.ram[TOVO_REG_SECONDARY_PAL + i] = (uint8_t)(128 + ((i * 5) & 15));
+    pstate.secondary_pal[i] = 128 + ((i * 5) & 15);
+    pstate.ram[TOVO_REG_ROW_BITS + i] = (uint8_t)(0x5a ^ (i * 17));
+  }
+  std::vector<uint8_t> image;
+  for (const render_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    pstate.ram[TOVO_REG_PAL_MODE] = c.pal_mode;
+    pstate.screen_mode = c.screen_mode;
+    shell.mode = c.machine_mode;
+    shell.program_started = c.started;
+    pstate.ram[TOVO_REG_DRAW_TARGET] = c.sheet ? TOVO_TARGET_SHEET : 0x60;
+    pstate.cart = &cart;
+    memset(dst->pixels, 0xee, 128 * 128);
+    blit_tovo_back_page_to_tovo_screen_into(c.page, dst);
+    pstate.cart = saved_cart;
+    image.insert(image.end(), dst->pixels, dst->pixels + 128 * 128);
+  }
+  check_golden("screen_render_modes", image);
+  pstate.screens[2] = saved_page2;
+  tarq_destroy_bitmap(page2);
+  tarq_destroy_bitmap(sheet);
 }
 
 TEST_F(screen, TvFrameSurroundsThePicture) {
