@@ -97,10 +97,12 @@ static void run_frame() {
   if (perf) tarq_timer_start();
   frame_first_steps();
   if (perf) sample_stage(0);
+  // A quit from the system or the quit keys: nothing more of this frame.
+  if (tarq_quit == TARQ_QUIT_AT_ONCE) return;
 
   skip_frame = 0;
   tarq_main_update();
-  if (!skip_frame) {
+  if (!skip_frame && tarq_quit != TARQ_QUIT_AT_ONCE) {
     if (perf) sample_stage(1);
     tarq_main_draw();
     if (perf) sample_stage(2);

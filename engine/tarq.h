@@ -55,7 +55,12 @@ extern char** tarq_argv;
 extern char tarq_argv0[TARQ_ARGV0_SIZE];
 extern int32_t tarq_inited;
 extern int32_t tarq_console;
+// Set to end the main loop, which then shuts the engine down and returns the
+// exit status: TARQ_QUIT_AFTER_FRAME (1, what the application sets) once the
+// frame is drawn, TARQ_QUIT_AT_ONCE (a quit from the system or the quit keys,
+// set by the event pump) before anything more of the frame runs.
 extern int32_t tarq_quit;
+enum : int32_t { TARQ_QUIT_AFTER_FRAME = 1, TARQ_QUIT_AT_ONCE = 2 };
 extern int32_t tarq_exit_status;  // what tarq_main returns; the application sets it
 extern int32_t skip_frame;
 extern int32_t tarq_processing_gui;

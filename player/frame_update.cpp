@@ -41,6 +41,9 @@
 namespace {
 
 constexpr int32_t JOYSTICK_MESSAGE_MS = 1400;
+// With -glitch_test the program ends once more than this many screenshots of
+// the reset glitch were taken.
+constexpr int32_t TOVO_GLITCH_SCREENSHOTS = 48;
 
 void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
@@ -267,7 +270,10 @@ void tovo_frame_update() {
     if (run_state.pending_action == TOVO_PENDING_RUN) {
       save_png_screenshot(shell.display, 0, 0);
       app.glitch_test = 1;
-      if (++app.glitch_screenshots > 48) exit(0);
+      if (++app.glitch_screenshots > TOVO_GLITCH_SCREENSHOTS) {
+        tarq_quit = TARQ_QUIT_AFTER_FRAME;  // enough pictures: the program ends through the main loop
+        return;
+      }
     }
   }
   process_volume_hotkeys();

@@ -7,6 +7,7 @@
 #include "engine/extra/text_entry.h"
 #include "engine/platform/events.h"
 #include "engine/platform/video.h"
+#include "engine/tarq.h"
 
 static int32_t glyph_size(tarq_pod* font, int32_t item, bool height, int32_t fallback) {
   const auto* g = static_cast<const tarq_bitmap*>(cpod_get_item(font, item, TARQ_ITEM_BITMAP));
@@ -32,7 +33,7 @@ int32_t tarq_get_keyboard_string_ex(char* buffer, int32_t x, int32_t y, tarq_pod
   }
   if (tarq_back_page) tarq_blit(tarq_back_page, saved, x, y, 0, 0, saved->width, saved->height);
   const int32_t room = field_width - glyph_size(font, 95, false, 0);
-  int32_t len = 0;
+  int32_t len = 0, entered = 0;
   for (;;) {
     tarq_blit(saved, work, 0, 0, 0, 0, work->width, work->height);
     const std::string shown = std::string(buffer, static_cast<size_t>(len)) + static_cast<char>(127);
@@ -42,7 +43,11 @@ int32_t tarq_get_keyboard_string_ex(char* buffer, int32_t x, int32_t y, tarq_pod
       tarq_blit_back_page();
     }
     const int32_t key = tarq_readkey();
-    if (key == 13) break;
+    if (key == 13) {
+      entered = 1;
+      break;
+    }
+    if (tarq_quit) break;
     if (key == 8 || key == 0) {
       if (len > 0) buffer[--len] = 0;
       continue;
@@ -57,7 +62,7 @@ int32_t tarq_get_keyboard_string_ex(char* buffer, int32_t x, int32_t y, tarq_pod
   if (tarq_back_page) tarq_blit(saved, tarq_back_page, 0, 0, x, y, saved->width, saved->height);
   tarq_destroy_bitmap(work);
   tarq_destroy_bitmap(saved);
-  return 1;
+  return entered;
 }
 
 int32_t tarq_get_keyboard_string(char* buffer, int32_t x, int32_t y, tarq_pod* font, int32_t max_len) {

@@ -2,7 +2,6 @@
 // the engine's own hotkeys (fullscreen toggle and quick quit).
 #include <SDL.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "engine/config.h"
@@ -39,10 +38,8 @@ static void mark_down(int sc) {
   if (sc >= 0 && sc < TARQ_NUM_KEYS && tarqkey[sc] == 0) tarqkey[sc] = 1;
 }
 
-[[noreturn]] static void quit_now() {
-  tarq_exit();
-  exit(tarq_exit_status);
-}
+// The program ends through the main loop, which shuts the engine down.
+static void quit_at_once() { tarq_quit = TARQ_QUIT_AT_ONCE; }
 
 // The hotkeys and the queue for one code (0: a key event that gave none).
 static void hotkey_step(int32_t sc, int32_t code, int32_t now) {
@@ -60,7 +57,10 @@ static void hotkey_step(int32_t sc, int32_t code, int32_t now) {
     block_tarqkey[SDL_SCANCODE_RETURN] = 1;
     return;
   }
-  if ((sc == SDL_SCANCODE_F4 && alt_held()) || (code == 'q' && ctrl_held())) quit_now();
+  if ((sc == SDL_SCANCODE_F4 && alt_held()) || (code == 'q' && ctrl_held())) {
+    quit_at_once();
+    return;
+  }
   if (code != 0 && tarq_push_key_code(code)) codes_this_pump++;
 }
 
@@ -143,7 +143,7 @@ static void drop_file(const char* path) {
 
 void tarq_handle_event(const SDL_Event& e, int32_t now) {
   switch (e.type) {
-    case SDL_QUIT: quit_now();
+    case SDL_QUIT: quit_at_once(); break;
     case SDL_WINDOWEVENT: window_event(e.window, now); break;
     case SDL_KEYDOWN: key_down(e.key, now); break;
     case SDL_TEXTINPUT:
@@ -186,7 +186,8 @@ int tarq_handle_system_messages() {
   tarq_mouse_begin_pump();
   if (SDL_WasInit(SDL_INIT_EVENTS)) {
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    // What comes after a quit is left unread, as the program ends.
+    while (tarq_quit != TARQ_QUIT_AT_ONCE && SDL_PollEvent(&e)) {
       tarq_handle_event(e, now);
       if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
     }

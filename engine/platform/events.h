@@ -37,6 +37,10 @@ extern int32_t tarq_touch_active;   // a finger is down
 
 constexpr int32_t TARQ_PUMP_SLEEP_MAX_MS = 200;
 
+// The pump: the sleep, the key tables, then every pending platform event. A
+// quit from the system or the quit keys sets tarq_quit (TARQ_QUIT_AT_ONCE) and
+// leaves the events after it unread; a window close sets it to
+// TARQ_QUIT_AFTER_FRAME.
 int tarq_handle_system_messages();
 // The sleep that starts each pump: the foreground or background setting
 // (foreground with a framebuffer or while the application is active),
@@ -61,6 +65,8 @@ int32_t tarq_get_key_state(int32_t k);
 // The lowest scancode held down, caps lock aside; 0 when none.
 int32_t tarq_get_any_key_down();
 int32_t tarq_keypressed();
+// The oldest typed code; while there is none it pumps messages, and a quit
+// (tarq_quit) ends the wait with 0.
 int32_t tarq_readkey();
 int32_t tarq_push_key_code(int32_t code);  // 1 when it fitted in the queue
 const char* tarq_get_key_name(int32_t scancode);

@@ -107,7 +107,11 @@ int32_t tarq_push_key_code(int32_t code) {
 int32_t tarq_keypressed() { return tarqkey_buffer_pos > 0; }
 
 int32_t tarq_readkey() {
-  while (tarqkey_buffer_pos == 0) tarq_handle_messages();
+  // A quit ends the wait with no code: the main loop is to end.
+  while (tarqkey_buffer_pos == 0) {
+    if (tarq_quit) return 0;
+    tarq_handle_messages();
+  }
   const int32_t code = tarqkey_buffer[0];
   tarqkey_buffer_pos--;
   memmove(tarqkey_buffer, tarqkey_buffer + 1, sizeof(int32_t) * static_cast<size_t>(tarqkey_buffer_pos));

@@ -286,6 +286,27 @@ TEST_F(player, HeadlessDemonstrationSavesAScreenshot) {
   EXPECT_EQ(png.substr(1, 3), "PNG");
 }
 
+// The glitch test takes a screenshot at every reset of the cart and ends,
+// after the last one, through the main loop: the cart's data is saved as the
+// cart last set it, config.txt is written and the status is 0.
+TEST_F(player, GlitchTestEndsThroughTheMainLoop) {
+  tovo_test::temp_dir home, desktop;
+  run_result r = run_headless(
+      binary, {"-desktop", desktop.path + "/", "-glitch_test", "1", "-run", cart("counts_frames_window.kx")}, home);
+  EXPECT_EQ(r.status, 0);
+  for (int i = 0; i <= 48; i++)
+    EXPECT_TRUE(tovo_test::file_exists(desktop.file("tovo_" + std::to_string(i) + ".png"))) << i;
+  EXPECT_FALSE(tovo_test::file_exists(desktop.file("tovo_49.png")));
+  std::string folder = home.path + "/.halvorn/tovo", text;
+  ASSERT_TRUE(tovo_test::read_file(folder + "/cdata/tovo_e2e_quit.kxd.txt", &text));
+  ASSERT_GE(text.size(), 8u);
+  size_t at = r.out.rfind("count ");
+  ASSERT_NE(at, std::string::npos) << r.out;
+  EXPECT_EQ((int)(strtoul(text.substr(0, 8).c_str(), nullptr, 16) >> 16), atoi(r.out.c_str() + at + 6));
+  EXPECT_TRUE(tovo_test::file_exists(folder + "/config.txt"));
+  EXPECT_NE(log_text(home).find("tarq_items_created: 0"), std::string::npos);
+}
+
 // ---- A real window under Xvfb ----
 
 using tovo_test::on_path;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,46 @@ bool shows_stopped_bar(const screen_dump& shot) {
 }
 
 using tovo_test::env_or;
+
+// Sends WM_PROTOCOLS / WM_DELETE_WINDOW to the window whose id is the first
+// argument, through libX11.
+constexpr const char* CLOSE_WINDOW_SCRIPT = R"(
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+d = x.XOpenDisplay(None)
+if not d:
+    sys.exit(1)
+window = int(sys.argv[1])
+e = Event()
+e.xclient.type = 33  # ClientMessage
+e.xclient.window = window
+e.xclient.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
+e.xclient.format = 32
+e.xclient.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+sent = x.XSendEvent(d, window, 0, 0, ctypes.byref(e))
+x.XFlush(d)
+x.XCloseDisplay(d)
+sys.exit(0 if sent else 1)
+)";
+
+// The last "count N" line of the output; -1 when there is none.
+int last_count(const std::string& out) {
+  size_t at = out.rfind("count ");
+  return at == std::string::npos ? -1 : atoi(out.c_str() + at + 6);
+}
 
 // The player in a window on its own X server, with its own HOME.
 struct window : ::testing::Test {
@@ -150,6 +191,27 @@ struct window : ::testing::Test {
   }
   std::string cart(const char* name) const {
     return env_or("TOVO_SOURCE_DIR", TOVO_TEST_SOURCE_DIR) + std::string("/tests/carts/") + name;
+  }
+  // Asks the player's window to close, as a window manager's close button
+  // does (WM_DELETE_WINDOW); true when the request was sent.
+  bool close_window() {
+    std::string id = focus_window();
+    if (id.empty()) return false;
+    pid_t p = tovo_test::start_process({"python3", "-c", CLOSE_WINDOW_SCRIPT, id}, {"DISPLAY=" + display_name}, xdo);
+    return p > 0 && wait_for(p, 10000) == 0;
+  }
+  std::string out() const {
+    std::string text;
+    tovo_test::read_file(home.file("stdout.txt"), &text);
+    return text;
+  }
+  // Waits up to `seconds` for the text on the player's standard output.
+  bool wait_for_output(const std::string& text, int seconds) {
+    for (int i = 0; i < seconds * 10; i++) {
+      if (out().find(text) != std::string::npos) return true;
+      sleep_ms(100);
+    }
+    return false;
   }
   std::string display_name;
   tovo_test::temp_dir xdo;
@@ -385,6 +447,58 @@ TEST_F(window, IdleBootShowsNoSlowMachineWarning) {
     if (most_pink < 100) break;
   }
   EXPECT_LT(most_pink, 100) << "the boot warned of a slow machine three times";
+}
+
+// Every way to quit a window ends through the main loop: the running cart's
+// data is saved as the cart last set it (not as the autosave a second
+// earlier had it), config.txt is written, every engine object is freed and
+// the exit status is 0.
+TEST_F(window, EveryQuitSavesTheCartDataAndEndsWithZero) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  ASSERT_TRUE(tovo_test::on_path("python3"));
+  struct quit_case {
+    const char* name;
+    std::function<bool()> quit;
+  };
+  const quit_case cases[] = {
+      {"the window's close button", [&] { return close_window(); }},
+      {"ctrl-q",
+       [&] {
+         return focus_player_window() && xdotool({"key", "ctrl+q"});
+       }},
+      {"the system's quit", [&] { return kill(pid, SIGTERM) == 0; }},
+  };
+  const std::string saved = folder() + "/cdata/tovo_e2e_quit.kxd.txt";
+  for (const quit_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    unlink(saved.c_str());
+    unlink((folder() + "/config.txt").c_str());
+    play({"-run", cart("counts_frames_window.kx")});
+    // Past the first autosave, the count goes on.
+    ASSERT_TRUE(wait_for_output("count 45\n", 60)) << out() << err();
+    ASSERT_TRUE(c.quit());
+    ASSERT_EQ(ended(20000), 0) << err();
+    std::string text;
+    ASSERT_TRUE(tovo_test::read_file(saved, &text));
+    ASSERT_GE(text.size(), 8u) << text;
+    const int kept = (int)(strtoul(text.substr(0, 8).c_str(), nullptr, 16) >> 16);
+    EXPECT_EQ(kept, last_count(out()));
+    EXPECT_TRUE(tovo_test::file_exists(folder() + "/config.txt"));
+    EXPECT_NE(log().find("tarq_items_created: 0"), std::string::npos) << log();
+  }
+}
+
+// The exit status set before the window was closed is the program's: a
+// command-line cart that could not be loaded ends with 1.
+TEST_F(window, WindowCloseKeepsTheExitStatus) {
+  ASSERT_TRUE(tovo_test::on_path("xdotool")) << "scripts/install-deps.sh installs xdotool";
+  ASSERT_TRUE(tovo_test::on_path("python3"));
+  play({"-run", home.file("missing.kx")});
+  screen_dump shot;
+  ASSERT_TRUE(wait_for_stopped_bar(40, &shot)) << "the stopped bar never showed";
+  ASSERT_TRUE(close_window());
+  EXPECT_EQ(ended(20000), 1) << err();
+  EXPECT_NE(log().find("window closed"), std::string::npos) << log();
 }
 
 }  // namespace
