@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "engine/data/gfx.h"
-#include "engine/platform/present.h"
 
 static int32_t saturate(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
@@ -48,18 +47,10 @@ void tarq_clip(const tarq_bitmap* src, const tarq_bitmap* dst, int32_t& sx, int3
   h = saturate(hh);
 }
 
-static bool whole_page(const tarq_bitmap* src, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w, int32_t h) {
-  return sx == 0 && sy == 0 && dx == 0 && dy == 0 && w == src->width && h == src->height;
-}
-
 void tarq_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
                int32_t h) {
-  if (!src || !dst || src == tarq_screen || !src->rows) return;
-  if (dst == tarq_screen) {
-    if (whole_page(src, sx, sy, dx, dy, w, h)) tarq_present_bitmap(src, 1);
-    return;
-  }
-  if (dst->depth < src->depth || !dst->rows) return;
+  // The screen record has no pixels: nothing is copied from or onto it.
+  if (!src || !dst || !src->rows || !dst->rows || dst->depth < src->depth) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
   if (src->depth == dst->depth) {
@@ -122,12 +113,7 @@ static bool pixels_of(const tarq_bitmap* b, int32_t depth) { return b && b->rows
 
 void tarq_draw_sprite(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
                       int32_t h) {
-  if (!src || !dst || src == tarq_screen || !src->rows || src->depth != dst->depth) return;
-  if (dst == tarq_screen) {
-    if (whole_page(src, sx, sy, dx, dy, w, h)) tarq_present_bitmap(src, 0);
-    return;
-  }
-  if (!dst->rows) return;
+  if (!src || !dst || !src->rows || !dst->rows || src->depth != dst->depth) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
   if (src->depth == 8) tarq_draw_sprite8(src, dst, sx, sy, dx, dy, w, h);
@@ -141,7 +127,6 @@ static bool source_set(const tarq_bitmap* src, int32_t x, int32_t y) {
 
 void tarq_draw_sprite_col(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                           int32_t w, int32_t h, uint32_t colour, int32_t flags) {
-  if (!src || !dst || dst == tarq_screen || src == tarq_screen) return;
   if (!(pixels_of(src, 8) || pixels_of(src, 32))) return;
   if (!(pixels_of(dst, 8) || pixels_of(dst, 32))) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);

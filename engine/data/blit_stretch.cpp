@@ -11,7 +11,7 @@ void tarq_stretch_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t x, int32_t y,
     else tarq_blit(src, dst, 0, 0, x, y, w, h);
     return;
   }
-  if (src->depth != dst->depth || dst == tarq_screen || src == tarq_screen || !src->rows || !dst->rows) return;
+  if (src->depth != dst->depth || !src->rows || !dst->rows) return;
   if (src->depth != 8 && src->depth != 32) return;
   if (w < 0 || h < 0) return;
 

@@ -19,9 +19,18 @@ struct tarq_palette {
   uint8_t rgb[256][3];
 };
 
-// The window's stand-in bitmap (no pixels); blits to it present. Null until
-// the first tarq_set_screen.
+// The window's stand-in bitmap: its size is the window's, it has no pixels,
+// and nothing is drawn on it or copied to or from it (the back page is shown
+// by tarq_present_bitmap). Null until the first tarq_set_screen.
 extern tarq_bitmap* tarq_screen;
+
+// The palette through which an 8-bit page is shown and an 8-bit bitmap is
+// copied into a 32-bit one; made by the video system at start as a grey ramp.
+// A second, black palette is made with it.
+extern tarq_palette* tarq_video_palette;
+extern tarq_palette* tarq_black_palette;
+// Copies p into the video palette (nothing when p is the video palette).
+void tarq_set_palette(const tarq_palette* p);
 
 inline uint32_t* tarq_row32(const tarq_bitmap* b, int32_t y) { return reinterpret_cast<uint32_t*>(b->rows[y]); }
 

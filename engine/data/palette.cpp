@@ -1,8 +1,16 @@
-// Palette tools: nearest colours and depth conversion.
+// Palettes: the video palette, nearest colours and depth conversion.
 #include <algorithm>
+#include <cstring>
 
 #include "engine/data/gfx.h"
-#include "engine/platform/present.h"
+
+tarq_palette* tarq_video_palette = nullptr;
+tarq_palette* tarq_black_palette = nullptr;
+
+void tarq_set_palette(const tarq_palette* p) {
+  if (!p || !tarq_video_palette || p == tarq_video_palette) return;
+  memcpy(tarq_video_palette->rgb, p->rgb, sizeof(tarq_video_palette->rgb));
+}
 
 static int32_t distance(const uint8_t* e, int32_t r, int32_t g, int32_t b) {
   const int64_t dr = static_cast<int64_t>(e[0]) - r, dg = static_cast<int64_t>(e[1]) - g,

@@ -9,7 +9,6 @@
 #include "engine/io/file.h"
 #include "engine/io/replace.h"
 #include "engine/log.h"
-#include "engine/platform/present.h"
 
 namespace {
 

@@ -1,16 +1,11 @@
 #pragma once
-// Presenting the back page: the video palette, and the decisions that place an
-// enlarged page in the window (pixel-perfect scaling, the pre-blit factor and
-// the destination rectangle), as pure functions of sizes and settings.
+// Presenting a page in the window through the video palette (gfx.h), and the
+// decisions that place an enlarged page there (pixel-perfect scaling, the
+// pre-blit factor and the destination rectangle), as pure functions of sizes
+// and settings.
 #include <cstdint>
 
 #include "engine/data/gfx.h"
-
-// The palette through which an 8-bit page is shown, read at every present;
-// starts as a grey ramp. A second, black palette is made with it.
-extern tarq_palette* tarq_video_palette;
-extern tarq_palette* tarq_black_palette;
-void tarq_set_palette(const tarq_palette* p);
 
 struct tarq_rect_i {
   int32_t x, y, w, h;

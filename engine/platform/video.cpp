@@ -37,5 +37,5 @@ int tarq_video_exit() {
 
 void tarq_blit_back_page() {
   if (!tarq_back_page) return;
-  tarq_blit(tarq_back_page, tarq_screen, 0, 0, 0, 0, tarq_back_page->width, tarq_back_page->height);
+  tarq_present_bitmap(tarq_back_page, 1);
 }

@@ -179,15 +179,20 @@ TEST_F(Video, SetScreenKeepsOrRemakesTheBackPageButMakesTheWindowOnce) {
   tarq_destroy_bitmap(icon);
 }
 
-TEST_F(Video, PresentingNeedsAWholePageAtTheOrigin) {
+// Only a direct call presents: copies and sprite draws onto the screen record
+// change nothing, not even with the whole page at the origin.
+TEST_F(Video, OnlyTheDirectCallPresents) {
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
   pattern();
   tarq_blit_back_page();
   tarq_rectfill(tarq_back_page, 0, 0, 127, 127, 4);
-  tarq_blit(tarq_back_page, tarq_screen, 0, 0, 1, 0, 128, 128);  // not at 0, 0
-  tarq_blit(tarq_back_page, tarq_screen, 0, 0, 0, 0, 64, 128);   // not whole
+  tarq_blit(tarq_back_page, tarq_screen, 0, 0, 0, 0, 128, 128);
+  tarq_draw_sprite(tarq_back_page, tarq_screen, 0, 0, 0, 0, 128, 128);
+  tarq_stretch_blit(tarq_back_page, tarq_screen, 0, 0, 128, 128, 0);
+  tarq_blit(tarq_screen, tarq_back_page, 0, 0, 0, 0, 128, 128);  // nor is anything read from it
+  EXPECT_EQ(tarq_back_page->rows[0][0], 4);
   expect_pattern(tarq_get_present_rect());
-  tarq_draw_sprite(tarq_back_page, tarq_screen, 0, 0, 0, 0, 128, 128);  // presents, without enlarging
+  tarq_present_bitmap(tarq_back_page, 0);  // presents, without enlarging
   int w, h;
   const std::vector<uint32_t> px = read_window(&w, &h);
   const tarq_rect_i r = tarq_get_present_rect();
