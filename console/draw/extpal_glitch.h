@@ -8,3 +8,8 @@ extern int32_t tovo_extpal_glitch_end;
 
 // Starts the glitch (end = now + 150 ms) unless one started since boot.
 void activate_extpal_glitch();
+
+struct tarq_bitmap;
+// Draws the glitch at engine time `now` onto the top left 128x128 of an
+// 8-bit bitmap (the back page, or a recorded frame); nothing on a smaller one.
+void draw_extpal_glitch(tarq_bitmap* b, int32_t now);

@@ -6,7 +6,6 @@
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
-#include "player/capture/screen_convert.h"
 #include "player/shell_state.h"
 
 tovo_video_clip video_clip;
