@@ -9,6 +9,7 @@
 #include "script/value/table.h"
 #include "script/vm/func.h"
 #include "script/vm/stack.h"
+#include "script/vm/vm.h"
 
 int tovo_last_line_number = -1;
 
@@ -113,6 +114,7 @@ void close_func(LexState* ls) {
   f->sizelocvars = fs->nlocvars;
   f->upvalues = luaM_reallocvector(L, f->upvalues, static_cast<size_t>(f->sizeupvalues), static_cast<size_t>(fs->nups));
   f->sizeupvalues = fs->nups;
+  luaV_prepare(f);
   ls->fs = fs->prev;
   if (ls->fs != nullptr) anchor_token(ls);
   L->top--;  // the constant lookup table

@@ -17,6 +17,7 @@
 #include "script/vm/stack.h"
 #include "script/vm/state.h"
 #include "script/vm/unwind.h"
+#include "script/vm/vm.h"
 
 namespace {
 
@@ -177,6 +178,12 @@ void LoadFunction(LoadState* S, Proto* f) {
   S->depth--;
 }
 
+// Readies a checked function and every function nested in it for the loop.
+void prepare_all(Proto* f) {
+  luaV_prepare(f);
+  for (int i = 0; i < f->sizep; i++) prepare_all(f->p[i]);
+}
+
 void LoadHeader(LoadState* S) {
   uint8_t h[LUAC_HEADERSIZE];
   uint8_t s[LUAC_HEADERSIZE];
@@ -208,6 +215,7 @@ LClosure* luaU_undump(lua_State* L, Zio* z, Mbuffer* buff, const char* name) {
   cl->p = luaF_newproto(L);
   LoadFunction(&S, cl->p);
   if (!luaU_verify(L, buff, cl->p)) error(&S, "corrupted");
+  prepare_all(cl->p);
   if (cl->p->sizeupvalues != 1) {
     Proto* p = cl->p;
     cl = &luaF_newLclosure(L, p->sizeupvalues)->l;

@@ -190,7 +190,16 @@ struct Proto : GCObject {
   uint8_t numparams;
   uint8_t is_vararg;
   uint8_t maxstacksize;
+  // numparams + 1 for a function without varargs, PROTO_NO_CALLARGS for one
+  // with them: a call whose B operand (never 0 here) equals it passes
+  // exactly the fixed parameters. Set by luaV_prepare.
+  uint16_t callargs;
 };
+
+constexpr uint16_t PROTO_NO_CALLARGS = 0xffff;  // above every B operand
+
+// The quick-call field lies in padding: a prototype keeps its size.
+static_assert(sizeof(void*) != 8 || sizeof(Proto) == 128);
 
 // ---- upvalues ----
 struct UpVal : GCObject {

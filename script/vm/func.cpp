@@ -100,6 +100,7 @@ Proto* luaF_newproto(lua_State* L) {
   f->numparams = 0;
   f->is_vararg = 0;
   f->maxstacksize = 0;
+  f->callargs = PROTO_NO_CALLARGS;
   f->locvars = nullptr;
   f->sizelocvars = 0;
   f->linedefined = 0;

@@ -18,6 +18,10 @@
 #pragma GCC optimize("no-crossjumping", "no-gcse")
 #endif
 #include "script/vm/vm.h"
+
+#include <cstddef>
+#include <cstring>
+
 #include "script/console_services.h"
 #include "script/debug/debug.h"
 #include "script/lib/lib_base.h"
@@ -159,6 +163,13 @@ inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, i
   return nci;
 }
 
+// The wanted results and the call status of a new frame, in one store.
+inline void setframekind(CallInfo* ci, int nresults, uint16_t status) {
+  static_assert(offsetof(CallInfo, callstatus) == offsetof(CallInfo, nresults) + sizeof(short));
+  uint32_t word = static_cast<uint16_t>(nresults) | (uint32_t{status} << 16);
+  std::memcpy(&ci->nresults, &word, sizeof word);
+}
+
 // One invocation of the loop: the thread it was called to run, the thread it
 // runs now, the boundary that catches the errors of the coroutines it
 // switched to, and the status with which one of those ended by an error or
@@ -188,19 +199,35 @@ void luaV_execute(lua_State* L) {
 #define TOVO_COMPUTED_GOTO 1
 #endif
 
-#define RA(i) (base + GETARG_A(i))
-#define RB(i) (base + GETARG_B(i))
-#define RC(i) (base + GETARG_C(i))
-#define RKB(i) (ISK(GETARG_B(i)) ? k + INDEXK(GETARG_B(i)) : base + GETARG_B(i))
-#define RKC(i) (ISK(GETARG_C(i)) ? k + INDEXK(GETARG_C(i)) : base + GETARG_C(i))
+// Operands as byte offsets: a field shifted so that its value lands in
+// multiples of a value's size, then masked (an R operand has its constant
+// bit clear; a K operand's constant bit is masked off).
+static_assert(sizeof(TValue) == 16);
+constexpr int TVALUE_SHIFT = 4;
+inline StkId slot_at(TValue* p, uint32_t offset) {
+  return reinterpret_cast<StkId>(reinterpret_cast<char*>(p) + offset);
+}
+inline uint32_t a_offset(Instruction i) { return (i >> (POS_A - TVALUE_SHIFT)) & (uint32_t{MAXARG_A} << TVALUE_SHIFT); }
+inline uint32_t b_offset(Instruction i) { return (i >> (POS_B - TVALUE_SHIFT)) & (uint32_t{MAXARG_B} << TVALUE_SHIFT); }
+inline uint32_t c_offset(Instruction i) { return (i >> (POS_C - TVALUE_SHIFT)) & (uint32_t{MAXARG_C} << TVALUE_SHIFT); }
+inline uint32_t kb_offset(Instruction i) {
+  return (i >> (POS_B - TVALUE_SHIFT)) & (uint32_t{MAXINDEXRK} << TVALUE_SHIFT);
+}
+inline uint32_t kc_offset(Instruction i) {
+  return (i >> (POS_C - TVALUE_SHIFT)) & (uint32_t{MAXINDEXRK} << TVALUE_SHIFT);
+}
+inline bool b_is_k(Instruction i) { return (i & (uint32_t{BITRK} << POS_B)) != 0; }
+inline bool c_is_k(Instruction i) { return (i & (uint32_t{BITRK} << POS_C)) != 0; }
 
-// Stores the count, which what runs outside the loop may read.
-#define savecount() cpu_cycles_slice = tovo_held_slice(over + limit);
-#define savestate()       \
-  {                       \
-    savecount();          \
-    ci->u.l.savedpc = pc; \
-  }
+#define RA(i) slot_at(base, a_offset(i))
+#define RB(i) slot_at(base, b_offset(i))
+#define RC(i) slot_at(base, c_offset(i))
+#define KB(i) slot_at(k, kb_offset(i))
+#define KC(i) slot_at(k, kc_offset(i))
+#define RKB(i) (b_is_k(i) ? KB(i) : RB(i))
+#define RKC(i) (c_is_k(i) ? KC(i) : RC(i))
+
+namespace {
 
 // The loop keeps the slice's count as its excess over a limit (over = slice
 // - limit), so that the check before each instruction reads one register:
@@ -209,15 +236,28 @@ void luaV_execute(lua_State* L) {
 // is INT32_MAX: the limit is then beyond any count); with one pending the
 // limit is below any count, and every instruction takes the exact check
 // (which then suspends, unless the thread cannot yield). The limit is read
-// only where the count is stored or loaded.
+// only where the count is stored or loaded. It lives outside the loop's
+// registers: between the loop's loading it and storing the count nothing
+// runs that could load it again (every call out of the loop stores the
+// count first and loads the budget after).
 constexpr int64_t LIMIT_EVERY_INSTRUCTION = -(int64_t{1} << 40);
 constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
-#define loadbudget()                                                                          \
-  {                                                                                           \
-    limit = cpu_superyield != 0                 ? LIMIT_EVERY_INSTRUCTION                     \
-            : cpu_cycles_slice_max == INT32_MAX ? LIMIT_NEVER                                 \
-                                                : static_cast<int64_t>(cpu_cycles_slice_max); \
-    over = cpu_cycles_slice - limit;                                                          \
+int64_t loop_limit;
+
+// Stores the count, which what runs outside the loop may read.
+#define savecount() cpu_cycles_slice = tovo_held_slice(over + loop_limit);
+#define savestate()       \
+  {                       \
+    savecount();          \
+    ci->u.l.savedpc = pc; \
+  }
+
+#define loadbudget()                                                                               \
+  {                                                                                                \
+    loop_limit = cpu_superyield != 0                 ? LIMIT_EVERY_INSTRUCTION                     \
+                 : cpu_cycles_slice_max == INT32_MAX ? LIMIT_NEVER                                 \
+                                                     : static_cast<int64_t>(cpu_cycles_slice_max); \
+    over = cpu_cycles_slice - loop_limit;                                                          \
   }
 
 // Runs x, which may run code outside the loop or move the stack, then reads
@@ -249,7 +289,8 @@ constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
     Protect(luaC_checkGC(L)); \
   }
 
-// Fetch and budget check; each opcode's case charges its constant cost.
+// Fetch and budget check; each opcode's case charges its constant cost and
+// finds its operands.
 #define vmfetch()                                          \
   {                                                        \
     i = *pc++;                                             \
@@ -258,7 +299,6 @@ constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
       if (tovo_budget_spent()) luaV_budget_suspend(L, ci); \
       loadbudget();                                        \
     }                                                      \
-    ra = RA(i);                                            \
   }
 
 #define charge(cost) over += (cost);
@@ -277,9 +317,13 @@ constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
 #define vmbreak break
 #endif
 
+// The running function's closure.
+#define CL() clLvalue(ci->func)
+
 // An arithmetic opcode: the number fast path, else luaV_arith.
 #define arith_op(OP, TM, expr)                     \
   vmcase(OP) {                                     \
+    StkId ra = RA(i);                              \
     const TValue* rb = RKB(i);                     \
     const TValue* rc = RKC(i);                     \
     if (ttisnumber(rb) && ttisnumber(rc)) {        \
@@ -291,8 +335,6 @@ constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
     }                                              \
   }                                                \
   vmbreak;
-
-namespace {
 
 void execute(void* ud) {
 #ifdef TOVO_COMPUTED_GOTO
@@ -310,92 +352,95 @@ void execute(void* ud) {
       &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG};
 #endif
   LoopRun* run = static_cast<LoopRun*>(ud);
-  lua_State* const L0 = run->L0;
   lua_State* L = run->running;
   if (run->ended != LUA_OK) L = luaD_coresumeend(L, run->ended, &run->running);
   CallInfo* ci = L->ci;
-  LClosure* cl;
   TValue* k;
   StkId base;
   const Instruction* pc;
   Instruction i;
-  StkId ra;
-  int64_t over;   // cpu_cycles_slice - limit while the loop runs, not yet held
-  int64_t limit;  // over > 0: the budget may be spent
+  int64_t over;  // cpu_cycles_slice - loop_limit while the loop runs, not yet held
   // A frame suspended by the budget runs its interrupted instruction first,
   // whatever the budget says.
   bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
 newframe:  // here cpu_cycles_slice and every frame's saved pc are current
   loadbudget();
-enterframe:  // here over is current, and every frame's saved pc
-  cl = clLvalue(ci->func);
-  k = cl->p->k;
-  base = ci->u.l.base;
-  pc = ci->u.l.savedpc;
   if (resumed) {
+    k = CL()->p->k;
+    base = ci->u.l.base;
+    pc = ci->u.l.savedpc;
     resumed = false;
     ci->callstatus &= static_cast<uint16_t>(~CIST_HOOKYIELD);
     if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
     i = *pc++;
-    ra = RA(i);
     goto dispatch;
   }
+enterframe:  // here over is current, and every frame's saved pc
+  k = CL()->p->k;
+  base = ci->u.l.base;
+  pc = ci->u.l.savedpc;
   for (;;) {
     vmfetch();
   dispatch:
     vmdispatch(GET_OPCODE(i) & 63) {
-      vmcase(OP_MOVE) { setobj(ra, RB(i)); }
+      vmcase(OP_MOVE) { setobj(RA(i), RB(i)); }
       vmbreak;
-      vmcase(OP_LOADK) { setobj(ra, k + GETARG_Bx(i)); }
+      vmcase(OP_LOADK) { setobj(RA(i), k + GETARG_Bx(i)); }
       vmbreak;
-      vmcase(OP_LOADKX) { setobj(ra, k + GETARG_Ax(*pc++)); }
+      vmcase(OP_LOADKX) { setobj(RA(i), k + GETARG_Ax(*pc++)); }
       vmbreak;
       vmcase(OP_LOADBOOL) {
-        setbvalue(ra, GETARG_B(i));
+        setbvalue(RA(i), GETARG_B(i));
         if (GETARG_C(i)) pc++;
       }
       vmbreak;
       vmcase(OP_LOADNIL) {
+        StkId ra = RA(i);
         int b = GETARG_B(i);
         do {
           setnilvalue(ra++);
         } while (b--);
       }
       vmbreak;
-      vmcase(OP_GETUPVAL) { setobj(ra, cl->upvals[GETARG_B(i)]->v); }
+      vmcase(OP_GETUPVAL) { setobj(RA(i), CL()->upvals[GETARG_B(i)]->v); }
       vmbreak;
       vmcase(OP_GETTABUP) {
-        const TValue* t = cl->upvals[GETARG_B(i)]->v;
+        StkId ra = RA(i);
+        const TValue* t = CL()->upvals[GETARG_B(i)]->v;
         const TValue* rc = RKC(i);
         if (!quickget(L, t, rc, ra)) Protect(luaV_gettable(L, t, rc, ra));
       }
       vmbreak;
       vmcase(OP_GETTABLE) {
+        StkId ra = RA(i);
         const TValue* rb = RB(i);
         const TValue* rc = RKC(i);
         if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
       }
       vmbreak;
       vmcase(OP_SETTABUP) {
-        const TValue* t = cl->upvals[GETARG_A(i)]->v;
+        const TValue* t = CL()->upvals[GETARG_A(i)]->v;
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         if (!quickset(L, t, rb, rc)) Protect(luaV_settable(L, t, rb, rc));
       }
       vmbreak;
       vmcase(OP_SETUPVAL) {
-        UpVal* uv = cl->upvals[GETARG_B(i)];
+        StkId ra = RA(i);
+        UpVal* uv = CL()->upvals[GETARG_B(i)];
         setobj(uv->v, ra);
         luaC_barrier(L, uv, ra);
       }
       vmbreak;
       vmcase(OP_SETTABLE) {
+        StkId ra = RA(i);
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         if (!quickset(L, ra, rb, rc)) Protect(luaV_settable(L, ra, rb, rc));
       }
       vmbreak;
       vmcase(OP_NEWTABLE) {
+        StkId ra = RA(i);
         int b = GETARG_B(i);
         int c = GETARG_C(i);
         Protect(Table* t = luaH_new(L); sethvalue(ra, t);
@@ -404,15 +449,20 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_SELF) {
+        StkId ra = RA(i);
         StkId rb = RB(i);
         const TValue* rc = RKC(i);
         setobj(ra + 1, rb);
         if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
       }
       vmbreak;
-      arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc)) arith_op(OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc))
-          arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc)) arith_op(OP_DIV, TM_DIV, kx_fdiv(nb, nc))
-              arith_op(OP_MOD, TM_MOD, kx_fmod(nb, nc)) vmcase(OP_POW) {  // the power charges the budget itself
+      arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc));
+      arith_op(OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc));
+      arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc));
+      arith_op(OP_DIV, TM_DIV, kx_fdiv(nb, nc));
+      arith_op(OP_MOD, TM_MOD, kx_fmod(nb, nc));
+      vmcase(OP_POW) {  // the power charges the budget itself
+        StkId ra = RA(i);
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         if (ttisnumber(rb) && ttisnumber(rc)) {
@@ -422,19 +472,21 @@ enterframe:  // here over is current, and every frame's saved pc
         }
       }
       vmbreak;
-      arith_op(OP_KXBAND, TM_BAND, static_cast<lua_Number>(static_cast<uint32_t>(nb) & static_cast<uint32_t>(nc)))
-          arith_op(OP_KXBOR, TM_BOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) | static_cast<uint32_t>(nc)))
-              arith_op(OP_KXBXOR, TM_BXOR,
-                       static_cast<lua_Number>(static_cast<uint32_t>(nb) ^ static_cast<uint32_t>(nc)))
-                  arith_op(OP_KXSHL, TM_SHL, tovo_shl(nb, nc)) arith_op(OP_KXSHR, TM_SHR, tovo_ashr(nb, nc))
-                      arith_op(OP_KXLSHR, TM_LSHR, tovo_lshr(nb, nc)) arith_op(OP_KXROTL, TM_ROTL, tovo_rotl(nb, nc))
-                          arith_op(OP_KXROTR, TM_ROTR, tovo_rotr(nb, nc)) arith_op(
-                              OP_KXBNOT, TM_BNOT, static_cast<lua_Number>(~static_cast<uint32_t>(nb)))
-                              arith_op(OP_IDIV, TM_IDIV,
-                                       static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(nb, nc)) & 0xffff0000u))
-                                  arith_op(OP_PEEK, TM_PEEK, tovo_peek_1(nb))
-                                      arith_op(OP_PEEK2, TM_PEEK2, tovo_peek_2(nb))
-                                          arith_op(OP_PEEK4, TM_PEEK4, tovo_peek_4(nb)) vmcase(OP_UNM) {
+      arith_op(OP_KXBAND, TM_BAND, static_cast<lua_Number>(static_cast<uint32_t>(nb) & static_cast<uint32_t>(nc)));
+      arith_op(OP_KXBOR, TM_BOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) | static_cast<uint32_t>(nc)));
+      arith_op(OP_KXBXOR, TM_BXOR, static_cast<lua_Number>(static_cast<uint32_t>(nb) ^ static_cast<uint32_t>(nc)));
+      arith_op(OP_KXSHL, TM_SHL, tovo_shl(nb, nc));
+      arith_op(OP_KXSHR, TM_SHR, tovo_ashr(nb, nc));
+      arith_op(OP_KXLSHR, TM_LSHR, tovo_lshr(nb, nc));
+      arith_op(OP_KXROTL, TM_ROTL, tovo_rotl(nb, nc));
+      arith_op(OP_KXROTR, TM_ROTR, tovo_rotr(nb, nc));
+      arith_op(OP_KXBNOT, TM_BNOT, static_cast<lua_Number>(~static_cast<uint32_t>(nb)));
+      arith_op(OP_IDIV, TM_IDIV, static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(nb, nc)) & 0xffff0000u));
+      arith_op(OP_PEEK, TM_PEEK, tovo_peek_1(nb));
+      arith_op(OP_PEEK2, TM_PEEK2, tovo_peek_2(nb));
+      arith_op(OP_PEEK4, TM_PEEK4, tovo_peek_4(nb));
+      vmcase(OP_UNM) {
+        StkId ra = RA(i);
         StkId rb = RB(i);
         if (ttisnumber(rb)) {
           setnvalue(ra, tovo_wrap_neg(nvalue(rb)));
@@ -443,17 +495,16 @@ enterframe:  // here over is current, and every frame's saved pc
         }
       }
       vmbreak;
-      vmcase(OP_NOT) { setbvalue(ra, l_isfalse(RB(i))); }
+      vmcase(OP_NOT) { setbvalue(RA(i), l_isfalse(RB(i))); }
       vmbreak;
-      vmcase(OP_LEN) { Protect(luaV_objlen(L, ra, RB(i))); }
+      vmcase(OP_LEN) { Protect(luaV_objlen(L, RA(i), RB(i))); }
       vmbreak;
       vmcase(OP_CONCAT) {
         int b = GETARG_B(i);
         int c = GETARG_C(i);
         L->top = base + c + 1;  // the values to join end at the top
         Protect(luaV_concat(L, c - b + 1));
-        ra = RA(i);
-        setobj(ra, base + b);
+        setobj(RA(i), base + b);
         checkGC();
       }
       vmbreak;
@@ -510,6 +561,7 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_TEST) {
+        StkId ra = RA(i);
         if (GETARG_C(i) ? l_isfalse(ra) : !l_isfalse(ra)) {
           pc++;
         } else {
@@ -522,16 +574,41 @@ enterframe:  // here over is current, and every frame's saved pc
         if (GETARG_C(i) ? l_isfalse(rb) : !l_isfalse(rb)) {
           pc++;
         } else {
-          setobj(ra, rb);
+          setobj(RA(i), rb);
           donextjump();
         }
       }
       vmbreak;
       vmcase(OP_CALL) {
+        StkId ra = RA(i);
         int b = GETARG_B(i);
         int nresults = GETARG_C(i) - 1;
-        StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
         ci->u.l.savedpc = pc;
+        if (ttisLclosure(ra)) {
+          // The usual call: a script function of fixed arity given exactly
+          // its parameters, with room on the stack and a frame record. Its
+          // saved pc is stored when the loop next leaves it.
+          Proto* p = clLvalue(ra)->p;
+          if (b == p->callargs && ra + b + p->maxstacksize < L->stack_last && ci->next != nullptr) {
+            ci = ci->next;
+            ci->func = ra;
+            base = ra + 1;
+            ci->u.l.base = base;
+            ci->top = base + p->maxstacksize;
+            setframekind(ci, nresults, CIST_LUA | CIST_REENTRY);
+            L->ci = ci;
+            L->top = ci->top;
+            pc = p->code;
+            if (luaC_stepdue(L)) {
+              savestate();
+              luaC_checkGC(L);
+              goto newframe;
+            }
+            k = p->k;
+            vmbreak;
+          }
+        }
+        StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
         if (CallInfo* nci = quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)) {
           ci = nci;
           if (luaC_stepdue(L)) {
@@ -540,10 +617,9 @@ enterframe:  // here over is current, and every frame's saved pc
             goto newframe;
           }
           // Nothing ran outside the loop: the new frame starts here.
-          cl = clLvalue(ra);
-          k = cl->p->k;
+          k = CL()->p->k;
           base = ci->u.l.base;
-          pc = cl->p->code;
+          pc = CL()->p->code;
         } else {
           L->top = top;
           savecount();
@@ -580,6 +656,7 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_TAILCALL) {
+        StkId ra = RA(i);
         int b = GETARG_B(i);
         if (b != 0) L->top = ra + b;
         savestate();
@@ -595,7 +672,7 @@ enterframe:  // here over is current, and every frame's saved pc
           StkId nfunc = nci->func;
           StkId ofunc = oci->func;
           StkId lim = nci->u.l.base + getproto(nfunc)->numparams;
-          if (cl->p->sizep > 0) luaF_close(L, oci->u.l.base);
+          if (clLvalue(ofunc)->p->sizep > 0) luaF_close(L, oci->u.l.base);
           for (int aux = 0; nfunc + aux < lim; aux++) setobj(ofunc + aux, nfunc + aux);
           oci->u.l.base = ofunc + (nci->u.l.base - nfunc);
           oci->top = L->top = ofunc + (L->top - nfunc);
@@ -607,19 +684,22 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_RETURN) {
+        StkId ra = RA(i);
         int b = GETARG_B(i);
-        StkId top = b != 0 ? ra + b - 1 : L->top;  // the results are ra up to top
-        if (cl->p->sizep > 0) luaF_close(L, base);
+        if (CL()->p->sizep > 0) luaF_close(L, base);
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
         int wanted = ci->nresults;
-        if (b == 2 && wanted == 1 &&
-            (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: one result
-          setobj(res, ra);
+        if (b != 0 && wanted >= 0 &&
+            (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: fixed counts
+          int n = b - 1 < wanted ? b - 1 : wanted;
+          for (int j = 0; j < n; j++) setobj(res + j, ra + j);
+          for (; n < wanted; n++) setnilvalue(res + n);
           ci = L->ci = ci->previous;
           L->top = ci->top;
           goto enterframe;
         }
+        StkId top = b != 0 ? ra + b - 1 : L->top;  // the results are ra up to top
         L->ci = ci->previous;
         int n = wanted;
         for (; n != 0 && ra < top; n--) setobj(res++, ra++);
@@ -628,7 +708,7 @@ enterframe:  // here over is current, and every frame's saved pc
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
           L->top = res;
           savecount();
-          if (L == L0) return;
+          if (L == run->L0) return;
           // A coroutine this loop switched to: its first frame has returned,
           // or a frame a native call made before a yield, whose caller's
           // instruction is finished as a resume would finish it.
@@ -645,6 +725,7 @@ enterframe:  // here over is current, and every frame's saved pc
         goto enterframe;
       }
       vmcase(OP_FORLOOP) {
+        StkId ra = RA(i);
         lua_Number step = nvalue(ra + 2);
         lua_Number idx = tovo_wrap_add(nvalue(ra), step);
         lua_Number limit = nvalue(ra + 1);
@@ -662,12 +743,14 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_FORPREP) {
+        StkId ra = RA(i);
         Protect(forprep(L, ra));
         setnvalue(ra, tovo_wrap_sub(nvalue(ra), nvalue(ra + 2)));
         pc += GETARG_sBx(i);
       }
       vmbreak;
       vmcase(OP_TFORCALL) {
+        StkId ra = RA(i);
         StkId cb = ra + 3;  // call base
         setobj(cb + 2, ra + 2);
         setobj(cb + 1, ra + 1);
@@ -687,10 +770,9 @@ enterframe:  // here over is current, and every frame's saved pc
             luaC_checkGC(L);
             goto newframe;
           }
-          cl = clLvalue(cb);
-          k = cl->p->k;
+          k = CL()->p->k;
           base = ci->u.l.base;
-          pc = cl->p->code;
+          pc = CL()->p->code;
         } else {
           L->top = top;
           Protect(luaD_call(L, cb, GETARG_C(i), 1));
@@ -699,6 +781,7 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_TFORLOOP) {
+        StkId ra = RA(i);
         if (!ttisnil(ra + 1)) {  // go on with the loop
           setobj(ra, ra + 1);
           pc += GETARG_sBx(i);
@@ -706,6 +789,7 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_SETLIST) {
+        StkId ra = RA(i);
         int n = GETARG_B(i);
         int c = GETARG_C(i);
         if (n == 0) n = static_cast<int>(L->top - ra) - 1;
@@ -715,6 +799,8 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_CLOSURE) {
+        StkId ra = RA(i);
+        LClosure* cl = CL();
         Proto* p = cl->p->p[GETARG_Bx(i)];
         LClosure* ncl = getcached(p, cl->upvals, base);
         if (ncl == nullptr) {
@@ -726,8 +812,9 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_VARARG) {
+        StkId ra = RA(i);
         int b = GETARG_B(i) - 1;
-        int n = static_cast<int>(base - ci->func) - cl->p->numparams - 1;
+        int n = static_cast<int>(base - ci->func) - CL()->p->numparams - 1;
         if (n < 0) n = 0;
         if (b < 0) {  // all of them
           b = n;
@@ -752,7 +839,7 @@ enterframe:  // here over is current, and every frame's saved pc
     }
   }
 yielded:  // the running thread yielded by returning: its resume ends
-  if (L == L0) return;
+  if (L == run->L0) return;
   L = luaD_coresumeend(L, LUA_OK, &run->running);
   ci = L->ci;
   goto newframe;

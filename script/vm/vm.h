@@ -33,6 +33,9 @@ void luaT_callTM(lua_State* L, const TValue* f, const TValue* p1, const TValue* 
 // has one.
 int luaT_callbinTM(lua_State* L, const TValue* p1, const TValue* p2, StkId res, TMS event);
 
+// Readies a prototype whose code is complete (compiled or loaded and
+// checked) for the instruction loop; nested prototypes are readied apart.
+void luaV_prepare(Proto* p);
 // Finishes the instruction whose metamethod call a yield interrupted.
 void luaV_finishOp(lua_State* L);
 // Runs the current script frame (and the script frames it calls) until it
