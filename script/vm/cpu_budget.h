@@ -35,7 +35,7 @@ inline int32_t tovo_held_slice(int64_t slice) { return slice > INT32_MAX ? INT32
 // yield across a C-call boundary" on any other. Waiting for a point where
 // the thread can yield would let a function that never returns keep the host
 // from ever getting control back. Never returns.
-void luaV_budget_suspend(lua_State* L, CallInfo* ci);
+[[noreturn]] void luaV_budget_suspend(lua_State* L, CallInfo* ci);
 
 // b - a (wrapping); offered beside the counters.
 int distance(int a, int b);

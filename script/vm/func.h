@@ -12,6 +12,10 @@ UpVal* luaF_newupval(lua_State* L);
 UpVal* luaF_findupval(lua_State* L, StkId level);
 // Closes every open upvalue at or above level.
 void luaF_close(lua_State* L, StkId level);
+// True when an open upvalue lies at or above level (luaF_close has work).
+inline bool luaF_hasopen(const lua_State* L, const TValue* level) {
+  return L->openupval != nullptr && static_cast<const UpVal*>(L->openupval)->v >= level;
+}
 void luaF_freeproto(lua_State* L, Proto* f);
 void luaF_freeupval(lua_State* L, UpVal* uv);
 // Name of the n-th local variable active at pc, or null.

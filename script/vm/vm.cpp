@@ -119,16 +119,16 @@ inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val
 }
 
 // t[key] = val without luaV_settable, when t is a table, the key already has
-// a slot, and the slot holds a value or no "__newindex" applies.
-inline bool quickset(lua_State* L, const TValue* t, const TValue* key, const TValue* val) {
-  if (!ttistable(t)) return false;
+// a slot, and the slot holds a value or no "__newindex" applies: the table,
+// which the caller gives the collector's back barrier; else null.
+inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
+  if (!ttistable(t)) return nullptr;
   Table* h = hvalue(t);
   const TValue* slot = quickslot(h, key);
-  if (slot == nullptr || slot == luaO_nilobject() || (ttisnil(slot) && !notm(h, TM_NEWINDEX))) return false;
+  if (slot == nullptr || slot == luaO_nilobject() || (ttisnil(slot) && !notm(h, TM_NEWINDEX))) return nullptr;
   setobj(const_cast<TValue*>(slot), val);
   h->flags = 0;  // the key may name a metamethod
-  luaC_barrierback(L, h, val);
-  return true;
+  return h;
 }
 
 // Makes the frame of a call of a script function when the stack has room
@@ -260,21 +260,37 @@ int64_t loop_limit;
     over = cpu_cycles_slice - loop_limit;                                                          \
   }
 
-// Runs x, which may run code outside the loop or move the stack, then reads
-// the budget and finds the frame's base again.
-#define Protect(x)       \
-  {                      \
-    savestate();         \
-    x;                   \
-    loadbudget();        \
-    base = ci->u.l.base; \
+// After a call out of the loop: reads the budget and finds the frame's base
+// (the stack may have moved) and constants again. Reading them again, rather
+// than keeping them across the call, leaves more registers to the loop.
+#define reload()                  \
+  {                               \
+    loadbudget();                 \
+    base = ci->u.l.base;          \
+    k = clLvalue(ci->func)->p->k; \
+  }
+
+// Runs x, which may run code outside the loop or move the stack.
+#define Protect(x) \
+  {                \
+    savestate();   \
+    x;             \
+    reload();      \
+  }
+
+// Closes the upvalues from level up, when there are any.
+#define closeupvalues(level)                                     \
+  {                                                              \
+    StkId level_ = (level);                                      \
+    if (luaF_hasopen(L, level_)) Protect(luaF_close(L, level_)); \
   }
 
 #define dojump(i, e)                                  \
   {                                                   \
     int a_ = GETARG_A(i);                             \
-    if (a_ > 0) luaF_close(L, ci->u.l.base + a_ - 1); \
-    pc += GETARG_sBx(i) + (e);                        \
+    int offset_ = GETARG_sBx(i) + (e);                \
+    if (a_ > 0) closeupvalues(ci->u.l.base + a_ - 1); \
+    pc += offset_;                                    \
   }
 // A test or comparison runs the jump that follows it at once.
 #define donextjump() \
@@ -422,21 +438,29 @@ enterframe:  // here over is current, and every frame's saved pc
         const TValue* t = CL()->upvals[GETARG_A(i)]->v;
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        if (!quickset(L, t, rb, rc)) Protect(luaV_settable(L, t, rb, rc));
+        if (Table* h = quickset(t, rb, rc)) {
+          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+        } else {
+          Protect(luaV_settable(L, t, rb, rc));
+        }
       }
       vmbreak;
       vmcase(OP_SETUPVAL) {
         StkId ra = RA(i);
         UpVal* uv = CL()->upvals[GETARG_B(i)];
         setobj(uv->v, ra);
-        luaC_barrier(L, uv, ra);
+        if (valiswhite(ra) && isblack(uv)) Protect(luaC_barrier_(L, uv, gcvalue(ra)));
       }
       vmbreak;
       vmcase(OP_SETTABLE) {
         StkId ra = RA(i);
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        if (!quickset(L, ra, rb, rc)) Protect(luaV_settable(L, ra, rb, rc));
+        if (Table* h = quickset(ra, rb, rc)) {
+          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+        } else {
+          Protect(luaV_settable(L, ra, rb, rc));
+        }
       }
       vmbreak;
       vmcase(OP_NEWTABLE) {
@@ -504,7 +528,8 @@ enterframe:  // here over is current, and every frame's saved pc
         int c = GETARG_C(i);
         L->top = base + c + 1;  // the values to join end at the top
         Protect(luaV_concat(L, c - b + 1));
-        setobj(RA(i), base + b);
+        i = pc[-1];
+        setobj(RA(i), base + GETARG_B(i));
         checkGC();
       }
       vmbreak;
@@ -520,6 +545,7 @@ enterframe:  // here over is current, and every frame's saved pc
           res = 0;
         } else {
           Protect(res = luaV_equalobj_(L, rb, rc));
+          i = pc[-1];
         }
         if (res != GETARG_A(i)) {
           pc++;
@@ -536,6 +562,7 @@ enterframe:  // here over is current, and every frame's saved pc
           res = nvalue(rb) < nvalue(rc);
         } else {
           Protect(res = luaV_lessthan(L, rb, rc));
+          i = pc[-1];
         }
         if (res != GETARG_A(i)) {
           pc++;
@@ -552,6 +579,7 @@ enterframe:  // here over is current, and every frame's saved pc
           res = nvalue(rb) <= nvalue(rc);
         } else {
           Protect(res = luaV_lessequal(L, rb, rc));
+          i = pc[-1];
         }
         if (res != GETARG_A(i)) {
           pc++;
@@ -609,7 +637,8 @@ enterframe:  // here over is current, and every frame's saved pc
           }
         }
         StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
-        if (CallInfo* nci = quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)) {
+        CallInfo* nci = ci->next != nullptr ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY) : nullptr;
+        if (nci != nullptr) {
           ci = nci;
           if (luaC_stepdue(L)) {
             savecount();
@@ -626,9 +655,10 @@ enterframe:  // here over is current, and every frame's saved pc
           if (ttisfcf(ra)) {  // a fast native function: no frame
             L->nargs = static_cast<int32_t>(L->top - ra) - 1;
             lua_Number r = fvalue(ra)(L);
-            loadbudget();
-            base = ci->u.l.base;
+            reload();
+            i = pc[-1];
             ra = RA(i);
+            nresults = GETARG_C(i) - 1;
             setnvalue(ra, r);
             for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
             L->top = nresults >= 0 ? ci->top : ra + 1;
@@ -638,15 +668,13 @@ enterframe:  // here over is current, and every frame's saved pc
               ci = L->ci;
               goto newframe;
             }
-            loadbudget();
-            base = ci->u.l.base;
+            reload();
           } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
             goto yielded;
           } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
             if (L->status == LUA_YIELD) goto yielded;
             if (nresults >= 0) L->top = ci->top;
-            loadbudget();
-            base = ci->u.l.base;
+            reload();
           } else {  // a script function: run it in this loop
             ci = L->ci;
             ci->callstatus |= CIST_REENTRY;
@@ -664,8 +692,7 @@ enterframe:  // here over is current, and every frame's saved pc
         if (qci != nullptr) luaC_checkGC(L);
         if (qci == nullptr && luaD_precall(L, ra, LUA_MULTRET)) {  // a native function has run
           if (L->status == LUA_YIELD) goto yielded;
-          loadbudget();
-          base = ci->u.l.base;
+          reload();
         } else {  // move the called frame down over this one
           CallInfo* nci = L->ci;
           CallInfo* oci = nci->previous;
@@ -686,7 +713,12 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_RETURN) {
         StkId ra = RA(i);
         int b = GETARG_B(i);
-        if (CL()->p->sizep > 0) luaF_close(L, base);
+        if (luaF_hasopen(L, base)) {
+          Protect(luaF_close(L, base));
+          i = pc[-1];
+          ra = RA(i);
+          b = GETARG_B(i);
+        }
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
         int wanted = ci->nresults;
@@ -759,9 +791,11 @@ enterframe:  // here over is current, and every frame's saved pc
         ci->u.l.savedpc = pc;
         // A script iterator runs in this loop, counted in the native-call
         // depth as the call from native code would count it.
+        savecount();
         CallInfo* nci = L->nCcalls + 1 < LUAI_MAXCCALLS
                             ? quickframe(L, ci, cb, top, GETARG_C(i), CIST_LUA | CIST_REENTRY | CIST_COUNTED)
                             : nullptr;
+        loadbudget();
         if (nci != nullptr) {
           L->nCcalls++;
           ci = nci;
