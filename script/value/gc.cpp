@@ -463,13 +463,20 @@ GCObject** sweeptolive(lua_State* L, GCObject** p, int* n) {
   return p;
 }
 
-// At the end of a cycle: halve a mostly empty string table, free the join buffer.
+// The join buffer a cycle's end leaves in place: one this small is about to
+// be needed again.
+constexpr size_t KEPT_BUFFER = 8192;
+
+// At the end of a cycle: halve a string table less than an eighth full (one
+// only a little emptier than it was would double again in the next cycle,
+// when the strings a program makes anew come back), free a large join
+// buffer.
 void checkSizes(lua_State* L) {
   global_State* g = G(L);
   if (g->gckind == KGC_EMERGENCY) return;
   int hs = g->strt.size / 2;
-  if (g->strt.nuse < static_cast<uint32_t>(hs)) luaS_resize(L, hs);
-  luaZ_freebuffer(L, &g->buff);
+  if (g->strt.nuse < static_cast<uint32_t>(hs / 4)) luaS_resize(L, hs);
+  if (luaZ_sizebuffer(&g->buff) > KEPT_BUFFER) luaZ_freebuffer(L, &g->buff);
 }
 
 // ---- objects with "__gc" (never called) ----

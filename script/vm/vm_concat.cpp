@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "script/debug/debug.h"
+#include "script/value/buffer.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/vm/cpu.h"
@@ -36,7 +37,12 @@ void luaV_concat(lua_State* L, int total) {
         if (l >= MAX_JOIN - tl) luaG_runerror(L, "string length overflow");
         tl += l;
       }
-      char* buffer = luaZ_openspace(L, &G(L)->buff, tl);
+      // The buffer grows at least twofold, so that a string built piece by
+      // piece reallocates it a few times rather than once a join.
+      Mbuffer* b = &G(L)->buff;
+      size_t want = tl;
+      if (want > luaZ_sizebuffer(b) && want < 2 * luaZ_sizebuffer(b)) want = 2 * luaZ_sizebuffer(b);
+      char* buffer = luaZ_openspace(L, b, want);
       int32_t charge = 0;
       tl = 0;
       n = i;
