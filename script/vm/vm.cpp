@@ -163,6 +163,35 @@ inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, i
   return nci;
 }
 
+// The function and arguments of a call whose previous instruction set the
+// top: their count, or PROTO_NO_CALLARGS - 1 for any count from there up,
+// which no prototype's call field equals (it is above every fixed arity
+// and below the value that marks varargs).
+inline int topcount(const lua_State* L, const TValue* func) {
+  ptrdiff_t n = L->top - func;
+  return n < PROTO_NO_CALLARGS - 1 ? static_cast<int>(n) : PROTO_NO_CALLARGS - 1;
+}
+
+// setmetatable(t, mt) called with a table that has no metatable yet and a
+// table or nil, as the library function would do it, its result in func;
+// false, having changed nothing, for any other call, and where the native
+// call would grow the stack or the frame records or take a collector step.
+inline bool quicksetmetatable(lua_State* L, CallInfo* ci, StkId func) {
+  if (!ttislcf(func) || fvalue(func) != luaB_setmetatable || L->top != func + 3) return false;
+  const TValue* t = func + 1;
+  const TValue* mt = func + 2;
+  if (!ttistable(t) || hvalue(t)->metatable != nullptr || !(ttisnil(mt) || ttistable(mt))) return false;
+  if (ci->next == nullptr || L->stack_last - L->top <= LUA_MINSTACK || luaC_stepdue(L)) return false;
+  Table* h = hvalue(t);
+  if (ttistable(mt)) {
+    h->metatable = hvalue(mt);
+    luaC_objbarrierback(L, h, hvalue(mt));
+    luaC_checkfinalizer(L, h, hvalue(mt));
+  }
+  setobj(func, t);
+  return true;
+}
+
 // The wanted results and the call status of a new frame, in one store.
 inline void setframekind(CallInfo* ci, int nresults, uint16_t status) {
   static_assert(offsetof(CallInfo, callstatus) == offsetof(CallInfo, nresults) + sizeof(short));
@@ -617,7 +646,9 @@ enterframe:  // here over is current, and every frame's saved pc
           // its parameters, with room on the stack and a frame record. Its
           // saved pc is stored when the loop next leaves it.
           Proto* p = clLvalue(ra)->p;
-          if (b == p->callargs && ra + b + p->maxstacksize < L->stack_last && ci->next != nullptr) {
+          int nargs = b;  // the function and its arguments
+          if (__builtin_expect(b == 0, 0)) nargs = topcount(L, ra);
+          if (nargs == p->callargs && ra + nargs + p->maxstacksize < L->stack_last && ci->next != nullptr) {
             ci = ci->next;
             ci->func = ra;
             base = ra + 1;
@@ -669,6 +700,10 @@ enterframe:  // here over is current, and every frame's saved pc
               goto newframe;
             }
             reload();
+          } else if (quicksetmetatable(L, ci, ra)) {
+            loadbudget();
+            for (int n = 1; n < nresults; n++) setnilvalue(ra + n);
+            L->top = nresults >= 0 ? ci->top : ra + 1;
           } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
             goto yielded;
           } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
@@ -686,6 +721,28 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_TAILCALL) {
         StkId ra = RA(i);
         int b = GETARG_B(i);
+        int nargs = b != 0 ? b : topcount(L, ra);  // the function and its arguments
+        if (ttisLclosure(ra) && nargs == clLvalue(ra)->p->callargs && ci->next != nullptr && !luaC_stepdue(L) &&
+            L->stack_last - (ra + nargs) > clLvalue(ra)->p->maxstacksize) {
+          // The usual tail call: a script function of fixed arity given
+          // exactly its parameters, when the general path would make its
+          // frame without growing anything and without a collector step.
+          // The function and its arguments move straight down over this
+          // frame, which becomes the called function's.
+          closeupvalues(base);
+          ra = RA(pc[-1]);
+          StkId func = ci->func;
+          for (int j = 0; j < nargs; j++) setobj(func + j, ra + j);
+          Proto* p = clLvalue(func)->p;
+          base = func + 1;
+          ci->u.l.base = base;
+          ci->top = base + p->maxstacksize;
+          L->top = ci->top;
+          ci->callstatus |= CIST_TAIL;
+          pc = p->code;
+          k = p->k;
+          vmbreak;
+        }
         if (b != 0) L->top = ra + b;
         savestate();
         CallInfo* qci = quickframe(L, ci, ra, L->top, LUA_MULTRET, CIST_LUA);
@@ -724,9 +781,13 @@ enterframe:  // here over is current, and every frame's saved pc
         int wanted = ci->nresults;
         if (b != 0 && wanted >= 0 &&
             (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: fixed counts
-          int n = b - 1 < wanted ? b - 1 : wanted;
-          for (int j = 0; j < n; j++) setobj(res + j, ra + j);
-          for (; n < wanted; n++) setnilvalue(res + n);
+          if (wanted == 1 && b == 2) {                                           // one result, one wanted
+            setobj(res, ra);
+          } else {
+            int n = b - 1 < wanted ? b - 1 : wanted;
+            for (int j = 0; j < n; j++) setobj(res + j, ra + j);
+            for (; n < wanted; n++) setnilvalue(res + n);
+          }
           ci = L->ci = ci->previous;
           L->top = ci->top;
           goto enterframe;
