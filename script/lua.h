@@ -71,3 +71,14 @@ int lua_gc(lua_State* L, int what, int data);
 
 // Line of the last runtime error raised by the runtime itself.
 extern int tovo_runtime_line;
+
+// Script memory is measured in the runtime's 32-bit layout (values of 8
+// bytes, pointers of 4; script/value/layout32.h), while the blocks the host
+// hands out keep the host's own sizes. Inside a call of a state's allocator
+// hook that allocates or resizes a block, this is the new block's size in
+// that layout (the charge of the request); at any other time, and for a call
+// that frees, it is LUA_NO_CHARGE. A hook that measures script memory reads
+// it; one that does not can ignore it.
+constexpr size_t LUA_NO_CHARGE = SIZE_MAX;
+extern size_t lua_request_charge;  // set by the runtime around each hook call
+inline size_t lua_alloc_charge() { return lua_request_charge; }

@@ -1,8 +1,9 @@
 // The console allocator. Each block has a header in front of the pointer
-// handed to the runtime holding the bytes counted for it and, for a block
-// from the small-block pool, the bytes of its class (0 for a block of the
-// engine's allocator); the header is as large as the host's strictest
-// fundamental alignment, so blocks stay aligned for pointers and 64-bit words.
+// handed to the runtime holding the bytes counted for it, the bytes of its
+// class for a block from the small-block pool (0 for a block of the engine's
+// allocator) and the host bytes it takes; the header is as large as the
+// host's strictest fundamental alignment, so blocks stay aligned for pointers
+// and 64-bit words.
 #include "console/machine/alloc.h"
 
 #include <cstdint>
@@ -18,27 +19,27 @@
 namespace {
 
 constexpr size_t HEADER = alignof(std::max_align_t);
+constexpr size_t POOLED_AT = sizeof(int32_t);
+constexpr size_t HOST_AT = POOLED_AT + sizeof(uint32_t);
 constexpr int64_t SOFT_LIMIT = 0x204000;
 constexpr int64_t HARD_LIMIT = 0x4000000;
 constexpr int32_t FIXED_OBJECT_CHARGE = 32;
 
-static_assert(HEADER >= 2 * sizeof(int32_t) && HEADER % TOVO_SMALL_GRAIN == 0);
+static_assert(HEADER >= HOST_AT + sizeof(uint32_t) && HEADER % TOVO_SMALL_GRAIN == 0);
 
 // The pool of the small blocks (header included) of every interpreter state.
 tovo_small_pool small_blocks;
 
-int32_t counted_of(void* block) {
-  int32_t n;
-  std::memcpy(&n, static_cast<char*>(block) - HEADER, sizeof n);
+uint32_t header_word(void* block, size_t at) {
+  uint32_t n;
+  std::memcpy(&n, static_cast<char*>(block) - HEADER + at, sizeof n);
   return n;
 }
 
+int32_t counted_of(void* block) { return static_cast<int32_t>(header_word(block, 0)); }
 // The bytes of a pool block's class, header included; 0 for an engine block.
-uint32_t pooled_of(void* block) {
-  uint32_t n;
-  std::memcpy(&n, static_cast<char*>(block) - HEADER + sizeof(int32_t), sizeof n);
-  return n;
-}
+uint32_t pooled_of(void* block) { return header_word(block, POOLED_AT); }
+uint32_t host_of(void* block) { return header_word(block, HOST_AT); }
 
 void free_base(char* base, uint32_t pooled) {
   if (pooled != 0) {
@@ -59,7 +60,7 @@ char* new_base(size_t total) {
   } else {
     base = static_cast<char*>(tarq_malloc(total));
   }
-  if (base) std::memcpy(base + sizeof(int32_t), &pooled, sizeof pooled);
+  if (base) std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
   return base;
 }
 
@@ -75,36 +76,49 @@ char* resized_base(char* base, uint32_t pooled, size_t total) {
   return moved;
 }
 
-// Bytes counted for a new block; tag is the runtime's type tag of the object
-// (0 for memory that is no object). Long strings and native closures count
-// their size: a cart could otherwise hold any amount of host memory in long
-// strings without ever reaching the limit.
-int32_t count_for_new(size_t tag, size_t new_size) {
-  int32_t size = static_cast<int32_t>(new_size);
+// Bytes counted for a new block of charge bytes (its size in the runtime's
+// 32-bit layout); tag is the runtime's type tag of the object (0 for memory
+// that is no object). Long strings (0x14) and native closures (0x26) count
+// nothing, like every tag from 20 on; the host memory cap bounds them.
+int32_t count_for_new(size_t tag, size_t charge) {
+  int32_t size = static_cast<int32_t>(charge);
   switch (tag) {
     case 0: return pstate.compiling ? 0 : size;  // the program charge covers compiling
     case 1:
     case 3:
     case 4:
     case 5:
-    case 6:
-    case LUA_TLNGSTR:
-    case LUA_TCCL: return size;
+    case 6: return size;
     default: return tag >= 7 && tag <= 19 ? FIXED_OBJECT_CHARGE : 0;
   }
 }
 
-// True when the allocation may go ahead.
-bool within_limits(size_t new_size) {
+// True when the allocation of charge bytes may go ahead.
+bool within_limits(size_t charge) {
   int64_t total = static_cast<int64_t>(pstate.script_memory) + pstate.code_overhead;
   if (total <= SOFT_LIMIT) return true;
   pstate.slice_escape = 1;
   lua_cpu_superyield();
   if (total <= HARD_LIMIT) return true;
   tovo_print("host allocation error");
-  tovo_print_2("%dmb + %dk\n", pstate.script_memory / 1048576, static_cast<int32_t>(new_size >> 10));
+  tovo_print_2("%dmb + %dk\n", pstate.script_memory / 1048576, static_cast<int32_t>(charge >> 10));
   pstate.alloc_error = 1;
   return false;
+}
+
+// True when the host memory may grow by grow bytes. Past the limit the run
+// loop is asked to collect at once; past the ceiling the block is refused.
+bool within_host_cap(int64_t grow) {
+  int64_t after = pstate.host_memory + grow;
+  if (after > TOVO_HOST_MEMORY_CEILING) {
+    pstate.host_refused = 1;
+    return false;
+  }
+  if (after > TOVO_HOST_MEMORY_LIMIT) {
+    pstate.slice_escape = 1;
+    lua_cpu_superyield();
+  }
+  return true;
 }
 
 }  // namespace
@@ -113,18 +127,29 @@ void* tovo_lua_alloc(void*, void* block, size_t old_size, size_t new_size) {
   if (new_size == 0) {
     if (!block) return nullptr;
     pstate.script_memory -= counted_of(block);
+    pstate.host_memory -= host_of(block);
     free_base(static_cast<char*>(block) - HEADER, pooled_of(block));
     return nullptr;
   }
+  size_t charge = lua_alloc_charge();
+  if (charge == LUA_NO_CHARGE) charge = new_size;
+  uint32_t old_host = block ? host_of(block) : 0;
   // A shrink is never refused: the runtime frees and shrinks while it collects.
   bool grows = !block || new_size > old_size;
-  if (grows && (!within_limits(new_size) || new_size > TARQ_MEM_LIMIT)) return nullptr;
+  if (grows && (!within_limits(charge) || new_size > TARQ_MEM_LIMIT ||
+                !within_host_cap(static_cast<int64_t>(new_size + HEADER) - old_host)))
+    return nullptr;
   char* base = block ? static_cast<char*>(block) - HEADER : nullptr;
   int32_t old_count = block ? counted_of(block) : 0;
-  int32_t count = block ? (old_count == 0 ? 0 : static_cast<int32_t>(new_size)) : count_for_new(old_size, new_size);
+  int32_t count = block ? (old_count == 0 ? 0 : static_cast<int32_t>(charge)) : count_for_new(old_size, charge);
   char* grown = block ? resized_base(base, pooled_of(block), new_size + HEADER) : new_base(new_size + HEADER);
   if (!grown) return nullptr;
+  uint32_t pooled;
+  std::memcpy(&pooled, grown + POOLED_AT, sizeof pooled);
+  uint32_t host = pooled != 0 ? pooled : static_cast<uint32_t>(new_size + HEADER);
   pstate.script_memory += count - old_count;
+  pstate.host_memory += static_cast<int64_t>(host) - old_host;
   std::memcpy(grown, &count, sizeof count);
+  std::memcpy(grown + HOST_AT, &host, sizeof host);
   return grown + HEADER;
 }

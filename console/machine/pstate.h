@@ -62,6 +62,8 @@ struct tovo_machine_state {
   int32_t compiling;      // 1 while the program text compiles
   int32_t slice_escape;   // the allocator forced a super-yield
   int32_t alloc_error;    // "host allocation error" was printed
+  int64_t host_memory;    // host bytes the interpreter's blocks take
+  int32_t host_refused;   // a block was refused for the host memory cap
 };
 
 extern tovo_machine_state pstate;

@@ -38,18 +38,31 @@ int32_t saved_camera_y = 0;
 
 int32_t script_total() { return pstate.script_memory + pstate.code_overhead; }
 
+// Script memory above its limit, or the host memory of the interpreter's
+// blocks above its cap.
+bool over_memory_limits() { return script_total() > TOVO_MEMORY_LIMIT || pstate.host_memory > TOVO_HOST_MEMORY_LIMIT; }
+
+// Running out of memory ends the cart as a runtime error does, with a fresh
+// interpreter left behind.
+void end_out_of_memory() {
+  if (run_state.running && L0 == L0_cart) run_state.end_error = TOVO_END_RUNTIME_ERROR;
+  reset_lua_machine();
+  suspend_program();
+  tovo_print_col("out of memory", 6);
+}
+
 void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
 
 // Collects when the memory limit is passed; false when memory stays above it
 // and the state was replaced by a fresh one.
 bool hold_memory_limit() {
-  if (script_total() <= TOVO_MEMORY_LIMIT || !lua_gc(L0, LUA_GCISRUNNING, 0)) return true;
+  if (!over_memory_limits() || !lua_gc(L0, LUA_GCISRUNNING, 0)) return true;
   if (run_state.gc_strike_ticks != run_state.frame_ticks || run_state.gc_strikes == 0) {
     run_state.gc_strikes++;
     run_state.gc_strike_ticks = run_state.frame_ticks;
   }
   lua_gc(L0, LUA_GCCOLLECT, 0);
-  if (script_total() <= TOVO_MEMORY_LIMIT) return true;
+  if (!over_memory_limits()) return true;
   int32_t before = script_total();
   if (lua_gc(L0, LUA_GCISRUNNING, 0)) luaC_fullgc(L0, 1);
   else tarq_debug("gc not running; could not perform emergency collection\n");
@@ -57,12 +70,8 @@ bool hold_memory_limit() {
   std::snprintf(line, sizeof line, "gc hard collect: %d -> %d (overhead:%d)\n", before, script_total(),
                 pstate.code_overhead);
   tarq_debug(line);
-  if (script_total() <= TOVO_MEMORY_LIMIT) return true;
-  // Running out of memory ends the cart as a runtime error does.
-  if (run_state.running && L0 == L0_cart) run_state.end_error = TOVO_END_RUNTIME_ERROR;
-  reset_lua_machine();
-  suspend_program();
-  tovo_print_col("out of memory", 6);
+  if (!over_memory_limits()) return true;
+  end_out_of_memory();
   return false;
 }
 
@@ -78,10 +87,15 @@ void run_slice_section() {
 
   if (run_state.running == 1 && run_state.editor_view == 0) {
     lua_cpu_prepare_for_resume(0);
+    pstate.host_refused = 0;
     int status = lua_resume(L0, nullptr, 0);
     if (status == LUA_OK) {
       suspend_program();
       if (L0 == L0_cart) run_state.resumable = 0;
+    } else if (status == LUA_ERRMEM && pstate.host_refused && pstate.reset_counter <= 0) {
+      // A block that the host memory cap refused: the same end as memory
+      // that stays above its limit.
+      end_out_of_memory();
     } else if (status != LUA_YIELD && pstate.reset_counter <= 0) {
       suspend_program();
       if (L0 == L0_cart) run_state.end_error = TOVO_END_RUNTIME_ERROR;

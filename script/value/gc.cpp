@@ -655,9 +655,9 @@ void generationalcollection(lua_State* L) {
 
 }  // namespace
 
-GCObject* luaC_newobj(lua_State* L, int tt, size_t sz, GCObject** list) {
+GCObject* luaC_newobj(lua_State* L, int tt, size_t sz, size_t charge, GCObject** list) {
   global_State* g = G(L);
-  GCObject* o = static_cast<GCObject*>(luaM_newobject(L, tt, sz));
+  GCObject* o = static_cast<GCObject*>(luaM_newobject(L, tt, sz, charge));
   if (list == nullptr) list = &g->allgc;
   o->marked = luaC_white(g);
   o->tt = static_cast<uint8_t>(tt);

@@ -54,9 +54,10 @@ inline bool isgenerational(const global_State* g) { return g->gckind == KGC_GEN;
 inline bool keepinvariant(const global_State* g) { return isgenerational(g) || g->gcstate <= GCSatomic; }
 inline bool issweepphase(const global_State* g) { return g->gcstate >= GCSsweepstring && g->gcstate <= GCSsweep; }
 
-// A new object of kind tt and sz bytes, white, linked at the head of list
-// (the list of all objects when list is null).
-GCObject* luaC_newobj(lua_State* L, int tt, size_t sz, GCObject** list);
+// A new object of kind tt and sz bytes (charge bytes in the 32-bit layout),
+// white, linked at the head of list (the list of all objects when list is
+// null).
+GCObject* luaC_newobj(lua_State* L, int tt, size_t sz, size_t charge, GCObject** list);
 
 // One step of collector work paced by the debt; with the collector stopped
 // it only sets the debt to -GCSTEPSIZE.

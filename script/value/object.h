@@ -263,7 +263,8 @@ struct Table : GCObject {
   int sizearray;
 };
 
-// The node cache lies in padding: a table still counts as many bytes.
+// The node cache lies in padding: the host record stays 72 bytes. (Script
+// memory counts a table at its 32-bit layout size whatever the host record.)
 static_assert(sizeof(void*) != 8 || sizeof(Table) == 72);
 
 inline Table* hvalue(const TValue* o) { return static_cast<Table*>(o->value_.gc); }

@@ -10,7 +10,7 @@ namespace {
 int bucket_of(uint32_t h, int size) { return static_cast<int>(h & static_cast<uint32_t>(size - 1)); }
 
 TString* createstrobj(lua_State* L, const char* str, size_t l, int tag, uint32_t h, GCObject** list) {
-  TString* ts = static_cast<TString*>(luaC_newobj(L, tag, sizestring(l), list));
+  TString* ts = static_cast<TString*>(luaC_newobj(L, tag, sizestring(l), layout32_string(l), list));
   ts->len = static_cast<uint32_t>(l);
   ts->hash = h;
   ts->extra = 0;
@@ -81,7 +81,7 @@ TString* luaS_new(lua_State* L, const char* str) { return luaS_newlstr(L, str, s
 
 Udata* luaS_newudata(lua_State* L, size_t s, Table* env) {
   if (s > MAX_SIZET - sizeof(Udata)) luaM_toobig(L);
-  Udata* u = static_cast<Udata*>(luaC_newobj(L, LUA_TUSERDATA, sizeudata(s), nullptr));
+  Udata* u = static_cast<Udata*>(luaC_newobj(L, LUA_TUSERDATA, sizeudata(s), layout32_udata(s), nullptr));
   u->len = s;
   u->metatable = nullptr;
   u->env = env;

@@ -208,7 +208,7 @@ Node* luaH_mainposition(const Table* t, const TValue* key) {
 }
 
 Table* luaH_new(lua_State* L) {
-  Table* t = static_cast<Table*>(luaC_newobj(L, LUA_TTABLE, sizeof(Table), nullptr));
+  Table* t = static_cast<Table*>(luaC_newobj(L, LUA_TTABLE, sizeof(Table), LAYOUT32_TABLE, nullptr));
   t->metatable = nullptr;
   t->flags = 0xff;
   t->array = nullptr;

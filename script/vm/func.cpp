@@ -14,7 +14,7 @@ void unlinkupval(UpVal* uv) {
 }  // namespace
 
 Closure* luaF_newCclosure(lua_State* L, int n) {
-  CClosure* c = static_cast<CClosure*>(luaC_newobj(L, LUA_TCCL, sizeCclosure(n), nullptr));
+  CClosure* c = static_cast<CClosure*>(luaC_newobj(L, LUA_TCCL, sizeCclosure(n), layout32_cclosure(n), nullptr));
   c->nupvalues = static_cast<uint8_t>(n);
   c->gclist = nullptr;
   c->f = nullptr;
@@ -22,7 +22,7 @@ Closure* luaF_newCclosure(lua_State* L, int n) {
 }
 
 Closure* luaF_newLclosure(lua_State* L, int n) {
-  LClosure* c = static_cast<LClosure*>(luaC_newobj(L, LUA_TLCL, sizeLclosure(n), nullptr));
+  LClosure* c = static_cast<LClosure*>(luaC_newobj(L, LUA_TLCL, sizeLclosure(n), layout32_lclosure(n), nullptr));
   c->p = nullptr;
   c->gclist = nullptr;
   c->nupvalues = static_cast<uint8_t>(n);
@@ -31,7 +31,7 @@ Closure* luaF_newLclosure(lua_State* L, int n) {
 }
 
 UpVal* luaF_newupval(lua_State* L) {
-  UpVal* uv = static_cast<UpVal*>(luaC_newobj(L, LUA_TUPVAL, sizeof(UpVal), nullptr));
+  UpVal* uv = static_cast<UpVal*>(luaC_newobj(L, LUA_TUPVAL, sizeof(UpVal), LAYOUT32_UPVAL, nullptr));
   uv->v = &uv->u.value;
   setnilvalue(uv->v);
   return uv;
@@ -51,7 +51,7 @@ UpVal* luaF_findupval(lua_State* L, StkId level) {
     pp = &p->next;
   }
   // Not found: a new open upvalue, linked in stack order and into the global list.
-  UpVal* uv = static_cast<UpVal*>(luaC_newobj(L, LUA_TUPVAL, sizeof(UpVal), pp));
+  UpVal* uv = static_cast<UpVal*>(luaC_newobj(L, LUA_TUPVAL, sizeof(UpVal), LAYOUT32_UPVAL, pp));
   uv->v = level;
   uv->u.l.prev = &g->uvhead;
   uv->u.l.next = g->uvhead.u.l.next;
@@ -85,7 +85,7 @@ void luaF_close(lua_State* L, StkId level) {
 }
 
 Proto* luaF_newproto(lua_State* L) {
-  Proto* f = static_cast<Proto*>(luaC_newobj(L, LUA_TPROTO, sizeof(Proto), nullptr));
+  Proto* f = static_cast<Proto*>(luaC_newobj(L, LUA_TPROTO, sizeof(Proto), LAYOUT32_PROTO, nullptr));
   f->k = nullptr;
   f->sizek = 0;
   f->p = nullptr;

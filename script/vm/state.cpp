@@ -155,7 +155,7 @@ void luaE_freethread(lua_State* L, lua_State* L1) {
 }
 
 lua_State* lua_newstate(lua_Alloc f, void* ud) {
-  void* block = f(ud, nullptr, LUA_TTHREAD, sizeof(LG));
+  void* block = luaM_callhook(f, ud, nullptr, LUA_TTHREAD, sizeof(LG), LAYOUT32_STATE);
   if (block == nullptr) return nullptr;
   LG* lg = new (block) LG;
   lua_State* L = &lg->l;
@@ -210,7 +210,7 @@ void lua_close(lua_State* L) { close_state(G(L)->mainthread); }
 
 lua_State* lua_newthread(lua_State* L) {
   luaC_checkGC(L);
-  lua_State* L1 = static_cast<lua_State*>(luaC_newobj(L, LUA_TTHREAD, sizeof(lua_State), nullptr));
+  lua_State* L1 = static_cast<lua_State*>(luaC_newobj(L, LUA_TTHREAD, sizeof(lua_State), LAYOUT32_THREAD, nullptr));
   preinit_state(L1, G(L));  // before anything can allocate (and so collect)
   L1->hookmask = L->hookmask;
   L1->basehookcount = L->basehookcount;

@@ -1,6 +1,7 @@
-// The console allocator: accounting by object kind, blocks made while
-// compiling, the soft limit that asks for a super-yield, the hard limit,
-// alignment and refusals; and the same driven through an interpreter state.
+// The console allocator: accounting by object kind at the charge the runtime
+// gives, blocks made while compiling, the soft limit that asks for a
+// super-yield, the hard limit, the host memory cap, alignment and refusals;
+// and the same driven through an interpreter state.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -12,7 +13,10 @@
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "script/api/api.h"
+#include "script/api/api_access.h"
+#include "script/value/mem.h"
 #include "script/vm/cpu.h"
+#include "script/vm/state.h"
 #include "tests/script/string_chunk.h"
 
 namespace {
@@ -29,22 +33,53 @@ class AllocTest : public ::testing::Test {
     lua_set_cpu_superyielded_coresume(0);
   }
   static void* make(size_t tag, size_t size) { return tovo_lua_alloc(nullptr, nullptr, tag, size); }
+  // A request as the runtime makes it: host size and charge.
+  static void* request(void* block, size_t old_size, size_t size, size_t charge) {
+    return luaM_callhook(tovo_lua_alloc, nullptr, block, old_size, size, charge);
+  }
   static void release(void* block) { EXPECT_EQ(tovo_lua_alloc(nullptr, block, 0, 0), nullptr); }
 };
 
 TEST_F(AllocTest, CountsByObjectKind) {
+  // Plain memory, booleans, numbers, short strings, tables and script
+  // closures count their size; userdata, threads, prototypes and upvalues a
+  // fixed 32; light userdata, long strings (20), native closures (38) and
+  // every tag above nothing.
   struct Case {
     size_t tag;
     int32_t counted;
-  } cases[] = {{0, 100}, {1, 100}, {3, 100}, {4, 100}, {5, 100},  {6, 100},  {7, 32}, {8, 32},
-               {9, 32},  {10, 32}, {19, 32}, {2, 0},   {20, 100}, {38, 100}, {54, 0}};
+  } cases[] = {{0, 100}, {1, 100}, {3, 100}, {4, 100}, {5, 100}, {6, 100}, {7, 32}, {8, 32},
+               {9, 32},  {10, 32}, {19, 32}, {2, 0},   {20, 0},  {38, 0},  {54, 0}};
   for (const Case& c : cases) {
     void* block = make(c.tag, 100);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(pstate.script_memory, c.counted) << "tag " << c.tag;
+    EXPECT_GE(pstate.host_memory, 100) << "tag " << c.tag;  // long strings take host memory all the same
     release(block);
     EXPECT_EQ(pstate.script_memory, 0) << "tag " << c.tag;
+    EXPECT_EQ(pstate.host_memory, 0) << "tag " << c.tag;
   }
+}
+
+TEST_F(AllocTest, CountsTheChargeTheRuntimeGivesNotTheHostSize) {
+  // A table record of 72 host bytes charged 32, grown to an array of 100
+  // host values (1600 bytes) charged 800; a long string counts nothing
+  // whatever its charge; a fixed-charge kind stays 32.
+  void* table = request(nullptr, 5, 72, 32);
+  EXPECT_EQ(pstate.script_memory, 32);
+  void* array = request(nullptr, 0, 1600, 800);
+  EXPECT_EQ(pstate.script_memory, 832);
+  array = request(array, 1600, 3200, 1600);
+  EXPECT_EQ(pstate.script_memory, 1632);
+  void* text = request(nullptr, 20, 5000, 4985);
+  void* thread = request(nullptr, 8, 400, 116);
+  EXPECT_EQ(pstate.script_memory, 1664);
+  int64_t host = pstate.host_memory;
+  EXPECT_GE(host, 72 + 3200 + 5000 + 400);
+  for (void* block : {table, array, text, thread}) release(block);
+  EXPECT_EQ(pstate.script_memory, 0);
+  EXPECT_EQ(pstate.host_memory, 0);
+  EXPECT_EQ(lua_alloc_charge(), LUA_NO_CHARGE);  // the charge lasts for its request only
 }
 
 TEST_F(AllocTest, ResizeCountsTheNewSizeUnlessUncounted) {
@@ -125,6 +160,30 @@ TEST_F(AllocTest, HardLimitRefusesGrowthOnly) {
   release(block);
 }
 
+TEST_F(AllocTest, HostMemoryCapAsksForACollectionThenRefuses) {
+  // Long strings count nothing in script memory: the host memory they take
+  // is capped apart. Past the limit the run loop is asked to collect at
+  // once; a block that would pass the ceiling is refused.
+  const size_t big = TOVO_HOST_MEMORY_LIMIT / 2;
+  void* first = make(20, big);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(pstate.slice_escape, 0);
+  void* second = make(20, big);  // just past the limit
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(pstate.slice_escape, 1);
+  EXPECT_NE(cpu_superyield, 0);
+  EXPECT_EQ(pstate.host_refused, 0);
+  EXPECT_EQ(pstate.script_memory, 0);
+  EXPECT_EQ(make(20, big * 2), nullptr);  // past the ceiling
+  EXPECT_EQ(pstate.host_refused, 1);
+  EXPECT_EQ(tovo_lua_alloc(nullptr, second, big, big * 3), nullptr);  // growing past it too
+  second = tovo_lua_alloc(nullptr, second, big, 64);                  // a shrink is never refused
+  ASSERT_NE(second, nullptr);
+  release(first);
+  release(second);
+  EXPECT_EQ(pstate.host_memory, 0);
+}
+
 TEST_F(AllocTest, FailedEngineAllocationLeavesTheBlock) {
   char* block = static_cast<char*>(make(5, 8));
   std::memcpy(block, "kept", 5);
@@ -159,6 +218,52 @@ TEST_F(AllocRuntimeTest, StateObjectsAreCounted) {
   ASSERT_EQ(load("t = {} for i = 1, 1000 do t[i] = i end s = 'many' .. 'letters'"), LUA_OK);
   ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_OK);
   EXPECT_GT(pstate.script_memory, empty + 1000 * 8);
+}
+
+int no_results(lua_State*) { return 0; }
+
+TEST_F(AllocRuntimeTest, ObjectsCountAtTheirThirtyTwoBitSize) {
+  lua_gc(L, LUA_GCSTOP, 0);
+  const std::string forty(40, 'a'), forty_one(41, 'b');
+  const struct {
+    const char* what;
+    void (*make)(lua_State* L, const std::string& forty, const std::string& forty_one);
+    int32_t counted;
+  } cases[] = {
+      // the table record: header 8, five pointers, array size
+      {"empty table", [](lua_State* L, const std::string&, const std::string&) { lua_createtable(L, 0, 0); }, 32},
+      // record 32 + 3 array values x 8 + 5 keys in 8 nodes x 20
+      {"table of 3 + 5", [](lua_State* L, const std::string&, const std::string&) { lua_createtable(L, 3, 5); },
+       32 + 3 * 8 + 8 * 20},
+      // header 16 + 40 bytes + the terminating 0
+      {"40-byte string",
+       [](lua_State* L, const std::string& s, const std::string&) { lua_pushlstring(L, s.data(), s.size()); },
+       16 + 40 + 1},
+      // long strings count nothing
+      {"41-byte string",
+       [](lua_State* L, const std::string&, const std::string& s) { lua_pushlstring(L, s.data(), s.size()); }, 0},
+      // native closures count nothing
+      {"native closure",
+       [](lua_State* L, const std::string&, const std::string&) {
+         lua_pushnil(L);
+         lua_pushnil(L);
+         lua_pushcclosure(L, no_results, 2);
+       },
+       0},
+      // userdata: the fixed 32 of its kind
+      {"userdata", [](lua_State* L, const std::string&, const std::string&) { lua_newuserdata(L, 1000); }, 32},
+      // thread: the fixed 32 of its kind + a 40-slot stack x 8
+      {"thread", [](lua_State* L, const std::string&, const std::string&) { lua_newthread(L); }, 32 + 40 * 8},
+  };
+  for (const auto& c : cases) {
+    int32_t before = pstate.script_memory;
+    int buckets = G(L)->strt.size;
+    c.make(L, forty, forty_one);
+    // A new short string may double the string table: 4 bytes a bucket.
+    int32_t grown = (G(L)->strt.size - buckets) * 4;
+    EXPECT_EQ(pstate.script_memory - before - grown, c.counted) << c.what;
+    lua_settop(L, 0);
+  }
 }
 
 TEST_F(AllocRuntimeTest, CompilingLeavesPlainMemoryToTheProgramCharge) {

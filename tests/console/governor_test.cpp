@@ -126,8 +126,11 @@ class MemoryLimitTest : public CartHarness {};
 TEST_F(MemoryLimitTest, EndlessGrowthGetsOutOfMemoryAndAFreshState) {
   const char* carts[] = {
       "t={} i=0 while true do i+=1 t[i]={i,i,i,i} end",
-      // 10 KiB long strings, kept: 40 MB if they went uncounted.
-      "s='0123456789' for i=1,10 do s=s..s end t={} for i=1,4000 do t[i]=s..i end done=1",
+      // 20 KiB long strings, kept: they count nothing in script memory, but
+      // 80 MB of them pass the cap on the host memory.
+      "s='0123456789' for i=1,11 do s=s..s end t={} for i=1,4000 do t[i]=s..i end done=1",
+      // One joined string that the host memory ceiling refuses outright.
+      "s='0123456789' for i=1,22 do s=s..s end t=s..s..s..s..s done=1",
   };
   for (const char* cart : carts) {
     SCOPED_TRACE(cart);

@@ -259,6 +259,39 @@ TEST_F(player, ExecExitStatusTellsHowTheCartEnded) {
   }
 }
 
+// Script memory is measured in the runtime's 32-bit layout: an array of
+// 16384 numbers takes 32 + 16384 x 8 bytes (128 KiB), so nine of them fit
+// under the 2 MiB limit and seventeen do not.
+TEST_F(player, ArraysFitUnderTheMemoryLimitByTheirThirtyTwoBitSize) {
+  const struct {
+    int arrays;
+    int status;
+    const char* last_line;
+  } cases[] = {{9, 0, "done\n"}, {17, 3, "out of memory\n"}};
+  for (const auto& c : cases) {
+    tovo_test::temp_dir home;
+    std::string path = home.file("arrays.kx");
+    ASSERT_TRUE(tovo_test::write_file(
+        path,
+        "tovo cartridge // tovo.invalid\nversion 34\n__lua__\n"
+        "t={} for j=1," +
+            std::to_string(c.arrays) +
+            " do local a={} for i=1,16384 do a[i]=i end t[j]=a printh(j..' '..stat(0)) end printh('done')\n"));
+    run_result r = run_headless(binary, {"-x", path}, home);
+    EXPECT_EQ(r.status, c.status) << c.arrays << "\n" << r.out;
+    std::string out = cart_output(r);
+    ASSERT_GE(out.size(), std::string(c.last_line).size()) << out;
+    EXPECT_EQ(out.substr(out.size() - std::string(c.last_line).size()), c.last_line) << c.arrays << "\n" << out;
+    if (c.status == 0) {  // about 1.2 MiB with nine
+      size_t at = out.find("\n9 ");
+      ASSERT_NE(at, std::string::npos) << out;
+      double kib = std::atof(out.c_str() + at + 3);
+      EXPECT_GT(kib, 9 * 128.0) << out;
+      EXPECT_LT(kib, 9 * 128.0 + 64) << out;
+    }
+  }
+}
+
 TEST_F(player, ConfigFileValuesAreKeptAndSwitchesOverrideThem) {
   tovo_test::temp_dir home;
   std::string folder = home.path + "/.halvorn/tovo";

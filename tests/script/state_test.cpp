@@ -72,7 +72,7 @@ TEST_F(StateTest, FailedAllocationCollectsOnceThenRaisesMemoryError) {
   });
   size_t before = alloc.in_use;
   alloc.fail_above = 100000;
-  int status = run_protected(L, [&] { luaM_realloc_(L, nullptr, 0, 200000); });
+  int status = run_protected(L, [&] { luaM_realloc_(L, nullptr, 0, 200000, 200000); });
   EXPECT_EQ(status, LUA_ERRMEM);
   EXPECT_LT(alloc.in_use, before);  // the emergency collection ran
   EXPECT_EQ(alloc.refusals, 2u);    // the request and its one retry
@@ -85,7 +85,7 @@ TEST_F(StateTest, FailedAllocationCollectsOnceThenRaisesMemoryError) {
 TEST_F(StateTest, StoppedCollectorGetsNoEmergencyCollection) {
   lua_gc(L, LUA_GCSTOP, 0);
   alloc.fail_above = 100000;
-  EXPECT_EQ(run_protected(L, [&] { luaM_realloc_(L, nullptr, 0, 200000); }), LUA_ERRMEM);
+  EXPECT_EQ(run_protected(L, [&] { luaM_realloc_(L, nullptr, 0, 200000, 200000); }), LUA_ERRMEM);
   EXPECT_EQ(alloc.refusals, 1u);
   alloc.fail_above = 0;
 }
