@@ -80,5 +80,4 @@ extern int tovo_runtime_line;
 // that frees, it is LUA_NO_CHARGE. A hook that measures script memory reads
 // it; one that does not can ignore it.
 constexpr size_t LUA_NO_CHARGE = SIZE_MAX;
-extern size_t lua_request_charge;  // set by the runtime around each hook call
-inline size_t lua_alloc_charge() { return lua_request_charge; }
+size_t lua_alloc_charge();

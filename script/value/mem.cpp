@@ -6,15 +6,21 @@
 #include "script/value/number.h"
 #include "script/vm/unwind.h"
 
+namespace {
+
 // The charge of the request the hook is serving (LUA_NO_CHARGE between
 // requests). Script code runs on one host thread, as the cycle budget's
 // counters assume.
-size_t lua_request_charge = LUA_NO_CHARGE;
+size_t request_charge = LUA_NO_CHARGE;
+
+}  // namespace
+
+size_t lua_alloc_charge() { return request_charge; }
 
 void* luaM_callhook(lua_Alloc f, void* ud, void* block, size_t old_size, size_t new_size, size_t charge) {
-  lua_request_charge = new_size > 0 ? charge : LUA_NO_CHARGE;
+  request_charge = new_size > 0 ? charge : LUA_NO_CHARGE;
   void* p = f(ud, block, old_size, new_size);
-  lua_request_charge = LUA_NO_CHARGE;
+  request_charge = LUA_NO_CHARGE;
   return p;
 }
 
