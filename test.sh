@@ -10,6 +10,8 @@ scripts/check_layers.sh
 scripts/check_format.sh
 cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON >/dev/null
 cmake --build build/debug
+# Nor does a library's archive call a function that one above it defines.
+scripts/check_layers.sh build/debug
 # A few seconds of the cart-file readers' and the binary-chunk loader's
 # libFuzzer targets (clang, build/fuzz).
 scripts/fuzz.sh 3 fuzz_text_cart fuzz_picture_cart fuzz_pxa fuzz_lua_import fuzz_binary_chunk

@@ -11,6 +11,7 @@
 #include "console/machine/cart.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
+#include "console/run/script_host.h"
 #include "script/api/api.h"
 #include "script/api/auxlib.h"
 #include "script/vm/cpu.h"
@@ -22,6 +23,7 @@ lua_State* machine_state() {
   if (L) return L;
   bench_make_machine();
   L = luaL_newstate();
+  lua_sethost(L, &tovo_script_host);
   add_c_functions(L);
   add_c_functions_system(L);
   return L;

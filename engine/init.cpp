@@ -14,7 +14,7 @@
 #include "engine/platform/host.h"
 #include "engine/platform/joystick.h"
 #include "engine/platform/video.h"
-#include "engine/services.h"
+#include "engine/sound_hooks.h"
 #include "engine/tarq.h"
 
 tarq_engine_state tarq_state;
@@ -162,13 +162,13 @@ int tarq_exit() {
 
   tarq_debug(">tarq_exit\n");
   tarq_debug("cmusic_stop\n");
-  cmusic_stop(0, 0);
+  if (tarq_sound_engine.music_stop) tarq_sound_engine.music_stop(0, 0);
   tarq_debug("tarq_main_exit\n");
-  tarq_main_exit();
+  if (tarq_app.exit) tarq_app.exit();
   tarq_debug("tarq_config_save\n");
   tarq_config_save();
   tarq_debug("tarq_sound_exit\n");
-  tarq_sound_exit();
+  if (tarq_sound_engine.sound_exit) tarq_sound_engine.sound_exit();
   tarq_debug("tarq_video_exit\n");
   tarq_video_exit();
   tarq_debug("tarq_joystick_exit\n");

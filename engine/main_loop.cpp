@@ -7,7 +7,7 @@
 #include "engine/platform/gui.h"
 #include "engine/platform/host.h"
 #include "engine/platform/video.h"
-#include "engine/services.h"
+#include "engine/sound_hooks.h"
 #include "engine/tarq.h"
 
 int32_t tarq_argc = 0;
@@ -21,6 +21,7 @@ int32_t tarq_last_mouse_x = 0, tarq_last_mouse_y = 0;
 int32_t tarq_start_time = 0;
 int32_t frame_start_t = 0;
 int32_t smoothed_fps = 0;
+tarq_application tarq_app = {};
 
 // Per-stage timing for the perf_timing report: stage 0 the frame's first
 // steps, 1 the update, 2 the draw, 3 the present.
@@ -85,7 +86,7 @@ static int frame_first_steps() {
     tarq_processing_gui = 0;
   }
   tarq_get_mouse(&tarq_last_mouse_x, &tarq_last_mouse_y, nullptr);
-  tarq_update_music_fading();
+  if (tarq_sound_engine.update_music_fading) tarq_sound_engine.update_music_fading();
   return result;
 }
 
@@ -101,10 +102,10 @@ static void run_frame() {
   if (tarq_quit == TARQ_QUIT_AT_ONCE) return;
 
   skip_frame = 0;
-  tarq_main_update();
+  if (tarq_app.update) tarq_app.update();
   if (!skip_frame && tarq_quit != TARQ_QUIT_AT_ONCE) {
     if (perf) sample_stage(1);
-    tarq_main_draw();
+    if (tarq_app.draw) tarq_app.draw();
     if (perf) sample_stage(2);
     if (!cconfig.headless) tarq_blit_back_page();
     if (perf) sample_stage(3);
@@ -119,11 +120,14 @@ static void run_frame() {
   }
 }
 
-int tarq_main(int argc, char** argv) {
+void tarq_set_application(const tarq_application* app) { tarq_app = app ? *app : tarq_application{}; }
+
+int tarq_main(int argc, char** argv, const tarq_application* app) {
   tarq_set_argv0(argc > 0 && argv && argv[0] ? argv[0] : "");
   tarq_argv = argv;
   tarq_argc = argc;
-  tarq_main_init(argc, argv);
+  tarq_set_application(app);
+  if (tarq_app.init) tarq_app.init(argc, argv);
   tarq_quit = 0;
   while (!tarq_quit) run_frame();
   if (tarq_inited) tarq_exit();

@@ -1,14 +1,13 @@
 #pragma once
 // The engine's spine: the main loop, start-up and shutdown, the engine state
-// record, frame-rate measurement and fatal errors. The application is bound by
-// the four hooks of engine/services.h.
+// record, frame-rate measurement and fatal errors. The application is the
+// record of four hooks that the program hands to tarq_main.
 #include <cstdint>
 #include <cstdio>
 
 #include "engine/config.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
-#include "engine/services.h"
 
 constexpr int TARQ_TITLE_SIZE = 256;
 constexpr int TARQ_ARGV0_SIZE = 512;
@@ -71,8 +70,27 @@ extern int32_t tarq_items_created;
 extern int32_t frame_start_t;
 extern int32_t smoothed_fps;  // 16.16
 
+// The application the engine runs. init starts it (it calls tarq_init
+// before any other engine service); update and draw run once per host frame
+// (draw unless the update asked to skip the frame); exit runs inside
+// tarq_exit, after the music is stopped and before the configuration is
+// saved. Results are ignored; an entry left null is not called.
+struct tarq_application {
+  int (*init)(int argc, char** argv);
+  int (*update)();
+  int (*draw)();
+  int (*exit)();
+};
+
 // Start-up and shutdown.
-int tarq_main(int argc, char** argv);
+// Keeps the arguments and the application, starts it, runs frames until
+// tarq_quit is set and shuts down; returns tarq_exit_status.
+int tarq_main(int argc, char** argv, const tarq_application* app);
+// Keeps the application (a copy; null: none) for tarq_exit and tarq_restart
+// without running the loop; tarq_main sets it itself.
+void tarq_set_application(const tarq_application* app);
+// The application kept, all entries null when none.
+extern tarq_application tarq_app;
 int tarq_init();
 int tarq_exit();
 int tarq_system_init();

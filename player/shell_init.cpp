@@ -169,6 +169,9 @@ void init_path(char* path, const char* dflt) {
 }
 
 int tovo_shell_init(int argc, char** argv) {
+  // The engine stops and closes sound at shutdown and reads pods through the
+  // sound engine's hooks and item kinds, whatever happens next.
+  tarq_sound_register();
   memset(&app, 0, sizeof app);
   init_print_context();
   set_default_app_config();

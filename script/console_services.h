@@ -1,8 +1,9 @@
 #pragma once
 // What the script runtime needs from the console it runs in. The runtime
-// includes no console header; the console (or another host, such as the
-// script runner or a test) defines the named services below, and the linker
-// binds them, so a call costs no more than any other direct call.
+// includes no console header and calls no console function by name: the
+// services that need the machine are a record of functions, lua_Host, that
+// the console (or another host, such as the script runner or a test) gives
+// each state it makes with lua_sethost.
 //
 // The arithmetic that needs no machine state is defined here, inline: the
 // interpreter's arithmetic instructions call it on every step, so it must be
@@ -73,33 +74,47 @@ inline int32_t tovo_rotr(int32_t a, int32_t b) {
 }
 
 // Defined by the runtime (value/fixed_pow.cpp), out of line: both loop and
-// charge the cycle budget through spend_cpu.
+// charge their work through spend, which takes a count as the host's
+// spend_cpu does (below).
 
 // a to the power b (fractional and negative exponents included).
-int32_t kx_fpow(int32_t a, int32_t b);
+int32_t kx_fpow(int32_t a, int32_t b, void (*spend)(int n));
 
 // Square root: the exact floor of sqrt(a) in 16.16; a negative a gives 0 and
-// charges nothing, any other charges spend_cpu(8).
-int32_t kx_fsqrt(int32_t a);
+// charges nothing, any other charges spend(8).
+int32_t kx_fsqrt(int32_t a, void (*spend)(int n));
 
-// The services the host defines.
+// The services the host gives a state; every thread of the state shares them.
+struct lua_State;
 
-// The peek operators: a 16.16 address (integer part taken, wrapping), read
-// through the machine's memory map, a 16.16 result. peek_2 is the signed
-// little-endian 16-bit value, peek_4 the four bytes as a 16.16 word.
-int32_t tovo_peek_1(int32_t address);
-int32_t tovo_peek_2(int32_t address);
-int32_t tovo_peek_4(int32_t address);
+struct lua_Host {
+  // The peek operators: a 16.16 address (integer part taken, wrapping), read
+  // through the machine's memory map, a 16.16 result. peek_2 is the signed
+  // little-endian 16-bit value, peek_4 the four bytes as a 16.16 word.
+  int32_t (*peek_1)(int32_t address);
+  int32_t (*peek_2)(int32_t address);
+  int32_t (*peek_4)(int32_t address);
 
-// The charge for work done outside the interpreter: n < 0 charges nothing;
-// otherwise max(n, 1) * 2 cycles go to the host's frame counter and, through
-// lua_add_cpu_cycles, to the interpreter's slice counter.
-void spend_cpu(int n);
+  // The charge for work done outside the interpreter: n < 0 charges nothing;
+  // otherwise max(n, 1) * 2 cycles go to the host's frame counter and,
+  // through lua_add_cpu_cycles, to the interpreter's slice counter.
+  void (*spend_cpu)(int n);
 
-// Maps a line of the whole compiled program (from 1) to the line within its
-// code tab, and through tab (when not null) the tab index.
-int find_tab_line(int line, int* tab);
+  // Maps a line of the whole compiled program (from 1) to the line within
+  // its code tab, and through tab (when not null) the tab index.
+  int (*find_tab_line)(int line, int* tab);
 
-// Keeps the message of a failing assert for the host's error report: empties
-// the store and, for a non-null text, copies at most 254 characters of it in.
-void tovo_assert_message(const char* text);
+  // Keeps the message of a failing assert for the host's error report:
+  // empties the store and, for a non-null text, copies at most 254
+  // characters of it in.
+  void (*assert_message)(const char* text);
+};
+
+// Gives the state (and its threads) the host's services, copied. A state
+// starts with the null host, which reads every address as 0, charges
+// nothing, leaves a line as it is in tab 0 and keeps no message; an entry
+// left null here, or a null host, is the null host's.
+void lua_sethost(lua_State* L, const lua_Host* host);
+
+// The state's services.
+const lua_Host* lua_gethost(lua_State* L);

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a library includes a header of a library above it. Each line of
 # the table names a folder and the folders it must not include from.
+#
+# With a build folder as argument (scripts/check_layers.sh build/debug), also
+# fails when a built library's archive calls upward: when a symbol that one
+# archive leaves undefined is defined by an archive it may not link.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rules=(
@@ -25,6 +29,73 @@ done
 if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[a-z]+/(editor|extra)/' engine script sound console player |
     grep -vE '^([a-z]+/(editor|extra)|player/export)/'; then
   echo "only editor/ and extra/ code may include editor/ and extra/ headers"
+  status=1
+fi
+
+[ $# -eq 0 ] && exit $status
+build=$1
+# Each library and every library it may use (as CMakeLists.txt links them).
+links=(
+  "tovo_engine:"
+  "tovo_script:"
+  "tovo_sound: tovo_engine"
+  "tovo_console: tovo_script tovo_sound tovo_engine"
+  "tovo_player: tovo_console tovo_script tovo_sound tovo_engine"
+  "tovo_engine_extra: tovo_engine"
+  "tovo_engine_editor: tovo_engine_extra tovo_engine"
+  "tovo_sound_extra: tovo_sound tovo_engine_extra tovo_engine"
+  "tovo_console_extra: tovo_console tovo_script tovo_sound tovo_engine"
+  "tovo_player_extra: tovo_player tovo_engine_extra tovo_console_extra tovo_console tovo_script tovo_sound tovo_engine"
+  "tovo_player_editor: tovo_player_extra tovo_player tovo_engine_extra tovo_console_extra tovo_console tovo_script"\
+" tovo_sound tovo_engine"
+  "tovo_export: tovo_player_extra tovo_player tovo_engine_extra tovo_console_extra tovo_console tovo_script"\
+" tovo_sound tovo_engine"
+)
+symbols=$(mktemp -d)
+trap 'rm -rf "$symbols"' EXIT
+# What an archive defines for others (weak definitions are every user's own
+# copy), and what it leaves undefined: one listing each, all at once.
+list_symbols() {
+  nm -p -P "$2" 2>/dev/null | awk -v name="$1" '
+    NF >= 2 && $2 ~ /^[TDBRGS]$/ { print "D", name, $1 }
+    NF >= 2 && $2 == "U" { print "U", name, $1 }' > "$symbols/$1"
+}
+declare -A listed
+for entry in "${links[@]}"; do
+  name=${entry%%:*}
+  listed[$name]=1
+  archive=$build/lib$name.a
+  if [ ! -f "$archive" ]; then
+    echo "$archive is missing: build the libraries first"
+    exit 1
+  fi
+  list_symbols "$name" "$archive" &
+done
+wait
+for archive in "$build"/libtovo_*.a; do
+  name=$(basename "$archive" .a)
+  name=${name#lib}
+  if [ -z "${listed[$name]+set}" ]; then
+    echo "$archive: no line for $name in the table of scripts/check_layers.sh"
+    status=1
+  fi
+done
+# Every undefined symbol against the archives that define it.
+upward=$(printf '%s\n' "${links[@]}" | cat - "$symbols"/tovo_* | awk '
+  /^tovo_[a-z_]+:/ { name = $1; sub(/:$/, "", name); may[name] = " "; for (i = 2; i <= NF; i++) may[name] = may[name] $i " "; next }
+  $1 == "D" { definers[$3] = definers[$3] " " $2; next }
+  $1 == "U" { wanted[$2 " " $3] = 1 }
+  END {
+    for (key in wanted) {
+      split(key, k, " ")
+      n = split(definers[k[2]], d, " ")
+      for (i = 1; i <= n; i++)
+        if (d[i] != k[1] && index(may[k[1]], " " d[i] " ") == 0) print "lib" k[1] ".a -> lib" d[i] ".a: " k[2]
+    }
+  }' | sort)
+if [ -n "$upward" ]; then
+  echo "libraries that call what a library they may not link defines:"
+  echo "$upward" | c++filt | sed 's/^/  /'
   status=1
 fi
 exit $status

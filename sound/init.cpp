@@ -5,7 +5,9 @@
 #include "engine/config.h"
 #include "engine/log.h"
 #include "engine/platform/audio_plat.h"
+#include "engine/sound_hooks.h"
 #include "engine/tarq.h"
+#include "sound/items/pod_items.h"
 #include "sound/mixer/audio_lock.h"
 #include "sound/mixer/mixer.h"
 #include "sound/sound.h"
@@ -15,7 +17,20 @@ int32_t tarq_sound_clock() { return ms0.clock_held ? ms0.held_clock_ms : tarq_ge
 
 void tarq_mixer_seed(uint32_t seed) { tarq_prng_seed(&tarq_mixer_prng, seed); }
 
+void tarq_sound_register() {
+  tarq_sound_hooks hooks = {};
+  hooks.update_music_fading = tarq_update_music_fading;
+  hooks.music_stop = cmusic_stop;
+  hooks.sound_exit = tarq_sound_exit;
+  hooks.mixer_callback = tarq_mixer_callback;
+  hooks.set_sound_volume = tarq_set_sound_volume;
+  hooks.set_music_volume = tarq_set_music_volume;
+  tarq_set_sound_hooks(hooks);
+  tovo_register_sound_items();
+}
+
 int tarq_sound_init(int32_t rate, int32_t channels) {
+  tarq_sound_register();
   if (!tovo_sound_view.regs) tarq_fatal_error("sound started before the machine was set up");
   {
     tarq_audio_guard lock;

@@ -16,6 +16,7 @@
 #include "script/lualib.h"
 #include "script/value/small_alloc.h"
 #include "script/vm/cpu.h"
+#include "tools/runscript_host.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "runscript: cannot create a state\n");
     return 1;
   }
+  lua_sethost(L, &runscript_host);
   lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
   luaL_setfuncs(L, functions, 0);
   lua_pop(L, 1);

@@ -2,12 +2,13 @@
 // has no machine: the peek operators read 0 (no memory is mapped), charges go
 // to the interpreter's slice counter alone, a script file is one code tab
 // without a prelude, and an assert's message is reported with its error.
-#include "script/console_services.h"
+#include "tools/runscript_host.h"
+
 #include "script/vm/cpu.h"
 
-int32_t tovo_peek_1(int32_t) { return 0; }
-int32_t tovo_peek_2(int32_t) { return 0; }
-int32_t tovo_peek_4(int32_t) { return 0; }
+namespace {
+
+int32_t no_memory(int32_t) { return 0; }
 
 void spend_cpu(int n) {
   if (n < 0) return;
@@ -20,4 +21,8 @@ int find_tab_line(int line, int* tab) {
   return line;
 }
 
-void tovo_assert_message(const char*) {}
+void assert_message(const char*) {}
+
+}  // namespace
+
+const lua_Host runscript_host = {no_memory, no_memory, no_memory, spend_cpu, find_tab_line, assert_message};

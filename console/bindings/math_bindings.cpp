@@ -76,7 +76,7 @@ int kxf_sin(lua_State* L) { return fsin(arg(L, 0)); }
 int kxf_cos(lua_State* L) { return fcos(arg(L, 0)); }
 int kxf_sqrt(lua_State* L) {
   spend_cpu(6);
-  return kx_fsqrt(arg(L, 0));
+  return kx_fsqrt(arg(L, 0), spend_cpu);
 }
 int kxf_atan2(lua_State* L) { return fatan2(arg(L, 0), arg(L, 1)); }
 

@@ -13,7 +13,6 @@
 #include <cstdint>
 
 #include "console/machine/memory_map.h"
-#include "script/console_services.h"
 
 struct tovo_cart;
 struct tovo_machine_state;
@@ -32,8 +31,13 @@ extern const uint8_t mem_section[256];
 void tovo_poke(tovo_machine_state* machine, tovo_cart* cart, int32_t address, int32_t value);
 int32_t tovo_peek(tovo_machine_state* machine, tovo_cart* cart, int32_t address);
 
-// The script runtime's peek operators (tovo_peek_1, _2 and _4, declared with
-// its console services) read through pstate and its cart.
+// The script runtime's peek operators, given to the interpreter as its
+// host's services: a 16.16 address (integer part taken, wrapping) read
+// through pstate and its cart, a 16.16 result. tovo_peek_2 is the signed
+// little-endian 16-bit value, tovo_peek_4 the four bytes as a 16.16 word.
+int32_t tovo_peek_1(int32_t address);
+int32_t tovo_peek_2(int32_t address);
+int32_t tovo_peek_4(int32_t address);
 
 // Does nothing: the font is read from memory when it is drawn.
 void reload_font();

@@ -2,10 +2,10 @@
 // The message of the last failing assert, shown by the runtime error report.
 constexpr int TOVO_ASSERT_MESSAGE_SIZE = 255;
 
-// tovo_assert_message (declared with the script runtime's console services)
-// empties the store and, for a non-null text, copies at most 254 characters
-// of it in.
-#include "script/console_services.h"
+// Empties the store and, for a non-null text, copies at most 254 characters
+// of it in; the interpreter reaches it as its host's service before a
+// failing assert raises its error.
+void tovo_assert_message(const char* text);
 
 // The stored message (empty when none).
 extern char tovo_assert_message_store[TOVO_ASSERT_MESSAGE_SIZE];

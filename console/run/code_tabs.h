@@ -2,7 +2,6 @@
 // The cart's code as 16 code tabs: split from the working cart's code text at
 // each "\n-->8\n", joined back with it, and the mapping of a program line to
 // a line within a tab.
-#include "script/console_services.h"
 
 struct tovo_cart;
 
@@ -19,12 +18,12 @@ void split_code_to_tabs(const tovo_cart* cart);
 // selected, plus one.
 int visible_code_tabs();
 
-// find_tab_line (declared with the script runtime's console services) maps a
-// line of the whole compiled program (from 1) to the line within its code
-// tab, and through tab (when not null) the tab index. The two prelude lines
-// come first; each tab then counts its lines plus 2 (the separator line after
-// a tab counts as that tab's last line + 1). Past the last tab: line 0 in
-// tab 0.
+// Maps a line of the whole compiled program (from 1) to the line within its
+// code tab, and through tab (when not null) the tab index; the interpreter
+// reaches it as its host's service. The two prelude lines come first; each
+// tab then counts its lines plus 2 (the separator line after a tab counts as
+// that tab's last line + 1). Past the last tab: line 0 in tab 0.
+int find_tab_line(int line, int* tab);
 
 // The line within its code tab (from 1) of a program line that stands in the
 // cart's own code, with the tab through tab (when not null); 0 for a line of

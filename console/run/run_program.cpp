@@ -22,6 +22,7 @@
 #include "console/run/program_text.h"
 #include "console/run/run.h"
 #include "console/run/run_state.h"
+#include "console/run/script_host.h"
 #include "console/run/shell_port.h"
 #include "console/run/token_limits.h"
 #include "engine/log.h"
@@ -79,6 +80,7 @@ void reset_lua_machine() {
   L0_cart = L0 = lua_newstate(tovo_lua_alloc, nullptr);
   L0_command = nullptr;
   if (!L0) return;
+  lua_sethost(L0, &tovo_script_host);
   L0_command = lua_newthread(L0);
   lua_setfield(L0, LUA_REGISTRYINDEX, "tovo_command");  // keeps the thread alive
   add_c_functions(L0);

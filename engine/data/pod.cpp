@@ -5,12 +5,12 @@
 
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
+#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
 #include "engine/data/voxmap.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
 #include "engine/mem.h"
-#include "engine/services.h"
 #include "engine/tarq.h"
 
 namespace {
@@ -33,12 +33,12 @@ void destroy_item(void* item, int32_t type) {
     case TARQ_ITEM_MODEL: tarq_destroy_model(static_cast<tarq_model*>(item)); break;
     case TARQ_ITEM_MATERIAL: tarq_destroy_material(static_cast<tarq_material*>(item)); break;
     case TARQ_ITEM_ANIM: tarq_destroy_anim(static_cast<tarq_anim*>(item)); break;
-    case TARQ_ITEM_SOUND: tarq_destroy_sound(static_cast<tarq_sound*>(item)); break;
     case TARQ_ITEM_VOXMAP: tarq_destroy_voxmap(static_cast<tarq_voxmap*>(item)); break;
-    case TARQ_ITEM_SYNTH: tarq_destroy_synth(static_cast<tarq_synth*>(item)); break;
     case TARQ_ITEM_FILE: tarq_fclose(static_cast<tarq_file*>(item)); break;
     default:
-      if (type >= TARQ_ITEM_APPLICATION && destroy_item_hook) destroy_item_hook(item, type);
+      // Sounds and synth graphs through the kind their owner registered.
+      if (const tarq_item_kind* kind = tarq_item_kind_of(type)) kind->destroy(item);
+      else if (type >= TARQ_ITEM_APPLICATION && destroy_item_hook) destroy_item_hook(item, type);
       break;
   }
 }

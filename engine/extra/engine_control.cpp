@@ -4,7 +4,6 @@
 
 #include <atomic>
 
-#include "engine/services.h"
 #include "engine/tarq.h"
 
 // The mixer reads the word on the audio thread.
@@ -17,6 +16,6 @@ int tarq_console_program() {
 
 int tarq_restart() {
   if (tarq_inited) tarq_exit();
-  tarq_main_init(tarq_argc, tarq_argv);
+  if (tarq_app.init) tarq_app.init(tarq_argc, tarq_argv);
   return 0;
 }

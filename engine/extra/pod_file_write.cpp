@@ -7,6 +7,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
+#include "engine/data/sound_items.h"
 #include "engine/data/voxmap.h"
 #include "engine/extra/pod_file_write.h"
 
@@ -16,7 +17,6 @@
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
 #include "engine/log.h"
-#include "engine/services.h"
 
 tarq_save_item_func tarq_save_item_hook = nullptr;
 
@@ -185,8 +185,7 @@ void write_sound(tarq_file* f, tarq_sound* s) {
   put_i32(f, s->frequency);
   put_i32(f, s->channels);
   put_zeros(f, 8);
-  tarq_fwrite(tarq_sound_lock(s), 1, static_cast<size_t>(bytes), f);
-  tarq_sound_release(s);
+  tarq_fwrite(s->data, 1, static_cast<size_t>(bytes), f);
 }
 
 constexpr int32_t SYNTH_FILE_NODES = 16;

@@ -22,14 +22,15 @@
 
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
+#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
+#include "engine/data/sound_items.h"
 #include "engine/data/voxmap.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
 #include "engine/mem.h"
-#include "engine/services.h"
 
 static_assert(std::endian::native == std::endian::little, "pod-file values are stored in host order");
 
@@ -334,21 +335,22 @@ void read_anim(reader& r, tarq_pod* pod) {
   cpod_add_item(pod, TARQ_ITEM_ANIM, anim);
 }
 
+// A sound is made through the kind its owner registered; with none, or one
+// that cannot be made, the chunk is read past.
 void read_sound(reader& r, tarq_pod* pod, int32_t length) {
   int32_t samples = read_i32(r), bits = read_i32(r);
+  const tarq_item_kind* kind = tarq_item_kind_of(TARQ_ITEM_SOUND);
   // A sample block cut short by more than a block may miss is not made either.
   tarq_sound* s = nullptr;
-  if (bits > 0 && samples >= 0 &&
+  if (kind && bits > 0 && samples >= 0 &&
       static_cast<int64_t>(samples) * (bits / 8) <= remaining(r) - SOUND_FIELD_BYTES + CUT_BLOCK_MAX_MISSING)
-    s = tarq_create_sound(samples, bits);
+    s = static_cast<tarq_sound*>(kind->create(samples, bits));
   if (!s) return skip(r, static_cast<int64_t>(length) - 8);  // the rest of the chunk
-  int32_t frequency = read_i32(r);
+  s->frequency = read_i32(r);
   s->channels = read_i32(r);
   read_i32(r);
   read_i32(r);
-  read_bytes(r, tarq_sound_lock(s), static_cast<int64_t>(samples) * (bits / 8), false);
-  tarq_sound_release(s);
-  csound_set_frequency(s, frequency);
+  read_bytes(r, s->data, static_cast<int64_t>(samples) * (bits / 8), false);
   cpod_add_item(pod, TARQ_ITEM_SOUND, s);
 }
 
@@ -382,14 +384,18 @@ bool read_synth_body(reader& r, tarq_synth* s) {
   return true;
 }
 
+// A synth graph is made through the kind its owner registered. With none,
+// its fields are read (and checked) into a scratch record that is dropped:
+// the chunk's length does not say where it ends.
 void read_synth(reader& r, tarq_pod* pod) {
-  tarq_synth* s = tarq_create_synth(0);
-  if (!s) return refuse(r);
-  if (!read_synth_body(r, s)) {
-    tarq_destroy_synth(s);
-    return refuse(r);
-  }
-  cpod_add_item(pod, TARQ_ITEM_SYNTH, s);
+  const tarq_item_kind* kind = tarq_item_kind_of(TARQ_ITEM_SYNTH);
+  void* item = kind ? kind->create(0, 0) : tarq_calloc(sizeof(tarq_synth));
+  if (!item) return refuse(r);
+  bool ok = read_synth_body(r, static_cast<tarq_synth*>(item));
+  if (!kind) tarq_free(item);
+  else if (ok) cpod_add_item(pod, TARQ_ITEM_SYNTH, item);
+  else kind->destroy(item);
+  if (!ok) refuse(r);
 }
 
 // Reads one chunk body into the pod; false when the pod must be given up.

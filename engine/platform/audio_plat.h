@@ -9,9 +9,10 @@ extern int32_t tarq_sound_inited;     // 1 once the device is open and running
 
 typedef void (*tarq_audio_callback)(void* user, uint8_t* stream, int len);
 
-// Opens the device with the mixer's callback at the configured buffer size,
-// then applies the configured volumes. 0 when sound runs or is switched off
-// (mix_buffer_size 0); non-zero when the device could not be opened.
+// Opens the device with the sound engine's registered mixer callback at the
+// configured buffer size, then applies the configured volumes through its
+// setters. 0 when sound runs or is switched off (mix_buffer_size 0);
+// non-zero when the device could not be opened or no callback is registered.
 int tarq_sound_init_plat(int32_t rate, int32_t channels);
 // Pauses and closes the device.
 int tarq_sound_exit_plat();

@@ -129,9 +129,9 @@ int lua_gethookmask(lua_State* L);
 int lua_gethookcount(lua_State* L);
 
 // A line of the whole program text as the line within its code tab, and as
-// that tab's index; both as whole 16.16 numbers.
-int get_tovo_line(int line);
-int get_tovo_tab(int line);
+// that tab's index, through the state's host; both as whole 16.16 numbers.
+int get_tovo_line(lua_State* L, int line);
+int get_tovo_tab(lua_State* L, int line);
 
 // Pushes "message\nstack traceback:\n..." for the frames of L1 from level on.
 void luaL_traceback(lua_State* L, lua_State* L1, const char* msg, int level);

@@ -94,7 +94,7 @@ void lua_arith(lua_State* L, int op) {
   StkId o1 = L->top - 2;
   StkId o2 = L->top - 1;
   if (ttisnumber(o1) && ttisnumber(o2)) {
-    setnvalue(o1, luaO_arith(op, nvalue(o1), nvalue(o2)));
+    setnvalue(o1, luaO_arith(L, op, nvalue(o1), nvalue(o2)));
   } else {
     luaV_arith(L, o1, o1, o2, static_cast<TMS>(op + TM_ADD));
   }

@@ -117,16 +117,17 @@ void codenot(FuncState* fs, expdesc* e) {
   luaK_removevalues(fs, e->t);
 }
 
-// Folds two numerals; DIV and MOD by a constant 0 stay instructions.
-bool constfolding(OpCode op, expdesc* e1, const expdesc* e2) {
+// Folds two numerals; DIV and MOD by a constant 0 stay instructions. A
+// folded power charges its work to the state's host while compiling.
+bool constfolding(FuncState* fs, OpCode op, expdesc* e1, const expdesc* e2) {
   if (!isnumeral(e1) || !isnumeral(e2)) return false;
   if ((op == OP_DIV || op == OP_MOD) && e2->u.nval == 0) return false;
-  e1->u.nval = luaO_arith(op - OP_ADD, e1->u.nval, e2->u.nval);
+  e1->u.nval = luaO_arith(fs->ls->L, op - OP_ADD, e1->u.nval, e2->u.nval);
   return true;
 }
 
 void codearith(FuncState* fs, OpCode op, expdesc* e1, expdesc* e2, int line) {
-  if (op <= OP_IDIV && constfolding(op, e1, e2)) return;
+  if (op <= OP_IDIV && constfolding(fs, op, e1, e2)) return;
   int o2 = (op != OP_UNM && op != OP_LEN) ? luaK_exp2RK(fs, e2) : 0;
   int o1 = luaK_exp2RK(fs, e1);
   if (o1 > o2) {  // free the higher register first

@@ -555,7 +555,7 @@ void mainfunc(LexState* ls, FuncState* fs) {
 
 const char* luaY_line_and_tab(LexState* ls, int line) {
   int tab = 0;
-  int tab_line = find_tab_line(line, &tab);
+  int tab_line = lua_gethost(ls->L)->find_tab_line(line, &tab);
   return luaO_pushfstring(ls->L, "%d (tab %d)", tovo_int2num(tab_line), tovo_int2num(tab));
 }
 

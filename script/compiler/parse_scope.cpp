@@ -107,7 +107,7 @@ void breaklabel(LexState* ls) {
 [[noreturn]] void undefgoto(LexState* ls, Labeldesc* gt) {
   const char* msg;
   if (isreserved(gt->name)) {  // "break": the line alone
-    int line = find_tab_line(gt->line, nullptr);
+    int line = lua_gethost(ls->L)->find_tab_line(gt->line, nullptr);
     msg = luaO_pushfstring(ls->L, "<%s> at line %d not inside a loop", getstr(gt->name), tovo_int2num(line));
   } else {
     const char* where = luaY_line_and_tab(ls, gt->line);

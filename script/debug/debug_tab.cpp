@@ -3,10 +3,10 @@
 #include "script/console_services.h"
 #include "script/value/number.h"
 
-int get_tovo_line(int line) { return tovo_int2num(find_tab_line(line, nullptr)); }
+int get_tovo_line(lua_State* L, int line) { return tovo_int2num(lua_gethost(L)->find_tab_line(line, nullptr)); }
 
-int get_tovo_tab(int line) {
+int get_tovo_tab(lua_State* L, int line) {
   int tab = 0;
-  find_tab_line(line, &tab);
+  lua_gethost(L)->find_tab_line(line, &tab);
   return tovo_int2num(tab);
 }

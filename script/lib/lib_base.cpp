@@ -123,7 +123,7 @@ int luaB_rawset(lua_State* L) {
 
 int luaB_assert(lua_State* L) {
   if (lua_toboolean(L, 1)) return lua_gettop(L);
-  tovo_assert_message(lua_gettop(L) >= 2 ? lua_tolstring(L, 2, nullptr) : "");
+  lua_gethost(L)->assert_message(lua_gettop(L) >= 2 ? lua_tolstring(L, 2, nullptr) : "");
   luaL_error(L, "%s", luaL_optstring(L, 2, "assertion failed!"));
 }
 

@@ -14,7 +14,7 @@ int luaB_rawequal(lua_State* L);
 int luaB_rawlen(lua_State* L);
 int luaB_rawget(lua_State* L);
 int luaB_rawset(lua_State* L);
-// Hands the console its message (tovo_assert_message) before it raises.
+// Hands the state's host its message before it raises.
 int luaB_assert(lua_State* L);
 int luaB_pairs(lua_State* L);
 int luaB_ipairs(lua_State* L);

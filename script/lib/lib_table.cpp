@@ -13,6 +13,9 @@ void move_element(lua_State* L, int from, int to) {
   lua_rawseti(L, 1, to);
 }
 
+// Charges the state's host for n elements.
+void spend_cpu(lua_State* L, int n) { lua_gethost(L)->spend_cpu(n); }
+
 // Closes the gap at pos: t[pos..n-1] = t[pos+1..n], t[n] = nil.
 void close_gap(lua_State* L, int pos, int n) {
   for (int i = pos; i < n; i++) move_element(L, i + 1, i);
@@ -37,7 +40,7 @@ int tinsert(lua_State* L) {
   lua_settop(L, 2);
   luaL_argcheck(L, pos >= 1 && pos <= n + 1, 3, "position out of bounds");
   for (int i = n + 1; i > pos; i--) move_element(L, i - 1, i);
-  spend_cpu(n + 1 - pos);
+  spend_cpu(L, n + 1 - pos);
   lua_pushvalue(L, 2);
   lua_rawseti(L, 1, pos);
   lua_pushvalue(L, 2);
@@ -50,7 +53,7 @@ int tremove(lua_State* L) {
   int pos = lua_gettop(L) == 1 ? n : lua_tointeger(L, 2);
   if (pos < 1 || pos > n) return 0;
   lua_rawgeti(L, 1, pos);  // the result
-  spend_cpu(n - pos);
+  spend_cpu(L, n - pos);
   close_gap(L, pos, n);
   return 1;
 }
@@ -59,19 +62,19 @@ int tdel(lua_State* L) {
   if (lua_gettop(L) < 2 || lua_type(L, 1) != LUA_TTABLE) return 0;
   int n = luaL_len(L, 1);
   if (n <= 0) {
-    spend_cpu(n);
+    spend_cpu(L, n);
     return 0;
   }
   for (int i = 1; i <= n; i++) {
     lua_rawgeti(L, 1, i);
     if (lua_compare(L, -1, 2, LUA_OPEQ)) {  // the element stays on top as the result
-      spend_cpu(n);
+      spend_cpu(L, n);
       close_gap(L, i, n);
       return 1;
     }
     lua_pop(L, 1);
   }
-  spend_cpu(n);
+  spend_cpu(L, n);
   return 0;
 }
 
@@ -79,12 +82,12 @@ int tcount(lua_State* L) {
   if (lua_type(L, 1) != LUA_TTABLE) return 0;
   int n = luaL_len(L, 1);
   if (lua_gettop(L) == 1) {
-    spend_cpu(0);
+    spend_cpu(L, 0);
     lua_pushinteger(L, n);
     return 1;
   }
   if (n <= 0) {
-    spend_cpu(0);
+    spend_cpu(L, 0);
     lua_pushinteger(L, 0);
     return 1;
   }
@@ -94,7 +97,7 @@ int tcount(lua_State* L) {
     if (lua_compare(L, -1, 2, LUA_OPEQ)) count++;
     lua_pop(L, 1);
   }
-  spend_cpu(n);
+  spend_cpu(L, n);
   lua_pushinteger(L, count);
   return 1;
 }
@@ -106,7 +109,7 @@ int pack(lua_State* L) {
   for (int i = n; i >= 1; i--) lua_rawseti(L, 1, i);
   lua_pushinteger(L, n);
   lua_setfield(L, 1, "n");
-  spend_cpu(2 * n);
+  spend_cpu(L, 2 * n);
   return 1;
 }
 
@@ -118,6 +121,6 @@ int unpack(lua_State* L) {
   int n = e - i + 1;
   if (n <= 0 || !lua_checkstack(L, n)) luaL_error(L, "too many results to unpack");
   for (int k = i; k <= e; k++) lua_rawgeti(L, 1, k);
-  spend_cpu(2 * n);
+  spend_cpu(L, 2 * n);
   return n;
 }

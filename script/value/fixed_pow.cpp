@@ -1,6 +1,7 @@
 // Square root and power of 16.16 values; both charge the cycle budget through
-// the host's spend_cpu. They need no machine state, so the runtime defines
-// them beside the rest of its 16.16 arithmetic, and every host links the same.
+// the charge function their caller gives (the host's spend_cpu). They need no
+// machine state, so the runtime defines them beside the rest of its 16.16
+// arithmetic, and every host links the same.
 #include "script/console_services.h"
 
 #include <cmath>
@@ -28,13 +29,13 @@ int32_t reciprocal(int32_t a) {
 
 }  // namespace
 
-int32_t kx_fsqrt(int32_t a) {
+int32_t kx_fsqrt(int32_t a, void (*spend)(int n)) {
   if (a < 0) return 0;
-  spend_cpu(8);
+  spend(8);
   return static_cast<int32_t>(isqrt47(static_cast<uint64_t>(a) << 16));
 }
 
-int32_t kx_fpow(int32_t a, int32_t b) {
+int32_t kx_fpow(int32_t a, int32_t b, void (*spend)(int n)) {
   if (b == 0) return 0x10000;
   // The exponent is handled as an unsigned magnitude so that -32768 (whose
   // negation does not fit) still counts as 32768 and the loops end.
@@ -53,12 +54,12 @@ int32_t kx_fpow(int32_t a, int32_t b) {
   int32_t root = a;
   for (uint32_t f = e & 0xffff; f != 0;) {
     do {
-      root = kx_fsqrt(root);
+      root = kx_fsqrt(root, spend);
       f <<= 1;
     } while (f < 0x10000);
     f -= 0x10000;
     result = kx_fmul(result, root);
   }
-  spend_cpu(8);
+  spend(8);
   return result;
 }

@@ -53,8 +53,8 @@ int luaO_str2d(const char* s, size_t len, lua_Number* result);
 // TOVO_NUMBER_TEXT bytes or more; returns its length.
 int tovo_fixed_to_string(char* buf, lua_Number n);
 // The result of arithmetic code op on a and b (b ignored by unary codes);
-// any other code gives 0.
-lua_Number luaO_arith(int op, lua_Number a, lua_Number b);
+// any other code gives 0. The peeks and the power's charge go to L's host.
+lua_Number luaO_arith(lua_State* L, int op, lua_Number a, lua_Number b);
 
 int luaO_int2fb(unsigned int x);
 int luaO_fb2int(int x);

@@ -2,8 +2,10 @@
 #include "script/compiler/ctype.h"
 #include "script/console_services.h"
 #include "script/value/number.h"
+#include "script/vm/state.h"
 
-lua_Number luaO_arith(int op, lua_Number a, lua_Number b) {
+lua_Number luaO_arith(lua_State* L, int op, lua_Number a, lua_Number b) {
+  const lua_Host& host = G(L)->host;
   uint32_t ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
   switch (op) {
     case LUA_OPADD: return tovo_wrap_add(a, b);
@@ -11,7 +13,7 @@ lua_Number luaO_arith(int op, lua_Number a, lua_Number b) {
     case LUA_OPMUL: return kx_fmul(a, b);
     case LUA_OPDIV: return kx_fdiv(a, b);
     case LUA_OPMOD: return kx_fmod(a, b);
-    case LUA_OPPOW: return kx_fpow(a, b);
+    case LUA_OPPOW: return kx_fpow(a, b, host.spend_cpu);
     case LUA_OPBAND: return static_cast<lua_Number>(ua & ub);
     case LUA_OPBOR: return static_cast<lua_Number>(ua | ub);
     case LUA_OPBXOR: return static_cast<lua_Number>(ua ^ ub);
@@ -22,9 +24,9 @@ lua_Number luaO_arith(int op, lua_Number a, lua_Number b) {
     case LUA_OPROTR: return tovo_rotr(a, b);
     case LUA_OPBNOT: return static_cast<lua_Number>(~ua);
     case LUA_OPIDIV: return static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(a, b)) & 0xffff0000u);
-    case LUA_OPPEEK: return tovo_peek_1(a);
-    case LUA_OPPEEK2: return tovo_peek_2(a);
-    case LUA_OPPEEK4: return tovo_peek_4(a);
+    case LUA_OPPEEK: return host.peek_1(a);
+    case LUA_OPPEEK2: return host.peek_2(a);
+    case LUA_OPPEEK4: return host.peek_4(a);
     case LUA_OPUNM: return tovo_wrap_neg(a);
     default: return 0;
   }

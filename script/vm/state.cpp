@@ -199,6 +199,7 @@ lua_State* lua_newstate(lua_Alloc f, void* ud) {
   g->gcstepmul = LUAI_GCMUL;
   for (int i = 0; i < TM_N; i++) g->tmname[i] = nullptr;
   for (int i = 0; i < LUA_NUMTAGS; i++) g->mt[i] = nullptr;
+  lua_sethost(L, nullptr);
   if (luaD_rawrunprotected(L, f_luaopen, nullptr) != LUA_OK) {
     close_state(L);
     return nullptr;

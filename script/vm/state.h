@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "script/console_services.h"
 #include "script/value/buffer.h"
 #include "script/value/object.h"
 #include "script/vm/tm.h"
@@ -102,6 +103,7 @@ struct global_State {
   TString* memerrmsg;  // "not enough memory", fixed
   TString* tmname[TM_N];
   Table* mt[LUA_NUMTAGS];  // metatables of the basic types
+  lua_Host host;           // the host's services (lua_sethost)
 };
 
 // What a resume changes and gives back when it ends, kept with the thread

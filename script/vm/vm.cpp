@@ -519,7 +519,7 @@ enterframe:  // here over is current, and every frame's saved pc
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         if (ttisnumber(rb) && ttisnumber(rc)) {
-          Protect(setnvalue(ra, kx_fpow(nvalue(rb), nvalue(rc))));
+          Protect(setnvalue(ra, kx_fpow(nvalue(rb), nvalue(rc), G(L)->host.spend_cpu)));
         } else {
           Protect(luaV_arith(L, ra, rb, rc, TM_POW));
         }
@@ -535,9 +535,9 @@ enterframe:  // here over is current, and every frame's saved pc
       arith_op(OP_KXROTR, TM_ROTR, tovo_rotr(nb, nc));
       arith_op(OP_KXBNOT, TM_BNOT, static_cast<lua_Number>(~static_cast<uint32_t>(nb)));
       arith_op(OP_IDIV, TM_IDIV, static_cast<lua_Number>(static_cast<uint32_t>(kx_fdiv(nb, nc)) & 0xffff0000u));
-      arith_op(OP_PEEK, TM_PEEK, tovo_peek_1(nb));
-      arith_op(OP_PEEK2, TM_PEEK2, tovo_peek_2(nb));
-      arith_op(OP_PEEK4, TM_PEEK4, tovo_peek_4(nb));
+      arith_op(OP_PEEK, TM_PEEK, G(L)->host.peek_1(nb));
+      arith_op(OP_PEEK2, TM_PEEK2, G(L)->host.peek_2(nb));
+      arith_op(OP_PEEK4, TM_PEEK4, G(L)->host.peek_4(nb));
       vmcase(OP_UNM) {
         StkId ra = RA(i);
         StkId rb = RB(i);

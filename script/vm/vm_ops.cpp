@@ -140,7 +140,7 @@ void luaV_arith(lua_State* L, StkId ra, const TValue* rb, const TValue* rc, TMS 
   const TValue* b = luaV_tonumber(rb, &tempb);
   const TValue* c = b != nullptr ? luaV_tonumber(rc, &tempc) : nullptr;
   if (c != nullptr) {
-    setnvalue(ra, luaO_arith(op - TM_ADD + LUA_OPADD, nvalue(b), nvalue(c)));
+    setnvalue(ra, luaO_arith(L, op - TM_ADD + LUA_OPADD, nvalue(b), nvalue(c)));
   } else if (!luaT_callbinTM(L, rb, rc, ra, op)) {
     luaG_aritherror(L, rb, rc);
   }

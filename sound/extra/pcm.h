@@ -3,7 +3,7 @@
 // player plays no sample sounds.
 #include <cstdint>
 
-#include "engine/services.h"
+#include "sound/items/pod_items.h"
 
 // Stops the sound where it plays and starts it from its beginning on the
 // first idle channel of 8-15; with all eight busy, on the one of 12-15 whose

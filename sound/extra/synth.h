@@ -3,7 +3,7 @@
 // reads and frees the graphs that pods hold.
 #include <cstdint>
 
-#include "engine/services.h"
+#include "sound/items/pod_items.h"
 
 // Renders the whole graph into `sound` (null: the synth's own sound, made
 // when missing). 0 when a sound was written, 1 when the graph has no output

@@ -1,12 +1,19 @@
 // Sounds and synths as pod items: made by the pod reader, freed with their
 // pod, and let go by any mixer channel that plays them first.
 #include "sound/items/pod_items.h"
+#include "engine/data/item_kinds.h"
+#include "engine/data/pod.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
 #include "sound/mixer/audio_lock.h"
 #include "sound/mixer/mixer.h"
 
 namespace {
+
+void* create_sound_item(int32_t sample_count, int32_t bits) { return tarq_create_sound(sample_count, bits); }
+void destroy_sound_item(void* item) { tarq_destroy_sound(static_cast<tarq_sound*>(item)); }
+void* create_synth_item(int32_t length, int32_t) { return tarq_create_synth(length); }
+void destroy_synth_item(void* item) { tarq_destroy_synth(static_cast<tarq_synth*>(item)); }
 
 // The channel that plays the sound, or null (the audio lock is held).
 tovo_mixer_channel* channel_of(const tarq_sound* sound) {
@@ -91,4 +98,11 @@ int tarq_destroy_synth(tarq_synth* synth) {
   tarq_free(synth);
   tarq_items_created--;
   return 0;
+}
+
+void tovo_register_sound_items() {
+  const tarq_item_kind sound = {create_sound_item, destroy_sound_item};
+  const tarq_item_kind synth = {create_synth_item, destroy_synth_item};
+  tarq_register_item_kind(TARQ_ITEM_SOUND, &sound);
+  tarq_register_item_kind(TARQ_ITEM_SYNTH, &synth);
 }

@@ -12,6 +12,7 @@
 #include "console/machine/alloc.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
+#include "console/run/script_host.h"
 #include "script/api/api.h"
 #include "script/api/api_access.h"
 #include "script/value/mem.h"
@@ -203,6 +204,7 @@ class AllocRuntimeTest : public AllocTest {
     AllocTest::SetUp();
     L = lua_newstate(tovo_lua_alloc, nullptr);
     ASSERT_NE(L, nullptr);
+    lua_sethost(L, &tovo_script_host);
   }
   void TearDown() override {
     if (L) lua_close(L);

@@ -1,20 +1,24 @@
 #pragma once
 // A fixture for tests of the script bindings: a machine as the shell sets it
 // up (screens, the machine's cart, a working cart, registers after their
-// reset) and an interpreter state with the whole API registered. Script
-// text runs through the state; a binding can also be called from native
-// code so that only its own charge moves the cycle counters.
+// reset) and an interpreter state with the whole API registered and the
+// console as its host. Script text runs through the state; a binding can
+// also be called from native code so that only its own charge moves the
+// cycle counters.
 #include <string>
 
 #include "console/bindings/api.h"
 #include "console/machine/cart.h"
 #include "console/run/run_state.h"
+#include "console/run/script_host.h"
 #include "tests/console/machine_setup.h"
 #include "tests/script/vm_fixture.h"
 #include "tests/support/fake_shell.h"
 
 class BindingsTest : public VmTest {
  protected:
+  BindingsTest() : VmTest(&tovo_script_host) {}
+
   tovo_cart* cart = nullptr;
   tovo_cart* working = nullptr;
 

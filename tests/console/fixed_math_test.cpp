@@ -8,6 +8,7 @@
 
 #include "console/machine/fixed_math.h"
 #include "console/run/run_state.h"
+#include "console/run/spend_cpu.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ TEST(FixedMath, DifferentialAgainstReference) {
     ASSERT_EQ(tovo_rotl(a, b), ref_rot(a, b, true)) << a << " <<> " << b;
     ASSERT_EQ(tovo_rotr(a, b), ref_rot(a, b, false)) << a << " >>< " << b;
     if ((i & 7) == 0) {
-      ASSERT_EQ(kx_fsqrt(a), ref_sqrt(a)) << "sqrt " << a;
+      ASSERT_EQ(kx_fsqrt(a, spend_cpu), ref_sqrt(a)) << "sqrt " << a;
     }
   }
 }
@@ -167,35 +168,35 @@ TEST(FixedMath, ShiftsAndRotates) {
 }
 
 TEST(FixedMath, SquareRootIsExactFloorAndCharges) {
-  EXPECT_EQ(kx_fsqrt(2 * ONE), 0x16a09);
-  EXPECT_EQ(kx_fsqrt(4 * ONE), 2 * ONE);
-  EXPECT_EQ(kx_fsqrt(INT32_MAX), ref_sqrt(INT32_MAX));
+  EXPECT_EQ(kx_fsqrt(2 * ONE, spend_cpu), 0x16a09);
+  EXPECT_EQ(kx_fsqrt(4 * ONE, spend_cpu), 2 * ONE);
+  EXPECT_EQ(kx_fsqrt(INT32_MAX, spend_cpu), ref_sqrt(INT32_MAX));
   int before = run_state.spend_counter;
-  EXPECT_EQ(kx_fsqrt(-ONE), 0);
+  EXPECT_EQ(kx_fsqrt(-ONE, spend_cpu), 0);
   EXPECT_EQ(run_state.spend_counter, before);
-  EXPECT_EQ(kx_fsqrt(0), 0);
+  EXPECT_EQ(kx_fsqrt(0, spend_cpu), 0);
   EXPECT_EQ(run_state.spend_counter, before + 16);
 }
 
 TEST(FixedMath, Power) {
-  EXPECT_EQ(kx_fpow(2 * ONE, ONE / 2), kx_fsqrt(2 * ONE));
-  EXPECT_EQ(kx_fpow(2 * ONE, -ONE), ONE / 2);
-  EXPECT_EQ(kx_fpow(3 * ONE, 2 * ONE), 9 * ONE);
-  EXPECT_EQ(kx_fpow(-2 * ONE, 3 * ONE), -8 * ONE);
-  EXPECT_EQ(kx_fpow(2 * ONE, 15 * ONE), static_cast<int32_t>(0x80000000));  // wraps
-  for (int32_t x : {0, ONE, -ONE, 12345, MIN, INT32_MAX}) EXPECT_EQ(kx_fpow(x, 0), ONE);
-  EXPECT_EQ(kx_fpow(0, -ONE), INT32_MAX);
-  EXPECT_EQ(kx_fpow(4 * ONE, fix(-0.5)), ONE / 2);
-  EXPECT_EQ(kx_fpow(-4 * ONE, ONE / 2), 0);  // the root of a negative base is 0
+  EXPECT_EQ(kx_fpow(2 * ONE, ONE / 2, spend_cpu), kx_fsqrt(2 * ONE, spend_cpu));
+  EXPECT_EQ(kx_fpow(2 * ONE, -ONE, spend_cpu), ONE / 2);
+  EXPECT_EQ(kx_fpow(3 * ONE, 2 * ONE, spend_cpu), 9 * ONE);
+  EXPECT_EQ(kx_fpow(-2 * ONE, 3 * ONE, spend_cpu), -8 * ONE);
+  EXPECT_EQ(kx_fpow(2 * ONE, 15 * ONE, spend_cpu), static_cast<int32_t>(0x80000000));  // wraps
+  for (int32_t x : {0, ONE, -ONE, 12345, MIN, INT32_MAX}) EXPECT_EQ(kx_fpow(x, 0, spend_cpu), ONE);
+  EXPECT_EQ(kx_fpow(0, -ONE, spend_cpu), INT32_MAX);
+  EXPECT_EQ(kx_fpow(4 * ONE, fix(-0.5), spend_cpu), ONE / 2);
+  EXPECT_EQ(kx_fpow(-4 * ONE, ONE / 2, spend_cpu), 0);  // the root of a negative base is 0
   // 16 * 16^0.25 * 16^0.125 with each root floored
-  int32_t r = kx_fpow(16 * ONE, fix(1.375));
+  int32_t r = kx_fpow(16 * ONE, fix(1.375), spend_cpu);
   EXPECT_NEAR(r / 65536.0, std::pow(16.0, 1.375), 0.01);
   // The most negative exponent still ends (magnitude 32768).
-  EXPECT_EQ(kx_fpow(ONE, MIN), ONE);
-  EXPECT_EQ(kx_fpow(2 * ONE, MIN), 0);
+  EXPECT_EQ(kx_fpow(ONE, MIN, spend_cpu), ONE);
+  EXPECT_EQ(kx_fpow(2 * ONE, MIN, spend_cpu), 0);
   // Charges: one root for 0.5 plus the final charge, 8 each, doubled.
   int before = run_state.spend_counter;
-  kx_fpow(2 * ONE, ONE / 2);
+  kx_fpow(2 * ONE, ONE / 2, spend_cpu);
   EXPECT_EQ(run_state.spend_counter - before, 32);
 }
 
@@ -206,7 +207,7 @@ TEST(FixedMath, PowerAgreesWithFloatingPointOnModerateValues) {
     double e = (static_cast<int>(rng() % 600) - 300) / 100.0;  // -3 .. 3
     double want = std::pow(fix(base) / 65536.0, fix(e) / 65536.0);
     if (want > 30000 || want < 0.01) continue;
-    double got = kx_fpow(fix(base), fix(e)) / 65536.0;
+    double got = kx_fpow(fix(base), fix(e), spend_cpu) / 65536.0;
     EXPECT_NEAR(got, want, want * 0.01 + 0.002) << base << " ^ " << e;
   }
 }

@@ -13,6 +13,7 @@
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/draw_display.h"
 #include "console/draw/sprite.h"
+#include "console/run/script_host.h"
 #include "script/api/api.h"
 #include "script/api/auxlib.h"
 #include "script/vm/cpu.h"
@@ -56,6 +57,7 @@ class ScriptDrawTest : public DrawTest {
     DrawTest::SetUp();
     L = lua_newstate(counting_alloc_fn, &alloc);
     ASSERT_NE(L, nullptr);
+    lua_sethost(L, &tovo_script_host);
     // Chunks run as plain protected calls, where the program cannot be
     // suspended: an unlimited budget never asks for it, also when a binding
     // requests a superyield.

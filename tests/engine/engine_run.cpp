@@ -21,7 +21,7 @@ static void set_arguments(std::vector<std::string> args) {
 int run(const recording_app::plan& plan, std::vector<std::string> args) {
   recording_app::start(plan);
   set_arguments(std::move(args));
-  return tarq_main((int)kept_args.size(), kept_argv.data());
+  return tarq_main((int)kept_args.size(), kept_argv.data(), &recording_app::application);
 }
 
 void init(const recording_app::plan& plan, std::vector<std::string> args) {
@@ -29,7 +29,8 @@ void init(const recording_app::plan& plan, std::vector<std::string> args) {
   set_arguments(std::move(args));
   tarq_argc = (int32_t)kept_args.size();
   tarq_argv = kept_argv.data();
-  tarq_main_init(tarq_argc, tarq_argv);
+  tarq_set_application(&recording_app::application);
+  recording_app::application.init(tarq_argc, tarq_argv);
 }
 
 bool log_lines(const std::string& log_path, std::vector<std::string>* lines) {

@@ -130,7 +130,7 @@ TEST_F(MainLoop, WithoutArgumentsTheOptionPassesAreSkipped) {
   char value[] = "99";
   char headless[] = "-headless";
   char* argv[] = {name, width, value, headless, nullptr};
-  EXPECT_EQ(tarq_main(0, argv), 0);  // argc 0: the arguments are not looked at
+  EXPECT_EQ(tarq_main(0, argv, &recording_app::application), 0);  // argc 0: the arguments are not looked at
   EXPECT_EQ(calls, (strings{"init", "update 1", "draw 1", "exit"}));
   EXPECT_EQ(cconfig.window_width, 0);
   SDL_Quit();

@@ -9,6 +9,7 @@
 #include "engine/config.h"
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
+#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
 #include "engine/data/voxmap.h"
@@ -20,7 +21,7 @@
 #include "engine/io/file.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
-#include "sound/items/pod_items.h"
+#include "tests/engine/sound_items_double.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -157,13 +158,13 @@ tarq_pod* make_full_pod() {
   fill_channel(&a->command, 2, 4);
   cpod_add_item(pod, TARQ_ITEM_ANIM, anim);
 
-  tarq_sound* s = tarq_create_sound(5, 16);
+  tarq_sound* s = tovo_test::make_sound(5, 16);
   for (int i = 0; i < 10; i++) s->data[i] = (uint8_t)(i * 11);
   s->frequency = 11025;
   s->channels = 2;
   cpod_add_item(pod, TARQ_ITEM_SOUND, s);
 
-  tarq_synth* syn = tarq_create_synth(3);
+  tarq_synth* syn = tovo_test::make_synth(3);
   syn->header[1] = 99;
   for (int n = 0; n < 16; n++) {
     int32_t* w = syn->node[n].word;
@@ -276,9 +277,15 @@ bytes item_chunk(tarq_pod* source, int slot) {
   return b;
 }
 
+// The tests here read and write sounds and synth graphs through stand-in
+// item kinds.
+struct EnginePodFile : ::testing::Test {
+  tovo_test::sound_item_kinds kinds;
+};
+
 }  // namespace
 
-TEST(EnginePodFile, EveryChunkKindRoundTripsPlainAndCompressed) {
+TEST_F(EnginePodFile, EveryChunkKindRoundTripsPlainAndCompressed) {
   int32_t before = tarq_items_created;
   tarq_pod* pod = make_full_pod();
   for (int compress = 0; compress <= 1; compress++) {
@@ -296,7 +303,58 @@ TEST(EnginePodFile, EveryChunkKindRoundTripsPlainAndCompressed) {
   EXPECT_EQ(tarq_items_created, before);
 }
 
-TEST(EnginePodFile, PodsInARowAndNullPods) {
+// A program without the sound engine registers no kinds for its items: the
+// reader reads past every sound and synth graph and keeps the rest.
+TEST(EnginePodFileWithoutSoundKinds, SoundsAndSynthGraphsAreReadPast) {
+  int32_t before = tarq_items_created;
+  bytes file;
+  int full_count = 0;
+  {
+    tovo_test::sound_item_kinds kinds;
+    tarq_pod* full = make_full_pod();
+    full_count = full->count;
+    file = save_to_bytes(full);
+    tarq_destroy_pod(full);
+  }
+  ASSERT_EQ(tarq_item_kind_of(TARQ_ITEM_SOUND), nullptr);
+  ASSERT_EQ(tarq_item_kind_of(TARQ_ITEM_SYNTH), nullptr);
+  memory_file mf(file + pod_header("N") + bitmap8(1, 1, 6));
+  tarq_pod* pod = mf.next();
+  ASSERT_NE(pod, nullptr);
+  ASSERT_EQ(pod->count, full_count - 2);
+  for (int i = 0; i < pod->count; i++) {
+    EXPECT_NE(pod->types[i], TARQ_ITEM_SOUND);
+    EXPECT_NE(pod->types[i], TARQ_ITEM_SYNTH);
+  }
+  auto* f = item<tarq_file>(pod, pod->count - 1, TARQ_ITEM_FILE);  // the item after both
+  ASSERT_NE(f, nullptr);
+  EXPECT_STREQ(f->name, "game.kx");
+  tarq_destroy_pod(pod);
+  tarq_pod* next = mf.next();  // the reader stopped at the next pod's header
+  ASSERT_NE(next, nullptr);
+  EXPECT_STREQ(next->name, "N");
+  tarq_destroy_pod(next);
+  EXPECT_EQ(tarq_items_created, before);
+}
+
+// Only the types whose owner is above the engine take a kind, and only a
+// whole one.
+TEST(EnginePodFileWithoutSoundKinds, OnlySoundsAndSynthGraphsTakeAKind) {
+  const tarq_item_kind whole = {[](int32_t, int32_t) -> void* { return nullptr; }, [](void*) {}};
+  const tarq_item_kind half = {nullptr, [](void*) {}};
+  for (int32_t type :
+       std::initializer_list<int32_t>{TARQ_ITEM_FREE, TARQ_ITEM_BITMAP, TARQ_ITEM_FILE, TARQ_ITEM_APPLICATION, -1, 400})
+    EXPECT_FALSE(tarq_register_item_kind(type, &whole)) << type;
+  EXPECT_FALSE(tarq_register_item_kind(TARQ_ITEM_SOUND, &half));
+  EXPECT_EQ(tarq_item_kind_of(TARQ_ITEM_SOUND), nullptr);
+  EXPECT_TRUE(tarq_register_item_kind(TARQ_ITEM_SOUND, &whole));
+  ASSERT_NE(tarq_item_kind_of(TARQ_ITEM_SOUND), nullptr);
+  EXPECT_EQ(tarq_item_kind_of(TARQ_ITEM_SOUND)->destroy, whole.destroy);
+  EXPECT_TRUE(tarq_register_item_kind(TARQ_ITEM_SOUND, nullptr));
+  EXPECT_EQ(tarq_item_kind_of(TARQ_ITEM_SOUND), nullptr);
+}
+
+TEST_F(EnginePodFile, PodsInARowAndNullPods) {
   bytes file = pod_header("A") + bitmap8(2, 2, 1) + pod_header("B") + bitmap8(1, 1, 2) + bitmap8(1, 1, 3);
   memory_file mf(file);
   tarq_pod* a = mf.next();
@@ -329,7 +387,7 @@ TEST(EnginePodFile, PodsInARowAndNullPods) {
   EXPECT_EQ(tarq_load_pod_file("x", nullptr), nullptr);
 }
 
-TEST(EnginePodFile, UnknownChunksAreSkippedByLength) {
+TEST_F(EnginePodFile, UnknownChunksAreSkippedByLength) {
   bytes file =
       pod_header("U") + bitmap8(2, 2, 1) + chunk("WHAT", 5, "12345") + chunk("cSND", 3, "abc") + bitmap8(1, 1, 9);
   memory_file mf(file);
@@ -356,7 +414,7 @@ int write_extra(tarq_file* f, tarq_pod*, int32_t) {
 }
 }  // namespace
 
-TEST(EnginePodFile, ItemHooks) {
+TEST_F(EnginePodFile, ItemHooks) {
   tarq_set_save_item_func(write_extra);
   tarq_pod* pod = tarq_create_pod(0);
   int x = 0;
@@ -376,7 +434,7 @@ TEST(EnginePodFile, ItemHooks) {
   tarq_destroy_pod(back);
 }
 
-TEST(EnginePodFile, HandMadeLz4Bitmap) {
+TEST_F(EnginePodFile, HandMadeLz4Bitmap) {
   // One literal 7, a match of 250 at distance 1, five literal 7s: 256 bytes.
   bytes block("\x1F\x07\x01\x00\xE7\x50\x07\x07\x07\x07\x07", 11);
   bytes body = i32(16) + i32(16) + i32(8) + i32(0) + i32(0) + i32((int)block.size()) + block;
@@ -426,7 +484,7 @@ TEST(EnginePodFile, HandMadeLz4Bitmap) {
   }
 }
 
-TEST(EnginePodFile, FieldLimits) {
+TEST_F(EnginePodFile, FieldLimits) {
   // A file name of 64 non-NUL bytes keeps 63.
   bytes name(64, 'n');
   memory_file mf(pod_header("F") + chunk("CFIL", 0, i32(2) + name + "ok"));
@@ -459,7 +517,7 @@ TEST(EnginePodFile, FieldLimits) {
   tarq_destroy_pod(pod);
 }
 
-TEST(EnginePodFile, SoundThatCannotBeMadeIsSkipped) {
+TEST_F(EnginePodFile, SoundThatCannotBeMadeIsSkipped) {
   bytes bad_sound = chunk("CSND", 24 + 6, i32(3) + i32(12) + i32(22050) + i32(1) + zeros(8) + zeros(6));
   memory_file mf(pod_header("S") + bad_sound + bitmap8(1, 1, 4));
   tarq_pod* pod = mf.next();
@@ -472,7 +530,7 @@ TEST(EnginePodFile, SoundThatCannotBeMadeIsSkipped) {
 // Fields outside their objects' limits, sizes past the memory limit and
 // indexes outside what they index give up the pod when more of the file
 // follows; at the very end of the file only that chunk is lost.
-TEST(EnginePodFile, OutOfLimitChunksGiveNoPod) {
+TEST_F(EnginePodFile, OutOfLimitChunksGiveNoPod) {
   int32_t before = tarq_items_created;
   struct {
     const char* what;
@@ -528,7 +586,7 @@ TEST(EnginePodFile, OutOfLimitChunksGiveNoPod) {
 // cut inside keeps the bytes that were there as its low bytes), its data
 // block keeps the bytes that were there, and the item is made when its
 // fields allow it. The bitmap before it always stays.
-TEST(EnginePodFile, ChunksCutShortKeepWhatWasThere) {
+TEST_F(EnginePodFile, ChunksCutShortKeepWhatWasThere) {
   int32_t before = tarq_items_created;
   bytes channel_values = bytes(12, 'v') + bytes(5, 'w');  // 2 states of 12 bytes: one and a bit
   struct {
@@ -672,7 +730,7 @@ TEST(EnginePodFile, ChunksCutShortKeepWhatWasThere) {
   EXPECT_EQ(tarq_items_created, before);
 }
 
-TEST(EnginePodFile, TruncatedFilesNeverReadPastTheirEnd) {
+TEST_F(EnginePodFile, TruncatedFilesNeverReadPastTheirEnd) {
   int32_t before = tarq_items_created;
   tarq_pod* full = make_full_pod();
   for (int compress = 0; compress <= 1; compress++) {
@@ -715,7 +773,7 @@ TEST(EnginePodFile, TruncatedFilesNeverReadPastTheirEnd) {
   EXPECT_EQ(tarq_items_created, before);
 }
 
-TEST(EnginePodFile, RandomCorruptionIsSafe) {
+TEST_F(EnginePodFile, RandomCorruptionIsSafe) {
   int32_t before = tarq_items_created;
   tarq_pod* full = make_full_pod();
   std::mt19937 rng(99);
@@ -738,7 +796,7 @@ TEST(EnginePodFile, RandomCorruptionIsSafe) {
   EXPECT_EQ(tarq_items_created, before);
 }
 
-TEST(EnginePodFile, FilesOnDiskAndPodSets) {
+TEST_F(EnginePodFile, FilesOnDiskAndPodSets) {
   tovo_test::temp_dir dir;
   tarq_pod* pod = make_full_pod();
   std::string path = dir.file("one.pod");
@@ -797,7 +855,7 @@ TEST(EnginePodFile, FilesOnDiskAndPodSets) {
   cpod_set_clear(&set);
 }
 
-TEST(EnginePodFile, WriterKeepsItemsAfterDeletions) {
+TEST_F(EnginePodFile, WriterKeepsItemsAfterDeletions) {
   tarq_pod* pod = tarq_create_pod(0);
   for (int i = 0; i < 3; i++) cpod_add_item(pod, TARQ_ITEM_BITMAP, tarq_create_bitmap(1, 1, 8));
   item<tarq_bitmap>(pod, 2, TARQ_ITEM_BITMAP)->pixels[0] = 55;
@@ -835,7 +893,7 @@ struct log_capture {
 }  // namespace
 
 // Only an unknown chunk and a pod file that cannot be read are logged.
-TEST(EnginePodFile, OnlyUnknownChunksAndFailedLoadsAreLogged) {
+TEST_F(EnginePodFile, OnlyUnknownChunksAndFailedLoadsAreLogged) {
   log_capture log;
   memory_file unknown(pod_header("U") + chunk("WHAT", 0, "") + bitmap8(1, 1, 1));
   tarq_destroy_pod(unknown.next());
@@ -860,7 +918,7 @@ TEST(EnginePodFile, OnlyUnknownChunksAndFailedLoadsAreLogged) {
 }
 
 // Blocks that compress as well as LZ4 allows still load.
-TEST(EnginePodFile, HighlyCompressibleBlocksLoad) {
+TEST_F(EnginePodFile, HighlyCompressibleBlocksLoad) {
   cconfig.pod_compression = 1;
   tarq_pod* pod = tarq_create_pod(0);
   tarq_file* zeros_file = tarq_create_buffer(1 << 22);

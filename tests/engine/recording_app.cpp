@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "engine/services.h"
 #include "engine/tarq.h"
 
 namespace recording_app {
@@ -30,11 +29,7 @@ static void record(const std::string& call) {
   tarq_debug(line.c_str());
 }
 
-}  // namespace recording_app
-
-using namespace recording_app;
-
-int tarq_main_init(int, char**) {
+static int app_init(int, char**) {
   tarq_set_application_title(current.title.c_str());
   if (current.init_engine) tarq_init();
   record("init");
@@ -43,7 +38,7 @@ int tarq_main_init(int, char**) {
   return 0;
 }
 
-int tarq_main_update() {
+static int app_update() {
   frame++;
   updates.push_back(update_view{frame, skip_frame, smoothed_fps != FPS_SENTINEL, tarq_last_mouse_x != MOUSE_SENTINEL});
   smoothed_fps = FPS_SENTINEL;
@@ -55,14 +50,18 @@ int tarq_main_update() {
   return 0;
 }
 
-int tarq_main_draw() {
+static int app_draw() {
   record("draw " + std::to_string(frame));
   return 0;
 }
 
-int tarq_main_exit() {
+static int app_exit() {
   inited_in_exit_hook = tarq_inited;
   record("exit");
   tarq_exit();  // as the player does: the engine is already down, so nothing happens
   return 0;
 }
+
+const tarq_application application = {app_init, app_update, app_draw, app_exit};
+
+}  // namespace recording_app

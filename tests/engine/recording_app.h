@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/tarq.h"
+
 namespace recording_app {
 
 struct plan {
@@ -31,5 +33,8 @@ extern int inited_in_exit_hook;  // tarq_inited as the exit hook saw it
 
 // Clears the record and sets a new plan.
 void start(const plan& p);
+
+// The hooks, as tarq_main takes them.
+extern const tarq_application application;
 
 }  // namespace recording_app

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "console/run/script_host.h"
 #include "script/api/auxlib.h"
 #include "script/compiler/undump.h"
 #include "script/lib/lib_base.h"
@@ -93,6 +94,7 @@ int collect(lua_State*, const void* p, size_t size, void* ud) {
 lua_State* new_state() {
   lua_State* L = lua_newstate(capped_alloc, nullptr);
   if (L == nullptr) return nullptr;
+  lua_sethost(L, &tovo_script_host);
   lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
   luaL_setfuncs(L, functions, 0);
   lua_pop(L, 1);

@@ -1,5 +1,6 @@
-// libFuzzer target: the pod-file reader on any bytes. Every pod it returns is
-// destroyed again, and the count of live engine objects must come back.
+// libFuzzer target: the pod-file reader on any bytes, with the sound engine's
+// item kinds registered. Every pod it returns is destroyed again, and the
+// count of live engine objects must come back.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,12 @@
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/tarq.h"
+#include "sound/sound.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  tarq_sound_register();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;

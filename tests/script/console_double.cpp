@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "script/console_services.h"
 #include "script/vm/cpu.h"
 
 namespace tovo_test {
@@ -30,19 +29,14 @@ void set_tab_lines(std::initializer_list<int> newlines) {
   }
 }
 
-}  // namespace tovo_test
+int32_t peek_1(int32_t address) { return static_cast<int32_t>(byte_at(address_of(address)) << 16); }
 
-using tovo_test::address_of;
-using tovo_test::byte_at;
-
-int32_t tovo_peek_1(int32_t address) { return static_cast<int32_t>(byte_at(address_of(address)) << 16); }
-
-int32_t tovo_peek_2(int32_t address) {
+int32_t peek_2(int32_t address) {
   uint32_t a = address_of(address);
   return static_cast<int32_t>(byte_at(a) << 16 | byte_at(a + 1) << 24);
 }
 
-int32_t tovo_peek_4(int32_t address) {
+int32_t peek_4(int32_t address) {
   uint32_t a = address_of(address);
   return static_cast<int32_t>(byte_at(a) | byte_at(a + 1) << 8 | byte_at(a + 2) << 16 | byte_at(a + 3) << 24);
 }
@@ -57,8 +51,8 @@ void spend_cpu(int n) {
 // tab, line 0 in tab 0.
 int find_tab_line(int line, int* tab) {
   line -= 2;
-  for (int i = 0; i < tovo_test::tab_count; i++) {
-    int n = tovo_test::tab_newlines[i];
+  for (int i = 0; i < tab_count; i++) {
+    int n = tab_newlines[i];
     if (n + 2 >= line) {
       if (tab) *tab = i;
       return line;
@@ -69,7 +63,11 @@ int find_tab_line(int line, int* tab) {
   return 0;
 }
 
-void tovo_assert_message(const char* text) {
-  tovo_test::assert_message.clear();
-  if (text != nullptr) tovo_test::assert_message = text;
+void keep_assert_message(const char* text) {
+  assert_message.clear();
+  if (text != nullptr) assert_message = text;
 }
+
+const lua_Host console_host = {peek_1, peek_2, peek_4, spend_cpu, find_tab_line, keep_assert_message};
+
+}  // namespace tovo_test

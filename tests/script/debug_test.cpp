@@ -268,10 +268,10 @@ TEST_F(DebugTest, LongTracebacksLeaveOutTheMiddle) {
 
 TEST_F(DebugTest, ProgramLinesAsTabLines) {
   tovo_test::set_tab_lines({3, 4});  // 2 prelude lines, tab 0 (3 newlines), 2 lines, tab 1 (4 newlines)
-  EXPECT_EQ(get_tovo_line(3), I(1));
-  EXPECT_EQ(get_tovo_tab(3), I(0));
-  EXPECT_EQ(get_tovo_line(9), I(2));
-  EXPECT_EQ(get_tovo_tab(9), I(1));
+  EXPECT_EQ(get_tovo_line(L, 3), I(1));
+  EXPECT_EQ(get_tovo_tab(L, 3), I(0));
+  EXPECT_EQ(get_tovo_line(L, 9), I(2));
+  EXPECT_EQ(get_tovo_tab(L, 9), I(1));
   tovo_test::clear_tabs();
 }
 

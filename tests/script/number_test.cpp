@@ -122,7 +122,9 @@ TEST(FixedToString, RoundTripsWholeNumbers) {
   }
 }
 
-TEST(Arith, EveryCode) {
+class Arith : public RuntimeTest {};
+
+TEST_F(Arith, EveryCode) {
   uint8_t* memory = tovo_test::console_memory;
   memory[0x100] = 0x34;
   memory[0x101] = 0x12;
@@ -151,7 +153,7 @@ TEST(Arith, EveryCode) {
   };
   // clang-format on
   memory[0xffff] = 0x77;
-  for (const Case& c : cases) EXPECT_EQ(luaO_arith(c.op, c.a, c.b), c.want) << "code " << c.op;
+  for (const Case& c : cases) EXPECT_EQ(luaO_arith(L, c.op, c.a, c.b), c.want) << "code " << c.op;
 }
 
 TEST(Helpers, FloatingBytesAndLogs) {

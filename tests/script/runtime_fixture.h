@@ -1,6 +1,7 @@
 #pragma once
 // A fixture for runtime tests that drive objects through the internal API:
-// a state on a counting allocator, protected execution, and stack anchors.
+// a state on a counting allocator with the stand-in console as its host,
+// protected execution, and stack anchors.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,6 +13,7 @@
 #include "script/vm/stack.h"
 #include "script/vm/state.h"
 #include "script/vm/unwind.h"
+#include "tests/script/console_double.h"
 #include "tests/support/counting_alloc.h"
 
 // Runs f behind a protected-call boundary; returns the status.
@@ -28,9 +30,15 @@ inline std::string top_text(lua_State* L) {
 
 class RuntimeTest : public ::testing::Test {
  protected:
+  // The host the state is given: the stand-in console unless a fixture
+  // names another (the default is only named, and so only linked, where it
+  // is used).
+  explicit RuntimeTest(const lua_Host* state_host = &tovo_test::console_host) : host(state_host) {}
+
   void SetUp() override {
     L = lua_newstate(counting_alloc_fn, &alloc);
     ASSERT_NE(L, nullptr);
+    lua_sethost(L, host);
   }
   void TearDown() override {
     if (L != nullptr) lua_close(L);
@@ -82,4 +90,5 @@ class RuntimeTest : public ::testing::Test {
 
   counting_alloc alloc;
   lua_State* L = nullptr;
+  const lua_Host* host;
 };

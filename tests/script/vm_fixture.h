@@ -13,6 +13,8 @@
 
 class VmTest : public RuntimeTest {
  protected:
+  explicit VmTest(const lua_Host* state_host = &tovo_test::console_host) : RuntimeTest(state_host) {}
+
   void SetUp() override {
     reset_counters();
     RuntimeTest::SetUp();

@@ -1,0 +1,41 @@
+#pragma once
+// Sounds and synth graphs as a pod holds them and a pod file stores them: the
+// records' layout. The sound engine makes and destroys them and registers
+// both as item kinds (engine/data/item_kinds.h); the pod reader fills their
+// fields and the pod writer stores them.
+#include <cstdint>
+
+// A PCM sound: 22050 Hz, one channel, 16-bit unless made otherwise.
+struct tarq_sound {
+  uint8_t* data;  // sample_count * bits / 8 bytes
+  int32_t sample_count;
+  int32_t bits;
+  int32_t frequency;
+  int32_t channels;
+  int32_t loop;     // 1: starts again at its end
+  int32_t volume;   // 256 = full
+  int32_t channel;  // mixer channel playing it, -1 none
+};
+
+constexpr int TARQ_SYNTH_NODES = 32;
+constexpr int TARQ_SYNTH_NODE_WORDS = 86;
+constexpr int TARQ_SYNTH_PARAM_FIRST = 3;  // parameter slots of 4 words from word 3
+constexpr int TARQ_SYNTH_PARAMS = 16;
+constexpr int TARQ_SYNTH_TABLE_FIRST = 67;  // the 64-byte table: words 67..82
+constexpr int TARQ_SYNTH_TABLE_BYTES = 64;
+constexpr int TARQ_SYNTH_TABLE_COUNT = 83;  // the table's byte count
+constexpr int TARQ_SYNTH_LAST = 85;
+
+struct tarq_synth_node {
+  int32_t word[TARQ_SYNTH_NODE_WORDS];
+  int32_t* buffer;  // the node's rendered samples (oversampled length), or null
+};
+
+struct tarq_synth {
+  int32_t header[2];  // header[0]: length * 4
+  tarq_synth_node node[TARQ_SYNTH_NODES];
+  tarq_sound* sound;   // the rendered sound, or null
+  int32_t generating;  // 1 between the first and the last slice of a render
+  int32_t next_node;   // the node the next slice evaluates
+  int32_t output;      // the output node, -1 none
+};
