@@ -337,7 +337,7 @@ void tovo_frame_update() {
   if (shell.mode == TOVO_MODE_RUNNING && app.pause_state != 0 && tarq_get_key_state(SDL_SCANCODE_ESCAPE) == 3) {
     if (app.pause_state == TOVO_PAUSE_KEYCONFIG) keyconfig_close();
     close_paused_menu();
-    block_tarqkey[SDL_SCANCODE_ESCAPE] = 1;
+    tarq_block_key(SDL_SCANCODE_ESCAPE);
   }
   process_function_hotkeys();
   // Stopped with a run pending (the boot has just handed over) is no stopped screen yet.

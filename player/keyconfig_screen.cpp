@@ -39,7 +39,7 @@ void restore_backup() {
 
 void leave_sub_mode() { shell.sub_mode = 0; }
 
-bool key_down(int32_t scancode) { return scancode != SDL_SCANCODE_CAPSLOCK && tarqkey[scancode] != 0; }
+bool key_down(int32_t scancode) { return scancode != SDL_SCANCODE_CAPSLOCK && tarq_key_down(scancode); }
 
 void text_at(tarq_bitmap* b, const char* text, int32_t x, int32_t y, int32_t colour) {
   if (shell.font) tarq_draw_text_ex(b, text, shell.font, x, y, TARQ_TEXT_ONE_COLOUR, (uint32_t)colour);

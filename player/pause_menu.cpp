@@ -30,7 +30,7 @@ constexpr int32_t VOLUME_MAX = 256;
 constexpr char GLYPH_BAR_ON = 16;
 constexpr char GLYPH_BAR_OFF = 18;
 
-void block_escape() { block_tarqkey[SDL_SCANCODE_ESCAPE] = 1; }
+void block_escape() { tarq_block_key(SDL_SCANCODE_ESCAPE); }
 
 // Player 0's pause button pressed this frame while a cart runs. The buttons
 // were read and updated before this check (by the cart's epilogue, or by the

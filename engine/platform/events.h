@@ -62,6 +62,10 @@ void tarq_finish_key_pump(int32_t codes_this_pump);
 int tarq_keys_init();
 int tarq_keys_exit();
 int32_t tarq_get_key_state(int32_t k);
+// Whether scancode k is held down, blocked or not (0 or 1).
+int32_t tarq_key_down(int32_t k);
+// Scancode k reads up until it is released (a key the caller has used).
+void tarq_block_key(int32_t k);
 // The lowest scancode held down, caps lock aside; 0 when none.
 int32_t tarq_get_any_key_down();
 int32_t tarq_keypressed();

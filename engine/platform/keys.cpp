@@ -82,6 +82,12 @@ int32_t tarq_get_key_state(int32_t k) {
   return state_of(k);
 }
 
+int32_t tarq_key_down(int32_t k) { return k >= 0 && k < TARQ_NUM_KEYS && tarqkey[k] != 0; }
+
+void tarq_block_key(int32_t k) {
+  if (k >= 0 && k < TARQ_NUM_KEYS) block_tarqkey[k] = 1;
+}
+
 int32_t tarq_get_any_key_down() {
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
     if (tarqkey[k] && k != SDL_SCANCODE_CAPSLOCK) return k;

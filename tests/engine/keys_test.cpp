@@ -75,7 +75,7 @@ TEST_F(Keys, AllHeldKeysRepeatTogetherAndBlockedKeysReadUp) {
   sdl[SDL_SCANCODE_B] = 1;
   sdl[SDL_SCANCODE_C] = 1;
   frame(300);
-  block_tarqkey[SDL_SCANCODE_C] = 1;
+  tarq_block_key(SDL_SCANCODE_C);
   frame(310);  // a new press restarts the shared delay
   for (int32_t t = 320; t < 810; t += 10) {
     frame(t);
@@ -85,10 +85,16 @@ TEST_F(Keys, AllHeldKeysRepeatTogetherAndBlockedKeysReadUp) {
   EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_A), 3);
   EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_B), 3);
   EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_C), 0);  // blocked while held
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_C), 1);       // but still down
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_D), 0);
+  EXPECT_EQ(tarq_key_down(-1), 0);
+  EXPECT_EQ(tarq_key_down(TARQ_NUM_KEYS), 0);
   EXPECT_EQ(tarq_get_any_key_down(), SDL_SCANCODE_A);
   sdl[SDL_SCANCODE_C] = 0;
   frame(820);
   EXPECT_EQ(block_tarqkey[SDL_SCANCODE_C], 0);  // released: unblocked
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_C), 0);
+  tarq_block_key(TARQ_NUM_KEYS);  // out of range: ignored
 }
 
 TEST_F(Keys, PseudoKeysAndModifiers) {
