@@ -19,6 +19,7 @@ struct Video : ::testing::Test {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS), 0);
     tarq_config_default();
     tarq_state = tarq_engine_state{};
+    tarq_quit = 0;  // a main loop that ran before leaves its quit request set
     tarq_screen_mode = 1;
     tarq_keys_init();
     tarq_text_init();
