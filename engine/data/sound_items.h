@@ -39,3 +39,14 @@ struct tarq_synth {
   int32_t next_node;   // the node the next slice evaluates
   int32_t output;      // the output node, -1 none
 };
+
+// The records alone, made and freed with the engine's allocator and counted
+// in tarq_items_created; the sound engine adds what playing them needs.
+// A sound of sample_count samples of bits each (a positive multiple of 8) at
+// the defaults above, or null.
+tarq_sound* tarq_new_sound_record(int32_t sample_count, int32_t bits);
+void tarq_free_sound_record(tarq_sound* sound);
+// A zeroed synth graph of the length with no output node, or null.
+tarq_synth* tarq_new_synth_record(int32_t length);
+// Frees the node buffers and the record (not its rendered sound).
+void tarq_free_synth_record(tarq_synth* synth);

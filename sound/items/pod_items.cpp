@@ -24,26 +24,7 @@ tovo_mixer_channel* channel_of(const tarq_sound* sound) {
 
 }  // namespace
 
-tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits) {
-  if (sample_count < 0 || bits < 8 || bits % 8 != 0) return nullptr;
-  int64_t bytes = static_cast<int64_t>(sample_count) * (bits / 8);
-  if (bytes > TARQ_MEM_LIMIT) return nullptr;
-  tarq_sound* sound = static_cast<tarq_sound*>(tarq_calloc(sizeof(tarq_sound)));
-  if (!sound) return nullptr;
-  sound->data = static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(bytes)));
-  if (!sound->data) {
-    tarq_free(sound);
-    return nullptr;
-  }
-  sound->sample_count = sample_count;
-  sound->bits = bits;
-  sound->frequency = 22050;
-  sound->channels = 1;
-  sound->volume = 256;
-  sound->channel = -1;
-  tarq_items_created++;
-  return sound;
-}
+tarq_sound* tarq_create_sound(int32_t sample_count, int32_t bits) { return tarq_new_sound_record(sample_count, bits); }
 
 void tarq_destroy_sound(tarq_sound* sound) {
   if (!sound) return;
@@ -54,9 +35,7 @@ void tarq_destroy_sound(tarq_sound* sound) {
       sound->channel = -1;
     }
   }
-  tarq_free(sound->data);
-  tarq_free(sound);
-  tarq_items_created--;
+  tarq_free_sound_record(sound);
 }
 
 uint8_t* tarq_sound_lock(tarq_sound* sound) { return sound->data; }
@@ -72,14 +51,7 @@ void tarq_stop_sound(tarq_sound* sound) {
   if (tovo_mixer_channel* c = channel_of(sound)) tovo_clear_channel(c);
 }
 
-tarq_synth* tarq_create_synth(int32_t length) {
-  tarq_synth* synth = static_cast<tarq_synth*>(tarq_calloc(sizeof(tarq_synth)));
-  if (!synth) return nullptr;
-  synth->header[0] = static_cast<int32_t>(static_cast<uint32_t>(length) * 4u);
-  synth->output = -1;
-  tarq_items_created++;
-  return synth;
-}
+tarq_synth* tarq_create_synth(int32_t length) { return tarq_new_synth_record(length); }
 
 void tarq_synth_clear_buffers(tarq_synth* synth) {
   if (!synth) return;
@@ -95,8 +67,7 @@ void tarq_synth_clear_buffers(tarq_synth* synth) {
 int tarq_destroy_synth(tarq_synth* synth) {
   if (!synth) return 0;
   tarq_synth_clear_buffers(synth);
-  tarq_free(synth);
-  tarq_items_created--;
+  tarq_free_synth_record(synth);
   return 0;
 }
 

@@ -2,8 +2,6 @@
 
 #include "engine/data/item_kinds.h"
 #include "engine/data/pod.h"
-#include "engine/mem.h"
-#include "engine/tarq.h"
 
 namespace tovo_test {
 
@@ -11,54 +9,21 @@ namespace {
 
 void* create_sound(int32_t count, int32_t bits) { return make_sound(count, bits); }
 
-void destroy_sound(void* item) {
-  tarq_sound* sound = static_cast<tarq_sound*>(item);
-  tarq_free(sound->data);
-  tarq_free(sound);
-  tarq_items_created--;
-}
+void destroy_sound(void* item) { tarq_free_sound_record(static_cast<tarq_sound*>(item)); }
 
 void* create_synth(int32_t length, int32_t) { return make_synth(length); }
 
 void destroy_synth(void* item) {
   tarq_synth* synth = static_cast<tarq_synth*>(item);
-  if (synth->sound) destroy_sound(synth->sound);
-  for (tarq_synth_node& node : synth->node) tarq_free(node.buffer);
-  tarq_free(synth);
-  tarq_items_created--;
+  tarq_free_sound_record(synth->sound);
+  tarq_free_synth_record(synth);
 }
 
 }  // namespace
 
-tarq_sound* make_sound(int32_t count, int32_t bits) {
-  if (count < 0 || bits < 8 || bits % 8 != 0) return nullptr;
-  int64_t bytes = static_cast<int64_t>(count) * (bits / 8);
-  if (bytes > TARQ_MEM_LIMIT) return nullptr;
-  tarq_sound* sound = static_cast<tarq_sound*>(tarq_calloc(sizeof(tarq_sound)));
-  if (!sound) return nullptr;
-  sound->data = static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(bytes)));
-  if (!sound->data) {
-    tarq_free(sound);
-    return nullptr;
-  }
-  sound->sample_count = count;
-  sound->bits = bits;
-  sound->frequency = 22050;
-  sound->channels = 1;
-  sound->volume = 256;
-  sound->channel = -1;
-  tarq_items_created++;
-  return sound;
-}
+tarq_sound* make_sound(int32_t count, int32_t bits) { return tarq_new_sound_record(count, bits); }
 
-tarq_synth* make_synth(int32_t length) {
-  tarq_synth* synth = static_cast<tarq_synth*>(tarq_calloc(sizeof(tarq_synth)));
-  if (!synth) return nullptr;
-  synth->header[0] = static_cast<int32_t>(static_cast<uint32_t>(length) * 4u);
-  synth->output = -1;
-  tarq_items_created++;
-  return synth;
-}
+tarq_synth* make_synth(int32_t length) { return tarq_new_synth_record(length); }
 
 sound_item_kinds::sound_item_kinds() {
   const tarq_item_kind sound = {create_sound, destroy_sound};
