@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "bench/support/machine.h"
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/button.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"

@@ -6,7 +6,7 @@
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 dbmp* gfx_set = nullptr;
 dbmp* map_set = nullptr;

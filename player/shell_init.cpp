@@ -28,7 +28,7 @@
 #include "engine/tarq.h"
 #include "player/boot.h"
 #include "player/browser/splore_download.h"
-#include "player/capture/record.h"
+#include "player/capture/clip_record.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"

@@ -6,9 +6,9 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/control.h"
-#include "console/machine/mem.h"
+#include "console/machine/address_space.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"
-#include "console/machine/prng.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"

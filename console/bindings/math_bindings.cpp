@@ -3,7 +3,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/api_fast.h"
 #include "console/machine/fixed_math.h"
-#include "console/machine/prng.h"
+#include "console/machine/machine_prng.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/math.h"
 #include "script/api/api.h"

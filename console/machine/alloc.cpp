@@ -11,7 +11,7 @@
 
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "script/value/object.h"
 #include "script/value/small_alloc.h"
 #include "script/vm/cpu.h"

@@ -2,8 +2,8 @@
 // rebuilt from settings and notes in the text and then played.
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print_context.h"

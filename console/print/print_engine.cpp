@@ -10,7 +10,7 @@
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 tovo_print_context print_context;
 int32_t print_widest_x;

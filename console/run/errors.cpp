@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/machine/mem.h"
+#include "console/machine/address_space.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/assert_message.h"
@@ -13,7 +13,7 @@
 #include "console/run/include.h"
 #include "console/run/program_text.h"
 #include "console/run/run_state.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "script/api/api.h"
 #include "script/compiler/parse.h"
 

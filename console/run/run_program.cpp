@@ -3,13 +3,13 @@
 #include <cstring>
 #include <ctime>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "console/draw/draw_display.h"
+#include "console/machine/address_space.h"
 #include "console/machine/alloc.h"
 #include "console/machine/button.h"
-#include "console/machine/mem.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"
-#include "console/machine/prng.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
@@ -26,8 +26,8 @@
 #include "console/run/shell_port.h"
 #include "console/run/token_limits.h"
 #include "engine/log.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "script/api/auxlib.h"
 #include "script/vm/cpu.h"
 

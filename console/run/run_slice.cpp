@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "console/draw/draw_display.h"
+#include "console/machine/address_space.h"
 #include "console/machine/alloc.h"
 #include "console/machine/button.h"
 #include "console/machine/gpio.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/registers.h"
 #include "console/machine/serial.h"

@@ -1,6 +1,6 @@
 #include "console/run/script_host.h"
 
-#include "console/machine/mem.h"
+#include "console/machine/address_space.h"
 #include "console/run/assert_message.h"
 #include "console/run/code_tabs.h"
 #include "console/run/spend_cpu.h"

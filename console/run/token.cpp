@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "engine/tarq.h"
 
 uint32_t tovo_keyword_hash_start = 0x67d;

@@ -8,7 +8,7 @@
 #include "engine/formats/png.h"
 #include "engine/formats/sha1.h"
 #include "engine/io/path.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"

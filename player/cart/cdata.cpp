@@ -6,8 +6,8 @@
 
 #include "console/machine/pstate.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"
 #include "player/shell_state.h"

@@ -6,7 +6,7 @@
 
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
-#include "player/extra/clip_codes.h"
+#include "player/clipboard/clip_codes.h"
 #include "player/message.h"
 #include "player/selection_sets.h"
 #include "sound/mixer/audio_lock.h"

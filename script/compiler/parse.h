@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "script/compiler/zio.h"
-#include "script/value/buffer.h"
 #include "script/value/object.h"
+#include "script/value/string_buffer.h"
 
 // Kinds of expression descriptors.
 enum expkind {

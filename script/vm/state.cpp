@@ -7,7 +7,7 @@
 
 #include "script/compiler/lex.h"
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/string.h"
 #include "script/value/table.h"
 #include "script/vm/func.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "script/console_services.h"
-#include "script/value/buffer.h"
 #include "script/value/object.h"
+#include "script/value/string_buffer.h"
 #include "script/vm/tm.h"
 
 struct lua_longjmp;  // the chain of protected-call boundaries (unwind.h)

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "script/debug/debug.h"
-#include "script/value/buffer.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
+#include "script/value/string_buffer.h"
 #include "script/vm/cpu.h"
 #include "script/vm/unwind.h"
 #include "script/vm/vm.h"

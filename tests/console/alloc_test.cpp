@@ -15,7 +15,7 @@
 #include "console/run/script_host.h"
 #include "script/api/api.h"
 #include "script/api/api_access.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/vm/cpu.h"
 #include "script/vm/state.h"
 #include "tests/script/string_chunk.h"

@@ -7,7 +7,7 @@
 // cycle counters.
 #include <string>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "console/machine/cart.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"

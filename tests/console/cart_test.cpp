@@ -6,8 +6,8 @@
 #include <cstring>
 #include <random>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "sound/play/play.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/draw_display.h"
 #include "console/draw/sprite.h"

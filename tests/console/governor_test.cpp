@@ -1,11 +1,11 @@
 // The frame-rate governor, the performance ring, and the memory limit.
 #include <string>
 
-#include "console/extra/skipped_cycles.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
 #include "console/run/run_state.h"
+#include "console/run/skipped_cycles.h"
 #include "engine/data/gfx.h"
 #include "script/vm/cpu.h"
 #include "tests/support/cart_harness.h"

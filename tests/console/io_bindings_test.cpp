@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "console/machine/address_space.h"
 #include "console/machine/button.h"
-#include "console/machine/mem.h"
 #include "console/machine/serial.h"
 #include "sound/play/play.h"
 #include "sound/sound.h"

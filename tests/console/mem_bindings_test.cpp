@@ -2,7 +2,7 @@
 // argument conventions and charges (slice-counter deltas).
 #include <string>
 
-#include "console/machine/mem.h"
+#include "console/machine/address_space.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {

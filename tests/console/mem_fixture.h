@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "tests/console/machine_setup.h"

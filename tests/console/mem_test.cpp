@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "console/machine/mem.h"
+#include "console/machine/address_space.h"
 #include "tests/console/mem_fixture.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // print inside a running cart: a wait ends the frame, the run loop finishes
 // the text on later ticks before the program goes on, and the cart's console
 // lines scroll unless it turns scrolling off while it runs.
-#include "console/extra/print_pending.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"
+#include "console/print/print_pending.h"
 #include "engine/data/pod.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/synthetic_font.h"

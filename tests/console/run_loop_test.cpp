@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "console/machine/mem.h"
+#include "console/machine/address_space.h"
 #include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"

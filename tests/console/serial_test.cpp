@@ -6,12 +6,12 @@
 #include <cstring>
 #include <vector>
 
-#include "console/extra/serial_exit.h"
-#include "console/extra/serial_mix.h"
+#include "console/machine/address_space.h"
 #include "console/machine/gpio.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
+#include "console/machine/serial_exit.h"
+#include "console/machine/serial_mix.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"

@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "engine/extra/gui_elements.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/platform/gui.h"
+#include "engine/platform/gui_elements.h"
 #include "engine/tarq.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"

@@ -10,9 +10,9 @@
 
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
+#include "player/bios_program.h"
 #include "player/command_history.h"
-#include "player/extra/bios_program.h"
-#include "player/extra/command_line.h"
+#include "player/command_line.h"
 #include "player/shell_state.h"
 #include "tests/player/console_capture.h"
 #include "tests/player/player_reset.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"

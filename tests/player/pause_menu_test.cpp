@@ -21,7 +21,7 @@
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
 #include "player/browser/splore_download.h"
-#include "player/extra/key_queue_read.h"
+#include "player/key_queue_read.h"
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"

@@ -11,7 +11,7 @@
 #include "engine/platform/host.h"
 #include "player/boot.h"
 #include "player/browser/splore.h"
-#include "player/extra/splore_shutdown.h"
+#include "player/browser/splore_shutdown.h"
 #include "player/shell_state.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/support/temp_dir.h"

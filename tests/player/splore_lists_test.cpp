@@ -10,13 +10,13 @@
 
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
 #include "engine/platform/present.h"
+#include "engine/tracked_mem.h"
 #include "player/browser/splore.h"
+#include "player/browser/splore_requests.h"
+#include "player/browser/splore_shutdown.h"
 #include "player/cart/cart_installers.h"
-#include "player/extra/splore_requests.h"
-#include "player/extra/splore_shutdown.h"
 #include "player/shell_state.h"
 #include "tests/player/disk_fixture.h"
 

@@ -1,5 +1,5 @@
 // The mixer's history and the snapshot behind the sound queries.
-#include "sound/extra/history_record.h"
+#include "sound/mixer/history_record.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

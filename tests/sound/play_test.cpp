@@ -3,7 +3,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/text.h"
 #include "engine/platform/window.h"
-#include "sound/extra/channel_queries.h"
+#include "sound/play/channel_queries.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

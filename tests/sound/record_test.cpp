@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/io/file.h"
-#include "sound/extra/audio_record.h"
+#include "sound/mixer/audio_record.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

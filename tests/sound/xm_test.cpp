@@ -9,14 +9,14 @@
 #include <string>
 
 #include "engine/io/file.h"
-#include "engine/mem.h"
-#include "sound/extra/xm_module.h"
-#include "sound/extra/xm_music.h"
-#include "sound/extra/xm_read.h"
-#include "sound/extra/xm_render.h"
-#include "sound/extra/xm_write.h"
+#include "engine/tracked_mem.h"
 #include "sound/items/pod_items.h"
 #include "sound/xm/xm.h"
+#include "sound/xm/xm_module.h"
+#include "sound/xm/xm_music_objects.h"
+#include "sound/xm/xm_read.h"
+#include "sound/xm/xm_render.h"
+#include "sound/xm/xm_write.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

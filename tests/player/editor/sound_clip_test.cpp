@@ -4,8 +4,8 @@
 
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "player/editor/sound_clip.h"
 #include "player/message.h"
 #include "player/selection_sets.h"
