@@ -33,6 +33,7 @@
 #include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "sound/play/play.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -176,7 +177,7 @@ void boot_init() {
   message_bar = {};
   clear_command_history();
   tovo_key_queue_clear();
-  tovo_sound_word_store(tarq_state.audio_pause, 0);  // the mixer reads it
+  tarq_set_audio_pause(0);
   while (tarq_keypressed()) tarq_readkey();
 }
 

@@ -15,7 +15,7 @@
 
 int32_t tarq_sound_clock() { return ms0.clock_held ? ms0.held_clock_ms : tarq_get_time(); }
 
-void tarq_mixer_seed(uint32_t seed) { tarq_prng_seed(&tarq_mixer_prng, seed); }
+void tarq_mixer_seed(uint32_t seed) { tarq_prng_seed(&ms0.prng, seed); }
 
 void tarq_sound_register() {
   tarq_sound_hooks hooks = {};
@@ -31,16 +31,16 @@ void tarq_sound_register() {
 
 int tarq_sound_init(int32_t rate, int32_t channels) {
   tarq_sound_register();
-  if (!tovo_sound_view.regs) tarq_fatal_error("sound started before the machine was set up");
+  if (!ms0.machine.regs) tarq_fatal_error("sound started before the machine was set up");
   {
     tarq_audio_guard lock;
-    std::memset(xmbuf, 0, sizeof xmbuf);
+    std::memset(xm0.xmbuf, 0, sizeof xm0.xmbuf);
     tovo_xm_clear_playstate();
     std::memset(ms0.ch, 0, sizeof ms0.ch);
-    advanced_pattern = 0;
-    last_callback_len = 1024;
-    tarq_state.music_pattern = -1;
-    tarq_state.music_pattern_counter = 0;
+    ms0.advanced_pattern = 0;
+    ms0.last_callback_len = 1024;
+    ms0.music_pattern = -1;
+    ms0.music_pattern_counter = 0;
     tovo_reset_fade();
     tarq_mixer_seed(0);
   }
@@ -50,8 +50,7 @@ int tarq_sound_init(int32_t rate, int32_t channels) {
   if (cconfig.headless) return 0;
   // The callback compares the format in use with the one asked for, so the
   // request is stored before the device starts.
-  tovo_sound_word_store(tarq_state.rate_requested, rate);
-  tovo_sound_word_store(tarq_state.channels_requested, channels);
+  tarq_set_audio_format_requested(rate, channels);
   return tarq_sound_init_plat(rate, channels);
 }
 
@@ -61,9 +60,12 @@ void tarq_lock_audio() { tarq_lock_audio_plat(); }
 void tarq_unlock_audio() { tarq_unlock_audio_plat(); }
 
 void tarq_set_sound_volume(int32_t v) {
-  if (tarq_sound_inited) tovo_sound_word_store(cconfig.sound_volume, v);
+  if (tarq_sound_inited()) tovo_sound_word_store(cconfig.sound_volume, v);
 }
 
 void tarq_set_music_volume(int32_t v) { tovo_sound_word_store(cconfig.music_volume, v); }
 
 void tarq_set_console_mode(int32_t on) { tovo_sound_word_store(cconfig.console_mode, on); }
+
+int32_t tarq_audio_pause() { return tovo_sound_word_load(ms0.audio_pause); }
+void tarq_set_audio_pause(int32_t word) { tovo_sound_word_store(ms0.audio_pause, word); }

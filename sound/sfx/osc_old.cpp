@@ -17,7 +17,7 @@ int32_t main_shape(const tovo_osc_state* st, int32_t ph) {
     case TOVO_WAVE_SQUARE: return LEVEL - 2 * LEVEL * (ph < (s ? 0x9800 : 0x8000));
     case TOVO_WAVE_PULSE: return LEVEL - 2 * LEVEL * (ph < (s ? 0xc800 : 0xb000));
     case TOVO_WAVE_FOLD: return inst5(ph) - 0x2000;
-    case TOVO_WAVE_NOISE: return static_cast<int32_t>(tarq_prng_random(&tarq_mixer_prng, CENTRE)) - LEVEL;
+    case TOVO_WAVE_NOISE: return static_cast<int32_t>(tarq_prng_random(&ms0.prng, CENTRE)) - LEVEL;
     default: return s ? tri_u(ph) : tri_t(ph);  // 0 and 7
   }
 }

@@ -26,7 +26,7 @@ int replace_module(tarq_music* music, tarq_xm* xm) {
   {
     // The callback may be rendering the old module: let go of it first.
     tarq_audio_guard lock;
-    if (ps0.xm && ps0.xm == music->xm) tovo_xm_clear_playstate();
+    if (xm0.ps0.xm && xm0.ps0.xm == music->xm) tovo_xm_clear_playstate();
   }
   tarq_destroy_xm(music->xm);
   music->xm = xm;
@@ -41,7 +41,7 @@ void tarq_destroy_music(tarq_music* music) {
   if (!music) return;
   {
     tarq_audio_guard lock;
-    if (tarq_current_music == music || ps0.music == music) tovo_xm_clear_playstate();
+    if (xm0.tarq_current_music == music || xm0.ps0.music == music) tovo_xm_clear_playstate();
   }
   tarq_destroy_xm(music->xm);
   tarq_free(music);
@@ -54,7 +54,7 @@ int cmusic_load_from_file(tarq_music* music, tarq_file* f) {
 int cmusic_load(tarq_music* music, const char* path) { return music ? replace_module(music, tarq_load_xm(path)) : 1; }
 
 void disable_music(tarq_music* music) {
-  if (!music || music == tarq_current_music) clear_locked();
+  if (!music || music == xm0.tarq_current_music) clear_locked();
 }
 
 void cmusic_play(tarq_music* music, int32_t fade_ms, int32_t order, int32_t loop) {
@@ -63,6 +63,7 @@ void cmusic_play(tarq_music* music, int32_t fade_ms, int32_t order, int32_t loop
     tovo_xm_clear_playstate();
     if (!music || !music->xm) return;
     tarq_xm* xm = music->xm;
+    tarq_xm_playstate& ps0 = xm0.ps0;
     tarq_mix_xm_init(xm, &ps0, RATE);
     const int32_t last = xm->song_length - 1;
     ps0.order = order > last ? last : order;
@@ -70,17 +71,17 @@ void cmusic_play(tarq_music* music, int32_t fade_ms, int32_t order, int32_t loop
     ps0.music = music;
     ps0.loop = loop;
     ps0.playing = 1;
-    tarq_current_music = music;
+    xm0.tarq_current_music = music;
   }
   tovo_fade_music_to(FULL, fade_ms);
 }
 
-tarq_music* tarq_get_current_music() { return tarq_current_music; }
-tarq_xm_playstate* tarq_get_xm_playstate() { return &ps0; }
+tarq_music* tarq_get_current_music() { return xm0.tarq_current_music; }
+tarq_xm_playstate* tarq_get_xm_playstate() { return &xm0.ps0; }
 
 int32_t tarq_music_get_fading_state() {
   tarq_audio_guard lock;
-  bool playing = ps0.playing && ps0.xm;
+  bool playing = xm0.ps0.playing && xm0.ps0.xm;
   for (const tovo_mixer_channel& c : ms0.ch)
     if (c.music && c.cart && c.pattern != -1) playing = true;
   return playing ? tovo_fade_direction() : 0;

@@ -4,6 +4,7 @@
 #include "console/print/print_pending.h"
 #include "engine/tarq.h"
 #include "sound/play/play.h"
+#include "sound/sound.h"
 #include "tests/console/print_fixture.h"
 
 using namespace std::string_literals;
@@ -303,19 +304,19 @@ TEST_F(PrintAudioTest, MoreThan32NotesAreReadButNotStored) {
 }
 
 TEST_F(PrintAudioTest, AtThePromptAnAudioPauseStopsEverythingFirst) {
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   // clang-format off
   print("\x07" "c");
   // clang-format on
-  EXPECT_EQ(tarq_state.audio_pause, 0);
+  EXPECT_EQ(tarq_audio_pause(), 0);
   EXPECT_TRUE(playing(63));
   run_state.running = run_state.program = 1;
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   // clang-format off
   print("\x07" "c");
   // clang-format on
-  EXPECT_EQ(tarq_state.audio_pause, 1);
-  tarq_state.audio_pause = 0;
+  EXPECT_EQ(tarq_audio_pause(), 1);
+  tarq_set_audio_pause(0);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
 #include "script/vm/cpu.h"
+#include "sound/sound.h"
 #include "tests/console/mem_fixture.h"
 #include "tests/support/fake_shell.h"
 
@@ -30,7 +31,7 @@ class SerialTest : public MachineTest {
     install_fake_shell();
     serial_free_buffers();
     drain_flush();
-    tarq_state.audio_pause = 0;
+    tarq_set_audio_pause(0);
     cconfig.sound_volume = 256;
   }
   void TearDown() override {
@@ -220,12 +221,12 @@ TEST_F(SerialTest, AudioSamplesSmoothedOrRawAndBentByTheKnee) {
 TEST_F(SerialTest, AudioPauseAndVolume) {
   put(SRC, {200});
   write_to_serial_channel(0x808, SRC, 8);
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   std::vector<int16_t> out(4, 0);
   mix_serial_sound_buffer(out.data(), 4, 8);
   EXPECT_EQ(out[1], 0);
   EXPECT_EQ(serial_sound_buffer_pos(), 1);
-  tarq_state.audio_pause = 0;
+  tarq_set_audio_pause(0);
   cconfig.sound_volume = 999;  // clamped to 256
   mix_serial_sound_buffer(out.data(), 4, 8);
   EXPECT_EQ(out[1], 72 * 256);

@@ -23,6 +23,7 @@
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
 #include "script/api/api.h"
+#include "sound/sound.h"
 #include "tests/player/player_reset.h"
 #include "tests/support/cart_machine.h"
 
@@ -54,7 +55,7 @@ struct frame_menu : ::testing::Test {
     shell.program_started = 0;
     run_state.running = 0;
     tarq_quit = 0;
-    tarq_state.audio_pause = 0;
+    tarq_set_audio_pause(0);
     if (cart && pstate.cart == cart) pstate.cart = nullptr;
     tarq_destroy_tovo_cart(cart);
   }
@@ -166,7 +167,7 @@ struct menu_taps : ::testing::Test {
     run_state.running = 0;
     run_state.pending_action = 0;
     tarq_quit = 0;
-    tarq_state.audio_pause = 0;
+    tarq_set_audio_pause(0);
   }
 
   // One host frame with these keys down, with one tick or none.

@@ -39,6 +39,7 @@
 #include "player/shell_state.h"
 #include "player/splash.h"
 #include "player/text_measure.h"
+#include "sound/sound.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/player/player_reset.h"
 
@@ -245,9 +246,9 @@ TEST_F(frame_parts, AudioPausesWithTheMenuAndComesBackFiveUpdatesLater) {
     app.pause_state = c.pause_state;
     app.menu_event = c.menu_event;
     pstate.ram[0x5f2f] = c.request;
-    tarq_state.audio_pause = c.before;
+    tarq_set_audio_pause(c.before);
     determine_audio_pause_state();
-    EXPECT_EQ(tarq_state.audio_pause, c.after) << c.pause_state << c.menu_event << c.request << c.before;
+    EXPECT_EQ(tarq_audio_pause(), c.after) << c.pause_state << c.menu_event << c.request << c.before;
   }
 }
 

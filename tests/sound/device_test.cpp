@@ -38,6 +38,7 @@ class DeviceTest : public ::testing::Test {
   void SetUp() override {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
+    tarq_set_audio_pause(0);
     std::memset(sound_regs, 0, sizeof sound_regs);
     tovo_set_sound_machine({sound_regs});
     cconfig.headless = 0;
@@ -45,7 +46,7 @@ class DeviceTest : public ::testing::Test {
     cart = make_cart();
     ASSERT_NE(cart, nullptr);
     ASSERT_EQ(tarq_sound_init(22050, 1), 0);
-    ASSERT_EQ(tarq_sound_inited, 1);
+    ASSERT_EQ(tarq_sound_inited(), 1);
     tarq_set_console_mode(1);
   }
   void TearDown() override {
