@@ -600,7 +600,9 @@ TEST_F(EnginePodFile, ChunksCutShortKeepWhatWasThere) {
          auto* b = (tarq_bitmap*)p;
          EXPECT_EQ(b->width, 4);
          EXPECT_EQ(b->tag, 9);
-         EXPECT_EQ(bytes((char*)b->pixels, 16), bytes(15, 'p') + zeros(1));
+         std::string want = bytes(15, 'p');
+         want.push_back('\0');
+         EXPECT_EQ(bytes((char*)b->pixels, 16), want);
        }},
       {"voxels", chunk("CVMP", 28, i32(2) + i32(2) + i32(2) + i32(0) + i32(0) + "vox"), TARQ_ITEM_VOXMAP,
        [](void* p) {

@@ -18,7 +18,8 @@ class BaseTest : public LibTest {
     int n = static_cast<int>(lua_rawlen(L, idx));
     for (int i = 1; i <= n; i++) {
       lua_rawgeti(L, idx, i);
-      out += (i > 1 ? "," : "") + std::string(luaL_tolstring(L, -1, nullptr));
+      if (i > 1) out += ',';
+      out += luaL_tolstring(L, -1, nullptr);
       lua_pop(L, 2);
     }
     return out;
