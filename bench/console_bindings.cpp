@@ -33,14 +33,14 @@ lua_State* machine_state() {
 // with an unlimited cycle budget.
 void run_script(benchmark::State& state, const char* setup, const char* body, int64_t items) {
   lua_State* L = machine_state();
-  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  lua_set_cpu_cycles_slice_max(L, INT32_MAX);
   if (luaL_loadstring(L, setup) != 0 || lua_pcall(L, 0, 0, 0) != 0 || luaL_loadstring(L, body) != 0) {
     state.SkipWithError("script did not compile");
     return;
   }
   lua_setglobal(L, "bench_body");
   for (auto _ : state) {
-    lua_reset_cpu_cycles();
+    lua_reset_cpu_cycles(L);
     lua_getglobal(L, "bench_body");
     if (lua_pcall(L, 0, 0, 0) != 0) {
       state.SkipWithError("script failed");

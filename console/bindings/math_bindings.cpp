@@ -16,7 +16,7 @@ constexpr int32_t ONE = 0x10000;
 
 int32_t arg(lua_State* L, int i) { return kxf_arg(L, i); }
 uint32_t uarg(lua_State* L, int i) { return static_cast<uint32_t>(kxf_arg(L, i)); }
-void charge_args(lua_State* L) { lua_add_cpu_cycles(-L->nargs); }
+void charge_args(lua_State* L) { lua_add_cpu_cycles(L, -L->nargs); }
 
 }  // namespace
 

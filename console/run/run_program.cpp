@@ -77,7 +77,7 @@ bool prepare_code(const char* text, int is_prompt_line, char* flat, char* out, i
 
 void reset_lua_machine() {
   if (L0_cart) lua_close(L0_cart);
-  L0_cart = L0 = lua_newstate(tovo_lua_alloc, nullptr);
+  L0_cart = L0 = tovo_new_lua_state();
   L0_command = nullptr;
   if (!L0) return;
   lua_sethost(L0, &tovo_script_host);
@@ -206,8 +206,8 @@ void run_program(const char* text, int is_prompt_line) {
   run_state.has_draw = std::strstr(text, " _draw") ? 1 : 0;
   run_state.spend_counter = 0;
   run_state.skipped_cycles = 0;
-  lua_reset_cpu_cycles();
-  lua_set_cpu_cycles_slice_max(TOVO_COMPILE_SLICE_MAX);
+  lua_reset_cpu_cycles(L0);
+  lua_set_cpu_cycles_slice_max(L0, TOVO_COMPILE_SLICE_MAX);
 
   char* flat = static_cast<char*>(tarq_malloc(WORK_SIZE));
   char* code = static_cast<char*>(tarq_malloc(WORK_SIZE));

@@ -11,8 +11,6 @@
 #include "script/vm/stack.h"
 #include "script/vm/vm.h"
 
-int tovo_last_line_number = -1;
-
 namespace {
 
 void statement(LexState* ls);
@@ -501,7 +499,7 @@ void retstat(LexState* ls) {
 
 void statement(LexState* ls) {
   int line = ls->linenumber;
-  tovo_last_line_number = line;
+  G(ls->L)->last_line_number = line;  // read by the host after a failed compile
   luaY_enterlevel(ls);
   switch (ls->t.token) {
     case ';': luaX_next(ls); break;

@@ -95,10 +95,6 @@ struct FuncState {
   uint8_t freereg;  // first free register
 };
 
-// Start line of the statement being parsed (whole compiled text), -1 until
-// the first statement; read by the console after a failed compile.
-extern int tovo_last_line_number;
-
 // Parses a whole chunk; leaves the main closure (vararg, one upvalue "_ENV",
 // upvalues not yet made) on the stack and returns it.
 LClosure* luaY_parser(lua_State* L, Zio* z, Mbuffer* buff, Dyndata* dyd, const char* name, int firstchar);

@@ -52,7 +52,7 @@ void luaV_concat(lua_State* L, int total) {
         tl += l;
         charge += static_cast<int32_t>(l / 32);
       } while (--i > 0);
-      lua_add_cpu_cycles(charge);
+      lua_add_cpu_cycles(L, charge);
       setsvalue(top - n, luaS_newlstr(L, buffer, tl));
     }
     total -= n - 1;

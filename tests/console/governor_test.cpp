@@ -175,7 +175,6 @@ class OverlayTest : public tovo_test::CartHarness {
   }
   void TearDown() override {
     tarq_destroy_bitmap(bitmap);
-    lua_reset_cpu_cycles();
     CartHarness::TearDown();
   }
   int changed_outside(int x0, int y0, int x1, int y1) {
@@ -212,7 +211,7 @@ TEST_F(OverlayTest, SpinnerOnlyForABusyDrawingCart) {
   tovo_test::fake_now = 120 * 7;
   draw_cpu_spinner(bitmap);
   EXPECT_EQ(changed_outside(200, 200, 200, 200), 0);  // not busy: nothing
-  lua_add_cpu_cycles(121 * 279620);
+  lua_add_cpu_cycles(L0, 121 * 279620);
   draw_cpu_spinner(bitmap);
   EXPECT_GT(changed_outside(200, 200, 200, 200), 0);
   EXPECT_EQ(changed_outside(3, 3, 9, 9), 0);

@@ -192,9 +192,9 @@ TEST_F(PrintTest, PokeRestOfTextEndsIt) {
 
 TEST_F(PrintTest, PokesChargeFourCyclesABytePlusTheSteps) {
   poke(0x5f36, 0x04);
-  lua_reset_cpu_cycles();
+  lua_reset_cpu_cycles(L);
   print("\x06@43000004abcd");
-  EXPECT_EQ(lua_get_cpu_cycles(), 4 * 4 * 2 + 14 * 2);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 4 * 4 * 2 + 14 * 2);
 }
 
 // --- audio strings ----------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "script/vm/cpu.h"
 #include "sound/sound.h"
 #include "tests/console/mem_fixture.h"
+#include "tests/console/state_in_use.h"
 #include "tests/support/fake_shell.h"
 
 namespace {
@@ -122,16 +123,18 @@ TEST_F(SerialTest, LoopBackLeavesMemoryAsItWas) {
 }
 
 TEST_F(SerialTest, DroppedFileReadsAndCharges) {
+  StateInUse state;
+  lua_State* L = state.L;
   const uint8_t data[] = {9, 8, 7, 6, 5};
   serial_set_dropped_file(data, 5);
   EXPECT_EQ(get_serial_file_remaining(), 5);
-  int32_t before = lua_get_cpu_cycles();
+  int32_t before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 16), 16);
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 8 * 16);
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 8 * 16);
   EXPECT_EQ(pstate.ram[SRC + 1], 8);
-  before = lua_get_cpu_cycles();
+  before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 40), 24);  // 5 asked, 3 left
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 64 * 3);
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 64 * 3);
   EXPECT_EQ(pstate.ram[SRC + 2], 5);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 8), 0);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 4), 4);  // under a byte: charged, nothing read
@@ -262,9 +265,11 @@ TEST_F(SerialTest, MadeChannelsHaveTheDefaults) {
 }
 
 TEST_F(SerialTest, ChargeOfBitsIsEightCyclesEach) {
-  int32_t before = lua_get_cpu_cycles();
+  StateInUse state;
+  lua_State* L = state.L;
+  int32_t before = lua_get_cpu_cycles(L);
   EXPECT_EQ(serial_charge_bits(12), 12);
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 8 * 12);  // spend_cpu counts double
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 8 * 12);  // spend_cpu counts double
 }
 
 // Adding one buffer into another bends each sum as the audio hook does.
