@@ -14,9 +14,6 @@
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_text.h"
 
-int32_t tovo_datapod_error = TOVO_DATAPOD_OK;
-int32_t tovo_datapod_error_cart = 0;
-
 namespace {
 
 // Names the buffer and adds it to the pod; false (buffer destroyed) when the
@@ -50,20 +47,20 @@ tarq_file* pod_buffer(tarq_pod* pod) {
   return f;
 }
 
-tarq_file* image_buffer(tovo_cart* cart) {
+tarq_file* image_buffer(tovo_cart* cart, tovo_datapod_failure* failure) {
   tarq_file* f = tarq_create_buffer(TOVO_CART_IMAGE_SIZE);
   if (!f) return nullptr;
   if (save_cart_to_file_as_32k_flattened_block(cart, f->data) != 0) {
     tarq_destroy_buffer(f);
-    tovo_datapod_error = TOVO_DATAPOD_CODE_TOO_LARGE;
+    failure->reason = TOVO_DATAPOD_CODE_TOO_LARGE;
     return nullptr;
   }
   f->size = TOVO_CART_IMAGE_SIZE;
   return f;
 }
 
-tarq_pod* fail(tarq_pod* pod, int32_t reason) {
-  if (tovo_datapod_error == TOVO_DATAPOD_OK) tovo_datapod_error = reason;
+tarq_pod* fail(tarq_pod* pod, tovo_datapod_failure* failure, int32_t reason) {
+  if (failure->reason == TOVO_DATAPOD_OK) failure->reason = reason;
   return tarq_destroy_pod(pod);
 }
 
@@ -86,23 +83,24 @@ int save_cart_to_file_as_32k_flattened_block(tovo_cart* cart, uint8_t* image) {
   return status;
 }
 
-tarq_pod* generate_dat_file(const tovo_datapod_parameters* p) {
-  tovo_datapod_error = TOVO_DATAPOD_OK;
-  tovo_datapod_error_cart = 0;
+tarq_pod* generate_dat_file(const tovo_datapod_parameters* p, tovo_datapod_failure* failure) {
+  tovo_datapod_failure ignored;
+  tovo_datapod_failure* f = failure ? failure : &ignored;
+  *f = tovo_datapod_failure{TOVO_DATAPOD_OK, 0};
   if (!p || !p->boot_cart || !p->resources || !p->font || p->cart_count < 1 || p->cart_count > TOVO_DATAPOD_MAX_CARTS) {
-    tovo_datapod_error = TOVO_DATAPOD_BAD_ARGUMENT;
+    f->reason = TOVO_DATAPOD_BAD_ARGUMENT;
     return nullptr;
   }
   tarq_pod* pod = tarq_create_pod(3 + p->cart_count);
-  if (!pod) return fail(nullptr, TOVO_DATAPOD_NO_MEMORY);
+  if (!pod) return fail(nullptr, f, TOVO_DATAPOD_NO_MEMORY);
   if (!add_file(pod, text_cart_buffer(p->boot_cart), "boot.kx") ||
       !add_file(pod, pod_buffer(p->resources), "resources.pod") || !add_file(pod, pod_buffer(p->font), "font.pod"))
-    return fail(pod, TOVO_DATAPOD_NO_MEMORY);
+    return fail(pod, f, TOVO_DATAPOD_NO_MEMORY);
   for (int32_t i = 0; i < p->cart_count; i++) {
-    if (!p->carts[i] || !p->names[i]) return fail(pod, TOVO_DATAPOD_BAD_ARGUMENT);
-    tovo_datapod_error_cart = i;
-    if (!add_file(pod, image_buffer(p->carts[i]), p->names[i])) return fail(pod, TOVO_DATAPOD_NO_MEMORY);
+    if (!p->carts[i] || !p->names[i]) return fail(pod, f, TOVO_DATAPOD_BAD_ARGUMENT);
+    f->cart = i;
+    if (!add_file(pod, image_buffer(p->carts[i], f), p->names[i])) return fail(pod, f, TOVO_DATAPOD_NO_MEMORY);
   }
-  tovo_datapod_error_cart = 0;
+  f->cart = 0;
   return pod;
 }

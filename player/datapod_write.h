@@ -21,19 +21,22 @@ struct tovo_datapod_parameters {
   int32_t cart_count;
 };
 
-// Which step refused the last generate_dat_file, for the caller's message.
+// Which step refused a generate_dat_file, for the caller's message.
 enum {
   TOVO_DATAPOD_OK = 0,
   TOVO_DATAPOD_BAD_ARGUMENT = 1,    // a missing part, or too many carts
   TOVO_DATAPOD_CODE_TOO_LARGE = 2,  // a cart's code does not fit its image
   TOVO_DATAPOD_NO_MEMORY = 3,
 };
-extern int32_t tovo_datapod_error;
-extern int32_t tovo_datapod_error_cart;  // the cart index for CODE_TOO_LARGE
+struct tovo_datapod_failure {
+  int32_t reason;  // TOVO_DATAPOD_*
+  int32_t cart;    // the cart index for CODE_TOO_LARGE
+};
 
-// A new pod of file items in the layout above, or null (reason in
-// tovo_datapod_error) when a part is missing or a cart's code does not fit.
-tarq_pod* generate_dat_file(const tovo_datapod_parameters* p);
+// A new pod of file items in the layout above, or null when a part is
+// missing or a cart's code does not fit; the reason goes to failure (when
+// given), which is TOVO_DATAPOD_OK and cart 0 after a pod was made.
+tarq_pod* generate_dat_file(const tovo_datapod_parameters* p, tovo_datapod_failure* failure = nullptr);
 
 // Fills the 32768-byte image with the cart, its code flattened of include
 // lines; 0 done, 1 when the code does not fit (or there is no cart), 2 when

@@ -227,7 +227,7 @@ int tovo_shell_init(int argc, char** argv) {
     exit(TOVO_EXIT_CANNOT_START);
   }
   // Picture carts the player saves start from the data pod's template.
-  tovo_cart_template = (tarq_bitmap*)cpod_get_item(shell.resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
+  tovo_set_cart_template((tarq_bitmap*)cpod_get_item(shell.resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP));
   if (app.flip_ampersand) flip_ampersand_glyph();
   tovo_console_font = shell.font;
   for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config.keys[i + 1] = app.button_keys[i];
@@ -291,7 +291,7 @@ int tovo_shell_exit() {
   pstate.cart = nullptr;
   tarq_destroy_tovo_cart(shell.boot_cart);
   shell.boot_cart = nullptr;
-  tovo_cart_template = nullptr;  // it lives in the resource pod
+  tovo_set_cart_template(nullptr);  // it lives in the resource pod
   shell.resources = tarq_destroy_pod(shell.resources);
   shell.font = tarq_destroy_pod(shell.font);
   shell.data_pod = tarq_destroy_pod(shell.data_pod);

@@ -147,10 +147,11 @@ int main(int argc, char** argv) {
   }
   bool parts = resources && p.boot_cart;
   for (int i = 0; i < p.cart_count; i++) parts = parts && p.carts[i];
-  tarq_pod* pod = parts ? generate_dat_file(&p) : nullptr;
+  tovo_datapod_failure failure{};
+  tarq_pod* pod = parts ? generate_dat_file(&p, &failure) : nullptr;
   if (parts && !pod)
-    fprintf(stderr, "make_datapod: the data pod could not be built (reason %d, cart %s)\n", tovo_datapod_error,
-            p.names[tovo_datapod_error_cart]);
+    fprintf(stderr, "make_datapod: the data pod could not be built (reason %d, cart %s)\n", failure.reason,
+            p.names[failure.cart]);
   status = pod ? write_pod(pod, argv[2]) : 1;
 
   tarq_destroy_pod(pod);

@@ -18,9 +18,9 @@
 #include "player/message.h"
 #include "player/shell_state.h"
 
-int32_t splore_exit_menu = -1;
-
 namespace {
+
+int32_t exit_menu = -1;
 
 constexpr const char* WHEEL = " abcdefghijklmnopqrstuvwxyz0123456789";
 constexpr int32_t CODE_NONE = -1;  // a key went down that gives no code
@@ -41,7 +41,7 @@ bool free_key_hit(int32_t code, int32_t scancode) {
   return code == CODE_NONE && key_hit(scancode) && !is_key_bound(scancode);
 }
 
-splore_list* current() { return &splore_lists[list_index]; }
+splore_list* current() { return &splore.lists[splore.list_index]; }
 
 bool pressed_bit(int32_t pressed, int b) { return (pressed >> b) & 1; }
 
@@ -119,7 +119,7 @@ void entry_buttons(splore_list* list, int32_t pressed) {
 }  // namespace
 
 void splore_keypress(int32_t code) {
-  if (!splore_list_count) return;
+  if (!splore.list_count) return;
   splore_list* list = current();
   if (list->entry_state) {
     entry_key(list, code);
@@ -127,13 +127,13 @@ void splore_keypress(int32_t code) {
   }
   if (code == 27) {
     if (splore_download_state() != SPLORE_DOWNLOAD_IDLE) cancel_download("download cancelled");
-    else if (app.kiosk) splore_exit_menu = splore_exit_menu < 0 ? 0 : -1;
+    else if (app.kiosk) exit_menu = exit_menu < 0 ? 0 : -1;
     else if (cart_menu.which) cart_menu.which = SPLORE_MENU_NONE;
     else shell.sub_mode = 0;
     return;
   }
-  if (code == 'f' && list_index != SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
-  if ((is_backspace(code) || is_delete(code)) && list_index == SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
+  if (code == 'f' && splore.list_index != SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
+  if ((is_backspace(code) || is_delete(code)) && splore.list_index == SPLORE_LIST_FAVOURITES) splore_toggle_favourite();
   if (free_key_hit(code, SDL_SCANCODE_PAGEUP)) move_selection(-PAGE_ITEMS);
   if (free_key_hit(code, SDL_SCANCODE_PAGEDOWN)) move_selection(PAGE_ITEMS);
   if (free_key_hit(code, SDL_SCANCODE_HOME)) select_item(0);
@@ -141,17 +141,16 @@ void splore_keypress(int32_t code) {
 }
 
 void splore_controls(int32_t pressed) {
-  if (!splore_list_count) return;
+  if (!splore.list_count) return;
   splore_list* list = current();
   if (list->entry_state) {
     entry_buttons(list, pressed);
     return;
   }
-  if (splore_exit_menu >= 0) {
-    if (pressed_bit(pressed, 2))
-      splore_exit_menu = (splore_exit_menu + SPLORE_EXIT_MENU_ENTRIES - 1) % SPLORE_EXIT_MENU_ENTRIES;
-    if (pressed_bit(pressed, 3)) splore_exit_menu = (splore_exit_menu + 1) % SPLORE_EXIT_MENU_ENTRIES;
-    if (pressed_bit(pressed, 4) || pressed_bit(pressed, 5)) splore_exit_menu_action(splore_exit_menu);
+  if (exit_menu >= 0) {
+    if (pressed_bit(pressed, 2)) exit_menu = (exit_menu + SPLORE_EXIT_MENU_ENTRIES - 1) % SPLORE_EXIT_MENU_ENTRIES;
+    if (pressed_bit(pressed, 3)) exit_menu = (exit_menu + 1) % SPLORE_EXIT_MENU_ENTRIES;
+    if (pressed_bit(pressed, 4) || pressed_bit(pressed, 5)) splore_exit_menu_action(exit_menu);
     return;
   }
   if (cart_menu.which) {
@@ -165,7 +164,7 @@ void splore_controls(int32_t pressed) {
   if (pressed_bit(pressed, 3)) move_selection(1);
   if (!app.kiosk && (pressed_bit(pressed, 0) || pressed_bit(pressed, 1))) {
     int32_t step = pressed_bit(pressed, 0) ? SPLORE_LISTS_USED - 1 : 1;
-    list_index = (list_index + step) % SPLORE_LISTS_USED;
+    splore.list_index = (splore.list_index + step) % SPLORE_LISTS_USED;
     update_list_favourites(current());
     validate_current_list();
   }
@@ -175,7 +174,7 @@ void splore_controls(int32_t pressed) {
 }
 
 void splore_exit_menu_action(int32_t entry) {
-  splore_exit_menu = -1;
+  exit_menu = -1;
   if (entry == 0) {
     tarq_quit = 1;
   } else if (entry == 1) {
@@ -187,3 +186,5 @@ void splore_exit_menu_action(int32_t entry) {
     tovo_print_col("type help for help", 6);
   }
 }
+
+int32_t splore_exit_menu_entry() { return exit_menu; }

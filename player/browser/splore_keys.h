@@ -8,7 +8,7 @@ constexpr int32_t SPLORE_EXIT_MENU_ENTRIES = 3;
 
 // The kiosk exit menu: -1 closed, else the selected entry (0 quit, 1 leave to
 // the console, 2 close the menu).
-extern int32_t splore_exit_menu;
+int32_t splore_exit_menu_entry();
 
 // One code of the engine's key queue (13 Enter, 8 Backspace, 27 Escape,
 // printable characters as themselves, -1 for a key that gives no code:

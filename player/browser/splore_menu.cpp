@@ -34,7 +34,7 @@ splore_menu cart_menu;
 
 namespace {
 
-splore_list* current_list() { return &splore_lists[list_index]; }
+splore_list* current_list() { return &splore.lists[splore.list_index]; }
 splore_item* selected_item() { return get_splore_item(current_list(), current_list()->selected); }
 
 void add_menu_item(splore_menu* menu, int32_t type, const char* label) {
@@ -67,7 +67,7 @@ void enter_folder(const splore_item* item) {
   if (strncmp(resolved, root, n) != 0) return;  // outside the cart folder
   const char* inside = resolved + n;
   snprintf(shell.current_folder, sizeof shell.current_folder, "%s", strcmp(inside, "/") == 0 ? "" : inside);
-  splore_list* local = &splore_lists[SPLORE_LIST_LOCAL];
+  splore_list* local = &splore.lists[SPLORE_LIST_LOCAL];
   clear_splore_list(local);
   populate_splore_list_from_directory(local, shell.current_folder);
   local->selected = 0;
@@ -75,19 +75,19 @@ void enter_folder(const splore_item* item) {
 
 void act_on_cart(splore_item* item) {
   if (item->lid[0]) {
-    running_item = *item;
-    running_item.label = nullptr;
+    splore.running_item = *item;
+    splore.running_item.label = nullptr;
     char path[TARQ_PATH_MAX];
     get_bbs_cart_filename(item->lid, path);
     if (!path[0] || load_working_cart(path) != 0) {
-      snprintf(splore_download.title, sizeof splore_download.title, "%s", item->title);
+      snprintf(splore.download.title, sizeof splore.download.title, "%s", item->title);
       download_bbs_cart(item->lid);
       return;
     }
     launch();
     char nfo[TARQ_PATH_MAX];
     get_bbs_cart_filename_nfo(item->lid, nfo);
-    if (app.check_for_cart_updates && strcmp(splore_download.file, nfo) != 0 &&
+    if (app.check_for_cart_updates && strcmp(splore.download.file, nfo) != 0 &&
         splore_download_state() == SPLORE_DOWNLOAD_IDLE)
       download_bbs_cart_nfo(item->lid, SPLORE_AWAIT_UPDATE);
     return;
@@ -103,7 +103,7 @@ void act_on_cart(splore_item* item) {
 void switch_to_search(const char* format, const char* text) {
   char search[SPLORE_TEXT + 16];
   snprintf(search, sizeof search, format, text);
-  list_index = SPLORE_LIST_SEARCH;
+  splore.list_index = SPLORE_LIST_SEARCH;
   update_list_favourites(current_list());
   splore_search(search);
 }
@@ -114,9 +114,9 @@ splore_list* list_of_page(const char* file) {
   const char* name = strrchr(file, '/');
   name = name ? name + 1 : file;
   for (int32_t i = 1; i < SPLORE_LISTS_USED; i++) {
-    std::string key = std::string("temp_") + splore_lists[i].name;
+    std::string key = std::string("temp_") + splore.lists[i].name;
     if (strncmp(name, key.c_str(), key.size()) == 0 && (name[key.size()] == '.' || name[key.size()] == '_'))
-      return &splore_lists[i];
+      return &splore.lists[i];
   }
   return nullptr;
 }
@@ -130,7 +130,7 @@ void finish_page(const char* file) {
     return;
   }
   if (!append) {
-    tarq_copy_file(file, splore_download.copy_to);
+    tarq_copy_file(file, splore.download.copy_to);
     if (list->count >= 2) list->selected = 1;  // past "[update]"
   }
   if (list->selected >= list->count) list->selected = list->count - 1;
@@ -149,24 +149,24 @@ void finish_cart(const char* file) {
 
 }  // namespace
 
-int32_t splore_entering_text() { return splore_list_count ? current_list()->entry_state : 0; }
+int32_t splore_entering_text() { return splore.list_count ? current_list()->entry_state : 0; }
 
 void splore_cancel_text_entry() {
-  if (!splore_list_count) return;
+  if (!splore.list_count) return;
   current_list()->entry_state = 0;
   current_list()->entry_text[0] = 0;
   current_list()->entry_cursor = 0;
 }
 
 void splore_search(const char* text) {
-  splore_list* list = &splore_lists[SPLORE_LIST_SEARCH];
+  splore_list* list = &splore.lists[SPLORE_LIST_SEARCH];
   snprintf(list->request, sizeof list->request, "cat=7&search=%s&max=32", text);
   list->entry_state = 0;
   download_list(list->name, list->request, 0);
 }
 
 void action_current_splore_item() {
-  if (!splore_list_count) return;
+  if (!splore.list_count) return;
   splore_list* list = current_list();
   splore_item* item = selected_item();
   switch (item->kind) {
@@ -185,19 +185,19 @@ void action_current_splore_item() {
 }
 
 bool cart_menu_pop() {
-  if (!splore_list_count || selected_item()->kind != SPLORE_KIND_CART) return false;
+  if (!splore.list_count || selected_item()->kind != SPLORE_KIND_CART) return false;
   open_menu(SPLORE_MENU_CART);
   return true;
 }
 
 void generate_cart_menu(splore_menu* menu) {
   menu->count = 0;
-  const splore_item* item = splore_list_count ? selected_item() : nullptr;
+  const splore_item* item = splore.list_count ? selected_item() : nullptr;
   if (menu->which == SPLORE_MENU_CART && item) {
     add_menu_item(menu, SPLORE_ACT_RUN, "run cart");
     add_menu_item(menu, SPLORE_ACT_OPTIONS, "options");
     add_menu_item(menu, SPLORE_ACT_FAVOURITE,
-                  list_index == SPLORE_LIST_FAVOURITES ? "remove from favourites" : "favourite");
+                  splore.list_index == SPLORE_LIST_FAVOURITES ? "remove from favourites" : "favourite");
     if (item->lid[0]) {
       char by[SPLORE_TEXT + 16];
       snprintf(by, sizeof by, "carts by @%s", item->author);
@@ -221,7 +221,7 @@ void generate_cart_menu(splore_menu* menu) {
 }
 
 void process_cart_menu_action(int32_t type) {
-  splore_item* item = splore_list_count ? selected_item() : nullptr;
+  splore_item* item = splore.list_count ? selected_item() : nullptr;
   char bare[SPLORE_TEXT];
   switch (type) {
     case SPLORE_ACT_RUN:
@@ -230,7 +230,7 @@ void process_cart_menu_action(int32_t type) {
       break;
     case SPLORE_ACT_FAVOURITE:
       splore_toggle_favourite();
-      if (list_index == SPLORE_LIST_FAVOURITES) cart_menu.which = SPLORE_MENU_NONE;
+      if (splore.list_index == SPLORE_LIST_FAVOURITES) cart_menu.which = SPLORE_MENU_NONE;
       break;
     case SPLORE_ACT_CART_OPTIONS:
     case SPLORE_ACT_OPTIONS: open_menu(type); break;
@@ -278,11 +278,11 @@ void process_cart_menu_action(int32_t type) {
 void update_splore_download() {
   int32_t state = splore_download_state();
   int32_t now = tarq_get_time();
-  if (state == SPLORE_DOWNLOAD_RUNNING && now - splore_download.start > 1000 * cconfig.timeout) {
+  if (state == SPLORE_DOWNLOAD_RUNNING && now - splore.download.start > 1000 * cconfig.timeout) {
     cancel_download("timeout");
     return;
   }
-  if (now - splore_download.start < 500) return;
+  if (now - splore.download.start < 500) return;
   if (state == SPLORE_DOWNLOAD_FAILED) {
     set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
     show_message("could not connect to bbs.", 1500);
@@ -290,14 +290,14 @@ void update_splore_download() {
   }
   if (state != SPLORE_DOWNLOAD_DONE) return;
   set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
-  const char* file = splore_download.file;
+  const char* file = splore.download.file;
   if (strstr(file, ".pip")) finish_page(file);
   else if (strstr(file, ".nfo")) check_cart_update_nfo(file);
   else if (tarq_strcasestr(file, ".kx.png")) finish_cart(file);
 }
 
 void splore_update_cartridge_to_newer_version() {
-  if (!splore_list_count) return;
+  if (!splore.list_count) return;
   splore_item* item = selected_item();
   char nfo[TARQ_PATH_MAX];
   get_bbs_cart_filename_nfo(item->lid, nfo);
@@ -310,8 +310,8 @@ void splore_update_cartridge_to_newer_version() {
   if (sscanf(tarq_sts(table, "catsub", 0), "%d", &item->catsub) != 1) item->catsub = 0;
   tarq_destroy_stable(table);
   sanitise_splore_item(item);
-  splore_newer_version = 0;
-  if (list_index == SPLORE_LIST_FAVOURITES) save_splore_favourites();
+  splore.newer_version = 0;
+  if (splore.list_index == SPLORE_LIST_FAVOURITES) save_splore_favourites();
   suspend_program();
   action_current_splore_item();
 }

@@ -25,7 +25,7 @@ int download_list(const char* name, const char* request, int32_t start_index) {
   if (n < 0 || n >= (int)sizeof url) return 1;
   snprintf(local, sizeof local, start_index > 0 ? "bbs/temp_%s__.pip.png" : "bbs/temp_%s.pip.png", name);
   snprintf(copy, sizeof copy, "bbs/%s.pip.png", name);
-  if (!app_path("bbs", bbs) || !app_path(local, file) || !app_path(copy, splore_download.copy_to)) return 1;
+  if (!app_path("bbs", bbs) || !app_path(local, file) || !app_path(copy, splore.download.copy_to)) return 1;
   tarq_mkdir(bbs);
   return download_file(url, file, SPLORE_AWAIT_INFO);
 }

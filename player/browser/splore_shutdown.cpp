@@ -5,11 +5,11 @@
 #include "player/browser/splore.h"
 
 void splore_shutdown() {
-  for (splore_list& list : splore_lists) {
+  for (splore_list& list : splore.lists) {
     clear_splore_list(&list);
     tarq_free(list.items);
     list.items = nullptr;
     list.capacity = 0;
   }
-  splore_list_count = 0;
+  splore.list_count = 0;
 }

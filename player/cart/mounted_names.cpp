@@ -6,7 +6,7 @@
 
 const char* get_embedded_cart_filename_for_hash(const char* hash) {
   if (!hash) return nullptr;
-  for (int32_t i = 0; i < mounted_carts && i < TOVO_MAX_MOUNTED_CARTS; i++)
-    if (strcmp(hash_to_filename[i].hash, hash) == 0) return hash_to_filename[i].name;
+  for (int32_t i = 0; i < mounted_cart_count(); i++)
+    if (strcmp(mounted_cart(i)->hash, hash) == 0) return mounted_cart(i)->name;
   return nullptr;
 }

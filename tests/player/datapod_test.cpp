@@ -240,10 +240,11 @@ TEST_F(generate, WritesFileItemsThatReadBack) {
 }
 
 TEST_F(generate, RefusesMissingPartsAndOversizedCode) {
+  tovo_datapod_failure failure{};
   tovo_datapod_parameters none = p;
   none.font = nullptr;
-  EXPECT_EQ(generate_dat_file(&none), nullptr);
-  EXPECT_EQ(tovo_datapod_error, TOVO_DATAPOD_BAD_ARGUMENT);
+  EXPECT_EQ(generate_dat_file(&none, &failure), nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_BAD_ARGUMENT);
   none = p;
   none.cart_count = TOVO_DATAPOD_MAX_CARTS + 1;
   EXPECT_EQ(generate_dat_file(&none), nullptr);
@@ -254,8 +255,9 @@ TEST_F(generate, RefusesMissingPartsAndOversizedCode) {
     p.carts[0]->code[i] = (char)(33 + (x >> 16) % 90);
   }
   p.carts[0]->code[40000] = 0;
-  EXPECT_EQ(generate_dat_file(&p), nullptr);
-  EXPECT_EQ(tovo_datapod_error, TOVO_DATAPOD_CODE_TOO_LARGE);
+  EXPECT_EQ(generate_dat_file(&p, &failure), nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_CODE_TOO_LARGE);
+  EXPECT_EQ(failure.cart, 0);
 }
 
 TEST_F(generate, FlattenedImageTellsARefusedIncludeFromCodeTooLarge) {

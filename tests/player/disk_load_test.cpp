@@ -135,7 +135,7 @@ TEST_F(disk_load, MountedCartsAreFoundByNameInAnyFolder) {
     mount_embedded_cart(cart, name.c_str());
     tarq_destroy_tovo_cart(cart);
   }
-  EXPECT_EQ(mounted_carts, TOVO_MAX_MOUNTED_CARTS);
+  EXPECT_EQ(mounted_cart_count(), TOVO_MAX_MOUNTED_CARTS);
   EXPECT_EQ(tarq_fopen_vdisk("mount_extra_64.kx", "r"), nullptr);  // the 65th was not mounted
 
   for (const char* name : {"level2.kx", "other/level2.kx", "level2"}) {

@@ -143,11 +143,11 @@ TEST_F(pause_fixture, ATapOfThePauseKeyOpensTheMenu) {
 }
 
 TEST_F(pause_fixture, UpdatePromptComesFirst) {
-  splore_newer_version = 1;  // what the update check of a running cart sets
+  splore.newer_version = 1;  // what the update check of a running cart sets
   update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
   EXPECT_EQ(labels(), (std::vector<std::string>{"update cart", "skip"}));
-  EXPECT_EQ(splore_newer_version, 0);
+  EXPECT_EQ(splore.newer_version, 0);
   tick(O);
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "update cart does nothing in the player";
   tick(DOWN);

@@ -148,7 +148,7 @@ TEST_F(pod_pieces, MountedCartByHash) {
   char hash_b[TOVO_HASH_SIZE];
   hash_cart(b, hash_b);
   EXPECT_STREQ(get_embedded_cart_filename_for_hash(hash_b), "second.kx") << "the first record with the hash";
-  EXPECT_STREQ(get_embedded_cart_filename_for_hash(hash_to_filename[0].hash), "first.kx");
+  EXPECT_STREQ(get_embedded_cart_filename_for_hash(mounted_cart(0)->hash), "first.kx");
   EXPECT_EQ(get_embedded_cart_filename_for_hash("0000"), nullptr);
   EXPECT_EQ(get_embedded_cart_filename_for_hash(nullptr), nullptr);
   clear_embedded_carts();
@@ -319,21 +319,21 @@ using suspend = boot_fixture;
 
 TEST_F(suspend, ASuspendedProgramPutsTheBrowsersListsAtRest) {
   ASSERT_EQ(connect_console_to_shell(), 0);
-  int32_t saved_count = splore_list_count;
-  splore_list_count = 2;
-  splore_lists[0].selected = 3;
-  splore_lists[1].selected = 5;
-  splore_lists[0].scroll = splore_lists[1].scroll = 0;
+  int32_t saved_count = splore.list_count;
+  splore.list_count = 2;
+  splore.lists[0].selected = 3;
+  splore.lists[1].selected = 5;
+  splore.lists[0].scroll = splore.lists[1].scroll = 0;
   run_state.program = 0;
   suspend_program();
-  EXPECT_EQ(splore_lists[0].scroll, 0) << "no program: nothing suspended";
+  EXPECT_EQ(splore.lists[0].scroll, 0) << "no program: nothing suspended";
   run_state.program = 1;
   suspend_program();
-  EXPECT_EQ(splore_lists[0].scroll, 3);
-  EXPECT_EQ(splore_lists[1].scroll, 5);
+  EXPECT_EQ(splore.lists[0].scroll, 3);
+  EXPECT_EQ(splore.lists[1].scroll, 5);
   run_state.program = 0;
-  splore_lists[0] = splore_lists[1] = splore_list{};
-  splore_list_count = saved_count;
+  splore.lists[0] = splore.lists[1] = splore_list{};
+  splore.list_count = saved_count;
 }
 
 TEST(download_end, ReportsOnlyADownloadStillUnderWay) {
