@@ -258,6 +258,26 @@ TEST_F(generate, RefusesMissingPartsAndOversizedCode) {
   EXPECT_EQ(generate_dat_file(&p, &failure), nullptr);
   EXPECT_EQ(failure.reason, TOVO_DATAPOD_CODE_TOO_LARGE);
   EXPECT_EQ(failure.cart, 0);
+
+  // The failure names the cart that does not fit; a build that succeeds
+  // leaves no failure behind.
+  tovo_cart* big = p.carts[0];
+  tovo_cart* small = tarq_create_tovo_cart();
+  p.carts[0] = small;
+  p.carts[1] = big;
+  p.names[1] = "big.kx";
+  p.cart_count = 2;
+  EXPECT_EQ(generate_dat_file(&p, &failure), nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_CODE_TOO_LARGE);
+  EXPECT_EQ(failure.cart, 1);
+  p.cart_count = 1;
+  tarq_pod* pod = generate_dat_file(&p, &failure);
+  EXPECT_NE(pod, nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_OK);
+  EXPECT_EQ(failure.cart, 0);
+  tarq_destroy_pod(pod);
+  p.carts[0] = big;
+  tarq_destroy_tovo_cart(small);
 }
 
 TEST_F(generate, FlattenedImageTellsARefusedIncludeFromCodeTooLarge) {
