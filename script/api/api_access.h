@@ -31,6 +31,9 @@ void* lua_touserdata(lua_State* L, int idx);
 const void* lua_topointer(lua_State* L, int idx);
 // Strings: byte length; tables: a border; full userdata: its size; else 0.
 size_t lua_rawlen(lua_State* L, int idx);
+// The length of the table at idx as the length operator gives it, when its
+// metatable has no "__len" (no metamethod to call); else -1.
+int lua_tablelen(lua_State* L, int idx);
 
 // ---- comparison and arithmetic ----
 int lua_rawequal(lua_State* L, int idx1, int idx2);

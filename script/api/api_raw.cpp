@@ -8,6 +8,7 @@
 #include "script/value/table.h"
 #include "script/vm/func.h"
 #include "script/vm/stack.h"
+#include "script/vm/tm.h"
 #include "script/vm/vm.h"
 
 namespace {
@@ -49,6 +50,11 @@ size_t lua_rawlen(lua_State* L, int idx) {
   if (ttisuserdata(o)) return uvalue(o)->len;
   if (ttistable(o)) return static_cast<size_t>(luaH_getn(hvalue(o)));
   return 0;
+}
+
+int lua_tablelen(lua_State* L, int idx) {
+  Table* h = hvalue(luaA_index2addr(L, idx));
+  return luaT_fasttm(L, h->metatable, TM_LEN) == nullptr ? luaH_getn(h) : -1;
 }
 
 void lua_gettable(lua_State* L, int idx) {

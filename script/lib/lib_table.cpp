@@ -23,18 +23,23 @@ void close_gap(lua_State* L, int pos, int n) {
   lua_rawseti(L, 1, n);
 }
 
+// The length of the table in slot 1, "__len" included.
+int length(lua_State* L) {
+  int n = lua_tablelen(L, 1);
+  return n >= 0 ? n : luaL_len(L, 1);
+}
+
 }  // namespace
 
 int tinsert(lua_State* L) {
   if (lua_type(L, 1) != LUA_TTABLE) return 0;
-  int n = luaL_len(L, 1);
+  int n = length(L);
   int top = lua_gettop(L);
   if (top == 1) return 0;
   if (top == 2) {
     lua_pushvalue(L, 2);
     lua_rawseti(L, 1, n + 1);
-    lua_pushvalue(L, 2);
-    return 1;
+    return 1;  // the value, left on top
   }
   int pos = lua_tointeger(L, 3);  // not a number: 0
   lua_settop(L, 2);
@@ -49,7 +54,7 @@ int tinsert(lua_State* L) {
 
 int tremove(lua_State* L) {
   if (lua_type(L, 1) != LUA_TTABLE) return 0;
-  int n = luaL_len(L, 1);
+  int n = length(L);
   int pos = lua_gettop(L) == 1 ? n : lua_tointeger(L, 2);
   if (pos < 1 || pos > n) return 0;
   lua_rawgeti(L, 1, pos);  // the result
@@ -60,7 +65,7 @@ int tremove(lua_State* L) {
 
 int tdel(lua_State* L) {
   if (lua_gettop(L) < 2 || lua_type(L, 1) != LUA_TTABLE) return 0;
-  int n = luaL_len(L, 1);
+  int n = length(L);
   if (n <= 0) {
     spend_cpu(L, n);
     return 0;
@@ -80,7 +85,7 @@ int tdel(lua_State* L) {
 
 int tcount(lua_State* L) {
   if (lua_type(L, 1) != LUA_TTABLE) return 0;
-  int n = luaL_len(L, 1);
+  int n = length(L);
   if (lua_gettop(L) == 1) {
     spend_cpu(L, 0);
     lua_pushinteger(L, n);

@@ -151,14 +151,15 @@ int computesizes(const int* nums, int* narray) {
 }
 
 void rehash(lua_State* L, Table* t, const TValue* ek) {
-  int nums[MAXBITS + 1] = {};
-  int nasize = numusearray(t, nums);
-  int totaluse = nasize;
-  totaluse += numusehash(t, nums, &nasize);
-  nasize += countint(ek, nums);
-  totaluse++;
-  int na = computesizes(nums, &nasize);
-  luaH_resize(L, t, nasize, totaluse - na);
+  int nasize, nhsize;
+  if (luaH_arraygrowth(t, ek, &nasize)) {
+    // What luaH_resize(nasize, 0) does to a table without nodes.
+    setarrayvector(L, t, nasize > MAXASIZE ? MAXASIZE : nasize);
+    t->indexnode = 0;
+    return;
+  }
+  luaH_rehashsizes(t, ek, &nasize, &nhsize);
+  luaH_resize(L, t, nasize, nhsize);
 }
 
 // Border search past the array part; indices above 32767 count as absent.
@@ -193,6 +194,30 @@ int findindex(lua_State* L, Table* t, StkId key) {
 }  // namespace
 
 bool luaH_isdummy(const Node* n) { return n == dummynode; }
+
+void luaH_rehashsizes(const Table* t, const TValue* ek, int* nasize, int* nhsize) {
+  int nums[MAXBITS + 1] = {};
+  int na = numusearray(t, nums);
+  int totaluse = na;
+  totaluse += numusehash(t, nums, &na);
+  na += countint(ek, nums);
+  totaluse++;
+  int inarray = computesizes(nums, &na);
+  *nasize = na;
+  *nhsize = totaluse - inarray;
+}
+
+bool luaH_arraygrowth(const Table* t, const TValue* ek, int* nasize) {
+  // Keys 1..n+1 and no other: the census puts all n+1 in an array of the
+  // least power of two that holds them, and none in the hash part.
+  int n = t->sizearray;
+  if (!luaH_isdummy(t->node) || arrayindex(ek) != n + 1) return false;
+  for (int i = 0; i < n; i++) {
+    if (ttisnil(&t->array[i])) return false;
+  }
+  *nasize = twoto(luaO_ceillog2(static_cast<unsigned>(n + 1)));
+  return true;
+}
 
 Node* luaH_mainposition(const Table* t, const TValue* key) {
   switch (ttype(key)) {

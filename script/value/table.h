@@ -62,6 +62,13 @@ int luaH_next_tovo_all(lua_State* L, Table* t, StkId key);
 // Debugging aid: one line per array index to standard output.
 void print_table_state(Table* t);
 
+// The sizes of the array and hash parts a rehash for the new key ek gives:
+// the census of the integer keys (exposed for tests).
+void luaH_rehashsizes(const Table* t, const TValue* ek, int* nasize, int* nhsize);
+// True when a rehash for the new key ek only grows the array part: no hash
+// part, every array slot in use and ek the next index. Sets the array size,
+// which is the one luaH_rehashsizes gives (with a hash size of 0).
+bool luaH_arraygrowth(const Table* t, const TValue* ek, int* nasize);
 // The main position of a key in the hash part (exposed for tests).
 Node* luaH_mainposition(const Table* t, const TValue* key);
 bool luaH_isdummy(const Node* n);

@@ -103,6 +103,43 @@ TEST_F(BaseTest, PackChargesTwiceItsCount) {
   EXPECT_EQ(lua_tonumber(L, -1), I(3));
 }
 
+TEST_F(BaseTest, AddStoresRawlyAtTheLengthPlusOne) {
+  // add stores past the length as # gives it ("__len" included), never
+  // through "__newindex", into the array part or the hash part alike.
+  const std::pair<const char*, const char*> cases[] = {
+      {"local log = 0\n"
+       "local t = setmetatable({}, {__newindex = function() log = log + 1 end})\n"
+       "add(t, 'a') add(t, 'b')\n"
+       "return log .. ':' .. rawlen(t) .. ':' .. t[1] .. t[2]",
+       "0:2:ab"},
+      {"local t = setmetatable({}, {__len = function() return 5 end})\n"
+       "add(t, 'x') add(t, 'y')\n"
+       "return rawlen(t) .. ':' .. tostring(rawget(t, 6)) .. ':' .. tostring(rawget(t, 1))",
+       "0:y:nil"},
+      {"local t = setmetatable({}, {__index = function() return 'i' end})\n"
+       "add(t, 'a')\n"
+       "return #t .. t[1] .. t[2]",
+       "1ai"},
+      {"local t = {1, 2, nil, 4} add(t, 5) return #t .. ':' .. t[5]", "5:5"},
+      {"local t = {} t[3] = 3 t[2] = 2 t[1] = 1 add(t, 4) add(t, 5) return #t .. ':' .. t[5]", "5:5"},
+      {"local t = {[0] = 'z', [-1] = 'm'} add(t, 'a') add(t, 'b')\n"
+       "return #t .. t[1] .. t[2] .. t[0] .. t[-1]",
+       "2abzm"},
+      {"local t = {x = 1} for i = 1, 40 do add(t, i) end return #t .. ':' .. t[40] .. ':' .. t.x", "40:40:1"},
+      {"local t = {} for i = 1, 300 do add(t, i) end t[150] = nil add(t, 'e')\n"
+       "return #t .. ':' .. tostring(t[301])",
+       "301:e"},
+      {"local t = {} for i = 1, 17 do add(t, i) end t.k = 'v'\n"
+       "local o = '' for k in pairs(t) do o = o .. tostring(k) .. ' ' end return o",
+       "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 k "},
+  };
+  for (const auto& [src, expected] : cases) {
+    ASSERT_EQ(run(src), LUA_OK) << src << "\n" << top_text(L);
+    EXPECT_EQ(text_of(-1), expected) << src;
+    lua_settop(L, 0);
+  }
+}
+
 TEST_F(BaseTest, TableFunctionErrors) {
   EXPECT_EQ(error_of("local t = {1, 2, 3}\nadd(t, 1, 5)"), "test:2: bad argument #3 to 'add' (position out of bounds)");
   EXPECT_EQ(error_of("add({1}, 1, 0)"), "test:1: bad argument #3 to 'add' (position out of bounds)");

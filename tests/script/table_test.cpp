@@ -122,6 +122,80 @@ TEST_F(TableTest, WhichKeysGoToTheArrayPart) {
   });
 }
 
+TEST_F(TableTest, ArrayGrowthGivesTheSizesOfTheCensus) {
+  // Tables of every array size to 40 (to 12 with every pattern of holes),
+  // with and without a hash part, asked about the next index and other
+  // keys: wherever the short road is taken, its array size is the census's,
+  // with no hash part; and it is taken for every full array without nodes.
+  run_protected(L, [&] {
+    auto check = [&](Table* t, const TValue& k, bool full) {
+      int grown = -1;
+      bool taken = luaH_arraygrowth(t, &k, &grown);
+      int na = -1, nh = -1;
+      luaH_rehashsizes(t, &k, &na, &nh);
+      if (taken) {
+        EXPECT_EQ(grown, na) << "array " << t->sizearray;
+        EXPECT_EQ(nh, 0) << "array " << t->sizearray;
+      }
+      bool next = ttisnumber(&k) && nvalue(&k) == tovo_int2num(t->sizearray + 1);
+      EXPECT_EQ(taken, full && next && luaH_isdummy(t->node)) << "array " << t->sizearray;
+    };
+    for (int size = 0; size <= 40; size++) {
+      uint32_t patterns = size <= 12 ? 1u << size : 4;
+      for (uint32_t holes = 0; holes < patterns; holes++) {
+        for (int hashed = 0; hashed < 2; hashed++) {
+          Table* t = push_table();
+          luaH_resize(L, t, size, 0);
+          for (int i = 0; i < size; i++) {
+            uint32_t hole = size <= 12 ? (holes >> i) & 1 : (holes == 1 && i == size / 2) || (holes == 2 && i == 0);
+            if (!hole) setnvalue(&t->array[i], tovo_int2num(i + 1));
+          }
+          bool full = true;
+          for (int i = 0; i < size; i++) full = full && !ttisnil(&t->array[i]);
+          if (hashed) set(t, num(tovo_int2num(-3)), num(1));
+          for (int key : {size + 1, size, size + 2, 0, -1, 2 * size + 1}) check(t, num(tovo_int2num(key)), full);
+          check(t, num(tovo_int2num(size + 1) + 1), full);  // a fraction just past the next index
+          L->top--;
+        }
+      }
+    }
+    // the array part's ceiling: 32767 slots and no index past them
+    Table* t = push_table();
+    for (int i = 1; i <= MAXASIZE; i++) setint(t, i, i * ONE);
+    EXPECT_EQ(t->sizearray, MAXASIZE);
+    EXPECT_TRUE(luaH_isdummy(t->node));
+    EXPECT_EQ(luaH_getn(t), MAXASIZE);
+    L->top--;
+  });
+}
+
+TEST_F(TableTest, AppendedArraysGrowInPowersOfTwo) {
+  // Appending one index after another, as add and t[#t+1] do: the array
+  // part doubles, no node is made, and the border follows.
+  run_protected(L, [&] {
+    Table* t = push_table();
+    for (int n = 1; n <= 1100; n++) {
+      setint(t, n, n * ONE);
+      int want = 1;
+      while (want < n) want *= 2;
+      ASSERT_EQ(t->sizearray, want) << n;
+      ASSERT_TRUE(luaH_isdummy(t->node)) << n;
+      ASSERT_EQ(luaH_getn(t), n);
+    }
+    // with a hole the census decides: 8 keys in 1..16 are not more than
+    // half, so the array part stays and index 9 takes a node
+    Table* u = push_table();
+    for (int n = 1; n <= 8; n++) setint(u, n, n * ONE);
+    setnilvalue(&u->array[2]);
+    setint(u, 9, 9 * ONE);
+    EXPECT_EQ(u->sizearray, 8);
+    EXPECT_EQ(sizenode(u), 1);
+    EXPECT_FALSE(luaH_isdummy(u->node));
+    EXPECT_EQ(nvalue(luaH_getint(u, 9)), 9 * ONE);
+    L->top -= 2;
+  });
+}
+
 TEST_F(TableTest, NumberMainPositions) {
   run_protected(L, [&] {
     Table* t = push_table();
