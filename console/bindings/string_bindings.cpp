@@ -158,6 +158,13 @@ int kx_sub(lua_State* L) {
 int kx_chr(lua_State* L) {
   int n = lua_gettop(L);
   spend_cpu(n);
+  constexpr int FEW = 16;
+  if (n <= FEW) {  // the usual call: the text fits a small array
+    char few[FEW];
+    for (int k = 1; k <= n; k++) few[k - 1] = static_cast<char>(int_arg(L, k) & 0xff);
+    lua_pushlstring(L, few, static_cast<size_t>(n));
+    return 1;
+  }
   luaL_Buffer b;
   luaL_buffinit(L, &b);
   for (int k = 1; k <= n; k++) luaL_addchar(&b, static_cast<char>(int_arg(L, k) & 0xff));

@@ -140,11 +140,6 @@ const TValue* luaV_tonumber(const TValue* obj, TValue* n) {
 
 int luaV_tostring(lua_State* L, StkId obj) {
   if (!ttisnumber(obj)) return 0;
-  char text[TOVO_NUMBER_TEXT];
-  // Number text is at most 12 characters; the bound lets the optimiser
-  // see that it never takes the long-string road.
-  const size_t len =
-      std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, nvalue(obj))), TOVO_NUMBER_TEXT - 1);
-  setsvalue(obj, luaS_newlstr(L, text, len));
+  setsvalue(obj, luaV_numbertext(L, nvalue(obj)));
   return 1;
 }

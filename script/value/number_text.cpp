@@ -65,6 +65,12 @@ const char* read_decimal(const char* s, lua_Number* out) {
 }  // namespace
 
 int luaO_str2d(const char* s, size_t len, lua_Number* result) {
+  // Every numeral, decimal or not, starts after blanks with a sign, a digit
+  // or a point ('inf' and 'nan' are refused below): other text is no number
+  // without the scans for letters.
+  const char* first = s;
+  while (lisspace(static_cast<unsigned char>(*first))) first++;
+  if (!lisdigit(static_cast<unsigned char>(*first)) && *first != '.' && *first != '-' && *first != '+') return 0;
   if (has_letter(s, 'N')) return 0;  // 'nan', 'inf'
   const char* end;
   if (has_letter(s, 'X')) end = read_radix(s, 4, result);

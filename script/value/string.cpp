@@ -19,31 +19,80 @@ TString* createstrobj(lua_State* L, const char* str, size_t l, int tag, uint32_t
   return ts;
 }
 
-TString* internshrstr(lua_State* L, const char* str, size_t l) {
-  global_State* g = G(L);
-  uint32_t h = luaS_hash(str, l, g->seed);
-  for (GCObject* o = g->strt.hash[bucket_of(h, g->strt.size)]; o != nullptr; o = o->next) {
-    TString* ts = static_cast<TString*>(o);
-    if (ts->hash == h && ts->len == l && std::memcmp(str, getstr(ts), l) == 0) {
-      if (isdead(g, o)) changewhite(o);  // found while the sweep has not reached it yet
-      return ts;
+uint64_t load8(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+uint32_t load4(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// True when the l bytes at a and b are the same: a short string's compare
+// in words, the last word overlapping the one before it.
+bool same_bytes(const char* a, const char* b, size_t l) {
+  if (l >= 8) {
+    for (size_t i = 0; i + 8 < l; i += 8) {
+      if (load8(a + i) != load8(b + i)) return false;
     }
+    return load8(a + l - 8) == load8(b + l - 8);
   }
-  stringtable* tb = &g->strt;
+  if (l >= 4) return load4(a) == load4(b) && load4(a + l - 4) == load4(b + l - 4);
+  for (size_t i = 0; i < l; i++) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// One byte into the hash.
+uint32_t hash_step(uint32_t h, char c) { return h ^ ((h << 5) + (h >> 2) + static_cast<unsigned char>(c)); }
+
+[[gnu::always_inline]] inline uint32_t hash_of(const char* str, size_t l, uint32_t seed) {
+  uint32_t h = seed ^ static_cast<uint32_t>(l);
+  size_t step = (l >> 5) + 1;
+  if (step == 1) {  // every byte, last first, four a round
+    size_t l1 = l;
+    for (; l1 >= 4; l1 -= 4) {
+      h = hash_step(h, str[l1 - 1]);
+      h = hash_step(h, str[l1 - 2]);
+      h = hash_step(h, str[l1 - 3]);
+      h = hash_step(h, str[l1 - 4]);
+    }
+    for (; l1 >= 1; l1--) h = hash_step(h, str[l1 - 1]);
+    return h;
+  }
+  for (size_t l1 = l; l1 >= step; l1 -= step) h = hash_step(h, str[l1 - 1]);
+  return h;
+}
+
+// A new short string, entered in the string table.
+[[gnu::noinline]] TString* newshrstr(lua_State* L, const char* str, size_t l, uint32_t h) {
+  stringtable* tb = &G(L)->strt;
   if (tb->nuse >= static_cast<uint32_t>(tb->size) && tb->size < (1 << 30) - 1) luaS_resize(L, tb->size * 2);
   TString* ts = createstrobj(L, str, l, LUA_TSHRSTR, h, &tb->hash[bucket_of(h, tb->size)]);
   tb->nuse++;
   return ts;
 }
 
+TString* internshrstr(lua_State* L, const char* str, size_t l) {
+  global_State* g = G(L);
+  uint32_t h = hash_of(str, l, g->seed);
+  for (GCObject* o = g->strt.hash[bucket_of(h, g->strt.size)]; o != nullptr; o = o->next) {
+    TString* ts = static_cast<TString*>(o);
+    if (ts->hash == h && ts->len == l && same_bytes(str, getstr(ts), l)) {
+      if (isdead(g, o)) changewhite(o);  // found while the sweep has not reached it yet
+      return ts;
+    }
+  }
+  return newshrstr(L, str, l, h);
+}
+
 }  // namespace
 
-uint32_t luaS_hash(const char* str, size_t l, uint32_t seed) {
-  uint32_t h = seed ^ static_cast<uint32_t>(l);
-  size_t step = (l >> 5) + 1;
-  for (size_t l1 = l; l1 >= step; l1 -= step) h ^= (h << 5) + (h >> 2) + static_cast<unsigned char>(str[l1 - 1]);
-  return h;
-}
+uint32_t luaS_hash(const char* str, size_t l, uint32_t seed) { return hash_of(str, l, seed); }
 
 void luaS_resize(lua_State* L, int newsize) {
   global_State* g = G(L);

@@ -2,6 +2,7 @@
 // table's growth and shrinking, and userdata.
 #include <set>
 
+#include "script/value/number.h"
 #include "tests/script/runtime_fixture.h"
 
 namespace {
@@ -24,6 +25,80 @@ TEST(StringHash, MatchesTheDefinition) {
     for (uint32_t seed : {0u, 1u, 0xdeadbeefu}) EXPECT_EQ(luaS_hash(s.data(), s.size(), seed), model_hash(s, seed));
   }
   EXPECT_EQ(luaS_hash("", 0, 0x1234), 0x1234u);
+}
+
+TEST(StringHash, MatchesTheDefinitionAtEveryLength) {
+  std::string s;
+  for (int l = 0; l <= 70; l++) {
+    EXPECT_EQ(luaS_hash(s.data(), s.size(), 0x9e3779b9u), model_hash(s, 0x9e3779b9u)) << "length " << l;
+    s += static_cast<char>(l * 37 + 11);
+  }
+}
+
+TEST_F(StringTest, InterningTellsApartStringsThatDifferInOneByte) {
+  // Every short length, and a change at every position: the first and last
+  // bytes, and those inside or across the words compared.
+  run_protected(L, [&] {
+    for (size_t l = 1; l <= LUAI_MAXSHORTLEN; l++) {
+      std::string base(l, 'm');
+      for (size_t i = 0; i < l; i++) base[i] = static_cast<char>('a' + (i * 7) % 26);
+      TString* kept = push_string(base);
+      for (size_t at = 0; at < l; at++) {
+        std::string other = base;
+        other[at] = static_cast<char>(other[at] ^ 0x40);
+        TString* o = push_string(other);
+        EXPECT_NE(o, kept) << "length " << l << " byte " << at;
+        EXPECT_EQ(push_string(other), o) << "length " << l << " byte " << at;
+        L->top -= 2;
+      }
+      EXPECT_EQ(push_string(base), kept) << "length " << l;
+      L->top -= 2;
+    }
+  });
+}
+
+TEST_F(StringTest, NumberTextsAreTheInternedStringsThroughCollections) {
+  // Numbers turned into text again and again while the collector runs, in
+  // steps and in full, with no one holding the texts: each time the text is
+  // right and is the string the table holds for it (a text kept past its
+  // collection would be read after it was freed).
+  run_protected(L, [&] {
+    const lua_Number numbers[] = {0, 1 << 16, 3 << 16, -(7 << 16), 0x8000, 0x7fffffff, INT32_MIN, 0x10001, 99 << 16};
+    for (int round = 0; round < 400; round++) {
+      for (lua_Number n : numbers) {
+        lua_Number v = static_cast<lua_Number>(static_cast<uint32_t>(n) + static_cast<uint32_t>(round % 7) * 0x10000u);
+        char want[TOVO_NUMBER_TEXT];
+        int len = tovo_fixed_to_string(want, v);
+        TString* got = luaV_numbertext(L, v);
+        ASSERT_EQ(std::string(getstr(got), got->len), std::string(want, static_cast<size_t>(len)));
+        ASSERT_EQ(luaS_newlstr(L, want, static_cast<size_t>(len)), got);
+      }
+      // garbage between the conversions, so that the steps get work
+      for (int i = 0; i < 20; i++) luaS_new(L, ("g" + std::to_string(round * 20 + i)).c_str());
+      if (round % 50 == 49) luaC_fullgc(L, 0);
+      else luaC_forcestep(L);
+    }
+  });
+}
+
+TEST_F(StringTest, NumberTextsBelongToTheirState) {
+  // Two states turn the same numbers into text in turn, and one closes: the
+  // other's texts are its own strings each time.
+  counting_alloc other_alloc;
+  lua_State* M = lua_newstate(counting_alloc_fn, &other_alloc);
+  ASSERT_NE(M, nullptr);
+  for (int round = 0; round < 3; round++) {
+    for (lua_State* S : {L, M, L}) {
+      ASSERT_EQ(run_protected(S,
+                              [&] {
+                                TString* t = luaV_numbertext(S, 12 << 16);
+                                EXPECT_EQ(luaS_new(S, "12"), t);
+                              }),
+                LUA_OK);
+    }
+  }
+  lua_close(M);
+  run_protected(L, [&] { EXPECT_EQ(luaV_numbertext(L, 12 << 16), luaS_new(L, "12")); });
 }
 
 TEST_F(StringTest, ShortStringsAreInternedLongOnesNot) {
