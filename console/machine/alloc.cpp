@@ -56,7 +56,7 @@ char* new_base(size_t total) {
   uint32_t pooled = 0;
   char* base;
   if (total <= TOVO_SMALL_MAX) {
-    base = static_cast<char*>(luaM_small_alloc(&small_blocks, total));
+    base = static_cast<char*>(tovo_small_take(&small_blocks, total));
     pooled = static_cast<uint32_t>(tovo_small_capacity(total));
   } else {
     base = static_cast<char*>(tarq_malloc(total));
@@ -127,16 +127,9 @@ bool within_host_cap(void* user, int64_t grow) {
   return true;
 }
 
-}  // namespace
-
-void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
-  if (new_size == 0) {
-    if (!block) return nullptr;
-    pstate.script_memory -= counted_of(block);
-    pstate.host_memory -= host_of(block);
-    free_base(static_cast<char*>(block) - HEADER, pooled_of(block));
-    return nullptr;
-  }
+// A new block or a resized one: the work of tovo_lua_alloc past a free,
+// apart so that a free saves no registers for it.
+[[gnu::noinline]] void* obtain(void* user, void* block, size_t old_size, size_t new_size) {
   size_t charge = lua_alloc_charge();
   if (charge == LUA_NO_CHARGE) charge = new_size;
   uint32_t old_host = block ? host_of(block) : 0;
@@ -158,6 +151,17 @@ void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) 
   std::memcpy(grown, &count, sizeof count);
   std::memcpy(grown + HOST_AT, &host, sizeof host);
   return grown + HEADER;
+}
+
+}  // namespace
+
+void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
+  if (new_size != 0) return obtain(user, block, old_size, new_size);
+  if (!block) return nullptr;
+  pstate.script_memory -= counted_of(block);
+  pstate.host_memory -= host_of(block);
+  free_base(static_cast<char*>(block) - HEADER, pooled_of(block));
+  return nullptr;
 }
 
 lua_State* tovo_new_lua_state() {

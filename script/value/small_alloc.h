@@ -40,6 +40,16 @@ inline size_t tovo_small_capacity(size_t size) { return (size + TOVO_SMALL_GRAIN
 // null when no chunk can be had, and the pool is then as it was.
 void* luaM_small_alloc(tovo_small_pool* pool, size_t size);
 
+// luaM_small_alloc with the pop from the class's free list inline.
+inline void* tovo_small_take(tovo_small_pool* pool, size_t size) {
+  void** list = &pool->free_list[(size - 1) / TOVO_SMALL_GRAIN];
+  void* block = *list;
+  if (block == nullptr) return luaM_small_alloc(pool, size);
+  *list = *static_cast<void**>(block);
+  TOVO_SMALL_UNPOISON(block, tovo_small_capacity(size));
+  return block;
+}
+
 // Gives back a block made for size bytes (any size of the same class).
 inline void tovo_small_free(tovo_small_pool* pool, void* block, size_t size) {
   void** list = &pool->free_list[(size - 1) / TOVO_SMALL_GRAIN];
