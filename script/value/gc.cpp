@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "script/value/lua_mem.h"
-#include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/value/table.h"
 #include "script/vm/func.h"
@@ -534,7 +533,7 @@ size_t atomic(lua_State* L) {
   retraversegrays(g);
   work -= static_cast<ptrdiff_t>(g->GCmemtrav);
   convergeephemerons(g);
-  luaV_forgetnumbertexts(g);  // they hold strings the sweep may free
+  luaS_forgettexts(g);  // they hold strings the sweep may free
   // every strongly reachable object is marked: clear weak values first
   clearvalues(g->weak, nullptr);
   clearvalues(g->allweak, nullptr);
@@ -768,7 +767,7 @@ void luaC_changemode(lua_State* L, int mode) {
 
 void luaC_freeallobjects(lua_State* L) {
   global_State* g = G(L);
-  luaV_forgetnumbertexts(g);
+  luaS_forgettexts(g);
   separatetobefnz(L, true);
   releaseallpending(g);
   g->currentwhite = WHITEBITS;  // every object now looks dead

@@ -76,9 +76,5 @@ const char* luaO_pushfstring(lua_State* L, const char* fmt, ...);
 const TValue* luaV_tonumber(const TValue* obj, TValue* n);
 // Replaces a number by its interned text: 1; 0 when not a number.
 int luaV_tostring(lua_State* L, StkId obj);
-struct global_State;
-// The interned text of a number (number_cache.cpp).
+// The interned text of a number (text_cache.cpp).
 TString* luaV_numbertext(lua_State* L, lua_Number n);
-// Forgets the number texts kept for a state: its collector is about to free
-// the strings no one else holds.
-void luaV_forgetnumbertexts(const global_State* g);

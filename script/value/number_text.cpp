@@ -62,6 +62,24 @@ const char* read_decimal(const char* s, lua_Number* out) {
   return end == s ? nullptr : end;
 }
 
+// A whole number of at most nine digits with an optional sign and blanks
+// after it, the text (up to its 0 byte, as strtod reads it) ending at end:
+// its value as read_decimal gives it (the digits are exact in a double, and
+// so is the value times 65536); false for any other text.
+bool read_whole(const char* s, const char* end, lua_Number* out) {
+  bool neg = *s == '-';
+  if (*s == '-' || *s == '+') s++;
+  uint64_t v = 0;
+  int ndigits = 0;
+  for (; lisdigit(static_cast<unsigned char>(*s)); s++, ndigits++) v = v * 10 + static_cast<uint64_t>(*s - '0');
+  if (ndigits == 0 || ndigits > 9) return false;
+  while (lisspace(static_cast<unsigned char>(*s))) s++;
+  if (s != end) return false;
+  uint32_t low = static_cast<uint32_t>(v << 16);
+  *out = static_cast<lua_Number>(neg ? 0u - low : low);
+  return true;
+}
+
 }  // namespace
 
 int luaO_str2d(const char* s, size_t len, lua_Number* result) {
@@ -71,6 +89,7 @@ int luaO_str2d(const char* s, size_t len, lua_Number* result) {
   const char* first = s;
   while (lisspace(static_cast<unsigned char>(*first))) first++;
   if (!lisdigit(static_cast<unsigned char>(*first)) && *first != '.' && *first != '-' && *first != '+') return 0;
+  if (read_whole(first, s + len, result)) return 1;
   if (has_letter(s, 'N')) return 0;  // 'nan', 'inf'
   const char* end;
   if (has_letter(s, 'X')) end = read_radix(s, 4, result);

@@ -120,7 +120,10 @@ void luaS_resize(lua_State* L, int newsize) {
   tb->size = newsize;
 }
 
+TString* luaS_newshrstr(lua_State* L, const char* str, size_t l) { return internshrstr(L, str, l); }
+
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l) {
+  if (l == 1) return luaS_newbyte(L, *str);
   if (l <= LUAI_MAXSHORTLEN) return internshrstr(L, str, l);
   if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
   return createstrobj(L, str, l, LUA_TLNGSTR, G(L)->seed, nullptr);

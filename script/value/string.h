@@ -17,6 +17,14 @@ void luaS_resize(lua_State* L, int newsize);
 // A string of l bytes: interned when short, a new long string otherwise.
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l);
 TString* luaS_new(lua_State* L, const char* str);
+// The interned short string of l bytes (l <= LUAI_MAXSHORTLEN).
+TString* luaS_newshrstr(lua_State* L, const char* str, size_t l);
+// The interned one-byte string of c (text_cache.cpp).
+TString* luaS_newbyte(lua_State* L, char c);
+struct global_State;
+// Forgets the texts kept for a state's one-byte strings and numbers: its
+// collector is about to free the strings no one else holds.
+void luaS_forgettexts(const global_State* g);
 template <size_t N>
 TString* luaS_newliteral(lua_State* L, const char (&s)[N]) {
   return luaS_newlstr(L, s, N - 1);

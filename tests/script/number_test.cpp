@@ -45,6 +45,11 @@ TEST(Str2d, NumeralTable) {
       {"-1.5e14", true, 0xa0000000u}, {"1e30", true, 0xffffffffu}, {"-1e30", true, 1},
       {"3.5z", false, 0}, {"", false, 0}, {"   ", false, 0}, {"nan", false, 0}, {"inf", false, 0},
       {"-infinity", false, 0}, {"1.0.0", false, 0}, {"1 2", false, 0}, {"\xce", false, 0},
+      // whole numbers: signs, blanks, nine digits and more, wrapping
+      {"0", true, 0}, {"-0", true, 0}, {"+7", true, 0x70000}, {" 42 \t", true, 0x2a0000},
+      {"123456789", true, 0xcd150000u}, {"1234567890", true, 0x2d20000}, {"-123456789", true, 0x32eb0000},
+      {"000000000012", true, 0xc0000}, {"12a", false, 0}, {"1 a", false, 0}, {"- 1", false, 0},
+      {"12\t\n", true, 0xc0000}, {"32767", true, 0x7fff0000}, {"-32768", true, 0x80000000u},
       // what leads the numeral: blanks, then a sign, a digit or a point
       {"\v5", true, 0x50000}, {"\f\r\n-2", true, 0xfffe0000u}, {"+.5", true, 0x8000}, {" .", false, 0},
       {"e5", false, 0}, {"x", false, 0}, {"_1", false, 0}, {"$1", false, 0}, {" \t abc1", false, 0},

@@ -57,11 +57,11 @@ TEST_F(StringTest, InterningTellsApartStringsThatDifferInOneByte) {
   });
 }
 
-TEST_F(StringTest, NumberTextsAreTheInternedStringsThroughCollections) {
-  // Numbers turned into text again and again while the collector runs, in
-  // steps and in full, with no one holding the texts: each time the text is
-  // right and is the string the table holds for it (a text kept past its
-  // collection would be read after it was freed).
+TEST_F(StringTest, NumberAndByteTextsAreTheInternedStringsThroughCollections) {
+  // Numbers and bytes turned into text again and again while the collector
+  // runs, in steps and in full, with no one holding the texts: each time the
+  // text is right and is the string the table holds for it (a text kept
+  // past its collection would be read after it was freed).
   run_protected(L, [&] {
     const lua_Number numbers[] = {0, 1 << 16, 3 << 16, -(7 << 16), 0x8000, 0x7fffffff, INT32_MIN, 0x10001, 99 << 16};
     for (int round = 0; round < 400; round++) {
@@ -72,6 +72,14 @@ TEST_F(StringTest, NumberTextsAreTheInternedStringsThroughCollections) {
         TString* got = luaV_numbertext(L, v);
         ASSERT_EQ(std::string(getstr(got), got->len), std::string(want, static_cast<size_t>(len)));
         ASSERT_EQ(luaS_newlstr(L, want, static_cast<size_t>(len)), got);
+      }
+      for (int b : {0, 0x61, 0x7f, 0x80, 0xff}) {
+        char c = static_cast<char>(b + round % 3);
+        TString* got = luaS_newbyte(L, c);
+        ASSERT_EQ(got->len, 1u);
+        ASSERT_EQ(getstr(got)[0], c);
+        ASSERT_EQ(luaS_newshrstr(L, &c, 1), got);
+        ASSERT_EQ(luaS_newlstr(L, &c, 1), got);
       }
       // garbage between the conversions, so that the steps get work
       for (int i = 0; i < 20; i++) luaS_new(L, ("g" + std::to_string(round * 20 + i)).c_str());
