@@ -57,6 +57,10 @@ void lua_rawgeti(lua_State* L, int idx, int n);  // key n << 16
 void lua_rawgetp(lua_State* L, int idx, const void* p);
 void lua_rawset(lua_State* L, int idx);
 void lua_rawseti(lua_State* L, int idx, int n);  // key n << 16
+// t[to + k] = t[from + k] for k from 0 to count-1, raw, as lua_rawgeti and
+// lua_rawseti would do one by one: from the last k when to > from, so that
+// the ranges may overlap.
+void lua_rawmove(lua_State* L, int idx, int from, int to, int count);
 void lua_rawsetp(lua_State* L, int idx, const void* p);
 // Pops a key, pushes the next key and its value: 1; at the end pushes
 // nothing: 0. Raises "invalid key to 'next'" for a key not in the table.

@@ -1,5 +1,7 @@
 // The native interface: table access, traversal, metatables, userdata,
 // upvalues, dumping and the allocator.
+#include <algorithm>
+
 #include "script/api/api_access.h"
 #include "script/api/api_index.h"
 #include "script/compiler/undump.h"
@@ -98,6 +100,27 @@ void lua_rawseti(lua_State* L, int idx, int n) {
   luaH_setint(L, t, n, L->top - 1);
   luaC_barrierback(L, t, L->top - 1);
   L->top--;
+}
+
+void lua_rawmove(lua_State* L, int idx, int from, int to, int count) {
+  Table* t = hvalue(luaA_index2addr(L, idx));
+  bool up = to > from;  // the last first, so that no value is moved before it is read
+  if (count > 0 && from >= 1 && to >= 1 && std::max(from, to) <= t->sizearray - count + 1) {
+    // all in the array part: slot to slot
+    for (int k = 0; k < count; k++) {
+      int i = up ? count - 1 - k : k;
+      TValue* cell = &t->array[to + i - 1];
+      setobj(cell, &t->array[from + i - 1]);
+      luaC_barrierback(L, t, cell);
+    }
+    return;
+  }
+  for (int k = 0; k < count; k++) {
+    int i = up ? count - 1 - k : k;
+    TValue v = *luaH_getint(t, from + i);
+    luaH_setint(L, t, to + i, &v);
+    luaC_barrierback(L, t, &v);
+  }
 }
 
 void lua_rawsetp(lua_State* L, int idx, const void* p) {

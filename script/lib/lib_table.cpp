@@ -7,18 +7,12 @@
 
 namespace {
 
-// t[to] = t[from] for the table in slot 1, raw.
-void move_element(lua_State* L, int from, int to) {
-  lua_rawgeti(L, 1, from);
-  lua_rawseti(L, 1, to);
-}
-
 // Charges the state's host for n elements.
 void spend_cpu(lua_State* L, int n) { lua_gethost(L)->spend_cpu(L, n); }
 
 // Closes the gap at pos: t[pos..n-1] = t[pos+1..n], t[n] = nil.
 void close_gap(lua_State* L, int pos, int n) {
-  for (int i = pos; i < n; i++) move_element(L, i + 1, i);
+  if (n > pos) lua_rawmove(L, 1, pos + 1, pos, n - pos);
   lua_pushnil(L);
   lua_rawseti(L, 1, n);
 }
@@ -44,7 +38,7 @@ int tinsert(lua_State* L) {
   int pos = lua_tointeger(L, 3);  // not a number: 0
   lua_settop(L, 2);
   luaL_argcheck(L, pos >= 1 && pos <= n + 1, 3, "position out of bounds");
-  for (int i = n + 1; i > pos; i--) move_element(L, i - 1, i);
+  if (n + 1 > pos) lua_rawmove(L, 1, pos, pos + 1, n + 1 - pos);
   spend_cpu(L, n + 1 - pos);
   lua_pushvalue(L, 2);
   lua_rawseti(L, 1, pos);

@@ -6,12 +6,58 @@
 
 #include "script/api/api_access.h"
 #include "script/value/number.h"
+#include "script/value/table.h"
 #include "tests/script/lib_fixture.h"
 #include "tests/script/string_chunk.h"
 
 namespace {
 
 class ApiTest : public LibTest {};
+
+// Every key from -4 to 44 of the table at idx with its value, and the
+// table's part sizes.
+std::string table_picture(lua_State* L, int idx) {
+  std::string out;
+  for (int k = -4; k <= 44; k++) {
+    lua_rawgeti(L, idx, k);
+    if (!lua_isnil(L, -1)) out += std::to_string(k) + "=" + std::to_string(lua_tointeger(L, -1)) + " ";
+    lua_pop(L, 1);
+  }
+  const Table* t = static_cast<const Table*>(lua_topointer(L, idx));
+  return out + "| " + std::to_string(t->sizearray) + " " + std::to_string(1 << t->lsizenode);
+}
+
+TEST_F(ApiTest, RawMoveIsRawGetAndSetOneByOne) {
+  // Tables with their elements in the array part, in nodes or both, with
+  // holes, moved up and down by overlapping and apart ranges: the same
+  // table as the one-by-one moves make, sizes of the parts included.
+  const char* layouts[] = {
+      "local t = {} for i = 1, 20 do t[i] = i end return t",
+      "local t = {} for i = 20, 1, -1 do t[i] = i end return t",
+      "local t = {1, 2, nil, 4, 5, nil, nil, 8} t[9] = 9 t[12] = 12 return t",
+      "local t = {} for i = 1, 16 do t[i] = i end t[0] = 100 t[-2] = 102 t[17] = 17 return t",
+      "return {}",
+  };
+  const int moves[][3] = {{2, 1, 5},  {1, 2, 5},  {1, 4, 10}, {4, 1, 10}, {15, 16, 6}, {16, 15, 6},
+                          {1, 25, 8}, {25, 1, 8}, {0, 1, 3},  {1, -1, 4}, {3, 3, 4},   {5, 6, 0}};
+  for (const char* layout : layouts) {
+    for (const auto& m : moves) {
+      SCOPED_TRACE(std::string(layout) + " from " + std::to_string(m[0]) + " to " + std::to_string(m[1]) + " count " +
+                   std::to_string(m[2]));
+      std::string make = std::string("local function make() ") + layout + " end return make(), make()";
+      ASSERT_EQ(run(make), LUA_OK);
+      lua_rawmove(L, 1, m[0], m[1], m[2]);
+      bool up = m[1] > m[0];
+      for (int k = 0; k < m[2]; k++) {
+        int i = up ? m[2] - 1 - k : k;
+        lua_rawgeti(L, 2, m[0] + i);
+        lua_rawseti(L, 2, m[1] + i);
+      }
+      EXPECT_EQ(table_picture(L, 1), table_picture(L, 2));
+      lua_settop(L, 0);
+    }
+  }
+}
 
 TEST_F(ApiTest, IntegersCrossTheBoundaryAsFloors) {
   struct Case {
