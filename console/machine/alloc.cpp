@@ -127,8 +127,35 @@ bool within_host_cap(void* user, int64_t grow) {
   return true;
 }
 
-// A new block or a resized one: the work of tovo_lua_alloc past a free,
-// apart so that a free saves no registers for it.
+// A new block for an object of the tag (0: no object): the work of
+// tovo_lua_alloc for a null block, apart so that a free saves no registers
+// for it.
+[[gnu::noinline]] void* fresh_block(void* user, size_t tag, size_t new_size) {
+  size_t charge = lua_alloc_charge();
+  if (charge == LUA_NO_CHARGE) charge = new_size;
+  size_t total = new_size + HEADER;
+  if (!within_limits(user, charge) || new_size > TARQ_MEM_LIMIT || !within_host_cap(user, static_cast<int64_t>(total)))
+    return nullptr;
+  int32_t count = count_for_new(tag, charge);
+  char* base;
+  uint32_t pooled = 0;
+  uint32_t host = static_cast<uint32_t>(total);
+  if (total <= TOVO_SMALL_MAX) {
+    base = static_cast<char*>(tovo_small_take(&small_blocks, total));
+    pooled = host = static_cast<uint32_t>(tovo_small_capacity(total));
+  } else {
+    base = static_cast<char*>(tarq_malloc(total));
+  }
+  if (!base) return nullptr;
+  pstate.script_memory += count;
+  pstate.host_memory += host;
+  std::memcpy(base, &count, sizeof count);
+  std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
+  std::memcpy(base + HOST_AT, &host, sizeof host);
+  return base + HEADER;
+}
+
+// A resized block: the work of tovo_lua_alloc for a block it has made.
 [[gnu::noinline]] void* obtain(void* user, void* block, size_t old_size, size_t new_size) {
   size_t charge = lua_alloc_charge();
   if (charge == LUA_NO_CHARGE) charge = new_size;
@@ -156,7 +183,7 @@ bool within_host_cap(void* user, int64_t grow) {
 }  // namespace
 
 void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
-  if (new_size != 0) return obtain(user, block, old_size, new_size);
+  if (new_size != 0) return block ? obtain(user, block, old_size, new_size) : fresh_block(user, old_size, new_size);
   if (!block) return nullptr;
   pstate.script_memory -= counted_of(block);
   pstate.host_memory -= host_of(block);

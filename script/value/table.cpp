@@ -245,7 +245,7 @@ Table* luaH_new(lua_State* L) {
 
 void luaH_free(lua_State* L, Table* t) {
   if (!luaH_isdummy(t->node)) luaM_freearray(L, t->node, static_cast<size_t>(sizenode(t)));
-  luaM_freearray(L, t->array, static_cast<size_t>(t->sizearray));
+  if (t->array != nullptr) luaM_freearray(L, t->array, static_cast<size_t>(t->sizearray));
   luaM_free(L, t);
 }
 
