@@ -55,6 +55,14 @@ const TValue* getnumkey(Table* t, lua_Number v) {
   return luaO_nilobject();
 }
 
+// Frees a block of size bytes as luaM_freearray does, without the failure
+// handling that a free never needs.
+void free_block(lua_State* L, void* block, size_t size) {
+  global_State* g = G(L);
+  g->frealloc(g->ud, block, size, 0);
+  g->GCdebt -= static_cast<ptrdiff_t>(size);
+}
+
 Node* getfreepos(Table* t) {
   while (t->lastfree > t->node) {
     t->lastfree--;
@@ -244,9 +252,9 @@ Table* luaH_new(lua_State* L) {
 }
 
 void luaH_free(lua_State* L, Table* t) {
-  if (!luaH_isdummy(t->node)) luaM_freearray(L, t->node, static_cast<size_t>(sizenode(t)));
-  if (t->array != nullptr) luaM_freearray(L, t->array, static_cast<size_t>(t->sizearray));
-  luaM_free(L, t);
+  if (!luaH_isdummy(t->node)) free_block(L, t->node, static_cast<size_t>(sizenode(t)) * sizeof(Node));
+  if (t->array != nullptr) free_block(L, t->array, static_cast<size_t>(t->sizearray) * sizeof(TValue));
+  free_block(L, t, sizeof(Table));
 }
 
 const TValue* luaH_getint(Table* t, int n) {
@@ -332,11 +340,12 @@ void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize) {
   Node* nold = t->node;
   if (nasize > t->sizearray) setarrayvector(L, t, nasize);  // the array part never shrinks
   setnodevector(L, t, nhsize);
+  if (nold == dummynode) return;  // no key to move, no block to free
   for (int j = twoto(oldhsize) - 1; j >= 0; j--) {
     Node* old = nold + j;
     if (!ttisnil(&old->val)) setobj(luaH_set(L, t, &old->key), &old->val);
   }
-  if (nold != dummynode) luaM_freearray(L, nold, static_cast<size_t>(twoto(oldhsize)));
+  free_block(L, nold, static_cast<size_t>(twoto(oldhsize)) * sizeof(Node));
 }
 
 void luaH_resizearray(lua_State* L, Table* t, int nasize) {
