@@ -47,6 +47,8 @@ void lua_arith(lua_State* L, int op);
 // ---- pushing ----
 void lua_pushunsigned(lua_State* L, lua_Unsigned n);  // pushes n << 16
 const char* lua_pushvfstring(lua_State* L, const char* fmt, va_list argp);
+// Pushes the name of type t, as lua_pushstring of lua_typename does.
+void lua_pushtypename(lua_State* L, int t);
 void lua_pushlightuserdata(lua_State* L, void* p);
 
 // ---- tables ----

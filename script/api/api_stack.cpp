@@ -156,6 +156,12 @@ const char* lua_pushlstring(lua_State* L, const char* s, size_t len) {
   return getstr(ts);
 }
 
+void lua_pushtypename(lua_State* L, int t) {
+  luaC_checkGC(L);
+  setsvalue(L->top, luaS_typename(L, t));
+  incr_top(L);
+}
+
 const char* lua_pushstring(lua_State* L, const char* s) {
   if (s == nullptr) {
     lua_pushnil(L);

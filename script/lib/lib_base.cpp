@@ -66,7 +66,7 @@ int luaB_select(lua_State* L) {
 
 int luaB_type(lua_State* L) {
   luaL_checkany(L, 1);
-  lua_pushstring(L, lua_typename(L, lua_type(L, 1)));
+  lua_pushtypename(L, lua_type(L, 1));
   return 1;
 }
 

@@ -21,9 +21,11 @@ TString* luaS_new(lua_State* L, const char* str);
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l);
 // The interned one-byte string of c (text_cache.cpp).
 TString* luaS_newbyte(lua_State* L, char c);
+// The interned name of type t (LUA_TNONE to LUA_NUMTAGS - 1).
+TString* luaS_typename(lua_State* L, int t);
 struct global_State;
-// Forgets the texts kept for a state's one-byte strings and numbers: its
-// collector is about to free the strings no one else holds.
+// Forgets the texts kept for a state's one-byte strings, type names and
+// numbers: its collector is about to free the strings no one else holds.
 void luaS_forgettexts(const global_State* g);
 template <size_t N>
 TString* luaS_newliteral(lua_State* L, const char (&s)[N]) {

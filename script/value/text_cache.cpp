@@ -1,10 +1,12 @@
-// Texts made often, found again without hashing: the one-byte strings and
-// the texts of recently converted numbers (for concatenation and tostr).
+// Texts made often, found again without hashing: the one-byte strings, the
+// names of the types and the texts of recently converted numbers (for
+// concatenation and tostr).
 #include <algorithm>
 
 #include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/vm/state.h"
+#include "script/vm/tm.h"
 
 namespace {
 
@@ -17,6 +19,7 @@ constexpr int NUMBER_SLOTS = 64;  // a power of two
 struct text_cache {
   const global_State* owner = nullptr;
   TString* byte[256] = {};
+  TString* type_name[LUA_NUMTAGS + 1] = {};  // LUA_TNONE first
   lua_Number number[NUMBER_SLOTS] = {};
   TString* number_text[NUMBER_SLOTS] = {};
 };
@@ -45,6 +48,14 @@ TString* luaS_newbyte(lua_State* L, char c) {
   if (cache.owner == g && cache.byte[b] != nullptr) return cache.byte[b];
   TString* ts = luaS_newshrstr(L, &c, 1);
   cache_for(g).byte[b] = ts;
+  return ts;
+}
+
+TString* luaS_typename(lua_State* L, int t) {
+  const global_State* g = G(L);
+  if (cache.owner == g && cache.type_name[t + 1] != nullptr) return cache.type_name[t + 1];
+  TString* ts = luaS_new(L, ttypename(t));
+  cache_for(g).type_name[t + 1] = ts;
   return ts;
 }
 

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "script/value/number.h"
+#include "script/vm/tm.h"
 #include "tests/script/runtime_fixture.h"
 
 namespace {
@@ -57,8 +58,8 @@ TEST_F(StringTest, InterningTellsApartStringsThatDifferInOneByte) {
   });
 }
 
-TEST_F(StringTest, NumberAndByteTextsAreTheInternedStringsThroughCollections) {
-  // Numbers and bytes turned into text again and again while the collector
+TEST_F(StringTest, NumberByteAndTypeTextsAreTheInternedStringsThroughCollections) {
+  // Numbers, bytes and type names turned into text again and again while the collector
   // runs, in steps and in full, with no one holding the texts: each time the
   // text is right and is the string the table holds for it (a text kept
   // past its collection would be read after it was freed).
@@ -80,6 +81,10 @@ TEST_F(StringTest, NumberAndByteTextsAreTheInternedStringsThroughCollections) {
         ASSERT_EQ(getstr(got)[0], c);
         ASSERT_EQ(luaS_newshrstr(L, &c, 1), got);
         ASSERT_EQ(luaS_newlstr(L, &c, 1), got);
+      }
+      for (int type = LUA_TNONE; type < LUA_NUMTAGS; type++) {
+        TString* got = luaS_typename(L, type);
+        ASSERT_EQ(got, luaS_new(L, ttypename(type))) << type;
       }
       // garbage between the conversions, so that the steps get work
       for (int i = 0; i < 20; i++) luaS_new(L, ("g" + std::to_string(round * 20 + i)).c_str());
