@@ -50,6 +50,8 @@ bool same_bytes(const char* a, const char* b, size_t l) {
 // One byte into the hash.
 uint32_t hash_step(uint32_t h, char c) { return h ^ ((h << 5) + (h >> 2) + static_cast<unsigned char>(c)); }
 
+// luaS_hash, inline where short strings are interned: from the last byte
+// to the first, every byte of a string shorter than 32.
 [[gnu::always_inline]] inline uint32_t hash_of(const char* str, size_t l, uint32_t seed) {
   uint32_t h = seed ^ static_cast<uint32_t>(l);
   size_t step = (l >> 5) + 1;
