@@ -298,7 +298,7 @@ void tovo_frame_update() {
         moved && !tarq_get_key_state(SDL_SCANCODE_LSHIFT) && shell.mode != TOVO_MODE_RUNNING ? 32768 : TOVO_TICK;
     if (app.accumulator < due) {
       app.skipped_frames++;
-      int32_t sleep = tarq_system_active ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
+      int32_t sleep = tarq_system_is_active() ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
       if (app.frames_skipped_in_sequence < tovo_skip_limit(sleep)) {
         tarq_skip_frame(1);
         nothing_due = true;

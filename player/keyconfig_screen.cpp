@@ -74,7 +74,7 @@ void keyconfig_update() {
     keyconfig.ready = 0;
   }
   apply_keys();
-  if (keyconfig.key_index >= TOVO_KEYCONFIG_DONE) tarqkey_buffer_pos = 0;
+  if (keyconfig.key_index >= TOVO_KEYCONFIG_DONE) tarq_clear_key_queue();
 }
 
 void keyconfig_keypress(int32_t code) {

@@ -90,7 +90,7 @@ void tovo_govern_frame_rate(int32_t fps, int32_t now, int32_t active, int32_t sl
 }
 
 void update_frame_rate() {
-  int32_t active = tarq_system_active;
+  int32_t active = tarq_system_is_active();
   int32_t sleep_ms = active ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
   tovo_govern_frame_rate(tarq_get_fps(), tovo_clock(), active, sleep_ms);
 }

@@ -137,7 +137,7 @@ int tarq_set_screen_software(int32_t win_w, int32_t win_h, int32_t, int32_t, int
 }
 
 int tarq_set_screen_plat(int32_t win_w, int32_t win_h, int32_t page_w, int32_t page_h, int32_t depth, int32_t flags) {
-  tarq_system_active = 1;
+  tarq_set_system_active(1);
   if (!driver_is_x11()) {
     tarq_screen_mode = 1;
     if (sdl_window) return 0;

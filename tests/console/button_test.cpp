@@ -26,17 +26,15 @@ class ButtonTest : public testing::Test {
     std::memset(&button_config, 0, sizeof button_config);
     for (int32_t& f : button_state.forced) f = -1;
     std::memset(pstate.held, 0, sizeof pstate.held);
-    std::memset(tarqkey, 0, sizeof tarqkey);
-    std::memset(last_tarqkey, 0, sizeof last_tarqkey);
-    std::memset(block_tarqkey, 0, sizeof block_tarqkey);
+    tarq_keys_init();
     pstate.ram[0x5f5c] = pstate.ram[0x5f5d] = pstate.ram[0x5f2d] = 0;
     tarq_state.paused = 0;
     run_state.target_fps = 30;
     button_state.mode = TOVO_INPUT_CART;
   }
-  void TearDown() override { std::memset(tarqkey, 0, sizeof tarqkey); }
+  void TearDown() override { tarq_release_keys(); }
 
-  static void key(int32_t code, bool down) { tarqkey[code] = down ? 1 : 0; }
+  static void key(int32_t code, bool down) { tarq_set_key(code, down ? 1 : 0); }
 
   // Holds player 0's button 0 (left arrow) for `frames` frames and lists
   // the frames on which it was pressed.

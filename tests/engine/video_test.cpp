@@ -258,9 +258,9 @@ TEST_F(Video, ThePumpHandlesPushedEvents) {
 TEST_F(Video, PumpSleepAndTheWaitForEvents) {
   cconfig.foreground_sleep_ms = 1;
   cconfig.background_sleep_ms = 10;
-  tarq_system_active = 1;
+  tarq_set_system_active(1);
   EXPECT_EQ(tarq_pump_sleep_ms(), 1);
-  tarq_system_active = 0;
+  tarq_set_system_active(0);
   EXPECT_EQ(tarq_pump_sleep_ms(), 10);  // no window: nothing has the focus
   cconfig.framebuffer = 1;
   EXPECT_EQ(tarq_pump_sleep_ms(), 1);
@@ -361,12 +361,12 @@ TEST_F(Video, MouseLockParksThePointerAndSumsMotion) {
 }
 
 TEST_F(Video, MouseCursorIsACrossHair) {
-  ASSERT_NE(tarq_mouse_bmp, nullptr);
-  EXPECT_EQ(tarq_current_mouse_bmp, tarq_mouse_bmp);
+  ASSERT_NE(tarq_cursor.tarq_mouse_bmp, nullptr);
+  EXPECT_EQ(tarq_cursor.tarq_current_mouse_bmp, tarq_cursor.tarq_mouse_bmp);
   const struct {
     int x, y;
     uint32_t c;
   } spots[] = {{16, 8, 0xFFFFFFFF}, {15, 9, 0xFFFFFFFF}, {16, 9, 0xFFA0A0A0}, {9, 16, 0xFFA0A0A0}, {16, 12, 0xFFFFFFFF},
                {15, 12, 0},         {16, 16, 0},         {0, 0, 0},           {24, 17, 0xFFFFFFFF}};
-  for (const auto& s : spots) EXPECT_EQ(tarq_getpixel(tarq_mouse_bmp, s.x, s.y), s.c) << s.x << "," << s.y;
+  for (const auto& s : spots) EXPECT_EQ(tarq_getpixel(tarq_cursor.tarq_mouse_bmp, s.x, s.y), s.c) << s.x << "," << s.y;
 }

@@ -106,7 +106,7 @@ TEST_F(cart_frames, MouseChangeFlagsAreCollectedEachTick) {
   tarq_back_page = tarq_create_bitmap(128, 128, 8);
   int32_t saved_lmb = tarq_state.lmb_key;
   tarq_state.lmb_key = 4;  // the 'a' key stands for the left button
-  tarqkey[4] = 0;
+  tarq_set_key(4, 0);
   tarq_set_mouse(10, 10);
   start("n=-1\nfunction _update() n=stat(37) end\n");
   frame();
@@ -115,12 +115,12 @@ TEST_F(cart_frames, MouseChangeFlagsAreCollectedEachTick) {
   frame();
   EXPECT_EQ(global_n(), 1) << "x moved";
   tarq_set_mouse(20, 30);
-  tarqkey[4] = 1;
+  tarq_set_key(4, 1);
   frame();
   EXPECT_EQ(global_n(), 6) << "y moved, left button down";
   frame();
   EXPECT_EQ(global_n(), 0) << "still: nothing changed, the last read cleared the flags";
-  tarqkey[4] = 0;
+  tarq_set_key(4, 0);
   tarq_state.lmb_key = saved_lmb;
   tarq_destroy_bitmap(tarq_back_page);
   tarq_back_page = saved_page;

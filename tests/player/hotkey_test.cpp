@@ -37,10 +37,7 @@ struct hotkey_fixture : ::testing::Test {
   void SetUp() override {
     run_state.clock_held = 1;
     fake_now = 100000;
-    memset(tarqkey, 0, sizeof tarqkey);
-    memset(last_tarqkey, 0, sizeof last_tarqkey);
-    memset(block_tarqkey, 0, sizeof block_tarqkey);
-    tarqkey_buffer_pos = 0;
+    tarq_keys_init();
     message_bar = {};
     hotkeys = {};
     tovo_key_queue_clear();
@@ -57,13 +54,13 @@ struct hotkey_fixture : ::testing::Test {
   }
   void TearDown() override {
     run_state.clock_held = 0;
-    memset(tarqkey, 0, sizeof tarqkey);
-    tarqkey_buffer_pos = 0;
+    tarq_release_keys();
+    tarq_clear_key_queue();
   }
 
-  void press(int32_t key) { tarqkey[key] = 3; }
-  void hold(int32_t key) { tarqkey[key] = 1; }
-  void release_all() { memset(tarqkey, 0, sizeof tarqkey); }
+  void press(int32_t key) { tarq_set_key(key, 3); }
+  void hold(int32_t key) { tarq_set_key(key, 1); }
+  void release_all() { tarq_release_keys(); }
   void type(int32_t code) { tarq_push_key_code(code); }
 };
 

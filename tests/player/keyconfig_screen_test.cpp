@@ -23,22 +23,22 @@ struct keyconfig_screen : ::testing::Test {
     memcpy(saved, app.button_keys, sizeof saved);
     saved_config = button_config;
     for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) app.button_keys[i] = 100 + i;
-    memset(tarqkey, 0, sizeof tarqkey);
+    tarq_release_keys();
     shell.sub_mode = 1;
     keyconfig_init();
   }
   void TearDown() override {
     memcpy(app.button_keys, saved, sizeof saved);
     button_config = saved_config;
-    memset(tarqkey, 0, sizeof tarqkey);
+    tarq_release_keys();
     shell.sub_mode = 0;
   }
   // Holds the keys for one tick, then releases them for one tick.
   void press(std::initializer_list<int32_t> keys) {
     keyconfig_update();  // ready once nothing is held
-    for (int32_t k : keys) tarqkey[k] = 1;
+    for (int32_t k : keys) tarq_set_key(k, 1);
     keyconfig_update();
-    for (int32_t k : keys) tarqkey[k] = 0;
+    for (int32_t k : keys) tarq_set_key(k, 0);
   }
 };
 
@@ -52,11 +52,11 @@ TEST_F(keyconfig_screen, DeleteForEveryPromptLeavesTheDefaultKeys) {
 }
 
 TEST_F(keyconfig_screen, AKeyBindsOnlyAfterAllWereReleased) {
-  tarqkey[SDL_SCANCODE_A] = 1;
+  tarq_set_key(SDL_SCANCODE_A, 1);
   keyconfig_update();  // not ready: a key is down
   keyconfig_update();
   EXPECT_EQ(keyconfig.key_index, 0);
-  tarqkey[SDL_SCANCODE_A] = 0;
+  tarq_set_key(SDL_SCANCODE_A, 0);
   press({SDL_SCANCODE_B});
   EXPECT_EQ(keyconfig.key_index, 1);
   EXPECT_EQ(app.button_keys[0], SDL_SCANCODE_B);
@@ -83,9 +83,9 @@ TEST_F(keyconfig_screen, ClosingKeepsACompleteBindingAndAnyKeyLeavesAfterIt) {
   for (int32_t i = 0; i < 12; i++) press({SDL_SCANCODE_A + i});
   keyconfig_keypress('q');  // before the last binding: ignored
   EXPECT_EQ(shell.sub_mode, 1);
-  tarqkey_buffer_pos = 3;
+  for (int32_t code : {1, 2, 3}) tarq_push_key_code(code);
   press({SDL_SCANCODE_P});
-  EXPECT_EQ(tarqkey_buffer_pos, 0);  // the key buffer is emptied at the last binding
+  EXPECT_EQ(tarq_keypressed(), 0);  // the key buffer is emptied at the last binding
   keyconfig_close();
   EXPECT_EQ(app.button_keys[12], SDL_SCANCODE_P);
   keyconfig_keypress('q');

@@ -46,8 +46,8 @@ struct frame_menu : ::testing::Test {
     run_state.mainloop_exists = 0;  // the tick checks the pause button itself
   }
   void TearDown() override {
-    memset(tarqkey, 0, sizeof tarqkey);
-    tarqkey_buffer_pos = 0;
+    tarq_release_keys();
+    tarq_clear_key_queue();
     app.pause_state = 0;
     app.menu_event = 0;
     shell.mode = 0;
@@ -61,10 +61,9 @@ struct frame_menu : ::testing::Test {
 
   // One host frame with these keys down (pressed this frame), due one tick.
   void frame(std::initializer_list<int32_t> keys) {
-    memset(tarqkey, 0, sizeof tarqkey);
-    for (int32_t k : keys) tarqkey[k] = 3;
-    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-      if (!tarqkey[k]) block_tarqkey[k] = 0;  // as the engine's key pump does
+    tarq_release_keys();
+    for (int32_t k : keys) tarq_set_key(k, 3);
+    tarq_unblock_released_keys();  // as the engine's key pump does
     app.accumulator = 0;
     app.last_t = tarq_get_time() + TOVO_TIME_OFFSET - 40;
     tovo_frame_update();
@@ -155,7 +154,7 @@ struct menu_taps : ::testing::Test {
     for (int i = 0; i < 3; i++) frame({}, true);
   }
   void TearDown() override {
-    memset(tarqkey, 0, sizeof tarqkey);
+    tarq_release_keys();
     app.pause_state = 0;
     run_state.pending_action = TOVO_PENDING_SUSPEND;
     frame({}, true);
@@ -171,10 +170,9 @@ struct menu_taps : ::testing::Test {
 
   // One host frame with these keys down, with one tick or none.
   void frame(std::initializer_list<int32_t> keys, bool tick) {
-    memset(tarqkey, 0, sizeof tarqkey);
-    for (int32_t k : keys) tarqkey[k] = 3;
-    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-      if (!tarqkey[k]) block_tarqkey[k] = 0;
+    tarq_release_keys();
+    for (int32_t k : keys) tarq_set_key(k, 3);
+    tarq_unblock_released_keys();
     app.accumulator = 0;
     app.last_t = tarq_get_time() + TOVO_TIME_OFFSET - (tick ? 40 : 0);
     tovo_frame_update();

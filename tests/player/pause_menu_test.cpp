@@ -134,10 +134,10 @@ TEST_F(pause_fixture, PauseButtonOpensAndFirstPressCanBeSwallowed) {
 TEST_F(pause_fixture, ATapOfThePauseKeyOpensTheMenu) {
   // The tick reads the buttons and the epilogue updates them, then flip
   // checks the pause button: a key pressed on this frame only.
-  tarqkey[19] = 3;  // P
+  tarq_set_key(19, 3);  // P
   step_input(TOVO_INPUT_CART_FRAMES);
   update_buttons();
-  tarqkey[19] = 0;
+  tarq_set_key(19, 0);
   update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
 }

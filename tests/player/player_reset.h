@@ -44,10 +44,7 @@ inline void reset_player_globals() {
   stat_inputs = {};
   message_bar = {};
   tovo_extpal_glitch_end = 0;
-  std::memset(tarqkey, 0, sizeof tarqkey);
-  std::memset(last_tarqkey, 0, sizeof last_tarqkey);
-  std::memset(block_tarqkey, 0, sizeof block_tarqkey);
-  tarqkey_buffer_pos = 0;
+  tarq_keys_init();
   tarq_quit = 0;
   tarq_state.paused = 0;
   tarq_state.audio_pause = 0;

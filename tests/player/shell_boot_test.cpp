@@ -246,12 +246,12 @@ TEST_F(boot, SplashRestartsTheBootOnAnyKeyOrButton) {
       {0, 0, true},   {0, 6, true},  {0, 7, false},
   };
   for (const auto& c : cases) {
-    memset(tarqkey, 0, sizeof tarqkey);
+    tarq_release_keys();
     memset(pstate.held, 0, sizeof pstate.held);
     button_state = {};
     shell.mode = TOVO_MODE_SPLASH;
     pstate.ticks = 40;
-    if (c.key) tarqkey[c.key] = 1;
+    if (c.key) tarq_set_key(c.key, 1);
     if (c.button >= 0) pstate.held[0][c.button] = 1;
     move_splash();
     EXPECT_EQ(shell.mode, c.restarts ? TOVO_MODE_BOOT : TOVO_MODE_SPLASH) << c.key << " " << c.button;
@@ -262,11 +262,11 @@ TEST_F(boot, SplashRestartsTheBootOnAnyKeyOrButton) {
   button_state = {};
   shell.mode = TOVO_MODE_SPLASH;
   pstate.ticks = 40;
-  tarqkey[4] = 1;
+  tarq_set_key(4, 1);
   tovo_tick();
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
   EXPECT_EQ(pstate.ticks, -14) << "boot_init, then the tick's own count";
-  memset(tarqkey, 0, sizeof tarqkey);
+  tarq_release_keys();
   memset(pstate.held, 0, sizeof pstate.held);
   button_state = {};
 }

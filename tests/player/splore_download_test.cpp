@@ -84,12 +84,12 @@ struct splore_download_test : ::testing::Test {
     saved_timeout = cconfig.timeout;
     cconfig.timeout = 30;
     cancel_download(nullptr);
-    tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+    tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
     mkdir((served.path + "/bbs").c_str(), 0755);
   }
   void TearDown() override {
     cancel_download(nullptr);
-    tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+    tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
     cconfig.timeout = saved_timeout;
     tovo_test::destroy_cart_machine();
     shell.mode = 0;
@@ -225,9 +225,9 @@ TEST_F(splore_download_test, ACancelledDownloadNeverReportsAndANewOneStartsAtOnc
   tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
   ASSERT_EQ(download_bbs_cart("9001"), 0);
-  tarqkey[SDL_SCANCODE_ESCAPE] = 1;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 1);
   update_load_download();
-  tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
   // The fetch has ended with the cancel; its worker never reports it.
   EXPECT_EQ(splore_download_pid(), 0);
@@ -254,9 +254,9 @@ TEST_F(splore_download_test, CancellingMidDownloadEndsTheCommand) {
   const std::string cache = app_file("bbs/0/4242.kx.png");
   for (int i = 0; i < 2000 && file_size(cache) <= 0; i++) tovo_test::sleep_ms(10);
   EXPECT_GT(file_size(cache), 0);
-  tarqkey[SDL_SCANCODE_ESCAPE] = 1;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 1);
   update_load_download();
-  tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("downloading.. cancelled"), std::string::npos) << out;
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);

@@ -260,9 +260,9 @@ TEST_F(splore_menu_test, KeysAndButtonsEnterSearchesAndChangeLists) {
 // A key that gives the engine's queue no code, pressed this frame: the queue
 // holds -1 for it and the key's state tells which it was.
 void press_codeless_key(int32_t scancode) {
-  tarqkey[scancode] = 3;
+  tarq_set_key(scancode, 3);
   splore_keypress(-1);
-  tarqkey[scancode] = 0;
+  tarq_set_key(scancode, 0);
 }
 
 TEST_F(splore_menu_test, PageHomeAndEndKeysMoveTheSelectionUnlessBoundToAButton) {
@@ -354,7 +354,7 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
   app.pause_state = 0;
   run_state.running_cart_lid[0] = disk_state.cart_filename[0] = 0;
   button_state = {};
-  memset(block_tarqkey, 0, sizeof block_tarqkey);
+  tarq_keys_init();
 }
 
 TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
