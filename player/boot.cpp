@@ -78,7 +78,7 @@ void serve_command_line_cart() {
     // this message; the program then ends with the status of a failed start.
     if (app.run_requested) {
       app.run_failed = 1;
-      tarq_exit_status = TOVO_EXIT_CANNOT_START;
+      tarq_set_exit_status(TOVO_EXIT_CANNOT_START);
     }
     app.run_requested = 0;
   }

@@ -156,7 +156,7 @@ void run_cart_tick() {
 // every millisecond to find nothing to do. Nothing waits with a quit or an
 // action pending, or while the clock is held.
 void wait_for_next_tick() {
-  if (tarq_quit || run_state.pending_action != 0 || run_state.clock_held) return;
+  if (tarq_quit_requested() || run_state.pending_action != 0 || run_state.clock_held) return;
   int32_t rate = tarq_state.paused || app.pause_state != 0 ? 30 : shell.frame_rate;
   int32_t until_due =
       tovo_ms_until_due(app.accumulator, app.accumulator_rest, app.last_t, rate, shell.frame_rate, TOVO_TICK);
@@ -193,7 +193,8 @@ void tovo_do_pending_action() {
     run_cart();
     shell.program_started = 1;
     shell.mode = run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED;
-    if (!run_state.running && run_state.exec) tarq_quit = 1;  // it did not compile: nothing runs
+    if (!run_state.running && run_state.exec)
+      tarq_request_quit(TARQ_QUIT_AFTER_FRAME);  // it did not compile: nothing runs
   }
   if (run_state.pending_action == TOVO_PENDING_SUSPEND) stop_program();
   if (run_state.pending_action == TOVO_PENDING_REBOOT) reboot_machine();
@@ -271,7 +272,7 @@ void tovo_frame_update() {
       save_png_screenshot(shell.display, 0, 0);
       app.glitch_test = 1;
       if (++app.glitch_screenshots > TOVO_GLITCH_SCREENSHOTS) {
-        tarq_quit = TARQ_QUIT_AFTER_FRAME;  // enough pictures: the program ends through the main loop
+        tarq_request_quit(TARQ_QUIT_AFTER_FRAME);  // enough pictures: the program ends through the main loop
         return;
       }
     }

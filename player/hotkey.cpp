@@ -92,7 +92,7 @@ bool read_cart_file_again() {
     if (load_command_line_cart() != 0) return false;
     app.run_failed = 0;
     app.cart_loaded = 1;
-    tarq_exit_status = TOVO_EXIT_OK;
+    tarq_set_exit_status(TOVO_EXIT_OK);
     return true;
   }
   if (!disk_state.cart_filename[0]) return true;  // no file: the working cart runs as it is

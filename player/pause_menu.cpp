@@ -103,7 +103,7 @@ void choose(int32_t type) {
       follow_current_breadcrumb();
       close_paused_menu();
       break;
-    case TOVO_ITEM_QUIT: tarq_quit = 1; break;
+    case TOVO_ITEM_QUIT: tarq_request_quit(TARQ_QUIT_AFTER_FRAME); break;
     case TOVO_ITEM_OPTIONS: open_state(TOVO_PAUSE_OPTIONS); break;
     case TOVO_ITEM_SOUND: toggle_sound(); break;
     case TOVO_ITEM_FULLSCREEN:

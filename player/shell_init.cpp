@@ -271,8 +271,8 @@ int tovo_shell_init(int argc, char** argv) {
 
 int tovo_shell_exit() {
   // With -x the exit status tells how the cart's program ended.
-  if (run_state.exec && run_state.end_error == TOVO_END_COMPILE_ERROR) tarq_exit_status = TOVO_EXIT_COMPILE_ERROR;
-  if (run_state.exec && run_state.end_error == TOVO_END_RUNTIME_ERROR) tarq_exit_status = TOVO_EXIT_RUNTIME_ERROR;
+  if (run_state.exec && run_state.end_error == TOVO_END_COMPILE_ERROR) tarq_set_exit_status(TOVO_EXIT_COMPILE_ERROR);
+  if (run_state.exec && run_state.end_error == TOVO_END_RUNTIME_ERROR) tarq_set_exit_status(TOVO_EXIT_RUNTIME_ERROR);
   cancel_download(nullptr);  // no download command outlives the player
   save_cdata();
   flush_activity_log_buffer(0);

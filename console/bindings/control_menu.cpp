@@ -124,7 +124,7 @@ int kx_extcmd(lua_State* L) {
     follow_current_breadcrumb();
     lua_cpu_superyield();
   } else if (is("shutdown")) {
-    tarq_quit = 1;
+    tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
   } else if (is("set_title") && !bbs) {
     if (lua_type(L, 2) == LUA_TSTRING) tarq_set_window_title(lua_tostring(L, 2));
   } else if (is("set_filename")) {

@@ -172,7 +172,7 @@ int kx_shutdown(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
   if (tovo_shell.unsaved_changes_confirmation("continue with shutdown? [y/n]") != 0) return 0;
   tovo_shell.save_backup();
-  tarq_quit = 1;
+  tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
   lua_cpu_superyield();
   return 0;
 }

@@ -171,7 +171,7 @@ void suspend_program() {
   set_draw_display(0);
   if (run_state.program)
     while (tarq_keypressed()) tarq_readkey();
-  if (run_state.exec) tarq_quit = 1;
+  if (run_state.exec) tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
 }
 
 void continue_program() {

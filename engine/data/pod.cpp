@@ -97,7 +97,7 @@ bool grow(tarq_pod* pod, int32_t n) {
 
 tarq_pod* new_pod() {
   tarq_pod* pod = static_cast<tarq_pod*>(tarq_calloc(sizeof(tarq_pod)));
-  if (pod) tarq_items_created++;
+  if (pod) tarq_item_created();
   return pod;
 }
 
@@ -132,7 +132,7 @@ tarq_pod* tarq_destroy_pod(tarq_pod* pod) {
   tarq_free(pod->position);
   tarq_free(pod->block);
   tarq_free(pod);
-  tarq_items_created--;
+  tarq_item_destroyed();
   return nullptr;
 }
 

@@ -47,7 +47,7 @@ int32_t tarq_get_keyboard_string_ex(char* buffer, int32_t x, int32_t y, tarq_pod
       entered = 1;
       break;
     }
-    if (tarq_quit) break;
+    if (tarq_quit_requested()) break;
     if (key == 8 || key == 0) {
       if (len > 0) buffer[--len] = 0;
       continue;

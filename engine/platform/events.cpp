@@ -49,7 +49,7 @@ static bool elapsed_below(int32_t now, int32_t since, int32_t ms) {
 static void mark_down(int sc) { tarq_mark_key_down(sc); }
 
 // The program ends through the main loop, which shuts the engine down.
-static void quit_at_once() { tarq_quit = TARQ_QUIT_AT_ONCE; }
+static void quit_at_once() { tarq_request_quit(TARQ_QUIT_AT_ONCE); }
 
 // The hotkeys and the queue for one code (0: a key event that gave none).
 static void hotkey_step(int32_t sc, int32_t code, int32_t now) {
@@ -135,7 +135,7 @@ static void window_event(const SDL_WindowEvent& w, int32_t now) {
       if (sdl_window && w.windowID == SDL_GetWindowID(sdl_window)) tarq_note_window_resized(w.data1, w.data2);
       break;
     case SDL_WINDOWEVENT_CLOSE:
-      tarq_quit = 1;
+      tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
       tarq_logf("window closed (%d)\n", static_cast<int>(w.event));
       break;
     default: break;
@@ -200,7 +200,7 @@ int tarq_handle_system_messages() {
   if (SDL_WasInit(SDL_INIT_EVENTS)) {
     SDL_Event e;
     // What comes after a quit is left unread, as the program ends.
-    while (tarq_quit != TARQ_QUIT_AT_ONCE && SDL_PollEvent(&e)) {
+    while (tarq_quit_requested() != TARQ_QUIT_AT_ONCE && SDL_PollEvent(&e)) {
       tarq_handle_event(e, now);
       if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
     }

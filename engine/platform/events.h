@@ -27,9 +27,9 @@ static_assert(TARQ_KEY_EXTRA_SECOND < TARQ_NUM_KEYS);
 constexpr int32_t TARQ_PUMP_SLEEP_MAX_MS = 200;
 
 // The pump: the sleep, the key tables, then every pending platform event. A
-// quit from the system or the quit keys sets tarq_quit (TARQ_QUIT_AT_ONCE) and
-// leaves the events after it unread; a window close sets it to
-// TARQ_QUIT_AFTER_FRAME.
+// quit from the system or the quit keys asks the loop to end at once
+// (TARQ_QUIT_AT_ONCE) and leaves the events after it unread; a window close
+// asks it to end after the frame (TARQ_QUIT_AFTER_FRAME).
 int tarq_handle_system_messages();
 // The sleep that starts each pump: the foreground or background setting
 // (foreground with a framebuffer or while the application is active),
@@ -82,7 +82,7 @@ int32_t tarq_get_any_key_down();
 int32_t tarq_keypressed();
 void tarq_clear_key_queue();  // drops every queued code
 // The oldest typed code; while there is none it pumps messages, and a quit
-// (tarq_quit) ends the wait with 0.
+// (tarq_quit_requested) ends the wait with 0.
 int32_t tarq_readkey();
 int32_t tarq_push_key_code(int32_t code);  // 1 when it fitted in the queue
 const char* tarq_get_key_name(int32_t scancode);

@@ -150,7 +150,7 @@ void tarq_clear_key_queue() { tables.tarqkey_buffer_pos = 0; }
 int32_t tarq_readkey() {
   // A quit ends the wait with no code: the main loop is to end.
   while (tables.tarqkey_buffer_pos == 0) {
-    if (tarq_quit) return 0;
+    if (tarq_quit_requested()) return 0;
     tarq_handle_messages();
   }
   const int32_t code = tables.tarqkey_buffer[0];

@@ -81,8 +81,8 @@ void tarq_get_mouse_deltas(int32_t* dx, int32_t* dy) {
     if (dy) *dy = 0;
     return;
   }
-  if (dx) *dx = static_cast<int32_t>(static_cast<uint32_t>(px) - static_cast<uint32_t>(tarq_last_mouse_x));
-  if (dy) *dy = static_cast<int32_t>(static_cast<uint32_t>(py) - static_cast<uint32_t>(tarq_last_mouse_y));
+  if (dx) *dx = static_cast<int32_t>(static_cast<uint32_t>(px) - static_cast<uint32_t>(tarq_loop.tarq_last_mouse_x));
+  if (dy) *dy = static_cast<int32_t>(static_cast<uint32_t>(py) - static_cast<uint32_t>(tarq_loop.tarq_last_mouse_y));
 }
 
 void tarq_set_mouse(int32_t x, int32_t y) {

@@ -177,7 +177,7 @@ void splore_controls(int32_t pressed) {
 void splore_exit_menu_action(int32_t entry) {
   splore_exit_menu = -1;
   if (entry == 0) {
-    tarq_quit = 1;
+    tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
   } else if (entry == 1) {
     shell.sub_mode = 0;
     if (pstate.draw_target) tarq_clear_bitmap(pstate.draw_target);

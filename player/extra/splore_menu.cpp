@@ -269,7 +269,7 @@ void process_cart_menu_action(int32_t type) {
       tarq_toggle_fullscreen();
       generate_cart_menu(&cart_menu);
       break;
-    case SPLORE_ACT_SHUTDOWN: tarq_quit = 1; break;
+    case SPLORE_ACT_SHUTDOWN: tarq_request_quit(TARQ_QUIT_AFTER_FRAME); break;
     default:  // 17: re-download does nothing
       break;
   }

@@ -301,8 +301,8 @@ TEST_F(ControlTest, Extcmd) {
     run(c.code);
     EXPECT_STREQ(fake_shell.message, c.message) << c.code;
   }
-  EXPECT_EQ(tarq_quit, 1);
-  tarq_quit = 0;
+  EXPECT_EQ(tarq_quit_requested(), 1);
+  tarq_request_quit(0);
 
   stat_inputs.bbs_play = 1;
   run("extcmd('folder') extcmd('set_title','t')");
@@ -340,7 +340,7 @@ TEST_F(ControlTest, ExtcmdResetOncePerHalfSecond) {
 
 TEST_F(ControlTest, PromptCommandsNeedExec) {
   run("save('x') help() splore() cd() shutdown() reboot() info() mkdir('d') ls()");
-  EXPECT_EQ(tarq_quit, 0);
+  EXPECT_EQ(tarq_quit_requested(), 0);
   EXPECT_EQ(run_state.pending_action, 0);
   EXPECT_STREQ(fake_shell.command, "");
 
@@ -356,8 +356,8 @@ TEST_F(ControlTest, PromptCommandsNeedExec) {
   run_state.pending_action = 0;
   run("shutdown()");
   EXPECT_STREQ(fake_shell.confirm_prompt, "continue with shutdown? [y/n]");
-  EXPECT_EQ(tarq_quit, 1);
-  tarq_quit = 0;
+  EXPECT_EQ(tarq_quit_requested(), 1);
+  tarq_request_quit(0);
 
   // The shell asks first when there are unsaved changes: declined, nothing
   // is backed up and nothing happens.
@@ -366,10 +366,10 @@ TEST_F(ControlTest, PromptCommandsNeedExec) {
   EXPECT_STREQ(fake_shell.confirm_prompt, "continue with reboot? [y/n]");
   EXPECT_EQ(run_state.pending_action, 0);
   // A cart that keeps running, so that only a shutdown would end the program.
-  tarq_quit = 0;
+  tarq_request_quit(0);
   run("function _update() shutdown() exit() end", 3);
   EXPECT_STREQ(fake_shell.confirm_prompt, "continue with shutdown? [y/n]");
-  EXPECT_EQ(tarq_quit, 0);
+  EXPECT_EQ(tarq_quit_requested(), 0);
   EXPECT_EQ(fake_shell.backups, 2);
   fake_shell.confirm_answer = 0;
   run_state.exec = 0;

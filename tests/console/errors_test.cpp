@@ -29,7 +29,7 @@ class ErrorsTest : public CartHarness {
     tick(ticks);
     std::string out = testing::internal::GetCapturedStdout();
     run_state.exec = 0;
-    tarq_quit = 0;
+    tarq_request_quit(0);
     return out;
   }
 };

@@ -140,7 +140,7 @@ TEST_F(MemoryLimitTest, EndlessGrowthGetsOutOfMemoryAndAFreshState) {
     tick(40);
     std::string out = testing::internal::GetCapturedStdout();
     run_state.exec = 0;
-    tarq_quit = 0;
+    tarq_request_quit(0);
     EXPECT_EQ(run_state.running, 0);
     EXPECT_EQ(out, "out of memory\n");
     // A fresh state: the table the cart filled is gone with the old one.

@@ -259,13 +259,13 @@ TEST_F(Keys, WheelDropCloseAndQuickClick) {
   EXPECT_EQ(tarq_state.quick_click_button, 3);
   EXPECT_EQ(tarq_state.quick_click_time, 50);
 
-  tarq_quit = 0;
+  tarq_request_quit(0);
   e = SDL_Event{};
   e.type = SDL_WINDOWEVENT;
   e.window.event = SDL_WINDOWEVENT_CLOSE;
   tarq_handle_event(e, 60);
-  EXPECT_EQ(tarq_quit, TARQ_QUIT_AFTER_FRAME);
-  tarq_quit = 0;
+  EXPECT_EQ(tarq_quit_requested(), TARQ_QUIT_AFTER_FRAME);
+  tarq_request_quit(0);
 }
 
 // The quit keys and the system's quit event ask the main loop to end at once;
@@ -294,22 +294,22 @@ TEST_F(Keys, QuitKeysAndTheQuitEventAskTheLoopToEndAtOnce) {
     SCOPED_TRACE(c.name);
     tarq_keys_init();
     tarq_events_reset();
-    tarq_quit = 0;
+    tarq_request_quit(0);
     for (const SDL_Event& e : c.events) tarq_handle_event(e, 100);
-    EXPECT_EQ(tarq_quit, c.quit);
+    EXPECT_EQ(tarq_quit_requested(), c.quit);
     EXPECT_EQ(!drain().empty(), c.typed);
   }
-  tarq_quit = 0;
+  tarq_request_quit(0);
 }
 
 // Waiting for a typed code ends with none when a quit is asked for, instead
 // of pumping for ever.
 TEST_F(Keys, ReadkeyGivesUpWhenTheLoopIsToEnd) {
-  tarq_quit = TARQ_QUIT_AFTER_FRAME;
+  tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
   EXPECT_EQ(tarq_readkey(), 0);
   tarq_push_key_code('z');
   EXPECT_EQ(tarq_readkey(), 'z');  // a code already typed is still given
-  tarq_quit = 0;
+  tarq_request_quit(0);
 }
 
 // The calls through which code outside the key module moves the tables and

@@ -81,7 +81,7 @@ struct Images : ::testing::Test {
   tovo_test::temp_dir dir;
   tarq_palette palette{};
   tarq_palette* saved_palette = tarq_video_palette;
-  int32_t objects = tarq_items_created;
+  int32_t objects = tarq_loop.tarq_items_created;
   void SetUp() override {
     for (int i = 0; i < 256; i++) {
       palette.rgb[i][0] = (uint8_t)i;
@@ -92,7 +92,7 @@ struct Images : ::testing::Test {
   }
   void TearDown() override {
     tarq_video_palette = saved_palette;
-    EXPECT_EQ(tarq_items_created, objects);
+    EXPECT_EQ(tarq_loop.tarq_items_created, objects);
   }
 };
 

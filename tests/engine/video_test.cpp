@@ -19,7 +19,7 @@ struct Video : ::testing::Test {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS), 0);
     tarq_config_default();
     tarq_state = tarq_engine_state{};
-    tarq_quit = 0;  // a main loop that ran before leaves its quit request set
+    tarq_request_quit(0);  // a main loop that ran before leaves its quit request set
     tarq_screen_mode = 1;
     tarq_keys_init();
     tarq_text_init();
@@ -243,14 +243,14 @@ TEST_F(Video, ThePumpHandlesPushedEvents) {
   e.window.windowID = SDL_GetWindowID(sdl_window);
   e.window.event = SDL_WINDOWEVENT_CLOSE;
   SDL_PushEvent(&e);
-  tarq_quit = 0;
+  tarq_request_quit(0);
   tarq_handle_system_messages();
   EXPECT_EQ(tarq_state.wheel_y, 3);
   EXPECT_STREQ(tarq_state.dropped_file, "/home/someone/cart.kx");
-  EXPECT_EQ(tarq_quit, TARQ_QUIT_AFTER_FRAME);  // a window close: the frame is finished first
+  EXPECT_EQ(tarq_quit_requested(), TARQ_QUIT_AFTER_FRAME);  // a window close: the frame is finished first
   ASSERT_TRUE(tarq_keypressed());
   EXPECT_EQ(tarq_readkey(), 'k');
-  tarq_quit = 0;
+  tarq_request_quit(0);
 }
 
 // The pump's sleep follows the window's focus, within 0..200 ms; a wait

@@ -202,9 +202,9 @@ TEST_F(cart_frames, BootFrameRateCountsHostFramesNotDraws) {
     // The engine's loop: an update, then a draw unless the update skipped it.
     for (size_t i = 0; run_state.held_clock_ms < 300000 + 1700; i++) {
       run_state.held_clock_ms += i == 1 ? c.slow_ms : c.frame_ms[i % c.frame_ms.size()];
-      skip_frame = 0;
+      tarq_loop.skip_frame = 0;
       tovo_frame_update();
-      if (!skip_frame) tovo_frame_draw();
+      if (!tarq_loop.skip_frame) tovo_frame_draw();
     }
     EXPECT_EQ(get_boot_fps() <= 29, c.below_30) << "frames of " << c.frame_ms[0] << " ms: " << get_boot_fps();
   }

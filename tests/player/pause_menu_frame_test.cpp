@@ -53,7 +53,7 @@ struct frame_menu : ::testing::Test {
     shell.mode = 0;
     shell.program_started = 0;
     run_state.running = 0;
-    tarq_quit = 0;
+    tarq_request_quit(0);
     tarq_state.audio_pause = 0;
     if (cart && pstate.cart == cart) pstate.cart = nullptr;
     tarq_destroy_tovo_cart(cart);
@@ -133,7 +133,7 @@ TEST_F(frame_menu, QuitEndsTheMainLoop) {
   tap(KEY_P);
   tap(KEY_UP);
   tap(KEY_Z);
-  EXPECT_EQ(tarq_quit, 1);
+  EXPECT_EQ(tarq_quit_requested(), 1);
 }
 
 // A cart with a main loop that counts the presses of O and X, run through
@@ -164,7 +164,7 @@ struct menu_taps : ::testing::Test {
     shell.program_started = 0;
     run_state.running = 0;
     run_state.pending_action = 0;
-    tarq_quit = 0;
+    tarq_request_quit(0);
     tarq_state.audio_pause = 0;
   }
 

@@ -49,12 +49,12 @@ struct pause_fixture : ::testing::Test {
     cconfig.headless = 1;
     shell.program_started = 1;
     pstate.reset_counter = 0;
-    tarq_quit = 0;
+    tarq_request_quit(0);
     tarq_state.paused = 0;
     tovo_key_queue_clear();
   }
   void TearDown() override {
-    tarq_quit = 0;
+    tarq_request_quit(0);
     app.pause_state = 0;
     app.menu_event = 0;
     button_config.menu_callback = 0;
@@ -267,7 +267,7 @@ TEST_F(pause_fixture, ContinueResetAndQuit) {
   open();
   tick(UP);
   tick(X);
-  EXPECT_EQ(tarq_quit, 1);
+  EXPECT_EQ(tarq_quit_requested(), 1);
 }
 
 TEST_F(pause_fixture, RunChainItemGoesBack) {

@@ -45,7 +45,7 @@ inline void reset_player_globals() {
   message_bar = {};
   tovo_extpal_glitch_end = 0;
   tarq_keys_init();
-  tarq_quit = 0;
+  tarq_request_quit(0);
   tarq_state.paused = 0;
   tarq_state.audio_pause = 0;
   reset_run_chain();

@@ -254,7 +254,7 @@ TEST_F(splore_menu_test, KeysAndButtonsEnterSearchesAndChangeLists) {
   splore_controls(1 << 3);
   splore_controls(1 << 4);  // "close the menu"
   EXPECT_EQ(splore_exit_menu, -1);
-  EXPECT_EQ(tarq_quit, 0);
+  EXPECT_EQ(tarq_quit_requested(), 0);
 }
 
 // A key that gives the engine's queue no code, pressed this frame: the queue
