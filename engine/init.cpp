@@ -46,7 +46,7 @@ void tarq_set_window_title(const char* text) {
   }
   if (text != tarq_state.window_title) snprintf(tarq_state.window_title, sizeof(tarq_state.window_title), "%s", text);
   tarq_state.window_title_ptr = tarq_state.window_title;
-  if (sdl_window) SDL_SetWindowTitle(sdl_window, tarq_state.window_title);
+  if (tarq_window.sdl_window) SDL_SetWindowTitle(tarq_window.sdl_window, tarq_state.window_title);
 }
 
 static void open_log() {

@@ -62,7 +62,7 @@ void tovo_frame_draw() {
   int32_t now = tarq_get_time();
   if (app.draw_calls++ == 0) app.first_draw_t = tovo_clock();
   if (run_state.pending_action != 0) return;
-  tarq_bitmap* page = tarq_back_page;
+  tarq_bitmap* page = tarq_window.tarq_back_page;
   if (!page || !shell.display || !pstate.screens[0]) return;
   tarq_clear_bitmap(page);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate.screens[0]);

@@ -26,8 +26,8 @@ void update_gfx_clipping() {
 }
 
 int get_number_of_displays() {
-  if (!tarq_back_page) return 1;
-  int n = (tarq_back_page->width / 128) * (tarq_back_page->height / 128);
+  if (!tarq_window.tarq_back_page) return 1;
+  int n = (tarq_window.tarq_back_page->width / 128) * (tarq_window.tarq_back_page->height / 128);
   if (n < 1) return 1;
   return n > TOVO_DISPLAYS ? TOVO_DISPLAYS : n;
 }

@@ -40,7 +40,7 @@ tarq_bitmap* tarq_destroy_bitmap(tarq_bitmap* b) {
 }
 
 void tarq_clear_bitmap(tarq_bitmap* b) {
-  if (!b || b == tarq_screen || !b->rows) return;
+  if (!b || b == tarq_video.tarq_screen || !b->rows) return;
   const size_t row_bytes = static_cast<size_t>(b->width) * static_cast<size_t>(b->depth / 8);
   for (int32_t y = 0; y < b->height; y++) memset(b->rows[y], 0, row_bytes);
 }

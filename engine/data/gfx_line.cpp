@@ -58,7 +58,9 @@ void step_line(tarq_bitmap* b, point p, point q, uint32_t colour) {
   for (int64_t i = lo; i <= hi; i++) plot(b, (x + i * xs) >> 16, (y + i * ys) >> 16, colour);
 }
 
-bool drawable(const tarq_bitmap* b) { return b && b != tarq_screen && b->rows && (b->depth == 8 || b->depth == 32); }
+bool drawable(const tarq_bitmap* b) {
+  return b && b != tarq_video.tarq_screen && b->rows && (b->depth == 8 || b->depth == 32);
+}
 
 enum { LEFT = 1, TOP = 2, RIGHT = 4, BOTTOM = 8 };
 

@@ -64,7 +64,7 @@ int32_t tarq_get_text_width(const char* text, tarq_pod* font) {
 
 int32_t tarq_draw_text_ex(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y, int32_t flags,
                           uint32_t colour) {
-  if (!b || b == tarq_screen || !font || !text) return y;
+  if (!b || b == tarq_video.tarq_screen || !font || !text) return y;
   const int32_t total = total_width(text, font);
   const int32_t start_x = x;
   const int32_t saved_clip_x0 = b->clip_x0;

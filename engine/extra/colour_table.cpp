@@ -8,7 +8,7 @@
 void calculate_emucol(uint32_t* table, int32_t divisor) {
   if (divisor < 1) divisor = 1;
   for (int i = 0; i < 256; i++) {
-    const uint8_t* e = tarq_video_palette ? tarq_video_palette->rgb[i] : nullptr;
+    const uint8_t* e = tarq_video.tarq_video_palette ? tarq_video.tarq_video_palette->rgb[i] : nullptr;
     const uint32_t r = e ? e[0] / divisor : 0, g = e ? e[1] / divisor : 0, b = e ? e[2] / divisor : 0;
     table[i] = 0xFF000000u | r << 16 | g << 8 | b;
   }

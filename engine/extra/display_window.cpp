@@ -58,7 +58,8 @@ int32_t tarq_open_display(int32_t index, int32_t w, int32_t h) {
     h = bounds.h;
   }
   tarq_logf("tarq_open_display: %d %d (%d %d)\n", bounds.x, bounds.y, w, h);
-  if (sdl_window_display) SDL_DestroyWindow(sdl_window_display);
-  sdl_window_display = SDL_CreateWindow("", bounds.x, bounds.y, w, h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
-  return sdl_window_display ? 0 : -1;
+  if (tarq_window.sdl_window_display) SDL_DestroyWindow(tarq_window.sdl_window_display);
+  tarq_window.sdl_window_display =
+      SDL_CreateWindow("", bounds.x, bounds.y, w, h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
+  return tarq_window.sdl_window_display ? 0 : -1;
 }

@@ -86,11 +86,11 @@ bool write_header(tarq_file* f, const tarq_bitmap* b) {
   if (!tarq_image_write(f, h, sizeof h)) return false;
   if (!mapped) return true;
   uint8_t map[256 * 3] = {};
-  if (tarq_video_palette) {
+  if (tarq_video.tarq_video_palette) {
     for (int i = 0; i < 256; i++) {
-      map[3 * i] = tarq_video_palette->rgb[i][2];
-      map[3 * i + 1] = tarq_video_palette->rgb[i][1];
-      map[3 * i + 2] = tarq_video_palette->rgb[i][0];
+      map[3 * i] = tarq_video.tarq_video_palette->rgb[i][2];
+      map[3 * i + 1] = tarq_video.tarq_video_palette->rgb[i][1];
+      map[3 * i + 2] = tarq_video.tarq_video_palette->rgb[i][0];
     }
   }
   return tarq_image_write(f, map, sizeof map);

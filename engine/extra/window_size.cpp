@@ -7,16 +7,16 @@
 
 void tarq_flip_screen() {}
 
-int32_t tarq_get_desktop_width() { return desktop_w; }
+int32_t tarq_get_desktop_width() { return tarq_window.desktop_w; }
 
-int32_t tarq_get_desktop_height() { return desktop_h; }
+int32_t tarq_get_desktop_height() { return tarq_window.desktop_h; }
 
 int32_t tarq_get_window_width() {
-  if (tarq_screen_mode) return desktop_w;
-  return tarq_screen ? tarq_screen->width : 0;
+  if (tarq_window.tarq_screen_mode) return tarq_window.desktop_w;
+  return tarq_video.tarq_screen ? tarq_video.tarq_screen->width : 0;
 }
 
 int32_t tarq_get_window_height() {
-  if (tarq_screen_mode) return desktop_h;
-  return tarq_screen ? tarq_screen->height : 0;
+  if (tarq_window.tarq_screen_mode) return tarq_window.desktop_h;
+  return tarq_video.tarq_screen ? tarq_video.tarq_screen->height : 0;
 }

@@ -271,7 +271,7 @@ int tarq_config_save() {
   char temp[TARQ_PATH_MAX];
   tarq_file* f = tarq_open_replacement(path, temp);
   if (f) {
-    if (sdl_window) cconfig.windowed = tarq_get_windowed();
+    if (tarq_window.sdl_window) cconfig.windowed = tarq_get_windowed();
     write_settings(f->fp);
     if (tarq_save_config_hook) tarq_save_config_hook(f);
   }

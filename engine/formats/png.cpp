@@ -53,8 +53,8 @@ int tarq_save_png(const char* path, tarq_bitmap* bitmap) {
   if (!copy) return 1;
   if (bitmap->depth == 32) {
     tarq_blit(bitmap, copy, 0, 0, 0, 0, bitmap->width, bitmap->height);
-  } else if (tarq_video_palette) {
-    tarq_convert_bitmap(bitmap, copy, tarq_video_palette);
+  } else if (tarq_video.tarq_video_palette) {
+    tarq_convert_bitmap(bitmap, copy, tarq_video.tarq_video_palette);
   } else {
     tarq_palette grey;  // before the video starts: the grey ramp it starts with
     for (int i = 0; i < 256; i++) grey.rgb[i][0] = grey.rgb[i][1] = grey.rgb[i][2] = static_cast<uint8_t>(i);

@@ -113,7 +113,9 @@ static void key_down(const SDL_KeyboardEvent& k, int32_t now) {
   hotkey_step(sc, code, now);
 }
 
-static bool from_display_window(uint32_t id) { return sdl_window_display && id == SDL_GetWindowID(sdl_window_display); }
+static bool from_display_window(uint32_t id) {
+  return tarq_window.sdl_window_display && id == SDL_GetWindowID(tarq_window.sdl_window_display);
+}
 
 static void window_event(const SDL_WindowEvent& w, int32_t now) {
   // The player has one window of its own; every other event is the main window's.
@@ -128,11 +130,12 @@ static void window_event(const SDL_WindowEvent& w, int32_t now) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       pump.tarq_system_active = 1;
       pump.last_inactive_time = now;
-      if (from_display_window(w.windowID) && sdl_window) SDL_RaiseWindow(sdl_window);
+      if (from_display_window(w.windowID) && tarq_window.sdl_window) SDL_RaiseWindow(tarq_window.sdl_window);
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       // Only the present window's: a window just replaced may still report.
-      if (sdl_window && w.windowID == SDL_GetWindowID(sdl_window)) tarq_note_window_resized(w.data1, w.data2);
+      if (tarq_window.sdl_window && w.windowID == SDL_GetWindowID(tarq_window.sdl_window))
+        tarq_note_window_resized(w.data1, w.data2);
       break;
     case SDL_WINDOWEVENT_CLOSE:
       tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
@@ -150,7 +153,7 @@ static void drop_file(const char* path) {
     return;
   }
   snprintf(tarq_state.dropped_file, sizeof(tarq_state.dropped_file), "%s", path);
-  if (sdl_window) SDL_RaiseWindow(sdl_window);
+  if (tarq_window.sdl_window) SDL_RaiseWindow(tarq_window.sdl_window);
   tarq_state.new_drop = 0;
 }
 

@@ -11,6 +11,7 @@ int tarq_is_app_active() {
   // lose focus to.
   if (cconfig.framebuffer || cconfig.headless) return 1;
   if (tarq_system_is_active()) return 1;
-  if (sdl_window && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetKeyboardFocus() == sdl_window) return 1;
+  if (tarq_window.sdl_window && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetKeyboardFocus() == tarq_window.sdl_window)
+    return 1;
   return 0;
 }

@@ -34,7 +34,7 @@ tovo_cart* dropped_cart;
 
 // The display colour nearest to a 0xAARRGGBB pixel, as an index 0-15.
 uint8_t nearest_display_colour(uint32_t argb) {
-  const tarq_palette* pal = tarq_video_palette;
+  const tarq_palette* pal = tarq_video.tarq_video_palette;
   if (!pal) return 0;
   int32_t r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
   int32_t best = 0, best_distance = INT_MAX;

@@ -214,7 +214,7 @@ void generate_cart_menu(splore_menu* menu) {
     add_menu_item(menu, SPLORE_ACT_BACK, "back");
   } else if (menu->which == SPLORE_MENU_OPTIONS) {
     add_menu_item(menu, SPLORE_ACT_SOUND, cconfig.sound_volume ? "sound:on" : "sound:off");
-    add_menu_item(menu, SPLORE_ACT_FULLSCREEN, tarq_screen_mode ? "fullscreen:on" : "fullscreen:off");
+    add_menu_item(menu, SPLORE_ACT_FULLSCREEN, tarq_window.tarq_screen_mode ? "fullscreen:on" : "fullscreen:off");
     add_menu_item(menu, SPLORE_ACT_SHUTDOWN, "shutdown tovo");
     add_menu_item(menu, SPLORE_ACT_BACK, "back");
   }

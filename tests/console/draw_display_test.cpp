@@ -11,19 +11,19 @@ namespace {
 using DisplayTest = DrawTest;
 
 TEST_F(DisplayTest, NumberOfDisplays) {
-  tarq_bitmap* saved = tarq_back_page;
+  tarq_bitmap* saved = tarq_window.tarq_back_page;
   struct Case {
     int width, height, expect;
   } cases[] = {{128, 128, 1},   {256, 128, 2}, {256, 256, 4}, {384, 128, 3},
                {1024, 1024, 4}, {100, 100, 1}, {144, 136, 1}};
   for (const Case& c : cases) {
-    tarq_back_page = tarq_create_bitmap(c.width, c.height, 8);
+    tarq_window.tarq_back_page = tarq_create_bitmap(c.width, c.height, 8);
     EXPECT_EQ(get_number_of_displays(), c.expect) << c.width << "x" << c.height;
-    tarq_destroy_bitmap(tarq_back_page);
+    tarq_destroy_bitmap(tarq_window.tarq_back_page);
   }
-  tarq_back_page = nullptr;
+  tarq_window.tarq_back_page = nullptr;
   EXPECT_EQ(get_number_of_displays(), 1);
-  tarq_back_page = saved;
+  tarq_window.tarq_back_page = saved;
 }
 
 TEST_F(DisplayTest, SelectionRebindsTargetAndSource) {

@@ -19,7 +19,7 @@ struct Keys : ::testing::Test {
     cconfig.headless = 0;  // without a back page the fullscreen toggle flips the mode only
     tarq_keys_reset();
     tarq_events_reset();
-    tarq_screen_mode = 1;
+    tarq_window.tarq_screen_mode = 1;
   }
   void TearDown() override { tarq_config_default(); }
   void frame(int32_t now, uint32_t mods = 0) { tarq_update_key_tables(sdl, SDL_NUM_SCANCODES, mods, now); }
@@ -182,22 +182,22 @@ TEST_F(Keys, QueueHolds32Codes) {
 TEST_F(Keys, AltReturnAndF11ToggleOnceUntilReleased) {
   tarq_handle_event(key(SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT), 0);
   tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 100);
-  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 0);
   tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 200);  // held: the system repeats
-  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 0);
   EXPECT_EQ(drain(), (std::vector<int32_t>{13}));         // an ordinary return now
   EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_RETURN), 0);  // consumed
 
   sdl[SDL_SCANCODE_LALT] = 1;  // return released, alt still held
   frame(300, KMOD_LALT);
   tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 400);
-  EXPECT_EQ(tarq_screen_mode, 1);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 1);
 
   sdl[SDL_SCANCODE_LALT] = 0;
   frame(500);
   tarq_handle_event(key(SDL_SCANCODE_F11, SDLK_F11), 600);
   tarq_handle_event(key(SDL_SCANCODE_F11, SDLK_F11), 700);
-  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 0);
   EXPECT_TRUE(drain().empty());
 }
 

@@ -80,7 +80,7 @@ bytes bmp_header(int32_t w, int32_t h, int bits = 24) {
 struct Images : ::testing::Test {
   tovo_test::temp_dir dir;
   tarq_palette palette{};
-  tarq_palette* saved_palette = tarq_video_palette;
+  tarq_palette* saved_palette = tarq_video.tarq_video_palette;
   int32_t objects = tarq_loop.tarq_items_created;
   void SetUp() override {
     for (int i = 0; i < 256; i++) {
@@ -88,10 +88,10 @@ struct Images : ::testing::Test {
       palette.rgb[i][1] = (uint8_t)(i + 1);
       palette.rgb[i][2] = (uint8_t)(i + 2);
     }
-    tarq_video_palette = &palette;
+    tarq_swap_video_palette(&palette);
   }
   void TearDown() override {
-    tarq_video_palette = saved_palette;
+    tarq_swap_video_palette(saved_palette);
     EXPECT_EQ(tarq_loop.tarq_items_created, objects);
   }
 };

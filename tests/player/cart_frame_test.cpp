@@ -102,8 +102,8 @@ TEST_F(cart_frames, ResetAndRunRestartTheCartAfterTheGlitch) {
 }
 
 TEST_F(cart_frames, MouseChangeFlagsAreCollectedEachTick) {
-  tarq_bitmap* saved_page = tarq_back_page;
-  tarq_back_page = tarq_create_bitmap(128, 128, 8);
+  tarq_bitmap* saved_page = tarq_window.tarq_back_page;
+  tarq_window.tarq_back_page = tarq_create_bitmap(128, 128, 8);
   int32_t saved_lmb = tarq_state.lmb_key;
   tarq_state.lmb_key = 4;  // the 'a' key stands for the left button
   tarq_set_key(4, 0);
@@ -122,8 +122,8 @@ TEST_F(cart_frames, MouseChangeFlagsAreCollectedEachTick) {
   EXPECT_EQ(global_n(), 0) << "still: nothing changed, the last read cleared the flags";
   tarq_set_key(4, 0);
   tarq_state.lmb_key = saved_lmb;
-  tarq_destroy_bitmap(tarq_back_page);
-  tarq_back_page = saved_page;
+  tarq_destroy_bitmap(tarq_window.tarq_back_page);
+  tarq_window.tarq_back_page = saved_page;
   run_state.pending_action = TOVO_PENDING_SUSPEND;
   frame();
 }
@@ -190,8 +190,8 @@ TEST_F(cart_frames, BootFrameRateCountsHostFramesNotDraws) {
       {1, {1}, false},   {150, {1}, false}, {150, {2, 1}, false}, {16, {16, 17}, false},
       {33, {33}, false}, {34, {34}, true},  {40, {40}, true},     {60, {60, 20}, true},
   };
-  tarq_bitmap* saved_page = tarq_back_page;
-  tarq_back_page = tarq_create_bitmap(128, 128, 8);
+  tarq_bitmap* saved_page = tarq_window.tarq_back_page;
+  tarq_window.tarq_back_page = tarq_create_bitmap(128, 128, 8);
   shell.display = tarq_create_bitmap(128, 128, 8);
   run_state.clock_held = 1;
   for (const fps_case& c : cases) {
@@ -210,8 +210,8 @@ TEST_F(cart_frames, BootFrameRateCountsHostFramesNotDraws) {
   }
   run_state.clock_held = 0;
   shell.display = tarq_destroy_bitmap(shell.display);
-  tarq_destroy_bitmap(tarq_back_page);
-  tarq_back_page = saved_page;
+  tarq_destroy_bitmap(tarq_window.tarq_back_page);
+  tarq_window.tarq_back_page = saved_page;
 }
 
 }  // namespace

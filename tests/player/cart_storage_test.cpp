@@ -334,13 +334,13 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   EXPECT_STREQ(message_bar.text, "kxm.png not supported");
 
   tarq_palette palette = {};
-  tarq_palette* saved = tarq_video_palette;
-  tarq_video_palette = &palette;
+  tarq_palette* saved = tarq_video.tarq_video_palette;
+  tarq_swap_video_palette(&palette);
   for (int i = 0; i < 16; i++) pstate.screen_pal[i] = i;
   palette.rgb[7][0] = palette.rgb[7][1] = palette.rgb[7][2] = 255;
   write_png(file("small.png"), 16, 8);
   drop(file("small.png"));
-  tarq_video_palette = saved;
+  tarq_swap_video_palette(saved);
   // Serial channel 0x802: width and height as 16-bit words, then the pixels.
   ASSERT_EQ(get_serial_image_file_remaining(), 4 + 16 * 8);
   EXPECT_EQ(tovo_serial_read_dropped(true, 0x4300, 8 * 5), 8 * 5);

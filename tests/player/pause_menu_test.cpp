@@ -170,7 +170,7 @@ TEST_F(pause_fixture, NavigationWraps) {
 }
 
 TEST_F(pause_fixture, OptionsPageSequence) {
-  tarq_screen_mode = 0;
+  tarq_window.tarq_screen_mode = 0;
   open();
   tick(DOWN);
   tick(O);
@@ -204,10 +204,10 @@ TEST_F(pause_fixture, OptionsPageSequence) {
   EXPECT_EQ(cconfig.sound_volume, 256) << "sound on with no remembered volume is 256";
   EXPECT_STREQ(pause_menu.item[0].label, "sound:on");
 
-  tarq_screen_mode = 1;
+  tarq_window.tarq_screen_mode = 1;
   build_paused_menu();
   EXPECT_STREQ(pause_menu.item[2].label, "fullscreen:on");
-  tarq_screen_mode = 0;
+  tarq_window.tarq_screen_mode = 0;
 
   tick(UP);  // back
   EXPECT_STREQ(selected(), "back");

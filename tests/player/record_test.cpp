@@ -35,11 +35,11 @@ struct record_fixture : ::testing::Test {
   tarq_bitmap* frame = tarq_create_bitmap(128, 128, 8);
 
   void SetUp() override {
-    if (!tarq_video_palette) tarq_video_palette = tarq_create_palette();
+    if (!tarq_video.tarq_video_palette) tarq_swap_video_palette(tarq_create_palette());
     for (int i = 0; i < 256; i++) {
-      tarq_video_palette->rgb[i][0] = (uint8_t)i;
-      tarq_video_palette->rgb[i][1] = (uint8_t)(255 - i);
-      tarq_video_palette->rgb[i][2] = (uint8_t)(i * 7);
+      tarq_video.tarq_video_palette->rgb[i][0] = (uint8_t)i;
+      tarq_video.tarq_video_palette->rgb[i][1] = (uint8_t)(255 - i);
+      tarq_video.tarq_video_palette->rgb[i][2] = (uint8_t)(i * 7);
     }
     app.gif_len = 16;
     app.gif_scale = 3;
