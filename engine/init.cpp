@@ -9,6 +9,7 @@
 
 #include "engine/data/prng.h"
 #include "engine/data/text.h"
+#include "engine/log_format.h"
 #include "engine/platform/events.h"
 #include "engine/platform/gui.h"
 #include "engine/platform/host.h"
@@ -27,9 +28,8 @@ static void log_line(const char* format, ...) __attribute__((format(printf, 1, 2
 static void log_line(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  vsnprintf(tarq_debug_string, sizeof(tarq_debug_string), format, args);
+  tarq_vlogf(format, args);
   va_end(args);
-  tarq_debug(tarq_debug_string);
 }
 
 void tarq_set_argv0(const char* text) { snprintf(tarq_loop.tarq_argv0, sizeof(tarq_loop.tarq_argv0), "%s", text); }

@@ -20,6 +20,7 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/mem.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
@@ -40,10 +41,7 @@ constexpr const char* NOTICE = "a console of our own making";
 
 void print_line(const char* text) { tovo_print_col(text, pstate.pen); }
 
-void log_text(const char* format, const char* text) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, format, text);
-  tarq_debug(tarq_debug_string);
-}
+void log_text(const char* format, const char* text) { tarq_logf(format, text); }
 
 void draw_logo() {
   tarq_bitmap* logo = shell.resources ? (tarq_bitmap*)cpod_get_item(shell.resources, 2, TARQ_ITEM_BITMAP) : nullptr;

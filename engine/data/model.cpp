@@ -4,15 +4,13 @@
 #include <cstring>
 
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
 
 namespace {
 
-void log_assertion(const char* what) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "\nAssertion failed: %s\n", what);
-  tarq_debug(tarq_debug_string);
-}
+void log_assertion(const char* what) { tarq_logf("\nAssertion failed: %s\n", what); }
 
 int32_t grown_capacity(int32_t capacity, int32_t n) {
   if (n == capacity + 1) {

@@ -10,6 +10,7 @@
 #include "engine/data/voxmap.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/mem.h"
 #include "engine/tarq.h"
 
@@ -17,10 +18,7 @@ namespace {
 
 tarq_destroy_item_func destroy_item_hook = nullptr;
 
-void log_assertion(const char* what) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "\nAssertion failed: %s\n", what);
-  tarq_debug(tarq_debug_string);
-}
+void log_assertion(const char* what) { tarq_logf("\nAssertion failed: %s\n", what); }
 
 bool valid_slot(const tarq_pod* pod, int32_t slot) { return pod && slot >= 0 && slot < pod->capacity; }
 

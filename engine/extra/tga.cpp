@@ -8,6 +8,7 @@
 #include "engine/extra/tga_bmp_io.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/mem.h"
 #include "engine/platform/present.h"
 
@@ -151,9 +152,7 @@ tarq_bitmap* tarq_load_tga(const char* path) {
   tarq_bitmap* b = tarq_load_tga_from_file(f, types);
   tarq_fclose(f);
   if (types[0] >= 0) {
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "[%d %d]", static_cast<int>(types[0]),
-             static_cast<int>(types[1]));
-    tarq_debug(tarq_debug_string);
+    tarq_logf("[%d %d]", static_cast<int>(types[0]), static_cast<int>(types[1]));
   }
   tarq_debug(b ? "ok\n" : "failed\n");
   return b;

@@ -5,6 +5,7 @@
 
 #include "engine/io/file.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 
 int64_t tarq_image_stream_left(tarq_file* f) {
   if (!f) return -1;
@@ -31,7 +32,4 @@ bool tarq_image_skip(tarq_file* f, int64_t n) {
 
 bool tarq_image_write(tarq_file* f, const void* src, size_t n) { return n == 0 || tarq_fwrite(src, 1, n, f) == n; }
 
-void tarq_image_log(const char* fmt, const char* text) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, fmt, text ? text : "");
-  tarq_debug(tarq_debug_string);
-}
+void tarq_image_log(const char* fmt, const char* text) { tarq_logf(fmt, text ? text : ""); }

@@ -11,6 +11,7 @@
 #include "engine/io/file.h"
 #include "engine/io/replace.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/platform/host.h"
 #include "engine/platform/video.h"
 #include "engine/tarq.h"
@@ -27,9 +28,8 @@ constexpr int LINE_LIMIT = 255;
 void log_format(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
-  vsnprintf(tarq_debug_string, sizeof tarq_debug_string, fmt, args);
+  tarq_vlogf(fmt, args);
   va_end(args);
-  tarq_debug(tarq_debug_string);
 }
 
 // The SHA-1 of the stdio file at `path`, or an empty text when it cannot be read.
@@ -82,9 +82,11 @@ bool read_size(const char* key, const char* values, int32_t* w, int32_t* h) {
     *h = y;
     return true;
   }
-  log_format("config.txt: %s %d %d cannot be used (each side %d to %d); the default is used\n", key, x, y,
-             static_cast<int>(TARQ_WINDOW_SIDE_MIN), static_cast<int>(TARQ_WINDOW_SIDE_MAX));
-  fputs(tarq_debug_string, stderr);
+  char text[256];
+  snprintf(text, sizeof text, "config.txt: %s %d %d cannot be used (each side %d to %d); the default is used\n", key, x,
+           y, static_cast<int>(TARQ_WINDOW_SIDE_MIN), static_cast<int>(TARQ_WINDOW_SIDE_MAX));
+  tarq_debug(text);
+  fputs(text, stderr);
   return false;
 }
 

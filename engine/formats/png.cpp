@@ -9,6 +9,7 @@
 #include "engine/io/file.h"
 #include "engine/io/replace.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 
 namespace {
 
@@ -67,9 +68,7 @@ int tarq_save_png(const char* path, tarq_bitmap* bitmap) {
                                    static_cast<unsigned>(copy->height), LODEPNG_COLOUR_RGBA, 8);
   if (result == 0 && tarq_replace_file(path, png, size) != 0) result = TARQ_PNG_NOT_WRITTEN;
   free(png);
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_save_png result: %d  file: %s\n",
-           static_cast<int>(result), path);
-  tarq_debug(tarq_debug_string);
+  tarq_logf("tarq_save_png result: %d  file: %s\n", static_cast<int>(result), path);
   tarq_destroy_bitmap(copy);
   return static_cast<int>(result);
 }

@@ -15,6 +15,7 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/mem.h"
 #include "engine/platform/host.h"
 #include "player/browser/splore.h"
@@ -252,8 +253,7 @@ int populate_splore_list_from_directory(splore_list* list, const char* folder) {
 int populate_splore_list_from_text_file(splore_list* list, const char* path) {
   FILE* f = fopen(path, "r");
   if (!f) {
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "could not load favourites file: %s\n", path);
-    tarq_debug(tarq_debug_string);
+    tarq_logf("could not load favourites file: %s\n", path);
     return 1;
   }
   char line[FAVOURITE_LINE];
