@@ -106,7 +106,7 @@ tarq_pod* games_pod(const std::string& folder, const char* scratch) {
 struct picture_writer {
   tarq_palette* saved_palette = tarq_video.tarq_video_palette;
   int32_t saved_spacing = tarq_get_text_spacing();
-  bool own_fonts = tarq_font1 == nullptr;
+  bool own_fonts = tarq_fonts.tarq_font1 == nullptr;
   explicit picture_writer(tarq_pod* resources) {
     tovo_cart_template = (tarq_bitmap*)cpod_get_item(resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
     tarq_swap_video_palette((tarq_palette*)cpod_get_item(resources, 1, TARQ_ITEM_PALETTE));

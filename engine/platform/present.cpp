@@ -117,7 +117,7 @@ static void present_software(tarq_bitmap* page) {
   if (cconfig.show_fps) {
     char fps[16];
     snprintf(fps, sizeof(fps), "%03d", static_cast<int>(tarq_get_fps()));
-    tarq_draw_text_phat(page, fps, tarq_font1, 1, 1, TARQ_TEXT_ONE_COLOUR, 0xFF000000, 0xFFFFFF);
+    tarq_draw_text_phat(page, fps, tarq_fonts.tarq_font1, 1, 1, TARQ_TEXT_ONE_COLOUR, 0xFF000000, 0xFFFFFF);
   }
   SDL_Surface* surface = SDL_GetWindowSurface(tarq_window.sdl_window);
   if (!surface) return;
@@ -153,7 +153,7 @@ static void present_renderer(tarq_bitmap* page) {
     char fps[16];
     snprintf(fps, sizeof(fps), "%03d fps", static_cast<int>(tarq_get_fps()));
     tarq_clear_bitmap(tarq_window.fps_bmp);
-    tarq_draw_text(tarq_window.fps_bmp, fps, tarq_font2, 1, 1);
+    tarq_draw_text(tarq_window.fps_bmp, fps, tarq_fonts.tarq_font2, 1, 1);
     SDL_UpdateTexture(tarq_window.fps_texture, nullptr, tarq_window.fps_bmp->pixels, 4 * tarq_window.fps_bmp->width);
     const SDL_Rect corner{0, 0, 128, 8};
     SDL_RenderCopy(tarq_window.sdl_renderer, tarq_window.fps_texture, nullptr, &corner);

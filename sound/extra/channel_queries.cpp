@@ -57,5 +57,5 @@ void debug_tovo_channels() {
     for (int32_t i = 0; i < TOVO_MIX_CHANNELS; i++) format_line(ms0.ch[i], i, lines[i], sizeof lines[i]);
   }
   for (int32_t i = 0; i < TOVO_MIX_CHANNELS; i++)
-    tarq_draw_text(tarq_window.tarq_back_page, lines[i], tarq_font1, 2, 2 + i * LINE_HEIGHT);
+    tarq_draw_text(tarq_window.tarq_back_page, lines[i], tarq_fonts.tarq_font1, 2, 2 + i * LINE_HEIGHT);
 }

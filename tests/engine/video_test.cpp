@@ -310,11 +310,11 @@ TEST_F(Video, LineEntryTypesEditsAndRestoresTheArea) {
   enter.key.keysym.sym = SDLK_RETURN;
   SDL_PushEvent(&enter);
   char buffer[3] = "zz";
-  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 10, 10, tarq_font1, 3, 60), 1);
+  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 10, 10, tarq_fonts.tarq_font1, 3, 60), 1);
   EXPECT_STREQ(buffer, "a");  // "ab", then 'c' replaced the last, then backspace
   EXPECT_EQ(tarq_window.tarq_back_page->rows[12][12], 5);
-  EXPECT_EQ(tarq_get_keyboard_string_ex(nullptr, 0, 0, tarq_font1, 3, 60), 0);
-  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 0, 0, tarq_font1, 0, 60), 0);
+  EXPECT_EQ(tarq_get_keyboard_string_ex(nullptr, 0, 0, tarq_fonts.tarq_font1, 3, 60), 0);
+  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 0, 0, tarq_fonts.tarq_font1, 0, 60), 0);
 }
 
 TEST_F(Video, SystemReportAndRendererDescription) {
