@@ -117,7 +117,7 @@ int tarq_init() {
   tarq_debug("platform: Linux\n");
 
   tarq_config_load();
-  cconfig0 = cconfig;
+  tarq_config_keep_as_read();
   if (have_arguments) tarq_process_arguments(tarq_loop.tarq_argc, tarq_loop.tarq_argv);
 
   // Only a driver that this SDL offers; another would keep the window from opening.

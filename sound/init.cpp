@@ -60,7 +60,7 @@ void tarq_lock_audio() { tarq_lock_audio_plat(); }
 void tarq_unlock_audio() { tarq_unlock_audio_plat(); }
 
 void tarq_set_sound_volume(int32_t v) {
-  if (tarq_sound_inited) tovo_sound_word_store(cconfig.sound_volume, v);
+  if (tarq_sound_inited()) tovo_sound_word_store(cconfig.sound_volume, v);
 }
 
 void tarq_set_music_volume(int32_t v) { tovo_sound_word_store(cconfig.music_volume, v); }

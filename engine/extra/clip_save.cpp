@@ -3,7 +3,16 @@
 
 #include "engine/data/gfx.h"
 
+namespace {
+
+// The single saved clip rectangle.
+struct tarq_clip_rect {
+  int32_t x0, x1, y0, y1;
+};
+
 tarq_clip_rect tarq_clipdat;
+
+}  // namespace
 
 void tarq_save_clip(const tarq_bitmap* b) { tarq_clipdat = {b->clip_x0, b->clip_x1, b->clip_y0, b->clip_y1}; }
 

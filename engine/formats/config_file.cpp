@@ -211,6 +211,18 @@ void tarq_config_load_from(const char* app_path, const char* program_path) {
 }
 
 namespace {
+tarq_config cconfig0;  // the settings as read from the file; only this file changes it
+}  // namespace
+
+void tarq_config_keep_as_read() { cconfig0 = cconfig; }
+const tarq_config& tarq_config_as_read() { return cconfig0; }
+
+void tarq_config_keep_window_size(int32_t w, int32_t h) {
+  cconfig.window_width = cconfig0.window_width = w;
+  cconfig.window_height = cconfig0.window_height = h;
+}
+
+namespace {
 
 void write_settings(FILE* out) {
   const tarq_config& f = cconfig0;  // as read from the file

@@ -8,8 +8,20 @@
 #include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 
-int32_t tarq_audio_is_locked = 0;
-int32_t tarq_sound_inited = 0;
+namespace {
+
+// The device's record: only this file changes it.
+struct tarq_audio_device {
+  int32_t tarq_audio_is_locked;  // lock depth
+  int32_t tarq_sound_inited;
+};
+
+tarq_audio_device device;
+
+}  // namespace
+
+int32_t tarq_audio_is_locked() { return device.tarq_audio_is_locked; }
+int32_t tarq_sound_inited() { return device.tarq_sound_inited; }
 
 static void log_drivers() {
   const int n = SDL_GetNumAudioDrivers();
@@ -50,7 +62,7 @@ int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback c
           .store(want.channels ? want.channels : channels, std::memory_order_relaxed);
       tarq_logf(" freq:%d\n channels:%d\n", tarq_state.rate, tarq_state.channels);
       SDL_PauseAudio(0);
-      tarq_sound_inited = 1;
+      device.tarq_sound_inited = 1;
       result = 0;
     }
     log_drivers();
@@ -59,19 +71,19 @@ int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback c
 }
 
 int tarq_sound_exit_plat() {
-  if (!tarq_sound_inited) return 0;
+  if (!device.tarq_sound_inited) return 0;
   SDL_PauseAudio(1);
   SDL_CloseAudio();
-  tarq_sound_inited = 0;
+  device.tarq_sound_inited = 0;
   return 0;
 }
 
 void tarq_lock_audio_plat() {
-  if (tarq_audio_is_locked++ == 0) SDL_LockAudio();
+  if (device.tarq_audio_is_locked++ == 0) SDL_LockAudio();
 }
 
 // A release with no lock held changes nothing.
 void tarq_unlock_audio_plat() {
-  if (tarq_audio_is_locked <= 0) return;
-  if (--tarq_audio_is_locked == 0) SDL_UnlockAudio();
+  if (device.tarq_audio_is_locked <= 0) return;
+  if (--device.tarq_audio_is_locked == 0) SDL_UnlockAudio();
 }

@@ -4,8 +4,8 @@
 // changes anything the mixer reads.
 #include <cstdint>
 
-extern int32_t tarq_audio_is_locked;  // lock depth, 0 when unlocked (main thread only)
-extern int32_t tarq_sound_inited;     // 1 once the device is open and running
+int32_t tarq_audio_is_locked();  // lock depth, 0 when unlocked (main thread only)
+int32_t tarq_sound_inited();     // 1 once the device is open and running
 
 typedef void (*tarq_audio_callback)(void* user, uint8_t* stream, int len);
 

@@ -75,8 +75,7 @@ void tarq_note_window_resized(int32_t w, int32_t h) {
     return;
   if (w == cconfig.window_width && h == cconfig.window_height) return;
   tarq_logf("window resized to %d %d\n", w, h);
-  cconfig.window_width = cconfig0.window_width = w;
-  cconfig.window_height = cconfig0.window_height = h;
+  tarq_config_keep_window_size(w, h);
   screen_record.width = w;
   screen_record.height = h;
   tarq_reset_clip(&screen_record);

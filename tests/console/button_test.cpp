@@ -152,7 +152,7 @@ class ControllerButtonTest : public ButtonTest {
     ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS), 0);
     ASSERT_GE(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0), 0);
     tarq_joystick_init();
-    ASSERT_NE(metacon[0].controller, nullptr);
+    ASSERT_NE(tarq_joysticks.metacon[0].controller, nullptr);
   }
   void TearDown() override {
     tarq_joystick_exit();
@@ -161,7 +161,7 @@ class ControllerButtonTest : public ButtonTest {
   }
   // Moves the x axis of controller 0's stick (the device's axis 0).
   static void stick_x(int16_t v) {
-    SDL_JoystickSetVirtualAxis(SDL_GameControllerGetJoystick(metacon[0].controller), 0, v);
+    SDL_JoystickSetVirtualAxis(SDL_GameControllerGetJoystick(tarq_joysticks.metacon[0].controller), 0, v);
     SDL_JoystickUpdate();
   }
 };

@@ -114,7 +114,7 @@ TEST_F(MainLoop, OptionsApplyBeforeTheLogOpensAndAfterTheConfigFile) {
   std::string folder = elsewhere.file("app_folder");
   engine_run::init(recording_app::plan{}, {"-headless", "-home", folder, "-width", "320"});
   EXPECT_EQ(cconfig.window_width, 320);
-  EXPECT_EQ(cconfig0.window_width, 320);
+  EXPECT_EQ(tarq_config_as_read().window_width, 320);
   tarq_exit();
   // -home named the application folder before the log was opened in it
   EXPECT_TRUE(tovo_test::file_exists(folder + "/log.txt"));

@@ -45,7 +45,7 @@ class DeviceTest : public ::testing::Test {
     cart = make_cart();
     ASSERT_NE(cart, nullptr);
     ASSERT_EQ(tarq_sound_init(22050, 1), 0);
-    ASSERT_EQ(tarq_sound_inited, 1);
+    ASSERT_EQ(tarq_sound_inited(), 1);
     tarq_set_console_mode(1);
   }
   void TearDown() override {
