@@ -80,6 +80,9 @@ TEST(VirtualDisk, KeysThatDoNotFitAreRefused) {
   EXPECT_EQ(tarq_fopen_vdisk("/d/folder/", "w"), nullptr);
   EXPECT_EQ(tarq_fopen_vdisk((std::string(1100, 'p') + "/h2.txt").c_str(), "w"), nullptr);
   EXPECT_EQ(vdisk_files(), before + 1);
+  // The table reads back the new file last, and nothing outside its count.
+  EXPECT_EQ(vdisk_file(before), f);
+  for (int i : {-1, before + 1, TARQ_VDISK_MAX_FILES}) EXPECT_EQ(vdisk_file(i), nullptr) << i;
 }
 
 // Run in a child process: the table is never emptied.
