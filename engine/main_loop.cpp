@@ -1,4 +1,4 @@
-// The main loop: one host frame after another until tarq_quit is set.
+// The main loop: one host frame after another until a quit is asked for.
 #include <SDL.h>
 
 #include <cstdio>
