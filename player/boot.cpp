@@ -38,7 +38,7 @@ namespace {
 
 constexpr const char* NOTICE = "a console of our own making";
 
-void print_line(const char* text) { tovo_print_col(text, pstate.pen); }
+void print_line(const char* text) { tovo_print_col(text, pstate().pen); }
 
 void log_text(const char* format, const char* text) {
   snprintf(tarq_debug_string, sizeof tarq_debug_string, format, text);
@@ -47,22 +47,22 @@ void log_text(const char* format, const char* text) {
 
 void draw_logo() {
   tarq_bitmap* logo = shell.resources ? (tarq_bitmap*)cpod_get_item(shell.resources, 2, TARQ_ITEM_BITMAP) : nullptr;
-  if (logo && pstate.draw_target) tarq_blit(logo, pstate.draw_target, 0, 0, 1, 1, logo->width, logo->height);
+  if (logo && pstate().draw_target) tarq_blit(logo, pstate().draw_target, 0, 0, 1, 1, logo->width, logo->height);
 }
 
 void put(int32_t x, int32_t y, int32_t c) {
-  tarq_bitmap* t = pstate.draw_target;
+  tarq_bitmap* t = pstate().draw_target;
   if (t && x >= 0 && y >= 0 && x < t->width && y < t->height) t->rows[y][x] = (uint8_t)c;
 }
 
 int32_t get(int32_t x, int32_t y) {
-  tarq_bitmap* t = pstate.draw_target;
+  tarq_bitmap* t = pstate().draw_target;
   return t && x >= 0 && y >= 0 && x < t->width && y < t->height ? t->rows[y][x] : 0;
 }
 
 void clear_screen() {
-  if (pstate.draw_target) tarq_clear_bitmap(pstate.draw_target);
-  pstate.cursor_x = pstate.cursor_y = 0;
+  if (pstate().draw_target) tarq_clear_bitmap(pstate().draw_target);
+  pstate().cursor_x = pstate().cursor_y = 0;
 }
 
 // The command-line cart, at t = 36.
@@ -154,17 +154,17 @@ tovo_cart* cart_from_item(tarq_file* item) {
 }  // namespace
 
 void boot_init() {
-  pstate.ticks = -15;
+  pstate().ticks = -15;
   shell.mode = TOVO_MODE_BOOT;
   run_state.echo_reports = 0;  // the boot's lines are for the screen only
   reset_lua_machine();
   reset_runtime_state();
   shell.program_started = 0;
   print_line("");
-  pstate.pen = 7;
-  if (pstate.draw_target) tarq_clear_bitmap(pstate.draw_target);
+  pstate().pen = 7;
+  if (pstate().draw_target) tarq_clear_bitmap(pstate().draw_target);
   if (shell.display) tarq_clear_bitmap(shell.display);
-  tovo_cart* working = pitem[0];
+  tovo_cart* working = pitem(0);
   if (working && working->gfx) {
     tarq_line(working->gfx, 2, 2, 5, 5, 7);
     tarq_line(working->gfx, 5, 2, 2, 5, 7);
@@ -181,7 +181,7 @@ void boot_init() {
 }
 
 void move_boot() {
-  int32_t t = pstate.ticks;
+  int32_t t = pstate().ticks;
   if (t == -3)
     for (int32_t y = 0; y < 128; y++)
       for (int32_t x = 2; x < 128; x += 8) put(x, y, y / 32 + (int32_t)tarq_random(4));
@@ -205,7 +205,7 @@ void move_boot() {
     print_line("");
     print_line("");
     draw_logo();
-    pstate.pen = 6;
+    pstate().pen = 6;
   }
   if (t == 31) {
     char banner[32];
@@ -218,7 +218,7 @@ void move_boot() {
   if (shell.mode != TOVO_MODE_BOOT) return;
   if (t == 66 && app.browser_requested) {
     shell.mode = TOVO_MODE_STOPPED;
-    pstate.pen = 6;
+    pstate().pen = 6;
     splore_enter();
     shell.sub_mode = 2;
   }

@@ -39,12 +39,12 @@ void draw_spinner(tarq_bitmap* page) {
 // screens are emptied.
 void draw_extra_displays(tarq_bitmap* page) {
   int32_t columns = page->width / 128, rows = page->height / 128;
-  bool extra = shell.program_started && (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DISPLAYS) && app.tv_frame == 0 &&
-               !tovo_bbs_cart_running();
+  bool extra = shell.program_started && (pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DISPLAYS) &&
+               app.tv_frame == 0 && !tovo_bbs_cart_running();
   if (!extra) {
     set_draw_display(0);
     for (int32_t i = 1; i < get_number_of_displays(); i++)
-      if (pstate.screens[i]) tarq_clear_bitmap(pstate.screens[i]);
+      if (pstate().screens[i]) tarq_clear_bitmap(pstate().screens[i]);
     return;
   }
   for (int32_t row = 0; row < rows; row++)
@@ -63,13 +63,13 @@ void tovo_frame_draw() {
   if (app.draw_calls++ == 0) app.first_draw_t = tovo_clock();
   if (run_state.pending_action != 0) return;
   tarq_bitmap* page = tarq_back_page;
-  if (!page || !shell.display || !pstate.screens[0]) return;
+  if (!page || !shell.display || !pstate().screens[0]) return;
   tarq_clear_bitmap(page);
-  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate.screens[0]);
-  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate.screens[0]);
-  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate.screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate().screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate().screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate().screens[0]);
   bool raw = !shell.program_started && shell.mode == TOVO_MODE_RUNNING;
-  if (raw) memcpy(shell.display->pixels, pstate.screens[0]->pixels, 128 * 128);
+  if (raw) memcpy(shell.display->pixels, pstate().screens[0]->pixels, 128 * 128);
   else if (run_state.load_delay == 0 && app.menu_event == 0 && !run_state.hold_frame)
     blit_tovo_back_page_to_tovo_screen(0);
   tarq_blit(shell.display, page, 0, 0, 0, 0, 128, 128);

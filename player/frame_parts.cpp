@@ -19,7 +19,7 @@ constexpr int32_t AUDIO_RESUME_STEPS = 4;
 
 bool should_be_pointer_locked() {
   return app.pause_state == 0 && shell.mode == TOVO_MODE_RUNNING &&
-         (pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_LOCK_BITS) == MOUSE_LOCK_BITS;
+         (pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_LOCK_BITS) == MOUSE_LOCK_BITS;
 }
 
 void update_audio_moment_cache() { tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time()); }
@@ -39,7 +39,7 @@ void process_devkit_mouse_activity() {
 }
 
 void determine_audio_pause_state() {
-  int32_t request = pstate.ram[TOVO_REG_AUDIO_PAUSE];
+  int32_t request = pstate().ram[TOVO_REG_AUDIO_PAUSE];
   int32_t word = tarq_state.audio_pause;  // only this thread writes it
   if (app.pause_state != 0 || app.menu_event != 0) {
     if (request != TOVO_AUDIO_PAUSE_NEVER) word = 1;

@@ -45,7 +45,7 @@ constexpr int32_t JOYSTICK_MESSAGE_MS = 1400;
 // the reset glitch were taken.
 constexpr int32_t TOVO_GLITCH_SCREENSHOTS = 48;
 
-void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
+void poke(int32_t a, int32_t v) { tovo_poke(&pstate(), pstate().cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
 
 // Who turns this tick's held buttons into presses: the pause menu while a
@@ -67,8 +67,8 @@ void stop_program() {
 
 // The first tick of the reset glitch: registers and memory damaged at random.
 void damage_machine() {
-  int32_t saved = pstate.ram[TOVO_REG_PERSIST];
-  if (r(8) == 0) pstate.screen_mode = r(4);
+  int32_t saved = pstate().ram[TOVO_REG_PERSIST];
+  if (r(8) == 0) pstate().screen_mode = r(4);
   for (int i = 0; i < TOVO_SOUND_REGISTERS; i++) poke(TOVO_REG_SOUND, r(256));
   if (r(4) == 0) poke(TOVO_REG_MASKS, 0xf0 | r(16));
   int32_t n = 2;
@@ -97,15 +97,15 @@ void damage_machine() {
     int32_t s = d + r(0x800);
     s -= r(0x800);
     int32_t len = r(0x400);
-    tovo_memcpy(&pstate, pstate.cart, d, s, len);
+    tovo_memcpy(&pstate(), pstate().cart, d, s, len);
     int32_t d2 = r(0x2c00);
     int32_t s2 = r(0x2c00);
     int32_t len2 = r(0x400);
-    tovo_memcpy(&pstate, pstate.cart, d2, s2, len2);
+    tovo_memcpy(&pstate(), pstate().cart, d2, s2, len2);
   }
   for (int i = 0; i < n; i++) {
     int32_t a = r(0x2e00), v = r(256), len = r(0x200);
-    tovo_memset(&pstate, pstate.cart, a, v, len);
+    tovo_memset(&pstate(), pstate().cart, a, v, len);
   }
   poke(TOVO_REG_PERSIST, saved);
 }
@@ -135,7 +135,7 @@ void run_cart_tick() {
     update_paused_menu();
     record_resource_data();
   }
-  if (pstate.reset_counter < 3) {
+  if (pstate().reset_counter < 3) {
     app.menu_event = 0;  // the slice serves the cart's menu event
     button_config.menu_callback = 0;
     run_slice();
@@ -166,11 +166,11 @@ void wait_for_next_tick() {
 }  // namespace
 
 void update_reset_glitch() {
-  if (pstate.reset_counter == 0) return;
-  pstate.reset_counter++;
+  if (pstate().reset_counter == 0) return;
+  pstate().reset_counter++;
   int32_t limit = shell.frame_rate == 60 ? 12 : 6;
-  if (pstate.reset_counter > limit) {
-    pstate.reset_counter = 0;
+  if (pstate().reset_counter > limit) {
+    pstate().reset_counter = 0;
     run_state.pending_action = TOVO_PENDING_RUN;
     // The cart starts again with the parameter string it was started with,
     // unless run() gave a new one.
@@ -178,12 +178,12 @@ void update_reset_glitch() {
       snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", run_state.param);
     return;
   }
-  if (pstate.reset_counter == 2) damage_machine();
+  if (pstate().reset_counter == 2) damage_machine();
 }
 
 void tovo_do_pending_action() {
   if (run_state.pending_action == 0) return;
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
   if (run_state.pending_action == TOVO_PENDING_RUN) {
     // From now on what the console prints while no program runs (errors,
     // tracebacks) reaches the terminal too.
@@ -246,7 +246,7 @@ void tovo_tick() {
   if (!load_tick && shell.mode == TOVO_MODE_SPLASH) move_splash();
   update_reset_glitch();
   app.frame_flipper ^= 1;
-  pstate.ticks++;
+  pstate().ticks++;
   shell.spinner_frame++;
   record_tick_frames(shell.video_frame, shell.frame_rate, 0, app.frame_flipper);
 }
@@ -266,7 +266,7 @@ void tovo_frame_update() {
   tarq_set_music_volume(256);
   tarq_lock_mouse_cursor(should_be_pointer_locked());
   if (app.glitch_test != 0 && shell.mode == TOVO_MODE_RUNNING) {
-    if (++app.glitch_test == 12) pstate.reset_counter = 1;
+    if (++app.glitch_test == 12) pstate().reset_counter = 1;
     if (run_state.pending_action == TOVO_PENDING_RUN) {
       save_png_screenshot(shell.display, 0, 0);
       app.glitch_test = 1;

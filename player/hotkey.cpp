@@ -73,11 +73,11 @@ void save_clip() {
 // restarts through the reset glitch; at most once per 500 ms.
 void reload_and_restart() {
   int32_t now = tovo_clock();
-  if (pstate.reset_counter != 0) return;
+  if (pstate().reset_counter != 0) return;
   if (hotkeys.reloaded && now - hotkeys.last_reload_t <= TOVO_RELOAD_GAP_MS) return;
   do_quick_load();
   close_paused_menu();
-  pstate.reset_counter = 1;
+  pstate().reset_counter = 1;
   hotkeys.reloaded = 1;
   hotkeys.last_reload_t = now;
   empty_key_buffer();

@@ -57,7 +57,7 @@ void keyconfig_open() {
   keyconfig_init();
   shell.sub_mode = 1;
   block_buttons();
-  keyconfig_draw(pstate.screens[0]);
+  keyconfig_draw(pstate().screens[0]);
 }
 
 void keyconfig_update() {
@@ -81,11 +81,11 @@ void keyconfig_keypress(int32_t code) {
   bool done = keyconfig.key_index >= TOVO_KEYCONFIG_DONE;
   if (code == ESCAPE && !done) {
     restore_backup();
-    if (pstate.screens[0]) keyconfig_draw(pstate.screens[0]);
+    if (pstate().screens[0]) keyconfig_draw(pstate().screens[0]);
     leave_sub_mode();
   } else if (done) {
     leave_sub_mode();
-    pstate.cursor_y = CURSOR_ROW_AFTER;
+    pstate().cursor_y = CURSOR_ROW_AFTER;
   }
 }
 

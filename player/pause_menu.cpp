@@ -37,11 +37,11 @@ void block_escape() { tarq_block_key(SDL_SCANCODE_ESCAPE); }
 // tick), so the frame's press flag holds the answer; button_pressed would
 // see the press only once the repeat counter came round, and a short tap
 // would never open the menu.
-bool pause_pressed() { return button_state.pressed[0][6] && pstate.held[0][6]; }
+bool pause_pressed() { return button_state.pressed[0][6] && pstate().held[0][6]; }
 
 // Clears this frame's press of a button of player 0 and blocks it until released.
 void swallow(int32_t b) {
-  pstate.held[0][b] = 0;
+  pstate().held[0][b] = 0;
   button_state.blocked[0][b] = 1;
 }
 
@@ -85,7 +85,7 @@ void choose(int32_t type) {
     case TOVO_ITEM_CONTINUE: close_paused_menu(); break;
     case TOVO_ITEM_RESET:
       close_paused_menu();
-      pstate.reset_counter = 1;
+      pstate().reset_counter = 1;
       break;
     case TOVO_ITEM_FAVOURITE: splore_toggle_favourite_ingame(running_item.lid, running_item.file); break;
     case TOVO_ITEM_SUSPEND:
@@ -97,7 +97,7 @@ void choose(int32_t type) {
       suspend_program();
       shell.sub_mode = 0;
       shell.mode = TOVO_MODE_STOPPED;
-      pstate.pen = 6;
+      pstate().pen = 6;
       break;
     case TOVO_ITEM_RUN_CHAIN:
       follow_current_breadcrumb();
@@ -170,8 +170,8 @@ void update_paused_menu() {
     return;
   }
   if (!pause_pressed() || !shell.program_started || app.pause_state != TOVO_PAUSE_CLOSED) return;
-  if (pstate.ram[TOVO_REG_PAUSE_SUPPRESS] == TOVO_PAUSE_SUPPRESS_ONCE) {
-    tovo_poke(&pstate, pstate.cart, TOVO_REG_PAUSE_SUPPRESS, 0);
+  if (pstate().ram[TOVO_REG_PAUSE_SUPPRESS] == TOVO_PAUSE_SUPPRESS_ONCE) {
+    tovo_poke(&pstate(), pstate().cart, TOVO_REG_PAUSE_SUPPRESS, 0);
   } else {
     app.pause_state = TOVO_PAUSE_MENU;
     build_paused_menu();

@@ -78,7 +78,7 @@ void backup_bmp(const tarq_bitmap* bitmap, dbmp* set) {
   if (!set) return;
   copy_pixels(bitmap, set->backup);
   copy_pixels(set->mask, set->mask_backup);
-  if (set == gfx_set && pitem[0]) memcpy(set->gff_backup, pitem[0]->gff, sizeof set->gff_backup);
+  if (set == gfx_set && pitem(0)) memcpy(set->gff_backup, pitem(0)->gff, sizeof set->gff_backup);
 }
 
 tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {
@@ -93,8 +93,8 @@ tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {
   } else {
     tarq_fwrite_int32(0, state);
     uint8_t flags[TOVO_SPRITES] = {};
-    if (pitem[0])
-      for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = (uint8_t)pitem[0]->gff[i];
+    if (pitem(0))
+      for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = (uint8_t)pitem(0)->gff[i];
     cbuffer_add_data(state, flags, TOVO_SPRITES);
     add_mask(state, gfx_set);
     add_zeros(state, TOVO_SHEET_VIEW_VALUES);

@@ -93,8 +93,8 @@ void set_window_from_pod() {
 }
 
 void make_bitmaps() {
-  for (tarq_bitmap*& s : pstate.screens) s = make_page();
-  pstate.draw_target = pstate.screens[0];
+  for (tarq_bitmap*& s : pstate().screens) s = make_page();
+  pstate().draw_target = pstate().screens[0];
   shell.display = make_page();
   shell.video_frame = make_page();
   shell.tiny[0] = tarq_create_bitmap(1, 1, 8);
@@ -102,8 +102,8 @@ void make_bitmaps() {
 }
 
 void free_bitmaps() {
-  for (tarq_bitmap*& s : pstate.screens) s = tarq_destroy_bitmap(s);
-  pstate.draw_target = nullptr;
+  for (tarq_bitmap*& s : pstate().screens) s = tarq_destroy_bitmap(s);
+  pstate().draw_target = nullptr;
   shell.display = tarq_destroy_bitmap(shell.display);
   shell.video_frame = tarq_destroy_bitmap(shell.video_frame);
   for (tarq_bitmap*& b : shell.tiny) b = tarq_destroy_bitmap(b);
@@ -206,8 +206,8 @@ int tovo_shell_init(int argc, char** argv) {
   init_path(shell.cdata_path, "cdata/");
   init_editor_state();
   tovo_create_selection_sets();
-  pstate.cart = tarq_create_tovo_cart();
-  tovo_set_sound_machine({pstate.sound_regs});
+  pstate().cart = tarq_create_tovo_cart();
+  tovo_set_sound_machine({pstate().sound_regs});
 
   char pod_path[TARQ_PATH_MAX];
   tarq_prefix_with_program_path("data.pod", pod_path);
@@ -234,13 +234,13 @@ int tovo_shell_init(int argc, char** argv) {
   button_config.first_controller = app.joystick_index;
   set_window_from_pod();
   make_bitmaps();
-  pitems = 1;
-  pitem[0] = tarq_create_tovo_cart();
+  pitems() = 1;
+  pitem(0) = tarq_create_tovo_cart();
   if (load_splash_bmp()) shell.mode = TOVO_MODE_SPLASH;
   else boot_init();
   tovo_create_code_tabs();
   set_untitled_filename();
-  hash_cart(pitem[0], disk_state.saved_hash);
+  hash_cart(pitem(0), disk_state.saved_hash);
   tarq_sound_init(22050, 1);
   tarq_set_console_mode(1);
   if (!run_state.exec && app.export_name[0] == 0) {
@@ -285,10 +285,10 @@ int tovo_shell_exit() {
   serial_free_buffers();
   tovo_destroy_code_tabs();
   tovo_destroy_selection_sets();
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = nullptr;
-  tarq_destroy_tovo_cart(pstate.cart);
-  pstate.cart = nullptr;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = nullptr;
+  tarq_destroy_tovo_cart(pstate().cart);
+  pstate().cart = nullptr;
   tarq_destroy_tovo_cart(shell.boot_cart);
   shell.boot_cart = nullptr;
   tovo_cart_template = nullptr;  // it lives in the resource pod

@@ -58,7 +58,7 @@ int kx_cartdata(lua_State* L) {
 int kx_dget(lua_State* L) {
   if (!cdata_opened()) return tovo_binding_error(L, "dget called before cartdata()");
   int32_t i = word_index(L);
-  lua_pushnumber(L, i < 0 ? 0 : pstate.cart_data[i]);
+  lua_pushnumber(L, i < 0 ? 0 : pstate().cart_data[i]);
   return 1;
 }
 
@@ -67,9 +67,9 @@ int kx_dset(lua_State* L) {
   int32_t i = word_index(L);
   if (i < 0) return 0;
   int32_t v = lua_tonumberx(L, 2, nullptr);
-  if (pstate.cart_data[i] != v) {
-    pstate.cart_data[i] = v;
-    pstate.cart_data_dirty = 1;
+  if (pstate().cart_data[i] != v) {
+    pstate().cart_data[i] = v;
+    pstate().cart_data_dirty = 1;
   }
   return 0;
 }
@@ -96,7 +96,7 @@ int kx_reload(lua_State* L) {
       result = ok ? len : 0;
     }
   } else {
-    tovo_reload(&pstate, pstate.cart, dst, src, len);
+    tovo_reload(&pstate(), pstate().cart, dst, src, len);
   }
   lua_pushnumber(L, static_cast<int32_t>(static_cast<uint32_t>(result) << 16));
   return 1;

@@ -25,9 +25,9 @@ int kx_flip(lua_State*) {
   lua_reset_cpu_cycles();
   run_state.spend_counter = 0;
   if (run_state.step) {
-    tovo_poke(&pstate, pstate.cart, TOVO_REG_CURSOR_X, 0);
-    tovo_poke(&pstate, pstate.cart, TOVO_REG_CURSOR_Y, 0);
-    tovo_poke(&pstate, pstate.cart, TOVO_REG_PRINT_HOME_X, 0);
+    tovo_poke(&pstate(), pstate().cart, TOVO_REG_CURSOR_X, 0);
+    tovo_poke(&pstate(), pstate().cart, TOVO_REG_CURSOR_Y, 0);
+    tovo_poke(&pstate(), pstate().cart, TOVO_REG_PRINT_HOME_X, 0);
     run_state.pending_action = TOVO_PENDING_SUSPEND;
   }
   if (run_state.record_every_flip) {
@@ -85,7 +85,7 @@ int kx_map_display(lua_State* L) {
   int32_t k = tovo_arg_int(L, 1);
   if (k < 0) k = 0;
   if (k > 7) k = 7;
-  if (k != 0 && !(pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DISPLAYS)) {
+  if (k != 0 && !(pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DISPLAYS)) {
     lua_pushboolean(L, 0);
     return 1;
   }

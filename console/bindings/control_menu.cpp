@@ -53,9 +53,9 @@ void video_command(int32_t a, int32_t b) {
 
 void reset_command() {
   int32_t now = tovo_clock();
-  if (pstate.reset_counter != 0) return;
+  if (pstate().reset_counter != 0) return;
   if (run_state.reset_requested && static_cast<int64_t>(now) - run_state.reset_request_time <= RESET_GAP_MS) return;
-  pstate.reset_counter = 1;
+  pstate().reset_counter = 1;
   run_state.reset_requested = 1;
   run_state.reset_request_time = now;
 }

@@ -31,7 +31,7 @@ constexpr int LIST_FILTER_MAX = 1023;
 const char* string_arg(lua_State* L, int i) { return lua_type(L, i) == LUA_TSTRING ? lua_tostring(L, i) : nullptr; }
 
 void save_to_clipboard() {
-  if (pitem[0] && label_is_blank(pitem[0]->label)) {
+  if (pitem(0) && label_is_blank(pitem(0)->label)) {
     tovo_print_col("warning: label is blank", 9);
     tovo_print_col("run cart and ctrl-7 to capture", 10);
   }
@@ -81,8 +81,8 @@ int location_path(const char* where, char* path) {
 bool tovo_prompt_allowed() { return !run_state.running || run_state.exec; }
 
 int kx_save(lua_State* L) {
-  if (run_state.exec && pitem[0]) {
-    for (int32_t a = 0; a < TOVO_ROM_SIZE; a++) tovo_poke(nullptr, pitem[0], a, tovo_peek(&pstate, pstate.cart, a));
+  if (run_state.exec && pitem(0)) {
+    for (int32_t a = 0; a < TOVO_ROM_SIZE; a++) tovo_poke(nullptr, pitem(0), a, tovo_peek(&pstate(), pstate().cart, a));
   } else if (run_state.running) {
     tovo_print_col("can not save while running", 6);
     return 0;
@@ -113,12 +113,12 @@ int kx_info(lua_State*) {
     std::snprintf(line, sizeof line, "file: %s%s", name, std::strchr(name, '.') ? "" : ".kx");
     tovo_print_col(line, 14);
   }
-  if (!pitem[0]) return 0;
-  merge_code_from_tabs(pitem[0]);
+  if (!pitem(0)) return 0;
+  merge_code_from_tabs(pitem(0));
   constexpr int32_t size = 262144;
   char* flat = static_cast<char*>(tarq_malloc(size));
   tovo_text_result result{};
-  if (flat && tovo_flatten_includes(pitem[0]->code, flat, size, &result) == 0) {
+  if (flat && tovo_flatten_includes(pitem(0)->code, flat, size, &result) == 0) {
     tovo_check_code_limits(flat, &result);
     int32_t chars = static_cast<int32_t>(std::strlen(flat));
     tovo_print_2_col("tokens:     %5d /  %d", result.tokens, TOVO_TOKEN_LIMIT,

@@ -49,7 +49,7 @@ int32_t load_failed() {
   return 1;
 }
 
-int code_length() { return pitem[0] ? static_cast<int>(std::strlen(pitem[0]->code)) : 0; }
+int code_length() { return pitem(0) ? static_cast<int>(std::strlen(pitem(0)->code)) : 0; }
 
 }  // namespace
 
@@ -63,7 +63,7 @@ void tovo_copy_cut(char* out, const char* text, int max) {
 }
 
 int kx_run(lua_State* L) {
-  if (pstate.reset_counter > 0) return 0;
+  if (pstate().reset_counter > 0) return 0;
   int type = lua_type(L, 1);
   if (type == LUA_TSTRING || type == LUA_TNUMBER) {
     tovo_copy_cut(run_state.pending_param, lua_tostring(L, 1), TOVO_PARAM_MAX);
@@ -71,15 +71,15 @@ int kx_run(lua_State* L) {
     run_state.pending_param[0] = 0;
     run_state.param[0] = 0;
   }
-  pstate.reset_counter = RESET_QUIET;
+  pstate().reset_counter = RESET_QUIET;
   lua_cpu_superyield();
   return 0;
 }
 
 int kx_stop(lua_State* L) {
-  if (pstate.reset_counter > 0) return 0;
+  if (pstate().reset_counter > 0) return 0;
   run_state.pending_action = TOVO_PENDING_SUSPEND;
-  for (int a = TOVO_REG_CAMERA_X; a < TOVO_REG_CAMERA_Y + 2; a++) tovo_poke(&pstate, pstate.cart, a, 0);
+  for (int a = TOVO_REG_CAMERA_X; a < TOVO_REG_CAMERA_Y + 2; a++) tovo_poke(&pstate(), pstate().cart, a, 0);
   kx_print(L);
   lua_cpu_superyield();
   return 0;
@@ -88,15 +88,15 @@ int kx_stop(lua_State* L) {
 int kx_reset(lua_State*) {
   // The print cursor (line-start x, x, y) lives in the machine's fields, which
   // cursor() and print move without touching the bytes behind them.
-  const int32_t home_x = pstate.print_home_x, x = pstate.cursor_x, y = pstate.cursor_y;
+  const int32_t home_x = pstate().print_home_x, x = pstate().cursor_x, y = pstate().cursor_y;
   for (int i = 0; i < TOVO_REGISTERS_END - TOVO_REGISTERS_START; i++)
-    tovo_poke(&pstate, pstate.cart, TOVO_REGISTERS_START + i, default_registers[i]);
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_PRINT_HOME_X, home_x & 0xff);
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_CURSOR_X, x & 0xff);
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_CURSOR_Y, y & 0xff);
-  pstate.print_home_x = home_x;
-  pstate.cursor_x = x;
-  pstate.cursor_y = y;
+    tovo_poke(&pstate(), pstate().cart, TOVO_REGISTERS_START + i, default_registers[i]);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_PRINT_HOME_X, home_x & 0xff);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_CURSOR_X, x & 0xff);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_CURSOR_Y, y & 0xff);
+  pstate().print_home_x = home_x;
+  pstate().cursor_x = x;
+  pstate().cursor_y = y;
   tovo_srand(static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(tovo_clock()));
   spend_cpu(16);
   return 0;
@@ -130,7 +130,7 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
     text->cursor = 0;
     text->select_start = text->select_end = 0;
   }
-  tovo_reload(&pstate, pstate.cart, 0, 0, TOVO_ROM_SIZE);
+  tovo_reload(&pstate(), pstate().cart, 0, 0, TOVO_ROM_SIZE);
   spend_cpu(LOAD_COST);
   if (run_state.exec || !run_state.running) return 0;
   run_state.pending_action = TOVO_PENDING_RUN;
@@ -139,7 +139,7 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
 }
 
 int kx_load(lua_State* L) {
-  if (pstate.reset_counter > 0) return 0;
+  if (pstate().reset_counter > 0) return 0;
   tovo_shell.save_cdata();
   if (lua_type(L, 1) != LUA_TSTRING) return 0;
   const char* breadcrumb = nullptr;

@@ -49,12 +49,12 @@ int kx_cls(lua_State* L) {
 }
 
 int kx_color(lua_State* L) {
-  const int32_t old = pstate.pen & 0xff;
+  const int32_t old = pstate().pen & 0xff;
   if (lua_gettop(L) == 0) {
-    pstate.pen = DEFAULT_PEN;
+    pstate().pen = DEFAULT_PEN;
   } else {
     const int32_t value = tovo_arg_num(L, 1);
-    pstate.pen = (value >> 16) & 0xff;
+    pstate().pen = (value >> 16) & 0xff;
     tovo_colour_pattern(value);
   }
   lua_pushnumber(L, tovo_fix(old));

@@ -47,7 +47,7 @@ int kx_sget(lua_State* L) {
 }
 
 int kx_sset(lua_State* L) {
-  const int32_t colour = lua_gettop(L) >= 3 ? tovo_arg_int(L, 3) : pstate.pen;
+  const int32_t colour = lua_gettop(L) >= 3 ? tovo_arg_int(L, 3) : pstate().pen;
   tovo_sset(tovo_arg_int(L, 1), tovo_arg_int(L, 2), colour);
   return 0;
 }

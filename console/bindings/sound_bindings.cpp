@@ -28,7 +28,7 @@ void clear_audio_pause() {
 int kx_sfx(lua_State* L) {
   clear_audio_pause();
   int top = lua_gettop(L);
-  if (top == 0 || !pstate.cart) return 0;
+  if (top == 0 || !pstate().cart) return 0;
   int32_t channel = -1;
   if (top >= 2) {
     int32_t v = lua_tonumberx(L, 2, nullptr);
@@ -39,9 +39,9 @@ int kx_sfx(lua_State* L) {
   int32_t c = channel == -2 ? -1 : channel;
   int32_t nv = lua_tonumberx(L, 1, nullptr);
   int32_t n = nv >> 16;
-  tovo_sfx* effects = pstate.cart->sfx;
+  tovo_sfx* effects = pstate().cart->sfx;
   if (n == -1) {
-    tarq_play_sfx_ex(nullptr, 0, 0, pstate.cart, c);
+    tarq_play_sfx_ex(nullptr, 0, 0, pstate().cart, c);
   } else if (n == -2) {
     tarq_release_looping_tovo_channel(c);
   } else if (channel == -2) {
@@ -49,7 +49,7 @@ int kx_sfx(lua_State* L) {
   } else {
     int32_t k = clamp(n, 0, TOVO_SFX_COUNT - 1);
     tarq_stop_sfx(&effects[k]);
-    tarq_play_sfx_ex(&effects[k], clamp(offset, 0, TOVO_SFX_NOTES - 1), length, pstate.cart, channel);
+    tarq_play_sfx_ex(&effects[k], clamp(offset, 0, TOVO_SFX_NOTES - 1), length, pstate().cart, channel);
     spend_cpu(16);
   }
   return 0;
@@ -61,9 +61,9 @@ int kx_music(lua_State* L) {
   int32_t fade = int_arg(L, 2), mask = int_arg(L, 3);
   if (nv >= -0x10000 && nv < 0) {
     cmusic_stop(0, fade);
-  } else if (pstate.cart) {
+  } else if (pstate().cart) {
     int32_t pattern = clamp(nv >> 16, 0, TOVO_PATTERNS - 1);
-    tarq_play_tovo_song(pstate.cart, pattern, fade);
+    tarq_play_tovo_song(pstate().cart, pattern, fade);
     tarq_set_music_channel_mask(mask);
   }
   spend_cpu(16);

@@ -36,8 +36,8 @@ constexpr int32_t MEMORY_CAP = 2097152;
 int32_t whole(int32_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v) << 16); }
 void push_int(lua_State* L, int32_t v) { lua_pushnumber(L, whole(v)); }
 
-bool devkit() { return pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_ON; }
-bool relative() { return pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_LOCK; }
+bool devkit() { return pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_ON; }
+bool relative() { return pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_LOCK; }
 void devkit_message(const char* text) {
   if (stat_inputs.devkit_message_shown || !tovo_bbs_cart_running()) return;
   stat_inputs.devkit_message_shown = 1;
@@ -45,7 +45,7 @@ void devkit_message(const char* text) {
 }
 
 int32_t memory_in_use() {
-  int64_t bytes = int64_t{pstate.script_memory} + pstate.code_overhead;
+  int64_t bytes = int64_t{pstate().script_memory} + pstate().code_overhead;
   if (bytes > MEMORY_CAP - 1) bytes = MEMORY_CAP;
   return bytes < 0 ? 0 : static_cast<int32_t>(bytes * 64);
 }
@@ -105,7 +105,7 @@ void push_mouse(lua_State* L, int32_t index) {
 bool tovo_bbs_cart_running() { return run_state.running_cart_lid[0] != 0 || stat_inputs.bbs_play; }
 
 void tovo_push_stat(lua_State* L, int32_t n, int x) {
-  const tovo_cart* cart = pstate.cart;
+  const tovo_cart* cart = pstate().cart;
   switch (n) {
     case 0:
       lua_gc(L, LUA_GCCOLLECT, 0);
@@ -113,7 +113,7 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
       return;
     case 1:
     case 2: lua_pushnumber(L, cycles_2_frame_capacity(get_cpu_cycles_since_flip(n - 1))); return;
-    case 3: push_int(L, pstate.display); return;
+    case 3: push_int(L, pstate().display); return;
     case 4: push_clipboard(L); return;
     case 5: push_int(L, FORMAT_VERSION); return;
     case 6: lua_pushlstring(L, run_state.param, strnlen(run_state.param, TOVO_PARAM_MAX)); return;

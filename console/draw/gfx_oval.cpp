@@ -8,7 +8,7 @@
 
 namespace {
 
-uint32_t pattern() { return static_cast<uint32_t>(pstate.fill_pattern); }
+uint32_t pattern() { return static_cast<uint32_t>(pstate().fill_pattern); }
 
 struct box {
   int32_t x0, y0, x1, y1;  // sorted, inclusive

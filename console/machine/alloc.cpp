@@ -83,7 +83,7 @@ char* resized_base(char* base, uint32_t pooled, size_t total) {
 int32_t count_for_new(size_t tag, size_t charge) {
   int32_t size = static_cast<int32_t>(charge);
   switch (tag) {
-    case 0: return pstate.compiling ? 0 : size;  // the program charge covers compiling
+    case 0: return pstate().compiling ? 0 : size;  // the program charge covers compiling
     case 1:
     case 3:
     case 4:
@@ -95,27 +95,27 @@ int32_t count_for_new(size_t tag, size_t charge) {
 
 // True when the allocation of charge bytes may go ahead.
 bool within_limits(size_t charge) {
-  int64_t total = static_cast<int64_t>(pstate.script_memory) + pstate.code_overhead;
+  int64_t total = static_cast<int64_t>(pstate().script_memory) + pstate().code_overhead;
   if (total <= SOFT_LIMIT) return true;
-  pstate.slice_escape = 1;
+  pstate().slice_escape = 1;
   lua_cpu_superyield();
   if (total <= HARD_LIMIT) return true;
   tovo_print("host allocation error");
-  tovo_print_2("%dmb + %dk\n", pstate.script_memory / 1048576, static_cast<int32_t>(charge >> 10));
-  pstate.alloc_error = 1;
+  tovo_print_2("%dmb + %dk\n", pstate().script_memory / 1048576, static_cast<int32_t>(charge >> 10));
+  pstate().alloc_error = 1;
   return false;
 }
 
 // True when the host memory may grow by grow bytes. Past the limit the run
 // loop is asked to collect at once; past the ceiling the block is refused.
 bool within_host_cap(int64_t grow) {
-  int64_t after = pstate.host_memory + grow;
+  int64_t after = pstate().host_memory + grow;
   if (after > TOVO_HOST_MEMORY_CEILING) {
-    pstate.host_refused = 1;
+    pstate().host_refused = 1;
     return false;
   }
   if (after > TOVO_HOST_MEMORY_LIMIT) {
-    pstate.slice_escape = 1;
+    pstate().slice_escape = 1;
     lua_cpu_superyield();
   }
   return true;
@@ -126,8 +126,8 @@ bool within_host_cap(int64_t grow) {
 void* tovo_lua_alloc(void*, void* block, size_t old_size, size_t new_size) {
   if (new_size == 0) {
     if (!block) return nullptr;
-    pstate.script_memory -= counted_of(block);
-    pstate.host_memory -= host_of(block);
+    pstate().script_memory -= counted_of(block);
+    pstate().host_memory -= host_of(block);
     free_base(static_cast<char*>(block) - HEADER, pooled_of(block));
     return nullptr;
   }
@@ -147,8 +147,8 @@ void* tovo_lua_alloc(void*, void* block, size_t old_size, size_t new_size) {
   uint32_t pooled;
   std::memcpy(&pooled, grown + POOLED_AT, sizeof pooled);
   uint32_t host = pooled != 0 ? pooled : static_cast<uint32_t>(new_size + HEADER);
-  pstate.script_memory += count - old_count;
-  pstate.host_memory += static_cast<int64_t>(host) - old_host;
+  pstate().script_memory += count - old_count;
+  pstate().host_memory += static_cast<int64_t>(host) - old_host;
   std::memcpy(grown, &count, sizeof count);
   std::memcpy(grown + HOST_AT, &host, sizeof host);
   return grown + HEADER;

@@ -62,7 +62,7 @@ bool keyboard_holds(int32_t b, int32_t p, int32_t mode) {
 }
 
 bool mouse_holds(int32_t b, int32_t p) {
-  if (p != 0 || (pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_BUTTONS) != MOUSE_BUTTONS) return false;
+  if (p != 0 || (pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_BUTTONS) != MOUSE_BUTTONS) return false;
   int32_t x = 0, y = 0, mb = 0;
   tarq_get_mouse(&x, &y, &mb);
   switch (b) {
@@ -85,14 +85,14 @@ int32_t tovo_button_update_rate() {
 
 int32_t tovo_button_repeat_delay() {
   if (menu_open()) return MENU_DELAY - 1;
-  int32_t d = pstate.ram[TOVO_REG_REPEAT_DELAY];
+  int32_t d = pstate().ram[TOVO_REG_REPEAT_DELAY];
   if (d == 0) d = 15;
   return d * tovo_button_update_rate() / 30;
 }
 
 int32_t tovo_button_repeat_interval() {
   if (menu_open()) return MENU_INTERVAL;
-  int32_t r = pstate.ram[TOVO_REG_REPEAT_INTERVAL];
+  int32_t r = pstate().ram[TOVO_REG_REPEAT_INTERVAL];
   if (r == 0) r = 4;
   return r * tovo_button_update_rate() / 30;
 }
@@ -159,10 +159,10 @@ void read_buttons() {
     tapped[p] = button_state.tapped[p];
     button_state.tapped[p] = 0;
   }
-  for (auto& row : pstate.held)
+  for (auto& row : pstate().held)
     for (int32_t& h : row) h = 0;
   if (button_config.random_input > 0) {
-    for (auto& row : pstate.held)
+    for (auto& row : pstate().held)
       for (int b = 0; b < 6; b++) row[b] = tarq_random(2);
     return;
   }
@@ -172,7 +172,7 @@ void read_buttons() {
       if (!held) {
         button_state.blocked[p][b] = 0;
       } else if (!button_state.blocked[p][b]) {
-        pstate.held[p][b] = 1;
+        pstate().held[p][b] = 1;
         if (!button_state.previous[p][b]) button_state.counter[p][b] = new_press_count();
       }
     }
@@ -188,13 +188,13 @@ void read_buttons() {
 void update_buttons() {
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     for (int b = 0; b < TOVO_BUTTONS; b++) {
-      int32_t held = pstate.held[p][b];
+      int32_t held = pstate().held[p][b];
       button_state.pressed[p][b] =
           held && !button_state.blocked[p][b] && (!button_state.previous[p][b] || button_state.counter[p][b] == 1);
       button_state.previous[p][b] = held;
     }
   }
-  if (pstate.ram[TOVO_REG_REPEAT_DELAY] != 255) {
+  if (pstate().ram[TOVO_REG_REPEAT_DELAY] != 255) {
     int32_t interval = tovo_button_repeat_interval();
     for (auto& row : button_state.counter)
       for (int32_t& c : row)
@@ -209,9 +209,9 @@ void block_buttons() {
     for (int b = first; b < TOVO_BUTTONS; b++) {
       // Only a press under way is swallowed: a button that is up now is
       // free, and a tap of it before the next read is a press of its own.
-      bool down = pstate.held[p][b] || player_key(b, p) || player_button(b, p) > 128;
+      bool down = pstate().held[p][b] || player_key(b, p) || player_button(b, p) > 128;
       button_state.blocked[p][b] = down ? 1 : 0;
-      pstate.held[p][b] = 0;
+      pstate().held[p][b] = 0;
       button_state.counter[p][b] = count;
     }
   }
@@ -219,6 +219,6 @@ void block_buttons() {
 
 int32_t button_pressed(int32_t b, int32_t p) {
   if (b < 0 || b > 7 || p < 0 || p > 7) return 0;
-  if (!button_state.previous[p][b]) return pstate.held[p][b];
-  return button_state.counter[p][b] == 1 ? pstate.held[p][b] : 0;
+  if (!button_state.previous[p][b]) return pstate().held[p][b];
+  return button_state.counter[p][b] == 1 ? pstate().held[p][b] : 0;
 }

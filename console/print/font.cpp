@@ -45,4 +45,4 @@ const uint8_t* tovo_builtin_font() {
   return bitwise_font_dat;
 }
 
-const uint8_t* tovo_custom_font() { return pstate.ram + TOVO_CUSTOM_FONT; }
+const uint8_t* tovo_custom_font() { return pstate().ram + TOVO_CUSTOM_FONT; }

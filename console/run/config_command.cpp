@@ -139,7 +139,7 @@ void print_settings() {
   static const char* const names[] = {"volume",           "theme",         "gif_len",   "gif_reset_mode", "gif_scale",
                                       "screenshot_scale", "splore_filter", "tab_width", "enable_gpio",    ""};
   for (const char* name : names) tovo_print_col(name, TEXT);
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_PEN, HEAD);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_PEN, HEAD);
 }
 
 }  // namespace
@@ -150,7 +150,7 @@ const char* tovo_config_args(const char* text) {
 }
 
 void run_config(const char* args) {
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_PEN, TEXT);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_PEN, TEXT);
   if (theme_command(args) || filter_command(args)) return;
   for (const numeric_setting& s : numeric_settings)
     if (numeric_command(args, s)) return;

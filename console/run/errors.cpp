@@ -179,7 +179,7 @@ void print_traceback(lua_State* L) {
 }
 
 void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_line) {
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_PEN, 6);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_PEN, 6);
   const char* msg = message_on_top(L);
   int tab = 0;
   int line = 0;
@@ -232,8 +232,8 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
   }
   extract_runtime_error(message);
   if (tovo_assert_message_store[0]) error_tovo_print_col(tovo_assert_message_store, DETAIL);
-  if (pstate.alloc_error) {
-    pstate.alloc_error = 0;
+  if (pstate().alloc_error) {
+    pstate().alloc_error = 0;
     return;
   }
   if (run_state.program) print_traceback(L);

@@ -37,7 +37,7 @@ void spinner_cell(tarq_bitmap* b, int col, int row, int32_t colour) {
 void record_resource_data() {
   tovo_run_state& r = run_state;
   int32_t* e = r.perf[r.perf_index];
-  long long memory = static_cast<long long>(pstate.script_memory) + pstate.code_overhead;
+  long long memory = static_cast<long long>(pstate().script_memory) + pstate().code_overhead;
   if (memory > MEMORY_CAP) memory = MEMORY_CAP;
   if (memory < 0) memory = 0;
   e[TOVO_PERF_MEMORY] = static_cast<int32_t>(memory * 64);

@@ -133,7 +133,7 @@ void set_running_names(const char* current) {
 }  // namespace
 
 void run_cart() {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   if (cart) merge_code_from_tabs(cart);
   std::snprintf(run_state.param, sizeof run_state.param, "%s", run_state.pending_param);
   run_state.pending_param[0] = 0;
@@ -146,7 +146,7 @@ void run_cart() {
   tarq_debug(line);
 
   reset_lua_machine();
-  tovo_reload(&pstate, pstate.cart, 0, 0, TOVO_ROM_SIZE);
+  tovo_reload(&pstate(), pstate().cart, 0, 0, TOVO_ROM_SIZE);
   for (int i = 0; i <= TOVO_MENU_ITEMS; i++) {
     run_state.menu_label[i][0] = 0;
     run_state.menu_selected[i] = 0;
@@ -158,7 +158,8 @@ void run_cart() {
   starting_cart = false;
 
   tovo_shell.stop_sound();
-  for (int a = TOVO_REG_SOUND; a < TOVO_REG_SOUND + TOVO_SOUND_REGISTERS; a++) tovo_poke(&pstate, pstate.cart, a, 0);
+  for (int a = TOVO_REG_SOUND; a < TOVO_REG_SOUND + TOVO_SOUND_REGISTERS; a++)
+    tovo_poke(&pstate(), pstate().cart, a, 0);
   run_state.current_fps = run_state.target_fps = 30;
   block_buttons();
   tovo_shell.hash_working_cart();
@@ -232,10 +233,10 @@ void run_program(const char* text, int is_prompt_line) {
   // A program compiled while no cart runs starts the printh limits afresh; a
   // cart loaded by a running cart keeps adding to them.
   if (!run_state.running) tovo_reset_printh_log();
-  pstate.compiling = 1;
+  pstate().compiling = 1;
   int status = tovo_compile_program(L0, lua_code_buffer);
-  pstate.compiling = 0;
-  pstate.code_overhead = overhead;
+  pstate().compiling = 0;
+  pstate().code_overhead = overhead;
   if (status != LUA_OK) {
     tovo_report_compile_error(L0, text, is_prompt_line);
     if (!is_prompt_line) run_state.end_error = TOVO_END_COMPILE_ERROR;

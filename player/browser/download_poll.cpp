@@ -47,7 +47,7 @@ void give_up(const char* message) {
   cancel_download(nullptr);
   run_chain_cancel_pending();
   if (before_start()) {
-    if (std::strcmp(message, "download timed out") == 0) pstate.cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
+    if (std::strcmp(message, "download timed out") == 0) pstate().cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
     tovo_print_col(message, 6);
   }
 }
@@ -55,11 +55,11 @@ void give_up(const char* message) {
 // Reports the loaded cart before the program started (or with exec), else
 // starts it after a short load delay.
 void report_or_start(const char* id, const char* title) {
-  if (pitem[0]) split_code_to_tabs(pitem[0]);  // a run takes the code from the tabs
+  if (pitem(0)) split_code_to_tabs(pitem(0));  // a run takes the code from the tabs
   if (before_start() || run_state.exec) {
     tovo_print_col("downloading.. ok", 6);
     tovo_print_col(title, 14);
-    int32_t chars = pitem[0] && pitem[0]->code ? (int32_t)strlen(pitem[0]->code) : 0;
+    int32_t chars = pitem(0) && pitem(0)->code ? (int32_t)strlen(pitem(0)->code) : 0;
     char line[SPLORE_TEXT + 32];
     snprintf(line, sizeof line, "loaded #%s (%d chars)", id, chars);
     tovo_print_col(line, 6);

@@ -50,7 +50,7 @@ void tovo_copy_back_page() {
 }
 
 int32_t set_cart_label() {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   if (!cart || !shell.video_frame) return 0;
   tarq_bitmap* label = tarq_create_bitmap(128, 128, 8);
   if (!label) return 0;

@@ -58,9 +58,9 @@ void tovo_agree_shared_half(tovo_cart* cart) {
 
 void prepare_loaded_cart(tovo_cart* cart, const char* path) {
   if (!cart) return;
-  if (pitem[0] != cart) tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = cart;
-  pitems = 1;
+  if (pitem(0) != cart) tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = cart;
+  pitems() = 1;
   if (!cart->legacy_done) apply_legacy_changes(cart);
   tovo_agree_shared_half(cart);
 

@@ -11,7 +11,7 @@
 #include "player/selection_sets.h"
 
 void backup_gfx() {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   if (cart) {
     tarq_file* state = create_undo_bmp_state(cart->gfx, 0);
     if (state) tarq_push_undo_state(state, cart->undo[0], 0);

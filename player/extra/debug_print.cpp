@@ -15,7 +15,7 @@ int32_t test_strstr(const char* text, const char* part) {
 }
 
 void debug_print_pattern_0(const char* label) {
-  const tovo_cart* cart = pitem[0];
+  const tovo_cart* cart = pitem(0);
   if (!cart) return;
   printf("%s: %d %d %d %d (%d ms)\n", label ? label : "", cart->music[0][0], cart->music[0][1], cart->music[0][2],
          cart->music[0][3], tarq_get_time());

@@ -16,7 +16,7 @@ constexpr int32_t PAUSE_BUTTON = 6;
 
 void update_emergency_paused_menu() {
   tovo_emergency_pause& e = emergency_pause;
-  if (!pstate.held[0][PAUSE_BUTTON]) {
+  if (!pstate().held[0][PAUSE_BUTTON]) {
     e.held_ticks = 0;
     return;
   }

@@ -180,8 +180,8 @@ void splore_exit_menu_action(int32_t entry) {
     tarq_quit = 1;
   } else if (entry == 1) {
     shell.sub_mode = 0;
-    if (pstate.draw_target) tarq_clear_bitmap(pstate.draw_target);
-    pstate.cursor_x = pstate.cursor_y = 0;
+    if (pstate().draw_target) tarq_clear_bitmap(pstate().draw_target);
+    pstate().cursor_x = pstate().cursor_y = 0;
     tovo_print_col("::::::  tovo console  ::::::", 6);
     tovo_print_col("type splore to return to splore", 6);
     tovo_print_col("type help for help", 6);

@@ -52,7 +52,7 @@ void open_menu(int32_t which) {
 
 // Leaves the browser and runs the working cart.
 void launch() {
-  if (pitem[0]) split_code_to_tabs(pitem[0]);
+  if (pitem(0)) split_code_to_tabs(pitem(0));
   shell.sub_mode = 0;
   run_state.pending_action = TOVO_PENDING_RUN;
 }

@@ -59,7 +59,7 @@ TEST_F(ConfigTest, SettingsAreClampedAndSet) {
     tovo_shell.set_setting(c.setting, -99);
     EXPECT_EQ(config(c.args), c.out) << c.args;
     EXPECT_EQ(tovo_shell.get_setting(c.setting), c.value) << c.args;
-    EXPECT_EQ(pstate.pen, 6) << c.args;
+    EXPECT_EQ(pstate().pen, 6) << c.args;
   }
 }
 
@@ -97,7 +97,7 @@ TEST_F(ConfigTest, BareSettingsShowTheirHelp) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(config(c.args), c.out) << c.args;
-    EXPECT_EQ(pstate.pen, 6) << c.args;
+    EXPECT_EQ(pstate().pen, 6) << c.args;
   }
   EXPECT_EQ(tovo_shell.get_setting("volume"), 64);  // help changes nothing
 }
@@ -108,7 +108,7 @@ TEST_F(ConfigTest, AnythingElseListsTheSettingsAndLeavesThePenAt14) {
       "screenshot_scale\nsplore_filter\ntab_width\nenable_gpio\n\n";
   for (const char* args : {"", "sfx_filters", "nonsense", " volume 9"}) {
     EXPECT_EQ(config(args), list) << args;
-    EXPECT_EQ(pstate.pen, 14) << args;
+    EXPECT_EQ(pstate().pen, 14) << args;
   }
 }
 

@@ -122,8 +122,8 @@ TEST_F(ControlTest, FlipStepsAndRecords) {
   tick();
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
   EXPECT_EQ(fake_shell.video_frames, 1);
-  EXPECT_EQ(pstate.cursor_x, 0);
-  EXPECT_EQ(pstate.cursor_y, 0);
+  EXPECT_EQ(pstate().cursor_x, 0);
+  EXPECT_EQ(pstate().cursor_y, 0);
 }
 
 TEST_F(ControlTest, TimeAdvancesWithTheButtonsUpdate) {
@@ -150,15 +150,15 @@ TEST_F(ControlTest, HoldframeMarksAndMapDisplay) {
   EXPECT_EQ(global("r3"), "false");
   EXPECT_EQ(global("r1"), "true");
   EXPECT_EQ(global("rn"), "true");
-  EXPECT_EQ(pstate.display, 0);
+  EXPECT_EQ(pstate().display, 0);
 }
 
 TEST_F(ControlTest, RunStopAndResetCounter) {
   run("run('param') a=1");
-  EXPECT_EQ(pstate.reset_counter, 3);
+  EXPECT_EQ(pstate().reset_counter, 3);
   EXPECT_STREQ(run_state.pending_param, "param");
   EXPECT_EQ(global("a"), "nil");
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
 
   run("stop('bye') a=1");
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
@@ -166,26 +166,26 @@ TEST_F(ControlTest, RunStopAndResetCounter) {
 
   // While the reset sequence runs, run and stop do nothing.
   start("run() stop() a=1");
-  pstate.reset_counter = 2;
+  pstate().reset_counter = 2;
   run_state.pending_action = 0;
   tick();
   EXPECT_EQ(run_state.pending_action, 0);
   EXPECT_EQ(global("a"), "1");
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
 }
 
 TEST_F(ControlTest, ResetWritesTheRegisterTableKeepingTheCursor) {
   run("poke(0x5f26,9) poke(0x5f27,17) poke(0x5f24,3) poke(0x5f01,7) poke(0x5f25,2) poke(0x5f70,5) reset() while true "
       "do flip() end");
-  EXPECT_EQ(pstate.ram[0x5f01], 1);
-  EXPECT_EQ(pstate.ram[0x5f00], 0x10);
-  EXPECT_EQ(pstate.ram[0x5f25], 6);
-  EXPECT_EQ(pstate.ram[0x5f55], 0x60);
-  EXPECT_EQ(pstate.ram[0x5f5e], 0xff);
-  EXPECT_EQ(pstate.ram[0x5f70], 0);
-  EXPECT_EQ(pstate.ram[0x5f26], 9);
-  EXPECT_EQ(pstate.ram[0x5f27], 17);
-  EXPECT_EQ(pstate.ram[0x5f24], 3);
+  EXPECT_EQ(pstate().ram[0x5f01], 1);
+  EXPECT_EQ(pstate().ram[0x5f00], 0x10);
+  EXPECT_EQ(pstate().ram[0x5f25], 6);
+  EXPECT_EQ(pstate().ram[0x5f55], 0x60);
+  EXPECT_EQ(pstate().ram[0x5f5e], 0xff);
+  EXPECT_EQ(pstate().ram[0x5f70], 0);
+  EXPECT_EQ(pstate().ram[0x5f26], 9);
+  EXPECT_EQ(pstate().ram[0x5f27], 17);
+  EXPECT_EQ(pstate().ram[0x5f24], 3);
 }
 
 TEST_F(ControlTest, LoadRoad) {
@@ -211,14 +211,14 @@ TEST_F(ControlTest, LoadRoad) {
     EXPECT_EQ(global("r"), c.result) << c.code;
     run_state.pending_action = 0;
   }
-  EXPECT_STREQ(pitem[0]->code, "print('b')");
+  EXPECT_STREQ(pitem(0)->code, "print('b')");
 
   // While the reset sequence runs load gives nothing, not false.
   start("r=load('b.kx')");
-  pstate.reset_counter = 1;
+  pstate().reset_counter = 1;
   tick();
   EXPECT_EQ(global("r"), "nil");
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
 }
 
 TEST_F(ControlTest, LoadWithABreadcrumbAndGoingBack) {
@@ -247,7 +247,7 @@ TEST_F(ControlTest, LoadWithABreadcrumbAndGoingBack) {
   EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
   EXPECT_STREQ(run_state.pending_param, "from a");
   EXPECT_EQ(run_state.load_delay, 20);
-  EXPECT_STREQ(pitem[0]->code, "x=2");
+  EXPECT_STREQ(pitem(0)->code, "x=2");
   run_state.load_delay = 0;
   run_cart();
   EXPECT_STREQ(run_state.param, "from a");  // stat(6) of the earlier cart
@@ -327,15 +327,15 @@ TEST_F(ControlTest, Extcmd) {
 
 TEST_F(ControlTest, ExtcmdResetOncePerHalfSecond) {
   run("extcmd('reset') extcmd('reset')");
-  EXPECT_EQ(pstate.reset_counter, 1);
-  pstate.reset_counter = 0;
+  EXPECT_EQ(pstate().reset_counter, 1);
+  pstate().reset_counter = 0;
   tovo_test::fake_now += 100;
   run("extcmd('reset')");
-  EXPECT_EQ(pstate.reset_counter, 0);
+  EXPECT_EQ(pstate().reset_counter, 0);
   tovo_test::fake_now += 600;
   run("extcmd('reset')");
-  EXPECT_EQ(pstate.reset_counter, 1);
-  pstate.reset_counter = 0;
+  EXPECT_EQ(pstate().reset_counter, 1);
+  pstate().reset_counter = 0;
 }
 
 TEST_F(ControlTest, PromptCommandsNeedExec) {
@@ -400,9 +400,9 @@ TEST_F(ControlTest, SaveToClipboardWarnsOfABlankLabelAndReportsTheShell) {
   EXPECT_EQ(saves, 4);
   tarq_bitmap* label = tarq_create_bitmap(128, 128, 8);
   label->pixels[500] = 3;
-  std::swap(pitem[0]->label, label);
+  std::swap(pitem(0)->label, label);
   EXPECT_EQ(save("@clip"), "saved to clipboard\n");
-  std::swap(pitem[0]->label, label);
+  std::swap(pitem(0)->label, label);
   tarq_destroy_bitmap(label);
   EXPECT_EQ(save("@clipx"), "");  // an ordinary name goes to the shell's save
   EXPECT_STREQ(fake_shell.command, "save @clipx");
@@ -576,7 +576,7 @@ TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
     lua_pop(L0_cart, 1);
   }
   tovo_shell.load_dropped_cart = []() {
-    std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "abc");
+    std::snprintf(pitem(0)->code, TOVO_CODE_SIZE, "abc");
     return 0;
   };
   testing::internal::CaptureStdout();

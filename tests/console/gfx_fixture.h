@@ -31,7 +31,7 @@ class DrawTest : public MachineTest {
     MachineTest::TearDown();
   }
 
-  tarq_bitmap* screen() { return pstate.screens[0]; }
+  tarq_bitmap* screen() { return pstate().screens[0]; }
   uint8_t px(int x, int y) { return screen()->pixels[y * 128 + x]; }
   void fill_screen(uint8_t v) { std::memset(screen()->pixels, v, 128 * 128); }
   // The coordinates of the pixels that differ from value v.

@@ -146,7 +146,7 @@ TEST_F(MemoryLimitTest, EndlessGrowthGetsOutOfMemoryAndAFreshState) {
     // A fresh state: the table the cart filled is gone with the old one.
     EXPECT_EQ(global("t"), "nil");
     EXPECT_EQ(global("done"), "nil");
-    EXPECT_LE(pstate.script_memory + pstate.code_overhead, TOVO_MEMORY_LIMIT);
+    EXPECT_LE(pstate().script_memory + pstate().code_overhead, TOVO_MEMORY_LIMIT);
     // The fresh state runs the next cart.
     start("function _update() n=(n or 0)+1 end");
     tick(2);
@@ -158,7 +158,7 @@ TEST_F(MemoryLimitTest, GarbageIsCollectedBetweenSlices) {
   start("function _update() for i=1,2000 do local t={i,i,i,i,i,i,i,i} end end");
   tick(200);
   EXPECT_EQ(run_state.running, 1);
-  EXPECT_LT(pstate.script_memory, TOVO_MEMORY_LIMIT);
+  EXPECT_LT(pstate().script_memory, TOVO_MEMORY_LIMIT);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class PrintRunTest : public tovo_test::CartHarness {
     int code = 0;
     for (int r = 0; r < 2; r++) {
       for (int j = 0; j < 4; j++) {
-        if (pstate.screens[0]->pixels[(y + r) * 128 + x + j] == v) code |= 1 << (4 * r + j);
+        if (pstate().screens[0]->pixels[(y + r) * 128 + x + j] == v) code |= 1 << (4 * r + j);
       }
     }
     return code;
@@ -82,7 +82,7 @@ TEST_F(PrintRunTest, CartLinesScrollUnlessBit6Of5f36) {
 TEST_F(PrintRunTest, OnlyARunningCartKeepsConsoleLinesFromScrolling) {
   start("poke(0x5f36, 0x40)");
   tick();
-  ASSERT_EQ(pstate.ram[0x5f36], 0x40);
+  ASSERT_EQ(pstate().ram[0x5f36], 0x40);
   const int32_t running = run_state.running, program = run_state.program;
   const struct {
     const char* what;
@@ -95,10 +95,10 @@ TEST_F(PrintRunTest, OnlyARunningCartKeepsConsoleLinesFromScrolling) {
   for (const auto& c : cases) {
     run_state.running = c.running;
     run_state.program = c.program;
-    pstate.camera_y = 0;
-    pstate.cursor_y = 120;
+    pstate().camera_y = 0;
+    pstate().cursor_y = 120;
     tovo_print_col("x", 7);
-    EXPECT_EQ(pstate.cursor_y, c.cursor_y) << c.what;
+    EXPECT_EQ(pstate().cursor_y, c.cursor_y) << c.what;
   }
   run_state.running = running;
   run_state.program = program;

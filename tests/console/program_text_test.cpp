@@ -114,12 +114,12 @@ TEST_F(CodeTabsTest, SplitAndMerge) {
   EXPECT_STREQ(code_tab[2], "");
   EXPECT_STREQ(code_tab[3], "d");
   EXPECT_EQ(visible_code_tabs(), 4);
-  merge_code_from_tabs(pitem[0]);
-  EXPECT_STREQ(pitem[0]->code, "a\n-->8\nb\n-->8\n\n-->8\nd");
+  merge_code_from_tabs(pitem(0));
+  EXPECT_STREQ(pitem(0)->code, "a\n-->8\nb\n-->8\n\n-->8\nd");
 
   code_tab_selected = 5;  // a selected tab after the last one is kept
-  merge_code_from_tabs(pitem[0]);
-  EXPECT_STREQ(pitem[0]->code, "a\n-->8\nb\n-->8\n\n-->8\nd\n-->8\n\n-->8\n");
+  merge_code_from_tabs(pitem(0));
+  EXPECT_STREQ(pitem(0)->code, "a\n-->8\nb\n-->8\n\n-->8\nd\n-->8\n\n-->8\n");
   code_tab_selected = 0;
 
   std::string many;

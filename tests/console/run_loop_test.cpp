@@ -151,18 +151,18 @@ TEST_F(RunLoopTest, AStopResetsTheGroupsThatAreNotKept) {
       start(code);
       tick(2);
       ASSERT_EQ(run_state.running, 0) << code;
-      EXPECT_EQ(tovo_peek(&pstate, pstate.cart, c.address), kept ? c.value : c.reset) << code;
-      EXPECT_EQ(tovo_peek(&pstate, pstate.cart, TOVO_CUSTOM_FONT + 1), 9) << code;
+      EXPECT_EQ(tovo_peek(&pstate(), pstate().cart, c.address), kept ? c.value : c.reset) << code;
+      EXPECT_EQ(tovo_peek(&pstate(), pstate().cart, TOVO_CUSTOM_FONT + 1), 9) << code;
     }
 }
 
 TEST_F(RunLoopTest, ErrorsDuringTheResetGlitchAreNotReported) {
   start("x=nil+1");
-  pstate.reset_counter = 2;
+  pstate().reset_counter = 2;
   tick();
   EXPECT_EQ(run_state.running, 1);  // the error path does not suspend
   EXPECT_STREQ(tovo_error_log(), "");
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
 }
 
 }  // namespace
@@ -227,14 +227,14 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
 
 TEST_F(RunNamesTest, CartDataIsSavedAtMostOnceASecond) {
   start("function _update() end");
-  pstate.cart_data_dirty = 1;
+  pstate().cart_data_dirty = 1;
   tick();
   EXPECT_EQ(fake_shell.cdata_saves, 1);
   tick(10);  // a third of a second
   EXPECT_EQ(fake_shell.cdata_saves, 1);
   tick(30);
   EXPECT_EQ(fake_shell.cdata_saves, 2);
-  pstate.cart_data_dirty = 0;
+  pstate().cart_data_dirty = 0;
 }
 
 }  // namespace

@@ -50,14 +50,14 @@ TEST_F(StatTest, IndexRulesAndUnlistedIndices) {
 }
 
 TEST_F(StatTest, MemoryIsCappedAndCpuIsAFractionOfTheFrame) {
-  pstate.script_memory = 1024 * 10;
-  pstate.code_overhead = 512;
+  pstate().script_memory = 1024 * 10;
+  pstate().code_overhead = 512;
   EXPECT_EQ(results("stat(99)"), "10.5");
-  pstate.script_memory = 0x7fffff00;
-  pstate.code_overhead = 0x7fffff00;  // the sum is taken in 64 bits
+  pstate().script_memory = 0x7fffff00;
+  pstate().code_overhead = 0x7fffff00;  // the sum is taken in 64 bits
   EXPECT_EQ(results("stat(99)"), "2048");
-  pstate.script_memory = -5000;
-  pstate.code_overhead = 0;
+  pstate().script_memory = -5000;
+  pstate().code_overhead = 0;
   EXPECT_EQ(results("stat(99)"), "0");
 
   // stat's own charge (32) is counted before the answer.
@@ -74,20 +74,20 @@ TEST_F(StatTest, MemoryIsCappedAndCpuIsAFractionOfTheFrame) {
 TEST_F(StatTest, DevkitGating) {
   stat_inputs.key_queue[stat_inputs.key_queue_len++] = 'q';  // a typed character, as the shell queues it
   EXPECT_EQ(results("stat(30), stat(31), stat(28, 4), stat(32), stat(35)"), "false,\"\",false,0,0");
-  pstate.ram[0x5f2d] = 1;
+  pstate().ram[0x5f2d] = 1;
   EXPECT_EQ(results("stat(28, 'a')"), "0");
   EXPECT_EQ(results("stat(28, 4)"), "false");
   EXPECT_EQ(results("stat(30), stat(31), stat(31), stat(30)"), "true,\"q\",\"\",false");
   button_state.rel_x = 5;
   EXPECT_EQ(results("stat(38)"), "0");  // needs the relative bit too
-  pstate.ram[0x5f2d] = 5;
+  pstate().ram[0x5f2d] = 5;
   EXPECT_EQ(results("stat(38)"), "5");
   EXPECT_EQ(fake_shell.messages, 0);  // messages only for bulletin-board carts
 }
 
 TEST_F(StatTest, DevkitMessageOnceForBulletinBoardCarts) {
   stat_inputs.bbs_play = 1;
-  pstate.ram[0x5f2d] = 1;
+  pstate().ram[0x5f2d] = 1;
   run("stat(30) stat(31) stat(32)");
   EXPECT_EQ(fake_shell.messages, 1);
   EXPECT_STREQ(fake_shell.message, "devkit keyboard enabled");

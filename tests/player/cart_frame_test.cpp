@@ -40,7 +40,7 @@ struct cart_frames : ::testing::Test {
   }
   void TearDown() override {
     tovo_test::destroy_cart_machine();
-    pstate.reset_counter = 0;
+    pstate().reset_counter = 0;
     shell.mode = 0;
     shell.program_started = 0;
     run_state.running = 0;
@@ -95,7 +95,7 @@ TEST_F(cart_frames, ResetAndRunRestartTheCartAfterTheGlitch) {
     EXPECT_LE(seen[again], 1);
     EXPECT_LE(again - three, 8u) << "six glitch ticks, then the run";
     EXPECT_LE(seen[again - 1], 4) << "slices ran during the glitch: " << shown;
-    EXPECT_EQ(pstate.reset_counter, 0);
+    EXPECT_EQ(pstate().reset_counter, 0);
     run_state.pending_action = TOVO_PENDING_SUSPEND;
     frame();
   }
@@ -133,7 +133,7 @@ TEST_F(cart_frames, SoundQueriesReadTheSnapshotOfTheirTick) {
   // with the mixer's present state (nothing plays) before the cart asks.
   start("function _update() n=stat(46) m=stat(50) end\n");
   frame();
-  stat_inputs.snapshot.voice[0].sfx = &pstate.cart->sfx[3];
+  stat_inputs.snapshot.voice[0].sfx = &pstate().cart->sfx[3];
   stat_inputs.snapshot.voice[0].note = 5;
   frame();
   EXPECT_EQ(global_n(), -1);

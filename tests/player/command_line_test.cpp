@@ -137,14 +137,14 @@ TEST(command_runner, RunsThePendingActionAsTheUpdateDoes) {
 struct boot_program : ::testing::Test {
   void SetUp() override {
     memset(&shell, 0, sizeof shell);
-    pstate.cursor_x = pstate.cursor_y = 0;
-    pstate.camera_y = 0;
+    pstate().cursor_x = pstate().cursor_y = 0;
+    pstate().camera_y = 0;
     shell.mode = TOVO_MODE_BOOT;
   }
   void TearDown() override {
     bios_program = {};
     memset(&shell, 0, sizeof shell);
-    pstate.cursor_x = pstate.cursor_y = 0;
+    pstate().cursor_x = pstate().cursor_y = 0;
   }
   // Steps until the program ends; the cursor and colour after each step.
   struct step {
@@ -153,7 +153,7 @@ struct boot_program : ::testing::Test {
   std::vector<step> run() {
     std::vector<step> steps;
     while (update_bios_program() && steps.size() < 100)
-      steps.push_back({pstate.cursor_x, pstate.cursor_y, bios_program.colour});
+      steps.push_back({pstate().cursor_x, pstate().cursor_y, bios_program.colour});
     return steps;
   }
 };

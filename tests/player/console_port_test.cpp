@@ -41,22 +41,22 @@ TEST(console_port, reboot_and_shutdown_are_never_held_back) {
 // working cart, or code it holds that no file has, is what info() reports on
 // without "unsaved changes".
 TEST(console_port, a_changed_working_cart_has_no_unsaved_changes) {
-  tovo_cart* kept = pitem[0];
-  pitem[0] = tarq_create_tovo_cart();
+  tovo_cart* kept = pitem(0);
+  pitem(0) = tarq_create_tovo_cart();
   char saved_hash[sizeof disk_state.saved_hash];
   std::memcpy(saved_hash, disk_state.saved_hash, sizeof saved_hash);
-  hash_cart(pitem[0], disk_state.saved_hash);
+  hash_cart(pitem(0), disk_state.saved_hash);
   EXPECT_EQ(detect_unsaved_changes(), 0);
-  std::strcpy(pitem[0]->code, "print(1)");
-  pitem[0]->gfx->rows[3][4] = 9;
-  pitem[0]->sfx[2].speed = 3;
+  std::strcpy(pitem(0)->code, "print(1)");
+  pitem(0)->gfx->rows[3][4] = 9;
+  pitem(0)->sfx[2].speed = 3;
   char hash[sizeof disk_state.saved_hash];
-  hash_cart(pitem[0], hash);
+  hash_cart(pitem(0), hash);
   ASSERT_STRNE(hash, disk_state.saved_hash) << "the cart differs from what was saved";
   EXPECT_EQ(detect_unsaved_changes(), 0);
   EXPECT_EQ(tovo_shell.unsaved_changes(), 0);
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = kept;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = kept;
   std::memcpy(disk_state.saved_hash, saved_hash, sizeof saved_hash);
 }
 

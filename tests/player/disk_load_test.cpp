@@ -68,8 +68,8 @@ TEST_F(disk_load, NameFormsInOrder) {
       else ASSERT_EQ(tarq_save_tovo_cart(cart, path.c_str()), 0);
       tarq_destroy_tovo_cart(cart);
     }
-    tarq_destroy_tovo_cart(pitem[0]);
-    pitem[0] = nullptr;
+    tarq_destroy_tovo_cart(pitem(0));
+    pitem(0) = nullptr;
     int result = load_working_cart(file(sub + r.requested).c_str());
     EXPECT_EQ(result, r.found.empty() ? 1 : 0) << r.requested;
     if (r.found.empty()) continue;
@@ -89,7 +89,7 @@ TEST_F(disk_load, FutureVersionsStopTheSearch) {
   write_text_cart(file("game.kx"), "x", 35);
   EXPECT_EQ(load_working_cart(file("game.kx").c_str()), 1);
   EXPECT_EQ(disk_state.text_cart_reason, TOVO_TEXT_CART_FUTURE);
-  EXPECT_EQ(pitem[0], nullptr);
+  EXPECT_EQ(pitem(0), nullptr);
 
   // A future picture (version byte 35): the same name is not retried with ".png".
   tarq_bitmap* picture = tarq_load_png(file("game.kx.png").c_str());
@@ -100,7 +100,7 @@ TEST_F(disk_load, FutureVersionsStopTheSearch) {
   tarq_destroy_bitmap(picture);
   EXPECT_EQ(load_working_cart(file("game.kx.png").c_str()), 1);
   EXPECT_EQ(disk_state.png_cart_reason, TOVO_PNG_CART_FUTURE);
-  EXPECT_EQ(pitem[0], nullptr);
+  EXPECT_EQ(pitem(0), nullptr);
 }
 
 TEST_F(disk_load, InjectKxExtension) {
@@ -145,7 +145,7 @@ TEST_F(disk_load, MountedCartsAreFoundByNameInAnyFolder) {
   const tovo_mounted_cart* record = get_embedded_cart_hash_for_filename("sub/level2.kx", 0);
   ASSERT_TRUE(record);
   char hash[41];
-  hash_cart(pitem[0], hash);
+  hash_cart(pitem(0), hash);
   EXPECT_STREQ(record->hash, hash);
 
   tovo_cart* plain = cart_with_code("x");
@@ -168,7 +168,7 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   cart->gfx->rows[64][1] = 3;
   run_state.param[0] = 'p';
   prepare_loaded_cart(cart, "here.kx");
-  EXPECT_EQ(pitem[0], cart);
+  EXPECT_EQ(pitem(0), cart);
   EXPECT_EQ(cart->map->rows[32][0], 0x35);  // the sheet's half onto the map
   EXPECT_EQ(cart->legacy_done, 1);
   EXPECT_STREQ(disk_state.cart_filename, "here.kx");
@@ -187,7 +187,7 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   shell.program_started = 1;
   run_state.param[0] = 'p';
   prepare_loaded_cart(second, nullptr);
-  EXPECT_EQ(pitem[0], second);
+  EXPECT_EQ(pitem(0), second);
   EXPECT_EQ(second->gfx->rows[64][0], 0);
   EXPECT_EQ(second->gfx->rows[127][126], 0x0a);
   EXPECT_EQ(second->gfx->rows[127][127], 0x09);
@@ -195,7 +195,7 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   EXPECT_EQ(run_state.param[0], 'p');
   run_state.param[0] = 0;
   prepare_loaded_cart(nullptr, "x");
-  EXPECT_EQ(pitem[0], second);
+  EXPECT_EQ(pitem(0), second);
 }
 
 TEST_F(disk_load, TheSandboxedPatchChangesOnlyTheMarkedBytes) {

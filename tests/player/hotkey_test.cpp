@@ -51,7 +51,7 @@ struct hotkey_fixture : ::testing::Test {
     app.gif_len = 16;
     app.gif_reset_mode = 0;
     cconfig.sound_volume = 256;
-    pstate.reset_counter = 0;
+    pstate().reset_counter = 0;
     run_state.set_filename[0] = 0;
     reset_video();
   }
@@ -269,27 +269,27 @@ TEST_F(hotkey_fixture, CtrlRRestartsAtMostOncePer500Ms) {
   hold(CTRL);
   type('r');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 1);
+  EXPECT_EQ(pstate().reset_counter, 1);
   EXPECT_EQ(app.pause_state, 0) << "ctrl-r closes the pause menu";
   EXPECT_EQ(tovo_key_queue_pop(), 'r' + 95);
 
-  pstate.reset_counter = 0;  // the glitch has played
+  pstate().reset_counter = 0;  // the glitch has played
   fake_now += 300;
   type('r');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 0) << "300 ms after the last restart";
+  EXPECT_EQ(pstate().reset_counter, 0) << "300 ms after the last restart";
 
   fake_now += 201;
-  pstate.reset_counter = 3;  // a glitch is playing: no restart
+  pstate().reset_counter = 3;  // a glitch is playing: no restart
   type('r');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 3);
+  EXPECT_EQ(pstate().reset_counter, 3);
 
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
   type('r');
   type('x');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 1);
+  EXPECT_EQ(pstate().reset_counter, 1);
   EXPECT_EQ(hotkeys.last_reload_t, fake_now);
   EXPECT_EQ(tarq_keypressed(), 0) << "the key buffer is emptied";
 }

@@ -90,7 +90,7 @@ TEST_F(keyconfig_screen, ClosingKeepsACompleteBindingAndAnyKeyLeavesAfterIt) {
   EXPECT_EQ(app.button_keys[12], SDL_SCANCODE_P);
   keyconfig_keypress('q');
   EXPECT_EQ(shell.sub_mode, 0);
-  EXPECT_EQ(pstate.cursor_y, 120);
+  EXPECT_EQ(pstate().cursor_y, 120);
 }
 
 TEST_F(keyconfig_screen, ClosingEarlyRestores) {
@@ -114,15 +114,15 @@ TEST_F(keyconfig_screen, DrawsTheScreenWithTheAskedRowHighlighted) {
 }
 
 TEST_F(keyconfig_screen, OpeningAsSubModeDrawsTheScreenAtOnce) {
-  tarq_bitmap* saved_screen = pstate.screens[0];
-  pstate.screens[0] = tarq_create_bitmap(128, 128, 8);
+  tarq_bitmap* saved_screen = pstate().screens[0];
+  pstate().screens[0] = tarq_create_bitmap(128, 128, 8);
   shell.sub_mode = 0;
   keyconfig_open();
   EXPECT_EQ(shell.sub_mode, 1);
   EXPECT_EQ(keyconfig.key_index, 0);
-  EXPECT_EQ(tarq_getpixel(pstate.screens[0], 119, 45), 14u);
-  tarq_destroy_bitmap(pstate.screens[0]);
-  pstate.screens[0] = saved_screen;
+  EXPECT_EQ(tarq_getpixel(pstate().screens[0], 119, 45), 14u);
+  tarq_destroy_bitmap(pstate().screens[0]);
+  pstate().screens[0] = saved_screen;
 }
 
 TEST_F(keyconfig_screen, ThePausePageDrawsTheScreen) {

@@ -36,7 +36,7 @@ struct frame_menu : ::testing::Test {
 
   void SetUp() override {
     tovo_test::reset_player_globals();
-    cart = pstate.cart = tarq_create_tovo_cart();
+    cart = pstate().cart = tarq_create_tovo_cart();
     app.volume = 128;
     cconfig.sound_volume = 128;
     shell.mode = TOVO_MODE_RUNNING;
@@ -55,7 +55,7 @@ struct frame_menu : ::testing::Test {
     run_state.running = 0;
     tarq_quit = 0;
     tarq_state.audio_pause = 0;
-    if (cart && pstate.cart == cart) pstate.cart = nullptr;
+    if (cart && pstate().cart == cart) pstate().cart = nullptr;
     tarq_destroy_tovo_cart(cart);
   }
 

@@ -32,9 +32,9 @@ enum { LEFT = 0, RIGHT = 1, UP = 2, DOWN = 3, O = 4, X = 5, PAUSE = 6 };
 
 struct pause_fixture : ::testing::Test {
   void SetUp() override {
-    if (!pstate.cart) own_cart = pstate.cart = tarq_create_tovo_cart();
-    pstate.ram[0x5f30] = 0;
-    memset(pstate.held, 0, sizeof pstate.held);
+    if (!pstate().cart) own_cart = pstate().cart = tarq_create_tovo_cart();
+    pstate().ram[0x5f30] = 0;
+    memset(pstate().held, 0, sizeof pstate().held);
     button_state = {};
     button_config.menu_callback = 0;
     for (auto& label : run_state.menu_label) label[0] = 0;
@@ -48,7 +48,7 @@ struct pause_fixture : ::testing::Test {
     cconfig.sound_volume = 128;
     cconfig.headless = 1;
     shell.program_started = 1;
-    pstate.reset_counter = 0;
+    pstate().reset_counter = 0;
     tarq_quit = 0;
     tarq_state.paused = 0;
     tovo_key_queue_clear();
@@ -60,10 +60,10 @@ struct pause_fixture : ::testing::Test {
     button_config.menu_callback = 0;
     run_state.pending_action = 0;
     run_state.load_delay = 0;
-    pstate.reset_counter = 0;
+    pstate().reset_counter = 0;
     cconfig.headless = 0;
     reset_run_chain();
-    if (own_cart && pstate.cart == own_cart) pstate.cart = nullptr;
+    if (own_cart && pstate().cart == own_cart) pstate().cart = nullptr;
     tarq_destroy_tovo_cart(own_cart);
   }
   tovo_cart* own_cart = nullptr;
@@ -72,17 +72,17 @@ struct pause_fixture : ::testing::Test {
   void tick(int b) { tick_holding(b, b); }
   // A paused tick with buttons b and also held.
   void tick_holding(int b, int also) {
-    memset(pstate.held, 0, sizeof pstate.held);
+    memset(pstate().held, 0, sizeof pstate().held);
     memset(button_state.previous, 0, sizeof button_state.previous);
     memset(button_state.blocked, 0, sizeof button_state.blocked);
-    pstate.held[0][b] = 1;
-    pstate.held[0][also] = 1;
+    pstate().held[0][b] = 1;
+    pstate().held[0][also] = 1;
     process_paused_keypresses();
   }
   // The pause button as the cart's epilogue leaves it: held and pressed.
   void open() {
-    memset(pstate.held, 0, sizeof pstate.held);
-    pstate.held[0][PAUSE] = 1;
+    memset(pstate().held, 0, sizeof pstate().held);
+    pstate().held[0][PAUSE] = 1;
     button_state.pressed[0][PAUSE] = 1;
     update_paused_menu();
   }
@@ -116,10 +116,10 @@ TEST_F(pause_fixture, ItemsInOrder) {
 }
 
 TEST_F(pause_fixture, PauseButtonOpensAndFirstPressCanBeSwallowed) {
-  pstate.ram[0x5f30] = 1;
+  pstate().ram[0x5f30] = 1;
   open();
   EXPECT_EQ(app.pause_state, 0);
-  EXPECT_EQ(pstate.ram[0x5f30], 0);
+  EXPECT_EQ(pstate().ram[0x5f30], 0);
   open();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
   EXPECT_EQ(pause_menu.selected, 0);
@@ -262,7 +262,7 @@ TEST_F(pause_fixture, ContinueResetAndQuit) {
   ASSERT_STREQ(selected(), "reset cart");
   tick(O);
   EXPECT_EQ(app.pause_state, 0);
-  EXPECT_EQ(pstate.reset_counter, 1);
+  EXPECT_EQ(pstate().reset_counter, 1);
 
   open();
   tick(UP);
@@ -350,8 +350,8 @@ TEST_F(pause_fixture, CartOpensTheMenuThroughTheRunLoopCalls) {
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_CONTROLS);
 
   app.pause_state = 0;
-  memset(pstate.held, 0, sizeof pstate.held);
-  pstate.held[0][PAUSE] = 1;
+  memset(pstate().held, 0, sizeof pstate().held);
+  pstate().held[0][PAUSE] = 1;
   button_state.pressed[0][PAUSE] = 1;
   tovo_shell.update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "flip checks the pause button";

@@ -164,8 +164,8 @@ TEST_F(prompt_files, SaveAndMkdirNeverLeaveTheRoot) {
 
 TEST_F(prompt_files, InfoPrintsTheCompressedSizeOfTheCode) {
   const char* code = "for i=1,10 do print(i) end -- counting counting counting";
-  std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
-  split_code_to_tabs(pitem[0]);
+  std::snprintf(pitem(0)->code, TOVO_CODE_SIZE, "%s", code);
+  split_code_to_tabs(pitem(0));
   lua_State* L = luaL_newstate();
   ASSERT_NE(L, nullptr);
   lua_pushcfunction(L, kx_info);

@@ -384,18 +384,18 @@ TEST_F(record_fixture, ScreenshotScaleAndColours) {
 
 TEST_F(record_fixture, LabelIsACopyOfTheScreen) {
   tarq_bitmap* old_frame = shell.video_frame;
-  tovo_cart* old_cart = pitem[0];
+  tovo_cart* old_cart = pitem(0);
   shell.video_frame = frame;
-  pitem[0] = tarq_create_tovo_cart();
+  pitem(0) = tarq_create_tovo_cart();
   fill(11);
   EXPECT_EQ(set_cart_label(), 0);
-  ASSERT_NE(pitem[0]->label, nullptr);
-  EXPECT_NE(pitem[0]->label, frame);
-  EXPECT_EQ(pitem[0]->label->rows[127][127], 11);
+  ASSERT_NE(pitem(0)->label, nullptr);
+  EXPECT_NE(pitem(0)->label, frame);
+  EXPECT_EQ(pitem(0)->label->rows[127][127], 11);
   fill(2);
-  EXPECT_EQ(pitem[0]->label->rows[0][0], 11) << "the label keeps its own pixels";
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = old_cart;
+  EXPECT_EQ(pitem(0)->label->rows[0][0], 11) << "the label keeps its own pixels";
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = old_cart;
   shell.video_frame = old_frame;
 }
 

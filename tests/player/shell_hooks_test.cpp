@@ -107,16 +107,16 @@ TEST(debug_print, StrstrAndPatternZero) {
   EXPECT_EQ(test_strstr("load game", "run"), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "strstr: [game] in [load game]: 5\nstrstr: [run] in [load game]: -1\n");
-  pitem[0] = tarq_create_tovo_cart();
-  ASSERT_NE(pitem[0], nullptr);
-  pitem[0]->music[0][1] = 12;
+  pitem(0) = tarq_create_tovo_cart();
+  ASSERT_NE(pitem(0), nullptr);
+  pitem(0)->music[0][1] = 12;
   testing::internal::CaptureStdout();
   debug_print_pattern_0("after load");
   std::string line = testing::internal::GetCapturedStdout();
   EXPECT_EQ(line.rfind("after load: 65 12 67 68 (", 0), 0u) << line;
   EXPECT_EQ(line.substr(line.size() - 5), " ms)\n");
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = nullptr;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = nullptr;
 }
 
 using pod_pieces = boot_fixture;
@@ -171,7 +171,7 @@ struct held_pause : ::testing::Test {
   // One tick with the pause button held (or not), ms after the last.
   void tick(bool held, int32_t ms) {
     run_state.held_clock_ms += ms;
-    pstate.held[0][6] = held;
+    pstate().held[0][6] = held;
     update_emergency_paused_menu();
   }
 };
@@ -228,7 +228,7 @@ TEST_F(frame_parts, PointerLockedOnlyForARunningCartThatAsks) {
   for (const auto& c : cases) {
     app.pause_state = c.pause_state;
     shell.mode = c.mode;
-    pstate.ram[0x5f2d] = c.flags;
+    pstate().ram[0x5f2d] = c.flags;
     EXPECT_EQ(should_be_pointer_locked(), c.want) << c.pause_state << " " << c.mode << " " << c.flags;
   }
 }
@@ -244,7 +244,7 @@ TEST_F(frame_parts, AudioPausesWithTheMenuAndComesBackFiveUpdatesLater) {
   for (const auto& c : cases) {
     app.pause_state = c.pause_state;
     app.menu_event = c.menu_event;
-    pstate.ram[0x5f2f] = c.request;
+    pstate().ram[0x5f2f] = c.request;
     tarq_state.audio_pause = c.before;
     determine_audio_pause_state();
     EXPECT_EQ(tarq_state.audio_pause, c.after) << c.pause_state << c.menu_event << c.request << c.before;

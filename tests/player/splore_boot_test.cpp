@@ -33,11 +33,11 @@ TEST_F(splore_boot, KioskBootEndsInTheBrowser) {
   app.kiosk = app.browser_requested = 1;
 
   boot_init();
-  while (pstate.ticks < 100 && shell.mode == TOVO_MODE_BOOT) {
+  while (pstate().ticks < 100 && shell.mode == TOVO_MODE_BOOT) {
     move_boot();
-    pstate.ticks++;
+    pstate().ticks++;
   }
-  EXPECT_EQ(pstate.ticks, 67);
+  EXPECT_EQ(pstate().ticks, 67);
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
   EXPECT_EQ(shell.sub_mode, 2);
   EXPECT_EQ(run_state.pending_action, 0);  // the game is never started

@@ -168,7 +168,7 @@ TEST_F(splore_download_test, ARunningCartFetchesAnotherThatThenRuns) {
   EXPECT_STREQ(running_item.author, "some_one");
   EXPECT_STREQ(running_item.lid, "4321");
   EXPECT_TRUE(tovo_test::file_exists(app_file("bbs/0/4321.kx.png")));
-  EXPECT_EQ(std::string(pitem[0]->code).find("n=40"), 0u);
+  EXPECT_EQ(std::string(pitem(0)->code).find("n=40"), 0u);
 
   run_state.load_delay = 0;
   for (int i = 0; i < 4; i++) frame();

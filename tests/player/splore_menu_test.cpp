@@ -369,13 +369,13 @@ TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
     app.pause_state = TOVO_PAUSE_MENU;
     add_paused_menu_item("favourite", TOVO_ITEM_FAVOURITE);
     button_state = {};
-    memset(pstate.held, 0, sizeof pstate.held);
-    pstate.held[0][4] = 1;  // O
+    memset(pstate().held, 0, sizeof pstate().held);
+    pstate().held[0][4] = 1;  // O
     process_paused_keypresses();
     EXPECT_EQ(is_favourite("4321", ""), want ? 1 : 0);
     EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321 ") != std::string::npos, want);
   }
-  memset(pstate.held, 0, sizeof pstate.held);
+  memset(pstate().held, 0, sizeof pstate().held);
   button_state = {};
   app.pause_state = 0;
   running_item = {};

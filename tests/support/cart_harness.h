@@ -40,7 +40,7 @@ class CartHarness : public testing::Test {
 
   void TearDown() override {
     destroy_cart_machine();
-    pstate.script_memory = pstate.code_overhead = 0;
+    pstate().script_memory = pstate().code_overhead = 0;
     run_state.clock_held = 0;
   }
 

@@ -58,9 +58,9 @@ int32_t load_mounted(const char* name) {
   tovo_cart* cart = tarq_create_tovo_cart();
   if (!cart) return 1;
   std::snprintf(cart->code, TOVO_CODE_SIZE, "%s", fake_shell.mount_code[i] ? fake_shell.mount_code[i] : "");
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = cart;
-  if (pitems < 1) pitems = 1;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = cart;
+  if (pitems() < 1) pitems() = 1;
   std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "%s", name);
   return 0;
 }
