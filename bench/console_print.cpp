@@ -33,7 +33,7 @@ void ensure_machine() {
     }
     cpod_add_item(font, TARQ_ITEM_BITMAP, g);
   }
-  tovo_console_font = font;
+  tovo_set_console_font(font);
 }
 
 // Argument: 0 plain, 1 solid background and inverted, 2 wide and tall with

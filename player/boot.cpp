@@ -172,7 +172,7 @@ void boot_init() {
   tovo_srand((uint32_t)time(nullptr) + (uint32_t)tarq_get_time());
   tarq_stop_all_sounds();
   tarq_stop_tovo_song(nullptr);
-  tovo_extpal_glitch_end = 0;
+  reset_extpal_glitch();
   message_bar = {};
   clear_command_history();
   tovo_key_queue_clear();

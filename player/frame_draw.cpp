@@ -77,7 +77,7 @@ void tovo_frame_draw() {
   draw_spinner(page);
   if (shell.video_frame) tarq_blit(page, shell.video_frame, 0, 0, 0, 0, 128, 128);
   draw_message_bar(page, now);
-  if (now < tovo_extpal_glitch_end && tovo_extpal_glitch_end - now <= 149) draw_extpal_glitch(page, now);
+  if (now < tovo_extpal_glitch_end() && tovo_extpal_glitch_end() - now <= 149) draw_extpal_glitch(page, now);
   if (app.tv_frame) {
     tarq_bitmap* frame = (tarq_bitmap*)cpod_get_item(shell.resources, 249, TARQ_ITEM_BITMAP);
     tarq_palette* pal = (tarq_palette*)cpod_get_item(shell.resources, 1, TARQ_ITEM_PALETTE);

@@ -22,15 +22,15 @@ bool should_be_pointer_locked() {
          (pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_LOCK_BITS) == MOUSE_LOCK_BITS;
 }
 
-void update_audio_moment_cache() { tarq_take_mixer_snapshot(&stat_inputs.snapshot, tarq_get_time()); }
+void update_audio_moment_cache() { tarq_take_mixer_snapshot(&stat_inputs().snapshot, tarq_get_time()); }
 
 void process_devkit_mouse_activity() {
   int32_t x, y, b;
   tarq_get_mouse(&x, &y, &b);
   if (app.tick_mouse_read) {
-    if (x != app.tick_mouse_x) stat_inputs.mouse_changes |= 1;
-    if (y != app.tick_mouse_y) stat_inputs.mouse_changes |= 2;
-    if (b != app.tick_mouse_b) stat_inputs.mouse_changes |= 4;
+    if (x != app.tick_mouse_x) stat_inputs().mouse_changes |= 1;
+    if (y != app.tick_mouse_y) stat_inputs().mouse_changes |= 2;
+    if (b != app.tick_mouse_b) stat_inputs().mouse_changes |= 4;
   }
   app.tick_mouse_x = x;
   app.tick_mouse_y = y;

@@ -137,7 +137,7 @@ void run_cart_tick() {
   }
   if (pstate().reset_counter < 3) {
     app.menu_event = 0;  // the slice serves the cart's menu event
-    button_config.menu_callback = 0;
+    button_config().menu_callback = 0;
     run_slice();
   }
   if (run_state.hold_frame) {
@@ -257,7 +257,7 @@ void tovo_frame_update() {
   handle_dropped_file();
   log_activity(0);
   update_punycode_encoding();
-  for (int32_t& mask : button_state.forced) mask = -1;  // injected buttons last one update
+  for (int32_t& mask : button_state().forced) mask = -1;  // injected buttons last one update
   if (shell.mode == TOVO_MODE_RUNNING) {
     int32_t fps = run_state.target_fps;
     shell.frame_rate = fps == 15 || fps == 60 ? fps : 30;

@@ -29,7 +29,7 @@ const char* const DEFAULT_KEY_NAME[TOVO_BUTTON_KEYS] = {"left", "right", "up", "
 
 // The live button table follows the configured keys.
 void apply_keys() {
-  for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) button_config.keys[i + 1] = app.button_keys[i];
+  for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) button_config().keys[i + 1] = app.button_keys[i];
 }
 
 void restore_backup() {

@@ -37,12 +37,12 @@ void block_escape() { tarq_block_key(SDL_SCANCODE_ESCAPE); }
 // tick), so the frame's press flag holds the answer; button_pressed would
 // see the press only once the repeat counter came round, and a short tap
 // would never open the menu.
-bool pause_pressed() { return button_state.pressed[0][6] && pstate().held[0][6]; }
+bool pause_pressed() { return button_state().pressed[0][6] && pstate().held[0][6]; }
 
 // Clears this frame's press of a button of player 0 and blocks it until released.
 void swallow(int32_t b) {
   pstate().held[0][b] = 0;
-  button_state.blocked[0][b] = 1;
+  button_state().blocked[0][b] = 1;
 }
 
 void volume_label(char* out, int32_t size) {
@@ -56,7 +56,7 @@ void volume_label(char* out, int32_t size) {
 void cart_event(int32_t type, int32_t event) {
   run_state.menu_selected[type - TOVO_ITEM_CART] = event;
   app.menu_event = 1;
-  button_config.menu_callback = 1;
+  button_config().menu_callback = 1;
   close_paused_menu();
 }
 

@@ -229,9 +229,9 @@ int tovo_shell_init(int argc, char** argv) {
   // Picture carts the player saves start from the data pod's template.
   tovo_cart_template = (tarq_bitmap*)cpod_get_item(shell.resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
   if (app.flip_ampersand) flip_ampersand_glyph();
-  tovo_console_font = shell.font;
-  for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config.keys[i + 1] = app.button_keys[i];
-  button_config.first_controller = app.joystick_index;
+  tovo_set_console_font(shell.font);
+  for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config().keys[i + 1] = app.button_keys[i];
+  button_config().first_controller = app.joystick_index;
   set_window_from_pod();
   make_bitmaps();
   pitems() = 1;

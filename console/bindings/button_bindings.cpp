@@ -38,4 +38,4 @@ int button_binding(lua_State* L, const int32_t (&state)[TOVO_PLAYERS][TOVO_BUTTO
 }  // namespace
 
 int kx_btn(lua_State* L) { return button_binding(L, pstate().held); }
-int kx_btnp(lua_State* L) { return button_binding(L, button_state.pressed); }
+int kx_btnp(lua_State* L) { return button_binding(L, button_state().pressed); }

@@ -49,7 +49,7 @@ int kx_print(lua_State* L) {
   push_text(L);
   size_t length = 0;
   const char* text = lua_tolstring(L, -1, &length);
-  print_widest_x = 0;
+  print_widest_x() = 0;
   const int32_t waiting =
       tovo_print_text(pstate().draw_target, text ? text : "",
                       static_cast<int32_t>(length < 0x7fffffff ? length : 0x7fffffff), mode, colour);
@@ -58,7 +58,7 @@ int kx_print(lua_State* L) {
     kx_flip(L);
     return 0;
   }
-  lua_pushnumber(L, tovo_fix(print_widest_x));
+  lua_pushnumber(L, tovo_fix(print_widest_x()));
   return 1;
 }
 

@@ -26,8 +26,6 @@
 #include "script/api/api.h"
 #include "sound/play/play.h"
 
-tovo_stat_inputs stat_inputs;
-
 namespace {
 
 constexpr int32_t FORMAT_VERSION = 34;
@@ -39,8 +37,8 @@ void push_int(lua_State* L, int32_t v) { lua_pushnumber(L, whole(v)); }
 bool devkit() { return pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_ON; }
 bool relative() { return pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_LOCK; }
 void devkit_message(const char* text) {
-  if (stat_inputs.devkit_message_shown || !tovo_bbs_cart_running()) return;
-  stat_inputs.devkit_message_shown = 1;
+  if (stat_inputs().devkit_message_shown || !tovo_bbs_cart_running()) return;
+  stat_inputs().devkit_message_shown = 1;
   tovo_shell.show_message(text, 2000);
 }
 
@@ -68,13 +66,13 @@ void push_clipboard(lua_State* L) {
 }
 
 void push_next_typed_char(lua_State* L) {
-  if (stat_inputs.key_queue_len == 0) {
+  if (stat_inputs().key_queue_len == 0) {
     lua_pushstring(L, "");
     return;
   }
-  char c = static_cast<char>(stat_inputs.key_queue[0]);
-  stat_inputs.key_queue_len--;
-  memmove(stat_inputs.key_queue, stat_inputs.key_queue + 1, static_cast<size_t>(stat_inputs.key_queue_len));
+  char c = static_cast<char>(stat_inputs().key_queue[0]);
+  stat_inputs().key_queue_len--;
+  memmove(stat_inputs().key_queue, stat_inputs().key_queue + 1, static_cast<size_t>(stat_inputs().key_queue_len));
   lua_pushlstring(L, &c, 1);
 }
 
@@ -102,7 +100,7 @@ void push_mouse(lua_State* L, int32_t index) {
 
 }  // namespace
 
-bool tovo_bbs_cart_running() { return run_state.running_cart_lid[0] != 0 || stat_inputs.bbs_play; }
+bool tovo_bbs_cart_running() { return run_state.running_cart_lid[0] != 0 || stat_inputs().bbs_play; }
 
 void tovo_push_stat(lua_State* L, int32_t n, int x) {
   const tovo_cart* cart = pstate().cart;
@@ -139,7 +137,7 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 29: lua_pushnumber(L, tarq_count_joysticks()); return;
     case 30:
       if (devkit()) devkit_message("devkit keyboard enabled");
-      lua_pushboolean(L, devkit() && stat_inputs.key_queue_len > 0);
+      lua_pushboolean(L, devkit() && stat_inputs().key_queue_len > 0);
       return;
     case 31:
       if (!devkit()) {
@@ -158,16 +156,16 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 35:
     case 36:
       if (devkit()) devkit_message("devkit mouse enabled");
-      push_int(L, !devkit() ? 0 : n == 35 ? button_state.wheel_x : button_state.wheel_y);
+      push_int(L, !devkit() ? 0 : n == 35 ? button_state().wheel_x : button_state().wheel_y);
       return;
     case 37:
-      push_int(L, stat_inputs.mouse_changes);
-      stat_inputs.mouse_changes = 0;
+      push_int(L, stat_inputs().mouse_changes);
+      stat_inputs().mouse_changes = 0;
       return;
     case 38:
     case 39:
       if (devkit()) devkit_message("devkit mouse enabled");
-      push_int(L, !(devkit() && relative()) ? 0 : n == 38 ? button_state.rel_x : button_state.rel_y);
+      push_int(L, !(devkit() && relative()) ? 0 : n == 38 ? button_state().rel_x : button_state().rel_y);
       return;
     case 40:
       if (devkit()) devkit_message("devkit mouse enabled");
@@ -188,13 +186,13 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 110: lua_pushboolean(L, run_state.step != 0); return;
     case 120: lua_pushboolean(L, get_serial_file_remaining() > 0); return;
     case 121: lua_pushboolean(L, get_serial_image_file_remaining() > 0); return;
-    case 122: lua_pushboolean(L, stat_inputs.shell_word != 0); return;
+    case 122: lua_pushboolean(L, stat_inputs().shell_word != 0); return;
     default: break;
   }
   if (n >= 16 && n <= 26) {
     push_int(L, cart ? tarq_sound_stat(n, cart) : -1);
   } else if (n >= 46 && n <= 56) {
-    push_int(L, cart ? tarq_snapshot_stat(&stat_inputs.snapshot, n, cart) : 0);
+    push_int(L, cart ? tarq_snapshot_stat(&stat_inputs().snapshot, n, cart) : 0);
   } else if (n >= 64 && n <= 71) {
     lua_pushnil(L);
   } else if (n >= 80 && n <= 85) {

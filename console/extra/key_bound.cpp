@@ -5,6 +5,6 @@
 
 bool is_key_bound(int32_t code) {
   for (int i = 1; i <= 6; i++)
-    if (button_config.keys[i] == code) return true;
+    if (button_config().keys[i] == code) return true;
   return false;
 }

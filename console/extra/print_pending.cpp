@@ -3,4 +3,4 @@
 
 #include "console/print/print_context.h"
 
-int print_text_pending() { return print_context.text != nullptr; }
+int print_text_pending() { return print_context().text != nullptr; }

@@ -51,8 +51,9 @@ struct tovo_button_config {
   int32_t menu_callback;     // a menu item took a press (cleared every run slice)
 };
 
-extern tovo_button_state button_state;
-extern tovo_button_config button_config;
+// The button state and the shell's button configuration of the machine record.
+tovo_button_state& button_state();
+tovo_button_config& button_config();
 
 // Notes the buttons whose keys are down in this host frame, so that a key
 // tapped between two reads still counts as held by the next read. Called

@@ -15,9 +15,9 @@
 #include "engine/data/text.h"
 #include "engine/mem.h"
 
-tarq_pod* tovo_console_font = nullptr;
-
 namespace {
+
+tarq_pod* console_font = nullptr;
 
 constexpr int32_t SCROLL_LIMIT = 122;
 constexpr int32_t TEXT_FLAGS = 17;  // one colour, wrapped
@@ -56,6 +56,10 @@ void log_append(const char* msg) {
 
 }  // namespace
 
+tarq_pod* tovo_console_font() { return console_font; }
+
+void tovo_set_console_font(tarq_pod* font) { console_font = font; }
+
 void cursor_cr() {
   pstate().cursor_y += TOVO_CONSOLE_LINE_HEIGHT;
   // A running cart may turn scrolling off; once it stopped, the console's
@@ -93,9 +97,9 @@ void tovo_print_col(const char* msg, int32_t colour) {
     tarq_rectfill(b, 0, pstate().cursor_y, 127, pstate().cursor_y + lines * TOVO_CONSOLE_LINE_HEIGHT - 1, 0);
     // One console line at a time, 32 characters each.
     char line[TOVO_CONSOLE_LINE_CHARS + 1];
-    for (int32_t i = 0; i < lines && tovo_console_font; i++) {
+    for (int32_t i = 0; i < lines && console_font; i++) {
       std::snprintf(line, sizeof line, "%s", msg + static_cast<size_t>(i) * TOVO_CONSOLE_LINE_CHARS);
-      tarq_draw_text_ex(b, line, tovo_console_font, pstate().cursor_x, pstate().cursor_y + i * TOVO_CONSOLE_LINE_HEIGHT,
+      tarq_draw_text_ex(b, line, console_font, pstate().cursor_x, pstate().cursor_y + i * TOVO_CONSOLE_LINE_HEIGHT,
                         TEXT_FLAGS, static_cast<uint32_t>(colour));
     }
   }

@@ -29,7 +29,8 @@ struct tovo_print_context {
   int32_t char_wait;  // frames to wait after every glyph
 };
 
-extern tovo_print_context print_context;
+// The print context of the machine record.
+tovo_print_context& print_context();
 
 // Width, wide width, height and offsets from the font's header (a header of
 // zero widths and height reads as 8, 8, 8).

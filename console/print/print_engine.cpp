@@ -12,9 +12,6 @@
 #include "engine/data/gfx.h"
 #include "engine/mem.h"
 
-tovo_print_context print_context;
-int32_t print_widest_x;
-
 namespace {
 
 constexpr int32_t PADDING = 4;
@@ -151,12 +148,12 @@ void print_newline(tovo_print_context* c) {
 }
 
 void init_print_context() {
-  tarq_free(print_context.text);
-  std::memset(&print_context, 0, sizeof print_context);
+  tarq_free(print_context().text);
+  std::memset(&print_context(), 0, sizeof print_context());
 }
 
 void reset_print_context() {
-  tovo_print_context* c = &print_context;
+  tovo_print_context* c = &print_context();
   const uint8_t* r = pstate().ram;
   const uint8_t style = r[TOVO_REG_PRINT_STYLE];
   constexpr int32_t CUSTOM = TOVO_PRINT_STYLED | TOVO_PRINT_CUSTOM_FONT;
@@ -179,10 +176,10 @@ void reset_print_context() {
   c->pinball = 0;
 }
 
-void destroy_print_buffer() { free_text(&print_context); }
+void destroy_print_buffer() { free_text(&print_context()); }
 
 int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, int32_t mode, int32_t colour) {
-  tovo_print_context* c = &print_context;
+  tovo_print_context* c = &print_context();
   free_text(c);
   if (length < 0) length = 0;
   const bool newline = !(pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_NEWLINE);
@@ -211,7 +208,7 @@ int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, i
 }
 
 int continue_print_text() {
-  tovo_print_context* c = &print_context;
+  tovo_print_context* c = &print_context();
   if (!c->text) return 0;
   if (c->wait_frames > 0) {
     c->wait_frames--;

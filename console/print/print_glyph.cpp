@@ -113,7 +113,7 @@ int draw_character(tovo_print_context* c, const uint8_t* glyph, int32_t width, i
   spend_cpu(static_cast<int>(std::min<int64_t>((area + 1) / 2, INT32_MAX)));
   c->last_advance = width * s.sx;
   pstate().cursor_x += c->last_advance;
-  print_widest_x = std::max(print_widest_x, pstate().cursor_x);
+  print_widest_x() = std::max(print_widest_x(), pstate().cursor_x);
   c->line_height = std::max(c->line_height, height * s.sy);
   if (c->decoration) {
     pstate().cursor_x = c->saved_x;

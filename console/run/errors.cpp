@@ -127,7 +127,7 @@ void extract_runtime_error(const char* msg) {
   if (std::strstr(text, TOVO_PROGRAM_HEADER)) {
     if (std::strstr(text, "assertion failed")) {
       error_tovo_print_col("assertion failed", DETAIL);
-      if (tovo_assert_message_store[0]) error_tovo_print_col(tovo_assert_message_store, SOURCE);
+      if (tovo_stored_assert_message()[0]) error_tovo_print_col(tovo_stored_assert_message(), SOURCE);
     }
     if (char* bounds = std::strstr(text, "position out of bounds")) {
       size_t n = std::strlen(bounds);
@@ -231,7 +231,7 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
     }
   }
   extract_runtime_error(message);
-  if (tovo_assert_message_store[0]) error_tovo_print_col(tovo_assert_message_store, DETAIL);
+  if (tovo_stored_assert_message()[0]) error_tovo_print_col(tovo_stored_assert_message(), DETAIL);
   if (pstate().alloc_error) {
     pstate().alloc_error = 0;
     return;

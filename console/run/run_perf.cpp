@@ -80,7 +80,7 @@ void draw_resource_data(tarq_bitmap* b) {
     std::snprintf(text, sizeof text, "%d/%d %1.2f %1.2f", run_state.current_fps, run_state.target_fps,
                   newest[TOVO_PERF_CPU] / 65536.0, static_cast<double>(cpu_sum) / TOVO_PERF_ENTRIES / 65536.0);
   uint32_t colour = run_state.current_fps < run_state.target_fps ? 8 : 13;
-  if (tovo_console_font) tarq_draw_text_ex(b, text, tovo_console_font, 63, 20, 1, colour);
+  if (tovo_console_font()) tarq_draw_text_ex(b, text, tovo_console_font(), 63, 20, 1, colour);
   tarq_reset_clip(b);
   tarq_rect(b, 59, 3, 124, 27, 0);
 }

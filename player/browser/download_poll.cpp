@@ -165,8 +165,8 @@ void update_load_download() {
   bool pause = shell.program_started && button_pressed(PAUSE_BUTTON, 0);
   if (running && (tarq_key_down(SDL_SCANCODE_ESCAPE) || pause)) {
     give_up("downloading.. cancelled");
-    button_state.pressed[0][PAUSE_BUTTON] = 0;
-    button_state.blocked[0][PAUSE_BUTTON] = 1;
+    button_state().pressed[0][PAUSE_BUTTON] = 0;
+    button_state().blocked[0][PAUSE_BUTTON] = 1;
     return;
   }
   if (state == SPLORE_DOWNLOAD_DONE) {

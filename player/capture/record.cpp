@@ -30,7 +30,7 @@ void record_video_frame(const tarq_bitmap* frame) {
   if (w < 128 || h < 128) tarq_clear_bitmap(dst);
   for (int32_t y = 0; y < h; y++) memcpy(dst->rows[y], frame->rows[y], (size_t)w);
   int32_t now = tarq_get_time();
-  if (tovo_extpal_glitch_end > now) draw_extpal_glitch(dst, now);
+  if (tovo_extpal_glitch_end() > now) draw_extpal_glitch(dst, now);
   if (video_clip.index < n - 1) {
     video_clip.index++;
     return;

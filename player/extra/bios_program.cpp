@@ -27,8 +27,8 @@ void new_line() {
 
 void type_character(uint8_t c) {
   char text[2] = {(char)c, 0};
-  if (pstate().draw_target && tovo_console_font)
-    tarq_draw_text_ex(pstate().draw_target, text, tovo_console_font, pstate().cursor_x, pstate().cursor_y,
+  if (pstate().draw_target && tovo_console_font())
+    tarq_draw_text_ex(pstate().draw_target, text, tovo_console_font(), pstate().cursor_x, pstate().cursor_y,
                       TARQ_TEXT_ONE_COLOUR, (uint32_t)bios_program.colour);
   pstate().cursor_x += c >= GLYPHS_FROM ? GLYPH_WIDTH : NARROW_WIDTH;
 }

@@ -304,10 +304,10 @@ TEST_F(ControlTest, Extcmd) {
   EXPECT_EQ(tarq_quit, 1);
   tarq_quit = 0;
 
-  stat_inputs.bbs_play = 1;
+  stat_inputs().bbs_play = 1;
   run("extcmd('folder') extcmd('set_title','t')");
   EXPECT_STREQ(fake_shell.message, "unknown extcmd:set_title");
-  stat_inputs.bbs_play = 0;
+  stat_inputs().bbs_play = 0;
 
   run("extcmd('set_filename','my.cart.name')");
   EXPECT_STREQ(run_state.set_filename, "my");

@@ -210,7 +210,7 @@ TEST(AssertMessage, KeepsAtMost254Characters) {
   for (const Case& c : cases) {
     tovo_assert_message("stale");
     tovo_assert_message(c.text);
-    EXPECT_EQ(std::string(tovo_assert_message_store), c.kept);
+    EXPECT_EQ(std::string(tovo_stored_assert_message()), c.kept);
   }
 }
 

@@ -177,7 +177,7 @@ TEST_F(DrawStateTest, PalForms) {
   EXPECT_EQ(pstate().draw_pal[7], 3);
   EXPECT_EQ(global("c"), 2 << 16);
   EXPECT_EQ(pstate().screen_pal[2], 0x8a);
-  EXPECT_NE(tovo_extpal_glitch_end, 0);  // bit 7 starts the glitch
+  EXPECT_NE(tovo_extpal_glitch_end(), 0);  // bit 7 starts the glitch
   EXPECT_EQ(global("d"), 0x24 << 16);
   EXPECT_EQ(pstate().secondary_pal[4], 0x33);
   EXPECT_EQ(global("e"), 0);

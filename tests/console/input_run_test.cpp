@@ -13,8 +13,8 @@ class InputRunTest : public tovo_test::CartHarness {
  protected:
   void SetUp() override {
     CartHarness::SetUp();
-    std::memset(&button_state, 0, sizeof button_state);
-    std::memset(&button_config, 0, sizeof button_config);
+    std::memset(&button_state(), 0, sizeof button_state());
+    std::memset(&button_config(), 0, sizeof button_config());
     std::memset(tarqkey, 0, sizeof tarqkey);
     std::memset(last_tarqkey, 0, sizeof last_tarqkey);
   }

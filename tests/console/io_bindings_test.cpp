@@ -17,7 +17,7 @@ class IoBindingsTest : public BindingsTest {
  protected:
   void SetUp() override {
     BindingsTest::SetUp();
-    std::memset(&button_state, 0, sizeof button_state);
+    std::memset(&button_state(), 0, sizeof button_state());
     run_state.buttons_read = 0;
   }
   void TearDown() override {
@@ -32,7 +32,7 @@ class IoBindingsTest : public BindingsTest {
 TEST_F(IoBindingsTest, ButtonsAsBitsOrBooleans) {
   pstate().held[0][0] = pstate().held[0][4] = pstate().held[1][1] = 1;
   pstate().held[3][7] = 1;
-  button_state.pressed[0][2] = 1;
+  button_state().pressed[0][2] = 1;
   EXPECT_EQ(results("btn()"), "529");  // 0x0211
   EXPECT_EQ(run_state.buttons_read, 1);
   EXPECT_EQ(results("btnp()"), "4");

@@ -199,8 +199,8 @@ class Snapshot {
     for (tarq_bitmap* b :
          {cart->gfx, cart->map, pstate().screens[0], pstate().screens[1], pstate().screens[2], pstate().screens[3]})
       bitmaps.emplace_back(b->pixels, b->pixels + b->width * b->height);
-    prng[0] = kx_m_high;
-    prng[1] = kx_m_low;
+    prng[0] = get_rand_seed(0);
+    prng[1] = get_rand_seed(1);
   }
 
   void restore(tovo_cart* cart) const {
@@ -209,8 +209,8 @@ class Snapshot {
     tarq_bitmap* targets[] = {cart->gfx,           cart->map,           pstate().screens[0],
                               pstate().screens[1], pstate().screens[2], pstate().screens[3]};
     for (size_t i = 0; i < bitmaps.size(); i++) std::memcpy(targets[i]->pixels, bitmaps[i].data(), bitmaps[i].size());
-    kx_m_high = prng[0];
-    kx_m_low = prng[1];
+    set_rand_seed(0, prng[0]);
+    set_rand_seed(1, prng[1]);
   }
 
   // The first difference, or -1.

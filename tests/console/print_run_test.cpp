@@ -18,14 +18,14 @@ class PrintRunTest : public tovo_test::CartHarness {
   void SetUp() override {
     CartHarness::SetUp();
     font = make_synthetic_font_pod();
-    saved = tovo_console_font;
-    tovo_console_font = font;
+    saved = tovo_console_font();
+    tovo_set_console_font(font);
     init_print_context();
   }
   void TearDown() override {
     init_print_context();
     CartHarness::TearDown();
-    tovo_console_font = saved;
+    tovo_set_console_font(saved);
     tarq_destroy_pod(font);
   }
   // The glyph code drawn in colour v in the narrow cell at (x, y).

@@ -75,7 +75,7 @@ TEST_P(PrintCaseTest, DrawsMovesAndReturns) {
   const print_case& c = cases()[GetParam()];
   poke(0x5f36, 0x04);
   EXPECT_EQ(print(c.text), 0) << c.name;
-  EXPECT_EQ(print_widest_x, c.widest) << c.name;
+  EXPECT_EQ(print_widest_x(), c.widest) << c.name;
   EXPECT_EQ(pstate().cursor_x, c.cursor_x) << c.name;
   EXPECT_EQ(pstate().cursor_y, c.cursor_y) << c.name;
   if (c.ink7 >= 0) {
@@ -243,7 +243,7 @@ TEST_F(PrintTest, AttributeRegistersSetTheContext) {
   // clang-format off
   print("a\x80\x09" "b\n");
   // clang-format on
-  EXPECT_EQ(print_widest_x, 5 + 7 + 4 + 5);
+  EXPECT_EQ(print_widest_x(), 5 + 7 + 4 + 5);
   EXPECT_EQ(pstate().cursor_y, 3);
   poke(0x5f5b, 0x21);  // x offset 1, y offset 2
   pstate().cursor_x = pstate().cursor_y = 0;

@@ -30,13 +30,13 @@ struct screen_render : ::testing::Test {
     pstate().screens[0] = page;
     pstate().screen_mode = 0;
     pstate().ram[TOVO_REG_DRAW_TARGET] = 0x60;
-    tovo_extpal_glitch_end = 0;
+    reset_extpal_glitch();
   }
   void TearDown() override {
     pstate() = saved;
     tarq_destroy_bitmap(page);
     tarq_destroy_bitmap(dst);
-    tovo_extpal_glitch_end = 0;  // no glitch left running for the tests after
+    reset_extpal_glitch();  // no glitch left running for the tests after
   }
   // A started program on a running machine.
   void render() { tovo_render_screen(0, dst, {1, 1}); }
@@ -49,14 +49,14 @@ TEST_F(screen_render, DisplayPaletteAndHighColours) {
   render();
   for (int y = 0; y < 128; y++)
     for (int x = 0; x < 128; x++) ASSERT_EQ(dst->rows[y][x], ((page->rows[y][x] & 15) + 1) & 15);
-  EXPECT_EQ(tovo_extpal_glitch_end, 0);
+  EXPECT_EQ(tovo_extpal_glitch_end(), 0);
 }
 
 TEST_F(screen_render, RowSelectedSecondaryPaletteStartsTheGlitch) {
   pstate().ram[0x5f5f] = 0x10;
   render();
   EXPECT_EQ(dst->rows[9][3], ((9 + 3 + 1) & 15));  // no row bits: all display palette
-  EXPECT_NE(tovo_extpal_glitch_end, 0);            // yet the glitch starts
+  EXPECT_NE(tovo_extpal_glitch_end(), 0);          // yet the glitch starts
   pstate().ram[0x5f70 + 1] = 0x02;                 // row 9
   render();
   EXPECT_EQ(dst->rows[9][3], 128 + ((9 + 3) & 15));

@@ -27,7 +27,7 @@ class StatTest : public BindingsTest {
  protected:
   void SetUp() override {
     BindingsTest::SetUp();
-    std::memset(&stat_inputs, 0, sizeof stat_inputs);
+    std::memset(&stat_inputs(), 0, sizeof stat_inputs());
     install_fake_shell();
     tovo_shell.menu_item_count = item_count;
     tovo_shell.working_cart_hash = hash;
@@ -35,7 +35,7 @@ class StatTest : public BindingsTest {
     run_state.running = 1;
   }
   void TearDown() override {
-    std::memset(&stat_inputs, 0, sizeof stat_inputs);
+    std::memset(&stat_inputs(), 0, sizeof stat_inputs());
     run_state.running = 0;
     BindingsTest::TearDown();
   }
@@ -72,13 +72,13 @@ TEST_F(StatTest, MemoryIsCappedAndCpuIsAFractionOfTheFrame) {
 }
 
 TEST_F(StatTest, DevkitGating) {
-  stat_inputs.key_queue[stat_inputs.key_queue_len++] = 'q';  // a typed character, as the shell queues it
+  stat_inputs().key_queue[stat_inputs().key_queue_len++] = 'q';  // a typed character, as the shell queues it
   EXPECT_EQ(results("stat(30), stat(31), stat(28, 4), stat(32), stat(35)"), "false,\"\",false,0,0");
   pstate().ram[0x5f2d] = 1;
   EXPECT_EQ(results("stat(28, 'a')"), "0");
   EXPECT_EQ(results("stat(28, 4)"), "false");
   EXPECT_EQ(results("stat(30), stat(31), stat(31), stat(30)"), "true,\"q\",\"\",false");
-  button_state.rel_x = 5;
+  button_state().rel_x = 5;
   EXPECT_EQ(results("stat(38)"), "0");  // needs the relative bit too
   pstate().ram[0x5f2d] = 5;
   EXPECT_EQ(results("stat(38)"), "5");
@@ -86,7 +86,7 @@ TEST_F(StatTest, DevkitGating) {
 }
 
 TEST_F(StatTest, DevkitMessageOnceForBulletinBoardCarts) {
-  stat_inputs.bbs_play = 1;
+  stat_inputs().bbs_play = 1;
   pstate().ram[0x5f2d] = 1;
   run("stat(30) stat(31) stat(32)");
   EXPECT_EQ(fake_shell.messages, 1);
@@ -95,7 +95,7 @@ TEST_F(StatTest, DevkitMessageOnceForBulletinBoardCarts) {
 }
 
 TEST_F(StatTest, MouseChangesClearOnRead) {
-  stat_inputs.mouse_changes = 5;
+  stat_inputs().mouse_changes = 5;
   EXPECT_EQ(results("stat(37), stat(37)"), "5,0");
 }
 

@@ -133,8 +133,8 @@ TEST_F(cart_frames, SoundQueriesReadTheSnapshotOfTheirTick) {
   // with the mixer's present state (nothing plays) before the cart asks.
   start("function _update() n=stat(46) m=stat(50) end\n");
   frame();
-  stat_inputs.snapshot.voice[0].sfx = &pstate().cart->sfx[3];
-  stat_inputs.snapshot.voice[0].note = 5;
+  stat_inputs().snapshot.voice[0].sfx = &pstate().cart->sfx[3];
+  stat_inputs().snapshot.voice[0].note = 5;
   frame();
   EXPECT_EQ(global_n(), -1);
   EXPECT_EQ(global_n("m"), -1);

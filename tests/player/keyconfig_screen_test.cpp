@@ -21,7 +21,7 @@ struct keyconfig_screen : ::testing::Test {
   tovo_button_config saved_config;  // the screen binds the keys of the buttons too
   void SetUp() override {
     memcpy(saved, app.button_keys, sizeof saved);
-    saved_config = button_config;
+    saved_config = button_config();
     for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) app.button_keys[i] = 100 + i;
     memset(tarqkey, 0, sizeof tarqkey);
     shell.sub_mode = 1;
@@ -29,7 +29,7 @@ struct keyconfig_screen : ::testing::Test {
   }
   void TearDown() override {
     memcpy(app.button_keys, saved, sizeof saved);
-    button_config = saved_config;
+    button_config() = saved_config;
     memset(tarqkey, 0, sizeof tarqkey);
     shell.sub_mode = 0;
   }
@@ -48,7 +48,7 @@ TEST_F(keyconfig_screen, DeleteForEveryPromptLeavesTheDefaultKeys) {
   for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) press({i % 2 ? SDL_SCANCODE_DELETE : SDL_SCANCODE_BACKSPACE});
   EXPECT_EQ(keyconfig.key_index, TOVO_KEYCONFIG_DONE);
   for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) EXPECT_EQ(app.button_keys[i], 0) << i;
-  EXPECT_EQ(button_config.keys[13], 0);
+  EXPECT_EQ(button_config().keys[13], 0);
 }
 
 TEST_F(keyconfig_screen, AKeyBindsOnlyAfterAllWereReleased) {
@@ -60,7 +60,7 @@ TEST_F(keyconfig_screen, AKeyBindsOnlyAfterAllWereReleased) {
   press({SDL_SCANCODE_B});
   EXPECT_EQ(keyconfig.key_index, 1);
   EXPECT_EQ(app.button_keys[0], SDL_SCANCODE_B);
-  EXPECT_EQ(button_config.keys[1], SDL_SCANCODE_B);  // the live buttons follow
+  EXPECT_EQ(button_config().keys[1], SDL_SCANCODE_B);  // the live buttons follow
 }
 
 TEST_F(keyconfig_screen, TwoHeldKeysBindThisAndTheNextSlotInScancodeOrder) {
@@ -76,7 +76,7 @@ TEST_F(keyconfig_screen, EscapeAfterSevenBindingsRestoresEverySlot) {
   keyconfig_keypress(27);
   EXPECT_EQ(shell.sub_mode, 0);
   for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) EXPECT_EQ(app.button_keys[i], 100 + i) << i;
-  EXPECT_EQ(button_config.keys[7], 106);
+  EXPECT_EQ(button_config().keys[7], 106);
 }
 
 TEST_F(keyconfig_screen, ClosingKeepsACompleteBindingAndAnyKeyLeavesAfterIt) {

@@ -35,8 +35,8 @@ struct pause_fixture : ::testing::Test {
     if (!pstate().cart) own_cart = pstate().cart = tarq_create_tovo_cart();
     pstate().ram[0x5f30] = 0;
     memset(pstate().held, 0, sizeof pstate().held);
-    button_state = {};
-    button_config.menu_callback = 0;
+    button_state() = {};
+    button_config().menu_callback = 0;
     for (auto& label : run_state.menu_label) label[0] = 0;
     for (auto& s : run_state.menu_selected) s = 0;
     reset_run_chain();
@@ -57,7 +57,7 @@ struct pause_fixture : ::testing::Test {
     tarq_quit = 0;
     app.pause_state = 0;
     app.menu_event = 0;
-    button_config.menu_callback = 0;
+    button_config().menu_callback = 0;
     run_state.pending_action = 0;
     run_state.load_delay = 0;
     pstate().reset_counter = 0;
@@ -73,8 +73,8 @@ struct pause_fixture : ::testing::Test {
   // A paused tick with buttons b and also held.
   void tick_holding(int b, int also) {
     memset(pstate().held, 0, sizeof pstate().held);
-    memset(button_state.previous, 0, sizeof button_state.previous);
-    memset(button_state.blocked, 0, sizeof button_state.blocked);
+    memset(button_state().previous, 0, sizeof button_state().previous);
+    memset(button_state().blocked, 0, sizeof button_state().blocked);
     pstate().held[0][b] = 1;
     pstate().held[0][also] = 1;
     process_paused_keypresses();
@@ -83,7 +83,7 @@ struct pause_fixture : ::testing::Test {
   void open() {
     memset(pstate().held, 0, sizeof pstate().held);
     pstate().held[0][PAUSE] = 1;
-    button_state.pressed[0][PAUSE] = 1;
+    button_state().pressed[0][PAUSE] = 1;
     update_paused_menu();
   }
   std::vector<std::string> labels() const {
@@ -123,7 +123,7 @@ TEST_F(pause_fixture, PauseButtonOpensAndFirstPressCanBeSwallowed) {
   open();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
   EXPECT_EQ(pause_menu.selected, 0);
-  EXPECT_EQ(button_state.blocked[0][PAUSE], 1) << "held buttons are blocked";
+  EXPECT_EQ(button_state().blocked[0][PAUSE], 1) << "held buttons are blocked";
 
   app.pause_state = 0;
   shell.program_started = 0;
@@ -188,7 +188,7 @@ TEST_F(pause_fixture, OptionsPageSequence) {
     tick(s.button);
     EXPECT_EQ(app.volume, s.want) << s.volume;
     EXPECT_EQ(cconfig.sound_volume, s.want) << "the volume becomes the sound volume";
-    EXPECT_EQ(button_state.blocked[0][s.button], 1);
+    EXPECT_EQ(button_state().blocked[0][s.button], 1);
   }
   app.volume = 256;
   build_paused_menu();
@@ -253,8 +253,8 @@ TEST_F(pause_fixture, ContinueResetAndQuit) {
   tick_holding(PAUSE, LEFT);  // left (which "continue" ignores) held with the pause button
   EXPECT_EQ(app.pause_state, 0);
   EXPECT_EQ(tovo_key_queue_length(), 0);
-  EXPECT_EQ(button_state.blocked[0][LEFT], 1) << "held buttons are blocked once the menu closes";
-  EXPECT_EQ(button_state.blocked[0][UP], 0) << "a button that is up stays free";
+  EXPECT_EQ(button_state().blocked[0][LEFT], 1) << "held buttons are blocked once the menu closes";
+  EXPECT_EQ(button_state().blocked[0][UP], 0) << "a button that is up stays free";
 
   open();
   tick(DOWN);
@@ -283,7 +283,7 @@ TEST_F(pause_fixture, RunChainItemGoesBack) {
 
 TEST_F(pause_fixture, ControlsRows) {
   int32_t saved[TOVO_KEY_TABLE_SIZE + 1];
-  memcpy(saved, button_config.keys, sizeof saved);
+  memcpy(saved, button_config().keys, sizeof saved);
   struct {
     int32_t keys[TOVO_KEY_TABLE_SIZE + 1];
     const char* rows[4];
@@ -294,14 +294,14 @@ TEST_F(pause_fixture, ControlsRows) {
       {{0, 80, 0, 0, 0, 0, 0, 4}, {"\x10      ", "z x/c v", "a      ", "tab q w"}},
   };
   for (auto& c : cases) {
-    memcpy(button_config.keys, c.keys, sizeof c.keys);
+    memcpy(button_config().keys, c.keys, sizeof c.keys);
     for (int row = 0; row < 4; row++) {
       char text[16];
       tovo_controls_row_text(row, text, sizeof text);
       EXPECT_STREQ(text, c.rows[row]) << row;
     }
   }
-  memcpy(button_config.keys, saved, sizeof saved);
+  memcpy(button_config().keys, saved, sizeof saved);
 }
 
 TEST_F(pause_fixture, MenuBoxIsDrawn) {
@@ -352,7 +352,7 @@ TEST_F(pause_fixture, CartOpensTheMenuThroughTheRunLoopCalls) {
   app.pause_state = 0;
   memset(pstate().held, 0, sizeof pstate().held);
   pstate().held[0][PAUSE] = 1;
-  button_state.pressed[0][PAUSE] = 1;
+  button_state().pressed[0][PAUSE] = 1;
   tovo_shell.update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "flip checks the pause button";
 }
@@ -387,7 +387,7 @@ TEST_F(pause_fixture, ClosingAPageEmptiesTheKeyboardQueue) {
     app.pause_state = c.from;
     set_paused_menu_state(c.to);
     EXPECT_EQ(app.pause_state, c.to);
-    EXPECT_EQ(stat_inputs.key_queue_len, c.emptied ? 0 : 2) << c.from << " -> " << c.to;
+    EXPECT_EQ(stat_inputs().key_queue_len, c.emptied ? 0 : 2) << c.from << " -> " << c.to;
   }
 }
 

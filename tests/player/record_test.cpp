@@ -49,7 +49,7 @@ struct record_fixture : ::testing::Test {
     cconfig.desktop_path[0] = 0;
     cconfig.home_path[0] = 0;
     reset_video();
-    tovo_extpal_glitch_end = 0;  // frames are recorded as drawn, without the glitch
+    reset_extpal_glitch();  // frames are recorded as drawn, without the glitch
   }
   void TearDown() override { tarq_destroy_bitmap(frame); }
 

@@ -29,14 +29,14 @@ struct screen : ::testing::Test {
     shell.program_started = 1;
     pstate().screen_mode = 0;
     pstate().ram[TOVO_REG_DRAW_TARGET] = 0x60;
-    tovo_extpal_glitch_end = 0;
+    reset_extpal_glitch();
   }
   void TearDown() override {
     pstate().screens[0] = saved_screen;
     tarq_destroy_bitmap(page);
     tarq_destroy_bitmap(dst);
     memset(&shell, 0, sizeof shell);
-    tovo_extpal_glitch_end = 0;  // no glitch left running for the tests after
+    reset_extpal_glitch();  // no glitch left running for the tests after
   }
   tarq_bitmap *page, *dst, *saved_screen;
 };

@@ -248,7 +248,7 @@ TEST_F(boot, SplashRestartsTheBootOnAnyKeyOrButton) {
   for (const auto& c : cases) {
     memset(tarqkey, 0, sizeof tarqkey);
     memset(pstate().held, 0, sizeof pstate().held);
-    button_state = {};
+    button_state() = {};
     shell.mode = TOVO_MODE_SPLASH;
     pstate().ticks = 40;
     if (c.key) tarqkey[c.key] = 1;
@@ -259,7 +259,7 @@ TEST_F(boot, SplashRestartsTheBootOnAnyKeyOrButton) {
   }
   // The frame loop's tick serves the splash mode: a key held restarts it.
   memset(pstate().held, 0, sizeof pstate().held);
-  button_state = {};
+  button_state() = {};
   shell.mode = TOVO_MODE_SPLASH;
   pstate().ticks = 40;
   tarqkey[4] = 1;
@@ -268,7 +268,7 @@ TEST_F(boot, SplashRestartsTheBootOnAnyKeyOrButton) {
   EXPECT_EQ(pstate().ticks, -14) << "boot_init, then the tick's own count";
   memset(tarqkey, 0, sizeof tarqkey);
   memset(pstate().held, 0, sizeof pstate().held);
-  button_state = {};
+  button_state() = {};
 }
 
 }  // namespace

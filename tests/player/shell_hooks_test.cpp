@@ -194,7 +194,7 @@ TEST_F(held_pause, OpensAfterMoreThanFiveTicksAndHalfASecond) {
     if (c.opens) {
       EXPECT_STREQ(pause_menu.item[0].label, "continue");
       EXPECT_EQ(pause_menu.selected, 0);
-      EXPECT_EQ(button_state.blocked[0][6], 1) << "the held button does not act on the menu";
+      EXPECT_EQ(button_state().blocked[0][6], 1) << "the held button does not act on the menu";
     }
   }
 }
@@ -254,17 +254,17 @@ TEST_F(frame_parts, AudioPausesWithTheMenuAndComesBackFiveUpdatesLater) {
 TEST_F(frame_parts, MouseChangesAgainstTheLastTick) {
   // Without a window the mouse reads (0, 0) with no buttons.
   process_devkit_mouse_activity();
-  EXPECT_EQ(stat_inputs.mouse_changes, 0) << "nothing to compare the first reading with";
+  EXPECT_EQ(stat_inputs().mouse_changes, 0) << "nothing to compare the first reading with";
   struct {
     int32_t x, y, b, want;
   } cases[] = {{0, 0, 0, 0}, {5, 0, 0, 1}, {0, 9, 0, 2}, {0, 0, 1, 4}, {3, 3, 2, 7}};
   for (const auto& c : cases) {
-    stat_inputs.mouse_changes = 0;
+    stat_inputs().mouse_changes = 0;
     app.tick_mouse_x = c.x;
     app.tick_mouse_y = c.y;
     app.tick_mouse_b = c.b;
     process_devkit_mouse_activity();
-    EXPECT_EQ(stat_inputs.mouse_changes, c.want) << c.x << " " << c.y << " " << c.b;
+    EXPECT_EQ(stat_inputs().mouse_changes, c.want) << c.x << " " << c.y << " " << c.b;
     EXPECT_EQ(app.tick_mouse_x, 0);
   }
 }
@@ -273,17 +273,17 @@ struct lamps : boot_fixture {
   void SetUp() override {
     boot_fixture::SetUp();
     shell.font = tarq_load_pod_item(shell.data_pod, 2);
-    for (int32_t& f : button_state.forced) f = -1;
+    for (int32_t& f : button_state().forced) f = -1;
   }
   void TearDown() override {
     tarq_destroy_pod(shell.font);
     shell.font = nullptr;
-    for (int32_t& f : button_state.forced) f = -1;
+    for (int32_t& f : button_state().forced) f = -1;
     boot_fixture::TearDown();
   }
   std::string lamp(int32_t b, bool lit) {
     tarq_clear_bitmap(screen);
-    button_state.forced[0] = lit ? 1 << b : 0;
+    button_state().forced[0] = lit ? 1 << b : 0;
     draw_controls_button(screen, b, 0, 10, 20);
     return std::string(reinterpret_cast<const char*>(screen->pixels), 128 * 128);
   }

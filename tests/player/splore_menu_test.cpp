@@ -280,14 +280,14 @@ TEST_F(splore_menu_test, PageHomeAndEndKeysMoveTheSelectionUnlessBoundToAButton)
     EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, step.want) << step.scancode;
   }
   // Bound to a console button, the key drives that button instead.
-  const tovo_button_config saved = button_config;
+  const tovo_button_config saved = button_config();
   for (const auto& step : steps) {
-    button_config.keys[3] = step.scancode;  // player 0's up
+    button_config().keys[3] = step.scancode;  // player 0's up
     select(SPLORE_LIST_LOCAL, 5);
     press_codeless_key(step.scancode);
     EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, 5) << step.scancode;
   }
-  button_config = saved;
+  button_config() = saved;
   splore_keypress(-1);  // no key down: nothing moves
   EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, 5);
 }
@@ -353,7 +353,7 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
   app.kiosk = 0;
   app.pause_state = 0;
   run_state.running_cart_lid[0] = disk_state.cart_filename[0] = 0;
-  button_state = {};
+  button_state() = {};
   memset(block_tarqkey, 0, sizeof block_tarqkey);
 }
 
@@ -368,7 +368,7 @@ TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
     pause_menu = {};
     app.pause_state = TOVO_PAUSE_MENU;
     add_paused_menu_item("favourite", TOVO_ITEM_FAVOURITE);
-    button_state = {};
+    button_state() = {};
     memset(pstate().held, 0, sizeof pstate().held);
     pstate().held[0][4] = 1;  // O
     process_paused_keypresses();
@@ -376,7 +376,7 @@ TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
     EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321 ") != std::string::npos, want);
   }
   memset(pstate().held, 0, sizeof pstate().held);
-  button_state = {};
+  button_state() = {};
   app.pause_state = 0;
   running_item = {};
 }

@@ -18,13 +18,13 @@ struct stopped : ::testing::Test {
     page = tarq_create_bitmap(128, 128, 8);
     pstate().draw_target = page;
     memset(&shell, 0, sizeof shell);
-    memset(&button_state, 0, sizeof button_state);
+    memset(&button_state(), 0, sizeof button_state());
     tarq_quit = 0;
   }
   void TearDown() override {
     pstate().draw_target = nullptr;
     tarq_destroy_bitmap(page);
-    memset(&button_state, 0, sizeof button_state);
+    memset(&button_state(), 0, sizeof button_state());
     memset(pstate().held, 0, sizeof pstate().held);
     tarq_quit = 0;
     pstate().ram[0x5f36] = 0;
@@ -43,14 +43,14 @@ TEST_F(stopped, BarAtTheBottom) {
 
 TEST_F(stopped, AnyOfTheFirstSixButtonsEndsTheProgram) {
   for (int b = 0; b < 8; b++) {
-    memset(&button_state, 0, sizeof button_state);
+    memset(&button_state(), 0, sizeof button_state());
     tarq_quit = 0;
     memset(pstate().held, 0, sizeof pstate().held);
     pstate().held[0][b] = 1;  // held now, not before: pressed this frame
     process_immediate_mode_keypresses();
     EXPECT_EQ(tarq_quit, b < 6 ? 1 : 0) << b;
   }
-  memset(&button_state, 0, sizeof button_state);
+  memset(&button_state(), 0, sizeof button_state());
   tarq_quit = 0;
   memset(pstate().held, 0, sizeof pstate().held);
   pstate().held[1][4] = 1;  // player 1 does not count
