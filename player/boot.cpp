@@ -156,7 +156,7 @@ tovo_cart* cart_from_item(tarq_file* item) {
 void boot_init() {
   pstate().ticks = -15;
   shell.mode = TOVO_MODE_BOOT;
-  run_state.echo_reports = 0;  // the boot's lines are for the screen only
+  run_state().echo_reports = 0;  // the boot's lines are for the screen only
   reset_lua_machine();
   reset_runtime_state();
   shell.program_started = 0;
@@ -224,7 +224,7 @@ void move_boot() {
   }
   if (shell.mode != TOVO_MODE_BOOT) return;
   if (t == 76) boot_embedded_cart();
-  if (t == 86 && app.cart_loaded && app.run_requested) run_state.pending_action = TOVO_PENDING_RUN;
+  if (t == 86 && app.cart_loaded && app.run_requested) run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void boot_embedded_cart() {
@@ -244,7 +244,7 @@ void boot_embedded_cart() {
   }
   mount_data_pod_carts();
   shell.mode = TOVO_MODE_STOPPED;
-  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void mount_data_pod_carts() {

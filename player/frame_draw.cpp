@@ -25,7 +25,7 @@
 namespace {
 
 void draw_spinner(tarq_bitmap* page) {
-  bool busy = run_state.load_delay > 0 || shell.spinner_count > 140;
+  bool busy = run_state().load_delay > 0 || shell.spinner_count > 140;
   if (!busy || shell.mode != TOVO_MODE_RUNNING || !shell.program_started || !shell.resources) return;
   bool download = splore_download_state() != SPLORE_DOWNLOAD_IDLE || strcmp(message_bar.text, "download failed") == 0;
   int32_t item = download ? 229 + (shell.spinner_frame / 2) % 16 : 212 + (shell.spinner_frame / 2) % 12;
@@ -61,7 +61,7 @@ void draw_extra_displays(tarq_bitmap* page) {
 void tovo_frame_draw() {
   int32_t now = tarq_get_time();
   if (app.draw_calls++ == 0) app.first_draw_t = tovo_clock();
-  if (run_state.pending_action != 0) return;
+  if (run_state().pending_action != 0) return;
   tarq_bitmap* page = tarq_back_page;
   if (!page || !shell.display || !pstate().screens[0]) return;
   tarq_clear_bitmap(page);
@@ -70,7 +70,7 @@ void tovo_frame_draw() {
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate().screens[0]);
   bool raw = !shell.program_started && shell.mode == TOVO_MODE_RUNNING;
   if (raw) memcpy(shell.display->pixels, pstate().screens[0]->pixels, 128 * 128);
-  else if (run_state.load_delay == 0 && app.menu_event == 0 && !run_state.hold_frame)
+  else if (run_state().load_delay == 0 && app.menu_event == 0 && !run_state().hold_frame)
     blit_tovo_back_page_to_tovo_screen(0);
   tarq_blit(shell.display, page, 0, 0, 0, 0, 128, 128);
   if (app.pause_state != 0 || app.menu_event != 0) draw_paused_menu(page);

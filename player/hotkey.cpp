@@ -198,9 +198,9 @@ void restart_stopped_cart() {
   if (!read_cart_file_again()) return;
   if (mounted_carts == 0) mount_data_pod_carts();  // a boot that stopped early mounted none
   // The cart starts again with the parameter string it was started with.
-  if (run_state.pending_param[0] == 0)
-    snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", run_state.param);
-  run_state.pending_action = TOVO_PENDING_RUN;
+  if (run_state().pending_param[0] == 0)
+    snprintf(run_state().pending_param, sizeof run_state().pending_param, "%s", run_state().param);
+  run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void process_running_keypresses() {

@@ -54,7 +54,7 @@ void volume_label(char* out, int32_t size) {
 }
 
 void cart_event(int32_t type, int32_t event) {
-  run_state.menu_selected[type - TOVO_ITEM_CART] = event;
+  run_state().menu_selected[type - TOVO_ITEM_CART] = event;
   app.menu_event = 1;
   button_config().menu_callback = 1;
   close_paused_menu();
@@ -90,7 +90,7 @@ void choose(int32_t type) {
     case TOVO_ITEM_FAVOURITE: splore_toggle_favourite_ingame(running_item.lid, running_item.file); break;
     case TOVO_ITEM_SUSPEND:
       close_paused_menu();
-      run_state.pending_action = TOVO_PENDING_SUSPEND;
+      run_state().pending_action = TOVO_PENDING_SUSPEND;
       break;
     case TOVO_ITEM_STOP:
       close_paused_menu();
@@ -138,7 +138,7 @@ void build_paused_menu() {
   if (app.pause_state == TOVO_PAUSE_CLOSED || app.pause_state == TOVO_PAUSE_MENU) {
     add_paused_menu_item("continue", TOVO_ITEM_CONTINUE);
     for (int32_t i = 1; i <= TOVO_MENU_ITEMS; i++)
-      if (run_state.menu_label[i][0]) add_paused_menu_item(run_state.menu_label[i], TOVO_ITEM_CART + i);
+      if (run_state().menu_label[i][0]) add_paused_menu_item(run_state().menu_label[i], TOVO_ITEM_CART + i);
     add_paused_menu_item("options", TOVO_ITEM_OPTIONS);
     add_paused_menu_item("reset cart", TOVO_ITEM_RESET);
     const char* label = get_run_chain_label();

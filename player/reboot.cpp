@@ -4,6 +4,7 @@
 
 #include "console/machine/cart.h"
 #include "console/machine/pstate.h"
+#include "console/run/code_tabs.h"
 #include "console/run/run_state.h"
 #include "player/boot.h"
 #include "player/cart/cart_image.h"
@@ -46,20 +47,20 @@ void reboot_machine() {
   tarq_destroy_tovo_cart(pitem(0));
   pitem(0) = nullptr;
   tovo_destroy_code_tabs();
-  for (auto& tab : code_tab) tab[0] = 0;
-  code_tab_selected = 0;
+  clear_code_tabs();
+  code_tab_selected() = 0;
 
   // Everything of the machine after its folders: the suggested name, the
   // cart hashes, the parameter string, mode, pending action and frame rate,
   // the console and draw state and the memory; then the editor's fields.
   shell.suggested_name[0] = 0;
   disk_state.saved_hash[0] = disk_state.load_hash[0] = 0;
-  run_state.param[0] = run_state.pending_param[0] = 0;
+  run_state().param[0] = run_state().pending_param[0] = 0;
   shell.mode = TOVO_MODE_STOPPED;
   shell.sub_mode = 0;
   shell.frame_rate = 0;
   shell.program_started = 0;
-  run_state.pending_action = 0;
+  run_state().pending_action = 0;
   clear_machine_view();
   init_editor_state();
   shell.current_folder[0] = 0;

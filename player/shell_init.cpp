@@ -138,7 +138,7 @@ void reset_editor_for_new_cart() {
 void tovo_create_code_tabs() {
   for (int i = 0; i < TOVO_CODE_TABS; i++) {
     tarq_ctext*& t = shell.tabs[i];
-    t = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab[i]), TOVO_CODE_SIZE - 1);
+    t = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab(i)), TOVO_CODE_SIZE - 1);
     if (!t) continue;
     t->char_width = 4;
     t->line_height = 6;
@@ -184,7 +184,7 @@ int tovo_shell_init(int argc, char** argv) {
   // The console reaches the shell only through its port; an entry left unset
   // is a fault of this program, reported here before anything runs.
   if (connect_console_to_shell() != 0) tarq_fatal_error("the console's port to the shell is incomplete");
-  run_state.list_to_table = run_state.exec;
+  run_state().list_to_table = run_state().exec;
   tarq_set_post_mix_func(mix_serial_sound_buffer);
   for (const char* folder : FOLDERS) {
     char path[TARQ_PATH_MAX];
@@ -211,7 +211,7 @@ int tovo_shell_init(int argc, char** argv) {
 
   char pod_path[TARQ_PATH_MAX];
   tarq_prefix_with_program_path("data.pod", pod_path);
-  if (run_state.exec) printf("RUNNING: %s\n", app.cart_name);
+  if (run_state().exec) printf("RUNNING: %s\n", app.cart_name);
   shell.data_pod = tarq_load_pod(pod_path);
   if (!shell.data_pod) {
     printf("couldn't load %s\n", pod_path);
@@ -243,7 +243,7 @@ int tovo_shell_init(int argc, char** argv) {
   hash_cart(pitem(0), disk_state.saved_hash);
   tarq_sound_init(22050, 1);
   tarq_set_console_mode(1);
-  if (!run_state.exec && app.export_name[0] == 0) {
+  if (!run_state().exec && app.export_name[0] == 0) {
     cconfig.accept_future = app.accept_future;
     app.play_source = 2;
     return 0;
@@ -259,20 +259,20 @@ int tovo_shell_init(int argc, char** argv) {
     exit(TOVO_EXIT_CANNOT_START);
   }
   if (app.export_name[0] != 0) {
-    run_state.exec = 1;
+    run_state().exec = 1;
     do_export(app.export_name);
     exit(0);
   }
   shell.mode = TOVO_MODE_STOPPED;
   app.play_source = 2;
-  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state().pending_action = TOVO_PENDING_RUN;
   return 0;
 }
 
 int tovo_shell_exit() {
   // With -x the exit status tells how the cart's program ended.
-  if (run_state.exec && run_state.end_error == TOVO_END_COMPILE_ERROR) tarq_exit_status = TOVO_EXIT_COMPILE_ERROR;
-  if (run_state.exec && run_state.end_error == TOVO_END_RUNTIME_ERROR) tarq_exit_status = TOVO_EXIT_RUNTIME_ERROR;
+  if (run_state().exec && run_state().end_error == TOVO_END_COMPILE_ERROR) tarq_exit_status = TOVO_EXIT_COMPILE_ERROR;
+  if (run_state().exec && run_state().end_error == TOVO_END_RUNTIME_ERROR) tarq_exit_status = TOVO_EXIT_RUNTIME_ERROR;
   cancel_download(nullptr);  // no download command outlives the player
   save_cdata();
   flush_activity_log_buffer(0);

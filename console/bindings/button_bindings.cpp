@@ -9,7 +9,7 @@
 namespace {
 
 int button_binding(lua_State* L, const int32_t (&state)[TOVO_PLAYERS][TOVO_BUTTONS]) {
-  run_state.buttons_read = 1;
+  run_state().buttons_read = 1;
   int top = lua_gettop(L);
   if (top == 0) {
     int32_t bits = 0;

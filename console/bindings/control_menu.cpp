@@ -41,7 +41,7 @@ void screen_command(int32_t a, int32_t b) {
 }
 
 void video_command(int32_t a, int32_t b) {
-  run_state.record_every_flip = 0;
+  run_state().record_every_flip = 0;
   tovo_shell.copy_back_page();
   int32_t result = tovo_shell.save_video(a, b);
   char text[128];
@@ -54,10 +54,10 @@ void video_command(int32_t a, int32_t b) {
 void reset_command() {
   int32_t now = tovo_clock();
   if (pstate().reset_counter != 0) return;
-  if (run_state.reset_requested && static_cast<int64_t>(now) - run_state.reset_request_time <= RESET_GAP_MS) return;
+  if (run_state().reset_requested && static_cast<int64_t>(now) - run_state().reset_request_time <= RESET_GAP_MS) return;
   pstate().reset_counter = 1;
-  run_state.reset_requested = 1;
-  run_state.reset_request_time = now;
+  run_state().reset_requested = 1;
+  run_state().reset_request_time = now;
 }
 
 // extcmd("folder"): the cart's output folder.
@@ -67,10 +67,10 @@ void open_output_folder() {
 }
 
 void set_filename(lua_State* L) {
-  run_state.set_filename[0] = 0;
+  run_state().set_filename[0] = 0;
   if (lua_type(L, 2) != LUA_TSTRING) return;
-  tovo_copy_cut(run_state.set_filename, lua_tostring(L, 2), TOVO_SET_FILENAME_MAX);
-  if (char* dot = std::strchr(run_state.set_filename, '.')) *dot = 0;
+  tovo_copy_cut(run_state().set_filename, lua_tostring(L, 2), TOVO_SET_FILENAME_MAX);
+  if (char* dot = std::strchr(run_state().set_filename, '.')) *dot = 0;
 }
 
 }  // namespace
@@ -80,16 +80,16 @@ int kx_menuitem(lua_State* L) {
   if (n == 0) return 0;
   int type = lua_type(L, 2);
   if (type == LUA_TSTRING || type == LUA_TNUMBER)
-    tovo_copy_cut(run_state.menu_label[n], lua_tostring(L, 2), TOVO_MENU_LABEL);
-  else run_state.menu_label[n][0] = 0;
+    tovo_copy_cut(run_state().menu_label[n], lua_tostring(L, 2), TOVO_MENU_LABEL);
+  else run_state().menu_label[n][0] = 0;
   return 0;
 }
 
 int kx_get_menu_item_selected(lua_State* L) {
   int32_t n = menu_index(L);
-  if (n == 0 || run_state.menu_selected[n] == 0) return 0;
-  lua_pushnumber(L, run_state.menu_selected[n] << 16);
-  run_state.menu_selected[n] = 0;
+  if (n == 0 || run_state().menu_selected[n] == 0) return 0;
+  lua_pushnumber(L, run_state().menu_selected[n] << 16);
+  run_state().menu_selected[n] = 0;
   return 1;
 }
 
@@ -109,7 +109,7 @@ int kx_extcmd(lua_State* L) {
     screen_command(a, b);
   } else if (is("rec") || is("rec_frames")) {
     tovo_shell.reset_video();
-    run_state.record_every_flip = is("rec_frames");
+    run_state().record_every_flip = is("rec_frames");
   } else if (is("video")) {
     video_command(a, b);
   } else if (is("folder") && !bbs) {

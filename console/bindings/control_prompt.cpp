@@ -78,12 +78,12 @@ int location_path(const char* where, char* path) {
 
 }  // namespace
 
-bool tovo_prompt_allowed() { return !run_state.running || run_state.exec; }
+bool tovo_prompt_allowed() { return !run_state().running || run_state().exec; }
 
 int kx_save(lua_State* L) {
-  if (run_state.exec && pitem(0)) {
+  if (run_state().exec && pitem(0)) {
     for (int32_t a = 0; a < TOVO_ROM_SIZE; a++) tovo_poke(nullptr, pitem(0), a, tovo_peek(&pstate(), pstate().cart, a));
-  } else if (run_state.running) {
+  } else if (run_state().running) {
     tovo_print_col("can not save while running", 6);
     return 0;
   }
@@ -167,14 +167,14 @@ int kx_cd(lua_State* L) {
 }
 
 int kx_ls(lua_State* L) {
-  if (!run_state.running) {
+  if (!run_state().running) {
     char filter[LIST_FILTER_MAX + 1];
     const char* given = string_arg(L, 1);
     tovo_copy_cut(filter, given ? given : "", LIST_FILTER_MAX);
     tovo_shell.list_files(given ? filter : nullptr);
     return 0;
   }
-  if (lua_gettop(L) > 0 || !run_state.list_to_table) return 0;
+  if (lua_gettop(L) > 0 || !run_state().list_to_table) return 0;
   push_cart_names(L);
   return 1;
 }
@@ -263,16 +263,16 @@ int kx_radio(lua_State* L) {
 }
 
 int kx_scoresub(lua_State* L) {
-  if (!run_state.scoresub_shown) tovo_shell.show_message("high scores not implemented yet!", MESSAGE_MS);
-  run_state.scoresub_shown = 1;
+  if (!run_state().scoresub_shown) tovo_shell.show_message("high scores not implemented yet!", MESSAGE_MS);
+  run_state().scoresub_shown = 1;
   lua_pushnil(L);
   lua_pushnumber(L, 0);
   return 2;
 }
 
 int kx_bbsreq(lua_State* L) {
-  if (!run_state.bbsreq_shown) tovo_shell.show_message("can not connect to bbsreq host", MESSAGE_MS);
-  run_state.bbsreq_shown = 1;
+  if (!run_state().bbsreq_shown) tovo_shell.show_message("can not connect to bbsreq host", MESSAGE_MS);
+  run_state().bbsreq_shown = 1;
   lua_pushnil(L);
   return 1;
 }

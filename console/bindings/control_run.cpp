@@ -41,7 +41,7 @@ const uint8_t default_registers[TOVO_REGISTERS_END - TOVO_REGISTERS_START] = {
 
 int32_t load_failed() {
   int32_t reason = tovo_shell.take_load_reason();
-  if (run_state.running) return 1;
+  if (run_state().running) return 1;
   tovo_print_col(reason == 1   ? "could not load: future version"
                  : reason == 2 ? "could not load: code size > 64k"
                                : "could not load",
@@ -66,10 +66,10 @@ int kx_run(lua_State* L) {
   if (pstate().reset_counter > 0) return 0;
   int type = lua_type(L, 1);
   if (type == LUA_TSTRING || type == LUA_TNUMBER) {
-    tovo_copy_cut(run_state.pending_param, lua_tostring(L, 1), TOVO_PARAM_MAX);
-  } else if (lua_gettop(L) == 0 && !run_state.running) {
-    run_state.pending_param[0] = 0;
-    run_state.param[0] = 0;
+    tovo_copy_cut(run_state().pending_param, lua_tostring(L, 1), TOVO_PARAM_MAX);
+  } else if (lua_gettop(L) == 0 && !run_state().running) {
+    run_state().pending_param[0] = 0;
+    run_state().param[0] = 0;
   }
   pstate().reset_counter = RESET_QUIET;
   lua_cpu_superyield();
@@ -78,7 +78,7 @@ int kx_run(lua_State* L) {
 
 int kx_stop(lua_State* L) {
   if (pstate().reset_counter > 0) return 0;
-  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  run_state().pending_action = TOVO_PENDING_SUSPEND;
   for (int a = TOVO_REG_CAMERA_X; a < TOVO_REG_CAMERA_Y + 2; a++) tovo_poke(&pstate(), pstate().cart, a, 0);
   kx_print(L);
   lua_cpu_superyield();
@@ -103,7 +103,7 @@ int kx_reset(lua_State*) {
 }
 
 int32_t kx_load_0(const char* name, const char* breadcrumb) {
-  run_state.load_status = 0;
+  run_state().load_status = 0;
   char remembered[TARQ_PATH_MAX];
   std::snprintf(remembered, sizeof remembered, "%s", tovo_shell.current_filename());
   if (name[0] == '/') name++;
@@ -117,7 +117,7 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   } else {
     if (!tovo_shell.is_mounted(name)) return 1;
     if (tovo_shell.load_working_cart(name) != 0) return load_failed();
-    if (!run_state.running) {
+    if (!run_state().running) {
       char base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX];
       tarq_split_filename(tovo_shell.current_filename(), nullptr, base, ext);
       std::snprintf(line, sizeof line, "loaded %s%s (%d chars)", base, ext, code_length());
@@ -126,15 +126,15 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   }
   if (breadcrumb && std::strlen(breadcrumb) > 1) add_run_chain_item(remembered, breadcrumb, 0);
   reset_runtime_state();
-  if (tarq_ctext* text = tovo_shell.code_tab_record(code_tab_selected)) {
+  if (tarq_ctext* text = tovo_shell.code_tab_record(code_tab_selected())) {
     text->cursor = 0;
     text->select_start = text->select_end = 0;
   }
   tovo_reload(&pstate(), pstate().cart, 0, 0, TOVO_ROM_SIZE);
   spend_cpu(LOAD_COST);
-  if (run_state.exec || !run_state.running) return 0;
-  run_state.pending_action = TOVO_PENDING_RUN;
-  if (std::strcmp(tovo_shell.current_filename(), remembered) != 0) run_state.load_delay = LOAD_HOLD_TICKS;
+  if (run_state().exec || !run_state().running) return 0;
+  run_state().pending_action = TOVO_PENDING_RUN;
+  if (std::strcmp(tovo_shell.current_filename(), remembered) != 0) run_state().load_delay = LOAD_HOLD_TICKS;
   return 0;
 }
 
@@ -144,12 +144,12 @@ int kx_load(lua_State* L) {
   if (lua_type(L, 1) != LUA_TSTRING) return 0;
   const char* breadcrumb = nullptr;
   if (lua_gettop(L) < 2) {
-    if (!run_state.running) reset_run_chain();
+    if (!run_state().running) reset_run_chain();
   } else {
     breadcrumb = lua_tostring(L, 2);
   }
   const char* param = lua_type(L, 3) == LUA_TSTRING ? lua_tostring(L, 3) : "";
-  tovo_copy_cut(run_state.pending_param, param, TOVO_PARAM_MAX);
+  tovo_copy_cut(run_state().pending_param, param, TOVO_PARAM_MAX);
   char name[TARQ_PATH_MAX];
   std::snprintf(name, sizeof name, "%s", lua_tostring(L, 1));
   char crumb[TOVO_RUN_CHAIN_LABEL];
@@ -162,7 +162,7 @@ int kx_reboot(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
   if (tovo_shell.unsaved_changes_confirmation("continue with reboot? [y/n]") != 0) return 0;
   tovo_shell.save_backup();
-  run_state.pending_action = TOVO_PENDING_REBOOT;
+  run_state().pending_action = TOVO_PENDING_REBOOT;
   tovo_shell.clear_kiosk();
   lua_cpu_superyield();
   return 0;

@@ -85,7 +85,7 @@ void push_date(lua_State* L, int32_t field, int local) {
 
 void push_param_hash(lua_State* L) {
   char text[TOVO_PARAM_MAX + 64];
-  int n = snprintf(text, sizeof text, "%s%s", run_state.param, cart_hash());
+  int n = snprintf(text, sizeof text, "%s%s", run_state().param, cart_hash());
   char digest[41] = {};
   tarq_sha1(text, static_cast<size_t>(n < 0 ? 0 : n >= static_cast<int>(sizeof text) ? sizeof text - 1 : n), digest);
   lua_pushstring(L, digest);
@@ -100,7 +100,7 @@ void push_mouse(lua_State* L, int32_t index) {
 
 }  // namespace
 
-bool tovo_bbs_cart_running() { return run_state.running_cart_lid[0] != 0 || stat_inputs().bbs_play; }
+bool tovo_bbs_cart_running() { return run_state().running_cart_lid[0] != 0 || stat_inputs().bbs_play; }
 
 void tovo_push_stat(lua_State* L, int32_t n, int x) {
   const tovo_cart* cart = pstate().cart;
@@ -114,11 +114,11 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 3: push_int(L, pstate().display); return;
     case 4: push_clipboard(L); return;
     case 5: push_int(L, FORMAT_VERSION); return;
-    case 6: lua_pushlstring(L, run_state.param, strnlen(run_state.param, TOVO_PARAM_MAX)); return;
-    case 7: push_int(L, run_state.current_fps); return;
-    case 8: push_int(L, run_state.target_fps); return;
+    case 6: lua_pushlstring(L, run_state().param, strnlen(run_state().param, TOVO_PARAM_MAX)); return;
+    case 7: push_int(L, run_state().current_fps); return;
+    case 8: push_int(L, run_state().target_fps); return;
     case 9: push_int(L, tarq_get_fps()); return;
-    case 10: push_int(L, run_state.drop_penalty); return;
+    case 10: push_int(L, run_state().drop_penalty); return;
     case 11: push_int(L, get_number_of_displays()); return;
     case 12: push_int(L, 23); return;
     case 13: push_int(L, 59 - 4 * menu_items()); return;
@@ -174,16 +174,16 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 99: lua_pushnumber(L, memory_in_use()); return;
     case 100: lua_pushstring(L, get_run_chain_label()); return;
     case 101:
-      if (run_state.running && run_state.running_cart_lid[0]) lua_pushstring(L, run_state.running_cart_lid);
+      if (run_state().running && run_state().running_cart_lid[0]) lua_pushstring(L, run_state().running_cart_lid);
       else lua_pushnil(L);
       return;
     case 103: lua_pushstring(L, cart_hash()); return;
     case 104: lua_pushboolean(L, 0); return;
     case 106: push_param_hash(L); return;
-    case 107: push_int(L, run_state.load_status); return;
+    case 107: push_int(L, run_state().load_status); return;
     case 108: push_int(L, serial_sound_buffer_pos()); return;
     case 109: push_int(L, cconfig.mix_buffer_size / 4); return;
-    case 110: lua_pushboolean(L, run_state.step != 0); return;
+    case 110: lua_pushboolean(L, run_state().step != 0); return;
     case 120: lua_pushboolean(L, get_serial_file_remaining() > 0); return;
     case 121: lua_pushboolean(L, get_serial_image_file_remaining() > 0); return;
     case 122: lua_pushboolean(L, stat_inputs().shell_word != 0); return;

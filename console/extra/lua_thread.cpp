@@ -3,5 +3,5 @@
 
 #include "console/run/run_state.h"
 
-lua_State* get_current_L0() { return L0; }
-void set_lua_thread(int which) { L0 = which == 1 ? L0_command : L0_cart; }
+lua_State* get_current_L0() { return L0(); }
+void set_lua_thread(int which) { L0() = which == 1 ? L0_command() : L0_cart(); }

@@ -1,5 +1,5 @@
 #pragma once
-// Reading and choosing the interpreter thread in use (L0). Nothing in the
+// Reading and choosing the interpreter thread in use (L0()). Nothing in the
 // player calls them.
 struct lua_State;
 

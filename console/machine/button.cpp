@@ -75,7 +75,7 @@ int32_t new_press_count() { return menu_open() ? MENU_DELAY : tovo_button_repeat
 }  // namespace
 
 int32_t tovo_button_update_rate() {
-  int32_t f = run_state.target_fps;
+  int32_t f = run_state().target_fps;
   if (f <= 0 || tarq_state.paused || menu_open()) return 30;
   return f;
 }

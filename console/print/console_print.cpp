@@ -79,8 +79,8 @@ void tovo_print_col(const char* msg, int32_t colour) {
   // standard output in place of the screen; in a window, when the shell
   // asks, to standard error as well.
   // (An export target prints to standard output whatever runs.)
-  bool headless = (run_state.exec && !run_state.running) || run_state.export_target;
-  if (headless || (!run_state.running && run_state.echo_reports)) {
+  bool headless = (run_state().exec && !run_state().running) || run_state().export_target;
+  if (headless || (!run_state().running && run_state().echo_reports)) {
     std::FILE* out = headless ? stdout : stderr;
     std::fputs(msg, out);
     std::fputc('\n', out);

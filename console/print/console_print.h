@@ -4,7 +4,7 @@
 // scrolling the screen when the cursor passes the bottom; standard output
 // when the player runs headless with exec and no program runs, or was given
 // an export target, and standard error as well as the screen while no
-// program runs and the shell set run_state.echo_reports (a cart has been run
+// program runs and the shell set run_state().echo_reports (a cart has been run
 // in a window).
 #include <cstdint>
 

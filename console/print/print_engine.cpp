@@ -123,7 +123,7 @@ int32_t print_on(tovo_print_context* c) {
 
 }  // namespace
 
-bool print_cart_running() { return run_state.running && run_state.program; }
+bool print_cart_running() { return run_state().running && run_state().program; }
 
 void print_use_font(tovo_print_context* c, const uint8_t* font) {
   c->font = font;

@@ -194,7 +194,7 @@ void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_lin
       // the epilogue, or the end of the program found a goto without its
       // label): the report names the cart's line that the message names. For
       // a block left open that is all.
-      source = get_nth_line_ex(code_tab[tab], line, 0);
+      source = get_nth_line_ex(code_tab(tab), line, 0);
       detail = !std::strstr(msg, "to close '");
     } else {
       line = find_tab_line(tovo_last_line_number, &tab);
@@ -217,7 +217,7 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
   char message[TOVO_RUNTIME_MESSAGE_SIZE];
   std::snprintf(message, sizeof message, "%s", msg);
   int at = tovo_runtime_line;
-  if (!run_state.program) {
+  if (!run_state().program) {
     error_tovo_print_col("runtime error", HEADING);
   } else if (at > 2) {
     int tab = 0;
@@ -236,5 +236,5 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
     pstate().alloc_error = 0;
     return;
   }
-  if (run_state.program) print_traceback(L);
+  if (run_state().program) print_traceback(L);
 }

@@ -6,8 +6,8 @@
 namespace {
 
 void charge(int c) {
-  run_state.spend_counter =
-      static_cast<int32_t>(static_cast<uint32_t>(run_state.spend_counter) + static_cast<uint32_t>(c));
+  run_state().spend_counter =
+      static_cast<int32_t>(static_cast<uint32_t>(run_state().spend_counter) + static_cast<uint32_t>(c));
   lua_add_cpu_cycles(c);
 }
 

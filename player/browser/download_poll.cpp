@@ -56,7 +56,7 @@ void give_up(const char* message) {
 // starts it after a short load delay.
 void report_or_start(const char* id, const char* title) {
   if (pitem(0)) split_code_to_tabs(pitem(0));  // a run takes the code from the tabs
-  if (before_start() || run_state.exec) {
+  if (before_start() || run_state().exec) {
     tovo_print_col("downloading.. ok", 6);
     tovo_print_col(title, 14);
     int32_t chars = pitem(0) && pitem(0)->code ? (int32_t)strlen(pitem(0)->code) : 0;
@@ -66,8 +66,8 @@ void report_or_start(const char* id, const char* title) {
     return;
   }
   run_chain_confirm_pending();
-  run_state.pending_action = TOVO_PENDING_RUN;
-  run_state.load_delay = 20;
+  run_state().pending_action = TOVO_PENDING_RUN;
+  run_state().load_delay = 20;
 }
 
 // The information table, or the same path without its "temp-" prefix.
@@ -100,7 +100,7 @@ void finish_info(const char* path) {
       app.play_source = -2;
     }
     run_chain_cancel_pending();
-    run_state.load_delay = 0;
+    run_state().load_delay = 0;
     tarq_destroy_stable(table);
     return;
   }
@@ -195,9 +195,7 @@ void check_cart_update_nfo(const char* path) {
   snprintf(lid, sizeof lid, "%s", tarq_sts(table, "lid", 0));
   tarq_destroy_stable(table);
   get_bbs_cart_filename(lid, cache);
-  bool pending = false;
-  for (int32_t i = 0; i < run_chain_count; i++) pending = pending || run_chain[i].pending;
-  if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !pending && cache[0] &&
+  if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !run_chain_has_pending() && cache[0] &&
       strcmp(cache, disk_state.cart_filename) != 0)
     splore_newer_version = 1;
 }

@@ -42,13 +42,13 @@ void record_video_frame(const tarq_bitmap* frame) {
 
 void reset_video() {
   video_clip.index = 0;
-  run_state.record_every_flip = 0;
+  run_state().record_every_flip = 0;
 }
 
 int32_t get_current_gif_len() { return (video_clip.index + 15) / TOVO_CLIP_FPS; }
 
 void record_tick_frames(const tarq_bitmap* frame, int32_t frame_rate, int32_t paused, int32_t frame_flipper) {
-  if (run_state.record_every_flip) return;
+  if (run_state().record_every_flip) return;
   int32_t count = 0;
   if (paused) count = 1;
   else if (frame_rate == 60) count = frame_flipper == 0 ? 1 : 0;

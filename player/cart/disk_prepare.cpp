@@ -76,5 +76,5 @@ void prepare_loaded_cart(tovo_cart* cart, const char* path) {
   apply_sandboxed_patch(cart);
 
   reset_editor_for_new_cart();
-  if (!tovo_cart_is_running()) run_state.param[0] = 0;
+  if (!tovo_cart_is_running()) run_state().param[0] = 0;
 }

@@ -54,7 +54,7 @@ void open_menu(int32_t which) {
 void launch() {
   if (pitem(0)) split_code_to_tabs(pitem(0));
   shell.sub_mode = 0;
-  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void enter_folder(const splore_item* item) {

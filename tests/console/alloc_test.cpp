@@ -145,12 +145,12 @@ TEST_F(AllocTest, HardLimitRefusesGrowthOnly) {
   void* block = make(5, 4096);
   pstate().code_overhead = 0x4000000;
   // Headless with exec and no program running, console lines go to standard output.
-  run_state.exec = 1;
-  run_state.running = 0;
+  run_state().exec = 1;
+  run_state().running = 0;
   testing::internal::CaptureStdout();
   EXPECT_EQ(make(5, 3 << 20), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "host allocation error\n0mb + 3072k\n\n");
-  run_state.exec = 0;
+  run_state().exec = 0;
   EXPECT_EQ(pstate().alloc_error, 1);
   EXPECT_EQ(tovo_lua_alloc(nullptr, block, 4096, 8192), nullptr);
   EXPECT_EQ(pstate().script_memory, 4096);

@@ -25,8 +25,8 @@ class BindingsTest : public VmTest {
   void SetUp() override {
     set_up_machine(cart, working);
     install_fake_shell();
-    run_state.target_fps = 30;
-    run_state.current_fps = 30;
+    run_state().target_fps = 30;
+    run_state().current_fps = 30;
     VmTest::SetUp();
     add_c_functions(L);
     add_c_functions_system(L);

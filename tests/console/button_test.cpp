@@ -31,7 +31,7 @@ class ButtonTest : public testing::Test {
     std::memset(block_tarqkey, 0, sizeof block_tarqkey);
     pstate().ram[0x5f5c] = pstate().ram[0x5f5d] = pstate().ram[0x5f2d] = 0;
     tarq_state.paused = 0;
-    run_state.target_fps = 30;
+    run_state().target_fps = 30;
     button_state().mode = TOVO_INPUT_CART;
   }
   void TearDown() override { std::memset(tarqkey, 0, sizeof tarqkey); }
@@ -213,7 +213,7 @@ TEST_F(ButtonTest, ForcedMaskHoldsButtons) {
 TEST_F(ButtonTest, RepeatTimingAt30And60Fps) {
   EXPECT_EQ(press_frames(30), (std::vector<int>{0, 15, 19, 23, 27}));
   step_input(TOVO_INPUT_CART);  // released
-  run_state.target_fps = 60;
+  run_state().target_fps = 60;
   EXPECT_EQ(press_frames(50), (std::vector<int>{0, 30, 38, 46}));
   step_input(TOVO_INPUT_CART);
   pstate().ram[0x5f5c] = 5;
@@ -225,7 +225,7 @@ TEST_F(ButtonTest, RepeatTimingAt30And60Fps) {
 }
 
 TEST_F(ButtonTest, PausedEngineOrNoRateScalesAt30) {
-  run_state.target_fps = 60;
+  run_state().target_fps = 60;
   tarq_state.paused = 1;
   EXPECT_EQ(tovo_button_repeat_delay(), 15);
   EXPECT_EQ(tovo_button_update_rate(), 30);
@@ -234,13 +234,13 @@ TEST_F(ButtonTest, PausedEngineOrNoRateScalesAt30) {
   button_state().mode = TOVO_INPUT_MENU;
   EXPECT_EQ(tovo_button_update_rate(), 30);
   button_state().mode = TOVO_INPUT_CART;
-  run_state.target_fps = 0;
+  run_state().target_fps = 0;
   EXPECT_EQ(tovo_button_update_rate(), 30);
   EXPECT_EQ(tovo_button_repeat_interval(), 4);
 }
 
 TEST_F(ButtonTest, MenuOpenUsesFixedTiming) {
-  run_state.target_fps = 60;
+  run_state().target_fps = 60;
   pstate().ram[0x5f5c] = 40;
   key(80, true);
   std::vector<int> frames;

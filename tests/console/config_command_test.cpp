@@ -17,8 +17,8 @@ class ConfigTest : public tovo_test::CartHarness {
  protected:
   void SetUp() override {
     CartHarness::SetUp();
-    run_state.exec = 1;  // console lines go to standard output
-    run_state.running = 0;
+    run_state().exec = 1;  // console lines go to standard output
+    run_state().running = 0;
   }
   std::string config(const char* args) {
     testing::internal::CaptureStdout();
@@ -147,7 +147,7 @@ TEST(ConfigArgs, OnlyTheWordAndABlankOrTheEnd) {
 }
 
 TEST_F(ConfigTest, ACartWhoseCodeIsAConfigCommandCompilesAnEmptyProgram) {
-  run_state.exec = 0;
+  run_state().exec = 0;
   testing::internal::CaptureStdout();
   start("config screenshot_scale 4\nprinth('ran')");
   tick(3);

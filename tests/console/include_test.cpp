@@ -152,13 +152,13 @@ TEST_F(IncludeLoaderTest, CartsGiveTheirCodeOrOneTab) {
     EXPECT_EQ(text, c.text) << c.line;
   }
   // The missing tab is named on the console (standard output, headless).
-  const auto saved = run_state;
-  run_state.exec = 1;
-  run_state.running = 0;
+  const auto saved = run_state();
+  run_state().exec = 1;
+  run_state().running = 0;
   testing::internal::CaptureStdout();
   load("#include lib.kx:3");
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "could not find tab 3\n");
-  run_state = saved;
+  run_state() = saved;
   EXPECT_EQ(load("#include lib.kx", 8).first, 1);  // does not fit: refused, not cut
   EXPECT_EQ(load("#include lib.kx", 8).second, "");
 }

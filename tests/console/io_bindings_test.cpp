@@ -18,7 +18,7 @@ class IoBindingsTest : public BindingsTest {
   void SetUp() override {
     BindingsTest::SetUp();
     std::memset(&button_state(), 0, sizeof button_state());
-    run_state.buttons_read = 0;
+    run_state().buttons_read = 0;
   }
   void TearDown() override {
     serial_free_buffers();
@@ -34,7 +34,7 @@ TEST_F(IoBindingsTest, ButtonsAsBitsOrBooleans) {
   pstate().held[3][7] = 1;
   button_state().pressed[0][2] = 1;
   EXPECT_EQ(results("btn()"), "529");  // 0x0211
-  EXPECT_EQ(run_state.buttons_read, 1);
+  EXPECT_EQ(run_state().buttons_read, 1);
   EXPECT_EQ(results("btnp()"), "4");
   EXPECT_EQ(results("btn(0), btn(1), btn(1, 1), btn(0, 8), btn(7, 3), btn(9, 3), btn(-3)"),
             "true,false,true,false,true,true,true");

@@ -12,7 +12,7 @@
 
 inline void set_up_machine(tovo_cart*& cart, tovo_cart*& working) {
   std::memset(&pstate(), 0, sizeof pstate());
-  std::memset(&run_state, 0, sizeof run_state);
+  std::memset(&run_state(), 0, sizeof run_state());
   for (tarq_bitmap*& screen : pstate().screens) screen = tarq_create_bitmap(128, 128, 8);
   cart = pstate().cart = tarq_create_tovo_cart();
   working = pitem(0) = tarq_create_tovo_cart();

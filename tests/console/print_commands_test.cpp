@@ -66,7 +66,7 @@ TEST_F(PrintTest, ShortFormsWrapAndScrollOnlyAtThePrompt) {
   EXPECT_EQ(run("print('abc')"), "");
   EXPECT_EQ(code_at(120, 6, 6), 'c');
   // A running cart: scroll, no wrap.
-  run_state.running = run_state.program = 1;
+  run_state().running = run_state().program = 1;
   fill_screen(0);
   pstate().cursor_y = 0;
   EXPECT_EQ(run("w = print('abc')"), "");
@@ -309,7 +309,7 @@ TEST_F(PrintAudioTest, AtThePromptAnAudioPauseStopsEverythingFirst) {
   // clang-format on
   EXPECT_EQ(tarq_state.audio_pause, 0);
   EXPECT_TRUE(playing(63));
-  run_state.running = run_state.program = 1;
+  run_state().running = run_state().program = 1;
   tarq_state.audio_pause = 1;
   // clang-format off
   print("\x07" "c");

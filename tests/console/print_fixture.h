@@ -28,7 +28,7 @@ class PrintTest : public ScriptDrawTest {
     tovo_set_console_font(font);
     init_print_context();
     install_fake_shell();  // a waiting print ends the frame, which asks the pause menu
-    run_state.running = run_state.program = 0;
+    run_state().running = run_state().program = 0;
     lua_pushcfunction(L, kx_print);
     lua_setglobal(L, "print");
     lua_pushcfunction(L, kx_cursor);
@@ -39,7 +39,7 @@ class PrintTest : public ScriptDrawTest {
     init_print_context();
     tovo_set_console_font(saved_font);
     tarq_destroy_pod(font);
-    run_state.running = run_state.program = 0;
+    run_state().running = run_state().program = 0;
     ScriptDrawTest::TearDown();
   }
 

@@ -83,7 +83,7 @@ TEST_F(PrintRunTest, OnlyARunningCartKeepsConsoleLinesFromScrolling) {
   start("poke(0x5f36, 0x40)");
   tick();
   ASSERT_EQ(pstate().ram[0x5f36], 0x40);
-  const int32_t running = run_state.running, program = run_state.program;
+  const int32_t running = run_state().running, program = run_state().program;
   const struct {
     const char* what;
     int32_t running, program, cursor_y;
@@ -93,15 +93,15 @@ TEST_F(PrintRunTest, OnlyARunningCartKeepsConsoleLinesFromScrolling) {
       {"a prompt line", 1, 0, 120},
   };
   for (const auto& c : cases) {
-    run_state.running = c.running;
-    run_state.program = c.program;
+    run_state().running = c.running;
+    run_state().program = c.program;
     pstate().camera_y = 0;
     pstate().cursor_y = 120;
     tovo_print_col("x", 7);
     EXPECT_EQ(pstate().cursor_y, c.cursor_y) << c.what;
   }
-  run_state.running = running;
-  run_state.program = program;
+  run_state().running = running;
+  run_state().program = program;
 }
 
 }  // namespace

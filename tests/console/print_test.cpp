@@ -348,14 +348,14 @@ TEST_F(PrintTest, ScrollModeScrollsBeforeAGlyphBelowTheScreen) {
 }
 
 TEST_F(PrintTest, ARunningCartWithBit6OfScrollNeverScrolls) {
-  run_state.running = run_state.program = 1;
+  run_state().running = run_state().program = 1;
   poke(0x5f36, 0x40);
   pstate().cursor_y = 120;
   print("a\nb", TOVO_PRINT_SCROLL);
   EXPECT_EQ(pstate().cursor_y, 132);
   EXPECT_EQ(code_at(0, 120), 'a');
   // Not running: the same bit does not stop it.
-  run_state.running = 0;
+  run_state().running = 0;
   pstate().cursor_y = 120;
   print("a", TOVO_PRINT_SCROLL);
   EXPECT_EQ(pstate().cursor_y, 120);

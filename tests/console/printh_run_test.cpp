@@ -33,7 +33,7 @@ constexpr const char* ONE_MORE_FILE = "printh('x', 'f65') ok = 1";
 TEST_F(PrinthRunTest, ACartStartedWhileNoneRunsStartsAfresh) {
   start(SIXTY_FOUR_FILES);
   tick();
-  ASSERT_EQ(run_state.running, 0);  // it ran to its end
+  ASSERT_EQ(run_state().running, 0);  // it ran to its end
   start(ONE_MORE_FILE);
   tick();
   EXPECT_EQ(global("ok"), "1");
@@ -42,7 +42,7 @@ TEST_F(PrinthRunTest, ACartStartedWhileNoneRunsStartsAfresh) {
 TEST_F(PrinthRunTest, ACartStartedByARunningCartKeepsTheLimits) {
   start(std::string(SIXTY_FOUR_FILES) + "while true do flip() end");
   tick();
-  ASSERT_EQ(run_state.running, 1);
+  ASSERT_EQ(run_state().running, 1);
   start(ONE_MORE_FILE);  // as load from the running cart
   tick();
   EXPECT_EQ(global("ok"), "nil");

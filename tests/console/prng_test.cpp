@@ -75,9 +75,9 @@ TEST(Prng, ZeroRangeTakesNoStepAndSeedRegisters) {
   EXPECT_EQ(get_rand_seed(0), 11u);
   EXPECT_EQ(get_rand_seed(1), 22u);
   EXPECT_EQ(get_rand_seed(2), 0u);
-  int before = run_state.spend_counter;
+  int before = run_state().spend_counter;
   tovo_srand(7);
-  EXPECT_EQ(run_state.spend_counter - before, 16);
+  EXPECT_EQ(run_state().spend_counter - before, 16);
 }
 
 }  // namespace

@@ -21,16 +21,16 @@ class RunLoopTest : public CartHarness {};
 
 TEST_F(RunLoopTest, FrameRateSelectsTheSliceBudget) {
   start("function _update60() n=(n or 0)+1 end");
-  ASSERT_EQ(run_state.running, 1);
+  ASSERT_EQ(run_state().running, 1);
   tick();
-  EXPECT_EQ(run_state.current_fps, 60);
-  EXPECT_EQ(run_state.target_fps, 60);
+  EXPECT_EQ(run_state().current_fps, 60);
+  EXPECT_EQ(run_state().target_fps, 60);
   tick();
   EXPECT_EQ(cpu_cycles_slice_max, 139810);
 
   start("function _update() n=(n or 0)+1 end");
   tick(2);
-  EXPECT_EQ(run_state.current_fps, 30);
+  EXPECT_EQ(run_state().current_fps, 30);
   EXPECT_EQ(cpu_cycles_slice_max, 279620);
   EXPECT_EQ(global("n"), "2");  // the first tick runs the top level and the first frame
 }
@@ -39,7 +39,7 @@ TEST_F(RunLoopTest, EndlessLoopIsPreemptedEveryTick) {
   start("n=0 while true do n+=1 end");
   for (int i = 0; i < 3; i++) {
     tick();
-    EXPECT_EQ(run_state.running, 1);
+    EXPECT_EQ(run_state().running, 1);
   }
   int first = std::stoi(global("n"));
   tick();
@@ -57,9 +57,9 @@ TEST_F(RunLoopTest, BudgetSpentInsideANonYieldableCallFailsInThatTick) {
       "end})\n"
       "function _update() n=(n or 0)+1 if n==2 then tostr(t) end end");
   tick();
-  EXPECT_EQ(run_state.running, 1);
+  EXPECT_EQ(run_state().running, 1);
   tick();
-  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state().running, 0);
   EXPECT_EQ(global("n"), "2");
   EXPECT_LT(lua_get_cpu_cycles(), 2 * cpu_cycles_slice_max);  // not dozens of frames
   EXPECT_NE(std::string(tovo_error_log())
@@ -72,8 +72,8 @@ TEST_F(RunLoopTest, BudgetSpentInsideANonYieldableCallFailsInThatTick) {
 TEST_F(RunLoopTest, CartWithoutMainLoopRunsOnceAndStops) {
   start("n=(n or 0)+1 function _init() m=1 end");
   tick();
-  EXPECT_EQ(run_state.running, 0);
-  EXPECT_EQ(run_state.resumable, 0);
+  EXPECT_EQ(run_state().running, 0);
+  EXPECT_EQ(run_state().resumable, 0);
   EXPECT_EQ(global("n"), "1");
   EXPECT_EQ(global("m"), "1");
 }
@@ -84,7 +84,7 @@ TEST_F(RunLoopTest, InitRunsOnceBeforeTheFrames) {
   EXPECT_EQ(global("i"), "1");
   EXPECT_EQ(global("u"), "5");
   EXPECT_EQ(global("d"), "5");
-  EXPECT_EQ(run_state.mainloop_exists, 2);
+  EXPECT_EQ(run_state().mainloop_exists, 2);
 }
 
 }  // namespace
@@ -100,28 +100,28 @@ TEST_F(PromptLineTest, ResumeAndStep) {
   tick(2);
   suspend_program();
   run_program("x=5", 1);  // a line runs on the command thread
-  EXPECT_EQ(L0, L0_command);
+  EXPECT_EQ(L0(), L0_command());
   tick();
   EXPECT_EQ(global("x"), "5");
-  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state().running, 0);
   run_program("r", 1);
-  EXPECT_EQ(L0, L0_cart);
-  EXPECT_EQ(run_state.running, 1);
+  EXPECT_EQ(L0(), L0_cart());
+  EXPECT_EQ(run_state().running, 1);
   tick();
   EXPECT_EQ(global("n"), "3");
   run_program(".", 1);
-  EXPECT_EQ(run_state.step, 1);
+  EXPECT_EQ(run_state().step, 1);
   tick(2);  // flip() asks to stop after one frame
   EXPECT_EQ(global("n"), "4");
-  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state().running, 0);
 }
 
 TEST_F(PromptLineTest, NothingToResume) {
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   run_program("resume", 1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "nothing to resume\n");
-  run_state.exec = 0;
+  run_state().exec = 0;
 }
 
 // When a program stops, each group of registers that 0x5f2e does not keep
@@ -150,7 +150,7 @@ TEST_F(RunLoopTest, AStopResetsTheGroupsThatAreNotKept) {
                c.address, c.value, TOVO_CUSTOM_FONT);
       start(code);
       tick(2);
-      ASSERT_EQ(run_state.running, 0) << code;
+      ASSERT_EQ(run_state().running, 0) << code;
       EXPECT_EQ(tovo_peek(&pstate(), pstate().cart, c.address), kept ? c.value : c.reset) << code;
       EXPECT_EQ(tovo_peek(&pstate(), pstate().cart, TOVO_CUSTOM_FONT + 1), 9) << code;
     }
@@ -160,7 +160,7 @@ TEST_F(RunLoopTest, ErrorsDuringTheResetGlitchAreNotReported) {
   start("x=nil+1");
   pstate().reset_counter = 2;
   tick();
-  EXPECT_EQ(run_state.running, 1);  // the error path does not suspend
+  EXPECT_EQ(run_state().running, 1);  // the error path does not suspend
   EXPECT_STREQ(tovo_error_log(), "");
   pstate().reset_counter = 0;
 }
@@ -209,8 +209,8 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
   for (const names_case& c : cases) {
     current = c.current;
     start("");
-    EXPECT_STREQ(run_state.running_filename, c.running) << c.current;
-    EXPECT_STREQ(run_state.running_cart_lid, c.lid) << c.current;
+    EXPECT_STREQ(run_state().running_filename, c.running) << c.current;
+    EXPECT_STREQ(run_state().running_cart_lid, c.lid) << c.current;
   }
   EXPECT_EQ(is_bbs_cart_file("/home/u/bbs/carts/x.kx"), 1);
   EXPECT_EQ(is_bbs_cart_file("/r/x.kx"), 0);

@@ -31,12 +31,12 @@ class StatTest : public BindingsTest {
     install_fake_shell();
     tovo_shell.menu_item_count = item_count;
     tovo_shell.working_cart_hash = hash;
-    std::memset(run_state.param, 0, sizeof run_state.param);
-    run_state.running = 1;
+    std::memset(run_state().param, 0, sizeof run_state().param);
+    run_state().running = 1;
   }
   void TearDown() override {
     std::memset(&stat_inputs(), 0, sizeof stat_inputs());
-    run_state.running = 0;
+    run_state().running = 0;
     BindingsTest::TearDown();
   }
 };
@@ -61,13 +61,13 @@ TEST_F(StatTest, MemoryIsCappedAndCpuIsAFractionOfTheFrame) {
   EXPECT_EQ(results("stat(99)"), "0");
 
   // stat's own charge (32) is counted before the answer.
-  run_state.target_fps = 30;
-  run_state.spend_counter = 279620 / 2 - 32;
+  run_state().target_fps = 30;
+  run_state().spend_counter = 279620 / 2 - 32;
   EXPECT_EQ(raw("stat(2)"), 0x8000);
-  run_state.target_fps = 60;
-  run_state.spend_counter = 139810 - 32;
+  run_state().target_fps = 60;
+  run_state().spend_counter = 139810 - 32;
   EXPECT_EQ(raw("stat(2)"), 0x10000);
-  run_state.spend_counter = 0x70000000;  // the product needs 64 bits
+  run_state().spend_counter = 0x70000000;  // the product needs 64 bits
   EXPECT_GT(raw("stat(2)"), 0);
 }
 
@@ -141,23 +141,23 @@ TEST_F(StatTest, DatesInUtcAndLocalTime) {
 }
 
 TEST_F(StatTest, TextsAndFlags) {
-  std::strcpy(run_state.param, "abc");
+  std::strcpy(run_state().param, "abc");
   EXPECT_EQ(results("stat(6)"), "\"abc\"");
   EXPECT_EQ(results("stat(103)"), std::string("\"") + hash() + "\"");
   // SHA-1 of "abc" followed by the hash, computed independently.
   std::string s106 = results("stat(106)");
   EXPECT_EQ(s106.size(), 42u);
   EXPECT_EQ(results("stat(101)"), "nil");
-  std::strcpy(run_state.running_cart_lid, "mycart-3");
+  std::strcpy(run_state().running_cart_lid, "mycart-3");
   EXPECT_EQ(results("stat(101)"), "\"mycart-3\"");
-  run_state.running = 0;
+  run_state().running = 0;
   EXPECT_EQ(results("stat(101)"), "nil");
-  run_state.running_cart_lid[0] = 0;
+  run_state().running_cart_lid[0] = 0;
   EXPECT_EQ(results("stat(100)"), "nil");
-  run_state.load_status = 3;
-  run_state.step = 1;
+  run_state().load_status = 3;
+  run_state().step = 1;
   EXPECT_EQ(results("stat(107), stat(110), stat(122)"), "3,true,false");
-  run_state.step = 0;
+  run_state().step = 0;
   EXPECT_EQ(raw("stat(29)"), tarq_count_joysticks());
 }
 

@@ -38,7 +38,7 @@ void boot_fixture::TearDown() {
   clear_embedded_carts();
   memset(&shell, 0, sizeof shell);
   memset(&app, 0, sizeof app);
-  run_state.pending_action = 0;
+  run_state().pending_action = 0;
 }
 
 void boot_fixture::tick_to(int32_t t) {

@@ -127,9 +127,9 @@ TEST_F(completion, ACompletionThatWouldNotFitLeavesTheLine) {
 
 TEST(command_runner, RunsThePendingActionAsTheUpdateDoes) {
   shell.program_started = 1;
-  run_state.pending_action = TOVO_PENDING_FRESH;
+  run_state().pending_action = TOVO_PENDING_FRESH;
   process_command();
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_EQ(shell.program_started, 0) << "a fresh script machine has no program";
   tovo_test::reset_player_globals();
 }

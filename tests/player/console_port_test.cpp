@@ -66,19 +66,19 @@ TEST(console_port, code_tab_records_hold_the_tabs_texts) {
   tarq_ctext* kept[TOVO_CODE_TABS];
   std::memcpy(kept, shell.tabs, sizeof kept);
   tovo_create_code_tabs();
-  std::strcpy(code_tab[3], "x=1\ny=2");
+  std::strcpy(code_tab(3), "x=1\ny=2");
   for (int tab = 0; tab < TOVO_CODE_TABS; tab++) {
     tarq_ctext* record = tovo_shell.code_tab_record(tab);
     ASSERT_NE(record, nullptr) << tab;
     EXPECT_EQ(record, shell.tabs[tab]);
-    EXPECT_EQ(reinterpret_cast<char*>(record->text), code_tab[tab]);
+    EXPECT_EQ(reinterpret_cast<char*>(record->text), code_tab(tab));
   }
   EXPECT_STREQ(reinterpret_cast<const char*>(tovo_shell.code_tab_record(3)->text), "x=1\ny=2");
   EXPECT_EQ(tovo_shell.code_tab_record(16), nullptr);
   EXPECT_EQ(tovo_shell.code_tab_record(-1), nullptr);
   tovo_destroy_code_tabs();
-  EXPECT_STREQ(code_tab[3], "x=1\ny=2");  // the texts stay
-  code_tab[3][0] = 0;
+  EXPECT_STREQ(code_tab(3), "x=1\ny=2");  // the texts stay
+  code_tab(3)[0] = 0;
   std::memcpy(shell.tabs, kept, sizeof kept);
 }
 

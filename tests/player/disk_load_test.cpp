@@ -166,7 +166,7 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   tovo_cart* cart = cart_with_code("print(1)");
   cart->gfx->rows[64][0] = 5;
   cart->gfx->rows[64][1] = 3;
-  run_state.param[0] = 'p';
+  run_state().param[0] = 'p';
   prepare_loaded_cart(cart, "here.kx");
   EXPECT_EQ(pitem(0), cart);
   EXPECT_EQ(cart->map->rows[32][0], 0x35);  // the sheet's half onto the map
@@ -177,7 +177,7 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   hash_cart(cart, hash);
   EXPECT_STREQ(disk_state.saved_hash, hash);
   EXPECT_EQ(std::string(disk_state.gscf_buffer), appdata + "cstore/__" + hash + ".kx");
-  EXPECT_EQ(run_state.param[0], 0);  // no cart runs: the parameter string is cleared
+  EXPECT_EQ(run_state().param[0], 0);  // no cart runs: the parameter string is cleared
 
   // The map's half wins when any of its cells is set; the old cart is destroyed.
   tovo_cart* second = cart_with_code("");
@@ -185,15 +185,15 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   second->map->rows[63][127] = 0x9a;
   shell.mode = TOVO_MODE_RUNNING;
   shell.program_started = 1;
-  run_state.param[0] = 'p';
+  run_state().param[0] = 'p';
   prepare_loaded_cart(second, nullptr);
   EXPECT_EQ(pitem(0), second);
   EXPECT_EQ(second->gfx->rows[64][0], 0);
   EXPECT_EQ(second->gfx->rows[127][126], 0x0a);
   EXPECT_EQ(second->gfx->rows[127][127], 0x09);
   EXPECT_STREQ(disk_state.cart_filename, disk_state.gscf_buffer);
-  EXPECT_EQ(run_state.param[0], 'p');
-  run_state.param[0] = 0;
+  EXPECT_EQ(run_state().param[0], 'p');
+  run_state().param[0] = 0;
   prepare_loaded_cart(nullptr, "x");
   EXPECT_EQ(pitem(0), second);
 }

@@ -97,7 +97,7 @@ struct writers : disk_fixture {
 
   std::string desktop_file(const char* name) {
     tarq_mkdir((home.path() + "/Desktop").c_str());
-    snprintf(run_state.set_filename, sizeof run_state.set_filename, "%s", name);
+    snprintf(run_state().set_filename, sizeof run_state().set_filename, "%s", name);
     return home.path() + "/Desktop/" + name;
   }
 };

@@ -24,7 +24,7 @@ struct frame_draw : ::testing::Test {
     saved_back = tarq_back_page;
     tarq_back_page = tarq_create_bitmap(256, 128, 8);
     for (int i = 0; i < 16; i++) pstate().screen_pal[i] = i;
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
   }
   void TearDown() override {
     for (tarq_bitmap*& s : pstate().screens) s = tarq_destroy_bitmap(s);
@@ -34,7 +34,7 @@ struct frame_draw : ::testing::Test {
     tarq_back_page = saved_back;
     memset(&shell, 0, sizeof shell);
     memset(pstate().ram, 0, sizeof pstate().ram);
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
   }
   tarq_bitmap* saved_back = nullptr;
 };
@@ -49,7 +49,7 @@ TEST_F(frame_draw, StoppedScreenShowsTheBar) {
 
 TEST_F(frame_draw, PendingActionKeepsThePreviousFrame) {
   memset(tarq_back_page->pixels, 9, 256 * 128);
-  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state().pending_action = TOVO_PENDING_RUN;
   tovo_frame_draw();
   EXPECT_EQ(tarq_back_page->rows[125][10], 9);
   EXPECT_EQ(app.draw_calls, 1);  // still counted for the boot's frame rate
@@ -74,7 +74,7 @@ TEST_F(frame_draw, ExtraDisplaysOnlyWhenTheCartAsks) {
     shell.program_started = c.started;
     pstate().ram[0x5f36] = (uint8_t)c.bit;
     app.tv_frame = c.tv_frame;
-    snprintf(run_state.running_cart_lid, sizeof run_state.running_cart_lid, "%s", c.lid);
+    snprintf(run_state().running_cart_lid, sizeof run_state().running_cart_lid, "%s", c.lid);
     memset(pstate().screens[1]->pixels, 4, 128 * 128);
     memset(tarq_back_page->pixels, 9, 256 * 128);
     set_draw_display(1);  // where the cart's _draw left it
@@ -90,7 +90,7 @@ TEST_F(frame_draw, ExtraDisplaysOnlyWhenTheCartAsks) {
     EXPECT_EQ(pstate().draw_target, pstate().screens[0]) << c.what;
   }
   app.tv_frame = 0;
-  run_state.running_cart_lid[0] = 0;
+  run_state().running_cart_lid[0] = 0;
 }
 
 }  // namespace

@@ -31,11 +31,11 @@ constexpr int32_t KEY_M = 16, KEY_MINUS = 45, KEY_EQUALS = 46, KEY_F1 = 58, KEY_
                   KEY_F9 = 66, KEY_6 = 35, KEY_8 = 37, KEY_9 = 38, KEY_0 = 39;
 
 // The run loop's clock, which the tests hold and move themselves.
-int32_t& fake_now = run_state.held_clock_ms;
+int32_t& fake_now = run_state().held_clock_ms;
 
 struct hotkey_fixture : ::testing::Test {
   void SetUp() override {
-    run_state.clock_held = 1;
+    run_state().clock_held = 1;
     fake_now = 100000;
     memset(tarqkey, 0, sizeof tarqkey);
     memset(last_tarqkey, 0, sizeof last_tarqkey);
@@ -52,11 +52,11 @@ struct hotkey_fixture : ::testing::Test {
     app.gif_reset_mode = 0;
     cconfig.sound_volume = 256;
     pstate().reset_counter = 0;
-    run_state.set_filename[0] = 0;
+    run_state().set_filename[0] = 0;
     reset_video();
   }
   void TearDown() override {
-    run_state.clock_held = 0;
+    run_state().clock_held = 0;
     memset(tarqkey, 0, sizeof tarqkey);
     tarqkey_buffer_pos = 0;
   }

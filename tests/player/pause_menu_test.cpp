@@ -37,8 +37,8 @@ struct pause_fixture : ::testing::Test {
     memset(pstate().held, 0, sizeof pstate().held);
     button_state() = {};
     button_config().menu_callback = 0;
-    for (auto& label : run_state.menu_label) label[0] = 0;
-    for (auto& s : run_state.menu_selected) s = 0;
+    for (auto& label : run_state().menu_label) label[0] = 0;
+    for (auto& s : run_state().menu_selected) s = 0;
     reset_run_chain();
     pause_menu = {};
     app.pause_state = 0;
@@ -58,8 +58,8 @@ struct pause_fixture : ::testing::Test {
     app.pause_state = 0;
     app.menu_event = 0;
     button_config().menu_callback = 0;
-    run_state.pending_action = 0;
-    run_state.load_delay = 0;
+    run_state().pending_action = 0;
+    run_state().load_delay = 0;
     pstate().reset_counter = 0;
     cconfig.headless = 0;
     reset_run_chain();
@@ -100,7 +100,7 @@ TEST_F(pause_fixture, ItemsInOrder) {
 
   const char* cart_items[] = {"one", "two", "", "four", "five-is-sixteen!"};
   for (int i = 0; i < 5; i++)
-    snprintf(run_state.menu_label[i + 1], sizeof run_state.menu_label[i + 1], "%s", cart_items[i]);
+    snprintf(run_state().menu_label[i + 1], sizeof run_state().menu_label[i + 1], "%s", cart_items[i]);
   add_run_chain_item("a.kx", "back to a", 0);
   app.run_requested = 1;
   build_paused_menu();
@@ -110,7 +110,7 @@ TEST_F(pause_fixture, ItemsInOrder) {
   EXPECT_EQ(pause_menu.item[7].type, TOVO_ITEM_RUN_CHAIN);
   EXPECT_EQ(pause_menu.item[9].type, TOVO_ITEM_QUIT);
 
-  snprintf(run_state.menu_label[3], sizeof run_state.menu_label[3], "three");
+  snprintf(run_state().menu_label[3], sizeof run_state().menu_label[3], "three");
   build_paused_menu();
   EXPECT_EQ(pause_menu.count, 11);
 }
@@ -228,19 +228,19 @@ TEST_F(pause_fixture, ControlsPageOpensFromOptions) {
 }
 
 TEST_F(pause_fixture, CartItemsSendEventsAndClose) {
-  snprintf(run_state.menu_label[2], sizeof run_state.menu_label[2], "restart level");
+  snprintf(run_state().menu_label[2], sizeof run_state().menu_label[2], "restart level");
   struct {
     int button, event;
   } cases[] = {{LEFT, TOVO_MENU_EVENT_LEFT}, {RIGHT, TOVO_MENU_EVENT_RIGHT}, {O, 0x70}, {X, 0x70}};
   for (auto& c : cases) {
-    run_state.menu_selected[2] = 0;
+    run_state().menu_selected[2] = 0;
     app.menu_event = 0;
     open();
     tick(DOWN);
     ASSERT_STREQ(selected(), "restart level");
     tovo_key_queue_push('a');
     tick(c.button);
-    EXPECT_EQ(run_state.menu_selected[2], c.event) << c.button;
+    EXPECT_EQ(run_state().menu_selected[2], c.event) << c.button;
     EXPECT_EQ(app.menu_event, 1);
     EXPECT_EQ(app.pause_state, 0);
     EXPECT_EQ(tovo_key_queue_length(), 0) << "closing the menu empties the keyboard queue";
@@ -328,7 +328,7 @@ namespace {
 
 TEST_F(pause_fixture, MenuBoxQueriesCountTheRebuiltItems) {
   EXPECT_EQ(tovo_shell.menu_item_count(), 4);
-  snprintf(run_state.menu_label[1], sizeof run_state.menu_label[1], "extra");
+  snprintf(run_state().menu_label[1], sizeof run_state().menu_label[1], "extra");
   EXPECT_EQ(tovo_shell.menu_item_count(), 5);
 }
 

@@ -8,6 +8,7 @@
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/button.h"
 #include "console/machine/pstate.h"
+#include "console/run/code_tabs.h"
 #include "console/run/run_chain.h"
 #include "console/run/run_state.h"
 #include "engine/platform/events.h"
@@ -27,12 +28,12 @@ namespace tovo_test {
 // Zeroes the records and closes a cart's script state left behind (by the
 // boot, for one); pstate()'s screens and carts must have been freed.
 inline void reset_player_globals() {
-  if (L0_cart) lua_close(L0_cart);
-  L0_cart = L0_command = L0 = nullptr;
-  for (auto& tab : code_tab) tab[0] = 0;
-  code_tab_selected = 0;
+  if (L0_cart()) lua_close(L0_cart());
+  L0_cart() = L0_command() = L0() = nullptr;
+  clear_code_tabs();
+  code_tab_selected() = 0;
   std::memset(&pstate(), 0, sizeof pstate());
-  std::memset(&run_state, 0, sizeof run_state);
+  std::memset(&run_state(), 0, sizeof run_state());
   std::memset(&app, 0, sizeof app);
   std::memset(&shell, 0, sizeof shell);
   std::memset(&disk_state, 0, sizeof disk_state);

@@ -44,8 +44,8 @@ struct record_fixture : ::testing::Test {
     app.gif_len = 16;
     app.gif_scale = 3;
     app.screenshot_scale = 3;
-    run_state.set_filename[0] = 0;
-    run_state.record_every_flip = 0;
+    run_state().set_filename[0] = 0;
+    run_state().record_every_flip = 0;
     cconfig.desktop_path[0] = 0;
     cconfig.home_path[0] = 0;
     reset_video();
@@ -162,12 +162,12 @@ TEST_F(record_fixture, FramesPerTickFollowTheFrameRate) {
                {45, 0, 0, 0, 0}, {60, 1, 1, 0, 1}, {30, 0, 0, 1, 0}};
   for (auto& c : cases) {
     reset_video();
-    run_state.record_every_flip = c.every_flip;
+    run_state().record_every_flip = c.every_flip;
     record_tick_frames(frame, c.rate, c.paused, c.flipper);
     EXPECT_EQ(video_clip.index, c.frames) << c.rate << " paused " << c.paused;
   }
   reset_video();
-  EXPECT_EQ(run_state.record_every_flip, 0);
+  EXPECT_EQ(run_state().record_every_flip, 0);
 }
 
 TEST_F(record_fixture, GifLayoutDecodesBack) {
@@ -327,7 +327,7 @@ TEST_F(record_fixture, NamesTakeTheFirstFreeNumber) {
 
 TEST_F(record_fixture, CartFileNameIsUsedAndOverwritten) {
   record_video_frame(frame);
-  snprintf(run_state.set_filename, sizeof run_state.set_filename, "shot");
+  snprintf(run_state().set_filename, sizeof run_state().set_filename, "shot");
   ASSERT_EQ(save_gif(1, 0), 0);
   std::string first;
   ASSERT_TRUE(tovo_test::read_file(desktop("shot.gif"), &first));
@@ -345,7 +345,7 @@ TEST_F(record_fixture, CartFileNameIsUsedAndOverwritten) {
 TEST_F(record_fixture, CartFileNamesThatCouldEscapeAreRefused) {
   record_video_frame(frame);
   for (const char* name : {"%d%s%n", "../../evil", "/tmp/x", "a/b", "tab\there"}) {
-    snprintf(run_state.set_filename, sizeof run_state.set_filename, "%s", name);
+    snprintf(run_state().set_filename, sizeof run_state().set_filename, "%s", name);
     EXPECT_EQ(save_gif(1, 0), 1) << name;
     EXPECT_EQ(save_png_screenshot(frame, 1, 0), 1) << name;
   }
@@ -411,10 +411,10 @@ TEST_F(record_fixture, ProgramControlCallsReachTheClip) {
   EXPECT_TRUE(tovo_test::file_exists(desktop("TOVO_0.gif")));
   EXPECT_EQ(tovo_shell.save_screenshot(1, 0), 0);
   EXPECT_TRUE(tovo_test::file_exists(desktop("TOVO_0.png")));
-  run_state.record_every_flip = 1;
+  run_state().record_every_flip = 1;
   tovo_shell.reset_video();
   EXPECT_EQ(video_clip.index, 0);
-  EXPECT_EQ(run_state.record_every_flip, 0);
+  EXPECT_EQ(run_state().record_every_flip, 0);
   shell.video_frame = old_frame;
 }
 

@@ -95,12 +95,12 @@ TEST_F(boot, StepsByTickThenTheGameIsBootedAndRunAsked) {
   EXPECT_EQ(lit_pixels(), 0);  // cleared at 11
   tick_to(27);
   EXPECT_EQ(screen->rows[1][2], 8);  // the logo's top row at (1,1)
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   tick_to(76);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
   tick_to(77);
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
   EXPECT_EQ(strncmp(pitem(0)->code, "-- tovo garden", 14), 0);
   EXPECT_EQ(mounted_carts, 2);
   EXPECT_STREQ(hash_to_filename[0].name, "tovo_game.kx");
@@ -114,7 +114,7 @@ TEST_F(boot, NoHeadCartKeepsBooting) {
   boot_init();
   tick_to(90);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_EQ(mounted_carts, 0);
 }
 
@@ -129,7 +129,7 @@ TEST_F(boot, CommandLineCartWithoutRunStopsAtFiftySix) {
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
   EXPECT_STREQ(pitem(0)->code, "x=1");
   tick_to(90);
-  EXPECT_EQ(run_state.pending_action, 0);  // the boot ended at 56
+  EXPECT_EQ(run_state().pending_action, 0);  // the boot ended at 56
 }
 
 TEST_F(boot, CommandLineCartThatFailsClearsTheRun) {
@@ -161,22 +161,22 @@ TEST_F(boot, ALoadPutsThePodsTitleBackOnTheWindow) {
 TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
   boot_init();
   tick_to(77);
-  ASSERT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  ASSERT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
   pstate().ram[0x1234] = 9;
   snprintf(shell.current_folder, sizeof shell.current_folder, "games/");
   // What the cart that ran left behind: a second display selected, cart data,
   // the parameter string, a code tab, the hashes of the cart it loaded.
   set_draw_display(2);
   pstate().cart_data[3] = 7;
-  snprintf(run_state.param, sizeof run_state.param, "level 2");
-  code_tab_selected = 3;
-  snprintf(code_tab[3], sizeof code_tab[3], "x=1");
+  snprintf(run_state().param, sizeof run_state().param, "level 2");
+  code_tab_selected() = 3;
+  snprintf(code_tab(3), TOVO_CODE_SIZE, "x=1");
   snprintf(disk_state.load_hash, sizeof disk_state.load_hash, "%s", disk_state.saved_hash);
   const std::string old_hash = disk_state.saved_hash;
   tarq_set_window_title("the cart's own");
-  run_state.pending_action = TOVO_PENDING_REBOOT;
+  run_state().pending_action = TOVO_PENDING_REBOOT;
   tovo_do_pending_action();
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_STREQ(tarq_state.window_title, "the cart's own");
   tarq_set_window_title(nullptr);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
@@ -189,9 +189,9 @@ TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
   EXPECT_EQ(pstate().display, 0);
   EXPECT_EQ(pstate().draw_target, pstate().screens[0]) << "the boot draws on the first screen";
   EXPECT_EQ(pstate().cart_data[3], 0);
-  EXPECT_STREQ(run_state.param, "");
-  EXPECT_EQ(code_tab_selected, 0);
-  EXPECT_STREQ(code_tab[3], "");
+  EXPECT_STREQ(run_state().param, "");
+  EXPECT_EQ(code_tab_selected(), 0);
+  EXPECT_STREQ(code_tab(3), "");
   EXPECT_STREQ(disk_state.load_hash, "");
   char hash[TOVO_HASH_SIZE];
   hash_cart(pitem(0), hash);
@@ -203,19 +203,19 @@ TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
 
 TEST_F(boot, ResetGlitchRunsSixTicksThenRestarts) {
   shell.frame_rate = 30;
-  snprintf(run_state.param, sizeof run_state.param, "lvl");  // the cart was started with it
-  run_state.pending_param[0] = 0;
+  snprintf(run_state().param, sizeof run_state().param, "lvl");  // the cart was started with it
+  run_state().pending_param[0] = 0;
   pstate().reset_counter = 1;
   for (int i = 0; i < 5; i++) {
     update_reset_glitch();
     EXPECT_NE(pstate().reset_counter, 0) << i;
   }
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   update_reset_glitch();
   EXPECT_EQ(pstate().reset_counter, 0);
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
-  EXPECT_STREQ(run_state.pending_param, "lvl");  // run_cart makes it current again
-  run_state.pending_action = 0;
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
+  EXPECT_STREQ(run_state().pending_param, "lvl");  // run_cart makes it current again
+  run_state().pending_action = 0;
   shell.frame_rate = 60;
   pstate().reset_counter = 1;
   int ticks = 0;

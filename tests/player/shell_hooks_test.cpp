@@ -67,12 +67,12 @@ TEST(text_measure, WidthsAndInputCodes) {
 
 struct message_forms : ::testing::Test {
   void SetUp() override {
-    run_state.clock_held = 1;
-    run_state.held_clock_ms = 50000;
+    run_state().clock_held = 1;
+    run_state().held_clock_ms = 50000;
     message_bar = {};
   }
   void TearDown() override {
-    run_state.clock_held = 0;
+    run_state().clock_held = 0;
     message_bar = {};
   }
 };
@@ -96,7 +96,7 @@ TEST_F(message_forms, HoverTextOnlyWhileNoMessageShows) {
   show_message("hello", 1000);
   show_message_hover("sprite %d", 4, 0);
   EXPECT_STREQ(message_bar.hover, "") << "a message is showing";
-  run_state.held_clock_ms = message_bar.end;
+  run_state().held_clock_ms = message_bar.end;
   show_message_hover("sprite %d", 4, 0);
   EXPECT_STREQ(message_bar.hover, "sprite 4");
 }
@@ -160,8 +160,8 @@ struct held_pause : ::testing::Test {
   void SetUp() override {
     tovo_test::reset_player_globals();
     emergency_pause = {};
-    run_state.clock_held = 1;
-    run_state.held_clock_ms = 1000;
+    run_state().clock_held = 1;
+    run_state().held_clock_ms = 1000;
     shell.mode = TOVO_MODE_RUNNING;
   }
   void TearDown() override {
@@ -170,7 +170,7 @@ struct held_pause : ::testing::Test {
   }
   // One tick with the pause button held (or not), ms after the last.
   void tick(bool held, int32_t ms) {
-    run_state.held_clock_ms += ms;
+    run_state().held_clock_ms += ms;
     pstate().held[0][6] = held;
     update_emergency_paused_menu();
   }
@@ -323,14 +323,14 @@ TEST_F(suspend, ASuspendedProgramPutsTheBrowsersListsAtRest) {
   splore_lists[0].selected = 3;
   splore_lists[1].selected = 5;
   splore_lists[0].scroll = splore_lists[1].scroll = 0;
-  run_state.program = 0;
+  run_state().program = 0;
   suspend_program();
   EXPECT_EQ(splore_lists[0].scroll, 0) << "no program: nothing suspended";
-  run_state.program = 1;
+  run_state().program = 1;
   suspend_program();
   EXPECT_EQ(splore_lists[0].scroll, 3);
   EXPECT_EQ(splore_lists[1].scroll, 5);
-  run_state.program = 0;
+  run_state().program = 0;
   splore_lists[0] = splore_lists[1] = splore_list{};
   splore_list_count = saved_count;
 }

@@ -40,7 +40,7 @@ TEST_F(splore_boot, KioskBootEndsInTheBrowser) {
   EXPECT_EQ(pstate().ticks, 67);
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
   EXPECT_EQ(shell.sub_mode, 2);
-  EXPECT_EQ(run_state.pending_action, 0);  // the game is never started
+  EXPECT_EQ(run_state().pending_action, 0);  // the game is never started
   EXPECT_EQ(splore_list_count, SPLORE_LISTS_USED);
   EXPECT_EQ(list_index, SPLORE_LIST_FAVOURITES);
   ASSERT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 1);

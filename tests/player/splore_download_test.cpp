@@ -72,7 +72,7 @@ struct splore_download_test : ::testing::Test {
 
   void SetUp() override {
     if (!tovo_test::on_path("python3") || !tovo_test::on_path("wget")) GTEST_SKIP() << "needs python3 and wget";
-    memset(&run_state, 0, sizeof run_state);
+    memset(&run_state(), 0, sizeof run_state());
     reset_run_chain();
     tovo_test::create_cart_machine();
     shell.mode = TOVO_MODE_STOPPED;
@@ -94,7 +94,7 @@ struct splore_download_test : ::testing::Test {
     tovo_test::destroy_cart_machine();
     shell.mode = 0;
     shell.program_started = 0;
-    run_state = {};
+    run_state() = {};
   }
 
   // A picture cart with this code, served for every cart request.
@@ -127,10 +127,10 @@ struct splore_download_test : ::testing::Test {
   }
 
   int32_t global_n() {
-    if (!L0_cart) return -1;
-    lua_getglobal(L0_cart, "n");
-    int32_t n = lua_type(L0_cart, -1) == LUA_TNUMBER ? lua_tointeger(L0_cart, -1) : -1;
-    lua_pop(L0_cart, 1);
+    if (!L0_cart()) return -1;
+    lua_getglobal(L0_cart(), "n");
+    int32_t n = lua_type(L0_cart(), -1) == LUA_TNUMBER ? lua_tointeger(L0_cart(), -1) : -1;
+    lua_pop(L0_cart(), 1);
     return n;
   }
 
@@ -156,13 +156,13 @@ TEST_F(splore_download_test, ARunningCartFetchesAnotherThatThenRuns) {
   // The frame loop polls the download in place of running slices.
   shell.mode = TOVO_MODE_RUNNING;
   auto start = std::chrono::steady_clock::now();
-  while (run_state.pending_action != TOVO_PENDING_RUN &&
+  while (run_state().pending_action != TOVO_PENDING_RUN &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
     frame();
     tovo_test::sleep_ms(20);
   }
-  ASSERT_EQ(run_state.pending_action, TOVO_PENDING_RUN) << message_bar.text;
-  EXPECT_EQ(run_state.load_delay, 19) << "20, counted down once by the download's own tick";
+  ASSERT_EQ(run_state().pending_action, TOVO_PENDING_RUN) << message_bar.text;
+  EXPECT_EQ(run_state().load_delay, 19) << "20, counted down once by the download's own tick";
   EXPECT_EQ(app.play_source, 6);
   EXPECT_STREQ(running_item.title, "far cart");
   EXPECT_STREQ(running_item.author, "some_one");
@@ -170,11 +170,11 @@ TEST_F(splore_download_test, ARunningCartFetchesAnotherThatThenRuns) {
   EXPECT_TRUE(tovo_test::file_exists(app_file("bbs/0/4321.kx.png")));
   EXPECT_EQ(std::string(pitem(0)->code).find("n=40"), 0u);
 
-  run_state.load_delay = 0;
+  run_state().load_delay = 0;
   for (int i = 0; i < 4; i++) frame();
   EXPECT_EQ(shell.mode, TOVO_MODE_RUNNING);
   EXPECT_GT(global_n(), 40) << "the downloaded cart runs";
-  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  run_state().pending_action = TOVO_PENDING_SUSPEND;
   frame();
 }
 
@@ -182,14 +182,14 @@ TEST_F(splore_download_test, BeforeTheStartTheLoadedCartIsReported) {
   serve_cart("-- a cached cart\nprint(1)\n");
   tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
-  run_state.exec = 1;  // console lines go to standard output
+  run_state().exec = 1;  // console lines go to standard output
   snprintf(splore_download.title, sizeof splore_download.title, "far cart");
   testing::internal::CaptureStdout();
   ASSERT_EQ(download_bbs_cart("777"), 0);
   poll_until([] { return app.play_source != 2; }, 20000);
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(app.play_source, 6);
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_NE(out.find("downloading.. ok\nfar cart\nloaded #777 ("), std::string::npos) << out;
 }
 
@@ -198,7 +198,7 @@ TEST_F(splore_download_test, ASilentServerTimesOut) {
   ASSERT_TRUE(server.up());
   splore_set_bbs_base(server.base().c_str());
   cconfig.timeout = 1;
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(download_bbs_cart("55"), 0);
@@ -245,7 +245,7 @@ TEST_F(splore_download_test, CancellingMidDownloadEndsTheCommand) {
   tovo_test::http_server server(served.path, tovo_test::http_server::trickle);
   ASSERT_TRUE(server.up());
   splore_set_bbs_base(server.base().c_str());
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   ASSERT_EQ(download_bbs_cart("4242"), 0);
   const pid_t pid = wait_for_download_command(20000);
@@ -378,7 +378,7 @@ TEST_F(splore_download_test, AMissingCartFails) {
   poll_until([] { return app.play_source != 2; }, 20000);
   EXPECT_EQ(app.play_source, -3);
   EXPECT_STREQ(message_bar.text, "download failed");
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ struct splore_menu_test : disk_fixture {
     snprintf(shell.root_path, sizeof shell.root_path, "%s/", dir.path.c_str());
     shell.current_folder[0] = 0;
     shell.sub_mode = 2;
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
     cart_menu = {};
     message_bar = {};
     saved_timeout = cconfig.timeout;
@@ -59,7 +59,7 @@ struct splore_menu_test : disk_fixture {
     splore_shutdown();
     shell.root_path[0] = shell.current_folder[0] = 0;
     shell.sub_mode = 0;
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
     disk_fixture::TearDown();
   }
   std::vector<std::string> menu_labels() const {
@@ -144,15 +144,15 @@ TEST_F(splore_menu_test, LocalCartsRunOrSayTheyCannotLoad) {
   ASSERT_EQ(splore_lists[SPLORE_LIST_LOCAL].count, 2);
   select(SPLORE_LIST_LOCAL, 1);  // "hello", after "broken"
   action_current_splore_item();
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
   EXPECT_EQ(shell.sub_mode, 0);
   EXPECT_EQ(working_code().find("print(\"hi\")"), 0u);
 
-  run_state.pending_action = 0;
+  run_state().pending_action = 0;
   shell.sub_mode = 2;
   select(SPLORE_LIST_LOCAL, 0);
   action_current_splore_item();
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_STREQ(message_bar.text, "could not load");
 }
 
@@ -336,7 +336,7 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
   };
   for (const auto& c : cases) {
     write_file(nfo, std::string("lid: ") + c.info_lid + "\ntitle: far cart\n");
-    snprintf(run_state.running_cart_lid, sizeof run_state.running_cart_lid, "%s", c.running_lid);
+    snprintf(run_state().running_cart_lid, sizeof run_state().running_cart_lid, "%s", c.running_lid);
     snprintf(disk_state.cart_filename, sizeof disk_state.cart_filename, "%s", running);
     app.kiosk = c.kiosk;
     app.pause_state = 0;
@@ -352,7 +352,7 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
   }
   app.kiosk = 0;
   app.pause_state = 0;
-  run_state.running_cart_lid[0] = disk_state.cart_filename[0] = 0;
+  run_state().running_cart_lid[0] = disk_state.cart_filename[0] = 0;
   button_state() = {};
   memset(block_tarqkey, 0, sizeof block_tarqkey);
 }

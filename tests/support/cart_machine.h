@@ -27,16 +27,16 @@ inline void create_cart_machine() {
 // Closes the cart's state, frees what create_cart_machine made and empties
 // the code tabs.
 inline void destroy_cart_machine() {
-  if (L0_cart) lua_close(L0_cart);
-  L0_cart = L0_command = L0 = nullptr;
+  if (L0_cart()) lua_close(L0_cart());
+  L0_cart() = L0_command() = L0() = nullptr;
   tarq_destroy_tovo_cart(pitem(0));
   pitem(0) = nullptr;
   tarq_destroy_tovo_cart(pstate().cart);
   pstate().cart = nullptr;
   pstate().draw_target = nullptr;
   for (auto& screen : pstate().screens) screen = tarq_destroy_bitmap(screen);
-  for (auto& tab : code_tab) tab[0] = 0;
-  code_tab_selected = 0;
+  clear_code_tabs();
+  code_tab_selected() = 0;
 }
 
 // The working cart's code, split into its tabs as loading does.

@@ -10,12 +10,12 @@
 namespace tovo_test {
 
 inline void set_tab_lines(std::initializer_list<int> newlines) {
-  for (auto& tab : code_tab) tab[0] = 0;
+  clear_code_tabs();
   int i = 0;
   for (int n : newlines) {
     if (i >= TOVO_CODE_TABS) break;
     std::string text(static_cast<size_t>(n), '\n');
-    std::snprintf(code_tab[i++], TOVO_CODE_SIZE, "%s", text.c_str());
+    std::snprintf(code_tab(i++), TOVO_CODE_SIZE, "%s", text.c_str());
   }
 }
 

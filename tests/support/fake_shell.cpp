@@ -43,7 +43,7 @@ tarq_ctext* code_tab_record(int32_t tab) {
   static tarq_ctext* records[TOVO_CODE_TABS];
   if (tab < 0 || tab >= TOVO_CODE_TABS) return nullptr;
   if (!records[tab]) {
-    records[tab] = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab[tab]), TOVO_CODE_SIZE - 1);
+    records[tab] = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab(tab)), TOVO_CODE_SIZE - 1);
     if (records[tab]) {
       records[tab]->char_width = 4;
       records[tab]->line_height = 6;
