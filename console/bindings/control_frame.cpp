@@ -19,7 +19,7 @@ int kx_flip(lua_State*) {
   for (int i = 0; i < entries; i++) record_resource_data();
   // The buttons are read by the next tick's input step, before the cart
   // goes on: flip ends the slice.
-  tovo_shell.update_paused_menu();
+  tovo_shell().update_paused_menu();
   run_state().hold_frame = 0;
   serial_end_frame();
   lua_reset_cpu_cycles();
@@ -31,8 +31,8 @@ int kx_flip(lua_State*) {
     run_state().pending_action = TOVO_PENDING_SUSPEND;
   }
   if (run_state().record_every_flip) {
-    tovo_shell.copy_back_page();
-    tovo_shell.record_video_frame();
+    tovo_shell().copy_back_page();
+    tovo_shell().record_video_frame();
   }
   lua_cpu_superyield();
   return 0;

@@ -29,26 +29,28 @@ int32_t menu_index(lua_State* L) {
 }
 
 void screen_command(int32_t a, int32_t b) {
-  tovo_shell.copy_back_page();
-  if (tovo_shell.save_screenshot(a, b) != 0) {
-    tovo_shell.show_message("** could not save screenshot", SHORT_MS);
+  tovo_shell().copy_back_page();
+  if (tovo_shell().save_screenshot(a, b) != 0) {
+    tovo_shell().show_message("** could not save screenshot", SHORT_MS);
     return;
   }
   // The message names the file written.
   char text[128];
-  std::snprintf(text, sizeof text, b < 1 ? "saved screenshot: %s" : "saved image: %s", tovo_shell.capture_name());
-  tovo_shell.show_message(text, SHORT_MS);
+  std::snprintf(text, sizeof text, b < 1 ? "saved screenshot: %s" : "saved image: %s", tovo_shell().capture_name());
+  tovo_shell().show_message(text, SHORT_MS);
 }
 
 void video_command(int32_t a, int32_t b) {
   run_state().record_every_flip = 0;
-  tovo_shell.copy_back_page();
-  int32_t result = tovo_shell.save_video(a, b);
+  tovo_shell().copy_back_page();
+  int32_t result = tovo_shell().save_video(a, b);
   char text[128];
   if (result == 9) std::snprintf(text, sizeof text, "no video recorded (0 frames)");
   else if (result != 0) std::snprintf(text, sizeof text, "** could not save gif");
-  else std::snprintf(text, sizeof text, "saved %d second gif: %s", tovo_shell.gif_seconds(), tovo_shell.capture_name());
-  tovo_shell.show_message(text, SHORT_MS);
+  else
+    std::snprintf(text, sizeof text, "saved %d second gif: %s", tovo_shell().gif_seconds(),
+                  tovo_shell().capture_name());
+  tovo_shell().show_message(text, SHORT_MS);
 }
 
 void reset_command() {
@@ -63,7 +65,7 @@ void reset_command() {
 // extcmd("folder"): the cart's output folder.
 void open_output_folder() {
   char path[TARQ_PATH_MAX];
-  if (tovo_shell.output_path_for("", path) == 0) tovo_shell.open_folder(path);
+  if (tovo_shell().output_path_for("", path) == 0) tovo_shell().open_folder(path);
 }
 
 void set_filename(lua_State* L) {
@@ -102,22 +104,22 @@ int kx_extcmd(lua_State* L) {
   bool bbs = tovo_bbs_cart_running();
   auto is = [&](const char* word) { return std::strcmp(cmd, word) == 0; };
   if (is("label")) {
-    tovo_shell.copy_back_page();
-    tovo_shell.set_cart_label();
-    tovo_shell.show_message("saved label", SHORT_MS);
+    tovo_shell().copy_back_page();
+    tovo_shell().set_cart_label();
+    tovo_shell().show_message("saved label", SHORT_MS);
   } else if (is("screen")) {
     screen_command(a, b);
   } else if (is("rec") || is("rec_frames")) {
-    tovo_shell.reset_video();
+    tovo_shell().reset_video();
     run_state().record_every_flip = is("rec_frames");
   } else if (is("video")) {
     video_command(a, b);
   } else if (is("folder") && !bbs) {
     open_output_folder();
   } else if (is("pause")) {
-    tovo_shell.build_paused_menu(0, a != 0);
+    tovo_shell().build_paused_menu(0, a != 0);
   } else if (is("controls")) {
-    tovo_shell.build_paused_menu(1, 0);
+    tovo_shell().build_paused_menu(1, 0);
   } else if (is("reset")) {
     reset_command();
   } else if ((is("breadcrumb") || is("go_back")) && get_run_chain_filename()) {
@@ -132,7 +134,7 @@ int kx_extcmd(lua_State* L) {
   } else {
     char text[96];
     std::snprintf(text, sizeof text, "unknown extcmd:%s", cmd);
-    tovo_shell.show_message(text, LONG_MS);
+    tovo_shell().show_message(text, LONG_MS);
   }
   return 0;
 }

@@ -35,13 +35,13 @@ void save_to_clipboard() {
     tovo_print_col("warning: label is blank", 9);
     tovo_print_col("run cart and ctrl-7 to capture", 10);
   }
-  tovo_print_col(tovo_shell.save_to_clipboard() == 0 ? "saved to clipboard" : "failed to save to clipboard", 6);
+  tovo_print_col(tovo_shell().save_to_clipboard() == 0 ? "saved to clipboard" : "failed to save to clipboard", 6);
 }
 
 // The shell's root path and current folder joined (TARQ_PATH_MAX bytes);
 // false when they do not fit.
 bool current_folder_path(char* out) {
-  int n = std::snprintf(out, TARQ_PATH_MAX, "%s%s", tovo_shell.root_path(), tovo_shell.current_folder());
+  int n = std::snprintf(out, TARQ_PATH_MAX, "%s%s", tovo_shell().root_path(), tovo_shell().current_folder());
   return n >= 0 && n < TARQ_PATH_MAX;
 }
 
@@ -89,7 +89,7 @@ int kx_save(lua_State* L) {
   }
   const char* name = string_arg(L, 1);
   if (!name || !name[0]) {
-    tovo_shell.quick_save();
+    tovo_shell().quick_save();
     return 0;
   }
   if (std::strlen(name) >= MAX_NAME) {
@@ -101,13 +101,13 @@ int kx_save(lua_State* L) {
     save_to_clipboard();
     return 0;
   }
-  lua_pushboolean(L, tovo_shell.save_cart(name) == 0);
+  lua_pushboolean(L, tovo_shell().save_cart(name) == 0);
   return 1;
 }
 
 int kx_info(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  const char* name = tovo_shell.current_filename();
+  const char* name = tovo_shell().current_filename();
   if (name[0]) {
     char line[TARQ_PATH_MAX + 16];
     std::snprintf(line, sizeof line, "file: %s%s", name, std::strchr(name, '.') ? "" : ".kx");
@@ -125,12 +125,12 @@ int kx_info(lua_State*) {
                      result.tokens <= TOVO_TOKEN_LIMIT ? 6 : 9);
     tovo_print_2_col("chars:      %5d / %d", chars, 65535, chars < TOVO_CHAR_LIMIT ? 6 : 9);
     constexpr int32_t CODE_AREA = 0x3d00;
-    int32_t compressed = tovo_shell.compressed_size(flat);
+    int32_t compressed = tovo_shell().compressed_size(flat);
     tovo_print_2_col("compressed: %5d / %d", compressed, CODE_AREA, compressed <= CODE_AREA ? 6 : 9);
   }
   tarq_free(flat);
-  if (tovo_shell.unsaved_changes()) tovo_print_col("unsaved changes", 6);
-  if (tovo_shell.external_changes()) tovo_print_col("external changes", 6);
+  if (tovo_shell().unsaved_changes()) tovo_print_col("unsaved changes", 6);
+  if (tovo_shell().external_changes()) tovo_print_col("external changes", 6);
   return 0;
 }
 
@@ -158,11 +158,11 @@ int kx_cd(lua_State* L) {
   const char* dir = string_arg(L, 1);
   if (!dir) {
     char line[TARQ_PATH_MAX + 16];
-    std::snprintf(line, sizeof line, "directory: /%s", tovo_shell.current_folder());
+    std::snprintf(line, sizeof line, "directory: /%s", tovo_shell().current_folder());
     tovo_print_col(line, 12);
     return 0;
   }
-  if (std::strlen(dir) < MAX_NAME) tovo_shell.change_folder(dir);
+  if (std::strlen(dir) < MAX_NAME) tovo_shell().change_folder(dir);
   return 0;
 }
 
@@ -171,7 +171,7 @@ int kx_ls(lua_State* L) {
     char filter[LIST_FILTER_MAX + 1];
     const char* given = string_arg(L, 1);
     tovo_copy_cut(filter, given ? given : "", LIST_FILTER_MAX);
-    tovo_shell.list_files(given ? filter : nullptr);
+    tovo_shell().list_files(given ? filter : nullptr);
     return 0;
   }
   if (lua_gettop(L) > 0 || !run_state().list_to_table) return 0;
@@ -186,7 +186,7 @@ int kx_mkdir(lua_State* L) {
     tovo_print_col("mkdir [name]", 6);
     return 0;
   }
-  if (std::strlen(name) >= MAX_NAME || tovo_shell.make_folder(name) != 0) {
+  if (std::strlen(name) >= MAX_NAME || tovo_shell().make_folder(name) != 0) {
     lua_pushnumber(L, 0);
     return 1;
   }
@@ -198,7 +198,7 @@ int kx_folder(lua_State* L) {
   const char* where = string_arg(L, 1);
   char path[TARQ_PATH_MAX];
   if (!where) {
-    if (current_folder_path(path)) tovo_shell.open_folder(path);
+    if (current_folder_path(path)) tovo_shell().open_folder(path);
     return 0;
   }
   if (location_path(where, path) != 0) {
@@ -207,34 +207,34 @@ int kx_folder(lua_State* L) {
     tovo_print_col("backups config bbs desktop", 6);
     return 0;
   }
-  tovo_shell.open_folder(path);
+  tovo_shell().open_folder(path);
   return 0;
 }
 
 int kx_backup(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  tovo_shell.save_backup();
+  tovo_shell().save_backup();
   char folder[TARQ_PATH_MAX], base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX], line[2 * TARQ_PATH_MAX + 16];
-  tarq_split_filename(tovo_shell.current_filename(), folder, base, ext);
+  tarq_split_filename(tovo_shell().current_filename(), folder, base, ext);
   std::snprintf(line, sizeof line, "backed up %s%s", base, ext);
   tovo_print_col(line, 6);
   return 0;
 }
 
 int kx_install_demos(lua_State*) {
-  if (tovo_prompt_allowed()) tovo_shell.install_demos();
+  if (tovo_prompt_allowed()) tovo_shell().install_demos();
   return 0;
 }
 
 int kx_install_games(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
   tovo_print_col("installing games to /games/", 14);
-  tovo_shell.install_games();
+  tovo_shell().install_games();
   return 0;
 }
 
 int kx_keyconfig(lua_State*) {
-  if (tovo_prompt_allowed()) tovo_shell.open_keyconfig();
+  if (tovo_prompt_allowed()) tovo_shell().open_keyconfig();
   return 0;
 }
 
@@ -263,7 +263,7 @@ int kx_radio(lua_State* L) {
 }
 
 int kx_scoresub(lua_State* L) {
-  if (!run_state().scoresub_shown) tovo_shell.show_message("high scores not implemented yet!", MESSAGE_MS);
+  if (!run_state().scoresub_shown) tovo_shell().show_message("high scores not implemented yet!", MESSAGE_MS);
   run_state().scoresub_shown = 1;
   lua_pushnil(L);
   lua_pushnumber(L, 0);
@@ -271,7 +271,7 @@ int kx_scoresub(lua_State* L) {
 }
 
 int kx_bbsreq(lua_State* L) {
-  if (!run_state().bbsreq_shown) tovo_shell.show_message("can not connect to bbsreq host", MESSAGE_MS);
+  if (!run_state().bbsreq_shown) tovo_shell().show_message("can not connect to bbsreq host", MESSAGE_MS);
   run_state().bbsreq_shown = 1;
   lua_pushnil(L);
   return 1;

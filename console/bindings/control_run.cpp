@@ -40,7 +40,7 @@ const uint8_t default_registers[TOVO_REGISTERS_END - TOVO_REGISTERS_START] = {
 };
 
 int32_t load_failed() {
-  int32_t reason = tovo_shell.take_load_reason();
+  int32_t reason = tovo_shell().take_load_reason();
   if (run_state().running) return 1;
   tovo_print_col(reason == 1   ? "could not load: future version"
                  : reason == 2 ? "could not load: code size > 64k"
@@ -105,28 +105,28 @@ int kx_reset(lua_State*) {
 int32_t kx_load_0(const char* name, const char* breadcrumb) {
   run_state().load_status = 0;
   char remembered[TARQ_PATH_MAX];
-  std::snprintf(remembered, sizeof remembered, "%s", tovo_shell.current_filename());
+  std::snprintf(remembered, sizeof remembered, "%s", tovo_shell().current_filename());
   if (name[0] == '/') name++;
   if (name[0] == '#' || tovo_clip_name(name)) return 1;
   if (std::strncmp(name, "__", 2) == 0) return load_failed();
   char line[2 * TARQ_PATH_MAX + 32];
   if (std::strcmp(name, "@dropped") == 0) {
-    if (tovo_shell.load_dropped_cart() != 0) return load_failed();
+    if (tovo_shell().load_dropped_cart() != 0) return load_failed();
     std::snprintf(line, sizeof line, "loaded cartridge (%d chars)", code_length());
     tovo_print_col(line, 6);
   } else {
-    if (!tovo_shell.is_mounted(name)) return 1;
-    if (tovo_shell.load_working_cart(name) != 0) return load_failed();
+    if (!tovo_shell().is_mounted(name)) return 1;
+    if (tovo_shell().load_working_cart(name) != 0) return load_failed();
     if (!run_state().running) {
       char base[TARQ_PATH_MAX], ext[TARQ_PATH_MAX];
-      tarq_split_filename(tovo_shell.current_filename(), nullptr, base, ext);
+      tarq_split_filename(tovo_shell().current_filename(), nullptr, base, ext);
       std::snprintf(line, sizeof line, "loaded %s%s (%d chars)", base, ext, code_length());
       tovo_print_col(line, 6);
     }
   }
   if (breadcrumb && std::strlen(breadcrumb) > 1) add_run_chain_item(remembered, breadcrumb, 0);
   reset_runtime_state();
-  if (tarq_ctext* text = tovo_shell.code_tab_record(code_tab_selected())) {
+  if (tarq_ctext* text = tovo_shell().code_tab_record(code_tab_selected())) {
     text->cursor = 0;
     text->select_start = text->select_end = 0;
   }
@@ -134,13 +134,13 @@ int32_t kx_load_0(const char* name, const char* breadcrumb) {
   spend_cpu(LOAD_COST);
   if (run_state().exec || !run_state().running) return 0;
   run_state().pending_action = TOVO_PENDING_RUN;
-  if (std::strcmp(tovo_shell.current_filename(), remembered) != 0) run_state().load_delay = LOAD_HOLD_TICKS;
+  if (std::strcmp(tovo_shell().current_filename(), remembered) != 0) run_state().load_delay = LOAD_HOLD_TICKS;
   return 0;
 }
 
 int kx_load(lua_State* L) {
   if (pstate().reset_counter > 0) return 0;
-  tovo_shell.save_cdata();
+  tovo_shell().save_cdata();
   if (lua_type(L, 1) != LUA_TSTRING) return 0;
   const char* breadcrumb = nullptr;
   if (lua_gettop(L) < 2) {
@@ -160,18 +160,18 @@ int kx_load(lua_State* L) {
 
 int kx_reboot(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  if (tovo_shell.unsaved_changes_confirmation("continue with reboot? [y/n]") != 0) return 0;
-  tovo_shell.save_backup();
+  if (tovo_shell().unsaved_changes_confirmation("continue with reboot? [y/n]") != 0) return 0;
+  tovo_shell().save_backup();
   run_state().pending_action = TOVO_PENDING_REBOOT;
-  tovo_shell.clear_kiosk();
+  tovo_shell().clear_kiosk();
   lua_cpu_superyield();
   return 0;
 }
 
 int kx_shutdown(lua_State*) {
   if (!tovo_prompt_allowed()) return 0;
-  if (tovo_shell.unsaved_changes_confirmation("continue with shutdown? [y/n]") != 0) return 0;
-  tovo_shell.save_backup();
+  if (tovo_shell().unsaved_changes_confirmation("continue with shutdown? [y/n]") != 0) return 0;
+  tovo_shell().save_backup();
   tarq_quit = 1;
   lua_cpu_superyield();
   return 0;

@@ -39,7 +39,7 @@ bool relative() { return pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYB
 void devkit_message(const char* text) {
   if (stat_inputs().devkit_message_shown || !tovo_bbs_cart_running()) return;
   stat_inputs().devkit_message_shown = 1;
-  tovo_shell.show_message(text, 2000);
+  tovo_shell().show_message(text, 2000);
 }
 
 int32_t memory_in_use() {
@@ -48,9 +48,9 @@ int32_t memory_in_use() {
   return bytes < 0 ? 0 : static_cast<int32_t>(bytes * 64);
 }
 
-int32_t menu_items() { return tovo_shell.menu_item_count(); }
+int32_t menu_items() { return tovo_shell().menu_item_count(); }
 const char* cart_hash() {
-  const char* h = tovo_shell.working_cart_hash();
+  const char* h = tovo_shell().working_cart_hash();
   return h ? h : "";
 }
 

@@ -16,5 +16,5 @@ void tovo_cstore(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int3
     const uint32_t h = (offset + g) & 0xffff;
     tovo_poke(nullptr, working, static_cast<int32_t>(h), tovo_peek(machine, cart, static_cast<int32_t>(g)));
   }
-  tovo_shell.quick_save();
+  tovo_shell().quick_save();
 }

@@ -109,7 +109,7 @@ int64_t bytes_needed(int64_t bits) {
 
 int32_t write_gpio_stream(int32_t ch, int32_t address, int64_t bits) {
   if (gpio_out->start + bytes_needed(bits) > TOVO_SERIAL_PACKET_LIMIT) {
-    tovo_shell.show_message("serial buffer overflow", 1000);
+    tovo_shell().show_message("serial buffer overflow", 1000);
     gpio_out->bit_pos = 0;
     return 0;
   }

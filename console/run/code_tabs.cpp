@@ -66,7 +66,7 @@ void split_code_to_tabs(const tovo_cart* cart) {
 }
 
 void update_punycode_encoding() {
-  const int32_t encoding = tovo_shell.get_setting("punycode_encoding");
+  const int32_t encoding = tovo_shell().get_setting("punycode_encoding");
   for (int32_t tab = 0; tab < TOVO_CODE_TABS; tab++)
-    if (tarq_ctext* record = tovo_shell.code_tab_record(tab)) record->keep_capitals = encoding;
+    if (tarq_ctext* record = tovo_shell().code_tab_record(tab)) record->keep_capitals = encoding;
 }

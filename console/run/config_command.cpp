@@ -78,7 +78,7 @@ bool theme_command(const char* args) {
   if (const char* value = value_of(args, "theme")) {
     for (int i = 0; i < 3; i++) {
       if (!starts(value, theme_names[i])) continue;
-      tovo_shell.set_setting("theme", theme_values[i]);
+      tovo_shell().set_setting("theme", theme_values[i]);
       char text[32];
       std::snprintf(text, sizeof text, "set theme to %s", theme_names[i]);
       tovo_print_col(text, HEAD);
@@ -101,7 +101,7 @@ bool filter_command(const char* args) {
   if (const char* value = value_of(args, "splore_filter")) {
     int32_t on = starts(value, "on") || starts(value, "1") ? 1 : starts(value, "off") || starts(value, "0") ? 0 : -1;
     if (on >= 0) {
-      tovo_shell.set_setting("splore_filter", on);
+      tovo_shell().set_setting("splore_filter", on);
       tovo_print_col(on ? "filter on" : "filter off", HEAD);
       return true;
     }
@@ -113,7 +113,7 @@ bool filter_command(const char* args) {
                        {"mature will not be downloaded.", TEXT},
                        {"", TEXT}};
   print_lines(help, sizeof help / sizeof help[0]);
-  tovo_print_col(tovo_shell.get_setting("splore_filter") ? "filter is currently: on" : "filter is currently: off",
+  tovo_print_col(tovo_shell().get_setting("splore_filter") ? "filter is currently: on" : "filter is currently: off",
                  NOTE);
   tovo_print_col("", TEXT);
   return true;
@@ -122,14 +122,14 @@ bool filter_command(const char* args) {
 bool numeric_command(const char* args, const numeric_setting& s) {
   if (const char* value = value_of(args, s.name)) {
     int32_t v = read_number(value, s.lo, s.hi);
-    tovo_shell.set_setting(s.name, v);
-    if (std::strcmp(s.name, "gif_len") == 0) tovo_shell.reset_video();
+    tovo_shell().set_setting(s.name, v);
+    if (std::strcmp(s.name, "gif_len") == 0) tovo_shell().reset_video();
     print_value("set %s: %d", s.name, v, HEAD);
     return true;
   }
   if (!s.help[0].text || !starts(args, s.name)) return false;
   print_lines(s.help, 4);
-  print_value("current %s: %d", s.name, tovo_shell.get_setting(s.name), TEXT);
+  print_value("current %s: %d", s.name, tovo_shell().get_setting(s.name), TEXT);
   return true;
 }
 

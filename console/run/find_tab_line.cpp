@@ -65,7 +65,7 @@ int find_cart_line(int program_line, int* tab) {
 void select_code_tab_line(int tab, int line) {
   if (tab < 0 || tab >= TOVO_CODE_TABS) return;
   code_tab_selected() = tab;
-  tarq_ctext* record = tovo_shell.code_tab_record(tab);
+  tarq_ctext* record = tovo_shell().code_tab_record(tab);
   if (!record || !record->text) return;
   int last = ctext_get_line_number_for_pos(record->text, WHOLE_TEXT);
   int target = line - 1 < 0 ? 0 : line - 1 > last ? last : line - 1;

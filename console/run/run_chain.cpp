@@ -64,10 +64,10 @@ void run_chain_confirm_pending() {
 void follow_current_breadcrumb() {
   const run_chain_entry* e = top();
   if (!e) return;
-  tovo_shell.load_working_cart(e->file);
+  tovo_shell().load_working_cart(e->file);
   run_state().pending_action = TOVO_PENDING_RUN;
   tovo_copy_cut(run_state().pending_param, e->param, TOVO_PARAM_MAX);
   run_state().load_delay = LOAD_DELAY_TICKS;
   pop_run_chain();
-  tovo_shell.close_paused_menu();
+  tovo_shell().close_paused_menu();
 }

@@ -104,7 +104,7 @@ void get_lid_from_filename(const char* path, char* out, int out_size) {
 }
 
 int is_bbs_cart_file(const char* path) {
-  const char* bbs = tovo_shell.bbs_path();
+  const char* bbs = tovo_shell().bbs_path();
   return path && bbs[0] && std::strstr(path, bbs) ? 1 : 0;
 }
 
@@ -113,8 +113,8 @@ namespace {
 // The running file name: the current file less the root folder it lies in;
 // a bulletin-board cart has no file name but its cart id.
 void set_running_names(const char* current) {
-  const char* root = tovo_shell.root_path();
-  const char* bbs = tovo_shell.bbs_path();
+  const char* root = tovo_shell().root_path();
+  const char* bbs = tovo_shell().bbs_path();
   const char* name = current;
   if (root[0] && std::strstr(current, root)) {
     name = current + std::strlen(root);
@@ -134,10 +134,10 @@ void run_cart() {
   run_state().pending_param[0] = 0;
   run_state().end_error = TOVO_END_NORMAL;
   run_state().running_cart_lid[0] = 0;
-  set_running_names(tovo_shell.current_filename());
+  set_running_names(tovo_shell().current_filename());
   char line[3 * TOVO_RUN_NAME_SIZE];
   std::snprintf(line, sizeof line, "run_cart current_filename: %s running_filename: %s running_cart_lid: %s\n",
-                tovo_shell.current_filename(), run_state().running_filename, run_state().running_cart_lid);
+                tovo_shell().current_filename(), run_state().running_filename, run_state().running_cart_lid);
   tarq_debug(line);
 
   reset_lua_machine();
@@ -152,12 +152,12 @@ void run_cart() {
   run_program(cart ? cart->code : "", 0);
   starting_cart = false;
 
-  tovo_shell.stop_sound();
+  tovo_shell().stop_sound();
   for (int a = TOVO_REG_SOUND; a < TOVO_REG_SOUND + TOVO_SOUND_REGISTERS; a++)
     tovo_poke(&pstate(), pstate().cart, a, 0);
   run_state().current_fps = run_state().target_fps = 30;
   block_buttons();
-  tovo_shell.hash_working_cart();
+  tovo_shell().hash_working_cart();
   run_state().step = 0;
   run_state().resumable = 1;
   set_draw_display(0);

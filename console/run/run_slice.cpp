@@ -112,7 +112,7 @@ void run_slice_section() {
 
 void autosave_cdata(int32_t now) {
   if (pstate().cart_data_dirty && static_cast<int64_t>(now) - run_state().cdata_saved_at > CDATA_AUTOSAVE_MS) {
-    tovo_shell.save_cdata();
+    tovo_shell().save_cdata();
     run_state().cdata_saved_at = now;
   }
 }
@@ -135,8 +135,8 @@ void suspend_program() {
   if (pstate().reset_counter > 0) return;
   if (run_state().program) {
     L0_cart() = L0();
-    tovo_shell.save_cdata();
-    tovo_shell.reset_splore_animation();
+    tovo_shell().save_cdata();
+    tovo_shell().reset_splore_animation();
     int32_t keep = pstate().ram[TOVO_REG_PERSIST];
     if (!(keep & TOVO_KEEP_DRAW_PAL))
       for (int c = 0; c < TOVO_PALETTE_ENTRIES; c++)

@@ -2,7 +2,11 @@
 
 #include <cstdio>
 
-tovo_shell_port tovo_shell;
+namespace {
+tovo_shell_port shell_port;
+}  // namespace
+
+tovo_shell_port& tovo_shell() { return shell_port; }
 
 const char* tovo_shell_port_missing(const tovo_shell_port& port) {
 #define CHECK(entry) \
@@ -70,6 +74,6 @@ int tovo_connect_shell(const tovo_shell_port& port) {
     std::fprintf(stderr, "shell port: %s is not set\n", missing);
     return 1;
   }
-  tovo_shell = port;
+  shell_port = port;
   return 0;
 }

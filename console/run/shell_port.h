@@ -102,7 +102,9 @@ struct tovo_shell_port {
   void (*set_setting)(const char* name, int32_t value);
 };
 
-extern tovo_shell_port tovo_shell;
+// The connected port, which the console calls the shell through (tests may
+// replace single entries of it).
+tovo_shell_port& tovo_shell();
 
 // The name of the first entry of port that is unset, or null when all are set.
 const char* tovo_shell_port_missing(const tovo_shell_port& port);

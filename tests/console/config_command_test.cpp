@@ -56,9 +56,9 @@ TEST_F(ConfigTest, SettingsAreClampedAndSet) {
       {"splore_filter off", "splore_filter", 0, "filter off\n"},
   };
   for (const auto& c : cases) {
-    tovo_shell.set_setting(c.setting, -99);
+    tovo_shell().set_setting(c.setting, -99);
     EXPECT_EQ(config(c.args), c.out) << c.args;
-    EXPECT_EQ(tovo_shell.get_setting(c.setting), c.value) << c.args;
+    EXPECT_EQ(tovo_shell().get_setting(c.setting), c.value) << c.args;
     EXPECT_EQ(pstate().pen, 6) << c.args;
   }
 }
@@ -72,10 +72,10 @@ TEST_F(ConfigTest, GifLengthRestartsTheRecording) {
 }
 
 TEST_F(ConfigTest, BareSettingsShowTheirHelp) {
-  tovo_shell.set_setting("volume", 64);
-  tovo_shell.set_setting("gif_reset_mode", 1);
-  tovo_shell.set_setting("enable_gpio", 1);
-  tovo_shell.set_setting("splore_filter", 0);
+  tovo_shell().set_setting("volume", 64);
+  tovo_shell().set_setting("gif_reset_mode", 1);
+  tovo_shell().set_setting("enable_gpio", 1);
+  tovo_shell().set_setting("splore_filter", 0);
   const std::string themes = "config theme [value]\n\navailable themes:\nauto\nblue\nclassic\n\n";
   const struct {
     const char* args;
@@ -99,7 +99,7 @@ TEST_F(ConfigTest, BareSettingsShowTheirHelp) {
     EXPECT_EQ(config(c.args), c.out) << c.args;
     EXPECT_EQ(pstate().pen, 6) << c.args;
   }
-  EXPECT_EQ(tovo_shell.get_setting("volume"), 64);  // help changes nothing
+  EXPECT_EQ(tovo_shell().get_setting("volume"), 64);  // help changes nothing
 }
 
 TEST_F(ConfigTest, AnythingElseListsTheSettingsAndLeavesThePenAt14) {
@@ -115,8 +115,8 @@ TEST_F(ConfigTest, AnythingElseListsTheSettingsAndLeavesThePenAt14) {
 TEST_F(ConfigTest, SettingsGoThroughTheShellHooks) {
   static std::string seen;
   seen.clear();
-  tovo_shell.get_setting = [](const char*) { return 42; };
-  tovo_shell.set_setting = [](const char* name, int32_t value) {
+  tovo_shell().get_setting = [](const char*) { return 42; };
+  tovo_shell().set_setting = [](const char* name, int32_t value) {
     seen += std::string(name) + "=" + std::to_string(value) + ";";
   };
   EXPECT_EQ(config("gif_scale"), "config gif_scale [size]\ncurrent gif_scale: 42\n");
@@ -152,7 +152,7 @@ TEST_F(ConfigTest, ACartWhoseCodeIsAConfigCommandCompilesAnEmptyProgram) {
   start("config screenshot_scale 4\nprinth('ran')");
   tick(3);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(tovo_shell.get_setting("screenshot_scale"), 4);
+  EXPECT_EQ(tovo_shell().get_setting("screenshot_scale"), 4);
   EXPECT_STREQ(tovo_error_log(), "");
 }
 

@@ -391,7 +391,7 @@ TEST_F(ControlTest, SaveToClipboardWarnsOfABlankLabelAndReportsTheShell) {
   EXPECT_EQ(save("@clip"), blank + "failed to save to clipboard\n");  // no shell
   static int saves;
   saves = 0;
-  tovo_shell.save_to_clipboard = []() {
+  tovo_shell().save_to_clipboard = []() {
     saves++;
     return 0;
   };
@@ -467,7 +467,7 @@ TEST_F(ControlTest, PromptCommandsReachTheShell) {
 // extcmd("folder") opens the cart's output folder; it and "set_title" are
 // refused (and so unknown) while a bulletin-board cart runs.
 TEST_F(ControlTest, ExtcmdFolderAndTheBulletinBoardCondition) {
-  tovo_shell.output_path_for = [](const char* name, char* out) {
+  tovo_shell().output_path_for = [](const char* name, char* out) {
     std::snprintf(out, 64, "/out/%s", name);
     return 0;
   };
@@ -476,7 +476,7 @@ TEST_F(ControlTest, ExtcmdFolderAndTheBulletinBoardCondition) {
   EXPECT_EQ(fake_shell.messages, 0);
   fake_shell.command[0] = 0;
   // A cart from the bulletin-board cache runs under its cart id.
-  tovo_shell.bbs_path = [] { return "/app/bbs/"; };
+  tovo_shell().bbs_path = [] { return "/app/bbs/"; };
   std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "/app/bbs/carts/somecart-0.kx.png");
   run("extcmd('folder') extcmd('set_title', 'mine')");
   EXPECT_STREQ(run_state().running_cart_lid, "somecart-0");
@@ -495,7 +495,7 @@ TEST_F(ControlTest, LsInARunningCartGivesATableOfCartNames) {
   static std::string root;
   root = dir.path + "/";
   for (const char* name : {"a.kx", "b.kx.png", "c.txt", "d~.kx"}) tovo_test::write_file(dir.file(name), "x");
-  tovo_shell.root_path = [] { return root.c_str(); };
+  tovo_shell().root_path = [] { return root.c_str(); };
   run("none=ls()==nil");
   EXPECT_EQ(global("none"), "true");
   run_state().list_to_table = 1;
@@ -545,13 +545,13 @@ TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
   tick();
   ASSERT_EQ(run_state().running, 0);
   static int32_t reason = 0;
-  tovo_shell.take_load_reason = []() {
+  tovo_shell().take_load_reason = []() {
     int32_t r = reason;
     reason = 0;
     return r;
   };
-  tovo_shell.is_mounted = [](const char*) { return 1; };
-  tovo_shell.load_working_cart = [](const char*) { return 1; };
+  tovo_shell().is_mounted = [](const char*) { return 1; };
+  tovo_shell().load_working_cart = [](const char*) { return 1; };
   struct load_message_case {
     const char* name;
     int32_t reason;
@@ -575,7 +575,7 @@ TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
     EXPECT_FALSE(lua_toboolean(L0_cart(), -1)) << c.name;
     lua_pop(L0_cart(), 1);
   }
-  tovo_shell.load_dropped_cart = []() {
+  tovo_shell().load_dropped_cart = []() {
     std::snprintf(pitem(0)->code, TOVO_CODE_SIZE, "abc");
     return 0;
   };
@@ -593,7 +593,7 @@ TEST_F(ControlTest, LoadMessagesWhileNoCartRuns) {
 TEST_F(ControlTest, InfoCountsTheCode) {
   start("a=1 b=2");
   tick();
-  tovo_shell.compressed_size = [](const char*) { return 20000; };
+  tovo_shell().compressed_size = [](const char*) { return 20000; };
   run_state().exec = 1;
   const std::string counts = "tokens:         6 /  8192\nchars:          7 / 65535\ncompressed: 20000 / 15616\n";
   const struct {
@@ -608,7 +608,7 @@ TEST_F(ControlTest, InfoCountsTheCode) {
     fake_shell.unsaved = c.unsaved;
     static int32_t external;
     external = c.external;
-    tovo_shell.external_changes = [] { return external; };
+    tovo_shell().external_changes = [] { return external; };
     testing::internal::CaptureStdout();
     lua_pushcfunction(L0_cart(), kx_info);
     lua_call(L0_cart(), 0, 0);
@@ -623,7 +623,7 @@ TEST_F(ControlTest, LoadSaysWhichFileItLoadedAndPutsTheCodeCursorAtTheStart) {
   tick();
   ASSERT_EQ(run_state().running, 0);
   fake_shell_mount("sub/level2.kx", "x=1 y=2");
-  tarq_ctext* text = tovo_shell.code_tab_record(code_tab_selected());
+  tarq_ctext* text = tovo_shell().code_tab_record(code_tab_selected());
   ASSERT_NE(text, nullptr);
   text->cursor = 5;
   text->select_start = 2;
@@ -643,10 +643,10 @@ TEST_F(ControlTest, LoadSaysWhichFileItLoadedAndPutsTheCodeCursorAtTheStart) {
 }
 
 TEST_F(ControlTest, ShellHooksTakeTheCalls) {
-  tovo_shell.show_message = [](const char* text, int32_t) { hooked_message = text; };
-  tovo_shell.current_filename = []() { return "hooked.kx"; };
-  tovo_shell.is_mounted = [](const char*) { return 1; };
-  tovo_shell.load_working_cart = [](const char*) { return 1; };
+  tovo_shell().show_message = [](const char* text, int32_t) { hooked_message = text; };
+  tovo_shell().current_filename = []() { return "hooked.kx"; };
+  tovo_shell().is_mounted = [](const char*) { return 1; };
+  tovo_shell().load_working_cart = [](const char*) { return 1; };
   run("extcmd('nope') r=load('any.kx')", 3);
   EXPECT_EQ(hooked_message, "unknown extcmd:nope");
   EXPECT_STREQ(fake_shell.message, "");

@@ -115,7 +115,7 @@ TEST_F(ErrorsTest, ReportSelectsTheTabAndLine) {
   for (const auto& c : cases) {
     report_of(c.code);
     EXPECT_EQ(code_tab_selected(), c.tab) << c.code;
-    const tarq_ctext* record = tovo_shell.code_tab_record(c.tab);
+    const tarq_ctext* record = tovo_shell().code_tab_record(c.tab);
     ASSERT_NE(record, nullptr);
     EXPECT_STREQ(reinterpret_cast<const char*>(record->text) + record->cursor, c.from_cursor) << c.code;
     EXPECT_EQ(record->select_start, record->cursor);
@@ -180,10 +180,10 @@ TEST_F(ErrorsTest, NavigateToErrorLine) {
       {4, 0, "b=2"}, {7, 1, "d=4"}, {6, 1, "c=3\nd=4"}, {2, 1, "c=3\nd=4"}, {5, 1, "c=3\nd=4"}, {8, 1, "c=3\nd=4"},
   };
   for (const auto& c : cases) {
-    tovo_shell.code_tab_record(1)->cursor = 0;
+    tovo_shell().code_tab_record(1)->cursor = 0;
     navigate_to_error_line(c.program_line);
     EXPECT_EQ(code_tab_selected(), c.tab) << c.program_line;
-    const tarq_ctext* record = tovo_shell.code_tab_record(code_tab_selected());
+    const tarq_ctext* record = tovo_shell().code_tab_record(code_tab_selected());
     EXPECT_STREQ(reinterpret_cast<const char*>(record->text) + record->cursor, c.from_cursor) << c.program_line;
   }
 }

@@ -110,7 +110,7 @@ class IncludeLoaderTest : public testing::Test {
     mkdir((dir.path + "/carts").c_str(), 0755);
     std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "%s/carts/game.kx",
                   dir.path.c_str());
-    tovo_shell.root_path = [] { return root.c_str(); };
+    tovo_shell().root_path = [] { return root.c_str(); };
   }
   void write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   // Files named ".kx" are carts of three tabs; every other file is none.

@@ -141,14 +141,14 @@ class StorageBindingsTest : public IoBindingsTest {
     IoBindingsTest::SetUp();
     storage = {};
     install_fake_shell();
-    tovo_shell.load_cdata = fake_load;
-    tovo_shell.cdata_opened = fake_opened;
-    tovo_shell.mounted_sandboxed_file = fake_mounted;
-    tovo_shell.cstore_file_for_name = fake_cstore_file;
-    tovo_shell.own_cstore_file = fake_own;
-    tovo_shell.file_exists = fake_exists;
-    tovo_shell.reload_cart_partial = fake_reload;
-    tovo_shell.cstore_cart_partial = fake_cstore;
+    tovo_shell().load_cdata = fake_load;
+    tovo_shell().cdata_opened = fake_opened;
+    tovo_shell().mounted_sandboxed_file = fake_mounted;
+    tovo_shell().cstore_file_for_name = fake_cstore_file;
+    tovo_shell().own_cstore_file = fake_own;
+    tovo_shell().file_exists = fake_exists;
+    tovo_shell().reload_cart_partial = fake_reload;
+    tovo_shell().cstore_cart_partial = fake_cstore;
   }
 };
 

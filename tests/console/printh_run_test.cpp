@@ -18,7 +18,7 @@ class PrinthRunTest : public tovo_test::CartHarness {
   void SetUp() override {
     CartHarness::SetUp();
     test_output_folder = dir.path;
-    tovo_shell.output_path_for = test_output_path;
+    tovo_shell().output_path_for = test_output_path;
     tovo_reset_printh_log();
   }
   void TearDown() override {

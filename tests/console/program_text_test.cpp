@@ -148,19 +148,19 @@ TEST_F(CodeTabsTest, FindTabLine) {
 // The shell's punycode-encoding setting reaches every tab's code text, and
 // follows the setting back.
 TEST_F(CodeTabsTest, PunycodeEncodingReachesEveryTabRecord) {
-  tovo_shell.set_setting("punycode_encoding", 1);
+  tovo_shell().set_setting("punycode_encoding", 1);
   update_punycode_encoding();
-  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell.code_tab_record(tab)->keep_capitals, 1) << tab;
-  tovo_shell.set_setting("punycode_encoding", 0);
+  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell().code_tab_record(tab)->keep_capitals, 1) << tab;
+  tovo_shell().set_setting("punycode_encoding", 0);
   update_punycode_encoding();
-  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell.code_tab_record(tab)->keep_capitals, 0) << tab;
+  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell().code_tab_record(tab)->keep_capitals, 0) << tab;
   // A shell that holds no record for a tab is passed over.
-  auto kept = tovo_shell.code_tab_record;
-  tovo_shell.code_tab_record = [](int32_t) -> tarq_ctext* { return nullptr; };
-  tovo_shell.set_setting("punycode_encoding", 1);
+  auto kept = tovo_shell().code_tab_record;
+  tovo_shell().code_tab_record = [](int32_t) -> tarq_ctext* { return nullptr; };
+  tovo_shell().set_setting("punycode_encoding", 1);
   update_punycode_encoding();
-  tovo_shell.code_tab_record = kept;
-  EXPECT_EQ(tovo_shell.code_tab_record(0)->keep_capitals, 0);
+  tovo_shell().code_tab_record = kept;
+  EXPECT_EQ(tovo_shell().code_tab_record(0)->keep_capitals, 0);
 }
 
 class PreludeTest : public CartHarness {

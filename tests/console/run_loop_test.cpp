@@ -203,9 +203,9 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
       {"other.kx", "other.kx", ""},
   };
   static const char* current = "";
-  tovo_shell.current_filename = []() { return current; };
-  tovo_shell.root_path = []() { return "/r/"; };
-  tovo_shell.bbs_path = []() { return "/home/u/bbs/"; };
+  tovo_shell().current_filename = []() { return current; };
+  tovo_shell().root_path = []() { return "/r/"; };
+  tovo_shell().bbs_path = []() { return "/home/u/bbs/"; };
   for (const names_case& c : cases) {
     current = c.current;
     start("");

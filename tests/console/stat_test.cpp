@@ -29,8 +29,8 @@ class StatTest : public BindingsTest {
     BindingsTest::SetUp();
     std::memset(&stat_inputs(), 0, sizeof stat_inputs());
     install_fake_shell();
-    tovo_shell.menu_item_count = item_count;
-    tovo_shell.working_cart_hash = hash;
+    tovo_shell().menu_item_count = item_count;
+    tovo_shell().working_cart_hash = hash;
     std::memset(run_state().param, 0, sizeof run_state().param);
     run_state().running = 1;
   }

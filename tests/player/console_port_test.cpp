@@ -28,13 +28,13 @@ struct console_port_environment : testing::Environment {
 
 TEST(console_port, the_shell_fills_every_entry) {
   EXPECT_EQ(connect_console_to_shell(), 0);
-  EXPECT_EQ(tovo_shell_port_missing(tovo_shell), nullptr);
+  EXPECT_EQ(tovo_shell_port_missing(tovo_shell()), nullptr);
 }
 
 // The player keeps no edits, so reboot and shutdown never wait for an answer.
 TEST(console_port, reboot_and_shutdown_are_never_held_back) {
-  EXPECT_EQ(tovo_shell.unsaved_changes_confirmation("continue with reboot? [y/n]"), 0);
-  EXPECT_EQ(tovo_shell.unsaved_changes_confirmation("continue with shutdown? [y/n]"), 0);
+  EXPECT_EQ(tovo_shell().unsaved_changes_confirmation("continue with reboot? [y/n]"), 0);
+  EXPECT_EQ(tovo_shell().unsaved_changes_confirmation("continue with shutdown? [y/n]"), 0);
 }
 
 // Nor does it count changes of the working cart as unsaved: a cstore into the
@@ -54,7 +54,7 @@ TEST(console_port, a_changed_working_cart_has_no_unsaved_changes) {
   hash_cart(pitem(0), hash);
   ASSERT_STRNE(hash, disk_state.saved_hash) << "the cart differs from what was saved";
   EXPECT_EQ(detect_unsaved_changes(), 0);
-  EXPECT_EQ(tovo_shell.unsaved_changes(), 0);
+  EXPECT_EQ(tovo_shell().unsaved_changes(), 0);
   tarq_destroy_tovo_cart(pitem(0));
   pitem(0) = kept;
   std::memcpy(disk_state.saved_hash, saved_hash, sizeof saved_hash);
@@ -68,14 +68,14 @@ TEST(console_port, code_tab_records_hold_the_tabs_texts) {
   tovo_create_code_tabs();
   std::strcpy(code_tab(3), "x=1\ny=2");
   for (int tab = 0; tab < TOVO_CODE_TABS; tab++) {
-    tarq_ctext* record = tovo_shell.code_tab_record(tab);
+    tarq_ctext* record = tovo_shell().code_tab_record(tab);
     ASSERT_NE(record, nullptr) << tab;
     EXPECT_EQ(record, shell.tabs[tab]);
     EXPECT_EQ(reinterpret_cast<char*>(record->text), code_tab(tab));
   }
-  EXPECT_STREQ(reinterpret_cast<const char*>(tovo_shell.code_tab_record(3)->text), "x=1\ny=2");
-  EXPECT_EQ(tovo_shell.code_tab_record(16), nullptr);
-  EXPECT_EQ(tovo_shell.code_tab_record(-1), nullptr);
+  EXPECT_STREQ(reinterpret_cast<const char*>(tovo_shell().code_tab_record(3)->text), "x=1\ny=2");
+  EXPECT_EQ(tovo_shell().code_tab_record(16), nullptr);
+  EXPECT_EQ(tovo_shell().code_tab_record(-1), nullptr);
   tovo_destroy_code_tabs();
   EXPECT_STREQ(code_tab(3), "x=1\ny=2");  // the texts stay
   code_tab(3)[0] = 0;

@@ -327,9 +327,9 @@ TEST_F(pause_fixture, MenuBoxIsDrawn) {
 namespace {
 
 TEST_F(pause_fixture, MenuBoxQueriesCountTheRebuiltItems) {
-  EXPECT_EQ(tovo_shell.menu_item_count(), 4);
+  EXPECT_EQ(tovo_shell().menu_item_count(), 4);
   snprintf(run_state().menu_label[1], sizeof run_state().menu_label[1], "extra");
-  EXPECT_EQ(tovo_shell.menu_item_count(), 5);
+  EXPECT_EQ(tovo_shell().menu_item_count(), 5);
 }
 
 }  // namespace
@@ -341,19 +341,19 @@ TEST_F(pause_fixture, CartOpensTheMenuThroughTheRunLoopCalls) {
   tick(DOWN);
   tick(DOWN);
   app.pause_state = 0;
-  tovo_shell.build_paused_menu(0, 1);
+  tovo_shell().build_paused_menu(0, 1);
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
   EXPECT_STREQ(selected(), "reset cart") << "extcmd(\"pause\", 1) keeps the selection";
-  tovo_shell.build_paused_menu(0, 0);
+  tovo_shell().build_paused_menu(0, 0);
   EXPECT_STREQ(selected(), "continue");
-  tovo_shell.build_paused_menu(1, 0);
+  tovo_shell().build_paused_menu(1, 0);
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_CONTROLS);
 
   app.pause_state = 0;
   memset(pstate().held, 0, sizeof pstate().held);
   pstate().held[0][PAUSE] = 1;
   button_state().pressed[0][PAUSE] = 1;
-  tovo_shell.update_paused_menu();
+  tovo_shell().update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "flip checks the pause button";
 }
 

@@ -172,10 +172,10 @@ TEST_F(prompt_files, InfoPrintsTheCompressedSizeOfTheCode) {
   lua_call(L, 0, 0);
   lua_close(L);
   char expected[64];
-  std::snprintf(expected, sizeof expected, "compressed: %5d / 15616\n", tovo_shell.compressed_size(code));
+  std::snprintf(expected, sizeof expected, "compressed: %5d / 15616\n", tovo_shell().compressed_size(code));
   std::string lines = console.lines();
   EXPECT_NE(lines.find(expected), std::string::npos) << lines;
-  EXPECT_GT(tovo_shell.compressed_size(code), 0);
+  EXPECT_GT(tovo_shell().compressed_size(code), 0);
 }
 
 TEST_F(prompt_files, ADroppedCartIsKeptForLoad) {
