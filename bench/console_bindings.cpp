@@ -9,6 +9,7 @@
 #include "bench/support/machine.h"
 #include "console/bindings/api.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/script_host.h"

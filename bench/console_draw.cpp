@@ -13,6 +13,7 @@
 #include "console/draw/map.h"
 #include "console/draw/sprite.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {

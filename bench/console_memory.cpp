@@ -7,6 +7,7 @@
 
 #include "bench/support/machine.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"

@@ -8,6 +8,7 @@
 #include "bench/support/machine.h"
 #include "console/draw/draw_display.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/console_port.h"
 #include "script/vm/cpu.h"

@@ -9,10 +9,12 @@
 
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/prng.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"

@@ -1,6 +1,7 @@
 #include "player/keyqueue.h"
 
 #include "console/bindings/stat.h"
+#include "console/machine/machine.h"
 
 bool tovo_key_queue_push(uint8_t code) {
   if (stat_inputs().key_queue_len >= TOVO_KEY_QUEUE) return false;

@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/platform/events.h"

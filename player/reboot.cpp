@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/boot.h"
 #include "player/cart/cart_image.h"

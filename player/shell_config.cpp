@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/machine/memory_map.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/io/file.h"

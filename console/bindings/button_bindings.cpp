@@ -1,7 +1,9 @@
 // btn and btnp.
 #include "console/bindings/api_bindings.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "script/api/api.h"

@@ -6,6 +6,7 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/control.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/prng.h"
@@ -13,6 +14,7 @@
 #include "console/print/console_print.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "console/run/spend_cpu.h"

@@ -4,6 +4,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/api_fast.h"
 #include "console/bindings/bindings_error.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"

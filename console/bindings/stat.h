@@ -18,9 +18,6 @@ struct tovo_stat_inputs {
   int32_t shell_word;            // stat(122)
 };
 
-// The stat inputs of the machine record.
-tovo_stat_inputs& stat_inputs();
-
 // True when the running cart has a bulletin-board id (run_state()'s running
 // cart id) or the shell plays bulletin-board carts.
 bool tovo_bbs_cart_running();

@@ -2,6 +2,7 @@
 #include "console/draw/draw_display.h"
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/window.h"

@@ -5,6 +5,7 @@
 #include "console/draw/gfx_shapes.h"
 #include "console/draw/map.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "console/draw/gfx_pixel.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {

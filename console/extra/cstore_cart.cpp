@@ -2,6 +2,7 @@
 #include "console/extra/cstore_cart.h"
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/shell_port.h"

@@ -2,6 +2,7 @@
 #include "console/extra/key_bound.h"
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 
 bool is_key_bound(int32_t code) {
   for (int i = 1; i <= 6; i++)

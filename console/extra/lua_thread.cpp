@@ -1,6 +1,7 @@
 // The interpreter thread in use.
 #include "console/extra/lua_thread.h"
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 
 lua_State* get_current_L0() { return L0(); }

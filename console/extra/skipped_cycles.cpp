@@ -1,6 +1,7 @@
 // The run loop's count of cycles spent in skipped frames.
 #include "console/extra/skipped_cycles.h"
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 
 void tovo_register_cycles_spent_in_skipped_frames(int32_t n) {

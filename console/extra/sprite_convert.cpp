@@ -3,6 +3,7 @@
 
 #include "console/draw/sprite_blit.h"
 #include "console/extra/sprite_convert.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {

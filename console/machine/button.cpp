@@ -1,6 +1,8 @@
 // The button reader and updater.
 #include "console/machine/button.h"
 
+#include "console/machine/machine.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/prng.h"
 #include "engine/platform/events.h"

@@ -51,10 +51,6 @@ struct tovo_button_config {
   int32_t menu_callback;     // a menu item took a press (cleared every run slice)
 };
 
-// The button state and the shell's button configuration of the machine record.
-tovo_button_state& button_state();
-tovo_button_config& button_config();
-
 // Notes the buttons whose keys are down in this host frame, so that a key
 // tapped between two reads still counts as held by the next read. Called
 // once per host frame, whether or not the frame has a tick; the mode is the

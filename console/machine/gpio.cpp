@@ -1,6 +1,7 @@
 // GPIO bytes in the RAM image.
 #include "console/machine/gpio.h"
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {

@@ -1,8 +1,9 @@
 #pragma once
 // The machine record: everything the console keeps of the machine it runs,
-// in one place. console/machine owns it; the other modules reach its parts
-// through their functions (pstate(), pitem(), button_state(), ...),
-// declared beside the types of the parts.
+// in one place, zeroed at start. console/machine owns it; every module
+// reaches its parts through the calls below, which compile to the record's
+// own address (the drawing and memory paths use them on every pixel and
+// byte).
 #include <cstdint>
 
 #include "console/bindings/stat.h"
@@ -27,6 +28,18 @@ struct tovo_machine {
   int32_t extpal_glitch_end;
 };
 
-// The record itself, for the files of console/machine and the functions
-// that reach its parts.
-tovo_machine& tovo_machine_record();
+// The record itself, for the files of console/machine and the calls below.
+inline tovo_machine& tovo_machine_record() {
+  static tovo_machine machine;
+  return machine;
+}
+
+inline tovo_machine_state& pstate() { return tovo_machine_record().pstate; }
+// Entry i of the working-cart list (0 to TOVO_MAX_PITEMS - 1).
+inline tovo_cart*& pitem(int32_t i) { return tovo_machine_record().pitem[i]; }
+inline int32_t& pitems() { return tovo_machine_record().pitems; }
+inline tovo_button_state& button_state() { return tovo_machine_record().button_state; }
+inline tovo_button_config& button_config() { return tovo_machine_record().button_config; }
+inline tovo_print_context& print_context() { return tovo_machine_record().print_context; }
+inline int32_t& print_widest_x() { return tovo_machine_record().print_widest_x; }
+inline tovo_stat_inputs& stat_inputs() { return tovo_machine_record().stat_inputs; }

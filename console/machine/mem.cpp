@@ -1,6 +1,7 @@
 // The page-kind table, tovo_peek and tovo_poke, and the peek operators.
 #include "console/machine/mem.h"
 
+#include "console/machine/machine.h"
 #include "console/machine/mem_decode.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem_decode.h"
 
 namespace {

@@ -67,12 +67,6 @@ struct tovo_machine_state {
   int32_t host_refused;   // a block was refused for the host memory cap
 };
 
-// The machine state of the machine record.
-tovo_machine_state& pstate();
-
 // The working-cart list: its first entry is the working cart, the cart as
-// loaded, which `reload` reads. pitem(i) is entry i (0 to TOVO_MAX_PITEMS - 1),
-// pitems() the entries in use.
+// loaded, which `reload` reads (pitem(i) and pitems(), machine.h).
 constexpr int TOVO_MAX_PITEMS = 1;
-tovo_cart*& pitem(int32_t i);
-int32_t& pitems();

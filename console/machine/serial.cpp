@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/machine/gpio.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial_audio.h"

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"

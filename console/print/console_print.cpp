@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/print_context.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/config.h"

@@ -2,11 +2,13 @@
 // over the text with control codes 1-15.
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"
 #include "console/print/print_scroll.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"

@@ -1,6 +1,7 @@
 // The console newline and screen scroll of the print engine.
 #include "console/print/print_scroll.h"
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/print_context.h"
 #include "console/run/spend_cpu.h"

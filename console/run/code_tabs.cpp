@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext.h"

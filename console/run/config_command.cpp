@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
@@ -12,6 +13,7 @@
 #include "console/run/code_tabs.h"
 #include "console/run/include.h"
 #include "console/run/program_text.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/mem.h"
 #include "script/api/api.h"

@@ -4,6 +4,7 @@
 
 #include "console/print/console_print.h"
 #include "console/run/include.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext_cursor.h"

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/platform/events.h"

@@ -2,9 +2,11 @@
 #include <cstdio>
 
 #include "console/draw/gfx_shapes.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/prng.h"

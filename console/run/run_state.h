@@ -9,13 +9,6 @@
 
 #include "console/machine/cart.h"
 
-struct lua_State;
-
-// The interpreter handles of the run record.
-lua_State*& L0_cart();     // the cart's interpreter state
-lua_State*& L0_command();  // a second thread of it, for prompt lines
-lua_State*& L0();          // the thread in use
-
 constexpr int TOVO_CODE_TABS = 16;
 constexpr int TOVO_PARAM_MAX = 1024;  // characters of a parameter string
 constexpr int TOVO_PERF_ENTRIES = 64;
@@ -134,14 +127,6 @@ struct tovo_run_state {
   int32_t clock_held;
   int32_t held_clock_ms;
 };
-
-// The run state of the run record.
-tovo_run_state& run_state();
-
-// The code tabs: the text of tab i (NUL-terminated, TOVO_CODE_SIZE bytes)
-// and the selected tab.
-char* code_tab(int32_t i);
-int32_t& code_tab_selected();
 
 // The clock the run loop, the bindings and the shell read: engine
 // milliseconds, or the held time while run_state().clock_held is set.

@@ -2,12 +2,6 @@
 
 #include <cstdio>
 
-namespace {
-tovo_shell_port shell_port;
-}  // namespace
-
-tovo_shell_port& tovo_shell() { return shell_port; }
-
 const char* tovo_shell_port_missing(const tovo_shell_port& port) {
 #define CHECK(entry) \
   if (!port.entry) return #entry
@@ -74,6 +68,6 @@ int tovo_connect_shell(const tovo_shell_port& port) {
     std::fprintf(stderr, "shell port: %s is not set\n", missing);
     return 1;
   }
-  shell_port = port;
+  tovo_shell() = port;
   return 0;
 }

@@ -103,8 +103,11 @@ struct tovo_shell_port {
 };
 
 // The connected port, which the console calls the shell through (tests may
-// replace single entries of it).
-tovo_shell_port& tovo_shell();
+// replace single entries of it); tovo_connect_shell sets it.
+inline tovo_shell_port& tovo_shell() {
+  static tovo_shell_port port;
+  return port;
+}
 
 // The name of the first entry of port that is unset, or null when all are set.
 const char* tovo_shell_port_missing(const tovo_shell_port& port);

@@ -1,5 +1,6 @@
 #include "console/run/spend_cpu.h"
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "script/vm/cpu.h"
 

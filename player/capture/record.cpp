@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/draw/extpal_glitch.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/io/path.h"
 #include "engine/log.h"

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/io/file.h"
 #include "engine/mem.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/platform/host.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/print/console_print.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/ctext.h"
 #include "player/shell_state.h"

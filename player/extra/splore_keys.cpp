@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "console/extra/key_bound.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"

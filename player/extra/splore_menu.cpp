@@ -7,9 +7,11 @@
 #include <cstring>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/extra/file_copy.h"

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "console/machine/alloc.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"

@@ -5,6 +5,7 @@
 
 #include "console/bindings/api.h"
 #include "console/bindings/api_bindings.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/token.h"
 #include "tests/support/cart_harness.h"

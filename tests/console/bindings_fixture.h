@@ -9,6 +9,7 @@
 
 #include "console/bindings/api.h"
 #include "console/machine/cart.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "tests/console/machine_setup.h"

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"

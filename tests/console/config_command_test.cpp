@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/config_command.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/fake_shell.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "console/draw/draw_display.h"
+#include "console/machine/machine.h"
 #include "engine/platform/window.h"
 #include "tests/console/gfx_fixture.h"
 

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "console/machine/fixed_math.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 

@@ -13,6 +13,7 @@
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/draw_display.h"
 #include "console/draw/sprite.h"
+#include "console/machine/machine.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"
 #include "script/api/auxlib.h"

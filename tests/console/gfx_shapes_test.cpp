@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "console/draw/gfx_shapes.h"
+#include "console/machine/machine.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

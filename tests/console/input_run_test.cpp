@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "engine/platform/events.h"
 #include "tests/support/cart_harness.h"
 

@@ -4,8 +4,10 @@
 #include <string>
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/serial.h"
+#include "console/run/run_record.h"
 #include "sound/play/play.h"
 #include "sound/sound.h"
 #include "tests/console/bindings_fixture.h"

@@ -9,6 +9,7 @@
 
 #include "console/draw/map.h"
 #include "console/extra/shared_sync.h"
+#include "console/machine/machine.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

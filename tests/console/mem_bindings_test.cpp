@@ -2,6 +2,7 @@
 // argument conventions and charges (slice-counter deltas).
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "tests/console/bindings_fixture.h"
 

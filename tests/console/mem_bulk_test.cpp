@@ -11,6 +11,7 @@
 
 #include "console/draw/draw_display.h"
 #include "console/extra/cstore_cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/mem_decode.h"
 #include "console/machine/prng.h"

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "tests/console/mem_fixture.h"
 

@@ -1,7 +1,9 @@
 // The print and cursor bindings, waits over several ticks, pokes from the
 // text, and audio strings that build and play a sound effect.
 #include "console/extra/print_pending.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
+#include "console/run/run_record.h"
 #include "engine/tarq.h"
 #include "sound/play/play.h"
 #include "tests/console/print_fixture.h"

@@ -6,9 +6,11 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "console/print/console_print.h"
 #include "console/print/font.h"
 #include "console/print/print.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/pod.h"
 #include "script/vm/cpu.h"

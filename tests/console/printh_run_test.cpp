@@ -6,6 +6,7 @@
 
 #include "console/print/console_print.h"
 #include "console/print/host_output.h"
+#include "console/run/run_record.h"
 #include "tests/console/output_folder.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/temp_dir.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/machine/prng.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 
 namespace {

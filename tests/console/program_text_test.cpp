@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"
 #include "console/run/program_text.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext.h"

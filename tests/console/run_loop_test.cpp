@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "script/vm/cpu.h"

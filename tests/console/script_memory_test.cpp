@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "script/api/api.h"
 #include "tests/support/cart_harness.h"
 

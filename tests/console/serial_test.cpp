@@ -9,6 +9,7 @@
 #include "console/extra/serial_exit.h"
 #include "console/extra/serial_mix.h"
 #include "console/machine/gpio.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"

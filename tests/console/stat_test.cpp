@@ -6,10 +6,12 @@
 
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/serial.h"
 #include "console/print/host_output.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "engine/platform/host.h"
 #include "engine/platform/joystick.h"
 #include "script/vm/cpu.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"

@@ -9,6 +9,7 @@
 
 #include "console/machine/cart.h"
 #include "console/machine/mem.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/ctext.h"
 #include "engine/data/gfx.h"

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/command_history.h"
 #include "player/extra/bios_program.h"

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/message.h"
 

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "console/draw/draw_display.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/window.h"

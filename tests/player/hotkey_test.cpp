@@ -8,8 +8,10 @@
 
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/host_output.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"

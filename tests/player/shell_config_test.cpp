@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/io/file.h"

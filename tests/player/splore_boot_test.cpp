@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/io/path.h"
 #include "engine/platform/host.h"

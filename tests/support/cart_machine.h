@@ -7,8 +7,10 @@
 
 #include "console/draw/draw_display.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
+#include "console/run/run_record.h"
 #include "engine/data/gfx.h"
 #include "script/api/api.h"
 #include "script/vm/cpu.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/run/code_tabs.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 
 namespace tovo_test {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/run/code_tabs.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/editor/editor_hooks.h"
 
