@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "bench/support/machine.h"
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 

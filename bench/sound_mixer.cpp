@@ -63,8 +63,8 @@ void BM_MixerCallbackEightBusyChannels(benchmark::State& state) {
   cconfig.headless = 1;
   tovo_set_sound_machine({pstate().sound_regs});
   tarq_sound_init(22050, 1);
-  tarq_state.rate = tarq_state.rate_requested = 22050;
-  tarq_state.channels = tarq_state.channels_requested = 1;
+  tarq_set_audio_format_in_use(22050, 1);
+  tarq_set_audio_format_requested(22050, 1);
   cconfig.console_mode = 1;
   cconfig.sound_volume = 200;
   tovo_cart* cart = tarq_create_tovo_cart();

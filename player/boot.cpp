@@ -10,7 +10,7 @@
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/prng.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
@@ -22,10 +22,10 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
-#include "engine/mem.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "player/browser/splore.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_text.h"
@@ -35,6 +35,7 @@
 #include "player/shell_init.h"
 #include "player/shell_state.h"
 #include "sound/play/play.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -178,7 +179,7 @@ void boot_init() {
   message_bar = {};
   clear_command_history();
   tovo_key_queue_clear();
-  tovo_sound_word_store(tarq_state.audio_pause, 0);  // the mixer reads it
+  tarq_set_audio_pause(0);
   while (tarq_keypressed()) tarq_readkey();
 }
 

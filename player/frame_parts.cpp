@@ -10,6 +10,7 @@
 #include "player/shell_state.h"
 #include "sound/machine.h"
 #include "sound/mixer/history.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void process_devkit_mouse_activity() {
 
 void determine_audio_pause_state() {
   int32_t request = pstate().ram[TOVO_REG_AUDIO_PAUSE];
-  int32_t word = tarq_state.audio_pause;  // only this thread writes it
+  int32_t word = tarq_audio_pause();
   if (app.pause_state != 0 || app.menu_event != 0) {
     if (request != TOVO_AUDIO_PAUSE_NEVER) word = 1;
   } else if (request == TOVO_AUDIO_PAUSE_NOW) {
@@ -49,5 +50,5 @@ void determine_audio_pause_state() {
   } else {
     word = word >= 1 && word <= AUDIO_RESUME_STEPS ? word + 1 : 0;
   }
-  tovo_sound_word_store(tarq_state.audio_pause, word);  // the mixer reads it
+  tarq_set_audio_pause(word);
 }

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
@@ -22,7 +22,7 @@
 #include "player/boot.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
-#include "player/capture/record.h"
+#include "player/capture/clip_record.h"
 #include "player/capture/screenshot.h"
 #include "player/cart/cdata.h"
 #include "player/cart/drop.h"

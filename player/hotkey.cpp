@@ -11,13 +11,13 @@
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
-#include "engine/mem.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "player/boot.h"
+#include "player/capture/clip_record.h"
 #include "player/capture/gif.h"
-#include "player/capture/record.h"
 #include "player/capture/record_output.h"
 #include "player/capture/screenshot.h"
 #include "player/cart/disk.h"
@@ -198,7 +198,7 @@ void restart_stopped_cart() {
   empty_key_buffer();
   block_buttons();
   if (!read_cart_file_again()) return;
-  if (mounted_carts == 0) mount_data_pod_carts();  // a boot that stopped early mounted none
+  if (mounted_cart_count() == 0) mount_data_pod_carts();  // a boot that stopped early mounted none
   // The cart starts again with the parameter string it was started with.
   if (run_state().pending_param[0] == 0)
     snprintf(run_state().pending_param, sizeof run_state().pending_param, "%s", run_state().param);

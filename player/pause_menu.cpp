@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/button.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
@@ -89,7 +89,7 @@ void choose(int32_t type) {
       close_paused_menu();
       pstate().reset_counter = 1;
       break;
-    case TOVO_ITEM_FAVOURITE: splore_toggle_favourite_ingame(running_item.lid, running_item.file); break;
+    case TOVO_ITEM_FAVOURITE: splore_toggle_favourite_ingame(splore.running_item.lid, splore.running_item.file); break;
     case TOVO_ITEM_SUSPEND:
       close_paused_menu();
       run_state().pending_action = TOVO_PENDING_SUSPEND;
@@ -160,8 +160,8 @@ void build_paused_menu() {
 }
 
 void update_paused_menu() {
-  if (splore_newer_version) {
-    splore_newer_version = 0;
+  if (splore.newer_version) {
+    splore.newer_version = 0;
     app.pause_state = TOVO_PAUSE_MENU;
     pause_menu.count = 0;
     add_paused_menu_item("update cart", TOVO_ITEM_UPDATE);

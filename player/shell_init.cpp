@@ -30,7 +30,7 @@
 #include "engine/tarq.h"
 #include "player/boot.h"
 #include "player/browser/splore_download.h"
-#include "player/capture/record.h"
+#include "player/capture/clip_record.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
@@ -229,7 +229,7 @@ int tovo_shell_init(int argc, char** argv) {
     exit(TOVO_EXIT_CANNOT_START);
   }
   // Picture carts the player saves start from the data pod's template.
-  tovo_cart_template = (tarq_bitmap*)cpod_get_item(shell.resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP);
+  tovo_set_cart_template((tarq_bitmap*)cpod_get_item(shell.resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP));
   if (app.flip_ampersand) flip_ampersand_glyph();
   tovo_set_console_font(shell.font);
   for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config().keys[i + 1] = app.button_keys[i];
@@ -293,7 +293,7 @@ int tovo_shell_exit() {
   pstate().cart = nullptr;
   tarq_destroy_tovo_cart(shell.boot_cart);
   shell.boot_cart = nullptr;
-  tovo_cart_template = nullptr;  // it lives in the resource pod
+  tovo_set_cart_template(nullptr);  // it lives in the resource pod
   shell.resources = tarq_destroy_pod(shell.resources);
   shell.font = tarq_destroy_pod(shell.font);
   shell.data_pod = tarq_destroy_pod(shell.data_pod);

@@ -16,12 +16,12 @@ void record_calling_line(lua_State* L) {
   for (int level = 0; lua_getstack(L, level, &ar); level++) {
     if (!lua_getinfo(L, "l", &ar) || ar.currentline <= 0) continue;
     if (find_cart_line(ar.currentline, nullptr) > 0) {
-      tovo_runtime_line = ar.currentline;
+      tovo_set_runtime_line(L, ar.currentline);
       return;
     }
     if (innermost == 0) innermost = ar.currentline;
   }
-  tovo_runtime_line = innermost;
+  tovo_set_runtime_line(L, innermost);
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/control.h"
 #include "console/draw/draw_display.h"
+#include "console/machine/address_space.h"
 #include "console/machine/button.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/run/run.h"
@@ -16,7 +16,7 @@
 #include "script/lib/lib_base.h"
 #include "script/vm/cpu.h"
 
-int kx_flip(lua_State*) {
+int kx_flip(lua_State* L) {
   int entries = run_state().current_fps == 30 ? 2 : run_state().current_fps == 15 ? 3 : 1;
   for (int i = 0; i < entries; i++) record_resource_data();
   // The buttons are read by the next tick's input step, before the cart
@@ -24,7 +24,7 @@ int kx_flip(lua_State*) {
   tovo_shell().update_paused_menu();
   run_state().hold_frame = 0;
   serial_end_frame();
-  lua_reset_cpu_cycles();
+  lua_reset_cpu_cycles(L);
   run_state().spend_counter = 0;
   if (run_state().step) {
     tovo_poke(&pstate(), pstate().cart, TOVO_REG_CURSOR_X, 0);
@@ -36,12 +36,12 @@ int kx_flip(lua_State*) {
     tovo_shell().copy_back_page();
     tovo_shell().record_video_frame();
   }
-  lua_cpu_superyield();
+  lua_cpu_superyield(L);
   return 0;
 }
 
-int kx_superyield(lua_State*) {
-  lua_cpu_superyield();
+int kx_superyield(lua_State* L) {
+  lua_cpu_superyield(L);
   return 0;
 }
 
@@ -103,22 +103,22 @@ int kx_refund_cpu(lua_State* L) {
   // refunds more than it costs still reaches the end of its slice.
   int32_t c = 2 * n;
   if (c < 0) {
-    int32_t room = cpu_cycles_slice_max - run_state().refunded;
+    int32_t room = lua_cpu(L).cpu_cycles_slice_max - run_state().refunded;
     if (room <= 0) return 0;
     if (-c > room) c = -room;
     run_state().refunded -= c;
   }
-  cpu_cycles_slice += c;
+  lua_cpu(L).cpu_cycles_slice += c;
   return 0;
 }
 
 int kx__yielded_to_escape_slice(lua_State* L) {
   if (lua_gettop(L) == 1 && lua_type(L, 1) == LUA_TNUMBER) {
     int32_t n = tovo_arg_num(L, 1);
-    lua_set_cpu_superyielded_coresume(n / 65536);
+    lua_set_cpu_superyielded_coresume(L, n / 65536);
     return 0;
   }
-  lua_pushboolean(L, lua_get_cpu_superyielded_coresume() != 0);
+  lua_pushboolean(L, lua_get_cpu_superyielded_coresume(L) != 0);
   return 1;
 }
 

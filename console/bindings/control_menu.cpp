@@ -126,7 +126,7 @@ int kx_extcmd(lua_State* L) {
     reset_command();
   } else if ((is("breadcrumb") || is("go_back")) && get_run_chain_filename()) {
     follow_current_breadcrumb();
-    lua_cpu_superyield();
+    lua_cpu_superyield(L);
   } else if (is("shutdown")) {
     tarq_quit = 1;
   } else if (is("set_title") && !bbs) {

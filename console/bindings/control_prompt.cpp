@@ -5,9 +5,9 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/control.h"
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"
@@ -19,8 +19,8 @@
 #include "console/run/token_limits.h"
 #include "engine/data/gfx.h"
 #include "engine/io/path.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "script/api/api.h"
 #include "script/api/api_access.h"
 

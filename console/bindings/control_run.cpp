@@ -6,10 +6,10 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/control.h"
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"
-#include "console/machine/prng.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
@@ -74,7 +74,7 @@ int kx_run(lua_State* L) {
     run_state().param[0] = 0;
   }
   pstate().reset_counter = RESET_QUIET;
-  lua_cpu_superyield();
+  lua_cpu_superyield(L);
   return 0;
 }
 
@@ -83,7 +83,7 @@ int kx_stop(lua_State* L) {
   run_state().pending_action = TOVO_PENDING_SUSPEND;
   for (int a = TOVO_REG_CAMERA_X; a < TOVO_REG_CAMERA_Y + 2; a++) tovo_poke(&pstate(), pstate().cart, a, 0);
   kx_print(L);
-  lua_cpu_superyield();
+  lua_cpu_superyield(L);
   return 0;
 }
 
@@ -160,21 +160,21 @@ int kx_load(lua_State* L) {
   return 1;
 }
 
-int kx_reboot(lua_State*) {
+int kx_reboot(lua_State* L) {
   if (!tovo_prompt_allowed()) return 0;
   if (tovo_shell().unsaved_changes_confirmation("continue with reboot? [y/n]") != 0) return 0;
   tovo_shell().save_backup();
   run_state().pending_action = TOVO_PENDING_REBOOT;
   tovo_shell().clear_kiosk();
-  lua_cpu_superyield();
+  lua_cpu_superyield(L);
   return 0;
 }
 
-int kx_shutdown(lua_State*) {
+int kx_shutdown(lua_State* L) {
   if (!tovo_prompt_allowed()) return 0;
   if (tovo_shell().unsaved_changes_confirmation("continue with shutdown? [y/n]") != 0) return 0;
   tovo_shell().save_backup();
   tarq_quit = 1;
-  lua_cpu_superyield();
+  lua_cpu_superyield(L);
   return 0;
 }

@@ -4,8 +4,8 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/api_fast.h"
 #include "console/bindings/bindings_error.h"
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
@@ -31,7 +31,7 @@ void poke_byte(uint32_t a, uint32_t v) {
 // Common part of the three peeks: the count, or -1 for no results.
 int32_t peek_count(lua_State* L) {
   int top = lua_gettop(L);
-  if (top >= 1) lua_add_cpu_cycles(-2);  // lowers the slice counter directly
+  if (top >= 1) lua_add_cpu_cycles(L, -2);  // lowers the slice counter directly
   if (top < 2) return 1;
   int32_t v = lua_tonumberx(L, 2, nullptr);
   if (v < 0x10000) return -1;
@@ -76,7 +76,7 @@ int32_t poke_multiple(lua_State* L) {
   int32_t count = 1;
   if (nargs >= 2) {
     count = nargs - 1 > MAX_COUNT ? MAX_COUNT : nargs - 1;
-    lua_add_cpu_cycles(-2);  // lowers the slice counter directly
+    lua_add_cpu_cycles(L, -2);  // lowers the slice counter directly
   }
   int32_t addr = static_cast<int16_t>(kxf_arg(L, 0) >> 16);
   for (int32_t k = 0; k < count; k++) {

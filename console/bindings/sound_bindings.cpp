@@ -19,10 +19,10 @@ int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ?
 // A suspended program leaves the audio-pause word set: with no cart
 // running, a sound call first stops everything and clears it.
 void clear_audio_pause() {
-  if (run_state().running || !tovo_sound_word_load(tarq_state.audio_pause)) return;
+  if (run_state().running || !tarq_audio_pause()) return;
   cmusic_stop(0, 0);
   tarq_stop_all_sounds();
-  tovo_sound_word_store(tarq_state.audio_pause, 0);
+  tarq_set_audio_pause(0);
 }
 
 }  // namespace

@@ -20,11 +20,11 @@
 #include "engine/config.h"
 #include "engine/formats/glyph_utf8.h"
 #include "engine/formats/sha1.h"
-#include "engine/mem.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
 #include "engine/platform/joystick.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "script/api/api.h"
 #include "sound/play/play.h"
 

@@ -5,8 +5,8 @@
 
 #include "console/draw/draw_display.h"
 #include "console/draw/gfx_pixel.h"
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 

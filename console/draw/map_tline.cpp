@@ -4,9 +4,9 @@
 #include "console/draw/gfx_pixel.h"
 #include "console/draw/gfx_shapes.h"
 #include "console/draw/map.h"
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 
 namespace {

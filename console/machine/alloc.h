@@ -22,9 +22,17 @@
 constexpr int64_t TOVO_HOST_MEMORY_LIMIT = int64_t{64} << 20;
 constexpr int64_t TOVO_HOST_MEMORY_CEILING = 2 * TOVO_HOST_MEMORY_LIMIT;
 
-// The runtime's allocation function (user data unused): new_size 0 frees; a
-// null block allocates; otherwise the block is resized. A request that comes
+// The runtime's allocation function. Its user data is the interpreter state
+// the blocks are for, whose slice a super-yield asked for by the limits ends
+// (null: the limits ask no state). new_size 0 frees; a null block allocates;
+// otherwise the block is resized. A request that comes
 // with no charge (a caller other than the runtime) counts its host size.
 // Blocks keep the host's fundamental alignment. Returns null when refused or
 // when the engine allocator fails (the old block then stays as it was).
 void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size);
+
+struct lua_State;
+
+// A new interpreter state on the console allocator, given itself as the
+// allocator's user data once made; null when it cannot be made.
+lua_State* tovo_new_lua_state();

@@ -7,7 +7,7 @@
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/data/undo.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "sound/play/play.h"
 
 namespace {

@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/gpio.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial_audio.h"
 #include "console/machine/serial_drop.h"
 #include "console/run/shell_port.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

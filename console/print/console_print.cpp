@@ -15,7 +15,7 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/data/text.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "console/run/shell_port.h"
 #include "engine/formats/glyph_utf8.h"
 #include "engine/io/path.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "script/api/api.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/shell_port.h"

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/assert_message.h"
@@ -15,7 +15,7 @@
 #include "console/run/program_text.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "script/api/api.h"
 #include "script/compiler/parse.h"
 
@@ -188,9 +188,9 @@ void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_lin
   const char* source = "";
   bool detail = true;
   if (!is_prompt_line) {
-    line = find_cart_line(tovo_last_line_number, &tab);
+    line = find_cart_line(tovo_last_line_number(L), &tab);
     if (line > 0) {
-      source = get_nth_line_ex(code, tovo_last_line_number - 2, 1);
+      source = get_nth_line_ex(code, tovo_last_line_number(L) - 2, 1);
     } else if (named_line_of(msg, &line, &tab)) {
       // The parser stopped past the cart's code (a block left open took in
       // the epilogue, or the end of the program found a goto without its
@@ -199,8 +199,8 @@ void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_lin
       source = get_nth_line_ex(code_tab(tab), line, 0);
       detail = !std::strstr(msg, "to close '");
     } else {
-      line = find_tab_line(tovo_last_line_number, &tab);
-      if (line > 0) source = get_nth_line_ex(code, tovo_last_line_number - 2, 1);
+      line = find_tab_line(tovo_last_line_number(L), &tab);
+      if (line > 0) source = get_nth_line_ex(code, tovo_last_line_number(L) - 2, 1);
       else line = 0;
     }
   }
@@ -218,7 +218,7 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
   const char* msg = message_on_top(L);
   char message[TOVO_RUNTIME_MESSAGE_SIZE];
   std::snprintf(message, sizeof message, "%s", msg);
-  int at = tovo_runtime_line;
+  int at = tovo_runtime_line(L);
   if (!run_state().program) {
     error_tovo_print_col("runtime error", HEADING);
   } else if (at > 2) {

@@ -4,6 +4,7 @@
 #include "console/run/run.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
+#include "console/run/spend_cpu.h"
 #include "engine/config.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
@@ -25,7 +26,7 @@ int32_t frame_budget() { return run_state().target_fps > 0 ? TOVO_CPU_HZ / run_s
 
 }  // namespace
 
-int32_t get_cpu_cycles_since_flip(int which) { return which == 0 ? lua_get_cpu_cycles() : run_state().spend_counter; }
+int32_t get_cpu_cycles_since_flip(int which) { return which == 0 ? tovo_program_cycles() : run_state().spend_counter; }
 
 int32_t cycles_2_frame_capacity(int32_t cycles) {
   long long q = static_cast<long long>(cycles) * 65536 / frame_budget();

@@ -8,6 +8,7 @@
 #include "console/run/run.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
+#include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"
 #include "engine/data/prng.h"
 #include "engine/data/text.h"
@@ -43,7 +44,7 @@ void record_resource_data() {
   if (memory > MEMORY_CAP) memory = MEMORY_CAP;
   if (memory < 0) memory = 0;
   e[TOVO_PERF_MEMORY] = static_cast<int32_t>(memory * 64);
-  e[TOVO_PERF_CPU] = cycles_2_frame_capacity(lua_get_cpu_cycles());
+  e[TOVO_PERF_CPU] = cycles_2_frame_capacity(tovo_program_cycles());
   e[TOVO_PERF_SPEND] = cycles_2_frame_capacity(r.spend_counter);
   e[TOVO_PERF_COLOUR] = r.halve_request ? 7 : r.current_fps < r.target_fps ? 14 : 6;
   e[TOVO_PERF_TIMING] = r.frame_timing;
@@ -89,7 +90,7 @@ void draw_resource_data(tarq_bitmap* b) {
 
 void draw_cpu_spinner(tarq_bitmap* b) {
   if (!b || !run_state().has_draw || run_state().frame_ticks <= SPINNER_MIN_TICKS || !run_state().running ||
-      !run_state().program || cycles_2_frame_capacity(lua_get_cpu_cycles()) < SPINNER_MIN_LOAD)
+      !run_state().program || cycles_2_frame_capacity(tovo_program_cycles()) < SPINNER_MIN_LOAD)
     return;
   static const uint32_t steps[3][4] = {{41205, 82, 16, 8}, {43215, 86, 24, 12}, {45225, 90, 32, 16}};
   uint32_t e = static_cast<uint32_t>(tovo_clock() / SPINNER_STEP_MS);

@@ -3,14 +3,14 @@
 #include <cstring>
 #include <ctime>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "console/draw/draw_display.h"
+#include "console/machine/address_space.h"
 #include "console/machine/alloc.h"
 #include "console/machine/button.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"
-#include "console/machine/prng.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
@@ -28,8 +28,8 @@
 #include "console/run/shell_port.h"
 #include "console/run/token_limits.h"
 #include "engine/log.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "script/api/auxlib.h"
 #include "script/vm/cpu.h"
 
@@ -74,7 +74,7 @@ bool prepare_code(const char* text, int is_prompt_line, char* flat, char* out, i
 
 void reset_lua_machine() {
   if (L0_cart()) lua_close(L0_cart());
-  L0_cart() = L0() = lua_newstate(tovo_lua_alloc, nullptr);
+  L0_cart() = L0() = tovo_new_lua_state();
   L0_command() = nullptr;
   if (!L0()) return;
   lua_sethost(L0(), &tovo_script_host);
@@ -204,8 +204,8 @@ void run_program(const char* text, int is_prompt_line) {
   run_state().has_draw = std::strstr(text, " _draw") ? 1 : 0;
   run_state().spend_counter = 0;
   run_state().skipped_cycles = 0;
-  lua_reset_cpu_cycles();
-  lua_set_cpu_cycles_slice_max(TOVO_COMPILE_SLICE_MAX);
+  lua_reset_cpu_cycles(L0());
+  lua_set_cpu_cycles_slice_max(L0(), TOVO_COMPILE_SLICE_MAX);
 
   char* flat = static_cast<char*>(tarq_malloc(WORK_SIZE));
   char* code = static_cast<char*>(tarq_malloc(WORK_SIZE));

@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "console/draw/draw_display.h"
+#include "console/machine/address_space.h"
 #include "console/machine/alloc.h"
 #include "console/machine/button.h"
 #include "console/machine/gpio.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/registers.h"
 #include "console/machine/serial.h"
@@ -90,7 +90,7 @@ void run_slice_section() {
   lua_gc(L0(), LUA_GCSTOP, 0);
 
   if (run_state().running == 1 && run_state().editor_view == 0) {
-    lua_cpu_prepare_for_resume(0);
+    lua_cpu_prepare_for_resume(L0(), 0);
     pstate().host_refused = 0;
     int status = lua_resume(L0(), nullptr, 0);
     if (status == LUA_OK) {
@@ -121,8 +121,10 @@ void autosave_cdata(int32_t now) {
 
 void run_slice() {
   int32_t fps = run_state().current_fps > 0 ? run_state().current_fps : 30;
-  lua_set_cpu_cycles_slice_max(TOVO_CPU_HZ / fps);
-  lua_cpu_prepare_for_slice();
+  if (L0()) {
+    lua_set_cpu_cycles_slice_max(L0(), TOVO_CPU_HZ / fps);
+    lua_cpu_prepare_for_slice(L0());
+  }
   run_state().refunded = 0;
   if (continue_print_text()) return;
   for (int i = 0; i < TOVO_SECTIONS_MAX; i++) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "engine/tarq.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "engine/log.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

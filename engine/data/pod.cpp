@@ -10,8 +10,8 @@
 #include "engine/data/voxmap.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

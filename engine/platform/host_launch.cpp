@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "engine/log.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 
 extern char** environ;
 

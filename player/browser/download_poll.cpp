@@ -29,8 +29,6 @@
 #include "player/message.h"
 #include "player/shell_state.h"
 
-int32_t splore_newer_version = 0;
-
 namespace {
 
 constexpr int32_t BROWSER_SUB_MODE = 2;
@@ -114,10 +112,10 @@ void finish_info(const char* path) {
   get_bbs_cart_filename(id, cart);
   if (cart[0] && tarq_file_exists(cart) && load_working_cart(cart) == 0) {
     app.play_source = 5;
-    report_or_start(id, running_item.title);
+    report_or_start(id, splore.running_item.title);
   } else {
-    snprintf(splore_download.title, sizeof splore_download.title, "%s", running_item.title);
-    clean_tovo_string(splore_download.title);
+    snprintf(splore.download.title, sizeof splore.download.title, "%s", splore.running_item.title);
+    clean_tovo_string(splore.download.title);
     download_bbs_cart(id);
   }
   shell.spinner_frame = 0;
@@ -135,7 +133,7 @@ void finish_cart(const char* path) {
   app.play_source = 6;
   char id[SPLORE_TEXT];
   get_lid_from_filename(path, id, sizeof id);
-  report_or_start(id, splore_download.title);
+  report_or_start(id, splore.download.title);
 }
 
 }  // namespace
@@ -153,14 +151,14 @@ bool set_running_item_from_nfo(const char* path) {
   item.kind = SPLORE_KIND_CART;
   item.icon = SPLORE_ICON_CART;
   sanitise_splore_item(&item);
-  running_item = item;
+  splore.running_item = item;
   return true;
 }
 
 void update_load_download() {
   int32_t state = splore_download_state();
   bool running = state == SPLORE_DOWNLOAD_RUNNING || state == SPLORE_DOWNLOAD_QUIET;
-  if (running && tarq_get_time() > splore_download.start + 1000 * cconfig.timeout) {
+  if (running && tarq_get_time() > splore.download.start + 1000 * cconfig.timeout) {
     give_up("download timed out");
     return;
   }
@@ -173,12 +171,12 @@ void update_load_download() {
   }
   if (state == SPLORE_DOWNLOAD_DONE) {
     set_splore_download_state(SPLORE_DOWNLOAD_IDLE);
-    if (tarq_strcasestr(splore_download.file, ".nfo")) {
-      if (splore_download.kind == SPLORE_AWAIT_INFO) finish_info(splore_download.file);
-      else check_cart_update_nfo(splore_download.file);
+    if (tarq_strcasestr(splore.download.file, ".nfo")) {
+      if (splore.download.kind == SPLORE_AWAIT_INFO) finish_info(splore.download.file);
+      else check_cart_update_nfo(splore.download.file);
       return;
     }
-    finish_cart(splore_download.file);
+    finish_cart(splore.download.file);
     return;
   }
   if (state == SPLORE_DOWNLOAD_FAILED) {
@@ -199,5 +197,5 @@ void check_cart_update_nfo(const char* path) {
   get_bbs_cart_filename(lid, cache);
   if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !run_chain_has_pending() && cache[0] &&
       strcmp(cache, disk_state.cart_filename) != 0)
-    splore_newer_version = 1;
+    splore.newer_version = 1;
 }

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/platform/host.h"
 #include "player/cart/cart_png.h"

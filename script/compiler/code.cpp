@@ -5,7 +5,7 @@
 
 #include "script/compiler/code.h"
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/string.h"
 #include "script/value/table.h"
 #include "script/vm/stack.h"

@@ -3,15 +3,13 @@
 
 #include "script/compiler/parse_impl.h"
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/value/table.h"
 #include "script/vm/func.h"
 #include "script/vm/stack.h"
 #include "script/vm/vm.h"
-
-int tovo_last_line_number = -1;
 
 namespace {
 
@@ -501,7 +499,7 @@ void retstat(LexState* ls) {
 
 void statement(LexState* ls) {
   int line = ls->linenumber;
-  tovo_last_line_number = line;
+  G(ls->L)->last_line_number = line;  // read by the host after a failed compile
   luaY_enterlevel(ls);
   switch (ls->t.token) {
     case ';': luaX_next(ls); break;

@@ -3,7 +3,7 @@
 
 #include "script/compiler/parse_impl.h"
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/vm/func.h"

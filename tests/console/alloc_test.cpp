@@ -17,25 +17,32 @@
 #include "console/run/script_host.h"
 #include "script/api/api.h"
 #include "script/api/api_access.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/vm/cpu.h"
 #include "script/vm/state.h"
 #include "tests/script/string_chunk.h"
+#include "tests/support/counting_alloc.h"
 
 namespace {
 
 class AllocTest : public ::testing::Test {
  protected:
-  void SetUp() override { clear(); }
-  void TearDown() override { clear(); }
-  static void clear() {
-    std::memset(&pstate(), 0, sizeof pstate());
-    lua_reset_cpu_cycles(0);
-    lua_set_cpu_cycles_slice_max(INT32_MAX);
-    lua_cpu_prepare_for_resume(0);
-    lua_set_cpu_superyielded_coresume(0);
+  void SetUp() override {
+    clear();
+    asked = lua_newstate(counting_alloc_fn, &asked_alloc);
+    ASSERT_NE(asked, nullptr);
   }
-  static void* make(size_t tag, size_t size) { return tovo_lua_alloc(nullptr, nullptr, tag, size); }
+  void TearDown() override {
+    if (asked) lua_close(asked);
+    clear();
+  }
+  static void clear() { std::memset(&pstate(), 0, sizeof pstate()); }
+  // The state that blocks made by make are for (on an allocator of its own,
+  // so that it counts nothing here): the limits ask it to super-yield.
+  static inline counting_alloc asked_alloc;
+  static inline lua_State* asked = nullptr;
+  static bool superyield_asked() { return lua_cpu(asked).cpu_superyield != 0; }
+  static void* make(size_t tag, size_t size) { return tovo_lua_alloc(asked, nullptr, tag, size); }
   // A request as the runtime makes it: host size and charge.
   static void* request(void* block, size_t old_size, size_t size, size_t charge) {
     return luaM_callhook(tovo_lua_alloc, nullptr, block, old_size, size, charge);
@@ -136,7 +143,7 @@ TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
   void* third = make(5, 64);
   ASSERT_NE(third, nullptr);
   EXPECT_EQ(pstate().slice_escape, 1);
-  EXPECT_NE(cpu_superyield, 0);
+  EXPECT_TRUE(superyield_asked());
   EXPECT_EQ(pstate().alloc_error, 0);
   release(block);
   release(more);
@@ -174,7 +181,7 @@ TEST_F(AllocTest, HostMemoryCapAsksForACollectionThenRefuses) {
   void* second = make(20, big);  // just past the limit
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(pstate().slice_escape, 1);
-  EXPECT_NE(cpu_superyield, 0);
+  EXPECT_TRUE(superyield_asked());
   EXPECT_EQ(pstate().host_refused, 0);
   EXPECT_EQ(pstate().script_memory, 0);
   EXPECT_EQ(make(20, big * 2), nullptr);  // past the ceiling
@@ -204,9 +211,10 @@ class AllocRuntimeTest : public AllocTest {
   lua_State* L = nullptr;
   void SetUp() override {
     AllocTest::SetUp();
-    L = lua_newstate(tovo_lua_alloc, nullptr);
+    L = tovo_new_lua_state();
     ASSERT_NE(L, nullptr);
     lua_sethost(L, &tovo_script_host);
+    lua_set_cpu_cycles_slice_max(L, INT32_MAX);
   }
   void TearDown() override {
     if (L) lua_close(L);
@@ -288,13 +296,13 @@ TEST_F(AllocRuntimeTest, CompilingLeavesPlainMemoryToTheProgramCharge) {
 
 TEST_F(AllocRuntimeTest, OverTheLimitTheProgramYieldsAndCanGoOn) {
   ASSERT_EQ(load("t = {} for i = 1, 200 do t[i] = {i} end done = 1"), LUA_OK);
-  lua_set_cpu_cycles_slice_max(279620);  // a frame's budget at 30 frames a second
+  lua_set_cpu_cycles_slice_max(L, 279620);  // a frame's budget at 30 frames a second
   pstate().code_overhead = 0x204000;
   ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_YIELD);
   EXPECT_EQ(pstate().slice_escape, 1);
   pstate().code_overhead = 0;
   pstate().slice_escape = 0;
-  lua_cpu_prepare_for_resume(0);
+  lua_cpu_prepare_for_resume(L, 0);
   ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_OK);
   EXPECT_EQ(pstate().slice_escape, 0);
   lua_getglobal(L, "done");

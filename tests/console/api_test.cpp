@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
-#include "console/bindings/api.h"
 #include "console/bindings/api_bindings.h"
+#include "console/bindings/api_list.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/token.h"

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "console/extra/button_nok.h"
-#include "console/extra/key_bound.h"
 #include "console/machine/button.h"
+#include "console/machine/button_nok.h"
+#include "console/machine/key_bound.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <random>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "sound/play/play.h"

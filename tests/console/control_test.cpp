@@ -36,7 +36,8 @@ class ControlTest : public CartHarness {
 };
 
 TEST_F(ControlTest, SpendCpuDoubles) {
-  lua_reset_cpu_cycles();
+  start("");  // the state in use, which spend_cpu charges
+  lua_reset_cpu_cycles(L0());
   run_state().spend_counter = 0;
   spend_cpu(0);
   EXPECT_EQ(run_state().spend_counter, 2);
@@ -44,7 +45,7 @@ TEST_F(ControlTest, SpendCpuDoubles) {
   EXPECT_EQ(run_state().spend_counter, 2);
   spend_cpu(10);
   EXPECT_EQ(run_state().spend_counter, 22);
-  EXPECT_EQ(cpu_cycles_slice, 22);
+  EXPECT_EQ(lua_cpu(L0()).cpu_cycles_slice, 22);
   spend_cpu(0x7fffffff);  // held at the largest charge, no overflow
   EXPECT_GT(run_state().spend_counter, 0x3fffffff);
 }
@@ -59,15 +60,15 @@ TEST_F(ControlTest, RefundRules) {
     start("");
     run_state().refund_allowed = c.allowed;
     run_state().refunded = 0;
-    cpu_cycles_slice_max = 1000;
-    cpu_cycles_slice = 500;
+    lua_cpu(L0()).cpu_cycles_slice_max = 1000;
+    lua_cpu(L0()).cpu_cycles_slice = 500;
     lua_pushinteger(L0(), c.n);
     lua_setglobal(L0(), "n");
     lua_getglobal(L0(), "__refund_cpu__");
     lua_getglobal(L0(), "n");
-    int32_t before = cpu_cycles_slice;
+    int32_t before = lua_cpu(L0()).cpu_cycles_slice;
     lua_call(L0(), 1, 0);
-    EXPECT_EQ(cpu_cycles_slice - before, c.change) << c.n;
+    EXPECT_EQ(lua_cpu(L0()).cpu_cycles_slice - before, c.change) << c.n;
   }
 }
 
@@ -75,15 +76,15 @@ TEST_F(ControlTest, RefundsInASliceStopAtItsBudget) {
   start("");
   run_state().refund_allowed = 1;
   run_state().refunded = 0;
-  cpu_cycles_slice_max = 100;
-  cpu_cycles_slice = 500;
+  lua_cpu(L0()).cpu_cycles_slice_max = 100;
+  lua_cpu(L0()).cpu_cycles_slice = 500;
   for (int i = 0; i < 10; i++) {
     lua_getglobal(L0(), "__refund_cpu__");
     lua_pushinteger(L0(), -17);
     lua_call(L0(), 1, 0);
   }
-  EXPECT_EQ(cpu_cycles_slice, 400);  // 34 + 34 + 32, then nothing
-  run_slice();                       // a new slice may refund again
+  EXPECT_EQ(lua_cpu(L0()).cpu_cycles_slice, 400);  // 34 + 34 + 32, then nothing
+  run_slice();                                     // a new slice may refund again
   EXPECT_EQ(run_state().refunded, 0);
 }
 

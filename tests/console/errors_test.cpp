@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "console/extra/error_lines.h"
 #include "console/print/console_print.h"
 #include "console/run/assert_message.h"
+#include "console/run/error_lines.h"
 #include "console/run/errors.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"

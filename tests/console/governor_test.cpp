@@ -1,13 +1,13 @@
 // The frame-rate governor, the performance ring, and the memory limit.
 #include <string>
 
-#include "console/extra/skipped_cycles.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
+#include "console/run/skipped_cycles.h"
 #include "engine/data/gfx.h"
 #include "script/vm/cpu.h"
 #include "tests/support/cart_harness.h"
@@ -177,7 +177,6 @@ class OverlayTest : public tovo_test::CartHarness {
   }
   void TearDown() override {
     tarq_destroy_bitmap(bitmap);
-    lua_reset_cpu_cycles();
     CartHarness::TearDown();
   }
   int changed_outside(int x0, int y0, int x1, int y1) {
@@ -214,7 +213,7 @@ TEST_F(OverlayTest, SpinnerOnlyForABusyDrawingCart) {
   tovo_test::fake_now = 120 * 7;
   draw_cpu_spinner(bitmap);
   EXPECT_EQ(changed_outside(200, 200, 200, 200), 0);  // not busy: nothing
-  lua_add_cpu_cycles(121 * 279620);
+  lua_add_cpu_cycles(L0(), 121 * 279620);
   draw_cpu_spinner(bitmap);
   EXPECT_GT(changed_outside(200, 200, 200, 200), 0);
   EXPECT_EQ(changed_outside(3, 3, 9, 9), 0);

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "console/extra/include_loader.h"
 #include "console/machine/cart.h"
 #include "console/run/include.h"
+#include "console/run/include_loader.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "tests/support/fake_shell.h"

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "console/machine/address_space.h"
 #include "console/machine/button.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/serial.h"
 #include "console/run/run_record.h"
 #include "sound/play/play.h"

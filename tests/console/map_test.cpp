@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "console/draw/map.h"
-#include "console/extra/shared_sync.h"
 #include "console/machine/machine.h"
+#include "console/machine/shared_sync.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // argument conventions and charges (slice-counter deltas).
 #include <string>
 
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "console/draw/draw_display.h"
-#include "console/extra/cstore_cart.h"
+#include "console/machine/cstore_cart.h"
 #include "console/machine/machine.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/mem_decode.h"
-#include "console/machine/prng.h"
 #include "tests/console/mem_fixture.h"
 #include "tests/support/fake_shell.h"
 

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "tests/console/machine_setup.h"

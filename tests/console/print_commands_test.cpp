@@ -1,11 +1,12 @@
 // The print and cursor bindings, waits over several ticks, pokes from the
 // text, and audio strings that build and play a sound effect.
-#include "console/extra/print_pending.h"
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
+#include "console/print/print_pending.h"
 #include "console/run/run_record.h"
 #include "engine/tarq.h"
 #include "sound/play/play.h"
+#include "sound/sound.h"
 #include "tests/console/print_fixture.h"
 
 using namespace std::string_literals;
@@ -193,9 +194,9 @@ TEST_F(PrintTest, PokeRestOfTextEndsIt) {
 
 TEST_F(PrintTest, PokesChargeFourCyclesABytePlusTheSteps) {
   poke(0x5f36, 0x04);
-  lua_reset_cpu_cycles();
+  lua_reset_cpu_cycles(L);
   print("\x06@43000004abcd");
-  EXPECT_EQ(lua_get_cpu_cycles(), 4 * 4 * 2 + 14 * 2);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 4 * 4 * 2 + 14 * 2);
 }
 
 // --- audio strings ----------------------------------------------------------
@@ -305,19 +306,19 @@ TEST_F(PrintAudioTest, MoreThan32NotesAreReadButNotStored) {
 }
 
 TEST_F(PrintAudioTest, AtThePromptAnAudioPauseStopsEverythingFirst) {
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   // clang-format off
   print("\x07" "c");
   // clang-format on
-  EXPECT_EQ(tarq_state.audio_pause, 0);
+  EXPECT_EQ(tarq_audio_pause(), 0);
   EXPECT_TRUE(playing(63));
   run_state().running = run_state().program = 1;
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   // clang-format off
   print("\x07" "c");
   // clang-format on
-  EXPECT_EQ(tarq_state.audio_pause, 1);
-  tarq_state.audio_pause = 0;
+  EXPECT_EQ(tarq_audio_pause(), 1);
+  tarq_set_audio_pause(0);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class PrintTest : public ScriptDrawTest {
     lua_setglobal(L, "print");
     lua_pushcfunction(L, kx_cursor);
     lua_setglobal(L, "cursor");
-    lua_reset_cpu_cycles();
+    lua_reset_cpu_cycles(L);
   }
   void TearDown() override {
     init_print_context();

@@ -294,14 +294,14 @@ TEST_F(PrintTest, CameraMovesTheGlyphBox) {
 
 TEST_F(PrintTest, GlyphChargeCountsItsPixels) {
   poke(0x5f36, 0x04);
-  lua_reset_cpu_cycles();
+  lua_reset_cpu_cycles(L);
   print("a");
-  const int plain = lua_get_cpu_cycles();
-  lua_reset_cpu_cycles();
+  const int plain = lua_get_cpu_cycles(L);
+  lua_reset_cpu_cycles(L);
   // clang-format off
   print("\x06w\x06t" "a");
   // clang-format on
-  const int big = lua_get_cpu_cycles();
+  const int big = lua_get_cpu_cycles(L);
   // (24 + 1) / 2 = 12 against (96 + 1) / 2 = 48, doubled; two more steps of
   // two bytes each.
   EXPECT_EQ(plain, 2 * 12 + 2);
@@ -327,13 +327,13 @@ TEST_F(PrintTest, ScrollModeNewlineScrollsPastTheBottom) {
   fill_screen(0);
   screen()->pixels[6 * 128] = 3;  // row 6 moves to row 0
   pstate().cursor_y = 120;
-  lua_reset_cpu_cycles();
+  lua_reset_cpu_cycles(L);
   print("a", TOVO_PRINT_SCROLL);
   EXPECT_EQ(pstate().cursor_y, 120);
   EXPECT_EQ(px(0, 0), 3);
   EXPECT_EQ(code_at(0, 114), 'a');
   EXPECT_EQ(count(0, 0, 122, 127, 127), 128 * 6);
-  EXPECT_GE(lua_get_cpu_cycles(), 2 * 65536);
+  EXPECT_GE(lua_get_cpu_cycles(L), 2 * 65536);
 }
 
 TEST_F(PrintTest, ScrollModeScrollsBeforeAGlyphBelowTheScreen) {

@@ -6,8 +6,8 @@
 
 #include "console/bindings/stat.h"
 #include "console/print/host_output.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/console/output_folder.h"
 #include "tests/support/fake_shell.h"

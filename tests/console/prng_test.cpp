@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "console/machine/prng.h"
+#include "console/machine/machine_prng.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
 

@@ -8,7 +8,7 @@
 #include "console/draw/draw_display.h"
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/machine.h"
-#include "console/machine/prng.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/registers.h"
 #include "tests/console/mem_fixture.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "console/machine/address_space.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
@@ -28,12 +28,12 @@ TEST_F(RunLoopTest, FrameRateSelectsTheSliceBudget) {
   EXPECT_EQ(run_state().current_fps, 60);
   EXPECT_EQ(run_state().target_fps, 60);
   tick();
-  EXPECT_EQ(cpu_cycles_slice_max, 139810);
+  EXPECT_EQ(lua_cpu(L0()).cpu_cycles_slice_max, 139810);
 
   start("function _update() n=(n or 0)+1 end");
   tick(2);
   EXPECT_EQ(run_state().current_fps, 30);
-  EXPECT_EQ(cpu_cycles_slice_max, 279620);
+  EXPECT_EQ(lua_cpu(L0()).cpu_cycles_slice_max, 279620);
   EXPECT_EQ(global("n"), "2");  // the first tick runs the top level and the first frame
 }
 
@@ -63,7 +63,7 @@ TEST_F(RunLoopTest, BudgetSpentInsideANonYieldableCallFailsInThatTick) {
   tick();
   EXPECT_EQ(run_state().running, 0);
   EXPECT_EQ(global("n"), "2");
-  EXPECT_LT(lua_get_cpu_cycles(), 2 * cpu_cycles_slice_max);  // not dozens of frames
+  EXPECT_LT(lua_get_cpu_cycles(L0()), 2 * lua_cpu(L0()).cpu_cycles_slice_max);  // not dozens of frames
   EXPECT_NE(std::string(tovo_error_log())
                 .find("runtime error line 2 tab 0\nfor i=1,3000 do for j=1,1000 do end end\n"
                       "attempt to yield from outside a coroutine\n"),

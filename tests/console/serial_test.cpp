@@ -6,18 +6,20 @@
 #include <cstring>
 #include <vector>
 
-#include "console/extra/serial_exit.h"
-#include "console/extra/serial_mix.h"
+#include "console/machine/address_space.h"
 #include "console/machine/gpio.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
+#include "console/machine/serial_exit.h"
+#include "console/machine/serial_mix.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
 #include "script/vm/cpu.h"
+#include "sound/sound.h"
 #include "tests/console/mem_fixture.h"
+#include "tests/console/state_in_use.h"
 #include "tests/support/fake_shell.h"
 
 namespace {
@@ -31,7 +33,7 @@ class SerialTest : public MachineTest {
     install_fake_shell();
     serial_free_buffers();
     drain_flush();
-    tarq_state.audio_pause = 0;
+    tarq_set_audio_pause(0);
     cconfig.sound_volume = 256;
   }
   void TearDown() override {
@@ -122,16 +124,18 @@ TEST_F(SerialTest, LoopBackLeavesMemoryAsItWas) {
 }
 
 TEST_F(SerialTest, DroppedFileReadsAndCharges) {
+  StateInUse state;
+  lua_State* L = state.L;
   const uint8_t data[] = {9, 8, 7, 6, 5};
   serial_set_dropped_file(data, 5);
   EXPECT_EQ(get_serial_file_remaining(), 5);
-  int32_t before = lua_get_cpu_cycles();
+  int32_t before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 16), 16);
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 8 * 16);
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 8 * 16);
   EXPECT_EQ(pstate().ram[SRC + 1], 8);
-  before = lua_get_cpu_cycles();
+  before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 40), 24);  // 5 asked, 3 left
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 64 * 3);
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 64 * 3);
   EXPECT_EQ(pstate().ram[SRC + 2], 5);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 8), 0);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 4), 4);  // under a byte: charged, nothing read
@@ -221,12 +225,12 @@ TEST_F(SerialTest, AudioSamplesSmoothedOrRawAndBentByTheKnee) {
 TEST_F(SerialTest, AudioPauseAndVolume) {
   put(SRC, {200});
   write_to_serial_channel(0x808, SRC, 8);
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   std::vector<int16_t> out(4, 0);
   mix_serial_sound_buffer(out.data(), 4, 8);
   EXPECT_EQ(out[1], 0);
   EXPECT_EQ(serial_sound_buffer_pos(), 1);
-  tarq_state.audio_pause = 0;
+  tarq_set_audio_pause(0);
   cconfig.sound_volume = 999;  // clamped to 256
   mix_serial_sound_buffer(out.data(), 4, 8);
   EXPECT_EQ(out[1], 72 * 256);
@@ -262,9 +266,11 @@ TEST_F(SerialTest, MadeChannelsHaveTheDefaults) {
 }
 
 TEST_F(SerialTest, ChargeOfBitsIsEightCyclesEach) {
-  int32_t before = lua_get_cpu_cycles();
+  StateInUse state;
+  lua_State* L = state.L;
+  int32_t before = lua_get_cpu_cycles(L);
   EXPECT_EQ(serial_charge_bits(12), 12);
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 8 * 12);  // spend_cpu counts double
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 8 * 12);  // spend_cpu counts double
 }
 
 // Adding one buffer into another bends each sum as the audio hook does.

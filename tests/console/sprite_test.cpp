@@ -9,7 +9,7 @@
 #include "console/draw/map.h"
 #include "console/draw/sprite.h"
 #include "console/draw/sprite_blit.h"
-#include "console/extra/sprite_convert.h"
+#include "console/draw/sprite_convert.h"
 #include "console/machine/machine.h"
 #include "tests/console/gfx_fixture.h"
 

@@ -178,7 +178,7 @@ TEST_F(StatTest, ClipboardAndSerialQueries) {
 
 TEST_F(StatTest, NoArgumentAnswersIndexOne) {
   charge("stat", "");
-  EXPECT_EQ(lua_tonumber(L, -1), cycles_2_frame_capacity(lua_get_cpu_cycles()));
+  EXPECT_EQ(lua_tonumber(L, -1), cycles_2_frame_capacity(lua_get_cpu_cycles(L)));
 }
 
 TEST_F(StatTest, ChargesSixteen) {

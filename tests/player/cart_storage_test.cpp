@@ -5,9 +5,9 @@
 #include <random>
 #include <string>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/machine/serial_drop.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
@@ -137,7 +137,10 @@ TEST_F(disk_load, MountedCartsAreFoundByNameInAnyFolder) {
     mount_embedded_cart(cart, name.c_str());
     tarq_destroy_tovo_cart(cart);
   }
-  EXPECT_EQ(mounted_carts, TOVO_MAX_MOUNTED_CARTS);
+  EXPECT_EQ(mounted_cart_count(), TOVO_MAX_MOUNTED_CARTS);
+  EXPECT_STREQ(mounted_cart(0)->name, "sub/level2.kx");
+  EXPECT_EQ(mounted_cart(TOVO_MAX_MOUNTED_CARTS), nullptr);
+  EXPECT_EQ(mounted_cart(-1), nullptr);
   EXPECT_EQ(tarq_fopen_vdisk("mount_extra_64.kx", "r"), nullptr);  // the 65th was not mounted
 
   for (const char* name : {"level2.kx", "other/level2.kx", "level2"}) {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
-#include "console/machine/mem.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
@@ -19,11 +19,11 @@
 #include "engine/data/pod.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "player/browser/splore.h"
+#include "player/capture/clip_record.h"
 #include "player/capture/gif.h"
-#include "player/capture/record.h"
 #include "player/capture/screenshot.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_installers.h"

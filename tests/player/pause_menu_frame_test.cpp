@@ -18,13 +18,14 @@
 #include "engine/config.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
-#include "player/extra/key_queue_read.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
+#include "player/key_queue_read.h"
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
 #include "script/api/api.h"
+#include "sound/sound.h"
 #include "tests/player/player_reset.h"
 #include "tests/support/cart_machine.h"
 
@@ -56,7 +57,7 @@ struct frame_menu : ::testing::Test {
     shell.program_started = 0;
     run_state().running = 0;
     tarq_quit = 0;
-    tarq_state.audio_pause = 0;
+    tarq_set_audio_pause(0);
     if (cart && pstate().cart == cart) pstate().cart = nullptr;
     tarq_destroy_tovo_cart(cart);
   }
@@ -168,7 +169,7 @@ struct menu_taps : ::testing::Test {
     run_state().running = 0;
     run_state().pending_action = 0;
     tarq_quit = 0;
-    tarq_state.audio_pause = 0;
+    tarq_set_audio_pause(0);
   }
 
   // One host frame with these keys down, with one tick or none.

@@ -23,7 +23,7 @@
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
 #include "player/browser/splore_download.h"
-#include "player/extra/key_queue_read.h"
+#include "player/key_queue_read.h"
 #include "player/keyqueue.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
@@ -145,11 +145,11 @@ TEST_F(pause_fixture, ATapOfThePauseKeyOpensTheMenu) {
 }
 
 TEST_F(pause_fixture, UpdatePromptComesFirst) {
-  splore_newer_version = 1;  // what the update check of a running cart sets
+  splore.newer_version = 1;  // what the update check of a running cart sets
   update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
   EXPECT_EQ(labels(), (std::vector<std::string>{"update cart", "skip"}));
-  EXPECT_EQ(splore_newer_version, 0);
+  EXPECT_EQ(splore.newer_version, 0);
   tick(O);
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "update cart does nothing in the player";
   tick(DOWN);

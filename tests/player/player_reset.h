@@ -24,6 +24,7 @@
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
 #include "script/api/api.h"
+#include "sound/sound.h"
 
 namespace tovo_test {
 
@@ -53,7 +54,7 @@ inline void reset_player_globals() {
   tarqkey_buffer_pos = 0;
   tarq_quit = 0;
   tarq_state.paused = 0;
-  tarq_state.audio_pause = 0;
+  tarq_set_audio_pause(0);
   reset_run_chain();
   tovo_key_queue_clear();
   clear_embedded_carts();

@@ -104,9 +104,9 @@ TEST_F(boot, StepsByTickThenTheGameIsBootedAndRunAsked) {
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
   EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
   EXPECT_EQ(strncmp(pitem(0)->code, "-- tovo garden", 14), 0);
-  EXPECT_EQ(mounted_carts, 2);
-  EXPECT_STREQ(hash_to_filename[0].name, "tovo_game.kx");
-  EXPECT_STREQ(hash_to_filename[1].name, "tovo_shed.kx");
+  EXPECT_EQ(mounted_cart_count(), 2);
+  EXPECT_STREQ(mounted_cart(0)->name, "tovo_game.kx");
+  EXPECT_STREQ(mounted_cart(1)->name, "tovo_shed.kx");
   EXPECT_NE(get_embedded_cart_hash_for_filename("tovo_shed.kx", 0), nullptr);
 }
 
@@ -117,7 +117,7 @@ TEST_F(boot, NoHeadCartKeepsBooting) {
   tick_to(90);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
   EXPECT_EQ(run_state().pending_action, 0);
-  EXPECT_EQ(mounted_carts, 0);
+  EXPECT_EQ(mounted_cart_count(), 0);
 }
 
 TEST_F(boot, CommandLineCartWithoutRunStopsAtFiftySix) {

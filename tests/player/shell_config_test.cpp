@@ -9,7 +9,7 @@
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
 #include "tests/support/temp_dir.h"

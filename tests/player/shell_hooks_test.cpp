@@ -27,20 +27,21 @@
 #include "player/cart/cart_image.h"
 #include "player/cart/disk.h"
 #include "player/cart/export_step.h"
+#include "player/cart/import_step.h"
+#include "player/cart/mounted_names.h"
 #include "player/console_port.h"
-#include "player/extra/debug_print.h"
-#include "player/extra/emergency_pause.h"
-#include "player/extra/import_step.h"
-#include "player/extra/message_forms.h"
-#include "player/extra/mounted_names.h"
-#include "player/extra/prompt_hooks.h"
-#include "player/extra/text_measure.h"
+#include "player/debug_print.h"
+#include "player/emergency_pause.h"
 #include "player/frame_parts.h"
 #include "player/message.h"
+#include "player/message_forms.h"
 #include "player/pause_menu.h"
 #include "player/pod_title.h"
+#include "player/prompt_hooks.h"
 #include "player/shell_state.h"
 #include "player/splash.h"
+#include "player/text_measure.h"
+#include "sound/sound.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/player/player_reset.h"
 
@@ -149,7 +150,7 @@ TEST_F(pod_pieces, MountedCartByHash) {
   char hash_b[TOVO_HASH_SIZE];
   hash_cart(b, hash_b);
   EXPECT_STREQ(get_embedded_cart_filename_for_hash(hash_b), "second.kx") << "the first record with the hash";
-  EXPECT_STREQ(get_embedded_cart_filename_for_hash(hash_to_filename[0].hash), "first.kx");
+  EXPECT_STREQ(get_embedded_cart_filename_for_hash(mounted_cart(0)->hash), "first.kx");
   EXPECT_EQ(get_embedded_cart_filename_for_hash("0000"), nullptr);
   EXPECT_EQ(get_embedded_cart_filename_for_hash(nullptr), nullptr);
   clear_embedded_carts();
@@ -247,9 +248,9 @@ TEST_F(frame_parts, AudioPausesWithTheMenuAndComesBackFiveUpdatesLater) {
     app.pause_state = c.pause_state;
     app.menu_event = c.menu_event;
     pstate().ram[0x5f2f] = c.request;
-    tarq_state.audio_pause = c.before;
+    tarq_set_audio_pause(c.before);
     determine_audio_pause_state();
-    EXPECT_EQ(tarq_state.audio_pause, c.after) << c.pause_state << c.menu_event << c.request << c.before;
+    EXPECT_EQ(tarq_audio_pause(), c.after) << c.pause_state << c.menu_event << c.request << c.before;
   }
 }
 
@@ -320,21 +321,21 @@ using suspend = boot_fixture;
 
 TEST_F(suspend, ASuspendedProgramPutsTheBrowsersListsAtRest) {
   ASSERT_EQ(connect_console_to_shell(), 0);
-  int32_t saved_count = splore_list_count;
-  splore_list_count = 2;
-  splore_lists[0].selected = 3;
-  splore_lists[1].selected = 5;
-  splore_lists[0].scroll = splore_lists[1].scroll = 0;
+  int32_t saved_count = splore.list_count;
+  splore.list_count = 2;
+  splore.lists[0].selected = 3;
+  splore.lists[1].selected = 5;
+  splore.lists[0].scroll = splore.lists[1].scroll = 0;
   run_state().program = 0;
   suspend_program();
-  EXPECT_EQ(splore_lists[0].scroll, 0) << "no program: nothing suspended";
+  EXPECT_EQ(splore.lists[0].scroll, 0) << "no program: nothing suspended";
   run_state().program = 1;
   suspend_program();
-  EXPECT_EQ(splore_lists[0].scroll, 3);
-  EXPECT_EQ(splore_lists[1].scroll, 5);
+  EXPECT_EQ(splore.lists[0].scroll, 3);
+  EXPECT_EQ(splore.lists[1].scroll, 5);
   run_state().program = 0;
-  splore_lists[0] = splore_lists[1] = splore_list{};
-  splore_list_count = saved_count;
+  splore.lists[0] = splore.lists[1] = splore_list{};
+  splore.list_count = saved_count;
 }
 
 TEST(download_end, ReportsOnlyADownloadStillUnderWay) {

@@ -32,8 +32,8 @@
 #include "engine/tarq.h"
 #include "player/app.h"
 #include "player/browser/splore_download.h"
+#include "player/browser/splore_requests.h"
 #include "player/cart/cart_png.h"
-#include "player/extra/splore_requests.h"
 #include "player/frame.h"
 #include "player/frame_step.h"
 #include "player/message.h"
@@ -166,9 +166,9 @@ TEST_F(splore_download_test, ARunningCartFetchesAnotherThatThenRuns) {
   ASSERT_EQ(run_state().pending_action, TOVO_PENDING_RUN) << message_bar.text;
   EXPECT_EQ(run_state().load_delay, 19) << "20, counted down once by the download's own tick";
   EXPECT_EQ(app.play_source, 6);
-  EXPECT_STREQ(running_item.title, "far cart");
-  EXPECT_STREQ(running_item.author, "some_one");
-  EXPECT_STREQ(running_item.lid, "4321");
+  EXPECT_STREQ(splore.running_item.title, "far cart");
+  EXPECT_STREQ(splore.running_item.author, "some_one");
+  EXPECT_STREQ(splore.running_item.lid, "4321");
   EXPECT_TRUE(tovo_test::file_exists(app_file("bbs/0/4321.kx.png")));
   EXPECT_EQ(std::string(pitem(0)->code).find("n=40"), 0u);
 
@@ -185,7 +185,7 @@ TEST_F(splore_download_test, BeforeTheStartTheLoadedCartIsReported) {
   tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
   run_state().exec = 1;  // console lines go to standard output
-  snprintf(splore_download.title, sizeof splore_download.title, "far cart");
+  snprintf(splore.download.title, sizeof splore.download.title, "far cart");
   testing::internal::CaptureStdout();
   ASSERT_EQ(download_bbs_cart("777"), 0);
   poll_until([] { return app.play_source != 2; }, 20000);
@@ -358,14 +358,14 @@ TEST_F(splore_download_test, RefusedFilesAreNotKept) {
     c.serve();
     app.play_source = 2;
     message_bar = {};
-    running_item = {};
+    splore.running_item = {};
     ASSERT_TRUE(tovo_test::reset_peak_resident());
     const long before = tovo_test::resident_kb();
     ASSERT_EQ(c.start(), 0);
     poll_until([] { return app.play_source != 2; }, 30000);
     EXPECT_EQ(app.play_source, -3);
     EXPECT_STREQ(message_bar.text, "download failed");
-    EXPECT_STREQ(running_item.lid, "");
+    EXPECT_STREQ(splore.running_item.lid, "");
     EXPECT_FALSE(tovo_test::file_exists(app_file(c.cache)));
     EXPECT_LT(tovo_test::peak_resident_kb() - before, 64 * 1024) << "KiB more at the peak";
     EXPECT_TRUE(wget_children().empty());
