@@ -13,8 +13,8 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/present.h"
+#include "player/capture/clip_record.h"
 #include "player/capture/gif.h"
-#include "player/capture/record.h"
 #include "player/shell_state.h"
 
 namespace {

@@ -21,14 +21,6 @@ struct tarq_engine_state {
   FILE* log_file2;  // never opened by the player; treated like the first
   int32_t paused;   // set by the application while its pause menu is open
 
-  // Audio (the sound engine and the audio device).
-  int32_t audio_pause;  // non-zero: the mixer outputs silence
-  int32_t rate_requested, channels_requested;
-  int32_t rate, channels;  // in use
-  int32_t music_pattern_counter;
-  int32_t music_pattern;  // -1 stopped
-  int32_t recording;
-
   // Input handed to the application, which reads and clears it each frame.
   int32_t wheel_x, wheel_y;
   int32_t last_wheel_x, last_wheel_y;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

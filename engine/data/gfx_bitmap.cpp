@@ -2,8 +2,8 @@
 #include <cstring>
 
 #include "engine/data/gfx.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 tarq_bitmap* tarq_create_bitmap(int32_t width, int32_t height, int32_t depth) {
   if (width <= 0 || height <= 0) return nullptr;

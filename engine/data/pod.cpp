@@ -11,8 +11,8 @@
 #include "engine/io/file.h"
 #include "engine/log.h"
 #include "engine/log_format.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

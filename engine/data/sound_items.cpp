@@ -1,8 +1,8 @@
 // Sound and synth records: made and freed with the engine's allocator.
 #include "engine/data/sound_items.h"
 
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 tarq_sound* tarq_new_sound_record(int32_t sample_count, int32_t bits) {
   if (sample_count < 0 || bits < 8 || bits % 8 != 0) return nullptr;

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "engine/data/gfx.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

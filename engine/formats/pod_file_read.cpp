@@ -31,7 +31,7 @@
 #include "engine/io/file.h"
 #include "engine/log.h"
 #include "engine/log_format.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 static_assert(std::endian::native == std::endian::little, "pod-file values are stored in host order");
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 const char tarq_no_stable_string[] = " ";
 

@@ -13,8 +13,8 @@
 
 #include "engine/log.h"
 #include "engine/log_format.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 
 extern char** environ;
 

@@ -18,9 +18,9 @@
 #include "engine/log.h"
 #include "engine/platform/host.h"
 #include "engine/platform/present.h"
+#include "player/capture/clip_record.h"
 #include "player/capture/gif.h"
 #include "player/capture/gif_alloc.h"
-#include "player/capture/record.h"
 #include "player/capture/record_output.h"
 #include "player/shell_state.h"
 

@@ -8,14 +8,14 @@
 #include "engine/formats/png.h"
 #include "engine/formats/sha1.h"
 #include "engine/io/path.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
 
-tarq_bitmap* tovo_cart_template = nullptr;
-
 namespace {
+
+const tarq_bitmap* cart_template = nullptr;
 
 constexpr int32_t TITLE_MAX = 31;
 constexpr uint32_t TITLE_COLOUR = 0xfffff8f0;
@@ -56,7 +56,7 @@ void print_comment_line(tarq_bitmap* picture, const char* line, int32_t y) {
 tarq_bitmap* draw_picture(tovo_cart* cart) {
   tarq_bitmap* picture = tarq_create_bitmap(TOVO_CART_PNG_WIDTH, TOVO_CART_PNG_HEIGHT, 32);
   if (!picture) return nullptr;
-  const tarq_bitmap* t = tovo_cart_template;
+  const tarq_bitmap* t = cart_template;
   if (t && t->depth == 32 && t->width == TOVO_CART_PNG_WIDTH && t->height == TOVO_CART_PNG_HEIGHT)
     memcpy(picture->pixels, t->pixels, TOVO_CART_PAYLOAD_SIZE * 4);
   else
@@ -97,3 +97,5 @@ int save_tovo_cart_png(tovo_cart* cart, const char* path) {
   tarq_free(payload);
   return result;
 }
+
+void tovo_set_cart_template(const tarq_bitmap* picture) { cart_template = picture; }

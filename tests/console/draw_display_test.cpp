@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "console/draw/draw_display.h"
+#include "console/machine/machine.h"
 #include "engine/platform/window.h"
 #include "tests/console/gfx_fixture.h"
 
@@ -28,21 +29,21 @@ TEST_F(DisplayTest, NumberOfDisplays) {
 
 TEST_F(DisplayTest, SelectionRebindsTargetAndSource) {
   set_draw_display(2);
-  EXPECT_EQ(pstate.draw_target, pstate.screens[2]);
+  EXPECT_EQ(pstate().draw_target, pstate().screens[2]);
   EXPECT_EQ(cart->gfx_view, cart->gfx);
   poke(0x5f54, 0x60);
-  EXPECT_EQ(cart->gfx_view, pstate.screens[2]);
+  EXPECT_EQ(cart->gfx_view, pstate().screens[2]);
   poke(0x5f55, 0);
-  EXPECT_EQ(pstate.draw_target, cart->gfx);
+  EXPECT_EQ(pstate().draw_target, cart->gfx);
   set_draw_display(-5);
-  EXPECT_EQ(pstate.display, 0);
-  EXPECT_EQ(cart->gfx_view, pstate.screens[0]);
+  EXPECT_EQ(pstate().display, 0);
+  EXPECT_EQ(cart->gfx_view, pstate().screens[0]);
   // The clip registers follow the target; the sheet's own clip is whole.
   poke(0x5f55, 0x60);
   poke(0x5f20, 20);
   poke(0x5f54, 0);
   set_draw_display(1);
-  EXPECT_EQ(pstate.screens[1]->clip_x0, 20);
+  EXPECT_EQ(pstate().screens[1]->clip_x0, 20);
   EXPECT_EQ(cart->gfx->clip_x0, 0);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "engine/platform/events.h"
 #include "tests/support/cart_harness.h"
 
@@ -13,8 +14,8 @@ class InputRunTest : public tovo_test::CartHarness {
  protected:
   void SetUp() override {
     CartHarness::SetUp();
-    std::memset(&button_state, 0, sizeof button_state);
-    std::memset(&button_config, 0, sizeof button_config);
+    std::memset(&button_state(), 0, sizeof button_state());
+    std::memset(&button_config(), 0, sizeof button_config());
     tarq_keys_init();
   }
   void TearDown() override {

@@ -29,12 +29,13 @@ struct Audio : ::testing::Test {
   void SetUp() override {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
+    tarq_set_audio_format_in_use(0, 0);
     cconfig.mix_buffer_size = 512;
     callbacks = 0;
   }
   void TearDown() override {
     tarq_sound_exit_plat();
-    while (tarq_audio_is_locked()) tarq_unlock_audio_plat();
+    while (tarq_audio_lock_depth()) tarq_unlock_audio_plat();
     SDL_Quit();
   }
   static bool wait_for_callbacks(int n) {
@@ -56,8 +57,8 @@ struct Audio : ::testing::Test {
 TEST_F(Audio, OpensAtTheRequestedFormatAndPlaysTheCallback) {
   ASSERT_EQ(tarq_open_audio_device(22050, 1, pattern_callback), 0);
   EXPECT_EQ(tarq_sound_inited(), 1);
-  EXPECT_EQ(tarq_state.rate, 22050);
-  EXPECT_EQ(tarq_state.channels, 1);
+  EXPECT_EQ(tarq_audio_format_in_use().rate, 22050);
+  EXPECT_EQ(tarq_audio_format_in_use().channels, 1);
   EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_PLAYING);
   ASSERT_TRUE(wait_for_callbacks(3));
   tarq_sound_exit_plat();
@@ -86,19 +87,19 @@ TEST_F(Audio, TheLockNestsAndReleasesOnce) {
   ASSERT_TRUE(wait_for_callbacks(1));
   tarq_lock_audio_plat();
   tarq_lock_audio_plat();
-  EXPECT_EQ(tarq_audio_is_locked(), 2);
+  EXPECT_EQ(tarq_audio_lock_depth(), 2);
   const int held = callbacks;
   SDL_Delay(150);
   EXPECT_EQ(callbacks, held);
   tarq_unlock_audio_plat();
-  EXPECT_EQ(tarq_audio_is_locked(), 1);
+  EXPECT_EQ(tarq_audio_lock_depth(), 1);
   SDL_Delay(150);
   EXPECT_EQ(callbacks, held);  // still held by the outer lock
   tarq_unlock_audio_plat();
-  EXPECT_EQ(tarq_audio_is_locked(), 0);
+  EXPECT_EQ(tarq_audio_lock_depth(), 0);
   EXPECT_TRUE(wait_for_callbacks(held + 2));
   tarq_unlock_audio_plat();  // an extra release changes nothing
-  EXPECT_EQ(tarq_audio_is_locked(), 0);
+  EXPECT_EQ(tarq_audio_lock_depth(), 0);
 }
 
 TEST_F(Audio, BufferSizeZeroOpensNoDevice) {

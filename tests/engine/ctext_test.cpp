@@ -4,9 +4,9 @@
 
 #include "engine/data/ctext.h"
 #include "engine/data/ctext_cursor.h"
-#include "engine/editor/ctext_position.h"
-#include "engine/editor/ctext_snapshot.h"
-#include "engine/editor/undo_step.h"
+#include "engine/data/ctext_position.h"
+#include "engine/data/ctext_snapshot.h"
+#include "engine/data/undo_step.h"
 #include "engine/io/file.h"
 #include "engine/platform/gui.h"
 

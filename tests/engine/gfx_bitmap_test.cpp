@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "engine/extra/bitmap_points.h"
-#include "engine/extra/clip_save.h"
+#include "engine/data/bitmap_points.h"
+#include "engine/data/clip_save.h"
 #include "engine/tarq.h"
 #include "tests/engine/gfx_test_util.h"
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "engine/extra/sprite_variants.h"
+#include "engine/data/sprite_variants.h"
 #include "engine/platform/present.h"
 #include "tests/engine/gfx_test_util.h"
 

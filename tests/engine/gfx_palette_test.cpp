@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/extra/colour_table.h"
-#include "engine/extra/palette_fade.h"
+#include "engine/data/colour_table.h"
+#include "engine/data/palette_fade.h"
 #include "engine/platform/present.h"
 #include "tests/engine/gfx_test_util.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "engine/config.h"
-#include "engine/extra/joystick_report.h"
 #include "engine/platform/joystick.h"
+#include "engine/platform/joystick_report.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/extra/elapsed_timer.h"
 #include "engine/log.h"
+#include "engine/platform/elapsed_timer.h"
 #include "engine/tarq.h"
 #include "tests/engine/engine_run.h"
 #include "tests/support/temp_dir.h"

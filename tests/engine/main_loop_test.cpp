@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/extra/engine_control.h"
+#include "engine/engine_control.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
 #include "engine/platform/window.h"

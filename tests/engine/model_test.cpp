@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/data/anim.h"
+#include "engine/data/matrix.h"
 #include "engine/data/model.h"
-#include "engine/extra/matrix.h"
 #include "engine/tarq.h"
 
 namespace {

@@ -4,11 +4,11 @@
 
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
-#include "engine/extra/pod_set.h"
-#include "engine/extra/pod_walk.h"
+#include "engine/data/pod_set.h"
+#include "engine/data/pod_walk.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/extra/memory_stream.h"
-#include "engine/extra/stable_blocks.h"
 #include "engine/formats/stable.h"
+#include "engine/formats/stable_blocks.h"
 #include "engine/io/file.h"
+#include "engine/io/memory_stream.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 

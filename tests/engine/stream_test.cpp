@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/extra/file_copy.h"
-#include "engine/extra/memory_stream.h"
-#include "engine/extra/stream_values.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/io/file_copy.h"
+#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
+#include "engine/tracked_mem.h"
 #include "tests/support/disk_full.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
-#include "engine/extra/text_spacing.h"
-#include "engine/mem.h"
+#include "engine/data/text_spacing.h"
+#include "engine/tracked_mem.h"
 #include "tests/engine/gfx_test_util.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
-#include "engine/extra/bmp.h"
-#include "engine/extra/memory_stream.h"
-#include "engine/extra/tga.h"
+#include "engine/formats/bmp.h"
+#include "engine/formats/tga.h"
 #include "engine/io/file.h"
+#include "engine/io/memory_stream.h"
 #include "engine/platform/present.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"

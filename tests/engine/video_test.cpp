@@ -6,7 +6,7 @@
 
 #include "engine/config.h"
 #include "engine/data/text.h"
-#include "engine/extra/text_entry.h"
+#include "engine/data/text_entry.h"
 #include "engine/platform/events.h"
 #include "engine/platform/video.h"
 #include "engine/tarq.h"

@@ -7,7 +7,7 @@
 
 #include "engine/data/gfx.h"
 #include "engine/data/voxmap.h"
-#include "engine/extra/voxmap_draw.h"
+#include "engine/data/voxmap_draw.h"
 #include "engine/tarq.h"
 
 TEST(EngineVoxmap, CreationSlicesAndVoxels) {

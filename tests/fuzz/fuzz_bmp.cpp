@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "engine/data/gfx.h"
-#include "engine/extra/bmp.h"
-#include "engine/extra/memory_stream.h"
+#include "engine/formats/bmp.h"
 #include "engine/io/file.h"
+#include "engine/io/memory_stream.h"
 #include "engine/tarq.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "engine/data/pod.h"
-#include "engine/extra/memory_stream.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
+#include "engine/io/memory_stream.h"
 #include "engine/tarq.h"
 #include "sound/sound.h"
 

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/extra/memory_stream.h"
-#include "engine/extra/stable_blocks.h"
 #include "engine/formats/stable.h"
+#include "engine/formats/stable_blocks.h"
 #include "engine/io/file.h"
+#include "engine/io/memory_stream.h"
 #include "engine/tarq.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Sample sounds on mix channels 8-15: what the callback plays, where a new
 // sound goes, and letting go of a sound that is destroyed while it plays.
-#include "sound/extra/pcm.h"
-#include "sound/extra/synth.h"
+#include "sound/play/pcm.h"
 #include "sound/items/pod_items.h"
+#include "sound/synth/synth.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;

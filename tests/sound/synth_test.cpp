@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "engine/data/prng.h"
-#include "engine/extra/prng_state.h"
-#include "engine/mem.h"
+#include "engine/data/prng_state.h"
 #include "engine/tarq.h"
-#include "sound/extra/synth.h"
-#include "sound/extra/synth_nodes.h"
+#include "engine/tracked_mem.h"
 #include "sound/items/pod_items.h"
+#include "sound/synth/synth.h"
+#include "sound/synth/synth_nodes.h"
 
 namespace {
 

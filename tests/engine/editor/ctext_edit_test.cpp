@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "engine/editor/ctext_edit.h"
-#include "engine/editor/undo_step.h"
-#include "engine/mem.h"
+#include "engine/data/ctext_edit.h"
+#include "engine/data/undo_step.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "tests/engine/editor/ctext_fixture.h"
 
 namespace {

@@ -2,15 +2,15 @@
 // messages in, text, cursor, selection and drawn pixels out.
 #include <gtest/gtest.h>
 
+#include "engine/data/ctext_edit.h"
+#include "engine/data/ctext_field.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
-#include "engine/editor/ctext_edit.h"
-#include "engine/editor/ctext_field.h"
-#include "engine/extra/gui_elements.h"
-#include "engine/mem.h"
 #include "engine/platform/gui.h"
+#include "engine/platform/gui_elements.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "tests/engine/editor/ctext_fixture.h"
 #include "tests/support/synthetic_font.h"
 

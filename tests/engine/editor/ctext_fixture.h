@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/data/ctext.h"
+#include "engine/data/ctext_snapshot.h"
 #include "engine/data/undo.h"
-#include "engine/editor/ctext_snapshot.h"
-#include "engine/editor/undo_step.h"
+#include "engine/data/undo_step.h"
 #include "engine/io/file.h"
 #include "engine/platform/events.h"
 

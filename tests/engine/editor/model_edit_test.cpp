@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/editor/model_edit.h"
+#include "engine/data/model_edit.h"
 #include "engine/tarq.h"
 
 namespace {
