@@ -5,8 +5,8 @@
 
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
-#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
+#include "engine/data/sound_items.h"
 #include "engine/data/voxmap.h"
 #include "engine/io/file.h"
 #include "engine/log.h"

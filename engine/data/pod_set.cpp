@@ -8,9 +8,9 @@
 #include "engine/formats/pod_file.h"
 #include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
+#include "engine/io/stream_values.h"
 #include "engine/log.h"
 #include "engine/log_format.h"
 

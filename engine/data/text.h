@@ -10,7 +10,7 @@
 struct tarq_pod;
 
 // The engine's fonts and the spacing of all text: the text module makes the
-// fonts (tarq_text_init) and sets the spacing (extra/text_spacing.h).
+// fonts (tarq_text_init) and sets the spacing (engine/data/text_layout.h).
 struct tarq_text_fonts {
   tarq_pod* tarq_font1 = nullptr;  // 5x5, light grey in its 32-bit set
   tarq_pod* tarq_font2 = nullptr;  // 6x5 bold, white in its 32-bit set

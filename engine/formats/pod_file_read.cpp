@@ -22,7 +22,6 @@
 
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
-#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
 #include "engine/data/sound_items.h"

@@ -11,7 +11,7 @@
 #include "engine/data/voxmap.h"
 #include "engine/formats/pod_file_write.h"
 
-#include "engine/formats/lz4_record.h"
+#include "engine/formats/compressed_blocks.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"

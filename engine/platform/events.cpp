@@ -1,5 +1,6 @@
 // The event pump: sleep, key tables, then every pending platform event, with
-// the engine's own hotkeys (fullscreen toggle and quick quit).
+// the engine's own hotkeys (fullscreen toggle and quick quit); whether the
+// application is in the foreground.
 #include <SDL.h>
 
 #include <cstring>
@@ -210,5 +211,16 @@ int tarq_handle_system_messages() {
   }
   tarq_finish_key_pump(pump.codes_this_pump + pump.typed_count);
   for (int i = 0; i < pump.typed_count; i++) tarq_push_key_code(static_cast<unsigned char>(pump.typed[i]));
+  return 0;
+}
+
+// Whether the application is in the foreground.
+int tarq_is_app_active() {
+  // Without a window system (framebuffer or headless) there is nothing to
+  // lose focus to.
+  if (cconfig.framebuffer || cconfig.headless) return 1;
+  if (tarq_system_is_active()) return 1;
+  if (tarq_window.sdl_window && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetKeyboardFocus() == tarq_window.sdl_window)
+    return 1;
   return 0;
 }

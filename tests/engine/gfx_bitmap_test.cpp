@@ -2,8 +2,7 @@
 
 #include <climits>
 
-#include "engine/data/bitmap_points.h"
-#include "engine/data/clip_save.h"
+#include "engine/data/bitmap_tools.h"
 #include "engine/tarq.h"
 #include "tests/engine/gfx_test_util.h"
 

@@ -3,7 +3,7 @@
 #include <climits>
 #include <random>
 
-#include "engine/data/rect_lit.h"
+#include "engine/data/bitmap_tools.h"
 #include "tests/engine/gfx_test_util.h"
 
 TEST(EngineDraw, RectanglesWithSwappedCornersDrawTheSame) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/data/colour_table.h"
-#include "engine/data/palette_fade.h"
+#include "engine/data/palette_tools.h"
 #include "engine/platform/present.h"
 #include "tests/engine/gfx_test_util.h"
 

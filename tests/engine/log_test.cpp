@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/log.h"
-#include "engine/platform/elapsed_timer.h"
+#include "engine/platform/timing.h"
 #include "engine/tarq.h"
 #include "tests/engine/engine_run.h"
 #include "tests/support/temp_dir.h"

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
+#include "engine/formats/compressed_blocks.h"
 #include "engine/formats/lodepng_adapter.h"
 #include "engine/formats/png.h"
-#include "engine/formats/zlib_blocks.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/platform/present.h"
 #include "tests/support/png_forge.h"
 #include "tests/support/process.h"

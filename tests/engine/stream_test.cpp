@@ -11,7 +11,6 @@
 
 #include "engine/io/file.h"
 #include "engine/io/file_copy.h"
-#include "engine/io/memory_stream.h"
 #include "engine/io/stream_values.h"
 #include "engine/tracked_mem.h"
 #include "tests/support/disk_full.h"

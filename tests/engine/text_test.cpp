@@ -2,7 +2,7 @@
 
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
-#include "engine/data/text_spacing.h"
+#include "engine/data/text_layout.h"
 #include "engine/tracked_mem.h"
 #include "tests/engine/gfx_test_util.h"
 

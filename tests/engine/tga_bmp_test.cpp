@@ -10,7 +10,7 @@
 #include "engine/formats/bmp.h"
 #include "engine/formats/tga.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/platform/present.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"

@@ -8,7 +8,7 @@
 #include "engine/data/gfx.h"
 #include "engine/formats/bmp.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

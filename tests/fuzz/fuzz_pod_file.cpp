@@ -8,7 +8,7 @@
 #include "engine/data/pod.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 #include "sound/sound.h"
 

@@ -9,7 +9,7 @@
 #include "engine/formats/stable.h"
 #include "engine/formats/stable_blocks.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 
 namespace {

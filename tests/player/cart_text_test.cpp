@@ -10,7 +10,7 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/platform/host.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/cart_version.h"

@@ -1,8 +1,17 @@
 #pragma once
-// zlib blocks through the LodePNG library: compressing and decompressing a
-// block, and the compressor's window size. The player compresses no block
-// itself (its PNG files go through engine/formats/png.h).
+// Compressed blocks the player never makes itself: whole LZ4 records (int32
+// compressed length k, then one LZ4 block of k bytes) written to and read
+// from a stream (the player's pod reader reads the length word itself and
+// then the block), and zlib blocks through the LodePNG library with the
+// compressor's window size (its PNG files go through engine/formats/png.h).
 #include <cstddef>
+#include <cstdint>
+
+struct tarq_file;
+
+// LZ4 records: int32 compressed length k, then one LZ4 block of k bytes.
+int32_t tarq_fwrite_lz4(const void* data, int32_t n, tarq_file* f);
+int32_t tarq_fread_lz4(void* dst, int32_t capacity, tarq_file* f);
 
 // zlib streams; the output block is malloc'ed (release it with free()).
 unsigned tarq_compress(const unsigned char* in, size_t insize, unsigned char** out, size_t* outsize);

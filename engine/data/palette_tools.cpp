@@ -1,6 +1,8 @@
 // 8-bit pages to 32-bit pixels through a colour table made from the video
-// palette.
-#include "engine/data/colour_table.h"
+// palette, and a moment of a fade between two palettes.
+#include "engine/data/palette_tools.h"
+
+#include <algorithm>
 
 #include "engine/data/gfx.h"
 #include "engine/platform/present.h"
@@ -22,4 +24,16 @@ void blit_from_8_to_32(const tarq_bitmap* src, const uint32_t* table, uint32_t* 
     const uint8_t* s = src->rows[y];
     for (int32_t x = 0; x < src->width; x++) d[x] = table[s[x]];
   }
+}
+
+// A moment of a fade between two palettes, set as the video palette.
+void tarq_fade_palette_moment(const tarq_palette* a, const tarq_palette* b, int32_t t) {
+  if (!a || !b || !tarq_video.tarq_video_palette) return;
+  t = std::clamp(t, 0, 256);
+  tarq_palette mix;
+  for (int i = 0; i < 256; i++)
+    for (int k = 0; k < 3; k++)
+      mix.rgb[i][k] = static_cast<uint8_t>((((256 - t) * a->rgb[i][k]) >> 8) + ((t * b->rgb[i][k]) >> 8));
+  *tarq_video.tarq_video_palette = mix;
+  tarq_set_palette(tarq_video.tarq_video_palette);
 }

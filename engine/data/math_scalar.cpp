@@ -1,5 +1,6 @@
-// 16.16 fixed-point multiply and divide, and an approximate distance.
-#include "engine/data/math_fixed.h"
+// 16.16 fixed-point multiply and divide, an approximate distance, and an
+// integer hash.
+#include "engine/data/math_scalar.h"
 
 namespace {
 
@@ -23,4 +24,19 @@ int32_t fdist(int32_t a, int32_t b) {
   int64_t hi = ua > ub ? ua : ub;
   int64_t lo = ua > ub ? ub : ua;
   return wrap32(hi + (lo >> 1));
+}
+
+// An integer hash that scatters neighbouring values.
+int32_t tarq_mangle_int32(int32_t a) {
+  auto mul = [](int32_t x, int32_t y) {
+    return static_cast<int32_t>(static_cast<uint32_t>(x) * static_cast<uint32_t>(y));
+  };
+  auto add_shifted = [](int32_t x) {
+    return static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(x >> 8));
+  };
+  a = mul(a ^ 0x59C, a ^ 0x158);
+  a = add_shifted(a);
+  a = mul(a ^ 0x59C, a ^ 0x52D);
+  a = add_shifted(a);
+  return add_shifted(a);
 }
