@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "bench/support/machine.h"
-#include "console/draw/draw_display.h"
 #include "console/draw/gfx_shapes.h"
 #include "console/draw/gfx_state.h"
 #include "console/draw/map.h"

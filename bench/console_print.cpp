@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "bench/support/machine.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"

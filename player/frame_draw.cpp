@@ -2,8 +2,8 @@
 #include <cstring>
 
 #include "console/bindings/stat.h"
-#include "console/draw/draw_display.h"
 #include "console/draw/extpal_glitch.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"

@@ -2,7 +2,7 @@
 // refunds, time, and the coroutine functions.
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/control.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
 #include "console/machine/machine.h"

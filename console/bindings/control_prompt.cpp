@@ -16,7 +16,7 @@
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "console/run/spend_cpu.h"
-#include "console/run/token_limits.h"
+#include "console/run/token.h"
 #include "engine/data/gfx.h"
 #include "engine/io/path.h"
 #include "engine/platform/host.h"

@@ -1,8 +1,8 @@
 // Bindings of the draw state: pset, pget, cls, color, clip, camera, fillp,
-// pal and palt, and the table of drawing bindings.
+// pal and palt, the table of drawing bindings, and the colour arguments of
+// the drawing bindings.
 #include "console/bindings/gfx_bindings.h"
 
-#include "console/bindings/gfx_args.h"
 #include "console/draw/gfx_colour.h"
 #include "console/draw/gfx_state.h"
 #include "console/machine/machine.h"
@@ -120,4 +120,16 @@ int kx_palt(lua_State* L) {
   }
   lua_pushnumber(L, tovo_fix(old));
   return 1;
+}
+
+// Colour arguments of the drawing bindings.
+uint32_t getp_col(lua_State* L, int i) {
+  return i <= lua_gettop(L) ? tovo_colour_arg(tovo_arg_num(L, i)) : tovo_colour_pen();
+}
+
+uint32_t getp_col_fast(const tovo_fast_args& a, int i) {
+  if (i > a.count) return tovo_colour_pen();
+  const TValue* slot = a.first + (i - 1);
+  if (!ttisnumber(slot)) return 0;
+  return tovo_colour_arg(nvalue(slot));
 }

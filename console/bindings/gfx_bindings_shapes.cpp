@@ -1,6 +1,5 @@
 // Bindings of the shapes: line, rect, rectfill, oval, ovalfill, circ and
 // circfill.
-#include "console/bindings/gfx_args.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/gfx_colour.h"
 #include "console/draw/gfx_shapes.h"

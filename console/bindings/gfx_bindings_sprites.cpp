@@ -1,6 +1,5 @@
 // Bindings of sprites, sprite flags, the map and textured lines: spr, sspr,
 // sget, sset, fget, fset, map, mget, mset and tline.
-#include "console/bindings/gfx_args.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/map.h"
 #include "console/draw/sprite.h"

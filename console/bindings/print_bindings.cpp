@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "console/bindings/api_bindings.h"
-#include "console/bindings/gfx_args.h"
+#include "console/bindings/gfx_bindings.h"
 #include "console/draw/gfx_colour.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"

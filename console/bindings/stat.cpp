@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "console/bindings/api_bindings.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/button.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"

@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "console/bindings/api_list.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/address_space.h"
 #include "console/machine/alloc.h"
 #include "console/machine/button.h"
@@ -26,7 +26,7 @@
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "console/run/shell_port.h"
-#include "console/run/token_limits.h"
+#include "console/run/token.h"
 #include "engine/log.h"
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"

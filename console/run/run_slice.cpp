@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "console/bindings/api_list.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/address_space.h"
 #include "console/machine/alloc.h"
 #include "console/machine/button.h"
@@ -15,11 +15,11 @@
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"
-#include "console/run/assert_message.h"
 #include "console/run/errors.h"
 #include "console/run/run.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
+#include "console/run/script_host.h"
 #include "console/run/shell_port.h"
 #include "engine/log.h"
 #include "engine/platform/events.h"

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "console/machine/key_bound.h"
+#include "console/machine/button_queries.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"

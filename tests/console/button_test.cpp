@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "console/machine/button.h"
-#include "console/machine/button_nok.h"
-#include "console/machine/key_bound.h"
+#include "console/machine/button_queries.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"

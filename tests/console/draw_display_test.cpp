@@ -2,7 +2,7 @@
 // binding of sprite source and draw target per display.
 #include <gtest/gtest.h>
 
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/machine.h"
 #include "engine/platform/window.h"
 #include "tests/console/gfx_fixture.h"

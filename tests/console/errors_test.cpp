@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "console/print/console_print.h"
-#include "console/run/assert_message.h"
 #include "console/run/error_lines.h"
 #include "console/run/errors.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
+#include "console/run/script_host.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext.h"
 #include "engine/tarq.h"

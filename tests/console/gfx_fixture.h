@@ -11,7 +11,7 @@
 
 #include "console/bindings/api_list.h"
 #include "console/bindings/gfx_bindings.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/draw/sprite.h"
 #include "console/machine/machine.h"
 #include "console/run/run_state.h"

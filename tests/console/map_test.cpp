@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "console/draw/map.h"
+#include "console/machine/cart_tools.h"
 #include "console/machine/machine.h"
-#include "console/machine/shared_sync.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "console/draw/draw_display.h"
-#include "console/machine/cstore_cart.h"
+#include "console/draw/gfx_state.h"
+#include "console/machine/cart_tools.h"
 #include "console/machine/machine.h"
 #include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "console/draw/draw_display.h"
 #include "console/draw/extpal_glitch.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/machine.h"
 #include "console/machine/machine_prng.h"
 #include "console/machine/registers.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "console/bindings/stat.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"

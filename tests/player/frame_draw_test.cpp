@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"

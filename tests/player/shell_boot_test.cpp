@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
