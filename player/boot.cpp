@@ -1,4 +1,4 @@
-// Boot sequence.
+// Boot sequence, and the splash picture before it with its tick.
 #include "player/boot.h"
 #include "player/keyqueue.h"
 #include "player/message.h"
@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "console/draw/extpal_glitch.h"
+#include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
 #include "console/machine/machine_prng.h"
@@ -265,4 +266,19 @@ int32_t get_boot_fps() {
   if (app.draw_calls <= 0 || app.host_frames <= 0) return 0;
   int32_t mean = (tovo_clock() - app.first_draw_t) / app.host_frames;
   return mean > 0 ? 1000 / mean : 1000;
+}
+
+// The splash picture before the boot sequence, and its tick.
+namespace {
+
+constexpr int32_t SPLASH_BUTTONS = 7;  // buttons 0-6 of player 0
+
+}  // namespace
+
+int32_t load_splash_bmp() { return 0; }
+
+void move_splash() {
+  bool restart = tarq_get_any_key_down() != 0;
+  for (int32_t b = 0; b < SPLASH_BUTTONS && !restart; b++) restart = button_pressed(b, 0) != 0;
+  if (restart) boot_init();
 }

@@ -36,7 +36,6 @@
 #include "player/message.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
-#include "player/splash.h"
 #include "player/stopped.h"
 #include "sound/sound.h"
 

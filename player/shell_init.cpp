@@ -47,7 +47,6 @@
 #include "player/selection_sets.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
-#include "player/splash.h"
 #include "sound/machine.h"
 #include "sound/sound.h"
 

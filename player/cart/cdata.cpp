@@ -9,7 +9,6 @@
 #include "engine/io/file.h"
 #include "engine/platform/host.h"
 #include "engine/tracked_mem.h"
-#include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"
 #include "player/shell_state.h"
 

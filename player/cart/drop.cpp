@@ -1,4 +1,5 @@
-// Dropped files.
+// Dropped files, and the sprite-sheet backup taken before a dropped picture
+// changes what the cart sees.
 #include "player/cart/drop.h"
 
 #include <climits>
@@ -10,6 +11,7 @@
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"
+#include "engine/data/undo.h"
 #include "engine/formats/png.h"
 #include "engine/io/file.h"
 #include "engine/platform/host.h"
@@ -17,10 +19,9 @@
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 #include "player/cart/disk.h"
-#include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"
-#include "player/cart/sheet_backup.h"
 #include "player/message.h"
+#include "player/selection_sets.h"
 #include "player/shell_state.h"
 
 namespace {
@@ -110,4 +111,17 @@ int32_t load_dropped_cart() {
 void forget_dropped_cart() {
   tarq_destroy_tovo_cart(dropped_cart);
   dropped_cart = nullptr;
+}
+
+void backup_gfx() {
+  tovo_cart* cart = pitem(0);
+  if (cart) {
+    tarq_file* state = create_undo_bmp_state(cart->gfx, 0);
+    if (state) tarq_push_undo_state(state, cart->undo[0], 0);
+    if (selection_sets().gfx && selection_sets().gfx->work) {
+      for (int32_t y = 0; y < cart->gfx->height && y < selection_sets().gfx->work->height; y++)
+        memcpy(selection_sets().gfx->work->rows[y], cart->gfx->rows[y], (size_t)selection_sets().gfx->work->width);
+    }
+  }
+  disk_state.edit_flag = 1;
 }

@@ -13,7 +13,7 @@
 #include "engine/io/stream_values.h"
 #include "engine/platform/host.h"
 #include "player/cart/cart_text.h"
-#include "player/cart/cart_version.h"
+#include "player/cart/cart_text_tools.h"
 #include "player/cart/disk_state.h"
 #include "tests/player/cart_fixture.h"
 #include "tests/support/temp_dir.h"

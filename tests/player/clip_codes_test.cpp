@@ -19,7 +19,7 @@
 #include "player/clipboard/activity_log.h"
 #include "player/clipboard/clip_cart.h"
 #include "player/clipboard/clip_codes.h"
-#include "player/cpu_timer.h"
+#include "player/debug_tools.h"
 #include "player/help_topic.h"
 #include "player/shell_state.h"
 #include "tests/player/cart_fixture.h"

@@ -26,7 +26,7 @@
 #include "player/capture/gif_calloc.h"
 #include "player/capture/record_output.h"
 #include "player/capture/screenshot.h"
-#include "player/capture/video_clip_free.h"
+#include "player/capture/video_dev.h"
 #include "player/shell_state.h"
 #include "tests/support/temp_dir.h"
 

@@ -26,7 +26,6 @@
 #include "player/pod_title.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
-#include "player/splash.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/support/temp_dir.h"
 

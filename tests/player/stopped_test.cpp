@@ -8,7 +8,7 @@
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
-#include "player/console_scroll.h"
+#include "player/prompt_tools.h"
 #include "player/shell_state.h"
 #include "player/stopped.h"
 

@@ -11,7 +11,7 @@
 #include "engine/io/file.h"
 #include "engine/tracked_mem.h"
 #include "player/cart/disk_state.h"
-#include "player/cart/sheet_backup.h"
+#include "player/cart/drop.h"
 #include "player/editor/bitmap_undo.h"
 
 namespace {

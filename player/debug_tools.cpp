@@ -1,4 +1,5 @@
-#include "player/debug_print.h"
+// Debugging prints, and the process CPU-time timer.
+#include "player/debug_tools.h"
 
 #include <cstdio>
 #include <cstring>
@@ -6,6 +7,7 @@
 #include "console/machine/cart.h"
 #include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "engine/platform/host.h"
 #include "engine/tarq.h"
 
 int32_t test_strstr(const char* text, const char* part) {
@@ -21,3 +23,7 @@ void debug_print_pattern_0(const char* label) {
   printf("%s: %d %d %d %d (%d ms)\n", label ? label : "", cart->music[0][0], cart->music[0][1], cart->music[0][2],
          cart->music[0][3], tarq_get_time());
 }
+
+// The process CPU-time timer.
+void timer_start() { tarq_timer_start(); }
+int32_t timer_end() { return tarq_timer_end(); }
