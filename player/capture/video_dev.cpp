@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/tga.h"
+#include "engine/formats/tga_bmp.h"
 #include "engine/io/path.h"
 #include "engine/platform/host.h"
 #include "player/capture/clip_record.h"

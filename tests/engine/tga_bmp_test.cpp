@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/bmp.h"
-#include "engine/formats/tga.h"
+#include "engine/formats/tga_bmp.h"
 #include "engine/io/file.h"
 #include "engine/io/stream_values.h"
 #include "engine/platform/present.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/bmp.h"
+#include "engine/formats/tga_bmp.h"
 #include "engine/io/file.h"
 #include "engine/io/stream_values.h"
 #include "engine/tarq.h"
