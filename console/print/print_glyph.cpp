@@ -8,7 +8,6 @@
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"
-#include "console/print/print_scroll.h"
 #include "console/run/spend_cpu.h"
 
 namespace {
