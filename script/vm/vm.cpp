@@ -101,11 +101,13 @@ constexpr int QUICK_INDEX_HOPS = 8;
 // finds a value, or needs no "__index", or follows "__index" tables to one
 // of those; false when the general path must run (it repeats the lookups,
 // which change nothing but the metatables' caches of absent events).
-inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
+// slot_of(h) finds the key in table h as quickslot does.
+template <typename SlotOf>
+inline bool quickget_(lua_State* L, const TValue* t, SlotOf slot_of, StkId val) {
   if (!ttistable(t)) return false;
   Table* h = hvalue(t);
   for (int hop = 0; hop < QUICK_INDEX_HOPS; hop++) {
-    const TValue* slot = quickslot(h, key);
+    const TValue* slot = slot_of(h);
     if (slot == nullptr) return false;
     if (!ttisnil(slot) || notm(h, TM_INDEX)) {
       setobj(val, slot);
@@ -117,18 +119,38 @@ inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val
   }
   return false;
 }
+inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
+  return quickget_(
+      L, t, [key](Table* h) { return quickslot(h, key); }, val);
+}
+// The same for a short-string key.
+inline bool quickgetstr(lua_State* L, const TValue* t, TString* key, StkId val) {
+  return quickget_(
+      L, t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
+}
 
 // t[key] = val without luaV_settable, when t is a table, the key already has
 // a slot, and the slot holds a value or no "__newindex" applies: the table,
-// which the caller gives the collector's back barrier; else null.
-inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
+// which the caller gives the collector's back barrier; else null. slot_of(h)
+// finds the key in table h as quickslot does.
+template <typename SlotOf>
+inline Table* quickset_(const TValue* t, SlotOf slot_of, const TValue* val) {
   if (!ttistable(t)) return nullptr;
   Table* h = hvalue(t);
-  const TValue* slot = quickslot(h, key);
+  const TValue* slot = slot_of(h);
   if (slot == nullptr || slot == luaO_nilobject() || (ttisnil(slot) && !notm(h, TM_NEWINDEX))) return nullptr;
   setobj(const_cast<TValue*>(slot), val);
   h->flags = 0;  // the key may name a metamethod
   return h;
+}
+inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
+  return quickset_(
+      t, [key](Table* h) { return quickslot(h, key); }, val);
+}
+// The same for a short-string key.
+inline Table* quicksetstr(const TValue* t, TString* key, const TValue* val) {
+  return quickset_(
+      t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
 }
 
 // Makes the frame of a call of a script function when the stack has room
@@ -351,14 +373,22 @@ int64_t loop_limit;
 #ifdef TOVO_COMPUTED_GOTO
 #define vmdispatch(o) goto* disptab[o];
 #define vmcase(l) L_##l : charge(tovo_opcode_cost(l));
+// A loop form's case, charged as its opcode.
+#define vmform(l, op) L_##l : charge(tovo_opcode_cost(op));
 #define vmbreak \
   vmfetch();    \
   vmdispatch(GET_OPCODE(i))
 #else
+// clang-format off
 #define vmdispatch(o) switch (o)
 #define vmcase(l) \
   case l:         \
     charge(tovo_opcode_cost(l));
+// A loop form's case, charged as its opcode.
+#define vmform(l, op) \
+  case l:             \
+    charge(tovo_opcode_cost(op));
+// clang-format on
 #define vmbreak break
 #endif
 
@@ -381,20 +411,61 @@ int64_t loop_limit;
   }                                                \
   vmbreak;
 
+// The loop form of an arithmetic opcode with a register B and a number
+// constant C.
+#define arith_k_op(FORM, OP, TM, expr)             \
+  vmform(FORM, OP) {                               \
+    StkId ra = RA(i);                              \
+    const TValue* rb = RB(i);                      \
+    const TValue* kc = KC(i);                      \
+    if (ttisnumber(rb)) {                          \
+      lua_Number nb = nvalue(rb), nc = nvalue(kc); \
+      setnvalue(ra, (expr));                       \
+    } else {                                       \
+      Protect(luaV_arith(L, ra, rb, kc, TM));      \
+    }                                              \
+  }                                                \
+  vmbreak;
+
+// The loop form of LT or LE with one operand a register and the other a
+// number constant: cmp(x, y) compares two numbers, fallback(L, x, y) any two
+// values.
+#define compare_k_op(FORM, OP, cmp, fallback)                                        \
+  vmform(FORM, OP) {                                                                 \
+    bool k_right = c_is_k(i);                                                        \
+    const TValue* x = k_right ? RB(i) : RC(i);                                       \
+    int res;                                                                         \
+    if (ttisnumber(x)) {                                                             \
+      res = k_right ? cmp(nvalue(x), nvalue(KC(i))) : cmp(nvalue(KB(i)), nvalue(x)); \
+    } else {                                                                         \
+      Protect(res = fallback(L, RKB(i), RKC(i)));                                    \
+      i = pc[-1];                                                                    \
+    }                                                                                \
+    if (res != GETARG_A(i)) {                                                        \
+      pc++;                                                                          \
+    } else {                                                                         \
+      donextjump();                                                                  \
+    }                                                                                \
+  }                                                                                  \
+  vmbreak;
+
+inline bool less_number(lua_Number a, lua_Number b) { return a < b; }
+inline bool less_equal_number(lua_Number a, lua_Number b) { return a <= b; }
+
 void execute(void* ud) {
 #ifdef TOVO_COMPUTED_GOTO
   static void* const disptab[64] = {
-      &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADKX,   &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
-      &&L_OP_GETTABUP, &&L_OP_GETTABLE, &&L_OP_SETTABUP, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE,
-      &&L_OP_SELF,     &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_MOD,
-      &&L_OP_POW,      &&L_OP_KXBAND,   &&L_OP_KXBOR,    &&L_OP_KXBXOR,   &&L_OP_KXSHL,    &&L_OP_KXSHR,
-      &&L_OP_KXLSHR,   &&L_OP_KXROTL,   &&L_OP_KXROTR,   &&L_OP_KXBNOT,   &&L_OP_IDIV,     &&L_OP_PEEK,
-      &&L_OP_PEEK2,    &&L_OP_PEEK4,    &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_LEN,      &&L_OP_CONCAT,
-      &&L_OP_JMP,      &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_TESTSET,
-      &&L_OP_CALL,     &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_FORPREP,  &&L_OP_TFORCALL,
-      &&L_OP_TFORLOOP, &&L_OP_SETLIST,  &&L_OP_CLOSURE,  &&L_OP_VARARG,   &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
-      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
-      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG};
+      &&L_OP_MOVE,     &&L_OP_LOADK,      &&L_OP_LOADKX,     &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
+      &&L_OP_GETTABUP, &&L_OP_GETTABLE,   &&L_OP_SETTABUP,   &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE,
+      &&L_OP_SELF,     &&L_OP_ADD,        &&L_OP_SUB,        &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_MOD,
+      &&L_OP_POW,      &&L_OP_KXBAND,     &&L_OP_KXBOR,      &&L_OP_KXBXOR,   &&L_OP_KXSHL,    &&L_OP_KXSHR,
+      &&L_OP_KXLSHR,   &&L_OP_KXROTL,     &&L_OP_KXROTR,     &&L_OP_KXBNOT,   &&L_OP_IDIV,     &&L_OP_PEEK,
+      &&L_OP_PEEK2,    &&L_OP_PEEK4,      &&L_OP_UNM,        &&L_OP_NOT,      &&L_OP_LEN,      &&L_OP_CONCAT,
+      &&L_OP_JMP,      &&L_OP_EQ,         &&L_OP_LT,         &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_TESTSET,
+      &&L_OP_CALL,     &&L_OP_TAILCALL,   &&L_OP_RETURN,     &&L_OP_FORLOOP,  &&L_OP_FORPREP,  &&L_OP_TFORCALL,
+      &&L_OP_TFORLOOP, &&L_OP_SETLIST,    &&L_OP_CLOSURE,    &&L_OP_VARARG,   &&L_OP_EXTRAARG, &&L_OPF_ADDK,
+      &&L_OPF_SUBK,    &&L_OPF_MULK,      &&L_OPF_DIVK,      &&L_OPF_MODK,    &&L_OPF_EQK,     &&L_OPF_LTK,
+      &&L_OPF_LEK,     &&L_OPF_GETTABLEK, &&L_OPF_SETTABLEK, &&L_OPF_SELFK};
 #endif
   LoopRun* run = static_cast<LoopRun*>(ud);
   lua_State* L = run->running;
@@ -924,6 +995,61 @@ enterframe:  // here over is current, and every frame's saved pc
             setnilvalue(ra + j);
           }
         }
+      }
+      vmbreak;
+      arith_k_op(OPF_ADDK, OP_ADD, TM_ADD, tovo_wrap_add(nb, nc));
+      arith_k_op(OPF_SUBK, OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc));
+      arith_k_op(OPF_MULK, OP_MUL, TM_MUL, kx_fmul(nb, nc));
+      arith_k_op(OPF_DIVK, OP_DIV, TM_DIV, kx_fdiv(nb, nc));
+      arith_k_op(OPF_MODK, OP_MOD, TM_MOD, kx_fmod(nb, nc));
+      vmform(OPF_EQK, OP_EQ) {
+        // A constant is never a table or a full userdata: no "__eq" applies.
+        bool k_right = c_is_k(i);
+        const TValue* x = k_right ? RB(i) : RC(i);
+        const TValue* kv = k_right ? KC(i) : KB(i);
+        int res;
+        if (rttype(x) != rttype(kv)) {
+          res = 0;
+        } else if (ttisnumber(x)) {
+          res = nvalue(x) == nvalue(kv);
+        } else if (ttisshrstring(x)) {
+          res = tsvalue(x) == tsvalue(kv);
+        } else {
+          res = luaV_rawequalobj(x, kv);
+        }
+        if (res != GETARG_A(i)) {
+          pc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      compare_k_op(OPF_LTK, OP_LT, less_number, luaV_lessthan);
+      compare_k_op(OPF_LEK, OP_LE, less_equal_number, luaV_lessequal);
+      vmform(OPF_GETTABLEK, OP_GETTABLE) {
+        StkId ra = RA(i);
+        const TValue* rb = RB(i);
+        const TValue* kc = KC(i);
+        if (!quickgetstr(L, rb, tsvalue(kc), ra)) Protect(luaV_gettable(L, rb, kc, ra));
+      }
+      vmbreak;
+      vmform(OPF_SETTABLEK, OP_SETTABLE) {
+        StkId ra = RA(i);
+        const TValue* kb = KB(i);
+        const TValue* rc = RKC(i);
+        if (Table* h = quicksetstr(ra, tsvalue(kb), rc)) {
+          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+        } else {
+          Protect(luaV_settable(L, ra, kb, rc));
+        }
+      }
+      vmbreak;
+      vmform(OPF_SELFK, OP_SELF) {
+        StkId ra = RA(i);
+        StkId rb = RB(i);
+        const TValue* kc = KC(i);
+        setobj(ra + 1, rb);
+        if (!quickgetstr(L, rb, tsvalue(kc), ra)) Protect(luaV_gettable(L, rb, kc, ra));
       }
       vmbreak;
 #ifndef TOVO_COMPUTED_GOTO
