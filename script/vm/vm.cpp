@@ -180,6 +180,7 @@ inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, i
   nci->u.l.base = base;
   nci->top = base + p->maxstacksize;
   nci->u.l.savedpc = p->code;
+  nci->u.l.k = p->k;
   nci->callstatus = status;
   L->top = nci->top;
   return nci;
@@ -220,6 +221,17 @@ inline void setframekind(CallInfo* ci, int nresults, uint16_t status) {
   uint32_t word = static_cast<uint16_t>(nresults) | (uint32_t{status} << 16);
   std::memcpy(&ci->nresults, &word, sizeof word);
 }
+
+// The wanted results and the call status of a frame, in one load, masked.
+inline uint32_t framekind(const CallInfo* ci, uint32_t mask) {
+  uint32_t word;
+  std::memcpy(&word, &ci->nresults, sizeof word);
+  return word & mask;
+}
+// A frame that wants one result and that the loop made for a call from a
+// script frame (not counted in the native-call depth).
+constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_COUNTED} << 16);
+constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY} << 16);
 
 // One invocation of the loop: the thread it was called to run, the thread it
 // runs now, the boundary that catches the errors of the coroutines it
@@ -314,11 +326,11 @@ int64_t loop_limit;
 // After a call out of the loop: reads the budget and finds the frame's base
 // (the stack may have moved) and constants again. Reading them again, rather
 // than keeping them across the call, leaves more registers to the loop.
-#define reload()                  \
-  {                               \
-    loadbudget();                 \
-    base = ci->u.l.base;          \
-    k = clLvalue(ci->func)->p->k; \
+#define reload()         \
+  {                      \
+    loadbudget();        \
+    base = ci->u.l.base; \
+    k = ci->u.l.k;       \
   }
 
 // Runs x, which may run code outside the loop or move the stack.
@@ -371,14 +383,17 @@ int64_t loop_limit;
 #define charge(cost) over += (cost);
 
 #ifdef TOVO_COMPUTED_GOTO
+// The dispatch table's index for an instruction: its low byte.
+inline unsigned dispatch_index(Instruction i) { return static_cast<uint8_t>(i); }
 #define vmdispatch(o) goto* disptab[o];
 #define vmcase(l) L_##l : charge(tovo_opcode_cost(l));
 // A loop form's case, charged as its opcode.
 #define vmform(l, op) L_##l : charge(tovo_opcode_cost(op));
 #define vmbreak \
   vmfetch();    \
-  vmdispatch(GET_OPCODE(i))
+  vmdispatch(dispatch_index(i))
 #else
+inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
 // clang-format off
 #define vmdispatch(o) switch (o)
 #define vmcase(l) \
@@ -396,19 +411,19 @@ int64_t loop_limit;
 #define CL() clLvalue(ci->func)
 
 // An arithmetic opcode: the number fast path, else luaV_arith.
-#define arith_op(OP, TM, expr)                     \
-  vmcase(OP) {                                     \
-    StkId ra = RA(i);                              \
-    const TValue* rb = RKB(i);                     \
-    const TValue* rc = RKC(i);                     \
-    if (ttisnumber(rb) && ttisnumber(rc)) {        \
-      lua_Number nb = nvalue(rb), nc = nvalue(rc); \
-      (void)nc;                                    \
-      setnvalue(ra, (expr));                       \
-    } else {                                       \
-      Protect(luaV_arith(L, ra, rb, rc, TM));      \
-    }                                              \
-  }                                                \
+#define arith_op(OP, TM, expr)                                   \
+  vmcase(OP) {                                                   \
+    StkId ra = RA(i);                                            \
+    const TValue* rb = RKB(i);                                   \
+    const TValue* rc = RKC(i);                                   \
+    if (__builtin_expect(ttisnumber(rb) && ttisnumber(rc), 1)) { \
+      lua_Number nb = nvalue(rb), nc = nvalue(rc);               \
+      (void)nc;                                                  \
+      setnvalue(ra, (expr));                                     \
+    } else {                                                     \
+      Protect(luaV_arith(L, ra, rb, rc, TM));                    \
+    }                                                            \
+  }                                                              \
   vmbreak;
 
 // The loop form of an arithmetic opcode with a register B and a number
@@ -418,7 +433,7 @@ int64_t loop_limit;
     StkId ra = RA(i);                              \
     const TValue* rb = RB(i);                      \
     const TValue* kc = KC(i);                      \
-    if (ttisnumber(rb)) {                          \
+    if (__builtin_expect(ttisnumber(rb), 1)) {     \
       lua_Number nb = nvalue(rb), nc = nvalue(kc); \
       setnvalue(ra, (expr));                       \
     } else {                                       \
@@ -432,10 +447,10 @@ int64_t loop_limit;
 // values.
 #define compare_k_op(FORM, OP, cmp, fallback)                                        \
   vmform(FORM, OP) {                                                                 \
-    bool k_right = c_is_k(i);                                                        \
+    bool k_right = __builtin_expect(c_is_k(i), 1);                                   \
     const TValue* x = k_right ? RB(i) : RC(i);                                       \
     int res;                                                                         \
-    if (ttisnumber(x)) {                                                             \
+    if (__builtin_expect(ttisnumber(x), 1)) {                                        \
       res = k_right ? cmp(nvalue(x), nvalue(KC(i))) : cmp(nvalue(KB(i)), nvalue(x)); \
     } else {                                                                         \
       Protect(res = fallback(L, RKB(i), RKC(i)));                                    \
@@ -454,18 +469,20 @@ inline bool less_equal_number(lua_Number a, lua_Number b) { return a <= b; }
 
 void execute(void* ud) {
 #ifdef TOVO_COMPUTED_GOTO
-  static void* const disptab[64] = {
-      &&L_OP_MOVE,     &&L_OP_LOADK,      &&L_OP_LOADKX,     &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
-      &&L_OP_GETTABUP, &&L_OP_GETTABLE,   &&L_OP_SETTABUP,   &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE,
-      &&L_OP_SELF,     &&L_OP_ADD,        &&L_OP_SUB,        &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_MOD,
-      &&L_OP_POW,      &&L_OP_KXBAND,     &&L_OP_KXBOR,      &&L_OP_KXBXOR,   &&L_OP_KXSHL,    &&L_OP_KXSHR,
-      &&L_OP_KXLSHR,   &&L_OP_KXROTL,     &&L_OP_KXROTR,     &&L_OP_KXBNOT,   &&L_OP_IDIV,     &&L_OP_PEEK,
-      &&L_OP_PEEK2,    &&L_OP_PEEK4,      &&L_OP_UNM,        &&L_OP_NOT,      &&L_OP_LEN,      &&L_OP_CONCAT,
-      &&L_OP_JMP,      &&L_OP_EQ,         &&L_OP_LT,         &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_TESTSET,
-      &&L_OP_CALL,     &&L_OP_TAILCALL,   &&L_OP_RETURN,     &&L_OP_FORLOOP,  &&L_OP_FORPREP,  &&L_OP_TFORCALL,
-      &&L_OP_TFORLOOP, &&L_OP_SETLIST,    &&L_OP_CLOSURE,    &&L_OP_VARARG,   &&L_OP_EXTRAARG, &&L_OPF_ADDK,
-      &&L_OPF_SUBK,    &&L_OPF_MULK,      &&L_OPF_DIVK,      &&L_OPF_MODK,    &&L_OPF_EQK,     &&L_OPF_LTK,
-      &&L_OPF_LEK,     &&L_OPF_GETTABLEK, &&L_OPF_SETTABLEK, &&L_OPF_SELFK};
+  // Indexed by an instruction's low byte: the opcode and the two low bits
+  // of A, so that the dispatch needs no mask.
+#define OPCODE_LABELS                                                                                                  \
+  &&L_OP_MOVE, &&L_OP_LOADK, &&L_OP_LOADKX, &&L_OP_LOADBOOL, &&L_OP_LOADNIL, &&L_OP_GETUPVAL, &&L_OP_GETTABUP,         \
+      &&L_OP_GETTABLE, &&L_OP_SETTABUP, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE, &&L_OP_SELF, &&L_OP_ADD,    \
+      &&L_OP_SUB, &&L_OP_MUL, &&L_OP_DIV, &&L_OP_MOD, &&L_OP_POW, &&L_OP_KXBAND, &&L_OP_KXBOR, &&L_OP_KXBXOR,          \
+      &&L_OP_KXSHL, &&L_OP_KXSHR, &&L_OP_KXLSHR, &&L_OP_KXROTL, &&L_OP_KXROTR, &&L_OP_KXBNOT, &&L_OP_IDIV,             \
+      &&L_OP_PEEK, &&L_OP_PEEK2, &&L_OP_PEEK4, &&L_OP_UNM, &&L_OP_NOT, &&L_OP_LEN, &&L_OP_CONCAT, &&L_OP_JMP,          \
+      &&L_OP_EQ, &&L_OP_LT, &&L_OP_LE, &&L_OP_TEST, &&L_OP_TESTSET, &&L_OP_CALL, &&L_OP_TAILCALL, &&L_OP_RETURN,       \
+      &&L_OP_FORLOOP, &&L_OP_FORPREP, &&L_OP_TFORCALL, &&L_OP_TFORLOOP, &&L_OP_SETLIST, &&L_OP_CLOSURE, &&L_OP_VARARG, \
+      &&L_OP_EXTRAARG, &&L_OPF_ADDK, &&L_OPF_SUBK, &&L_OPF_MULK, &&L_OPF_DIVK, &&L_OPF_MODK, &&L_OPF_EQK, &&L_OPF_LTK, \
+      &&L_OPF_LEK, &&L_OPF_GETTABLEK, &&L_OPF_SETTABLEK, &&L_OPF_SELFK
+  static void* const disptab[256] = {OPCODE_LABELS, OPCODE_LABELS, OPCODE_LABELS, OPCODE_LABELS};
+#undef OPCODE_LABELS
 #endif
   LoopRun* run = static_cast<LoopRun*>(ud);
   lua_State* L = run->running;
@@ -482,7 +499,7 @@ void execute(void* ud) {
 newframe:  // here cpu_cycles_slice and every frame's saved pc are current
   loadbudget();
   if (resumed) {
-    k = CL()->p->k;
+    k = ci->u.l.k;
     base = ci->u.l.base;
     pc = ci->u.l.savedpc;
     resumed = false;
@@ -492,13 +509,13 @@ newframe:  // here cpu_cycles_slice and every frame's saved pc are current
     goto dispatch;
   }
 enterframe:  // here over is current, and every frame's saved pc
-  k = CL()->p->k;
+  k = ci->u.l.k;
   base = ci->u.l.base;
   pc = ci->u.l.savedpc;
   for (;;) {
     vmfetch();
   dispatch:
-    vmdispatch(GET_OPCODE(i) & 63) {
+    vmdispatch(dispatch_index(i)) {
       vmcase(OP_MOVE) { setobj(RA(i), RB(i)); }
       vmbreak;
       vmcase(OP_LOADK) { setobj(RA(i), k + GETARG_Bx(i)); }
@@ -712,20 +729,23 @@ enterframe:  // here over is current, and every frame's saved pc
         int b = GETARG_B(i);
         int nresults = GETARG_C(i) - 1;
         ci->u.l.savedpc = pc;
-        if (ttisLclosure(ra)) {
+        if (__builtin_expect(ttisLclosure(ra), 1)) {
           // The usual call: a script function of fixed arity given exactly
           // its parameters, with room on the stack and a frame record. Its
           // saved pc is stored when the loop next leaves it.
           Proto* p = clLvalue(ra)->p;
           int nargs = b;  // the function and its arguments
           if (__builtin_expect(b == 0, 0)) nargs = topcount(L, ra);
-          if (nargs == p->callargs && ra + nargs + p->maxstacksize < L->stack_last && ci->next != nullptr) {
+          if (__builtin_expect(
+                  nargs == p->callargs && ra + nargs + p->maxstacksize < L->stack_last && ci->next != nullptr, 1)) {
             ci = ci->next;
             ci->func = ra;
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
             setframekind(ci, nresults, CIST_LUA | CIST_REENTRY);
+            k = p->k;
+            ci->u.l.k = k;
             L->ci = ci;
             L->top = ci->top;
             pc = p->code;
@@ -734,7 +754,6 @@ enterframe:  // here over is current, and every frame's saved pc
               luaC_checkGC(L);
               goto newframe;
             }
-            k = p->k;
             vmbreak;
           }
         }
@@ -748,7 +767,7 @@ enterframe:  // here over is current, and every frame's saved pc
             goto newframe;
           }
           // Nothing ran outside the loop: the new frame starts here.
-          k = CL()->p->k;
+          k = ci->u.l.k;
           base = ci->u.l.base;
           pc = CL()->p->code;
         } else {
@@ -812,6 +831,7 @@ enterframe:  // here over is current, and every frame's saved pc
           ci->callstatus |= CIST_TAIL;
           pc = p->code;
           k = p->k;
+          ci->u.l.k = k;
           vmbreak;
         }
         if (b != 0) L->top = ra + b;
@@ -832,6 +852,7 @@ enterframe:  // here over is current, and every frame's saved pc
           oci->u.l.base = ofunc + (nci->u.l.base - nfunc);
           oci->top = L->top = ofunc + (L->top - nfunc);
           oci->u.l.savedpc = nci->u.l.savedpc;
+          oci->u.l.k = nci->u.l.k;
           oci->callstatus |= CIST_TAIL;
           ci = L->ci = oci;
           goto newframe;
@@ -849,6 +870,14 @@ enterframe:  // here over is current, and every frame's saved pc
         }
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
+        if (__builtin_expect(b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE, 1)) {
+          // The usual return: one result, where one is wanted by a frame
+          // this loop made.
+          setobj(res, ra);
+          ci = L->ci = ci->previous;
+          L->top = ci->top;
+          goto enterframe;
+        }
         int wanted = ci->nresults;
         if (b != 0 && wanted >= 0 &&
             (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: fixed counts
@@ -936,7 +965,7 @@ enterframe:  // here over is current, and every frame's saved pc
             luaC_checkGC(L);
             goto newframe;
           }
-          k = CL()->p->k;
+          k = ci->u.l.k;
           base = ci->u.l.base;
           pc = CL()->p->code;
         } else {
@@ -1030,14 +1059,14 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         const TValue* rb = RB(i);
         const TValue* kc = KC(i);
-        if (!quickgetstr(L, rb, tsvalue(kc), ra)) Protect(luaV_gettable(L, rb, kc, ra));
+        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0)) Protect(luaV_gettable(L, rb, kc, ra));
       }
       vmbreak;
       vmform(OPF_SETTABLEK, OP_SETTABLE) {
         StkId ra = RA(i);
         const TValue* kb = KB(i);
         const TValue* rc = RKC(i);
-        if (Table* h = quicksetstr(ra, tsvalue(kb), rc)) {
+        if (Table* h = quicksetstr(ra, tsvalue(kb), rc); __builtin_expect(h != nullptr, 1)) {
           if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
         } else {
           Protect(luaV_settable(L, ra, kb, rc));
@@ -1049,7 +1078,7 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId rb = RB(i);
         const TValue* kc = KC(i);
         setobj(ra + 1, rb);
-        if (!quickgetstr(L, rb, tsvalue(kc), ra)) Protect(luaV_gettable(L, rb, kc, ra));
+        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0)) Protect(luaV_gettable(L, rb, kc, ra));
       }
       vmbreak;
 #ifndef TOVO_COMPUTED_GOTO
