@@ -103,7 +103,7 @@ constexpr int QUICK_INDEX_HOPS = 8;
 // which change nothing but the metatables' caches of absent events).
 // slot_of(h) finds the key in table h as quickslot does.
 template <typename SlotOf>
-inline bool quickget_(lua_State* L, const TValue* t, SlotOf slot_of, StkId val) {
+[[gnu::always_inline]] inline bool quickget_(lua_State* L, const TValue* t, SlotOf slot_of, StkId val) {
   if (!ttistable(t)) return false;
   Table* h = hvalue(t);
   for (int hop = 0; hop < QUICK_INDEX_HOPS; hop++) {
@@ -124,7 +124,7 @@ inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val
       L, t, [key](Table* h) { return quickslot(h, key); }, val);
 }
 // The same for a short-string key.
-inline bool quickgetstr(lua_State* L, const TValue* t, TString* key, StkId val) {
+[[gnu::always_inline]] inline bool quickgetstr(lua_State* L, const TValue* t, TString* key, StkId val) {
   return quickget_(
       L, t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
 }
@@ -134,7 +134,7 @@ inline bool quickgetstr(lua_State* L, const TValue* t, TString* key, StkId val) 
 // which the caller gives the collector's back barrier; else null. slot_of(h)
 // finds the key in table h as quickslot does.
 template <typename SlotOf>
-inline Table* quickset_(const TValue* t, SlotOf slot_of, const TValue* val) {
+[[gnu::always_inline]] inline Table* quickset_(const TValue* t, SlotOf slot_of, const TValue* val) {
   if (!ttistable(t)) return nullptr;
   Table* h = hvalue(t);
   const TValue* slot = slot_of(h);
@@ -148,7 +148,7 @@ inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
       t, [key](Table* h) { return quickslot(h, key); }, val);
 }
 // The same for a short-string key.
-inline Table* quicksetstr(const TValue* t, TString* key, const TValue* val) {
+[[gnu::always_inline]] inline Table* quicksetstr(const TValue* t, TString* key, const TValue* val) {
   return quickset_(
       t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
 }
@@ -538,10 +538,13 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_GETUPVAL) { setobj(RA(i), CL()->upvals[GETARG_B(i)]->v); }
       vmbreak;
       vmcase(OP_GETTABUP) {
+        // Usually a global: a short-string constant key.
         StkId ra = RA(i);
         const TValue* t = CL()->upvals[GETARG_B(i)]->v;
         const TValue* rc = RKC(i);
-        if (!quickget(L, t, rc, ra)) Protect(luaV_gettable(L, t, rc, ra));
+        bool done =
+            __builtin_expect(ttisshrstring(rc), 1) ? quickgetstr(L, t, tsvalue(rc), ra) : quickget(L, t, rc, ra);
+        if (__builtin_expect(!done, 0)) Protect(luaV_gettable(L, t, rc, ra));
       }
       vmbreak;
       vmcase(OP_GETTABLE) {
@@ -552,10 +555,12 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_SETTABUP) {
+        // Usually a global: a short-string constant key.
         const TValue* t = CL()->upvals[GETARG_A(i)]->v;
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        if (Table* h = quickset(t, rb, rc)) {
+        Table* h = __builtin_expect(ttisshrstring(rb), 1) ? quicksetstr(t, tsvalue(rb), rc) : quickset(t, rb, rc);
+        if (__builtin_expect(h != nullptr, 1)) {
           if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
         } else {
           Protect(luaV_settable(L, t, rb, rc));
@@ -758,7 +763,9 @@ enterframe:  // here over is current, and every frame's saved pc
           }
         }
         StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
-        CallInfo* nci = ci->next != nullptr ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY) : nullptr;
+        CallInfo* nci = ttisLclosure(ra) && ci->next != nullptr
+                            ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)
+                            : nullptr;
         if (nci != nullptr) {
           ci = nci;
           if (luaC_stepdue(L)) {
