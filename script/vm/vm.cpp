@@ -1075,6 +1075,10 @@ enterframe:  // here over is current, and every frame's saved pc
         const TValue* rc = RKC(i);
         if (Table* h = quicksetstr(ra, tsvalue(kb), rc); __builtin_expect(h != nullptr, 1)) {
           if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+        } else if (ttistable(ra) && hvalue(ra)->metatable == nullptr) {
+          // A new key of a table without a metatable (one that its
+          // constructor fills, say), made as luaV_settable makes it.
+          Protect(Table* t = hvalue(ra); setobj(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
         } else {
           Protect(luaV_settable(L, ra, kb, rc));
         }

@@ -109,6 +109,34 @@ TEST_F(VmFormsTest, ConstantKeysAgreeWithRegisterKeys) {
   }
 }
 
+// A constructor's new keys are made as any store makes them: the table
+// holds the same keys in the same traversal order as one filled through
+// register keys, and a nil store still makes its key.
+TEST_F(VmFormsTest, NewConstantKeysAreMadeAsAnyStoreMakesThem) {
+  std::string names, values, fields, register_fields;
+  for (int n = 0; n < 23; n++) {
+    std::string key = "k" + std::to_string(n * 7 % 23);
+    names += std::string(n > 0 ? ", " : "") + "s" + std::to_string(n);
+    values += std::string(n > 0 ? ", " : "") + "'" + key + "'";
+    fields += key + " = " + std::to_string(n) + ", ";
+    register_fields += "[s" + std::to_string(n) + "] = " + std::to_string(n) + ", ";
+  }
+  // Both constructors size the table alike; one stores through constant
+  // keys, the other through keys in registers.
+  std::string src = "local " + names + " = " + values + " local a = {" + fields + "} local b = {" + register_fields +
+                    "} "
+                    "local ka, kb = next(a), next(b) "
+                    "while ka ~= nil do "
+                    "  assert(ka == kb and a[ka] == b[kb], tostring(ka) .. ' / ' .. tostring(kb)) "
+                    "  ka, kb = next(a, ka), next(b, kb) "
+                    "end "
+                    "assert(kb == nil) "
+                    "local c local t = {} t.gone = nil assert(next(t) == nil) t.kept = 1 t.gone = nil "
+                    "local u = {} c = 'gone' u[c] = nil u.kept = 1 c = 'gone' u[c] = nil "
+                    "assert(next(t) == next(u) and next(t, next(t)) == next(u, next(u)))";
+  EXPECT_EQ(error_of(src), "");
+}
+
 // The loop runs a form exactly where the operands allow one: a register and
 // a number constant for arithmetic and order, a register and any constant for
 // equality, a short-string constant key for reads, writes and method calls.
