@@ -232,6 +232,8 @@ inline uint32_t framekind(const CallInfo* ci, uint32_t mask) {
 // script frame (not counted in the native-call depth).
 constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_COUNTED} << 16);
 constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY} << 16);
+// The same for a frame that wants all results.
+constexpr uint32_t QUICK_RETURN_ALL = static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{CIST_REENTRY} << 16);
 
 // One invocation of the loop: the thread it was called to run, the thread it
 // runs now, the boundary that catches the errors of the coroutines it
@@ -885,16 +887,20 @@ enterframe:  // here over is current, and every frame's saved pc
           L->top = ci->top;
           goto enterframe;
         }
+        if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ALL) {
+          // One result where all are wanted (the last argument of a call,
+          // say): the top marks its end.
+          setobj(res, ra);
+          ci = L->ci = ci->previous;
+          L->top = res + 1;
+          goto enterframe;
+        }
         int wanted = ci->nresults;
         if (b != 0 && wanted >= 0 &&
             (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: fixed counts
-          if (wanted == 1 && b == 2) {                                           // one result, one wanted
-            setobj(res, ra);
-          } else {
-            int n = b - 1 < wanted ? b - 1 : wanted;
-            for (int j = 0; j < n; j++) setobj(res + j, ra + j);
-            for (; n < wanted; n++) setnilvalue(res + n);
-          }
+          int n = b - 1 < wanted ? b - 1 : wanted;
+          for (int j = 0; j < n; j++) setobj(res + j, ra + j);
+          for (; n < wanted; n++) setnilvalue(res + n);
           ci = L->ci = ci->previous;
           L->top = ci->top;
           goto enterframe;
