@@ -228,12 +228,14 @@ inline uint32_t framekind(const CallInfo* ci, uint32_t mask) {
   std::memcpy(&word, &ci->nresults, sizeof word);
   return word & mask;
 }
-// A frame that wants one result and that the loop made for a call from a
-// script frame (not counted in the native-call depth).
-constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_COUNTED} << 16);
-constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY} << 16);
+// A frame that wants one result, that the loop made for a call from a
+// script frame (not counted in the native-call depth) and whose function
+// makes no closures (no upvalue to close).
+constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_COUNTED | CIST_NOCLOSE} << 16);
+constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY | CIST_NOCLOSE} << 16);
 // The same for a frame that wants all results.
-constexpr uint32_t QUICK_RETURN_ALL = static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{CIST_REENTRY} << 16);
+constexpr uint32_t QUICK_RETURN_ALL =
+    static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{CIST_REENTRY | CIST_NOCLOSE} << 16);
 
 // One invocation of the loop: the thread it was called to run, the thread it
 // runs now, the boundary that catches the errors of the coroutines it
@@ -750,7 +752,7 @@ enterframe:  // here over is current, and every frame's saved pc
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
-            setframekind(ci, nresults, CIST_LUA | CIST_REENTRY);
+            setframekind(ci, nresults, p->callstatus);
             k = p->k;
             ci->u.l.k = k;
             L->ci = ci;
@@ -837,7 +839,8 @@ enterframe:  // here over is current, and every frame's saved pc
           ci->u.l.base = base;
           ci->top = base + p->maxstacksize;
           L->top = ci->top;
-          ci->callstatus |= CIST_TAIL;
+          ci->callstatus =
+              static_cast<uint16_t>((ci->callstatus & ~CIST_NOCLOSE) | (p->callstatus & CIST_NOCLOSE) | CIST_TAIL);
           pc = p->code;
           k = p->k;
           ci->u.l.k = k;
@@ -862,7 +865,7 @@ enterframe:  // here over is current, and every frame's saved pc
           oci->top = L->top = ofunc + (L->top - nfunc);
           oci->u.l.savedpc = nci->u.l.savedpc;
           oci->u.l.k = nci->u.l.k;
-          oci->callstatus |= CIST_TAIL;
+          oci->callstatus = static_cast<uint16_t>((oci->callstatus & ~CIST_NOCLOSE) | CIST_TAIL);
           ci = L->ci = oci;
           goto newframe;
         }
@@ -871,12 +874,6 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_RETURN) {
         StkId ra = RA(i);
         int b = GETARG_B(i);
-        if (luaF_hasopen(L, base)) {
-          Protect(luaF_close(L, base));
-          i = pc[-1];
-          ra = RA(i);
-          b = GETARG_B(i);
-        }
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
         if (__builtin_expect(b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE, 1)) {
@@ -894,6 +891,13 @@ enterframe:  // here over is current, and every frame's saved pc
           ci = L->ci = ci->previous;
           L->top = res + 1;
           goto enterframe;
+        }
+        if (luaF_hasopen(L, base)) {
+          Protect(luaF_close(L, base));
+          i = pc[-1];
+          ra = RA(i);
+          b = GETARG_B(i);
+          res = ci->func;
         }
         int wanted = ci->nresults;
         if (b != 0 && wanted >= 0 &&
