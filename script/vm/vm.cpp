@@ -555,7 +555,14 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         const TValue* rb = RB(i);
         const TValue* rc = RKC(i);
-        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+        // Usually a number key into a table's array part, read here;
+        // anything else through quickget.
+        const TValue* slot = ttistable(rb) && ttisnumber(rc) ? luaH_arrayslot(hvalue(rb), nvalue(rc)) : nullptr;
+        if (__builtin_expect(slot != nullptr && !ttisnil(slot), 1)) {
+          setobj(ra, slot);
+        } else if (!quickget(L, rb, rc, ra)) {
+          Protect(luaV_gettable(L, rb, rc, ra));
+        }
       }
       vmbreak;
       vmcase(OP_SETTABUP) {
