@@ -589,7 +589,15 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        if (Table* h = quickset(ra, rb, rc)) {
+        // Usually a number key into a table's array part, stored here as
+        // quickset would store it; anything else through quickset.
+        TValue* slot = ttistable(ra) && ttisnumber(rb) ? luaH_arrayslot(hvalue(ra), nvalue(rb)) : nullptr;
+        if (__builtin_expect(slot != nullptr && (!ttisnil(slot) || notm(hvalue(ra), TM_NEWINDEX)), 1)) {
+          Table* h = hvalue(ra);
+          setobj(slot, rc);
+          h->flags = 0;
+          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+        } else if (Table* h = quickset(ra, rb, rc)) {
           if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
         } else {
           Protect(luaV_settable(L, ra, rb, rc));
