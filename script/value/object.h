@@ -194,14 +194,11 @@ struct Proto : GCObject {
   // with them: a call whose B operand (never 0 here) equals it passes
   // exactly the fixed parameters. Set by luaV_prepare.
   uint16_t callargs;
-  // The call status of a frame that the instruction loop makes for a call
-  // of it from a script frame. Set by luaV_prepare.
-  uint16_t callstatus;
 };
 
 constexpr uint16_t PROTO_NO_CALLARGS = 0xffff;  // above every B operand
 
-// The quick-call fields lie in padding: a prototype keeps its size.
+// The quick-call field lies in padding: a prototype keeps its size.
 static_assert(sizeof(void*) != 8 || sizeof(Proto) == 128);
 
 // ---- upvalues ----

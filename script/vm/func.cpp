@@ -101,7 +101,6 @@ Proto* luaF_newproto(lua_State* L) {
   f->is_vararg = 0;
   f->maxstacksize = 0;
   f->callargs = PROTO_NO_CALLARGS;
-  f->callstatus = 0;
   f->locvars = nullptr;
   f->sizelocvars = 0;
   f->linedefined = 0;

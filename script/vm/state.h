@@ -28,9 +28,6 @@ constexpr uint16_t CIST_HOOKYIELD = 1 << 7;  // the instruction a budget suspens
 // generic for's iterator): it counts in the native-call depth until it
 // returns, or until a resume's boundary resets that depth.
 constexpr uint16_t CIST_COUNTED = 1 << 8;
-// A script function that makes no closures: no upvalue of its frame is ever
-// open, so its return has none to close.
-constexpr uint16_t CIST_NOCLOSE = 1 << 9;
 
 // One call frame; frames form a doubly linked list that grows on demand.
 struct CallInfo {

@@ -228,14 +228,12 @@ inline uint32_t framekind(const CallInfo* ci, uint32_t mask) {
   std::memcpy(&word, &ci->nresults, sizeof word);
   return word & mask;
 }
-// A frame that wants one result, that the loop made for a call from a
-// script frame (not counted in the native-call depth) and whose function
-// makes no closures (no upvalue to close).
-constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_COUNTED | CIST_NOCLOSE} << 16);
-constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY | CIST_NOCLOSE} << 16);
+// A frame that wants one result and that the loop made for a call from a
+// script frame (not counted in the native-call depth).
+constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_COUNTED} << 16);
+constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY} << 16);
 // The same for a frame that wants all results.
-constexpr uint32_t QUICK_RETURN_ALL =
-    static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{CIST_REENTRY | CIST_NOCLOSE} << 16);
+constexpr uint32_t QUICK_RETURN_ALL = static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{CIST_REENTRY} << 16);
 
 // One invocation of the loop: the thread it was called to run, the thread it
 // runs now, the boundary that catches the errors of the coroutines it
@@ -555,14 +553,7 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         const TValue* rb = RB(i);
         const TValue* rc = RKC(i);
-        // Usually a number key into a table's array part, read here;
-        // anything else through quickget.
-        const TValue* slot = ttistable(rb) && ttisnumber(rc) ? luaH_arrayslot(hvalue(rb), nvalue(rc)) : nullptr;
-        if (__builtin_expect(slot != nullptr && !ttisnil(slot), 1)) {
-          setobj(ra, slot);
-        } else if (!quickget(L, rb, rc, ra)) {
-          Protect(luaV_gettable(L, rb, rc, ra));
-        }
+        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
       }
       vmbreak;
       vmcase(OP_SETTABUP) {
@@ -589,15 +580,7 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        // Usually a number key into a table's array part, stored here as
-        // quickset would store it; anything else through quickset.
-        TValue* slot = ttistable(ra) && ttisnumber(rb) ? luaH_arrayslot(hvalue(ra), nvalue(rb)) : nullptr;
-        if (__builtin_expect(slot != nullptr && (!ttisnil(slot) || notm(hvalue(ra), TM_NEWINDEX)), 1)) {
-          Table* h = hvalue(ra);
-          setobj(slot, rc);
-          h->flags = 0;
-          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
-        } else if (Table* h = quickset(ra, rb, rc)) {
+        if (Table* h = quickset(ra, rb, rc)) {
           if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
         } else {
           Protect(luaV_settable(L, ra, rb, rc));
@@ -767,7 +750,7 @@ enterframe:  // here over is current, and every frame's saved pc
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
-            setframekind(ci, nresults, p->callstatus);
+            setframekind(ci, nresults, CIST_LUA | CIST_REENTRY);
             k = p->k;
             ci->u.l.k = k;
             L->ci = ci;
@@ -854,8 +837,7 @@ enterframe:  // here over is current, and every frame's saved pc
           ci->u.l.base = base;
           ci->top = base + p->maxstacksize;
           L->top = ci->top;
-          ci->callstatus =
-              static_cast<uint16_t>((ci->callstatus & ~CIST_NOCLOSE) | (p->callstatus & CIST_NOCLOSE) | CIST_TAIL);
+          ci->callstatus |= CIST_TAIL;
           pc = p->code;
           k = p->k;
           ci->u.l.k = k;
@@ -880,7 +862,7 @@ enterframe:  // here over is current, and every frame's saved pc
           oci->top = L->top = ofunc + (L->top - nfunc);
           oci->u.l.savedpc = nci->u.l.savedpc;
           oci->u.l.k = nci->u.l.k;
-          oci->callstatus = static_cast<uint16_t>((oci->callstatus & ~CIST_NOCLOSE) | CIST_TAIL);
+          oci->callstatus |= CIST_TAIL;
           ci = L->ci = oci;
           goto newframe;
         }
@@ -889,6 +871,12 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_RETURN) {
         StkId ra = RA(i);
         int b = GETARG_B(i);
+        if (luaF_hasopen(L, base)) {
+          Protect(luaF_close(L, base));
+          i = pc[-1];
+          ra = RA(i);
+          b = GETARG_B(i);
+        }
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
         if (__builtin_expect(b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE, 1)) {
@@ -906,13 +894,6 @@ enterframe:  // here over is current, and every frame's saved pc
           ci = L->ci = ci->previous;
           L->top = res + 1;
           goto enterframe;
-        }
-        if (luaF_hasopen(L, base)) {
-          Protect(luaF_close(L, base));
-          i = pc[-1];
-          ra = RA(i);
-          b = GETARG_B(i);
-          res = ci->func;
         }
         int wanted = ci->nresults;
         if (b != 0 && wanted >= 0 &&

@@ -2,7 +2,6 @@
 #include "script/vm/vm.h"
 
 #include "script/vm/opcodes.h"
-#include "script/vm/state.h"
 
 namespace {
 
@@ -74,6 +73,5 @@ Instruction loop_instruction(const Proto* p, Instruction i) {
 
 void luaV_prepare(Proto* p) {
   p->callargs = p->is_vararg ? PROTO_NO_CALLARGS : static_cast<uint16_t>(p->numparams + 1);
-  p->callstatus = static_cast<uint16_t>(CIST_LUA | CIST_REENTRY | (p->sizep == 0 ? CIST_NOCLOSE : 0));
   for (int pc = 0; pc < p->sizecode; pc++) p->code[pc] = loop_instruction(p, p->code[pc]);
 }
