@@ -13,8 +13,8 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/present.h"
+#include "player/capture/clip_record.h"
 #include "player/capture/gif.h"
-#include "player/capture/record.h"
 #include "player/shell_state.h"
 
 namespace {
@@ -65,7 +65,7 @@ void BM_save_gif(benchmark::State& state) {
     return;
   }
   snprintf(cconfig.desktop_path, sizeof cconfig.desktop_path, "%s/", folder);
-  if (!tarq_video_palette) tarq_video_palette = tarq_create_palette();
+  if (!tarq_video.tarq_video_palette) tarq_swap_video_palette(tarq_create_palette());
   fill_ring(seconds);
   long before = peak_rss_kib();
   for (auto _ : state) {

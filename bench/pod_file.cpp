@@ -6,12 +6,12 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
-#include "engine/extra/buffer_bytes.h"
-#include "engine/extra/memory_stream.h"
-#include "engine/extra/pod_file_write.h"
 #include "engine/formats/pod_file.h"
+#include "engine/formats/pod_file_write.h"
+#include "engine/io/buffer_bytes.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/io/memory_stream.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

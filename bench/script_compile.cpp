@@ -7,8 +7,8 @@
 
 #include "bench/support/plain_alloc.h"
 #include "script/compiler/parse.h"
-#include "script/value/buffer.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
+#include "script/value/string_buffer.h"
 #include "script/vm/state.h"
 #include "script/vm/unwind.h"
 

@@ -29,16 +29,16 @@ void run_program(benchmark::State& state, const char* program) {
     lua_close(L);
     return;
   }
-  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  lua_set_cpu_cycles_slice_max(L, INT32_MAX);
   int64_t cycles = 0;
   for (auto _ : state) {
     lua_pushvalue(L, -1);
-    lua_reset_cpu_cycles(0);
+    lua_reset_cpu_cycles(L, 0);
     if (lua_pcall(L, 0, 1, 0) != LUA_OK) {
       state.SkipWithError(lua_tostring(L, -1));
       break;
     }
-    cycles += lua_get_cpu_cycles();
+    cycles += lua_get_cpu_cycles(L);
     lua_pop(L, 1);
   }
   state.counters["s_per_cycle"] =

@@ -11,7 +11,7 @@ void update_audio_moment_cache();
 // Sets bit 0 (x), bit 1 (y) and bit 2 (buttons) of the mouse-change flags for
 // what differs from the last running tick; nothing before the first reading.
 void process_devkit_mouse_activity();
-// The engine's audio-pause word: 1 while a pause page or a menu event is up
+// The mixer's audio-pause word: 1 while a pause page or a menu event is up
 // (unless the cart keeps playing with TOVO_AUDIO_PAUSE_NEVER), or while the
 // cart asks with TOVO_AUDIO_PAUSE_NOW; a word of 1 to 4 then counts up and
 // any other becomes 0, so sound comes back five updates after that ends.

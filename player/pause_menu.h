@@ -61,7 +61,7 @@ void add_paused_menu_item(const char* label, int32_t type);
 // Refills the items for the current pause state.
 void build_paused_menu();
 // Opens the menu on player 0's pause button, or offers the update of the
-// running cart when a newer version was found (splore_newer_version).
+// running cart when a newer version was found (splore.newer_version).
 void update_paused_menu();
 // One paused tick's navigation and actions.
 void process_paused_keypresses();

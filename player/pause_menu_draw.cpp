@@ -76,7 +76,7 @@ void draw_paused_menu(tarq_bitmap* page) {
     if (selected) sprite_at(page, POINTER, 25, y - 1);
     if (pause_menu.item[i].type == TOVO_ITEM_FAVOURITE) {
       tarq_bitmap* heart = resource(HEART);
-      if (heart && is_favourite(running_item.lid, running_item.file))
+      if (heart && is_favourite(splore.running_item.lid, splore.running_item.file))
         tarq_draw_sprite(heart, page, 0, 0, 74, y, heart->width, heart->height);
       else if (heart) tarq_draw_sprite_col(heart, page, 0, 0, 74, y, heart->width, heart->height, 13, 0);
     }

@@ -3,16 +3,15 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
-
-dbmp* gfx_set = nullptr;
-dbmp* map_set = nullptr;
-dbmp* sfx_set[TOVO_SFX_COUNT] = {};
+#include "engine/tracked_mem.h"
 
 namespace {
+
+tovo_selection_sets sets;
 
 constexpr int32_t SHEET_SIDE = 128;
 constexpr int32_t SFX_SET_WIDTH = 8;  // a note's fields, one a column
@@ -57,18 +56,20 @@ void destroy_dbmp(dbmp* set) {
   tarq_free(set);
 }
 
+const tovo_selection_sets& selection_sets() { return sets; }
+
 void tovo_create_selection_sets() {
   tovo_destroy_selection_sets();
-  gfx_set = create_dbmp(SHEET_SIDE, SHEET_SIDE);
-  map_set = create_dbmp(SHEET_SIDE, SHEET_SIDE);
-  for (dbmp*& set : sfx_set) set = create_dbmp(SFX_SET_WIDTH, TOVO_SFX_NOTES);
+  sets.gfx = create_dbmp(SHEET_SIDE, SHEET_SIDE);
+  sets.map = create_dbmp(SHEET_SIDE, SHEET_SIDE);
+  for (dbmp*& set : sets.sfx) set = create_dbmp(SFX_SET_WIDTH, TOVO_SFX_NOTES);
 }
 
 void tovo_destroy_selection_sets() {
-  destroy_dbmp(gfx_set);
-  destroy_dbmp(map_set);
-  gfx_set = map_set = nullptr;
-  for (dbmp*& set : sfx_set) {
+  destroy_dbmp(sets.gfx);
+  destroy_dbmp(sets.map);
+  sets.gfx = sets.map = nullptr;
+  for (dbmp*& set : sets.sfx) {
     destroy_dbmp(set);
     set = nullptr;
   }
@@ -78,7 +79,7 @@ void backup_bmp(const tarq_bitmap* bitmap, dbmp* set) {
   if (!set) return;
   copy_pixels(bitmap, set->backup);
   copy_pixels(set->mask, set->mask_backup);
-  if (set == gfx_set && pitem[0]) memcpy(set->gff_backup, pitem[0]->gff, sizeof set->gff_backup);
+  if (set == sets.gfx && pitem(0)) memcpy(set->gff_backup, pitem(0)->gff, sizeof set->gff_backup);
 }
 
 tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {
@@ -88,15 +89,15 @@ tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {
   cbuffer_add_data(state, bitmap->pixels, bitmap->width * bitmap->height);
   if (bitmap->height == TOVO_UNDO_MAP_HEIGHT) {
     tarq_fwrite_int32(1, state);
-    add_mask(state, map_set);
+    add_mask(state, sets.map);
     add_zeros(state, TOVO_MAP_VIEW_VALUES);
   } else {
     tarq_fwrite_int32(0, state);
     uint8_t flags[TOVO_SPRITES] = {};
-    if (pitem[0])
-      for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = (uint8_t)pitem[0]->gff[i];
+    if (pitem(0))
+      for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = (uint8_t)pitem(0)->gff[i];
     cbuffer_add_data(state, flags, TOVO_SPRITES);
-    add_mask(state, gfx_set);
+    add_mask(state, sets.gfx);
     add_zeros(state, TOVO_SHEET_VIEW_VALUES);
   }
   tarq_fwrite_int32(value, state);

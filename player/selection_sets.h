@@ -25,9 +25,13 @@ constexpr int32_t TOVO_UNDO_MAP_HEIGHT = 64;
 
 // The sets: sprite sheet and map 128x128, and one 8x32 set per sound effect
 // for the sound editor.
-extern dbmp* gfx_set;
-extern dbmp* map_set;
-extern dbmp* sfx_set[TOVO_SFX_COUNT];
+struct tovo_selection_sets {
+  dbmp* gfx;
+  dbmp* map;
+  dbmp* sfx[TOVO_SFX_COUNT];
+};
+// The sets, kept by this module: null until tovo_create_selection_sets.
+const tovo_selection_sets& selection_sets();
 
 dbmp* create_dbmp(int32_t width, int32_t height);
 void destroy_dbmp(dbmp* set);

@@ -75,7 +75,8 @@ inline int32_t tovo_rotr(int32_t a, int32_t b) {
 
 // Defined by the runtime (value/fixed_pow.cpp), out of line: both loop and
 // charge their work through spend, which takes a count as the host's
-// spend_cpu does (below).
+// spend_cpu does (below). The interpreter's power, luaO_pow, charges the
+// host of its state the same.
 
 // a to the power b (fractional and negative exponents included).
 int32_t kx_fpow(int32_t a, int32_t b, void (*spend)(int n));
@@ -95,10 +96,11 @@ struct lua_Host {
   int32_t (*peek_2)(int32_t address);
   int32_t (*peek_4)(int32_t address);
 
-  // The charge for work done outside the interpreter: n < 0 charges nothing;
-  // otherwise max(n, 1) * 2 cycles go to the host's frame counter and,
-  // through lua_add_cpu_cycles, to the interpreter's slice counter.
-  void (*spend_cpu)(int n);
+  // The charge for work done outside the interpreter by a thread of L's
+  // state: n < 0 charges nothing; otherwise max(n, 1) * 2 cycles go to the
+  // host's frame counter and, through lua_add_cpu_cycles, to the slice
+  // counter of L's state.
+  void (*spend_cpu)(lua_State* L, int n);
 
   // Maps a line of the whole compiled program (from 1) to the line within
   // its code tab, and through tab (when not null) the tab index.

@@ -69,8 +69,15 @@ lua_CFunction lua_atpanic(lua_State* L, lua_CFunction panicf);
 const lua_Number* lua_version(lua_State* L);
 int lua_gc(lua_State* L, int what, int data);
 
-// Line of the last runtime error raised by the runtime itself.
-extern int tovo_runtime_line;
+// Lines a host reads after a failure, kept by each state for all its
+// threads. The runtime line is the line of the last runtime error raised by
+// the runtime itself or by a library error with a position (0 until then);
+// a host that raises errors of its own may set it too. The last line number
+// is the start line of the statement the parser began last, counted in lines
+// of the whole compiled text (-1 until a statement is parsed).
+int tovo_runtime_line(lua_State* L);
+void tovo_set_runtime_line(lua_State* L, int line);
+int tovo_last_line_number(lua_State* L);
 
 // Script memory is measured in the runtime's 32-bit layout (values of 8
 // bytes, pointers of 4; script/value/layout32.h), while the blocks the host

@@ -23,8 +23,8 @@ total=0
 for lib in engine script sound console player; do
   count=0
   report=""
-  # The objects of the library's own folder: its extra/, editor/ and export/
-  # folders make libraries the player does not link.
+  # The objects of the library itself: its offer lists, its editor folder
+  # and the exporter make libraries the player does not link.
   while IFS= read -r object; do
     file=${object#*.dir/}
     file=${file%.o}
@@ -36,7 +36,7 @@ for lib in engine script sound console player; do
     count=$((count + n))
     report+="  $file ($n)"$'\n'
     report+=$(c++filt <<<"$missing" | sed 's/^/    /')$'\n'
-  done < <(find "$build/CMakeFiles" -path "*.dir/$lib/*" -name '*.o' | grep -vE "/$lib/(editor|extra|export)/" | sort)
+  done < <(find "$build/CMakeFiles/tovo_$lib.dir" -name '*.o' | sort)
   echo "$lib: $count"
   printf '%s' "$report"
   total=$((total + count))

@@ -40,6 +40,12 @@ void tarq_unlock_audio();
 // callback, so set through here once the device runs.
 void tarq_set_console_mode(int32_t on);
 
+// The audio-pause word: while it is non-zero the mixer (and the machine's
+// serial audio output) gives silence. The shell sets it while a program is
+// suspended or the pause menu holds the sound; read by the callback.
+int32_t tarq_audio_pause();
+void tarq_set_audio_pause(int32_t word);
+
 // Called on the audio thread with each mixed buffer: samples, sample count,
 // byte length. It may change the samples in place; its result is ignored.
 typedef int (*tarq_post_mix_func)(int16_t* samples, int32_t count, int32_t bytes);

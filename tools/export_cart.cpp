@@ -11,7 +11,7 @@
 #include "engine/data/pod.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/disk.h"
 #include "player/export/export_bin.h"

@@ -18,14 +18,14 @@
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
-#include "engine/extra/pod_file_write.h"
-#include "engine/extra/text_spacing.h"
+#include "engine/data/text_spacing.h"
 #include "engine/formats/pod_file.h"
+#include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_text.h"
-#include "player/extra/datapod_write.h"
+#include "player/datapod_write.h"
 #include "tools/datapod_art.h"
 #include "tools/datapod_installers.h"
 #include "tools/datapod_sources.h"
@@ -147,10 +147,11 @@ int main(int argc, char** argv) {
   }
   bool parts = resources && p.boot_cart;
   for (int i = 0; i < p.cart_count; i++) parts = parts && p.carts[i];
-  tarq_pod* pod = parts ? generate_dat_file(&p) : nullptr;
+  tovo_datapod_failure failure{};
+  tarq_pod* pod = parts ? generate_dat_file(&p, &failure) : nullptr;
   if (parts && !pod)
-    fprintf(stderr, "make_datapod: the data pod could not be built (reason %d, cart %s)\n", tovo_datapod_error,
-            p.names[tovo_datapod_error_cart]);
+    fprintf(stderr, "make_datapod: the data pod could not be built (reason %d, cart %s)\n", failure.reason,
+            p.names[failure.cart]);
   status = pod ? write_pod(pod, argv[2]) : 1;
 
   tarq_destroy_pod(pod);

@@ -158,8 +158,8 @@ int main(int argc, char** argv) {
   luaL_setfuncs(L, functions, 0);
   lua_pop(L, 1);
   if (open_libraries) luaL_openalllibs(L);
-  lua_reset_cpu_cycles(0);
-  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  lua_reset_cpu_cycles(L, 0);
+  lua_set_cpu_cycles_slice_max(L, INT32_MAX);
   int status = LUA_OK;
   lua_pushcfunction(L, traceback);
   if (luaL_loadfile(L, path) != LUA_OK) {

@@ -10,10 +10,10 @@ namespace {
 
 int32_t no_memory(int32_t) { return 0; }
 
-void spend_cpu(int n) {
+void spend_cpu(lua_State* L, int n) {
   if (n < 0) return;
   long long c = (n < 1 ? 1LL : static_cast<long long>(n)) * 2;
-  lua_add_cpu_cycles(c > 0x3fffffff ? 0x3fffffff : static_cast<int>(c));
+  lua_add_cpu_cycles(L, c > 0x3fffffff ? 0x3fffffff : static_cast<int>(c));
 }
 
 int find_tab_line(int line, int* tab) {

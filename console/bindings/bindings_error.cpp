@@ -1,5 +1,6 @@
 #include "console/bindings/bindings_error.h"
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "script/api/api.h"
@@ -15,18 +16,18 @@ void record_calling_line(lua_State* L) {
   for (int level = 0; lua_getstack(L, level, &ar); level++) {
     if (!lua_getinfo(L, "l", &ar) || ar.currentline <= 0) continue;
     if (find_cart_line(ar.currentline, nullptr) > 0) {
-      tovo_runtime_line = ar.currentline;
+      tovo_set_runtime_line(L, ar.currentline);
       return;
     }
     if (innermost == 0) innermost = ar.currentline;
   }
-  tovo_runtime_line = innermost;
+  tovo_set_runtime_line(L, innermost);
 }
 
 }  // namespace
 
 int tovo_binding_error(lua_State* L, const char* message) {
-  if (pstate.reset_counter != 0) return 0;
+  if (pstate().reset_counter != 0) return 0;
   record_calling_line(L);
   lua_pushstring(L, message);
   lua_error(L);

@@ -5,6 +5,7 @@
 #include "console/bindings/gfx_args.h"
 #include "console/draw/gfx_colour.h"
 #include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 #include "script/api/api_access.h"
@@ -49,12 +50,12 @@ int kx_cls(lua_State* L) {
 }
 
 int kx_color(lua_State* L) {
-  const int32_t old = pstate.pen & 0xff;
+  const int32_t old = pstate().pen & 0xff;
   if (lua_gettop(L) == 0) {
-    pstate.pen = DEFAULT_PEN;
+    pstate().pen = DEFAULT_PEN;
   } else {
     const int32_t value = tovo_arg_num(L, 1);
-    pstate.pen = (value >> 16) & 0xff;
+    pstate().pen = (value >> 16) & 0xff;
     tovo_colour_pattern(value);
   }
   lua_pushnumber(L, tovo_fix(old));

@@ -3,7 +3,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/api_fast.h"
 #include "console/machine/fixed_math.h"
-#include "console/machine/prng.h"
+#include "console/machine/machine_prng.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/math.h"
 #include "script/api/api.h"
@@ -16,7 +16,7 @@ constexpr int32_t ONE = 0x10000;
 
 int32_t arg(lua_State* L, int i) { return kxf_arg(L, i); }
 uint32_t uarg(lua_State* L, int i) { return static_cast<uint32_t>(kxf_arg(L, i)); }
-void charge_args(lua_State* L) { lua_add_cpu_cycles(-L->nargs); }
+void charge_args(lua_State* L) { lua_add_cpu_cycles(L, -L->nargs); }
 
 }  // namespace
 

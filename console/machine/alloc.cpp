@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
+#include "script/api/api_access.h"
 #include "script/value/object.h"
 #include "script/value/small_alloc.h"
 #include "script/vm/cpu.h"
@@ -83,7 +85,7 @@ char* resized_base(char* base, uint32_t pooled, size_t total) {
 int32_t count_for_new(size_t tag, size_t charge) {
   int32_t size = static_cast<int32_t>(charge);
   switch (tag) {
-    case 0: return pstate.compiling ? 0 : size;  // the program charge covers compiling
+    case 0: return pstate().compiling ? 0 : size;  // the program charge covers compiling
     case 1:
     case 3:
     case 4:
@@ -93,41 +95,46 @@ int32_t count_for_new(size_t tag, size_t charge) {
   }
 }
 
+// Asks the state the blocks are for to end its slice.
+void superyield(void* user) {
+  if (user) lua_cpu_superyield(static_cast<lua_State*>(user));
+}
+
 // True when the allocation of charge bytes may go ahead.
-bool within_limits(size_t charge) {
-  int64_t total = static_cast<int64_t>(pstate.script_memory) + pstate.code_overhead;
+bool within_limits(void* user, size_t charge) {
+  int64_t total = static_cast<int64_t>(pstate().script_memory) + pstate().code_overhead;
   if (total <= SOFT_LIMIT) return true;
-  pstate.slice_escape = 1;
-  lua_cpu_superyield();
+  pstate().slice_escape = 1;
+  superyield(user);
   if (total <= HARD_LIMIT) return true;
   tovo_print("host allocation error");
-  tovo_print_2("%dmb + %dk\n", pstate.script_memory / 1048576, static_cast<int32_t>(charge >> 10));
-  pstate.alloc_error = 1;
+  tovo_print_2("%dmb + %dk\n", pstate().script_memory / 1048576, static_cast<int32_t>(charge >> 10));
+  pstate().alloc_error = 1;
   return false;
 }
 
 // True when the host memory may grow by grow bytes. Past the limit the run
 // loop is asked to collect at once; past the ceiling the block is refused.
-bool within_host_cap(int64_t grow) {
-  int64_t after = pstate.host_memory + grow;
+bool within_host_cap(void* user, int64_t grow) {
+  int64_t after = pstate().host_memory + grow;
   if (after > TOVO_HOST_MEMORY_CEILING) {
-    pstate.host_refused = 1;
+    pstate().host_refused = 1;
     return false;
   }
   if (after > TOVO_HOST_MEMORY_LIMIT) {
-    pstate.slice_escape = 1;
-    lua_cpu_superyield();
+    pstate().slice_escape = 1;
+    superyield(user);
   }
   return true;
 }
 
 }  // namespace
 
-void* tovo_lua_alloc(void*, void* block, size_t old_size, size_t new_size) {
+void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
   if (new_size == 0) {
     if (!block) return nullptr;
-    pstate.script_memory -= counted_of(block);
-    pstate.host_memory -= host_of(block);
+    pstate().script_memory -= counted_of(block);
+    pstate().host_memory -= host_of(block);
     free_base(static_cast<char*>(block) - HEADER, pooled_of(block));
     return nullptr;
   }
@@ -136,8 +143,8 @@ void* tovo_lua_alloc(void*, void* block, size_t old_size, size_t new_size) {
   uint32_t old_host = block ? host_of(block) : 0;
   // A shrink is never refused: the runtime frees and shrinks while it collects.
   bool grows = !block || new_size > old_size;
-  if (grows && (!within_limits(charge) || new_size > TARQ_MEM_LIMIT ||
-                !within_host_cap(static_cast<int64_t>(new_size + HEADER) - old_host)))
+  if (grows && (!within_limits(user, charge) || new_size > TARQ_MEM_LIMIT ||
+                !within_host_cap(user, static_cast<int64_t>(new_size + HEADER) - old_host)))
     return nullptr;
   char* base = block ? static_cast<char*>(block) - HEADER : nullptr;
   int32_t old_count = block ? counted_of(block) : 0;
@@ -147,9 +154,15 @@ void* tovo_lua_alloc(void*, void* block, size_t old_size, size_t new_size) {
   uint32_t pooled;
   std::memcpy(&pooled, grown + POOLED_AT, sizeof pooled);
   uint32_t host = pooled != 0 ? pooled : static_cast<uint32_t>(new_size + HEADER);
-  pstate.script_memory += count - old_count;
-  pstate.host_memory += static_cast<int64_t>(host) - old_host;
+  pstate().script_memory += count - old_count;
+  pstate().host_memory += static_cast<int64_t>(host) - old_host;
   std::memcpy(grown, &count, sizeof count);
   std::memcpy(grown + HOST_AT, &host, sizeof host);
   return grown + HEADER;
+}
+
+lua_State* tovo_new_lua_state() {
+  lua_State* L = lua_newstate(tovo_lua_alloc, nullptr);
+  if (L) lua_setallocf(L, tovo_lua_alloc, L);
+  return L;
 }

@@ -5,8 +5,8 @@
 // offset o is pixels[2o] and pixels[2o + 1].
 #include <cstdint>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"

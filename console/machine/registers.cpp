@@ -3,11 +3,11 @@
 
 #include "console/draw/draw_display.h"
 #include "console/draw/extpal_glitch.h"
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
+#include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/memory_map.h"
-#include "console/machine/prng.h"
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 

@@ -8,6 +8,7 @@
 #include "console/machine/serial_knee.h"
 #include "engine/config.h"
 #include "engine/tarq.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ int32_t tovo_serial_audio_fill() {
 int32_t serial_sound_buffer_pos() { return tovo_serial_audio_fill(); }
 
 int mix_serial_sound_buffer(int16_t* out, int32_t n, int32_t) {
-  if (tovo_sound_word_load(tarq_state.audio_pause)) return 0;
+  if (tarq_audio_pause()) return 0;
   uint32_t r = tail.load(std::memory_order_relaxed);
   uint32_t f = flush_to.load(std::memory_order_acquire);
   if (after(f, r)) {

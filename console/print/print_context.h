@@ -29,8 +29,6 @@ struct tovo_print_context {
   int32_t char_wait;  // frames to wait after every glyph
 };
 
-extern tovo_print_context print_context;
-
 // Width, wide width, height and offsets from the font's header (a header of
 // zero widths and height reads as 8, 8, 8).
 void print_use_font(tovo_print_context* c, const uint8_t* font);

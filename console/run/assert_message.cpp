@@ -2,7 +2,11 @@
 
 #include <cstring>
 
+namespace {
 char tovo_assert_message_store[TOVO_ASSERT_MESSAGE_SIZE] = {};
+}  // namespace
+
+const char* tovo_stored_assert_message() { return tovo_assert_message_store; }
 
 void tovo_assert_message(const char* text) {
   std::memset(tovo_assert_message_store, 0, sizeof tovo_assert_message_store);

@@ -8,4 +8,4 @@ constexpr int TOVO_ASSERT_MESSAGE_SIZE = 255;
 void tovo_assert_message(const char* text);
 
 // The stored message (empty when none).
-extern char tovo_assert_message_store[TOVO_ASSERT_MESSAGE_SIZE];
+const char* tovo_stored_assert_message();

@@ -6,7 +6,7 @@
 
 #include "console/run/pre_line.h"
 #include "console/run/token.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

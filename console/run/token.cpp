@@ -5,10 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "engine/tarq.h"
-
-uint32_t tovo_keyword_hash_start = 0x67d;
 
 namespace {
 
@@ -43,7 +41,7 @@ constexpr keyword_entry keywords[] = {
 // clang-format on
 
 uint32_t keyword_hash(const char* name, size_t len) {
-  uint32_t h = tovo_keyword_hash_start;
+  uint32_t h = TOVO_KEYWORD_HASH_START;
   for (size_t i = 0; i < len; i++) h = ((static_cast<unsigned char>(name[i]) * h) & 0x1fff) ^ 0x1c62;
   return h & (TOVO_KEYWORD_SLOTS - 1);
 }

@@ -56,7 +56,7 @@ constexpr int TOVO_API_NAMES_MAX = 256;
 constexpr int TOVO_API_NAME_SIZE = 64;
 
 // Start value of the keyword hash; with it no two names of the table collide.
-extern uint32_t tovo_keyword_hash_start;
+constexpr uint32_t TOVO_KEYWORD_HASH_START = 0x67d;
 
 // Reading state. `ident` and `ident_len` give the current token's bytes inside
 // the text (the token is not copied, so a token of any length is read whole).

@@ -5,7 +5,7 @@
 #include "engine/data/gfx.h"
 
 static bool drawable(const tarq_bitmap* b) {
-  return b && b != tarq_screen && b->rows && (b->depth == 8 || b->depth == 32);
+  return b && b != tarq_video.tarq_screen && b->rows && (b->depth == 8 || b->depth == 32);
 }
 
 // Fills columns x0..x1 (inclusive, already inside the clip) of row y.

@@ -2,7 +2,7 @@
 // Engine numerics: table-driven trigonometry on 16-bit angles (65536 units
 // to the turn, screen y down), and single-precision 3-D vectors and affine
 // matrices (their operations beyond normalising and cross products are in
-// engine/extra/matrix.h).
+// engine/data/matrix.h).
 #include <cstdint>
 
 constexpr int TARQ_COS_TABLE_SIZE = 4097;   // a quarter wave at 16384 steps a turn

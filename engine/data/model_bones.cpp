@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/data/model.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Sound and synth records: made and freed with the engine's allocator.
 #include "engine/data/sound_items.h"
 
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 
 tarq_sound* tarq_new_sound_record(int32_t sample_count, int32_t bits) {
   if (sample_count < 0 || bits < 8 || bits % 8 != 0) return nullptr;
@@ -21,7 +21,7 @@ tarq_sound* tarq_new_sound_record(int32_t sample_count, int32_t bits) {
   sound->channels = 1;
   sound->volume = 256;
   sound->channel = -1;
-  tarq_items_created++;
+  tarq_item_created();
   return sound;
 }
 
@@ -29,7 +29,7 @@ void tarq_free_sound_record(tarq_sound* sound) {
   if (!sound) return;
   tarq_free(sound->data);
   tarq_free(sound);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }
 
 tarq_synth* tarq_new_synth_record(int32_t length) {
@@ -37,7 +37,7 @@ tarq_synth* tarq_new_synth_record(int32_t length) {
   if (!synth) return nullptr;
   synth->header[0] = static_cast<int32_t>(static_cast<uint32_t>(length) * 4u);
   synth->output = -1;
-  tarq_items_created++;
+  tarq_item_created();
   return synth;
 }
 
@@ -45,5 +45,5 @@ void tarq_free_synth_record(tarq_synth* synth) {
   if (!synth) return;
   for (tarq_synth_node& node : synth->node) tarq_free(node.buffer);
   tarq_free(synth);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }

@@ -3,7 +3,7 @@
 
 #include "engine/data/undo.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 tarq_undo_stack* tarq_create_undo_stack() {
   tarq_undo_stack* stack = static_cast<tarq_undo_stack*>(tarq_calloc(sizeof(tarq_undo_stack)));

@@ -5,7 +5,7 @@
 
 #include "engine/data/undo.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 int64_t tarq_stream_remaining(tarq_file* f) {
   if (!f) return 0;

@@ -5,7 +5,7 @@
 #include "engine/formats/lodepng_adapter.h"
 #include "engine/formats/png.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // String tables: keys, each with a list of strings, read from a configuration
 // form (lines "key: value", "key:: word word" and "key value") or a block form
-// (engine/extra/stable_blocks.h).
+// (engine/formats/stable_blocks.h).
 #include <cstdint>
 
 struct tarq_file;

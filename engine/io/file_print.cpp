@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

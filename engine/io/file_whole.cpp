@@ -1,6 +1,6 @@
 // Whole files: loading a file into a memory buffer.
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

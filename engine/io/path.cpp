@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "engine/log.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

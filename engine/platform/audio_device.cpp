@@ -1,4 +1,4 @@
-// SDL's audio device and the counted audio lock.
+// SDL's audio device, the formats asked for and in use, and the counted audio lock.
 #include <SDL.h>
 
 #include <atomic>
@@ -6,12 +6,21 @@
 #include "engine/config.h"
 #include "engine/log_format.h"
 #include "engine/platform/audio_plat.h"
-#include "engine/tarq.h"
 
-int32_t tarq_audio_is_locked = 0;
-int32_t tarq_sound_inited = 0;
+namespace {
 
-static void log_drivers() {
+// The audio device: the formats, which the callback reads on the audio
+// thread, whether the device runs, and the lock's depth (main thread only).
+struct tarq_audio_device {
+  std::atomic<int32_t> rate_requested{0}, channels_requested{0};
+  std::atomic<int32_t> rate{0}, channels{0};  // in use
+  int32_t tarq_sound_inited = 0;
+  int32_t tarq_audio_is_locked = 0;
+};
+
+tarq_audio_device device;
+
+void log_drivers() {
   const int n = SDL_GetNumAudioDrivers();
   if (n <= 0) {
     tarq_debug("No built-in audio drivers\n");
@@ -22,6 +31,30 @@ static void log_drivers() {
   }
   const char* current = SDL_GetCurrentAudioDriver();
   tarq_logf("Current audio driver: %s\n", current ? current : "(none)");
+}
+
+}  // namespace
+
+int32_t tarq_sound_inited() { return device.tarq_sound_inited; }
+int32_t tarq_audio_lock_depth() { return device.tarq_audio_is_locked; }
+
+void tarq_set_audio_format_requested(int32_t rate, int32_t channels) {
+  device.rate_requested.store(rate, std::memory_order_relaxed);
+  device.channels_requested.store(channels, std::memory_order_relaxed);
+}
+
+tarq_audio_format tarq_audio_format_requested() {
+  return {device.rate_requested.load(std::memory_order_relaxed),
+          device.channels_requested.load(std::memory_order_relaxed)};
+}
+
+void tarq_set_audio_format_in_use(int32_t rate, int32_t channels) {
+  device.rate.store(rate, std::memory_order_relaxed);
+  device.channels.store(channels, std::memory_order_relaxed);
+}
+
+tarq_audio_format tarq_audio_format_in_use() {
+  return {device.rate.load(std::memory_order_relaxed), device.channels.load(std::memory_order_relaxed)};
 }
 
 int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback callback) {
@@ -45,12 +78,11 @@ int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback c
     } else {
       tarq_debug("SDL_OpenAudio ok\n");
       // The callback reads the format in use on the audio thread.
-      std::atomic_ref<int32_t>(tarq_state.rate).store(want.freq ? want.freq : rate, std::memory_order_relaxed);
-      std::atomic_ref<int32_t>(tarq_state.channels)
-          .store(want.channels ? want.channels : channels, std::memory_order_relaxed);
-      tarq_logf(" freq:%d\n channels:%d\n", tarq_state.rate, tarq_state.channels);
+      tarq_set_audio_format_in_use(want.freq ? want.freq : rate, want.channels ? want.channels : channels);
+      const tarq_audio_format in_use = tarq_audio_format_in_use();
+      tarq_logf(" freq:%d\n channels:%d\n", in_use.rate, in_use.channels);
       SDL_PauseAudio(0);
-      tarq_sound_inited = 1;
+      device.tarq_sound_inited = 1;
       result = 0;
     }
     log_drivers();
@@ -59,19 +91,19 @@ int tarq_open_audio_device(int32_t rate, int32_t channels, tarq_audio_callback c
 }
 
 int tarq_sound_exit_plat() {
-  if (!tarq_sound_inited) return 0;
+  if (!device.tarq_sound_inited) return 0;
   SDL_PauseAudio(1);
   SDL_CloseAudio();
-  tarq_sound_inited = 0;
+  device.tarq_sound_inited = 0;
   return 0;
 }
 
 void tarq_lock_audio_plat() {
-  if (tarq_audio_is_locked++ == 0) SDL_LockAudio();
+  if (device.tarq_audio_is_locked++ == 0) SDL_LockAudio();
 }
 
 // A release with no lock held changes nothing.
 void tarq_unlock_audio_plat() {
-  if (tarq_audio_is_locked <= 0) return;
-  if (--tarq_audio_is_locked == 0) SDL_UnlockAudio();
+  if (device.tarq_audio_is_locked <= 0) return;
+  if (--device.tarq_audio_is_locked == 0) SDL_UnlockAudio();
 }

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 
 constexpr int32_t TARQ_CLIPBOARD_FILE_MAX = 0x100000;
 

@@ -1,8 +1,8 @@
 // Threads on SDL: the only place that starts them.
 #include <SDL.h>
 
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 
 struct tarq_thread_handle {
   SDL_Thread* thread;

@@ -16,8 +16,8 @@ static bool button_down_this_pump = false;
 
 static bool window_size(int* w, int* h) {
   *w = *h = 0;
-  if (!sdl_window) return false;
-  SDL_GetWindowSize(sdl_window, w, h);
+  if (!tarq_window.sdl_window) return false;
+  SDL_GetWindowSize(tarq_window.sdl_window, w, h);
   return true;
 }
 
@@ -56,12 +56,13 @@ static bool page_position(int32_t* px, int32_t* py) {
   int w = 0, h = 0;
   window_size(&w, &h);
   if (w <= 0 || h <= 0) return false;
-  tarq_map_to_page(tarq_get_present_rect(), tarq_back_page->width, tarq_back_page->height, mx, my, px, py);
+  tarq_map_to_page(tarq_get_present_rect(), tarq_window.tarq_back_page->width, tarq_window.tarq_back_page->height, mx,
+                   my, px, py);
   return true;
 }
 
 void tarq_get_mouse(int32_t* x, int32_t* y, int32_t* buttons) {
-  if (!tarq_back_page) {
+  if (!tarq_window.tarq_back_page) {
     if (x) *x = 0;
     if (y) *y = 0;
     if (buttons) *buttons = 0;
@@ -76,13 +77,13 @@ void tarq_get_mouse(int32_t* x, int32_t* y, int32_t* buttons) {
 
 void tarq_get_mouse_deltas(int32_t* dx, int32_t* dy) {
   int32_t px = 0, py = 0;
-  if (!tarq_back_page || !page_position(&px, &py)) {
+  if (!tarq_window.tarq_back_page || !page_position(&px, &py)) {
     if (dx) *dx = 0;
     if (dy) *dy = 0;
     return;
   }
-  if (dx) *dx = static_cast<int32_t>(static_cast<uint32_t>(px) - static_cast<uint32_t>(tarq_last_mouse_x));
-  if (dy) *dy = static_cast<int32_t>(static_cast<uint32_t>(py) - static_cast<uint32_t>(tarq_last_mouse_y));
+  if (dx) *dx = static_cast<int32_t>(static_cast<uint32_t>(px) - static_cast<uint32_t>(tarq_loop.tarq_last_mouse_x));
+  if (dy) *dy = static_cast<int32_t>(static_cast<uint32_t>(py) - static_cast<uint32_t>(tarq_loop.tarq_last_mouse_y));
 }
 
 void tarq_set_mouse(int32_t x, int32_t y) {
@@ -97,7 +98,7 @@ void tarq_set_mouse(int32_t x, int32_t y) {
 
 static void warp_to_centre() {
   int w, h;
-  if (window_size(&w, &h) && w > 1 && h > 1) SDL_WarpMouseInWindow(sdl_window, w / 2, h / 2);
+  if (window_size(&w, &h) && w > 1 && h > 1) SDL_WarpMouseInWindow(tarq_window.sdl_window, w / 2, h / 2);
 }
 
 void tarq_lock_mouse_cursor(int32_t flag) {
@@ -109,7 +110,7 @@ void tarq_lock_mouse_cursor(int32_t flag) {
   } else {
     if (!tarq_state.mouse_locked) return;
     tarq_state.mouse_locked = 0;
-    if (sdl_window) SDL_WarpMouseInWindow(sdl_window, virtual_x, virtual_y);
+    if (tarq_window.sdl_window) SDL_WarpMouseInWindow(tarq_window.sdl_window, virtual_x, virtual_y);
   }
 }
 

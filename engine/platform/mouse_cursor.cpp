@@ -2,10 +2,7 @@
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
 
-tarq_bitmap* tarq_mouse_bmp = nullptr;
-tarq_bitmap* tarq_current_mouse_bmp = nullptr;
-int32_t mouse_visible = 1;
-int32_t mouse_focus_x = 16, mouse_focus_y = 16;
+tarq_mouse_cursor tarq_cursor = {nullptr, nullptr, 1, 16, 16};
 
 tarq_bitmap* tarq_create_mouse_bmp() {
   tarq_bitmap* b = tarq_create_bitmap(33, 33, 32);
@@ -24,13 +21,13 @@ tarq_bitmap* tarq_create_mouse_bmp() {
 
 int tarq_mouse_init() {
   tarq_destroy_mouse_bmp();
-  tarq_mouse_bmp = tarq_create_mouse_bmp();
-  tarq_current_mouse_bmp = tarq_mouse_bmp;
-  mouse_focus_x = mouse_focus_y = 16;
+  tarq_cursor.tarq_mouse_bmp = tarq_create_mouse_bmp();
+  tarq_cursor.tarq_current_mouse_bmp = tarq_cursor.tarq_mouse_bmp;
+  tarq_cursor.mouse_focus_x = tarq_cursor.mouse_focus_y = 16;
   return 0;
 }
 
 void tarq_destroy_mouse_bmp() {
-  if (tarq_current_mouse_bmp == tarq_mouse_bmp) tarq_current_mouse_bmp = nullptr;
-  tarq_mouse_bmp = tarq_destroy_bitmap(tarq_mouse_bmp);
+  if (tarq_cursor.tarq_current_mouse_bmp == tarq_cursor.tarq_mouse_bmp) tarq_cursor.tarq_current_mouse_bmp = nullptr;
+  tarq_cursor.tarq_mouse_bmp = tarq_destroy_bitmap(tarq_cursor.tarq_mouse_bmp);
 }

@@ -8,6 +8,8 @@
 // per-frame update and draw do nothing in the player.
 #include <cstdint>
 
+#include "engine/io/path.h"
+
 struct tarq_bitmap;
 
 constexpr int SPLORE_TEXT = 128;
@@ -73,10 +75,33 @@ struct splore_list {
   int32_t entry_cursor;
 };
 
-extern splore_list splore_lists[SPLORE_LIST_SLOTS];
-extern int32_t splore_list_count;  // 0 until splore_init
-extern int32_t list_index;         // the current list (starts at 1)
-extern splore_item running_item;   // the item whose cart was started from the browser (no label)
+constexpr int SPLORE_URL_MAX = 256;
+
+// The main thread's view of the download (the state word itself is shared
+// with the worker and read through splore_download_state).
+struct splore_download_record {
+  int32_t start;  // engine ms
+  int32_t kind;   // SPLORE_AWAIT_*
+  char url[SPLORE_URL_MAX + 1];
+  char file[TARQ_PATH_MAX];     // the local file written
+  char copy_to[TARQ_PATH_MAX];  // where a finished first list page is copied
+  char title[SPLORE_TEXT];      // the cart being fetched
+};
+
+// The browser's state, kept by the browser: its lists, the current one, the
+// item whose cart was started from it, the bulletin-board download and the
+// update flag of the running cart.
+struct splore_state {
+  splore_list lists[SPLORE_LIST_SLOTS];
+  int32_t list_count = 0;    // 0 until splore_init
+  int32_t list_index = 1;    // the current list
+  splore_item running_item;  // the item whose cart was started from the browser (no label)
+  splore_download_record download;
+  // Set when the running bulletin-board cart has a newer version (the pause
+  // menu offers "update cart").
+  int32_t newer_version = 0;
+};
+extern splore_state splore;
 
 // The lists with their names and requests; the favourites from their file and
 // lists 2..7 from their cached first pages. Once (while no list exists).

@@ -17,8 +17,6 @@
 #include "player/message.h"
 #include "player/shell_state.h"
 
-splore_download_record splore_download;
-
 namespace {
 
 // The state word and the number of the download it belongs to, in one
@@ -150,10 +148,10 @@ int download_file(const char* url, const char* path, int32_t kind) {
   int32_t timeout = cconfig.timeout > 0 && cconfig.timeout < INT32_MAX / 1000 ? cconfig.timeout : 0;
   job.deadline_ms = 1000 * timeout > SPLORE_FETCH_DEADLINE_MS ? 1000 * timeout : SPLORE_FETCH_DEADLINE_MS;
   tarq_fetch_reset(&job.fetch);
-  snprintf(splore_download.url, sizeof splore_download.url, "%s", url);
-  snprintf(splore_download.file, sizeof splore_download.file, "%s", path);
-  splore_download.kind = kind;
-  splore_download.start = tarq_get_time();
+  snprintf(splore.download.url, sizeof splore.download.url, "%s", url);
+  snprintf(splore.download.file, sizeof splore.download.file, "%s", path);
+  splore.download.kind = kind;
+  splore.download.start = tarq_get_time();
   remove(path);  // a file left by an earlier fetch must not count as this one
   uint32_t generation = generation_of(download_word.load()) + 1;
   job.generation = generation;

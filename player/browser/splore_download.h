@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-#include "engine/io/path.h"
 #include "player/browser/splore.h"
 
 enum : int32_t {
@@ -25,8 +24,6 @@ enum : int32_t {
   SPLORE_AWAIT_UPDATE = 1,  // the update check of a running cart's information file
 };
 
-constexpr int SPLORE_URL_MAX = 256;
-
 // The largest files a download may bring; a longer one is refused and
 // removed from the cache. A picture cart is a 160x205 picture (some 130 KB
 // even stored without compression), a list page a 1024x544 one, and an
@@ -41,18 +38,6 @@ constexpr int32_t SPLORE_FETCH_TRIES = 1;
 // The worker itself ends a download that outlives this (or the engine's
 // time-out when that is longer), even when nothing polls it.
 constexpr int32_t SPLORE_FETCH_DEADLINE_MS = 120000;
-
-// The main thread's view of the download (the state word itself is shared
-// with the worker and read through splore_download_state).
-struct splore_download_record {
-  int32_t start;  // engine ms
-  int32_t kind;   // SPLORE_AWAIT_*
-  char url[SPLORE_URL_MAX + 1];
-  char file[TARQ_PATH_MAX];     // the local file written
-  char copy_to[TARQ_PATH_MAX];  // where a finished first list page is copied
-  char title[SPLORE_TEXT];      // the cart being fetched
-};
-extern splore_download_record splore_download;
 
 int32_t splore_download_state();
 // Main thread only: 0 cancels (a running worker then leaves the word alone).
@@ -99,9 +84,6 @@ void update_load_download();
 // it cannot be read.
 bool set_running_item_from_nfo(const char* path);
 
-// Set when the running bulletin-board cart has a newer version (the pause
-// menu offers "update cart").
-extern int32_t splore_newer_version;
 // Reads a fetched information file and sets the newer-version flag when the
 // running bulletin-board cart has another version.
 void check_cart_update_nfo(const char* path);

@@ -7,6 +7,6 @@ void splore_update() {}
 void splore_draw(tarq_bitmap*) {}
 
 void reset_splore_animation() {
-  for (int32_t i = 0; i < splore_list_count && i < SPLORE_LIST_SLOTS; i++)
-    splore_lists[i].scroll = splore_lists[i].selected;
+  for (int32_t i = 0; i < splore.list_count && i < SPLORE_LIST_SLOTS; i++)
+    splore.lists[i].scroll = splore.lists[i].selected;
 }

@@ -15,16 +15,14 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
-#include "engine/mem.h"
+#include "engine/log_format.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "player/browser/splore.h"
 #include "player/cart/disk_io.h"
 #include "player/shell_state.h"
 
-splore_list splore_lists[SPLORE_LIST_SLOTS];
-int32_t splore_list_count = 0;
-int32_t list_index = 1;
-splore_item running_item;
+splore_state splore;
 
 namespace {
 
@@ -85,7 +83,7 @@ bool matches(const splore_item* item, const char* lid, const char* file) {
 
 void favourites_path(char* out) { tarq_prefix_with_appdata_path("favourites.txt", out); }
 
-splore_list* favourites() { return &splore_lists[SPLORE_LIST_FAVOURITES]; }
+splore_list* favourites() { return &splore.lists[SPLORE_LIST_FAVOURITES]; }
 
 void remove_item(splore_list* list, int32_t index) {
   tarq_destroy_bitmap(list->items[index].label);
@@ -169,16 +167,16 @@ splore_item* get_splore_item(splore_list* list, int32_t index) {
 }
 
 void validate_current_list() {
-  splore_list* list = &splore_lists[list_index];
+  splore_list* list = &splore.lists[splore.list_index];
   if (list->selected >= list->count) list->selected = list->count - 1;
   if (list->selected < 0) list->selected = 0;
 }
 
 void splore_init() {
-  if (splore_list_count != 0) return;
-  splore_list_count = SPLORE_LISTS_USED;
+  if (splore.list_count != 0) return;
+  splore.list_count = SPLORE_LISTS_USED;
   for (int32_t i = 0; i < SPLORE_LISTS_USED; i++) {
-    splore_list* list = &splore_lists[i];
+    splore_list* list = &splore.lists[i];
     clear_splore_list(list);
     copy_text(list->name, LISTS[i].name, sizeof list->name);
     copy_text(list->title, LISTS[i].title, sizeof list->title);
@@ -190,20 +188,20 @@ void splore_init() {
   populate_splore_list_from_text_file(favourites(), path);
   for (int32_t i = 2; i < SPLORE_LISTS_USED; i++) {
     char name[TARQ_PATH_MAX];
-    snprintf(name, sizeof name, "bbs/%s.pip.png", splore_lists[i].name);
-    if (tarq_prefix_with_appdata_path(name, path) == 0) populate_splore_list_from_png_file(&splore_lists[i], path, 0);
+    snprintf(name, sizeof name, "bbs/%s.pip.png", splore.lists[i].name);
+    if (tarq_prefix_with_appdata_path(name, path) == 0) populate_splore_list_from_png_file(&splore.lists[i], path, 0);
   }
   tarq_debug("splore_init\n");
 }
 
 void splore_enter() {
   splore_init();  // the kiosk boot road enters before anything set the lists up
-  if (app.kiosk) list_index = SPLORE_LIST_FAVOURITES;
-  splore_list* local = &splore_lists[SPLORE_LIST_LOCAL];
+  if (app.kiosk) splore.list_index = SPLORE_LIST_FAVOURITES;
+  splore_list* local = &splore.lists[SPLORE_LIST_LOCAL];
   clear_splore_list(local);
   populate_splore_list_from_directory(local, shell.current_folder);
   validate_current_list();
-  if (list_index != SPLORE_LIST_FAVOURITES) update_list_favourites(&splore_lists[list_index]);
+  if (splore.list_index != SPLORE_LIST_FAVOURITES) update_list_favourites(&splore.lists[splore.list_index]);
 }
 
 int populate_splore_list_from_directory(splore_list* list, const char* folder) {
@@ -252,8 +250,7 @@ int populate_splore_list_from_directory(splore_list* list, const char* folder) {
 int populate_splore_list_from_text_file(splore_list* list, const char* path) {
   FILE* f = fopen(path, "r");
   if (!f) {
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "could not load favourites file: %s\n", path);
-    tarq_debug(tarq_debug_string);
+    tarq_logf("could not load favourites file: %s\n", path);
     return 1;
   }
   char line[FAVOURITE_LINE];
@@ -303,14 +300,14 @@ int save_splore_list_to_file(const splore_list* list, const char* path) {
 int save_splore_favourites() {
   // Before the lists were set up the favourites list was never read: writing
   // it would empty the user's file.
-  if (splore_list_count == 0) return 1;
+  if (splore.list_count == 0) return 1;
   char path[TARQ_PATH_MAX];
   favourites_path(path);
   return save_splore_list_to_file(favourites(), path);
 }
 
 void reload_favourites() {
-  if (splore_list_count == 0) return;
+  if (splore.list_count == 0) return;
   clear_splore_list(favourites());
   char path[TARQ_PATH_MAX];
   favourites_path(path);
@@ -351,8 +348,8 @@ static splore_item* toggle(const char* lid, const char* file) {
 }
 
 void splore_toggle_favourite() {
-  if (splore_list_count == 0) return;
-  splore_item* selected = get_splore_item(&splore_lists[list_index], splore_lists[list_index].selected);
+  if (splore.list_count == 0) return;
+  splore_item* selected = get_splore_item(&splore.lists[splore.list_index], splore.lists[splore.list_index].selected);
   if (selected->kind != SPLORE_KIND_CART) return;
   splore_item copy = *selected;
   splore_item* added = toggle(copy.lid, copy.file);
@@ -379,15 +376,15 @@ void splore_toggle_favourite() {
       splore_item_label_colours(added);
     }
   }
-  update_list_favourites(&splore_lists[list_index]);
+  update_list_favourites(&splore.lists[splore.list_index]);
   save_splore_favourites();
 }
 
 void splore_toggle_favourite_ingame(const char* lid, const char* file) {
-  if (splore_list_count == 0) return;
+  if (splore.list_count == 0) return;
   splore_item* added = toggle(lid, file);
   if (added && lid[0]) {
-    *added = running_item;
+    *added = splore.running_item;
     added->kind = SPLORE_KIND_CART;
     added->label = nullptr;
   }

@@ -3,12 +3,12 @@
 
 #include <cstring>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "engine/formats/sha1.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/compress.h"
 #include "player/cart/disk_io.h"

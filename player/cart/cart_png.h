@@ -17,9 +17,9 @@ constexpr int32_t TOVO_CART_PAYLOAD_SIZE = 32800;
 constexpr int32_t TOVO_CART_TEMPLATE_RESOURCE = 250;  // index in the data pod's resources
 
 // The cart picture template (160x205, 32-bit), set by whoever loads the
-// data pod's resources; the writer starts from an opaque black picture
-// while it is null. Not owned.
-extern tarq_bitmap* tovo_cart_template;
+// data pod's resources (null to forget it); the writer starts from an opaque
+// black picture while there is none. Not owned.
+void tovo_set_cart_template(const tarq_bitmap* picture);
 
 // 0 written; 1 when the compressed code does not fit the code area (nothing
 // written) or the picture could not be written.

@@ -8,14 +8,14 @@
 #include "engine/formats/png.h"
 #include "engine/formats/sha1.h"
 #include "engine/io/path.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
 
-tarq_bitmap* tovo_cart_template = nullptr;
-
 namespace {
+
+const tarq_bitmap* cart_template = nullptr;
 
 constexpr int32_t TITLE_MAX = 31;
 constexpr uint32_t TITLE_COLOUR = 0xfffff8f0;
@@ -49,13 +49,14 @@ void print_comment_line(tarq_bitmap* picture, const char* line, int32_t y) {
     n++;
   }
   title[n] = 0;
-  if (tarq_font1) tarq_draw_text_ex(picture, title, tarq_font1, 18, y, TARQ_TEXT_ONE_COLOUR, TITLE_COLOUR);
+  if (tarq_fonts.tarq_font1)
+    tarq_draw_text_ex(picture, title, tarq_fonts.tarq_font1, 18, y, TARQ_TEXT_ONE_COLOUR, TITLE_COLOUR);
 }
 
 tarq_bitmap* draw_picture(tovo_cart* cart) {
   tarq_bitmap* picture = tarq_create_bitmap(TOVO_CART_PNG_WIDTH, TOVO_CART_PNG_HEIGHT, 32);
   if (!picture) return nullptr;
-  const tarq_bitmap* t = tovo_cart_template;
+  const tarq_bitmap* t = cart_template;
   if (t && t->depth == 32 && t->width == TOVO_CART_PNG_WIDTH && t->height == TOVO_CART_PNG_HEIGHT)
     memcpy(picture->pixels, t->pixels, TOVO_CART_PAYLOAD_SIZE * 4);
   else
@@ -64,7 +65,8 @@ tarq_bitmap* draw_picture(tovo_cart* cart) {
   print_comment_line(picture, cart->code, 167);
   const char* second = strchr(cart->code, '\n');
   if (second) print_comment_line(picture, second + 1, 175);
-  if (tarq_font1) tarq_draw_text_ex(picture, "tovo cartridge", tarq_font1, 18, 187, TARQ_TEXT_ONE_COLOUR, MAKER_COLOUR);
+  if (tarq_fonts.tarq_font1)
+    tarq_draw_text_ex(picture, "tovo cartridge", tarq_fonts.tarq_font1, 18, 187, TARQ_TEXT_ONE_COLOUR, MAKER_COLOUR);
   return picture;
 }
 
@@ -95,3 +97,5 @@ int save_tovo_cart_png(tovo_cart* cart, const char* path) {
   tarq_free(payload);
   return result;
 }
+
+void tovo_set_cart_template(const tarq_bitmap* picture) { cart_template = picture; }

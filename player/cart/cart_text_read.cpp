@@ -7,7 +7,7 @@
 #include "engine/data/gfx.h"
 #include "engine/formats/glyph_utf8.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"

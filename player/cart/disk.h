@@ -14,8 +14,10 @@ struct tovo_mounted_cart {
   char hash[41];
   char name[TOVO_MOUNT_NAME_SIZE];
 };
-extern tovo_mounted_cart hash_to_filename[TOVO_MAX_MOUNTED_CARTS];
-extern int32_t mounted_carts;
+// The carts mounted so far (kept by the mounting module), and the i-th of
+// them (null outside 0..count-1).
+int32_t mounted_cart_count();
+const tovo_mounted_cart* mounted_cart(int32_t i);
 
 // The cart in a file under one name form: picture cart (with its label),
 // text cart, ROM file (names holding ".rom"), ".lua" import (names holding

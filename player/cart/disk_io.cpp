@@ -5,7 +5,7 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 uint8_t* tovo_read_stream(tarq_file* f, int32_t max, int32_t* size) {
   *size = 0;

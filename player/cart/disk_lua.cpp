@@ -4,7 +4,7 @@
 #include "console/machine/cart.h"
 #include "engine/formats/glyph_utf8.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_io.h"
 

@@ -10,8 +10,18 @@
 #include "player/cart/cart_text.h"
 #include "player/cart/disk.h"
 
+namespace {
+
 tovo_mounted_cart hash_to_filename[TOVO_MAX_MOUNTED_CARTS];
 int32_t mounted_carts = 0;
+
+}  // namespace
+
+int32_t mounted_cart_count() { return mounted_carts; }
+
+const tovo_mounted_cart* mounted_cart(int32_t i) {
+  return i >= 0 && i < mounted_carts ? &hash_to_filename[i] : nullptr;
+}
 
 void mount_embedded_cart(tovo_cart* cart, const char* name) {
   if (!cart || !name || mounted_carts >= TOVO_MAX_MOUNTED_CARTS) return;

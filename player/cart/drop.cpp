@@ -5,16 +5,17 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
 #include "engine/platform/present.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/disk.h"
 #include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"
@@ -34,12 +35,12 @@ tovo_cart* dropped_cart;
 
 // The display colour nearest to a 0xAARRGGBB pixel, as an index 0-15.
 uint8_t nearest_display_colour(uint32_t argb) {
-  const tarq_palette* pal = tarq_video_palette;
+  const tarq_palette* pal = tarq_video.tarq_video_palette;
   if (!pal) return 0;
   int32_t r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
   int32_t best = 0, best_distance = INT_MAX;
   for (int32_t i = 0; i < 16; i++) {
-    const uint8_t* e = pal->rgb[pstate.screen_pal[i] & 0xff];
+    const uint8_t* e = pal->rgb[pstate().screen_pal[i] & 0xff];
     int32_t d = (e[0] - r) * (e[0] - r) + (e[1] - g) * (e[1] - g) + (e[2] - b) * (e[2] - b);
     if (d < best_distance) {
       best_distance = d;

@@ -4,10 +4,11 @@
 #include <utility>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "sound/mixer/audio_lock.h"
 
 namespace {
@@ -51,8 +52,8 @@ void restore_bmp(tarq_bitmap* bitmap, dbmp* set) {
   int32_t h = bitmap->height < set->backup->height ? bitmap->height : set->backup->height;
   for (int32_t y = 0; y < h; y++)
     for (int32_t x = 0; x < w; x++) std::swap(bitmap->rows[y][x], set->backup->rows[y][x]);
-  if (set == gfx_set && pitem[0])
-    for (int32_t i = 0; i < TOVO_SPRITES; i++) std::swap(pitem[0]->gff[i], set->gff_backup[i]);
+  if (set == selection_sets().gfx && pitem(0))
+    for (int32_t i = 0; i < TOVO_SPRITES; i++) std::swap(pitem(0)->gff[i], set->gff_backup[i]);
   tarq_clear_bitmap(set->mask);
 }
 
@@ -91,7 +92,7 @@ int restore_undo_bmp_state(tarq_file* state, tarq_bitmap* bitmap, tarq_file* pat
   if (patch && !marks.read(patch)) return 0;
   const uint32_t pixels = (uint32_t)(bitmap->width * bitmap->height);
   const bool map = bitmap->height == TOVO_UNDO_MAP_HEIGHT;
-  const dbmp* set = map ? map_set : gfx_set;
+  const dbmp* set = map ? selection_sets().map : selection_sets().gfx;
   const uint32_t mask_bytes = set ? (uint32_t)(set->mask->width * set->mask->height) : 0;
   const uint32_t extra = map ? 4 + mask_bytes : 4 + TOVO_SPRITES + mask_bytes;
   if ((uint64_t)state->size < (uint64_t)pixels + extra) return 0;
@@ -100,7 +101,7 @@ int restore_undo_bmp_state(tarq_file* state, tarq_bitmap* bitmap, tarq_file* pat
   uint32_t at = pixels + 4;
   if (!map) {
     uint8_t flags[TOVO_SPRITES];
-    tovo_cart* cart = pitem[0];
+    tovo_cart* cart = pitem(0);
     for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = cart ? (uint8_t)cart->gff[i] : 0;
     restore_bytes(flags, data, at, TOVO_SPRITES, marks);
     if (cart)

@@ -6,14 +6,14 @@
 
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
-#include "player/extra/clip_codes.h"
+#include "player/clipboard/clip_codes.h"
 #include "player/message.h"
 #include "player/selection_sets.h"
 #include "sound/mixer/audio_lock.h"
 
-tarq_bitmap* note_clipboard = nullptr;
-
 namespace {
+
+tarq_bitmap* note_clipboard = nullptr;
 
 constexpr int32_t MESSAGE_MS = 2000;
 constexpr int32_t CUSTOM_INSTRUMENTS = 8;
@@ -65,6 +65,8 @@ bool silent_sfx(const tovo_sfx& s) {
 }
 
 }  // namespace
+
+const tarq_bitmap* tovo_note_clipboard() { return note_clipboard; }
 
 void tovo_free_note_clipboard() { note_clipboard = tarq_destroy_bitmap(note_clipboard); }
 

@@ -12,7 +12,8 @@ struct dbmp;
 // columns: pitch within the octave, octave, waveform, volume, effect, custom.
 constexpr int32_t TOVO_NOTE_FIELDS = 6;
 constexpr uint8_t TOVO_NO_VALUE = 255;
-extern tarq_bitmap* note_clipboard;
+// The clipboard (kept by this module), null until the first copy.
+const tarq_bitmap* tovo_note_clipboard();
 void tovo_free_note_clipboard();
 
 // Copies the note fields marked in a 6x32 mask; the notes with any mark are

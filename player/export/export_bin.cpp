@@ -15,20 +15,20 @@
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
-#include "engine/extra/file_copy.h"
-#include "engine/extra/pod_file_write.h"
 #include "engine/formats/png.h"
 #include "engine/formats/pod_file.h"
+#include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
+#include "engine/io/file_copy.h"
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/disk.h"
+#include "player/datapod_write.h"
 #include "player/export/export_args.h"
 #include "player/export/export_icon.h"
 #include "player/export/zip_write.h"
-#include "player/extra/datapod_write.h"
 
 namespace {
 
@@ -230,13 +230,14 @@ tarq_pod* build_pod(const tovo_export_context* ctx, const tovo_export_parameters
     dp.names[i] = names[i].c_str();
     dp.cart_count = i + 1;
   }
-  tarq_pod* pod = ok ? generate_dat_file(&dp) : nullptr;
+  tovo_datapod_failure failure{};
+  tarq_pod* pod = ok ? generate_dat_file(&dp, &failure) : nullptr;
   if (ok && !pod) {
-    if (tovo_datapod_error == TOVO_DATAPOD_CODE_TOO_LARGE) {
+    if (failure.reason == TOVO_DATAPOD_CODE_TOO_LARGE) {
       say(ctx, "failed: code block too large");
-      if (tovo_datapod_error_cart > 0) {
+      if (failure.cart > 0) {
         char line[32];
-        snprintf(line, sizeof line, "  (cart #%d)\n", tovo_datapod_error_cart);
+        snprintf(line, sizeof line, "  (cart #%d)\n", failure.cart);
         say(ctx, line);
       }
     } else {

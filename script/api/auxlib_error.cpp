@@ -53,7 +53,7 @@ void luaL_where(lua_State* L, int level) {
     lua_getinfo(L, "Sl", &ar);
     if (ar.currentline > 0) {
       lua_pushfstring(L, "%s:%d: ", ar.short_src, tovo_int2num(ar.currentline));
-      tovo_runtime_line = ar.currentline;
+      tovo_set_runtime_line(L, ar.currentline);
       return;
     }
   }

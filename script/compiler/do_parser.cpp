@@ -5,7 +5,7 @@
 #include "script/compiler/parse.h"
 #include "script/compiler/undump.h"
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/number.h"
 #include "script/value/table.h"
 #include "script/vm/do.h"

@@ -8,7 +8,7 @@
 #include "script/compiler/ctype.h"
 #include "script/compiler/parse.h"
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/value/table.h"

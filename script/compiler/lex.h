@@ -2,8 +2,8 @@
 // The lexer: program text to tokens (reserved words, names, numerals,
 // strings and operators), each with its line.
 #include "script/compiler/zio.h"
-#include "script/value/buffer.h"
 #include "script/value/object.h"
+#include "script/value/string_buffer.h"
 
 constexpr int FIRST_RESERVED = 257;
 

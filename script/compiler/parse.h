@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "script/compiler/zio.h"
-#include "script/value/buffer.h"
 #include "script/value/object.h"
+#include "script/value/string_buffer.h"
 
 // Kinds of expression descriptors.
 enum expkind {
@@ -94,10 +94,6 @@ struct FuncState {
   uint8_t nups;     // upvalues
   uint8_t freereg;  // first free register
 };
-
-// Start line of the statement being parsed (whole compiled text), -1 until
-// the first statement; read by the console after a failed compile.
-extern int tovo_last_line_number;
 
 // Parses a whole chunk; leaves the main closure (vararg, one upvalue "_ENV",
 // upvalues not yet made) on the stack and returns it.

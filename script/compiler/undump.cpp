@@ -10,7 +10,7 @@
 #include "script/compiler/verify.h"
 
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/vm/func.h"

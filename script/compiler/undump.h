@@ -2,8 +2,8 @@
 // Binary chunks: the header shared by the loader and the dumper, the loader
 // of precompiled functions and the writer of them.
 #include "script/compiler/zio.h"
-#include "script/value/buffer.h"
 #include "script/value/object.h"
+#include "script/value/string_buffer.h"
 
 constexpr int LUAC_HEADERSIZE = 18;
 constexpr char LUA_SIGNATURE[] = "\x1bLua";

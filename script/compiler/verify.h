@@ -4,8 +4,8 @@
 // the instruction that follows a test), as the code generator keeps to them;
 // a binary chunk comes from outside, so its functions are checked once, at
 // load, against the same rules.
-#include "script/value/buffer.h"
 #include "script/value/object.h"
+#include "script/value/string_buffer.h"
 
 // True when the code of p and of every prototype nested in it keeps to the
 // rules the instruction loop relies on. scratch is working room (its

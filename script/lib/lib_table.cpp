@@ -14,7 +14,7 @@ void move_element(lua_State* L, int from, int to) {
 }
 
 // Charges the state's host for n elements.
-void spend_cpu(lua_State* L, int n) { lua_gethost(L)->spend_cpu(n); }
+void spend_cpu(lua_State* L, int n) { lua_gethost(L)->spend_cpu(L, n); }
 
 // Closes the gap at pos: t[pos..n-1] = t[pos+1..n], t[n] = nil.
 void close_gap(lua_State* L, int pos, int n) {

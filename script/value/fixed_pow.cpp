@@ -6,6 +6,9 @@
 
 #include <cmath>
 
+#include "script/value/number.h"
+#include "script/vm/state.h"
+
 namespace {
 
 // Floor of the square root of v < 2^47: the double square root is within
@@ -27,15 +30,15 @@ int32_t reciprocal(int32_t a) {
   return static_cast<int32_t>(q);
 }
 
-}  // namespace
-
-int32_t kx_fsqrt(int32_t a, void (*spend)(int n)) {
+template <class Spend>
+int32_t sqrt_charged(int32_t a, Spend spend) {
   if (a < 0) return 0;
   spend(8);
   return static_cast<int32_t>(isqrt47(static_cast<uint64_t>(a) << 16));
 }
 
-int32_t kx_fpow(int32_t a, int32_t b, void (*spend)(int n)) {
+template <class Spend>
+int32_t pow_charged(int32_t a, int32_t b, Spend spend) {
   if (b == 0) return 0x10000;
   // The exponent is handled as an unsigned magnitude so that -32768 (whose
   // negation does not fit) still counts as 32768 and the loops end.
@@ -54,7 +57,7 @@ int32_t kx_fpow(int32_t a, int32_t b, void (*spend)(int n)) {
   int32_t root = a;
   for (uint32_t f = e & 0xffff; f != 0;) {
     do {
-      root = kx_fsqrt(root, spend);
+      root = sqrt_charged(root, spend);
       f <<= 1;
     } while (f < 0x10000);
     f -= 0x10000;
@@ -62,4 +65,14 @@ int32_t kx_fpow(int32_t a, int32_t b, void (*spend)(int n)) {
   }
   spend(8);
   return result;
+}
+
+}  // namespace
+
+int32_t kx_fsqrt(int32_t a, void (*spend)(int n)) { return sqrt_charged(a, spend); }
+
+int32_t kx_fpow(int32_t a, int32_t b, void (*spend)(int n)) { return pow_charged(a, b, spend); }
+
+lua_Number luaO_pow(lua_State* L, lua_Number a, lua_Number b) {
+  return pow_charged(a, b, [L](int n) { G(L)->host.spend_cpu(L, n); });
 }

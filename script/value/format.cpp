@@ -69,7 +69,7 @@ const char* luaO_pushvfstring(lua_State* L, const char* fmt, va_list argp) {
     fmt = e + 2;
   }
   piece(fmt, std::strlen(fmt));
-  if (pieces > 1) lua_add_cpu_cycles(charge);
+  if (pieces > 1) lua_add_cpu_cycles(L, charge);
   TString* ts = luaS_newlstr(L, b->buffer ? b->buffer : "", b->n);
   setsvalue(L->top, ts);
   incr_top(L);

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/string.h"
 #include "script/value/table.h"
 #include "script/vm/func.h"

@@ -55,6 +55,8 @@ int tovo_fixed_to_string(char* buf, lua_Number n);
 // The result of arithmetic code op on a and b (b ignored by unary codes);
 // any other code gives 0. The peeks and the power's charge go to L's host.
 lua_Number luaO_arith(lua_State* L, int op, lua_Number a, lua_Number b);
+// a to the power b (kx_fpow), its work charged to the host of L's state.
+lua_Number luaO_pow(lua_State* L, lua_Number a, lua_Number b);
 
 int luaO_int2fb(unsigned int x);
 int luaO_fb2int(int x);

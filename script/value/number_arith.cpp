@@ -13,7 +13,7 @@ lua_Number luaO_arith(lua_State* L, int op, lua_Number a, lua_Number b) {
     case LUA_OPMUL: return kx_fmul(a, b);
     case LUA_OPDIV: return kx_fdiv(a, b);
     case LUA_OPMOD: return kx_fmod(a, b);
-    case LUA_OPPOW: return kx_fpow(a, b, host.spend_cpu);
+    case LUA_OPPOW: return luaO_pow(L, a, b);
     case LUA_OPBAND: return static_cast<lua_Number>(ua & ub);
     case LUA_OPBOR: return static_cast<lua_Number>(ua | ub);
     case LUA_OPBXOR: return static_cast<lua_Number>(ua ^ ub);

@@ -3,7 +3,7 @@
 #include "script/value/string.h"
 
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 
 namespace {
 

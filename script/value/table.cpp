@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
 #include "script/vm/unwind.h"

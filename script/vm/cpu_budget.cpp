@@ -5,7 +5,7 @@
 #include "script/vm/unwind.h"
 
 void luaV_budget_suspend(lua_State* L, CallInfo* ci) {
-  cpu_superyielded_coresume = 1;
+  G(L)->cpu.cpu_superyielded_coresume = 1;
   lua_yieldk(L, 0, 0, nullptr);  // raises the yield error where the thread cannot yield
   L->oldpc = ci->u.l.savedpc;
   ci->u.l.savedpc--;  // the instruction runs again when the thread resumes

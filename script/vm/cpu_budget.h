@@ -17,8 +17,11 @@ constexpr int32_t tovo_opcode_cost(int op) {
              : 2;
 }
 
-// True once the slice is over or a superyield is pending.
-inline bool tovo_budget_spent() { return (cpu_cycles_slice | cpu_superyield) > cpu_cycles_slice_max; }
+// True once the slice of L's state is over or a superyield is pending.
+inline bool tovo_budget_over(lua_State* L) {
+  const lua_cpu_counters& c = G(L)->cpu;
+  return (c.cpu_cycles_slice | c.cpu_superyield) > c.cpu_cycles_slice_max;
+}
 
 // The instruction loop adds the costs to a 64-bit count without saturating
 // and stores it back held at INT32_MAX, which gives the same value as adding

@@ -2,7 +2,7 @@
 #include "script/vm/func.h"
 
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 
 namespace {
 

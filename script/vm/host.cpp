@@ -5,7 +5,7 @@
 namespace {
 
 int32_t no_peek(int32_t) { return 0; }
-void no_charge(int) {}
+void no_charge(lua_State*, int) {}
 
 int same_line(int line, int* tab) {
   if (tab) *tab = 0;

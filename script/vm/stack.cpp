@@ -1,7 +1,7 @@
 // Growing, shrinking and moving a thread's stack.
 #include "script/vm/stack.h"
 
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/vm/unwind.h"
 
 void luaD_reallocstack(lua_State* L, int newsize) {

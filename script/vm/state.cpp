@@ -7,7 +7,7 @@
 
 #include "script/compiler/lex.h"
 #include "script/value/gc.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/string.h"
 #include "script/value/table.h"
 #include "script/vm/func.h"
@@ -199,6 +199,9 @@ lua_State* lua_newstate(lua_Alloc f, void* ud) {
   g->gcstepmul = LUAI_GCMUL;
   for (int i = 0; i < TM_N; i++) g->tmname[i] = nullptr;
   for (int i = 0; i < LUA_NUMTAGS; i++) g->mt[i] = nullptr;
+  g->cpu = lua_cpu_counters{0, 0, TOVO_DEFAULT_SLICE_MAX, 0, 0};
+  g->runtime_line = 0;
+  g->last_line_number = -1;
   lua_sethost(L, nullptr);
   if (luaD_rawrunprotected(L, f_luaopen, nullptr) != LUA_OK) {
     close_state(L);
@@ -230,3 +233,9 @@ lua_CFunction lua_atpanic(lua_State* L, lua_CFunction panicf) {
 }
 
 const lua_Number* lua_version(lua_State* L) { return L == nullptr ? &version_number : G(L)->version; }
+
+int tovo_runtime_line(lua_State* L) { return G(L)->runtime_line; }
+
+void tovo_set_runtime_line(lua_State* L, int line) { G(L)->runtime_line = line; }
+
+int tovo_last_line_number(lua_State* L) { return G(L)->last_line_number; }

@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "script/console_services.h"
-#include "script/value/buffer.h"
 #include "script/value/object.h"
+#include "script/value/string_buffer.h"
+#include "script/vm/cpu.h"
 #include "script/vm/tm.h"
 
 struct lua_longjmp;  // the chain of protected-call boundaries (unwind.h)
@@ -109,6 +110,9 @@ struct global_State {
   TString* tmname[TM_N];
   Table* mt[LUA_NUMTAGS];  // metatables of the basic types
   lua_Host host;           // the host's services (lua_sethost)
+  lua_cpu_counters cpu;    // the CPU-cycle budget of every thread (cpu.h)
+  int runtime_line;        // line of the last runtime or library error, 0 at first
+  int last_line_number;    // start line of the statement parsed last, -1 at first
 };
 
 // What a resume changes and gives back when it ends, kept with the thread

@@ -10,8 +10,6 @@
 #include "script/vm/do.h"
 #include "script/vm/stack.h"
 
-int tovo_runtime_line = 0;
-
 namespace {
 
 struct script_unwind {
@@ -100,6 +98,6 @@ void luaG_runerror(lua_State* L, const char* fmt, ...) {
   luaO_pushvfstring(L, fmt, argp);
   va_end(argp);
   int line = current_line(L->ci);
-  if (line >= 0) tovo_runtime_line = line;
+  if (line >= 0) G(L)->runtime_line = line;
   luaG_errormsg(L);
 }

@@ -310,19 +310,20 @@ constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
 int64_t loop_limit;
 
 // Stores the count, which what runs outside the loop may read.
-#define savecount() cpu_cycles_slice = tovo_held_slice(over + loop_limit);
+#define savecount() G(L)->cpu.cpu_cycles_slice = tovo_held_slice(over + loop_limit);
 #define savestate()       \
   {                       \
     savecount();          \
     ci->u.l.savedpc = pc; \
   }
 
-#define loadbudget()                                                                               \
-  {                                                                                                \
-    loop_limit = cpu_superyield != 0                 ? LIMIT_EVERY_INSTRUCTION                     \
-                 : cpu_cycles_slice_max == INT32_MAX ? LIMIT_NEVER                                 \
-                                                     : static_cast<int64_t>(cpu_cycles_slice_max); \
-    over = cpu_cycles_slice - loop_limit;                                                          \
+#define loadbudget()                                                                                         \
+  {                                                                                                          \
+    const lua_cpu_counters& cpu_ = G(L)->cpu;                                                                \
+    loop_limit = cpu_.cpu_superyield != 0                 ? LIMIT_EVERY_INSTRUCTION                          \
+                 : cpu_.cpu_cycles_slice_max == INT32_MAX ? LIMIT_NEVER                                      \
+                                                          : static_cast<int64_t>(cpu_.cpu_cycles_slice_max); \
+    over = cpu_.cpu_cycles_slice - loop_limit;                                                               \
   }
 
 // After a call out of the loop: reads the budget and finds the frame's base
@@ -377,7 +378,7 @@ int64_t loop_limit;
     i = *pc++;                                             \
     if (__builtin_expect(over > 0, 0)) {                   \
       savestate();                                         \
-      if (tovo_budget_spent()) luaV_budget_suspend(L, ci); \
+      if (tovo_budget_over(L)) luaV_budget_suspend(L, ci); \
       loadbudget();                                        \
     }                                                      \
   }
@@ -506,7 +507,7 @@ newframe:  // here cpu_cycles_slice and every frame's saved pc are current
     pc = ci->u.l.savedpc;
     resumed = false;
     ci->callstatus &= static_cast<uint16_t>(~CIST_HOOKYIELD);
-    if (tovo_budget_spent()) cpu_superyielded_coresume = 1;
+    if (tovo_budget_over(L)) G(L)->cpu.cpu_superyielded_coresume = 1;
     i = *pc++;
     goto dispatch;
   }
@@ -614,7 +615,7 @@ enterframe:  // here over is current, and every frame's saved pc
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         if (ttisnumber(rb) && ttisnumber(rc)) {
-          Protect(setnvalue(ra, kx_fpow(nvalue(rb), nvalue(rc), G(L)->host.spend_cpu)));
+          Protect(setnvalue(ra, luaO_pow(L, nvalue(rb), nvalue(rc))));
         } else {
           Protect(luaV_arith(L, ra, rb, rc, TM_POW));
         }

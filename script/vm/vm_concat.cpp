@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "script/debug/debug.h"
-#include "script/value/buffer.h"
 #include "script/value/number.h"
 #include "script/value/string.h"
+#include "script/value/string_buffer.h"
 #include "script/vm/cpu.h"
 #include "script/vm/unwind.h"
 #include "script/vm/vm.h"
@@ -52,7 +52,7 @@ void luaV_concat(lua_State* L, int total) {
         tl += l;
         charge += static_cast<int32_t>(l / 32);
       } while (--i > 0);
-      lua_add_cpu_cycles(charge);
+      lua_add_cpu_cycles(L, charge);
       setsvalue(top - n, luaS_newlstr(L, buffer, tl));
     }
     total -= n - 1;

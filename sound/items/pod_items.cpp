@@ -3,8 +3,8 @@
 #include "sound/items/pod_items.h"
 #include "engine/data/item_kinds.h"
 #include "engine/data/pod.h"
-#include "engine/mem.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "sound/mixer/audio_lock.h"
 #include "sound/mixer/mixer.h"
 

@@ -3,7 +3,7 @@
 // query that picks the record for a moment of engine time.
 #include <cstring>
 
-#include "engine/tarq.h"
+#include "engine/platform/audio_plat.h"
 #include "sound/mixer/audio_lock.h"
 #include "sound/mixer/history.h"
 #include "sound/mixer/mixer.h"
@@ -15,7 +15,8 @@ tovo_mixer_state_record hist0;
 // Milliseconds that a buffer of this many bytes lasts at the device's
 // format; 0 when the format is unknown.
 int64_t duration_ms(int64_t bytes) {
-  const int32_t rate = tarq_state.rate, channels = tarq_state.channels;
+  const tarq_audio_format in_use = tarq_audio_format_in_use();
+  const int32_t rate = in_use.rate, channels = in_use.channels;
   if (rate <= 0 || channels <= 0) return 0;
   return bytes / (2 * channels) * 1000 / rate;
 }
@@ -39,7 +40,7 @@ void tovo_history_add(tovo_mixer_channel* c) {
   r.sfx = c->sfx;
   r.note = c->sfx ? c->tick_pos / sfx_speed(c->sfx) : 0;
   r.pattern = c->pattern;
-  r.counter = tarq_state.music_pattern_counter;
+  r.counter = ms0.music_pattern_counter;
 }
 
 tovo_mixer_state_record tarq_get_tovo_mixer_state(int32_t channel, int32_t now_ms) {
@@ -57,7 +58,7 @@ tovo_mixer_state_record tarq_get_tovo_mixer_state(int32_t channel, int32_t now_m
   }
   if (!c) return hist0;
   const int64_t last = c->history_count - 1;
-  const int64_t span = duration_ms(last_callback_len);
+  const int64_t span = duration_ms(ms0.last_callback_len);
   int64_t i = last;
   if (span > 0) {
     const int64_t since = static_cast<int64_t>(now_ms) - c->history_t;

@@ -11,7 +11,7 @@ struct tovo_mixer_state_record {
   tovo_sfx* sfx;    // the record played, or null
   int32_t note;     // tick / max(speed, 1); 0 without a record
   int32_t pattern;  // pattern index, -1 none
-  int32_t counter;  // the engine's pattern counter then
+  int32_t counter;  // the mixer's pattern counter then
 };
 
 // The record of mix channel 0-15 (-1: the first music channel that plays a

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/config.h"
+#include "engine/io/file.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 #include "sound/mixer/mixer.h"
@@ -11,12 +12,6 @@
 #include "sound/xm/xm.h"
 
 tovo_mixer_state ms0;
-std::atomic<int32_t> fade_vol{0};
-int32_t advanced_pattern;
-int32_t last_callback_len = 1024;
-tarq_prng tarq_mixer_prng;
-tovo_sound_machine tovo_sound_view;
-std::atomic<int32_t> inside_tarq_mixer_callback{0};
 
 namespace {
 
@@ -25,13 +20,21 @@ std::atomic<tarq_post_mix_func> tarq_post_mix_hook{nullptr};
 
 int32_t load(const int32_t& word) { return tovo_sound_word_load(word); }
 
+// Recording the output: while the mixer's recording flag is set, the
+// callback appends every output sample to one growable buffer as a
+// little-endian 16-bit value (sound/mixer/audio_record.h starts and ends it).
+void tovo_record_output(const int16_t* samples, int n) {
+  if (!load(ms0.recording) || ms0.tarq_audio_buffer == nullptr) return;
+  tarq_fwrite_int16s(samples, n, ms0.tarq_audio_buffer);
+}
+
 // Mixes n <= 4096 frames into channel 0's buffer; `bytes` is the length of
 // the output they fill.
 void mix_pass(int n, int32_t bytes) {
-  last_callback_len = bytes;
-  advanced_pattern = 0;
+  ms0.last_callback_len = bytes;
+  ms0.advanced_pattern = 0;
   for (tovo_mixer_channel& c : ms0.ch) update_mix_channel(&c, n);
-  if (advanced_pattern) tarq_state.music_pattern_counter = wrap_add(tarq_state.music_pattern_counter, 1);
+  if (ms0.advanced_pattern) ms0.music_pattern_counter = wrap_add(ms0.music_pattern_counter, 1);
   int summed = TOVO_MIX_CHANNELS;
   if (tovo_console_mode()) {
     for (int i = 0; i < 4; i++)
@@ -53,9 +56,9 @@ void mix_pass(int n, int32_t bytes) {
 
 }  // namespace
 
-void tovo_set_sound_machine(const tovo_sound_machine& machine) { tovo_sound_view = machine; }
+void tovo_set_sound_machine(const tovo_sound_machine& machine) { ms0.machine = machine; }
 
-int32_t tovo_sound_reg(tovo_sound_register reg) { return load(tovo_sound_view.regs[reg]); }
+int32_t tovo_sound_reg(tovo_sound_register reg) { return load(ms0.machine.regs[reg]); }
 int32_t tovo_console_mode() { return load(cconfig.console_mode); }
 int32_t tovo_music_volume() { return load(cconfig.music_volume); }
 
@@ -67,18 +70,19 @@ void tarq_set_post_mix_func(tarq_post_mix_func hook) { tarq_post_mix_hook.store(
 
 void tarq_mixer_callback(void*, uint8_t* stream, int len) {
   if (len <= 0) return;
-  const int32_t rate = load(tarq_state.rate), channels = load(tarq_state.channels);
+  const tarq_audio_format in_use = tarq_audio_format_in_use(), requested = tarq_audio_format_requested();
   std::memset(stream, 0, static_cast<size_t>(len));
-  if (load(tarq_state.paused) || load(tarq_state.audio_pause) || rate != load(tarq_state.rate_requested) ||
-      channels != load(tarq_state.channels_requested) || channels <= 0)
+  if (load(tarq_state.paused) || load(ms0.audio_pause) || in_use.rate != requested.rate ||
+      in_use.channels != requested.channels || in_use.channels <= 0)
     return;
   tarq_mixer_callback_0(stream, len);
 }
 
 void tarq_mixer_callback_0(uint8_t* stream, int len) {
-  const int32_t rate = load(tarq_state.rate), channels = load(tarq_state.channels);
+  const tarq_audio_format in_use = tarq_audio_format_in_use();
+  const int32_t rate = in_use.rate, channels = in_use.channels;
   if (channels <= 0) return;
-  inside_tarq_mixer_callback.store(1, std::memory_order_relaxed);
+  tovo_sound_word_store(ms0.inside_tarq_mixer_callback, 1);
   // Bytes of output for each mixed sample: 2 at 22050 Hz mono, 8 (two stereo
   // frames) at 44100 Hz stereo; other formats are mixed but not written.
   const bool mono = rate == 22050 && channels == 1, stereo = rate == 44100 && channels == 2;
@@ -98,5 +102,5 @@ void tarq_mixer_callback_0(uint8_t* stream, int len) {
     out += bytes / 2;
     total -= n;
   }
-  inside_tarq_mixer_callback.store(0, std::memory_order_relaxed);
+  tovo_sound_word_store(ms0.inside_tarq_mixer_callback, 0);
 }

@@ -3,7 +3,6 @@
 // belongs to the audio thread while the device runs; main-thread code touches
 // it only under the audio lock. What the callback reads without the lock
 // (fade level, volumes, registers, the cart's sound words) is read atomically.
-#include <atomic>
 #include <cstdint>
 
 #include "engine/data/prng.h"
@@ -74,6 +73,10 @@ struct tovo_mixer_channel {
   tovo_mixer_state_record history[TOVO_HISTORY];
 };
 
+// The mixer's record. The audio thread owns it while the device runs;
+// main-thread code changes it under the audio lock, except for the words
+// marked shared, which both threads reach through tovo_sound_word_load and
+// tovo_sound_word_store (the record stays a plain one that can be copied).
 struct tovo_mixer_state {
   tovo_mixer_channel ch[TOVO_MIX_CHANNELS];
   // The clock of fades and of the history: the engine's milliseconds, unless
@@ -81,16 +84,20 @@ struct tovo_mixer_state {
   // holds it still at held_clock_ms. Sound start keeps both.
   int32_t clock_held;
   int32_t held_clock_ms;
+  tovo_sound_machine machine;          // set by tovo_set_sound_machine
+  tarq_prng prng;                      // the mixer's noise generator
+  int32_t fade_vol;                    // shared: the music fade level, 16.16, 0..0x10000
+  int32_t advanced_pattern;            // a pattern advanced in this callback
+  int32_t last_callback_len = 1024;    // bytes of the last mixed buffer
+  int32_t inside_tarq_mixer_callback;  // shared: 1 while the callback mixes
+  int32_t audio_pause;                 // shared: non-zero, the mixer outputs silence
+  int32_t music_pattern;               // the current music pattern, -1 stopped
+  int32_t music_pattern_counter;       // callbacks that advanced a pattern since the music started
+  int32_t recording;                   // shared: 1 while the callback appends to tarq_audio_buffer
+  tarq_file* tarq_audio_buffer;        // the recording target, null until the first recording
 };
 
 extern tovo_mixer_state ms0;
-extern std::atomic<int32_t> fade_vol;  // 16.16, 0..0x10000
-extern int32_t advanced_pattern;       // a pattern advanced in this callback
-extern int32_t last_callback_len;      // bytes of the last mixed buffer
-extern tarq_prng tarq_mixer_prng;      // the mixer's noise generator
-extern int32_t tarq_music_channel_mask;
-extern tovo_sound_machine tovo_sound_view;               // set by tovo_set_sound_machine
-extern std::atomic<int32_t> inside_tarq_mixer_callback;  // 1 while the callback mixes
 
 // The callback's mixing once it found the device's format as asked (stream
 // zeroed): every channel, the sum, the output, the hook and the recording.
@@ -176,8 +183,3 @@ inline int16_t soft_knee(int32_t s) {
 
 // Adds n samples of src into dst, each sum through the soft knee.
 void mix_down(int16_t* dst, const int16_t* src, int n);
-
-// The recording target (null until the first recording) and the callback's
-// recording step, which appends the output samples while recording.
-extern tarq_file* tarq_audio_buffer;
-void tovo_record_output(const int16_t* samples, int n);

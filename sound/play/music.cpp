@@ -1,6 +1,5 @@
 // Music: patterns of four sound effects on the music channels, the advance
 // from pattern to pattern by the pattern flags, and the fade.
-#include "engine/tarq.h"
 #include "sound/mixer/audio_lock.h"
 #include "sound/mixer/mixer.h"
 #include "sound/play/play.h"
@@ -33,18 +32,18 @@ void clear_music(const tovo_cart_sound* cart) {
 void stop_music() {
   tarq_audio_guard lock;
   clear_music(nullptr);
-  ps0.playing = 0;
+  xm0.ps0.playing = 0;
 }
 
 // The fade's three cases; the music stops when the level arrives at 0.
 void step_fade() {
-  const int32_t level = fade_vol.load(std::memory_order_relaxed);
+  const int32_t level = tovo_sound_word_load(ms0.fade_vol);
   if (level == fade1) {
     if (level == 0) stop_music();
     return;
   }
   if (fade_len == 0) {
-    fade_vol.store(fade1, std::memory_order_relaxed);
+    tovo_sound_word_store(ms0.fade_vol, fade1);
     if (fade1 == 0) stop_music();
     return;
   }
@@ -52,10 +51,10 @@ void step_fade() {
   if (d < fade_len) {
     int64_t v = (static_cast<int64_t>(fade0) * (fade_len - d) + static_cast<int64_t>(fade1) * d) / fade_len;
     v = v < 0 ? 0 : v > FULL ? FULL : v;
-    fade_vol.store(static_cast<int32_t>(v), std::memory_order_relaxed);
+    tovo_sound_word_store(ms0.fade_vol, static_cast<int32_t>(v));
     return;
   }
-  fade_vol.store(fade1, std::memory_order_relaxed);
+  tovo_sound_word_store(ms0.fade_vol, fade1);
   if (fade1 == 0) stop_music();
 }
 
@@ -77,11 +76,11 @@ int32_t tovo_pattern_length(const tovo_cart_sound* cart, int32_t pattern) {
 void tovo_advance_pattern(tovo_mixer_channel* c) {
   const tovo_cart_sound* cart = c->cart;
   const int32_t now = c->pattern, flags = pattern_flags(cart, now);
-  advanced_pattern = 1;
+  ms0.advanced_pattern = 1;
   int32_t next;
   if (flags & FLAG_STOP) {
     c->pattern = -1;
-    tarq_state.music_pattern = -1;
+    ms0.music_pattern = -1;
     tovo_clear_channel(c);
     return;
   }
@@ -99,7 +98,7 @@ void tovo_advance_pattern(tovo_mixer_channel* c) {
     next = now + 1;
   }
   c->pattern = next;
-  tarq_state.music_pattern = next;
+  ms0.music_pattern = next;
   if (next >= TOVO_PATTERNS || all_off(cart, next)) {
     tovo_clear_channel(c);
     return;
@@ -118,8 +117,8 @@ void tarq_play_tovo_song(tovo_cart_sound* cart, int32_t pattern, int32_t fade_ms
     if (!cart) return;
   }
   if (pattern < 0 || pattern >= TOVO_PATTERNS || all_off(cart, pattern)) return;
-  tarq_state.music_pattern_counter = 0;
-  tarq_state.music_pattern = pattern;
+  ms0.music_pattern_counter = 0;
+  ms0.music_pattern = pattern;
   const int32_t length = tovo_pattern_length(cart, pattern);
   for (int i = 0; i < TOVO_PATTERN_CHANNELS; i++) {
     const int32_t n = pattern_sfx(cart, pattern, i);
@@ -165,7 +164,7 @@ int32_t tarq_get_tovo_song_ticks() {
 void tarq_update_music_fading() { step_fade(); }
 
 void tovo_fade_music_to(int32_t level, int32_t fade_ms) {
-  fade0 = fade_vol.load(std::memory_order_relaxed);
+  fade0 = tovo_sound_word_load(ms0.fade_vol);
   fade1 = level;
   fade_len = fade_ms;
   fade_start_t = tarq_sound_clock();
@@ -175,7 +174,7 @@ void tovo_fade_music_to(int32_t level, int32_t fade_ms) {
 void cmusic_stop(int32_t, int32_t fade_ms) { tovo_fade_music_to(0, fade_ms); }
 
 int32_t tovo_fade_direction() {
-  const int32_t level = fade_vol.load(std::memory_order_relaxed);
+  const int32_t level = tovo_sound_word_load(ms0.fade_vol);
   if (fade1 > 0 && level < fade1) return 1;
   if (fade1 == 0 && level > 0) return 2;
   return 0;
@@ -183,6 +182,6 @@ int32_t tovo_fade_direction() {
 
 // Sound start puts the fade back to silence.
 void tovo_reset_fade() {
-  fade_vol.store(0, std::memory_order_relaxed);
+  tovo_sound_word_store(ms0.fade_vol, 0);
   fade0 = fade1 = fade_start_t = fade_len = 0;
 }

@@ -1,14 +1,14 @@
 // Starting, stopping and asking about sound effects on the mix channels.
 #include <climits>
 
-#include "engine/tarq.h"
 #include "sound/mixer/audio_lock.h"
 #include "sound/mixer/mixer.h"
 #include "sound/play/play.h"
 
-int32_t tarq_music_channel_mask;
-
 namespace {
+
+// The music channel mask of the last music call (main thread only).
+int32_t tarq_music_channel_mask;
 
 // The sound-effect channel that a new sound takes in console mode, -1 none.
 int choose_console_channel() {
@@ -152,8 +152,8 @@ int32_t tarq_sound_stat(int32_t index, const tovo_cart_sound* cart) {
   }
   if (index >= 24 && index <= 26) {
     if (!tarq_music_is_playing()) return -1;
-    if (index == 24) return tarq_state.music_pattern;
-    if (index == 25) return tarq_state.music_pattern_counter;
+    if (index == 24) return ms0.music_pattern;
+    if (index == 25) return ms0.music_pattern_counter;
     return tarq_get_tovo_song_ticks();
   }
   return 0;

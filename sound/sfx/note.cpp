@@ -173,7 +173,7 @@ void calculate_osc_state(tovo_mixer_channel* c, tovo_osc_state* st) {
   }
   st->step = step;
 
-  if (c->music) st->amp = (st->amp * (fade_vol.load(std::memory_order_relaxed) >> 8)) / 256 * tovo_music_volume() / 256;
+  if (c->music) st->amp = (st->amp * (tovo_sound_word_load(ms0.fade_vol) >> 8)) / 256 * tovo_music_volume() / 256;
 
   const int32_t flags = snd(sfx->flags), iflags = st->inst_flags;
   auto larger = [](int32_t a, int32_t b) { return a > b ? a : b; };

@@ -22,7 +22,7 @@ int32_t pulse(int32_t ph, int32_t r2, int32_t threshold) {
 // Instrument 5's square second oscillator: +-LEVEL / 4 (1535).
 constexpr int32_t FOLD_SQUARE = LEVEL / 4;
 
-int32_t mixer_random(uint32_t n) { return static_cast<int32_t>(tarq_prng_random(&tarq_mixer_prng, n)); }
+int32_t mixer_random(uint32_t n) { return static_cast<int32_t>(tarq_prng_random(&ms0.prng, n)); }
 
 // Waveforms 0-5 and 7: the value of one sample from both phases.
 template <typename Wave>

@@ -95,9 +95,16 @@ struct tarq_music {
   int32_t word;
 };
 
-extern tarq_xm_playstate ps0;
-extern tarq_music* tarq_current_music;
-extern int16_t xmbuf[TARQ_XM_BUFFER];
+// The XM player's record: the mixer's module stream. The callback renders
+// the module play state into the module buffer and adds that into the mix;
+// main-thread code changes the record under the audio lock.
+struct tarq_xm_player {
+  tarq_xm_playstate ps0;           // the module play state
+  tarq_music* tarq_current_music;  // the music being played, or null
+  int16_t xmbuf[TARQ_XM_BUFFER];   // the module buffer
+};
+
+extern tarq_xm_player xm0;
 
 // Renders up to `samples` (at most 4096) into buffer; the samples after the
 // module's end are zero. The count rendered before the end.

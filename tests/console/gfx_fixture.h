@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "console/bindings/api.h"
+#include "console/bindings/api_list.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/draw_display.h"
 #include "console/draw/sprite.h"
+#include "console/machine/machine.h"
+#include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"
 #include "script/api/auxlib.h"
@@ -31,7 +33,7 @@ class DrawTest : public MachineTest {
     MachineTest::TearDown();
   }
 
-  tarq_bitmap* screen() { return pstate.screens[0]; }
+  tarq_bitmap* screen() { return pstate().screens[0]; }
   uint8_t px(int x, int y) { return screen()->pixels[y * 128 + x]; }
   void fill_screen(uint8_t v) { std::memset(screen()->pixels, v, 128 * 128); }
   // The coordinates of the pixels that differ from value v.
@@ -51,6 +53,7 @@ class DrawTest : public MachineTest {
 class ScriptDrawTest : public DrawTest {
  protected:
   lua_State* L = nullptr;
+  lua_State* saved_state = nullptr;
   counting_alloc alloc;
 
   void SetUp() override {
@@ -58,11 +61,13 @@ class ScriptDrawTest : public DrawTest {
     L = lua_newstate(counting_alloc_fn, &alloc);
     ASSERT_NE(L, nullptr);
     lua_sethost(L, &tovo_script_host);
+    saved_state = L0();
+    L0() = L;  // the state in use, which the machine charges
     // Chunks run as plain protected calls, where the program cannot be
     // suspended: an unlimited budget never asks for it, also when a binding
     // requests a superyield.
-    lua_set_cpu_cycles_slice_max(INT32_MAX);
-    lua_cpu_prepare_for_resume(0);
+    lua_set_cpu_cycles_slice_max(L, INT32_MAX);
+    lua_cpu_prepare_for_resume(L, 0);
     // Every binding of the console's API as a global of L, registered as
     // the console registers it.
     for (const tovo_api_entry& e : tovo_api_list) {
@@ -71,6 +76,7 @@ class ScriptDrawTest : public DrawTest {
     }
   }
   void TearDown() override {
+    L0() = saved_state;
     lua_close(L);
     DrawTest::TearDown();
   }
@@ -113,10 +119,10 @@ class ScriptDrawTest : public DrawTest {
     lua_pushcclosure(
         L, [](lua_State*) { return 0; }, fast ? TOVO_FAST_CFUNCTION : 0);
     lua_setglobal(L, "__nothing");
-    const int start = lua_get_cpu_cycles();
+    const int start = lua_get_cpu_cycles(L);
     EXPECT_EQ(run("__nothing(" + args + ")"), "");
-    const int middle = lua_get_cpu_cycles();
+    const int middle = lua_get_cpu_cycles(L);
     EXPECT_EQ(run(name + "(" + args + ")"), "") << name << "(" << args << ")";
-    return (lua_get_cpu_cycles() - middle) - (middle - start);
+    return (lua_get_cpu_cycles(L) - middle) - (middle - start);
   }
 };

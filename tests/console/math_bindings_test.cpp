@@ -1,7 +1,7 @@
 // The fast math bindings, rnd and srand.
 #include <string>
 
-#include "console/machine/prng.h"
+#include "console/machine/machine_prng.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {

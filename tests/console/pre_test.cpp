@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "console/extra/pstrstr.h"
 #include "console/run/pre.h"
+#include "console/run/pstrstr.h"
 #include "console/run/token.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include "console/bindings/stat.h"
 #include "console/print/host_output.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "tests/console/bindings_fixture.h"
 #include "tests/console/output_folder.h"
 #include "tests/support/fake_shell.h"
@@ -30,7 +30,7 @@ class PrinthTest : public BindingsTest {
     test_output_folder = home.path();
     tovo_reset_printh_log();
     install_fake_shell();
-    tovo_shell.output_path_for = test_output_path;
+    tovo_shell().output_path_for = test_output_path;
   }
   void TearDown() override {
     tovo_set_player_clipboard(nullptr);

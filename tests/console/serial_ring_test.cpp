@@ -12,6 +12,7 @@
 #include "console/machine/serial_audio.h"
 #include "engine/config.h"
 #include "engine/tarq.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ int byte_of(int i) {
 TEST(SerialRingTest, ConsumerThreadSeesEveryByteInOrder) {
   serial_init_runtime();
   mix_serial_sound_buffer(nullptr, 0, 0);
-  tarq_state.audio_pause = 0;
+  tarq_set_audio_pause(0);
   cconfig.sound_volume = 1;  // a sample is byte - 128
   constexpr int TOTAL = 200000;
   std::atomic<bool> done{false};
@@ -69,7 +70,7 @@ TEST(SerialRingTest, ConsumerThreadSeesEveryByteInOrder) {
 }
 
 TEST(SerialRingTest, FlushWhileTheConsumerRunsNeverOverwritesUnreadSlots) {
-  tarq_state.audio_pause = 0;
+  tarq_set_audio_pause(0);
   cconfig.sound_volume = 256;
   std::atomic<bool> done{false};
   std::thread audio([&] {

@@ -6,17 +6,20 @@
 #include <cstring>
 #include <vector>
 
-#include "console/extra/serial_exit.h"
-#include "console/extra/serial_mix.h"
+#include "console/machine/address_space.h"
 #include "console/machine/gpio.h"
-#include "console/machine/mem.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
+#include "console/machine/serial_exit.h"
+#include "console/machine/serial_mix.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
 #include "script/vm/cpu.h"
+#include "sound/sound.h"
 #include "tests/console/mem_fixture.h"
+#include "tests/console/state_in_use.h"
 #include "tests/support/fake_shell.h"
 
 namespace {
@@ -30,7 +33,7 @@ class SerialTest : public MachineTest {
     install_fake_shell();
     serial_free_buffers();
     drain_flush();
-    tarq_state.audio_pause = 0;
+    tarq_set_audio_pause(0);
     cconfig.sound_volume = 256;
   }
   void TearDown() override {
@@ -46,7 +49,7 @@ class SerialTest : public MachineTest {
   void put(int32_t at, std::vector<uint8_t> bytes) {
     for (size_t i = 0; i < bytes.size(); i++) poke(at + static_cast<int32_t>(i), bytes[i]);
   }
-  static int32_t gpio(int32_t ch) { return pstate.ram[0x5f80 + ch]; }
+  static int32_t gpio(int32_t ch) { return pstate().ram[0x5f80 + ch]; }
 };
 
 TEST_F(SerialTest, WritesToOneChannelExtendOnePacket) {
@@ -89,8 +92,8 @@ TEST_F(SerialTest, ChannelsOutsideTheTableAndEmptyWritesDoNothing) {
 }
 
 TEST_F(SerialTest, LongPacketsAreSplitSoTheWalkStaysInStep) {
-  for (int32_t i = 0; i < 9000; i++) pstate.ram[SRC + i] = static_cast<uint8_t>(i * 7);
-  pstate.ram[0x9fff] = 0x5a;
+  for (int32_t i = 0; i < 9000; i++) pstate().ram[SRC + i] = static_cast<uint8_t>(i * 7);
+  pstate().ram[0x9fff] = 0x5a;
   // 72000 bits does not fit a 16-bit count field.
   EXPECT_EQ(write_to_serial_channel(6, SRC, 72000), 72000);
   write_to_serial_channel(7, 0x9fff, 8);
@@ -105,7 +108,7 @@ TEST_F(SerialTest, OverflowIsReportedAndLaterPacketsStillArrive) {
   EXPECT_LT(written, 40);
   EXPECT_STREQ(fake_shell.message, "serial buffer overflow");
   EXPECT_EQ(fake_shell.message_ms, 1000);
-  pstate.ram[SRC] = 0x42;
+  pstate().ram[SRC] = 0x42;
   write_to_serial_channel(9, SRC, 8);
   serial_end_frame();
   EXPECT_EQ(gpio(9), 0x42);
@@ -117,21 +120,23 @@ TEST_F(SerialTest, LoopBackLeavesMemoryAsItWas) {
   put(SRC, {1, 2, 3});
   EXPECT_EQ(write_to_serial_channel(0x100, SRC, 20), 20);
   EXPECT_EQ(write_to_serial_channel(0x101, 0, 8 * 70000), 8 * 70000);
-  EXPECT_EQ(pstate.ram[SRC + 2], 3);
+  EXPECT_EQ(pstate().ram[SRC + 2], 3);
 }
 
 TEST_F(SerialTest, DroppedFileReadsAndCharges) {
+  StateInUse state;
+  lua_State* L = state.L;
   const uint8_t data[] = {9, 8, 7, 6, 5};
   serial_set_dropped_file(data, 5);
   EXPECT_EQ(get_serial_file_remaining(), 5);
-  int32_t before = lua_get_cpu_cycles();
+  int32_t before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 16), 16);
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 8 * 16);
-  EXPECT_EQ(pstate.ram[SRC + 1], 8);
-  before = lua_get_cpu_cycles();
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 8 * 16);
+  EXPECT_EQ(pstate().ram[SRC + 1], 8);
+  before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 40), 24);  // 5 asked, 3 left
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 64 * 3);
-  EXPECT_EQ(pstate.ram[SRC + 2], 5);
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 64 * 3);
+  EXPECT_EQ(pstate().ram[SRC + 2], 5);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 8), 0);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 4), 4);  // under a byte: charged, nothing read
   serial_set_dropped_file(data, 5);
@@ -146,11 +151,11 @@ TEST_F(SerialTest, DroppedImageHasItsSizeFirst) {
   serial_set_dropped_image_file(image);
   EXPECT_EQ(get_serial_image_file_remaining(), 4 + 600);
   EXPECT_EQ(write_to_serial_channel(0x802, SRC, 8 * 604), 8 * 604);
-  EXPECT_EQ(pstate.ram[SRC], 300 & 0xff);
-  EXPECT_EQ(pstate.ram[SRC + 1], 1);
-  EXPECT_EQ(pstate.ram[SRC + 2], 2);
-  EXPECT_EQ(pstate.ram[SRC + 3], 0);
-  EXPECT_EQ(pstate.ram[SRC + 603], 12);
+  EXPECT_EQ(pstate().ram[SRC], 300 & 0xff);
+  EXPECT_EQ(pstate().ram[SRC + 1], 1);
+  EXPECT_EQ(pstate().ram[SRC + 2], 2);
+  EXPECT_EQ(pstate().ram[SRC + 3], 0);
+  EXPECT_EQ(pstate().ram[SRC + 603], 12);
   EXPECT_EQ(get_serial_image_file_remaining(), 0);
 }
 
@@ -176,7 +181,7 @@ TEST_F(SerialTest, ParametersByWordsOrNumberUntilTheChannelIsUsed) {
 }
 
 TEST_F(SerialTest, AudioBufferKeeps2048BytesAndPlays256PerBuffer) {
-  for (int32_t i = 0; i < 2100; i++) pstate.ram[SRC + i] = 128;
+  for (int32_t i = 0; i < 2100; i++) pstate().ram[SRC + i] = 128;
   EXPECT_EQ(write_to_serial_channel(0x808, SRC, 8 * 2100), 8 * 2100);
   EXPECT_EQ(serial_sound_buffer_pos(), 2048);
   std::vector<int16_t> out(1024, 0);
@@ -202,7 +207,7 @@ TEST_F(SerialTest, AudioSamplesSmoothedOrRawAndBentByTheKnee) {
 
   cconfig.sound_volume = 256;
   c = 127 * 256;
-  pstate.ram[0x5f36] = 0x20;  // raw samples
+  pstate().ram[0x5f36] = 0x20;  // raw samples
   put(SRC, {255});
   write_to_serial_channel(0x808, SRC, 8);
   std::vector<int16_t> loud(4, 32767);
@@ -220,12 +225,12 @@ TEST_F(SerialTest, AudioSamplesSmoothedOrRawAndBentByTheKnee) {
 TEST_F(SerialTest, AudioPauseAndVolume) {
   put(SRC, {200});
   write_to_serial_channel(0x808, SRC, 8);
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   std::vector<int16_t> out(4, 0);
   mix_serial_sound_buffer(out.data(), 4, 8);
   EXPECT_EQ(out[1], 0);
   EXPECT_EQ(serial_sound_buffer_pos(), 1);
-  tarq_state.audio_pause = 0;
+  tarq_set_audio_pause(0);
   cconfig.sound_volume = 999;  // clamped to 256
   mix_serial_sound_buffer(out.data(), 4, 8);
   EXPECT_EQ(out[1], 72 * 256);
@@ -261,9 +266,11 @@ TEST_F(SerialTest, MadeChannelsHaveTheDefaults) {
 }
 
 TEST_F(SerialTest, ChargeOfBitsIsEightCyclesEach) {
-  int32_t before = lua_get_cpu_cycles();
+  StateInUse state;
+  lua_State* L = state.L;
+  int32_t before = lua_get_cpu_cycles(L);
   EXPECT_EQ(serial_charge_bits(12), 12);
-  EXPECT_EQ(lua_get_cpu_cycles() - before, 2 * 8 * 12);  // spend_cpu counts double
+  EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 8 * 12);  // spend_cpu counts double
 }
 
 // Adding one buffer into another bends each sum as the audio hook does.

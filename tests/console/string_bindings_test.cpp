@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/extra/stringify.h"
+#include "console/print/stringify.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "console/bindings/api.h"
-#include "console/extra/token_colour.h"
-#include "console/extra/token_state.h"
+#include "console/bindings/api_list.h"
 #include "console/run/token.h"
+#include "console/run/token_colour.h"
+#include "console/run/token_state.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/extra/alphabet.h"
+#include "engine/data/alphabet.h"
 
 TEST(EngineAlphabet, BothDirections) {
   EXPECT_EQ(tarq_int6_to_ascii(0), '.');

@@ -29,12 +29,13 @@ struct Audio : ::testing::Test {
   void SetUp() override {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
+    tarq_set_audio_format_in_use(0, 0);
     cconfig.mix_buffer_size = 512;
     callbacks = 0;
   }
   void TearDown() override {
     tarq_sound_exit_plat();
-    while (tarq_audio_is_locked) tarq_unlock_audio_plat();
+    while (tarq_audio_lock_depth()) tarq_unlock_audio_plat();
     SDL_Quit();
   }
   static bool wait_for_callbacks(int n) {
@@ -55,14 +56,14 @@ struct Audio : ::testing::Test {
 
 TEST_F(Audio, OpensAtTheRequestedFormatAndPlaysTheCallback) {
   ASSERT_EQ(tarq_open_audio_device(22050, 1, pattern_callback), 0);
-  EXPECT_EQ(tarq_sound_inited, 1);
-  EXPECT_EQ(tarq_state.rate, 22050);
-  EXPECT_EQ(tarq_state.channels, 1);
+  EXPECT_EQ(tarq_sound_inited(), 1);
+  EXPECT_EQ(tarq_audio_format_in_use().rate, 22050);
+  EXPECT_EQ(tarq_audio_format_in_use().channels, 1);
   EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_PLAYING);
   ASSERT_TRUE(wait_for_callbacks(3));
   tarq_sound_exit_plat();
   EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_STOPPED);
-  EXPECT_EQ(tarq_sound_inited, 0);
+  EXPECT_EQ(tarq_sound_inited(), 0);
   const std::string bytes = played();  // complete once the device is closed
   ASSERT_GE(bytes.size(), 3 * 1024u);  // 512 samples of 2 bytes a buffer
   EXPECT_EQ(bytes.find_first_not_of('\x11'), std::string::npos);
@@ -86,25 +87,25 @@ TEST_F(Audio, TheLockNestsAndReleasesOnce) {
   ASSERT_TRUE(wait_for_callbacks(1));
   tarq_lock_audio_plat();
   tarq_lock_audio_plat();
-  EXPECT_EQ(tarq_audio_is_locked, 2);
+  EXPECT_EQ(tarq_audio_lock_depth(), 2);
   const int held = callbacks;
   SDL_Delay(150);
   EXPECT_EQ(callbacks, held);
   tarq_unlock_audio_plat();
-  EXPECT_EQ(tarq_audio_is_locked, 1);
+  EXPECT_EQ(tarq_audio_lock_depth(), 1);
   SDL_Delay(150);
   EXPECT_EQ(callbacks, held);  // still held by the outer lock
   tarq_unlock_audio_plat();
-  EXPECT_EQ(tarq_audio_is_locked, 0);
+  EXPECT_EQ(tarq_audio_lock_depth(), 0);
   EXPECT_TRUE(wait_for_callbacks(held + 2));
   tarq_unlock_audio_plat();  // an extra release changes nothing
-  EXPECT_EQ(tarq_audio_is_locked, 0);
+  EXPECT_EQ(tarq_audio_lock_depth(), 0);
 }
 
 TEST_F(Audio, BufferSizeZeroOpensNoDevice) {
   cconfig.mix_buffer_size = 0;
   EXPECT_EQ(tarq_open_audio_device(22050, 1, pattern_callback), 0);
-  EXPECT_EQ(tarq_sound_inited, 0);
+  EXPECT_EQ(tarq_sound_inited(), 0);
   EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_STOPPED);
   SDL_Delay(50);
   EXPECT_EQ(callbacks, 0);
@@ -116,7 +117,7 @@ TEST_F(Audio, ADeviceThatFailsToOpenIsReported) {
   tarq_state.log_file = log;
   EXPECT_NE(tarq_open_audio_device(22050, 1, pattern_callback), 0);
   tarq_state.log_file = nullptr;
-  EXPECT_EQ(tarq_sound_inited, 0);
+  EXPECT_EQ(tarq_sound_inited(), 0);
   std::string logged(4096, '\0');
   rewind(log);
   logged.resize(fread(logged.data(), 1, logged.size(), log));

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "engine/extra/buffer_bytes.h"
-#include "engine/extra/memory_stream.h"
+#include "engine/io/buffer_bytes.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/io/memory_stream.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/formats/glyph_utf8.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

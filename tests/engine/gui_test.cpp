@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "engine/extra/gui_elements.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/platform/gui.h"
+#include "engine/platform/gui_elements.h"
 #include "engine/tarq.h"
 
 namespace {
@@ -23,7 +23,7 @@ void record(tarq_gui_element* e, int32_t a, int32_t b, int32_t c, int32_t messag
   for (int32_t i = 0; i < TARQ_GUI_SLOTS; i++)
     if (tarq_get_gui_element(i) == e) slot = i;
   messages.push_back({slot, message, a, b, c});
-  locked_depth_seen = tarq_audio_is_locked;
+  locked_depth_seen = tarq_audio_lock_depth();
 }
 
 std::vector<int32_t> messages_of(int32_t slot) {
@@ -92,7 +92,7 @@ TEST_F(Gui, EmptyPodPassTakesNoLockAndSendsNothing) {
   locked_depth_seen = -1;
   tarq_gui_pass(5, 5, 1, 1000);
   EXPECT_TRUE(messages.empty());
-  EXPECT_EQ(tarq_audio_is_locked, 0);
+  EXPECT_EQ(tarq_audio_lock_depth(), 0);
 }
 
 TEST_F(Gui, EnterHoverLeaveUnderTheLock) {
@@ -100,7 +100,7 @@ TEST_F(Gui, EnterHoverLeaveUnderTheLock) {
   EXPECT_EQ(pass(e, 0, 0, 0, 1000), msgs{});
   EXPECT_EQ(pass(e, 10, 10, 0, 1016), (msgs{TARQ_GUI_HOVER, TARQ_GUI_ENTER}));
   EXPECT_EQ(locked_depth_seen, 1);
-  EXPECT_EQ(tarq_audio_is_locked, 0);
+  EXPECT_EQ(tarq_audio_lock_depth(), 0);
   EXPECT_EQ(tarq_gui_cursor_element(), e);
   EXPECT_EQ(pass(e, 29, 29, 0, 1032), msgs{TARQ_GUI_HOVER});
   EXPECT_EQ(pass(e, 30, 29, 0, 1048), msgs{TARQ_GUI_LEAVE});  // right edge is outside
@@ -258,7 +258,7 @@ TEST_F(Gui, HandlerMayClearThePodDuringThePass) {
   tarq_gui_pass(5, 5, 1, 1100);
   EXPECT_EQ(tarq_gui_num_elements(), 0);
   EXPECT_EQ(messages.back().message, TARQ_GUI_PRESS);
-  EXPECT_EQ(tarq_audio_is_locked, 0);
+  EXPECT_EQ(tarq_audio_lock_depth(), 0);
 }
 
 }  // namespace

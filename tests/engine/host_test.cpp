@@ -15,14 +15,14 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/extra/clipboard_preemptive.h"
-#include "engine/extra/clipboard_save.h"
-#include "engine/extra/date_text.h"
-#include "engine/extra/wget_job.h"
-#include "engine/mem.h"
+#include "engine/platform/clipboard_preemptive.h"
+#include "engine/platform/clipboard_save.h"
+#include "engine/platform/date_text.h"
 #include "engine/platform/fetch.h"
 #include "engine/platform/host.h"
+#include "engine/platform/wget_job.h"
 #include "engine/tarq.h"
+#include "engine/tracked_mem.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 

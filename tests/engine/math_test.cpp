@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/data/int_hash.h"
 #include "engine/data/math.h"
-#include "engine/extra/fixed_math.h"
-#include "engine/extra/int_hash.h"
-#include "engine/extra/matrix.h"
+#include "engine/data/math_fixed.h"
+#include "engine/data/matrix.h"
 
 TEST(EngineMath, FixedMultiplyWrapsAndDivideSaturates) {
   EXPECT_EQ(tarq_fmul(0x10000, 0x10000), 0x10000);

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/config.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

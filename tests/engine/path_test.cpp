@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/extra/path_parts.h"
 #include "engine/io/path.h"
+#include "engine/io/path_parts.h"
 
 namespace {
 

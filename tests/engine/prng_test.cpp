@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/data/prng.h"
-#include "engine/extra/prng_state.h"
+#include "engine/data/prng_state.h"
 
 TEST(EnginePrng, SeedsAndKnownSequence) {
   tarq_srand(0);

@@ -11,11 +11,11 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
-#include "engine/extra/file_copy.h"
-#include "engine/extra/pod_file_write.h"
 #include "engine/formats/png.h"
 #include "engine/formats/pod_file.h"
+#include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
+#include "engine/io/file_copy.h"
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
 #include "tests/support/disk_full.h"
@@ -91,7 +91,7 @@ bool write_png(const temp_dir& dir) {
 bool write_config(const temp_dir& dir) {
   tarq_config_default();
   snprintf(cconfig.home_path, sizeof cconfig.home_path, "%s", dir.path.c_str());
-  cconfig0 = cconfig;
+  tarq_config_keep_as_read();
   return tarq_config_save() == TARQ_CONFIG_SAVED;
 }
 

@@ -69,12 +69,12 @@ TEST_F(SoundHooks, TheDeviceOpensOnlyWithAMixerRegistered) {
   cconfig.music_volume = 50;
   volumes_set[0] = volumes_set[1] = -1;
   EXPECT_NE(tarq_sound_init_plat(22050, 1), 0);
-  EXPECT_EQ(tarq_sound_inited, 0);
+  EXPECT_EQ(tarq_sound_inited(), 0);
   EXPECT_EQ(volumes_set[0], -1);
 
   tarq_set_sound_hooks(recording_hooks());
   EXPECT_EQ(tarq_sound_init_plat(22050, 1), 0);
-  EXPECT_EQ(tarq_sound_inited, 1);
+  EXPECT_EQ(tarq_sound_inited(), 1);
   EXPECT_EQ(volumes_set[0], 100);
   EXPECT_EQ(volumes_set[1], 50);
   tarq_sound_exit_plat();

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engine/data/undo.h"
-#include "engine/editor/undo_step.h"
+#include "engine/data/undo_step.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 namespace {
 

@@ -149,12 +149,12 @@ void load_and_run(const std::string& bytes) {
     lua_State* co = lua_newthread(L);
     lua_insert(L, -2);
     lua_xmove(L, co, 1);
-    lua_reset_cpu_cycles(0);
-    lua_cpu_prepare_for_resume(0);
-    lua_set_cpu_superyielded_coresume(0);
-    lua_set_cpu_cycles_slice_max(BUDGET);
+    lua_reset_cpu_cycles(L, 0);
+    lua_cpu_prepare_for_resume(L, 0);
+    lua_set_cpu_superyielded_coresume(L, 0);
+    lua_set_cpu_cycles_slice_max(L, BUDGET);
     status = lua_resume(co, nullptr, 0);
-    lua_set_cpu_cycles_slice_max(INT32_MAX);
+    lua_set_cpu_cycles_slice_max(L, INT32_MAX);
     if (status != LUA_OK && status != LUA_YIELD && status != LUA_ERRRUN && status != LUA_ERRMEM &&
         status != LUA_ERRERR) {
       std::abort();

@@ -8,8 +8,8 @@
 
 #include "script/compiler/parse.h"
 #include "script/compiler/undump.h"
-#include "script/value/buffer.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
+#include "script/value/string_buffer.h"
 #include "script/vm/state.h"
 #include "script/vm/unwind.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/formats/glyph_utf8.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x10000) return 0;

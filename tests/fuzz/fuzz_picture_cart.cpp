@@ -12,8 +12,8 @@
 
 #include "console/machine/cart.h"
 #include "engine/config.h"
-#include "engine/extra/memory_stream.h"
 #include "engine/io/file.h"
+#include "engine/io/memory_stream.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/disk_state.h"
 

@@ -10,8 +10,8 @@
 #include "console/machine/cart.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
-#include "engine/extra/memory_stream.h"
 #include "engine/io/file.h"
+#include "engine/io/memory_stream.h"
 #include "player/cart/cart_text.h"
 
 namespace {

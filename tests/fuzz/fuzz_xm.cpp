@@ -5,13 +5,12 @@
 #include <cstdlib>
 
 #include "engine/io/file.h"
-#include "engine/mem.h"
-#include "sound/extra/xm_module.h"
-#include "sound/extra/xm_read.h"
-#include "sound/extra/xm_render.h"
-#include "sound/extra/xm_write.h"
+#include "engine/tracked_mem.h"
 #include "sound/items/pod_items.h"
 #include "sound/xm/xm.h"
+#include "sound/xm/xm_read.h"
+#include "sound/xm/xm_render.h"
+#include "sound/xm/xm_write.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;

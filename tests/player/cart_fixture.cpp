@@ -5,8 +5,8 @@
 #include <cstring>
 #include <random>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "engine/data/gfx.h"
 
 namespace tovo_test {

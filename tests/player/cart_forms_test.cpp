@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "engine/data/gfx.h"
+#include "player/cart/cart_digits.h"
+#include "player/cart/cart_hex_rom.h"
 #include "player/cart/cart_text.h"
-#include "player/extra/cart_digits.h"
-#include "player/extra/cart_hex_rom.h"
-#include "player/extra/compress_old.h"
+#include "player/cart/compress_old.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/mem.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
@@ -39,7 +39,7 @@ struct cart_ptr {
 struct console_palette {
   tarq_palette* saved;
   tarq_palette own = {};
-  console_palette() : saved(tarq_video_palette) {
+  console_palette() : saved(tarq_video.tarq_video_palette) {
     if (saved) own = *saved;
     for (int i = 0; i < 32; i++) {
       int index = i < 16 ? i : i + 112;
@@ -47,9 +47,9 @@ struct console_palette {
       own.rgb[index][1] = static_cast<uint8_t>(255 - i * 8);
       own.rgb[index][2] = static_cast<uint8_t>((i * 53) & 0xfc);
     }
-    tarq_video_palette = &own;
+    tarq_swap_video_palette(&own);
   }
-  ~console_palette() { tarq_video_palette = saved; }
+  ~console_palette() { tarq_swap_video_palette(saved); }
 };
 
 std::string random_code(size_t n, uint32_t seed) {
@@ -163,11 +163,11 @@ TEST(PictureCart, TheVisiblePictureStartsFromTheTemplate) {
   tovo_test::temp_dir dir;
   tarq_bitmap* templ = tarq_create_bitmap(160, 205, 32);
   for (int i = 0; i < 160 * 205; i++) reinterpret_cast<uint32_t*>(templ->pixels)[i] = 0xff8040c0;
-  tovo_cart_template = templ;
+  tovo_set_cart_template(templ);
   cart_ptr cart(tarq_create_tovo_cart());
   std::string path = dir.file("t.kx.png");
   EXPECT_EQ(save_tovo_cart_png(cart.get(), path.c_str()), 0);
-  tovo_cart_template = nullptr;
+  tovo_set_cart_template(nullptr);
   tarq_bitmap* picture = tarq_load_png(path.c_str());
   ASSERT_TRUE(picture);
   EXPECT_EQ(tarq_row32(picture, 200)[150] & 0xfcfcfcfc, 0xfc8040c0u);

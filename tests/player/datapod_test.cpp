@@ -9,16 +9,16 @@
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
-#include "engine/extra/pod_file_write.h"
 #include "engine/formats/png.h"
 #include "engine/formats/pod_file.h"
+#include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
+#include "engine/tracked_mem.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_installers.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
-#include "player/extra/datapod_write.h"
+#include "player/datapod_write.h"
 #include "tests/player/built_datapod.h"
 
 namespace {
@@ -240,10 +240,11 @@ TEST_F(generate, WritesFileItemsThatReadBack) {
 }
 
 TEST_F(generate, RefusesMissingPartsAndOversizedCode) {
+  tovo_datapod_failure failure{};
   tovo_datapod_parameters none = p;
   none.font = nullptr;
-  EXPECT_EQ(generate_dat_file(&none), nullptr);
-  EXPECT_EQ(tovo_datapod_error, TOVO_DATAPOD_BAD_ARGUMENT);
+  EXPECT_EQ(generate_dat_file(&none, &failure), nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_BAD_ARGUMENT);
   none = p;
   none.cart_count = TOVO_DATAPOD_MAX_CARTS + 1;
   EXPECT_EQ(generate_dat_file(&none), nullptr);
@@ -254,8 +255,29 @@ TEST_F(generate, RefusesMissingPartsAndOversizedCode) {
     p.carts[0]->code[i] = (char)(33 + (x >> 16) % 90);
   }
   p.carts[0]->code[40000] = 0;
-  EXPECT_EQ(generate_dat_file(&p), nullptr);
-  EXPECT_EQ(tovo_datapod_error, TOVO_DATAPOD_CODE_TOO_LARGE);
+  EXPECT_EQ(generate_dat_file(&p, &failure), nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_CODE_TOO_LARGE);
+  EXPECT_EQ(failure.cart, 0);
+
+  // The failure names the cart that does not fit; a build that succeeds
+  // leaves no failure behind.
+  tovo_cart* big = p.carts[0];
+  tovo_cart* small = tarq_create_tovo_cart();
+  p.carts[0] = small;
+  p.carts[1] = big;
+  p.names[1] = "big.kx";
+  p.cart_count = 2;
+  EXPECT_EQ(generate_dat_file(&p, &failure), nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_CODE_TOO_LARGE);
+  EXPECT_EQ(failure.cart, 1);
+  p.cart_count = 1;
+  tarq_pod* pod = generate_dat_file(&p, &failure);
+  EXPECT_NE(pod, nullptr);
+  EXPECT_EQ(failure.reason, TOVO_DATAPOD_OK);
+  EXPECT_EQ(failure.cart, 0);
+  tarq_destroy_pod(pod);
+  p.carts[0] = big;
+  tarq_destroy_tovo_cart(small);
 }
 
 TEST_F(generate, FlattenedImageTellsARefusedIncludeFromCodeTooLarge) {

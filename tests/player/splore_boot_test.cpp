@@ -5,13 +5,15 @@
 #include <cstdio>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/io/path.h"
 #include "engine/platform/host.h"
 #include "player/boot.h"
 #include "player/browser/splore.h"
-#include "player/extra/splore_shutdown.h"
+#include "player/browser/splore_shutdown.h"
 #include "player/shell_state.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -33,21 +35,21 @@ TEST_F(splore_boot, KioskBootEndsInTheBrowser) {
   app.kiosk = app.browser_requested = 1;
 
   boot_init();
-  while (pstate.ticks < 100 && shell.mode == TOVO_MODE_BOOT) {
+  while (pstate().ticks < 100 && shell.mode == TOVO_MODE_BOOT) {
     move_boot();
-    pstate.ticks++;
+    pstate().ticks++;
   }
-  EXPECT_EQ(pstate.ticks, 67);
+  EXPECT_EQ(pstate().ticks, 67);
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
   EXPECT_EQ(shell.sub_mode, 2);
-  EXPECT_EQ(run_state.pending_action, 0);  // the game is never started
-  EXPECT_EQ(splore_list_count, SPLORE_LISTS_USED);
-  EXPECT_EQ(list_index, SPLORE_LIST_FAVOURITES);
-  ASSERT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 1);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_FAVOURITES].items[0].title, "far cart");
-  EXPECT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].icon, SPLORE_ICON_SPECIAL);
-  ASSERT_EQ(splore_lists[SPLORE_LIST_LOCAL].count, 1);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_LOCAL].items[0].title, "mine");
+  EXPECT_EQ(run_state().pending_action, 0);  // the game is never started
+  EXPECT_EQ(splore.list_count, SPLORE_LISTS_USED);
+  EXPECT_EQ(splore.list_index, SPLORE_LIST_FAVOURITES);
+  ASSERT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].count, 1);
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_FAVOURITES].items[0].title, "far cart");
+  EXPECT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].icon, SPLORE_ICON_SPECIAL);
+  ASSERT_EQ(splore.lists[SPLORE_LIST_LOCAL].count, 1);
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_LOCAL].items[0].title, "mine");
 
   splore_shutdown();
 }

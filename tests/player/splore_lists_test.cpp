@@ -10,13 +10,13 @@
 
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
 #include "engine/platform/present.h"
+#include "engine/tracked_mem.h"
 #include "player/browser/splore.h"
+#include "player/browser/splore_requests.h"
+#include "player/browser/splore_shutdown.h"
 #include "player/cart/cart_installers.h"
-#include "player/extra/splore_requests.h"
-#include "player/extra/splore_shutdown.h"
 #include "player/shell_state.h"
 #include "tests/player/disk_fixture.h"
 
@@ -27,7 +27,7 @@ struct splore_lists_test : disk_fixture {
   void SetUp() override {
     disk_fixture::SetUp();
     splore_shutdown();
-    list_index = 1;
+    splore.list_index = 1;
     app.kiosk = 0;
     snprintf(shell.root_path, sizeof shell.root_path, "%s/", dir.path.c_str());
     shell.current_folder[0] = 0;
@@ -102,14 +102,14 @@ TEST_F(splore_lists_test, ReadingFavouritesDropsRepeatsAndUnusableLines) {
 TEST_F(splore_lists_test, TogglingFavouritesInGameWritesTheFile) {
   write_file(favourites_file(), "|500 |  |0 |old |  |older cart\n");
   splore_init();
-  ASSERT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 1);
-  running_item = {};
-  strcpy(running_item.lid, "600");
-  strcpy(running_item.title, "new cart");
-  strcpy(running_item.author, "maker");
+  ASSERT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].count, 1);
+  splore.running_item = {};
+  strcpy(splore.running_item.lid, "600");
+  strcpy(splore.running_item.title, "new cart");
+  strcpy(splore.running_item.author, "maker");
   splore_toggle_favourite_ingame("600", "");
   EXPECT_EQ(is_favourite("600", ""), 1);
-  EXPECT_EQ(titles(&splore_lists[SPLORE_LIST_FAVOURITES]), (std::vector<std::string>{"new cart", "older cart"}));
+  EXPECT_EQ(titles(&splore.lists[SPLORE_LIST_FAVOURITES]), (std::vector<std::string>{"new cart", "older cart"}));
   std::string text = read_file(favourites_file());
   EXPECT_EQ(text.find("|600 "), 0u) << text;  // the newest stands first
 
@@ -131,12 +131,12 @@ TEST_F(splore_lists_test, InstallingGamesKeepsTheFavourites) {
   install_games();  // the lists were never set up: the file stays as it is
   EXPECT_EQ(read_file(favourites_file()), "|500 |  |0 |old |  |keep me\n");
   splore_init();
-  running_item = {};
-  strcpy(running_item.lid, "600");
+  splore.running_item = {};
+  strcpy(splore.running_item.lid, "600");
   splore_toggle_favourite_ingame("600", "");
   write_file(favourites_file(), "|700 |  |0 |x |  |written meanwhile\n");
   install_games();  // saved first, then read back
-  EXPECT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 2);
+  EXPECT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].count, 2);
   EXPECT_EQ(is_favourite("600", ""), 1);
   EXPECT_EQ(is_favourite("500", ""), 1);
   EXPECT_EQ(is_favourite("700", ""), 0);
@@ -150,9 +150,9 @@ TEST_F(splore_lists_test, LocalFolderListsFoldersFirstThenCarts) {
   write_file(file("readme.txt"), "x");
   write_file(file(".secret.kx"), "x");
   write_file(favourites_file(), "|   |  |0 |x |mid.KX |mid\n");
-  list_index = SPLORE_LIST_LOCAL;
+  splore.list_index = SPLORE_LIST_LOCAL;
   splore_enter();
-  const splore_list* local = &splore_lists[SPLORE_LIST_LOCAL];
+  const splore_list* local = &splore.lists[SPLORE_LIST_LOCAL];
   EXPECT_EQ(titles(local), (std::vector<std::string>{"zzz", "aaa", "mid"}));
   EXPECT_EQ(local->items[0].kind, SPLORE_KIND_FOLDER);
   EXPECT_EQ(local->items[0].icon, SPLORE_ICON_FOLDER);

@@ -12,7 +12,9 @@
 
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
@@ -22,10 +24,10 @@
 #include "engine/tarq.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
+#include "player/browser/splore_keys.h"
+#include "player/browser/splore_menu.h"
+#include "player/browser/splore_shutdown.h"
 #include "player/cart/disk_state.h"
-#include "player/extra/splore_keys.h"
-#include "player/extra/splore_menu.h"
-#include "player/extra/splore_shutdown.h"
 #include "player/message.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
@@ -43,11 +45,11 @@ struct splore_menu_test : disk_fixture {
     cancel_download(nullptr);
     splore_set_bbs_base("http://127.0.0.1:9");  // nothing listens: no request leaves the machine
     app.kiosk = 0;
-    list_index = SPLORE_LIST_LOCAL;
+    splore.list_index = SPLORE_LIST_LOCAL;
     snprintf(shell.root_path, sizeof shell.root_path, "%s/", dir.path.c_str());
     shell.current_folder[0] = 0;
     shell.sub_mode = 2;
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
     cart_menu = {};
     message_bar = {};
     saved_timeout = cconfig.timeout;
@@ -59,7 +61,7 @@ struct splore_menu_test : disk_fixture {
     splore_shutdown();
     shell.root_path[0] = shell.current_folder[0] = 0;
     shell.sub_mode = 0;
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
     disk_fixture::TearDown();
   }
   std::vector<std::string> menu_labels() const {
@@ -68,8 +70,8 @@ struct splore_menu_test : disk_fixture {
     return out;
   }
   void select(int32_t list, int32_t index) {
-    list_index = list;
-    splore_lists[list].selected = index;
+    splore.list_index = list;
+    splore.lists[list].selected = index;
   }
 };
 
@@ -108,30 +110,30 @@ TEST_F(splore_menu_test, ANewerVersionReplacesTheFavouriteAndIsFetched) {
   char nfo[TARQ_PATH_MAX];
   get_bbs_cart_filename_nfo("4321", nfo);
   write_file(nfo, "lid: 4321-2\ntitle: Far Cart Two\nauthor: maker\nmid: 10\ncatsub: 2\n");
-  splore_newer_version = 1;
+  splore.newer_version = 1;
   splore_update_cartridge_to_newer_version();
-  EXPECT_EQ(splore_newer_version, 0);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_FAVOURITES].items[0].title, "far cart two");
+  EXPECT_EQ(splore.newer_version, 0);
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_FAVOURITES].items[0].title, "far cart two");
   EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321-2 "), 0u);
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_RUNNING);
-  EXPECT_NE(std::string(splore_download.file).find("bbs/carts/4321-2.kx.png"), std::string::npos)
-      << splore_download.file;
+  EXPECT_NE(std::string(splore.download.file).find("bbs/carts/4321-2.kx.png"), std::string::npos)
+      << splore.download.file;
 }
 
 TEST_F(splore_menu_test, FoldersAreEnteredAndLeftButNeverEscaped) {
   mkdir(file("games").c_str(), 0755);
   write_file(file("games/inner.kx"), "x");
   splore_enter();
-  ASSERT_STREQ(splore_lists[SPLORE_LIST_LOCAL].items[0].title, "games");
+  ASSERT_STREQ(splore.lists[SPLORE_LIST_LOCAL].items[0].title, "games");
   select(SPLORE_LIST_LOCAL, 0);
   action_current_splore_item();
   EXPECT_STREQ(shell.current_folder, "games/");
-  ASSERT_STREQ(splore_lists[SPLORE_LIST_LOCAL].items[0].title, "..");
+  ASSERT_STREQ(splore.lists[SPLORE_LIST_LOCAL].items[0].title, "..");
   action_current_splore_item();  // ".." goes back up
   EXPECT_STREQ(shell.current_folder, "");
 
   // A folder item that would lead outside the cart folder is ignored.
-  splore_item& first = splore_lists[SPLORE_LIST_LOCAL].items[0];
+  splore_item& first = splore.lists[SPLORE_LIST_LOCAL].items[0];
   strcpy(first.title, "../..");
   action_current_splore_item();
   EXPECT_STREQ(shell.current_folder, "");
@@ -141,18 +143,18 @@ TEST_F(splore_menu_test, LocalCartsRunOrSayTheyCannotLoad) {
   write_text_cart(file("hello.kx"), "print(\"hi\")");
   write_file(file("broken.kx"), "not a cart");
   splore_enter();
-  ASSERT_EQ(splore_lists[SPLORE_LIST_LOCAL].count, 2);
+  ASSERT_EQ(splore.lists[SPLORE_LIST_LOCAL].count, 2);
   select(SPLORE_LIST_LOCAL, 1);  // "hello", after "broken"
   action_current_splore_item();
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
   EXPECT_EQ(shell.sub_mode, 0);
   EXPECT_EQ(working_code().find("print(\"hi\")"), 0u);
 
-  run_state.pending_action = 0;
+  run_state().pending_action = 0;
   shell.sub_mode = 2;
   select(SPLORE_LIST_LOCAL, 0);
   action_current_splore_item();
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_STREQ(message_bar.text, "could not load");
 }
 
@@ -190,86 +192,86 @@ TEST_F(splore_menu_test, ListPagesAndSearchesComeFromTheServer) {
     }
   };
   select(2, 0);  // "new": "[update]"
-  ASSERT_STREQ(splore_lists[2].items[0].title, "[update]");
+  ASSERT_STREQ(splore.lists[2].items[0].title, "[update]");
   action_current_splore_item();
-  EXPECT_NE(std::string(splore_download.url)
+  EXPECT_NE(std::string(splore.download.url)
                 .find("/bbs/cpost_lister3.php?max=32&start_index=0&cat=7&sub=2&version=000204r&cfil="),
             std::string::npos)
-      << splore_download.url;
+      << splore.download.url;
   fetch();
-  ASSERT_EQ(splore_lists[2].count, 34) << message_bar.text;
-  EXPECT_STREQ(splore_lists[2].items[1].title, "page cart 0");
-  EXPECT_EQ(splore_lists[2].selected, 1);
+  ASSERT_EQ(splore.lists[2].count, 34) << message_bar.text;
+  EXPECT_STREQ(splore.lists[2].items[1].title, "page cart 0");
+  EXPECT_EQ(splore.lists[2].selected, 1);
   EXPECT_TRUE(tovo_test::file_exists(appdata + "bbs/new.pip.png"));
 
   // "[load more]" asks for the next page from the count less 2 and appends it.
   select(2, 33);
   action_current_splore_item();
-  EXPECT_NE(std::string(splore_download.url).find("start_index=32&"), std::string::npos) << splore_download.url;
+  EXPECT_NE(std::string(splore.download.url).find("start_index=32&"), std::string::npos) << splore.download.url;
   fetch();
-  EXPECT_EQ(splore_lists[2].count, 66);
+  EXPECT_EQ(splore.lists[2].count, 66);
 
   // "carts by @author" searches the search list.
   select(2, 1);
-  strcpy(splore_lists[2].items[1].author, "someone");
+  strcpy(splore.lists[2].items[1].author, "someone");
   ASSERT_TRUE(cart_menu_pop());
   process_cart_menu_action(SPLORE_ACT_BY_AUTHOR);
-  EXPECT_EQ(list_index, SPLORE_LIST_SEARCH);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].request, "cat=7&search=by:someone&max=32");
+  EXPECT_EQ(splore.list_index, SPLORE_LIST_SEARCH);
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_SEARCH].request, "cat=7&search=by:someone&max=32");
   fetch();
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].items[0].title, "[search]");
-  EXPECT_EQ(splore_lists[SPLORE_LIST_SEARCH].count, 34);
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_SEARCH].items[0].title, "[search]");
+  EXPECT_EQ(splore.lists[SPLORE_LIST_SEARCH].count, 34);
 }
 
 TEST_F(splore_menu_test, KeysAndButtonsEnterSearchesAndChangeLists) {
   splore_enter();
   select(SPLORE_LIST_SEARCH, 0);
-  ASSERT_STREQ(splore_lists[SPLORE_LIST_SEARCH].items[0].title, "[search]");
+  ASSERT_STREQ(splore.lists[SPLORE_LIST_SEARCH].items[0].title, "[search]");
   action_current_splore_item();
   EXPECT_EQ(splore_entering_text(), 1);
   for (char c : std::string("abc")) splore_keypress(c);
   splore_keypress(8);
   splore_controls(1 << 1);  // right at the end adds a blank
   splore_keypress('z');
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].entry_text, "ab z");
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_SEARCH].entry_text, "ab z");
   splore_keypress(13);
   EXPECT_EQ(splore_entering_text(), 0);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].request, "cat=7&search=ab z&max=32");
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_SEARCH].request, "cat=7&search=ab z&max=32");
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_RUNNING);
   splore_keypress(27);  // Escape cancels the running download first
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
   EXPECT_STREQ(message_bar.text, "download cancelled");
 
   splore_controls(1 << 1);  // right wraps from the search list to the local one
-  EXPECT_EQ(list_index, SPLORE_LIST_LOCAL);
+  EXPECT_EQ(splore.list_index, SPLORE_LIST_LOCAL);
   splore_controls(1 << 0);
-  EXPECT_EQ(list_index, SPLORE_LIST_SEARCH);
+  EXPECT_EQ(splore.list_index, SPLORE_LIST_SEARCH);
 
   app.kiosk = 1;  // lists stay put; Escape opens the exit menu
   splore_controls(1 << 1);
-  EXPECT_EQ(list_index, SPLORE_LIST_SEARCH);
+  EXPECT_EQ(splore.list_index, SPLORE_LIST_SEARCH);
   splore_keypress(27);
-  EXPECT_EQ(splore_exit_menu, 0);
+  EXPECT_EQ(splore_exit_menu_entry(), 0);
   splore_controls(1 << 3);
   splore_controls(1 << 3);
   splore_controls(1 << 4);  // "close the menu"
-  EXPECT_EQ(splore_exit_menu, -1);
-  EXPECT_EQ(tarq_quit, 0);
+  EXPECT_EQ(splore_exit_menu_entry(), -1);
+  EXPECT_EQ(tarq_quit_requested(), 0);
 }
 
 // A key that gives the engine's queue no code, pressed this frame: the queue
 // holds -1 for it and the key's state tells which it was.
 void press_codeless_key(int32_t scancode) {
-  tarqkey[scancode] = 3;
+  tarq_set_key(scancode, 3);
   splore_keypress(-1);
-  tarqkey[scancode] = 0;
+  tarq_set_key(scancode, 0);
 }
 
 TEST_F(splore_menu_test, PageHomeAndEndKeysMoveTheSelectionUnlessBoundToAButton) {
   for (int i = 0; i < 10; i++) write_text_cart(file("cart" + std::to_string(i) + ".kx"), "x=1");
   splore_enter();
   select(SPLORE_LIST_LOCAL, 0);
-  ASSERT_EQ(splore_lists[SPLORE_LIST_LOCAL].count, 10);
+  ASSERT_EQ(splore.lists[SPLORE_LIST_LOCAL].count, 10);
   const struct {
     int32_t scancode;
     int32_t want;
@@ -277,32 +279,32 @@ TEST_F(splore_menu_test, PageHomeAndEndKeysMoveTheSelectionUnlessBoundToAButton)
                {SDL_SCANCODE_PAGEUP, 0},   {SDL_SCANCODE_END, 9},      {SDL_SCANCODE_HOME, 0}};
   for (const auto& step : steps) {
     press_codeless_key(step.scancode);
-    EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, step.want) << step.scancode;
+    EXPECT_EQ(splore.lists[SPLORE_LIST_LOCAL].selected, step.want) << step.scancode;
   }
   // Bound to a console button, the key drives that button instead.
-  const tovo_button_config saved = button_config;
+  const tovo_button_config saved = button_config();
   for (const auto& step : steps) {
-    button_config.keys[3] = step.scancode;  // player 0's up
+    button_config().keys[3] = step.scancode;  // player 0's up
     select(SPLORE_LIST_LOCAL, 5);
     press_codeless_key(step.scancode);
-    EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, 5) << step.scancode;
+    EXPECT_EQ(splore.lists[SPLORE_LIST_LOCAL].selected, 5) << step.scancode;
   }
-  button_config = saved;
+  button_config() = saved;
   splore_keypress(-1);  // no key down: nothing moves
-  EXPECT_EQ(splore_lists[SPLORE_LIST_LOCAL].selected, 5);
+  EXPECT_EQ(splore.lists[SPLORE_LIST_LOCAL].selected, 5);
 }
 
 TEST_F(splore_menu_test, BackspaceOrDeleteRemovesAFavouriteAndDeleteEditsTheSearch) {
   write_file(appdata + "favourites.txt", "|4321 |9 |2 |maker |  |far cart\n|1234 |8 |2 |maker |  |near cart\n");
   splore_enter();
   select(SPLORE_LIST_FAVOURITES, 0);
-  ASSERT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 2);
+  ASSERT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].count, 2);
   press_codeless_key(SDL_SCANCODE_DELETE);
-  ASSERT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 1);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_FAVOURITES].items[0].lid, "1234");
+  ASSERT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].count, 1);
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_FAVOURITES].items[0].lid, "1234");
   EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321"), std::string::npos);
   splore_keypress(8);
-  EXPECT_EQ(splore_lists[SPLORE_LIST_FAVOURITES].count, 0);
+  EXPECT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].count, 0);
 
   // In the search entry Delete takes the character at the cursor, Backspace
   // the one before it.
@@ -312,9 +314,9 @@ TEST_F(splore_menu_test, BackspaceOrDeleteRemovesAFavouriteAndDeleteEditsTheSear
   splore_controls(1 << 0);
   splore_controls(1 << 0);  // the cursor before "c"
   press_codeless_key(SDL_SCANCODE_DELETE);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].entry_text, "abd");
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_SEARCH].entry_text, "abd");
   splore_keypress(8);
-  EXPECT_STREQ(splore_lists[SPLORE_LIST_SEARCH].entry_text, "ad");
+  EXPECT_STREQ(splore.lists[SPLORE_LIST_SEARCH].entry_text, "ad");
   splore_keypress(27);
 }
 
@@ -336,7 +338,7 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
   };
   for (const auto& c : cases) {
     write_file(nfo, std::string("lid: ") + c.info_lid + "\ntitle: far cart\n");
-    snprintf(run_state.running_cart_lid, sizeof run_state.running_cart_lid, "%s", c.running_lid);
+    snprintf(run_state().running_cart_lid, sizeof run_state().running_cart_lid, "%s", c.running_lid);
     snprintf(disk_state.cart_filename, sizeof disk_state.cart_filename, "%s", running);
     app.kiosk = c.kiosk;
     app.pause_state = 0;
@@ -348,37 +350,37 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
       EXPECT_STREQ(pause_menu.item[0].label, "update cart");
       EXPECT_STREQ(pause_menu.item[1].label, "skip");
     }
-    EXPECT_EQ(splore_newer_version, 0);
+    EXPECT_EQ(splore.newer_version, 0);
   }
   app.kiosk = 0;
   app.pause_state = 0;
-  run_state.running_cart_lid[0] = disk_state.cart_filename[0] = 0;
-  button_state = {};
-  memset(block_tarqkey, 0, sizeof block_tarqkey);
+  run_state().running_cart_lid[0] = disk_state.cart_filename[0] = 0;
+  button_state() = {};
+  tarq_keys_init();
 }
 
 TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
   write_file(appdata + "favourites.txt", "|1234 |8 |2 |maker |  |near cart\n");
   splore_enter();
-  running_item = {};
-  snprintf(running_item.lid, sizeof running_item.lid, "4321");
-  snprintf(running_item.title, sizeof running_item.title, "far cart");
-  running_item.kind = SPLORE_KIND_CART;
+  splore.running_item = {};
+  snprintf(splore.running_item.lid, sizeof splore.running_item.lid, "4321");
+  snprintf(splore.running_item.title, sizeof splore.running_item.title, "far cart");
+  splore.running_item.kind = SPLORE_KIND_CART;
   for (bool want : {true, false}) {
     pause_menu = {};
     app.pause_state = TOVO_PAUSE_MENU;
     add_paused_menu_item("favourite", TOVO_ITEM_FAVOURITE);
-    button_state = {};
-    memset(pstate.held, 0, sizeof pstate.held);
-    pstate.held[0][4] = 1;  // O
+    button_state() = {};
+    memset(pstate().held, 0, sizeof pstate().held);
+    pstate().held[0][4] = 1;  // O
     process_paused_keypresses();
     EXPECT_EQ(is_favourite("4321", ""), want ? 1 : 0);
     EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321 ") != std::string::npos, want);
   }
-  memset(pstate.held, 0, sizeof pstate.held);
-  button_state = {};
+  memset(pstate().held, 0, sizeof pstate().held);
+  button_state() = {};
   app.pause_state = 0;
-  running_item = {};
+  splore.running_item = {};
 }
 
 }  // namespace

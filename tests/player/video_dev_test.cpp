@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
-#include "engine/extra/tga.h"
-#include "player/capture/record.h"
-#include "player/extra/video_dev.h"
+#include "engine/formats/tga.h"
+#include "player/capture/clip_record.h"
+#include "player/capture/video_dev.h"
 #include "player/shell_state.h"
 #include "tests/support/temp_dir.h"
 

@@ -43,10 +43,10 @@ std::vector<std::string> entries(const std::string& text) {
 }
 
 TEST_F(AuxTest, ArgumentErrorsNameTheFunctionAndRecordTheLine) {
-  tovo_runtime_line = 0;
+  tovo_set_runtime_line(L, 0);
   EXPECT_EQ(error_of("local t = {}\n\n\n\n\n\nsetmetatable(t, 5)"),
             "test:7: bad argument #2 to 'setmetatable' (nil or table expected)");
-  EXPECT_EQ(tovo_runtime_line, 7);
+  EXPECT_EQ(tovo_runtime_line(L), 7);
 
   set_global_function("check_second", check_second);
   set_global_function("check_first", check_first);
@@ -122,7 +122,7 @@ TEST_F(AuxTest, WhereGivesThePositionOfAScriptLevel) {
   ASSERT_EQ(run("local a = where(0)\nlocal b = where(1)\nreturn a, b"), LUA_OK) << top_text(L);
   EXPECT_EQ(text_of(1), "");  // the native function itself has no line
   EXPECT_EQ(text_of(2), "test:2: ");
-  EXPECT_EQ(tovo_runtime_line, 2);
+  EXPECT_EQ(tovo_runtime_line(L), 2);
 }
 
 TEST_F(AuxTest, ValuesAsText) {
@@ -176,7 +176,7 @@ TEST_F(AuxTest, LoadFileSkipsAMarkAndACommentLine) {
   ASSERT_EQ(luaL_loadfile(L, path.c_str()), LUA_OK) << top_text(L);
   EXPECT_EQ(lua_gettop(L), 1);
   EXPECT_NE(lua_pcall(L, 0, 1, 0), LUA_OK);  // the line numbers stay right
-  EXPECT_EQ(tovo_runtime_line, 3);
+  EXPECT_EQ(tovo_runtime_line(L), 3);
   lua_settop(L, 0);
   std::string missing = dir.file("missing.lua");
   EXPECT_EQ(luaL_loadfile(L, missing.c_str()), LUA_ERRFILE);

@@ -18,7 +18,8 @@ class BaseTest : public LibTest {
     int n = static_cast<int>(lua_rawlen(L, idx));
     for (int i = 1; i <= n; i++) {
       lua_rawgeti(L, idx, i);
-      out += (i > 1 ? "," : "") + std::string(luaL_tolstring(L, -1, nullptr));
+      if (i > 1) out += ',';
+      out += luaL_tolstring(L, -1, nullptr);
       lua_pop(L, 2);
     }
     return out;
@@ -150,10 +151,10 @@ TEST_F(BaseTest, AssertHandsTheConsoleItsMessage) {
   };
   for (const Case& c : cases) {
     tovo_test::keep_assert_message("stale");
-    tovo_runtime_line = 0;
+    tovo_set_runtime_line(L, 0);
     EXPECT_EQ(error_of(c.src), c.error) << c.src;
     EXPECT_EQ(tovo_test::assert_message, c.stored) << c.src;
-    EXPECT_GT(tovo_runtime_line, 0);
+    EXPECT_GT(tovo_runtime_line(L), 0);
   }
   tovo_test::keep_assert_message("kept");
   ASSERT_EQ(run("return assert(1, 2, 3)"), LUA_OK);
@@ -217,13 +218,13 @@ TEST_F(BaseTest, ACoroutineSuspendedByTheBudgetResumesToTrueAloneAndStaysSuspend
       "local co = cocreate(function() local x = 0 for i = 1, 1000 do x = x + i end return x end)\n"
       "local r = pack(coresume(co))\n"
       "return r.n, r[1], costatus(co)");
-  lua_set_cpu_cycles_slice_max(50);
-  lua_set_cpu_superyielded_coresume(0);
+  lua_set_cpu_cycles_slice_max(L, 50);
+  lua_set_cpu_superyielded_coresume(L, 0);
   // Run as the console runs a program, a resume per slice: the program is
   // suspended too, between the instructions around the coroutine's resume.
   int status, slices = 0;
   do {
-    lua_cpu_prepare_for_slice();
+    lua_cpu_prepare_for_slice(L);
     status = lua_resume(L, nullptr, 0);
   } while (status == LUA_YIELD && ++slices < 1000);
   ASSERT_EQ(status, LUA_OK) << top_text(L);
@@ -231,7 +232,7 @@ TEST_F(BaseTest, ACoroutineSuspendedByTheBudgetResumesToTrueAloneAndStaysSuspend
   EXPECT_EQ(lua_tonumber(L, 1), I(1));
   EXPECT_TRUE(lua_toboolean(L, 2));
   EXPECT_EQ(text_of(3), "suspended");
-  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(L), 1);
 }
 
 TEST_F(BaseTest, LoadFromTextAndFromAReaderFunction) {

@@ -215,10 +215,10 @@ TEST_F(CallTest, ProtectedCallsAndMessageHandlers) {
     lua_pushstring(L, "raised");
     return lua_error(L);
   });
-  tovo_runtime_line = 42;
+  tovo_set_runtime_line(L, 42);
   EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_ERRRUN);
   EXPECT_EQ(text_of(-1), "raised");
-  EXPECT_EQ(tovo_runtime_line, 42);  // lua_error leaves the line alone
+  EXPECT_EQ(tovo_runtime_line(L), 42);  // lua_error leaves the line alone
 }
 
 TEST_F(CallTest, MemoryErrorsGiveTheFixedMessage) {

@@ -41,10 +41,10 @@ int32_t peek_4(int32_t address) {
   return static_cast<int32_t>(byte_at(a) | byte_at(a + 1) << 8 | byte_at(a + 2) << 16 | byte_at(a + 3) << 24);
 }
 
-void spend_cpu(int n) {
+void spend_cpu(lua_State* L, int n) {
   if (n < 0) return;
   long long c = (n < 1 ? 1LL : static_cast<long long>(n)) * 2;
-  lua_add_cpu_cycles(c > 0x3fffffff ? 0x3fffffff : static_cast<int>(c));
+  lua_add_cpu_cycles(L, c > 0x3fffffff ? 0x3fffffff : static_cast<int>(c));
 }
 
 // Two prelude lines, then each tab as its newlines plus 2; past the last

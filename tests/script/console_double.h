@@ -17,8 +17,9 @@ extern const lua_Host console_host;
 int32_t peek_1(int32_t address);
 int32_t peek_2(int32_t address);
 int32_t peek_4(int32_t address);
-// Charges max(n, 1) * 2 cycles to the slice counter; nothing for n < 0.
-void spend_cpu(int n);
+// Charges max(n, 1) * 2 cycles to the slice counter of L's state; nothing
+// for n < 0.
+void spend_cpu(lua_State* L, int n);
 int find_tab_line(int line, int* tab);
 // Keeps the text in assert_message (empty for null).
 void keep_assert_message(const char* text);

@@ -51,32 +51,32 @@ TEST_F(CpuTest, OpcodeCosts) {
   }
   // LOADK, ADD with a constant, MUL, RETURN: 1 + 1 + 2 + 2 whatever the operands.
   load("local a = 1 local b = a + 2 local c = b * 'x'");
-  lua_reset_cpu_cycles(0);
+  lua_reset_cpu_cycles(L, 0);
   EXPECT_NE(lua_pcall(L, 0, 0, 0), LUA_OK);  // the multiply fails after its charge
-  EXPECT_EQ(lua_get_cpu_cycles(), 1 + 1 + 2);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 1 + 1 + 2);
 }
 
 TEST_F(CpuTest, SuspendsBeforeTheInstructionThatFindsTheBudgetSpentAndRunsItFirst) {
-  lua_set_cpu_cycles_slice_max(10);
+  lua_set_cpu_cycles_slice_max(L, 10);
   asm_push(co, counting_loop());
   ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
   // LOADK 1, then ADD+JMP at 3 a pass: the ADD at count 10 still runs, the
   // JMP at 11 does not.
-  EXPECT_EQ(cpu_cycles_slice, 11);
+  EXPECT_EQ(lua_cpu(L).cpu_cycles_slice, 11);
   EXPECT_EQ(lua_gettop(co), 0);
   EXPECT_EQ(counter_and_line(), std::make_pair(4, 3));
-  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(L), 1);
 
-  lua_cpu_prepare_for_slice();
-  lua_cpu_prepare_for_resume(0);
+  lua_cpu_prepare_for_slice(L);
+  lua_cpu_prepare_for_resume(L, 0);
   ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
   // The JMP ran first, then three more passes.
   EXPECT_EQ(counter_and_line(), std::make_pair(7, 2));
-  EXPECT_EQ(lua_get_cpu_cycles(), 11 + 11);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 11 + 11);
 }
 
 TEST_F(CpuTest, ResumingWithTheBudgetSpentRunsOneInstruction) {
-  lua_set_cpu_cycles_slice_max(10);
+  lua_set_cpu_cycles_slice_max(L, 10);
   asm_push(co, counting_loop());
   ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
   ASSERT_EQ(counter_and_line(), std::make_pair(4, 3));
@@ -89,18 +89,18 @@ TEST_F(CpuTest, ResumingWithTheBudgetSpentRunsOneInstruction) {
 TEST_F(CpuTest, AFreshBudgetAfterASuspensionKeepsCountingNormally) {
   // Resumed with a fresh budget, the frame must not carry its mark into the
   // next suspension (which would run one instruction too many).
-  lua_set_cpu_cycles_slice_max(10);
+  lua_set_cpu_cycles_slice_max(L, 10);
   asm_push(co, counting_loop());
   for (int slice = 0; slice < 4; slice++) {
-    lua_cpu_prepare_for_slice();
+    lua_cpu_prepare_for_slice(L);
     ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
-    EXPECT_LE(cpu_cycles_slice, 12);
+    EXPECT_LE(lua_cpu(L).cpu_cycles_slice, 12);
   }
   // Slices end before the JMP, the ADD, the ADD and the ADD: 11, 11, 12, 12.
-  EXPECT_EQ(lua_get_cpu_cycles(), 11 + 11 + 12 + 12);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 11 + 11 + 12 + 12);
 }
 
-int request_superyield(lua_State*) { return lua_cpu_superyield(0); }
+int request_superyield(lua_State* L) { return lua_cpu_superyield(L, 0); }
 
 TEST_F(CpuTest, SuperyieldSuspendsAtTheNextInstructionWithTheCountAtZero) {
   lua_pushcclosure(L, request_superyield, TOVO_FAST_CFUNCTION);
@@ -111,58 +111,58 @@ TEST_F(CpuTest, SuperyieldSuspendsAtTheNextInstructionWithTheCountAtZero) {
   a.lines = {1, 2, 2, 3, 4};
   a.k = {Ki(0), Ki(1), Ks("flip")};
   asm_push(co, a);
-  lua_set_cpu_cycles_slice_max(139810);
+  lua_set_cpu_cycles_slice_max(L, 139810);
   ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
   EXPECT_EQ(counter_and_line(), std::make_pair(0, 3));
-  EXPECT_LT(cpu_cycles_slice, 10);
-  lua_cpu_prepare_for_resume(0);
+  EXPECT_LT(lua_cpu(L).cpu_cycles_slice, 10);
+  lua_cpu_prepare_for_resume(L, 0);
   ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_OK);
   EXPECT_EQ(lua_tonumber(co, -1), I(1));
 }
 
 TEST_F(CpuTest, SlicesAddUpWithinAFrame) {
-  lua_add_cpu_cycles(100);
-  lua_cpu_prepare_for_slice();
-  lua_add_cpu_cycles(50);
-  EXPECT_EQ(lua_get_cpu_cycles(), 150);
-  EXPECT_EQ(lua_reset_cpu_cycles(7), 7);
-  EXPECT_EQ(lua_get_cpu_cycles(), 0);
+  lua_add_cpu_cycles(L, 100);
+  lua_cpu_prepare_for_slice(L);
+  lua_add_cpu_cycles(L, 50);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 150);
+  EXPECT_EQ(lua_reset_cpu_cycles(L, 7), 7);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 0);
 }
 
 TEST_F(CpuTest, ARefundMasksASuperyieldUntilTheCountIsNonNegative) {
-  lua_add_cpu_cycles(-10);
-  lua_set_cpu_cycles_slice_max(139810);
-  lua_cpu_superyield(0);
+  lua_add_cpu_cycles(L, -10);
+  lua_set_cpu_cycles_slice_max(L, 139810);
+  lua_cpu_superyield(L, 0);
   asm_push(co, counting_loop());
   ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
   // -10: LOADK, then three passes bring the count to 0 before an ADD.
-  EXPECT_EQ(cpu_cycles_slice, 0);
+  EXPECT_EQ(lua_cpu(L).cpu_cycles_slice, 0);
   EXPECT_EQ(counter_and_line(), std::make_pair(3, 2));
 }
 
 TEST_F(CpuTest, TheCoresumeFlagStaysSetUntilCleared) {
-  lua_set_cpu_superyielded_coresume(0);
-  lua_set_cpu_cycles_slice_max(10);
+  lua_set_cpu_superyielded_coresume(L, 0);
+  lua_set_cpu_cycles_slice_max(L, 10);
   asm_push(co, counting_loop());
   ASSERT_EQ(lua_resume(co, nullptr, 0), LUA_YIELD);
-  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
-  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(L), 1);
+  lua_set_cpu_cycles_slice_max(L, INT32_MAX);
   EXPECT_EQ(number_of("local s = 0 for i = 1, 10 do s = s + i end return s"), I(55));
-  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
-  lua_set_cpu_superyielded_coresume(0);
-  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 0);
-  lua_cpu_superyield(0);  // a request sets it too
-  EXPECT_EQ(lua_get_cpu_superyielded_coresume(), 1);
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(L), 1);
+  lua_set_cpu_superyielded_coresume(L, 0);
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(L), 0);
+  lua_cpu_superyield(L, 0);  // a request sets it too
+  EXPECT_EQ(lua_get_cpu_superyielded_coresume(L), 1);
 }
 
 TEST_F(CpuTest, ValuesPassedToABudgetSuspendedThreadAreDropped) {
   // Suspended before every instruction, also between a call with open
   // results and the constructor that takes them from the stack top.
   load("local function g() return 1, 2, 3 end local t = {g()} return #t", co);
-  lua_set_cpu_cycles_slice_max(0);
+  lua_set_cpu_cycles_slice_max(L, 0);
   int status, resumes = 0;
   do {
-    lua_cpu_prepare_for_slice();
+    lua_cpu_prepare_for_slice(L);
     int nargs = 0;
     if (resumes > 0) {
       lua_pushinteger(co, 100);
@@ -209,12 +209,12 @@ class NonYieldableBudgetTest : public CpuTest {
   // with a fresh budget. The final status; *slices counts the resumes.
   int run_in_slices(lua_State* T, const char* src, int budget, int* slices) {
     load(src, T);
-    lua_set_cpu_cycles_slice_max(budget);
+    lua_set_cpu_cycles_slice_max(L, budget);
     int status;
     *slices = 0;
     do {
-      lua_cpu_prepare_for_slice();
-      lua_cpu_prepare_for_resume(0);
+      lua_cpu_prepare_for_slice(L);
+      lua_cpu_prepare_for_resume(L, 0);
       status = lua_resume(T, nullptr, 0);
       ++*slices;
     } while (status == LUA_YIELD && *slices < 100000);
@@ -232,16 +232,16 @@ TEST_F(NonYieldableBudgetTest, ABudgetSpentInsideIsARuntimeErrorAtOnce) {
       for (int budget : {0, 1, 3, 50}) {
         SCOPED_TRACE(std::string(c.what) + (main_thread ? " on the main thread" : " on another thread") +
                      " with a budget of " + std::to_string(budget));
-        lua_set_cpu_cycles_slice_max(INT32_MAX);
+        lua_set_cpu_cycles_slice_max(L, INT32_MAX);
         lua_pushboolean(L, 1);
         lua_setglobal(L, "long");
         lua_State* T = main_thread ? L : lua_newthread(L);
-        tovo_runtime_line = 0;
+        tovo_set_runtime_line(L, 0);
         int slices = 0;
         ASSERT_EQ(run_in_slices(T, c.src, budget, &slices), LUA_ERRRUN) << top_text(T);
         EXPECT_EQ(top_text(T), main_thread ? "attempt to yield from outside a coroutine"
                                            : "attempt to yield across a C-call boundary");
-        EXPECT_EQ(tovo_runtime_line, 2);
+        EXPECT_EQ(tovo_runtime_line(L), 2);
         // The error comes in the slice that reached the loop: the few
         // instructions before it take at most one slice each.
         EXPECT_LT(slices, 40);
@@ -269,7 +269,7 @@ TEST_F(NonYieldableBudgetTest, CallsThatReturnWithinTheBudgetAreUnchanged) {
       EXPECT_EQ(slices, 1);
       lua_settop(T, 0);
       ASSERT_EQ(run_in_slices(T, c.src, 0, &slices), LUA_ERRRUN);
-      EXPECT_EQ(tovo_runtime_line, 2) << top_text(T);
+      EXPECT_EQ(tovo_runtime_line(L), 2) << top_text(T);
       if (main_thread) lua_reset_call_state_tovo(L);
       lua_settop(L, 0);
     }
@@ -288,22 +288,76 @@ TEST_F(NonYieldableBudgetTest, ASuperyieldRequestedInsideIsARuntimeError) {
                           139810, &slices),
             LUA_ERRRUN);
   EXPECT_EQ(top_text(co), "attempt to yield across a C-call boundary");
-  EXPECT_EQ(tovo_runtime_line, 3);
+  EXPECT_EQ(tovo_runtime_line(L), 3);
+}
+
+// Each state keeps its own budget, counters, superyield and error lines,
+// shared by its threads: what runs in one state leaves another's as they
+// were, and a new state starts with its own defaults.
+TEST_F(CpuTest, EachStateKeepsItsOwnCountersAndLines) {
+  counting_alloc other_alloc;
+  lua_State* S = lua_newstate(counting_alloc_fn, &other_alloc);
+  ASSERT_NE(S, nullptr);
+  lua_sethost(S, &tovo_test::console_host);
+  EXPECT_EQ(lua_cpu(S).cpu_cycles_slice_max, 139810);
+  EXPECT_EQ(tovo_runtime_line(S), 0);
+  EXPECT_EQ(tovo_last_line_number(S), -1);
+
+  // S: a budget of 10, 5 cycles charged, a superyield pending, lines of its own.
+  lua_set_cpu_cycles_slice_max(S, 10);
+  lua_add_cpu_cycles(S, 5);
+  lua_cpu_superyield(S);
+  tovo_set_runtime_line(S, 99);
+  ASSERT_EQ(load_string(S, "x = 1\n\n\n\ny = = 2", "=other", "t"), LUA_ERRSYNTAX);
+  ASSERT_EQ(tovo_last_line_number(S), 5);
+  const lua_cpu_counters before = lua_cpu(S);
+
+  // L: runs a loop on an unlimited budget (S's pending superyield does not
+  // stop it), raises a runtime error on a thread and fails a compile.
+  EXPECT_EQ(number_of("local n = 0\nfor i = 1, 100 do n = n + i end\nreturn n"), I(5050));
+  EXPECT_GT(lua_get_cpu_cycles(L), 100);
+  lua_State* C = lua_newthread(L);  // anchored on L's stack
+  load("local t = nil\nreturn t.x", C);
+  EXPECT_EQ(lua_resume(C, nullptr, 0), LUA_ERRRUN);
+  EXPECT_EQ(tovo_runtime_line(L), 2);
+  EXPECT_EQ(load_string(L, "a = 1\nb = = 2", "=test", "t"), LUA_ERRSYNTAX);
+  EXPECT_EQ(tovo_last_line_number(L), 2);
+  lua_cpu_superyield(L);
+
+  const lua_cpu_counters& after = lua_cpu(S);
+  EXPECT_EQ(after.cpu_cycles_slice, before.cpu_cycles_slice);
+  EXPECT_EQ(after.cpu_cycles_frame, before.cpu_cycles_frame);
+  EXPECT_EQ(after.cpu_cycles_slice_max, 10);
+  EXPECT_EQ(after.cpu_superyield, TOVO_SUPERYIELD_REQUEST);
+  EXPECT_EQ(after.cpu_superyielded_coresume, 1);
+  EXPECT_EQ(tovo_runtime_line(S), 99);
+  EXPECT_EQ(tovo_last_line_number(S), 5);
+
+  // S's own budget suspends its program; L's pending superyield is not S's.
+  lua_cpu_prepare_for_resume(S, 0);
+  lua_State* T = lua_newthread(S);
+  ASSERT_EQ(load_string(T, "n = 0 while true do n = n + 1 end", "=other", "t"), LUA_OK);
+  lua_reset_cpu_cycles(S, 0);
+  EXPECT_EQ(lua_resume(T, nullptr, 0), LUA_YIELD);
+  EXPECT_GT(lua_get_cpu_cycles(S), 10);
+  EXPECT_LT(lua_get_cpu_cycles(S), 20);
+  EXPECT_EQ(lua_cpu(L).cpu_superyield, TOVO_SUPERYIELD_REQUEST);
+  lua_close(S);
 }
 
 TEST_F(CpuTest, CountersSaturate) {
-  lua_add_cpu_cycles(INT32_MAX);
-  lua_add_cpu_cycles(5);
-  EXPECT_EQ(cpu_cycles_slice, INT32_MAX);
-  lua_cpu_prepare_for_slice();
-  lua_add_cpu_cycles(INT32_MAX);
-  lua_cpu_prepare_for_slice();
-  EXPECT_EQ(cpu_cycles_frame, INT32_MAX);
-  EXPECT_EQ(lua_get_cpu_cycles(), INT32_MAX);
-  lua_reset_cpu_cycles(0);
-  lua_add_cpu_cycles(INT32_MIN);
-  lua_add_cpu_cycles(-1);
-  EXPECT_EQ(cpu_cycles_slice, INT32_MIN);
+  lua_add_cpu_cycles(L, INT32_MAX);
+  lua_add_cpu_cycles(L, 5);
+  EXPECT_EQ(lua_cpu(L).cpu_cycles_slice, INT32_MAX);
+  lua_cpu_prepare_for_slice(L);
+  lua_add_cpu_cycles(L, INT32_MAX);
+  lua_cpu_prepare_for_slice(L);
+  EXPECT_EQ(lua_cpu(L).cpu_cycles_frame, INT32_MAX);
+  EXPECT_EQ(lua_get_cpu_cycles(L), INT32_MAX);
+  lua_reset_cpu_cycles(L, 0);
+  lua_add_cpu_cycles(L, INT32_MIN);
+  lua_add_cpu_cycles(L, -1);
+  EXPECT_EQ(lua_cpu(L).cpu_cycles_slice, INT32_MIN);
   EXPECT_EQ(distance(5, 3), -2);
   EXPECT_EQ(distance(INT32_MIN, INT32_MAX), -1);  // wraps
 }
@@ -322,12 +376,12 @@ TEST_F(CpuTest, InstructionChargesSaturate) {
       {"local a = 1 local b = 2 local c = 3", INT32_MAX - 1, LUA_YIELD},
   };
   for (const Case& c : cases) {
-    lua_set_cpu_cycles_slice_max(c.budget);
-    lua_reset_cpu_cycles(0);
-    lua_add_cpu_cycles(INT32_MAX - 2);
+    lua_set_cpu_cycles_slice_max(L, c.budget);
+    lua_reset_cpu_cycles(L, 0);
+    lua_add_cpu_cycles(L, INT32_MAX - 2);
     load(c.src, co);
     EXPECT_EQ(lua_resume(co, nullptr, 0), c.status) << c.src;
-    EXPECT_EQ(cpu_cycles_slice, INT32_MAX) << c.src;
+    EXPECT_EQ(lua_cpu(L).cpu_cycles_slice, INT32_MAX) << c.src;
     lua_settop(co, 0);
   }
 }
@@ -404,15 +458,15 @@ TEST_F(CpuTest, InterruptedMetamethodsAndCallsFinishTheirInstructions) {
   set_global_function("coresume", luaB_coresume);
   set_global_function("yield", luaB_yield);
   for (const char* src : kSuspendedPrograms) {
-    lua_set_cpu_cycles_slice_max(INT32_MAX);
+    lua_set_cpu_cycles_slice_max(L, INT32_MAX);
     lua_Number expected = number_of(src);
     for (int budget : {0, 1, 3, 7, 50}) {
       lua_State* T = lua_newthread(L);
       load(src, T);
-      lua_set_cpu_cycles_slice_max(budget);
+      lua_set_cpu_cycles_slice_max(L, budget);
       int status, slices = 0;
       do {
-        lua_cpu_prepare_for_slice();
+        lua_cpu_prepare_for_slice(L);
         status = lua_resume(T, nullptr, 0);
         slices++;
       } while (status == LUA_YIELD && slices < 100000);

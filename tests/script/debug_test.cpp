@@ -243,7 +243,7 @@ TEST_F(DebugTest, TracebackArguments) {
   // A suspended thread's traceback starts at its level 0.
   lua_State* co = lua_newthread(L);
   load("local n = 0\nwhile true do\n  n = n + 1\nend", co);
-  lua_set_cpu_cycles_slice_max(50);
+  lua_set_cpu_cycles_slice_max(L, 50);
   ASSERT_EQ(lua_resume(co, L, 0), LUA_YIELD);
   lua_pushcfunction(L, db_traceback);
   lua_pushvalue(L, -2);

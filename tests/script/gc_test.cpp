@@ -4,7 +4,7 @@
 #include "script/api/api.h"
 #include "script/api/api_index.h"
 #include "script/api/auxlib.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/value/number.h"
 #include "script/vm/func.h"
 #include "tests/script/runtime_fixture.h"

@@ -25,7 +25,7 @@ class HostTest : public LibTest {
   int cycles_of(const std::string& src) {
     reset_counters();
     EXPECT_EQ(run(src, 0), LUA_OK) << top_text(L);
-    return lua_get_cpu_cycles();
+    return lua_get_cpu_cycles(L);
   }
 };
 
@@ -42,9 +42,9 @@ TEST_F(HostTest, AStateStartsWithTheNullHost) {
   int tab = 7;
   EXPECT_EQ(h->find_tab_line(12, &tab), 12);
   EXPECT_EQ(tab, 0);
-  lua_reset_cpu_cycles(0);
-  h->spend_cpu(100);
-  EXPECT_EQ(lua_get_cpu_cycles(), 0);
+  lua_reset_cpu_cycles(S, 0);
+  h->spend_cpu(S, 100);
+  EXPECT_EQ(lua_get_cpu_cycles(S), 0);
   lua_close(S);
 
   lua_sethost(L, nullptr);

@@ -46,10 +46,10 @@ class LibTest : public VmTest {
     int nargs = lua_gettop(L);
     lua_pushcfunction(L, f);
     lua_insert(L, 1);
-    int32_t before = lua_get_cpu_cycles();
+    int32_t before = lua_get_cpu_cycles(L);
     status = lua_pcall(L, nargs, LUA_MULTRET, 0);
     EXPECT_EQ(status, LUA_OK) << top_text(L);
-    return lua_get_cpu_cycles() - before;
+    return lua_get_cpu_cycles(L) - before;
   }
 
   // The text the script expression src evaluates to through tostring.

@@ -211,13 +211,13 @@ TEST_F(FormatTest, UnknownDirectiveIsAnError) {
 }
 
 TEST_F(FormatTest, JoiningLongPiecesChargesCycles) {
-  lua_reset_cpu_cycles();
+  lua_reset_cpu_cycles(L);
   std::string a(64, 'a'), b(32, 'b');
   run_protected(L, [&] { luaO_pushfstring(L, "%s%s", a.c_str(), b.c_str()); });
-  EXPECT_EQ(lua_get_cpu_cycles(), 3);
-  lua_reset_cpu_cycles();
+  EXPECT_EQ(lua_get_cpu_cycles(L), 3);
+  lua_reset_cpu_cycles(L);
   run_protected(L, [&] { luaO_pushfstring(L, "%s", a.c_str()); });
-  EXPECT_EQ(lua_get_cpu_cycles(), 0);
+  EXPECT_EQ(lua_get_cpu_cycles(L), 0);
 }
 
 TEST_F(FormatTest, CoercionsBetweenNumbersAndStrings) {

@@ -50,12 +50,12 @@ TEST_F(ParseTest, EveryStatementForm) {
 
 TEST_F(ParseTest, LastLineNumberIsTheInnermostStatement) {
   EXPECT_EQ(error_of("a = 1\nb = 2\nx = = 1\n"), "test:3: unexpected symbol near '='");
-  EXPECT_EQ(tovo_last_line_number, 3);
+  EXPECT_EQ(tovo_last_line_number(L), 3);
   error_of("if a then\n  while b do\n    c(\n  end\nend\n");
-  EXPECT_EQ(tovo_last_line_number, 3);
+  EXPECT_EQ(tovo_last_line_number(L), 3);
   // A statement whose first token ends on a later line records that line.
   error_of("\n\n[[a\nb]] = 1");
-  EXPECT_EQ(tovo_last_line_number, 4);
+  EXPECT_EQ(tovo_last_line_number(L), 4);
 }
 
 TEST_F(ParseTest, MessagesWithoutLines) {

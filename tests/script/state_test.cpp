@@ -1,6 +1,6 @@
 // States, threads, stacks, closures and upvalues, and the allocator contract.
 #include "script/api/api.h"
-#include "script/value/mem.h"
+#include "script/value/lua_mem.h"
 #include "script/vm/func.h"
 #include "tests/script/runtime_fixture.h"
 

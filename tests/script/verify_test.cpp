@@ -347,10 +347,10 @@ int load_and_run(lua_State* L, const std::string& bytes, int budget) {
   lua_State* co = lua_newthread(L);
   lua_insert(L, -2);
   lua_xmove(L, co, 1);
-  lua_reset_cpu_cycles(0);
-  lua_set_cpu_cycles_slice_max(budget);
+  lua_reset_cpu_cycles(L, 0);
+  lua_set_cpu_cycles_slice_max(L, budget);
   status = lua_resume(co, nullptr, 0);
-  lua_set_cpu_cycles_slice_max(INT32_MAX);
+  lua_set_cpu_cycles_slice_max(L, INT32_MAX);
   lua_settop(L, 0);
   return status;
 }

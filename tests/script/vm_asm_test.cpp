@@ -12,9 +12,9 @@ class VmAsmTest : public VmTest {
   int32_t run_asm(const AsmProto& a, int nresults = 1) {
     lua_settop(L, 0);
     asm_push(L, a);
-    lua_reset_cpu_cycles(0);
+    lua_reset_cpu_cycles(L, 0);
     EXPECT_EQ(lua_pcall(L, 0, nresults, 0), LUA_OK) << top_text(L);
-    return lua_get_cpu_cycles();
+    return lua_get_cpu_cycles(L);
   }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // A fixture for tests that run script code: compiles text into a function
 // whose first upvalue is the globals table, runs it protected or as a
-// coroutine, and resets the process-wide cycle counters around each test.
+// coroutine, and starts each test with the state's cycle counters reset.
 #include <string>
 
 #include "script/api/api.h"
@@ -16,18 +16,16 @@ class VmTest : public RuntimeTest {
   explicit VmTest(const lua_Host* state_host = &tovo_test::console_host) : RuntimeTest(state_host) {}
 
   void SetUp() override {
-    reset_counters();
     RuntimeTest::SetUp();
-  }
-  void TearDown() override {
-    RuntimeTest::TearDown();
     reset_counters();
   }
-  static void reset_counters() {
-    lua_reset_cpu_cycles(0);
-    lua_set_cpu_cycles_slice_max(INT32_MAX);
-    lua_cpu_prepare_for_resume(0);
-    lua_set_cpu_superyielded_coresume(0);
+  // The state's counters as at the start of a test: nothing charged, no
+  // budget, no superyield pending or recorded.
+  void reset_counters() {
+    lua_reset_cpu_cycles(L, 0);
+    lua_set_cpu_cycles_slice_max(L, INT32_MAX);
+    lua_cpu_prepare_for_resume(L, 0);
+    lua_set_cpu_superyielded_coresume(L, 0);
   }
 
   // Compiles src and pushes its function; fails the test on a syntax error.

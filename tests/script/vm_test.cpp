@@ -155,9 +155,9 @@ TEST_F(VmOpTest, ArithmeticOnValuesWithoutMetamethodsNamesTheOperand) {
 }
 
 TEST_F(VmOpTest, RuntimeErrorsHaveNoPositionAndSetTheRuntimeLine) {
-  tovo_runtime_line = 0;
+  tovo_set_runtime_line(L, 0);
   EXPECT_EQ(error_of("local a = 1\n\n\n\n\n\nlocal b = a + nil"), "attempt to perform arithmetic on a nil value");
-  EXPECT_EQ(tovo_runtime_line, 7);
+  EXPECT_EQ(tovo_runtime_line(L), 7);
 }
 
 TEST_F(VmOpTest, NumericForLoopRules) {
@@ -196,9 +196,9 @@ TEST_F(VmOpTest, ConcatenationChargesCopiedBytes) {
   // 64 + 32 bytes joined: 64/32 + 32/32 = 3 cycles beyond the instructions.
   auto cycles_of = [&](const char* src) {
     load(src);
-    lua_reset_cpu_cycles(0);
+    lua_reset_cpu_cycles(L, 0);
     EXPECT_EQ(lua_pcall(L, 0, 0, 0), LUA_OK) << top_text(L);
-    return lua_get_cpu_cycles();
+    return lua_get_cpu_cycles(L);
   };
   std::string a(64, 'a'), b(32, 'b');
   int32_t joined = cycles_of(("local a, b = '" + a + "', '" + b + "' local c = a .. b").c_str());

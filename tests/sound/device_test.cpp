@@ -8,18 +8,18 @@
 
 #include <string>
 
-#include "engine/extra/engine_control.h"
+#include "engine/engine_control.h"
 #include "engine/io/file.h"
-#include "engine/mem.h"
 #include "engine/platform/audio_plat.h"
-#include "sound/extra/audio_record.h"
-#include "sound/extra/pcm.h"
-#include "sound/extra/synth.h"
-#include "sound/extra/xm_module.h"
-#include "sound/extra/xm_music.h"
-#include "sound/extra/xm_write.h"
+#include "engine/tracked_mem.h"
 #include "sound/items/pod_items.h"
+#include "sound/mixer/audio_record.h"
+#include "sound/play/pcm.h"
+#include "sound/synth/synth.h"
 #include "sound/xm/xm.h"
+#include "sound/xm/xm_music_objects.h"
+#include "sound/xm/xm_read.h"
+#include "sound/xm/xm_write.h"
 #include "tests/sound/mixer_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -38,6 +38,7 @@ class DeviceTest : public ::testing::Test {
   void SetUp() override {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
+    tarq_set_audio_pause(0);
     std::memset(sound_regs, 0, sizeof sound_regs);
     tovo_set_sound_machine({sound_regs});
     cconfig.headless = 0;
@@ -45,7 +46,7 @@ class DeviceTest : public ::testing::Test {
     cart = make_cart();
     ASSERT_NE(cart, nullptr);
     ASSERT_EQ(tarq_sound_init(22050, 1), 0);
-    ASSERT_EQ(tarq_sound_inited, 1);
+    ASSERT_EQ(tarq_sound_inited(), 1);
     tarq_set_console_mode(1);
   }
   void TearDown() override {

@@ -1,5 +1,5 @@
 // The mixer's history and the snapshot behind the sound queries.
-#include "sound/extra/history_record.h"
+#include "sound/mixer/history_record.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;
@@ -91,7 +91,7 @@ TEST_F(MixerTest, AHistoryRecordOnItsOwn) {
   c.tick_pos = 7;
   c.pattern = 4;
   c.history_count = 0;
-  tarq_state.music_pattern_counter = 11;
+  ms0.music_pattern_counter = 11;
   add_mixer_state_history_record(2);
   ASSERT_EQ(c.history_count, 1);
   const tovo_mixer_state_record& r = c.history[0];

@@ -52,14 +52,16 @@ class MixerTest : public ::testing::Test {
   void SetUp() override {
     tarq_config_default();
     tarq_state = tarq_engine_state{};
+    tarq_set_audio_pause(0);
+    ms0.recording = 0;
     std::memset(sound_regs, 0, sizeof sound_regs);
     tovo_set_sound_machine({sound_regs});
     cconfig.headless = 1;
     ms0.clock_held = 1;
     fake_now = 1000;
     tarq_sound_init(22050, 1);
-    tarq_state.rate = tarq_state.rate_requested = 22050;
-    tarq_state.channels = tarq_state.channels_requested = 1;
+    tarq_set_audio_format_in_use(22050, 1);
+    tarq_set_audio_format_requested(22050, 1);
     cconfig.console_mode = 1;
     cconfig.sound_volume = 256;
     cconfig.music_volume = 256;

@@ -32,7 +32,7 @@ int hook(int16_t* samples, int32_t count, int32_t bytes) {
 
 int inside_seen;
 int hook_sees_inside(int16_t*, int32_t, int32_t) {
-  inside_seen = inside_tarq_mixer_callback.load();
+  inside_seen = tovo_sound_word_load(ms0.inside_tarq_mixer_callback);
   return 0;
 }
 
@@ -45,7 +45,7 @@ TEST_F(MixerTest, TheCallbackMarksWhileItMixes) {
   inside_seen = -1;
   callback(16);
   EXPECT_EQ(inside_seen, 1);
-  EXPECT_EQ(inside_tarq_mixer_callback.load(), 0);
+  EXPECT_EQ(tovo_sound_word_load(ms0.inside_tarq_mixer_callback), 0);
   tarq_state.paused = 1;
   inside_seen = -1;
   callback(16);
@@ -111,12 +111,12 @@ TEST_F(MixerTest, APausedEngineOutputsZerosAndStandsStill) {
   EXPECT_EQ(hook_calls, 0);
   EXPECT_EQ(chan(0).sound_pos, 0);
   tarq_state.paused = 0;
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   EXPECT_EQ(callback(8), std::vector<int16_t>(8, 0));
-  tarq_state.audio_pause = 0;
-  tarq_state.rate = 44100;  // the device gave another format
+  tarq_set_audio_pause(0);
+  tarq_set_audio_format_in_use(44100, 1);  // the device gave another format
   EXPECT_EQ(callback(8), std::vector<int16_t>(8, 0));
-  tarq_state.rate = 22050;
+  tarq_set_audio_format_in_use(22050, 1);
   EXPECT_EQ(callback(3), (std::vector<int16_t>{4321, 8, 9}));
   EXPECT_EQ(hook_calls, 1);
   EXPECT_EQ(hook_count, 3);

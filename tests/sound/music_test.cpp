@@ -18,9 +18,9 @@ class MusicTest : public MixerTest {
   }
   // Runs ticks until the engine's current pattern changes (at most limit).
   int ticks_in_pattern(int limit = 5000) {
-    const int32_t now = tarq_state.music_pattern;
+    const int32_t now = ms0.music_pattern;
     int n = 0;
-    while (tarq_state.music_pattern == now && n < limit) {
+    while (ms0.music_pattern == now && n < limit) {
       ticks(1);
       n++;
     }
@@ -55,22 +55,22 @@ TEST_F(MusicTest, PatternsAdvanceByTheirFlags) {
   cart->music_flags[3] = 1;
   cart->music_flags[5] = 2;  // loop end
   tarq_play_tovo_song(cart, 4, 0);
-  EXPECT_EQ(tarq_state.music_pattern, 4);
+  EXPECT_EQ(ms0.music_pattern, 4);
   EXPECT_EQ(ticks_in_pattern(), 32);
-  EXPECT_EQ(tarq_state.music_pattern, 5);
+  EXPECT_EQ(ms0.music_pattern, 5);
   ticks_in_pattern();
-  EXPECT_EQ(tarq_state.music_pattern, 3);  // back to the nearest loop start
+  EXPECT_EQ(ms0.music_pattern, 3);  // back to the nearest loop start
   cart->music_flags[3] = 0;
   cart->music_flags[1] = 0;
   ticks_in_pattern();
   ticks_in_pattern();
   ticks_in_pattern();
-  EXPECT_EQ(tarq_state.music_pattern, 0);  // none earlier: pattern 0
-  EXPECT_GE(tarq_state.music_pattern_counter, 5);
+  EXPECT_EQ(ms0.music_pattern, 0);  // none earlier: pattern 0
+  EXPECT_GE(ms0.music_pattern_counter, 5);
   // A pattern with both flags repeats itself.
   cart->music_flags[0] = 3;
   ticks_in_pattern(100);
-  EXPECT_EQ(tarq_state.music_pattern, 0);
+  EXPECT_EQ(ms0.music_pattern, 0);
   EXPECT_EQ(chan(4).pattern, 0);
   EXPECT_EQ(chan(4).sfx, sfx(1));
 }
@@ -83,14 +83,14 @@ TEST_F(MusicTest, StopFlagAndTheLastPatternEndTheMusic) {
   EXPECT_TRUE(chan(4).music && chan(5).music && chan(6).music && chan(7).music);
   EXPECT_EQ(chan(6).sfx, nullptr);  // an empty slot plays nothing
   ticks(32);
-  EXPECT_EQ(tarq_state.music_pattern, -1);
+  EXPECT_EQ(ms0.music_pattern, -1);
   EXPECT_EQ(tarq_music_is_playing(), 0);
   for (int i = 4; i < 8; i++) EXPECT_FALSE(chan(i).music) << i;
 
   pattern(63, 1);
   tarq_play_tovo_song(cart, 63, 0);
   ticks(32);
-  EXPECT_EQ(tarq_state.music_pattern, 64);
+  EXPECT_EQ(ms0.music_pattern, 64);
   EXPECT_FALSE(chan(4).music);
   // A next pattern with all four channels off ends it too.
   pattern(20, 1);
@@ -118,7 +118,7 @@ TEST_F(MusicTest, MusicPlaysUnderItsFadeAndVolume) {
   make_held(1, 1, {30, 3, 4, 0, 0});
   pattern(0, 1);
   tarq_play_tovo_song(cart, 0, 0);  // no fade: full level at once
-  EXPECT_EQ(fade_vol.load(), 0x10000);
+  EXPECT_EQ(ms0.fade_vol, 0x10000);
   ticks(1);
   EXPECT_EQ(chan(4).osc.amp, 1024);
   tarq_set_music_volume(128);
@@ -130,25 +130,25 @@ TEST_F(MusicTest, FadesFollowTheClock) {
   make_held(1, 1, {30, 3, 4, 0, 0});
   pattern(0, 1);
   tarq_play_tovo_song(cart, 0, 400);
-  EXPECT_EQ(fade_vol.load(), 0);
+  EXPECT_EQ(ms0.fade_vol, 0);
   fake_now += 100;
   tarq_update_music_fading();
-  EXPECT_EQ(fade_vol.load(), 0x4000);
+  EXPECT_EQ(ms0.fade_vol, 0x4000);
   fake_now += 300;
   tarq_update_music_fading();
-  EXPECT_EQ(fade_vol.load(), 0x10000);
+  EXPECT_EQ(ms0.fade_vol, 0x10000);
 
   cmusic_stop(0, 1000);
   fake_now += 500;
   tarq_update_music_fading();
-  EXPECT_EQ(fade_vol.load(), 0x8000);
+  EXPECT_EQ(ms0.fade_vol, 0x8000);
   EXPECT_TRUE(chan(4).music);
   fake_now += 499;
   tarq_update_music_fading();
   EXPECT_TRUE(chan(4).music);
   fake_now += 1;
   tarq_update_music_fading();
-  EXPECT_EQ(fade_vol.load(), 0);
+  EXPECT_EQ(ms0.fade_vol, 0);
   EXPECT_FALSE(chan(4).music);
 
   // A long fade computes without overflow.
@@ -156,9 +156,9 @@ TEST_F(MusicTest, FadesFollowTheClock) {
   cmusic_stop(0, 60000);
   fake_now += 30000;
   tarq_update_music_fading();
-  EXPECT_EQ(fade_vol.load(), 0x8000);
+  EXPECT_EQ(ms0.fade_vol, 0x8000);
   cmusic_stop(0, 0);
-  EXPECT_EQ(fade_vol.load(), 0);
+  EXPECT_EQ(ms0.fade_vol, 0);
   EXPECT_FALSE(chan(4).music);
 }
 

@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include "engine/data/prng.h"
-#include "sound/extra/note_step.h"
-#include "sound/extra/osc_old.h"
+#include "sound/sfx/note_step.h"
+#include "sound/sfx/osc_old.h"
 #include "sound/sfx/shapes.h"
 #include "tests/sound/mixer_fixture.h"
 

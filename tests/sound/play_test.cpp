@@ -3,7 +3,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/text.h"
 #include "engine/platform/window.h"
-#include "sound/extra/channel_queries.h"
+#include "sound/play/channel_queries.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;
@@ -207,8 +207,8 @@ TEST_F(MixerTest, LiveSoundQueries) {
   EXPECT_EQ(tarq_get_tovo_channel_sfx(1), sfx(5));
   EXPECT_EQ(tarq_get_tovo_channel_sfx(16), nullptr);
   chan(6).pattern = 9;
-  tarq_state.music_pattern = 9;
-  tarq_state.music_pattern_counter = 4;
+  ms0.music_pattern = 9;
+  ms0.music_pattern_counter = 4;
   EXPECT_EQ(tarq_sound_stat(24, cart), 9);
   EXPECT_EQ(tarq_sound_stat(25, cart), 4);
   EXPECT_EQ(tarq_sound_stat(26, cart), 7);
@@ -332,7 +332,7 @@ TEST_F(MixerTest, DebugLinesAreDrawnOntoTheBackPage) {
   debug_tovo_channels();  // no back page: nothing
   ASSERT_EQ(tarq_text_init(), 0);
   tarq_bitmap* page = tarq_create_bitmap(128, 128, 8);
-  tarq_back_page = page;
+  tarq_window.tarq_back_page = page;
   debug_tovo_channels();
   // One line a channel, from the top: every line's band holds ink.
   for (int line = 0; line < TOVO_MIX_CHANNELS; line++) {
@@ -341,7 +341,7 @@ TEST_F(MixerTest, DebugLinesAreDrawnOntoTheBackPage) {
       for (int x = 0; x < 128; x++) ink += page->pixels[y * 128 + x] != 0;
     EXPECT_GT(ink, 0) << line;
   }
-  tarq_back_page = nullptr;
+  tarq_window.tarq_back_page = nullptr;
   tarq_destroy_bitmap(page);
   tarq_text_exit();
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/io/file.h"
-#include "sound/extra/audio_record.h"
+#include "sound/mixer/audio_record.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;
@@ -74,13 +74,13 @@ TEST_F(RecordTest, ANewRecordingStartsEmptyAndSilenceIsNotRecorded) {
   tarq_state.paused = 1;  // the callback outputs silence and records nothing
   render(1);
   tarq_state.paused = 0;
-  tarq_state.audio_pause = 1;
+  tarq_set_audio_pause(1);
   render(1);
-  tarq_state.audio_pause = 0;
+  tarq_set_audio_pause(0);
   EXPECT_EQ(rec->size, 0);
   // Only a mono device is recorded.
-  tarq_state.rate = tarq_state.rate_requested = 44100;
-  tarq_state.channels = tarq_state.channels_requested = 2;
+  tarq_set_audio_format_in_use(44100, 2);
+  tarq_set_audio_format_requested(44100, 2);
   std::vector<int16_t> stereo(4 * 100);
   tarq_mixer_callback(nullptr, reinterpret_cast<uint8_t*>(stereo.data()), (int)stereo.size() * 2);
   EXPECT_EQ(rec->size, 0);

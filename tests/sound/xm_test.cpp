@@ -9,14 +9,13 @@
 #include <string>
 
 #include "engine/io/file.h"
-#include "engine/mem.h"
-#include "sound/extra/xm_module.h"
-#include "sound/extra/xm_music.h"
-#include "sound/extra/xm_read.h"
-#include "sound/extra/xm_render.h"
-#include "sound/extra/xm_write.h"
+#include "engine/tracked_mem.h"
 #include "sound/items/pod_items.h"
 #include "sound/xm/xm.h"
+#include "sound/xm/xm_music_objects.h"
+#include "sound/xm/xm_read.h"
+#include "sound/xm/xm_render.h"
+#include "sound/xm/xm_write.h"
 #include "tests/sound/mixer_fixture.h"
 
 using namespace tovo_sound_test;
@@ -232,6 +231,7 @@ TEST(XmFile, SaveAndLoadThroughFiles) {
 TEST(XmPlayer, RowsTicksAndTheEndOfTheSong) {
   tarq_xm* xm = make_module(1);
   tarq_xm_playstate* ps = (tarq_xm_playstate*)tarq_calloc(sizeof(tarq_xm_playstate));
+  ASSERT_NE(ps, nullptr);
   tarq_mix_xm_init(xm, ps, 22050);
   EXPECT_EQ(ps->samples_per_tick, 22050 * 5 / 250);
   ps->playing = 1;
@@ -271,6 +271,7 @@ TEST(XmPlayer, PositionJumpAndLoopWord) {
   xm->patterns[0].cell[0][0].effect = 11;
   xm->patterns[0].cell[0][0].param = 2;
   tarq_xm_playstate* ps = (tarq_xm_playstate*)tarq_calloc(sizeof(tarq_xm_playstate));
+  ASSERT_NE(ps, nullptr);
   tarq_mix_xm_init(xm, ps, 22050);
   ps->playing = 1;
   int16_t buf[4096];
@@ -354,6 +355,7 @@ TEST(XmPlayer, ZeroParameterRepeatsTheLastButAnEmptyCellIsNoArpeggio) {
   p.cell[1][0] = {0, 0, 0, 1, 0};   // slide up again, parameter repeated
   p.cell[2][0] = {0, 0, 0, 0, 0};   // nothing
   tarq_xm_playstate* ps = (tarq_xm_playstate*)tarq_calloc(sizeof(tarq_xm_playstate));
+  ASSERT_NE(ps, nullptr);
   tarq_mix_xm_init(xm, ps, 22050);
   ps->playing = 1;
   int16_t buf[4096];

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/editor/anim_edit.h"
+#include "engine/data/anim_edit.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "engine/editor/ctext_edit.h"
-#include "engine/editor/undo_step.h"
-#include "engine/mem.h"
+#include "engine/data/ctext_edit.h"
+#include "engine/data/undo_step.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "tests/engine/editor/ctext_fixture.h"
 
 namespace {
@@ -14,7 +14,7 @@ void type(tarq_ctext* c, const char* s) {
 
 struct CtextEdit : ::testing::Test {
   tarq_ctext* c = nullptr;
-  void SetUp() override { last_insert_char_cat = 0; }
+  void SetUp() override { ctext_forget_insert_char_cat(); }
   void TearDown() override { tarq_destroy_ctext(c); }
 };
 

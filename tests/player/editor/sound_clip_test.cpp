@@ -4,8 +4,8 @@
 
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
-#include "engine/mem.h"
 #include "engine/platform/host.h"
+#include "engine/tracked_mem.h"
 #include "player/editor/sound_clip.h"
 #include "player/message.h"
 #include "player/selection_sets.h"
@@ -40,6 +40,7 @@ TEST_F(SoundClip, NotesCopyByFieldAndPasteAtAnyNote) {
   mask->rows[5][2] = 1;
   do_copy_sfx(&cart->sfx[3], mask);
   EXPECT_EQ(shown(), "copied 2 notes");
+  const tarq_bitmap* note_clipboard = tovo_note_clipboard();
   ASSERT_NE(note_clipboard, nullptr);
   EXPECT_EQ(note_clipboard->rows[0][0], 24 % 12);
   EXPECT_EQ(note_clipboard->rows[0][1], 24 / 12);
@@ -148,13 +149,13 @@ TEST_F(SoundClip, BackupAndSwapAudio) {
 // each field cut to its width.
 TEST_F(SoundClip, AnSfxSetWritesItsNotesBack) {
   tovo_create_selection_sets();
-  ASSERT_NE(sfx_set[12], nullptr);
+  ASSERT_NE(selection_sets().sfx[12], nullptr);
   fill(12, 30);
-  tarq_bitmap* notes = sfx_set[12]->backup;
+  tarq_bitmap* notes = selection_sets().sfx[12]->backup;
   const uint8_t rows[][5] = {{0, 0, 0, 0, 0}, {12, 3, 7, 5, 1}, {63, 7, 1, 2, 0}, {64 + 9, 8 + 2, 8 + 4, 9, 200}};
   for (int32_t r = 0; r < 32; r++) memcpy(notes->rows[r], rows[r % 4], 5);
   backup_sfx();  // keeps nothing of its own
-  restore_sfx(&cart->sfx[12], sfx_set[12]);
+  restore_sfx(&cart->sfx[12], selection_sets().sfx[12]);
   const tovo_note want[] = {{0, 0, 0, 0, 0}, {12, 3, 7, 5, 128}, {63, 7, 1, 2, 0}, {9, 2, 4, 1, 128}};
   for (int32_t n = 0; n < 32; n++) {
     const tovo_note& got = cart->sfx[12].notes[n];
@@ -170,5 +171,5 @@ TEST_F(SoundClip, AnSfxSetWritesItsNotesBack) {
   restore_sfx(&cart->sfx[13], nullptr);  // no set: nothing
   EXPECT_EQ(cart->sfx[13].notes[0].pitch, 0);
   tovo_destroy_selection_sets();
-  for (const dbmp* set : sfx_set) EXPECT_EQ(set, nullptr);
+  for (const dbmp* set : selection_sets().sfx) EXPECT_EQ(set, nullptr);
 }

@@ -1,6 +1,0 @@
-// Whether a text waits in the print context.
-#include "console/extra/print_pending.h"
-
-#include "console/print/print_context.h"
-
-int print_text_pending() { return print_context.text != nullptr; }

@@ -1,0 +1,4 @@
+// The serial channels' step at the end of a run.
+#include "console/machine/serial_exit.h"
+
+void serial_exit_runtime() {}

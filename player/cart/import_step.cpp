@@ -1,0 +1,3 @@
+#include "player/cart/import_step.h"
+
+const char* do_import(const char* source) { return source; }

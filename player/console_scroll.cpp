@@ -1,0 +1,22 @@
+// Scrolling the console text screen.
+#include "player/console_scroll.h"
+
+#include <cstring>
+
+#include "console/machine/machine.h"
+#include "console/machine/pstate.h"
+#include "console/run/spend_cpu.h"
+#include "engine/data/gfx.h"
+#include "player/shell_state.h"
+
+void scroll_immediate_mode_screen(int32_t n) {
+  tarq_bitmap* t = pstate().draw_target;
+  bool locked = shell.program_started && shell.mode == TOVO_MODE_RUNNING &&
+                (pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_SCROLL);
+  if (!t || locked || n <= 0) return;
+  pstate().cursor_y -= n;
+  int32_t h = t->height < 128 ? t->height : 128;
+  for (int32_t y = n; y < h; y++) memcpy(t->rows[y - n], t->rows[y], (size_t)t->width);
+  for (int32_t y = h - n < 0 ? 0 : h - n; y < h; y++) memset(t->rows[y], 0, (size_t)t->width);
+  spend_cpu(65536);
+}

@@ -1,3 +1,0 @@
-#include "player/extra/import_step.h"
-
-const char* do_import(const char* source) { return source; }

@@ -1,0 +1,59 @@
+// Allocation through the state's hook, with one emergency collection before
+// a failure becomes a memory error. Hooks never fail a shrink.
+#include "script/value/lua_mem.h"
+
+#include "script/value/gc.h"
+#include "script/value/number.h"
+#include "script/vm/unwind.h"
+
+namespace {
+
+// The charge of the request the hook is serving (LUA_NO_CHARGE between
+// requests). Script code runs on one host thread, as the cycle budget's
+// counters assume.
+size_t request_charge = LUA_NO_CHARGE;
+
+}  // namespace
+
+size_t lua_alloc_charge() { return request_charge; }
+
+void* luaM_callhook(lua_Alloc f, void* ud, void* block, size_t old_size, size_t new_size, size_t charge) {
+  request_charge = new_size > 0 ? charge : LUA_NO_CHARGE;
+  void* p = f(ud, block, old_size, new_size);
+  request_charge = LUA_NO_CHARGE;
+  return p;
+}
+
+void* luaM_realloc_(lua_State* L, void* block, size_t old_size, size_t new_size, size_t charge) {
+  global_State* g = G(L);
+  size_t real_old = block ? old_size : 0;
+  void* p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
+  if (p == nullptr && new_size > 0) {
+    if (g->gcrunning) {
+      luaC_fullgc(L, 1);
+      p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
+    }
+    if (p == nullptr) luaD_throw(L, LUA_ERRMEM);
+  }
+  g->GCdebt += static_cast<ptrdiff_t>(new_size) - static_cast<ptrdiff_t>(real_old);
+  return p;
+}
+
+void luaM_toobig(lua_State* L) { luaG_runerror(L, "memory allocation error: block too big"); }
+
+void* luaM_growaux_(lua_State* L, void* block, int* size, size_t size_elems, size_t charge_elems, int limit,
+                    const char* what) {
+  int newsize;
+  if (*size >= limit / 2) {
+    if (*size >= limit) luaG_runerror(L, "too many %s (limit is %d)", what, tovo_int2num(limit));
+    newsize = limit;
+  } else {
+    newsize = *size * 2;
+    if (newsize < 4) newsize = 4;
+  }
+  if (static_cast<size_t>(newsize) + 1 > MAX_SIZET / size_elems) luaM_toobig(L);
+  void* p = luaM_realloc_(L, block, static_cast<size_t>(*size) * size_elems, static_cast<size_t>(newsize) * size_elems,
+                          static_cast<size_t>(newsize) * charge_elems);
+  *size = newsize;
+  return p;
+}
