@@ -20,7 +20,7 @@ const char* getfuncname(lua_State* L, CallInfo* ci, const char** name) {
   const Proto* p = getproto(luaG_frame_func(L, ci));
   int pc = luaG_currentpc(L, ci);
   if (pc < 0 || pc >= p->sizecode) return nullptr;
-  Instruction i = p->code[pc];
+  Instruction i = luaP_original(p->code[pc]);
   OpCode op = GET_OPCODE(i);
   TMS tm;
   if (tovo_is_arith_op(op)) {

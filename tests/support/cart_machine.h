@@ -23,6 +23,11 @@ inline void create_cart_machine() {
   pitem(0) = tarq_create_tovo_cart();
   pitems() = 1;
   pstate().reset_counter = 0;
+  // The console's print cursor at the top, as on a fresh machine: lines that
+  // an earlier test printed would make this one's messages scroll the
+  // screen, which costs cycles.
+  pstate().cursor_x = pstate().cursor_y = 0;
+  pstate().camera_x = pstate().camera_y = 0;
   set_draw_display(0);
 }
 
