@@ -10,7 +10,7 @@
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "player/cart/cart_image.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/compress.h"

@@ -10,6 +10,7 @@
 #include "console/bindings/api_list.h"
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
@@ -63,7 +64,7 @@ void BM_Poke4ScreenThroughTovoPoke(benchmark::State& state) {
   for (auto _ : state) {
     for (int32_t i = 0; i < 1000000; i++) {
       int32_t a = 0x6000 + (i & 0x1ffc);
-      for (int b = 0; b < 4; b++) tovo_poke(&pstate, pstate.cart, a + b, static_cast<int32_t>(v >> (8 * b) & 0xff));
+      for (int b = 0; b < 4; b++) tovo_poke(&pstate(), pstate().cart, a + b, static_cast<int32_t>(v >> (8 * b) & 0xff));
     }
     benchmark::ClobberMemory();
   }

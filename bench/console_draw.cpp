@@ -7,12 +7,12 @@
 #include <cstdint>
 
 #include "bench/support/machine.h"
-#include "console/draw/draw_display.h"
 #include "console/draw/gfx_shapes.h"
 #include "console/draw/gfx_state.h"
 #include "console/draw/map.h"
 #include "console/draw/sprite.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {
@@ -21,10 +21,10 @@ constexpr int64_t SCREEN_PIXELS = 128 * 128;
 
 // A machine as the shell sets it up, with a busy sheet and map, made once.
 void ensure_machine() {
-  if (pstate.cart) return;
+  if (pstate().cart) return;
   bench_make_machine();
   set_draw_display(0);
-  for (int i = 0; i < 128 * 128; i++) pstate.cart->gfx->pixels[i] = static_cast<uint8_t>((i * 7 + i / 128) % 16);
+  for (int i = 0; i < 128 * 128; i++) pstate().cart->gfx->pixels[i] = static_cast<uint8_t>((i * 7 + i / 128) % 16);
   for (int y = 0; y < 32; y++) {
     for (int x = 0; x < 128; x++) map_putpixel(x, y, 1 + (x + y) % 60);
   }
@@ -32,8 +32,8 @@ void ensure_machine() {
 
 // Each benchmark leaves the draw state as it found it.
 void plain_state() {
-  pstate.fill_pattern = 0;
-  pstate.write_mask = pstate.read_mask = 15;
+  pstate().fill_pattern = 0;
+  pstate().write_mask = pstate().read_mask = 15;
 }
 
 void BM_Cls(benchmark::State& state) {
@@ -46,13 +46,13 @@ BENCHMARK(BM_Cls);
 // Argument: 0 plain, 1 with a pattern, 2 with a transparent pattern and masks.
 void BM_RectfillFullScreen(benchmark::State& state) {
   ensure_machine();
-  if (state.range(0) >= 1) pstate.fill_pattern = 0x5a5a;
+  if (state.range(0) >= 1) pstate().fill_pattern = 0x5a5a;
   if (state.range(0) >= 2) {
-    pstate.fill_pattern |= 0x10000;
-    pstate.write_mask = 7;
-    pstate.read_mask = 13;
+    pstate().fill_pattern |= 0x10000;
+    pstate().write_mask = 7;
+    pstate().read_mask = 13;
   }
-  for (auto _ : state) benchmark::DoNotOptimize(tovo_rectfill_box(pstate.draw_target, 0, 0, 127, 127, 0x9e));
+  for (auto _ : state) benchmark::DoNotOptimize(tovo_rectfill_box(pstate().draw_target, 0, 0, 127, 127, 0x9e));
   plain_state();
   state.SetItemsProcessed(state.iterations() * SCREEN_PIXELS);
 }
@@ -61,7 +61,7 @@ BENCHMARK(BM_RectfillFullScreen)->Arg(0)->Arg(1)->Arg(2);
 void BM_CircfillLarge(benchmark::State& state) {
   ensure_machine();
   int64_t pixels = 0;
-  for (auto _ : state) pixels += draw_filloval(pstate.draw_target, 4, 4, 123, 123, 12);
+  for (auto _ : state) pixels += draw_filloval(pstate().draw_target, 4, 4, 123, 123, 12);
   state.SetItemsProcessed(pixels);
 }
 BENCHMARK(BM_CircfillLarge);
@@ -69,7 +69,7 @@ BENCHMARK(BM_CircfillLarge);
 void BM_OvalfillLarge(benchmark::State& state) {
   ensure_machine();
   int64_t pixels = 0;
-  for (auto _ : state) pixels += draw_filloval(pstate.draw_target, -40, 10, 167, 117, 11);
+  for (auto _ : state) pixels += draw_filloval(pstate().draw_target, -40, 10, 167, 117, 11);
   state.SetItemsProcessed(pixels);
 }
 BENCHMARK(BM_OvalfillLarge);
@@ -82,7 +82,7 @@ void BM_CircfillSmall(benchmark::State& state) {
   int32_t k = 0;
   for (auto _ : state) {
     const int32_t r = 1 + k % 8, x = (k * 37) % 128, y = (k * 53) % 128;
-    pixels += draw_filloval(pstate.draw_target, x - r, y - r, x + r, y + r, static_cast<uint32_t>(k % 16));
+    pixels += draw_filloval(pstate().draw_target, x - r, y - r, x + r, y + r, static_cast<uint32_t>(k % 16));
     k++;
   }
   state.SetItemsProcessed(pixels);
@@ -93,7 +93,7 @@ BENCHMARK(BM_CircfillSmall);
 void BM_CircfillHugeEdge(benchmark::State& state) {
   ensure_machine();
   int64_t pixels = 0;
-  for (auto _ : state) pixels += draw_filloval(pstate.draw_target, 64 - 30000, 60, 64 + 30000, 60060, 9);
+  for (auto _ : state) pixels += draw_filloval(pstate().draw_target, 64 - 30000, 60, 64 + 30000, 60060, 9);
   state.SetItemsProcessed(pixels);
 }
 BENCHMARK(BM_CircfillHugeEdge);

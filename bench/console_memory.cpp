@@ -8,6 +8,7 @@
 #include "bench/support/machine.h"
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 // A machine as the shell sets it up, made once.
 void ensure_machine() {
-  if (pstate.cart) return;
+  if (pstate().cart) return;
   bench_make_machine();
 }
 
@@ -40,9 +41,9 @@ BENCHMARK(BM_Peek4)->Apply(page_kinds);
 void BM_Poke(benchmark::State& state) {
   ensure_machine();
   const int32_t base = static_cast<int32_t>(state.range(0));
-  tovo_cart* cart = pstate.cart;
+  tovo_cart* cart = pstate().cart;
   for (auto _ : state) {
-    for (int32_t i = 0; i < 1024; i++) tovo_poke(&pstate, cart, base + i, i);
+    for (int32_t i = 0; i < 1024; i++) tovo_poke(&pstate(), cart, base + i, i);
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * 1024);
@@ -54,7 +55,7 @@ void BM_Memcpy(benchmark::State& state) {
   const int32_t dst = static_cast<int32_t>(state.range(0)), src = static_cast<int32_t>(state.range(1));
   const int32_t n = static_cast<int32_t>(state.range(2));
   for (auto _ : state) {
-    tovo_memcpy(&pstate, pstate.cart, dst, src, n);
+    tovo_memcpy(&pstate(), pstate().cart, dst, src, n);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * n);
@@ -72,7 +73,7 @@ void BM_MemsetScreen(benchmark::State& state) {
   ensure_machine();
   int32_t value = 0;
   for (auto _ : state) {
-    tovo_memset(&pstate, pstate.cart, 0x6000, value++, 0x2000);
+    tovo_memset(&pstate(), pstate().cart, 0x6000, value++, 0x2000);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * 0x2000);

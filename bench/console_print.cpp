@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "bench/support/machine.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"
@@ -21,7 +22,7 @@ constexpr int CHARS = 32;
 
 // A machine and a font pod whose glyphs have about half their pixels set.
 void ensure_machine() {
-  if (pstate.cart) return;
+  if (pstate().cart) return;
   bench_make_machine();
   set_draw_display(0);
   tarq_pod* font = tarq_create_pod(256);
@@ -33,7 +34,7 @@ void ensure_machine() {
     }
     cpod_add_item(font, TARQ_ITEM_BITMAP, g);
   }
-  tovo_console_font = font;
+  tovo_set_console_font(font);
 }
 
 // Argument: 0 plain, 1 solid background and inverted, 2 wide and tall with
@@ -49,15 +50,15 @@ void BM_PrintFrame(benchmark::State& state) {
     for (int k = 0; k < CHARS; k++) lines[i][n++] = static_cast<char>('!' + (i * 7 + k) % 90);
     lines[i][n] = 0;
   }
-  pstate.ram[0x5f36] = 0x04;
+  pstate().ram[0x5f36] = 0x04;
   for (auto _ : state) {
     for (int i = 0; i < LINES; i++) {
-      pstate.cursor_x = pstate.print_home_x = 0;
-      pstate.cursor_y = i * 6;
-      tovo_print_text(pstate.draw_target, lines[i], static_cast<int32_t>(std::strlen(lines[i])), 0, 7 | 1 << 4);
+      pstate().cursor_x = pstate().print_home_x = 0;
+      pstate().cursor_y = i * 6;
+      tovo_print_text(pstate().draw_target, lines[i], static_cast<int32_t>(std::strlen(lines[i])), 0, 7 | 1 << 4);
     }
   }
-  pstate.ram[0x5f36] = 0;
+  pstate().ram[0x5f36] = 0;
   state.SetItemsProcessed(state.iterations() * LINES * CHARS);
 }
 BENCHMARK(BM_PrintFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/console_port.h"
 #include "script/vm/cpu.h"
@@ -16,9 +17,9 @@ namespace {
 // A machine with a cart running the given code, torn down at the end.
 struct Machine {
   explicit Machine(const char* code) {
-    std::memset(&run_state, 0, sizeof run_state);
-    run_state.clock_held = 1;  // the clock stands still at 1000 ms
-    run_state.held_clock_ms = 1000;
+    std::memset(&run_state(), 0, sizeof run_state());
+    run_state().clock_held = 1;  // the clock stands still at 1000 ms
+    run_state().held_clock_ms = 1000;
     connect_console_to_shell();  // the run loop reaches the shell as in the player
     tovo_test::create_cart_machine();
     tovo_test::set_cart_code(code);
@@ -45,7 +46,7 @@ void BM_EpilogueFrame(benchmark::State& state) {
   Machine m("function _update() end function _draw() end");
   for (auto _ : state) run_slice();
   // The frame's cycles up to _mark_cpu(2): the epilogue's own work.
-  state.counters["cycles/frame"] = run_state.mark_cycles[2];
+  state.counters["cycles/frame"] = run_state().mark_cycles[2];
 }
 BENCHMARK(BM_EpilogueFrame)->Unit(benchmark::kMicrosecond);
 

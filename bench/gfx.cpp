@@ -30,11 +30,11 @@ struct video_up {
     tarq_video_init();
     tarq_set_screen(128, 128, 8, 0);
     if (software) {  // the dummy display is smaller than the window wanted here
-      SDL_SetWindowFullscreen(sdl_window, 0);
-      SDL_SetWindowSize(sdl_window, 1920, 1080);
+      SDL_SetWindowFullscreen(tarq_window.sdl_window, 0);
+      SDL_SetWindowSize(tarq_window.sdl_window, 1920, 1080);
     }
     for (int y = 0; y < 128; y++)
-      for (int x = 0; x < 128; x++) tarq_back_page->rows[y][x] = uint8_t((x ^ y) & 15);
+      for (int x = 0; x < 128; x++) tarq_window.tarq_back_page->rows[y][x] = uint8_t((x ^ y) & 15);
   }
   ~video_up() {
     tarq_video_exit();

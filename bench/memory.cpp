@@ -5,9 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/io/buffer_bytes.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tracked_mem.h"
 
 namespace {

@@ -65,7 +65,7 @@ void BM_save_gif(benchmark::State& state) {
     return;
   }
   snprintf(cconfig.desktop_path, sizeof cconfig.desktop_path, "%s/", folder);
-  if (!tarq_video_palette) tarq_video_palette = tarq_create_palette();
+  if (!tarq_video.tarq_video_palette) tarq_swap_video_palette(tarq_create_palette());
   fill_ring(seconds);
   long before = peak_rss_kib();
   for (auto _ : state) {

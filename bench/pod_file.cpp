@@ -8,9 +8,8 @@
 #include "engine/data/pod.h"
 #include "engine/formats/pod_file.h"
 #include "engine/formats/pod_file_write.h"
-#include "engine/io/buffer_bytes.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tracked_mem.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/config.h"
 #include "engine/platform/audio_plat.h"
@@ -60,17 +61,17 @@ void fill_busy_sfx(tovo_sfx* s, int seed, bool custom) {
 void BM_MixerCallbackEightBusyChannels(benchmark::State& state) {
   tarq_config_default();
   cconfig.headless = 1;
-  tovo_set_sound_machine({pstate.sound_regs});
+  tovo_set_sound_machine({pstate().sound_regs});
   tarq_sound_init(22050, 1);
   tarq_set_audio_format_in_use(22050, 1);
   tarq_set_audio_format_requested(22050, 1);
   cconfig.console_mode = 1;
   cconfig.sound_volume = 200;
   tovo_cart* cart = tarq_create_tovo_cart();
-  pstate.cart = cart;
+  pstate().cart = cart;
   for (int n = 0; n < 8; n++) fill_busy_sfx(&cart->sfx[n], n, false);  // the instruments
   for (int n = 8; n < 16; n++) fill_busy_sfx(&cart->sfx[n], n, true);
-  pstate.sound_regs[2] = 0xf0;  // fine bit crush on every channel
+  pstate().sound_regs[2] = 0xf0;  // fine bit crush on every channel
   for (int i = 0; i < 4; i++) cart->music[0][i] = 12 + i;
   cart->music_flags[0] = 3;  // the pattern repeats
   tarq_play_tovo_song(cart, 0, 0);
@@ -97,7 +98,7 @@ void BM_MixerCallbackEightBusyChannels(benchmark::State& state) {
   state.counters["allocations"] = (double)allocations.load();
   tarq_stop_all_sounds();
   tarq_destroy_tovo_cart(cart);
-  pstate.cart = nullptr;
+  pstate().cart = nullptr;
 }
 BENCHMARK(BM_MixerCallbackEightBusyChannels);
 

@@ -7,7 +7,6 @@
 #include "engine/platform/host.h"
 
 tarq_config cconfig;
-tarq_config cconfig0;
 
 void tarq_config_default() {
   memset(&cconfig, 0, sizeof(cconfig));

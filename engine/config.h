@@ -1,7 +1,8 @@
 #pragma once
 // The engine settings record: filled from the defaults, the command-line
-// options and "config.txt". `cconfig0` is the copy taken right after the file
-// was read (before the second option pass); the file is written back from it.
+// options and "config.txt". The config module also keeps `cconfig0`, the copy
+// taken right after the file was read (before the second option pass); the
+// file is written back from it.
 #include <cstdint>
 
 #include "engine/io/path.h"
@@ -55,7 +56,13 @@ struct tarq_config {
 };
 
 extern tarq_config cconfig;
-extern tarq_config cconfig0;
+
+// The copy the file is written back from (cconfig0): start-up keeps the
+// settings as they stand right after the file was read; a window size the
+// user chose by resizing goes into both the settings and the copy.
+void tarq_config_keep_as_read();
+const tarq_config& tarq_config_as_read();
+void tarq_config_keep_window_size(int32_t w, int32_t h);
 
 // The marker file that selects the arcade-cabinet defaults.
 constexpr const char* TARQ_CABINET_MARKER = "/boot/config.txt.picade-preinstall";

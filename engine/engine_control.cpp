@@ -10,12 +10,12 @@
 void tarq_set_paused(int flag) { std::atomic_ref<int32_t>(tarq_state.paused).store(flag, std::memory_order_relaxed); }
 
 int tarq_console_program() {
-  tarq_console = 1;
+  tarq_loop.tarq_console = 1;
   return 0;
 }
 
 int tarq_restart() {
-  if (tarq_inited) tarq_exit();
-  if (tarq_app.init) tarq_app.init(tarq_argc, tarq_argv);
+  if (tarq_loop.tarq_inited) tarq_exit();
+  if (tarq_loop.tarq_app.init) tarq_loop.tarq_app.init(tarq_loop.tarq_argc, tarq_loop.tarq_argv);
   return 0;
 }

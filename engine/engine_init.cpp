@@ -9,6 +9,7 @@
 
 #include "engine/data/prng.h"
 #include "engine/data/text.h"
+#include "engine/log_format.h"
 #include "engine/platform/events.h"
 #include "engine/platform/gui.h"
 #include "engine/platform/host.h"
@@ -18,10 +19,6 @@
 #include "engine/tarq.h"
 
 tarq_engine_state tarq_state;
-int32_t tarq_inited = 0;
-int32_t tarq_console = 0;
-int32_t tarq_items_created = 0;
-char app_title_pending[TARQ_TITLE_SIZE] = "tarq";
 
 constexpr uint32_t SDL_SUBSYSTEMS_ALL = 0xF231;       // timer, audio, video, joystick,
                                                       // haptic, controller, events, sensor
@@ -31,16 +28,15 @@ static void log_line(const char* format, ...) __attribute__((format(printf, 1, 2
 static void log_line(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  vsnprintf(tarq_debug_string, sizeof(tarq_debug_string), format, args);
+  tarq_vlogf(format, args);
   va_end(args);
-  tarq_debug(tarq_debug_string);
 }
 
-void tarq_set_argv0(const char* text) { snprintf(tarq_argv0, sizeof(tarq_argv0), "%s", text); }
+void tarq_set_argv0(const char* text) { snprintf(tarq_loop.tarq_argv0, sizeof(tarq_loop.tarq_argv0), "%s", text); }
 
 void tarq_set_application_title(const char* text) {
   snprintf(tarq_state.app_title, sizeof(tarq_state.app_title), "%s", text);
-  snprintf(app_title_pending, sizeof(app_title_pending), "%s", text);
+  snprintf(tarq_loop.app_title_pending, sizeof(tarq_loop.app_title_pending), "%s", text);
 }
 
 void tarq_set_window_title(const char* text) {
@@ -50,7 +46,7 @@ void tarq_set_window_title(const char* text) {
   }
   if (text != tarq_state.window_title) snprintf(tarq_state.window_title, sizeof(tarq_state.window_title), "%s", text);
   tarq_state.window_title_ptr = tarq_state.window_title;
-  if (sdl_window) SDL_SetWindowTitle(sdl_window, tarq_state.window_title);
+  if (tarq_window.sdl_window) SDL_SetWindowTitle(tarq_window.sdl_window, tarq_state.window_title);
 }
 
 static void open_log() {
@@ -106,23 +102,23 @@ int tarq_system_exit() {
 }
 
 int tarq_init() {
-  if (tarq_inited) return 0;
-  tarq_items_created = 0;
+  if (tarq_loop.tarq_inited) return 0;
+  tarq_loop.tarq_items_created = 0;
   memset(&tarq_state, 0, sizeof(tarq_state));
-  snprintf(tarq_state.app_title, sizeof(tarq_state.app_title), "%s", app_title_pending);
-  tarq_set_window_title(app_title_pending);
+  snprintf(tarq_state.app_title, sizeof(tarq_state.app_title), "%s", tarq_loop.app_title_pending);
+  tarq_set_window_title(tarq_loop.app_title_pending);
 
   tarq_config_default();
-  bool have_arguments = tarq_argc > 0 && tarq_argv;
-  if (have_arguments) tarq_process_arguments(tarq_argc, tarq_argv);
+  bool have_arguments = tarq_loop.tarq_argc > 0 && tarq_loop.tarq_argv;
+  if (have_arguments) tarq_process_arguments(tarq_loop.tarq_argc, tarq_loop.tarq_argv);
 
   open_log();
   tarq_debug(">tarq_init\n");
   tarq_debug("platform: Linux\n");
 
   tarq_config_load();
-  cconfig0 = cconfig;
-  if (have_arguments) tarq_process_arguments(tarq_argc, tarq_argv);
+  tarq_config_keep_as_read();
+  if (have_arguments) tarq_process_arguments(tarq_loop.tarq_argc, tarq_loop.tarq_argv);
 
   // Only a driver that this SDL offers; another would keep the window from opening.
   if (cconfig.pixel_perfect == 0 && tarq_video_driver_offered("rpi")) {
@@ -130,11 +126,11 @@ int tarq_init() {
     setenv("SDL_VIDEODRIVER", "rpi", 0);
   }
 
-  if (!tarq_console) {
+  if (!tarq_loop.tarq_console) {
     tarq_debug("tarq_system_init\n");
     tarq_system_init();
     tarq_debug("tarq_reset_timer\n");
-    tarq_start_time = tarq_get_time();
+    tarq_loop.tarq_start_time = tarq_get_time();
     tarq_debug("tarq_gui_init\n");
     tarq_gui_init();
     tarq_debug("tarq_keys_init\n");
@@ -152,19 +148,19 @@ int tarq_init() {
   tarq_srand(0);
   cconfig.sessions++;
   tarq_debug("<ok\n");
-  tarq_inited = 1;
+  tarq_loop.tarq_inited = 1;
   return 0;
 }
 
 int tarq_exit() {
-  if (!tarq_inited) return 0;
-  tarq_inited = 0;  // the application's exit hook calls tarq_exit again
+  if (!tarq_loop.tarq_inited) return 0;
+  tarq_loop.tarq_inited = 0;  // the application's exit hook calls tarq_exit again
 
   tarq_debug(">tarq_exit\n");
   tarq_debug("cmusic_stop\n");
   if (tarq_sound_engine.music_stop) tarq_sound_engine.music_stop(0, 0);
   tarq_debug("tarq_main_exit\n");
-  if (tarq_app.exit) tarq_app.exit();
+  if (tarq_loop.tarq_app.exit) tarq_loop.tarq_app.exit();
   tarq_debug("tarq_config_save\n");
   tarq_config_save();
   tarq_debug("tarq_sound_exit\n");
@@ -174,16 +170,16 @@ int tarq_exit() {
   tarq_debug("tarq_joystick_exit\n");
   tarq_joystick_exit();
   tarq_debug("tarq_system_exit\n");
-  if (!tarq_console) {
+  if (!tarq_loop.tarq_console) {
     tarq_text_exit();
     tarq_keys_exit();
     tarq_gui_exit();
     tarq_system_exit();
   }
-  log_line("tarq_items_created: %d\n", static_cast<int>(tarq_items_created));
+  log_line("tarq_items_created: %d\n", static_cast<int>(tarq_loop.tarq_items_created));
   tarq_debug("<ok\n");
   close_log();
-  tarq_inited = 0;
+  tarq_loop.tarq_inited = 0;
   return 0;
 }
 

@@ -2,14 +2,44 @@
 // with '>' indents the lines after it, one that begins with '<' un-indents.
 #include "engine/log.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
+#include "engine/log_format.h"
 #include "engine/tarq.h"
 
-char tarq_debug_string[TARQ_DEBUG_STRING_SIZE];
-int32_t print_debug_timestamp = 1;
-int32_t tarq_debug_indentation = 0;
+namespace {
+
+// The log's record: only this file changes it.
+struct tarq_log_state {
+  char tarq_debug_string[TARQ_DEBUG_STRING_SIZE];  // a formatted message
+  int32_t print_debug_timestamp = 1;               // 1: the next message starts a line
+  int32_t tarq_debug_indentation = 0;              // open steps
+};
+
+tarq_log_state log_state;
+
+}  // namespace
+
+int32_t tarq_log_at_line_start() { return log_state.print_debug_timestamp; }
+int32_t tarq_log_indentation() { return log_state.tarq_debug_indentation; }
+void tarq_log_reset() {
+  log_state.print_debug_timestamp = 1;
+  log_state.tarq_debug_indentation = 0;
+}
+
+void tarq_vlogf(const char* format, va_list args) {
+  vsnprintf(log_state.tarq_debug_string, sizeof(log_state.tarq_debug_string), format, args);
+  tarq_debug(log_state.tarq_debug_string);
+}
+
+void tarq_logf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  tarq_vlogf(format, args);
+  va_end(args);
+}
 
 constexpr size_t TARQ_DEBUG_MAX_TEXT = 900;
 
@@ -20,7 +50,7 @@ static void log_write(const char* text) {
 
 int tarq_debug(const char* text) {
   if (!text) return 0;
-  if (print_debug_timestamp) {
+  if (log_state.print_debug_timestamp) {
     char stamp[32];
     snprintf(stamp, sizeof(stamp), "[%06d] ", static_cast<int>(tarq_get_time()));
     log_write(stamp);
@@ -31,17 +61,17 @@ int tarq_debug(const char* text) {
     return 0;
   }
   if (text[0] == '<') {
-    if (tarq_debug_indentation > 0) tarq_debug_indentation--;
+    if (log_state.tarq_debug_indentation > 0) log_state.tarq_debug_indentation--;
     text++;
   }
-  for (int32_t i = 0; i < tarq_debug_indentation; i++) log_write("  ");
+  for (int32_t i = 0; i < log_state.tarq_debug_indentation; i++) log_write("  ");
   if (text[0] == '>') {
-    tarq_debug_indentation++;
+    log_state.tarq_debug_indentation++;
     text++;
   }
   log_write(text);
   len = strlen(text);
-  print_debug_timestamp = len > 0 && text[len - 1] == '\n';
+  log_state.print_debug_timestamp = len > 0 && text[len - 1] == '\n';
   if (tarq_state.log_file) fflush(tarq_state.log_file);
   if (tarq_state.log_file2) fflush(tarq_state.log_file2);
   return 0;

@@ -5,9 +5,12 @@
 #include <cstdint>
 
 constexpr int TARQ_DEBUG_STRING_SIZE = 4096;
-extern char tarq_debug_string[TARQ_DEBUG_STRING_SIZE];
-
-extern int32_t print_debug_timestamp;   // 1: the next message starts a line
-extern int32_t tarq_debug_indentation;  // open steps
 
 int tarq_debug(const char* text);
+
+// Where the log stands: whether the next message starts a line (0 or 1),
+// and how many steps are open.
+int32_t tarq_log_at_line_start();
+int32_t tarq_log_indentation();
+// The log as at program start: at a line start, no step open.
+void tarq_log_reset();

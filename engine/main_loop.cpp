@@ -1,4 +1,4 @@
-// The main loop: one host frame after another until tarq_quit is set.
+// The main loop: one host frame after another until a quit is asked for.
 #include <SDL.h>
 
 #include <cstdio>
@@ -10,18 +10,13 @@
 #include "engine/sound_hooks.h"
 #include "engine/tarq.h"
 
-int32_t tarq_argc = 0;
-char** tarq_argv = nullptr;
-char tarq_argv0[TARQ_ARGV0_SIZE];
-int32_t tarq_quit = 0;
-int32_t tarq_exit_status = 0;
-int32_t skip_frame = 0;
-int32_t tarq_processing_gui = 0;
-int32_t tarq_last_mouse_x = 0, tarq_last_mouse_y = 0;
-int32_t tarq_start_time = 0;
-int32_t frame_start_t = 0;
-int32_t smoothed_fps = 0;
-tarq_application tarq_app = {};
+tarq_main_loop tarq_loop;
+
+void tarq_request_quit(int32_t how) { tarq_loop.tarq_quit = how; }
+int32_t tarq_quit_requested() { return tarq_loop.tarq_quit; }
+void tarq_set_exit_status(int32_t status) { tarq_loop.tarq_exit_status = status; }
+void tarq_item_created() { tarq_loop.tarq_items_created++; }
+void tarq_item_destroyed() { tarq_loop.tarq_items_created--; }
 
 // Per-stage timing for the perf_timing report: stage 0 the frame's first
 // steps, 1 the update, 2 the draw, 3 the present.
@@ -32,24 +27,25 @@ static int32_t perf_timing_frame = 0;
 
 int32_t tarq_get_time() { return static_cast<int32_t>(SDL_GetTicks()); }
 
-void tarq_register_frame_start_for_fps() { frame_start_t = tarq_get_time(); }
+void tarq_register_frame_start_for_fps() { tarq_loop.frame_start_t = tarq_get_time(); }
 
 int32_t tarq_register_frame_end_for_fps() {
-  int32_t d = static_cast<int32_t>(static_cast<uint32_t>(tarq_get_time()) - static_cast<uint32_t>(frame_start_t));
-  frame_start_t = tarq_get_time();
+  int32_t d =
+      static_cast<int32_t>(static_cast<uint32_t>(tarq_get_time()) - static_cast<uint32_t>(tarq_loop.frame_start_t));
+  tarq_loop.frame_start_t = tarq_get_time();
   if (d <= 0) {
-    smoothed_fps = 1000 * 65536;
+    tarq_loop.smoothed_fps = 1000 * 65536;
   } else {
     if (d > 1000) d = 1000;
-    smoothed_fps = (1000 / d) << 16;
+    tarq_loop.smoothed_fps = (1000 / d) << 16;
   }
-  return smoothed_fps;
+  return tarq_loop.smoothed_fps;
 }
 
-int32_t tarq_get_fps() { return smoothed_fps >> 16; }
+int32_t tarq_get_fps() { return tarq_loop.smoothed_fps >> 16; }
 
 int tarq_skip_frame(int n) {
-  skip_frame = 1;
+  tarq_loop.skip_frame = 1;
   return n;
 }
 
@@ -80,12 +76,12 @@ static void report_perf_timing() {
 // The frame's first steps: events, the GUI pass, the mouse and the music fade.
 static int frame_first_steps() {
   int result = tarq_handle_system_messages();
-  if (!tarq_processing_gui) {
-    tarq_processing_gui = 1;
+  if (!tarq_loop.tarq_processing_gui) {
+    tarq_loop.tarq_processing_gui = 1;
     tarq_process_gui();
-    tarq_processing_gui = 0;
+    tarq_loop.tarq_processing_gui = 0;
   }
-  tarq_get_mouse(&tarq_last_mouse_x, &tarq_last_mouse_y, nullptr);
+  tarq_get_mouse(&tarq_loop.tarq_last_mouse_x, &tarq_loop.tarq_last_mouse_y, nullptr);
   if (tarq_sound_engine.update_music_fading) tarq_sound_engine.update_music_fading();
   return result;
 }
@@ -99,13 +95,13 @@ static void run_frame() {
   frame_first_steps();
   if (perf) sample_stage(0);
   // A quit from the system or the quit keys: nothing more of this frame.
-  if (tarq_quit == TARQ_QUIT_AT_ONCE) return;
+  if (tarq_loop.tarq_quit == TARQ_QUIT_AT_ONCE) return;
 
-  skip_frame = 0;
-  if (tarq_app.update) tarq_app.update();
-  if (!skip_frame && tarq_quit != TARQ_QUIT_AT_ONCE) {
+  tarq_loop.skip_frame = 0;
+  if (tarq_loop.tarq_app.update) tarq_loop.tarq_app.update();
+  if (!tarq_loop.skip_frame && tarq_loop.tarq_quit != TARQ_QUIT_AT_ONCE) {
     if (perf) sample_stage(1);
-    if (tarq_app.draw) tarq_app.draw();
+    if (tarq_loop.tarq_app.draw) tarq_loop.tarq_app.draw();
     if (perf) sample_stage(2);
     if (!cconfig.headless) tarq_blit_back_page();
     if (perf) sample_stage(3);
@@ -120,16 +116,16 @@ static void run_frame() {
   }
 }
 
-void tarq_set_application(const tarq_application* app) { tarq_app = app ? *app : tarq_application{}; }
+void tarq_set_application(const tarq_application* app) { tarq_loop.tarq_app = app ? *app : tarq_application{}; }
 
 int tarq_main(int argc, char** argv, const tarq_application* app) {
   tarq_set_argv0(argc > 0 && argv && argv[0] ? argv[0] : "");
-  tarq_argv = argv;
-  tarq_argc = argc;
+  tarq_loop.tarq_argv = argv;
+  tarq_loop.tarq_argc = argc;
   tarq_set_application(app);
-  if (tarq_app.init) tarq_app.init(argc, argv);
-  tarq_quit = 0;
-  while (!tarq_quit) run_frame();
-  if (tarq_inited) tarq_exit();
-  return tarq_exit_status;
+  if (tarq_loop.tarq_app.init) tarq_loop.tarq_app.init(argc, argv);
+  tarq_loop.tarq_quit = 0;
+  while (!tarq_loop.tarq_quit) run_frame();
+  if (tarq_loop.tarq_inited) tarq_exit();
+  return tarq_loop.tarq_exit_status;
 }

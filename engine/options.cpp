@@ -8,6 +8,7 @@
 
 #include "engine/config.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/tarq.h"
 
 namespace {
@@ -109,9 +110,7 @@ void set_flag(option_id id) {
 // is refused and the setting keeps its value.
 void set_text(char* dst, const char* option, const char* text) {
   if (strlen(text) >= static_cast<size_t>(TARQ_PATH_MAX)) {
-    snprintf(tarq_debug_string, sizeof(tarq_debug_string), "** option -%s: text of %zu bytes is too long; ignored\n",
-             option, strlen(text));
-    tarq_debug(tarq_debug_string);
+    tarq_logf("** option -%s: text of %zu bytes is too long; ignored\n", option, strlen(text));
     return;
   }
   snprintf(dst, TARQ_PATH_MAX, "%s", text);

@@ -41,27 +41,6 @@ struct tarq_engine_state {
 
 extern tarq_engine_state tarq_state;
 
-extern int32_t tarq_argc;
-extern char** tarq_argv;
-extern char tarq_argv0[TARQ_ARGV0_SIZE];
-extern int32_t tarq_inited;
-extern int32_t tarq_console;
-// Set to end the main loop, which then shuts the engine down and returns the
-// exit status: TARQ_QUIT_AFTER_FRAME (1, what the application sets) once the
-// frame is drawn, TARQ_QUIT_AT_ONCE (a quit from the system or the quit keys,
-// set by the event pump) before anything more of the frame runs.
-extern int32_t tarq_quit;
-enum : int32_t { TARQ_QUIT_AFTER_FRAME = 1, TARQ_QUIT_AT_ONCE = 2 };
-extern int32_t tarq_exit_status;  // what tarq_main returns; the application sets it
-extern int32_t skip_frame;
-extern int32_t tarq_processing_gui;
-extern int32_t tarq_last_mouse_x, tarq_last_mouse_y;
-extern int32_t tarq_start_time;
-extern char app_title_pending[TARQ_TITLE_SIZE];
-extern int32_t tarq_items_created;
-extern int32_t frame_start_t;
-extern int32_t smoothed_fps;  // 16.16
-
 // The application the engine runs. init starts it (it calls tarq_init
 // before any other engine service); update and draw run once per host frame
 // (draw unless the update asked to skip the frame); exit runs inside
@@ -74,15 +53,52 @@ struct tarq_application {
   int (*exit)();
 };
 
+// Ways to end the main loop, which then shuts the engine down and returns the
+// exit status: TARQ_QUIT_AFTER_FRAME (what the application asks) once the
+// frame is drawn, TARQ_QUIT_AT_ONCE (a quit from the system or the quit keys,
+// asked by the event pump) before anything more of the frame runs.
+enum : int32_t { TARQ_QUIT_AFTER_FRAME = 1, TARQ_QUIT_AT_ONCE = 2 };
+
+// The main loop's record: start-up, shutdown and the loop change it; other
+// modules ask through the calls below and read it.
+struct tarq_main_loop {
+  int32_t tarq_argc;
+  char** tarq_argv;
+  char tarq_argv0[TARQ_ARGV0_SIZE];
+  int32_t tarq_inited;       // 1 between a completed tarq_init and the start of tarq_exit
+  int32_t tarq_console;      // start-up and shutdown skip every platform step
+  int32_t tarq_quit;         // 0, or how the loop is to end
+  int32_t tarq_exit_status;  // what tarq_main returns
+  int32_t skip_frame;        // this frame is neither drawn nor presented
+  int32_t tarq_processing_gui;
+  int32_t tarq_last_mouse_x, tarq_last_mouse_y;  // back-page pixels, once a frame
+  int32_t tarq_start_time;
+  char app_title_pending[TARQ_TITLE_SIZE] = "tarq";  // copied into tarq_state by tarq_init
+  int32_t tarq_items_created;                        // live engine objects
+  int32_t frame_start_t;
+  int32_t smoothed_fps;       // 16.16
+  tarq_application tarq_app;  // all entries null when none
+};
+extern tarq_main_loop tarq_loop;
+
+// Asks the main loop to end (a TARQ_QUIT_ value) or, with 0, withdraws the
+// request; what was asked last holds.
+void tarq_request_quit(int32_t how);
+int32_t tarq_quit_requested();  // 0 or how the loop is to end
+// What tarq_main returns; the application sets it.
+void tarq_set_exit_status(int32_t status);
+// Engine objects count themselves as they are made and destroyed;
+// tarq_exit logs the count still alive.
+void tarq_item_created();
+void tarq_item_destroyed();
+
 // Start-up and shutdown.
 // Keeps the arguments and the application, starts it, runs frames until
-// tarq_quit is set and shuts down; returns tarq_exit_status.
+// a quit is asked and shuts down; returns the exit status.
 int tarq_main(int argc, char** argv, const tarq_application* app);
 // Keeps the application (a copy; null: none) for tarq_exit and tarq_restart
 // without running the loop; tarq_main sets it itself.
 void tarq_set_application(const tarq_application* app);
-// The application kept, all entries null when none.
-extern tarq_application tarq_app;
 int tarq_init();
 int tarq_exit();
 int tarq_system_init();

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/data/text.h"
@@ -21,23 +22,23 @@ constexpr int32_t GLYPHS_FROM = 128;
 bool hex_digit(int32_t c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
 void new_line() {
-  pstate.cursor_x = 0;
+  pstate().cursor_x = 0;
   cursor_cr();
 }
 
 void type_character(uint8_t c) {
   char text[2] = {(char)c, 0};
-  if (pstate.draw_target && tovo_console_font)
-    tarq_draw_text_ex(pstate.draw_target, text, tovo_console_font, pstate.cursor_x, pstate.cursor_y,
+  if (pstate().draw_target && tovo_console_font())
+    tarq_draw_text_ex(pstate().draw_target, text, tovo_console_font(), pstate().cursor_x, pstate().cursor_y,
                       TARQ_TEXT_ONE_COLOUR, (uint32_t)bios_program.colour);
-  pstate.cursor_x += c >= GLYPHS_FROM ? GLYPH_WIDTH : NARROW_WIDTH;
+  pstate().cursor_x += c >= GLYPHS_FROM ? GLYPH_WIDTH : NARROW_WIDTH;
 }
 
 void finish() {
   bios_program.text = nullptr;
   shell.mode = TOVO_MODE_STOPPED;
   if (!shell.current_folder[0]) return;
-  if (pstate.cursor_x > 0) new_line();
+  if (pstate().cursor_x > 0) new_line();
   char line[TARQ_PATH_MAX + 16];
   snprintf(line, sizeof line, "directory: /%s", shell.current_folder);
   tovo_print_col(line, FOLDER_COLOUR);

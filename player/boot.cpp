@@ -1,4 +1,4 @@
-// Boot sequence.
+// Boot sequence, and the splash picture before it with its tick.
 #include "player/boot.h"
 #include "player/keyqueue.h"
 #include "player/message.h"
@@ -8,11 +8,14 @@
 #include <ctime>
 
 #include "console/draw/extpal_glitch.h"
+#include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/machine_prng.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
@@ -20,6 +23,7 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/platform/events.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"
@@ -39,31 +43,28 @@ namespace {
 
 constexpr const char* NOTICE = "a console of our own making";
 
-void print_line(const char* text) { tovo_print_col(text, pstate.pen); }
+void print_line(const char* text) { tovo_print_col(text, pstate().pen); }
 
-void log_text(const char* format, const char* text) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, format, text);
-  tarq_debug(tarq_debug_string);
-}
+void log_text(const char* format, const char* text) { tarq_logf(format, text); }
 
 void draw_logo() {
   tarq_bitmap* logo = shell.resources ? (tarq_bitmap*)cpod_get_item(shell.resources, 2, TARQ_ITEM_BITMAP) : nullptr;
-  if (logo && pstate.draw_target) tarq_blit(logo, pstate.draw_target, 0, 0, 1, 1, logo->width, logo->height);
+  if (logo && pstate().draw_target) tarq_blit(logo, pstate().draw_target, 0, 0, 1, 1, logo->width, logo->height);
 }
 
 void put(int32_t x, int32_t y, int32_t c) {
-  tarq_bitmap* t = pstate.draw_target;
+  tarq_bitmap* t = pstate().draw_target;
   if (t && x >= 0 && y >= 0 && x < t->width && y < t->height) t->rows[y][x] = (uint8_t)c;
 }
 
 int32_t get(int32_t x, int32_t y) {
-  tarq_bitmap* t = pstate.draw_target;
+  tarq_bitmap* t = pstate().draw_target;
   return t && x >= 0 && y >= 0 && x < t->width && y < t->height ? t->rows[y][x] : 0;
 }
 
 void clear_screen() {
-  if (pstate.draw_target) tarq_clear_bitmap(pstate.draw_target);
-  pstate.cursor_x = pstate.cursor_y = 0;
+  if (pstate().draw_target) tarq_clear_bitmap(pstate().draw_target);
+  pstate().cursor_x = pstate().cursor_y = 0;
 }
 
 // The command-line cart, at t = 36.
@@ -79,7 +80,7 @@ void serve_command_line_cart() {
     // this message; the program then ends with the status of a failed start.
     if (app.run_requested) {
       app.run_failed = 1;
-      tarq_exit_status = TOVO_EXIT_CANNOT_START;
+      tarq_set_exit_status(TOVO_EXIT_CANNOT_START);
     }
     app.run_requested = 0;
   }
@@ -155,17 +156,17 @@ tovo_cart* cart_from_item(tarq_file* item) {
 }  // namespace
 
 void boot_init() {
-  pstate.ticks = -15;
+  pstate().ticks = -15;
   shell.mode = TOVO_MODE_BOOT;
-  run_state.echo_reports = 0;  // the boot's lines are for the screen only
+  run_state().echo_reports = 0;  // the boot's lines are for the screen only
   reset_lua_machine();
   reset_runtime_state();
   shell.program_started = 0;
   print_line("");
-  pstate.pen = 7;
-  if (pstate.draw_target) tarq_clear_bitmap(pstate.draw_target);
+  pstate().pen = 7;
+  if (pstate().draw_target) tarq_clear_bitmap(pstate().draw_target);
   if (shell.display) tarq_clear_bitmap(shell.display);
-  tovo_cart* working = pitem[0];
+  tovo_cart* working = pitem(0);
   if (working && working->gfx) {
     tarq_line(working->gfx, 2, 2, 5, 5, 7);
     tarq_line(working->gfx, 5, 2, 2, 5, 7);
@@ -173,7 +174,7 @@ void boot_init() {
   tovo_srand((uint32_t)time(nullptr) + (uint32_t)tarq_get_time());
   tarq_stop_all_sounds();
   tarq_stop_tovo_song(nullptr);
-  tovo_extpal_glitch_end = 0;
+  reset_extpal_glitch();
   message_bar = {};
   clear_command_history();
   tovo_key_queue_clear();
@@ -182,7 +183,7 @@ void boot_init() {
 }
 
 void move_boot() {
-  int32_t t = pstate.ticks;
+  int32_t t = pstate().ticks;
   if (t == -3)
     for (int32_t y = 0; y < 128; y++)
       for (int32_t x = 2; x < 128; x += 8) put(x, y, y / 32 + (int32_t)tarq_random(4));
@@ -206,7 +207,7 @@ void move_boot() {
     print_line("");
     print_line("");
     draw_logo();
-    pstate.pen = 6;
+    pstate().pen = 6;
   }
   if (t == 31) {
     char banner[32];
@@ -219,13 +220,13 @@ void move_boot() {
   if (shell.mode != TOVO_MODE_BOOT) return;
   if (t == 66 && app.browser_requested) {
     shell.mode = TOVO_MODE_STOPPED;
-    pstate.pen = 6;
+    pstate().pen = 6;
     splore_enter();
     shell.sub_mode = 2;
   }
   if (shell.mode != TOVO_MODE_BOOT) return;
   if (t == 76) boot_embedded_cart();
-  if (t == 86 && app.cart_loaded && app.run_requested) run_state.pending_action = TOVO_PENDING_RUN;
+  if (t == 86 && app.cart_loaded && app.run_requested) run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void boot_embedded_cart() {
@@ -245,7 +246,7 @@ void boot_embedded_cart() {
   }
   mount_data_pod_carts();
   shell.mode = TOVO_MODE_STOPPED;
-  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void mount_data_pod_carts() {
@@ -265,4 +266,19 @@ int32_t get_boot_fps() {
   if (app.draw_calls <= 0 || app.host_frames <= 0) return 0;
   int32_t mean = (tovo_clock() - app.first_draw_t) / app.host_frames;
   return mean > 0 ? 1000 / mean : 1000;
+}
+
+// The splash picture before the boot sequence, and its tick.
+namespace {
+
+constexpr int32_t SPLASH_BUTTONS = 7;  // buttons 0-6 of player 0
+
+}  // namespace
+
+int32_t load_splash_bmp() { return 0; }
+
+void move_splash() {
+  bool restart = tarq_get_any_key_down() != 0;
+  for (int32_t b = 0; b < SPLASH_BUTTONS && !restart; b++) restart = button_pressed(b, 0) != 0;
+  if (restart) boot_init();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
@@ -79,7 +80,7 @@ int32_t save_screen(int32_t scale, int32_t destination) {
 void record_screen() { record_video_frame(shell.video_frame); }
 
 void hash_working_cart() {
-  if (pitem[0]) hash_cart(pitem[0], disk_state.saved_hash);
+  if (pitem(0)) hash_cart(pitem(0), disk_state.saved_hash);
 }
 const char* working_cart_hash() { return disk_state.saved_hash; }
 
@@ -116,7 +117,7 @@ int32_t compressed_size(const char* code) {
 int32_t external_changes() { return detect_external_changes(); }
 void quick_save() { do_quick_save(1); }
 void backup_current_file() { save_backup(disk_state.cart_filename, 0); }
-int32_t save_to_clipboard() { return save_cart_to_clipboard(pitem[0]); }
+int32_t save_to_clipboard() { return save_cart_to_clipboard(pitem(0)); }
 void open_folder(const char* path) { tarq_launch_html(path); }
 void install_demos() { install_demo_carts(); }  // failures are printed
 

@@ -1,6 +1,7 @@
 #include "player/emergency_pause.h"
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "player/pause_menu.h"
@@ -16,7 +17,7 @@ constexpr int32_t PAUSE_BUTTON = 6;
 
 void update_emergency_paused_menu() {
   tovo_emergency_pause& e = emergency_pause;
-  if (!pstate.held[0][PAUSE_BUTTON]) {
+  if (!pstate().held[0][PAUSE_BUTTON]) {
     e.held_ticks = 0;
     return;
   }

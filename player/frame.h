@@ -13,7 +13,7 @@ void tovo_tick();
 void tovo_do_pending_action();
 // Restarts the machine: new carts and code tabs, then the boot sequence.
 void reboot_machine();
-// One tick of the reset glitch; starting it is setting pstate.reset_counter to 1.
+// One tick of the reset glitch; starting it is setting pstate().reset_counter to 1.
 void update_reset_glitch();
 // Shows a controller plugged in or pulled out ("joystick %d connected" or
 // "disconnected", by player index) for 1400 ms and clears the engine's

@@ -2,10 +2,12 @@
 #include <cstring>
 
 #include "console/bindings/stat.h"
-#include "console/draw/draw_display.h"
 #include "console/draw/extpal_glitch.h"
+#include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
@@ -25,7 +27,7 @@
 namespace {
 
 void draw_spinner(tarq_bitmap* page) {
-  bool busy = run_state.load_delay > 0 || shell.spinner_count > 140;
+  bool busy = run_state().load_delay > 0 || shell.spinner_count > 140;
   if (!busy || shell.mode != TOVO_MODE_RUNNING || !shell.program_started || !shell.resources) return;
   bool download = splore_download_state() != SPLORE_DOWNLOAD_IDLE || strcmp(message_bar.text, "download failed") == 0;
   int32_t item = download ? 229 + (shell.spinner_frame / 2) % 16 : 212 + (shell.spinner_frame / 2) % 12;
@@ -39,12 +41,12 @@ void draw_spinner(tarq_bitmap* page) {
 // screens are emptied.
 void draw_extra_displays(tarq_bitmap* page) {
   int32_t columns = page->width / 128, rows = page->height / 128;
-  bool extra = shell.program_started && (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DISPLAYS) && app.tv_frame == 0 &&
-               !tovo_bbs_cart_running();
+  bool extra = shell.program_started && (pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_DISPLAYS) &&
+               app.tv_frame == 0 && !tovo_bbs_cart_running();
   if (!extra) {
     set_draw_display(0);
     for (int32_t i = 1; i < get_number_of_displays(); i++)
-      if (pstate.screens[i]) tarq_clear_bitmap(pstate.screens[i]);
+      if (pstate().screens[i]) tarq_clear_bitmap(pstate().screens[i]);
     return;
   }
   for (int32_t row = 0; row < rows; row++)
@@ -61,23 +63,23 @@ void draw_extra_displays(tarq_bitmap* page) {
 void tovo_frame_draw() {
   int32_t now = tarq_get_time();
   if (app.draw_calls++ == 0) app.first_draw_t = tovo_clock();
-  if (run_state.pending_action != 0) return;
-  tarq_bitmap* page = tarq_back_page;
-  if (!page || !shell.display || !pstate.screens[0]) return;
+  if (run_state().pending_action != 0) return;
+  tarq_bitmap* page = tarq_window.tarq_back_page;
+  if (!page || !shell.display || !pstate().screens[0]) return;
   tarq_clear_bitmap(page);
-  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate.screens[0]);
-  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate.screens[0]);
-  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate.screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate().screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate().screens[0]);
+  if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate().screens[0]);
   bool raw = !shell.program_started && shell.mode == TOVO_MODE_RUNNING;
-  if (raw) memcpy(shell.display->pixels, pstate.screens[0]->pixels, 128 * 128);
-  else if (run_state.load_delay == 0 && app.menu_event == 0 && !run_state.hold_frame)
+  if (raw) memcpy(shell.display->pixels, pstate().screens[0]->pixels, 128 * 128);
+  else if (run_state().load_delay == 0 && app.menu_event == 0 && !run_state().hold_frame)
     blit_tovo_back_page_to_tovo_screen(0);
   tarq_blit(shell.display, page, 0, 0, 0, 0, 128, 128);
   if (app.pause_state != 0 || app.menu_event != 0) draw_paused_menu(page);
   draw_spinner(page);
   if (shell.video_frame) tarq_blit(page, shell.video_frame, 0, 0, 0, 0, 128, 128);
   draw_message_bar(page, now);
-  if (now < tovo_extpal_glitch_end && tovo_extpal_glitch_end - now <= 149) draw_extpal_glitch(page, now);
+  if (now < tovo_extpal_glitch_end() && tovo_extpal_glitch_end() - now <= 149) draw_extpal_glitch(page, now);
   if (app.tv_frame) {
     tarq_bitmap* frame = (tarq_bitmap*)cpod_get_item(shell.resources, 249, TARQ_ITEM_BITMAP);
     tarq_palette* pal = (tarq_palette*)cpod_get_item(shell.resources, 1, TARQ_ITEM_PALETTE);

@@ -7,11 +7,13 @@
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/prng.h"
@@ -34,7 +36,6 @@
 #include "player/message.h"
 #include "player/pause_menu.h"
 #include "player/shell_state.h"
-#include "player/splash.h"
 #include "player/stopped.h"
 #include "sound/sound.h"
 
@@ -45,7 +46,7 @@ constexpr int32_t JOYSTICK_MESSAGE_MS = 1400;
 // the reset glitch were taken.
 constexpr int32_t TOVO_GLITCH_SCREENSHOTS = 48;
 
-void poke(int32_t a, int32_t v) { tovo_poke(&pstate, pstate.cart, a, v); }
+void poke(int32_t a, int32_t v) { tovo_poke(&pstate(), pstate().cart, a, v); }
 int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
 
 // Who turns this tick's held buttons into presses: the pause menu while a
@@ -53,12 +54,12 @@ int32_t r(uint32_t n) { return (int32_t)tarq_random(n); }
 // runs its main loop), else the shell.
 tovo_input_mode tick_input_mode(bool cart_frames) {
   if (app.pause_state != 0) return TOVO_INPUT_MENU;
-  if (shell.mode != TOVO_MODE_RUNNING || !run_state.running) return TOVO_INPUT_SHELL;
+  if (shell.mode != TOVO_MODE_RUNNING || !run_state().running) return TOVO_INPUT_SHELL;
   return cart_frames ? TOVO_INPUT_CART_FRAMES : TOVO_INPUT_CART;
 }
 
 // The cart's epilogue decides the presses once its main loop runs.
-bool main_loop_runs() { return shell.program_started && run_state.mainloop_exists >= 2; }
+bool main_loop_runs() { return shell.program_started && run_state().mainloop_exists >= 2; }
 
 void stop_program() {
   suspend_program();
@@ -67,8 +68,8 @@ void stop_program() {
 
 // The first tick of the reset glitch: registers and memory damaged at random.
 void damage_machine() {
-  int32_t saved = pstate.ram[TOVO_REG_PERSIST];
-  if (r(8) == 0) pstate.screen_mode = r(4);
+  int32_t saved = pstate().ram[TOVO_REG_PERSIST];
+  if (r(8) == 0) pstate().screen_mode = r(4);
   for (int i = 0; i < TOVO_SOUND_REGISTERS; i++) poke(TOVO_REG_SOUND, r(256));
   if (r(4) == 0) poke(TOVO_REG_MASKS, 0xf0 | r(16));
   int32_t n = 2;
@@ -97,15 +98,15 @@ void damage_machine() {
     int32_t s = d + r(0x800);
     s -= r(0x800);
     int32_t len = r(0x400);
-    tovo_memcpy(&pstate, pstate.cart, d, s, len);
+    tovo_memcpy(&pstate(), pstate().cart, d, s, len);
     int32_t d2 = r(0x2c00);
     int32_t s2 = r(0x2c00);
     int32_t len2 = r(0x400);
-    tovo_memcpy(&pstate, pstate.cart, d2, s2, len2);
+    tovo_memcpy(&pstate(), pstate().cart, d2, s2, len2);
   }
   for (int i = 0; i < n; i++) {
     int32_t a = r(0x2e00), v = r(256), len = r(0x200);
-    tovo_memset(&pstate, pstate.cart, a, v, len);
+    tovo_memset(&pstate(), pstate().cart, a, v, len);
   }
   poke(TOVO_REG_PERSIST, saved);
 }
@@ -131,24 +132,24 @@ void serve_running_tick() {
 // the pause button itself; then the cart's slice.
 void run_cart_tick() {
   if (!main_loop_runs()) {
-    if (shell.program_started) run_state.frame_ticks += shell.frame_rate == 30 ? 2 : 1;
+    if (shell.program_started) run_state().frame_ticks += shell.frame_rate == 30 ? 2 : 1;
     update_paused_menu();
     record_resource_data();
   }
-  if (pstate.reset_counter < 3) {
+  if (pstate().reset_counter < 3) {
     app.menu_event = 0;  // the slice serves the cart's menu event
-    button_config.menu_callback = 0;
+    button_config().menu_callback = 0;
     run_slice();
   }
-  if (run_state.hold_frame) {
+  if (run_state().hold_frame) {
     // A cart that holds its frame can still be paused once it has run long.
-    run_state.frame_held = 1;
-    if (shell.program_started && run_state.mainloop_exists == 2 && get_cpu_cycles_since_flip(0) > 0x200000) {
+    run_state().frame_held = 1;
+    if (shell.program_started && run_state().mainloop_exists == 2 && get_cpu_cycles_since_flip(0) > 0x200000) {
       update_paused_menu();
       record_resource_data();
     }
   }
-  if (shell.mode == TOVO_MODE_RUNNING && !run_state.running) shell.mode = TOVO_MODE_STOPPED;
+  if (shell.mode == TOVO_MODE_RUNNING && !run_state().running) shell.mode = TOVO_MODE_STOPPED;
 }
 
 // A host frame in which no tick ran waits (waking early for any input)
@@ -156,7 +157,7 @@ void run_cart_tick() {
 // every millisecond to find nothing to do. Nothing waits with a quit or an
 // action pending, or while the clock is held.
 void wait_for_next_tick() {
-  if (tarq_quit || run_state.pending_action != 0 || run_state.clock_held) return;
+  if (tarq_quit_requested() || run_state().pending_action != 0 || run_state().clock_held) return;
   int32_t rate = tarq_state.paused || app.pause_state != 0 ? 30 : shell.frame_rate;
   int32_t until_due =
       tovo_ms_until_due(app.accumulator, app.accumulator_rest, app.last_t, rate, shell.frame_rate, TOVO_TICK);
@@ -166,50 +167,51 @@ void wait_for_next_tick() {
 }  // namespace
 
 void update_reset_glitch() {
-  if (pstate.reset_counter == 0) return;
-  pstate.reset_counter++;
+  if (pstate().reset_counter == 0) return;
+  pstate().reset_counter++;
   int32_t limit = shell.frame_rate == 60 ? 12 : 6;
-  if (pstate.reset_counter > limit) {
-    pstate.reset_counter = 0;
-    run_state.pending_action = TOVO_PENDING_RUN;
+  if (pstate().reset_counter > limit) {
+    pstate().reset_counter = 0;
+    run_state().pending_action = TOVO_PENDING_RUN;
     // The cart starts again with the parameter string it was started with,
     // unless run() gave a new one.
-    if (run_state.pending_param[0] == 0)
-      snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", run_state.param);
+    if (run_state().pending_param[0] == 0)
+      snprintf(run_state().pending_param, sizeof run_state().pending_param, "%s", run_state().param);
     return;
   }
-  if (pstate.reset_counter == 2) damage_machine();
+  if (pstate().reset_counter == 2) damage_machine();
 }
 
 void tovo_do_pending_action() {
-  if (run_state.pending_action == 0) return;
-  pstate.reset_counter = 0;
-  if (run_state.pending_action == TOVO_PENDING_RUN) {
+  if (run_state().pending_action == 0) return;
+  pstate().reset_counter = 0;
+  if (run_state().pending_action == TOVO_PENDING_RUN) {
     // From now on what the console prints while no program runs (errors,
     // tracebacks) reaches the terminal too.
-    run_state.echo_reports = 1;
+    run_state().echo_reports = 1;
     reset_video();
     close_cdata();
     run_cart();
     shell.program_started = 1;
-    shell.mode = run_state.running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED;
-    if (!run_state.running && run_state.exec) tarq_quit = 1;  // it did not compile: nothing runs
+    shell.mode = run_state().running ? TOVO_MODE_RUNNING : TOVO_MODE_STOPPED;
+    if (!run_state().running && run_state().exec)
+      tarq_request_quit(TARQ_QUIT_AFTER_FRAME);  // it did not compile: nothing runs
   }
-  if (run_state.pending_action == TOVO_PENDING_SUSPEND) stop_program();
-  if (run_state.pending_action == TOVO_PENDING_REBOOT) reboot_machine();
-  if (run_state.pending_action == TOVO_PENDING_SUSPEND_FRESH) {
+  if (run_state().pending_action == TOVO_PENDING_SUSPEND) stop_program();
+  if (run_state().pending_action == TOVO_PENDING_REBOOT) reboot_machine();
+  if (run_state().pending_action == TOVO_PENDING_SUSPEND_FRESH) {
     stop_program();
     reset_lua_machine();
     shell.program_started = 0;
     tovo_print_col("", 6);
     tovo_print_col(tovo_error_log(), 6);
   }
-  if (run_state.pending_action == TOVO_PENDING_REBOOT_QUIET) reboot_machine();
-  if (run_state.pending_action == TOVO_PENDING_FRESH) {
+  if (run_state().pending_action == TOVO_PENDING_REBOOT_QUIET) reboot_machine();
+  if (run_state().pending_action == TOVO_PENDING_FRESH) {
     reset_lua_machine();
     shell.program_started = 0;
   }
-  run_state.pending_action = 0;
+  run_state().pending_action = 0;
 }
 
 void serve_joystick_reports() {
@@ -226,27 +228,27 @@ void tovo_tick() {
   bool running = shell.mode == TOVO_MODE_RUNNING;
   bool waiting = running && download_awaited();
   // A tick of the load delay does nothing at all, and reads no buttons.
-  bool load_tick = running && !waiting && run_state.load_delay > 0;
+  bool load_tick = running && !waiting && run_state().load_delay > 0;
   bool cart_tick = running && !waiting && !load_tick;
   if (cart_tick) serve_running_tick();
   if (!load_tick) step_input(tick_input_mode(cart_tick && main_loop_runs()));
   if (waiting) {
     update_load_download();
-    if (run_state.load_delay > 10) run_state.load_delay--;
+    if (run_state().load_delay > 10) run_state().load_delay--;
   } else if (load_tick) {
-    run_state.load_delay--;
+    run_state().load_delay--;
   } else if (cart_tick) {
     run_cart_tick();
   } else {
     if (shell.sub_mode == 1) keyconfig_update();
     if (shell.sub_mode == 2) splore_update();
-    run_state.load_delay = 0;
+    run_state().load_delay = 0;
   }
   if (!load_tick && shell.mode == TOVO_MODE_BOOT) move_boot();
   if (!load_tick && shell.mode == TOVO_MODE_SPLASH) move_splash();
   update_reset_glitch();
   app.frame_flipper ^= 1;
-  pstate.ticks++;
+  pstate().ticks++;
   shell.spinner_frame++;
   record_tick_frames(shell.video_frame, shell.frame_rate, 0, app.frame_flipper);
 }
@@ -257,21 +259,21 @@ void tovo_frame_update() {
   handle_dropped_file();
   log_activity(0);
   update_punycode_encoding();
-  for (int32_t& mask : button_state.forced) mask = -1;  // injected buttons last one update
+  for (int32_t& mask : button_state().forced) mask = -1;  // injected buttons last one update
   if (shell.mode == TOVO_MODE_RUNNING) {
-    int32_t fps = run_state.target_fps;
+    int32_t fps = run_state().target_fps;
     shell.frame_rate = fps == 15 || fps == 60 ? fps : 30;
   }
   if (cconfig.sound_volume != 0) app.volume = cconfig.sound_volume;
   tarq_set_music_volume(256);
   tarq_lock_mouse_cursor(should_be_pointer_locked());
   if (app.glitch_test != 0 && shell.mode == TOVO_MODE_RUNNING) {
-    if (++app.glitch_test == 12) pstate.reset_counter = 1;
-    if (run_state.pending_action == TOVO_PENDING_RUN) {
+    if (++app.glitch_test == 12) pstate().reset_counter = 1;
+    if (run_state().pending_action == TOVO_PENDING_RUN) {
       save_png_screenshot(shell.display, 0, 0);
       app.glitch_test = 1;
       if (++app.glitch_screenshots > TOVO_GLITCH_SCREENSHOTS) {
-        tarq_quit = TARQ_QUIT_AFTER_FRAME;  // enough pictures: the program ends through the main loop
+        tarq_request_quit(TARQ_QUIT_AFTER_FRAME);  // enough pictures: the program ends through the main loop
         return;
       }
     }
@@ -298,7 +300,7 @@ void tovo_frame_update() {
         moved && !tarq_get_key_state(SDL_SCANCODE_LSHIFT) && shell.mode != TOVO_MODE_RUNNING ? 32768 : TOVO_TICK;
     if (app.accumulator < due) {
       app.skipped_frames++;
-      int32_t sleep = tarq_system_active ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
+      int32_t sleep = tarq_system_is_active() ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
       if (app.frames_skipped_in_sequence < tovo_skip_limit(sleep)) {
         tarq_skip_frame(1);
         nothing_due = true;
@@ -341,8 +343,8 @@ void tovo_frame_update() {
   }
   process_function_hotkeys();
   // Stopped with a run pending (the boot has just handed over) is no stopped screen yet.
-  if (shell.mode == TOVO_MODE_STOPPED && run_state.pending_action == 0) process_immediate_mode_keypresses();
-  if (run_state.load_delay == 0 && splore_download_state() == SPLORE_DOWNLOAD_IDLE && shell.spinner_count == 0)
+  if (shell.mode == TOVO_MODE_STOPPED && run_state().pending_action == 0) process_immediate_mode_keypresses();
+  if (run_state().load_delay == 0 && splore_download_state() == SPLORE_DOWNLOAD_IDLE && shell.spinner_count == 0)
     shell.spinner_frame = 0;
   if (shell.mode == TOVO_MODE_RUNNING && shell.program_started) determine_audio_pause_state();
   serve_joystick_reports();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/print/console_print.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/ctext.h"
 #include "player/shell_state.h"
@@ -16,8 +17,8 @@ bool word_char(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '
 // The word around the cursor of the current code tab into out (64 bytes).
 void word_at_cursor(char* out) {
   out[0] = 0;
-  if (code_tab_selected < 0 || code_tab_selected >= 16) return;
-  const tarq_ctext* tab = shell.tabs[code_tab_selected];
+  if (code_tab_selected() < 0 || code_tab_selected() >= 16) return;
+  const tarq_ctext* tab = shell.tabs[code_tab_selected()];
   if (!tab || !tab->text) return;
   int32_t length = (int32_t)std::strlen((const char*)tab->text);
   int32_t at = tab->cursor < 0 ? 0 : tab->cursor > length ? length : tab->cursor;

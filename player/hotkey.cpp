@@ -4,9 +4,11 @@
 
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/print/host_output.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/platform/events.h"
@@ -73,11 +75,11 @@ void save_clip() {
 // restarts through the reset glitch; at most once per 500 ms.
 void reload_and_restart() {
   int32_t now = tovo_clock();
-  if (pstate.reset_counter != 0) return;
+  if (pstate().reset_counter != 0) return;
   if (hotkeys.reloaded && now - hotkeys.last_reload_t <= TOVO_RELOAD_GAP_MS) return;
   do_quick_load();
   close_paused_menu();
-  pstate.reset_counter = 1;
+  pstate().reset_counter = 1;
   hotkeys.reloaded = 1;
   hotkeys.last_reload_t = now;
   empty_key_buffer();
@@ -92,7 +94,7 @@ bool read_cart_file_again() {
     if (load_command_line_cart() != 0) return false;
     app.run_failed = 0;
     app.cart_loaded = 1;
-    tarq_exit_status = TOVO_EXIT_OK;
+    tarq_set_exit_status(TOVO_EXIT_OK);
     return true;
   }
   if (!disk_state.cart_filename[0]) return true;  // no file: the working cart runs as it is
@@ -198,9 +200,9 @@ void restart_stopped_cart() {
   if (!read_cart_file_again()) return;
   if (mounted_cart_count() == 0) mount_data_pod_carts();  // a boot that stopped early mounted none
   // The cart starts again with the parameter string it was started with.
-  if (run_state.pending_param[0] == 0)
-    snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", run_state.param);
-  run_state.pending_action = TOVO_PENDING_RUN;
+  if (run_state().pending_param[0] == 0)
+    snprintf(run_state().pending_param, sizeof run_state().pending_param, "%s", run_state().param);
+  run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void process_running_keypresses() {

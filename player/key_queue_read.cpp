@@ -4,13 +4,14 @@
 #include <cstring>
 
 #include "console/bindings/stat.h"
+#include "console/machine/machine.h"
 
 int32_t tovo_key_queue_pop() {
-  if (stat_inputs.key_queue_len <= 0) return -1;
-  int32_t code = stat_inputs.key_queue[0];
-  stat_inputs.key_queue_len--;
-  memmove(stat_inputs.key_queue, stat_inputs.key_queue + 1, (size_t)stat_inputs.key_queue_len);
+  if (stat_inputs().key_queue_len <= 0) return -1;
+  int32_t code = stat_inputs().key_queue[0];
+  stat_inputs().key_queue_len--;
+  memmove(stat_inputs().key_queue, stat_inputs().key_queue + 1, (size_t)stat_inputs().key_queue_len);
   return code;
 }
 
-int32_t tovo_key_queue_length() { return stat_inputs.key_queue_len; }
+int32_t tovo_key_queue_length() { return stat_inputs().key_queue_len; }

@@ -7,6 +7,7 @@
 
 #include "console/draw/gfx_shapes.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
@@ -23,7 +24,7 @@ constexpr int32_t MOUSE_POINTER = 89;
 constexpr int32_t DEFAULT_SIDE = 100;  // when the pod has no picture
 constexpr int32_t ROW_Y[4] = {34, 44, 61, 72};
 const char* const ROW_DEFAULT[4] = {"cursors", "z x/c v", "s f e d", "tab q w"};
-constexpr int32_t ROW_FIRST[4] = {1, 5, 7, 11};  // entries of button_config.keys
+constexpr int32_t ROW_FIRST[4] = {1, 5, 7, 11};  // entries of button_config().keys
 constexpr int32_t ROW_KEYS[4] = {4, 2, 4, 2};
 constexpr int32_t LAMP_GLYPHS = 6;
 constexpr uint8_t LAMP_GLYPH[LAMP_GLYPHS] = {'l' + 31, 'r' + 31, 'u' + 31, 'd' + 31, 142, 151};
@@ -38,7 +39,7 @@ void text_at(tarq_bitmap* page, const char* text, int32_t x, int32_t y, int32_t 
 }
 
 bool row_is_custom(int32_t row) {
-  const int32_t* k = &button_config.keys[ROW_FIRST[row]];
+  const int32_t* k = &button_config().keys[ROW_FIRST[row]];
   if (row == 0) {
     bool arrows = k[0] == 80 && k[1] == 79 && k[2] == 82 && k[3] == 81;
     bool none = k[0] == 0 && k[1] == 0 && k[2] == 0 && k[3] == 0;
@@ -69,7 +70,7 @@ void tovo_controls_row_text(int32_t row, char* out, int32_t size) {
   }
   char text[8] = "       ";
   for (int32_t i = 0; i < ROW_KEYS[row]; i++) {
-    int32_t code = button_config.keys[ROW_FIRST[row] + i];
+    int32_t code = button_config().keys[ROW_FIRST[row] + i];
     if (code == 0) continue;
     code = code < 0 ? 0 : code > 255 ? 255 : code;
     const char* name = tarq_get_key_name(code);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
@@ -29,7 +30,7 @@ const char* const DEFAULT_KEY_NAME[TOVO_BUTTON_KEYS] = {"left", "right", "up", "
 
 // The live button table follows the configured keys.
 void apply_keys() {
-  for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) button_config.keys[i + 1] = app.button_keys[i];
+  for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) button_config().keys[i + 1] = app.button_keys[i];
 }
 
 void restore_backup() {
@@ -57,7 +58,7 @@ void keyconfig_open() {
   keyconfig_init();
   shell.sub_mode = 1;
   block_buttons();
-  keyconfig_draw(pstate.screens[0]);
+  keyconfig_draw(pstate().screens[0]);
 }
 
 void keyconfig_update() {
@@ -74,18 +75,18 @@ void keyconfig_update() {
     keyconfig.ready = 0;
   }
   apply_keys();
-  if (keyconfig.key_index >= TOVO_KEYCONFIG_DONE) tarqkey_buffer_pos = 0;
+  if (keyconfig.key_index >= TOVO_KEYCONFIG_DONE) tarq_clear_key_queue();
 }
 
 void keyconfig_keypress(int32_t code) {
   bool done = keyconfig.key_index >= TOVO_KEYCONFIG_DONE;
   if (code == ESCAPE && !done) {
     restore_backup();
-    if (pstate.screens[0]) keyconfig_draw(pstate.screens[0]);
+    if (pstate().screens[0]) keyconfig_draw(pstate().screens[0]);
     leave_sub_mode();
   } else if (done) {
     leave_sub_mode();
-    pstate.cursor_y = CURSOR_ROW_AFTER;
+    pstate().cursor_y = CURSOR_ROW_AFTER;
   }
 }
 

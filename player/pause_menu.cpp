@@ -5,9 +5,11 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/platform/events.h"
@@ -37,12 +39,12 @@ void block_escape() { tarq_block_key(SDL_SCANCODE_ESCAPE); }
 // tick), so the frame's press flag holds the answer; button_pressed would
 // see the press only once the repeat counter came round, and a short tap
 // would never open the menu.
-bool pause_pressed() { return button_state.pressed[0][6] && pstate.held[0][6]; }
+bool pause_pressed() { return button_state().pressed[0][6] && pstate().held[0][6]; }
 
 // Clears this frame's press of a button of player 0 and blocks it until released.
 void swallow(int32_t b) {
-  pstate.held[0][b] = 0;
-  button_state.blocked[0][b] = 1;
+  pstate().held[0][b] = 0;
+  button_state().blocked[0][b] = 1;
 }
 
 void volume_label(char* out, int32_t size) {
@@ -54,9 +56,9 @@ void volume_label(char* out, int32_t size) {
 }
 
 void cart_event(int32_t type, int32_t event) {
-  run_state.menu_selected[type - TOVO_ITEM_CART] = event;
+  run_state().menu_selected[type - TOVO_ITEM_CART] = event;
   app.menu_event = 1;
-  button_config.menu_callback = 1;
+  button_config().menu_callback = 1;
   close_paused_menu();
 }
 
@@ -85,25 +87,25 @@ void choose(int32_t type) {
     case TOVO_ITEM_CONTINUE: close_paused_menu(); break;
     case TOVO_ITEM_RESET:
       close_paused_menu();
-      pstate.reset_counter = 1;
+      pstate().reset_counter = 1;
       break;
     case TOVO_ITEM_FAVOURITE: splore_toggle_favourite_ingame(splore.running_item.lid, splore.running_item.file); break;
     case TOVO_ITEM_SUSPEND:
       close_paused_menu();
-      run_state.pending_action = TOVO_PENDING_SUSPEND;
+      run_state().pending_action = TOVO_PENDING_SUSPEND;
       break;
     case TOVO_ITEM_STOP:
       close_paused_menu();
       suspend_program();
       shell.sub_mode = 0;
       shell.mode = TOVO_MODE_STOPPED;
-      pstate.pen = 6;
+      pstate().pen = 6;
       break;
     case TOVO_ITEM_RUN_CHAIN:
       follow_current_breadcrumb();
       close_paused_menu();
       break;
-    case TOVO_ITEM_QUIT: tarq_quit = 1; break;
+    case TOVO_ITEM_QUIT: tarq_request_quit(TARQ_QUIT_AFTER_FRAME); break;
     case TOVO_ITEM_OPTIONS: open_state(TOVO_PAUSE_OPTIONS); break;
     case TOVO_ITEM_SOUND: toggle_sound(); break;
     case TOVO_ITEM_FULLSCREEN:
@@ -138,7 +140,7 @@ void build_paused_menu() {
   if (app.pause_state == TOVO_PAUSE_CLOSED || app.pause_state == TOVO_PAUSE_MENU) {
     add_paused_menu_item("continue", TOVO_ITEM_CONTINUE);
     for (int32_t i = 1; i <= TOVO_MENU_ITEMS; i++)
-      if (run_state.menu_label[i][0]) add_paused_menu_item(run_state.menu_label[i], TOVO_ITEM_CART + i);
+      if (run_state().menu_label[i][0]) add_paused_menu_item(run_state().menu_label[i], TOVO_ITEM_CART + i);
     add_paused_menu_item("options", TOVO_ITEM_OPTIONS);
     add_paused_menu_item("reset cart", TOVO_ITEM_RESET);
     const char* label = get_run_chain_label();
@@ -170,8 +172,8 @@ void update_paused_menu() {
     return;
   }
   if (!pause_pressed() || !shell.program_started || app.pause_state != TOVO_PAUSE_CLOSED) return;
-  if (pstate.ram[TOVO_REG_PAUSE_SUPPRESS] == TOVO_PAUSE_SUPPRESS_ONCE) {
-    tovo_poke(&pstate, pstate.cart, TOVO_REG_PAUSE_SUPPRESS, 0);
+  if (pstate().ram[TOVO_REG_PAUSE_SUPPRESS] == TOVO_PAUSE_SUPPRESS_ONCE) {
+    tovo_poke(&pstate(), pstate().cart, TOVO_REG_PAUSE_SUPPRESS, 0);
   } else {
     app.pause_state = TOVO_PAUSE_MENU;
     build_paused_menu();

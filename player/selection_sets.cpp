@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
@@ -78,7 +79,7 @@ void backup_bmp(const tarq_bitmap* bitmap, dbmp* set) {
   if (!set) return;
   copy_pixels(bitmap, set->backup);
   copy_pixels(set->mask, set->mask_backup);
-  if (set == sets.gfx && pitem[0]) memcpy(set->gff_backup, pitem[0]->gff, sizeof set->gff_backup);
+  if (set == sets.gfx && pitem(0)) memcpy(set->gff_backup, pitem(0)->gff, sizeof set->gff_backup);
 }
 
 tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {
@@ -93,8 +94,8 @@ tarq_file* create_undo_bmp_state(const tarq_bitmap* bitmap, int32_t value) {
   } else {
     tarq_fwrite_int32(0, state);
     uint8_t flags[TOVO_SPRITES] = {};
-    if (pitem[0])
-      for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = (uint8_t)pitem[0]->gff[i];
+    if (pitem(0))
+      for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = (uint8_t)pitem(0)->gff[i];
     cbuffer_add_data(state, flags, TOVO_SPRITES);
     add_mask(state, sets.gfx);
     add_zeros(state, TOVO_SHEET_VIEW_VALUES);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/machine/memory_map.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/io/file.h"
@@ -187,13 +188,13 @@ const switch_def* find_switch(const char* name) {
 void switch_without_value(const char* name) {
   if (strcmp(name, "run") == 0) app.run_requested = 1;
   if (strcmp(name, "x") == 0 || strcmp(name, "exec") == 0) {
-    run_state.exec = 1;
+    run_state().exec = 1;
     app.run_requested = 1;
     cconfig.headless = 1;
   }
   if (strcmp(name, "global_api") == 0) {
     app.global_api = 1;
-    run_state.global_api = 1;
+    run_state().global_api = 1;
   }
   if (strcmp(name, "kiosk") == 0) app.kiosk = app.browser_requested = 1;
 }
@@ -207,12 +208,12 @@ void switch_with_value(const switch_def* s, const char* value) {
   const char* name = s->name;
   if (strcmp(name, "volume") == 0) apply_volume(n < 0 ? 0 : n > 256 ? 256 : n);
   else if (strcmp(name, "p") == 0 || strcmp(name, "param") == 0)
-    snprintf(run_state.pending_param, sizeof run_state.pending_param, "%s", value);  // for the first run
+    snprintf(run_state().pending_param, sizeof run_state().pending_param, "%s", value);  // for the first run
   else if (strcmp(name, "root_path") == 0) set_path(shell.root_path, value);
   else if (strcmp(name, "cdata_path") == 0) set_path(shell.cdata_path, value);
   else if (strcmp(name, "export") == 0) {
     snprintf(app.export_name, sizeof app.export_name, "%s", value);
-    run_state.export_target = value[0] != 0;
+    run_state().export_target = value[0] != 0;
     cconfig.headless = 1;
   } else if (strcmp(name, "i") == 0 && !app.input_record) app.input_record = fopen(value, "rb");
   else if (strcmp(name, "o") == 0 && !app.output_record) app.output_record = fopen(value, "wb");

@@ -9,10 +9,12 @@
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/gpio.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/ctext.h"
@@ -45,7 +47,6 @@
 #include "player/selection_sets.h"
 #include "player/shell_config.h"
 #include "player/shell_state.h"
-#include "player/splash.h"
 #include "sound/machine.h"
 #include "sound/sound.h"
 
@@ -93,8 +94,8 @@ void set_window_from_pod() {
 }
 
 void make_bitmaps() {
-  for (tarq_bitmap*& s : pstate.screens) s = make_page();
-  pstate.draw_target = pstate.screens[0];
+  for (tarq_bitmap*& s : pstate().screens) s = make_page();
+  pstate().draw_target = pstate().screens[0];
   shell.display = make_page();
   shell.video_frame = make_page();
   shell.tiny[0] = tarq_create_bitmap(1, 1, 8);
@@ -102,8 +103,8 @@ void make_bitmaps() {
 }
 
 void free_bitmaps() {
-  for (tarq_bitmap*& s : pstate.screens) s = tarq_destroy_bitmap(s);
-  pstate.draw_target = nullptr;
+  for (tarq_bitmap*& s : pstate().screens) s = tarq_destroy_bitmap(s);
+  pstate().draw_target = nullptr;
   shell.display = tarq_destroy_bitmap(shell.display);
   shell.video_frame = tarq_destroy_bitmap(shell.video_frame);
   for (tarq_bitmap*& b : shell.tiny) b = tarq_destroy_bitmap(b);
@@ -138,7 +139,7 @@ void reset_editor_for_new_cart() {
 void tovo_create_code_tabs() {
   for (int i = 0; i < TOVO_CODE_TABS; i++) {
     tarq_ctext*& t = shell.tabs[i];
-    t = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab[i]), TOVO_CODE_SIZE - 1);
+    t = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab(i)), TOVO_CODE_SIZE - 1);
     if (!t) continue;
     t->char_width = 4;
     t->line_height = 6;
@@ -184,7 +185,7 @@ int tovo_shell_init(int argc, char** argv) {
   // The console reaches the shell only through its port; an entry left unset
   // is a fault of this program, reported here before anything runs.
   if (connect_console_to_shell() != 0) tarq_fatal_error("the console's port to the shell is incomplete");
-  run_state.list_to_table = run_state.exec;
+  run_state().list_to_table = run_state().exec;
   tarq_set_post_mix_func(mix_serial_sound_buffer);
   for (const char* folder : FOLDERS) {
     char path[TARQ_PATH_MAX];
@@ -206,12 +207,12 @@ int tovo_shell_init(int argc, char** argv) {
   init_path(shell.cdata_path, "cdata/");
   init_editor_state();
   tovo_create_selection_sets();
-  pstate.cart = tarq_create_tovo_cart();
-  tovo_set_sound_machine({pstate.sound_regs});
+  pstate().cart = tarq_create_tovo_cart();
+  tovo_set_sound_machine({pstate().sound_regs});
 
   char pod_path[TARQ_PATH_MAX];
   tarq_prefix_with_program_path("data.pod", pod_path);
-  if (run_state.exec) printf("RUNNING: %s\n", app.cart_name);
+  if (run_state().exec) printf("RUNNING: %s\n", app.cart_name);
   shell.data_pod = tarq_load_pod(pod_path);
   if (!shell.data_pod) {
     printf("couldn't load %s\n", pod_path);
@@ -229,21 +230,21 @@ int tovo_shell_init(int argc, char** argv) {
   // Picture carts the player saves start from the data pod's template.
   tovo_set_cart_template((tarq_bitmap*)cpod_get_item(shell.resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP));
   if (app.flip_ampersand) flip_ampersand_glyph();
-  tovo_console_font = shell.font;
-  for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config.keys[i + 1] = app.button_keys[i];
-  button_config.first_controller = app.joystick_index;
+  tovo_set_console_font(shell.font);
+  for (int i = 0; i < TOVO_BUTTON_KEYS; i++) button_config().keys[i + 1] = app.button_keys[i];
+  button_config().first_controller = app.joystick_index;
   set_window_from_pod();
   make_bitmaps();
-  pitems = 1;
-  pitem[0] = tarq_create_tovo_cart();
+  pitems() = 1;
+  pitem(0) = tarq_create_tovo_cart();
   if (load_splash_bmp()) shell.mode = TOVO_MODE_SPLASH;
   else boot_init();
   tovo_create_code_tabs();
   set_untitled_filename();
-  hash_cart(pitem[0], disk_state.saved_hash);
+  hash_cart(pitem(0), disk_state.saved_hash);
   tarq_sound_init(22050, 1);
   tarq_set_console_mode(1);
-  if (!run_state.exec && app.export_name[0] == 0) {
+  if (!run_state().exec && app.export_name[0] == 0) {
     cconfig.accept_future = app.accept_future;
     app.play_source = 2;
     return 0;
@@ -259,20 +260,22 @@ int tovo_shell_init(int argc, char** argv) {
     exit(TOVO_EXIT_CANNOT_START);
   }
   if (app.export_name[0] != 0) {
-    run_state.exec = 1;
+    run_state().exec = 1;
     do_export(app.export_name);
     exit(0);
   }
   shell.mode = TOVO_MODE_STOPPED;
   app.play_source = 2;
-  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state().pending_action = TOVO_PENDING_RUN;
   return 0;
 }
 
 int tovo_shell_exit() {
   // With -x the exit status tells how the cart's program ended.
-  if (run_state.exec && run_state.end_error == TOVO_END_COMPILE_ERROR) tarq_exit_status = TOVO_EXIT_COMPILE_ERROR;
-  if (run_state.exec && run_state.end_error == TOVO_END_RUNTIME_ERROR) tarq_exit_status = TOVO_EXIT_RUNTIME_ERROR;
+  if (run_state().exec && run_state().end_error == TOVO_END_COMPILE_ERROR)
+    tarq_set_exit_status(TOVO_EXIT_COMPILE_ERROR);
+  if (run_state().exec && run_state().end_error == TOVO_END_RUNTIME_ERROR)
+    tarq_set_exit_status(TOVO_EXIT_RUNTIME_ERROR);
   cancel_download(nullptr);  // no download command outlives the player
   save_cdata();
   flush_activity_log_buffer(0);
@@ -285,10 +288,10 @@ int tovo_shell_exit() {
   serial_free_buffers();
   tovo_destroy_code_tabs();
   tovo_destroy_selection_sets();
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = nullptr;
-  tarq_destroy_tovo_cart(pstate.cart);
-  pstate.cart = nullptr;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = nullptr;
+  tarq_destroy_tovo_cart(pstate().cart);
+  pstate().cart = nullptr;
   tarq_destroy_tovo_cart(shell.boot_cart);
   shell.boot_cart = nullptr;
   tovo_set_cart_template(nullptr);  // it lives in the resource pod

@@ -5,7 +5,7 @@
 // word, the screen and display bitmaps, the data pod and its opened parts,
 // the paths and the suggested file name. Both are plain records, zeroed at
 // start. The run loop's fields (pending action, exec, load delay, parameter
-// string) live in run_state, the RAM image and screens' registers in pstate.
+// string) live in run_state(), the RAM image and screens' registers in pstate().
 #include <cstdint>
 #include <cstdio>
 

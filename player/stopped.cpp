@@ -20,7 +20,7 @@ void process_immediate_mode_keypresses() {
     }
   }
   for (int b = 0; b < 6; b++)
-    if (button_pressed(b, 0)) tarq_quit = 1;
+    if (button_pressed(b, 0)) tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
 }
 
 void draw_stopped_bar(tarq_bitmap* page) {

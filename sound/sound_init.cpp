@@ -4,6 +4,7 @@
 
 #include "engine/config.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/sound_hooks.h"
 #include "engine/tarq.h"
@@ -44,9 +45,7 @@ int tarq_sound_init(int32_t rate, int32_t channels) {
     tovo_reset_fade();
     tarq_mixer_seed(0);
   }
-  snprintf(tarq_debug_string, sizeof(tarq_debug_string), "tarq_sound_init mix_buffer_size: %d\n",
-           static_cast<int>(cconfig.mix_buffer_size));
-  tarq_debug(tarq_debug_string);
+  tarq_logf("tarq_sound_init mix_buffer_size: %d\n", static_cast<int>(cconfig.mix_buffer_size));
   if (cconfig.headless) return 0;
   // The callback compares the format in use with the one asked for, so the
   // request is stored before the device starts.

@@ -8,7 +8,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
-#include "engine/data/text_spacing.h"
+#include "engine/data/text_layout.h"
 #include "engine/formats/pod_file.h"
 #include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
@@ -104,19 +104,19 @@ tarq_pod* games_pod(const std::string& folder, const char* scratch) {
 // console palette as the video palette (labels are drawn through it) and
 // its built-in font at its own spacing (the title lines).
 struct picture_writer {
-  tarq_palette* saved_palette = tarq_video_palette;
+  tarq_palette* saved_palette = tarq_video.tarq_video_palette;
   int32_t saved_spacing = tarq_get_text_spacing();
-  bool own_fonts = tarq_font1 == nullptr;
+  bool own_fonts = tarq_fonts.tarq_font1 == nullptr;
   explicit picture_writer(tarq_pod* resources) {
     tovo_set_cart_template((tarq_bitmap*)cpod_get_item(resources, TOVO_CART_TEMPLATE_RESOURCE, TARQ_ITEM_BITMAP));
-    tarq_video_palette = (tarq_palette*)cpod_get_item(resources, 1, TARQ_ITEM_PALETTE);
+    tarq_swap_video_palette((tarq_palette*)cpod_get_item(resources, 1, TARQ_ITEM_PALETTE));
     tarq_set_text_spacing(PLAYER_TEXT_SPACING);
     if (own_fonts) tarq_text_init();
   }
   ~picture_writer() {
     if (own_fonts) tarq_text_exit();
     tarq_set_text_spacing(saved_spacing);
-    tarq_video_palette = saved_palette;
+    tarq_swap_video_palette(saved_palette);
     tovo_set_cart_template(nullptr);
   }
 };

@@ -18,7 +18,7 @@
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
-#include "engine/data/text_spacing.h"
+#include "engine/data/text_layout.h"
 #include "engine/formats/pod_file.h"
 #include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"

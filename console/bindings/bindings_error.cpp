@@ -1,5 +1,6 @@
 #include "console/bindings/bindings_error.h"
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "script/api/api.h"
@@ -26,7 +27,7 @@ void record_calling_line(lua_State* L) {
 }  // namespace
 
 int tovo_binding_error(lua_State* L, const char* message) {
-  if (pstate.reset_counter != 0) return 0;
+  if (pstate().reset_counter != 0) return 0;
   record_calling_line(L);
   lua_pushstring(L, message);
   lua_error(L);

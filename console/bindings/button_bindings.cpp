@@ -1,7 +1,9 @@
 // btn and btnp.
 #include "console/bindings/api_bindings.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "script/api/api.h"
@@ -9,7 +11,7 @@
 namespace {
 
 int button_binding(lua_State* L, const int32_t (&state)[TOVO_PLAYERS][TOVO_BUTTONS]) {
-  run_state.buttons_read = 1;
+  run_state().buttons_read = 1;
   int top = lua_gettop(L);
   if (top == 0) {
     int32_t bits = 0;
@@ -37,5 +39,5 @@ int button_binding(lua_State* L, const int32_t (&state)[TOVO_PLAYERS][TOVO_BUTTO
 
 }  // namespace
 
-int kx_btn(lua_State* L) { return button_binding(L, pstate.held); }
-int kx_btnp(lua_State* L) { return button_binding(L, button_state.pressed); }
+int kx_btn(lua_State* L) { return button_binding(L, pstate().held); }
+int kx_btnp(lua_State* L) { return button_binding(L, button_state().pressed); }

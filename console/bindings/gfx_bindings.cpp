@@ -1,10 +1,11 @@
 // Bindings of the draw state: pset, pget, cls, color, clip, camera, fillp,
-// pal and palt, and the table of drawing bindings.
+// pal and palt, the table of drawing bindings, and the colour arguments of
+// the drawing bindings.
 #include "console/bindings/gfx_bindings.h"
 
-#include "console/bindings/gfx_args.h"
 #include "console/draw/gfx_colour.h"
 #include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 #include "script/api/api_access.h"
@@ -49,12 +50,12 @@ int kx_cls(lua_State* L) {
 }
 
 int kx_color(lua_State* L) {
-  const int32_t old = pstate.pen & 0xff;
+  const int32_t old = pstate().pen & 0xff;
   if (lua_gettop(L) == 0) {
-    pstate.pen = DEFAULT_PEN;
+    pstate().pen = DEFAULT_PEN;
   } else {
     const int32_t value = tovo_arg_num(L, 1);
-    pstate.pen = (value >> 16) & 0xff;
+    pstate().pen = (value >> 16) & 0xff;
     tovo_colour_pattern(value);
   }
   lua_pushnumber(L, tovo_fix(old));
@@ -119,4 +120,16 @@ int kx_palt(lua_State* L) {
   }
   lua_pushnumber(L, tovo_fix(old));
   return 1;
+}
+
+// Colour arguments of the drawing bindings.
+uint32_t getp_col(lua_State* L, int i) {
+  return i <= lua_gettop(L) ? tovo_colour_arg(tovo_arg_num(L, i)) : tovo_colour_pen();
+}
+
+uint32_t getp_col_fast(const tovo_fast_args& a, int i) {
+  if (i > a.count) return tovo_colour_pen();
+  const TValue* slot = a.first + (i - 1);
+  if (!ttisnumber(slot)) return 0;
+  return tovo_colour_arg(nvalue(slot));
 }

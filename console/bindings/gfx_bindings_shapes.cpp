@@ -1,10 +1,10 @@
 // Bindings of the shapes: line, rect, rectfill, oval, ovalfill, circ and
 // circfill.
-#include "console/bindings/gfx_args.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/gfx_colour.h"
 #include "console/draw/gfx_shapes.h"
 #include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 
@@ -21,7 +21,7 @@ int oval_binding(lua_State* L, box_routine draw, int32_t divisor) {
   const int32_t x0 = tovo_target_x(tovo_arg_int(L, 1)), y0 = tovo_target_y(tovo_arg_int(L, 2));
   const int32_t x1 = tovo_target_x(tovo_arg_int(L, 3)), y1 = tovo_target_y(tovo_arg_int(L, 4));
   const uint32_t colour = getp_col(L, 5);
-  if (pstate.draw_target) spend_cpu(draw(pstate.draw_target, x0, y0, x1, y1, colour) / divisor);
+  if (pstate().draw_target) spend_cpu(draw(pstate().draw_target, x0, y0, x1, y1, colour) / divisor);
   return 0;
 }
 
@@ -31,10 +31,10 @@ int circle_binding(lua_State* L, box_routine draw, int32_t divisor) {
   const int32_t radius = tovo_arg_absent(L, 3) ? DEFAULT_RADIUS : tovo_arg_num(L, 3);
   if (radius < 0) return 0;
   const int32_t r = radius >> 16;
-  const int32_t e = (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_EVEN_CIRCLES) && (radius & 0x8000) ? 1 : 0;
+  const int32_t e = (pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_EVEN_CIRCLES) && (radius & 0x8000) ? 1 : 0;
   const int32_t x = tovo_target_x(tovo_arg_int(L, 1)), y = tovo_target_y(tovo_arg_int(L, 2));
   const uint32_t colour = getp_col(L, 4);
-  if (pstate.draw_target) spend_cpu(draw(pstate.draw_target, x - r, y - r, x + r + e, y + r + e, colour) / divisor);
+  if (pstate().draw_target) spend_cpu(draw(pstate().draw_target, x - r, y - r, x + r + e, y + r + e, colour) / divisor);
   return 0;
 }
 
@@ -43,7 +43,7 @@ int circle_binding(lua_State* L, box_routine draw, int32_t divisor) {
 int kx_line(lua_State* L) {
   const int n = lua_gettop(L);
   if (n <= 1) {
-    pstate.line_flag = 1;
+    pstate().line_flag = 1;
     if (n == 1) tovo_colour_arg(tovo_arg_num(L, 1));
     return 0;
   }
@@ -52,13 +52,13 @@ int kx_line(lua_State* L) {
     if (n == 3) tovo_colour_arg(tovo_arg_num(L, 3));
     x1 = tovo_arg_int(L, 1);
     y1 = tovo_arg_int(L, 2);
-    const bool no_end = pstate.line_flag & 1;
-    x0 = pstate.line_end_x;
-    y0 = pstate.line_end_y;
-    pstate.line_end_x = to_int16(x1);
-    pstate.line_end_y = to_int16(y1);
+    const bool no_end = pstate().line_flag & 1;
+    x0 = pstate().line_end_x;
+    y0 = pstate().line_end_y;
+    pstate().line_end_x = to_int16(x1);
+    pstate().line_end_y = to_int16(y1);
     if (no_end) {
-      pstate.line_flag = 0;
+      pstate().line_flag = 0;
       return 0;
     }
   } else {
@@ -66,12 +66,12 @@ int kx_line(lua_State* L) {
     y0 = tovo_arg_int(L, 2);
     x1 = tovo_arg_int(L, 3);
     y1 = tovo_arg_int(L, 4);
-    pstate.line_end_x = to_int16(x1);
-    pstate.line_end_y = to_int16(y1);
-    pstate.line_flag = 0;
+    pstate().line_end_x = to_int16(x1);
+    pstate().line_end_y = to_int16(y1);
+    pstate().line_flag = 0;
   }
   const uint32_t colour = getp_col(L, 5);
-  tarq_bitmap* t = pstate.draw_target;
+  tarq_bitmap* t = pstate().draw_target;
   if (!t) return 0;
   x0 = tovo_target_x(x0);
   y0 = tovo_target_y(y0);
@@ -92,7 +92,7 @@ int kxf_rect(lua_State* L) {
   const int32_t x0 = tovo_target_x(tovo_fast_int(a, 1)), y0 = tovo_target_y(tovo_fast_int(a, 2));
   const int32_t x1 = tovo_target_x(tovo_fast_int(a, 3)), y1 = tovo_target_y(tovo_fast_int(a, 4));
   const uint32_t colour = getp_col_fast(a, 5);
-  if (pstate.draw_target) spend_cpu(tovo_rect_box(pstate.draw_target, x0, y0, x1, y1, colour) / 16);
+  if (pstate().draw_target) spend_cpu(tovo_rect_box(pstate().draw_target, x0, y0, x1, y1, colour) / 16);
   return 0;
 }
 
@@ -101,8 +101,8 @@ int kxf_rectfill(lua_State* L) {
   const int32_t x0 = tovo_target_x(tovo_fast_int(a, 1)), y0 = tovo_target_y(tovo_fast_int(a, 2));
   const int32_t x1 = tovo_target_x(tovo_fast_int(a, 3)), y1 = tovo_target_y(tovo_fast_int(a, 4));
   const uint32_t colour = getp_col_fast(a, 5);
-  if (!pstate.draw_target) return 0;
-  const int32_t count = tovo_rectfill_box(pstate.draw_target, x0, y0, x1, y1, colour);
+  if (!pstate().draw_target) return 0;
+  const int32_t count = tovo_rectfill_box(pstate().draw_target, x0, y0, x1, y1, colour);
   if (count > 0) spend_cpu(count / 16);
   return 0;
 }

@@ -1,9 +1,9 @@
 // Bindings of sprites, sprite flags, the map and textured lines: spr, sspr,
 // sget, sset, fget, fset, map, mget, mset and tline.
-#include "console/bindings/gfx_args.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/map.h"
 #include "console/draw/sprite.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 
@@ -47,7 +47,7 @@ int kx_sget(lua_State* L) {
 }
 
 int kx_sset(lua_State* L) {
-  const int32_t colour = lua_gettop(L) >= 3 ? tovo_arg_int(L, 3) : pstate.pen;
+  const int32_t colour = lua_gettop(L) >= 3 ? tovo_arg_int(L, 3) : pstate().pen;
   tovo_sset(tovo_arg_int(L, 1), tovo_arg_int(L, 2), colour);
   return 0;
 }

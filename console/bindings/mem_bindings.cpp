@@ -5,6 +5,7 @@
 #include "console/bindings/api_fast.h"
 #include "console/bindings/bindings_error.h"
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
@@ -22,9 +23,9 @@ uint32_t wrap(int32_t address, int64_t offset) {
   return (static_cast<uint32_t>(address) + static_cast<uint32_t>(offset)) & 0xffff;
 }
 
-int32_t peek_byte(uint32_t a) { return tovo_peek(&pstate, pstate.cart, static_cast<int32_t>(a)); }
+int32_t peek_byte(uint32_t a) { return tovo_peek(&pstate(), pstate().cart, static_cast<int32_t>(a)); }
 void poke_byte(uint32_t a, uint32_t v) {
-  tovo_poke(&pstate, pstate.cart, static_cast<int32_t>(a), static_cast<int32_t>(v & 0xff));
+  tovo_poke(&pstate(), pstate().cart, static_cast<int32_t>(a), static_cast<int32_t>(v & 0xff));
 }
 
 // Common part of the three peeks: the count, or -1 for no results.
@@ -60,7 +61,7 @@ int peek_multiple(lua_State* L) {
 // else byte by byte through the memory map.
 template <int Size>
 void poke_value(uint32_t a, uint32_t v) {
-  tarq_bitmap* target = pstate.draw_target;
+  tarq_bitmap* target = pstate().draw_target;
   if (target && a >= TOVO_SCREEN_START && a + Size <= TOVO_UPPER_START) {
     uint8_t* pixels = target->pixels + 2 * (a - TOVO_SCREEN_START);
     for (int i = 0; i < 2 * Size; i++) pixels[i] = static_cast<uint8_t>(v >> (4 * i) & 15);
@@ -100,7 +101,7 @@ int kx_memcpy(lua_State* L) {
   int32_t dst = int_arg(L, 1), src = int_arg(L, 2);
   int32_t len = lua_tonumberx(L, 3, nullptr);
   if (dst == src || len < 0x10000) return 0;
-  tovo_memcpy(&pstate, pstate.cart, dst, src, len >> 16);
+  tovo_memcpy(&pstate(), pstate().cart, dst, src, len >> 16);
   spend_cpu(((len >> 16) + 1) / 2);
   return 0;
 }
@@ -108,7 +109,7 @@ int kx_memcpy(lua_State* L) {
 int kx_memset(lua_State* L) {
   int32_t len = lua_tonumberx(L, 3, nullptr);
   if (len < 0x10000) return 0;
-  tovo_memset(&pstate, pstate.cart, int_arg(L, 1), int_arg(L, 2), len >> 16);
+  tovo_memset(&pstate(), pstate().cart, int_arg(L, 1), int_arg(L, 2), len >> 16);
   spend_cpu(((len >> 16) + 1) / 4);
   return 0;
 }

@@ -2,8 +2,9 @@
 #include <cstdio>
 
 #include "console/bindings/api_bindings.h"
-#include "console/bindings/gfx_args.h"
+#include "console/bindings/gfx_bindings.h"
 #include "console/draw/gfx_colour.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"
@@ -27,7 +28,7 @@ void push_text(lua_State* L) {
   }
 }
 
-int32_t pen_colour() { return pstate.draw_pal[pstate.pen & 15] & 15; }
+int32_t pen_colour() { return pstate().draw_pal[pstate().pen & 15] & 15; }
 
 }  // namespace
 
@@ -41,31 +42,31 @@ int kx_print(lua_State* L) {
   } else if (n == 1) {
     colour = pen_colour();
   } else {
-    pstate.cursor_x = pstate.print_home_x = tovo_arg_int(L, 2);
-    pstate.cursor_y = tovo_arg_int(L, 3);
+    pstate().cursor_x = pstate().print_home_x = tovo_arg_int(L, 2);
+    pstate().cursor_y = tovo_arg_int(L, 3);
     colour = n >= 4 ? static_cast<int32_t>(getp_col(L, 4)) : pen_colour();
     mode = 0;
   }
   push_text(L);
   size_t length = 0;
   const char* text = lua_tolstring(L, -1, &length);
-  print_widest_x = 0;
+  print_widest_x() = 0;
   const int32_t waiting =
-      tovo_print_text(pstate.draw_target, text ? text : "",
+      tovo_print_text(pstate().draw_target, text ? text : "",
                       static_cast<int32_t>(length < 0x7fffffff ? length : 0x7fffffff), mode, colour);
   lua_pop(L, 1);
   if (waiting) {
     kx_flip(L);
     return 0;
   }
-  lua_pushnumber(L, tovo_fix(print_widest_x));
+  lua_pushnumber(L, tovo_fix(print_widest_x()));
   return 1;
 }
 
 int kx_cursor(lua_State* L) {
-  const int32_t old_x = pstate.cursor_x, old_y = pstate.cursor_y, old_pen = pstate.pen;
-  pstate.cursor_x = pstate.print_home_x = tovo_arg_int(L, 1);
-  pstate.cursor_y = tovo_arg_int(L, 2);
+  const int32_t old_x = pstate().cursor_x, old_y = pstate().cursor_y, old_pen = pstate().pen;
+  pstate().cursor_x = pstate().print_home_x = tovo_arg_int(L, 1);
+  pstate().cursor_y = tovo_arg_int(L, 2);
   if (lua_gettop(L) >= 3) tovo_colour_arg(tovo_arg_num(L, 3));
   lua_pushnumber(L, tovo_fix(old_x));
   lua_pushnumber(L, tovo_fix(old_y));

@@ -1,7 +1,9 @@
 // sfx and music: arguments checked and passed to the sound engine.
 #include "console/bindings/api_bindings.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/tarq.h"
@@ -17,7 +19,7 @@ int32_t clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : v > hi ?
 // A suspended program leaves the audio-pause word set: with no cart
 // running, a sound call first stops everything and clears it.
 void clear_audio_pause() {
-  if (run_state.running || !tarq_audio_pause()) return;
+  if (run_state().running || !tarq_audio_pause()) return;
   cmusic_stop(0, 0);
   tarq_stop_all_sounds();
   tarq_set_audio_pause(0);
@@ -28,7 +30,7 @@ void clear_audio_pause() {
 int kx_sfx(lua_State* L) {
   clear_audio_pause();
   int top = lua_gettop(L);
-  if (top == 0 || !pstate.cart) return 0;
+  if (top == 0 || !pstate().cart) return 0;
   int32_t channel = -1;
   if (top >= 2) {
     int32_t v = lua_tonumberx(L, 2, nullptr);
@@ -39,9 +41,9 @@ int kx_sfx(lua_State* L) {
   int32_t c = channel == -2 ? -1 : channel;
   int32_t nv = lua_tonumberx(L, 1, nullptr);
   int32_t n = nv >> 16;
-  tovo_sfx* effects = pstate.cart->sfx;
+  tovo_sfx* effects = pstate().cart->sfx;
   if (n == -1) {
-    tarq_play_sfx_ex(nullptr, 0, 0, pstate.cart, c);
+    tarq_play_sfx_ex(nullptr, 0, 0, pstate().cart, c);
   } else if (n == -2) {
     tarq_release_looping_tovo_channel(c);
   } else if (channel == -2) {
@@ -49,7 +51,7 @@ int kx_sfx(lua_State* L) {
   } else {
     int32_t k = clamp(n, 0, TOVO_SFX_COUNT - 1);
     tarq_stop_sfx(&effects[k]);
-    tarq_play_sfx_ex(&effects[k], clamp(offset, 0, TOVO_SFX_NOTES - 1), length, pstate.cart, channel);
+    tarq_play_sfx_ex(&effects[k], clamp(offset, 0, TOVO_SFX_NOTES - 1), length, pstate().cart, channel);
     spend_cpu(16);
   }
   return 0;
@@ -61,9 +63,9 @@ int kx_music(lua_State* L) {
   int32_t fade = int_arg(L, 2), mask = int_arg(L, 3);
   if (nv >= -0x10000 && nv < 0) {
     cmusic_stop(0, fade);
-  } else if (pstate.cart) {
+  } else if (pstate().cart) {
     int32_t pattern = clamp(nv >> 16, 0, TOVO_PATTERNS - 1);
-    tarq_play_tovo_song(pstate.cart, pattern, fade);
+    tarq_play_tovo_song(pstate().cart, pattern, fade);
     tarq_set_music_channel_mask(mask);
   }
   spend_cpu(16);

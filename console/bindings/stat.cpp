@@ -5,13 +5,15 @@
 #include <cstring>
 
 #include "console/bindings/api_bindings.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/host_output.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "console/run/spend_cpu.h"
@@ -26,8 +28,6 @@
 #include "script/api/api.h"
 #include "sound/play/play.h"
 
-tovo_stat_inputs stat_inputs;
-
 namespace {
 
 constexpr int32_t FORMAT_VERSION = 34;
@@ -36,23 +36,23 @@ constexpr int32_t MEMORY_CAP = 2097152;
 int32_t whole(int32_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v) << 16); }
 void push_int(lua_State* L, int32_t v) { lua_pushnumber(L, whole(v)); }
 
-bool devkit() { return pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_ON; }
-bool relative() { return pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_LOCK; }
+bool devkit() { return pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_ON; }
+bool relative() { return pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & TOVO_MOUSE_KEYBOARD_LOCK; }
 void devkit_message(const char* text) {
-  if (stat_inputs.devkit_message_shown || !tovo_bbs_cart_running()) return;
-  stat_inputs.devkit_message_shown = 1;
-  tovo_shell.show_message(text, 2000);
+  if (stat_inputs().devkit_message_shown || !tovo_bbs_cart_running()) return;
+  stat_inputs().devkit_message_shown = 1;
+  tovo_shell().show_message(text, 2000);
 }
 
 int32_t memory_in_use() {
-  int64_t bytes = int64_t{pstate.script_memory} + pstate.code_overhead;
+  int64_t bytes = int64_t{pstate().script_memory} + pstate().code_overhead;
   if (bytes > MEMORY_CAP - 1) bytes = MEMORY_CAP;
   return bytes < 0 ? 0 : static_cast<int32_t>(bytes * 64);
 }
 
-int32_t menu_items() { return tovo_shell.menu_item_count(); }
+int32_t menu_items() { return tovo_shell().menu_item_count(); }
 const char* cart_hash() {
-  const char* h = tovo_shell.working_cart_hash();
+  const char* h = tovo_shell().working_cart_hash();
   return h ? h : "";
 }
 
@@ -68,13 +68,13 @@ void push_clipboard(lua_State* L) {
 }
 
 void push_next_typed_char(lua_State* L) {
-  if (stat_inputs.key_queue_len == 0) {
+  if (stat_inputs().key_queue_len == 0) {
     lua_pushstring(L, "");
     return;
   }
-  char c = static_cast<char>(stat_inputs.key_queue[0]);
-  stat_inputs.key_queue_len--;
-  memmove(stat_inputs.key_queue, stat_inputs.key_queue + 1, static_cast<size_t>(stat_inputs.key_queue_len));
+  char c = static_cast<char>(stat_inputs().key_queue[0]);
+  stat_inputs().key_queue_len--;
+  memmove(stat_inputs().key_queue, stat_inputs().key_queue + 1, static_cast<size_t>(stat_inputs().key_queue_len));
   lua_pushlstring(L, &c, 1);
 }
 
@@ -87,7 +87,7 @@ void push_date(lua_State* L, int32_t field, int local) {
 
 void push_param_hash(lua_State* L) {
   char text[TOVO_PARAM_MAX + 64];
-  int n = snprintf(text, sizeof text, "%s%s", run_state.param, cart_hash());
+  int n = snprintf(text, sizeof text, "%s%s", run_state().param, cart_hash());
   char digest[41] = {};
   tarq_sha1(text, static_cast<size_t>(n < 0 ? 0 : n >= static_cast<int>(sizeof text) ? sizeof text - 1 : n), digest);
   lua_pushstring(L, digest);
@@ -102,10 +102,10 @@ void push_mouse(lua_State* L, int32_t index) {
 
 }  // namespace
 
-bool tovo_bbs_cart_running() { return run_state.running_cart_lid[0] != 0 || stat_inputs.bbs_play; }
+bool tovo_bbs_cart_running() { return run_state().running_cart_lid[0] != 0 || stat_inputs().bbs_play; }
 
 void tovo_push_stat(lua_State* L, int32_t n, int x) {
-  const tovo_cart* cart = pstate.cart;
+  const tovo_cart* cart = pstate().cart;
   switch (n) {
     case 0:
       lua_gc(L, LUA_GCCOLLECT, 0);
@@ -113,14 +113,14 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
       return;
     case 1:
     case 2: lua_pushnumber(L, cycles_2_frame_capacity(get_cpu_cycles_since_flip(n - 1))); return;
-    case 3: push_int(L, pstate.display); return;
+    case 3: push_int(L, pstate().display); return;
     case 4: push_clipboard(L); return;
     case 5: push_int(L, FORMAT_VERSION); return;
-    case 6: lua_pushlstring(L, run_state.param, strnlen(run_state.param, TOVO_PARAM_MAX)); return;
-    case 7: push_int(L, run_state.current_fps); return;
-    case 8: push_int(L, run_state.target_fps); return;
+    case 6: lua_pushlstring(L, run_state().param, strnlen(run_state().param, TOVO_PARAM_MAX)); return;
+    case 7: push_int(L, run_state().current_fps); return;
+    case 8: push_int(L, run_state().target_fps); return;
     case 9: push_int(L, tarq_get_fps()); return;
-    case 10: push_int(L, run_state.drop_penalty); return;
+    case 10: push_int(L, run_state().drop_penalty); return;
     case 11: push_int(L, get_number_of_displays()); return;
     case 12: push_int(L, 23); return;
     case 13: push_int(L, 59 - 4 * menu_items()); return;
@@ -139,7 +139,7 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 29: lua_pushnumber(L, tarq_count_joysticks()); return;
     case 30:
       if (devkit()) devkit_message("devkit keyboard enabled");
-      lua_pushboolean(L, devkit() && stat_inputs.key_queue_len > 0);
+      lua_pushboolean(L, devkit() && stat_inputs().key_queue_len > 0);
       return;
     case 31:
       if (!devkit()) {
@@ -158,16 +158,16 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 35:
     case 36:
       if (devkit()) devkit_message("devkit mouse enabled");
-      push_int(L, !devkit() ? 0 : n == 35 ? button_state.wheel_x : button_state.wheel_y);
+      push_int(L, !devkit() ? 0 : n == 35 ? button_state().wheel_x : button_state().wheel_y);
       return;
     case 37:
-      push_int(L, stat_inputs.mouse_changes);
-      stat_inputs.mouse_changes = 0;
+      push_int(L, stat_inputs().mouse_changes);
+      stat_inputs().mouse_changes = 0;
       return;
     case 38:
     case 39:
       if (devkit()) devkit_message("devkit mouse enabled");
-      push_int(L, !(devkit() && relative()) ? 0 : n == 38 ? button_state.rel_x : button_state.rel_y);
+      push_int(L, !(devkit() && relative()) ? 0 : n == 38 ? button_state().rel_x : button_state().rel_y);
       return;
     case 40:
       if (devkit()) devkit_message("devkit mouse enabled");
@@ -176,25 +176,25 @@ void tovo_push_stat(lua_State* L, int32_t n, int x) {
     case 99: lua_pushnumber(L, memory_in_use()); return;
     case 100: lua_pushstring(L, get_run_chain_label()); return;
     case 101:
-      if (run_state.running && run_state.running_cart_lid[0]) lua_pushstring(L, run_state.running_cart_lid);
+      if (run_state().running && run_state().running_cart_lid[0]) lua_pushstring(L, run_state().running_cart_lid);
       else lua_pushnil(L);
       return;
     case 103: lua_pushstring(L, cart_hash()); return;
     case 104: lua_pushboolean(L, 0); return;
     case 106: push_param_hash(L); return;
-    case 107: push_int(L, run_state.load_status); return;
+    case 107: push_int(L, run_state().load_status); return;
     case 108: push_int(L, serial_sound_buffer_pos()); return;
     case 109: push_int(L, cconfig.mix_buffer_size / 4); return;
-    case 110: lua_pushboolean(L, run_state.step != 0); return;
+    case 110: lua_pushboolean(L, run_state().step != 0); return;
     case 120: lua_pushboolean(L, get_serial_file_remaining() > 0); return;
     case 121: lua_pushboolean(L, get_serial_image_file_remaining() > 0); return;
-    case 122: lua_pushboolean(L, stat_inputs.shell_word != 0); return;
+    case 122: lua_pushboolean(L, stat_inputs().shell_word != 0); return;
     default: break;
   }
   if (n >= 16 && n <= 26) {
     push_int(L, cart ? tarq_sound_stat(n, cart) : -1);
   } else if (n >= 46 && n <= 56) {
-    push_int(L, cart ? tarq_snapshot_stat(&stat_inputs.snapshot, n, cart) : 0);
+    push_int(L, cart ? tarq_snapshot_stat(&stat_inputs().snapshot, n, cart) : 0);
   } else if (n >= 64 && n <= 71) {
     lua_pushnil(L);
   } else if (n >= 80 && n <= 85) {

@@ -18,9 +18,7 @@ struct tovo_stat_inputs {
   int32_t shell_word;            // stat(122)
 };
 
-extern tovo_stat_inputs stat_inputs;
-
-// True when the running cart has a bulletin-board id (run_state's running
+// True when the running cart has a bulletin-board id (run_state()'s running
 // cart id) or the shell plays bulletin-board carts.
 bool tovo_bbs_cart_running();
 // The answer to stat(index, x) pushed on L (x: stack index of the second

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
 
@@ -13,11 +14,14 @@ constexpr uint8_t EXTENDED_BIT = 0x80;  // flips a colour between 0-15 and 128-1
 
 }  // namespace
 
-int32_t tovo_extpal_glitch_end;
+int32_t tovo_extpal_glitch_end() { return tovo_machine_record().extpal_glitch_end; }
+
+void reset_extpal_glitch() { tovo_machine_record().extpal_glitch_end = 0; }
 
 void activate_extpal_glitch() {
   constexpr int32_t GLITCH_MS = 150;
-  if (tovo_extpal_glitch_end == 0) tovo_extpal_glitch_end = tarq_get_time() + GLITCH_MS;
+  int32_t& end = tovo_machine_record().extpal_glitch_end;
+  if (end == 0) end = tarq_get_time() + GLITCH_MS;
 }
 
 void draw_extpal_glitch(tarq_bitmap* b, int32_t now) {

@@ -4,7 +4,9 @@
 #include <cstdint>
 
 // Engine milliseconds at which the glitch ends; 0 when none since boot.
-extern int32_t tovo_extpal_glitch_end;
+int32_t tovo_extpal_glitch_end();
+// Forgets the glitch, as at boot: the next extended colour starts it again.
+void reset_extpal_glitch();
 
 // Starts the glitch (end = now + 150 ms) unless one started since boot.
 void activate_extpal_glitch();

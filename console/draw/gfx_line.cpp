@@ -5,10 +5,11 @@
 
 #include "console/draw/gfx_pixel.h"
 #include "console/draw/gfx_shapes.h"
+#include "console/machine/machine.h"
 
 namespace {
 
-uint32_t pattern() { return static_cast<uint32_t>(pstate.fill_pattern); }
+uint32_t pattern() { return static_cast<uint32_t>(pstate().fill_pattern); }
 
 int64_t floor_div(int64_t a, int64_t b) {
   int64_t q = a / b;

@@ -5,10 +5,11 @@
 
 #include "console/draw/gfx_pixel.h"
 #include "console/draw/gfx_shapes.h"
+#include "console/machine/machine.h"
 
 namespace {
 
-uint32_t pattern() { return static_cast<uint32_t>(pstate.fill_pattern); }
+uint32_t pattern() { return static_cast<uint32_t>(pstate().fill_pattern); }
 
 struct box {
   int32_t x0, y0, x1, y1;  // sorted, inclusive

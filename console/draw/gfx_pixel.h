@@ -8,6 +8,7 @@
 // bits of the old pixel stay. Old pixels above 15 are masked on the way.
 #include <cstdint>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 
@@ -29,8 +30,8 @@ inline bool tovo_inside_clip(const tarq_bitmap* t, int32_t x, int32_t y) {
 
 // Writes colour n through the bitplane masks (pattern already applied).
 inline void tovo_write_masked(uint8_t* pixel, uint32_t n) {
-  const uint32_t wm = static_cast<uint32_t>(pstate.write_mask) & 15;
-  const uint32_t rm = static_cast<uint32_t>(pstate.read_mask);
+  const uint32_t wm = static_cast<uint32_t>(pstate().write_mask) & 15;
+  const uint32_t rm = static_cast<uint32_t>(pstate().read_mask);
   *pixel = static_cast<uint8_t>(((wm & rm & n) | (*pixel & ~wm)) & 15);
 }
 

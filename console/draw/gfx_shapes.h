@@ -1,7 +1,7 @@
 #pragma once
 // Shapes over the pixel pipeline: spans, lines, rectangles and the ellipse
 // steppers. Coordinates are target coordinates; colour is a resolved colour
-// byte; the fill pattern and masks come from pstate. Each routine returns the
+// byte; the fill pattern and masks come from pstate(). Each routine returns the
 // number of pixels (or steps) it covered inside the clip rectangle, which the
 // bindings turn into their CPU charge.
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/draw/gfx_pixel.h"
+#include "console/machine/machine.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ void tovo_column_colours(uint32_t colour, uint32_t pattern, int32_t x, uint32_t 
 
 void tovo_span(tarq_bitmap* t, int32_t x0, int32_t x1, int32_t y, const uint32_t colours[4]) {
   uint8_t* row = t->rows[y];
-  const uint32_t wm = static_cast<uint32_t>(pstate.write_mask) & 15;
-  const uint32_t m = wm & static_cast<uint32_t>(pstate.read_mask);
+  const uint32_t wm = static_cast<uint32_t>(pstate().write_mask) & 15;
+  const uint32_t m = wm & static_cast<uint32_t>(pstate().read_mask);
   const uint8_t keep = static_cast<uint8_t>(~wm & 15);
   int32_t x = x0;
   bool opaque = true;
@@ -56,8 +57,8 @@ void tovo_span(tarq_bitmap* t, int32_t x0, int32_t x1, int32_t y, const uint32_t
 
 void tovo_span_solid(tarq_bitmap* t, int32_t x0, int32_t x1, int32_t y, uint32_t colour) {
   uint8_t* row = t->rows[y];
-  const uint32_t wm = static_cast<uint32_t>(pstate.write_mask) & 15;
-  const uint8_t v = static_cast<uint8_t>(wm & static_cast<uint32_t>(pstate.read_mask) & colour);
+  const uint32_t wm = static_cast<uint32_t>(pstate().write_mask) & 15;
+  const uint8_t v = static_cast<uint8_t>(wm & static_cast<uint32_t>(pstate().read_mask) & colour);
   if (wm == 15) {
     std::memset(row + x0, v, static_cast<size_t>(x1 - x0 + 1));
     return;
@@ -67,8 +68,8 @@ void tovo_span_solid(tarq_bitmap* t, int32_t x0, int32_t x1, int32_t y, uint32_t
 }
 
 void tovo_column(tarq_bitmap* t, int32_t x, int32_t y0, int32_t y1, const uint32_t colours[4]) {
-  const uint32_t wm = static_cast<uint32_t>(pstate.write_mask) & 15;
-  const uint32_t m = wm & static_cast<uint32_t>(pstate.read_mask);
+  const uint32_t wm = static_cast<uint32_t>(pstate().write_mask) & 15;
+  const uint32_t m = wm & static_cast<uint32_t>(pstate().read_mask);
   const uint32_t keep = ~wm & 15;
   for (int32_t y = y0; y <= y1; y++) {
     const uint32_t n = colours[y & 3];

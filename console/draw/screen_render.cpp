@@ -5,6 +5,7 @@
 
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 
@@ -17,7 +18,7 @@ constexpr uint8_t SHOWN_COLOUR_MASK = 0x8f;  // colours 0-15 and the extended 12
 constexpr int32_t MODE_IGNORED_BIT = 0x40;
 constexpr int32_t MODE_MIRROR_BIT = 0x02;  // ignored by the horizontal stretch and mirror
 
-bool row_bit(int32_t y) { return (pstate.ram[TOVO_REG_ROW_BITS + y / 8] >> (y % 8)) & 1; }
+bool row_bit(int32_t y) { return (pstate().ram[TOVO_REG_ROW_BITS + y / 8] >> (y % 8)) & 1; }
 
 uint8_t shown(int32_t colour) { return static_cast<uint8_t>(colour & SHOWN_COLOUR_MASK); }
 
@@ -29,9 +30,10 @@ void swap_rows(tarq_bitmap* b, int32_t a, int32_t c) {
 }
 
 const tarq_bitmap* source_of(int32_t page, const tovo_screen_view& view) {
-  if (!view.program_started) return pstate.screens[0];
-  if (pstate.ram[TOVO_REG_DRAW_TARGET] == TOVO_TARGET_SHEET && pstate.cart && pstate.cart->gfx) return pstate.cart->gfx;
-  return pstate.screens[page & (TOVO_DISPLAYS - 1)];
+  if (!view.program_started) return pstate().screens[0];
+  if (pstate().ram[TOVO_REG_DRAW_TARGET] == TOVO_TARGET_SHEET && pstate().cart && pstate().cart->gfx)
+    return pstate().cart->gfx;
+  return pstate().screens[page & (TOVO_DISPLAYS - 1)];
 }
 
 }  // namespace
@@ -40,9 +42,9 @@ void tovo_render_screen(int32_t page, tarq_bitmap* dst, const tovo_screen_view& 
   if (!dst) return;
   const tarq_bitmap* src = source_of(page, view);
   if (!src) return;
-  const int32_t mode = pstate.ram[TOVO_REG_PAL_MODE];
-  const int32_t* display = pstate.screen_pal;
-  const int32_t* second = pstate.secondary_pal;
+  const int32_t mode = pstate().ram[TOVO_REG_PAL_MODE];
+  const int32_t* display = pstate().screen_pal;
+  const int32_t* second = pstate().secondary_pal;
   bool glitch = false;
   for (int32_t y = 0; y < N; y++) {
     const uint8_t* s = src->rows[y];
@@ -51,7 +53,7 @@ void tovo_render_screen(int32_t page, tarq_bitmap* dst, const tovo_screen_view& 
       const int32_t* pal = row_bit(y) ? second : display;
       for (int32_t x = 0; x < N; x++) d[x] = shown(pal[s[x] & 15]);
       glitch = true;
-    } else if (mode == TOVO_PAL_MODE_HALVES && pstate.screen_mode == 1 && view.running) {
+    } else if (mode == TOVO_PAL_MODE_HALVES && pstate().screen_mode == 1 && view.running) {
       // The right half tells which palette the left half goes through.
       for (int32_t x = 0; x < HALF; x++) d[x] = shown((s[x + HALF] ? second : display)[s[x] & 15]);
       glitch = true;
@@ -65,7 +67,7 @@ void tovo_render_screen(int32_t page, tarq_bitmap* dst, const tovo_screen_view& 
     }
   }
   if (glitch) activate_extpal_glitch();
-  if (view.running && view.program_started) apply_draw_mode(dst, pstate.screen_mode);
+  if (view.running && view.program_started) apply_draw_mode(dst, pstate().screen_mode);
 }
 
 void apply_draw_mode(tarq_bitmap* b, int32_t mode) {

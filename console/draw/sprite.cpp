@@ -1,4 +1,4 @@
-// spr, sspr, sget, sset, fget and fset over pstate.
+// spr, sspr, sget, sset, fget and fset over pstate().
 #include "console/draw/sprite.h"
 
 #include <cstring>
@@ -7,6 +7,7 @@
 #include "console/draw/map.h"
 #include "console/draw/sprite_blit.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 
@@ -30,18 +31,18 @@ tarq_bitmap* ready(tarq_bitmap*& scratch, int32_t w, int32_t h) {
   return scratch;
 }
 
-tarq_bitmap* source() { return pstate.cart ? pstate.cart->gfx_view : nullptr; }
+tarq_bitmap* source() { return pstate().cart ? pstate().cart->gfx_view : nullptr; }
 
 }  // namespace
 
 int32_t tovo_spr(int32_t n, int32_t x, int32_t y, int32_t w, int32_t h, bool flip_x, bool flip_y) {
-  tarq_bitmap* target = pstate.draw_target;
+  tarq_bitmap* target = pstate().draw_target;
   if (n < 0 || n > 255 || w <= 0 || h <= 0 || !target || !source()) return 0;
   if (w > SHEET) w = SHEET;
   if (h > SHEET) h = SHEET;
   tarq_bitmap* scratch = ready(spr_scratch, w, h);
   if (!scratch) return 0;
-  tovo_blit(source(), scratch, (n & 15) * 8, (n >> 4) * 8, 0, 0, w, h, flip_x, flip_y, pstate.draw_pal);
+  tovo_blit(source(), scratch, (n & 15) * 8, (n >> 4) * 8, 0, 0, w, h, flip_x, flip_y, pstate().draw_pal);
   const int32_t tx = tovo_target_x(x), ty = tovo_target_y(y);
   tovo_draw_sprite(scratch, target, 0, 0, tx, ty, w, h);
   return tovo_clipped_area(target, tx, ty, w, h);
@@ -49,7 +50,7 @@ int32_t tovo_spr(int32_t n, int32_t x, int32_t y, int32_t w, int32_t h, bool fli
 
 int32_t tovo_sspr(int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
                   bool flip_x, bool flip_y) {
-  tarq_bitmap* target = pstate.draw_target;
+  tarq_bitmap* target = pstate().draw_target;
   if (sw < 1 || sw > SHEET || sh < 1 || sh > SHEET || dw == 0 || dh == 0 || !target || !source()) return 0;
   int32_t x = tovo_target_x(dx);
   if (dw < 0) {
@@ -60,7 +61,7 @@ int32_t tovo_sspr(int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t dx, in
   if (dh < 0) flip_y = !flip_y;
   tarq_bitmap* scratch = ready(sspr_scratch, sw, sh);
   if (!scratch) return 0;
-  tovo_blit(source(), scratch, sx, sy, 0, 0, sw, sh, flip_x, flip_y, pstate.draw_pal);
+  tovo_blit(source(), scratch, sx, sy, 0, 0, sw, sh, flip_x, flip_y, pstate().draw_pal);
   int32_t y = tovo_target_y(dy);
   if (dh < 0) {
     y += dh;
@@ -73,7 +74,7 @@ int32_t tovo_sspr(int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t dx, in
 int32_t tovo_sget(int32_t x, int32_t y) { return static_cast<int32_t>(tarq_getpixel(source(), x, y) & 15); }
 
 void tovo_sset(int32_t x, int32_t y, int32_t colour) {
-  tovo_cart* cart = pstate.cart;
+  tovo_cart* cart = pstate().cart;
   if (x < 0 || x >= SHEET || y < 0 || y >= SHEET || !cart) return;
   const int32_t address = y * 64 + (x >> 1);
   const uint8_t* pair = cart->gfx->rows[y] + (x & ~1);
@@ -83,13 +84,13 @@ void tovo_sset(int32_t x, int32_t y, int32_t colour) {
 }
 
 int32_t tovo_fget(int32_t n) {
-  if (n < 0 || n > 255 || !pstate.cart) return 0;
-  return pstate.cart->gff[n] & 0xff;
+  if (n < 0 || n > 255 || !pstate().cart) return 0;
+  return pstate().cart->gff[n] & 0xff;
 }
 
 void tovo_fset(int32_t n, int32_t flags) {
-  if (n < 0 || n > 255 || !pstate.cart) return;
-  pstate.cart->gff[n] = flags & 0xff;
+  if (n < 0 || n > 255 || !pstate().cart) return;
+  pstate().cart->gff[n] = flags & 0xff;
 }
 
 void tovo_free_sprite_scratch() {

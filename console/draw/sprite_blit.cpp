@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "console/draw/gfx_pixel.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {
@@ -17,7 +18,7 @@ inline void write_sprite_pixel(tarq_bitmap* dest, int32_t x, int32_t y, uint32_t
   }
   const uint32_t bit = tovo_pattern_bit(pattern, x, y);
   if (bit && (pattern & TOVO_PATTERN_TRANSPARENT)) return;
-  const uint32_t pair = static_cast<uint32_t>(pstate.secondary_pal[v & 15]);
+  const uint32_t pair = static_cast<uint32_t>(pstate().secondary_pal[v & 15]);
   tovo_write_masked(p, pair >> (bit * 4));
 }
 
@@ -25,7 +26,7 @@ bool usable(const tarq_bitmap* b) { return b && b->rows && b->depth == 8; }
 
 // True when sprite pixels are plain stores: no sprite pattern, full masks.
 bool plain_sprites(uint32_t pattern) {
-  return !(pattern & TOVO_PATTERN_SPRITES) && (pstate.write_mask & 15) == 15 && (pstate.read_mask & 15) == 15;
+  return !(pattern & TOVO_PATTERN_SPRITES) && (pstate().write_mask & 15) == 15 && (pstate().read_mask & 15) == 15;
 }
 
 }  // namespace
@@ -48,7 +49,7 @@ void tovo_draw_sprite(const tarq_bitmap* source, tarq_bitmap* dest, int32_t sx, 
                       int32_t w, int32_t h) {
   if (!usable(source) || !usable(dest)) return;
   tarq_clip(source, dest, sx, sy, dx, dy, w, h);
-  const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);
+  const uint32_t pattern = static_cast<uint32_t>(pstate().fill_pattern);
   const bool plain = plain_sprites(pattern);
   for (int32_t j = 0; j < h; j++) {
     const uint8_t* from = source->rows[sy + j] + sx;
@@ -68,7 +69,7 @@ void tovo_draw_sprite_pal(const tarq_bitmap* source, tarq_bitmap* dest, int32_t 
                           int32_t w, int32_t h, const int32_t* palette) {
   if (!usable(source) || !usable(dest)) return;
   tarq_clip(source, dest, sx, sy, dx, dy, w, h);
-  const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);
+  const uint32_t pattern = static_cast<uint32_t>(pstate().fill_pattern);
   const bool plain = plain_sprites(pattern);
   for (int32_t j = 0; j < h; j++) {
     const uint8_t* from = source->rows[sy + j] + sx;
@@ -97,7 +98,7 @@ void tovo_stretch_blit(const tarq_bitmap* source, tarq_bitmap* dest, int32_t dx,
   const int64_t top = std::max<int64_t>(dy, dest->clip_y0), bottom = std::min<int64_t>(int64_t(dy) + dh, dest->clip_y1);
   if (left >= right || top >= bottom) return;
   const int64_t u0 = step_x / 2 + (left - dx) * step_x;
-  const uint32_t pattern = static_cast<uint32_t>(pstate.fill_pattern);
+  const uint32_t pattern = static_cast<uint32_t>(pstate().fill_pattern);
   int64_t v = step_y / 2 + (top - dy) * step_y;
   for (int64_t y = top; y < bottom; y++, v += step_y) {
     const uint8_t* from = source->rows[std::min<int64_t>(v >> 16, source->height - 1)];

@@ -3,6 +3,7 @@
 
 #include "console/draw/sprite_blit.h"
 #include "console/draw/sprite_convert.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {
@@ -47,7 +48,7 @@ void tovo_convert_bitmap_to_screen_pal(tarq_bitmap* source, tarq_bitmap* dest, c
     for (int32_t x = 0; x < source->width; x++) {
       const uint32_t argb = tarq_row32(source, y)[x];
       // k is the screen colour; its palette entry is the screen palette's.
-      const int k = nearest(argb, palette, 16, [](int i) { return pstate.screen_pal[i] & 0xff; });
+      const int k = nearest(argb, palette, 16, [](int i) { return pstate().screen_pal[i] & 0xff; });
       dest->rows[y][x] = static_cast<uint8_t>(k);
     }
   }

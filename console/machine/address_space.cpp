@@ -1,6 +1,7 @@
 // The page-kind table, tovo_peek and tovo_poke, and the peek operators.
 #include "console/machine/address_space.h"
 
+#include "console/machine/machine.h"
 #include "console/machine/mem_decode.h"
 
 namespace {
@@ -9,17 +10,17 @@ uint32_t address_of(int32_t fixed) { return static_cast<uint32_t>(fixed) >> 16; 
 
 // The peek operators read whatever the machine holds: before the shell made
 // the machine's cart and screens, the addresses they back read 0.
-bool machine_complete() { return pstate.cart && pstate.draw_target; }
+bool machine_complete() { return pstate().cart && pstate().draw_target; }
 
 uint32_t byte_of_incomplete(uint32_t a) {
   uint8_t kind = mem_section[a >> 8];
-  if ((!pstate.cart && a < TOVO_USER_START) || (!pstate.draw_target && kind == TOVO_PAGE_SCREEN)) return 0;
-  return tovo_peek_byte(&pstate, pstate.cart, a);
+  if ((!pstate().cart && a < TOVO_USER_START) || (!pstate().draw_target && kind == TOVO_PAGE_SCREEN)) return 0;
+  return tovo_peek_byte(&pstate(), pstate().cart, a);
 }
 
 uint32_t byte_at(uint32_t a) {
   a &= 0xffff;
-  return machine_complete() ? tovo_peek_byte(&pstate, pstate.cart, a) : byte_of_incomplete(a);
+  return machine_complete() ? tovo_peek_byte(&pstate(), pstate().cart, a) : byte_of_incomplete(a);
 }
 
 // Four bytes of one page of kind 1, 2, 8, 9 or 10, decoded once.
@@ -27,19 +28,19 @@ bool peek_4_in_page(uint32_t a, uint32_t* out) {
   const uint8_t* p;
   switch (mem_section[a >> 8]) {
     case TOVO_PAGE_USER:
-    case TOVO_PAGE_UPPER: p = pstate.ram + a; break;
+    case TOVO_PAGE_UPPER: p = pstate().ram + a; break;
     case TOVO_PAGE_MAP:
-      if (!pstate.cart) return false;
-      p = tovo_map_cell(pstate.cart, a);
+      if (!pstate().cart) return false;
+      p = tovo_map_cell(pstate().cart, a);
       break;
     case TOVO_PAGE_SHEET:
-      if (!pstate.cart) return false;
-      p = tovo_sheet_pair(pstate.cart, a);
+      if (!pstate().cart) return false;
+      p = tovo_sheet_pair(pstate().cart, a);
       *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
       return true;
     case TOVO_PAGE_SCREEN:
-      if (!pstate.draw_target) return false;
-      p = tovo_screen_pair(&pstate, a);
+      if (!pstate().draw_target) return false;
+      p = tovo_screen_pair(&pstate(), a);
       *out = tovo_pair_byte(p) | tovo_pair_byte(p + 2) << 8 | tovo_pair_byte(p + 4) << 16 | tovo_pair_byte(p + 6) << 24;
       return true;
     default: return false;

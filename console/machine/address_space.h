@@ -5,7 +5,7 @@
 // a poke stores in the RAM image, then in the structure; a peek answers from
 // the structure where there is one.
 //
-// machine is &pstate, or null for the cart loaders' conversions between a
+// machine is &pstate(), or null for the cart loaders' conversions between a
 // cart's structures and its ROM bytes: then only the first TOVO_ROM_SIZE
 // bytes have effect (pokes above do nothing, peeks above read 0) and no RAM
 // image is touched.
@@ -33,7 +33,7 @@ int32_t tovo_peek(tovo_machine_state* machine, tovo_cart* cart, int32_t address)
 
 // The script runtime's peek operators, given to the interpreter as its
 // host's services: a 16.16 address (integer part taken, wrapping) read
-// through pstate and its cart, a 16.16 result. tovo_peek_2 is the signed
+// through pstate() and its cart, a 16.16 result. tovo_peek_2 is the signed
 // little-endian 16-bit value, tovo_peek_4 the four bytes as a 16.16 word.
 int32_t tovo_peek_1(int32_t address);
 int32_t tovo_peek_2(int32_t address);

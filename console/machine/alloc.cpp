@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/tracked_mem.h"
@@ -84,7 +85,7 @@ char* resized_base(char* base, uint32_t pooled, size_t total) {
 int32_t count_for_new(size_t tag, size_t charge) {
   int32_t size = static_cast<int32_t>(charge);
   switch (tag) {
-    case 0: return pstate.compiling ? 0 : size;  // the program charge covers compiling
+    case 0: return pstate().compiling ? 0 : size;  // the program charge covers compiling
     case 1:
     case 3:
     case 4:
@@ -101,27 +102,27 @@ void superyield(void* user) {
 
 // True when the allocation of charge bytes may go ahead.
 bool within_limits(void* user, size_t charge) {
-  int64_t total = static_cast<int64_t>(pstate.script_memory) + pstate.code_overhead;
+  int64_t total = static_cast<int64_t>(pstate().script_memory) + pstate().code_overhead;
   if (total <= SOFT_LIMIT) return true;
-  pstate.slice_escape = 1;
+  pstate().slice_escape = 1;
   superyield(user);
   if (total <= HARD_LIMIT) return true;
   tovo_print("host allocation error");
-  tovo_print_2("%dmb + %dk\n", pstate.script_memory / 1048576, static_cast<int32_t>(charge >> 10));
-  pstate.alloc_error = 1;
+  tovo_print_2("%dmb + %dk\n", pstate().script_memory / 1048576, static_cast<int32_t>(charge >> 10));
+  pstate().alloc_error = 1;
   return false;
 }
 
 // True when the host memory may grow by grow bytes. Past the limit the run
 // loop is asked to collect at once; past the ceiling the block is refused.
 bool within_host_cap(void* user, int64_t grow) {
-  int64_t after = pstate.host_memory + grow;
+  int64_t after = pstate().host_memory + grow;
   if (after > TOVO_HOST_MEMORY_CEILING) {
-    pstate.host_refused = 1;
+    pstate().host_refused = 1;
     return false;
   }
   if (after > TOVO_HOST_MEMORY_LIMIT) {
-    pstate.slice_escape = 1;
+    pstate().slice_escape = 1;
     superyield(user);
   }
   return true;
@@ -147,8 +148,8 @@ bool within_host_cap(void* user, int64_t grow) {
     base = static_cast<char*>(tarq_malloc(total));
   }
   if (!base) return nullptr;
-  pstate.script_memory += count;
-  pstate.host_memory += host;
+  pstate().script_memory += count;
+  pstate().host_memory += host;
   std::memcpy(base, &count, sizeof count);
   std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
   std::memcpy(base + HOST_AT, &host, sizeof host);
@@ -173,8 +174,8 @@ bool within_host_cap(void* user, int64_t grow) {
   uint32_t pooled;
   std::memcpy(&pooled, grown + POOLED_AT, sizeof pooled);
   uint32_t host = pooled != 0 ? pooled : static_cast<uint32_t>(new_size + HEADER);
-  pstate.script_memory += count - old_count;
-  pstate.host_memory += static_cast<int64_t>(host) - old_host;
+  pstate().script_memory += count - old_count;
+  pstate().host_memory += static_cast<int64_t>(host) - old_host;
   std::memcpy(grown, &count, sizeof count);
   std::memcpy(grown + HOST_AT, &host, sizeof host);
   return grown + HEADER;
@@ -185,8 +186,8 @@ bool within_host_cap(void* user, int64_t grow) {
 void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
   if (new_size != 0) return block ? obtain(user, block, old_size, new_size) : fresh_block(user, old_size, new_size);
   if (!block) return nullptr;
-  pstate.script_memory -= counted_of(block);
-  pstate.host_memory -= host_of(block);
+  pstate().script_memory -= counted_of(block);
+  pstate().host_memory -= host_of(block);
   free_base(static_cast<char*>(block) - HEADER, pooled_of(block));
   return nullptr;
 }

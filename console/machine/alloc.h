@@ -1,6 +1,6 @@
 #pragma once
 // The console allocator that every interpreter state of a cart gets all its
-// memory from. It counts the script's memory in pstate by the kind of object
+// memory from. It counts the script's memory in pstate() by the kind of object
 // made (the runtime passes the object's type tag as the old size of a new
 // block), each block at its size in the runtime's 32-bit layout (the charge
 // the runtime gives with each request, lua_alloc_charge), and enforces the
@@ -15,7 +15,7 @@
 // the run loop collects and ends the cart with "out of memory" when the
 // memory stays above it; a block that would take the host memory past
 // TOVO_HOST_MEMORY_CEILING is refused (the runtime then raises its memory
-// error) and pstate.host_refused is set.
+// error) and pstate().host_refused is set.
 #include <cstddef>
 #include <cstdint>
 

@@ -1,14 +1,13 @@
 // The button reader and updater.
 #include "console/machine/button.h"
 
+#include "console/machine/machine.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/prng.h"
 #include "engine/platform/events.h"
 #include "engine/platform/joystick.h"
 #include "engine/tarq.h"
-
-tovo_button_state button_state;
-tovo_button_config button_config;
 
 namespace {
 
@@ -40,12 +39,12 @@ bool key_down(int32_t code) { return tarq_get_key_state(code) != 0; }
 
 // The key-table entry of a button of player 0 or 1, 0 when none applies.
 int32_t table_entry(int32_t b, int32_t p) {
-  if (b == 6) return p == 0 ? button_config.keys[13] : 0;
+  if (b == 6) return p == 0 ? button_config().keys[13] : 0;
   if (b > 5) return 0;
-  return button_config.keys[1 + p * 6 + b];
+  return button_config().keys[1 + p * 6 + b];
 }
 
-bool menu_open() { return button_state.mode == TOVO_INPUT_MENU; }
+bool menu_open() { return button_state().mode == TOVO_INPUT_MENU; }
 
 // Escape is a pause key only while a cart runs with the menu closed.
 bool escape_pauses(int32_t mode) { return mode == TOVO_INPUT_CART || mode == TOVO_INPUT_CART_FRAMES; }
@@ -62,7 +61,7 @@ bool keyboard_holds(int32_t b, int32_t p, int32_t mode) {
 }
 
 bool mouse_holds(int32_t b, int32_t p) {
-  if (p != 0 || (pstate.ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_BUTTONS) != MOUSE_BUTTONS) return false;
+  if (p != 0 || (pstate().ram[TOVO_REG_MOUSE_KEYBOARD] & MOUSE_BUTTONS) != MOUSE_BUTTONS) return false;
   int32_t x = 0, y = 0, mb = 0;
   tarq_get_mouse(&x, &y, &mb);
   switch (b) {
@@ -78,21 +77,21 @@ int32_t new_press_count() { return menu_open() ? MENU_DELAY : tovo_button_repeat
 }  // namespace
 
 int32_t tovo_button_update_rate() {
-  int32_t f = run_state.target_fps;
+  int32_t f = run_state().target_fps;
   if (f <= 0 || tarq_state.paused || menu_open()) return 30;
   return f;
 }
 
 int32_t tovo_button_repeat_delay() {
   if (menu_open()) return MENU_DELAY - 1;
-  int32_t d = pstate.ram[TOVO_REG_REPEAT_DELAY];
+  int32_t d = pstate().ram[TOVO_REG_REPEAT_DELAY];
   if (d == 0) d = 15;
   return d * tovo_button_update_rate() / 30;
 }
 
 int32_t tovo_button_repeat_interval() {
   if (menu_open()) return MENU_INTERVAL;
-  int32_t r = pstate.ram[TOVO_REG_REPEAT_INTERVAL];
+  int32_t r = pstate().ram[TOVO_REG_REPEAT_INTERVAL];
   if (r == 0) r = 4;
   return r * tovo_button_update_rate() / 30;
 }
@@ -115,7 +114,7 @@ int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask) {
 
 int32_t player_button(int32_t b, int32_t p) {
   if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  int32_t n = p - button_config.first_controller;
+  int32_t n = p - button_config().first_controller;
   if (n < 0 || n >= TARQ_MAX_JOYSTICKS) return 0;
   int32_t x = 0, y = 0, mask = 0;
   tarq_get_joystick(n, &x, &y, &mask);
@@ -124,8 +123,8 @@ int32_t player_button(int32_t b, int32_t p) {
 
 int32_t player_key(int32_t b, int32_t p) {
   if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  if (keyboard_holds(b, p, button_state.mode)) return 1;
-  int32_t forced = button_state.forced[p];
+  if (keyboard_holds(b, p, button_state().mode)) return 1;
+  int32_t forced = button_state().forced[p];
   if (forced != -1 && (forced >> b & 1)) return 1;
   return mouse_holds(b, p) ? 1 : 0;
 }
@@ -133,11 +132,11 @@ int32_t player_key(int32_t b, int32_t p) {
 void latch_key_taps(tovo_input_mode mode) {
   for (int p = 0; p < 2; p++)
     for (int b = 0; b < TOVO_BUTTONS; b++)
-      if (keyboard_holds(b, p, mode)) button_state.tapped[p] |= 1 << b;
+      if (keyboard_holds(b, p, mode)) button_state().tapped[p] |= 1 << b;
 }
 
 void step_input(tovo_input_mode mode) {
-  button_state.mode = mode;
+  button_state().mode = mode;
   switch (mode) {
     case TOVO_INPUT_CART:
       read_buttons();
@@ -156,13 +155,13 @@ void step_input(tovo_input_mode mode) {
 void read_buttons() {
   int32_t tapped[TOVO_PLAYERS];
   for (int p = 0; p < TOVO_PLAYERS; p++) {
-    tapped[p] = button_state.tapped[p];
-    button_state.tapped[p] = 0;
+    tapped[p] = button_state().tapped[p];
+    button_state().tapped[p] = 0;
   }
-  for (auto& row : pstate.held)
+  for (auto& row : pstate().held)
     for (int32_t& h : row) h = 0;
-  if (button_config.random_input > 0) {
-    for (auto& row : pstate.held)
+  if (button_config().random_input > 0) {
+    for (auto& row : pstate().held)
       for (int b = 0; b < 6; b++) row[b] = tarq_random(2);
     return;
   }
@@ -170,17 +169,17 @@ void read_buttons() {
     for (int b = 0; b < TOVO_BUTTONS; b++) {
       bool held = player_key(b, p) || (tapped[p] >> b & 1) || player_button(b, p) > 128;
       if (!held) {
-        button_state.blocked[p][b] = 0;
-      } else if (!button_state.blocked[p][b]) {
-        pstate.held[p][b] = 1;
-        if (!button_state.previous[p][b]) button_state.counter[p][b] = new_press_count();
+        button_state().blocked[p][b] = 0;
+      } else if (!button_state().blocked[p][b]) {
+        pstate().held[p][b] = 1;
+        if (!button_state().previous[p][b]) button_state().counter[p][b] = new_press_count();
       }
     }
   }
-  button_state.wheel_x = tarq_state.wheel_x;
-  button_state.wheel_y = tarq_state.wheel_y;
-  button_state.rel_x = tarq_state.rel_x;
-  button_state.rel_y = tarq_state.rel_y;
+  button_state().wheel_x = tarq_state.wheel_x;
+  button_state().wheel_y = tarq_state.wheel_y;
+  button_state().rel_x = tarq_state.rel_x;
+  button_state().rel_y = tarq_state.rel_y;
   tarq_state.wheel_x = tarq_state.wheel_y = 0;
   tarq_state.rel_x = tarq_state.rel_y = 0;
 }
@@ -188,37 +187,37 @@ void read_buttons() {
 void update_buttons() {
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     for (int b = 0; b < TOVO_BUTTONS; b++) {
-      int32_t held = pstate.held[p][b];
-      button_state.pressed[p][b] =
-          held && !button_state.blocked[p][b] && (!button_state.previous[p][b] || button_state.counter[p][b] == 1);
-      button_state.previous[p][b] = held;
+      int32_t held = pstate().held[p][b];
+      button_state().pressed[p][b] = held && !button_state().blocked[p][b] &&
+                                     (!button_state().previous[p][b] || button_state().counter[p][b] == 1);
+      button_state().previous[p][b] = held;
     }
   }
-  if (pstate.ram[TOVO_REG_REPEAT_DELAY] != 255) {
+  if (pstate().ram[TOVO_REG_REPEAT_DELAY] != 255) {
     int32_t interval = tovo_button_repeat_interval();
-    for (auto& row : button_state.counter)
+    for (auto& row : button_state().counter)
       for (int32_t& c : row)
         if (c > 0 && --c == 0) c = interval;
   }
 }
 
 void block_buttons() {
-  int first = button_config.menu_callback ? 2 : 0;
+  int first = button_config().menu_callback ? 2 : 0;
   int32_t count = new_press_count();
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     for (int b = first; b < TOVO_BUTTONS; b++) {
       // Only a press under way is swallowed: a button that is up now is
       // free, and a tap of it before the next read is a press of its own.
-      bool down = pstate.held[p][b] || player_key(b, p) || player_button(b, p) > 128;
-      button_state.blocked[p][b] = down ? 1 : 0;
-      pstate.held[p][b] = 0;
-      button_state.counter[p][b] = count;
+      bool down = pstate().held[p][b] || player_key(b, p) || player_button(b, p) > 128;
+      button_state().blocked[p][b] = down ? 1 : 0;
+      pstate().held[p][b] = 0;
+      button_state().counter[p][b] = count;
     }
   }
 }
 
 int32_t button_pressed(int32_t b, int32_t p) {
   if (b < 0 || b > 7 || p < 0 || p > 7) return 0;
-  if (!button_state.previous[p][b]) return pstate.held[p][b];
-  return button_state.counter[p][b] == 1 ? pstate.held[p][b] : 0;
+  if (!button_state().previous[p][b]) return pstate().held[p][b];
+  return button_state().counter[p][b] == 1 ? pstate().held[p][b] : 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Buttons: 8 players with 8 buttons each (0 left, 1 right, 2 up, 3 down,
 // 4 O, 5 X, 6 pause, 7 unmapped). The reader turns the host keyboard, mouse
-// and game controllers into held states (pstate.held); the updater turns
+// and game controllers into held states (pstate().held); the updater turns
 // held states into pressed flags with auto-repeat. The run loop takes one
 // input step per console tick, which reads the buttons once and says who
 // turns them into presses.
@@ -51,9 +51,6 @@ struct tovo_button_config {
   int32_t menu_callback;     // a menu item took a press (cleared every run slice)
 };
 
-extern tovo_button_state button_state;
-extern tovo_button_config button_config;
-
 // Notes the buttons whose keys are down in this host frame, so that a key
 // tapped between two reads still counts as held by the next read. Called
 // once per host frame, whether or not the frame has a tick; the mode is the
@@ -65,7 +62,7 @@ void latch_key_taps(tovo_input_mode mode);
 // decide, turns them into presses (the shell and the menu: update, then
 // read; a cart: read, then update).
 void step_input(tovo_input_mode mode);
-// Fills pstate.held for this tick, taking the latched taps.
+// Fills pstate().held for this tick, taking the latched taps.
 void read_buttons();
 // Computes the pressed flags from the held states and steps the repeat
 // counters. Reads nothing: the cart's epilogue calls it for each of its

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/data/undo.h"
@@ -45,9 +46,10 @@ void tarq_destroy_tovo_cart(tovo_cart* cart) {
   // The mixer may be reading the sound records: stop it first.
   tarq_stop_tovo_song(cart);
   for (tovo_sfx& sfx : cart->sfx) tarq_stop_sfx(&sfx);
-  if (pstate.cart == cart) pstate.cart = nullptr;
+  if (pstate().cart == cart) pstate().cart = nullptr;
   // A draw target on this cart's sheet would dangle: draw to the screen.
-  if (pstate.draw_target && pstate.draw_target == cart->gfx) pstate.draw_target = pstate.screens[pstate.display];
+  if (pstate().draw_target && pstate().draw_target == cart->gfx)
+    pstate().draw_target = pstate().screens[pstate().display];
   tarq_destroy_bitmap(cart->gfx);
   tarq_destroy_bitmap(cart->map);
   tarq_free(cart->code);

@@ -1,6 +1,7 @@
 // GPIO bytes in the RAM image.
 #include "console/machine/gpio.h"
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 
 namespace {
@@ -11,8 +12,8 @@ uint32_t ram_index(int32_t index) { return (GPIO_BASE + static_cast<uint32_t>(in
 
 }  // namespace
 
-int32_t gpio_read(int32_t index) { return pstate.ram[ram_index(index)]; }
-void gpio_write(int32_t index, int32_t value) { pstate.ram[ram_index(index)] = static_cast<uint8_t>(value); }
+int32_t gpio_read(int32_t index) { return pstate().ram[ram_index(index)]; }
+void gpio_write(int32_t index, int32_t value) { pstate().ram[ram_index(index)] = static_cast<uint8_t>(value); }
 
 // The GPIO bytes are memory and nothing more: there is no device to open or
 // close.

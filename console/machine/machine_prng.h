@@ -3,9 +3,6 @@
 // registers TOVO_REG_PRNG_HIGH and TOVO_REG_PRNG_LOW.
 #include <cstdint>
 
-extern uint32_t kx_m_high;
-extern uint32_t kx_m_low;
-
 // Seeds with a raw 32-bit word (0 selects a fixed pair) and runs 32 steps.
 void tovo_srand(uint32_t seed);
 // One step, then the high word modulo n (unsigned); n = 0 gives 0, no step.

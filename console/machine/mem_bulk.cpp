@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/mem_decode.h"
 
 namespace {
@@ -141,7 +142,7 @@ void tovo_memset(tovo_machine_state* machine, tovo_cart* cart, int32_t address, 
 
 void tovo_reload(tovo_machine_state* machine, tovo_cart* cart, int32_t dst, int32_t src, int32_t size) {
   constexpr int32_t LONGEST_RELOAD = 0x8000;
-  tovo_cart* working = pitem[0];
+  tovo_cart* working = pitem(0);
   if (size <= 0 || size >= LONGEST_RELOAD || !working) return;
   uint32_t offset = static_cast<uint32_t>(dst) - static_cast<uint32_t>(src);
   for (int32_t i = 0; i < size; i++) {

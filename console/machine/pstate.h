@@ -1,10 +1,11 @@
 #pragma once
-// The machine state record `pstate`: the RAM image and every live structure
-// that the memory map shows through it (the machine's cart, the screen pages
-// and draw target, the draw-state and hardware registers, the held buttons,
-// the cart data words), and the run-loop fields that the console allocator
-// keeps. The player shell owns it; the console core and the sound engine use
-// it. A plain record, zeroed at start.
+// The machine state `pstate`: the RAM image and every live structure that
+// the memory map shows through it (the machine's cart, the screen pages and
+// draw target, the draw-state and hardware registers, the held buttons, the
+// cart data words), and the run-loop fields that the console allocator
+// keeps. A plain record, zeroed at start, kept in the machine record
+// (console/machine/machine.h); the player shell sets it up, the console core
+// and the sound engine use it.
 #include <cstdint>
 
 #include "console/machine/memory_map.h"
@@ -66,10 +67,6 @@ struct tovo_machine_state {
   int32_t host_refused;   // a block was refused for the host memory cap
 };
 
-extern tovo_machine_state pstate;
-
 // The working-cart list: its first entry is the working cart, the cart as
-// loaded, which `reload` reads.
+// loaded, which `reload` reads (pitem(i) and pitems(), machine.h).
 constexpr int TOVO_MAX_PITEMS = 1;
-extern tovo_cart* pitem[TOVO_MAX_PITEMS];
-extern int32_t pitems;

@@ -1,8 +1,8 @@
 // Register writes and reads, and the register reset.
 #include "console/machine/registers.h"
 
-#include "console/draw/draw_display.h"
 #include "console/draw/extpal_glitch.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine_prng.h"

@@ -7,6 +7,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/gpio.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial_audio.h"
 #include "console/machine/serial_drop.h"
@@ -109,7 +110,7 @@ int64_t bytes_needed(int64_t bits) {
 
 int32_t write_gpio_stream(int32_t ch, int32_t address, int64_t bits) {
   if (gpio_out->start + bytes_needed(bits) > TOVO_SERIAL_PACKET_LIMIT) {
-    tovo_shell.show_message("serial buffer overflow", 1000);
+    tovo_shell().show_message("serial buffer overflow", 1000);
     gpio_out->bit_pos = 0;
     return 0;
   }
@@ -120,7 +121,7 @@ int32_t write_gpio_stream(int32_t ch, int32_t address, int64_t bits) {
     return static_cast<int32_t>(bits);
   }
   for (int64_t i = 0; i < bits; i++) {
-    int32_t byte = tovo_peek(&pstate, pstate.cart, offset(address, i >> 3));
+    int32_t byte = tovo_peek(&pstate(), pstate().cart, offset(address, i >> 3));
     append_bit(byte >> (i & 7) & 1);
   }
   return static_cast<int32_t>(bits);
@@ -134,8 +135,8 @@ void loop_back(int32_t address, int64_t bits) {
     int32_t part = static_cast<int32_t>(n - done < TOVO_SERIAL_LOOPBACK_BYTES ? n - done : TOVO_SERIAL_LOOPBACK_BYTES);
     int32_t at = offset(address, done);
     for (int32_t i = 0; i < part; i++)
-      loopback[i] = static_cast<uint8_t>(tovo_peek(&pstate, pstate.cart, offset(at, i)));
-    for (int32_t i = 0; i < part; i++) tovo_poke(&pstate, pstate.cart, offset(at, i), loopback[i]);
+      loopback[i] = static_cast<uint8_t>(tovo_peek(&pstate(), pstate().cart, offset(at, i)));
+    for (int32_t i = 0; i < part; i++) tovo_poke(&pstate(), pstate().cart, offset(at, i), loopback[i]);
   }
 }
 
@@ -143,8 +144,9 @@ void write_audio(int32_t address, int64_t bits) {
   int64_t n = bits / 8;
   if (n > TOVO_SERIAL_AUDIO_BYTES) n = TOVO_SERIAL_AUDIO_BYTES;
   uint8_t bytes[TOVO_SERIAL_AUDIO_BYTES];
-  for (int32_t i = 0; i < n; i++) bytes[i] = static_cast<uint8_t>(tovo_peek(&pstate, pstate.cart, offset(address, i)));
-  const bool raw = (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_RAW_SERIAL_AUDIO) != 0;
+  for (int32_t i = 0; i < n; i++)
+    bytes[i] = static_cast<uint8_t>(tovo_peek(&pstate(), pstate().cart, offset(address, i)));
+  const bool raw = (pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_RAW_SERIAL_AUDIO) != 0;
   tovo_serial_audio_push(bytes, static_cast<int32_t>(n), raw);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/run/spend_cpu.h"
@@ -76,7 +77,7 @@ int32_t tovo_serial_read_dropped(bool image, int32_t address, int64_t bits) {
       return static_cast<int32_t>(8 * i);
     }
     int32_t at = static_cast<int32_t>(static_cast<uint32_t>(address) + static_cast<uint32_t>(i));
-    tovo_poke(&pstate, pstate.cart, at, b.data[b.pos++]);
+    tovo_poke(&pstate(), pstate().cart, at, b.data[b.pos++]);
   }
   return static_cast<int32_t>(serial_charge_bits(bits));
 }

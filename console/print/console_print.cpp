@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/print_context.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/config.h"
@@ -15,9 +17,9 @@
 #include "engine/data/text.h"
 #include "engine/tracked_mem.h"
 
-tarq_pod* tovo_console_font = nullptr;
-
 namespace {
+
+tarq_pod* console_font = nullptr;
 
 constexpr int32_t SCROLL_LIMIT = 122;
 constexpr int32_t TEXT_FLAGS = 17;  // one colour, wrapped
@@ -27,7 +29,7 @@ char* error_log = nullptr;
 size_t error_log_used = 0;
 size_t error_log_size = 0;
 
-tarq_bitmap* console_target() { return pstate.draw_target ? pstate.draw_target : pstate.screens[0]; }
+tarq_bitmap* console_target() { return pstate().draw_target ? pstate().draw_target : pstate().screens[0]; }
 
 void scroll_up(tarq_bitmap* b) {
   if (!b || b->depth != 8) return;
@@ -56,14 +58,18 @@ void log_append(const char* msg) {
 
 }  // namespace
 
+tarq_pod* tovo_console_font() { return console_font; }
+
+void tovo_set_console_font(tarq_pod* font) { console_font = font; }
+
 void cursor_cr() {
-  pstate.cursor_y += TOVO_CONSOLE_LINE_HEIGHT;
+  pstate().cursor_y += TOVO_CONSOLE_LINE_HEIGHT;
   // A running cart may turn scrolling off; once it stopped, the console's
   // own lines (its error report among them) scroll again.
-  bool locked = print_cart_running() && (pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_SCROLL);
-  if (pstate.cursor_y > pstate.camera_y + SCROLL_LIMIT && !locked) {
+  bool locked = print_cart_running() && (pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_SCROLL);
+  if (pstate().cursor_y > pstate().camera_y + SCROLL_LIMIT && !locked) {
     scroll_up(console_target());
-    pstate.cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
+    pstate().cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
     spend_cpu(SCROLL_COST);
   }
 }
@@ -75,8 +81,8 @@ void tovo_print_col(const char* msg, int32_t colour) {
   // standard output in place of the screen; in a window, when the shell
   // asks, to standard error as well.
   // (An export target prints to standard output whatever runs.)
-  bool headless = (run_state.exec && !run_state.running) || run_state.export_target;
-  if (headless || (!run_state.running && run_state.echo_reports)) {
+  bool headless = (run_state().exec && !run_state().running) || run_state().export_target;
+  if (headless || (!run_state().running && run_state().echo_reports)) {
     std::FILE* out = headless ? stdout : stderr;
     std::fputs(msg, out);
     std::fputc('\n', out);
@@ -86,20 +92,20 @@ void tovo_print_col(const char* msg, int32_t colour) {
   size_t n = std::strlen(msg);
   int32_t extra = n <= TOVO_CONSOLE_LINE_CHARS ? 0 : static_cast<int32_t>((n - 33) / 32 + 1);
   for (int32_t i = 0; i < extra; i++) cursor_cr();
-  pstate.cursor_y -= extra * TOVO_CONSOLE_LINE_HEIGHT;
+  pstate().cursor_y -= extra * TOVO_CONSOLE_LINE_HEIGHT;
   int32_t lines = n == 0 ? 1 : static_cast<int32_t>((n - 1) / 32 + 1);
   tarq_bitmap* b = console_target();
   if (b) {
-    tarq_rectfill(b, 0, pstate.cursor_y, 127, pstate.cursor_y + lines * TOVO_CONSOLE_LINE_HEIGHT - 1, 0);
+    tarq_rectfill(b, 0, pstate().cursor_y, 127, pstate().cursor_y + lines * TOVO_CONSOLE_LINE_HEIGHT - 1, 0);
     // One console line at a time, 32 characters each.
     char line[TOVO_CONSOLE_LINE_CHARS + 1];
-    for (int32_t i = 0; i < lines && tovo_console_font; i++) {
+    for (int32_t i = 0; i < lines && console_font; i++) {
       std::snprintf(line, sizeof line, "%s", msg + static_cast<size_t>(i) * TOVO_CONSOLE_LINE_CHARS);
-      tarq_draw_text_ex(b, line, tovo_console_font, pstate.cursor_x, pstate.cursor_y + i * TOVO_CONSOLE_LINE_HEIGHT,
+      tarq_draw_text_ex(b, line, console_font, pstate().cursor_x, pstate().cursor_y + i * TOVO_CONSOLE_LINE_HEIGHT,
                         TEXT_FLAGS, static_cast<uint32_t>(colour));
     }
   }
-  pstate.cursor_y += extra * TOVO_CONSOLE_LINE_HEIGHT;
+  pstate().cursor_y += extra * TOVO_CONSOLE_LINE_HEIGHT;
   cursor_cr();
 }
 

@@ -4,7 +4,7 @@
 // scrolling the screen when the cursor passes the bottom; standard output
 // when the player runs headless with exec and no program runs, or was given
 // an export target, and standard error as well as the screen while no
-// program runs and the shell set run_state.echo_reports (a cart has been run
+// program runs and the shell set run_state().echo_reports (a cart has been run
 // in a window).
 #include <cstdint>
 
@@ -14,8 +14,10 @@ constexpr int TOVO_CONSOLE_LINE_CHARS = 32;
 constexpr int TOVO_CONSOLE_LINE_HEIGHT = 6;
 
 // The font console lines are drawn with (the shell sets it; null draws no
-// glyphs, the lines are still cleared and the cursor still moves).
-extern tarq_pod* tovo_console_font;
+// glyphs, the lines are still cleared and the cursor still moves). The
+// built-in print font is made from its glyphs.
+tarq_pod* tovo_console_font();
+void tovo_set_console_font(tarq_pod* font);
 
 void tovo_print_col(const char* msg, int32_t colour);
 // Prints and appends msg and a newline to the error log.

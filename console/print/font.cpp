@@ -3,21 +3,22 @@
 
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"
 #include "engine/data/text.h"
 
-uint8_t bitwise_font_dat[TOVO_FONT_BYTES];
-
 namespace {
+
+uint8_t bitwise_font_dat[TOVO_FONT_BYTES];
 
 const tarq_pod* built_from = nullptr;
 bool built = false;
 
 }  // namespace
 
-void init_bitwise_font(const tarq_pod* glyphs) {
+const uint8_t* init_bitwise_font(const tarq_pod* glyphs) {
   std::memset(bitwise_font_dat, 0, sizeof bitwise_font_dat);
   for (int32_t c = 0; c < 256; c++) {
     const tarq_bitmap* g = tarq_font_glyph(glyphs, 0, c);
@@ -38,11 +39,13 @@ void init_bitwise_font(const tarq_pod* glyphs) {
   bitwise_font_dat[TOVO_FONT_HEIGHT] = 6;
   built_from = glyphs;
   built = true;
-}
-
-const uint8_t* tovo_builtin_font() {
-  if (!built || built_from != tovo_console_font) init_bitwise_font(tovo_console_font);
   return bitwise_font_dat;
 }
 
-const uint8_t* tovo_custom_font() { return pstate.ram + TOVO_CUSTOM_FONT; }
+const uint8_t* tovo_builtin_font() {
+  const tarq_pod* glyphs = tovo_console_font();
+  if (!built || built_from != glyphs) init_bitwise_font(glyphs);
+  return bitwise_font_dat;
+}
+
+const uint8_t* tovo_custom_font() { return pstate().ram + TOVO_CUSTOM_FONT; }

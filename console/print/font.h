@@ -21,14 +21,12 @@ enum {
   TOVO_FONT_Y_OFFSET = 4,
 };
 
-extern uint8_t bitwise_font_dat[TOVO_FONT_BYTES];
-
 // Builds the built-in font from the 256 glyph bitmaps of a font pod (a
 // missing glyph stays blank; columns and rows past 7 are dropped), then
-// writes the header 4, 8, 6, 0, 0.
-void init_bitwise_font(const tarq_pod* glyphs);
-// The built-in font, built from tovo_console_font the first time (and again
-// when the shell installs another font pod).
+// writes the header 4, 8, 6, 0, 0. Returns the font built.
+const uint8_t* init_bitwise_font(const tarq_pod* glyphs);
+// The built-in font, built from tovo_console_font() the first time (and
+// again when the shell installs another font pod).
 const uint8_t* tovo_builtin_font();
 // The custom font at TOVO_CUSTOM_FONT of the RAM image.
 const uint8_t* tovo_custom_font();

@@ -75,7 +75,7 @@ void write_log(lua_State* L, const char* text, size_t len, const char* file, boo
   if (desktop) tarq_make_parent_folder(path);  // a fresh home has no desktop folder
   FILE* f = fopen(path, overwrite ? "w" : "a");
   if (!f) {
-    tovo_shell.show_message("printh: could not write file", 1500);
+    tovo_shell().show_message("printh: could not write file", 1500);
     return;
   }
   char* escaped = convert_glyphs_to_escaped_ex(reinterpret_cast<const uint8_t*>(text), nullptr, 1);
@@ -95,7 +95,7 @@ int get_kxl_log_file_name(const char* name, char* out, bool desktop) {
   int n = snprintf(full, sizeof full, kept_extension(name) ? "%s" : "%s.kxl", name);
   if (n < 0 || n >= static_cast<int>(sizeof full)) return 1;
   if (desktop) return tarq_prefix_with_desktop_path(full, out) != 0;
-  if (tovo_shell.output_path_for(full, out) != 0) {
+  if (tovo_shell().output_path_for(full, out) != 0) {
     out[0] = 0;
     return 1;
   }

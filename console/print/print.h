@@ -12,9 +12,6 @@ struct tarq_bitmap;
 constexpr int32_t TOVO_PRINT_WRAP = 0x10;
 constexpr int32_t TOVO_PRINT_SCROLL = 0x20;
 
-// The largest cursor x that the current print reached.
-extern int32_t print_widest_x;
-
 // Prints length bytes of text (a copy is kept) in colour (low nibble the
 // foreground, high nibble the background). 0 when the whole text was
 // printed, 1 when printing stopped to wait for frames.

@@ -4,6 +4,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print_context.h"
@@ -28,9 +29,9 @@ bool playing(const tovo_sfx* sfx) {
 
 // The first of 63, 62, 61, 60 that no channel plays; 63 when all do.
 int32_t free_slot() {
-  if (!pstate.cart) return 63;
+  if (!pstate().cart) return 63;
   for (int32_t n = 63; n >= 60; n--) {
-    if (!playing(&pstate.cart->sfx[n])) return n;
+    if (!playing(&pstate().cart->sfx[n])) return n;
   }
   return 63;
 }
@@ -131,16 +132,16 @@ int32_t print_audio(tovo_print_context* c, int32_t p) {
   if (!as_it_is) {
     uint8_t sfx[TOVO_SFX_BYTES];
     build(r, sfx);
-    for (int32_t i = 0; pstate.cart && i < TOVO_SFX_BYTES; i++)
-      tovo_poke(&pstate, pstate.cart, TOVO_SFX_START + slot * TOVO_SFX_BYTES + i, sfx[i]);
+    for (int32_t i = 0; pstate().cart && i < TOVO_SFX_BYTES; i++)
+      tovo_poke(&pstate(), pstate().cart, TOVO_SFX_START + slot * TOVO_SFX_BYTES + i, sfx[i]);
   }
-  if (pstate.cart) {
+  if (pstate().cart) {
     if (!print_cart_running() && tarq_audio_pause()) {
       tarq_stop_tovo_song(nullptr);
       tarq_stop_all_sounds();
       tarq_set_audio_pause(0);
     }
-    tarq_play_sfx_ex(&pstate.cart->sfx[slot], 0, 0, pstate.cart, -1);
+    tarq_play_sfx_ex(&pstate().cart->sfx[slot], 0, 0, pstate().cart, -1);
   }
   if (r.peek() == ' ') r.q++;
   return r.q - p;

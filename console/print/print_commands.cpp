@@ -1,6 +1,7 @@
 // The "^" commands of code 6: waits, clearing, home and cursor moves,
 // wrapping, tabs, glyph size, styles, one-off glyphs and pokes.
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print_context.h"
@@ -30,7 +31,7 @@ int32_t hex_number(const tovo_print_context* c, int32_t p, int32_t n) {
 
 void poke_bytes(const tovo_print_context* c, int32_t from, int32_t count, int32_t address) {
   for (int32_t i = 0; i < count; i++) {
-    tovo_poke(&pstate, pstate.cart, address + i, c->text[from + i]);
+    tovo_poke(&pstate(), pstate().cart, address + i, c->text[from + i]);
     spend_cpu(POKE_COST);
   }
 }
@@ -56,7 +57,7 @@ void with_argument(tovo_print_context* c, uint8_t ch, int32_t n) {
   switch (ch) {
     case 'c':
       if (c->target) tarq_rectfill(c->target, 0, 0, 127, 127, static_cast<uint32_t>(n & 0xff));
-      pstate.cursor_x = pstate.cursor_y = 0;
+      pstate().cursor_x = pstate().cursor_y = 0;
       break;
     case 'd': c->char_wait = n; break;
     case 'r':
@@ -97,18 +98,18 @@ int32_t print_command(tovo_print_context* c, int32_t p, int* stop) {
   }
   switch (ch) {
     case 'g':
-      pstate.cursor_x = c->home_x;
-      pstate.cursor_y = c->home_y;
+      pstate().cursor_x = c->home_x;
+      pstate().cursor_y = c->home_y;
       return q - p;
     case 'h':
-      c->home_x = pstate.cursor_x;
-      c->home_y = pstate.cursor_y;
+      c->home_x = pstate().cursor_x;
+      c->home_y = pstate().cursor_y;
       return q - p;
     case 'j': {
       const uint8_t x = print_byte(c, q), y = print_byte(c, q + 1);
       if (!x || !y) return 0;
-      pstate.cursor_x = print_digit(x) * 4;
-      pstate.cursor_y = print_digit(y) * 4;
+      pstate().cursor_x = print_digit(x) * 4;
+      pstate().cursor_y = print_digit(y) * 4;
       return q + 2 - p;
     }
     case '.':

@@ -29,8 +29,6 @@ struct tovo_print_context {
   int32_t char_wait;  // frames to wait after every glyph
 };
 
-extern tovo_print_context print_context;
-
 // Width, wide width, height and offsets from the font's header (a header of
 // zero widths and height reads as 8, 8, 8).
 void print_use_font(tovo_print_context* c, const uint8_t* font);
@@ -56,3 +54,13 @@ int32_t print_audio(tovo_print_context* c, int32_t p);
 inline uint8_t print_byte(const tovo_print_context* c, int32_t i) { return i < c->end ? c->text[i] : 0; }
 // True while a cart program runs (not a prompt line).
 bool print_cart_running();
+
+// Console scrolling: the console newline and the scroll before a glyph that
+// would pass the bottom of the screen. Neither scrolls while a cart program
+// runs with TOVO_FEATURE_NO_SCROLL set.
+// Cursor y += line height; past camera y + 122 the cursor goes back 6 and
+// the target's rows move up 6, the bottom 6 cleared to 0.
+void print_console_newline(tarq_bitmap* target, int32_t line_height);
+// Moves the target's rows up n (the freed bottom rows cleared to 0) and the
+// cursor y up n.
+void print_scroll_screen(tarq_bitmap* target, int32_t n);

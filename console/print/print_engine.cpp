@@ -1,19 +1,17 @@
-// The print context, its set-up from the attribute registers, and the loop
-// over the text with control codes 1-15.
+// The print context, its set-up from the attribute registers, the loop over
+// the text with control codes 1-15, and the console newline and screen scroll.
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"
-#include "console/print/print_scroll.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"
 #include "engine/tracked_mem.h"
-
-tovo_print_context print_context;
-int32_t print_widest_x;
 
 namespace {
 
@@ -62,15 +60,15 @@ int step(tovo_print_context* c) {
       else glyph = true;
       break;
     case 3:
-      if (a) pstate.cursor_x += print_offset(a), used = 2;
+      if (a) pstate().cursor_x += print_offset(a), used = 2;
       else glyph = true;
       break;
     case 4:
-      if (a) pstate.cursor_y += print_offset(a), used = 2;
+      if (a) pstate().cursor_y += print_offset(a), used = 2;
       else glyph = true;
       break;
     case 5:
-      if (a && b) pstate.cursor_x += print_offset(a), pstate.cursor_y += print_offset(b), used = 3;
+      if (a && b) pstate().cursor_x += print_offset(a), pstate().cursor_y += print_offset(b), used = 3;
       else glyph = true;
       break;
     case 6:
@@ -79,14 +77,14 @@ int step(tovo_print_context* c) {
       else glyph = true;
       break;
     case 7: used = 1 + print_audio(c, p + 1); break;
-    case 8: pstate.cursor_x -= c->last_advance; break;
-    case 9: pstate.cursor_x = next_tab(pstate.cursor_x, c->tab_width); break;
+    case 8: pstate().cursor_x -= c->last_advance; break;
+    case 9: pstate().cursor_x = next_tab(pstate().cursor_x, c->tab_width); break;
     case 10: print_newline(c); break;
     case 11: {
       const int32_t o = a ? print_digit(a) : 0;
-      const int32_t x = pstate.cursor_x, y = pstate.cursor_y;
-      pstate.cursor_x = c->saved_x + (o & 3) - 2;
-      pstate.cursor_y = c->saved_y + (o >> 2) - 8;
+      const int32_t x = pstate().cursor_x, y = pstate().cursor_y;
+      pstate().cursor_x = c->saved_x + (o & 3) - 2;
+      pstate().cursor_y = c->saved_y + (o >> 2) - 8;
       c->saved_x = x;
       c->saved_y = y;
       c->decoration = 1;
@@ -95,10 +93,10 @@ int step(tovo_print_context* c) {
     }
     case 12:
       c->foreground = a ? print_digit(a) & 15 : 0;
-      pstate.pen = a ? print_digit(a) : 0;
+      pstate().pen = a ? print_digit(a) : 0;
       used = a ? 2 : 1;
       break;
-    case 13: pstate.cursor_x = c->home_x; break;
+    case 13: pstate().cursor_x = c->home_x; break;
     case 14: print_use_font(c, tovo_custom_font()); break;
     case 15: print_use_font(c, tovo_builtin_font()); break;
     default: break;
@@ -126,7 +124,7 @@ int32_t print_on(tovo_print_context* c) {
 
 }  // namespace
 
-bool print_cart_running() { return run_state.running && run_state.program; }
+bool print_cart_running() { return run_state().running && run_state().program; }
 
 void print_use_font(tovo_print_context* c, const uint8_t* font) {
   c->font = font;
@@ -141,23 +139,23 @@ void print_use_font(tovo_print_context* c, const uint8_t* font) {
 }
 
 void print_newline(tovo_print_context* c) {
-  pstate.cursor_x = c->home_x;
+  pstate().cursor_x = c->home_x;
   if (c->scroll) {
     print_console_newline(c->target, c->line_height);
   } else {
-    pstate.cursor_y += c->line_height;
+    pstate().cursor_y += c->line_height;
   }
   c->line_height = c->char_height;
 }
 
 void init_print_context() {
-  tarq_free(print_context.text);
-  std::memset(&print_context, 0, sizeof print_context);
+  tarq_free(print_context().text);
+  std::memset(&print_context(), 0, sizeof print_context());
 }
 
 void reset_print_context() {
-  tovo_print_context* c = &print_context;
-  const uint8_t* r = pstate.ram;
+  tovo_print_context* c = &print_context();
+  const uint8_t* r = pstate().ram;
   const uint8_t style = r[TOVO_REG_PRINT_STYLE];
   constexpr int32_t CUSTOM = TOVO_PRINT_STYLED | TOVO_PRINT_CUSTOM_FONT;
   const bool custom = (style & CUSTOM) == CUSTOM;
@@ -179,13 +177,13 @@ void reset_print_context() {
   c->pinball = 0;
 }
 
-void destroy_print_buffer() { free_text(&print_context); }
+void destroy_print_buffer() { free_text(&print_context()); }
 
 int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, int32_t mode, int32_t colour) {
-  tovo_print_context* c = &print_context;
+  tovo_print_context* c = &print_context();
   free_text(c);
   if (length < 0) length = 0;
-  const bool newline = !(pstate.ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_NEWLINE);
+  const bool newline = !(pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_NEWLINE);
   const int32_t end = length + (newline ? 1 : 0);
   c->text = static_cast<uint8_t*>(tarq_malloc(static_cast<size_t>(end) + PADDING));
   if (!c->text) return 0;
@@ -198,24 +196,60 @@ int32_t tovo_print_text(tarq_bitmap* target, const char* text, int32_t length, i
   c->scroll = (mode & TOVO_PRINT_SCROLL) != 0;
   c->wrap = (mode & TOVO_PRINT_WRAP) != 0;
   c->right_edge = target ? target->clip_x1 : 128;
-  c->home_x = pstate.print_home_x;
-  c->home_y = pstate.cursor_y;
+  c->home_x = pstate().print_home_x;
+  c->home_y = pstate().cursor_y;
   c->foreground = colour & 15;
   c->background = (colour >> 4) & 15;
   c->repeat = c->decoration = c->last_advance = c->char_wait = 0;
-  c->saved_x = pstate.cursor_x;
-  c->saved_y = pstate.cursor_y;
+  c->saved_x = pstate().cursor_x;
+  c->saved_y = pstate().cursor_y;
   reset_print_context();
   c->line_height = c->char_height;
   return print_on(c);
 }
 
 int continue_print_text() {
-  tovo_print_context* c = &print_context;
+  tovo_print_context* c = &print_context();
   if (!c->text) return 0;
   if (c->wait_frames > 0) {
     c->wait_frames--;
     return 1;
   }
   return print_on(c);
+}
+
+// The console newline and screen scroll of the print engine.
+namespace {
+
+constexpr int32_t SCREEN = 128;
+constexpr int32_t NEWLINE_LIMIT = 122;
+constexpr int32_t NEWLINE_SCROLL = 6;
+constexpr int SCROLL_COST = 65536;
+
+bool scroll_locked() { return print_cart_running() && (pstate().ram[TOVO_REG_FEATURES] & TOVO_FEATURE_NO_SCROLL); }
+
+// Rows n-127 to 0-(127 - n), the freed rows cleared to 0 (both within the
+// target's clip rectangle).
+void move_rows_up(tarq_bitmap* t, int32_t n) {
+  if (!t) return;
+  if (n < SCREEN) tarq_blit(t, t, 0, n, 0, 0, SCREEN, SCREEN - n);
+  tarq_rectfill(t, 0, n < SCREEN ? SCREEN - n : 0, SCREEN - 1, SCREEN - 1, 0);
+}
+
+}  // namespace
+
+void print_console_newline(tarq_bitmap* target, int32_t line_height) {
+  pstate().cursor_y =
+      static_cast<int32_t>(static_cast<uint32_t>(pstate().cursor_y) + static_cast<uint32_t>(line_height));
+  if (pstate().cursor_y <= pstate().camera_y + NEWLINE_LIMIT || scroll_locked()) return;
+  pstate().cursor_y -= NEWLINE_SCROLL;
+  move_rows_up(target, NEWLINE_SCROLL);
+  spend_cpu(SCROLL_COST);
+}
+
+void print_scroll_screen(tarq_bitmap* target, int32_t n) {
+  if (n <= 0 || scroll_locked()) return;
+  pstate().cursor_y = static_cast<int32_t>(static_cast<uint32_t>(pstate().cursor_y) - static_cast<uint32_t>(n));
+  move_rows_up(target, n);
+  spend_cpu(SCROLL_COST);
 }

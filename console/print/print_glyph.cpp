@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "console/draw/gfx_shapes.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"
-#include "console/print/print_scroll.h"
 #include "console/run/spend_cpu.h"
 
 namespace {
@@ -30,16 +30,16 @@ glyph_scale scale_of(const tovo_print_context* c) {
 
 // Wrap and scroll before a glyph of width w and height h.
 void make_room(tovo_print_context* c, int32_t w, int32_t h) {
-  if (c->wrap && c->right_edge - w < pstate.cursor_x) {
-    pstate.cursor_y += c->line_height;
-    pstate.cursor_x = c->home_x;
+  if (c->wrap && c->right_edge - w < pstate().cursor_x) {
+    pstate().cursor_y += c->line_height;
+    pstate().cursor_x = c->home_x;
     c->line_height = h;
   }
   if (!c->scroll) return;
   const int32_t tall = (c->tall || c->pinball) ? h * 2 : h;
-  const int64_t limit = static_cast<int64_t>(pstate.camera_y) + 128 - tall - c->y_offset;
-  if (pstate.cursor_y > limit) {
-    const int64_t n = pstate.cursor_y - limit;
+  const int64_t limit = static_cast<int64_t>(pstate().camera_y) + 128 - tall - c->y_offset;
+  if (pstate().cursor_y > limit) {
+    const int64_t n = pstate().cursor_y - limit;
     print_scroll_screen(c->target, static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX)));
   }
 }
@@ -49,8 +49,8 @@ void draw_box(tovo_print_context* c, const uint8_t* glyph, int32_t w, int32_t h,
   if (!t || !t->rows) return;
   const int32_t left = c->border ? std::max(0, s.sx * (c->char_width + 1 - c->font_width)) : 0;
   const int32_t top = c->border ? s.sy : 0;
-  const int32_t bx = cut16(pstate.cursor_x + c->x_offset - pstate.camera_x);
-  const int32_t by = cut16(pstate.cursor_y + c->y_offset - pstate.camera_y);
+  const int32_t bx = cut16(pstate().cursor_x + c->x_offset - pstate().camera_x);
+  const int32_t by = cut16(pstate().cursor_y + c->y_offset - pstate().camera_y);
   const int32_t bw = w * s.sx, bh = h * s.sy;
   if (c->solid && bw + left > 0) {
     for (int32_t r = -top; r < bh; r++)
@@ -60,8 +60,8 @@ void draw_box(tovo_print_context* c, const uint8_t* glyph, int32_t w, int32_t h,
   const int32_t shift_x = s.sx - 1, shift_y = s.sy - 1;
   const int32_t rows = std::min(h, 8);
   const uint32_t columns = w >= 8 ? 0xffu : (1u << std::max(w, 0)) - 1;
-  const uint32_t wm = static_cast<uint32_t>(pstate.write_mask) & 15;
-  const uint32_t value = wm & static_cast<uint32_t>(pstate.read_mask) & static_cast<uint32_t>(c->foreground);
+  const uint32_t wm = static_cast<uint32_t>(pstate().write_mask) & 15;
+  const uint32_t value = wm & static_cast<uint32_t>(pstate().read_mask) & static_cast<uint32_t>(c->foreground);
   const bool invert = c->invert;
   // Locals: writes through the byte rows would make the compiler re-read
   // anything that lives in memory.
@@ -104,20 +104,20 @@ void draw_box(tovo_print_context* c, const uint8_t* glyph, int32_t w, int32_t h,
 int draw_character(tovo_print_context* c, const uint8_t* glyph, int32_t width, int32_t height) {
   const glyph_scale s = scale_of(c);
   if (!c->decoration) {
-    c->saved_x = pstate.cursor_x;
-    c->saved_y = pstate.cursor_y;
+    c->saved_x = pstate().cursor_x;
+    c->saved_y = pstate().cursor_y;
     make_room(c, width, height);
   }
   draw_box(c, glyph, width, height, s);
   const int64_t area = static_cast<int64_t>(height) * s.sy * width * s.sx;
   spend_cpu(static_cast<int>(std::min<int64_t>((area + 1) / 2, INT32_MAX)));
   c->last_advance = width * s.sx;
-  pstate.cursor_x += c->last_advance;
-  print_widest_x = std::max(print_widest_x, pstate.cursor_x);
+  pstate().cursor_x += c->last_advance;
+  print_widest_x() = std::max(print_widest_x(), pstate().cursor_x);
   c->line_height = std::max(c->line_height, height * s.sy);
   if (c->decoration) {
-    pstate.cursor_x = c->saved_x;
-    pstate.cursor_y = c->saved_y;
+    pstate().cursor_x = c->saved_x;
+    pstate().cursor_y = c->saved_y;
     c->decoration = 0;
     return 0;
   }

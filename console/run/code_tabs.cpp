@@ -3,12 +3,10 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext.h"
-
-char code_tab[TOVO_CODE_TABS][TOVO_CODE_SIZE];
-int32_t code_tab_selected;
 
 namespace {
 
@@ -17,8 +15,8 @@ constexpr size_t SEPARATOR_LEN = sizeof TOVO_TAB_SEPARATOR - 1;
 // Copies n bytes (cut to fit) into a tab.
 void set_tab(int i, const char* text, size_t n) {
   if (n > TOVO_CODE_SIZE - 1) n = TOVO_CODE_SIZE - 1;
-  std::memcpy(code_tab[i], text, n);
-  code_tab[i][n] = 0;
+  std::memcpy(code_tab(i), text, n);
+  code_tab(i)[n] = 0;
 }
 
 }  // namespace
@@ -26,8 +24,8 @@ void set_tab(int i, const char* text, size_t n) {
 int visible_code_tabs() {
   int last = 0;
   for (int i = 0; i < TOVO_CODE_TABS; i++)
-    if (code_tab[i][0]) last = i;
-  if (code_tab_selected > last && code_tab_selected < TOVO_CODE_TABS) last = code_tab_selected;
+    if (code_tab(i)[0]) last = i;
+  if (code_tab_selected() > last && code_tab_selected() < TOVO_CODE_TABS) last = code_tab_selected();
   return last + 1;
 }
 
@@ -37,7 +35,7 @@ void merge_code_from_tabs(tovo_cart* cart) {
   size_t used = 0;
   cart->code[0] = 0;
   for (int i = 0; i <= last; i++) {
-    const char* parts[2] = {code_tab[i], i < last ? TOVO_TAB_SEPARATOR : ""};
+    const char* parts[2] = {code_tab(i), i < last ? TOVO_TAB_SEPARATOR : ""};
     for (const char* part : parts) {
       size_t n = std::strlen(part);
       if (used + n > TOVO_CODE_SIZE - 1) n = TOVO_CODE_SIZE - 1 - used;
@@ -48,8 +46,12 @@ void merge_code_from_tabs(tovo_cart* cart) {
   cart->code[used] = 0;
 }
 
+void clear_code_tabs() {
+  for (int32_t i = 0; i < TOVO_CODE_TABS; i++) code_tab(i)[0] = 0;
+}
+
 void split_code_to_tabs(const tovo_cart* cart) {
-  for (auto& tab : code_tab) tab[0] = 0;
+  clear_code_tabs();
   if (!cart || !cart->code) return;
   const char* at = cart->code;
   for (int i = 0; i < TOVO_CODE_TABS - 1; i++) {
@@ -65,7 +67,7 @@ void split_code_to_tabs(const tovo_cart* cart) {
 }
 
 void update_punycode_encoding() {
-  const int32_t encoding = tovo_shell.get_setting("punycode_encoding");
+  const int32_t encoding = tovo_shell().get_setting("punycode_encoding");
   for (int32_t tab = 0; tab < TOVO_CODE_TABS; tab++)
-    if (tarq_ctext* record = tovo_shell.code_tab_record(tab)) record->keep_capitals = encoding;
+    if (tarq_ctext* record = tovo_shell().code_tab_record(tab)) record->keep_capitals = encoding;
 }

@@ -11,6 +11,8 @@ constexpr char TOVO_TAB_SEPARATOR[] = "\n-->8\n";
 // empty (or the selected tab when that is later), the separator after every
 // tab before the last.
 void merge_code_from_tabs(tovo_cart* cart);
+// Empties every tab.
+void clear_code_tabs();
 // Clears the tabs and cuts the cart's code into them; after the 15th cut the
 // rest, separators included, goes to tab 15.
 void split_code_to_tabs(const tovo_cart* cart);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/shell_port.h"
@@ -78,7 +79,7 @@ bool theme_command(const char* args) {
   if (const char* value = value_of(args, "theme")) {
     for (int i = 0; i < 3; i++) {
       if (!starts(value, theme_names[i])) continue;
-      tovo_shell.set_setting("theme", theme_values[i]);
+      tovo_shell().set_setting("theme", theme_values[i]);
       char text[32];
       std::snprintf(text, sizeof text, "set theme to %s", theme_names[i]);
       tovo_print_col(text, HEAD);
@@ -101,7 +102,7 @@ bool filter_command(const char* args) {
   if (const char* value = value_of(args, "splore_filter")) {
     int32_t on = starts(value, "on") || starts(value, "1") ? 1 : starts(value, "off") || starts(value, "0") ? 0 : -1;
     if (on >= 0) {
-      tovo_shell.set_setting("splore_filter", on);
+      tovo_shell().set_setting("splore_filter", on);
       tovo_print_col(on ? "filter on" : "filter off", HEAD);
       return true;
     }
@@ -113,7 +114,7 @@ bool filter_command(const char* args) {
                        {"mature will not be downloaded.", TEXT},
                        {"", TEXT}};
   print_lines(help, sizeof help / sizeof help[0]);
-  tovo_print_col(tovo_shell.get_setting("splore_filter") ? "filter is currently: on" : "filter is currently: off",
+  tovo_print_col(tovo_shell().get_setting("splore_filter") ? "filter is currently: on" : "filter is currently: off",
                  NOTE);
   tovo_print_col("", TEXT);
   return true;
@@ -122,14 +123,14 @@ bool filter_command(const char* args) {
 bool numeric_command(const char* args, const numeric_setting& s) {
   if (const char* value = value_of(args, s.name)) {
     int32_t v = read_number(value, s.lo, s.hi);
-    tovo_shell.set_setting(s.name, v);
-    if (std::strcmp(s.name, "gif_len") == 0) tovo_shell.reset_video();
+    tovo_shell().set_setting(s.name, v);
+    if (std::strcmp(s.name, "gif_len") == 0) tovo_shell().reset_video();
     print_value("set %s: %d", s.name, v, HEAD);
     return true;
   }
   if (!s.help[0].text || !starts(args, s.name)) return false;
   print_lines(s.help, 4);
-  print_value("current %s: %d", s.name, tovo_shell.get_setting(s.name), TEXT);
+  print_value("current %s: %d", s.name, tovo_shell().get_setting(s.name), TEXT);
   return true;
 }
 
@@ -139,7 +140,7 @@ void print_settings() {
   static const char* const names[] = {"volume",           "theme",         "gif_len",   "gif_reset_mode", "gif_scale",
                                       "screenshot_scale", "splore_filter", "tab_width", "enable_gpio",    ""};
   for (const char* name : names) tovo_print_col(name, TEXT);
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_PEN, HEAD);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_PEN, HEAD);
 }
 
 }  // namespace
@@ -150,7 +151,7 @@ const char* tovo_config_args(const char* text) {
 }
 
 void run_config(const char* args) {
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_PEN, TEXT);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_PEN, TEXT);
   if (theme_command(args) || filter_command(args)) return;
   for (const numeric_setting& s : numeric_settings)
     if (numeric_command(args, s)) return;

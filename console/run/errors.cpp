@@ -6,13 +6,15 @@
 #include <cstring>
 
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
-#include "console/run/assert_message.h"
 #include "console/run/code_tabs.h"
 #include "console/run/include.h"
 #include "console/run/program_text.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
+#include "console/run/script_host.h"
 #include "engine/tracked_mem.h"
 #include "script/api/api.h"
 #include "script/compiler/parse.h"
@@ -127,7 +129,7 @@ void extract_runtime_error(const char* msg) {
   if (std::strstr(text, TOVO_PROGRAM_HEADER)) {
     if (std::strstr(text, "assertion failed")) {
       error_tovo_print_col("assertion failed", DETAIL);
-      if (tovo_assert_message_store[0]) error_tovo_print_col(tovo_assert_message_store, SOURCE);
+      if (tovo_stored_assert_message()[0]) error_tovo_print_col(tovo_stored_assert_message(), SOURCE);
     }
     if (char* bounds = std::strstr(text, "position out of bounds")) {
       size_t n = std::strlen(bounds);
@@ -179,7 +181,7 @@ void print_traceback(lua_State* L) {
 }
 
 void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_line) {
-  tovo_poke(&pstate, pstate.cart, TOVO_REG_PEN, 6);
+  tovo_poke(&pstate(), pstate().cart, TOVO_REG_PEN, 6);
   const char* msg = message_on_top(L);
   int tab = 0;
   int line = 0;
@@ -194,7 +196,7 @@ void tovo_report_compile_error(lua_State* L, const char* code, int is_prompt_lin
       // the epilogue, or the end of the program found a goto without its
       // label): the report names the cart's line that the message names. For
       // a block left open that is all.
-      source = get_nth_line_ex(code_tab[tab], line, 0);
+      source = get_nth_line_ex(code_tab(tab), line, 0);
       detail = !std::strstr(msg, "to close '");
     } else {
       line = find_tab_line(tovo_last_line_number(L), &tab);
@@ -217,7 +219,7 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
   char message[TOVO_RUNTIME_MESSAGE_SIZE];
   std::snprintf(message, sizeof message, "%s", msg);
   int at = tovo_runtime_line(L);
-  if (!run_state.program) {
+  if (!run_state().program) {
     error_tovo_print_col("runtime error", HEADING);
   } else if (at > 2) {
     int tab = 0;
@@ -231,10 +233,10 @@ void tovo_report_runtime_error(lua_State* L, const char* code) {
     }
   }
   extract_runtime_error(message);
-  if (tovo_assert_message_store[0]) error_tovo_print_col(tovo_assert_message_store, DETAIL);
-  if (pstate.alloc_error) {
-    pstate.alloc_error = 0;
+  if (tovo_stored_assert_message()[0]) error_tovo_print_col(tovo_stored_assert_message(), DETAIL);
+  if (pstate().alloc_error) {
+    pstate().alloc_error = 0;
     return;
   }
-  if (run_state.program) print_traceback(L);
+  if (run_state().program) print_traceback(L);
 }

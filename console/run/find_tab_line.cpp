@@ -4,6 +4,7 @@
 
 #include "console/print/console_print.h"
 #include "console/run/include.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext_cursor.h"
@@ -17,7 +18,7 @@ constexpr int32_t ERROR_LINE_MARGIN = 52;
 constexpr int32_t INCLUDE_NOTE_COLOUR = 9;
 
 int tab_newlines(int tab) {
-  return ctext_get_line_number_for_pos(reinterpret_cast<const uint8_t*>(code_tab[tab]), WHOLE_TEXT);
+  return ctext_get_line_number_for_pos(reinterpret_cast<const uint8_t*>(code_tab(tab)), WHOLE_TEXT);
 }
 
 // A line of flattened code back to its line in the tab: a line inside an
@@ -64,8 +65,8 @@ int find_cart_line(int program_line, int* tab) {
 
 void select_code_tab_line(int tab, int line) {
   if (tab < 0 || tab >= TOVO_CODE_TABS) return;
-  code_tab_selected = tab;
-  tarq_ctext* record = tovo_shell.code_tab_record(tab);
+  code_tab_selected() = tab;
+  tarq_ctext* record = tovo_shell().code_tab_record(tab);
   if (!record || !record->text) return;
   int last = ctext_get_line_number_for_pos(record->text, WHOLE_TEXT);
   int target = line - 1 < 0 ? 0 : line - 1 > last ? last : line - 1;

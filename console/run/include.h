@@ -4,7 +4,7 @@
 // needs outside source files stops instead of running without them.
 #include <cstdint>
 
-#include "console/run/token_limits.h"
+#include "console/run/token.h"
 
 constexpr int TOVO_INCLUDES_MAX = 257;
 constexpr int TOVO_INCLUDE_NAME_SIZE = 256;

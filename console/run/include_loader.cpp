@@ -57,14 +57,14 @@ bool parse_line(const char* line, char* name, size_t size, int32_t* tab) {
 bool resolve(const char* name, char* path) {
   int n;
   if (name[0] == '/') {
-    n = std::snprintf(path, TARQ_PATH_MAX, "%s%s", tovo_shell.root_path(), name + 1);
+    n = std::snprintf(path, TARQ_PATH_MAX, "%s%s", tovo_shell().root_path(), name + 1);
   } else {
-    const char* current = tovo_shell.current_filename();
+    const char* current = tovo_shell().current_filename();
     const char* slash = std::strrchr(current, '/');
     if (current[0] && slash) {
       n = std::snprintf(path, TARQ_PATH_MAX, "%.*s%s", static_cast<int>(slash + 1 - current), current, name);
     } else {
-      n = std::snprintf(path, TARQ_PATH_MAX, "%s%s%s", tovo_shell.root_path(), tovo_shell.current_folder(), name);
+      n = std::snprintf(path, TARQ_PATH_MAX, "%s%s%s", tovo_shell().root_path(), tovo_shell().current_folder(), name);
     }
   }
   return n >= 0 && n < TARQ_PATH_MAX;

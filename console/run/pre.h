@@ -5,7 +5,7 @@
 // line numbers stay valid for error reports.
 #include <cstdint>
 
-#include "console/run/token_limits.h"
+#include "console/run/token.h"
 
 constexpr int32_t TOVO_PRE_OUT_SIZE = 262144;
 // A line of more tokens (comments aside) is rewritten in segments of this many

@@ -15,10 +15,10 @@ struct run_chain_entry {
   int32_t pending;
 };
 
-extern run_chain_entry run_chain[TOVO_RUN_CHAIN_SIZE];
-extern int32_t run_chain_count;  // 0 to 511
-// The one-time "devkit keyboard enabled" notice is shown again after a reset.
-extern int32_t devkit_notice_shown;
+// The entries in use, 0 to 511.
+int32_t run_chain_count();
+// True when an entry waits to be confirmed or cancelled.
+bool run_chain_has_pending();
 
 // Pushes an entry with the current parameter string; nothing when 511 are in use.
 void add_run_chain_item(const char* file, const char* label, int32_t pending);

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/config.h"
@@ -21,11 +22,11 @@ constexpr int32_t HOST_LOAD_MAX = 16;
 
 enum { CODE_SPARE = 2, CODE_DROP = 8, CODE_HALVE = 9, CODE_DROP_AGAIN = 10, CODE_RAISE = 11 };
 
-int32_t frame_budget() { return run_state.target_fps > 0 ? TOVO_CPU_HZ / run_state.target_fps : FALLBACK_BUDGET; }
+int32_t frame_budget() { return run_state().target_fps > 0 ? TOVO_CPU_HZ / run_state().target_fps : FALLBACK_BUDGET; }
 
 }  // namespace
 
-int32_t get_cpu_cycles_since_flip(int which) { return which == 0 ? tovo_program_cycles() : run_state.spend_counter; }
+int32_t get_cpu_cycles_since_flip(int which) { return which == 0 ? tovo_program_cycles() : run_state().spend_counter; }
 
 int32_t cycles_2_frame_capacity(int32_t cycles) {
   long long q = static_cast<long long>(cycles) * 65536 / frame_budget();
@@ -33,7 +34,7 @@ int32_t cycles_2_frame_capacity(int32_t cycles) {
 }
 
 void tovo_govern_frame_rate(int32_t fps, int32_t now, int32_t active, int32_t sleep_ms) {
-  tovo_run_state& r = run_state;
+  tovo_run_state& r = run_state();
   for (int i = 0; i + 1 < TOVO_FPS_HISTORY; i++) r.fps_history[i] = r.fps_history[i + 1];
   r.fps_history[TOVO_FPS_HISTORY - 1] = fps;
   long long sum = 0;
@@ -91,7 +92,7 @@ void tovo_govern_frame_rate(int32_t fps, int32_t now, int32_t active, int32_t sl
 }
 
 void update_frame_rate() {
-  int32_t active = tarq_system_active;
+  int32_t active = tarq_system_is_active();
   int32_t sleep_ms = active ? cconfig.foreground_sleep_ms : cconfig.background_sleep_ms;
   tovo_govern_frame_rate(tarq_get_fps(), tovo_clock(), active, sleep_ms);
 }

@@ -2,9 +2,11 @@
 #include <cstdio>
 
 #include "console/draw/gfx_shapes.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"
@@ -21,7 +23,7 @@ constexpr int32_t SPINNER_MIN_TICKS = 239;
 constexpr int32_t SPINNER_MIN_LOAD = 0x780000;
 constexpr int32_t SPINNER_STEP_MS = 120;
 
-int32_t* entry(int i) { return run_state.perf[(run_state.perf_index + i) % TOVO_PERF_ENTRIES]; }
+int32_t* entry(int i) { return run_state().perf[(run_state().perf_index + i) % TOVO_PERF_ENTRIES]; }
 
 // Wrapping 32-bit arithmetic with remainders that take the dividend's sign.
 int32_t wrap(uint32_t v) { return static_cast<int32_t>(v); }
@@ -36,9 +38,9 @@ void spinner_cell(tarq_bitmap* b, int col, int row, int32_t colour) {
 }  // namespace
 
 void record_resource_data() {
-  tovo_run_state& r = run_state;
+  tovo_run_state& r = run_state();
   int32_t* e = r.perf[r.perf_index];
-  long long memory = static_cast<long long>(pstate.script_memory) + pstate.code_overhead;
+  long long memory = static_cast<long long>(pstate().script_memory) + pstate().code_overhead;
   if (memory > MEMORY_CAP) memory = MEMORY_CAP;
   if (memory < 0) memory = 0;
   e[TOVO_PERF_MEMORY] = static_cast<int32_t>(memory * 64);
@@ -75,20 +77,20 @@ void draw_resource_data(tarq_bitmap* b) {
   const int32_t* newest = entry(TOVO_PERF_ENTRIES - 1);
   char text[64];
   if (tarq_get_key_state(SDL_SCANCODE_LSHIFT))
-    std::snprintf(text, sizeof text, "%d/%d %3.1f fps", run_state.current_fps, run_state.target_fps,
+    std::snprintf(text, sizeof text, "%d/%d %3.1f fps", run_state().current_fps, run_state().target_fps,
                   static_cast<double>(newest[TOVO_PERF_FPS]));
   else
-    std::snprintf(text, sizeof text, "%d/%d %1.2f %1.2f", run_state.current_fps, run_state.target_fps,
+    std::snprintf(text, sizeof text, "%d/%d %1.2f %1.2f", run_state().current_fps, run_state().target_fps,
                   newest[TOVO_PERF_CPU] / 65536.0, static_cast<double>(cpu_sum) / TOVO_PERF_ENTRIES / 65536.0);
-  uint32_t colour = run_state.current_fps < run_state.target_fps ? 8 : 13;
-  if (tovo_console_font) tarq_draw_text_ex(b, text, tovo_console_font, 63, 20, 1, colour);
+  uint32_t colour = run_state().current_fps < run_state().target_fps ? 8 : 13;
+  if (tovo_console_font()) tarq_draw_text_ex(b, text, tovo_console_font(), 63, 20, 1, colour);
   tarq_reset_clip(b);
   tarq_rect(b, 59, 3, 124, 27, 0);
 }
 
 void draw_cpu_spinner(tarq_bitmap* b) {
-  if (!b || !run_state.has_draw || run_state.frame_ticks <= SPINNER_MIN_TICKS || !run_state.running ||
-      !run_state.program || cycles_2_frame_capacity(tovo_program_cycles()) < SPINNER_MIN_LOAD)
+  if (!b || !run_state().has_draw || run_state().frame_ticks <= SPINNER_MIN_TICKS || !run_state().running ||
+      !run_state().program || cycles_2_frame_capacity(tovo_program_cycles()) < SPINNER_MIN_LOAD)
     return;
   static const uint32_t steps[3][4] = {{41205, 82, 16, 8}, {43215, 86, 24, 12}, {45225, 90, 32, 16}};
   uint32_t e = static_cast<uint32_t>(tovo_clock() / SPINNER_STEP_MS);

@@ -1,19 +1,13 @@
 #pragma once
-// The run loop's state: the interpreter handles and the fields that pace a
-// cart's program frame by frame (frame rate, CPU marks, performance ring,
-// flags of the running program, parameter strings, pause-menu items, code
-// tabs). One plain record, zeroed at start; the shell reads and writes the
-// fields it shares with the run loop (pending action, exec flag, resumable
-// flag, load delay).
+// The run loop's state: the fields that pace a cart's program frame by frame
+// (frame rate, CPU marks, performance ring, flags of the running program,
+// parameter strings, pause-menu items), with the interpreter handles and the
+// code tabs beside it in the run record (console/run/run_record.h). One plain
+// record, zeroed at start; the shell reads and writes the fields it shares
+// with the run loop (pending action, exec flag, resumable flag, load delay).
 #include <cstdint>
 
 #include "console/machine/cart.h"
-
-struct lua_State;
-
-extern lua_State* L0_cart;     // the cart's interpreter state
-extern lua_State* L0_command;  // a second thread of it, for prompt lines
-extern lua_State* L0;          // the thread in use
 
 constexpr int TOVO_CODE_TABS = 16;
 constexpr int TOVO_PARAM_MAX = 1024;  // characters of a parameter string
@@ -134,12 +128,6 @@ struct tovo_run_state {
   int32_t held_clock_ms;
 };
 
-extern tovo_run_state run_state;
-
-// The code tabs: the text of each tab (NUL-terminated) and the selected tab.
-extern char code_tab[TOVO_CODE_TABS][TOVO_CODE_SIZE];
-extern int32_t code_tab_selected;
-
 // The clock the run loop, the bindings and the shell read: engine
-// milliseconds, or the held time while run_state.clock_held is set.
+// milliseconds, or the held time while run_state().clock_held is set.
 int32_t tovo_clock();

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-tovo_shell_port tovo_shell;
-
 const char* tovo_shell_port_missing(const tovo_shell_port& port) {
 #define CHECK(entry) \
   if (!port.entry) return #entry
@@ -70,6 +68,6 @@ int tovo_connect_shell(const tovo_shell_port& port) {
     std::fprintf(stderr, "shell port: %s is not set\n", missing);
     return 1;
   }
-  tovo_shell = port;
+  tovo_shell() = port;
   return 0;
 }

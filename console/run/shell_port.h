@@ -102,7 +102,12 @@ struct tovo_shell_port {
   void (*set_setting)(const char* name, int32_t value);
 };
 
-extern tovo_shell_port tovo_shell;
+// The connected port, which the console calls the shell through (tests may
+// replace single entries of it); tovo_connect_shell sets it.
+inline tovo_shell_port& tovo_shell() {
+  static tovo_shell_port port;
+  return port;
+}
 
 // The name of the first entry of port that is unset, or null when all are set.
 const char* tovo_shell_port_missing(const tovo_shell_port& port);

@@ -1,13 +1,14 @@
 #include "console/run/spend_cpu.h"
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "script/vm/cpu.h"
 
 namespace {
 
 void charge(lua_State* L, int c) {
-  run_state.spend_counter =
-      static_cast<int32_t>(static_cast<uint32_t>(run_state.spend_counter) + static_cast<uint32_t>(c));
+  run_state().spend_counter =
+      static_cast<int32_t>(static_cast<uint32_t>(run_state().spend_counter) + static_cast<uint32_t>(c));
   if (L) lua_add_cpu_cycles(L, c);
 }
 
@@ -19,7 +20,7 @@ int doubled(int n) {
 
 }  // namespace
 
-void spend_cpu(int n) { script_spend_cpu(L0, n); }
+void spend_cpu(int n) { script_spend_cpu(L0(), n); }
 
 void script_spend_cpu(lua_State* L, int n) {
   if (n < 0) return;
@@ -28,7 +29,7 @@ void script_spend_cpu(lua_State* L, int n) {
 
 void spend_cpu_8MHz(int n) {
   if (n < 0) return;
-  charge(L0, n < 1 ? 1 : n);
+  charge(L0(), n < 1 ? 1 : n);
 }
 
-int32_t tovo_program_cycles() { return L0 ? lua_get_cpu_cycles(L0) : 0; }
+int32_t tovo_program_cycles() { return L0() ? lua_get_cpu_cycles(L0()) : 0; }

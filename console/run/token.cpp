@@ -1,4 +1,5 @@
-// The console tokenizer, its keyword table and the token count.
+// The console tokenizer, its keyword table, the token count and the size
+// limits of a cart's code.
 #include "console/run/token.h"
 
 #include <cstdio>
@@ -7,8 +8,6 @@
 
 #include "console/bindings/api_list.h"
 #include "engine/tarq.h"
-
-uint32_t tovo_keyword_hash_start = 0x67d;
 
 namespace {
 
@@ -43,7 +42,7 @@ constexpr keyword_entry keywords[] = {
 // clang-format on
 
 uint32_t keyword_hash(const char* name, size_t len) {
-  uint32_t h = tovo_keyword_hash_start;
+  uint32_t h = TOVO_KEYWORD_HASH_START;
   for (size_t i = 0; i < len; i++) h = ((static_cast<unsigned char>(name[i]) * h) & 0x1fff) ^ 0x1c62;
   return h & (TOVO_KEYWORD_SLOTS - 1);
 }
@@ -313,3 +312,35 @@ void add_api_function_name(const char* name) {
 int tovo_api_function_name_count() { return api_name_count; }
 
 const char* tovo_api_function_name(int i) { return i >= 0 && i < api_name_count ? api_names[i] : nullptr; }
+
+// Size limits of a cart's code.
+void tovo_text_accept(tovo_text_result* result) {
+  result->status = 0;
+  result->message[0] = 0;
+  result->detail[0] = 0;
+}
+
+void tovo_text_refuse(tovo_text_result* result, const char* message) {
+  result->status = 1;
+  std::snprintf(result->message, sizeof result->message, "%s", message);
+  result->detail[0] = 0;
+}
+
+int tovo_check_code_limits(const char* code, tovo_text_result* result) {
+  tovo_text_accept(result);
+  result->tokens = 0;
+  const size_t chars = std::strlen(code);
+  if (chars > static_cast<size_t>(TOVO_CHAR_LIMIT)) {
+    tovo_text_refuse(result, "program exceeds char limit");
+    // A length past the int range is shown as the largest int.
+    const int shown = chars > 0x7fffffff ? 0x7fffffff : static_cast<int>(chars);
+    std::snprintf(result->detail, sizeof result->detail, "%d / %d chars\n", shown, TOVO_CHAR_LIMIT);
+    return result->status;
+  }
+  result->tokens = count_tokens(code);
+  if (result->tokens > TOVO_TOKEN_LIMIT) {
+    tovo_text_refuse(result, "program too large");
+    std::snprintf(result->detail, sizeof result->detail, "%d / %d tokens\n", result->tokens, TOVO_TOKEN_LIMIT);
+  }
+  return result->status;
+}

@@ -2,6 +2,10 @@
 // The console's own tokenizer. It exists to count a cart's tokens against the
 // size limit and to colour code text; the script runtime has its own lexer.
 // It also splits text into lines for the preprocessor and the include check.
+// Here too are the size limits of a cart's code, and the result record that
+// the checks on program text (limits, include lines, preprocessing) hand to
+// the run loop, which prints a refusal's lines in colour 6 and does not run
+// the program.
 #include <cstdint>
 
 // Token ids. Any other single character is a token whose id is its byte value.
@@ -56,7 +60,7 @@ constexpr int TOVO_API_NAMES_MAX = 256;
 constexpr int TOVO_API_NAME_SIZE = 64;
 
 // Start value of the keyword hash; with it no two names of the table collide.
-extern uint32_t tovo_keyword_hash_start;
+constexpr uint32_t TOVO_KEYWORD_HASH_START = 0x67d;
 
 // Reading state. `ident` and `ident_len` give the current token's bytes inside
 // the text (the token is not copied, so a token of any length is read whole).
@@ -89,3 +93,22 @@ void init_api_function_names();
 void add_api_function_name(const char* name);  // names past the 256th are ignored
 int tovo_api_function_name_count();
 const char* tovo_api_function_name(int i);  // null outside 0..count-1
+
+constexpr int TOVO_CHAR_LIMIT = 65536;
+constexpr int TOVO_TOKEN_LIMIT = 8192;
+
+struct tovo_text_result {
+  int32_t status;    // 0 accepted, otherwise refused
+  int32_t tokens;    // counted tokens (set by the limit check)
+  char message[32];  // first line of a refusal, e.g. "program too large"
+  char detail[32];   // second line, with its newline, or empty
+};
+
+// Checks the include-flattened code: more than 65536 characters refuse it with
+// "program exceeds char limit", then more than 8192 counted tokens with
+// "program too large". Returns result->status.
+int tovo_check_code_limits(const char* code, tovo_text_result* result);
+
+// Helpers for the checks: an accepted result, and a refusal.
+void tovo_text_accept(tovo_text_result* result);
+void tovo_text_refuse(tovo_text_result* result, const char* message);

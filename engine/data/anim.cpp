@@ -35,7 +35,7 @@ void cactor_destroy_channels(tarq_actor* a) {
 
 tarq_anim* tarq_create_anim() {
   tarq_anim* anim = static_cast<tarq_anim*>(tarq_calloc(sizeof(tarq_anim)));
-  if (anim) tarq_items_created++;
+  if (anim) tarq_item_created();
   return anim;
 }
 
@@ -44,7 +44,7 @@ void tarq_destroy_anim(tarq_anim* anim) {
   for (int32_t i = 0; i < anim->actor_count; i++) cactor_destroy_channels(&anim->actors[i]);
   tarq_free(anim->actors);
   tarq_free(anim);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }
 
 int32_t canim_new_actor(tarq_anim* anim) {

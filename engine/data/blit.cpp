@@ -62,8 +62,8 @@ void tarq_blit(tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32
       memmove(dst->rows[dy + r] + static_cast<size_t>(dx) * bpp, src->rows[sy + r] + static_cast<size_t>(sx) * bpp,
               static_cast<size_t>(w) * bpp);
     }
-  } else if (src->depth == 8 && dst->depth == 32 && tarq_video_palette) {
-    const uint8_t(*pal)[3] = tarq_video_palette->rgb;
+  } else if (src->depth == 8 && dst->depth == 32 && tarq_video.tarq_video_palette) {
+    const uint8_t(*pal)[3] = tarq_video.tarq_video_palette->rgb;
     for (int32_t r = 0; r < h; r++) {
       const uint8_t* s = src->rows[sy + r] + sx;
       uint32_t* d = tarq_row32(dst, dy + r) + dx;

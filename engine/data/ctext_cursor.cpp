@@ -3,8 +3,22 @@
 
 #include "engine/platform/gui.h"
 
-int32_t last_ctext_width = 0;
-int32_t last_ctext_height = 0;
+namespace {
+
+// The scrolling's memory of the last element it saw.
+struct ctext_scroll_memory {
+  int32_t last_ctext_width;
+  int32_t last_ctext_height;
+};
+
+ctext_scroll_memory seen;
+
+}  // namespace
+
+void ctext_last_element_size(int32_t* w, int32_t* h) {
+  *w = seen.last_ctext_width;
+  *h = seen.last_ctext_height;
+}
 
 namespace {
 
@@ -66,10 +80,10 @@ void tarq_get_ctextfield_cursor_pos(const tarq_ctext* ctext, int32_t* x, int32_t
 void ctext_bound_scrolling_to_cursor(tarq_ctext* ctext, int32_t margin) {
   if (!ctext) return;
   if (ctext->element) {
-    last_ctext_width = ctext->element->width;
-    last_ctext_height = ctext->element->height;
+    seen.last_ctext_width = ctext->element->width;
+    seen.last_ctext_height = ctext->element->height;
   }
-  int32_t w = last_ctext_width, h = last_ctext_height;
+  int32_t w = seen.last_ctext_width, h = seen.last_ctext_height;
   if (margin != 0 && h > 128) margin = h / 3;
   int32_t x, y;
   tarq_get_ctextfield_cursor_pos(ctext, &x, &y);

@@ -6,9 +6,9 @@
 
 #include "engine/data/ctext.h"
 
-// Width and height of the last element seen by the scrolling, for records without one.
-extern int32_t last_ctext_width;
-extern int32_t last_ctext_height;
+// Width and height of the last element seen by the scrolling, which count for
+// records without one.
+void ctext_last_element_size(int32_t* w, int32_t* h);
 
 // The number of newlines among the first pos characters (the 0-based line of
 // pos); counting stops at the NUL.

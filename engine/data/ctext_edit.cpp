@@ -12,7 +12,12 @@
 #include "engine/platform/host.h"
 #include "engine/tracked_mem.h"
 
-int32_t last_insert_char_cat = 0;
+namespace {
+int32_t last_insert_char_cat = 0;  // only this file changes it
+}  // namespace
+
+int32_t ctext_last_insert_char_cat() { return last_insert_char_cat; }
+void ctext_forget_insert_char_cat() { last_insert_char_cat = 0; }
 
 namespace {
 

@@ -18,8 +18,10 @@ void ctext_collapse(tarq_ctext* ctext, int32_t pos);
 // Character categories: 1 word (letters, digits, '_', codes of 128 and up),
 // 2 punctuation, 0 anything else.
 int get_char_cat(uint8_t code);
-// The category of the last character typed through ctext_insert_character.
-extern int32_t last_insert_char_cat;
+// The category of the last character typed through ctext_insert_character
+// (0 before any): a word character typed after another joins its undo step.
+int32_t ctext_last_insert_char_cat();
+void ctext_forget_insert_char_cat();  // back to 0
 
 // Inserts at `pos`, dropping carriage returns; nothing when the result would
 // pass the capacity. With move_cursor the cursor moves past the insertion and

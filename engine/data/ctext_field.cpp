@@ -19,8 +19,21 @@
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 
-int32_t double_clicked = 0;
-int32_t last_ctext_drag_scroll_t = 0;
+namespace {
+
+// The field's clicks and drags, shared by every field.
+struct ctextfield_clicks {
+  int32_t double_clicked;            // 0 none, 1 double, 2 triple
+  int32_t last_ctext_drag_scroll_t;  // engine time of the last drag update
+};
+
+ctextfield_clicks clicks;
+
+}  // namespace
+
+int32_t ctextfield_double_clicked() { return clicks.double_clicked; }
+void ctextfield_set_drag_time(int32_t t) { clicks.last_ctext_drag_scroll_t = t; }
+void ctextfield_reset_clicks() { clicks = ctextfield_clicks{}; }
 
 namespace {
 
@@ -307,7 +320,7 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
   const bool shift = tarq_get_key_state(TARQ_KEY_SHIFT) != 0;
   const bool mouse =
       message == TARQ_GUI_PRESS || message == TARQ_GUI_HOLD || message == TARQ_GUI_RELEASE || message == TARQ_GUI_HOVER;
-  if (mouse && buttons == 0) double_clicked = 0;
+  if (mouse && buttons == 0) clicks.double_clicked = 0;
 
   if (message == TARQ_GUI_PRESS || message == TARQ_GUI_RELEASE || message == TARQ_GUI_CLICK ||
       message == TARQ_GUI_WHEEL)
@@ -320,14 +333,14 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
   } else if (message == TARQ_GUI_CLICK) {
     c->cursor = mouse_pos(e, c, a, b);
   } else if (message == TARQ_GUI_DOUBLE_CLICK) {
-    if (double_clicked != 2) {
+    if (clicks.double_clicked != 2) {
       ctext_select_from_double_click(c, mouse_pos(e, c, a, b));
-      double_clicked = 1;
+      clicks.double_clicked = 1;
     }
   } else if (message == TARQ_GUI_TRIPLE_CLICK) {
     ctext_select_from_triple_click(c, mouse_pos(e, c, a, b));
-    double_clicked = 2;
-  } else if (message == TARQ_GUI_PRESS && double_clicked == 0) {
+    clicks.double_clicked = 2;
+  } else if (message == TARQ_GUI_PRESS && clicks.double_clicked == 0) {
     int32_t pos = mouse_pos(e, c, a, b);
     if (shift) {
       c->cursor = c->select_end = pos;
@@ -336,10 +349,10 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
       ctext_collapse(c, pos);
       c->search_highlight = 0;
     }
-  } else if (message == TARQ_GUI_HOLD && double_clicked == 0) {
+  } else if (message == TARQ_GUI_HOLD && clicks.double_clicked == 0) {
     int32_t now = tarq_get_time();
-    if (now - last_ctext_drag_scroll_t > DRAG_UPDATE_MS) {
-      last_ctext_drag_scroll_t = now;
+    if (now - clicks.last_ctext_drag_scroll_t > DRAG_UPDATE_MS) {
+      clicks.last_ctext_drag_scroll_t = now;
       c->cursor = c->select_end = mouse_pos(e, c, a, b);
       c->search_highlight = 0;
       c->remembered_x = get_line_x(c);
@@ -366,7 +379,7 @@ void vhand_ctextfield(tarq_gui_element* e, int32_t a, int32_t b, int32_t buttons
 void draw_ctext(tarq_bitmap* b, int32_t x, int32_t y, int32_t w, int32_t h, tarq_ctext* c) {
   uint32_t background = b->depth == 8 ? (BACKGROUND & 0xFF) : (0xFF000000u | BACKGROUND);
   tarq_rectfill(b, x, y, x + w - 1, y + h - 1, background);
-  tarq_pod* font = c->font ? c->font : tarq_font2;
+  tarq_pod* font = c->font ? c->font : tarq_fonts.tarq_font2;
   const int32_t step = step_height(c);
   int32_t px = x - c->scroll_x, py = y - c->scroll_y;
   int32_t cursor_x = px, cursor_y = py;

@@ -13,9 +13,12 @@ struct tarq_gui_element;
 constexpr int32_t TARQ_GUI_CTEXT_FIELD = 4;
 
 // 0 none, 1 after a double click, 2 after a triple click.
-extern int32_t double_clicked;
-// Time in milliseconds of the last drag update.
-extern int32_t last_ctext_drag_scroll_t;
+int32_t ctextfield_double_clicked();
+// Engine time of the last drag update; a drag moves the selection again
+// only more than 50 ms after it.
+void ctextfield_set_drag_time(int32_t t);
+// No click counted, no drag update yet: as at program start.
+void ctextfield_reset_clicks();
 
 // Adds the field drawing into `target` and gives it the keyboard focus; the
 // caller keeps the record. Returns the element index, -1 when there is no room.

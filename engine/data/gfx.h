@@ -19,16 +19,23 @@ struct tarq_palette {
   uint8_t rgb[256][3];
 };
 
-// The window's stand-in bitmap: its size is the window's, it has no pixels,
-// and nothing is drawn on it or copied to or from it (the back page is shown
-// by tarq_present_bitmap). Null until the first tarq_set_screen.
-extern tarq_bitmap* tarq_screen;
-
-// The palette through which an 8-bit page is shown and an 8-bit bitmap is
-// copied into a 32-bit one; made by the video system at start as a grey ramp.
-// A second, black palette is made with it.
-extern tarq_palette* tarq_video_palette;
-extern tarq_palette* tarq_black_palette;
+// The screen record and the palettes, which the video system makes and
+// changes; the drawing modules read them.
+struct tarq_video_pages {
+  // The window's stand-in bitmap: its size is the window's, it has no
+  // pixels, and nothing is drawn on it or copied to or from it (the back page
+  // is shown by tarq_present_bitmap). Null until the first tarq_set_screen.
+  tarq_bitmap* tarq_screen;
+  // The palette through which an 8-bit page is shown and an 8-bit bitmap is
+  // copied into a 32-bit one; made by the video system at start as a grey
+  // ramp. A second, black palette is made with it.
+  tarq_palette* tarq_video_palette;
+  tarq_palette* tarq_black_palette;
+};
+extern tarq_video_pages tarq_video;
+// Puts p in as the video palette (null: none) and returns the one it
+// replaces, which the caller then owns.
+tarq_palette* tarq_swap_video_palette(tarq_palette* p);
 // Copies p into the video palette (nothing when p is the video palette).
 void tarq_set_palette(const tarq_palette* p);
 

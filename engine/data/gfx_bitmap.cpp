@@ -27,7 +27,7 @@ tarq_bitmap* tarq_create_bitmap(int32_t width, int32_t height, int32_t depth) {
   for (int32_t y = 0; y < height; y++) b->rows[y] = b->pixels + static_cast<uint64_t>(y) * row_bytes;
   b->tag = 0;
   tarq_reset_clip(b);
-  tarq_items_created++;
+  tarq_item_created();
   return b;
 }
 
@@ -35,26 +35,26 @@ tarq_bitmap* tarq_destroy_bitmap(tarq_bitmap* b) {
   if (!b) return nullptr;
   tarq_free(b->pixels);
   tarq_free(b);
-  tarq_items_created--;
+  tarq_item_destroyed();
   return nullptr;
 }
 
 void tarq_clear_bitmap(tarq_bitmap* b) {
-  if (!b || b == tarq_screen || !b->rows) return;
+  if (!b || b == tarq_video.tarq_screen || !b->rows) return;
   const size_t row_bytes = static_cast<size_t>(b->width) * static_cast<size_t>(b->depth / 8);
   for (int32_t y = 0; y < b->height; y++) memset(b->rows[y], 0, row_bytes);
 }
 
 tarq_palette* tarq_create_palette() {
   auto* p = static_cast<tarq_palette*>(tarq_calloc(sizeof(tarq_palette)));
-  if (p) tarq_items_created++;
+  if (p) tarq_item_created();
   return p;
 }
 
 tarq_palette* tarq_destroy_palette(tarq_palette* p) {
   if (!p) return nullptr;
   tarq_free(p);
-  tarq_items_created--;
+  tarq_item_destroyed();
   return nullptr;
 }
 

@@ -4,15 +4,13 @@
 #include <cstring>
 
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 
 namespace {
 
-void log_assertion(const char* what) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "\nAssertion failed: %s\n", what);
-  tarq_debug(tarq_debug_string);
-}
+void log_assertion(const char* what) { tarq_logf("\nAssertion failed: %s\n", what); }
 
 int32_t grown_capacity(int32_t capacity, int32_t n) {
   if (n == capacity + 1) {
@@ -48,7 +46,7 @@ bool grow_bone_vertices(tarq_model* m, int32_t capacity) {
 
 tarq_model* tarq_create_model() {
   tarq_model* m = static_cast<tarq_model*>(tarq_calloc(sizeof(tarq_model)));
-  if (m) tarq_items_created++;
+  if (m) tarq_item_created();
   return m;
 }
 
@@ -63,7 +61,7 @@ void tarq_destroy_model(tarq_model* m) {
   tarq_free(m->bone_order);
   tarq_free(m->bone_matrices);
   tarq_free(m);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }
 
 int cmodel_max_vertices(tarq_model* m, int32_t n) {
@@ -139,12 +137,12 @@ tarq_material* tarq_create_material() {
   if (!mat) return nullptr;
   mat->word[8] = static_cast<int32_t>(0xff336699u);
   mat->word[9] = static_cast<int32_t>(0xff606060u);
-  tarq_items_created++;
+  tarq_item_created();
   return mat;
 }
 
 void tarq_destroy_material(tarq_material* mat) {
   if (!mat) return;
   tarq_free(mat);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }

@@ -160,7 +160,7 @@ tarq_poly* tarq_create_poly(int32_t n) {
     tarq_free(p);
     return nullptr;
   }
-  tarq_items_created++;
+  tarq_item_created();
   return p;
 }
 
@@ -168,7 +168,7 @@ void tarq_destroy_cpoly(tarq_poly* p) {
   if (!p) return;
   free_arrays(p);
   tarq_free(p);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }
 
 void cmodel_calculate_vertex_normals(tarq_model* m) {

@@ -4,12 +4,18 @@
 
 #include "engine/data/gfx.h"
 
-tarq_palette* tarq_video_palette = nullptr;
-tarq_palette* tarq_black_palette = nullptr;
+tarq_video_pages tarq_video;
+
+tarq_palette* tarq_swap_video_palette(tarq_palette* p) {
+  tarq_palette* old = tarq_video.tarq_video_palette;
+  tarq_video.tarq_video_palette = p;
+  return old;
+}
 
 void tarq_set_palette(const tarq_palette* p) {
-  if (!p || !tarq_video_palette || p == tarq_video_palette) return;
-  memcpy(tarq_video_palette->rgb, p->rgb, sizeof(tarq_video_palette->rgb));
+  tarq_palette* video = tarq_video.tarq_video_palette;
+  if (!p || !video || p == video) return;
+  memcpy(video->rgb, p->rgb, sizeof(video->rgb));
 }
 
 static int32_t distance(const uint8_t* e, int32_t r, int32_t g, int32_t b) {

@@ -5,11 +5,12 @@
 
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
-#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
+#include "engine/data/sound_items.h"
 #include "engine/data/voxmap.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 
@@ -17,10 +18,7 @@ namespace {
 
 tarq_destroy_item_func destroy_item_hook = nullptr;
 
-void log_assertion(const char* what) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "\nAssertion failed: %s\n", what);
-  tarq_debug(tarq_debug_string);
-}
+void log_assertion(const char* what) { tarq_logf("\nAssertion failed: %s\n", what); }
 
 bool valid_slot(const tarq_pod* pod, int32_t slot) { return pod && slot >= 0 && slot < pod->capacity; }
 
@@ -97,7 +95,7 @@ bool grow(tarq_pod* pod, int32_t n) {
 
 tarq_pod* new_pod() {
   tarq_pod* pod = static_cast<tarq_pod*>(tarq_calloc(sizeof(tarq_pod)));
-  if (pod) tarq_items_created++;
+  if (pod) tarq_item_created();
   return pod;
 }
 
@@ -132,7 +130,7 @@ tarq_pod* tarq_destroy_pod(tarq_pod* pod) {
   tarq_free(pod->position);
   tarq_free(pod->block);
   tarq_free(pod);
-  tarq_items_created--;
+  tarq_item_destroyed();
   return nullptr;
 }
 

@@ -8,17 +8,15 @@
 #include "engine/formats/pod_file.h"
 #include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
+#include "engine/io/stream_values.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 
 namespace {
 
-void log_line(const char* fmt, const char* text) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, fmt, text);
-  tarq_debug(tarq_debug_string);
-}
+void log_line(const char* fmt, const char* text) { tarq_logf(fmt, text); }
 
 // Entries are replaced, never leaked: a pod already in the set is destroyed.
 void read_set(tarq_file* f, tarq_pod_set* set) {
@@ -42,9 +40,7 @@ int tarq_load_pod_set(const char* path, tarq_pod_set* set) {
 }
 
 int tarq_load_pod_set_from_memory(const void* data, int32_t length, tarq_pod_set* set) {
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod_set_from_memory  len %d ",
-           static_cast<int>(length));
-  tarq_debug(tarq_debug_string);
+  tarq_logf("tarq_load_pod_set_from_memory  len %d ", static_cast<int>(length));
   tarq_file* f = tarq_fopen_memory(data, length);
   if (f) {
     snprintf(f->name, sizeof f->name, "MEM_POD");
@@ -74,8 +70,7 @@ int tarq_load_pod_set_from_text_file(const char* path, tarq_pod_set* set) {
     }
     tarq_destroy_pod(set->pod[index]);
     set->pod[index] = pod;
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod: %s %s \n", file, pod ? "ok" : "failed");
-    tarq_debug(tarq_debug_string);
+    tarq_logf("tarq_load_pod: %s %s \n", file, pod ? "ok" : "failed");
   }
   tarq_fclose(list);
   return 0;

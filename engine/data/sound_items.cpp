@@ -1,6 +1,8 @@
-// Sound and synth records: made and freed with the engine's allocator.
+// Sound and synth records: made and freed with the engine's allocator; the
+// table of their item kinds, which the sound engine registers.
 #include "engine/data/sound_items.h"
 
+#include "engine/data/pod.h"
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 
@@ -21,7 +23,7 @@ tarq_sound* tarq_new_sound_record(int32_t sample_count, int32_t bits) {
   sound->channels = 1;
   sound->volume = 256;
   sound->channel = -1;
-  tarq_items_created++;
+  tarq_item_created();
   return sound;
 }
 
@@ -29,7 +31,7 @@ void tarq_free_sound_record(tarq_sound* sound) {
   if (!sound) return;
   tarq_free(sound->data);
   tarq_free(sound);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }
 
 tarq_synth* tarq_new_synth_record(int32_t length) {
@@ -37,7 +39,7 @@ tarq_synth* tarq_new_synth_record(int32_t length) {
   if (!synth) return nullptr;
   synth->header[0] = static_cast<int32_t>(static_cast<uint32_t>(length) * 4u);
   synth->output = -1;
-  tarq_items_created++;
+  tarq_item_created();
   return synth;
 }
 
@@ -45,5 +47,35 @@ void tarq_free_synth_record(tarq_synth* synth) {
   if (!synth) return;
   for (tarq_synth_node& node : synth->node) tarq_free(node.buffer);
   tarq_free(synth);
-  tarq_items_created--;
+  tarq_item_destroyed();
+}
+
+// The table of item kinds that upper libraries own.
+namespace {
+
+struct kind_slot {
+  bool registered;
+  tarq_item_kind kind;
+};
+
+kind_slot kinds[TARQ_ITEM_APPLICATION];
+
+bool owned_above(int32_t type) { return type == TARQ_ITEM_SOUND || type == TARQ_ITEM_SYNTH; }
+
+}  // namespace
+
+bool tarq_register_item_kind(int32_t type, const tarq_item_kind* kind) {
+  if (!owned_above(type)) return false;
+  if (!kind) {
+    kinds[type] = {};
+    return true;
+  }
+  if (!kind->create || !kind->destroy) return false;
+  kinds[type] = {true, *kind};
+  return true;
+}
+
+const tarq_item_kind* tarq_item_kind_of(int32_t type) {
+  if (type < 0 || type >= TARQ_ITEM_APPLICATION || !kinds[type].registered) return nullptr;
+  return &kinds[type].kind;
 }

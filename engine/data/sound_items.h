@@ -1,8 +1,10 @@
 #pragma once
 // Sounds and synth graphs as a pod holds them and a pod file stores them: the
-// records' layout. The sound engine makes and destroys them and registers
-// both as item kinds (engine/data/item_kinds.h); the pod reader fills their
-// fields and the pod writer stores them.
+// records' layout, and the table of item kinds through which the pod reader
+// makes them and a pod destroys them. The sound engine makes and destroys
+// them and registers both as item kinds at start-up; the pod reader fills
+// their fields and the pod writer stores them. With no kind registered the
+// pod reader reads past the item's chunk and keeps nothing.
 #include <cstdint>
 
 // A PCM sound: 22050 Hz, one channel, 16-bit unless made otherwise.
@@ -50,3 +52,21 @@ void tarq_free_sound_record(tarq_sound* sound);
 tarq_synth* tarq_new_synth_record(int32_t length);
 // Frees the node buffers and the record (not its rendered sound).
 void tarq_free_synth_record(tarq_synth* synth);
+
+// Item types that a pod holds but a library above the engine makes and
+// destroys: sounds (TARQ_ITEM_SOUND) and synth graphs (TARQ_ITEM_SYNTH).
+struct tarq_item_kind {
+  // A new item, zero-filled but for what its maker sets, or null when it
+  // cannot be made. The two numbers are a sound's sample count and bits per
+  // sample, or a synth graph's length and 0.
+  void* (*create)(int32_t size, int32_t bits);
+  void (*destroy)(void* item);
+};
+
+// Registers the kind of a type that an upper library owns (a copy; null
+// removes it). False, changing nothing, for any other type or a kind with a
+// null entry.
+bool tarq_register_item_kind(int32_t type, const tarq_item_kind* kind);
+
+// The kind registered for the type, or null.
+const tarq_item_kind* tarq_item_kind_of(int32_t type);

@@ -13,7 +13,7 @@ bool pixels_of(const tarq_bitmap* b, int32_t depth) { return b && b->rows && b->
 template <bool ByDestination>
 void draw_sprite_mapped(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                         int32_t w, int32_t h, const uint8_t* map) {
-  if (!map || !pixels_of(src, 8) || !pixels_of(dst, 8) || dst == tarq_screen) return;
+  if (!map || !pixels_of(src, 8) || !pixels_of(dst, 8) || dst == tarq_video.tarq_screen) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
   for (int32_t r = 0; r < h; r++) {
@@ -48,7 +48,7 @@ void tarq_draw_sprite_shadow(const tarq_bitmap* src, tarq_bitmap* dst, int32_t s
 
 void tarq_draw_sprite_h(const tarq_bitmap* src, tarq_bitmap* dst, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                         int32_t w, int32_t h) {
-  if (!pixels_of(src, 8) || !pixels_of(dst, 8) || dst == tarq_screen) return;
+  if (!pixels_of(src, 8) || !pixels_of(dst, 8) || dst == tarq_video.tarq_screen) return;
   tarq_clip(src, dst, sx, sy, dx, dy, w, h);
   if (w < 1 || h < 1) return;
   tarq_draw_sprite8_h(src, dst, src->width - sx - w, sy, dx, dy, w, h);

@@ -5,8 +5,6 @@
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
 
-int32_t tarq_font_spacing = 1;
-
 namespace {
 
 struct font_sets {
@@ -19,7 +17,7 @@ font_sets sets_of(const tarq_pod* font) {
   return {96, 32};
 }
 
-int32_t advance_of(const tarq_bitmap* g) { return g ? g->width + tarq_font_spacing : 0; }
+int32_t advance_of(const tarq_bitmap* g) { return g ? g->width + tarq_fonts.tarq_font_spacing : 0; }
 
 int32_t total_width(const char* text, const tarq_pod* font) {
   int64_t total = 0;
@@ -59,25 +57,25 @@ tarq_bitmap* tarq_font_glyph(const tarq_pod* font, int32_t set, int32_t code) {
 
 int32_t tarq_get_text_width(const char* text, tarq_pod* font) {
   if (!text || !font) return 0;
-  return total_width(text, font) - tarq_font_spacing;
+  return total_width(text, font) - tarq_fonts.tarq_font_spacing;
 }
 
 int32_t tarq_draw_text_ex(tarq_bitmap* b, const char* text, tarq_pod* font, int32_t x, int32_t y, int32_t flags,
                           uint32_t colour) {
-  if (!b || b == tarq_screen || !font || !text) return y;
+  if (!b || b == tarq_video.tarq_screen || !font || !text) return y;
   const int32_t total = total_width(text, font);
   const int32_t start_x = x;
   const int32_t saved_clip_x0 = b->clip_x0;
   bool kept_inside = false;
   if ((flags & TARQ_TEXT_KEEP_INSIDE) &&
-      static_cast<int64_t>(b->clip_x1) - x < static_cast<int64_t>(total) - tarq_font_spacing) {
-    x = b->clip_x1 + tarq_font_spacing - total;
+      static_cast<int64_t>(b->clip_x1) - x < static_cast<int64_t>(total) - tarq_fonts.tarq_font_spacing) {
+    x = b->clip_x1 + tarq_fonts.tarq_font_spacing - total;
     b->clip_x0 = std::min(b->clip_x0 + 15, b->clip_x1);
     kept_inside = true;
   }
   int64_t aligned = x;
-  if (flags & TARQ_TEXT_CENTRE) aligned -= (static_cast<int64_t>(total) - tarq_font_spacing) / 2;
-  if (flags & TARQ_TEXT_RIGHT) aligned -= static_cast<int64_t>(total) - tarq_font_spacing;
+  if (flags & TARQ_TEXT_CENTRE) aligned -= (static_cast<int64_t>(total) - tarq_fonts.tarq_font_spacing) / 2;
+  if (flags & TARQ_TEXT_RIGHT) aligned -= static_cast<int64_t>(total) - tarq_fonts.tarq_font_spacing;
   x = static_cast<int32_t>(std::clamp<int64_t>(aligned, INT32_MIN, INT32_MAX));
 
   bool one_colour = flags & TARQ_TEXT_ONE_COLOUR;
@@ -91,18 +89,19 @@ int32_t tarq_draw_text_ex(tarq_bitmap* b, const char* text, tarq_pod* font, int3
       if (one_colour) tarq_draw_sprite_col(g, b, 0, 0, x, y, g->width, g->height, colour, 0);
       else tarq_draw_sprite(g, b, 0, 0, x, y, g->width, g->height);
       line_height = std::max(line_height, g->height);
-      w = g->width + tarq_font_spacing;
+      w = g->width + tarq_fonts.tarq_font_spacing;
       x = static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(w));
     }
     if (c == '\n' || ((flags & TARQ_TEXT_WRAP) && static_cast<int64_t>(b->clip_x1) - w < x)) {
       x = start_x;
-      y = static_cast<int32_t>(static_cast<uint32_t>(y) + static_cast<uint32_t>(line_height + tarq_font_spacing));
+      y = static_cast<int32_t>(static_cast<uint32_t>(y) +
+                               static_cast<uint32_t>(line_height + tarq_fonts.tarq_font_spacing));
       line_height = 0;
     }
   }
   if (kept_inside) {
     b->clip_x0 = saved_clip_x0;
-    tarq_draw_text(b, "..", tarq_font1, b->clip_x0, y);
+    tarq_draw_text(b, "..", tarq_fonts.tarq_font1, b->clip_x0, y);
   }
   return y;
 }

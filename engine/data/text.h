@@ -9,9 +9,14 @@
 
 struct tarq_pod;
 
-extern tarq_pod* tarq_font1;  // 5x5, light grey in its 32-bit set
-extern tarq_pod* tarq_font2;  // 6x5 bold, white in its 32-bit set
-extern int32_t tarq_font_spacing;
+// The engine's fonts and the spacing of all text: the text module makes the
+// fonts (tarq_text_init) and sets the spacing (engine/data/text_layout.h).
+struct tarq_text_fonts {
+  tarq_pod* tarq_font1 = nullptr;  // 5x5, light grey in its 32-bit set
+  tarq_pod* tarq_font2 = nullptr;  // 6x5 bold, white in its 32-bit set
+  int32_t tarq_font_spacing = 1;   // pixels between glyphs
+};
+extern tarq_text_fonts tarq_fonts;
 
 // tarq_draw_text_ex flags
 constexpr int32_t TARQ_TEXT_ONE_COLOUR = 0x01;

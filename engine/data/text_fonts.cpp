@@ -3,8 +3,7 @@
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
 
-tarq_pod* tarq_font1 = nullptr;
-tarq_pod* tarq_font2 = nullptr;
+tarq_text_fonts tarq_fonts;
 
 // Codes 32..127, five rows a code; bit 0x10 is the leftmost of five columns.
 static const uint8_t glyph_rows[96][5] = {
@@ -68,13 +67,13 @@ static tarq_pod* make_font(int32_t width, bool bold, uint32_t ink32) {
 
 int tarq_text_init() {
   tarq_text_exit();
-  tarq_font1 = make_font(5, false, 0xFFC0C0C0);
-  tarq_font2 = make_font(6, true, 0xFFFFFFFF);
+  tarq_fonts.tarq_font1 = make_font(5, false, 0xFFC0C0C0);
+  tarq_fonts.tarq_font2 = make_font(6, true, 0xFFFFFFFF);
   return 0;
 }
 
 int tarq_text_exit() {
-  tarq_font1 = tarq_destroy_pod(tarq_font1);
-  tarq_font2 = tarq_destroy_pod(tarq_font2);
+  tarq_fonts.tarq_font1 = tarq_destroy_pod(tarq_fonts.tarq_font1);
+  tarq_fonts.tarq_font2 = tarq_destroy_pod(tarq_fonts.tarq_font2);
   return 0;
 }

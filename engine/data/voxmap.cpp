@@ -53,7 +53,7 @@ tarq_voxmap* tarq_create_voxmap(int32_t width, int32_t height, int32_t depth) {
     }
   }
   tarq_reset_voxmap_clip(v);
-  tarq_items_created++;
+  tarq_item_created();
   return v;
 }
 
@@ -62,7 +62,7 @@ int tarq_destroy_voxmap(tarq_voxmap* v) {
   for (int32_t z = 0; z < v->depth; z++) tarq_free(v->slices[z]);
   tarq_free(v->voxels);
   tarq_free(v);
-  tarq_items_created--;
+  tarq_item_destroyed();
   return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/io/file.h"
 #include "engine/io/replace.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/platform/host.h"
 #include "engine/platform/video.h"
 #include "engine/tarq.h"
@@ -27,9 +28,8 @@ constexpr int LINE_LIMIT = 255;
 void log_format(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
-  vsnprintf(tarq_debug_string, sizeof tarq_debug_string, fmt, args);
+  tarq_vlogf(fmt, args);
   va_end(args);
-  tarq_debug(tarq_debug_string);
 }
 
 // The SHA-1 of the stdio file at `path`, or an empty text when it cannot be read.
@@ -82,9 +82,11 @@ bool read_size(const char* key, const char* values, int32_t* w, int32_t* h) {
     *h = y;
     return true;
   }
-  log_format("config.txt: %s %d %d cannot be used (each side %d to %d); the default is used\n", key, x, y,
-             static_cast<int>(TARQ_WINDOW_SIDE_MIN), static_cast<int>(TARQ_WINDOW_SIDE_MAX));
-  fputs(tarq_debug_string, stderr);
+  char text[256];
+  snprintf(text, sizeof text, "config.txt: %s %d %d cannot be used (each side %d to %d); the default is used\n", key, x,
+           y, static_cast<int>(TARQ_WINDOW_SIDE_MIN), static_cast<int>(TARQ_WINDOW_SIDE_MAX));
+  tarq_debug(text);
+  fputs(text, stderr);
   return false;
 }
 
@@ -209,6 +211,18 @@ void tarq_config_load_from(const char* app_path, const char* program_path) {
 }
 
 namespace {
+tarq_config cconfig0;  // the settings as read from the file; only this file changes it
+}  // namespace
+
+void tarq_config_keep_as_read() { cconfig0 = cconfig; }
+const tarq_config& tarq_config_as_read() { return cconfig0; }
+
+void tarq_config_keep_window_size(int32_t w, int32_t h) {
+  cconfig.window_width = cconfig0.window_width = w;
+  cconfig.window_height = cconfig0.window_height = h;
+}
+
+namespace {
 
 void write_settings(FILE* out) {
   const tarq_config& f = cconfig0;  // as read from the file
@@ -271,7 +285,7 @@ int tarq_config_save() {
   char temp[TARQ_PATH_MAX];
   tarq_file* f = tarq_open_replacement(path, temp);
   if (f) {
-    if (sdl_window) cconfig.windowed = tarq_get_windowed();
+    if (tarq_window.sdl_window) cconfig.windowed = tarq_get_windowed();
     write_settings(f->fp);
     if (tarq_save_config_hook) tarq_save_config_hook(f);
   }

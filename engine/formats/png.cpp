@@ -9,6 +9,7 @@
 #include "engine/io/file.h"
 #include "engine/io/replace.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 
 namespace {
 
@@ -53,8 +54,8 @@ int tarq_save_png(const char* path, tarq_bitmap* bitmap) {
   if (!copy) return 1;
   if (bitmap->depth == 32) {
     tarq_blit(bitmap, copy, 0, 0, 0, 0, bitmap->width, bitmap->height);
-  } else if (tarq_video_palette) {
-    tarq_convert_bitmap(bitmap, copy, tarq_video_palette);
+  } else if (tarq_video.tarq_video_palette) {
+    tarq_convert_bitmap(bitmap, copy, tarq_video.tarq_video_palette);
   } else {
     tarq_palette grey;  // before the video starts: the grey ramp it starts with
     for (int i = 0; i < 256; i++) grey.rgb[i][0] = grey.rgb[i][1] = grey.rgb[i][2] = static_cast<uint8_t>(i);
@@ -67,9 +68,7 @@ int tarq_save_png(const char* path, tarq_bitmap* bitmap) {
                                    static_cast<unsigned>(copy->height), LODEPNG_COLOUR_RGBA, 8);
   if (result == 0 && tarq_replace_file(path, png, size) != 0) result = TARQ_PNG_NOT_WRITTEN;
   free(png);
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_save_png result: %d  file: %s\n",
-           static_cast<int>(result), path);
-  tarq_debug(tarq_debug_string);
+  tarq_logf("tarq_save_png result: %d  file: %s\n", static_cast<int>(result), path);
   tarq_destroy_bitmap(copy);
   return static_cast<int>(result);
 }

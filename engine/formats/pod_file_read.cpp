@@ -22,7 +22,6 @@
 
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
-#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
 #include "engine/data/sound_items.h"
@@ -30,6 +29,7 @@
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/tracked_mem.h"
 
 static_assert(std::endian::native == std::endian::little, "pod-file values are stored in host order");
@@ -463,8 +463,7 @@ tarq_pod* tarq_load_pod(const char* path) {
   tarq_file* f = tarq_fopen(path, "rb");
   tarq_pod* pod = f ? tarq_load_pod_file(path, f) : nullptr;
   if (f) tarq_fclose(f);
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_load_pod: %s %s \n", path, pod ? "ok" : "failed");
-  tarq_debug(tarq_debug_string);
+  tarq_logf("tarq_load_pod: %s %s \n", path, pod ? "ok" : "failed");
   return pod;
 }
 

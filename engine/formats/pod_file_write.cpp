@@ -11,12 +11,13 @@
 #include "engine/data/voxmap.h"
 #include "engine/formats/pod_file_write.h"
 
-#include "engine/formats/lz4_record.h"
+#include "engine/formats/compressed_blocks.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/io/replace.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 
 tarq_save_item_func tarq_save_item_hook = nullptr;
 
@@ -107,9 +108,7 @@ void write_material(tarq_file* f, const tarq_material* m) {
 
 void write_model(tarq_file* f, const tarq_model* m) {
   if ((m->bone_vertices != nullptr) != (m->bone_count > 0)) {
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "\nAssertion failed: %s\n",
-             "Error: bad bone_vertex syncronisation!\n");
-    tarq_debug(tarq_debug_string);
+    tarq_logf("\nAssertion failed: %s\n", "Error: bad bone_vertex syncronisation!\n");
   }
   put_header(f, TARQ_TAG_CMOD, 0);
   put_i32(f, m->vertex_count);
@@ -262,7 +261,6 @@ int tarq_save_pod(const char* path, tarq_pod* pod) {
   tarq_file* f = tarq_open_replacement(path, temp);
   int result = f ? tarq_save_pod_file(path, pod, f) : 1;
   if (tarq_commit_replacement(f, temp, path, result == 0) != 0) result = 1;
-  snprintf(tarq_debug_string, sizeof tarq_debug_string, "tarq_save_pod: %s %d \n", path, result);
-  tarq_debug(tarq_debug_string);
+  tarq_logf("tarq_save_pod: %s %d \n", path, result);
   return result;
 }

@@ -62,7 +62,7 @@ int is_key_char(int c) {
 
 tarq_stable* tarq_create_stable() {
   auto* table = static_cast<tarq_stable*>(tarq_calloc(sizeof(tarq_stable)));
-  if (table) tarq_items_created++;
+  if (table) tarq_item_created();
   return table;
 }
 
@@ -109,5 +109,5 @@ void tarq_destroy_stable(tarq_stable* table) {
   tarq_free(table->strings);
   tarq_free(table->first);
   tarq_free(table);
-  tarq_items_created--;
+  tarq_item_destroyed();
 }

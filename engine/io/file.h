@@ -26,8 +26,8 @@ struct tarq_file {
 // shared by every opener and kept until the program ends. A new file past the
 // table's end, or one whose key does not fit the name field, is refused (null).
 constexpr int TARQ_VDISK_MAX_FILES = 512;
-extern tarq_file* vdisk_file[TARQ_VDISK_MAX_FILES];
-extern int vdisk_files;
+int vdisk_files();             // files on the virtual disk
+tarq_file* vdisk_file(int i);  // the i-th, null outside 0..vdisk_files()-1
 
 tarq_file* tarq_fopen(const char* path, const char* mode);
 tarq_file* tarq_fopen_vdisk(const char* path, const char* mode);

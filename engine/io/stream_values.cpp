@@ -1,11 +1,13 @@
-// Little-endian binary values on engine streams, one at a time. A short read
-// leaves the missing high bytes zero.
+// Little-endian binary values on engine streams, one at a time (a short read
+// leaves the missing high bytes zero); single bytes and strings on growable
+// memory buffers; a stream over a borrowed block of memory.
 #include "engine/io/stream_values.h"
 
 #include <bit>
 #include <cstring>
 
 #include "engine/io/file.h"
+#include "engine/tracked_mem.h"
 
 static_assert(std::endian::native == std::endian::little, "stream values are stored in host order");
 
@@ -52,3 +54,37 @@ void tarq_fwrite_uint16(uint16_t v, tarq_file* f) { write_value(v, f); }
 void tarq_fwrite_int16(int16_t v, tarq_file* f) { write_value(v, f); }
 void tarq_fwrite_uint32(uint32_t v, tarq_file* f) { write_value(v, f); }
 void tarq_fwrite_float(float v, tarq_file* f) { write_value(v, f); }
+
+// Single bytes and strings on growable memory buffers.
+uint8_t* cbuffer_add_uint8(tarq_file* f, uint8_t byte) {
+  if (!f || f->kind != TARQ_FILE_MEMORY || f->pos < 0) return nullptr;
+  if (f->capacity != 0 ? tarq_allocate_buffer_size(f, f->pos + 1) != 0 : f->pos >= f->size) return nullptr;
+  uint8_t* at = f->data + f->pos;
+  *at = byte;
+  f->pos++;
+  if (f->size < f->pos) f->size = f->pos;
+  return at;
+}
+
+uint8_t* cbuffer_add_string(tarq_file* f, const char* text) {
+  if (!text) return nullptr;
+  size_t n = strlen(text) + 1;
+  if (n > TARQ_MEM_LIMIT) return nullptr;
+  return cbuffer_add_data(f, text, static_cast<int32_t>(n));
+}
+
+uint8_t cbuffer_get_uint8(tarq_file* f) {
+  if (!f || f->kind != TARQ_FILE_MEMORY || f->pos < 0 || f->pos >= f->size) return 0;
+  return f->data[f->pos++];
+}
+
+// A stream over a borrowed block of memory.
+tarq_file* tarq_fopen_memory(const void* data, int32_t size) {
+  if (size < 0 || (size > 0 && !data)) return nullptr;
+  tarq_file* f = static_cast<tarq_file*>(tarq_calloc(sizeof(tarq_file)));
+  if (!f) return nullptr;
+  f->kind = TARQ_FILE_MEMORY;
+  f->data = static_cast<uint8_t*>(const_cast<void*>(data));
+  f->size = size;
+  return f;
+}

@@ -5,8 +5,20 @@
 #include "engine/io/path.h"
 #include "engine/tracked_mem.h"
 
-tarq_file* vdisk_file[TARQ_VDISK_MAX_FILES];
-int vdisk_files;
+namespace {
+
+// The virtual disk's record: only this file changes it.
+struct tarq_vdisk {
+  tarq_file* vdisk_file[TARQ_VDISK_MAX_FILES];
+  int vdisk_files;
+};
+
+tarq_vdisk disk;
+
+}  // namespace
+
+int vdisk_files() { return disk.vdisk_files; }
+tarq_file* vdisk_file(int i) { return i >= 0 && i < disk.vdisk_files ? disk.vdisk_file[i] : nullptr; }
 
 namespace {
 
@@ -23,8 +35,8 @@ bool vdisk_key(const char* path, char* key) {
 }
 
 tarq_file* vdisk_find(const char* key) {
-  for (int i = 0; i < vdisk_files; i++)
-    if (strcmp(vdisk_file[i]->name, key) == 0) return vdisk_file[i];
+  for (int i = 0; i < disk.vdisk_files; i++)
+    if (strcmp(disk.vdisk_file[i]->name, key) == 0) return disk.vdisk_file[i];
   return nullptr;
 }
 
@@ -45,18 +57,18 @@ tarq_file* tarq_fopen_vdisk(const char* path, const char* mode) {
     f->pos = 0;
     return f;
   }
-  if (mode[0] != 'w' || vdisk_files >= TARQ_VDISK_MAX_FILES) return nullptr;
+  if (mode[0] != 'w' || disk.vdisk_files >= TARQ_VDISK_MAX_FILES) return nullptr;
   f = tarq_create_buffer(0);
   if (!f) return nullptr;
   f->vdisk = 1;
   memcpy(f->name, key, KEY_SIZE);
-  vdisk_file[vdisk_files++] = f;
+  disk.vdisk_file[disk.vdisk_files++] = f;
   return f;
 }
 
 int vdisk_file_owned(const tarq_file* f) {
   if (!f) return 0;
-  for (int i = 0; i < vdisk_files; i++)
-    if (vdisk_file[i] == f) return 1;
+  for (int i = 0; i < disk.vdisk_files; i++)
+    if (disk.vdisk_file[i] == f) return 1;
   return 0;
 }

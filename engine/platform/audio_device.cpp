@@ -1,4 +1,5 @@
-// SDL's audio device, the formats asked for and in use, and the counted audio lock.
+// SDL's audio device, the formats asked for and in use, the counted audio lock,
+// and starting sound with the sound engine's hooks, as registered.
 #include <SDL.h>
 
 #include <atomic>
@@ -6,6 +7,7 @@
 #include "engine/config.h"
 #include "engine/log_format.h"
 #include "engine/platform/audio_plat.h"
+#include "engine/sound_hooks.h"
 
 namespace {
 
@@ -107,3 +109,19 @@ void tarq_unlock_audio_plat() {
   if (device.tarq_audio_is_locked <= 0) return;
   if (--device.tarq_audio_is_locked == 0) SDL_UnlockAudio();
 }
+
+// Starting sound: the device runs the sound engine's mixer callback.
+int tarq_sound_init_plat(int32_t rate, int32_t channels) {
+  if (cconfig.mix_buffer_size == 0) return 0;
+  // No sound engine registered: no mixer for a device to run.
+  if (!tarq_sound_engine.mixer_callback) return 1;
+  const int result = tarq_open_audio_device(rate, channels, tarq_sound_engine.mixer_callback);
+  if (tarq_sound_engine.set_sound_volume) tarq_sound_engine.set_sound_volume(cconfig.sound_volume);
+  if (tarq_sound_engine.set_music_volume) tarq_sound_engine.set_music_volume(cconfig.music_volume);
+  return result;
+}
+
+// The sound engine's hooks, as registered.
+tarq_sound_hooks tarq_sound_engine = {};
+
+void tarq_set_sound_hooks(const tarq_sound_hooks& hooks) { tarq_sound_engine = hooks; }

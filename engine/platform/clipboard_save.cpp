@@ -1,4 +1,5 @@
-// The host clipboard's text written to a file.
+// The host clipboard's text written to a file, and the preemptive clipboard,
+// which this platform does not have.
 #include "engine/platform/clipboard_save.h"
 
 #include <cstdio>
@@ -21,3 +22,6 @@ int tarq_save_clipboard_to_file(const char* path) {
   tarq_free(text);
   return 0;
 }
+
+// The preemptive clipboard, which this platform does not have.
+int tarq_set_clipboard_text_preemptive() { return 0; }

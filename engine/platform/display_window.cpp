@@ -1,5 +1,6 @@
 // The second window on another display: counting displays, choosing one by
-// name and mode, and opening the borderless window there.
+// name and mode, and opening the borderless window there; the desktop's and
+// the window's sizes, and the flip and texture draw that do nothing.
 #include "engine/platform/display_window.h"
 
 #include <SDL.h>
@@ -11,6 +12,7 @@
 #include "engine/config.h"
 #include "engine/log_format.h"
 #include "engine/platform/window.h"
+#include "engine/tarq.h"
 
 namespace {
 
@@ -58,7 +60,28 @@ int32_t tarq_open_display(int32_t index, int32_t w, int32_t h) {
     h = bounds.h;
   }
   tarq_logf("tarq_open_display: %d %d (%d %d)\n", bounds.x, bounds.y, w, h);
-  if (sdl_window_display) SDL_DestroyWindow(sdl_window_display);
-  sdl_window_display = SDL_CreateWindow("", bounds.x, bounds.y, w, h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
-  return sdl_window_display ? 0 : -1;
+  if (tarq_window.sdl_window_display) SDL_DestroyWindow(tarq_window.sdl_window_display);
+  tarq_window.sdl_window_display =
+      SDL_CreateWindow("", bounds.x, bounds.y, w, h, SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
+  return tarq_window.sdl_window_display ? 0 : -1;
 }
+
+// The desktop's and the window's sizes, and the flip that presenting makes unnecessary.
+void tarq_flip_screen() {}
+
+int32_t tarq_get_desktop_width() { return tarq_window.desktop_w; }
+
+int32_t tarq_get_desktop_height() { return tarq_window.desktop_h; }
+
+int32_t tarq_get_window_width() {
+  if (tarq_window.tarq_screen_mode) return tarq_window.desktop_w;
+  return tarq_video.tarq_screen ? tarq_video.tarq_screen->width : 0;
+}
+
+int32_t tarq_get_window_height() {
+  if (tarq_window.tarq_screen_mode) return tarq_window.desktop_h;
+  return tarq_video.tarq_screen ? tarq_video.tarq_screen->height : 0;
+}
+
+// The texture draw: no operation.
+int32_t tarq_draw_texture(int32_t n) { return n; }

@@ -1,5 +1,6 @@
 // The event pump: sleep, key tables, then every pending platform event, with
-// the engine's own hotkeys (fullscreen toggle and quick quit).
+// the engine's own hotkeys (fullscreen toggle and quick quit); whether the
+// application is in the foreground.
 #include <SDL.h>
 
 #include <cstring>
@@ -13,19 +14,31 @@
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
 
-int32_t tarq_system_active = 0;
-int32_t tarq_touch_active = 0;
-int32_t last_ctrl_keypress_t = 0;
-int32_t last_inactive_time = 0;
+namespace {
 
 constexpr int32_t CHORD_MS = 40;
 constexpr int TEXT_PER_PUMP = 64;
 
-static int32_t codes_this_pump = 0;
-static char typed[TEXT_PER_PUMP];
-static int typed_count = 0;
+// The pump's record: only this file changes it.
+struct tarq_event_pump {
+  int32_t tarq_system_active;    // 1 while the window is shown and focused
+  int32_t tarq_touch_active;     // a finger is down
+  int32_t last_ctrl_keypress_t;  // the last code that reached the hotkey step
+  int32_t last_inactive_time;    // the window's last activation
+  int32_t codes_this_pump;
+  char typed[TEXT_PER_PUMP];  // characters of emulated text input, queued at the pump's end
+  int typed_count;
+};
 
-static bool held(int a, int b) { return tarqkey[a] || tarqkey[b]; }
+tarq_event_pump pump;
+
+}  // namespace
+
+int32_t tarq_system_is_active() { return pump.tarq_system_active; }
+void tarq_set_system_active(int32_t flag) { pump.tarq_system_active = flag; }
+void tarq_events_reset() { pump = tarq_event_pump{}; }
+
+static bool held(int a, int b) { return tarq_key_down(a) || tarq_key_down(b); }
 static bool ctrl_held() { return held(SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL); }
 static bool alt_held() { return held(SDL_SCANCODE_LALT, SDL_SCANCODE_RALT); }
 static bool shift_held() { return held(SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT); }
@@ -34,34 +47,32 @@ static bool elapsed_below(int32_t now, int32_t since, int32_t ms) {
   return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(since)) < ms;
 }
 
-static void mark_down(int sc) {
-  if (sc >= 0 && sc < TARQ_NUM_KEYS && tarqkey[sc] == 0) tarqkey[sc] = 1;
-}
+static void mark_down(int sc) { tarq_mark_key_down(sc); }
 
 // The program ends through the main loop, which shuts the engine down.
-static void quit_at_once() { tarq_quit = TARQ_QUIT_AT_ONCE; }
+static void quit_at_once() { tarq_request_quit(TARQ_QUIT_AT_ONCE); }
 
 // The hotkeys and the queue for one code (0: a key event that gave none).
 static void hotkey_step(int32_t sc, int32_t code, int32_t now) {
   if (code != 0) {
-    if (ctrl_held() && !alt_held() && !shift_held() && elapsed_below(now, last_ctrl_keypress_t, CHORD_MS)) return;
-    last_ctrl_keypress_t = now;
+    if (ctrl_held() && !alt_held() && !shift_held() && elapsed_below(now, pump.last_ctrl_keypress_t, CHORD_MS)) return;
+    pump.last_ctrl_keypress_t = now;
   }
-  if (sc == SDL_SCANCODE_F11 && !block_tarqkey[SDL_SCANCODE_F11]) {
+  if (sc == SDL_SCANCODE_F11 && !tarq_key_blocked(SDL_SCANCODE_F11)) {
     tarq_toggle_fullscreen();
-    block_tarqkey[SDL_SCANCODE_F11] = 1;
+    tarq_block_key(SDL_SCANCODE_F11);
     return;
   }
-  if (code == 13 && alt_held() && !block_tarqkey[SDL_SCANCODE_RETURN]) {
+  if (code == 13 && alt_held() && !tarq_key_blocked(SDL_SCANCODE_RETURN)) {
     tarq_toggle_fullscreen();
-    block_tarqkey[SDL_SCANCODE_RETURN] = 1;
+    tarq_block_key(SDL_SCANCODE_RETURN);
     return;
   }
   if ((sc == SDL_SCANCODE_F4 && alt_held()) || (code == 'q' && ctrl_held())) {
     quit_at_once();
     return;
   }
-  if (code != 0 && tarq_push_key_code(code)) codes_this_pump++;
+  if (code != 0 && tarq_push_key_code(code)) pump.codes_this_pump++;
 }
 
 static void key_down(const SDL_KeyboardEvent& k, int32_t now) {
@@ -76,7 +87,7 @@ static void key_down(const SDL_KeyboardEvent& k, int32_t now) {
   if (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) code = 13;
   else if (sym == SDLK_BACKSPACE) code = 8;
   else if (sym == SDLK_ESCAPE) code = 27;
-  else if (sym == SDLK_TAB) code = alt_held() || elapsed_below(now, last_inactive_time, CHORD_MS) ? 0 : 9;
+  else if (sym == SDLK_TAB) code = alt_held() || elapsed_below(now, pump.last_inactive_time, CHORD_MS) ? 0 : 9;
   else if (sym == SDLK_RIGHT) mark_down(SDL_SCANCODE_RIGHT);
   else if (sym == SDLK_LEFT) mark_down(SDL_SCANCODE_LEFT);
   else if (sym == SDLK_DOWN) mark_down(SDL_SCANCODE_DOWN);
@@ -91,38 +102,44 @@ static void key_down(const SDL_KeyboardEvent& k, int32_t now) {
       code = sym;
     }
   }
-  if (tarqkey[SDL_SCANCODE_RALT]) tarqkey[SDL_SCANCODE_LCTRL] = tarqkey[SDL_SCANCODE_RCTRL] = 0;
+  if (tarq_key_down(SDL_SCANCODE_RALT)) {
+    tarq_set_key(SDL_SCANCODE_LCTRL, 0);
+    tarq_set_key(SDL_SCANCODE_RCTRL, 0);
+  }
 
   if (cconfig.emulate_textinput && code == 0) {
     const int32_t c = tarq_us_layout_char(sc, shift_held());
-    if (c && typed_count < TEXT_PER_PUMP) typed[typed_count++] = static_cast<char>(c);
+    if (c && pump.typed_count < TEXT_PER_PUMP) pump.typed[pump.typed_count++] = static_cast<char>(c);
   }
   hotkey_step(sc, code, now);
 }
 
-static bool from_display_window(uint32_t id) { return sdl_window_display && id == SDL_GetWindowID(sdl_window_display); }
+static bool from_display_window(uint32_t id) {
+  return tarq_window.sdl_window_display && id == SDL_GetWindowID(tarq_window.sdl_window_display);
+}
 
 static void window_event(const SDL_WindowEvent& w, int32_t now) {
   // The player has one window of its own; every other event is the main window's.
-  tarq_touch_active = 0;
+  pump.tarq_touch_active = 0;
   switch (w.event) {
     case SDL_WINDOWEVENT_HIDDEN:
     case SDL_WINDOWEVENT_MINIMIZED:
-    case SDL_WINDOWEVENT_FOCUS_LOST: tarq_system_active = 0; break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: pump.tarq_system_active = 0; break;
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-      tarq_system_active = 1;
-      last_inactive_time = now;
-      if (from_display_window(w.windowID) && sdl_window) SDL_RaiseWindow(sdl_window);
+      pump.tarq_system_active = 1;
+      pump.last_inactive_time = now;
+      if (from_display_window(w.windowID) && tarq_window.sdl_window) SDL_RaiseWindow(tarq_window.sdl_window);
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       // Only the present window's: a window just replaced may still report.
-      if (sdl_window && w.windowID == SDL_GetWindowID(sdl_window)) tarq_note_window_resized(w.data1, w.data2);
+      if (tarq_window.sdl_window && w.windowID == SDL_GetWindowID(tarq_window.sdl_window))
+        tarq_note_window_resized(w.data1, w.data2);
       break;
     case SDL_WINDOWEVENT_CLOSE:
-      tarq_quit = 1;
+      tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
       tarq_logf("window closed (%d)\n", static_cast<int>(w.event));
       break;
     default: break;
@@ -137,7 +154,7 @@ static void drop_file(const char* path) {
     return;
   }
   snprintf(tarq_state.dropped_file, sizeof(tarq_state.dropped_file), "%s", path);
-  if (sdl_window) SDL_RaiseWindow(sdl_window);
+  if (tarq_window.sdl_window) SDL_RaiseWindow(tarq_window.sdl_window);
   tarq_state.new_drop = 0;
 }
 
@@ -152,8 +169,8 @@ void tarq_handle_event(const SDL_Event& e, int32_t now) {
       break;
     case SDL_CONTROLLERDEVICEADDED: tarq_joystick_added(e.cdevice.which); break;
     case SDL_CONTROLLERDEVICEREMOVED: tarq_joystick_removed(e.cdevice.which); break;
-    case SDL_FINGERDOWN: tarq_touch_active = 1; break;
-    case SDL_FINGERUP: tarq_touch_active = 0; break;
+    case SDL_FINGERDOWN: pump.tarq_touch_active = 1; break;
+    case SDL_FINGERUP: pump.tarq_touch_active = 0; break;
     case SDL_DROPFILE: drop_file(e.drop.file); break;
     default: tarq_mouse_event(e, now); break;
   }
@@ -181,18 +198,29 @@ int tarq_handle_system_messages() {
   const uint8_t* keys = SDL_GetKeyboardState(&numkeys);
   tarq_update_key_tables(keys, numkeys, SDL_GetModState(), now);
 
-  codes_this_pump = 0;
-  typed_count = 0;
+  pump.codes_this_pump = 0;
+  pump.typed_count = 0;
   tarq_mouse_begin_pump();
   if (SDL_WasInit(SDL_INIT_EVENTS)) {
     SDL_Event e;
     // What comes after a quit is left unread, as the program ends.
-    while (tarq_quit != TARQ_QUIT_AT_ONCE && SDL_PollEvent(&e)) {
+    while (tarq_quit_requested() != TARQ_QUIT_AT_ONCE && SDL_PollEvent(&e)) {
       tarq_handle_event(e, now);
       if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
     }
   }
-  tarq_finish_key_pump(codes_this_pump + typed_count);
-  for (int i = 0; i < typed_count; i++) tarq_push_key_code(static_cast<unsigned char>(typed[i]));
+  tarq_finish_key_pump(pump.codes_this_pump + pump.typed_count);
+  for (int i = 0; i < pump.typed_count; i++) tarq_push_key_code(static_cast<unsigned char>(pump.typed[i]));
+  return 0;
+}
+
+// Whether the application is in the foreground.
+int tarq_is_app_active() {
+  // Without a window system (framebuffer or headless) there is nothing to
+  // lose focus to.
+  if (cconfig.framebuffer || cconfig.headless) return 1;
+  if (tarq_system_is_active()) return 1;
+  if (tarq_window.sdl_window && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetKeyboardFocus() == tarq_window.sdl_window)
+    return 1;
   return 0;
 }

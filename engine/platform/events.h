@@ -24,23 +24,12 @@ constexpr int32_t TARQ_KEY_LEFT_GUI = 500, TARQ_KEY_RIGHT_GUI = 501;
 constexpr int32_t TARQ_KEY_EXTRA_FIRST = 502, TARQ_KEY_EXTRA_SECOND = 503;
 static_assert(TARQ_KEY_EXTRA_SECOND < TARQ_NUM_KEYS);
 
-extern uint8_t tarqkey[TARQ_NUM_KEYS];
-extern uint8_t last_tarqkey[TARQ_NUM_KEYS];
-extern uint8_t block_tarqkey[TARQ_NUM_KEYS];
-extern int32_t tarqkey_buffer[TARQ_KEY_QUEUE];
-extern int32_t tarqkey_buffer_pos;
-extern int32_t next_press_t;
-extern int32_t last_ctrl_keypress_t;
-extern int32_t last_inactive_time;
-extern int32_t tarq_system_active;  // 1 while the window is shown and focused
-extern int32_t tarq_touch_active;   // a finger is down
-
 constexpr int32_t TARQ_PUMP_SLEEP_MAX_MS = 200;
 
 // The pump: the sleep, the key tables, then every pending platform event. A
-// quit from the system or the quit keys sets tarq_quit (TARQ_QUIT_AT_ONCE) and
-// leaves the events after it unread; a window close sets it to
-// TARQ_QUIT_AFTER_FRAME.
+// quit from the system or the quit keys asks the loop to end at once
+// (TARQ_QUIT_AT_ONCE) and leaves the events after it unread; a window close
+// asks it to end after the frame (TARQ_QUIT_AFTER_FRAME).
 int tarq_handle_system_messages();
 // The sleep that starts each pump: the foreground or background setting
 // (foreground with a framebuffer or while the application is active),
@@ -58,19 +47,42 @@ void tarq_handle_event(const SDL_Event& e, int32_t now);
 void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl_mods, int32_t now);
 // Ends a pump: a press that gave no code still pushes -1.
 void tarq_finish_key_pump(int32_t codes_this_pump);
+// The pump's last step on the tables: a key that is up is no longer blocked.
+void tarq_unblock_released_keys();
+// 1 while the window is shown and focused; the window module sets it when
+// it opens a window.
+int32_t tarq_system_is_active();
+void tarq_set_system_active(int32_t flag);
+// The pump as at program start: window inactive, no finger down, the chord
+// and focus clocks at 0.
+void tarq_events_reset();
 
+// Clears the key tables and the code queue.
 int tarq_keys_init();
 int tarq_keys_exit();
+// The key module as at program start: tables and queue cleared, the
+// auto-repeat clock at 0.
+void tarq_keys_reset();
 int32_t tarq_get_key_state(int32_t k);
 // Whether scancode k is held down, blocked or not (0 or 1).
 int32_t tarq_key_down(int32_t k);
 // Scancode k reads up until it is released (a key the caller has used).
 void tarq_block_key(int32_t k);
+int32_t tarq_key_blocked(int32_t k);  // 0 or 1
+// Writers of this frame's table, as the pump or a key event leaves it: the
+// entry of k (0 up, 1 down, 3 pressed or repeated); k down in this frame and
+// the one before; k down unless it already is; every key up (the frame
+// before, the blocks and the queue kept). Keys outside the table are ignored.
+void tarq_set_key(int32_t k, int32_t state);
+void tarq_hold_key(int32_t k);
+void tarq_mark_key_down(int32_t k);
+void tarq_release_keys();
 // The lowest scancode held down, caps lock aside; 0 when none.
 int32_t tarq_get_any_key_down();
 int32_t tarq_keypressed();
+void tarq_clear_key_queue();  // drops every queued code
 // The oldest typed code; while there is none it pumps messages, and a quit
-// (tarq_quit) ends the wait with 0.
+// (tarq_quit_requested) ends the wait with 0.
 int32_t tarq_readkey();
 int32_t tarq_push_key_code(int32_t code);  // 1 when it fitted in the queue
 const char* tarq_get_key_name(int32_t scancode);
@@ -78,10 +90,15 @@ const char* tarq_get_key_name(int32_t scancode);
 int32_t tarq_us_layout_char(int32_t scancode, int32_t shift);
 
 // Mouse
-extern tarq_bitmap* tarq_mouse_bmp;
-extern tarq_bitmap* tarq_current_mouse_bmp;
-extern int32_t mouse_visible;
-extern int32_t mouse_focus_x, mouse_focus_y;  // the cursor bitmap's point that marks the mouse
+// The mouse cursor's record, changed only by the cursor's own calls (its
+// making here, its choosing and showing in extra/mouse_cursor_draw.h).
+struct tarq_mouse_cursor {
+  tarq_bitmap* tarq_mouse_bmp;          // the engine's cross-hair
+  tarq_bitmap* tarq_current_mouse_bmp;  // the cursor in use
+  int32_t mouse_visible;
+  int32_t mouse_focus_x, mouse_focus_y;  // the cursor bitmap's point that marks the mouse
+};
+extern tarq_mouse_cursor tarq_cursor;
 int tarq_mouse_init();
 void tarq_destroy_mouse_bmp();
 tarq_bitmap* tarq_create_mouse_bmp();

@@ -49,8 +49,6 @@ constexpr int32_t TARQ_GUI_SLOTS = 1024;
 constexpr int32_t TARQ_GUI_SLOT_SIZE = 72;
 static_assert(sizeof(tarq_gui_element) <= TARQ_GUI_SLOT_SIZE, "a GUI element fits its slot");
 
-extern tarq_pod* tarq_gui;
-
 int tarq_gui_init();
 int tarq_gui_exit();
 

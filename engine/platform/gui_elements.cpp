@@ -8,9 +8,9 @@
 #include "engine/platform/gui_state.h"
 
 int32_t tarq_add_guie(void* user, int32_t x, int32_t y, int32_t w, int32_t h, int32_t kind, tarq_gui_handler handler) {
-  const int32_t slot = cpod_get_free_item(tarq_gui);
+  const int32_t slot = cpod_get_free_item(tarq_gui_data.tarq_gui);
   if (slot < 0) return -1;
-  auto* e = static_cast<tarq_gui_element*>(tarq_gui->items[slot]);
+  auto* e = static_cast<tarq_gui_element*>(tarq_gui_data.tarq_gui->items[slot]);
   *e = tarq_gui_element{};
   e->kind = kind;
   e->x = x;
@@ -23,25 +23,25 @@ int32_t tarq_add_guie(void* user, int32_t x, int32_t y, int32_t w, int32_t h, in
 }
 
 void tarq_delete_guie(int32_t index) {
-  if (tarq_get_gui_element(index)) cpod_delete_item(tarq_gui, index);
+  if (tarq_get_gui_element(index)) cpod_delete_item(tarq_gui_data.tarq_gui, index);
 }
 
 void tarq_gui_clear() {
-  cpod_clear(tarq_gui);
-  tarq_gui_click.lmb = 1;
-  tarq_gui_click.lmb_drop = 0;
+  cpod_clear(tarq_gui_data.tarq_gui);
+  tarq_gui_data.tarq_gui_click.lmb = 1;
+  tarq_gui_data.tarq_gui_click.lmb_drop = 0;
 }
 
 void tarq_gui_elevate_element(tarq_gui_element* element) {
   if (element) element->flags |= TARQ_GUI_ELEVATED;
 }
 
-int32_t tarq_gui_num_elements() { return tarq_gui ? tarq_gui->count : 0; }
+int32_t tarq_gui_num_elements() { return tarq_gui_data.tarq_gui ? tarq_gui_data.tarq_gui->count : 0; }
 
 int32_t tarq_gui_cursor_element() {
-  if (!tarq_gui) return -1;
-  for (int32_t i = tarq_gui->count - 1; i >= 0; i--) {
-    const int32_t slot = tarq_gui->order[i];
+  if (!tarq_gui_data.tarq_gui) return -1;
+  for (int32_t i = tarq_gui_data.tarq_gui->count - 1; i >= 0; i--) {
+    const int32_t slot = tarq_gui_data.tarq_gui->order[i];
     if (tarq_get_gui_element(slot)->flags & TARQ_GUI_OVER) return slot;
   }
   return -1;
@@ -81,19 +81,19 @@ void tarq_gui_key_event(int32_t key) {
 }
 
 void tarq_gui_set_keyboard_focus(tarq_gui_element* element) {
-  if (!element || !tarq_gui) return;
+  if (!element || !tarq_gui_data.tarq_gui) return;
   const int32_t kind = element->kind;
-  for (int32_t i = 0; i < tarq_gui->count; i++) {
-    tarq_gui_element* e = tarq_get_gui_element(tarq_gui->order[i]);
+  for (int32_t i = 0; i < tarq_gui_data.tarq_gui->count; i++) {
+    tarq_gui_element* e = tarq_get_gui_element(tarq_gui_data.tarq_gui->order[i]);
     if (e->kind == kind) e->flags |= TARQ_GUI_FOCUS;
     else e->flags &= ~TARQ_GUI_FOCUS;
   }
 }
 
 tarq_gui_element* tarq_gui_get_keyboard_focus() {
-  if (!tarq_gui) return nullptr;
-  for (int32_t i = 0; i < tarq_gui->count; i++) {
-    tarq_gui_element* e = tarq_get_gui_element(tarq_gui->order[i]);
+  if (!tarq_gui_data.tarq_gui) return nullptr;
+  for (int32_t i = 0; i < tarq_gui_data.tarq_gui->count; i++) {
+    tarq_gui_element* e = tarq_get_gui_element(tarq_gui_data.tarq_gui->order[i]);
     if (e->flags & TARQ_GUI_FOCUS) return e;
   }
   return nullptr;

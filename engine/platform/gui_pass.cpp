@@ -49,7 +49,7 @@ struct pass_input {
 };
 
 void press(tarq_gui_element* e, const pass_input& in) {
-  tarq_gui_clicks& c = tarq_gui_click;
+  tarq_gui_clicks& c = tarq_gui_data.tarq_gui_click;
   e->flags |= TARQ_GUI_PRESSED;
   tarq_gui_send(e, in.mx, in.my, in.buttons, TARQ_GUI_PRESS);
   const int64_t d = dist_sq(in.mx, in.my, c.first_x, c.first_y);
@@ -66,7 +66,7 @@ void press(tarq_gui_element* e, const pass_input& in) {
 
 // A completed click (12) with the given button, then the second-click test.
 void click(tarq_gui_element* e, const pass_input& in, int32_t button) {
-  tarq_gui_clicks& c = tarq_gui_click;
+  tarq_gui_clicks& c = tarq_gui_data.tarq_gui_click;
   tarq_gui_send(e, in.mx, in.my, button, TARQ_GUI_CLICK);
   if (within(in.now, c.second_t, CLICK_MS) && dist_sq(in.mx, in.my, c.second_x, c.second_y) < CLICK_RADIUS_SQ)
     tarq_gui_send(e, in.mx, in.my, button, TARQ_GUI_DOUBLE_CLICK_RELEASE);
@@ -76,7 +76,7 @@ void click(tarq_gui_element* e, const pass_input& in, int32_t button) {
 }
 
 void release(tarq_gui_element* e, const pass_input& in) {
-  const tarq_gui_clicks& c = tarq_gui_click;
+  const tarq_gui_clicks& c = tarq_gui_data.tarq_gui_click;
   e->flags &= ~TARQ_GUI_PRESSED;
   tarq_gui_send(e, in.mx, in.my, in.buttons, TARQ_GUI_RELEASE);
   if (dist_sq(in.mx, in.my, c.first_x, c.first_y) < CLICK_RADIUS_SQ && within(in.now, c.first_t, CLICK_MS))
@@ -84,7 +84,7 @@ void release(tarq_gui_element* e, const pass_input& in) {
 }
 
 void visit_winner(tarq_gui_element* e, const pass_input& in) {
-  if (in.buttons && !(e->flags & TARQ_GUI_PRESSED) && tarq_gui_click.lmb == 0) press(e, in);
+  if (in.buttons && !(e->flags & TARQ_GUI_PRESSED) && tarq_gui_data.tarq_gui_click.lmb == 0) press(e, in);
   if (!in.buttons && !(e->flags & TARQ_GUI_PRESSED)) tarq_gui_send(e, in.mx, in.my, in.buttons, TARQ_GUI_HOVER);
   if (!(e->flags & TARQ_GUI_OVER)) {
     e->flags |= TARQ_GUI_OVER;
@@ -115,13 +115,14 @@ void settle(tarq_gui_element* e, bool under, const pass_input& in) {
   } else if (under && quick && within(in.now, tarq_state.quick_click_time, QUICK_CLICK_MS)) {
     click(e, in, tarq_state.quick_click_button);
   }
-  if (under && tarq_gui_click.lmb_drop && !in.buttons) tarq_gui_send(e, in.mx, in.my, in.buttons, TARQ_GUI_DROP);
+  if (under && tarq_gui_data.tarq_gui_click.lmb_drop && !in.buttons)
+    tarq_gui_send(e, in.mx, in.my, in.buttons, TARQ_GUI_DROP);
 }
 
 }  // namespace
 
 void tarq_gui_pass(int32_t mx, int32_t my, int32_t buttons, int32_t now) {
-  if (!tarq_gui || tarq_gui->count == 0) return;
+  if (!tarq_gui_data.tarq_gui || tarq_gui_data.tarq_gui->count == 0) return;
   const pass_input in{mx, my, buttons, now};
   audio_lock_guard lock;
 
@@ -146,14 +147,14 @@ void tarq_gui_pass(int32_t mx, int32_t my, int32_t buttons, int32_t now) {
     if (e) settle(e, slots[i] == winner, in);
   }
 
-  tarq_gui_click.lmb = buttons;
-  tarq_gui_click.lmb_drop = buttons;
+  tarq_gui_data.tarq_gui_click.lmb = buttons;
+  tarq_gui_data.tarq_gui_click.lmb_drop = buttons;
   tarq_state.quick_click_button = 0;
   tarq_state.quick_click_time = 0;
 }
 
 int tarq_process_gui() {
-  if (!tarq_gui || tarq_gui->count == 0) return 0;
+  if (!tarq_gui_data.tarq_gui || tarq_gui_data.tarq_gui->count == 0) return 0;
   int32_t mx, my, buttons;
   tarq_get_mouse(&mx, &my, &buttons);
   tarq_gui_pass(mx, my, buttons, tarq_get_time());

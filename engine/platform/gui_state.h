@@ -13,7 +13,13 @@ struct tarq_gui_clicks {
   int32_t lmb_drop;
 };
 
-extern tarq_gui_clicks tarq_gui_click;
+// The GUI's record: the elements and the click memory. Only the GUI module
+// (this folder's gui files and extra/gui_elements) changes it.
+struct tarq_gui_state {
+  tarq_pod* tarq_gui;  // the elements, a pea pod of TARQ_GUI_SLOTS slots; null before tarq_gui_init
+  tarq_gui_clicks tarq_gui_click;
+};
+extern tarq_gui_state tarq_gui_data;
 
 // A time far enough back that no click test passes against it.
 inline int32_t tarq_gui_long_ago() { return INT32_MIN / 2; }

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/platform/host.h"
 #include "engine/tracked_mem.h"
 
@@ -84,13 +85,11 @@ void tarq_launch_html(const char* target) {
     tarq_debug("launch: target too long; not opened\n");
     return;
   }
-  snprintf(tarq_debug_string, sizeof(tarq_debug_string), "launch: [xdg-open \"%s\"] ", arg);
-  tarq_debug(tarq_debug_string);
+  tarq_logf("launch: [xdg-open \"%s\"] ", arg);
   char program[] = "xdg-open";
   char* argv[] = {program, arg, nullptr};
   int err = 0;
   pid_t pid = spawn_command(argv, &err);
   if (pid > 0) reap_in_background(pid);
-  snprintf(tarq_debug_string, sizeof(tarq_debug_string), "result: %d\n", err);
-  tarq_debug(tarq_debug_string);
+  tarq_logf("result: %d\n", err);
 }

@@ -9,8 +9,7 @@
 #include "engine/platform/joystick.h"
 #include "engine/tarq.h"
 
-tarq_joystick_slot metacon[TARQ_MAX_JOYSTICKS];
-int32_t tarq_joystick_inited = 0;
+tarq_joystick_state tarq_joysticks;
 
 constexpr int32_t AXIS_REST = 16383;
 
@@ -28,7 +27,7 @@ static void close_slot(tarq_joystick_slot& s) {
 }
 
 static void connect_joystick(int32_t slot, int32_t device) {
-  tarq_joystick_slot& s = metacon[slot];
+  tarq_joystick_slot& s = tarq_joysticks.metacon[slot];
   close_slot(s);
   tarq_logf("connecting joystick %d\n", device);
   SDL_Joystick* j = nullptr;
@@ -56,17 +55,17 @@ static void connect_joystick(int32_t slot, int32_t device) {
 static void compact_slots() {
   int32_t to = 0;
   for (int32_t from = 0; from < TARQ_MAX_JOYSTICKS; from++) {
-    if (!slot_used(metacon[from])) continue;
+    if (!slot_used(tarq_joysticks.metacon[from])) continue;
     if (from != to) {
-      metacon[to] = metacon[from];
-      memset(&metacon[from], 0, sizeof(metacon[from]));
+      tarq_joysticks.metacon[to] = tarq_joysticks.metacon[from];
+      memset(&tarq_joysticks.metacon[from], 0, sizeof(tarq_joysticks.metacon[from]));
     }
     to++;
   }
 }
 
 int tarq_joystick_init() {
-  memset(metacon, 0, sizeof(metacon));
+  memset(tarq_joysticks.metacon, 0, sizeof(tarq_joysticks.metacon));
   for (int i = 0; controller_db_mapping[i]; i++) SDL_GameControllerAddMapping(controller_db_mapping[i]);
   add_sdl_controllers();
   tarq_debug(">searching for joysticks\n");
@@ -74,13 +73,13 @@ int tarq_joystick_init() {
   tarq_logf("found %d joysticks\n", count);
   for (int32_t i = 0; i < count && i < TARQ_MAX_JOYSTICKS; i++) connect_joystick(i, i);
   tarq_debug("<ok\n");
-  tarq_joystick_inited = 1;
+  tarq_joysticks.tarq_joystick_inited = 1;
   return 0;
 }
 
 int tarq_joystick_exit() {
-  for (auto& s : metacon) close_slot(s);
-  tarq_joystick_inited = 0;
+  for (auto& s : tarq_joysticks.metacon) close_slot(s);
+  tarq_joysticks.tarq_joystick_inited = 0;
   return 0;
 }
 
@@ -93,19 +92,19 @@ void tarq_joystick_added(int32_t device) {
   const int32_t id = SDL_JoystickGetDeviceInstanceID(device);
   int32_t free_slot = -1;
   for (int32_t i = 0; i < TARQ_MAX_JOYSTICKS; i++) {
-    if (slot_used(metacon[i]) && metacon[i].instance_id == id) return;
-    if (!slot_used(metacon[i]) && free_slot < 0) free_slot = i;
+    if (slot_used(tarq_joysticks.metacon[i]) && tarq_joysticks.metacon[i].instance_id == id) return;
+    if (!slot_used(tarq_joysticks.metacon[i]) && free_slot < 0) free_slot = i;
   }
   if (free_slot < 0 || id < 0) return;
   connect_joystick(free_slot, device);
-  if (slot_used(metacon[free_slot])) tarq_state.joystick_connected = device | 0x100;
+  if (slot_used(tarq_joysticks.metacon[free_slot])) tarq_state.joystick_connected = device | 0x100;
 }
 
 void tarq_joystick_removed(int32_t instance_id) {
   bool found = false;
   for (int32_t i = 0; i < TARQ_MAX_JOYSTICKS; i++) {
-    if (!slot_used(metacon[i]) || metacon[i].instance_id != instance_id) continue;
-    close_slot(metacon[i]);
+    if (!slot_used(tarq_joysticks.metacon[i]) || tarq_joysticks.metacon[i].instance_id != instance_id) continue;
+    close_slot(tarq_joysticks.metacon[i]);
     tarq_state.joystick_disconnected = 0x100 + i;
     found = true;
     break;
@@ -118,7 +117,7 @@ void tarq_joystick_removed(int32_t instance_id) {
 }
 
 static int32_t read_axis(int32_t n, int32_t axis, const char* which) {
-  tarq_joystick_slot& s = metacon[n];
+  tarq_joystick_slot& s = tarq_joysticks.metacon[n];
   int32_t v = 0;
   if (axis < 0 || axis >= TARQ_JOYSTICK_AXES) return 0;
   if (s.controller && SDL_GameControllerGetAttached(s.controller)) {
@@ -144,7 +143,7 @@ static int32_t read_axis(int32_t n, int32_t axis, const char* which) {
 }
 
 static int32_t read_buttons(int32_t n) {
-  tarq_joystick_slot& s = metacon[n];
+  tarq_joystick_slot& s = tarq_joysticks.metacon[n];
   const bool controller = s.controller && SDL_GameControllerGetAttached(s.controller);
   if (!controller && !s.joystick) return 0;
   const int32_t count = controller ? TARQ_JOYSTICK_BUTTONS : SDL_JoystickNumButtons(s.joystick);
@@ -169,7 +168,8 @@ static int32_t read_buttons(int32_t n) {
 
 // Index n must name a used slot; an index of 8 or more reads nothing.
 static bool readable(int32_t n) {
-  return tarq_joystick_inited && n >= 0 && n < TARQ_MAX_JOYSTICKS && n < SDL_NumJoysticks() && slot_used(metacon[n]);
+  return tarq_joysticks.tarq_joystick_inited && n >= 0 && n < TARQ_MAX_JOYSTICKS && n < SDL_NumJoysticks() &&
+         slot_used(tarq_joysticks.metacon[n]);
 }
 
 void tarq_get_joystick_axes(int32_t n, int32_t ax, int32_t ay, int32_t* x, int32_t* y) {

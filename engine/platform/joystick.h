@@ -20,8 +20,12 @@ struct tarq_joystick_slot {
   uint32_t buttons_validated;  // bit i: button i was seen released
 };
 
-extern tarq_joystick_slot metacon[TARQ_MAX_JOYSTICKS];
-extern int32_t tarq_joystick_inited;
+// The controllers' record: only the joystick module changes it.
+struct tarq_joystick_state {
+  tarq_joystick_slot metacon[TARQ_MAX_JOYSTICKS];
+  int32_t tarq_joystick_inited;
+};
+extern tarq_joystick_state tarq_joysticks;
 extern const char* const controller_db_mapping[];  // ends with a null entry
 
 int tarq_joystick_init();

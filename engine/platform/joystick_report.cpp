@@ -9,14 +9,14 @@
 #include "engine/platform/joystick.h"
 
 int32_t tarq_count_joystick_buttons(int32_t n) {
-  if (n < 0 || n >= TARQ_MAX_JOYSTICKS || !metacon[n].joystick) return 0;
-  return SDL_JoystickNumButtons(metacon[n].joystick);
+  if (n < 0 || n >= TARQ_MAX_JOYSTICKS || !tarq_joysticks.metacon[n].joystick) return 0;
+  return SDL_JoystickNumButtons(tarq_joysticks.metacon[n].joystick);
 }
 
 void debug_metacon_state() {
   printf(":: controllers:");
   for (int32_t i = 0; i < TARQ_MAX_JOYSTICKS; i++)
-    if (metacon[i].controller || metacon[i].joystick)
-      printf(" %d: %s\n", i, metacon[i].controller ? "controller" : "joystick");
+    if (tarq_joysticks.metacon[i].controller || tarq_joysticks.metacon[i].joystick)
+      printf(" %d: %s\n", i, tarq_joysticks.metacon[i].controller ? "controller" : "joystick");
   fflush(stdout);
 }

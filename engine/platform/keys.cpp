@@ -7,20 +7,33 @@
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
 
-uint8_t tarqkey[TARQ_NUM_KEYS];
-uint8_t last_tarqkey[TARQ_NUM_KEYS];
-uint8_t block_tarqkey[TARQ_NUM_KEYS];
-int32_t tarqkey_buffer[TARQ_KEY_QUEUE];
-int32_t tarqkey_buffer_pos = 0;
-int32_t next_press_t = 0;
+namespace {
+
+// The key module's record: only this file changes it.
+struct tarq_key_tables {
+  uint8_t tarqkey[TARQ_NUM_KEYS];        // this frame: 0 up, 1 down, 3 pressed or repeated
+  uint8_t last_tarqkey[TARQ_NUM_KEYS];   // the frame before
+  uint8_t block_tarqkey[TARQ_NUM_KEYS];  // 1: reads up until released
+  int32_t tarqkey_buffer[TARQ_KEY_QUEUE];
+  int32_t tarqkey_buffer_pos;
+  int32_t next_press_t;  // engine time of the next auto-repeat
+};
+
+tarq_key_tables tables;
+
+}  // namespace
+
+static bool in_table(int32_t k) { return k >= 0 && k < TARQ_NUM_KEYS; }
 
 int tarq_keys_init() {
-  memset(tarqkey, 0, sizeof(tarqkey));
-  memset(last_tarqkey, 0, sizeof(last_tarqkey));
-  memset(block_tarqkey, 0, sizeof(block_tarqkey));
-  tarqkey_buffer_pos = 0;
+  memset(tables.tarqkey, 0, sizeof(tables.tarqkey));
+  memset(tables.last_tarqkey, 0, sizeof(tables.last_tarqkey));
+  memset(tables.block_tarqkey, 0, sizeof(tables.block_tarqkey));
+  tables.tarqkey_buffer_pos = 0;
   return 0;
 }
+
+void tarq_keys_reset() { tables = tarq_key_tables{}; }
 
 int tarq_keys_exit() { return 0; }
 
@@ -33,10 +46,10 @@ void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl
   const int32_t n = count < TARQ_NUM_KEYS ? count : TARQ_NUM_KEYS;
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
     const uint8_t down = k < n && sdl_keys[k] ? 1 : 0;
-    if (down && last_tarqkey[k] == 0)
-      next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_DELAY_MS);
-    last_tarqkey[k] = tarqkey[k];
-    tarqkey[k] = down;
+    if (down && tables.last_tarqkey[k] == 0)
+      tables.next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_DELAY_MS);
+    tables.last_tarqkey[k] = tables.tarqkey[k];
+    tables.tarqkey[k] = down;
   }
   const struct {
     uint32_t mod;
@@ -44,20 +57,24 @@ void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl
   } mods[] = {{KMOD_LCTRL, SDL_SCANCODE_LCTRL}, {KMOD_RCTRL, SDL_SCANCODE_RCTRL}, {KMOD_LALT, SDL_SCANCODE_LALT},
               {KMOD_RALT, SDL_SCANCODE_RALT},   {KMOD_LGUI, TARQ_KEY_LEFT_GUI},   {KMOD_RGUI, TARQ_KEY_RIGHT_GUI}};
   for (const auto& m : mods)
-    if (sdl_mods & m.mod) tarqkey[m.key] = 1;
-  if (reached(now, next_press_t)) {
+    if (sdl_mods & m.mod) tables.tarqkey[m.key] = 1;
+  if (reached(now, tables.next_press_t)) {
     for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-      if (tarqkey[k] == 1 && !block_tarqkey[k]) tarqkey[k] = 3;
-    next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_MS);
+      if (tables.tarqkey[k] == 1 && !tables.block_tarqkey[k]) tables.tarqkey[k] = 3;
+    tables.next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_MS);
   }
+  tarq_unblock_released_keys();
+}
+
+void tarq_unblock_released_keys() {
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-    if (tarqkey[k] == 0) block_tarqkey[k] = 0;
+    if (tables.tarqkey[k] == 0) tables.block_tarqkey[k] = 0;
 }
 
 static int32_t state_of(int32_t k) {
-  if (!tarqkey[k]) return 0;
-  if (block_tarqkey[k]) return 0;
-  if (tarqkey[k] == 3 || last_tarqkey[k] == 0) return 3;
+  if (!tables.tarqkey[k]) return 0;
+  if (tables.block_tarqkey[k]) return 0;
+  if (tables.tarqkey[k] == 3 || tables.last_tarqkey[k] == 0) return 3;
   return 1;
 }
 
@@ -82,15 +99,31 @@ int32_t tarq_get_key_state(int32_t k) {
   return state_of(k);
 }
 
-int32_t tarq_key_down(int32_t k) { return k >= 0 && k < TARQ_NUM_KEYS && tarqkey[k] != 0; }
+int32_t tarq_key_down(int32_t k) { return in_table(k) && tables.tarqkey[k] != 0; }
 
 void tarq_block_key(int32_t k) {
-  if (k >= 0 && k < TARQ_NUM_KEYS) block_tarqkey[k] = 1;
+  if (in_table(k)) tables.block_tarqkey[k] = 1;
 }
+
+int32_t tarq_key_blocked(int32_t k) { return in_table(k) && tables.block_tarqkey[k] != 0; }
+
+void tarq_set_key(int32_t k, int32_t state) {
+  if (in_table(k)) tables.tarqkey[k] = static_cast<uint8_t>(state);
+}
+
+void tarq_hold_key(int32_t k) {
+  if (in_table(k)) tables.tarqkey[k] = tables.last_tarqkey[k] = 1;
+}
+
+void tarq_mark_key_down(int32_t k) {
+  if (in_table(k) && tables.tarqkey[k] == 0) tables.tarqkey[k] = 1;
+}
+
+void tarq_release_keys() { memset(tables.tarqkey, 0, sizeof(tables.tarqkey)); }
 
 int32_t tarq_get_any_key_down() {
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-    if (tarqkey[k] && k != SDL_SCANCODE_CAPSLOCK) return k;
+    if (tables.tarqkey[k] && k != SDL_SCANCODE_CAPSLOCK) return k;
   return 0;
 }
 
@@ -105,22 +138,25 @@ void tarq_finish_key_pump(int32_t codes_this_pump) {
 }
 
 int32_t tarq_push_key_code(int32_t code) {
-  if (tarqkey_buffer_pos >= TARQ_KEY_QUEUE) return 0;
-  tarqkey_buffer[tarqkey_buffer_pos++] = code;
+  if (tables.tarqkey_buffer_pos >= TARQ_KEY_QUEUE) return 0;
+  tables.tarqkey_buffer[tables.tarqkey_buffer_pos++] = code;
   return 1;
 }
 
-int32_t tarq_keypressed() { return tarqkey_buffer_pos > 0; }
+int32_t tarq_keypressed() { return tables.tarqkey_buffer_pos > 0; }
+
+void tarq_clear_key_queue() { tables.tarqkey_buffer_pos = 0; }
 
 int32_t tarq_readkey() {
   // A quit ends the wait with no code: the main loop is to end.
-  while (tarqkey_buffer_pos == 0) {
-    if (tarq_quit) return 0;
+  while (tables.tarqkey_buffer_pos == 0) {
+    if (tarq_quit_requested()) return 0;
     tarq_handle_messages();
   }
-  const int32_t code = tarqkey_buffer[0];
-  tarqkey_buffer_pos--;
-  memmove(tarqkey_buffer, tarqkey_buffer + 1, sizeof(int32_t) * static_cast<size_t>(tarqkey_buffer_pos));
+  const int32_t code = tables.tarqkey_buffer[0];
+  tables.tarqkey_buffer_pos--;
+  memmove(tables.tarqkey_buffer, tables.tarqkey_buffer + 1,
+          sizeof(int32_t) * static_cast<size_t>(tables.tarqkey_buffer_pos));
   return code;
 }
 

@@ -1,5 +1,6 @@
 // The mouse: position in back-page pixels, buttons, the lock that parks the
-// real pointer at the window centre, and the pump's mouse events.
+// real pointer at the window centre, the pump's mouse events, and the
+// engine's cursor bitmap.
 #include <SDL.h>
 
 #include <algorithm>
@@ -16,8 +17,8 @@ static bool button_down_this_pump = false;
 
 static bool window_size(int* w, int* h) {
   *w = *h = 0;
-  if (!sdl_window) return false;
-  SDL_GetWindowSize(sdl_window, w, h);
+  if (!tarq_window.sdl_window) return false;
+  SDL_GetWindowSize(tarq_window.sdl_window, w, h);
   return true;
 }
 
@@ -56,12 +57,13 @@ static bool page_position(int32_t* px, int32_t* py) {
   int w = 0, h = 0;
   window_size(&w, &h);
   if (w <= 0 || h <= 0) return false;
-  tarq_map_to_page(tarq_get_present_rect(), tarq_back_page->width, tarq_back_page->height, mx, my, px, py);
+  tarq_map_to_page(tarq_get_present_rect(), tarq_window.tarq_back_page->width, tarq_window.tarq_back_page->height, mx,
+                   my, px, py);
   return true;
 }
 
 void tarq_get_mouse(int32_t* x, int32_t* y, int32_t* buttons) {
-  if (!tarq_back_page) {
+  if (!tarq_window.tarq_back_page) {
     if (x) *x = 0;
     if (y) *y = 0;
     if (buttons) *buttons = 0;
@@ -76,13 +78,13 @@ void tarq_get_mouse(int32_t* x, int32_t* y, int32_t* buttons) {
 
 void tarq_get_mouse_deltas(int32_t* dx, int32_t* dy) {
   int32_t px = 0, py = 0;
-  if (!tarq_back_page || !page_position(&px, &py)) {
+  if (!tarq_window.tarq_back_page || !page_position(&px, &py)) {
     if (dx) *dx = 0;
     if (dy) *dy = 0;
     return;
   }
-  if (dx) *dx = static_cast<int32_t>(static_cast<uint32_t>(px) - static_cast<uint32_t>(tarq_last_mouse_x));
-  if (dy) *dy = static_cast<int32_t>(static_cast<uint32_t>(py) - static_cast<uint32_t>(tarq_last_mouse_y));
+  if (dx) *dx = static_cast<int32_t>(static_cast<uint32_t>(px) - static_cast<uint32_t>(tarq_loop.tarq_last_mouse_x));
+  if (dy) *dy = static_cast<int32_t>(static_cast<uint32_t>(py) - static_cast<uint32_t>(tarq_loop.tarq_last_mouse_y));
 }
 
 void tarq_set_mouse(int32_t x, int32_t y) {
@@ -97,7 +99,7 @@ void tarq_set_mouse(int32_t x, int32_t y) {
 
 static void warp_to_centre() {
   int w, h;
-  if (window_size(&w, &h) && w > 1 && h > 1) SDL_WarpMouseInWindow(sdl_window, w / 2, h / 2);
+  if (window_size(&w, &h) && w > 1 && h > 1) SDL_WarpMouseInWindow(tarq_window.sdl_window, w / 2, h / 2);
 }
 
 void tarq_lock_mouse_cursor(int32_t flag) {
@@ -109,7 +111,7 @@ void tarq_lock_mouse_cursor(int32_t flag) {
   } else {
     if (!tarq_state.mouse_locked) return;
     tarq_state.mouse_locked = 0;
-    if (sdl_window) SDL_WarpMouseInWindow(sdl_window, virtual_x, virtual_y);
+    if (tarq_window.sdl_window) SDL_WarpMouseInWindow(tarq_window.sdl_window, virtual_x, virtual_y);
   }
 }
 
@@ -147,4 +149,35 @@ void tarq_mouse_event(const SDL_Event& e, int32_t now) {
       break;
     default: break;
   }
+}
+
+// The engine's mouse-cursor bitmap: a 33x33 cross-hair.
+tarq_mouse_cursor tarq_cursor = {nullptr, nullptr, 1, 16, 16};
+
+tarq_bitmap* tarq_create_mouse_bmp() {
+  tarq_bitmap* b = tarq_create_bitmap(33, 33, 32);
+  if (!b) return nullptr;
+  const uint32_t white = 0xFFFFFFFF, grey = 0xFFA0A0A0, clear = 0;
+  tarq_rectfill(b, 15, 8, 17, 24, white);
+  tarq_rectfill(b, 8, 15, 24, 17, white);
+  tarq_vline(b, 16, 9, 23, grey);
+  tarq_hline(b, 9, 23, 16, grey);
+  tarq_rectfill(b, 11, 11, 21, 21, clear);
+  tarq_vline(b, 16, 11, 21, white);
+  tarq_hline(b, 11, 21, 16, white);
+  tarq_rectfill(b, 14, 14, 18, 18, clear);
+  return b;
+}
+
+int tarq_mouse_init() {
+  tarq_destroy_mouse_bmp();
+  tarq_cursor.tarq_mouse_bmp = tarq_create_mouse_bmp();
+  tarq_cursor.tarq_current_mouse_bmp = tarq_cursor.tarq_mouse_bmp;
+  tarq_cursor.mouse_focus_x = tarq_cursor.mouse_focus_y = 16;
+  return 0;
+}
+
+void tarq_destroy_mouse_bmp() {
+  if (tarq_cursor.tarq_current_mouse_bmp == tarq_cursor.tarq_mouse_bmp) tarq_cursor.tarq_current_mouse_bmp = nullptr;
+  tarq_cursor.tarq_mouse_bmp = tarq_destroy_bitmap(tarq_cursor.tarq_mouse_bmp);
 }

@@ -27,10 +27,10 @@ tarq_view_settings tarq_current_view_settings() {
 // The window's size: the live window's when there is one, else the screen record's.
 static void window_size(int32_t* w, int32_t* h) {
   int ww = 0, wh = 0;
-  if (sdl_window) SDL_GetWindowSize(sdl_window, &ww, &wh);
-  else if (tarq_screen) {
-    ww = tarq_screen->width;
-    wh = tarq_screen->height;
+  if (tarq_window.sdl_window) SDL_GetWindowSize(tarq_window.sdl_window, &ww, &wh);
+  else if (tarq_video.tarq_screen) {
+    ww = tarq_video.tarq_screen->width;
+    wh = tarq_video.tarq_screen->height;
   }
   *w = ww;
   *h = wh;
@@ -39,16 +39,17 @@ static void window_size(int32_t* w, int32_t* h) {
 int32_t tarq_get_pixel_perfect() {
   int32_t ww, wh;
   window_size(&ww, &wh);
-  const int32_t pw = tarq_back_page ? tarq_back_page->width : 0;
-  const int32_t ph = tarq_back_page ? tarq_back_page->height : 0;
-  return tarq_pixel_perfect_for(tarq_current_view_settings(), pw, ph, ww, wh, tarq_screen_mode == 0);
+  const int32_t pw = tarq_window.tarq_back_page ? tarq_window.tarq_back_page->width : 0;
+  const int32_t ph = tarq_window.tarq_back_page ? tarq_window.tarq_back_page->height : 0;
+  return tarq_pixel_perfect_for(tarq_current_view_settings(), pw, ph, ww, wh, tarq_window.tarq_screen_mode == 0);
 }
 
 int32_t tarq_get_preblit_scale() {
-  if (!tarq_back_page) return 1;
-  const int32_t sw = tarq_screen ? tarq_screen->width : 0, sh = tarq_screen ? tarq_screen->height : 0;
-  return tarq_preblit_scale_for(tarq_current_view_settings(), tarq_get_pixel_perfect(), tarq_back_page->width,
-                                tarq_back_page->height, sw, sh);
+  if (!tarq_window.tarq_back_page) return 1;
+  const int32_t sw = tarq_video.tarq_screen ? tarq_video.tarq_screen->width : 0,
+                sh = tarq_video.tarq_screen ? tarq_video.tarq_screen->height : 0;
+  return tarq_preblit_scale_for(tarq_current_view_settings(), tarq_get_pixel_perfect(),
+                                tarq_window.tarq_back_page->width, tarq_window.tarq_back_page->height, sw, sh);
 }
 
 static tarq_rect_i rect_for_page(int32_t page_w, int32_t page_h) {
@@ -58,8 +59,8 @@ static tarq_rect_i rect_for_page(int32_t page_w, int32_t page_h) {
 }
 
 tarq_rect_i tarq_get_present_rect() {
-  if (!tarq_back_page) return {0, 0, 0, 0};
-  return rect_for_page(tarq_back_page->width, tarq_back_page->height);
+  if (!tarq_window.tarq_back_page) return {0, 0, 0, 0};
+  return rect_for_page(tarq_window.tarq_back_page->width, tarq_window.tarq_back_page->height);
 }
 
 static tarq_bitmap* keep_page(tarq_bitmap*& page, int32_t w, int32_t h, int32_t depth) {
@@ -75,7 +76,7 @@ void tarq_destroy_present_pages() {
 
 static void palette_to_argb(uint32_t* table) {
   for (int i = 0; i < 256; i++) {
-    const uint8_t* e = tarq_video_palette ? tarq_video_palette->rgb[i] : nullptr;
+    const uint8_t* e = tarq_video.tarq_video_palette ? tarq_video.tarq_video_palette->rgb[i] : nullptr;
     table[i] =
         e ? 0xFF000000u | static_cast<uint32_t>(e[0]) << 16 | static_cast<uint32_t>(e[1]) << 8 | e[2] : 0xFF000000u;
   }
@@ -116,51 +117,52 @@ static void present_software(tarq_bitmap* page) {
   if (cconfig.show_fps) {
     char fps[16];
     snprintf(fps, sizeof(fps), "%03d", static_cast<int>(tarq_get_fps()));
-    tarq_draw_text_phat(page, fps, tarq_font1, 1, 1, TARQ_TEXT_ONE_COLOUR, 0xFF000000, 0xFFFFFF);
+    tarq_draw_text_phat(page, fps, tarq_fonts.tarq_font1, 1, 1, TARQ_TEXT_ONE_COLOUR, 0xFF000000, 0xFFFFFF);
   }
-  SDL_Surface* surface = SDL_GetWindowSurface(sdl_window);
+  SDL_Surface* surface = SDL_GetWindowSurface(tarq_window.sdl_window);
   if (!surface) return;
   const tarq_rect_i r = rect_for_page(page->width, page->height);
   if (SDL_LockSurface(surface) != 0) return;
   if (surface->pixels) fill_surface(surface, page, r);
   SDL_UnlockSurface(surface);
-  SDL_UpdateWindowSurface(sdl_window);
+  SDL_UpdateWindowSurface(tarq_window.sdl_window);
 }
 
 static void present_renderer(tarq_bitmap* page) {
-  if (!sdl_texture || sdl_texture_w != page->width || sdl_texture_h != page->height) {
-    if (sdl_texture) SDL_DestroyTexture(sdl_texture);
-    sdl_texture = SDL_CreateTexture(sdl_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, page->width,
-                                    page->height);
-    sdl_texture_w = sdl_texture ? page->width : 0;
-    sdl_texture_h = sdl_texture ? page->height : 0;
+  if (!tarq_window.sdl_texture || tarq_window.sdl_texture_w != page->width ||
+      tarq_window.sdl_texture_h != page->height) {
+    if (tarq_window.sdl_texture) SDL_DestroyTexture(tarq_window.sdl_texture);
+    tarq_window.sdl_texture = SDL_CreateTexture(tarq_window.sdl_renderer, SDL_PIXELFORMAT_ARGB8888,
+                                                SDL_TEXTUREACCESS_STREAMING, page->width, page->height);
+    tarq_window.sdl_texture_w = tarq_window.sdl_texture ? page->width : 0;
+    tarq_window.sdl_texture_h = tarq_window.sdl_texture ? page->height : 0;
   }
-  if (!sdl_texture) return;
-  SDL_UpdateTexture(sdl_texture, nullptr, page->pixels, 4 * page->width);
-  SDL_SetRenderDrawColor(sdl_renderer, 0, 0, 0, 255);
-  SDL_RenderClear(sdl_renderer);
+  if (!tarq_window.sdl_texture) return;
+  SDL_UpdateTexture(tarq_window.sdl_texture, nullptr, page->pixels, 4 * page->width);
+  SDL_SetRenderDrawColor(tarq_window.sdl_renderer, 0, 0, 0, 255);
+  SDL_RenderClear(tarq_window.sdl_renderer);
   const tarq_rect_i r = rect_for_page(page->width, page->height);
   const bool nearest = tarq_get_pixel_perfect();
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, nearest ? "nearest" : "linear");
-  SDL_SetTextureScaleMode(sdl_texture, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+  SDL_SetTextureScaleMode(tarq_window.sdl_texture, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
   if (r.w > 0 && r.h > 0) {
     const SDL_Rect dst{r.x, r.y, r.w, r.h};
-    SDL_RenderCopy(sdl_renderer, sdl_texture, nullptr, &dst);
+    SDL_RenderCopy(tarq_window.sdl_renderer, tarq_window.sdl_texture, nullptr, &dst);
   }
-  if (cconfig.show_fps && r.w >= 128 && r.h >= 8 && fps_bmp && fps_texture) {
+  if (cconfig.show_fps && r.w >= 128 && r.h >= 8 && tarq_window.fps_bmp && tarq_window.fps_texture) {
     char fps[16];
     snprintf(fps, sizeof(fps), "%03d fps", static_cast<int>(tarq_get_fps()));
-    tarq_clear_bitmap(fps_bmp);
-    tarq_draw_text(fps_bmp, fps, tarq_font2, 1, 1);
-    SDL_UpdateTexture(fps_texture, nullptr, fps_bmp->pixels, 4 * fps_bmp->width);
+    tarq_clear_bitmap(tarq_window.fps_bmp);
+    tarq_draw_text(tarq_window.fps_bmp, fps, tarq_fonts.tarq_font2, 1, 1);
+    SDL_UpdateTexture(tarq_window.fps_texture, nullptr, tarq_window.fps_bmp->pixels, 4 * tarq_window.fps_bmp->width);
     const SDL_Rect corner{0, 0, 128, 8};
-    SDL_RenderCopy(sdl_renderer, fps_texture, nullptr, &corner);
+    SDL_RenderCopy(tarq_window.sdl_renderer, tarq_window.fps_texture, nullptr, &corner);
   }
-  SDL_RenderPresent(sdl_renderer);
+  SDL_RenderPresent(tarq_window.sdl_renderer);
 }
 
 void tarq_present_bitmap(tarq_bitmap* page, int32_t preblit) {
-  if (!page || !page->rows || !sdl_window) return;
+  if (!page || !page->rows || !tarq_window.sdl_window) return;
   if (page->depth != 8 && page->depth != 32) return;
   const int32_t scale = preblit ? tarq_get_preblit_scale() : 1;
   if (scale >= 2 && static_cast<int64_t>(page->width) * scale <= INT32_MAX &&
@@ -182,6 +184,6 @@ void tarq_present_bitmap(tarq_bitmap* page, int32_t preblit) {
     }
     page = out;
   }
-  if (cconfig.software_blit || !sdl_renderer) present_software(page);
+  if (cconfig.software_blit || !tarq_window.sdl_renderer) present_software(page);
   else present_renderer(page);
 }

@@ -5,9 +5,6 @@
 #include "engine/platform/present.h"
 #include "engine/platform/window.h"
 
-struct SDL_Window;
-extern SDL_Window* sdl_window;  // null when there is no window
-
 int tarq_video_init();
 int tarq_video_exit();
 void tarq_blit_back_page();

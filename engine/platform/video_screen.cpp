@@ -7,11 +7,6 @@
 #include "engine/platform/window.h"
 #include "engine/tarq.h"
 
-tarq_bitmap* tarq_back_page = nullptr;
-tarq_bitmap* tarq_screen = nullptr;
-int32_t tarq_screen_mode = 1;
-int32_t desktop_w = 0, desktop_h = 0;
-
 static tarq_bitmap screen_record;
 
 void tarq_set_window_size(int32_t w, int32_t h) {
@@ -22,17 +17,17 @@ void tarq_set_window_size(int32_t w, int32_t h) {
 
 static void apply_mode_flags(int32_t flags) {
   if (flags & TARQ_SCREEN_USE_SETTING) {
-    if (cconfig.windowed) tarq_screen_mode = 0;
+    if (cconfig.windowed) tarq_window.tarq_screen_mode = 0;
   }
-  if (flags & TARQ_SCREEN_WINDOWED) tarq_screen_mode = 0;
-  if (flags & TARQ_SCREEN_FULLSCREEN) tarq_screen_mode = 1;
+  if (flags & TARQ_SCREEN_WINDOWED) tarq_window.tarq_screen_mode = 0;
+  if (flags & TARQ_SCREEN_FULLSCREEN) tarq_window.tarq_screen_mode = 1;
 }
 
 int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
   tarq_logf("tarq_set_screen %d %d %d %x\n", w, h, depth, flags);
   if (w == 0 || h == 0) {
-    w = desktop_w;
-    h = desktop_h;
+    w = tarq_window.desktop_w;
+    h = tarq_window.desktop_h;
     tarq_logf("retrieving desktop resolution: %d %d\n", w, h);
   }
   if (tarq_state.window_size_given) {
@@ -53,9 +48,11 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
     w = 384;
     h = 216;
   }
-  if (tarq_back_page && (tarq_back_page->width != w || tarq_back_page->height != h || tarq_back_page->depth != depth))
-    tarq_back_page = tarq_destroy_bitmap(tarq_back_page);
-  if (!tarq_back_page) tarq_back_page = tarq_create_bitmap(w, h, depth);
+  if (tarq_window.tarq_back_page &&
+      (tarq_window.tarq_back_page->width != w || tarq_window.tarq_back_page->height != h ||
+       tarq_window.tarq_back_page->depth != depth))
+    tarq_window.tarq_back_page = tarq_destroy_bitmap(tarq_window.tarq_back_page);
+  if (!tarq_window.tarq_back_page) tarq_window.tarq_back_page = tarq_create_bitmap(w, h, depth);
 
   if (!cconfig.framebuffer && !cconfig.headless) {
     const int r = tarq_set_screen_plat(win_w, win_h, w, h, depth, flags);
@@ -66,41 +63,40 @@ int tarq_set_screen(int32_t w, int32_t h, int32_t depth, int32_t flags) {
   screen_record.height = win_h;
   screen_record.depth = depth;
   tarq_reset_clip(&screen_record);
-  tarq_screen = &screen_record;
-  tarq_logf(" desktop size: %d %d\n", desktop_w, desktop_h);
+  tarq_video.tarq_screen = &screen_record;
+  tarq_logf(" desktop size: %d %d\n", tarq_window.desktop_w, tarq_window.desktop_h);
   tarq_debug("ok\n");
   return 0;
 }
 
 void tarq_note_window_resized(int32_t w, int32_t h) {
-  if (tarq_screen_mode != 0 || cconfig.headless || cconfig.framebuffer) return;
+  if (tarq_window.tarq_screen_mode != 0 || cconfig.headless || cconfig.framebuffer) return;
   if (w < TARQ_WINDOW_SIDE_MIN || h < TARQ_WINDOW_SIDE_MIN || w > TARQ_WINDOW_SIDE_MAX || h > TARQ_WINDOW_SIDE_MAX)
     return;
   if (w == cconfig.window_width && h == cconfig.window_height) return;
   tarq_logf("window resized to %d %d\n", w, h);
-  cconfig.window_width = cconfig0.window_width = w;
-  cconfig.window_height = cconfig0.window_height = h;
+  tarq_config_keep_window_size(w, h);
   screen_record.width = w;
   screen_record.height = h;
   tarq_reset_clip(&screen_record);
 }
 
 static void remake_window() {
-  if (cconfig.headless || cconfig.framebuffer || !tarq_back_page) return;
-  tarq_set_screen_plat(cconfig.window_width, cconfig.window_height, tarq_back_page->width, tarq_back_page->height,
-                       tarq_back_page->depth, 0);
+  if (cconfig.headless || cconfig.framebuffer || !tarq_window.tarq_back_page) return;
+  tarq_set_screen_plat(cconfig.window_width, cconfig.window_height, tarq_window.tarq_back_page->width,
+                       tarq_window.tarq_back_page->height, tarq_window.tarq_back_page->depth, 0);
 }
 
 void tarq_toggle_fullscreen() {
   if (cconfig.headless || cconfig.framebuffer) return;
-  tarq_screen_mode = !tarq_screen_mode;
+  tarq_window.tarq_screen_mode = !tarq_window.tarq_screen_mode;
   remake_window();
 }
 
 void tarq_set_windowed(int32_t flag) {
   if (cconfig.headless || cconfig.framebuffer) return;
-  tarq_screen_mode = flag ? 0 : 1;
+  tarq_window.tarq_screen_mode = flag ? 0 : 1;
   remake_window();
 }
 
-int32_t tarq_get_windowed() { return tarq_screen_mode == 0; }
+int32_t tarq_get_windowed() { return tarq_window.tarq_screen_mode == 0; }

@@ -9,15 +9,21 @@ struct SDL_Renderer;
 struct SDL_Texture;
 struct SDL_Window;
 
-extern tarq_bitmap* tarq_back_page;
-extern int32_t tarq_screen_mode;  // 1 fullscreen, 0 windowed
-extern int32_t desktop_w, desktop_h;
-extern SDL_Renderer* sdl_renderer;  // null on the software path
-extern SDL_Texture* sdl_texture;
-extern int32_t sdl_texture_w, sdl_texture_h;
-extern SDL_Texture* fps_texture;
-extern tarq_bitmap* fps_bmp;
-extern SDL_Window* sdl_window_display;  // only after tarq_open_display
+// The window's record: the video and window modules change it (the calls
+// below and in video.h, present.h and extra/display_window.h); others read it.
+struct tarq_window_state {
+  SDL_Window* sdl_window = nullptr;  // null when there is no window
+  tarq_bitmap* tarq_back_page = nullptr;
+  int32_t tarq_screen_mode = 1;  // 1 fullscreen, 0 windowed
+  int32_t desktop_w = 0, desktop_h = 0;
+  SDL_Renderer* sdl_renderer = nullptr;  // null on the software path
+  SDL_Texture* sdl_texture = nullptr;
+  int32_t sdl_texture_w = 0, sdl_texture_h = 0;
+  SDL_Texture* fps_texture = nullptr;
+  tarq_bitmap* fps_bmp = nullptr;
+  SDL_Window* sdl_window_display = nullptr;  // only after tarq_open_display
+};
+extern tarq_window_state tarq_window;
 
 // Window sizes config.txt may ask for: 0 0 (the default), or each side in
 // this range; the default window when the asked one cannot be made.

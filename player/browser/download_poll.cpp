@@ -9,11 +9,13 @@
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/formats/stable.h"
@@ -45,7 +47,7 @@ void give_up(const char* message) {
   cancel_download(nullptr);
   run_chain_cancel_pending();
   if (before_start()) {
-    if (std::strcmp(message, "download timed out") == 0) pstate.cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
+    if (std::strcmp(message, "download timed out") == 0) pstate().cursor_y -= TOVO_CONSOLE_LINE_HEIGHT;
     tovo_print_col(message, 6);
   }
 }
@@ -53,19 +55,19 @@ void give_up(const char* message) {
 // Reports the loaded cart before the program started (or with exec), else
 // starts it after a short load delay.
 void report_or_start(const char* id, const char* title) {
-  if (pitem[0]) split_code_to_tabs(pitem[0]);  // a run takes the code from the tabs
-  if (before_start() || run_state.exec) {
+  if (pitem(0)) split_code_to_tabs(pitem(0));  // a run takes the code from the tabs
+  if (before_start() || run_state().exec) {
     tovo_print_col("downloading.. ok", 6);
     tovo_print_col(title, 14);
-    int32_t chars = pitem[0] && pitem[0]->code ? (int32_t)strlen(pitem[0]->code) : 0;
+    int32_t chars = pitem(0) && pitem(0)->code ? (int32_t)strlen(pitem(0)->code) : 0;
     char line[SPLORE_TEXT + 32];
     snprintf(line, sizeof line, "loaded #%s (%d chars)", id, chars);
     tovo_print_col(line, 6);
     return;
   }
   run_chain_confirm_pending();
-  run_state.pending_action = TOVO_PENDING_RUN;
-  run_state.load_delay = 20;
+  run_state().pending_action = TOVO_PENDING_RUN;
+  run_state().load_delay = 20;
 }
 
 // The information table, or the same path without its "temp-" prefix.
@@ -98,7 +100,7 @@ void finish_info(const char* path) {
       app.play_source = -2;
     }
     run_chain_cancel_pending();
-    run_state.load_delay = 0;
+    run_state().load_delay = 0;
     tarq_destroy_stable(table);
     return;
   }
@@ -163,8 +165,8 @@ void update_load_download() {
   bool pause = shell.program_started && button_pressed(PAUSE_BUTTON, 0);
   if (running && (tarq_key_down(SDL_SCANCODE_ESCAPE) || pause)) {
     give_up("downloading.. cancelled");
-    button_state.pressed[0][PAUSE_BUTTON] = 0;
-    button_state.blocked[0][PAUSE_BUTTON] = 1;
+    button_state().pressed[0][PAUSE_BUTTON] = 0;
+    button_state().blocked[0][PAUSE_BUTTON] = 1;
     return;
   }
   if (state == SPLORE_DOWNLOAD_DONE) {
@@ -193,9 +195,7 @@ void check_cart_update_nfo(const char* path) {
   snprintf(lid, sizeof lid, "%s", tarq_sts(table, "lid", 0));
   tarq_destroy_stable(table);
   get_bbs_cart_filename(lid, cache);
-  bool pending = false;
-  for (int32_t i = 0; i < run_chain_count; i++) pending = pending || run_chain[i].pending;
-  if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !pending && cache[0] &&
+  if (strlen(lid) >= 2 && shell.sub_mode == BROWSER_SUB_MODE && !run_chain_has_pending() && cache[0] &&
       strcmp(cache, disk_state.cart_filename) != 0)
     splore.newer_version = 1;
 }

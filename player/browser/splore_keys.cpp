@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-#include "console/machine/key_bound.h"
+#include "console/machine/button_queries.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"
@@ -176,11 +177,11 @@ void splore_controls(int32_t pressed) {
 void splore_exit_menu_action(int32_t entry) {
   exit_menu = -1;
   if (entry == 0) {
-    tarq_quit = 1;
+    tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
   } else if (entry == 1) {
     shell.sub_mode = 0;
-    if (pstate.draw_target) tarq_clear_bitmap(pstate.draw_target);
-    pstate.cursor_x = pstate.cursor_y = 0;
+    if (pstate().draw_target) tarq_clear_bitmap(pstate().draw_target);
+    pstate().cursor_x = pstate().cursor_y = 0;
     tovo_print_col("::::::  tovo console  ::::::", 6);
     tovo_print_col("type splore to return to splore", 6);
     tovo_print_col("type help for help", 6);

@@ -1,4 +1,6 @@
-// The browser's lists: set-up, items, the local folder and the favourites.
+// The browser's lists: set-up, items, the local folder and the favourites;
+// the browser's frame, which does nothing in the player but start the lists'
+// scroll animation over.
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -15,10 +17,11 @@
 #include "engine/io/file.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
+#include "engine/log_format.h"
 #include "engine/platform/host.h"
 #include "engine/tracked_mem.h"
 #include "player/browser/splore.h"
-#include "player/cart/disk_io.h"
+#include "player/cart/disk_state.h"
 #include "player/shell_state.h"
 
 splore_state splore;
@@ -249,8 +252,7 @@ int populate_splore_list_from_directory(splore_list* list, const char* folder) {
 int populate_splore_list_from_text_file(splore_list* list, const char* path) {
   FILE* f = fopen(path, "r");
   if (!f) {
-    snprintf(tarq_debug_string, sizeof tarq_debug_string, "could not load favourites file: %s\n", path);
-    tarq_debug(tarq_debug_string);
+    tarq_logf("could not load favourites file: %s\n", path);
     return 1;
   }
   char line[FAVOURITE_LINE];
@@ -415,4 +417,15 @@ void splore_item_label_colours(splore_item* item) {
     item->label_colours[16 + i] = (uint8_t)slot;
     taken[slot] = true;
   }
+}
+
+// The cart browser's frame: its per-frame update and drawing do nothing in
+// the player, and its scroll animation starts over when a program stops.
+void splore_update() {}
+
+void splore_draw(tarq_bitmap*) {}
+
+void reset_splore_animation() {
+  for (int32_t i = 0; i < splore.list_count && i < SPLORE_LIST_SLOTS; i++)
+    splore.lists[i].scroll = splore.lists[i].selected;
 }

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/formats/stable.h"
@@ -52,9 +54,9 @@ void open_menu(int32_t which) {
 
 // Leaves the browser and runs the working cart.
 void launch() {
-  if (pitem[0]) split_code_to_tabs(pitem[0]);
+  if (pitem(0)) split_code_to_tabs(pitem(0));
   shell.sub_mode = 0;
-  run_state.pending_action = TOVO_PENDING_RUN;
+  run_state().pending_action = TOVO_PENDING_RUN;
 }
 
 void enter_folder(const splore_item* item) {
@@ -214,7 +216,7 @@ void generate_cart_menu(splore_menu* menu) {
     add_menu_item(menu, SPLORE_ACT_BACK, "back");
   } else if (menu->which == SPLORE_MENU_OPTIONS) {
     add_menu_item(menu, SPLORE_ACT_SOUND, cconfig.sound_volume ? "sound:on" : "sound:off");
-    add_menu_item(menu, SPLORE_ACT_FULLSCREEN, tarq_screen_mode ? "fullscreen:on" : "fullscreen:off");
+    add_menu_item(menu, SPLORE_ACT_FULLSCREEN, tarq_window.tarq_screen_mode ? "fullscreen:on" : "fullscreen:off");
     add_menu_item(menu, SPLORE_ACT_SHUTDOWN, "shutdown tovo");
     add_menu_item(menu, SPLORE_ACT_BACK, "back");
   }
@@ -269,7 +271,7 @@ void process_cart_menu_action(int32_t type) {
       tarq_toggle_fullscreen();
       generate_cart_menu(&cart_menu);
       break;
-    case SPLORE_ACT_SHUTDOWN: tarq_quit = 1; break;
+    case SPLORE_ACT_SHUTDOWN: tarq_request_quit(TARQ_QUIT_AFTER_FRAME); break;
     default:  // 17: re-download does nothing
       break;
   }

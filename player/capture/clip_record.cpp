@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/draw/extpal_glitch.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
@@ -30,7 +31,7 @@ void record_video_frame(const tarq_bitmap* frame) {
   if (w < 128 || h < 128) tarq_clear_bitmap(dst);
   for (int32_t y = 0; y < h; y++) memcpy(dst->rows[y], frame->rows[y], (size_t)w);
   int32_t now = tarq_get_time();
-  if (tovo_extpal_glitch_end > now) draw_extpal_glitch(dst, now);
+  if (tovo_extpal_glitch_end() > now) draw_extpal_glitch(dst, now);
   if (video_clip.index < n - 1) {
     video_clip.index++;
     return;
@@ -42,13 +43,13 @@ void record_video_frame(const tarq_bitmap* frame) {
 
 void reset_video() {
   video_clip.index = 0;
-  run_state.record_every_flip = 0;
+  run_state().record_every_flip = 0;
 }
 
 int32_t get_current_gif_len() { return (video_clip.index + 15) / TOVO_CLIP_FPS; }
 
 void record_tick_frames(const tarq_bitmap* frame, int32_t frame_rate, int32_t paused, int32_t frame_flipper) {
-  if (run_state.record_every_flip) return;
+  if (run_state().record_every_flip) return;
   int32_t count = 0;
   if (paused) count = 1;
   else if (frame_rate == 60) count = frame_flipper == 0 ? 1 : 0;

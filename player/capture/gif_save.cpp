@@ -59,7 +59,7 @@ ColorMapObject* make_colour_table(int32_t colours) {
   ColorMapObject* map = GifMakeMapObject(1 << GifBitSize(colours), nullptr);
   if (!map) return nullptr;
   for (int32_t i = 0; i < colours; i++) {
-    const uint8_t* rgb = tarq_video_palette ? tarq_video_palette->rgb[i] : nullptr;
+    const uint8_t* rgb = tarq_video.tarq_video_palette ? tarq_video.tarq_video_palette->rgb[i] : nullptr;
     map->Colors[i].Red = rgb ? rgb[0] : 0;
     map->Colors[i].Green = rgb ? rgb[1] : 0;
     map->Colors[i].Blue = rgb ? rgb[2] : 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/io/path.h"
 #include "engine/log.h"
@@ -69,9 +70,9 @@ bool tovo_output_name_allowed(const char* name) {
 int tovo_output_path(const char* extension, int32_t destination, char* out) {
   char name[TARQ_PATH_MAX];
   out[0] = 0;
-  if (run_state.set_filename[0]) {
-    if (!tovo_output_name_allowed(run_state.set_filename)) return 1;
-    snprintf(name, sizeof name, "%s%s", run_state.set_filename, extension);
+  if (run_state().set_filename[0]) {
+    if (!tovo_output_name_allowed(run_state().set_filename)) return 1;
+    snprintf(name, sizeof name, "%s%s", run_state().set_filename, extension);
     return place(name, destination, out);
   }
   const char* base = get_output_file_name_base();

@@ -29,7 +29,7 @@ void draw_tv_frame(tarq_bitmap* b, const tarq_bitmap* frame, const tarq_palette*
   for (int32_t y = 0; y < oy; y++) memset(b->rows[y], 0, (size_t)b->width);
   for (int32_t y = oy; y < oy + N; y++) memset(b->rows[y], 0, (size_t)ox);
   tarq_palette out;
-  memcpy(&out, tarq_video_palette ? tarq_video_palette : pal, sizeof out);
+  memcpy(&out, tarq_video.tarq_video_palette ? tarq_video.tarq_video_palette : pal, sizeof out);
   out.rgb[255][0] = 73;
   out.rgb[255][1] = 51;
   out.rgb[255][2] = 59;

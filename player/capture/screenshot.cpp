@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
@@ -50,7 +51,7 @@ void tovo_copy_back_page() {
 }
 
 int32_t set_cart_label() {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   if (!cart || !shell.video_frame) return 0;
   tarq_bitmap* label = tarq_create_bitmap(128, 128, 8);
   if (!label) return 0;

@@ -1,4 +1,4 @@
-// Development tools for the video clip.
+// Development tools for the video clip, and freeing the clip ring's bitmaps.
 #include "player/capture/video_dev.h"
 
 #include <lz4.h>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/tga.h"
+#include "engine/formats/tga_bmp.h"
 #include "engine/io/path.h"
 #include "engine/platform/host.h"
 #include "player/capture/clip_record.h"
@@ -114,4 +114,11 @@ int32_t record_test_video() {
       measured++;
     }
   return measured;
+}
+
+// Freeing the GIF clip ring's bitmaps.
+void free_video_clip() {
+  for (int32_t i = 0; i < video_clip.made; i++) video_clip.slot[i] = tarq_destroy_bitmap(video_clip.slot[i]);
+  video_clip.made = 0;
+  video_clip.index = 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Development tools for the video clip: writing the held frames as TGA files
-// and measuring how well screen frames compress (sizes on standard output).
+// and measuring how well screen frames compress (sizes on standard output),
+// and freeing the clip ring's bitmaps (the player leaves them to the end of
+// the process).
 #include <cstdint>
 
 struct tarq_bitmap;
@@ -27,3 +29,6 @@ int32_t record_stream(const tarq_bitmap* frame);
 void reset_stream();
 // Measures every frame of the clip as one stream; returns the frames measured.
 int32_t record_test_video();
+
+// Frees the ring's bitmaps and empties it.
+void free_video_clip();

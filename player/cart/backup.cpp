@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "engine/io/file.h"
@@ -11,7 +12,7 @@
 #include "engine/tracked_mem.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/cart_text.h"
-#include "player/cart/disk_io.h"
+#include "player/cart/disk_state.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ int save_backup(const char* name, int raw) {
   char folder[TARQ_PATH_MAX];
   if (tarq_prefix_with_appdata_path("backup/", folder) == 0) tarq_mkdir(folder);
   if (raw) return copy_raw(name, path);
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   if (!cart) return 1;
   merge_code_from_tabs(cart);
   return tarq_strcasestr(name, ".png") ? save_tovo_cart_png(cart, path) : tarq_save_tovo_cart(cart, path);

@@ -11,7 +11,7 @@
 #include "engine/tracked_mem.h"
 #include "player/cart/cart_text.h"
 #include "player/cart/compress.h"
-#include "player/cart/disk_io.h"
+#include "player/cart/disk_state.h"
 
 namespace {
 

@@ -78,7 +78,7 @@ tovo_cart* cart_from_picture(const tarq_bitmap* picture) {
 }  // namespace
 
 int32_t nearest_console_colour(uint32_t argb) {
-  const tarq_palette* pal = tarq_video_palette;
+  const tarq_palette* pal = tarq_video.tarq_video_palette;
   if (!pal) return 0;
   int32_t r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
   int32_t best = 0;

@@ -49,7 +49,8 @@ void print_comment_line(tarq_bitmap* picture, const char* line, int32_t y) {
     n++;
   }
   title[n] = 0;
-  if (tarq_font1) tarq_draw_text_ex(picture, title, tarq_font1, 18, y, TARQ_TEXT_ONE_COLOUR, TITLE_COLOUR);
+  if (tarq_fonts.tarq_font1)
+    tarq_draw_text_ex(picture, title, tarq_fonts.tarq_font1, 18, y, TARQ_TEXT_ONE_COLOUR, TITLE_COLOUR);
 }
 
 tarq_bitmap* draw_picture(tovo_cart* cart) {
@@ -64,7 +65,8 @@ tarq_bitmap* draw_picture(tovo_cart* cart) {
   print_comment_line(picture, cart->code, 167);
   const char* second = strchr(cart->code, '\n');
   if (second) print_comment_line(picture, second + 1, 175);
-  if (tarq_font1) tarq_draw_text_ex(picture, "tovo cartridge", tarq_font1, 18, 187, TARQ_TEXT_ONE_COLOUR, MAKER_COLOUR);
+  if (tarq_fonts.tarq_font1)
+    tarq_draw_text_ex(picture, "tovo cartridge", tarq_fonts.tarq_font1, 18, 187, TARQ_TEXT_ONE_COLOUR, MAKER_COLOUR);
   return picture;
 }
 

@@ -9,7 +9,6 @@
 #include "engine/io/file.h"
 #include "engine/tracked_mem.h"
 #include "player/cart/cart_text.h"
-#include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "engine/io/path.h"
 #include "engine/tracked_mem.h"
 #include "player/cart/cart_text.h"
-#include "player/cart/disk_io.h"
+#include "player/cart/disk_state.h"
 
 const char TOVO_CART_HEADER[] = "tovo cartridge // tovo.invalid";
 

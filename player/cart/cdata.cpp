@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/io/file.h"
 #include "engine/platform/host.h"
 #include "engine/tracked_mem.h"
-#include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"
 #include "player/shell_state.h"
 
@@ -35,11 +35,11 @@ void parse_words(const uint8_t* data, int32_t size) {
     word = word << 4 | static_cast<uint32_t>(v);
     digits++;
     if (digits % 8 == 0 || digits == DIGITS_MAX) {
-      pstate.cart_data[(digits - 1) / 8] = static_cast<int32_t>(word);
+      pstate().cart_data[(digits - 1) / 8] = static_cast<int32_t>(word);
       word = 0;
     }
   }
-  if (digits % 8) pstate.cart_data[digits / 8] = static_cast<int32_t>(word);
+  if (digits % 8) pstate().cart_data[digits / 8] = static_cast<int32_t>(word);
 }
 
 }  // namespace
@@ -79,7 +79,7 @@ int load_cdata(const char* id) {
     return TOVO_CDATA_ERROR;
   }
   snprintf(disk_state.cdata_id, sizeof disk_state.cdata_id, "%s", id);
-  memset(pstate.cart_data, 0, sizeof pstate.cart_data);
+  memset(pstate().cart_data, 0, sizeof pstate().cart_data);
   char path[TARQ_PATH_MAX];
   if (tovo_cdata_filename(id, path) != 0) return TOVO_CDATA_NO_FILE;
   tarq_file* f = tarq_fopen(path, "rb");
@@ -94,7 +94,7 @@ int load_cdata(const char* id) {
 
 int save_cdata() {
   if (!tovo_cart_is_running() || !tovo_cart_data_id_ok(disk_state.cdata_id)) {
-    pstate.cart_data_dirty = 0;
+    pstate().cart_data_dirty = 0;
     return 0;
   }
   char path[TARQ_PATH_MAX], temp[TARQ_PATH_MAX];
@@ -103,7 +103,7 @@ int save_cdata() {
   for (int32_t line = 0; line < 8; line++) {
     for (int32_t w = 0; w < 8; w++)
       pos += snprintf(text + pos, sizeof text - static_cast<size_t>(pos), "%08x",
-                      static_cast<uint32_t>(pstate.cart_data[line * 8 + w]));
+                      static_cast<uint32_t>(pstate().cart_data[line * 8 + w]));
     text[pos++] = '\n';
   }
   if (tovo_cdata_filename(disk_state.cdata_id, path) != 0) return 1;
@@ -111,7 +111,7 @@ int save_cdata() {
   if (!f) return 1;
   bool ok = tarq_fwrite(text, 1, TOVO_CDATA_FILE_SIZE, f) == TOVO_CDATA_FILE_SIZE;
   if (tovo_commit_temp(f, temp, path, ok) != 0) return 1;
-  pstate.cart_data_dirty = 0;
+  pstate().cart_data_dirty = 0;
   return 0;
 }
 

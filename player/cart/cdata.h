@@ -1,5 +1,5 @@
 #pragma once
-// Cart data: the running cart's 64 persistent words (pstate.cart_data),
+// Cart data: the running cart's 64 persistent words (pstate().cart_data),
 // kept in "<cdata path><id>.kxd.txt" as 8 lines of 8 words "%08x".
 #include <cstdint>
 

@@ -6,6 +6,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/platform/host.h"
 #include "player/cart/cart_png.h"
@@ -89,7 +90,7 @@ int cstore_cart_partial(const char* name, int32_t dest, int32_t src, int32_t len
     if (!cart) return TOVO_CSTORE_WRITE_FAILED;
     if (sandboxed) memset(cart->change_mask, 0, sizeof cart->change_mask);
   }
-  tovo_cart* working = also_working ? pitem[0] : nullptr;
+  tovo_cart* working = also_working ? pitem(0) : nullptr;
   int32_t n = copy_length(len);
   for (int32_t i = 0; i < n; i++) {
     int32_t v = machine_byte(src + i);
@@ -114,8 +115,8 @@ int reload_cart_partial(const char* name, int32_t dest, int32_t src, int32_t len
   }
   tovo_cart* cart = load_tovo_cart_any_format(name);
   if (!cart) return 1;
-  int32_t n = pstate.cart && pstate.draw_target ? copy_length(len) : 0;
-  for (int32_t i = 0; i < n; i++) tovo_poke(&pstate, pstate.cart, dest + i, tovo_peek(nullptr, cart, src + i));
+  int32_t n = pstate().cart && pstate().draw_target ? copy_length(len) : 0;
+  for (int32_t i = 0; i < n; i++) tovo_poke(&pstate(), pstate().cart, dest + i, tovo_peek(nullptr, cart, src + i));
   tarq_destroy_tovo_cart(cart);
   return 0;
 }

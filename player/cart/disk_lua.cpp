@@ -6,7 +6,7 @@
 #include "engine/io/file.h"
 #include "engine/tracked_mem.h"
 #include "player/cart/disk.h"
-#include "player/cart/disk_io.h"
+#include "player/cart/disk_state.h"
 
 namespace {
 

@@ -4,8 +4,10 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/log.h"
@@ -58,9 +60,9 @@ void tovo_agree_shared_half(tovo_cart* cart) {
 
 void prepare_loaded_cart(tovo_cart* cart, const char* path) {
   if (!cart) return;
-  if (pitem[0] != cart) tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = cart;
-  pitems = 1;
+  if (pitem(0) != cart) tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = cart;
+  pitems() = 1;
   if (!cart->legacy_done) apply_legacy_changes(cart);
   tovo_agree_shared_half(cart);
 
@@ -76,5 +78,5 @@ void prepare_loaded_cart(tovo_cart* cart, const char* path) {
   apply_sandboxed_patch(cart);
 
   reset_editor_for_new_cart();
-  if (!tovo_cart_is_running()) run_state.param[0] = 0;
+  if (!tovo_cart_is_running()) run_state().param[0] = 0;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"
@@ -110,7 +111,7 @@ int write_working_cart(tovo_cart* cart, const char* name) {
 int unsaved_changes_confirmation(const char*) { return 0; }
 
 int save_working_cart(const char* name) {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   if (!cart || !name || write_working_cart(cart, name) != 0) {
     show_message("** failed to save **", 1500);
     return 1;
@@ -168,7 +169,7 @@ tovo_cart* read_changed_file() {
   tovo_agree_shared_half(copy);
   char hash[TOVO_HASH_SIZE], working[TOVO_HASH_SIZE];
   hash_cart(copy, hash);
-  hash_cart(pitem[0], working);
+  hash_cart(pitem(0), working);
   if (strcmp(hash, working) == 0 || strcmp(hash, disk_state.saved_hash) == 0 ||
       strcmp(hash, disk_state.load_hash) == 0) {
     tarq_destroy_tovo_cart(copy);

@@ -2,10 +2,15 @@
 // The player's cart-storage state: the reason codes of the last cart reads,
 // the current cart file and its hashes, the sandboxed cstore file name, the
 // cart data id and folder, the files that reload and cstore last touched and
-// the names that cstore wrote. One plain record, zeroed at start.
+// the names that cstore wrote. One plain record, zeroed at start. Here too
+// are the small file helpers of cart storage: reading a bounded stream into
+// memory and writing a file through a temporary file beside it (the engine's
+// replacement of a file whole, engine/io/replace.h).
 #include <cstdint>
 
 #include "engine/io/path.h"
+
+struct tarq_file;
 
 constexpr int TOVO_HASH_SIZE = 41;         // 40 hex digits and a NUL
 constexpr int TOVO_CART_DATA_ID_MAX = 64;  // characters
@@ -45,3 +50,16 @@ struct tovo_disk_state {
 };
 
 extern tovo_disk_state disk_state;
+
+// Up to `max` bytes from the stream's current position, in a new tracked
+// block with a NUL after the data (freed with tarq_free); null when nothing
+// could be allocated. *size receives the bytes read.
+uint8_t* tovo_read_stream(tarq_file* f, int32_t max, int32_t* size);
+
+// A stream on a new "<path>.tmp" for writing, or null; temp receives that
+// name (TARQ_PATH_MAX bytes).
+tarq_file* tovo_open_temp_for(const char* path, char* temp);
+// Renames the temporary file over `path` when every write went through (ok)
+// and the flush to the disk and the close succeeded; otherwise removes it.
+// 0 when the file is in place.
+int tovo_commit_temp(tarq_file* f, const char* temp, const char* path, bool ok);

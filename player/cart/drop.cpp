@@ -1,14 +1,17 @@
-// Dropped files.
+// Dropped files, and the sprite-sheet backup taken before a dropped picture
+// changes what the cart sees.
 #include "player/cart/drop.h"
 
 #include <climits>
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"
+#include "engine/data/undo.h"
 #include "engine/formats/png.h"
 #include "engine/io/file.h"
 #include "engine/platform/host.h"
@@ -16,10 +19,9 @@
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 #include "player/cart/disk.h"
-#include "player/cart/disk_io.h"
 #include "player/cart/disk_state.h"
-#include "player/cart/sheet_backup.h"
 #include "player/message.h"
+#include "player/selection_sets.h"
 #include "player/shell_state.h"
 
 namespace {
@@ -34,12 +36,12 @@ tovo_cart* dropped_cart;
 
 // The display colour nearest to a 0xAARRGGBB pixel, as an index 0-15.
 uint8_t nearest_display_colour(uint32_t argb) {
-  const tarq_palette* pal = tarq_video_palette;
+  const tarq_palette* pal = tarq_video.tarq_video_palette;
   if (!pal) return 0;
   int32_t r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
   int32_t best = 0, best_distance = INT_MAX;
   for (int32_t i = 0; i < 16; i++) {
-    const uint8_t* e = pal->rgb[pstate.screen_pal[i] & 0xff];
+    const uint8_t* e = pal->rgb[pstate().screen_pal[i] & 0xff];
     int32_t d = (e[0] - r) * (e[0] - r) + (e[1] - g) * (e[1] - g) + (e[2] - b) * (e[2] - b);
     if (d < best_distance) {
       best_distance = d;
@@ -109,4 +111,17 @@ int32_t load_dropped_cart() {
 void forget_dropped_cart() {
   tarq_destroy_tovo_cart(dropped_cart);
   dropped_cart = nullptr;
+}
+
+void backup_gfx() {
+  tovo_cart* cart = pitem(0);
+  if (cart) {
+    tarq_file* state = create_undo_bmp_state(cart->gfx, 0);
+    if (state) tarq_push_undo_state(state, cart->undo[0], 0);
+    if (selection_sets().gfx && selection_sets().gfx->work) {
+      for (int32_t y = 0; y < cart->gfx->height && y < selection_sets().gfx->work->height; y++)
+        memcpy(selection_sets().gfx->work->rows[y], cart->gfx->rows[y], (size_t)selection_sets().gfx->work->width);
+    }
+  }
+  disk_state.edit_flag = 1;
 }

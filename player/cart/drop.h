@@ -1,7 +1,9 @@
 #pragma once
 // Files and pictures dropped on the window: carts are not loaded but kept
 // for load("@dropped"), pictures of up to 128x128 go to serial channel 0x802
-// as palette indices, other files of up to 256 KiB to channel 0x800.
+// as palette indices, other files of up to 256 KiB to channel 0x800; and the
+// sprite-sheet backup taken before a dropped picture changes what the cart
+// sees.
 #include <cstdint>
 
 constexpr int TOVO_DROP_MAX_FILE = 262144;
@@ -13,3 +15,8 @@ void handle_dropped_file();
 // is no longer kept: 0, or 1 when none is kept.
 int32_t load_dropped_cart();
 void forget_dropped_cart();
+
+// Pushes an undo state of the working cart's sprite sheet on its first undo
+// stack, copies the sheet into the sprite-sheet set's work bitmap and marks
+// the graphics as edited.
+void backup_gfx();

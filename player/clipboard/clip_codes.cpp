@@ -6,7 +6,7 @@
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
-#include "engine/platform/clipboard_preemptive.h"
+#include "engine/platform/clipboard_save.h"
 #include "engine/platform/host.h"
 #include "engine/tracked_mem.h"
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
@@ -51,8 +52,8 @@ void restore_bmp(tarq_bitmap* bitmap, dbmp* set) {
   int32_t h = bitmap->height < set->backup->height ? bitmap->height : set->backup->height;
   for (int32_t y = 0; y < h; y++)
     for (int32_t x = 0; x < w; x++) std::swap(bitmap->rows[y][x], set->backup->rows[y][x]);
-  if (set == selection_sets().gfx && pitem[0])
-    for (int32_t i = 0; i < TOVO_SPRITES; i++) std::swap(pitem[0]->gff[i], set->gff_backup[i]);
+  if (set == selection_sets().gfx && pitem(0))
+    for (int32_t i = 0; i < TOVO_SPRITES; i++) std::swap(pitem(0)->gff[i], set->gff_backup[i]);
   tarq_clear_bitmap(set->mask);
 }
 
@@ -100,7 +101,7 @@ int restore_undo_bmp_state(tarq_file* state, tarq_bitmap* bitmap, tarq_file* pat
   uint32_t at = pixels + 4;
   if (!map) {
     uint8_t flags[TOVO_SPRITES];
-    tovo_cart* cart = pitem[0];
+    tovo_cart* cart = pitem(0);
     for (int32_t i = 0; i < TOVO_SPRITES; i++) flags[i] = cart ? (uint8_t)cart->gff[i] : 0;
     restore_bytes(flags, data, at, TOVO_SPRITES, marks);
     if (cart)

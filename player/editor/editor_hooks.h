@@ -1,7 +1,7 @@
 #pragma once
 // Hooks into an editor's views. Without an editor they are small fixed
 // functions; the sprite-sheet backup hook, which the player does call, is
-// backup_gfx in player/cart/sheet_backup.h.
+// backup_gfx in player/cart/drop.h.
 #include <cstdint>
 
 int32_t set_view(int32_t view);

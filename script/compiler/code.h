@@ -94,12 +94,3 @@ void luaK_posfix(FuncState* fs, BinOpr op, expdesc* v1, expdesc* v2, int line);
 // Stores tostore list items (-1: up to the top) from register base + 1 into
 // the table in register base; nelems counts the items so far.
 void luaK_setlist(FuncState* fs, int base, int nelems, int tostore);
-
-// ---- shared by the code generator's files ----
-bool luaK_need_value(FuncState* fs, int list);
-void luaK_patchlistaux(FuncState* fs, int list, int vtarget, int reg, int dtarget);
-// Turns the TESTSETs of a jump list into TESTs.
-void luaK_removevalues(FuncState* fs, int list);
-Instruction* luaK_getjumpcontrol(FuncState* fs, int pc);
-int luaK_boolK(FuncState* fs, int b);
-int luaK_nilK(FuncState* fs);

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "script/vm/opcodes.h"
+
 namespace {
 
 struct DumpState {
@@ -44,6 +46,23 @@ void DumpVector32(const void* v, int n, DumpState* D) {
       uint32_t x;
       std::memcpy(&x, static_cast<const char*>(v) + 4 * static_cast<size_t>(i), 4);
       DumpInt(static_cast<int>(x), D);
+    }
+  }
+}
+
+// A function's code as it was made (the loop's forms turned back into
+// their opcodes), in blocks of a bounded buffer.
+void DumpCode(const Proto* f, DumpState* D) {
+  constexpr int BLOCK = 1024;
+  DumpInt(f->sizecode, D);
+  Instruction block[BLOCK];
+  for (int done = 0; done < f->sizecode; done += BLOCK) {
+    int n = f->sizecode - done < BLOCK ? f->sizecode - done : BLOCK;
+    for (int i = 0; i < n; i++) block[i] = luaP_original(f->code[done + i]);
+    if constexpr (std::endian::native == std::endian::little) {
+      DumpBlock(block, static_cast<size_t>(n) * 4, D);
+    } else {
+      for (int i = 0; i < n; i++) DumpInt(static_cast<int>(block[i]), D);
     }
   }
 }
@@ -110,7 +129,7 @@ void DumpFunction(const Proto* f, DumpState* D) {
   DumpChar(f->numparams, D);
   DumpChar(f->is_vararg, D);
   DumpChar(f->maxstacksize, D);
-  DumpVector32(f->code, f->sizecode, D);
+  DumpCode(f, D);
   DumpConstants(f, D);
   DumpUpvalues(f, D);
   DumpDebug(f, D);

@@ -1,4 +1,6 @@
-// Parser: token checks, functions, statements and the chunk.
+// Parser: token checks, local variables and upvalues, blocks, labels and
+// gotos, functions, statements and the chunk. Expressions are parsed in
+// parse_expr.cpp.
 #include <climits>
 
 #include "script/compiler/parse_impl.h"
@@ -9,21 +11,286 @@
 #include "script/value/table.h"
 #include "script/vm/func.h"
 #include "script/vm/stack.h"
+#include "script/vm/state.h"
 #include "script/vm/vm.h"
+
+// A block of statements; blocks nest through previous.
+struct BlockCnt {
+  BlockCnt* previous;
+  short firstlabel;  // first label of this block
+  short firstgoto;   // first pending goto of this block
+  uint8_t nactvar;   // active locals outside the block
+  uint8_t upval;     // some local of the block is an upvalue
+  uint8_t isloop;
+};
 
 namespace {
 
+constexpr int MAXVARS = 200;  // active locals per function
+
 void statement(LexState* ls);
+
+// ---- errors ----
+
+// Maps a line of the whole text to its code tab and pushes "%d (tab %d)".
+const char* line_and_tab(LexState* ls, int line) {
+  int tab = 0;
+  int tab_line = lua_gethost(ls->L)->find_tab_line(line, &tab);
+  return luaO_pushfstring(ls->L, "%d (tab %d)", tovo_int2num(tab_line), tovo_int2num(tab));
+}
 
 [[noreturn]] void errorlimit(FuncState* fs, int limit, const char* what) {
   lua_State* L = fs->ls->L;
   int line = fs->f->linedefined;
   const char* where =
-      line == 0 ? "main function" : luaO_pushfstring(L, "function at line %s", luaY_line_and_tab(fs->ls, line));
+      line == 0 ? "main function" : luaO_pushfstring(L, "function at line %s", line_and_tab(fs->ls, line));
   const char* msg = luaO_pushfstring(L, "too many %s (limit is %d) in %s", what, tovo_int2num(limit), where);
   luaX_syntaxerror(fs->ls, msg);
 }
 
+[[noreturn]] void error_expected(LexState* ls, int token) {
+  luaX_syntaxerror(ls, luaO_pushfstring(ls->L, "%s expected", luaX_token2str(ls, token)));
+}
+
+// A syntax error without a "near" part.
+[[noreturn]] void semerror(LexState* ls, const char* msg) {
+  ls->t.token = 0;  // no "near" part
+  luaX_syntaxerror(ls, msg);
+}
+
+// ---- tokens ----
+
+void check(LexState* ls, int c) {
+  if (ls->t.token != c) error_expected(ls, c);
+}
+
+TString* str_checkname(LexState* ls) {
+  check(ls, TK_NAME);
+  TString* ts = ls->t.seminfo.ts;
+  luaX_next(ls);
+  return ts;
+}
+
+// ---- local variables and upvalues ----
+
+LocVar* getlocvar(FuncState* fs, int i) {
+  int idx = fs->ls->dyd->actvar.arr[fs->firstlocal + i].idx;
+  return &fs->f->locvars[idx];
+}
+
+int registerlocalvar(LexState* ls, TString* varname) {
+  FuncState* fs = ls->fs;
+  Proto* f = fs->f;
+  int oldsize = f->sizelocvars;
+  luaM_growvector(ls->L, f->locvars, fs->nlocvars, f->sizelocvars, SHRT_MAX, "local variables");
+  while (oldsize < f->sizelocvars) f->locvars[oldsize++].varname = nullptr;
+  f->locvars[fs->nlocvars].varname = varname;
+  luaC_objbarrier(ls->L, f, varname);
+  return fs->nlocvars++;
+}
+
+void new_localvar(LexState* ls, TString* name) {
+  FuncState* fs = ls->fs;
+  Dyndata* dyd = ls->dyd;
+  int reg = registerlocalvar(ls, name);
+  luaY_checklimit(fs, dyd->actvar.n + 1 - fs->firstlocal, MAXVARS, "local variables");
+  luaM_growvector(ls->L, dyd->actvar.arr, dyd->actvar.n + 1, dyd->actvar.size, INT_MAX - 2, "local variables");
+  dyd->actvar.arr[dyd->actvar.n++].idx = static_cast<short>(reg);
+}
+
+void adjustlocalvars(LexState* ls, int nvars) {
+  FuncState* fs = ls->fs;
+  fs->nactvar = static_cast<uint8_t>(fs->nactvar + nvars);
+  for (; nvars > 0; nvars--) getlocvar(fs, fs->nactvar - nvars)->startpc = fs->pc;
+}
+
+void removevars(FuncState* fs, int tolevel) {
+  fs->ls->dyd->actvar.n -= fs->nactvar - tolevel;
+  while (fs->nactvar > tolevel) getlocvar(fs, --fs->nactvar)->endpc = fs->pc;
+}
+
+int searchupvalue(FuncState* fs, TString* name) {
+  Upvaldesc* up = fs->f->upvalues;
+  for (int i = 0; i < fs->nups; i++)
+    if (luaS_eqstr(up[i].name, name)) return i;
+  return -1;
+}
+
+int searchvar(FuncState* fs, TString* n) {
+  for (int i = static_cast<int>(fs->nactvar) - 1; i >= 0; i--)
+    if (luaS_eqstr(n, getlocvar(fs, i)->varname)) return i;
+  return -1;
+}
+
+// Marks the block where the local at level is declared as holding an upvalue.
+void markupval(FuncState* fs, int level) {
+  BlockCnt* bl = fs->bl;
+  while (bl->nactvar > level) bl = bl->previous;
+  bl->upval = 1;
+}
+
+int newupvalue(FuncState* fs, TString* name, expdesc* v) {
+  Proto* f = fs->f;
+  int oldsize = f->sizeupvalues;
+  luaY_checklimit(fs, fs->nups + 1, MAXUPVAL, "upvalues");
+  luaM_growvector(fs->ls->L, f->upvalues, fs->nups, f->sizeupvalues, MAXUPVAL, "upvalues");
+  while (oldsize < f->sizeupvalues) f->upvalues[oldsize++].name = nullptr;
+  f->upvalues[fs->nups].instack = v->k == VLOCAL;
+  f->upvalues[fs->nups].idx = static_cast<uint8_t>(v->u.info);
+  f->upvalues[fs->nups].name = name;
+  luaC_objbarrier(fs->ls->L, f, name);
+  return fs->nups++;
+}
+
+// Finds a variable by name from function fs outwards: VLOCAL, VUPVAL, or
+// VVOID for a global.
+expkind singlevaraux(FuncState* fs, TString* n, expdesc* var, bool base) {
+  if (fs == nullptr) return VVOID;
+  int v = searchvar(fs, n);
+  if (v >= 0) {
+    luaY_init_exp(var, VLOCAL, v);
+    if (!base) markupval(fs, v);  // used as an upvalue by an inner function
+    return VLOCAL;
+  }
+  int idx = searchupvalue(fs, n);
+  if (idx < 0) {
+    if (singlevaraux(fs->prev, n, var, false) == VVOID) return VVOID;
+    idx = newupvalue(fs, n, var);
+  }
+  luaY_init_exp(var, VUPVAL, idx);
+  return VUPVAL;
+}
+
+// ---- blocks, labels and gotos ----
+
+int newlabelentry(LexState* ls, Labellist* l, TString* name, int line, int pc) {
+  int n = l->n;
+  luaM_growvector(ls->L, l->arr, n, l->size, SHRT_MAX, "labels/gotos");
+  l->arr[n].name = name;
+  l->arr[n].line = line;
+  l->arr[n].nactvar = ls->fs->nactvar;
+  l->arr[n].pc = pc;
+  l->n++;
+  return n;
+}
+
+void closegoto(LexState* ls, int g, Labeldesc* label) {
+  FuncState* fs = ls->fs;
+  Labellist* gl = &ls->dyd->gt;
+  Labeldesc* gt = &gl->arr[g];
+  if (gt->nactvar < label->nactvar) {
+    TString* vname = getlocvar(fs, gt->nactvar)->varname;
+    const char* where = line_and_tab(ls, gt->line);
+    const char* msg = luaO_pushfstring(ls->L, "<goto %s> at line %s jumps into the scope of local '%s'",
+                                       getstr(gt->name), where, getstr(vname));
+    semerror(ls, msg);
+  }
+  luaK_patchlist(fs, gt->pc, label->pc);
+  for (int i = g; i < gl->n - 1; i++) gl->arr[i] = gl->arr[i + 1];
+  gl->n--;
+}
+
+// Matches pending goto g with a visible label: true when found.
+bool findlabel(LexState* ls, int g) {
+  FuncState* fs = ls->fs;
+  BlockCnt* bl = fs->bl;
+  Dyndata* dyd = ls->dyd;
+  Labeldesc* gt = &dyd->gt.arr[g];
+  for (int i = bl->firstlabel; i < dyd->label.n; i++) {
+    Labeldesc* lb = &dyd->label.arr[i];
+    if (luaS_eqstr(lb->name, gt->name)) {
+      if (gt->nactvar > lb->nactvar && (bl->upval || dyd->label.n > bl->firstlabel))
+        luaK_patchclose(fs, gt->pc, lb->nactvar);
+      closegoto(ls, g, lb);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Resolves the pending gotos of the current block to the new label lb.
+void findgotos(LexState* ls, Labeldesc* lb) {
+  Labellist* gl = &ls->dyd->gt;
+  int i = ls->fs->bl->firstgoto;
+  while (i < gl->n) {
+    if (luaS_eqstr(gl->arr[i].name, lb->name)) closegoto(ls, i, lb);
+    else i++;
+  }
+}
+
+// Moves the pending gotos of a closing block to the enclosing block.
+void movegotosout(FuncState* fs, BlockCnt* bl) {
+  int i = bl->firstgoto;
+  Labellist* gl = &fs->ls->dyd->gt;
+  while (i < gl->n) {
+    Labeldesc* gt = &gl->arr[i];
+    if (gt->nactvar > bl->nactvar) {
+      if (bl->upval) luaK_patchclose(fs, gt->pc, bl->nactvar);
+      gt->nactvar = bl->nactvar;
+    }
+    if (!findlabel(fs->ls, i)) i++;
+  }
+}
+
+void breaklabel(LexState* ls) {
+  TString* n = luaS_newliteral(ls->L, "break");
+  int l = newlabelentry(ls, &ls->dyd->label, n, 0, ls->fs->pc);
+  findgotos(ls, &ls->dyd->label.arr[l]);
+}
+
+[[noreturn]] void undefgoto(LexState* ls, Labeldesc* gt) {
+  const char* msg;
+  if (isreserved(gt->name)) {  // "break": the line alone
+    int line = lua_gethost(ls->L)->find_tab_line(gt->line, nullptr);
+    msg = luaO_pushfstring(ls->L, "<%s> at line %d not inside a loop", getstr(gt->name), tovo_int2num(line));
+  } else {
+    const char* where = line_and_tab(ls, gt->line);
+    msg = luaO_pushfstring(ls->L, "no visible label '%s' for <goto> at line %s", getstr(gt->name), where);
+  }
+  semerror(ls, msg);
+}
+
+void checkrepeated(FuncState* fs, Labellist* ll, TString* label) {
+  for (int i = fs->bl->firstlabel; i < ll->n; i++) {
+    if (luaS_eqstr(label, ll->arr[i].name)) {
+      const char* where = line_and_tab(fs->ls, ll->arr[i].line);
+      const char* msg = luaO_pushfstring(fs->ls->L, "label '%s' already defined on line %s", getstr(label), where);
+      semerror(fs->ls, msg);
+    }
+  }
+}
+
+void enterblock(FuncState* fs, BlockCnt* bl, uint8_t isloop) {
+  bl->isloop = isloop;
+  bl->nactvar = fs->nactvar;
+  bl->firstlabel = static_cast<short>(fs->ls->dyd->label.n);
+  bl->firstgoto = static_cast<short>(fs->ls->dyd->gt.n);
+  bl->upval = 0;
+  bl->previous = fs->bl;
+  fs->bl = bl;
+}
+
+void leaveblock(FuncState* fs) {
+  BlockCnt* bl = fs->bl;
+  LexState* ls = fs->ls;
+  if (bl->previous != nullptr && bl->upval) {  // close the block's upvalues on the way out
+    int j = luaK_jump(fs);
+    luaK_patchclose(fs, j, bl->nactvar);
+    luaK_patchtohere(fs, j);
+  }
+  if (bl->isloop) breaklabel(ls);
+  fs->bl = bl->previous;
+  removevars(fs, bl->nactvar);
+  fs->freereg = fs->nactvar;
+  ls->dyd->label.n = bl->firstlabel;
+  if (bl->previous != nullptr) movegotosout(fs, bl);
+  else if (bl->firstgoto < ls->dyd->gt.n)  // a goto left pending at the end of a function
+    undefgoto(ls, &ls->dyd->gt.arr[bl->firstgoto]);
+}
+
+// ---- statement lists ----
+
+// True at a token that ends a block.
 bool block_follow(LexState* ls, bool withuntil) {
   switch (ls->t.token) {
     case TK_ELSE:
@@ -32,6 +299,16 @@ bool block_follow(LexState* ls, bool withuntil) {
     case TK_EOS: return true;
     case TK_UNTIL: return withuntil;
     default: return false;
+  }
+}
+
+void statlist(LexState* ls) {
+  while (!block_follow(ls, true)) {
+    if (ls->t.token == TK_RETURN) {
+      statement(ls);
+      return;  // "return" must be the last statement
+    }
+    statement(ls);
   }
 }
 
@@ -80,7 +357,7 @@ void open_func(LexState* ls, FuncState* fs, BlockCnt* bl) {
   fs->h = luaH_new(L);
   sethvalue(L->top, fs->h);  // anchored for the whole compile of the function
   incr_top(L);
-  luaY_enterblock(fs, bl, 0);
+  enterblock(fs, bl, 0);
 }
 
 // The current token was anchored in a function whose constants are going:
@@ -98,7 +375,7 @@ void close_func(LexState* ls) {
   FuncState* fs = ls->fs;
   Proto* f = fs->f;
   luaK_ret(fs, 0, 0);  // final return
-  luaY_leaveblock(fs);
+  leaveblock(fs);
   f->code = luaM_reallocvector(L, f->code, static_cast<size_t>(f->sizecode), static_cast<size_t>(fs->pc));
   f->sizecode = fs->pc;
   f->lineinfo = luaM_reallocvector(L, f->lineinfo, static_cast<size_t>(f->sizelineinfo), static_cast<size_t>(fs->pc));
@@ -128,7 +405,7 @@ void parlist(LexState* ls) {
     do {
       switch (ls->t.token) {
         case TK_NAME:
-          luaY_new_localvar(ls, luaY_str_checkname(ls));
+          new_localvar(ls, str_checkname(ls));
           nparams++;
           break;
         case TK_DOTS:
@@ -139,7 +416,7 @@ void parlist(LexState* ls) {
       }
     } while (!f->is_vararg && luaY_testnext(ls, ','));
   }
-  luaY_adjustlocalvars(ls, nparams);
+  adjustlocalvars(ls, nparams);
   f->numparams = fs->nactvar;
   luaK_reserveregs(fs, fs->nactvar);
 }
@@ -149,9 +426,9 @@ void parlist(LexState* ls) {
 void block(LexState* ls) {
   FuncState* fs = ls->fs;
   BlockCnt bl;
-  luaY_enterblock(fs, &bl, 0);
-  luaY_statlist(ls);
-  luaY_leaveblock(fs);
+  enterblock(fs, &bl, 0);
+  statlist(ls);
+  leaveblock(fs);
 }
 
 // The targets of a multiple assignment, chained from the last to the first.
@@ -225,13 +502,13 @@ void gotostat(LexState* ls, int pc) {
   int line = ls->linenumber;
   TString* label;
   if (luaY_testnext(ls, TK_GOTO)) {
-    label = luaY_str_checkname(ls);
+    label = str_checkname(ls);
   } else {
     luaX_next(ls);  // skip "break"
     label = luaS_newliteral(ls->L, "break");
   }
-  int g = luaY_newlabelentry(ls, &ls->dyd->gt, label, line, pc);
-  luaY_findlabel(ls, g);
+  int g = newlabelentry(ls, &ls->dyd->gt, label, line, pc);
+  findlabel(ls, g);
 }
 
 void skipnoopstat(LexState* ls) {
@@ -241,12 +518,12 @@ void skipnoopstat(LexState* ls) {
 void labelstat(LexState* ls, TString* label, int line) {
   FuncState* fs = ls->fs;
   Labellist* ll = &ls->dyd->label;
-  luaY_checkrepeated(fs, ll, label);
+  checkrepeated(fs, ll, label);
   luaY_checknext(ls, TK_DBCOLON);
-  int l = luaY_newlabelentry(ls, ll, label, line, fs->pc);
+  int l = newlabelentry(ls, ll, label, line, fs->pc);
   skipnoopstat(ls);
   if (block_follow(ls, false)) ll->arr[l].nactvar = fs->bl->nactvar;  // the block's locals are dead here
-  luaY_findgotos(ls, &ll->arr[l]);
+  findgotos(ls, &ll->arr[l]);
 }
 
 void whilestat(LexState* ls, int line) {
@@ -255,12 +532,12 @@ void whilestat(LexState* ls, int line) {
   luaX_next(ls);
   int whileinit = luaK_getlabel(fs);
   int condexit = cond(ls);
-  luaY_enterblock(fs, &bl, 1);
+  enterblock(fs, &bl, 1);
   luaY_checknext(ls, TK_DO);
   block(ls);
   luaK_patchlist(fs, luaK_jump(fs), whileinit);
   luaY_check_match(ls, TK_END, TK_WHILE, line);
-  luaY_leaveblock(fs);
+  leaveblock(fs);
   luaK_patchtohere(fs, condexit);
 }
 
@@ -269,16 +546,16 @@ void repeatstat(LexState* ls, int line) {
   int repeat_init = luaK_getlabel(fs);
   BlockCnt bl1;
   BlockCnt bl2;
-  luaY_enterblock(fs, &bl1, 1);  // the loop
-  luaY_enterblock(fs, &bl2, 0);  // its scope
+  enterblock(fs, &bl1, 1);  // the loop
+  enterblock(fs, &bl2, 0);  // its scope
   luaX_next(ls);
-  luaY_statlist(ls);
+  statlist(ls);
   luaY_check_match(ls, TK_UNTIL, TK_REPEAT, line);
   int condexit = cond(ls);  // may see the scope's locals
   if (bl2.upval) luaK_patchclose(fs, condexit, bl2.nactvar);
-  luaY_leaveblock(fs);
+  leaveblock(fs);
   luaK_patchlist(fs, condexit, repeat_init);
-  luaY_leaveblock(fs);
+  leaveblock(fs);
 }
 
 int exp1(LexState* ls) {
@@ -291,14 +568,14 @@ int exp1(LexState* ls) {
 void forbody(LexState* ls, int base, int line, int nvars, bool isnum) {
   BlockCnt bl;
   FuncState* fs = ls->fs;
-  luaY_adjustlocalvars(ls, 3);  // the control variables
+  adjustlocalvars(ls, 3);  // the control variables
   luaY_checknext(ls, TK_DO);
   int prep = isnum ? luaK_codeAsBx(fs, OP_FORPREP, base, NO_JUMP) : luaK_jump(fs);
-  luaY_enterblock(fs, &bl, 0);
-  luaY_adjustlocalvars(ls, nvars);
+  enterblock(fs, &bl, 0);
+  adjustlocalvars(ls, nvars);
   luaK_reserveregs(fs, nvars);
   block(ls);
-  luaY_leaveblock(fs);
+  leaveblock(fs);
   luaK_patchtohere(fs, prep);
   int endfor;
   if (isnum) {
@@ -313,7 +590,7 @@ void forbody(LexState* ls, int base, int line, int nvars, bool isnum) {
 }
 
 void new_localvarliteral(LexState* ls, const char* name, size_t len) {
-  luaY_new_localvar(ls, luaX_newstring(ls, name, len));
+  new_localvar(ls, luaX_newstring(ls, name, len));
 }
 
 void fornum(LexState* ls, TString* varname, int line) {
@@ -322,7 +599,7 @@ void fornum(LexState* ls, TString* varname, int line) {
   new_localvarliteral(ls, "(for index)", 11);
   new_localvarliteral(ls, "(for limit)", 11);
   new_localvarliteral(ls, "(for step)", 10);
-  luaY_new_localvar(ls, varname);
+  new_localvar(ls, varname);
   luaY_checknext(ls, '=');
   exp1(ls);  // initial value
   luaY_checknext(ls, ',');
@@ -344,9 +621,9 @@ void forlist(LexState* ls, TString* indexname) {
   new_localvarliteral(ls, "(for generator)", 15);
   new_localvarliteral(ls, "(for state)", 11);
   new_localvarliteral(ls, "(for control)", 13);
-  luaY_new_localvar(ls, indexname);
+  new_localvar(ls, indexname);
   while (luaY_testnext(ls, ',')) {
-    luaY_new_localvar(ls, luaY_str_checkname(ls));
+    new_localvar(ls, str_checkname(ls));
     nvars++;
   }
   luaY_checknext(ls, TK_IN);
@@ -359,9 +636,9 @@ void forlist(LexState* ls, TString* indexname) {
 void forstat(LexState* ls, int line) {
   FuncState* fs = ls->fs;
   BlockCnt bl;
-  luaY_enterblock(fs, &bl, 1);  // the loop and its control variables
+  enterblock(fs, &bl, 1);  // the loop and its control variables
   luaX_next(ls);
-  TString* varname = luaY_str_checkname(ls);
+  TString* varname = str_checkname(ls);
   switch (ls->t.token) {
     case '=': fornum(ls, varname, line); break;
     case ',':
@@ -369,7 +646,7 @@ void forstat(LexState* ls, int line) {
     default: luaX_syntaxerror(ls, "'=' or 'in' expected");
   }
   luaY_check_match(ls, TK_END, TK_FOR, line);
-  luaY_leaveblock(fs);
+  leaveblock(fs);
 }
 
 void test_then_block(LexState* ls, int* escapelist) {
@@ -382,21 +659,21 @@ void test_then_block(LexState* ls, int* escapelist) {
   luaY_checknext(ls, TK_THEN);
   if (ls->t.token == TK_GOTO || ls->t.token == TK_BREAK) {
     luaK_goiffalse(ls->fs, &v);  // jump to the target when true
-    luaY_enterblock(fs, &bl, 0);
+    enterblock(fs, &bl, 0);
     gotostat(ls, v.t);
     skipnoopstat(ls);
     if (block_follow(ls, false)) {  // nothing else in the block
-      luaY_leaveblock(fs);
+      leaveblock(fs);
       return;
     }
     jf = luaK_jump(fs);
   } else {
     luaK_goiftrue(ls->fs, &v);
-    luaY_enterblock(fs, &bl, 0);
+    enterblock(fs, &bl, 0);
     jf = v.f;
   }
-  luaY_statlist(ls);
-  luaY_leaveblock(fs);
+  statlist(ls);
+  leaveblock(fs);
   if (ls->t.token == TK_ELSE || ls->t.token == TK_ELSEIF) luaK_concat(fs, escapelist, luaK_jump(fs));
   luaK_patchtohere(fs, jf);
 }
@@ -414,10 +691,10 @@ void ifstat(LexState* ls, int line) {
 void localfunc(LexState* ls) {
   expdesc b;
   FuncState* fs = ls->fs;
-  luaY_new_localvar(ls, luaY_str_checkname(ls));
-  luaY_adjustlocalvars(ls, 1);  // visible inside its own body
+  new_localvar(ls, str_checkname(ls));
+  adjustlocalvars(ls, 1);  // visible inside its own body
   luaY_body(ls, &b, false, ls->linenumber);
-  luaY_getlocvar(fs, b.u.info)->startpc = fs->pc;  // debug information sees it only now
+  getlocvar(fs, b.u.info)->startpc = fs->pc;  // debug information sees it only now
 }
 
 void localstat(LexState* ls) {
@@ -425,7 +702,7 @@ void localstat(LexState* ls) {
   int nexps;
   expdesc e;
   do {
-    luaY_new_localvar(ls, luaY_str_checkname(ls));
+    new_localvar(ls, str_checkname(ls));
     nvars++;
   } while (luaY_testnext(ls, ','));
   if (luaY_testnext(ls, '=')) {
@@ -435,7 +712,7 @@ void localstat(LexState* ls) {
     nexps = 0;
   }
   luaY_adjust_assign(ls, nvars, nexps, &e);
-  luaY_adjustlocalvars(ls, nvars);
+  adjustlocalvars(ls, nvars);
 }
 
 bool funcname(LexState* ls, expdesc* v) {
@@ -520,7 +797,7 @@ void statement(LexState* ls) {
       break;
     case TK_DBCOLON:
       luaX_next(ls);
-      labelstat(ls, luaY_str_checkname(ls), line);
+      labelstat(ls, str_checkname(ls), line);
       break;
     case TK_RETURN:
       luaX_next(ls);
@@ -540,33 +817,23 @@ void mainfunc(LexState* ls, FuncState* fs) {
   open_func(ls, fs, &bl);
   fs->f->is_vararg = 1;
   luaY_init_exp(&v, VLOCAL, 0);  // _ENV is the chunk's one upvalue
-  luaY_newupvalue(fs, ls->envn, &v);
+  newupvalue(fs, ls->envn, &v);
   luaX_next(ls);
-  luaY_statlist(ls);
-  luaY_check(ls, TK_EOS);
+  statlist(ls);
+  check(ls, TK_EOS);
   close_func(ls);
 }
 
 }  // namespace
 
-// ---- shared helpers ----
-
-const char* luaY_line_and_tab(LexState* ls, int line) {
-  int tab = 0;
-  int tab_line = lua_gethost(ls->L)->find_tab_line(line, &tab);
-  return luaO_pushfstring(ls->L, "%d (tab %d)", tovo_int2num(tab_line), tovo_int2num(tab));
-}
-
-void luaY_error_expected(LexState* ls, int token) {
-  luaX_syntaxerror(ls, luaO_pushfstring(ls->L, "%s expected", luaX_token2str(ls, token)));
-}
+// ---- shared with the expression parser ----
 
 void luaY_check_match(LexState* ls, int what, int who, int where) {
   if (luaY_testnext(ls, what)) return;
-  if (where == ls->linenumber) luaY_error_expected(ls, what);
+  if (where == ls->linenumber) error_expected(ls, what);
   const char* what_text = luaX_token2str(ls, what);
   const char* who_text = luaX_token2str(ls, who);
-  const char* at = luaY_line_and_tab(ls, where);
+  const char* at = line_and_tab(ls, where);
   luaX_syntaxerror(ls, luaO_pushfstring(ls->L, "%s expected (to close %s at line %s)", what_text, who_text, at));
 }
 
@@ -580,20 +847,9 @@ bool luaY_testnext(LexState* ls, int c) {
   return true;
 }
 
-void luaY_check(LexState* ls, int c) {
-  if (ls->t.token != c) luaY_error_expected(ls, c);
-}
-
 void luaY_checknext(LexState* ls, int c) {
-  luaY_check(ls, c);
+  check(ls, c);
   luaX_next(ls);
-}
-
-TString* luaY_str_checkname(LexState* ls) {
-  luaY_check(ls, TK_NAME);
-  TString* ts = ls->t.seminfo.ts;
-  luaX_next(ls);
-  return ts;
 }
 
 void luaY_init_exp(expdesc* e, expkind k, int i) {
@@ -604,7 +860,7 @@ void luaY_init_exp(expdesc* e, expkind k, int i) {
 
 void luaY_codestring(LexState* ls, expdesc* e, TString* s) { luaY_init_exp(e, VK, luaK_stringK(ls->fs, s)); }
 
-void luaY_checkname(LexState* ls, expdesc* e) { luaY_codestring(ls, e, luaY_str_checkname(ls)); }
+void luaY_checkname(LexState* ls, expdesc* e) { luaY_codestring(ls, e, str_checkname(ls)); }
 
 void luaY_enterlevel(LexState* ls) {
   lua_State* L = ls->L;
@@ -614,13 +870,14 @@ void luaY_enterlevel(LexState* ls) {
 
 void luaY_leavelevel(LexState* ls) { ls->L->nCcalls--; }
 
-void luaY_statlist(LexState* ls) {
-  while (!block_follow(ls, true)) {
-    if (ls->t.token == TK_RETURN) {
-      statement(ls);
-      return;  // "return" must be the last statement
-    }
-    statement(ls);
+void luaY_singlevar(LexState* ls, expdesc* var) {
+  TString* varname = str_checkname(ls);
+  FuncState* fs = ls->fs;
+  if (singlevaraux(fs, varname, var, true) == VVOID) {  // a global: _ENV[name]
+    expdesc key;
+    singlevaraux(fs, ls->envn, var, true);
+    luaY_codestring(ls, &key, varname);
+    luaK_indexed(fs, var, &key);
   }
 }
 
@@ -633,11 +890,11 @@ void luaY_body(LexState* ls, expdesc* e, bool ismethod, int line) {
   luaY_checknext(ls, '(');
   if (ismethod) {
     new_localvarliteral(ls, "self", 4);
-    luaY_adjustlocalvars(ls, 1);
+    adjustlocalvars(ls, 1);
   }
   parlist(ls);
   luaY_checknext(ls, ')');
-  luaY_statlist(ls);
+  statlist(ls);
   new_fs.f->lastlinedefined = ls->linenumber;
   luaY_check_match(ls, TK_END, TK_FUNCTION, line);
   codeclosure(ls, e);

@@ -37,7 +37,7 @@ void kname(const Proto* p, int pc, int c, const char** name) {
 int findsetreg(const Proto* p, int lastpc, int reg) {
   int setreg = -1;
   for (int pc = 0; pc < lastpc; pc++) {
-    Instruction i = p->code[pc];
+    Instruction i = luaP_original(p->code[pc]);
     OpCode op = GET_OPCODE(i);
     int a = GETARG_A(i);
     switch (op) {
@@ -107,7 +107,7 @@ const char* luaG_getobjname(const Proto* p, int lastpc, int reg, const char** na
   if (*name != nullptr) return "local";
   int pc = findsetreg(p, lastpc, reg);
   if (pc == -1) return nullptr;
-  Instruction i = p->code[pc];
+  Instruction i = luaP_original(p->code[pc]);
   OpCode op = GET_OPCODE(i);
   switch (op) {
     case OP_MOVE: {

@@ -1,8 +1,10 @@
 // The debug interface of the native interface: call frames, function
-// information, local variables, and hooks (kept, never called).
+// information, local variables, hooks (kept, never called), and lines of the
+// whole program text as lines of the console's code tabs.
 #include <cstring>
 
 #include "script/api/api.h"
+#include "script/console_services.h"
 #include "script/debug/debug.h"
 #include "script/value/number.h"
 #include "script/value/table.h"
@@ -18,7 +20,7 @@ const char* getfuncname(lua_State* L, CallInfo* ci, const char** name) {
   const Proto* p = getproto(luaG_frame_func(L, ci));
   int pc = luaG_currentpc(L, ci);
   if (pc < 0 || pc >= p->sizecode) return nullptr;
-  Instruction i = p->code[pc];
+  Instruction i = luaP_original(p->code[pc]);
   OpCode op = GET_OPCODE(i);
   TMS tm;
   if (tovo_is_arith_op(op)) {
@@ -216,3 +218,13 @@ int lua_sethook(lua_State* L, lua_Hook func, int mask, int count) {
 lua_Hook lua_gethook(lua_State* L) { return L->hook; }
 int lua_gethookmask(lua_State* L) { return L->hookmask; }
 int lua_gethookcount(lua_State* L) { return L->basehookcount; }
+
+// ---- code tab lines ----
+
+int get_tovo_line(lua_State* L, int line) { return tovo_int2num(lua_gethost(L)->find_tab_line(line, nullptr)); }
+
+int get_tovo_tab(lua_State* L, int line) {
+  int tab = 0;
+  lua_gethost(L)->find_tab_line(line, &tab);
+  return tovo_int2num(tab);
+}

@@ -76,6 +76,7 @@ int call_script(lua_State* L, StkId func, int nresults) {
   ci->u.l.base = base;
   ci->top = base + p->maxstacksize;
   ci->u.l.savedpc = p->code;
+  ci->u.l.k = p->k;
   ci->callstatus = CIST_LUA;
   L->top = ci->top;
   luaC_checkGC(L);

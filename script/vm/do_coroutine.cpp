@@ -289,7 +289,7 @@ lua_State* luaD_coresumecall(lua_State* L, StkId func, int nresults, lua_longjmp
   for (; n != 0 && firstArg < co->top; n--) setobj(res++, firstArg++);
   while (n-- > 0) setnilvalue(res++);
   co->top = res;
-  Instruction inst = *(ci->u.l.savedpc - 1);
+  Instruction inst = luaP_original(*(ci->u.l.savedpc - 1));
   if (GET_OPCODE(inst) != OP_CALL) {
     luaV_finishOp(co);
   } else if (GETARG_C(inst) - 1 >= 0) {

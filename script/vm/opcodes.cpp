@@ -9,6 +9,9 @@ const char* const luaP_opnames[NUM_OPCODES + 1] = {
     "JMP",      "EQ",       "LT",       "LE",       "TEST",    "TESTSET",  "CALL",     "TAILCALL", "RETURN",
     "FORLOOP",  "FORPREP",  "TFORCALL", "TFORLOOP", "SETLIST", "CLOSURE",  "VARARG",   "EXTRAARG", nullptr};
 
+const uint8_t luaP_formbase[NUM_LOOP_FORMS] = {OP_ADD, OP_SUB, OP_MUL,      OP_DIV,      OP_MOD, OP_EQ,
+                                               OP_LT,  OP_LE,  OP_GETTABLE, OP_SETTABLE, OP_SELF};
+
 namespace {
 constexpr uint8_t opmode(int t, int a, OpArgMask b, OpArgMask c, OpMode m) {
   return static_cast<uint8_t>((t << 7) | (a << 6) | (b << 4) | (c << 2) | m);

@@ -100,6 +100,29 @@ enum OpCode {
 static_assert(NUM_OPCODES == 53);
 static_assert(OP_UNM - OP_ADD == 19 && OP_IDIV - OP_ADD == 15);
 
+// Forms the instruction loop runs in place of an opcode whose operand kinds
+// are known when the prototype is readied (luaV_prepare rewrites them in the
+// code array, above the instruction set's numbers): each does what its
+// opcode does, with no register-or-constant decoding on its usual path.
+// Whatever shows code (chunk dumps, the debug interface, listings) reads it
+// through luaP_original, which gives back the opcode the form stands for.
+enum LoopForm {
+  OPF_ADDK = NUM_OPCODES,  // ADD  with B a register, C a number constant
+  OPF_SUBK,                // SUB  likewise
+  OPF_MULK,                // MUL  likewise
+  OPF_DIVK,                // DIV  likewise
+  OPF_MODK,                // MOD  likewise
+  OPF_EQK,                 // EQ   with one operand a register, the other a constant
+  OPF_LTK,                 // LT   with one operand a register, the other a number constant
+  OPF_LEK,                 // LE   likewise
+  OPF_GETTABLEK,           // GETTABLE with C a short-string constant
+  OPF_SETTABLEK,           // SETTABLE with B a short-string constant
+  OPF_SELFK,               // SELF with C a short-string constant
+  NUM_LOOP_OPCODES
+};
+static_assert(NUM_LOOP_OPCODES == 64, "every opcode number is taken");
+constexpr int NUM_LOOP_FORMS = static_cast<int>(NUM_LOOP_OPCODES) - static_cast<int>(NUM_OPCODES);
+
 // ---- field access ----
 inline OpCode GET_OPCODE(Instruction i) { return static_cast<OpCode>((i >> POS_OP) & op_mask1(SIZE_OP, 0)); }
 inline int GETARG_A(Instruction i) { return static_cast<int>((i >> POS_A) & op_mask1(SIZE_A, 0)); }
@@ -163,6 +186,19 @@ inline OpArgMask getBMode(OpCode m) { return static_cast<OpArgMask>((luaP_opmode
 inline OpArgMask getCMode(OpCode m) { return static_cast<OpArgMask>((luaP_opmodes[m] >> 2) & 3); }
 inline bool testAMode(OpCode m) { return (luaP_opmodes[m] & (1 << 6)) != 0; }
 inline bool testTMode(OpCode m) { return (luaP_opmodes[m] & (1 << 7)) != 0; }
+
+// The opcode that the number op stands for: a loop form's opcode, else op.
+extern const uint8_t luaP_formbase[NUM_LOOP_FORMS];
+inline OpCode luaP_baseop(int op) {
+  return static_cast<OpCode>(op >= NUM_OPCODES ? luaP_formbase[op - NUM_OPCODES] : op);
+}
+// The instruction as it was made: a loop form turned back into its opcode
+// (the operands are those of the original instruction).
+inline Instruction luaP_original(Instruction i) {
+  OpCode op = GET_OPCODE(i);
+  if (op >= NUM_OPCODES) SET_OPCODE(i, luaP_baseop(op));
+  return i;
+}
 
 // Arithmetic opcodes 13-32 in the order of the arithmetic codes.
 inline bool tovo_is_arith_op(OpCode o) { return o >= OP_ADD && o <= OP_UNM; }

@@ -43,6 +43,7 @@ struct CallInfo {
     struct {  // script functions
       StkId base;
       const Instruction* savedpc;
+      TValue* k;  // the function's constants (in room the native record leaves)
     } l;
     struct {            // native functions
       int ctx;          // continuation context
@@ -53,6 +54,10 @@ struct CallInfo {
     } c;
   } u;
 };
+
+// The script record's constants lie in room the native record leaves: a
+// frame record keeps its size.
+static_assert(sizeof(void*) != 8 || sizeof(CallInfo) == 80);
 
 inline bool isLua(const CallInfo* ci) { return (ci->callstatus & CIST_LUA) != 0; }
 

@@ -101,11 +101,13 @@ constexpr int QUICK_INDEX_HOPS = 8;
 // finds a value, or needs no "__index", or follows "__index" tables to one
 // of those; false when the general path must run (it repeats the lookups,
 // which change nothing but the metatables' caches of absent events).
-inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
+// slot_of(h) finds the key in table h as quickslot does.
+template <typename SlotOf>
+[[gnu::always_inline]] inline bool quickget_(lua_State* L, const TValue* t, SlotOf slot_of, StkId val) {
   if (!ttistable(t)) return false;
   Table* h = hvalue(t);
   for (int hop = 0; hop < QUICK_INDEX_HOPS; hop++) {
-    const TValue* slot = quickslot(h, key);
+    const TValue* slot = slot_of(h);
     if (slot == nullptr) return false;
     if (!ttisnil(slot) || notm(h, TM_INDEX)) {
       setobj(val, slot);
@@ -117,18 +119,38 @@ inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val
   }
   return false;
 }
+inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
+  return quickget_(
+      L, t, [key](Table* h) { return quickslot(h, key); }, val);
+}
+// The same for a short-string key.
+[[gnu::always_inline]] inline bool quickgetstr(lua_State* L, const TValue* t, TString* key, StkId val) {
+  return quickget_(
+      L, t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
+}
 
 // t[key] = val without luaV_settable, when t is a table, the key already has
 // a slot, and the slot holds a value or no "__newindex" applies: the table,
-// which the caller gives the collector's back barrier; else null.
-inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
+// which the caller gives the collector's back barrier; else null. slot_of(h)
+// finds the key in table h as quickslot does.
+template <typename SlotOf>
+[[gnu::always_inline]] inline Table* quickset_(const TValue* t, SlotOf slot_of, const TValue* val) {
   if (!ttistable(t)) return nullptr;
   Table* h = hvalue(t);
-  const TValue* slot = quickslot(h, key);
+  const TValue* slot = slot_of(h);
   if (slot == nullptr || slot == luaO_nilobject() || (ttisnil(slot) && !notm(h, TM_NEWINDEX))) return nullptr;
   setobj(const_cast<TValue*>(slot), val);
   h->flags = 0;  // the key may name a metamethod
   return h;
+}
+inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
+  return quickset_(
+      t, [key](Table* h) { return quickslot(h, key); }, val);
+}
+// The same for a short-string key.
+[[gnu::always_inline]] inline Table* quicksetstr(const TValue* t, TString* key, const TValue* val) {
+  return quickset_(
+      t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
 }
 
 // Makes the frame of a call of a script function when the stack has room
@@ -158,6 +180,7 @@ inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, i
   nci->u.l.base = base;
   nci->top = base + p->maxstacksize;
   nci->u.l.savedpc = p->code;
+  nci->u.l.k = p->k;
   nci->callstatus = status;
   L->top = nci->top;
   return nci;
@@ -198,6 +221,19 @@ inline void setframekind(CallInfo* ci, int nresults, uint16_t status) {
   uint32_t word = static_cast<uint16_t>(nresults) | (uint32_t{status} << 16);
   std::memcpy(&ci->nresults, &word, sizeof word);
 }
+
+// The wanted results and the call status of a frame, in one load, masked.
+inline uint32_t framekind(const CallInfo* ci, uint32_t mask) {
+  uint32_t word;
+  std::memcpy(&word, &ci->nresults, sizeof word);
+  return word & mask;
+}
+// A frame that wants one result and that the loop made for a call from a
+// script frame (not counted in the native-call depth).
+constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_COUNTED} << 16);
+constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY} << 16);
+// The same for a frame that wants all results.
+constexpr uint32_t QUICK_RETURN_ALL = static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{CIST_REENTRY} << 16);
 
 // One invocation of the loop: the thread it was called to run, the thread it
 // runs now, the boundary that catches the errors of the coroutines it
@@ -293,11 +329,11 @@ int64_t loop_limit;
 // After a call out of the loop: reads the budget and finds the frame's base
 // (the stack may have moved) and constants again. Reading them again, rather
 // than keeping them across the call, leaves more registers to the loop.
-#define reload()                  \
-  {                               \
-    loadbudget();                 \
-    base = ci->u.l.base;          \
-    k = clLvalue(ci->func)->p->k; \
+#define reload()         \
+  {                      \
+    loadbudget();        \
+    base = ci->u.l.base; \
+    k = ci->u.l.k;       \
   }
 
 // Runs x, which may run code outside the loop or move the stack.
@@ -350,16 +386,27 @@ int64_t loop_limit;
 #define charge(cost) over += (cost);
 
 #ifdef TOVO_COMPUTED_GOTO
+// The dispatch table's index for an instruction: its low byte.
+inline unsigned dispatch_index(Instruction i) { return static_cast<uint8_t>(i); }
 #define vmdispatch(o) goto* disptab[o];
 #define vmcase(l) L_##l : charge(tovo_opcode_cost(l));
+// A loop form's case, charged as its opcode.
+#define vmform(l, op) L_##l : charge(tovo_opcode_cost(op));
 #define vmbreak \
   vmfetch();    \
-  vmdispatch(GET_OPCODE(i))
+  vmdispatch(dispatch_index(i))
 #else
+inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
+// clang-format off
 #define vmdispatch(o) switch (o)
 #define vmcase(l) \
   case l:         \
     charge(tovo_opcode_cost(l));
+// A loop form's case, charged as its opcode.
+#define vmform(l, op) \
+  case l:             \
+    charge(tovo_opcode_cost(op));
+// clang-format on
 #define vmbreak break
 #endif
 
@@ -367,35 +414,78 @@ int64_t loop_limit;
 #define CL() clLvalue(ci->func)
 
 // An arithmetic opcode: the number fast path, else luaV_arith.
-#define arith_op(OP, TM, expr)                     \
-  vmcase(OP) {                                     \
+#define arith_op(OP, TM, expr)                                   \
+  vmcase(OP) {                                                   \
+    StkId ra = RA(i);                                            \
+    const TValue* rb = RKB(i);                                   \
+    const TValue* rc = RKC(i);                                   \
+    if (__builtin_expect(ttisnumber(rb) && ttisnumber(rc), 1)) { \
+      lua_Number nb = nvalue(rb), nc = nvalue(rc);               \
+      (void)nc;                                                  \
+      setnvalue(ra, (expr));                                     \
+    } else {                                                     \
+      Protect(luaV_arith(L, ra, rb, rc, TM));                    \
+    }                                                            \
+  }                                                              \
+  vmbreak;
+
+// The loop form of an arithmetic opcode with a register B and a number
+// constant C.
+#define arith_k_op(FORM, OP, TM, expr)             \
+  vmform(FORM, OP) {                               \
     StkId ra = RA(i);                              \
-    const TValue* rb = RKB(i);                     \
-    const TValue* rc = RKC(i);                     \
-    if (ttisnumber(rb) && ttisnumber(rc)) {        \
-      lua_Number nb = nvalue(rb), nc = nvalue(rc); \
-      (void)nc;                                    \
+    const TValue* rb = RB(i);                      \
+    const TValue* kc = KC(i);                      \
+    if (__builtin_expect(ttisnumber(rb), 1)) {     \
+      lua_Number nb = nvalue(rb), nc = nvalue(kc); \
       setnvalue(ra, (expr));                       \
     } else {                                       \
-      Protect(luaV_arith(L, ra, rb, rc, TM));      \
+      Protect(luaV_arith(L, ra, rb, kc, TM));      \
     }                                              \
   }                                                \
   vmbreak;
 
+// The loop form of LT or LE with one operand a register and the other a
+// number constant: cmp(x, y) compares two numbers, fallback(L, x, y) any two
+// values.
+#define compare_k_op(FORM, OP, cmp, fallback)                                        \
+  vmform(FORM, OP) {                                                                 \
+    bool k_right = __builtin_expect(c_is_k(i), 1);                                   \
+    const TValue* x = k_right ? RB(i) : RC(i);                                       \
+    int res;                                                                         \
+    if (__builtin_expect(ttisnumber(x), 1)) {                                        \
+      res = k_right ? cmp(nvalue(x), nvalue(KC(i))) : cmp(nvalue(KB(i)), nvalue(x)); \
+    } else {                                                                         \
+      Protect(res = fallback(L, RKB(i), RKC(i)));                                    \
+      i = pc[-1];                                                                    \
+    }                                                                                \
+    if (res != GETARG_A(i)) {                                                        \
+      pc++;                                                                          \
+    } else {                                                                         \
+      donextjump();                                                                  \
+    }                                                                                \
+  }                                                                                  \
+  vmbreak;
+
+inline bool less_number(lua_Number a, lua_Number b) { return a < b; }
+inline bool less_equal_number(lua_Number a, lua_Number b) { return a <= b; }
+
 void execute(void* ud) {
 #ifdef TOVO_COMPUTED_GOTO
-  static void* const disptab[64] = {
-      &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADKX,   &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
-      &&L_OP_GETTABUP, &&L_OP_GETTABLE, &&L_OP_SETTABUP, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE,
-      &&L_OP_SELF,     &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,      &&L_OP_DIV,      &&L_OP_MOD,
-      &&L_OP_POW,      &&L_OP_KXBAND,   &&L_OP_KXBOR,    &&L_OP_KXBXOR,   &&L_OP_KXSHL,    &&L_OP_KXSHR,
-      &&L_OP_KXLSHR,   &&L_OP_KXROTL,   &&L_OP_KXROTR,   &&L_OP_KXBNOT,   &&L_OP_IDIV,     &&L_OP_PEEK,
-      &&L_OP_PEEK2,    &&L_OP_PEEK4,    &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_LEN,      &&L_OP_CONCAT,
-      &&L_OP_JMP,      &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_TESTSET,
-      &&L_OP_CALL,     &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_FORPREP,  &&L_OP_TFORCALL,
-      &&L_OP_TFORLOOP, &&L_OP_SETLIST,  &&L_OP_CLOSURE,  &&L_OP_VARARG,   &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
-      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG,
-      &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG, &&L_OP_EXTRAARG};
+  // Indexed by an instruction's low byte: the opcode and the two low bits
+  // of A, so that the dispatch needs no mask.
+#define OPCODE_LABELS                                                                                                  \
+  &&L_OP_MOVE, &&L_OP_LOADK, &&L_OP_LOADKX, &&L_OP_LOADBOOL, &&L_OP_LOADNIL, &&L_OP_GETUPVAL, &&L_OP_GETTABUP,         \
+      &&L_OP_GETTABLE, &&L_OP_SETTABUP, &&L_OP_SETUPVAL, &&L_OP_SETTABLE, &&L_OP_NEWTABLE, &&L_OP_SELF, &&L_OP_ADD,    \
+      &&L_OP_SUB, &&L_OP_MUL, &&L_OP_DIV, &&L_OP_MOD, &&L_OP_POW, &&L_OP_KXBAND, &&L_OP_KXBOR, &&L_OP_KXBXOR,          \
+      &&L_OP_KXSHL, &&L_OP_KXSHR, &&L_OP_KXLSHR, &&L_OP_KXROTL, &&L_OP_KXROTR, &&L_OP_KXBNOT, &&L_OP_IDIV,             \
+      &&L_OP_PEEK, &&L_OP_PEEK2, &&L_OP_PEEK4, &&L_OP_UNM, &&L_OP_NOT, &&L_OP_LEN, &&L_OP_CONCAT, &&L_OP_JMP,          \
+      &&L_OP_EQ, &&L_OP_LT, &&L_OP_LE, &&L_OP_TEST, &&L_OP_TESTSET, &&L_OP_CALL, &&L_OP_TAILCALL, &&L_OP_RETURN,       \
+      &&L_OP_FORLOOP, &&L_OP_FORPREP, &&L_OP_TFORCALL, &&L_OP_TFORLOOP, &&L_OP_SETLIST, &&L_OP_CLOSURE, &&L_OP_VARARG, \
+      &&L_OP_EXTRAARG, &&L_OPF_ADDK, &&L_OPF_SUBK, &&L_OPF_MULK, &&L_OPF_DIVK, &&L_OPF_MODK, &&L_OPF_EQK, &&L_OPF_LTK, \
+      &&L_OPF_LEK, &&L_OPF_GETTABLEK, &&L_OPF_SETTABLEK, &&L_OPF_SELFK
+  static void* const disptab[256] = {OPCODE_LABELS, OPCODE_LABELS, OPCODE_LABELS, OPCODE_LABELS};
+#undef OPCODE_LABELS
 #endif
   LoopRun* run = static_cast<LoopRun*>(ud);
   lua_State* L = run->running;
@@ -412,7 +502,7 @@ void execute(void* ud) {
 newframe:  // here cpu_cycles_slice and every frame's saved pc are current
   loadbudget();
   if (resumed) {
-    k = CL()->p->k;
+    k = ci->u.l.k;
     base = ci->u.l.base;
     pc = ci->u.l.savedpc;
     resumed = false;
@@ -422,13 +512,13 @@ newframe:  // here cpu_cycles_slice and every frame's saved pc are current
     goto dispatch;
   }
 enterframe:  // here over is current, and every frame's saved pc
-  k = CL()->p->k;
+  k = ci->u.l.k;
   base = ci->u.l.base;
   pc = ci->u.l.savedpc;
   for (;;) {
     vmfetch();
   dispatch:
-    vmdispatch(GET_OPCODE(i) & 63) {
+    vmdispatch(dispatch_index(i)) {
       vmcase(OP_MOVE) { setobj(RA(i), RB(i)); }
       vmbreak;
       vmcase(OP_LOADK) { setobj(RA(i), k + GETARG_Bx(i)); }
@@ -451,10 +541,13 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_GETUPVAL) { setobj(RA(i), CL()->upvals[GETARG_B(i)]->v); }
       vmbreak;
       vmcase(OP_GETTABUP) {
+        // Usually a global: a short-string constant key.
         StkId ra = RA(i);
         const TValue* t = CL()->upvals[GETARG_B(i)]->v;
         const TValue* rc = RKC(i);
-        if (!quickget(L, t, rc, ra)) Protect(luaV_gettable(L, t, rc, ra));
+        bool done =
+            __builtin_expect(ttisshrstring(rc), 1) ? quickgetstr(L, t, tsvalue(rc), ra) : quickget(L, t, rc, ra);
+        if (__builtin_expect(!done, 0)) Protect(luaV_gettable(L, t, rc, ra));
       }
       vmbreak;
       vmcase(OP_GETTABLE) {
@@ -465,10 +558,12 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_SETTABUP) {
+        // Usually a global: a short-string constant key.
         const TValue* t = CL()->upvals[GETARG_A(i)]->v;
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        if (Table* h = quickset(t, rb, rc)) {
+        Table* h = __builtin_expect(ttisshrstring(rb), 1) ? quicksetstr(t, tsvalue(rb), rc) : quickset(t, rb, rc);
+        if (__builtin_expect(h != nullptr, 1)) {
           if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
         } else {
           Protect(luaV_settable(L, t, rb, rc));
@@ -642,20 +737,23 @@ enterframe:  // here over is current, and every frame's saved pc
         int b = GETARG_B(i);
         int nresults = GETARG_C(i) - 1;
         ci->u.l.savedpc = pc;
-        if (ttisLclosure(ra)) {
+        if (__builtin_expect(ttisLclosure(ra), 1)) {
           // The usual call: a script function of fixed arity given exactly
           // its parameters, with room on the stack and a frame record. Its
           // saved pc is stored when the loop next leaves it.
           Proto* p = clLvalue(ra)->p;
           int nargs = b;  // the function and its arguments
           if (__builtin_expect(b == 0, 0)) nargs = topcount(L, ra);
-          if (nargs == p->callargs && ra + nargs + p->maxstacksize < L->stack_last && ci->next != nullptr) {
+          if (__builtin_expect(
+                  nargs == p->callargs && ra + nargs + p->maxstacksize < L->stack_last && ci->next != nullptr, 1)) {
             ci = ci->next;
             ci->func = ra;
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
             setframekind(ci, nresults, CIST_LUA | CIST_REENTRY);
+            k = p->k;
+            ci->u.l.k = k;
             L->ci = ci;
             L->top = ci->top;
             pc = p->code;
@@ -664,12 +762,13 @@ enterframe:  // here over is current, and every frame's saved pc
               luaC_checkGC(L);
               goto newframe;
             }
-            k = p->k;
             vmbreak;
           }
         }
         StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
-        CallInfo* nci = ci->next != nullptr ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY) : nullptr;
+        CallInfo* nci = ttisLclosure(ra) && ci->next != nullptr
+                            ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)
+                            : nullptr;
         if (nci != nullptr) {
           ci = nci;
           if (luaC_stepdue(L)) {
@@ -678,7 +777,7 @@ enterframe:  // here over is current, and every frame's saved pc
             goto newframe;
           }
           // Nothing ran outside the loop: the new frame starts here.
-          k = CL()->p->k;
+          k = ci->u.l.k;
           base = ci->u.l.base;
           pc = CL()->p->code;
         } else {
@@ -742,6 +841,7 @@ enterframe:  // here over is current, and every frame's saved pc
           ci->callstatus |= CIST_TAIL;
           pc = p->code;
           k = p->k;
+          ci->u.l.k = k;
           vmbreak;
         }
         if (b != 0) L->top = ra + b;
@@ -762,6 +862,7 @@ enterframe:  // here over is current, and every frame's saved pc
           oci->u.l.base = ofunc + (nci->u.l.base - nfunc);
           oci->top = L->top = ofunc + (L->top - nfunc);
           oci->u.l.savedpc = nci->u.l.savedpc;
+          oci->u.l.k = nci->u.l.k;
           oci->callstatus |= CIST_TAIL;
           ci = L->ci = oci;
           goto newframe;
@@ -779,16 +880,28 @@ enterframe:  // here over is current, and every frame's saved pc
         }
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
+        if (__builtin_expect(b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE, 1)) {
+          // The usual return: one result, where one is wanted by a frame
+          // this loop made.
+          setobj(res, ra);
+          ci = L->ci = ci->previous;
+          L->top = ci->top;
+          goto enterframe;
+        }
+        if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ALL) {
+          // One result where all are wanted (the last argument of a call,
+          // say): the top marks its end.
+          setobj(res, ra);
+          ci = L->ci = ci->previous;
+          L->top = res + 1;
+          goto enterframe;
+        }
         int wanted = ci->nresults;
         if (b != 0 && wanted >= 0 &&
             (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: fixed counts
-          if (wanted == 1 && b == 2) {                                           // one result, one wanted
-            setobj(res, ra);
-          } else {
-            int n = b - 1 < wanted ? b - 1 : wanted;
-            for (int j = 0; j < n; j++) setobj(res + j, ra + j);
-            for (; n < wanted; n++) setnilvalue(res + n);
-          }
+          int n = b - 1 < wanted ? b - 1 : wanted;
+          for (int j = 0; j < n; j++) setobj(res + j, ra + j);
+          for (; n < wanted; n++) setnilvalue(res + n);
           ci = L->ci = ci->previous;
           L->top = ci->top;
           goto enterframe;
@@ -866,7 +979,7 @@ enterframe:  // here over is current, and every frame's saved pc
             luaC_checkGC(L);
             goto newframe;
           }
-          k = CL()->p->k;
+          k = ci->u.l.k;
           base = ci->u.l.base;
           pc = CL()->p->code;
         } else {
@@ -925,6 +1038,65 @@ enterframe:  // here over is current, and every frame's saved pc
             setnilvalue(ra + j);
           }
         }
+      }
+      vmbreak;
+      arith_k_op(OPF_ADDK, OP_ADD, TM_ADD, tovo_wrap_add(nb, nc));
+      arith_k_op(OPF_SUBK, OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc));
+      arith_k_op(OPF_MULK, OP_MUL, TM_MUL, kx_fmul(nb, nc));
+      arith_k_op(OPF_DIVK, OP_DIV, TM_DIV, kx_fdiv(nb, nc));
+      arith_k_op(OPF_MODK, OP_MOD, TM_MOD, kx_fmod(nb, nc));
+      vmform(OPF_EQK, OP_EQ) {
+        // A constant is never a table or a full userdata: no "__eq" applies.
+        bool k_right = c_is_k(i);
+        const TValue* x = k_right ? RB(i) : RC(i);
+        const TValue* kv = k_right ? KC(i) : KB(i);
+        int res;
+        if (rttype(x) != rttype(kv)) {
+          res = 0;
+        } else if (ttisnumber(x)) {
+          res = nvalue(x) == nvalue(kv);
+        } else if (ttisshrstring(x)) {
+          res = tsvalue(x) == tsvalue(kv);
+        } else {
+          res = luaV_rawequalobj(x, kv);
+        }
+        if (res != GETARG_A(i)) {
+          pc++;
+        } else {
+          donextjump();
+        }
+      }
+      vmbreak;
+      compare_k_op(OPF_LTK, OP_LT, less_number, luaV_lessthan);
+      compare_k_op(OPF_LEK, OP_LE, less_equal_number, luaV_lessequal);
+      vmform(OPF_GETTABLEK, OP_GETTABLE) {
+        StkId ra = RA(i);
+        const TValue* rb = RB(i);
+        const TValue* kc = KC(i);
+        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0)) Protect(luaV_gettable(L, rb, kc, ra));
+      }
+      vmbreak;
+      vmform(OPF_SETTABLEK, OP_SETTABLE) {
+        StkId ra = RA(i);
+        const TValue* kb = KB(i);
+        const TValue* rc = RKC(i);
+        if (Table* h = quicksetstr(ra, tsvalue(kb), rc); __builtin_expect(h != nullptr, 1)) {
+          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+        } else if (ttistable(ra) && hvalue(ra)->metatable == nullptr) {
+          // A new key of a table without a metatable (one that its
+          // constructor fills, say), made as luaV_settable makes it.
+          Protect(Table* t = hvalue(ra); setobj(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
+        } else {
+          Protect(luaV_settable(L, ra, kb, rc));
+        }
+      }
+      vmbreak;
+      vmform(OPF_SELFK, OP_SELF) {
+        StkId ra = RA(i);
+        StkId rb = RB(i);
+        const TValue* kc = KC(i);
+        setobj(ra + 1, rb);
+        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0)) Protect(luaV_gettable(L, rb, kc, ra));
       }
       vmbreak;
 #ifndef TOVO_COMPUTED_GOTO

@@ -34,7 +34,10 @@ void luaT_callTM(lua_State* L, const TValue* f, const TValue* p1, const TValue* 
 int luaT_callbinTM(lua_State* L, const TValue* p1, const TValue* p2, StkId res, TMS event);
 
 // Readies a prototype whose code is complete (compiled or loaded and
-// checked) for the instruction loop; nested prototypes are readied apart.
+// checked) for the instruction loop, once: sets its quick-call field and
+// rewrites its instructions into the loop forms that fit their operands
+// (luaP_original reads them back as made). Nested prototypes are readied
+// apart.
 void luaV_prepare(Proto* p);
 // Finishes the instruction whose metamethod call a yield interrupted.
 void luaV_finishOp(lua_State* L);

@@ -14,7 +14,7 @@ const TValue* rk(const CallInfo* ci, int x) { return ISK(x) ? getproto(ci->func)
 void luaV_finishOp(lua_State* L) {
   CallInfo* ci = L->ci;
   StkId base = ci->u.l.base;
-  Instruction inst = *(ci->u.l.savedpc - 1);  // the interrupted instruction
+  Instruction inst = luaP_original(*(ci->u.l.savedpc - 1));  // the interrupted instruction
   OpCode op = GET_OPCODE(inst);
   if (tovo_is_arith_op(op) || op == OP_LEN || op == OP_GETTABUP || op == OP_GETTABLE || op == OP_SELF) {
     setobj(base + GETARG_A(inst), --L->top);

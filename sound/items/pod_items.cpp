@@ -1,8 +1,8 @@
 // Sounds and synths as pod items: made by the pod reader, freed with their
 // pod, and let go by any mixer channel that plays them first.
 #include "sound/items/pod_items.h"
-#include "engine/data/item_kinds.h"
 #include "engine/data/pod.h"
+#include "engine/data/sound_items.h"
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 #include "sound/mixer/audio_lock.h"

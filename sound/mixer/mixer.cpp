@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/config.h"
+#include "engine/io/file.h"
 #include "engine/platform/audio_plat.h"
 #include "engine/tarq.h"
 #include "sound/mixer/mixer.h"
@@ -18,6 +19,14 @@ namespace {
 std::atomic<tarq_post_mix_func> tarq_post_mix_hook{nullptr};
 
 int32_t load(const int32_t& word) { return tovo_sound_word_load(word); }
+
+// Recording the output: while the mixer's recording flag is set, the
+// callback appends every output sample to one growable buffer as a
+// little-endian 16-bit value (sound/mixer/audio_record.h starts and ends it).
+void tovo_record_output(const int16_t* samples, int n) {
+  if (!load(ms0.recording) || ms0.tarq_audio_buffer == nullptr) return;
+  tarq_fwrite_int16s(samples, n, ms0.tarq_audio_buffer);
+}
 
 // Mixes n <= 4096 frames into channel 0's buffer; `bytes` is the length of
 // the output they fill.

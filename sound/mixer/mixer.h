@@ -183,7 +183,3 @@ inline int16_t soft_knee(int32_t s) {
 
 // Adds n samples of src into dst, each sum through the soft knee.
 void mix_down(int16_t* dst, const int16_t* src, int n);
-
-// The callback's recording step, which appends the output samples to the
-// recording target while recording.
-void tovo_record_output(const int16_t* samples, int n);

@@ -50,12 +50,12 @@ void tovo_channel_debug_line(int32_t channel, char* out, size_t size) {
 }
 
 void debug_tovo_channels() {
-  if (!tarq_back_page) return;
+  if (!tarq_window.tarq_back_page) return;
   char lines[TOVO_MIX_CHANNELS][48];
   {
     tarq_audio_guard lock;
     for (int32_t i = 0; i < TOVO_MIX_CHANNELS; i++) format_line(ms0.ch[i], i, lines[i], sizeof lines[i]);
   }
   for (int32_t i = 0; i < TOVO_MIX_CHANNELS; i++)
-    tarq_draw_text(tarq_back_page, lines[i], tarq_font1, 2, 2 + i * LINE_HEIGHT);
+    tarq_draw_text(tarq_window.tarq_back_page, lines[i], tarq_fonts.tarq_font1, 2, 2 + i * LINE_HEIGHT);
 }

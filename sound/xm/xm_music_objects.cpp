@@ -6,7 +6,6 @@
 #include "sound/mixer/audio_lock.h"
 #include "sound/mixer/mixer.h"
 #include "sound/xm/xm.h"
-#include "sound/xm/xm_module.h"
 #include "sound/xm/xm_read.h"
 #include "sound/xm/xm_render.h"
 

@@ -1,13 +1,27 @@
-// The module player: rows read at the first tick, effects every tick, each
-// channel's sample rendered with linear interpolation and the channels summed.
+// The module player: its record, rows read at the first tick, effects every
+// tick, each channel's sample rendered with linear interpolation at the step
+// of its pitch (from the module period table) and the channels summed; and
+// the module stream added into the mix.
 #include <cmath>
 #include <cstring>
 
+#include "sound/mixer/mixer.h"
 #include "sound/xm/xm.h"
+
+tarq_xm_player xm0;
 
 namespace {
 
-constexpr int32_t FINE_PER_NOTE = 128;
+// 12 notes x 8 finetune steps of one octave.
+constexpr int16_t period_table[96] = {907, 900, 894, 887, 881, 875, 868, 862, 856, 850, 844, 838, 832, 826, 820, 814,
+                                      808, 802, 796, 791, 785, 779, 774, 768, 762, 757, 752, 746, 741, 736, 730, 725,
+                                      720, 715, 709, 704, 699, 694, 689, 684, 678, 674, 670, 665, 660, 655, 651, 646,
+                                      640, 637, 632, 628, 623, 619, 614, 610, 604, 601, 597, 592, 588, 584, 580, 575,
+                                      570, 567, 563, 559, 555, 551, 547, 543, 538, 535, 532, 528, 524, 520, 516, 513,
+                                      508, 505, 502, 498, 494, 491, 487, 484, 480, 477, 474, 470, 467, 463, 460, 457};
+
+constexpr int32_t FINE_PER_NOTE = 128;  // 8 table steps of 16 fine steps
+constexpr int32_t OCTAVES = 10;
 constexpr int32_t KEY_OFF = 96;  // notes above this silence the channel
 constexpr int32_t FX_ARPEGGIO = 0, FX_SLIDE_UP = 1, FX_SLIDE_DOWN = 2, FX_PORTAMENTO = 3, FX_VIBRATO = 4,
                   FX_VOLUME_DOWN = 10, FX_JUMP = 11;
@@ -165,6 +179,22 @@ void render_channel(tarq_xm_playstate* ps, int32_t i, int16_t* out, int32_t n) {
 
 }  // namespace
 
+// ---- the step of a pitch ----
+
+int64_t tarq_xm_step(int32_t fine) {
+  const int32_t top = OCTAVES * 12 * FINE_PER_NOTE - 1;
+  if (fine < 0) fine = 0;
+  if (fine > top) fine = top;
+  const int32_t eighth = fine >> 4, frac = fine & 15;
+  const int32_t octave = eighth / 96, k = eighth % 96;
+  const double a = period_table[k], b = k < 95 ? period_table[k + 1] : period_table[0] / 2.0;
+  const double p = a + (b - a) * frac / 16.0;
+  const double period = p * 16.0 * 64.0 / static_cast<double>(1 << octave);
+  return static_cast<int64_t>(0.5 + 916317184.0 / period / 44742.0 * 65536.0 * 256.0);
+}
+
+// ---- rendering ----
+
 int32_t tarq_mix_xm_chunk(tarq_xm_playstate* ps, int16_t* buffer, int32_t samples) {
   if (samples > TARQ_XM_BUFFER) samples = TARQ_XM_BUFFER;
   int32_t done = 0;
@@ -201,4 +231,28 @@ int32_t tarq_mix_xm_chunk(tarq_xm_playstate* ps, int16_t* buffer, int32_t sample
   }
   for (int32_t k = done; k < samples; k++) buffer[k] = 0;
   return done;
+}
+
+// ---- the module stream ----
+
+void tovo_xm_clear_playstate() {
+  std::memset(&xm0.ps0, 0, sizeof xm0.ps0);
+  xm0.ps0.jump = -1;
+  xm0.tarq_current_music = nullptr;
+}
+
+void mix_in_xm(int16_t* mix, int n) {
+  tarq_xm_playstate& ps0 = xm0.ps0;
+  if (!xm0.tarq_current_music || !ps0.xm || !ps0.playing) return;
+  const int32_t fade = tovo_sound_word_load(ms0.fade_vol);
+  if (fade == 0) return;
+  if (n > TARQ_XM_BUFFER) n = TARQ_XM_BUFFER;
+  int16_t* xmbuf = xm0.xmbuf;
+  tarq_mix_xm_chunk(&ps0, xmbuf, n);
+  const int32_t gain = static_cast<int32_t>((static_cast<int64_t>(fade) * tovo_music_volume()) >> 16);
+  for (int i = 0; i < n; i++) {
+    const int32_t v = gain * xmbuf[i] >> 8;
+    xmbuf[i] = static_cast<int16_t>(v > 0x7fff ? 0x7fff : v < -0x7fff ? -0x7fff : v);
+    mix[i] = soft_knee(mix[i] + xmbuf[i]);
+  }
 }

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "console/machine/alloc.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"
@@ -34,7 +36,7 @@ class AllocTest : public ::testing::Test {
     if (asked) lua_close(asked);
     clear();
   }
-  static void clear() { std::memset(&pstate, 0, sizeof pstate); }
+  static void clear() { std::memset(&pstate(), 0, sizeof pstate()); }
   // The state that blocks made by make are for (on an allocator of its own,
   // so that it counts nothing here): the limits ask it to super-yield.
   static inline counting_alloc asked_alloc;
@@ -61,11 +63,11 @@ TEST_F(AllocTest, CountsByObjectKind) {
   for (const Case& c : cases) {
     void* block = make(c.tag, 100);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(pstate.script_memory, c.counted) << "tag " << c.tag;
-    EXPECT_GE(pstate.host_memory, 100) << "tag " << c.tag;  // long strings take host memory all the same
+    EXPECT_EQ(pstate().script_memory, c.counted) << "tag " << c.tag;
+    EXPECT_GE(pstate().host_memory, 100) << "tag " << c.tag;  // long strings take host memory all the same
     release(block);
-    EXPECT_EQ(pstate.script_memory, 0) << "tag " << c.tag;
-    EXPECT_EQ(pstate.host_memory, 0) << "tag " << c.tag;
+    EXPECT_EQ(pstate().script_memory, 0) << "tag " << c.tag;
+    EXPECT_EQ(pstate().host_memory, 0) << "tag " << c.tag;
   }
 }
 
@@ -74,45 +76,45 @@ TEST_F(AllocTest, CountsTheChargeTheRuntimeGivesNotTheHostSize) {
   // host values (1600 bytes) charged 800; a long string counts nothing
   // whatever its charge; a fixed-charge kind stays 32.
   void* table = request(nullptr, 5, 72, 32);
-  EXPECT_EQ(pstate.script_memory, 32);
+  EXPECT_EQ(pstate().script_memory, 32);
   void* array = request(nullptr, 0, 1600, 800);
-  EXPECT_EQ(pstate.script_memory, 832);
+  EXPECT_EQ(pstate().script_memory, 832);
   array = request(array, 1600, 3200, 1600);
-  EXPECT_EQ(pstate.script_memory, 1632);
+  EXPECT_EQ(pstate().script_memory, 1632);
   void* text = request(nullptr, 20, 5000, 4985);
   void* thread = request(nullptr, 8, 400, 116);
-  EXPECT_EQ(pstate.script_memory, 1664);
-  int64_t host = pstate.host_memory;
+  EXPECT_EQ(pstate().script_memory, 1664);
+  int64_t host = pstate().host_memory;
   EXPECT_GE(host, 72 + 3200 + 5000 + 400);
   for (void* block : {table, array, text, thread}) release(block);
-  EXPECT_EQ(pstate.script_memory, 0);
-  EXPECT_EQ(pstate.host_memory, 0);
+  EXPECT_EQ(pstate().script_memory, 0);
+  EXPECT_EQ(pstate().host_memory, 0);
   EXPECT_EQ(lua_alloc_charge(), LUA_NO_CHARGE);  // the charge lasts for its request only
 }
 
 TEST_F(AllocTest, ResizeCountsTheNewSizeUnlessUncounted) {
   void* counted = make(5, 64);
   counted = tovo_lua_alloc(nullptr, counted, 64, 1000);
-  EXPECT_EQ(pstate.script_memory, 1000);
+  EXPECT_EQ(pstate().script_memory, 1000);
   counted = tovo_lua_alloc(nullptr, counted, 1000, 10);
-  EXPECT_EQ(pstate.script_memory, 10);
+  EXPECT_EQ(pstate().script_memory, 10);
 
-  pstate.compiling = 1;
+  pstate().compiling = 1;
   void* quiet = make(0, 50);  // plain memory while compiling: the program charge covers it
-  EXPECT_EQ(pstate.script_memory, 10);
-  pstate.compiling = 0;
+  EXPECT_EQ(pstate().script_memory, 10);
+  pstate().compiling = 0;
   quiet = tovo_lua_alloc(nullptr, quiet, 50, 5000);
   quiet = tovo_lua_alloc(nullptr, quiet, 5000, 7000);
-  EXPECT_EQ(pstate.script_memory, 10);
+  EXPECT_EQ(pstate().script_memory, 10);
   void* fixed = make(8, 500);
   fixed = tovo_lua_alloc(nullptr, fixed, 500, 800);  // a resize counts its size
-  EXPECT_EQ(pstate.script_memory, 810);
+  EXPECT_EQ(pstate().script_memory, 810);
   release(quiet);
   release(fixed);
   release(counted);
-  EXPECT_EQ(pstate.script_memory, 0);
+  EXPECT_EQ(pstate().script_memory, 0);
   EXPECT_EQ(tovo_lua_alloc(nullptr, nullptr, 5, 0), nullptr);  // freeing null
-  EXPECT_EQ(pstate.script_memory, 0);
+  EXPECT_EQ(pstate().script_memory, 0);
 }
 
 TEST_F(AllocTest, BlocksAreAlignedAndKeepTheirBytes) {
@@ -126,23 +128,23 @@ TEST_F(AllocTest, BlocksAreAlignedAndKeepTheirBytes) {
     ASSERT_NE(block, nullptr) << size;
     EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % alignof(std::max_align_t), 0u) << size;
     EXPECT_STREQ(block, "hello, world") << size;
-    EXPECT_EQ(pstate.script_memory, static_cast<int32_t>(size));
+    EXPECT_EQ(pstate().script_memory, static_cast<int32_t>(size));
   }
   release(block);
-  EXPECT_EQ(pstate.script_memory, 0);
+  EXPECT_EQ(pstate().script_memory, 0);
 }
 
 TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
-  pstate.code_overhead = 0x204000;
+  pstate().code_overhead = 0x204000;
   void* block = make(5, 64);
-  EXPECT_EQ(pstate.slice_escape, 0);  // at the limit, not above it
-  pstate.code_overhead = 0x204000 - 63;
+  EXPECT_EQ(pstate().slice_escape, 0);  // at the limit, not above it
+  pstate().code_overhead = 0x204000 - 63;
   void* more = make(5, 64);  // 64 + overhead passes the limit on the next request
   void* third = make(5, 64);
   ASSERT_NE(third, nullptr);
-  EXPECT_EQ(pstate.slice_escape, 1);
+  EXPECT_EQ(pstate().slice_escape, 1);
   EXPECT_TRUE(superyield_asked());
-  EXPECT_EQ(pstate.alloc_error, 0);
+  EXPECT_EQ(pstate().alloc_error, 0);
   release(block);
   release(more);
   release(third);
@@ -150,21 +152,21 @@ TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
 
 TEST_F(AllocTest, HardLimitRefusesGrowthOnly) {
   void* block = make(5, 4096);
-  pstate.code_overhead = 0x4000000;
+  pstate().code_overhead = 0x4000000;
   // Headless with exec and no program running, console lines go to standard output.
-  run_state.exec = 1;
-  run_state.running = 0;
+  run_state().exec = 1;
+  run_state().running = 0;
   testing::internal::CaptureStdout();
   EXPECT_EQ(make(5, 3 << 20), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "host allocation error\n0mb + 3072k\n\n");
-  run_state.exec = 0;
-  EXPECT_EQ(pstate.alloc_error, 1);
+  run_state().exec = 0;
+  EXPECT_EQ(pstate().alloc_error, 1);
   EXPECT_EQ(tovo_lua_alloc(nullptr, block, 4096, 8192), nullptr);
-  EXPECT_EQ(pstate.script_memory, 4096);
+  EXPECT_EQ(pstate().script_memory, 4096);
   // Shrinking is never refused: the collector shrinks and frees while it runs.
   block = tovo_lua_alloc(nullptr, block, 4096, 16);
   ASSERT_NE(block, nullptr);
-  EXPECT_EQ(pstate.script_memory, 16);
+  EXPECT_EQ(pstate().script_memory, 16);
   release(block);
 }
 
@@ -175,21 +177,21 @@ TEST_F(AllocTest, HostMemoryCapAsksForACollectionThenRefuses) {
   const size_t big = TOVO_HOST_MEMORY_LIMIT / 2;
   void* first = make(20, big);
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(pstate.slice_escape, 0);
+  EXPECT_EQ(pstate().slice_escape, 0);
   void* second = make(20, big);  // just past the limit
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(pstate.slice_escape, 1);
+  EXPECT_EQ(pstate().slice_escape, 1);
   EXPECT_TRUE(superyield_asked());
-  EXPECT_EQ(pstate.host_refused, 0);
-  EXPECT_EQ(pstate.script_memory, 0);
+  EXPECT_EQ(pstate().host_refused, 0);
+  EXPECT_EQ(pstate().script_memory, 0);
   EXPECT_EQ(make(20, big * 2), nullptr);  // past the ceiling
-  EXPECT_EQ(pstate.host_refused, 1);
+  EXPECT_EQ(pstate().host_refused, 1);
   EXPECT_EQ(tovo_lua_alloc(nullptr, second, big, big * 3), nullptr);  // growing past it too
   second = tovo_lua_alloc(nullptr, second, big, 64);                  // a shrink is never refused
   ASSERT_NE(second, nullptr);
   release(first);
   release(second);
-  EXPECT_EQ(pstate.host_memory, 0);
+  EXPECT_EQ(pstate().host_memory, 0);
 }
 
 TEST_F(AllocTest, FailedEngineAllocationLeavesTheBlock) {
@@ -198,7 +200,7 @@ TEST_F(AllocTest, FailedEngineAllocationLeavesTheBlock) {
   EXPECT_EQ(tovo_lua_alloc(nullptr, block, 8, 0x3ffffff8), nullptr);  // past the engine's limit
   EXPECT_EQ(tovo_lua_alloc(nullptr, block, 8, SIZE_MAX - 4), nullptr);
   EXPECT_EQ(make(5, SIZE_MAX), nullptr);
-  EXPECT_EQ(pstate.script_memory, 8);
+  EXPECT_EQ(pstate().script_memory, 8);
   EXPECT_STREQ(block, "kept");
   release(block);
 }
@@ -216,18 +218,18 @@ class AllocRuntimeTest : public AllocTest {
   }
   void TearDown() override {
     if (L) lua_close(L);
-    EXPECT_EQ(pstate.script_memory, 0);  // every count was given back
+    EXPECT_EQ(pstate().script_memory, 0);  // every count was given back
     AllocTest::TearDown();
   }
   int load(const std::string& text) { return load_string(L, text, "=test", "t"); }
 };
 
 TEST_F(AllocRuntimeTest, StateObjectsAreCounted) {
-  int32_t empty = pstate.script_memory;
+  int32_t empty = pstate().script_memory;
   EXPECT_GE(empty, 32);
   ASSERT_EQ(load("t = {} for i = 1, 1000 do t[i] = i end s = 'many' .. 'letters'"), LUA_OK);
   ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_OK);
-  EXPECT_GT(pstate.script_memory, empty + 1000 * 8);
+  EXPECT_GT(pstate().script_memory, empty + 1000 * 8);
 }
 
 int no_results(lua_State*) { return 0; }
@@ -266,12 +268,12 @@ TEST_F(AllocRuntimeTest, ObjectsCountAtTheirThirtyTwoBitSize) {
       {"thread", [](lua_State* L, const std::string&, const std::string&) { lua_newthread(L); }, 32 + 40 * 8},
   };
   for (const auto& c : cases) {
-    int32_t before = pstate.script_memory;
+    int32_t before = pstate().script_memory;
     int buckets = G(L)->strt.size;
     c.make(L, forty, forty_one);
     // A new short string may double the string table: 4 bytes a bucket.
     int32_t grown = (G(L)->strt.size - buckets) * 4;
-    EXPECT_EQ(pstate.script_memory - before - grown, c.counted) << c.what;
+    EXPECT_EQ(pstate().script_memory - before - grown, c.counted) << c.what;
     lua_settop(L, 0);
   }
 }
@@ -279,15 +281,15 @@ TEST_F(AllocRuntimeTest, ObjectsCountAtTheirThirtyTwoBitSize) {
 TEST_F(AllocRuntimeTest, CompilingLeavesPlainMemoryToTheProgramCharge) {
   std::string text;
   for (int i = 0; i < 200; i++) text += "local v" + std::to_string(i) + " = " + std::to_string(i) + " + x\n";
-  int32_t before = pstate.script_memory;
-  pstate.compiling = 1;
+  int32_t before = pstate().script_memory;
+  pstate().compiling = 1;
   ASSERT_EQ(load(text), LUA_OK);
-  pstate.compiling = 0;
-  int32_t quiet = pstate.script_memory - before;
+  pstate().compiling = 0;
+  int32_t quiet = pstate().script_memory - before;
   lua_settop(L, 0);
-  before = pstate.script_memory;
+  before = pstate().script_memory;
   ASSERT_EQ(load(text), LUA_OK);
-  int32_t counted = pstate.script_memory - before;
+  int32_t counted = pstate().script_memory - before;
   EXPECT_LT(quiet, counted);
   EXPECT_GT(counted - quiet, 200 * 4);  // at least the code words
 }
@@ -295,14 +297,14 @@ TEST_F(AllocRuntimeTest, CompilingLeavesPlainMemoryToTheProgramCharge) {
 TEST_F(AllocRuntimeTest, OverTheLimitTheProgramYieldsAndCanGoOn) {
   ASSERT_EQ(load("t = {} for i = 1, 200 do t[i] = {i} end done = 1"), LUA_OK);
   lua_set_cpu_cycles_slice_max(L, 279620);  // a frame's budget at 30 frames a second
-  pstate.code_overhead = 0x204000;
+  pstate().code_overhead = 0x204000;
   ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_YIELD);
-  EXPECT_EQ(pstate.slice_escape, 1);
-  pstate.code_overhead = 0;
-  pstate.slice_escape = 0;
+  EXPECT_EQ(pstate().slice_escape, 1);
+  pstate().code_overhead = 0;
+  pstate().slice_escape = 0;
   lua_cpu_prepare_for_resume(L, 0);
   ASSERT_EQ(lua_resume(L, nullptr, 0), LUA_OK);
-  EXPECT_EQ(pstate.slice_escape, 0);
+  EXPECT_EQ(pstate().slice_escape, 0);
   lua_getglobal(L, "done");
   EXPECT_EQ(lua_tointegerx(L, -1, nullptr), 1);
 }

@@ -5,6 +5,7 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/api_list.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/token.h"
 #include "tests/support/cart_harness.h"
@@ -50,13 +51,13 @@ class ApiStateTest : public tovo_test::CartHarness {};
 TEST_F(ApiStateTest, EveryNameIsAFunctionAndTheSystemNamesComeBack) {
   reset_lua_machine();
   for (const tovo_api_entry& e : tovo_api_list) {
-    lua_getglobal(L0_cart, e.name);
-    EXPECT_EQ(lua_type(L0_cart, -1), LUA_TFUNCTION) << e.name;
-    lua_pop(L0_cart, 1);
+    lua_getglobal(L0_cart(), e.name);
+    EXPECT_EQ(lua_type(L0_cart(), -1), LUA_TFUNCTION) << e.name;
+    lua_pop(L0_cart(), 1);
   }
-  lua_getglobal(L0_cart, "tostring");
-  EXPECT_EQ(lua_type(L0_cart, -1), LUA_TNIL);  // only the system list makes it
-  lua_pop(L0_cart, 1);
+  lua_getglobal(L0_cart(), "tostring");
+  EXPECT_EQ(lua_type(L0_cart(), -1), LUA_TNIL);  // only the system list makes it
+  lua_pop(L0_cart(), 1);
 
   // A cart that overwrote system names still compiles against the built-ins.
   start("function _update() end __load=1 run=2 tostring=3");

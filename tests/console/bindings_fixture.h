@@ -9,6 +9,7 @@
 
 #include "console/bindings/api_list.h"
 #include "console/machine/cart.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "tests/console/machine_setup.h"
@@ -26,17 +27,17 @@ class BindingsTest : public VmTest {
   void SetUp() override {
     set_up_machine(cart, working);
     install_fake_shell();
-    run_state.target_fps = 30;
-    run_state.current_fps = 30;
+    run_state().target_fps = 30;
+    run_state().current_fps = 30;
     VmTest::SetUp();
-    saved_state = L0;
-    L0 = L;  // the state in use, which the machine charges
+    saved_state = L0();
+    L0() = L;  // the state in use, which the machine charges
     add_c_functions(L);
     add_c_functions_system(L);
   }
 
   void TearDown() override {
-    L0 = saved_state;
+    L0() = saved_state;
     VmTest::TearDown();
     tear_down_machine(cart, working);
   }

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "console/machine/button.h"
-#include "console/machine/button_nok.h"
-#include "console/machine/key_bound.h"
+#include "console/machine/button_queries.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/platform/events.h"
 #include "engine/platform/joystick.h"
@@ -22,21 +23,19 @@ namespace {
 class ButtonTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::memset(&button_state, 0, sizeof button_state);
-    std::memset(&button_config, 0, sizeof button_config);
-    for (int32_t& f : button_state.forced) f = -1;
-    std::memset(pstate.held, 0, sizeof pstate.held);
-    std::memset(tarqkey, 0, sizeof tarqkey);
-    std::memset(last_tarqkey, 0, sizeof last_tarqkey);
-    std::memset(block_tarqkey, 0, sizeof block_tarqkey);
-    pstate.ram[0x5f5c] = pstate.ram[0x5f5d] = pstate.ram[0x5f2d] = 0;
+    std::memset(&button_state(), 0, sizeof button_state());
+    std::memset(&button_config(), 0, sizeof button_config());
+    for (int32_t& f : button_state().forced) f = -1;
+    std::memset(pstate().held, 0, sizeof pstate().held);
+    tarq_keys_init();
+    pstate().ram[0x5f5c] = pstate().ram[0x5f5d] = pstate().ram[0x5f2d] = 0;
     tarq_state.paused = 0;
-    run_state.target_fps = 30;
-    button_state.mode = TOVO_INPUT_CART;
+    run_state().target_fps = 30;
+    button_state().mode = TOVO_INPUT_CART;
   }
-  void TearDown() override { std::memset(tarqkey, 0, sizeof tarqkey); }
+  void TearDown() override { tarq_release_keys(); }
 
-  static void key(int32_t code, bool down) { tarqkey[code] = down ? 1 : 0; }
+  static void key(int32_t code, bool down) { tarq_set_key(code, down ? 1 : 0); }
 
   // Holds player 0's button 0 (left arrow) for `frames` frames and lists
   // the frames on which it was pressed.
@@ -45,7 +44,7 @@ class ButtonTest : public testing::Test {
     key(80, true);
     for (int f = 0; f < frames; f++) {
       step_input(TOVO_INPUT_CART);
-      if (button_state.pressed[0][0]) out.push_back(f);
+      if (button_state().pressed[0][0]) out.push_back(f);
     }
     key(80, false);
     return out;
@@ -67,7 +66,7 @@ TEST_F(ButtonTest, DefaultKeysOfBothPlayers) {
     read_buttons();
     for (int p = 0; p < TOVO_PLAYERS; p++)
       for (int b = 0; b < TOVO_BUTTONS; b++)
-        EXPECT_EQ(pstate.held[p][b], p == c.player && b == c.button ? 1 : 0)
+        EXPECT_EQ(pstate().held[p][b], p == c.player && b == c.button ? 1 : 0)
             << "key " << c.code << " p" << p << " b" << b;
     key(c.code, false);
   }
@@ -81,40 +80,40 @@ TEST_F(ButtonTest, EscapeAndMDependOnTheMachine) {
   } modes[] = {{TOVO_INPUT_MENU, 0}, {TOVO_INPUT_SHELL, 0}, {TOVO_INPUT_CART, 1}, {TOVO_INPUT_CART_FRAMES, 1}};
   for (const auto& m : modes) {
     step_input(m.mode);
-    EXPECT_EQ(pstate.held[0][6], m.held) << "mode " << m.mode;
-    button_state.tapped[0] = 0;
+    EXPECT_EQ(pstate().held[0][6], m.held) << "mode " << m.mode;
+    button_state().tapped[0] = 0;
     latch_key_taps(m.mode);
-    EXPECT_EQ(button_state.tapped[0] >> 6 & 1, m.held) << "latched in mode " << m.mode;
-    button_state.tapped[0] = 0;
+    EXPECT_EQ(button_state().tapped[0] >> 6 & 1, m.held) << "latched in mode " << m.mode;
+    button_state().tapped[0] = 0;
     step_input(TOVO_INPUT_SHELL);  // let go of it in between
   }
   key(41, false);
-  button_state.mode = TOVO_INPUT_CART;
+  button_state().mode = TOVO_INPUT_CART;
 
   key(16, true);
   key(224, true);  // left ctrl
   read_buttons();
-  EXPECT_EQ(pstate.held[0][5], 0);
+  EXPECT_EQ(pstate().held[0][5], 0);
   key(224, false);
   read_buttons();
-  EXPECT_EQ(pstate.held[0][5], 1);
+  EXPECT_EQ(pstate().held[0][5], 1);
 }
 
 TEST_F(ButtonTest, BoundKeyReplacesEveryDefault) {
-  button_config.keys[1] = 4;    // player 0 left: A
-  button_config.keys[13] = 44;  // pause: space
+  button_config().keys[1] = 4;    // player 0 left: A
+  button_config().keys[13] = 44;  // pause: space
   key(80, true);
   key(92, true);  // keypad 4 is a default of left too
   key(19, true);
   read_buttons();
-  EXPECT_EQ(pstate.held[0][0], 0);
-  EXPECT_EQ(pstate.held[0][6], 0);
+  EXPECT_EQ(pstate().held[0][0], 0);
+  EXPECT_EQ(pstate().held[0][6], 0);
   key(4, true);
   key(44, true);
   read_buttons();
-  EXPECT_EQ(pstate.held[0][0], 1);
-  EXPECT_EQ(pstate.held[0][6], 1);
-  EXPECT_EQ(pstate.held[1][5], 1);  // A is still player 1's X
+  EXPECT_EQ(pstate().held[0][0], 1);
+  EXPECT_EQ(pstate().held[0][6], 1);
+  EXPECT_EQ(pstate().held[1][5], 1);  // A is still player 1's X
   EXPECT_TRUE(is_key_bound(4));
   EXPECT_FALSE(is_key_bound(44));  // the pause entry is not one of the six
 }
@@ -154,7 +153,7 @@ class ControllerButtonTest : public ButtonTest {
     ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS), 0);
     ASSERT_GE(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0), 0);
     tarq_joystick_init();
-    ASSERT_NE(metacon[0].controller, nullptr);
+    ASSERT_NE(tarq_joysticks.metacon[0].controller, nullptr);
   }
   void TearDown() override {
     tarq_joystick_exit();
@@ -163,21 +162,21 @@ class ControllerButtonTest : public ButtonTest {
   }
   // Moves the x axis of controller 0's stick (the device's axis 0).
   static void stick_x(int16_t v) {
-    SDL_JoystickSetVirtualAxis(SDL_GameControllerGetJoystick(metacon[0].controller), 0, v);
+    SDL_JoystickSetVirtualAxis(SDL_GameControllerGetJoystick(tarq_joysticks.metacon[0].controller), 0, v);
     SDL_JoystickUpdate();
   }
 };
 
 TEST_F(ControllerButtonTest, ControllersMapToPlayersFromTheFirstIndex) {
   read_buttons();  // the stick is seen at rest first, so that it counts
-  EXPECT_EQ(pstate.held[0][1], 0);
+  EXPECT_EQ(pstate().held[0][1], 0);
   stick_x(20000);
   read_buttons();
-  EXPECT_EQ(pstate.held[0][1], 1);
-  button_config.first_controller = 2;  // player 2 reads controller 0
+  EXPECT_EQ(pstate().held[0][1], 1);
+  button_config().first_controller = 2;  // player 2 reads controller 0
   read_buttons();
-  EXPECT_EQ(pstate.held[0][1], 0);
-  EXPECT_EQ(pstate.held[2][1], 1);
+  EXPECT_EQ(pstate().held[0][1], 0);
+  EXPECT_EQ(pstate().held[2][1], 1);
   EXPECT_EQ(player_button(1, 1), 0);  // controller -1 reads nothing
   EXPECT_EQ(player_button(1, 8), 0);
   EXPECT_EQ(player_button(1, -1), 0);
@@ -203,45 +202,45 @@ TEST_F(ControllerButtonTest, ControllerOnlyPressIgnoresKeys) {
 }
 
 TEST_F(ButtonTest, ForcedMaskHoldsButtons) {
-  button_state.forced[3] = 0x21;
+  button_state().forced[3] = 0x21;
   read_buttons();
-  EXPECT_EQ(pstate.held[3][0], 1);
-  EXPECT_EQ(pstate.held[3][5], 1);
-  EXPECT_EQ(pstate.held[3][1], 0);
+  EXPECT_EQ(pstate().held[3][0], 1);
+  EXPECT_EQ(pstate().held[3][5], 1);
+  EXPECT_EQ(pstate().held[3][1], 0);
 }
 
 TEST_F(ButtonTest, RepeatTimingAt30And60Fps) {
   EXPECT_EQ(press_frames(30), (std::vector<int>{0, 15, 19, 23, 27}));
   step_input(TOVO_INPUT_CART);  // released
-  run_state.target_fps = 60;
+  run_state().target_fps = 60;
   EXPECT_EQ(press_frames(50), (std::vector<int>{0, 30, 38, 46}));
   step_input(TOVO_INPUT_CART);
-  pstate.ram[0x5f5c] = 5;
-  pstate.ram[0x5f5d] = 1;
+  pstate().ram[0x5f5c] = 5;
+  pstate().ram[0x5f5d] = 1;
   EXPECT_EQ(press_frames(17), (std::vector<int>{0, 10, 12, 14, 16}));
   step_input(TOVO_INPUT_CART);
-  pstate.ram[0x5f5c] = 255;
+  pstate().ram[0x5f5c] = 255;
   EXPECT_EQ(press_frames(100), (std::vector<int>{0}));
 }
 
 TEST_F(ButtonTest, PausedEngineOrNoRateScalesAt30) {
-  run_state.target_fps = 60;
+  run_state().target_fps = 60;
   tarq_state.paused = 1;
   EXPECT_EQ(tovo_button_repeat_delay(), 15);
   EXPECT_EQ(tovo_button_update_rate(), 30);
   tarq_state.paused = 0;
   EXPECT_EQ(tovo_button_update_rate(), 60);
-  button_state.mode = TOVO_INPUT_MENU;
+  button_state().mode = TOVO_INPUT_MENU;
   EXPECT_EQ(tovo_button_update_rate(), 30);
-  button_state.mode = TOVO_INPUT_CART;
-  run_state.target_fps = 0;
+  button_state().mode = TOVO_INPUT_CART;
+  run_state().target_fps = 0;
   EXPECT_EQ(tovo_button_update_rate(), 30);
   EXPECT_EQ(tovo_button_repeat_interval(), 4);
 }
 
 TEST_F(ButtonTest, MenuOpenUsesFixedTiming) {
-  run_state.target_fps = 60;
-  pstate.ram[0x5f5c] = 40;
+  run_state().target_fps = 60;
+  pstate().ram[0x5f5c] = 40;
   key(80, true);
   std::vector<int> frames;
   for (int f = 0; f < 26; f++) {
@@ -256,18 +255,18 @@ TEST_F(ButtonTest, MenuOpenUsesFixedTiming) {
 TEST_F(ButtonTest, BlockedButtonWaitsForRelease) {
   key(80, true);
   step_input(TOVO_INPUT_CART);
-  ASSERT_EQ(button_state.pressed[0][0], 1);
+  ASSERT_EQ(button_state().pressed[0][0], 1);
   block_buttons();
   for (int f = 0; f < 40; f++) {
     step_input(TOVO_INPUT_CART);
-    EXPECT_EQ(pstate.held[0][0], 0);
-    EXPECT_EQ(button_state.pressed[0][0], 0);
+    EXPECT_EQ(pstate().held[0][0], 0);
+    EXPECT_EQ(button_state().pressed[0][0], 0);
   }
   key(80, false);
   step_input(TOVO_INPUT_CART);
   key(80, true);
   step_input(TOVO_INPUT_CART);
-  EXPECT_EQ(button_state.pressed[0][0], 1);
+  EXPECT_EQ(button_state().pressed[0][0], 1);
 }
 
 // A key pressed and released between two reads (a host frame without a
@@ -282,10 +281,10 @@ TEST_F(ButtonTest, KeyTappedBetweenReadsIsHeldForOneRead) {
     latch_key_taps(TOVO_INPUT_CART);
     step_input(TOVO_INPUT_CART);
     int b = code == 29 ? 4 : 6;
-    EXPECT_EQ(pstate.held[0][b], 1) << code;
-    EXPECT_EQ(button_state.pressed[0][b], 1) << code;
+    EXPECT_EQ(pstate().held[0][b], 1) << code;
+    EXPECT_EQ(button_state().pressed[0][b], 1) << code;
     step_input(TOVO_INPUT_CART);
-    EXPECT_EQ(pstate.held[0][b], 0) << code;
+    EXPECT_EQ(pstate().held[0][b], 0) << code;
   }
 }
 
@@ -295,7 +294,7 @@ TEST_F(ButtonTest, KeyTappedBetweenReadsIsHeldForOneRead) {
 TEST_F(ButtonTest, BlockLeavesButtonsThatAreUpFree) {
   key(29, true);  // z: O chooses "continue"
   step_input(TOVO_INPUT_CART);
-  ASSERT_EQ(button_state.pressed[0][4], 1);
+  ASSERT_EQ(button_state().pressed[0][4], 1);
   block_buttons();
   key(29, false);
   key(19, true);  // p: tapped before the next read
@@ -303,16 +302,16 @@ TEST_F(ButtonTest, BlockLeavesButtonsThatAreUpFree) {
   key(19, false);
   latch_key_taps(TOVO_INPUT_CART);
   step_input(TOVO_INPUT_CART);
-  EXPECT_EQ(pstate.held[0][6], 1);
-  EXPECT_EQ(button_state.pressed[0][6], 1);
-  EXPECT_EQ(pstate.held[0][4], 0);
+  EXPECT_EQ(pstate().held[0][6], 1);
+  EXPECT_EQ(button_state().pressed[0][6], 1);
+  EXPECT_EQ(pstate().held[0][4], 0);
   // The O key still held through a block stays swallowed until let go.
   key(29, true);
   step_input(TOVO_INPUT_CART);
   block_buttons();
   for (int f = 0; f < 5; f++) {
     step_input(TOVO_INPUT_CART);
-    EXPECT_EQ(button_state.pressed[0][4], 0) << f;
+    EXPECT_EQ(button_state().pressed[0][4], 0) << f;
   }
 }
 
@@ -323,39 +322,39 @@ TEST_F(ButtonTest, BlockLeavesButtonsThatAreUpFree) {
 TEST_F(ButtonTest, CartFramesDecideOnTheTicksRead) {
   key(29, true);  // z: O
   step_input(TOVO_INPUT_CART_FRAMES);
-  EXPECT_EQ(pstate.held[0][4], 1);
-  EXPECT_EQ(button_state.pressed[0][4], 0) << "the tick decides nothing";
+  EXPECT_EQ(pstate().held[0][4], 1);
+  EXPECT_EQ(button_state().pressed[0][4], 0) << "the tick decides nothing";
   update_buttons();
-  EXPECT_EQ(button_state.pressed[0][4], 1);
+  EXPECT_EQ(button_state().pressed[0][4], 1);
   update_buttons();  // the tick's second frame
-  EXPECT_EQ(button_state.pressed[0][4], 0);
-  EXPECT_EQ(pstate.held[0][4], 1);
+  EXPECT_EQ(button_state().pressed[0][4], 0);
+  EXPECT_EQ(pstate().held[0][4], 1);
   key(29, false);
   key(27, true);  // x: X, tapped between two ticks
   latch_key_taps(TOVO_INPUT_CART_FRAMES);
   key(27, false);
   step_input(TOVO_INPUT_CART_FRAMES);
   update_buttons();
-  EXPECT_EQ(button_state.pressed[0][5], 1);
-  EXPECT_EQ(pstate.held[0][4], 0);
+  EXPECT_EQ(button_state().pressed[0][5], 1);
+  EXPECT_EQ(pstate().held[0][4], 0);
   update_buttons();
-  EXPECT_EQ(pstate.held[0][5], 1) << "held for the whole tick";
-  EXPECT_EQ(button_state.pressed[0][5], 0);
+  EXPECT_EQ(pstate().held[0][5], 1) << "held for the whole tick";
+  EXPECT_EQ(button_state().pressed[0][5], 0);
   step_input(TOVO_INPUT_CART_FRAMES);
   update_buttons();
-  EXPECT_EQ(pstate.held[0][5], 0);
-  EXPECT_EQ(button_state.pressed[0][5], 0);
+  EXPECT_EQ(pstate().held[0][5], 0);
+  EXPECT_EQ(button_state().pressed[0][5], 0);
 }
 
 TEST_F(ButtonTest, MenuCallbackKeepsDirectionsUnblocked) {
-  button_config.menu_callback = 1;
+  button_config().menu_callback = 1;
   key(80, true);
   key(29, true);
   step_input(TOVO_INPUT_CART);
   block_buttons();
   step_input(TOVO_INPUT_CART);
-  EXPECT_EQ(pstate.held[0][0], 1);
-  EXPECT_EQ(pstate.held[0][4], 0);
+  EXPECT_EQ(pstate().held[0][0], 1);
+  EXPECT_EQ(pstate().held[0][4], 0);
 }
 
 TEST_F(ButtonTest, ButtonPressedOutsideRangeIsZero) {
@@ -368,11 +367,11 @@ TEST_F(ButtonTest, ButtonPressedOutsideRangeIsZero) {
 }
 
 TEST_F(ButtonTest, RandomInputHoldsOnlyButtons0To5) {
-  button_config.random_input = 1;
+  button_config().random_input = 1;
   int seen[TOVO_BUTTONS] = {};
   for (int i = 0; i < 64; i++) {
     read_buttons();
-    for (int b = 0; b < TOVO_BUTTONS; b++) seen[b] += pstate.held[5][b];
+    for (int b = 0; b < TOVO_BUTTONS; b++) seen[b] += pstate().held[5][b];
   }
   for (int b = 0; b < 6; b++) EXPECT_GT(seen[b], 0);
   EXPECT_EQ(seen[6], 0);
@@ -385,10 +384,10 @@ TEST_F(ButtonTest, MouseSumsAreLatchedAndCleared) {
   tarq_state.rel_x = 7;
   tarq_state.rel_y = 9;
   read_buttons();
-  EXPECT_EQ(button_state.wheel_x, 2);
-  EXPECT_EQ(button_state.wheel_y, -1);
-  EXPECT_EQ(button_state.rel_x, 7);
-  EXPECT_EQ(button_state.rel_y, 9);
+  EXPECT_EQ(button_state().wheel_x, 2);
+  EXPECT_EQ(button_state().wheel_y, -1);
+  EXPECT_EQ(button_state().rel_x, 7);
+  EXPECT_EQ(button_state().rel_y, 9);
   EXPECT_EQ(tarq_state.wheel_x, 0);
   EXPECT_EQ(tarq_state.rel_y, 0);
 }

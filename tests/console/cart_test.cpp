@@ -8,6 +8,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "sound/play/play.h"
@@ -68,10 +69,10 @@ TEST(Cart, SharedHalfLayout) {
 }
 
 TEST(Cart, DestructionStopsItsSoundAndReleasesTheMachine) {
-  std::memset(&pstate, 0, sizeof pstate);
-  tarq_bitmap* screen = pstate.screens[0] = tarq_create_bitmap(128, 128, 8);
-  tovo_cart* cart = pstate.cart = tarq_create_tovo_cart();
-  pstate.draw_target = cart->gfx;  // drawing to the sheet (0x5f55 = 0)
+  std::memset(&pstate(), 0, sizeof pstate());
+  tarq_bitmap* screen = pstate().screens[0] = tarq_create_bitmap(128, 128, 8);
+  tovo_cart* cart = pstate().cart = tarq_create_tovo_cart();
+  pstate().draw_target = cart->gfx;  // drawing to the sheet (0x5f55 = 0)
   cart->music[0][0] = 2;
   tarq_play_tovo_song(cart, 0, 0);
   ASSERT_GE(tarq_play_sfx_ex(&cart->sfx[5], 0, 0, cart, 3), 0);
@@ -79,17 +80,17 @@ TEST(Cart, DestructionStopsItsSoundAndReleasesTheMachine) {
   tarq_destroy_tovo_cart(cart);
   for (int channel = 0; channel < 16; channel++) EXPECT_EQ(tarq_get_tovo_channel_sfx(channel), nullptr) << channel;
   EXPECT_EQ(tarq_music_is_playing(), 0);
-  EXPECT_EQ(pstate.cart, nullptr);
-  EXPECT_EQ(pstate.draw_target, screen);
+  EXPECT_EQ(pstate().cart, nullptr);
+  EXPECT_EQ(pstate().draw_target, screen);
 
   tovo_cart* other = tarq_create_tovo_cart();
-  tovo_cart* machine = pstate.cart = tarq_create_tovo_cart();
+  tovo_cart* machine = pstate().cart = tarq_create_tovo_cart();
   tarq_destroy_tovo_cart(other);
-  EXPECT_EQ(pstate.cart, machine);  // another cart leaves the machine's alone
+  EXPECT_EQ(pstate().cart, machine);  // another cart leaves the machine's alone
   tarq_destroy_tovo_cart(machine);
   tarq_destroy_tovo_cart(nullptr);
   tarq_destroy_bitmap(screen);
-  std::memset(&pstate, 0, sizeof pstate);
+  std::memset(&pstate(), 0, sizeof pstate());
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/config_command.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/fake_shell.h"
@@ -17,8 +19,8 @@ class ConfigTest : public tovo_test::CartHarness {
  protected:
   void SetUp() override {
     CartHarness::SetUp();
-    run_state.exec = 1;  // console lines go to standard output
-    run_state.running = 0;
+    run_state().exec = 1;  // console lines go to standard output
+    run_state().running = 0;
   }
   std::string config(const char* args) {
     testing::internal::CaptureStdout();
@@ -56,10 +58,10 @@ TEST_F(ConfigTest, SettingsAreClampedAndSet) {
       {"splore_filter off", "splore_filter", 0, "filter off\n"},
   };
   for (const auto& c : cases) {
-    tovo_shell.set_setting(c.setting, -99);
+    tovo_shell().set_setting(c.setting, -99);
     EXPECT_EQ(config(c.args), c.out) << c.args;
-    EXPECT_EQ(tovo_shell.get_setting(c.setting), c.value) << c.args;
-    EXPECT_EQ(pstate.pen, 6) << c.args;
+    EXPECT_EQ(tovo_shell().get_setting(c.setting), c.value) << c.args;
+    EXPECT_EQ(pstate().pen, 6) << c.args;
   }
 }
 
@@ -72,10 +74,10 @@ TEST_F(ConfigTest, GifLengthRestartsTheRecording) {
 }
 
 TEST_F(ConfigTest, BareSettingsShowTheirHelp) {
-  tovo_shell.set_setting("volume", 64);
-  tovo_shell.set_setting("gif_reset_mode", 1);
-  tovo_shell.set_setting("enable_gpio", 1);
-  tovo_shell.set_setting("splore_filter", 0);
+  tovo_shell().set_setting("volume", 64);
+  tovo_shell().set_setting("gif_reset_mode", 1);
+  tovo_shell().set_setting("enable_gpio", 1);
+  tovo_shell().set_setting("splore_filter", 0);
   const std::string themes = "config theme [value]\n\navailable themes:\nauto\nblue\nclassic\n\n";
   const struct {
     const char* args;
@@ -97,9 +99,9 @@ TEST_F(ConfigTest, BareSettingsShowTheirHelp) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(config(c.args), c.out) << c.args;
-    EXPECT_EQ(pstate.pen, 6) << c.args;
+    EXPECT_EQ(pstate().pen, 6) << c.args;
   }
-  EXPECT_EQ(tovo_shell.get_setting("volume"), 64);  // help changes nothing
+  EXPECT_EQ(tovo_shell().get_setting("volume"), 64);  // help changes nothing
 }
 
 TEST_F(ConfigTest, AnythingElseListsTheSettingsAndLeavesThePenAt14) {
@@ -108,15 +110,15 @@ TEST_F(ConfigTest, AnythingElseListsTheSettingsAndLeavesThePenAt14) {
       "screenshot_scale\nsplore_filter\ntab_width\nenable_gpio\n\n";
   for (const char* args : {"", "sfx_filters", "nonsense", " volume 9"}) {
     EXPECT_EQ(config(args), list) << args;
-    EXPECT_EQ(pstate.pen, 14) << args;
+    EXPECT_EQ(pstate().pen, 14) << args;
   }
 }
 
 TEST_F(ConfigTest, SettingsGoThroughTheShellHooks) {
   static std::string seen;
   seen.clear();
-  tovo_shell.get_setting = [](const char*) { return 42; };
-  tovo_shell.set_setting = [](const char* name, int32_t value) {
+  tovo_shell().get_setting = [](const char*) { return 42; };
+  tovo_shell().set_setting = [](const char* name, int32_t value) {
     seen += std::string(name) + "=" + std::to_string(value) + ";";
   };
   EXPECT_EQ(config("gif_scale"), "config gif_scale [size]\ncurrent gif_scale: 42\n");
@@ -147,12 +149,12 @@ TEST(ConfigArgs, OnlyTheWordAndABlankOrTheEnd) {
 }
 
 TEST_F(ConfigTest, ACartWhoseCodeIsAConfigCommandCompilesAnEmptyProgram) {
-  run_state.exec = 0;
+  run_state().exec = 0;
   testing::internal::CaptureStdout();
   start("config screenshot_scale 4\nprinth('ran')");
   tick(3);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(tovo_shell.get_setting("screenshot_scale"), 4);
+  EXPECT_EQ(tovo_shell().get_setting("screenshot_scale"), 4);
   EXPECT_STREQ(tovo_error_log(), "");
 }
 

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "console/print/console_print.h"
-#include "console/run/assert_message.h"
 #include "console/run/error_lines.h"
 #include "console/run/errors.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
+#include "console/run/script_host.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext.h"
 #include "engine/tarq.h"
@@ -22,14 +23,14 @@ class ErrorsTest : public CartHarness {
   // Every console line of running the code for a few ticks (headless with
   // exec, the lines go to standard output once the program stopped).
   std::string report_of(const std::string& code, int ticks = 3) {
-    run_state.exec = 1;
-    code_tab_selected = 0;  // a report selects the tab of its line
+    run_state().exec = 1;
+    code_tab_selected() = 0;  // a report selects the tab of its line
     testing::internal::CaptureStdout();
     start(code);
     tick(ticks);
     std::string out = testing::internal::GetCapturedStdout();
-    run_state.exec = 0;
-    tarq_quit = 0;
+    run_state().exec = 0;
+    tarq_request_quit(0);
     return out;
   }
 };
@@ -114,8 +115,8 @@ TEST_F(ErrorsTest, ReportSelectsTheTabAndLine) {
   };
   for (const auto& c : cases) {
     report_of(c.code);
-    EXPECT_EQ(code_tab_selected, c.tab) << c.code;
-    const tarq_ctext* record = tovo_shell.code_tab_record(c.tab);
+    EXPECT_EQ(code_tab_selected(), c.tab) << c.code;
+    const tarq_ctext* record = tovo_shell().code_tab_record(c.tab);
     ASSERT_NE(record, nullptr);
     EXPECT_STREQ(reinterpret_cast<const char*>(record->text) + record->cursor, c.from_cursor) << c.code;
     EXPECT_EQ(record->select_start, record->cursor);
@@ -124,9 +125,9 @@ TEST_F(ErrorsTest, ReportSelectsTheTabAndLine) {
 }
 
 TEST_F(ErrorsTest, CompileFailureLeavesTheMachineStopped) {
-  run_state.running = 1;
+  run_state().running = 1;
   report_of("x = = 1");
-  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state().running, 0);
   // Only the logged lines are in the error log.
   EXPECT_EQ(std::string(tovo_error_log()), "syntax error line 1 (tab 0)\nx = = 1\nunexpected symbol near '='\n");
 }
@@ -143,12 +144,12 @@ TEST_F(ErrorsTest, SyntaxDetails) {
                "unexpected symbol near 'end'");
   EXPECT_STREQ(extract_syntax_error("no colon here", 0), "no colon here");
   EXPECT_EQ(extract_syntax_error("x:9: 'x' expected near '_end_of_program'", 0), nullptr);
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   EXPECT_EQ(extract_syntax_error("x:9: 'end' expected (to close 'while' at line 4 (tab 1)) near <eof>", 0), nullptr);
   EXPECT_EQ(extract_syntax_error("x:9: 'end' expected (to close 'do' at line 4 (tab 1)) near <eof>", 1), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "unclosed while\nunclosed do at line 4 (tab 1)\n\n");
-  run_state.exec = 0;
+  run_state().exec = 0;
   std::string long_detail = "x:1: " + std::string(3000, 'a');
   EXPECT_EQ(std::string(extract_syntax_error(long_detail.c_str(), 0)).size(), 1023u);
 }
@@ -180,21 +181,21 @@ TEST_F(ErrorsTest, NavigateToErrorLine) {
       {4, 0, "b=2"}, {7, 1, "d=4"}, {6, 1, "c=3\nd=4"}, {2, 1, "c=3\nd=4"}, {5, 1, "c=3\nd=4"}, {8, 1, "c=3\nd=4"},
   };
   for (const auto& c : cases) {
-    tovo_shell.code_tab_record(1)->cursor = 0;
+    tovo_shell().code_tab_record(1)->cursor = 0;
     navigate_to_error_line(c.program_line);
-    EXPECT_EQ(code_tab_selected, c.tab) << c.program_line;
-    const tarq_ctext* record = tovo_shell.code_tab_record(code_tab_selected);
+    EXPECT_EQ(code_tab_selected(), c.tab) << c.program_line;
+    const tarq_ctext* record = tovo_shell().code_tab_record(code_tab_selected());
     EXPECT_STREQ(reinterpret_cast<const char*>(record->text) + record->cursor, c.from_cursor) << c.program_line;
   }
 }
 
 TEST_F(ErrorsTest, LongRuntimeMessagesAreCut) {
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   std::string message(10000, 'm');
   extract_runtime_error(message.c_str());
   std::string out = testing::internal::GetCapturedStdout();
-  run_state.exec = 0;
+  run_state().exec = 0;
   EXPECT_EQ(out, std::string(8191, 'm') + "\n");
 }
 
@@ -210,7 +211,7 @@ TEST(AssertMessage, KeepsAtMost254Characters) {
   for (const Case& c : cases) {
     tovo_assert_message("stale");
     tovo_assert_message(c.text);
-    EXPECT_EQ(std::string(tovo_assert_message_store), c.kept);
+    EXPECT_EQ(std::string(tovo_stored_assert_message()), c.kept);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "console/machine/fixed_math.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 
@@ -171,11 +172,11 @@ TEST(FixedMath, SquareRootIsExactFloorAndCharges) {
   EXPECT_EQ(kx_fsqrt(2 * ONE, spend_cpu), 0x16a09);
   EXPECT_EQ(kx_fsqrt(4 * ONE, spend_cpu), 2 * ONE);
   EXPECT_EQ(kx_fsqrt(INT32_MAX, spend_cpu), ref_sqrt(INT32_MAX));
-  int before = run_state.spend_counter;
+  int before = run_state().spend_counter;
   EXPECT_EQ(kx_fsqrt(-ONE, spend_cpu), 0);
-  EXPECT_EQ(run_state.spend_counter, before);
+  EXPECT_EQ(run_state().spend_counter, before);
   EXPECT_EQ(kx_fsqrt(0, spend_cpu), 0);
-  EXPECT_EQ(run_state.spend_counter, before + 16);
+  EXPECT_EQ(run_state().spend_counter, before + 16);
 }
 
 TEST(FixedMath, Power) {
@@ -195,9 +196,9 @@ TEST(FixedMath, Power) {
   EXPECT_EQ(kx_fpow(ONE, MIN, spend_cpu), ONE);
   EXPECT_EQ(kx_fpow(2 * ONE, MIN, spend_cpu), 0);
   // Charges: one root for 0.5 plus the final charge, 8 each, doubled.
-  int before = run_state.spend_counter;
+  int before = run_state().spend_counter;
   kx_fpow(2 * ONE, ONE / 2, spend_cpu);
-  EXPECT_EQ(run_state.spend_counter - before, 32);
+  EXPECT_EQ(run_state().spend_counter - before, 32);
 }
 
 TEST(FixedMath, PowerAgreesWithFloatingPointOnModerateValues) {

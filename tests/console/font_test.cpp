@@ -11,12 +11,12 @@ namespace {
 
 TEST(BitwiseFont, GlyphRowsBecomeBitsAndTheHeaderIsForced) {
   tarq_pod* pod = make_synthetic_font_pod();
-  init_bitwise_font(pod);
+  const uint8_t* font = init_bitwise_font(pod);
   for (int c = 1; c < 256; c++) {
-    for (int r = 0; r < 8; r++) ASSERT_EQ(bitwise_font_dat[c * 8 + r], synthetic_glyph_row(c, r)) << c << " row " << r;
+    for (int r = 0; r < 8; r++) ASSERT_EQ(font[c * 8 + r], synthetic_glyph_row(c, r)) << c << " row " << r;
   }
   const uint8_t header[8] = {4, 8, 6, 0, 0, 0, 0, 0};
-  for (int i = 0; i < 8; i++) EXPECT_EQ(bitwise_font_dat[i], header[i]) << i;
+  for (int i = 0; i < 8; i++) EXPECT_EQ(font[i], header[i]) << i;
   tarq_destroy_pod(pod);
 }
 
@@ -31,23 +31,23 @@ TEST(BitwiseFont, ColumnsAndRowsPast7AreDroppedAndAnyNonZeroPixelCounts) {
   for (int r = 0; r < 10; r++) {
     for (int j = 0; j < 12; j++) a->rows[r][j] = static_cast<uint8_t>(j == r || j >= 8 ? 9 : 0);
   }
-  init_bitwise_font(pod);
-  for (int r = 0; r < 8; r++) EXPECT_EQ(bitwise_font_dat['a' * 8 + r], 1 << r) << r;
-  EXPECT_EQ(bitwise_font_dat['a' * 8 + 8], 0);  // the next glyph, untouched by rows 8-9
+  const uint8_t* font = init_bitwise_font(pod);
+  for (int r = 0; r < 8; r++) EXPECT_EQ(font['a' * 8 + r], 1 << r) << r;
+  EXPECT_EQ(font['a' * 8 + 8], 0);  // the next glyph, untouched by rows 8-9
   tarq_destroy_pod(pod);
 }
 
 TEST(BitwiseFont, WithoutAPodOnlyTheHeaderIsSet) {
-  tarq_pod* saved = tovo_console_font;
-  tovo_console_font = nullptr;
+  tarq_pod* saved = tovo_console_font();
+  tovo_set_console_font(nullptr);
   const uint8_t* font = tovo_builtin_font();
   EXPECT_EQ(font[2], 6);
   for (int i = 8; i < TOVO_FONT_BYTES; i++) ASSERT_EQ(font[i], 0) << i;
   // Installing a font pod rebuilds the font from it.
   tarq_pod* pod = make_synthetic_font_pod();
-  tovo_console_font = pod;
+  tovo_set_console_font(pod);
   EXPECT_EQ(tovo_builtin_font()['a' * 8], synthetic_glyph_row('a', 0));
-  tovo_console_font = saved;
+  tovo_set_console_font(saved);
   tarq_destroy_pod(pod);
 }
 

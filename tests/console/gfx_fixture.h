@@ -11,8 +11,9 @@
 
 #include "console/bindings/api_list.h"
 #include "console/bindings/gfx_bindings.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/draw/sprite.h"
+#include "console/machine/machine.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"
@@ -32,7 +33,7 @@ class DrawTest : public MachineTest {
     MachineTest::TearDown();
   }
 
-  tarq_bitmap* screen() { return pstate.screens[0]; }
+  tarq_bitmap* screen() { return pstate().screens[0]; }
   uint8_t px(int x, int y) { return screen()->pixels[y * 128 + x]; }
   void fill_screen(uint8_t v) { std::memset(screen()->pixels, v, 128 * 128); }
   // The coordinates of the pixels that differ from value v.
@@ -60,8 +61,8 @@ class ScriptDrawTest : public DrawTest {
     L = lua_newstate(counting_alloc_fn, &alloc);
     ASSERT_NE(L, nullptr);
     lua_sethost(L, &tovo_script_host);
-    saved_state = L0;
-    L0 = L;  // the state in use, which the machine charges
+    saved_state = L0();
+    L0() = L;  // the state in use, which the machine charges
     // Chunks run as plain protected calls, where the program cannot be
     // suspended: an unlimited budget never asks for it, also when a binding
     // requests a superyield.
@@ -75,7 +76,7 @@ class ScriptDrawTest : public DrawTest {
     }
   }
   void TearDown() override {
-    L0 = saved_state;
+    L0() = saved_state;
     lua_close(L);
     DrawTest::TearDown();
   }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "console/draw/gfx_shapes.h"
+#include "console/machine/machine.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {
@@ -77,20 +78,20 @@ TEST_F(ShapeTableTest, CircleFromDefaultsAndHalfRadius) {
   // r defaults to 4; the colour of a circ call sets the pen.
   Points four = after("circ(20,20,nil,9)");
   EXPECT_EQ(four.count({24, 20}), 1u);
-  EXPECT_EQ(pstate.pen, 9);
+  EXPECT_EQ(pstate().pen, 9);
 }
 
 TEST_F(ShapeTableTest, LineEndPoint) {
   EXPECT_TRUE(after("line() line(10,10,7)").empty());
   EXPECT_EQ(after("line(20,10)"), box(10, 10, 20, 10));
-  EXPECT_EQ(pstate.pen, 7);
+  EXPECT_EQ(pstate().pen, 7);
   EXPECT_EQ(after("line(20,12)"), box(20, 10, 20, 12));  // continues from the last end
-  EXPECT_EQ(pstate.line_end_y, 12);
+  EXPECT_EQ(pstate().line_end_y, 12);
   EXPECT_EQ(after("line(1,1,2,2) line(3,3)"), (Points{{1, 1}, {2, 2}, {3, 3}}));
   EXPECT_TRUE(after("line(5) line(9,9)").empty());  // one argument: colour, no end point
-  EXPECT_EQ(pstate.pen, 5);
+  EXPECT_EQ(pstate().pen, 5);
   ASSERT_EQ(run("camera(10, 0) line(15,0,16,0)"), "");
-  EXPECT_EQ(pstate.line_end_x, 16);  // kept before the camera
+  EXPECT_EQ(pstate().line_end_x, 16);  // kept before the camera
 }
 
 TEST_F(ShapeTableTest, RectEdgesOnceAndCost) {
@@ -143,8 +144,8 @@ TEST_F(ShapeTest, RectfillRowsEqualColumns) {
   // 3x20 goes in columns and 20x3 in rows; with patterns and masks the pixels
   // equal a row-by-row fill of the same box.
   tarq_bitmap* reference = tarq_create_bitmap(128, 128, 8);
-  pstate.fill_pattern = 0x1a5c3;
-  pstate.write_mask = 13;
+  pstate().fill_pattern = 0x1a5c3;
+  pstate().write_mask = 13;
   for (auto [w, h] : {std::pair{3, 20}, std::pair{20, 3}, std::pair{8, 6}, std::pair{1, 1}}) {
     for (int i = 0; i < 128 * 128; i++) screen()->pixels[i] = reference->pixels[i] = static_cast<uint8_t>(i % 17);
     EXPECT_EQ(tovo_rectfill_box(screen(), 5, 7, 5 + w - 1, 7 + h - 1, 0x9e), w * h);

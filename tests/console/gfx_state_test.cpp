@@ -10,6 +10,7 @@
 #include "console/draw/gfx_pixel.h"
 #include "console/draw/gfx_shapes.h"
 #include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {
@@ -85,9 +86,9 @@ TEST_F(PixelTest, SpansMatchPutpixel) {
     const uint32_t whole_rows[] = {0, 0xffff, 0x1ffff, 0xf0f0, 0x10f0f, 0xff00};
     const uint32_t pattern = round % 3 == 0 ? whole_rows[next() % 6] : next() & 0x1ffff;
     const uint32_t colour = next() & 0xff;
-    pstate.fill_pattern = static_cast<int32_t>(pattern);
-    pstate.write_mask = static_cast<int32_t>(round % 4 == 0 ? 15 : next() & 15);
-    pstate.read_mask = static_cast<int32_t>(next() & 15);
+    pstate().fill_pattern = static_cast<int32_t>(pattern);
+    pstate().write_mask = static_cast<int32_t>(round % 4 == 0 ? 15 : next() & 15);
+    pstate().read_mask = static_cast<int32_t>(next() & 15);
     const int at = static_cast<int>(next() % 140) - 6;
     const int a = static_cast<int>(next() % 160) - 16, b = static_cast<int>(next() % 160) - 16;
     if (round % 2 == 0) {
@@ -103,28 +104,28 @@ TEST_F(PixelTest, SpansMatchPutpixel) {
 }
 
 TEST_F(PixelTest, ColourResolution) {
-  pstate.draw_pal[3] = 0x19;  // 3 drawn as 9 (transparent bit ignored for shapes)
-  pstate.draw_pal[1] = 0x04;
+  pstate().draw_pal[3] = 0x19;  // 3 drawn as 9 (transparent bit ignored for shapes)
+  pstate().draw_pal[1] = 0x04;
   EXPECT_EQ(tovo_colour_arg(0x13 << 16), 0x49u);
-  EXPECT_EQ(pstate.pen, 0x13);
+  EXPECT_EQ(pstate().pen, 0x13);
   EXPECT_EQ(tovo_colour_pen(), 0x49u);
   EXPECT_EQ(tovo_colour_arg(0x213 << 16), 0x49u);  // only the low 8 bits count
   // The secondary palette replaces the pair when pattern bit 18 is set.
-  pstate.fill_pattern = 0x40000;
-  pstate.secondary_pal[9] = 0xa5;
+  pstate().fill_pattern = 0x40000;
+  pstate().secondary_pal[9] = 0xa5;
   EXPECT_EQ(tovo_colour_arg(0x03 << 16), 0xa5u);
 }
 
 TEST_F(PixelTest, PatternedColourArgument) {
   const int32_t value = static_cast<int32_t>(0x1307u << 16 | 0x5a5a);
   EXPECT_EQ(tovo_colour_arg(value), 0x07u);  // flag not 1: a plain colour
-  EXPECT_EQ(pstate.fill_pattern, 0);
+  EXPECT_EQ(pstate().fill_pattern, 0);
   poke(0x5f34, 1);
-  pstate.fill_pattern = 0x40000;
-  pstate.secondary_pal[7] = 0x99;
+  pstate().fill_pattern = 0x40000;
+  pstate().secondary_pal[7] = 0x99;
   EXPECT_EQ(tovo_colour_arg(value), 0x07u);  // pattern applies; secondary skipped
-  EXPECT_EQ(pstate.fill_pattern, 0x35a5a);
-  EXPECT_EQ(pstate.pen, 0x07);
+  EXPECT_EQ(pstate().fill_pattern, 0x35a5a);
+  EXPECT_EQ(pstate().pen, 0x07);
 }
 
 TEST_F(DrawStateTest, FillpPatternSkipsTransparentBits) {
@@ -150,22 +151,22 @@ TEST_F(DrawStateTest, FillpForms) {
   EXPECT_EQ(global("a"), 0);
   EXPECT_EQ(global("b"), static_cast<int32_t>(0x1234u << 16 | 0xc000));  // bit 18 not returned
   EXPECT_EQ(global("c"), 0);
-  EXPECT_EQ(pstate.fill_pattern, 0x8000);
+  EXPECT_EQ(pstate().fill_pattern, 0x8000);
   ASSERT_EQ(run("fillp(0x1234.e)"), "");
-  EXPECT_EQ(pstate.fill_pattern, 0x71234);
+  EXPECT_EQ(pstate().fill_pattern, 0x71234);
 }
 
 TEST_F(DrawStateTest, PaltBitfieldAndPairs) {
   ASSERT_EQ(run("a = palt(0x8001)"), "");
   EXPECT_EQ(global("a"), static_cast<int32_t>(0x80000000u));  // 0x8000 after the reset
-  EXPECT_EQ(pstate.draw_pal[0], 16);
-  EXPECT_EQ(pstate.draw_pal[15], 31);
-  EXPECT_EQ(pstate.draw_pal[7], 7);
+  EXPECT_EQ(pstate().draw_pal[0], 16);
+  EXPECT_EQ(pstate().draw_pal[15], 31);
+  EXPECT_EQ(pstate().draw_pal[7], 7);
   ASSERT_EQ(run("b = palt(15, false) c = palt(5, true) d = palt()"), "");
   EXPECT_TRUE(global_bool("b"));
   EXPECT_FALSE(global_bool("c"));
   EXPECT_EQ(global("d"), static_cast<int32_t>(0x80000000u | 0x0400u << 16));  // 0 and 5
-  for (int i = 0; i < 16; i++) EXPECT_EQ(pstate.draw_pal[i], i == 0 ? 16 : i) << i;
+  for (int i = 0; i < 16; i++) EXPECT_EQ(pstate().draw_pal[i], i == 0 ? 16 : i) << i;
   EXPECT_EQ(cost("palt", "1"), 4);
   EXPECT_EQ(cost("palt", "3, true"), 0);
 }
@@ -174,56 +175,56 @@ TEST_F(DrawStateTest, PalForms) {
   ASSERT_EQ(run("a = pal(7, 0) b = pal(7, 3) c = pal(2, 0x8a, 1) d = pal(4, 0x33, 2) e = pal(4, 1, 9)"), "");
   EXPECT_EQ(global("a"), 7 << 16);
   EXPECT_EQ(global("b"), 0);
-  EXPECT_EQ(pstate.draw_pal[7], 3);
+  EXPECT_EQ(pstate().draw_pal[7], 3);
   EXPECT_EQ(global("c"), 2 << 16);
-  EXPECT_EQ(pstate.screen_pal[2], 0x8a);
-  EXPECT_NE(tovo_extpal_glitch_end, 0);  // bit 7 starts the glitch
+  EXPECT_EQ(pstate().screen_pal[2], 0x8a);
+  EXPECT_NE(tovo_extpal_glitch_end(), 0);  // bit 7 starts the glitch
   EXPECT_EQ(global("d"), 0x24 << 16);
-  EXPECT_EQ(pstate.secondary_pal[4], 0x33);
+  EXPECT_EQ(pstate().secondary_pal[4], 0x33);
   EXPECT_EQ(global("e"), 0);
   // The draw entry keeps its transparency bit.
   ASSERT_EQ(run("pal(0, 5)"), "");
-  EXPECT_EQ(pstate.draw_pal[0], 0x15);
+  EXPECT_EQ(pstate().draw_pal[0], 0x15);
   ASSERT_EQ(run("pal(3)"), "");  // changes nothing
-  EXPECT_EQ(pstate.draw_pal[7], 3);
+  EXPECT_EQ(pstate().draw_pal[7], 3);
   ASSERT_EQ(run("pal(0)"), "");
-  EXPECT_EQ(pstate.draw_pal[7], 7);
-  EXPECT_EQ(pstate.draw_pal[0], 16);
-  EXPECT_EQ(pstate.screen_pal[2], 0x8a);
+  EXPECT_EQ(pstate().draw_pal[7], 7);
+  EXPECT_EQ(pstate().draw_pal[0], 16);
+  EXPECT_EQ(pstate().screen_pal[2], 0x8a);
   ASSERT_EQ(run("pal(-1)"), "");
-  EXPECT_EQ(pstate.screen_pal[2], 2);
-  EXPECT_EQ(pstate.secondary_pal[4], 0x24);
+  EXPECT_EQ(pstate().screen_pal[2], 2);
+  EXPECT_EQ(pstate().secondary_pal[4], 0x24);
   ASSERT_EQ(run("pal(1, 2) pal(2, 3, 1) pal(3, 4, 2) pal()"), "");
-  EXPECT_EQ(pstate.draw_pal[1], 1);
-  EXPECT_EQ(pstate.screen_pal[2], 2);
-  EXPECT_EQ(pstate.secondary_pal[3], 0x13);
+  EXPECT_EQ(pstate().draw_pal[1], 1);
+  EXPECT_EQ(pstate().screen_pal[2], 2);
+  EXPECT_EQ(pstate().secondary_pal[3], 0x13);
 }
 
 TEST_F(DrawStateTest, PalTable) {
   EXPECT_EQ(cost("pal", "{[1]=9, [2]=10, x=4}"), 12);  // spend_cpu(2) per pair walked
-  EXPECT_EQ(pstate.draw_pal[1], 9);
-  EXPECT_EQ(pstate.draw_pal[2], 10);
+  EXPECT_EQ(pstate().draw_pal[1], 9);
+  EXPECT_EQ(pstate().draw_pal[2], 10);
   ASSERT_EQ(run("pal({[17]=0x85}, 1) pal({[3]=0x42}, 2) pal({[4]=1}, 5)"), "");
-  EXPECT_EQ(pstate.screen_pal[1], 0x85);
-  EXPECT_EQ(pstate.secondary_pal[3], 0x42);
-  EXPECT_EQ(pstate.draw_pal[4], 4);
+  EXPECT_EQ(pstate().screen_pal[1], 0x85);
+  EXPECT_EQ(pstate().secondary_pal[3], 0x42);
+  EXPECT_EQ(pstate().draw_pal[4], 4);
 }
 
 TEST_F(DrawStateTest, ClipForms) {
   ASSERT_EQ(run("clip(10,10,200,200)"), "");
-  EXPECT_EQ(pstate.clip[0], 10);
-  EXPECT_EQ(pstate.clip[2], 128);
+  EXPECT_EQ(pstate().clip[0], 10);
+  EXPECT_EQ(pstate().clip[2], 128);
   ASSERT_EQ(run("a, b, c, d = clip(20,0,10,10,true)"), "");
   EXPECT_EQ(global("a"), 10 << 16);
   EXPECT_EQ(global("c"), 118 << 16);
-  EXPECT_EQ(pstate.clip[0], 20);
-  EXPECT_EQ(pstate.clip[1], 10);
-  EXPECT_EQ(pstate.clip[2], 30);
-  EXPECT_EQ(pstate.clip[3], 10);
+  EXPECT_EQ(pstate().clip[0], 20);
+  EXPECT_EQ(pstate().clip[1], 10);
+  EXPECT_EQ(pstate().clip[2], 30);
+  EXPECT_EQ(pstate().clip[3], 10);
   EXPECT_EQ(screen()->clip_y1, 10);  // the target follows at once
   ASSERT_EQ(run("clip(-5, 3, 1, 1) clip(1, 2, 3)"), "");
-  EXPECT_EQ(pstate.clip[0], 0);
-  EXPECT_EQ(pstate.clip[3], 128);
+  EXPECT_EQ(pstate().clip[0], 0);
+  EXPECT_EQ(pstate().clip[3], 128);
 }
 
 TEST_F(DrawStateTest, PgetOutsideClipIsZero) {
@@ -245,27 +246,27 @@ TEST_F(DrawStateTest, CameraWordsAndOffsets) {
 }
 
 TEST_F(DrawStateTest, ClsColorAndCursor) {
-  pstate.cursor_x = 40;
-  pstate.cursor_y = 50;
-  pstate.print_home_x = 3;
+  pstate().cursor_x = 40;
+  pstate().cursor_y = 50;
+  pstate().print_home_x = 3;
   ASSERT_EQ(run("clip(1,1,2,2)"), "");
   EXPECT_EQ(cost("cls", "16"), 2048);
   EXPECT_TRUE(pixels_not(16).empty());  // no palette, the whole target
-  EXPECT_EQ(pstate.cursor_x + pstate.cursor_y + pstate.print_home_x, 0);
-  EXPECT_EQ(pstate.clip[2], 128);
+  EXPECT_EQ(pstate().cursor_x + pstate().cursor_y + pstate().print_home_x, 0);
+  EXPECT_EQ(pstate().clip[2], 128);
   ASSERT_EQ(run("cls() a = color(9) b = color() c = color(0x123)"), "");
   EXPECT_TRUE(pixels_not(0).empty());
   EXPECT_EQ(global("a"), 6 << 16);
   EXPECT_EQ(global("b"), 9 << 16);
-  EXPECT_EQ(pstate.pen, 0x23);
+  EXPECT_EQ(pstate().pen, 0x23);
 }
 
 TEST_F(DrawStateTest, FastArgumentsReadAsNumbers) {
   ASSERT_EQ(run("pset('3', 1, 7) pset({}, 2, 7) pset(4, 4, 'x') pset(5, 5, 9) pset(6, 6, true)"), "");
   EXPECT_EQ(px(3, 1), 7);
   EXPECT_EQ(px(0, 2), 7);
-  EXPECT_EQ(px(4, 4), 0);    // a colour that is no number draws colour 0
-  EXPECT_EQ(pstate.pen, 9);  // ... and leaves the pen alone
+  EXPECT_EQ(px(4, 4), 0);      // a colour that is no number draws colour 0
+  EXPECT_EQ(pstate().pen, 9);  // ... and leaves the pen alone
   ASSERT_EQ(run("pset(7, 7)"), "");
   EXPECT_EQ(px(7, 7), 9);
   ASSERT_EQ(run("a, b = pget(7, 7)"), "");

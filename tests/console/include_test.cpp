@@ -13,6 +13,7 @@
 #include "console/machine/cart.h"
 #include "console/run/include.h"
 #include "console/run/include_loader.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "tests/support/fake_shell.h"
 #include "tests/support/temp_dir.h"
@@ -110,7 +111,7 @@ class IncludeLoaderTest : public testing::Test {
     mkdir((dir.path + "/carts").c_str(), 0755);
     std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "%s/carts/game.kx",
                   dir.path.c_str());
-    tovo_shell.root_path = [] { return root.c_str(); };
+    tovo_shell().root_path = [] { return root.c_str(); };
   }
   void write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   // Files named ".kx" are carts of three tabs; every other file is none.
@@ -152,13 +153,13 @@ TEST_F(IncludeLoaderTest, CartsGiveTheirCodeOrOneTab) {
     EXPECT_EQ(text, c.text) << c.line;
   }
   // The missing tab is named on the console (standard output, headless).
-  const auto saved = run_state;
-  run_state.exec = 1;
-  run_state.running = 0;
+  const auto saved = run_state();
+  run_state().exec = 1;
+  run_state().running = 0;
   testing::internal::CaptureStdout();
   load("#include lib.kx:3");
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "could not find tab 3\n");
-  run_state = saved;
+  run_state() = saved;
   EXPECT_EQ(load("#include lib.kx", 8).first, 1);  // does not fit: refused, not cut
   EXPECT_EQ(load("#include lib.kx", 8).second, "");
 }

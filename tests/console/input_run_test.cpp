@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "engine/platform/events.h"
 #include "tests/support/cart_harness.h"
 
@@ -13,13 +14,12 @@ class InputRunTest : public tovo_test::CartHarness {
  protected:
   void SetUp() override {
     CartHarness::SetUp();
-    std::memset(&button_state, 0, sizeof button_state);
-    std::memset(&button_config, 0, sizeof button_config);
-    std::memset(tarqkey, 0, sizeof tarqkey);
-    std::memset(last_tarqkey, 0, sizeof last_tarqkey);
+    std::memset(&button_state(), 0, sizeof button_state());
+    std::memset(&button_config(), 0, sizeof button_config());
+    tarq_keys_init();
   }
   void TearDown() override {
-    std::memset(tarqkey, 0, sizeof tarqkey);
+    tarq_release_keys();
     CartHarness::TearDown();
   }
 };
@@ -34,9 +34,9 @@ TEST_F(InputRunTest, BtnpRepeatsAtTheCartsFrameRate) {
     start(carts[i]);
     tick();  // the top level and the first frame, before the key goes down
     std::string first = global("f");
-    tarqkey[79] = 1;  // right arrow held
+    tarq_set_key(79, 1);  // right arrow held
     tick(i == 0 ? 26 : 50);
-    tarqkey[79] = 0;
+    tarq_set_key(79, 0);
     std::string s = global("s");
     // Frames counted from the first one that saw the key.
     std::string shifted;

@@ -5,7 +5,9 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/serial.h"
+#include "console/run/run_record.h"
 #include "sound/play/play.h"
 #include "sound/sound.h"
 #include "tests/console/bindings_fixture.h"
@@ -17,8 +19,8 @@ class IoBindingsTest : public BindingsTest {
  protected:
   void SetUp() override {
     BindingsTest::SetUp();
-    std::memset(&button_state, 0, sizeof button_state);
-    run_state.buttons_read = 0;
+    std::memset(&button_state(), 0, sizeof button_state());
+    run_state().buttons_read = 0;
   }
   void TearDown() override {
     serial_free_buffers();
@@ -30,11 +32,11 @@ class IoBindingsTest : public BindingsTest {
 };
 
 TEST_F(IoBindingsTest, ButtonsAsBitsOrBooleans) {
-  pstate.held[0][0] = pstate.held[0][4] = pstate.held[1][1] = 1;
-  pstate.held[3][7] = 1;
-  button_state.pressed[0][2] = 1;
+  pstate().held[0][0] = pstate().held[0][4] = pstate().held[1][1] = 1;
+  pstate().held[3][7] = 1;
+  button_state().pressed[0][2] = 1;
   EXPECT_EQ(results("btn()"), "529");  // 0x0211
-  EXPECT_EQ(run_state.buttons_read, 1);
+  EXPECT_EQ(run_state().buttons_read, 1);
   EXPECT_EQ(results("btnp()"), "4");
   EXPECT_EQ(results("btn(0), btn(1), btn(1, 1), btn(0, 8), btn(7, 3), btn(9, 3), btn(-3)"),
             "true,false,true,false,true,true,true");
@@ -44,7 +46,7 @@ TEST_F(IoBindingsTest, ButtonsAsBitsOrBooleans) {
 }
 
 TEST_F(IoBindingsTest, SerialBindingArgumentsAndCharge) {
-  for (int i = 0; i < 4; i++) tovo_poke(&pstate, cart, 0x8000 + i, 0x10 + i);
+  for (int i = 0; i < 4; i++) tovo_poke(&pstate(), cart, 0x8000 + i, 0x10 + i);
   EXPECT_EQ(results("serial(3, 0x8000, 4)"), "4");
   EXPECT_EQ(results("serial(3, 0x8000, 4, 3)"), "12");
   EXPECT_EQ(results("serial(3, 0x8000, 4, 0.5)"), "0");
@@ -52,7 +54,7 @@ TEST_F(IoBindingsTest, SerialBindingArgumentsAndCharge) {
   EXPECT_EQ(results("serial(2, 'freq:77')"), "");
   EXPECT_EQ(tovo_serial_channel_record(2)->freq, 77);
   serial_end_frame();
-  EXPECT_EQ(pstate.ram[0x5f83], 0x13);
+  EXPECT_EQ(pstate().ram[0x5f83], 0x13);
   EXPECT_EQ(charge("serial", "0x100, 0x8000, 64"), 2 * (64 * 8 / 64));
 }
 
@@ -141,14 +143,14 @@ class StorageBindingsTest : public IoBindingsTest {
     IoBindingsTest::SetUp();
     storage = {};
     install_fake_shell();
-    tovo_shell.load_cdata = fake_load;
-    tovo_shell.cdata_opened = fake_opened;
-    tovo_shell.mounted_sandboxed_file = fake_mounted;
-    tovo_shell.cstore_file_for_name = fake_cstore_file;
-    tovo_shell.own_cstore_file = fake_own;
-    tovo_shell.file_exists = fake_exists;
-    tovo_shell.reload_cart_partial = fake_reload;
-    tovo_shell.cstore_cart_partial = fake_cstore;
+    tovo_shell().load_cdata = fake_load;
+    tovo_shell().cdata_opened = fake_opened;
+    tovo_shell().mounted_sandboxed_file = fake_mounted;
+    tovo_shell().cstore_file_for_name = fake_cstore_file;
+    tovo_shell().own_cstore_file = fake_own;
+    tovo_shell().file_exists = fake_exists;
+    tovo_shell().reload_cart_partial = fake_reload;
+    tovo_shell().cstore_cart_partial = fake_cstore;
   }
 };
 
@@ -159,11 +161,11 @@ TEST_F(StorageBindingsTest, CartDataWords) {
   EXPECT_EQ(results("cartdata('mygame')"), "true");
   EXPECT_EQ(error_of("cartdata('again')"), "cartdata() can only be called once");
   run("dset(3, 1.5)");
-  EXPECT_EQ(pstate.cart_data[3], 0x18000);
-  EXPECT_EQ(pstate.cart_data_dirty, 1);
-  pstate.cart_data_dirty = 0;
+  EXPECT_EQ(pstate().cart_data[3], 0x18000);
+  EXPECT_EQ(pstate().cart_data_dirty, 1);
+  pstate().cart_data_dirty = 0;
   run("dset(3, 1.5) dset(-1, 5) dset(64, 5)");
-  EXPECT_EQ(pstate.cart_data_dirty, 0);
+  EXPECT_EQ(pstate().cart_data_dirty, 0);
   EXPECT_EQ(results("dget(3), dget(64), dget(-1), dget(3.9)"), "1.5,0,0,1.5");
 }
 

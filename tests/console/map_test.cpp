@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "console/draw/map.h"
-#include "console/machine/shared_sync.h"
+#include "console/machine/cart_tools.h"
+#include "console/machine/machine.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {
@@ -43,7 +44,7 @@ TEST_F(MapTest, Geometry) {
     const tovo_map_shape m = tovo_map_geometry();
     EXPECT_EQ(m.width, c.expect_width) << c.base << " " << c.width;
     EXPECT_EQ(m.height, c.expect_height) << c.base << " " << c.width;
-    EXPECT_EQ(m.cells, c.ram ? pstate.ram + c.base * 256 : cart->map->pixels);
+    EXPECT_EQ(m.cells, c.ram ? pstate().ram + c.base * 256 : cart->map->pixels);
   }
 }
 
@@ -51,11 +52,11 @@ TEST_F(MapTest, CellsInRamAndCartMaps) {
   poke(0x5f56, 0x80);
   poke(0x5f57, 0x40);
   ASSERT_EQ(run("mset(1,2,0x1ab) a = mget(1,2) b = mget(64,0) c = mget(0,512) mset(64,0,5)"), "");
-  EXPECT_EQ(pstate.ram[0x8000 + 2 * 64 + 1], 0xab);
+  EXPECT_EQ(pstate().ram[0x8000 + 2 * 64 + 1], 0xab);
   EXPECT_EQ(global("a"), 0xab << 16);
   EXPECT_EQ(global("b"), 0);
   EXPECT_EQ(global("c"), 0);
-  EXPECT_EQ(pstate.ram[0x8000 + 64], 0);
+  EXPECT_EQ(pstate().ram[0x8000 + 64], 0);
   // The cart map at width 256: row 20 is bytes 5120.. of the shared half.
   poke(0x5f56, 0x20);
   poke(0x5f57, 0);

@@ -3,17 +3,18 @@
 #include <string>
 
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {
 
 class MemBindingsTest : public BindingsTest {
  protected:
-  uint8_t screen_pixel(int x, int y) { return pstate.draw_target->pixels[y * 128 + x]; }
+  uint8_t screen_pixel(int x, int y) { return pstate().draw_target->pixels[y * 128 + x]; }
 };
 
 TEST_F(MemBindingsTest, PeekCounts) {
-  tovo_poke(&pstate, cart, 0x8000, 5);
+  tovo_poke(&pstate(), cart, 0x8000, 5);
   EXPECT_EQ(results("peek(0x8000)"), "5");
   EXPECT_EQ(results("peek(0x5f00, 0)"), "");
   EXPECT_EQ(results("peek(0, -1)"), "");
@@ -24,12 +25,12 @@ TEST_F(MemBindingsTest, PeekCounts) {
 }
 
 TEST_F(MemBindingsTest, PeekWordsAreSignedAndRaw) {
-  for (int a = 0x8000; a < 0x8004; a++) tovo_poke(&pstate, cart, a, 0xff);
+  for (int a = 0x8000; a < 0x8004; a++) tovo_poke(&pstate(), cart, a, 0xff);
   EXPECT_EQ(results("peek2(0x8000)"), "-1");
-  tovo_poke(&pstate, cart, 0x8010, 0);
-  tovo_poke(&pstate, cart, 0x8011, 0);
-  tovo_poke(&pstate, cart, 0x8012, 1);
-  tovo_poke(&pstate, cart, 0x8013, 0);
+  tovo_poke(&pstate(), cart, 0x8010, 0);
+  tovo_poke(&pstate(), cart, 0x8011, 0);
+  tovo_poke(&pstate(), cart, 0x8012, 1);
+  tovo_poke(&pstate(), cart, 0x8013, 0);
   EXPECT_EQ(results("peek4(0x8010)"), "1");
   EXPECT_EQ(raw("peek4(0x8000)"), -1);
   EXPECT_EQ(results("peek2(0x8010, 2)"), "0,1");
@@ -45,24 +46,24 @@ TEST_F(MemBindingsTest, PokeScreenGoesStraightToPixels) {
   run("poke2(0x7ffe, 0xabcd)");
   EXPECT_EQ(screen_pixel(124, 127), 0xd);
   EXPECT_EQ(screen_pixel(127, 127), 0xa);
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x7fff), 0xab);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x7fff), 0xab);
   run("poke4(0x7ffe, 0x1111.1111)");  // crosses out of the screen: byte by byte
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x8001), 0x11);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x8001), 0x11);
 }
 
 TEST_F(MemBindingsTest, PokeValuesAndDefaults) {
-  tovo_poke(&pstate, cart, 0x1234, 9);
+  tovo_poke(&pstate(), cart, 0x1234, 9);
   run("poke(0x1234)");
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x1234), 0);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x1234), 0);
   run("poke(0x8000, 1, 2, 3)");
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x8002), 3);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x8002), 3);
   run("poke(0x8010, 0x1ff)");
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x8010), 0xff);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x8010), 0xff);
   run("poke2(0x8020, -2)");
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x8020), 0xfe);
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x8021), 0xff);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x8020), 0xfe);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x8021), 0xff);
   run("poke(-1, 7)");  // -1 is 0xffff
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0xffff), 7);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0xffff), 7);
 }
 
 TEST_F(MemBindingsTest, Charges) {
@@ -81,16 +82,16 @@ TEST_F(MemBindingsTest, Charges) {
 
 TEST_F(MemBindingsTest, MemcpyAndMemset) {
   run("memset(0x8000, 7, 4) memcpy(0x9000, 0x8000, 3)");
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x9002), 7);
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x9003), 0);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x9002), 7);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x9003), 0);
   run("memset(0x8100, 9, 0.5)");
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x8100), 0);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x8100), 0);
 }
 
 TEST_F(MemBindingsTest, ReloadFromTheWorkingCart) {
   tovo_poke(nullptr, working, 0x10, 0x55);
   EXPECT_EQ(results("reload(0x8000, 0x10, 1)"), "1");
-  EXPECT_EQ(tovo_peek(&pstate, cart, 0x8000), 0x55);
+  EXPECT_EQ(tovo_peek(&pstate(), cart, 0x8000), 0x55);
   EXPECT_EQ(charge("reload", "0x8000, 0x10, 10000"), 2 * 8 * 4096);
   EXPECT_EQ(charge("reload", ""), 2 * 32768);
 }

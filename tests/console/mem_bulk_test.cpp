@@ -9,8 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "console/draw/draw_display.h"
-#include "console/machine/cstore_cart.h"
+#include "console/draw/gfx_state.h"
+#include "console/machine/cart_tools.h"
+#include "console/machine/machine.h"
 #include "console/machine/machine_prng.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/mem_decode.h"
@@ -22,108 +23,108 @@ namespace {
 using BulkTest = MachineTest;
 
 TEST_F(BulkTest, OverlappingCopyUpwardGoesBackward) {
-  tarq_bitmap* screen = pstate.screens[0];
+  tarq_bitmap* screen = pstate().screens[0];
   for (int i = 0; i < 128 * 128; i++) screen->pixels[i] = static_cast<uint8_t>((i / 128 * 3 + i) & 15);
   std::vector<uint8_t> before(screen->pixels, screen->pixels + 128 * 128);
-  tovo_memcpy(&pstate, cart, 0x6040, 0x6000, 0x1fc0);
+  tovo_memcpy(&pstate(), cart, 0x6040, 0x6000, 0x1fc0);
   EXPECT_EQ(0, std::memcmp(screen->pixels, before.data(), 128));  // row 0 unchanged
   EXPECT_EQ(0, std::memcmp(screen->pixels + 128, before.data(), 127 * 128));
 }
 
 TEST_F(BulkTest, ScreenToSheetResyncsTheSharedMapHalf) {
-  tarq_bitmap* screen = pstate.screens[0];
+  tarq_bitmap* screen = pstate().screens[0];
   std::mt19937 rng(1);
   for (int i = 0; i < 128 * 128; i++) screen->pixels[i] = static_cast<uint8_t>(rng() & 15);
-  pstate.ram[0x0000] = 0x99;
-  tovo_memcpy(&pstate, cart, 0x0000, 0x6000, 0x2000);
+  pstate().ram[0x0000] = 0x99;
+  tovo_memcpy(&pstate(), cart, 0x0000, 0x6000, 0x2000);
   EXPECT_EQ(0, std::memcmp(cart->gfx->pixels, screen->pixels, 128 * 128));
   for (int32_t a = 0x1000; a < 0x2000; a++) {
     int want = screen->pixels[2 * a] | screen->pixels[2 * a + 1] << 4;
     ASSERT_EQ(cart->map->pixels[a], want) << a;
   }
-  EXPECT_EQ(pstate.ram[0x0000], 0x99);  // the sheet's RAM image is left alone
+  EXPECT_EQ(pstate().ram[0x0000], 0x99);  // the sheet's RAM image is left alone
 }
 
 TEST_F(BulkTest, SpecialPagesCopyAsPeekReadsThem) {
   for (int32_t a = 0x3200; a < 0x3200 + 68 * 2; a++) poke(a, (a * 29 + 5) & 0xff);
-  tovo_memcpy(&pstate, cart, 0x4300, 0x3200, 68 * 2);
-  for (int32_t i = 0; i < 68 * 2; i++) EXPECT_EQ(pstate.ram[0x4300 + i], peek(0x3200 + i)) << i;
+  tovo_memcpy(&pstate(), cart, 0x4300, 0x3200, 68 * 2);
+  for (int32_t i = 0; i < 68 * 2; i++) EXPECT_EQ(pstate().ram[0x4300 + i], peek(0x3200 + i)) << i;
 }
 
 TEST_F(BulkTest, MemsetOfTheSharedHalfUsesTheLowNibbleForMapCells) {
-  tovo_memset(&pstate, cart, 0x1000, 0xa5, 16);
+  tovo_memset(&pstate(), cart, 0x1000, 0xa5, 16);
   for (int x = 0; x < 32; x++) EXPECT_EQ(sheet_pixel(x, 64), x % 2 == 0 ? 5 : 10) << x;
   for (int x = 0; x < 16; x++) EXPECT_EQ(map_cell(x, 32), 0x55) << x;
   EXPECT_EQ(map_cell(16, 32), 0);
   EXPECT_EQ(peek(0x1000), 0xa5);
-  EXPECT_EQ(pstate.ram[0x1000], 0);
+  EXPECT_EQ(pstate().ram[0x1000], 0);
 }
 
 TEST_F(BulkTest, MemsetOfTheRegistersGoesThroughTheirWrites) {
   poke(0x5f25, 6);
   poke(0x5f4c, 0x3f);
-  tovo_memset(&pstate, cart, 0x5f00, 0, 0x80);
-  EXPECT_EQ(pstate.pen, 0);
-  EXPECT_EQ(pstate.held[0][0], 0);
-  EXPECT_EQ(pstate.draw_target, cart->gfx);  // 0x5f55 = 0: drawing goes to the sheet
-  tovo_memset(&pstate, cart, 0x5f50, 0x60, 6);
-  EXPECT_EQ(pstate.draw_target, pstate.screens[0]);
-  EXPECT_EQ(cart->gfx_view, pstate.screens[0]);
+  tovo_memset(&pstate(), cart, 0x5f00, 0, 0x80);
+  EXPECT_EQ(pstate().pen, 0);
+  EXPECT_EQ(pstate().held[0][0], 0);
+  EXPECT_EQ(pstate().draw_target, cart->gfx);  // 0x5f55 = 0: drawing goes to the sheet
+  tovo_memset(&pstate(), cart, 0x5f50, 0x60, 6);
+  EXPECT_EQ(pstate().draw_target, pstate().screens[0]);
+  EXPECT_EQ(cart->gfx_view, pstate().screens[0]);
 }
 
 TEST_F(BulkTest, LengthsAndWrapping) {
   poke(0x4400, 1);
-  tovo_memcpy(&pstate, cart, 0x4401, 0x4400, 0);
-  tovo_memcpy(&pstate, cart, 0x4401, 0x4400, -5);
-  tovo_memset(&pstate, cart, 0x4400, 9, -1);
+  tovo_memcpy(&pstate(), cart, 0x4401, 0x4400, 0);
+  tovo_memcpy(&pstate(), cart, 0x4401, 0x4400, -5);
+  tovo_memset(&pstate(), cart, 0x4400, 9, -1);
   EXPECT_EQ(peek(0x4401), 0);
   EXPECT_EQ(peek(0x4400), 1);
-  tovo_memset(&pstate, cart, 0xfffe, 0x21, 4);  // wraps into the sheet
-  EXPECT_EQ(pstate.ram[0xffff], 0x21);
+  tovo_memset(&pstate(), cart, 0xfffe, 0x21, 4);  // wraps into the sheet
+  EXPECT_EQ(pstate().ram[0xffff], 0x21);
   EXPECT_EQ(peek(0x0001), 0x21);
   EXPECT_EQ(peek(0x0002), 0);
-  for (int i = 0; i < 4; i++) pstate.ram[0xfffc + i] = static_cast<uint8_t>(0x40 + i);
-  tovo_memcpy(&pstate, cart, 0x0010, 0xfffc, 8);  // source wraps to 0x0000
+  for (int i = 0; i < 4; i++) pstate().ram[0xfffc + i] = static_cast<uint8_t>(0x40 + i);
+  tovo_memcpy(&pstate(), cart, 0x0010, 0xfffc, 8);  // source wraps to 0x0000
   EXPECT_EQ(peek(0x0010), 0x40);
   EXPECT_EQ(peek(0x0013), 0x43);
   EXPECT_EQ(peek(0x0014), 0x21);  // was 0x0000
   EXPECT_EQ(peek(0x0015), 0x21);
-  tovo_memcpy(&pstate, cart, -0x10000 + 0x4500, 0x10000 + 0x0010, 2);  // addresses taken & 0xffff
+  tovo_memcpy(&pstate(), cart, -0x10000 + 0x4500, 0x10000 + 0x0010, 2);  // addresses taken & 0xffff
   EXPECT_EQ(peek(0x4500), 0x40);
 }
 
 TEST_F(BulkTest, SegmentCrossingAPageGoesByteByByte) {
   for (int32_t a = 0x6000; a < 0x6100; a++) poke(a, a & 0xff);
-  tovo_memcpy_segment(&pstate, cart, 0x1ff0, 0x6000, 0x40);
+  tovo_memcpy_segment(&pstate(), cart, 0x1ff0, 0x6000, 0x40);
   for (int32_t i = 0; i < 0x40; i++) EXPECT_EQ(peek((0x1ff0 + i) & 0xffff), i) << i;
-  tovo_memcpy_segment(&pstate, cart, 0x4400, 0x6000, 0x8000);  // too long: nothing
+  tovo_memcpy_segment(&pstate(), cart, 0x4400, 0x6000, 0x8000);  // too long: nothing
   EXPECT_EQ(peek(0x4401), 0);
 }
 
 TEST_F(BulkTest, ReloadReadsTheWorkingCart) {
   for (int32_t a = 0; a < 0x2000; a++) tovo_poke(nullptr, working, a, (a * 13) & 0xff);
   tovo_poke(nullptr, working, 0x3005, 0x77);
-  tovo_reload(&pstate, cart, 0x8000, 0x0000, 0x2000);
-  for (int32_t a = 0; a < 0x2000; a++) ASSERT_EQ(pstate.ram[0x8000 + a], (a * 13) & 0xff) << a;
-  tovo_reload(&pstate, cart, 0x0000, 0x0000, 0x4300);
+  tovo_reload(&pstate(), cart, 0x8000, 0x0000, 0x2000);
+  for (int32_t a = 0; a < 0x2000; a++) ASSERT_EQ(pstate().ram[0x8000 + a], (a * 13) & 0xff) << a;
+  tovo_reload(&pstate(), cart, 0x0000, 0x0000, 0x4300);
   EXPECT_EQ(peek(0x0001), 13);
   EXPECT_EQ(cart->gff[5], 0x77);
   poke(0x9000, 0x55);
-  tovo_reload(&pstate, cart, 0x9000, 0x4300, 4);  // above the ROM: zeros
+  tovo_reload(&pstate(), cart, 0x9000, 0x4300, 4);  // above the ROM: zeros
   EXPECT_EQ(peek(0x9000), 0);
   poke(0x9000, 0x55);
-  tovo_reload(&pstate, cart, 0x9000, 0x0001, 0x8000);  // too long: nothing
-  tovo_reload(&pstate, cart, 0x9000, 0x0001, 0);
+  tovo_reload(&pstate(), cart, 0x9000, 0x0001, 0x8000);  // too long: nothing
+  tovo_reload(&pstate(), cart, 0x9000, 0x0001, 0);
   EXPECT_EQ(peek(0x9000), 0x55);
-  pstate.reset_counter = 1;
+  pstate().reset_counter = 1;
   poke(0x4300, 0);
-  tovo_reload(&pstate, cart, 0x4300, 0x0001, 1);  // dropped while the reset runs
-  tovo_reload(&pstate, cart, 0x8000, 0x0001, 1);
+  tovo_reload(&pstate(), cart, 0x4300, 0x0001, 1);  // dropped while the reset runs
+  tovo_reload(&pstate(), cart, 0x8000, 0x0001, 1);
   EXPECT_EQ(peek(0x4300), 0);
   EXPECT_EQ(peek(0x8000), 13);
-  pstate.reset_counter = 0;
-  tovo_reload(&pstate, cart, 0xffff, 0x0000, 2);  // the destination wraps
-  EXPECT_EQ(pstate.ram[0xffff], 0);
+  pstate().reset_counter = 0;
+  tovo_reload(&pstate(), cart, 0xffff, 0x0000, 2);  // the destination wraps
+  EXPECT_EQ(pstate().ram[0xffff], 0);
   EXPECT_EQ(peek(0x0000), 13);
 }
 
@@ -131,36 +132,36 @@ TEST_F(BulkTest, ReloadReadsTheWorkingCart) {
 // the RAM image of the sheet page and drop writes to user memory while the
 // reset runs; the copy does nothing past 0x7fff bytes.
 TEST_F(BulkTest, BytewiseRoutinesPokeEveryByte) {
-  tovo_memset_bytewise(&pstate, cart, 0x0010, 0xa5, 2);
-  EXPECT_EQ(pstate.ram[0x0010], 0xa5);
+  tovo_memset_bytewise(&pstate(), cart, 0x0010, 0xa5, 2);
+  EXPECT_EQ(pstate().ram[0x0010], 0xa5);
   EXPECT_EQ(sheet_pixel(32, 0), 5);
   EXPECT_EQ(sheet_pixel(33, 0), 10);
-  tovo_memset(&pstate, cart, 0x0020, 0xa5, 2);
-  EXPECT_EQ(pstate.ram[0x0020], 0);  // the fast path leaves the image alone
+  tovo_memset(&pstate(), cart, 0x0020, 0xa5, 2);
+  EXPECT_EQ(pstate().ram[0x0020], 0);  // the fast path leaves the image alone
   EXPECT_EQ(peek(0x0020), 0xa5);
 
-  tovo_memcpy_bytewise(&pstate, cart, 0x0030, 0x0010, 2);
-  EXPECT_EQ(pstate.ram[0x0031], 0xa5);
-  tovo_memcpy_bytewise(&pstate, cart, 0x8000, 0x0010, 0x8000);  // too long: nothing
+  tovo_memcpy_bytewise(&pstate(), cart, 0x0030, 0x0010, 2);
+  EXPECT_EQ(pstate().ram[0x0031], 0xa5);
+  tovo_memcpy_bytewise(&pstate(), cart, 0x8000, 0x0010, 0x8000);  // too long: nothing
   EXPECT_EQ(peek(0x8000), 0);
-  tovo_memcpy_bytewise(&pstate, cart, 0x8000, 0x0010, 0x7fff);
+  tovo_memcpy_bytewise(&pstate(), cart, 0x8000, 0x0010, 0x7fff);
   EXPECT_EQ(peek(0x8000), 0xa5);
 
   // Overlapping both ways: the run order keeps the source whole.
   for (int32_t i = 0; i < 8; i++) poke(0x9000 + i, i + 1);
-  tovo_memcpy_bytewise(&pstate, cart, 0x9002, 0x9000, 6);
+  tovo_memcpy_bytewise(&pstate(), cart, 0x9002, 0x9000, 6);
   EXPECT_EQ(peek(0x9007), 6);
-  tovo_memcpy_bytewise(&pstate, cart, 0x9000, 0x9002, 6);
+  tovo_memcpy_bytewise(&pstate(), cart, 0x9000, 0x9002, 6);
   EXPECT_EQ(peek(0x9000), 1);
   EXPECT_EQ(peek(0x9005), 6);
 
-  pstate.reset_counter = 1;
-  tovo_memset_bytewise(&pstate, cart, 0x4300, 7, 4);
+  pstate().reset_counter = 1;
+  tovo_memset_bytewise(&pstate(), cart, 0x4300, 7, 4);
   EXPECT_EQ(peek(0x4300), 0);
-  tovo_memset(&pstate, cart, 0x4300, 7, 4);
+  tovo_memset(&pstate(), cart, 0x4300, 7, 4);
   EXPECT_EQ(peek(0x4300), 7);
-  pstate.reset_counter = 0;
-  tovo_memset_bytewise(&pstate, cart, 0xffff, 9, 2);  // wraps to 0x0000
+  pstate().reset_counter = 0;
+  tovo_memset_bytewise(&pstate(), cart, 0xffff, 9, 2);  // wraps to 0x0000
   EXPECT_EQ(peek(0x0000), 9);
 }
 
@@ -170,18 +171,18 @@ TEST_F(BulkTest, CstoreWritesTheWorkingCartAndSavesIt) {
   install_fake_shell();
   for (int32_t a = 0; a < 0x100; a++) poke(0x8000 + a, a ^ 0x5a);
   poke(0x5e00, 0x42);  // cart data reads through tovo_peek
-  tovo_cstore(&pstate, cart, 0x0000, 0x8000, 0x100);
+  tovo_cstore(&pstate(), cart, 0x0000, 0x8000, 0x100);
   for (int32_t a = 0; a < 0x100; a++) ASSERT_EQ(tovo_peek(nullptr, working, a), a ^ 0x5a) << a;
   EXPECT_EQ(working->gfx->pixels[0], 0xa);  // byte 0x5a: the left pixel is the low nibble
   EXPECT_EQ(working->gfx->pixels[1], 0x5);
   EXPECT_EQ(fake_shell.quick_saves, 1);
-  tovo_cstore(&pstate, cart, 0x3000, 0x5e00, 1);
+  tovo_cstore(&pstate(), cart, 0x3000, 0x5e00, 1);
   EXPECT_EQ(working->gff[0], 0x42);
   EXPECT_EQ(fake_shell.quick_saves, 2);
   // At and above 0x4300 the cart has no bytes; the wrong lengths do nothing.
-  tovo_cstore(&pstate, cart, 0x42ff, 0x8000, 2);
+  tovo_cstore(&pstate(), cart, 0x42ff, 0x8000, 2);
   EXPECT_EQ(tovo_peek(nullptr, working, 0x42ff), 0x5a);
-  for (int32_t size : {0, -1, 0x8000}) tovo_cstore(&pstate, cart, 0x0000, 0x9000, size);
+  for (int32_t size : {0, -1, 0x8000}) tovo_cstore(&pstate(), cart, 0x0000, 0x9000, size);
   EXPECT_EQ(tovo_peek(nullptr, working, 0x0000), 0x5a);
   EXPECT_EQ(fake_shell.quick_saves, 3);
 }
@@ -192,25 +193,25 @@ TEST_F(BulkTest, CstoreWritesTheWorkingCartAndSavesIt) {
 class Snapshot {
  public:
   void take(tovo_cart* cart) {
-    machine.resize(sizeof pstate);
-    std::memcpy(machine.data(), &pstate, sizeof pstate);
+    machine.resize(sizeof pstate());
+    std::memcpy(machine.data(), &pstate(), sizeof pstate());
     cart_words.assign(reinterpret_cast<uint8_t*>(&cart->sfx), reinterpret_cast<uint8_t*>(&cart->label));
     bitmaps.clear();
     for (tarq_bitmap* b :
-         {cart->gfx, cart->map, pstate.screens[0], pstate.screens[1], pstate.screens[2], pstate.screens[3]})
+         {cart->gfx, cart->map, pstate().screens[0], pstate().screens[1], pstate().screens[2], pstate().screens[3]})
       bitmaps.emplace_back(b->pixels, b->pixels + b->width * b->height);
-    prng[0] = kx_m_high;
-    prng[1] = kx_m_low;
+    prng[0] = get_rand_seed(0);
+    prng[1] = get_rand_seed(1);
   }
 
   void restore(tovo_cart* cart) const {
-    std::memcpy(&pstate, machine.data(), sizeof pstate);
+    std::memcpy(&pstate(), machine.data(), sizeof pstate());
     std::memcpy(&cart->sfx, cart_words.data(), cart_words.size());
-    tarq_bitmap* targets[] = {cart->gfx,         cart->map,         pstate.screens[0],
-                              pstate.screens[1], pstate.screens[2], pstate.screens[3]};
+    tarq_bitmap* targets[] = {cart->gfx,           cart->map,           pstate().screens[0],
+                              pstate().screens[1], pstate().screens[2], pstate().screens[3]};
     for (size_t i = 0; i < bitmaps.size(); i++) std::memcpy(targets[i]->pixels, bitmaps[i].data(), bitmaps[i].size());
-    kx_m_high = prng[0];
-    kx_m_low = prng[1];
+    set_rand_seed(0, prng[0]);
+    set_rand_seed(1, prng[1]);
   }
 
   // The first difference, or -1.
@@ -293,10 +294,10 @@ TEST_F(BulkDifferentialTest, MemcpyMatchesTheReference) {
     choose_binding();
     Snapshot start, fast, reference;
     start.take(cart);
-    tovo_memcpy(&pstate, cart, d, s, n);
+    tovo_memcpy(&pstate(), cart, d, s, n);
     fast.take(cart);
     start.restore(cart);
-    tovo_memcpy_bytewise(&pstate, cart, d, s, n);
+    tovo_memcpy_bytewise(&pstate(), cart, d, s, n);
     reference.take(cart);
     ASSERT_EQ(fast.differs_from(reference), -1) << "memcpy(" << d << ", " << s << ", " << n << ")";
     fast.restore(cart);
@@ -313,10 +314,10 @@ TEST_F(BulkDifferentialTest, MemsetMatchesTheReferenceWithTheMapRule) {
     choose_binding();
     Snapshot start, fast, reference;
     start.take(cart);
-    tovo_memset(&pstate, cart, a, v, n);
+    tovo_memset(&pstate(), cart, a, v, n);
     fast.take(cart);
     start.restore(cart);
-    tovo_memset_bytewise(&pstate, cart, a, v, n);
+    tovo_memset_bytewise(&pstate(), cart, a, v, n);
     for (int32_t i = 0; i < n; i++) {
       uint32_t at = static_cast<uint32_t>(a + i) & 0xffff;
       if (at >= 0x1000 && at < 0x2000) cart->map->pixels[at] = static_cast<uint8_t>((v & 15) * 17);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "tests/console/mem_fixture.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST_F(MemTest, EveryAddressReadsBackWhatWasPoked) {
       int32_t value = v < 0 ? (a * 37 + 11) & 0xff : v;
       poke(a, value);
       int32_t got = peek(a);
-      if (got != readback(a, value) || pstate.ram[a] != value) {
+      if (got != readback(a, value) || pstate().ram[a] != value) {
         if (mismatches++ == 0)
           first = std::to_string(a) + " <- " + std::to_string(value) + " gave " + std::to_string(got);
       }
@@ -56,7 +57,7 @@ TEST_F(MemTest, AddressesAndValuesAreMasked) {
   EXPECT_EQ(peek(0x2345), 0xa7);
   EXPECT_EQ(peek(-0x10000 + 0x2345), 0xa7);
   poke(-1, 0x3c);  // 0xffff
-  EXPECT_EQ(pstate.ram[0xffff], 0x3c);
+  EXPECT_EQ(pstate().ram[0xffff], 0x3c);
 }
 
 TEST_F(MemTest, SharedHalfIsSheetPixelsAndMapCell) {
@@ -82,7 +83,7 @@ TEST_F(MemTest, LiveLayouts) {
   EXPECT_EQ(screen_pixel(2, 1), 2);
   EXPECT_EQ(screen_pixel(3, 1), 0xe);
   poke(0x9000, 0x42);
-  EXPECT_EQ(pstate.ram[0x9000], 0x42);
+  EXPECT_EQ(pstate().ram[0x9000], 0x42);
   EXPECT_EQ(peek(0x9000), 0x42);
   poke(0x4300, 0x17);
   EXPECT_EQ(peek(0x4300), 0x17);
@@ -92,7 +93,7 @@ TEST_F(MemTest, PixelsAboveFifteenReadMasked) {
   cart->gfx->pixels[0] = 0x1f;
   cart->gfx->pixels[1] = 0x23;
   EXPECT_EQ(peek(0x0000), 0x3f);
-  pstate.screens[0]->pixels[0] = 0x85;
+  pstate().screens[0]->pixels[0] = 0x85;
   EXPECT_EQ(peek(0x6000), 0x05);
 }
 
@@ -146,14 +147,14 @@ TEST_F(MemTest, SfxTailBytes) {
 
 TEST_F(MemTest, CartDataWordsAndTheDirtyFlag) {
   poke(0x5e05, 0x12);  // word 1, byte 1
-  EXPECT_EQ(pstate.cart_data[1], 0x1200);
-  EXPECT_EQ(pstate.cart_data_dirty, 1);
-  pstate.cart_data_dirty = 0;
+  EXPECT_EQ(pstate().cart_data[1], 0x1200);
+  EXPECT_EQ(pstate().cart_data_dirty, 1);
+  pstate().cart_data_dirty = 0;
   poke(0x5e05, 0x12);
-  EXPECT_EQ(pstate.cart_data_dirty, 0);  // unchanged word
+  EXPECT_EQ(pstate().cart_data_dirty, 0);  // unchanged word
   poke(0x5e07, 0x80);
-  EXPECT_EQ(pstate.cart_data[1], static_cast<int32_t>(0x80001200u));
-  EXPECT_EQ(pstate.cart_data_dirty, 1);
+  EXPECT_EQ(pstate().cart_data[1], static_cast<int32_t>(0x80001200u));
+  EXPECT_EQ(pstate().cart_data_dirty, 1);
   EXPECT_EQ(peek(0x5e07), 0x80);
   EXPECT_EQ(peek(0x5e04), 0x00);
 }
@@ -174,13 +175,13 @@ TEST_F(MemTest, SheetAndScreenAddressesFollowTheMapping) {
 }
 
 TEST_F(MemTest, ResetCounterDropsUserMemoryAndCartData) {
-  pstate.reset_counter = 1;
+  pstate().reset_counter = 1;
   for (int32_t a : {0x4300, 0x5000, 0x5dff, 0x5e00, 0x5eff}) {
     poke(a, 0x99);
-    EXPECT_EQ(pstate.ram[a], 0) << a;
+    EXPECT_EQ(pstate().ram[a], 0) << a;
     EXPECT_EQ(peek(a), 0) << a;
   }
-  EXPECT_EQ(pstate.cart_data_dirty, 0);
+  EXPECT_EQ(pstate().cart_data_dirty, 0);
   for (int32_t a : {0x42ff, 0x5f00, 0x8000}) {
     poke(a, 0x07);
     EXPECT_EQ(peek(a), 0x07) << a;
@@ -195,13 +196,13 @@ TEST_F(MemTest, NullMachineReachesOnlyTheCartRom) {
   EXPECT_EQ(temp->map->pixels[0x1001], 0x76);
   EXPECT_EQ(tovo_peek(nullptr, temp, 0x1001), 0x76);
   for (int32_t a : {0x4300, 0x5e00, 0x5f25, 0x5f80, 0x6000, 0x8000}) {
-    pstate.ram[a] = 0x33;
+    pstate().ram[a] = 0x33;
     tovo_poke(nullptr, temp, a, 0x44);
-    EXPECT_EQ(pstate.ram[a], 0x33) << a;
+    EXPECT_EQ(pstate().ram[a], 0x33) << a;
     EXPECT_EQ(tovo_peek(nullptr, temp, a), 0) << a;
   }
-  EXPECT_EQ(pstate.pen, 6);
-  EXPECT_EQ(pstate.ram[0x3000], 0);  // no RAM image written below 0x4300 either
+  EXPECT_EQ(pstate().pen, 6);
+  EXPECT_EQ(pstate().ram[0x3000], 0);  // no RAM image written below 0x4300 either
   tarq_destroy_tovo_cart(temp);
 }
 
@@ -242,16 +243,16 @@ TEST_F(MemTest, PeekOperatorsAgreeWithPeekEverywhere) {
 }
 
 TEST(PeekOperatorsWithoutMachine, CartAndScreenAddressesReadZero) {
-  std::memset(&pstate, 0, sizeof pstate);
-  pstate.ram[0x0000] = 0x12;
-  pstate.ram[0x6000] = 0x34;
-  pstate.ram[0x8000] = 0x56;
+  std::memset(&pstate(), 0, sizeof pstate());
+  pstate().ram[0x0000] = 0x12;
+  pstate().ram[0x6000] = 0x34;
+  pstate().ram[0x8000] = 0x56;
   EXPECT_EQ(tovo_peek_1(0), 0);
   EXPECT_EQ(tovo_peek_1(0x6000 * ONE), 0);
   EXPECT_EQ(tovo_peek_1(at(0x8000)), 0x56 * ONE);
-  tovo_poke(&pstate, nullptr, 0x5f25, 9);
+  tovo_poke(&pstate(), nullptr, 0x5f25, 9);
   EXPECT_EQ(tovo_peek_1(0x5f25 * ONE), 9 * ONE);
-  std::memset(&pstate, 0, sizeof pstate);
+  std::memset(&pstate(), 0, sizeof pstate());
 }
 
 }  // namespace

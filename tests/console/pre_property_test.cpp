@@ -12,7 +12,6 @@
 #include "console/run/include.h"
 #include "console/run/pre.h"
 #include "console/run/token.h"
-#include "console/run/token_limits.h"
 
 namespace {
 

@@ -1,7 +1,9 @@
 // The print and cursor bindings, waits over several ticks, pokes from the
 // text, and audio strings that build and play a sound effect.
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "console/print/print_pending.h"
+#include "console/run/run_record.h"
 #include "engine/tarq.h"
 #include "sound/play/play.h"
 #include "sound/sound.h"
@@ -18,8 +20,8 @@ TEST_F(PrintTest, PrintReturnsTheWidestXAndMovesToTheNextLine) {
   EXPECT_EQ(global("w"), 8 << 16);
   EXPECT_EQ(code_at(0, 0, 6), 'a');
   EXPECT_EQ(code_at(4, 0, 6), 'b');
-  EXPECT_EQ(pstate.cursor_x, 0);
-  EXPECT_EQ(pstate.cursor_y, 6);
+  EXPECT_EQ(pstate().cursor_x, 0);
+  EXPECT_EQ(pstate().cursor_y, 6);
   EXPECT_EQ(run("n = 5 n = print()"), "");
   EXPECT_EQ(global_type("n"), LUA_TNIL);
 }
@@ -28,7 +30,7 @@ TEST_F(PrintTest, PositionedPrintSetsHomeForTheNextPrint) {
   EXPECT_EQ(run("print('x', 10, 20) print('y')"), "");
   EXPECT_EQ(code_at(10, 20, 6), 'x');
   EXPECT_EQ(code_at(10, 26, 6), 'y');
-  EXPECT_EQ(pstate.print_home_x, 10);
+  EXPECT_EQ(pstate().print_home_x, 10);
 }
 
 TEST_F(PrintTest, ValuesBecomeText) {
@@ -43,7 +45,7 @@ TEST_F(PrintTest, ValuesBecomeText) {
     fill_screen(0);
     EXPECT_EQ(run(t.code), "");
     for (size_t i = 0; i < t.text.size(); i++) EXPECT_EQ(code_at(4 * static_cast<int>(i), 0, 6), t.text[i]) << t.code;
-    EXPECT_EQ(pstate.cursor_x, 0) << t.code;
+    EXPECT_EQ(pstate().cursor_x, 0) << t.code;
   }
 }
 
@@ -51,7 +53,7 @@ TEST_F(PrintTest, ColourArgumentsByArgumentCount) {
   // Two arguments: getp_col, which sets the pen.
   EXPECT_EQ(run("print('a', 8)"), "");
   EXPECT_EQ(code_at(0, 0, 8), 'a');
-  EXPECT_EQ(pstate.pen, 8);
+  EXPECT_EQ(pstate().pen, 8);
   // One argument: the pen through the draw palette.
   EXPECT_EQ(run("pal(8, 3) print('b')"), "");
   EXPECT_EQ(code_at(0, 6, 3), 'b');
@@ -63,35 +65,35 @@ TEST_F(PrintTest, ColourArgumentsByArgumentCount) {
 
 TEST_F(PrintTest, ShortFormsWrapAndScrollOnlyAtThePrompt) {
   // No program: wrap and scroll.
-  pstate.cursor_x = pstate.print_home_x = 120;
+  pstate().cursor_x = pstate().print_home_x = 120;
   EXPECT_EQ(run("print('abc')"), "");
   EXPECT_EQ(code_at(120, 6, 6), 'c');
   // A running cart: scroll, no wrap.
-  run_state.running = run_state.program = 1;
+  run_state().running = run_state().program = 1;
   fill_screen(0);
-  pstate.cursor_y = 0;
+  pstate().cursor_y = 0;
   EXPECT_EQ(run("w = print('abc')"), "");
   EXPECT_EQ(global("w"), 132 << 16);
   // Positioned: neither.
   EXPECT_EQ(run("print('a', 0, 125)"), "");
-  EXPECT_EQ(pstate.cursor_y, 131);
+  EXPECT_EQ(pstate().cursor_y, 131);
 }
 
 TEST_F(PrintTest, CursorSetsPositionHomeAndPenAndReturnsTheOldOnes) {
-  pstate.cursor_x = 3;
-  pstate.cursor_y = 4;
+  pstate().cursor_x = 3;
+  pstate().cursor_y = 4;
   EXPECT_EQ(run("a, b, c = cursor(20, 30, 0x12)"), "");
   EXPECT_EQ(global("a"), 3 << 16);
   EXPECT_EQ(global("b"), 4 << 16);
   EXPECT_EQ(global("c"), 6 << 16);
-  EXPECT_EQ(pstate.cursor_x, 20);
-  EXPECT_EQ(pstate.print_home_x, 20);
-  EXPECT_EQ(pstate.cursor_y, 30);
-  EXPECT_EQ(pstate.pen, 0x12);
+  EXPECT_EQ(pstate().cursor_x, 20);
+  EXPECT_EQ(pstate().print_home_x, 20);
+  EXPECT_EQ(pstate().cursor_y, 30);
+  EXPECT_EQ(pstate().pen, 0x12);
   EXPECT_EQ(run("cursor()"), "");
-  EXPECT_EQ(pstate.cursor_x, 0);
-  EXPECT_EQ(pstate.cursor_y, 0);
-  EXPECT_EQ(pstate.pen, 0x12);
+  EXPECT_EQ(pstate().cursor_x, 0);
+  EXPECT_EQ(pstate().cursor_y, 0);
+  EXPECT_EQ(pstate().pen, 0x12);
 }
 
 // --- waits ------------------------------------------------------------------
@@ -130,20 +132,20 @@ TEST_F(PrintTest, PerCharacterWaitStopsAfterEveryGlyph) {
   // clang-format off
   ASSERT_EQ(print("\x06" "d3abc"), 1);
   // clang-format on
-  EXPECT_EQ(pstate.cursor_x, 4);
+  EXPECT_EQ(pstate().cursor_x, 4);
   EXPECT_EQ(continue_print_text(), 1);
   EXPECT_EQ(continue_print_text(), 1);
   EXPECT_EQ(continue_print_text(), 1);  // b drawn, waits again
-  EXPECT_EQ(pstate.cursor_x, 8);
+  EXPECT_EQ(pstate().cursor_x, 8);
   // A repeated glyph waits after each of its copies.
   destroy_print_buffer();
-  pstate.cursor_x = 0;
+  pstate().cursor_x = 0;
   // clang-format off
   ASSERT_EQ(print("\x06" "d1\x01" "3x"), 1);
   // clang-format on
   EXPECT_EQ(continue_print_text(), 1);
   EXPECT_EQ(continue_print_text(), 1);
-  EXPECT_EQ(pstate.cursor_x, 12);
+  EXPECT_EQ(pstate().cursor_x, 12);
   EXPECT_EQ(continue_print_text(), 0);
 }
 
@@ -310,7 +312,7 @@ TEST_F(PrintAudioTest, AtThePromptAnAudioPauseStopsEverythingFirst) {
   // clang-format on
   EXPECT_EQ(tarq_audio_pause(), 0);
   EXPECT_TRUE(playing(63));
-  run_state.running = run_state.program = 1;
+  run_state().running = run_state().program = 1;
   tarq_set_audio_pause(1);
   // clang-format off
   print("\x07" "c");

@@ -6,9 +6,11 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "console/print/console_print.h"
 #include "console/print/font.h"
 #include "console/print/print.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/pod.h"
 #include "script/vm/cpu.h"
@@ -24,11 +26,11 @@ class PrintTest : public ScriptDrawTest {
   void SetUp() override {
     ScriptDrawTest::SetUp();
     font = make_synthetic_font_pod();
-    saved_font = tovo_console_font;
-    tovo_console_font = font;
+    saved_font = tovo_console_font();
+    tovo_set_console_font(font);
     init_print_context();
     install_fake_shell();  // a waiting print ends the frame, which asks the pause menu
-    run_state.running = run_state.program = 0;
+    run_state().running = run_state().program = 0;
     lua_pushcfunction(L, kx_print);
     lua_setglobal(L, "print");
     lua_pushcfunction(L, kx_cursor);
@@ -37,15 +39,15 @@ class PrintTest : public ScriptDrawTest {
   }
   void TearDown() override {
     init_print_context();
-    tovo_console_font = saved_font;
+    tovo_set_console_font(saved_font);
     tarq_destroy_pod(font);
-    run_state.running = run_state.program = 0;
+    run_state().running = run_state().program = 0;
     ScriptDrawTest::TearDown();
   }
 
   // Prints text (bytes as given) through the engine in colour with mode.
   int32_t print(const std::string& text, int32_t mode = 0, int32_t colour = 7) {
-    print_widest_x = 0;
+    print_widest_x() = 0;
     return tovo_print_text(screen(), text.data(), static_cast<int32_t>(text.size()), mode, colour);
   }
   // The count of pixels of value v inside x0..x1, y0..y1 (inclusive).

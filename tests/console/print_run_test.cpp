@@ -1,9 +1,11 @@
 // print inside a running cart: a wait ends the frame, the run loop finishes
 // the text on later ticks before the program goes on, and the cart's console
 // lines scroll unless it turns scrolling off while it runs.
+#include "console/machine/machine.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"
 #include "console/print/print_pending.h"
+#include "console/run/run_record.h"
 #include "engine/data/pod.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/synthetic_font.h"
@@ -18,14 +20,14 @@ class PrintRunTest : public tovo_test::CartHarness {
   void SetUp() override {
     CartHarness::SetUp();
     font = make_synthetic_font_pod();
-    saved = tovo_console_font;
-    tovo_console_font = font;
+    saved = tovo_console_font();
+    tovo_set_console_font(font);
     init_print_context();
   }
   void TearDown() override {
     init_print_context();
     CartHarness::TearDown();
-    tovo_console_font = saved;
+    tovo_set_console_font(saved);
     tarq_destroy_pod(font);
   }
   // The glyph code drawn in colour v in the narrow cell at (x, y).
@@ -33,7 +35,7 @@ class PrintRunTest : public tovo_test::CartHarness {
     int code = 0;
     for (int r = 0; r < 2; r++) {
       for (int j = 0; j < 4; j++) {
-        if (pstate.screens[0]->pixels[(y + r) * 128 + x + j] == v) code |= 1 << (4 * r + j);
+        if (pstate().screens[0]->pixels[(y + r) * 128 + x + j] == v) code |= 1 << (4 * r + j);
       }
     }
     return code;
@@ -82,8 +84,8 @@ TEST_F(PrintRunTest, CartLinesScrollUnlessBit6Of5f36) {
 TEST_F(PrintRunTest, OnlyARunningCartKeepsConsoleLinesFromScrolling) {
   start("poke(0x5f36, 0x40)");
   tick();
-  ASSERT_EQ(pstate.ram[0x5f36], 0x40);
-  const int32_t running = run_state.running, program = run_state.program;
+  ASSERT_EQ(pstate().ram[0x5f36], 0x40);
+  const int32_t running = run_state().running, program = run_state().program;
   const struct {
     const char* what;
     int32_t running, program, cursor_y;
@@ -93,15 +95,15 @@ TEST_F(PrintRunTest, OnlyARunningCartKeepsConsoleLinesFromScrolling) {
       {"a prompt line", 1, 0, 120},
   };
   for (const auto& c : cases) {
-    run_state.running = c.running;
-    run_state.program = c.program;
-    pstate.camera_y = 0;
-    pstate.cursor_y = 120;
+    run_state().running = c.running;
+    run_state().program = c.program;
+    pstate().camera_y = 0;
+    pstate().cursor_y = 120;
     tovo_print_col("x", 7);
-    EXPECT_EQ(pstate.cursor_y, c.cursor_y) << c.what;
+    EXPECT_EQ(pstate().cursor_y, c.cursor_y) << c.what;
   }
-  run_state.running = running;
-  run_state.program = program;
+  run_state().running = running;
+  run_state().program = program;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The print engine over the synthetic font: each control code and "^"
 // command from a start state to the drawn pixels, the cursor and the widest
 // x; glyph placement and styles; wrapping and scrolling.
+#include "console/machine/machine.h"
+#include "console/run/run_record.h"
 #include "tests/console/print_fixture.h"
 
 using namespace std::string_literals;
@@ -75,9 +77,9 @@ TEST_P(PrintCaseTest, DrawsMovesAndReturns) {
   const print_case& c = cases()[GetParam()];
   poke(0x5f36, 0x04);
   EXPECT_EQ(print(c.text), 0) << c.name;
-  EXPECT_EQ(print_widest_x, c.widest) << c.name;
-  EXPECT_EQ(pstate.cursor_x, c.cursor_x) << c.name;
-  EXPECT_EQ(pstate.cursor_y, c.cursor_y) << c.name;
+  EXPECT_EQ(print_widest_x(), c.widest) << c.name;
+  EXPECT_EQ(pstate().cursor_x, c.cursor_x) << c.name;
+  EXPECT_EQ(pstate().cursor_y, c.cursor_y) << c.name;
   if (c.ink7 >= 0) {
     EXPECT_EQ(count(7), c.ink7) << c.name;
   }
@@ -102,7 +104,7 @@ TEST_F(PrintTest, ColourCodeSetsForegroundAndPen) {
   // clang-format on
   EXPECT_EQ(code_at(0, 0, 8), 'a');
   EXPECT_EQ(code_at(4, 0, 12), 'b');
-  EXPECT_EQ(pstate.pen, 12);
+  EXPECT_EQ(pstate().pen, 12);
 }
 
 TEST_F(PrintTest, WideAndTallScaleEachGlyphPixel) {
@@ -131,7 +133,7 @@ TEST_F(PrintTest, StripeDrawsEveryOtherRowAndColumn) {
 
 TEST_F(PrintTest, InvertFillsTheBoxAndItsBorder) {
   poke(0x5f36, 0x04);
-  pstate.cursor_x = pstate.cursor_y = 1;
+  pstate().cursor_x = pstate().cursor_y = 1;
   print("\x06i\x20");  // code 32: only bit 1 of row 1 and the mark
   // Box 4x6 at (1,1) with one border column left and one row above: 5x7.
   EXPECT_EQ(count(7), 5 * 7 - narrow_ink(32));
@@ -141,7 +143,7 @@ TEST_F(PrintTest, InvertFillsTheBoxAndItsBorder) {
 
 TEST_F(PrintTest, BorderOffLeavesTheBorderAlone) {
   poke(0x5f36, 0x04);
-  pstate.cursor_x = pstate.cursor_y = 1;
+  pstate().cursor_x = pstate().cursor_y = 1;
   print("\x06-b\x06i\x20");
   EXPECT_EQ(count(7), 4 * 6 - narrow_ink(32));
   EXPECT_EQ(px(0, 0), 0);
@@ -149,15 +151,15 @@ TEST_F(PrintTest, BorderOffLeavesTheBorderAlone) {
 
 TEST_F(PrintTest, SolidBackgroundCoversBoxAndBorderThroughTheFillPattern) {
   poke(0x5f36, 0x04);
-  pstate.cursor_x = pstate.cursor_y = 1;
+  pstate().cursor_x = pstate().cursor_y = 1;
   // clang-format off
   print("\x02" "9a");
   // clang-format on
   EXPECT_EQ(count(9) + count(7), 5 * 7);
   EXPECT_EQ(count(7), narrow_ink('a'));
   fill_screen(0);
-  pstate.fill_pattern = 0x1ffff;  // every pixel's bit is 1, transparent
-  pstate.cursor_x = pstate.cursor_y = 1;
+  pstate().fill_pattern = 0x1ffff;  // every pixel's bit is 1, transparent
+  pstate().cursor_x = pstate().cursor_y = 1;
   // clang-format off
   print("\x02" "9a");
   // clang-format on
@@ -167,7 +169,7 @@ TEST_F(PrintTest, SolidBackgroundCoversBoxAndBorderThroughTheFillPattern) {
 
 TEST_F(PrintTest, GlyphPixelsUseTheMasksButNotThePalette) {
   poke(0x5f36, 0x04);
-  pstate.draw_pal[7] = 3;
+  pstate().draw_pal[7] = 3;
   fill_screen(8);
   poke(0x5f5e, 0x33);  // write mask 3, read mask 3
   print("\x7f", 0, 15);
@@ -177,20 +179,20 @@ TEST_F(PrintTest, GlyphPixelsUseTheMasksButNotThePalette) {
 TEST_F(PrintTest, WidthsAbove8ReadNoBitsPast7) {
   poke(0x5f36, 0x04);
   print("\x06xf\x06i\x7f");  // width 15, inverted: columns 8-14 show 0, so all drawn
-  EXPECT_EQ(pstate.cursor_x, 15);
+  EXPECT_EQ(pstate().cursor_x, 15);
   EXPECT_EQ(count(7, 8, 0, 14, 5), 7 * 6);
   // Width 35 doubled: columns 16-69 of the box lie past bit 7.
   fill_screen(0);
-  pstate.cursor_x = 0;
-  pstate.cursor_y = 20;
+  pstate().cursor_x = 0;
+  pstate().cursor_y = 20;
   print("\x06xz\x06w\x06i\x7f");
-  EXPECT_EQ(pstate.cursor_x, 70);
+  EXPECT_EQ(pstate().cursor_x, 70);
   EXPECT_EQ(count(7, 16, 20, 69, 25), 54 * 6);
 }
 
 TEST_F(PrintTest, DecorationDrawsAtThePreviousGlyphAndReturns) {
   poke(0x5f36, 0x04);
-  pstate.cursor_y = 20;
+  pstate().cursor_y = 20;
   // o = 'a' (10): dx = (10 & 3) - 2 = 0, dy = (10 >> 2) - 8 = -6.
   // clang-format off
   print("b\x0b" "acd");
@@ -198,19 +200,19 @@ TEST_F(PrintTest, DecorationDrawsAtThePreviousGlyphAndReturns) {
   EXPECT_EQ(code_at(0, 20), 'b');
   EXPECT_EQ(code_at(0, 14), 'c');
   EXPECT_EQ(code_at(4, 20), 'd');
-  EXPECT_EQ(pstate.cursor_x, 8);
+  EXPECT_EQ(pstate().cursor_x, 8);
 }
 
 TEST_F(PrintTest, RepeatAfterADecorationStaysForTheNextGlyph) {
   poke(0x5f36, 0x04);
-  pstate.cursor_y = 20;
+  pstate().cursor_y = 20;
   // clang-format off
   print("b\x01" "2\x0b" "acd");
   // clang-format on
   EXPECT_EQ(code_at(0, 14), 'c');
   EXPECT_EQ(code_at(4, 20), 'd');
   EXPECT_EQ(code_at(8, 20), 'd');
-  EXPECT_EQ(pstate.cursor_x, 12);
+  EXPECT_EQ(pstate().cursor_x, 12);
 }
 
 TEST_F(PrintTest, CustomFontIsReadFromMemory) {
@@ -227,7 +229,7 @@ TEST_F(PrintTest, CustomFontIsReadFromMemory) {
   EXPECT_EQ(cell_row(1, 1, 1, 3), 5);
   EXPECT_EQ(cell_row(4, 1, 0, 3), 7);
   EXPECT_EQ(code_at(10, 0), 'a');  // the built-in font again: 4x6, no offset
-  EXPECT_EQ(pstate.cursor_x, 14);
+  EXPECT_EQ(pstate().cursor_x, 14);
 }
 
 TEST_F(PrintTest, AttributeRegistersSetTheContext) {
@@ -235,18 +237,18 @@ TEST_F(PrintTest, AttributeRegistersSetTheContext) {
   // Custom font (bits 0 and 7) with a zero header reads as 8x8.
   poke(0x5f58, 0x81);
   print("a");
-  EXPECT_EQ(pstate.cursor_x, 8);
+  EXPECT_EQ(pstate().cursor_x, 8);
   poke(0x5f58, 0);
   poke(0x5f59, 0x35);  // width 5, height 3
   poke(0x5f5a, 0x17);  // wide width 7, tab (1 + 1) * 4 = 8
-  pstate.cursor_x = pstate.cursor_y = 0;
+  pstate().cursor_x = pstate().cursor_y = 0;
   // clang-format off
   print("a\x80\x09" "b\n");
   // clang-format on
-  EXPECT_EQ(print_widest_x, 5 + 7 + 4 + 5);
-  EXPECT_EQ(pstate.cursor_y, 3);
+  EXPECT_EQ(print_widest_x(), 5 + 7 + 4 + 5);
+  EXPECT_EQ(pstate().cursor_y, 3);
   poke(0x5f5b, 0x21);  // x offset 1, y offset 2
-  pstate.cursor_x = pstate.cursor_y = 0;
+  pstate().cursor_x = pstate().cursor_y = 0;
   fill_screen(0);
   print("a");
   EXPECT_EQ(code_at(1, 2), 'a');
@@ -254,12 +256,12 @@ TEST_F(PrintTest, AttributeRegistersSetTheContext) {
 
 TEST_F(PrintTest, NewlineIsAddedUnlessBit2Of5f36) {
   print("a");
-  EXPECT_EQ(pstate.cursor_x, 0);
-  EXPECT_EQ(pstate.cursor_y, 6);
+  EXPECT_EQ(pstate().cursor_x, 0);
+  EXPECT_EQ(pstate().cursor_y, 6);
   poke(0x5f36, 0x04);
   print("a");
-  EXPECT_EQ(pstate.cursor_x, 4);
-  EXPECT_EQ(pstate.cursor_y, 6);
+  EXPECT_EQ(pstate().cursor_x, 4);
+  EXPECT_EQ(pstate().cursor_y, 6);
 }
 
 TEST_F(PrintTest, LineHeightIsTheTallestGlyphOfTheLine) {
@@ -267,25 +269,25 @@ TEST_F(PrintTest, LineHeightIsTheTallestGlyphOfTheLine) {
   print("a\x06t" "b\x06-tc\nd");
   // clang-format on
   EXPECT_EQ(code_at(0, 12), 'd');
-  EXPECT_EQ(pstate.cursor_y, 12 + 6);
+  EXPECT_EQ(pstate().cursor_y, 12 + 6);
 }
 
 TEST_F(PrintTest, ClearCommandFillsWithinClipAndHomesTheCursor) {
   poke(0x5f36, 0x04);
-  pstate.cursor_x = pstate.cursor_y = 50;
+  pstate().cursor_x = pstate().cursor_y = 50;
   tovo_clip_set(0, 0, 64, 128, false);
   // clang-format off
   print("\x06" "c5");
   // clang-format on
   EXPECT_EQ(count(5), 64 * 128);
-  EXPECT_EQ(pstate.cursor_x, 0);
-  EXPECT_EQ(pstate.cursor_y, 0);
+  EXPECT_EQ(pstate().cursor_x, 0);
+  EXPECT_EQ(pstate().cursor_y, 0);
 }
 
 TEST_F(PrintTest, CameraMovesTheGlyphBox) {
   poke(0x5f36, 0x04);
-  pstate.camera_x = -10;
-  pstate.camera_y = -5;
+  pstate().camera_x = -10;
+  pstate().camera_y = -5;
   print("a");
   EXPECT_EQ(code_at(10, 5), 'a');
 }
@@ -307,7 +309,7 @@ TEST_F(PrintTest, GlyphChargeCountsItsPixels) {
 }
 
 TEST_F(PrintTest, WrapStartsANewLineAtHome) {
-  pstate.print_home_x = pstate.cursor_x = 120;
+  pstate().print_home_x = pstate().cursor_x = 120;
   print("abcd", TOVO_PRINT_WRAP);
   EXPECT_EQ(code_at(120, 0), 'a');
   EXPECT_EQ(code_at(124, 0), 'b');
@@ -324,10 +326,10 @@ TEST_F(PrintTest, WrapRightEdgeIsTheClipRectangle) {
 TEST_F(PrintTest, ScrollModeNewlineScrollsPastTheBottom) {
   fill_screen(0);
   screen()->pixels[6 * 128] = 3;  // row 6 moves to row 0
-  pstate.cursor_y = 120;
+  pstate().cursor_y = 120;
   lua_reset_cpu_cycles(L);
   print("a", TOVO_PRINT_SCROLL);
-  EXPECT_EQ(pstate.cursor_y, 120);
+  EXPECT_EQ(pstate().cursor_y, 120);
   EXPECT_EQ(px(0, 0), 3);
   EXPECT_EQ(code_at(0, 114), 'a');
   EXPECT_EQ(count(0, 0, 122, 127, 127), 128 * 6);
@@ -335,36 +337,36 @@ TEST_F(PrintTest, ScrollModeNewlineScrollsPastTheBottom) {
 }
 
 TEST_F(PrintTest, ScrollModeScrollsBeforeAGlyphBelowTheScreen) {
-  pstate.cursor_y = 130;  // 8 rows past 122
+  pstate().cursor_y = 130;  // 8 rows past 122
   poke(0x5f36, 0x04);
   print("a", TOVO_PRINT_SCROLL);
-  EXPECT_EQ(pstate.cursor_y, 122);
+  EXPECT_EQ(pstate().cursor_y, 122);
   EXPECT_EQ(code_at(0, 122), 'a');
-  pstate.cursor_x = 0;
-  pstate.cursor_y = 1000;  // past the page: all cleared, no rows copied
+  pstate().cursor_x = 0;
+  pstate().cursor_y = 1000;  // past the page: all cleared, no rows copied
   print("b", TOVO_PRINT_SCROLL);
-  EXPECT_EQ(pstate.cursor_y, 122);
+  EXPECT_EQ(pstate().cursor_y, 122);
   EXPECT_EQ(ink(), narrow_ink('b'));
 }
 
 TEST_F(PrintTest, ARunningCartWithBit6OfScrollNeverScrolls) {
-  run_state.running = run_state.program = 1;
+  run_state().running = run_state().program = 1;
   poke(0x5f36, 0x40);
-  pstate.cursor_y = 120;
+  pstate().cursor_y = 120;
   print("a\nb", TOVO_PRINT_SCROLL);
-  EXPECT_EQ(pstate.cursor_y, 132);
+  EXPECT_EQ(pstate().cursor_y, 132);
   EXPECT_EQ(code_at(0, 120), 'a');
   // Not running: the same bit does not stop it.
-  run_state.running = 0;
-  pstate.cursor_y = 120;
+  run_state().running = 0;
+  pstate().cursor_y = 120;
   print("a", TOVO_PRINT_SCROLL);
-  EXPECT_EQ(pstate.cursor_y, 120);
+  EXPECT_EQ(pstate().cursor_y, 120);
 }
 
 TEST_F(PrintTest, WithoutScrollModeTheCursorGoesOffTheScreen) {
-  pstate.cursor_y = 120;
+  pstate().cursor_y = 120;
   print("a\nb");
-  EXPECT_EQ(pstate.cursor_y, 132);
+  EXPECT_EQ(pstate().cursor_y, 132);
   EXPECT_EQ(code_at(0, 120), 'a');
 }
 

@@ -6,6 +6,7 @@
 
 #include "console/print/console_print.h"
 #include "console/print/host_output.h"
+#include "console/run/run_record.h"
 #include "tests/console/output_folder.h"
 #include "tests/support/cart_harness.h"
 #include "tests/support/temp_dir.h"
@@ -18,7 +19,7 @@ class PrinthRunTest : public tovo_test::CartHarness {
   void SetUp() override {
     CartHarness::SetUp();
     test_output_folder = dir.path;
-    tovo_shell.output_path_for = test_output_path;
+    tovo_shell().output_path_for = test_output_path;
     tovo_reset_printh_log();
   }
   void TearDown() override {
@@ -33,7 +34,7 @@ constexpr const char* ONE_MORE_FILE = "printh('x', 'f65') ok = 1";
 TEST_F(PrinthRunTest, ACartStartedWhileNoneRunsStartsAfresh) {
   start(SIXTY_FOUR_FILES);
   tick();
-  ASSERT_EQ(run_state.running, 0);  // it ran to its end
+  ASSERT_EQ(run_state().running, 0);  // it ran to its end
   start(ONE_MORE_FILE);
   tick();
   EXPECT_EQ(global("ok"), "1");
@@ -42,7 +43,7 @@ TEST_F(PrinthRunTest, ACartStartedWhileNoneRunsStartsAfresh) {
 TEST_F(PrinthRunTest, ACartStartedByARunningCartKeepsTheLimits) {
   start(std::string(SIXTY_FOUR_FILES) + "while true do flip() end");
   tick();
-  ASSERT_EQ(run_state.running, 1);
+  ASSERT_EQ(run_state().running, 1);
   start(ONE_MORE_FILE);  // as load from the running cart
   tick();
   EXPECT_EQ(global("ok"), "nil");

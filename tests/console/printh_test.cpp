@@ -30,7 +30,7 @@ class PrinthTest : public BindingsTest {
     test_output_folder = home.path();
     tovo_reset_printh_log();
     install_fake_shell();
-    tovo_shell.output_path_for = test_output_path;
+    tovo_shell().output_path_for = test_output_path;
   }
   void TearDown() override {
     tovo_set_player_clipboard(nullptr);

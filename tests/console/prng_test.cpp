@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/machine/machine_prng.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 
 namespace {
@@ -25,8 +26,8 @@ TEST(Prng, SeedingFollowsTheStepRule) {
   };
   for (int i = 0; i < 32; i++) step();
   tovo_srand(0);
-  EXPECT_EQ(kx_m_high, hi);
-  EXPECT_EQ(kx_m_low, lo);
+  EXPECT_EQ(get_rand_seed(0), hi);
+  EXPECT_EQ(get_rand_seed(1), lo);
   step();
   EXPECT_EQ(tovo_random(0xffffffffu), hi % 0xffffffffu);
 
@@ -65,19 +66,19 @@ TEST(Prng, SeededSequencesFollowTheModelAndStayInRange) {
 
 TEST(Prng, ZeroRangeTakesNoStepAndSeedRegisters) {
   tovo_srand(5);
-  uint32_t hi = kx_m_high, lo = kx_m_low;
+  uint32_t hi = get_rand_seed(0), lo = get_rand_seed(1);
   EXPECT_EQ(tovo_random(0), 0u);
-  EXPECT_EQ(kx_m_high, hi);
-  EXPECT_EQ(kx_m_low, lo);
+  EXPECT_EQ(get_rand_seed(0), hi);
+  EXPECT_EQ(get_rand_seed(1), lo);
   set_rand_seed(0, 11);
   set_rand_seed(1, 22);
   set_rand_seed(2, 33);
   EXPECT_EQ(get_rand_seed(0), 11u);
   EXPECT_EQ(get_rand_seed(1), 22u);
   EXPECT_EQ(get_rand_seed(2), 0u);
-  int before = run_state.spend_counter;
+  int before = run_state().spend_counter;
   tovo_srand(7);
-  EXPECT_EQ(run_state.spend_counter - before, 16);
+  EXPECT_EQ(run_state().spend_counter - before, 16);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"
 #include "console/run/program_text.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/data/ctext.h"
@@ -109,24 +111,24 @@ TEST(ProgramText, CompilesAsTextOnly) {
 
 TEST_F(CodeTabsTest, SplitAndMerge) {
   set_code("a\n-->8\nb\n-->8\n\n-->8\nd");
-  EXPECT_STREQ(code_tab[0], "a");
-  EXPECT_STREQ(code_tab[1], "b");
-  EXPECT_STREQ(code_tab[2], "");
-  EXPECT_STREQ(code_tab[3], "d");
+  EXPECT_STREQ(code_tab(0), "a");
+  EXPECT_STREQ(code_tab(1), "b");
+  EXPECT_STREQ(code_tab(2), "");
+  EXPECT_STREQ(code_tab(3), "d");
   EXPECT_EQ(visible_code_tabs(), 4);
-  merge_code_from_tabs(pitem[0]);
-  EXPECT_STREQ(pitem[0]->code, "a\n-->8\nb\n-->8\n\n-->8\nd");
+  merge_code_from_tabs(pitem(0));
+  EXPECT_STREQ(pitem(0)->code, "a\n-->8\nb\n-->8\n\n-->8\nd");
 
-  code_tab_selected = 5;  // a selected tab after the last one is kept
-  merge_code_from_tabs(pitem[0]);
-  EXPECT_STREQ(pitem[0]->code, "a\n-->8\nb\n-->8\n\n-->8\nd\n-->8\n\n-->8\n");
-  code_tab_selected = 0;
+  code_tab_selected() = 5;  // a selected tab after the last one is kept
+  merge_code_from_tabs(pitem(0));
+  EXPECT_STREQ(pitem(0)->code, "a\n-->8\nb\n-->8\n\n-->8\nd\n-->8\n\n-->8\n");
+  code_tab_selected() = 0;
 
   std::string many;
   for (int i = 0; i < 20; i++) many += std::to_string(i) + (i < 19 ? "\n-->8\n" : "");
   set_code(many);
-  EXPECT_STREQ(code_tab[14], "14");
-  EXPECT_EQ(std::string(code_tab[15]), "15\n-->8\n16\n-->8\n17\n-->8\n18\n-->8\n19");
+  EXPECT_STREQ(code_tab(14), "14");
+  EXPECT_EQ(std::string(code_tab(15)), "15\n-->8\n16\n-->8\n17\n-->8\n18\n-->8\n19");
 }
 
 TEST_F(CodeTabsTest, FindTabLine) {
@@ -148,19 +150,19 @@ TEST_F(CodeTabsTest, FindTabLine) {
 // The shell's punycode-encoding setting reaches every tab's code text, and
 // follows the setting back.
 TEST_F(CodeTabsTest, PunycodeEncodingReachesEveryTabRecord) {
-  tovo_shell.set_setting("punycode_encoding", 1);
+  tovo_shell().set_setting("punycode_encoding", 1);
   update_punycode_encoding();
-  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell.code_tab_record(tab)->keep_capitals, 1) << tab;
-  tovo_shell.set_setting("punycode_encoding", 0);
+  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell().code_tab_record(tab)->keep_capitals, 1) << tab;
+  tovo_shell().set_setting("punycode_encoding", 0);
   update_punycode_encoding();
-  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell.code_tab_record(tab)->keep_capitals, 0) << tab;
+  for (int tab = 0; tab < TOVO_CODE_TABS; tab++) EXPECT_EQ(tovo_shell().code_tab_record(tab)->keep_capitals, 0) << tab;
   // A shell that holds no record for a tab is passed over.
-  auto kept = tovo_shell.code_tab_record;
-  tovo_shell.code_tab_record = [](int32_t) -> tarq_ctext* { return nullptr; };
-  tovo_shell.set_setting("punycode_encoding", 1);
+  auto kept = tovo_shell().code_tab_record;
+  tovo_shell().code_tab_record = [](int32_t) -> tarq_ctext* { return nullptr; };
+  tovo_shell().set_setting("punycode_encoding", 1);
   update_punycode_encoding();
-  tovo_shell.code_tab_record = kept;
-  EXPECT_EQ(tovo_shell.code_tab_record(0)->keep_capitals, 0);
+  tovo_shell().code_tab_record = kept;
+  EXPECT_EQ(tovo_shell().code_tab_record(0)->keep_capitals, 0);
 }
 
 class PreludeTest : public CartHarness {
@@ -170,7 +172,7 @@ class PreludeTest : public CartHarness {
     testing::internal::CaptureStdout();
     start(code);
     tick(3);
-    EXPECT_EQ(run_state.running, 0) << code;
+    EXPECT_EQ(run_state().running, 0) << code;
     return testing::internal::GetCapturedStdout();
   }
 };
@@ -206,7 +208,7 @@ TEST_F(PreludeTest, MenuitemStopsOnABadIndex) {
   testing::internal::CaptureStdout();
   start("menuitem('x','label') printh('after')");
   tick();
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_SUSPEND);
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_SUSPEND);
   tick();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // stopped before the next line
 }
@@ -228,8 +230,8 @@ TEST_F(PreludeTest, MainLoopVariants) {
     start(c.code);
     tick(3);
     std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(run_state.target_fps, c.fps) << c.code;
-    EXPECT_EQ(run_state.mainloop_exists, c.mainloop) << c.code;
+    EXPECT_EQ(run_state().target_fps, c.fps) << c.code;
+    EXPECT_EQ(run_state().mainloop_exists, c.mainloop) << c.code;
     EXPECT_EQ(out, c.out) << c.code;
   }
 }

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "console/machine/address_space.h"
+#include "console/machine/machine.h"
 #include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/spend_cpu.h"
 #include "script/vm/cpu.h"
@@ -21,17 +23,17 @@ class RunLoopTest : public CartHarness {};
 
 TEST_F(RunLoopTest, FrameRateSelectsTheSliceBudget) {
   start("function _update60() n=(n or 0)+1 end");
-  ASSERT_EQ(run_state.running, 1);
+  ASSERT_EQ(run_state().running, 1);
   tick();
-  EXPECT_EQ(run_state.current_fps, 60);
-  EXPECT_EQ(run_state.target_fps, 60);
+  EXPECT_EQ(run_state().current_fps, 60);
+  EXPECT_EQ(run_state().target_fps, 60);
   tick();
-  EXPECT_EQ(lua_cpu(L0).cpu_cycles_slice_max, 139810);
+  EXPECT_EQ(lua_cpu(L0()).cpu_cycles_slice_max, 139810);
 
   start("function _update() n=(n or 0)+1 end");
   tick(2);
-  EXPECT_EQ(run_state.current_fps, 30);
-  EXPECT_EQ(lua_cpu(L0).cpu_cycles_slice_max, 279620);
+  EXPECT_EQ(run_state().current_fps, 30);
+  EXPECT_EQ(lua_cpu(L0()).cpu_cycles_slice_max, 279620);
   EXPECT_EQ(global("n"), "2");  // the first tick runs the top level and the first frame
 }
 
@@ -39,7 +41,7 @@ TEST_F(RunLoopTest, EndlessLoopIsPreemptedEveryTick) {
   start("n=0 while true do n+=1 end");
   for (int i = 0; i < 3; i++) {
     tick();
-    EXPECT_EQ(run_state.running, 1);
+    EXPECT_EQ(run_state().running, 1);
   }
   int first = std::stoi(global("n"));
   tick();
@@ -57,11 +59,11 @@ TEST_F(RunLoopTest, BudgetSpentInsideANonYieldableCallFailsInThatTick) {
       "end})\n"
       "function _update() n=(n or 0)+1 if n==2 then tostr(t) end end");
   tick();
-  EXPECT_EQ(run_state.running, 1);
+  EXPECT_EQ(run_state().running, 1);
   tick();
-  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state().running, 0);
   EXPECT_EQ(global("n"), "2");
-  EXPECT_LT(lua_get_cpu_cycles(L0), 2 * lua_cpu(L0).cpu_cycles_slice_max);  // not dozens of frames
+  EXPECT_LT(lua_get_cpu_cycles(L0()), 2 * lua_cpu(L0()).cpu_cycles_slice_max);  // not dozens of frames
   EXPECT_NE(std::string(tovo_error_log())
                 .find("runtime error line 2 tab 0\nfor i=1,3000 do for j=1,1000 do end end\n"
                       "attempt to yield from outside a coroutine\n"),
@@ -72,8 +74,8 @@ TEST_F(RunLoopTest, BudgetSpentInsideANonYieldableCallFailsInThatTick) {
 TEST_F(RunLoopTest, CartWithoutMainLoopRunsOnceAndStops) {
   start("n=(n or 0)+1 function _init() m=1 end");
   tick();
-  EXPECT_EQ(run_state.running, 0);
-  EXPECT_EQ(run_state.resumable, 0);
+  EXPECT_EQ(run_state().running, 0);
+  EXPECT_EQ(run_state().resumable, 0);
   EXPECT_EQ(global("n"), "1");
   EXPECT_EQ(global("m"), "1");
 }
@@ -84,7 +86,7 @@ TEST_F(RunLoopTest, InitRunsOnceBeforeTheFrames) {
   EXPECT_EQ(global("i"), "1");
   EXPECT_EQ(global("u"), "5");
   EXPECT_EQ(global("d"), "5");
-  EXPECT_EQ(run_state.mainloop_exists, 2);
+  EXPECT_EQ(run_state().mainloop_exists, 2);
 }
 
 }  // namespace
@@ -100,28 +102,28 @@ TEST_F(PromptLineTest, ResumeAndStep) {
   tick(2);
   suspend_program();
   run_program("x=5", 1);  // a line runs on the command thread
-  EXPECT_EQ(L0, L0_command);
+  EXPECT_EQ(L0(), L0_command());
   tick();
   EXPECT_EQ(global("x"), "5");
-  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state().running, 0);
   run_program("r", 1);
-  EXPECT_EQ(L0, L0_cart);
-  EXPECT_EQ(run_state.running, 1);
+  EXPECT_EQ(L0(), L0_cart());
+  EXPECT_EQ(run_state().running, 1);
   tick();
   EXPECT_EQ(global("n"), "3");
   run_program(".", 1);
-  EXPECT_EQ(run_state.step, 1);
+  EXPECT_EQ(run_state().step, 1);
   tick(2);  // flip() asks to stop after one frame
   EXPECT_EQ(global("n"), "4");
-  EXPECT_EQ(run_state.running, 0);
+  EXPECT_EQ(run_state().running, 0);
 }
 
 TEST_F(PromptLineTest, NothingToResume) {
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   run_program("resume", 1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "nothing to resume\n");
-  run_state.exec = 0;
+  run_state().exec = 0;
 }
 
 // When a program stops, each group of registers that 0x5f2e does not keep
@@ -150,19 +152,19 @@ TEST_F(RunLoopTest, AStopResetsTheGroupsThatAreNotKept) {
                c.address, c.value, TOVO_CUSTOM_FONT);
       start(code);
       tick(2);
-      ASSERT_EQ(run_state.running, 0) << code;
-      EXPECT_EQ(tovo_peek(&pstate, pstate.cart, c.address), kept ? c.value : c.reset) << code;
-      EXPECT_EQ(tovo_peek(&pstate, pstate.cart, TOVO_CUSTOM_FONT + 1), 9) << code;
+      ASSERT_EQ(run_state().running, 0) << code;
+      EXPECT_EQ(tovo_peek(&pstate(), pstate().cart, c.address), kept ? c.value : c.reset) << code;
+      EXPECT_EQ(tovo_peek(&pstate(), pstate().cart, TOVO_CUSTOM_FONT + 1), 9) << code;
     }
 }
 
 TEST_F(RunLoopTest, ErrorsDuringTheResetGlitchAreNotReported) {
   start("x=nil+1");
-  pstate.reset_counter = 2;
+  pstate().reset_counter = 2;
   tick();
-  EXPECT_EQ(run_state.running, 1);  // the error path does not suspend
+  EXPECT_EQ(run_state().running, 1);  // the error path does not suspend
   EXPECT_STREQ(tovo_error_log(), "");
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
 }
 
 }  // namespace
@@ -203,14 +205,14 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
       {"other.kx", "other.kx", ""},
   };
   static const char* current = "";
-  tovo_shell.current_filename = []() { return current; };
-  tovo_shell.root_path = []() { return "/r/"; };
-  tovo_shell.bbs_path = []() { return "/home/u/bbs/"; };
+  tovo_shell().current_filename = []() { return current; };
+  tovo_shell().root_path = []() { return "/r/"; };
+  tovo_shell().bbs_path = []() { return "/home/u/bbs/"; };
   for (const names_case& c : cases) {
     current = c.current;
     start("");
-    EXPECT_STREQ(run_state.running_filename, c.running) << c.current;
-    EXPECT_STREQ(run_state.running_cart_lid, c.lid) << c.current;
+    EXPECT_STREQ(run_state().running_filename, c.running) << c.current;
+    EXPECT_STREQ(run_state().running_cart_lid, c.lid) << c.current;
   }
   EXPECT_EQ(is_bbs_cart_file("/home/u/bbs/carts/x.kx"), 1);
   EXPECT_EQ(is_bbs_cart_file("/r/x.kx"), 0);
@@ -227,14 +229,14 @@ TEST_F(RunNamesTest, RunningFileNameAndCartId) {
 
 TEST_F(RunNamesTest, CartDataIsSavedAtMostOnceASecond) {
   start("function _update() end");
-  pstate.cart_data_dirty = 1;
+  pstate().cart_data_dirty = 1;
   tick();
   EXPECT_EQ(fake_shell.cdata_saves, 1);
   tick(10);  // a third of a second
   EXPECT_EQ(fake_shell.cdata_saves, 1);
   tick(30);
   EXPECT_EQ(fake_shell.cdata_saves, 2);
-  pstate.cart_data_dirty = 0;
+  pstate().cart_data_dirty = 0;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "tests/console/golden.h"
@@ -17,26 +18,26 @@ namespace {
 // The machine state is put back as it was after each test.
 struct screen_render : ::testing::Test {
   void SetUp() override {
-    saved = pstate;
-    memset(pstate.ram, 0, sizeof pstate.ram);
+    saved = pstate();
+    memset(pstate().ram, 0, sizeof pstate().ram);
     for (int i = 0; i < 16; i++) {
-      pstate.screen_pal[i] = (i + 1) & 15;
-      pstate.secondary_pal[i] = 128 + i;
+      pstate().screen_pal[i] = (i + 1) & 15;
+      pstate().secondary_pal[i] = 128 + i;
     }
     page = tarq_create_bitmap(128, 128, 8);
     dst = tarq_create_bitmap(128, 128, 8);
     for (int y = 0; y < 128; y++)
       for (int x = 0; x < 128; x++) page->rows[y][x] = (uint8_t)((x + y) & 15);
-    pstate.screens[0] = page;
-    pstate.screen_mode = 0;
-    pstate.ram[TOVO_REG_DRAW_TARGET] = 0x60;
-    tovo_extpal_glitch_end = 0;
+    pstate().screens[0] = page;
+    pstate().screen_mode = 0;
+    pstate().ram[TOVO_REG_DRAW_TARGET] = 0x60;
+    reset_extpal_glitch();
   }
   void TearDown() override {
-    pstate = saved;
+    pstate() = saved;
     tarq_destroy_bitmap(page);
     tarq_destroy_bitmap(dst);
-    tovo_extpal_glitch_end = 0;  // no glitch left running for the tests after
+    reset_extpal_glitch();  // no glitch left running for the tests after
   }
   // A started program on a running machine.
   void render() { tovo_render_screen(0, dst, {1, 1}); }
@@ -49,23 +50,23 @@ TEST_F(screen_render, DisplayPaletteAndHighColours) {
   render();
   for (int y = 0; y < 128; y++)
     for (int x = 0; x < 128; x++) ASSERT_EQ(dst->rows[y][x], ((page->rows[y][x] & 15) + 1) & 15);
-  EXPECT_EQ(tovo_extpal_glitch_end, 0);
+  EXPECT_EQ(tovo_extpal_glitch_end(), 0);
 }
 
 TEST_F(screen_render, RowSelectedSecondaryPaletteStartsTheGlitch) {
-  pstate.ram[0x5f5f] = 0x10;
+  pstate().ram[0x5f5f] = 0x10;
   render();
   EXPECT_EQ(dst->rows[9][3], ((9 + 3 + 1) & 15));  // no row bits: all display palette
-  EXPECT_NE(tovo_extpal_glitch_end, 0);            // yet the glitch starts
-  pstate.ram[0x5f70 + 1] = 0x02;                   // row 9
+  EXPECT_NE(tovo_extpal_glitch_end(), 0);          // yet the glitch starts
+  pstate().ram[0x5f70 + 1] = 0x02;                 // row 9
   render();
   EXPECT_EQ(dst->rows[9][3], 128 + ((9 + 3) & 15));
   EXPECT_EQ(dst->rows[8][3], (8 + 3 + 1) & 15);
 }
 
 TEST_F(screen_render, OneColourThroughTheSecondaryPaletteByRowBand) {
-  pstate.ram[0x5f5f] = 0x35;      // colour 5
-  pstate.ram[0x5f70 + 2] = 0x01;  // row 16 takes the next entry
+  pstate().ram[0x5f5f] = 0x35;      // colour 5
+  pstate().ram[0x5f70 + 2] = 0x01;  // row 16 takes the next entry
   render();
   EXPECT_EQ(dst->rows[0][5], 128 + 0);                            // colour 5 at row 0: entry 0
   EXPECT_EQ(dst->rows[16][5 + 16 - 16 + 5], (10 + 16 + 1) & 15);  // not colour 5
@@ -128,9 +129,9 @@ TEST_F(screen_render, RenderedBytesForEachDisplayMode) {
   tarq_bitmap* sheet = tarq_create_bitmap(128, 128, 8);
   static tovo_cart cart;
   cart.gfx = sheet;
-  tovo_cart* saved_cart = pstate.cart;
-  tarq_bitmap* saved_page2 = pstate.screens[2];
-  pstate.screens[2] = page2;
+  tovo_cart* saved_cart = pstate().cart;
+  tarq_bitmap* saved_page2 = pstate().screens[2];
+  pstate().screens[2] = page2;
   for (int y = 0; y < 128; y++)
     for (int x = 0; x < 128; x++) {
       // Bands, a diagonal and a corner mark, so that turns and mirrors show.
@@ -141,24 +142,24 @@ TEST_F(screen_render, RenderedBytesForEachDisplayMode) {
       sheet->rows[y][x] = (uint8_t)(((x / 3) * (y / 5)) & 15);
     }
   for (int i = 0; i < 16; i++) {
-    pstate.ram[TOVO_REG_SECONDARY_PAL + i] = (uint8_t)(128 + ((i * 5) & 15));
-    pstate.secondary_pal[i] = 128 + ((i * 5) & 15);
-    pstate.ram[TOVO_REG_ROW_BITS + i] = (uint8_t)(0x5a ^ (i * 17));
+    pstate().ram[TOVO_REG_SECONDARY_PAL + i] = (uint8_t)(128 + ((i * 5) & 15));
+    pstate().secondary_pal[i] = 128 + ((i * 5) & 15);
+    pstate().ram[TOVO_REG_ROW_BITS + i] = (uint8_t)(0x5a ^ (i * 17));
   }
   std::vector<uint8_t> image;
   for (const render_case& c : cases) {
     SCOPED_TRACE(c.name);
-    pstate.ram[TOVO_REG_PAL_MODE] = c.pal_mode;
-    pstate.screen_mode = c.screen_mode;
-    pstate.ram[TOVO_REG_DRAW_TARGET] = c.sheet ? TOVO_TARGET_SHEET : 0x60;
-    pstate.cart = &cart;
+    pstate().ram[TOVO_REG_PAL_MODE] = c.pal_mode;
+    pstate().screen_mode = c.screen_mode;
+    pstate().ram[TOVO_REG_DRAW_TARGET] = c.sheet ? TOVO_TARGET_SHEET : 0x60;
+    pstate().cart = &cart;
     memset(dst->pixels, 0xee, 128 * 128);
     tovo_render_screen(c.page, dst, {c.started, c.running});
-    pstate.cart = saved_cart;
+    pstate().cart = saved_cart;
     image.insert(image.end(), dst->pixels, dst->pixels + 128 * 128);
   }
   check_golden("screen_render_modes", image);
-  pstate.screens[2] = saved_page2;
+  pstate().screens[2] = saved_page2;
   tarq_destroy_bitmap(page2);
   tarq_destroy_bitmap(sheet);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "script/api/api.h"
 #include "tests/support/cart_harness.h"
 
@@ -16,9 +17,9 @@ class ScriptMemoryTest : public CartHarness {
  protected:
   // A global number of the cart's state in raw 16.16 units.
   int32_t raw_global(const char* name) {
-    lua_getglobal(L0_cart, name);
-    int32_t v = lua_tonumberx(L0_cart, -1, nullptr);
-    lua_pop(L0_cart, 1);
+    lua_getglobal(L0_cart(), name);
+    int32_t v = lua_tonumberx(L0_cart(), -1, nullptr);
+    lua_pop(L0_cart(), 1);
     return v;
   }
 };

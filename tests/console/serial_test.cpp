@@ -8,10 +8,10 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/gpio.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
-#include "console/machine/serial_exit.h"
-#include "console/machine/serial_mix.h"
+#include "console/machine/serial_tools.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/tarq.h"
@@ -48,7 +48,7 @@ class SerialTest : public MachineTest {
   void put(int32_t at, std::vector<uint8_t> bytes) {
     for (size_t i = 0; i < bytes.size(); i++) poke(at + static_cast<int32_t>(i), bytes[i]);
   }
-  static int32_t gpio(int32_t ch) { return pstate.ram[0x5f80 + ch]; }
+  static int32_t gpio(int32_t ch) { return pstate().ram[0x5f80 + ch]; }
 };
 
 TEST_F(SerialTest, WritesToOneChannelExtendOnePacket) {
@@ -91,8 +91,8 @@ TEST_F(SerialTest, ChannelsOutsideTheTableAndEmptyWritesDoNothing) {
 }
 
 TEST_F(SerialTest, LongPacketsAreSplitSoTheWalkStaysInStep) {
-  for (int32_t i = 0; i < 9000; i++) pstate.ram[SRC + i] = static_cast<uint8_t>(i * 7);
-  pstate.ram[0x9fff] = 0x5a;
+  for (int32_t i = 0; i < 9000; i++) pstate().ram[SRC + i] = static_cast<uint8_t>(i * 7);
+  pstate().ram[0x9fff] = 0x5a;
   // 72000 bits does not fit a 16-bit count field.
   EXPECT_EQ(write_to_serial_channel(6, SRC, 72000), 72000);
   write_to_serial_channel(7, 0x9fff, 8);
@@ -107,7 +107,7 @@ TEST_F(SerialTest, OverflowIsReportedAndLaterPacketsStillArrive) {
   EXPECT_LT(written, 40);
   EXPECT_STREQ(fake_shell.message, "serial buffer overflow");
   EXPECT_EQ(fake_shell.message_ms, 1000);
-  pstate.ram[SRC] = 0x42;
+  pstate().ram[SRC] = 0x42;
   write_to_serial_channel(9, SRC, 8);
   serial_end_frame();
   EXPECT_EQ(gpio(9), 0x42);
@@ -119,7 +119,7 @@ TEST_F(SerialTest, LoopBackLeavesMemoryAsItWas) {
   put(SRC, {1, 2, 3});
   EXPECT_EQ(write_to_serial_channel(0x100, SRC, 20), 20);
   EXPECT_EQ(write_to_serial_channel(0x101, 0, 8 * 70000), 8 * 70000);
-  EXPECT_EQ(pstate.ram[SRC + 2], 3);
+  EXPECT_EQ(pstate().ram[SRC + 2], 3);
 }
 
 TEST_F(SerialTest, DroppedFileReadsAndCharges) {
@@ -131,11 +131,11 @@ TEST_F(SerialTest, DroppedFileReadsAndCharges) {
   int32_t before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 16), 16);
   EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 8 * 16);
-  EXPECT_EQ(pstate.ram[SRC + 1], 8);
+  EXPECT_EQ(pstate().ram[SRC + 1], 8);
   before = lua_get_cpu_cycles(L);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 40), 24);  // 5 asked, 3 left
   EXPECT_EQ(lua_get_cpu_cycles(L) - before, 2 * 64 * 3);
-  EXPECT_EQ(pstate.ram[SRC + 2], 5);
+  EXPECT_EQ(pstate().ram[SRC + 2], 5);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 8), 0);
   EXPECT_EQ(write_to_serial_channel(0x800, SRC, 4), 4);  // under a byte: charged, nothing read
   serial_set_dropped_file(data, 5);
@@ -150,11 +150,11 @@ TEST_F(SerialTest, DroppedImageHasItsSizeFirst) {
   serial_set_dropped_image_file(image);
   EXPECT_EQ(get_serial_image_file_remaining(), 4 + 600);
   EXPECT_EQ(write_to_serial_channel(0x802, SRC, 8 * 604), 8 * 604);
-  EXPECT_EQ(pstate.ram[SRC], 300 & 0xff);
-  EXPECT_EQ(pstate.ram[SRC + 1], 1);
-  EXPECT_EQ(pstate.ram[SRC + 2], 2);
-  EXPECT_EQ(pstate.ram[SRC + 3], 0);
-  EXPECT_EQ(pstate.ram[SRC + 603], 12);
+  EXPECT_EQ(pstate().ram[SRC], 300 & 0xff);
+  EXPECT_EQ(pstate().ram[SRC + 1], 1);
+  EXPECT_EQ(pstate().ram[SRC + 2], 2);
+  EXPECT_EQ(pstate().ram[SRC + 3], 0);
+  EXPECT_EQ(pstate().ram[SRC + 603], 12);
   EXPECT_EQ(get_serial_image_file_remaining(), 0);
 }
 
@@ -180,7 +180,7 @@ TEST_F(SerialTest, ParametersByWordsOrNumberUntilTheChannelIsUsed) {
 }
 
 TEST_F(SerialTest, AudioBufferKeeps2048BytesAndPlays256PerBuffer) {
-  for (int32_t i = 0; i < 2100; i++) pstate.ram[SRC + i] = 128;
+  for (int32_t i = 0; i < 2100; i++) pstate().ram[SRC + i] = 128;
   EXPECT_EQ(write_to_serial_channel(0x808, SRC, 8 * 2100), 8 * 2100);
   EXPECT_EQ(serial_sound_buffer_pos(), 2048);
   std::vector<int16_t> out(1024, 0);
@@ -206,7 +206,7 @@ TEST_F(SerialTest, AudioSamplesSmoothedOrRawAndBentByTheKnee) {
 
   cconfig.sound_volume = 256;
   c = 127 * 256;
-  pstate.ram[0x5f36] = 0x20;  // raw samples
+  pstate().ram[0x5f36] = 0x20;  // raw samples
   put(SRC, {255});
   write_to_serial_channel(0x808, SRC, 8);
   std::vector<int16_t> loud(4, 32767);

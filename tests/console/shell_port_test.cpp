@@ -16,7 +16,7 @@ static_assert(sizeof(tovo_shell_port) % sizeof(entry) == 0, "the port holds only
 
 TEST(ShellPort, EachUnsetEntryIsNamedAndRefused) {
   install_fake_shell();
-  const tovo_shell_port full = tovo_shell;
+  const tovo_shell_port full = tovo_shell();
   ASSERT_EQ(tovo_shell_port_missing(full), nullptr);
   std::set<std::string> named;
   for (size_t i = 0; i < ENTRIES; i++) {
@@ -26,12 +26,12 @@ TEST(ShellPort, EachUnsetEntryIsNamedAndRefused) {
     ASSERT_NE(missing, nullptr) << "entry " << i << " is not checked";
     named.insert(missing);
 
-    tovo_shell.show_message = nullptr;  // stays so: a refused port changes nothing
+    tovo_shell().show_message = nullptr;  // stays so: a refused port changes nothing
     testing::internal::CaptureStderr();
     EXPECT_EQ(tovo_connect_shell(port), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "shell port: " + std::string(missing) + " is not set\n");
-    EXPECT_EQ(tovo_shell.show_message, nullptr);
-    tovo_shell = full;
+    EXPECT_EQ(tovo_shell().show_message, nullptr);
+    tovo_shell() = full;
   }
   EXPECT_EQ(named.size(), ENTRIES);  // each entry under its own name
   EXPECT_EQ(tovo_connect_shell(full), 0);

@@ -10,6 +10,7 @@
 #include "console/draw/sprite.h"
 #include "console/draw/sprite_blit.h"
 #include "console/draw/sprite_convert.h"
+#include "console/machine/machine.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {
@@ -81,8 +82,8 @@ TEST_F(SpriteTest, MasksAndSpritePatterns) {
   EXPECT_EQ(px(0, 0), (value(0, 0) & 3) | 8);
   EXPECT_EQ(px(5, 2), (value(5, 2) & 3) | 8);
   poke(0x5f5e, 0xff);
-  pstate.secondary_pal[value(0, 0)] = 0xa5;
-  pstate.secondary_pal[value(1, 0)] = 0x3c;
+  pstate().secondary_pal[value(0, 0)] = 0xa5;
+  pstate().secondary_pal[value(1, 0)] = 0x3c;
   ASSERT_EQ(run("fillp(0x8000.4) spr(0,0,0) map(0,0,64,0,1,1)"), "");  // bit 17: pattern and pairs
   EXPECT_EQ(px(0, 0), 0xa);                                            // pattern bit 1: high nibble
   EXPECT_EQ(px(1, 0), 0xc);                                            // pattern bit 0: low nibble
@@ -176,7 +177,7 @@ TEST_F(SpriteTest, SpriteSourceOnTheScreen) {
 TEST_F(SpriteTest, ConvertsTrueColourToScreenColours) {
   tarq_palette palette{};
   for (int i = 0; i < 256; i++) palette.rgb[i][0] = palette.rgb[i][1] = palette.rgb[i][2] = static_cast<uint8_t>(i);
-  pstate.screen_pal[3] = 200;  // colour 3 shows palette entry 200
+  pstate().screen_pal[3] = 200;  // colour 3 shows palette entry 200
   tarq_bitmap* picture = tarq_create_bitmap(2, 1, 32);
   tarq_bitmap* out = tarq_create_bitmap(2, 1, 8);
   tarq_row32(picture, 0)[0] = 0xff000000u | 198u << 16 | 198u << 8 | 198u;

@@ -6,10 +6,12 @@
 
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/serial.h"
 #include "console/print/host_output.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "engine/platform/host.h"
 #include "engine/platform/joystick.h"
 #include "script/vm/cpu.h"
@@ -27,16 +29,16 @@ class StatTest : public BindingsTest {
  protected:
   void SetUp() override {
     BindingsTest::SetUp();
-    std::memset(&stat_inputs, 0, sizeof stat_inputs);
+    std::memset(&stat_inputs(), 0, sizeof stat_inputs());
     install_fake_shell();
-    tovo_shell.menu_item_count = item_count;
-    tovo_shell.working_cart_hash = hash;
-    std::memset(run_state.param, 0, sizeof run_state.param);
-    run_state.running = 1;
+    tovo_shell().menu_item_count = item_count;
+    tovo_shell().working_cart_hash = hash;
+    std::memset(run_state().param, 0, sizeof run_state().param);
+    run_state().running = 1;
   }
   void TearDown() override {
-    std::memset(&stat_inputs, 0, sizeof stat_inputs);
-    run_state.running = 0;
+    std::memset(&stat_inputs(), 0, sizeof stat_inputs());
+    run_state().running = 0;
     BindingsTest::TearDown();
   }
 };
@@ -50,44 +52,44 @@ TEST_F(StatTest, IndexRulesAndUnlistedIndices) {
 }
 
 TEST_F(StatTest, MemoryIsCappedAndCpuIsAFractionOfTheFrame) {
-  pstate.script_memory = 1024 * 10;
-  pstate.code_overhead = 512;
+  pstate().script_memory = 1024 * 10;
+  pstate().code_overhead = 512;
   EXPECT_EQ(results("stat(99)"), "10.5");
-  pstate.script_memory = 0x7fffff00;
-  pstate.code_overhead = 0x7fffff00;  // the sum is taken in 64 bits
+  pstate().script_memory = 0x7fffff00;
+  pstate().code_overhead = 0x7fffff00;  // the sum is taken in 64 bits
   EXPECT_EQ(results("stat(99)"), "2048");
-  pstate.script_memory = -5000;
-  pstate.code_overhead = 0;
+  pstate().script_memory = -5000;
+  pstate().code_overhead = 0;
   EXPECT_EQ(results("stat(99)"), "0");
 
   // stat's own charge (32) is counted before the answer.
-  run_state.target_fps = 30;
-  run_state.spend_counter = 279620 / 2 - 32;
+  run_state().target_fps = 30;
+  run_state().spend_counter = 279620 / 2 - 32;
   EXPECT_EQ(raw("stat(2)"), 0x8000);
-  run_state.target_fps = 60;
-  run_state.spend_counter = 139810 - 32;
+  run_state().target_fps = 60;
+  run_state().spend_counter = 139810 - 32;
   EXPECT_EQ(raw("stat(2)"), 0x10000);
-  run_state.spend_counter = 0x70000000;  // the product needs 64 bits
+  run_state().spend_counter = 0x70000000;  // the product needs 64 bits
   EXPECT_GT(raw("stat(2)"), 0);
 }
 
 TEST_F(StatTest, DevkitGating) {
-  stat_inputs.key_queue[stat_inputs.key_queue_len++] = 'q';  // a typed character, as the shell queues it
+  stat_inputs().key_queue[stat_inputs().key_queue_len++] = 'q';  // a typed character, as the shell queues it
   EXPECT_EQ(results("stat(30), stat(31), stat(28, 4), stat(32), stat(35)"), "false,\"\",false,0,0");
-  pstate.ram[0x5f2d] = 1;
+  pstate().ram[0x5f2d] = 1;
   EXPECT_EQ(results("stat(28, 'a')"), "0");
   EXPECT_EQ(results("stat(28, 4)"), "false");
   EXPECT_EQ(results("stat(30), stat(31), stat(31), stat(30)"), "true,\"q\",\"\",false");
-  button_state.rel_x = 5;
+  button_state().rel_x = 5;
   EXPECT_EQ(results("stat(38)"), "0");  // needs the relative bit too
-  pstate.ram[0x5f2d] = 5;
+  pstate().ram[0x5f2d] = 5;
   EXPECT_EQ(results("stat(38)"), "5");
   EXPECT_EQ(fake_shell.messages, 0);  // messages only for bulletin-board carts
 }
 
 TEST_F(StatTest, DevkitMessageOnceForBulletinBoardCarts) {
-  stat_inputs.bbs_play = 1;
-  pstate.ram[0x5f2d] = 1;
+  stat_inputs().bbs_play = 1;
+  pstate().ram[0x5f2d] = 1;
   run("stat(30) stat(31) stat(32)");
   EXPECT_EQ(fake_shell.messages, 1);
   EXPECT_STREQ(fake_shell.message, "devkit keyboard enabled");
@@ -95,7 +97,7 @@ TEST_F(StatTest, DevkitMessageOnceForBulletinBoardCarts) {
 }
 
 TEST_F(StatTest, MouseChangesClearOnRead) {
-  stat_inputs.mouse_changes = 5;
+  stat_inputs().mouse_changes = 5;
   EXPECT_EQ(results("stat(37), stat(37)"), "5,0");
 }
 
@@ -141,23 +143,23 @@ TEST_F(StatTest, DatesInUtcAndLocalTime) {
 }
 
 TEST_F(StatTest, TextsAndFlags) {
-  std::strcpy(run_state.param, "abc");
+  std::strcpy(run_state().param, "abc");
   EXPECT_EQ(results("stat(6)"), "\"abc\"");
   EXPECT_EQ(results("stat(103)"), std::string("\"") + hash() + "\"");
   // SHA-1 of "abc" followed by the hash, computed independently.
   std::string s106 = results("stat(106)");
   EXPECT_EQ(s106.size(), 42u);
   EXPECT_EQ(results("stat(101)"), "nil");
-  std::strcpy(run_state.running_cart_lid, "mycart-3");
+  std::strcpy(run_state().running_cart_lid, "mycart-3");
   EXPECT_EQ(results("stat(101)"), "\"mycart-3\"");
-  run_state.running = 0;
+  run_state().running = 0;
   EXPECT_EQ(results("stat(101)"), "nil");
-  run_state.running_cart_lid[0] = 0;
+  run_state().running_cart_lid[0] = 0;
   EXPECT_EQ(results("stat(100)"), "nil");
-  run_state.load_status = 3;
-  run_state.step = 1;
+  run_state().load_status = 3;
+  run_state().step = 1;
   EXPECT_EQ(results("stat(107), stat(110), stat(122)"), "3,true,false");
-  run_state.step = 0;
+  run_state().step = 0;
   EXPECT_EQ(raw("stat(29)"), tarq_count_joysticks());
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "console/run/token.h"
-#include "console/run/token_limits.h"
 
 namespace {
 

@@ -6,8 +6,7 @@
 
 #include "console/bindings/api_list.h"
 #include "console/run/token.h"
-#include "console/run/token_colour.h"
-#include "console/run/token_state.h"
+#include "console/run/token_queries.h"
 
 namespace {
 

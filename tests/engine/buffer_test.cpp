@@ -3,9 +3,8 @@
 
 #include <cstring>
 
-#include "engine/io/buffer_bytes.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tracked_mem.h"
 
 namespace {

@@ -112,7 +112,10 @@ TEST(EngineCtext, ScrollingFollowsTheCursor) {
   ctext_bound_scrolling_to_cursor(c, 0);
   EXPECT_EQ(c->scroll_y, 0);
   EXPECT_EQ(c->scroll_x, 0);
-  EXPECT_EQ(last_ctext_height, 200);
+  int32_t w = 0, h = 0;
+  ctext_last_element_size(&w, &h);
+  EXPECT_EQ(w, 100);
+  EXPECT_EQ(h, 200);
   tarq_destroy_ctext(c);
 }
 

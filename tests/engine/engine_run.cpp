@@ -27,10 +27,10 @@ int run(const recording_app::plan& plan, std::vector<std::string> args) {
 void init(const recording_app::plan& plan, std::vector<std::string> args) {
   recording_app::start(plan);
   set_arguments(std::move(args));
-  tarq_argc = (int32_t)kept_args.size();
-  tarq_argv = kept_argv.data();
+  tarq_loop.tarq_argc = (int32_t)kept_args.size();
+  tarq_loop.tarq_argv = kept_argv.data();
   tarq_set_application(&recording_app::application);
-  recording_app::application.init(tarq_argc, tarq_argv);
+  recording_app::application.init(tarq_loop.tarq_argc, tarq_loop.tarq_argv);
 }
 
 bool log_lines(const std::string& log_path, std::vector<std::string>* lines) {

@@ -2,8 +2,7 @@
 
 #include <climits>
 
-#include "engine/data/bitmap_points.h"
-#include "engine/data/clip_save.h"
+#include "engine/data/bitmap_tools.h"
 #include "engine/tarq.h"
 #include "tests/engine/gfx_test_util.h"
 
@@ -16,24 +15,24 @@ TEST(EngineBitmap, CreationRefusesBadSizesAndCountsLiveBitmaps) {
   for (const auto& c : refused)
     EXPECT_EQ(tarq_create_bitmap(c.w, c.h, c.depth), nullptr) << c.w << "x" << c.h << "x" << c.depth;
 
-  const int32_t before = tarq_items_created;
+  const int32_t before = tarq_loop.tarq_items_created;
   tarq_bitmap* b = tarq_create_bitmap(3, 2, 32);
   ASSERT_NE(b, nullptr);
-  EXPECT_EQ(tarq_items_created, before + 1);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 1);
   EXPECT_EQ(b->rows[1], b->pixels + 12);  // rows follow each other
   EXPECT_EQ(b->clip_x0, 0);
   EXPECT_EQ(b->clip_x1, 3);
   EXPECT_EQ(b->clip_y1, 2);
   for (int i = 0; i < 24; i++) EXPECT_EQ(b->pixels[i], 0);
   EXPECT_EQ(tarq_destroy_bitmap(b), nullptr);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
   EXPECT_EQ(tarq_destroy_bitmap(nullptr), nullptr);
 
   tarq_palette* p = tarq_create_palette();
-  EXPECT_EQ(tarq_items_created, before + 1);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 1);
   EXPECT_EQ(p->rgb[255][2], 0);
   tarq_destroy_palette(p);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST(EngineBitmap, OneByOneBitmapAndPixelAccess) {

@@ -87,19 +87,19 @@ TEST(EngineBlit, BlitOntoItselfOverlappingRows) {
 }
 
 TEST(EngineBlit, EightBitIntoThirtyTwoGoesThroughTheVideoPalette) {
-  tarq_palette* saved = tarq_video_palette;
-  tarq_video_palette = tarq_create_palette();
-  tarq_video_palette->rgb[3][0] = 0x11;
-  tarq_video_palette->rgb[3][1] = 0x22;
-  tarq_video_palette->rgb[3][2] = 0x33;
+  tarq_palette* saved = tarq_video.tarq_video_palette;
+  tarq_swap_video_palette(tarq_create_palette());
+  tarq_video.tarq_video_palette->rgb[3][0] = 0x11;
+  tarq_video.tarq_video_palette->rgb[3][1] = 0x22;
+  tarq_video.tarq_video_palette->rgb[3][2] = 0x33;
   auto src = make_bitmap(2, 1);
   paint(src.get(), "30");
   auto dst = make_bitmap(2, 1, 32);
   tarq_blit(src.get(), dst.get(), 0, 0, 0, 0, 2, 1);
   EXPECT_EQ(tarq_row32(dst.get(), 0)[0], 0xFF112233u);
   EXPECT_EQ(tarq_row32(dst.get(), 0)[1], 0xFF000000u);
-  tarq_destroy_palette(tarq_video_palette);
-  tarq_video_palette = saved;
+  tarq_destroy_palette(tarq_video.tarq_video_palette);
+  tarq_swap_video_palette(saved);
 
   // A deeper source never goes into a shallower destination.
   auto deep = make_bitmap(2, 1, 32);
@@ -154,7 +154,7 @@ TEST(EngineBlit, OneColourSpritesMirrorAndCut) {
   tarq_draw_sprite_col(glyph.get(), d32.get(), 0, 0, 0, 0, 3, 1, 0xFF123456, 0);
   EXPECT_EQ(tarq_row32(d32.get(), 0)[1], 0xFF123456u);
   EXPECT_EQ(tarq_row32(d32.get(), 0)[2], 0u);
-  tarq_draw_sprite_col(glyph.get(), tarq_screen, 0, 0, 0, 0, 3, 1, 1, 0);
+  tarq_draw_sprite_col(glyph.get(), tarq_video.tarq_screen, 0, 0, 0, 0, 3, 1, 1, 0);
   tarq_draw_sprite_col(nullptr, d2.get(), 0, 0, 0, 0, 3, 1, 1, 0);
 }
 

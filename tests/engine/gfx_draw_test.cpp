@@ -3,7 +3,7 @@
 #include <climits>
 #include <random>
 
-#include "engine/data/rect_lit.h"
+#include "engine/data/bitmap_tools.h"
 #include "tests/engine/gfx_test_util.h"
 
 TEST(EngineDraw, RectanglesWithSwappedCornersDrawTheSame) {
@@ -37,7 +37,7 @@ TEST(EngineDraw, SpansAreClippedForAnyIntegers) {
   tarq_rect(b.get(), INT_MIN, INT_MIN, INT_MAX, INT_MAX, 6);
   tarq_hline(b.get(), 0, 4, 0, 7);  // row outside the clip
   tarq_hline(nullptr, 0, 4, 0, 7);
-  tarq_vline(tarq_screen, 0, 0, 4, 7);
+  tarq_vline(tarq_video.tarq_screen, 0, 0, 4, 7);
   EXPECT_EQ(picture(b.get()),
             ".....\n"
             ".343.\n"

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/data/colour_table.h"
-#include "engine/data/palette_fade.h"
+#include "engine/data/palette_tools.h"
 #include "engine/platform/present.h"
 #include "tests/engine/gfx_test_util.h"
 
@@ -63,8 +62,8 @@ TEST_F(palette_fixture, ThirtyTwoToEightTakesFirstCloseEntryWithinClips) {
 }
 
 TEST_F(palette_fixture, FadeMixesIntoTheVideoPalette) {
-  tarq_palette* saved = tarq_video_palette;
-  tarq_video_palette = tarq_create_palette();
+  tarq_palette* saved = tarq_video.tarq_video_palette;
+  tarq_swap_video_palette(tarq_create_palette());
   tarq_palette* other = tarq_create_palette();
   set(1, 200, 100, 0);
   other->rgb[1][0] = 0;
@@ -75,18 +74,18 @@ TEST_F(palette_fixture, FadeMixesIntoTheVideoPalette) {
   } steps[] = {{-5, 200, 100, 0}, {0, 200, 100, 0}, {128, 100, 100, 127}, {256, 0, 100, 255}, {999, 0, 100, 255}};
   for (const auto& st : steps) {
     tarq_fade_palette_moment(pal, other, st.t);
-    EXPECT_EQ(tarq_video_palette->rgb[1][0], st.r) << st.t;
-    EXPECT_EQ(tarq_video_palette->rgb[1][1], st.g) << st.t;
-    EXPECT_EQ(tarq_video_palette->rgb[1][2], st.b) << st.t;
+    EXPECT_EQ(tarq_video.tarq_video_palette->rgb[1][0], st.r) << st.t;
+    EXPECT_EQ(tarq_video.tarq_video_palette->rgb[1][1], st.g) << st.t;
+    EXPECT_EQ(tarq_video.tarq_video_palette->rgb[1][2], st.b) << st.t;
   }
   tarq_destroy_palette(other);
-  tarq_destroy_palette(tarq_video_palette);
-  tarq_video_palette = saved;
+  tarq_destroy_palette(tarq_video.tarq_video_palette);
+  tarq_swap_video_palette(saved);
 }
 
 TEST_F(palette_fixture, EmulatorColourTableAndRowConversion) {
-  tarq_palette* saved = tarq_video_palette;
-  tarq_video_palette = pal;
+  tarq_palette* saved = tarq_video.tarq_video_palette;
+  tarq_swap_video_palette(pal);
   set(2, 200, 100, 50);
   uint32_t table[256];
   calculate_emucol(table, 2);
@@ -101,5 +100,5 @@ TEST_F(palette_fixture, EmulatorColourTableAndRowConversion) {
   EXPECT_EQ(out[0][1], 0xFF000000u);
   EXPECT_EQ(out[1][2], 0xFFC86432u);
   EXPECT_EQ(out[0][3], 0u);
-  tarq_video_palette = saved;
+  tarq_swap_video_palette(saved);
 }

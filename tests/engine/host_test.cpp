@@ -15,11 +15,10 @@
 #include <vector>
 
 #include "engine/config.h"
-#include "engine/platform/clipboard_preemptive.h"
 #include "engine/platform/clipboard_save.h"
-#include "engine/platform/date_text.h"
 #include "engine/platform/fetch.h"
 #include "engine/platform/host.h"
+#include "engine/platform/timing.h"
 #include "engine/platform/wget_job.h"
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"

@@ -27,7 +27,9 @@ struct Joystick : ::testing::Test {
   }
   static int attach_controller() { return SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0); }
   static SDL_Joystick* device_of(int slot) {
-    return metacon[slot].controller ? SDL_GameControllerGetJoystick(metacon[slot].controller) : metacon[slot].joystick;
+    return tarq_joysticks.metacon[slot].controller
+               ? SDL_GameControllerGetJoystick(tarq_joysticks.metacon[slot].controller)
+               : tarq_joysticks.metacon[slot].joystick;
   }
   static void set_axis(int slot, int axis, int16_t v) {
     SDL_JoystickSetVirtualAxis(device_of(slot), axis, v);
@@ -45,7 +47,7 @@ struct Joystick : ::testing::Test {
 TEST_F(Joystick, AxesCountOnlyAfterTheyWereSeenAtRest) {
   attach_controller();
   tarq_joystick_init();
-  ASSERT_NE(metacon[0].controller, nullptr);
+  ASSERT_NE(tarq_joysticks.metacon[0].controller, nullptr);
   EXPECT_EQ(tarq_count_joysticks(), 1);
   set_axis(0, 0, -32768);  // a trigger resting at one end
   set_axis(0, 1, 20000);
@@ -85,8 +87,8 @@ TEST_F(Joystick, ButtonsHeldAtPlugInCountOnlyAfterARelease) {
 TEST_F(Joystick, RawJoysticksReportTheirOwnButtons) {
   SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_WHEEL, 2, 4, 0);
   tarq_joystick_init();
-  ASSERT_EQ(metacon[0].controller, nullptr);
-  ASSERT_NE(metacon[0].joystick, nullptr);
+  ASSERT_EQ(tarq_joysticks.metacon[0].controller, nullptr);
+  ASSERT_NE(tarq_joysticks.metacon[0].joystick, nullptr);
   EXPECT_EQ(tarq_count_joystick_buttons(0), 4);
   int32_t b = 0;
   tarq_get_joystick(0, nullptr, nullptr, &b);  // all released: validated
@@ -98,7 +100,7 @@ TEST_F(Joystick, RawJoysticksReportTheirOwnButtons) {
 TEST_F(Joystick, NineDevicesHotPlugAndCompaction) {
   for (int i = 0; i < 9; i++) attach_controller();
   tarq_joystick_init();
-  for (int i = 0; i < TARQ_MAX_JOYSTICKS; i++) EXPECT_NE(metacon[i].controller, nullptr) << i;
+  for (int i = 0; i < TARQ_MAX_JOYSTICKS; i++) EXPECT_NE(tarq_joysticks.metacon[i].controller, nullptr) << i;
   int32_t x = 5, y = 5, b = 5;
   tarq_get_joystick(8, &x, &y, &b);  // the ninth is not opened and reads nothing
   EXPECT_EQ(x + y + b, 0);
@@ -107,22 +109,22 @@ TEST_F(Joystick, NineDevicesHotPlugAndCompaction) {
   tarq_joystick_added(3);
   EXPECT_EQ(tarq_state.joystick_connected, 0);
 
-  const int32_t gone = metacon[2].instance_id;
-  const int32_t last = metacon[7].instance_id;
+  const int32_t gone = tarq_joysticks.metacon[2].instance_id;
+  const int32_t last = tarq_joysticks.metacon[7].instance_id;
   SDL_JoystickDetachVirtual(2);
   tarq_joystick_removed(gone);
   EXPECT_EQ(tarq_state.joystick_disconnected, 0x102);
-  EXPECT_EQ(metacon[6].instance_id, last);  // moved down over the gap
-  EXPECT_EQ(metacon[7].controller, nullptr);
+  EXPECT_EQ(tarq_joysticks.metacon[6].instance_id, last);  // moved down over the gap
+  EXPECT_EQ(tarq_joysticks.metacon[7].controller, nullptr);
 
   const int device = attach_controller();
   tarq_joystick_added(device);
-  EXPECT_NE(metacon[7].controller, nullptr);  // the freed slot
+  EXPECT_NE(tarq_joysticks.metacon[7].controller, nullptr);  // the freed slot
   EXPECT_EQ(tarq_state.joystick_connected, device | 0x100);
 
   tarq_joystick_removed(12345);  // unknown: nothing changes
   tarq_joystick_exit();
-  for (const auto& s : metacon) EXPECT_TRUE(s.controller == nullptr && s.joystick == nullptr);
+  for (const auto& s : tarq_joysticks.metacon) EXPECT_TRUE(s.controller == nullptr && s.joystick == nullptr);
   tarq_get_joystick(0, &x, &y, &b);
   EXPECT_EQ(x + y + b, 0);
 }

@@ -17,11 +17,9 @@ struct Keys : ::testing::Test {
   void SetUp() override {
     tarq_config_default();
     cconfig.headless = 0;  // without a back page the fullscreen toggle flips the mode only
-    tarq_keys_init();
-    next_press_t = 0;
-    last_ctrl_keypress_t = -1000;
-    last_inactive_time = -1000;
-    tarq_screen_mode = 1;
+    tarq_keys_reset();
+    tarq_events_reset();
+    tarq_window.tarq_screen_mode = 1;
   }
   void TearDown() override { tarq_config_default(); }
   void frame(int32_t now, uint32_t mods = 0) { tarq_update_key_tables(sdl, SDL_NUM_SCANCODES, mods, now); }
@@ -92,7 +90,7 @@ TEST_F(Keys, AllHeldKeysRepeatTogetherAndBlockedKeysReadUp) {
   EXPECT_EQ(tarq_get_any_key_down(), SDL_SCANCODE_A);
   sdl[SDL_SCANCODE_C] = 0;
   frame(820);
-  EXPECT_EQ(block_tarqkey[SDL_SCANCODE_C], 0);  // released: unblocked
+  EXPECT_EQ(tarq_key_blocked(SDL_SCANCODE_C), 0);  // released: unblocked
   EXPECT_EQ(tarq_key_down(SDL_SCANCODE_C), 0);
   tarq_block_key(TARQ_NUM_KEYS);  // out of range: ignored
 }
@@ -130,7 +128,7 @@ TEST_F(Keys, KeyCodesAndTheNoCodePress) {
   tarq_handle_event(text("zz"), 510);  // more than one byte: no code
   tarq_handle_event(key(SDL_SCANCODE_UP, SDLK_UP), 600);
   EXPECT_EQ(drain(), (std::vector<int32_t>{13, 13, 8, 27, 9, 'z'}));
-  EXPECT_EQ(tarqkey[SDL_SCANCODE_UP], 1);
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_UP), 1);
 
   // A press that made no code still tells the reader something happened.
   sdl[SDL_SCANCODE_F2] = 1;
@@ -146,11 +144,11 @@ TEST_F(Keys, TabRightAfterFocusAndTabWithAltGiveNoCode) {
   focus.type = SDL_WINDOWEVENT;
   focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
   tarq_handle_event(focus, 1000);
-  EXPECT_EQ(tarq_system_active, 1);
+  EXPECT_EQ(tarq_system_is_active(), 1);
   tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB), 1030);
   tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB, KMOD_LALT), 1100);
   EXPECT_TRUE(drain().empty());
-  tarqkey[SDL_SCANCODE_LALT] = 0;
+  tarq_set_key(SDL_SCANCODE_LALT, 0);
   tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB), 1200);
   EXPECT_EQ(drain(), (std::vector<int32_t>{9}));
 }
@@ -163,15 +161,15 @@ TEST_F(Keys, ControlChordsAndDigits) {
   tarq_handle_event(key(SDL_SCANCODE_7, '7', KMOD_LCTRL), 300);
   tarq_handle_event(key(SDL_SCANCODE_0, '0', KMOD_LCTRL), 400);
   EXPECT_EQ(drain(), (std::vector<int32_t>{'a', 'c', '7', '0'}));
-  EXPECT_EQ(tarqkey[SDL_SCANCODE_A], 1);
-  EXPECT_EQ(tarqkey[SDL_SCANCODE_7], 1);  // a control-digit marks its own key
-  EXPECT_EQ(tarqkey[SDL_SCANCODE_0], 1);
-  EXPECT_EQ(tarqkey[SDL_SCANCODE_D], 0);
-  EXPECT_EQ(tarqkey[SDL_SCANCODE_J], 0);
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_A), 1);
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_7), 1);  // a control-digit marks its own key
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_0), 1);
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_D), 0);
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_J), 0);
 
   // Right alt (alt-gr) takes the control keys away.
   tarq_handle_event(key(SDL_SCANCODE_RALT, SDLK_RALT, KMOD_RALT), 500);
-  EXPECT_EQ(tarqkey[SDL_SCANCODE_LCTRL], 0);
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_LCTRL), 0);
 }
 
 TEST_F(Keys, QueueHolds32Codes) {
@@ -184,22 +182,22 @@ TEST_F(Keys, QueueHolds32Codes) {
 TEST_F(Keys, AltReturnAndF11ToggleOnceUntilReleased) {
   tarq_handle_event(key(SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT), 0);
   tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 100);
-  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 0);
   tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 200);  // held: the system repeats
-  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 0);
   EXPECT_EQ(drain(), (std::vector<int32_t>{13}));         // an ordinary return now
   EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_RETURN), 0);  // consumed
 
   sdl[SDL_SCANCODE_LALT] = 1;  // return released, alt still held
   frame(300, KMOD_LALT);
   tarq_handle_event(key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT), 400);
-  EXPECT_EQ(tarq_screen_mode, 1);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 1);
 
   sdl[SDL_SCANCODE_LALT] = 0;
   frame(500);
   tarq_handle_event(key(SDL_SCANCODE_F11, SDLK_F11), 600);
   tarq_handle_event(key(SDL_SCANCODE_F11, SDLK_F11), 700);
-  EXPECT_EQ(tarq_screen_mode, 0);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 0);
   EXPECT_TRUE(drain().empty());
 }
 
@@ -261,13 +259,13 @@ TEST_F(Keys, WheelDropCloseAndQuickClick) {
   EXPECT_EQ(tarq_state.quick_click_button, 3);
   EXPECT_EQ(tarq_state.quick_click_time, 50);
 
-  tarq_quit = 0;
+  tarq_request_quit(0);
   e = SDL_Event{};
   e.type = SDL_WINDOWEVENT;
   e.window.event = SDL_WINDOWEVENT_CLOSE;
   tarq_handle_event(e, 60);
-  EXPECT_EQ(tarq_quit, TARQ_QUIT_AFTER_FRAME);
-  tarq_quit = 0;
+  EXPECT_EQ(tarq_quit_requested(), TARQ_QUIT_AFTER_FRAME);
+  tarq_request_quit(0);
 }
 
 // The quit keys and the system's quit event ask the main loop to end at once;
@@ -295,21 +293,77 @@ TEST_F(Keys, QuitKeysAndTheQuitEventAskTheLoopToEndAtOnce) {
   for (const quit_case& c : cases) {
     SCOPED_TRACE(c.name);
     tarq_keys_init();
-    tarq_quit = 0;
-    last_ctrl_keypress_t = -1000;
+    tarq_events_reset();
+    tarq_request_quit(0);
     for (const SDL_Event& e : c.events) tarq_handle_event(e, 100);
-    EXPECT_EQ(tarq_quit, c.quit);
+    EXPECT_EQ(tarq_quit_requested(), c.quit);
     EXPECT_EQ(!drain().empty(), c.typed);
   }
-  tarq_quit = 0;
+  tarq_request_quit(0);
 }
 
 // Waiting for a typed code ends with none when a quit is asked for, instead
 // of pumping for ever.
 TEST_F(Keys, ReadkeyGivesUpWhenTheLoopIsToEnd) {
-  tarq_quit = TARQ_QUIT_AFTER_FRAME;
+  tarq_request_quit(TARQ_QUIT_AFTER_FRAME);
   EXPECT_EQ(tarq_readkey(), 0);
   tarq_push_key_code('z');
   EXPECT_EQ(tarq_readkey(), 'z');  // a code already typed is still given
-  tarq_quit = 0;
+  tarq_request_quit(0);
+}
+
+// The calls through which code outside the key module moves the tables and
+// the queue read back through the readers, as the pump's own steps do.
+TEST_F(Keys, WritersOfTheTablesReadBackAsThePumpWould) {
+  struct step {
+    const char* name;
+    void (*act)();
+    int32_t state, down, blocked, queued;  // of scancode A afterwards; codes queued
+  };
+  constexpr int32_t A = SDL_SCANCODE_A;
+  const step steps[] = {
+      {"set pressed", [] { tarq_set_key(A, 3); }, 3, 1, 0, 0},
+      {"set down, up the frame before", [] { tarq_set_key(A, 1); }, 3, 1, 0, 0},
+      {"held since the frame before", [] { tarq_hold_key(A); }, 1, 1, 0, 0},
+      {"marking a held key keeps it held", [] { tarq_mark_key_down(A); }, 1, 1, 0, 0},
+      {"blocked: reads up, still down", [] { tarq_block_key(A); }, 0, 1, 1, 0},
+      {"a down key stays blocked", [] { tarq_unblock_released_keys(); }, 0, 1, 1, 0},
+      {"released", [] { tarq_release_keys(); }, 0, 0, 1, 0},
+      {"a released key is unblocked", [] { tarq_unblock_released_keys(); }, 0, 0, 0, 0},
+      {"marked down again", [] { tarq_mark_key_down(A); }, 1, 1, 0, 0},
+      {"two codes queued", [] { tarq_push_key_code('x'), tarq_push_key_code('y'); }, 1, 1, 0, 1},
+      {"queue emptied, keys kept", [] { tarq_clear_key_queue(); }, 1, 1, 0, 0},
+      {"outside the table: ignored", [] { tarq_set_key(-1, 3), tarq_set_key(TARQ_NUM_KEYS, 3); }, 1, 1, 0, 0},
+      {"init clears tables and queue", [] { tarq_push_key_code('z'), tarq_keys_init(); }, 0, 0, 0, 0},
+  };
+  for (const step& s : steps) {
+    SCOPED_TRACE(s.name);
+    s.act();
+    EXPECT_EQ(tarq_get_key_state(A), s.state);
+    EXPECT_EQ(tarq_key_down(A), s.down);
+    EXPECT_EQ(tarq_key_blocked(A), s.blocked);
+    EXPECT_EQ(tarq_keypressed(), s.queued);
+  }
+  EXPECT_EQ(tarq_key_blocked(-1), 0);
+  EXPECT_EQ(tarq_key_blocked(TARQ_NUM_KEYS), 0);
+}
+
+// The resets put the repeat clock and the pump's clocks back to where they
+// are at program start, whatever an earlier run left.
+TEST_F(Keys, ResetsForgetTheClocks) {
+  SDL_Event focus{};
+  focus.type = SDL_WINDOWEVENT;
+  focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+  tarq_handle_event(focus, 5000);
+  sdl[SDL_SCANCODE_A] = 1;
+  frame(5000);  // the next repeat is due at 5500
+  tarq_events_reset();
+  tarq_keys_reset();
+  EXPECT_EQ(tarq_system_is_active(), 0);
+  EXPECT_EQ(tarq_key_down(SDL_SCANCODE_A), 0);
+  tarq_hold_key(SDL_SCANCODE_A);
+  frame(10);  // the clock at 0: a repeat is due, the held key reads pressed
+  EXPECT_EQ(tarq_get_key_state(SDL_SCANCODE_A), 3);
+  tarq_handle_event(key(SDL_SCANCODE_TAB, SDLK_TAB), 4990);  // no activation just before
+  EXPECT_EQ(drain(), (std::vector<int32_t>{9}));
 }

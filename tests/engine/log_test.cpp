@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/log.h"
-#include "engine/platform/elapsed_timer.h"
+#include "engine/platform/timing.h"
 #include "engine/tarq.h"
 #include "tests/engine/engine_run.h"
 #include "tests/support/temp_dir.h"
@@ -21,14 +21,12 @@ struct log_to_file : ::testing::Test {
     path = dir.file("log.txt");
     tarq_state.log_file = fopen(path.c_str(), "w");
     ASSERT_NE(tarq_state.log_file, nullptr);
-    print_debug_timestamp = 1;
-    tarq_debug_indentation = 0;
+    tarq_log_reset();
   }
   void TearDown() override {
     fclose(tarq_state.log_file);
     tarq_state.log_file = nullptr;
-    print_debug_timestamp = 1;
-    tarq_debug_indentation = 0;
+    tarq_log_reset();
   }
   std::string text() {
     fflush(tarq_state.log_file);
@@ -50,7 +48,7 @@ TEST_F(log_to_file, StepsIndentTheLinesInside) {
   tarq_debug("<extra close stays at 0\n");
   tarq_debug("c\n");
   EXPECT_EQ(strip_stamps(text()), "outer\n  a\n  inner\n    b\n  done inner\ndone outer\nextra close stays at 0\nc\n");
-  EXPECT_EQ(tarq_debug_indentation, 0);
+  EXPECT_EQ(tarq_log_indentation(), 0);
 }
 
 TEST_F(log_to_file, EveryLineStartsWithAStamp) {
@@ -81,8 +79,8 @@ TEST_F(log_to_file, MessagesOver900BytesAreRefused) {
   tarq_debug(">");  // opens a step and leaves the line open
   tarq_debug(too_long.c_str());
   // the refused message changes neither the stamp flag nor the indentation
-  EXPECT_EQ(print_debug_timestamp, 0);
-  EXPECT_EQ(tarq_debug_indentation, 1);
+  EXPECT_EQ(tarq_log_at_line_start(), 0);
+  EXPECT_EQ(tarq_log_indentation(), 1);
   tarq_debug("end\n");
   EXPECT_EQ(strip_stamps(text()), fits + "[debug string too long!]\n  end\n");
 }
@@ -90,11 +88,11 @@ TEST_F(log_to_file, MessagesOver900BytesAreRefused) {
 TEST(Log, BeforeTheLogIsOpenOnlyTheStateChanges) {
   ASSERT_EQ(tarq_state.log_file, nullptr);
   tarq_debug(">step ");
-  EXPECT_EQ(tarq_debug_indentation, 1);
-  EXPECT_EQ(print_debug_timestamp, 0);
+  EXPECT_EQ(tarq_log_indentation(), 1);
+  EXPECT_EQ(tarq_log_at_line_start(), 0);
   tarq_debug("<done\n");
-  EXPECT_EQ(tarq_debug_indentation, 0);
-  EXPECT_EQ(print_debug_timestamp, 1);
+  EXPECT_EQ(tarq_log_indentation(), 0);
+  EXPECT_EQ(tarq_log_at_line_start(), 1);
 }
 
 // The whole log of a clean headless run.

@@ -50,7 +50,7 @@ TEST_F(MainLoop, HooksRunInFrameOrderWithSkipAndQuit) {
   plan.skip_frames = {2, 3};
   ASSERT_EQ(engine_run::run(plan, {"-headless"}), 0);
 
-  // A skipped frame is not drawn; the frame that sets tarq_quit is finished,
+  // A skipped frame is not drawn; the frame that asks to quit is finished,
   // then the loop ends and the engine shuts down with one call of the exit hook.
   EXPECT_EQ(calls, (strings{"init", "update 1", "draw 1", "update 2", "update 3", "update 4", "draw 4", "update 5",
                             "draw 5", "exit"}));
@@ -67,7 +67,7 @@ TEST_F(MainLoop, HooksRunInFrameOrderWithSkipAndQuit) {
   EXPECT_EQ(updates[4].fps_measured, 1);  // after frame 4
 
   EXPECT_EQ(recording_app::inited_in_exit_hook, 0);
-  EXPECT_EQ(tarq_inited, 0);
+  EXPECT_EQ(tarq_loop.tarq_inited, 0);
   strings lines = log();
   EXPECT_EQ(count_lines(lines, "tarq_exit"), 1);
   EXPECT_EQ(count_lines(lines, "  app: exit"), 1);
@@ -75,7 +75,7 @@ TEST_F(MainLoop, HooksRunInFrameOrderWithSkipAndQuit) {
 
 TEST_F(MainLoop, ShutdownRunsInOrderAndOnlyOnce) {
   engine_run::init(recording_app::plan{}, {"-headless"});
-  ASSERT_EQ(tarq_inited, 1);
+  ASSERT_EQ(tarq_loop.tarq_inited, 1);
   EXPECT_EQ(tarq_exit(), 0);
   EXPECT_EQ(tarq_exit(), 0);
   EXPECT_EQ(calls, (strings{"init", "exit"}));
@@ -114,7 +114,7 @@ TEST_F(MainLoop, OptionsApplyBeforeTheLogOpensAndAfterTheConfigFile) {
   std::string folder = elsewhere.file("app_folder");
   engine_run::init(recording_app::plan{}, {"-headless", "-home", folder, "-width", "320"});
   EXPECT_EQ(cconfig.window_width, 320);
-  EXPECT_EQ(cconfig0.window_width, 320);
+  EXPECT_EQ(tarq_config_as_read().window_width, 320);
   tarq_exit();
   // -home named the application folder before the log was opened in it
   EXPECT_TRUE(tovo_test::file_exists(folder + "/log.txt"));
@@ -166,7 +166,7 @@ TEST_F(MainLoop, RestartTakesTheEngineDownAndStartsTheApplicationAgain) {
   engine_run::init(recording_app::plan{}, {"-headless"});
   EXPECT_EQ(tarq_restart(), 0);
   EXPECT_EQ(calls, (strings{"init", "exit", "init"}));
-  EXPECT_EQ(tarq_inited, 1);
+  EXPECT_EQ(tarq_loop.tarq_inited, 1);
   tarq_exit();
 }
 
@@ -220,26 +220,26 @@ TEST(FrameRate, IsThousandOverTheFrameTime) {
       {4, 200, 250},     {500, 1, 2}, {1000, 1, 1}, {5000, 1, 1},
   };
   for (const fps_case& c : cases) {
-    frame_start_t = tarq_get_time() - c.ms_ago;
+    tarq_loop.frame_start_t = tarq_get_time() - c.ms_ago;
     int32_t fps = tarq_register_frame_end_for_fps();
     EXPECT_EQ(fps & 0xFFFF, 0);
     EXPECT_GE(tarq_get_fps(), c.want_min) << c.ms_ago << " ms";
     EXPECT_LE(tarq_get_fps(), c.want_max) << c.ms_ago << " ms";
-    EXPECT_LE(tarq_get_time() - frame_start_t, 1);  // the frame start restarts now
+    EXPECT_LE(tarq_get_time() - tarq_loop.frame_start_t, 1);  // the frame start restarts now
   }
 }
 
 TEST(MainLoopSkip, SkipFrameReturnsItsArgument) {
-  skip_frame = 0;
+  tarq_loop.skip_frame = 0;
   EXPECT_EQ(tarq_skip_frame(42), 42);
-  EXPECT_EQ(skip_frame, 1);
-  skip_frame = 0;
+  EXPECT_EQ(tarq_loop.skip_frame, 1);
+  tarq_loop.skip_frame = 0;
 }
 
 TEST(Titles, WindowTitleAndApplicationTitle) {
   tarq_set_application_title("tovo");
   EXPECT_STREQ(tarq_state.app_title, "tovo");
-  EXPECT_STREQ(app_title_pending, "tovo");
+  EXPECT_STREQ(tarq_loop.app_title_pending, "tovo");
   tarq_set_window_title("a window");
   EXPECT_EQ(tarq_state.window_title_ptr, tarq_state.window_title);
   EXPECT_STREQ(tarq_state.window_title, "a window");
@@ -258,16 +258,16 @@ TEST_F(MainLoop, QuitEventFromTheSystemEndsTheLoopAtOnce) {
   plan.quit_in_update = 0;
   plan.on_update = [](int frame) {
     if (frame != 1) return;
-    tarq_exit_status = 5;
+    tarq_set_exit_status(5);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
   };
   EXPECT_EQ(engine_run::run(plan, {}), 5);
-  tarq_exit_status = 0;
+  tarq_set_exit_status(0);
   // The pump of frame 2 saw the quit: no update and no draw after it.
   EXPECT_EQ(calls, (strings{"init", "update 1", "draw 1", "exit"}));
-  EXPECT_EQ(tarq_inited, 0);
+  EXPECT_EQ(tarq_loop.tarq_inited, 0);
   strings lines = log();
   EXPECT_EQ(count_lines(lines, "tarq_exit"), 1);
   EXPECT_EQ(count_lines(lines, "  app: exit"), 1);

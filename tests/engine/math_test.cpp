@@ -3,9 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/data/int_hash.h"
 #include "engine/data/math.h"
-#include "engine/data/math_fixed.h"
+#include "engine/data/math_scalar.h"
 #include "engine/data/matrix.h"
 
 TEST(EngineMath, FixedMultiplyWrapsAndDivideSaturates) {

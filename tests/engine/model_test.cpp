@@ -32,9 +32,9 @@ tarq_model* skeleton(const std::vector<tarq_vector>& verts, const std::vector<st
 }  // namespace
 
 TEST(EngineModel, PolygonStorage) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_model* m = tarq_create_model();
-  EXPECT_EQ(tarq_items_created, before + 1);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 1);
   cmodel_max_polygons(m, 1);
   tarq_poly* p = &m->polygons[0];
   m->polygon_count = 1;
@@ -60,13 +60,13 @@ TEST(EngineModel, PolygonStorage) {
   EXPECT_EQ(m->polygons[1].index, m->polygons[1].inline_index);
   tarq_destroy_model(m);
   tarq_destroy_model(nullptr);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 
   tarq_material* mat = tarq_create_material();
   EXPECT_EQ((uint32_t)mat->word[8], 0xff336699u);
   EXPECT_EQ((uint32_t)mat->word[9], 0xff606060u);
   tarq_destroy_material(mat);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST(EngineModel, NormalsBonesAndRestPose) {
@@ -129,7 +129,7 @@ TEST(EngineModel, BoneLoopsStayOutOfTheOrder) {
 }
 
 TEST(EngineAnim, ActorsAndChannels) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_anim* a = tarq_create_anim();
   EXPECT_EQ(canim_new_actor(a), 0);
   EXPECT_EQ(canim_new_actor(a), 1);
@@ -147,5 +147,5 @@ TEST(EngineAnim, ActorsAndChannels) {
   EXPECT_EQ(a->actors[1].bones[2]->count, 2);
   tarq_destroy_anim(a);
   tarq_destroy_anim(nullptr);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }

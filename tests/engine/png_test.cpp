@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
+#include "engine/formats/compressed_blocks.h"
 #include "engine/formats/lodepng_adapter.h"
 #include "engine/formats/png.h"
-#include "engine/formats/zlib_blocks.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/platform/present.h"
 #include "tests/support/png_forge.h"
 #include "tests/support/process.h"
@@ -143,17 +143,17 @@ TEST(EnginePng, SavesBothDepths) {
   tarq_destroy_bitmap(back);
 
   // 8-bit pictures are written through the current video palette.
-  tarq_palette* saved = tarq_video_palette;
+  tarq_palette* saved = tarq_video.tarq_video_palette;
   tarq_palette* pal = tarq_create_palette();
   pal->rgb[5][0] = 0xAA;
   pal->rgb[5][1] = 0xBB;
   pal->rgb[5][2] = 0xCC;
-  tarq_video_palette = pal;
+  tarq_swap_video_palette(pal);
   tarq_bitmap* b8 = tarq_create_bitmap(2, 2, 8);
   b8->rows[1][0] = 5;
   path = dir.file("s8.png");
   EXPECT_EQ(tarq_save_png(path.c_str(), b8), 0);
-  tarq_video_palette = saved;
+  tarq_swap_video_palette(saved);
   back = tarq_load_png(path.c_str());
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(pixel32(back, 0, 1), 0xFFAABBCCu);

@@ -9,16 +9,16 @@
 #include "engine/config.h"
 #include "engine/data/anim.h"
 #include "engine/data/gfx.h"
-#include "engine/data/item_kinds.h"
 #include "engine/data/model.h"
 #include "engine/data/pod.h"
 #include "engine/data/pod_set.h"
+#include "engine/data/sound_items.h"
 #include "engine/data/voxmap.h"
 #include "engine/data/voxmap_draw.h"
 #include "engine/formats/pod_file.h"
 #include "engine/formats/pod_file_write.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 #include "engine/tracked_mem.h"
 #include "tests/engine/sound_items_double.h"
@@ -286,7 +286,7 @@ struct EnginePodFile : ::testing::Test {
 }  // namespace
 
 TEST_F(EnginePodFile, EveryChunkKindRoundTripsPlainAndCompressed) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_pod* pod = make_full_pod();
   for (int compress = 0; compress <= 1; compress++) {
     cconfig.pod_compression = compress;
@@ -300,13 +300,13 @@ TEST_F(EnginePodFile, EveryChunkKindRoundTripsPlainAndCompressed) {
   }
   cconfig.pod_compression = 0;
   tarq_destroy_pod(pod);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 // A program without the sound engine registers no kinds for its items: the
 // reader reads past every sound and synth graph and keeps the rest.
 TEST(EnginePodFileWithoutSoundKinds, SoundsAndSynthGraphsAreReadPast) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   bytes file;
   int full_count = 0;
   {
@@ -334,7 +334,7 @@ TEST(EnginePodFileWithoutSoundKinds, SoundsAndSynthGraphsAreReadPast) {
   ASSERT_NE(next, nullptr);
   EXPECT_STREQ(next->name, "N");
   tarq_destroy_pod(next);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 // Only the types whose owner is above the engine take a kind, and only a
@@ -531,7 +531,7 @@ TEST_F(EnginePodFile, SoundThatCannotBeMadeIsSkipped) {
 // indexes outside what they index give up the pod when more of the file
 // follows; at the very end of the file only that chunk is lost.
 TEST_F(EnginePodFile, OutOfLimitChunksGiveNoPod) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   struct {
     const char* what;
     bytes chunk;
@@ -579,7 +579,7 @@ TEST_F(EnginePodFile, OutOfLimitChunksGiveNoPod) {
     }
     tarq_destroy_pod(pod);
   }
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 // A chunk cut short by the end of the file: its fields read as zero (a field
@@ -587,7 +587,7 @@ TEST_F(EnginePodFile, OutOfLimitChunksGiveNoPod) {
 // block keeps the bytes that were there, and the item is made when its
 // fields allow it. The bitmap before it always stays.
 TEST_F(EnginePodFile, ChunksCutShortKeepWhatWasThere) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   bytes channel_values = bytes(12, 'v') + bytes(5, 'w');  // 2 states of 12 bytes: one and a bit
   struct {
     const char* what;
@@ -729,11 +729,11 @@ TEST_F(EnginePodFile, ChunksCutShortKeepWhatWasThere) {
     EXPECT_EQ(mf.next(), nullptr);  // nothing follows
     tarq_destroy_pod(pod);
   }
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST_F(EnginePodFile, TruncatedFilesNeverReadPastTheirEnd) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_pod* full = make_full_pod();
   for (int compress = 0; compress <= 1; compress++) {
     cconfig.pod_compression = compress;
@@ -772,11 +772,11 @@ TEST_F(EnginePodFile, TruncatedFilesNeverReadPastTheirEnd) {
   }
   cconfig.pod_compression = 0;
   tarq_destroy_pod(full);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST_F(EnginePodFile, RandomCorruptionIsSafe) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_pod* full = make_full_pod();
   std::mt19937 rng(99);
   for (int compress = 0; compress <= 1; compress++) {
@@ -795,7 +795,7 @@ TEST_F(EnginePodFile, RandomCorruptionIsSafe) {
   }
   cconfig.pod_compression = 0;
   tarq_destroy_pod(full);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST_F(EnginePodFile, FilesOnDiskAndPodSets) {
@@ -841,9 +841,9 @@ TEST_F(EnginePodFile, FilesOnDiskAndPodSets) {
   ASSERT_TRUE(tovo_test::read_file(set_path, &mem));
   EXPECT_EQ(tarq_load_pod_set_from_memory(mem.data(), (int32_t)mem.size(), &loaded), 0);
   ASSERT_NE(loaded.pod[2], nullptr);
-  int32_t live = tarq_items_created;
+  int32_t live = tarq_loop.tarq_items_created;
   EXPECT_EQ(tarq_load_pod_set_from_memory(mem.data(), (int32_t)mem.size(), &loaded), 0);
-  EXPECT_EQ(tarq_items_created, live);  // the pods it replaces are destroyed
+  EXPECT_EQ(tarq_loop.tarq_items_created, live);  // the pods it replaces are destroyed
   cpod_set_clear(&loaded);
 
   std::string list =

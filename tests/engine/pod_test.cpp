@@ -34,10 +34,10 @@ void record_destroy(void* item, int32_t type) { hooked.push_back({item, type}); 
 }  // namespace
 
 TEST(EnginePod, GrowthAndSlotOrder) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_pod* pod = tarq_create_pod(0);
   EXPECT_EQ(pod->capacity, 0);
-  EXPECT_EQ(tarq_items_created, before + 1);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 1);
   std::vector<int> capacities;
   for (int i = 0; i < 40; i++) {
     EXPECT_EQ(cpod_add_item(pod, TARQ_ITEM_MEMORY, block(i)), i);
@@ -46,7 +46,7 @@ TEST(EnginePod, GrowthAndSlotOrder) {
   EXPECT_EQ(capacities, (std::vector<int>{8, 20, 38, 65}));
   expect_invariants(pod);
   tarq_destroy_pod(pod);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST(EnginePod, DeleteMovesLastLiveSlotAndReusesTheFreedSlot) {
@@ -82,7 +82,7 @@ TEST(EnginePod, DeleteMovesLastLiveSlotAndReusesTheFreedSlot) {
 }
 
 TEST(EnginePod, RecursiveDestructionByType) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_pod* outer = tarq_create_pod(0);
   tarq_pod* inner = tarq_create_pod(2);
   cpod_add_item(inner, TARQ_ITEM_BITMAP, tarq_create_bitmap(4, 4, 8));
@@ -94,9 +94,9 @@ TEST(EnginePod, RecursiveDestructionByType) {
   EXPECT_EQ(outer->types[3], TARQ_ITEM_UNTYPED);
   int stack_value = 0;
   cpod_add_item(outer, 50, &stack_value);  // types 13..99: only the slot is freed
-  EXPECT_EQ(tarq_items_created, before + 4);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 4);
   tarq_destroy_pod(outer);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST(EnginePod, ApplicationTypesGoToTheHook) {
@@ -132,9 +132,9 @@ TEST(EnginePod, BadAddStillAddsSafely) {
 }
 
 TEST(EnginePod, PeaPods) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_pod* pea = tarq_create_pea_pod(4, 24);
-  EXPECT_EQ(tarq_items_created, before + 1);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 1);
   for (int i = 0; i < 4; i++) EXPECT_EQ(cpod_get_free_item(pea), i);
   EXPECT_EQ(cpod_get_free_item(pea), -1);
   int x;
@@ -160,12 +160,12 @@ TEST(EnginePod, PeaPods) {
   cpod_set_size(pea, 10);               // a pea pod does not grow
   EXPECT_EQ(pea->capacity, 4);
   tarq_destroy_pod(pea);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
   EXPECT_EQ(tarq_create_pea_pod(0, 8), nullptr);
 }
 
 TEST(EnginePod, PodSets) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_pod_set set;
   cpod_set_init(&set);
   for (tarq_pod* p : set.pod) EXPECT_EQ(p, nullptr);
@@ -174,7 +174,7 @@ TEST(EnginePod, PodSets) {
   set.pod[255] = tarq_create_pod(0);
   cpod_set_clear(&set);
   for (tarq_pod* p : set.pod) EXPECT_EQ(p, nullptr);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
   EXPECT_EQ(tarq_destroy_pod(nullptr), nullptr);
 }
 

@@ -33,19 +33,20 @@ static int app_init(int, char**) {
   tarq_set_application_title(current.title.c_str());
   if (current.init_engine) tarq_init();
   record("init");
-  smoothed_fps = FPS_SENTINEL;
-  tarq_last_mouse_x = MOUSE_SENTINEL;
+  tarq_loop.smoothed_fps = FPS_SENTINEL;
+  tarq_loop.tarq_last_mouse_x = MOUSE_SENTINEL;
   return 0;
 }
 
 static int app_update() {
   frame++;
-  updates.push_back(update_view{frame, skip_frame, smoothed_fps != FPS_SENTINEL, tarq_last_mouse_x != MOUSE_SENTINEL});
-  smoothed_fps = FPS_SENTINEL;
-  tarq_last_mouse_x = MOUSE_SENTINEL;
+  updates.push_back(update_view{frame, tarq_loop.skip_frame, tarq_loop.smoothed_fps != FPS_SENTINEL,
+                                tarq_loop.tarq_last_mouse_x != MOUSE_SENTINEL});
+  tarq_loop.smoothed_fps = FPS_SENTINEL;
+  tarq_loop.tarq_last_mouse_x = MOUSE_SENTINEL;
   record("update " + std::to_string(frame));
   if (current.skip_frames.count(frame)) tarq_skip_frame(frame);
-  if (frame == current.quit_in_update) tarq_quit = 1;
+  if (frame == current.quit_in_update) tarq_request_quit(1);
   if (current.on_update) current.on_update(frame);
   return 0;
 }
@@ -56,7 +57,7 @@ static int app_draw() {
 }
 
 static int app_exit() {
-  inited_in_exit_hook = tarq_inited;
+  inited_in_exit_hook = tarq_loop.tarq_inited;
   record("exit");
   tarq_exit();  // as the player does: the engine is already down, so nothing happens
   return 0;

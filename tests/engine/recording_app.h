@@ -13,7 +13,7 @@ namespace recording_app {
 struct plan {
   std::string title = "tovo";
   bool init_engine = true;             // the init hook calls tarq_init
-  int quit_in_update = 3;              // the update of this frame (counted from 1) sets tarq_quit
+  int quit_in_update = 3;              // the update of this frame (counted from 1) asks to quit
   std::set<int> skip_frames;           // frames whose update calls tarq_skip_frame
   std::function<void(int)> on_update;  // runs at the end of each update with its frame
 };
@@ -29,7 +29,7 @@ struct update_view {
 extern plan current;
 extern std::vector<std::string> calls;  // "init", "update 1", "draw 1", ..., "exit"
 extern std::vector<update_view> updates;
-extern int inited_in_exit_hook;  // tarq_inited as the exit hook saw it
+extern int inited_in_exit_hook;  // tarq_loop.tarq_inited as the exit hook saw it
 
 // Clears the record and sets a new plan.
 void start(const plan& p);

@@ -91,7 +91,7 @@ bool write_png(const temp_dir& dir) {
 bool write_config(const temp_dir& dir) {
   tarq_config_default();
   snprintf(cconfig.home_path, sizeof cconfig.home_path, "%s", dir.path.c_str());
-  cconfig0 = cconfig;
+  tarq_config_keep_as_read();
   return tarq_config_save() == TARQ_CONFIG_SAVED;
 }
 

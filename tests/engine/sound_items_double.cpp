@@ -1,7 +1,7 @@
 #include "tests/engine/sound_items_double.h"
 
-#include "engine/data/item_kinds.h"
 #include "engine/data/pod.h"
+#include "engine/data/sound_items.h"
 
 namespace tovo_test {
 

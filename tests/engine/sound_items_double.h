@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in for the sound engine's pod item kinds, for the engine's tests:
 // sounds and synth graphs made and freed with the engine's allocator and
-// counted in tarq_items_created, as the sound engine's own are, but never
+// counted in tarq_loop.tarq_items_created, as the sound engine's own are, but never
 // played.
 #include <cstdint>
 

@@ -8,7 +8,7 @@
 #include "engine/formats/stable.h"
 #include "engine/formats/stable_blocks.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
 
@@ -124,14 +124,14 @@ TEST(EngineStable, LongLinesAreSplitAtTheBuffer) {
 TEST(EngineStable, FilesAndTheObjectCount) {
   tovo_test::temp_dir dir;
   std::ofstream(dir.file("info.nfo")) << "title: Shed\r\ncatsub: 3\r\n";
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_stable* t = tarq_load_stable_config(dir.file("info.nfo").c_str());
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(tarq_items_created, before + 1);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 1);
   EXPECT_STREQ(tarq_sts(t, "title", 0), "Shed");
   EXPECT_STREQ(tarq_sts(t, "catsub", 0), "3");
   tarq_destroy_stable(t);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 
   std::ofstream(dir.file("b.txt")) << "k\n\"v\"\n}\n";
   t = tarq_load_stable(dir.file("b.txt").c_str());
@@ -140,7 +140,7 @@ TEST(EngineStable, FilesAndTheObjectCount) {
 
   EXPECT_EQ(tarq_load_stable_config(dir.file("missing").c_str()), nullptr);
   EXPECT_EQ(tarq_load_stable(dir.file("missing").c_str()), nullptr);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST(EngineStable, ManyKeysGrowTheArrays) {

@@ -11,7 +11,6 @@
 
 #include "engine/io/file.h"
 #include "engine/io/file_copy.h"
-#include "engine/io/memory_stream.h"
 #include "engine/io/stream_values.h"
 #include "engine/tracked_mem.h"
 #include "tests/support/disk_full.h"
@@ -392,10 +391,10 @@ TEST_F(StreamFiles, CopyFileResults) {
 }
 
 TEST_F(StreamFiles, WritingNeverFallsBackToTheVirtualDisk) {
-  int before = vdisk_files;
+  int before = vdisk_files();
   EXPECT_EQ(tarq_fopen((dir_ / "no/such/h2_written.txt").c_str(), "w"), nullptr);
   EXPECT_EQ(tarq_fopen((dir_ / "no/such/h2_written.txt").c_str(), "rb"), nullptr);
-  EXPECT_EQ(vdisk_files, before);
+  EXPECT_EQ(vdisk_files(), before);
   EXPECT_EQ(tarq_fopen(nullptr, "r"), nullptr);
   EXPECT_EQ(tarq_fclose(nullptr), nullptr);
 }

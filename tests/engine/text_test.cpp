@@ -2,7 +2,7 @@
 
 #include "engine/data/pod.h"
 #include "engine/data/text.h"
-#include "engine/data/text_spacing.h"
+#include "engine/data/text_layout.h"
 #include "engine/tracked_mem.h"
 #include "tests/engine/gfx_test_util.h"
 
@@ -51,20 +51,20 @@ tarq_pod* synthetic_font(int count, int first, int depth, const std::string& cod
 }  // namespace
 
 TEST_F(Text, BuiltInFontsMeasureAndSpacing) {
-  EXPECT_EQ(tarq_font1->count, 512);
-  EXPECT_EQ(tarq_get_text_width("AB", tarq_font1), 11);
-  EXPECT_EQ(tarq_get_text_width("AB", tarq_font2), 13);
-  EXPECT_EQ(tarq_get_text_width("", tarq_font1), -1);
-  EXPECT_EQ(tarq_get_text_width("A\x01\x80", tarq_font1), 17);  // empty glyphs still have the font's size
+  EXPECT_EQ(tarq_fonts.tarq_font1->count, 512);
+  EXPECT_EQ(tarq_get_text_width("AB", tarq_fonts.tarq_font1), 11);
+  EXPECT_EQ(tarq_get_text_width("AB", tarq_fonts.tarq_font2), 13);
+  EXPECT_EQ(tarq_get_text_width("", tarq_fonts.tarq_font1), -1);
+  EXPECT_EQ(tarq_get_text_width("A\x01\x80", tarq_fonts.tarq_font1), 17);  // empty glyphs still have the font's size
   tarq_set_text_spacing(-3);
   EXPECT_EQ(tarq_get_text_spacing(), 0);
-  EXPECT_EQ(tarq_get_text_width("AB", tarq_font1), 10);
+  EXPECT_EQ(tarq_get_text_width("AB", tarq_fonts.tarq_font1), 10);
 }
 
 TEST_F(Text, GlyphsFromTheTable) {
   auto b = make_bitmap(12, 5);
-  tarq_draw_text(b.get(), "A", tarq_font1, 0, 0);
-  tarq_draw_text(b.get(), "A", tarq_font2, 6, 0);
+  tarq_draw_text(b.get(), "A", tarq_fonts.tarq_font1, 0, 0);
+  tarq_draw_text(b.get(), "A", tarq_fonts.tarq_font2, 6, 0);
   EXPECT_EQ(picture(b.get()),
             "#####.######\n"
             "#...#.##..##\n"
@@ -74,8 +74,8 @@ TEST_F(Text, GlyphsFromTheTable) {
   // 32-bit bitmaps take the second set and its colours; sprites keep the
   // destination's alpha byte.
   auto c = make_bitmap(12, 5, 32);
-  tarq_draw_text(c.get(), "A", tarq_font1, 0, 0);
-  tarq_draw_text(c.get(), "A", tarq_font2, 6, 0);
+  tarq_draw_text(c.get(), "A", tarq_fonts.tarq_font1, 0, 0);
+  tarq_draw_text(c.get(), "A", tarq_fonts.tarq_font2, 6, 0);
   EXPECT_EQ(tarq_row32(c.get(), 0)[0], 0x00C0C0C0u);
   EXPECT_EQ(tarq_row32(c.get(), 0)[6], 0x00FFFFFFu);
   EXPECT_EQ(tarq_row32(c.get(), 1)[1], 0u);
@@ -83,26 +83,26 @@ TEST_F(Text, GlyphsFromTheTable) {
 
 TEST_F(Text, AlignmentFlags) {
   auto b = make_bitmap(100, 6);
-  tarq_draw_text_ex(b.get(), "AB", tarq_font1, 50, 0, TARQ_TEXT_CENTRE, 0);
+  tarq_draw_text_ex(b.get(), "AB", tarq_fonts.tarq_font1, 50, 0, TARQ_TEXT_CENTRE, 0);
   std::string cols = used_columns(b.get());
   EXPECT_EQ(cols.find('#'), 45u);
   EXPECT_EQ(cols.rfind('#'), 55u);
 
   tarq_clear_bitmap(b.get());
-  tarq_draw_text_ex(b.get(), "AB", tarq_font1, 50, 0, TARQ_TEXT_RIGHT, 0);
+  tarq_draw_text_ex(b.get(), "AB", tarq_fonts.tarq_font1, 50, 0, TARQ_TEXT_RIGHT, 0);
   cols = used_columns(b.get());
   EXPECT_EQ(cols.find('#'), 39u);
   EXPECT_EQ(cols.rfind('#'), 49u);  // the last column is x - 1
 
   tarq_clear_bitmap(b.get());
-  tarq_draw_text_ex(b.get(), "I", tarq_font1, 0, 0, TARQ_TEXT_ONE_COLOUR, 7);
+  tarq_draw_text_ex(b.get(), "I", tarq_fonts.tarq_font1, 0, 0, TARQ_TEXT_ONE_COLOUR, 7);
   EXPECT_EQ(b->rows[0][1], 7);
 }
 
 TEST_F(Text, KeepInsideShowsTheEndAndMarksTheCut) {
   auto b = make_bitmap(60, 12);
   tarq_set_clip(b.get(), 10, 0, 40, 12);
-  const int32_t y = tarq_draw_text_ex(b.get(), "ABCDEFGHHH", tarq_font1, 12, 3, TARQ_TEXT_KEEP_INSIDE, 0);
+  const int32_t y = tarq_draw_text_ex(b.get(), "ABCDEFGHHH", tarq_fonts.tarq_font1, 12, 3, TARQ_TEXT_KEEP_INSIDE, 0);
   EXPECT_EQ(y, 3);
   EXPECT_EQ(b->clip_x0, 10);  // restored
   // The text ends at the clip's right edge: the last 'H' fills column 39.
@@ -120,18 +120,18 @@ TEST_F(Text, WrapAndNewlinesAdvanceLines) {
   auto b = make_bitmap(20, 40);
   tarq_set_clip(b.get(), 0, 0, 14, 40);
   // Two glyphs of 6 fit in 14 columns; the line breaks once the next would cross.
-  EXPECT_EQ(tarq_draw_text_ex(b.get(), "AAAAA", tarq_font1, 0, 0, TARQ_TEXT_WRAP, 0), 12);
-  EXPECT_EQ(tarq_draw_text_ex(b.get(), "A\nA\n", tarq_font1, 0, 20, 0, 0), 32);
+  EXPECT_EQ(tarq_draw_text_ex(b.get(), "AAAAA", tarq_fonts.tarq_font1, 0, 0, TARQ_TEXT_WRAP, 0), 12);
+  EXPECT_EQ(tarq_draw_text_ex(b.get(), "A\nA\n", tarq_fonts.tarq_font1, 0, 20, 0, 0), 32);
   // Centred lines after a break start at the caller's x, not the aligned one.
   auto c = make_bitmap(40, 12);
-  tarq_draw_text_ex(c.get(), "AB\nA", tarq_font1, 20, 0, TARQ_TEXT_CENTRE, 0);
+  tarq_draw_text_ex(c.get(), "AB\nA", tarq_fonts.tarq_font1, 20, 0, TARQ_TEXT_CENTRE, 0);
   EXPECT_EQ(c->rows[0][15], 255);
   EXPECT_EQ(c->rows[6][20], 255);
 }
 
 TEST_F(Text, PhatDrawsAnOutlineThenTheText) {
   auto b = make_bitmap(8, 7);
-  tarq_draw_text_phat(b.get(), "I", tarq_font1, 1, 1, 0, 2, 0);
+  tarq_draw_text_phat(b.get(), "I", tarq_fonts.tarq_font1, 1, 1, 0, 2, 0);
   // The glyph sits in colour 255 inside an outline of colour 2.
   EXPECT_EQ(b->rows[1][2], 255);
   EXPECT_EQ(b->rows[0][2], 2);
@@ -164,7 +164,7 @@ TEST_F(Text, SyntheticFontsWithMissingGlyphsDrawWhatTheyHave) {
 
   tarq_pod* empty = tarq_create_pod(0);
   EXPECT_EQ(tarq_draw_text(d.get(), "abc", empty, 0, 9), 9);
-  EXPECT_EQ(tarq_draw_text(d.get(), nullptr, tarq_font1, 0, 9), 9);
+  EXPECT_EQ(tarq_draw_text(d.get(), nullptr, tarq_fonts.tarq_font1, 0, 9), 9);
   EXPECT_EQ(tarq_draw_text(d.get(), "x", nullptr, 0, 9), 9);
   tarq_destroy_pod(empty);
 }

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/bmp.h"
-#include "engine/formats/tga.h"
+#include "engine/formats/tga_bmp.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/platform/present.h"
 #include "engine/tarq.h"
 #include "tests/support/temp_dir.h"
@@ -80,19 +79,19 @@ bytes bmp_header(int32_t w, int32_t h, int bits = 24) {
 struct Images : ::testing::Test {
   tovo_test::temp_dir dir;
   tarq_palette palette{};
-  tarq_palette* saved_palette = tarq_video_palette;
-  int32_t objects = tarq_items_created;
+  tarq_palette* saved_palette = tarq_video.tarq_video_palette;
+  int32_t objects = tarq_loop.tarq_items_created;
   void SetUp() override {
     for (int i = 0; i < 256; i++) {
       palette.rgb[i][0] = (uint8_t)i;
       palette.rgb[i][1] = (uint8_t)(i + 1);
       palette.rgb[i][2] = (uint8_t)(i + 2);
     }
-    tarq_video_palette = &palette;
+    tarq_swap_video_palette(&palette);
   }
   void TearDown() override {
-    tarq_video_palette = saved_palette;
-    EXPECT_EQ(tarq_items_created, objects);
+    tarq_swap_video_palette(saved_palette);
+    EXPECT_EQ(tarq_loop.tarq_items_created, objects);
   }
 };
 

@@ -69,7 +69,7 @@ TEST(VirtualDisk, WriteModeEmptiesAnExistingFile) {
 }
 
 TEST(VirtualDisk, KeysThatDoNotFitAreRefused) {
-  int before = vdisk_files;
+  int before = vdisk_files();
   std::string fits = "/d/" + std::string(59, 'k') + ".txt";  // a 63-character key
   std::string too_long = "/d/" + std::string(60, 'k') + ".txt";
   tarq_file* f = tarq_fopen_vdisk(fits.c_str(), "w");
@@ -79,19 +79,22 @@ TEST(VirtualDisk, KeysThatDoNotFitAreRefused) {
   EXPECT_EQ(tarq_fopen_vdisk(too_long.c_str(), "r"), nullptr);
   EXPECT_EQ(tarq_fopen_vdisk("/d/folder/", "w"), nullptr);
   EXPECT_EQ(tarq_fopen_vdisk((std::string(1100, 'p') + "/h2.txt").c_str(), "w"), nullptr);
-  EXPECT_EQ(vdisk_files, before + 1);
+  EXPECT_EQ(vdisk_files(), before + 1);
+  // The table reads back the new file last, and nothing outside its count.
+  EXPECT_EQ(vdisk_file(before), f);
+  for (int i : {-1, before + 1, TARQ_VDISK_MAX_FILES}) EXPECT_EQ(vdisk_file(i), nullptr) << i;
 }
 
 // Run in a child process: the table is never emptied.
 int fill_the_disk() {
   bool ok = true;
-  while (vdisk_files < TARQ_VDISK_MAX_FILES) {
-    std::string name = "h2_fill_" + std::to_string(vdisk_files) + ".bin";
+  while (vdisk_files() < TARQ_VDISK_MAX_FILES) {
+    std::string name = "h2_fill_" + std::to_string(vdisk_files()) + ".bin";
     ok = ok && tarq_fopen_vdisk(name.c_str(), "w") != nullptr;
   }
-  tarq_file* first = vdisk_file[0];
+  tarq_file* first = vdisk_file(0);
   ok = ok && tarq_fopen_vdisk("h2_one_too_many.bin", "w") == nullptr;
-  ok = ok && vdisk_files == TARQ_VDISK_MAX_FILES;
+  ok = ok && vdisk_files() == TARQ_VDISK_MAX_FILES;
   ok = ok && tarq_fopen_vdisk(first->name, "w") == first;  // existing files still open
   ok = ok && tarq_fopen_vdisk(first->name, "r") == first;
   return ok ? 0 : 1;

@@ -19,8 +19,8 @@ struct Video : ::testing::Test {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS), 0);
     tarq_config_default();
     tarq_state = tarq_engine_state{};
-    tarq_quit = 0;  // a main loop that ran before leaves its quit request set
-    tarq_screen_mode = 1;
+    tarq_request_quit(0);  // a main loop that ran before leaves its quit request set
+    tarq_window.tarq_screen_mode = 1;
     tarq_keys_init();
     tarq_text_init();
     tarq_video_init();
@@ -44,7 +44,7 @@ struct Video : ::testing::Test {
     p->rgb[1][2] = 40;
     tarq_set_palette(p);
     tarq_destroy_palette(p);
-    tarq_bitmap* b = tarq_back_page;
+    tarq_bitmap* b = tarq_window.tarq_back_page;
     const int hw = b->width / 2, hh = b->height / 2;
     tarq_rectfill(b, 0, 0, hw - 1, hh - 1, 1);
     tarq_rectfill(b, hw, 0, b->width - 1, hh - 1, 2);
@@ -54,12 +54,13 @@ struct Video : ::testing::Test {
 
   // The window's pixels as 0xRRGGBB words.
   static std::vector<uint32_t> read_window(int* w, int* h) {
-    SDL_GetWindowSize(sdl_window, w, h);
+    SDL_GetWindowSize(tarq_window.sdl_window, w, h);
     std::vector<uint32_t> px(size_t(*w) * size_t(*h));
-    if (sdl_renderer) {
-      EXPECT_EQ(SDL_RenderReadPixels(sdl_renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, px.data(), 4 * *w), 0);
+    if (tarq_window.sdl_renderer) {
+      EXPECT_EQ(SDL_RenderReadPixels(tarq_window.sdl_renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, px.data(), 4 * *w),
+                0);
     } else {
-      SDL_Surface* s = SDL_GetWindowSurface(sdl_window);
+      SDL_Surface* s = SDL_GetWindowSurface(tarq_window.sdl_window);
       SDL_Surface* c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ARGB8888, 0);
       for (int y = 0; y < *h; y++)
         memcpy(&px[size_t(y) * size_t(*w)], (uint8_t*)c->pixels + y * c->pitch, 4 * size_t(*w));
@@ -96,16 +97,16 @@ struct Video : ::testing::Test {
 
 TEST_F(Video, RendererPathPresentsThePalettePatternPixelPerfect) {
   ASSERT_EQ(tarq_set_screen(128, 128, 8, TARQ_SCREEN_USE_SETTING), 0);
-  ASSERT_NE(sdl_window, nullptr);
-  ASSERT_NE(sdl_renderer, nullptr);
-  EXPECT_EQ(tarq_screen_mode, 1);  // not x11: always fullscreen
+  ASSERT_NE(tarq_window.sdl_window, nullptr);
+  ASSERT_NE(tarq_window.sdl_renderer, nullptr);
+  EXPECT_EQ(tarq_window.tarq_screen_mode, 1);  // not x11: always fullscreen
   // Only the software path asks for a plain window surface.
   EXPECT_EQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
   pattern();
   tarq_blit_back_page();
   const tarq_rect_i r = tarq_get_present_rect();
   int w, h;
-  SDL_GetWindowSize(sdl_window, &w, &h);
+  SDL_GetWindowSize(tarq_window.sdl_window, &w, &h);
   EXPECT_TRUE(tarq_get_pixel_perfect());
   EXPECT_EQ(r.w % 128, 0);
   EXPECT_EQ(r.x, (w - r.w) / 2);
@@ -113,7 +114,7 @@ TEST_F(Video, RendererPathPresentsThePalettePatternPixelPerfect) {
 
   // The palette is read at every present.
   tarq_palette* p = tarq_create_palette();
-  memcpy(p, tarq_video_palette, sizeof(*p));
+  memcpy(p, tarq_video.tarq_video_palette, sizeof(*p));
   p->rgb[4][0] = 0xFF;
   tarq_set_palette(p);
   tarq_destroy_palette(p);
@@ -127,7 +128,7 @@ TEST_F(Video, SoftwarePathFillsTheWindowSurface) {
   EXPECT_EQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
   cconfig.software_blit = 1;
   ASSERT_EQ(tarq_set_screen(128, 96, 8, 0), 0);
-  ASSERT_EQ(sdl_renderer, nullptr);
+  ASSERT_EQ(tarq_window.sdl_renderer, nullptr);
   // The surface is handed to the window system as it is, with no renderer
   // texture behind it.
   ASSERT_NE(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
@@ -141,7 +142,7 @@ TEST_F(Video, ThirtyTwoBitPagesAndTheFpsOverlay) {
   cconfig.show_fps = 1;
   cconfig.pixel_perfect = 1;
   ASSERT_EQ(tarq_set_screen(256, 192, 32, 0), 0);
-  tarq_rectfill(tarq_back_page, 0, 0, 255, 191, 0xFF336699);
+  tarq_rectfill(tarq_window.tarq_back_page, 0, 0, 255, 191, 0xFF336699);
   tarq_blit_back_page();
   int w, h;
   const std::vector<uint32_t> px = read_window(&w, &h);
@@ -156,15 +157,15 @@ TEST_F(Video, ThirtyTwoBitPagesAndTheFpsOverlay) {
 
 TEST_F(Video, SetScreenKeepsOrRemakesTheBackPageButMakesTheWindowOnce) {
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
-  tarq_bitmap* page = tarq_back_page;
-  SDL_Window* window = sdl_window;
+  tarq_bitmap* page = tarq_window.tarq_back_page;
+  SDL_Window* window = tarq_window.sdl_window;
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
-  EXPECT_EQ(tarq_back_page, page);
+  EXPECT_EQ(tarq_window.tarq_back_page, page);
   ASSERT_EQ(tarq_set_screen(128, 128, 32, 0), 0);
-  EXPECT_EQ(tarq_back_page->depth, 32);
-  EXPECT_EQ(sdl_window, window);  // made once on drivers other than x11
-  EXPECT_EQ(tarq_screen->width, 128);
-  EXPECT_EQ(tarq_screen->depth, 32);
+  EXPECT_EQ(tarq_window.tarq_back_page->depth, 32);
+  EXPECT_EQ(tarq_window.sdl_window, window);  // made once on drivers other than x11
+  EXPECT_EQ(tarq_video.tarq_screen->width, 128);
+  EXPECT_EQ(tarq_video.tarq_screen->depth, 32);
 
   tarq_set_window_size(10, 500);  // too small: a default size instead
   ASSERT_EQ(tarq_set_screen(128, 128, 32, TARQ_SCREEN_WINDOWED), 0);
@@ -186,14 +187,14 @@ TEST_F(Video, OnlyTheDirectCallPresents) {
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
   pattern();
   tarq_blit_back_page();
-  tarq_rectfill(tarq_back_page, 0, 0, 127, 127, 4);
-  tarq_blit(tarq_back_page, tarq_screen, 0, 0, 0, 0, 128, 128);
-  tarq_draw_sprite(tarq_back_page, tarq_screen, 0, 0, 0, 0, 128, 128);
-  tarq_stretch_blit(tarq_back_page, tarq_screen, 0, 0, 128, 128, 0);
-  tarq_blit(tarq_screen, tarq_back_page, 0, 0, 0, 0, 128, 128);  // nor is anything read from it
-  EXPECT_EQ(tarq_back_page->rows[0][0], 4);
+  tarq_rectfill(tarq_window.tarq_back_page, 0, 0, 127, 127, 4);
+  tarq_blit(tarq_window.tarq_back_page, tarq_video.tarq_screen, 0, 0, 0, 0, 128, 128);
+  tarq_draw_sprite(tarq_window.tarq_back_page, tarq_video.tarq_screen, 0, 0, 0, 0, 128, 128);
+  tarq_stretch_blit(tarq_window.tarq_back_page, tarq_video.tarq_screen, 0, 0, 128, 128, 0);
+  tarq_blit(tarq_video.tarq_screen, tarq_window.tarq_back_page, 0, 0, 0, 0, 128, 128);  // nor is anything read from it
+  EXPECT_EQ(tarq_window.tarq_back_page->rows[0][0], 4);
   expect_pattern(tarq_get_present_rect());
-  tarq_present_bitmap(tarq_back_page, 0);  // presents, without enlarging
+  tarq_present_bitmap(tarq_window.tarq_back_page, 0);  // presents, without enlarging
   int w, h;
   const std::vector<uint32_t> px = read_window(&w, &h);
   const tarq_rect_i r = tarq_get_present_rect();
@@ -206,7 +207,7 @@ TEST_F(Video, MouseMapsThroughThePresentRectangle) {
   EXPECT_EQ(x + y + b, 0);
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
   const tarq_rect_i r = tarq_get_present_rect();
-  SDL_WarpMouseInWindow(sdl_window, r.x + r.w / 2, r.y + r.h / 4);
+  SDL_WarpMouseInWindow(tarq_window.sdl_window, r.x + r.w / 2, r.y + r.h / 4);
   SDL_PumpEvents();
   tarq_get_mouse(&x, &y, &b);
   EXPECT_EQ(x, 64);
@@ -216,7 +217,7 @@ TEST_F(Video, MouseMapsThroughThePresentRectangle) {
   tarq_get_mouse(&x, &y, nullptr);
   EXPECT_EQ(x, 3);
   EXPECT_EQ(y, 4);
-  SDL_WarpMouseInWindow(sdl_window, r.x, r.y);
+  SDL_WarpMouseInWindow(tarq_window.sdl_window, r.x, r.y);
   SDL_PumpEvents();
   tarq_get_mouse(&x, &y, nullptr);
   EXPECT_EQ(x, 0);
@@ -240,17 +241,17 @@ TEST_F(Video, ThePumpHandlesPushedEvents) {
   SDL_PushEvent(&e);
   e = SDL_Event{};
   e.type = SDL_WINDOWEVENT;
-  e.window.windowID = SDL_GetWindowID(sdl_window);
+  e.window.windowID = SDL_GetWindowID(tarq_window.sdl_window);
   e.window.event = SDL_WINDOWEVENT_CLOSE;
   SDL_PushEvent(&e);
-  tarq_quit = 0;
+  tarq_request_quit(0);
   tarq_handle_system_messages();
   EXPECT_EQ(tarq_state.wheel_y, 3);
   EXPECT_STREQ(tarq_state.dropped_file, "/home/someone/cart.kx");
-  EXPECT_EQ(tarq_quit, TARQ_QUIT_AFTER_FRAME);  // a window close: the frame is finished first
+  EXPECT_EQ(tarq_quit_requested(), TARQ_QUIT_AFTER_FRAME);  // a window close: the frame is finished first
   ASSERT_TRUE(tarq_keypressed());
   EXPECT_EQ(tarq_readkey(), 'k');
-  tarq_quit = 0;
+  tarq_request_quit(0);
 }
 
 // The pump's sleep follows the window's focus, within 0..200 ms; a wait
@@ -258,9 +259,9 @@ TEST_F(Video, ThePumpHandlesPushedEvents) {
 TEST_F(Video, PumpSleepAndTheWaitForEvents) {
   cconfig.foreground_sleep_ms = 1;
   cconfig.background_sleep_ms = 10;
-  tarq_system_active = 1;
+  tarq_set_system_active(1);
   EXPECT_EQ(tarq_pump_sleep_ms(), 1);
-  tarq_system_active = 0;
+  tarq_set_system_active(0);
   EXPECT_EQ(tarq_pump_sleep_ms(), 10);  // no window: nothing has the focus
   cconfig.framebuffer = 1;
   EXPECT_EQ(tarq_pump_sleep_ms(), 1);
@@ -291,7 +292,7 @@ TEST_F(Video, PumpSleepAndTheWaitForEvents) {
 TEST_F(Video, LineEntryTypesEditsAndRestoresTheArea) {
   cconfig.foreground_sleep_ms = cconfig.background_sleep_ms = 0;
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
-  tarq_rectfill(tarq_back_page, 0, 0, 127, 127, 5);
+  tarq_rectfill(tarq_window.tarq_back_page, 0, 0, 127, 127, 5);
   const char* typed[] = {"a", "b", "c"};
   for (const char* t : typed) {
     SDL_Event e{};
@@ -309,11 +310,11 @@ TEST_F(Video, LineEntryTypesEditsAndRestoresTheArea) {
   enter.key.keysym.sym = SDLK_RETURN;
   SDL_PushEvent(&enter);
   char buffer[3] = "zz";
-  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 10, 10, tarq_font1, 3, 60), 1);
+  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 10, 10, tarq_fonts.tarq_font1, 3, 60), 1);
   EXPECT_STREQ(buffer, "a");  // "ab", then 'c' replaced the last, then backspace
-  EXPECT_EQ(tarq_back_page->rows[12][12], 5);
-  EXPECT_EQ(tarq_get_keyboard_string_ex(nullptr, 0, 0, tarq_font1, 3, 60), 0);
-  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 0, 0, tarq_font1, 0, 60), 0);
+  EXPECT_EQ(tarq_window.tarq_back_page->rows[12][12], 5);
+  EXPECT_EQ(tarq_get_keyboard_string_ex(nullptr, 0, 0, tarq_fonts.tarq_font1, 3, 60), 0);
+  EXPECT_EQ(tarq_get_keyboard_string_ex(buffer, 0, 0, tarq_fonts.tarq_font1, 0, 60), 0);
 }
 
 TEST_F(Video, SystemReportAndRendererDescription) {
@@ -338,8 +339,8 @@ TEST_F(Video, SystemReportAndRendererDescription) {
 TEST_F(Video, MouseLockParksThePointerAndSumsMotion) {
   ASSERT_EQ(tarq_set_screen(128, 128, 8, 0), 0);
   int w, h;
-  SDL_GetWindowSize(sdl_window, &w, &h);
-  SDL_WarpMouseInWindow(sdl_window, 100, 200);
+  SDL_GetWindowSize(tarq_window.sdl_window, &w, &h);
+  SDL_WarpMouseInWindow(tarq_window.sdl_window, 100, 200);
   SDL_PumpEvents();
   tarq_lock_mouse_cursor(1);
   EXPECT_EQ(tarq_state.mouse_locked, 1);
@@ -361,12 +362,12 @@ TEST_F(Video, MouseLockParksThePointerAndSumsMotion) {
 }
 
 TEST_F(Video, MouseCursorIsACrossHair) {
-  ASSERT_NE(tarq_mouse_bmp, nullptr);
-  EXPECT_EQ(tarq_current_mouse_bmp, tarq_mouse_bmp);
+  ASSERT_NE(tarq_cursor.tarq_mouse_bmp, nullptr);
+  EXPECT_EQ(tarq_cursor.tarq_current_mouse_bmp, tarq_cursor.tarq_mouse_bmp);
   const struct {
     int x, y;
     uint32_t c;
   } spots[] = {{16, 8, 0xFFFFFFFF}, {15, 9, 0xFFFFFFFF}, {16, 9, 0xFFA0A0A0}, {9, 16, 0xFFA0A0A0}, {16, 12, 0xFFFFFFFF},
                {15, 12, 0},         {16, 16, 0},         {0, 0, 0},           {24, 17, 0xFFFFFFFF}};
-  for (const auto& s : spots) EXPECT_EQ(tarq_getpixel(tarq_mouse_bmp, s.x, s.y), s.c) << s.x << "," << s.y;
+  for (const auto& s : spots) EXPECT_EQ(tarq_getpixel(tarq_cursor.tarq_mouse_bmp, s.x, s.y), s.c) << s.x << "," << s.y;
 }

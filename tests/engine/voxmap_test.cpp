@@ -11,10 +11,10 @@
 #include "engine/tarq.h"
 
 TEST(EngineVoxmap, CreationSlicesAndVoxels) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_voxmap* v = tarq_create_voxmap(4, 3, 5);
   ASSERT_NE(v, nullptr);
-  EXPECT_EQ(tarq_items_created, before + 1);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 1);
   tarq_putvoxel(v, 1, 2, 3, 9);
   EXPECT_EQ(v->voxels[3 * 12 + 2 * 4 + 1], 9);
   EXPECT_EQ(tarq_getpixel(v->slices[3], 1, 2), 9u);  // a slice shares the voxels
@@ -28,7 +28,7 @@ TEST(EngineVoxmap, CreationSlicesAndVoxels) {
   EXPECT_EQ(tarq_getvoxel(nullptr, 0, 0, 0), 0);
   tarq_putvoxel(nullptr, 0, 0, 0, 1);
   tarq_destroy_voxmap(v);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
   EXPECT_EQ(tarq_create_voxmap(0, 1, 1), nullptr);
   EXPECT_EQ(tarq_create_voxmap(1, 1, -1), nullptr);
   EXPECT_EQ(tarq_create_voxmap(0x10000, 0x10000, 0x10000), nullptr);

@@ -55,10 +55,10 @@ void present_and_check(const std::string& dir) {
   p->rgb[4][0] = p->rgb[4][1] = p->rgb[4][2] = 200;
   tarq_set_palette(p);
   tarq_destroy_palette(p);
-  tarq_rectfill(tarq_back_page, 0, 0, 63, 63, 1);
-  tarq_rectfill(tarq_back_page, 64, 0, 127, 63, 2);
-  tarq_rectfill(tarq_back_page, 0, 64, 63, 127, 3);
-  tarq_rectfill(tarq_back_page, 64, 64, 127, 127, 4);
+  tarq_rectfill(tarq_window.tarq_back_page, 0, 0, 63, 63, 1);
+  tarq_rectfill(tarq_window.tarq_back_page, 64, 0, 127, 63, 2);
+  tarq_rectfill(tarq_window.tarq_back_page, 0, 64, 63, 127, 3);
+  tarq_rectfill(tarq_window.tarq_back_page, 64, 64, 127, 127, 4);
 
   const tarq_rect_i r = tarq_get_present_rect();
   EXPECT_EQ(r.x, 72);  // 256x256 centred in 400x300
@@ -71,7 +71,7 @@ void present_and_check(const std::string& dir) {
     SDL_PumpEvents();
     tarq_blit_back_page();
     SDL_Delay(100);
-    SDL_GetWindowPosition(sdl_window, &wx, &wy);
+    SDL_GetWindowPosition(tarq_window.sdl_window, &wx, &wy);
     seen = shot.load(dir + "/Xvfb_screen0") && shot.rgb(uint32_t(wx + r.x + 10), uint32_t(wy + r.y + 10)) == 0xFF0000;
   }
   ASSERT_TRUE(seen) << "the pattern never reached the screen";

@@ -6,14 +6,14 @@
 #include <cstdlib>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/bmp.h"
+#include "engine/formats/tga_bmp.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;
-  const int32_t before = tarq_items_created;
+  const int32_t before = tarq_loop.tarq_items_created;
   tarq_file* f = tarq_fopen_memory(data, (int32_t)size);
   tarq_bitmap* b = tarq_load_bmp_from_file(f);
   tarq_fclose(f);
@@ -24,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (tarq_row32(b, y)[x] >> 24) std::abort();
     tarq_destroy_bitmap(b);
   }
-  if (tarq_items_created != before) std::abort();
+  if (tarq_loop.tarq_items_created != before) std::abort();
   return 0;
 }

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "console/run/token.h"
-#include "console/run/token_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);  // ends at its first NUL

@@ -13,7 +13,7 @@
 #include "console/machine/cart.h"
 #include "engine/config.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "player/cart/cart_png.h"
 #include "player/cart/disk_state.h"
 

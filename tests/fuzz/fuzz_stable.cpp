@@ -9,7 +9,7 @@
 #include "engine/formats/stable.h"
 #include "engine/formats/stable_blocks.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 
 namespace {
@@ -31,7 +31,7 @@ void check(const tarq_stable* t) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;
-  const int32_t before = tarq_items_created;
+  const int32_t before = tarq_loop.tarq_items_created;
   tarq_file* f = tarq_fopen_memory(data, (int32_t)size);
   tarq_stable* block = tarq_load_stable_from_file(f);
   tarq_fclose(f);
@@ -42,6 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(config);
   tarq_destroy_stable(block);
   tarq_destroy_stable(config);
-  if (tarq_items_created != before) std::abort();
+  if (tarq_loop.tarq_items_created != before) std::abort();
   return 0;
 }

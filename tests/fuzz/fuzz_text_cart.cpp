@@ -11,7 +11,7 @@
 #include "engine/config.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "player/cart/cart_text.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <cstdlib>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/tga.h"
+#include "engine/formats/tga_bmp.h"
 #include "engine/io/file.h"
-#include "engine/io/memory_stream.h"
+#include "engine/io/stream_values.h"
 #include "engine/tarq.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 0x100000) return 0;
-  const int32_t before = tarq_items_created;
+  const int32_t before = tarq_loop.tarq_items_created;
   tarq_file* f = tarq_fopen_memory(data, (int32_t)size);
   int32_t types[2];
   tarq_bitmap* b = tarq_load_tga_from_file(f, types);
@@ -23,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((size_t)b->width * (size_t)b->height * (size_t)(b->depth / 8) > size) std::abort();
     tarq_destroy_bitmap(b);
   }
-  if (tarq_items_created != before) std::abort();
+  if (tarq_loop.tarq_items_created != before) std::abort();
   return 0;
 }

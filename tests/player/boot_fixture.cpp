@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
@@ -20,31 +22,31 @@ void boot_fixture::SetUp() {
   ASSERT_NE(shell.data_pod, nullptr);
   shell.resources = tarq_load_pod_item(shell.data_pod, 1);
   screen = tarq_create_bitmap(128, 128, 8);
-  pstate.draw_target = pstate.screens[0] = screen;
-  pstate.cart = tarq_create_tovo_cart();
-  pitems = 1;
-  pitem[0] = tarq_create_tovo_cart();
+  pstate().draw_target = pstate().screens[0] = screen;
+  pstate().cart = tarq_create_tovo_cart();
+  pitems() = 1;
+  pitem(0) = tarq_create_tovo_cart();
 }
 
 void boot_fixture::TearDown() {
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = nullptr;
-  tarq_destroy_tovo_cart(pstate.cart);
-  pstate.cart = nullptr;
-  pstate.draw_target = pstate.screens[0] = nullptr;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = nullptr;
+  tarq_destroy_tovo_cart(pstate().cart);
+  pstate().cart = nullptr;
+  pstate().draw_target = pstate().screens[0] = nullptr;
   tarq_destroy_bitmap(screen);
   tarq_destroy_pod(shell.resources);
   tarq_destroy_pod(shell.data_pod);
   clear_embedded_carts();
   memset(&shell, 0, sizeof shell);
   memset(&app, 0, sizeof app);
-  run_state.pending_action = 0;
+  run_state().pending_action = 0;
 }
 
 void boot_fixture::tick_to(int32_t t) {
-  while (pstate.ticks < t) {
+  while (pstate().ticks < t) {
     move_boot();
-    pstate.ticks++;
+    pstate().ticks++;
   }
 }
 

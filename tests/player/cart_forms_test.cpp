@@ -9,9 +9,8 @@
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
 #include "engine/data/gfx.h"
-#include "player/cart/cart_digits.h"
-#include "player/cart/cart_hex_rom.h"
 #include "player/cart/cart_text.h"
+#include "player/cart/cart_text_tools.h"
 #include "player/cart/compress_old.h"
 
 namespace {

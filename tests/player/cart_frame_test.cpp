@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "console/bindings/stat.h"
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/events.h"
@@ -40,11 +42,11 @@ struct cart_frames : ::testing::Test {
   }
   void TearDown() override {
     tovo_test::destroy_cart_machine();
-    pstate.reset_counter = 0;
+    pstate().reset_counter = 0;
     shell.mode = 0;
     shell.program_started = 0;
-    run_state.running = 0;
-    run_state.pending_action = 0;
+    run_state().running = 0;
+    run_state().pending_action = 0;
   }
 
   // One host frame 40 ms after the last: one tick at 30 frames a second.
@@ -56,14 +58,14 @@ struct cart_frames : ::testing::Test {
 
   void start(const char* code) {
     tovo_test::set_cart_code(code);
-    run_state.pending_action = TOVO_PENDING_RUN;
+    run_state().pending_action = TOVO_PENDING_RUN;
   }
 
   int32_t global_n(const char* name = "n") {
-    if (!L0_cart) return -1;
-    lua_getglobal(L0_cart, name);
-    int32_t n = lua_type(L0_cart, -1) == LUA_TNUMBER ? lua_tointeger(L0_cart, -1) : -1;
-    lua_pop(L0_cart, 1);
+    if (!L0_cart()) return -1;
+    lua_getglobal(L0_cart(), name);
+    int32_t n = lua_type(L0_cart(), -1) == LUA_TNUMBER ? lua_tointeger(L0_cart(), -1) : -1;
+    lua_pop(L0_cart(), 1);
     return n;
   }
 };
@@ -95,18 +97,18 @@ TEST_F(cart_frames, ResetAndRunRestartTheCartAfterTheGlitch) {
     EXPECT_LE(seen[again], 1);
     EXPECT_LE(again - three, 8u) << "six glitch ticks, then the run";
     EXPECT_LE(seen[again - 1], 4) << "slices ran during the glitch: " << shown;
-    EXPECT_EQ(pstate.reset_counter, 0);
-    run_state.pending_action = TOVO_PENDING_SUSPEND;
+    EXPECT_EQ(pstate().reset_counter, 0);
+    run_state().pending_action = TOVO_PENDING_SUSPEND;
     frame();
   }
 }
 
 TEST_F(cart_frames, MouseChangeFlagsAreCollectedEachTick) {
-  tarq_bitmap* saved_page = tarq_back_page;
-  tarq_back_page = tarq_create_bitmap(128, 128, 8);
+  tarq_bitmap* saved_page = tarq_window.tarq_back_page;
+  tarq_window.tarq_back_page = tarq_create_bitmap(128, 128, 8);
   int32_t saved_lmb = tarq_state.lmb_key;
   tarq_state.lmb_key = 4;  // the 'a' key stands for the left button
-  tarqkey[4] = 0;
+  tarq_set_key(4, 0);
   tarq_set_mouse(10, 10);
   start("n=-1\nfunction _update() n=stat(37) end\n");
   frame();
@@ -115,16 +117,16 @@ TEST_F(cart_frames, MouseChangeFlagsAreCollectedEachTick) {
   frame();
   EXPECT_EQ(global_n(), 1) << "x moved";
   tarq_set_mouse(20, 30);
-  tarqkey[4] = 1;
+  tarq_set_key(4, 1);
   frame();
   EXPECT_EQ(global_n(), 6) << "y moved, left button down";
   frame();
   EXPECT_EQ(global_n(), 0) << "still: nothing changed, the last read cleared the flags";
-  tarqkey[4] = 0;
+  tarq_set_key(4, 0);
   tarq_state.lmb_key = saved_lmb;
-  tarq_destroy_bitmap(tarq_back_page);
-  tarq_back_page = saved_page;
-  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  tarq_destroy_bitmap(tarq_window.tarq_back_page);
+  tarq_window.tarq_back_page = saved_page;
+  run_state().pending_action = TOVO_PENDING_SUSPEND;
   frame();
 }
 
@@ -133,12 +135,12 @@ TEST_F(cart_frames, SoundQueriesReadTheSnapshotOfTheirTick) {
   // with the mixer's present state (nothing plays) before the cart asks.
   start("function _update() n=stat(46) m=stat(50) end\n");
   frame();
-  stat_inputs.snapshot.voice[0].sfx = &pstate.cart->sfx[3];
-  stat_inputs.snapshot.voice[0].note = 5;
+  stat_inputs().snapshot.voice[0].sfx = &pstate().cart->sfx[3];
+  stat_inputs().snapshot.voice[0].note = 5;
   frame();
   EXPECT_EQ(global_n(), -1);
   EXPECT_EQ(global_n("m"), -1);
-  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  run_state().pending_action = TOVO_PENDING_SUSPEND;
   frame();
 }
 
@@ -160,18 +162,18 @@ TEST_F(cart_frames, ShortHostFramesKeepTheCartsFrameRate) {
     frame();
     ASSERT_EQ(shell.mode, TOVO_MODE_RUNNING);
     frame();  // the frame rate word follows the cart from its first frame on
-    run_state.clock_held = 1;
-    run_state.held_clock_ms = 500000;
-    app.last_t = run_state.held_clock_ms + TOVO_TIME_OFFSET;
+    run_state().clock_held = 1;
+    run_state().held_clock_ms = 500000;
+    app.last_t = run_state().held_clock_ms + TOVO_TIME_OFFSET;
     app.accumulator = app.accumulator_rest = 0;
     int32_t before = global_n();
     for (int ms = 0; ms < 10000; ms++) {
-      run_state.held_clock_ms++;
+      run_state().held_clock_ms++;
       tovo_frame_update();
     }
     EXPECT_EQ(global_n() - before, 10 * c.per_second);
-    run_state.clock_held = 0;
-    run_state.pending_action = TOVO_PENDING_SUSPEND;
+    run_state().clock_held = 0;
+    run_state().pending_action = TOVO_PENDING_SUSPEND;
     frame();
   }
 }
@@ -190,28 +192,28 @@ TEST_F(cart_frames, BootFrameRateCountsHostFramesNotDraws) {
       {1, {1}, false},   {150, {1}, false}, {150, {2, 1}, false}, {16, {16, 17}, false},
       {33, {33}, false}, {34, {34}, true},  {40, {40}, true},     {60, {60, 20}, true},
   };
-  tarq_bitmap* saved_page = tarq_back_page;
-  tarq_back_page = tarq_create_bitmap(128, 128, 8);
+  tarq_bitmap* saved_page = tarq_window.tarq_back_page;
+  tarq_window.tarq_back_page = tarq_create_bitmap(128, 128, 8);
   shell.display = tarq_create_bitmap(128, 128, 8);
-  run_state.clock_held = 1;
+  run_state().clock_held = 1;
   for (const fps_case& c : cases) {
-    run_state.held_clock_ms = 300000;
+    run_state().held_clock_ms = 300000;
     app.draw_calls = app.host_frames = 0;
     app.last_t = 0;  // as at start: the first update counts as the longest step and draws
     app.accumulator = app.accumulator_rest = 0;
     // The engine's loop: an update, then a draw unless the update skipped it.
-    for (size_t i = 0; run_state.held_clock_ms < 300000 + 1700; i++) {
-      run_state.held_clock_ms += i == 1 ? c.slow_ms : c.frame_ms[i % c.frame_ms.size()];
-      skip_frame = 0;
+    for (size_t i = 0; run_state().held_clock_ms < 300000 + 1700; i++) {
+      run_state().held_clock_ms += i == 1 ? c.slow_ms : c.frame_ms[i % c.frame_ms.size()];
+      tarq_loop.skip_frame = 0;
       tovo_frame_update();
-      if (!skip_frame) tovo_frame_draw();
+      if (!tarq_loop.skip_frame) tovo_frame_draw();
     }
     EXPECT_EQ(get_boot_fps() <= 29, c.below_30) << "frames of " << c.frame_ms[0] << " ms: " << get_boot_fps();
   }
-  run_state.clock_held = 0;
+  run_state().clock_held = 0;
   shell.display = tarq_destroy_bitmap(shell.display);
-  tarq_destroy_bitmap(tarq_back_page);
-  tarq_back_page = saved_page;
+  tarq_destroy_bitmap(tarq_window.tarq_back_page);
+  tarq_window.tarq_back_page = saved_page;
 }
 
 }  // namespace

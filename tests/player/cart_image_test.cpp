@@ -39,7 +39,7 @@ struct cart_ptr {
 struct console_palette {
   tarq_palette* saved;
   tarq_palette own = {};
-  console_palette() : saved(tarq_video_palette) {
+  console_palette() : saved(tarq_video.tarq_video_palette) {
     if (saved) own = *saved;
     for (int i = 0; i < 32; i++) {
       int index = i < 16 ? i : i + 112;
@@ -47,9 +47,9 @@ struct console_palette {
       own.rgb[index][1] = static_cast<uint8_t>(255 - i * 8);
       own.rgb[index][2] = static_cast<uint8_t>((i * 53) & 0xfc);
     }
-    tarq_video_palette = &own;
+    tarq_swap_video_palette(&own);
   }
-  ~console_palette() { tarq_video_palette = saved; }
+  ~console_palette() { tarq_swap_video_palette(saved); }
 };
 
 std::string random_code(size_t n, uint32_t seed) {

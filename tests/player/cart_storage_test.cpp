@@ -7,6 +7,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/machine/serial_drop.h"
@@ -41,7 +42,7 @@ void run_cart() {
 
 TEST_F(cart_storage, CstoreWritesMachineBytesIntoTheFileAndTheWorkingCart) {
   prepare_loaded_cart(tarq_create_tovo_cart(), file("game.kx").c_str());
-  for (int i = 0; i < 0x100; i++) tovo_poke(&pstate, pstate.cart, 0x4300 + i, i);  // user memory
+  for (int i = 0; i < 0x100; i++) tovo_poke(&pstate(), pstate().cart, 0x4300 + i, i);  // user memory
   std::string name = file("out.kx");
   EXPECT_EQ(cstore_cart_partial(name.c_str(), 0x3000, 0x4300, 0x100, 1, 0), TOVO_CSTORE_OK);
   EXPECT_STREQ(disk_state.last_file, name.c_str());
@@ -50,18 +51,18 @@ TEST_F(cart_storage, CstoreWritesMachineBytesIntoTheFileAndTheWorkingCart) {
   ASSERT_TRUE(written);
   for (int i = 0; i < 0x100; i++) {
     EXPECT_EQ(written->gff[i], i);
-    EXPECT_EQ(pitem[0]->gff[i], i);
+    EXPECT_EQ(pitem(0)->gff[i], i);
   }
   for (uint8_t b : written->change_mask) ASSERT_EQ(b, 0xff);  // not sandboxed
   tarq_destroy_tovo_cart(written);
 
   // A second store keeps the file's other bytes.
-  tovo_poke(&pstate, pstate.cart, 0x4300, 0x77);
+  tovo_poke(&pstate(), pstate().cart, 0x4300, 0x77);
   EXPECT_EQ(cstore_cart_partial(name.c_str(), 0x2000, 0x4300, 1, 0, 0), TOVO_CSTORE_OK);
   written = tarq_load_tovo_cart(name.c_str());
   EXPECT_EQ(written->map->rows[0][0], 0x77);
   EXPECT_EQ(written->gff[5], 5);
-  EXPECT_EQ(pitem[0]->map->rows[0][0], 0);
+  EXPECT_EQ(pitem(0)->map->rows[0][0], 0);
   tarq_destroy_tovo_cart(written);
 }
 
@@ -108,12 +109,12 @@ TEST_F(cart_storage, ReloadCopiesRomBytesIntoMemoryAndPausesTheRun) {
   std::string name = file("levels.kx");
   ASSERT_EQ(tarq_save_tovo_cart(source, name.c_str()), 0);
   EXPECT_EQ(reload_cart_partial(name.c_str(), 0x4300, 0x3000, 0x100), 0);
-  for (int i = 0; i < 0x100; i++) ASSERT_EQ(tovo_peek(&pstate, pstate.cart, 0x4300 + i), source->gff[i] & 0xff);
+  for (int i = 0; i < 0x100; i++) ASSERT_EQ(tovo_peek(&pstate(), pstate().cart, 0x4300 + i), source->gff[i] & 0xff);
   EXPECT_EQ(disk_state.run_pause, 30);
   EXPECT_EQ(disk_state.recent_access, 150);
   // The live structures follow: the sprite flags of the machine's cart.
   EXPECT_EQ(reload_cart_partial(name.c_str(), 0x3000, 0x3000, 0x100), 0);
-  for (int i = 0; i < 0x100; i++) ASSERT_EQ(pstate.cart->gff[i], source->gff[i] & 0xff);
+  for (int i = 0; i < 0x100; i++) ASSERT_EQ(pstate().cart->gff[i], source->gff[i] & 0xff);
   // Another file soon after: a shorter pause.
   disk_state.recent_access = 20;
   EXPECT_EQ(reload_cart_partial(file("missing.kx").c_str(), 0, 0, 10), 1);
@@ -130,16 +131,16 @@ TEST_F(cart_storage, CstoreThenReloadThenPrepare) {
   write_text_cart(file("game.kx"), "print(1)");
   ASSERT_EQ(load_working_cart(file("game.kx").c_str()), 0);
   std::string sandbox = disk_state.gscf_buffer;
-  for (int i = 0; i < 16; i++) tovo_poke(&pstate, pstate.cart, 0x4300 + i, 0xc0 + i);
+  for (int i = 0; i < 16; i++) tovo_poke(&pstate(), pstate().cart, 0x4300 + i, 0xc0 + i);
   ASSERT_EQ(cstore_cart_partial(sandbox.c_str(), 0x3000, 0x4300, 16, 1, 1), TOVO_CSTORE_OK);
-  for (int i = 0; i < 16; i++) tovo_poke(&pstate, pstate.cart, 0x4300 + i, 0);
+  for (int i = 0; i < 16; i++) tovo_poke(&pstate(), pstate().cart, 0x4300 + i, 0);
   ASSERT_EQ(reload_cart_partial(sandbox.c_str(), 0x4300, 0x3000, 16), 0);
-  for (int i = 0; i < 16; i++) EXPECT_EQ(tovo_peek(&pstate, pstate.cart, 0x4300 + i), 0xc0 + i);
+  for (int i = 0; i < 16; i++) EXPECT_EQ(tovo_peek(&pstate(), pstate().cart, 0x4300 + i), 0xc0 + i);
 
   ASSERT_EQ(load_working_cart(file("game.kx").c_str()), 0);
   EXPECT_STREQ(disk_state.gscf_buffer, sandbox.c_str());
-  for (int i = 0; i < 16; i++) EXPECT_EQ(pitem[0]->gff[i], 0xc0 + i);
-  EXPECT_EQ(pitem[0]->gff[16], 0);
+  for (int i = 0; i < 16; i++) EXPECT_EQ(pitem(0)->gff[i], 0xc0 + i);
+  EXPECT_EQ(pitem(0)->gff[16], 0);
   EXPECT_EQ(working_code(), "print(1)");
 }
 
@@ -185,25 +186,25 @@ TEST_F(cart_storage, CartDataIdsAndFile) {
     EXPECT_STREQ(tovo_cdata_error, r.error);
     EXPECT_STREQ(disk_state.cdata_id, "");
   }
-  pstate.cart_data[3] = 99;
+  pstate().cart_data[3] = 99;
   EXPECT_EQ(load_cdata(std::string(64, 'z').c_str()), TOVO_CDATA_NO_FILE);
-  EXPECT_EQ(pstate.cart_data[3], 0);
+  EXPECT_EQ(pstate().cart_data[3], 0);
   EXPECT_EQ(load_cdata("again"), TOVO_CDATA_ERROR);
   EXPECT_STREQ(tovo_cdata_error, "cartdata() can only be called once");
 
   disk_state.cdata_id[0] = 0;
   EXPECT_EQ(load_cdata("my_game-1"), TOVO_CDATA_NO_FILE);
-  pstate.cart_data_dirty = 1;
+  pstate().cart_data_dirty = 1;
   EXPECT_EQ(save_cdata(), 0);
-  EXPECT_EQ(pstate.cart_data_dirty, 0);
+  EXPECT_EQ(pstate().cart_data_dirty, 0);
   std::string line = std::string(64, '0') + "\n";
   std::string all;
   for (int i = 0; i < 8; i++) all += line;
   EXPECT_EQ(read_file(appdata + "cdata/my_game-1.kxd.txt"), all);
 
-  pstate.cart_data[0] = 10;
-  pstate.cart_data[9] = -1;
-  pstate.cart_data[63] = 0x12345678;
+  pstate().cart_data[0] = 10;
+  pstate().cart_data[9] = -1;
+  pstate().cart_data[63] = 0x12345678;
   EXPECT_EQ(save_cdata(), 0);
   std::string text = read_file(appdata + "cdata/my_game-1.kxd.txt");
   ASSERT_EQ(text.size(), 520u);
@@ -212,26 +213,26 @@ TEST_F(cart_storage, CartDataIdsAndFile) {
   EXPECT_EQ(text.substr(7 * 65 + 56, 9), "12345678\n");
   EXPECT_FALSE(tarq_file_exists((appdata + "cdata/my_game-1.kxd.txt.tmp").c_str()));
 
-  memset(pstate.cart_data, 0, sizeof pstate.cart_data);
+  memset(pstate().cart_data, 0, sizeof pstate().cart_data);
   disk_state.cdata_id[0] = 0;
   EXPECT_EQ(load_cdata("my_game-1"), TOVO_CDATA_READ);
-  EXPECT_EQ(pstate.cart_data[0], 10);
-  EXPECT_EQ(pstate.cart_data[9], -1);
-  EXPECT_EQ(pstate.cart_data[63], 0x12345678);
+  EXPECT_EQ(pstate().cart_data[0], 10);
+  EXPECT_EQ(pstate().cart_data[9], -1);
+  EXPECT_EQ(pstate().cart_data[63], 0x12345678);
 }
 
 TEST_F(cart_storage, CartDataParsesOnlyHexDigits) {
   run_cart();
   write_file(appdata + "cdata/loose.kxd.txt", "0000000A 1");
   EXPECT_EQ(load_cdata("loose"), TOVO_CDATA_READ);
-  EXPECT_EQ(pstate.cart_data[0], 10);
-  EXPECT_EQ(pstate.cart_data[1], 1);
-  EXPECT_EQ(pstate.cart_data[2], 0);
+  EXPECT_EQ(pstate().cart_data[0], 10);
+  EXPECT_EQ(pstate().cart_data[1], 1);
+  EXPECT_EQ(pstate().cart_data[2], 0);
 
   disk_state.cdata_id[0] = 0;
   write_file(appdata + "cdata/long.kxd.txt", std::string(2000, 'f'));
   EXPECT_EQ(load_cdata("long"), TOVO_CDATA_READ);
-  for (int i = 0; i < 64; i++) EXPECT_EQ(pstate.cart_data[i], -1);
+  for (int i = 0; i < 64; i++) EXPECT_EQ(pstate().cart_data[i], -1);
 }
 
 TEST_F(cart_storage, CartDataAutosaveWhileDirty) {
@@ -240,12 +241,12 @@ TEST_F(cart_storage, CartDataAutosaveWhileDirty) {
   std::string path = appdata + "cdata/auto.kxd.txt";
   autosave_cdata(5000);
   EXPECT_EQ(read_file(path), "<missing>");  // not dirty
-  pstate.cart_data[0] = 1;
-  pstate.cart_data_dirty = 1;
+  pstate().cart_data[0] = 1;
+  pstate().cart_data_dirty = 1;
   autosave_cdata(5000);
   EXPECT_EQ(read_file(path).substr(0, 8), "00000001");
-  pstate.cart_data[0] = 2;
-  pstate.cart_data_dirty = 1;
+  pstate().cart_data[0] = 2;
+  pstate().cart_data_dirty = 1;
   autosave_cdata(5500);  // within a second of the last save
   EXPECT_EQ(read_file(path).substr(0, 8), "00000001");
   autosave_cdata(6001);
@@ -253,18 +254,18 @@ TEST_F(cart_storage, CartDataAutosaveWhileDirty) {
 
   // Not running: nothing is written, the flag is dropped.
   shell.mode = TOVO_MODE_STOPPED;
-  pstate.cart_data[0] = 3;
-  pstate.cart_data_dirty = 1;
+  pstate().cart_data[0] = 3;
+  pstate().cart_data_dirty = 1;
   EXPECT_EQ(save_cdata(), 0);
-  EXPECT_EQ(pstate.cart_data_dirty, 0);
+  EXPECT_EQ(pstate().cart_data_dirty, 0);
   EXPECT_EQ(read_file(path).substr(0, 8), "00000002");
 
   // A failed write keeps the data dirty.
   run_cart();
   snprintf(disk_state.cdata_path, sizeof disk_state.cdata_path, "%s", file("no/such/").c_str());
-  pstate.cart_data_dirty = 1;
+  pstate().cart_data_dirty = 1;
   EXPECT_EQ(save_cdata(), 1);
-  EXPECT_EQ(pstate.cart_data_dirty, 1);
+  EXPECT_EQ(pstate().cart_data_dirty, 1);
 }
 
 // The one file in the backup folder whose name ends in `suffix`, or "".
@@ -298,7 +299,7 @@ TEST_F(cart_storage, BackupsRawAndOfTheWorkingCart) {
   std::string untitled = find_backup(expected_start, "_untitled.kx");
   tovo_cart* back = tarq_load_tovo_cart(untitled.c_str());
   ASSERT_TRUE(back);
-  EXPECT_STREQ(back->code, pitem[0]->code);
+  EXPECT_STREQ(back->code, pitem(0)->code);
   tarq_destroy_tovo_cart(back);
 }
 
@@ -334,21 +335,21 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   EXPECT_STREQ(message_bar.text, "kxm.png not supported");
 
   tarq_palette palette = {};
-  tarq_palette* saved = tarq_video_palette;
-  tarq_video_palette = &palette;
-  for (int i = 0; i < 16; i++) pstate.screen_pal[i] = i;
+  tarq_palette* saved = tarq_video.tarq_video_palette;
+  tarq_swap_video_palette(&palette);
+  for (int i = 0; i < 16; i++) pstate().screen_pal[i] = i;
   palette.rgb[7][0] = palette.rgb[7][1] = palette.rgb[7][2] = 255;
   write_png(file("small.png"), 16, 8);
   drop(file("small.png"));
-  tarq_video_palette = saved;
+  tarq_swap_video_palette(saved);
   // Serial channel 0x802: width and height as 16-bit words, then the pixels.
   ASSERT_EQ(get_serial_image_file_remaining(), 4 + 16 * 8);
   EXPECT_EQ(tovo_serial_read_dropped(true, 0x4300, 8 * 5), 8 * 5);
-  EXPECT_EQ(pstate.ram[0x4300], 16);
-  EXPECT_EQ(pstate.ram[0x4301], 0);
-  EXPECT_EQ(pstate.ram[0x4302], 8);
-  EXPECT_EQ(pstate.ram[0x4303], 0);
-  EXPECT_EQ(pstate.ram[0x4304], 0);  // black
+  EXPECT_EQ(pstate().ram[0x4300], 16);
+  EXPECT_EQ(pstate().ram[0x4301], 0);
+  EXPECT_EQ(pstate().ram[0x4302], 8);
+  EXPECT_EQ(pstate().ram[0x4303], 0);
+  EXPECT_EQ(pstate().ram[0x4304], 0);  // black
   EXPECT_STREQ(message_bar.text, "");
 
   write_file(file("large.bin"), std::string(300000, 'q'));
@@ -360,7 +361,7 @@ TEST_F(drop_case, CartsAreRefusedAndFilesGoToSerialChannels) {
   // Serial channel 0x800: the file's bytes.
   ASSERT_EQ(get_serial_file_remaining(), 5);
   EXPECT_EQ(tovo_serial_read_dropped(false, 0x4400, 8 * 5), 8 * 5);
-  EXPECT_EQ(memcmp(pstate.ram + 0x4400, "hello", 5), 0);
+  EXPECT_EQ(memcmp(pstate().ram + 0x4400, "hello", 5), 0);
   tovo_serial_free_dropped();
 
   drop(file("missing.txt"));
@@ -380,7 +381,7 @@ TEST_F(cart_storage, SaveRoadWritesEachFormAndBacksUpOtherFiles) {
   EXPECT_STREQ(disk_state.cart_filename, file("game.kx").c_str());
   tovo_cart* back = tarq_load_tovo_cart(file("game.kx").c_str());
   ASSERT_TRUE(back);
-  EXPECT_STREQ(back->code, pitem[0]->code);
+  EXPECT_STREQ(back->code, pitem(0)->code);
   tarq_destroy_tovo_cart(back);
 
   ASSERT_EQ(save_working_cart(file("game.png").c_str()), 0);
@@ -401,8 +402,8 @@ TEST_F(cart_storage, SaveRoadWritesEachFormAndBacksUpOtherFiles) {
   std::mt19937 rng(5);
   std::string noise(0x3e00, 'x');
   for (char& c : noise) c = static_cast<char>(1 + rng() % 255);
-  strcpy(pitem[0]->code, noise.c_str());
-  split_code_to_tabs(pitem[0]);  // the save road takes the code from the tabs
+  strcpy(pitem(0)->code, noise.c_str());
+  split_code_to_tabs(pitem(0));  // the save road takes the code from the tabs
   console.lines();
   EXPECT_EQ(save_working_cart(file("big.png").c_str()), 1);
   EXPECT_STREQ(message_bar.text, "** failed to save **");

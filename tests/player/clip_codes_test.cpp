@@ -9,6 +9,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/ctext.h"
 #include "engine/data/gfx.h"
@@ -18,7 +19,7 @@
 #include "player/clipboard/activity_log.h"
 #include "player/clipboard/clip_cart.h"
 #include "player/clipboard/clip_codes.h"
-#include "player/cpu_timer.h"
+#include "player/debug_tools.h"
 #include "player/help_topic.h"
 #include "player/shell_state.h"
 #include "tests/player/cart_fixture.h"
@@ -311,10 +312,10 @@ TEST(activity_log, hooks_return_their_argument_and_timer_counts_cpu_time) {
 }
 
 TEST(help_topic, prints_the_topic_or_the_word_at_the_cursor) {
-  int32_t saved_exec = run_state.exec, saved_running = run_state.running, saved_tab = code_tab_selected;
+  int32_t saved_exec = run_state().exec, saved_running = run_state().running, saved_tab = code_tab_selected();
   tarq_ctext* saved = shell.tabs[2];
-  run_state.exec = 1;  // console lines go to standard output
-  run_state.running = 0;
+  run_state().exec = 1;  // console lines go to standard output
+  run_state().running = 0;
   auto printed = [](const char* topic) {
     testing::internal::CaptureStdout();
     print_help_topic(topic);
@@ -325,7 +326,7 @@ TEST(help_topic, prints_the_topic_or_the_word_at_the_cursor) {
   tarq_ctext tab{};
   tab.text = text;
   shell.tabs[2] = &tab;
-  code_tab_selected = 2;
+  code_tab_selected() = 2;
   const struct {
     int32_t cursor;
     const char* out;
@@ -337,9 +338,9 @@ TEST(help_topic, prints_the_topic_or_the_word_at_the_cursor) {
     EXPECT_EQ(printed(nullptr), c.out) << c.cursor;
   }
   shell.tabs[2] = saved;
-  code_tab_selected = saved_tab;
-  run_state.exec = saved_exec;
-  run_state.running = saved_running;
+  code_tab_selected() = saved_tab;
+  run_state().exec = saved_exec;
+  run_state().running = saved_running;
 }
 
 }  // namespace

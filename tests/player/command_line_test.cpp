@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/bios_program.h"
 #include "player/command_history.h"
@@ -127,9 +129,9 @@ TEST_F(completion, ACompletionThatWouldNotFitLeavesTheLine) {
 
 TEST(command_runner, RunsThePendingActionAsTheUpdateDoes) {
   shell.program_started = 1;
-  run_state.pending_action = TOVO_PENDING_FRESH;
+  run_state().pending_action = TOVO_PENDING_FRESH;
   process_command();
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_EQ(shell.program_started, 0) << "a fresh script machine has no program";
   tovo_test::reset_player_globals();
 }
@@ -137,14 +139,14 @@ TEST(command_runner, RunsThePendingActionAsTheUpdateDoes) {
 struct boot_program : ::testing::Test {
   void SetUp() override {
     memset(&shell, 0, sizeof shell);
-    pstate.cursor_x = pstate.cursor_y = 0;
-    pstate.camera_y = 0;
+    pstate().cursor_x = pstate().cursor_y = 0;
+    pstate().camera_y = 0;
     shell.mode = TOVO_MODE_BOOT;
   }
   void TearDown() override {
     bios_program = {};
     memset(&shell, 0, sizeof shell);
-    pstate.cursor_x = pstate.cursor_y = 0;
+    pstate().cursor_x = pstate().cursor_y = 0;
   }
   // Steps until the program ends; the cursor and colour after each step.
   struct step {
@@ -153,7 +155,7 @@ struct boot_program : ::testing::Test {
   std::vector<step> run() {
     std::vector<step> steps;
     while (update_bios_program() && steps.size() < 100)
-      steps.push_back({pstate.cursor_x, pstate.cursor_y, bios_program.colour});
+      steps.push_back({pstate().cursor_x, pstate().cursor_y, bios_program.colour});
     return steps;
   }
 };

@@ -7,23 +7,24 @@
 #include <cstdint>
 #include <string>
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/message.h"
 
 struct console_capture {
-  int32_t saved_exec = run_state.exec;
-  int32_t saved_running = run_state.running;
+  int32_t saved_exec = run_state().exec;
+  int32_t saved_running = run_state().running;
 
   console_capture() {
-    run_state.exec = 1;
-    run_state.running = 0;
+    run_state().exec = 1;
+    run_state().running = 0;
     message_bar = {};
     testing::internal::CaptureStdout();
   }
   ~console_capture() {
     testing::internal::GetCapturedStdout();
-    run_state.exec = saved_exec;
-    run_state.running = saved_running;
+    run_state().exec = saved_exec;
+    run_state().running = saved_running;
   }
   console_capture(const console_capture&) = delete;
   console_capture& operator=(const console_capture&) = delete;

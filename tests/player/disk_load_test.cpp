@@ -8,7 +8,9 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/formats/png.h"
@@ -68,8 +70,8 @@ TEST_F(disk_load, NameFormsInOrder) {
       else ASSERT_EQ(tarq_save_tovo_cart(cart, path.c_str()), 0);
       tarq_destroy_tovo_cart(cart);
     }
-    tarq_destroy_tovo_cart(pitem[0]);
-    pitem[0] = nullptr;
+    tarq_destroy_tovo_cart(pitem(0));
+    pitem(0) = nullptr;
     int result = load_working_cart(file(sub + r.requested).c_str());
     EXPECT_EQ(result, r.found.empty() ? 1 : 0) << r.requested;
     if (r.found.empty()) continue;
@@ -89,7 +91,7 @@ TEST_F(disk_load, FutureVersionsStopTheSearch) {
   write_text_cart(file("game.kx"), "x", 35);
   EXPECT_EQ(load_working_cart(file("game.kx").c_str()), 1);
   EXPECT_EQ(disk_state.text_cart_reason, TOVO_TEXT_CART_FUTURE);
-  EXPECT_EQ(pitem[0], nullptr);
+  EXPECT_EQ(pitem(0), nullptr);
 
   // A future picture (version byte 35): the same name is not retried with ".png".
   tarq_bitmap* picture = tarq_load_png(file("game.kx.png").c_str());
@@ -100,7 +102,7 @@ TEST_F(disk_load, FutureVersionsStopTheSearch) {
   tarq_destroy_bitmap(picture);
   EXPECT_EQ(load_working_cart(file("game.kx.png").c_str()), 1);
   EXPECT_EQ(disk_state.png_cart_reason, TOVO_PNG_CART_FUTURE);
-  EXPECT_EQ(pitem[0], nullptr);
+  EXPECT_EQ(pitem(0), nullptr);
 }
 
 TEST_F(disk_load, InjectKxExtension) {
@@ -148,7 +150,7 @@ TEST_F(disk_load, MountedCartsAreFoundByNameInAnyFolder) {
   const tovo_mounted_cart* record = get_embedded_cart_hash_for_filename("sub/level2.kx", 0);
   ASSERT_TRUE(record);
   char hash[41];
-  hash_cart(pitem[0], hash);
+  hash_cart(pitem(0), hash);
   EXPECT_STREQ(record->hash, hash);
 
   tovo_cart* plain = cart_with_code("x");
@@ -169,9 +171,9 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   tovo_cart* cart = cart_with_code("print(1)");
   cart->gfx->rows[64][0] = 5;
   cart->gfx->rows[64][1] = 3;
-  run_state.param[0] = 'p';
+  run_state().param[0] = 'p';
   prepare_loaded_cart(cart, "here.kx");
-  EXPECT_EQ(pitem[0], cart);
+  EXPECT_EQ(pitem(0), cart);
   EXPECT_EQ(cart->map->rows[32][0], 0x35);  // the sheet's half onto the map
   EXPECT_EQ(cart->legacy_done, 1);
   EXPECT_STREQ(disk_state.cart_filename, "here.kx");
@@ -180,7 +182,7 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   hash_cart(cart, hash);
   EXPECT_STREQ(disk_state.saved_hash, hash);
   EXPECT_EQ(std::string(disk_state.gscf_buffer), appdata + "cstore/__" + hash + ".kx");
-  EXPECT_EQ(run_state.param[0], 0);  // no cart runs: the parameter string is cleared
+  EXPECT_EQ(run_state().param[0], 0);  // no cart runs: the parameter string is cleared
 
   // The map's half wins when any of its cells is set; the old cart is destroyed.
   tovo_cart* second = cart_with_code("");
@@ -188,17 +190,17 @@ TEST_F(disk_load, PreparationSharedHalfHashesAndName) {
   second->map->rows[63][127] = 0x9a;
   shell.mode = TOVO_MODE_RUNNING;
   shell.program_started = 1;
-  run_state.param[0] = 'p';
+  run_state().param[0] = 'p';
   prepare_loaded_cart(second, nullptr);
-  EXPECT_EQ(pitem[0], second);
+  EXPECT_EQ(pitem(0), second);
   EXPECT_EQ(second->gfx->rows[64][0], 0);
   EXPECT_EQ(second->gfx->rows[127][126], 0x0a);
   EXPECT_EQ(second->gfx->rows[127][127], 0x09);
   EXPECT_STREQ(disk_state.cart_filename, disk_state.gscf_buffer);
-  EXPECT_EQ(run_state.param[0], 'p');
-  run_state.param[0] = 0;
+  EXPECT_EQ(run_state().param[0], 'p');
+  run_state().param[0] = 0;
   prepare_loaded_cart(nullptr, "x");
-  EXPECT_EQ(pitem[0], second);
+  EXPECT_EQ(pitem(0), second);
 }
 
 TEST_F(disk_load, TheSandboxedPatchChangesOnlyTheMarkedBytes) {

@@ -10,7 +10,9 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
@@ -81,7 +83,7 @@ struct writers : disk_fixture {
     tovo_cart* cart = tovo_test::make_full_cart(3000);
     ASSERT_EQ(tarq_save_tovo_cart(cart, file("game.kx").c_str()), 0);
     prepare_loaded_cart(cart, file("game.kx").c_str());
-    for (int32_t a = 0; a < 0x2000; a++) tovo_poke(&pstate, pstate.cart, a, noise());
+    for (int32_t a = 0; a < 0x2000; a++) tovo_poke(&pstate(), pstate().cart, a, noise());
   }
 
   // The data pod's resources, for the installers.
@@ -97,7 +99,7 @@ struct writers : disk_fixture {
 
   std::string desktop_file(const char* name) {
     tarq_mkdir((home.path() + "/Desktop").c_str());
-    snprintf(run_state.set_filename, sizeof run_state.set_filename, "%s", name);
+    snprintf(run_state().set_filename, sizeof run_state().set_filename, "%s", name);
     return home.path() + "/Desktop/" + name;
   }
 };
@@ -181,10 +183,10 @@ const player_writer WRITERS[] = {
        shell.program_started = 1;
        disk_state.cdata_id[0] = 0;
        load_cdata("keep");
-       for (int32_t& word : pstate.cart_data) word = (int32_t)(noise() * 0x01010101u);
-       pstate.cart_data_dirty = 1;
+       for (int32_t& word : pstate().cart_data) word = (int32_t)(noise() * 0x01010101u);
+       pstate().cart_data_dirty = 1;
        bool ok = save_cdata() == 0;
-       EXPECT_EQ(pstate.cart_data_dirty, ok ? 0 : 1) << "the data is kept for a later save";
+       EXPECT_EQ(pstate().cart_data_dirty, ok ? 0 : 1) << "the data is kept for a later save";
        return ok;
      }},
     {"config.txt", [](writers& t) { return t.appdata + "config.txt"; },

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/window.h"
@@ -18,46 +20,46 @@ namespace {
 struct frame_draw : ::testing::Test {
   void SetUp() override {
     tovo_test::reset_player_globals();
-    for (int i = 0; i < 4; i++) pstate.screens[i] = tarq_create_bitmap(128, 128, 8);
-    pstate.draw_target = pstate.screens[0];
+    for (int i = 0; i < 4; i++) pstate().screens[i] = tarq_create_bitmap(128, 128, 8);
+    pstate().draw_target = pstate().screens[0];
     shell.display = tarq_create_bitmap(128, 128, 8);
-    saved_back = tarq_back_page;
-    tarq_back_page = tarq_create_bitmap(256, 128, 8);
-    for (int i = 0; i < 16; i++) pstate.screen_pal[i] = i;
-    run_state.pending_action = 0;
+    saved_back = tarq_window.tarq_back_page;
+    tarq_window.tarq_back_page = tarq_create_bitmap(256, 128, 8);
+    for (int i = 0; i < 16; i++) pstate().screen_pal[i] = i;
+    run_state().pending_action = 0;
   }
   void TearDown() override {
-    for (tarq_bitmap*& s : pstate.screens) s = tarq_destroy_bitmap(s);
-    pstate.draw_target = nullptr;
+    for (tarq_bitmap*& s : pstate().screens) s = tarq_destroy_bitmap(s);
+    pstate().draw_target = nullptr;
     shell.display = tarq_destroy_bitmap(shell.display);
-    tarq_destroy_bitmap(tarq_back_page);
-    tarq_back_page = saved_back;
+    tarq_destroy_bitmap(tarq_window.tarq_back_page);
+    tarq_window.tarq_back_page = saved_back;
     memset(&shell, 0, sizeof shell);
-    memset(pstate.ram, 0, sizeof pstate.ram);
-    run_state.pending_action = 0;
+    memset(pstate().ram, 0, sizeof pstate().ram);
+    run_state().pending_action = 0;
   }
   tarq_bitmap* saved_back = nullptr;
 };
 
 TEST_F(frame_draw, StoppedScreenShowsTheBar) {
   shell.mode = TOVO_MODE_STOPPED;
-  pstate.screen_pal[6] = 13;  // through the display palette
+  pstate().screen_pal[6] = 13;  // through the display palette
   tovo_frame_draw();
-  EXPECT_EQ(tarq_back_page->rows[125][10], 13);
-  EXPECT_EQ(tarq_back_page->rows[120][10], 0);
+  EXPECT_EQ(tarq_window.tarq_back_page->rows[125][10], 13);
+  EXPECT_EQ(tarq_window.tarq_back_page->rows[120][10], 0);
 }
 
 TEST_F(frame_draw, PendingActionKeepsThePreviousFrame) {
-  memset(tarq_back_page->pixels, 9, 256 * 128);
-  run_state.pending_action = TOVO_PENDING_RUN;
+  memset(tarq_window.tarq_back_page->pixels, 9, 256 * 128);
+  run_state().pending_action = TOVO_PENDING_RUN;
   tovo_frame_draw();
-  EXPECT_EQ(tarq_back_page->rows[125][10], 9);
+  EXPECT_EQ(tarq_window.tarq_back_page->rows[125][10], 9);
   EXPECT_EQ(app.draw_calls, 1);  // still counted for the boot's frame rate
 }
 
 TEST_F(frame_draw, ExtraDisplaysOnlyWhenTheCartAsks) {
   shell.mode = TOVO_MODE_RUNNING;
-  pstate.ram[0x5f55] = 0x60;
+  pstate().ram[0x5f55] = 0x60;
   const struct {
     const char* what;
     int32_t started, bit, tv_frame;
@@ -72,25 +74,25 @@ TEST_F(frame_draw, ExtraDisplaysOnlyWhenTheCartAsks) {
   };
   for (const auto& c : cases) {
     shell.program_started = c.started;
-    pstate.ram[0x5f36] = (uint8_t)c.bit;
+    pstate().ram[0x5f36] = (uint8_t)c.bit;
     app.tv_frame = c.tv_frame;
-    snprintf(run_state.running_cart_lid, sizeof run_state.running_cart_lid, "%s", c.lid);
-    memset(pstate.screens[1]->pixels, 4, 128 * 128);
-    memset(tarq_back_page->pixels, 9, 256 * 128);
+    snprintf(run_state().running_cart_lid, sizeof run_state().running_cart_lid, "%s", c.lid);
+    memset(pstate().screens[1]->pixels, 4, 128 * 128);
+    memset(tarq_window.tarq_back_page->pixels, 9, 256 * 128);
     set_draw_display(1);  // where the cart's _draw left it
     tovo_frame_draw();
     if (c.shown) {
-      EXPECT_EQ(tarq_back_page->rows[5][200], 4) << c.what;
-      EXPECT_EQ(pstate.display, 1) << c.what;
+      EXPECT_EQ(tarq_window.tarq_back_page->rows[5][200], 4) << c.what;
+      EXPECT_EQ(pstate().display, 1) << c.what;
       continue;
     }
-    EXPECT_NE(tarq_back_page->rows[5][200], 4) << c.what;
-    EXPECT_EQ(pstate.screens[1]->rows[5][5], 0) << c.what << ": the other displays emptied";
-    EXPECT_EQ(pstate.display, 0) << c.what;
-    EXPECT_EQ(pstate.draw_target, pstate.screens[0]) << c.what;
+    EXPECT_NE(tarq_window.tarq_back_page->rows[5][200], 4) << c.what;
+    EXPECT_EQ(pstate().screens[1]->rows[5][5], 0) << c.what << ": the other displays emptied";
+    EXPECT_EQ(pstate().display, 0) << c.what;
+    EXPECT_EQ(pstate().draw_target, pstate().screens[0]) << c.what;
   }
   app.tv_frame = 0;
-  run_state.running_cart_lid[0] = 0;
+  run_state().running_cart_lid[0] = 0;
 }
 
 }  // namespace

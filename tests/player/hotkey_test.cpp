@@ -8,8 +8,10 @@
 
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/print/host_output.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
@@ -31,16 +33,13 @@ constexpr int32_t KEY_M = 16, KEY_MINUS = 45, KEY_EQUALS = 46, KEY_F1 = 58, KEY_
                   KEY_F9 = 66, KEY_6 = 35, KEY_8 = 37, KEY_9 = 38, KEY_0 = 39;
 
 // The run loop's clock, which the tests hold and move themselves.
-int32_t& fake_now = run_state.held_clock_ms;
+int32_t& fake_now = run_state().held_clock_ms;
 
 struct hotkey_fixture : ::testing::Test {
   void SetUp() override {
-    run_state.clock_held = 1;
+    run_state().clock_held = 1;
     fake_now = 100000;
-    memset(tarqkey, 0, sizeof tarqkey);
-    memset(last_tarqkey, 0, sizeof last_tarqkey);
-    memset(block_tarqkey, 0, sizeof block_tarqkey);
-    tarqkey_buffer_pos = 0;
+    tarq_keys_init();
     message_bar = {};
     hotkeys = {};
     tovo_key_queue_clear();
@@ -51,19 +50,19 @@ struct hotkey_fixture : ::testing::Test {
     app.gif_len = 16;
     app.gif_reset_mode = 0;
     cconfig.sound_volume = 256;
-    pstate.reset_counter = 0;
-    run_state.set_filename[0] = 0;
+    pstate().reset_counter = 0;
+    run_state().set_filename[0] = 0;
     reset_video();
   }
   void TearDown() override {
-    run_state.clock_held = 0;
-    memset(tarqkey, 0, sizeof tarqkey);
-    tarqkey_buffer_pos = 0;
+    run_state().clock_held = 0;
+    tarq_release_keys();
+    tarq_clear_key_queue();
   }
 
-  void press(int32_t key) { tarqkey[key] = 3; }
-  void hold(int32_t key) { tarqkey[key] = 1; }
-  void release_all() { memset(tarqkey, 0, sizeof tarqkey); }
+  void press(int32_t key) { tarq_set_key(key, 3); }
+  void hold(int32_t key) { tarq_set_key(key, 1); }
+  void release_all() { tarq_release_keys(); }
   void type(int32_t code) { tarq_push_key_code(code); }
 };
 
@@ -269,27 +268,27 @@ TEST_F(hotkey_fixture, CtrlRRestartsAtMostOncePer500Ms) {
   hold(CTRL);
   type('r');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 1);
+  EXPECT_EQ(pstate().reset_counter, 1);
   EXPECT_EQ(app.pause_state, 0) << "ctrl-r closes the pause menu";
   EXPECT_EQ(tovo_key_queue_pop(), 'r' + 95);
 
-  pstate.reset_counter = 0;  // the glitch has played
+  pstate().reset_counter = 0;  // the glitch has played
   fake_now += 300;
   type('r');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 0) << "300 ms after the last restart";
+  EXPECT_EQ(pstate().reset_counter, 0) << "300 ms after the last restart";
 
   fake_now += 201;
-  pstate.reset_counter = 3;  // a glitch is playing: no restart
+  pstate().reset_counter = 3;  // a glitch is playing: no restart
   type('r');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 3);
+  EXPECT_EQ(pstate().reset_counter, 3);
 
-  pstate.reset_counter = 0;
+  pstate().reset_counter = 0;
   type('r');
   type('x');
   process_running_keypresses();
-  EXPECT_EQ(pstate.reset_counter, 1);
+  EXPECT_EQ(pstate().reset_counter, 1);
   EXPECT_EQ(hotkeys.last_reload_t, fake_now);
   EXPECT_EQ(tarq_keypressed(), 0) << "the key buffer is emptied";
 }

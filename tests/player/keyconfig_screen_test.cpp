@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/events.h"
@@ -21,24 +22,24 @@ struct keyconfig_screen : ::testing::Test {
   tovo_button_config saved_config;  // the screen binds the keys of the buttons too
   void SetUp() override {
     memcpy(saved, app.button_keys, sizeof saved);
-    saved_config = button_config;
+    saved_config = button_config();
     for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) app.button_keys[i] = 100 + i;
-    memset(tarqkey, 0, sizeof tarqkey);
+    tarq_release_keys();
     shell.sub_mode = 1;
     keyconfig_init();
   }
   void TearDown() override {
     memcpy(app.button_keys, saved, sizeof saved);
-    button_config = saved_config;
-    memset(tarqkey, 0, sizeof tarqkey);
+    button_config() = saved_config;
+    tarq_release_keys();
     shell.sub_mode = 0;
   }
   // Holds the keys for one tick, then releases them for one tick.
   void press(std::initializer_list<int32_t> keys) {
     keyconfig_update();  // ready once nothing is held
-    for (int32_t k : keys) tarqkey[k] = 1;
+    for (int32_t k : keys) tarq_set_key(k, 1);
     keyconfig_update();
-    for (int32_t k : keys) tarqkey[k] = 0;
+    for (int32_t k : keys) tarq_set_key(k, 0);
   }
 };
 
@@ -48,19 +49,19 @@ TEST_F(keyconfig_screen, DeleteForEveryPromptLeavesTheDefaultKeys) {
   for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) press({i % 2 ? SDL_SCANCODE_DELETE : SDL_SCANCODE_BACKSPACE});
   EXPECT_EQ(keyconfig.key_index, TOVO_KEYCONFIG_DONE);
   for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) EXPECT_EQ(app.button_keys[i], 0) << i;
-  EXPECT_EQ(button_config.keys[13], 0);
+  EXPECT_EQ(button_config().keys[13], 0);
 }
 
 TEST_F(keyconfig_screen, AKeyBindsOnlyAfterAllWereReleased) {
-  tarqkey[SDL_SCANCODE_A] = 1;
+  tarq_set_key(SDL_SCANCODE_A, 1);
   keyconfig_update();  // not ready: a key is down
   keyconfig_update();
   EXPECT_EQ(keyconfig.key_index, 0);
-  tarqkey[SDL_SCANCODE_A] = 0;
+  tarq_set_key(SDL_SCANCODE_A, 0);
   press({SDL_SCANCODE_B});
   EXPECT_EQ(keyconfig.key_index, 1);
   EXPECT_EQ(app.button_keys[0], SDL_SCANCODE_B);
-  EXPECT_EQ(button_config.keys[1], SDL_SCANCODE_B);  // the live buttons follow
+  EXPECT_EQ(button_config().keys[1], SDL_SCANCODE_B);  // the live buttons follow
 }
 
 TEST_F(keyconfig_screen, TwoHeldKeysBindThisAndTheNextSlotInScancodeOrder) {
@@ -76,21 +77,21 @@ TEST_F(keyconfig_screen, EscapeAfterSevenBindingsRestoresEverySlot) {
   keyconfig_keypress(27);
   EXPECT_EQ(shell.sub_mode, 0);
   for (int32_t i = 0; i < TOVO_BUTTON_KEYS; i++) EXPECT_EQ(app.button_keys[i], 100 + i) << i;
-  EXPECT_EQ(button_config.keys[7], 106);
+  EXPECT_EQ(button_config().keys[7], 106);
 }
 
 TEST_F(keyconfig_screen, ClosingKeepsACompleteBindingAndAnyKeyLeavesAfterIt) {
   for (int32_t i = 0; i < 12; i++) press({SDL_SCANCODE_A + i});
   keyconfig_keypress('q');  // before the last binding: ignored
   EXPECT_EQ(shell.sub_mode, 1);
-  tarqkey_buffer_pos = 3;
+  for (int32_t code : {1, 2, 3}) tarq_push_key_code(code);
   press({SDL_SCANCODE_P});
-  EXPECT_EQ(tarqkey_buffer_pos, 0);  // the key buffer is emptied at the last binding
+  EXPECT_EQ(tarq_keypressed(), 0);  // the key buffer is emptied at the last binding
   keyconfig_close();
   EXPECT_EQ(app.button_keys[12], SDL_SCANCODE_P);
   keyconfig_keypress('q');
   EXPECT_EQ(shell.sub_mode, 0);
-  EXPECT_EQ(pstate.cursor_y, 120);
+  EXPECT_EQ(pstate().cursor_y, 120);
 }
 
 TEST_F(keyconfig_screen, ClosingEarlyRestores) {
@@ -114,15 +115,15 @@ TEST_F(keyconfig_screen, DrawsTheScreenWithTheAskedRowHighlighted) {
 }
 
 TEST_F(keyconfig_screen, OpeningAsSubModeDrawsTheScreenAtOnce) {
-  tarq_bitmap* saved_screen = pstate.screens[0];
-  pstate.screens[0] = tarq_create_bitmap(128, 128, 8);
+  tarq_bitmap* saved_screen = pstate().screens[0];
+  pstate().screens[0] = tarq_create_bitmap(128, 128, 8);
   shell.sub_mode = 0;
   keyconfig_open();
   EXPECT_EQ(shell.sub_mode, 1);
   EXPECT_EQ(keyconfig.key_index, 0);
-  EXPECT_EQ(tarq_getpixel(pstate.screens[0], 119, 45), 14u);
-  tarq_destroy_bitmap(pstate.screens[0]);
-  pstate.screens[0] = saved_screen;
+  EXPECT_EQ(tarq_getpixel(pstate().screens[0], 119, 45), 14u);
+  tarq_destroy_bitmap(pstate().screens[0]);
+  pstate().screens[0] = saved_screen;
 }
 
 TEST_F(keyconfig_screen, ThePausePageDrawsTheScreen) {

@@ -10,8 +10,10 @@
 
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/platform/events.h"
@@ -37,35 +39,34 @@ struct frame_menu : ::testing::Test {
 
   void SetUp() override {
     tovo_test::reset_player_globals();
-    cart = pstate.cart = tarq_create_tovo_cart();
+    cart = pstate().cart = tarq_create_tovo_cart();
     app.volume = 128;
     cconfig.sound_volume = 128;
     shell.mode = TOVO_MODE_RUNNING;
     shell.program_started = 1;
     shell.frame_rate = 30;
-    run_state.running = 1;
-    run_state.mainloop_exists = 0;  // the tick checks the pause button itself
+    run_state().running = 1;
+    run_state().mainloop_exists = 0;  // the tick checks the pause button itself
   }
   void TearDown() override {
-    memset(tarqkey, 0, sizeof tarqkey);
-    tarqkey_buffer_pos = 0;
+    tarq_release_keys();
+    tarq_clear_key_queue();
     app.pause_state = 0;
     app.menu_event = 0;
     shell.mode = 0;
     shell.program_started = 0;
-    run_state.running = 0;
-    tarq_quit = 0;
+    run_state().running = 0;
+    tarq_request_quit(0);
     tarq_set_audio_pause(0);
-    if (cart && pstate.cart == cart) pstate.cart = nullptr;
+    if (cart && pstate().cart == cart) pstate().cart = nullptr;
     tarq_destroy_tovo_cart(cart);
   }
 
   // One host frame with these keys down (pressed this frame), due one tick.
   void frame(std::initializer_list<int32_t> keys) {
-    memset(tarqkey, 0, sizeof tarqkey);
-    for (int32_t k : keys) tarqkey[k] = 3;
-    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-      if (!tarqkey[k]) block_tarqkey[k] = 0;  // as the engine's key pump does
+    tarq_release_keys();
+    for (int32_t k : keys) tarq_set_key(k, 3);
+    tarq_unblock_released_keys();  // as the engine's key pump does
     app.accumulator = 0;
     app.last_t = tarq_get_time() + TOVO_TIME_OFFSET - 40;
     tovo_frame_update();
@@ -118,24 +119,24 @@ TEST_F(frame_menu, TypedCharactersAreDroppedWhileTheMenuIsOpen) {
 }
 
 TEST_F(frame_menu, CartItemEventReachesTheRunLoop) {
-  snprintf(run_state.menu_label[1], sizeof run_state.menu_label[1], "sound fx");
+  snprintf(run_state().menu_label[1], sizeof run_state().menu_label[1], "sound fx");
   tap(KEY_P);
   tap(KEY_DOWN);
   ASSERT_STREQ(selected(), "sound fx");
   frame({KEY_RIGHT});
-  EXPECT_EQ(run_state.menu_selected[1], TOVO_MENU_EVENT_RIGHT);
+  EXPECT_EQ(run_state().menu_selected[1], TOVO_MENU_EVENT_RIGHT);
   EXPECT_EQ(app.menu_event, 1);
   EXPECT_EQ(app.pause_state, 0);
   frame({});
   EXPECT_EQ(app.menu_event, 0) << "the next slice serves the event";
-  EXPECT_EQ(run_state.menu_selected[1], TOVO_MENU_EVENT_RIGHT) << "until the cart asks for it";
+  EXPECT_EQ(run_state().menu_selected[1], TOVO_MENU_EVENT_RIGHT) << "until the cart asks for it";
 }
 
 TEST_F(frame_menu, QuitEndsTheMainLoop) {
   tap(KEY_P);
   tap(KEY_UP);
   tap(KEY_Z);
-  EXPECT_EQ(tarq_quit, 1);
+  EXPECT_EQ(tarq_quit_requested(), 1);
 }
 
 // A cart with a main loop that counts the presses of O and X, run through
@@ -152,30 +153,29 @@ struct menu_taps : ::testing::Test {
     shell.mode = TOVO_MODE_STOPPED;
     shell.frame_rate = 30;
     tovo_test::set_cart_code("o=0 x=0 function _update() if btnp(4) then o+=1 end if btnp(5) then x+=1 end end");
-    run_state.pending_action = TOVO_PENDING_RUN;
+    run_state().pending_action = TOVO_PENDING_RUN;
     for (int i = 0; i < 3; i++) frame({}, true);
   }
   void TearDown() override {
-    memset(tarqkey, 0, sizeof tarqkey);
+    tarq_release_keys();
     app.pause_state = 0;
-    run_state.pending_action = TOVO_PENDING_SUSPEND;
+    run_state().pending_action = TOVO_PENDING_SUSPEND;
     frame({}, true);
     tovo_test::destroy_cart_machine();
     cconfig.headless = 0;
     shell.mode = 0;
     shell.program_started = 0;
-    run_state.running = 0;
-    run_state.pending_action = 0;
-    tarq_quit = 0;
+    run_state().running = 0;
+    run_state().pending_action = 0;
+    tarq_request_quit(0);
     tarq_set_audio_pause(0);
   }
 
   // One host frame with these keys down, with one tick or none.
   void frame(std::initializer_list<int32_t> keys, bool tick) {
-    memset(tarqkey, 0, sizeof tarqkey);
-    for (int32_t k : keys) tarqkey[k] = 3;
-    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-      if (!tarqkey[k]) block_tarqkey[k] = 0;
+    tarq_release_keys();
+    for (int32_t k : keys) tarq_set_key(k, 3);
+    tarq_unblock_released_keys();
     app.accumulator = 0;
     app.last_t = tarq_get_time() + TOVO_TIME_OFFSET - (tick ? 40 : 0);
     tovo_frame_update();
@@ -186,9 +186,9 @@ struct menu_taps : ::testing::Test {
     frame({}, true);
   }
   int32_t count(const char* name) {
-    lua_getglobal(L0_cart, name);
-    int32_t n = lua_type(L0_cart, -1) == LUA_TNUMBER ? (int32_t)lua_tointeger(L0_cart, -1) : -1;
-    lua_pop(L0_cart, 1);
+    lua_getglobal(L0_cart(), name);
+    int32_t n = lua_type(L0_cart(), -1) == LUA_TNUMBER ? (int32_t)lua_tointeger(L0_cart(), -1) : -1;
+    lua_pop(L0_cart(), 1);
     return n;
   }
 };

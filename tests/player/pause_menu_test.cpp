@@ -11,8 +11,10 @@
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/config.h"
@@ -32,13 +34,13 @@ enum { LEFT = 0, RIGHT = 1, UP = 2, DOWN = 3, O = 4, X = 5, PAUSE = 6 };
 
 struct pause_fixture : ::testing::Test {
   void SetUp() override {
-    if (!pstate.cart) own_cart = pstate.cart = tarq_create_tovo_cart();
-    pstate.ram[0x5f30] = 0;
-    memset(pstate.held, 0, sizeof pstate.held);
-    button_state = {};
-    button_config.menu_callback = 0;
-    for (auto& label : run_state.menu_label) label[0] = 0;
-    for (auto& s : run_state.menu_selected) s = 0;
+    if (!pstate().cart) own_cart = pstate().cart = tarq_create_tovo_cart();
+    pstate().ram[0x5f30] = 0;
+    memset(pstate().held, 0, sizeof pstate().held);
+    button_state() = {};
+    button_config().menu_callback = 0;
+    for (auto& label : run_state().menu_label) label[0] = 0;
+    for (auto& s : run_state().menu_selected) s = 0;
     reset_run_chain();
     pause_menu = {};
     app.pause_state = 0;
@@ -48,22 +50,22 @@ struct pause_fixture : ::testing::Test {
     cconfig.sound_volume = 128;
     cconfig.headless = 1;
     shell.program_started = 1;
-    pstate.reset_counter = 0;
-    tarq_quit = 0;
+    pstate().reset_counter = 0;
+    tarq_request_quit(0);
     tarq_state.paused = 0;
     tovo_key_queue_clear();
   }
   void TearDown() override {
-    tarq_quit = 0;
+    tarq_request_quit(0);
     app.pause_state = 0;
     app.menu_event = 0;
-    button_config.menu_callback = 0;
-    run_state.pending_action = 0;
-    run_state.load_delay = 0;
-    pstate.reset_counter = 0;
+    button_config().menu_callback = 0;
+    run_state().pending_action = 0;
+    run_state().load_delay = 0;
+    pstate().reset_counter = 0;
     cconfig.headless = 0;
     reset_run_chain();
-    if (own_cart && pstate.cart == own_cart) pstate.cart = nullptr;
+    if (own_cart && pstate().cart == own_cart) pstate().cart = nullptr;
     tarq_destroy_tovo_cart(own_cart);
   }
   tovo_cart* own_cart = nullptr;
@@ -72,18 +74,18 @@ struct pause_fixture : ::testing::Test {
   void tick(int b) { tick_holding(b, b); }
   // A paused tick with buttons b and also held.
   void tick_holding(int b, int also) {
-    memset(pstate.held, 0, sizeof pstate.held);
-    memset(button_state.previous, 0, sizeof button_state.previous);
-    memset(button_state.blocked, 0, sizeof button_state.blocked);
-    pstate.held[0][b] = 1;
-    pstate.held[0][also] = 1;
+    memset(pstate().held, 0, sizeof pstate().held);
+    memset(button_state().previous, 0, sizeof button_state().previous);
+    memset(button_state().blocked, 0, sizeof button_state().blocked);
+    pstate().held[0][b] = 1;
+    pstate().held[0][also] = 1;
     process_paused_keypresses();
   }
   // The pause button as the cart's epilogue leaves it: held and pressed.
   void open() {
-    memset(pstate.held, 0, sizeof pstate.held);
-    pstate.held[0][PAUSE] = 1;
-    button_state.pressed[0][PAUSE] = 1;
+    memset(pstate().held, 0, sizeof pstate().held);
+    pstate().held[0][PAUSE] = 1;
+    button_state().pressed[0][PAUSE] = 1;
     update_paused_menu();
   }
   std::vector<std::string> labels() const {
@@ -100,7 +102,7 @@ TEST_F(pause_fixture, ItemsInOrder) {
 
   const char* cart_items[] = {"one", "two", "", "four", "five-is-sixteen!"};
   for (int i = 0; i < 5; i++)
-    snprintf(run_state.menu_label[i + 1], sizeof run_state.menu_label[i + 1], "%s", cart_items[i]);
+    snprintf(run_state().menu_label[i + 1], sizeof run_state().menu_label[i + 1], "%s", cart_items[i]);
   add_run_chain_item("a.kx", "back to a", 0);
   app.run_requested = 1;
   build_paused_menu();
@@ -110,20 +112,20 @@ TEST_F(pause_fixture, ItemsInOrder) {
   EXPECT_EQ(pause_menu.item[7].type, TOVO_ITEM_RUN_CHAIN);
   EXPECT_EQ(pause_menu.item[9].type, TOVO_ITEM_QUIT);
 
-  snprintf(run_state.menu_label[3], sizeof run_state.menu_label[3], "three");
+  snprintf(run_state().menu_label[3], sizeof run_state().menu_label[3], "three");
   build_paused_menu();
   EXPECT_EQ(pause_menu.count, 11);
 }
 
 TEST_F(pause_fixture, PauseButtonOpensAndFirstPressCanBeSwallowed) {
-  pstate.ram[0x5f30] = 1;
+  pstate().ram[0x5f30] = 1;
   open();
   EXPECT_EQ(app.pause_state, 0);
-  EXPECT_EQ(pstate.ram[0x5f30], 0);
+  EXPECT_EQ(pstate().ram[0x5f30], 0);
   open();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
   EXPECT_EQ(pause_menu.selected, 0);
-  EXPECT_EQ(button_state.blocked[0][PAUSE], 1) << "held buttons are blocked";
+  EXPECT_EQ(button_state().blocked[0][PAUSE], 1) << "held buttons are blocked";
 
   app.pause_state = 0;
   shell.program_started = 0;
@@ -134,10 +136,10 @@ TEST_F(pause_fixture, PauseButtonOpensAndFirstPressCanBeSwallowed) {
 TEST_F(pause_fixture, ATapOfThePauseKeyOpensTheMenu) {
   // The tick reads the buttons and the epilogue updates them, then flip
   // checks the pause button: a key pressed on this frame only.
-  tarqkey[19] = 3;  // P
+  tarq_set_key(19, 3);  // P
   step_input(TOVO_INPUT_CART_FRAMES);
   update_buttons();
-  tarqkey[19] = 0;
+  tarq_set_key(19, 0);
   update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
 }
@@ -170,7 +172,7 @@ TEST_F(pause_fixture, NavigationWraps) {
 }
 
 TEST_F(pause_fixture, OptionsPageSequence) {
-  tarq_screen_mode = 0;
+  tarq_window.tarq_screen_mode = 0;
   open();
   tick(DOWN);
   tick(O);
@@ -188,7 +190,7 @@ TEST_F(pause_fixture, OptionsPageSequence) {
     tick(s.button);
     EXPECT_EQ(app.volume, s.want) << s.volume;
     EXPECT_EQ(cconfig.sound_volume, s.want) << "the volume becomes the sound volume";
-    EXPECT_EQ(button_state.blocked[0][s.button], 1);
+    EXPECT_EQ(button_state().blocked[0][s.button], 1);
   }
   app.volume = 256;
   build_paused_menu();
@@ -204,10 +206,10 @@ TEST_F(pause_fixture, OptionsPageSequence) {
   EXPECT_EQ(cconfig.sound_volume, 256) << "sound on with no remembered volume is 256";
   EXPECT_STREQ(pause_menu.item[0].label, "sound:on");
 
-  tarq_screen_mode = 1;
+  tarq_window.tarq_screen_mode = 1;
   build_paused_menu();
   EXPECT_STREQ(pause_menu.item[2].label, "fullscreen:on");
-  tarq_screen_mode = 0;
+  tarq_window.tarq_screen_mode = 0;
 
   tick(UP);  // back
   EXPECT_STREQ(selected(), "back");
@@ -228,19 +230,19 @@ TEST_F(pause_fixture, ControlsPageOpensFromOptions) {
 }
 
 TEST_F(pause_fixture, CartItemsSendEventsAndClose) {
-  snprintf(run_state.menu_label[2], sizeof run_state.menu_label[2], "restart level");
+  snprintf(run_state().menu_label[2], sizeof run_state().menu_label[2], "restart level");
   struct {
     int button, event;
   } cases[] = {{LEFT, TOVO_MENU_EVENT_LEFT}, {RIGHT, TOVO_MENU_EVENT_RIGHT}, {O, 0x70}, {X, 0x70}};
   for (auto& c : cases) {
-    run_state.menu_selected[2] = 0;
+    run_state().menu_selected[2] = 0;
     app.menu_event = 0;
     open();
     tick(DOWN);
     ASSERT_STREQ(selected(), "restart level");
     tovo_key_queue_push('a');
     tick(c.button);
-    EXPECT_EQ(run_state.menu_selected[2], c.event) << c.button;
+    EXPECT_EQ(run_state().menu_selected[2], c.event) << c.button;
     EXPECT_EQ(app.menu_event, 1);
     EXPECT_EQ(app.pause_state, 0);
     EXPECT_EQ(tovo_key_queue_length(), 0) << "closing the menu empties the keyboard queue";
@@ -253,8 +255,8 @@ TEST_F(pause_fixture, ContinueResetAndQuit) {
   tick_holding(PAUSE, LEFT);  // left (which "continue" ignores) held with the pause button
   EXPECT_EQ(app.pause_state, 0);
   EXPECT_EQ(tovo_key_queue_length(), 0);
-  EXPECT_EQ(button_state.blocked[0][LEFT], 1) << "held buttons are blocked once the menu closes";
-  EXPECT_EQ(button_state.blocked[0][UP], 0) << "a button that is up stays free";
+  EXPECT_EQ(button_state().blocked[0][LEFT], 1) << "held buttons are blocked once the menu closes";
+  EXPECT_EQ(button_state().blocked[0][UP], 0) << "a button that is up stays free";
 
   open();
   tick(DOWN);
@@ -262,12 +264,12 @@ TEST_F(pause_fixture, ContinueResetAndQuit) {
   ASSERT_STREQ(selected(), "reset cart");
   tick(O);
   EXPECT_EQ(app.pause_state, 0);
-  EXPECT_EQ(pstate.reset_counter, 1);
+  EXPECT_EQ(pstate().reset_counter, 1);
 
   open();
   tick(UP);
   tick(X);
-  EXPECT_EQ(tarq_quit, 1);
+  EXPECT_EQ(tarq_quit_requested(), 1);
 }
 
 TEST_F(pause_fixture, RunChainItemGoesBack) {
@@ -283,7 +285,7 @@ TEST_F(pause_fixture, RunChainItemGoesBack) {
 
 TEST_F(pause_fixture, ControlsRows) {
   int32_t saved[TOVO_KEY_TABLE_SIZE + 1];
-  memcpy(saved, button_config.keys, sizeof saved);
+  memcpy(saved, button_config().keys, sizeof saved);
   struct {
     int32_t keys[TOVO_KEY_TABLE_SIZE + 1];
     const char* rows[4];
@@ -294,14 +296,14 @@ TEST_F(pause_fixture, ControlsRows) {
       {{0, 80, 0, 0, 0, 0, 0, 4}, {"\x10      ", "z x/c v", "a      ", "tab q w"}},
   };
   for (auto& c : cases) {
-    memcpy(button_config.keys, c.keys, sizeof c.keys);
+    memcpy(button_config().keys, c.keys, sizeof c.keys);
     for (int row = 0; row < 4; row++) {
       char text[16];
       tovo_controls_row_text(row, text, sizeof text);
       EXPECT_STREQ(text, c.rows[row]) << row;
     }
   }
-  memcpy(button_config.keys, saved, sizeof saved);
+  memcpy(button_config().keys, saved, sizeof saved);
 }
 
 TEST_F(pause_fixture, MenuBoxIsDrawn) {
@@ -327,9 +329,9 @@ TEST_F(pause_fixture, MenuBoxIsDrawn) {
 namespace {
 
 TEST_F(pause_fixture, MenuBoxQueriesCountTheRebuiltItems) {
-  EXPECT_EQ(tovo_shell.menu_item_count(), 4);
-  snprintf(run_state.menu_label[1], sizeof run_state.menu_label[1], "extra");
-  EXPECT_EQ(tovo_shell.menu_item_count(), 5);
+  EXPECT_EQ(tovo_shell().menu_item_count(), 4);
+  snprintf(run_state().menu_label[1], sizeof run_state().menu_label[1], "extra");
+  EXPECT_EQ(tovo_shell().menu_item_count(), 5);
 }
 
 }  // namespace
@@ -341,19 +343,19 @@ TEST_F(pause_fixture, CartOpensTheMenuThroughTheRunLoopCalls) {
   tick(DOWN);
   tick(DOWN);
   app.pause_state = 0;
-  tovo_shell.build_paused_menu(0, 1);
+  tovo_shell().build_paused_menu(0, 1);
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU);
   EXPECT_STREQ(selected(), "reset cart") << "extcmd(\"pause\", 1) keeps the selection";
-  tovo_shell.build_paused_menu(0, 0);
+  tovo_shell().build_paused_menu(0, 0);
   EXPECT_STREQ(selected(), "continue");
-  tovo_shell.build_paused_menu(1, 0);
+  tovo_shell().build_paused_menu(1, 0);
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_CONTROLS);
 
   app.pause_state = 0;
-  memset(pstate.held, 0, sizeof pstate.held);
-  pstate.held[0][PAUSE] = 1;
-  button_state.pressed[0][PAUSE] = 1;
-  tovo_shell.update_paused_menu();
+  memset(pstate().held, 0, sizeof pstate().held);
+  pstate().held[0][PAUSE] = 1;
+  button_state().pressed[0][PAUSE] = 1;
+  tovo_shell().update_paused_menu();
   EXPECT_EQ(app.pause_state, TOVO_PAUSE_MENU) << "flip checks the pause button";
 }
 
@@ -387,7 +389,7 @@ TEST_F(pause_fixture, ClosingAPageEmptiesTheKeyboardQueue) {
     app.pause_state = c.from;
     set_paused_menu_state(c.to);
     EXPECT_EQ(app.pause_state, c.to);
-    EXPECT_EQ(stat_inputs.key_queue_len, c.emptied ? 0 : 2) << c.from << " -> " << c.to;
+    EXPECT_EQ(stat_inputs().key_queue_len, c.emptied ? 0 : 2) << c.from << " -> " << c.to;
   }
 }
 

@@ -7,8 +7,11 @@
 #include "console/bindings/stat.h"
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/code_tabs.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/platform/events.h"
 #include "engine/tarq.h"
@@ -26,30 +29,27 @@
 namespace tovo_test {
 
 // Zeroes the records and closes a cart's script state left behind (by the
-// boot, for one); pstate's screens and carts must have been freed.
+// boot, for one); pstate()'s screens and carts must have been freed.
 inline void reset_player_globals() {
-  if (L0_cart) lua_close(L0_cart);
-  L0_cart = L0_command = L0 = nullptr;
-  for (auto& tab : code_tab) tab[0] = 0;
-  code_tab_selected = 0;
-  std::memset(&pstate, 0, sizeof pstate);
-  std::memset(&run_state, 0, sizeof run_state);
+  if (L0_cart()) lua_close(L0_cart());
+  L0_cart() = L0_command() = L0() = nullptr;
+  clear_code_tabs();
+  code_tab_selected() = 0;
+  std::memset(&pstate(), 0, sizeof pstate());
+  std::memset(&run_state(), 0, sizeof run_state());
   std::memset(&app, 0, sizeof app);
   std::memset(&shell, 0, sizeof shell);
   std::memset(&disk_state, 0, sizeof disk_state);
-  button_state = {};
-  for (int32_t& f : button_state.forced) f = -1;
-  button_config = {};
+  button_state() = {};
+  for (int32_t& f : button_state().forced) f = -1;
+  button_config() = {};
   pause_menu = {};
   hotkeys = {};
-  stat_inputs = {};
+  stat_inputs() = {};
   message_bar = {};
-  tovo_extpal_glitch_end = 0;
-  std::memset(tarqkey, 0, sizeof tarqkey);
-  std::memset(last_tarqkey, 0, sizeof last_tarqkey);
-  std::memset(block_tarqkey, 0, sizeof block_tarqkey);
-  tarqkey_buffer_pos = 0;
-  tarq_quit = 0;
+  reset_extpal_glitch();
+  tarq_keys_init();
+  tarq_request_quit(0);
   tarq_state.paused = 0;
   tarq_set_audio_pause(0);
   reset_run_chain();

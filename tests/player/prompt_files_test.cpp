@@ -10,6 +10,7 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run_state.h"
@@ -164,18 +165,18 @@ TEST_F(prompt_files, SaveAndMkdirNeverLeaveTheRoot) {
 
 TEST_F(prompt_files, InfoPrintsTheCompressedSizeOfTheCode) {
   const char* code = "for i=1,10 do print(i) end -- counting counting counting";
-  std::snprintf(pitem[0]->code, TOVO_CODE_SIZE, "%s", code);
-  split_code_to_tabs(pitem[0]);
+  std::snprintf(pitem(0)->code, TOVO_CODE_SIZE, "%s", code);
+  split_code_to_tabs(pitem(0));
   lua_State* L = luaL_newstate();
   ASSERT_NE(L, nullptr);
   lua_pushcfunction(L, kx_info);
   lua_call(L, 0, 0);
   lua_close(L);
   char expected[64];
-  std::snprintf(expected, sizeof expected, "compressed: %5d / 15616\n", tovo_shell.compressed_size(code));
+  std::snprintf(expected, sizeof expected, "compressed: %5d / 15616\n", tovo_shell().compressed_size(code));
   std::string lines = console.lines();
   EXPECT_NE(lines.find(expected), std::string::npos) << lines;
-  EXPECT_GT(tovo_shell.compressed_size(code), 0);
+  EXPECT_GT(tovo_shell().compressed_size(code), 0);
 }
 
 TEST_F(prompt_files, ADroppedCartIsKeptForLoad) {

@@ -11,7 +11,9 @@
 
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"
 #include "engine/config.h"
@@ -24,7 +26,7 @@
 #include "player/capture/gif_calloc.h"
 #include "player/capture/record_output.h"
 #include "player/capture/screenshot.h"
-#include "player/capture/video_clip_free.h"
+#include "player/capture/video_dev.h"
 #include "player/shell_state.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,21 +37,21 @@ struct record_fixture : ::testing::Test {
   tarq_bitmap* frame = tarq_create_bitmap(128, 128, 8);
 
   void SetUp() override {
-    if (!tarq_video_palette) tarq_video_palette = tarq_create_palette();
+    if (!tarq_video.tarq_video_palette) tarq_swap_video_palette(tarq_create_palette());
     for (int i = 0; i < 256; i++) {
-      tarq_video_palette->rgb[i][0] = (uint8_t)i;
-      tarq_video_palette->rgb[i][1] = (uint8_t)(255 - i);
-      tarq_video_palette->rgb[i][2] = (uint8_t)(i * 7);
+      tarq_video.tarq_video_palette->rgb[i][0] = (uint8_t)i;
+      tarq_video.tarq_video_palette->rgb[i][1] = (uint8_t)(255 - i);
+      tarq_video.tarq_video_palette->rgb[i][2] = (uint8_t)(i * 7);
     }
     app.gif_len = 16;
     app.gif_scale = 3;
     app.screenshot_scale = 3;
-    run_state.set_filename[0] = 0;
-    run_state.record_every_flip = 0;
+    run_state().set_filename[0] = 0;
+    run_state().record_every_flip = 0;
     cconfig.desktop_path[0] = 0;
     cconfig.home_path[0] = 0;
     reset_video();
-    tovo_extpal_glitch_end = 0;  // frames are recorded as drawn, without the glitch
+    reset_extpal_glitch();  // frames are recorded as drawn, without the glitch
   }
   void TearDown() override { tarq_destroy_bitmap(frame); }
 
@@ -162,12 +164,12 @@ TEST_F(record_fixture, FramesPerTickFollowTheFrameRate) {
                {45, 0, 0, 0, 0}, {60, 1, 1, 0, 1}, {30, 0, 0, 1, 0}};
   for (auto& c : cases) {
     reset_video();
-    run_state.record_every_flip = c.every_flip;
+    run_state().record_every_flip = c.every_flip;
     record_tick_frames(frame, c.rate, c.paused, c.flipper);
     EXPECT_EQ(video_clip.index, c.frames) << c.rate << " paused " << c.paused;
   }
   reset_video();
-  EXPECT_EQ(run_state.record_every_flip, 0);
+  EXPECT_EQ(run_state().record_every_flip, 0);
 }
 
 TEST_F(record_fixture, GifLayoutDecodesBack) {
@@ -327,7 +329,7 @@ TEST_F(record_fixture, NamesTakeTheFirstFreeNumber) {
 
 TEST_F(record_fixture, CartFileNameIsUsedAndOverwritten) {
   record_video_frame(frame);
-  snprintf(run_state.set_filename, sizeof run_state.set_filename, "shot");
+  snprintf(run_state().set_filename, sizeof run_state().set_filename, "shot");
   ASSERT_EQ(save_gif(1, 0), 0);
   std::string first;
   ASSERT_TRUE(tovo_test::read_file(desktop("shot.gif"), &first));
@@ -345,7 +347,7 @@ TEST_F(record_fixture, CartFileNameIsUsedAndOverwritten) {
 TEST_F(record_fixture, CartFileNamesThatCouldEscapeAreRefused) {
   record_video_frame(frame);
   for (const char* name : {"%d%s%n", "../../evil", "/tmp/x", "a/b", "tab\there"}) {
-    snprintf(run_state.set_filename, sizeof run_state.set_filename, "%s", name);
+    snprintf(run_state().set_filename, sizeof run_state().set_filename, "%s", name);
     EXPECT_EQ(save_gif(1, 0), 1) << name;
     EXPECT_EQ(save_png_screenshot(frame, 1, 0), 1) << name;
   }
@@ -384,18 +386,18 @@ TEST_F(record_fixture, ScreenshotScaleAndColours) {
 
 TEST_F(record_fixture, LabelIsACopyOfTheScreen) {
   tarq_bitmap* old_frame = shell.video_frame;
-  tovo_cart* old_cart = pitem[0];
+  tovo_cart* old_cart = pitem(0);
   shell.video_frame = frame;
-  pitem[0] = tarq_create_tovo_cart();
+  pitem(0) = tarq_create_tovo_cart();
   fill(11);
   EXPECT_EQ(set_cart_label(), 0);
-  ASSERT_NE(pitem[0]->label, nullptr);
-  EXPECT_NE(pitem[0]->label, frame);
-  EXPECT_EQ(pitem[0]->label->rows[127][127], 11);
+  ASSERT_NE(pitem(0)->label, nullptr);
+  EXPECT_NE(pitem(0)->label, frame);
+  EXPECT_EQ(pitem(0)->label->rows[127][127], 11);
   fill(2);
-  EXPECT_EQ(pitem[0]->label->rows[0][0], 11) << "the label keeps its own pixels";
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = old_cart;
+  EXPECT_EQ(pitem(0)->label->rows[0][0], 11) << "the label keeps its own pixels";
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = old_cart;
   shell.video_frame = old_frame;
 }
 
@@ -403,18 +405,18 @@ TEST_F(record_fixture, ProgramControlCallsReachTheClip) {
   tarq_bitmap* old_frame = shell.video_frame;
   shell.video_frame = frame;
   fill(4);
-  EXPECT_EQ(tovo_shell.save_video(1, 0), TOVO_GIF_NO_FRAMES);
-  for (int i = 0; i < 45; i++) tovo_shell.record_video_frame();
+  EXPECT_EQ(tovo_shell().save_video(1, 0), TOVO_GIF_NO_FRAMES);
+  for (int i = 0; i < 45; i++) tovo_shell().record_video_frame();
   EXPECT_EQ(video_clip.index, 45);
-  EXPECT_EQ(tovo_shell.gif_seconds(), 2);
-  EXPECT_EQ(tovo_shell.save_video(1, 0), 0);
+  EXPECT_EQ(tovo_shell().gif_seconds(), 2);
+  EXPECT_EQ(tovo_shell().save_video(1, 0), 0);
   EXPECT_TRUE(tovo_test::file_exists(desktop("TOVO_0.gif")));
-  EXPECT_EQ(tovo_shell.save_screenshot(1, 0), 0);
+  EXPECT_EQ(tovo_shell().save_screenshot(1, 0), 0);
   EXPECT_TRUE(tovo_test::file_exists(desktop("TOVO_0.png")));
-  run_state.record_every_flip = 1;
-  tovo_shell.reset_video();
+  run_state().record_every_flip = 1;
+  tovo_shell().reset_video();
   EXPECT_EQ(video_clip.index, 0);
-  EXPECT_EQ(run_state.record_every_flip, 0);
+  EXPECT_EQ(run_state().record_every_flip, 0);
   shell.video_frame = old_frame;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/draw/extpal_glitch.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "player/capture/screen_convert.h"
@@ -14,29 +15,29 @@ namespace {
 
 struct screen : ::testing::Test {
   void SetUp() override {
-    memset(pstate.ram, 0, sizeof pstate.ram);
+    memset(pstate().ram, 0, sizeof pstate().ram);
     for (int i = 0; i < 16; i++) {
-      pstate.screen_pal[i] = (i + 1) & 15;
-      pstate.secondary_pal[i] = 128 + i;
+      pstate().screen_pal[i] = (i + 1) & 15;
+      pstate().secondary_pal[i] = 128 + i;
     }
     page = tarq_create_bitmap(128, 128, 8);
     dst = tarq_create_bitmap(128, 128, 8);
     for (int y = 0; y < 128; y++)
       for (int x = 0; x < 128; x++) page->rows[y][x] = (uint8_t)((x + y) & 15);
-    saved_screen = pstate.screens[0];
-    pstate.screens[0] = page;
+    saved_screen = pstate().screens[0];
+    pstate().screens[0] = page;
     shell.mode = 1;
     shell.program_started = 1;
-    pstate.screen_mode = 0;
-    pstate.ram[TOVO_REG_DRAW_TARGET] = 0x60;
-    tovo_extpal_glitch_end = 0;
+    pstate().screen_mode = 0;
+    pstate().ram[TOVO_REG_DRAW_TARGET] = 0x60;
+    reset_extpal_glitch();
   }
   void TearDown() override {
-    pstate.screens[0] = saved_screen;
+    pstate().screens[0] = saved_screen;
     tarq_destroy_bitmap(page);
     tarq_destroy_bitmap(dst);
     memset(&shell, 0, sizeof shell);
-    tovo_extpal_glitch_end = 0;  // no glitch left running for the tests after
+    reset_extpal_glitch();  // no glitch left running for the tests after
   }
   tarq_bitmap *page, *dst, *saved_screen;
 };
@@ -44,7 +45,7 @@ struct screen : ::testing::Test {
 // The shell's machine mode and its started flag decide whether the screen
 // mode applies.
 TEST_F(screen, ModesApplyOnlyToARunningProgram) {
-  pstate.screen_mode = 134;
+  pstate().screen_mode = 134;
   blit_tovo_back_page_to_tovo_screen_into(0, dst);
   EXPECT_EQ(dst->rows[0][0], 15);  // from (127, 127), colour 14
   shell.mode = 0;

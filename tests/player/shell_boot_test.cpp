@@ -4,10 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "console/draw/draw_display.h"
+#include "console/draw/gfx_state.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
@@ -24,7 +26,6 @@
 #include "player/pod_title.h"
 #include "player/shell_init.h"
 #include "player/shell_state.h"
-#include "player/splash.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -85,23 +86,23 @@ using boot = boot_fixture;
 
 TEST_F(boot, StepsByTickThenTheGameIsBootedAndRunAsked) {
   boot_init();
-  EXPECT_EQ(pstate.ticks, -15);
+  EXPECT_EQ(pstate().ticks, -15);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
-  EXPECT_EQ(pitem[0]->gfx->rows[2][2], 7);  // the small cross on the sheet
-  EXPECT_EQ(pitem[0]->gfx->rows[5][2], 7);
+  EXPECT_EQ(pitem(0)->gfx->rows[2][2], 7);  // the small cross on the sheet
+  EXPECT_EQ(pitem(0)->gfx->rows[5][2], 7);
   tick_to(1);
   EXPECT_GT(lit_pixels(), 1000);  // noise and stripes
   tick_to(12);
   EXPECT_EQ(lit_pixels(), 0);  // cleared at 11
   tick_to(27);
   EXPECT_EQ(screen->rows[1][2], 8);  // the logo's top row at (1,1)
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   tick_to(76);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
   tick_to(77);
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
-  EXPECT_EQ(strncmp(pitem[0]->code, "-- tovo garden", 14), 0);
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
+  EXPECT_EQ(strncmp(pitem(0)->code, "-- tovo garden", 14), 0);
   EXPECT_EQ(mounted_cart_count(), 2);
   EXPECT_STREQ(mounted_cart(0)->name, "tovo_game.kx");
   EXPECT_STREQ(mounted_cart(1)->name, "tovo_shed.kx");
@@ -114,7 +115,7 @@ TEST_F(boot, NoHeadCartKeepsBooting) {
   boot_init();
   tick_to(90);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_EQ(mounted_cart_count(), 0);
 }
 
@@ -127,9 +128,9 @@ TEST_F(boot, CommandLineCartWithoutRunStopsAtFiftySix) {
   tick_to(57);
   EXPECT_EQ(app.cart_loaded, 1);
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
-  EXPECT_STREQ(pitem[0]->code, "x=1");
+  EXPECT_STREQ(pitem(0)->code, "x=1");
   tick_to(90);
-  EXPECT_EQ(run_state.pending_action, 0);  // the boot ended at 56
+  EXPECT_EQ(run_state().pending_action, 0);  // the boot ended at 56
 }
 
 TEST_F(boot, CommandLineCartThatFailsClearsTheRun) {
@@ -161,40 +162,40 @@ TEST_F(boot, ALoadPutsThePodsTitleBackOnTheWindow) {
 TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
   boot_init();
   tick_to(77);
-  ASSERT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
-  pstate.ram[0x1234] = 9;
+  ASSERT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
+  pstate().ram[0x1234] = 9;
   snprintf(shell.current_folder, sizeof shell.current_folder, "games/");
   // What the cart that ran left behind: a second display selected, cart data,
   // the parameter string, a code tab, the hashes of the cart it loaded.
   set_draw_display(2);
-  pstate.cart_data[3] = 7;
-  snprintf(run_state.param, sizeof run_state.param, "level 2");
-  code_tab_selected = 3;
-  snprintf(code_tab[3], sizeof code_tab[3], "x=1");
+  pstate().cart_data[3] = 7;
+  snprintf(run_state().param, sizeof run_state().param, "level 2");
+  code_tab_selected() = 3;
+  snprintf(code_tab(3), TOVO_CODE_SIZE, "x=1");
   snprintf(disk_state.load_hash, sizeof disk_state.load_hash, "%s", disk_state.saved_hash);
   const std::string old_hash = disk_state.saved_hash;
   tarq_set_window_title("the cart's own");
-  run_state.pending_action = TOVO_PENDING_REBOOT;
+  run_state().pending_action = TOVO_PENDING_REBOOT;
   tovo_do_pending_action();
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_STREQ(tarq_state.window_title, "the cart's own");
   tarq_set_window_title(nullptr);
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
-  EXPECT_EQ(pstate.ticks, -15);
-  EXPECT_EQ(pstate.ram[0x1234], 0);
+  EXPECT_EQ(pstate().ticks, -15);
+  EXPECT_EQ(pstate().ram[0x1234], 0);
   EXPECT_STREQ(shell.current_folder, "");
-  ASSERT_NE(pitem[0], nullptr);
-  EXPECT_STREQ(pitem[0]->code, "");  // a new, empty working cart
-  EXPECT_NE(pstate.cart, nullptr);
-  EXPECT_EQ(pstate.display, 0);
-  EXPECT_EQ(pstate.draw_target, pstate.screens[0]) << "the boot draws on the first screen";
-  EXPECT_EQ(pstate.cart_data[3], 0);
-  EXPECT_STREQ(run_state.param, "");
-  EXPECT_EQ(code_tab_selected, 0);
-  EXPECT_STREQ(code_tab[3], "");
+  ASSERT_NE(pitem(0), nullptr);
+  EXPECT_STREQ(pitem(0)->code, "");  // a new, empty working cart
+  EXPECT_NE(pstate().cart, nullptr);
+  EXPECT_EQ(pstate().display, 0);
+  EXPECT_EQ(pstate().draw_target, pstate().screens[0]) << "the boot draws on the first screen";
+  EXPECT_EQ(pstate().cart_data[3], 0);
+  EXPECT_STREQ(run_state().param, "");
+  EXPECT_EQ(code_tab_selected(), 0);
+  EXPECT_STREQ(code_tab(3), "");
   EXPECT_STREQ(disk_state.load_hash, "");
   char hash[TOVO_HASH_SIZE];
-  hash_cart(pitem[0], hash);
+  hash_cart(pitem(0), hash);
   EXPECT_STREQ(disk_state.saved_hash, hash) << "the new working cart is hashed";
   EXPECT_NE(old_hash, hash);
   EXPECT_NE(std::string(shell.suggested_name).find("untitled"), std::string::npos);
@@ -203,23 +204,23 @@ TEST_F(boot, RebootMakesNewCartsAndBootsAgain) {
 
 TEST_F(boot, ResetGlitchRunsSixTicksThenRestarts) {
   shell.frame_rate = 30;
-  snprintf(run_state.param, sizeof run_state.param, "lvl");  // the cart was started with it
-  run_state.pending_param[0] = 0;
-  pstate.reset_counter = 1;
+  snprintf(run_state().param, sizeof run_state().param, "lvl");  // the cart was started with it
+  run_state().pending_param[0] = 0;
+  pstate().reset_counter = 1;
   for (int i = 0; i < 5; i++) {
     update_reset_glitch();
-    EXPECT_NE(pstate.reset_counter, 0) << i;
+    EXPECT_NE(pstate().reset_counter, 0) << i;
   }
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   update_reset_glitch();
-  EXPECT_EQ(pstate.reset_counter, 0);
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
-  EXPECT_STREQ(run_state.pending_param, "lvl");  // run_cart makes it current again
-  run_state.pending_action = 0;
+  EXPECT_EQ(pstate().reset_counter, 0);
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
+  EXPECT_STREQ(run_state().pending_param, "lvl");  // run_cart makes it current again
+  run_state().pending_action = 0;
   shell.frame_rate = 60;
-  pstate.reset_counter = 1;
+  pstate().reset_counter = 1;
   int ticks = 0;
-  while (pstate.reset_counter != 0 && ticks < 100) {
+  while (pstate().reset_counter != 0 && ticks < 100) {
     update_reset_glitch();
     ticks++;
   }
@@ -246,29 +247,29 @@ TEST_F(boot, SplashRestartsTheBootOnAnyKeyOrButton) {
       {0, 0, true},   {0, 6, true},  {0, 7, false},
   };
   for (const auto& c : cases) {
-    memset(tarqkey, 0, sizeof tarqkey);
-    memset(pstate.held, 0, sizeof pstate.held);
-    button_state = {};
+    tarq_release_keys();
+    memset(pstate().held, 0, sizeof pstate().held);
+    button_state() = {};
     shell.mode = TOVO_MODE_SPLASH;
-    pstate.ticks = 40;
-    if (c.key) tarqkey[c.key] = 1;
-    if (c.button >= 0) pstate.held[0][c.button] = 1;
+    pstate().ticks = 40;
+    if (c.key) tarq_set_key(c.key, 1);
+    if (c.button >= 0) pstate().held[0][c.button] = 1;
     move_splash();
     EXPECT_EQ(shell.mode, c.restarts ? TOVO_MODE_BOOT : TOVO_MODE_SPLASH) << c.key << " " << c.button;
-    EXPECT_EQ(pstate.ticks, c.restarts ? -15 : 40);
+    EXPECT_EQ(pstate().ticks, c.restarts ? -15 : 40);
   }
   // The frame loop's tick serves the splash mode: a key held restarts it.
-  memset(pstate.held, 0, sizeof pstate.held);
-  button_state = {};
+  memset(pstate().held, 0, sizeof pstate().held);
+  button_state() = {};
   shell.mode = TOVO_MODE_SPLASH;
-  pstate.ticks = 40;
-  tarqkey[4] = 1;
+  pstate().ticks = 40;
+  tarq_set_key(4, 1);
   tovo_tick();
   EXPECT_EQ(shell.mode, TOVO_MODE_BOOT);
-  EXPECT_EQ(pstate.ticks, -14) << "boot_init, then the tick's own count";
-  memset(tarqkey, 0, sizeof tarqkey);
-  memset(pstate.held, 0, sizeof pstate.held);
-  button_state = {};
+  EXPECT_EQ(pstate().ticks, -14) << "boot_init, then the tick's own count";
+  tarq_release_keys();
+  memset(pstate().held, 0, sizeof pstate().held);
+  button_state() = {};
 }
 
 }  // namespace

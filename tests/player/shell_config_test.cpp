@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/io/file.h"
@@ -19,7 +20,7 @@ struct shell_config : ::testing::Test {
   void SetUp() override {
     memset(&app, 0, sizeof app);
     memset(&shell, 0, sizeof shell);
-    memset(&run_state, 0, sizeof run_state);
+    memset(&run_state(), 0, sizeof run_state());
     set_default_app_config();
     saved = cconfig;
   }
@@ -123,7 +124,7 @@ TEST_F(shell_config, SwitchesTakeTheirValues) {
   args({"game.kx", "-p", "level2", "more.kx", "-volume", "300", "-tv_frame", "1", "-displays_x", "3", "-glitch_test",
         "2", "-joystick", "4", "-accept_future", "1", "-gpio_base", "x"});
   EXPECT_STREQ(app.cart_name, "game.kx");
-  EXPECT_STREQ(run_state.pending_param, "level2");  // made current when the cart first runs
+  EXPECT_STREQ(run_state().pending_param, "level2");  // made current when the cart first runs
   ASSERT_EQ(app.further_count, 1);
   EXPECT_STREQ(app.further_names[0], "more.kx");
   EXPECT_EQ(app.volume, 256);  // the switch clamps
@@ -138,7 +139,7 @@ TEST_F(shell_config, SwitchesTakeTheirValues) {
 
 TEST_F(shell_config, FlagSwitchesAndTheirEffects) {
   args({"-x", "cart.kx"});
-  EXPECT_EQ(run_state.exec, 1);
+  EXPECT_EQ(run_state().exec, 1);
   EXPECT_EQ(app.run_requested, 1);
   EXPECT_EQ(cconfig.headless, 1);
   EXPECT_STREQ(app.cart_name, "cart.kx");
@@ -148,7 +149,7 @@ TEST_F(shell_config, FlagSwitchesAndTheirEffects) {
   EXPECT_EQ(app.kiosk, 1);
   EXPECT_EQ(app.browser_requested, 1);
   EXPECT_EQ(app.global_api, 1);
-  EXPECT_EQ(run_state.exec, 1);  // left from before: switches only set
+  EXPECT_EQ(run_state().exec, 1);  // left from before: switches only set
 }
 
 TEST_F(shell_config, UnknownSwitchesPipesAndExportNames) {

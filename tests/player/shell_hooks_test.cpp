@@ -11,14 +11,17 @@
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/formats/pod_file.h"
 #include "engine/io/file.h"
 #include "engine/tarq.h"
+#include "player/boot.h"
 #include "player/browser/splore.h"
 #include "player/browser/splore_download.h"
 #include "player/capture/record_output.h"
@@ -28,17 +31,15 @@
 #include "player/cart/import_step.h"
 #include "player/cart/mounted_names.h"
 #include "player/console_port.h"
-#include "player/debug_print.h"
+#include "player/debug_tools.h"
 #include "player/emergency_pause.h"
 #include "player/frame_parts.h"
 #include "player/message.h"
 #include "player/message_forms.h"
 #include "player/pause_menu.h"
 #include "player/pod_title.h"
-#include "player/prompt_hooks.h"
+#include "player/prompt_tools.h"
 #include "player/shell_state.h"
-#include "player/splash.h"
-#include "player/text_measure.h"
 #include "sound/sound.h"
 #include "tests/player/boot_fixture.h"
 #include "tests/player/player_reset.h"
@@ -68,12 +69,12 @@ TEST(text_measure, WidthsAndInputCodes) {
 
 struct message_forms : ::testing::Test {
   void SetUp() override {
-    run_state.clock_held = 1;
-    run_state.held_clock_ms = 50000;
+    run_state().clock_held = 1;
+    run_state().held_clock_ms = 50000;
     message_bar = {};
   }
   void TearDown() override {
-    run_state.clock_held = 0;
+    run_state().clock_held = 0;
     message_bar = {};
   }
 };
@@ -97,7 +98,7 @@ TEST_F(message_forms, HoverTextOnlyWhileNoMessageShows) {
   show_message("hello", 1000);
   show_message_hover("sprite %d", 4, 0);
   EXPECT_STREQ(message_bar.hover, "") << "a message is showing";
-  run_state.held_clock_ms = message_bar.end;
+  run_state().held_clock_ms = message_bar.end;
   show_message_hover("sprite %d", 4, 0);
   EXPECT_STREQ(message_bar.hover, "sprite 4");
 }
@@ -108,16 +109,16 @@ TEST(debug_print, StrstrAndPatternZero) {
   EXPECT_EQ(test_strstr("load game", "run"), -1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "strstr: [game] in [load game]: 5\nstrstr: [run] in [load game]: -1\n");
-  pitem[0] = tarq_create_tovo_cart();
-  ASSERT_NE(pitem[0], nullptr);
-  pitem[0]->music[0][1] = 12;
+  pitem(0) = tarq_create_tovo_cart();
+  ASSERT_NE(pitem(0), nullptr);
+  pitem(0)->music[0][1] = 12;
   testing::internal::CaptureStdout();
   debug_print_pattern_0("after load");
   std::string line = testing::internal::GetCapturedStdout();
   EXPECT_EQ(line.rfind("after load: 65 12 67 68 (", 0), 0u) << line;
   EXPECT_EQ(line.substr(line.size() - 5), " ms)\n");
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = nullptr;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = nullptr;
 }
 
 using pod_pieces = boot_fixture;
@@ -161,8 +162,8 @@ struct held_pause : ::testing::Test {
   void SetUp() override {
     tovo_test::reset_player_globals();
     emergency_pause = {};
-    run_state.clock_held = 1;
-    run_state.held_clock_ms = 1000;
+    run_state().clock_held = 1;
+    run_state().held_clock_ms = 1000;
     shell.mode = TOVO_MODE_RUNNING;
   }
   void TearDown() override {
@@ -171,8 +172,8 @@ struct held_pause : ::testing::Test {
   }
   // One tick with the pause button held (or not), ms after the last.
   void tick(bool held, int32_t ms) {
-    run_state.held_clock_ms += ms;
-    pstate.held[0][6] = held;
+    run_state().held_clock_ms += ms;
+    pstate().held[0][6] = held;
     update_emergency_paused_menu();
   }
 };
@@ -195,7 +196,7 @@ TEST_F(held_pause, OpensAfterMoreThanFiveTicksAndHalfASecond) {
     if (c.opens) {
       EXPECT_STREQ(pause_menu.item[0].label, "continue");
       EXPECT_EQ(pause_menu.selected, 0);
-      EXPECT_EQ(button_state.blocked[0][6], 1) << "the held button does not act on the menu";
+      EXPECT_EQ(button_state().blocked[0][6], 1) << "the held button does not act on the menu";
     }
   }
 }
@@ -229,7 +230,7 @@ TEST_F(frame_parts, PointerLockedOnlyForARunningCartThatAsks) {
   for (const auto& c : cases) {
     app.pause_state = c.pause_state;
     shell.mode = c.mode;
-    pstate.ram[0x5f2d] = c.flags;
+    pstate().ram[0x5f2d] = c.flags;
     EXPECT_EQ(should_be_pointer_locked(), c.want) << c.pause_state << " " << c.mode << " " << c.flags;
   }
 }
@@ -245,7 +246,7 @@ TEST_F(frame_parts, AudioPausesWithTheMenuAndComesBackFiveUpdatesLater) {
   for (const auto& c : cases) {
     app.pause_state = c.pause_state;
     app.menu_event = c.menu_event;
-    pstate.ram[0x5f2f] = c.request;
+    pstate().ram[0x5f2f] = c.request;
     tarq_set_audio_pause(c.before);
     determine_audio_pause_state();
     EXPECT_EQ(tarq_audio_pause(), c.after) << c.pause_state << c.menu_event << c.request << c.before;
@@ -255,17 +256,17 @@ TEST_F(frame_parts, AudioPausesWithTheMenuAndComesBackFiveUpdatesLater) {
 TEST_F(frame_parts, MouseChangesAgainstTheLastTick) {
   // Without a window the mouse reads (0, 0) with no buttons.
   process_devkit_mouse_activity();
-  EXPECT_EQ(stat_inputs.mouse_changes, 0) << "nothing to compare the first reading with";
+  EXPECT_EQ(stat_inputs().mouse_changes, 0) << "nothing to compare the first reading with";
   struct {
     int32_t x, y, b, want;
   } cases[] = {{0, 0, 0, 0}, {5, 0, 0, 1}, {0, 9, 0, 2}, {0, 0, 1, 4}, {3, 3, 2, 7}};
   for (const auto& c : cases) {
-    stat_inputs.mouse_changes = 0;
+    stat_inputs().mouse_changes = 0;
     app.tick_mouse_x = c.x;
     app.tick_mouse_y = c.y;
     app.tick_mouse_b = c.b;
     process_devkit_mouse_activity();
-    EXPECT_EQ(stat_inputs.mouse_changes, c.want) << c.x << " " << c.y << " " << c.b;
+    EXPECT_EQ(stat_inputs().mouse_changes, c.want) << c.x << " " << c.y << " " << c.b;
     EXPECT_EQ(app.tick_mouse_x, 0);
   }
 }
@@ -274,17 +275,17 @@ struct lamps : boot_fixture {
   void SetUp() override {
     boot_fixture::SetUp();
     shell.font = tarq_load_pod_item(shell.data_pod, 2);
-    for (int32_t& f : button_state.forced) f = -1;
+    for (int32_t& f : button_state().forced) f = -1;
   }
   void TearDown() override {
     tarq_destroy_pod(shell.font);
     shell.font = nullptr;
-    for (int32_t& f : button_state.forced) f = -1;
+    for (int32_t& f : button_state().forced) f = -1;
     boot_fixture::TearDown();
   }
   std::string lamp(int32_t b, bool lit) {
     tarq_clear_bitmap(screen);
-    button_state.forced[0] = lit ? 1 << b : 0;
+    button_state().forced[0] = lit ? 1 << b : 0;
     draw_controls_button(screen, b, 0, 10, 20);
     return std::string(reinterpret_cast<const char*>(screen->pixels), 128 * 128);
   }
@@ -324,14 +325,14 @@ TEST_F(suspend, ASuspendedProgramPutsTheBrowsersListsAtRest) {
   splore.lists[0].selected = 3;
   splore.lists[1].selected = 5;
   splore.lists[0].scroll = splore.lists[1].scroll = 0;
-  run_state.program = 0;
+  run_state().program = 0;
   suspend_program();
   EXPECT_EQ(splore.lists[0].scroll, 0) << "no program: nothing suspended";
-  run_state.program = 1;
+  run_state().program = 1;
   suspend_program();
   EXPECT_EQ(splore.lists[0].scroll, 3);
   EXPECT_EQ(splore.lists[1].scroll, 5);
-  run_state.program = 0;
+  run_state().program = 0;
   splore.lists[0] = splore.lists[1] = splore_list{};
   splore.list_count = saved_count;
 }

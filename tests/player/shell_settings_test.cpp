@@ -39,13 +39,13 @@ TEST_F(shell_settings, names_reach_their_fields_through_the_hooks) {
   };
   int32_t value = 3;
   for (const auto& c : cases) {
-    tovo_shell.set_setting(c.name, value);
+    tovo_shell().set_setting(c.name, value);
     EXPECT_EQ(app.*c.field, value) << c.name;
-    EXPECT_EQ(tovo_shell.get_setting(c.name), value) << c.name;
+    EXPECT_EQ(tovo_shell().get_setting(c.name), value) << c.name;
     value += 2;
   }
-  tovo_shell.set_setting("sfx_filters", 1);  // not a shell setting: not kept
-  EXPECT_EQ(tovo_shell.get_setting("sfx_filters"), 0);
+  tovo_shell().set_setting("sfx_filters", 1);  // not a shell setting: not kept
+  EXPECT_EQ(tovo_shell().get_setting("sfx_filters"), 0);
 }
 
 TEST_F(shell_settings, volume_becomes_the_sound_volume_unless_sound_is_off) {

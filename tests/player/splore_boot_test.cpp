@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <string>
 
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/io/path.h"
 #include "engine/platform/host.h"
@@ -33,14 +35,14 @@ TEST_F(splore_boot, KioskBootEndsInTheBrowser) {
   app.kiosk = app.browser_requested = 1;
 
   boot_init();
-  while (pstate.ticks < 100 && shell.mode == TOVO_MODE_BOOT) {
+  while (pstate().ticks < 100 && shell.mode == TOVO_MODE_BOOT) {
     move_boot();
-    pstate.ticks++;
+    pstate().ticks++;
   }
-  EXPECT_EQ(pstate.ticks, 67);
+  EXPECT_EQ(pstate().ticks, 67);
   EXPECT_EQ(shell.mode, TOVO_MODE_STOPPED);
   EXPECT_EQ(shell.sub_mode, 2);
-  EXPECT_EQ(run_state.pending_action, 0);  // the game is never started
+  EXPECT_EQ(run_state().pending_action, 0);  // the game is never started
   EXPECT_EQ(splore.list_count, SPLORE_LISTS_USED);
   EXPECT_EQ(splore.list_index, SPLORE_LIST_FAVOURITES);
   ASSERT_EQ(splore.lists[SPLORE_LIST_FAVOURITES].count, 1);

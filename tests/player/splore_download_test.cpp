@@ -21,8 +21,10 @@
 #include <vector>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_chain.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/platform/events.h"
@@ -72,7 +74,7 @@ struct splore_download_test : ::testing::Test {
 
   void SetUp() override {
     if (!tovo_test::on_path("python3") || !tovo_test::on_path("wget")) GTEST_SKIP() << "needs python3 and wget";
-    memset(&run_state, 0, sizeof run_state);
+    memset(&run_state(), 0, sizeof run_state());
     reset_run_chain();
     tovo_test::create_cart_machine();
     shell.mode = TOVO_MODE_STOPPED;
@@ -84,17 +86,17 @@ struct splore_download_test : ::testing::Test {
     saved_timeout = cconfig.timeout;
     cconfig.timeout = 30;
     cancel_download(nullptr);
-    tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+    tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
     mkdir((served.path + "/bbs").c_str(), 0755);
   }
   void TearDown() override {
     cancel_download(nullptr);
-    tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+    tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
     cconfig.timeout = saved_timeout;
     tovo_test::destroy_cart_machine();
     shell.mode = 0;
     shell.program_started = 0;
-    run_state = {};
+    run_state() = {};
   }
 
   // A picture cart with this code, served for every cart request.
@@ -127,10 +129,10 @@ struct splore_download_test : ::testing::Test {
   }
 
   int32_t global_n() {
-    if (!L0_cart) return -1;
-    lua_getglobal(L0_cart, "n");
-    int32_t n = lua_type(L0_cart, -1) == LUA_TNUMBER ? lua_tointeger(L0_cart, -1) : -1;
-    lua_pop(L0_cart, 1);
+    if (!L0_cart()) return -1;
+    lua_getglobal(L0_cart(), "n");
+    int32_t n = lua_type(L0_cart(), -1) == LUA_TNUMBER ? lua_tointeger(L0_cart(), -1) : -1;
+    lua_pop(L0_cart(), 1);
     return n;
   }
 
@@ -156,25 +158,25 @@ TEST_F(splore_download_test, ARunningCartFetchesAnotherThatThenRuns) {
   // The frame loop polls the download in place of running slices.
   shell.mode = TOVO_MODE_RUNNING;
   auto start = std::chrono::steady_clock::now();
-  while (run_state.pending_action != TOVO_PENDING_RUN &&
+  while (run_state().pending_action != TOVO_PENDING_RUN &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
     frame();
     tovo_test::sleep_ms(20);
   }
-  ASSERT_EQ(run_state.pending_action, TOVO_PENDING_RUN) << message_bar.text;
-  EXPECT_EQ(run_state.load_delay, 19) << "20, counted down once by the download's own tick";
+  ASSERT_EQ(run_state().pending_action, TOVO_PENDING_RUN) << message_bar.text;
+  EXPECT_EQ(run_state().load_delay, 19) << "20, counted down once by the download's own tick";
   EXPECT_EQ(app.play_source, 6);
   EXPECT_STREQ(splore.running_item.title, "far cart");
   EXPECT_STREQ(splore.running_item.author, "some_one");
   EXPECT_STREQ(splore.running_item.lid, "4321");
   EXPECT_TRUE(tovo_test::file_exists(app_file("bbs/0/4321.kx.png")));
-  EXPECT_EQ(std::string(pitem[0]->code).find("n=40"), 0u);
+  EXPECT_EQ(std::string(pitem(0)->code).find("n=40"), 0u);
 
-  run_state.load_delay = 0;
+  run_state().load_delay = 0;
   for (int i = 0; i < 4; i++) frame();
   EXPECT_EQ(shell.mode, TOVO_MODE_RUNNING);
   EXPECT_GT(global_n(), 40) << "the downloaded cart runs";
-  run_state.pending_action = TOVO_PENDING_SUSPEND;
+  run_state().pending_action = TOVO_PENDING_SUSPEND;
   frame();
 }
 
@@ -182,14 +184,14 @@ TEST_F(splore_download_test, BeforeTheStartTheLoadedCartIsReported) {
   serve_cart("-- a cached cart\nprint(1)\n");
   tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
-  run_state.exec = 1;  // console lines go to standard output
+  run_state().exec = 1;  // console lines go to standard output
   snprintf(splore.download.title, sizeof splore.download.title, "far cart");
   testing::internal::CaptureStdout();
   ASSERT_EQ(download_bbs_cart("777"), 0);
   poll_until([] { return app.play_source != 2; }, 20000);
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(app.play_source, 6);
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_NE(out.find("downloading.. ok\nfar cart\nloaded #777 ("), std::string::npos) << out;
 }
 
@@ -198,7 +200,7 @@ TEST_F(splore_download_test, ASilentServerTimesOut) {
   ASSERT_TRUE(server.up());
   splore_set_bbs_base(server.base().c_str());
   cconfig.timeout = 1;
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(download_bbs_cart("55"), 0);
@@ -225,9 +227,9 @@ TEST_F(splore_download_test, ACancelledDownloadNeverReportsAndANewOneStartsAtOnc
   tovo_test::http_server server(served.path);
   splore_set_bbs_base(server.base().c_str());
   ASSERT_EQ(download_bbs_cart("9001"), 0);
-  tarqkey[SDL_SCANCODE_ESCAPE] = 1;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 1);
   update_load_download();
-  tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
   // The fetch has ended with the cancel; its worker never reports it.
   EXPECT_EQ(splore_download_pid(), 0);
@@ -245,7 +247,7 @@ TEST_F(splore_download_test, CancellingMidDownloadEndsTheCommand) {
   tovo_test::http_server server(served.path, tovo_test::http_server::trickle);
   ASSERT_TRUE(server.up());
   splore_set_bbs_base(server.base().c_str());
-  run_state.exec = 1;
+  run_state().exec = 1;
   testing::internal::CaptureStdout();
   ASSERT_EQ(download_bbs_cart("4242"), 0);
   const pid_t pid = wait_for_download_command(20000);
@@ -254,9 +256,9 @@ TEST_F(splore_download_test, CancellingMidDownloadEndsTheCommand) {
   const std::string cache = app_file("bbs/0/4242.kx.png");
   for (int i = 0; i < 2000 && file_size(cache) <= 0; i++) tovo_test::sleep_ms(10);
   EXPECT_GT(file_size(cache), 0);
-  tarqkey[SDL_SCANCODE_ESCAPE] = 1;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 1);
   update_load_download();
-  tarqkey[SDL_SCANCODE_ESCAPE] = 0;
+  tarq_set_key(SDL_SCANCODE_ESCAPE, 0);
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("downloading.. cancelled"), std::string::npos) << out;
   EXPECT_EQ(splore_download_state(), SPLORE_DOWNLOAD_IDLE);
@@ -378,7 +380,7 @@ TEST_F(splore_download_test, AMissingCartFails) {
   poll_until([] { return app.play_source != 2; }, 20000);
   EXPECT_EQ(app.play_source, -3);
   EXPECT_STREQ(message_bar.text, "download failed");
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/config.h"
 #include "engine/data/gfx.h"
@@ -47,7 +49,7 @@ struct splore_menu_test : disk_fixture {
     snprintf(shell.root_path, sizeof shell.root_path, "%s/", dir.path.c_str());
     shell.current_folder[0] = 0;
     shell.sub_mode = 2;
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
     cart_menu = {};
     message_bar = {};
     saved_timeout = cconfig.timeout;
@@ -59,7 +61,7 @@ struct splore_menu_test : disk_fixture {
     splore_shutdown();
     shell.root_path[0] = shell.current_folder[0] = 0;
     shell.sub_mode = 0;
-    run_state.pending_action = 0;
+    run_state().pending_action = 0;
     disk_fixture::TearDown();
   }
   std::vector<std::string> menu_labels() const {
@@ -144,15 +146,15 @@ TEST_F(splore_menu_test, LocalCartsRunOrSayTheyCannotLoad) {
   ASSERT_EQ(splore.lists[SPLORE_LIST_LOCAL].count, 2);
   select(SPLORE_LIST_LOCAL, 1);  // "hello", after "broken"
   action_current_splore_item();
-  EXPECT_EQ(run_state.pending_action, TOVO_PENDING_RUN);
+  EXPECT_EQ(run_state().pending_action, TOVO_PENDING_RUN);
   EXPECT_EQ(shell.sub_mode, 0);
   EXPECT_EQ(working_code().find("print(\"hi\")"), 0u);
 
-  run_state.pending_action = 0;
+  run_state().pending_action = 0;
   shell.sub_mode = 2;
   select(SPLORE_LIST_LOCAL, 0);
   action_current_splore_item();
-  EXPECT_EQ(run_state.pending_action, 0);
+  EXPECT_EQ(run_state().pending_action, 0);
   EXPECT_STREQ(message_bar.text, "could not load");
 }
 
@@ -254,15 +256,15 @@ TEST_F(splore_menu_test, KeysAndButtonsEnterSearchesAndChangeLists) {
   splore_controls(1 << 3);
   splore_controls(1 << 4);  // "close the menu"
   EXPECT_EQ(splore_exit_menu_entry(), -1);
-  EXPECT_EQ(tarq_quit, 0);
+  EXPECT_EQ(tarq_quit_requested(), 0);
 }
 
 // A key that gives the engine's queue no code, pressed this frame: the queue
 // holds -1 for it and the key's state tells which it was.
 void press_codeless_key(int32_t scancode) {
-  tarqkey[scancode] = 3;
+  tarq_set_key(scancode, 3);
   splore_keypress(-1);
-  tarqkey[scancode] = 0;
+  tarq_set_key(scancode, 0);
 }
 
 TEST_F(splore_menu_test, PageHomeAndEndKeysMoveTheSelectionUnlessBoundToAButton) {
@@ -280,14 +282,14 @@ TEST_F(splore_menu_test, PageHomeAndEndKeysMoveTheSelectionUnlessBoundToAButton)
     EXPECT_EQ(splore.lists[SPLORE_LIST_LOCAL].selected, step.want) << step.scancode;
   }
   // Bound to a console button, the key drives that button instead.
-  const tovo_button_config saved = button_config;
+  const tovo_button_config saved = button_config();
   for (const auto& step : steps) {
-    button_config.keys[3] = step.scancode;  // player 0's up
+    button_config().keys[3] = step.scancode;  // player 0's up
     select(SPLORE_LIST_LOCAL, 5);
     press_codeless_key(step.scancode);
     EXPECT_EQ(splore.lists[SPLORE_LIST_LOCAL].selected, 5) << step.scancode;
   }
-  button_config = saved;
+  button_config() = saved;
   splore_keypress(-1);  // no key down: nothing moves
   EXPECT_EQ(splore.lists[SPLORE_LIST_LOCAL].selected, 5);
 }
@@ -336,7 +338,7 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
   };
   for (const auto& c : cases) {
     write_file(nfo, std::string("lid: ") + c.info_lid + "\ntitle: far cart\n");
-    snprintf(run_state.running_cart_lid, sizeof run_state.running_cart_lid, "%s", c.running_lid);
+    snprintf(run_state().running_cart_lid, sizeof run_state().running_cart_lid, "%s", c.running_lid);
     snprintf(disk_state.cart_filename, sizeof disk_state.cart_filename, "%s", running);
     app.kiosk = c.kiosk;
     app.pause_state = 0;
@@ -352,9 +354,9 @@ TEST_F(splore_menu_test, TheUpdateCheckOffersANewerVersionInThePauseMenu) {
   }
   app.kiosk = 0;
   app.pause_state = 0;
-  run_state.running_cart_lid[0] = disk_state.cart_filename[0] = 0;
-  button_state = {};
-  memset(block_tarqkey, 0, sizeof block_tarqkey);
+  run_state().running_cart_lid[0] = disk_state.cart_filename[0] = 0;
+  button_state() = {};
+  tarq_keys_init();
 }
 
 TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
@@ -368,15 +370,15 @@ TEST_F(splore_menu_test, ThePauseMenusFavouriteItemTogglesTheRunningCart) {
     pause_menu = {};
     app.pause_state = TOVO_PAUSE_MENU;
     add_paused_menu_item("favourite", TOVO_ITEM_FAVOURITE);
-    button_state = {};
-    memset(pstate.held, 0, sizeof pstate.held);
-    pstate.held[0][4] = 1;  // O
+    button_state() = {};
+    memset(pstate().held, 0, sizeof pstate().held);
+    pstate().held[0][4] = 1;  // O
     process_paused_keypresses();
     EXPECT_EQ(is_favourite("4321", ""), want ? 1 : 0);
     EXPECT_EQ(read_file(appdata + "favourites.txt").find("|4321 ") != std::string::npos, want);
   }
-  memset(pstate.held, 0, sizeof pstate.held);
-  button_state = {};
+  memset(pstate().held, 0, sizeof pstate().held);
+  button_state() = {};
   app.pause_state = 0;
   splore.running_item = {};
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/data/gfx.h"
-#include "engine/formats/tga.h"
+#include "engine/formats/tga_bmp.h"
 #include "player/capture/clip_record.h"
 #include "player/capture/video_dev.h"
 #include "player/shell_state.h"

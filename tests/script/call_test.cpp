@@ -1,6 +1,8 @@
 // Calls: script functions, light natives, native closures, fast natives
 // (arguments in place, one raw result, no frame), "__call", the native
 // nesting limit, stack overflow, protected calls and message handlers.
+#include <string>
+
 #include "script/compiler/undump.h"
 #include "tests/script/string_chunk.h"
 #include "tests/script/vm_fixture.h"
@@ -81,6 +83,38 @@ TEST_F(CallTest, FastNativeFunctionsCalledFromNativeCodeGiveTheWantedResults) {
   lua_call(L, 0, LUA_MULTRET);
   EXPECT_EQ(lua_gettop(L), 1);
   EXPECT_EQ(seen_nargs, 0);
+}
+
+// Returns close exactly the upvalues that need it: a function that makes
+// closures closes them whether it returns itself, is reached by a tail call
+// from one that makes none, or tail calls one that makes none; the values
+// the closures keep survive the reuse of the stack slots.
+TEST_F(CallTest, ReturnsCloseTheUpvaluesOfFunctionsThatMakeClosures) {
+  const char* cases[] = {
+      "local function maker(n) local function get() return n end return get end "
+      "local function plain(x) return maker(x) end "
+      "local g1, g2 = maker(4), plain(5) "
+      "local function clobber(a, b, c, d) return a + b + c + d end clobber(1, 2, 3, 4) "
+      "return g1() * 10 + g2()",
+      "local function plain(f) return f end "
+      "local function maker(n) local f = function() return n end return plain(f) end "
+      "local g = maker(7) local function clobber(a, b, c) return a end clobber(1, 2, 3) "
+      "return g() * 10 + maker(8)()",
+      "local function plain(x) return x end "
+      "local function maker(n) local f = function() return n end local r = plain(n + 1) return f, r end "
+      "local g, r = maker(2) local function clobber(a, b, c) return a end clobber(9, 9, 9) "
+      "return g() * 10 + r",
+  };
+  const lua_Number expected[] = {I(45), I(78), I(23)};
+  // Calls nested deeper first, so that the cases' calls find frame records
+  // made already (the quick call needs one).
+  const std::string warm = "local function warm(n) if n > 0 then warm(n - 1) end return 0 end warm(8) ";
+  for (int c = 0; c < 3; c++) {
+    lua_settop(L, 0);
+    load(warm + cases[c]);
+    ASSERT_EQ(lua_pcall(L, 0, 1, 0), LUA_OK) << top_text(L);
+    EXPECT_EQ(lua_tonumber(L, -1), expected[c]) << cases[c];
+  }
 }
 
 TEST_F(CallTest, NativeFunctionsAndClosures) {

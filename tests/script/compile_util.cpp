@@ -154,7 +154,7 @@ std::string listing(const Proto* p) {
     return std::to_string(v);
   };
   for (int pc = 0; pc < p->sizecode; pc++) {
-    Instruction i = p->code[pc];
+    Instruction i = luaP_original(p->code[pc]);
     OpCode o = GET_OPCODE(i);
     std::string text = luaP_opnames[o];
     switch (getOpMode(o)) {

@@ -183,9 +183,9 @@ TEST_F(VerifyTest, PatchedCompiledChunksAreRefused) {
     ASSERT_EQ(compile_text(L, p.text), LUA_OK);
     const Proto* f = top_proto(L);
     int pc = 0;
-    while (pc < f->sizecode && GET_OPCODE(f->code[pc]) != p.find) pc++;
+    while (pc < f->sizecode && GET_OPCODE(luaP_original(f->code[pc])) != p.find) pc++;
     ASSERT_LT(pc, f->sizecode) << p.what;
-    Instruction patched = p.change(f->code[pc]);
+    Instruction patched = p.change(luaP_original(f->code[pc]));
     L->top--;
     ASSERT_EQ(load_message(bytes), "") << p.what;  // unpatched, it loads
     for (int b = 0; b < 4; b++) bytes[FIRST_INSTRUCTION + 4 * pc + b] = static_cast<char>(patched >> (8 * b));
@@ -366,7 +366,8 @@ TEST_F(VerifyTest, ChangedCodeIsRefusedOrRunsSafely) {
     ASSERT_EQ(compile_text(L, text), LUA_OK);
     const Proto* f = top_proto(L);
     int n = f->sizecode, stack = f->maxstacksize, nk = f->sizek;
-    std::vector<Instruction> code(f->code, f->code + n);
+    std::vector<Instruction> code(n);
+    for (int pc = 0; pc < n; pc++) code[pc] = luaP_original(f->code[pc]);
     L->top--;
     std::vector<Instruction> variants;
     for (int pc = 0; pc < n; pc++) {

@@ -12,6 +12,7 @@
 #include "script/vm/func.h"
 #include "script/vm/opcodes.h"
 #include "script/vm/stack.h"
+#include "script/vm/vm.h"
 
 struct AsmK {
   enum Kind { NUM, STR, NIL, BOOL } kind;
@@ -104,6 +105,7 @@ inline void asm_fill(lua_State* L, Proto* p, const AsmProto& a) {
     p->p[i] = luaF_newproto(L);
     asm_fill(L, p->p[i], a.protos[i]);
   }
+  luaV_prepare(p);  // as compiling or loading readies it
 }
 
 // Pushes a main closure for the description; its upvalue 0 (add one named

@@ -29,7 +29,7 @@ class PcmTest : public MixerTest {
 }  // namespace
 
 TEST_F(PcmTest, PlaysItsSamplesOnceAndLetsTheChannelGo) {
-  const int32_t before = tarq_items_created;
+  const int32_t before = tarq_loop.tarq_items_created;
   tarq_sound* s = ramp_sound(300, 100);
   tarq_play_sound(s);
   EXPECT_EQ(s->channel, 8);
@@ -42,7 +42,7 @@ TEST_F(PcmTest, PlaysItsSamplesOnceAndLetsTheChannelGo) {
   EXPECT_EQ(tarq_sound_is_playing(s), 0);
   EXPECT_TRUE(tovo_channel_idle(&chan(8)));
   tarq_destroy_sound(s);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST_F(PcmTest, LoopingSoundWrapsAndPlayingAgainRestarts) {
@@ -106,7 +106,7 @@ TEST_F(PcmTest, VolumeAndStubs) {
 }
 
 TEST_F(PcmTest, ARenderedSynthPlaysAndItsDestructionLetsTheChannelGo) {
-  const int32_t before = tarq_items_created;
+  const int32_t before = tarq_loop.tarq_items_created;
   tarq_synth* synth = tarq_create_synth(1000);
   int32_t* w = synth->node[0].word;
   w[0] = 1;  // oscillator
@@ -128,5 +128,5 @@ TEST_F(PcmTest, ARenderedSynthPlaysAndItsDestructionLetsTheChannelGo) {
   tarq_destroy_synth(synth);
   EXPECT_TRUE(tovo_channel_idle(&chan(8)));
   EXPECT_EQ(callback(10), std::vector<int16_t>(10, 0));
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }

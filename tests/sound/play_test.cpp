@@ -332,7 +332,7 @@ TEST_F(MixerTest, DebugLinesAreDrawnOntoTheBackPage) {
   debug_tovo_channels();  // no back page: nothing
   ASSERT_EQ(tarq_text_init(), 0);
   tarq_bitmap* page = tarq_create_bitmap(128, 128, 8);
-  tarq_back_page = page;
+  tarq_window.tarq_back_page = page;
   debug_tovo_channels();
   // One line a channel, from the top: every line's band holds ink.
   for (int line = 0; line < TOVO_MIX_CHANNELS; line++) {
@@ -341,7 +341,7 @@ TEST_F(MixerTest, DebugLinesAreDrawnOntoTheBackPage) {
       for (int x = 0; x < 128; x++) ink += page->pixels[y * 128 + x] != 0;
     EXPECT_GT(ink, 0) << line;
   }
-  tarq_back_page = nullptr;
+  tarq_window.tarq_back_page = nullptr;
   tarq_destroy_bitmap(page);
   tarq_text_exit();
 }

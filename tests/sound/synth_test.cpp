@@ -41,14 +41,14 @@ class SynthTest : public ::testing::Test {
   tarq_synth* s = nullptr;
   int32_t before = 0;
   void SetUp() override {
-    before = tarq_items_created;
+    before = tarq_loop.tarq_items_created;
     s = tarq_create_synth(LEN);
     ASSERT_NE(s, nullptr);
     s->header[1] = 77;
   }
   void TearDown() override {
     tarq_destroy_synth(s);
-    EXPECT_EQ(tarq_items_created, before);
+    EXPECT_EQ(tarq_loop.tarq_items_created, before);
   }
   // A full-scale square with one period over the whole sound, on node n.
   void square(int n) { set_node(s, n, SYNTH_OSC, OSC_SQUARE, {{1, 0x10000, 0, 0}}); }

@@ -12,7 +12,6 @@
 #include "engine/tracked_mem.h"
 #include "sound/items/pod_items.h"
 #include "sound/xm/xm.h"
-#include "sound/xm/xm_module.h"
 #include "sound/xm/xm_music_objects.h"
 #include "sound/xm/xm_read.h"
 #include "sound/xm/xm_render.h"

@@ -5,17 +5,18 @@
 #include <string>
 
 #include "console/run/code_tabs.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 
 namespace tovo_test {
 
 inline void set_tab_lines(std::initializer_list<int> newlines) {
-  for (auto& tab : code_tab) tab[0] = 0;
+  clear_code_tabs();
   int i = 0;
   for (int n : newlines) {
     if (i >= TOVO_CODE_TABS) break;
     std::string text(static_cast<size_t>(n), '\n');
-    std::snprintf(code_tab[i++], TOVO_CODE_SIZE, "%s", text.c_str());
+    std::snprintf(code_tab(i++), TOVO_CODE_SIZE, "%s", text.c_str());
   }
 }
 

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/ctext.h"
 
@@ -43,7 +45,7 @@ tarq_ctext* code_tab_record(int32_t tab) {
   static tarq_ctext* records[TOVO_CODE_TABS];
   if (tab < 0 || tab >= TOVO_CODE_TABS) return nullptr;
   if (!records[tab]) {
-    records[tab] = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab[tab]), TOVO_CODE_SIZE - 1);
+    records[tab] = tarq_create_ctext(reinterpret_cast<uint8_t*>(code_tab(tab)), TOVO_CODE_SIZE - 1);
     if (records[tab]) {
       records[tab]->char_width = 4;
       records[tab]->line_height = 6;
@@ -58,9 +60,9 @@ int32_t load_mounted(const char* name) {
   tovo_cart* cart = tarq_create_tovo_cart();
   if (!cart) return 1;
   std::snprintf(cart->code, TOVO_CODE_SIZE, "%s", fake_shell.mount_code[i] ? fake_shell.mount_code[i] : "");
-  tarq_destroy_tovo_cart(pitem[0]);
-  pitem[0] = cart;
-  if (pitems < 1) pitems = 1;
+  tarq_destroy_tovo_cart(pitem(0));
+  pitem(0) = cart;
+  if (pitems() < 1) pitems() = 1;
   std::snprintf(fake_shell.current_filename, sizeof fake_shell.current_filename, "%s", name);
   return 0;
 }

@@ -2,7 +2,7 @@
 // A recording shell for console tests: install_fake_shell() fills the
 // console's port with routines that keep what they were asked in fake_shell
 // (and answer from it), with mounted carts as a small table of names and
-// code texts. Tests may then replace single entries of tovo_shell.
+// code texts. Tests may then replace single entries of tovo_shell().
 #include <cstdint>
 
 #include "console/run/shell_port.h"

@@ -14,7 +14,7 @@ void type(tarq_ctext* c, const char* s) {
 
 struct CtextEdit : ::testing::Test {
   tarq_ctext* c = nullptr;
-  void SetUp() override { last_insert_char_cat = 0; }
+  void SetUp() override { ctext_forget_insert_char_cat(); }
   void TearDown() override { tarq_destroy_ctext(c); }
 };
 

@@ -26,8 +26,8 @@ struct CtextField : ::testing::Test {
     tarq_state = tarq_engine_state{};
     ASSERT_EQ(tarq_gui_init(), 0);
     page = tarq_create_bitmap(128, 64, 8);
-    double_clicked = 0;
-    last_insert_char_cat = 0;
+    ctextfield_reset_clicks();
+    ctext_forget_insert_char_cat();
     key_state::reset();
   }
   void TearDown() override {
@@ -87,13 +87,13 @@ TEST_F(CtextField, DoubleAndTripleClicksSelectWordAndLine) {
   open("hello world\nsecond line");
   click(8, 0);
   click(8, 0, 100);
-  EXPECT_EQ(double_clicked, 0);  // reset by the release
+  EXPECT_EQ(ctextfield_double_clicked(), 0);  // reset by the release
   EXPECT_EQ(c->select_start, 6);
   EXPECT_EQ(c->select_end, 11);
   // The third press within the double-click time selects the whole line.
   now += 100;
   tarq_gui_pass(8 + 33, 5, 1, now);
-  EXPECT_EQ(double_clicked, 2);
+  EXPECT_EQ(ctextfield_double_clicked(), 2);
   EXPECT_EQ(c->select_start, 0);
   EXPECT_EQ(c->select_end, 12);
 }
@@ -102,10 +102,10 @@ TEST_F(CtextField, DraggingFollowsTheMouseAtMostTwentyTimesASecond) {
   open("abcdefghij");
   now += 1000;
   tarq_gui_pass(8 + 1, 5, 1, now);  // press at column 0
-  last_ctext_drag_scroll_t = tarq_get_time();
+  ctextfield_set_drag_time(tarq_get_time());
   tarq_gui_pass(8 + 4 * 5 + 1, 5, 1, now + 20);  // hold: too soon after the last update
   EXPECT_EQ(c->select_end, 0);
-  last_ctext_drag_scroll_t = tarq_get_time() - 60;
+  ctextfield_set_drag_time(tarq_get_time() - 60);
   tarq_gui_pass(8 + 4 * 5 + 1, 5, 1, now + 80);
   EXPECT_EQ(c->select_start, 0);
   EXPECT_EQ(c->select_end, 5);

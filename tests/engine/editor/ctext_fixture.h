@@ -42,15 +42,11 @@ inline std::vector<std::string> undo_all(tarq_ctext* c) {
 struct key_state {
   explicit key_state(std::vector<int32_t> held, std::vector<int32_t> pressed = {}) {
     reset();
-    for (int32_t k : held) tarqkey[k] = last_tarqkey[k] = 1;
-    for (int32_t k : pressed) tarqkey[k] = 3;
+    for (int32_t k : held) tarq_hold_key(k);
+    for (int32_t k : pressed) tarq_set_key(k, 3);
   }
   ~key_state() { reset(); }
-  static void reset() {
-    memset(tarqkey, 0, sizeof tarqkey);
-    memset(last_tarqkey, 0, sizeof last_tarqkey);
-    memset(block_tarqkey, 0, sizeof block_tarqkey);
-  }
+  static void reset() { tarq_keys_init(); }
 };
 
 constexpr int32_t CTRL = SDL_SCANCODE_LCTRL, SHIFT = SDL_SCANCODE_LSHIFT, ALT = SDL_SCANCODE_LALT;

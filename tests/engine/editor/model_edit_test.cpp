@@ -50,7 +50,7 @@ TEST(EditorModel, DeletePolygonAndBone) {
   int32_t big = cmodel_new_polygon(m, 7);  // external arrays
   m->polygons[big].index[6] = 66;
   cmodel_new_triangle(m, 7, 8, 9);
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   // Deleting bone 0: bone 1 takes its place, then the last polygon fills bone 1's old slot.
   cmodel_delete_polygon(m, 0);
   EXPECT_EQ(m->bone_count, 1);
@@ -65,7 +65,7 @@ TEST(EditorModel, DeletePolygonAndBone) {
   EXPECT_EQ(m->polygons[1].index[6], 66);
   cmodel_delete_polygon(m, 9);  // outside: nothing
   EXPECT_EQ(m->polygon_count, 2);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST(EditorModel, DeleteVertexRenumbersReferences) {
@@ -95,10 +95,10 @@ TEST(EditorModel, ClearKeepsStorage) {
 }
 
 TEST(EditorModel, PolygonCopyDeepAndShallow) {
-  int32_t before = tarq_items_created;
+  int32_t before = tarq_loop.tarq_items_created;
   tarq_poly* small = tarq_create_poly(3);
   tarq_poly* large = tarq_create_poly(5);
-  EXPECT_EQ(tarq_items_created, before + 2);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before + 2);
   EXPECT_EQ(large->capacity, 6);
   small->index[1] = 4;
   large->index[4] = 9;
@@ -117,7 +117,7 @@ TEST(EditorModel, PolygonCopyDeepAndShallow) {
   tarq_destroy_cpoly(deep);
   tarq_destroy_cpoly(large);
   tarq_destroy_cpoly(small);
-  EXPECT_EQ(tarq_items_created, before);
+  EXPECT_EQ(tarq_loop.tarq_items_created, before);
 }
 
 TEST(EditorModel, VertexNormals) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
+#include "console/machine/machine.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/data/undo.h"
@@ -10,7 +11,7 @@
 #include "engine/io/file.h"
 #include "engine/tracked_mem.h"
 #include "player/cart/disk_state.h"
-#include "player/cart/sheet_backup.h"
+#include "player/cart/drop.h"
 #include "player/editor/bitmap_undo.h"
 
 namespace {
@@ -18,15 +19,15 @@ namespace {
 struct BitmapUndo : ::testing::Test {
   tovo_cart* saved = nullptr;
   void SetUp() override {
-    saved = pitem[0];
-    pitem[0] = tarq_create_tovo_cart();
+    saved = pitem(0);
+    pitem(0) = tarq_create_tovo_cart();
     tovo_create_selection_sets();
     disk_state.edit_flag = 0;
   }
   void TearDown() override {
     tovo_destroy_selection_sets();
-    tarq_destroy_tovo_cart(pitem[0]);
-    pitem[0] = saved;
+    tarq_destroy_tovo_cart(pitem(0));
+    pitem(0) = saved;
   }
 };
 
@@ -44,7 +45,7 @@ TEST_F(BitmapUndo, SetsHaveTheirSizes) {
 }
 
 TEST_F(BitmapUndo, BackupSwapsBackAndClearsTheMask) {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   cart->gfx->rows[1][2] = 7;
   cart->gff[3] = 0x21;
   backup_bmp(cart->gfx, selection_sets().gfx);
@@ -68,7 +69,7 @@ TEST_F(BitmapUndo, BackupSwapsBackAndClearsTheMask) {
 }
 
 TEST_F(BitmapUndo, SheetUndoStatesRoundTripThroughTheCartStack) {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   cart->gfx->rows[0][0] = 3;
   cart->gff[10] = 0x80;
   backup_gfx();  // first push: installs the state
@@ -93,7 +94,7 @@ TEST_F(BitmapUndo, SheetUndoStatesRoundTripThroughTheCartStack) {
 }
 
 TEST_F(BitmapUndo, MapStatesCarryTheMapMask) {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   selection_sets().map->mask->rows[3][3] = 1;
   tarq_file* state = create_undo_bmp_state(cart->map, 42);
   ASSERT_NE(state, nullptr);
@@ -114,7 +115,7 @@ TEST_F(BitmapUndo, MapStatesCarryTheMapMask) {
 }
 
 TEST_F(BitmapUndo, SoundStates) {
-  tovo_cart* cart = pitem[0];
+  tovo_cart* cart = pitem(0);
   cart->sfx[5].notes[3].volume = 6;
   cart->music[7][2] = 12;
   cart->music_flags[7] = 3;

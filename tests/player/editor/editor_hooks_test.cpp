@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/run/code_tabs.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "player/editor/editor_hooks.h"
 
@@ -17,15 +18,15 @@ TEST(EditorHooks, PassThroughHooksReturnTheirArgument) {
   for (auto hook : hooks)
     for (int32_t v : values) EXPECT_EQ(hook(v), v);
   // The ones with nothing to hand back change no code tab either.
-  std::strcpy(code_tab[2], "x=1");
-  code_tab_selected = 1;
+  std::strcpy(code_tab(2), "x=1");
+  code_tab_selected() = 1;
   move_keyboard_cursor();
   invalidate_capacity_cache();
   draw_help_tip();
-  EXPECT_STREQ(code_tab[2], "x=1");
-  EXPECT_EQ(code_tab_selected, 1);
-  code_tab[2][0] = 0;
-  code_tab_selected = 0;
+  EXPECT_STREQ(code_tab(2), "x=1");
+  EXPECT_EQ(code_tab_selected(), 1);
+  code_tab(2)[0] = 0;
+  code_tab_selected() = 0;
 }
 
 TEST(EditorHooks, VisibleTabsAreTheLastUsedOrTheCurrentOne) {
@@ -40,14 +41,14 @@ TEST(EditorHooks, VisibleTabsAreTheLastUsedOrTheCurrentOne) {
       {{1, 12, -1}, 4, 13}, {{15, -1, -1}, 2, 16},
   };
   for (const auto& c : cases) {
-    for (auto& tab : code_tab) tab[0] = 0;
+    clear_code_tabs();
     for (int t : c.filled)
-      if (t >= 0) std::strcpy(code_tab[t], "-- tab");
-    code_tab_selected = c.selected;
+      if (t >= 0) std::strcpy(code_tab(t), "-- tab");
+    code_tab_selected() = c.selected;
     EXPECT_EQ(count_visible_tabs(), c.visible) << c.filled[0] << " " << c.filled[1] << " " << c.selected;
   }
-  for (auto& tab : code_tab) tab[0] = 0;
-  code_tab_selected = 0;
+  clear_code_tabs();
+  code_tab_selected() = 0;
 }
 
 }  // namespace
