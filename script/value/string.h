@@ -27,6 +27,10 @@ struct global_State;
 // Forgets the texts kept for a state's one-byte strings, type names and
 // numbers: its collector is about to free the strings no one else holds.
 void luaS_forgettexts(const global_State* g);
+// Makes and frees a state's kept texts (host memory the collector does not
+// count; without it nothing is kept).
+void luaS_newtexts(global_State* g);
+void luaS_freetexts(global_State* g);
 template <size_t N>
 TString* luaS_newliteral(lua_State* L, const char (&s)[N]) {
   return luaS_newlstr(L, s, N - 1);

@@ -117,6 +117,7 @@ void close_state(lua_State* L) {
   global_State* g = G(L);
   if (L->stack != nullptr) luaF_close(L, L->stack);
   luaC_freeallobjects(L);
+  luaS_freetexts(g);
   luaM_freearray(L, g->strt.hash, static_cast<size_t>(g->strt.size));
   luaZ_freebuffer(L, &g->buff);
   freestack(L);
@@ -160,6 +161,8 @@ lua_State* lua_newstate(lua_Alloc f, void* ud) {
   LG* lg = new (block) LG;
   lua_State* L = &lg->l;
   global_State* g = &lg->g;
+  g->texts = nullptr;
+  luaS_newtexts(g);
   L->next = nullptr;
   L->tt = LUA_TTHREAD;
   g->currentwhite = bitmask(WHITE0BIT) | bitmask(FIXEDBIT);

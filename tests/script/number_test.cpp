@@ -53,7 +53,7 @@ TEST(Str2d, NumeralTable) {
       // what leads the numeral: blanks, then a sign, a digit or a point
       {"\v5", true, 0x50000}, {"\f\r\n-2", true, 0xfffe0000u}, {"+.5", true, 0x8000}, {" .", false, 0},
       {"e5", false, 0}, {"x", false, 0}, {"_1", false, 0}, {"$1", false, 0}, {" \t abc1", false, 0},
-      {"\xa05", false, 0}, {"\x85" "5", false, 0}, {"Infinity", false, 0}, {"+-1", false, 0}, {"-", false, 0},
+      {"\xa0" "5", false, 0}, {"\x85" "5", false, 0}, {"Infinity", false, 0}, {"+-1", false, 0}, {"-", false, 0},
   };
   // clang-format on
   for (const Numeral& c : cases) {
