@@ -221,18 +221,44 @@ inline void coresume_return(lua_State* L, int r) {
   L->top = wanted >= 0 ? L->ci->top : res;
 }
 
-// Whether the resume of L by from's script frame, with nargs values on L's
-// top, can run in from's instruction loop: L is a script function to start,
-// or a native function without continuation yielded over script frames only,
-// and the resume would not overflow the native-call depth.
-inline bool resumable_in_loop(lua_State* L, lua_State* from, StkId firstArg) {
+// Whether the resume of L by from's script frame can run in from's
+// instruction loop: L is a script function (fn, below the resume's values)
+// to start, or a native function without continuation yielded over script
+// frames only, and the resume would not overflow the native-call depth.
+inline bool resumable_in_loop(lua_State* L, lua_State* from, const TValue* fn) {
   if (from->nCcalls + 1 >= LUAI_MAXCCALLS) return false;  // the general resume raises the error
   CallInfo* ci = L->ci;
-  if (L->status == LUA_OK) return ci == &L->base_ci && ttisLclosure(firstArg - 1);
+  if (L->status == LUA_OK) return ci == &L->base_ci && ttisLclosure(fn);
   if (L->status != LUA_YIELD || isLua(ci) || ci->u.c.k != nullptr || ci->previous == &L->base_ci) return false;
   for (CallInfo* below = ci->previous; below != &L->base_ci; below = below->previous) {
     if (!isLua(below)) return false;
   }
+  return true;
+}
+
+// The return of the resume function called from the instruction loop, when
+// the resume of co (another thread) ended well with its values from first
+// up to co's top: true and those values go straight to the function's slot
+// of L, as many as its frame wants; L's top as after a call. False, with
+// nothing done, where L has no room for them (the general return raises the
+// error).
+inline bool coresume_return_values(lua_State* L, lua_State* co, StkId first) {
+  int nres = static_cast<int>(co->top - first);
+  if (!room(L, nres + 1)) return false;
+  StkId last = co->top;
+  co->top = first;
+  CallInfo* ci = L->ci;
+  StkId res = ci->func;
+  int wanted = ci->nresults;
+  L->ci = ci->previous;
+  int n = wanted;
+  if (n != 0) {
+    setbvalue(res++, 1);
+    n--;
+  }
+  for (; n != 0 && first < last; n--) setobj(res++, first++);
+  while (n-- > 0) setnilvalue(res++);
+  L->top = wanted >= 0 ? L->ci->top : res;
   return true;
 }
 
@@ -263,9 +289,8 @@ lua_State* luaD_coresumecall(lua_State* L, StkId func, int nresults, lua_longjmp
     coresume_return(L, -1);
     return nullptr;
   }
-  if (co != L) move_values(L, co, narg);
-  StkId firstArg = co->top - narg;
-  if (!resumable_in_loop(co, L, firstArg)) {
+  if (co == L || !resumable_in_loop(co, L, co->top - 1)) {
+    if (co != L) move_values(L, co, narg);
     coresume_return(L, resume_results(L, co, lua_resume(co, L, narg), true));
     return nullptr;
   }
@@ -276,17 +301,20 @@ lua_State* luaD_coresumecall(lua_State* L, StkId func, int nresults, lua_longjmp
   co->errorJmp = lj;
   *running = co;  // from here on an error is the coroutine's
   if (co->status == LUA_OK) {
-    luaD_precall(co, firstArg - 1, LUA_MULTRET);
+    move_values(L, co, narg);
+    luaD_precall(co, co->top - narg - 1, LUA_MULTRET);
     return co;
   }
-  // The resume's values are the yield's results; then the instruction that
-  // called the native function is finished.
+  // The resume's values go straight from L to the yield's results; then the
+  // instruction that called the native function is finished.
+  StkId arg = L->top - narg;
+  L->top = arg;
   co->status = LUA_OK;
   ci = co->ci;
   StkId res = ci->func = restorestack(co, ci->extra);
   int n = ci->nresults;
   ci = co->ci = ci->previous;
-  for (; n != 0 && firstArg < co->top; n--) setobj(res++, firstArg++);
+  for (; n != 0 && narg > 0; n--, narg--) setobj(res++, arg++);
   while (n-- > 0) setnilvalue(res++);
   co->top = res;
   Instruction inst = luaP_original(*(ci->u.l.savedpc - 1));
@@ -311,7 +339,9 @@ lua_State* luaD_coresumeend(lua_State* co, int status, lua_State** running) {
   }
   resume_leave(co, r);
   *running = L;
-  coresume_return(L, resume_results(L, co, status, true));
+  if ((status != LUA_OK && status != LUA_YIELD) || !coresume_return_values(L, co, co->ci->func + 1)) {
+    coresume_return(L, resume_results(L, co, status, true));
+  }
   return L;
 }
 

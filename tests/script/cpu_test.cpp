@@ -436,6 +436,17 @@ const char* const kSuspendedPrograms[] = {
     "local bad = cocreate(function(x) for i = 1, 3 do x = x + yield(x) end return x.field end) local s = 0 "
     "for i = 1, 5 do local ok, v = coresume(bad, i) while ok and v == nil do ok, v = coresume(bad) end "
     "s = s + (ok and v or 100) end return s",
+    // Several values both ways: the yields' results taken into fixed
+    // locals, a constructor or dropped, the resumes' results into a
+    // constructor or as the last values of a call.
+    "local co = cocreate(function(...) local t = {...} while true do "
+    "local a, b, c = yield(#t, t[1], t[#t]) t = {yield(a + b + c, c)} end end) "
+    "local s = 0 for i = 1, 6 do local r = {coresume(co, i, i * 2, i * 3)} "
+    "while r[2] == nil do r = {coresume(co)} end s = s * 2 + #r + r[2] + r[3] end return s",
+    "local co = cocreate(function(a) while true do yield(a, a + 1) yield() a = a + 1 end end) "
+    "local function f(...) local t = {...} return #t * 10 + (#t > 1 and t[#t] or 0) end "
+    "local s = 0 for i = 1, 8 do local v = f(coresume(co, i)) while v == 10 do v = f(coresume(co)) end "
+    "s = s + v end return s",
 };
 
 int test_setmetatable(lua_State* L) {
