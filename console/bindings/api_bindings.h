@@ -3,7 +3,7 @@
 // a native function of the script interface: kx_ bindings are ordinary (they
 // return their result count), kxf_ bindings are fast (they return one 16.16
 // number).
-struct lua_State;
+#include "script/lib/lib_base.h"
 
 // Program control (control*.cpp).
 int kx_flip(lua_State* L);
@@ -17,8 +17,10 @@ int kx_mark_cpu(lua_State* L);
 int kx_map_display(lua_State* L);
 int kx_refund_cpu(lua_State* L);
 int kx__yielded_to_escape_slice(lua_State* L);
-int kx_yield(lua_State* L);     // yields the running coroutine with its arguments
-int kx_coresume(lua_State* L);  // the runtime's coroutine resume
+int kx_yield(lua_State* L);  // yields the running coroutine with its arguments
+// The runtime's coroutine resume itself, so that the instruction loop runs
+// the coroutines that script code resumes through it in place.
+inline constexpr int (*kx_coresume)(lua_State* L) = luaB_coresume;
 int kx_time(lua_State* L);
 int kx_type(lua_State* L);
 int kx_run(lua_State* L);

@@ -131,8 +131,6 @@ int kx_yield(lua_State* L) {
   return lua_yieldk(L, n, 0, nullptr);
 }
 
-int kx_coresume(lua_State* L) { return luaB_coresume(L); }
-
 int kx_time(lua_State* L) {
   long long t = static_cast<long long>(run_state().frame_ticks) * 65536 / 60;
   lua_pushnumber(L, static_cast<int32_t>(static_cast<uint32_t>(t)));
