@@ -32,8 +32,9 @@ const ResumeCase kResumeCases[] = {
     {"results wanted in every number",
      "local co = cocreate(function() while true do yield(1, 2, 3) end end) "
      "local a = coresume(co) local b, c = coresume(co) coresume(co) local t = {coresume(co)} "
-     "put(a, b, c, #t, t[4])",
-     "5: true true 1 4 3; "},
+     "put(a, b, c, #t, t[4]) local one = cocreate(function() yield(7) end) local p, q, r = coresume(one) "
+     "put(p, q, r)",
+     "5: true true 1 4 3; 3: true 7 nil; "},
     {"many values",
      "local co = cocreate(function(...) return select('#', ...), yield(...) end) "
      "put(select('#', coresume(co, unpack({}, 1, 250)))) put(coresume(co, 1, 2))",
