@@ -2,6 +2,8 @@
 // full userdata.
 #include "script/value/string.h"
 
+#include <new>
+
 #include "script/value/gc.h"
 #include "script/value/lua_mem.h"
 
@@ -70,11 +72,16 @@ uint32_t hash_step(uint32_t h, char c) { return h ^ ((h << 5) + (h >> 2) + stati
   return h;
 }
 
+// Sets bucket b's bit.
+void setbit(uint64_t* filled, int b) { filled[b >> 6] |= uint64_t{1} << (b & 63); }
+
 // A new short string, entered in the string table.
 [[gnu::noinline]] TString* newshrstr(lua_State* L, const char* str, size_t l, uint32_t h) {
   stringtable* tb = &G(L)->strt;
   if (tb->nuse >= static_cast<uint32_t>(tb->size) && tb->size < (1 << 30) - 1) luaS_resize(L, tb->size * 2);
-  TString* ts = createstrobj(L, str, l, LUA_TSHRSTR, h, &tb->hash[bucket_of(h, tb->size)]);
+  int b = bucket_of(h, tb->size);
+  TString* ts = createstrobj(L, str, l, LUA_TSHRSTR, h, &tb->hash[b]);
+  if (uint64_t* filled = luaS_filled(G(L))) setbit(filled, b);
   tb->nuse++;
   return ts;
 }
@@ -104,6 +111,13 @@ void luaS_resize(lua_State* L, int newsize) {
     tb->hash = luaM_reallocvector<GCObject*>(L, tb->hash, static_cast<size_t>(tb->size), static_cast<size_t>(newsize));
     for (int i = tb->size; i < newsize; i++) tb->hash[i] = nullptr;
   }
+  // The bucket bits are made anew; when they cannot be had the sweep reads
+  // every bucket.
+  uint64_t* filled = nullptr;
+  if (luaS_texts* texts = g->texts) {
+    delete[] texts->filled;
+    texts->filled = filled = new (std::nothrow) uint64_t[(static_cast<size_t>(newsize) + 63) / 64]();
+  }
   for (int i = 0; i < tb->size; i++) {
     GCObject* p = tb->hash[i];
     tb->hash[i] = nullptr;
@@ -112,6 +126,7 @@ void luaS_resize(lua_State* L, int newsize) {
       int h = bucket_of(static_cast<TString*>(p)->hash, newsize);
       p->next = tb->hash[h];
       tb->hash[h] = p;
+      if (filled != nullptr) setbit(filled, h);
       resetoldbit(p);
       p = next;
     }
@@ -124,11 +139,22 @@ void luaS_resize(lua_State* L, int newsize) {
 
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l) { return internshrstr(L, str, l); }
 
+TString* luaS_newlngstr(lua_State* L, size_t l) {
+  if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
+  TString* ts = static_cast<TString*>(luaC_newobj(L, LUA_TLNGSTR, sizestring(l), layout32_string(l), nullptr));
+  ts->len = static_cast<uint32_t>(l);
+  ts->hash = G(L)->seed;
+  ts->extra = 0;
+  getstr(ts)[l] = 0;
+  return ts;
+}
+
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l) {
   if (l == 1) return luaS_newbyte(L, *str);
   if (l <= LUAI_MAXSHORTLEN) return internshrstr(L, str, l);
-  if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
-  return createstrobj(L, str, l, LUA_TLNGSTR, G(L)->seed, nullptr);
+  TString* ts = luaS_newlngstr(L, l);
+  std::memcpy(getstr(ts), str, l);
+  return ts;
 }
 
 TString* luaS_new(lua_State* L, const char* str) { return luaS_newlstr(L, str, std::strlen(str)); }

@@ -38,11 +38,18 @@ void luaV_concat(lua_State* L, int total) {
         tl += l;
       }
       // The buffer grows at least twofold, so that a string built piece by
-      // piece reallocates it a few times rather than once a join.
+      // piece reallocates it a few times rather than once a join. It is
+      // sized so for every join, as its size counts in the state's memory,
+      // though a long result is copied straight into its new string.
       Mbuffer* b = &G(L)->buff;
       size_t want = tl;
       if (want > luaZ_sizebuffer(b) && want < 2 * luaZ_sizebuffer(b)) want = 2 * luaZ_sizebuffer(b);
       char* buffer = luaZ_openspace(L, b, want);
+      TString* joined = nullptr;
+      if (tl > LUAI_MAXSHORTLEN) {
+        joined = luaS_newlngstr(L, tl);
+        buffer = getstr(joined);
+      }
       int32_t charge = 0;
       tl = 0;
       n = i;
@@ -53,7 +60,7 @@ void luaV_concat(lua_State* L, int total) {
         charge += static_cast<int32_t>(l / 32);
       } while (--i > 0);
       lua_add_cpu_cycles(L, charge);
-      setsvalue(top - n, luaS_newlstr(L, buffer, tl));
+      setsvalue(top - n, joined != nullptr ? joined : luaS_newlstr(L, buffer, tl));
     }
     total -= n - 1;
     L->top -= n - 1;
