@@ -227,6 +227,9 @@ TEST_F(VmOpTest, JoinsMakeTheirStringsAndCountTheSameMemoryAtEveryLength) {
   std::string s39(39, 'a'), s40(40, 'b'), s300(300, 'c'), s9000(9000, 'd');
   const JoinCase cases[] = {
       {{"ab", "#7"}, "ab7"},
+      {{"hello", "abcdefgh", "0123456789abcdef"}, "helloabcdefgh0123456789abcdef"},
+      {{"vwxyz!", "#-1234.5", "ijklmnopq", "ABCDEFGHIJKLMNO", "0123456789abcdefg", "#-0.25"},
+       "vwxyz!-1234.5ijklmnopqABCDEFGHIJKLMNO0123456789abcdefg-0.25"},
       {{s39.substr(0, 37), "#12"}, s39.substr(0, 37) + "12"},
       {{s39.substr(0, 38), "#12"}, s39.substr(0, 38) + "12"},
       {{s39.substr(0, 38), "#123"}, s39.substr(0, 38) + "123"},
