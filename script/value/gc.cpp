@@ -449,6 +449,11 @@ void sweepbuckets(global_State* g, int from, int to) {
     while (bits != 0) {
       int k = std::countr_zero(bits);
       bits &= bits - 1;
+      GCObject* only = row[k];
+      if (only->next == nullptr && !isdeadm(c.ow, only->marked)) {  // the commonest: one live string, kept
+        if ((only->marked & c.tostop) == 0) only->marked = static_cast<uint8_t>((only->marked & c.toclear) | c.toset);
+        continue;
+      }
       sweepchain(g, c, &row[k]);
       if (row[k] == nullptr) *word &= ~(uint64_t{1} << k);
     }
