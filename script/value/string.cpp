@@ -11,16 +11,6 @@ namespace {
 
 int bucket_of(uint32_t h, int size) { return static_cast<int>(h & static_cast<uint32_t>(size - 1)); }
 
-TString* createstrobj(lua_State* L, const char* str, size_t l, int tag, uint32_t h, GCObject** list) {
-  TString* ts = static_cast<TString*>(luaC_newobj(L, tag, sizestring(l), layout32_string(l), list));
-  ts->len = static_cast<uint32_t>(l);
-  ts->hash = h;
-  ts->extra = 0;
-  std::memcpy(getstr(ts), str, l);
-  getstr(ts)[l] = 0;
-  return ts;
-}
-
 uint64_t load8(const char* p) {
   uint64_t v;
   std::memcpy(&v, p, sizeof v);
@@ -31,6 +21,36 @@ uint32_t load4(const char* p) {
   uint32_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
+}
+
+void store8(char* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
+void store4(char* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
+
+// Copies a short string's l bytes in words, the last word overlapping the
+// one before it.
+void copy_short(char* to, const char* from, size_t l) {
+  if (l >= 8) {
+    for (size_t i = 0; i + 8 < l; i += 8) store8(to + i, load8(from + i));
+    store8(to + l - 8, load8(from + l - 8));
+  } else if (l >= 4) {
+    uint32_t head = load4(from), tail = load4(from + l - 4);
+    store4(to, head);
+    store4(to + l - 4, tail);
+  } else {
+    for (size_t i = 0; i < l; i++) to[i] = from[i];
+  }
+}
+
+// A new short string of l bytes (l <= LUAI_MAXSHORTLEN) with hash h, linked
+// at the head of list.
+TString* createshrstr(lua_State* L, const char* str, size_t l, uint32_t h, GCObject** list) {
+  TString* ts = static_cast<TString*>(luaC_newobj(L, LUA_TSHRSTR, sizestring(l), layout32_string(l), list));
+  ts->len = static_cast<uint32_t>(l);
+  ts->hash = h;
+  ts->extra = 0;
+  copy_short(getstr(ts), str, l);
+  getstr(ts)[l] = 0;
+  return ts;
 }
 
 // True when the l bytes at a and b are the same: a short string's compare
@@ -80,7 +100,7 @@ void setbit(uint64_t* filled, int b) { filled[b >> 6] |= uint64_t{1} << (b & 63)
   stringtable* tb = &G(L)->strt;
   if (tb->nuse >= static_cast<uint32_t>(tb->size) && tb->size < (1 << 30) - 1) luaS_resize(L, tb->size * 2);
   int b = bucket_of(h, tb->size);
-  TString* ts = createstrobj(L, str, l, LUA_TSHRSTR, h, &tb->hash[b]);
+  TString* ts = createshrstr(L, str, l, h, &tb->hash[b]);
   if (uint64_t* filled = luaS_filled(G(L))) setbit(filled, b);
   tb->nuse++;
   return ts;
