@@ -4,7 +4,7 @@
 // draw target, the draw-state and hardware registers, the held buttons, the
 // cart data words), and the run-loop fields that the console allocator
 // keeps. A plain record, zeroed at start, kept in the machine record
-// (console/machine/machine.h); the player shell sets it up, the console core
+// (console/machine/machine_record.h); the player shell sets it up, the console core
 // and the sound engine use it.
 #include <cstdint>
 
