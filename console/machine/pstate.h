@@ -68,5 +68,5 @@ struct tovo_machine_state {
 };
 
 // The working-cart list: its first entry is the working cart, the cart as
-// loaded, which `reload` reads (pitem(i) and pitems(), machine.h).
+// loaded, which `reload` reads (pitem(i) and pitems(), machine_record.h).
 constexpr int TOVO_MAX_PITEMS = 1;
