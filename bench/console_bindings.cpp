@@ -10,8 +10,9 @@
 #include "console/bindings/api_list.h"
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
+#include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"
@@ -28,7 +29,7 @@ lua_State* machine_state() {
   lua_sethost(L, &tovo_script_host);
   add_c_functions(L);
   add_c_functions_system(L);
-  L0 = L;  // the state in use, which the machine charges
+  L0() = L;  // the state in use, which the machine charges
   return L;
 }
 

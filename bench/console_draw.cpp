@@ -12,7 +12,7 @@
 #include "console/draw/map.h"
 #include "console/draw/sprite.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "bench/support/machine.h"
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 

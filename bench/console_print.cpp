@@ -8,7 +8,7 @@
 #include "bench/support/machine.h"
 #include "console/draw/gfx_state.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/config.h"
 #include "engine/platform/audio_plat.h"

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/data/text.h"

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "console/run/shell_port.h"

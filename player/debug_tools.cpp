@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/platform/host.h"
 #include "engine/tarq.h"

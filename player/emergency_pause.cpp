@@ -1,7 +1,7 @@
 #include "player/emergency_pause.h"
 
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_state.h"
 #include "player/pause_menu.h"

@@ -4,7 +4,7 @@
 #include "console/bindings/stat.h"
 #include "console/draw/extpal_glitch.h"
 #include "console/draw/gfx_state.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
 #include "console/run/run_record.h"

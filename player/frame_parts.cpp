@@ -2,7 +2,7 @@
 #include "player/frame_parts.h"
 
 #include "console/bindings/stat.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/memory_map.h"
 #include "console/machine/pstate.h"
 #include "engine/platform/events.h"

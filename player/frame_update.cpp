@@ -7,7 +7,7 @@
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/bindings/stat.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 
 int32_t tovo_key_queue_pop() {
   if (stat_inputs().key_queue_len <= 0) return -1;

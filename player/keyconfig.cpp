@@ -7,7 +7,7 @@
 
 #include "console/draw/gfx_shapes.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "engine/data/gfx.h"
 #include "engine/data/pod.h"
 #include "engine/data/text.h"

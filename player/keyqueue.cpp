@@ -1,7 +1,7 @@
 #include "player/keyqueue.h"
 
 #include "console/bindings/stat.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 
 bool tovo_key_queue_push(uint8_t code) {
   if (stat_inputs().key_queue_len >= TOVO_KEY_QUEUE) return false;

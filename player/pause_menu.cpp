@@ -5,7 +5,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run.h"
 #include "console/run/run_chain.h"

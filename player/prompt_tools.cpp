@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 #include "engine/data/gfx.h"

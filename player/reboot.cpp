@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run_record.h"

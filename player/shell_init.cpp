@@ -9,7 +9,7 @@
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
 #include "console/machine/gpio.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/console_print.h"

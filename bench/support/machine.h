@@ -3,7 +3,7 @@
 // working cart and the registers after their reset. Benchmarks make it once
 // and keep it for the whole program.
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/machine/registers.h"
 #include "engine/data/gfx.h"

@@ -1,6 +1,6 @@
 #include "console/bindings/bindings_error.h"
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "script/api/api.h"

@@ -1,7 +1,7 @@
 // btn and btnp.
 #include "console/bindings/api_bindings.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"

@@ -5,7 +5,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/bindings_error.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/run/shell_port.h"

@@ -5,7 +5,7 @@
 #include "console/draw/gfx_state.h"
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/run/run.h"

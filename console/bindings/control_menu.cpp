@@ -6,7 +6,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/control.h"
 #include "console/bindings/stat.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_chain.h"
 #include "console/run/run_record.h"

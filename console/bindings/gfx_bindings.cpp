@@ -5,7 +5,7 @@
 
 #include "console/draw/gfx_colour.h"
 #include "console/draw/gfx_state.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 #include "script/api/api_access.h"

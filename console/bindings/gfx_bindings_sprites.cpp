@@ -3,7 +3,7 @@
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/map.h"
 #include "console/draw/sprite.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"
 

@@ -5,7 +5,7 @@
 #include "console/bindings/api_fast.h"
 #include "console/bindings/bindings_error.h"
 #include "console/machine/address_space.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/pstate.h"
 #include "console/run/spend_cpu.h"

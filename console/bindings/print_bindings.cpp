@@ -4,7 +4,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/gfx_colour.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"

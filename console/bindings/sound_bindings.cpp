@@ -1,7 +1,7 @@
 // sfx and music: arguments checked and passed to the sound engine.
 #include "console/bindings/api_bindings.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"

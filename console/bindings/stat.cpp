@@ -7,7 +7,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/draw/gfx_state.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/print/host_output.h"

@@ -3,7 +3,7 @@
 
 #include "console/draw/extpal_glitch.h"
 #include "console/draw/gfx_pixel.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 
 namespace {

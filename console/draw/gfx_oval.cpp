@@ -5,7 +5,7 @@
 
 #include "console/draw/gfx_pixel.h"
 #include "console/draw/gfx_shapes.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 // bits of the old pixel stay. Old pixels above 15 are masked on the way.
 #include <cstdint>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 

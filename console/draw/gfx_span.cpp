@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "console/draw/gfx_pixel.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "console/draw/gfx_state.h"
 #include "console/draw/sprite_blit.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 

@@ -6,7 +6,7 @@
 #include "console/draw/map.h"
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 
 namespace {

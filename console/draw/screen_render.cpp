@@ -5,7 +5,7 @@
 
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "console/draw/gfx_pixel.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "console/draw/sprite_blit.h"
 #include "console/draw/sprite_convert.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The page-kind table, tovo_peek and tovo_poke, and the peek operators.
 #include "console/machine/address_space.h"
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/mem_decode.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/tracked_mem.h"

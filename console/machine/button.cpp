@@ -1,7 +1,7 @@
 // The button reader and updater.
 #include "console/machine/button.h"
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"
 #include "engine/data/prng.h"

@@ -3,7 +3,7 @@
 #include "console/machine/button_queries.h"
 
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 
 int32_t button_pressed_nok(int32_t b, int32_t p) {
   if (player_button(b, p) <= 128) return 0;

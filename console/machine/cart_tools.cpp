@@ -6,7 +6,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/shell_port.h"
 #include "engine/data/gfx.h"

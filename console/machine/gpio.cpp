@@ -1,7 +1,7 @@
 // GPIO bytes in the RAM image.
 #include "console/machine/gpio.h"
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The console PRNG.
 #include "console/machine/machine_prng.h"
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/run/spend_cpu.h"
 
 namespace {

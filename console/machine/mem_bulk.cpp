@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/mem_decode.h"
 
 namespace {

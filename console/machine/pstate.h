@@ -4,7 +4,7 @@
 // draw target, the draw-state and hardware registers, the held buttons, the
 // cart data words), and the run-loop fields that the console allocator
 // keeps. A plain record, zeroed at start, kept in the machine record
-// (console/machine/machine.h); the player shell sets it up, the console core
+// (console/machine/machine_record.h); the player shell sets it up, the console core
 // and the sound engine use it.
 #include <cstdint>
 
@@ -68,5 +68,5 @@ struct tovo_machine_state {
 };
 
 // The working-cart list: its first entry is the working cart, the cart as
-// loaded, which `reload` reads (pitem(i) and pitems(), machine.h).
+// loaded, which `reload` reads (pitem(i) and pitems(), machine_record.h).
 constexpr int TOVO_MAX_PITEMS = 1;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/machine/address_space.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/machine/serial.h"
 #include "console/run/spend_cpu.h"

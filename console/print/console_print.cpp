@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/print_context.h"
 #include "console/run/run_record.h"

@@ -4,7 +4,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print_context.h"

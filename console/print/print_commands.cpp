@@ -1,7 +1,7 @@
 // The "^" commands of code 6: waits, clearing, home and cursor moves,
 // wrapping, tabs, glyph size, styles, one-off glyphs and pokes.
 #include "console/machine/address_space.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print_context.h"

@@ -2,7 +2,7 @@
 // the text with control codes 1-15, and the console newline and screen scroll.
 #include <cstring>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/font.h"
 #include "console/print/print.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "console/draw/gfx_shapes.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/print.h"
 #include "console/print/print_context.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "console/machine/address_space.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/shell_port.h"

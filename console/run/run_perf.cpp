@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "console/draw/gfx_shapes.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"

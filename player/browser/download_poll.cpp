@@ -9,7 +9,7 @@
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "console/machine/button_queries.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "engine/data/gfx.h"

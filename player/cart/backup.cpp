@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "engine/io/file.h"

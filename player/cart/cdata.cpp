@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/io/file.h"
 #include "engine/platform/host.h"

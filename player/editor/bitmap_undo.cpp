@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/io/file.h"

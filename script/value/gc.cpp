@@ -4,6 +4,8 @@
 // all objects without any call.
 #include "script/value/gc.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "script/value/lua_mem.h"
@@ -54,8 +56,15 @@ void stringmark(TString* s) {
 
 void reallymarkobject(global_State* g, GCObject* o);
 
-void markvalue(global_State* g, const TValue* v) {
-  if (valiswhite(v)) reallymarkobject(g, gcvalue(v));
+[[gnu::always_inline]] inline void markvalue(global_State* g, const TValue* v) {
+  if (!valiswhite(v)) return;
+  GCObject* o = gcvalue(v);
+  if (ttisstring(v)) {  // the commonest: black at once, as reallymarkobject makes it
+    o->marked = static_cast<uint8_t>((o->marked & ~WHITEBITS) | bitmask(BLACKBIT));
+    g->GCmemtrav += sizestring(static_cast<TString*>(o)->len);
+    return;
+  }
+  reallymarkobject(g, o);
 }
 void markobject(global_State* g, GCObject* o) {
   if (o != nullptr && iswhite(o)) reallymarkobject(g, o);
@@ -383,27 +392,70 @@ void freeobj(lua_State* L, GCObject* o) {
   }
 }
 
+// What a sweep does to the mark of each object it keeps: clears toclear's
+// complement and sets toset; in generational mode it stops at an old object.
+struct sweepcolors {
+  uint8_t ow;  // the other white: the colour of the dead
+  uint8_t toclear;
+  uint8_t toset;
+  uint8_t tostop;
+};
+
+sweepcolors sweepcolors_of(const global_State* g) {
+  if (isgenerational(g)) return {otherwhite(g), 0xff, bitmask(OLDBIT), bitmask(OLDBIT)};
+  return {otherwhite(g), maskcolors, luaC_white(g), 0};
+}
+
+// Bits lo..hi - 1 of a word (0 <= lo < hi <= 64).
+uint64_t bitrange(int lo, int hi) {
+  uint64_t below_hi = hi == 64 ? ~uint64_t{0} : (uint64_t{1} << hi) - 1;
+  return below_hi & ~((uint64_t{1} << lo) - 1);
+}
+
 // Sweeps a chain of the string table as sweeplist sweeps a whole list: dead
 // strings are freed, live ones made white (in generational mode: old,
 // stopping at the first old one).
-void sweepstrings(global_State* g, GCObject** p) {
-  uint8_t ow = otherwhite(g);
-  uint8_t toclear = maskcolors, toset = luaC_white(g), tostop = 0;
-  if (isgenerational(g)) {
-    toclear = 0xff;
-    toset = bitmask(OLDBIT);
-    tostop = bitmask(OLDBIT);
-  }
+void sweepchain(global_State* g, const sweepcolors& c, GCObject** p) {
   for (GCObject* curr; (curr = *p) != nullptr;) {
     uint8_t marked = curr->marked;
-    if (isdeadm(ow, marked)) {
+    if (isdeadm(c.ow, marked)) {
       *p = curr->next;
       g->strt.nuse--;
       freeblock(g, curr, sizestring(static_cast<TString*>(curr)->len));
     } else {
-      if ((marked & tostop) != 0) return;
-      curr->marked = static_cast<uint8_t>((marked & toclear) | toset);
+      if ((marked & c.tostop) != 0) return;
+      curr->marked = static_cast<uint8_t>((marked & c.toclear) | c.toset);
       p = &curr->next;
+    }
+  }
+}
+
+// Sweeps buckets from..to - 1 of the string table. Only the buckets whose
+// bit is set are read; a bucket left empty clears its bit.
+void sweepbuckets(global_State* g, int from, int to) {
+  const sweepcolors c = sweepcolors_of(g);
+  GCObject** hash = g->strt.hash;
+  uint64_t* filled = luaS_filled(g);
+  if (filled == nullptr) {
+    for (int b = from; b < to; b++) {
+      if (hash[b] != nullptr) sweepchain(g, c, &hash[b]);
+    }
+    return;
+  }
+  for (int base = from & ~63; base < to; base += 64) {
+    uint64_t* word = &filled[base >> 6];
+    GCObject** row = hash + base;
+    uint64_t bits = *word & bitrange(std::max(from, base) - base, std::min(to - base, 64));
+    while (bits != 0) {
+      int k = std::countr_zero(bits);
+      bits &= bits - 1;
+      GCObject* only = row[k];
+      if (only->next == nullptr && !isdeadm(c.ow, only->marked)) {  // the commonest: one live string, kept
+        if ((only->marked & c.tostop) == 0) only->marked = static_cast<uint8_t>((only->marked & c.toclear) | c.toset);
+        continue;
+      }
+      sweepchain(g, c, &row[k]);
+      if (row[k] == nullptr) *word &= ~(uint64_t{1} << k);
     }
   }
 }
@@ -423,27 +475,18 @@ void sweepthread(lua_State* L, lua_State* L1) {
 // ones white (in generational mode: old, stopping at the first old one).
 GCObject** sweeplist(lua_State* L, GCObject** p, size_t count) {
   global_State* g = G(L);
-  uint8_t ow = otherwhite(g);
-  uint8_t toclear, toset, tostop;
-  if (isgenerational(g)) {
-    toclear = 0xff;
-    toset = bitmask(OLDBIT);
-    tostop = bitmask(OLDBIT);
-  } else {
-    toclear = maskcolors;
-    toset = luaC_white(g);
-    tostop = 0;
-  }
+  const sweepcolors c = sweepcolors_of(g);
   while (*p != nullptr && count-- > 0) {
     GCObject* curr = *p;
     uint8_t marked = curr->marked;
-    if (isdeadm(ow, marked)) {
+    if (isdeadm(c.ow, marked)) {
       *p = curr->next;
-      freeobj(L, curr);
+      if (curr->tt == LUA_TLNGSTR) freeblock(g, curr, sizestring(static_cast<TString*>(curr)->len));
+      else freeobj(L, curr);
     } else {
-      if ((marked & tostop) != 0) return nullptr;
+      if ((marked & c.tostop) != 0) return nullptr;
       if (curr->tt == LUA_TTHREAD) sweepthread(L, static_cast<lua_State*>(curr));
-      curr->marked = static_cast<uint8_t>((marked & toclear) | toset);
+      curr->marked = static_cast<uint8_t>((marked & c.toclear) | c.toset);
       p = &curr->next;
     }
   }
@@ -586,17 +629,12 @@ size_t singlestep(lua_State* L) {
       return work + static_cast<size_t>(sw) * GCSWEEPCOST;
     }
     case GCSsweepstring: {
-      int i;
-      GCObject** hash = g->strt.hash;
-      int size = g->strt.size;
-      for (i = 0; i < GCSWEEPMAX && g->sweepstrgc + i < size; i++) {
-        int b = g->sweepstrgc + i;
-        if (b + 8 < size && hash[b + 8] != nullptr) __builtin_prefetch(hash[b + 8]);
-        if (hash[b] != nullptr) sweepstrings(g, &hash[b]);
-      }
-      g->sweepstrgc += i;
-      if (g->sweepstrgc >= g->strt.size) g->gcstate = GCSsweepudata;
-      return static_cast<size_t>(i) * GCSWEEPCOST;
+      int from = g->sweepstrgc;
+      int to = std::max(from, std::min(from + GCSWEEPMAX, g->strt.size));
+      sweepbuckets(g, from, to);
+      g->sweepstrgc = to;
+      if (to >= g->strt.size) g->gcstate = GCSsweepudata;
+      return static_cast<size_t>(to - from) * GCSWEEPCOST;
     }
     case GCSsweepudata:
       if (g->sweepfin != nullptr) {

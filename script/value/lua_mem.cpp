@@ -24,18 +24,37 @@ void* luaM_callhook(lua_Alloc f, void* ud, void* block, size_t old_size, size_t 
   return p;
 }
 
+namespace {
+
+// The request again after the hook failed it: after one emergency
+// collection (when the collector runs), or a memory error.
+[[gnu::noinline]] void* retry_request(lua_State* L, void* block, size_t old_size, size_t new_size, size_t charge) {
+  global_State* g = G(L);
+  void* p = nullptr;
+  if (g->gcrunning) {
+    luaC_fullgc(L, 1);
+    p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
+  }
+  if (p == nullptr) luaD_throw(L, LUA_ERRMEM);
+  return p;
+}
+
+}  // namespace
+
 void* luaM_realloc_(lua_State* L, void* block, size_t old_size, size_t new_size, size_t charge) {
   global_State* g = G(L);
   size_t real_old = block ? old_size : 0;
   void* p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
-  if (p == nullptr && new_size > 0) {
-    if (g->gcrunning) {
-      luaC_fullgc(L, 1);
-      p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
-    }
-    if (p == nullptr) luaD_throw(L, LUA_ERRMEM);
-  }
+  if (p == nullptr && new_size > 0) p = retry_request(L, block, old_size, new_size, charge);
   g->GCdebt += static_cast<ptrdiff_t>(new_size) - static_cast<ptrdiff_t>(real_old);
+  return p;
+}
+
+void* luaM_newobject(lua_State* L, int tag, size_t size, size_t charge) {
+  global_State* g = G(L);
+  void* p = luaM_callhook(g->frealloc, g->ud, nullptr, static_cast<size_t>(tag), size, charge);
+  if (p == nullptr) p = retry_request(L, nullptr, static_cast<size_t>(tag), size, charge);
+  g->GCdebt += static_cast<ptrdiff_t>(size);
   return p;
 }
 

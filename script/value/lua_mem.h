@@ -49,10 +49,9 @@ void luaM_free(lua_State* L, T* p) {
   luaM_realloc_(L, p, sizeof(T), 0, 0);
 }
 inline void luaM_freemem(lua_State* L, void* p, size_t size) { luaM_realloc_(L, p, size, 0, 0); }
-// A new object block; the old-size argument tells the hook its tag.
-inline void* luaM_newobject(lua_State* L, int tag, size_t size, size_t charge) {
-  return luaM_realloc_(L, nullptr, static_cast<size_t>(tag), size, charge);
-}
+// A new object block (size > 0), as luaM_realloc_ makes it from a null
+// block; the old-size argument tells the hook its tag.
+void* luaM_newobject(lua_State* L, int tag, size_t size, size_t charge);
 // Makes room for one more element at index nelems.
 template <typename T>
 void luaM_growvector(lua_State* L, T*& v, int nelems, int& size, int limit, const char* what) {

@@ -2,22 +2,14 @@
 // full userdata.
 #include "script/value/string.h"
 
+#include <new>
+
 #include "script/value/gc.h"
 #include "script/value/lua_mem.h"
 
 namespace {
 
 int bucket_of(uint32_t h, int size) { return static_cast<int>(h & static_cast<uint32_t>(size - 1)); }
-
-TString* createstrobj(lua_State* L, const char* str, size_t l, int tag, uint32_t h, GCObject** list) {
-  TString* ts = static_cast<TString*>(luaC_newobj(L, tag, sizestring(l), layout32_string(l), list));
-  ts->len = static_cast<uint32_t>(l);
-  ts->hash = h;
-  ts->extra = 0;
-  std::memcpy(getstr(ts), str, l);
-  getstr(ts)[l] = 0;
-  return ts;
-}
 
 uint64_t load8(const char* p) {
   uint64_t v;
@@ -29,6 +21,36 @@ uint32_t load4(const char* p) {
   uint32_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
+}
+
+void store8(char* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
+void store4(char* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
+
+// Copies a short string's l bytes in words, the last word overlapping the
+// one before it.
+void copy_short(char* to, const char* from, size_t l) {
+  if (l >= 8) {
+    for (size_t i = 0; i + 8 < l; i += 8) store8(to + i, load8(from + i));
+    store8(to + l - 8, load8(from + l - 8));
+  } else if (l >= 4) {
+    uint32_t head = load4(from), tail = load4(from + l - 4);
+    store4(to, head);
+    store4(to + l - 4, tail);
+  } else {
+    for (size_t i = 0; i < l; i++) to[i] = from[i];
+  }
+}
+
+// A new short string of l bytes (l <= LUAI_MAXSHORTLEN) with hash h, linked
+// at the head of list.
+TString* createshrstr(lua_State* L, const char* str, size_t l, uint32_t h, GCObject** list) {
+  TString* ts = static_cast<TString*>(luaC_newobj(L, LUA_TSHRSTR, sizestring(l), layout32_string(l), list));
+  ts->len = static_cast<uint32_t>(l);
+  ts->hash = h;
+  ts->extra = 0;
+  copy_short(getstr(ts), str, l);
+  getstr(ts)[l] = 0;
+  return ts;
 }
 
 // True when the l bytes at a and b are the same: a short string's compare
@@ -70,11 +92,16 @@ uint32_t hash_step(uint32_t h, char c) { return h ^ ((h << 5) + (h >> 2) + stati
   return h;
 }
 
+// Sets bucket b's bit.
+void setbit(uint64_t* filled, int b) { filled[b >> 6] |= uint64_t{1} << (b & 63); }
+
 // A new short string, entered in the string table.
 [[gnu::noinline]] TString* newshrstr(lua_State* L, const char* str, size_t l, uint32_t h) {
   stringtable* tb = &G(L)->strt;
   if (tb->nuse >= static_cast<uint32_t>(tb->size) && tb->size < (1 << 30) - 1) luaS_resize(L, tb->size * 2);
-  TString* ts = createstrobj(L, str, l, LUA_TSHRSTR, h, &tb->hash[bucket_of(h, tb->size)]);
+  int b = bucket_of(h, tb->size);
+  TString* ts = createshrstr(L, str, l, h, &tb->hash[b]);
+  if (uint64_t* filled = luaS_filled(G(L))) setbit(filled, b);
   tb->nuse++;
   return ts;
 }
@@ -104,6 +131,13 @@ void luaS_resize(lua_State* L, int newsize) {
     tb->hash = luaM_reallocvector<GCObject*>(L, tb->hash, static_cast<size_t>(tb->size), static_cast<size_t>(newsize));
     for (int i = tb->size; i < newsize; i++) tb->hash[i] = nullptr;
   }
+  // The bucket bits are made anew; when they cannot be had the sweep reads
+  // every bucket.
+  uint64_t* filled = nullptr;
+  if (luaS_texts* texts = g->texts) {
+    delete[] texts->filled;
+    texts->filled = filled = new (std::nothrow) uint64_t[(static_cast<size_t>(newsize) + 63) / 64]();
+  }
   for (int i = 0; i < tb->size; i++) {
     GCObject* p = tb->hash[i];
     tb->hash[i] = nullptr;
@@ -112,6 +146,7 @@ void luaS_resize(lua_State* L, int newsize) {
       int h = bucket_of(static_cast<TString*>(p)->hash, newsize);
       p->next = tb->hash[h];
       tb->hash[h] = p;
+      if (filled != nullptr) setbit(filled, h);
       resetoldbit(p);
       p = next;
     }
@@ -124,11 +159,22 @@ void luaS_resize(lua_State* L, int newsize) {
 
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l) { return internshrstr(L, str, l); }
 
+TString* luaS_newlngstr(lua_State* L, size_t l) {
+  if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
+  TString* ts = static_cast<TString*>(luaC_newobj(L, LUA_TLNGSTR, sizestring(l), layout32_string(l), nullptr));
+  ts->len = static_cast<uint32_t>(l);
+  ts->hash = G(L)->seed;
+  ts->extra = 0;
+  getstr(ts)[l] = 0;
+  return ts;
+}
+
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l) {
   if (l == 1) return luaS_newbyte(L, *str);
   if (l <= LUAI_MAXSHORTLEN) return internshrstr(L, str, l);
-  if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
-  return createstrobj(L, str, l, LUA_TLNGSTR, G(L)->seed, nullptr);
+  TString* ts = luaS_newlngstr(L, l);
+  std::memcpy(getstr(ts), str, l);
+  return ts;
 }
 
 TString* luaS_new(lua_State* L, const char* str) { return luaS_newlstr(L, str, std::strlen(str)); }

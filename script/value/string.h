@@ -14,9 +14,13 @@ inline size_t sizeudata(size_t len) { return sizeof(Udata) + len; }
 uint32_t luaS_hash(const char* str, size_t l, uint32_t seed);
 // Re-buckets the string table to newsize buckets (a power of two).
 void luaS_resize(lua_State* L, int newsize);
+
 // A string of l bytes: interned when short, a new long string otherwise.
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l);
 TString* luaS_new(lua_State* L, const char* str);
+// A new long string of l bytes (l > LUAI_MAXSHORTLEN) for the caller to
+// fill: only its closing 0 byte is written.
+TString* luaS_newlngstr(lua_State* L, size_t l);
 // The interned short string of l bytes (l <= LUAI_MAXSHORTLEN).
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l);
 // The interned one-byte string of c (text_cache.cpp).
@@ -24,11 +28,38 @@ TString* luaS_newbyte(lua_State* L, char c);
 // The interned name of type t (LUA_TNONE to LUA_NUMTAGS - 1).
 TString* luaS_typename(lua_State* L, int t);
 struct global_State;
+
+// Texts made often, found again without hashing: the one-byte strings, the
+// names of the types and the texts of recently converted numbers
+// (text_cache.cpp). Each is a string the string table holds: the collector
+// forgets them all in its atomic phase, before the sweep frees what was not
+// marked, and so no entry outlives its string.
+constexpr int LUAS_NUMBER_SLOTS = 64;  // a power of two
+struct luaS_kept {
+  TString* byte[256] = {};
+  TString* type_name[LUA_NUMTAGS + 1] = {};  // LUA_TNONE first
+  lua_Number number[LUAS_NUMBER_SLOTS] = {};
+  TString* number_text[LUAS_NUMBER_SLOTS] = {};
+};
+
+// A state's string helpers, in host memory of their own (the collector's
+// count of the state does not include them, and a state without them works
+// the same, only slower).
+struct luaS_texts {
+  luaS_kept kept;
+  // A bit per string-table bucket (bit b & 63 of word b >> 6), clear only
+  // when the bucket is empty, so that the sweep passes over empty buckets a
+  // word at a time. Null when it could not be had: every bucket is read.
+  uint64_t* filled = nullptr;
+};
+
+// The bucket bits of a state, or null.
+inline uint64_t* luaS_filled(const global_State* g) { return g->texts != nullptr ? g->texts->filled : nullptr; }
 // Forgets the texts kept for a state's one-byte strings, type names and
 // numbers: its collector is about to free the strings no one else holds.
 void luaS_forgettexts(const global_State* g);
-// Makes and frees a state's kept texts (host memory the collector does not
-// count; without it nothing is kept).
+// Makes and frees a state's string helpers (luaS_texts); the bucket bits
+// are made by luaS_resize.
 void luaS_newtexts(global_State* g);
 void luaS_freetexts(global_State* g);
 template <size_t N>

@@ -115,7 +115,7 @@ struct global_State {
   lua_cpu_counters cpu;    // the CPU-cycle budget of every thread (cpu.h)
   int runtime_line;        // line of the last runtime or library error, 0 at first
   int last_line_number;    // start line of the statement parsed last, -1 at first
-  luaS_texts* texts;       // texts found again without hashing (text_cache.cpp); null: none
+  luaS_texts* texts;       // kept texts and string-table bucket bits (string.h); null: none
 };
 
 // What a resume changes and gives back when it ends, kept with the thread

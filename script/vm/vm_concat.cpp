@@ -1,5 +1,6 @@
 // Concatenation: joins runs of strings and numbers in one copy, calls
 // "__concat" for other values, and charges the copied bytes to the budget.
+#include <cstdint>
 #include <cstring>
 
 #include "script/debug/debug.h"
@@ -16,6 +17,28 @@ namespace {
 constexpr size_t MAX_JOIN = 0xfffffff0u;
 
 bool tostring(lua_State* L, StkId o) { return ttisstring(o) || luaV_tostring(L, o); }
+
+// Copies l bytes as std::memcpy does; the short pieces most joins are made
+// of are copied inline, in two overlapping words.
+[[gnu::always_inline]] inline void copy_piece(char* to, const char* from, size_t l) {
+  if (l >= 8 && l <= 16) {
+    uint64_t head, tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + l - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + l - 8, &tail, 8);
+  } else if (l >= 4 && l < 8) {
+    uint32_t head, tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + l - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + l - 4, &tail, 4);
+  } else if (l < 4) {
+    for (size_t k = 0; k < l; k++) to[k] = from[k];
+  } else {
+    std::memcpy(to, from, l);
+  }
+}
 
 }  // namespace
 
@@ -38,22 +61,29 @@ void luaV_concat(lua_State* L, int total) {
         tl += l;
       }
       // The buffer grows at least twofold, so that a string built piece by
-      // piece reallocates it a few times rather than once a join.
+      // piece reallocates it a few times rather than once a join. It is
+      // sized so for every join, as its size counts in the state's memory,
+      // though a long result is copied straight into its new string.
       Mbuffer* b = &G(L)->buff;
       size_t want = tl;
       if (want > luaZ_sizebuffer(b) && want < 2 * luaZ_sizebuffer(b)) want = 2 * luaZ_sizebuffer(b);
       char* buffer = luaZ_openspace(L, b, want);
+      TString* joined = nullptr;
+      if (tl > LUAI_MAXSHORTLEN) {
+        joined = luaS_newlngstr(L, tl);
+        buffer = getstr(joined);
+      }
       int32_t charge = 0;
       tl = 0;
       n = i;
       do {
         size_t l = tsvalue(top - i)->len;
-        std::memcpy(buffer + tl, svalue(top - i), l);
+        copy_piece(buffer + tl, svalue(top - i), l);
         tl += l;
         charge += static_cast<int32_t>(l / 32);
       } while (--i > 0);
       lua_add_cpu_cycles(L, charge);
-      setsvalue(top - n, luaS_newlstr(L, buffer, tl));
+      setsvalue(top - n, joined != nullptr ? joined : luaS_newlstr(L, buffer, tl));
     }
     total -= n - 1;
     L->top -= n - 1;

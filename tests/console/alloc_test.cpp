@@ -10,7 +10,7 @@
 #include <string>
 
 #include "console/machine/alloc.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"

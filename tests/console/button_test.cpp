@@ -9,7 +9,7 @@
 
 #include "console/machine/button.h"
 #include "console/machine/button_queries.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_record.h"
 #include "console/run/run_state.h"

@@ -6,7 +6,7 @@
 #include "console/bindings/api_bindings.h"
 #include "console/bindings/stat.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run_chain.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "console/draw/gfx_state.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "engine/platform/window.h"
 #include "tests/console/gfx_fixture.h"
 

@@ -13,7 +13,7 @@
 #include "console/bindings/gfx_bindings.h"
 #include "console/draw/gfx_state.h"
 #include "console/draw/sprite.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/run/run_state.h"
 #include "console/run/script_host.h"
 #include "script/api/api.h"

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "console/draw/gfx_shapes.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

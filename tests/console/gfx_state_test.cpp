@@ -10,7 +10,7 @@
 #include "console/draw/gfx_pixel.h"
 #include "console/draw/gfx_shapes.h"
 #include "console/draw/gfx_state.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

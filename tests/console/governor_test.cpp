@@ -1,7 +1,7 @@
 // The frame-rate governor, the performance ring, and the memory limit.
 #include <string>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/print/console_print.h"
 #include "console/run/run.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "engine/platform/events.h"
 #include "tests/support/cart_harness.h"
 

@@ -5,7 +5,7 @@
 
 #include "console/machine/address_space.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/serial.h"
 #include "console/run/run_record.h"
 #include "sound/play/play.h"

@@ -9,7 +9,7 @@
 
 #include "console/draw/map.h"
 #include "console/machine/cart_tools.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "console/machine/address_space.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "tests/console/bindings_fixture.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "console/draw/gfx_state.h"
 #include "console/machine/cart_tools.h"
-#include "console/machine/machine.h"
 #include "console/machine/machine_prng.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/mem_bulk.h"
 #include "console/machine/mem_decode.h"
 #include "tests/console/mem_fixture.h"

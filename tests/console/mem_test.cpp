@@ -8,7 +8,7 @@
 #include <string>
 
 #include "console/machine/address_space.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "tests/console/mem_fixture.h"
 
 namespace {

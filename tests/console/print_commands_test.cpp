@@ -1,7 +1,7 @@
 // The print and cursor bindings, waits over several ticks, pokes from the
 // text, and audio strings that build and play a sound effect.
 #include "console/machine/address_space.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/print/print_pending.h"
 #include "console/run/run_record.h"
 #include "engine/tarq.h"

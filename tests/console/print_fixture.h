@@ -6,7 +6,7 @@
 
 #include "console/bindings/api_bindings.h"
 #include "console/draw/gfx_state.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/print/console_print.h"
 #include "console/print/font.h"
 #include "console/print/print.h"

@@ -1,7 +1,7 @@
 // print inside a running cart: a wait ends the frame, the run loop finishes
 // the text on later ticks before the program goes on, and the cart's console
 // lines scroll unless it turns scrolling off while it runs.
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/print/console_print.h"
 #include "console/print/print.h"
 #include "console/print/print_pending.h"

@@ -1,7 +1,7 @@
 // The print engine over the synthetic font: each control code and "^"
 // command from a start state to the drawn pixels, the cursor and the widest
 // x; glyph placement and styles; wrapping and scrolling.
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/run/run_record.h"
 #include "tests/console/print_fixture.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/print/console_print.h"
 #include "console/run/code_tabs.h"
 #include "console/run/program_text.h"

@@ -7,8 +7,8 @@
 
 #include "console/draw/extpal_glitch.h"
 #include "console/draw/gfx_state.h"
-#include "console/machine/machine.h"
 #include "console/machine/machine_prng.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/registers.h"
 #include "tests/console/mem_fixture.h"
 

@@ -10,7 +10,7 @@
 #include "console/draw/sprite.h"
 #include "console/draw/sprite_blit.h"
 #include "console/draw/sprite_convert.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "tests/console/gfx_fixture.h"
 
 namespace {

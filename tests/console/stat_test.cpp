@@ -6,7 +6,7 @@
 
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/serial.h"
 #include "console/print/host_output.h"
 #include "console/run/run.h"

@@ -12,7 +12,7 @@
 #include "console/bindings/stat.h"
 #include "console/draw/gfx_state.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "engine/platform/events.h"

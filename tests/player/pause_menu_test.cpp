@@ -11,7 +11,7 @@
 #include "console/bindings/stat.h"
 #include "console/machine/button.h"
 #include "console/machine/cart.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/run_chain.h"
 #include "console/run/run_record.h"

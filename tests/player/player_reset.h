@@ -7,7 +7,7 @@
 #include "console/bindings/stat.h"
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/button.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "console/run/code_tabs.h"
 #include "console/run/run_chain.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/draw/extpal_glitch.h"
-#include "console/machine/machine.h"
+#include "console/machine/machine_record.h"
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "player/capture/screen_convert.h"

@@ -1,7 +1,10 @@
 // The instruction loop: opcodes through compiled code, numeric fast paths
 // and string coercion, metamethods of the new operators, the for-loop rules,
 // length, concatenation and comparison.
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "tests/script/console_double.h"
 #include "tests/script/vm_fixture.h"
@@ -208,6 +211,66 @@ TEST_F(VmOpTest, ConcatenationChargesCopiedBytes) {
   // One empty side copies nothing.
   int32_t empty = cycles_of(("local a, b = '" + a + "', '' local c = a .. b").c_str());
   EXPECT_EQ(empty - moved, 1 + 2);
+}
+
+struct JoinCase {
+  std::vector<std::string> pieces;  // a piece starting with '#' is the number after it
+  std::string joined;
+};
+
+TEST_F(VmOpTest, JoinsMakeTheirStringsAndCountTheSameMemoryAtEveryLength) {
+  // Joins of strings and numbers whose results are just short enough to be
+  // interned, just too long, long, and longer than the join buffer: the text
+  // is right, a short result is the interned string and a long one a string
+  // of its own, and the memory count rises by the new string and the
+  // buffer's growth (at least twofold) alone.
+  std::string s39(39, 'a'), s40(40, 'b'), s300(300, 'c'), s9000(9000, 'd');
+  const JoinCase cases[] = {
+      {{"ab", "#7"}, "ab7"},
+      {{"hello", "abcdefgh", "0123456789abcdef"}, "helloabcdefgh0123456789abcdef"},
+      {{"vwxyz!", "#-1234.5", "ijklmnopq", "ABCDEFGHIJKLMNO", "0123456789abcdefg", "#-0.25"},
+       "vwxyz!-1234.5ijklmnopqABCDEFGHIJKLMNO0123456789abcdefg-0.25"},
+      {{s39.substr(0, 37), "#12"}, s39.substr(0, 37) + "12"},
+      {{s39.substr(0, 38), "#12"}, s39.substr(0, 38) + "12"},
+      {{s39.substr(0, 38), "#123"}, s39.substr(0, 38) + "123"},
+      {{s40, "x"}, s40 + "x"},
+      {{"#1", s40, "#-2.5"}, "1" + s40 + "-2.5"},
+      {{s300, "#3", s40}, s300 + "3" + s40},
+      {{s300, s300, s300, "#0.5"}, s300 + s300 + s300 + "0.5"},
+      {{s9000, "e"}, s9000 + "e"},
+      {{"f", s9000, s9000}, "f" + s9000 + s9000},
+  };
+  lua_gc(L, LUA_GCSTOP, 0);
+  for (const JoinCase& c : cases) {
+    SCOPED_TRACE(c.joined.substr(0, 50) + " (" + std::to_string(c.joined.size()) + " bytes)");
+    lua_settop(L, 0);
+    for (const std::string& p : c.pieces) {
+      if (p[0] == '#') lua_pushnumber(L, static_cast<lua_Number>(std::stod(p.substr(1)) * 65536));
+      else lua_pushlstring(L, p.data(), p.size());
+    }
+    global_State* g = G(L);
+    size_t buffer = luaZ_sizebuffer(&g->buff);
+    size_t want = c.joined.size();
+    if (want > buffer && want < 2 * buffer) want = 2 * buffer;
+    size_t grown = want > buffer ? std::max(want, LUA_MINBUFFER) - buffer : 0;
+    // the numbers' texts are made first: counted before the join
+    for (int i = 1; i <= lua_gettop(L); i++) lua_tolstring(L, i, nullptr);
+    size_t before = gettotalbytes(g);
+    lua_concat(L, lua_gettop(L));
+    ASSERT_EQ(lua_gettop(L), 1);
+    EXPECT_EQ(text_of(1), c.joined);
+    TString* ts = tsvalue(L->top - 1);
+    bool is_short = c.joined.size() <= LUAI_MAXSHORTLEN;
+    EXPECT_EQ(ts->tt, is_short ? LUA_TSHRSTR : LUA_TLNGSTR);
+    EXPECT_EQ(getstr(ts)[ts->len], 0);
+    EXPECT_EQ(gettotalbytes(g) - before, grown + sizestring(c.joined.size()));
+    EXPECT_EQ(luaZ_sizebuffer(&g->buff), buffer + grown);
+    if (is_short) {
+      EXPECT_EQ(luaS_newlstr(L, c.joined.data(), c.joined.size()), ts);
+    } else {
+      EXPECT_NE(luaS_newlstr(L, c.joined.data(), c.joined.size()), ts);
+    }
+  }
 }
 
 TEST_F(VmOpTest, ComparisonsAreSignedAndStringsCollate) {
