@@ -401,6 +401,9 @@ struct sweepcolors {
   uint8_t tostop;
 };
 
+// The mark a sweep leaves on an object it keeps.
+uint8_t keptmark(const sweepcolors& c, uint8_t marked) { return static_cast<uint8_t>((marked & c.toclear) | c.toset); }
+
 sweepcolors sweepcolors_of(const global_State* g) {
   if (isgenerational(g)) return {otherwhite(g), 0xff, bitmask(OLDBIT), bitmask(OLDBIT)};
   return {otherwhite(g), maskcolors, luaC_white(g), 0};
@@ -424,7 +427,7 @@ void sweepchain(global_State* g, const sweepcolors& c, GCObject** p) {
       freeblock(g, curr, sizestring(static_cast<TString*>(curr)->len));
     } else {
       if ((marked & c.tostop) != 0) return;
-      curr->marked = static_cast<uint8_t>((marked & c.toclear) | c.toset);
+      curr->marked = keptmark(c, marked);
       p = &curr->next;
     }
   }
@@ -451,7 +454,7 @@ void sweepbuckets(global_State* g, int from, int to) {
       bits &= bits - 1;
       GCObject* only = row[k];
       if (only->next == nullptr && !isdeadm(c.ow, only->marked)) {  // the commonest: one live string, kept
-        if ((only->marked & c.tostop) == 0) only->marked = static_cast<uint8_t>((only->marked & c.toclear) | c.toset);
+        if ((only->marked & c.tostop) == 0) only->marked = keptmark(c, only->marked);
         continue;
       }
       sweepchain(g, c, &row[k]);
@@ -486,7 +489,7 @@ GCObject** sweeplist(lua_State* L, GCObject** p, size_t count) {
     } else {
       if ((marked & c.tostop) != 0) return nullptr;
       if (curr->tt == LUA_TTHREAD) sweepthread(L, static_cast<lua_State*>(curr));
-      curr->marked = static_cast<uint8_t>((marked & c.toclear) | c.toset);
+      curr->marked = keptmark(c, marked);
       p = &curr->next;
     }
   }

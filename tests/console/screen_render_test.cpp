@@ -12,37 +12,13 @@
 #include "console/machine/pstate.h"
 #include "engine/data/gfx.h"
 #include "tests/console/golden.h"
+#include "tests/console/screen_fixture.h"
 
 namespace {
 
-// The machine state is put back as it was after each test.
-struct screen_render : ::testing::Test {
-  void SetUp() override {
-    saved = pstate();
-    memset(pstate().ram, 0, sizeof pstate().ram);
-    for (int i = 0; i < 16; i++) {
-      pstate().screen_pal[i] = (i + 1) & 15;
-      pstate().secondary_pal[i] = 128 + i;
-    }
-    page = tarq_create_bitmap(128, 128, 8);
-    dst = tarq_create_bitmap(128, 128, 8);
-    for (int y = 0; y < 128; y++)
-      for (int x = 0; x < 128; x++) page->rows[y][x] = (uint8_t)((x + y) & 15);
-    pstate().screens[0] = page;
-    pstate().screen_mode = 0;
-    pstate().ram[TOVO_REG_DRAW_TARGET] = 0x60;
-    reset_extpal_glitch();
-  }
-  void TearDown() override {
-    pstate() = saved;
-    tarq_destroy_bitmap(page);
-    tarq_destroy_bitmap(dst);
-    reset_extpal_glitch();  // no glitch left running for the tests after
-  }
+struct screen_render : screen_fixture {
   // A started program on a running machine.
   void render() { tovo_render_screen(0, dst, {1, 1}); }
-  tarq_bitmap *page, *dst;
-  tovo_machine_state saved;
 };
 
 TEST_F(screen_render, DisplayPaletteAndHighColours) {

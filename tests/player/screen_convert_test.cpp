@@ -10,36 +10,21 @@
 #include "player/capture/screen_convert.h"
 #include "player/shell_state.h"
 #include "tests/console/golden.h"
+#include "tests/console/screen_fixture.h"
 
 namespace {
 
-struct screen : ::testing::Test {
+// The shell in a started program's running mode.
+struct screen : screen_fixture {
   void SetUp() override {
-    memset(pstate().ram, 0, sizeof pstate().ram);
-    for (int i = 0; i < 16; i++) {
-      pstate().screen_pal[i] = (i + 1) & 15;
-      pstate().secondary_pal[i] = 128 + i;
-    }
-    page = tarq_create_bitmap(128, 128, 8);
-    dst = tarq_create_bitmap(128, 128, 8);
-    for (int y = 0; y < 128; y++)
-      for (int x = 0; x < 128; x++) page->rows[y][x] = (uint8_t)((x + y) & 15);
-    saved_screen = pstate().screens[0];
-    pstate().screens[0] = page;
+    screen_fixture::SetUp();
     shell.mode = 1;
     shell.program_started = 1;
-    pstate().screen_mode = 0;
-    pstate().ram[TOVO_REG_DRAW_TARGET] = 0x60;
-    reset_extpal_glitch();
   }
   void TearDown() override {
-    pstate().screens[0] = saved_screen;
-    tarq_destroy_bitmap(page);
-    tarq_destroy_bitmap(dst);
     memset(&shell, 0, sizeof shell);
-    reset_extpal_glitch();  // no glitch left running for the tests after
+    screen_fixture::TearDown();
   }
-  tarq_bitmap *page, *dst, *saved_screen;
 };
 
 // The shell's machine mode and its started flag decide whether the screen
