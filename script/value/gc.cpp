@@ -481,6 +481,7 @@ GCObject** sweeplist(lua_State* L, GCObject** p, size_t count) {
   const sweepcolors c = sweepcolors_of(g);
   while (*p != nullptr && count-- > 0) {
     GCObject* curr = *p;
+    __builtin_prefetch(curr->next);  // on its way while this one is freed
     uint8_t marked = curr->marked;
     if (isdeadm(c.ow, marked)) {
       *p = curr->next;

@@ -40,6 +40,27 @@ Node* hashnum(const Table* t, lua_Number v) {
   return hashmod(t, static_cast<uint32_t>(v < 0 ? -v : v));
 }
 
+// The main position of a key of any kind.
+Node* mainposition_of(const Table* t, const TValue* key) {
+  switch (ttype(key)) {
+    case LUA_TNUMBER: return hashnum(t, nvalue(key));
+    case LUA_TSHRSTR: return hashpow2(t, tsvalue(key)->hash);
+    case LUA_TLNGSTR: return hashpow2(t, luaS_lnghash(tsvalue(key)));
+    case LUA_TBOOLEAN: return hashpow2(t, static_cast<uint32_t>(bvalue(key)));
+    case LUA_TLIGHTUSERDATA: return hashpointer(t, pvalue(key));
+    case LUA_TLCF:
+    case LUA_TFCF: return hashpointer(t, reinterpret_cast<const void*>(fvalue(key)));
+    default: return hashpointer(t, gcvalue(key));
+  }
+}
+
+// luaH_mainposition with the commonest key, a short string, inline: a
+// constructor's fields and a record's new names take this way.
+[[gnu::always_inline]] inline Node* mainposition(const Table* t, const TValue* key) {
+  if (ttisshrstring(key)) return hashpow2(t, tsvalue(key)->hash);
+  return mainposition_of(t, key);
+}
+
 const TValue* getgeneric(Table* t, const TValue* key) {
   for (Node* n = luaH_mainposition(t, key); n != nullptr; n = n->next) {
     if (luaO_rawequalObj(&n->key, key)) return &n->val;
@@ -227,18 +248,7 @@ bool luaH_arraygrowth(const Table* t, const TValue* ek, int* nasize) {
   return true;
 }
 
-Node* luaH_mainposition(const Table* t, const TValue* key) {
-  switch (ttype(key)) {
-    case LUA_TNUMBER: return hashnum(t, nvalue(key));
-    case LUA_TSHRSTR: return hashpow2(t, tsvalue(key)->hash);
-    case LUA_TLNGSTR: return hashpow2(t, luaS_lnghash(tsvalue(key)));
-    case LUA_TBOOLEAN: return hashpow2(t, static_cast<uint32_t>(bvalue(key)));
-    case LUA_TLIGHTUSERDATA: return hashpointer(t, pvalue(key));
-    case LUA_TLCF:
-    case LUA_TFCF: return hashpointer(t, reinterpret_cast<const void*>(fvalue(key)));
-    default: return hashpointer(t, gcvalue(key));
-  }
-}
+Node* luaH_mainposition(const Table* t, const TValue* key) { return mainposition(t, key); }
 
 Table* luaH_new(lua_State* L) {
   Table* t = static_cast<Table*>(luaC_newobj(L, LUA_TTABLE, sizeof(Table), LAYOUT32_TABLE, nullptr));
@@ -288,14 +298,14 @@ const TValue* luaH_get(Table* t, const TValue* key) {
 TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key) {
   if (ttisnil(key)) luaG_runerror(L, "table index is nil");
   t->indexnode = 0;  // a new key may take or move any node
-  Node* mp = luaH_mainposition(t, key);
+  Node* mp = mainposition(t, key);
   if (!ttisnil(&mp->val) || luaH_isdummy(mp)) {
     Node* f = getfreepos(t);
     if (f == nullptr) {
       rehash(L, t, key);
       return luaH_set(L, t, key);
     }
-    Node* othern = luaH_mainposition(t, &mp->key);
+    Node* othern = mainposition(t, &mp->key);
     if (othern != mp) {
       // The occupant is not in its main position: move it to the free node.
       while (othern->next != mp) othern = othern->next;
