@@ -173,6 +173,31 @@ TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
   release(third);
 }
 
+TEST_F(AllocTest, ASmallBlockFromItsListStillAsksPastALimit) {
+  // A small block whose class has a freed block at hand asks for a
+  // super-yield all the same past the soft limit or near the host memory
+  // limit.
+  struct Case {
+    const char* what;
+    int32_t code_overhead;
+    int64_t host_before;
+  } cases[] = {{"past the soft limit", 0x204001, 0}, {"at the host limit", 0, TOVO_HOST_MEMORY_LIMIT - 10}};
+  for (const Case& c : cases) {
+    release(make(5, 40));  // one freed block of the class
+    clear();
+    lua_cpu(asked).cpu_superyield = 0;
+    pstate().code_overhead = c.code_overhead;
+    pstate().host_memory = c.host_before;
+    void* block = make(5, 40);
+    ASSERT_NE(block, nullptr) << c.what;
+    EXPECT_EQ(pstate().slice_escape, 1) << c.what;
+    EXPECT_TRUE(superyield_asked()) << c.what;
+    EXPECT_EQ(pstate().script_memory, 40) << c.what;
+    release(block);
+    EXPECT_EQ(pstate().host_memory, c.host_before) << c.what;
+  }
+}
+
 TEST_F(AllocTest, HardLimitRefusesGrowthOnly) {
   void* block = make(5, 4096);
   pstate().code_overhead = 0x4000000;

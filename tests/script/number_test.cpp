@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "script/value/number.h"
 #include "script/vm/cpu.h"
@@ -176,6 +177,9 @@ TEST(Helpers, FloatingBytesAndLogs) {
   EXPECT_EQ(luaO_ceillog2(3), 2);
   EXPECT_EQ(luaO_ceillog2(32767), 15);
   EXPECT_EQ(luaO_ceillog2(32768), 15);
+  for (auto [x, l] : {std::pair{0u, 32}, {4u, 2}, {5u, 3}, {32769u, 16}, {0x80000000u, 31}, {0x80000001u, 32}}) {
+    EXPECT_EQ(luaO_ceillog2(x), l) << x;
+  }
   EXPECT_EQ(luaO_hexavalue('7'), 7);
   EXPECT_EQ(luaO_hexavalue('b'), 11);
   EXPECT_EQ(luaO_hexavalue('F'), 15);
