@@ -295,31 +295,42 @@ const TValue* luaH_get(Table* t, const TValue* key) {
   }
 }
 
+namespace {
+
+// The new key's slot when its main position mp is taken (or the part is
+// the dummy): a free node, or a rehash when none is left.
+[[gnu::noinline]] TValue* newkey_elsewhere(lua_State* L, Table* t, const TValue* key, Node* mp) {
+  Node* f = getfreepos(t);
+  if (f == nullptr) {
+    rehash(L, t, key);
+    return luaH_set(L, t, key);
+  }
+  Node* othern = mainposition(t, &mp->key);
+  if (othern != mp) {
+    // The occupant is not in its main position: move it to the free node.
+    while (othern->next != mp) othern = othern->next;
+    othern->next = f;
+    *f = *mp;
+    mp->next = nullptr;
+    setnilvalue(&mp->val);
+  } else {
+    // The occupant is: the new key goes to the free node, chained after it.
+    f->next = mp->next;
+    mp->next = f;
+    mp = f;
+  }
+  setobj(&mp->key, key);
+  luaC_barrierback(L, t, key);
+  return &mp->val;
+}
+
+}  // namespace
+
 TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key) {
   if (ttisnil(key)) luaG_runerror(L, "table index is nil");
   t->indexnode = 0;  // a new key may take or move any node
   Node* mp = mainposition(t, key);
-  if (!ttisnil(&mp->val) || luaH_isdummy(mp)) {
-    Node* f = getfreepos(t);
-    if (f == nullptr) {
-      rehash(L, t, key);
-      return luaH_set(L, t, key);
-    }
-    Node* othern = mainposition(t, &mp->key);
-    if (othern != mp) {
-      // The occupant is not in its main position: move it to the free node.
-      while (othern->next != mp) othern = othern->next;
-      othern->next = f;
-      *f = *mp;
-      mp->next = nullptr;
-      setnilvalue(&mp->val);
-    } else {
-      // The occupant is: the new key goes to the free node, chained after it.
-      f->next = mp->next;
-      mp->next = f;
-      mp = f;
-    }
-  }
+  if (!ttisnil(&mp->val) || luaH_isdummy(mp)) return newkey_elsewhere(L, t, key, mp);
   setobj(&mp->key, key);
   luaC_barrierback(L, t, key);
   return &mp->val;
