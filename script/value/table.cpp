@@ -179,12 +179,16 @@ int computesizes(const int* nums, int* narray) {
   return na;
 }
 
+// What luaH_resize(nasize, 0) does to a table without nodes.
+void growarray(lua_State* L, Table* t, int nasize) {
+  setarrayvector(L, t, nasize > MAXASIZE ? MAXASIZE : nasize);
+  t->indexnode = 0;
+}
+
 void rehash(lua_State* L, Table* t, const TValue* ek) {
   int nasize, nhsize;
   if (luaH_arraygrowth(t, ek, &nasize)) {
-    // What luaH_resize(nasize, 0) does to a table without nodes.
-    setarrayvector(L, t, nasize > MAXASIZE ? MAXASIZE : nasize);
-    t->indexnode = 0;
+    growarray(L, t, nasize);
     return;
   }
   luaH_rehashsizes(t, ek, &nasize, &nhsize);
@@ -350,7 +354,15 @@ void luaH_setint(lua_State* L, Table* t, int n, const TValue* value) {
   } else {
     TValue k;
     setnvalue(&k, tovo_int2num(n));
-    cell = luaH_newkey(L, t, &k);
+    int nasize;
+    if (luaH_arraygrowth(t, &k, &nasize)) {
+      // An append past a full array part without nodes, as add makes it:
+      // the growth the new key's rehash would make, without the search.
+      growarray(L, t, nasize);
+      cell = &t->array[n - 1];
+    } else {
+      cell = luaH_newkey(L, t, &k);
+    }
   }
   setobj(cell, value);
 }
