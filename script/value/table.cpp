@@ -367,18 +367,28 @@ void luaH_setint(lua_State* L, Table* t, int n, const TValue* value) {
   setobj(cell, value);
 }
 
+namespace {
+
+// Puts the keys of the old node vector (2^oldhsize nodes) into the table's
+// new parts, then frees the old vector.
+[[gnu::noinline]] void reinsert(lua_State* L, Table* t, Node* nold, int oldhsize) {
+  for (int j = twoto(oldhsize) - 1; j >= 0; j--) {
+    Node* old = nold + j;
+    if (!ttisnil(&old->val)) setobj(luaH_set(L, t, &old->key), &old->val);
+  }
+  free_block(L, nold, static_cast<size_t>(twoto(oldhsize)) * sizeof(Node));
+}
+
+}  // namespace
+
 void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize) {
   if (nasize > MAXASIZE) nasize = MAXASIZE;
   int oldhsize = t->lsizenode;
   Node* nold = t->node;
   if (nasize > t->sizearray) setarrayvector(L, t, nasize);  // the array part never shrinks
   setnodevector(L, t, nhsize);
-  if (nold == dummynode) return;  // no key to move, no block to free
-  for (int j = twoto(oldhsize) - 1; j >= 0; j--) {
-    Node* old = nold + j;
-    if (!ttisnil(&old->val)) setobj(luaH_set(L, t, &old->key), &old->val);
-  }
-  free_block(L, nold, static_cast<size_t>(twoto(oldhsize)) * sizeof(Node));
+  // A constructor's table has no node yet: no key to move, no block to free.
+  if (nold != dummynode) reinsert(L, t, nold, oldhsize);
 }
 
 void luaH_resizearray(lua_State* L, Table* t, int nasize) {
