@@ -262,6 +262,13 @@ inline bool coresume_return_values(lua_State* L, lua_State* co, StkId first) {
   return true;
 }
 
+// The n values from src to wanted slots from dst, nil where they run out.
+inline void put_values(StkId dst, const TValue* src, int n, int wanted) {
+  if (n > wanted) n = wanted;
+  for (int j = 0; j < n; j++) setobj(dst + j, src + j);
+  for (int j = n; j < wanted; j++) setnilvalue(dst + j);
+}
+
 }  // namespace
 
 int lua_resume(lua_State* L, lua_State* from, int nargs) {
@@ -351,6 +358,92 @@ bool luaD_yieldcall(lua_State* L, StkId func, int nresults) {
   L->status = LUA_YIELD;
   ci->extra = savestack(L, ci->func);
   ci->u.c.k = nullptr;  // the frame's values are all the arguments
+  L->loop_resume.quick_yield = true;
+  return true;
+}
+
+bool luaD_coresumequick(lua_State* L, StkId func, int nresults, lua_longjmp* lj, lua_State** running) {
+  lua_State* co = thvalue(func + 1);
+  int narg = static_cast<int>(L->top - func) - 2;
+  LoopResume* r = &co->loop_resume;
+  // What luaD_coresumecall would check, and that nothing it makes
+  // allocates or runs a collector step.
+  if (co->status != LUA_YIELD || !r->quick_yield || L->nCcalls + 1 >= LUAI_MAXCCALLS || luaC_stepdue(L) ||
+      L->stack_last - L->top <= LUA_MINSTACK || L->ci->next == nullptr || co->stack_last - co->top <= narg ||
+      co->ci->top < co->top + narg) {
+    return false;
+  }
+  L->nargs = narg + 1;
+  CallInfo* ci = L->ci = L->ci->next;  // the resume function's frame
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->top = L->top + LUA_MINSTACK;
+  ci->callstatus = 0;
+  resume_enter(co, L, r);
+  r->resumer = L;
+  r->errorJmp = co->errorJmp;
+  co->errorJmp = lj;
+  *running = co;
+  // The values become the yield's results and its caller goes on.
+  StkId arg = L->top = func + 2;
+  co->status = LUA_OK;
+  CallInfo* yci = co->ci;
+  StkId res = yci->func = restorestack(co, yci->extra);
+  int wanted = yci->nresults;
+  ci = co->ci = yci->previous;
+  if (wanted >= 0) {
+    put_values(res, arg, narg, wanted);
+    co->top = ci->top;
+  } else {
+    put_values(res, arg, narg, narg);
+    co->top = res + narg;
+  }
+  return true;
+}
+
+bool luaD_yieldquick(lua_State* co, StkId func, int nresults, lua_State** running) {
+  LoopResume* r = &co->loop_resume;
+  lua_State* L = r->resumer;
+  int nres = static_cast<int>(co->top - func) - 1;
+  // What luaD_yieldcall and luaD_coresumeend would check, and that nothing
+  // they make allocates or runs a collector step.
+  if (L == nullptr || co != resume_thread || co->nCcalls != resume_ccalls || co->nny > 0 || luaC_stepdue(co) ||
+      co->stack_last - co->top <= LUA_MINSTACK || co->ci->next == nullptr || L->stack_last - L->top <= nres + 1 ||
+      L->ci->top < L->top + nres + 1) {
+    return false;
+  }
+  co->nargs = nres;
+  CallInfo* ci = co->ci = co->ci->next;  // the yield function's frame, kept while suspended
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->top = co->top + LUA_MINSTACK;
+  ci->callstatus = 0;
+  co->status = LUA_YIELD;
+  ci->extra = savestack(co, func);
+  ci->u.c.k = nullptr;
+  r->quick_yield = true;
+  co->errorJmp = r->errorJmp;
+  r->resumer = nullptr;
+  resume_leave(co, r);
+  *running = L;
+  // The values go to the resume function's slot after a true.
+  StkId first = func + 1;
+  co->top = first;
+  ci = L->ci;
+  StkId res = ci->func;
+  int wanted = ci->nresults;
+  ci = L->ci = ci->previous;
+  if (wanted > 0) {
+    setbvalue(res, 1);
+    put_values(res + 1, first, nres, wanted - 1);
+    L->top = ci->top;
+  } else if (wanted == 0) {
+    L->top = ci->top;
+  } else {
+    setbvalue(res, 1);
+    put_values(res + 1, first, nres, nres);
+    L->top = res + 1 + nres;
+  }
   return true;
 }
 
@@ -361,6 +454,7 @@ int lua_yieldk(lua_State* L, int nresults, int ctx, lua_CFunction k) {
     luaG_runerror(L, "attempt to yield from outside a coroutine");
   }
   L->status = LUA_YIELD;
+  L->loop_resume.quick_yield = false;
   ci->extra = savestack(L, ci->func);
   if (isLua(ci)) return 0;  // a budget suspension: the loop throws
   ci->u.c.k = k;

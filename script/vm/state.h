@@ -126,6 +126,10 @@ struct LoopResume {
   lua_longjmp* errorJmp;    // the thread's boundary before the resume
   unsigned short outer_ccalls;
   unsigned short nny;
+  // The thread's last yield was the yield function called by an instruction
+  // of its script frame under script frames only (luaD_yieldcall), which a
+  // resume from the loop finishes with a plain copy.
+  bool quick_yield;
 };
 
 struct lua_State : GCObject {

@@ -782,6 +782,15 @@ enterframe:  // here over is current, and every frame's saved pc
           pc = CL()->p->code;
         } else {
           L->top = top;
+          if (ttislcf(ra) && ((fvalue(ra) == luaB_coresume && ttisthread(ra + 1) &&
+                               luaD_coresumequick(L, ra, nresults, &run->lj, &run->running)) ||
+                              (fvalue(ra) == luaB_yield && L != run->L0 && luaD_yieldquick(L, ra, nresults, &run->running)))) {
+            // The usual switch between a coroutine and its resumer: nothing
+            // ran outside the loop, the count stays in over.
+            L = run->running;
+            ci = L->ci;
+            goto enterframe;
+          }
           savecount();
           if (ttisfcf(ra)) {  // a fast native function: no frame
             L->nargs = static_cast<int32_t>(L->top - ra) - 1;
