@@ -2,6 +2,8 @@
 // (script frames through the interrupted opcode, native frames through their
 // continuations); errors inside a resumed thread are delivered to the
 // innermost yieldable protected call.
+#include <cassert>
+
 #include "script/api/api.h"
 #include "script/value/string.h"
 #include "script/vm/do.h"
@@ -367,12 +369,15 @@ bool luaD_coresumequick(lua_State* L, StkId func, int nresults, lua_longjmp* lj,
   int narg = static_cast<int>(L->top - func) - 2;
   LoopResume* r = &co->loop_resume;
   // What luaD_coresumecall would check, and that nothing it makes
-  // allocates or runs a collector step.
+  // allocates or runs a collector step. The yield left the coroutine room
+  // for LUA_MINSTACK values in its stack and in the yield's frame (the
+  // yield's frame was made so, and nothing takes that room away while the
+  // thread is suspended): fewer values need no check.
   if (co->status != LUA_YIELD || !r->quick_yield || L->nCcalls + 1 >= LUAI_MAXCCALLS || luaC_stepdue(L) ||
-      L->stack_last - L->top <= LUA_MINSTACK || L->ci->next == nullptr || co->stack_last - co->top <= narg ||
-      co->ci->top < co->top + narg) {
+      L->stack_last - L->top <= LUA_MINSTACK || L->ci->next == nullptr || narg >= LUA_MINSTACK) {
     return false;
   }
+  assert(co->stack_last - co->top > narg && co->ci->top >= co->top + narg);
   L->nargs = narg + 1;
   CallInfo* ci = L->ci = L->ci->next;  // the resume function's frame
   ci->nresults = static_cast<short>(nresults);
@@ -406,12 +411,14 @@ bool luaD_yieldquick(lua_State* co, StkId func, int nresults, lua_State** runnin
   lua_State* L = r->resumer;
   int nres = static_cast<int>(co->top - func) - 1;
   // What luaD_yieldcall and luaD_coresumeend would check, and that nothing
-  // they make allocates or runs a collector step.
+  // they make allocates or runs a collector step. The resume left its
+  // frame room for LUA_MINSTACK values above the resumer's top (the
+  // resumer does not run meanwhile): fewer results need no check.
   if (L == nullptr || co != resume_thread || co->nCcalls != resume_ccalls || co->nny > 0 || luaC_stepdue(co) ||
-      co->stack_last - co->top <= LUA_MINSTACK || co->ci->next == nullptr || L->stack_last - L->top <= nres + 1 ||
-      L->ci->top < L->top + nres + 1) {
+      co->stack_last - co->top <= LUA_MINSTACK || co->ci->next == nullptr || nres + 1 >= LUA_MINSTACK) {
     return false;
   }
+  assert(L->stack_last - L->top > nres + 1 && L->ci->top >= L->top + nres + 1);
   co->nargs = nres;
   CallInfo* ci = co->ci = co->ci->next;  // the yield function's frame, kept while suspended
   ci->nresults = static_cast<short>(nresults);
