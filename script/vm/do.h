@@ -65,17 +65,6 @@ int luaD_resumeresults(lua_State* L, lua_State* co, int status, bool with_status
 // (true: the loop returns to the resume). False, with nothing done, where the
 // general call must run.
 bool luaD_yieldcall(lua_State* L, StkId func, int nresults);
-// The quick forms of luaD_coresumecall and of luaD_yieldcall with the end of
-// the resume (luaD_coresumeend), for the usual switch between two threads
-// that run in one instruction loop: a resume of a coroutine whose last yield
-// was the yield function called from its loop (luaD_yieldcall), and such a
-// yield of a coroutine that loop resumed. Each makes the same frames and
-// moves the same values, where nothing it makes needs an allocation, a
-// collector step or a room check that could fail: true, with the thread
-// that runs on in *running and its frame current, nothing run outside the
-// loop; else false with nothing done, and the general form runs.
-bool luaD_coresumequick(lua_State* L, StkId func, int nresults, lua_longjmp* lj, lua_State** running);
-bool luaD_yieldquick(lua_State* co, StkId func, int nresults, lua_State** running);
 // Moves the results from firstResult up to the top into the finished frame's
 // function slot, filling missing wanted results with nil, and pops the frame.
 // 0 when the frame wanted all results.

@@ -2,11 +2,10 @@
 // (script frames through the interrupted opcode, native frames through their
 // continuations); errors inside a resumed thread are delivered to the
 // innermost yieldable protected call.
-#include <cassert>
-
 #include "script/api/api.h"
 #include "script/value/string.h"
 #include "script/vm/do.h"
+#include "script/vm/do_coswitch.h"
 #include "script/vm/func.h"
 #include "script/vm/opcodes.h"
 #include "script/vm/stack.h"
@@ -14,12 +13,8 @@
 
 namespace {
 
-// The thread of the innermost running resume and its native-call depth. A
-// native function that the thread's instruction loop calls at that depth (no
-// native call in between) yields by returning through the loop instead of
-// unwinding, which is far cheaper.
-lua_State* resume_thread = nullptr;
-unsigned short resume_ccalls = 0;
+// The innermost running resume (do_coswitch.h).
+ResumeLevel level = {nullptr, 0};
 
 // Finishes a native frame interrupted by a yield or an error: completes its
 // lua_callk or lua_pcallk and runs its continuation.
@@ -111,19 +106,6 @@ void resume(lua_State* L, void* ud) {
   unroll(L, nullptr);
 }
 
-// What a resume of L by from (null: by the host) sets up: yields allowed,
-// a native-call depth one above from's, L the thread of the innermost resume.
-// saved keeps what resume_leave gives back.
-inline void resume_enter(lua_State* L, lua_State* from, LoopResume* saved) {
-  saved->nny = L->nny;
-  L->nCcalls = static_cast<unsigned short>(from != nullptr ? from->nCcalls + 1 : 1);
-  L->nny = 0;  // yields allowed
-  saved->outer_thread = resume_thread;
-  saved->outer_ccalls = resume_ccalls;
-  resume_thread = L;
-  resume_ccalls = L->nCcalls;
-}
-
 // After the resume's boundary caught a yield or an error of L, which left
 // L's native-call depth at the resume's level: no frame counts in it.
 void uncount_frames(lua_State* L) {
@@ -150,14 +132,6 @@ int resume_recover(lua_State* L, int status) {
       return status;
     }
   }
-}
-
-// Gives back what resume_enter changed, once the resume of L has ended.
-inline void resume_leave(lua_State* L, const LoopResume* saved) {
-  resume_thread = saved->outer_thread;
-  resume_ccalls = saved->outer_ccalls;
-  L->nny = saved->nny;
-  L->nCcalls--;
 }
 
 // lua_checkstack(L, n), without the call when the stack and the frame have
@@ -264,21 +238,16 @@ inline bool coresume_return_values(lua_State* L, lua_State* co, StkId first) {
   return true;
 }
 
-// The n values from src to wanted slots from dst, nil where they run out.
-inline void put_values(StkId dst, const TValue* src, int n, int wanted) {
-  if (n > wanted) n = wanted;
-  for (int j = 0; j < n; j++) setobj(dst + j, src + j);
-  for (int j = n; j < wanted; j++) setnilvalue(dst + j);
-}
-
 }  // namespace
+
+ResumeLevel* luaD_resumelevel() { return &level; }
 
 int lua_resume(lua_State* L, lua_State* from, int nargs) {
   LoopResume saved;
-  resume_enter(L, from, &saved);
+  luaD_resumeenter(&level, L, from, &saved);
   int status = luaD_rawrunprotected(L, resume, L->top - nargs);
   status = status == -1 ? LUA_ERRRUN : resume_recover(L, status);  // -1: an error of the resume call itself
-  resume_leave(L, &saved);
+  luaD_resumeleave(&level, L, &saved);
   return status;
 }
 
@@ -304,7 +273,7 @@ lua_State* luaD_coresumecall(lua_State* L, StkId func, int nresults, lua_longjmp
     return nullptr;
   }
   LoopResume* r = &co->loop_resume;
-  resume_enter(co, L, r);
+  luaD_resumeenter(&level, co, L, r);
   r->resumer = L;
   r->errorJmp = co->errorJmp;
   co->errorJmp = lj;
@@ -346,7 +315,7 @@ lua_State* luaD_coresumeend(lua_State* co, int status, lua_State** running) {
   } else if (co->status == LUA_YIELD) {
     status = LUA_YIELD;
   }
-  resume_leave(co, r);
+  luaD_resumeleave(&level, co, r);
   *running = L;
   if ((status != LUA_OK && status != LUA_YIELD) || !coresume_return_values(L, co, co->ci->func + 1)) {
     coresume_return(L, resume_results(L, co, status, true));
@@ -355,102 +324,12 @@ lua_State* luaD_coresumeend(lua_State* co, int status, lua_State** running) {
 }
 
 bool luaD_yieldcall(lua_State* L, StkId func, int nresults) {
-  if (L != resume_thread || L->nCcalls != resume_ccalls || L->nny > 0) return false;
+  if (L != level.thread || L->nCcalls != level.ccalls || L->nny > 0) return false;
   CallInfo* ci = luaD_nativeframe(L, func, nresults);  // a finalizer it runs leaves the resume as it was
   L->status = LUA_YIELD;
   ci->extra = savestack(L, ci->func);
   ci->u.c.k = nullptr;  // the frame's values are all the arguments
   L->loop_resume.quick_yield = true;
-  return true;
-}
-
-bool luaD_coresumequick(lua_State* L, StkId func, int nresults, lua_longjmp* lj, lua_State** running) {
-  lua_State* co = thvalue(func + 1);
-  int narg = static_cast<int>(L->top - func) - 2;
-  LoopResume* r = &co->loop_resume;
-  // What luaD_coresumecall would check, and that nothing it makes
-  // allocates or runs a collector step. The yield left the coroutine room
-  // for LUA_MINSTACK values in its stack and in the yield's frame (the
-  // yield's frame was made so, and nothing takes that room away while the
-  // thread is suspended): fewer values need no check.
-  if (co->status != LUA_YIELD || !r->quick_yield || L->nCcalls + 1 >= LUAI_MAXCCALLS || luaC_stepdue(L) ||
-      L->stack_last - L->top <= LUA_MINSTACK || L->ci->next == nullptr || narg >= LUA_MINSTACK) {
-    return false;
-  }
-  assert(co->stack_last - co->top > narg && co->ci->top >= co->top + narg);
-  L->nargs = narg + 1;
-  CallInfo* ci = L->ci = L->ci->next;  // the resume function's frame
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = func;
-  ci->top = L->top + LUA_MINSTACK;
-  ci->callstatus = 0;
-  resume_enter(co, L, r);
-  r->resumer = L;
-  r->errorJmp = co->errorJmp;
-  co->errorJmp = lj;
-  *running = co;
-  // The values become the yield's results and its caller goes on.
-  StkId arg = L->top = func + 2;
-  co->status = LUA_OK;
-  CallInfo* yci = co->ci;
-  StkId res = yci->func = restorestack(co, yci->extra);
-  int wanted = yci->nresults;
-  ci = co->ci = yci->previous;
-  if (wanted >= 0) {
-    put_values(res, arg, narg, wanted);
-    co->top = ci->top;
-  } else {
-    put_values(res, arg, narg, narg);
-    co->top = res + narg;
-  }
-  return true;
-}
-
-bool luaD_yieldquick(lua_State* co, StkId func, int nresults, lua_State** running) {
-  LoopResume* r = &co->loop_resume;
-  lua_State* L = r->resumer;
-  int nres = static_cast<int>(co->top - func) - 1;
-  // What luaD_yieldcall and luaD_coresumeend would check, and that nothing
-  // they make allocates or runs a collector step. The resume left its
-  // frame room for LUA_MINSTACK values above the resumer's top (the
-  // resumer does not run meanwhile): fewer results need no check.
-  if (L == nullptr || co != resume_thread || co->nCcalls != resume_ccalls || co->nny > 0 || luaC_stepdue(co) ||
-      co->stack_last - co->top <= LUA_MINSTACK || co->ci->next == nullptr || nres + 1 >= LUA_MINSTACK) {
-    return false;
-  }
-  assert(L->stack_last - L->top > nres + 1 && L->ci->top >= L->top + nres + 1);
-  co->nargs = nres;
-  CallInfo* ci = co->ci = co->ci->next;  // the yield function's frame, kept while suspended
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = func;
-  ci->top = co->top + LUA_MINSTACK;
-  ci->callstatus = 0;
-  co->status = LUA_YIELD;
-  ci->extra = savestack(co, func);
-  ci->u.c.k = nullptr;
-  r->quick_yield = true;
-  co->errorJmp = r->errorJmp;
-  r->resumer = nullptr;
-  resume_leave(co, r);
-  *running = L;
-  // The values go to the resume function's slot after a true.
-  StkId first = func + 1;
-  co->top = first;
-  ci = L->ci;
-  StkId res = ci->func;
-  int wanted = ci->nresults;
-  ci = L->ci = ci->previous;
-  if (wanted > 0) {
-    setbvalue(res, 1);
-    put_values(res + 1, first, nres, wanted - 1);
-    L->top = ci->top;
-  } else if (wanted == 0) {
-    L->top = ci->top;
-  } else {
-    setbvalue(res, 1);
-    put_values(res + 1, first, nres, nres);
-    L->top = res + 1 + nres;
-  }
   return true;
 }
 
@@ -466,7 +345,7 @@ int lua_yieldk(lua_State* L, int nresults, int ctx, lua_CFunction k) {
   if (isLua(ci)) return 0;  // a budget suspension: the loop throws
   ci->u.c.k = k;
   if (k != nullptr) ci->u.c.ctx = ctx;
-  ci->func = L->top - nresults - 1;  // keeps the results as the frame's only values
-  if (L == resume_thread && L->nCcalls == resume_ccalls) return nresults;  // the loop returns
+  ci->func = L->top - nresults - 1;                                      // keeps the results as the frame's only values
+  if (L == level.thread && L->nCcalls == level.ccalls) return nresults;  // the loop returns
   luaD_throw(L, LUA_YIELD);
 }
