@@ -90,7 +90,9 @@ inline void luaD_resumeleave(ResumeLevel* level, lua_State* L, const LoopResume*
   StkId res = yci->func = restorestack(co, yci->extra);
   int wanted = yci->nresults;
   ci = co->ci = yci->previous;
-  if (wanted >= 0) {
+  if (wanted == 0) {  // a yield for its effect only (a generator's, say)
+    co->top = ci->top;
+  } else if (wanted > 0) {
     luaD_putvalues(res, arg, narg, wanted);
     co->top = ci->top;
   } else {
