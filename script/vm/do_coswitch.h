@@ -87,7 +87,8 @@ inline void luaD_resumeleave(ResumeLevel* level, lua_State* L, const LoopResume*
   StkId arg = L->top = func + 2;
   co->status = LUA_OK;
   CallInfo* yci = co->ci;
-  StkId res = yci->func = restorestack(co, yci->extra);
+  StkId res = yci->func;  // the yield's slot, as its extra says (a moved stack moves both)
+  assert(res == restorestack(co, yci->extra));
   int wanted = yci->nresults;
   ci = co->ci = yci->previous;
   if (wanted == 0) {  // a yield for its effect only (a generator's, say)
