@@ -329,7 +329,10 @@ bool luaD_yieldcall(lua_State* L, StkId func, int nresults) {
   L->status = LUA_YIELD;
   ci->extra = savestack(L, ci->func);
   ci->u.c.k = nullptr;  // the frame's values are all the arguments
-  L->loop_resume.quick_yield = true;
+  // Under a resume the loop runs only script frames lie below (a native
+  // frame in between would have raised the depth); under the general
+  // resume a protected call's frame may, which only that resume finishes.
+  L->loop_resume.quick_yield = L->loop_resume.resumer != nullptr;
   return true;
 }
 
@@ -345,7 +348,8 @@ int lua_yieldk(lua_State* L, int nresults, int ctx, lua_CFunction k) {
   if (isLua(ci)) return 0;  // a budget suspension: the loop throws
   ci->u.c.k = k;
   if (k != nullptr) ci->u.c.ctx = ctx;
-  ci->func = L->top - nresults - 1;                                      // keeps the results as the frame's only values
+  // The results are kept as the frame's only values.
+  ci->func = L->top - nresults - 1;
   if (L == level.thread && L->nCcalls == level.ccalls) return nresults;  // the loop returns
   luaD_throw(L, LUA_YIELD);
 }

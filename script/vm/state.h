@@ -127,8 +127,9 @@ struct LoopResume {
   unsigned short outer_ccalls;
   unsigned short nny;
   // The thread's last yield was the yield function called by an instruction
-  // of its script frame under script frames only (luaD_yieldcall), which a
-  // resume from the loop finishes with a plain copy.
+  // of its script frame, with only script frames below, in a resume that the
+  // loop ran (luaD_yieldcall, luaD_yieldquick): a resume from the loop
+  // finishes it with a plain copy.
   bool quick_yield;
 };
 

@@ -49,6 +49,11 @@ const ResumeCase kResumeCases[] = {
      "yield(ok, e) return 'end' end) "
      "put(coresume(co)) put(coresume(co, 'oops')) put(coresume(co)) put(costatus(co))",
      "2: true 1; 3: true false oops; 2: true end; 1: dead; "},
+    {"yields inside a protected call, each resume finishing it",
+     "local co = cocreate(function() local ok, v = pcall(function() local a = yield(1) "
+     "local b = yield(a .. '+') return b end) return ok, v end) "
+     "put(coresume(co)) put(coresume(co, 'x')) put(coresume(co, 'y')) put(coresume(co))",
+     "2: true 1; 2: true x+; 3: true true y; 2: false corolib: cannot resume dead coroutine; "},
     {"statuses, and resuming a running coroutine",
      "local co co = cocreate(function() put(costatus(co)) put(coresume(co)) yield() end) "
      "put(costatus(co)) put(coresume(co)) put(costatus(co)) put(coresume(co)) put(costatus(co))",
