@@ -54,6 +54,14 @@ const ResumeCase kResumeCases[] = {
      "local b = yield(a .. '+') return b end) return ok, v end) "
      "put(coresume(co)) put(coresume(co, 'x')) put(coresume(co, 'y')) put(coresume(co))",
      "2: true 1; 2: true x+; 3: true true y; 2: false corolib: cannot resume dead coroutine; "},
+    {"yields from a metamethod, an iterator and a tail call",
+     "local mt = {__index = function(t, k) return yield(k) end} "
+     "local co = cocreate(function() local a = setmetatable({}, mt).foo local s = 0 "
+     "for v in function() return yield('it') end do s = s + v if s > 3 then break end end "
+     "return yield(a .. s) end) "
+     "put(coresume(co)) put(coresume(co, 'A')) put(coresume(co, 2)) put(coresume(co, 5)) put(coresume(co, 'end')) "
+     "put(coresume(co))",
+     "2: true foo; 2: true it; 2: true it; 2: true A7; 2: true end; 2: false corolib: cannot resume dead coroutine; "},
     {"statuses, and resuming a running coroutine",
      "local co co = cocreate(function() put(costatus(co)) put(coresume(co)) yield() end) "
      "put(costatus(co)) put(coresume(co)) put(costatus(co)) put(coresume(co)) put(costatus(co))",
