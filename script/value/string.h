@@ -11,6 +11,8 @@ constexpr int MINSTRTABSIZE = 32;
 inline size_t sizestring(size_t len) { return sizeof(TString) + len + 1; }
 inline size_t sizeudata(size_t len) { return sizeof(Udata) + len; }
 
+// The hash of l bytes: a short string's a word at a time, a long string's
+// from a sample of at most about 32 of its bytes.
 uint32_t luaS_hash(const char* str, size_t l, uint32_t seed);
 // Re-buckets the string table to newsize buckets (a power of two).
 void luaS_resize(lua_State* L, int newsize);
