@@ -47,6 +47,7 @@ bool tostring(lua_State* L, StkId o) { return ttisstring(o) || luaV_tostring(L, 
 // string.
 char* join_buffer(lua_State* L, size_t tl) {
   Mbuffer* b = &G(L)->buff;
+  if (tl <= luaZ_sizebuffer(b)) return luaZ_buffer(b);  // large enough already
   size_t want = tl;
   if (want > luaZ_sizebuffer(b) && want < 2 * luaZ_sizebuffer(b)) want = 2 * luaZ_sizebuffer(b);
   return luaZ_openspace(L, b, want);
@@ -121,12 +122,13 @@ void luaV_concat(lua_State* L, int total) {
       int32_t charge = 0;
       tl = 0;
       n = i;
-      do {
-        size_t l = tsvalue(top - i)->len;
-        copy_piece(buffer + tl, svalue(top - i), l);
+      for (StkId piece = top - n; piece < top; piece++) {
+        const TString* ts = tsvalue(piece);
+        size_t l = ts->len;
+        copy_piece(buffer + tl, getstr(ts), l);
         tl += l;
         charge += static_cast<int32_t>(l / 32);
-      } while (--i > 0);
+      }
       lua_add_cpu_cycles(L, charge);
       setsvalue(top - n, joined != nullptr ? joined : luaS_newlstr(L, buffer, tl));
     }
