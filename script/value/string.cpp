@@ -182,16 +182,6 @@ void luaS_resize(lua_State* L, int newsize) {
 
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l) { return internshrstr(L, str, l); }
 
-TString* luaS_newlngstr(lua_State* L, size_t l) {
-  if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
-  TString* ts = static_cast<TString*>(luaC_newobj(L, LUA_TLNGSTR, sizestring(l), layout32_string(l), nullptr));
-  ts->len = static_cast<uint32_t>(l);
-  ts->hash = G(L)->seed;
-  ts->extra = 0;
-  getstr(ts)[l] = 0;
-  return ts;
-}
-
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l) {
   if (l == 1) return luaS_newbyte(L, *str);
   if (l <= LUAI_MAXSHORTLEN) return internshrstr(L, str, l);

@@ -130,7 +130,8 @@ void luaV_concat(lua_State* L, int total) {
         charge += static_cast<int32_t>(l / 32);
       }
       lua_add_cpu_cycles(L, charge);
-      setsvalue(top - n, joined != nullptr ? joined : luaS_newlstr(L, buffer, tl));
+      // Both ends are not empty: a short result is at least two bytes.
+      setsvalue(top - n, joined != nullptr ? joined : luaS_newshrstr(L, buffer, tl));
     }
     total -= n - 1;
     L->top -= n - 1;
