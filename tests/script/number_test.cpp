@@ -114,6 +114,10 @@ TEST(FixedToString, AgreesWithThePrintfRouteIncludingTies) {
       ASSERT_EQ(std::string(buf), printf_route(n)) << std::hex << n;
     }
   }
+  for (int w = -32768; w <= 32767; w++) {  // every whole number, each digit count and its edges
+    tovo_fixed_to_string(buf, tovo_int2num(w));
+    ASSERT_EQ(std::string(buf), printf_route(tovo_int2num(w))) << w;
+  }
   std::mt19937 rng(99);
   for (int i = 0; i < 200000; i++) {
     lua_Number n = static_cast<lua_Number>(rng());
