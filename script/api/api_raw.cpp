@@ -102,6 +102,19 @@ void lua_rawseti(lua_State* L, int idx, int n) {
   L->top--;
 }
 
+int lua_rawappend(lua_State* L, int idx, int vidx) {
+  Table* t = hvalue(luaA_index2addr(L, idx));
+  if (luaT_fasttm(L, t->metatable, TM_LEN) != nullptr) return 0;
+  const TValue* v = luaA_index2addr(L, vidx);
+  int n = luaH_getn(t);
+  // The border lies inside or just past the array part: most appends fill
+  // a free array slot without the general store's index arithmetic.
+  if (n < t->sizearray) setobj(&t->array[n], v);
+  else luaH_setint(L, t, n + 1, v);
+  luaC_barrierback(L, t, v);
+  return 1;
+}
+
 void lua_rawmove(lua_State* L, int idx, int from, int to, int count) {
   Table* t = hvalue(luaA_index2addr(L, idx));
   bool up = to > from;  // the last first, so that no value is moved before it is read

@@ -27,13 +27,14 @@ int length(lua_State* L) {
 
 int tinsert(lua_State* L) {
   if (lua_type(L, 1) != LUA_TTABLE) return 0;
-  int n = length(L);
   int top = lua_gettop(L);
+  if (top == 2 && lua_rawappend(L, 1, 2)) return 1;  // the value, left on top
+  int n = length(L);
   if (top == 1) return 0;
   if (top == 2) {
     lua_pushvalue(L, 2);
     lua_rawseti(L, 1, n + 1);
-    return 1;  // the value, left on top
+    return 1;
   }
   int pos = lua_tointeger(L, 3);  // not a number: 0
   lua_settop(L, 2);

@@ -127,6 +127,9 @@ TEST_F(BaseTest, AddStoresRawlyAtTheLengthPlusOne) {
        "return #t .. t[1] .. t[2]",
        "1ai"},
       {"local t = {1, 2, nil, 4} add(t, 5) return #t .. ':' .. t[5]", "5:5"},
+      {"local t = {1, 2, 3, 4, 5, 6, 7, 8} t[8] = nil t[3] = nil local n = #t add(t, 'v')\n"
+       "return n .. ':' .. t[n + 1] .. ':' .. #t",
+       "7:v:8"},
       {"local t = {} t[3] = 3 t[2] = 2 t[1] = 1 add(t, 4) add(t, 5) return #t .. ':' .. t[5]", "5:5"},
       {"local t = {[0] = 'z', [-1] = 'm'} add(t, 'a') add(t, 'b')\n"
        "return #t .. t[1] .. t[2] .. t[0] .. t[-1]",
