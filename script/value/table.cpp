@@ -399,13 +399,15 @@ void luaH_resizearray(lua_State* L, Table* t, int nasize) {
 int luaH_getn(Table* t) {
   int j = t->sizearray;
   if (j > 0 && ttisnil(&t->array[j - 1])) {
-    int i = 0;
-    while (j - i > 1) {
-      int m = (i + j) / 2;
-      if (ttisnil(&t->array[m - 1])) j = m;
+    // Unsigned bounds: the halving is one shift.
+    const TValue* a = t->array;
+    unsigned i = 0, u = static_cast<unsigned>(j);
+    while (u - i > 1) {
+      unsigned m = (i + u) / 2;
+      if (ttisnil(&a[m - 1])) u = m;
       else i = m;
     }
-    return i;
+    return static_cast<int>(i);
   }
   if (luaH_isdummy(t->node)) return j;
   return unbound_search(t, j);
