@@ -67,6 +67,11 @@ int lua_rawappend(lua_State* L, int idx, int vidx);
 // lua_rawseti would do one by one: from the last k when to > from, so that
 // the ranges may overlap.
 void lua_rawmove(lua_State* L, int idx, int from, int to, int count);
+// The first i in 1..n whose t[i] (t at idx) equals the value at vidx as
+// lua_compare(LUA_OPEQ) finds it, or 0. When an "__eq" metamethod could take
+// part (the value is a table or full userdata with a metatable) it looks at
+// nothing and returns -1.
+int lua_rawfind(lua_State* L, int idx, int vidx, int n);
 void lua_rawsetp(lua_State* L, int idx, const void* p);
 // Pops a key, pushes the next key and its value: 1; at the end pushes
 // nothing: 0. Raises "invalid key to 'next'" for a key not in the table.

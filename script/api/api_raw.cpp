@@ -115,6 +115,19 @@ int lua_rawappend(lua_State* L, int idx, int vidx) {
   return 1;
 }
 
+int lua_rawfind(lua_State* L, int idx, int vidx, int n) {
+  Table* t = hvalue(luaA_index2addr(L, idx));
+  const TValue* v = luaA_index2addr(L, vidx);
+  // "__eq" runs only when both operands have one: a value without a
+  // metatable is equal to exactly the values raw-equal to it.
+  if ((ttistable(v) && hvalue(v)->metatable != nullptr) || (ttisuserdata(v) && uvalue(v)->metatable != nullptr))
+    return -1;
+  for (int i = 1; i <= n; i++) {
+    if (luaV_rawequalobj(luaH_getint(t, i), v)) return i;
+  }
+  return 0;
+}
+
 void lua_rawmove(lua_State* L, int idx, int from, int to, int count) {
   Table* t = hvalue(luaA_index2addr(L, idx));
   bool up = to > from;  // the last first, so that no value is moved before it is read

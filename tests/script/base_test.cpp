@@ -181,6 +181,30 @@ TEST_F(BaseTest, DelAndCountCompareThroughEq) {
   EXPECT_EQ(lua_tonumber(L, 5), 0);  // a native function never equals a closure
 }
 
+TEST_F(BaseTest, DelWithoutAnEqFindsTheFirstEqualValue) {
+  // A value no "__eq" can take part for is found by equality alone: long
+  // strings by their bytes, numbers by value, tables by identity, never
+  // through the elements' own "__eq".
+  const std::pair<const char*, const char*> cases[] = {
+      {"local a, b = '', '' for i = 1, 50 do a = a .. 'q' b = b .. 'q' end\n"
+       "local t = {1, a, 3} local r = del(t, b) return tostring(rawequal(r, a)) .. #r .. ':' .. #t .. t[2]",
+       "true50:23"},
+      {"local t = {0.25, 0.5, -0.5, 0.5} local r = del(t, 0.5) return r .. ':' .. #t .. ':' .. t[2] .. t[3]",
+       "0.5:3:-0.50.5"},
+      {"local log = 0 local E = {__eq = function() log = log + 1 return true end}\n"
+       "local p = {} local t = {setmetatable({}, E), p, setmetatable({}, E)}\n"
+       "local r = del(t, p) return log .. ':' .. tostring(r == p) .. ':' .. #t .. select('#', del(t, {}))",
+       "0:true:20"},
+      {"local t = {false, true, false} local r = del(t, false) return tostring(r) .. #t .. tostring(t[1])",
+       "false2true"},
+  };
+  for (const auto& [src, expected] : cases) {
+    ASSERT_EQ(run(src), LUA_OK) << src << "\n" << top_text(L);
+    EXPECT_EQ(text_of(-1), expected) << src;
+    lua_settop(L, 0);
+  }
+}
+
 TEST_F(BaseTest, AssertHandsTheConsoleItsMessage) {
   std::string long_message(300, 'm');
   struct Case {
