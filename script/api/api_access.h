@@ -61,7 +61,8 @@ void lua_rawset(lua_State* L, int idx);
 void lua_rawseti(lua_State* L, int idx, int n);  // key n << 16
 // When the table at idx has no "__len" metamethod: t[#t + 1] = the value at
 // vidx, raw, as lua_tablelen then lua_rawseti would do; returns 1. Else
-// changes nothing and returns 0. The stack is left as it is.
+// changes nothing and returns 0, or -1 when idx holds no table. The stack is
+// left as it is.
 int lua_rawappend(lua_State* L, int idx, int vidx);
 // t[to + k] = t[from + k] for k from 0 to count-1, raw, as lua_rawgeti and
 // lua_rawseti would do one by one: from the last k when to > from, so that

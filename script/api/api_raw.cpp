@@ -103,7 +103,9 @@ void lua_rawseti(lua_State* L, int idx, int n) {
 }
 
 int lua_rawappend(lua_State* L, int idx, int vidx) {
-  Table* t = hvalue(luaA_index2addr(L, idx));
+  const TValue* o = luaA_index2addr(L, idx);
+  if (!ttistable(o)) return -1;
+  Table* t = hvalue(o);
   if (luaT_fasttm(L, t->metatable, TM_LEN) != nullptr) return 0;
   const TValue* v = luaA_index2addr(L, vidx);
   int n = luaH_getn(t);

@@ -26,9 +26,13 @@ int length(lua_State* L) {
 }  // namespace
 
 int tinsert(lua_State* L) {
-  if (lua_type(L, 1) != LUA_TTABLE) return 0;
   int top = lua_gettop(L);
-  if (top == 2 && lua_rawappend(L, 1, 2)) return 1;  // the value, left on top
+  if (top == 2) {
+    int appended = lua_rawappend(L, 1, 2);
+    if (appended != 0) return appended > 0 ? 1 : 0;  // the value, left on top
+  } else if (lua_type(L, 1) != LUA_TTABLE) {
+    return 0;
+  }
   int n = length(L);
   if (top == 1) return 0;
   if (top == 2) {
