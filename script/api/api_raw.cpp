@@ -112,6 +112,7 @@ int lua_rawappend(lua_State* L, int idx, int vidx) {
   // The border lies inside or just past the array part: most appends fill
   // a free array slot without the general store's index arithmetic.
   if (n < t->sizearray) setobj(&t->array[n], v);
+  else if (luaH_isdummy(t->node)) luaH_setnewint(L, t, n + 1, v);  // no node holds n + 1
   else luaH_setint(L, t, n + 1, v);
   luaC_barrierback(L, t, v);
   return 1;

@@ -348,21 +348,22 @@ TValue* luaH_set(lua_State* L, Table* t, const TValue* key) {
 
 void luaH_setint(lua_State* L, Table* t, int n, const TValue* value) {
   const TValue* p = luaH_getint(t, n);
+  if (p != luaO_nilobject()) setobj(const_cast<TValue*>(p), value);
+  else luaH_setnewint(L, t, n, value);
+}
+
+void luaH_setnewint(lua_State* L, Table* t, int n, const TValue* value) {
+  TValue k;
+  setnvalue(&k, tovo_int2num(n));
+  int nasize;
   TValue* cell;
-  if (p != luaO_nilobject()) {
-    cell = const_cast<TValue*>(p);
+  if (luaH_arraygrowth(t, &k, &nasize)) {
+    // An append past a full array part without nodes, as add makes it:
+    // the growth the new key's rehash would make, without the search.
+    growarray(L, t, nasize);
+    cell = &t->array[n - 1];
   } else {
-    TValue k;
-    setnvalue(&k, tovo_int2num(n));
-    int nasize;
-    if (luaH_arraygrowth(t, &k, &nasize)) {
-      // An append past a full array part without nodes, as add makes it:
-      // the growth the new key's rehash would make, without the search.
-      growarray(L, t, nasize);
-      cell = &t->array[n - 1];
-    } else {
-      cell = luaH_newkey(L, t, &k);
-    }
+    cell = luaH_newkey(L, t, &k);
   }
   setobj(cell, value);
 }

@@ -50,6 +50,8 @@ inline TValue* luaH_arrayslot(Table* t, lua_Number v) {
 // The value slot of a key, inserting the key (with a nil value) when absent.
 TValue* luaH_set(lua_State* L, Table* t, const TValue* key);
 void luaH_setint(lua_State* L, Table* t, int n, const TValue* value);
+// luaH_setint for a key n known to be absent from both parts.
+void luaH_setnewint(lua_State* L, Table* t, int n, const TValue* value);
 TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key);
 void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize);
 void luaH_resizearray(lua_State* L, Table* t, int nasize);
