@@ -923,6 +923,17 @@ enterframe:  // here over is current, and every frame's saved pc
           pc = ci->u.l.savedpc;
           vmbreak;
         }
+        if (b != 0 && framekind(ci, ~uint32_t{0}) == (static_cast<uint32_t>(b - 1) | (QUICK_CALL_ONE & ~0xffffu))) {
+          // As many results as wanted (two or more, or none).
+          for (int j = 0; j < b - 1; j++) setobj(res + j, ra + j);
+          ci = ci->previous;
+          L->ci = ci;
+          L->top = ci->top;
+          base = ci->u.l.base;
+          k = ci->u.l.k;
+          pc = ci->u.l.savedpc;
+          vmbreak;
+        }
         if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE) {
           // The same for any other frame this loop made.
           setobj(res, ra);
