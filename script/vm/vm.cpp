@@ -841,7 +841,7 @@ enterframe:  // here over is current, and every frame's saved pc
         int b = GETARG_B(i);
         int nargs = b != 0 ? b : topcount(L, ra);  // the function and its arguments
         if (ttisLclosure(ra) && nargs == clLvalue(ra)->p->callargs && ci->next != nullptr && !luaC_stepdue(L) &&
-            L->stack_last - (ra + nargs) > clLvalue(ra)->p->maxstacksize) {
+            slot_at(ra, clLvalue(ra)->p->callroom) < L->stack_last) {
           // The usual tail call: a script function of fixed arity given
           // exactly its parameters, when the general path would make its
           // frame without growing anything and without a collector step.
