@@ -1,9 +1,9 @@
 // The console allocator. Each block has a header in front of the pointer
 // handed to the runtime holding the bytes counted for it, the bytes of its
-// class for a block from the small-block pool (0 for a block of the engine's
-// allocator) and the host bytes it takes; the header is as large as the
-// host's strictest fundamental alignment, so blocks stay aligned for pointers
-// and 64-bit words.
+// class for a block from the small-block pool or the medium classes (0 for a
+// block of the engine's allocator) and the host bytes it takes; the header is
+// as large as the host's strictest fundamental alignment, so blocks stay
+// aligned for pointers and 64-bit words.
 #include "console/machine/alloc.h"
 
 #include <cstdint>
@@ -32,6 +32,41 @@ static_assert(HEADER >= HOST_AT + sizeof(uint32_t) && HEADER % TOVO_SMALL_GRAIN 
 // The pool of the small blocks (header included) of every interpreter state.
 tovo_small_pool small_blocks;
 
+// Blocks above the pool's up to MEDIUM_MAX bytes (header included) come in
+// classes of MEDIUM_GRAIN bytes from the engine's allocator and, once freed,
+// wait on a list of their class (linked through their first word) for the
+// next block of it: the arrays a growing table doubles through would
+// otherwise go to the C heap and back each time.
+constexpr size_t MEDIUM_GRAIN = 64;
+constexpr size_t MEDIUM_MAX = 4096;
+static_assert(TOVO_SMALL_MAX % MEDIUM_GRAIN == 0 && MEDIUM_MAX % MEDIUM_GRAIN == 0);
+void* medium_free[MEDIUM_MAX / MEDIUM_GRAIN];
+
+size_t medium_capacity(size_t total) { return (total + MEDIUM_GRAIN - 1) & ~(MEDIUM_GRAIN - 1); }
+void** medium_list(size_t capacity) { return &medium_free[capacity / MEDIUM_GRAIN - 1]; }
+
+// A block of total bytes (header included) with the bytes of its class in
+// *pooled (0: an engine block); null when it cannot be had.
+inline char* take_base(size_t total, uint32_t* pooled) {
+  if (total <= TOVO_SMALL_MAX) {
+    *pooled = static_cast<uint32_t>(tovo_small_capacity(total));
+    return static_cast<char*>(tovo_small_take(&small_blocks, total));
+  }
+  if (total <= MEDIUM_MAX) {
+    size_t capacity = medium_capacity(total);
+    *pooled = static_cast<uint32_t>(capacity);
+    void** list = medium_list(capacity);
+    if (void* block = *list) {
+      *list = *static_cast<void**>(block);
+      TOVO_SMALL_UNPOISON(block, capacity);
+      return static_cast<char*>(block);
+    }
+    return static_cast<char*>(tarq_malloc(capacity));
+  }
+  *pooled = 0;
+  return static_cast<char*>(tarq_malloc(total));
+}
+
 uint32_t header_word(void* block, size_t at) {
   uint32_t n;
   std::memcpy(&n, static_cast<char*>(block) - HEADER + at, sizeof n);
@@ -44,37 +79,36 @@ uint32_t pooled_of(void* block) { return header_word(block, POOLED_AT); }
 uint32_t host_of(void* block) { return header_word(block, HOST_AT); }
 
 void free_base(char* base, uint32_t pooled) {
-  if (pooled != 0) {
+  if (pooled == 0) {
+    tarq_free(base);
+  } else if (pooled <= TOVO_SMALL_MAX) {
     tovo_small_free(&small_blocks, base, pooled);
   } else {
-    tarq_free(base);
+    void** list = medium_list(pooled);
+    *reinterpret_cast<void**>(base) = *list;
+    *list = base;
+    TOVO_SMALL_POISON(base + sizeof(void*), pooled - sizeof(void*));
   }
 }
 
-// A new block of total bytes (header included), from the pool when small
-// enough, with its class written in its header; null when it cannot be had.
+// A new block of total bytes (header included) with its class written in
+// its header; null when it cannot be had.
 char* new_base(size_t total) {
-  uint32_t pooled = 0;
-  char* base;
-  if (total <= TOVO_SMALL_MAX) {
-    base = static_cast<char*>(tovo_small_take(&small_blocks, total));
-    pooled = static_cast<uint32_t>(tovo_small_capacity(total));
-  } else {
-    base = static_cast<char*>(tarq_malloc(total));
-  }
+  uint32_t pooled;
+  char* base = take_base(total, &pooled);
   if (base) std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
   return base;
 }
 
 // The block resized to total bytes (header included): in place while it
-// fits its pool class, else moved; an engine block stays with the engine.
+// fits its class, else moved; an engine block stays with the engine.
 char* resized_base(char* base, uint32_t pooled, size_t total) {
   if (pooled == 0) return static_cast<char*>(tarq_realloc(base, total));
   if (total <= pooled) return base;
   char* moved = new_base(total);
   if (!moved) return nullptr;
   std::memcpy(moved + HEADER, base + HEADER, pooled - HEADER);
-  tovo_small_free(&small_blocks, base, pooled);
+  free_base(base, pooled);
   return moved;
 }
 
@@ -138,21 +172,39 @@ bool within_host_cap(void* user, int64_t grow) {
   if (!within_limits(user, charge) || new_size > TARQ_MEM_LIMIT || !within_host_cap(user, static_cast<int64_t>(total)))
     return nullptr;
   int32_t count = count_for_new(tag, charge);
-  char* base;
-  uint32_t pooled = 0;
-  uint32_t host = static_cast<uint32_t>(total);
-  if (total <= TOVO_SMALL_MAX) {
-    base = static_cast<char*>(tovo_small_take(&small_blocks, total));
-    pooled = host = static_cast<uint32_t>(tovo_small_capacity(total));
-  } else {
-    base = static_cast<char*>(tarq_malloc(total));
-  }
+  uint32_t pooled;
+  char* base = take_base(total, &pooled);
   if (!base) return nullptr;
+  uint32_t host = pooled != 0 ? pooled : static_cast<uint32_t>(total);
   pstate().script_memory += count;
   pstate().host_memory += host;
   std::memcpy(base, &count, sizeof count);
   std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
   std::memcpy(base + HOST_AT, &host, sizeof host);
+  return base + HEADER;
+}
+
+// fresh_block for the commonest request: a small block from a class whose
+// list has one, with script memory within the soft limit and host memory
+// far from its limit, so that no check can refuse or ask anything; any
+// other request goes on to fresh_block.
+[[gnu::noinline]] void* fresh_small_block(void* user, size_t tag, size_t new_size) {
+  size_t total = new_size + HEADER;
+  tovo_machine_state& ps = pstate();
+  if (total > TOVO_SMALL_MAX || small_blocks.free_list[(total - 1) / TOVO_SMALL_GRAIN] == nullptr ||
+      int64_t{ps.script_memory} + ps.code_overhead > SOFT_LIMIT ||
+      ps.host_memory > TOVO_HOST_MEMORY_LIMIT - static_cast<int64_t>(TOVO_SMALL_MAX))
+    return fresh_block(user, tag, new_size);
+  size_t charge = lua_alloc_charge();
+  if (charge == LUA_NO_CHARGE) charge = new_size;
+  int32_t count = count_for_new(tag, charge);
+  char* base = static_cast<char*>(tovo_small_take(&small_blocks, total));
+  uint32_t pooled = static_cast<uint32_t>(tovo_small_capacity(total));
+  ps.script_memory += count;
+  ps.host_memory += pooled;
+  std::memcpy(base, &count, sizeof count);
+  std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
+  std::memcpy(base + HOST_AT, &pooled, sizeof pooled);
   return base + HEADER;
 }
 
@@ -184,7 +236,7 @@ bool within_host_cap(void* user, int64_t grow) {
 }  // namespace
 
 void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
-  if (new_size != 0) return block ? obtain(user, block, old_size, new_size) : fresh_block(user, old_size, new_size);
+  if (new_size != 0) return block ? obtain(user, block, old_size, new_size) : fresh_small_block(user, old_size, new_size);
   if (!block) return nullptr;
   pstate().script_memory -= counted_of(block);
   pstate().host_memory -= host_of(block);

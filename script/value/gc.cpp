@@ -474,39 +474,62 @@ void sweepthread(lua_State* L, lua_State* L1) {
   if (G(L)->gckind != KGC_EMERGENCY) luaD_shrinkstack(L1);
 }
 
+enum class swept { freed, kept, stop };
+
+// Sweeps the object at *p: a dead one is unlinked and freed; a live one
+// gets the mark a sweep leaves (stop: an old one in generational mode,
+// left as it is).
+[[gnu::always_inline]] inline swept sweepone(lua_State* L, const sweepcolors& c, GCObject** p) {
+  GCObject* curr = *p;
+  __builtin_prefetch(curr->next);  // on its way while this one is freed
+  uint8_t marked = curr->marked;
+  if (isdeadm(c.ow, marked)) {
+    *p = curr->next;
+    if (curr->tt == LUA_TLNGSTR) freeblock(G(L), curr, sizestring(static_cast<TString*>(curr)->len));
+    else freeobj(L, curr);
+    return swept::freed;
+  }
+  if ((marked & c.tostop) != 0) return swept::stop;
+  if (curr->tt == LUA_TTHREAD) sweepthread(L, static_cast<lua_State*>(curr));
+  curr->marked = keptmark(c, marked);
+  return swept::kept;
+}
+
 // Frees the dead objects among the next count of a list and makes the live
 // ones white (in generational mode: old, stopping at the first old one).
 GCObject** sweeplist(lua_State* L, GCObject** p, size_t count) {
-  global_State* g = G(L);
-  const sweepcolors c = sweepcolors_of(g);
+  const sweepcolors c = sweepcolors_of(G(L));
   while (*p != nullptr && count-- > 0) {
     GCObject* curr = *p;
-    uint8_t marked = curr->marked;
-    if (isdeadm(c.ow, marked)) {
-      *p = curr->next;
-      if (curr->tt == LUA_TLNGSTR) freeblock(g, curr, sizestring(static_cast<TString*>(curr)->len));
-      else freeobj(L, curr);
-    } else {
-      if ((marked & c.tostop) != 0) return nullptr;
-      if (curr->tt == LUA_TTHREAD) sweepthread(L, static_cast<lua_State*>(curr));
-      curr->marked = keptmark(c, marked);
-      p = &curr->next;
-    }
+    swept s = sweepone(L, c, p);
+    if (s == swept::stop) return nullptr;
+    if (s == swept::kept) p = &curr->next;
   }
   return *p == nullptr ? nullptr : p;
 }
 
 // Sweeps a list up to its first live object, so that objects made during
-// the sweep (linked at the head) are never swept this cycle.
+// the sweep (linked at the head) are never swept this cycle. Adds to *n the
+// objects looked at, the live one and an empty list's end counting one
+// each, as sweeping them one at a time would.
 GCObject** sweeptolive(lua_State* L, GCObject** p, int* n) {
-  GCObject** old = p;
-  int i = 0;
-  do {
-    i++;
-    p = sweeplist(L, p, 1);
-  } while (p == old);
-  if (n != nullptr) *n += i;
-  return p;
+  const sweepcolors c = sweepcolors_of(G(L));
+  int looked = 0;
+  GCObject** rest = nullptr;
+  for (;;) {
+    looked++;
+    GCObject* curr = *p;
+    if (curr == nullptr) break;
+    swept s = sweepone(L, c, p);
+    if (s == swept::freed) {
+      if (*p == nullptr) break;
+      continue;
+    }
+    if (s == swept::kept) rest = curr->next == nullptr ? nullptr : &curr->next;
+    break;
+  }
+  if (n != nullptr) *n += looked;
+  return rest;
 }
 
 // The join buffer a cycle's end leaves in place: one this small is about to

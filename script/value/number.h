@@ -1,6 +1,7 @@
 #pragma once
 // The 16.16 number model: text to number, number to text, the arithmetic
 // codes of the operators and small helpers on numbers and integers.
+#include <bit>
 #include <cstdarg>
 #include <cstddef>
 
@@ -60,7 +61,8 @@ lua_Number luaO_pow(lua_State* L, lua_Number a, lua_Number b);
 
 int luaO_int2fb(unsigned int x);
 int luaO_fb2int(int x);
-int luaO_ceillog2(unsigned int x);
+// The least l with 2^l >= x (32 for 0).
+inline int luaO_ceillog2(unsigned int x) { return std::bit_width(x - 1u); }
 int luaO_hexavalue(int c);
 // Short form of a chunk's source name for messages, bufflen bytes with the 0.
 void luaO_chunkid(char* out, const char* source, size_t bufflen);

@@ -50,20 +50,6 @@ int luaO_fb2int(int x) {
   return ((x & 7) + 8) << (e - 1);
 }
 
-int luaO_ceillog2(unsigned int x) {
-  int l = 0;
-  x--;
-  while (x >= 256) {
-    l += 8;
-    x >>= 8;
-  }
-  while (x > 0) {
-    l++;
-    x >>= 1;
-  }
-  return l;
-}
-
 int luaO_hexavalue(int c) {
   if (lisdigit(c)) return c - '0';
   return (c | 0x20) - 'a' + 10;

@@ -104,6 +104,13 @@ int luaO_str2d(const char* s, size_t len, lua_Number* result) {
 // (f / 65536 = f * 5^16 / 10^16), so "%0.Nf" rounding (to nearest, ties to
 // even) is done here in integers, with the same result as printf.
 int tovo_fixed_to_string(char* buf, lua_Number n) {
+  if (n >= 0 && (n & 0xffff) == 0) {  // the commonest: a whole number, not negative (at most 5 digits)
+    uint32_t w = static_cast<uint32_t>(n) >> 16;
+    int len = w < 10 ? 1 : w < 100 ? 2 : w < 1000 ? 3 : w < 10000 ? 4 : 5;
+    for (int i = len; i-- > 0; w /= 10) buf[i] = static_cast<char>('0' + w % 10);
+    buf[len] = 0;
+    return len;
+  }
   bool negative = n < 0;
   uint32_t m = negative ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
   uint32_t whole = m >> 16;

@@ -69,25 +69,46 @@ bool same_bytes(const char* a, const char* b, size_t l) {
   return true;
 }
 
-// One byte into the hash.
+// One byte into the hash of a long string.
 uint32_t hash_step(uint32_t h, char c) { return h ^ ((h << 5) + (h >> 2) + static_cast<unsigned char>(c)); }
 
-// luaS_hash, inline where short strings are interned: from the last byte
-// to the first, every byte of a string shorter than 32.
-[[gnu::always_inline]] inline uint32_t hash_of(const char* str, size_t l, uint32_t seed) {
+constexpr uint64_t HASH_MULTIPLIER = 0x9e3779b97f4a7c15u;
+
+// One word into the hash of a short string: the high half of the 128-bit
+// product depends on every bit of the word, and is folded into the low bits
+// that pick a bucket.
+uint64_t hash_word(uint64_t h, uint64_t w) {
+  unsigned __int128 p = static_cast<unsigned __int128>(h ^ w) * HASH_MULTIPLIER;
+  return static_cast<uint64_t>(p) ^ static_cast<uint64_t>(p >> 64);
+}
+
+// The hash of a short string (l <= LUAI_MAXSHORTLEN), a word at a time: its
+// 8-byte words, the last one overlapping the one before it; under 8 bytes
+// one word of its first and last four bytes (which may overlap), under 4
+// bytes one of its first, middle and last bytes. The length goes into the
+// first word, so that strings whose words are alike still differ.
+[[gnu::always_inline]] inline uint32_t short_hash(const char* str, size_t l, uint32_t seed) {
+  uint64_t h = (static_cast<uint64_t>(seed) << 32) ^ l;
+  if (l >= 8) {
+    for (size_t i = 0; i + 8 < l; i += 8) h = hash_word(h, load8(str + i));
+    h = hash_word(h, load8(str + l - 8));
+  } else if (l >= 4) {
+    h = hash_word(h, load4(str) | static_cast<uint64_t>(load4(str + l - 4)) << 32);
+  } else if (l > 0) {
+    uint64_t first = static_cast<unsigned char>(str[0]), middle = static_cast<unsigned char>(str[l >> 1]);
+    uint64_t last = static_cast<unsigned char>(str[l - 1]);
+    h = hash_word(h, first | middle << 8 | last << 16);
+  } else {
+    h = hash_word(h, 0);
+  }
+  return static_cast<uint32_t>(h);
+}
+
+// The hash of a long string: from the last byte to the first, every
+// (l / 32 + 1)th byte.
+uint32_t long_hash(const char* str, size_t l, uint32_t seed) {
   uint32_t h = seed ^ static_cast<uint32_t>(l);
   size_t step = (l >> 5) + 1;
-  if (step == 1) {  // every byte, last first, four a round
-    size_t l1 = l;
-    for (; l1 >= 4; l1 -= 4) {
-      h = hash_step(h, str[l1 - 1]);
-      h = hash_step(h, str[l1 - 2]);
-      h = hash_step(h, str[l1 - 3]);
-      h = hash_step(h, str[l1 - 4]);
-    }
-    for (; l1 >= 1; l1--) h = hash_step(h, str[l1 - 1]);
-    return h;
-  }
   for (size_t l1 = l; l1 >= step; l1 -= step) h = hash_step(h, str[l1 - 1]);
   return h;
 }
@@ -108,7 +129,7 @@ void setbit(uint64_t* filled, int b) { filled[b >> 6] |= uint64_t{1} << (b & 63)
 
 TString* internshrstr(lua_State* L, const char* str, size_t l) {
   global_State* g = G(L);
-  uint32_t h = hash_of(str, l, g->seed);
+  uint32_t h = short_hash(str, l, g->seed);
   for (GCObject* o = g->strt.hash[bucket_of(h, g->strt.size)]; o != nullptr; o = o->next) {
     TString* ts = static_cast<TString*>(o);
     if (ts->hash == h && ts->len == l && same_bytes(str, getstr(ts), l)) {
@@ -121,7 +142,9 @@ TString* internshrstr(lua_State* L, const char* str, size_t l) {
 
 }  // namespace
 
-uint32_t luaS_hash(const char* str, size_t l, uint32_t seed) { return hash_of(str, l, seed); }
+uint32_t luaS_hash(const char* str, size_t l, uint32_t seed) {
+  return l <= LUAI_MAXSHORTLEN ? short_hash(str, l, seed) : long_hash(str, l, seed);
+}
 
 void luaS_resize(lua_State* L, int newsize) {
   global_State* g = G(L);
@@ -158,16 +181,6 @@ void luaS_resize(lua_State* L, int newsize) {
 }
 
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l) { return internshrstr(L, str, l); }
-
-TString* luaS_newlngstr(lua_State* L, size_t l) {
-  if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
-  TString* ts = static_cast<TString*>(luaC_newobj(L, LUA_TLNGSTR, sizestring(l), layout32_string(l), nullptr));
-  ts->len = static_cast<uint32_t>(l);
-  ts->hash = G(L)->seed;
-  ts->extra = 0;
-  getstr(ts)[l] = 0;
-  return ts;
-}
 
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l) {
   if (l == 1) return luaS_newbyte(L, *str);

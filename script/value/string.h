@@ -3,6 +3,8 @@
 // ones separate objects) and full userdata.
 #include <cstring>
 
+#include "script/value/gc.h"
+#include "script/value/lua_mem.h"
 #include "script/vm/state.h"
 
 constexpr size_t LUAI_MAXSHORTLEN = 40;  // longer strings are not interned
@@ -11,6 +13,8 @@ constexpr int MINSTRTABSIZE = 32;
 inline size_t sizestring(size_t len) { return sizeof(TString) + len + 1; }
 inline size_t sizeudata(size_t len) { return sizeof(Udata) + len; }
 
+// The hash of l bytes: a short string's a word at a time, a long string's
+// from a sample of at most about 32 of its bytes.
 uint32_t luaS_hash(const char* str, size_t l, uint32_t seed);
 // Re-buckets the string table to newsize buckets (a power of two).
 void luaS_resize(lua_State* L, int newsize);
@@ -19,8 +23,17 @@ void luaS_resize(lua_State* L, int newsize);
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l);
 TString* luaS_new(lua_State* L, const char* str);
 // A new long string of l bytes (l > LUAI_MAXSHORTLEN) for the caller to
-// fill: only its closing 0 byte is written.
-TString* luaS_newlngstr(lua_State* L, size_t l);
+// fill: only its closing 0 byte is written. Inline: joins make one for
+// every long result.
+inline TString* luaS_newlngstr(lua_State* L, size_t l) {
+  if (l + 1 > MAX_SIZET - sizeof(TString) || l > UINT32_MAX - 1) luaM_toobig(L);
+  TString* ts = static_cast<TString*>(luaC_newobj(L, LUA_TLNGSTR, sizestring(l), layout32_string(l), nullptr));
+  ts->len = static_cast<uint32_t>(l);
+  ts->hash = G(L)->seed;
+  ts->extra = 0;
+  getstr(ts)[l] = 0;
+  return ts;
+}
 // The interned short string of l bytes (l <= LUAI_MAXSHORTLEN).
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l);
 // The interned one-byte string of c (text_cache.cpp).

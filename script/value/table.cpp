@@ -40,6 +40,27 @@ Node* hashnum(const Table* t, lua_Number v) {
   return hashmod(t, static_cast<uint32_t>(v < 0 ? -v : v));
 }
 
+// The main position of a key of any kind.
+Node* mainposition_of(const Table* t, const TValue* key) {
+  switch (ttype(key)) {
+    case LUA_TNUMBER: return hashnum(t, nvalue(key));
+    case LUA_TSHRSTR: return hashpow2(t, tsvalue(key)->hash);
+    case LUA_TLNGSTR: return hashpow2(t, luaS_lnghash(tsvalue(key)));
+    case LUA_TBOOLEAN: return hashpow2(t, static_cast<uint32_t>(bvalue(key)));
+    case LUA_TLIGHTUSERDATA: return hashpointer(t, pvalue(key));
+    case LUA_TLCF:
+    case LUA_TFCF: return hashpointer(t, reinterpret_cast<const void*>(fvalue(key)));
+    default: return hashpointer(t, gcvalue(key));
+  }
+}
+
+// luaH_mainposition with the commonest key, a short string, inline: a
+// constructor's fields and a record's new names take this way.
+[[gnu::always_inline]] inline Node* mainposition(const Table* t, const TValue* key) {
+  if (ttisshrstring(key)) return hashpow2(t, tsvalue(key)->hash);
+  return mainposition_of(t, key);
+}
+
 const TValue* getgeneric(Table* t, const TValue* key) {
   for (Node* n = luaH_mainposition(t, key); n != nullptr; n = n->next) {
     if (luaO_rawequalObj(&n->key, key)) return &n->val;
@@ -158,12 +179,16 @@ int computesizes(const int* nums, int* narray) {
   return na;
 }
 
+// What luaH_resize(nasize, 0) does to a table without nodes.
+void growarray(lua_State* L, Table* t, int nasize) {
+  setarrayvector(L, t, nasize > MAXASIZE ? MAXASIZE : nasize);
+  t->indexnode = 0;
+}
+
 void rehash(lua_State* L, Table* t, const TValue* ek) {
   int nasize, nhsize;
   if (luaH_arraygrowth(t, ek, &nasize)) {
-    // What luaH_resize(nasize, 0) does to a table without nodes.
-    setarrayvector(L, t, nasize > MAXASIZE ? MAXASIZE : nasize);
-    t->indexnode = 0;
+    growarray(L, t, nasize);
     return;
   }
   luaH_rehashsizes(t, ek, &nasize, &nhsize);
@@ -227,18 +252,7 @@ bool luaH_arraygrowth(const Table* t, const TValue* ek, int* nasize) {
   return true;
 }
 
-Node* luaH_mainposition(const Table* t, const TValue* key) {
-  switch (ttype(key)) {
-    case LUA_TNUMBER: return hashnum(t, nvalue(key));
-    case LUA_TSHRSTR: return hashpow2(t, tsvalue(key)->hash);
-    case LUA_TLNGSTR: return hashpow2(t, luaS_lnghash(tsvalue(key)));
-    case LUA_TBOOLEAN: return hashpow2(t, static_cast<uint32_t>(bvalue(key)));
-    case LUA_TLIGHTUSERDATA: return hashpointer(t, pvalue(key));
-    case LUA_TLCF:
-    case LUA_TFCF: return hashpointer(t, reinterpret_cast<const void*>(fvalue(key)));
-    default: return hashpointer(t, gcvalue(key));
-  }
-}
+Node* luaH_mainposition(const Table* t, const TValue* key) { return mainposition(t, key); }
 
 Table* luaH_new(lua_State* L) {
   Table* t = static_cast<Table*>(luaC_newobj(L, LUA_TTABLE, sizeof(Table), LAYOUT32_TABLE, nullptr));
@@ -285,31 +299,42 @@ const TValue* luaH_get(Table* t, const TValue* key) {
   }
 }
 
+namespace {
+
+// The new key's slot when its main position mp is taken (or the part is
+// the dummy): a free node, or a rehash when none is left.
+[[gnu::noinline]] TValue* newkey_elsewhere(lua_State* L, Table* t, const TValue* key, Node* mp) {
+  Node* f = getfreepos(t);
+  if (f == nullptr) {
+    rehash(L, t, key);
+    return luaH_set(L, t, key);
+  }
+  Node* othern = mainposition(t, &mp->key);
+  if (othern != mp) {
+    // The occupant is not in its main position: move it to the free node.
+    while (othern->next != mp) othern = othern->next;
+    othern->next = f;
+    *f = *mp;
+    mp->next = nullptr;
+    setnilvalue(&mp->val);
+  } else {
+    // The occupant is: the new key goes to the free node, chained after it.
+    f->next = mp->next;
+    mp->next = f;
+    mp = f;
+  }
+  setobj(&mp->key, key);
+  luaC_barrierback(L, t, key);
+  return &mp->val;
+}
+
+}  // namespace
+
 TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key) {
   if (ttisnil(key)) luaG_runerror(L, "table index is nil");
   t->indexnode = 0;  // a new key may take or move any node
-  Node* mp = luaH_mainposition(t, key);
-  if (!ttisnil(&mp->val) || luaH_isdummy(mp)) {
-    Node* f = getfreepos(t);
-    if (f == nullptr) {
-      rehash(L, t, key);
-      return luaH_set(L, t, key);
-    }
-    Node* othern = luaH_mainposition(t, &mp->key);
-    if (othern != mp) {
-      // The occupant is not in its main position: move it to the free node.
-      while (othern->next != mp) othern = othern->next;
-      othern->next = f;
-      *f = *mp;
-      mp->next = nullptr;
-      setnilvalue(&mp->val);
-    } else {
-      // The occupant is: the new key goes to the free node, chained after it.
-      f->next = mp->next;
-      mp->next = f;
-      mp = f;
-    }
-  }
+  Node* mp = mainposition(t, key);
+  if (!ttisnil(&mp->val) || luaH_isdummy(mp)) return newkey_elsewhere(L, t, key, mp);
   setobj(&mp->key, key);
   luaC_barrierback(L, t, key);
   return &mp->val;
@@ -329,10 +354,32 @@ void luaH_setint(lua_State* L, Table* t, int n, const TValue* value) {
   } else {
     TValue k;
     setnvalue(&k, tovo_int2num(n));
-    cell = luaH_newkey(L, t, &k);
+    int nasize;
+    if (luaH_arraygrowth(t, &k, &nasize)) {
+      // An append past a full array part without nodes, as add makes it:
+      // the growth the new key's rehash would make, without the search.
+      growarray(L, t, nasize);
+      cell = &t->array[n - 1];
+    } else {
+      cell = luaH_newkey(L, t, &k);
+    }
   }
   setobj(cell, value);
 }
+
+namespace {
+
+// Puts the keys of the old node vector (2^oldhsize nodes) into the table's
+// new parts, then frees the old vector.
+[[gnu::noinline]] void reinsert(lua_State* L, Table* t, Node* nold, int oldhsize) {
+  for (int j = twoto(oldhsize) - 1; j >= 0; j--) {
+    Node* old = nold + j;
+    if (!ttisnil(&old->val)) setobj(luaH_set(L, t, &old->key), &old->val);
+  }
+  free_block(L, nold, static_cast<size_t>(twoto(oldhsize)) * sizeof(Node));
+}
+
+}  // namespace
 
 void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize) {
   if (nasize > MAXASIZE) nasize = MAXASIZE;
@@ -340,12 +387,8 @@ void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize) {
   Node* nold = t->node;
   if (nasize > t->sizearray) setarrayvector(L, t, nasize);  // the array part never shrinks
   setnodevector(L, t, nhsize);
-  if (nold == dummynode) return;  // no key to move, no block to free
-  for (int j = twoto(oldhsize) - 1; j >= 0; j--) {
-    Node* old = nold + j;
-    if (!ttisnil(&old->val)) setobj(luaH_set(L, t, &old->key), &old->val);
-  }
-  free_block(L, nold, static_cast<size_t>(twoto(oldhsize)) * sizeof(Node));
+  // A constructor's table has no node yet: no key to move, no block to free.
+  if (nold != dummynode) reinsert(L, t, nold, oldhsize);
 }
 
 void luaH_resizearray(lua_State* L, Table* t, int nasize) {

@@ -43,20 +43,29 @@ TString* luaS_typename(lua_State* L, int t) {
   return ts;
 }
 
-TString* luaV_numbertext(lua_State* L, lua_Number n) {
-  luaS_texts* texts = G(L)->texts;
-  int i = slot_of(n);
-  if (texts && texts->kept.number_text[i] != nullptr && texts->kept.number[i] == n) return texts->kept.number_text[i];
+namespace {
+
+// The text of n made anew, and kept in slot i.
+[[gnu::noinline]] TString* new_numbertext(lua_State* L, lua_Number n, int i) {
   char text[TOVO_NUMBER_TEXT];
   // Number text is at most 12 characters; the bound lets the optimiser see
   // that it never takes the long-string road.
   const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
   TString* ts = luaS_newlstr(L, text, len);
-  if (texts) {
+  if (luaS_texts* texts = G(L)->texts) {
     texts->kept.number[i] = n;
     texts->kept.number_text[i] = ts;
   }
   return ts;
+}
+
+}  // namespace
+
+TString* luaV_numbertext(lua_State* L, lua_Number n) {
+  luaS_texts* texts = G(L)->texts;
+  int i = slot_of(n);
+  if (texts && texts->kept.number_text[i] != nullptr && texts->kept.number[i] == n) return texts->kept.number_text[i];
+  return new_numbertext(L, n, i);  // out of line: a text found costs no saved registers
 }
 
 void luaS_forgettexts(const global_State* g) {

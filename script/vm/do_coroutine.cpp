@@ -5,6 +5,7 @@
 #include "script/api/api.h"
 #include "script/value/string.h"
 #include "script/vm/do.h"
+#include "script/vm/do_coswitch.h"
 #include "script/vm/func.h"
 #include "script/vm/opcodes.h"
 #include "script/vm/stack.h"
@@ -12,12 +13,8 @@
 
 namespace {
 
-// The thread of the innermost running resume and its native-call depth. A
-// native function that the thread's instruction loop calls at that depth (no
-// native call in between) yields by returning through the loop instead of
-// unwinding, which is far cheaper.
-lua_State* resume_thread = nullptr;
-unsigned short resume_ccalls = 0;
+// The innermost running resume (do_coswitch.h).
+ResumeLevel level = {nullptr, 0};
 
 // Finishes a native frame interrupted by a yield or an error: completes its
 // lua_callk or lua_pcallk and runs its continuation.
@@ -109,19 +106,6 @@ void resume(lua_State* L, void* ud) {
   unroll(L, nullptr);
 }
 
-// What a resume of L by from (null: by the host) sets up: yields allowed,
-// a native-call depth one above from's, L the thread of the innermost resume.
-// saved keeps what resume_leave gives back.
-inline void resume_enter(lua_State* L, lua_State* from, LoopResume* saved) {
-  saved->nny = L->nny;
-  L->nCcalls = static_cast<unsigned short>(from != nullptr ? from->nCcalls + 1 : 1);
-  L->nny = 0;  // yields allowed
-  saved->outer_thread = resume_thread;
-  saved->outer_ccalls = resume_ccalls;
-  resume_thread = L;
-  resume_ccalls = L->nCcalls;
-}
-
 // After the resume's boundary caught a yield or an error of L, which left
 // L's native-call depth at the resume's level: no frame counts in it.
 void uncount_frames(lua_State* L) {
@@ -148,14 +132,6 @@ int resume_recover(lua_State* L, int status) {
       return status;
     }
   }
-}
-
-// Gives back what resume_enter changed, once the resume of L has ended.
-inline void resume_leave(lua_State* L, const LoopResume* saved) {
-  resume_thread = saved->outer_thread;
-  resume_ccalls = saved->outer_ccalls;
-  L->nny = saved->nny;
-  L->nCcalls--;
 }
 
 // lua_checkstack(L, n), without the call when the stack and the frame have
@@ -264,12 +240,14 @@ inline bool coresume_return_values(lua_State* L, lua_State* co, StkId first) {
 
 }  // namespace
 
+ResumeLevel* luaD_resumelevel() { return &level; }
+
 int lua_resume(lua_State* L, lua_State* from, int nargs) {
   LoopResume saved;
-  resume_enter(L, from, &saved);
+  luaD_resumeenter(&level, L, from, &saved);
   int status = luaD_rawrunprotected(L, resume, L->top - nargs);
   status = status == -1 ? LUA_ERRRUN : resume_recover(L, status);  // -1: an error of the resume call itself
-  resume_leave(L, &saved);
+  luaD_resumeleave(&level, L, &saved);
   return status;
 }
 
@@ -295,7 +273,7 @@ lua_State* luaD_coresumecall(lua_State* L, StkId func, int nresults, lua_longjmp
     return nullptr;
   }
   LoopResume* r = &co->loop_resume;
-  resume_enter(co, L, r);
+  luaD_resumeenter(&level, co, L, r);
   r->resumer = L;
   r->errorJmp = co->errorJmp;
   co->errorJmp = lj;
@@ -337,7 +315,7 @@ lua_State* luaD_coresumeend(lua_State* co, int status, lua_State** running) {
   } else if (co->status == LUA_YIELD) {
     status = LUA_YIELD;
   }
-  resume_leave(co, r);
+  luaD_resumeleave(&level, co, r);
   *running = L;
   if ((status != LUA_OK && status != LUA_YIELD) || !coresume_return_values(L, co, co->ci->func + 1)) {
     coresume_return(L, resume_results(L, co, status, true));
@@ -346,11 +324,15 @@ lua_State* luaD_coresumeend(lua_State* co, int status, lua_State** running) {
 }
 
 bool luaD_yieldcall(lua_State* L, StkId func, int nresults) {
-  if (L != resume_thread || L->nCcalls != resume_ccalls || L->nny > 0) return false;
+  if (L != level.thread || L->nCcalls != level.ccalls || L->nny > 0) return false;
   CallInfo* ci = luaD_nativeframe(L, func, nresults);  // a finalizer it runs leaves the resume as it was
   L->status = LUA_YIELD;
   ci->extra = savestack(L, ci->func);
   ci->u.c.k = nullptr;  // the frame's values are all the arguments
+  // Under a resume the loop runs only script frames lie below (a native
+  // frame in between would have raised the depth); under the general
+  // resume a protected call's frame may, which only that resume finishes.
+  L->loop_resume.quick_yield = L->loop_resume.resumer != nullptr;
   return true;
 }
 
@@ -361,11 +343,13 @@ int lua_yieldk(lua_State* L, int nresults, int ctx, lua_CFunction k) {
     luaG_runerror(L, "attempt to yield from outside a coroutine");
   }
   L->status = LUA_YIELD;
+  L->loop_resume.quick_yield = false;
   ci->extra = savestack(L, ci->func);
   if (isLua(ci)) return 0;  // a budget suspension: the loop throws
   ci->u.c.k = k;
   if (k != nullptr) ci->u.c.ctx = ctx;
-  ci->func = L->top - nresults - 1;  // keeps the results as the frame's only values
-  if (L == resume_thread && L->nCcalls == resume_ccalls) return nresults;  // the loop returns
+  // The results are kept as the frame's only values.
+  ci->func = L->top - nresults - 1;
+  if (L == level.thread && L->nCcalls == level.ccalls) return nresults;  // the loop returns
   luaD_throw(L, LUA_YIELD);
 }

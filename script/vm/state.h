@@ -126,6 +126,11 @@ struct LoopResume {
   lua_longjmp* errorJmp;    // the thread's boundary before the resume
   unsigned short outer_ccalls;
   unsigned short nny;
+  // The thread's last yield was the yield function called by an instruction
+  // of its script frame, with only script frames below, in a resume that the
+  // loop ran (luaD_yieldcall, luaD_yieldquick): a resume from the loop
+  // finishes it with a plain copy.
+  bool quick_yield;
 };
 
 struct lua_State : GCObject {

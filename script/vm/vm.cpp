@@ -30,6 +30,7 @@
 #include "script/value/table.h"
 #include "script/vm/cpu_budget.h"
 #include "script/vm/do.h"
+#include "script/vm/do_coswitch.h"
 #include "script/vm/func.h"
 #include "script/vm/opcodes.h"
 #include "script/vm/stack.h"
@@ -258,6 +259,7 @@ struct LoopRun {
   lua_State* running;
   lua_longjmp lj;
   int ended;
+  ResumeLevel* level;  // the innermost resume, which quick switches change
 };
 
 void execute(void* ud);
@@ -270,6 +272,7 @@ void luaV_execute(lua_State* L) {
   run.running = L;
   run.lj.previous = nullptr;
   run.ended = LUA_OK;
+  run.level = luaD_resumelevel();
   while ((run.ended = luaD_runbehind(&run.lj, execute, &run)) != LUA_OK) {
   }
 }
@@ -800,6 +803,18 @@ enterframe:  // here over is current, and every frame's saved pc
           pc = CL()->p->code;
         } else {
           L->top = top;
+          // The usual switch between a coroutine and its resumer: nothing
+          // runs outside the loop, the count stays in over.
+          lua_State* other = !ttislcf(ra) ? nullptr
+                             : fvalue(ra) == luaB_coresume && ttisthread(ra + 1)
+                                 ? luaD_coresumequick(run->level, L, ra, nresults, &run->lj)
+                             : fvalue(ra) == luaB_yield && L != run->L0 ? luaD_yieldquick(run->level, L, ra, nresults)
+                                                                        : nullptr;
+          if (other != nullptr) {
+            L = run->running = other;  // from here on an error is the other thread's
+            ci = L->ci;
+            goto enterframe;
+          }
           savecount();
           if (ttisfcf(ra)) {  // a fast native function: no frame
             L->nargs = static_cast<int32_t>(L->top - ra) - 1;

@@ -40,9 +40,62 @@ bool tostring(lua_State* L, StkId o) { return ttisstring(o) || luaV_tostring(L, 
   }
 }
 
+// The join buffer for a join of tl bytes. It grows at least twofold, so
+// that a string built piece by piece reallocates it a few times rather than
+// once a join. It is sized so for every join, as its size counts in the
+// state's memory, though a long result is copied straight into its new
+// string.
+char* join_buffer(lua_State* L, size_t tl) {
+  Mbuffer* b = &G(L)->buff;
+  if (tl <= luaZ_sizebuffer(b)) return luaZ_buffer(b);  // large enough already
+  size_t want = tl;
+  if (want > luaZ_sizebuffer(b) && want < 2 * luaZ_sizebuffer(b)) want = 2 * luaZ_sizebuffer(b);
+  return luaZ_openspace(L, b, want);
+}
+
+// The join of the two values on top of the stack when both are strings or
+// numbers, as the general loop below makes it (the same conversions in the
+// same order, the same buffer, charge and result) on a shorter road: the
+// commonest join, a .. b alone. False, with nothing done, for other values.
+[[gnu::always_inline]] inline bool join_pair(lua_State* L) {
+  StkId top = L->top;
+  StkId a = top - 2, b = top - 1;
+  if (!(ttisstring(a) || ttisnumber(a)) || !(ttisstring(b) || ttisnumber(b))) return false;
+  tostring(L, b);
+  size_t lb = tsvalue(b)->len;
+  if (lb == 0) {  // the result is the first operand
+    tostring(L, a);
+  } else if (ttisstring(a) && tsvalue(a)->len == 0) {  // the result is the second
+    setobj(a, b);
+  } else {
+    tostring(L, a);
+    size_t la = tsvalue(a)->len;
+    if (la >= MAX_JOIN - lb) luaG_runerror(L, "string length overflow");
+    size_t tl = la + lb;
+    char* buffer = join_buffer(L, tl);
+    int32_t charge = static_cast<int32_t>(la / 32) + static_cast<int32_t>(lb / 32);
+    if (tl > LUAI_MAXSHORTLEN) {
+      TString* joined = luaS_newlngstr(L, tl);
+      char* to = getstr(joined);
+      copy_piece(to, svalue(a), la);
+      copy_piece(to + la, svalue(b), lb);
+      lua_add_cpu_cycles(L, charge);
+      setsvalue(a, joined);
+    } else {
+      copy_piece(buffer, svalue(a), la);
+      copy_piece(buffer + la, svalue(b), lb);
+      lua_add_cpu_cycles(L, charge);  // charged before the string is made, which may fail
+      setsvalue(a, luaS_newshrstr(L, buffer, tl));
+    }
+  }
+  L->top = b;
+  return true;
+}
+
 }  // namespace
 
 void luaV_concat(lua_State* L, int total) {
+  if (total == 2 && join_pair(L)) return;
   do {
     StkId top = L->top;
     int n = 2;  // values joined by this pass
@@ -60,14 +113,7 @@ void luaV_concat(lua_State* L, int total) {
         if (l >= MAX_JOIN - tl) luaG_runerror(L, "string length overflow");
         tl += l;
       }
-      // The buffer grows at least twofold, so that a string built piece by
-      // piece reallocates it a few times rather than once a join. It is
-      // sized so for every join, as its size counts in the state's memory,
-      // though a long result is copied straight into its new string.
-      Mbuffer* b = &G(L)->buff;
-      size_t want = tl;
-      if (want > luaZ_sizebuffer(b) && want < 2 * luaZ_sizebuffer(b)) want = 2 * luaZ_sizebuffer(b);
-      char* buffer = luaZ_openspace(L, b, want);
+      char* buffer = join_buffer(L, tl);
       TString* joined = nullptr;
       if (tl > LUAI_MAXSHORTLEN) {
         joined = luaS_newlngstr(L, tl);
@@ -76,14 +122,16 @@ void luaV_concat(lua_State* L, int total) {
       int32_t charge = 0;
       tl = 0;
       n = i;
-      do {
-        size_t l = tsvalue(top - i)->len;
-        copy_piece(buffer + tl, svalue(top - i), l);
+      for (StkId piece = top - n; piece < top; piece++) {
+        const TString* ts = tsvalue(piece);
+        size_t l = ts->len;
+        copy_piece(buffer + tl, getstr(ts), l);
         tl += l;
         charge += static_cast<int32_t>(l / 32);
-      } while (--i > 0);
+      }
       lua_add_cpu_cycles(L, charge);
-      setsvalue(top - n, joined != nullptr ? joined : luaS_newlstr(L, buffer, tl));
+      // Both ends are not empty: a short result is at least two bytes.
+      setsvalue(top - n, joined != nullptr ? joined : luaS_newshrstr(L, buffer, tl));
     }
     total -= n - 1;
     L->top -= n - 1;

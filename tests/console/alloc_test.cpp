@@ -123,7 +123,7 @@ TEST_F(AllocTest, BlocksAreAlignedAndKeepTheirBytes) {
   // and shrinking back keep the bytes and count the size asked for.
   char* block = static_cast<char*>(make(4, 13));
   std::memcpy(block, "hello, world", 13);
-  for (size_t size : {14, 20, 100, 4096, 60, 13}) {
+  for (size_t size : {14, 20, 100, 300, 700, 2000, 4096, 600, 60, 13}) {
     block = static_cast<char*>(tovo_lua_alloc(nullptr, block, 13, size));
     ASSERT_NE(block, nullptr) << size;
     EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % alignof(std::max_align_t), 0u) << size;
@@ -132,6 +132,29 @@ TEST_F(AllocTest, BlocksAreAlignedAndKeepTheirBytes) {
   }
   release(block);
   EXPECT_EQ(pstate().script_memory, 0);
+}
+
+TEST_F(AllocTest, FreedBlocksServeTheNextOfTheirClass) {
+  // A freed block, small or of a medium class (the arrays of a growing
+  // table), is the next one made of its class, whatever size in the class
+  // is asked for; host memory counts the class while the block is held.
+  struct Case {
+    size_t first, next;  // sizes in the same class
+    int64_t host;        // the class, header included
+  } cases[] = {{40, 48, 64}, {600, 620, 640}, {1000, 970, 1024}, {4000, 4010, 4032}};
+  for (const Case& c : cases) {
+    void* block = make(5, c.first);
+    ASSERT_NE(block, nullptr) << c.first;
+    EXPECT_EQ(pstate().host_memory, c.host) << c.first;
+    release(block);
+    EXPECT_EQ(pstate().host_memory, 0) << c.first;
+    void* again = make(5, c.next);
+    EXPECT_EQ(again, block) << c.first;
+    EXPECT_EQ(pstate().script_memory, static_cast<int32_t>(c.next)) << c.first;
+    // a table's array grows in place inside its class
+    EXPECT_EQ(tovo_lua_alloc(nullptr, again, c.next, c.host - 16), again) << c.first;
+    release(again);
+  }
 }
 
 TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
@@ -148,6 +171,31 @@ TEST_F(AllocTest, SoftLimitAsksForASuperyield) {
   release(block);
   release(more);
   release(third);
+}
+
+TEST_F(AllocTest, ASmallBlockFromItsListStillAsksPastALimit) {
+  // A small block whose class has a freed block at hand asks for a
+  // super-yield all the same past the soft limit or near the host memory
+  // limit.
+  struct Case {
+    const char* what;
+    int32_t code_overhead;
+    int64_t host_before;
+  } cases[] = {{"past the soft limit", 0x204001, 0}, {"at the host limit", 0, TOVO_HOST_MEMORY_LIMIT - 10}};
+  for (const Case& c : cases) {
+    release(make(5, 40));  // one freed block of the class
+    clear();
+    lua_cpu(asked).cpu_superyield = 0;
+    pstate().code_overhead = c.code_overhead;
+    pstate().host_memory = c.host_before;
+    void* block = make(5, 40);
+    ASSERT_NE(block, nullptr) << c.what;
+    EXPECT_EQ(pstate().slice_escape, 1) << c.what;
+    EXPECT_TRUE(superyield_asked()) << c.what;
+    EXPECT_EQ(pstate().script_memory, 40) << c.what;
+    release(block);
+    EXPECT_EQ(pstate().host_memory, c.host_before) << c.what;
+  }
 }
 
 TEST_F(AllocTest, HardLimitRefusesGrowthOnly) {

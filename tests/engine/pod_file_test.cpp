@@ -415,6 +415,7 @@ int write_extra(tarq_file* f, tarq_pod*, int32_t) {
 }  // namespace
 
 TEST_F(EnginePodFile, ItemHooks) {
+  hook_calls = 0;
   tarq_set_save_item_func(write_extra);
   tarq_pod* pod = tarq_create_pod(0);
   int x = 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "script/value/number.h"
 #include "script/vm/cpu.h"
@@ -113,6 +114,10 @@ TEST(FixedToString, AgreesWithThePrintfRouteIncludingTies) {
       ASSERT_EQ(std::string(buf), printf_route(n)) << std::hex << n;
     }
   }
+  for (int w = -32768; w <= 32767; w++) {  // every whole number, each digit count and its edges
+    tovo_fixed_to_string(buf, tovo_int2num(w));
+    ASSERT_EQ(std::string(buf), printf_route(tovo_int2num(w))) << w;
+  }
   std::mt19937 rng(99);
   for (int i = 0; i < 200000; i++) {
     lua_Number n = static_cast<lua_Number>(rng());
@@ -176,6 +181,9 @@ TEST(Helpers, FloatingBytesAndLogs) {
   EXPECT_EQ(luaO_ceillog2(3), 2);
   EXPECT_EQ(luaO_ceillog2(32767), 15);
   EXPECT_EQ(luaO_ceillog2(32768), 15);
+  for (auto [x, l] : {std::pair{0u, 32}, {4u, 2}, {5u, 3}, {32769u, 16}, {0x80000000u, 31}, {0x80000001u, 32}}) {
+    EXPECT_EQ(luaO_ceillog2(x), l) << x;
+  }
   EXPECT_EQ(luaO_hexavalue('7'), 7);
   EXPECT_EQ(luaO_hexavalue('b'), 11);
   EXPECT_EQ(luaO_hexavalue('F'), 15);

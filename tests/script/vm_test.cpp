@@ -213,6 +213,37 @@ TEST_F(VmOpTest, ConcatenationChargesCopiedBytes) {
   EXPECT_EQ(empty - moved, 1 + 2);
 }
 
+// "__concat": the types of its operands, as "a|b".
+int concat_types(lua_State* L) {
+  lua_pushfstring(L, "%s|%s", lua_typename(L, lua_type(L, 1)), lua_typename(L, lua_type(L, 2)));
+  return 1;
+}
+
+TEST_F(VmOpTest, TwoValueJoinsConvertNumbersOnlyWhenBothSidesJoin) {
+  // A join of two values: numbers become text when both sides are strings
+  // or numbers, either side may be empty, and "__concat" is handed the
+  // values as they were, a number still a number.
+  lua_newtable(L);
+  lua_newtable(L);
+  lua_pushcfunction(L, concat_types);
+  lua_setfield(L, -2, "__concat");
+  lua_setmetatable(L, -2);
+  lua_setglobal(L, "t");
+  const std::pair<const char*, const char*> cases[] = {
+      {"local a, b = 1, 2 return a .. b", "12"},       {"local a, b = 0.5, -2 return a .. b", "0.5-2"},
+      {"local a, b = '', 3 return a .. b", "3"},       {"local a, b = 3, '' return a .. b", "3"},
+      {"local a, b = '', '' return a .. b", ""},       {"local a, b = 'ab', 'cd' return a .. b", "abcd"},
+      {"local n = 5 return n .. t", "number|table"},   {"local n = 5 return t .. n", "table|number"},
+      {"local s = 'x' return s .. t", "string|table"},
+  };
+  for (const auto& [src, want] : cases) {
+    ASSERT_EQ(run(src, 1), LUA_OK) << src << ": " << top_text(L);
+    EXPECT_EQ(text_of(-1), want) << src;
+  }
+  ASSERT_NE(run("local a, b = 'x', nil return a .. b", 1), LUA_OK);
+  EXPECT_NE(top_text(L).find("concatenate"), std::string::npos) << top_text(L);
+}
+
 struct JoinCase {
   std::vector<std::string> pieces;  // a piece starting with '#' is the number after it
   std::string joined;
