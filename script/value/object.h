@@ -194,6 +194,10 @@ struct Proto : GCObject {
   // with them: a call whose B operand (never 0 here) equals it passes
   // exactly the fixed parameters. Set by luaV_prepare.
   uint16_t callargs;
+  // The stack a call with callargs values needs above the function's slot
+  // for the frame: (callargs + maxstacksize) values, in bytes. Set by
+  // luaV_prepare (0 for a function with varargs).
+  uint16_t callroom;
 };
 
 constexpr uint16_t PROTO_NO_CALLARGS = 0xffff;  // above every B operand

@@ -101,6 +101,7 @@ Proto* luaF_newproto(lua_State* L) {
   f->is_vararg = 0;
   f->maxstacksize = 0;
   f->callargs = PROTO_NO_CALLARGS;
+  f->callroom = 0;
   f->locvars = nullptr;
   f->sizelocvars = 0;
   f->linedefined = 0;

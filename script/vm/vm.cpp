@@ -187,6 +187,15 @@ inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, i
   return nci;
 }
 
+// One more frame record, for a call whose function and arguments end at
+// top, made as luaD_precall makes it (the collector, when the allocation
+// makes it run, sees the stack up to that top). Out of line: the records a
+// collection trims are rarely missing.
+[[gnu::noinline]] CallInfo* moreframes(lua_State* L, StkId top) {
+  L->top = top;
+  return luaE_extendCI(L);
+}
+
 // The function and arguments of a call whose previous instruction set the
 // top: their count, or PROTO_NO_CALLARGS - 1 for any count from there up,
 // which no prototype's call field equals (it is above every fixed arity
@@ -235,6 +244,11 @@ constexpr uint32_t QUICK_RETURN_MASK = 0xffffu | (uint32_t{CIST_REENTRY | CIST_C
 constexpr uint32_t QUICK_RETURN_ONE = 1u | (uint32_t{CIST_REENTRY} << 16);
 // The same for a frame that wants all results.
 constexpr uint32_t QUICK_RETURN_ALL = static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{CIST_REENTRY} << 16);
+// The whole word of a frame the quick call made for one result, as long as
+// nothing has marked it since (a tail call, say).
+constexpr uint16_t QUICK_CALL_STATUS = CIST_LUA | CIST_REENTRY;
+constexpr uint32_t QUICK_CALL_ONE = 1u | (uint32_t{QUICK_CALL_STATUS} << 16);
+constexpr uint32_t QUICK_CALL_ALL = static_cast<uint16_t>(LUA_MULTRET) | (uint32_t{QUICK_CALL_STATUS} << 16);
 
 // One invocation of the loop: the thread it was called to run, the thread it
 // runs now, the boundary that catches the errors of the coroutines it
@@ -742,19 +756,23 @@ enterframe:  // here over is current, and every frame's saved pc
         ci->u.l.savedpc = pc;
         if (__builtin_expect(ttisLclosure(ra), 1)) {
           // The usual call: a script function of fixed arity given exactly
-          // its parameters, with room on the stack and a frame record. Its
-          // saved pc is stored when the loop next leaves it.
+          // its parameters, with room on the stack. Its saved pc is stored
+          // when the loop next leaves it.
           Proto* p = clLvalue(ra)->p;
           int nargs = b;  // the function and its arguments
-          if (__builtin_expect(b == 0, 0)) nargs = topcount(L, ra);
-          if (__builtin_expect(
-                  nargs == p->callargs && ra + nargs + p->maxstacksize < L->stack_last && ci->next != nullptr, 1)) {
+          bool fixed = b == p->callargs || (b == 0 && (nargs = topcount(L, ra)) == p->callargs);
+          if (__builtin_expect(fixed && slot_at(ra, p->callroom) < L->stack_last, 1)) {
+            if (__builtin_expect(ci->next == nullptr, 0)) {
+              savecount();
+              moreframes(L, ra + nargs);
+              loadbudget();
+            }
             ci = ci->next;
             ci->func = ra;
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
-            setframekind(ci, nresults, CIST_LUA | CIST_REENTRY);
+            setframekind(ci, nresults, QUICK_CALL_STATUS);
             k = p->k;
             ci->u.l.k = k;
             L->ci = ci;
@@ -838,7 +856,7 @@ enterframe:  // here over is current, and every frame's saved pc
         int b = GETARG_B(i);
         int nargs = b != 0 ? b : topcount(L, ra);  // the function and its arguments
         if (ttisLclosure(ra) && nargs == clLvalue(ra)->p->callargs && ci->next != nullptr && !luaC_stepdue(L) &&
-            L->stack_last - (ra + nargs) > clLvalue(ra)->p->maxstacksize) {
+            slot_at(ra, clLvalue(ra)->p->callroom) < L->stack_last) {
           // The usual tail call: a script function of fixed arity given
           // exactly its parameters, when the general path would make its
           // frame without growing anything and without a collector step.
@@ -895,17 +913,50 @@ enterframe:  // here over is current, and every frame's saved pc
         }
         // The results to the called function's slot, as luaD_poscall does.
         StkId res = ci->func;
-        if (__builtin_expect(b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE, 1)) {
+        if (__builtin_expect(b == 2 && framekind(ci, ~uint32_t{0}) == QUICK_CALL_ONE, 1)) {
           // The usual return: one result, where one is wanted by a frame
-          // this loop made.
+          // the quick call made (and nothing since marked). The caller
+          // goes on here, without the frame entry's reloads.
+          setobj(res, ra);
+          ci = ci->previous;
+          L->ci = ci;
+          L->top = ci->top;
+          base = ci->u.l.base;
+          k = ci->u.l.k;
+          pc = ci->u.l.savedpc;
+          vmbreak;
+        }
+        if (b == 2 && framekind(ci, ~uint32_t{0}) == QUICK_CALL_ALL) {
+          // One result where all are wanted (the last argument of a call,
+          // say): the top marks its end.
+          setobj(res, ra);
+          ci = ci->previous;
+          L->ci = ci;
+          L->top = res + 1;
+          base = ci->u.l.base;
+          k = ci->u.l.k;
+          pc = ci->u.l.savedpc;
+          vmbreak;
+        }
+        if (b != 0 && framekind(ci, ~uint32_t{0}) == (static_cast<uint32_t>(b - 1) | (QUICK_CALL_ONE & ~0xffffu))) {
+          // As many results as wanted (two or more, or none).
+          for (int j = 0; j < b - 1; j++) setobj(res + j, ra + j);
+          ci = ci->previous;
+          L->ci = ci;
+          L->top = ci->top;
+          base = ci->u.l.base;
+          k = ci->u.l.k;
+          pc = ci->u.l.savedpc;
+          vmbreak;
+        }
+        if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE) {
+          // The same for any other frame this loop made.
           setobj(res, ra);
           ci = L->ci = ci->previous;
           L->top = ci->top;
           goto enterframe;
         }
         if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ALL) {
-          // One result where all are wanted (the last argument of a call,
-          // say): the top marks its end.
           setobj(res, ra);
           ci = L->ci = ci->previous;
           L->top = res + 1;

@@ -73,5 +73,6 @@ Instruction loop_instruction(const Proto* p, Instruction i) {
 
 void luaV_prepare(Proto* p) {
   p->callargs = p->is_vararg ? PROTO_NO_CALLARGS : static_cast<uint16_t>(p->numparams + 1);
+  p->callroom = p->is_vararg ? 0 : static_cast<uint16_t>((p->callargs + p->maxstacksize) * sizeof(TValue));
   for (int pc = 0; pc < p->sizecode; pc++) p->code[pc] = loop_instruction(p, p->code[pc]);
 }

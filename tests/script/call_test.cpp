@@ -117,6 +117,43 @@ TEST_F(CallTest, ReturnsCloseTheUpvaluesOfFunctionsThatMakeClosures) {
   }
 }
 
+// The frame records past the running frame that a thread has made so far.
+int spare_records(lua_State* T) {
+  int n = 0;
+  for (CallInfo* ci = T->ci->next; ci != nullptr; ci = ci->next) n++;
+  return n;
+}
+
+// A full collection frees the frame records past the running frame; calls
+// that then go deeper make one record a level, and (the stack being large
+// enough already) allocate nothing else, whether they pass their arguments
+// exactly or counted by the previous call.
+TEST_F(CallTest, CallsPastTheFrameRecordsMakeOneRecordALevel) {
+  const char* makers[] = {
+      "local function down(n) if n > 0 then return 1 + down(n - 1) end return 0 end return down",
+      "local function id(...) return ... end "
+      "local function down(n) if n > 0 then return 1 + down(id(n - 1)) end return 0 end return down",
+  };
+  const int depth = 40;
+  for (const char* maker : makers) {
+    ASSERT_EQ(run(maker, 1), LUA_OK) << top_text(L);
+    lua_pushinteger(L, depth);
+    lua_gc(L, LUA_GCCOLLECT, 0);
+    lua_gc(L, LUA_GCSTOP, 0);
+    ASSERT_EQ(spare_records(L), 0) << maker;
+    ASSERT_TRUE(lua_checkstack(L, 4 * LUAI_MAXCCALLS)) << maker;
+    int stacksize = L->stacksize;
+    size_t before = gettotalbytes(G(L));
+    ASSERT_EQ(lua_pcall(L, 1, 1, 0), LUA_OK) << top_text(L);
+    EXPECT_EQ(lua_tonumber(L, -1), I(depth)) << maker;
+    int made = spare_records(L);
+    EXPECT_GT(made, depth) << maker;
+    EXPECT_EQ(L->stacksize, stacksize) << maker;
+    EXPECT_EQ(gettotalbytes(G(L)) - before, static_cast<size_t>(made) * sizeof(CallInfo)) << maker;
+    lua_gc(L, LUA_GCRESTART, 0);
+  }
+}
+
 TEST_F(CallTest, NativeFunctionsAndClosures) {
   set_global_function("count", native_count);
   ASSERT_EQ(run("return count(1, 'a')", 1), LUA_OK);
