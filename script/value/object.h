@@ -122,7 +122,10 @@ inline void setgcovalue(TValue* o, GCObject* g) {  // any collectable, by its ow
 }
 inline void setdeadvalue(TValue* o) { o->tt_ = LUA_TDEADKEY; }
 // Member by member: one 16-byte copy of a value just written by two stores
-// would wait for both to reach the cache.
+// would wait for both to reach the cache. Measured: 16-byte copies take 3%
+// fewer instructions on recursive calls and 6% fewer on short calls, but
+// the recursion runs 13-20% longer, and still 13% longer with 16-byte
+// copies only from constants and upvalues.
 inline void setobj(TValue* dst, const TValue* src) {
   dst->value_ = src->value_;
   dst->tt_ = src->tt_;
