@@ -1083,7 +1083,10 @@ enterframe:  // here over is current, and every frame's saved pc
         } else {
           setclLvalue(ra, ncl);
         }
-        checkGC();
+        // The count and the saved pc are stored only when the collector runs:
+        // nothing else here leaves the loop.
+        L->top = ci->top;
+        if (luaC_stepdue(L)) Protect(luaC_checkGC(L));
       }
       vmbreak;
       vmcase(OP_VARARG) {
