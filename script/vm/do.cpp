@@ -49,13 +49,34 @@ int call_fast(lua_State* L, StkId func, int nresults) {
   return 1;
 }
 
-int call_native(lua_State* L, StkId func, lua_CFunction f, int nresults) {
+}  // namespace
+
+int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults) {
   luaD_nativeframe(L, func, nresults);
   int n = f(L);
   if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
+  // The commonest calls want no result or one: luaD_poscall's moves without
+  // its loops.
+  if (static_cast<unsigned>(nresults) <= 1) {
+    CallInfo* ci = L->ci;
+    StkId res = ci->func;
+    L->ci = ci->previous;
+    if (nresults == 1) {
+      if (n > 0) {
+        setobj(res, L->top - n);
+      } else {
+        setnilvalue(res);
+      }
+      res++;
+    }
+    L->top = res;
+    return 1;
+  }
   luaD_poscall(L, L->top - n);
   return 1;
 }
+
+namespace {
 
 int call_script(lua_State* L, StkId func, int nresults) {
   ptrdiff_t funcr = savestack(L, func);
@@ -89,8 +110,8 @@ int luaD_precall(lua_State* L, StkId func, int nresults) {
   for (;;) {
     switch (rttype(func)) {
       case LUA_TFCF: return call_fast(L, func, nresults);
-      case LUA_TLCF: return call_native(L, func, fvalue(func), nresults);
-      case ctb(LUA_TCCL): return call_native(L, func, clCvalue(func)->f, nresults);
+      case LUA_TLCF: return luaD_nativecall(L, func, fvalue(func), nresults);
+      case ctb(LUA_TCCL): return luaD_nativecall(L, func, clCvalue(func)->f, nresults);
       case ctb(LUA_TLCL): return call_script(L, func, nresults);
       default: func = tryfuncTM(L, func); break;  // try again with the metamethod
     }
