@@ -49,19 +49,17 @@ int call_fast(lua_State* L, StkId func, int nresults) {
   return 1;
 }
 
-}  // namespace
-
-int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults) {
-  luaD_nativeframe(L, func, nresults);
-  int n = f(L);
-  if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
+// The results of the native call whose frame is current, n of them on top:
+// moved to the frame's function slot, the frame popped.
+inline void native_results(lua_State* L, int n) {
   // The commonest calls want no result or one: luaD_poscall's moves without
   // its loops.
-  if (static_cast<unsigned>(nresults) <= 1) {
-    CallInfo* ci = L->ci;
+  CallInfo* ci = L->ci;
+  int wanted = ci->nresults;
+  if (static_cast<unsigned>(wanted) <= 1) {
     StkId res = ci->func;
     L->ci = ci->previous;
-    if (nresults == 1) {
+    if (wanted == 1) {
       if (n > 0) {
         setobj(res, L->top - n);
       } else {
@@ -70,9 +68,39 @@ int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults) {
       res++;
     }
     L->top = res;
-    return 1;
+    return;
   }
   luaD_poscall(L, L->top - n);
+}
+
+// A native call that grows the stack or the frame records or takes a
+// collector step before the function runs.
+[[gnu::noinline]] int native_call_slow(lua_State* L, StkId func, lua_CFunction f, int nresults) {
+  luaD_nativeframe(L, func, nresults);
+  int n = f(L);
+  if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
+  native_results(L, n);
+  return 1;
+}
+
+}  // namespace
+
+int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults) {
+  // luaD_nativeframe without its slow steps, which are checked first (the
+  // checks change nothing), so that only L is kept across the call.
+  CallInfo* ci = L->ci->next;
+  if (L->stack_last - L->top <= LUA_MINSTACK || ci == nullptr || luaC_stepdue(L)) {
+    return native_call_slow(L, func, f, nresults);
+  }
+  L->nargs = static_cast<int32_t>(L->top - func) - 1;
+  L->ci = ci;
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->top = L->top + LUA_MINSTACK;
+  ci->callstatus = 0;
+  int n = f(L);
+  if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
+  native_results(L, n);
   return 1;
 }
 
