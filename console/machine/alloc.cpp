@@ -236,7 +236,8 @@ bool within_host_cap(void* user, int64_t grow) {
 }  // namespace
 
 void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
-  if (new_size != 0) return block ? obtain(user, block, old_size, new_size) : fresh_small_block(user, old_size, new_size);
+  if (new_size != 0)
+    return block ? obtain(user, block, old_size, new_size) : fresh_small_block(user, old_size, new_size);
   if (!block) return nullptr;
   pstate().script_memory -= counted_of(block);
   pstate().host_memory -= host_of(block);
