@@ -189,12 +189,14 @@ bool within_host_cap(void* user, int64_t grow) {
 // far from its limit, so that no check can refuse or ask anything; any
 // other request goes on to fresh_block.
 [[gnu::noinline]] void* fresh_small_block(void* user, size_t tag, size_t new_size) {
-  size_t total = new_size + HEADER;
   tovo_machine_state& ps = pstate();
-  if (total > TOVO_SMALL_MAX || small_blocks.free_list[(total - 1) / TOVO_SMALL_GRAIN] == nullptr ||
+  // new_size is tested first: a size near SIZE_MAX wraps round with the header.
+  if (new_size > TOVO_SMALL_MAX - HEADER ||
+      small_blocks.free_list[(new_size + HEADER - 1) / TOVO_SMALL_GRAIN] == nullptr ||
       int64_t{ps.script_memory} + ps.code_overhead > SOFT_LIMIT ||
       ps.host_memory > TOVO_HOST_MEMORY_LIMIT - static_cast<int64_t>(TOVO_SMALL_MAX))
     return fresh_block(user, tag, new_size);
+  size_t total = new_size + HEADER;
   size_t charge = lua_alloc_charge();
   if (charge == LUA_NO_CHARGE) charge = new_size;
   int32_t count = count_for_new(tag, charge);
@@ -236,7 +238,8 @@ bool within_host_cap(void* user, int64_t grow) {
 }  // namespace
 
 void* tovo_lua_alloc(void* user, void* block, size_t old_size, size_t new_size) {
-  if (new_size != 0) return block ? obtain(user, block, old_size, new_size) : fresh_small_block(user, old_size, new_size);
+  if (new_size != 0)
+    return block ? obtain(user, block, old_size, new_size) : fresh_small_block(user, old_size, new_size);
   if (!block) return nullptr;
   pstate().script_memory -= counted_of(block);
   pstate().host_memory -= host_of(block);

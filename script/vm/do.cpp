@@ -49,13 +49,62 @@ int call_fast(lua_State* L, StkId func, int nresults) {
   return 1;
 }
 
-int call_native(lua_State* L, StkId func, lua_CFunction f, int nresults) {
+// The results of the native call whose frame is current, n of them on top:
+// moved to the frame's function slot, the frame popped.
+inline void native_results(lua_State* L, int n) {
+  // The commonest calls want no result or one: luaD_poscall's moves without
+  // its loops.
+  CallInfo* ci = L->ci;
+  int wanted = ci->nresults;
+  if (static_cast<unsigned>(wanted) <= 1) {
+    StkId res = ci->func;
+    L->ci = ci->previous;
+    if (wanted == 1) {
+      if (n > 0) {
+        setobj(res, L->top - n);
+      } else {
+        setnilvalue(res);
+      }
+      res++;
+    }
+    L->top = res;
+    return;
+  }
+  luaD_poscall(L, L->top - n);
+}
+
+// A native call that grows the stack or the frame records or takes a
+// collector step before the function runs.
+[[gnu::noinline]] int native_call_slow(lua_State* L, StkId func, lua_CFunction f, int nresults) {
   luaD_nativeframe(L, func, nresults);
   int n = f(L);
   if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
-  luaD_poscall(L, L->top - n);
+  native_results(L, n);
   return 1;
 }
+
+}  // namespace
+
+int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults) {
+  // luaD_nativeframe without its slow steps, which are checked first (the
+  // checks change nothing), so that only L is kept across the call.
+  CallInfo* ci = L->ci->next;
+  if (L->stack_last - L->top <= LUA_MINSTACK || ci == nullptr || luaC_stepdue(L)) {
+    return native_call_slow(L, func, f, nresults);
+  }
+  L->nargs = static_cast<int32_t>(L->top - func) - 1;
+  L->ci = ci;
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->top = L->top + LUA_MINSTACK;
+  ci->callstatus = 0;
+  int n = f(L);
+  if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
+  native_results(L, n);
+  return 1;
+}
+
+namespace {
 
 int call_script(lua_State* L, StkId func, int nresults) {
   ptrdiff_t funcr = savestack(L, func);
@@ -89,8 +138,8 @@ int luaD_precall(lua_State* L, StkId func, int nresults) {
   for (;;) {
     switch (rttype(func)) {
       case LUA_TFCF: return call_fast(L, func, nresults);
-      case LUA_TLCF: return call_native(L, func, fvalue(func), nresults);
-      case ctb(LUA_TCCL): return call_native(L, func, clCvalue(func)->f, nresults);
+      case LUA_TLCF: return luaD_nativecall(L, func, fvalue(func), nresults);
+      case ctb(LUA_TCCL): return luaD_nativecall(L, func, clCvalue(func)->f, nresults);
       case ctb(LUA_TLCL): return call_script(L, func, nresults);
       default: func = tryfuncTM(L, func); break;  // try again with the metamethod
     }

@@ -17,6 +17,9 @@ constexpr int TOVO_MAXCCALLS_ERR = LUAI_MAXCCALLS + (LUAI_MAXCCALLS >> 3);
 // functions (ordinary and fast) run at once: 1. A script function gets its
 // frame and becomes the current frame: 0, and the caller runs the loop.
 int luaD_precall(lua_State* L, StkId func, int nresults);
+// The call of native function f, which is in func: luaD_precall for an
+// ordinary native function or a native closure.
+int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults);
 // The frame of a call of a native function, made as luaD_precall makes it
 // before the function runs (the collector's check included): the stack may
 // have moved, the function is at the new frame's func.

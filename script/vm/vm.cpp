@@ -839,7 +839,8 @@ enterframe:  // here over is current, and every frame's saved pc
             L->top = nresults >= 0 ? ci->top : ra + 1;
           } else if (ttislcf(ra) && fvalue(ra) == luaB_yield && luaD_yieldcall(L, ra, nresults)) {
             goto yielded;
-          } else if (luaD_precall(L, ra, nresults)) {  // a native function has run
+          } else if (ttislcf(ra) ? luaD_nativecall(L, ra, fvalue(ra), nresults)
+                                 : luaD_precall(L, ra, nresults)) {  // a native function has run
             if (L->status == LUA_YIELD) goto yielded;
             if (nresults >= 0) L->top = ci->top;
             reload();

@@ -174,6 +174,72 @@ TEST_F(CallTest, NativeFunctionsAndClosures) {
   EXPECT_TRUE(lua_toboolean(L, -1));
 }
 
+// Gives as many results as its first argument says: 11, 12, ... (a string
+// pushed below them, so that the results are not the frame's only values).
+int give_n(lua_State* L) {
+  int n = static_cast<int>(lua_tointeger(L, 1));
+  lua_pushstring(L, "below");
+  for (int i = 1; i <= n; i++) lua_pushinteger(L, 10 + i);
+  return n;
+}
+
+// A native call's results land in the function's slot, cut or filled with nil
+// to the wanted count, the first of them first, whether the call wants none,
+// one, two or all of them and from a light native or a native closure; the
+// caller's registers beside the call stay as they were.
+TEST_F(CallTest, NativeCallsGiveTheWantedResultsFromTheFirst) {
+  set_global_function("give", give_n);
+  lua_pushcclosure(L, give_n, 0);
+  lua_setglobal(L, "light");
+  lua_pushinteger(L, 0);
+  lua_pushcclosure(L, give_n, 1);
+  lua_setglobal(L, "closure");
+  struct Case {
+    const char* src;  // $ stands for the function's name, s(v) names nil
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"local a, b = 1, 2 $(3) return a .. ',' .. b", "1,2"},
+      {"local a = 1 local x = $(0) local b = 2 return a .. ',' .. s(x) .. ',' .. b", "1,nil,2"},
+      {"local x = $(1) return x", "11"},
+      {"local x = $(3) return x", "11"},
+      {"local x, y = $(0) return s(x) .. s(y)", "nilnil"},
+      {"local x, y = $(1) return x .. s(y)", "11nil"},
+      {"local x, y = $(3) return x .. y", "1112"},
+      {"local t = {$(3)} return #t .. ':' .. t[1] .. t[3]", "3:1113"},
+      {"local t = {$(0)} return #t", "0"},
+      {"return ($(2)) + $(1) .. ''", "22"},
+      {"local s = 0 for i = 0, 4 do local x = $(i) s = s + (x or 100) end return s", "144"},
+  };
+  for (const char* name : {"give", "light", "closure"}) {
+    for (const auto& c : cases) {
+      std::string src = std::string("local function s(v) if v == nil then return 'nil' end return v end ") + c.src;
+      for (size_t at; (at = src.find('$')) != std::string::npos;) src.replace(at, 1, name);
+      ASSERT_EQ(run(src, 1), LUA_OK) << src << ": " << top_text(L);
+      EXPECT_EQ(text_of(-1), c.expected) << src;
+    }
+  }
+  // From native code, wanting none or one.
+  for (int n : {0, 1, 3}) {
+    for (int wanted : {0, 1}) {
+      lua_settop(L, 0);
+      lua_pushinteger(L, 7);
+      lua_getglobal(L, "light");
+      lua_pushinteger(L, n);
+      lua_call(L, 1, wanted);
+      ASSERT_EQ(lua_gettop(L), 1 + wanted) << n << " " << wanted;
+      EXPECT_EQ(lua_tointeger(L, 1), 7);
+      if (wanted == 1) {
+        if (n == 0) {
+          EXPECT_EQ(lua_type(L, 2), LUA_TNIL);
+        } else {
+          EXPECT_EQ(lua_tointeger(L, 2), 11);
+        }
+      }
+    }
+  }
+}
+
 int call_with_self(lua_State* L) {
   lua_pushinteger(L, lua_gettop(L));
   lua_pushboolean(L, lua_type(L, 1) == LUA_TTABLE);
