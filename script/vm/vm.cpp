@@ -353,6 +353,19 @@ int64_t loop_limit;
     k = ci->u.l.k;       \
   }
 
+// The end of a return to a frame the quick call made: the caller goes on
+// in place, with its base, constants and pc, and L's top at top_after.
+#define quick_return_to_caller(top_after) \
+  {                                       \
+    ci = ci->previous;                    \
+    L->ci = ci;                           \
+    L->top = (top_after);                 \
+    base = ci->u.l.base;                  \
+    k = ci->u.l.k;                        \
+    pc = ci->u.l.savedpc;                 \
+    vmbreak;                              \
+  }
+
 // Runs x, which may run code outside the loop or move the stack.
 #define Protect(x) \
   {                \
@@ -919,36 +932,18 @@ enterframe:  // here over is current, and every frame's saved pc
           // the quick call made (and nothing since marked). The caller
           // goes on here, without the frame entry's reloads.
           setobj(res, ra);
-          ci = ci->previous;
-          L->ci = ci;
-          L->top = ci->top;
-          base = ci->u.l.base;
-          k = ci->u.l.k;
-          pc = ci->u.l.savedpc;
-          vmbreak;
+          quick_return_to_caller(ci->top);
         }
         if (b == 2 && framekind(ci, ~uint32_t{0}) == QUICK_CALL_ALL) {
           // One result where all are wanted (the last argument of a call,
           // say): the top marks its end.
           setobj(res, ra);
-          ci = ci->previous;
-          L->ci = ci;
-          L->top = res + 1;
-          base = ci->u.l.base;
-          k = ci->u.l.k;
-          pc = ci->u.l.savedpc;
-          vmbreak;
+          quick_return_to_caller(res + 1);
         }
         if (b != 0 && framekind(ci, ~uint32_t{0}) == (static_cast<uint32_t>(b - 1) | (QUICK_CALL_ONE & ~0xffffu))) {
           // As many results as wanted (two or more, or none).
           for (int j = 0; j < b - 1; j++) setobj(res + j, ra + j);
-          ci = ci->previous;
-          L->ci = ci;
-          L->top = ci->top;
-          base = ci->u.l.base;
-          k = ci->u.l.k;
-          pc = ci->u.l.savedpc;
-          vmbreak;
+          quick_return_to_caller(ci->top);
         }
         if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE) {
           // The same for any other frame this loop made.
