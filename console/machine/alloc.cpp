@@ -67,6 +67,14 @@ inline char* take_base(size_t total, uint32_t* pooled) {
   return static_cast<char*>(tarq_malloc(total));
 }
 
+// A new block's header written at base: the block handed to the runtime.
+inline void* with_header(char* base, int32_t count, uint32_t pooled, uint32_t host) {
+  std::memcpy(base, &count, sizeof count);
+  std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
+  std::memcpy(base + HOST_AT, &host, sizeof host);
+  return base + HEADER;
+}
+
 uint32_t header_word(void* block, size_t at) {
   uint32_t n;
   std::memcpy(&n, static_cast<char*>(block) - HEADER + at, sizeof n);
@@ -178,10 +186,7 @@ bool within_host_cap(void* user, int64_t grow) {
   uint32_t host = pooled != 0 ? pooled : static_cast<uint32_t>(total);
   pstate().script_memory += count;
   pstate().host_memory += host;
-  std::memcpy(base, &count, sizeof count);
-  std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
-  std::memcpy(base + HOST_AT, &host, sizeof host);
-  return base + HEADER;
+  return with_header(base, count, pooled, host);
 }
 
 // fresh_block for the commonest request: a small block from a class whose
@@ -204,10 +209,7 @@ bool within_host_cap(void* user, int64_t grow) {
   uint32_t pooled = static_cast<uint32_t>(tovo_small_capacity(total));
   ps.script_memory += count;
   ps.host_memory += pooled;
-  std::memcpy(base, &count, sizeof count);
-  std::memcpy(base + POOLED_AT, &pooled, sizeof pooled);
-  std::memcpy(base + HOST_AT, &pooled, sizeof pooled);
-  return base + HEADER;
+  return with_header(base, count, pooled, pooled);
 }
 
 // A resized block: the work of tovo_lua_alloc for a block it has made.

@@ -94,10 +94,7 @@ int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults) {
   }
   L->nargs = static_cast<int32_t>(L->top - func) - 1;
   L->ci = ci;
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = func;
-  ci->top = L->top + LUA_MINSTACK;
-  ci->callstatus = 0;
+  luaD_setnativeframe(ci, func, L->top, nresults);
   int n = f(L);
   if (L->status == LUA_YIELD) return 1;  // it yielded by returning: its frame stays
   native_results(L, n);

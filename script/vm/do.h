@@ -20,6 +20,14 @@ int luaD_precall(lua_State* L, StkId func, int nresults);
 // The call of native function f, which is in func: luaD_precall for an
 // ordinary native function or a native closure.
 int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults);
+// The fields of a native call's frame record ci: the function at func, its
+// room LUA_MINSTACK values above top, no status.
+[[gnu::always_inline]] inline void luaD_setnativeframe(CallInfo* ci, StkId func, StkId top, int nresults) {
+  ci->nresults = static_cast<short>(nresults);
+  ci->func = func;
+  ci->top = top + LUA_MINSTACK;
+  ci->callstatus = 0;
+}
 // The frame of a call of a native function, made as luaD_precall makes it
 // before the function runs (the collector's check included): the stack may
 // have moved, the function is at the new frame's func.
@@ -31,10 +39,7 @@ int luaD_nativecall(lua_State* L, StkId func, lua_CFunction f, int nresults);
     func = restorestack(L, funcr);
   }
   CallInfo* ci = next_ci(L);
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = func;
-  ci->top = L->top + LUA_MINSTACK;
-  ci->callstatus = 0;
+  luaD_setnativeframe(ci, func, L->top, nresults);
   luaC_checkGC(L);
   return ci;
 }

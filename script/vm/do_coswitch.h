@@ -75,10 +75,7 @@ inline void luaD_resumeleave(ResumeLevel* level, lua_State* L, const LoopResume*
   assert(co->stack_last - co->top > narg && co->ci->top >= co->top + narg);
   L->nargs = narg + 1;
   CallInfo* ci = L->ci = L->ci->next;  // the resume function's frame
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = func;
-  ci->top = L->top + LUA_MINSTACK;
-  ci->callstatus = 0;
+  luaD_setnativeframe(ci, func, L->top, nresults);
   luaD_resumeenter(level, co, L, r);
   r->resumer = L;
   r->errorJmp = co->errorJmp;
@@ -122,10 +119,7 @@ inline void luaD_resumeleave(ResumeLevel* level, lua_State* L, const LoopResume*
   assert(L->stack_last - L->top > nres + 1 && L->ci->top >= L->top + nres + 1);
   co->nargs = nres;
   CallInfo* ci = co->ci = co->ci->next;  // the yield function's frame, kept while suspended
-  ci->nresults = static_cast<short>(nresults);
-  ci->func = func;
-  ci->top = co->top + LUA_MINSTACK;
-  ci->callstatus = 0;
+  luaD_setnativeframe(ci, func, co->top, nresults);
   co->status = LUA_YIELD;
   ci->extra = savestack(co, func);
   ci->u.c.k = nullptr;

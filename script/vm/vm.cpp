@@ -395,10 +395,12 @@ int64_t loop_limit;
     dojump(i, 1);    \
   }
 
-#define checkGC()             \
-  {                           \
-    L->top = ci->top;         \
-    Protect(luaC_checkGC(L)); \
+// The count and the saved pc are stored only when the collector runs: the
+// instructions that check have nothing else that leaves the loop.
+#define checkGC()                                  \
+  {                                                \
+    L->top = ci->top;                              \
+    if (luaC_stepdue(L)) Protect(luaC_checkGC(L)); \
   }
 
 // Fetch and budget check; each opcode's case charges its constant cost and
@@ -1079,10 +1081,7 @@ enterframe:  // here over is current, and every frame's saved pc
         } else {
           setclLvalue(ra, ncl);
         }
-        // The count and the saved pc are stored only when the collector runs:
-        // nothing else here leaves the loop.
-        L->top = ci->top;
-        if (luaC_stepdue(L)) Protect(luaC_checkGC(L));
+        checkGC();
       }
       vmbreak;
       vmcase(OP_VARARG) {
