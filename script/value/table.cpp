@@ -10,10 +10,12 @@
 #include "script/value/string.h"
 #include "script/vm/unwind.h"
 
+const Node luaH_dummynode = {{{nullptr}, LUA_TNIL}, {{nullptr}, LUA_TNIL}, nullptr};
+
 namespace {
 
-Node dummynode_ = {{{nullptr}, LUA_TNIL}, {{nullptr}, LUA_TNIL}, nullptr};
-Node* const dummynode = &dummynode_;
+// Stored in tables as a plain node pointer; no path writes through it.
+Node* const dummynode = const_cast<Node*>(&luaH_dummynode);
 
 // The integer part of an integer key (1..32767, no fraction), else 0.
 int arrayindex(const TValue* key) {
@@ -225,8 +227,6 @@ int findindex(lua_State* L, Table* t, StkId key) {
 }
 
 }  // namespace
-
-bool luaH_isdummy(const Node* n) { return n == dummynode; }
 
 void luaH_rehashsizes(const Table* t, const TValue* ek, int* nasize, int* nhsize) {
   int nums[MAXBITS + 1] = {};

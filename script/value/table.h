@@ -12,6 +12,11 @@ constexpr int MAXBITS = 30;  // hash part: at most 2^30 nodes
 
 inline Node* gnode(const Table* t, int i) { return &t->node[i]; }
 
+// The node vector of every table without nodes; never written (a write
+// would be a fault: it lies in read-only memory).
+extern const Node luaH_dummynode;
+inline bool luaH_isdummy(const Node* n) { return n == &luaH_dummynode; }
+
 Table* luaH_new(lua_State* L);
 void luaH_free(lua_State* L, Table* t);
 // The value slot of a key, or luaO_nilobject() when absent.
@@ -53,6 +58,17 @@ void luaH_setint(lua_State* L, Table* t, int n, const TValue* value);
 // luaH_setint for a key n known to be absent from both parts.
 void luaH_setnewint(lua_State* L, Table* t, int n, const TValue* value);
 TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key);
+// luaH_newkey for a short-string key absent from t when the key's main
+// position is free, inline: the key's (nil) value slot; null when the
+// position is taken or t has no nodes (luaH_newkey then moves nodes or
+// rehashes). The caller gives the collector's back barrier for the key.
+inline TValue* luaH_newkeyatmain(Table* t, const TValue* key) {
+  Node* mp = gnode(t, static_cast<int>(tsvalue(key)->hash & static_cast<uint32_t>(sizenode(t) - 1)));
+  if (!ttisnil(&mp->val) || luaH_isdummy(mp)) return nullptr;
+  t->indexnode = 0;  // a new key may take or move any node
+  setobj(&mp->key, key);
+  return &mp->val;
+}
 void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize);
 void luaH_resizearray(lua_State* L, Table* t, int nasize);
 // A border: an index i with t[i] present and t[i+1] absent (0 when t[1] is).
@@ -73,4 +89,3 @@ void luaH_rehashsizes(const Table* t, const TValue* ek, int* nasize, int* nhsize
 bool luaH_arraygrowth(const Table* t, const TValue* ek, int* nasize);
 // The main position of a key in the hash part (exposed for tests).
 Node* luaH_mainposition(const Table* t, const TValue* key);
-bool luaH_isdummy(const Node* n);

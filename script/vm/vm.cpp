@@ -1148,8 +1148,16 @@ enterframe:  // here over is current, and every frame's saved pc
           if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
         } else if (ttistable(ra) && hvalue(ra)->metatable == nullptr) {
           // A new key of a table without a metatable (one that its
-          // constructor fills, say), made as luaV_settable makes it.
-          Protect(Table* t = hvalue(ra); setobj(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
+          // constructor fills, say), made as luaV_settable makes it: at
+          // once when its main position is free, which needs no memory.
+          Table* t = hvalue(ra);
+          if (TValue* cell = luaH_newkeyatmain(t, kb); __builtin_expect(cell != nullptr, 1)) {
+            setobj(cell, rc);
+            t->flags = 0;
+            if (isblack(t) && (iswhite(gcvalue(kb)) || valiswhite(rc))) luaC_barrierback_(L, t);
+          } else {
+            Protect(setobj(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
+          }
         } else {
           Protect(luaV_settable(L, ra, kb, rc));
         }

@@ -140,4 +140,56 @@ TEST_F(TableAccessTest, StoresKeepTheCollectorBarrier) {
             "");
 }
 
+// A new constant key made by an instruction in a table the collector has
+// already marked (black): when the key or its value is unmarked (white), the
+// table must leave black, whichever way the key is made: its free main
+// position, a free node after a collision, or a rehash.
+TEST_F(TableAccessTest, NewKeysInMarkedTablesKeepTheCollectorBarrier) {
+  struct Case {
+    const char* what;
+    int nodes;            // the table's hash size (0: no nodes)
+    const char* old_key;  // a key the table has before it is marked
+    const char* key;      // the new key; "fresh" ones are made after the marking
+    const char* value;    // the new key's value
+    bool white;           // whether the key or the value is unmarked
+  };
+  const Case cases[] = {
+      {"free main position, fresh key and value", 64, "", "fresh_a", "{}", true},
+      {"free main position, old key, fresh value", 64, "old_a", "old_a_2", "{}", true},
+      {"free main position, fresh key, a number", 64, "", "fresh_b", "1", true},
+      {"free main position, old key, a number", 64, "old_b", "old_b_2", "1", false},
+      {"one node free of two", 2, "x", "fresh_c", "{}", true},
+      {"no free node", 1, "x", "fresh_d", "{}", true},
+      {"no nodes", 0, "", "fresh_e", "{}", true},
+  };
+  lua_settop(L, 0);
+  lua_createtable(L, 1000, 0);  // index 1: ballast, so that marking takes many steps
+  for (int i = 1; i <= 1000; i++) {
+    lua_createtable(L, 4, 0);
+    lua_rawseti(L, 1, i);
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lua_settop(L, 1);
+    lua_createtable(L, 0, c.nodes);  // index 2: the table
+    if (*c.old_key != '\0') {
+      lua_pushboolean(L, 1);
+      lua_setfield(L, 2, c.old_key);
+      lua_pushstring(L, (std::string(c.old_key) + "_2").c_str());  // the old key to come, anchored
+    }
+    lua_gc(L, LUA_GCCOLLECT, 0);
+    lua_gc(L, LUA_GCSTOP, 0);
+    Table* t = hvalue(L->ci->func + 2);
+    for (int steps = 0; steps < 10000 && !(keepinvariant(G(L)) && isblack(t)); steps++) lua_gc(L, LUA_GCSTEP, 0);
+    ASSERT_TRUE(keepinvariant(G(L)) && isblack(t));
+    load(std::string("local t = ... t.") + c.key + " = " + c.value);
+    lua_pushvalue(L, 2);
+    ASSERT_EQ(lua_pcall(L, 1, 0, 0), LUA_OK) << top_text(L);
+    lua_getfield(L, 2, c.key);
+    ASSERT_FALSE(lua_isnil(L, -1));
+    EXPECT_EQ(isblack(t), !c.white);
+    lua_gc(L, LUA_GCRESTART, 0);
+  }
+}
+
 }  // namespace
