@@ -301,14 +301,12 @@ const TValue* luaH_get(Table* t, const TValue* key) {
 
 namespace {
 
-// The new key's slot when its main position mp is taken (or the part is
-// the dummy): a free node, or a rehash when none is left.
-[[gnu::noinline]] TValue* newkey_elsewhere(lua_State* L, Table* t, const TValue* key, Node* mp) {
+// The node for a new key whose main position mp is taken (or is the
+// dummy): a free node, or mp itself once its occupant, not in its own main
+// position, has moved to a free node; null when no node is free.
+inline Node* freenode_for(Table* t, Node* mp) {
   Node* f = getfreepos(t);
-  if (f == nullptr) {
-    rehash(L, t, key);
-    return luaH_set(L, t, key);
-  }
+  if (f == nullptr) return nullptr;
   Node* othern = mainposition(t, &mp->key);
   if (othern != mp) {
     // The occupant is not in its main position: move it to the free node.
@@ -317,15 +315,25 @@ namespace {
     *f = *mp;
     mp->next = nullptr;
     setnilvalue(&mp->val);
-  } else {
-    // The occupant is: the new key goes to the free node, chained after it.
-    f->next = mp->next;
-    mp->next = f;
-    mp = f;
+    return mp;
   }
-  setobj(&mp->key, key);
+  // The occupant is: the new key goes to the free node, chained after it.
+  f->next = mp->next;
+  mp->next = f;
+  return f;
+}
+
+// The new key's slot when its main position mp is taken (or the part is
+// the dummy): a free node, or a rehash when none is left.
+[[gnu::noinline]] TValue* newkey_elsewhere(lua_State* L, Table* t, const TValue* key, Node* mp) {
+  Node* n = freenode_for(t, mp);
+  if (n == nullptr) {
+    rehash(L, t, key);
+    return luaH_set(L, t, key);
+  }
+  setobj(&n->key, key);
   luaC_barrierback(L, t, key);
-  return &mp->val;
+  return &n->val;
 }
 
 }  // namespace
@@ -338,6 +346,15 @@ TValue* luaH_newkey(lua_State* L, Table* t, const TValue* key) {
   setobj(&mp->key, key);
   luaC_barrierback(L, t, key);
   return &mp->val;
+}
+
+TValue* luaH_newkeyinnode(Table* t, const TValue* key) {
+  t->indexnode = 0;
+  Node* mp = mainposition(t, key);
+  Node* n = (!ttisnil(&mp->val) || luaH_isdummy(mp)) ? freenode_for(t, mp) : mp;
+  if (n == nullptr) return nullptr;
+  setobj(&n->key, key);
+  return &n->val;
 }
 
 TValue* luaH_set(lua_State* L, Table* t, const TValue* key) {

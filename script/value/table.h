@@ -69,6 +69,11 @@ inline TValue* luaH_newkeyatmain(Table* t, const TValue* key) {
   setobj(&mp->key, key);
   return &mp->val;
 }
+// luaH_newkey for a key (not nil) absent from t as far as it needs no new
+// node vector: the key's (nil) value slot, in the node luaH_newkey gives
+// it; null when t has no free node (luaH_newkey then rehashes). The caller
+// gives the collector's back barrier for the key.
+TValue* luaH_newkeyinnode(Table* t, const TValue* key);
 void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize);
 void luaH_resizearray(lua_State* L, Table* t, int nasize);
 // A border: an index i with t[i] present and t[i+1] absent (0 when t[1] is).

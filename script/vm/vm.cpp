@@ -1149,9 +1149,12 @@ enterframe:  // here over is current, and every frame's saved pc
         } else if (ttistable(ra) && hvalue(ra)->metatable == nullptr) {
           // A new key of a table without a metatable (one that its
           // constructor fills, say), made as luaV_settable makes it: at
-          // once when its main position is free, which needs no memory.
+          // once while the table has a free node, which needs no memory
+          // (a free main position takes no call).
           Table* t = hvalue(ra);
-          if (TValue* cell = luaH_newkeyatmain(t, kb); __builtin_expect(cell != nullptr, 1)) {
+          TValue* cell = luaH_newkeyatmain(t, kb);
+          if (cell == nullptr) cell = luaH_newkeyinnode(t, kb);
+          if (__builtin_expect(cell != nullptr, 1)) {
             setobj(cell, rc);
             t->flags = 0;
             if (isblack(t) && (iswhite(gcvalue(kb)) || valiswhite(rc))) luaC_barrierback_(L, t);
