@@ -196,6 +196,39 @@ TEST_F(TableTest, AppendedArraysGrowInPowersOfTwo) {
   });
 }
 
+// The border of an array part whose last slot is empty is the one a plain
+// binary search between 0 and the array size finds, holes or not: the
+// length a cart sees with holes depends on exactly which border that is.
+TEST_F(TableTest, ArrayBorderIsTheBinarySearchs) {
+  auto searched = [](const Table* t) {
+    unsigned i = 0, u = static_cast<unsigned>(t->sizearray);
+    while (u - i > 1) {
+      unsigned m = (i + u) / 2;
+      if (ttisnil(&t->array[m - 1])) u = m;
+      else i = m;
+    }
+    return static_cast<int>(i);
+  };
+  std::mt19937 rng(77);
+  run_protected(L, [&] {
+    for (int size : {1, 2, 3, 4, 5, 7, 8, 12, 16, 31, 32, 64, 100, 128, 1024}) {
+      for (int round = 0; round < 200; round++) {
+        Table* t = push_table();
+        luaH_resize(L, t, size, 0);
+        // Mostly a run from 1 with scattered holes and strays past it.
+        int run = static_cast<int>(rng() % static_cast<unsigned>(size));
+        for (int k = 1; k <= size; k++) {
+          bool present = k <= run ? rng() % 8 != 0 : rng() % 8 == 0;
+          if (present) setint(t, k, k * ONE);
+        }
+        setnilvalue(&t->array[size - 1]);
+        ASSERT_EQ(luaH_getn(t), searched(t)) << "size " << size << " round " << round;
+        L->top--;
+      }
+    }
+  });
+}
+
 TEST_F(TableTest, NumberMainPositions) {
   run_protected(L, [&] {
     Table* t = push_table();
