@@ -94,6 +94,29 @@ Node* getfreepos(Table* t) {
   return nullptr;
 }
 
+// Nodes free: a nil key and value and no chain.
+template <int N>
+[[gnu::always_inline]] inline void clearnodes_of(Node* nodes) {
+  for (int i = 0; i < N; i++) {
+    nodes[i].next = nullptr;
+    setnilvalue(&nodes[i].key);
+    setnilvalue(&nodes[i].val);
+  }
+}
+
+// Every node of a new vector of 2^lsize nodes free; the sizes that
+// constructors commonly ask for take straight-line stores.
+void clearnodes(Node* nodes, int lsize) {
+  switch (lsize) {
+    case 0: clearnodes_of<1>(nodes); break;
+    case 1: clearnodes_of<2>(nodes); break;
+    case 2: clearnodes_of<4>(nodes); break;
+    case 3: clearnodes_of<8>(nodes); break;
+    default:
+      for (int i = 0; i < twoto(lsize); i++) clearnodes_of<1>(nodes + i);
+  }
+}
+
 void setnodevector(lua_State* L, Table* t, int size) {
   t->indexnode = 0;
   if (size == 0) {
@@ -106,11 +129,7 @@ void setnodevector(lua_State* L, Table* t, int size) {
   if (lsize > MAXBITS) luaG_runerror(L, "table overflow");
   size = twoto(lsize);
   Node* nodes = luaM_newvector<Node>(L, static_cast<size_t>(size));
-  for (int i = 0; i < size; i++) {
-    nodes[i].next = nullptr;
-    setnilvalue(&nodes[i].key);
-    setnilvalue(&nodes[i].val);
-  }
+  clearnodes(nodes, lsize);
   t->node = nodes;
   t->lsizenode = static_cast<uint8_t>(lsize);
   t->lastfree = nodes + size;  // every position is free
@@ -262,6 +281,14 @@ Table* luaH_new(lua_State* L) {
   t->sizearray = 0;
   t->gclist = nullptr;
   setnodevector(L, t, 0);
+  return t;
+}
+
+Table* luaH_newsized(lua_State* L, TValue* into, int nasize, int nhsize) {
+  Table* t = luaH_new(L);
+  sethvalue(into, t);
+  if (nasize > 0) setarrayvector(L, t, nasize > MAXASIZE ? MAXASIZE : nasize);
+  if (nhsize > 0) setnodevector(L, t, nhsize);
   return t;
 }
 

@@ -18,6 +18,10 @@ extern const Node luaH_dummynode;
 inline bool luaH_isdummy(const Node* n) { return n == &luaH_dummynode; }
 
 Table* luaH_new(lua_State* L);
+// A new table sized as luaH_resize(nasize, nhsize) sizes one, set into
+// *into as soon as it is made (before its parts are), so that a collection
+// that their allocation runs sees it.
+Table* luaH_newsized(lua_State* L, TValue* into, int nasize, int nhsize);
 void luaH_free(lua_State* L, Table* t);
 // The value slot of a key, or luaO_nilobject() when absent.
 const TValue* luaH_get(Table* t, const TValue* key);

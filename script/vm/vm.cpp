@@ -624,8 +624,7 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         int b = GETARG_B(i);
         int c = GETARG_C(i);
-        Protect(Table* t = luaH_new(L); sethvalue(ra, t);
-                if (b != 0 || c != 0) luaH_resize(L, t, luaO_fb2int(b), luaO_fb2int(c)));
+        Protect(luaH_newsized(L, ra, luaO_fb2int(b), luaO_fb2int(c)));
         checkGC();
       }
       vmbreak;
