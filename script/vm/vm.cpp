@@ -699,6 +699,8 @@ enterframe:  // here over is current, and every frame's saved pc
           res = nvalue(rb) == nvalue(rc);
         } else if (rttype(rb) != rttype(rc)) {
           res = 0;
+        } else if (iscollectable(rb) && gcvalue(rb) == gcvalue(rc)) {
+          res = 1;  // the same object: equal without "__eq"
         } else {
           Protect(res = luaV_equalobj_(L, rb, rc));
           i = pc[-1];

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "script/lib/lib_base.h"
 #include "tests/script/console_double.h"
 #include "tests/script/vm_fixture.h"
 
@@ -321,6 +322,34 @@ TEST_F(VmOpTest, ComparisonsAreSignedAndStringsCollate) {
   for (const auto& c : cases) {
     ASSERT_EQ(run(c.first, 1), LUA_OK) << c.first << ": " << top_text(L);
     EXPECT_EQ(lua_toboolean(L, -1) != 0, c.second) << c.first;
+  }
+}
+
+// "__eq" runs only for two different tables: an object equals itself
+// without it, whatever the metamethod would answer.
+TEST_F(VmOpTest, EqualityAsksEqOnlyForTwoObjects) {
+  set_global_function("setmetatable", luaB_setmetatable);
+  const std::string setup =
+      "local calls = 0 local mt = {__eq = function() calls = calls + 1 return false end} "
+      "local a, b = setmetatable({}, mt), setmetatable({}, mt) local plain = {} "
+      "local s1, s2 = '', '' for i = 1, 50 do s1 = s1 .. 'q' s2 = s2 .. 'q' end "
+      "local f = function() end ";
+  struct Case {
+    const char* expr;
+    bool result;
+    int eq_calls;
+  };
+  const Case cases[] = {
+      {"a == a", true, 0},      {"a ~= a", false, 0},
+      {"a == b", false, 1},     {"a ~= b", true, 1},
+      {"a == plain", false, 0}, {"plain == plain", true, 0},
+      {"s1 == s1", true, 0},    {"s1 == s2", true, 0},
+      {"f == f", true, 0},      {"f == function() end", false, 0},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(run(setup + "return " + c.expr + ", calls", 2), LUA_OK) << c.expr << ": " << top_text(L);
+    EXPECT_EQ(lua_toboolean(L, -2) != 0, c.result) << c.expr;
+    EXPECT_EQ(lua_tonumber(L, -1), I(c.eq_calls)) << c.expr;
   }
 }
 
