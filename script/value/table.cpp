@@ -217,7 +217,8 @@ void rehash(lua_State* L, Table* t, const TValue* ek) {
 }
 
 // Border search past the array part; indices above 32767 count as absent.
-int unbound_search(Table* t, int j) {
+// Out of line: the array part's search saves no registers for it.
+[[gnu::noinline]] int unbound_search(Table* t, int j) {
   int i = j;
   j++;
   while (j <= TOVO_MAXINTKEY && !ttisnil(luaH_getint(t, j))) {
