@@ -2,6 +2,7 @@
 // names of the types and the texts of recently converted numbers (for
 // concatenation and tostr).
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "script/value/number.h"
@@ -14,6 +15,12 @@ namespace {
 int slot_of(lua_Number n) {
   uint32_t u = static_cast<uint32_t>(n);
   return static_cast<int>((u >> 16 ^ u >> 5 ^ u) & (LUAS_NUMBER_SLOTS - 1));
+}
+
+// Puts ts in a slot of kept, noting the slot when it was empty.
+void keep(luaS_kept* kept, TString** slot, TString* ts) {
+  if (*slot == nullptr) kept->filled[kept->nfilled++] = slot;
+  *slot = ts;
 }
 
 }  // namespace
@@ -31,7 +38,7 @@ TString* luaS_newbyte(lua_State* L, char c) {
   unsigned char b = static_cast<unsigned char>(c);
   if (texts && texts->kept.byte[b] != nullptr) return texts->kept.byte[b];
   TString* ts = luaS_newshrstr(L, &c, 1);
-  if (texts) texts->kept.byte[b] = ts;
+  if (texts) keep(&texts->kept, &texts->kept.byte[b], ts);
   return ts;
 }
 
@@ -39,23 +46,41 @@ TString* luaS_typename(lua_State* L, int t) {
   luaS_texts* texts = G(L)->texts;
   if (texts && texts->kept.type_name[t + 1] != nullptr) return texts->kept.type_name[t + 1];
   TString* ts = luaS_new(L, ttypename(t));
-  if (texts) texts->kept.type_name[t + 1] = ts;
+  if (texts) keep(&texts->kept, &texts->kept.type_name[t + 1], ts);
   return ts;
 }
 
 namespace {
 
-// The text of n made anew, and kept in slot i.
+// The text of n made anew, and kept in slot i: from the slot's text when it
+// is n's, else converted.
 [[gnu::noinline]] TString* new_numbertext(lua_State* L, lua_Number n, int i) {
-  char text[TOVO_NUMBER_TEXT];
-  // Number text is at most 12 characters; the bound lets the optimiser see
-  // that it never takes the long-string road.
-  const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
-  TString* ts = luaS_newlstr(L, text, len);
-  if (luaS_texts* texts = G(L)->texts) {
-    texts->kept.number[i] = n;
-    texts->kept.number_text[i] = ts;
+  luaS_texts* texts = G(L)->texts;
+  if (texts == nullptr) {
+    char text[TOVO_NUMBER_TEXT];
+    // Number text is at most 12 characters; the bound lets the optimiser
+    // see that it never takes the long-string road.
+    const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
+    return luaS_newlstr(L, text, len);
   }
+  luaS_numbertexts& numbers = texts->numbers;
+  TString* ts;
+  if (numbers.len[i] != 0 && numbers.number[i] == n) {
+    ts = luaS_newshrhashed(L, numbers.text[i], numbers.len[i], numbers.hash[i]);
+  } else {
+    char text[TOVO_NUMBER_TEXT];
+    const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
+    ts = luaS_newlstr(L, text, len);
+    numbers.number[i] = n;
+    if (len <= LUAS_NUMBER_TEXT_MAX) {
+      std::memcpy(numbers.text[i], text, len);
+      numbers.len[i] = static_cast<uint8_t>(len);
+      numbers.hash[i] = ts->hash;  // a short string's hash
+    } else {
+      numbers.len[i] = 0;
+    }
+  }
+  keep(&texts->kept, &texts->kept.number_text[i], ts);
   return ts;
 }
 
@@ -64,10 +89,16 @@ namespace {
 TString* luaV_numbertext(lua_State* L, lua_Number n) {
   luaS_texts* texts = G(L)->texts;
   int i = slot_of(n);
-  if (texts && texts->kept.number_text[i] != nullptr && texts->kept.number[i] == n) return texts->kept.number_text[i];
+  if (texts && texts->kept.number_text[i] != nullptr && texts->numbers.number[i] == n) {
+    return texts->kept.number_text[i];
+  }
   return new_numbertext(L, n, i);  // out of line: a text found costs no saved registers
 }
 
 void luaS_forgettexts(const global_State* g) {
-  if (g->texts) g->texts->kept = luaS_kept{};
+  if (luaS_texts* texts = g->texts) {
+    luaS_kept& kept = texts->kept;
+    for (int i = 0; i < kept.nfilled; i++) *kept.filled[i] = nullptr;
+    kept.nfilled = 0;
+  }
 }
