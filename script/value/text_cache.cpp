@@ -52,34 +52,36 @@ TString* luaS_typename(lua_State* L, int t) {
 
 namespace {
 
-// The text of n made anew, and kept in slot i: from the slot's text when it
-// is n's, else converted.
-[[gnu::noinline]] TString* new_numbertext(lua_State* L, lua_Number n, int i) {
-  luaS_texts* texts = G(L)->texts;
-  if (texts == nullptr) {
-    char text[TOVO_NUMBER_TEXT];
-    // Number text is at most 12 characters; the bound lets the optimiser
-    // see that it never takes the long-string road.
-    const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
-    return luaS_newlstr(L, text, len);
-  }
-  luaS_numbertexts& numbers = texts->numbers;
-  TString* ts;
-  if (numbers.len[i] != 0 && numbers.number[i] == n) {
-    ts = luaS_newshrhashed(L, numbers.text[i], numbers.len[i], numbers.hash[i]);
-  } else {
-    char text[TOVO_NUMBER_TEXT];
-    const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
-    ts = luaS_newlstr(L, text, len);
-    numbers.number[i] = n;
+// Converts n to its string, and notes its text and hash in slot i of
+// numbers (when not null).
+[[gnu::noinline]] TString* convert_numbertext(lua_State* L, luaS_numbertexts* numbers, lua_Number n, int i) {
+  char text[TOVO_NUMBER_TEXT];
+  // Number text is at most 12 characters; the bound lets the optimiser see
+  // that it never takes the long-string road.
+  const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
+  TString* ts = luaS_newlstr(L, text, len);
+  if (numbers != nullptr) {
+    numbers->number[i] = n;
     if (len <= LUAS_NUMBER_TEXT_MAX) {
-      std::memcpy(numbers.text[i], text, len);
-      numbers.len[i] = static_cast<uint8_t>(len);
-      numbers.hash[i] = ts->hash;  // a short string's hash
+      std::memcpy(numbers->text[i], text, len);
+      numbers->len[i] = static_cast<uint8_t>(len);
+      numbers->hash[i] = ts->hash;  // a short string's hash
     } else {
-      numbers.len[i] = 0;
+      numbers->len[i] = 0;
     }
   }
+  return ts;
+}
+
+// The text of n made anew, and kept in slot i: from the slot's text when it
+// is n's (its string was freed), else converted.
+[[gnu::noinline]] TString* new_numbertext(lua_State* L, lua_Number n, int i) {
+  luaS_texts* texts = G(L)->texts;
+  if (texts == nullptr) return convert_numbertext(L, nullptr, n, i);
+  luaS_numbertexts& numbers = texts->numbers;
+  TString* ts = numbers.len[i] != 0 && numbers.number[i] == n
+                    ? luaS_newshrhashed(L, numbers.text[i], numbers.len[i], numbers.hash[i])
+                    : convert_numbertext(L, &numbers, n, i);
   keep(&texts->kept, &texts->kept.number_text[i], ts);
   return ts;
 }
