@@ -85,6 +85,22 @@ struct luaS_texts {
   uint64_t* filled = nullptr;
 };
 
+// The number slot of n.
+inline int luaS_numberslot(lua_Number n) {
+  uint32_t u = static_cast<uint32_t>(n);
+  return static_cast<int>((u >> 16 ^ u >> 5 ^ u) & (LUAS_NUMBER_SLOTS - 1));
+}
+// The string of n's text when a state keeps it, else null; inline, so that
+// a join of a number seen lately makes no call for its text.
+inline TString* luaS_keptnumber(const global_State* g, lua_Number n) {
+  const luaS_texts* texts = g->texts;
+  if (texts == nullptr) return nullptr;
+  int i = luaS_numberslot(n);
+  TString* ts = texts->kept.number_text[i];
+  return ts != nullptr && texts->numbers.number[i] == n ? ts : nullptr;
+}
+// The string of n's text made anew (luaS_keptnumber found none), and kept.
+TString* luaS_makenumbertext(lua_State* L, lua_Number n);
 // The bucket bits of a state, or null.
 inline uint64_t* luaS_filled(const global_State* g) { return g->texts != nullptr ? g->texts->filled : nullptr; }
 // Forgets the texts kept for a state's one-byte strings, type names and

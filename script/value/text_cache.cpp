@@ -12,11 +12,6 @@
 
 namespace {
 
-int slot_of(lua_Number n) {
-  uint32_t u = static_cast<uint32_t>(n);
-  return static_cast<int>((u >> 16 ^ u >> 5 ^ u) & (LUAS_NUMBER_SLOTS - 1));
-}
-
 // Puts ts in a slot of kept, noting the slot when it was empty.
 void keep(luaS_kept* kept, TString** slot, TString* ts) {
   if (*slot == nullptr) kept->filled[kept->nfilled++] = slot;
@@ -88,13 +83,11 @@ namespace {
 
 }  // namespace
 
+TString* luaS_makenumbertext(lua_State* L, lua_Number n) { return new_numbertext(L, n, luaS_numberslot(n)); }
+
 TString* luaV_numbertext(lua_State* L, lua_Number n) {
-  luaS_texts* texts = G(L)->texts;
-  int i = slot_of(n);
-  if (texts && texts->kept.number_text[i] != nullptr && texts->numbers.number[i] == n) {
-    return texts->kept.number_text[i];
-  }
-  return new_numbertext(L, n, i);  // out of line: a text found costs no saved registers
+  if (TString* ts = luaS_keptnumber(G(L), n)) return ts;
+  return new_numbertext(L, n, luaS_numberslot(n));  // out of line: a text found costs no saved registers
 }
 
 void luaS_forgettexts(const global_State* g) {
