@@ -58,8 +58,8 @@ struct luaS_kept {
   // The slots above that hold a string, so that forgetting them (in every
   // cycle of the collector) clears those alone.
   static constexpr int SLOTS = 256 + LUA_NUMTAGS + 1 + LUAS_NUMBER_SLOTS;
-  TString** filled[SLOTS] = {};
-  int nfilled = 0;
+  TString** held[SLOTS] = {};
+  int nheld = 0;
 };
 
 // The number of each number slot with its text and the text's hash, kept

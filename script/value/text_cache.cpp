@@ -14,7 +14,7 @@ namespace {
 
 // Puts ts in a slot of kept, noting the slot when it was empty.
 void keep(luaS_kept* kept, TString** slot, TString* ts) {
-  if (*slot == nullptr) kept->filled[kept->nfilled++] = slot;
+  if (*slot == nullptr) kept->held[kept->nheld++] = slot;
   *slot = ts;
 }
 
@@ -93,7 +93,7 @@ TString* luaV_numbertext(lua_State* L, lua_Number n) {
 void luaS_forgettexts(const global_State* g) {
   if (luaS_texts* texts = g->texts) {
     luaS_kept& kept = texts->kept;
-    for (int i = 0; i < kept.nfilled; i++) *kept.filled[i] = nullptr;
-    kept.nfilled = 0;
+    for (int i = 0; i < kept.nheld; i++) *kept.held[i] = nullptr;
+    kept.nheld = 0;
   }
 }
