@@ -773,7 +773,6 @@ enterframe:  // here over is current, and every frame's saved pc
         CallInfo* ci = L->ci;
         StkId ra = RA(i);
         int b = GETARG_B(i);
-        int nresults = GETARG_C(i) - 1;
         ci->u.l.savedpc = pc;
         if (__builtin_expect(ttisLclosure(ra), 1)) {
           // The usual call: a script function of fixed arity given exactly
@@ -793,7 +792,9 @@ enterframe:  // here over is current, and every frame's saved pc
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
-            setframekind(ci, nresults, QUICK_CALL_STATUS);
+            // The wanted results, decoded where they are stored (a local
+            // from the case's start would live in a stack slot).
+            setframekind(ci, GETARG_C(i) - 1, QUICK_CALL_STATUS);
             k = p->k;
             ci->u.l.k = k;
             L->ci = ci;
@@ -807,6 +808,7 @@ enterframe:  // here over is current, and every frame's saved pc
             vmbreak;
           }
         }
+        int nresults = GETARG_C(i) - 1;
         StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
         CallInfo* nci = ttisLclosure(ra) && ci->next != nullptr
                             ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)
