@@ -21,7 +21,9 @@
 // Registers are given over the whole function at once (one region): the
 // loop's locals then stay in registers through every case, where the
 // allocator would otherwise spill the pc or the count in some of them.
-#pragma GCC optimize("no-crossjumping", "no-gcse", "ira-region=one")
+// Partial-redundancy elimination is left out: here it mostly gives decoded
+// operands extra temporaries, which the cases then copy between registers.
+#pragma GCC optimize("no-crossjumping", "no-gcse", "ira-region=one", "no-tree-pre")
 #endif
 #include "script/vm/vm.h"
 
