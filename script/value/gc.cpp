@@ -494,6 +494,7 @@ void sweepwholelist(lua_State* L, GCObject** p) { sweeplist(L, p, SIZE_MAX); }
 void sweepthread(lua_State* L, lua_State* L1) {
   if (L1->stack == nullptr) return;
   sweepwholelist(L, &L1->openupval);
+  luaF_setopenlevel(L1);  // the sweep frees dead upvalues
   luaE_freeCI(L1);
   if (G(L)->gckind != KGC_EMERGENCY) luaD_shrinkstack(L1);
 }
