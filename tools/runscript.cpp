@@ -21,31 +21,78 @@
 namespace {
 
 // Counts the bytes the state holds (the runtime names a block's size when
-// it resizes or frees it); small blocks come from a pool.
+// it resizes or frees it); small blocks come from a pool, and blocks above
+// it up to MEDIUM_MAX bytes come in classes of MEDIUM_GRAIN bytes that wait,
+// once freed, on a list of their class for the next block of it, as the
+// console's allocator keeps them: long strings of a few hundred bytes
+// would otherwise go to the C heap and back each time.
+constexpr size_t MEDIUM_GRAIN = 64;
+constexpr size_t MEDIUM_MAX = 4096;
+static_assert(TOVO_SMALL_MAX % MEDIUM_GRAIN == 0 && MEDIUM_MAX % MEDIUM_GRAIN == 0);
+
 struct counting_alloc {
   size_t in_use = 0;
   size_t peak = 0;
   tovo_small_pool pool;
+  void* medium_free[MEDIUM_MAX / MEDIUM_GRAIN] = {};  // linked through each block's first word
 };
 
 bool small(size_t size) { return size <= TOVO_SMALL_MAX; }
+bool medium(size_t size) { return size > TOVO_SMALL_MAX && size <= MEDIUM_MAX; }
+size_t medium_capacity(size_t size) { return (size + MEDIUM_GRAIN - 1) & ~(MEDIUM_GRAIN - 1); }
+void** medium_list(counting_alloc* a, size_t size) { return &a->medium_free[medium_capacity(size) / MEDIUM_GRAIN - 1]; }
+
+// The bytes of the class a block of size bytes (1 or more) is made in; 0
+// for a block of the C heap, which has no class.
+size_t class_of(size_t size) {
+  if (small(size)) return tovo_small_capacity(size);
+  return medium(size) ? medium_capacity(size) : 0;
+}
+
+// A new block of size bytes (1 or more), or null.
+void* take(counting_alloc* a, size_t size) {
+  if (small(size)) return luaM_small_alloc(&a->pool, size);
+  if (!medium(size)) return std::malloc(size);
+  void** list = medium_list(a, size);
+  if (void* block = *list) {
+    *list = *static_cast<void**>(block);
+    TOVO_SMALL_UNPOISON(block, medium_capacity(size));
+    return block;
+  }
+  return std::malloc(medium_capacity(size));
+}
 
 void release(counting_alloc* a, void* block, size_t size) {
   if (small(size)) {
     tovo_small_free(&a->pool, block, size);
+  } else if (medium(size)) {
+    void** list = medium_list(a, size);
+    *static_cast<void**>(block) = *list;
+    *list = block;
+    TOVO_SMALL_POISON(static_cast<char*>(block) + sizeof(void*), medium_capacity(size) - sizeof(void*));
   } else {
     std::free(block);
   }
 }
 
-// The block (of old_size bytes, or null) resized to new_size bytes.
-void* resize(counting_alloc* a, void* block, size_t old_size, size_t new_size) {
-  if (block != nullptr && small(old_size) && small(new_size) &&
-      tovo_small_capacity(old_size) == tovo_small_capacity(new_size)) {
-    return block;
+// Frees the blocks waiting on the medium lists.
+void release_medium(counting_alloc* a) {
+  for (size_t i = 0; i < MEDIUM_MAX / MEDIUM_GRAIN; i++) {
+    while (void* block = a->medium_free[i]) {
+      a->medium_free[i] = *static_cast<void**>(block);
+      TOVO_SMALL_UNPOISON(block, (i + 1) * MEDIUM_GRAIN);
+      std::free(block);
+    }
   }
-  if (!small(new_size) && (block == nullptr || !small(old_size))) return std::realloc(block, new_size);
-  void* p = small(new_size) ? luaM_small_alloc(&a->pool, new_size) : std::malloc(new_size);
+}
+
+// The block (of old_size bytes, or null) resized to new_size bytes: in place
+// while both sizes are of one class.
+void* resize(counting_alloc* a, void* block, size_t old_size, size_t new_size) {
+  size_t new_class = class_of(new_size);
+  if (block != nullptr && new_class != 0 && class_of(old_size) == new_class) return block;
+  if (new_class == 0 && (block == nullptr || class_of(old_size) == 0)) return std::realloc(block, new_size);
+  void* p = take(a, new_size);
   if (p == nullptr || block == nullptr) return p;
   std::memcpy(p, block, old_size < new_size ? old_size : new_size);
   release(a, block, old_size);
@@ -67,23 +114,23 @@ void* resize(counting_alloc* a, void* block, size_t old_size, size_t new_size) {
   return p;
 }
 
-// The commonest requests, a new small block the pool has on its free list
-// and the free of a small block, on a short road that saves no registers;
-// every other request goes to counted_request.
+// The commonest requests, a new small or medium block its list has and the
+// free of one, on a short road that saves no registers; every other request
+// goes to counted_request.
 void* counting_realloc(void* ud, void* block, size_t old_size, size_t new_size) {
   counting_alloc* a = static_cast<counting_alloc*>(ud);
-  if (block == nullptr && small(new_size) && new_size > 0) {
-    void** list = &a->pool.free_list[(new_size - 1) / TOVO_SMALL_GRAIN];
+  if (block == nullptr && new_size - 1 < MEDIUM_MAX) {
+    void** list = small(new_size) ? &a->pool.free_list[(new_size - 1) / TOVO_SMALL_GRAIN] : medium_list(a, new_size);
     if (void* p = *list) {
       *list = *static_cast<void**>(p);
-      TOVO_SMALL_UNPOISON(p, tovo_small_capacity(new_size));
+      TOVO_SMALL_UNPOISON(p, class_of(new_size));
       a->in_use += new_size;
       if (a->in_use > a->peak) a->peak = a->in_use;
       return p;
     }
-  } else if (block != nullptr && new_size == 0 && small(old_size)) {
+  } else if (block != nullptr && new_size == 0 && old_size <= MEDIUM_MAX) {
     a->in_use -= old_size;
-    tovo_small_free(&a->pool, block, old_size);
+    release(a, block, old_size);
     return nullptr;
   }
   return counted_request(a, block, old_size, new_size);
@@ -194,6 +241,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   lua_close(L);
   luaM_small_release(&alloc.pool);
+  release_medium(&alloc);
   if (show_memory) std::fprintf(stderr, "peak script memory: %zu bytes\n", alloc.peak);
   return status;
 }

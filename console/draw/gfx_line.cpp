@@ -137,7 +137,11 @@ int32_t draw_line(tarq_bitmap* t, int32_t x0, int32_t y0, int32_t x1, int32_t y1
   const tovo_line_steps s = tovo_line_setup(x0, y0, x1, y1);
   int64_t first, last;
   if (!tovo_line_run(t, s, &first, &last)) return 0;
-  const uint32_t p = pattern();
-  for (int64_t k = first; k <= last; k++) tovo_putpixel(t, tovo_line_x(s, k), tovo_line_y(s, k), colour, p);
+  // The run lies inside the clip rectangle: no pixel needs its own test.
+  const tovo_pen pen = tovo_make_pen(t, colour, pattern());
+  int64_t x = s.x0 * 65536 + 0x8000 + first * s.sx, y = s.y0 * 65536 + 0x8000 + first * s.sy;
+  for (int64_t k = first; k <= last; k++, x += s.sx, y += s.sy) {
+    tovo_pen_pixel(pen, static_cast<int32_t>(x >> 16), static_cast<int32_t>(y >> 16));
+  }
   return static_cast<int32_t>(last - first + 1);
 }

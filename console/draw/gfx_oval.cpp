@@ -100,21 +100,21 @@ int32_t fill_ellipse(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t
 int32_t draw_ellipse_1(tarq_bitmap* t, int32_t cx, int32_t cy, int32_t rx, int32_t ry, int32_t ex, int32_t ey,
                        uint32_t colour) {
   stepper<int64_t> s(rx, ry);
-  const uint32_t p = pattern();
+  const tovo_pen pen = tovo_make_pen(t, colour, pattern());
   int32_t count = 0;
   while (s.running()) {
     const int32_t x = static_cast<int32_t>(s.x), y = static_cast<int32_t>(s.y);
-    tovo_putpixel(t, cx + x + ex, cy + y + ey, colour, p);
+    tovo_pen_plot(pen, cx + x + ex, cy + y + ey);
     if (y != 0 || ey == 1) {
       if (x != 0 || ex == 1) {
-        tovo_putpixel(t, cx - x, cy - y, colour, p);
+        tovo_pen_plot(pen, cx - x, cy - y);
         count++;
       }
-      tovo_putpixel(t, cx + x + ex, cy - y, colour, p);
+      tovo_pen_plot(pen, cx + x + ex, cy - y);
       count++;
     }
     if (x != 0 || ex == 1) {
-      tovo_putpixel(t, cx - x, cy + y + ey, colour, p);
+      tovo_pen_plot(pen, cx - x, cy + y + ey);
       count++;
     }
     count += 2;

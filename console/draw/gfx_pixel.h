@@ -43,6 +43,47 @@ inline void tovo_putpixel(tarq_bitmap* t, int32_t x, int32_t y, uint32_t colour,
   tovo_write_masked(&t->rows[y][x], colour >> (bit * 4));
 }
 
+// The same rule worked out once for many pixels of one colour and pattern:
+// the target's rows and clip rectangle, and for each pattern bit the bits
+// its colour sets, with the bits of the old pixel that stay. A loop of
+// writes through it reloads nothing after each write.
+struct tovo_pen {
+  uint8_t* const* rows;
+  int32_t clip_x0, clip_x1, clip_y0, clip_y1;
+  uint32_t pattern;
+  uint32_t keep;        // bits of the old pixel that stay
+  uint32_t set0, set1;  // bits set where the pattern bit is 0, and 1
+};
+
+inline tovo_pen tovo_make_pen(const tarq_bitmap* t, uint32_t colour, uint32_t pattern) {
+  const uint32_t wm = static_cast<uint32_t>(pstate().write_mask) & 15;
+  const uint32_t rm = static_cast<uint32_t>(pstate().read_mask);
+  return {t->rows,
+          t->clip_x0,
+          t->clip_x1,
+          t->clip_y0,
+          t->clip_y1,
+          pattern,
+          ~wm & 15,
+          wm & rm & colour & 15,
+          wm & rm & (colour >> 4) & 15};
+}
+
+// One pixel already known to be inside the clip rectangle.
+inline void tovo_pen_pixel(const tovo_pen& pen, int32_t x, int32_t y) {
+  // Without a pattern (the commonest) every bit is 0: loops over pixels are
+  // made twice by the compiler, once without the bit's arithmetic.
+  const uint32_t bit = (pen.pattern & 0xffff) == 0 ? 0 : tovo_pattern_bit(pen.pattern, x, y);
+  if (bit && (pen.pattern & TOVO_PATTERN_TRANSPARENT)) return;
+  uint8_t* pixel = &pen.rows[y][x];
+  *pixel = static_cast<uint8_t>((bit ? pen.set1 : pen.set0) | (*pixel & pen.keep));
+}
+
+// One pixel anywhere: written only inside the clip rectangle.
+inline void tovo_pen_plot(const tovo_pen& pen, int32_t x, int32_t y) {
+  if (x >= pen.clip_x0 && x < pen.clip_x1 && y >= pen.clip_y0 && y < pen.clip_y1) tovo_pen_pixel(pen, x, y);
+}
+
 // The four colours of row y for pixels with x & 3 = 0..3, and of column x
 // for rows with y & 3 = 0..3; TOVO_SPAN_SKIP marks pixels left alone.
 void tovo_row_colours(uint32_t colour, uint32_t pattern, int32_t y, uint32_t out[4]);

@@ -71,10 +71,14 @@ void tovo_column(tarq_bitmap* t, int32_t x, int32_t y0, int32_t y1, const uint32
   const uint32_t wm = static_cast<uint32_t>(pstate().write_mask) & 15;
   const uint32_t m = wm & static_cast<uint32_t>(pstate().read_mask);
   const uint32_t keep = ~wm & 15;
+  // In locals: a byte written through a row may alias anything, and would
+  // make the compiler read the rows and colours again after every write.
+  uint8_t* const* rows = t->rows;
+  const uint32_t c[4] = {colours[0], colours[1], colours[2], colours[3]};
   for (int32_t y = y0; y <= y1; y++) {
-    const uint32_t n = colours[y & 3];
+    const uint32_t n = c[y & 3];
     if (n == TOVO_SPAN_SKIP) continue;
-    uint8_t* p = t->rows[y] + x;
+    uint8_t* p = rows[y] + x;
     *p = static_cast<uint8_t>((m & n) | (*p & keep));
   }
 }

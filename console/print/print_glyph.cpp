@@ -66,12 +66,22 @@ void draw_box(tovo_print_context* c, const uint8_t* glyph, int32_t w, int32_t h,
   // Locals: writes through the byte rows would make the compiler re-read
   // anything that lives in memory.
   const int32_t cx0 = t->clip_x0, cx1 = t->clip_x1, cy0 = t->clip_y0, cy1 = t->clip_y1, dx = s.dx, dy = s.dy;
+  // The commonest glyph: one box column a glyph column, all of them inside
+  // the clip rectangle, so that a set bit is one pixel with no test.
+  const bool plain = shift_x == 0 && dx == 1 && bx >= cx0 && bx + std::min(w, 8) <= cx1;
   for (int32_t r = -top; r < bh; r += dy) {
     const int32_t y = by + r;
     if (y < cy0 || y >= cy1) continue;
     const int32_t gr = r < 0 ? -1 : r >> shift_y;
     const uint32_t bits = gr >= 0 && gr < rows ? glyph[gr] & columns : 0;
     uint8_t* row = t->rows[y];
+    if (!invert && plain) {
+      for (uint32_t b = bits; b; b &= b - 1) {
+        uint8_t* p = row + bx + __builtin_ctz(b);
+        *p = static_cast<uint8_t>((value | (*p & ~wm)) & 15);
+      }
+      continue;
+    }
     if (!invert) {
       // Only the set bits: each covers sx box columns, of which those on
       // the step grid are drawn.

@@ -433,6 +433,39 @@ void sweepchain(global_State* g, const sweepcolors& c, GCObject** p) {
   }
 }
 
+// The rest of a bucket's sweep from *p, the link to its first dead (or, in
+// generational mode, old) string: sweepchain's work, and the bucket's bit
+// cleared when the bucket is left empty.
+void sweeptail(global_State* g, const sweepcolors c, GCObject** p, GCObject** head, uint64_t* word, int k) {
+  sweepchain(g, c, p);
+  if (*head == nullptr) *word &= ~(uint64_t{1} << k);
+}
+
+// Sweeps the buckets of a row of the string table whose bits are set in
+// bits (bit k: row[k]); a bucket left empty clears its bit in *word. The
+// live strings of a bucket are made white here, and the first dead one
+// hands the rest of its bucket to sweeptail. Only a generational sweep can
+// stop at an old string: the incremental one leaves that test out.
+template <bool generational>
+void sweeprow(global_State* g, const sweepcolors c, GCObject** row, uint64_t* word, uint64_t bits) {
+  while (bits != 0) {
+    int k = std::countr_zero(bits);
+    bits &= bits - 1;
+    GCObject** p = &row[k];
+    GCObject* o = *p;
+    do {
+      uint8_t marked = o->marked;
+      if (isdeadm(c.ow, marked) || (generational && (marked & c.tostop) != 0)) {
+        sweeptail(g, c, p, &row[k], word, k);
+        break;
+      }
+      o->marked = keptmark(c, marked);
+      p = &o->next;
+      o = *p;
+    } while (o != nullptr);
+  }
+}
+
 // Sweeps buckets from..to - 1 of the string table. Only the buckets whose
 // bit is set are read; a bucket left empty clears its bit.
 void sweepbuckets(global_State* g, int from, int to) {
@@ -445,21 +478,12 @@ void sweepbuckets(global_State* g, int from, int to) {
     }
     return;
   }
+  bool generational = isgenerational(g);
   for (int base = from & ~63; base < to; base += 64) {
     uint64_t* word = &filled[base >> 6];
-    GCObject** row = hash + base;
     uint64_t bits = *word & bitrange(std::max(from, base) - base, std::min(to - base, 64));
-    while (bits != 0) {
-      int k = std::countr_zero(bits);
-      bits &= bits - 1;
-      GCObject* only = row[k];
-      if (only->next == nullptr && !isdeadm(c.ow, only->marked)) {  // the commonest: one live string, kept
-        if ((only->marked & c.tostop) == 0) only->marked = keptmark(c, only->marked);
-        continue;
-      }
-      sweepchain(g, c, &row[k]);
-      if (row[k] == nullptr) *word &= ~(uint64_t{1} << k);
-    }
+    if (generational) sweeprow<true>(g, c, hash + base, word, bits);
+    else sweeprow<false>(g, c, hash + base, word, bits);
   }
 }
 
@@ -470,6 +494,7 @@ void sweepwholelist(lua_State* L, GCObject** p) { sweeplist(L, p, SIZE_MAX); }
 void sweepthread(lua_State* L, lua_State* L1) {
   if (L1->stack == nullptr) return;
   sweepwholelist(L, &L1->openupval);
+  luaF_setopenlevel(L1);  // the sweep frees dead upvalues
   luaE_freeCI(L1);
   if (G(L)->gckind != KGC_EMERGENCY) luaD_shrinkstack(L1);
 }

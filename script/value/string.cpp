@@ -127,9 +127,8 @@ void setbit(uint64_t* filled, int b) { filled[b >> 6] |= uint64_t{1} << (b & 63)
   return ts;
 }
 
-TString* internshrstr(lua_State* L, const char* str, size_t l) {
+TString* internhashed(lua_State* L, const char* str, size_t l, uint32_t h) {
   global_State* g = G(L);
-  uint32_t h = short_hash(str, l, g->seed);
   for (GCObject* o = g->strt.hash[bucket_of(h, g->strt.size)]; o != nullptr; o = o->next) {
     TString* ts = static_cast<TString*>(o);
     if (ts->hash == h && ts->len == l && same_bytes(str, getstr(ts), l)) {
@@ -138,6 +137,10 @@ TString* internshrstr(lua_State* L, const char* str, size_t l) {
     }
   }
   return newshrstr(L, str, l, h);
+}
+
+TString* internshrstr(lua_State* L, const char* str, size_t l) {
+  return internhashed(L, str, l, short_hash(str, l, G(L)->seed));
 }
 
 }  // namespace
@@ -181,6 +184,8 @@ void luaS_resize(lua_State* L, int newsize) {
 }
 
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l) { return internshrstr(L, str, l); }
+
+TString* luaS_newshrhashed(lua_State* L, const char* str, size_t l, uint32_t h) { return internhashed(L, str, l, h); }
 
 TString* luaS_newlstr(lua_State* L, const char* str, size_t l) {
   if (l == 1) return luaS_newbyte(L, *str);

@@ -36,6 +36,9 @@ inline TString* luaS_newlngstr(lua_State* L, size_t l) {
 }
 // The interned short string of l bytes (l <= LUAI_MAXSHORTLEN).
 TString* luaS_newshrstr(lua_State* L, const char* str, size_t l);
+// luaS_newshrstr for bytes whose hash h (luaS_hash with the state's seed)
+// is known.
+TString* luaS_newshrhashed(lua_State* L, const char* str, size_t l, uint32_t h);
 // The interned one-byte string of c (text_cache.cpp).
 TString* luaS_newbyte(lua_State* L, char c);
 // The interned name of type t (LUA_TNONE to LUA_NUMTAGS - 1).
@@ -47,12 +50,27 @@ struct global_State;
 // (text_cache.cpp). Each is a string the string table holds: the collector
 // forgets them all in its atomic phase, before the sweep frees what was not
 // marked, and so no entry outlives its string.
-constexpr int LUAS_NUMBER_SLOTS = 64;  // a power of two
+constexpr int LUAS_NUMBER_SLOTS = 256;  // a power of two
 struct luaS_kept {
   TString* byte[256] = {};
-  TString* type_name[LUA_NUMTAGS + 1] = {};  // LUA_TNONE first
+  TString* type_name[LUA_NUMTAGS + 1] = {};      // LUA_TNONE first
+  TString* number_text[LUAS_NUMBER_SLOTS] = {};  // the string of luaS_numbertexts::number
+  // The slots above that hold a string, so that forgetting them (in every
+  // cycle of the collector) clears those alone.
+  static constexpr int SLOTS = 256 + LUA_NUMTAGS + 1 + LUAS_NUMBER_SLOTS;
+  TString** held[SLOTS] = {};
+  int nheld = 0;
+};
+
+// The number of each number slot with its text and the text's hash, kept
+// while the collector frees and the program makes again the text's string:
+// making it again then costs no conversion and no hashing.
+constexpr int LUAS_NUMBER_TEXT_MAX = 15;  // longer texts are not kept (none is)
+struct luaS_numbertexts {
   lua_Number number[LUAS_NUMBER_SLOTS] = {};
-  TString* number_text[LUAS_NUMBER_SLOTS] = {};
+  uint32_t hash[LUAS_NUMBER_SLOTS] = {};
+  uint8_t len[LUAS_NUMBER_SLOTS] = {};  // 0: no text
+  char text[LUAS_NUMBER_SLOTS][LUAS_NUMBER_TEXT_MAX] = {};
 };
 
 // A state's string helpers, in host memory of their own (the collector's
@@ -60,12 +78,29 @@ struct luaS_kept {
 // the same, only slower).
 struct luaS_texts {
   luaS_kept kept;
+  luaS_numbertexts numbers;
   // A bit per string-table bucket (bit b & 63 of word b >> 6), clear only
   // when the bucket is empty, so that the sweep passes over empty buckets a
   // word at a time. Null when it could not be had: every bucket is read.
   uint64_t* filled = nullptr;
 };
 
+// The number slot of n.
+inline int luaS_numberslot(lua_Number n) {
+  uint32_t u = static_cast<uint32_t>(n);
+  return static_cast<int>((u >> 16 ^ u >> 5 ^ u) & (LUAS_NUMBER_SLOTS - 1));
+}
+// The string of n's text when a state keeps it, else null; inline, so that
+// a join of a number seen lately makes no call for its text.
+inline TString* luaS_keptnumber(const global_State* g, lua_Number n) {
+  const luaS_texts* texts = g->texts;
+  if (texts == nullptr) return nullptr;
+  int i = luaS_numberslot(n);
+  TString* ts = texts->kept.number_text[i];
+  return ts != nullptr && texts->numbers.number[i] == n ? ts : nullptr;
+}
+// The string of n's text made anew (luaS_keptnumber found none), and kept.
+TString* luaS_makenumbertext(lua_State* L, lua_Number n);
 // The bucket bits of a state, or null.
 inline uint64_t* luaS_filled(const global_State* g) { return g->texts != nullptr ? g->texts->filled : nullptr; }
 // Forgets the texts kept for a state's one-byte strings, type names and

@@ -2,6 +2,7 @@
 // names of the types and the texts of recently converted numbers (for
 // concatenation and tostr).
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "script/value/number.h"
@@ -11,9 +12,10 @@
 
 namespace {
 
-int slot_of(lua_Number n) {
-  uint32_t u = static_cast<uint32_t>(n);
-  return static_cast<int>((u >> 16 ^ u >> 5 ^ u) & (LUAS_NUMBER_SLOTS - 1));
+// Puts ts in a slot of kept, noting the slot when it was empty.
+void keep(luaS_kept* kept, TString** slot, TString* ts) {
+  if (*slot == nullptr) kept->held[kept->nheld++] = slot;
+  *slot = ts;
 }
 
 }  // namespace
@@ -31,7 +33,7 @@ TString* luaS_newbyte(lua_State* L, char c) {
   unsigned char b = static_cast<unsigned char>(c);
   if (texts && texts->kept.byte[b] != nullptr) return texts->kept.byte[b];
   TString* ts = luaS_newshrstr(L, &c, 1);
-  if (texts) texts->kept.byte[b] = ts;
+  if (texts) keep(&texts->kept, &texts->kept.byte[b], ts);
   return ts;
 }
 
@@ -39,35 +41,59 @@ TString* luaS_typename(lua_State* L, int t) {
   luaS_texts* texts = G(L)->texts;
   if (texts && texts->kept.type_name[t + 1] != nullptr) return texts->kept.type_name[t + 1];
   TString* ts = luaS_new(L, ttypename(t));
-  if (texts) texts->kept.type_name[t + 1] = ts;
+  if (texts) keep(&texts->kept, &texts->kept.type_name[t + 1], ts);
   return ts;
 }
 
 namespace {
 
-// The text of n made anew, and kept in slot i.
-[[gnu::noinline]] TString* new_numbertext(lua_State* L, lua_Number n, int i) {
+// Converts n to its string, and notes its text and hash in slot i of
+// numbers (when not null).
+[[gnu::noinline]] TString* convert_numbertext(lua_State* L, luaS_numbertexts* numbers, lua_Number n, int i) {
   char text[TOVO_NUMBER_TEXT];
   // Number text is at most 12 characters; the bound lets the optimiser see
   // that it never takes the long-string road.
   const size_t len = std::min<size_t>(static_cast<size_t>(tovo_fixed_to_string(text, n)), TOVO_NUMBER_TEXT - 1);
   TString* ts = luaS_newlstr(L, text, len);
-  if (luaS_texts* texts = G(L)->texts) {
-    texts->kept.number[i] = n;
-    texts->kept.number_text[i] = ts;
+  if (numbers != nullptr) {
+    numbers->number[i] = n;
+    if (len <= LUAS_NUMBER_TEXT_MAX) {
+      std::memcpy(numbers->text[i], text, len);
+      numbers->len[i] = static_cast<uint8_t>(len);
+      numbers->hash[i] = ts->hash;  // a short string's hash
+    } else {
+      numbers->len[i] = 0;
+    }
   }
+  return ts;
+}
+
+// The text of n made anew, and kept in slot i: from the slot's text when it
+// is n's (its string was freed), else converted.
+[[gnu::noinline]] TString* new_numbertext(lua_State* L, lua_Number n, int i) {
+  luaS_texts* texts = G(L)->texts;
+  if (texts == nullptr) return convert_numbertext(L, nullptr, n, i);
+  luaS_numbertexts& numbers = texts->numbers;
+  TString* ts = numbers.len[i] != 0 && numbers.number[i] == n
+                    ? luaS_newshrhashed(L, numbers.text[i], numbers.len[i], numbers.hash[i])
+                    : convert_numbertext(L, &numbers, n, i);
+  keep(&texts->kept, &texts->kept.number_text[i], ts);
   return ts;
 }
 
 }  // namespace
 
+TString* luaS_makenumbertext(lua_State* L, lua_Number n) { return new_numbertext(L, n, luaS_numberslot(n)); }
+
 TString* luaV_numbertext(lua_State* L, lua_Number n) {
-  luaS_texts* texts = G(L)->texts;
-  int i = slot_of(n);
-  if (texts && texts->kept.number_text[i] != nullptr && texts->kept.number[i] == n) return texts->kept.number_text[i];
-  return new_numbertext(L, n, i);  // out of line: a text found costs no saved registers
+  if (TString* ts = luaS_keptnumber(G(L), n)) return ts;
+  return new_numbertext(L, n, luaS_numberslot(n));  // out of line: a text found costs no saved registers
 }
 
 void luaS_forgettexts(const global_State* g) {
-  if (g->texts) g->texts->kept = luaS_kept{};
+  if (luaS_texts* texts = g->texts) {
+    luaS_kept& kept = texts->kept;
+    for (int i = 0; i < kept.nheld; i++) *kept.held[i] = nullptr;
+    kept.nheld = 0;
+  }
 }

@@ -57,6 +57,7 @@ UpVal* luaF_findupval(lua_State* L, StkId level) {
   uv->u.l.next = g->uvhead.u.l.next;
   uv->u.l.next->u.l.prev = uv;
   g->uvhead.u.l.next = uv;
+  luaF_setopenlevel(L);
   return uv;
 }
 
@@ -82,6 +83,7 @@ void luaF_close(lua_State* L, StkId level) {
       luaC_checkupvalcolor(g, uv);
     }
   }
+  luaF_setopenlevel(L);
 }
 
 Proto* luaF_newproto(lua_State* L) {

@@ -2,6 +2,7 @@
 #include "script/vm/stack.h"
 
 #include "script/value/lua_mem.h"
+#include "script/vm/func.h"
 #include "script/vm/unwind.h"
 
 void luaD_reallocstack(lua_State* L, int newsize) {
@@ -17,6 +18,7 @@ void luaD_reallocstack(lua_State* L, int newsize) {
     UpVal* uv = static_cast<UpVal*>(o);
     uv->v = moved(uv->v);
   }
+  luaF_setopenlevel(L);
   for (CallInfo* ci = L->ci; ci != nullptr; ci = ci->previous) {
     ci->top = moved(ci->top);
     ci->func = moved(ci->func);

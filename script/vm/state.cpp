@@ -104,6 +104,7 @@ void preinit_state(lua_State* L, global_State* g) {
   L->allowhook = 1;
   L->hookcount = 0;
   L->openupval = nullptr;
+  L->openlevel = nullptr;
   L->gclist = nullptr;
   L->nny = 1;
   L->status = LUA_OK;

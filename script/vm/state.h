@@ -134,7 +134,6 @@ struct LoopResume {
 };
 
 struct lua_State : GCObject {
-  uint8_t status;
   StkId top;
   global_State* l_G;
   CallInfo* ci;
@@ -146,10 +145,15 @@ struct lua_State : GCObject {
   unsigned short nCcalls;  // native-call depth
   uint8_t hookmask;
   uint8_t allowhook;
+  uint8_t status;
   int basehookcount;
   int hookcount;
   lua_Hook hook;
   GCObject* openupval;  // open upvalues of this thread, highest stack level first
+  // The slot of openupval's first upvalue, null when none is open: a return
+  // tests it alone for upvalues to close (luaF_hasopen). Kept by whatever
+  // changes the list or moves the stack.
+  StkId openlevel;
   GCObject* gclist;
   lua_longjmp* errorJmp;  // innermost protected-call boundary
   ptrdiff_t errfunc;      // stack offset of the message handler
@@ -157,6 +161,10 @@ struct lua_State : GCObject {
   int32_t nargs;  // argument count of the native call entered last
   LoopResume loop_resume;
 };
+
+// The fields fill the record's holes: a thread keeps its size, which the
+// collector's pacing counts.
+static_assert(sizeof(void*) != 8 || sizeof(lua_State) == 256);
 
 inline global_State* G(lua_State* L) { return L->l_G; }
 inline lua_State* thvalue(const TValue* o) { return static_cast<lua_State*>(o->value_.gc); }

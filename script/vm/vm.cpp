@@ -7,7 +7,10 @@
 // (savestate) before anything outside the loop can read them: every call out
 // of the loop, everything that may allocate or raise an error, the budget's
 // suspension and every change of frame. After such a call the count and the
-// budget are read again (loadbudget).
+// budget are read again (loadbudget). The frame record is not one of those
+// locals: a case that needs it reads L->ci, which is the running frame at
+// every instruction, so that no register (nor a stack slot the compiler
+// stores on every call and return) holds it from one instruction to the next.
 //
 // A script frame's resume of a coroutine that runs script code switches the
 // loop to that thread, and its yield or return switches back; an error of
@@ -15,7 +18,12 @@
 // resume as the general resume would and goes on with the resumer.
 #if defined(__GNUC__) && !defined(__clang__)
 // Keep one indirect jump at the end of each opcode's case (threaded dispatch).
-#pragma GCC optimize("no-crossjumping", "no-gcse")
+// Registers are given over the whole function at once (one region): the
+// loop's locals then stay in registers through every case, where the
+// allocator would otherwise spill the pc or the count in some of them.
+// Partial-redundancy elimination is left out: here it mostly gives decoded
+// operands extra temporaries, which the cases then copy between registers.
+#pragma GCC optimize("no-crossjumping", "no-gcse", "ira-region=one", "no-tree-pre")
 #endif
 #include "script/vm/vm.h"
 
@@ -328,10 +336,10 @@ int64_t loop_limit;
 
 // Stores the count, which what runs outside the loop may read.
 #define savecount() G(L)->cpu.cpu_cycles_slice = tovo_held_slice(over + loop_limit);
-#define savestate()       \
-  {                       \
-    savecount();          \
-    ci->u.l.savedpc = pc; \
+#define savestate()          \
+  {                          \
+    savecount();             \
+    L->ci->u.l.savedpc = pc; \
   }
 
 #define loadbudget()                                                                                         \
@@ -346,11 +354,11 @@ int64_t loop_limit;
 // After a call out of the loop: reads the budget and finds the frame's base
 // (the stack may have moved) and constants again. Reading them again, rather
 // than keeping them across the call, leaves more registers to the loop.
-#define reload()         \
-  {                      \
-    loadbudget();        \
-    base = ci->u.l.base; \
-    k = ci->u.l.k;       \
+#define reload()            \
+  {                         \
+    loadbudget();           \
+    base = L->ci->u.l.base; \
+    k = L->ci->u.l.k;       \
   }
 
 // The end of a return to a frame the quick call made: the caller goes on
@@ -381,12 +389,12 @@ int64_t loop_limit;
     if (luaF_hasopen(L, level_)) Protect(luaF_close(L, level_)); \
   }
 
-#define dojump(i, e)                                  \
-  {                                                   \
-    int a_ = GETARG_A(i);                             \
-    int offset_ = GETARG_sBx(i) + (e);                \
-    if (a_ > 0) closeupvalues(ci->u.l.base + a_ - 1); \
-    pc += offset_;                                    \
+#define dojump(i, e)                                     \
+  {                                                      \
+    int a_ = GETARG_A(i);                                \
+    int offset_ = GETARG_sBx(i) + (e);                   \
+    if (a_ > 0) closeupvalues(L->ci->u.l.base + a_ - 1); \
+    pc += offset_;                                       \
   }
 // A test or comparison runs the jump that follows it at once.
 #define donextjump() \
@@ -399,20 +407,20 @@ int64_t loop_limit;
 // instructions that check have nothing else that leaves the loop.
 #define checkGC()                                  \
   {                                                \
-    L->top = ci->top;                              \
+    L->top = L->ci->top;                           \
     if (luaC_stepdue(L)) Protect(luaC_checkGC(L)); \
   }
 
 // Fetch and budget check; each opcode's case charges its constant cost and
 // finds its operands.
-#define vmfetch()                                          \
-  {                                                        \
-    i = *pc++;                                             \
-    if (__builtin_expect(over > 0, 0)) {                   \
-      savestate();                                         \
-      if (tovo_budget_over(L)) luaV_budget_suspend(L, ci); \
-      loadbudget();                                        \
-    }                                                      \
+#define vmfetch()                                             \
+  {                                                           \
+    i = *pc++;                                                \
+    if (__builtin_expect(over > 0, 0)) {                      \
+      savestate();                                            \
+      if (tovo_budget_over(L)) luaV_budget_suspend(L, L->ci); \
+      loadbudget();                                           \
+    }                                                         \
   }
 
 #define charge(cost) over += (cost);
@@ -443,7 +451,7 @@ inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
 #endif
 
 // The running function's closure.
-#define CL() clLvalue(ci->func)
+#define CL() clLvalue(L->ci->func)
 
 // An arithmetic opcode: the number fast path, else luaV_arith.
 #define arith_op(OP, TM, expr)                                   \
@@ -522,7 +530,6 @@ void execute(void* ud) {
   LoopRun* run = static_cast<LoopRun*>(ud);
   lua_State* L = run->running;
   if (run->ended != LUA_OK) L = luaD_coresumeend(L, run->ended, &run->running);
-  CallInfo* ci = L->ci;
   TValue* k;
   StkId base;
   const Instruction* pc;
@@ -530,23 +537,23 @@ void execute(void* ud) {
   int64_t over;  // cpu_cycles_slice - loop_limit while the loop runs, not yet held
   // A frame suspended by the budget runs its interrupted instruction first,
   // whatever the budget says.
-  bool resumed = (ci->callstatus & CIST_HOOKYIELD) != 0;
+  bool resumed = (L->ci->callstatus & CIST_HOOKYIELD) != 0;
 newframe:  // here cpu_cycles_slice and every frame's saved pc are current
   loadbudget();
   if (resumed) {
-    k = ci->u.l.k;
-    base = ci->u.l.base;
-    pc = ci->u.l.savedpc;
+    k = L->ci->u.l.k;
+    base = L->ci->u.l.base;
+    pc = L->ci->u.l.savedpc;
     resumed = false;
-    ci->callstatus &= static_cast<uint16_t>(~CIST_HOOKYIELD);
+    L->ci->callstatus &= static_cast<uint16_t>(~CIST_HOOKYIELD);
     if (tovo_budget_over(L)) G(L)->cpu.cpu_superyielded_coresume = 1;
     i = *pc++;
     goto dispatch;
   }
 enterframe:  // here over is current, and every frame's saved pc
-  k = ci->u.l.k;
-  base = ci->u.l.base;
-  pc = ci->u.l.savedpc;
+  k = L->ci->u.l.k;
+  base = L->ci->u.l.base;
+  pc = L->ci->u.l.savedpc;
   for (;;) {
     vmfetch();
   dispatch:
@@ -766,9 +773,9 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_CALL) {
+        CallInfo* ci = L->ci;
         StkId ra = RA(i);
         int b = GETARG_B(i);
-        int nresults = GETARG_C(i) - 1;
         ci->u.l.savedpc = pc;
         if (__builtin_expect(ttisLclosure(ra), 1)) {
           // The usual call: a script function of fixed arity given exactly
@@ -788,7 +795,9 @@ enterframe:  // here over is current, and every frame's saved pc
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
-            setframekind(ci, nresults, QUICK_CALL_STATUS);
+            // The wanted results, decoded where they are stored (a local
+            // from the case's start would live in a stack slot).
+            setframekind(ci, GETARG_C(i) - 1, QUICK_CALL_STATUS);
             k = p->k;
             ci->u.l.k = k;
             L->ci = ci;
@@ -802,6 +811,7 @@ enterframe:  // here over is current, and every frame's saved pc
             vmbreak;
           }
         }
+        int nresults = GETARG_C(i) - 1;
         StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
         CallInfo* nci = ttisLclosure(ra) && ci->next != nullptr
                             ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)
@@ -869,6 +879,7 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_TAILCALL) {
+        CallInfo* ci = L->ci;
         StkId ra = RA(i);
         int b = GETARG_B(i);
         int nargs = b != 0 ? b : topcount(L, ra);  // the function and its arguments
@@ -920,6 +931,7 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_RETURN) {
+        CallInfo* ci = L->ci;
         StkId ra = RA(i);
         int b = GETARG_B(i);
         if (luaF_hasopen(L, base)) {
@@ -1022,6 +1034,7 @@ enterframe:  // here over is current, and every frame's saved pc
       }
       vmbreak;
       vmcase(OP_TFORCALL) {
+        CallInfo* ci = L->ci;
         StkId ra = RA(i);
         StkId cb = ra + 3;  // call base
         setobj(cb + 2, ra + 2);
@@ -1069,7 +1082,7 @@ enterframe:  // here over is current, and every frame's saved pc
         if (n == 0) n = static_cast<int>(L->top - ra) - 1;
         if (c == 0) c = GETARG_Ax(*pc++);
         Protect(setlist(L, ra, n, c));
-        L->top = ci->top;
+        L->top = L->ci->top;
       }
       vmbreak;
       vmcase(OP_CLOSURE) {
@@ -1088,7 +1101,7 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_VARARG) {
         StkId ra = RA(i);
         int b = GETARG_B(i) - 1;
-        int n = static_cast<int>(base - ci->func) - CL()->p->numparams - 1;
+        int n = static_cast<int>(base - L->ci->func) - CL()->p->numparams - 1;
         if (n < 0) n = 0;
         if (b < 0) {  // all of them
           b = n;
@@ -1185,7 +1198,6 @@ enterframe:  // here over is current, and every frame's saved pc
 yielded:  // the running thread yielded by returning: its resume ends
   if (L == run->L0) return;
   L = luaD_coresumeend(L, LUA_OK, &run->running);
-  ci = L->ci;
   goto newframe;
 }
 

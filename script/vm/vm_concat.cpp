@@ -16,7 +16,16 @@ namespace {
 // Longest string a join may make (lengths are kept in 32 bits).
 constexpr size_t MAX_JOIN = 0xfffffff0u;
 
-bool tostring(lua_State* L, StkId o) { return ttisstring(o) || luaV_tostring(L, o); }
+// Turns a number at o into its text (as luaV_tostring does, with the text
+// of a number seen lately found inline); false for a value neither string
+// nor number.
+[[gnu::always_inline]] inline bool tostring(lua_State* L, StkId o) {
+  if (ttisstring(o)) return true;
+  if (!ttisnumber(o)) return false;
+  TString* ts = luaS_keptnumber(G(L), nvalue(o));
+  setsvalue(o, ts != nullptr ? ts : luaS_makenumbertext(L, nvalue(o)));
+  return true;
+}
 
 // Copies l bytes as std::memcpy does; the short pieces most joins are made
 // of are copied inline, in two overlapping words.

@@ -103,6 +103,47 @@ TEST_F(PixelTest, SpansMatchPutpixel) {
   tarq_destroy_bitmap(reference);
 }
 
+// Lines and plotted pixels, which work the rule out once for many pixels,
+// against putpixel at random patterns, masks, colour pairs, clips and old
+// pixels (some above 15).
+TEST_F(PixelTest, PenMatchesPutpixel) {
+  uint32_t seed = 777;
+  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  tarq_bitmap* reference = tarq_create_bitmap(128, 128, 8);
+  for (int round = 0; round < 2000; round++) {
+    for (int i = 0; i < 128 * 128; i++) {
+      screen()->pixels[i] = reference->pixels[i] = static_cast<uint8_t>(next() % 20);
+    }
+    const int cx0 = static_cast<int>(next() % 128), cy0 = static_cast<int>(next() % 128);
+    const int cx1 = cx0 + static_cast<int>(next() % (129 - cx0)), cy1 = cy0 + static_cast<int>(next() % (129 - cy0));
+    tarq_set_clip(screen(), cx0, cy0, cx1, cy1);
+    tarq_set_clip(reference, cx0, cy0, cx1, cy1);
+    const uint32_t pattern = round % 3 == 0 ? 0 : next() & 0x1ffff;
+    const uint32_t colour = next() & 0xff;
+    pstate().fill_pattern = static_cast<int32_t>(pattern);
+    pstate().write_mask = static_cast<int32_t>(round % 4 == 0 ? 15 : next() & 15);
+    pstate().read_mask = static_cast<int32_t>(next() & 15);
+    if (round % 2 == 0) {
+      int x0 = static_cast<int>(next() % 200) - 36, y0 = static_cast<int>(next() % 200) - 36;
+      int x1 = static_cast<int>(next() % 200) - 36, y1 = static_cast<int>(next() % 200) - 36;
+      draw_line(screen(), x0, y0, x1, y1, colour);
+      if (y1 < y0) std::swap(x0, x1), std::swap(y0, y1);
+      const tovo_line_steps s = tovo_line_setup(x0, y0, x1, y1);
+      for (int64_t k = 0; k <= s.n; k++)
+        tovo_putpixel(reference, tovo_line_x(s, k), tovo_line_y(s, k), colour, pattern);
+    } else {
+      const tovo_pen pen = tovo_make_pen(screen(), colour, pattern);
+      for (int i = 0; i < 300; i++) {
+        const int x = static_cast<int>(next() % 150) - 11, y = static_cast<int>(next() % 150) - 11;
+        tovo_pen_plot(pen, x, y);
+        tovo_putpixel(reference, x, y, colour, pattern);
+      }
+    }
+    ASSERT_EQ(0, std::memcmp(screen()->pixels, reference->pixels, 128 * 128)) << "round " << round;
+  }
+  tarq_destroy_bitmap(reference);
+}
+
 TEST_F(PixelTest, ColourResolution) {
   pstate().draw_pal[3] = 0x19;  // 3 drawn as 9 (transparent bit ignored for shapes)
   pstate().draw_pal[1] = 0x04;

@@ -121,6 +121,37 @@ TEST_F(PrintTest, WideAndTallScaleEachGlyphPixel) {
   }
 }
 
+TEST_F(PrintTest, GlyphsAreCutAtTheClipEdges) {
+  poke(0x5f36, 0x04);
+  // A left or a right clip edge through each column of a glyph at x = 8,
+  // and the glyph wholly inside: each pixel drawn exactly where its bit is
+  // set and the clip rectangle takes it.
+  for (int edge = 8; edge <= 12; edge++) {
+    for (bool left : {true, false}) {
+      fill_screen(0);
+      if (left) {
+        tarq_set_clip(screen(), edge, 0, 128, 128);
+      } else {
+        tarq_set_clip(screen(), 0, 0, edge, 128);
+      }
+      pstate().cursor_x = 8;
+      pstate().cursor_y = 0;
+      print("h");
+      int drawn = 0;
+      for (int r = 0; r < 6; r++) {
+        for (int j = 0; j < 4; j++) {
+          const bool inside = left ? 8 + j >= edge : 8 + j < edge;
+          const bool bit = synthetic_glyph_row('h', r) >> j & 1;
+          EXPECT_EQ(px(8 + j, r), bit && inside ? 7 : 0) << edge << (left ? " left " : " right ") << r << "," << j;
+          drawn += bit && inside;
+        }
+      }
+      EXPECT_EQ(count(7), drawn) << edge;
+    }
+  }
+  tarq_set_clip(screen(), 0, 0, 128, 128);
+}
+
 TEST_F(PrintTest, StripeDrawsEveryOtherRowAndColumn) {
   poke(0x5f36, 0x04);
   poke(0x5f58, 0x01 | 0x04 | 0x08 | 0x40);  // styled: wide, tall, stripe

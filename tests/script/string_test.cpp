@@ -147,6 +147,35 @@ TEST_F(StringTest, NumberByteAndTypeTextsAreTheInternedStringsThroughCollections
   });
 }
 
+TEST_F(StringTest, ANumberTextMadeAgainAfterItsStringWasFreedIsRightAndInterned) {
+  // A number's text is kept with its hash after the collector frees its
+  // string; made again from there it must be the number's text and the
+  // string the table finds for those bytes (a wrong hash would put it in
+  // another bucket). Numbers that share a slot take turns, so that a kept
+  // text is never taken for another number's.
+  struct Case {
+    lua_Number first, second;  // sharing a slot
+  } cases[] = {
+      {5 << 16, (5 + LUAS_NUMBER_SLOTS) << 16},
+      {0, LUAS_NUMBER_SLOTS << 16},
+      {-(3 << 16), -(3 << 16) + (LUAS_NUMBER_SLOTS << 16)},
+      {0x8000, 0x8000 + (LUAS_NUMBER_SLOTS << 16)},
+      {12345 << 16, (12345 + LUAS_NUMBER_SLOTS) << 16},
+  };
+  run_protected(L, [&] {
+    for (const Case& c : cases) {
+      for (lua_Number n : {c.first, c.first, c.second, c.first, c.second, c.second}) {
+        char want[TOVO_NUMBER_TEXT];
+        int len = tovo_fixed_to_string(want, n);
+        TString* got = luaV_numbertext(L, n);
+        ASSERT_EQ(std::string(getstr(got), got->len), std::string(want, static_cast<size_t>(len))) << n;
+        ASSERT_EQ(luaS_newlstr(L, want, static_cast<size_t>(len)), got) << n;
+        luaC_fullgc(L, 0);  // no one holds the text: its string is freed
+      }
+    }
+  });
+}
+
 TEST_F(StringTest, NumberTextsBelongToTheirState) {
   // Two states turn the same numbers into text in turn, and one closes: the
   // other's texts are its own strings each time.
