@@ -73,12 +73,26 @@ struct luaS_numbertexts {
   char text[LUAS_NUMBER_SLOTS][LUAS_NUMBER_TEXT_MAX] = {};
 };
 
+// Recent joins of two short strings into a short string: the first and
+// second strings of each slot with their join, the string the string table
+// holds for their bytes, so that joining them again makes no copy and no
+// hash. Forgotten with the kept texts, so that no slot outlives a string.
+constexpr int LUAS_JOIN_SLOTS = 256;  // a power of two
+struct luaS_joins {
+  const TString* first[LUAS_JOIN_SLOTS] = {};
+  const TString* second[LUAS_JOIN_SLOTS] = {};
+  TString* joined[LUAS_JOIN_SLOTS] = {};  // null: an empty slot
+  uint16_t held[LUAS_JOIN_SLOTS] = {};    // the slots that hold a join
+  int nheld = 0;
+};
+
 // A state's string helpers, in host memory of their own (the collector's
 // count of the state does not include them, and a state without them works
 // the same, only slower).
 struct luaS_texts {
   luaS_kept kept;
   luaS_numbertexts numbers;
+  luaS_joins joins;
   // A bit per string-table bucket (bit b & 63 of word b >> 6), clear only
   // when the bucket is empty, so that the sweep passes over empty buckets a
   // word at a time. Null when it could not be had: every bucket is read.
@@ -98,6 +112,30 @@ inline TString* luaS_keptnumber(const global_State* g, lua_Number n) {
   int i = luaS_numberslot(n);
   TString* ts = texts->kept.number_text[i];
   return ts != nullptr && texts->numbers.number[i] == n ? ts : nullptr;
+}
+// The join slot of the strings a and b.
+inline int luaS_joinslot(const TString* a, const TString* b) {
+  uintptr_t u = reinterpret_cast<uintptr_t>(a) >> 4 ^ reinterpret_cast<uintptr_t>(b) >> 3;
+  return static_cast<int>((u ^ u >> 8) & (LUAS_JOIN_SLOTS - 1));
+}
+// The short string of a's bytes then b's when a state keeps it, else null.
+inline TString* luaS_keptjoin(const global_State* g, const TString* a, const TString* b) {
+  const luaS_texts* texts = g->texts;
+  if (texts == nullptr) return nullptr;
+  int i = luaS_joinslot(a, b);
+  const luaS_joins& joins = texts->joins;
+  return joins.first[i] == a && joins.second[i] == b ? joins.joined[i] : nullptr;
+}
+// Keeps joined, the short string of a's bytes then b's.
+inline void luaS_keepjoin(const global_State* g, const TString* a, const TString* b, TString* joined) {
+  luaS_texts* texts = g->texts;
+  if (texts == nullptr) return;
+  luaS_joins& joins = texts->joins;
+  int i = luaS_joinslot(a, b);
+  if (joins.joined[i] == nullptr) joins.held[joins.nheld++] = static_cast<uint16_t>(i);
+  joins.first[i] = a;
+  joins.second[i] = b;
+  joins.joined[i] = joined;
 }
 // The string of n's text made anew (luaS_keptnumber found none), and kept.
 TString* luaS_makenumbertext(lua_State* L, lua_Number n);

@@ -95,5 +95,12 @@ void luaS_forgettexts(const global_State* g) {
     luaS_kept& kept = texts->kept;
     for (int i = 0; i < kept.nheld; i++) *kept.held[i] = nullptr;
     kept.nheld = 0;
+    luaS_joins& joins = texts->joins;
+    for (int i = 0; i < joins.nheld; i++) {
+      int slot = joins.held[i];
+      joins.first[slot] = joins.second[slot] = nullptr;
+      joins.joined[slot] = nullptr;
+    }
+    joins.nheld = 0;
   }
 }

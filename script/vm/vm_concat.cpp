@@ -90,11 +90,18 @@ char* join_buffer(lua_State* L, size_t tl) {
       copy_piece(to + la, svalue(b), lb);
       lua_add_cpu_cycles(L, charge);
       setsvalue(a, joined);
+    } else if (TString* kept = luaS_keptjoin(G(L), tsvalue(a), tsvalue(b))) {
+      lua_add_cpu_cycles(L, charge);
+      setsvalue(a, kept);
     } else {
-      copy_piece(buffer, svalue(a), la);
-      copy_piece(buffer + la, svalue(b), lb);
+      const TString* first = tsvalue(a);
+      const TString* second = tsvalue(b);
+      copy_piece(buffer, getstr(first), la);
+      copy_piece(buffer + la, getstr(second), lb);
       lua_add_cpu_cycles(L, charge);  // charged before the string is made, which may fail
-      setsvalue(a, luaS_newshrstr(L, buffer, tl));
+      TString* joined = luaS_newshrstr(L, buffer, tl);
+      luaS_keepjoin(G(L), first, second, joined);
+      setsvalue(a, joined);
     }
   }
   L->top = b;

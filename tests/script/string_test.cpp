@@ -5,6 +5,7 @@
 
 #include "script/value/number.h"
 #include "script/vm/tm.h"
+#include "script/vm/vm.h"
 #include "tests/script/runtime_fixture.h"
 
 namespace {
@@ -171,6 +172,58 @@ TEST_F(StringTest, ANumberTextMadeAgainAfterItsStringWasFreedIsRightAndInterned)
         ASSERT_EQ(std::string(getstr(got), got->len), std::string(want, static_cast<size_t>(len))) << n;
         ASSERT_EQ(luaS_newlstr(L, want, static_cast<size_t>(len)), got) << n;
         luaC_fullgc(L, 0);  // no one holds the text: its string is freed
+      }
+    }
+  });
+}
+
+TEST_F(StringTest, AJoinMadeAgainIsTheInternedStringOfItsBytesThroughCollections) {
+  // Short strings and numbers joined again and again while the collector
+  // frees the operands and results no one holds: each join must have the
+  // bytes of its operands and be the string the table holds for them, and
+  // a full collection forgets every join kept (one kept past the collection
+  // of its strings would be given for another pair whose strings took their
+  // blocks, or be a freed string).
+  struct Case {
+    const char* first;
+    const char* second;  // null: the number below
+    lua_Number number;
+  } cases[] = {
+      {"p", nullptr, 3 << 16}, {"p", nullptr, 1 << 16}, {"q", nullptr, 3 << 16}, {"ab", "cd", 0},
+      {"cd", "ab", 0},         {"ab", "ce", 0},         {"x", "yz", 0},          {"xy", "z", 0},
+  };
+  run_protected(L, [&] {
+    for (int round = 0; round < 60; round++) {
+      for (const Case& c : cases) {
+        std::string first = c.first + std::to_string(round % 3);
+        TString* a = push_string(first);
+        std::string want = first;
+        TString* b;
+        if (c.second != nullptr) {
+          b = push_string(c.second);
+          want += c.second;
+        } else {
+          lua_Number n = c.number + static_cast<lua_Number>(round % 2 << 16);
+          b = luaV_numbertext(L, n);
+          want.append(getstr(b), b->len);
+          TValue v = num(n);
+          push(&v);
+        }
+        luaV_concat(L, 2);
+        TString* got = tsvalue(L->top - 1);  // the join replaces both operands
+        ASSERT_EQ(std::string(getstr(got), got->len), want) << round;
+        ASSERT_EQ(luaS_newlstr(L, want.data(), want.size()), got) << round;
+        ASSERT_EQ(luaS_keptjoin(G(L), a, b), got) << round;
+        L->top--;
+        if (round % 4 == 3) {
+          TValue operands[] = {str(a), str(b)};
+          for (const TValue& v : operands) push(&v);
+          luaC_fullgc(L, 0);
+          ASSERT_EQ(luaS_keptjoin(G(L), a, b), nullptr) << round;
+          L->top -= 2;
+        } else {
+          luaC_forcestep(L);
+        }
       }
     }
   });
