@@ -108,9 +108,32 @@ char* join_buffer(lua_State* L, size_t tl) {
   return true;
 }
 
-}  // namespace
+// The join of the two values on top of the stack when it is a kept join
+// of two short strings, or of a short string and a number whose text is
+// kept, that the join buffer already holds room for: join_pair's result and
+// charge without a call, so that no register is saved for it. False, with
+// nothing done, for any other join.
+[[gnu::always_inline]] inline bool kept_pair(lua_State* L) {
+  StkId top = L->top;
+  StkId a = top - 2, b = top - 1;
+  if (!ttisstring(a)) return false;
+  const TString* second;
+  if (ttisstring(b)) second = tsvalue(b);
+  else if (!ttisnumber(b) || (second = luaS_keptnumber(G(L), nvalue(b))) == nullptr) return false;
+  const TString* first = tsvalue(a);
+  size_t la = first->len, lb = second->len;
+  if (la == 0 || lb == 0 || la + lb > luaZ_sizebuffer(&G(L)->buff)) return false;
+  TString* kept = luaS_keptjoin(G(L), first, second);  // null for any result not short
+  if (kept == nullptr) return false;
+  int32_t charge = static_cast<int32_t>(la / 32) + static_cast<int32_t>(lb / 32);
+  if (charge != 0) lua_add_cpu_cycles(L, charge);
+  setsvalue(a, kept);
+  L->top = b;
+  return true;
+}
 
-void luaV_concat(lua_State* L, int total) {
+// luaV_concat past the kept joins.
+[[gnu::noinline]] void concat_runs(lua_State* L, int total) {
   if (total == 2 && join_pair(L)) return;
   do {
     StkId top = L->top;
@@ -152,4 +175,11 @@ void luaV_concat(lua_State* L, int total) {
     total -= n - 1;
     L->top -= n - 1;
   } while (total > 1);
+}
+
+}  // namespace
+
+void luaV_concat(lua_State* L, int total) {
+  if (total == 2 && kept_pair(L)) return;
+  concat_runs(L, total);
 }
