@@ -102,18 +102,34 @@ void lua_rawseti(lua_State* L, int idx, int n) {
   L->top--;
 }
 
-int lua_rawappend(lua_State* L, int idx, int vidx) {
-  const TValue* o = luaA_index2addr(L, idx);
-  if (!ttistable(o)) return -1;
-  Table* t = hvalue(o);
-  if (luaT_fasttm(L, t->metatable, TM_LEN) != nullptr) return 0;
-  const TValue* v = luaA_index2addr(L, vidx);
+namespace {
+
+// lua_rawappend of v to t where the border is not found inline: the border
+// may lie in the array part (past a hole) or past it.
+[[gnu::noinline]] int append_past(lua_State* L, Table* t, const TValue* v) {
   int n = luaH_getn(t);
   // The border lies inside or just past the array part: most appends fill
   // a free array slot without the general store's index arithmetic.
   if (n < t->sizearray) setobj(&t->array[n], v);
   else if (luaH_isdummy(t->node)) luaH_setnewint(L, t, n + 1, v);  // no node holds n + 1
   else luaH_setint(L, t, n + 1, v);
+  luaC_barrierback(L, t, v);
+  return 1;
+}
+
+}  // namespace
+
+int lua_rawappend(lua_State* L, int idx, int vidx) {
+  const TValue* o = luaA_index2addr(L, idx);
+  if (!ttistable(o)) return -1;
+  Table* t = hvalue(o);
+  if (luaT_fasttm(L, t->metatable, TM_LEN) != nullptr) return 0;
+  const TValue* v = luaA_index2addr(L, vidx);
+  // The commonest append: into the empty slot after the border of an array
+  // part as appends grow it, with no call before the store.
+  int n = luaH_arrayborder(t);
+  if (n < 0) return append_past(L, t, v);
+  setobj(&t->array[n], v);
   luaC_barrierback(L, t, v);
   return 1;
 }

@@ -23,16 +23,10 @@ int length(lua_State* L) {
   return n >= 0 ? n : luaL_len(L, 1);
 }
 
-}  // namespace
-
-int tinsert(lua_State* L) {
-  int top = lua_gettop(L);
-  if (top == 2) {
-    int appended = lua_rawappend(L, 1, 2);
-    if (appended != 0) return appended > 0 ? 1 : 0;  // the value, left on top
-  } else if (lua_type(L, 1) != LUA_TTABLE) {
-    return 0;
-  }
+// tinsert past a plain append: with a position, or into a table with
+// "__len" (apart, so that an append saves no registers for it).
+[[gnu::noinline]] int insert_at(lua_State* L, int top) {
+  if (top != 2 && lua_type(L, 1) != LUA_TTABLE) return 0;
   int n = length(L);
   if (top == 1) return 0;
   if (top == 2) {
@@ -49,6 +43,17 @@ int tinsert(lua_State* L) {
   lua_rawseti(L, 1, pos);
   lua_pushvalue(L, 2);
   return 1;
+}
+
+}  // namespace
+
+int tinsert(lua_State* L) {
+  int top = lua_gettop(L);
+  if (top == 2) {
+    int appended = lua_rawappend(L, 1, 2);
+    if (appended != 0) return appended > 0 ? 1 : 0;  // the value, left on top
+  }
+  return insert_at(L, top);
 }
 
 int tremove(lua_State* L) {

@@ -447,15 +447,7 @@ int luaH_getn(Table* t) {
   if (j > 0 && ttisnil(&t->array[j - 1])) {
     const TValue* a = t->array;
     unsigned i = 0, u = static_cast<unsigned>(j);
-    if ((u & (u - 1)) == 0) {
-      // A power of two (as appends grow it): the bounds stay a power of
-      // two apart, so the probe is the lower bound plus half that distance
-      // and only the lower bound moves. The same probes, the same border.
-      for (unsigned half = u / 2; half != 0; half /= 2) {
-        if (!ttisnil(&a[i + half - 1])) i += half;
-      }
-      return static_cast<int>(i);
-    }
+    if ((u & (u - 1)) == 0) return luaH_arrayborder(t);  // a power of two, as appends grow it
     // Unsigned bounds: the halving is one shift.
     while (u - i > 1) {
       unsigned m = (i + u) / 2;

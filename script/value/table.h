@@ -82,6 +82,20 @@ void luaH_resize(lua_State* L, Table* t, int nasize, int nhsize);
 void luaH_resizearray(lua_State* L, Table* t, int nasize);
 // A border: an index i with t[i] present and t[i+1] absent (0 when t[1] is).
 int luaH_getn(Table* t);
+// luaH_getn's border, inline, of a table whose array part has a power of
+// two slots and an empty last slot, as appends leave it; -1 for any other.
+// The bounds of the search stay a power of two apart, so the probe is the
+// lower bound plus half that distance and only the lower bound moves.
+inline int luaH_arrayborder(const Table* t) {
+  unsigned u = static_cast<unsigned>(t->sizearray);
+  if (u == 0 || (u & (u - 1)) != 0 || !ttisnil(&t->array[u - 1])) return -1;
+  const TValue* a = t->array;
+  unsigned i = 0;
+  for (unsigned half = u / 2; half != 0; half /= 2) {
+    if (!ttisnil(&a[i + half - 1])) i += half;
+  }
+  return static_cast<int>(i);
+}
 // Traversal: replaces the key at key with the next key and puts its value at
 // key+1; 0 at the end. Raises "invalid key to 'next'" for a key not present.
 int luaH_next(lua_State* L, Table* t, StkId key);
