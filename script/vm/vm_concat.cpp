@@ -90,10 +90,7 @@ char* join_buffer(lua_State* L, size_t tl) {
       copy_piece(to + la, svalue(b), lb);
       lua_add_cpu_cycles(L, charge);
       setsvalue(a, joined);
-    } else if (TString* kept = luaS_keptjoin(G(L), tsvalue(a), tsvalue(b))) {
-      lua_add_cpu_cycles(L, charge);
-      setsvalue(a, kept);
-    } else {
+    } else {  // kept_pair looked for a kept join of the two
       const TString* first = tsvalue(a);
       const TString* second = tsvalue(b);
       copy_piece(buffer, getstr(first), la);
@@ -117,13 +114,16 @@ char* join_buffer(lua_State* L, size_t tl) {
   StkId top = L->top;
   StkId a = top - 2, b = top - 1;
   if (!ttisstring(a)) return false;
+  const TString* first = tsvalue(a);
+  size_t la = first->len;
+  if (la == 0 || la >= LUAI_MAXSHORTLEN) return false;  // no short join of a non-empty second
   const TString* second;
   if (ttisstring(b)) second = tsvalue(b);
   else if (!ttisnumber(b) || (second = luaS_keptnumber(G(L), nvalue(b))) == nullptr) return false;
-  const TString* first = tsvalue(a);
-  size_t la = first->len, lb = second->len;
-  if (la == 0 || lb == 0 || la + lb > luaZ_sizebuffer(&G(L)->buff)) return false;
-  TString* kept = luaS_keptjoin(G(L), first, second);  // null for any result not short
+  size_t lb = second->len;
+  size_t tl = la + lb;
+  if (lb == 0 || tl > LUAI_MAXSHORTLEN || tl > luaZ_sizebuffer(&G(L)->buff)) return false;
+  TString* kept = luaS_keptjoin(G(L), first, second);
   if (kept == nullptr) return false;
   int32_t charge = static_cast<int32_t>(la / 32) + static_cast<int32_t>(lb / 32);
   if (charge != 0) lua_add_cpu_cycles(L, charge);
