@@ -26,36 +26,61 @@ void* luaM_callhook(lua_Alloc f, void* ud, void* block, size_t old_size, size_t 
 
 namespace {
 
-// The request again after the hook failed it: after one emergency
-// collection (when the collector runs), or a memory error.
-[[gnu::noinline]] void* retry_request(lua_State* L, void* block, size_t old_size, size_t new_size, size_t charge) {
+// The request luaM_realloc_ or luaM_newobject last gave the hook, whose
+// growth is already counted in the collector's debt. It is kept here rather
+// than in registers across the call, as only a failed request reads it
+// again: the requests that succeed save no registers for it.
+struct request {
+  void* block;
+  size_t old_size;  // for a new object (a null block): its tag
+  size_t new_size;
+  size_t charge;
+};
+
+// The bytes a request adds to the collector's debt.
+ptrdiff_t growth(const void* block, size_t old_size, size_t new_size) {
+  return static_cast<ptrdiff_t>(new_size) - static_cast<ptrdiff_t>(block ? old_size : 0);
+}
+request last_request;
+
+// The last request again after the hook failed it: after one emergency
+// collection (when the collector runs), or a memory error. Its growth is
+// taken out of the debt while the collector runs, as if it had never been
+// asked for, and counted again once the block is had.
+[[gnu::noinline]] void* retry_request(lua_State* L) {
+  const request r = last_request;  // the collection may make requests of its own
   global_State* g = G(L);
+  ptrdiff_t grow = growth(r.block, r.old_size, r.new_size);
+  g->GCdebt -= grow;
   void* p = nullptr;
   if (g->gcrunning) {
     luaC_fullgc(L, 1);
-    p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
+    p = luaM_callhook(g->frealloc, g->ud, r.block, r.old_size, r.new_size, r.charge);
   }
   if (p == nullptr) luaD_throw(L, LUA_ERRMEM);
+  g->GCdebt += grow;
+  return p;
+}
+
+// Counts the growth of the request and calls the hook for it.
+[[gnu::always_inline]] inline void* request_block(lua_State* L, void* block, size_t old_size, size_t new_size,
+                                                  size_t charge) {
+  global_State* g = G(L);
+  last_request = {block, old_size, new_size, charge};
+  g->GCdebt += growth(block, old_size, new_size);
+  void* p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
+  if (p == nullptr && last_request.new_size > 0) p = retry_request(L);
   return p;
 }
 
 }  // namespace
 
 void* luaM_realloc_(lua_State* L, void* block, size_t old_size, size_t new_size, size_t charge) {
-  global_State* g = G(L);
-  size_t real_old = block ? old_size : 0;
-  void* p = luaM_callhook(g->frealloc, g->ud, block, old_size, new_size, charge);
-  if (p == nullptr && new_size > 0) p = retry_request(L, block, old_size, new_size, charge);
-  g->GCdebt += static_cast<ptrdiff_t>(new_size) - static_cast<ptrdiff_t>(real_old);
-  return p;
+  return request_block(L, block, old_size, new_size, charge);
 }
 
 void* luaM_newobject(lua_State* L, int tag, size_t size, size_t charge) {
-  global_State* g = G(L);
-  void* p = luaM_callhook(g->frealloc, g->ud, nullptr, static_cast<size_t>(tag), size, charge);
-  if (p == nullptr) p = retry_request(L, nullptr, static_cast<size_t>(tag), size, charge);
-  g->GCdebt += static_cast<ptrdiff_t>(size);
-  return p;
+  return request_block(L, nullptr, static_cast<size_t>(tag), size, charge);
 }
 
 void luaM_toobig(lua_State* L) { luaG_runerror(L, "memory allocation error: block too big"); }
