@@ -26,10 +26,10 @@ void* luaM_callhook(lua_Alloc f, void* ud, void* block, size_t old_size, size_t 
 
 namespace {
 
-// The request luaM_realloc_ or luaM_newobject last gave the hook, whose
-// growth is already counted in the collector's debt. It is kept here rather
-// than in registers across the call, as only a failed request reads it
-// again: the requests that succeed save no registers for it.
+// The request luaM_realloc_ last gave the hook (or luaM_newobject's failed
+// one), whose growth is already counted in the collector's debt. It is kept
+// here rather than in registers across the call, as only a failed request
+// reads it again: the requests that succeed save no registers for it.
 struct request {
   void* block;
   size_t old_size;  // for a new object (a null block): its tag
@@ -79,8 +79,15 @@ void* luaM_realloc_(lua_State* L, void* block, size_t old_size, size_t new_size,
   return request_block(L, block, old_size, new_size, charge);
 }
 
+// A new object's maker keeps its own values in saved registers across the
+// call anyway: the request is noted only when it fails.
 void* luaM_newobject(lua_State* L, int tag, size_t size, size_t charge) {
-  return request_block(L, nullptr, static_cast<size_t>(tag), size, charge);
+  global_State* g = G(L);
+  void* p = luaM_callhook(g->frealloc, g->ud, nullptr, static_cast<size_t>(tag), size, charge);
+  g->GCdebt += static_cast<ptrdiff_t>(size);
+  if (p != nullptr) return p;
+  last_request = {nullptr, static_cast<size_t>(tag), size, charge};
+  return retry_request(L);
 }
 
 void luaM_toobig(lua_State* L) { luaG_runerror(L, "memory allocation error: block too big"); }

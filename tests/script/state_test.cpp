@@ -1,4 +1,7 @@
 // States, threads, stacks, closures and upvalues, and the allocator contract.
+#include <functional>
+#include <vector>
+
 #include "script/api/api.h"
 #include "script/value/lua_mem.h"
 #include "script/vm/func.h"
@@ -80,6 +83,46 @@ TEST_F(StateTest, FailedAllocationCollectsOnceThenRaisesMemoryError) {
   EXPECT_EQ(top_text(L), "not enough memory");
   L->top--;
   alloc.fail_above = 0;
+}
+
+TEST_F(StateTest, ARequestThatSucceedsAfterTheEmergencyCollectionIsCountedOnce) {
+  // Each request is refused until the emergency collection frees garbage,
+  // then made: the collector's count of the state's bytes must stay the
+  // bytes the allocator holds, before, during and after (a growth counted
+  // twice, or not at all, would move the collector's pace from then on).
+  struct Case {
+    const char* what;
+    std::function<void(lua_State*, std::vector<void*>&)> request;
+  } cases[] = {
+      {"new block",
+       [](lua_State* S, std::vector<void*>& kept) { kept.push_back(luaM_realloc_(S, nullptr, 0, 3000, 3000)); }},
+      {"grown block",
+       [](lua_State* S, std::vector<void*>& kept) {
+         kept.back() = luaM_realloc_(S, kept.back(), 3000, 6000, 6000);
+         kept.push_back(nullptr);  // the grown block is freed with its size below
+       }},
+      {"new object",
+       [](lua_State* S, std::vector<void*>&) {
+         sethvalue(S->top, luaH_new(S));
+         incr_top(S);
+       }},
+  };
+  std::vector<void*> kept;
+  for (const Case& c : cases) {
+    run_protected(L, [&] {
+      for (int i = 0; i < 200; i++) luaH_new(L);  // garbage for the collection to free
+    });
+    ASSERT_EQ(gettotalbytes(G(L)), alloc.in_use) << c.what;
+    alloc.limit = alloc.in_use + 16;  // too little for the request until garbage is freed
+    size_t refusals = alloc.refusals;
+    ASSERT_EQ(run_protected(L, [&] { c.request(L, kept); }), LUA_OK) << c.what;
+    alloc.limit = 0;
+    EXPECT_EQ(alloc.refusals, refusals + 1) << c.what;  // refused once, made after the collection
+    EXPECT_EQ(gettotalbytes(G(L)), alloc.in_use) << c.what;
+  }
+  luaM_realloc_(L, kept[0], 6000, 0, 0);
+  L->top--;
+  EXPECT_EQ(gettotalbytes(G(L)), alloc.in_use);
 }
 
 TEST_F(StateTest, StoppedCollectorGetsNoEmergencyCollection) {
