@@ -112,13 +112,32 @@ int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask) {
   return 0;
 }
 
+namespace {
+
+// A player's controller as read once: the buttons of one read all come from
+// the same reading, taken when the first of them is asked for.
+struct controller_reading {
+  bool taken = false;
+  bool present = false;  // the player has a controller index
+  int32_t x = 0, y = 0, mask = 0;
+};
+
+int32_t controller_button(controller_reading& r, int32_t b, int32_t p) {
+  if (!r.taken) {
+    r.taken = true;
+    const int32_t n = p - button_config().first_controller;
+    r.present = n >= 0 && n < TARQ_MAX_JOYSTICKS;
+    if (r.present) tarq_get_joystick(n, &r.x, &r.y, &r.mask);
+  }
+  return r.present ? tovo_controller_value(b, r.x, r.y, r.mask) : 0;
+}
+
+}  // namespace
+
 int32_t player_button(int32_t b, int32_t p) {
   if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  int32_t n = p - button_config().first_controller;
-  if (n < 0 || n >= TARQ_MAX_JOYSTICKS) return 0;
-  int32_t x = 0, y = 0, mask = 0;
-  tarq_get_joystick(n, &x, &y, &mask);
-  return tovo_controller_value(b, x, y, mask);
+  controller_reading r;
+  return controller_button(r, b, p);
 }
 
 int32_t player_key(int32_t b, int32_t p) {
@@ -166,8 +185,9 @@ void read_buttons() {
     return;
   }
   for (int p = 0; p < TOVO_PLAYERS; p++) {
+    controller_reading pad;
     for (int b = 0; b < TOVO_BUTTONS; b++) {
-      bool held = player_key(b, p) || (tapped[p] >> b & 1) || player_button(b, p) > 128;
+      bool held = player_key(b, p) || (tapped[p] >> b & 1) || controller_button(pad, b, p) > 128;
       if (!held) {
         button_state().blocked[p][b] = 0;
       } else if (!button_state().blocked[p][b]) {
