@@ -413,14 +413,17 @@ int64_t loop_limit;
 
 // Fetch and budget check; each opcode's case charges its constant cost and
 // finds its operands.
-#define vmfetch()                                             \
-  {                                                           \
-    i = *pc++;                                                \
-    if (__builtin_expect(over > 0, 0)) {                      \
-      savestate();                                            \
-      if (tovo_budget_over(L)) luaV_budget_suspend(L, L->ci); \
-      loadbudget();                                           \
-    }                                                         \
+#define vmfetch()                        \
+  {                                      \
+    i = *pc++;                           \
+    if (__builtin_expect(over > 0, 0)) { \
+      savestate();                       \
+      if (tovo_budget_over(L)) {         \
+        luaV_budget_suspend(L, L->ci);   \
+        goto yielded;                    \
+      }                                  \
+      loadbudget();                      \
+    }                                    \
   }
 
 #define charge(cost) over += (cost);
@@ -1195,7 +1198,7 @@ enterframe:  // here over is current, and every frame's saved pc
         vmbreak;
     }
   }
-yielded:  // the running thread yielded by returning: its resume ends
+yielded:  // the running thread yielded by returning or was suspended: its resume ends
   if (L == run->L0) return;
   L = luaD_coresumeend(L, LUA_OK, &run->running);
   goto newframe;

@@ -4,6 +4,7 @@
 // for suspensions inside non-yieldable calls, and saturating counters.
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "script/lib/lib_base.h"
 #include "script/lualib.h"
@@ -488,6 +489,77 @@ TEST_F(CpuTest, InterruptedMetamethodsAndCallsFinishTheirInstructions) {
       EXPECT_EQ(lua_tonumber(T, -1), expected) << src << " with a budget of " << budget;
       lua_pop(L, 1);
     }
+  }
+}
+
+int wrapped_coresume(lua_State* L) { return luaB_coresume(L); }
+
+// Where each slice of a run ends: the cycles charged so far, the depth of
+// the suspended thread's frames and the line its innermost frame runs next.
+struct slice_end {
+  int32_t cycles;
+  int depth;
+  int line;
+  bool operator==(const slice_end&) const = default;
+};
+
+// A thread suspended in its own frames, in a script iterator (which counts in
+// the native-call depth, so that the suspension unwinds to the resume), and
+// in a coroutine it resumes: each slice must end at the same point whichever
+// way the coroutine is resumed, in place or by a native function.
+TEST_F(CpuTest, SuspensionsEndEachSliceAtTheSamePointOnEveryPath) {
+  const char* src =
+      "local co = cocreate(function(a)\n"
+      "  for i = 1, 4 do\n"
+      "    a = yield(a + i)\n"
+      "  end\n"
+      "  return a\n"
+      "end)\n"
+      "local function it(_, c)\n"
+      "  if c < 3 then return c + 1 end\n"
+      "end\n"
+      "local s = 0\n"
+      "for v in it, nil, 0 do s = s + v end\n"
+      "for i = 1, 5 do\n"
+      "  local ok, v = coresume(co, i)\n"
+      "  while v == nil do ok, v = coresume(co) end\n"
+      "  s = s * 2 + v\n"
+      "end\n"
+      "return s";
+  set_global_function("cocreate", luaB_cocreate);
+  set_global_function("yield", luaB_yield);
+  lua_set_cpu_cycles_slice_max(L, INT32_MAX);
+  set_global_function("coresume", luaB_coresume);
+  const lua_Number expected = number_of(src);
+  std::vector<slice_end> first;
+  for (lua_CFunction resume : {luaB_coresume, wrapped_coresume}) {
+    set_global_function("coresume", resume);
+    lua_State* T = lua_newthread(L);
+    load(src, T);
+    lua_reset_cpu_cycles(L, 0);
+    lua_set_cpu_cycles_slice_max(L, 2);
+    std::vector<slice_end> ends;
+    int status;
+    do {
+      lua_cpu_prepare_for_slice(L);
+      status = lua_resume(T, nullptr, 0);
+      if (status != LUA_YIELD) break;
+      lua_Debug ar;
+      int depth = 0;
+      while (lua_getstack(T, depth, &ar)) depth++;
+      ASSERT_EQ(lua_getstack(T, 0, &ar), 1);
+      lua_getinfo(T, "l", &ar);
+      ends.push_back({lua_get_cpu_cycles(L), depth, ar.currentline});
+    } while (ends.size() < 100000);
+    ASSERT_EQ(status, LUA_OK) << top_text(T);
+    EXPECT_EQ(lua_tonumber(T, -1), expected);
+    if (first.empty()) {
+      first = ends;
+      EXPECT_GT(first.size(), 50u);
+    } else {
+      EXPECT_TRUE(ends == first);
+    }
+    lua_pop(L, 1);
   }
 }
 
