@@ -38,19 +38,29 @@ colour_table table_of(const int32_t* pal) {
   return t;
 }
 
-// One row of N pixels through the table, by the low four bits of each.
-void convert_row_bytes(const uint8_t* s, uint8_t* d, const colour_table& t) {
-  for (int32_t x = 0; x < N; x++) d[x] = t.shown_as[s[x] & 15];
+// Rows y0 up to y1 of src, N pixels each, through the table into dst, by the
+// low four bits of each pixel.
+void convert_rows_bytes(const tarq_bitmap* src, tarq_bitmap* dst, int32_t y0, int32_t y1, const colour_table& t) {
+  for (int32_t y = y0; y < y1; y++) {
+    const uint8_t* s = src->rows[y];
+    uint8_t* d = dst->rows[y];
+    for (int32_t x = 0; x < N; x++) d[x] = t.shown_as[s[x] & 15];
+  }
 }
 
 #ifdef TOVO_ROW_SHUFFLE
 // Sixteen pixels at a time: a byte shuffle is a lookup in a sixteen-entry table.
-__attribute__((target("ssse3"))) void convert_row_shuffle(const uint8_t* s, uint8_t* d, const colour_table& t) {
+__attribute__((target("ssse3"))) void convert_rows_shuffle(const tarq_bitmap* src, tarq_bitmap* dst, int32_t y0,
+                                                           int32_t y1, const colour_table& t) {
   const __m128i table = _mm_load_si128(reinterpret_cast<const __m128i*>(t.shown_as));
   const __m128i low = _mm_set1_epi8(15);
-  for (int32_t x = 0; x < N; x += 16) {
-    const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_shuffle_epi8(table, _mm_and_si128(px, low)));
+  for (int32_t y = y0; y < y1; y++) {
+    const uint8_t* s = src->rows[y];
+    uint8_t* d = dst->rows[y];
+    for (int32_t x = 0; x < N; x += 16) {
+      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_shuffle_epi8(table, _mm_and_si128(px, low)));
+    }
   }
 }
 
@@ -60,11 +70,11 @@ bool can_shuffle() {
 }
 #endif
 
-void convert_row(const uint8_t* s, uint8_t* d, const colour_table& t) {
+void convert_rows(const tarq_bitmap* src, tarq_bitmap* dst, int32_t y0, int32_t y1, const colour_table& t) {
 #ifdef TOVO_ROW_SHUFFLE
-  if (can_shuffle()) return convert_row_shuffle(s, d, t);
+  if (can_shuffle()) return convert_rows_shuffle(src, dst, y0, y1, t);
 #endif
-  convert_row_bytes(s, d, t);
+  convert_rows_bytes(src, dst, y0, y1, t);
 }
 
 void swap_rows(tarq_bitmap* b, int32_t a, int32_t c) {
@@ -92,26 +102,24 @@ void tovo_render_screen(int32_t page, tarq_bitmap* dst, const tovo_screen_view& 
   const int32_t* second = pstate().secondary_pal;
   const colour_table display_table = table_of(display);
   const colour_table second_table = table_of(second);
-  bool glitch = false;
-  for (int32_t y = 0; y < N; y++) {
-    const uint8_t* s = src->rows[y];
-    uint8_t* d = dst->rows[y];
+  const bool halves = mode == TOVO_PAL_MODE_HALVES && pstate().screen_mode == 1 && view.running;
+  const bool one_colour = mode >= TOVO_PAL_MODE_COLOUR && mode <= TOVO_PAL_MODE_COLOUR_LAST;
+  const bool glitch = mode == TOVO_PAL_MODE_ROWS || halves || one_colour;
+  if (!glitch) convert_rows(src, dst, 0, N, display_table);
+  for (int32_t y = 0; glitch && y < N; y++) {
     if (mode == TOVO_PAL_MODE_ROWS) {
-      convert_row(s, d, row_bit(y) ? second_table : display_table);
-      glitch = true;
-    } else if (mode == TOVO_PAL_MODE_HALVES && pstate().screen_mode == 1 && view.running) {
+      convert_rows(src, dst, y, y + 1, row_bit(y) ? second_table : display_table);
+    } else if (halves) {
       // The right half tells which palette the left half goes through.
+      const uint8_t* s = src->rows[y];
+      uint8_t* d = dst->rows[y];
       for (int32_t x = 0; x < HALF; x++) d[x] = shown((s[x + HALF] ? second : display)[s[x] & 15]);
-      glitch = true;
-    } else if (mode >= TOVO_PAL_MODE_COLOUR && mode <= TOVO_PAL_MODE_COLOUR_LAST) {
+    } else {
       const int32_t colour = mode - TOVO_PAL_MODE_COLOUR;
       const int32_t entry = row_bit(y) ? (y / 8 + 1) % 16 : y / 8;
       colour_table band = display_table;
       band.shown_as[colour] = shown(second[entry]);
-      convert_row(s, d, band);
-      glitch = true;
-    } else {
-      convert_row(s, d, display_table);
+      convert_rows(src, dst, y, y + 1, band);
     }
   }
   if (glitch) activate_extpal_glitch();
