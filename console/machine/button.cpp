@@ -16,9 +16,10 @@ constexpr int32_t MOUSE_BUTTONS = TOVO_MOUSE_KEYBOARD_ON | TOVO_MOUSE_KEYBOARD_B
 constexpr int32_t MENU_DELAY = 16;
 constexpr int32_t MENU_INTERVAL = 4;
 constexpr int MAX_DEFAULTS = 5;
+constexpr int32_t KEYBOARD_PLAYERS = 2;  // players 0 and 1 have keys
 
 // Default scancodes of players 0 and 1, buttons 0-6 (0 ends a list).
-constexpr int32_t DEFAULT_KEYS[2][7][MAX_DEFAULTS] = {
+constexpr int32_t DEFAULT_KEYS[KEYBOARD_PLAYERS][7][MAX_DEFAULTS] = {
     {{SDL_SCANCODE_LEFT, SDL_SCANCODE_KP_4},
      {SDL_SCANCODE_RIGHT, SDL_SCANCODE_KP_6},
      {SDL_SCANCODE_UP, SDL_SCANCODE_KP_8},
@@ -50,7 +51,7 @@ bool menu_open() { return button_state().mode == TOVO_INPUT_MENU; }
 bool escape_pauses(int32_t mode) { return mode == TOVO_INPUT_CART || mode == TOVO_INPUT_CART_FRAMES; }
 
 bool keyboard_holds(int32_t b, int32_t p, int32_t mode) {
-  if (p > 1 || b > 6) return false;
+  if (p >= KEYBOARD_PLAYERS || b > 6) return false;
   int32_t bound = table_entry(b, p);
   if (bound != 0) return key_down(bound);
   for (int32_t code : DEFAULT_KEYS[p][b])
@@ -142,7 +143,7 @@ int32_t player_button(int32_t b, int32_t p) {
 
 int32_t player_key(int32_t b, int32_t p) {
   if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  if (keyboard_holds(b, p, button_state().mode)) return 1;
+  if (p < KEYBOARD_PLAYERS && keyboard_holds(b, p, button_state().mode)) return 1;
   int32_t forced = button_state().forced[p];
   if (forced != -1 && (forced >> b & 1)) return 1;
   return mouse_holds(b, p) ? 1 : 0;
