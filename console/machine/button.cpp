@@ -141,13 +141,21 @@ int32_t player_button(int32_t b, int32_t p) {
   return controller_button(r, b, p);
 }
 
-int32_t player_key(int32_t b, int32_t p) {
+namespace {
+
+// player_key, where keys_down tells whether any key is down at all (none
+// down: no key holds a button).
+int32_t key_or_mouse(int32_t b, int32_t p, bool keys_down) {
   if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  if (p < KEYBOARD_PLAYERS && keyboard_holds(b, p, button_state().mode)) return 1;
+  if (keys_down && p < KEYBOARD_PLAYERS && keyboard_holds(b, p, button_state().mode)) return 1;
   int32_t forced = button_state().forced[p];
   if (forced != -1 && (forced >> b & 1)) return 1;
   return mouse_holds(b, p) ? 1 : 0;
 }
+
+}  // namespace
+
+int32_t player_key(int32_t b, int32_t p) { return key_or_mouse(b, p, true); }
 
 void latch_key_taps(tovo_input_mode mode) {
   for (int p = 0; p < 2; p++)
@@ -185,10 +193,11 @@ void read_buttons() {
       for (int b = 0; b < 6; b++) row[b] = tarq_random(2);
     return;
   }
+  const bool keys_down = tarq_any_key_entry();
   for (int p = 0; p < TOVO_PLAYERS; p++) {
     controller_reading pad;
     for (int b = 0; b < TOVO_BUTTONS; b++) {
-      bool held = player_key(b, p) || (tapped[p] >> b & 1) || controller_button(pad, b, p) > 128;
+      bool held = key_or_mouse(b, p, keys_down) || (tapped[p] >> b & 1) || controller_button(pad, b, p) > 128;
       if (!held) {
         button_state().blocked[p][b] = 0;
       } else if (!button_state().blocked[p][b]) {

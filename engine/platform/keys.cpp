@@ -138,6 +138,16 @@ int32_t tarq_get_any_key_down() {
   return 0;
 }
 
+bool tarq_any_key_entry() {
+  uint64_t any = 0;
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k += 8) {
+    uint64_t word;
+    memcpy(&word, tables.tarqkey + k, sizeof word);
+    any |= word;
+  }
+  return any != 0;
+}
+
 void tarq_finish_key_pump(int32_t codes_this_pump) {
   if (codes_this_pump) return;
   // Whether any key reads as pressed (state 3), all keys at once.

@@ -178,6 +178,34 @@ TEST_F(Keys, NoCodePressOnlyForAKeyReadAsPressed) {
   EXPECT_EQ(tarq_key_down(300), 0);
 }
 
+// Any entry that is not up, made by any writer of the table and wherever it
+// sits in the table, is seen; once all are up again none is.
+TEST_F(Keys, AnyKeyEntrySeesEveryWriter) {
+  const struct {
+    const char* name;
+    void (*write)(uint8_t* sdl);
+  } writers[] = {
+      {"the pump, first key", [](uint8_t* sdl) { sdl[0] = 1; }},
+      {"the pump, last key", [](uint8_t* sdl) { sdl[TARQ_NUM_KEYS - 1] = 1; }},
+      {"set", [](uint8_t*) { tarq_set_key(200, 3); }},
+      {"hold", [](uint8_t*) { tarq_hold_key(TARQ_NUM_KEYS - 1); }},
+      {"mark", [](uint8_t*) { tarq_mark_key_down(SDL_SCANCODE_CAPSLOCK); }},
+  };
+  for (const auto& w : writers) {
+    SCOPED_TRACE(w.name);
+    tarq_keys_reset();
+    memset(sdl, 0, sizeof sdl);
+    frame(0);
+    EXPECT_FALSE(tarq_any_key_entry());
+    w.write(sdl);
+    frame(10);  // the table-only writers' entries are put back to the pump's
+    w.write(sdl);
+    EXPECT_TRUE(tarq_any_key_entry());
+    tarq_release_keys();
+    EXPECT_FALSE(tarq_any_key_entry());
+  }
+}
+
 TEST_F(Keys, TabRightAfterFocusAndTabWithAltGiveNoCode) {
   SDL_Event focus{};
   focus.type = SDL_WINDOWEVENT;
