@@ -115,18 +115,19 @@ template <typename SlotOf>
 [[gnu::always_inline]] inline bool quickget_(lua_State* L, const TValue* t, SlotOf slot_of, StkId val) {
   if (!ttistable(t)) return false;
   Table* h = hvalue(t);
-  for (int hop = 0; hop < QUICK_INDEX_HOPS; hop++) {
-    const TValue* slot = slot_of(h);
+  const TValue* slot = slot_of(h);
+  for (int hop = 1;; hop++) {
     if (slot == nullptr) return false;
     if (!ttisnil(slot) || notm(h, TM_INDEX)) {
       setobj(val, slot);
       return true;
     }
+    if (hop == QUICK_INDEX_HOPS) return false;
     const TValue* tm = luaH_indexslot(h->metatable, G(L)->tmname[TM_INDEX]);
     if (!ttistable(tm)) return false;  // a function, or absent and not yet cached
     h = hvalue(tm);
+    slot = slot_of(h);
   }
-  return false;
 }
 inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
   return quickget_(
@@ -899,9 +900,24 @@ enterframe:  // here over is current, and every frame's saved pc
         int nresults = GETARG_C(i) - 1;
         charge(tovo_opcode_cost(OP_CALL));
         StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
-        CallInfo* nci = ttisLclosure(ra) && ci->next != nullptr
-                            ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)
-                            : nullptr;
+        CallInfo* nci = nullptr;
+        if (ttislcf(ra)) {
+          L->top = top;
+          // The usual switch between a coroutine and its resumer: nothing
+          // runs outside the loop, the count stays in over.
+          lua_State* other =
+              fvalue(ra) == luaB_coresume
+                  ? (ttisthread(ra + 1) ? luaD_coresumequick(run->level, L, ra, nresults, &run->lj) : nullptr)
+              : fvalue(ra) == luaB_yield && L != run->L0 ? luaD_yieldquick(run->level, L, ra, nresults)
+                                                         : nullptr;
+          if (other != nullptr) {
+            L = run->running = other;  // from here on an error is the other thread's
+            ci = L->ci;
+            goto enterframe;
+          }
+        } else if (ttisLclosure(ra) && ci->next != nullptr) {
+          nci = quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY);
+        }
         if (nci != nullptr) {
           ci = nci;
           if (luaC_stepdue(L)) {
@@ -915,18 +931,6 @@ enterframe:  // here over is current, and every frame's saved pc
           pc = CL()->p->code;
         } else {
           L->top = top;
-          // The usual switch between a coroutine and its resumer: nothing
-          // runs outside the loop, the count stays in over.
-          lua_State* other = !ttislcf(ra) ? nullptr
-                             : fvalue(ra) == luaB_coresume && ttisthread(ra + 1)
-                                 ? luaD_coresumequick(run->level, L, ra, nresults, &run->lj)
-                             : fvalue(ra) == luaB_yield && L != run->L0 ? luaD_yieldquick(run->level, L, ra, nresults)
-                                                                        : nullptr;
-          if (other != nullptr) {
-            L = run->running = other;  // from here on an error is the other thread's
-            ci = L->ci;
-            goto enterframe;
-          }
           savecount();
           if (ttisfcf(ra)) {  // a fast native function: no frame
             L->nargs = static_cast<int32_t>(L->top - ra) - 1;
