@@ -91,7 +91,7 @@ void setlist(lua_State* L, StkId ra, int n, int c) {
 // The slot of a number key in the array part or of a short-string key in the
 // hash part (luaO_nilobject() when that key is absent); null for any other
 // key, which takes the general lookup.
-inline const TValue* quickslot(Table* h, const TValue* key) {
+[[gnu::always_inline]] inline const TValue* quickslot(Table* h, const TValue* key) {
   if (ttisnumber(key)) return luaH_arrayslot(h, nvalue(key));
   if (ttisshrstring(key)) return luaH_getshortstr(h, tsvalue(key));
   return nullptr;
@@ -129,7 +129,7 @@ template <typename SlotOf>
     slot = slot_of(h);
   }
 }
-inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
+[[gnu::always_inline]] inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
   return quickget_(
       L, t, [key](Table* h) { return quickslot(h, key); }, val);
 }
@@ -153,7 +153,7 @@ template <typename SlotOf>
   h->flags = 0;  // the key may name a metamethod
   return h;
 }
-inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
+[[gnu::always_inline]] inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
   return quickset_(
       t, [key](Table* h) { return quickslot(h, key); }, val);
 }
