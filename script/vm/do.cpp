@@ -16,10 +16,10 @@ StkId tryfuncTM(lua_State* L, StkId func) {
   const TValue* tm = luaT_gettmbyobj(L, func, TM_CALL);
   ptrdiff_t funcr = savestack(L, func);
   if (!ttisfunction(tm)) luaG_typeerror(L, func, "call");
-  for (StkId p = L->top; p > func; p--) copyvalue(p, p - 1);
+  for (StkId p = L->top; p > func; p--) setobj(p, p - 1);
   incr_top(L);
   func = restorestack(L, funcr);  // the stack may have moved
-  copyvalue(func, tm);
+  setobj(func, tm);
   return func;
 }
 
@@ -30,7 +30,7 @@ StkId adjust_varargs(lua_State* L, Proto* p, int actual) {
   StkId fixed = L->top - actual;
   StkId base = L->top;
   for (int i = 0; i < nfixargs; i++) {
-    copyvalue(L->top++, fixed + i);
+    setobj(L->top++, fixed + i);
     setnilvalue(fixed + i);
   }
   return base;
@@ -61,7 +61,7 @@ inline void native_results(lua_State* L, int n) {
     L->ci = ci->previous;
     if (wanted == 1) {
       if (n > 0) {
-        copyvalue(res, L->top - n);
+        setobj(res, L->top - n);
       } else {
         setnilvalue(res);
       }
@@ -149,7 +149,7 @@ int luaD_poscall(lua_State* L, StkId firstResult) {
   int wanted = ci->nresults;
   L->ci = ci->previous;
   int i = wanted;
-  for (; i != 0 && firstResult < L->top; i--) copyvalue(res++, firstResult++);
+  for (; i != 0 && firstResult < L->top; i--) setobj(res++, firstResult++);
   while (i-- > 0) setnilvalue(res++);
   L->top = res;
   return wanted - LUA_MULTRET;

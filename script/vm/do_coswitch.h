@@ -47,11 +47,11 @@ inline void luaD_resumeleave(ResumeLevel* level, lua_State* L, const LoopResume*
 // The n values from src to wanted slots from dst, nil where they run out.
 [[gnu::always_inline]] inline void luaD_putvalues(StkId dst, const TValue* src, int n, int wanted) {
   if (n == 1 && wanted == 1) {  // the usual one value
-    copyvalue(dst, src);
+    setobj(dst, src);
     return;
   }
   if (n > wanted) n = wanted;
-  for (int j = 0; j < n; j++) copyvalue(dst + j, src + j);
+  for (int j = 0; j < n; j++) setobj(dst + j, src + j);
   for (int j = n; j < wanted; j++) setnilvalue(dst + j);
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 // A thread's value stack: growth up to its limit, shrinking after errors,
 // and keeping pointers valid when it moves.
-#include <cstring>
-
 #include "script/vm/state.h"
 
 constexpr int ERRORSTACKSIZE = LUAI_MAXSTACK + 200;
@@ -20,8 +18,3 @@ inline void incr_top(lua_State* L) {
   L->top++;
   luaD_checkstack(L, 0);
 }
-
-// Copies a value whole, the bytes that pad it too: two 16-byte moves, where
-// setobj's field by field copy takes four. For the call paths and the
-// instruction loop, which copy values all the time.
-inline void copyvalue(TValue* dst, const TValue* src) { std::memcpy(dst, src, sizeof(TValue)); }

@@ -119,7 +119,7 @@ template <typename SlotOf>
   for (int hop = 1;; hop++) {
     if (slot == nullptr) return false;
     if (!ttisnil(slot) || notm(h, TM_INDEX)) {
-      copyvalue(val, slot);
+      setobj(val, slot);
       return true;
     }
     if (hop == QUICK_INDEX_HOPS) return false;
@@ -149,7 +149,7 @@ template <typename SlotOf>
   Table* h = hvalue(t);
   const TValue* slot = slot_of(h);
   if (slot == nullptr || slot == luaO_nilobject() || (ttisnil(slot) && !notm(h, TM_NEWINDEX))) return nullptr;
-  copyvalue(const_cast<TValue*>(slot), val);
+  setobj(const_cast<TValue*>(slot), val);
   h->flags = 0;  // the key may name a metamethod
   return h;
 }
@@ -179,7 +179,7 @@ inline CallInfo* quickframe(lua_State* L, CallInfo* ci, StkId func, StkId top, i
   if (p->is_vararg) {
     base = top;
     for (int n = 0; n < p->numparams; n++) {
-      copyvalue(top++, func + 1 + n);
+      setobj(top++, func + 1 + n);
       setnilvalue(func + 1 + n);
     }
   }
@@ -230,7 +230,7 @@ inline bool quicksetmetatable(lua_State* L, CallInfo* ci, StkId func) {
     luaC_objbarrierback(L, h, hvalue(mt));
     luaC_checkfinalizer(L, h, hvalue(mt));
   }
-  copyvalue(func, t);
+  setobj(func, t);
   return true;
 }
 
@@ -633,11 +633,11 @@ enterframe:  // here over is current, and every frame's saved pc
     vmfetch();
   dispatch:
     vmdispatch(dispatch_index(i)) {
-      vmcase_late(OP_MOVE) { copyvalue(RA(i), RB(i)); }
+      vmcase_late(OP_MOVE) { setobj(RA(i), RB(i)); }
       vmbreak_late(OP_MOVE);
-      vmcase_late(OP_LOADK) { copyvalue(RA(i), k + GETARG_Bx(i)); }
+      vmcase_late(OP_LOADK) { setobj(RA(i), k + GETARG_Bx(i)); }
       vmbreak_late(OP_LOADK);
-      vmcase(OP_LOADKX) { copyvalue(RA(i), k + GETARG_Ax(*pc++)); }
+      vmcase(OP_LOADKX) { setobj(RA(i), k + GETARG_Ax(*pc++)); }
       vmbreak;
       vmcase_late(OP_LOADBOOL) {
         setbvalue(RA(i), GETARG_B(i));
@@ -652,7 +652,7 @@ enterframe:  // here over is current, and every frame's saved pc
         } while (b--);
       }
       vmbreak;
-      vmcase_late(OP_GETUPVAL) { copyvalue(RA(i), CL()->upvals[GETARG_B(i)]->v); }
+      vmcase_late(OP_GETUPVAL) { setobj(RA(i), CL()->upvals[GETARG_B(i)]->v); }
       vmbreak_late(OP_GETUPVAL);
       vmcase_late(OP_GETTABUP) {
         // Usually a global: a short-string constant key.
@@ -687,7 +687,7 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase_late(OP_SETUPVAL) {
         StkId ra = RA(i);
         UpVal* uv = CL()->upvals[GETARG_B(i)];
-        copyvalue(uv->v, ra);
+        setobj(uv->v, ra);
         if (valiswhite(ra) && isblack(uv)) Protect_late(OP_SETUPVAL, luaC_barrier_(L, uv, gcvalue(ra)));
       }
       vmbreak_late(OP_SETUPVAL);
@@ -714,7 +714,7 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         StkId rb = RB(i);
         const TValue* rc = RKC(i);
-        copyvalue(ra + 1, rb);
+        setobj(ra + 1, rb);
         if (!quickget(L, rb, rc, ra)) Protect_late(OP_SELF, luaV_gettable(L, rb, rc, ra));
       }
       vmbreak_late(OP_SELF);
@@ -767,7 +767,7 @@ enterframe:  // here over is current, and every frame's saved pc
         L->top = base + c + 1;  // the values to join end at the top
         Protect(luaV_concat(L, c - b + 1));
         i = pc[-1];
-        copyvalue(RA(i), base + GETARG_B(i));
+        setobj(RA(i), base + GETARG_B(i));
         checkGC();
       }
       vmbreak;
@@ -848,7 +848,7 @@ enterframe:  // here over is current, and every frame's saved pc
           pc++;
           vmbreak_late(OP_TESTSET);
         }
-        copyvalue(RA(i), rb);
+        setobj(RA(i), rb);
         i = *pc;
         dojump_late(i, 1, OP_TESTSET);
       }
@@ -983,7 +983,7 @@ enterframe:  // here over is current, and every frame's saved pc
           closeupvalues(base);
           ra = RA(pc[-1]);
           StkId func = ci->func;
-          for (int j = 0; j < nargs; j++) copyvalue(func + j, ra + j);
+          for (int j = 0; j < nargs; j++) setobj(func + j, ra + j);
           Proto* p = clLvalue(func)->p;
           base = func + 1;
           ci->u.l.base = base;
@@ -1009,7 +1009,7 @@ enterframe:  // here over is current, and every frame's saved pc
           StkId ofunc = oci->func;
           StkId lim = nci->u.l.base + getproto(nfunc)->numparams;
           if (clLvalue(ofunc)->p->sizep > 0) luaF_close(L, oci->u.l.base);
-          for (int aux = 0; nfunc + aux < lim; aux++) copyvalue(ofunc + aux, nfunc + aux);
+          for (int aux = 0; nfunc + aux < lim; aux++) setobj(ofunc + aux, nfunc + aux);
           oci->u.l.base = ofunc + (nci->u.l.base - nfunc);
           oci->top = L->top = ofunc + (L->top - nfunc);
           oci->u.l.savedpc = nci->u.l.savedpc;
@@ -1038,30 +1038,30 @@ enterframe:  // here over is current, and every frame's saved pc
           // The usual return: one result, where one is wanted by a frame
           // the quick call made (and nothing since marked). The caller
           // goes on here, without the frame entry's reloads.
-          copyvalue(res, ra);
+          setobj(res, ra);
           quick_return_to_caller(ci->top);
         }
         if (b == 2 && framekind(ci, ~uint32_t{0}) == QUICK_CALL_ALL) {
           // One result where all are wanted (the last argument of a call,
           // say): the top marks its end.
-          copyvalue(res, ra);
+          setobj(res, ra);
           quick_return_to_caller(res + 1);
         }
         if (b != 0 && framekind(ci, ~uint32_t{0}) == (static_cast<uint32_t>(b - 1) | (QUICK_CALL_ONE & ~0xffffu))) {
           // As many results as wanted (two or more, or none).
-          for (int j = 0; j < b - 1; j++) copyvalue(res + j, ra + j);
+          for (int j = 0; j < b - 1; j++) setobj(res + j, ra + j);
           quick_return_to_caller(ci->top);
         }
         charge(tovo_opcode_cost(OP_RETURN));
         if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE) {
           // The same for any other frame this loop made.
-          copyvalue(res, ra);
+          setobj(res, ra);
           ci = L->ci = ci->previous;
           L->top = ci->top;
           goto enterframe;
         }
         if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ALL) {
-          copyvalue(res, ra);
+          setobj(res, ra);
           ci = L->ci = ci->previous;
           L->top = res + 1;
           goto enterframe;
@@ -1070,7 +1070,7 @@ enterframe:  // here over is current, and every frame's saved pc
         if (b != 0 && wanted >= 0 &&
             (ci->callstatus & (CIST_REENTRY | CIST_COUNTED)) == CIST_REENTRY) {  // the common case: fixed counts
           int n = b - 1 < wanted ? b - 1 : wanted;
-          for (int j = 0; j < n; j++) copyvalue(res + j, ra + j);
+          for (int j = 0; j < n; j++) setobj(res + j, ra + j);
           for (; n < wanted; n++) setnilvalue(res + n);
           ci = L->ci = ci->previous;
           L->top = ci->top;
@@ -1079,7 +1079,7 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId top = b != 0 ? ra + b - 1 : L->top;  // the results are ra up to top
         L->ci = ci->previous;
         int n = wanted;
-        for (; n != 0 && ra < top; n--) copyvalue(res++, ra++);
+        for (; n != 0 && ra < top; n--) setobj(res++, ra++);
         while (n-- > 0) setnilvalue(res++);
         if (ci->callstatus & CIST_COUNTED) L->nCcalls--;
         if (!(ci->callstatus & CIST_REENTRY)) {  // called from native code
@@ -1130,9 +1130,9 @@ enterframe:  // here over is current, and every frame's saved pc
         CallInfo* ci = L->ci;
         StkId ra = RA(i);
         StkId cb = ra + 3;  // call base
-        copyvalue(cb + 2, ra + 2);
-        copyvalue(cb + 1, ra + 1);
-        copyvalue(cb, ra);
+        setobj(cb + 2, ra + 2);
+        setobj(cb + 1, ra + 1);
+        setobj(cb, ra);
         StkId top = cb + 3;  // function and two arguments
         ci->u.l.savedpc = pc;
         // A script iterator runs in this loop, counted in the native-call
@@ -1163,7 +1163,7 @@ enterframe:  // here over is current, and every frame's saved pc
       vmcase(OP_TFORLOOP) {
         StkId ra = RA(i);
         if (!ttisnil(ra + 1)) {  // go on with the loop
-          copyvalue(ra, ra + 1);
+          setobj(ra, ra + 1);
           pc += GETARG_sBx(i);
         }
       }
@@ -1204,7 +1204,7 @@ enterframe:  // here over is current, and every frame's saved pc
         }
         for (int j = 0; j < b; j++) {
           if (j < n) {
-            copyvalue(ra + j, base - n + j);
+            setobj(ra + j, base - n + j);
           } else {
             setnilvalue(ra + j);
           }
@@ -1263,11 +1263,11 @@ enterframe:  // here over is current, and every frame's saved pc
           TValue* cell = luaH_newkeyatmain(t, kb);
           if (cell == nullptr) cell = luaH_newkeyinnode(t, kb);
           if (__builtin_expect(cell != nullptr, 1)) {
-            copyvalue(cell, rc);
+            setobj(cell, rc);
             t->flags = 0;
             if (isblack(t) && (iswhite(gcvalue(kb)) || valiswhite(rc))) luaC_barrierback_(L, t);
           } else {
-            Protect_late(OP_SETTABLE, copyvalue(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
+            Protect_late(OP_SETTABLE, setobj(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
           }
         } else {
           Protect_late(OP_SETTABLE, luaV_settable(L, ra, kb, rc));
@@ -1278,7 +1278,7 @@ enterframe:  // here over is current, and every frame's saved pc
         StkId ra = RA(i);
         StkId rb = RB(i);
         const TValue* kc = KC(i);
-        copyvalue(ra + 1, rb);
+        setobj(ra + 1, rb);
         if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0))
           Protect_late(OP_SELF, luaV_gettable(L, rb, kc, ra));
       }
