@@ -865,14 +865,15 @@ enterframe:  // here over is current, and every frame's saved pc
           int nargs = b;  // the function and its arguments
           bool fixed = b == p->callargs || (b == 0 && (nargs = topcount(L, ra)) == p->callargs);
           if (__builtin_expect(fixed && slot_at(ra, p->callroom) < L->stack_last, 1)) {
-            if (__builtin_expect(ci->next == nullptr, 0)) {
+            CallInfo* nci = ci->next;
+            if (__builtin_expect(nci == nullptr, 0)) {
               charge(tovo_opcode_cost(OP_CALL));
               savecount();
-              moreframes(L, ra + nargs);
+              nci = moreframes(L, ra + nargs);
               loadbudget();
               charge(-tovo_opcode_cost(OP_CALL));  // charged at the end
             }
-            ci = ci->next;
+            ci = nci;
             ci->func = ra;
             base = ra + 1;
             ci->u.l.base = base;
