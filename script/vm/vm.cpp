@@ -131,12 +131,12 @@ template <typename SlotOf>
 }
 [[gnu::always_inline]] inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
   return quickget_(
-      L, t, [key](Table* h) { return quickslot(h, key); }, val);
+      L, t, [key](Table * h) __attribute__((always_inline)) { return quickslot(h, key); }, val);
 }
 // The same for a short-string key.
 [[gnu::always_inline]] inline bool quickgetstr(lua_State* L, const TValue* t, TString* key, StkId val) {
   return quickget_(
-      L, t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
+      L, t, [key](Table * h) __attribute__((always_inline)) { return luaH_getshortstr(h, key); }, val);
 }
 
 // t[key] = val without luaV_settable, when t is a table, the key already has
@@ -155,12 +155,12 @@ template <typename SlotOf>
 }
 [[gnu::always_inline]] inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
   return quickset_(
-      t, [key](Table* h) { return quickslot(h, key); }, val);
+      t, [key](Table * h) __attribute__((always_inline)) { return quickslot(h, key); }, val);
 }
 // The same for a short-string key.
 [[gnu::always_inline]] inline Table* quicksetstr(const TValue* t, TString* key, const TValue* val) {
   return quickset_(
-      t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
+      t, [key](Table * h) __attribute__((always_inline)) { return luaH_getshortstr(h, key); }, val);
 }
 
 // Makes the frame of a call of a script function when the stack has room
