@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "script/api/api_access.h"
 #include "script/lib/lib_base.h"
 #include "script/lualib.h"
 #include "script/vm/cpu_budget.h"
@@ -99,6 +100,66 @@ TEST_F(CpuTest, AFreshBudgetAfterASuspensionKeepsCountingNormally) {
   }
   // Slices end before the JMP, the ADD, the ADD and the ADD: 11, 11, 12, 12.
   EXPECT_EQ(lua_get_cpu_cycles(L), 11 + 11 + 12 + 12);
+}
+
+int test_setmetatable(lua_State* L) {
+  lua_settop(L, 2);
+  lua_setmetatable(L, 1);
+  return 1;
+}
+
+// Appends the count so far to the string its upvalue points to.
+int record_count(lua_State* L) {
+  auto* seen = static_cast<std::string*>(lua_touserdata(L, lua_upvalueindex(1)));
+  *seen += (seen->empty() ? "" : ",") + std::to_string(lua_get_cpu_cycles(L));
+  return 0;
+}
+
+// What a native function called by an instruction (through a metamethod or
+// a call) sees of the count, and the count when an instruction raises an
+// error, hold that instruction's charge; a frame's return, with or without
+// open upvalues, and the calls in between leave the total the sum of the
+// charges.
+TEST_F(CpuTest, CallsOutOfAnInstructionSeeItsCharge) {
+  struct Case {
+    const char* src;
+    const char* seen;  // the counts record_count saw
+    int total;
+  } cases[] = {
+      {"local t = setmetatable({}, {__index = record}) local a = t.x", "14", 16},
+      {"local t, k = setmetatable({}, {__index = record}), 'x' local a = t[k]", "15", 17},
+      {"local t = setmetatable({}, {__newindex = record}) t.x = 1", "14", 16},
+      {"local t, k = setmetatable({}, {__newindex = record}), 'x' t[k] = 1", "15", 17},
+      {"setmetatable(_ENV, {__index = record}) local a = absent", "14", 16},
+      {"setmetatable(_ENV, {__newindex = record}) absent = 1", "14", 16},
+      {"local t = setmetatable({}, {__index = record}) t:m()", "14", 16},
+      {"local mt = {__lt = record, __le = record, __eq = record} local t, u = setmetatable({}, mt), setmetatable({}, "
+       "mt) if t < u then end if t <= u then end if t == u then end",
+       "30,32,34", 36},
+      {"local t = setmetatable({}, {__add = record, __sub = record}) local a = t + 1 local b = t - t", "17,18", 20},
+      {"local t = setmetatable({}, {__call = record}) t() t(1, 2)", "15,20", 22},
+      {"local n local a = n.x", "", 4},
+      {"local n = 'a' if n < 1 then end", "", 3},
+      {"local n = {} local a = n - 1", "", 3},
+      {"local n local a = n()", "", 5},
+      {"local function f(v) local g = function() return v end return v end record() f(1) record() f(2) record()",
+       "6,18,30", 32},
+      {"local function f(n) if n == 0 then return 0 end return f(n - 1) + 1 end record() f(40) record()", "6,419", 421},
+  };
+  std::string seen;
+  set_global_function("setmetatable", test_setmetatable);
+  lua_pushlightuserdata(L, &seen);
+  set_global_function("record", record_count, 1);
+  for (const Case& c : cases) {
+    seen.clear();
+    load(c.src);
+    lua_reset_cpu_cycles(L, 0);
+    lua_pcall(L, 0, 0, 0);
+    int total = lua_get_cpu_cycles(L);
+    lua_settop(L, 0);
+    EXPECT_EQ(seen, c.seen) << c.src;
+    EXPECT_EQ(total, c.total) << c.src;
+  }
 }
 
 int request_superyield(lua_State* L) { return lua_cpu_superyield(L, 0); }
@@ -449,12 +510,6 @@ const char* const kSuspendedPrograms[] = {
     "local s = 0 for i = 1, 8 do local v = f(coresume(co, i)) while v == 10 do v = f(coresume(co)) end "
     "s = s + v end return s",
 };
-
-int test_setmetatable(lua_State* L) {
-  lua_settop(L, 2);
-  lua_setmetatable(L, 1);
-  return 1;
-}
 
 int test_rawset(lua_State* L) {
   setobj(luaH_set(L, hvalue(L->ci->func + 1), L->ci->func + 2), L->ci->func + 3);
