@@ -26,6 +26,17 @@
 
 namespace {
 
+constexpr int32_t SCREEN_SIZE = 128;
+
+// Whether the copy of the display onto the page writes every byte of the
+// page, so that clearing the page before it would change nothing.
+bool display_covers_page(const tarq_bitmap* page, const tarq_bitmap* display) {
+  return page->rows && display->rows && page != display && page->depth == display->depth &&
+         page->width == SCREEN_SIZE && page->height == SCREEN_SIZE && display->width >= SCREEN_SIZE &&
+         display->height >= SCREEN_SIZE && page->clip_x0 <= 0 && page->clip_y0 <= 0 && page->clip_x1 >= SCREEN_SIZE &&
+         page->clip_y1 >= SCREEN_SIZE;
+}
+
 void draw_spinner(tarq_bitmap* page) {
   bool busy = run_state().load_delay > 0 || shell.spinner_count > 140;
   if (!busy || shell.mode != TOVO_MODE_RUNNING || !shell.program_started || !shell.resources) return;
@@ -66,7 +77,7 @@ void tovo_frame_draw() {
   if (run_state().pending_action != 0) return;
   tarq_bitmap* page = tarq_window.tarq_back_page;
   if (!page || !shell.display || !pstate().screens[0]) return;
-  tarq_clear_bitmap(page);
+  if (!display_covers_page(page, shell.display)) tarq_clear_bitmap(page);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 0) draw_stopped_bar(pstate().screens[0]);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate().screens[0]);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate().screens[0]);
@@ -74,7 +85,7 @@ void tovo_frame_draw() {
   if (raw) memcpy(shell.display->pixels, pstate().screens[0]->pixels, 128 * 128);
   else if (run_state().load_delay == 0 && app.menu_event == 0 && !run_state().hold_frame)
     blit_tovo_back_page_to_tovo_screen(0);
-  tarq_blit(shell.display, page, 0, 0, 0, 0, 128, 128);
+  tarq_blit(shell.display, page, 0, 0, 0, 0, SCREEN_SIZE, SCREEN_SIZE);
   if (app.pause_state != 0 || app.menu_event != 0) draw_paused_menu(page);
   draw_spinner(page);
   if (shell.video_frame) tarq_blit(page, shell.video_frame, 0, 0, 0, 0, 128, 128);

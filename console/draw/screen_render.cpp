@@ -3,6 +3,11 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#define TOVO_ROW_SHUFFLE 1
+#endif
+
 #include "console/draw/extpal_glitch.h"
 #include "console/machine/cart.h"
 #include "console/machine/machine_record.h"
@@ -21,6 +26,56 @@ constexpr int32_t MODE_MIRROR_BIT = 0x02;  // ignored by the horizontal stretch 
 bool row_bit(int32_t y) { return (pstate().ram[TOVO_REG_ROW_BITS + y / 8] >> (y % 8)) & 1; }
 
 uint8_t shown(int32_t colour) { return static_cast<uint8_t>(colour & SHOWN_COLOUR_MASK); }
+
+// What each of the sixteen colours is shown as, through one palette.
+struct colour_table {
+  alignas(16) uint8_t shown_as[16];
+};
+
+colour_table table_of(const int32_t* pal) {
+  colour_table t;
+  for (int32_t c = 0; c < 16; c++) t.shown_as[c] = shown(pal[c]);
+  return t;
+}
+
+// Rows y0 up to y1 of src, N pixels each, through the table into dst, by the
+// low four bits of each pixel.
+void convert_rows_bytes(const tarq_bitmap* src, tarq_bitmap* dst, int32_t y0, int32_t y1, const colour_table& t) {
+  for (int32_t y = y0; y < y1; y++) {
+    const uint8_t* s = src->rows[y];
+    uint8_t* d = dst->rows[y];
+    for (int32_t x = 0; x < N; x++) d[x] = t.shown_as[s[x] & 15];
+  }
+}
+
+#ifdef TOVO_ROW_SHUFFLE
+// Sixteen pixels at a time: a byte shuffle is a lookup in a sixteen-entry table.
+__attribute__((target("ssse3"))) void convert_rows_shuffle(const tarq_bitmap* src, tarq_bitmap* dst, int32_t y0,
+                                                           int32_t y1, const colour_table& t) {
+  const __m128i table = _mm_load_si128(reinterpret_cast<const __m128i*>(t.shown_as));
+  const __m128i low = _mm_set1_epi8(15);
+  for (int32_t y = y0; y < y1; y++) {
+    const uint8_t* s = src->rows[y];
+    uint8_t* d = dst->rows[y];
+    for (int32_t x = 0; x < N; x += 16) {
+      const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_shuffle_epi8(table, _mm_and_si128(px, low)));
+    }
+  }
+}
+
+bool can_shuffle() {
+  static const bool supported = __builtin_cpu_supports("ssse3");
+  return supported;
+}
+#endif
+
+void convert_rows(const tarq_bitmap* src, tarq_bitmap* dst, int32_t y0, int32_t y1, const colour_table& t) {
+#ifdef TOVO_ROW_SHUFFLE
+  if (can_shuffle()) return convert_rows_shuffle(src, dst, y0, y1, t);
+#endif
+  convert_rows_bytes(src, dst, y0, y1, t);
+}
 
 void swap_rows(tarq_bitmap* b, int32_t a, int32_t c) {
   uint8_t tmp[N];
@@ -45,25 +100,26 @@ void tovo_render_screen(int32_t page, tarq_bitmap* dst, const tovo_screen_view& 
   const int32_t mode = pstate().ram[TOVO_REG_PAL_MODE];
   const int32_t* display = pstate().screen_pal;
   const int32_t* second = pstate().secondary_pal;
-  bool glitch = false;
-  for (int32_t y = 0; y < N; y++) {
-    const uint8_t* s = src->rows[y];
-    uint8_t* d = dst->rows[y];
+  const colour_table display_table = table_of(display);
+  const colour_table second_table = table_of(second);
+  const bool halves = mode == TOVO_PAL_MODE_HALVES && pstate().screen_mode == 1 && view.running;
+  const bool one_colour = mode >= TOVO_PAL_MODE_COLOUR && mode <= TOVO_PAL_MODE_COLOUR_LAST;
+  const bool glitch = mode == TOVO_PAL_MODE_ROWS || halves || one_colour;
+  if (!glitch) convert_rows(src, dst, 0, N, display_table);
+  for (int32_t y = 0; glitch && y < N; y++) {
     if (mode == TOVO_PAL_MODE_ROWS) {
-      const int32_t* pal = row_bit(y) ? second : display;
-      for (int32_t x = 0; x < N; x++) d[x] = shown(pal[s[x] & 15]);
-      glitch = true;
-    } else if (mode == TOVO_PAL_MODE_HALVES && pstate().screen_mode == 1 && view.running) {
+      convert_rows(src, dst, y, y + 1, row_bit(y) ? second_table : display_table);
+    } else if (halves) {
       // The right half tells which palette the left half goes through.
+      const uint8_t* s = src->rows[y];
+      uint8_t* d = dst->rows[y];
       for (int32_t x = 0; x < HALF; x++) d[x] = shown((s[x + HALF] ? second : display)[s[x] & 15]);
-      glitch = true;
-    } else if (mode >= TOVO_PAL_MODE_COLOUR && mode <= TOVO_PAL_MODE_COLOUR_LAST) {
+    } else {
       const int32_t colour = mode - TOVO_PAL_MODE_COLOUR;
       const int32_t entry = row_bit(y) ? (y / 8 + 1) % 16 : y / 8;
-      for (int32_t x = 0; x < N; x++) d[x] = shown((s[x] & 15) == colour ? second[entry] : display[s[x] & 15]);
-      glitch = true;
-    } else {
-      for (int32_t x = 0; x < N; x++) d[x] = shown(display[s[x] & 15]);
+      colour_table band = display_table;
+      band.shown_as[colour] = shown(second[entry]);
+      convert_rows(src, dst, y, y + 1, band);
     }
   }
   if (glitch) activate_extpal_glitch();

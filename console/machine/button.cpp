@@ -16,9 +16,10 @@ constexpr int32_t MOUSE_BUTTONS = TOVO_MOUSE_KEYBOARD_ON | TOVO_MOUSE_KEYBOARD_B
 constexpr int32_t MENU_DELAY = 16;
 constexpr int32_t MENU_INTERVAL = 4;
 constexpr int MAX_DEFAULTS = 5;
+constexpr int32_t KEYBOARD_PLAYERS = 2;  // players 0 and 1 have keys
 
 // Default scancodes of players 0 and 1, buttons 0-6 (0 ends a list).
-constexpr int32_t DEFAULT_KEYS[2][7][MAX_DEFAULTS] = {
+constexpr int32_t DEFAULT_KEYS[KEYBOARD_PLAYERS][7][MAX_DEFAULTS] = {
     {{SDL_SCANCODE_LEFT, SDL_SCANCODE_KP_4},
      {SDL_SCANCODE_RIGHT, SDL_SCANCODE_KP_6},
      {SDL_SCANCODE_UP, SDL_SCANCODE_KP_8},
@@ -50,7 +51,7 @@ bool menu_open() { return button_state().mode == TOVO_INPUT_MENU; }
 bool escape_pauses(int32_t mode) { return mode == TOVO_INPUT_CART || mode == TOVO_INPUT_CART_FRAMES; }
 
 bool keyboard_holds(int32_t b, int32_t p, int32_t mode) {
-  if (p > 1 || b > 6) return false;
+  if (p >= KEYBOARD_PLAYERS || b > 6) return false;
   int32_t bound = table_entry(b, p);
   if (bound != 0) return key_down(bound);
   for (int32_t code : DEFAULT_KEYS[p][b])
@@ -112,22 +113,49 @@ int32_t tovo_controller_value(int32_t b, int32_t x, int32_t y, int32_t mask) {
   return 0;
 }
 
-int32_t player_button(int32_t b, int32_t p) {
-  if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  int32_t n = p - button_config().first_controller;
-  if (n < 0 || n >= TARQ_MAX_JOYSTICKS) return 0;
+namespace {
+
+// A player's controller as read once: the buttons of one read all come from
+// the same reading, taken when the first of them is asked for.
+struct controller_reading {
+  bool taken = false;
+  bool present = false;  // the player has a controller index
   int32_t x = 0, y = 0, mask = 0;
-  tarq_get_joystick(n, &x, &y, &mask);
-  return tovo_controller_value(b, x, y, mask);
+};
+
+int32_t controller_button(controller_reading& r, int32_t b, int32_t p) {
+  if (!r.taken) {
+    r.taken = true;
+    const int32_t n = p - button_config().first_controller;
+    r.present = n >= 0 && n < TARQ_MAX_JOYSTICKS;
+    if (r.present) tarq_get_joystick(n, &r.x, &r.y, &r.mask);
+  }
+  return r.present ? tovo_controller_value(b, r.x, r.y, r.mask) : 0;
 }
 
-int32_t player_key(int32_t b, int32_t p) {
+}  // namespace
+
+int32_t player_button(int32_t b, int32_t p) {
   if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
-  if (keyboard_holds(b, p, button_state().mode)) return 1;
+  controller_reading r;
+  return controller_button(r, b, p);
+}
+
+namespace {
+
+// player_key, where keys_down tells whether any key is down at all (none
+// down: no key holds a button).
+int32_t key_or_mouse(int32_t b, int32_t p, bool keys_down) {
+  if (p < 0 || p >= TOVO_PLAYERS || b < 0 || b >= TOVO_BUTTONS) return 0;
+  if (keys_down && p < KEYBOARD_PLAYERS && keyboard_holds(b, p, button_state().mode)) return 1;
   int32_t forced = button_state().forced[p];
   if (forced != -1 && (forced >> b & 1)) return 1;
   return mouse_holds(b, p) ? 1 : 0;
 }
+
+}  // namespace
+
+int32_t player_key(int32_t b, int32_t p) { return key_or_mouse(b, p, true); }
 
 void latch_key_taps(tovo_input_mode mode) {
   for (int p = 0; p < 2; p++)
@@ -165,9 +193,11 @@ void read_buttons() {
       for (int b = 0; b < 6; b++) row[b] = tarq_random(2);
     return;
   }
+  const bool keys_down = tarq_any_key_entry();
   for (int p = 0; p < TOVO_PLAYERS; p++) {
+    controller_reading pad;
     for (int b = 0; b < TOVO_BUTTONS; b++) {
-      bool held = player_key(b, p) || (tapped[p] >> b & 1) || player_button(b, p) > 128;
+      bool held = key_or_mouse(b, p, keys_down) || (tapped[p] >> b & 1) || controller_button(pad, b, p) > 128;
       if (!held) {
         button_state().blocked[p][b] = 0;
       } else if (!button_state().blocked[p][b]) {

@@ -79,6 +79,9 @@ void tarq_mark_key_down(int32_t k);
 void tarq_release_keys();
 // The lowest scancode held down, caps lock aside; 0 when none.
 int32_t tarq_get_any_key_down();
+// Whether any entry of this frame's table is not up (caps lock included):
+// when none is, every key reads as up, pseudo keys too.
+bool tarq_any_key_entry();
 int32_t tarq_keypressed();
 void tarq_clear_key_queue();  // drops every queued code
 // The oldest typed code; while there is none it pumps messages, and a quit

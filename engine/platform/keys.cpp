@@ -42,15 +42,22 @@ static bool reached(int32_t now, int32_t t) {
   return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(t)) >= 0;
 }
 
+// The loops over the tables run over every key without an early exit, so
+// that they go many keys at a time.
 void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl_mods, int32_t now) {
   const int32_t n = count < TARQ_NUM_KEYS ? count : TARQ_NUM_KEYS;
-  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
-    const uint8_t down = k < n && sdl_keys[k] ? 1 : 0;
-    if (down && tables.last_tarqkey[k] == 0)
-      tables.next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_DELAY_MS);
+  uint8_t newly_down = 0;
+  for (int32_t k = 0; k < n; k++) {
+    const uint8_t down = sdl_keys[k] != 0 ? 1 : 0;
+    newly_down |= down & (tables.last_tarqkey[k] == 0 ? 1 : 0);
     tables.last_tarqkey[k] = tables.tarqkey[k];
     tables.tarqkey[k] = down;
   }
+  for (int32_t k = n < 0 ? 0 : n; k < TARQ_NUM_KEYS; k++) {
+    tables.last_tarqkey[k] = tables.tarqkey[k];
+    tables.tarqkey[k] = 0;
+  }
+  if (newly_down) tables.next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_DELAY_MS);
   const struct {
     uint32_t mod;
     int key;
@@ -59,16 +66,20 @@ void tarq_update_key_tables(const uint8_t* sdl_keys, int32_t count, uint32_t sdl
   for (const auto& m : mods)
     if (sdl_mods & m.mod) tables.tarqkey[m.key] = 1;
   if (reached(now, tables.next_press_t)) {
-    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-      if (tables.tarqkey[k] == 1 && !tables.block_tarqkey[k]) tables.tarqkey[k] = 3;
+    for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
+      const uint8_t t = tables.tarqkey[k];
+      tables.tarqkey[k] = t == 1 && tables.block_tarqkey[k] == 0 ? 3 : t;
+    }
     tables.next_press_t = static_cast<int32_t>(static_cast<uint32_t>(now) + TARQ_KEY_REPEAT_MS);
   }
   tarq_unblock_released_keys();
 }
 
 void tarq_unblock_released_keys() {
-  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++)
-    if (tables.tarqkey[k] == 0) tables.block_tarqkey[k] = 0;
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
+    const uint8_t b = tables.block_tarqkey[k];
+    tables.block_tarqkey[k] = tables.tarqkey[k] == 0 ? 0 : b;
+  }
 }
 
 static int32_t state_of(int32_t k) {
@@ -127,14 +138,26 @@ int32_t tarq_get_any_key_down() {
   return 0;
 }
 
+bool tarq_any_key_entry() {
+  uint64_t any = 0;
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k += 8) {
+    uint64_t word;
+    memcpy(&word, tables.tarqkey + k, sizeof word);
+    any |= word;
+  }
+  return any != 0;
+}
+
 void tarq_finish_key_pump(int32_t codes_this_pump) {
   if (codes_this_pump) return;
+  // Whether any key reads as pressed (state 3), all keys at once.
+  uint8_t pressed = 0;
   for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
-    if (state_of(k) == 3) {
-      tarq_push_key_code(-1);
-      return;
-    }
+    const uint8_t t = tables.tarqkey[k];
+    const uint8_t fresh = t == 3 || tables.last_tarqkey[k] == 0 ? 1 : 0;
+    pressed |= (t != 0 && tables.block_tarqkey[k] == 0 ? 1 : 0) & fresh;
   }
+  if (pressed) tarq_push_key_code(-1);
 }
 
 int32_t tarq_push_key_code(int32_t code) {

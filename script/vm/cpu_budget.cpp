@@ -2,6 +2,7 @@
 #include "script/vm/cpu_budget.h"
 
 #include "script/api/api.h"
+#include "script/vm/do_coswitch.h"
 #include "script/vm/unwind.h"
 
 void luaV_budget_suspend(lua_State* L, CallInfo* ci) {
@@ -11,6 +12,11 @@ void luaV_budget_suspend(lua_State* L, CallInfo* ci) {
   ci->u.l.savedpc--;  // the instruction runs again when the thread resumes
   ci->callstatus |= CIST_HOOKYIELD;
   ci->func = L->top - 1;
+  // With no native call between the innermost resume and this frame, the
+  // loop running it is the one that resume runs: its return ends the resume
+  // as the thrown yield would.
+  const ResumeLevel* level = luaD_resumelevel();
+  if (L == level->thread && L->nCcalls == level->ccalls) return;
   luaD_throw(L, LUA_YIELD);
 }
 

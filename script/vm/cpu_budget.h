@@ -37,8 +37,11 @@ inline int32_t tovo_held_slice(int64_t slice) { return slice > INT32_MAX ? INT32
 // yield from outside a coroutine" on the state's main thread, "attempt to
 // yield across a C-call boundary" on any other. Waiting for a point where
 // the thread can yield would let a function that never returns keep the host
-// from ever getting control back. Never returns.
-[[noreturn]] void luaV_budget_suspend(lua_State* L, CallInfo* ci);
+// from ever getting control back. Returns only where no native call stands
+// between the innermost resume and the frame, the thread being that
+// resume's: the loop then ends the resume by returning, as after a yield of a
+// native function; elsewhere the suspension is thrown to the resume.
+void luaV_budget_suspend(lua_State* L, CallInfo* ci);
 
 // b - a (wrapping); offered beside the counters.
 int distance(int a, int b);

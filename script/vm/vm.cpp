@@ -91,7 +91,7 @@ void setlist(lua_State* L, StkId ra, int n, int c) {
 // The slot of a number key in the array part or of a short-string key in the
 // hash part (luaO_nilobject() when that key is absent); null for any other
 // key, which takes the general lookup.
-inline const TValue* quickslot(Table* h, const TValue* key) {
+[[gnu::always_inline]] inline const TValue* quickslot(Table* h, const TValue* key) {
   if (ttisnumber(key)) return luaH_arrayslot(h, nvalue(key));
   if (ttisshrstring(key)) return luaH_getshortstr(h, tsvalue(key));
   return nullptr;
@@ -115,27 +115,28 @@ template <typename SlotOf>
 [[gnu::always_inline]] inline bool quickget_(lua_State* L, const TValue* t, SlotOf slot_of, StkId val) {
   if (!ttistable(t)) return false;
   Table* h = hvalue(t);
-  for (int hop = 0; hop < QUICK_INDEX_HOPS; hop++) {
-    const TValue* slot = slot_of(h);
+  const TValue* slot = slot_of(h);
+  for (int hop = 1;; hop++) {
     if (slot == nullptr) return false;
     if (!ttisnil(slot) || notm(h, TM_INDEX)) {
       setobj(val, slot);
       return true;
     }
+    if (hop == QUICK_INDEX_HOPS) return false;
     const TValue* tm = luaH_indexslot(h->metatable, G(L)->tmname[TM_INDEX]);
     if (!ttistable(tm)) return false;  // a function, or absent and not yet cached
     h = hvalue(tm);
+    slot = slot_of(h);
   }
-  return false;
 }
-inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
+[[gnu::always_inline]] inline bool quickget(lua_State* L, const TValue* t, const TValue* key, StkId val) {
   return quickget_(
-      L, t, [key](Table* h) { return quickslot(h, key); }, val);
+      L, t, [key](Table * h) __attribute__((always_inline)) { return quickslot(h, key); }, val);
 }
 // The same for a short-string key.
 [[gnu::always_inline]] inline bool quickgetstr(lua_State* L, const TValue* t, TString* key, StkId val) {
   return quickget_(
-      L, t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
+      L, t, [key](Table * h) __attribute__((always_inline)) { return luaH_getshortstr(h, key); }, val);
 }
 
 // t[key] = val without luaV_settable, when t is a table, the key already has
@@ -152,14 +153,14 @@ template <typename SlotOf>
   h->flags = 0;  // the key may name a metamethod
   return h;
 }
-inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
+[[gnu::always_inline]] inline Table* quickset(const TValue* t, const TValue* key, const TValue* val) {
   return quickset_(
-      t, [key](Table* h) { return quickslot(h, key); }, val);
+      t, [key](Table * h) __attribute__((always_inline)) { return quickslot(h, key); }, val);
 }
 // The same for a short-string key.
 [[gnu::always_inline]] inline Table* quicksetstr(const TValue* t, TString* key, const TValue* val) {
   return quickset_(
-      t, [key](Table* h) { return luaH_getshortstr(h, key); }, val);
+      t, [key](Table * h) __attribute__((always_inline)) { return luaH_getshortstr(h, key); }, val);
 }
 
 // Makes the frame of a call of a script function when the stack has room
@@ -319,10 +320,11 @@ inline bool c_is_k(Instruction i) { return (i & (uint32_t{BITRK} << POS_C)) != 0
 
 namespace {
 
-// The loop keeps the slice's count as its excess over a limit (over = slice
-// - limit), so that the check before each instruction reads one register:
-// the budget may be spent once over > 0. Without a superyield pending that
-// is exactly "held slice > cpu_cycles_slice_max" (never true when the budget
+// The loop keeps the slice's count as its excess over a limit, less one
+// (over = slice - limit - 1), so that the check before each instruction
+// reads one register: the budget may be spent once over >= 0, the sign that
+// the charge's addition itself sets. Without a superyield pending that is
+// exactly "held slice > cpu_cycles_slice_max" (never true when the budget
 // is INT32_MAX: the limit is then beyond any count); with one pending the
 // limit is below any count, and every instruction takes the exact check
 // (which then suspends, unless the thread cannot yield). The limit is read
@@ -335,7 +337,7 @@ constexpr int64_t LIMIT_NEVER = int64_t{1} << 62;
 int64_t loop_limit;
 
 // Stores the count, which what runs outside the loop may read.
-#define savecount() G(L)->cpu.cpu_cycles_slice = tovo_held_slice(over + loop_limit);
+#define savecount() G(L)->cpu.cpu_cycles_slice = tovo_held_slice(over + loop_limit + 1);
 #define savestate()          \
   {                          \
     savecount();             \
@@ -348,7 +350,7 @@ int64_t loop_limit;
     loop_limit = cpu_.cpu_superyield != 0                 ? LIMIT_EVERY_INSTRUCTION                          \
                  : cpu_.cpu_cycles_slice_max == INT32_MAX ? LIMIT_NEVER                                      \
                                                           : static_cast<int64_t>(cpu_.cpu_cycles_slice_max); \
-    over = cpu_.cpu_cycles_slice - loop_limit;                                                               \
+    over = cpu_.cpu_cycles_slice - loop_limit - 1;                                                           \
   }
 
 // After a call out of the loop: reads the budget and finds the frame's base
@@ -371,7 +373,7 @@ int64_t loop_limit;
     base = ci->u.l.base;                  \
     k = ci->u.l.k;                        \
     pc = ci->u.l.savedpc;                 \
-    vmbreak;                              \
+    vmbreak_late(OP_RETURN);              \
   }
 
 // Runs x, which may run code outside the loop or move the stack.
@@ -413,17 +415,54 @@ int64_t loop_limit;
 
 // Fetch and budget check; each opcode's case charges its constant cost and
 // finds its operands.
-#define vmfetch()                                             \
-  {                                                           \
-    i = *pc++;                                                \
-    if (__builtin_expect(over > 0, 0)) {                      \
-      savestate();                                            \
-      if (tovo_budget_over(L)) luaV_budget_suspend(L, L->ci); \
-      loadbudget();                                           \
-    }                                                         \
+#define vmfetch()                         \
+  {                                       \
+    i = *pc++;                            \
+    if (__builtin_expect(over >= 0, 0)) { \
+      savestate();                        \
+      if (tovo_budget_over(L)) {          \
+        luaV_budget_suspend(L, L->ci);    \
+        goto yielded;                     \
+      }                                   \
+      loadbudget();                       \
+    }                                     \
   }
 
 #define charge(cost) over += (cost);
+
+// The jump that ends a case charged at its end (vmcase_late), as dojump.
+#define dojump_late(i, e, op)                  \
+  {                                            \
+    int a_ = GETARG_A(i);                      \
+    int offset_ = GETARG_sBx(i) + (e);         \
+    if (a_ > 0) {                              \
+      charge(tovo_opcode_cost(op));            \
+      closeupvalues(L->ci->u.l.base + a_ - 1); \
+      pc += offset_;                           \
+      vmbreak;                                 \
+    }                                          \
+    pc += offset_;                             \
+    vmbreak_late(op);                          \
+  }
+// A test's end in a case charged at its end: the following jump when res
+// equals A, else a skip over it.
+#define testjump_late(res, op)  \
+  {                             \
+    if ((res) != GETARG_A(i)) { \
+      pc++;                     \
+      vmbreak_late(op);         \
+    }                           \
+    i = *pc;                    \
+    dojump_late(i, 1, op);      \
+  }
+// A way out of a case charged at its end that runs x as Protect does: it
+// charges first and ends the case.
+#define Protect_late(op, x)       \
+  {                               \
+    charge(tovo_opcode_cost(op)); \
+    Protect(x);                   \
+    vmbreak;                      \
+  }
 
 #ifdef TOVO_COMPUTED_GOTO
 // The dispatch table's index for an instruction: its low byte.
@@ -435,6 +474,35 @@ inline unsigned dispatch_index(Instruction i) { return static_cast<uint8_t>(i); 
 #define vmbreak \
   vmfetch();    \
   vmdispatch(dispatch_index(i))
+// A case that charges op's cost where it goes on with the next instruction
+// (vmbreak_late), so that the budget check tests the charge's own result.
+// Its other ways out charge first, as the other cases do, before anything
+// that may read the count, and end with vmbreak.
+#define vmcase_late(l) L_##l:
+#if defined(__x86_64__)
+// The addition's sign flag is the check (an asm of its own, which the
+// compiler can neither merge with the charges of other ways out nor
+// separate from the jump).
+#define vmbreak_late(op)                                                                              \
+  {                                                                                                   \
+    bool due_;                                                                                        \
+    i = *pc++;                                                                                        \
+    __asm__ volatile("add %2, %0" : "+r"(over), "=@ccns"(due_) : "i"(int64_t{tovo_opcode_cost(op)})); \
+    if (__builtin_expect(due_, 0)) {                                                                  \
+      savestate();                                                                                    \
+      if (tovo_budget_over(L)) {                                                                      \
+        luaV_budget_suspend(L, L->ci);                                                                \
+        goto yielded;                                                                                 \
+      }                                                                                               \
+      loadbudget();                                                                                   \
+    }                                                                                                 \
+    vmdispatch(dispatch_index(i));                                                                    \
+  }
+#else
+#define vmbreak_late(op)        \
+  charge(tovo_opcode_cost(op)); \
+  vmbreak
+#endif
 #else
 inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
 // clang-format off
@@ -446,6 +514,11 @@ inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
 #define vmform(l, op) \
   case l:             \
     charge(tovo_opcode_cost(op));
+#define vmcase_late(l) \
+  case l:
+#define vmbreak_late(op)          \
+  charge(tovo_opcode_cost(op));  \
+  break
 // clang-format on
 #define vmbreak break
 #endif
@@ -455,7 +528,7 @@ inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
 
 // An arithmetic opcode: the number fast path, else luaV_arith.
 #define arith_op(OP, TM, expr)                                   \
-  vmcase(OP) {                                                   \
+  vmcase_late(OP) {                                              \
     StkId ra = RA(i);                                            \
     const TValue* rb = RKB(i);                                   \
     const TValue* rc = RKC(i);                                   \
@@ -463,25 +536,27 @@ inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
       lua_Number nb = nvalue(rb), nc = nvalue(rc);               \
       (void)nc;                                                  \
       setnvalue(ra, (expr));                                     \
-    } else {                                                     \
-      Protect(luaV_arith(L, ra, rb, rc, TM));                    \
+      vmbreak_late(OP);                                          \
     }                                                            \
+    charge(tovo_opcode_cost(OP));                                \
+    Protect(luaV_arith(L, ra, rb, rc, TM));                      \
   }                                                              \
   vmbreak;
 
 // The loop form of an arithmetic opcode with a register B and a number
 // constant C.
 #define arith_k_op(FORM, OP, TM, expr)             \
-  vmform(FORM, OP) {                               \
+  vmcase_late(FORM) {                              \
     StkId ra = RA(i);                              \
     const TValue* rb = RB(i);                      \
     const TValue* kc = KC(i);                      \
     if (__builtin_expect(ttisnumber(rb), 1)) {     \
       lua_Number nb = nvalue(rb), nc = nvalue(kc); \
       setnvalue(ra, (expr));                       \
-    } else {                                       \
-      Protect(luaV_arith(L, ra, rb, kc, TM));      \
+      vmbreak_late(OP);                            \
     }                                              \
+    charge(tovo_opcode_cost(OP));                  \
+    Protect(luaV_arith(L, ra, rb, kc, TM));        \
   }                                                \
   vmbreak;
 
@@ -489,16 +564,22 @@ inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
 // number constant: cmp(x, y) compares two numbers, fallback(L, x, y) any two
 // values.
 #define compare_k_op(FORM, OP, cmp, fallback)                                        \
-  vmform(FORM, OP) {                                                                 \
+  vmcase_late(FORM) {                                                                \
     bool k_right = __builtin_expect(c_is_k(i), 1);                                   \
     const TValue* x = k_right ? RB(i) : RC(i);                                       \
     int res;                                                                         \
     if (__builtin_expect(ttisnumber(x), 1)) {                                        \
       res = k_right ? cmp(nvalue(x), nvalue(KC(i))) : cmp(nvalue(KB(i)), nvalue(x)); \
-    } else {                                                                         \
-      Protect(res = fallback(L, RKB(i), RKC(i)));                                    \
-      i = pc[-1];                                                                    \
+      if (res != GETARG_A(i)) {                                                      \
+        pc++;                                                                        \
+        vmbreak_late(OP);                                                            \
+      }                                                                              \
+      i = *pc;                                                                       \
+      dojump_late(i, 1, OP);                                                         \
     }                                                                                \
+    charge(tovo_opcode_cost(OP));                                                    \
+    Protect(res = fallback(L, RKB(i), RKC(i)));                                      \
+    i = pc[-1];                                                                      \
     if (res != GETARG_A(i)) {                                                        \
       pc++;                                                                          \
     } else {                                                                         \
@@ -558,17 +639,17 @@ enterframe:  // here over is current, and every frame's saved pc
     vmfetch();
   dispatch:
     vmdispatch(dispatch_index(i)) {
-      vmcase(OP_MOVE) { setobj(RA(i), RB(i)); }
-      vmbreak;
-      vmcase(OP_LOADK) { setobj(RA(i), k + GETARG_Bx(i)); }
-      vmbreak;
+      vmcase_late(OP_MOVE) { setobj(RA(i), RB(i)); }
+      vmbreak_late(OP_MOVE);
+      vmcase_late(OP_LOADK) { setobj(RA(i), k + GETARG_Bx(i)); }
+      vmbreak_late(OP_LOADK);
       vmcase(OP_LOADKX) { setobj(RA(i), k + GETARG_Ax(*pc++)); }
       vmbreak;
-      vmcase(OP_LOADBOOL) {
+      vmcase_late(OP_LOADBOOL) {
         setbvalue(RA(i), GETARG_B(i));
         if (GETARG_C(i)) pc++;
       }
-      vmbreak;
+      vmbreak_late(OP_LOADBOOL);
       vmcase(OP_LOADNIL) {
         StkId ra = RA(i);
         int b = GETARG_B(i);
@@ -577,56 +658,56 @@ enterframe:  // here over is current, and every frame's saved pc
         } while (b--);
       }
       vmbreak;
-      vmcase(OP_GETUPVAL) { setobj(RA(i), CL()->upvals[GETARG_B(i)]->v); }
-      vmbreak;
-      vmcase(OP_GETTABUP) {
+      vmcase_late(OP_GETUPVAL) { setobj(RA(i), CL()->upvals[GETARG_B(i)]->v); }
+      vmbreak_late(OP_GETUPVAL);
+      vmcase_late(OP_GETTABUP) {
         // Usually a global: a short-string constant key.
         StkId ra = RA(i);
         const TValue* t = CL()->upvals[GETARG_B(i)]->v;
         const TValue* rc = RKC(i);
         bool done =
             __builtin_expect(ttisshrstring(rc), 1) ? quickgetstr(L, t, tsvalue(rc), ra) : quickget(L, t, rc, ra);
-        if (__builtin_expect(!done, 0)) Protect(luaV_gettable(L, t, rc, ra));
+        if (__builtin_expect(!done, 0)) Protect_late(OP_GETTABUP, luaV_gettable(L, t, rc, ra));
       }
-      vmbreak;
-      vmcase(OP_GETTABLE) {
+      vmbreak_late(OP_GETTABUP);
+      vmcase_late(OP_GETTABLE) {
         StkId ra = RA(i);
         const TValue* rb = RB(i);
         const TValue* rc = RKC(i);
-        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+        if (!quickget(L, rb, rc, ra)) Protect_late(OP_GETTABLE, luaV_gettable(L, rb, rc, ra));
       }
-      vmbreak;
-      vmcase(OP_SETTABUP) {
+      vmbreak_late(OP_GETTABLE);
+      vmcase_late(OP_SETTABUP) {
         // Usually a global: a short-string constant key.
         const TValue* t = CL()->upvals[GETARG_A(i)]->v;
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         Table* h = __builtin_expect(ttisshrstring(rb), 1) ? quicksetstr(t, tsvalue(rb), rc) : quickset(t, rb, rc);
         if (__builtin_expect(h != nullptr, 1)) {
-          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+          if (valiswhite(rc) && isblack(h)) Protect_late(OP_SETTABUP, luaC_barrierback_(L, h));
         } else {
-          Protect(luaV_settable(L, t, rb, rc));
+          Protect_late(OP_SETTABUP, luaV_settable(L, t, rb, rc));
         }
       }
-      vmbreak;
-      vmcase(OP_SETUPVAL) {
+      vmbreak_late(OP_SETTABUP);
+      vmcase_late(OP_SETUPVAL) {
         StkId ra = RA(i);
         UpVal* uv = CL()->upvals[GETARG_B(i)];
         setobj(uv->v, ra);
-        if (valiswhite(ra) && isblack(uv)) Protect(luaC_barrier_(L, uv, gcvalue(ra)));
+        if (valiswhite(ra) && isblack(uv)) Protect_late(OP_SETUPVAL, luaC_barrier_(L, uv, gcvalue(ra)));
       }
-      vmbreak;
-      vmcase(OP_SETTABLE) {
+      vmbreak_late(OP_SETUPVAL);
+      vmcase_late(OP_SETTABLE) {
         StkId ra = RA(i);
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         if (Table* h = quickset(ra, rb, rc)) {
-          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+          if (valiswhite(rc) && isblack(h)) Protect_late(OP_SETTABLE, luaC_barrierback_(L, h));
         } else {
-          Protect(luaV_settable(L, ra, rb, rc));
+          Protect_late(OP_SETTABLE, luaV_settable(L, ra, rb, rc));
         }
       }
-      vmbreak;
+      vmbreak_late(OP_SETTABLE);
       vmcase(OP_NEWTABLE) {
         StkId ra = RA(i);
         int b = GETARG_B(i);
@@ -635,14 +716,14 @@ enterframe:  // here over is current, and every frame's saved pc
         checkGC();
       }
       vmbreak;
-      vmcase(OP_SELF) {
+      vmcase_late(OP_SELF) {
         StkId ra = RA(i);
         StkId rb = RB(i);
         const TValue* rc = RKC(i);
         setobj(ra + 1, rb);
-        if (!quickget(L, rb, rc, ra)) Protect(luaV_gettable(L, rb, rc, ra));
+        if (!quickget(L, rb, rc, ra)) Protect_late(OP_SELF, luaV_gettable(L, rb, rc, ra));
       }
-      vmbreak;
+      vmbreak_late(OP_SELF);
       arith_op(OP_ADD, TM_ADD, tovo_wrap_add(nb, nc));
       arith_op(OP_SUB, TM_SUB, tovo_wrap_sub(nb, nc));
       arith_op(OP_MUL, TM_MUL, kx_fmul(nb, nc));
@@ -682,8 +763,8 @@ enterframe:  // here over is current, and every frame's saved pc
         }
       }
       vmbreak;
-      vmcase(OP_NOT) { setbvalue(RA(i), l_isfalse(RB(i))); }
-      vmbreak;
+      vmcase_late(OP_NOT) { setbvalue(RA(i), l_isfalse(RB(i))); }
+      vmbreak_late(OP_NOT);
       vmcase(OP_LEN) { Protect(luaV_objlen(L, RA(i), RB(i))); }
       vmbreak;
       vmcase(OP_CONCAT) {
@@ -696,9 +777,8 @@ enterframe:  // here over is current, and every frame's saved pc
         checkGC();
       }
       vmbreak;
-      vmcase(OP_JMP) { dojump(i, 0); }
-      vmbreak;
-      vmcase(OP_EQ) {
+      vmcase_late(OP_JMP) { dojump_late(i, 0, OP_JMP); }
+      vmcase_late(OP_EQ) {
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
         int res;
@@ -709,26 +789,30 @@ enterframe:  // here over is current, and every frame's saved pc
         } else if (iscollectable(rb) && gcvalue(rb) == gcvalue(rc)) {
           res = 1;  // the same object: equal without "__eq"
         } else {
+          charge(tovo_opcode_cost(OP_EQ));
           Protect(res = luaV_equalobj_(L, rb, rc));
           i = pc[-1];
+          if (res != GETARG_A(i)) {
+            pc++;
+          } else {
+            donextjump();
+          }
+          vmbreak;
         }
-        if (res != GETARG_A(i)) {
-          pc++;
-        } else {
-          donextjump();
-        }
+        testjump_late(res, OP_EQ);
       }
-      vmbreak;
-      vmcase(OP_LT) {
+      vmcase_late(OP_LT) {
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        int res;
         if (ttisnumber(rb) && ttisnumber(rc)) {
+          int res;
           res = nvalue(rb) < nvalue(rc);
-        } else {
-          Protect(res = luaV_lessthan(L, rb, rc));
-          i = pc[-1];
+          testjump_late(res, OP_LT);
         }
+        charge(tovo_opcode_cost(OP_LT));
+        int res;
+        Protect(res = luaV_lessthan(L, rb, rc));
+        i = pc[-1];
         if (res != GETARG_A(i)) {
           pc++;
         } else {
@@ -736,16 +820,18 @@ enterframe:  // here over is current, and every frame's saved pc
         }
       }
       vmbreak;
-      vmcase(OP_LE) {
+      vmcase_late(OP_LE) {
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        int res;
         if (ttisnumber(rb) && ttisnumber(rc)) {
+          int res;
           res = nvalue(rb) <= nvalue(rc);
-        } else {
-          Protect(res = luaV_lessequal(L, rb, rc));
-          i = pc[-1];
+          testjump_late(res, OP_LE);
         }
+        charge(tovo_opcode_cost(OP_LE));
+        int res;
+        Protect(res = luaV_lessequal(L, rb, rc));
+        i = pc[-1];
         if (res != GETARG_A(i)) {
           pc++;
         } else {
@@ -753,26 +839,26 @@ enterframe:  // here over is current, and every frame's saved pc
         }
       }
       vmbreak;
-      vmcase(OP_TEST) {
+      vmcase_late(OP_TEST) {
         StkId ra = RA(i);
         if (GETARG_C(i) ? l_isfalse(ra) : !l_isfalse(ra)) {
           pc++;
-        } else {
-          donextjump();
+          vmbreak_late(OP_TEST);
         }
+        i = *pc;
+        dojump_late(i, 1, OP_TEST);
       }
-      vmbreak;
-      vmcase(OP_TESTSET) {
+      vmcase_late(OP_TESTSET) {
         StkId rb = RB(i);
         if (GETARG_C(i) ? l_isfalse(rb) : !l_isfalse(rb)) {
           pc++;
-        } else {
-          setobj(RA(i), rb);
-          donextjump();
+          vmbreak_late(OP_TESTSET);
         }
+        setobj(RA(i), rb);
+        i = *pc;
+        dojump_late(i, 1, OP_TESTSET);
       }
-      vmbreak;
-      vmcase(OP_CALL) {
+      vmcase_late(OP_CALL) {
         CallInfo* ci = L->ci;
         StkId ra = RA(i);
         int b = GETARG_B(i);
@@ -785,37 +871,60 @@ enterframe:  // here over is current, and every frame's saved pc
           int nargs = b;  // the function and its arguments
           bool fixed = b == p->callargs || (b == 0 && (nargs = topcount(L, ra)) == p->callargs);
           if (__builtin_expect(fixed && slot_at(ra, p->callroom) < L->stack_last, 1)) {
-            if (__builtin_expect(ci->next == nullptr, 0)) {
+            CallInfo* nci = ci->next;
+            if (__builtin_expect(nci == nullptr, 0)) {
+              charge(tovo_opcode_cost(OP_CALL));
               savecount();
-              moreframes(L, ra + nargs);
+              nci = moreframes(L, ra + nargs);
               loadbudget();
+              charge(-tovo_opcode_cost(OP_CALL));  // charged at the end
             }
-            ci = ci->next;
+            ci = nci;
             ci->func = ra;
             base = ra + 1;
             ci->u.l.base = base;
             ci->top = base + p->maxstacksize;
             // The wanted results, decoded where they are stored (a local
-            // from the case's start would live in a stack slot).
-            setframekind(ci, GETARG_C(i) - 1, QUICK_CALL_STATUS);
+            // from the case's start would live in a stack slot; the empty
+            // asm keeps the compiler from sharing the general path's).
+            Instruction ic = i;
+            __asm__("" : "+r"(ic));
+            setframekind(ci, GETARG_C(ic) - 1, QUICK_CALL_STATUS);
             k = p->k;
             ci->u.l.k = k;
             L->ci = ci;
             L->top = ci->top;
             pc = p->code;
             if (luaC_stepdue(L)) {
+              charge(tovo_opcode_cost(OP_CALL));
               savestate();
               luaC_checkGC(L);
               goto newframe;
             }
-            vmbreak;
+            vmbreak_late(OP_CALL);
           }
         }
         int nresults = GETARG_C(i) - 1;
+        charge(tovo_opcode_cost(OP_CALL));
         StkId top = b != 0 ? ra + b : L->top;  // else the previous instruction set the top
-        CallInfo* nci = ttisLclosure(ra) && ci->next != nullptr
-                            ? quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY)
-                            : nullptr;
+        CallInfo* nci = nullptr;
+        if (ttislcf(ra)) {
+          L->top = top;
+          // The usual switch between a coroutine and its resumer: nothing
+          // runs outside the loop, the count stays in over.
+          lua_State* other =
+              fvalue(ra) == luaB_coresume
+                  ? (ttisthread(ra + 1) ? luaD_coresumequick(run->level, L, ra, nresults, &run->lj) : nullptr)
+              : fvalue(ra) == luaB_yield && L != run->L0 ? luaD_yieldquick(run->level, L, ra, nresults)
+                                                         : nullptr;
+          if (other != nullptr) {
+            L = run->running = other;  // from here on an error is the other thread's
+            ci = L->ci;
+            goto enterframe;
+          }
+        } else if (ttisLclosure(ra) && ci->next != nullptr) {
+          nci = quickframe(L, ci, ra, top, nresults, CIST_LUA | CIST_REENTRY);
+        }
         if (nci != nullptr) {
           ci = nci;
           if (luaC_stepdue(L)) {
@@ -829,18 +938,6 @@ enterframe:  // here over is current, and every frame's saved pc
           pc = CL()->p->code;
         } else {
           L->top = top;
-          // The usual switch between a coroutine and its resumer: nothing
-          // runs outside the loop, the count stays in over.
-          lua_State* other = !ttislcf(ra) ? nullptr
-                             : fvalue(ra) == luaB_coresume && ttisthread(ra + 1)
-                                 ? luaD_coresumequick(run->level, L, ra, nresults, &run->lj)
-                             : fvalue(ra) == luaB_yield && L != run->L0 ? luaD_yieldquick(run->level, L, ra, nresults)
-                                                                        : nullptr;
-          if (other != nullptr) {
-            L = run->running = other;  // from here on an error is the other thread's
-            ci = L->ci;
-            goto enterframe;
-          }
           savecount();
           if (ttisfcf(ra)) {  // a fast native function: no frame
             L->nargs = static_cast<int32_t>(L->top - ra) - 1;
@@ -930,12 +1027,14 @@ enterframe:  // here over is current, and every frame's saved pc
         }
       }
       vmbreak;
-      vmcase(OP_RETURN) {
+      vmcase_late(OP_RETURN) {
         CallInfo* ci = L->ci;
         StkId ra = RA(i);
         int b = GETARG_B(i);
         if (luaF_hasopen(L, base)) {
+          charge(tovo_opcode_cost(OP_RETURN));
           Protect(luaF_close(L, base));
+          charge(-tovo_opcode_cost(OP_RETURN));  // charged where the case ends
           i = pc[-1];
           ra = RA(i);
           b = GETARG_B(i);
@@ -960,6 +1059,7 @@ enterframe:  // here over is current, and every frame's saved pc
           for (int j = 0; j < b - 1; j++) setobj(res + j, ra + j);
           quick_return_to_caller(ci->top);
         }
+        charge(tovo_opcode_cost(OP_RETURN));
         if (b == 2 && framekind(ci, QUICK_RETURN_MASK) == QUICK_RETURN_ONE) {
           // The same for any other frame this loop made.
           setobj(res, ra);
@@ -1008,7 +1108,7 @@ enterframe:  // here over is current, and every frame's saved pc
         L->top = wanted != LUA_MULTRET ? ci->top : res;
         goto enterframe;
       }
-      vmcase(OP_FORLOOP) {
+      vmcase_late(OP_FORLOOP) {
         StkId ra = RA(i);
         lua_Number step = nvalue(ra + 2);
         lua_Number idx = tovo_wrap_add(nvalue(ra), step);
@@ -1025,7 +1125,7 @@ enterframe:  // here over is current, and every frame's saved pc
           }
         }
       }
-      vmbreak;
+      vmbreak_late(OP_FORLOOP);
       vmcase(OP_FORPREP) {
         StkId ra = RA(i);
         Protect(forprep(L, ra));
@@ -1123,7 +1223,7 @@ enterframe:  // here over is current, and every frame's saved pc
       arith_k_op(OPF_MULK, OP_MUL, TM_MUL, kx_fmul(nb, nc));
       arith_k_op(OPF_DIVK, OP_DIV, TM_DIV, kx_fdiv(nb, nc));
       arith_k_op(OPF_MODK, OP_MOD, TM_MOD, kx_fmod(nb, nc));
-      vmform(OPF_EQK, OP_EQ) {
+      vmcase_late(OPF_EQK) {
         // A constant is never a table or a full userdata: no "__eq" applies.
         bool k_right = c_is_k(i);
         const TValue* x = k_right ? RB(i) : RC(i);
@@ -1140,26 +1240,27 @@ enterframe:  // here over is current, and every frame's saved pc
         }
         if (res != GETARG_A(i)) {
           pc++;
-        } else {
-          donextjump();
+          vmbreak_late(OP_EQ);
         }
+        i = *pc;
+        dojump_late(i, 1, OP_EQ);
       }
-      vmbreak;
       compare_k_op(OPF_LTK, OP_LT, less_number, luaV_lessthan);
       compare_k_op(OPF_LEK, OP_LE, less_equal_number, luaV_lessequal);
-      vmform(OPF_GETTABLEK, OP_GETTABLE) {
+      vmcase_late(OPF_GETTABLEK) {
         StkId ra = RA(i);
         const TValue* rb = RB(i);
         const TValue* kc = KC(i);
-        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0)) Protect(luaV_gettable(L, rb, kc, ra));
+        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0))
+          Protect_late(OP_GETTABLE, luaV_gettable(L, rb, kc, ra));
       }
-      vmbreak;
-      vmform(OPF_SETTABLEK, OP_SETTABLE) {
+      vmbreak_late(OP_GETTABLE);
+      vmcase_late(OPF_SETTABLEK) {
         StkId ra = RA(i);
         const TValue* kb = KB(i);
         const TValue* rc = RKC(i);
         if (Table* h = quicksetstr(ra, tsvalue(kb), rc); __builtin_expect(h != nullptr, 1)) {
-          if (valiswhite(rc) && isblack(h)) Protect(luaC_barrierback_(L, h));
+          if (valiswhite(rc) && isblack(h)) Protect_late(OP_SETTABLE, luaC_barrierback_(L, h));
         } else if (ttistable(ra) && hvalue(ra)->metatable == nullptr) {
           // A new key of a table without a metatable (one that its
           // constructor fills, say), made as luaV_settable makes it: at
@@ -1173,21 +1274,22 @@ enterframe:  // here over is current, and every frame's saved pc
             t->flags = 0;
             if (isblack(t) && (iswhite(gcvalue(kb)) || valiswhite(rc))) luaC_barrierback_(L, t);
           } else {
-            Protect(setobj(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
+            Protect_late(OP_SETTABLE, setobj(luaH_newkey(L, t, kb), rc); t->flags = 0; luaC_barrierback(L, t, rc));
           }
         } else {
-          Protect(luaV_settable(L, ra, kb, rc));
+          Protect_late(OP_SETTABLE, luaV_settable(L, ra, kb, rc));
         }
       }
-      vmbreak;
-      vmform(OPF_SELFK, OP_SELF) {
+      vmbreak_late(OP_SETTABLE);
+      vmcase_late(OPF_SELFK) {
         StkId ra = RA(i);
         StkId rb = RB(i);
         const TValue* kc = KC(i);
         setobj(ra + 1, rb);
-        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0)) Protect(luaV_gettable(L, rb, kc, ra));
+        if (__builtin_expect(!quickgetstr(L, rb, tsvalue(kc), ra), 0))
+          Protect_late(OP_SELF, luaV_gettable(L, rb, kc, ra));
       }
-      vmbreak;
+      vmbreak_late(OP_SELF);
 #ifndef TOVO_COMPUTED_GOTO
       default:
 #endif
@@ -1195,7 +1297,7 @@ enterframe:  // here over is current, and every frame's saved pc
         vmbreak;
     }
   }
-yielded:  // the running thread yielded by returning: its resume ends
+yielded:  // the running thread yielded by returning or was suspended: its resume ends
   if (L == run->L0) return;
   L = luaD_coresumeend(L, LUA_OK, &run->running);
   goto newframe;

@@ -70,6 +70,9 @@ tovo_mixer_state_record tarq_get_tovo_mixer_state(int32_t channel, int32_t now_m
 }
 
 void tarq_take_mixer_snapshot(tovo_mixer_snapshot* snapshot, int32_t now_ms) {
+  // One hold of the audio lock for all five records: the queries below take
+  // it again without going to the device.
+  tarq_audio_guard lock;
   for (int i = 0; i < 4; i++) {
     snapshot->voice[i] = tarq_get_tovo_mixer_state(i, now_ms);
     if (!snapshot->voice[i].sfx) snapshot->voice[i] = tarq_get_tovo_mixer_state(i + 4, now_ms);

@@ -29,6 +29,40 @@ TEST_F(screen_render, DisplayPaletteAndHighColours) {
   EXPECT_EQ(tovo_extpal_glitch_end(), 0);
 }
 
+// Every byte value at every column, through palettes whose entries carry
+// bits beyond the shown colours: each pixel is its own palette entry, masked,
+// in each palette mode that goes through a whole row at a time.
+TEST_F(screen_render, EveryByteThroughEachRowPaletteMode) {
+  for (int i = 0; i < 16; i++) {
+    pstate().screen_pal[i] = 0x70 | ((i * 7 + 3) & 15) | (i & 1 ? 0x80 : 0);
+    pstate().secondary_pal[i] = 0x180 | ((i * 11) & 15);
+    pstate().ram[TOVO_REG_ROW_BITS + i] = (uint8_t)(0xa5 ^ (i * 29));
+  }
+  for (int y = 0; y < 128; y++)
+    for (int x = 0; x < 128; x++) page->rows[y][x] = (uint8_t)(x * 2 + y * 3);
+  auto bit = [](int y) { return (pstate().ram[TOVO_REG_ROW_BITS + y / 8] >> (y % 8)) & 1; };
+  auto shown = [](int32_t c) { return (uint8_t)(c & 0x8f); };
+  struct mode_case {
+    uint8_t pal_mode;
+    int colour;  // the colour of a one-colour mode, or -1
+  };
+  const mode_case cases[] = {{0x00, -1}, {0x10, -1}, {0x30, 0}, {0x3b, 11}, {0x3f, 15}};
+  for (const mode_case& c : cases) {
+    SCOPED_TRACE(c.pal_mode);
+    pstate().ram[TOVO_REG_PAL_MODE] = c.pal_mode;
+    memset(dst->pixels, 0xee, 128 * 128);
+    render();
+    for (int y = 0; y < 128; y++)
+      for (int x = 0; x < 128; x++) {
+        const int k = page->rows[y][x] & 15;
+        int32_t want = pstate().screen_pal[k];
+        if (c.pal_mode == 0x10 && bit(y)) want = pstate().secondary_pal[k];
+        if (c.colour == k) want = pstate().secondary_pal[bit(y) ? (y / 8 + 1) % 16 : y / 8];
+        ASSERT_EQ(dst->rows[y][x], shown(want)) << x << "," << y;
+      }
+  }
+}
+
 TEST_F(screen_render, RowSelectedSecondaryPaletteStartsTheGlitch) {
   pstate().ram[0x5f5f] = 0x10;
   render();

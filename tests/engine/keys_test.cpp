@@ -139,6 +139,73 @@ TEST_F(Keys, KeyCodesAndTheNoCodePress) {
   EXPECT_TRUE(drain().empty());
 }
 
+// The pump's closing no-code press: only a key that reads as pressed this
+// frame makes it, wherever the key sits in the table.
+TEST_F(Keys, NoCodePressOnlyForAKeyReadAsPressed) {
+  struct pump_case {
+    const char* name;
+    int32_t scancode;
+    int32_t frames;  // frames seen with the key down, 10 ms apart
+    bool block;      // blocked after the last frame
+    bool code;       // a -1 is queued
+  };
+  const pump_case cases[] = {
+      {"no key", -1, 1, false, false},
+      {"fresh press", SDL_SCANCODE_A, 1, false, true},
+      {"held over a frame", SDL_SCANCODE_A, 2, false, false},
+      {"held into the repeat", SDL_SCANCODE_A, 52, false, true},
+      {"fresh but blocked", SDL_SCANCODE_A, 1, true, false},
+      {"last key of the table", TARQ_NUM_KEYS - 1, 1, false, true},
+      {"last key, held", TARQ_NUM_KEYS - 1, 2, false, false},
+  };
+  for (const pump_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tarq_keys_reset();
+    memset(sdl, 0, sizeof sdl);
+    if (c.scancode >= 0) sdl[c.scancode] = 1;
+    for (int32_t f = 0; f < c.frames; f++) frame(f * 10);
+    if (c.block) tarq_block_key(c.scancode);
+    tarq_finish_key_pump(0);
+    EXPECT_EQ(drain(), c.code ? std::vector<int32_t>{-1} : std::vector<int32_t>{});
+  }
+  // Keys past the count SDL reports read up, even if they were down.
+  tarq_keys_reset();
+  memset(sdl, 0, sizeof sdl);
+  sdl[300] = 1;
+  frame(0);
+  EXPECT_EQ(tarq_key_down(300), 1);
+  tarq_update_key_tables(sdl, 300, 0, 10);
+  EXPECT_EQ(tarq_key_down(300), 0);
+}
+
+// Any entry that is not up, made by any writer of the table and wherever it
+// sits in the table, is seen; once all are up again none is.
+TEST_F(Keys, AnyKeyEntrySeesEveryWriter) {
+  const struct {
+    const char* name;
+    void (*write)(uint8_t* sdl);
+  } writers[] = {
+      {"the pump, first key", [](uint8_t* sdl) { sdl[0] = 1; }},
+      {"the pump, last key", [](uint8_t* sdl) { sdl[TARQ_NUM_KEYS - 1] = 1; }},
+      {"set", [](uint8_t*) { tarq_set_key(200, 3); }},
+      {"hold", [](uint8_t*) { tarq_hold_key(TARQ_NUM_KEYS - 1); }},
+      {"mark", [](uint8_t*) { tarq_mark_key_down(SDL_SCANCODE_CAPSLOCK); }},
+  };
+  for (const auto& w : writers) {
+    SCOPED_TRACE(w.name);
+    tarq_keys_reset();
+    memset(sdl, 0, sizeof sdl);
+    frame(0);
+    EXPECT_FALSE(tarq_any_key_entry());
+    w.write(sdl);
+    frame(10);  // the table-only writers' entries are put back to the pump's
+    w.write(sdl);
+    EXPECT_TRUE(tarq_any_key_entry());
+    tarq_release_keys();
+    EXPECT_FALSE(tarq_any_key_entry());
+  }
+}
+
 TEST_F(Keys, TabRightAfterFocusAndTabWithAltGiveNoCode) {
   SDL_Event focus{};
   focus.type = SDL_WINDOWEVENT;

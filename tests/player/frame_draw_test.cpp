@@ -49,6 +49,34 @@ TEST_F(frame_draw, StoppedScreenShowsTheBar) {
   EXPECT_EQ(tarq_window.tarq_back_page->rows[120][10], 0);
 }
 
+// Whatever the page held before is gone after a frame: where the display is
+// not copied (a wider page, a narrowed clip) the page is cleared, and where
+// it covers the page, the display's bytes replace the old ones.
+TEST_F(frame_draw, NothingOfThePreviousFrameStays) {
+  const struct {
+    const char* what;
+    int32_t width, clip_x1;
+    int32_t x;      // the column looked at, in row 64
+    int32_t shown;  // what it holds after the frame
+  } cases[] = {
+      {"a page the size of the display", 128, 128, 100, 5}, {"beside the display on a wider page", 256, 256, 200, 0},
+      {"the display on a wider page", 256, 256, 100, 5},    {"outside a narrowed clip", 128, 96, 100, 0},
+      {"inside a narrowed clip", 128, 96, 90, 5},
+  };
+  shell.mode = TOVO_MODE_RUNNING;
+  shell.program_started = 0;  // the display is screen 0 as it is
+  memset(pstate().screens[0]->pixels, 5, 128 * 128);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    tarq_destroy_bitmap(tarq_window.tarq_back_page);
+    tarq_bitmap* page = tarq_window.tarq_back_page = tarq_create_bitmap(c.width, 128, 8);
+    page->clip_x1 = c.clip_x1;
+    memset(page->pixels, 9, static_cast<size_t>(c.width) * 128);
+    tovo_frame_draw();
+    EXPECT_EQ(page->rows[64][c.x], c.shown);
+  }
+}
+
 TEST_F(frame_draw, PendingActionKeepsThePreviousFrame) {
   memset(tarq_window.tarq_back_page->pixels, 9, 256 * 128);
   run_state().pending_action = TOVO_PENDING_RUN;

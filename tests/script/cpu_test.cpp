@@ -4,7 +4,9 @@
 // for suspensions inside non-yieldable calls, and saturating counters.
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "script/api/api_access.h"
 #include "script/lib/lib_base.h"
 #include "script/lualib.h"
 #include "script/vm/cpu_budget.h"
@@ -98,6 +100,66 @@ TEST_F(CpuTest, AFreshBudgetAfterASuspensionKeepsCountingNormally) {
   }
   // Slices end before the JMP, the ADD, the ADD and the ADD: 11, 11, 12, 12.
   EXPECT_EQ(lua_get_cpu_cycles(L), 11 + 11 + 12 + 12);
+}
+
+int test_setmetatable(lua_State* L) {
+  lua_settop(L, 2);
+  lua_setmetatable(L, 1);
+  return 1;
+}
+
+// Appends the count so far to the string its upvalue points to.
+int record_count(lua_State* L) {
+  auto* seen = static_cast<std::string*>(lua_touserdata(L, lua_upvalueindex(1)));
+  *seen += (seen->empty() ? "" : ",") + std::to_string(lua_get_cpu_cycles(L));
+  return 0;
+}
+
+// What a native function called by an instruction (through a metamethod or
+// a call) sees of the count, and the count when an instruction raises an
+// error, hold that instruction's charge; a frame's return, with or without
+// open upvalues, and the calls in between leave the total the sum of the
+// charges.
+TEST_F(CpuTest, CallsOutOfAnInstructionSeeItsCharge) {
+  struct Case {
+    const char* src;
+    const char* seen;  // the counts record_count saw
+    int total;
+  } cases[] = {
+      {"local t = setmetatable({}, {__index = record}) local a = t.x", "14", 16},
+      {"local t, k = setmetatable({}, {__index = record}), 'x' local a = t[k]", "15", 17},
+      {"local t = setmetatable({}, {__newindex = record}) t.x = 1", "14", 16},
+      {"local t, k = setmetatable({}, {__newindex = record}), 'x' t[k] = 1", "15", 17},
+      {"setmetatable(_ENV, {__index = record}) local a = absent", "14", 16},
+      {"setmetatable(_ENV, {__newindex = record}) absent = 1", "14", 16},
+      {"local t = setmetatable({}, {__index = record}) t:m()", "14", 16},
+      {"local mt = {__lt = record, __le = record, __eq = record} local t, u = setmetatable({}, mt), setmetatable({}, "
+       "mt) if t < u then end if t <= u then end if t == u then end",
+       "30,32,34", 36},
+      {"local t = setmetatable({}, {__add = record, __sub = record}) local a = t + 1 local b = t - t", "17,18", 20},
+      {"local t = setmetatable({}, {__call = record}) t() t(1, 2)", "15,20", 22},
+      {"local n local a = n.x", "", 4},
+      {"local n = 'a' if n < 1 then end", "", 3},
+      {"local n = {} local a = n - 1", "", 3},
+      {"local n local a = n()", "", 5},
+      {"local function f(v) local g = function() return v end return v end record() f(1) record() f(2) record()",
+       "6,18,30", 32},
+      {"local function f(n) if n == 0 then return 0 end return f(n - 1) + 1 end record() f(40) record()", "6,419", 421},
+  };
+  std::string seen;
+  set_global_function("setmetatable", test_setmetatable);
+  lua_pushlightuserdata(L, &seen);
+  set_global_function("record", record_count, 1);
+  for (const Case& c : cases) {
+    seen.clear();
+    load(c.src);
+    lua_reset_cpu_cycles(L, 0);
+    lua_pcall(L, 0, 0, 0);
+    int total = lua_get_cpu_cycles(L);
+    lua_settop(L, 0);
+    EXPECT_EQ(seen, c.seen) << c.src;
+    EXPECT_EQ(total, c.total) << c.src;
+  }
 }
 
 int request_superyield(lua_State* L) { return lua_cpu_superyield(L, 0); }
@@ -449,12 +511,6 @@ const char* const kSuspendedPrograms[] = {
     "s = s + v end return s",
 };
 
-int test_setmetatable(lua_State* L) {
-  lua_settop(L, 2);
-  lua_setmetatable(L, 1);
-  return 1;
-}
-
 int test_rawset(lua_State* L) {
   setobj(luaH_set(L, hvalue(L->ci->func + 1), L->ci->func + 2), L->ci->func + 3);
   return 0;
@@ -488,6 +544,77 @@ TEST_F(CpuTest, InterruptedMetamethodsAndCallsFinishTheirInstructions) {
       EXPECT_EQ(lua_tonumber(T, -1), expected) << src << " with a budget of " << budget;
       lua_pop(L, 1);
     }
+  }
+}
+
+int wrapped_coresume(lua_State* L) { return luaB_coresume(L); }
+
+// Where each slice of a run ends: the cycles charged so far, the depth of
+// the suspended thread's frames and the line its innermost frame runs next.
+struct slice_end {
+  int32_t cycles;
+  int depth;
+  int line;
+  bool operator==(const slice_end&) const = default;
+};
+
+// A thread suspended in its own frames, in a script iterator (which counts in
+// the native-call depth, so that the suspension unwinds to the resume), and
+// in a coroutine it resumes: each slice must end at the same point whichever
+// way the coroutine is resumed, in place or by a native function.
+TEST_F(CpuTest, SuspensionsEndEachSliceAtTheSamePointOnEveryPath) {
+  const char* src =
+      "local co = cocreate(function(a)\n"
+      "  for i = 1, 4 do\n"
+      "    a = yield(a + i)\n"
+      "  end\n"
+      "  return a\n"
+      "end)\n"
+      "local function it(_, c)\n"
+      "  if c < 3 then return c + 1 end\n"
+      "end\n"
+      "local s = 0\n"
+      "for v in it, nil, 0 do s = s + v end\n"
+      "for i = 1, 5 do\n"
+      "  local ok, v = coresume(co, i)\n"
+      "  while v == nil do ok, v = coresume(co) end\n"
+      "  s = s * 2 + v\n"
+      "end\n"
+      "return s";
+  set_global_function("cocreate", luaB_cocreate);
+  set_global_function("yield", luaB_yield);
+  lua_set_cpu_cycles_slice_max(L, INT32_MAX);
+  set_global_function("coresume", luaB_coresume);
+  const lua_Number expected = number_of(src);
+  std::vector<slice_end> first;
+  for (lua_CFunction resume : {luaB_coresume, wrapped_coresume}) {
+    set_global_function("coresume", resume);
+    lua_State* T = lua_newthread(L);
+    load(src, T);
+    lua_reset_cpu_cycles(L, 0);
+    lua_set_cpu_cycles_slice_max(L, 2);
+    std::vector<slice_end> ends;
+    int status;
+    do {
+      lua_cpu_prepare_for_slice(L);
+      status = lua_resume(T, nullptr, 0);
+      if (status != LUA_YIELD) break;
+      lua_Debug ar;
+      int depth = 0;
+      while (lua_getstack(T, depth, &ar)) depth++;
+      ASSERT_EQ(lua_getstack(T, 0, &ar), 1);
+      lua_getinfo(T, "l", &ar);
+      ends.push_back({lua_get_cpu_cycles(L), depth, ar.currentline});
+    } while (ends.size() < 100000);
+    ASSERT_EQ(status, LUA_OK) << top_text(T);
+    EXPECT_EQ(lua_tonumber(T, -1), expected);
+    if (first.empty()) {
+      first = ends;
+      EXPECT_GT(first.size(), 50u);
+    } else {
+      EXPECT_TRUE(ends == first);
+    }
+    lua_pop(L, 1);
   }
 }
 
