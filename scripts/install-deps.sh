@@ -18,7 +18,7 @@ test=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format-14
   xvfb xauth xdotool
-  lua5.2 luajit hyperfine valgrind
+  lua5.2 luajit hyperfine valgrind faketime
 )
 
 case "${1:-}" in
