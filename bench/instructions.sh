@@ -4,9 +4,8 @@
 # each program named in bench/instructions.txt and compares them with the
 # counts kept there. Instruction counts do not depend on other load on the
 # machine, so that a rise shows even where timings are noisy; each program
-# runs at the same fixed clock time, so that the string hash seed, which
-# comes from the clock, is the same in every run. Prints per
-# program the kept count, the new count and the change; exits 1 when any
+# runs so that the string hash seed is the same in every run (below). Prints
+# per program the kept count, the new count and the change; exits 1 when any
 # program takes more than 3% more instructions than kept. --update writes the
 # new counts to the file instead (after a change that is meant to cost more,
 # or fewer). The runner (a release build in build/release when none is
@@ -34,18 +33,26 @@ for tool in valgrind faketime; do
 done
 limit_percent=3
 
-# count PROGRAM: the instructions the runner executes for it, at a fixed
-# clock (the seed moves a count by a few percent: which keys collide).
+# The string hash seed mixes the clock with a stack address, and the seed
+# and the strings a run makes move a count by a few percent (which keys
+# collide). So each program runs at a fixed clock, in a fixed environment,
+# with the same arguments wherever the repository lies (the runner and the
+# program by their bare names, from a temporary folder that links to them).
+place=$(mktemp -d)
+new=$(mktemp)
+trap 'rm -rf "$place" "$new"' EXIT
+ln -s "$runner" "$place/runscript"
+ln -s "$root"/bench/scripts/*.lua "$place/"
+
+# count PROGRAM: the instructions the runner executes for it.
 count() {
-  (cd "$root/bench/scripts" &&
-    faketime '2026-01-01 00:00:00' \
-      valgrind --tool=callgrind --callgrind-out-file=/dev/null "$runner" "$1.lua" 2>&1 > /dev/null) |
+  (cd "$place" &&
+    env -i PATH=/usr/local/bin:/usr/bin:/bin faketime -f '2026-01-01 00:00:00' \
+      valgrind --tool=callgrind --callgrind-out-file=/dev/null ./runscript "$1.lua" 2>&1 > /dev/null) |
     awk '/refs:/ { gsub(",", "", $NF); print $NF }'
 }
 
 status=0
-new=$(mktemp)
-trap 'rm -f "$new"' EXIT
 printf '%-12s %15s %15s %8s\n' program kept now change
 while read -r name old; do
   case $name in '' | '#'*) echo "$name${old:+ $old}" >> "$new"; continue ;; esac

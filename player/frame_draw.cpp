@@ -82,13 +82,13 @@ void tovo_frame_draw() {
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 1) keyconfig_draw(pstate().screens[0]);
   if (shell.mode == TOVO_MODE_STOPPED && shell.sub_mode == 2) splore_draw(pstate().screens[0]);
   bool raw = !shell.program_started && shell.mode == TOVO_MODE_RUNNING;
-  if (raw) memcpy(shell.display->pixels, pstate().screens[0]->pixels, 128 * 128);
+  if (raw) memcpy(shell.display->pixels, pstate().screens[0]->pixels, SCREEN_SIZE * SCREEN_SIZE);
   else if (run_state().load_delay == 0 && app.menu_event == 0 && !run_state().hold_frame)
     blit_tovo_back_page_to_tovo_screen(0);
   tarq_blit(shell.display, page, 0, 0, 0, 0, SCREEN_SIZE, SCREEN_SIZE);
   if (app.pause_state != 0 || app.menu_event != 0) draw_paused_menu(page);
   draw_spinner(page);
-  if (shell.video_frame) tarq_blit(page, shell.video_frame, 0, 0, 0, 0, 128, 128);
+  if (shell.video_frame) tarq_blit(page, shell.video_frame, 0, 0, 0, 0, SCREEN_SIZE, SCREEN_SIZE);
   draw_message_bar(page, now);
   if (now < tovo_extpal_glitch_end() && tovo_extpal_glitch_end() - now <= 149) draw_extpal_glitch(page, now);
   if (app.tv_frame) {

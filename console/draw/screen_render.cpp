@@ -113,7 +113,7 @@ void tovo_render_screen(int32_t page, tarq_bitmap* dst, const tovo_screen_view& 
       // The right half tells which palette the left half goes through.
       const uint8_t* s = src->rows[y];
       uint8_t* d = dst->rows[y];
-      for (int32_t x = 0; x < HALF; x++) d[x] = shown((s[x + HALF] ? second : display)[s[x] & 15]);
+      for (int32_t x = 0; x < HALF; x++) d[x] = (s[x + HALF] ? second_table : display_table).shown_as[s[x] & 15];
     } else {
       const int32_t colour = mode - TOVO_PAL_MODE_COLOUR;
       const int32_t entry = row_bit(y) ? (y / 8 + 1) % 16 : y / 8;

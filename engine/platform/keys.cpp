@@ -82,11 +82,15 @@ void tarq_unblock_released_keys() {
   }
 }
 
+// The two halves of a key's state, as bytes without branches, so that a
+// loop over every key goes many keys at a time: down_of is 1 when key k is
+// down and not blocked, fresh_of when it was up before or is repeating.
+static uint8_t down_of(int32_t k) { return (tables.tarqkey[k] != 0 ? 1 : 0) & (tables.block_tarqkey[k] == 0 ? 1 : 0); }
+static uint8_t fresh_of(int32_t k) { return tables.tarqkey[k] == 3 || tables.last_tarqkey[k] == 0 ? 1 : 0; }
+
 static int32_t state_of(int32_t k) {
-  if (!tables.tarqkey[k]) return 0;
-  if (tables.block_tarqkey[k]) return 0;
-  if (tables.tarqkey[k] == 3 || tables.last_tarqkey[k] == 0) return 3;
-  return 1;
+  if (!down_of(k)) return 0;
+  return fresh_of(k) ? 3 : 1;
 }
 
 static int32_t either(int32_t a, int32_t b) {
@@ -152,11 +156,7 @@ void tarq_finish_key_pump(int32_t codes_this_pump) {
   if (codes_this_pump) return;
   // Whether any key reads as pressed (state 3), all keys at once.
   uint8_t pressed = 0;
-  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) {
-    const uint8_t t = tables.tarqkey[k];
-    const uint8_t fresh = t == 3 || tables.last_tarqkey[k] == 0 ? 1 : 0;
-    pressed |= (t != 0 && tables.block_tarqkey[k] == 0 ? 1 : 0) & fresh;
-  }
+  for (int32_t k = 0; k < TARQ_NUM_KEYS; k++) pressed |= down_of(k) & fresh_of(k);
   if (pressed) tarq_push_key_code(-1);
 }
 

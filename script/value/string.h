@@ -51,16 +51,24 @@ struct global_State;
 // forgets them all in its atomic phase, before the sweep frees what was not
 // marked, and so no entry outlives its string.
 constexpr int LUAS_NUMBER_SLOTS = 256;  // a power of two
+constexpr int LUAS_JOIN_SLOTS = 256;    // a power of two
 struct luaS_kept {
   TString* byte[256] = {};
   TString* type_name[LUA_NUMTAGS + 1] = {};      // LUA_TNONE first
   TString* number_text[LUAS_NUMBER_SLOTS] = {};  // the string of luaS_numbertexts::number
-  // The slots above that hold a string, so that forgetting them (in every
-  // cycle of the collector) clears those alone.
-  static constexpr int SLOTS = 256 + LUA_NUMTAGS + 1 + LUAS_NUMBER_SLOTS;
+  // The slots above, and the joins' (luaS_joins::joined), that hold a
+  // string, so that forgetting them (in every cycle of the collector) clears
+  // those alone.
+  static constexpr int SLOTS = 256 + LUA_NUMTAGS + 1 + LUAS_NUMBER_SLOTS + LUAS_JOIN_SLOTS;
   TString** held[SLOTS] = {};
   int nheld = 0;
 };
+// Puts ts in a slot of kept (or of the joins), noting the slot when it was
+// empty.
+inline void luaS_keep(luaS_kept* kept, TString** slot, TString* ts) {
+  if (*slot == nullptr) kept->held[kept->nheld++] = slot;
+  *slot = ts;
+}
 
 // The number of each number slot with its text and the text's hash, kept
 // while the collector frees and the program makes again the text's string:
@@ -76,14 +84,13 @@ struct luaS_numbertexts {
 // Recent joins of two short strings into a short string: the first and
 // second strings of each slot with their join, the string the string table
 // holds for their bytes, so that joining them again makes no copy and no
-// hash. Forgotten with the kept texts, so that no slot outlives a string.
-constexpr int LUAS_JOIN_SLOTS = 256;  // a power of two
+// hash. The joins are forgotten with the kept texts, so that no slot
+// outlives a string: a slot whose join is null holds none, whatever its
+// first and second.
 struct luaS_joins {
   const TString* first[LUAS_JOIN_SLOTS] = {};
   const TString* second[LUAS_JOIN_SLOTS] = {};
   TString* joined[LUAS_JOIN_SLOTS] = {};  // null: an empty slot
-  uint16_t held[LUAS_JOIN_SLOTS] = {};    // the slots that hold a join
-  int nheld = 0;
 };
 
 // A state's string helpers, in host memory of their own (the collector's
@@ -132,17 +139,17 @@ inline void luaS_keepjoin(const global_State* g, const TString* a, const TString
   if (texts == nullptr) return;
   luaS_joins& joins = texts->joins;
   int i = luaS_joinslot(a, b);
-  if (joins.joined[i] == nullptr) joins.held[joins.nheld++] = static_cast<uint16_t>(i);
+  luaS_keep(&texts->kept, &joins.joined[i], joined);
   joins.first[i] = a;
   joins.second[i] = b;
-  joins.joined[i] = joined;
 }
 // The string of n's text made anew (luaS_keptnumber found none), and kept.
 TString* luaS_makenumbertext(lua_State* L, lua_Number n);
 // The bucket bits of a state, or null.
 inline uint64_t* luaS_filled(const global_State* g) { return g->texts != nullptr ? g->texts->filled : nullptr; }
 // Forgets the texts kept for a state's one-byte strings, type names and
-// numbers: its collector is about to free the strings no one else holds.
+// numbers, and its kept joins: its collector is about to free the strings no
+// one else holds.
 void luaS_forgettexts(const global_State* g);
 // Makes and frees a state's string helpers (luaS_texts); the bucket bits
 // are made by luaS_resize.

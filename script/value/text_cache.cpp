@@ -10,16 +10,6 @@
 #include "script/vm/state.h"
 #include "script/vm/tm.h"
 
-namespace {
-
-// Puts ts in a slot of kept, noting the slot when it was empty.
-void keep(luaS_kept* kept, TString** slot, TString* ts) {
-  if (*slot == nullptr) kept->held[kept->nheld++] = slot;
-  *slot = ts;
-}
-
-}  // namespace
-
 void luaS_newtexts(global_State* g) { g->texts = new (std::nothrow) luaS_texts; }
 
 void luaS_freetexts(global_State* g) {
@@ -33,7 +23,7 @@ TString* luaS_newbyte(lua_State* L, char c) {
   unsigned char b = static_cast<unsigned char>(c);
   if (texts && texts->kept.byte[b] != nullptr) return texts->kept.byte[b];
   TString* ts = luaS_newshrstr(L, &c, 1);
-  if (texts) keep(&texts->kept, &texts->kept.byte[b], ts);
+  if (texts) luaS_keep(&texts->kept, &texts->kept.byte[b], ts);
   return ts;
 }
 
@@ -41,7 +31,7 @@ TString* luaS_typename(lua_State* L, int t) {
   luaS_texts* texts = G(L)->texts;
   if (texts && texts->kept.type_name[t + 1] != nullptr) return texts->kept.type_name[t + 1];
   TString* ts = luaS_new(L, ttypename(t));
-  if (texts) keep(&texts->kept, &texts->kept.type_name[t + 1], ts);
+  if (texts) luaS_keep(&texts->kept, &texts->kept.type_name[t + 1], ts);
   return ts;
 }
 
@@ -77,7 +67,7 @@ namespace {
   TString* ts = numbers.len[i] != 0 && numbers.number[i] == n
                     ? luaS_newshrhashed(L, numbers.text[i], numbers.len[i], numbers.hash[i])
                     : convert_numbertext(L, &numbers, n, i);
-  keep(&texts->kept, &texts->kept.number_text[i], ts);
+  luaS_keep(&texts->kept, &texts->kept.number_text[i], ts);
   return ts;
 }
 
@@ -95,12 +85,5 @@ void luaS_forgettexts(const global_State* g) {
     luaS_kept& kept = texts->kept;
     for (int i = 0; i < kept.nheld; i++) *kept.held[i] = nullptr;
     kept.nheld = 0;
-    luaS_joins& joins = texts->joins;
-    for (int i = 0; i < joins.nheld; i++) {
-      int slot = joins.held[i];
-      joins.first[slot] = joins.second[slot] = nullptr;
-      joins.joined[slot] = nullptr;
-    }
-    joins.nheld = 0;
   }
 }

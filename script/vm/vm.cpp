@@ -413,19 +413,25 @@ int64_t loop_limit;
     if (luaC_stepdue(L)) Protect(luaC_checkGC(L)); \
   }
 
+// What the check before an instruction does once the count may have spent
+// the budget: the exact test, then the suspension (which ends the loop's
+// resume) or the budget read again.
+#define budgetdue()                  \
+  {                                  \
+    savestate();                     \
+    if (tovo_budget_over(L)) {       \
+      luaV_budget_suspend(L, L->ci); \
+      goto yielded;                  \
+    }                                \
+    loadbudget();                    \
+  }
+
 // Fetch and budget check; each opcode's case charges its constant cost and
 // finds its operands.
-#define vmfetch()                         \
-  {                                       \
-    i = *pc++;                            \
-    if (__builtin_expect(over >= 0, 0)) { \
-      savestate();                        \
-      if (tovo_budget_over(L)) {          \
-        luaV_budget_suspend(L, L->ci);    \
-        goto yielded;                     \
-      }                                   \
-      loadbudget();                       \
-    }                                     \
+#define vmfetch()                                    \
+  {                                                  \
+    i = *pc++;                                       \
+    if (__builtin_expect(over >= 0, 0)) budgetdue(); \
   }
 
 #define charge(cost) over += (cost);
@@ -454,6 +460,22 @@ int64_t loop_limit;
     }                           \
     i = *pc;                    \
     dojump_late(i, 1, op);      \
+  }
+// The way out of a comparison charged at its end whose operands need the
+// general comparison: it charges first, runs call (which may run code
+// outside the loop) for the result and ends with the test's jump.
+#define compare_late_general(op, call) \
+  {                                    \
+    charge(tovo_opcode_cost(op));      \
+    int res_;                          \
+    Protect(res_ = (call));            \
+    i = pc[-1];                        \
+    if (res_ != GETARG_A(i)) {         \
+      pc++;                            \
+    } else {                           \
+      donextjump();                    \
+    }                                  \
+    vmbreak;                           \
   }
 // A way out of a case charged at its end that runs x as Protect does: it
 // charges first and ends the case.
@@ -488,14 +510,7 @@ inline unsigned dispatch_index(Instruction i) { return static_cast<uint8_t>(i); 
     bool due_;                                                                                        \
     i = *pc++;                                                                                        \
     __asm__ volatile("add %2, %0" : "+r"(over), "=@ccns"(due_) : "i"(int64_t{tovo_opcode_cost(op)})); \
-    if (__builtin_expect(due_, 0)) {                                                                  \
-      savestate();                                                                                    \
-      if (tovo_budget_over(L)) {                                                                      \
-        luaV_budget_suspend(L, L->ci);                                                                \
-        goto yielded;                                                                                 \
-      }                                                                                               \
-      loadbudget();                                                                                   \
-    }                                                                                                 \
+    if (__builtin_expect(due_, 0)) budgetdue();                                                       \
     vmdispatch(dispatch_index(i));                                                                    \
   }
 #else
@@ -563,30 +578,16 @@ inline int dispatch_index(Instruction i) { return GET_OPCODE(i) & 63; }
 // The loop form of LT or LE with one operand a register and the other a
 // number constant: cmp(x, y) compares two numbers, fallback(L, x, y) any two
 // values.
-#define compare_k_op(FORM, OP, cmp, fallback)                                        \
-  vmcase_late(FORM) {                                                                \
-    bool k_right = __builtin_expect(c_is_k(i), 1);                                   \
-    const TValue* x = k_right ? RB(i) : RC(i);                                       \
-    int res;                                                                         \
-    if (__builtin_expect(ttisnumber(x), 1)) {                                        \
-      res = k_right ? cmp(nvalue(x), nvalue(KC(i))) : cmp(nvalue(KB(i)), nvalue(x)); \
-      if (res != GETARG_A(i)) {                                                      \
-        pc++;                                                                        \
-        vmbreak_late(OP);                                                            \
-      }                                                                              \
-      i = *pc;                                                                       \
-      dojump_late(i, 1, OP);                                                         \
-    }                                                                                \
-    charge(tovo_opcode_cost(OP));                                                    \
-    Protect(res = fallback(L, RKB(i), RKC(i)));                                      \
-    i = pc[-1];                                                                      \
-    if (res != GETARG_A(i)) {                                                        \
-      pc++;                                                                          \
-    } else {                                                                         \
-      donextjump();                                                                  \
-    }                                                                                \
-  }                                                                                  \
-  vmbreak;
+#define compare_k_op(FORM, OP, cmp, fallback)                                            \
+  vmcase_late(FORM) {                                                                    \
+    bool k_right = __builtin_expect(c_is_k(i), 1);                                       \
+    const TValue* x = k_right ? RB(i) : RC(i);                                           \
+    if (__builtin_expect(ttisnumber(x), 1)) {                                            \
+      int res = k_right ? cmp(nvalue(x), nvalue(KC(i))) : cmp(nvalue(KB(i)), nvalue(x)); \
+      testjump_late(res, OP);                                                            \
+    }                                                                                    \
+    compare_late_general(OP, fallback(L, RKB(i), RKC(i)));                               \
+  }
 
 inline bool less_number(lua_Number a, lua_Number b) { return a < b; }
 inline bool less_equal_number(lua_Number a, lua_Number b) { return a <= b; }
@@ -789,56 +790,22 @@ enterframe:  // here over is current, and every frame's saved pc
         } else if (iscollectable(rb) && gcvalue(rb) == gcvalue(rc)) {
           res = 1;  // the same object: equal without "__eq"
         } else {
-          charge(tovo_opcode_cost(OP_EQ));
-          Protect(res = luaV_equalobj_(L, rb, rc));
-          i = pc[-1];
-          if (res != GETARG_A(i)) {
-            pc++;
-          } else {
-            donextjump();
-          }
-          vmbreak;
+          compare_late_general(OP_EQ, luaV_equalobj_(L, rb, rc));
         }
         testjump_late(res, OP_EQ);
       }
       vmcase_late(OP_LT) {
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        if (ttisnumber(rb) && ttisnumber(rc)) {
-          int res;
-          res = nvalue(rb) < nvalue(rc);
-          testjump_late(res, OP_LT);
-        }
-        charge(tovo_opcode_cost(OP_LT));
-        int res;
-        Protect(res = luaV_lessthan(L, rb, rc));
-        i = pc[-1];
-        if (res != GETARG_A(i)) {
-          pc++;
-        } else {
-          donextjump();
-        }
+        if (ttisnumber(rb) && ttisnumber(rc)) testjump_late(nvalue(rb) < nvalue(rc), OP_LT);
+        compare_late_general(OP_LT, luaV_lessthan(L, rb, rc));
       }
-      vmbreak;
       vmcase_late(OP_LE) {
         const TValue* rb = RKB(i);
         const TValue* rc = RKC(i);
-        if (ttisnumber(rb) && ttisnumber(rc)) {
-          int res;
-          res = nvalue(rb) <= nvalue(rc);
-          testjump_late(res, OP_LE);
-        }
-        charge(tovo_opcode_cost(OP_LE));
-        int res;
-        Protect(res = luaV_lessequal(L, rb, rc));
-        i = pc[-1];
-        if (res != GETARG_A(i)) {
-          pc++;
-        } else {
-          donextjump();
-        }
+        if (ttisnumber(rb) && ttisnumber(rc)) testjump_late(nvalue(rb) <= nvalue(rc), OP_LE);
+        compare_late_general(OP_LE, luaV_lessequal(L, rb, rc));
       }
-      vmbreak;
       vmcase_late(OP_TEST) {
         StkId ra = RA(i);
         if (GETARG_C(i) ? l_isfalse(ra) : !l_isfalse(ra)) {
@@ -1238,12 +1205,7 @@ enterframe:  // here over is current, and every frame's saved pc
         } else {
           res = luaV_rawequalobj(x, kv);
         }
-        if (res != GETARG_A(i)) {
-          pc++;
-          vmbreak_late(OP_EQ);
-        }
-        i = *pc;
-        dojump_late(i, 1, OP_EQ);
+        testjump_late(res, OP_EQ);
       }
       compare_k_op(OPF_LTK, OP_LT, less_number, luaV_lessthan);
       compare_k_op(OPF_LEK, OP_LE, less_equal_number, luaV_lessequal);

@@ -16,6 +16,9 @@ namespace {
 // Longest string a join may make (lengths are kept in 32 bits).
 constexpr size_t MAX_JOIN = 0xfffffff0u;
 
+// The cycles a join charges for copying a piece of l bytes.
+inline int32_t piece_charge(size_t l) { return static_cast<int32_t>(l / 32); }
+
 // Turns a number at o into its text (as luaV_tostring does, with the text
 // of a number seen lately found inline); false for a value neither string
 // nor number.
@@ -82,7 +85,7 @@ char* join_buffer(lua_State* L, size_t tl) {
     if (la >= MAX_JOIN - lb) luaG_runerror(L, "string length overflow");
     size_t tl = la + lb;
     char* buffer = join_buffer(L, tl);
-    int32_t charge = static_cast<int32_t>(la / 32) + static_cast<int32_t>(lb / 32);
+    int32_t charge = piece_charge(la) + piece_charge(lb);
     if (tl > LUAI_MAXSHORTLEN) {
       TString* joined = luaS_newlngstr(L, tl);
       char* to = getstr(joined);
@@ -125,7 +128,7 @@ char* join_buffer(lua_State* L, size_t tl) {
   if (lb == 0 || tl > LUAI_MAXSHORTLEN || tl > luaZ_sizebuffer(&G(L)->buff)) return false;
   TString* kept = luaS_keptjoin(G(L), first, second);
   if (kept == nullptr) return false;
-  int32_t charge = static_cast<int32_t>(la / 32) + static_cast<int32_t>(lb / 32);
+  int32_t charge = piece_charge(la) + piece_charge(lb);
   if (charge != 0) lua_add_cpu_cycles(L, charge);
   setsvalue(a, kept);
   L->top = b;
@@ -166,7 +169,7 @@ char* join_buffer(lua_State* L, size_t tl) {
         size_t l = ts->len;
         copy_piece(buffer + tl, getstr(ts), l);
         tl += l;
-        charge += static_cast<int32_t>(l / 32);
+        charge += piece_charge(l);
       }
       lua_add_cpu_cycles(L, charge);
       // Both ends are not empty: a short result is at least two bytes.

@@ -18,6 +18,28 @@ namespace {
 using PixelTest = DrawTest;
 using DrawStateTest = ScriptDrawTest;
 
+// The random numbers of the tests that draw at random against putpixel.
+struct random_numbers {
+  uint32_t seed;
+  uint32_t operator()() { return seed = seed * 1103515245u + 12345u, seed >> 8; }
+};
+
+// Random old pixels (some above 15) on screen and the same on reference,
+// and one random clip rectangle on both.
+void random_pixels_and_clip(tarq_bitmap* screen, tarq_bitmap* reference, random_numbers& next) {
+  for (int i = 0; i < 128 * 128; i++) screen->pixels[i] = reference->pixels[i] = static_cast<uint8_t>(next() % 20);
+  const int cx0 = static_cast<int>(next() % 128), cy0 = static_cast<int>(next() % 128);
+  const int cx1 = cx0 + static_cast<int>(next() % (129 - cx0)), cy1 = cy0 + static_cast<int>(next() % (129 - cy0));
+  tarq_set_clip(screen, cx0, cy0, cx1, cy1);
+  tarq_set_clip(reference, cx0, cy0, cx1, cy1);
+}
+
+// Random masks: every fourth round all bitplanes written.
+void random_masks(int round, random_numbers& next) {
+  pstate().write_mask = static_cast<int32_t>(round % 4 == 0 ? 15 : next() & 15);
+  pstate().read_mask = static_cast<int32_t>(next() & 15);
+}
+
 TEST_F(PixelTest, PatternBitOrderStartsTopLeft) {
   // 0x8000 is (0,0); 0x0800 is (0,1); 0x4000 is (1,0); 0x0001 is (3,3).
   EXPECT_EQ(tovo_pattern_bit(0x8000, 0, 0), 1u);
@@ -70,25 +92,17 @@ TEST_F(PixelTest, PutpixelClips) {
 // The span and column writers (through draw_hline and draw_vline, which
 // clip) against putpixel at random spans, patterns, masks and clips.
 TEST_F(PixelTest, SpansMatchPutpixel) {
-  uint32_t seed = 12345;
-  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  random_numbers next{12345};
   tarq_bitmap* reference = tarq_create_bitmap(128, 128, 8);
   for (int round = 0; round < 3000; round++) {
-    for (int i = 0; i < 128 * 128; i++) {
-      screen()->pixels[i] = reference->pixels[i] = static_cast<uint8_t>(next() % 20);
-    }
-    const int cx0 = static_cast<int>(next() % 128), cy0 = static_cast<int>(next() % 128);
-    const int cx1 = cx0 + static_cast<int>(next() % (129 - cx0)), cy1 = cy0 + static_cast<int>(next() % (129 - cy0));
-    tarq_set_clip(screen(), cx0, cy0, cx1, cy1);
-    tarq_set_clip(reference, cx0, cy0, cx1, cy1);
+    random_pixels_and_clip(screen(), reference, next);
     // Every third round a pattern with whole rows of one bit (rows of one
-    // colour, or left alone), every fourth all bitplanes written.
+    // colour, or left alone).
     const uint32_t whole_rows[] = {0, 0xffff, 0x1ffff, 0xf0f0, 0x10f0f, 0xff00};
     const uint32_t pattern = round % 3 == 0 ? whole_rows[next() % 6] : next() & 0x1ffff;
     const uint32_t colour = next() & 0xff;
     pstate().fill_pattern = static_cast<int32_t>(pattern);
-    pstate().write_mask = static_cast<int32_t>(round % 4 == 0 ? 15 : next() & 15);
-    pstate().read_mask = static_cast<int32_t>(next() & 15);
+    random_masks(round, next);
     const int at = static_cast<int>(next() % 140) - 6;
     const int a = static_cast<int>(next() % 160) - 16, b = static_cast<int>(next() % 160) - 16;
     if (round % 2 == 0) {
@@ -107,22 +121,14 @@ TEST_F(PixelTest, SpansMatchPutpixel) {
 // against putpixel at random patterns, masks, colour pairs, clips and old
 // pixels (some above 15).
 TEST_F(PixelTest, PenMatchesPutpixel) {
-  uint32_t seed = 777;
-  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  random_numbers next{777};
   tarq_bitmap* reference = tarq_create_bitmap(128, 128, 8);
   for (int round = 0; round < 2000; round++) {
-    for (int i = 0; i < 128 * 128; i++) {
-      screen()->pixels[i] = reference->pixels[i] = static_cast<uint8_t>(next() % 20);
-    }
-    const int cx0 = static_cast<int>(next() % 128), cy0 = static_cast<int>(next() % 128);
-    const int cx1 = cx0 + static_cast<int>(next() % (129 - cx0)), cy1 = cy0 + static_cast<int>(next() % (129 - cy0));
-    tarq_set_clip(screen(), cx0, cy0, cx1, cy1);
-    tarq_set_clip(reference, cx0, cy0, cx1, cy1);
+    random_pixels_and_clip(screen(), reference, next);
     const uint32_t pattern = round % 3 == 0 ? 0 : next() & 0x1ffff;
     const uint32_t colour = next() & 0xff;
     pstate().fill_pattern = static_cast<int32_t>(pattern);
-    pstate().write_mask = static_cast<int32_t>(round % 4 == 0 ? 15 : next() & 15);
-    pstate().read_mask = static_cast<int32_t>(next() & 15);
+    random_masks(round, next);
     if (round % 2 == 0) {
       int x0 = static_cast<int>(next() % 200) - 36, y0 = static_cast<int>(next() % 200) - 36;
       int x1 = static_cast<int>(next() % 200) - 36, y1 = static_cast<int>(next() % 200) - 36;
